@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vesk {
+
+/// A calendar date with an optional time of day, as cells and the database hold them.
+struct DateTime {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    bool hasTime() const { return hour != 0 || minute != 0 || second != 0; }
+
+    /// yyyy-mm-dd, followed by " hh:mm:ss" when the value holds a time: the text imports store.
+    std::string toText() const;
+
+    auto operator<=>(const DateTime&) const = default;
+};
+
+/// Days in a month of the proleptic Gregorian calendar.
+int daysInMonth(int year, int month);
+
+/// Reads a date as the database's CDate does: ISO dates and date-times, day-first dates
+/// with '/', '-' or '.', two- or four-digit years, English month names or abbreviations
+/// in any letter case, an optional time hh:mm[:ss] with optional AM/PM.
+/// nullopt when the text is not such a date.
+std::optional<DateTime> parseDateText(std::string_view text);
+
+/// English month names: full ("January") or three-letter ("Jan"); month is 1..12.
+std::string monthName(int month);
+std::string monthAbbrev(int month);
+
+}  // namespace vesk

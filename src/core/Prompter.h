@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vesk {
+
+enum class Icon { None, Information, Exclamation, Critical, Question };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+/// The title a message box shows when it is given none of its own.
+inline constexpr const char* kDefaultTitle = "Project1";
+
+/// Line break inside a message.
+inline constexpr const char* kCrLf = "\r\n";
+
+struct Message {
+    std::string text;
+    std::string title;  ///< empty: kDefaultTitle
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+    Answer defaultAnswer = Answer::Ok;  ///< for Yes/No: the answer of Enter
+
+    std::string shownTitle() const { return title.empty() ? kDefaultTitle : title; }
+};
+
+struct OpenFileRequest {
+    std::string title;   ///< empty: the dialog's own title
+    std::string filter;  ///< "Label|*.a;*.b|Label|*.*"
+};
+
+/// Everything the core needs of the person in front of it. The window, the
+/// terminal and the tests each implement it.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    /// Shows a message and returns the button pressed (Ok for an Ok box).
+    virtual Answer message(const Message& message) = 0;
+
+    /// Asks for a file to open; nullopt when the person cancels.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+
+    /// Shows a progress text and lets the interface redraw (an empty text clears it).
+    virtual void progress(const std::string& text) = 0;
+
+    /// Hands a finished file to the person (the desktop opens it with its program).
+    virtual void openDocument(const std::string& path) = 0;
+};
+
+}  // namespace vesk

@@ -1,0 +1,44 @@
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+namespace vesk::test {
+
+ScriptedPrompter::~ScriptedPrompter() {
+    EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " queued answer(s) never asked for";
+    EXPECT_TRUE(m_files.empty()) << m_files.size() << " queued file choice(s) never asked for";
+}
+
+Answer ScriptedPrompter::message(const Message& message) {
+    m_messages.push_back(message);
+    if (message.buttons == Buttons::Ok) return Answer::Ok;
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << message.text;
+        return message.defaultAnswer;
+    }
+    Answer a = m_answers.front();
+    m_answers.pop_front();
+    return a;
+}
+
+std::optional<std::string> ScriptedPrompter::openFile(const OpenFileRequest& request) {
+    m_fileRequests.push_back(request);
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.title;
+        return std::nullopt;
+    }
+    auto f = m_files.front();
+    m_files.pop_front();
+    return f;
+}
+
+const Message& ScriptedPrompter::lastMessage() const {
+    static const Message kNone{};
+    if (m_messages.empty()) {
+        ADD_FAILURE() << "no message was shown";
+        return kNone;
+    }
+    return m_messages.back();
+}
+
+}  // namespace vesk::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Prompter.h"
+
+namespace vesk::test {
+
+/// A prompter that answers from queues and records everything it is shown.
+/// Each test must use up what it queued: the destructor fails the test otherwise.
+class ScriptedPrompter : public Prompter {
+public:
+    ~ScriptedPrompter() override;
+
+    void queueAnswer(Answer a) { m_answers.push_back(a); }
+    void queueFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+
+    Answer message(const Message& message) override;
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    void progress(const std::string& text) override { m_progress.push_back(text); }
+    void openDocument(const std::string& path) override { m_opened.push_back(path); }
+
+    const std::vector<Message>& messages() const { return m_messages; }
+    const std::vector<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
+    const std::vector<std::string>& progressTexts() const { return m_progress; }
+    const std::vector<std::string>& openedDocuments() const { return m_opened; }
+    const Message& lastMessage() const;
+
+private:
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<std::string>> m_files;
+    std::vector<Message> m_messages;
+    std::vector<OpenFileRequest> m_fileRequests;
+    std::vector<std::string> m_progress;
+    std::vector<std::string> m_opened;
+};
+
+}  // namespace vesk::test
