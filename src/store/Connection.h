@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/ResultSet.h"
+#include "store/Statement.h"
+#include "store/Transaction.h"
+#include "store/Value.h"
+
+struct sqlite3;
+
+namespace vesk::store {
+
+/// The file's name and password.
+inline constexpr const char* kDatabaseFileName = "ZETTools.db";
+inline constexpr const char* kDatabasePassword = "kwtrb";
+
+/// The database file beside the running executable.
+std::string defaultDatabasePath();
+
+/// A connection to the encrypted database file. Opening a missing file creates it with
+/// the four tables; an existing file is never re-created or overwritten. Every
+/// connection has the query dialect's functions registered.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    /// Opens (or creates) the file keyed with the password. Throws Error.
+    void open(const std::string& path, const std::string& password = kDatabasePassword);
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string& path() const { return m_path; }
+
+    /// Runs one statement (or several separated by ';' when params is empty);
+    /// returns the number of rows changed by the last one.
+    std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+
+    /// Prepares a statement for repeated execution with bound values.
+    Statement prepare(const std::string& sql);
+
+    /// Runs a query and reads all its rows (a client-side result set).
+    ResultSet query(const std::string& sql, const std::vector<Value>& params = {});
+
+    /// The first field of the first row, or Null when there is no row.
+    Value scalar(const std::string& sql, const std::vector<Value>& params = {});
+
+    /// Begins a transaction that rolls back unless committed.
+    Transaction begin();
+
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+};
+
+/// A text value as a statement literal: single quotes, every inner quote doubled.
+std::string quote(const std::string& text);
+
+}  // namespace vesk::store

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/ResultSet.h"
+#include "store/Value.h"
+
+struct sqlite3_stmt;
+struct sqlite3;
+
+namespace vesk::store {
+
+/// A prepared statement; finalized when it goes out of scope.
+class Statement {
+public:
+    Statement(sqlite3* db, const std::string& sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    /// Binds the values to ?1..?n, runs the statement to its end and resets it;
+    /// returns the number of rows changed.
+    std::int64_t execute(const std::vector<Value>& params = {});
+
+    /// Binds the values, reads every row, resets.
+    ResultSet query(const std::vector<Value>& params = {});
+
+private:
+    void bindAll(const std::vector<Value>& params);
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+}  // namespace vesk::store
