@@ -1,0 +1,105 @@
+#include "support/RawXlsx.h"
+
+#include <zip.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace vesk::test {
+
+namespace {
+
+std::string escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string columnName(int column) {
+    std::string out;
+    for (; column > 0; column = (column - 1) / 26) out.insert(out.begin(), char('A' + (column - 1) % 26));
+    return out;
+}
+
+void add(zip_t* z, const char* name, const std::string& text) {
+    // libzip reads the buffer at close time, so it must own a copy.
+    void* copy = std::malloc(text.size());
+    std::memcpy(copy, text.data(), text.size());
+    zip_source_t* src = zip_source_buffer(z, copy, text.size(), 1);
+    if (!src || zip_file_add(z, name, src, ZIP_FL_OVERWRITE) < 0) throw std::runtime_error("zip add failed");
+}
+
+}  // namespace
+
+void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows) {
+    std::string sheet =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet "
+        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        sheet += "<row r=\"" + std::to_string(r + 1) + "\">";
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const RawCell& cell = rows[r][c];
+            std::string ref = columnName(int(c + 1)) + std::to_string(r + 1);
+            switch (cell.kind) {
+                case RawCell::Kind::Empty: break;
+                case RawCell::Kind::Text:
+                    sheet += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + escape(cell.value) +
+                             "</t></is></c>";
+                    break;
+                case RawCell::Kind::Number: sheet += "<c r=\"" + ref + "\"><v>" + cell.value + "</v></c>"; break;
+                case RawCell::Kind::Error:
+                    sheet += "<c r=\"" + ref + "\" t=\"e\"><v>" + escape(cell.value) + "</v></c>";
+                    break;
+            }
+        }
+        sheet += "</row>";
+    }
+    sheet += "</sheetData></worksheet>";
+
+    int err = 0;
+    zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    if (!z) throw std::runtime_error("cannot create " + path);
+    std::unique_ptr<zip_t, void (*)(zip_t*)> guard(z, zip_discard);
+    add(z, "[Content_Types].xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>");
+    add(z, "_rels/.rels",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+        "Target=\"xl/workbook.xml\"/></Relationships>");
+    add(z, "xl/workbook.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
+        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
+        "name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
+    add(z, "xl/_rels/workbook.xml.rels",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+        "Target=\"worksheets/sheet1.xml\"/></Relationships>");
+    add(z, "xl/worksheets/sheet1.xml", sheet);
+    guard.release();
+    if (zip_close(z) < 0) {
+        zip_discard(z);
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+}  // namespace vesk::test

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vesk::test {
+
+/// A cell of a hand-made workbook: text (inline string), number, or an error value.
+struct RawCell {
+    enum class Kind { Empty, Text, Number, Error } kind = Kind::Empty;
+    std::string value;
+
+    RawCell() = default;
+    RawCell(const char* text) : kind(Kind::Text), value(text) {}
+    RawCell(std::string text) : kind(Kind::Text), value(std::move(text)) {}
+    static RawCell number(const std::string& v) { return {Kind::Number, v}; }
+    static RawCell error(const std::string& code) { return {Kind::Error, code}; }
+
+private:
+    RawCell(Kind k, std::string v) : kind(k), value(std::move(v)) {}
+};
+
+/// Writes a minimal one-sheet .xlsx package by hand, for the cells a real writer would
+/// not produce (error values). Rows count from 1 in the order given.
+void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows);
+
+}  // namespace vesk::test
