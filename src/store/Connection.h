@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,14 +25,19 @@ std::string defaultDatabasePath();
 /// the four tables; an existing file is never re-created or overwritten. Every
 /// connection has the query dialect's functions registered.
 class Connection {
-public:
+  public:
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    /// Opens (or creates) the file keyed with the password. Throws Error.
+    /// Opens (or creates) the file keyed with the password; an open connection is closed
+    /// first. An existing file must be readable with the password and hold the four
+    /// tables; it is not changed when it is not. A missing file is created with the
+    /// tables, or not at all. Throws Error.
     void open(const std::string& path, const std::string& password = kDatabasePassword);
+    /// Closes the file; committed data stays. Nothing happens when it is not open.
+    void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
     const std::string& path() const { return m_path; }
 
@@ -53,7 +59,7 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
-private:
+  private:
     sqlite3* m_db = nullptr;
     std::string m_path;
 };

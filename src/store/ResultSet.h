@@ -11,7 +11,7 @@ namespace vesk::store {
 /// All rows of a query, read at once. Fields are found by 0-based index or by
 /// column name or alias (without regard to letter case).
 class ResultSet {
-public:
+  public:
     ResultSet() = default;
     ResultSet(std::vector<std::string> columns, std::vector<std::vector<Value>> rows);
 
@@ -26,7 +26,7 @@ public:
 
     const std::vector<Value>& row(std::size_t row) const;
 
-private:
+  private:
     std::vector<std::string> m_columns;
     std::vector<std::vector<Value>> m_rows;
 };

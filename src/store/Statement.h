@@ -14,7 +14,7 @@ namespace vesk::store {
 
 /// A prepared statement; finalized when it goes out of scope.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const std::string& sql);
     ~Statement();
     Statement(Statement&& other) noexcept;
@@ -29,7 +29,7 @@ public:
     /// Binds the values, reads every row, resets.
     ResultSet query(const std::vector<Value>& params = {});
 
-private:
+  private:
     void bindAll(const std::vector<Value>& params);
 
     sqlite3* m_db = nullptr;

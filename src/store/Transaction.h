@@ -6,7 +6,7 @@ namespace vesk::store {
 
 /// BEGIN on construction; ROLLBACK on destruction unless commit() succeeded.
 class Transaction {
-public:
+  public:
     explicit Transaction(sqlite3* db);
     ~Transaction();
     Transaction(Transaction&& other) noexcept;
@@ -19,7 +19,7 @@ public:
     void rollback() noexcept;
     bool isActive() const { return m_db != nullptr; }
 
-private:
+  private:
     sqlite3* m_db;
 };
 

@@ -8,7 +8,7 @@ namespace vesk::store {
 
 /// One field of a result row, or one bound parameter: Null, integer, real or text.
 class Value {
-public:
+  public:
     Value() = default;
     Value(std::nullptr_t) {}
     Value(int v) : m_v(std::int64_t{v}) {}
@@ -31,7 +31,7 @@ public:
     const std::variant<std::monostate, std::int64_t, double, std::string>& raw() const { return m_v; }
     bool operator==(const Value&) const = default;
 
-private:
+  private:
     std::variant<std::monostate, std::int64_t, double, std::string> m_v;
 };
 

@@ -1,0 +1,219 @@
+#include "store/Connection.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "core/Error.h"
+#include "store/EngineError.h"
+#include "store/Schema.h"
+#include "store/SqlDialect.h"
+
+namespace vesk::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct DbCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
+
+struct StmtFinalizer {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+DbHandle openHandle(const std::string& path, int flags) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    DbHandle db(raw);
+    if (rc != SQLITE_OK) {
+        Error e = engineError(db.get(), rc);
+        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
+    }
+    sqlite3_extended_result_codes(db.get(), 0);
+    return db;
+}
+
+void run(sqlite3* db, const char* sql) {
+    int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+}
+
+void applyKey(sqlite3* db, const std::string& password) {
+    int rc = sqlite3_key(db, password.data(), static_cast<int>(password.size()));
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+}
+
+// The key is only tried when a page is read: reading the schema tells a wrong password
+// or a file that is no database at all.
+std::set<std::string> readTableNames(sqlite3* db, const std::string& path) {
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &raw, nullptr);
+    StmtHandle stmt(raw);
+    std::set<std::string> names;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+            names.insert(lower(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0))));
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK) {
+        Error e = engineError(db, rc);
+        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
+    }
+    return names;
+}
+
+void checkTables(sqlite3* db, const std::string& path) {
+    const std::set<std::string> names = readTableNames(db, path);
+    std::string missing;
+    for (Table t : kAllTables) {
+        if (names.count(lower(tableName(t)))) continue;
+        if (!missing.empty()) missing += ", ";
+        missing += tableName(t);
+    }
+    if (!missing.empty())
+        throw Error(errc::kDatabaseBase + SQLITE_ERROR,
+                    "The database file '" + path + "' lacks the table(s) " + missing + " the program needs");
+}
+
+void createSchema(sqlite3* db) {
+    run(db, "BEGIN IMMEDIATE");
+    try {
+        for (const std::string& sql : schemaStatements()) run(db, sql.c_str());
+        run(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+// WAL lets the forms' connections read while one of them writes; FULL syncs the log at
+// every commit, so a committed import survives a crash or a power cut.
+void configure(sqlite3* db) {
+    run(db, "PRAGMA journal_mode = WAL");
+    run(db, "PRAGMA synchronous = FULL");
+    run(db, "PRAGMA temp_store = MEMORY");
+    run(db, "PRAGMA cache_size = -16384");
+    sqlite3_busy_timeout(db, 5000);
+}
+
+// Creates the file itself first so that a file someone else made in the meantime is
+// never taken over (and so never removed after a failure).
+void createEmptyFile(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "wx"));
+    if (!f) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
+}
+
+}  // namespace
+
+std::string defaultDatabasePath() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty()) throw Error(errc::kFileNotFound, "Cannot find the program's folder: " + ec.message());
+    return (exe.parent_path() / kDatabaseFileName).string();
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() { close(); }
+
+void Connection::close() noexcept {
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_path.clear();
+}
+
+void Connection::open(const std::string& path, const std::string& password) {
+    close();
+    if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    DbHandle db;
+    if (fs::exists(status)) {
+        if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
+        // Never SQLITE_OPEN_CREATE here: an existing file is only ever opened.
+        db = openHandle(path, SQLITE_OPEN_READWRITE);
+        applyKey(db.get(), password);
+        checkTables(db.get(), path);
+    } else {
+        fs::path folder = fs::path(path).parent_path();
+        if (folder.empty()) folder = ".";
+        if (!fs::is_directory(folder, ec))
+            throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "': the folder '" +
+                                               folder.string() + "' does not exist");
+        const std::string sideFiles[] = {path + "-journal", path + "-wal", path + "-shm"};
+        bool sideExisted[3];
+        for (int i = 0; i < 3; ++i) sideExisted[i] = fs::exists(sideFiles[i], ec);
+        createEmptyFile(path);
+        try {
+            db = openHandle(path, SQLITE_OPEN_READWRITE);
+            applyKey(db.get(), password);
+            createSchema(db.get());
+        } catch (...) {
+            db.reset();
+            fs::remove(path, ec);
+            for (int i = 0; i < 3; ++i)
+                if (!sideExisted[i]) fs::remove(sideFiles[i], ec);
+            throw;
+        }
+    }
+    registerDialectFunctions(db.get());
+    configure(db.get());
+    m_db = db.release();
+    m_path = path;
+}
+
+std::int64_t Connection::execute(const std::string& sql, const std::vector<Value>& params) {
+    if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
+    if (!params.empty()) return Statement(m_db, sql).execute(params);
+    const std::string text = translateSql(sql);
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    std::int64_t changed = 0;
+    while (p < end) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, p, static_cast<int>(end - p), &raw, &tail);
+        StmtHandle stmt(raw);
+        if (rc != SQLITE_OK) throwEngineError(m_db, rc);
+        p = tail ? tail : end;
+        if (!stmt) continue;  // blanks or a comment
+        const auto before = sqlite3_total_changes(m_db);
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
+        changed = sqlite3_total_changes(m_db) - before;
+    }
+    return changed;
+}
+
+Statement Connection::prepare(const std::string& sql) { return Statement(m_db, sql); }
+
+ResultSet Connection::query(const std::string& sql, const std::vector<Value>& params) {
+    return Statement(m_db, sql).query(params);
+}
+
+Value Connection::scalar(const std::string& sql, const std::vector<Value>& params) {
+    ResultSet rs = query(sql, params);
+    if (rs.empty() || rs.columns().empty()) return {};
+    return rs.field(0, 0);
+}
+
+Transaction Connection::begin() { return Transaction(m_db); }
+
+}  // namespace vesk::store

@@ -1,0 +1,496 @@
+#include <sqlcipher/sqlite3.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "store/EngineError.h"
+#include "store/ExactSum.h"
+#include "store/SmallBuffer.h"
+#include "store/SqlDialect.h"
+
+namespace vesk::store {
+
+namespace {
+
+constexpr const char* kTypeMismatch = "Type mismatch";
+constexpr const char* kInvalidNull = "Invalid use of Null";
+constexpr const char* kInvalidCall = "Invalid procedure call or argument";
+
+void fail(sqlite3_context* ctx, const char* message, int code) {
+    sqlite3_result_error(ctx, message, -1);
+    sqlite3_result_error_code(ctx, code);
+}
+void typeMismatch(sqlite3_context* ctx) { fail(ctx, kTypeMismatch, SQLITE_MISMATCH); }
+
+std::string_view textOf(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
+}
+
+void resultText(sqlite3_context* ctx, std::string_view s) {
+    sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i])) return false;
+    return true;
+}
+
+// --- dates -------------------------------------------------------------------------
+
+// Days since 1970-01-01 of a civil date, and back (H. Hinnant's algorithms).
+long long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(long long z, int& y, int& m, int& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+// Day numbers count from 1899-12-30, the fraction being the time of day (also for
+// negative numbers, as the spreadsheet and the database engine count them).
+bool dateFromSerial(double serial, DateTime& out) {
+    if (!(serial > -657435.0 && serial < 2958466.0)) return false;  // years 100..9999
+    double whole = std::trunc(serial);
+    long long seconds = std::llround(std::fabs(serial - whole) * 86400.0);
+    if (seconds >= 86400) {
+        seconds = 0;
+        whole += serial < 0 ? -1 : 1;
+    }
+    static const long long kEpoch = daysFromCivil(1899, 12, 30);
+    civilFromDays(kEpoch + static_cast<long long>(whole), out.year, out.month, out.day);
+    if (out.year < 100 || out.year > 9999) return false;
+    out.hour = static_cast<int>(seconds / 3600);
+    out.minute = static_cast<int>(seconds / 60 % 60);
+    out.second = static_cast<int>(seconds % 60);
+    return true;
+}
+
+enum class DateRead { Ok, Null, NotDate };
+
+DateRead readDate(sqlite3_value* v, DateTime& out) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL:
+            return DateRead::Null;
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return dateFromSerial(sqlite3_value_double(v), out) ? DateRead::Ok : DateRead::NotDate;
+        default: {
+            auto d = parseDateText(textOf(v));
+            if (!d) return DateRead::NotDate;
+            out = *d;
+            return DateRead::Ok;
+        }
+    }
+}
+
+void putNumber(SmallBuffer& b, int value, int width) {
+    char digits[12];
+    auto r = std::to_chars(digits, digits + sizeof digits, value);
+    for (auto n = r.ptr - digits; n < width; ++n) b.push('0');
+    b.append(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
+}
+
+void putIso(SmallBuffer& b, const DateTime& d) {
+    putNumber(b, d.year, 4);
+    b.push('-');
+    putNumber(b, d.month, 2);
+    b.push('-');
+    putNumber(b, d.day, 2);
+    if (d.hasTime()) {
+        b.push(' ');
+        putNumber(b, d.hour, 2);
+        b.push(':');
+        putNumber(b, d.minute, 2);
+        b.push(':');
+        putNumber(b, d.second, 2);
+    }
+}
+
+// 0 = Sunday.
+int weekday(int y, int m, int d) {
+    static constexpr std::array<int, 12> kT = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (m < 3) y -= 1;
+    return (y + y / 4 - y / 100 + y / 400 + kT[m - 1] + d) % 7;
+}
+
+constexpr std::array<const char*, 12> kMonthNames = {"January",   "February", "March",    "April",
+                                                     "May",       "June",     "July",     "August",
+                                                     "September", "October",  "November", "December"};
+constexpr std::array<const char*, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                  "Thursday", "Friday", "Saturday"};
+
+void formatDate(SmallBuffer& b, const DateTime& d, std::string_view pattern) {
+    bool afterHour = false;  // "m" right after an hour means minutes
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        const char u = upper(c);
+        if (c == '\\' && i + 1 < pattern.size()) {
+            b.push(pattern[i + 1]);
+            i += 2;
+            continue;
+        }
+        if (c == '"') {
+            std::size_t close = pattern.find('"', i + 1);
+            if (close == std::string_view::npos) close = pattern.size();
+            b.append(pattern.substr(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        if (u != 'D' && u != 'M' && u != 'Y' && u != 'H' && u != 'N' && u != 'S') {
+            b.push(c);
+            ++i;
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < pattern.size() && upper(pattern[i + run]) == u) ++run;
+        i += run;
+        switch (u) {
+            case 'D':
+                if (run >= 4)
+                    b.append(kDayNames[weekday(d.year, d.month, d.day)]);
+                else if (run == 3)
+                    b.append(std::string_view(kDayNames[weekday(d.year, d.month, d.day)], 3));
+                else
+                    putNumber(b, d.day, static_cast<int>(run));
+                break;
+            case 'M':
+                if (afterHour && run <= 2)
+                    putNumber(b, d.minute, static_cast<int>(run));
+                else if (run >= 4)
+                    b.append(kMonthNames[d.month - 1]);
+                else if (run == 3)
+                    b.append(std::string_view(kMonthNames[d.month - 1], 3));
+                else
+                    putNumber(b, d.month, static_cast<int>(run));
+                break;
+            case 'Y':
+                if (run >= 3)
+                    putNumber(b, d.year, 4);
+                else if (run == 2)
+                    putNumber(b, d.year % 100, 2);
+                else  // day of the year
+                    putNumber(b,
+                              static_cast<int>(daysFromCivil(d.year, d.month, d.day) - daysFromCivil(d.year, 1, 1) + 1),
+                              1);
+                break;
+            case 'H':
+                putNumber(b, d.hour, run >= 2 ? 2 : 1);
+                break;
+            case 'N':
+                putNumber(b, d.minute, run >= 2 ? 2 : 1);
+                break;
+            default:
+                putNumber(b, d.second, run >= 2 ? 2 : 1);
+                break;
+        }
+        afterHour = u == 'H';
+    }
+}
+
+// --- numbers -------------------------------------------------------------------------
+
+// Truth of a condition: 1, 0, or -1 when it is no truth value at all.
+int truthOf(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL:
+            return 0;
+        case SQLITE_INTEGER:
+            return sqlite3_value_int64(v) != 0;
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(v) != 0.0;
+        default:
+            break;
+    }
+    std::string_view text = textOf(v);
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    if (equalsNoCase(text, "true")) return 1;
+    if (equalsNoCase(text, "false")) return 0;
+    switch (sqlite3_value_numeric_type(v)) {
+        case SQLITE_INTEGER:
+            return sqlite3_value_int64(v) != 0;
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(v) != 0.0;
+        default:
+            return -1;
+    }
+}
+
+// --- the functions ---------------------------------------------------------------------
+
+void fnIIf(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int truth = truthOf(argv[0]);
+    if (truth < 0) return typeMismatch(ctx);
+    sqlite3_result_value(ctx, argv[truth ? 1 : 2]);
+}
+
+void fnIsNull(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_result_int(ctx, sqlite3_value_type(argv[0]) == SQLITE_NULL ? 1 : 0);
+}
+
+void fnUCase(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    SmallBuffer b;
+    for (char c : textOf(argv[0])) b.push(upper(c));
+    resultText(ctx, b.view());
+}
+
+void fnLeft(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return fail(ctx, kInvalidNull, SQLITE_MISMATCH);
+    long long n = 0;
+    switch (sqlite3_value_numeric_type(argv[1])) {
+        case SQLITE_INTEGER:
+            n = sqlite3_value_int64(argv[1]);
+            break;
+        case SQLITE_FLOAT:
+            n = std::llround(sqlite3_value_double(argv[1]));
+            break;
+        default:
+            return typeMismatch(ctx);
+    }
+    if (n < 0) return fail(ctx, kInvalidCall, SQLITE_ERROR);
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    const std::string_view text = textOf(argv[0]);
+    // n characters, not bytes: stop before the (n+1)th UTF-8 lead byte.
+    std::size_t end = 0;
+    long long chars = 0;
+    while (end < text.size()) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) {
+            if (chars == n) break;
+            ++chars;
+        }
+        ++end;
+    }
+    resultText(ctx, text.substr(0, end));
+}
+
+void fnAbs(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (type == SQLITE_TEXT || type == SQLITE_BLOB) type = sqlite3_value_numeric_type(argv[0]);
+    if (type == SQLITE_INTEGER) {
+        const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
+        if (v == std::numeric_limits<sqlite3_int64>::min()) return sqlite3_result_double(ctx, -static_cast<double>(v));
+        return sqlite3_result_int64(ctx, v < 0 ? -v : v);
+    }
+    if (type == SQLITE_FLOAT) return sqlite3_result_double(ctx, std::fabs(sqlite3_value_double(argv[0])));
+    typeMismatch(ctx);
+}
+
+void fnVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    switch (sqlite3_value_type(argv[0])) {
+        case SQLITE_NULL:
+            return sqlite3_result_double(ctx, 0.0);
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return sqlite3_result_value(ctx, argv[0]);
+        default:
+            break;
+    }
+    auto v = parseLeadingNumber(textOf(argv[0]));
+    if (!v) return fail(ctx, "Overflow", SQLITE_ERROR);
+    sqlite3_result_double(ctx, *v);
+}
+
+void fnCDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    DateTime d;
+    switch (readDate(argv[0], d)) {
+        case DateRead::Null:
+            return fail(ctx, kInvalidNull, SQLITE_MISMATCH);
+        case DateRead::NotDate:
+            return typeMismatch(ctx);
+        case DateRead::Ok:
+            break;
+    }
+    SmallBuffer b;
+    putIso(b, d);
+    resultText(ctx, b.view());
+}
+
+template <int DateTime::*Field>
+void fnDatePart(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    DateTime d;
+    switch (readDate(argv[0], d)) {
+        case DateRead::Null:
+            return sqlite3_result_null(ctx);
+        case DateRead::NotDate:
+            return typeMismatch(ctx);
+        case DateRead::Ok:
+            break;
+    }
+    sqlite3_result_int(ctx, d.*Field);
+}
+
+void fnFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    DateTime d;
+    switch (readDate(argv[0], d)) {
+        case DateRead::Null:
+            return sqlite3_result_null(ctx);
+        case DateRead::NotDate:
+            return sqlite3_result_value(ctx, argv[0]);
+        case DateRead::Ok:
+            break;
+    }
+    SmallBuffer b;
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_bytes(argv[1]) == 0)
+        putIso(b, d);
+    else
+        formatDate(b, d, textOf(argv[1]));
+    resultText(ctx, b.view());
+}
+
+void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_numeric_type(argv[0]);
+    if (type == SQLITE_NULL) return;
+    void* mem = sqlite3_aggregate_context(ctx, sizeof(ExactSum));
+    if (!mem) return sqlite3_result_error_nomem(ctx);
+    auto* sum = std::launder(static_cast<ExactSum*>(mem));
+    if (type == SQLITE_INTEGER)
+        sum->add(static_cast<std::int64_t>(sqlite3_value_int64(argv[0])));
+    else
+        sum->add(sqlite3_value_double(argv[0]));  // text reads as its numeric prefix
+}
+
+void sumFinal(sqlite3_context* ctx) {
+    auto* sum = static_cast<ExactSum*>(sqlite3_aggregate_context(ctx, 0));
+    if (!sum || sum->count() == 0) return sqlite3_result_null(ctx);
+    if (sum->isInteger()) return sqlite3_result_int64(ctx, sum->integerTotal());
+    sqlite3_result_double(ctx, sum->total());
+}
+
+using ScalarFn = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+struct Scalar {
+    const char* name;
+    int args;
+    ScalarFn fn;
+};
+
+}  // namespace
+
+std::optional<double> parseLeadingNumber(std::string_view text) {
+    SmallBuffer b;
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && isBlank(text[i])) ++i;
+    };
+    skipBlanks();
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        if (text[i] == '-') b.push('-');
+        ++i;
+    }
+    // The decimal exponent of the leading digit, to tell overflow from underflow.
+    long long magnitude = 0;
+    bool leadingSeen = false, pointSeen = false, anyDigit = false;
+    for (;; ++i) {
+        skipBlanks();
+        if (i >= text.size()) break;
+        const char c = text[i];
+        if (isDigit(c)) {
+            anyDigit = true;
+            if (c != '0' && !leadingSeen) leadingSeen = true;
+            if (leadingSeen && !pointSeen) ++magnitude;
+            if (!leadingSeen && pointSeen) --magnitude;
+            b.push(c);
+        } else if (c == ',' && anyDigit && !pointSeen) {
+            continue;  // digit grouping, "1,25,000"
+        } else if (c == '.' && !pointSeen) {
+            pointSeen = true;
+            b.push('.');
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return 0.0;
+    if (i < text.size() && (upper(text[i]) == 'E' || upper(text[i]) == 'D')) {
+        std::size_t save = i;
+        ++i;
+        skipBlanks();
+        bool negative = false;
+        if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+            negative = text[i] == '-';
+            ++i;
+        }
+        long long exponent = 0;
+        bool expDigits = false;
+        for (;; ++i) {
+            skipBlanks();
+            if (i >= text.size() || !isDigit(text[i])) break;
+            expDigits = true;
+            if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
+        }
+        if (expDigits) {
+            if (negative) exponent = -exponent;
+            magnitude += exponent;
+            b.push('e');
+            char digits[24];
+            auto r = std::to_chars(digits, digits + sizeof digits, exponent);
+            b.append(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
+        } else {
+            i = save;
+        }
+    }
+    double value = 0;
+    const char* first = b.data();
+    const char* last = first + b.size();
+    auto r = std::from_chars(first, last, value);
+    if (r.ec == std::errc::result_out_of_range) {
+        if (!leadingSeen || magnitude <= 0) return 0.0;
+        return std::nullopt;
+    }
+    if (r.ec != std::errc()) return 0.0;  // "-." and the like
+    if (value == 0.0) return 0.0;         // no negative zero
+    return value;
+}
+
+void registerDialectFunctions(sqlite3* db) {
+    static constexpr Scalar kScalars[] = {
+        {"IIf", 3, fnIIf},
+        {"IsNull$", 1, fnIsNull},
+        {"UCase", 1, fnUCase},
+        {"Left$", 2, fnLeft},
+        {"Abs", 1, fnAbs},
+        {"Val", 1, fnVal},
+        {"CDate", 1, fnCDate},
+        {"Month", 1, fnDatePart<&DateTime::month>},
+        {"Year", 1, fnDatePart<&DateTime::year>},
+        {"Day", 1, fnDatePart<&DateTime::day>},
+        {"Format", 2, fnFormat},
+    };
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    for (const Scalar& s : kScalars) {
+        int rc = sqlite3_create_function_v2(db, s.name, s.args, flags, nullptr, s.fn, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throwEngineError(db, rc);
+    }
+    int rc = sqlite3_create_function_v2(db, "Sum", 1, flags, nullptr, nullptr, sumStep, sumFinal, nullptr);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+}
+
+}  // namespace vesk::store

@@ -1,0 +1,104 @@
+#include "store/Schema.h"
+
+#include <cctype>
+
+namespace vesk::store {
+
+namespace {
+
+// Columns named after their workbook letters, from..to inclusive (1-based).
+void addLetterColumns(std::vector<std::string>& columns, int from, int to) {
+    for (int c = from; c <= to; ++c) {
+        std::string name = "col_" + columnLetters(c);
+        for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        columns.push_back(std::move(name));
+    }
+}
+
+std::vector<std::string> masterColumns() {
+    std::vector<std::string> c = {"office_id", "office_name", "office_type_code", "ho_name", "qal_facility_id"};
+    addLetterColumns(c, 6, 83);
+    return c;
+}
+
+std::vector<std::string> orvColumns() {
+    std::vector<std::string> c = {"treasury_tran_id", "try_posting_date", "office_id",
+                                  "office_name",      "account_code",     "receipt_or_payment",
+                                  "tot_amount",       "payment_mode",     "credit_or_debit"};
+    addLetterColumns(c, 10, 22);
+    return c;
+}
+
+std::string createTable(Table t) {
+    std::string sql = "CREATE TABLE ";
+    sql += tableName(t);
+    sql += " (";
+    bool first = true;
+    for (const std::string& col : tableColumns(t)) {
+        if (!first) sql += ", ";
+        first = false;
+        sql += col;
+        sql += " TEXT COLLATE NOCASE";
+    }
+    sql += ")";
+    return sql;
+}
+
+}  // namespace
+
+std::string columnLetters(int column) {
+    std::string out;
+    while (column > 0) {
+        int rem = (column - 1) % 26;
+        out.insert(out.begin(), static_cast<char>('A' + rem));
+        column = (column - 1) / 26;
+    }
+    return out;
+}
+
+const char* tableName(Table table) {
+    switch (table) {
+        case Table::Master:
+            return "mastertable";
+        case Table::YourOffice:
+            return "Youroffice";
+        case Table::Finacle:
+            return "veskfinacle";
+        case Table::Orv:
+            return "orvtable";
+    }
+    return "";
+}
+
+const std::vector<std::string>& tableColumns(Table table) {
+    static const std::vector<std::string> kMaster = masterColumns();
+    static const std::vector<std::string> kYourOffice = {"ooffice_name", "oqal_facility_id", "ooffice_id"};
+    static const std::vector<std::string> kFinacle = {"tran_id",          "value_date",  "Tran_Date",  "CASH_TRAN_TYPE",
+                                                      "TRAN_AMT",         "FACILITY_ID", "account_no", "account_name",
+                                                      "tran_particulars", "branch_code", "remarks"};
+    static const std::vector<std::string> kOrv = orvColumns();
+    switch (table) {
+        case Table::Master:
+            return kMaster;
+        case Table::YourOffice:
+            return kYourOffice;
+        case Table::Finacle:
+            return kFinacle;
+        case Table::Orv:
+            return kOrv;
+    }
+    return kYourOffice;
+}
+
+std::vector<std::string> schemaStatements() {
+    std::vector<std::string> out;
+    for (Table t : kAllTables) out.push_back(createTable(t));
+    // Only the lookups the comparison joins on: the bank and ORV rows are scanned by month
+    // through functions anyway, and every extra index slows the 100k-row imports.
+    out.push_back("CREATE INDEX mastertable_office_id ON mastertable (office_id)");
+    out.push_back("CREATE INDEX mastertable_qal_facility_id ON mastertable (qal_facility_id)");
+    out.push_back("CREATE INDEX mastertable_office_name ON mastertable (office_name)");
+    return out;
+}
+
+}  // namespace vesk::store

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vesk::store {
+
+/// The four tables of the database file.
+enum class Table { Master, YourOffice, Finacle, Orv };
+
+inline constexpr std::array<Table, 4> kAllTables = {Table::Master, Table::YourOffice, Table::Finacle, Table::Orv};
+
+/// The table's name as created: "mastertable", "Youroffice", "veskfinacle", "orvtable".
+const char* tableName(Table table);
+
+/// The table's columns in file order; imports insert by position, so this order is the
+/// order of the workbook columns. mastertable columns 6..83 are named after their
+/// workbook column letter (col_f ... col_ce), orvtable columns 10..22 likewise.
+const std::vector<std::string>& tableColumns(Table table);
+
+/// The statements that create the four tables (every column text compared without
+/// regard to letter case) and their indexes.
+std::vector<std::string> schemaStatements();
+
+/// The spreadsheet letter of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
+std::string columnLetters(int column);
+
+}  // namespace vesk::store

@@ -1,0 +1,131 @@
+#include "store/Statement.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include "core/Error.h"
+#include "store/EngineError.h"
+#include "store/SqlDialect.h"
+
+namespace vesk::store {
+
+namespace {
+
+bool onlyBlanksOrSemicolons(const char* p) {
+    for (; *p; ++p)
+        if (*p != ';' && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') return false;
+    return true;
+}
+
+Value columnValue(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
+        case SQLITE_FLOAT:
+            return Value(sqlite3_column_double(stmt, i));
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+        }
+    }
+}
+
+}  // namespace
+
+Statement::Statement(sqlite3* db, const std::string& sql) : m_db(db) {
+    if (!db) throw Error(errc::kUsage, "The database connection is not open");
+    const std::string text = translateSql(sql);
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size() + 1), &m_stmt, &tail);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+    if (!m_stmt) throw Error(errc::kUsage, "The statement text is empty");
+    if (tail && !onlyBlanksOrSemicolons(tail)) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw Error(errc::kUsage, "A prepared statement holds one statement only");
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) {
+    other.m_db = nullptr;
+    other.m_stmt = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = other.m_stmt;
+        other.m_db = nullptr;
+        other.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+void Statement::bindAll(const std::vector<Value>& params) {
+    if (!m_stmt) throw Error(errc::kUsage, "The statement was moved away");
+    const int expected = sqlite3_bind_parameter_count(m_stmt);
+    if (static_cast<int>(params.size()) != expected)
+        throw Error(errc::kUsage, "The statement takes " + std::to_string(expected) + " values, " +
+                                      std::to_string(params.size()) + " were given");
+    for (int i = 0; i < expected; ++i) {
+        const Value& v = params[static_cast<std::size_t>(i)];
+        int rc = SQLITE_OK;
+        // The values outlive the run: bindings are cleared before execute/query return.
+        if (v.isNull())
+            rc = sqlite3_bind_null(m_stmt, i + 1);
+        else if (v.isInteger())
+            rc = sqlite3_bind_int64(m_stmt, i + 1, std::get<std::int64_t>(v.raw()));
+        else if (v.isReal())
+            rc = sqlite3_bind_double(m_stmt, i + 1, std::get<double>(v.raw()));
+        else {
+            const std::string& s = std::get<std::string>(v.raw());
+            rc = sqlite3_bind_text(m_stmt, i + 1, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
+        }
+        if (rc != SQLITE_OK) {
+            sqlite3_clear_bindings(m_stmt);
+            throwEngineError(m_db, rc);
+        }
+    }
+}
+
+std::int64_t Statement::execute(const std::vector<Value>& params) {
+    bindAll(params);
+    const auto before = sqlite3_total_changes(m_db);
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+    }
+    const auto changed = sqlite3_total_changes(m_db) - before;
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
+    return changed;
+}
+
+ResultSet Statement::query(const std::vector<Value>& params) {
+    bindAll(params);
+    const int n = sqlite3_column_count(m_stmt);
+    std::vector<std::string> columns;
+    columns.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const char* name = sqlite3_column_name(m_stmt, i);
+        columns.emplace_back(name ? name : "");
+    }
+    std::vector<std::vector<Value>> rows;
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        std::vector<Value> row;
+        row.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) row.push_back(columnValue(m_stmt, i));
+        rows.push_back(std::move(row));
+    }
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
+    return ResultSet(std::move(columns), std::move(rows));
+}
+
+}  // namespace vesk::store
