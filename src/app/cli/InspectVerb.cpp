@@ -1,0 +1,57 @@
+#include <algorithm>
+#include <ostream>
+
+#include "cli/Verbs.h"
+#include "sheet/Workbook.h"
+
+namespace vesk::cli {
+
+namespace {
+
+constexpr int kMaxColumns = 16384;
+
+// Prints the sheet's cells as the imports store them, one row a line, tab between cells.
+int inspect(Context& context, const std::vector<std::string>& args) {
+    Arguments a(args, {"rows", "sheet"});
+    if (a.positional().size() != 1) throw UsageError("give exactly one workbook file");
+    const long long rowLimit = a.integer("rows", -1, 0, 1048576);
+    const std::string which = a.option("sheet").value_or("first");
+    if (which != "first" && which != "active") throw UsageError("--sheet takes first or active, not '" + which + "'");
+
+    auto workbook = sheet::Workbook::open(a.positional().front());
+    auto sheet = which == "first" ? workbook->firstSheet() : workbook->activeSheet();
+
+    // The used area: the rightmost column holding anything, and the lowest row of any column.
+    int lastColumn = 0;
+    int lastRow = 0;
+    for (int c = kMaxColumns; c >= 1; --c) {
+        int r = sheet->lastRow(c);
+        if (r > 0 && lastColumn == 0) lastColumn = c;
+        lastRow = std::max(lastRow, r);
+    }
+    int rows = rowLimit >= 0 ? std::min<int>(lastRow, int(rowLimit)) : lastRow;
+    if (rows == 0 || lastColumn == 0) return kExitOk;
+
+    sheet::Block block = sheet->block(1, 1, rows, lastColumn);
+    std::string line;
+    for (int r = 0; r < block.rows(); ++r) {
+        line.clear();
+        for (int c = 0; c < block.columns(); ++c) {
+            if (c > 0) line += '\t';
+            const sheet::Cell& cell = block.at(r, c);
+            line += cell.kind == sheet::Cell::Kind::Error ? std::string("#ERROR") : sheet::cellText(cell);
+        }
+        context.out << line << '\n';
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void addInspectVerbs(std::vector<Verb>& verbs) {
+    verbs.push_back({"inspect", "FILE [--rows N] [--sheet first|active]",
+                     "Prints a workbook's cells as an import stores them, tab-separated; error cells print #ERROR.",
+                     inspect});
+}
+
+}  // namespace vesk::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "core/Prompter.h"
+
+namespace vesk::cli {
+
+/// The person at a terminal. Messages go to the error stream under their title; Yes/No
+/// questions are asked only when the input is a terminal and are otherwise answered No,
+/// so that a script never hangs. Progress is one rewritten line, shown only on a terminal.
+class TerminalPrompter : public Prompter {
+  public:
+    TerminalPrompter(std::istream& in, std::ostream& err, bool interactive, bool progressLine);
+
+    Answer message(const Message& message) override;
+    /// No file dialog on a terminal: always nullopt, as if cancelled.
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    void progress(const std::string& text) override;
+    void openDocument(const std::string& path) override;
+
+  private:
+    void endProgressLine();
+
+    std::istream& m_in;
+    std::ostream& m_err;
+    bool m_interactive;
+    bool m_progressLine;
+    bool m_progressShown = false;
+};
+
+}  // namespace vesk::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <vector>
+
+#include "cli/Cli.h"
+
+namespace vesk::cli {
+
+// One function per family of verbs; each appends its verbs.
+void addInspectVerbs(std::vector<Verb>& verbs);
+void addSampleVerbs(std::vector<Verb>& verbs);
+
+}  // namespace vesk::cli
