@@ -1,0 +1,61 @@
+#include "sheet/Workbook.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/Error.h"
+#include "sheet/CompoundFile.h"
+#include "sheet/XlsWorkbook.h"
+#include "sheet/XlsxWorkbook.h"
+
+namespace vesk::sheet {
+
+namespace {
+
+bool startsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
+
+}  // namespace
+
+std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw Error(errc::kFileNotFound, "File not found: " + path);
+    if (status.type() == std::filesystem::file_type::directory)
+        throw Error(errc::kWorkbook, "'" + path + "' is a folder, not a workbook");
+
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + std::strerror(errno));
+    char head[8] = {};
+    in.read(head, sizeof head);
+    const std::string_view start(head, std::size_t(in.gcount()));
+    if (start.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
+
+    // By content, not by name: exporters often give .xls names to other formats.
+    if (startsWith(start, "PK\x03\x04") || startsWith(start, "PK\x05\x06")) {
+        in.close();
+        return std::make_unique<XlsxWorkbook>(path);
+    }
+    if (CompoundFile::hasSignature(start)) {
+        in.seekg(0);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
+        in.close();
+        const CompoundFile file(path, std::move(bytes));
+        return std::make_unique<XlsWorkbook>(path, file);
+    }
+    std::string_view text = start;
+    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    if (startsWith(text, "<"))
+        throw Error(errc::kWorkbook, "'" + path +
+                                         "' is not a workbook but a web page or XML file; open it in a spreadsheet "
+                                         "program and save it as .xlsx");
+    throw Error(errc::kWorkbook, "'" + path + "' is not a workbook (.xlsx or .xls)");
+}
+
+}  // namespace vesk::sheet

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sheet/Workbook.h"
+#include "sheet/ZipArchive.h"
+
+namespace vesk::sheet {
+
+// An Office Open XML package (.xlsx, .xlsm). The workbook part, its relationships,
+// shared strings and styles are read on opening; each sheet when it is asked for.
+class XlsxWorkbook final : public Workbook {
+  public:
+    explicit XlsxWorkbook(const std::string& path);
+
+    int sheetCount() const override { return int(m_sheets.size()); }
+    int activeSheetIndex() const override { return m_active; }
+    std::unique_ptr<Sheet> sheet(int index) const override;
+
+  private:
+    struct SheetPart {
+        std::string name;
+        std::string part;
+    };
+
+    void readStyles(const std::string& part);
+    void readSharedStrings(const std::string& part);
+
+    std::string m_path;
+    ZipArchive m_zip;
+    std::vector<SheetPart> m_sheets;
+    int m_active = 0;
+    bool m_date1904 = false;
+    std::vector<bool> m_dateStyles;  // by cell style (xf) index
+    std::shared_ptr<const std::vector<std::string>> m_sharedStrings;
+};
+
+}  // namespace vesk::sheet
