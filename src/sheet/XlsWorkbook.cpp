@@ -241,8 +241,8 @@ void XlsWorkbook::readGlobals() {
                 s.offset = u32(b, 0);
                 const std::size_t count = static_cast<unsigned char>(b[6]);
                 if (m_biff8) {
-                    if (b.size() < 9) fail("a sheet entry is cut short");
-                    appendChars(s.name, b, 9, count, (b[7] & 1) != 0);
+                    if (b.size() < 8 + count) fail("a sheet entry is cut short");
+                    appendChars(s.name, b, 8, count, (b[7] & 1) != 0);
                 } else {
                     appendChars(s.name, b, 7, count, false);
                 }

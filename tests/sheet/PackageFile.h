@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vesk::test {
+
+// Writes a zip package with exactly these entries, for packages no real writer makes.
+void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries);
+
+// A one-sheet package around the given <sheetData> content, with one shared string ("shared").
+// Targets and the workbook part can be changed to test how parts are found.
+struct SheetPackage {
+    std::string sheetData;
+    std::string sheetTarget = "worksheets/sheet1.xml";
+    std::string sheetPart = "xl/worksheets/sheet1.xml";
+    std::string extraWorkbookXml;  // inside <workbook>, before <sheets>
+    bool withStyles = false;       // style 1 is a date (dd/mm/yyyy)
+};
+void writeSheetPackage(const std::string& path, const SheetPackage& p);
+
+// The first `size` bytes of a file copied to another.
+void copyPrefix(const std::string& from, const std::string& to, std::size_t size);
+std::size_t fileSize(const std::string& path);
+
+}  // namespace vesk::test

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "sheet/StoredSheet.h"
+
+namespace vesk::sheet {
+namespace {
+
+std::shared_ptr<const std::vector<std::string>> shared() {
+    return std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"zero", "one"});
+}
+
+TEST(StoredSheet, LastRowLooksOnlyAtTheColumnAsked) {
+    StoredSheet s("S", shared());
+    s.setText(1, 1, "head");
+    s.setNumber(4, 1, 7);
+    s.setNumber(9, 3, 1);  // a longer column elsewhere
+    s.setText(6, 1, "");   // an empty text is a value, as a formula giving "" is
+    s.setNumber(8, 1, 5);
+    s.clear(8, 1);    // cleared again: not counted
+    s.clear(50, 50);  // clearing outside the stored area stores nothing
+
+    struct Case {
+        int column;
+        int lastRow;
+    };
+    const Case cases[] = {{1, 6}, {2, 0}, {3, 9}, {4, 0}, {0, 0}, {-1, 0}, {100, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        EXPECT_EQ(s.lastRow(c.column), c.lastRow);
+    }
+    EXPECT_TRUE(s.cell(50, 50).isEmpty());
+}
+
+TEST(StoredSheet, CellsKeepTheirKindAndValue) {
+    StoredSheet s("S", shared());
+    s.setSharedText(1, 1, 1);
+    s.setText(1, 2, "own");
+    s.setNumber(1, 3, -0.25);
+    s.setBoolean(1, 4, true);
+    s.setDate(1, 5, DateTime{9999, 12, 31, 23, 59, 59});
+    s.setDate(1, 6, DateTime{1899, 12, 30, 7, 30, 0});
+    s.setError(1, 7, "#N/A");
+    s.setNumber(1, 8, 1);
+    s.setText(1, 8, "replaced");  // a later value of the same cell wins
+
+    EXPECT_EQ(s.cell(1, 1).text, "one");
+    EXPECT_EQ(s.cell(1, 2).text, "own");
+    EXPECT_EQ(s.cell(1, 3).number, -0.25);
+    EXPECT_TRUE(s.cell(1, 4).boolean);
+    EXPECT_EQ(s.cell(1, 5).date.toText(), "9999-12-31 23:59:59");
+    EXPECT_EQ(s.cell(1, 6).date.toText(), "1899-12-30 07:30:00");
+    EXPECT_EQ(s.cell(1, 7).kind, Cell::Kind::Error);
+    EXPECT_EQ(s.cell(1, 7).text, "#N/A");
+    EXPECT_EQ(s.cell(1, 8).text, "replaced");
+    EXPECT_TRUE(s.cell(0, 1).isEmpty());
+    EXPECT_TRUE(s.cell(1, 0).isEmpty());
+}
+
+TEST(StoredSheet, BlockReachesPastTheStoredArea) {
+    StoredSheet s("S", shared());
+    s.setNumber(2, 1, 21);
+    s.setNumber(3, 2, 32);  // row 3 is wider than row 2
+    s.setText(3, 11, "k3");
+
+    const Block b = s.block(2, 1, 5, 12);
+    ASSERT_EQ(b.rows(), 4);
+    ASSERT_EQ(b.columns(), 12);
+    EXPECT_EQ(b.at(0, 0).number, 21);
+    EXPECT_TRUE(b.at(0, 1).isEmpty());
+    EXPECT_EQ(b.at(1, 1).number, 32);
+    EXPECT_EQ(b.at(1, 10).text, "k3");
+    EXPECT_TRUE(b.at(1, 11).isEmpty());
+    for (int c = 0; c < 12; ++c) EXPECT_TRUE(b.at(3, c).isEmpty()) << c;
+
+    const Block inner = s.block(3, 2, 3, 2);
+    ASSERT_EQ(inner.rows(), 1);
+    EXPECT_EQ(inner.at(0, 0).number, 32);
+}
+
+TEST(StoredSheet, BlockRefusesRangesNoSheetHas) {
+    StoredSheet s("S", shared());
+    const int bad[][4] = {{0, 1, 1, 1}, {1, 0, 1, 1}, {3, 1, 2, 1}, {1, 3, 1, 2}, {1, 1, 1048577, 1}, {1, 1, 1, 16385}};
+    for (const auto& r : bad) {
+        SCOPED_TRACE(testing::Message() << r[0] << "," << r[1] << ":" << r[2] << "," << r[3]);
+        EXPECT_THROW(s.block(r[0], r[1], r[2], r[3]), Error);
+    }
+}
+
+}  // namespace
+}  // namespace vesk::sheet

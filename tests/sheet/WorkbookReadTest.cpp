@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "PackageFile.h"
+#include "core/Error.h"
+#include "sheet/Workbook.h"
+#include "support/TempDir.h"
+
+namespace vesk::sheet {
+namespace {
+
+using test::fixture;
+
+// The text an import would store, or "<error #N/A>" for an error cell.
+std::string shown(const Cell& c) {
+    if (c.kind == Cell::Kind::Error) return "<error " + c.text + ">";
+    return cellText(c);
+}
+
+struct Expected {
+    const char* address;
+    Cell::Kind kind;
+    std::string text;
+};
+
+void expectCells(const Sheet& sheet, const std::vector<Expected>& cells) {
+    for (const Expected& e : cells) {
+        SCOPED_TRACE(e.address);
+        std::string letters;
+        std::string digits;
+        for (const char* p = e.address; *p; ++p)
+            (std::isdigit(static_cast<unsigned char>(*p)) ? digits : letters) += *p;
+        const Cell c = sheet.cell(std::stoi(digits), columnNumber(letters));
+        EXPECT_EQ(c.kind, e.kind);
+        EXPECT_EQ(shown(c), e.text);
+    }
+}
+
+constexpr auto kNumber = Cell::Kind::Number;
+constexpr auto kText = Cell::Kind::Text;
+constexpr auto kDate = Cell::Kind::Date;
+constexpr auto kBool = Cell::Kind::Boolean;
+constexpr auto kError = Cell::Kind::Error;
+constexpr auto kEmpty = Cell::Kind::Empty;
+
+TEST(XlsxRead, PrefixedElementsInlineStringsAndCellsWithoutReferences) {
+    auto book = Workbook::open(fixture("inline-prefixed.xlsx"));
+    ASSERT_EQ(book->sheetCount(), 1);
+    EXPECT_EQ(book->activeSheetIndex(), 0);
+    auto sheet = book->activeSheet();
+    EXPECT_EQ(sheet->name(), "Report");
+    expectCells(*sheet, {
+                            {"A1", kText, "ID"},
+                            {"B1", kText, " VALUE_DATE "},
+                            {"A2", kText, "Ab cd"},
+                            {"B2", kDate, "2025-04-10"},
+                            {"C2", kNumber, "1234.5"},
+                            {"A3", kEmpty, ""},
+                            {"D5", kNumber, "4"},
+                            {"E5", kNumber, "5"},
+                            {"F5", kText, "O'Brien"},
+                            {"A6", kDate, "1900-01-01"},
+                            {"B6", kDate, "1900-02-28"},
+                            {"C6", kDate, "1900-02-29"},
+                            {"D6", kDate, "1900-03-01"},
+                            {"E6", kDate, "1899-12-30 18:00:00"},
+                            {"F6", kEmpty, ""},
+                        });
+    EXPECT_EQ(sheet->lastRow(1), 6);
+    EXPECT_EQ(sheet->lastRow(6), 5);  // F6 is only formatted
+    EXPECT_EQ(sheet->lastRow(7), 0);
+
+    const Block b = sheet->block(2, 1, 6, 11);
+    ASSERT_EQ(b.rows(), 5);
+    ASSERT_EQ(b.columns(), 11);
+    EXPECT_EQ(b.at(0, 0).text, "Ab cd");
+    EXPECT_EQ(b.at(3, 3).number, 4);
+    EXPECT_TRUE(b.at(1, 0).isEmpty());
+    EXPECT_TRUE(b.at(4, 10).isEmpty());
+}
+
+TEST(XlsxRead, DateSystem1904CustomFormatsAndSharedStrings) {
+    auto book = Workbook::open(fixture("dates-1904.xlsx"));
+    ASSERT_EQ(book->sheetCount(), 2);
+    EXPECT_EQ(book->activeSheetIndex(), 1);
+    EXPECT_EQ(book->firstSheet()->name(), "Notes");
+    EXPECT_EQ(book->firstSheet()->cell(1, columnNumber("AA")).number, 27);
+
+    auto sheet = book->activeSheet();
+    EXPECT_EQ(sheet->name(), "Dates");
+    expectCells(*sheet, {
+                            {"A1", kText, "Label"},
+                            {"B1", kDate, "2025-04-10"},           // dd/mm/yyyy
+                            {"B2", kDate, "2025-04-10"},           // [$-409]d-mmm-yy;@
+                            {"B3", kDate, "2025-04-10 12:00:00"},  // hh:mm
+                            {"B4", kNumber, "44295"},              // 0.00 "days"
+                            {"B5", kNumber, "44295"},              // [Red]0.00
+                            {"B6", kDate, "1904-01-02 06:00:00"},  // [h]:mm:ss
+                            {"B7", kNumber, "44295"},              // "Day "0
+                            {"B8", kNumber, "-44295.25"},
+                            {"B9", kDate, "2025-04-11"},  // yyyy\-mm\-dd, a hair before midnight
+                            {"B10", kNumber, "44295"},    // \d0
+                            {"B11", kDate, "1904-01-01"},
+                            {"B12", kNumber, "44295"},
+                            {"B13", kNumber, "44295"},
+                            {"B14", kDate, "2025-04-10 00:00:01"},
+                            {"B15", kError, "<error #N/A>"},
+                            {"B16", kError, "<error #DIV/0!>"},
+                            {"B17", kBool, "True"},
+                            {"B18", kBool, "False"},
+                            {"B19", kText, "Bold and plain"},
+                            {"B20", kText, "Tokyo"},  // the phonetic reading is not part of the value
+                            {"B21", kText, "  padded  "},
+                            {"B22", kText, "line\rbreak_x0041_"},
+                            {"B23", kDate, "2025-04-10 08:30:00"},
+                            {"B24", kNumber, "0.000000123456789012346"},
+                        });
+    EXPECT_EQ(sheet->lastRow(2), 24);
+}
+
+// The same content saved by LibreOffice as .xls and .xlsx, and the hand-written source it came from.
+class SecondWriter : public testing::TestWithParam<const char*> {};
+
+TEST_P(SecondWriter, ReadsValuesTypesAndTheActiveSheet) {
+    auto book = Workbook::open(fixture(GetParam()));
+    ASSERT_EQ(book->sheetCount(), 2);
+    EXPECT_EQ(book->activeSheetIndex(), 1);
+    EXPECT_EQ(book->activeSheet()->name(), "Other");
+    EXPECT_EQ(book->activeSheet()->cell(1, 1).text, "second");
+
+    auto sheet = book->firstSheet();
+    EXPECT_EQ(sheet->name(), "CTR");
+    expectCells(*sheet, {
+                            {"B1", kText, "VALUE_DATE"},
+                            {"A2", kText, "T1"},
+                            {"B2", kDate, "2025-04-10"},
+                            {"C2", kNumber, "1234.5"},
+                            {"D2", kText, "O'Brien"},
+                            {"E2", kBool, "True"},
+                            {"B3", kDate, "2025-04-10 13:30:00"},
+                            {"C3", kNumber, "0.1"},
+                            {"E3", kBool, "False"},
+                            {"B4", kDate, "1899-12-30 07:30:00"},
+                            {"C4", kNumber, "-0.5"},
+                            {"D4", kError, "<error #N/A>"},
+                            {"E4", kNumber, "6"},
+                            {"A5", kEmpty, ""},
+                            {"C6", kNumber, "12345678901"},
+                            {"D6", kError, "<error #DIV/0!>"},
+                        });
+    EXPECT_EQ(sheet->lastRow(1), 4);
+    EXPECT_EQ(sheet->lastRow(3), 6);
+    EXPECT_EQ(sheet->lastRow(5), 4);
+
+    const Block b = sheet->block(2, 1, 4, 11);
+    EXPECT_EQ(cellText(b.at(0, 1)), "2025-04-10");
+    EXPECT_THROW(cellText(b.at(2, 3)), Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SecondWriter,
+                         testing::Values("libreoffice.xls", "libreoffice.xlsx", "libreoffice-source.xlsx"));
+
+TEST(XlsxRead, FindsPartsByRelativeAndAbsoluteTargets) {
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        const char* target;
+        const char* part;
+    };
+    const Case cases[] = {
+        {"relative", "worksheets/sheet1.xml", "xl/worksheets/sheet1.xml"},
+        {"absolute", "/xl/worksheets/sheet1.xml", "xl/worksheets/sheet1.xml"},
+        {"dot-dot", "../data/one.xml", "data/one.xml"},
+        {"escaped space", "worksheets/my%20sheet.xml", "xl/worksheets/my sheet.xml"},
+        {"other letter case", "Worksheets/Sheet1.xml", "xl/worksheets/sheet1.xml"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(std::string(c.name) + ".xlsx");
+        test::SheetPackage p;
+        p.sheetData = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>";
+        p.sheetTarget = c.target;
+        p.sheetPart = c.part;
+        test::writeSheetPackage(path, p);
+        EXPECT_EQ(Workbook::open(path)->firstSheet()->cell(1, 1).text, "shared");
+    }
+}
+
+TEST(XlsxRead, WorkbookSettingsWritersSpellDifferently) {
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        const char* workbookXml;
+        const char* b1;
+        int active;
+    };
+    const Case cases[] = {
+        {"date1904 true", "<workbookPr date1904=\"true\"/>", "2025-04-10", 0},
+        {"date1904 false", "<workbookPr date1904=\"false\"/>", "2021-04-09", 0},
+        {"no workbookPr", "", "2021-04-09", 0},
+        {"active tab past the end", "<bookViews><workbookView activeTab=\"7\"/></bookViews>", "2021-04-09", 0},
+        {"unreadable active tab", "<bookViews><workbookView activeTab=\"x\"/></bookViews>", "2021-04-09", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("book.xlsx");
+        test::SheetPackage p;
+        p.sheetData = "<row r=\"1\"><c r=\"B1\" s=\"1\"><v>44295</v></c></row>";
+        p.extraWorkbookXml = c.workbookXml;
+        p.withStyles = true;
+        test::writeSheetPackage(path, p);
+        auto book = Workbook::open(path);
+        EXPECT_EQ(book->activeSheetIndex(), c.active);
+        EXPECT_EQ(cellText(book->firstSheet()->cell(1, 2)), c.b1);
+    }
+}
+
+}  // namespace
+}  // namespace vesk::sheet
