@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "store/Connection.h"
+#include "store/SqlDialect.h"
+#include "store/StoreTestSupport.h"
+#include "support/TempDir.h"
+
+namespace vesk::store {
+namespace {
+
+using test::errorOf;
+
+// One database for the whole suite: keying a file costs a key derivation per open.
+class DialectFunctions : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<test::TempDir>();
+        s_db = std::make_unique<Connection>();
+        s_db->open(s_dir->file("dialect.db"));
+    }
+    static void TearDownTestSuite() {
+        s_db.reset();
+        s_dir.reset();
+    }
+    static Value eval(const std::string& expr) { return s_db->scalar("SELECT " + expr); }
+
+    static std::unique_ptr<test::TempDir> s_dir;
+    static std::unique_ptr<Connection> s_db;
+};
+std::unique_ptr<test::TempDir> DialectFunctions::s_dir;
+std::unique_ptr<Connection> DialectFunctions::s_db;
+
+struct Case {
+    std::string expr;
+    Value expected;
+};
+
+struct ErrorCase {
+    std::string expr;
+    long number;
+    const char* description;
+};
+
+void runCases(const std::vector<Case>& cases, Value (*eval)(const std::string&)) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expr);
+        try {
+            EXPECT_EQ(eval(c.expr), c.expected);
+        } catch (const Error& e) {
+            ADD_FAILURE() << "Error " << e.number() << ": " << e.description();
+        }
+    }
+}
+
+void runErrorCases(const std::vector<ErrorCase>& cases, Value (*eval)(const std::string&)) {
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.expr);
+        Error e = errorOf([&] { eval(c.expr); });
+        EXPECT_EQ(e.number(), c.number);
+        EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
+    }
+}
+
+TEST_F(DialectFunctions, ValReadsTheLeadingNumber) {
+    runCases(
+        {
+            {"Val('1,250.00')", 1250.0},
+            {"Val('1,25,000.00')", 125000.0},
+            {"Val('1,2')", 12.0},
+            {"Val(',')", 0.0},
+            {"Val(',5')", 0.0},     // a comma before any digit groups nothing
+            {"Val('1.5,0')", 1.5},  // nor one after the decimal point
+            {"Val('  12abc')", 12.0},
+            {"Val('12.50 Rs')", 12.5},
+            {"Val('-  5')", -5.0},
+            {"Val('+7.5')", 7.5},
+            {"Val('--5')", 0.0},
+            {"Val('-')", 0.0},
+            {"Val('-0')", 0.0},
+            {"Val('1 2 3')", 123.0},
+            {"Val('1.2.3')", 1.2},
+            {"Val('.5')", 0.5},
+            {"Val('5.')", 5.0},
+            {"Val('1e3')", 1000.0},
+            {"Val('1E-2')", 0.01},
+            {"Val('2D2')", 200.0},
+            {"Val('2d+2x')", 200.0},
+            {"Val('1e')", 1.0},
+            {"Val('1e+')", 1.0},
+            {"Val('1ex5')", 1.0},
+            {"Val('  -1,234.5e1')", -12345.0},
+            {"Val('1e-999')", 0.0},
+            {"Val('')", 0.0},
+            {"Val('abc')", 0.0},
+            {"Val(NULL)", 0.0},
+            {"Val(42)", 42},
+            {"Val(2.5)", 2.5},
+            {"Val('" + std::string(200, '0') + "7.25')", 7.25},  // longer than the stack buffer
+            {"Val('0.' || '" + std::string(150, '0') + "' || '1e150')", 0.1},
+        },
+        eval);
+    runErrorCases({{"Val('1e999')", errc::kDatabaseBase + 1, "Overflow"}}, eval);
+}
+
+TEST_F(DialectFunctions, CDateGivesIsoTextOrATypeMismatch) {
+    runCases(
+        {
+            {"CDate('05/04/2025')", "2025-04-05"},
+            {"CDate(' 5-4-25 ')", "2025-04-05"},
+            {"CDate('2025-04-05 13:45:10')", "2025-04-05 13:45:10"},
+            {"CDate('05-Apr-2025 10:30 PM')", "2025-04-05 22:30:00"},
+            {"CDate(CDate('05/04/2025'))", "2025-04-05"},
+            {"CDate(45757)", "2025-04-10"},  // a spreadsheet day number
+            {"CDate(45757.75)", "2025-04-10 18:00:00"},
+            {"CDate(45757.99999999)", "2025-04-11"},
+            {"CDate(-1.5)", "1899-12-29 12:00:00"},
+            {"CDate('29/02/2024') < CDate('01/03/2024')", 1},  // ISO text sorts by date
+            {"CDate('31/12/2024') < CDate('01/01/2025')", 1},
+        },
+        eval);
+    runErrorCases(
+        {
+            {"CDate('31/04/2025')", errc::kTypeMismatch, "Type mismatch"},
+            {"CDate('abc')", errc::kTypeMismatch, "Type mismatch"},
+            {"CDate('')", errc::kTypeMismatch, "Type mismatch"},
+            {"CDate('45757')", errc::kTypeMismatch, "Type mismatch"},
+            {"CDate(3000000)", errc::kTypeMismatch, "Type mismatch"},
+            {"CDate(NULL)", errc::kDatabaseBase + 20, "Invalid use of Null"},
+        },
+        eval);
+}
+
+TEST_F(DialectFunctions, DatePartsAndFormat) {
+    runCases(
+        {
+            {"Month('05/04/2025')", 4},
+            {"Year('05/04/2025')", 2025},
+            {"Day('2025-04-05 13:00:00')", 5},
+            {"Year(CDate('31/12/29'))", 2029},
+            {"Month(CDate('01/12/2025 11:59:59 PM'))", 12},
+            {"Month(NULL)", nullptr},
+            {"Year(NULL)", nullptr},
+            {"Format('05/04/2025', 'yyyy')", "2025"},
+            {"Format('05/04/2025', 'mmm')", "Apr"},
+            {"Format('05/09/2025', 'mmmm')", "September"},
+            {"Format('5-4-2025', 'dd/mm/yyyy')", "05/04/2025"},
+            {"Format('2025-04-05', 'MMMM YYYY')", "April 2025"},
+            {"Format('2025-04-05', 'd/m/yy')", "5/4/25"},
+            {"Format('2025-04-05', 'dddd, d mmm')", "Saturday, 5 Apr"},
+            {"Format('2024-02-29', 'ddd y')", "Thu 60"},
+            {"Format('2025-04-05 09:07:03', 'hh:mm:ss')", "09:07:03"},
+            {"Format('2025-04-05 09:07:03', 'h:nn')", "9:07"},
+            {"Format('2025-04-05', '\"Year \"yyyy \\m')", "Year 2025 m"},
+            {"Format('2025-04-05 09:07:03', '')", "2025-04-05 09:07:03"},
+            {"Format(45757, 'dd/mm/yyyy')", "10/04/2025"},
+            {"Format(NULL, 'yyyy')", nullptr},
+            {"Format('not a date', 'yyyy')", "not a date"},
+        },
+        eval);
+    runErrorCases(
+        {
+            {"Month('x')", errc::kTypeMismatch, "Type mismatch"},
+            {"Year('')", errc::kTypeMismatch, "Type mismatch"},
+            {"Day('32/01/2025')", errc::kTypeMismatch, "Type mismatch"},
+        },
+        eval);
+}
+
+TEST_F(DialectFunctions, ConditionsNullsAndText) {
+    runCases(
+        {
+            {"IIf(1, 'a', 'b')", "a"},
+            {"IIf(0, 'a', 'b')", "b"},
+            {"IIf(NULL, 'a', 'b')", "b"},
+            {"IIf(NULL = 1, 'a', 'b')", "b"},
+            {"IIf(0.5, 'a', 'b')", "a"},
+            {"IIf('2', 'a', 'b')", "a"},
+            {"IIf('0', 'a', 'b')", "b"},
+            {"IIf('0.0', 'a', 'b')", "b"},
+            {"IIf(' True ', 'a', 'b')", "a"},
+            {"IIf('FALSE', 'a', 'b')", "b"},
+            {"IIf(1, NULL, 'b')", nullptr},
+            {"IIf(1 = 1, 2.5, 0)", 2.5},
+            {"IsNull(NULL)", 1},
+            {"IsNull('')", 0},
+            {"IsNull(0)", 0},
+            {"isnull (NULL)", 1},
+            {"IIf(IsNull(NULL), 0, 5)", 0},
+            {"UCase('abc Déf')", "ABC DéF"},
+            {"UCase(NULL)", nullptr},
+            {"UCase(12)", "12"},
+            {"Left('receipt', 1)", "r"},
+            {"UCase(Left('receipt', 1))", "R"},
+            {"Left('ab', 5)", "ab"},
+            {"Left('ab', 0)", ""},
+            {"Left('ab', '1')", "a"},
+            {"Left(NULL, 1)", nullptr},
+            {"Left('éa', 1)", "é"},  // characters, not bytes
+            {"Left(12345, 2)", "12"},
+            {"Abs(-2)", 2},
+            {"Abs(-2.5)", 2.5},
+            {"Abs('-3')", 3},
+            {"Abs(NULL)", nullptr},
+            {"Abs(-9223372036854775807 - 1)", 9223372036854775808.0},
+            {"Trim('  a b  ')", "a b"},
+        },
+        eval);
+    runErrorCases(
+        {
+            {"IIf('abc', 1, 2)", errc::kTypeMismatch, "Type mismatch"},
+            {"Left('ab', -1)", errc::kUsage, "Invalid procedure call"},
+            {"Left('ab', 'x')", errc::kTypeMismatch, "Type mismatch"},
+            {"Left('ab', NULL)", errc::kDatabaseBase + 20, "Invalid use of Null"},
+            {"Abs('x')", errc::kTypeMismatch, "Type mismatch"},
+        },
+        eval);
+}
+
+TEST_F(DialectFunctions, SumKeepsTheEngineTypesAndNullRules) {
+    s_db->execute("CREATE TEMP TABLE s (g TEXT, v)");
+    s_db->execute(
+        "INSERT INTO s VALUES ('ints', 1), ('ints', 2), ('ints', NULL), ('mixed', 1), ('mixed', 0.25),"
+        " ('text', '12abc'), ('text', '0.5'), ('text', '7'), ('nulls', NULL), ('nulls', NULL),"
+        " ('neg', -0.1), ('neg', 0.1), ('big', 9223372036854775807), ('big', 1)");
+    auto sumOf = [](const char* g) { return s_db->scalar(std::string("SELECT Sum(v) FROM s WHERE g = '") + g + "'"); };
+    EXPECT_EQ(sumOf("ints"), Value(3));
+    EXPECT_EQ(sumOf("mixed"), Value(1.25));
+    EXPECT_EQ(sumOf("text"), Value(19.5));  // text counts by its numeric prefix, as the engine's sum does
+    EXPECT_EQ(sumOf("nulls"), Value());
+    EXPECT_EQ(sumOf("none"), Value());
+    EXPECT_EQ(sumOf("neg"), Value(0.0));
+    EXPECT_EQ(sumOf("big"), Value(9223372036854775808.0));  // past 64 bits: a real, not an overflow
+    EXPECT_EQ(s_db->scalar("SELECT Sum(IIf(g = 'ints', 1, 0)) FROM s"), Value(3));
+    s_db->execute("DROP TABLE s");
+}
+
+TEST_F(DialectFunctions, ATypeMismatchAbortsTheWholeStatement) {
+    s_db->execute("CREATE TEMP TABLE d (id INTEGER, t TEXT, note TEXT)");
+    s_db->execute(
+        "INSERT INTO d VALUES (1, '05/04/2025', NULL), (2, '2025-04-06', NULL), (3, 'bad', NULL), "
+        "(4, '07/04/2025', NULL)");
+    Error e = errorOf([] { s_db->execute("UPDATE d SET note = CDate(t)"); });
+    EXPECT_EQ(e.number(), errc::kTypeMismatch);
+    EXPECT_NE(e.description().find("Type mismatch"), std::string::npos);
+    // Rows before the bad one are not left changed.
+    EXPECT_EQ(s_db->scalar("SELECT COUNT(*) FROM d WHERE note IS NOT NULL"), Value(0));
+    e = errorOf([] { s_db->query("SELECT id FROM d WHERE Month(CDate(t)) = 4"); });
+    EXPECT_EQ(e.number(), errc::kTypeMismatch);
+    s_db->execute("DROP TABLE d");
+}
+
+}  // namespace
+}  // namespace vesk::store

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/Error.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+
+namespace vesk::store {
+
+// Readable failures for EXPECT_EQ on values.
+inline void PrintTo(const Value& v, std::ostream* os) {
+    if (v.isNull())
+        *os << "Null";
+    else if (v.isText())
+        *os << '"' << v.toText() << '"';
+    else
+        *os << v.toText() << (v.isInteger() ? " (integer)" : " (real)");
+}
+
+}  // namespace vesk::store
+
+namespace vesk::test {
+
+// The Error a call throws; a test failure when it throws none.
+template <class F>
+Error errorOf(F&& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no Error was thrown";
+    return Error(0, "");
+}
+
+// "INSERT INTO table VALUES (?, ?, ...)" with one placeholder per column.
+inline std::string insertAllColumns(store::Table t) {
+    std::string sql = std::string("INSERT INTO ") + store::tableName(t) + " VALUES (";
+    for (std::size_t i = 0; i < store::tableColumns(t).size(); ++i) sql += i ? ",?" : "?";
+    return sql + ")";
+}
+
+// A row for a table: the named columns set, every other column Null.
+inline std::vector<store::Value> rowOf(store::Table t, const std::vector<std::pair<std::string, store::Value>>& set) {
+    const auto& columns = store::tableColumns(t);
+    std::vector<store::Value> row(columns.size());
+    for (const auto& [name, value] : set) {
+        bool found = false;
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i] == name) row[i] = value, found = true;
+        if (!found) ADD_FAILURE() << "no column " << name;
+    }
+    return row;
+}
+
+}  // namespace vesk::test
