@@ -55,6 +55,7 @@ std::size_t shownLength(double value, const std::string& numberFormat) {
         int n = std::snprintf(buffer, sizeof buffer, "%.15g", value);
         return n > 0 ? std::size_t(n) : 1;
     }
+    if (section.find('%') != std::string::npos) value *= 100;
     int decimals = 0;
     auto point = section.find('.');
     if (point != std::string::npos)
