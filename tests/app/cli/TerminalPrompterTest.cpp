@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/TerminalPrompter.h"
+
+namespace vesk::cli {
+namespace {
+
+Message question(Answer defaultAnswer) {
+    Message m;
+    m.text = "The existing Office Master Data will be overwritten.\r\nAre You Sure?";
+    m.title = "Confirm";
+    m.icon = Icon::Question;
+    m.buttons = Buttons::YesNo;
+    m.defaultAnswer = defaultAnswer;
+    return m;
+}
+
+TEST(TerminalPrompter, AnswersQuestionsFromTheTerminalOrNoWithoutOne) {
+    struct Case {
+        std::string name;
+        bool interactive;
+        std::string typed;
+        Answer defaultAnswer;
+        Answer expected;
+        int prompts;  // how often "[y/N]" or "[Y/n]" was shown
+    };
+    const std::vector<Case> cases = {
+        {"yes", true, "y\n", Answer::No, Answer::Yes, 1},
+        {"YES with blanks", true, "  YES \n", Answer::No, Answer::Yes, 1},
+        {"no", true, "n\n", Answer::Yes, Answer::No, 1},
+        {"enter takes the default No", true, "\n", Answer::No, Answer::No, 1},
+        {"enter takes the default Yes", true, "\n", Answer::Yes, Answer::Yes, 1},
+        {"nonsense asks again", true, "maybe\nsure\ny\n", Answer::No, Answer::Yes, 3},
+        {"end of input is No", true, "", Answer::Yes, Answer::No, 1},
+        {"end of input after nonsense is No", true, "what", Answer::Yes, Answer::No, 2},
+        {"no terminal is No, input unread", false, "y\n", Answer::Yes, Answer::No, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.typed);
+        std::ostringstream err;
+        TerminalPrompter p(in, err, c.interactive, false);
+        EXPECT_EQ(p.message(question(c.defaultAnswer)), c.expected);
+        const std::string shown = err.str();
+        EXPECT_EQ(
+            shown.rfind("[Confirm] question: The existing Office Master Data will be overwritten.\nAre You Sure?\n", 0),
+            0u)
+            << shown;
+        const std::string prompt = c.defaultAnswer == Answer::Yes ? "[Y/n] " : "[y/N] ";
+        int prompts = 0;
+        for (std::size_t at = 0; (at = shown.find(prompt, at)) != std::string::npos; ++at) ++prompts;
+        EXPECT_EQ(prompts, c.prompts);
+        if (!c.interactive) {
+            EXPECT_EQ(in.tellg(), 0) << "read input without a terminal";
+        }
+    }
+}
+
+TEST(TerminalPrompter, MessagesShowTheirTitleOrTheDefault) {
+    std::istringstream in("y\n");
+    std::ostringstream err;
+    TerminalPrompter p(in, err, true, false);
+    Message m;
+    m.text = "No data found in file.";
+    m.icon = Icon::Exclamation;
+    EXPECT_EQ(p.message(m), Answer::Ok);
+    EXPECT_EQ(err.str(), "[Project1] warning: No data found in file.\n");
+    EXPECT_EQ(in.tellg(), 0) << "an OK box waits for nothing";
+}
+
+TEST(TerminalPrompter, ProgressRewritesOneLineOnlyOnATerminal) {
+    {
+        std::istringstream in;
+        std::ostringstream err;
+        TerminalPrompter p(in, err, false, false);
+        p.progress("Importing Row 50 of 314...");
+        p.progress("");
+        EXPECT_EQ(err.str(), "");
+    }
+    std::istringstream in;
+    std::ostringstream err;
+    TerminalPrompter p(in, err, false, true);
+    p.progress("Importing Row 50 of 314...");
+    p.progress("Importing Row 100 of 314...");
+    Message done;
+    done.text = "Data Imported Successfully!";
+    done.title = "Success";
+    done.icon = Icon::Information;
+    p.message(done);
+    p.progress("");  // nothing left to clear
+    EXPECT_EQ(err.str(),
+              "\rImporting Row 50 of 314...\x1b[K\rImporting Row 100 of 314...\x1b[K"
+              "\r\x1b[K[Success] info: Data Imported Successfully!\n");
+}
+
+TEST(TerminalPrompter, NoFileDialogOnATerminal) {
+    std::istringstream in("/some/file.xlsx\n");
+    std::ostringstream err;
+    TerminalPrompter p(in, err, true, false);
+    EXPECT_EQ(p.openFile({"Select the ORV 2.0 Master Data File to Import", "Excel Files|*.xlsx"}), std::nullopt);
+    EXPECT_EQ(in.tellg(), 0);
+}
+
+}  // namespace
+}  // namespace vesk::cli
