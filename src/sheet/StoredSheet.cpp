@@ -12,7 +12,12 @@ StoredSheet::StoredSheet(std::string name, std::shared_ptr<const std::vector<std
 StoredSheet::Slot& StoredSheet::slot(int row, int column) {
     if (std::size_t(row) > m_rows.size()) m_rows.resize(std::size_t(row));
     auto& cells = m_rows[std::size_t(row) - 1];
-    if (std::size_t(column) > cells.size()) cells.resize(std::size_t(column));
+    if (std::size_t(column) > cells.size()) {
+        // Rows of a sheet tend to be alike: size a new row like the widest so far, not cell by cell.
+        if (cells.capacity() == 0) cells.reserve(std::max(std::size_t(column), m_widest));
+        cells.resize(std::size_t(column));
+        m_widest = std::max(m_widest, cells.size());
+    }
     return cells[std::size_t(column) - 1];
 }
 

@@ -58,6 +58,7 @@ class StoredSheet final : public Sheet {
     std::shared_ptr<const std::vector<std::string>> m_shared;
     std::vector<std::string> m_own;
     std::vector<std::vector<Slot>> m_rows;  // [row - 1][column - 1]
+    std::size_t m_widest = 0;
 };
 
 }  // namespace vesk::sheet
