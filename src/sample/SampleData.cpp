@@ -109,6 +109,19 @@ std::int64_t randomPaise(Random& rng) {
     return rupees * 100 + paise;
 }
 
+// A stable sort that moves each (large) row once instead of at every step.
+template <class T, class Key>
+void sortRows(std::vector<T>& rows, Key key) {
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return key(rows[a]) < key(rows[b]); });
+    std::vector<T> sorted;
+    sorted.reserve(rows.size());
+    for (std::size_t i : order) sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
+}
+
 std::string officeName(int index) {
     const int stems = int(kStems.size());
     const int qualifiers = int(kQualifiers.size());
@@ -274,6 +287,7 @@ struct Builder {
             int weight = type == "HPO" ? 4 : type == "SO" ? 2 : 1;
             for (int w = 0; w < weight; ++w) weighted.push_back(&o);
         }
+        data.bankRows.reserve(std::size_t(options.rows));
         for (const Office* o : active) {
             data.bankRows.push_back(bankRow(*o, true));
             data.bankRows.push_back(bankRow(*o, false));
@@ -291,8 +305,7 @@ struct Builder {
         data.planted.unknownFacilityId = stranger.facilityId;
         data.bankRows.push_back(bankRow(stranger, true));
 
-        std::stable_sort(data.bankRows.begin(), data.bankRows.end(),
-                         [](const BankRow& a, const BankRow& b) { return a.tranDate < b.tranDate; });
+        sortRows(data.bankRows, [](const BankRow& b) { return b.tranDate; });
         const std::int64_t first = 10000000 + rng.between(std::int64_t(0), std::int64_t(80000000));
         for (std::size_t i = 0; i < data.bankRows.size(); ++i)
             data.bankRows[i].tranId = "S" + std::to_string(first + std::int64_t(i));
@@ -328,6 +341,7 @@ struct Builder {
         }
         std::map<std::string, const Office*> byId;
         for (const Office& o : data.offices) byId[o.officeId] = &o;
+        data.orvRows.reserve(data.bankRows.size());
         for (auto& [key, rows] : days) {
             const Office& office = *byId[std::get<1>(key)];
             for (std::size_t i = 0; i < rows.size();) {
@@ -351,8 +365,7 @@ struct Builder {
             data.orvRows.push_back(orvRow(*orvOnly, day, receipt, randomPaise(rng), "MANUAL-" + std::to_string(i + 1)));
         }
 
-        std::stable_sort(data.orvRows.begin(), data.orvRows.end(),
-                         [](const OrvRow& a, const OrvRow& b) { return a.postingDate < b.postingDate; });
+        sortRows(data.orvRows, [](const OrvRow& r) { return r.postingDate; });
         const std::string prefix = twoDigits(options.year % 100) + twoDigits(options.month);
         const std::int64_t first = 1000000 + rng.between(std::int64_t(0), std::int64_t(8000000));
         for (std::size_t i = 0; i < data.orvRows.size(); ++i)
