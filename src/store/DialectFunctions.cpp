@@ -93,6 +93,31 @@ bool dateFromSerial(double serial, DateTime& out) {
 
 enum class DateRead { Ok, Null, NotDate };
 
+int twoDigits(std::string_view s, std::size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
+
+// The text CDate itself gives, "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", read without the
+// general parser: Month(CDate(x)) and the like read it once per row.
+bool readIso(std::string_view s, DateTime& out) {
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (s.size() != 10 && s.size() != 19) return false;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (kShape[i] == 'd' ? !isDigit(s[i]) : s[i] != kShape[i]) return false;
+    DateTime d;
+    d.year = twoDigits(s, 0) * 100 + twoDigits(s, 2);
+    d.month = twoDigits(s, 5);
+    d.day = twoDigits(s, 8);
+    if (s.size() == 19) {
+        d.hour = twoDigits(s, 11);
+        d.minute = twoDigits(s, 14);
+        d.second = twoDigits(s, 17);
+    }
+    if (d.year < 100 || d.day < 1 || d.day > daysInMonth(d.year, d.month) || d.hour > 23 || d.minute > 59 ||
+        d.second > 59)
+        return false;
+    out = d;
+    return true;
+}
+
 DateRead readDate(sqlite3_value* v, DateTime& out) {
     switch (sqlite3_value_type(v)) {
         case SQLITE_NULL:
@@ -101,7 +126,9 @@ DateRead readDate(sqlite3_value* v, DateTime& out) {
         case SQLITE_FLOAT:
             return dateFromSerial(sqlite3_value_double(v), out) ? DateRead::Ok : DateRead::NotDate;
         default: {
-            auto d = parseDateText(textOf(v));
+            const std::string_view text = textOf(v);
+            if (readIso(text, out)) return DateRead::Ok;
+            auto d = parseDateText(text);
             if (!d) return DateRead::NotDate;
             out = *d;
             return DateRead::Ok;
@@ -116,20 +143,22 @@ void putNumber(SmallBuffer& b, int value, int width) {
     b.append(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
 }
 
+void putTwo(char* p, int v) {
+    p[0] = static_cast<char>('0' + v / 10);
+    p[1] = static_cast<char>('0' + v % 10);
+}
+
 void putIso(SmallBuffer& b, const DateTime& d) {
-    putNumber(b, d.year, 4);
-    b.push('-');
-    putNumber(b, d.month, 2);
-    b.push('-');
-    putNumber(b, d.day, 2);
-    if (d.hasTime()) {
-        b.push(' ');
-        putNumber(b, d.hour, 2);
-        b.push(':');
-        putNumber(b, d.minute, 2);
-        b.push(':');
-        putNumber(b, d.second, 2);
-    }
+    char buf[20] = "0000-00-00 00:00:00";
+    putTwo(buf, d.year / 100);
+    putTwo(buf + 2, d.year % 100);
+    putTwo(buf + 5, d.month);
+    putTwo(buf + 8, d.day);
+    if (!d.hasTime()) return b.append(std::string_view(buf, 10));
+    putTwo(buf + 11, d.hour);
+    putTwo(buf + 14, d.minute);
+    putTwo(buf + 17, d.second);
+    b.append(std::string_view(buf, 19));
 }
 
 // 0 = Sunday.

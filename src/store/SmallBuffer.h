@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,15 @@ class SmallBuffer {
         ++m_size;
     }
     void append(std::string_view s) {
-        for (char c : s) push(c);
+        if (s.empty()) return;
+        if (m_big.empty() && m_size + s.size() <= kSmall) {
+            std::memcpy(m_small + m_size, s.data(), s.size());
+            m_size += s.size();
+            return;
+        }
+        if (m_big.empty()) m_big.assign(m_small, m_size);
+        m_big.append(s);
+        m_size += s.size();
     }
     std::size_t size() const { return m_size; }
     const char* data() const { return m_big.empty() ? m_small : m_big.data(); }

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -190,6 +192,52 @@ TEST_F(ConnectionTest, TransactionsCommitOrLeaveNothing) {
     m_db.close();
     m_db.open(m_dir.file(kDatabaseFileName));
     EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("kept"));
+}
+
+TEST_F(ConnectionTest, ACommitSurvivesAProgramThatDiesWithoutClosing) {
+    m_db.close();
+    const std::string path = m_dir.file(kDatabaseFileName);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        // No destructors run past _exit: the file is left as a crash leaves it.
+        try {
+            Connection db;
+            db.open(path);
+            Transaction tx = db.begin();
+            db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
+            tx.commit();
+            db.execute("BEGIN");
+            db.execute("INSERT INTO Youroffice VALUES ('in flight', '', '')");
+            db.execute("DELETE FROM Youroffice WHERE ooffice_name = 'committed'");
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    m_db.open(path);
+    ResultSet rs = m_db.query("SELECT ooffice_name FROM Youroffice");
+    ASSERT_EQ(rs.rowCount(), 1u);
+    EXPECT_EQ(rs.field(0, 0), Value("committed"));
+}
+
+TEST_F(ConnectionTest, AnotherConnectionReadsWhileAnImportIsUnderWay) {
+    m_db.execute("INSERT INTO Youroffice VALUES ('before', '', '')");
+    Connection reader;
+    reader.open(m_dir.file(kDatabaseFileName));
+    {
+        Transaction tx = m_db.begin();
+        Statement insert = m_db.prepare(test::insertAllColumns(Table::Finacle));
+        for (int i = 0; i < 20000; ++i)
+            insert.execute(test::rowOf(Table::Finacle, {{"tran_id", std::to_string(i)}, {"TRAN_AMT", "1.5"}}));
+        EXPECT_EQ(reader.scalar("SELECT COUNT(*) FROM veskfinacle"), Value(0));
+        EXPECT_EQ(reader.scalar("SELECT ooffice_name FROM Youroffice"), Value("before"));
+        tx.commit();
+    }
+    EXPECT_EQ(reader.scalar("SELECT Sum(TRAN_AMT) FROM veskfinacle"), Value(30000.0));
 }
 
 TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {

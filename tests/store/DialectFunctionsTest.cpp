@@ -138,6 +138,8 @@ TEST_F(DialectFunctions, DatePartsAndFormat) {
             {"Month('05/04/2025')", 4},
             {"Year('05/04/2025')", 2025},
             {"Day('2025-04-05 13:00:00')", 5},
+            {"Day('2025-04-05 23:59:59')", 5},
+            {"Month('2024-02-29')", 2},
             {"Year(CDate('31/12/29'))", 2029},
             {"Month(CDate('01/12/2025 11:59:59 PM'))", 12},
             {"Month(NULL)", nullptr},
@@ -164,6 +166,11 @@ TEST_F(DialectFunctions, DatePartsAndFormat) {
             {"Month('x')", errc::kTypeMismatch, "Type mismatch"},
             {"Year('')", errc::kTypeMismatch, "Type mismatch"},
             {"Day('32/01/2025')", errc::kTypeMismatch, "Type mismatch"},
+            {"Month('2025-02-29')", errc::kTypeMismatch, "Type mismatch"},
+            {"Month('2025-00-10')", errc::kTypeMismatch, "Type mismatch"},
+            {"Year('0099-01-01')", errc::kTypeMismatch, "Type mismatch"},
+            {"Day('2025-04-05 24:00:00')", errc::kTypeMismatch, "Type mismatch"},
+            {"Day('2025-04-05 23:60:00')", errc::kTypeMismatch, "Type mismatch"},
         },
         eval);
 }
