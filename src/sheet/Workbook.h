@@ -10,7 +10,7 @@ namespace vesk::sheet {
 
 /// A rectangular block of cells, row first, both indexes from 0.
 class Block {
-public:
+  public:
     Block() = default;
     Block(int rows, int columns) : m_rows(rows), m_columns(columns), m_cells(std::size_t(rows) * columns) {}
 
@@ -19,7 +19,7 @@ public:
     const Cell& at(int row, int column) const { return m_cells[std::size_t(row) * m_columns + column]; }
     Cell& at(int row, int column) { return m_cells[std::size_t(row) * m_columns + column]; }
 
-private:
+  private:
     int m_rows = 0;
     int m_columns = 0;
     std::vector<Cell> m_cells;
@@ -27,11 +27,12 @@ private:
 
 /// One worksheet, fully read. Rows and columns count from 1, as in the workbook.
 class Sheet {
-public:
+  public:
     virtual ~Sheet() = default;
 
     virtual std::string name() const = 0;
-    /// The cell at (row, column); an empty cell outside the used area.
+    /// The cell at (row, column); an empty cell outside the used area. Numbers in a date or
+    /// time format come as Date (a bare time on 1899-12-30); error values as Kind::Error.
     virtual Cell cell(int row, int column) const = 0;
     /// The row of the last non-empty cell of the column; 0 when the column is empty.
     virtual int lastRow(int column) const = 0;
@@ -41,15 +42,18 @@ public:
 
 /// An open workbook (.xlsx or .xls). Closing it never writes to the file.
 class Workbook {
-public:
+  public:
     virtual ~Workbook() = default;
 
     /// Opens by the file's content (zip package or compound document), not by its name.
-    /// Missing, unreadable, encrypted or corrupt files throw Error.
+    /// A missing file throws Error errc::kFileNotFound; unreadable, encrypted, password
+    /// protected, corrupt or non-workbook files throw Error errc::kWorkbook. A damaged
+    /// sheet throws when it is read, never yields an empty or partial sheet.
     static std::unique_ptr<Workbook> open(const std::string& path);
 
     virtual int sheetCount() const = 0;
-    /// 0-based index of the sheet that was active when the file was saved.
+    /// 0-based index of the sheet that was active when the file was saved (0 when the
+    /// file does not say, or names a sheet that is not a worksheet).
     virtual int activeSheetIndex() const = 0;
     /// Reads the sheet at a 0-based index.
     virtual std::unique_ptr<Sheet> sheet(int index) const = 0;
