@@ -23,7 +23,9 @@ std::string defaultDatabasePath();
 
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
-/// connection has the query dialect's functions registered.
+/// connection has the query dialect's functions registered (see SqlDialect.h), and every
+/// statement text goes through translateSql. Transactions must end before the
+/// connection closes.
 class Connection {
   public:
     Connection();
