@@ -1,0 +1,41 @@
+#include "app/gui/FormSet.h"
+
+#include "app/gui/FormStyle.h"
+#include "app/gui/MainForm.h"
+#include "app/gui/TaskForm.h"
+#include "office/ConfigureForm.h"
+
+namespace vesk::gui {
+
+namespace {
+
+// A task form whose own controls are still to come: its title and Back button.
+class BareTaskForm : public TaskForm {
+public:
+    BareTaskForm(const QString& name, const QString& title, int width, int height)
+        : TaskForm(name, title, width, height) {
+        makeBackButton("Command2", twipsRect(width - 2280, height - 840, 2040, 600));
+    }
+};
+
+}  // namespace
+
+FormSet::FormSet(std::string databasePath)
+    : m_databasePath(std::move(databasePath)),
+      m_main(std::make_unique<MainForm>()),
+      m_configure(std::make_unique<ConfigureForm>(m_databasePath)),
+      m_finacle(std::make_unique<BareTaskForm>("Finacleform", "VESK Finacle Report", 15360, 10200)),
+      m_orv(std::make_unique<BareTaskForm>("ORVForm", "ORV Reports", 15360, 10200)),
+      m_compare(std::make_unique<BareTaskForm>("Compareform", "Configuration", 20400, 11520)) {
+    m_main->setTaskForm(MainForm::Office, m_configure.get());
+    m_main->setTaskForm(MainForm::BankReport, m_finacle.get());
+    m_main->setTaskForm(MainForm::OrvReport, m_orv.get());
+    m_main->setTaskForm(MainForm::Compare, m_compare.get());
+    connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
+}
+
+FormSet::~FormSet() = default;
+
+void FormSet::start() { m_main->show(); }
+
+}  // namespace vesk::gui

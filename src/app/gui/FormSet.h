@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+namespace vesk::gui {
+
+class MainForm;
+class TaskForm;
+
+/// The program's five forms, created once and kept for its whole run.
+class FormSet : public QObject {
+    Q_OBJECT
+public:
+    explicit FormSet(std::string databasePath);
+    ~FormSet() override;
+
+    MainForm& mainform() { return *m_main; }
+    TaskForm& configureform() { return *m_configure; }
+    TaskForm& Finacleform() { return *m_finacle; }
+    TaskForm& ORVForm() { return *m_orv; }
+    TaskForm& Compareform() { return *m_compare; }
+
+    const std::string& databasePath() const { return m_databasePath; }
+
+    /// Shows the menu: the program's start.
+    void start();
+
+signals:
+    void exitRequested();
+
+private:
+    std::string m_databasePath;
+    std::unique_ptr<MainForm> m_main;
+    std::unique_ptr<TaskForm> m_configure;
+    std::unique_ptr<TaskForm> m_finacle;
+    std::unique_ptr<TaskForm> m_orv;
+    std::unique_ptr<TaskForm> m_compare;
+};
+
+}  // namespace vesk::gui

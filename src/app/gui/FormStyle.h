@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QPushButton;
+class QLabel;
+class QWidget;
+
+namespace vesk::gui {
+
+/// Every command button's back colour.
+inline const QColor kButtonColour(255, 224, 192);
+
+/// Twips (1/1440 inch) to device-independent pixels: 15 twips a pixel at 96 dpi.
+int twips(int t);
+QRect twipsRect(int left, int top, int width, int height);
+
+/// A font by its designed family, falling back to the nearest installed family.
+QFont formFont(const QString& family, int pointSize, bool bold = false, bool italic = false);
+
+/// A command button in the graphical style with the shared back colour.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
+                        const QFont& font);
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
+                  const QFont& font);
+
+}  // namespace vesk::gui

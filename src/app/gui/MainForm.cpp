@@ -1,0 +1,72 @@
+#include "app/gui/MainForm.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/gui/FormStyle.h"
+#include "app/gui/TaskForm.h"
+
+namespace vesk::gui {
+
+namespace {
+
+void addLine(QWidget* parent, int left, int top, int width, int height) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(width > height ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setLineWidth(1);
+    line->setGeometry(twipsRect(left, top, width, height));
+}
+
+}  // namespace
+
+MainForm::MainForm() {
+    setObjectName("mainform");
+    setWindowTitle("VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
+    setFixedSize(twips(12135), twips(10065));
+
+    auto* title = makeLabel(this, "Label30", "VESK - ORV Comparison Tool", twipsRect(600, 360, 8160, 600),
+                            formFont("Lucida Bright", 20, true));
+    title->setAlignment(Qt::AlignCenter);
+
+    // Two frames of four lines each around the column of monthly-work buttons.
+    for (int inset : {0, 120}) {
+        const int left = 3480 + inset, top = 2160 + inset, right = 8175 - inset, bottom = 7455 - inset;
+        addLine(this, left, top, right - left, 30);
+        addLine(this, left, bottom, right - left, 30);
+        addLine(this, left, top, 30, bottom - top);
+        addLine(this, right, top, 30, bottom - top + 30);
+    }
+
+    const QFont menuFont = formFont("Calibri", 14, true);
+    // Created in tab order.
+    auto* c2 = makeButton(this, "Command2", "Import VESK Monthly CTR Report", twipsRect(3960, 2640, 3735, 975), menuFont);
+    auto* c3 = makeButton(this, "Command3", "Import ORV 2.0 Monthly Report", twipsRect(3960, 4320, 3735, 975), menuFont);
+    auto* c4 = makeButton(this, "Command4", "Compare Data", twipsRect(3960, 6000, 3735, 975), menuFont);
+    auto* c1 = makeButton(this, "Command1", "Office - Master Data", twipsRect(9000, 1320, 2775, 855), menuFont);
+    auto* c5 = makeButton(this, "Command5", "Exit", twipsRect(9000, 9000, 2775, 735), formFont("Cooper Black", 14));
+
+    connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
+    connect(c2, &QPushButton::clicked, this, &MainForm::Command2_Click);
+    connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
+    connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
+    connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
+}
+
+void MainForm::setTaskForm(Task task, TaskForm* form) {
+    m_tasks[task] = form;
+    form->setMenu(this);
+}
+
+void MainForm::openTask(Task task) {
+    hide();
+    if (m_tasks[task]) m_tasks[task]->showForm();
+}
+
+void MainForm::Command5_Click() {
+    hide();
+    emit exitRequested();
+}
+
+}  // namespace vesk::gui

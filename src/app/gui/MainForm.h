@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+namespace vesk::gui {
+
+class TaskForm;
+
+/// The menu: four task buttons and Exit.
+class MainForm : public QWidget {
+    Q_OBJECT
+public:
+    enum Task { Office = 0, BankReport, OrvReport, Compare };
+
+    MainForm();
+
+    void setTaskForm(Task task, TaskForm* form);
+
+    void Command1_Click() { openTask(Office); }
+    void Command2_Click() { openTask(BankReport); }
+    void Command3_Click() { openTask(OrvReport); }
+    void Command4_Click() { openTask(Compare); }
+    void Command5_Click();
+
+signals:
+    /// Exit was pressed: the program ends at once.
+    void exitRequested();
+
+private:
+    void openTask(Task task);
+
+    std::array<TaskForm*, 4> m_tasks{};
+};
+
+}  // namespace vesk::gui

@@ -1,0 +1,68 @@
+#include "app/gui/QtPrompter.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace vesk::gui {
+
+Answer QtDialogs::message(const Message& m) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString::fromStdString(m.shownTitle()));
+    box.setText(QString::fromStdString(m.text).replace("\r\n", "\n"));
+    switch (m.icon) {
+        case Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Icon::Question: box.setIcon(QMessageBox::Question); break;
+        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    if (m.buttons == Buttons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return Answer::Ok;
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(m.defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
+    QString title = request.title.empty() ? QStringLiteral("Open") : QString::fromStdString(request.title);
+    QString path = QFileDialog::getOpenFileName(m_parent, title, QString(), qtFileFilter(request.filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+void QtDialogs::openDocument(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+FormPrompter::FormPrompter(QWidget* parent) : m_qt(parent), m_dialogs(&m_qt) {}
+
+void FormPrompter::progress(const std::string& text) {
+    if (m_label) m_label->setText(QString::fromStdString(text));
+    if (m_dialogs != &m_qt) m_dialogs->progress(text);
+    QApplication::processEvents();
+}
+
+QString qtFileFilter(const std::string& filter) {
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        QString label = parts[i];
+        // Qt reads the patterns from the parentheses, so a label's own "(*.xls,*.xlsx)" must go.
+        qsizetype paren = label.indexOf('(');
+        if (paren > 0) label = label.left(paren).trimmed();
+        out << QString("%1 (%2)").arg(label, patterns);
+    }
+    return out.join(";;");
+}
+
+}  // namespace vesk::gui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+
+#include "core/Prompter.h"
+
+class QLabel;
+class QWidget;
+
+namespace vesk::gui {
+
+/// Message boxes, the open-file dialog and the desktop's file opener.
+class QtDialogs : public Prompter {
+public:
+    explicit QtDialogs(QWidget* parent) : m_parent(parent) {}
+
+    Answer message(const Message& message) override;
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    void progress(const std::string&) override {}
+    void openDocument(const std::string& path) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+/// What a form hands to its core: dialogs from a replaceable source (tests script them),
+/// progress into the form's label with pending events processed so it repaints.
+class FormPrompter : public Prompter {
+public:
+    explicit FormPrompter(QWidget* parent);
+
+    void setDialogs(Prompter* dialogs) { m_dialogs = dialogs ? dialogs : &m_qt; }
+    void setProgressLabel(QLabel* label) { m_label = label; }
+
+    Answer message(const Message& message) override { return m_dialogs->message(message); }
+    std::optional<std::string> openFile(const OpenFileRequest& request) override {
+        return m_dialogs->openFile(request);
+    }
+    void progress(const std::string& text) override;
+    void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
+
+private:
+    QtDialogs m_qt;
+    Prompter* m_dialogs;
+    QPointer<QLabel> m_label;
+};
+
+/// "Label|*.a;*.b|All|*.*" as a Qt name filter "Label (*.a *.b);;All (*.*)".
+QString qtFileFilter(const std::string& filter);
+
+}  // namespace vesk::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+#include <optional>
+
+#include "store/ResultSet.h"
+
+namespace vesk::gui {
+
+/// A read-only grid over a result set: its column names or aliases as headings.
+class ResultSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    /// Turns a field into the text a cell shows; plain text by default.
+    using Formatter = std::function<QString(const store::Value&, int column)>;
+
+    explicit ResultSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+    void setResult(std::optional<store::ResultSet> result);
+    void setFormatter(Formatter f) { m_format = std::move(f); }
+    void setAlignment(int column, Qt::Alignment a);
+    bool hasData() const { return m_result.has_value(); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::optional<store::ResultSet> m_result;
+    Formatter m_format;
+    std::vector<std::pair<int, Qt::Alignment>> m_alignments;
+};
+
+}  // namespace vesk::gui

@@ -1,0 +1,72 @@
+#include "app/gui/TaskForm.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+#include "app/gui/FormStyle.h"
+
+namespace vesk::gui {
+
+TaskForm::TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips)
+    : m_prompter(this) {
+    setObjectName(objectName);
+    setWindowTitle(title);
+    setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
+}
+
+void TaskForm::showForm() {
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    // The load handler may have handed over to another form and unloaded this one.
+    if (m_loaded) {
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+bool TaskForm::unloadForm() {
+    if (!m_loaded && !isVisible()) return true;
+    return close();
+}
+
+void TaskForm::closeEvent(QCloseEvent* event) {
+    if (m_loaded && !Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    m_loaded = false;
+    Form_Unload();
+    m_menuOnUnload = true;
+    event->accept();
+}
+
+void TaskForm::Form_Unload() {
+    if (m_menuOnUnload) showMenu();
+}
+
+void TaskForm::showMenu() {
+    if (m_menu) m_menu->show();
+}
+
+void TaskForm::unloadWithoutMenu() {
+    m_menuOnUnload = false;
+    if (isVisible()) {
+        close();
+    } else {
+        m_loaded = false;
+        m_menuOnUnload = true;
+    }
+}
+
+QPushButton* TaskForm::makeBackButton(const QString& name, const QRect& geometry) {
+    auto* back = makeButton(this, name, "Back", geometry, formFont("Cooper Black", 12));
+    connect(back, &QPushButton::clicked, this, [this] {
+        if (unloadForm()) showMenu();
+    });
+    return back;
+}
+
+}  // namespace vesk::gui

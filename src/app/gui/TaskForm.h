@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "app/gui/QtPrompter.h"
+
+class QPushButton;
+
+namespace vesk::gui {
+
+/// A task form: one instance for the program's life. Unloading hides the window and
+/// marks the form not loaded; showing it again runs its load handler again. The
+/// instance, and the connection its core owns, outlive the window.
+class TaskForm : public QWidget {
+    Q_OBJECT
+public:
+    TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips);
+
+    bool isLoaded() const { return m_loaded; }
+
+    /// Loads the form when it is not loaded (its load handler runs), then shows it.
+    void showForm();
+    /// Unloads the form as its close box would; returns false when the form refused.
+    bool unloadForm();
+
+    void setMenu(QWidget* menu) { m_menu = menu; }
+    /// Replaces the message boxes and file dialogs (tests script them).
+    void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
+    FormPrompter& prompter() { return m_prompter; }
+
+protected:
+    virtual void Form_Load() {}
+    /// False keeps the form loaded.
+    virtual bool Form_QueryUnload() { return true; }
+    /// Shows the menu, unless the form is handing over to another form.
+    virtual void Form_Unload();
+
+    void closeEvent(QCloseEvent* event) override;
+
+    /// The Back button at the given place: unload, then show the menu.
+    QPushButton* makeBackButton(const QString& name, const QRect& geometry);
+    void showMenu();
+    /// Unloads without bringing the menu back (the form hands over to another form).
+    void unloadWithoutMenu();
+
+private:
+    bool m_loaded = false;
+    bool m_menuOnUnload = true;
+    QWidget* m_menu = nullptr;
+    FormPrompter m_prompter;
+};
+
+}  // namespace vesk::gui

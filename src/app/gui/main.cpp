@@ -1,0 +1,16 @@
+#include <QApplication>
+
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "store/Connection.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Project1");
+
+    vesk::gui::FormSet forms(vesk::store::defaultDatabasePath());
+    // Exit ends the program at once, whatever else is loaded.
+    QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, &app, [] { QApplication::exit(0); });
+    forms.start();
+    return QApplication::exec();
+}

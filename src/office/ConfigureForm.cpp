@@ -1,0 +1,111 @@
+#include "office/ConfigureForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/gui/FormStyle.h"
+
+namespace vesk::gui {
+
+ConfigureForm::ConfigureForm(const std::string& databasePath)
+    : TaskForm("configureform", "Office - Master Data", 15360, 10200), m_logic(databasePath, prompter()) {
+    const QFont heading = formFont("Lucida Bright", 12, true);
+    const QFont buttonFont = formFont("Cooper Black", 11);
+    const QFont labelFont = formFont("MS Sans Serif", 10);
+
+    makeLabel(this, "Label2", "Comparison Required for Offices under (Divisional Level / HO Level)",
+              twipsRect(240, 240, 7200, 375), heading);
+    m_combo1 = new QComboBox(this);
+    m_combo1->setObjectName("Combo1");
+    m_combo1->setEditable(false);  // only offices of the list can be chosen
+    m_combo1->setGeometry(twipsRect(240, 720, 4800, 420));
+    m_combo1->setFont(formFont("Rockwell", 11));
+    auto* save = makeButton(this, "Command5", "Save/Update", twipsRect(5280, 690, 1920, 480), buttonFont);
+    m_label3 = makeLabel(this, "Label3", "Please Wait...", twipsRect(5280, 1260, 1920, 300),
+                         formFont("Monotype Corsiva", 12, true));
+    m_label3->setStyleSheet("color: rgb(192, 0, 0);");
+    m_label3->hide();
+
+    auto* import = makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
+    auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
+    makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+
+    auto* steps = new QGroupBox("Steps to Download Master Data", this);
+    steps->setObjectName("Frame1");
+    steps->setFont(heading);
+    steps->setGeometry(twipsRect(7680, 240, 7440, 2160));
+    const char* lines[] = {"1. ORV 2.0 -> Divisional Head Login",
+                           "2. Master Data Management Card -> Office Management -> View/Modify Offices",
+                           "3. Office Hierarchy Tab", "4. Choose Circle, Region, Division. Click on Search",
+                           "5. Click on Download Excel button"};
+    int top = 420;
+    int n = 4;
+    for (const char* line : lines) {
+        makeLabel(steps, QString("Label%1").arg(n++), line, twipsRect(180, top, 7100, 300), labelFont);
+        top += 330;
+    }
+
+    m_label1 = makeLabel(this, "Label1", "", twipsRect(240, 2520, 9000, 330), formFont("MS Sans Serif", 10, true));
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("DataGrid1");
+    m_grid->setGeometry(twipsRect(240, 2940, 14880, 6300));
+    m_grid->setFont(formFont("Lucida Bright", 9));
+    m_grid->setModel(&m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->verticalHeader()->setDefaultSectionSize(22);
+
+    m_buttons = {save, import, remove};
+    connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);
+    connect(remove, &QPushButton::clicked, this, &ConfigureForm::Command3_Click);
+    connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
+
+    prompter().setProgressLabel(m_label1);
+    m_logic.setWaitIndicator([this](bool shown) {
+        m_label3->setVisible(shown);
+        QApplication::processEvents();
+    });
+}
+
+template <typename Handler>
+void ConfigureForm::runBusy(Handler handler) {
+    for (auto* b : m_buttons) b->setEnabled(false);
+    m_combo1->setEnabled(false);
+    handler();
+    for (auto* b : m_buttons) b->setEnabled(true);
+    m_combo1->setEnabled(true);
+    render();
+}
+
+void ConfigureForm::Form_Load() {
+    m_logic.Form_Load();
+    render();
+}
+
+void ConfigureForm::Command5_Click() {
+    runBusy([this] { m_logic.Command5_Click(m_combo1->currentText().toStdString()); });
+}
+
+void ConfigureForm::Command3_Click() {
+    runBusy([this] { m_logic.Command3_Click(); });
+}
+
+void ConfigureForm::Command4_Click() {
+    runBusy([this] { m_logic.Command4_Click(); });
+}
+
+void ConfigureForm::render() {
+    const office::OfficeView& v = m_logic.view();
+    m_label1->setText(QString::fromStdString(v.countText));
+    m_model.setResult(v.grid);
+    m_combo1->clear();
+    for (const auto& name : v.offices) m_combo1->addItem(QString::fromStdString(name));
+    m_combo1->setCurrentIndex(v.selected);
+}
+
+}  // namespace vesk::gui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/gui/ResultSetModel.h"
+#include "app/gui/TaskForm.h"
+#include "office/OfficeMaster.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace vesk::gui {
+
+/// "Office - Master Data": the office master grid, the configured office and the import.
+class ConfigureForm : public TaskForm {
+    Q_OBJECT
+public:
+    explicit ConfigureForm(const std::string& databasePath);
+
+    office::OfficeMaster& logic() { return m_logic; }
+
+    void Command5_Click();  ///< Save/Update
+    void Command3_Click();  ///< Delete All Offices
+    void Command4_Click();  ///< Import Office Master Data
+
+protected:
+    void Form_Load() override;
+
+private:
+    /// Runs a handler with the form's buttons off, so nothing runs inside it, then shows the result.
+    template <typename Handler>
+    void runBusy(Handler handler);
+    void render();
+
+    office::OfficeMaster m_logic;
+    ResultSetModel m_model;
+    QComboBox* m_combo1;
+    QLabel* m_label1;
+    QLabel* m_label3;
+    QTableView* m_grid;
+    std::vector<QPushButton*> m_buttons;
+};
+
+}  // namespace vesk::gui

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Prompter.h"
+#include "store/Connection.h"
+
+namespace vesk::office {
+
+/// What the office master form shows.
+struct OfficeView {
+    std::string countText;                 ///< Label1
+    std::optional<store::ResultSet> grid;  ///< DataGrid1; nullopt: no data source
+    std::vector<std::string> offices;      ///< Combo1's list
+    int selected = -1;                     ///< Combo1's selection
+};
+
+/// The office master form's handlers: loading, the office list, the configured office,
+/// deleting all offices and importing the office master workbook. Owns the form's
+/// connection, which stays open once opened.
+class OfficeMaster {
+public:
+    OfficeMaster(std::string databasePath, Prompter& prompter);
+
+    const OfficeView& view() const { return m_view; }
+
+    /// Called with true before a save's database work and false after it ("Please Wait...").
+    void setWaitIndicator(std::function<void(bool)> wait) { m_wait = std::move(wait); }
+
+    void Form_Load();
+    void RefreshOfficeCombo();
+    void UpdateYourOffice();
+    /// Save/Update: stores the office named by the list's text as the configured office.
+    void Command5_Click(const std::string& comboText);
+    /// Delete All Offices.
+    void Command3_Click();
+    /// Import Office Master Data.
+    void Command4_Click();
+
+    /// The configured office: the first row of Youroffice, trimmed ("" when none).
+    std::string configuredOffice();
+
+    store::Connection& connection() { return m_db; }
+
+private:
+    void ensureOpen();
+    std::string readConfiguredName();
+    void selectOffice(const std::string& name);
+    void reloadGrid();
+    void importFile(const std::string& path);
+    void setWait(bool shown) {
+        if (m_wait) m_wait(shown);
+    }
+
+    std::string m_path;
+    Prompter& m_prompter;
+    store::Connection m_db;
+    OfficeView m_view;
+    std::function<void(bool)> m_wait;
+};
+
+}  // namespace vesk::office

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
+
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "app/gui/TaskForm.h"
+#include "office/ConfigureForm.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using vesk::gui::TaskForm;
+
+class NavigationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (TaskForm* f : tasks()) f->setDialogs(&prompter);
+        forms.start();
+    }
+    void TearDown() override {
+        for (TaskForm* f : tasks()) f->hide();
+        forms.mainform().hide();
+    }
+
+    std::vector<TaskForm*> tasks() {
+        return {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()};
+    }
+    int loadedTasks() {
+        int n = 0;
+        for (TaskForm* f : tasks()) n += f->isLoaded() ? 1 : 0;
+        return n;
+    }
+    void click(QWidget& form, const char* button) {
+        auto* b = form.findChild<QPushButton*>(button);
+        ASSERT_NE(b, nullptr) << button;
+        b->click();
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::FormSet forms{dir.file("ZETTools.db")};
+};
+
+TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoaded) {
+    EXPECT_TRUE(forms.mainform().isVisible());
+    EXPECT_EQ(forms.mainform().windowTitle(), "VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
+    EXPECT_EQ(loadedTasks(), 0);
+}
+
+TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
+    struct Case {
+        const char* button;
+        TaskForm* form;
+        const char* title;
+    };
+    const Case cases[] = {{"Command1", &forms.configureform(), "Office - Master Data"},
+                          {"Command2", &forms.Finacleform(), "VESK Finacle Report"},
+                          {"Command3", &forms.ORVForm(), "ORV Reports"},
+                          {"Command4", &forms.Compareform(), "Configuration"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        click(forms.mainform(), c.button);
+        EXPECT_FALSE(forms.mainform().isVisible());
+        EXPECT_TRUE(c.form->isVisible());
+        EXPECT_TRUE(c.form->isLoaded());
+        EXPECT_EQ(c.form->windowTitle(), c.title);
+        EXPECT_EQ(loadedTasks(), 1);
+
+        click(*c.form, "Command2");
+        EXPECT_FALSE(c.form->isVisible());
+        EXPECT_FALSE(c.form->isLoaded());
+        EXPECT_TRUE(forms.mainform().isVisible());
+        EXPECT_EQ(loadedTasks(), 0);
+    }
+}
+
+TEST_F(NavigationTest, TheCloseBoxReturnsToTheMenu) {
+    click(forms.mainform(), "Command2");
+    forms.Finacleform().close();
+    EXPECT_FALSE(forms.Finacleform().isLoaded());
+    EXPECT_TRUE(forms.mainform().isVisible());
+}
+
+TEST_F(NavigationTest, ShowingAFormAgainRunsItsLoadHandlerOnTheSameConnection) {
+    click(forms.mainform(), "Command1");  // empty master: one message
+    auto& configure = dynamic_cast<vesk::gui::ConfigureForm&>(forms.configureform());
+    sqlite3* handle = configure.logic().connection().handle();
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(prompter.messages().size(), 1u);
+    click(forms.configureform(), "Command2");
+    click(forms.mainform(), "Command1");
+    EXPECT_EQ(prompter.messages().size(), 2u);  // the load handler ran again
+    EXPECT_EQ(configure.logic().connection().handle(), handle);
+}
+
+TEST_F(NavigationTest, ExitEndsTheProgram) {
+    bool exited = false;
+    QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, [&] { exited = true; });
+    click(forms.mainform(), "Command5");
+    EXPECT_TRUE(exited);
+    EXPECT_FALSE(forms.mainform().isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include "office/OfficeMaster.h"
+#include "store/Schema.h"
+#include "support/RawXlsx.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using vesk::Answer;
+using vesk::Icon;
+using vesk::office::OfficeMaster;
+using vesk::test::RawCell;
+
+struct Office {
+    std::string id, name, type, ho, facility;
+};
+
+std::vector<RawCell> defaultHeaders() {
+    std::vector<RawCell> h;
+    for (const auto& c : vesk::store::tableColumns(vesk::store::Table::Master)) h.emplace_back(c);
+    return h;
+}
+
+const std::vector<Office> kOffices = {
+    {"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"},
+    {"102", "St. Mary's Road S.O", "SO", "Rampur H.O", "F102"},
+    {"103", "Division Office", " pdn ", "", "F103"},
+    {"104", "D'Souza Nagar H.O", " hpo", "D'Souza Nagar H.O", "F104"},
+    {"105", "Lakeview B.O", "BO", "D'Souza Nagar H.O", "F105"},
+};
+
+class OfficeMasterTest : public ::testing::Test {
+protected:
+    std::string writeMaster(const std::vector<Office>& offices, std::vector<RawCell> headers = defaultHeaders()) {
+        std::vector<std::vector<RawCell>> rows{std::move(headers)};
+        for (const auto& o : offices) rows.push_back({o.id, o.name, o.type, o.ho, o.facility, "extra"});
+        std::string path = dir.file("master" + std::to_string(++files) + ".xlsx");
+        vesk::test::writeRawXlsx(path, rows);
+        return path;
+    }
+
+    void import(const std::string& path) {
+        prompter.queueFile(path);
+        prompter.queueAnswer(Answer::Yes);
+        master.Command4_Click();
+    }
+
+    std::vector<std::string> column(const std::string& sql) {
+        auto rs = master.connection().query(sql);
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < rs.rowCount(); ++i) out.push_back(rs.field(i, 0).toText());
+        return out;
+    }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> out;
+        for (const auto& m : prompter.messages()) out.push_back(m.text);
+        return out;
+    }
+
+    vesk::test::TempDir dir;
+    int files = 0;
+    vesk::test::ScriptedPrompter prompter;
+    OfficeMaster master{dir.file("ZETTools.db"), prompter};
+};
+
+TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
+    master.Form_Load();
+    EXPECT_EQ(master.view().countText, "0 office details available.");
+    EXPECT_FALSE(master.view().grid.has_value());
+    EXPECT_TRUE(master.view().offices.empty());
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().text, "The Office Master Data is empty! Import data first.");
+    EXPECT_EQ(prompter.lastMessage().title, "No Offices Found");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Exclamation);
+}
+
+TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
+    master.Form_Load();
+    std::vector<Office> offices = kOffices;
+    offices.insert(offices.begin() + 2, Office{"  ", "no id", "SO", "", ""});  // skipped: empty column A
+    import(writeMaster(offices));
+
+    const auto& confirm = prompter.messages()[1];
+    EXPECT_EQ(confirm.text, "The existing Office Master Data will be overwritten.\r\nAre You Sure?");
+    EXPECT_EQ(confirm.title, "Confirm");
+    EXPECT_EQ(confirm.icon, Icon::Information);
+    EXPECT_EQ(prompter.lastMessage().text, "Office Master Imported Successfully");
+    EXPECT_EQ(prompter.lastMessage().title, "Success");
+
+    EXPECT_EQ(master.view().countText, "5 office details updated successfully.");
+    // Head and division offices only, codes matched after trimming and upper-casing.
+    EXPECT_EQ(master.view().offices,
+              (std::vector<std::string>{"D'Souza Nagar H.O", "Division Office", "Rampur H.O"}));
+    EXPECT_EQ(master.view().selected, 1);
+    EXPECT_EQ(master.configuredOffice(), "Division Office");
+    ASSERT_TRUE(master.view().grid.has_value());
+    EXPECT_EQ(master.view().grid->rowCount(), 5u);
+    EXPECT_EQ(master.view().grid->field(0, "office_name").toText(), "D'Souza Nagar H.O");
+    EXPECT_EQ(column("SELECT office_type_code FROM mastertable WHERE office_id = '103'"),
+              std::vector<std::string>{"pdn"});  // stored trimmed
+    EXPECT_EQ(column("SELECT col_f FROM mastertable WHERE office_id = '102'"), std::vector<std::string>{"extra"});
+}
+
+TEST_F(OfficeMasterTest, KeyColumnsAreFoundByHeaderInAnyOrder) {
+    auto headers = defaultHeaders();
+    std::swap(headers[2], headers[4]);                 // qal_facility_id where the type code usually is
+    headers[0] = RawCell(std::string(" OFFICE_ID "));  // other letter case and blanks
+    std::vector<Office> swapped;
+    for (const auto& o : kOffices) swapped.push_back({o.id, o.name, o.facility, o.ho, o.type});
+    import(writeMaster(swapped, headers));
+
+    EXPECT_EQ(column("SELECT qal_facility_id FROM mastertable WHERE office_name = 'Rampur H.O'"),
+              std::vector<std::string>{"F101"});
+    EXPECT_EQ(master.configuredOffice(), "Division Office");
+}
+
+TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
+    import(writeMaster(kOffices));
+    const std::size_t before = prompter.messages().size();
+
+    struct Case {
+        const char* b1;
+        const char* message;
+    };
+    for (const Case& c : {Case{"Office_Name", "Invalid file selected. Cell B1 must contain 'office_name'."},
+                          Case{"office name", "Invalid file selected. Cell B1 must contain 'office_name'."},
+                          Case{"", "Invalid file selected. Cell B1 must contain 'office_name'."}}) {
+        SCOPED_TRACE(c.b1);
+        auto headers = defaultHeaders();
+        headers[1] = RawCell(std::string(c.b1));
+        prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}, headers));
+        master.Command4_Click();
+        EXPECT_EQ(prompter.lastMessage().text, c.message);
+        EXPECT_EQ(prompter.lastMessage().title, "Error");
+    }
+    // B1 with blanks around it is accepted.
+    auto padded = defaultHeaders();
+    padded[1] = RawCell(std::string("  office_name "));
+    prompter.queueFile(writeMaster({}, padded));
+    prompter.queueAnswer(Answer::Yes);
+    master.Command4_Click();
+    EXPECT_EQ(prompter.lastMessage().text, "No data found in file.");
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+
+    prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}));
+    prompter.queueAnswer(Answer::No);
+    master.Command4_Click();
+    EXPECT_EQ(prompter.lastMessage().text, "Operation Cancelled.");
+    EXPECT_EQ(prompter.lastMessage().title, "Cancelled");
+
+    prompter.queueFile(std::nullopt);
+    master.Command4_Click();
+    EXPECT_EQ(prompter.lastMessage().text, "File not selected.");
+
+    EXPECT_EQ(prompter.messages().size(), before + 3 + 2 + 2 + 1);
+    EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
+    EXPECT_EQ(master.configuredOffice(), "Division Office");
+}
+
+TEST_F(OfficeMasterTest, AFailureInTheMiddleKeepsTheEarlierMaster) {
+    import(writeMaster(kOffices));
+    std::vector<std::vector<RawCell>> rows{defaultHeaders()};
+    for (int i = 1; i <= 250; ++i) rows.push_back({std::to_string(1000 + i), "Office " + std::to_string(i), "PDN"});
+    rows[180].push_back(RawCell::error("#N/A"));  // ho_name of the 180th office
+    std::string path = dir.file("broken.xlsx");
+    vesk::test::writeRawXlsx(path, rows);
+    import(path);
+
+    EXPECT_EQ(prompter.lastMessage().title, "Error");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
+    EXPECT_EQ(prompter.lastMessage().text.rfind("Error 1005: ", 0), 0u) << prompter.lastMessage().text;
+    EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
+    EXPECT_EQ(master.configuredOffice(), "Division Office");
+    EXPECT_EQ(prompter.progressTexts(), std::vector<std::string>{"Importing Row 100 / 250"});
+}
+
+TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
+    struct Case {
+        int rows;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {{99, {}},
+                          {100, {"Importing Row 100 / 100"}},
+                          {250, {"Importing Row 100 / 250", "Importing Row 200 / 250"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        vesk::test::ScriptedPrompter p;
+        vesk::test::TempDir d;
+        OfficeMaster m(d.file("db"), p);
+        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
+        for (int i = 1; i <= c.rows; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "SO"});
+        vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
+        p.queueFile(d.file("m.xlsx"));
+        p.queueAnswer(Answer::Yes);
+        m.Command4_Click();
+        EXPECT_EQ(p.progressTexts(), c.expected);
+        EXPECT_EQ(m.view().countText, std::to_string(c.rows) + " office details updated successfully.");
+    }
+}
+
+TEST_F(OfficeMasterTest, AMasterWithoutHeadOrDivisionOfficesIsReported) {
+    import(writeMaster({{"1", "Only S.O", "SO", "", ""}}));
+    auto texts = messageTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Table has data, but the Query found 0 matches for HPO or PDN."),
+              texts.end());
+    EXPECT_EQ(texts.back(), "Warning: No Division Office found in the imported data.");
+}
+
+TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
+    import(writeMaster(kOffices));
+
+    prompter.queueAnswer(Answer::Yes);
+    master.Command5_Click("D'Souza Nagar H.O");
+    EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
+              "Are you sure you want to set 'D'Souza Nagar H.O' as your configured office?");
+    EXPECT_EQ(prompter.lastMessage().text, "Office updated successfully!");
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+    EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
+    EXPECT_EQ(column("SELECT oqal_facility_id FROM Youroffice"), std::vector<std::string>{"F104"});
+
+    prompter.queueAnswer(Answer::Yes);
+    master.Command5_Click("Nowhere H.O");
+    EXPECT_EQ(prompter.lastMessage().title, "Office Not Found");
+    EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
+
+    prompter.queueAnswer(Answer::No);
+    master.Command5_Click("Rampur H.O");
+    EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
+
+    master.Command5_Click("   ");
+    EXPECT_EQ(prompter.lastMessage().text, "Please select an office from the list first.");
+    EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
+
+    // A new load selects the stored office, whatever its letter case in the list.
+    OfficeMaster again(master.connection().path(), prompter);
+    again.Form_Load();
+    ASSERT_GE(again.view().selected, 0);
+    EXPECT_EQ(again.view().offices[std::size_t(again.view().selected)], "D'Souza Nagar H.O");
+}
+
+TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
+    import(writeMaster(kOffices));
+    prompter.queueAnswer(Answer::No);
+    master.Command3_Click();
+    EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
+
+    prompter.queueAnswer(Answer::Yes);
+    master.Command3_Click();
+    EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
+              "Are you sure you want to DELETE ALL office records?\r\nThis action cannot be undone.");
+    EXPECT_EQ(prompter.lastMessage().text, "All office data has been deleted successfully.");
+    EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"0"});
+    EXPECT_EQ(column("SELECT COUNT(*) FROM Youroffice"), std::vector<std::string>{"0"});
+    EXPECT_EQ(master.view().countText, "0 office details available.");
+    EXPECT_TRUE(master.view().offices.empty());
+    EXPECT_FALSE(master.view().grid.has_value());
+}
+
+TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
+    vesk::test::ScriptedPrompter p;
+    OfficeMaster broken(dir.file("missing-folder/ZETTools.db"), p);
+    broken.Form_Load();
+    EXPECT_EQ(p.lastMessage().title, "Error");
+    EXPECT_NE(p.lastMessage().text.find(" - "), std::string::npos);
+    broken.Command4_Click();  // fails before the file dialog
+    EXPECT_EQ(p.lastMessage().text.rfind("Error ", 0), 0u);
+    EXPECT_EQ(p.lastMessage().icon, Icon::Critical);
+    EXPECT_TRUE(p.fileRequests().empty());
+}
+
+}  // namespace
