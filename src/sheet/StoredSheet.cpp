@@ -111,6 +111,24 @@ int StoredSheet::lastRow(int column) const {
     return 0;
 }
 
+int StoredSheet::usedRows() const {
+    for (std::size_t r = m_rows.size(); r > 0; --r)
+        for (const Slot& s : m_rows[r - 1])
+            if (s.tag != Tag::Empty) return int(r);
+    return 0;
+}
+
+int StoredSheet::usedColumns() const {
+    std::size_t widest = 0;
+    for (const auto& cells : m_rows)
+        for (std::size_t c = cells.size(); c > widest; --c)
+            if (cells[c - 1].tag != Tag::Empty) {
+                widest = c;
+                break;
+            }
+    return int(widest);
+}
+
 Block StoredSheet::block(int firstRow, int firstColumn, int lastRowIndex, int lastColumn) const {
     if (firstRow < 1 || firstColumn < 1 || lastRowIndex < firstRow || lastColumn < firstColumn ||
         lastRowIndex > kMaxRows || lastColumn > kMaxColumns)

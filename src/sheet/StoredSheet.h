@@ -21,6 +21,8 @@ class StoredSheet final : public Sheet {
     std::string name() const override { return m_name; }
     Cell cell(int row, int column) const override;
     int lastRow(int column) const override;
+    int usedRows() const override;
+    int usedColumns() const override;
     Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const override;
 
     // Builders; rows and columns from 1, inside kMaxRows x kMaxColumns (the readers check).

@@ -36,6 +36,9 @@ class Sheet {
     virtual Cell cell(int row, int column) const = 0;
     /// The row of the last non-empty cell of the column; 0 when the column is empty.
     virtual int lastRow(int column) const = 0;
+    /// The lowest row and the rightmost column holding a non-empty cell; 0 and 0 for an empty sheet.
+    virtual int usedRows() const = 0;
+    virtual int usedColumns() const = 0;
     /// The cells of rows firstRow..lastRow and columns firstColumn..lastColumn in one block.
     virtual Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const = 0;
 };

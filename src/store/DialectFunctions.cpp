@@ -401,10 +401,16 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
     void* mem = sqlite3_aggregate_context(ctx, sizeof(ExactSum));
     if (!mem) return sqlite3_result_error_nomem(ctx);
     auto* sum = std::launder(static_cast<ExactSum*>(mem));
-    if (type == SQLITE_INTEGER)
+    if (type == SQLITE_INTEGER) {
         sum->add(static_cast<std::int64_t>(sqlite3_value_int64(argv[0])));
-    else
-        sum->add(sqlite3_value_double(argv[0]));  // text reads as its numeric prefix
+    } else if (type == SQLITE_TEXT) {
+        // Amounts stored as text count as Val reads them, so "1,250.00" is 1250, not 1.
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+        auto v = parseLeadingNumber(std::string_view(text ? text : "", std::size_t(sqlite3_value_bytes(argv[0]))));
+        sum->add(v ? *v : sqlite3_value_double(argv[0]));
+    } else {
+        sum->add(sqlite3_value_double(argv[0]));
+    }
 }
 
 void sumFinal(sqlite3_context* ctx) {

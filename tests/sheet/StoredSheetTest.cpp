@@ -30,6 +30,13 @@ TEST(StoredSheet, LastRowLooksOnlyAtTheColumnAsked) {
         EXPECT_EQ(s.lastRow(c.column), c.lastRow);
     }
     EXPECT_TRUE(s.cell(50, 50).isEmpty());
+    // Cleared cells at the edges do not count in the used area.
+    s.setNumber(12, 7, 1);
+    s.clear(12, 7);
+    EXPECT_EQ(s.usedRows(), 9);
+    EXPECT_EQ(s.usedColumns(), 3);
+    EXPECT_EQ(StoredSheet("E", shared()).usedRows(), 0);
+    EXPECT_EQ(StoredSheet("E", shared()).usedColumns(), 0);
 }
 
 TEST(StoredSheet, CellsKeepTheirKindAndValue) {

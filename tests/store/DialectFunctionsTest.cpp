@@ -230,11 +230,13 @@ TEST_F(DialectFunctions, SumKeepsTheEngineTypesAndNullRules) {
     s_db->execute(
         "INSERT INTO s VALUES ('ints', 1), ('ints', 2), ('ints', NULL), ('mixed', 1), ('mixed', 0.25),"
         " ('text', '12abc'), ('text', '0.5'), ('text', '7'), ('nulls', NULL), ('nulls', NULL),"
+        " ('grouped', '1,250.00'), ('grouped', '1,25,000.50'), ('grouped', ''), ('grouped', ' 10'),"
         " ('neg', -0.1), ('neg', 0.1), ('big', 9223372036854775807), ('big', 1)");
     auto sumOf = [](const char* g) { return s_db->scalar(std::string("SELECT Sum(v) FROM s WHERE g = '") + g + "'"); };
     EXPECT_EQ(sumOf("ints"), Value(3));
     EXPECT_EQ(sumOf("mixed"), Value(1.25));
-    EXPECT_EQ(sumOf("text"), Value(19.5));  // text counts by its numeric prefix, as the engine's sum does
+    EXPECT_EQ(sumOf("text"), Value(19.5));  // text counts by its leading number
+    EXPECT_EQ(sumOf("grouped"), Value(126260.5));  // grouping commas skipped, empty text is 0
     EXPECT_EQ(sumOf("nulls"), Value());
     EXPECT_EQ(sumOf("none"), Value());
     EXPECT_EQ(sumOf("neg"), Value(0.0));

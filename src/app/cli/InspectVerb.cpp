@@ -8,8 +8,6 @@ namespace vesk::cli {
 
 namespace {
 
-constexpr int kMaxColumns = 16384;
-
 // Prints the sheet's cells as the imports store them, one row a line, tab between cells.
 int inspect(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"rows", "sheet"});
@@ -21,14 +19,8 @@ int inspect(Context& context, const std::vector<std::string>& args) {
     auto workbook = sheet::Workbook::open(a.positional().front());
     auto sheet = which == "first" ? workbook->firstSheet() : workbook->activeSheet();
 
-    // The used area: the rightmost column holding anything, and the lowest row of any column.
-    int lastColumn = 0;
-    int lastRow = 0;
-    for (int c = kMaxColumns; c >= 1; --c) {
-        int r = sheet->lastRow(c);
-        if (r > 0 && lastColumn == 0) lastColumn = c;
-        lastRow = std::max(lastRow, r);
-    }
+    const int lastColumn = sheet->usedColumns();
+    const int lastRow = sheet->usedRows();
     int rows = rowLimit >= 0 ? std::min<int>(lastRow, int(rowLimit)) : lastRow;
     if (rows == 0 || lastColumn == 0) return kExitOk;
 
