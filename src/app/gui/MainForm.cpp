@@ -26,7 +26,7 @@ MainForm::MainForm() {
     setWindowTitle("VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
     setFixedSize(twips(12135), twips(10065));
 
-    auto* title = makeLabel(this, "Label30", "VESK - ORV Comparison Tool", twipsRect(600, 360, 8160, 600),
+    auto* title = makeLabel(this, "Label30", "VESK - ORV Comparison Tool", twipsRect(240, 360, 11655, 600),
                             formFont("Lucida Bright", 20, true));
     title->setAlignment(Qt::AlignCenter);
 
@@ -39,7 +39,7 @@ MainForm::MainForm() {
         addLine(this, right, top, 30, bottom - top + 30);
     }
 
-    const QFont menuFont = formFont("Calibri", 14, true);
+    const QFont menuFont = formFont("Calibri", 12, true);
     // Created in tab order.
     auto* c2 = makeButton(this, "Command2", "Import VESK Monthly CTR Report", twipsRect(3960, 2640, 3735, 975), menuFont);
     auto* c3 = makeButton(this, "Command3", "Import ORV 2.0 Monthly Report", twipsRect(3960, 4320, 3735, 975), menuFont);
