@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "core/Text.h"
+
 namespace vesk {
 
 namespace {
@@ -53,22 +55,14 @@ struct Cursor {
     }
 };
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // "apr", "April", "SEPT" -> 4, 4, 9; 0 when no month.
 int monthFromWord(std::string_view w) {
     if (w.size() < 3) return 0;
     for (int m = 1; m <= 12; ++m) {
         std::string_view full = kMonths[m - 1];
-        if (equalsIgnoreCase(w, full) || equalsIgnoreCase(w, full.substr(0, 3))) return m;
+        if (equalsNoCase(w, full) || equalsNoCase(w, full.substr(0, 3))) return m;
     }
-    if (equalsIgnoreCase(w, "Sept")) return 9;
+    if (equalsNoCase(w, "Sept")) return 9;
     return 0;
 }
 
@@ -150,8 +144,8 @@ bool readTime(Cursor& c, DateTime& out) {
     c.skipBlanks();
     std::string_view ampm = c.word();
     if (!ampm.empty()) {
-        bool pm = equalsIgnoreCase(ampm, "PM");
-        if (!pm && !equalsIgnoreCase(ampm, "AM")) return false;
+        bool pm = equalsNoCase(ampm, "PM");
+        if (!pm && !equalsNoCase(ampm, "AM")) return false;
         if (h < 1 || h > 12) return false;
         h = (h % 12) + (pm ? 12 : 0);
     }
@@ -161,6 +155,28 @@ bool readTime(Cursor& c, DateTime& out) {
 }
 
 }  // namespace
+
+// H. Hinnant's algorithms.
+long long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(long long z, int& y, int& m, int& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
 
 int daysInMonth(int year, int month) {
     static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

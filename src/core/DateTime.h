@@ -23,6 +23,10 @@ struct DateTime {
     auto operator<=>(const DateTime&) const = default;
 };
 
+/// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+long long daysFromCivil(int year, int month, int day);
+void civilFromDays(long long days, int& year, int& month, int& day);
+
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);
 

@@ -6,18 +6,6 @@ namespace vesk::sheet {
 
 namespace {
 
-// Days since 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's algorithm).
-void civilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = int(doy - (153 * mp + 2) / 5 + 1);
-    m = int(mp < 10 ? mp + 3 : mp - 9);
-    y = int(yoe + era * 400 + (m <= 2 ? 1 : 0));
-}
 
 constexpr long long kDays1899_12_30 = -25569;  // days from 1970-01-01
 constexpr long long kDays1899_12_31 = -25568;

@@ -23,7 +23,7 @@ std::string Value::toText() const {
     return {};
 }
 
-double Value::toDouble() const {
+double Value::toNumber() const {
     if (const auto* i = std::get_if<std::int64_t>(&m_v)) return static_cast<double>(*i);
     if (const auto* d = std::get_if<double>(&m_v)) return *d;
     if (const auto* s = std::get_if<std::string>(&m_v)) {
@@ -36,7 +36,7 @@ double Value::toDouble() const {
 
 std::int64_t Value::toInt() const {
     if (const auto* i = std::get_if<std::int64_t>(&m_v)) return *i;
-    const double d = std::round(toDouble());
+    const double d = std::round(toNumber());
     // 2^63 is exactly representable; anything at or beyond it does not fit.
     if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
         throw Error(errc::kTypeMismatch, "Overflow: " + toText() + " does not fit an integer");

@@ -25,7 +25,7 @@ class Value {
     /// Text as the engine would give it; "" for Null.
     std::string toText() const;
     /// The number; text is read as the database's Val() reads it; Null is 0.
-    double toDouble() const;
+    double toNumber() const;
     std::int64_t toInt() const;
 
     const std::variant<std::monostate, std::int64_t, double, std::string>& raw() const { return m_v; }

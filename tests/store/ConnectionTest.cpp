@@ -308,12 +308,12 @@ TEST(Values, ReadAsTheEngineAndValDo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(c.value.toText(), c.text);
-        EXPECT_EQ(c.value.toDouble(), c.number);
+        EXPECT_EQ(c.value.toNumber(), c.number);
     }
     EXPECT_EQ(Value("2.5").toInt(), 3);
     EXPECT_EQ(Value(-2.5).toInt(), -3);
     EXPECT_THROW(Value(1e19).toInt(), Error);
-    EXPECT_THROW(Value("1e999").toDouble(), Error);
+    EXPECT_THROW(Value("1e999").toNumber(), Error);
 }
 
 TEST(DefaultDatabasePath, IsBesideTheRunningProgram) {
