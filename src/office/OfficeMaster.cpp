@@ -100,17 +100,17 @@ void OfficeMaster::UpdateYourOffice() {
     }
 }
 
-void OfficeMaster::Command5_Click(const std::string& comboText) {
+bool OfficeMaster::Command5_Click(const std::string& comboText) {
     const std::string name = trim(comboText);
     if (name.empty()) {
         m_prompter.message(exclamation("Please select an office from the list first.", "Selection Required"));
-        return;
+        return false;
     }
     try {
         ensureOpen();
         if (m_prompter.message(question("Are you sure you want to set '" + comboText + "' as your configured office?",
                                         "Confirm Save", Icon::Question)) != Answer::Yes)
-            return;
+            return false;
         setWait(true);
         store::Transaction tx = m_db.begin();
         // A name that matches no office must not empty the configured office and report success.
@@ -120,7 +120,7 @@ void OfficeMaster::Command5_Click(const std::string& comboText) {
             m_prompter.message(exclamation("The office '" + name +
                                                "' was not found in the Office Master Data. Nothing was changed.",
                                            "Office Not Found"));
-            return;
+            return false;
         }
         m_db.execute("DELETE FROM Youroffice");
         m_db.execute(
@@ -130,17 +130,19 @@ void OfficeMaster::Command5_Click(const std::string& comboText) {
         tx.commit();
         setWait(false);
         m_prompter.message(info("Office updated successfully!", "Saved"));
+        return true;
     } catch (const Error& e) {
         setWait(false);
         m_prompter.message(critical(std::string("Error saving configuration: ") + e.what(), "Error"));
+        return false;
     }
 }
 
-void OfficeMaster::Command3_Click() {
+bool OfficeMaster::Command3_Click() {
     if (m_prompter.message(question(std::string("Are you sure you want to DELETE ALL office records?") + kCrLf +
                                         "This action cannot be undone.",
                                     "Confirm Delete", Icon::Exclamation)) != Answer::Yes)
-        return;
+        return false;
     try {
         ensureOpen();
         store::Transaction tx = m_db.begin();
@@ -152,27 +154,30 @@ void OfficeMaster::Command3_Click() {
         m_view.offices.clear();
         m_view.selected = -1;
         m_prompter.message(info("All office data has been deleted successfully.", "Success"));
+        return true;
     } catch (const Error& e) {
         m_prompter.message(critical(numbered(e, " - "), "Error"));
+        return false;
     }
 }
 
-void OfficeMaster::Command4_Click() {
+bool OfficeMaster::Command4_Click() {
     try {
         ensureOpen();
         auto file = m_prompter.openFile({"Select the ORV 2.0 Master Data File to Import",
                                          "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx|All files (*.*)|*.*"});
         if (!file || file->empty()) {
             m_prompter.message(exclamation("File not selected.", "Cancelled"));
-            return;
+            return false;
         }
-        importFile(*file);
+        return importFile(*file);
     } catch (const Error& e) {
         m_prompter.message(critical("Error " + numbered(e, ": "), "Error"));
+        return false;
     }
 }
 
-void OfficeMaster::importFile(const std::string& path) {
+bool OfficeMaster::importFile(const std::string& path) {
     std::vector<std::string> headers;
     sheet::Block rows;
     {
@@ -180,19 +185,19 @@ void OfficeMaster::importFile(const std::string& path) {
         auto sheet = book->activeSheet();
         if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") {
             m_prompter.message(exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error"));
-            return;
+            return false;
         }
         if (m_prompter.message(question(std::string("The existing Office Master Data will be overwritten.") + kCrLf +
                                             "Are You Sure?",
                                         "Confirm", Icon::Information)) != Answer::Yes) {
             m_prompter.message(info("Operation Cancelled.", "Cancelled"));
-            return;
+            return false;
         }
         const int last = sheet->lastRow(1);
         // A file without rows must not empty the master that is there.
         if (last < 2) {
             m_prompter.message(exclamation("No data found in file."));
-            return;
+            return false;
         }
         sheet::Block head = sheet->block(1, 1, 1, kMasterColumns);
         for (int j = 0; j < kMasterColumns; ++j) headers.push_back(sheet::cellText(head.at(0, j)));
@@ -231,6 +236,7 @@ void OfficeMaster::importFile(const std::string& path) {
     RefreshOfficeCombo();
     UpdateYourOffice();
     reloadGrid();
+    return true;
 }
 
 std::string OfficeMaster::readConfiguredName() {

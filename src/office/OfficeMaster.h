@@ -33,12 +33,14 @@ public:
     void Form_Load();
     void RefreshOfficeCombo();
     void UpdateYourOffice();
+    // Each returns true when it did what was asked (false: refused, cancelled or failed).
+
     /// Save/Update: stores the office named by the list's text as the configured office.
-    void Command5_Click(const std::string& comboText);
+    bool Command5_Click(const std::string& comboText);
     /// Delete All Offices.
-    void Command3_Click();
+    bool Command3_Click();
     /// Import Office Master Data.
-    void Command4_Click();
+    bool Command4_Click();
 
     /// The configured office: the first row of Youroffice, trimmed ("" when none).
     std::string configuredOffice();
@@ -50,7 +52,7 @@ private:
     std::string readConfiguredName();
     void selectOffice(const std::string& name);
     void reloadGrid();
-    void importFile(const std::string& path);
+    bool importFile(const std::string& path);
     void setWait(bool shown) {
         if (m_wait) m_wait(shown);
     }

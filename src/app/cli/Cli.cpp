@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 #include <sstream>
@@ -27,7 +28,8 @@ std::pair<std::string, std::optional<std::string>> splitOption(const std::string
 
 std::string Context::databasePath() const { return databaseOption ? *databaseOption : store::defaultDatabasePath(); }
 
-Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued) {
+Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                     const std::vector<std::string>& flags) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -40,6 +42,11 @@ Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std
             continue;
         }
         auto [name, value] = splitOption(a);
+        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+            if (value) throw UsageError("option --" + name + " takes no value");
+            if (!flag(name)) m_flags.push_back(name);
+            continue;
+        }
         bool known = false;
         for (const auto& v : valued) known = known || v == name;
         if (!known) throw UsageError("unknown option --" + name);
@@ -57,6 +64,10 @@ std::optional<std::string> Arguments::option(const std::string& name) const {
     for (const auto& [n, v] : m_options)
         if (n == name) return v;
     return std::nullopt;
+}
+
+bool Arguments::flag(const std::string& name) const {
+    return std::find(m_flags.begin(), m_flags.end(), name) != m_flags.end();
 }
 
 long long Arguments::integer(const std::string& name, long long fallback, long long lo, long long hi) const {
@@ -77,6 +88,7 @@ const std::vector<Verb>& verbs() {
         std::vector<Verb> v;
         addInspectVerbs(v);
         addSampleVerbs(v);
+        addOfficeVerbs(v);
         return v;
     }();
     return kVerbs;

@@ -56,17 +56,20 @@ std::string usage(const Verb& verb);
 /// "--name value" or "--name=value"; "--" ends the options.
 class Arguments {
   public:
-    /// valued: the options that take a value; every other "--x" is a UsageError.
-    Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued);
+    /// valued: the options that take a value; flags: those that take none; any other "--x" is a UsageError.
+    Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+              const std::vector<std::string>& flags = {});
 
     const std::vector<std::string>& positional() const { return m_positional; }
     std::optional<std::string> option(const std::string& name) const;
+    bool flag(const std::string& name) const;
     /// The option as a whole number within lo..hi; fallback when it is absent.
     long long integer(const std::string& name, long long fallback, long long lo, long long hi) const;
 
   private:
     std::vector<std::string> m_positional;
     std::vector<std::pair<std::string, std::string>> m_options;
+    std::vector<std::string> m_flags;
 };
 
 }  // namespace vesk::cli

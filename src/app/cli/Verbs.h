@@ -9,5 +9,6 @@ namespace vesk::cli {
 // One function per family of verbs; each appends its verbs.
 void addInspectVerbs(std::vector<Verb>& verbs);
 void addSampleVerbs(std::vector<Verb>& verbs);
+void addOfficeVerbs(std::vector<Verb>& verbs);
 
 }  // namespace vesk::cli

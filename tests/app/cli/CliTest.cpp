@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/Cli.h"
-#include "cli/TerminalPrompter.h"
+#include "CliRunner.h"
 #include "sheet/WorkbookWriter.h"
 #include "support/RawXlsx.h"
 #include "support/TempDir.h"
@@ -14,22 +13,6 @@ namespace {
 
 using test::RawCell;
 using test::TempDir;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-    std::optional<std::string> database;
-};
-
-Outcome runCli(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    TerminalPrompter prompter(in, err, false, false);
-    Context context{in, out, err, prompter, std::nullopt};
-    int status = run(args, context);
-    return {status, out.str(), err.str(), context.databaseOption};
-}
 
 class CliFiles : public ::testing::Test {
   protected:

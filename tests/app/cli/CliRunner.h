@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "cli/TerminalPrompter.h"
+
+namespace vesk::cli {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+    std::optional<std::string> database;
+};
+
+/// Runs a command line as a script would: no terminal, so every question is answered No.
+inline Outcome runCli(const std::vector<std::string>& args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    TerminalPrompter prompter(in, err, false, false);
+    Context context{in, out, err, prompter, std::nullopt};
+    int status = run(args, context);
+    return {status, out.str(), err.str(), context.databaseOption};
+}
+
+}  // namespace vesk::cli

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "CliRunner.h"
+#include "store/Schema.h"
+#include "support/RawXlsx.h"
+#include "support/TempDir.h"
+
+namespace vesk::cli {
+namespace {
+
+using test::RawCell;
+
+TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
+    test::TempDir dir;
+    const std::string master = dir.file("master.xlsx");
+    std::vector<std::vector<RawCell>> rows(1);
+    for (const auto& c : store::tableColumns(store::Table::Master)) rows[0].emplace_back(c);
+    rows.push_back({"1", "Hill Division", "PDN", "", "F1"});
+    rows.push_back({"2", "O'Neil Road H.O", "HPO", "O'Neil Road H.O", "F2"});
+    rows.push_back({"3", "Bay S.O", "SO", "O'Neil Road H.O", "F3"});
+    test::writeRawXlsx(master, rows);
+    const std::string db = dir.file("t.db");
+
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string out;  // empty: not checked
+    };
+    const std::vector<Step> steps = {
+        {{"offices"}, kExitOk, "\nconfigured office\t\n"},
+        {{"import-master", master}, kExitFailed, ""},  // not confirmed without a terminal
+        {{"offices"}, kExitOk, "\nconfigured office\t\n"},
+        {{"import-master", master, "--yes"}, kExitOk, "3 office details updated successfully.\n"},
+        {{"offices"}, kExitOk, "Hill Division\nO'Neil Road H.O\n\nconfigured office\tHill Division\n"},
+        {{"set-office", "o'neil road h.o", "--yes"}, kExitOk, ""},
+        {{"offices"}, kExitOk, "Hill Division\nO'Neil Road H.O\n\nconfigured office\tO'Neil Road H.O\n"},
+        {{"set-office", "Nowhere", "--yes"}, kExitFailed, ""},
+        {{"set-office", "Hill Division"}, kExitFailed, ""},
+        {{"delete-offices"}, kExitFailed, ""},
+        {{"offices"}, kExitOk, "Hill Division\nO'Neil Road H.O\n\nconfigured office\tO'Neil Road H.O\n"},
+        {{"delete-offices", "--yes"}, kExitOk, ""},
+        {{"offices"}, kExitOk, "\nconfigured office\t\n"},
+        {{"import-master"}, kExitUsage, ""},
+        {{"import-master", dir.file("missing.xlsx"), "--yes"}, kExitFailed, ""},
+        {{"set-office", "a", "b"}, kExitUsage, ""},
+        {{"delete-offices", "--yes=1"}, kExitUsage, ""},
+    };
+    for (const Step& s : steps) {
+        std::vector<std::string> args{"--db", db};
+        args.insert(args.end(), s.args.begin(), s.args.end());
+        SCOPED_TRACE(testing::PrintToString(s.args));
+        Outcome o = runCli(args);
+        EXPECT_EQ(o.status, s.status) << o.err;
+        if (!s.out.empty()) {
+            EXPECT_EQ(o.out, s.out);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vesk::cli
