@@ -16,10 +16,10 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     : TaskForm("configureform", "Office - Master Data", 15360, 10200), m_logic(databasePath, prompter()) {
     const QFont heading = formFont("Lucida Bright", 12, true);
     const QFont buttonFont = formFont("Cooper Black", 11);
-    const QFont labelFont = formFont("MS Sans Serif", 10);
+    const QFont labelFont = formFont("MS Sans Serif", 9);
 
     makeLabel(this, "Label2", "Comparison Required for Offices under (Divisional Level / HO Level)",
-              twipsRect(240, 240, 7200, 375), heading);
+              twipsRect(240, 120, 7200, 540), formFont("Lucida Bright", 10, true));
     m_combo1 = new QComboBox(this);
     m_combo1->setObjectName("Combo1");
     m_combo1->setEditable(false);  // only offices of the list can be chosen
@@ -38,7 +38,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     auto* steps = new QGroupBox("Steps to Download Master Data", this);
     steps->setObjectName("Frame1");
     steps->setFont(heading);
-    steps->setGeometry(twipsRect(7680, 240, 7440, 2160));
+    steps->setGeometry(twipsRect(7320, 240, 7800, 2160));
     const char* lines[] = {"1. ORV 2.0 -> Divisional Head Login",
                            "2. Master Data Management Card -> Office Management -> View/Modify Offices",
                            "3. Office Hierarchy Tab", "4. Choose Circle, Region, Division. Click on Search",
@@ -46,7 +46,8 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     int top = 420;
     int n = 4;
     for (const char* line : lines) {
-        makeLabel(steps, QString("Label%1").arg(n++), line, twipsRect(180, top, 7100, 300), labelFont);
+        makeLabel(steps, QString("Label%1").arg(n++), line, twipsRect(180, top, 7500, 300), labelFont)
+            ->setWordWrap(false);
         top += 330;
     }
 
@@ -103,6 +104,7 @@ void ConfigureForm::render() {
     const office::OfficeView& v = m_logic.view();
     m_label1->setText(QString::fromStdString(v.countText));
     m_model.setResult(v.grid);
+    m_grid->resizeColumnsToContents();
     m_combo1->clear();
     for (const auto& name : v.offices) m_combo1->addItem(QString::fromStdString(name));
     m_combo1->setCurrentIndex(v.selected);
