@@ -24,6 +24,7 @@ void TaskForm::showForm() {
         show();
         raise();
         activateWindow();
+        Form_Activate();
     }
 }
 
@@ -59,6 +60,11 @@ void TaskForm::unloadWithoutMenu() {
         m_loaded = false;
         m_menuOnUnload = true;
     }
+}
+
+void TaskForm::handOverTo(TaskForm& other) {
+    other.showForm();
+    unloadWithoutMenu();
 }
 
 QPushButton* TaskForm::makeBackButton(const QString& name, const QRect& geometry) {

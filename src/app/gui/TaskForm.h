@@ -31,6 +31,8 @@ public:
 
 protected:
     virtual void Form_Load() {}
+    /// Runs each time the form is shown.
+    virtual void Form_Activate() {}
     /// False keeps the form loaded.
     virtual bool Form_QueryUnload() { return true; }
     /// Shows the menu, unless the form is handing over to another form.
@@ -43,6 +45,8 @@ protected:
     void showMenu();
     /// Unloads without bringing the menu back (the form hands over to another form).
     void unloadWithoutMenu();
+    /// Shows another form in this one's place, then unloads this one without the menu.
+    void handOverTo(TaskForm& other);
 
 private:
     bool m_loaded = false;
