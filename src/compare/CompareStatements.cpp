@@ -1,0 +1,82 @@
+#include "compare/CompareStatements.h"
+
+#include "compare/Amounts.h"
+#include "store/Connection.h"
+
+namespace vesk::compare {
+
+std::string headOfficeScope(const std::string& headOffice) {
+    return " AND m.ho_name = " + store::quote(headOffice) + " ";
+}
+
+std::string consolidatedStatement(int year, int month, const std::string& scope) {
+    const std::string y = std::to_string(year);
+    const std::string m = std::to_string(month);
+    return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, Q1.VESK_Deposit, "
+           "IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit) AS ORV_Deposit, "
+           "(Q1.VESK_Deposit - IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit)) AS Deposit_Difference, "
+           "Q1.VESK_Withdrawal, IIf(IsNull(Q2.ORV_Withdrawal), 0, Q2.ORV_Withdrawal) AS ORV_Withdrawal, "
+           "(Q1.VESK_Withdrawal - IIf(IsNull(Q2.ORV_Withdrawal), 0, Q2.ORV_Withdrawal)) AS Withdrawal_Difference "
+           "FROM "
+           "(SELECT m.office_id, m.qal_facility_id, m.office_name AS OffName, "
+           "Sum(IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', i.TRAN_AMT, 0)) AS VESK_Deposit, "
+           "Sum(IIf(i.CASH_TRAN_TYPE = 'WITHDRAWAL', i.TRAN_AMT, 0)) AS VESK_Withdrawal "
+           "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
+           "WHERE Year(CDate(i.Tran_Date)) = " +
+           y + " AND Month(CDate(i.Tran_Date)) = " + m + " " + scope +
+           " GROUP BY m.office_id, m.qal_facility_id, m.office_name) AS Q1 "
+           "LEFT JOIN "
+           "(SELECT a.office_id, "
+           "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'R', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
+           "AS ORV_Deposit, "
+           "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'P', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
+           "AS ORV_Withdrawal "
+           "FROM ORVTable AS a "
+           "WHERE Year(CDate(a.try_posting_date)) = " +
+           y + " AND Month(CDate(a.try_posting_date)) = " + m +
+           " GROUP BY a.office_id) AS Q2 "
+           "ON Q1.office_id = Q2.office_id "
+           "ORDER BY Q1.OffName ASC";
+}
+
+std::string officeListCondition(const std::vector<std::string>& offices) {
+    std::string list;
+    for (const std::string& name : offices) list += (list.empty() ? "" : ",") + store::quote(name);
+    return " WHERE m.office_name IN (" + list + ") ";
+}
+
+std::string oneOfficeCondition(const std::string& office) {
+    return " WHERE m.office_name = " + store::quote(office) + " ";
+}
+
+std::string detailedStatement(const std::string& condition, int year, int month) {
+    const std::string y = std::to_string(year);
+    const std::string m = std::to_string(month);
+    const std::string tolerance = toleranceLiteral();
+    return "SELECT Final.TDate, Final.OffName, Sum(Final.IDep) as VESK_Dep, Sum(Final.ADep) as ORV_Dep, "
+           "(Sum(Final.IDep)-Sum(Final.ADep)) as Diff_Dep, Sum(Final.IWdl) as VESK_Wdl, "
+           "Sum(Final.AWdl) as ORV_Wdl, (Sum(Final.IWdl)-Sum(Final.AWdl)) as Diff_Wdl "
+           "FROM ("
+           "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
+           "  Sum(IIf(i.CASH_TRAN_TYPE='DEPOSIT', i.TRAN_AMT, 0)) as IDep, 0 as ADep, "
+           "  Sum(IIf(i.CASH_TRAN_TYPE='WITHDRAWAL', i.TRAN_AMT, 0)) as IWdl, 0 as AWdl "
+           "  FROM VESKFinacle i INNER JOIN MasterTable m ON i.FACILITY_ID = m.qal_facility_id " +
+           condition + "  AND Year(CDate(i.Tran_Date)) = " + y + " AND Month(CDate(i.Tran_Date)) = " + m +
+           "   GROUP BY CDate(i.Tran_Date), m.office_name "
+           "  UNION ALL "
+           "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
+           "  0 as IDep, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='R', Val(IIf(IsNull(a.tot_amount), 0, "
+           "a.tot_amount)), 0)) as ADep, "
+           "  0 as IWdl, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='P', Val(IIf(IsNull(a.tot_amount), 0, "
+           "a.tot_amount)), 0)) as AWdl "
+           "  FROM ORVTable a INNER JOIN MasterTable m ON a.office_id = m.office_id " +
+           condition + "  AND Year(CDate(a.try_posting_date)) = " + y + " AND Month(CDate(a.try_posting_date)) = " + m +
+           "   GROUP BY CDate(a.try_posting_date), m.office_name "
+           ") as Final "
+           "GROUP BY Final.TDate, Final.OffName "
+           "HAVING Abs(Sum(Final.IDep)-Sum(Final.ADep)) > " +
+           tolerance + " OR Abs(Sum(Final.IWdl)-Sum(Final.AWdl)) > " + tolerance +
+           " ORDER BY Final.OffName ASC, CDate(Final.TDate) ASC";
+}
+
+}  // namespace vesk::compare

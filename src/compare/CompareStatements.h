@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vesk::compare {
+
+/// The configured office's name: the first row of Youroffice.
+inline constexpr const char* kConfiguredOfficeSql = "SELECT TOP 1 ooffice_name FROM Youroffice";
+/// An office's type by its name (one bound value).
+inline constexpr const char* kOfficeTypeSql = "SELECT office_type_code FROM mastertable WHERE office_name = ?";
+
+/// Limits the bank side to the offices under a head office: " AND m.ho_name = '...' ".
+std::string headOfficeScope(const std::string& headOffice);
+
+/// The month's totals per office on both sides: the bank's rows of offices known to the
+/// master (within the scope), with their ORV receipts and payments, ordered by office name.
+std::string consolidatedStatement(int year, int month, const std::string& scope);
+
+/// The office condition of the detailed statement for the listed offices, and for one.
+std::string officeListCondition(const std::vector<std::string>& offices);
+std::string oneOfficeCondition(const std::string& office);
+
+/// The month's differing dates of the offices the condition names, from both sides, by
+/// office name and then date.
+std::string detailedStatement(const std::string& condition, int year, int month);
+
+}  // namespace vesk::compare

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vesk::compare {
+
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kWaitTextColour{192, 0, 0};
+inline constexpr Rgb kFetchedColour{0, 100, 0};
+inline constexpr Rgb kMarkedColour{255, 0, 0};
+inline constexpr int kStatusPointSize = 12;
+
+/// A label the comparison shows and hides while it works.
+struct LabelView {
+    bool visible = false;
+    std::string text;
+    Rgb colour = kWaitTextColour;
+    int pointSize = kStatusPointSize;
+    bool bold = true;
+};
+
+/// What the comparison form shows besides its two grids. A new view is the form as it
+/// opens: the Ready state with nothing in the lists.
+struct CompareView {
+    std::vector<std::string> years;   ///< Combo1
+    int year = -1;                    ///< its selection
+    std::vector<std::string> months;  ///< Combo2
+    int month = -1;
+    bool periodEnabled = true;  ///< Combo1 and Combo2
+
+    bool frameVisible = true;          ///< Frame1, the blank panel before results
+    bool runVisible = true;            ///< cmdRun, Compare
+    bool resetVisible = false;         ///< Command5, Reset
+    bool exportVisible = false;        ///< Command1, the consolidated export
+    bool detailExportVisible = false;  ///< Command6, the detailed export
+
+    std::vector<std::string> offices;  ///< Combo3: "All" and the listed offices
+    int office = -1;                   ///< its selection
+    std::string countText;             ///< Label11
+    std::string filterText;            ///< Text1
+
+    LabelView wait;     ///< Label9, "Please Wait...."
+    LabelView loading;  ///< Label7, "Loading Details..."
+    LabelView status;   ///< Label10, "Data Fetched..." blinking
+};
+
+}  // namespace vesk::compare

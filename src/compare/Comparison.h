@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "compare/CompareView.h"
+#include "compare/Grid.h"
+#include "compare/LabelBlinker.h"
+#include "core/DateTime.h"
+#include "core/Prompter.h"
+#include "store/Connection.h"
+
+namespace vesk::compare {
+
+/// The comparison form's handlers: the consolidated comparison of a month, the office
+/// filter, the detailed date-wise comparison, Reset, Back and the status label's blink.
+/// Owns the form's connection, which stays open once opened. The grids are plain data
+/// that the form draws and the export reads.
+class Comparison {
+  public:
+    /// Today's date, for the default period.
+    using Today = std::function<DateTime()>;
+
+    Comparison(std::string databasePath, Prompter& prompter, Today today = {});
+
+    const CompareView& view() const { return m_view; }
+    /// grdCompare: the differing offices, then the total row.
+    const Grid& consolidated() const { return m_compare; }
+    /// MSFlexGrid1: the differing dates.
+    const Grid& detailed() const { return m_detail; }
+
+    /// Draws the view's labels and lets the window run its pending events once.
+    void setPainter(std::function<void()> paint) { m_paint = std::move(paint); }
+    /// Starts the one-shot timer that finishes a blink (Timer1, 100 ms).
+    void setTimer1Starter(std::function<void()> start) { m_startTimer1 = std::move(start); }
+    LabelBlinker& blinker() { return m_blinker; }
+
+    void Form_Load();
+    /// The year and month lists' selections (-1: none).
+    void Combo1_Click(int index) { m_view.year = index; }
+    void Combo2_Click(int index) { m_view.month = index; }
+
+    // Each returns true when it did what was asked (false: refused or failed).
+
+    /// Compare: the consolidated comparison of the selected month.
+    bool cmdRun_Click();
+    /// A pick in the office list: the detailed comparison of that office, or of every
+    /// listed office for "All".
+    bool Combo3_Click(int index);
+
+    /// The search box changed: returns the text it is to hold (upper case) and filters
+    /// the consolidated grid by it.
+    std::string Text1_Change(const std::string& text);
+    /// Reset: back to the state before a comparison, keeping the period.
+    void Command5_Click();
+
+    enum class BackAction { UnloadNow, UnloadByTimer3 };
+    /// Back: closes at once, or during a blink after it (Timer3, 100 ms).
+    BackAction Command4_Click();
+    void Form_QueryUnload() { m_blinker.stop(); }
+    void Form_Unload() { m_blinker.formChanged(); }
+    void Timer1_Timer();
+    /// True when the form is to unload now.
+    bool Timer3_Timer() const { return m_blinker.CloseRequested(); }
+
+    store::Connection& connection() { return m_db; }
+
+  private:
+    void ensureOpen();
+    void InitCompareGrid();
+    void InitDetailGrid();
+    void paint() {
+        if (m_paint) m_paint();
+    }
+    void hideWait();
+    /// " AND m.ho_name = ..." when the configured office is a head office; its name.
+    std::string scopeFilter(std::string& configuredName);
+    void appendOffice(const store::ResultSet& rs, std::size_t r);
+
+    std::string m_path;
+    Prompter& m_prompter;
+    Today m_today;
+    store::Connection m_db;
+    CompareView m_view;
+    Grid m_compare;
+    Grid m_detail;
+    LabelBlinker m_blinker;
+    std::function<void()> m_paint;
+    std::function<void()> m_startTimer1;
+};
+
+}  // namespace vesk::compare

@@ -1,0 +1,76 @@
+#include "compare/SampleStore.h"
+
+#include "core/Text.h"
+#include "sheet/Cell.h"
+#include "store/Schema.h"
+
+namespace vesk::compare {
+
+namespace {
+
+using store::Table;
+using store::Value;
+
+std::string insertAll(Table t) {
+    std::string sql = std::string("INSERT INTO ") + store::tableName(t) + " VALUES (";
+    for (std::size_t i = 0; i < store::tableColumns(t).size(); ++i) sql += i ? ",?" : "?";
+    return sql + ")";
+}
+
+std::string rupees(std::int64_t paise) { return sheet::numberText(double(paise) / 100.0); }
+
+void storeOffices(store::Connection& db, const sample::SampleData& data) {
+    db.execute("DELETE FROM mastertable");
+    db.execute("DELETE FROM Youroffice");
+    store::Statement insert = db.prepare(insertAll(Table::Master));
+    std::vector<Value> row(store::tableColumns(Table::Master).size(), Value(std::string()));
+    for (const sample::Office& o : data.offices) {
+        row[0] = o.officeId;
+        row[1] = o.name;
+        row[2] = trim(o.typeCode);
+        row[3] = o.hoName;
+        row[4] = o.facilityId;
+        for (std::size_t c = 0; c < o.others.size() && c + 5 < row.size(); ++c) row[c + 5] = trim(o.others[c]);
+        insert.execute(row);
+    }
+    db.execute(
+        "INSERT INTO Youroffice (ooffice_name, oqal_facility_id, ooffice_id) SELECT DISTINCT office_name, "
+        "qal_facility_id, office_id FROM mastertable WHERE UCase(Trim(office_type_code)) = 'PDN'");
+}
+
+}  // namespace
+
+void storeSampleMonth(store::Connection& db, const sample::SampleData& data, bool offices) {
+    store::Transaction tx = db.begin();
+    if (offices) storeOffices(db, data);
+
+    store::Statement bank = db.prepare(insertAll(Table::Finacle));
+    for (const sample::BankRow& b : data.bankRows)
+        bank.execute({b.tranId, b.valueDate.toText(), b.tranDateText, b.deposit ? "DEPOSIT" : "WITHDRAWAL",
+                      b.amountAsText ? sample::groupedAmount(b.paise) : rupees(b.paise), b.facilityId, b.accountNo,
+                      b.accountName, b.particulars, b.branchCode, b.remarks});
+
+    store::Statement orv = db.prepare(insertAll(Table::Orv));
+    std::vector<Value> row(store::tableColumns(Table::Orv).size(), Value(std::string()));
+    for (const sample::OrvRow& r : data.orvRows) {
+        row[0] = r.treasuryTranId;
+        row[1] = r.postingDate.toText();
+        row[2] = r.officeId;
+        row[3] = r.officeName;
+        row[4] = r.receipt ? sample::kReceiptAccountCode : sample::kPaymentAccountCode;
+        row[5] = r.receipt ? "Receipt" : "Payment";
+        row[6] = rupees(r.paise);
+        row[7] = "Cash";
+        row[8] = r.receipt ? "R" : "P";
+        row[9] = r.divisionName;
+        row[10] = r.hoName;
+        row[11] = r.voucherNo;
+        row[12] = r.narration;
+        row[14] = r.createdBy;
+        row[20] = r.referenceNo;
+        orv.execute(row);
+    }
+    tx.commit();
+}
+
+}  // namespace vesk::compare

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include "MonthDatabase.h"
+#include "compare/Amounts.h"
+#include "compare/Comparison.h"
+#include "compare/SampleStore.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+using test::rowText;
+
+class ConsolidatedTest : public ::testing::Test {
+  protected:
+    void SetUp() override { db.configure("Division"); }
+
+    // Loads the form on 10 May 2025 (so April 2025 is chosen) and compares.
+    bool compareApril() {
+        logic.Form_Load();
+        return logic.cmdRun_Click();
+    }
+    std::vector<std::string> rows() const {
+        std::vector<std::string> out;
+        for (const GridRow& r : logic.consolidated().rows) out.push_back(rowText(r));
+        return out;
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+    test::ScriptedPrompter prompter;
+    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+};
+
+TEST_F(ConsolidatedTest, ListsTheDifferingOfficesAndTheirTotal) {
+    db.office("1", "Division", "PDN", "", "F1");
+    db.office("10", "Agree SO", "SO", "Hill HO", "F10");
+    db.deposit("F10", "05/04/2025", "100.01");  // 0.01 and -0.01 agree
+    db.orv("10", "05/04/2025", "Receipt", "100.00");
+    db.withdrawal("F10", "06/04/2025", "50");
+    db.orv("10", "06/04/2025", "payment", "50.01");
+    db.office("11", "Bank Only SO", "SO", "Hill HO", "F11");
+    db.deposit("F11", "2025-04-07 10:15:00", "10");
+    db.office("12", "Orv Only SO", "SO", "Hill HO", "F12");
+    db.orv("12", "07/04/2025", "Receipt", "500");
+    db.office("13", "Deposit Off SO", "SO", "Hill HO", "F13");
+    db.deposit("F13", "08/04/2025", "100.011");
+    db.orv("13", "08/04/2025", "receipt", "100");
+    db.withdrawal("F13", "08/04/2025", "20");
+    db.orv("13", "08/04/2025", "Payment", "20");
+    db.deposit("F13", "01/05/2025", "5");  // another month
+    db.office("14", "Negative SO", "SO", "Hill HO", "F14");
+    db.withdrawal("F14", "09/04/2025", "40");
+    db.orv("14", "09/04/2025", "P", "45");
+    db.office("15", "O'Neil SO", "SO", "Hill HO", "F15");
+    db.deposit("F15", "10/04/2025", "1,250.00");  // grouping commas, empty and missing amounts
+    db.deposit("F15", "10/04/2025", "");
+    db.orv("15", "10/04/2025", "Receipt", "1,000.50");
+    db.orv("15", "10/04/2025", "Receipt", nullptr);
+    db.orv("15", "10/04/2025", "Receipt", "");
+    db.office("16", "Totalpur", "SO", "Hill HO", "F16");
+    db.withdrawal("F16", "11/04/2025", "3");
+    db.deposit("F99", "11/04/2025", "777");  // no office has this facility
+
+    ASSERT_TRUE(compareApril());
+    EXPECT_EQ(rows(), (std::vector<std::string>{
+                          "11 | F11 | Bank Only SO | 10.00 | 0.00 | 10.00* | 0.00 | 0.00 | 0.00",
+                          "13 | F13 | Deposit Off SO | 100.01 | 100.00 | 0.01* | 20.00 | 20.00 | 0.00",
+                          "14 | F14 | Negative SO | 0.00 | 0.00 | 0.00 | 40.00 | 45.00 | -5.00*",
+                          "15 | F15 | O'Neil SO | 1250.00 | 1000.50 | 249.50* | 0.00 | 0.00 | 0.00",
+                          "16 | F16 | Totalpur | 0.00 | 0.00 | 0.00 | 3.00 | 0.00 | 3.00*",
+                          " |  | TOTAL (5) | 1360.01 | 1100.50 | 259.51 | 63.00 | 65.00 | -2.00",
+                      }));
+    const auto& grid = logic.consolidated().rows;
+    for (std::size_t r = 0; r < grid.size(); ++r) EXPECT_EQ(grid[r].total, r + 1 == grid.size()) << r;
+
+    const CompareView& v = logic.view();
+    EXPECT_EQ(v.offices, (std::vector<std::string>{"All", "Bank Only SO", "Deposit Off SO", "Negative SO", "O'Neil SO",
+                                                   "Totalpur"}));
+    EXPECT_EQ(v.countText, "5 Offices");
+    EXPECT_FALSE(v.wait.visible);
+    EXPECT_TRUE(v.resetVisible && v.exportVisible);
+    EXPECT_FALSE(v.runVisible || v.frameVisible || v.periodEnabled);
+    EXPECT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 5 Offices.");
+    EXPECT_EQ(prompter.lastMessage().title, "Result");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Information);
+}
+
+TEST_F(ConsolidatedTest, TheConfiguredOfficeSetsTheScope) {
+    db.connection().execute("DELETE FROM Youroffice");
+    db.office("1", "Division", "PDN", "", "F1");
+    db.office("2", "St. John's HO", " hpo ", "St. John's HO", "F2");
+    db.office("3", "Bay SO", "SO", "St. John's HO", "F3");
+    db.office("4", "Far SO", "SO", "Other HO", "F4");
+    for (const char* f : {"F2", "F3", "F4"}) db.deposit(f, "15/04/2025", "10");
+
+    struct Case {
+        std::vector<std::string> configured;  // rows of Youroffice
+        std::string scopeText;
+        std::vector<std::string> offices;
+    };
+    const std::vector<std::string> all = {"All", "Bay SO", "Far SO", "St. John's HO"};
+    const std::vector<Case> cases = {
+        {{}, " ()", all},
+        {{"Nowhere"}, " (Nowhere)", all},
+        {{"Division", "St. John's HO"}, " (Division)", all},
+        {{"Far SO"}, " (Far SO)", all},
+        {{" st. john's ho "}, " (Offices Under st. john's ho)", {"All", "Bay SO", "St. John's HO"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scopeText);
+        db.connection().execute("DELETE FROM Youroffice");
+        for (const auto& name : c.configured) db.configure(name);
+        ASSERT_TRUE(compareApril());
+        EXPECT_EQ(logic.view().offices, c.offices);
+        EXPECT_EQ(prompter.lastMessage().text, "Comparison Completed" + c.scopeText + ". Differences found in " +
+                                                   std::to_string(c.offices.size() - 1) + " Offices.");
+    }
+}
+
+TEST_F(ConsolidatedTest, EveryOfficeAgreeing) {
+    db.office("10", "Agree SO", "SO", "", "F10");
+    db.deposit("F10", "05/04/2025", "0.1");
+    db.deposit("F10", "05/04/2025", "0.2");
+    db.orv("10", "05/04/2025", "Receipt", "0.3");
+
+    ASSERT_TRUE(compareApril());
+    EXPECT_TRUE(logic.consolidated().rows.empty());
+    EXPECT_EQ(logic.view().offices, std::vector<std::string>{"All"});
+    EXPECT_EQ(logic.view().countText, "");
+    EXPECT_FALSE(logic.view().runVisible);
+    EXPECT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). No Differences found.");
+}
+
+TEST_F(ConsolidatedTest, RefusalsAndFailuresLeaveTheFormReady) {
+    db.office("10", "Some SO", "SO", "", "F10");
+    db.deposit("F10", "05/04/2025", "10");
+    db.orv("10", "05/06/2025", "Receipt", "10");  // June: ORV rows only
+
+    struct Case {
+        const char* name;
+        int year, month;  // list positions
+        const char* badDate;
+        Message message;
+    };
+    const std::string noData = std::string("No records found.") + kCrLf +
+                               "Please ensure that the ORV and VESK data are imported for the selected month.";
+    const std::vector<Case> cases = {
+        {"no year", -1, 3, nullptr, {"Please select both Year and Month.", "", Icon::Exclamation}},
+        {"no month", 0, -1, nullptr, {"Please select both Year and Month.", "", Icon::Exclamation}},
+        {"nothing in May", 0, 4, nullptr, {noData, "No Data", Icon::Information}},
+        {"ORV only in June", 0, 5, nullptr, {noData, "No Data", Icon::Information}},
+        {"a date that is no date", 0, 3, "31/02/2025", {"Error: Type mismatch", "", Icon::Critical}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.badDate) db.deposit("F10", c.badDate, "1");
+        logic.Form_Load();
+        logic.Combo1_Click(c.year);
+        logic.Combo2_Click(c.month);
+        EXPECT_FALSE(logic.cmdRun_Click());
+        EXPECT_EQ(prompter.lastMessage().text, c.message.text);
+        EXPECT_EQ(prompter.lastMessage().title, c.message.title);
+        EXPECT_EQ(prompter.lastMessage().icon, c.message.icon);
+        EXPECT_FALSE(logic.view().wait.visible);
+        EXPECT_EQ(logic.view().wait.text, "");
+        EXPECT_TRUE(logic.view().runVisible && logic.view().periodEnabled);
+        EXPECT_FALSE(logic.view().resetVisible);
+    }
+}
+
+TEST_F(ConsolidatedTest, TheDefaultPeriodIsTheMonthBeforeToday) {
+    struct Case {
+        DateTime today;
+        int year, month;  // list positions; -1: none
+    };
+    for (const Case& c : {Case{{2025, 5, 10}, 0, 3}, Case{{2026, 1, 31}, 0, 11}, Case{{2025, 1, 1}, -1, 11},
+                          Case{{2030, 12, 31}, 5, 10}, Case{{2031, 1, 5}, 5, 11}, Case{{2031, 2, 5}, -1, 0}}) {
+        SCOPED_TRACE(c.today.toText());
+        Comparison form(dir.file("ZETTools.db"), prompter, [&] { return c.today; });
+        form.Form_Load();
+        EXPECT_EQ(form.view().year, c.year);
+        EXPECT_EQ(form.view().month, c.month);
+        EXPECT_EQ(form.view().years.front(), "2025");
+        EXPECT_EQ(form.view().months.back(), "December");
+    }
+}
+
+TEST_F(ConsolidatedTest, ASampleMonthShowsExactlyThePlantedDifferences) {
+    const sample::SampleData data = sample::generateSample({.offices = 40, .rows = 3000, .seed = 7});
+    storeSampleMonth(db.connection(), data, true);
+    ASSERT_TRUE(compareApril());
+
+    std::vector<std::string> expected;
+    for (const auto& d : sample::expectedDifferences(data)) {
+        expected.push_back(d.officeName + " " + formatAmount(double(d.depositPaise) / 100) + " " +
+                           formatAmount(double(d.withdrawalPaise) / 100));
+    }
+    ASSERT_GE(expected.size(), 3u);
+    std::vector<std::string> got;
+    const auto& grid = logic.consolidated().rows;
+    for (std::size_t r = 0; r + 1 < grid.size(); ++r)
+        got.push_back(grid[r].cells[2].text + " " + grid[r].cells[5].text + " " + grid[r].cells[8].text);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(grid.back().cells[2].text, "TOTAL (" + std::to_string(expected.size()) + ")");
+}
+
+}  // namespace
+}  // namespace vesk::compare

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include "compare/Amounts.h"
+#include "compare/GridFilter.h"
+#include "compare/LabelBlinker.h"
+
+namespace vesk::compare {
+namespace {
+
+TEST(Amounts, FormattedAsTheGridsShowThem) {
+    struct Case {
+        double amount;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{0, "0.00"}, Case{1234.5, "1234.50"}, Case{-0.2, "-0.20"}, Case{-0.001, "0.00"}, Case{-1e-12, "0.00"},
+          Case{1.005, "1.01"}, Case{0.125, "0.13"}, Case{-2.675, "-2.68"}, Case{100.01 - 100.0, "0.01"},
+          Case{0.1 + 0.2, "0.30"}, Case{123456789012.345, "123456789012.35"}, Case{9.995, "10.00"},
+          Case{1e-300, "0.00"}, Case{2e15, "2000000000000000.00"}}) {
+        SCOPED_TRACE(c.amount);
+        EXPECT_EQ(formatAmount(c.amount), c.text);
+    }
+}
+
+TEST(Amounts, ToleranceIsNotFlippedByRounding) {
+    struct Case {
+        double difference;
+        bool differs;
+    };
+    for (const Case& c : {Case{100.01 - 100.0, false}, Case{100.0 - 100.01, false}, Case{0.01, false},
+                          Case{1000000.01 - 1000000.0, false}, Case{0.011, true}, Case{-0.011, true},
+                          Case{0.0101, true}, Case{0.005, false}, Case{-0.02, true}}) {
+        SCOPED_TRACE(c.difference);
+        EXPECT_EQ(differs(c.difference), c.differs);
+    }
+    EXPECT_EQ(toleranceLiteral(), "0.010001");
+}
+
+Grid officeGrid(const std::vector<std::string>& names) {
+    Grid g;
+    g.headers.assign(9, "h");
+    for (const std::string& n : names) g.rows.push_back({{{"1"}, {"F"}, {n}}, false, true});
+    g.rows.push_back({{{""}, {""}, {"TOTAL (9)"}}, true, true});
+    return g;
+}
+
+TEST(GridFilter, ShowsNamesBeginningWithTheTextAndAlwaysTheTotal) {
+    const std::vector<std::string> names = {"ABC Road", "abd", "AB", "Totalpur", "TOTAL TRADERS", "Bay S.O"};
+    struct Case {
+        const char* text;
+        std::vector<std::string> shown;  // the total row is always last
+    };
+    const std::vector<Case> cases = {
+        {"", {"ABC Road", "abd", "AB", "Totalpur", "TOTAL TRADERS", "Bay S.O"}},
+        {"   ", {"ABC Road", "abd", "AB", "Totalpur", "TOTAL TRADERS", "Bay S.O"}},
+        {"AB", {"ABC Road", "abd", "AB"}},
+        {"abc", {"ABC Road"}},
+        {"TOTAL", {"Totalpur", "TOTAL TRADERS"}},
+        {"TOTAL ", {"TOTAL TRADERS"}},
+        {"TOTAL (", {}},
+        {"BAY S", {"Bay S.O"}},
+        {" BAY", {}},
+        {"ABC ROAD AND MORE", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.text + "'");
+        Grid g = officeGrid(names);
+        FilterGridRows(g, "ZZ");  // filtering again starts from the text alone
+        FilterGridRows(g, c.text);
+        ASSERT_EQ(g.rows.size(), names.size() + 1);
+        std::vector<std::string> shown;
+        for (const GridRow& r : g.rows)
+            if (r.visible && !r.total) shown.push_back(r.cells[2].text);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_TRUE(g.rows.back().visible);
+        EXPECT_EQ(g.rows.back().heightTwips(), kShownRowHeight);
+    }
+    // Before a comparison the grid holds one empty row, which any search text hides.
+    Grid setUp;
+    setUp.headers.assign(9, "h");
+    setUp.rows.push_back(setUp.blankRow());
+    FilterGridRows(setUp, "A");
+    EXPECT_EQ(setUp.rows[0].heightTwips(), kHiddenRowHeight);
+    EXPECT_EQ(filterBoxText("abc Road 1'"), "ABC ROAD 1'");
+}
+
+// A blink on a clock that only moves when the blink waits; event(t) runs at each wait,
+// as a handler would run inside it.
+struct BlinkRun {
+    std::vector<LabelView> looks;
+    std::vector<bool> blinkingWhileShown;
+    LabelBlinker::Outcome outcome{};
+    LabelView after;
+};
+
+BlinkRun blinkWith(LabelBlinker& blinker, const std::function<void(std::chrono::milliseconds)>& event) {
+    using namespace std::chrono;
+    auto now = steady_clock::time_point{};
+    const auto start = now;
+    blinker.setClock([&] { return now; });
+    blinker.setWait([&](milliseconds d) {
+        now += std::min(d, milliseconds(50));
+        if (event) event(duration_cast<milliseconds>(now - start));
+    });
+    BlinkRun run;
+    LabelView label{true, "Data Fetched...", kFetchedColour, 12, true};
+    run.outcome = blinker.blink(label, [&] {
+        run.looks.push_back(label);
+        run.blinkingWhileShown.push_back(blinker.IsBlinking());
+    });
+    run.after = label;
+    return run;
+}
+
+TEST(LabelBlinker, AlternatesForTwoSecondsThenRestoresAndHides) {
+    LabelBlinker blinker;
+    const BlinkRun run = blinkWith(blinker, {});
+    ASSERT_EQ(run.looks.size(), 10u);
+    for (std::size_t i = 0; i < run.looks.size(); ++i) {
+        SCOPED_TRACE(i);
+        const bool marked = i % 2 == 1;
+        EXPECT_EQ(run.looks[i].bold, marked);
+        EXPECT_EQ(run.looks[i].pointSize, marked ? 14 : 12);
+        EXPECT_EQ(run.looks[i].colour, marked ? kMarkedColour : kFetchedColour);
+        EXPECT_TRUE(run.blinkingWhileShown[i]);
+    }
+    EXPECT_EQ(run.outcome, LabelBlinker::Outcome::Finished);
+    EXPECT_FALSE(run.after.visible);
+    EXPECT_FALSE(run.after.bold);
+    EXPECT_EQ(run.after.pointSize, 12);
+    EXPECT_EQ(run.after.colour, kFetchedColour);
+    EXPECT_FALSE(blinker.IsBlinking());
+    EXPECT_FALSE(blinker.requestClose());  // Back with no blink running closes at once
+}
+
+TEST(LabelBlinker, BackAndTheCloseBoxEndItEarly) {
+    using std::chrono::milliseconds;
+    struct Case {
+        const char* name;
+        std::function<void(LabelBlinker&)> at500ms;
+        LabelBlinker::Outcome outcome;
+        bool closeRequested;
+    };
+    const std::vector<Case> cases = {
+        {"Back", [](LabelBlinker& b) { EXPECT_TRUE(b.requestClose()); }, LabelBlinker::Outcome::CloseRequested, true},
+        {"close box",
+         [](LabelBlinker& b) {
+             b.stop();
+             b.formChanged();
+         },
+         LabelBlinker::Outcome::FormUnloaded, false},
+        {"closed and opened again",
+         [](LabelBlinker& b) {
+             b.stop();
+             b.formChanged();
+             b.formChanged();
+         },
+         LabelBlinker::Outcome::FormUnloaded, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LabelBlinker blinker;
+        bool done = false;
+        const BlinkRun run = blinkWith(blinker, [&](milliseconds t) {
+            if (t >= milliseconds(500) && !done) {
+                done = true;
+                c.at500ms(blinker);
+            }
+        });
+        EXPECT_EQ(run.outcome, c.outcome);
+        EXPECT_EQ(run.looks.size(), 3u);  // 0, 200 and 400 ms
+        // The label keeps the look it had: nothing touched it after the stop.
+        EXPECT_TRUE(run.after.visible);
+        EXPECT_TRUE(run.after.bold == run.looks.back().bold && run.after.colour == run.looks.back().colour);
+        EXPECT_FALSE(blinker.IsBlinking());
+        EXPECT_EQ(blinker.CloseRequested(), c.closeRequested);
+    }
+}
+
+}  // namespace
+}  // namespace vesk::compare
