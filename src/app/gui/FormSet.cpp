@@ -3,6 +3,7 @@
 #include "app/gui/FormStyle.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/TaskForm.h"
+#include "compare/CompareForm.h"
 #include "office/ConfigureForm.h"
 
 namespace vesk::gui {
@@ -26,7 +27,7 @@ FormSet::FormSet(std::string databasePath)
       m_configure(std::make_unique<ConfigureForm>(m_databasePath)),
       m_finacle(std::make_unique<BareTaskForm>("Finacleform", "VESK Finacle Report", 15360, 10200)),
       m_orv(std::make_unique<BareTaskForm>("ORVForm", "ORV Reports", 15360, 10200)),
-      m_compare(std::make_unique<BareTaskForm>("Compareform", "Configuration", 20400, 11520)) {
+      m_compare(std::make_unique<CompareForm>(m_databasePath)) {
     m_main->setTaskForm(MainForm::Office, m_configure.get());
     m_main->setTaskForm(MainForm::BankReport, m_finacle.get());
     m_main->setTaskForm(MainForm::OrvReport, m_orv.get());

@@ -1,0 +1,255 @@
+#include "compare/CompareForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableView>
+#include <algorithm>
+
+#include "app/gui/FormStyle.h"
+
+namespace vesk::gui {
+
+namespace {
+
+constexpr int kTimerInterval = 100;
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(false);
+    c->setGeometry(geometry);
+    c->setFont(formFont("Rockwell", 10));
+    return c;
+}
+
+QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry, QAbstractItemModel* model) {
+    auto* g = new QTableView(parent);
+    g->setObjectName(name);
+    g->setGeometry(geometry);
+    g->setFont(formFont("Lucida Bright", 9));
+    g->setModel(model);
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->verticalHeader()->hide();
+    g->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight));
+    g->horizontalHeader()->setHighlightSections(false);
+    return g;
+}
+
+QLabel* makeStatusLabel(QWidget* parent, const QString& name, const QRect& geometry, const QString& background) {
+    QLabel* l = makeLabel(parent, name, "", geometry, formFont("Monotype Corsiva", compare::kStatusPointSize, true));
+    l->setProperty("background", background);
+    l->setAlignment(Qt::AlignCenter);
+    l->hide();
+    return l;
+}
+
+void showLabel(QLabel* label, const compare::LabelView& v) {
+    label->setText(QString::fromStdString(v.text));
+    label->setStyleSheet(QString("background-color: %1; color: rgb(%2, %3, %4);")
+                             .arg(label->property("background").toString())
+                             .arg(v.colour.red)
+                             .arg(v.colour.green)
+                             .arg(v.colour.blue));
+    QFont f = label->font();
+    f.setPointSize(v.pointSize);
+    f.setBold(v.bold);
+    label->setFont(f);
+    label->setVisible(v.visible);
+}
+
+// Refills a list only when its entries changed, so that a selection is not lost to a redraw.
+void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected) {
+    const QSignalBlocker block(combo);
+    bool same = combo->count() == int(items.size());
+    for (int i = 0; same && i < combo->count(); ++i) same = combo->itemText(i).toStdString() == items[std::size_t(i)];
+    if (!same) {
+        combo->clear();
+        for (const auto& item : items) combo->addItem(QString::fromStdString(item));
+    }
+    combo->setCurrentIndex(selected);
+}
+
+}  // namespace
+
+CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::Today today)
+    : TaskForm("Compareform", "Configuration", 20520, 10830),
+      m_logic(databasePath, prompter(), std::move(today)),
+      m_compareModel(m_logic.consolidated()),
+      m_detailModel(m_logic.detailed()) {
+    const QFont buttonFont = formFont("Cooper Black", 12);
+    const QFont labelFont = formFont("MS Sans Serif", 10, true);
+    const QFont heading = formFont("Lucida Bright", 12, true);
+
+    // A blank panel behind the result area until results are shown.
+    m_frame1 = new QFrame(this);
+    m_frame1->setObjectName("Frame1");
+    m_frame1->setFrameShape(QFrame::Box);
+    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7815));
+    m_frame1->lower();
+
+    QLabel* title = makeLabel(this, "Label20", "Compare VESK Finacle Data with ORV Data",
+                              twipsRect(6960, 480, 8415, 735), formFont("Lucida Bright", 16, true));
+    title->setAlignment(Qt::AlignCenter);
+    makeLabel(this, "Label3", "Year", twipsRect(5760, 1320, 975, 375), labelFont);
+    m_combo1 = makeCombo(this, "Combo1", twipsRect(6720, 1320, 1935, 345));
+    makeLabel(this, "Label12", "Month", twipsRect(9240, 1320, 975, 375), labelFont);
+    m_combo2 = makeCombo(this, "Combo2", twipsRect(10200, 1320, 1935, 345));
+    m_run = makeButton(this, "cmdRun", "Compare", twipsRect(12480, 1200, 2175, 495), buttonFont);
+    m_reset = makeButton(this, "Command5", "Reset", twipsRect(12480, 1200, 2175, 495), buttonFont);
+    m_reset->hide();
+
+    m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), "rgb(255, 255, 0)");
+    makeLabel(this, "Label2", "Differences - Consolidated Report", twipsRect(1920, 2280, 6975, 735), heading)
+        ->setAlignment(Qt::AlignCenter);
+    makeLabel(this, "Label1", "Differences - Detailed Report (Datewise)", twipsRect(11640, 2280, 7935, 855), heading)
+        ->setAlignment(Qt::AlignCenter);
+    makeLabel(this, "Label4", "Search by Office Name", twipsRect(3360, 3120, 3735, 495), labelFont);
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName("Text1");
+    m_text1->setGeometry(twipsRect(6240, 3000, 3135, 495));
+    m_text1->setFont(formFont("MS Sans Serif", 11));
+    makeLabel(this, "Label8", "Select Office", twipsRect(12360, 3240, 2175, 375), labelFont);
+    m_combo3 = makeCombo(this, "Combo3", twipsRect(14040, 3120, 3495, 345));
+    m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), "rgb(128, 255, 128)");
+
+    m_grdCompare = makeGrid(this, "grdCompare", twipsRect(600, 4080, 8775, 5535), &m_compareModel);
+    m_flexGrid1 = makeGrid(this, "MSFlexGrid1", twipsRect(10560, 4080, 9495, 5535), &m_detailModel);
+
+    m_label11 = makeLabel(this, "Label11", "", twipsRect(600, 9720, 2655, 495), labelFont);
+    m_export = makeButton(this, "Command1", "Export to Excel", twipsRect(3360, 9720, 2775, 735), buttonFont);
+    m_export->hide();
+    m_detailExport = makeButton(this, "Command6", "Export to Excel", twipsRect(14280, 9720, 2775, 735), buttonFont);
+    m_detailExport->hide();
+    m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), "rgb(255, 255, 0)");
+    auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
+
+    m_timer1.setObjectName("Timer1");
+    m_timer1.setSingleShot(true);
+    m_timer3.setObjectName("Timer3");
+    m_timer3.setSingleShot(true);
+
+    connect(m_run, &QPushButton::clicked, this, &CompareForm::cmdRun_Click);
+    connect(m_reset, &QPushButton::clicked, this, &CompareForm::Command5_Click);
+    connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
+    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
+    connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);
+    connect(m_text1, &QLineEdit::textChanged, this, &CompareForm::Text1_Change);
+    connect(&m_timer1, &QTimer::timeout, this, &CompareForm::Timer1_Timer);
+    connect(&m_timer3, &QTimer::timeout, this, &CompareForm::Timer3_Timer);
+
+    m_logic.setPainter([this] {
+        renderLabels();
+        QApplication::processEvents();
+    });
+    m_logic.setTimer1Starter([this] { m_timer1.start(kTimerInterval); });
+    // The blink waits in short slices so that Back and the close box end it at once.
+    m_logic.blinker().setWait([](std::chrono::milliseconds most) {
+        QEventLoop loop;
+        QTimer::singleShot(std::min(most, std::chrono::milliseconds(15)), &loop, &QEventLoop::quit);
+        loop.exec();
+    });
+}
+
+void CompareForm::Form_Load() {
+    m_logic.Form_Load();
+    render();
+}
+
+bool CompareForm::Form_QueryUnload() {
+    m_logic.Form_QueryUnload();
+    return true;
+}
+
+void CompareForm::Form_Unload() {
+    m_timer1.stop();
+    m_timer3.stop();
+    m_logic.Form_Unload();
+    TaskForm::Form_Unload();
+}
+
+void CompareForm::cmdRun_Click() {
+    m_logic.cmdRun_Click();
+    if (isLoaded()) render();
+}
+
+void CompareForm::Combo3_Click(int index) {
+    m_logic.Combo3_Click(index);
+    // Closed during the blink: the form is no longer this click's to draw.
+    if (isLoaded()) render();
+}
+
+void CompareForm::Text1_Change() {
+    m_logic.Text1_Change(m_text1->text().toStdString());
+    renderText1();
+    m_compareModel.showRows(*m_grdCompare);
+}
+
+void CompareForm::Command5_Click() {
+    m_logic.Command5_Click();
+    render();
+    m_combo2->setFocus();
+}
+
+void CompareForm::Command4_Click() {
+    if (m_logic.Command4_Click() == compare::Comparison::BackAction::UnloadByTimer3) {
+        m_timer3.start(kTimerInterval);
+        return;
+    }
+    if (unloadForm()) showMenu();
+}
+
+void CompareForm::Timer1_Timer() {
+    m_logic.Timer1_Timer();
+    renderLabels();
+}
+
+void CompareForm::Timer3_Timer() {
+    if (m_logic.Timer3_Timer()) unloadForm();
+}
+
+void CompareForm::renderText1() {
+    const QString shown = QString::fromStdString(m_logic.view().filterText);
+    if (m_text1->text() == shown) return;
+    // Upper-casing keeps the caret where it was.
+    const int caret = m_text1->cursorPosition();
+    const QSignalBlocker block(m_text1);
+    m_text1->setText(shown);
+    m_text1->setCursorPosition(caret);
+}
+
+void CompareForm::renderLabels() {
+    const compare::CompareView& v = m_logic.view();
+    showLabel(m_label9, v.wait);
+    showLabel(m_label7, v.loading);
+    showLabel(m_label10, v.status);
+}
+
+void CompareForm::render() {
+    const compare::CompareView& v = m_logic.view();
+    fillCombo(m_combo1, v.years, v.year);
+    fillCombo(m_combo2, v.months, v.month);
+    m_combo1->setEnabled(v.periodEnabled);
+    m_combo2->setEnabled(v.periodEnabled);
+    fillCombo(m_combo3, v.offices, v.office);
+    m_frame1->setVisible(v.frameVisible);
+    m_run->setVisible(v.runVisible);
+    m_reset->setVisible(v.resetVisible);
+    m_export->setVisible(v.exportVisible);
+    m_detailExport->setVisible(v.detailExportVisible);
+    m_label11->setText(QString::fromStdString(v.countText));
+    renderText1();
+    renderLabels();
+    m_compareModel.refresh(*m_grdCompare);
+    m_detailModel.refresh(*m_flexGrid1);
+}
+
+}  // namespace vesk::gui

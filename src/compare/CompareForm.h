@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QTimer>
+
+#include "app/gui/TaskForm.h"
+#include "compare/Comparison.h"
+#include "compare/GridModel.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace vesk::gui {
+
+/// "Configuration": the month's comparison, its office filter and the detailed view.
+class CompareForm : public TaskForm {
+    Q_OBJECT
+  public:
+    /// today: the date the default period is counted back from (the system's by default).
+    explicit CompareForm(const std::string& databasePath, compare::Comparison::Today today = {});
+
+    compare::Comparison& logic() { return m_logic; }
+
+    void cmdRun_Click();
+    void Combo3_Click(int index);
+    void Text1_Change();
+    void Command5_Click();
+    void Command4_Click();
+    void Timer1_Timer();
+    void Timer3_Timer();
+
+  protected:
+    void Form_Load() override;
+    bool Form_QueryUnload() override;
+    void Form_Unload() override;
+
+  private:
+    void render();
+    void renderLabels();
+    void renderText1();
+
+    compare::Comparison m_logic;
+    GridModel m_compareModel;
+    GridModel m_detailModel;
+    QComboBox* m_combo1;
+    QComboBox* m_combo2;
+    QComboBox* m_combo3;
+    QPushButton* m_run;
+    QPushButton* m_reset;
+    QPushButton* m_export;
+    QPushButton* m_detailExport;
+    QFrame* m_frame1;
+    QLabel* m_label9;
+    QLabel* m_label7;
+    QLabel* m_label10;
+    QLabel* m_label11;
+    QLineEdit* m_text1;
+    QTableView* m_grdCompare;
+    QTableView* m_flexGrid1;
+    QTimer m_timer1;
+    QTimer m_timer3;
+};
+
+}  // namespace vesk::gui

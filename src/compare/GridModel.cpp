@@ -1,0 +1,79 @@
+#include "compare/GridModel.h"
+
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
+#include <QTableView>
+
+#include "app/gui/FormStyle.h"
+
+namespace vesk::gui {
+
+namespace {
+
+bool looksNumeric(const std::string& text) {
+    if (text.empty()) return false;
+    bool ok = false;
+    QString::fromStdString(text).toDouble(&ok);
+    return ok;
+}
+
+}  // namespace
+
+void GridModel::refresh(QTableView& view) {
+    beginResetModel();
+    endResetModel();
+    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c) {
+        const int width = m_grid.widthsTwips[c];
+        view.setColumnHidden(int(c), width == 0);
+        if (width > 0) view.setColumnWidth(int(c), twips(width));
+    }
+    showRows(view);
+}
+
+void GridModel::showRows(QTableView& view) const {
+    for (std::size_t r = 0; r < m_grid.rows.size(); ++r) view.setRowHidden(int(r), !m_grid.rows[r].visible);
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_grid.rows.size()); }
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_grid.columnCount()); }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || std::size_t(index.row()) >= m_grid.rows.size()) return {};
+    const compare::GridRow& row = m_grid.rows[std::size_t(index.row())];
+    if (std::size_t(index.column()) >= row.cells.size()) return {};
+    const compare::GridCell& cell = row.cells[std::size_t(index.column())];
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromStdString(cell.text);
+        case Qt::BackgroundRole:
+            if (cell.red) return QColor(255, 0, 0);
+            if (row.total) return QColor(255, 255, 0);
+            return {};
+        case Qt::ForegroundRole:
+            if (cell.red) return QColor(255, 255, 255);
+            return {};
+        case Qt::FontRole:
+            if (row.total) return formFont("Lucida Bright", 9, true);
+            return {};
+        case Qt::TextAlignmentRole: {
+            const auto column = std::size_t(index.column());
+            const bool left =
+                column < m_grid.alignments.size() && m_grid.alignments[column] == compare::Align::LeftCenter;
+            if (!left && looksNumeric(cell.text)) return int(Qt::AlignRight | Qt::AlignVCenter);
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        default:
+            return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        std::size_t(section) >= m_grid.headers.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromStdString(m_grid.headers[std::size_t(section)]);
+}
+
+}  // namespace vesk::gui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "compare/Grid.h"
+
+class QTableView;
+
+namespace vesk::gui {
+
+/// A read-only table over a comparison grid: red cells with white text, the total row
+/// yellow and bold, amounts to the right.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit GridModel(const compare::Grid& grid, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), m_grid(grid) {}
+
+    /// Rereads the grid and shows it in the view: hidden columns (width 0) and rows.
+    void refresh(QTableView& view);
+    /// Shows and hides the view's rows as the grid's rows are.
+    void showRows(QTableView& view) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  private:
+    const compare::Grid& m_grid;
+};
+
+}  // namespace vesk::gui

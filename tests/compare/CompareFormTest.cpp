@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "MonthDatabase.h"
+#include "compare/CompareForm.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs the event loop until the condition holds or the time is up.
+bool eventually(const std::function<bool()>& condition, int ms = 1000) {
+    for (int waited = 0; !condition() && waited < ms; waited += 10) QTest::qWait(10);
+    return condition();
+}
+
+class CompareFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.configure("Division");
+        db.office("9", "Division", "PDN", "", "F9");
+        const char* names[] = {"ABC Road", "abd", "Totalpur", "Bay S.O"};
+        for (int i = 0; i < 4; ++i) {
+            const std::string id = std::to_string(i + 1);
+            db.office(id, names[i], "SO", "", "F" + id);
+            db.deposit("F" + id, "0" + id + "/04/2025", "10");
+        }
+        form.setDialogs(&prompter);
+        form.setMenu(&menu);
+        form.showForm();
+    }
+    void TearDown() override {
+        form.hide();
+        menu.hide();
+    }
+    template <typename T>
+    T* child(const char* name) {
+        T* w = form.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void compare() {
+        child<QPushButton>("cmdRun")->click();
+        ASSERT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 4 Offices.");
+    }
+    // Names of the consolidated rows the grid shows.
+    std::vector<QString> shownRows() {
+        auto* grid = child<QTableView>("grdCompare");
+        std::vector<QString> out;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            if (!grid->isRowHidden(r)) out.push_back(grid->model()->index(r, 2).data().toString());
+        return out;
+    }
+    // Picks an office with a blink of the given length; during it, act runs after 50 ms.
+    void pickDuring(std::chrono::milliseconds blink, const std::function<void()>& act) {
+        form.logic().blinker().setDuration(blink);
+        if (act) QTimer::singleShot(50ms, &form, act);
+        form.Combo3_Click(0);
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::MonthDatabase db{dir.file("ZETTools.db")};
+    vesk::test::ScriptedPrompter prompter;
+    QWidget menu;
+    vesk::gui::CompareForm form{dir.file("ZETTools.db"), [] { return vesk::DateTime{2025, 5, 2}; }};
+};
+
+TEST_F(CompareFormTest, TypingFiltersByUpperCasedPrefixKeepingTheCaret) {
+    compare();
+    auto* text1 = child<QLineEdit>("Text1");
+    QTest::keyClicks(text1, "ab");
+    EXPECT_EQ(text1->text(), "AB");
+    EXPECT_EQ(text1->cursorPosition(), 2);
+    EXPECT_EQ(shownRows(), (std::vector<QString>{"ABC Road", "abd", "TOTAL (4)"}));
+
+    text1->setCursorPosition(1);
+    QTest::keyClicks(text1, "b");
+    EXPECT_EQ(text1->text(), "ABB");
+    EXPECT_EQ(text1->cursorPosition(), 2);
+    EXPECT_EQ(shownRows(), std::vector<QString>{"TOTAL (4)"});
+
+    text1->setText("total");
+    EXPECT_EQ(shownRows(), (std::vector<QString>{"Totalpur", "TOTAL (4)"}));
+}
+
+TEST_F(CompareFormTest, ResetReturnsToReadyKeepingThePeriod) {
+    compare();
+    child<QLineEdit>("Text1")->setText("B");
+    form.logic().blinker().setDuration(0ms);
+    form.Combo3_Click(0);
+    ASSERT_EQ(child<QTableView>("MSFlexGrid1")->model()->rowCount(), 4);
+    EXPECT_TRUE(child<QFrame>("Frame1")->isHidden());
+    EXPECT_FALSE(child<QComboBox>("Combo1")->isEnabled());
+
+    child<QPushButton>("Command5")->click();
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), "");
+    for (const char* grid : {"grdCompare", "MSFlexGrid1"}) {
+        SCOPED_TRACE(grid);
+        auto* g = child<QTableView>(grid);
+        ASSERT_EQ(g->model()->rowCount(), 1);
+        EXPECT_FALSE(g->isRowHidden(0));
+        EXPECT_EQ(g->model()->index(0, 1).data().toString(), "");
+    }
+    EXPECT_EQ(child<QComboBox>("Combo3")->count(), 0);
+    EXPECT_EQ(child<QLabel>("Label11")->text(), "");
+    EXPECT_FALSE(child<QPushButton>("cmdRun")->isHidden());
+    EXPECT_TRUE(child<QPushButton>("Command5")->isHidden());
+    EXPECT_TRUE(child<QPushButton>("Command1")->isHidden());
+    EXPECT_FALSE(child<QPushButton>("Command6")->isHidden());  // stays once shown
+    EXPECT_FALSE(child<QFrame>("Frame1")->isHidden());
+    EXPECT_TRUE(child<QComboBox>("Combo1")->isEnabled());
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentText(), "2025");
+    EXPECT_EQ(child<QComboBox>("Combo2")->currentText(), "April");
+}
+
+TEST_F(CompareFormTest, BackOutsideABlinkReturnsAtOnce) {
+    compare();
+    child<QPushButton>("Command4")->click();
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_TRUE(menu.isVisible());
+}
+
+TEST_F(CompareFormTest, BlinkRunsToItsEndThenTheLabelClears) {
+    compare();
+    pickDuring(300ms, {});
+    auto* label10 = child<QLabel>("Label10");
+    EXPECT_TRUE(label10->isHidden());
+    EXPECT_EQ(label10->text(), "Data Fetched...");
+    EXPECT_FALSE(label10->font().bold());
+    EXPECT_TRUE(eventually([&] { return label10->text().isEmpty(); }));
+    EXPECT_TRUE(form.isLoaded());
+}
+
+TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {
+    compare();
+    pickDuring(5s, [this] { child<QPushButton>("Command4")->click(); });
+    // The blink has stopped; the form closes through Timer3 a moment later.
+    EXPECT_TRUE(form.isLoaded());
+    EXPECT_FALSE(child<QLabel>("Label10")->isHidden());
+    EXPECT_TRUE(eventually([&] { return !form.isLoaded(); }));
+    EXPECT_TRUE(menu.isVisible());
+}
+
+TEST_F(CompareFormTest, TheCloseBoxDuringABlinkLeavesTheFormAlone) {
+    compare();
+    pickDuring(5s, [this] { form.close(); });
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_TRUE(menu.isVisible());
+    // The blink ended without restoring, hiding or clearing the label of the closed form.
+    auto* label10 = child<QLabel>("Label10");
+    QTest::qWait(200);
+    EXPECT_FALSE(label10->isHidden());
+    EXPECT_EQ(label10->text(), "Data Fetched...");
+
+    // Opened again, the form starts from its design.
+    form.showForm();
+    EXPECT_TRUE(label10->isHidden());
+    EXPECT_FALSE(child<QPushButton>("cmdRun")->isHidden());
+    EXPECT_EQ(child<QComboBox>("Combo3")->count(), 0);
+}
+
+}  // namespace
