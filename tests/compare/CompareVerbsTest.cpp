@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "MonthDatabase.h"
+#include "app/cli/CliRunner.h"
+#include "support/TempDir.h"
+
+namespace vesk::cli {
+namespace {
+
+TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
+    test::TempDir dir;
+    const std::string path = dir.file("t.db");
+    {
+        test::MonthDatabase db(path);
+        db.configure("Hill HO");
+        db.office("1", "Hill HO", "HPO", "Hill HO", "F1");
+        db.office("2", "Bay S.O", "SO", "Hill HO", "F2");
+        db.office("3", "Totalpur", "SO", "Hill HO", "F3");
+        db.deposit("F1", "03/04/2025", "10");
+        db.orv("1", "03/04/2025", "Receipt", "10");
+        db.withdrawal("F2", "04/04/2025 11:00:00", "5.5");
+        db.deposit("F3", "05/04/2025", "2");
+        db.orv("3", "06/04/2025", "Receipt", "2");
+    }
+    const std::string header =
+        "Office ID\tFacility ID\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
+    const std::string bay = "2\tF2\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n";
+    const std::string totalpur = "3\tF3\tTotalpur\t2.00\t2.00\t0.00\t0.00\t0.00\t0.00\n";
+    const std::string total = "\t\tTOTAL (1)\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50\n";
+    const std::string detailHeader = "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
+
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{"compare", "2025", "4"}, kExitOk, header + bay + total},
+        {{"compare", "2025", "april", "--filter", "tot"}, kExitOk, header + total},
+        {{"compare", "2025", "April", "--filter", "b"}, kExitOk, header + bay + total},
+        {{"detail", "2025", "April", "All"},
+         kExitOk,
+         detailHeader + "04/04/2025\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n"},
+        {{"detail", "2025", "4", "bay s.o"},
+         kExitOk,
+         detailHeader + "04/04/2025\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n"},
+        {{"detail", "2025", "4", "Totalpur"}, kExitFailed, ""},  // agrees for the month: not listed
+        {{"compare", "2025", "5"}, kExitFailed, ""},             // nothing in May
+        {{"compare", "2024", "12"}, kExitFailed, ""},            // not a year the form offers
+        {{"compare", "2025", "13"}, kExitUsage, ""},
+        {{"compare", "2025", "Apr"}, kExitUsage, ""},
+        {{"compare", "twenty", "4"}, kExitUsage, ""},
+        {{"detail", "2025", "4"}, kExitUsage, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runCli(args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_EQ(o.out, c.out);
+    }
+    const Outcome o = runCli({"--db", path, "detail", "2025", "4", "All"});
+    EXPECT_NE(o.err.find("Comparison Completed (Offices Under Hill HO). Differences found in 1 Offices."),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("Data Fetched..."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vesk::cli
