@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/Prompter.h"
+#include "report/ReportDescription.h"
+#include "report/ReportFile.h"
+#include "store/Connection.h"
+
+namespace vesk::report {
+
+/// What a monthly report form shows.
+struct ReportView {
+    std::optional<store::ResultSet> summary;  ///< DataGrid1; nullopt: no data source
+    std::vector<std::string> years;           ///< Combo1's list
+    std::vector<std::string> months;          ///< Combo2's list
+};
+
+/// The handlers of a monthly report form (bank CTR or ORV, as the description says):
+/// importing a month's workbook, the monthly summary and deleting a month. Owns the
+/// form's connection, which stays open once opened.
+class MonthlyReport {
+  public:
+    MonthlyReport(const ReportDescription& report, std::string databasePath, Prompter& prompter);
+
+    const ReportDescription& description() const { return m_report; }
+    const ReportView& view() const { return m_view; }
+    /// Set by the load when the office master is empty: the form must not be worked.
+    bool masterDataMissing() const { return m_masterDataMissing; }
+
+    void Form_Load();
+    /// True when the office master is missing: the message is shown and the form hands
+    /// over to the office master form.
+    bool Form_Activate();
+    void Form_Unload() { m_view.summary.reset(); }
+    void LoadMonthlySummary();
+
+    /// The import button. True when a month was imported.
+    bool Import_Click();
+    /// Delete: true when rows went (the form then clears both lists' selection).
+    bool Command3_Click(const std::string& year, const std::string& month);
+
+    /// Year and month texts of a summary row, for the delete lists; nullopt when the
+    /// summary has no such row.
+    std::optional<std::pair<std::string, std::string>> periodOfRow(std::size_t row) const;
+
+    store::Connection& connection() { return m_db; }
+
+  private:
+    void ensureOpen();
+    bool importFile(const std::string& path);
+    /// One transaction: the month's (and kind's) old rows go, the file's rows come in.
+    void storeRows(const ReportFile& file, int month, int year, const std::string& kind);
+
+    const ReportDescription& m_report;
+    std::string m_path;
+    Prompter& m_prompter;
+    store::Connection m_db;
+    ReportView m_view;
+    bool m_masterDataMissing = false;
+};
+
+}  // namespace vesk::report

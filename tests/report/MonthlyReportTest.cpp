@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include "report/MonthlyReport.h"
+#include "report/ReportFiles.h"
+#include "report/SummaryText.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using vesk::Answer;
+using vesk::Icon;
+using vesk::report::MonthlyReport;
+using vesk::test::Entry;
+using vesk::test::monthEntries;
+using vesk::test::RawCell;
+
+// What the tests expect of one report, in its own words.
+struct Report {
+    const char* name;
+    vesk::test::ReportShape (*shape)();
+    const char* otherCaseB1;
+    const char* invalidHeader;
+    const char* noDate;
+    const char* imported;   ///< a file of deposits
+    const char* overwrite;  ///< a file of deposits of April 2025
+    const char* selectionRequired;
+    const char* confirmDelete;  ///< Apr 2025
+    const char* deleted;        ///< 3 rows of Apr 2025
+    std::string (*nothingDeleted)(const std::string& month);
+};
+
+const Report kReports[] = {
+    {"bank", vesk::test::bankShape, "Value_Date", "Invalid file. Please select the correct file.",
+     "Could not determine the date from the first row of data.", "Data Imported Successfully!",
+     "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nAre you sure you "
+     "want to proceed?",
+     "Please select the Year and Month to delete data.",
+     "Are you sure you want to delete ALL entries for Apr 2025?\r\nThis action cannot be undone.",
+     "All entries of Apr 2025 (3 entries) deleted successfully.",
+     [](const std::string& month) { return "No data found for " + month + " 2025. Nothing was deleted."; }},
+    {"orv", vesk::test::orvShape, "Try_Posting_Date", "Invalid file. Please select the proper file.",
+     "Invalid file. Please select the proper file..", "ORV Data (VESK DEPOSIT) Imported Successfully!",
+     "WARNING: You are importing VESK DEPOSIT data.\r\n\r\nThis will DELETE existing VESK DEPOSIT data for: "
+     "\r\nApril 2025\r\n\r\nAre you sure you want to proceed?",
+     "Please Select the Year and Month.", "Delete ALL ORV entries for Apr 2025?",
+     "3 records deleted for the month Apr - 2025",
+     [](const std::string&) { return std::string("No data found for this period.\r\nNothing is deleted"); }},
+};
+
+void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
+
+class MonthlyReportTest : public ::testing::TestWithParam<Report> {
+  protected:
+    void SetUp() override {
+        vesk::store::Connection db;
+        db.open(path());
+        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        report.Form_Load();
+    }
+
+    std::string path() const { return dir.file("ZETTools.db"); }
+    bool hasKinds() const { return shape.report->kindColumn > 0; }
+
+    // Writes a file; edit may change its cells (row 0 holds the headers).
+    template <typename Edit>
+    std::string file(const std::vector<Entry>& entries, Edit edit) {
+        std::vector<std::vector<RawCell>> cells{shape.headers};
+        for (const Entry& e : entries) cells.push_back(shape.row(e));
+        edit(cells);
+        std::string p = dir.file("r" + std::to_string(++files) + ".xlsx");
+        vesk::test::writeRawXlsx(p, cells);
+        return p;
+    }
+    std::string file(const std::vector<Entry>& entries) {
+        return file(entries, [](auto&) {});
+    }
+
+    bool import(const std::string& file, Answer answer = Answer::Yes) {
+        prompter.queueFile(file);
+        prompter.queueAnswer(answer);
+        return report.Import_Click();
+    }
+
+    std::int64_t rows(const std::string& where = "1 = 1") {
+        return report.connection().scalar("SELECT COUNT(*) FROM " + shape.table + " WHERE " + where).toInt();
+    }
+
+    std::vector<std::string> progressSince(std::size_t from) const {
+        const auto& all = prompter.progressTexts();
+        return {all.begin() + std::ptrdiff_t(from), all.end()};
+    }
+
+    // The summary grid as text, one line per month.
+    std::vector<std::string> summary() const {
+        std::vector<std::string> out;
+        const auto& grid = report.view().summary;
+        if (!grid) return out;
+        for (std::size_t r = 0; r < grid->rowCount(); ++r) {
+            std::string line;
+            for (std::size_t c = 0; c < vesk::report::kSortMonthColumn; ++c)
+                line += (c ? " " : "") + vesk::report::summaryCellText(grid->field(r, c), grid->columns()[c]);
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::test::ReportShape shape = GetParam().shape();
+    MonthlyReport report{*shape.report, path(), prompter};
+    int files = 0;
+};
+
+TEST_P(MonthlyReportTest, ImportsAMonthAndShowsItGrouped) {
+    EXPECT_FALSE(report.view().summary.has_value());
+    const std::vector<Entry> entries = {{"T1", "15/04/2025", true, "1234.5", "O'Brien & Sons"},
+                                        {"  ", "16/04/2025", true, "999", "skipped"},
+                                        {"T2", "2025-04-16", true, "1000000", ""},
+                                        {"T3", " 30-Apr-2025 ", false, "250.25", ""}};
+    // The table's columns follow the headings, not the file's order.
+    ASSERT_TRUE(import(file(entries, [](auto& cells) {
+        for (auto& row : cells) std::swap(row[3], row[5]);
+    })));
+
+    const auto& asked = prompter.messages()[0];
+    EXPECT_EQ(asked.text, GetParam().overwrite);
+    EXPECT_EQ(asked.title, "Confirm Overwrite");
+    EXPECT_EQ(asked.icon, Icon::Exclamation);
+    EXPECT_EQ(asked.defaultAnswer, Answer::No);
+    EXPECT_EQ(prompter.lastMessage().text, GetParam().imported);
+    EXPECT_EQ(prompter.lastMessage().title, "Success");
+    EXPECT_EQ(prompter.progressTexts(), (std::vector<std::string>{"Importing Row 4 of 4...", ""}));
+
+    EXPECT_EQ(summary(), std::vector<std::string>{"2025 Apr 3 2 1,001,234.50 1 250.25"});
+    EXPECT_EQ(rows(shape.noteColumn + " = 'O''Brien & Sons'"), 1);
+}
+
+TEST_P(MonthlyReportTest, ReimportReplacesOnlyItsMonthAndKindNewestFirst) {
+    ASSERT_TRUE(import(file(monthEntries(2, 2024, 12))));
+    ASSERT_TRUE(import(file(monthEntries(4, 2025, 3))));
+    ASSERT_TRUE(import(file(monthEntries(5, 2025, 4))));
+    // April's payments; the bank's file has no kinds, so there it replaces all of April.
+    ASSERT_TRUE(import(file(monthEntries(2, 2025, 4, false, "P"))));
+    ASSERT_TRUE(import(file(monthEntries(1, 2025, 4))));
+
+    EXPECT_EQ(summary(), (std::vector<std::string>{
+                             hasKinds() ? "2025 Apr 3 1 101.00 2 203.00" : "2025 Apr 1 1 101.00 0 0.00",
+                             "2025 Mar 4 4 410.00 0 0.00",
+                             "2024 Dec 2 2 203.00 0 0.00",
+                         }));
+}
+
+TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
+    ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
+    const std::size_t progressBefore = prompter.progressTexts().size();
+    const Report& p = GetParam();
+    const std::string b1 = shape.report->headerB1;
+
+    struct Case {
+        const char* what;
+        RawCell b1;
+        RawCell b2;
+        RawCell i2;  // empty: as the file's kind
+        int rows;
+        std::string message;  // empty: the warning comes and is answered No
+    };
+    std::vector<Case> cases = {
+        {"B1 in other letter case", p.otherCaseB1, "15/04/2025", {}, 2, p.invalidHeader},
+        {"B1 with blanks, then No", "  " + b1 + " ", "15/04/2025", {}, 2, ""},
+        {"headings only", b1, "15/04/2025", {}, 0, "No data found in file."},
+        {"B2 no such day", b1, "31/04/2025", {}, 2, p.noDate},
+        {"B2 a number", b1, RawCell::number("45762"), {}, 2, p.noDate},
+        {"B2 an error value", b1, RawCell::error("#N/A"), {}, 2, p.noDate},
+    };
+    if (hasKinds()) {
+        cases.push_back({"I2 lower case", b1, "15/04/2025", "r", 2, p.noDate});
+        cases.push_back({"I2 a word", b1, "15/04/2025", "Receipt", 2, p.noDate});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.queueFile(file(monthEntries(c.rows, 2025, 4, true, "N"), [&](auto& cells) {
+            cells[0][1] = c.b1;
+            if (cells.size() < 2) return;
+            cells[1][1] = c.b2;
+            if (c.i2.kind != RawCell::Kind::Empty) cells[1][8] = c.i2;
+        }));
+        if (c.message.empty()) prompter.queueAnswer(Answer::No);
+        EXPECT_FALSE(report.Import_Click());
+        EXPECT_EQ(prompter.lastMessage().text, c.message.empty() ? p.overwrite : c.message);
+        EXPECT_EQ(rows(), 3);
+    }
+    EXPECT_EQ(prompter.progressTexts().size(), progressBefore);
+}
+
+TEST_P(MonthlyReportTest, AFailureInTheMiddleLeavesTheTableAsItWas) {
+    ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
+    struct Case {
+        const char* what;
+        RawCell bad;  // column B of file row 81
+        const char* description;
+    };
+    const Case cases[] = {
+        {"an error value", RawCell::error("#N/A"), "Cell holds the error value #N/A in row 81, column B."},
+        {"no date in the date column", "pending",
+         "Data type mismatch: row 81 holds 'pending' in column B, which is not a date."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto entries = monthEntries(120, 2025, 4, true, "N");
+        entries[79].date = c.bad;
+        const std::size_t progressBefore = prompter.progressTexts().size();
+        EXPECT_FALSE(import(file(entries)));
+
+        const auto& m = prompter.lastMessage();
+        EXPECT_EQ(m.text, std::string("Import Error: ") + c.description);
+        EXPECT_EQ(m.title, "Error");
+        EXPECT_EQ(m.icon, Icon::Critical);
+        EXPECT_EQ(progressSince(progressBefore), (std::vector<std::string>{"Importing Row 50 of 120...", ""}));
+        EXPECT_EQ(rows(), 3);
+        EXPECT_EQ(rows(shape.idColumn + " LIKE 'T%'"), 3);
+    }
+}
+
+TEST_P(MonthlyReportTest, ProgressEveryFiftyRowsAndOnTheLast) {
+    struct Case {
+        int rows;
+        int emptyAt;  // a row whose column A is empty; 0 for none
+        std::vector<int> shown;
+    };
+    const Case cases[] = {{314, 0, {50, 100, 150, 200, 250, 300, 314}}, {120, 100, {50, 120}}, {49, 0, {49}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        auto entries = monthEntries(c.rows, 2025, 5);
+        if (c.emptyAt) entries[std::size_t(c.emptyAt - 1)].id = "";
+        const std::size_t before = prompter.progressTexts().size();
+        ASSERT_TRUE(import(file(entries)));
+        std::vector<std::string> expected;
+        for (int n : c.shown)
+            expected.push_back("Importing Row " + std::to_string(n) + " of " + std::to_string(c.rows) + "...");
+        expected.push_back("");
+        EXPECT_EQ(progressSince(before), expected);
+        EXPECT_EQ(rows(), c.rows - (c.emptyAt ? 1 : 0));
+    }
+}
+
+TEST_P(MonthlyReportTest, DeletingAMonth) {
+    ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
+    ASSERT_TRUE(import(file(monthEntries(2, 2025, 5))));
+    const Report& p = GetParam();
+    const std::string injected = "Apr' OR '1'='1";
+    struct Case {
+        const char* year;
+        std::string month;
+        Answer answer;  // Ok: nothing is asked
+        std::string shown;
+        bool deleted;
+        std::int64_t left;
+    };
+    const Case cases[] = {
+        {"2025", "", Answer::Ok, p.selectionRequired, false, 5},
+        {"", "Apr", Answer::Ok, p.selectionRequired, false, 5},
+        {"2025", "Mar", Answer::Yes, p.nothingDeleted("Mar"), false, 5},
+        {"2025", injected, Answer::Yes, p.nothingDeleted(injected), false, 5},
+        {"2025", "Apr", Answer::No, p.confirmDelete, false, 5},
+        {"2025", "Apr", Answer::Yes, p.deleted, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.year) + " " + c.month);
+        if (c.answer != Answer::Ok) prompter.queueAnswer(c.answer);
+        EXPECT_EQ(report.Command3_Click(c.year, c.month), c.deleted);
+        EXPECT_EQ(prompter.lastMessage().text, c.shown);
+        EXPECT_EQ(rows(), c.left);
+    }
+    EXPECT_EQ(prompter.lastMessage().title, "Deleted");
+    EXPECT_EQ(summary(), std::vector<std::string>{"2025 May 2 2 203.00 0 0.00"});
+}
+
+TEST_P(MonthlyReportTest, AnEmptyOfficeMasterStopsTheForm) {
+    EXPECT_FALSE(report.Form_Activate());
+    report.connection().execute("DELETE FROM mastertable");
+    report.Form_Load();
+    EXPECT_TRUE(report.Form_Activate());
+    EXPECT_EQ(prompter.lastMessage().text, "Import office Master Data First.");
+    EXPECT_EQ(prompter.lastMessage().title, "Master Data Missing");
+    EXPECT_EQ(prompter.messages().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kReports),
+                         [](const ::testing::TestParamInfo<Report>& p) { return std::string(p.param.name); });
+
+TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
+    struct Case {
+        double amount;
+        const char* shown;
+    };
+    const Case cases[] = {{0, "0.00"},
+                          {1234.5, "1,234.50"},
+                          {999.999, "1,000.00"},
+                          {100, "100.00"},
+                          {-1234567.891, "-1,234,567.89"},
+                          {-0.001, "0.00"},
+                          {123456789012.3, "123,456,789,012.30"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.amount);
+        EXPECT_EQ(vesk::report::groupedAmount(c.amount), c.shown);
+    }
+    EXPECT_EQ(vesk::report::summaryCellText(vesk::store::Value(1234), "DEP COUNT"), "1234");
+    EXPECT_EQ(vesk::report::summaryCellText(vesk::store::Value(1234), "Wdl Amount"), "1,234.00");
+}
+
+}  // namespace

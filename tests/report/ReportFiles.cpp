@@ -1,0 +1,70 @@
+#include "report/ReportFiles.h"
+
+#include "ctr/BankReport.h"
+#include "orv/OrvReport.h"
+#include "sample/SampleData.h"
+
+namespace vesk::test {
+
+namespace {
+
+template <std::size_t N>
+std::vector<RawCell> headersOf(const std::array<const char*, N>& names) {
+    return std::vector<RawCell>(names.begin(), names.end());
+}
+
+std::vector<RawCell> bankRow(const Entry& e) {
+    return {e.id,
+            e.date,
+            e.date,
+            e.deposit ? "DEPOSIT" : "WITHDRAWAL",
+            RawCell::number(e.amount),
+            "F1",
+            "1234567890",
+            e.note,
+            "Cash",
+            "BR01",
+            "checked"};
+}
+
+std::vector<RawCell> orvRow(const Entry& e) {
+    std::vector<RawCell> r = {e.id,
+                              e.date,
+                              RawCell::number("101"),
+                              e.note,
+                              e.deposit ? "8455000200" : "8455000300",
+                              e.deposit ? "Receipt" : "Payment",
+                              RawCell::number(e.amount),
+                              "Cash",
+                              e.deposit ? "R" : "P"};
+    r.resize(22, RawCell("x"));
+    return r;
+}
+
+}  // namespace
+
+ReportShape bankShape() {
+    return {&ctr::bankReport(), headersOf(sample::ctrHeaders()), bankRow, "veskfinacle", "tran_id", "account_name"};
+}
+
+ReportShape orvShape() {
+    return {&orv::orvReport(), headersOf(sample::orvHeaders()), orvRow, "orvtable", "treasury_tran_id", "office_name"};
+}
+
+void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries) {
+    std::vector<std::vector<RawCell>> rows{shape.headers};
+    for (const Entry& e : entries) rows.push_back(shape.row(e));
+    writeRawXlsx(path, rows);
+}
+
+std::vector<Entry> monthEntries(int n, int year, int month, bool deposit, const std::string& prefix) {
+    std::vector<Entry> out;
+    for (int i = 1; i <= n; ++i) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%02d/%02d/%04d", 1 + (i - 1) % 28, month, year);
+        out.push_back({prefix + std::to_string(i), RawCell(std::string(date)), deposit, std::to_string(100 + i), ""});
+    }
+    return out;
+}
+
+}  // namespace vesk::test

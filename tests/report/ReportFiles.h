@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "report/ReportDescription.h"
+#include "support/RawXlsx.h"
+
+namespace vesk::test {
+
+/// One entry of a hand-made report file.
+struct Entry {
+    std::string id;  ///< column A; blank: the row is skipped
+    RawCell date;    ///< column B
+    bool deposit = true;
+    std::string amount;  ///< written as a number
+    std::string note;    ///< a free text column
+};
+
+/// How a report's files are laid out, for writing them by hand.
+struct ReportShape {
+    const report::ReportDescription* report;
+    std::vector<RawCell> headers;
+    /// The entry as a full row; the whole file's kind goes in I for ORV.
+    std::vector<RawCell> (*row)(const Entry& entry);
+    std::string table;
+    std::string idColumn;    ///< the table column of file column A
+    std::string noteColumn;  ///< where Entry::note goes
+};
+
+ReportShape bankShape();
+ReportShape orvShape();
+
+/// Writes the headers and one row per entry.
+void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries);
+
+/// Entries of one month: n rows dated day 1..28 of the month, deposits unless told.
+std::vector<Entry> monthEntries(int n, int year, int month, bool deposit = true, const std::string& prefix = "T");
+
+}  // namespace vesk::test
