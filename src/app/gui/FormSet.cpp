@@ -4,7 +4,9 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/TaskForm.h"
 #include "compare/CompareForm.h"
+#include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
+#include "orv/OrvForm.h"
 
 namespace vesk::gui {
 
@@ -25,8 +27,8 @@ FormSet::FormSet(std::string databasePath)
     : m_databasePath(std::move(databasePath)),
       m_main(std::make_unique<MainForm>()),
       m_configure(std::make_unique<ConfigureForm>(m_databasePath)),
-      m_finacle(std::make_unique<BareTaskForm>("Finacleform", "VESK Finacle Report", 15360, 10200)),
-      m_orv(std::make_unique<BareTaskForm>("ORVForm", "ORV Reports", 15360, 10200)),
+      m_finacle(std::make_unique<FinacleForm>(m_databasePath, *m_configure)),
+      m_orv(std::make_unique<OrvForm>(m_databasePath, *m_configure)),
       m_compare(std::make_unique<CompareForm>(m_databasePath)) {
     m_main->setTaskForm(MainForm::Office, m_configure.get());
     m_main->setTaskForm(MainForm::BankReport, m_finacle.get());

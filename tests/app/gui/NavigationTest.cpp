@@ -8,6 +8,7 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/TaskForm.h"
 #include "office/ConfigureForm.h"
+#include "store/Connection.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -40,6 +41,13 @@ protected:
         b->click();
     }
 
+    // One division office, so that the report forms open instead of handing over.
+    void seedMaster() {
+        vesk::store::Connection db;
+        db.open(dir.file("ZETTools.db"));
+        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'Hill', 'PDN')");
+    }
+
     vesk::test::TempDir dir;
     vesk::test::ScriptedPrompter prompter;
     vesk::gui::FormSet forms{dir.file("ZETTools.db")};
@@ -52,6 +60,7 @@ TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoaded) {
 }
 
 TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
+    seedMaster();
     struct Case {
         const char* button;
         TaskForm* form;
@@ -79,6 +88,7 @@ TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
 }
 
 TEST_F(NavigationTest, TheCloseBoxReturnsToTheMenu) {
+    seedMaster();
     click(forms.mainform(), "Command2");
     forms.Finacleform().close();
     EXPECT_FALSE(forms.Finacleform().isLoaded());
@@ -95,6 +105,27 @@ TEST_F(NavigationTest, ShowingAFormAgainRunsItsLoadHandlerOnTheSameConnection) {
     click(forms.mainform(), "Command1");
     EXPECT_EQ(prompter.messages().size(), 2u);  // the load handler ran again
     EXPECT_EQ(configure.logic().connection().handle(), handle);
+}
+
+TEST_F(NavigationTest, WithAnEmptyMasterTheReportFormsHandOverToTheOfficeForm) {
+    for (const char* button : {"Command2", "Command3"}) {
+        SCOPED_TRACE(button);
+        const std::size_t before = prompter.messages().size();
+        click(forms.mainform(), button);
+        ASSERT_EQ(prompter.messages().size(), before + 2);
+        const auto& handOver = prompter.messages()[before];
+        EXPECT_EQ(handOver.text, "Import office Master Data First.");
+        EXPECT_EQ(handOver.title, "Master Data Missing");
+        EXPECT_EQ(handOver.icon, vesk::Icon::Exclamation);
+        EXPECT_EQ(prompter.lastMessage().title, "No Offices Found");  // the office form's own load
+        EXPECT_TRUE(forms.configureform().isVisible());
+        EXPECT_EQ(loadedTasks(), 1);
+        EXPECT_FALSE(forms.mainform().isVisible());
+
+        click(forms.configureform(), "Command2");
+        EXPECT_TRUE(forms.mainform().isVisible());
+        EXPECT_EQ(loadedTasks(), 0);
+    }
 }
 
 TEST_F(NavigationTest, ExitEndsTheProgram) {

@@ -1,0 +1,165 @@
+#include "report/ReportForm.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/gui/FormStyle.h"
+#include "report/SummaryText.h"
+
+namespace vesk::gui {
+
+namespace {
+
+// Widths of the summary's shown columns, YEAR to WDL AMOUNT; twips.
+constexpr int kColumnWidths[] = {700, 800, 1600, 1400, 1800, 1600, 1800};
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(true);  // holds any text the grid puts there, years before 2025 included
+    c->setGeometry(geometry);
+    c->setFont(formFont("Rockwell", 11));
+    return c;
+}
+
+void clearCombo(QComboBox* c) {
+    c->setCurrentIndex(-1);
+    c->setEditText(QString());
+}
+
+}  // namespace
+
+ReportForm::ReportForm(const QString& objectName, const QString& title, const report::ReportDescription& report,
+                       const std::string& databasePath, TaskForm& masterForm, const Layout& layout)
+    : TaskForm(objectName, title, 15360, 10200), m_logic(report, databasePath, prompter()), m_masterForm(masterForm) {
+    const QFont buttonFont = formFont("Cooper Black", 11);
+    auto* import = makeButton(this, layout.importName, layout.importText, layout.importButton, buttonFont);
+    m_label1 = makeLabel(this, "Label1", "", layout.progressLabel, formFont("MS Sans Serif", 10, true));
+    m_label1->setStyleSheet("color: rgb(0, 0, 192);");
+
+    const int top = layout.gridTop;
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("DataGrid1");
+    m_grid->setGeometry(twipsRect(240, top, 10320, 9240 - top));
+    m_grid->setFont(formFont("Lucida Bright", 9));
+    m_grid->setModel(&m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->setDefaultSectionSize(22);
+    m_grid->horizontalHeader()->setFont(formFont("Lucida Bright", 9, true));
+    for (int c = 0; c < report::kSortMonthColumn; ++c) m_model.setAlignment(c, Qt::AlignCenter);
+    m_model.setFormatter([this](const store::Value& v, int column) {
+        const QString heading = m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return QString::fromStdString(report::summaryCellText(v, heading.toStdString()));
+    });
+
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setGeometry(twipsRect(10800, top, 4320, 2520));
+    auto* heading = makeLabel(this, "Label2", "Delete Data", twipsRect(10920, top + 120, 4080, 420),
+                              formFont("Lucida Bright", 12, true));
+    heading->setAlignment(Qt::AlignCenter);
+    const QFont labelFont = formFont("MS Sans Serif", 10, true);
+    makeLabel(this, "Label3", "Year", twipsRect(11040, top + 720, 1080, 360), labelFont);
+    m_combo1 = makeCombo(this, "Combo1", twipsRect(12240, top + 660, 2640, 420));
+    makeLabel(this, "Label12", "Month", twipsRect(11040, top + 1320, 1080, 360), labelFont);
+    m_combo2 = makeCombo(this, "Combo2", twipsRect(12240, top + 1260, 2640, 420));
+    auto* remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
+    auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+
+    m_controls = {import, remove, back, m_combo1, m_combo2, m_grid};
+    connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
+    connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
+    connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                if (!m_rendering) DataGrid1_RowSelected(current);
+            });
+    prompter().setProgressLabel(m_label1);
+}
+
+template <typename Handler>
+void ReportForm::runBusy(Handler handler) {
+    struct Restore {
+        ReportForm* form;
+        ~Restore() {
+            for (QWidget* w : form->m_controls) w->setEnabled(true);
+            form->m_busy = false;
+        }
+    };
+    m_busy = true;
+    for (QWidget* w : m_controls) w->setEnabled(false);
+    Restore restore{this};
+    handler();
+}
+
+void ReportForm::Form_Load() {
+    m_combo1->clear();
+    m_combo2->clear();
+    m_label1->clear();
+    m_logic.Form_Load();
+    if (m_logic.masterDataMissing()) return;
+    fillLists();
+    showSummary();
+}
+
+void ReportForm::Form_Activate() {
+    if (m_logic.Form_Activate()) handOverTo(m_masterForm);
+}
+
+bool ReportForm::Form_QueryUnload() { return !m_busy; }
+
+void ReportForm::Form_Unload() {
+    m_logic.Form_Unload();
+    showSummary();
+    TaskForm::Form_Unload();
+}
+
+void ReportForm::Import_Click() {
+    bool imported = false;
+    runBusy([&] { imported = m_logic.Import_Click(); });
+    if (imported) showSummary();
+}
+
+void ReportForm::Command3_Click() {
+    bool deleted = false;
+    runBusy([&] {
+        deleted = m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
+    });
+    if (!deleted) return;
+    showSummary();
+    clearCombo(m_combo1);
+    clearCombo(m_combo2);
+}
+
+void ReportForm::DataGrid1_RowSelected(const QModelIndex& index) {
+    if (!index.isValid() || index.row() < 0) return;
+    auto period = m_logic.periodOfRow(std::size_t(index.row()));
+    if (!period) return;
+    m_combo1->setEditText(QString::fromStdString(period->first));
+    m_combo2->setEditText(QString::fromStdString(period->second));
+}
+
+void ReportForm::fillLists() {
+    for (const auto& y : m_logic.view().years) m_combo1->addItem(QString::fromStdString(y));
+    for (const auto& m : m_logic.view().months) m_combo2->addItem(QString::fromStdString(m));
+    clearCombo(m_combo1);
+    clearCombo(m_combo2);
+}
+
+void ReportForm::showSummary() {
+    m_rendering = true;
+    m_model.setResult(m_logic.view().summary);
+    if (m_model.hasData()) {
+        m_grid->setColumnHidden(report::kSortMonthColumn, true);
+        for (int c = 0; c < report::kSortMonthColumn; ++c) m_grid->setColumnWidth(c, twips(kColumnWidths[c]));
+    }
+    m_rendering = false;
+}
+
+}  // namespace vesk::gui
