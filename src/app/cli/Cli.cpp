@@ -89,6 +89,7 @@ const std::vector<Verb>& verbs() {
         addInspectVerbs(v);
         addSampleVerbs(v);
         addOfficeVerbs(v);
+        addReportVerbs(v);
         addCompareVerbs(v);
         return v;
     }();

@@ -10,6 +10,7 @@ namespace vesk::cli {
 void addInspectVerbs(std::vector<Verb>& verbs);
 void addSampleVerbs(std::vector<Verb>& verbs);
 void addOfficeVerbs(std::vector<Verb>& verbs);
+void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 
 }  // namespace vesk::cli
