@@ -1,0 +1,105 @@
+// Importing a month of the bank's CTR report: the 100,000-row sample workbook into a fresh
+// database, as the form's import button does it (read, one transaction, summary refreshed).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "ctr/BankReport.h"
+#include "report/MonthlyReport.h"
+#include "sample/SampleSet.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vesk-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) std::abort();
+        m_path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string file(const char* name) const { return (m_path / name).string(); }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+// The sample workbook, written once by a child process so that the peak memory this
+// process reports is the import's own, not the generator's.
+const std::string& sampleWorkbook() {
+    static ScratchFolder folder;
+    static const std::string path = [] {
+        std::string p = folder.file(vesk::sample::ctrFileName(2025, 4).c_str());
+        const pid_t child = fork();
+        if (child == 0) {
+            vesk::sample::SampleOptions o;
+            o.offices = 400;
+            o.rows = kRows;
+            o.seed = 42;
+            vesk::sample::writeCtrReport(p, vesk::sample::generateSample(o));
+            _exit(0);
+        }
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            std::abort();
+        return p;
+    }();
+    return path;
+}
+
+// The person at the form: picks the workbook and answers Yes.
+class Person : public vesk::Prompter {
+  public:
+    explicit Person(std::string file) : m_file(std::move(file)) {}
+    vesk::Answer message(const vesk::Message& m) override {
+        return m.buttons == vesk::Buttons::YesNo ? vesk::Answer::Yes : vesk::Answer::Ok;
+    }
+    std::optional<std::string> openFile(const vesk::OpenFileRequest&) override { return m_file; }
+    void progress(const std::string&) override {}
+    void openDocument(const std::string&) override {}
+
+  private:
+    std::string m_file;
+};
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_ImportCtrWorkbook(benchmark::State& state) {
+    Person person(sampleWorkbook());
+    std::int64_t stored = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ScratchFolder dir;
+        vesk::report::MonthlyReport report(vesk::ctr::bankReport(), dir.file("ZETTools.db"), person);
+        report.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
+        state.ResumeTiming();
+        if (!report.Import_Click()) state.SkipWithError("the import failed");
+        state.PauseTiming();
+        stored = report.connection().scalar("SELECT COUNT(*) FROM veskfinacle").toInt();
+        state.ResumeTiming();
+    }
+    if (stored != kRows) state.SkipWithError("not every row was stored");
+    state.SetItemsProcessed(state.iterations() * kRows);
+    state.counters["peak_RSS_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_ImportCtrWorkbook)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
