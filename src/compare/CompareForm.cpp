@@ -33,7 +33,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry
     auto* g = new QTableView(parent);
     g->setObjectName(name);
     g->setGeometry(geometry);
-    g->setFont(formFont("Lucida Bright", 9));
+    g->setFont(formFont("Lucida Bright", 8));
     g->setModel(model);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -147,9 +147,10 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
     connect(&m_timer3, &QTimer::timeout, this, &CompareForm::Timer3_Timer);
 
     m_logic.setPainter([this] {
-        renderLabels();
+        render();
         QApplication::processEvents();
     });
+    m_logic.setLabelPainter([this] { renderLabels(); });
     m_logic.setTimer1Starter([this] { m_timer1.start(kTimerInterval); });
     // The blink waits in short slices so that Back and the close box end it at once.
     m_logic.blinker().setWait([](std::chrono::milliseconds most) {

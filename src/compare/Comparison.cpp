@@ -241,7 +241,8 @@ bool Comparison::Combo3_Click(int index) {
     m_view.status.visible = true;
     m_view.status.colour = kFetchedColour;
     m_view.status.text = "Data Fetched...";
-    const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paint);
+    paint();
+    const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paintLabels);
     if (outcome == LabelBlinker::Outcome::FormUnloaded) return true;  // closed meanwhile: leave it alone
     if (outcome == LabelBlinker::Outcome::Finished && m_startTimer1) m_startTimer1();
     paint();

@@ -29,8 +29,10 @@ class Comparison {
     /// MSFlexGrid1: the differing dates.
     const Grid& detailed() const { return m_detail; }
 
-    /// Draws the view's labels and lets the window run its pending events once.
+    /// Draws the view and lets the window run its pending events once.
     void setPainter(std::function<void()> paint) { m_paint = std::move(paint); }
+    /// Draws the view's labels only: each look of the blink.
+    void setLabelPainter(std::function<void()> paint) { m_paintLabels = std::move(paint); }
     /// Starts the one-shot timer that finishes a blink (Timer1, 100 ms).
     void setTimer1Starter(std::function<void()> start) { m_startTimer1 = std::move(start); }
     LabelBlinker& blinker() { return m_blinker; }
@@ -86,6 +88,7 @@ class Comparison {
     Grid m_detail;
     LabelBlinker m_blinker;
     std::function<void()> m_paint;
+    std::function<void()> m_paintLabels;
     std::function<void()> m_startTimer1;
 };
 

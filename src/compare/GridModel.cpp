@@ -55,7 +55,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             if (cell.red) return QColor(255, 255, 255);
             return {};
         case Qt::FontRole:
-            if (row.total) return formFont("Lucida Bright", 9, true);
+            if (row.total) return formFont("Lucida Bright", 8, true);
             return {};
         case Qt::TextAlignmentRole: {
             const auto column = std::size_t(index.column());
