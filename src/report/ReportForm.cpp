@@ -20,7 +20,8 @@ constexpr int kColumnWidths[] = {700, 800, 1600, 1400, 1800, 1600, 1800};
 QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
     c->setObjectName(name);
-    c->setEditable(true);  // holds any text the grid puts there, years before 2025 included
+    c->setEditable(true);                     // holds any text the grid puts there, years before 2025 included
+    c->setInsertPolicy(QComboBox::NoInsert);  // typed text is a choice, not a new list item
     c->setGeometry(geometry);
     c->setFont(formFont("Rockwell", 11));
     return c;
@@ -51,7 +52,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
-    m_grid->horizontalHeader()->setFont(formFont("Lucida Bright", 9, true));
+    m_grid->horizontalHeader()->setFont(formFont("Lucida Bright", 8));  // headings fit their fixed widths
     for (int c = 0; c < report::kSortMonthColumn; ++c) m_model.setAlignment(c, Qt::AlignCenter);
     m_model.setFormatter([this](const store::Value& v, int column) {
         const QString heading = m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();

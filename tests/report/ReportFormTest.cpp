@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
 
 #include "app/gui/FormStyle.h"
 #include "ctr/FinacleForm.h"
