@@ -1,0 +1,128 @@
+// The month's comparison on a database of two years: 24 sample months of 100,000 bank rows
+// each (and the ORV entries that book them). Building the database takes minutes, so it
+// is kept in the build folder and reused while its name matches the data it holds.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "compare/Comparison.h"
+#include "compare/GridFilter.h"
+#include "compare/SampleStore.h"
+#include "store/Connection.h"
+
+namespace {
+
+using namespace vesk;
+
+constexpr int kMonths = 24;
+constexpr int kRows = 100000;
+constexpr int kOffices = 500;
+constexpr int kFirstYear = 2025;  // January 2025 to December 2026
+constexpr int kComparedYear = 2026;
+constexpr int kComparedMonth = 6;
+
+class Silent : public Prompter {
+  public:
+    Answer message(const Message& m) override {
+        last = m.text;
+        return Answer::Ok;
+    }
+    std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
+    void progress(const std::string&) override {}
+    void openDocument(const std::string&) override {}
+    std::string last;
+};
+
+const std::string& database() {
+    static const std::string path = [] {
+        const std::filesystem::path folder = VESK_BENCH_CACHE;
+        const std::filesystem::path file = folder / ("compare-" + std::to_string(kMonths) + "x" +
+                                                     std::to_string(kRows) + "x" + std::to_string(kOffices) + ".db");
+        if (std::filesystem::exists(file)) return file.string();
+        std::filesystem::create_directories(folder);
+        // Built under another name and renamed when whole, so an interrupted build is not reused.
+        const std::filesystem::path partial = file.string() + ".partial";
+        std::filesystem::remove(partial);
+        {
+            store::Connection db;
+            db.open(partial.string());
+            for (int i = 0; i < kMonths; ++i) {
+                sample::SampleOptions o;
+                o.offices = kOffices;
+                o.rows = kRows;
+                o.year = kFirstYear + i / 12;
+                o.month = 1 + i % 12;
+                o.seed = 11;  // the same offices every month
+                std::fprintf(stderr, "\rbuilding %s: month %d of %d", file.filename().c_str(), i + 1, kMonths);
+                compare::storeSampleMonth(db, sample::generateSample(o), i == 0);
+            }
+            std::fprintf(stderr, "\n");
+        }
+        std::filesystem::rename(partial, file);
+        return file.string();
+    }();
+    return path;
+}
+
+void selectComparedMonth(compare::Comparison& logic) {
+    logic.Form_Load();
+    logic.Combo1_Click(kComparedYear - 2025);
+    logic.Combo2_Click(kComparedMonth - 1);
+}
+
+void countRows(benchmark::State& state, compare::Comparison& logic) {
+    state.counters["bank rows"] = logic.connection().scalar("SELECT COUNT(*) FROM veskfinacle").toNumber();
+    state.counters["ORV rows"] = logic.connection().scalar("SELECT COUNT(*) FROM orvtable").toNumber();
+}
+
+// Compare: one statement totals the month per office on both sides; the grid is filled.
+void BM_ConsolidatedComparison(benchmark::State& state) {
+    Silent prompter;
+    compare::Comparison logic(database(), prompter);
+    selectComparedMonth(logic);
+    for (auto _ : state) {
+        if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());
+    }
+    state.counters["offices listed"] = double(logic.consolidated().rows.size()) - 1;
+    countRows(state, logic);
+}
+BENCHMARK(BM_ConsolidatedComparison)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// "All" in the office list: the differing dates of every listed office, from both sides.
+void BM_DetailedComparisonAll(benchmark::State& state) {
+    Silent prompter;
+    compare::Comparison logic(database(), prompter);
+    logic.blinker().setDuration(std::chrono::milliseconds(0));
+    selectComparedMonth(logic);
+    if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());
+    for (auto _ : state) {
+        if (!logic.Combo3_Click(0)) state.SkipWithError(prompter.last.c_str());
+    }
+    state.counters["dates listed"] = double(logic.detailed().rows.size());
+}
+BENCHMARK(BM_DetailedComparisonAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// One keystroke in the search box over a grid of 5,000 offices.
+void BM_FilterGridRows(benchmark::State& state) {
+    compare::Grid grid;
+    grid.headers.assign(9, "h");
+    for (int i = 0; i < 5000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Office %04d S.O", i);
+        grid.rows.push_back({{{"1"}, {"F"}, {name}}, false, true});
+    }
+    grid.rows.push_back({{{""}, {""}, {"TOTAL (5000)"}}, true, true});
+    int n = 0;
+    for (auto _ : state) {
+        compare::FilterGridRows(grid, ++n % 2 ? "OFFICE 12" : "office 4");
+        benchmark::DoNotOptimize(grid.rows.data());
+    }
+}
+BENCHMARK(BM_FilterGridRows)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
