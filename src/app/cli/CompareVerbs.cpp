@@ -1,4 +1,5 @@
 #include <charconv>
+#include <chrono>
 #include <ostream>
 
 #include "cli/Verbs.h"
