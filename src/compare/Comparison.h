@@ -77,7 +77,6 @@ class Comparison {
     void hideWait();
     /// " AND m.ho_name = ..." when the configured office is a head office; its name.
     std::string scopeFilter(std::string& configuredName);
-    void appendOffice(const store::ResultSet& rs, std::size_t r);
 
     std::string m_path;
     Prompter& m_prompter;

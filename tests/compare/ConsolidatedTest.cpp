@@ -182,8 +182,6 @@ TEST_F(ConsolidatedTest, TheDefaultPeriodIsTheMonthBeforeToday) {
         form.Form_Load();
         EXPECT_EQ(form.view().year, c.year);
         EXPECT_EQ(form.view().month, c.month);
-        EXPECT_EQ(form.view().years.front(), "2025");
-        EXPECT_EQ(form.view().months.back(), "December");
     }
 }
 
