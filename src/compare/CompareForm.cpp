@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableView>
@@ -82,6 +83,7 @@ void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int sele
 CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::Today today)
     : TaskForm("Compareform", "Configuration", 20520, 10830),
       m_logic(databasePath, prompter(), std::move(today)),
+      m_exporter(m_logic, prompter()),
       m_compareModel(m_logic.consolidated()),
       m_detailModel(m_logic.detailed()) {
     const QFont buttonFont = formFont("Cooper Black", 12);
@@ -128,6 +130,12 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
     m_export->hide();
     m_detailExport = makeButton(this, "Command6", "Export to Excel", twipsRect(14280, 9720, 2775, 735), buttonFont);
     m_detailExport->hide();
+    m_label6 = makeLabel(this, "Label6", "", twipsRect(8760, 9720, 2655, 495), formFont("Monotype Corsiva", 14, true));
+    m_label6->setStyleSheet("color: rgb(192, 0, 0);");
+    m_progressBar1 = new QProgressBar(this);
+    m_progressBar1->setObjectName("ProgressBar1");
+    m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
+    m_progressBar1->hide();
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), "rgb(255, 255, 0)");
     auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
 
@@ -138,6 +146,23 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
 
     connect(m_run, &QPushButton::clicked, this, &CompareForm::cmdRun_Click);
     connect(m_reset, &QPushButton::clicked, this, &CompareForm::Command5_Click);
+    connect(m_export, &QPushButton::clicked, this, &CompareForm::Command1_Click);
+    connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::Command6_Click);
+    m_exporter.setWaitLabel([this](bool shown, const std::string& text) {
+        m_label6->setText(QString::fromStdString(text));
+        m_label6->setVisible(shown);
+        QApplication::processEvents();
+    });
+    m_exporter.setProgressBar([this](int value, int maximum) {
+        if (value < 0) {
+            m_progressBar1->hide();
+            return;
+        }
+        m_progressBar1->setRange(0, maximum);
+        m_progressBar1->setValue(value);
+        m_progressBar1->show();
+        if (value % 10 == 0) QApplication::processEvents();
+    });
     connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
     connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
@@ -211,6 +236,18 @@ void CompareForm::Command4_Click() {
 void CompareForm::Timer1_Timer() {
     m_logic.Timer1_Timer();
     renderLabels();
+}
+
+void CompareForm::Command1_Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_exporter.Command1_Click();
+    QApplication::restoreOverrideCursor();
+}
+
+void CompareForm::Command6_Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_exporter.Command6_Click();
+    QApplication::restoreOverrideCursor();
 }
 
 void CompareForm::Timer3_Timer() {

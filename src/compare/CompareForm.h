@@ -4,12 +4,14 @@
 
 #include "app/gui/TaskForm.h"
 #include "compare/Comparison.h"
+#include "compare/GridExport.h"
 #include "compare/GridModel.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableView;
 
@@ -23,6 +25,7 @@ class CompareForm : public TaskForm {
     explicit CompareForm(const std::string& databasePath, compare::Comparison::Today today = {});
 
     compare::Comparison& logic() { return m_logic; }
+    compare::GridExport& exporter() { return m_exporter; }
 
     void cmdRun_Click();
     void Combo3_Click(int index);
@@ -31,6 +34,8 @@ class CompareForm : public TaskForm {
     void Command4_Click();
     void Timer1_Timer();
     void Timer3_Timer();
+    void Command1_Click();  ///< Export to Excel, consolidated
+    void Command6_Click();  ///< Export to Excel, detailed
 
   protected:
     void Form_Load() override;
@@ -43,6 +48,7 @@ class CompareForm : public TaskForm {
     void renderText1();
 
     compare::Comparison m_logic;
+    compare::GridExport m_exporter;
     GridModel m_compareModel;
     GridModel m_detailModel;
     QComboBox* m_combo1;
@@ -60,6 +66,8 @@ class CompareForm : public TaskForm {
     QLineEdit* m_text1;
     QTableView* m_grdCompare;
     QTableView* m_flexGrid1;
+    QLabel* m_label6;
+    QProgressBar* m_progressBar1;
     QTimer m_timer1;
     QTimer m_timer3;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "MonthDatabase.h"
 #include "app/cli/CliRunner.h"
 #include "support/TempDir.h"
@@ -65,6 +67,33 @@ TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
               std::string::npos)
         << o.err;
     EXPECT_NE(o.err.find("Data Fetched..."), std::string::npos);
+
+    // export writes the workbook where it is told and prints its path.
+    const std::string out = dir.file("out");
+    struct ExportCase {
+        std::vector<std::string> args;
+        int status;
+        std::string file;
+    };
+    const std::vector<ExportCase> exports = {
+        {{"consolidated", "2025", "4", "--filter", "b"}, kExitOk, "April_2025_Consolidated_Difference.xlsx"},
+        {{"detailed", "2025", "April", "--office", "All"}, kExitOk, "April_2025_Detailed_Difference.xlsx"},
+        {{"detailed", "2025", "4", "--office", "Nowhere"}, kExitFailed, ""},
+        {{"sideways", "2025", "4"}, kExitUsage, ""},
+        {{"consolidated", "2025"}, kExitUsage, ""},
+    };
+    for (const ExportCase& c : exports) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args{"--db", path, "export"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {"--out", out});
+        const Outcome e = runCli(args);
+        EXPECT_EQ(e.status, c.status) << e.err;
+        if (c.status == kExitOk) {
+            EXPECT_EQ(e.out, out + "/" + c.file + "\n");
+            EXPECT_TRUE(std::filesystem::exists(out + "/" + c.file));
+        }
+    }
 }
 
 }  // namespace

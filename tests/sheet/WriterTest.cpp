@@ -10,26 +10,14 @@
 #include "core/Error.h"
 #include "sheet/Workbook.h"
 #include "sheet/WorkbookWriter.h"
+#include "support/PackagePart.h"
 #include "support/TempDir.h"
 
 namespace vesk::sheet {
 namespace {
 
+using test::packagePart;
 using test::TempDir;
-
-// One part of a written package, as text.
-std::string packagePart(const std::string& path, const std::string& part) {
-    int err = 0;
-    std::unique_ptr<zip_t, void (*)(zip_t*)> zip(zip_open(path.c_str(), ZIP_RDONLY, &err), zip_discard);
-    if (!zip) throw std::runtime_error("not a zip package: " + path);
-    zip_stat_t st;
-    if (zip_stat(zip.get(), part.c_str(), 0, &st) != 0) throw std::runtime_error("no part " + part);
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen(zip.get(), part.c_str(), 0), zip_fclose);
-    std::string text(std::size_t(st.size), '\0');
-    if (!file || zip_fread(file.get(), text.data(), st.size) != zip_int64_t(st.size))
-        throw std::runtime_error("cannot read " + part);
-    return text;
-}
 
 // Column widths from the sheet's <cols>, by 1-based column.
 std::map<int, double> columnWidths(const std::string& sheetXml) {

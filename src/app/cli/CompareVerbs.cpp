@@ -4,6 +4,7 @@
 
 #include "cli/Verbs.h"
 #include "compare/Comparison.h"
+#include "compare/GridExport.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
 
@@ -53,6 +54,24 @@ bool runComparison(compare::Comparison& logic, const std::string& yearText, cons
     return logic.cmdRun_Click();
 }
 
+// Picks the office (or All) in the office list, as a click would; false when it is not
+// listed or the detail failed.
+bool pickOffice(Context& context, compare::Comparison& logic, const std::string& wanted) {
+    const auto& offices = logic.view().offices;
+    int index = -1;
+    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
+        if (offices[i] == wanted) index = int(i);
+    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
+        if (equalsNoCase(offices[i], wanted)) index = int(i);
+    if (index < 0) {
+        context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
+        return false;
+    }
+    const bool done = logic.Combo3_Click(index);
+    if (!logic.view().status.text.empty()) context.err << logic.view().status.text << "\n";
+    return done;
+}
+
 int compareVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"filter"});
     if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
@@ -70,21 +89,31 @@ int detailVerb(Context& context, const std::vector<std::string>& args) {
     logic.blinker().setDuration(std::chrono::milliseconds(0));  // nothing blinks on a terminal
     if (!runComparison(logic, a.positional()[0], a.positional()[1])) return kExitFailed;
 
-    const std::string& wanted = a.positional()[2];
-    const auto& offices = logic.view().offices;
-    int index = -1;
-    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
-        if (offices[i] == wanted) index = int(i);
-    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
-        if (equalsNoCase(offices[i], wanted)) index = int(i);
-    if (index < 0) {
-        context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
-        return kExitFailed;
-    }
-    const bool done = logic.Combo3_Click(index);
-    if (!logic.view().status.text.empty()) context.err << logic.view().status.text << "\n";
-    if (!done) return kExitFailed;
+    if (!pickOffice(context, logic, a.positional()[2])) return kExitFailed;
     writeGrid(context.out, logic.detailed());
+    return kExitOk;
+}
+
+// Writes the workbook the form's export button would, without opening it.
+int exportVerb(Context& context, const std::vector<std::string>& args) {
+    Arguments a(args, {"office", "filter", "out"});
+    if (a.positional().size() != 3) throw UsageError("give consolidated or detailed, YEAR and MONTH");
+    const std::string& which = a.positional()[0];
+    if (which != "consolidated" && which != "detailed")
+        throw UsageError("the first argument is consolidated or detailed, not '" + which + "'");
+    compare::Comparison logic(context.databasePath(), context.prompter);
+    logic.blinker().setDuration(std::chrono::milliseconds(0));
+    if (!runComparison(logic, a.positional()[1], a.positional()[2])) return kExitFailed;
+    if (auto filter = a.option("filter")) logic.Text1_Change(*filter);
+    if (auto office = a.option("office"))
+        if (!pickOffice(context, logic, *office)) return kExitFailed;
+
+    compare::GridExport exporter(logic, context.prompter);
+    exporter.setOpenWhenSaved(false);
+    if (auto out = a.option("out")) exporter.setOutputFolder(*out);
+    auto path = which == "consolidated" ? exporter.Command1_Click() : exporter.Command6_Click();
+    if (!path) return kExitFailed;
+    context.out << *path << "\n";
     return kExitOk;
 }
 
@@ -100,6 +129,11 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      "Compares the month, then prints the dates on which the office (or every differing office, "
                      "for All) differs.",
                      detailVerb});
+    verbs.push_back({"export", "consolidated|detailed YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
+                     "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
+                     "as the search box would, to a formatted workbook in DIR (default: VESK - ORV Output on the "
+                     "desktop); prints the file's path.",
+                     exportVerb});
 }
 
 }  // namespace vesk::cli

@@ -1,6 +1,5 @@
 #include "app/gui/FormSet.h"
 
-#include "app/gui/FormStyle.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/TaskForm.h"
 #include "compare/CompareForm.h"
@@ -9,19 +8,6 @@
 #include "orv/OrvForm.h"
 
 namespace vesk::gui {
-
-namespace {
-
-// A task form whose own controls are still to come: its title and Back button.
-class BareTaskForm : public TaskForm {
-public:
-    BareTaskForm(const QString& name, const QString& title, int width, int height)
-        : TaskForm(name, title, width, height) {
-        makeBackButton("Command2", twipsRect(width - 2280, height - 840, 2040, 600));
-    }
-};
-
-}  // namespace
 
 FormSet::FormSet(std::string databasePath)
     : m_databasePath(std::move(databasePath)),

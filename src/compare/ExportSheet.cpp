@@ -1,0 +1,130 @@
+#include "compare/ExportSheet.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/Error.h"
+#include "sheet/WorkbookWriter.h"
+
+namespace vesk::compare {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr sheet::Rgb kRed = sheet::rgb(255, 0, 0);
+constexpr sheet::Rgb kWhite = sheet::rgb(255, 255, 255);
+constexpr sheet::Rgb kYellow = sheet::rgb(255, 255, 0);
+constexpr const char* kColumnBFormat = "dd/mm/yyyy";
+constexpr double kPoint = 1.0 / 72;  // margins are given in points, the page set-up takes inches
+
+// A name in the output folder that no other export uses at the same time.
+std::string temporaryBeside(const fs::path& target) {
+    std::random_device rd;
+    return (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + "." +
+                                    std::to_string(rd() % 1000000) + ".tmp"))
+        .string();
+}
+
+// Removes the temporary file unless it was renamed into place.
+struct TemporaryFile {
+    std::string path;
+    bool kept = false;
+    ~TemporaryFile() {
+        if (!kept) {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    }
+};
+
+}  // namespace
+
+void writeExportSheet(const ExportSheet& s, const std::string& path, const std::function<void(std::size_t)>& rowDone) {
+    const int lastColumn = int(s.headers.size()) + 1;
+    TemporaryFile temp{temporaryBeside(fs::path(path))};
+    {
+        sheet::WorkbookWriter w(temp.path, s.sheetName);
+
+        sheet::CellStyle title;
+        title.bold = true;
+        title.fontSize = 14;
+        title.centred = true;
+        w.mergeText(1, 1, 1, lastColumn, s.title, title);
+        sheet::CellStyle line;
+        line.bold = true;
+        line.centred = true;
+        w.mergeText(2, 1, 2, lastColumn, s.periodLine, line);
+        if (s.scopeLine) w.mergeText(3, 1, 3, lastColumn, *s.scopeLine, line);
+
+        // Column B carries a date format; its texts stay texts, as written.
+        sheet::CellStyle columnB;
+        columnB.numberFormat = kColumnBFormat;
+        w.setColumnStyle(2, columnB);
+        auto styleFor = [](int column, sheet::CellStyle style) {
+            if (column == 2) style.numberFormat = kColumnBFormat;
+            return style;
+        };
+
+        const int h = s.headerRow();
+        sheet::CellStyle header;
+        header.bold = true;
+        header.border = true;
+        w.writeText(h, 1, "Sl.No", header);
+        for (std::size_t k = 0; k < s.headers.size(); ++k)
+            w.writeText(h, int(k) + 2, s.headers[k], styleFor(int(k) + 2, header));
+
+        sheet::CellStyle serial;
+        serial.border = true;
+        serial.centred = true;
+        int r = h + 1;
+        for (std::size_t i = 0; i < s.rows.size(); ++i, ++r) {
+            const ExportSheet::Row& row = s.rows[i];
+            if (row.serial)
+                w.writeNumber(r, 1, *row.serial, serial);
+            else
+                w.writeBlank(r, 1, serial);
+            for (std::size_t k = 0; k < row.cells.size(); ++k) {
+                sheet::CellStyle cell;
+                cell.border = true;
+                switch (row.cells[k].highlight) {
+                    case ExportSheet::Highlight::Red:
+                        cell.fillColor = kRed;
+                        cell.fontColor = kWhite;
+                        break;
+                    case ExportSheet::Highlight::Yellow:
+                        cell.fillColor = kYellow;
+                        cell.bold = true;
+                        break;
+                    case ExportSheet::Highlight::None: break;
+                }
+                w.writeText(r, int(k) + 2, row.cells[k].text, styleFor(int(k) + 2, cell));
+            }
+            if (rowDone) rowDone(i);
+        }
+
+        w.fitColumnsToContents();
+        sheet::PageSetup page;
+        page.titleFirstRow = 1;
+        page.titleLastRow = h;
+        page.portrait = true;
+        page.paperSize = 9;
+        page.leftMargin = 20 * kPoint;
+        page.rightMargin = 20 * kPoint;
+        page.topMargin = 30 * kPoint;
+        page.bottomMargin = 30 * kPoint;
+        page.centreHorizontally = true;
+        page.fitPagesWide = 1;
+        page.fitPagesTall = 0;
+        w.setPageSetup(page);
+        w.save();
+    }
+    std::error_code ec;
+    fs::rename(temp.path, path, ec);
+    if (ec) throw Error(errc::kPathAccess, "Cannot save " + path + ": " + ec.message());
+    temp.kept = true;
+}
+
+}  // namespace vesk::compare

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vesk::compare {
+
+/// One sheet of an exported comparison, laid out as it is written: title lines, the
+/// header row after "Sl.No", then the rows with their serial numbers and highlights.
+struct ExportSheet {
+    enum class Highlight { None, Red, Yellow };
+    struct Cell {
+        std::string text;
+        Highlight highlight = Highlight::None;
+    };
+    struct Row {
+        std::optional<int> serial;  ///< none on a total row
+        std::vector<Cell> cells;
+    };
+
+    std::string sheetName;
+    std::string title;
+    std::string periodLine;
+    std::optional<std::string> scopeLine;
+    std::vector<std::string> headers;
+    std::vector<Row> rows;
+
+    /// The sheet row of the headers: 4 under a scope line, else 3.
+    int headerRow() const { return scopeLine ? 4 : 3; }
+};
+
+/// Writes the sheet as a new .xlsx workbook at path. The file is first written beside it
+/// under a temporary name and renamed over path only when complete, so a failure never
+/// destroys an earlier file. rowDone is called after each written row with its index.
+void writeExportSheet(const ExportSheet& sheet, const std::string& path,
+                      const std::function<void(std::size_t)>& rowDone = {});
+
+}  // namespace vesk::compare

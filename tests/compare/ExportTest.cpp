@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "MonthDatabase.h"
+#include "compare/Comparison.h"
+#include "compare/GridExport.h"
+#include "core/Error.h"
+#include "sheet/Workbook.h"
+#include "support/PackagePart.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+// The sheet's cells as text, row by row, trailing empty cells dropped.
+std::vector<std::string> sheetRows(const std::string& path) {
+    auto book = sheet::Workbook::open(path);
+    auto s = book->firstSheet();
+    std::vector<std::string> out;
+    for (int r = 1; r <= s->usedRows(); ++r) {
+        std::string line;
+        int last = 0;
+        for (int c = 1; c <= s->usedColumns(); ++c)
+            if (!s->cell(r, c).isEmpty()) last = c;
+        for (int c = 1; c <= last; ++c) line += (c > 1 ? "|" : "") + sheet::cellText(s->cell(r, c));
+        out.push_back(line);
+    }
+    return out;
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.configure("Hill HO");
+        db.office("1", "Hill HO", "HPO", "Hill HO", "F1");
+        const char* names[] = {"Alpha SO", "Beta TOTAL Bazar", "Gamma SO", "Delta SO", "Echo SO", "Foxtrot SO", "Golf SO"};
+        for (int i = 0; i < 7; ++i) {
+            const std::string id = std::to_string(10 + i);
+            db.office(id, names[i], "SO", "Hill HO", "F" + id);
+            db.deposit("F" + id, "0" + std::to_string(i + 1) + "/04/2025", "1234.50");
+            db.orv(id, "0" + std::to_string(i + 1) + "/04/2025", "Receipt", "1000");
+        }
+        logic.blinker().setDuration(std::chrono::milliseconds(0));
+        logic.Form_Load();
+        ASSERT_TRUE(logic.cmdRun_Click());
+        exporter.setOutputFolder(out);
+    }
+
+    std::string exportConsolidated() {
+        auto path = exporter.Command1_Click();
+        EXPECT_TRUE(path.has_value()) << (prompter.messages().empty() ? "" : prompter.lastMessage().text);
+        return path.value_or("");
+    }
+    int pick(const std::string& office) {
+        const auto& offices = logic.view().offices;
+        return int(std::find(offices.begin(), offices.end(), office) - offices.begin());
+    }
+
+    test::TempDir dir;
+    std::string out = dir.file("Desktop/VESK - ORV Output");
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+    test::ScriptedPrompter prompter;
+    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    GridExport exporter{logic, prompter};
+};
+
+TEST_F(ExportTest, ConsolidatedExportOfSevenOffices) {
+    const std::string path = exportConsolidated();
+    EXPECT_EQ(std::filesystem::path(path).filename(), "April_2025_Consolidated_Difference.xlsx");
+    EXPECT_EQ(prompter.lastMessage().text,
+              "File successfully saved to Desktop.\r\nFolder : VESK - ORV Output\r\n"
+              "File : April_2025_Consolidated_Difference.xlsx");
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+    EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{path});
+
+    const auto rows = sheetRows(path);
+    ASSERT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows[0], "VESK - ORV Comparison - Consolidated Differences");
+    EXPECT_EQ(rows[1], "Period : April 2025");
+    EXPECT_EQ(rows[2], "Offices Under Hill HO");
+    EXPECT_EQ(rows[3], "Sl.No|Office ID|Facility ID|Office Name|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl");
+    EXPECT_EQ(rows[4], "1|10|F10|Alpha SO|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    // An office with TOTAL in its name is an office: it is numbered, and the numbers go on after it.
+    EXPECT_EQ(rows[5], "2|11|F11|Beta TOTAL Bazar|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    EXPECT_EQ(rows[6], "3|13|F13|Delta SO|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    EXPECT_EQ(rows[10], "7|16|F16|Golf SO|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    EXPECT_EQ(rows[11], "|||TOTAL (7)|8641.50|7000.00|1641.50|0.00|0.00|0.00");
+
+    // Amounts are stored as the texts the grid shows, not as numbers.
+    auto book = sheet::Workbook::open(path);
+    EXPECT_EQ(book->firstSheet()->cell(5, 5).kind, sheet::Cell::Kind::Text);
+    EXPECT_EQ(book->firstSheet()->cell(5, 1).kind, sheet::Cell::Kind::Number);
+
+    const test::CellLook red = test::cellLook(path, "G5");
+    EXPECT_EQ(red.fill, "FFFF0000");
+    EXPECT_EQ(red.fontColor, "FFFFFFFF");
+    EXPECT_TRUE(red.border);
+    EXPECT_EQ(test::cellLook(path, "F5").fill, "");
+    const test::CellLook total = test::cellLook(path, "D12");
+    EXPECT_EQ(total.fill, "FFFFFF00");
+    EXPECT_TRUE(total.bold);
+    EXPECT_EQ(test::cellLook(path, "A12").fill, "");  // the serial column is never coloured
+    EXPECT_TRUE(test::cellLook(path, "A4").bold);
+    EXPECT_EQ(test::cellLook(path, "B5").numberFormat, "dd/mm/yyyy");
+
+    const std::string sheetXml = test::packagePart(path, "xl/worksheets/sheet1.xml");
+    for (const char* merge : {"A1:J1", "A2:J2", "A3:J3"}) EXPECT_NE(sheetXml.find(merge), std::string::npos) << merge;
+    EXPECT_NE(sheetXml.find("<pageSetup paperSize=\"9\""), std::string::npos);
+    EXPECT_NE(sheetXml.find("orientation=\"portrait\""), std::string::npos);
+    EXPECT_NE(sheetXml.find("fitToHeight=\"0\""), std::string::npos);
+    EXPECT_NE(sheetXml.find("<printOptions horizontalCentered=\"1\"/>"), std::string::npos);
+    EXPECT_NE(sheetXml.find("<pageMargins left=\"0.2777"), std::string::npos);  // 20 points
+    const std::string workbookXml = test::packagePart(path, "xl/workbook.xml");
+    EXPECT_NE(workbookXml.find("Consolidated_Difference!$1:$4"), std::string::npos);
+}
+
+TEST_F(ExportTest, AFilterExportsTheShownRowsNumberedWithoutGaps) {
+    logic.Text1_Change(" d");  // no office begins with a blank: only the total row stays
+    EXPECT_EQ(sheetRows(exportConsolidated()).size(), 5u);
+
+    logic.Text1_Change("b");
+    const auto rows = sheetRows(exportConsolidated());
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[2], "Offices Under Hill HO (Filter Text : B)");
+    EXPECT_EQ(rows[4], "1|11|F11|Beta TOTAL Bazar|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    EXPECT_EQ(rows[5], "|||TOTAL (7)|8641.50|7000.00|1641.50|0.00|0.00|0.00");
+}
+
+TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
+    logic.Text1_Change("ALPHA");
+    ASSERT_TRUE(logic.Combo3_Click(pick("Gamma SO")));
+    auto path = exporter.Command6_Click();
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(std::filesystem::path(*path).filename(), "April_2025_Detailed_Difference.xlsx");
+    auto rows = sheetRows(*path);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1], "Period : April 2025  |  Office: Gamma SO");
+    EXPECT_EQ(rows[2], "Sl.No|Date|Office Name|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl");
+    EXPECT_EQ(rows[3], "1|03/04/2025|Gamma SO|1234.50|1000.00|234.50|0.00|0.00|0.00");
+    EXPECT_NE(test::packagePart(*path, "xl/workbook.xml").find("Detailed_Difference!$1:$3"), std::string::npos);
+
+    // All: every listed office, the ones the filter hides included; a scope line without the filter.
+    ASSERT_TRUE(logic.Combo3_Click(pick("All")));
+    path = exporter.Command6_Click();
+    ASSERT_TRUE(path.has_value());
+    rows = sheetRows(*path);
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(rows[1], "Period : April 2025  |  Office: All");
+    EXPECT_EQ(rows[2], "Offices Under Hill HO");
+    EXPECT_EQ(rows[10].substr(0, 2), "7|");
+}
+
+TEST_F(ExportTest, AfterResetTheDetailedExportWritesOneEmptyNumberedRow) {
+    logic.Command5_Click();
+    auto path = exporter.Command6_Click();
+    ASSERT_TRUE(path.has_value());
+    const auto rows = sheetRows(*path);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[3], "1");
+}
+
+TEST_F(ExportTest, ASecondExportReplacesTheFirst) {
+    const std::string first = exportConsolidated();
+    logic.Text1_Change("ALPHA");
+    const std::string second = exportConsolidated();
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(sheetRows(second).size(), 6u);
+}
+
+TEST(ExportSheetFile, AFailedWriteLeavesTheEarlierFileWhole) {
+    test::TempDir dir;
+    const std::string path = dir.file("April_2025_Consolidated_Difference.xlsx");
+    ExportSheet sheet;
+    sheet.sheetName = "Consolidated_Difference";
+    sheet.title = "T";
+    sheet.periodLine = "P";
+    sheet.headers = {"Office Name"};
+    sheet.rows.push_back({1, {{"Alpha SO", ExportSheet::Highlight::None}}});
+    writeExportSheet(sheet, path);
+    const auto before = std::filesystem::file_size(path);
+
+    // A cell longer than a workbook cell may hold makes the writer fail half-way.
+    sheet.rows.push_back({2, {{std::string(40000, 'x'), ExportSheet::Highlight::None}}});
+    EXPECT_THROW(writeExportSheet(sheet, path), Error);
+    EXPECT_EQ(std::filesystem::file_size(path), before);
+    EXPECT_EQ(sheetRows(path).size(), 4u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 1);  // no temporary file left behind
+}
+
+TEST_F(ExportTest, AnUnwritableOutputFolderGivesAnExportError) {
+    const std::string file = dir.file("plain-file");
+    { std::ofstream(file) << "x"; }
+    exporter.setOutputFolder(file + "/VESK - ORV Output");
+    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text.rfind("Export Error: ", 0), 0u);
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+    EXPECT_TRUE(prompter.openedDocuments().empty());
+}
+
+TEST(ExportRefusal, GridsWithoutRowsAreNotExported) {
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+    db.configure("Division");
+    db.office("1", "Division", "PDN", "", "F1");
+    test::ScriptedPrompter prompter;
+    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    logic.Form_Load();
+    logic.cmdRun_Click();  // nothing differs: both grids are left without rows
+    ASSERT_TRUE(logic.consolidated().rows.empty());
+    GridExport exporter{logic, prompter};
+    exporter.setOutputFolder(dir.file("out"));
+    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");
+    EXPECT_EQ(prompter.lastMessage().title, "No data");
+    EXPECT_FALSE(exporter.Command6_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
+}  // namespace
+}  // namespace vesk::compare
