@@ -11,6 +11,7 @@
 
 #include "MonthDatabase.h"
 #include "compare/CompareForm.h"
+#include "sheet/Workbook.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -167,6 +168,27 @@ TEST_F(CompareFormTest, TheCloseBoxDuringABlinkLeavesTheFormAlone) {
     EXPECT_TRUE(label10->isHidden());
     EXPECT_FALSE(child<QPushButton>("cmdRun")->isHidden());
     EXPECT_EQ(child<QComboBox>("Combo3")->count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CompareFormTest, ExportButtonsWriteTheShownGridAndHideTheirProgress) {
+    compare();
+    auto* export1 = child<QPushButton>("Command1");
+    ASSERT_TRUE(export1->isVisible());
+    form.exporter().setOutputFolder(dir.file("VESK - ORV Output"));
+    QTest::keyClicks(child<QLineEdit>("Text1"), "b");
+    export1->click();
+    const std::string saved = dir.file("VESK - ORV Output/April_2025_Consolidated_Difference.xlsx");
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+    EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{saved});
+    EXPECT_FALSE(child<QLabel>("Label6")->isVisible());
+    EXPECT_TRUE(child<QLabel>("Label6")->text().isEmpty());
+    EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
+    auto book = vesk::sheet::Workbook::open(saved);
+    EXPECT_EQ(book->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O and the total
 }
 
 }  // namespace
