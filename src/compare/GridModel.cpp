@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 
 #include "app/gui/FormStyle.h"
 
@@ -26,7 +27,10 @@ void GridModel::refresh(QTableView& view) {
     for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c) {
         const int width = m_grid.widthsTwips[c];
         view.setColumnHidden(int(c), width == 0);
-        if (width > 0) view.setColumnWidth(int(c), twips(width));
+        if (width == 0) continue;
+        // The set width, widened where an amount (the bold total above all) would be cut off.
+        view.resizeColumnToContents(int(c));
+        view.setColumnWidth(int(c), std::max(twips(width), view.columnWidth(int(c))));
     }
     showRows(view);
 }
