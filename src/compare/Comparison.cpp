@@ -32,11 +32,6 @@ constexpr std::array<const char*, 6> kOfficeAmounts = {"VESK_Deposit",    "ORV_D
 constexpr std::array<const char*, 6> kDateAmounts = {"VESK_Dep", "ORV_Dep", "Diff_Dep",
                                                      "VESK_Wdl", "ORV_Wdl", "Diff_Wdl"};
 
-Message exclamation(std::string text) { return {std::move(text), {}, Icon::Exclamation, Buttons::Ok, Answer::Ok}; }
-Message critical(std::string text) { return {std::move(text), {}, Icon::Critical, Buttons::Ok, Answer::Ok}; }
-Message info(std::string text, std::string title) {
-    return {std::move(text), std::move(title), Icon::Information, Buttons::Ok, Answer::Ok};
-}
 
 DateTime systemToday() {
     const std::time_t now = std::time(nullptr);

@@ -64,8 +64,7 @@ GridExport::GridExport(Comparison& comparison, Prompter& prompter)
 
 std::optional<std::string> GridExport::Command1_Click() {
     if (m_comparison.consolidated().rows.empty()) {
-        m_prompter.message({"No mismatch data available to export.", "No data", Icon::Exclamation, Buttons::Ok,
-                            Answer::Ok});
+        m_prompter.message(exclamation("No mismatch data available to export.", "No data"));
         return std::nullopt;
     }
     wait(true, "");
@@ -74,7 +73,7 @@ std::optional<std::string> GridExport::Command1_Click() {
 
 std::optional<std::string> GridExport::Command6_Click() {
     if (m_comparison.detailed().rows.empty()) {
-        m_prompter.message({"No data to export.", {}, Icon::Exclamation, Buttons::Ok, Answer::Ok});
+        m_prompter.message(exclamation("No data to export."));
         return std::nullopt;
     }
     wait(true, "");
@@ -118,14 +117,14 @@ std::optional<std::string> GridExport::ExportGridToExcel(ExportKind kind, const 
         wait(false, "");
 
         if (m_open) m_prompter.openDocument(path);
-        m_prompter.message({std::string("File successfully saved to Desktop.") + kCrLf + "Folder : " + kOutputFolder +
-                                kCrLf + "File : " + fileName,
-                            "Saved", Icon::Information, Buttons::Ok, Answer::Ok});
+        m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf + "Folder : " + kOutputFolder +
+                                    kCrLf + "File : " + fileName,
+                                "Saved"));
         return path;
     } catch (const Error& e) {
         bar(-1, 0);
         wait(false, "");
-        m_prompter.message({std::string("Export Error: ") + e.what(), {}, Icon::Critical, Buttons::Ok, Answer::Ok});
+        m_prompter.message(critical(std::string("Export Error: ") + e.what()));
         return std::nullopt;
     }
 }

@@ -25,6 +25,20 @@ struct Message {
     std::string shownTitle() const { return title.empty() ? kDefaultTitle : title; }
 };
 
+/// The usual message boxes: OK with an icon, or a Yes/No question.
+inline Message info(std::string text, std::string title = {}) {
+    return {std::move(text), std::move(title), Icon::Information, Buttons::Ok, Answer::Ok};
+}
+inline Message exclamation(std::string text, std::string title = {}) {
+    return {std::move(text), std::move(title), Icon::Exclamation, Buttons::Ok, Answer::Ok};
+}
+inline Message critical(std::string text, std::string title = {}) {
+    return {std::move(text), std::move(title), Icon::Critical, Buttons::Ok, Answer::Ok};
+}
+inline Message question(std::string text, std::string title, Icon icon, Answer defaultAnswer = Answer::Yes) {
+    return {std::move(text), std::move(title), icon, Buttons::YesNo, defaultAnswer};
+}
+
 struct OpenFileRequest {
     std::string title;   ///< empty: the dialog's own title
     std::string filter;  ///< "Label|*.a;*.b|Label|*.*"

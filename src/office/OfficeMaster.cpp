@@ -13,18 +13,6 @@ namespace {
 constexpr int kMasterColumns = 83;
 constexpr int kProgressEvery = 100;
 
-Message info(std::string text, std::string title) {
-    return {std::move(text), std::move(title), Icon::Information, Buttons::Ok, Answer::Ok};
-}
-Message exclamation(std::string text, std::string title = {}) {
-    return {std::move(text), std::move(title), Icon::Exclamation, Buttons::Ok, Answer::Ok};
-}
-Message critical(std::string text, std::string title = {}) {
-    return {std::move(text), std::move(title), Icon::Critical, Buttons::Ok, Answer::Ok};
-}
-Message question(std::string text, std::string title, Icon icon) {
-    return {std::move(text), std::move(title), icon, Buttons::YesNo, Answer::Yes};
-}
 
 std::string numbered(const Error& e, const char* separator) { return std::to_string(e.number()) + separator + e.what(); }
 

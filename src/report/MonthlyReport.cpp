@@ -12,15 +12,6 @@ namespace {
 
 constexpr int kProgressEvery = 50;
 
-Message info(std::string text, std::string title) {
-    return {std::move(text), std::move(title), Icon::Information, Buttons::Ok, Answer::Ok};
-}
-Message exclamation(std::string text, std::string title = {}) {
-    return {std::move(text), std::move(title), Icon::Exclamation, Buttons::Ok, Answer::Ok};
-}
-Message critical(std::string text, std::string title = {}) {
-    return {std::move(text), std::move(title), Icon::Critical, Buttons::Ok, Answer::Ok};
-}
 
 // A date cell, or text that reads as a date; numbers and anything else are no date.
 std::optional<DateTime> cellDate(const sheet::Cell& cell) {
@@ -166,8 +157,8 @@ bool MonthlyReport::importFile(const std::string& path) {
     }
 
     const std::string period = monthName(date->month) + " " + std::to_string(date->year);
-    if (m_prompter.message({m_report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation,
-                            Buttons::YesNo, Answer::No}) != Answer::Yes)
+    if (m_prompter.message(question(m_report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation,
+                                    Answer::No)) != Answer::Yes)
         return false;
 
     storeRows(file, date->month, date->year, kind);
