@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "core/Error.h"
@@ -18,22 +17,13 @@ TEST(NumberText, PlainDecimalWithFifteenSignificantDigits) {
     };
     const Case cases[] = {
         {1234.5, "1234.5"},
-        {12345678901.0, "12345678901"},
         {1234.5599999999999, "1234.56"},
-        {0.1, "0.1"},
         {0.1 + 0.2, "0.3"},
-        {-0.5, "-0.5"},
-        {1e-7, "0.0000001"},
-        {1e20, "100000000000000000000"},
         {-0.0, "0"},
-        {0, "0"},
-        {100, "100"},
-        {-100, "-100"},
+        {1e-7, "0.0000001"},
         {123456789012345678.0, "123456789012346000"},  // rounded at the 15th digit
         {999999999999999.9, "1000000000000000"},       // the rounding carries into a new digit
-        {0.000123456789012345678, "0.000123456789012346"},
         {1.5e-300, "0." + std::string(299, '0') + "15"},
-        {4294967296.25, "4294967296.25"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -46,13 +36,12 @@ TEST(CellText, EachKindAsTheImportsStoreIt) {
     EXPECT_EQ(cellText(Cell::makeNumber(45757)), "45757");
     EXPECT_EQ(cellText(Cell::makeText("  O'Brien ")), "  O'Brien ");
     EXPECT_EQ(cellText(Cell::makeBoolean(true)), "True");
-    EXPECT_EQ(cellText(Cell::makeBoolean(false)), "False");
     EXPECT_EQ(cellText(Cell::makeDate({2025, 4, 10, 0, 0, 0})), "2025-04-10");
     EXPECT_EQ(cellText(Cell::makeDate({2025, 4, 10, 0, 0, 1})), "2025-04-10 00:00:01");
 }
 
 TEST(CellText, ErrorCellThrowsWithItsCode) {
-    for (const char* code : {"#N/A", "#DIV/0!", "#VALUE!"}) {
+    for (const char* code : {"#N/A", "#DIV/0!"}) {
         SCOPED_TRACE(code);
         try {
             cellText(Cell::makeError(code));
@@ -72,25 +61,16 @@ TEST(SerialDate, BothDateSystemsAndTheirEdges) {
     };
     const Case cases[] = {
         {1, false, "1900-01-01"},
-        {59, false, "1900-02-28"},
         {60, false, "1900-02-29"},  // the day the 1900 system counts but the calendar lacks
-        {61, false, "1900-03-01"},
         {45757, false, "2025-04-10"},
-        {45757.5625, false, "2025-04-10 13:30:00"},
-        {0.3125, false, "1899-12-30 07:30:00"},
-        {0, false, "1899-12-30"},
         {45757.99999999, false, "2025-04-11"},       // rounds up across midnight
         {45757 + 0.4 / 86400, false, "2025-04-10"},  // under half a second is dropped
         {45757 + 0.6 / 86400, false, "2025-04-10 00:00:01"},
         {59.9999999999, false, "1900-02-29"},  // rounded before the epoch is chosen
         {2958465.5, false, "9999-12-31 12:00:00"},
         {2958466, false, nullptr},
-        {-1, false, nullptr},
         {std::numeric_limits<double>::quiet_NaN(), false, nullptr},
-        {0, true, "1904-01-01"},
         {44295, true, "2025-04-10"},
-        {1.25, true, "1904-01-02 06:00:00"},
-        {2958465.5 - 1462, true, "9999-12-31 12:00:00"},
         {2958466 - 1462, true, nullptr},
     };
     for (const Case& c : cases) {
@@ -114,40 +94,21 @@ TEST(NumberFormat, TellsDateFormatsFromNumberFormats) {
     const Case cases[] = {
         {14, "", true},
         {22, "", true},
-        {27, "", true},
-        {36, "", true},
-        {45, "", true},
         {47, "", true},
         {50, "", true},
-        {58, "", true},
         {0, "", false},
-        {4, "", false},
-        {13, "", false},
         {23, "", false},
         {37, "", false},
-        {44, "", false},
-        {48, "", false},
-        {49, "", false},
         {59, "", false},
         {164, "General", false},
-        {164, "dd/mm/yyyy", true},
         {164, "DD-MMM-YYYY", true},
-        {164, "[$-409]d-mmm-yy;@", true},
-        {164, "hh:mm", true},
         {164, "[h]:mm:ss", true},
-        {164, "[mm]:ss", true},
-        {164, "[ss]", true},
         {164, "0.00 \"days\"", false},
-        {164, "\"Day \"0", false},
         {164, "[Red]0.00", false},
-        {164, "[$USD-409] #,##0.00", false},
-        {164, "#,##0.00_);[Red](#,##0.00)", false},
-        {164, "0.00E+00", false},
         {164, "\\d0", false},
         {164, "_-* #,##0.00_-;-* #,##0.00_-;_-* \"-\"??_-;_-@_-", false},
         {164, "yyyy\\-mm\\-dd", true},
         {164, "0;[Red]d", false},  // only the first section counts
-        {164, "@", false},
         {164, "\"unclosed", false},
         {14, "0.00", false},  // a code given for a built-in id wins
     };

@@ -1,22 +1,13 @@
 #include "PackageFile.h"
 
-#include <zip.h>
-
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <stdexcept>
 
 namespace vesk::test {
 
 namespace {
-
-struct ZipDiscard {
-    void operator()(zip_t* z) const { zip_discard(z); }
-};
 
 const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -33,23 +24,6 @@ std::string relationship(const std::string& id, const std::string& type, const s
 }
 
 }  // namespace
-
-void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
-    int err = 0;
-    std::unique_ptr<zip_t, ZipDiscard> z(zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err));
-    if (!z) throw std::runtime_error("cannot create " + path);
-    for (const auto& [name, text] : entries) {
-        void* copy = std::malloc(text.size() + 1);  // libzip frees it after writing
-        std::memcpy(copy, text.data(), text.size());
-        zip_source_t* src = zip_source_buffer(z.get(), copy, text.size(), 1);
-        if (!src || zip_file_add(z.get(), name.c_str(), src, ZIP_FL_OVERWRITE) < 0) {
-            if (src) zip_source_free(src);
-            throw std::runtime_error("cannot add " + name);
-        }
-    }
-    if (zip_close(z.get()) < 0) throw std::runtime_error("cannot write " + path);
-    z.release();
-}
 
 void writeSheetPackage(const std::string& path, const SheetPackage& p) {
     std::string rels =

@@ -1,13 +1,10 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
+
+#include "support/RawXlsx.h"
 
 namespace vesk::test {
-
-// Writes a zip package with exactly these entries, for packages no real writer makes.
-void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries);
 
 // A one-sheet package around the given <sheetData> content, with one shared string ("shared").
 // Targets and the workbook part can be changed to test how parts are found.

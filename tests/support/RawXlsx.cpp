@@ -15,11 +15,20 @@ std::string escape(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -31,15 +40,24 @@ std::string columnName(int column) {
     return out;
 }
 
-void add(zip_t* z, const char* name, const std::string& text) {
-    // libzip reads the buffer at close time, so it must own a copy.
-    void* copy = std::malloc(text.size());
-    std::memcpy(copy, text.data(), text.size());
-    zip_source_t* src = zip_source_buffer(z, copy, text.size(), 1);
-    if (!src || zip_file_add(z, name, src, ZIP_FL_OVERWRITE) < 0) throw std::runtime_error("zip add failed");
-}
-
 }  // namespace
+
+void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
+    int err = 0;
+    std::unique_ptr<zip_t, void (*)(zip_t*)> z(zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err), zip_discard);
+    if (!z) throw std::runtime_error("cannot create " + path);
+    for (const auto& [name, text] : entries) {
+        void* copy = std::malloc(text.size() + 1);  // libzip frees it after writing
+        std::memcpy(copy, text.data(), text.size());
+        zip_source_t* src = zip_source_buffer(z.get(), copy, text.size(), 1);
+        if (!src || zip_file_add(z.get(), name.c_str(), src, ZIP_FL_OVERWRITE) < 0) {
+            if (src) zip_source_free(src);
+            throw std::runtime_error("cannot add " + name);
+        }
+    }
+    if (zip_close(z.get()) < 0) throw std::runtime_error("cannot write " + path);
+    z.release();
+}
 
 void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows) {
     std::string sheet =
@@ -51,12 +69,15 @@ void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell
             const RawCell& cell = rows[r][c];
             std::string ref = columnName(int(c + 1)) + std::to_string(r + 1);
             switch (cell.kind) {
-                case RawCell::Kind::Empty: break;
-                case RawCell::Kind::Text:
-                    sheet += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + escape(cell.value) +
-                             "</t></is></c>";
+                case RawCell::Kind::Empty:
                     break;
-                case RawCell::Kind::Number: sheet += "<c r=\"" + ref + "\"><v>" + cell.value + "</v></c>"; break;
+                case RawCell::Kind::Text:
+                    sheet += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
+                             escape(cell.value) + "</t></is></c>";
+                    break;
+                case RawCell::Kind::Number:
+                    sheet += "<c r=\"" + ref + "\"><v>" + cell.value + "</v></c>";
+                    break;
                 case RawCell::Kind::Error:
                     sheet += "<c r=\"" + ref + "\" t=\"e\"><v>" + escape(cell.value) + "</v></c>";
                     break;
@@ -66,40 +87,35 @@ void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell
     }
     sheet += "</sheetData></worksheet>";
 
-    int err = 0;
-    zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    if (!z) throw std::runtime_error("cannot create " + path);
-    std::unique_ptr<zip_t, void (*)(zip_t*)> guard(z, zip_discard);
-    add(z, "[Content_Types].xml",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
-        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/xl/workbook.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-        "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>");
-    add(z, "_rels/.rels",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-        "Target=\"xl/workbook.xml\"/></Relationships>");
-    add(z, "xl/workbook.xml",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
-        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
-        "name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
-    add(z, "xl/_rels/workbook.xml.rels",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-        "Target=\"worksheets/sheet1.xml\"/></Relationships>");
-    add(z, "xl/worksheets/sheet1.xml", sheet);
-    guard.release();
-    if (zip_close(z) < 0) {
-        zip_discard(z);
-        throw std::runtime_error("cannot write " + path);
-    }
+    writePackage(
+        path,
+        {
+            {"[Content_Types].xml",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+             "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+             "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+             "<Override PartName=\"/xl/workbook.xml\" "
+             "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+             "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+             "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+            {"_rels/.rels",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+             "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+             "Target=\"xl/workbook.xml\"/></Relationships>"},
+            {"xl/workbook.xml",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
+             "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
+             "name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+             "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+             "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+            {"xl/worksheets/sheet1.xml", sheet},
+        });
 }
 
 }  // namespace vesk::test

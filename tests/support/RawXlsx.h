@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vesk::test {
@@ -16,9 +17,12 @@ struct RawCell {
     static RawCell number(const std::string& v) { return {Kind::Number, v}; }
     static RawCell error(const std::string& code) { return {Kind::Error, code}; }
 
-private:
+  private:
     RawCell(Kind k, std::string v) : kind(k), value(std::move(v)) {}
 };
+
+/// Writes a zip package with exactly these entries, for packages no real writer makes.
+void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries);
 
 /// Writes a minimal one-sheet .xlsx package by hand, for the cells a real writer would
 /// not produce (error values). Rows count from 1 in the order given.
