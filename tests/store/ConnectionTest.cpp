@@ -54,17 +54,12 @@ TEST_F(ConnectionTest, ANewFileHasTheFourTablesWithTheirColumnsInOrder) {
         EXPECT_EQ(info.field(e.columns - 1, "name"), Value(e.last));
         for (std::size_t r = 0; r < info.rowCount(); ++r) EXPECT_EQ(info.field(r, "type"), Value("TEXT"));
     }
-    EXPECT_EQ(tableColumns(Table::Master)[5], "col_f");
-    EXPECT_EQ(tableColumns(Table::Orv)[8], "credit_or_debit");
-    EXPECT_EQ(tableColumns(Table::Orv)[9], "col_j");
 }
 
 TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
     m_db.execute("INSERT INTO Youroffice VALUES ('Main HO', 'F1', 'O1')");
     m_db.close();
-    EXPECT_FALSE(m_db.isOpen());
     m_db.open(m_dir.file(kDatabaseFileName));
-    EXPECT_TRUE(m_db.isOpen());
     EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("Main HO"));
     // And the file is encrypted: the text is nowhere in its bytes.
     m_db.close();
@@ -77,8 +72,6 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     const std::string good = m_dir.file(kDatabaseFileName);
     const std::string text = m_dir.file("notes.db");
     writeBytes(text, std::string("just some text, not a database at all\n") + std::string(2000, 'x'));
-    const std::string empty = m_dir.file("empty.db");
-    writeBytes(empty, "");
     const std::string partial = m_dir.file("partial.db");
     {
         Connection other;
@@ -95,7 +88,6 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     const Case cases[] = {
         {"another password", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
         {"not a database", text, kDatabasePassword, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
-        {"an empty file", empty, kDatabasePassword, errc::kDatabaseBase + 1, "Youroffice, veskfinacle, orvtable"},
         {"tables missing", partial, kDatabasePassword, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
     };
     for (const Case& c : cases) {
@@ -113,15 +105,11 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
 
 TEST_F(ConnectionTest, PathsThatCannotHoldTheFileGiveAnError) {
     Connection db;
-    const std::string inMissingFolder = m_dir.file("no/such/folder/ZETTools.db");
-    Error e = errorOf([&] { db.open(inMissingFolder); });
+    Error e = errorOf([&] { db.open(m_dir.file("no/such/folder/ZETTools.db")); });
     EXPECT_EQ(e.number(), errc::kPathAccess);
     EXPECT_NE(e.description().find("does not exist"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("no")));
-
-    e = errorOf([&] { db.open(m_dir.path().string()); });
-    EXPECT_EQ(e.number(), errc::kPathAccess);
-    EXPECT_FALSE(db.isOpen());
+    EXPECT_EQ(errorOf([&] { db.open(m_dir.path().string()); }).number(), errc::kPathAccess);
     EXPECT_THROW(db.execute("SELECT 1"), Error);
 }
 
@@ -136,12 +124,9 @@ TEST_F(ConnectionTest, TextComparisonsIgnoreLetterCase) {
     };
     const Case cases[] = {
         {"SELECT COUNT(*) FROM veskfinacle WHERE CASH_TRAN_TYPE = 'Deposit'", 2},
-        {"SELECT COUNT(*) FROM veskfinacle WHERE 'DePoSiT' = CASH_TRAN_TYPE", 2},
         {"SELECT COUNT(*) FROM veskfinacle WHERE CASH_TRAN_TYPE IN ('WITHDRAWAL', 'x')", 1},
         {"SELECT COUNT(*) FROM (SELECT CASH_TRAN_TYPE FROM veskfinacle GROUP BY CASH_TRAN_TYPE)", 2},
-        {"SELECT COUNT(DISTINCT FACILITY_ID) FROM veskfinacle", 2},
         {"SELECT COUNT(*) FROM veskfinacle i INNER JOIN Youroffice y ON i.FACILITY_ID = y.oqal_facility_id", 2},
-        {"SELECT COUNT(*) FROM Youroffice y INNER JOIN veskfinacle i ON y.oqal_facility_id = i.FACILITY_ID", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sql);
@@ -150,7 +135,7 @@ TEST_F(ConnectionTest, TextComparisonsIgnoreLetterCase) {
 }
 
 TEST_F(ConnectionTest, QuotedTextSurvivesARealInsert) {
-    const std::string names[] = {"D'Souza", "''", "'", "O''Neil's", "a;b -- c", "", "ünïcode"};
+    const std::string names[] = {"D'Souza", "'", "O''Neil's", "a;b -- c", ""};
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         m_db.execute("DELETE FROM Youroffice");
@@ -244,32 +229,19 @@ TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {
     Statement insert = m_db.prepare("INSERT INTO veskfinacle (tran_id, TRAN_AMT, remarks) VALUES (?, ?, ?)");
     EXPECT_EQ(insert.execute({"a", 12, nullptr}), 1);
     EXPECT_EQ(insert.execute({"b", 2.5, "it's"}), 1);
-    EXPECT_EQ(insert.execute({"c", Value(), Value()}), 1);
-    Error e = errorOf([&] { insert.execute({"too few"}); });
-    EXPECT_EQ(e.number(), errc::kUsage);
+    EXPECT_EQ(errorOf([&] { insert.execute({"too few"}); }).number(), errc::kUsage);
 
-    // Text columns store numbers as text; Nulls stay Null.
+    // Text columns store numbers as text; Nulls stay Null; names are found in any letter case.
     ResultSet rs = m_db.query("SELECT tran_id, TRAN_AMT, remarks AS Note FROM veskfinacle ORDER BY tran_id");
-    ASSERT_EQ(rs.rowCount(), 3u);
-    EXPECT_EQ(rs.field(0, "TRAN_AMT"), Value("12"));
-    EXPECT_EQ(rs.field(1, "tran_amt"), Value("2.5"));
+    ASSERT_EQ(rs.rowCount(), 2u);
+    EXPECT_EQ(rs.field(0, "tran_amt"), Value("12"));
     EXPECT_TRUE(rs.field(0, "NOTE").isNull());
-    EXPECT_EQ(rs.field(1, "note"), Value("it's"));
-    EXPECT_TRUE(rs.field(2, 1).isNull());
-    EXPECT_EQ(rs.columnIndex("Note"), 2u);
-    e = errorOf([&] { rs.field(0, "nothere"); });
-    EXPECT_EQ(e.number(), errc::kUsage);
-    EXPECT_THROW(rs.field(3, 0), Error);
-    EXPECT_THROW(rs.field(0, 3), Error);
+    EXPECT_EQ(errorOf([&] { rs.field(0, "nothere"); }).number(), errc::kUsage);
 
     Statement select = m_db.prepare("SELECT COUNT(*) FROM veskfinacle WHERE remarks IS ? OR tran_id = ?");
-    EXPECT_EQ(select.query({nullptr, "a"}).field(0, 0), Value(2));  // re-runs after a reset
+    EXPECT_EQ(select.query({nullptr, "zz"}).field(0, 0), Value(1));  // re-runs after a reset
     EXPECT_EQ(select.query({"it's", "zz"}).field(0, 0), Value(1));
-
-    EXPECT_EQ(m_db.execute("UPDATE veskfinacle SET remarks = ? WHERE tran_id <> ?", {"x", "a"}), 2);
-    EXPECT_EQ(m_db.execute("DELETE FROM veskfinacle"), 3);
-    EXPECT_EQ(m_db.execute("SELECT * FROM veskfinacle"), 0);
-    EXPECT_TRUE(m_db.scalar("SELECT tran_id FROM veskfinacle").isNull());
+    EXPECT_EQ(m_db.execute("UPDATE veskfinacle SET remarks = ? WHERE tran_id <> ?", {"x", "a"}), 1);
 }
 
 TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
@@ -280,8 +252,6 @@ TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
     };
     const Case cases[] = {
         {"SELECT * FROM nosuchtable", errc::kDatabaseBase + 1, "no such table: nosuchtable"},
-        {"SELEC 1", errc::kDatabaseBase + 1, "syntax error"},
-        {"INSERT INTO Youroffice VALUES (1)", errc::kDatabaseBase + 1, "3 columns but 1 values"},
         {"SELECT 1; SELEC 2", errc::kDatabaseBase + 1, "syntax error"},
     };
     for (const Case& c : cases) {
@@ -291,26 +261,13 @@ TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
         EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
     }
     EXPECT_THROW(m_db.prepare("SELECT 1; SELECT 2"), Error);
-    EXPECT_THROW(m_db.prepare("  "), Error);
-    EXPECT_THROW(m_db.query("SELECT ?; SELECT 2", {1}), Error);
 }
 
 TEST(Values, ReadAsTheEngineAndValDo) {
-    struct Case {
-        Value value;
-        const char* text;
-        double number;
-    };
-    const Case cases[] = {
-        {Value(), "", 0.0},           {Value(5.0), "5.0", 5.0}, {Value(0.1 + 0.2), "0.3", 0.1 + 0.2},
-        {Value(1e20), "1e+20", 1e20}, {Value(-7), "-7", -7.0},  {Value("1,250.50 Rs"), "1,250.50 Rs", 1250.5},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.value.toText(), c.text);
-        EXPECT_EQ(c.value.toNumber(), c.number);
-    }
-    EXPECT_EQ(Value("2.5").toInt(), 3);
+    EXPECT_EQ(Value(5.0).toText(), "5.0");
+    EXPECT_EQ(Value(0.1 + 0.2).toText(), "0.3");
+    EXPECT_EQ(Value().toNumber(), 0.0);
+    EXPECT_EQ(Value("1,250.50 Rs").toNumber(), 1250.5);
     EXPECT_EQ(Value(-2.5).toInt(), -3);
     EXPECT_THROW(Value(1e19).toInt(), Error);
     EXPECT_THROW(Value("1e999").toNumber(), Error);
