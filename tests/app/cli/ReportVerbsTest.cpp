@@ -47,7 +47,6 @@ TEST(ReportVerbs, TheMonthlyReportsFromTheCommandLine) {
         {{"summary", "ctr"}, kExitFailed, ""},  // no office master yet
         {{"import-ctr", set.ctrPath, "--yes"}, kExitFailed, ""},
         {{"import-master", set.officeMasterPath, "--yes"}, kExitOk, std::nullopt},
-        {{"summary", "orv"}, kExitOk, ""},
         {{"import-ctr", set.ctrPath}, kExitFailed, ""},  // not confirmed without a terminal
         {{"import-ctr", set.ctrPath, "--yes"}, kExitOk, ""},
         {{"import-orv", set.ctrPath, "--yes"}, kExitFailed, ""},  // B1 is not try_posting_date
@@ -61,7 +60,6 @@ TEST(ReportVerbs, TheMonthlyReportsFromTheCommandLine) {
         {{"summary", "orv"}, kExitOk, ""},
         {{"summary", "ctr"}, kExitOk, bankSummary},
         {{"summary", "bank"}, kExitUsage, ""},
-        {{"delete-month", "ctr", "2025"}, kExitUsage, ""},
         {{"import-orv"}, kExitUsage, ""},
     };
     for (const Step& s : steps) {
