@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
+#include <charconv>
 
 #include "app/gui/FormStyle.h"
 
@@ -12,11 +13,12 @@ namespace vesk::gui {
 
 namespace {
 
+// Amounts align right, as a grid aligns numbers.
 bool looksNumeric(const std::string& text) {
-    if (text.empty()) return false;
-    bool ok = false;
-    QString::fromStdString(text).toDouble(&ok);
-    return ok;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && p == end;
 }
 
 }  // namespace
