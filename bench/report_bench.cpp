@@ -9,32 +9,17 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "ctr/BankReport.h"
 #include "report/MonthlyReport.h"
 #include "sample/SampleSet.h"
 
+using vesk::bench::peakMegabytes;
+using vesk::bench::ScratchFolder;
+
 namespace {
 
 constexpr int kRows = 100000;
-
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vesk-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        m_path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string file(const char* name) const { return (m_path / name).string(); }
-
-  private:
-    std::filesystem::path m_path;
-};
 
 // The sample workbook, written once by a child process so that the peak memory this
 // process reports is the import's own, not the generator's.
@@ -73,12 +58,6 @@ class Person : public vesk::Prompter {
   private:
     std::string m_file;
 };
-
-double peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void BM_ImportCtrWorkbook(benchmark::State& state) {
     Person person(sampleWorkbook());

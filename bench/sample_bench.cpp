@@ -6,8 +6,11 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "sample/SampleSet.h"
 #include "sheet/Workbook.h"
+
+using vesk::bench::peakMegabytes;
 
 namespace {
 
@@ -21,12 +24,6 @@ vesk::sample::SampleOptions options(int rows) {
 
 std::string tempPath(const std::string& name) {
     return (std::filesystem::temp_directory_path() / ("vesk-bench-" + std::to_string(getpid()) + "-" + name)).string();
-}
-
-double peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_GenerateSample(benchmark::State& state) {

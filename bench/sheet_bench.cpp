@@ -12,7 +12,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "BenchSupport.h"
 #include "sheet/Workbook.h"
+
+using vesk::bench::peakMegabytes;
 
 namespace {
 
@@ -136,12 +139,6 @@ const TempFile& ctrWorkbook() {
     static const bool written = (writeCtrWorkbook(file.path()), true);
     (void)written;
     return file;
-}
-
-double peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
 }
 
 // What an import does: open, take the first sheet, find the last row of column A, read the block.
