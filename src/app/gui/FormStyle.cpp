@@ -20,6 +20,15 @@ QStringList familiesFor(const QString& family) {
     return {family, "DejaVu Sans"};
 }
 
+// A control with its name, place and font.
+template <typename Widget>
+Widget* placed(Widget* w, const QString& name, const QRect& geometry, const QFont& font) {
+    w->setObjectName(name);
+    w->setGeometry(geometry);
+    w->setFont(font);
+    return w;
+}
+
 }  // namespace
 
 int twips(int t) { return int(std::lround(t / 15.0)); }
@@ -39,10 +48,7 @@ QFont formFont(const QString& family, int pointSize, bool bold, bool italic) {
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                         const QFont& font) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(geometry);
-    b->setFont(font);
+    auto* b = placed(new QPushButton(text, parent), name, geometry, font);
     b->setAutoDefault(false);
     b->setStyleSheet(QString("QPushButton { background-color: %1; border: 1px solid #7a6a58; border-radius: 2px; }"
                              "QPushButton:pressed { background-color: #f0cfa8; }"
@@ -51,12 +57,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return b;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
-                  const QFont& font) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    l->setFont(font);
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font) {
+    auto* l = placed(new QLabel(text, parent), name, geometry, font);
     l->setWordWrap(true);
     return l;
 }
