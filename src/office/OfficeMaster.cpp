@@ -170,7 +170,7 @@ bool OfficeMaster::importFile(const std::string& path) {
     sheet::Block rows;
     {
         auto book = sheet::Workbook::open(path);
-        auto sheet = book->activeSheet();
+        auto sheet = book->activeSheet(kMasterColumns);  // only the columns the master stores are kept
         if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") {
             m_prompter.message(exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error"));
             return false;

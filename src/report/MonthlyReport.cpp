@@ -205,7 +205,7 @@ void MonthlyReport::storeRows(const ReportFile& file, int month, int year, const
             // by month or deleted again, and would break every later summary.
             if (target[j] == dateTarget && !parseDateText(text))
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(i + 1) + " holds '" +
-                                                     text + "' in column " + store::columnLetters(j + 1) +
+                                                     excerpt(text) + "' in column " + store::columnLetters(j + 1) +
                                                      ", which is not a date.");
             values[std::size_t(target[j])] = std::move(text);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/DateTime.h"
 
@@ -24,6 +25,11 @@ struct Cell {
 
     bool isEmpty() const { return kind == Kind::Empty; }
 };
+
+/// The most characters a cell holds, as in every spreadsheet program.
+constexpr std::size_t kMaxCellCharacters = 32767;
+/// Characters of UTF-8 text as a spreadsheet counts them (UTF-16 units).
+std::size_t characterCount(std::string_view utf8);
 
 /// The cell as every import stores it: "" for empty, plain decimal for numbers (at most
 /// 15 significant digits, no exponent, no trailing zeros), yyyy-mm-dd[ hh:mm:ss] for

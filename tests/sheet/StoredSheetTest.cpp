@@ -6,8 +6,8 @@
 namespace vesk::sheet {
 namespace {
 
-std::shared_ptr<const std::vector<std::string>> shared() {
-    return std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"zero", "one"});
+std::shared_ptr<const StringPool> shared() {
+    return std::make_shared<const StringPool>(std::vector<std::string>{"zero", "one"});
 }
 
 TEST(StoredSheet, LastRowLooksOnlyAtTheColumnAsked) {
