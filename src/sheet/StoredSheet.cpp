@@ -67,7 +67,9 @@ class StoredSheet::Store final : public CellSource {
         if (!m_entries.empty() && m_entries.back().key() > e.key()) m_sorted = false;
         m_dirty |= !m_sorted || e.tag == Tag::Empty;
         m_entries.push_back(e);
-        if (!m_sorted && m_entries.size() >= m_normalizeAt) normalize();
+        // Cells written out of order may replace one another: sort them out before they (or
+        // the text they leave behind) pile up.
+        if (!m_sorted && (m_entries.size() >= m_normalizeAt || m_text.size() >= m_textNormalizeAt)) normalize();
     }
 
     TextSpan ownText(std::string_view text) {
@@ -99,6 +101,7 @@ class StoredSheet::Store final : public CellSource {
             m_normalizeAt = std::max<std::size_t>(std::size_t(1) << 20, 2 * m_entries.size());
             m_rows.clear();
         }
+        m_textNormalizeAt = std::max<std::size_t>(std::size_t(16) << 20, 2 * (m_text.size() - m_garbage));
         if (m_garbage > (std::size_t(1) << 20) && m_garbage > m_text.size() / 2) {
             std::string kept;
             kept.reserve(m_text.size() - m_garbage);
@@ -168,6 +171,7 @@ class StoredSheet::Store final : public CellSource {
     }
 
     const std::vector<Entry>& entries() const { return m_entries; }
+    std::size_t heldBytes() const { return m_entries.capacity() * sizeof(Entry) + m_text.capacity(); }
 
   private:
     struct RowStart {
@@ -191,6 +195,7 @@ class StoredSheet::Store final : public CellSource {
     bool m_sorted = true;
     bool m_dirty = false;
     std::size_t m_normalizeAt = std::size_t(1) << 20;
+    std::size_t m_textNormalizeAt = std::size_t(16) << 20;
     mutable std::size_t m_lastRow = 0;
 };
 
@@ -250,9 +255,9 @@ void StoredSheet::clear(int row, int column) {
     m_store->put(e);
 }
 
-std::size_t StoredSheet::storedCells() const {
+std::size_t StoredSheet::heldBytes() const {
     m_store->normalize();
-    return m_store->entries().size();
+    return m_store->heldBytes();
 }
 
 Cell StoredSheet::cell(int row, int column) const {

@@ -54,7 +54,8 @@ class StoredSheet final : public Sheet {
     void setError(int row, int column, std::string_view code);
     void clear(int row, int column);
 
-    std::size_t storedCells() const;
+    // Memory the cells and their text take (shared strings not counted).
+    std::size_t heldBytes() const;
 
   private:
     class Store;

@@ -221,7 +221,7 @@ const char* errorCode(unsigned code) {
 std::string cellName(int row, int column) { return columnLetters(column) + std::to_string(row); }
 
 std::string tooLongText() {
-    return " holds more than " + std::to_string(kMaxCellCharacters) + " characters, more than a cell can hold";
+    return " holds more than 32,767 characters, more than a cell can hold";
 }
 
 struct IconvCloser {

@@ -52,7 +52,7 @@ bool overCellLimit(std::string_view text) {
 }
 
 std::string overLimitText() {
-    return "more than " + std::to_string(kMaxCellCharacters) + " characters, more than a cell can hold";
+    return "more than 32,767 characters, more than a cell can hold";
 }
 
 // "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an underscore.

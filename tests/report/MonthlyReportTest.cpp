@@ -197,12 +197,15 @@ TEST_P(MonthlyReportTest, AFailureInTheMiddleLeavesTheTableAsItWas) {
     struct Case {
         const char* what;
         RawCell bad;  // column B of file row 81
-        const char* description;
+        std::string description;
     };
     const Case cases[] = {
         {"an error value", RawCell::error("#N/A"), "Cell holds the error value #N/A in row 81, column B."},
         {"no date in the date column", "pending",
          "Data type mismatch: row 81 holds 'pending' in column B, which is not a date."},
+        // The message quotes the start of a long cell, not all of it.
+        {"a long text in the date column", RawCell(std::string(20000, 'x')),
+         "Data type mismatch: row 81 holds '" + std::string(60, 'x') + "\u2026' in column B, which is not a date."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

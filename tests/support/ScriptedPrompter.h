@@ -17,6 +17,9 @@ public:
 
     void queueAnswer(Answer a) { m_answers.push_back(a); }
     void queueFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+    /// Answers every question asked beyond the queue with `a` instead of failing the test,
+    /// for runs whose number of questions depends on the file (a damaged one stops early).
+    void answerEveryQuestion(Answer a) { m_always = a; }
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
@@ -31,6 +34,7 @@ public:
 
 private:
     std::deque<Answer> m_answers;
+    std::optional<Answer> m_always;
     std::deque<std::optional<std::string>> m_files;
     std::vector<Message> m_messages;
     std::vector<OpenFileRequest> m_fileRequests;
