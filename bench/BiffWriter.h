@@ -27,7 +27,7 @@ class BiffWriter {
         record(globals, 0x0042, pack16({1200}));
         record(globals, 0x003D, pack16({0, 0, 100, 100, 0, 0, 0, 1, 600}));
         record(globals, 0x0022, pack16({0}));
-        for (std::uint16_t format : {0, 14}) record(globals, 0x00E0, pack16({0, format}) + std::string(16, '\0'));
+        for (std::uint16_t format : {std::uint16_t(0), std::uint16_t(14)}) record(globals, 0x00E0, pack16({0, format}) + std::string(16, '\0'));
         const std::string name = "Sheet1";
         const std::size_t boundAt = globals.size();
         record(globals, 0x0085, pack32(0) + std::string{0, 0, char(name.size()), 0} + name);
