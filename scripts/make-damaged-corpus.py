@@ -199,7 +199,7 @@ def xlsx_corpus(rng):
     save("ok-rewritten-cell.xlsx", package(sheet(rewritten)))
     save("ok-control-characters.xlsx", package(sheet(ctr_rows(name="Hill_x0000_ Road_x0007_"))))
     spaces = ctr_rows()
-    spaces[2] = " " * (8 << 20) + spaces[2]
+    spaces[2] = " " * (2 << 20) + spaces[2]
     save("ok-whitespace-bomb.xlsx", package(sheet(spaces)))
 
     huge = ctr_rows()
