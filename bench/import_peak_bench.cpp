@@ -86,9 +86,10 @@ const std::string& receiptsXls() {
         inChild([&] {
             auto sheet = vesk::sheet::Workbook::open(sampleMonth(100000).orvReceiptsPath)->firstSheet();
             vesk::bench::BiffWriter writer;
-            for (int r = 1; r <= sheet->usedRows(); ++r) {
+            const int rows = sheet->usedRows(), columns = sheet->usedColumns();
+            for (int r = 1; r <= rows; ++r) {
                 std::vector<vesk::bench::BiffCell> row;
-                for (int c = 1; c <= sheet->usedColumns(); ++c) {
+                for (int c = 1; c <= columns; ++c) {
                     const vesk::sheet::Cell cell = sheet->cell(r, c);
                     vesk::bench::BiffCell b;
                     if (cell.kind == vesk::sheet::Cell::Kind::Number) {

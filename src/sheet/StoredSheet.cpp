@@ -56,6 +56,7 @@ class StoredSheet::Store final : public CellSource {
 
     // A cell; text, for a cell that has its own, is copied in after any it replaces is dropped.
     void put(Entry e, std::string_view text = {}) {
+        if (!m_rows.empty()) m_rows.clear();  // a write after a read: the row index is built again
         const bool replaces = !m_entries.empty() && m_entries.back().key() == e.key();
         if (replaces) drop(m_entries.back());
         if (e.ownsText()) e.text = ownText(text);
@@ -115,6 +116,8 @@ class StoredSheet::Store final : public CellSource {
             m_garbage = 0;
         }
         if (m_rows.empty() && !m_entries.empty()) {
+            m_widest = 0;
+            for (const Entry& e : m_entries) m_widest = std::max(m_widest, int(e.column));
             for (std::size_t i = 0; i < m_entries.size(); ++i)
                 if (i == 0 || m_entries[i].row != m_entries[i - 1].row)
                     m_rows.push_back({m_entries[i].row, std::uint32_t(i)});
@@ -171,6 +174,7 @@ class StoredSheet::Store final : public CellSource {
     }
 
     const std::vector<Entry>& entries() const { return m_entries; }
+    int widest() const { return m_entries.empty() ? 0 : m_widest; }
     std::size_t heldBytes() const { return m_entries.capacity() * sizeof(Entry) + m_text.capacity(); }
 
   private:
@@ -196,6 +200,7 @@ class StoredSheet::Store final : public CellSource {
     bool m_dirty = false;
     std::size_t m_normalizeAt = std::size_t(1) << 20;
     std::size_t m_textNormalizeAt = std::size_t(16) << 20;
+    int m_widest = 0;  // the rightmost column holding a cell, found on normalizing
     mutable std::size_t m_lastRow = 0;
 };
 
@@ -282,9 +287,7 @@ int StoredSheet::usedRows() const {
 
 int StoredSheet::usedColumns() const {
     m_store->normalize();
-    int widest = 0;
-    for (const auto& e : m_store->entries()) widest = std::max(widest, int(e.column));
-    return widest;
+    return m_store->widest();
 }
 
 Block StoredSheet::block(int firstRow, int firstColumn, int lastRowIndex, int lastColumn) const {

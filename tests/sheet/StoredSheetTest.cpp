@@ -134,6 +134,9 @@ TEST(StoredSheet, CellsWrittenOutOfOrderReadBackWithTheLastValue) {
     const Block b = s.block(1, 1, 5, 3);
     EXPECT_EQ(b.at(4, 1).text, "later");
     EXPECT_TRUE(b.at(1, 0).isEmpty());
+    s.setNumber(9, 1, 91);  // written after the reads above
+    EXPECT_EQ(s.cell(9, 1).number, 91);
+    EXPECT_EQ(s.usedRows(), 9);
 }
 
 }  // namespace
