@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench sanitize clean
+.PHONY: all deps configure build run test demo bench sanitize package clean
 
 all: build
 
@@ -44,6 +44,10 @@ sanitize: deps
 
 bench: build
 	scripts/bench $(BUILD_DIR)/bin
+
+# The Debian package, vesk-orv_<version>_amd64.deb, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
