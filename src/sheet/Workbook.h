@@ -53,7 +53,8 @@ class Sheet {
     /// The lowest row and the rightmost column holding a non-empty cell; 0 and 0 for an empty sheet.
     virtual int usedRows() const = 0;
     virtual int usedColumns() const = 0;
-    /// The cells of rows firstRow..lastRow and columns firstColumn..lastColumn in one block.
+    /// The cells of rows firstRow..lastRow and columns firstColumn..lastColumn, as a view of
+    /// the sheet (it copies nothing, whatever its size).
     virtual Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const = 0;
 };
 
