@@ -9,6 +9,7 @@ namespace vesk {
 /// kDatabaseBase plus the engine's primary result code.
 namespace errc {
 inline constexpr long kTypeMismatch = 13;      ///< a value cannot be read as the type asked for
+inline constexpr long kInvalidUseOfNull = 3020;  ///< a Null where a value is needed (a date, an amount)
 inline constexpr long kFileNotFound = 53;      ///< a file that should exist does not
 inline constexpr long kPathAccess = 75;        ///< a file or folder cannot be written
 inline constexpr long kWorkbook = 1004;        ///< a workbook cannot be opened, read or written

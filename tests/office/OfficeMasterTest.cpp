@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "office/OfficeMaster.h"
+#include "office/OfficeScreen.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
 #include "support/ScriptedPrompter.h"
@@ -10,7 +10,7 @@ namespace {
 
 using vesk::Answer;
 using vesk::Icon;
-using vesk::office::OfficeMaster;
+using vesk::office::OfficeScreen;
 using vesk::test::RawCell;
 
 struct Office {
@@ -63,7 +63,7 @@ protected:
     vesk::test::TempDir dir;
     int files = 0;
     vesk::test::ScriptedPrompter prompter;
-    OfficeMaster master{dir.file("ZETTools.db"), prompter};
+    OfficeScreen master{dir.file("ZETTools.db"), prompter};
 };
 
 TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
@@ -189,7 +189,7 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
         SCOPED_TRACE(c.rows);
         vesk::test::ScriptedPrompter p;
         vesk::test::TempDir d;
-        OfficeMaster m(d.file("db"), p);
+        OfficeScreen m(d.file("db"), p);
         std::vector<std::vector<RawCell>> rows{defaultHeaders()};
         for (int i = 1; i <= c.rows; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "SO"});
         vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
@@ -235,7 +235,7 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
     EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
 
     // A new load selects the stored office, whatever its letter case in the list.
-    OfficeMaster again(master.connection().path(), prompter);
+    OfficeScreen again(master.connection().path(), prompter);
     again.Form_Load();
     ASSERT_GE(again.view().selected, 0);
     EXPECT_EQ(again.view().offices[std::size_t(again.view().selected)], "D'Souza Nagar H.O");
@@ -261,7 +261,7 @@ TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
 
 TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
     vesk::test::ScriptedPrompter p;
-    OfficeMaster broken(dir.file("missing-folder/ZETTools.db"), p);
+    OfficeScreen broken(dir.file("missing-folder/ZETTools.db"), p);
     broken.Form_Load();
     EXPECT_EQ(p.lastMessage().title, "Error");
     EXPECT_NE(p.lastMessage().text.find(" - "), std::string::npos);

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/gui/FormStyle.h"
-#include "app/gui/TaskForm.h"
+#include "widgets/FormStyle.h"
+#include "widgets/TaskForm.h"
 
 namespace vesk::gui {
 
