@@ -8,6 +8,7 @@
 #include <set>
 
 #include "core/Error.h"
+#include "store/DatabaseLocation.h"
 #include "store/EngineError.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
@@ -37,6 +38,8 @@ std::string lower(std::string s) {
     return s;
 }
 
+constexpr int kBusyTimeoutMs = 5000;
+
 DbHandle openHandle(const std::string& path, int flags) {
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
@@ -46,6 +49,8 @@ DbHandle openHandle(const std::string& path, int flags) {
         throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
     }
     sqlite3_extended_result_codes(db.get(), 0);
+    // Before the first read: the schema check must wait out another program's commit too.
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
 }
 
@@ -113,7 +118,6 @@ void configure(sqlite3* db) {
     run(db, "PRAGMA synchronous = FULL");
     run(db, "PRAGMA temp_store = MEMORY");
     run(db, "PRAGMA cache_size = -32768");
-    sqlite3_busy_timeout(db, 5000);
 }
 
 // Creates the file itself first so that a file someone else made in the meantime is
@@ -126,10 +130,7 @@ void createEmptyFile(const std::string& path) {
 }  // namespace
 
 std::string defaultDatabasePath() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) throw Error(errc::kFileNotFound, "Cannot find the program's folder: " + ec.message());
-    return (exe.parent_path() / kDatabaseFileName).string();
+    return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch()));
 }
 
 Connection::Connection() = default;
@@ -137,8 +138,7 @@ Connection::Connection() = default;
 Connection::~Connection() { close(); }
 
 void Connection::close() noexcept {
-    if (m_db) sqlite3_close_v2(m_db);
-    m_db = nullptr;
+    m_db.reset();
     m_path.clear();
 }
 
@@ -178,13 +178,14 @@ void Connection::open(const std::string& path, const std::string& password) {
     }
     registerDialectFunctions(db.get());
     configure(db.get());
-    m_db = db.release();
+    m_db = std::shared_ptr<sqlite3>(db.release(), DbCloser());
     m_path = path;
 }
 
 std::int64_t Connection::execute(const std::string& sql, const std::vector<Value>& params) {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
     if (!params.empty()) return Statement(m_db, sql).execute(params);
+    sqlite3* db = m_db.get();
     const std::string text = translateSql(sql);
     const char* p = text.c_str();
     const char* end = p + text.size();
@@ -192,16 +193,16 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     while (p < end) {
         sqlite3_stmt* raw = nullptr;
         const char* tail = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, p, static_cast<int>(end - p), &raw, &tail);
+        int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p), &raw, &tail);
         StmtHandle stmt(raw);
-        if (rc != SQLITE_OK) throwEngineError(m_db, rc);
+        if (rc != SQLITE_OK) throwEngineError(db, rc);
         p = tail ? tail : end;
         if (!stmt) continue;  // blanks or a comment
-        const auto before = sqlite3_total_changes(m_db);
+        const auto before = sqlite3_total_changes(db);
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         }
-        if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
-        changed = sqlite3_total_changes(m_db) - before;
+        if (rc != SQLITE_DONE) throwEngineError(db, rc);
+        changed = sqlite3_total_changes(db) - before;
     }
     return changed;
 }

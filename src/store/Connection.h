@@ -18,14 +18,16 @@ namespace vesk::store {
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
 inline constexpr const char* kDatabasePassword = "kwtrb";
 
-/// The database file beside the running executable.
+/// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
+/// the executable, else in the data folder, which is made (see DatabaseLocation.h).
 std::string defaultDatabasePath();
 
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
 /// connection has the query dialect's functions registered (see SqlDialect.h), and every
-/// statement text goes through translateSql. Transactions must end before the
-/// connection closes.
+/// statement text goes through translateSql. Statements and transactions share the
+/// handle: one that outlives close() keeps it open until it ends (a transaction then
+/// rolls back).
 class Connection {
   public:
     Connection();
@@ -59,10 +61,10 @@ class Connection {
     /// Begins a transaction that rolls back unless committed.
     Transaction begin();
 
-    sqlite3* handle() const { return m_db; }
+    sqlite3* handle() const { return m_db.get(); }
 
   private:
-    sqlite3* m_db = nullptr;
+    std::shared_ptr<sqlite3> m_db;
     std::string m_path;
 };
 

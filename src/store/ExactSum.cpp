@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vesk::store {
@@ -18,8 +19,19 @@ constexpr double kMaxScaled = 9.0e18;
 
 }  // namespace
 
+ExactSum::Wide ExactSum::units() const {
+    Wide v;
+    std::memcpy(&v, m_units, sizeof v);
+    return v;
+}
+
+void ExactSum::addUnits(Wide v) {
+    v += units();
+    std::memcpy(m_units, &v, sizeof v);
+}
+
 void ExactSum::add(std::int64_t v) {
-    m_units += static_cast<Wide>(v) * kUnitsPerOne;
+    addUnits(static_cast<Wide>(v) * kUnitsPerOne);
     ++m_count;
 }
 
@@ -37,7 +49,7 @@ void ExactSum::add(double v) {
         // The decimal the value stands for is recovered when the scaled value lies within
         // the representation and multiplication errors (a few ulps) of a whole number.
         if (std::fabs(scaled - whole) <= std::fabs(scaled) * (4 * DBL_EPSILON)) {
-            m_units += static_cast<Wide>(static_cast<std::int64_t>(whole));
+            addUnits(static_cast<Wide>(static_cast<std::int64_t>(whole)));
             return;
         }
     }
@@ -52,11 +64,11 @@ void ExactSum::add(double v) {
 
 bool ExactSum::isInteger() const {
     if (m_anyReal) return false;
-    const Wide whole = m_units / kUnitsPerOne;
+    const Wide whole = units() / kUnitsPerOne;
     return whole >= std::numeric_limits<std::int64_t>::min() && whole <= std::numeric_limits<std::int64_t>::max();
 }
 
-std::int64_t ExactSum::integerTotal() const { return static_cast<std::int64_t>(m_units / kUnitsPerOne); }
+std::int64_t ExactSum::integerTotal() const { return static_cast<std::int64_t>(units() / kUnitsPerOne); }
 
 double ExactSum::total() const {
     if (m_anyNonFinite) return m_nonFinite;
@@ -64,8 +76,9 @@ double ExactSum::total() const {
     char digits[64];
     char* end = digits + sizeof digits;
     char* p = end;
-    const bool negative = m_units < 0;
-    Wide u = negative ? -m_units : m_units;
+    const Wide all = units();
+    const bool negative = all < 0;
+    Wide u = negative ? -all : all;
     int written = 0;
     while (u != 0 || written <= kDecimals) {
         if (written == kDecimals) *--p = '.';

@@ -8,7 +8,12 @@ std::string quote(const std::string& text) {
     out += '\'';
     for (char c : text) {
         if (c == '\'') out += '\'';
-        out += c;
+        // The engine reads a statement only up to a zero byte, so one inside a literal
+        // is spelled as an expression that yields it.
+        if (c == '\0')
+            out += "'||char(0)||'";
+        else
+            out += c;
     }
     out += '\'';
     return out;

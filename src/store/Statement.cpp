@@ -33,12 +33,12 @@ Value columnValue(sqlite3_stmt* stmt, int i) {
 
 }  // namespace
 
-Statement::Statement(sqlite3* db, const std::string& sql) : m_db(db) {
-    if (!db) throw Error(errc::kUsage, "The database connection is not open");
+Statement::Statement(std::shared_ptr<sqlite3> db, const std::string& sql) : m_db(std::move(db)) {
+    if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
     const std::string text = translateSql(sql);
     const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size() + 1), &m_stmt, &tail);
-    if (rc != SQLITE_OK) throwEngineError(db, rc);
+    int rc = sqlite3_prepare_v2(m_db.get(), text.c_str(), static_cast<int>(text.size() + 1), &m_stmt, &tail);
+    if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
     if (!m_stmt) throw Error(errc::kUsage, "The statement text is empty");
     if (tail && !onlyBlanksOrSemicolons(tail)) {
         sqlite3_finalize(m_stmt);
@@ -49,17 +49,15 @@ Statement::Statement(sqlite3* db, const std::string& sql) : m_db(db) {
 
 Statement::~Statement() { sqlite3_finalize(m_stmt); }
 
-Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) {
-    other.m_db = nullptr;
+Statement::Statement(Statement&& other) noexcept : m_db(std::move(other.m_db)), m_stmt(other.m_stmt) {
     other.m_stmt = nullptr;
 }
 
 Statement& Statement::operator=(Statement&& other) noexcept {
     if (this != &other) {
         sqlite3_finalize(m_stmt);
-        m_db = other.m_db;
+        m_db = std::move(other.m_db);
         m_stmt = other.m_stmt;
-        other.m_db = nullptr;
         other.m_stmt = nullptr;
     }
     return *this;
@@ -87,21 +85,21 @@ void Statement::bindAll(const std::vector<Value>& params) {
         }
         if (rc != SQLITE_OK) {
             sqlite3_clear_bindings(m_stmt);
-            throwEngineError(m_db, rc);
+            throwEngineError(m_db.get(), rc);
         }
     }
 }
 
 std::int64_t Statement::execute(const std::vector<Value>& params) {
     bindAll(params);
-    const auto before = sqlite3_total_changes(m_db);
+    const auto before = sqlite3_total_changes(m_db.get());
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
     }
-    const auto changed = sqlite3_total_changes(m_db) - before;
+    const auto changed = sqlite3_total_changes(m_db.get()) - before;
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
-    if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
+    if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
     return changed;
 }
 
@@ -124,7 +122,7 @@ ResultSet Statement::query(const std::vector<Value>& params) {
     }
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
-    if (rc != SQLITE_DONE) throwEngineError(m_db, rc);
+    if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
     return ResultSet(std::move(columns), std::move(rows));
 }
 

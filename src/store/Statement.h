@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,11 @@ struct sqlite3;
 
 namespace vesk::store {
 
-/// A prepared statement; finalized when it goes out of scope.
+/// A prepared statement; finalized when it goes out of scope. It shares the connection's
+/// handle, so it stays usable (and the handle open) even when its Connection is closed first.
 class Statement {
   public:
-    Statement(sqlite3* db, const std::string& sql);
+    Statement(std::shared_ptr<sqlite3> db, const std::string& sql);
     ~Statement();
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
@@ -32,7 +34,7 @@ class Statement {
   private:
     void bindAll(const std::vector<Value>& params);
 
-    sqlite3* m_db = nullptr;
+    std::shared_ptr<sqlite3> m_db;
     sqlite3_stmt* m_stmt = nullptr;
 };
 

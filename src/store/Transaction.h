@@ -1,13 +1,16 @@
 #pragma once
 
+#include <memory>
+
 struct sqlite3;
 
 namespace vesk::store {
 
-/// BEGIN on construction; ROLLBACK on destruction unless commit() succeeded.
+/// BEGIN on construction; ROLLBACK on destruction unless commit() succeeded. It shares the
+/// connection's handle, so closing the Connection first cannot leave it pointing nowhere.
 class Transaction {
   public:
-    explicit Transaction(sqlite3* db);
+    explicit Transaction(std::shared_ptr<sqlite3> db);
     ~Transaction();
     Transaction(Transaction&& other) noexcept;
     Transaction& operator=(Transaction&&) = delete;
@@ -20,7 +23,7 @@ class Transaction {
     bool isActive() const { return m_db != nullptr; }
 
   private:
-    sqlite3* m_db;
+    std::shared_ptr<sqlite3> m_db;
 };
 
 }  // namespace vesk::store

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "store/Connection.h"
 #include "store/StoreTestSupport.h"
@@ -223,6 +224,56 @@ TEST_F(ConnectionTest, AnotherConnectionReadsWhileAnImportIsUnderWay) {
         tx.commit();
     }
     EXPECT_EQ(reader.scalar("SELECT Sum(TRAN_AMT) FROM veskfinacle"), Value(30000.0));
+}
+
+TEST_F(ConnectionTest, OpeningWaitsForAnotherProgramsCommitInsteadOfFailing) {
+    // An exclusive lock, as a commit holds it, keeps every reader out, even of the schema.
+    m_db.execute("BEGIN EXCLUSIVE");
+    m_db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
+    std::thread committer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_db.execute("COMMIT");
+    });
+    Connection late;
+    std::string failure;
+    try {
+        late.open(m_dir.file(kDatabaseFileName));
+    } catch (const Error& e) {
+        failure = e.description();
+    }
+    committer.join();
+    EXPECT_EQ(failure, "");
+    if (late.isOpen()) {
+        EXPECT_EQ(late.scalar("SELECT ooffice_name FROM Youroffice"), Value("committed"));
+    }
+}
+
+TEST_F(ConnectionTest, StatementsAndTransactionsMayOutliveTheirConnection) {
+    const std::string path = m_dir.file(kDatabaseFileName);
+    {
+        Transaction tx = m_db.begin();
+        Statement insert = m_db.prepare("INSERT INTO Youroffice VALUES (?, '', '')");
+        insert.execute({"in flight"});
+        m_db.close();
+        EXPECT_FALSE(m_db.isOpen());
+        // Still usable: it holds the handle, not a pointer into a closed connection.
+        insert.execute({"second"});
+        m_db.open(path);
+        EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice"), Value(0));
+    }
+    // The transaction ended uncommitted: nothing of it stays, and the file takes writes again.
+    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice"), Value(0));
+    m_db.execute("INSERT INTO Youroffice VALUES ('after', '', '')");
+    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("after"));
+}
+
+TEST_F(ConnectionTest, AZeroByteInQuotedTextNeitherCutsNorBreaksTheStatement) {
+    const std::string name = std::string("Hill") + '\0' + "top 'B'";
+    m_db.execute("INSERT INTO Youroffice VALUES (?, '', '')", {name});
+    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice WHERE ooffice_name = " + quote(name) + " AND 1 = 1"),
+              Value(1));
+    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice WHERE ooffice_name IN (" + quote(name) + ")"),
+              Value(name));
 }
 
 TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {

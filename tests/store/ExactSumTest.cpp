@@ -74,5 +74,30 @@ TEST(ExactSum, TheDatabaseSumIsExactOverAHundredThousandAmounts) {
     EXPECT_GT(std::abs(db.scalar("SELECT total(TRAN_AMT) FROM veskfinacle").toNumber() - exact), 0.01);
 }
 
+TEST(ExactSum, AmountsBeyondFourDecimalsSumInTheEngineByGroup) {
+    // Such amounts take the compensated path; its state once sat at an alignment the
+    // engine's aggregate memory does not give, and every summary crashed from then on.
+    test::TempDir dir;
+    Connection db;
+    db.open(dir.file("sum.db"));
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"2025-04-01", "1234.56789"},      {"2025-04-02", "1234.56789"}, {"2025-05-01", "33.333333333333336"},
+        {"2025-05-02", "33.333333333333336"}, {"2025-05-03", "33.333333333333336"},
+        {"2025-06-01", "950000000000000"}, {"2025-06-02", "0.125"},      {"2025-06-03", "1e-7"},
+    };
+    for (const auto& [date, amount] : rows)
+        db.execute("INSERT INTO veskfinacle (Tran_Date, TRAN_AMT) VALUES (?, ?)", {date, amount});
+    const ResultSet rs = db.query(
+        "SELECT Month(Tran_Date), Sum(TRAN_AMT), Sum(Val(TRAN_AMT)) FROM veskfinacle GROUP BY Month(Tran_Date) "
+        "ORDER BY Month(Tran_Date)");
+    ASSERT_EQ(rs.rowCount(), 3u);
+    const double expected[] = {2469.13578, 100.0, 950000000000000.125};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(rs.field(i, 1).toNumber(), expected[i], 1e-6);
+        EXPECT_NEAR(rs.field(i, 2).toNumber(), expected[i], 1e-6);
+    }
+}
+
 }  // namespace
 }  // namespace vesk::store
