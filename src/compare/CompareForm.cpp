@@ -183,7 +183,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
 }
 
 void CompareForm::Form_Load() {
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     render();
 }
 
@@ -200,12 +200,12 @@ void CompareForm::Form_Unload() {
 }
 
 void CompareForm::cmdRun_Click() {
-    m_logic.cmdRun_Click();
+    guarded([this] { m_logic.cmdRun_Click(); });
     if (isLoaded()) render();
 }
 
 void CompareForm::Combo3_Click(int index) {
-    m_logic.Combo3_Click(index);
+    guarded([&] { m_logic.Combo3_Click(index); });
     // Closed during the blink: the form is no longer this click's to draw.
     if (isLoaded()) render();
 }
@@ -237,12 +237,12 @@ void CompareForm::Timer1_Timer() {
 
 void CompareForm::Command1_Click() {
     const Busy busy(*this, {}, true);
-    m_exporter.Command1_Click();
+    guarded([this] { m_exporter.Command1_Click(); });
 }
 
 void CompareForm::Command6_Click() {
     const Busy busy(*this, {}, true);
-    m_exporter.Command6_Click();
+    guarded([this] { m_exporter.Command6_Click(); });
 }
 
 void CompareForm::Timer3_Timer() {

@@ -59,7 +59,8 @@ void CompareScreen::Form_Load() {
 
     try {
         ensureOpen();
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical(std::string("Connection Error: ") + e.what()));
     }
 }
@@ -108,7 +109,8 @@ bool CompareScreen::cmdRun_Click() {
         FilterGridRows(m_compare, m_view.filterText);
         m_prompter.message(info(result.completionText(scope), "Result"));
         return true;
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         hideWait();
         m_prompter.message(critical(std::string("Error: ") + e.what()));
         return false;
@@ -135,7 +137,8 @@ bool CompareScreen::Combo3_Click(int index) {
     try {
         ensureOpen();
         m_detail = detailedGrid(differingDates(m_db, *month, chosen, listed));
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_view.loading.visible = false;
         m_view.loading.text.clear();
         m_prompter.message(critical(std::string("Error: ") + e.what()));

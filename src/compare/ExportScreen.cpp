@@ -10,7 +10,7 @@ ExportScreen::ExportScreen(CompareScreen& comparison, Prompter& prompter)
     : m_comparison(comparison), m_prompter(prompter), m_folder(defaultOutputFolder()) {}
 
 std::optional<std::string> ExportScreen::Command1_Click() {
-    if (m_comparison.consolidated().rows.empty()) {
+    if (!m_comparison.consolidated().hasData()) {
         m_prompter.message(exclamation("No mismatch data available to export.", "No data"));
         return std::nullopt;
     }
@@ -19,7 +19,7 @@ std::optional<std::string> ExportScreen::Command1_Click() {
 }
 
 std::optional<std::string> ExportScreen::Command6_Click() {
-    if (m_comparison.detailed().rows.empty()) {
+    if (!m_comparison.detailed().hasData()) {
         m_prompter.message(exclamation("No data to export."));
         return std::nullopt;
     }
@@ -38,7 +38,7 @@ ExportContext ExportScreen::context() {
     try {
         store::Connection& db = m_comparison.connection();
         if (db.isOpen()) c.configuredOffice = office::configuredOffice(db);
-    } catch (const Error&) {
+    } catch (const std::exception&) {
     }
     return c;
 }
@@ -60,7 +60,8 @@ std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
                                     kOutputFolderName + kCrLf + "File : " + workbookFileName(kind, c),
                                 "Saved"));
         return path;
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         bar(-1, 0);
         wait(false, "");
         m_prompter.message(critical(std::string("Export Error: ") + e.what()));

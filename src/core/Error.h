@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,8 @@ inline constexpr long kWorkbook = 1004;        ///< a workbook cannot be opened,
 inline constexpr long kCellError = 1005;       ///< an error cell (#N/A and the like) where a value is needed
 inline constexpr long kDatabaseBase = 3000;    ///< plus the engine's result code
 inline constexpr long kUsage = 5;              ///< invalid procedure call or argument
+inline constexpr long kOutOfMemory = 7;
+inline constexpr long kInternal = 51;          ///< a fault of the program or a library it uses
 inline constexpr long kDialogCancelled = 32755;
 }  // namespace errc
 
@@ -30,5 +33,13 @@ public:
 private:
     long m_number;
 };
+
+/// Any exception as the program's error, so that a handler shows every failure alike: the
+/// program's own as it is, std::bad_alloc as out of memory, anything else as internal.
+inline Error asError(const std::exception& e) {
+    if (const auto* own = dynamic_cast<const Error*>(&e)) return *own;
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return Error(errc::kOutOfMemory, "Out of memory");
+    return Error(errc::kInternal, e.what());
+}
 
 }  // namespace vesk

@@ -79,13 +79,13 @@ void ConfigureForm::runBusy(Handler handler) {
         std::vector<QWidget*> controls(m_buttons.begin(), m_buttons.end());
         controls.push_back(m_combo1);
         const Busy busy(*this, std::move(controls));
-        handler();
+        guarded(handler);
     }
     render();
 }
 
 void ConfigureForm::Form_Load() {
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     render();
 }
 

@@ -26,14 +26,16 @@ void OfficeScreen::Form_Load() {
         ensureOpen();
         m_view.countText = std::to_string(officeCount(m_db)) + " office details available.";
         reloadGrid();
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message({numbered(e, " - "), "Error", Icon::None, Buttons::Ok, Answer::Ok});
         return;
     }
     refreshOfficeList();
     try {
         selectOffice(office::configuredOffice(m_db));
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message({numbered(e, " - "), "Error", Icon::None, Buttons::Ok, Answer::Ok});
     }
 }
@@ -53,7 +55,8 @@ void OfficeScreen::refreshOfficeList() {
             return;
         }
         m_view.selected = 0;
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical(std::string("Error in RefreshOfficeCombo: ") + e.what()));
     }
 }
@@ -67,7 +70,8 @@ void OfficeScreen::configureDivision() {
             return;
         }
         selectOffice(name);
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical(std::string("Error updating YourOffice table: ") + e.what()));
     }
 }
@@ -94,7 +98,8 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
         }
         m_prompter.message(info("Office updated successfully!", "Saved"));
         return true;
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         setWait(false);
         m_prompter.message(critical(std::string("Error saving configuration: ") + e.what(), "Error"));
         return false;
@@ -115,7 +120,8 @@ bool OfficeScreen::Command3_Click() {
         m_view.selected = -1;
         m_prompter.message(info("All office data has been deleted successfully.", "Success"));
         return true;
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical(numbered(e, " - "), "Error"));
         return false;
     }
@@ -131,7 +137,8 @@ bool OfficeScreen::Command4_Click() {
             return false;
         }
         return importFile(*file);
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical("Error " + numbered(e, ": "), "Error"));
         return false;
     }

@@ -88,7 +88,7 @@ void ReportForm::Form_Load() {
     m_combo1->clear();
     m_combo2->clear();
     m_label1->clear();
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     if (m_logic.masterDataMissing()) return;
     fillLists();
     showSummary();
@@ -109,7 +109,7 @@ void ReportForm::Import_Click() {
     bool imported = false;
     {
         const Busy busy(*this, m_controls);
-        imported = m_logic.Import_Click();
+        guarded([&] { imported = m_logic.Import_Click(); });
     }
     if (imported) showSummary();
 }
@@ -118,7 +118,10 @@ void ReportForm::Command3_Click() {
     bool deleted = false;
     {
         const Busy busy(*this, m_controls);
-        deleted = m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
+        guarded([&] {
+            deleted =
+                m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
+        });
     }
     if (!deleted) return;
     showSummary();

@@ -30,7 +30,8 @@ void ReportScreen::Form_Load() {
         m_view.years = {"2025", "2026", "2027", "2028", "2029", "2030"};
         m_view.months.clear();
         for (int m = 1; m <= 12; ++m) m_view.months.push_back(monthAbbrev(m));
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(m_report.loadFailed(e));
         return;
     }
@@ -51,7 +52,8 @@ void ReportScreen::loadMonthlySummary() {
             m_view.summary.reset();
         else
             m_view.summary = std::move(rs);
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical("Grid Error: " + e.description(), m_report.gridErrorTitle));
     }
 }
@@ -71,7 +73,8 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
     try {
         ensureOpen();
         count = deleteMonth(m_db, m_report, year, month);
-    } catch (const Error& e) {
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
         m_prompter.message(critical("Error: " + e.description(), m_report.deleteErrorTitle));
         return false;
     }
@@ -91,7 +94,7 @@ bool ReportScreen::Import_Click() {
         if (!file || file->empty()) return false;
         return importFile(*file);
     } catch (const std::exception& e) {
-        m_prompter.message(critical(std::string("Import Error: ") + e.what(), "Error"));
+        m_prompter.message(critical("Import Error: " + asError(e).description(), "Error"));
         m_prompter.progress("");
         return false;
     }

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QPushButton>
 
+#include "core/Error.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
@@ -45,6 +46,13 @@ TaskForm::Busy::~Busy() {
     if (m_waitCursor) QApplication::restoreOverrideCursor();
     for (QWidget* w : m_controls) w->setEnabled(true);
     if (m_outermost) m_form.m_busy = false;
+}
+
+void TaskForm::showEscaped(const std::exception& e) noexcept {
+    try {
+        m_prompter.message(critical("Error: " + asError(e).description()));
+    } catch (...) {  // nothing more can be shown
+    }
 }
 
 void TaskForm::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,17 @@ public:
     };
     bool isBusy() const { return m_busy; }
 
+    /// Runs a slot's work so that no exception leaves it into Qt, which would end the
+    /// program: the handlers show their own failures; anything else that escapes is shown here.
+    template <typename Work>
+    void guarded(Work&& work) noexcept {
+        try {
+            work();
+        } catch (const std::exception& e) {
+            showEscaped(e);
+        }
+    }
+
 protected:
     virtual void Form_Load() {}
     /// Runs each time the form is shown.
@@ -68,6 +80,8 @@ protected:
     void handOverTo(TaskForm& other);
 
 private:
+    void showEscaped(const std::exception& e) noexcept;
+
     bool m_loaded = false;
     bool m_busy = false;
     bool m_menuOnUnload = true;

@@ -154,13 +154,22 @@ TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
     EXPECT_EQ(rows[10].substr(0, 2), "7|");
 }
 
-TEST_F(ExportTest, AfterResetTheDetailedExportWritesOneEmptyNumberedRow) {
+TEST_F(ExportTest, AfterResetNeitherExportReplacesAGoodFile) {
+    ASSERT_TRUE(logic.Combo3_Click(pick("All")));
+    const std::string consolidated = exportConsolidated();
+    const auto detailed = exporter.Command6_Click();
+    ASSERT_TRUE(detailed.has_value());
+    const auto consolidatedRows = sheetRows(consolidated);
+    const auto detailedRows = sheetRows(*detailed);
+
+    // Reset leaves the grids set up with one blank row each: no data to export.
     logic.Command5_Click();
-    auto path = exporter.Command6_Click();
-    ASSERT_TRUE(path.has_value());
-    const auto rows = sheetRows(*path);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[3], "1");
+    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");
+    EXPECT_FALSE(exporter.Command6_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
+    EXPECT_EQ(sheetRows(consolidated), consolidatedRows);
+    EXPECT_EQ(sheetRows(*detailed), detailedRows);
 }
 
 TEST_F(ExportTest, ASecondExportReplacesTheFirst) {

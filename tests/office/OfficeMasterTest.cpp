@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <string>
+
 #include "office/OfficeScreen.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
@@ -175,6 +179,38 @@ TEST_F(OfficeMasterTest, AFailureInTheMiddleKeepsTheEarlierMaster) {
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
     EXPECT_EQ(master.configuredOffice(), "Division Office");
     EXPECT_EQ(prompter.progressTexts(), std::vector<std::string>{"Importing Row 100 / 250"});
+}
+
+// Any exception inside a handler, not only the program's own error, ends as the handler's
+// message with the earlier master kept.
+TEST_F(OfficeMasterTest, ExceptionsOfAnyKindBecomeTheHandlersMessage) {
+    struct Failing : vesk::test::ScriptedPrompter {
+        std::function<void()> fail;
+        void progress(const std::string&) override { fail(); }
+    };
+    struct Case {
+        std::function<void()> fail;
+        std::string message;
+    };
+    const Case cases[] = {{[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
+                          {[] { (void)std::stoi("x"); }, "Error 51: stoi"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        vesk::test::TempDir d;
+        Failing p;
+        p.fail = c.fail;
+        OfficeScreen m(d.file("db"), p);
+        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
+        for (int i = 1; i <= 150; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "PDN"});
+        vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
+        p.queueFile(d.file("m.xlsx"));
+        p.queueAnswer(Answer::Yes);
+        bool imported = true;
+        EXPECT_NO_THROW(imported = m.Command4_Click());
+        EXPECT_FALSE(imported);
+        EXPECT_EQ(p.lastMessage().text, c.message);
+        EXPECT_EQ(m.connection().scalar("SELECT COUNT(*) FROM mastertable").toInt(), 0);
+    }
 }
 
 TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {

@@ -144,7 +144,7 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
         grid = consolidated(*c, a.option("filter"));
     else if (export_.office)
         grid = detailed(context, db, *c, *export_.office);
-    if (grid.rows.empty()) {
+    if (!grid.hasData()) {
         context.prompter.message(exclamation(kind == compare::ExportKind::Consolidated
                                                  ? "No mismatch data available to export."
                                                  : "No data to export."));
