@@ -31,8 +31,8 @@ GridRow resultRow(std::vector<std::string> texts, const Amounts& amounts) {
     GridRow row;
     for (std::string& t : texts) row.cells.push_back({std::move(t), false});
     for (std::size_t k = 0; k < amounts.size(); ++k)
-        row.cells.push_back({formatAmount(amounts[k]),
-                             (k == kDepositDifference || k == kWithdrawalDifference) && differs(amounts[k])});
+        row.cells.push_back(
+            {formatAmount(amounts[k]), (k == kDepositDifference || k == kWithdrawalDifference) && differs(amounts[k])});
     return row;
 }
 

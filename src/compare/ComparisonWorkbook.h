@@ -37,7 +37,6 @@ std::string workbookFileName(ExportKind kind, const ExportContext& context);
 /// missing), replacing an earlier file of the same name only once the new one is complete;
 /// returns its path. rowDone(i) follows each written row. Throws Error.
 std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
-                                    const std::string& folder,
-                                    const std::function<void(std::size_t)>& rowDone = {});
+                                    const std::string& folder, const std::function<void(std::size_t)>& rowDone = {});
 
 }  // namespace vesk::compare

@@ -56,8 +56,8 @@ std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
         wait(false, "");
 
         if (m_open) m_prompter.openDocument(path);
-        m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf + "Folder : " +
-                                    kOutputFolderName + kCrLf + "File : " + workbookFileName(kind, c),
+        m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf +
+                                    "Folder : " + kOutputFolderName + kCrLf + "File : " + workbookFileName(kind, c),
                                 "Saved"));
         return path;
     } catch (const std::exception& caught) {

@@ -14,7 +14,7 @@ class CompareScreen;
 /// The export buttons of the comparison form: write the grid's visible rows to a
 /// formatted workbook in the output folder and hand it to the person.
 class ExportScreen {
-public:
+  public:
     ExportScreen(CompareScreen& comparison, Prompter& prompter);
 
     void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
@@ -30,7 +30,7 @@ public:
     /// Export to Excel under the detailed grid.
     std::optional<std::string> Command6_Click();
 
-private:
+  private:
     std::optional<std::string> exportGrid(ExportKind kind);
     ExportContext context();
     void wait(bool shown, const std::string& text) {

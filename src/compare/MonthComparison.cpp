@@ -41,8 +41,7 @@ std::string Scope::text() const {
 Scope comparisonScope(store::Connection& db) {
     Scope scope;
     scope.configuredOffice = office::configuredOffice(db);
-    if (!scope.configuredOffice.empty())
-        scope.headOffice = office::officeType(db, scope.configuredOffice) == "HPO";
+    if (!scope.configuredOffice.empty()) scope.headOffice = office::officeType(db, scope.configuredOffice) == "HPO";
     return scope;
 }
 
@@ -89,7 +88,8 @@ std::vector<DateDifference> differingDates(store::Connection& db, Period period,
     const store::ResultSet rs = db.query(detailedStatement(condition, period.year, period.month));
     std::vector<DateDifference> dates;
     for (std::size_t r = 0; r < rs.rowCount(); ++r)
-        dates.push_back({rs.field(r, "TDate").toText(), rs.field(r, "OffName").toText(), amountsOf(rs, r, kDateAmounts)});
+        dates.push_back(
+            {rs.field(r, "TDate").toText(), rs.field(r, "OffName").toText(), amountsOf(rs, r, kDateAmounts)});
     return dates;
 }
 

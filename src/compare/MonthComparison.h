@@ -42,7 +42,7 @@ struct OfficeDifference {
 
 /// A month compared office by office.
 struct MonthComparison {
-    bool anyRows = false;                  ///< false: no office of the scope has bank rows in the month
+    bool anyRows = false;                   ///< false: no office of the scope has bank rows in the month
     std::vector<OfficeDifference> offices;  ///< the offices that differ, by name
     Amounts total{};                        ///< their exact sums
 

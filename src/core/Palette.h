@@ -14,7 +14,7 @@ struct Rgb {
 
 /// The colours the program's windows and exported workbooks share.
 namespace palette {
-inline constexpr Rgb kDifference{255, 0, 0};       ///< a differing amount's background
+inline constexpr Rgb kDifference{255, 0, 0};  ///< a differing amount's background
 inline constexpr Rgb kDifferenceText{255, 255, 255};
 inline constexpr Rgb kTotal{255, 255, 0};          ///< the total row; the status labels' background
 inline constexpr Rgb kWaitText{192, 0, 0};         ///< "Please Wait...." and the like

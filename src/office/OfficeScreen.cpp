@@ -10,7 +10,9 @@ namespace {
 
 constexpr int kProgressEvery = 100;
 
-std::string numbered(const Error& e, const char* separator) { return std::to_string(e.number()) + separator + e.what(); }
+std::string numbered(const Error& e, const char* separator) {
+    return std::to_string(e.number()) + separator + e.what();
+}
 
 }  // namespace
 
@@ -51,7 +53,8 @@ void OfficeScreen::refreshOfficeList() {
         }
         m_view.offices = listedOffices(m_db);
         if (m_view.offices.empty()) {
-            m_prompter.message(exclamation("Table has data, but the Query found 0 matches for HPO or PDN.", "Debug Info"));
+            m_prompter.message(
+                exclamation("Table has data, but the Query found 0 matches for HPO or PDN.", "Debug Info"));
             return;
         }
         m_view.selected = 0;
@@ -91,9 +94,9 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
         const bool saved = setConfiguredOffice(m_db, name);
         setWait(false);
         if (!saved) {
-            m_prompter.message(exclamation("The office '" + name +
-                                               "' was not found in the Office Master Data. Nothing was changed.",
-                                           "Office Not Found"));
+            m_prompter.message(
+                exclamation("The office '" + name + "' was not found in the Office Master Data. Nothing was changed.",
+                            "Office Not Found"));
             return false;
         }
         m_prompter.message(info("Office updated successfully!", "Saved"));
@@ -146,9 +149,9 @@ bool OfficeScreen::Command4_Click() {
 
 bool OfficeScreen::importFile(const std::string& path) {
     const auto confirm = [this] {
-        return m_prompter.message(question(std::string("The existing Office Master Data will be overwritten.") +
-                                               kCrLf + "Are You Sure?",
-                                           "Confirm", Icon::Information)) == Answer::Yes;
+        return m_prompter.message(question(
+                   std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
+                   "Confirm", Icon::Information)) == Answer::Yes;
     };
     const auto progress = [this](int row, int rows) {
         if (row % kProgressEvery == 0)

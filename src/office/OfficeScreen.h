@@ -22,7 +22,7 @@ struct OfficeView {
 /// office list, the configured office, deleting all offices and importing the office
 /// master workbook. Owns the form's connection, which stays open once opened.
 class OfficeScreen {
-public:
+  public:
     OfficeScreen(std::string databasePath, Prompter& prompter);
 
     const OfficeView& view() const { return m_view; }
@@ -47,7 +47,7 @@ public:
 
     store::Connection& connection() { return m_db; }
 
-private:
+  private:
     void ensureOpen();
     void selectOffice(const std::string& name);
     void reloadGrid();

@@ -46,21 +46,20 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
     std::vector<store::Value> deleteValues{month.month, month.year};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
-    store::RowSource source{file.rows.rows(), file.rows.columns(),
-                            [&](int row, int column) {
-                                std::string text = storedText(file.rows, row, column);
-                                // The date column holds dates only: a row without one could
-                                // never be summed by month or deleted again, and would break
-                                // every later summary.
-                                if (column < int(target.size()) && target[std::size_t(column)] == dateTarget &&
-                                    !parseDateText(text))
-                                    throw Error(errc::kTypeMismatch, "Data type mismatch: row " +
-                                                                         std::to_string(row + 2) + " holds '" + text +
-                                                                         "' in column " + columnLetters(column + 1) +
-                                                                         ", which is not a date.");
-                                return text;
-                            },
-                            [&](int row) { return file.rows.at(row, 0).isEmpty() || storedText(file.rows, row, 0).empty(); }};
+    store::RowSource source{
+        file.rows.rows(), file.rows.columns(),
+        [&](int row, int column) {
+            std::string text = storedText(file.rows, row, column);
+            // The date column holds dates only: a row without one could
+            // never be summed by month or deleted again, and would break
+            // every later summary.
+            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget && !parseDateText(text))
+                throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
+                                                     text + "' in column " + columnLetters(column + 1) +
+                                                     ", which is not a date.");
+            return text;
+        },
+        [&](int row) { return file.rows.at(row, 0).isEmpty() || storedText(file.rows, row, 0).empty(); }};
     store::Transaction tx = db.begin();
     db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
     store::insertRows(db, report.table, target, source, progress);
@@ -114,12 +113,18 @@ Message replaceQuestion(const ReportDescription& report, const std::string& peri
 
 std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result) {
     switch (result.status) {
-        case MonthImport::Status::Imported: return info(report.importedText(result.word), "Success");
-        case MonthImport::Status::InvalidHeader: return report.invalidHeader;
-        case MonthImport::Status::NoData: return exclamation("No data found in file.");
-        case MonthImport::Status::NoDate: return report.noDate;
-        case MonthImport::Status::InvalidKind: return report.invalidKind;
-        case MonthImport::Status::Declined: break;
+        case MonthImport::Status::Imported:
+            return info(report.importedText(result.word), "Success");
+        case MonthImport::Status::InvalidHeader:
+            return report.invalidHeader;
+        case MonthImport::Status::NoData:
+            return exclamation("No data found in file.");
+        case MonthImport::Status::NoDate:
+            return report.noDate;
+        case MonthImport::Status::InvalidKind:
+            return report.invalidKind;
+        case MonthImport::Status::Declined:
+            break;
     }
     return std::nullopt;
 }

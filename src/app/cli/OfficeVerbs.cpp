@@ -16,9 +16,9 @@ int importMaster(Context& context, const std::vector<std::string>& args) {
     store::Connection db;
     db.open(context.databasePath());
     const auto confirm = [&] {
-        return prompter.message(question(std::string("The existing Office Master Data will be overwritten.") + kCrLf +
-                                             "Are You Sure?",
-                                         "Confirm", Icon::Information)) == Answer::Yes;
+        return prompter.message(question(
+                   std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
+                   "Confirm", Icon::Information)) == Answer::Yes;
     };
     switch (office::importMaster(db, a.positional().front(), confirm)) {
         case office::MasterImport::InvalidFile:
@@ -61,9 +61,9 @@ int setOffice(Context& context, const std::vector<std::string>& args) {
         Answer::Yes)
         return kExitFailed;
     if (!office::setConfiguredOffice(db, name)) {
-        prompter.message(exclamation("The office '" + name +
-                                         "' was not found in the Office Master Data. Nothing was changed.",
-                                     "Office Not Found"));
+        prompter.message(
+            exclamation("The office '" + name + "' was not found in the Office Master Data. Nothing was changed.",
+                        "Office Not Found"));
         return kExitFailed;
     }
     return kExitOk;

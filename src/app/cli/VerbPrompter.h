@@ -10,7 +10,7 @@ namespace vesk::cli {
 /// The person as a verb's command line stands in for them: with --yes every confirmation
 /// is answered Yes (and shown).
 class VerbPrompter : public Prompter {
-public:
+  public:
     VerbPrompter(Prompter& inner, bool assumeYes) : m_inner(inner), m_assumeYes(assumeYes) {}
 
     Answer message(const Message& message) override;
@@ -18,7 +18,7 @@ public:
     void progress(const std::string& text) override { m_inner.progress(text); }
     void openDocument(const std::string& path) override { m_inner.openDocument(path); }
 
-private:
+  private:
     Prompter& m_inner;
     bool m_assumeYes;
 };
