@@ -1,6 +1,7 @@
 #include "compare/SampleStore.h"
 
 #include "core/Text.h"
+#include "office/OfficeStatements.h"
 #include "sheet/Cell.h"
 #include "store/Schema.h"
 
@@ -14,8 +15,8 @@ using store::Value;
 std::string rupees(std::int64_t paise) { return sheet::numberText(double(paise) / 100.0); }
 
 void storeOffices(store::Connection& db, const sample::SampleData& data) {
-    db.execute("DELETE FROM mastertable");
-    db.execute("DELETE FROM Youroffice");
+    db.execute(office::sql::kClearMaster);
+    db.execute(office::sql::kClearConfigured);
     store::Statement insert = db.prepare(store::insertStatement(Table::Master));
     std::vector<Value> row(store::tableColumns(Table::Master).size(), Value(std::string()));
     for (const sample::Office& o : data.offices) {
@@ -27,9 +28,7 @@ void storeOffices(store::Connection& db, const sample::SampleData& data) {
         for (std::size_t c = 0; c < o.others.size() && c + 5 < row.size(); ++c) row[c + 5] = trim(o.others[c]);
         insert.execute(row);
     }
-    db.execute(
-        "INSERT INTO Youroffice (ooffice_name, oqal_facility_id, ooffice_id) SELECT DISTINCT office_name, "
-        "qal_facility_id, office_id FROM mastertable WHERE UCase(Trim(office_type_code)) = 'PDN'");
+    db.execute(office::sql::kConfigureDivision);
 }
 
 }  // namespace
