@@ -50,9 +50,8 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
         file.rows.rows(), file.rows.columns(),
         [&](int row, int column) {
             std::string text = storedText(file.rows, row, column);
-            // The date column holds dates only: a row without one could
-            // never be summed by month or deleted again, and would break
-            // every later summary.
+            // The date column holds dates only: a row without one could never be summed by month or
+            // deleted again, and would break every later summary.
             if (column < int(target.size()) && target[std::size_t(column)] == dateTarget && !parseDateText(text))
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
                                                      text + "' in column " + columnLetters(column + 1) +
