@@ -148,27 +148,14 @@ bool OfficeScreen::Command4_Click() {
 }
 
 bool OfficeScreen::importFile(const std::string& path) {
-    const auto confirm = [this] {
-        return m_prompter.message(question(
-                   std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
-                   "Confirm", Icon::Information)) == Answer::Yes;
-    };
+    const auto confirm = [this] { return m_prompter.message(masterOverwriteQuestion()) == Answer::Yes; };
     const auto progress = [this](int row, int rows) {
         if (row % kProgressEvery == 0)
             m_prompter.progress("Importing Row " + std::to_string(row) + " / " + std::to_string(rows));
     };
-    switch (importMaster(m_db, path, confirm, progress)) {
-        case MasterImport::InvalidFile:
-            m_prompter.message(exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error"));
-            return false;
-        case MasterImport::Declined:
-            m_prompter.message(info("Operation Cancelled.", "Cancelled"));
-            return false;
-        case MasterImport::NoData:
-            m_prompter.message(exclamation("No data found in file."));
-            return false;
-        case MasterImport::Imported:
-            break;
+    if (auto refusal = masterImportRefusal(importMaster(m_db, path, confirm, progress))) {
+        m_prompter.message(*refusal);
+        return false;
     }
     m_view.countText = std::to_string(officeCount(m_db)) + " office details updated successfully.";
     m_prompter.message(info("Office Master Imported Successfully", "Success"));

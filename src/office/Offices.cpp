@@ -61,6 +61,25 @@ void deleteAllOffices(store::Connection& db) {
     tx.commit();
 }
 
+Message masterOverwriteQuestion() {
+    return question(std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
+                    "Confirm", Icon::Information);
+}
+
+std::optional<Message> masterImportRefusal(MasterImport result) {
+    switch (result) {
+        case MasterImport::InvalidFile:
+            return exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error");
+        case MasterImport::Declined:
+            return info("Operation Cancelled.", "Cancelled");
+        case MasterImport::NoData:
+            return exclamation("No data found in file.");
+        case MasterImport::Imported:
+            break;
+    }
+    return std::nullopt;
+}
+
 MasterImport importMaster(store::Connection& db, const std::string& path, const std::function<bool()>& confirmOverwrite,
                           const std::function<void(int, int)>& progress) {
     std::vector<std::string> headers;

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/Prompter.h"
 #include "store/Connection.h"
 
 namespace vesk::office {
@@ -41,6 +43,11 @@ enum class MasterImport {
     Declined,     ///< the overwrite was not confirmed
     NoData,       ///< column A holds nothing below row 1
 };
+
+/// The question asked before the office master is replaced.
+Message masterOverwriteQuestion();
+/// What the person is told when an import stopped short; none once it imported.
+std::optional<Message> masterImportRefusal(MasterImport result);
 
 /// Replaces the office master with the rows of the workbook's active sheet (columns A to
 /// CE, placed by their headings), in one transaction that also empties the configured

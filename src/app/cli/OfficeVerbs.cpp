@@ -15,22 +15,10 @@ int importMaster(Context& context, const std::vector<std::string>& args) {
     VerbPrompter prompter(context.prompter, a.flag("yes"));
     store::Connection db;
     db.open(context.databasePath());
-    const auto confirm = [&] {
-        return prompter.message(question(
-                   std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
-                   "Confirm", Icon::Information)) == Answer::Yes;
-    };
-    switch (office::importMaster(db, a.positional().front(), confirm)) {
-        case office::MasterImport::InvalidFile:
-            prompter.message(exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error"));
-            return kExitFailed;
-        case office::MasterImport::Declined:
-            return kExitFailed;
-        case office::MasterImport::NoData:
-            prompter.message(exclamation("No data found in file."));
-            return kExitFailed;
-        case office::MasterImport::Imported:
-            break;
+    const auto confirm = [&] { return prompter.message(office::masterOverwriteQuestion()) == Answer::Yes; };
+    if (auto refusal = office::masterImportRefusal(office::importMaster(db, a.positional().front(), confirm))) {
+        prompter.message(*refusal);
+        return kExitFailed;
     }
     if (office::configureDivisionOffice(db).empty())
         prompter.message(exclamation("Warning: No Division Office found in the imported data."));
