@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench sanitize package clean
+.PHONY: all deps configure build run test demo bench sanitize package format format-check clean
 
 all: build
 
@@ -48,6 +48,13 @@ bench: build
 # The Debian package, vesk-orv_<version>_amd64.deb, in the build folder.
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# Every C++ file the repository tracks, laid out by the committed .clang-format.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format: deps
+	clang-format -i $(FORMAT_FILES)
+format-check: deps
+	clang-format --dry-run --Werror $(FORMAT_FILES)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -17,7 +17,7 @@
 #include "BiffWriter.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
-#include "report/MonthlyReport.h"
+#include "report/ReportScreen.h"
 #include "sample/SampleSet.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
@@ -136,7 +136,7 @@ double importOnce(const vesk::report::ReportDescription& report, const std::stri
                   std::int64_t expected) {
     ScratchFolder dir;
     Person person(file);
-    vesk::report::MonthlyReport form(report, dir.file("ZETTools.db"), person);
+    vesk::report::ReportScreen form(report, dir.file("ZETTools.db"), person);
     form.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
     const auto start = std::chrono::steady_clock::now();
     if (!form.Import_Click()) return -1;

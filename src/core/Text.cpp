@@ -4,10 +4,6 @@
 
 namespace vesk {
 
-namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-}  // namespace
-
 std::string trim(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && isBlank(text[b])) ++b;
@@ -36,6 +32,16 @@ std::string excerpt(std::string_view text, std::size_t characters) {
         if (count++ == characters) return std::string(text.substr(0, i)) + "\u2026";
     }
     return std::string(text);
+}
+
+std::string columnLetters(int column) {
+    std::string out;
+    while (column > 0) {
+        const int rem = (column - 1) % 26;
+        out.insert(out.begin(), static_cast<char>('A' + rem));
+        column = (column - 1) / 26;
+    }
+    return out;
 }
 
 }  // namespace vesk

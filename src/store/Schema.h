@@ -23,7 +23,7 @@ const std::vector<std::string>& tableColumns(Table table);
 /// regard to letter case) and their indexes.
 std::vector<std::string> schemaStatements();
 
-/// The spreadsheet letter of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
-std::string columnLetters(int column);
+/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
+std::string insertStatement(Table table);
 
 }  // namespace vesk::store

@@ -14,9 +14,9 @@
 
 #include "core/Error.h"
 #include "ctr/BankReport.h"
-#include "office/OfficeMaster.h"
+#include "office/OfficeScreen.h"
 #include "orv/OrvReport.h"
-#include "report/MonthlyReport.h"
+#include "report/ReportScreen.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
 #include "support/ScriptedPrompter.h"
@@ -102,7 +102,7 @@ class MasterForm final : public ImportForm {
 
   private:
     std::string m_db;
-    office::OfficeMaster m_form;
+    office::OfficeScreen m_form;
 };
 
 class ReportForm final : public ImportForm {
@@ -121,7 +121,7 @@ class ReportForm final : public ImportForm {
   private:
     const char* m_title;
     std::string m_db;
-    report::MonthlyReport m_form;
+    report::ReportScreen m_form;
 };
 
 // What one file must do; "" when it did.
@@ -290,7 +290,7 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         test::ScriptedPrompter person;
         person.queueAnswer(Answer::Yes);
         person.queueFile(test::fixture(std::string("damaged/") + c.file));
-        report::MonthlyReport form(ctr::bankReport(), db, person);
+        report::ReportScreen form(ctr::bankReport(), db, person);
         form.Form_Load();
         ASSERT_TRUE(form.Import_Click()) << person.lastMessage().text;
         for (const auto& [column, value] : c.stored) {

@@ -1,7 +1,7 @@
 #include "app/gui/FormSet.h"
 
 #include "app/gui/MainForm.h"
-#include "app/gui/TaskForm.h"
+#include "widgets/TaskForm.h"
 #include "compare/CompareForm.h"
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"

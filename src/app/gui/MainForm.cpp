@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/gui/FormStyle.h"
-#include "app/gui/TaskForm.h"
 #include "core/Version.h"
+#include "widgets/FormStyle.h"
+#include "widgets/TaskForm.h"
 
 namespace vesk::gui {
 
