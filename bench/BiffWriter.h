@@ -27,7 +27,8 @@ class BiffWriter {
         record(globals, 0x0042, pack16({1200}));
         record(globals, 0x003D, pack16({0, 0, 100, 100, 0, 0, 0, 1, 600}));
         record(globals, 0x0022, pack16({0}));
-        for (std::uint16_t format : {std::uint16_t(0), std::uint16_t(14)}) record(globals, 0x00E0, pack16({0, format}) + std::string(16, '\0'));
+        for (std::uint16_t format : {std::uint16_t(0), std::uint16_t(14)})
+            record(globals, 0x00E0, pack16({0, format}) + std::string(16, '\0'));
         const std::string name = "Sheet1";
         const std::size_t boundAt = globals.size();
         record(globals, 0x0085, pack32(0) + std::string{0, 0, char(name.size()), 0} + name);
@@ -60,9 +61,7 @@ class BiffWriter {
         for (std::uint16_t v : values) out += {char(v & 0xFF), char(v >> 8)};
         return out;
     }
-    static std::string pack32(std::uint32_t v) {
-        return pack16({std::uint16_t(v & 0xFFFF), std::uint16_t(v >> 16)});
-    }
+    static std::string pack32(std::uint32_t v) { return pack16({std::uint16_t(v & 0xFFFF), std::uint16_t(v >> 16)}); }
     static std::string f64(double v) {
         std::string out(8, '\0');
         std::memcpy(out.data(), &v, 8);
@@ -127,7 +126,8 @@ class BiffWriter {
             e += pack32(start) + pack32(size) + pack32(0);
             return e;
         };
-        std::string directory = entry("Root Entry", 5, kEnd, 0, 1) + entry("Workbook", 2, 0, std::uint32_t(streamSize), kFree);
+        std::string directory =
+            entry("Root Entry", 5, kEnd, 0, 1) + entry("Workbook", 2, 0, std::uint32_t(streamSize), kFree);
         directory.resize(kSector, '\0');
 
         std::string tables;

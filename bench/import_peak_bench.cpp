@@ -66,10 +66,12 @@ const vesk::sample::SampleSet& sampleMonth(int rows) {
     o.seed = 42;
     const std::string folder = scratch().file("month-" + std::to_string(rows));
     double ignored = 0;
-    inChild([&] {
-        vesk::sample::writeSampleSet(folder, o);
-        return 0.0;
-    }, ignored);
+    inChild(
+        [&] {
+            vesk::sample::writeSampleSet(folder, o);
+            return 0.0;
+        },
+        ignored);
     if (ignored < 0) std::abort();
     vesk::sample::SampleSet set;
     set.ctrPath = folder + "/" + vesk::sample::ctrFileName(2025, 4);
@@ -83,33 +85,36 @@ const std::string& receiptsXls() {
     static const std::string path = [] {
         const std::string out = scratch().file("orv_receipts.xls");
         double ignored = 0;
-        inChild([&] {
-            auto sheet = vesk::sheet::Workbook::open(sampleMonth(100000).orvReceiptsPath)->firstSheet();
-            vesk::bench::BiffWriter writer;
-            const int rows = sheet->usedRows(), columns = sheet->usedColumns();
-            for (int r = 1; r <= rows; ++r) {
-                std::vector<vesk::bench::BiffCell> row;
-                for (int c = 1; c <= columns; ++c) {
-                    const vesk::sheet::Cell cell = sheet->cell(r, c);
-                    vesk::bench::BiffCell b;
-                    if (cell.kind == vesk::sheet::Cell::Kind::Number) {
-                        b.kind = vesk::bench::BiffCell::Kind::Number;
-                        b.number = cell.number;
-                    } else if (cell.kind == vesk::sheet::Cell::Kind::Date) {
-                        b.kind = vesk::bench::BiffCell::Kind::Date;
-                        b.number = double(vesk::daysFromCivil(cell.date.year, cell.date.month, cell.date.day) + 25569) +
-                                   (cell.date.hour * 3600 + cell.date.minute * 60 + cell.date.second) / 86400.0;
-                    } else if (!cell.isEmpty()) {
-                        b.kind = vesk::bench::BiffCell::Kind::Text;
-                        b.text = vesk::sheet::cellText(cell);
+        inChild(
+            [&] {
+                auto sheet = vesk::sheet::Workbook::open(sampleMonth(100000).orvReceiptsPath)->firstSheet();
+                vesk::bench::BiffWriter writer;
+                const int rows = sheet->usedRows(), columns = sheet->usedColumns();
+                for (int r = 1; r <= rows; ++r) {
+                    std::vector<vesk::bench::BiffCell> row;
+                    for (int c = 1; c <= columns; ++c) {
+                        const vesk::sheet::Cell cell = sheet->cell(r, c);
+                        vesk::bench::BiffCell b;
+                        if (cell.kind == vesk::sheet::Cell::Kind::Number) {
+                            b.kind = vesk::bench::BiffCell::Kind::Number;
+                            b.number = cell.number;
+                        } else if (cell.kind == vesk::sheet::Cell::Kind::Date) {
+                            b.kind = vesk::bench::BiffCell::Kind::Date;
+                            b.number =
+                                double(vesk::daysFromCivil(cell.date.year, cell.date.month, cell.date.day) + 25569) +
+                                (cell.date.hour * 3600 + cell.date.minute * 60 + cell.date.second) / 86400.0;
+                        } else if (!cell.isEmpty()) {
+                            b.kind = vesk::bench::BiffCell::Kind::Text;
+                            b.text = vesk::sheet::cellText(cell);
+                        }
+                        row.push_back(b);
                     }
-                    row.push_back(b);
+                    writer.addRow(std::move(row));
                 }
-                writer.addRow(std::move(row));
-            }
-            writer.save(out);
-            return 0.0;
-        }, ignored);
+                writer.save(out);
+                return 0.0;
+            },
+            ignored);
         if (ignored < 0) std::abort();
         return out;
     }();

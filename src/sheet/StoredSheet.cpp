@@ -165,8 +165,8 @@ class StoredSheet::Store final : public CellSource {
             case Tag::Boolean:
                 return Cell::makeBoolean(e.boolean);
             case Tag::Date:
-                return Cell::makeDate(DateTime{e.date.year, e.date.month, e.date.day, e.date.hour, e.date.minute,
-                                               e.date.second});
+                return Cell::makeDate(
+                    DateTime{e.date.year, e.date.month, e.date.day, e.date.hour, e.date.minute, e.date.second});
             case Tag::Error:
                 return Cell::makeError(m_text.substr(e.text.offset, e.text.length));
         }

@@ -23,7 +23,11 @@ class Block {
   public:
     Block() = default;
     Block(std::shared_ptr<const CellSource> cells, int firstRow, int firstColumn, int rows, int columns)
-        : m_cells(std::move(cells)), m_firstRow(firstRow), m_firstColumn(firstColumn), m_rows(rows), m_columns(columns) {}
+        : m_cells(std::move(cells)),
+          m_firstRow(firstRow),
+          m_firstColumn(firstColumn),
+          m_rows(rows),
+          m_columns(columns) {}
 
     int rows() const { return m_rows; }
     int columns() const { return m_columns; }

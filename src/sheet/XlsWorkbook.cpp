@@ -220,9 +220,7 @@ const char* errorCode(unsigned code) {
 
 std::string cellName(int row, int column) { return columnLetters(column) + std::to_string(row); }
 
-std::string tooLongText() {
-    return " holds more than 32,767 characters, more than a cell can hold";
-}
+std::string tooLongText() { return " holds more than 32,767 characters, more than a cell can hold"; }
 
 struct IconvCloser {
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
@@ -392,15 +390,14 @@ std::string XlsWorkbook::decode8Bit(std::string_view bytes) const {
         }
     }
     const std::string charset = charsetOf(m_codepage);
-    const std::unique_ptr<void, IconvCloser> cd(
-        [&]() -> void* {
-            iconv_t h = iconv_open("UTF-8", charset.c_str());
-            return h == iconv_t(-1) ? nullptr : static_cast<void*>(h);
-        }());
+    const std::unique_ptr<void, IconvCloser> cd([&]() -> void* {
+        iconv_t h = iconv_open("UTF-8", charset.c_str());
+        return h == iconv_t(-1) ? nullptr : static_cast<void*>(h);
+    }());
     if (!cd)
-        throw Error(errc::kWorkbook,
-                    "Cannot read '" + m_path + "': its text uses an unsupported character set (code page " +
-                        std::to_string(m_codepage) + ")");
+        throw Error(errc::kWorkbook, "Cannot read '" + m_path +
+                                         "': its text uses an unsupported character set (code page " +
+                                         std::to_string(m_codepage) + ")");
     std::string in(bytes);
     out.resize(in.size() * 4 + 4);
     char* src = in.data();
@@ -445,7 +442,8 @@ void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
     auto label = [&](std::string_view b) {
         std::string text;
         const std::size_t count = u16(b, 6);
-        if (count > kMaxCellCharacters) throw Error(errc::kWorkbook, "'" + m_path + "': cell " + cellName(row, column) + tooLongText());
+        if (count > kMaxCellCharacters)
+            throw Error(errc::kWorkbook, "'" + m_path + "': cell " + cellName(row, column) + tooLongText());
         if (!m_biff8) {
             if (b.size() < 8 + count) fail("a text cell record is cut short");
             return decode8Bit(b.substr(8, count));

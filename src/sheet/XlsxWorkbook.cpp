@@ -51,9 +51,7 @@ bool overCellLimit(std::string_view text) {
     return text.size() > kMaxCellCharacters && characterCount(text) > kMaxCellCharacters;
 }
 
-std::string overLimitText() {
-    return "more than 32,767 characters, more than a cell can hold";
-}
+std::string overLimitText() { return "more than 32,767 characters, more than a cell can hold"; }
 
 // "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an underscore.
 std::string decodeEscapes(std::string text) {
@@ -423,7 +421,8 @@ class SheetHandler : public XmlHandler {
             if (m_value.empty()) return;
             long long index = -1;
             if (!parseInt(m_value, index) || index < 0 || std::size_t(index) >= m_sharedCount)
-                throw bad("in cell " + reference() + " a shared string index '" + excerpt(m_value) + "' that does not exist");
+                throw bad("in cell " + reference() + " a shared string index '" + excerpt(m_value) +
+                          "' that does not exist");
             m_sheet.setSharedText(row, column, std::uint32_t(index));
         } else if (m_type == "str") {
             m_sheet.setText(row, column, decodeEscapes(m_value));

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Amount.h"
-#include "report/ReportScreen.h"
 #include "report/ReportFiles.h"
+#include "report/ReportScreen.h"
 #include "report/SummaryText.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -284,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kRe
 TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
     const std::pair<double, const char*> cases[] = {
         {0, "0.00"}, {999.999, "1,000.00"}, {-1234567.891, "-1,234,567.89"}, {-0.001, "0.00"}};
-    for (const auto& [amount, shown] : cases) EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
+    for (const auto& [amount, shown] : cases)
+        EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
 }
 
 }  // namespace

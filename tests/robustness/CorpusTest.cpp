@@ -230,9 +230,9 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
         if (line.rfind("! ", 0) == 0) run.failures.push_back(current + ": " + line.substr(2));
     }
     if (WIFSIGNALED(status))
-        run.failures.push_back(current + ": " +
-                               (WTERMSIG(status) == SIGALRM ? "hung" : "crashed with signal " +
-                                                                          std::to_string(WTERMSIG(status))));
+        run.failures.push_back(
+            current + ": " +
+            (WTERMSIG(status) == SIGALRM ? "hung" : "crashed with signal " + std::to_string(WTERMSIG(status))));
     else if (WEXITSTATUS(status) != 0)
         run.failures.push_back(current + ": the child ended with status " + std::to_string(WEXITSTATUS(status)));
     return run;
@@ -243,7 +243,8 @@ TEST(DamagedCorpus, EveryFileIsReadOrRefusedCleanlyWithBoundedMemory) {
     for (const char* db : {"master.db", "ctr.db", "orv.db"}) {
         store::Connection conn;
         conn.open(dir.file(db));
-        conn.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        conn.execute(
+            "INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
     }
     const auto files = corpus();
     ASSERT_GE(files.size(), 40u);

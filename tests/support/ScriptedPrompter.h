@@ -12,7 +12,7 @@ namespace vesk::test {
 /// A prompter that answers from queues and records everything it is shown.
 /// Each test must use up what it queued: the destructor fails the test otherwise.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     ~ScriptedPrompter() override;
 
     void queueAnswer(Answer a) { m_answers.push_back(a); }
@@ -32,7 +32,7 @@ public:
     const std::vector<std::string>& openedDocuments() const { return m_opened; }
     const Message& lastMessage() const;
 
-private:
+  private:
     std::deque<Answer> m_answers;
     std::optional<Answer> m_always;
     std::deque<std::optional<std::string>> m_files;
