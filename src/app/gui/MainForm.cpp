@@ -71,8 +71,13 @@ void MainForm::showDatabase(const QString& path) {
     }
     const QString prefix = version + "   Database: ";
     const QFontMetrics metrics(m_status->font());
-    const int room = m_status->width() - metrics.horizontalAdvance(prefix);
-    m_status->setText(prefix + metrics.elidedText(path, Qt::ElideMiddle, room));
+    // The two parts measured apart can come to a pixel or two more than the joined text,
+    // so the room shrinks until the whole line fits.
+    QString text = prefix + path;
+    for (int room = m_status->width() - metrics.horizontalAdvance(prefix);
+         room > 0 && metrics.horizontalAdvance(text) > m_status->width(); room -= 4)
+        text = prefix + metrics.elidedText(path, Qt::ElideMiddle, room);
+    m_status->setText(text);
     m_status->setToolTip(path);
 }
 
