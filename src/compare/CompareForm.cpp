@@ -19,7 +19,6 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kTimerInterval = 100;
 
 QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
@@ -173,7 +172,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
         QApplication::processEvents();
     });
     m_logic.setLabelPainter([this] { renderLabels(); });
-    m_logic.setTimer1Starter([this] { m_timer1.start(kTimerInterval); });
+    m_logic.setTimer1Starter([this] { m_timer1.start(m_timerInterval); });
     // The blink waits in short slices so that Back and the close box end it at once.
     m_logic.blinker().setWait([](std::chrono::milliseconds most) {
         QEventLoop loop;
@@ -224,7 +223,7 @@ void CompareForm::Command5_Click() {
 
 void CompareForm::Command4_Click() {
     if (m_logic.Command4_Click() == compare::CompareScreen::BackAction::UnloadByTimer3) {
-        m_timer3.start(kTimerInterval);
+        m_timer3.start(m_timerInterval);
         return;
     }
     if (unloadForm()) showMenu();

@@ -27,6 +27,8 @@ class CompareForm : public TaskForm {
 
     compare::CompareScreen& logic() { return m_logic; }
     compare::ExportScreen& exporter() { return m_exporter; }
+    /// The one-shot timers' wait (100 ms); tests on a slow machine lengthen it.
+    void setTimerInterval(int ms) { m_timerInterval = ms; }
 
     void cmdRun_Click();
     void Combo3_Click(int index);
@@ -71,6 +73,7 @@ class CompareForm : public TaskForm {
     QProgressBar* m_progressBar1;
     QTimer m_timer1;
     QTimer m_timer3;
+    int m_timerInterval = 100;
 };
 
 }  // namespace vesk::gui

@@ -144,11 +144,13 @@ TEST_F(CompareFormTest, BlinkRunsToItsEndThenTheLabelClears) {
 
 TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {
     compare();
+    // Long enough that even a sanitized build on a busy machine sees the form before Timer3.
+    form.setTimerInterval(1000);
     pickDuring(5s, [this] { child<QPushButton>("Command4")->click(); });
     // The blink has stopped; the form closes through Timer3 a moment later.
     EXPECT_TRUE(form.isLoaded());
     EXPECT_FALSE(child<QLabel>("Label10")->isHidden());
-    EXPECT_TRUE(eventually([&] { return !form.isLoaded(); }));
+    EXPECT_TRUE(eventually([&] { return !form.isLoaded(); }, 5000));
     EXPECT_TRUE(menu.isVisible());
 }
 
