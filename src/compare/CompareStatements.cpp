@@ -9,6 +9,16 @@ std::string headOfficeScope(const std::string& headOffice) {
     return " AND m.ho_name = " + store::quote(headOffice) + " ";
 }
 
+namespace {
+
+// Picks the month's rows through the index on the date's key; rows whose date is no date
+// (key 0) are kept, so the Year/Month tests after it still fail on them as before.
+std::string monthKeyTest(const std::string& column, int year, int month) {
+    return "MonthKey(" + column + ") IN (0, " + std::to_string(year * 100 + month) + ") AND ";
+}
+
+}  // namespace
+
 std::string consolidatedStatement(int year, int month, const std::string& scope) {
     const std::string y = std::to_string(year);
     const std::string m = std::to_string(month);
@@ -22,8 +32,9 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
            "Sum(IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', i.TRAN_AMT, 0)) AS VESK_Deposit, "
            "Sum(IIf(i.CASH_TRAN_TYPE = 'WITHDRAWAL', i.TRAN_AMT, 0)) AS VESK_Withdrawal "
            "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
-           "WHERE Year(CDate(i.Tran_Date)) = " +
-           y + " AND Month(CDate(i.Tran_Date)) = " + m + " " + scope +
+           "WHERE " +
+           monthKeyTest("i.Tran_Date", year, month) + "Year(CDate(i.Tran_Date)) = " + y +
+           " AND Month(CDate(i.Tran_Date)) = " + m + " " + scope +
            " GROUP BY m.office_id, m.qal_facility_id, m.office_name) AS Q1 "
            "LEFT JOIN "
            "(SELECT a.office_id, "
@@ -32,8 +43,9 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
            "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'P', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
            "AS ORV_Withdrawal "
            "FROM ORVTable AS a "
-           "WHERE Year(CDate(a.try_posting_date)) = " +
-           y + " AND Month(CDate(a.try_posting_date)) = " + m +
+           "WHERE " +
+           monthKeyTest("a.try_posting_date", year, month) + "Year(CDate(a.try_posting_date)) = " + y +
+           " AND Month(CDate(a.try_posting_date)) = " + m +
            " GROUP BY a.office_id) AS Q2 "
            "ON Q1.office_id = Q2.office_id "
            "ORDER BY Q1.OffName ASC";
@@ -61,7 +73,8 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            "  Sum(IIf(i.CASH_TRAN_TYPE='DEPOSIT', i.TRAN_AMT, 0)) as IDep, 0 as ADep, "
            "  Sum(IIf(i.CASH_TRAN_TYPE='WITHDRAWAL', i.TRAN_AMT, 0)) as IWdl, 0 as AWdl "
            "  FROM VESKFinacle i INNER JOIN MasterTable m ON i.FACILITY_ID = m.qal_facility_id " +
-           condition + "  AND Year(CDate(i.Tran_Date)) = " + y + " AND Month(CDate(i.Tran_Date)) = " + m +
+           condition + "  AND " + monthKeyTest("i.Tran_Date", year, month) + "Year(CDate(i.Tran_Date)) = " + y +
+           " AND Month(CDate(i.Tran_Date)) = " + m +
            "   GROUP BY CDate(i.Tran_Date), m.office_name "
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
@@ -70,7 +83,8 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            "  0 as IWdl, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='P', Val(IIf(IsNull(a.tot_amount), 0, "
            "a.tot_amount)), 0)) as AWdl "
            "  FROM ORVTable a INNER JOIN MasterTable m ON a.office_id = m.office_id " +
-           condition + "  AND Year(CDate(a.try_posting_date)) = " + y + " AND Month(CDate(a.try_posting_date)) = " + m +
+           condition + "  AND " + monthKeyTest("a.try_posting_date", year, month) +
+           "Year(CDate(a.try_posting_date)) = " + y + " AND Month(CDate(a.try_posting_date)) = " + m +
            "   GROUP BY CDate(a.try_posting_date), m.office_name "
            ") as Final "
            "GROUP BY Final.TDate, Final.OffName "

@@ -101,4 +101,25 @@ std::vector<std::string> schemaStatements() {
     return out;
 }
 
+std::vector<std::string> migrationStatements(int from) {
+    std::vector<std::string> out;
+    if (from < 1) {
+        // A month's rows found through the key of their date, with the columns the
+        // comparison, the summaries and the deletions read, so a month is read without
+        // decrypting the other months' pages. Statements keep their own Year()/Month()
+        // tests after the key, so a bad date still fails them as before.
+        out.push_back(
+            "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
+            "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+        out.push_back("CREATE INDEX veskfinacle_value_month ON veskfinacle (MonthKey(value_date))");
+        out.push_back(
+            "CREATE INDEX orvtable_month ON orvtable "
+            "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date)");
+        out.push_back(
+            "CREATE INDEX mastertable_office ON mastertable "
+            "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
+    }
+    return out;
+}
+
 }  // namespace vesk::store
