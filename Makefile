@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench clean
+.PHONY: all deps configure build run test demo bench sanitize package format format-check clean
 
 all: build
 
@@ -28,8 +28,33 @@ test: build
 demo: build
 	scripts/demo $(BUILD_DIR)/bin $(DEMO_DIR)
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer:
+# any invalid memory access, leak or undefined behaviour fails the test that caused it.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVESK_BUILD_BENCH=OFF \
+	  -DCMAKE_C_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	scripts/bench $(BUILD_DIR)/bin
 
+# The Debian package, vesk-orv_<version>_amd64.deb, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Every C++ file the repository tracks, laid out by the committed .clang-format.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format: deps
+	clang-format -i $(FORMAT_FILES)
+format-check: deps
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

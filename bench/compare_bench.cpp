@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "compare/Comparison.h"
+#include "compare/CompareScreen.h"
 #include "compare/GridFilter.h"
 #include "compare/SampleStore.h"
 #include "store/Connection.h"
@@ -67,13 +67,13 @@ const std::string& database() {
     return path;
 }
 
-void selectComparedMonth(compare::Comparison& logic) {
+void selectComparedMonth(compare::CompareScreen& logic) {
     logic.Form_Load();
     logic.Combo1_Click(kComparedYear - 2025);
     logic.Combo2_Click(kComparedMonth - 1);
 }
 
-void countRows(benchmark::State& state, compare::Comparison& logic) {
+void countRows(benchmark::State& state, compare::CompareScreen& logic) {
     state.counters["bank rows"] = logic.connection().scalar("SELECT COUNT(*) FROM veskfinacle").toNumber();
     state.counters["ORV rows"] = logic.connection().scalar("SELECT COUNT(*) FROM orvtable").toNumber();
 }
@@ -81,7 +81,7 @@ void countRows(benchmark::State& state, compare::Comparison& logic) {
 // Compare: one statement totals the month per office on both sides; the grid is filled.
 void BM_ConsolidatedComparison(benchmark::State& state) {
     Silent prompter;
-    compare::Comparison logic(database(), prompter);
+    compare::CompareScreen logic(database(), prompter);
     selectComparedMonth(logic);
     for (auto _ : state) {
         if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());
@@ -94,7 +94,7 @@ BENCHMARK(BM_ConsolidatedComparison)->Unit(benchmark::kMillisecond)->UseRealTime
 // "All" in the office list: the differing dates of every listed office, from both sides.
 void BM_DetailedComparisonAll(benchmark::State& state) {
     Silent prompter;
-    compare::Comparison logic(database(), prompter);
+    compare::CompareScreen logic(database(), prompter);
     logic.blinker().setDuration(std::chrono::milliseconds(0));
     selectComparedMonth(logic);
     if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());

@@ -11,7 +11,7 @@
 
 #include "BenchSupport.h"
 #include "ctr/BankReport.h"
-#include "report/MonthlyReport.h"
+#include "report/ReportScreen.h"
 #include "sample/SampleSet.h"
 
 using vesk::bench::peakMegabytes;
@@ -65,7 +65,7 @@ void BM_ImportCtrWorkbook(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         ScratchFolder dir;
-        vesk::report::MonthlyReport report(vesk::ctr::bankReport(), dir.file("ZETTools.db"), person);
+        vesk::report::ReportScreen report(vesk::ctr::bankReport(), dir.file("ZETTools.db"), person);
         report.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
         state.ResumeTiming();
         if (!report.Import_Click()) state.SkipWithError("the import failed");

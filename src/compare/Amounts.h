@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/Amount.h"
+
 namespace vesk::compare {
 
 /// Two amounts agree when they differ by at most this much.
@@ -15,10 +17,5 @@ bool differs(double difference);
 
 /// The tolerance as the statements compare with it: "0.010001".
 std::string toleranceLiteral();
-
-/// An amount as the grids show it, pattern "0.00": at least one integer digit, two
-/// decimals, no grouping, a leading minus for negatives (never "-0.00"). Rounded half away
-/// from zero on the amount's 15 significant digits, so 1.005 gives 1.01.
-std::string formatAmount(double amount);
 
 }  // namespace vesk::compare

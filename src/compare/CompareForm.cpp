@@ -13,7 +13,7 @@
 #include <QTableView>
 #include <algorithm>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
@@ -54,11 +54,8 @@ QLabel* makeStatusLabel(QWidget* parent, const QString& name, const QRect& geome
 
 void showLabel(QLabel* label, const compare::LabelView& v) {
     label->setText(QString::fromStdString(v.text));
-    label->setStyleSheet(QString("background-color: %1; color: rgb(%2, %3, %4);")
-                             .arg(label->property("background").toString())
-                             .arg(v.colour.red)
-                             .arg(v.colour.green)
-                             .arg(v.colour.blue));
+    label->setStyleSheet(QString("background-color: %1; color: %2;")
+                             .arg(label->property("background").toString(), styleColour(v.colour)));
     QFont f = label->font();
     f.setPointSize(v.pointSize);
     f.setBold(v.bold);
@@ -80,7 +77,7 @@ void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int sele
 
 }  // namespace
 
-CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::Today today)
+CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen::Today today)
     : TaskForm("Compareform", "Configuration", 20520, 10830),
       m_logic(databasePath, prompter(), std::move(today)),
       m_exporter(m_logic, prompter()),
@@ -108,7 +105,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
     m_reset = makeButton(this, "Command5", "Reset", twipsRect(12480, 1200, 2175, 495), buttonFont);
     m_reset->hide();
 
-    m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), "rgb(255, 255, 0)");
+    m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), styleColour(palette::kTotal));
     makeLabel(this, "Label2", "Differences - Consolidated Report", twipsRect(1920, 2280, 6975, 735), heading)
         ->setAlignment(Qt::AlignCenter);
     makeLabel(this, "Label1", "Differences - Detailed Report (Datewise)", twipsRect(11640, 2280, 7935, 855), heading)
@@ -120,7 +117,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
     m_text1->setFont(formFont("MS Sans Serif", 11));
     makeLabel(this, "Label8", "Select Office", twipsRect(12360, 3240, 2175, 375), labelFont);
     m_combo3 = makeCombo(this, "Combo3", twipsRect(14040, 3120, 3495, 345));
-    m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), "rgb(128, 255, 128)");
+    m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), styleColour(palette::kLoadingBack));
 
     m_grdCompare = makeGrid(this, "grdCompare", twipsRect(600, 4080, 8775, 5535), &m_compareModel);
     m_flexGrid1 = makeGrid(this, "MSFlexGrid1", twipsRect(10560, 4080, 9495, 5535), &m_detailModel);
@@ -131,12 +128,12 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
     m_detailExport = makeButton(this, "Command6", "Export to Excel", twipsRect(14280, 9720, 2775, 735), buttonFont);
     m_detailExport->hide();
     m_label6 = makeLabel(this, "Label6", "", twipsRect(8760, 9720, 2655, 495), formFont("Monotype Corsiva", 14, true));
-    m_label6->setStyleSheet("color: rgb(192, 0, 0);");
+    m_label6->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
     m_progressBar1 = new QProgressBar(this);
     m_progressBar1->setObjectName("ProgressBar1");
     m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
     m_progressBar1->hide();
-    m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), "rgb(255, 255, 0)");
+    m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
     auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
 
     m_timer1.setObjectName("Timer1");
@@ -186,7 +183,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::Comparison::T
 }
 
 void CompareForm::Form_Load() {
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     render();
 }
 
@@ -203,12 +200,12 @@ void CompareForm::Form_Unload() {
 }
 
 void CompareForm::cmdRun_Click() {
-    m_logic.cmdRun_Click();
+    guarded([this] { m_logic.cmdRun_Click(); });
     if (isLoaded()) render();
 }
 
 void CompareForm::Combo3_Click(int index) {
-    m_logic.Combo3_Click(index);
+    guarded([&] { m_logic.Combo3_Click(index); });
     // Closed during the blink: the form is no longer this click's to draw.
     if (isLoaded()) render();
 }
@@ -226,7 +223,7 @@ void CompareForm::Command5_Click() {
 }
 
 void CompareForm::Command4_Click() {
-    if (m_logic.Command4_Click() == compare::Comparison::BackAction::UnloadByTimer3) {
+    if (m_logic.Command4_Click() == compare::CompareScreen::BackAction::UnloadByTimer3) {
         m_timer3.start(kTimerInterval);
         return;
     }
@@ -239,15 +236,13 @@ void CompareForm::Timer1_Timer() {
 }
 
 void CompareForm::Command1_Click() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_exporter.Command1_Click();
-    QApplication::restoreOverrideCursor();
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.Command1_Click(); });
 }
 
 void CompareForm::Command6_Click() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_exporter.Command6_Click();
-    QApplication::restoreOverrideCursor();
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.Command6_Click(); });
 }
 
 void CompareForm::Timer3_Timer() {

@@ -2,10 +2,11 @@
 
 #include <QTimer>
 
-#include "app/gui/TaskForm.h"
-#include "compare/Comparison.h"
-#include "compare/GridExport.h"
+#include "widgets/TaskForm.h"
+#include "compare/CompareScreen.h"
+#include "compare/ExportScreen.h"
 #include "compare/GridModel.h"
+#include "widgets/TaskForm.h"
 
 class QComboBox;
 class QFrame;
@@ -22,10 +23,10 @@ class CompareForm : public TaskForm {
     Q_OBJECT
   public:
     /// today: the date the default period is counted back from (the system's by default).
-    explicit CompareForm(const std::string& databasePath, compare::Comparison::Today today = {});
+    explicit CompareForm(const std::string& databasePath, compare::CompareScreen::Today today = {});
 
-    compare::Comparison& logic() { return m_logic; }
-    compare::GridExport& exporter() { return m_exporter; }
+    compare::CompareScreen& logic() { return m_logic; }
+    compare::ExportScreen& exporter() { return m_exporter; }
 
     void cmdRun_Click();
     void Combo3_Click(int index);
@@ -47,8 +48,8 @@ class CompareForm : public TaskForm {
     void renderLabels();
     void renderText1();
 
-    compare::Comparison m_logic;
-    compare::GridExport m_exporter;
+    compare::CompareScreen m_logic;
+    compare::ExportScreen m_exporter;
     GridModel m_compareModel;
     GridModel m_detailModel;
     QComboBox* m_combo1;

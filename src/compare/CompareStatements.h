@@ -5,11 +5,6 @@
 
 namespace vesk::compare {
 
-/// The configured office's name: the first row of Youroffice.
-inline constexpr const char* kConfiguredOfficeSql = "SELECT TOP 1 ooffice_name FROM Youroffice";
-/// An office's type by its name (one bound value).
-inline constexpr const char* kOfficeTypeSql = "SELECT office_type_code FROM mastertable WHERE office_name = ?";
-
 /// Limits the bank side to the offices under a head office: " AND m.ho_name = '...' ".
 std::string headOfficeScope(const std::string& headOffice);
 

@@ -3,25 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "core/Palette.h"
+
 namespace vesk::compare {
 
-struct Rgb {
-    int red = 0;
-    int green = 0;
-    int blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-inline constexpr Rgb kWaitTextColour{192, 0, 0};
-inline constexpr Rgb kFetchedColour{0, 100, 0};
-inline constexpr Rgb kMarkedColour{255, 0, 0};
 inline constexpr int kStatusPointSize = 12;
 
 /// A label the comparison shows and hides while it works.
 struct LabelView {
     bool visible = false;
     std::string text;
-    Rgb colour = kWaitTextColour;
+    Rgb colour = palette::kWaitText;
     int pointSize = kStatusPointSize;
     bool bold = true;
 };

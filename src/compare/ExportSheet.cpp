@@ -14,9 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr sheet::Rgb kRed = sheet::rgb(255, 0, 0);
-constexpr sheet::Rgb kWhite = sheet::rgb(255, 255, 255);
-constexpr sheet::Rgb kYellow = sheet::rgb(255, 255, 0);
 constexpr const char* kColumnBFormat = "dd/mm/yyyy";
 constexpr double kPoint = 1.0 / 72;  // margins are given in points, the page set-up takes inches
 
@@ -91,11 +88,11 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
                 cell.border = true;
                 switch (row.cells[k].highlight) {
                     case ExportSheet::Highlight::Red:
-                        cell.fillColor = kRed;
-                        cell.fontColor = kWhite;
+                        cell.fillColor = palette::kDifference;
+                        cell.fontColor = palette::kDifferenceText;
                         break;
                     case ExportSheet::Highlight::Yellow:
-                        cell.fillColor = kYellow;
+                        cell.fillColor = palette::kTotal;
                         cell.bold = true;
                         break;
                     case ExportSheet::Highlight::None: break;

@@ -42,6 +42,13 @@ struct Grid {
     std::size_t columnCount() const { return headers.size(); }
     /// An empty row of as many cells as there are columns: what a set-up grid holds.
     GridRow blankRow() const { return GridRow{std::vector<GridCell>(headers.size()), false, true}; }
+    /// True when a row holds something: a set-up grid's blank row is no data.
+    bool hasData() const {
+        for (const GridRow& row : rows)
+            for (const GridCell& cell : row.cells)
+                if (!cell.text.empty()) return true;
+        return false;
+    }
 };
 
 }  // namespace vesk::compare

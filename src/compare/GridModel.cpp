@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
@@ -54,11 +54,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return QString::fromStdString(cell.text);
         case Qt::BackgroundRole:
-            if (cell.red) return QColor(255, 0, 0);
-            if (row.total) return QColor(255, 255, 0);
+            if (cell.red) return qColor(palette::kDifference);
+            if (row.total) return qColor(palette::kTotal);
             return {};
         case Qt::ForegroundRole:
-            if (cell.red) return QColor(255, 255, 255);
+            if (cell.red) return qColor(palette::kDifferenceText);
             return {};
         case Qt::FontRole:
             if (row.total) return formFont("Lucida Bright", 8, true);

@@ -38,7 +38,7 @@ LabelBlinker::Outcome LabelBlinker::blink(LabelView& label, const std::function<
     while (m_clock() < end && !m_stopBlink && sameForm()) {
         const auto stepStart = m_clock();
         label.pointSize = marked ? pointSize + 2 : pointSize;
-        label.colour = marked ? kMarkedColour : colour;
+        label.colour = marked ? palette::kMarkedText : colour;
         label.bold = marked;
         if (show) show();
         marked = !marked;

@@ -1,6 +1,7 @@
 #include "compare/SampleStore.h"
 
 #include "core/Text.h"
+#include "office/OfficeStatements.h"
 #include "sheet/Cell.h"
 #include "store/Schema.h"
 
@@ -11,18 +12,12 @@ namespace {
 using store::Table;
 using store::Value;
 
-std::string insertAll(Table t) {
-    std::string sql = std::string("INSERT INTO ") + store::tableName(t) + " VALUES (";
-    for (std::size_t i = 0; i < store::tableColumns(t).size(); ++i) sql += i ? ",?" : "?";
-    return sql + ")";
-}
-
 std::string rupees(std::int64_t paise) { return sheet::numberText(double(paise) / 100.0); }
 
 void storeOffices(store::Connection& db, const sample::SampleData& data) {
-    db.execute("DELETE FROM mastertable");
-    db.execute("DELETE FROM Youroffice");
-    store::Statement insert = db.prepare(insertAll(Table::Master));
+    db.execute(office::sql::kClearMaster);
+    db.execute(office::sql::kClearConfigured);
+    store::Statement insert = db.prepare(store::insertStatement(Table::Master));
     std::vector<Value> row(store::tableColumns(Table::Master).size(), Value(std::string()));
     for (const sample::Office& o : data.offices) {
         row[0] = o.officeId;
@@ -33,9 +28,7 @@ void storeOffices(store::Connection& db, const sample::SampleData& data) {
         for (std::size_t c = 0; c < o.others.size() && c + 5 < row.size(); ++c) row[c + 5] = trim(o.others[c]);
         insert.execute(row);
     }
-    db.execute(
-        "INSERT INTO Youroffice (ooffice_name, oqal_facility_id, ooffice_id) SELECT DISTINCT office_name, "
-        "qal_facility_id, office_id FROM mastertable WHERE UCase(Trim(office_type_code)) = 'PDN'");
+    db.execute(office::sql::kConfigureDivision);
 }
 
 }  // namespace
@@ -44,13 +37,13 @@ void storeSampleMonth(store::Connection& db, const sample::SampleData& data, boo
     store::Transaction tx = db.begin();
     if (offices) storeOffices(db, data);
 
-    store::Statement bank = db.prepare(insertAll(Table::Finacle));
+    store::Statement bank = db.prepare(store::insertStatement(Table::Finacle));
     for (const sample::BankRow& b : data.bankRows)
         bank.execute({b.tranId, b.valueDate.toText(), b.tranDateText, b.deposit ? "DEPOSIT" : "WITHDRAWAL",
                       b.amountAsText ? sample::groupedAmount(b.paise) : rupees(b.paise), b.facilityId, b.accountNo,
                       b.accountName, b.particulars, b.branchCode, b.remarks});
 
-    store::Statement orv = db.prepare(insertAll(Table::Orv));
+    store::Statement orv = db.prepare(store::insertStatement(Table::Orv));
     std::vector<Value> row(store::tableColumns(Table::Orv).size(), Value(std::string()));
     for (const sample::OrvRow& r : data.orvRows) {
         row[0] = r.treasuryTranId;

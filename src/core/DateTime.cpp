@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 
 #include "core/Text.h"
@@ -9,11 +10,6 @@
 namespace vesk {
 
 namespace {
-
-constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",     "April",   "May",      "June",
-                                                 "July",    "August",   "September", "October", "November", "December"};
-
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // A small cursor over the text; every reader leaves the position unchanged on failure.
 struct Cursor {
@@ -59,7 +55,7 @@ struct Cursor {
 int monthFromWord(std::string_view w) {
     if (w.size() < 3) return 0;
     for (int m = 1; m <= 12; ++m) {
-        std::string_view full = kMonths[m - 1];
+        std::string_view full = kMonthNames[m - 1];
         if (equalsNoCase(w, full) || equalsNoCase(w, full.substr(0, 3))) return m;
     }
     if (equalsNoCase(w, "Sept")) return 9;
@@ -156,32 +152,24 @@ bool readTime(Cursor& c, DateTime& out) {
 
 }  // namespace
 
-// H. Hinnant's algorithms.
 long long daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+    using namespace std::chrono;
+    // A day past the month's end counts on into the next month, as the calendar does.
+    return sys_days{year{y} / month{unsigned(m)} / day{unsigned(d)}}.time_since_epoch().count();
 }
 
 void civilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    using namespace std::chrono;
+    const year_month_day date{sys_days{days{z}}};
+    y = int(date.year());
+    m = int(unsigned(date.month()));
+    d = int(unsigned(date.day()));
 }
 
-int daysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return month == 2 && isLeap(year) ? 29 : kDays[month - 1];
+int daysInMonth(int y, int m) {
+    using namespace std::chrono;
+    if (m < 1 || m > 12) return 0;
+    return int(unsigned((year{y} / month{unsigned(m)} / last).day()));
 }
 
 std::string DateTime::toText() const {
@@ -206,7 +194,7 @@ std::optional<DateTime> parseDateText(std::string_view text) {
     return dt;
 }
 
-std::string monthName(int month) { return month >= 1 && month <= 12 ? kMonths[month - 1] : std::string(); }
+std::string monthName(int month) { return month >= 1 && month <= 12 ? std::string(kMonthNames[month - 1]) : std::string(); }
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
 

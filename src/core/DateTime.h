@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ int daysInMonth(int year, int month);
 /// in any letter case, an optional time hh:mm[:ss] with optional AM/PM.
 /// nullopt when the text is not such a date.
 std::optional<DateTime> parseDateText(std::string_view text);
+
+/// English month names, January first.
+inline constexpr std::array<std::string_view, 12> kMonthNames = {"January", "February", "March",     "April",
+                                                                 "May",     "June",     "July",      "August",
+                                                                 "September", "October", "November", "December"};
 
 /// English month names: full ("January") or three-letter ("Jan"); month is 1..12.
 std::string monthName(int month);

@@ -4,10 +4,6 @@
 
 namespace vesk {
 
-namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-}  // namespace
-
 std::string trim(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && isBlank(text[b])) ++b;
@@ -27,6 +23,16 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
+}
+
+std::string columnLetters(int column) {
+    std::string out;
+    while (column > 0) {
+        const int rem = (column - 1) % 26;
+        out.insert(out.begin(), static_cast<char>('A' + rem));
+        column = (column - 1) / 26;
+    }
+    return out;
 }
 
 }  // namespace vesk

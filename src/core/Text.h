@@ -5,6 +5,9 @@
 
 namespace vesk {
 
+/// A blank: space, tab or line break.
+inline bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 /// Leading and trailing blanks (spaces, tabs, line breaks) removed.
 std::string trim(std::string_view text);
 
@@ -12,5 +15,8 @@ std::string trim(std::string_view text);
 std::string upper(std::string_view text);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+/// The spreadsheet letters of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
+std::string columnLetters(int column);
 
 }  // namespace vesk

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 #include "ctr/BankReport.h"
 
 namespace vesk::gui {

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
@@ -28,7 +28,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     auto* save = makeButton(this, "Command5", "Save/Update", twipsRect(5280, 690, 1920, 480), buttonFont);
     m_label3 = makeLabel(this, "Label3", "Please Wait...", twipsRect(5280, 1260, 1920, 300),
                          formFont("Monotype Corsiva", 12, true));
-    m_label3->setStyleSheet("color: rgb(192, 0, 0);");
+    m_label3->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
     m_label3->hide();
 
     auto* import = makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
@@ -75,16 +75,17 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
 
 template <typename Handler>
 void ConfigureForm::runBusy(Handler handler) {
-    for (auto* b : m_buttons) b->setEnabled(false);
-    m_combo1->setEnabled(false);
-    handler();
-    for (auto* b : m_buttons) b->setEnabled(true);
-    m_combo1->setEnabled(true);
+    {
+        std::vector<QWidget*> controls(m_buttons.begin(), m_buttons.end());
+        controls.push_back(m_combo1);
+        const Busy busy(*this, std::move(controls));
+        guarded(handler);
+    }
     render();
 }
 
 void ConfigureForm::Form_Load() {
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     render();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/gui/ResultSetModel.h"
-#include "app/gui/TaskForm.h"
-#include "office/OfficeMaster.h"
+#include "widgets/ResultSetModel.h"
+#include "widgets/TaskForm.h"
+#include "office/OfficeScreen.h"
 
 class QComboBox;
 class QLabel;
@@ -17,7 +17,7 @@ class ConfigureForm : public TaskForm {
 public:
     explicit ConfigureForm(const std::string& databasePath);
 
-    office::OfficeMaster& logic() { return m_logic; }
+    office::OfficeScreen& logic() { return m_logic; }
 
     void Command5_Click();  ///< Save/Update
     void Command3_Click();  ///< Delete All Offices
@@ -27,12 +27,12 @@ protected:
     void Form_Load() override;
 
 private:
-    /// Runs a handler with the form's buttons off, so nothing runs inside it, then shows the result.
+    /// Runs a handler with the form's buttons and list off, so nothing runs inside it, then shows the result.
     template <typename Handler>
     void runBusy(Handler handler);
     void render();
 
-    office::OfficeMaster m_logic;
+    office::OfficeScreen m_logic;
     ResultSetModel m_model;
     QComboBox* m_combo1;
     QLabel* m_label1;

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 #include "orv/OrvReport.h"
 
 namespace vesk::gui {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 #include "report/SummaryText.h"
 
 namespace vesk::gui {
@@ -40,7 +40,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     const QFont buttonFont = formFont("Cooper Black", 11);
     auto* import = makeButton(this, layout.importName, layout.importText, layout.importButton, buttonFont);
     m_label1 = makeLabel(this, "Label1", "", layout.progressLabel, formFont("MS Sans Serif", 10, true));
-    m_label1->setStyleSheet("color: rgb(0, 0, 192);");
+    m_label1->setStyleSheet("color: " + styleColour(palette::kProgressText) + ";");
 
     const int top = layout.gridTop;
     m_grid = new QTableView(this);
@@ -84,26 +84,11 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     prompter().setProgressLabel(m_label1);
 }
 
-template <typename Handler>
-void ReportForm::runBusy(Handler handler) {
-    struct Restore {
-        ReportForm* form;
-        ~Restore() {
-            for (QWidget* w : form->m_controls) w->setEnabled(true);
-            form->m_busy = false;
-        }
-    };
-    m_busy = true;
-    for (QWidget* w : m_controls) w->setEnabled(false);
-    Restore restore{this};
-    handler();
-}
-
 void ReportForm::Form_Load() {
     m_combo1->clear();
     m_combo2->clear();
     m_label1->clear();
-    m_logic.Form_Load();
+    guarded([this] { m_logic.Form_Load(); });
     if (m_logic.masterDataMissing()) return;
     fillLists();
     showSummary();
@@ -113,8 +98,6 @@ void ReportForm::Form_Activate() {
     if (m_logic.Form_Activate()) handOverTo(m_masterForm);
 }
 
-bool ReportForm::Form_QueryUnload() { return !m_busy; }
-
 void ReportForm::Form_Unload() {
     m_logic.Form_Unload();
     showSummary();
@@ -122,16 +105,24 @@ void ReportForm::Form_Unload() {
 }
 
 void ReportForm::Import_Click() {
+    // Nothing else (a deletion, a second import, Back) may run inside the open transaction.
     bool imported = false;
-    runBusy([&] { imported = m_logic.Import_Click(); });
+    {
+        const Busy busy(*this, m_controls);
+        guarded([&] { imported = m_logic.Import_Click(); });
+    }
     if (imported) showSummary();
 }
 
 void ReportForm::Command3_Click() {
     bool deleted = false;
-    runBusy([&] {
-        deleted = m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
-    });
+    {
+        const Busy busy(*this, m_controls);
+        guarded([&] {
+            deleted =
+                m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
+        });
+    }
     if (!deleted) return;
     showSummary();
     clearCombo(m_combo1);

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/gui/ResultSetModel.h"
-#include "app/gui/TaskForm.h"
-#include "report/MonthlyReport.h"
+#include "widgets/ResultSetModel.h"
+#include "widgets/TaskForm.h"
+#include "report/ReportScreen.h"
 
 class QComboBox;
 class QLabel;
@@ -32,7 +32,7 @@ class ReportForm : public TaskForm {
     ReportForm(const QString& objectName, const QString& title, const report::ReportDescription& report,
                const std::string& databasePath, TaskForm& masterForm, const Layout& layout);
 
-    report::MonthlyReport& logic() { return m_logic; }
+    report::ReportScreen& logic() { return m_logic; }
 
     void Import_Click();
     void Command3_Click();  ///< Delete
@@ -42,20 +42,13 @@ class ReportForm : public TaskForm {
   protected:
     void Form_Load() override;
     void Form_Activate() override;
-    /// Refused while an import or a deletion runs.
-    bool Form_QueryUnload() override;
     void Form_Unload() override;
 
   private:
-    /// Runs a handler with the buttons, lists and grid off, so that nothing else (a
-    /// deletion, a second import, Back) runs inside an open transaction; they come back
-    /// on every path.
-    template <typename Handler>
-    void runBusy(Handler handler);
     void showSummary();
     void fillLists();
 
-    report::MonthlyReport m_logic;
+    report::ReportScreen m_logic;
     TaskForm& m_masterForm;
     ResultSetModel m_model;
     QTableView* m_grid;
@@ -63,7 +56,6 @@ class ReportForm : public TaskForm {
     QComboBox* m_combo2;
     QLabel* m_label1;
     std::vector<QWidget*> m_controls;
-    bool m_busy = false;
     bool m_rendering = false;
 };
 

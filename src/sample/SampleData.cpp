@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "core/Amount.h"
 #include "core/Error.h"
 #include "sample/Random.h"
 
@@ -461,15 +462,7 @@ std::vector<OfficeDifference> expectedDifferences(const SampleData& data) {
 }
 
 std::string groupedAmount(std::int64_t paise) {
-    bool negative = paise < 0;
-    std::int64_t v = negative ? -paise : paise;
-    std::string rupees = std::to_string(v / 100);
-    std::string grouped;
-    for (std::size_t i = 0; i < rupees.size(); ++i) {
-        if (i > 0 && (rupees.size() - i) % 3 == 0) grouped += ',';
-        grouped += rupees[i];
-    }
-    return (negative ? "-" : "") + grouped + "." + twoDigits(int(v % 100));
+    return formatAmount(static_cast<double>(paise) / 100.0, Grouping::Thousands);
 }
 
 }  // namespace vesk::sample

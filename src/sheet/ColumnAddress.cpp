@@ -13,14 +13,4 @@ int columnNumber(const std::string& letters) {
     return n;
 }
 
-std::string columnLetters(int column) {
-    std::string out;
-    while (column > 0) {
-        int rem = (column - 1) % 26;
-        out.insert(out.begin(), char('A' + rem));
-        column = (column - 1) / 26;
-    }
-    return out;
-}
-
 }  // namespace vesk::sheet

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Text.h"
 #include "sheet/Cell.h"
 
 namespace vesk::sheet {
@@ -67,7 +68,6 @@ class Workbook {
 
 /// Column number of a letter address ("A" 1, "K" 11, "CE" 83); 0 when not letters.
 int columnNumber(const std::string& letters);
-/// Letters of a column number (1 "A", 83 "CE").
-std::string columnLetters(int column);
+using vesk::columnLetters;
 
 }  // namespace vesk::sheet

@@ -12,6 +12,10 @@ namespace vesk::sheet {
 
 namespace {
 
+lxw_color_t packed(const Rgb& c) {
+    return lxw_color_t((c.red & 0xFF) << 16 | (c.green & 0xFF) << 8 | (c.blue & 0xFF));
+}
+
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 constexpr double kMaxWidth = 255;
@@ -124,10 +128,10 @@ lxw_format* WorkbookWriter::format(const CellStyle& style) {
     if (!f) fail("Cannot add a cell format to " + m_path + ".");
     if (style.bold) format_set_bold(f);
     if (style.fontSize > 0) format_set_font_size(f, style.fontSize);
-    if (style.fontColor) format_set_font_color(f, *style.fontColor);
+    if (style.fontColor) format_set_font_color(f, packed(*style.fontColor));
     if (style.fillColor) {
         format_set_pattern(f, LXW_PATTERN_SOLID);
-        format_set_bg_color(f, *style.fillColor);
+        format_set_bg_color(f, packed(*style.fillColor));
     }
     if (style.centred) format_set_align(f, LXW_ALIGN_CENTER);
     if (style.border) format_set_border(f, LXW_BORDER_THIN);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/Palette.h"
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -14,10 +15,10 @@ struct lxw_format;
 
 namespace vesk::sheet {
 
-/// A colour as 0xRRGGBB.
-using Rgb = std::uint32_t;
+/// A colour of a cell's font or fill.
+using Rgb = vesk::Rgb;
 
-inline constexpr Rgb rgb(int r, int g, int b) { return Rgb((r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF)); }
+inline constexpr Rgb rgb(int r, int g, int b) { return Rgb{r, g, b}; }
 
 /// How a cell looks. Equal styles share one format in the written file.
 struct CellStyle {

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "core/Error.h"
+#include "store/DatabaseLocation.h"
 #include "store/EngineError.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
@@ -149,10 +150,7 @@ void createEmptyFile(const std::string& path) {
 }  // namespace
 
 std::string defaultDatabasePath() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) throw Error(errc::kFileNotFound, "Cannot find the program's folder: " + ec.message());
-    return (exe.parent_path() / kDatabaseFileName).string();
+    return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch()));
 }
 
 Connection::Connection() = default;

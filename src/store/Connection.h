@@ -18,7 +18,8 @@ namespace vesk::store {
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
 inline constexpr const char* kDatabasePassword = "kwtrb";
 
-/// The database file beside the running executable.
+/// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
+/// the executable, else in the data folder, which is made (see DatabaseLocation.h).
 std::string defaultDatabasePath();
 
 /// A connection to the encrypted database file. Opening a missing file creates it with

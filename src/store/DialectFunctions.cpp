@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -19,15 +20,24 @@ namespace vesk::store {
 
 namespace {
 
-constexpr const char* kTypeMismatch = "Type mismatch";
-constexpr const char* kInvalidNull = "Invalid use of Null";
-constexpr const char* kInvalidCall = "Invalid procedure call or argument";
+// A failure of a dialect function: its message, the program's error number and the
+// result code the engine reports.
+struct Fault {
+    const char* message;
+    long number;
+    int code;
+};
+constexpr Fault kTypeMismatch{"Type mismatch", errc::kTypeMismatch, SQLITE_MISMATCH};
+constexpr Fault kInvalidNull{"Invalid use of Null", errc::kInvalidUseOfNull, SQLITE_MISMATCH};
+constexpr Fault kInvalidCall{"Invalid procedure call or argument", errc::kUsage, SQLITE_ERROR};
+constexpr Fault kOverflow{"Overflow", errc::kDatabaseBase + SQLITE_ERROR, SQLITE_ERROR};
 
-void fail(sqlite3_context* ctx, const char* message, int code) {
-    sqlite3_result_error(ctx, message, -1);
-    sqlite3_result_error_code(ctx, code);
+void fail(sqlite3_context* ctx, const Fault& fault) {
+    sqlite3_result_error(ctx, fault.message, -1);
+    sqlite3_result_error_code(ctx, fault.code);
+    noteDialectFault(sqlite3_context_db_handle(ctx), fault.number, fault.code);
 }
-void typeMismatch(sqlite3_context* ctx) { fail(ctx, kTypeMismatch, SQLITE_MISMATCH); }
+void typeMismatch(sqlite3_context* ctx) { fail(ctx, kTypeMismatch); }
 
 std::string_view textOf(sqlite3_value* v) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
@@ -38,7 +48,6 @@ void resultText(sqlite3_context* ctx, std::string_view s) {
     sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -135,15 +144,11 @@ void putIso(SmallBuffer& b, const DateTime& d) {
 }
 
 // 0 = Sunday.
-int weekday(int y, int m, int d) {
-    static constexpr std::array<int, 12> kT = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (m < 3) y -= 1;
-    return (y + y / 4 - y / 100 + y / 400 + kT[m - 1] + d) % 7;
+unsigned weekday(int y, int m, int d) {
+    using namespace std::chrono;
+    return std::chrono::weekday{sys_days{year{y} / month{unsigned(m)} / day{unsigned(d)}}}.c_encoding();
 }
 
-constexpr std::array<const char*, 12> kMonthNames = {"January",   "February", "March",    "April",
-                                                     "May",       "June",     "July",     "August",
-                                                     "September", "October",  "November", "December"};
 constexpr std::array<const char*, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
@@ -188,7 +193,7 @@ void formatDate(SmallBuffer& b, const DateTime& d, std::string_view pattern) {
                 else if (run >= 4)
                     b.append(kMonthNames[d.month - 1]);
                 else if (run == 3)
-                    b.append(std::string_view(kMonthNames[d.month - 1], 3));
+                    b.append(kMonthNames[d.month - 1].substr(0, 3));
                 else
                     putNumber(b, d.month, static_cast<int>(run));
                 break;
@@ -265,7 +270,7 @@ void fnUCase(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void fnLeft(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return fail(ctx, kInvalidNull, SQLITE_MISMATCH);
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return fail(ctx, kInvalidNull);
     long long n = 0;
     switch (sqlite3_value_numeric_type(argv[1])) {
         case SQLITE_INTEGER:
@@ -277,7 +282,7 @@ void fnLeft(sqlite3_context* ctx, int, sqlite3_value** argv) {
         default:
             return typeMismatch(ctx);
     }
-    if (n < 0) return fail(ctx, kInvalidCall, SQLITE_ERROR);
+    if (n < 0) return fail(ctx, kInvalidCall);
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     const std::string_view text = textOf(argv[0]);
     // n characters, not bytes: stop before the (n+1)th UTF-8 lead byte.
@@ -317,7 +322,7 @@ void fnVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
             break;
     }
     auto v = parseLeadingNumber(textOf(argv[0]));
-    if (!v) return fail(ctx, "Overflow", SQLITE_ERROR);
+    if (!v) return fail(ctx, kOverflow);
     sqlite3_result_double(ctx, *v);
 }
 
@@ -325,7 +330,7 @@ void fnCDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime d;
     switch (readDate(argv[0], d)) {
         case DateRead::Null:
-            return fail(ctx, kInvalidNull, SQLITE_MISMATCH);
+            return fail(ctx, kInvalidNull);
         case DateRead::NotDate:
             return typeMismatch(ctx);
         case DateRead::Ok:

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/Text.h"
+
 namespace vesk::store {
 
 namespace {
@@ -46,14 +48,15 @@ std::string createTable(Table t) {
 
 }  // namespace
 
-std::string columnLetters(int column) {
-    std::string out;
-    while (column > 0) {
-        int rem = (column - 1) % 26;
-        out.insert(out.begin(), static_cast<char>('A' + rem));
-        column = (column - 1) / 26;
+std::string insertStatement(Table table) {
+    const std::vector<std::string>& columns = tableColumns(table);
+    std::string sql = std::string("INSERT INTO ") + tableName(table) + " (";
+    std::string marks;
+    for (std::size_t t = 0; t < columns.size(); ++t) {
+        sql += (t ? "," : "") + columns[t];
+        marks += t ? ",?" : "?";
     }
-    return out;
+    return sql + ") VALUES (" + marks + ")";
 }
 
 const char* tableName(Table table) {

@@ -31,7 +31,7 @@ inline constexpr int kSchemaVersion = 1;
 /// (indexes), never a change to the tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
-/// The spreadsheet letter of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
-std::string columnLetters(int column);
+/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
+std::string insertStatement(Table table);
 
 }  // namespace vesk::store

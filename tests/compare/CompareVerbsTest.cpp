@@ -9,6 +9,24 @@
 namespace vesk::cli {
 namespace {
 
+// A command line on the database, its exit status and what it prints.
+struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+};
+
+void expectRuns(const std::string& path, const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runCli(args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_EQ(o.out, c.out);
+    }
+}
+
 TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
     test::TempDir dir;
     const std::string path = dir.file("t.db");
@@ -31,11 +49,6 @@ TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
     const std::string total = "\t\tTOTAL (1)\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50\n";
     const std::string detailHeader = "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
 
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-    };
     const std::vector<Case> cases = {
         {{"compare", "2025", "4"}, kExitOk, header + bay + total},
         {{"compare", "2025", "april", "--filter", "tot"}, kExitOk, header + total},
@@ -44,19 +57,12 @@ TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
          detailHeader + "04/04/2025\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n"},
         {{"detail", "2025", "4", "Totalpur"}, kExitFailed, ""},  // agrees for the month: not listed
         {{"compare", "2025", "5"}, kExitFailed, ""},             // nothing in May
-        {{"compare", "2024", "12"}, kExitFailed, ""},            // not a year the form offers
+        {{"compare", "2024", "12"}, kExitFailed, ""},            // nothing in December 2024
         {{"compare", "2025", "13"}, kExitUsage, ""},
         {{"compare", "twenty", "4"}, kExitUsage, ""},
         {{"detail", "2025", "4"}, kExitUsage, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        std::vector<std::string> args{"--db", path};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const Outcome o = runCli(args);
-        EXPECT_EQ(o.status, c.status) << o.err;
-        EXPECT_EQ(o.out, c.out);
-    }
+    expectRuns(path, cases);
     const Outcome o = runCli({"--db", path, "detail", "2025", "4", "All"});
     EXPECT_NE(o.err.find("Comparison Completed (Offices Under Hill HO). Differences found in 1 Offices."),
               std::string::npos)
@@ -88,6 +94,44 @@ TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
             EXPECT_TRUE(std::filesystem::exists(out + "/" + c.file));
         }
     }
+}
+
+// Any year from 1900 to 9999 is compared, not only the years the form's list offers, and
+// the saved workbook's message names the folder actually written.
+TEST(CompareVerbs, AnyYearIsCompared) {
+    test::TempDir dir;
+    const std::string path = dir.file("t.db");
+    {
+        test::MonthDatabase db(path);
+        db.configure("Division");
+        db.office("1", "Division", "PDN", "", "F1");
+        db.office("2", "Bay S.O", "SO", "", "F2");
+        db.deposit("F2", "31/12/2024", "7.5");
+        db.deposit("F2", "01/01/1900", "1");
+    }
+    const std::string header =
+        "Office ID\tFacility ID\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
+    const std::vector<Case> cases = {
+        {{"compare", "2024", "12"},
+         kExitOk,
+         header + "2\tF2\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n\t\tTOTAL (1)\t7.50\t0.00\t7.50\t0.00\t0.00\t0.00\n"},
+        {{"detail", "2024", "December", "All"},
+         kExitOk,
+         "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n"
+         "31/12/2024\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n"},
+        {{"compare", "1900", "1"},
+         kExitOk,
+         header + "2\tF2\tBay S.O\t1.00\t0.00\t1.00*\t0.00\t0.00\t0.00\n\t\tTOTAL (1)\t1.00\t0.00\t1.00\t0.00\t0.00\t0.00\n"},
+        {{"compare", "1899", "12"}, kExitUsage, ""},
+        {{"compare", "10000", "1"}, kExitUsage, ""},
+    };
+    expectRuns(path, cases);
+
+    const std::string out = dir.file("elsewhere");
+    const Outcome e = runCli({"--db", path, "export", "consolidated", "2024", "12", "--out", out});
+    EXPECT_EQ(e.status, kExitOk) << e.err;
+    EXPECT_NE(e.err.find("Folder : " + out), std::string::npos) << e.err;
+    EXPECT_EQ(e.err.find("Folder : VESK - ORV Output"), std::string::npos) << e.err;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "MonthDatabase.h"
 #include "compare/Amounts.h"
-#include "compare/Comparison.h"
+#include "compare/CompareScreen.h"
 #include "compare/SampleStore.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -30,7 +30,7 @@ class ConsolidatedTest : public ::testing::Test {
     test::TempDir dir;
     test::MonthDatabase db{dir.file("ZETTools.db")};
     test::ScriptedPrompter prompter;
-    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
 };
 
 TEST_F(ConsolidatedTest, ListsTheDifferingOfficesAndTheirTotal) {
@@ -176,7 +176,7 @@ TEST_F(ConsolidatedTest, TheDefaultPeriodIsTheMonthBeforeToday) {
     for (const Case& c : {Case{{2026, 1, 31}, 0, 11}, Case{{2025, 1, 1}, -1, 11}, Case{{2031, 1, 5}, 5, 11},
                           Case{{2031, 2, 5}, -1, 0}}) {
         SCOPED_TRACE(c.today.toText());
-        Comparison form(dir.file("ZETTools.db"), prompter, [&] { return c.today; });
+        CompareScreen form(dir.file("ZETTools.db"), prompter, [&] { return c.today; });
         form.Form_Load();
         EXPECT_EQ(form.view().year, c.year);
         EXPECT_EQ(form.view().month, c.month);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "MonthDatabase.h"
-#include "compare/Comparison.h"
+#include "compare/CompareScreen.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -59,7 +59,7 @@ class DetailTest : public ::testing::Test {
     test::TempDir dir;
     test::MonthDatabase db{dir.file("ZETTools.db")};
     test::ScriptedPrompter prompter;
-    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 1}; }};
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 1}; }};
     int timer1Starts = 0;
 };
 
@@ -85,7 +85,7 @@ TEST_F(DetailTest, AllCoversEveryListedOfficeByOfficeThenDate) {
     EXPECT_TRUE(v.detailExportVisible);
     EXPECT_FALSE(v.loading.visible);
     EXPECT_EQ(v.status.text, "Data Fetched...");
-    EXPECT_EQ(v.status.colour, kFetchedColour);
+    EXPECT_EQ(v.status.colour, palette::kFetchedText);
     EXPECT_FALSE(v.status.visible);  // the blink has ended
     EXPECT_EQ(timer1Starts, 1);
     logic.Timer1_Timer();

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "MonthDatabase.h"
-#include "compare/Comparison.h"
-#include "compare/GridExport.h"
+#include "compare/CompareScreen.h"
+#include "compare/ExportScreen.h"
 #include "core/Error.h"
 #include "sheet/Workbook.h"
 #include "support/PackagePart.h"
@@ -64,8 +64,8 @@ protected:
     std::string out = dir.file("Desktop/VESK - ORV Output");
     test::MonthDatabase db{dir.file("ZETTools.db")};
     test::ScriptedPrompter prompter;
-    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
-    GridExport exporter{logic, prompter};
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    ExportScreen exporter{logic, prompter};
 };
 
 TEST_F(ExportTest, ConsolidatedExportOfSevenOffices) {
@@ -154,13 +154,22 @@ TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
     EXPECT_EQ(rows[10].substr(0, 2), "7|");
 }
 
-TEST_F(ExportTest, AfterResetTheDetailedExportWritesOneEmptyNumberedRow) {
+TEST_F(ExportTest, AfterResetNeitherExportReplacesAGoodFile) {
+    ASSERT_TRUE(logic.Combo3_Click(pick("All")));
+    const std::string consolidated = exportConsolidated();
+    const auto detailed = exporter.Command6_Click();
+    ASSERT_TRUE(detailed.has_value());
+    const auto consolidatedRows = sheetRows(consolidated);
+    const auto detailedRows = sheetRows(*detailed);
+
+    // Reset leaves the grids set up with one blank row each: no data to export.
     logic.Command5_Click();
-    auto path = exporter.Command6_Click();
-    ASSERT_TRUE(path.has_value());
-    const auto rows = sheetRows(*path);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[3], "1");
+    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");
+    EXPECT_FALSE(exporter.Command6_Click().has_value());
+    EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
+    EXPECT_EQ(sheetRows(consolidated), consolidatedRows);
+    EXPECT_EQ(sheetRows(*detailed), detailedRows);
 }
 
 TEST_F(ExportTest, ASecondExportReplacesTheFirst) {
@@ -209,11 +218,11 @@ TEST(ExportRefusal, GridsWithoutRowsAreNotExported) {
     db.configure("Division");
     db.office("1", "Division", "PDN", "", "F1");
     test::ScriptedPrompter prompter;
-    Comparison logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
     logic.Form_Load();
     logic.cmdRun_Click();  // nothing differs: both grids are left without rows
     ASSERT_TRUE(logic.consolidated().rows.empty());
-    GridExport exporter{logic, prompter};
+    ExportScreen exporter{logic, prompter};
     exporter.setOutputFolder(dir.file("out"));
     EXPECT_FALSE(exporter.Command1_Click().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");

@@ -98,7 +98,7 @@ BlinkRun blinkWith(LabelBlinker& blinker, const std::function<void(std::chrono::
         if (event) event(duration_cast<milliseconds>(now - start));
     });
     BlinkRun run;
-    LabelView label{true, "Data Fetched...", kFetchedColour, 12, true};
+    LabelView label{true, "Data Fetched...", palette::kFetchedText, 12, true};
     run.outcome = blinker.blink(label, [&] {
         run.looks.push_back(label);
         run.blinkingWhileShown.push_back(blinker.IsBlinking());
@@ -116,14 +116,14 @@ TEST(LabelBlinker, AlternatesForTwoSecondsThenRestoresAndHides) {
         const bool marked = i % 2 == 1;
         EXPECT_EQ(run.looks[i].bold, marked);
         EXPECT_EQ(run.looks[i].pointSize, marked ? 14 : 12);
-        EXPECT_EQ(run.looks[i].colour, marked ? kMarkedColour : kFetchedColour);
+        EXPECT_EQ(run.looks[i].colour, marked ? palette::kMarkedText : palette::kFetchedText);
         EXPECT_TRUE(run.blinkingWhileShown[i]);
     }
     EXPECT_EQ(run.outcome, LabelBlinker::Outcome::Finished);
     EXPECT_FALSE(run.after.visible);
     EXPECT_FALSE(run.after.bold);
     EXPECT_EQ(run.after.pointSize, 12);
-    EXPECT_EQ(run.after.colour, kFetchedColour);
+    EXPECT_EQ(run.after.colour, palette::kFetchedText);
     EXPECT_FALSE(blinker.IsBlinking());
     EXPECT_FALSE(blinker.requestClose());  // Back with no blink running closes at once
 }

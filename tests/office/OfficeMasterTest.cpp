@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "office/OfficeMaster.h"
+#include <functional>
+#include <new>
+#include <string>
+
+#include "office/OfficeScreen.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
 #include "support/ScriptedPrompter.h"
@@ -10,7 +14,7 @@ namespace {
 
 using vesk::Answer;
 using vesk::Icon;
-using vesk::office::OfficeMaster;
+using vesk::office::OfficeScreen;
 using vesk::test::RawCell;
 
 struct Office {
@@ -63,7 +67,7 @@ protected:
     vesk::test::TempDir dir;
     int files = 0;
     vesk::test::ScriptedPrompter prompter;
-    OfficeMaster master{dir.file("ZETTools.db"), prompter};
+    OfficeScreen master{dir.file("ZETTools.db"), prompter};
 };
 
 TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
@@ -177,6 +181,38 @@ TEST_F(OfficeMasterTest, AFailureInTheMiddleKeepsTheEarlierMaster) {
     EXPECT_EQ(prompter.progressTexts(), std::vector<std::string>{"Importing Row 100 / 250"});
 }
 
+// Any exception inside a handler, not only the program's own error, ends as the handler's
+// message with the earlier master kept.
+TEST_F(OfficeMasterTest, ExceptionsOfAnyKindBecomeTheHandlersMessage) {
+    struct Failing : vesk::test::ScriptedPrompter {
+        std::function<void()> fail;
+        void progress(const std::string&) override { fail(); }
+    };
+    struct Case {
+        std::function<void()> fail;
+        std::string message;
+    };
+    const Case cases[] = {{[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
+                          {[] { (void)std::stoi("x"); }, "Error 51: stoi"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        vesk::test::TempDir d;
+        Failing p;
+        p.fail = c.fail;
+        OfficeScreen m(d.file("db"), p);
+        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
+        for (int i = 1; i <= 150; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "PDN"});
+        vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
+        p.queueFile(d.file("m.xlsx"));
+        p.queueAnswer(Answer::Yes);
+        bool imported = true;
+        EXPECT_NO_THROW(imported = m.Command4_Click());
+        EXPECT_FALSE(imported);
+        EXPECT_EQ(p.lastMessage().text, c.message);
+        EXPECT_EQ(m.connection().scalar("SELECT COUNT(*) FROM mastertable").toInt(), 0);
+    }
+}
+
 TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
     struct Case {
         int rows;
@@ -189,7 +225,7 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
         SCOPED_TRACE(c.rows);
         vesk::test::ScriptedPrompter p;
         vesk::test::TempDir d;
-        OfficeMaster m(d.file("db"), p);
+        OfficeScreen m(d.file("db"), p);
         std::vector<std::vector<RawCell>> rows{defaultHeaders()};
         for (int i = 1; i <= c.rows; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "SO"});
         vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
@@ -235,7 +271,7 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
     EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
 
     // A new load selects the stored office, whatever its letter case in the list.
-    OfficeMaster again(master.connection().path(), prompter);
+    OfficeScreen again(master.connection().path(), prompter);
     again.Form_Load();
     ASSERT_GE(again.view().selected, 0);
     EXPECT_EQ(again.view().offices[std::size_t(again.view().selected)], "D'Souza Nagar H.O");
@@ -261,7 +297,7 @@ TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
 
 TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
     vesk::test::ScriptedPrompter p;
-    OfficeMaster broken(dir.file("missing-folder/ZETTools.db"), p);
+    OfficeScreen broken(dir.file("missing-folder/ZETTools.db"), p);
     broken.Form_Load();
     EXPECT_EQ(p.lastMessage().title, "Error");
     EXPECT_NE(p.lastMessage().text.find(" - "), std::string::npos);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "report/MonthlyReport.h"
+#include "core/Amount.h"
+#include "report/ReportScreen.h"
 #include "report/ReportFiles.h"
 #include "report/SummaryText.h"
 #include "support/ScriptedPrompter.h"
@@ -10,7 +11,7 @@ namespace {
 
 using vesk::Answer;
 using vesk::Icon;
-using vesk::report::MonthlyReport;
+using vesk::report::ReportScreen;
 using vesk::test::Entry;
 using vesk::test::monthEntries;
 using vesk::test::RawCell;
@@ -108,7 +109,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
     vesk::test::TempDir dir;
     vesk::test::ScriptedPrompter prompter;
     vesk::test::ReportShape shape = GetParam().shape();
-    MonthlyReport report{*shape.report, path(), prompter};
+    ReportScreen report{*shape.report, path(), prompter};
     int files = 0;
 };
 
@@ -280,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kRe
 TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
     const std::pair<double, const char*> cases[] = {
         {0, "0.00"}, {999.999, "1,000.00"}, {-1234567.891, "-1,234,567.89"}, {-0.001, "0.00"}};
-    for (const auto& [amount, shown] : cases) EXPECT_EQ(vesk::report::groupedAmount(amount), shown) << amount;
+    for (const auto& [amount, shown] : cases) EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
 }
 
 }  // namespace

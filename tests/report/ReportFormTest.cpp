@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 #include "ctr/FinacleForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"

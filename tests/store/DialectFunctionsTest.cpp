@@ -205,5 +205,24 @@ TEST_F(DialectFunctions, ATypeMismatchAbortsTheWholeStatement) {
     s_db->execute("DROP TABLE d");
 }
 
+// The number of a failure is the value its raiser gave, never read back from the message.
+TEST_F(DialectFunctions, FailureNumbersComeFromTheFailureNotItsText) {
+    s_db->execute("CREATE TEMP TABLE guarded (x)");
+    s_db->execute(
+        "CREATE TEMP TRIGGER refuse BEFORE INSERT ON guarded BEGIN SELECT RAISE(ABORT, 'Type mismatch here'); END");
+    const std::vector<ErrorCase> cases = {
+        {"CDate('abc')", errc::kTypeMismatch, "Type mismatch"},
+        // A dialect failure already reported leaves the next engine failure its own number.
+        {"* FROM nosuchtable", errc::kDatabaseBase + 1, "no such table: nosuchtable"},
+        {"Left('abc', -1)", errc::kUsage, "Invalid procedure call or argument"},
+        {"CDate(NULL)", errc::kInvalidUseOfNull, "Invalid use of Null"},
+    };
+    runErrorCases(cases, eval);
+    const Error raised = errorOf([] { s_db->execute("INSERT INTO guarded VALUES (1)"); });
+    EXPECT_EQ(raised.number(), errc::kDatabaseBase + 19) << raised.description();
+    EXPECT_EQ(raised.description(), "Type mismatch here");
+    s_db->execute("DROP TABLE guarded");
+}
+
 }  // namespace
 }  // namespace vesk::store

@@ -7,6 +7,7 @@
 
 #include "cli/Verbs.h"
 #include "core/Error.h"
+#include "core/Version.h"
 #include "store/Connection.h"
 
 namespace vesk::cli {
@@ -91,6 +92,7 @@ const std::vector<Verb>& verbs() {
         addOfficeVerbs(v);
         addReportVerbs(v);
         addCompareVerbs(v);
+        addWhereVerbs(v);
         return v;
     }();
     return kVerbs;
@@ -101,8 +103,11 @@ std::string usage() {
     s << "usage: " << kProgram << " [--db FILE] VERB [ARGUMENTS]\n\n"
       << "Reconciles the bank's cash transactions with the postal accounting records.\n\n"
       << "Options:\n"
-      << "  --db FILE   the database file (default: " << store::kDatabaseFileName << " beside the program)\n"
-      << "  --help      this text; VERB --help describes one verb\n\n"
+      << "  --db FILE   the database file (default: $VESK_ORV_DB, else " << store::kDatabaseFileName
+      << " beside the program,\n"
+      << "              else in ~/.local/share/vesk-orv when the program's folder is not writable)\n"
+      << "  --help      this text; VERB --help describes one verb\n"
+      << "  --version   the program's version\n\n"
       << "Verbs:\n";
     for (const Verb& verb : verbs())
         s << "  " << verb.name << " " << verb.synopsis << "\n      " << verb.summary << "\n";
@@ -122,6 +127,10 @@ int run(const std::vector<std::string>& args, Context& context) {
         const std::string& a = args[i];
         if (isHelp(a)) {
             context.out << usage();
+            return kExitOk;
+        }
+        if (a == "--version") {
+            context.out << kProgram << " " << kVersion << "\n";
             return kExitOk;
         }
         if (a.compare(0, 2, "--") != 0) break;

@@ -1,22 +1,29 @@
 #include <charconv>
-#include <chrono>
 #include <ostream>
 
 #include "cli/Verbs.h"
-#include "compare/Comparison.h"
-#include "compare/GridExport.h"
+#include "compare/ComparisonGrid.h"
+#include "compare/ComparisonWorkbook.h"
+#include "compare/GridFilter.h"
+#include "compare/MonthComparison.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
+#include "store/Connection.h"
 
 namespace vesk::cli {
 
 namespace {
+
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 9999;
 
 int yearOf(const std::string& text) {
     int year = 0;
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, year);
     if (text.empty() || ec != std::errc() || p != end) throw UsageError("YEAR must be a number, not '" + text + "'");
+    if (year < kFirstYear || year > kLastYear)
+        throw UsageError("YEAR must be from " + std::to_string(kFirstYear) + " to " + std::to_string(kLastYear));
     return year;
 }
 
@@ -39,58 +46,74 @@ void writeGrid(std::ostream& out, const compare::Grid& grid) {
     }
 }
 
-// Loads the form's logic and runs the comparison of the month; false when it did not run.
-bool runComparison(compare::Comparison& logic, const std::string& yearText, const std::string& monthText) {
-    const int year = yearOf(yearText);
-    const int month = monthOf(monthText);
-    logic.Form_Load();
-    if (!logic.connection().isOpen()) return false;
-    int index = -1;
-    const auto& years = logic.view().years;
-    for (std::size_t i = 0; i < years.size(); ++i)
-        if (years[i] == std::to_string(year)) index = int(i);
-    logic.Combo1_Click(index);  // a year the list does not offer stays unselected, as in the form
-    logic.Combo2_Click(month - 1);
-    return logic.cmdRun_Click();
+// A month compared on the command line: its period, scope and result.
+struct Compared {
+    compare::Period period;
+    compare::Scope scope;
+    compare::MonthComparison result;
+};
+
+// Compares the month; nullopt (with the reason shown) when it holds no bank rows.
+std::optional<Compared> compareMonth(Context& context, store::Connection& db, const std::string& yearText,
+                                     const std::string& monthText) {
+    Compared c{{yearOf(yearText), monthOf(monthText)}, {}, {}};
+    db.open(context.databasePath());
+    c.scope = compare::comparisonScope(db);
+    c.result = compare::compareMonth(db, c.period, c.scope);
+    if (!c.result.anyRows) {
+        context.prompter.message(info(compare::noRecordsText(), "No Data"));
+        return std::nullopt;
+    }
+    context.prompter.message(info(c.result.completionText(c.scope), "Result"));
+    return c;
 }
 
-// Picks the office (or All) in the office list, as a click would; false when it is not
-// listed or the detail failed.
-bool pickOffice(Context& context, compare::Comparison& logic, const std::string& wanted) {
-    const auto& offices = logic.view().offices;
-    int index = -1;
-    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
-        if (offices[i] == wanted) index = int(i);
-    for (std::size_t i = 0; i < offices.size() && index < 0; ++i)
-        if (equalsNoCase(offices[i], wanted)) index = int(i);
-    if (index < 0) {
-        context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
-        return false;
-    }
-    const bool done = logic.Combo3_Click(index);
-    if (!logic.view().status.text.empty()) context.err << logic.view().status.text << "\n";
-    return done;
+// The consolidated grid, filtered as the search box would filter it.
+compare::Grid consolidated(const Compared& c, const std::optional<std::string>& filter) {
+    compare::Grid grid = compare::consolidatedGrid(c.result);
+    if (filter) compare::FilterGridRows(grid, compare::filterBoxText(*filter));
+    return grid;
+}
+
+// The office as the office list holds it ("All" or a differing office, letter case aside);
+// nullopt (with the reason shown) when it is not listed.
+std::optional<std::string> listedOffice(Context& context, const Compared& c, const std::string& wanted) {
+    std::vector<std::string> listed{"All"};
+    for (const std::string& name : c.result.officeNames()) listed.push_back(name);
+    for (const std::string& name : listed)
+        if (name == wanted) return name;
+    for (const std::string& name : listed)
+        if (equalsNoCase(name, wanted)) return name;
+    context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
+    return std::nullopt;
+}
+
+compare::Grid detailed(Context& context, store::Connection& db, const Compared& c, const std::string& office) {
+    const std::vector<std::string> differing = c.result.officeNames();
+    compare::Grid grid = compare::detailedGrid(compare::differingDates(db, c.period, office, differing));
+    if (!differing.empty()) context.err << "Data Fetched...\n";
+    return grid;
 }
 
 int compareVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"filter"});
     if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
-    compare::Comparison logic(context.databasePath(), context.prompter);
-    if (!runComparison(logic, a.positional()[0], a.positional()[1])) return kExitFailed;
-    if (auto filter = a.option("filter")) logic.Text1_Change(*filter);
-    writeGrid(context.out, logic.consolidated());
+    store::Connection db;
+    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
+    if (!c) return kExitFailed;
+    writeGrid(context.out, consolidated(*c, a.option("filter")));
     return kExitOk;
 }
 
 int detailVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
-    compare::Comparison logic(context.databasePath(), context.prompter);
-    logic.blinker().setDuration(std::chrono::milliseconds(0));  // nothing blinks on a terminal
-    if (!runComparison(logic, a.positional()[0], a.positional()[1])) return kExitFailed;
-
-    if (!pickOffice(context, logic, a.positional()[2])) return kExitFailed;
-    writeGrid(context.out, logic.detailed());
+    store::Connection db;
+    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
+    if (!c) return kExitFailed;
+    const auto office = listedOffice(context, *c, a.positional()[2]);
+    if (!office) return kExitFailed;
+    writeGrid(context.out, detailed(context, db, *c, *office));
     return kExitOk;
 }
 
@@ -101,19 +124,38 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
     const std::string& which = a.positional()[0];
     if (which != "consolidated" && which != "detailed")
         throw UsageError("the first argument is consolidated or detailed, not '" + which + "'");
-    compare::Comparison logic(context.databasePath(), context.prompter);
-    logic.blinker().setDuration(std::chrono::milliseconds(0));
-    if (!runComparison(logic, a.positional()[1], a.positional()[2])) return kExitFailed;
-    if (auto filter = a.option("filter")) logic.Text1_Change(*filter);
-    if (auto office = a.option("office"))
-        if (!pickOffice(context, logic, *office)) return kExitFailed;
+    const compare::ExportKind kind =
+        which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
+    store::Connection db;
+    const auto c = compareMonth(context, db, a.positional()[1], a.positional()[2]);
+    if (!c) return kExitFailed;
 
-    compare::GridExport exporter(logic, context.prompter);
-    exporter.setOpenWhenSaved(false);
-    if (auto out = a.option("out")) exporter.setOutputFolder(*out);
-    auto path = which == "consolidated" ? exporter.Command1_Click() : exporter.Command6_Click();
-    if (!path) return kExitFailed;
-    context.out << *path << "\n";
+    compare::ExportContext export_;
+    export_.month = monthName(c->period.month);
+    export_.year = std::to_string(c->period.year);
+    export_.configuredOffice = c->scope.configuredOffice;
+    if (auto filter = a.option("filter")) export_.filterText = compare::filterBoxText(*filter);
+    if (auto office = a.option("office")) {
+        export_.office = listedOffice(context, *c, *office);
+        if (!export_.office) return kExitFailed;
+    }
+    compare::Grid grid;
+    if (kind == compare::ExportKind::Consolidated)
+        grid = consolidated(*c, a.option("filter"));
+    else if (export_.office)
+        grid = detailed(context, db, *c, *export_.office);
+    if (!grid.hasData()) {
+        context.prompter.message(exclamation(kind == compare::ExportKind::Consolidated
+                                                 ? "No mismatch data available to export."
+                                                 : "No data to export."));
+        return kExitFailed;
+    }
+    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
+    const std::string path = compare::writeComparisonWorkbook(kind, grid, export_, folder);
+    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
+                                      "File : " + compare::workbookFileName(kind, export_),
+                                  "Saved"));
+    context.out << path << "\n";
     return kExitOk;
 }
 
@@ -122,8 +164,8 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
 void addCompareVerbs(std::vector<Verb>& verbs) {
     verbs.push_back({"compare", "YEAR MONTH [--filter TEXT]",
                      "Compares the month office by office and prints the offices that differ, then their total "
-                     "(tab-separated, a differing amount marked *). MONTH: 1 to 12 or the month's name. --filter "
-                     "shows only the offices whose names begin with TEXT.",
+                     "(tab-separated, a differing amount marked *). YEAR: 1900 to 9999; MONTH: 1 to 12 or the "
+                     "month's name. --filter shows only the offices whose names begin with TEXT.",
                      compareVerb});
     verbs.push_back({"detail", "YEAR MONTH OFFICE|All",
                      "Compares the month, then prints the dates on which the office (or every differing office, "

@@ -2,7 +2,8 @@
 
 #include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
-#include "office/OfficeMaster.h"
+#include "core/Text.h"
+#include "office/Offices.h"
 
 namespace vesk::cli {
 
@@ -11,40 +12,62 @@ namespace {
 int importMaster(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one office master workbook");
-    VerbPrompter prompter(context.prompter, a.positional().front(), a.flag("yes"));
-    office::OfficeMaster master(context.databasePath(), prompter);
-    const bool done = master.Command4_Click();
-    context.prompter.progress("");
-    if (done) context.out << master.view().countText << "\n";
-    return done ? kExitOk : kExitFailed;
+    VerbPrompter prompter(context.prompter, a.flag("yes"));
+    store::Connection db;
+    db.open(context.databasePath());
+    const auto confirm = [&] { return prompter.message(office::masterOverwriteQuestion()) == Answer::Yes; };
+    if (auto refusal = office::masterImportRefusal(office::importMaster(db, a.positional().front(), confirm))) {
+        prompter.message(*refusal);
+        return kExitFailed;
+    }
+    if (office::configureDivisionOffice(db).empty())
+        prompter.message(exclamation("Warning: No Division Office found in the imported data."));
+    context.out << office::officeCount(db) << " office details updated successfully.\n";
+    return kExitOk;
 }
 
-// The office list as the form's list holds it, then the configured office.
+// The head and division offices, then the configured office.
 int offices(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (!a.positional().empty()) throw UsageError("takes no arguments");
-    office::OfficeMaster master(context.databasePath(), context.prompter);
-    master.Form_Load();
-    if (!master.connection().isOpen()) return kExitFailed;
-    for (const auto& name : master.view().offices) context.out << name << "\n";
-    context.out << "\nconfigured office\t" << master.configuredOffice() << "\n";
+    store::Connection db;
+    db.open(context.databasePath());
+    for (const auto& name : office::listedOffices(db)) context.out << name << "\n";
+    context.out << "\nconfigured office\t" << office::configuredOffice(db) << "\n";
     return kExitOk;
 }
 
 int setOffice(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one office name");
-    VerbPrompter prompter(context.prompter, std::nullopt, a.flag("yes"));
-    office::OfficeMaster master(context.databasePath(), prompter);
-    return master.Command5_Click(a.positional().front()) ? kExitOk : kExitFailed;
+    const std::string name = trim(a.positional().front());
+    if (name.empty()) throw UsageError("give an office name");
+    VerbPrompter prompter(context.prompter, a.flag("yes"));
+    store::Connection db;
+    db.open(context.databasePath());
+    if (prompter.message(question("Set '" + name + "' as the configured office?", "Confirm Save", Icon::Question)) !=
+        Answer::Yes)
+        return kExitFailed;
+    if (!office::setConfiguredOffice(db, name)) {
+        prompter.message(
+            exclamation("The office '" + name + "' was not found in the Office Master Data. Nothing was changed.",
+                        "Office Not Found"));
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 int deleteOffices(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (!a.positional().empty()) throw UsageError("takes no arguments besides --yes");
-    VerbPrompter prompter(context.prompter, std::nullopt, a.flag("yes"));
-    office::OfficeMaster master(context.databasePath(), prompter);
-    return master.Command3_Click() ? kExitOk : kExitFailed;
+    VerbPrompter prompter(context.prompter, a.flag("yes"));
+    store::Connection db;
+    db.open(context.databasePath());
+    if (prompter.message(question("Delete every office and the configured office?", "Confirm Delete",
+                                  Icon::Exclamation)) != Answer::Yes)
+        return kExitFailed;
+    office::deleteAllOffices(db);
+    return kExitOk;
 }
 
 }  // namespace

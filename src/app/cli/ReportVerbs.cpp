@@ -1,15 +1,19 @@
+#include <algorithm>
 #include <ostream>
 
 #include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
 #include "ctr/BankReport.h"
+#include "office/Offices.h"
 #include "orv/OrvReport.h"
-#include "report/MonthlyReport.h"
+#include "report/ReportMonths.h"
 #include "report/SummaryText.h"
 
 namespace vesk::cli {
 
 namespace {
+
+constexpr int kProgressEvery = 1000;
 
 const report::ReportDescription& reportNamed(const std::string& name) {
     if (name == "ctr") return ctr::bankReport();
@@ -17,22 +21,32 @@ const report::ReportDescription& reportNamed(const std::string& name) {
     throw UsageError("the report is ctr or orv, not '" + name + "'");
 }
 
-// Loads the report as its form would; false when the form would hand over to the office
-// master form (the message is shown).
-bool load(report::MonthlyReport& r) {
-    r.Form_Load();
-    return r.connection().isOpen() && !r.Form_Activate();
+// Opens the database for a report verb; false (with the reason shown) while the office
+// master is empty, as the report forms refuse to work then.
+bool open(Context& context, store::Connection& db, Prompter& prompter) {
+    db.open(context.databasePath());
+    if (office::officeCount(db) > 0) return true;
+    prompter.message(exclamation("Import office Master Data First.", "Master Data Missing"));
+    return false;
 }
 
 int importReport(Context& context, const std::vector<std::string>& args, const report::ReportDescription& which) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one report workbook");
-    VerbPrompter prompter(context.prompter, a.positional().front(), a.flag("yes"));
-    report::MonthlyReport r(which, context.databasePath(), prompter);
-    if (!load(r)) return kExitFailed;
-    const bool done = r.Import_Click();
+    VerbPrompter prompter(context.prompter, a.flag("yes"));
+    store::Connection db;
+    if (!open(context, db, prompter)) return kExitFailed;
+    const auto confirm = [&](const std::string& period, const std::string& word) {
+        return prompter.message(report::replaceQuestion(which, period, word)) == Answer::Yes;
+    };
+    const auto progress = [&](int row, int rows) {
+        if (row % kProgressEvery == 0 || row == rows)
+            prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");
+    };
+    const report::MonthImport imported = report::importMonth(db, which, a.positional().front(), confirm, progress);
     context.prompter.progress("");
-    return done ? kExitOk : kExitFailed;
+    if (auto message = report::importMessage(which, imported)) prompter.message(*message);
+    return imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed;
 }
 
 int importCtr(Context& context, const std::vector<std::string>& args) {
@@ -44,14 +58,15 @@ int importOrv(Context& context, const std::vector<std::string>& args) {
 }
 
 // The summary grid as tab-separated lines under its headings, amounts as the grid shows
-// them; nothing when the grid is empty.
+// them; nothing when the report holds no rows.
 int summary(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 1) throw UsageError("give the report: ctr or orv");
-    report::MonthlyReport r(reportNamed(a.positional().front()), context.databasePath(), context.prompter);
-    if (!load(r)) return kExitFailed;
-    if (!r.view().summary) return kExitOk;
-    const store::ResultSet& rs = *r.view().summary;
+    const report::ReportDescription& which = reportNamed(a.positional().front());
+    store::Connection db;
+    if (!open(context, db, context.prompter)) return kExitFailed;
+    const store::ResultSet rs = report::monthlySummary(db, which);
+    if (rs.empty()) return kExitOk;
     const auto& headings = rs.columns();
     const std::size_t shown = std::min<std::size_t>(headings.size(), report::kSortMonthColumn);
     for (std::size_t c = 0; c < shown; ++c) context.out << (c ? "\t" : "") << headings[c];
@@ -67,11 +82,24 @@ int summary(Context& context, const std::vector<std::string>& args) {
 int deleteMonth(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 3) throw UsageError("give the report (ctr or orv), the year and the month (Jan..Dec)");
-    const auto& which = reportNamed(a.positional()[0]);
-    VerbPrompter prompter(context.prompter, std::nullopt, a.flag("yes"));
-    report::MonthlyReport r(which, context.databasePath(), prompter);
-    if (!load(r)) return kExitFailed;
-    return r.Command3_Click(a.positional()[1], a.positional()[2]) ? kExitOk : kExitFailed;
+    const report::ReportDescription& which = reportNamed(a.positional()[0]);
+    const std::string& year = a.positional()[1];
+    const std::string& month = a.positional()[2];
+    VerbPrompter prompter(context.prompter, a.flag("yes"));
+    store::Connection db;
+    if (!open(context, db, prompter)) return kExitFailed;
+    if (year.empty() || month.empty()) {
+        prompter.message(which.selectionRequired);
+        return kExitFailed;
+    }
+    if (prompter.message(which.confirmDelete(month, year)) != Answer::Yes) return kExitFailed;
+    const std::int64_t count = report::deleteMonth(db, which, year, month);
+    if (count <= 0) {
+        prompter.message(which.nothingDeleted(month, year));
+        return kExitFailed;
+    }
+    prompter.message(which.deleted(count, month, year));
+    return kExitOk;
 }
 
 }  // namespace

@@ -12,5 +12,6 @@ void addSampleVerbs(std::vector<Verb>& verbs);
 void addOfficeVerbs(std::vector<Verb>& verbs);
 void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
+void addWhereVerbs(std::vector<Verb>& verbs);
 
 }  // namespace vesk::cli

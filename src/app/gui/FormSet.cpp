@@ -1,7 +1,7 @@
 #include "app/gui/FormSet.h"
 
 #include "app/gui/MainForm.h"
-#include "app/gui/TaskForm.h"
+#include "widgets/TaskForm.h"
 #include "compare/CompareForm.h"
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
@@ -21,6 +21,7 @@ FormSet::FormSet(std::string databasePath)
     m_main->setTaskForm(MainForm::OrvReport, m_orv.get());
     m_main->setTaskForm(MainForm::Compare, m_compare.get());
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
+    m_main->showDatabase(QString::fromStdString(m_databasePath));
 }
 
 FormSet::~FormSet() = default;

@@ -1,11 +1,13 @@
 #include "app/gui/MainForm.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/gui/FormStyle.h"
-#include "app/gui/TaskForm.h"
+#include "core/Version.h"
+#include "widgets/FormStyle.h"
+#include "widgets/TaskForm.h"
 
 namespace vesk::gui {
 
@@ -52,6 +54,26 @@ MainForm::MainForm() {
     connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
     connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
     connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
+
+    // Small and grey under the frames, left of Exit: which program and which file.
+    m_status = makeLabel(this, "StatusLine", "", twipsRect(240, 9750, 8520, 255), formFont("Calibri", 8));
+    m_status->setWordWrap(false);
+    m_status->setStyleSheet("color: #6e6e6e;");
+    showDatabase({});
+}
+
+void MainForm::showDatabase(const QString& path) {
+    const QString version = QString("Ver %1").arg(kVersion);
+    if (path.isEmpty()) {
+        m_status->setText(version);
+        m_status->setToolTip({});
+        return;
+    }
+    const QString prefix = version + "   Database: ";
+    const QFontMetrics metrics(m_status->font());
+    const int room = m_status->width() - metrics.horizontalAdvance(prefix);
+    m_status->setText(prefix + metrics.elidedText(path, Qt::ElideMiddle, room));
+    m_status->setToolTip(path);
 }
 
 void MainForm::setTaskForm(Task task, TaskForm* form) {

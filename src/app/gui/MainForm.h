@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <array>
 
+class QLabel;
+
 namespace vesk::gui {
 
 class TaskForm;
@@ -16,6 +18,8 @@ public:
     MainForm();
 
     void setTaskForm(Task task, TaskForm* form);
+    /// The status line at the bottom: the version and the open database file.
+    void showDatabase(const QString& path);
 
     void Command1_Click() { openTask(Office); }
     void Command2_Click() { openTask(BankReport); }
@@ -31,6 +35,7 @@ private:
     void openTask(Task task);
 
     std::array<TaskForm*, 4> m_tasks{};
+    QLabel* m_status = nullptr;
 };
 
 }  // namespace vesk::gui

@@ -1,12 +1,18 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
+#include "core/Version.h"
 #include "store/Connection.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Project1");
+    QApplication::setApplicationVersion(vesk::kVersion);
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("vesk-orv");
+    QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
 
     vesk::gui::FormSet forms(vesk::store::defaultDatabasePath());
     // Exit ends the program at once, whatever else is loaded.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"
+#include "store/Connection.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
 #include "support/TempDir.h"
@@ -52,6 +53,42 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
         if (!s.out.empty()) {
             EXPECT_EQ(o.out, s.out);
         }
+    }
+}
+
+// A verb that shows an error exits 1, whichever statement failed.
+TEST(OfficeVerbs, FailuresExitOne) {
+    test::TempDir dir;
+    const std::string master = dir.file("master.xlsx");
+    std::vector<std::vector<RawCell>> rows(1);
+    for (const auto& c : store::tableColumns(store::Table::Master)) rows[0].emplace_back(c);
+    rows.push_back({"1", "Hill Division", "PDN", "", "F1"});
+    test::writeRawXlsx(master, rows);
+
+    struct Case {
+        const char* name;
+        std::string damage;  // replaces a table by one without the columns the verb reads
+        std::vector<std::string> args;
+    };
+    const std::vector<Case> cases = {
+        {"summary", "DROP TABLE veskfinacle; CREATE TABLE veskfinacle (tran_id TEXT)", {"summary", "ctr"}},
+        {"offices", "DROP TABLE mastertable; CREATE TABLE mastertable (office_name TEXT)", {"offices"}},
+        {"configured office", "DROP TABLE Youroffice; CREATE TABLE Youroffice (ooffice_name TEXT)",
+         {"import-master", master, "--yes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string db = dir.file(std::string(c.name) + ".db");
+        ASSERT_EQ(runCli({"--db", db, "import-master", master, "--yes"}).status, kExitOk);
+        {
+            store::Connection connection;
+            connection.open(db);
+            connection.execute(c.damage);
+        }
+        std::vector<std::string> args{"--db", db};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runCli(args);
+        EXPECT_EQ(o.status, kExitFailed) << o.out << o.err;
     }
 }
 

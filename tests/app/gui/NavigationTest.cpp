@@ -6,7 +6,7 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
-#include "app/gui/TaskForm.h"
+#include "widgets/TaskForm.h"
 #include "office/ConfigureForm.h"
 #include "store/Connection.h"
 #include "support/ScriptedPrompter.h"

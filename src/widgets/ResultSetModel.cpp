@@ -1,4 +1,4 @@
-#include "app/gui/ResultSetModel.h"
+#include "widgets/ResultSetModel.h"
 
 namespace vesk::gui {
 

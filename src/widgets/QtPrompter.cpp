@@ -1,4 +1,4 @@
-#include "app/gui/QtPrompter.h"
+#include "widgets/QtPrompter.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -5,14 +5,17 @@
 #include <QRect>
 #include <QString>
 
+#include "core/Palette.h"
+
 class QPushButton;
 class QLabel;
 class QWidget;
 
 namespace vesk::gui {
 
-/// Every command button's back colour.
-inline const QColor kButtonColour(255, 224, 192);
+/// A colour of the palette for Qt, and as a style sheet writes it: "rgb(255, 0, 0)".
+inline QColor qColor(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
+QString styleColour(const Rgb& c);
 
 /// Twips (1/1440 inch) to device-independent pixels: 15 twips a pixel at 96 dpi.
 int twips(int t);

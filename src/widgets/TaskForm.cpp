@@ -1,9 +1,11 @@
-#include "app/gui/TaskForm.h"
+#include "widgets/TaskForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
 
-#include "app/gui/FormStyle.h"
+#include "core/Error.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
@@ -33,8 +35,28 @@ bool TaskForm::unloadForm() {
     return close();
 }
 
+TaskForm::Busy::Busy(TaskForm& form, std::vector<QWidget*> controls, bool waitCursor)
+    : m_form(form), m_controls(std::move(controls)), m_waitCursor(waitCursor), m_outermost(!form.m_busy) {
+    m_form.m_busy = true;
+    for (QWidget* w : m_controls) w->setEnabled(false);
+    if (m_waitCursor) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TaskForm::Busy::~Busy() {
+    if (m_waitCursor) QApplication::restoreOverrideCursor();
+    for (QWidget* w : m_controls) w->setEnabled(true);
+    if (m_outermost) m_form.m_busy = false;
+}
+
+void TaskForm::showEscaped(const std::exception& e) noexcept {
+    try {
+        m_prompter.message(critical("Error: " + asError(e).description()));
+    } catch (...) {  // nothing more can be shown
+    }
+}
+
 void TaskForm::closeEvent(QCloseEvent* event) {
-    if (m_loaded && !Form_QueryUnload()) {
+    if (m_busy || (m_loaded && !Form_QueryUnload())) {
         event->ignore();
         return;
     }

@@ -1,27 +1,29 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "compare/CompareView.h"
 #include "compare/Grid.h"
 #include "compare/LabelBlinker.h"
+#include "compare/MonthComparison.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
 
-/// The comparison form's handlers: the consolidated comparison of a month, the office
-/// filter, the detailed date-wise comparison, Reset, Back and the status label's blink.
-/// Owns the form's connection, which stays open once opened. The grids are plain data
-/// that the form draws and the export reads.
-class Comparison {
+/// What the comparison form shows and says over the month's comparison: the consolidated
+/// comparison of a month, the office filter, the detailed date-wise comparison, Reset,
+/// Back and the status label's blink. Owns the form's connection, which stays open once
+/// opened. The grids are plain data that the form draws and the export reads.
+class CompareScreen {
   public:
     /// Today's date, for the default period.
     using Today = std::function<DateTime()>;
 
-    Comparison(std::string databasePath, Prompter& prompter, Today today = {});
+    CompareScreen(std::string databasePath, Prompter& prompter, Today today = {});
 
     const CompareView& view() const { return m_view; }
     /// grdCompare: the differing offices, then the total row.
@@ -66,17 +68,15 @@ class Comparison {
     bool Timer3_Timer() const { return m_blinker.CloseRequested(); }
 
     store::Connection& connection() { return m_db; }
+    /// The selected month; nullopt when the year or the month is not selected.
+    std::optional<Period> period() const;
 
   private:
     void ensureOpen();
-    void InitCompareGrid();
-    void InitDetailGrid();
     void paint() {
         if (m_paint) m_paint();
     }
     void hideWait();
-    /// " AND m.ho_name = ..." when the configured office is a head office; its name.
-    std::string scopeFilter(std::string& configuredName);
 
     std::string m_path;
     Prompter& m_prompter;

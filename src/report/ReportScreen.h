@@ -7,7 +7,6 @@
 
 #include "core/Prompter.h"
 #include "report/ReportDescription.h"
-#include "report/ReportFile.h"
 #include "store/Connection.h"
 
 namespace vesk::report {
@@ -19,12 +18,12 @@ struct ReportView {
     std::vector<std::string> months;          ///< Combo2's list
 };
 
-/// The handlers of a monthly report form (bank CTR or ORV, as the description says):
-/// importing a month's workbook, the monthly summary and deleting a month. Owns the
-/// form's connection, which stays open once opened.
-class MonthlyReport {
+/// What a monthly report form (bank CTR or ORV, as the description says) shows and says
+/// over the report functions: importing a month's workbook, the monthly summary and
+/// deleting a month. Owns the form's connection, which stays open once opened.
+class ReportScreen {
   public:
-    MonthlyReport(const ReportDescription& report, std::string databasePath, Prompter& prompter);
+    ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter);
 
     const ReportDescription& description() const { return m_report; }
     const ReportView& view() const { return m_view; }
@@ -36,7 +35,7 @@ class MonthlyReport {
     /// over to the office master form.
     bool Form_Activate();
     void Form_Unload() { m_view.summary.reset(); }
-    void LoadMonthlySummary();
+    void loadMonthlySummary();
 
     /// The import button. True when a month was imported.
     bool Import_Click();
@@ -52,8 +51,6 @@ class MonthlyReport {
   private:
     void ensureOpen();
     bool importFile(const std::string& path);
-    /// One transaction: the month's (and kind's) old rows go, the file's rows come in.
-    void storeRows(const ReportFile& file, int month, int year, const std::string& kind);
 
     const ReportDescription& m_report;
     std::string m_path;

@@ -18,12 +18,12 @@ struct OfficeView {
     int selected = -1;                     ///< Combo1's selection
 };
 
-/// The office master form's handlers: loading, the office list, the configured office,
-/// deleting all offices and importing the office master workbook. Owns the form's
-/// connection, which stays open once opened.
-class OfficeMaster {
-public:
-    OfficeMaster(std::string databasePath, Prompter& prompter);
+/// What the office master form shows and says over the office functions: loading, the
+/// office list, the configured office, deleting all offices and importing the office
+/// master workbook. Owns the form's connection, which stays open once opened.
+class OfficeScreen {
+  public:
+    OfficeScreen(std::string databasePath, Prompter& prompter);
 
     const OfficeView& view() const { return m_view; }
 
@@ -31,8 +31,8 @@ public:
     void setWaitIndicator(std::function<void(bool)> wait) { m_wait = std::move(wait); }
 
     void Form_Load();
-    void RefreshOfficeCombo();
-    void UpdateYourOffice();
+    void refreshOfficeList();
+    void configureDivision();
     // Each returns true when it did what was asked (false: refused, cancelled or failed).
 
     /// Save/Update: stores the office named by the list's text as the configured office.
@@ -47,9 +47,8 @@ public:
 
     store::Connection& connection() { return m_db; }
 
-private:
+  private:
     void ensureOpen();
-    std::string readConfiguredName();
     void selectOffice(const std::string& name);
     void reloadGrid();
     bool importFile(const std::string& path);

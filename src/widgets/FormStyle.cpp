@@ -1,4 +1,4 @@
-#include "app/gui/FormStyle.h"
+#include "widgets/FormStyle.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -31,6 +31,8 @@ Widget* placed(Widget* w, const QString& name, const QRect& geometry, const QFon
 
 }  // namespace
 
+QString styleColour(const Rgb& c) { return QString("rgb(%1, %2, %3)").arg(c.red).arg(c.green).arg(c.blue); }
+
 int twips(int t) { return int(std::lround(t / 15.0)); }
 
 QRect twipsRect(int left, int top, int width, int height) {
@@ -53,7 +55,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     b->setStyleSheet(QString("QPushButton { background-color: %1; border: 1px solid #7a6a58; border-radius: 2px; }"
                              "QPushButton:pressed { background-color: #f0cfa8; }"
                              "QPushButton:disabled { color: #9a8f84; }")
-                         .arg(kButtonColour.name()));
+                         .arg(qColor(palette::kButton).name()));
     return b;
 }
 

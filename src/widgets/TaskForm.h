@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <exception>
 #include <string>
+#include <vector>
 
-#include "app/gui/QtPrompter.h"
+#include "widgets/QtPrompter.h"
 
 class QPushButton;
 
@@ -29,6 +31,35 @@ public:
     void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
     FormPrompter& prompter() { return m_prompter; }
 
+    /// While a handler works: the controls given are off, the close box is refused and, when
+    /// asked, the wait cursor shows, so that nothing else runs inside its work. Everything
+    /// comes back when the guard goes, on every path.
+    class Busy {
+    public:
+        Busy(TaskForm& form, std::vector<QWidget*> controls, bool waitCursor = false);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        TaskForm& m_form;
+        std::vector<QWidget*> m_controls;
+        bool m_waitCursor;
+        bool m_outermost;
+    };
+    bool isBusy() const { return m_busy; }
+
+    /// Runs a slot's work so that no exception leaves it into Qt, which would end the
+    /// program: the handlers show their own failures; anything else that escapes is shown here.
+    template <typename Work>
+    void guarded(Work&& work) noexcept {
+        try {
+            work();
+        } catch (const std::exception& e) {
+            showEscaped(e);
+        }
+    }
+
 protected:
     virtual void Form_Load() {}
     /// Runs each time the form is shown.
@@ -49,7 +80,10 @@ protected:
     void handOverTo(TaskForm& other);
 
 private:
+    void showEscaped(const std::exception& e) noexcept;
+
     bool m_loaded = false;
+    bool m_busy = false;
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
     FormPrompter m_prompter;

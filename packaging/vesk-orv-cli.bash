@@ -1,0 +1,86 @@
+# bash completion for vesk-orv-cli. Plain compgen, so it works without the
+# bash-completion package's helpers too.
+
+_vesk_orv_cli_files() {
+    # Workbooks and folders; names with spaces stay whole.
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    COMPREPLY=($(compgen -d -- "$1") $(compgen -f -X '!*.[xX][lL][sS]' -- "$1")
+        $(compgen -f -X '!*.[xX][lL][sS][xX]' -- "$1"))
+}
+
+_vesk_orv_cli_folders() {
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    COMPREPLY=($(compgen -d -- "$1"))
+}
+
+_vesk_orv_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
+        summary delete-month compare detail export where"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
+    COMPREPLY=()
+
+    # The verb, and how many of its arguments come before the word being completed.
+    local verb="" nargs=0 i word
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        if [[ " $valued " == *" $word "* ]]; then
+            ((i++))
+        elif [[ $word == -* ]]; then
+            :
+        elif [[ -z $verb ]]; then
+            verb=$word
+        else
+            ((nargs++))
+        fi
+    done
+
+    case $prev in
+        --db)
+            compopt -o filenames 2>/dev/null
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -f -- "$cur"))
+            return
+            ;;
+        --out) _vesk_orv_cli_folders "$cur"; return ;;
+        --sheet) COMPREPLY=($(compgen -W "first active" -- "$cur")); return ;;
+        --month) COMPREPLY=($(compgen -W "1 2 3 4 5 6 7 8 9 10 11 12" -- "$cur")); return ;;
+        --office) COMPREPLY=($(compgen -W "All" -- "$cur")); return ;;
+        --rows | --offices | --year | --seed | --filter) return ;;
+    esac
+
+    if [[ -z $verb ]]; then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W "--db --help --version" -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W "$verbs" -- "$cur"))
+        fi
+        return
+    fi
+
+    local options=""
+    case $verb in
+        inspect) options="--rows --sheet" ;;
+        sample) options="--offices --rows --year --month --seed" ;;
+        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month) options="--yes" ;;
+        compare) options="--filter" ;;
+        export) options="--office --filter --out" ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
+        return
+    fi
+
+    case $verb:$nargs in
+        inspect:0 | import-master:0 | import-ctr:0 | import-orv:0) _vesk_orv_cli_files "$cur" ;;
+        sample:0) _vesk_orv_cli_folders "$cur" ;;
+        summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
+        delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed" -- "$cur")) ;;
+        detail:2) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
+    esac
+}
+
+complete -F _vesk_orv_cli vesk-orv-cli

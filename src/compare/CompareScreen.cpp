@@ -1,0 +1,190 @@
+#include "compare/CompareScreen.h"
+
+#include <chrono>
+#include <ctime>
+
+#include "compare/ComparisonGrid.h"
+#include "compare/GridFilter.h"
+#include "core/Error.h"
+
+namespace vesk::compare {
+
+namespace {
+
+constexpr int kFirstYear = 2025;
+constexpr int kLastYear = 2030;
+
+DateTime systemToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+}  // namespace
+
+CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Today today)
+    : m_path(std::move(databasePath)),
+      m_prompter(prompter),
+      m_today(today ? std::move(today) : systemToday),
+      m_compare(emptyConsolidatedGrid()),
+      m_detail(emptyDetailedGrid()) {}
+
+void CompareScreen::ensureOpen() {
+    if (!m_db.isOpen()) m_db.open(m_path);
+}
+
+std::optional<Period> CompareScreen::period() const {
+    if (m_view.year < 0 || m_view.month < 0) return std::nullopt;
+    return Period{std::stoi(m_view.years[std::size_t(m_view.year)]), m_view.month + 1};
+}
+
+void CompareScreen::Form_Load() {
+    // The form opens as designed, whatever it showed when it was last unloaded.
+    m_view = CompareView{};
+    m_blinker.formChanged();
+    m_compare = emptyConsolidatedGrid();
+    m_detail = emptyDetailedGrid();
+    for (int y = kFirstYear; y <= kLastYear; ++y) m_view.years.push_back(std::to_string(y));
+    for (int m = 1; m <= 12; ++m) m_view.months.push_back(monthName(m));
+
+    // The calendar month before today; a year the list does not offer stays unselected.
+    using namespace std::chrono;
+    const DateTime today = m_today();
+    const year_month before = year{today.year} / month{unsigned(today.month)} - months{1};
+    const std::string yearText = std::to_string(int(before.year()));
+    for (std::size_t i = 0; i < m_view.years.size() && m_view.year < 0; ++i)
+        if (m_view.years[i] == yearText) m_view.year = int(i);
+    m_view.month = int(unsigned(before.month())) - 1;
+
+    try {
+        ensureOpen();
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
+        m_prompter.message(critical(std::string("Connection Error: ") + e.what()));
+    }
+}
+
+void CompareScreen::hideWait() {
+    m_view.wait.visible = false;
+    m_view.wait.text.clear();
+}
+
+bool CompareScreen::cmdRun_Click() {
+    m_view.countText.clear();
+    m_view.wait = {true, "Please Wait....", palette::kWaitText, kStatusPointSize, true};
+    paint();
+    const std::optional<Period> month = period();
+    if (!month) {
+        hideWait();
+        m_prompter.message(exclamation("Please select both Year and Month."));
+        return false;
+    }
+    try {
+        ensureOpen();
+        const Scope scope = comparisonScope(m_db);
+        m_view.offices = {"All"};
+        m_view.office = -1;
+
+        const MonthComparison result = compareMonth(m_db, *month, scope);
+        m_compare.rows.clear();
+        m_detail.rows.clear();
+        if (!result.anyRows) {
+            hideWait();
+            m_prompter.message(info(noRecordsText(), "No Data"));
+            return false;
+        }
+        m_compare = consolidatedGrid(result);
+        for (const std::string& name : result.officeNames()) m_view.offices.push_back(name);
+
+        hideWait();
+        const std::size_t listed = result.offices.size();
+        m_view.countText = listed > 0 ? std::to_string(listed) + " Offices" : "";
+        m_view.frameVisible = false;
+        m_view.resetVisible = true;
+        m_view.exportVisible = true;
+        m_view.runVisible = false;
+        m_view.periodEnabled = false;
+        // The filter typed before the comparison applies to its rows too.
+        FilterGridRows(m_compare, m_view.filterText);
+        m_prompter.message(info(result.completionText(scope), "Result"));
+        return true;
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
+        hideWait();
+        m_prompter.message(critical(std::string("Error: ") + e.what()));
+        return false;
+    }
+}
+
+bool CompareScreen::Combo3_Click(int index) {
+    const std::optional<Period> month = period();
+    if (index < 0 || std::size_t(index) >= m_view.offices.size() || !month) return false;
+    m_view.office = index;
+    const std::string chosen = m_view.offices[std::size_t(index)];
+
+    // Every listed office, those the filter hides included.
+    std::vector<std::string> listed;
+    for (const GridRow& row : m_compare.rows)
+        if (!row.total && row.cells.size() > kFilterColumn && !row.cells[kFilterColumn].text.empty())
+            listed.push_back(row.cells[kFilterColumn].text);
+    m_detail = emptyDetailedGrid();
+    m_detail.rows.clear();
+    if (listed.empty()) return true;
+
+    m_view.loading = {true, "Loading Details...", palette::kWaitText, kStatusPointSize, true};
+    paint();
+    try {
+        ensureOpen();
+        m_detail = detailedGrid(differingDates(m_db, *month, chosen, listed));
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
+        m_view.loading.visible = false;
+        m_view.loading.text.clear();
+        m_prompter.message(critical(std::string("Error: ") + e.what()));
+        return false;
+    }
+    m_view.detailExportVisible = true;
+    m_view.loading.visible = false;
+    m_view.loading.text.clear();
+    m_view.status.visible = true;
+    m_view.status.colour = palette::kFetchedText;
+    m_view.status.text = "Data Fetched...";
+    paint();
+    const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paintLabels);
+    if (outcome == LabelBlinker::Outcome::FormUnloaded) return true;  // closed meanwhile: leave it alone
+    if (outcome == LabelBlinker::Outcome::Finished && m_startTimer1) m_startTimer1();
+    paint();
+    return true;
+}
+
+std::string CompareScreen::Text1_Change(const std::string& text) {
+    m_view.filterText = filterBoxText(text);
+    FilterGridRows(m_compare, m_view.filterText);
+    return m_view.filterText;
+}
+
+void CompareScreen::Command5_Click() {
+    Text1_Change("");
+    m_view.countText.clear();
+    m_view.resetVisible = false;
+    m_view.exportVisible = false;
+    m_view.frameVisible = true;
+    m_view.runVisible = true;
+    m_view.periodEnabled = true;
+    m_view.offices.clear();
+    m_view.office = -1;
+    m_compare = emptyConsolidatedGrid();
+    m_detail = emptyDetailedGrid();
+}
+
+CompareScreen::BackAction CompareScreen::Command4_Click() {
+    return m_blinker.requestClose() ? BackAction::UnloadByTimer3 : BackAction::UnloadNow;
+}
+
+void CompareScreen::Timer1_Timer() {
+    m_view.status.visible = false;
+    m_view.status.text.clear();
+}
+
+}  // namespace vesk::compare

@@ -1,0 +1,79 @@
+#include "compare/ComparisonWorkbook.h"
+
+#include <filesystem>
+
+#include "core/DesktopFolder.h"
+#include "core/Error.h"
+#include "core/Text.h"
+
+namespace vesk::compare {
+
+namespace {
+
+constexpr std::size_t kSheetNameLength = 30;
+
+bool showsScope(ExportKind kind, const ExportContext& c) {
+    return kind == ExportKind::Consolidated || (c.office && *c.office == "All");
+}
+
+std::string sheetName(ExportKind kind) {
+    const std::string base = kind == ExportKind::Consolidated ? "Consolidated_Difference" : "Detailed_Difference";
+    return base.substr(0, kSheetNameLength);
+}
+
+}  // namespace
+
+std::string defaultOutputFolder() { return (std::filesystem::path(desktopFolder()) / kOutputFolderName).string(); }
+
+ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& c) {
+    const bool consolidated = kind == ExportKind::Consolidated;
+    ExportSheet s;
+    s.sheetName = sheetName(kind);
+    s.title = consolidated ? "VESK - ORV Comparison - Consolidated Differences"
+                           : "VESK - ORV Comparison - Detailed Differences";
+    s.periodLine = "Period : " + c.month + " " + c.year;
+    if (!consolidated && c.office) s.periodLine += "  |  Office: " + *c.office;
+    if (showsScope(kind, c)) {
+        std::string scope = "Offices Under " + c.configuredOffice;
+        if (consolidated && !trim(c.filterText).empty()) scope += " (Filter Text : " + c.filterText + ")";
+        s.scopeLine = scope;
+    }
+    s.headers = grid.headers;
+    int serial = 1;
+    for (const GridRow& row : grid.rows) {
+        if (!row.visible) continue;
+        ExportSheet::Row out;
+        // The total row is the one the comparison appended, whatever an office is called.
+        if (!row.total) out.serial = serial++;
+        for (std::size_t k = 0; k < grid.headers.size(); ++k) {
+            ExportSheet::Cell cell;
+            if (k < row.cells.size()) {
+                cell.text = row.cells[k].text;
+                if (row.total)
+                    cell.highlight = ExportSheet::Highlight::Yellow;
+                else if (row.cells[k].red)
+                    cell.highlight = ExportSheet::Highlight::Red;
+            }
+            out.cells.push_back(std::move(cell));
+        }
+        s.rows.push_back(std::move(out));
+    }
+    return s;
+}
+
+std::string workbookFileName(ExportKind kind, const ExportContext& c) {
+    return c.month + "_" + c.year + "_" + sheetName(kind) + ".xlsx";
+}
+
+std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
+                                    const std::string& folder, const std::function<void(std::size_t)>& rowDone) {
+    const ExportSheet sheet = exportSheet(kind, grid, context);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " + ec.message());
+    const std::string path = (std::filesystem::path(folder) / workbookFileName(kind, context)).string();
+    writeExportSheet(sheet, path, rowDone);
+    return path;
+}
+
+}  // namespace vesk::compare

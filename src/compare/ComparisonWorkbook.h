@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "compare/ExportSheet.h"
+#include "compare/Grid.h"
+
+namespace vesk::compare {
+
+/// What an export needs besides its grid: the period and office choice as the form's
+/// lists hold them, the search box's text and the configured office.
+struct ExportContext {
+    std::string month;                  ///< "April"
+    std::string year;                   ///< "2025"
+    std::optional<std::string> office;  ///< the office list's choice; none when nothing is chosen
+    std::string filterText;             ///< the search box, as typed
+    std::string configuredOffice;
+};
+
+enum class ExportKind { Consolidated, Detailed };
+
+/// The folder the workbooks go to by default: this folder on the desktop.
+inline constexpr const char* kOutputFolderName = "VESK - ORV Output";
+std::string defaultOutputFolder();
+
+/// The sheet for a grid as it is shown: its visible rows numbered without gaps, the
+/// total row unnumbered and yellow, differing cells red.
+ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& context);
+
+/// "April_2025_Consolidated_Difference.xlsx", "April_2025_Detailed_Difference.xlsx".
+std::string workbookFileName(ExportKind kind, const ExportContext& context);
+
+/// Writes the grid's visible rows to a formatted workbook in the folder (created when
+/// missing), replacing an earlier file of the same name only once the new one is complete;
+/// returns its path. rowDone(i) follows each written row. Throws Error.
+std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
+                                    const std::string& folder, const std::function<void(std::size_t)>& rowDone = {});
+
+}  // namespace vesk::compare

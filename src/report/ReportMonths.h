@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/Prompter.h"
+#include "report/ReportDescription.h"
+#include "store/Connection.h"
+
+namespace vesk::report {
+
+/// What importing a report workbook found, and the month it holds.
+struct MonthImport {
+    enum class Status {
+        Imported,
+        InvalidHeader,  ///< B1 is not the report's heading
+        NoData,         ///< column A holds nothing below row 1
+        NoDate,         ///< B2 holds no date
+        InvalidKind,    ///< the kind letter is none the report allows
+        Declined,       ///< the replacement was not confirmed
+    };
+    Status status = Status::Imported;
+    int year = 0;
+    int month = 0;     ///< 1..12
+    std::string kind;  ///< the kind letter ("R"); "" for reports of one kind
+    std::string word;  ///< the kind's word in messages ("VESK DEPOSIT")
+
+    /// "April 2025".
+    std::string period() const;
+};
+
+/// Asked before a month's rows are replaced: the month ("April 2025") and the kind's word.
+using ConfirmReplace = std::function<bool(const std::string& period, const std::string& word)>;
+/// (row, rows) as the file's rows go in.
+using ImportProgress = std::function<void(int row, int rows)>;
+
+/// Imports a month of the report from a workbook: in one transaction the month's (and the
+/// kind's) rows go and the file's rows come in, the columns placed by their headings. Every
+/// value of the date column must read as a date, or nothing is stored. Throws Error when
+/// the file cannot be read or stored.
+MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
+                        const ConfirmReplace& confirm, const ImportProgress& progress = {});
+
+/// The question asked before the month's rows are replaced.
+Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word);
+/// What the person is told of an import: its success or why nothing was imported; none
+/// when they declined.
+std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result);
+
+/// The report's monthly summary: one row per month, newest first (column kSortMonthColumn
+/// orders them and is never shown). Empty when the report holds no rows.
+store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report);
+
+/// Deletes the month given as the summary shows it (year "2025", month "Apr" in any letter
+/// case; both bound); returns the number of rows deleted.
+std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
+                         const std::string& month);
+
+}  // namespace vesk::report

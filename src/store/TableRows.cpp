@@ -1,0 +1,18 @@
+#include "store/TableRows.h"
+
+namespace vesk::store {
+
+void insertRows(Connection& db, Table table, const std::vector<int>& target, const RowSource& source,
+                const std::function<void(int, int)>& rowDone) {
+    Statement insert = db.prepare(insertStatement(table));
+    std::vector<Value> values(tableColumns(table).size(), Value(std::string()));
+    for (int i = 1; i <= source.rows; ++i) {
+        if (source.blank(i - 1)) continue;
+        for (int j = 0; j < source.columns && j < int(target.size()); ++j)
+            if (target[j] >= 0) values[std::size_t(target[j])] = source.text(i - 1, j);
+        insert.execute(values);
+        if (rowDone) rowDone(i, source.rows);
+    }
+}
+
+}  // namespace vesk::store

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "MonthDatabase.h"
+#include "compare/ComparisonGrid.h"
+#include "compare/ComparisonWorkbook.h"
+#include "compare/MonthComparison.h"
+#include "ctr/BankReport.h"
+#include "report/ReportMonths.h"
+#include "report/SummaryText.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+// An amount halfway between two hundredths rounds away from zero on the decimal it stands
+// for, in the summary, the comparison grid and the exported sheet alike.
+TEST(AmountText, HalfwayAmountsRoundAlikeEverywhere) {
+    test::TempDir dir;
+    test::MonthDatabase db(dir.file("t.db"));
+    db.configure("Division");
+    db.office("1", "Division", "PDN", "", "F1");
+    db.office("10", "Alpha SO", "SO", "", "F10");
+    db.office("11", "Beta SO", "SO", "", "F11");
+    db.deposit("F10", "05/04/2025", "2.675");
+    db.withdrawal("F11", "06/04/2025", "0.125");
+
+    const store::ResultSet summary = report::monthlySummary(db.connection(), ctr::bankReport());
+    ASSERT_EQ(summary.rowCount(), 1u);
+    EXPECT_EQ(report::summaryCellText(summary.field(0, "DEP AMOUNT"), "DEP AMOUNT"), "2.68");
+    EXPECT_EQ(report::summaryCellText(summary.field(0, "WDL AMOUNT"), "WDL AMOUNT"), "0.13");
+
+    const Scope scope = comparisonScope(db.connection());
+    const Grid grid = consolidatedGrid(compareMonth(db.connection(), {2025, 4}, scope));
+    ASSERT_EQ(grid.rows.size(), 3u);
+    EXPECT_EQ(grid.rows[0].cells[3].text, "2.68");  // Alpha's bank deposits
+    EXPECT_EQ(grid.rows[1].cells[6].text, "0.13");  // Beta's bank withdrawals
+    EXPECT_EQ(grid.rows[2].cells[5].text, "2.68");  // the total's deposit difference
+
+    const ExportContext context{"April", "2025", std::nullopt, "", scope.configuredOffice};
+    const ExportSheet sheet = exportSheet(ExportKind::Consolidated, grid, context);
+    ASSERT_EQ(sheet.rows.size(), 3u);
+    EXPECT_EQ(sheet.rows[0].cells[3].text, "2.68");
+    EXPECT_EQ(sheet.rows[1].cells[6].text, "0.13");
+}
+
+// A Null amount is the same fault, with the same number, wherever it is found.
+TEST(AmountText, ANullAmountIsOneFaultEverywhere) {
+    test::TempDir dir;
+    test::MonthDatabase db(dir.file("t.db"));
+    db.office("10", "Alpha SO", "SO", "", "F10");
+    db.deposit("F10", "05/04/2025", nullptr);
+    long inComparison = 0, inEngine = 0;
+    try {
+        compareMonth(db.connection(), {2025, 4}, {});
+    } catch (const Error& e) {
+        inComparison = e.number();
+    }
+    try {
+        db.connection().scalar("SELECT CDate(NULL)");
+    } catch (const Error& e) {
+        inEngine = e.number();
+    }
+    EXPECT_EQ(inComparison, errc::kInvalidUseOfNull);
+    EXPECT_EQ(inEngine, errc::kInvalidUseOfNull);
+}
+
+}  // namespace
+}  // namespace vesk::compare
