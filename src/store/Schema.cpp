@@ -115,7 +115,8 @@ std::vector<std::string> migrationStatements(int from) {
             "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
         out.push_back(
             "CREATE INDEX orvtable_month ON orvtable "
-            "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date)");
+            "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date, "
+            "treasury_tran_id)");
         out.push_back(
             "CREATE INDEX mastertable_office ON mastertable "
             "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
@@ -124,7 +125,20 @@ std::vector<std::string> migrationStatements(int from) {
                       "WHERE MonthKey(Tran_Date) = 0");
         out.push_back("CREATE INDEX orvtable_undated ON orvtable (MonthKey(try_posting_date)) "
                       "WHERE MonthKey(try_posting_date) = 0");
-        out.push_back("CREATE INDEX veskfinacle_value_month ON veskfinacle (MonthKey(value_date))");
+        // The summaries' month keys, with the one column they read that no other index holds:
+        // every column a summary or comparison reads then sits in an index on MonthKey(), so
+        // no other program (which lacks the function) can change it behind the month lines.
+        out.push_back("CREATE INDEX veskfinacle_value_month ON veskfinacle (MonthKey(value_date), tran_id)");
+        out.push_back("CREATE INDEX veskfinacle_value_undated ON veskfinacle (MonthKey(value_date)) "
+                      "WHERE MonthKey(value_date) = 0");
+        // The report forms' monthly summaries, one line per month key, kept with the rows.
+        out.push_back(
+            "CREATE TABLE month_summaries (report TEXT NOT NULL, month_key INTEGER NOT NULL, [YEAR], [MONTH], "
+            "[TOTAL ENTRIES], [DEP COUNT], [DEP AMOUNT], [WDL COUNT], [WDL AMOUNT], [SortMonth], "
+            "PRIMARY KEY (report, month_key))");
+        out.push_back(
+            "CREATE TABLE month_summary_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
+            "last_rowid INTEGER NOT NULL)");
     }
     return out;
 }
