@@ -25,6 +25,15 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string excerpt(std::string_view text, std::size_t characters) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // inside a character
+        if (count++ == characters) return std::string(text.substr(0, i)) + "\u2026";
+    }
+    return std::string(text);
+}
+
 std::string columnLetters(int column) {
     std::string out;
     while (column > 0) {

@@ -14,6 +14,10 @@ std::string trim(std::string_view text);
 /// ASCII upper case, as the database's UCase compares office codes.
 std::string upper(std::string_view text);
 
+/// At most about 60 characters of a text, for quoting a cell in a message; a longer text
+/// ends in an ellipsis. Never cuts a UTF-8 character in two.
+std::string excerpt(std::string_view text, std::size_t characters = 60);
+
 bool equalsNoCase(std::string_view a, std::string_view b);
 
 /// The spreadsheet letters of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".

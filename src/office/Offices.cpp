@@ -86,7 +86,7 @@ MasterImport importMaster(store::Connection& db, const std::string& path, const 
     sheet::Block rows;
     {
         auto book = sheet::Workbook::open(path);
-        auto sheet = book->activeSheet();
+        auto sheet = book->activeSheet(kMasterColumns);  // only the columns the master stores are kept
         if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") return MasterImport::InvalidFile;
         if (!confirmOverwrite()) return MasterImport::Declined;
         const int last = sheet->lastRow(1);

@@ -7,7 +7,7 @@ namespace vesk::report {
 ReportFile ReportFile::read(const std::string& path, const std::string& headerB1, int columns) {
     ReportFile file;
     auto book = sheet::Workbook::open(path);
-    auto sheet = book->firstSheet();
+    auto sheet = book->firstSheet(columns);  // only the columns an import stores are kept
     if (trim(sheet::cellText(sheet->cell(1, 2))) != headerB1) {
         file.status = Status::InvalidHeader;
         return file;

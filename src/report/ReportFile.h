@@ -14,7 +14,7 @@ struct ReportFile {
 
     Status status = Status::Ok;
     std::vector<std::string> headers;  ///< row 1 of the columns read; "" for an error cell
-    sheet::Block rows;                 ///< rows 2 to the last non-empty cell of column A
+    sheet::Block rows;  ///< rows 2 to the last non-empty cell of column A (a view: empty rows cost nothing)
 
     /// Reads columns 1..columns. InvalidHeader: B1, trimmed, is not headerB1 exactly;
     /// NoData: column A holds nothing below row 1. Throws Error when the file cannot be read.

@@ -129,7 +129,7 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
             // deleted again, and would break every later summary.
             if (column < int(target.size()) && target[std::size_t(column)] == dateTarget && !parseDateText(text))
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
-                                                     text + "' in column " + columnLetters(column + 1) +
+                                                     excerpt(text) + "' in column " + columnLetters(column + 1) +
                                                      ", which is not a date.");
             return text;
         },

@@ -35,6 +35,16 @@ std::string numberText(double v) {
     return out;
 }
 
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c & 0xC0) != 0x80) ++count;  // a lead byte or ASCII
+        if (c >= 0xF0) ++count;           // outside the basic plane: two UTF-16 units
+    }
+    return count;
+}
+
 std::string cellText(const Cell& cell) {
     switch (cell.kind) {
         case Cell::Kind::Empty:

@@ -40,6 +40,9 @@ std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
         return std::make_unique<XlsxWorkbook>(path);
     }
     if (CompoundFile::hasSignature(start)) {
+        if (std::filesystem::file_size(path, ec) > kMaxUnpackedBytes)
+            throw Error(errc::kWorkbook, "'" + path + "' is larger than " + std::to_string(kMaxUnpackedBytes >> 30) +
+                                             " GB, more than this program reads in one workbook");
         in.seekg(0);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");

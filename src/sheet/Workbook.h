@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,21 +10,38 @@
 
 namespace vesk::sheet {
 
-/// A rectangular block of cells, row first, both indexes from 0.
+/// What a block reads its cells from.
+class CellSource {
+  public:
+    virtual ~CellSource() = default;
+    virtual Cell cell(int row, int column) const = 0;
+};
+
+/// A rectangular block of cells, row first, both indexes from 0. A view of the sheet's
+/// own storage: it costs nothing by its size, and stays valid after the sheet is gone.
 class Block {
   public:
     Block() = default;
-    Block(int rows, int columns) : m_rows(rows), m_columns(columns), m_cells(std::size_t(rows) * columns) {}
+    Block(std::shared_ptr<const CellSource> cells, int firstRow, int firstColumn, int rows, int columns)
+        : m_cells(std::move(cells)),
+          m_firstRow(firstRow),
+          m_firstColumn(firstColumn),
+          m_rows(rows),
+          m_columns(columns) {}
 
     int rows() const { return m_rows; }
     int columns() const { return m_columns; }
-    const Cell& at(int row, int column) const { return m_cells[std::size_t(row) * m_columns + column]; }
-    Cell& at(int row, int column) { return m_cells[std::size_t(row) * m_columns + column]; }
+    Cell at(int row, int column) const {
+        if (!m_cells || row < 0 || column < 0 || row >= m_rows || column >= m_columns) return {};
+        return m_cells->cell(m_firstRow + row, m_firstColumn + column);
+    }
 
   private:
+    std::shared_ptr<const CellSource> m_cells;
+    int m_firstRow = 1;
+    int m_firstColumn = 1;
     int m_rows = 0;
     int m_columns = 0;
-    std::vector<Cell> m_cells;
 };
 
 /// One worksheet, fully read. Rows and columns count from 1, as in the workbook.
@@ -40,7 +58,8 @@ class Sheet {
     /// The lowest row and the rightmost column holding a non-empty cell; 0 and 0 for an empty sheet.
     virtual int usedRows() const = 0;
     virtual int usedColumns() const = 0;
-    /// The cells of rows firstRow..lastRow and columns firstColumn..lastColumn in one block.
+    /// The cells of rows firstRow..lastRow and columns firstColumn..lastColumn, as a view of
+    /// the sheet (it copies nothing, whatever its size).
     virtual Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const = 0;
 };
 
@@ -59,11 +78,22 @@ class Workbook {
     /// 0-based index of the sheet that was active when the file was saved (0 when the
     /// file does not say, or names a sheet that is not a worksheet).
     virtual int activeSheetIndex() const = 0;
-    /// Reads the sheet at a 0-based index.
-    virtual std::unique_ptr<Sheet> sheet(int index) const = 0;
+    /// Reads the sheet at a 0-based index, keeping only columns 1..lastColumn (an import
+    /// reads the columns it stores; the others are checked but not held).
+    std::unique_ptr<Sheet> sheet(int index, int lastColumn = kLastColumn) const { return readSheet(index, lastColumn); }
 
-    std::unique_ptr<Sheet> firstSheet() const { return sheet(0); }
-    std::unique_ptr<Sheet> activeSheet() const { return sheet(activeSheetIndex()); }
+    std::unique_ptr<Sheet> firstSheet(int lastColumn = kLastColumn) const { return sheet(0, lastColumn); }
+    std::unique_ptr<Sheet> activeSheet(int lastColumn = kLastColumn) const {
+        return sheet(activeSheetIndex(), lastColumn);
+    }
+
+    static constexpr int kLastColumn = 16384;
+    /// Unpacked bytes a workbook may hold (all parts of a package read together, or the
+    /// compound document of an .xls); more is refused, whatever it would inflate to.
+    static constexpr std::uint64_t kMaxUnpackedBytes = std::uint64_t(2) << 30;
+
+  protected:
+    virtual std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const = 0;
 };
 
 /// Column number of a letter address ("A" 1, "K" 11, "CE" 83); 0 when not letters.

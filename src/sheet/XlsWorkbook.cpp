@@ -1,9 +1,9 @@
 #include "sheet/XlsWorkbook.h"
 
-#include <freexl.h>
+#include <iconv.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <map>
 
@@ -23,12 +23,21 @@ constexpr std::uint16_t kDateMode = 0x0022;
 constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kContinue = 0x003C;
 constexpr std::uint16_t kWindow1 = 0x003D;
+constexpr std::uint16_t kCodePage = 0x0042;
 constexpr std::uint16_t kBoundSheet = 0x0085;
+constexpr std::uint16_t kMulRk = 0x00BD;
+constexpr std::uint16_t kRString = 0x00D6;
 constexpr std::uint16_t kXf = 0x00E0;
+constexpr std::uint16_t kSst = 0x00FC;
+constexpr std::uint16_t kLabelSst = 0x00FD;
+constexpr std::uint16_t kNumber = 0x0203;
+constexpr std::uint16_t kLabel = 0x0204;
 constexpr std::uint16_t kBoolErr = 0x0205;
 constexpr std::uint16_t kString = 0x0207;
+constexpr std::uint16_t kRk = 0x027E;
 constexpr std::uint16_t kFormat = 0x041E;
 constexpr std::uint16_t kBof2 = 0x0009, kBof3 = 0x0209, kBof4 = 0x0409, kBof = 0x0809;
+constexpr int kBiffColumns = 256;
 
 std::uint16_t u16(std::string_view s, std::size_t at) {
     return std::uint16_t(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
@@ -42,7 +51,20 @@ double f64(std::string_view s, std::size_t at) {
     return v;
 }
 
+// The number packed in an RK value: 30 bits of a double or of an integer, optionally hundredths.
+double rkValue(std::uint32_t rk) {
+    double v = 0;
+    if (rk & 0x02) {
+        v = double(std::int32_t(rk) >> 2);
+    } else {
+        const std::uint64_t bits = std::uint64_t(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, sizeof v);
+    }
+    return (rk & 0x01) ? v / 100 : v;
+}
+
 void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c == 0) return;  // a zero character would end the text wherever it is passed on as a C string
     if (c < 0x80) {
         out += char(c);
     } else if (c < 0x800) {
@@ -60,38 +82,32 @@ void appendUtf8(std::string& out, std::uint32_t c) {
     }
 }
 
-// Characters of a BIFF string, one byte each (compressed) or UTF-16, as UTF-8. Returns the bytes used.
-std::size_t appendChars(std::string& out, std::string_view s, std::size_t at, std::size_t count, bool wide) {
-    std::size_t used = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (wide) {
-            if (at + used + 2 > s.size()) break;
-            std::uint32_t c = u16(s, at + used);
-            used += 2;
-            if (c >= 0xD800 && c < 0xDC00 && at + used + 2 <= s.size()) {
-                const std::uint32_t low = u16(s, at + used);
-                if (low >= 0xDC00 && low < 0xE000) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    used += 2;
-                    ++i;
-                }
-            }
-            appendUtf8(out, c);
-        } else {
-            if (at + used + 1 > s.size()) break;
-            appendUtf8(out, static_cast<unsigned char>(s[at + used]));
-            used += 1;
-        }
+// Characters of a BIFF8 string, one byte each (compressed) or UTF-16, as UTF-8. The caller
+// has checked that count characters of this width fit.
+void appendChars(std::string& out, std::string_view s, std::size_t at, std::size_t count, bool wide) {
+    if (!wide) {
+        for (std::size_t i = 0; i < count; ++i) appendUtf8(out, static_cast<unsigned char>(s[at + i]));
+        return;
     }
-    return used;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t c = u16(s, at + 2 * i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
+            const std::uint32_t low = u16(s, at + 2 * i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+    }
 }
 
 struct Record {
-    std::uint16_t type;
+    std::uint16_t type = 0;
     std::string_view body;
 };
 
-// Walks the records of a BIFF stream from an offset; damage throws through fail.
+// Walks the records of a BIFF stream from an offset; a record running past the stream throws through fail.
 class RecordReader {
   public:
     RecordReader(std::string_view stream, std::size_t offset) : m_stream(stream), m_at(offset) {}
@@ -106,10 +122,77 @@ class RecordReader {
         m_at += 4 + std::size_t(length);
         return true;
     }
+    std::uint16_t peekType() const { return m_at + 4 <= m_stream.size() ? u16(m_stream, m_at) : 0; }
 
   private:
     std::string_view m_stream;
     std::size_t m_at;
+};
+
+// A record and its CONTINUE records read as one: a string's characters that go on in the
+// next record start there with their own width flag.
+class Segments {
+  public:
+    explicit Segments(const std::vector<std::string_view>& parts) : m_parts(parts) {}
+
+    bool byte(std::uint8_t& out) {
+        if (!advance()) return false;
+        out = static_cast<std::uint8_t>(m_parts[m_part][m_at++]);
+        return true;
+    }
+    bool word(std::uint16_t& out) {
+        std::uint8_t lo = 0, hi = 0;
+        if (!byte(lo) || !byte(hi)) return false;
+        out = std::uint16_t(lo | (hi << 8));
+        return true;
+    }
+    bool dword(std::uint32_t& out) {
+        std::uint16_t lo = 0, hi = 0;
+        if (!word(lo) || !word(hi)) return false;
+        out = lo | (std::uint32_t(hi) << 16);
+        return true;
+    }
+    bool skip(std::size_t n) {
+        while (n > 0) {
+            if (!advance()) return false;
+            const std::size_t k = std::min(n, m_parts[m_part].size() - m_at);
+            m_at += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool chars(std::string& out, std::size_t count, bool wide) {
+        while (count > 0) {
+            if (m_at >= m_parts[m_part].size()) {
+                if (++m_part >= m_parts.size() || m_parts[m_part].empty()) return false;
+                wide = (m_parts[m_part][0] & 1) != 0;
+                m_at = 1;
+                continue;
+            }
+            const std::size_t width = wide ? 2 : 1;
+            const std::size_t fits = std::min(count, (m_parts[m_part].size() - m_at) / width);
+            if (fits == 0) return false;  // a character split between records
+            appendChars(out, m_parts[m_part], m_at, fits, wide);
+            m_at += fits * width;
+            count -= fits;
+        }
+        return true;
+    }
+    std::size_t remaining() const {
+        std::size_t n = m_part < m_parts.size() ? m_parts[m_part].size() - m_at : 0;
+        for (std::size_t p = m_part + 1; p < m_parts.size(); ++p) n += m_parts[p].size();
+        return n;
+    }
+
+  private:
+    bool advance() {
+        while (m_part < m_parts.size() && m_at >= m_parts[m_part].size()) ++m_part, m_at = 0;
+        return m_part < m_parts.size();
+    }
+
+    const std::vector<std::string_view>& m_parts;
+    std::size_t m_part = 0;
+    std::size_t m_at = 0;
 };
 
 bool isBof(std::uint16_t type) { return type == kBof || type == kBof2 || type == kBof3 || type == kBof4; }
@@ -135,46 +218,30 @@ const char* errorCode(unsigned code) {
     }
 }
 
-std::string freexlMessage(int code) {
-    switch (code) {
-        case FREEXL_FILE_NOT_FOUND:
-            return "the file cannot be opened";
-        case FREEXL_INSUFFICIENT_MEMORY:
-            return "there is not enough memory to read it";
-        case FREEXL_INVALID_CFBF_HEADER:
-        case FREEXL_CFBF_INVALID_SIGNATURE:
-        case FREEXL_CFBF_INVALID_SECTOR_SIZE:
-            return "its compound document header is invalid";
-        case FREEXL_CFBF_READ_ERROR:
-        case FREEXL_CFBF_SEEK_ERROR:
-            return "it is truncated or cannot be read";
-        case FREEXL_CFBF_EMPTY_FAT_CHAIN:
-        case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
-        case FREEXL_INVALID_MINI_STREAM:
-        case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
-            return "its sector tables are damaged";
-        case FREEXL_BIFF_INVALID_BOF:
-            return "its workbook stream does not start like a workbook";
-        case FREEXL_BIFF_INVALID_SST:
-        case FREEXL_BIFF_ILLEGAL_SST_INDEX:
-            return "its shared string table is damaged";
-        case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
-            return "it holds no workbook stream";
-        case FREEXL_INVALID_CHARACTER:
-        case FREEXL_UNSUPPORTED_CHARSET:
-            return "its text uses an unsupported character set";
-        case FREEXL_ILLEGAL_RK_VALUE:
-            return "it holds an unreadable number";
-        case FREEXL_CRAFTED_FILE:
-            return "it is severely corrupted";
+std::string cellName(int row, int column) { return columnLetters(column) + std::to_string(row); }
+
+std::string tooLongText() { return " holds more than 32,767 characters, more than a cell can hold"; }
+
+struct IconvCloser {
+    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+
+// The character set name of a BIFF5 code page, for iconv.
+std::string charsetOf(std::uint16_t codepage) {
+    switch (codepage) {
+        case 367:
+            return "ASCII";
+        case 0x8000:
+        case 10000:
+            return "MACINTOSH";
+        case 0x8001:
+            return "CP1252";
         default:
-            return "the reader failed with code " + std::to_string(code);
+            return "CP" + std::to_string(codepage);
     }
 }
 
 }  // namespace
-
-void XlsWorkbook::FreeXlCloser::operator()(const void* handle) const { freexl_close(handle); }
 
 void XlsWorkbook::fail(const std::string& why) const {
     throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: " + why);
@@ -190,24 +257,12 @@ XlsWorkbook::XlsWorkbook(const std::string& path, const CompoundFile& file) : m_
     readGlobals();
     if (m_encrypted)
         throw Error(errc::kWorkbook, "'" + path + "' is password protected; save it without a password first");
-
-    const void* handle = nullptr;
-    const int rc = freexl_open(path.c_str(), &handle);
-    m_handle.reset(handle);
-    if (rc != FREEXL_OK) throw Error(errc::kWorkbook, "Cannot read '" + path + "': " + freexlMessage(rc));
-    unsigned int info = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
-        throw Error(errc::kWorkbook, "'" + path + "' is password protected; save it without a password first");
-    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0) fail("it lists no sheets");
-    for (unsigned short i = 0; i < info; ++i) {
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(handle, i, &name) != FREEXL_OK || !name) fail("a sheet has no name");
-        m_names.emplace_back(name);
-    }
-    // FreeXL lists worksheets only; the saved active tab counts every sheet, so match by name.
-    if (m_activeTab >= 0 && std::size_t(m_activeTab) < m_boundSheets.size())
-        for (std::size_t i = 0; i < m_names.size(); ++i)
-            if (m_names[i] == m_boundSheets[std::size_t(m_activeTab)].name) m_active = int(i);
+    for (std::size_t i = 0; i < m_boundSheets.size(); ++i)
+        if (m_boundSheets[i].worksheet) m_sheets.push_back(i);
+    if (m_sheets.empty()) fail("it lists no sheets");
+    // The saved active tab counts every sheet (charts too); the sheets listed are worksheets only.
+    for (std::size_t i = 0; i < m_sheets.size(); ++i)
+        if (m_sheets[i] == std::size_t(m_activeTab)) m_active = int(i);
 }
 
 void XlsWorkbook::readGlobals() {
@@ -221,8 +276,14 @@ void XlsWorkbook::readGlobals() {
 
     std::map<std::uint16_t, std::string> formats;
     std::vector<std::uint16_t> xfFormats;
+    std::vector<std::string> rawNames;  // BIFF5 names, in the code page named later perhaps
     bool sawWindow = false;
-    while (reader.next(r, failer) && r.type != kEof) {
+    bool sawEof = false;
+    while (reader.next(r, failer)) {
+        if (r.type == kEof) {
+            sawEof = true;
+            break;
+        }
         const std::string_view b = r.body;
         switch (r.type) {
             case kFilePass:
@@ -230,6 +291,9 @@ void XlsWorkbook::readGlobals() {
                 return;
             case kDateMode:
                 if (b.size() >= 2) m_date1904 = u16(b, 0) == 1;
+                break;
+            case kCodePage:
+                if (b.size() >= 2) m_codepage = u16(b, 0);
                 break;
             case kWindow1:
                 if (!sawWindow && b.size() >= 12) m_activeTab = u16(b, 10);
@@ -239,24 +303,37 @@ void XlsWorkbook::readGlobals() {
                 if (b.size() < 8) fail("a sheet entry is cut short");
                 BoundSheet s;
                 s.offset = u32(b, 0);
+                s.worksheet = b[5] == 0;
                 const std::size_t count = static_cast<unsigned char>(b[6]);
                 if (m_biff8) {
-                    if (b.size() < 8 + count) fail("a sheet entry is cut short");
-                    appendChars(s.name, b, 8, count, (b[7] & 1) != 0);
+                    const bool wide = (b[7] & 1) != 0;
+                    if (b.size() < 8 + count * (wide ? 2 : 1)) fail("a sheet entry is cut short");
+                    appendChars(s.name, b, 8, count, wide);
+                    rawNames.emplace_back();
                 } else {
-                    appendChars(s.name, b, 7, count, false);
+                    if (b.size() < 7 + count) fail("a sheet entry is cut short");
+                    rawNames.emplace_back(b.substr(7, count));
                 }
                 m_boundSheets.push_back(std::move(s));
                 break;
             }
+            case kSst: {
+                std::vector<std::string_view> parts{b};
+                Record more{};
+                while (reader.peekType() == kContinue && reader.next(more, failer)) parts.push_back(more.body);
+                if (m_biff8) readSharedStrings(parts);
+                break;
+            }
             case kFormat:
-                if (b.size() >= 4) {
+                if (m_biff8 && b.size() >= 5) {
+                    const std::size_t count = u16(b, 2);
+                    const bool wide = (b[4] & 1) != 0;
                     std::string code;
-                    if (m_biff8 && b.size() >= 5)
-                        appendChars(code, b, 5, u16(b, 2), (b[4] & 1) != 0);
-                    else
-                        appendChars(code, b, 3, static_cast<unsigned char>(b[2]), false);
+                    if (b.size() >= 5 + count * (wide ? 2 : 1)) appendChars(code, b, 5, count, wide);
                     formats[u16(b, 0)] = std::move(code);
+                } else if (!m_biff8 && b.size() >= 3) {
+                    const std::size_t count = static_cast<unsigned char>(b[2]);
+                    if (b.size() >= 3 + count) formats[u16(b, 0)] = std::string(b.substr(3, count));
                 }
                 break;
             case kXf:
@@ -266,21 +343,121 @@ void XlsWorkbook::readGlobals() {
                 break;
         }
     }
+    if (!sawEof) fail("its workbook stream ends before the end of its global records");
+    if (!m_biff8)
+        for (std::size_t i = 0; i < m_boundSheets.size(); ++i) m_boundSheets[i].name = decode8Bit(rawNames[i]);
     for (std::uint16_t id : xfFormats) {
         const auto f = formats.find(id);
         m_dateXfs.push_back(f != formats.end() ? isDateFormat(id, f->second) : isBuiltInDateFormat(id));
     }
+    if (!m_sharedStrings) m_sharedStrings = std::make_shared<StringPool>();
+}
+
+// The shared string table: a count, then each string's length, flags, optional run and
+// extension sizes, its characters, then the runs and extension data, which are skipped.
+void XlsWorkbook::readSharedStrings(const std::vector<std::string_view>& parts) {
+    Segments in(parts);
+    std::uint32_t total = 0, unique = 0;
+    if (!in.dword(total) || !in.dword(unique)) fail("its shared string table is cut short");
+    m_sharedStrings = std::make_shared<StringPool>();
+    std::string text;
+    for (std::uint32_t i = 0; i < unique; ++i) {
+        std::uint16_t count = 0;
+        std::uint8_t flags = 0;
+        std::uint16_t runs = 0;
+        std::uint32_t extension = 0;
+        if (!in.word(count) || !in.byte(flags)) fail("its shared string table is cut short");
+        if ((flags & 0x08) && !in.word(runs)) fail("its shared string table is cut short");
+        if ((flags & 0x04) && !in.dword(extension)) fail("its shared string table is cut short");
+        if (count > kMaxCellCharacters)
+            throw Error(errc::kWorkbook, "'" + m_path + "': shared string " + std::to_string(i + 1) + tooLongText());
+        text.clear();
+        if (!in.chars(text, count, (flags & 0x01) != 0) || !in.skip(std::size_t(runs) * 4) || !in.skip(extension))
+            fail("its shared string table is cut short");
+        m_sharedStrings->add(text);
+    }
+}
+
+std::string XlsWorkbook::decode8Bit(std::string_view bytes) const {
+    std::string out;
+    if (m_codepage == 1252 || m_codepage == 0x8001) {
+        bool plain = true;
+        for (char c : bytes) plain &= (static_cast<unsigned char>(c) < 0x80);
+        if (plain) {
+            for (char c : bytes)
+                if (c != 0) out += c;
+            return out;
+        }
+    }
+    const std::string charset = charsetOf(m_codepage);
+    const std::unique_ptr<void, IconvCloser> cd([&]() -> void* {
+        iconv_t h = iconv_open("UTF-8", charset.c_str());
+        return h == iconv_t(-1) ? nullptr : static_cast<void*>(h);
+    }());
+    if (!cd)
+        throw Error(errc::kWorkbook, "Cannot read '" + m_path +
+                                         "': its text uses an unsupported character set (code page " +
+                                         std::to_string(m_codepage) + ")");
+    std::string in(bytes);
+    out.resize(in.size() * 4 + 4);
+    char* src = in.data();
+    std::size_t srcLeft = in.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    if (iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft) == std::size_t(-1))
+        throw Error(errc::kWorkbook, "Cannot read '" + m_path + "': its text holds characters its code page " +
+                                         std::to_string(m_codepage) + " does not have");
+    out.resize(out.size() - dstLeft);
+    out.erase(std::remove(out.begin(), out.end(), '\0'), out.end());
+    return out;
 }
 
 bool XlsWorkbook::isDateXf(std::uint16_t xf) const { return xf < m_dateXfs.size() && m_dateXfs[xf]; }
 
-void XlsWorkbook::addRecordCells(StoredSheet& sheet, std::uint32_t offset) const {
+void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
     auto failer = [this](const std::string& why) { fail(why); };
     if (offset >= m_stream.size()) fail("a sheet starts past the end of the workbook stream");
     RecordReader reader(m_stream, offset);
     Record r{};
-    int depth = 0;
+    if (!reader.next(r, failer) || !isBof(r.type)) fail("a sheet does not start where the workbook says");
+    int depth = 1;
     int pendingRow = 0, pendingColumn = 0;  // a formula whose text result follows in a STRING record
+
+    // Row and column of a cell record, checked; needs the first four bytes.
+    int row = 0, column = 0;
+    auto place = [&](std::string_view b, std::size_t size, const char* what) {
+        if (b.size() < size) fail(std::string("a ") + what + " record is cut short");
+        row = u16(b, 0) + 1;
+        column = u16(b, 2) + 1;
+        if (column > kBiffColumns) fail("a cell lies beyond the last column (" + std::to_string(column) + ")");
+    };
+    auto number = [&](int atRow, int atColumn, std::uint16_t xf, double v) {
+        const auto date = isDateXf(xf) ? serialToDate(v, m_date1904) : std::nullopt;
+        if (date)
+            sheet.setDate(atRow, atColumn, *date);
+        else
+            sheet.setNumber(atRow, atColumn, v);
+    };
+    // A string of a LABEL or RSTRING record from byte 6: 8-bit in the code page (BIFF5) or BIFF8 characters.
+    auto label = [&](std::string_view b) {
+        std::string text;
+        const std::size_t count = u16(b, 6);
+        if (count > kMaxCellCharacters)
+            throw Error(errc::kWorkbook, "'" + m_path + "': cell " + cellName(row, column) + tooLongText());
+        if (!m_biff8) {
+            if (b.size() < 8 + count) fail("a text cell record is cut short");
+            return decode8Bit(b.substr(8, count));
+        }
+        if (b.size() < 9) fail("a text cell record is cut short");
+        const bool wide = (b[8] & 1) != 0;
+        std::size_t at = 9;
+        if (b[8] & 0x08) at += 2;  // run count
+        if (b[8] & 0x04) at += 4;  // extension size
+        if (b.size() < at + count * (wide ? 2 : 1)) fail("a text cell record is cut short");
+        appendChars(text, b, at, count, wide);
+        return text;
+    };
+
     while (reader.next(r, failer)) {
         const std::string_view b = r.body;
         if (isBof(r.type)) {
@@ -292,131 +469,108 @@ void XlsWorkbook::addRecordCells(StoredSheet& sheet, std::uint32_t offset) const
             continue;
         }
         if (depth != 1) continue;  // inside an embedded chart
-        if (r.type == kBoolErr && b.size() >= 8) {
-            const int row = u16(b, 0) + 1, column = u16(b, 2) + 1;
-            if (b[7] != 0)
-                sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[6])));
-            else
-                sheet.setBoolean(row, column, b[6] != 0);
-        } else if (r.type == kFormula && b.size() >= 14) {
-            const int row = u16(b, 0) + 1, column = u16(b, 2) + 1;
-            pendingRow = 0;
-            if (u16(b, 12) != 0xFFFF) {
-                const double v = f64(b, 6);
-                const auto date = isDateXf(u16(b, 4)) ? serialToDate(v, m_date1904) : std::nullopt;
-                if (date)
-                    sheet.setDate(row, column, *date);
+        switch (r.type) {
+            case kLabelSst: {
+                place(b, 10, "text cell");
+                const std::uint32_t index = u32(b, 6);
+                if (index >= m_sharedStrings->size())
+                    fail("cell " + cellName(row, column) + " refers to shared string " + std::to_string(index + 1) +
+                         " of " + std::to_string(m_sharedStrings->size()));
+                sheet.setText(row, column, m_sharedStrings->at(index));
+                break;
+            }
+            case kLabel:
+            case kRString:
+                place(b, 8, "text cell");
+                sheet.setText(row, column, label(b));
+                break;
+            case kNumber:
+                place(b, 14, "number");
+                number(row, column, u16(b, 4), f64(b, 6));
+                break;
+            case kRk:
+                place(b, 10, "number");
+                number(row, column, u16(b, 4), rkValue(u32(b, 6)));
+                break;
+            case kMulRk: {
+                place(b, 6, "number list");
+                const std::size_t count = (b.size() - 6) / 6;
+                if ((b.size() - 6) % 6 != 0 || count == 0 || u16(b, b.size() - 2) + 1 != column + int(count) - 1)
+                    fail("a number list record at " + cellName(row, column) + " has a wrong length");
+                if (column + int(count) - 1 > kBiffColumns)
+                    fail("a cell lies beyond the last column (" + std::to_string(column + int(count) - 1) + ")");
+                for (std::size_t i = 0; i < count; ++i)
+                    number(row, column + int(i), u16(b, 4 + 6 * i), rkValue(u32(b, 6 + 6 * i)));
+                break;
+            }
+            case kBoolErr:
+                place(b, 8, "boolean");
+                if (b[7] != 0)
+                    sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[6])));
                 else
-                    sheet.setNumber(row, column, v);
-                continue;
-            }
-            switch (static_cast<unsigned char>(b[6])) {
-                case 0:
-                    pendingRow = row, pendingColumn = column;
+                    sheet.setBoolean(row, column, b[6] != 0);
+                break;
+            case kFormula:
+                place(b, 20, "formula");
+                pendingRow = 0;
+                if (u16(b, 12) != 0xFFFF) {
+                    number(row, column, u16(b, 4), f64(b, 6));
                     break;
-                case 1:
-                    sheet.setBoolean(row, column, b[8] != 0);
-                    break;
-                case 2:
-                    sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[8])));
-                    break;
-                default:
-                    sheet.setText(row, column, "");
-                    break;
-            }
-        } else if (r.type == kString && pendingRow > 0 && b.size() >= 2) {
-            std::string text;
-            std::size_t count = u16(b, 0);
-            if (m_biff8) {
-                if (b.size() < 3) fail("a formula's text result is cut short");
-                std::size_t at = 3;
-                bool wide = (b[2] & 1) != 0;
-                std::string_view part = b;
-                // Long results go on in CONTINUE records, each starting with its own width flag.
-                for (;;) {
-                    const std::size_t width = wide ? 2 : 1;
-                    const std::size_t fits = std::min(count, (part.size() - at) / width);
-                    appendChars(text, part, at, fits, wide);
-                    count -= fits;
-                    if (count == 0) break;
-                    Record more{};
-                    if (!reader.next(more, failer) || more.type != kContinue || more.body.empty())
-                        fail("a formula's text result is cut short");
-                    part = more.body;
-                    wide = (part[0] & 1) != 0;
-                    at = 1;
                 }
-            } else {
-                appendChars(text, b, 2, count, false);
+                switch (static_cast<unsigned char>(b[6])) {
+                    case 0:
+                        pendingRow = row, pendingColumn = column;
+                        break;
+                    case 1:
+                        sheet.setBoolean(row, column, b[8] != 0);
+                        break;
+                    case 2:
+                        sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[8])));
+                        break;
+                    default:
+                        sheet.setText(row, column, "");
+                        break;
+                }
+                break;
+            case kString: {
+                if (pendingRow == 0) break;
+                if (b.size() < 2) fail("a formula's text result is cut short");
+                const std::size_t count = u16(b, 0);
+                if (count > kMaxCellCharacters)
+                    throw Error(errc::kWorkbook,
+                                "'" + m_path + "': cell " + cellName(pendingRow, pendingColumn) + tooLongText());
+                std::string text;
+                if (m_biff8) {
+                    // Long results go on in CONTINUE records, each starting with its own width flag.
+                    std::vector<std::string_view> parts{b.substr(2)};
+                    Record more{};
+                    while (reader.peekType() == kContinue && reader.next(more, failer)) parts.push_back(more.body);
+                    Segments in(parts);
+                    std::uint8_t flags = 0;
+                    if (!in.byte(flags) || !in.chars(text, count, (flags & 1) != 0))
+                        fail("a formula's text result is cut short");
+                } else {
+                    if (b.size() < 2 + count) fail("a formula's text result is cut short");
+                    text = decode8Bit(b.substr(2, count));
+                }
+                sheet.setText(pendingRow, pendingColumn, text);
+                pendingRow = 0;
+                break;
             }
-            sheet.setText(pendingRow, pendingColumn, std::move(text));
-            pendingRow = 0;
+            default:
+                break;
         }
     }
     fail("a sheet has no end record");
 }
 
-std::unique_ptr<Sheet> XlsWorkbook::sheet(int index) const {
+std::unique_ptr<Sheet> XlsWorkbook::readSheet(int index, int lastColumn) const {
     if (index < 0 || index >= sheetCount())
         throw Error(errc::kWorkbook, "'" + m_path + "' has no sheet " + std::to_string(index + 1) + " (it has " +
                                          std::to_string(sheetCount()) + ")");
-    const void* h = m_handle.get();
-    auto out =
-        std::make_unique<StoredSheet>(m_names[std::size_t(index)], std::make_shared<const std::vector<std::string>>());
-    auto check = [&](int rc) {
-        if (rc != FREEXL_OK)
-            throw Error(errc::kWorkbook, "Cannot read sheet '" + m_names[std::size_t(index)] + "' of '" + m_path +
-                                             "': " + freexlMessage(rc));
-    };
-    check(freexl_select_active_worksheet(h, static_cast<unsigned short>(index)));
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    check(freexl_worksheet_dimensions(h, &rows, &columns));
-    if (rows > unsigned(StoredSheet::kMaxRows) || columns > StoredSheet::kMaxColumns)
-        fail("a sheet is larger than a worksheet can be");
-
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-            FreeXL_CellValue v;
-            check(freexl_get_cell_value(h, r, c, &v));
-            const int row = int(r) + 1, column = int(c) + 1;
-            switch (v.type) {
-                case FREEXL_CELL_INT:
-                    out->setNumber(row, column, v.value.int_value);
-                    break;
-                case FREEXL_CELL_DOUBLE:
-                    out->setNumber(row, column, v.value.double_value);
-                    break;
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                    out->setText(row, column, v.value.text_value ? v.value.text_value : "");
-                    break;
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME: {
-                    const auto date = parseDateText(v.value.text_value ? v.value.text_value : "");
-                    if (!date)
-                        fail("cell " + columnLetters(column) + std::to_string(row) + " holds an unreadable date");
-                    out->setDate(row, column, *date);
-                    break;
-                }
-                case FREEXL_CELL_TIME: {
-                    DateTime t;  // a bare time sits on the day the date type counts from
-                    const char* text = v.value.text_value ? v.value.text_value : "";
-                    if (std::sscanf(text, "%d:%d:%d", &t.hour, &t.minute, &t.second) != 3)
-                        fail("cell " + columnLetters(column) + std::to_string(row) + " holds an unreadable time");
-                    out->setDate(row, column, t);
-                    break;
-                }
-                default:
-                    break;
-            }
-        }
-    }
-    for (const auto& s : m_boundSheets)
-        if (s.name == m_names[std::size_t(index)]) {
-            addRecordCells(*out, s.offset);
-            break;
-        }
+    const BoundSheet& bound = m_boundSheets[m_sheets[std::size_t(index)]];
+    auto out = std::make_unique<StoredSheet>(bound.name, m_sharedStrings, lastColumn);
+    readCells(*out, bound.offset);
     return out;
 }
 

@@ -10,25 +10,30 @@
 
 namespace vesk::sheet {
 
-// A BIFF workbook (.xls) read through FreeXL. FreeXL skips formula cells, booleans and
-// error values, so those are taken from the workbook stream's own records; so are the
-// sheet that was active on saving and the password flag.
+// A BIFF5 or BIFF8 workbook (.xls), read record by record from its workbook stream.
+// Every record length, sheet offset and shared string index is checked before use;
+// a damaged file throws Error (errc::kWorkbook), never reads outside the stream.
 class XlsWorkbook final : public Workbook {
   public:
     XlsWorkbook(const std::string& path, const CompoundFile& file);
 
-    int sheetCount() const override { return int(m_names.size()); }
+    int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
-    std::unique_ptr<Sheet> sheet(int index) const override;
+
+  protected:
+    std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const override;
 
   private:
     struct BoundSheet {
         std::string name;
         std::uint32_t offset = 0;
+        bool worksheet = true;
     };
 
     void readGlobals();
-    void addRecordCells(class StoredSheet& sheet, std::uint32_t offset) const;
+    void readSharedStrings(const std::vector<std::string_view>& parts);
+    std::string decode8Bit(std::string_view bytes) const;
+    void readCells(class StoredSheet& sheet, std::uint32_t offset) const;
     bool isDateXf(std::uint16_t xf) const;
     [[noreturn]] void fail(const std::string& why) const;
 
@@ -38,14 +43,11 @@ class XlsWorkbook final : public Workbook {
     bool m_date1904 = false;
     bool m_encrypted = false;
     int m_activeTab = 0;
+    std::uint16_t m_codepage = 1252;
     std::vector<BoundSheet> m_boundSheets;
     std::vector<bool> m_dateXfs;
-
-    struct FreeXlCloser {
-        void operator()(const void* handle) const;
-    };
-    std::unique_ptr<const void, FreeXlCloser> m_handle;
-    std::vector<std::string> m_names;
+    std::shared_ptr<class StringPool> m_sharedStrings;
+    std::vector<std::size_t> m_sheets;  // the bound sheets that are worksheets
     int m_active = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "sheet/NumberFormat.h"
 #include "sheet/SerialDate.h"
 #include "sheet/StoredSheet.h"
@@ -30,12 +31,27 @@ bool parseInt(std::string_view text, long long& out) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-// Parses the whole of a part through a handler.
-void parsePart(const ZipArchive& zip, const std::string& path, const std::string& part, XmlHandler& handler) {
-    XmlParser parser(handler, "The part " + part + " of '" + path + "'");
-    zip.stream(part, [&](const char* data, std::size_t size) { parser.feed(data, size); });
+// Parses the whole of a part through a handler, counting what it unpacks against the workbook's budget.
+void parsePart(const ZipArchive& zip, const std::string& path, const std::string& part, XmlHandler& handler,
+               std::uint64_t& unpacked, const std::string& what = {}) {
+    XmlParser parser(handler, what.empty() ? "The part " + part + " of '" + path + "'" : what);
+    zip.stream(part, [&](const char* data, std::size_t size) {
+        unpacked += size;
+        if (unpacked > Workbook::kMaxUnpackedBytes)
+            throw Error(errc::kWorkbook, "'" + path + "' unpacks to more than " +
+                                             std::to_string(Workbook::kMaxUnpackedBytes >> 30) +
+                                             " GB, more than this program reads in one workbook");
+        parser.feed(data, size);
+    });
     parser.finish();
 }
+
+// Text longer than a cell can hold; checked while it grows, so a huge one is refused early.
+bool overCellLimit(std::string_view text) {
+    return text.size() > kMaxCellCharacters && characterCount(text) > kMaxCellCharacters;
+}
+
+std::string overLimitText() { return "more than 32,767 characters, more than a cell can hold"; }
 
 // "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an underscore.
 std::string decodeEscapes(std::string text) {
@@ -47,7 +63,9 @@ std::string decodeEscapes(std::string text) {
         if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
             const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
             if (ec == std::errc() && end == text.data() + i + 6) {
-                if (code < 0x80) {
+                if (code == 0) {
+                    // A zero character would end the text wherever it is passed on as a C string.
+                } else if (code < 0x80) {
                     out += char(code);
                 } else if (code < 0x800) {
                     out += char(0xC0 | (code >> 6));
@@ -141,12 +159,12 @@ class RelationshipsHandler : public XmlHandler {
 };
 
 std::vector<Relationship> readRelationships(const ZipArchive& zip, const std::string& path,
-                                            const std::string& sourcePart) {
+                                            const std::string& sourcePart, std::uint64_t& unpacked) {
     std::vector<Relationship> out;
     const std::string part = sourcePart.empty() ? "_rels/.rels" : relsPartOf(sourcePart);
     if (!zip.contains(part)) return out;
     RelationshipsHandler handler(sourcePart, out);
-    parsePart(zip, path, part, handler);
+    parsePart(zip, path, part, handler, unpacked);
     return out;
 }
 
@@ -235,25 +253,32 @@ class StringCollector {
             m_inText = false;
     }
     void text(std::string_view s) {
-        if (m_inText) m_value.append(s);
+        if (m_inText && !m_tooLong) {
+            m_value.append(s);
+            m_tooLong = overCellLimit(m_value);
+        }
     }
+    bool tooLong() const { return m_tooLong; }
     std::string take() {
         std::string out = decodeEscapes(std::move(m_value));
         m_value.clear();
         m_inText = false;
         m_phonetic = 0;
+        m_tooLong = false;
         return out;
     }
 
   private:
     std::string m_value;
     bool m_inText = false;
+    bool m_tooLong = false;
     int m_phonetic = 0;
 };
 
 class SharedStringsHandler : public XmlHandler {
   public:
-    std::vector<std::string> strings;
+    explicit SharedStringsHandler(std::string where) : m_where(std::move(where)) {}
+    std::shared_ptr<StringPool> strings = std::make_shared<StringPool>();
 
     void startElement(std::string_view name, const char**) override {
         if (name == "si")
@@ -263,7 +288,10 @@ class SharedStringsHandler : public XmlHandler {
     }
     void endElement(std::string_view name) override {
         if (name == "si") {
-            strings.push_back(m_collector.take());
+            if (m_collector.tooLong())
+                throw Error(errc::kWorkbook, m_where + " holds a shared string (number " +
+                                                 std::to_string(strings->size() + 1) + ") of " + overLimitText());
+            strings->add(m_collector.take());
             m_inItem = false;
         } else if (m_inItem) {
             m_collector.end(name);
@@ -274,6 +302,7 @@ class SharedStringsHandler : public XmlHandler {
     }
 
   private:
+    std::string m_where;
     StringCollector m_collector;
     bool m_inItem = false;
 };
@@ -323,7 +352,7 @@ class SheetHandler : public XmlHandler {
         } else if (name == "row") {
             const char* r = XmlParser::attribute(attributes, "r");
             long long number = m_row + 1;
-            if (r && !parseInt(r, number)) throw bad(std::string("a row numbered '") + r + "'");
+            if (r && !parseInt(r, number)) throw bad(std::string("a row numbered '") + excerpt(r) + "'");
             if (number < 1 || number > StoredSheet::kMaxRows)
                 throw bad("a row numbered " + std::to_string(number) + ", outside the sheet");
             m_row = int(number);
@@ -350,10 +379,13 @@ class SheetHandler : public XmlHandler {
     }
 
     void characters(std::string_view text) override {
-        if (m_inValue)
+        if (m_inValue) {
             m_value.append(text);
-        else if (m_inInline)
+            if (overCellLimit(m_value)) throw bad("in cell " + reference() + " " + overLimitText());
+        } else if (m_inInline) {
             m_inline.text(text);
+            if (m_inline.tooLong()) throw bad("in cell " + reference() + " " + overLimitText());
+        }
     }
 
   private:
@@ -364,7 +396,7 @@ class SheetHandler : public XmlHandler {
     void startCell(const char** attributes) {
         const char* ref = XmlParser::attribute(attributes, "r");
         if (ref) {
-            if (!parseReference(ref, m_row, m_column)) throw bad(std::string("a cell at '") + ref + "'");
+            if (!parseReference(ref, m_row, m_column)) throw bad(std::string("a cell at '") + excerpt(ref) + "'");
         } else {
             if (m_row == 0) throw bad("a cell outside any row");
             if (++m_column > StoredSheet::kMaxColumns) throw bad("a cell beyond the last column");
@@ -389,7 +421,8 @@ class SheetHandler : public XmlHandler {
             if (m_value.empty()) return;
             long long index = -1;
             if (!parseInt(m_value, index) || index < 0 || std::size_t(index) >= m_sharedCount)
-                throw bad("in cell " + reference() + " a shared string index '" + m_value + "' that does not exist");
+                throw bad("in cell " + reference() + " a shared string index '" + excerpt(m_value) +
+                          "' that does not exist");
             m_sheet.setSharedText(row, column, std::uint32_t(index));
         } else if (m_type == "str") {
             m_sheet.setText(row, column, decodeEscapes(m_value));
@@ -400,19 +433,19 @@ class SheetHandler : public XmlHandler {
             else if (m_value == "0" || m_value == "false")
                 m_sheet.setBoolean(row, column, false);
             else
-                throw bad("in cell " + reference() + " an unreadable boolean '" + m_value + "'");
+                throw bad("in cell " + reference() + " an unreadable boolean '" + excerpt(m_value) + "'");
         } else if (m_type == "e") {
             m_sheet.setError(row, column, m_value);
         } else if (m_type == "d") {
             if (m_value.empty()) return;
             auto date = parseDateText(m_value);
-            if (!date) throw bad("in cell " + reference() + " an unreadable date '" + m_value + "'");
+            if (!date) throw bad("in cell " + reference() + " an unreadable date '" + excerpt(m_value) + "'");
             m_sheet.setDate(row, column, *date);
         } else if (m_type == "n") {
             if (m_value.empty()) return;  // a formatted blank
             setNumber(row, column);
         } else {
-            throw bad("in cell " + reference() + " an unknown cell type '" + m_type + "'");
+            throw bad("in cell " + reference() + " an unknown cell type '" + excerpt(m_type) + "'");
         }
     }
 
@@ -423,7 +456,7 @@ class SheetHandler : public XmlHandler {
         double v = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(v))
-            throw bad("in cell " + reference() + " an unreadable number '" + m_value + "'");
+            throw bad("in cell " + reference() + " an unreadable number '" + excerpt(m_value) + "'");
         if (m_style >= 0 && std::size_t(m_style) < m_dateStyles.size() && m_dateStyles[std::size_t(m_style)]) {
             if (auto date = serialToDate(v, m_date1904)) {
                 m_sheet.setDate(row, column, *date);
@@ -455,7 +488,7 @@ class SheetHandler : public XmlHandler {
 
 XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) {
     // The package's root relationship names the workbook part; older writers are found at the usual place.
-    const auto rootRels = readRelationships(m_zip, path, "");
+    const auto rootRels = readRelationships(m_zip, path, "", m_unpacked);
     const Relationship* office = findByType(rootRels, "officeDocument");
     const std::string workbookPart = office ? office->target : "xl/workbook.xml";
     if (endsWith(workbookPart, ".bin"))
@@ -467,11 +500,11 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) 
     }
 
     WorkbookHandler book;
-    parsePart(m_zip, path, workbookPart, book);
+    parsePart(m_zip, path, workbookPart, book, m_unpacked);
     m_date1904 = book.date1904;
     if (book.sheets.empty()) throw damaged(path, "the workbook lists no sheets");
 
-    const auto rels = readRelationships(m_zip, path, workbookPart);
+    const auto rels = readRelationships(m_zip, path, workbookPart, m_unpacked);
     for (const auto& s : book.sheets) {
         const Relationship* target = nullptr;
         for (const auto& r : rels)
@@ -483,13 +516,13 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) 
 
     if (const Relationship* styles = findByType(rels, "styles")) readStyles(styles->target);
     if (const Relationship* strings = findByType(rels, "sharedStrings")) readSharedStrings(strings->target);
-    if (!m_sharedStrings) m_sharedStrings = std::make_shared<const std::vector<std::string>>();
+    if (!m_sharedStrings) m_sharedStrings = std::make_shared<const StringPool>();
 }
 
 void XlsxWorkbook::readStyles(const std::string& part) {
     if (!m_zip.contains(part)) return;  // every cell then has the General format
     StylesHandler styles;
-    parsePart(m_zip, m_path, part, styles);
+    parsePart(m_zip, m_path, part, styles, m_unpacked);
     m_dateStyles.reserve(styles.cellFormats.size());
     for (long long id : styles.cellFormats) {
         const auto custom = styles.formats.find(id);
@@ -501,22 +534,20 @@ void XlsxWorkbook::readStyles(const std::string& part) {
 
 void XlsxWorkbook::readSharedStrings(const std::string& part) {
     if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + part + " is missing");
-    SharedStringsHandler strings;
-    parsePart(m_zip, m_path, part, strings);
-    m_sharedStrings = std::make_shared<const std::vector<std::string>>(std::move(strings.strings));
+    SharedStringsHandler strings("The part " + part + " of '" + m_path + "'");
+    parsePart(m_zip, m_path, part, strings, m_unpacked);
+    m_sharedStrings = std::move(strings.strings);
 }
 
-std::unique_ptr<Sheet> XlsxWorkbook::sheet(int index) const {
+std::unique_ptr<Sheet> XlsxWorkbook::readSheet(int index, int lastColumn) const {
     if (index < 0 || index >= sheetCount())
         throw Error(errc::kWorkbook, "'" + m_path + "' has no sheet " + std::to_string(index + 1) + " (it has " +
                                          std::to_string(sheetCount()) + ")");
     const SheetPart& s = m_sheets[std::size_t(index)];
-    auto out = std::make_unique<StoredSheet>(s.name, m_sharedStrings);
+    auto out = std::make_unique<StoredSheet>(s.name, m_sharedStrings, lastColumn);
     const std::string where = "The sheet '" + s.name + "' of '" + m_path + "'";
     SheetHandler handler(*out, m_dateStyles, m_sharedStrings->size(), m_date1904, where);
-    XmlParser parser(handler, where);
-    m_zip.stream(s.part, [&](const char* data, std::size_t size) { parser.feed(data, size); });
-    parser.finish();
+    parsePart(m_zip, m_path, s.part, handler, m_unpacked, where);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@ class XlsxWorkbook final : public Workbook {
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
-    std::unique_ptr<Sheet> sheet(int index) const override;
+
+  protected:
+    std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const override;
 
   private:
     struct SheetPart {
@@ -34,7 +37,8 @@ class XlsxWorkbook final : public Workbook {
     int m_active = 0;
     bool m_date1904 = false;
     std::vector<bool> m_dateStyles;  // by cell style (xf) index
-    std::shared_ptr<const std::vector<std::string>> m_sharedStrings;
+    std::shared_ptr<const class StringPool> m_sharedStrings;
+    mutable std::uint64_t m_unpacked = 0;  // bytes inflated so far, against the workbook's budget
 };
 
 }  // namespace vesk::sheet

@@ -9,6 +9,14 @@
 
 namespace vesk::sheet {
 
+namespace {
+
+// The parser holds a tag or attribute until its end arrives; text comes in pieces. No
+// workbook part has a tag this long, so more bytes without an event mean a hostile file.
+constexpr long long kLongestToken = 1 << 20;
+
+}  // namespace
+
 XmlParser::XmlParser(XmlHandler& handler, std::string what) : m_handler(handler), m_what(std::move(what)) {
     m_parser = XML_ParserCreate("UTF-8");
     if (!m_parser) throw Error(errc::kWorkbook, "Out of memory while reading " + m_what);
@@ -37,8 +45,11 @@ void XmlParser::fail(std::exception_ptr e) {
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+void XmlParser::noteEvent() { m_lastEvent = XML_GetCurrentByteIndex(m_parser); }
+
 void XmlParser::onStart(void* self, const char* name, const char** attributes) {
     auto* p = static_cast<XmlParser*>(self);
+    p->noteEvent();
     try {
         p->m_handler.startElement(localName(name), attributes);
     } catch (...) {
@@ -48,6 +59,7 @@ void XmlParser::onStart(void* self, const char* name, const char** attributes) {
 
 void XmlParser::onEnd(void* self, const char* name) {
     auto* p = static_cast<XmlParser*>(self);
+    p->noteEvent();
     try {
         p->m_handler.endElement(localName(name));
     } catch (...) {
@@ -57,6 +69,7 @@ void XmlParser::onEnd(void* self, const char* name) {
 
 void XmlParser::onText(void* self, const char* text, int length) {
     auto* p = static_cast<XmlParser*>(self);
+    p->noteEvent();
     try {
         p->m_handler.characters(std::string_view(text, std::size_t(length)));
     } catch (...) {
@@ -79,6 +92,10 @@ void XmlParser::parse(const char* data, std::size_t size, bool last) {
             throw Error(errc::kWorkbook, m_what + " is not well-formed XML (" +
                                              XML_ErrorString(XML_GetErrorCode(m_parser)) + " at line " +
                                              std::to_string(XML_GetCurrentLineNumber(m_parser)) + ")");
+        m_fed += piece;
+        if (m_fed - m_lastEvent > kLongestToken)
+            throw Error(errc::kWorkbook, m_what + " holds a tag or attribute longer than " +
+                                             std::to_string(kLongestToken >> 20) + " MB");
         data += piece;
         size -= std::size_t(piece);
     } while (size > 0);

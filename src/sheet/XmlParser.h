@@ -45,8 +45,12 @@ class XmlParser {
 
     XmlHandler& m_handler;
     std::string m_what;
+    void noteEvent();
+
     XML_ParserStruct* m_parser = nullptr;
     std::exception_ptr m_failure;
+    long long m_fed = 0;        // bytes handed to the parser
+    long long m_lastEvent = 0;  // where the last element or text began
 };
 
 }  // namespace vesk::sheet

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Amount.h"
-#include "report/ReportScreen.h"
 #include "report/ReportFiles.h"
+#include "report/ReportScreen.h"
 #include "report/SummaryText.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -198,12 +198,15 @@ TEST_P(MonthlyReportTest, AFailureInTheMiddleLeavesTheTableAsItWas) {
     struct Case {
         const char* what;
         RawCell bad;  // column B of file row 81
-        const char* description;
+        std::string description;
     };
     const Case cases[] = {
         {"an error value", RawCell::error("#N/A"), "Cell holds the error value #N/A in row 81, column B."},
         {"no date in the date column", "pending",
          "Data type mismatch: row 81 holds 'pending' in column B, which is not a date."},
+        // The message quotes the start of a long cell, not all of it.
+        {"a long text in the date column", RawCell(std::string(20000, 'x')),
+         "Data type mismatch: row 81 holds '" + std::string(60, 'x') + "\u2026' in column B, which is not a date."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -281,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kRe
 TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
     const std::pair<double, const char*> cases[] = {
         {0, "0.00"}, {999.999, "1,000.00"}, {-1234567.891, "-1,234,567.89"}, {-0.001, "0.00"}};
-    for (const auto& [amount, shown] : cases) EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
+    for (const auto& [amount, shown] : cases)
+        EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
 }
 
 }  // namespace

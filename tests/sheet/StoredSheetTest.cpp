@@ -6,8 +6,8 @@
 namespace vesk::sheet {
 namespace {
 
-std::shared_ptr<const std::vector<std::string>> shared() {
-    return std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"zero", "one"});
+std::shared_ptr<const StringPool> shared() {
+    return std::make_shared<const StringPool>(std::vector<std::string>{"zero", "one"});
 }
 
 TEST(StoredSheet, LastRowLooksOnlyAtTheColumnAsked) {
@@ -69,6 +69,74 @@ TEST(StoredSheet, BlockRefusesRangesNoSheetHas) {
         SCOPED_TRACE(testing::Message() << r[0] << "," << r[1] << ":" << r[2] << "," << r[3]);
         EXPECT_THROW(s.block(r[0], r[1], r[2], r[3]), Error);
     }
+}
+
+// Memory follows the cells that hold something: far cells, empty rows and rewritten
+// cells cost nothing beyond the cells there are at the end.
+TEST(StoredSheet, HoldsTheCellsThereAreNotTheExtentNorEarlierValues) {
+    const std::string text(1000, 't');
+    struct Case {
+        const char* name;
+        void (*fill)(StoredSheet& s, const std::string& text);
+        int usedRows, usedColumns;
+    };
+    const Case cases[] = {
+        {"corner cells",
+         [](StoredSheet& s, const std::string&) {
+             s.setNumber(1, 1, 1);
+             s.setNumber(2, 16384, 2);
+             s.setNumber(1048576, 1, 3);
+             s.setNumber(1048576, 16384, 4);
+         },
+         1048576, 16384},
+        {"one cell rewritten",
+         [](StoredSheet& s, const std::string& t) {
+             for (int i = 0; i < 200000; ++i) s.setText(2, 3, t);
+         },
+         2, 3},
+        {"two cells rewritten in turn",
+         [](StoredSheet& s, const std::string& t) {
+             for (int i = 0; i < 200000; ++i) s.setText(2, 1 + i % 2, t);
+         },
+         2, 2},
+        {"cells written and cleared",
+         [](StoredSheet& s, const std::string& t) {
+             for (int i = 1; i <= 200000; ++i) {
+                 s.setText(i % 1000 + 1, 5, t);
+                 s.clear(i % 1000 + 1, 5);
+             }
+             s.setNumber(7, 7, 1);
+         },
+         7, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoredSheet s("S", shared());
+        c.fill(s, text);
+        EXPECT_LT(s.heldBytes(), std::size_t(4) << 10) << s.heldBytes();  // every copy kept: 200 MB
+        EXPECT_EQ(s.usedRows(), c.usedRows);
+        EXPECT_EQ(s.usedColumns(), c.usedColumns);
+    }
+}
+
+TEST(StoredSheet, CellsWrittenOutOfOrderReadBackWithTheLastValue) {
+    StoredSheet s("S", shared(), 3);
+    s.setNumber(5, 2, 52);
+    s.setNumber(1, 1, 11);
+    s.setText(5, 2, "later");
+    s.setSharedText(3, 3, 1);
+    s.setNumber(3, 4, 34);  // right of the columns kept
+    EXPECT_EQ(s.cell(5, 2).text, "later");
+    EXPECT_EQ(s.cell(1, 1).number, 11);
+    EXPECT_EQ(s.cell(3, 3).text, "one");
+    EXPECT_TRUE(s.cell(3, 4).isEmpty());
+    EXPECT_EQ(s.usedColumns(), 3);
+    const Block b = s.block(1, 1, 5, 3);
+    EXPECT_EQ(b.at(4, 1).text, "later");
+    EXPECT_TRUE(b.at(1, 0).isEmpty());
+    s.setNumber(9, 1, 91);  // written after the reads above
+    EXPECT_EQ(s.cell(9, 1).number, 91);
+    EXPECT_EQ(s.usedRows(), 9);
 }
 
 }  // namespace

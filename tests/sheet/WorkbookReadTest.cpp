@@ -196,5 +196,26 @@ TEST(XlsxRead, WorkbookSettingsWritersSpellDifferently) {
     }
 }
 
+// The escapes of characters XML cannot carry: a zero character would cut the text short
+// wherever it is handed on as a C string, so it is dropped; other control characters stay.
+TEST(XlsxRead, EscapedControlCharactersNeverYieldAZeroByte) {
+    test::TempDir dir;
+    const std::string path = dir.file("escapes.xlsx");
+    test::SheetPackage p;
+    p.sheetData =
+        "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Hill_x0000_ Road</t></is></c>"
+        "<c r=\"B1\" t=\"inlineStr\"><is><t>_x0000__x0000_</t></is></c>"
+        "<c r=\"C1\" t=\"inlineStr\"><is><t>bell_x0007_tab_x0009_</t></is></c>"
+        "<c r=\"D1\" t=\"str\"><v>f_x0000_x</v></c></row>";
+    test::writeSheetPackage(path, p);
+    auto sheet = Workbook::open(path)->firstSheet();
+    expectCells(*sheet, {
+                            {"A1", kText, "Hill Road"},
+                            {"B1", kText, ""},
+                            {"C1", kText, "bell\atab\t"},
+                            {"D1", kText, "fx"},
+                        });
+}
+
 }  // namespace
 }  // namespace vesk::sheet

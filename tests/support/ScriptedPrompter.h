@@ -12,11 +12,14 @@ namespace vesk::test {
 /// A prompter that answers from queues and records everything it is shown.
 /// Each test must use up what it queued: the destructor fails the test otherwise.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     ~ScriptedPrompter() override;
 
     void queueAnswer(Answer a) { m_answers.push_back(a); }
     void queueFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+    /// Answers every question asked beyond the queue with `a` instead of failing the test,
+    /// for runs whose number of questions depends on the file (a damaged one stops early).
+    void answerEveryQuestion(Answer a) { m_always = a; }
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
@@ -29,8 +32,9 @@ public:
     const std::vector<std::string>& openedDocuments() const { return m_opened; }
     const Message& lastMessage() const;
 
-private:
+  private:
     std::deque<Answer> m_answers;
+    std::optional<Answer> m_always;
     std::deque<std::optional<std::string>> m_files;
     std::vector<Message> m_messages;
     std::vector<OpenFileRequest> m_fileRequests;

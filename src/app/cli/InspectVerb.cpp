@@ -2,13 +2,15 @@
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "core/Text.h"
 #include "sheet/Workbook.h"
 
 namespace vesk::cli {
 
 namespace {
 
-// Prints the sheet's cells as the imports store them, one row a line, tab between cells.
+// Prints the sheet's cells as the imports store them (trimmed), one row a line, tab between
+// cells. Cells are read through a view of the sheet, so a far cell costs no memory.
 int inspect(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"rows", "sheet"});
     if (a.positional().size() != 1) throw UsageError("give exactly one workbook file");
@@ -24,14 +26,14 @@ int inspect(Context& context, const std::vector<std::string>& args) {
     int rows = rowLimit >= 0 ? std::min<int>(lastRow, int(rowLimit)) : lastRow;
     if (rows == 0 || lastColumn == 0) return kExitOk;
 
-    sheet::Block block = sheet->block(1, 1, rows, lastColumn);
+    const sheet::Block block = sheet->block(1, 1, rows, lastColumn);
     std::string line;
     for (int r = 0; r < block.rows(); ++r) {
         line.clear();
         for (int c = 0; c < block.columns(); ++c) {
             if (c > 0) line += '\t';
-            const sheet::Cell& cell = block.at(r, c);
-            line += cell.kind == sheet::Cell::Kind::Error ? std::string("#ERROR") : sheet::cellText(cell);
+            const sheet::Cell cell = block.at(r, c);
+            line += cell.kind == sheet::Cell::Kind::Error ? std::string("#ERROR") : trim(sheet::cellText(cell));
         }
         context.out << line << '\n';
     }

@@ -1,0 +1,307 @@
+// Every file of the damaged-workbook corpus (scripts/make-damaged-corpus.py) through the
+// workbook readers and the three imports. The files run in a child process, so that a
+// crash or a hang shows as a failure naming the file, and the peak memory is measured.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/Error.h"
+#include "ctr/BankReport.h"
+#include "office/OfficeScreen.h"
+#include "orv/OrvReport.h"
+#include "report/ReportScreen.h"
+#include "sheet/Workbook.h"
+#include "store/Connection.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VESK_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VESK_UNDER_ASAN 1
+#endif
+#endif
+
+namespace vesk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The most a child may hold at its peak (resident set, the test program included). The
+// far-cell files took gigabytes when sheets were stored by their extent.
+constexpr long kPeakLimitMb = 64;
+constexpr unsigned kSecondsForAll = 120;
+constexpr std::size_t kLongestMessage = 400;
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<fs::path> corpus() {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(test::fixture("damaged"))) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool startsWith(const std::string& s, const char* head) { return s.rfind(head, 0) == 0; }
+
+// Reads every sheet of the file as an import would; "" when it reads, else the error's text.
+// Anything thrown that is not the program's error is a fault and escapes.
+std::string readWorkbook(const std::string& path) {
+    try {
+        auto book = sheet::Workbook::open(path);
+        for (int i = 0; i < book->sheetCount(); ++i) {
+            auto s = book->sheet(i);
+            const int rows = std::min(s->usedRows(), 50), columns = std::min(s->usedColumns(), 50);
+            if (rows > 0 && columns > 0) {
+                const sheet::Block b = s->block(1, 1, rows, columns);
+                for (int r = 0; r < rows; ++r)
+                    for (int c = 0; c < columns; ++c) (void)b.at(r, c);
+            }
+            s->lastRow(1);
+        }
+        return {};
+    } catch (const Error& e) {
+        if (e.number() != errc::kWorkbook && e.number() != errc::kFileNotFound)
+            return "refused with error number " + std::to_string(e.number()) + ": " + e.description();
+        return e.description().empty() ? "an empty error" : e.description();
+    }
+}
+
+// One import form on its own database, kept open across the files as the program keeps it.
+class ImportForm {
+  public:
+    virtual ~ImportForm() = default;
+    virtual const char* name() const = 0;
+    virtual std::string databasePath() const = 0;
+    // Runs the import of the file as the form's button does; true when it stored.
+    virtual bool run(const std::string& file) = 0;
+
+    test::ScriptedPrompter person;
+};
+
+class MasterForm final : public ImportForm {
+  public:
+    explicit MasterForm(std::string db) : m_db(std::move(db)), m_form(m_db, person) {}
+    const char* name() const override { return "office master"; }
+    std::string databasePath() const override { return m_db; }
+    bool run(const std::string& file) override {
+        person.queueFile(file);
+        return m_form.Command4_Click();
+    }
+
+  private:
+    std::string m_db;
+    office::OfficeScreen m_form;
+};
+
+class ReportForm final : public ImportForm {
+  public:
+    ReportForm(const report::ReportDescription& d, const char* title, std::string db)
+        : m_title(title), m_db(std::move(db)), m_form(d, m_db, person) {
+        m_form.Form_Load();
+    }
+    const char* name() const override { return m_title; }
+    std::string databasePath() const override { return m_db; }
+    bool run(const std::string& file) override {
+        person.queueFile(file);
+        return m_form.Import_Click();
+    }
+
+  private:
+    const char* m_title;
+    std::string m_db;
+    report::ReportScreen m_form;
+};
+
+// What one file must do; "" when it did.
+std::string check(const fs::path& file, std::vector<std::unique_ptr<ImportForm>>& forms) {
+    const std::string name = file.filename().string();
+    const std::string read = readWorkbook(file.string());
+    if (startsWith(name, "ok-") && !read.empty()) return "the reader refused a good file: " + read;
+    if (startsWith(name, "bad-") && read.empty()) return "the reader took a damaged file";
+    if (read.size() > kLongestMessage) return "the reader's message is " + std::to_string(read.size()) + " bytes long";
+    // Refusals say why in the reader's own words.
+    static const std::pair<const char*, const char*> kSays[] = {
+        {"bad-labelsst-zero-length.xls", "is damaged"},
+        {"bad-sst-index.xls", "refers to shared string 1000 of 16"},
+        {"bad-mulrk-length.xls", "is damaged"},
+        {"bad-huge-cell.xlsx", "in cell H2 more than 32,767 characters"},
+        {"bad-huge-shared-string.xlsx", "more than 32,767 characters"},
+        {"bad-entity-expansion.xlsx", "document type declaration"},
+        {"bad-row-past-end.xlsx", "outside the sheet"},
+        {"bad-huge-attribute.xlsx", "longer than 1 MB"},
+    };
+    for (const auto& [corpusFile, says] : kSays)
+        if (name == corpusFile && read.find(says) == std::string::npos) return "the reader said: " + read;
+    if (startsWith(name, "bad-") && file.extension() == ".xls" && read.find("is damaged") == std::string::npos)
+        return "the reader said: " + read;
+
+    for (auto& form : forms) {
+        const std::string before = readBytes(form->databasePath());
+        const std::size_t shown = form->person.messages().size();
+        bool stored = false;
+        form->person.answerEveryQuestion(Answer::Yes);
+        try {
+            stored = form->run(file.string());
+        } catch (const std::exception& e) {
+            return std::string(form->name()) + " import let an exception out: " + e.what();
+        }
+        const auto& messages = form->person.messages();
+        if (messages.size() == shown) return std::string(form->name()) + " import showed no message";
+        for (std::size_t i = shown; i < messages.size(); ++i)
+            if (messages[i].text.size() > kLongestMessage)
+                return std::string(form->name()) + " import showed a message of " +
+                       std::to_string(messages[i].text.size()) + " bytes";
+        if (stored && !read.empty()) return std::string(form->name()) + " import stored a file the reader refuses";
+        if (!stored && readBytes(form->databasePath()) != before)
+            return std::string(form->name()) + " import changed the database although it stored nothing (" +
+                   messages.back().text + ")";
+    }
+    return {};
+}
+
+// Runs every file in one child process; it writes "> name" before each file and "! reason"
+// after one that failed, so that a crash still names its file.
+struct CorpusRun {
+    std::vector<std::string> failures;
+    long peakMb = 0;
+};
+
+CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {{"no pipe"}, 0};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeFds[0]);
+        alarm(kSecondsForAll);
+#ifndef VESK_UNDER_ASAN
+        // A reader that sizes memory by the sheet's extent fails here instead of exhausting the machine.
+        rlimit cap{rlim_t(2) << 30, rlim_t(2) << 30};
+        setrlimit(RLIMIT_AS, &cap);
+#endif
+        auto say = [&](const std::string& line) {
+            const std::string text = line + "\n";
+            if (write(pipeFds[1], text.data(), text.size()) < 0) _exit(3);
+        };
+        std::vector<std::unique_ptr<ImportForm>> forms;
+        forms.push_back(std::make_unique<MasterForm>(dir.file("master.db")));
+        forms.push_back(std::make_unique<ReportForm>(ctr::bankReport(), "bank CTR", dir.file("ctr.db")));
+        forms.push_back(std::make_unique<ReportForm>(orv::orvReport(), "ORV", dir.file("orv.db")));
+        for (const fs::path& file : files) {
+            say("> " + file.filename().string());
+            std::string failure;
+            try {
+                failure = check(file, forms);
+            } catch (const std::exception& e) {
+                failure = std::string("an exception escaped: ") + e.what();
+            }
+            if (!failure.empty()) say("! " + failure);
+        }
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    std::string output;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, std::size_t(n));
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+
+    CorpusRun run;
+    run.peakMb = usage.ru_maxrss / 1024;
+    std::string current;
+    for (std::size_t at = 0; at < output.size();) {
+        const std::size_t end = output.find('\n', at);
+        const std::string line = output.substr(at, end - at);
+        at = end == std::string::npos ? output.size() : end + 1;
+        if (line.rfind("> ", 0) == 0) current = line.substr(2);
+        if (line.rfind("! ", 0) == 0) run.failures.push_back(current + ": " + line.substr(2));
+    }
+    if (WIFSIGNALED(status))
+        run.failures.push_back(
+            current + ": " +
+            (WTERMSIG(status) == SIGALRM ? "hung" : "crashed with signal " + std::to_string(WTERMSIG(status))));
+    else if (WEXITSTATUS(status) != 0)
+        run.failures.push_back(current + ": the child ended with status " + std::to_string(WEXITSTATUS(status)));
+    return run;
+}
+
+TEST(DamagedCorpus, EveryFileIsReadOrRefusedCleanlyWithBoundedMemory) {
+    test::TempDir dir;
+    for (const char* db : {"master.db", "ctr.db", "orv.db"}) {
+        store::Connection conn;
+        conn.open(dir.file(db));
+        conn.execute(
+            "INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+    }
+    const auto files = corpus();
+    ASSERT_GE(files.size(), 40u);
+    const CorpusRun run = runCorpus(files, dir);
+    RecordProperty("peak_MB", int(run.peakMb));
+    EXPECT_EQ(run.failures, std::vector<std::string>());
+#ifndef VESK_UNDER_ASAN
+    EXPECT_LT(run.peakMb, kPeakLimitMb) << "peak resident memory in MB of the whole corpus";
+#endif
+}
+
+// The good files of the corpus store exactly what they hold.
+TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
+    struct Case {
+        const char* file;
+        std::vector<std::pair<const char*, const char*>> stored;  // column, value of the row T1
+    };
+    const Case cases[] = {
+        {"ok-ctr.xls",
+         {{"value_date", "2025-04-10"},
+          {"tran_date", "2025-04-10"},
+          {"cash_tran_type", "DEPOSIT"},
+          {"tran_amt", "1250.5"},
+          {"facility_id", "F1"},
+          {"account_no", "1234567890"},
+          {"account_name", "Hill Road"},
+          {"tran_particulars", "5"},
+          {"branch_code", "6"},
+          {"remarks", "True"}}},
+        {"ok-ctr.xlsx", {{"value_date", "2025-04-10"}, {"tran_amt", "100"}, {"remarks", "-"}}},
+        // The escape of a zero character is dropped; other control characters stay as written.
+        {"ok-control-characters.xlsx", {{"account_name", "Hill Road\x07"}}},
+        {"ok-rewritten-cell.xlsx", {{"remarks", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        test::TempDir dir;
+        const std::string db = dir.file("ZETTools.db");
+        {
+            store::Connection conn;
+            conn.open(db);
+            conn.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'H', 'PDN')");
+        }
+        test::ScriptedPrompter person;
+        person.queueAnswer(Answer::Yes);
+        person.queueFile(test::fixture(std::string("damaged/") + c.file));
+        report::ReportScreen form(ctr::bankReport(), db, person);
+        form.Form_Load();
+        ASSERT_TRUE(form.Import_Click()) << person.lastMessage().text;
+        for (const auto& [column, value] : c.stored) {
+            SCOPED_TRACE(column);
+            const std::string sql = std::string("SELECT ") + column + " FROM veskfinacle WHERE tran_id = 'T1'";
+            EXPECT_EQ(form.connection().scalar(sql).toText(), value);
+        }
+        EXPECT_EQ(form.connection().scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 3);
+    }
+}
+
+}  // namespace
+}  // namespace vesk
