@@ -33,7 +33,7 @@ void run(const std::string& database, std::vector<std::string> args) {
     std::ostringstream out, err;
     Silent prompter;
     cli::Context context{in, out, err, prompter, database};
-    if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(err.str());
+    if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(args.front() + ": " + out.str() + err.str());
 }
 
 bench::ScratchFolder& scratch() {
@@ -41,15 +41,20 @@ bench::ScratchFolder& scratch() {
     return folder;
 }
 
-// The compared month's CTR workbook, the very rows the history holds for it.
-const std::string& monthWorkbook() {
+// The compared month's workbooks, the very rows the history holds for it.
+const std::string& sampleFolder() {
     static const std::string path = [] {
-        const std::string p = scratch().file(sample::ctrFileName(kYear, kMonth));
-        sample::writeCtrReport(p, sample::generateSample(bench::historyMonth(kYear, kMonth)));
-        return p;
+        const std::string folder = scratch().file("sample");
+        const sample::SampleOptions o = bench::historyMonth(kYear, kMonth);
+        run(scratch().file("unused.db"), {"sample", folder, "--offices", std::to_string(o.offices), "--rows",
+                                         std::to_string(o.rows), "--year", std::to_string(o.year), "--month",
+                                         std::to_string(o.month), "--seed", std::to_string(o.seed)});
+        return folder;
     }();
     return path;
 }
+
+std::string monthWorkbook() { return sampleFolder() + "/" + sample::ctrFileName(kYear, kMonth); }
 
 // A copy of the history that the jobs may change, opened once so that a newer program has
 // brought its layout up to date before anything is timed.
@@ -85,18 +90,17 @@ BENCHMARK(BM_SummaryVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 
 // The month again into the two years: its old rows go, the file's come in.
 void BM_ImportMonthIntoHistory(benchmark::State& state) {
-    const std::string& workbook = monthWorkbook();
-    timeVerb(state, {"import-ctr", workbook, "--yes"});
+    timeVerb(state, {"import-ctr", monthWorkbook(), "--yes"});
 }
 BENCHMARK(BM_ImportMonthIntoHistory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 void BM_ImportMonthIntoFreshDatabase(benchmark::State& state) {
-    const std::string& workbook = monthWorkbook();
+    const std::string workbook = monthWorkbook();
     for (auto _ : state) {
         state.PauseTiming();
         bench::ScratchFolder folder;
         const std::string db = folder.file("fresh.db");
-        run(db, {"offices"});  // creating the file is not the import
+        run(db, {"import-master", sampleFolder() + "/" + sample::kOfficeMasterFileName, "--yes"});
         state.ResumeTiming();
         run(db, {"import-ctr", workbook, "--yes"});
     }
@@ -106,7 +110,7 @@ BENCHMARK(BM_ImportMonthIntoFreshDatabase)->Unit(benchmark::kMillisecond)->UseRe
 // Deleting the month from the two years; it is imported back between the timed runs.
 void BM_DeleteMonthFromHistory(benchmark::State& state) {
     const std::string& db = history();
-    const std::string& workbook = monthWorkbook();
+    const std::string workbook = monthWorkbook();
     for (auto _ : state) {
         run(db, {"delete-month", "ctr", std::to_string(kYear), "Jun", "--yes"});
         state.PauseTiming();
