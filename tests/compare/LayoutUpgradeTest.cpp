@@ -121,5 +121,34 @@ TEST_F(LayoutUpgradeTest, ABadDateInAnyMonthStillFailsTheComparisonWithATypeMism
     }
 }
 
+TEST_F(LayoutUpgradeTest, StoredSummariesFollowEveryChangeOfTheRows) {
+    store::Connection& c = db.connection();
+    for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()}) {
+        SCOPED_TRACE(store::tableName(r->table));
+        const auto full = [&] { return rowsOf(c.query(report::summaryStatement(*r))); };
+        const auto stored = [&] { return rowsOf(report::monthlySummary(c, *r)); };
+        ASSERT_EQ(stored(), full());
+        EXPECT_GT(report::deleteMonth(c, *r, "2025", "APR"), 0);
+        EXPECT_EQ(stored(), full());
+        EXPECT_EQ(report::deleteMonth(c, *r, "2025", "Sept"), 0);
+        EXPECT_EQ(stored(), full());
+        // Rows written some other way than by an import or a deletion of the program's own.
+        db.deposit("F10", "01/06/2025", "5.25");
+        db.orv("10", "2025-06-02", "Receipt", "5.25");
+        EXPECT_EQ(stored(), full());
+    }
+}
+
+TEST_F(LayoutUpgradeTest, StoredSummariesTreatRowsWithoutADateAsTheFullSummaryDoes) {
+    store::Connection& c = db.connection();
+    const report::ReportDescription& bank = ctr::bankReport();
+    ASSERT_FALSE(report::monthlySummary(c, bank).empty());
+    c.execute("INSERT INTO veskfinacle (tran_id, value_date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N', NULL, 'DEPOSIT', 4)");
+    EXPECT_EQ(rowsOf(report::monthlySummary(c, bank)), rowsOf(c.query(report::summaryStatement(bank))));
+    c.execute("INSERT INTO veskfinacle (tran_id, value_date) VALUES ('B', 'someday')");
+    EXPECT_EQ(errorOf([&] { c.query(report::summaryStatement(bank)); }).number(), errc::kTypeMismatch);
+    EXPECT_EQ(errorOf([&] { report::monthlySummary(c, bank); }).number(), errc::kTypeMismatch);
+}
+
 }  // namespace
 }  // namespace vesk::compare
