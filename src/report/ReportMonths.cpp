@@ -63,11 +63,16 @@ Marks rowMarks(store::Connection& db, const ReportDescription& report) {
     return {db.scalar(rowCountStatement(report)).toInt(), lastRow(db, report)};
 }
 
-bool monthLinesCurrent(store::Connection& db, const ReportDescription& report) {
+std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report) {
     const store::ResultSet rs =
         db.query("SELECT row_count, last_rowid FROM month_summary_marks WHERE report = ?", {name(report)});
-    if (rs.empty()) return false;
-    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()} == rowMarks(db, report);
+    if (rs.empty()) return std::nullopt;
+    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()};
+}
+
+bool monthLinesCurrent(store::Connection& db, const ReportDescription& report) {
+    const std::optional<Marks> marks = storedMarks(db, report);
+    return marks && *marks == rowMarks(db, report);
 }
 
 void setMarks(store::Connection& db, const ReportDescription& report, const Marks& marks) {
@@ -91,23 +96,33 @@ void rebuildMonthLines(store::Connection& db, const ReportDescription& report) {
     tx.commit();
 }
 
+// What a change of the rows did: the rows it removed and added, and the month keys it touched.
+struct RowChange {
+    std::int64_t removed = 0;
+    std::int64_t added = 0;
+    std::set<std::int64_t> keys;
+};
+
 // Runs a change of the rows inside the caller's transaction and brings the month lines up
-// to date with it: the lines of the keys it names are computed afresh from the rows, or,
-// when the lines were not current before, they are left to be rebuilt.
+// to date with it: the lines of the keys it touched are computed afresh and the marks move
+// by what it removed and added. Counting every row here would cost as much as the change,
+// so only the highest row id is checked first; a count that was already off stays off and
+// is caught when the summary is next read.
 template <class Change>
 void changeRows(store::Connection& db, const ReportDescription& report, Change&& change) {
     if (!keepsMonthLines(db)) {
         change();
         return;
     }
-    const bool current = monthLinesCurrent(db, report);
-    const std::set<std::int64_t> keys = change();
-    if (!current) {
+    std::optional<Marks> marks = storedMarks(db, report);
+    if (marks && marks->lastRow != lastRow(db, report)) marks.reset();
+    const RowChange done = change();
+    if (!marks) {
         db.execute("DELETE FROM month_summary_marks WHERE report = ?", {name(report)});
         return;
     }
-    storeMonthLines(db, report, keys);
-    setMarks(db, report, rowMarks(db, report));
+    storeMonthLines(db, report, done.keys);
+    setMarks(db, report, {marks->rows - done.removed + done.added, lastRow(db, report)});
 }
 
 // One transaction: the month's (and kind's) old rows go, the file's rows come in.
@@ -121,29 +136,35 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
     std::vector<store::Value> deleteValues{month.month, month.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
+    std::set<std::int64_t> dateKeys;  // the months of the dates the file's rows hold
     store::RowSource source{
         file.rows.rows(), file.rows.columns(),
         [&](int row, int column) {
             std::string text = storedText(file.rows, row, column);
             // The date column holds dates only: a row without one could never be summed by month or
             // deleted again, and would break every later summary.
-            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget && !parseDateText(text))
+            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget) {
+                const std::optional<DateTime> date = parseDateText(text);
+                if (date) {
+                    dateKeys.insert(std::int64_t(date->year) * 100 + date->month);
+                    return text;
+                }
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
                                                      excerpt(text) + "' in column " + columnLetters(column + 1) +
                                                      ", which is not a date.");
+            }
             return text;
         },
         [&](int row) { return file.rows.at(row, 0).isEmpty() || storedText(file.rows, row, 0).empty(); }};
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
-        db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
-        const std::int64_t before = lastRow(db, report);
-        store::insertRows(db, report.table, target, source, progress);
+        RowChange done;
+        done.keys.insert(key);
+        done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
+        done.added = store::insertRows(db, report.table, target, source, progress);
         // Rows dated in other months go in as they are, so their months change too.
-        std::set<std::int64_t> keys{key};
-        const store::ResultSet added = db.query(keysAfterRowStatement(report), {before});
-        for (std::size_t r = 0; r < added.rowCount(); ++r) keys.insert(added.field(r, 0).toInt());
-        return keys;
+        done.keys.insert(dateKeys.begin(), dateKeys.end());
+        return done;
     });
     tx.commit();
 }
@@ -227,11 +248,15 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
     std::int64_t count = 0;
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
-        if (key)
+        RowChange done;
+        if (key) {
             count = db.execute(deleteShownMonthStatement(report, true), {month, year, *key});
-        else
+            done.keys.insert(*key);
+        } else {
             count = db.execute(deleteShownMonthStatement(report, false), {month, year});
-        return key ? std::set<std::int64_t>{*key} : std::set<std::int64_t>{};
+        }
+        done.removed = count;
+        return done;
     });
     tx.commit();
     return count;

@@ -37,10 +37,6 @@ std::string storeMonthLinesStatement(const ReportDescription& report, bool allKe
            " GROUP BY " + monthKey(report);
 }
 
-std::string keysAfterRowStatement(const ReportDescription& report) {
-    return "SELECT DISTINCT " + monthKey(report) + " FROM " + table(report) + " WHERE rowid > ?";
-}
-
 std::string rowCountStatement(const ReportDescription& report) { return "SELECT COUNT(*) FROM " + table(report); }
 
 std::string lastRowStatement(const ReportDescription& report) {

@@ -17,9 +17,6 @@ std::string storedSummaryStatement(const ReportDescription& report);
 /// has no rows. With allKeys, the lines of every month that has rows (?2 unused).
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
 
-/// The distinct month keys of the rows after a row id (?1).
-std::string keysAfterRowStatement(const ReportDescription& report);
-
 /// The number of rows and the highest row id, which tell whether the stored month lines
 /// still describe the rows.
 std::string rowCountStatement(const ReportDescription& report);

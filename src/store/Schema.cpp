@@ -120,17 +120,15 @@ std::vector<std::string> migrationStatements(int from) {
         out.push_back(
             "CREATE INDEX mastertable_office ON mastertable "
             "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
-        // Rows whose date is no date, which the statements must still fail on: normally none.
+        // The bank's rows whose Tran_Date is no date, which the comparison must still fail
+        // on: normally none. (The other dates' indexes lead with their key, so key 0 is found
+        // through them.)
         out.push_back("CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
                       "WHERE MonthKey(Tran_Date) = 0");
-        out.push_back("CREATE INDEX orvtable_undated ON orvtable (MonthKey(try_posting_date)) "
-                      "WHERE MonthKey(try_posting_date) = 0");
         // The summaries' month keys, with the one column they read that no other index holds:
         // every column a summary or comparison reads then sits in an index on MonthKey(), so
         // no other program (which lacks the function) can change it behind the month lines.
         out.push_back("CREATE INDEX veskfinacle_value_month ON veskfinacle (MonthKey(value_date), tran_id)");
-        out.push_back("CREATE INDEX veskfinacle_value_undated ON veskfinacle (MonthKey(value_date)) "
-                      "WHERE MonthKey(value_date) = 0");
         // The report forms' monthly summaries, one line per month key, kept with the rows.
         out.push_back(
             "CREATE TABLE month_summaries (report TEXT NOT NULL, month_key INTEGER NOT NULL, [YEAR], [MONTH], "
