@@ -1,8 +1,8 @@
-// The month's comparison on a database of two years: 24 sample months of 100,000 bank rows
-// each (and the ORV entries that book them). Building the database takes minutes, so it
-// is kept in the build folder and reused while its name matches the data it holds.
+// The month's comparison on a database of two years (HistoryDatabase.h).
 
 #include <benchmark/benchmark.h>
+
+#include "HistoryDatabase.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -10,17 +10,12 @@
 
 #include "compare/CompareScreen.h"
 #include "compare/GridFilter.h"
-#include "compare/SampleStore.h"
 #include "store/Connection.h"
 
 namespace {
 
 using namespace vesk;
 
-constexpr int kMonths = 24;
-constexpr int kRows = 100000;
-constexpr int kOffices = 500;
-constexpr int kFirstYear = 2025;  // January 2025 to December 2026
 constexpr int kComparedYear = 2026;
 constexpr int kComparedMonth = 6;
 
@@ -36,36 +31,7 @@ class Silent : public Prompter {
     std::string last;
 };
 
-const std::string& database() {
-    static const std::string path = [] {
-        const std::filesystem::path folder = VESK_BENCH_CACHE;
-        const std::filesystem::path file = folder / ("compare-" + std::to_string(kMonths) + "x" +
-                                                     std::to_string(kRows) + "x" + std::to_string(kOffices) + ".db");
-        if (std::filesystem::exists(file)) return file.string();
-        std::filesystem::create_directories(folder);
-        // Built under another name and renamed when whole, so an interrupted build is not reused.
-        const std::filesystem::path partial = file.string() + ".partial";
-        std::filesystem::remove(partial);
-        {
-            store::Connection db;
-            db.open(partial.string());
-            for (int i = 0; i < kMonths; ++i) {
-                sample::SampleOptions o;
-                o.offices = kOffices;
-                o.rows = kRows;
-                o.year = kFirstYear + i / 12;
-                o.month = 1 + i % 12;
-                o.seed = 11;  // the same offices every month
-                std::fprintf(stderr, "\rbuilding %s: month %d of %d", file.filename().c_str(), i + 1, kMonths);
-                compare::storeSampleMonth(db, sample::generateSample(o), i == 0);
-            }
-            std::fprintf(stderr, "\n");
-        }
-        std::filesystem::rename(partial, file);
-        return file.string();
-    }();
-    return path;
-}
+const std::string& database() { return bench::historyDatabase(); }
 
 void selectComparedMonth(compare::CompareScreen& logic) {
     logic.Form_Load();

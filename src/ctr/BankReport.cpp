@@ -10,13 +10,12 @@ report::ReportDescription describe() {
     r.columns = 11;
     r.headerB1 = "VALUE_DATE";
     r.dateColumn = "value_date";
-    r.summarySql =
-        "SELECT Format(value_date, 'yyyy') AS [YEAR], Format(value_date, 'mmm') AS [MONTH], Count(tran_id) AS [TOTAL "
-        "ENTRIES], Sum(IIF(CASH_TRAN_TYPE='DEPOSIT', 1, 0)) AS [DEP COUNT], Sum(IIF(CASH_TRAN_TYPE='DEPOSIT', "
-        "Val(TRAN_AMT), 0)) AS [DEP AMOUNT], Sum(IIF(CASH_TRAN_TYPE='WITHDRAWAL', 1, 0)) AS [WDL COUNT], "
-        "Sum(IIF(CASH_TRAN_TYPE='WITHDRAWAL', Val(TRAN_AMT), 0)) AS [WDL AMOUNT], Month(value_date) AS [SortMonth] "
-        "FROM veskfinacle GROUP BY Format(value_date, 'yyyy'), Format(value_date, 'mmm'), Month(value_date) ORDER BY "
-        "Format(value_date, 'yyyy') DESC, Month(value_date) DESC";
+    r.summaryColumns =
+        "Format(value_date, 'yyyy') AS [YEAR], Format(value_date, 'mmm') AS [MONTH], "
+        "Count(tran_id) AS [TOTAL ENTRIES], Sum(IIF(CASH_TRAN_TYPE='DEPOSIT', 1, 0)) AS [DEP COUNT], "
+        "Sum(IIF(CASH_TRAN_TYPE='DEPOSIT', Val(TRAN_AMT), 0)) AS [DEP AMOUNT], "
+        "Sum(IIF(CASH_TRAN_TYPE='WITHDRAWAL', 1, 0)) AS [WDL COUNT], Sum(IIF(CASH_TRAN_TYPE='WITHDRAWAL', "
+        "Val(TRAN_AMT), 0)) AS [WDL AMOUNT], Month(value_date) AS [SortMonth]";
     r.openFilter = "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx";
 
     r.invalidHeader = {"Invalid file. Please select the correct file.", "Error", Icon::Exclamation};

@@ -10,15 +10,13 @@ report::ReportDescription describe() {
     r.columns = 22;
     r.headerB1 = "try_posting_date";
     r.dateColumn = "try_posting_date";
-    r.summarySql =
-        "SELECT Format(try_posting_date, 'yyyy') AS [YEAR], Format(try_posting_date, 'mmm') AS [MONTH], "
-        "Count(treasury_tran_id) AS [TOTAL ENTRIES], Sum(IIF(UCase(Left(receipt_or_payment, 1))='R', 1, 0)) AS [DEP "
-        "COUNT], Sum(IIF(UCase(Left(receipt_or_payment, 1))='R', Val(tot_amount), 0)) AS [DEP AMOUNT], "
-        "Sum(IIF(UCase(Left(receipt_or_payment, 1))='P', 1, 0)) AS [WDL COUNT], "
+    r.summaryColumns =
+        "Format(try_posting_date, 'yyyy') AS [YEAR], Format(try_posting_date, 'mmm') AS [MONTH], "
+        "Count(treasury_tran_id) AS [TOTAL ENTRIES], Sum(IIF(UCase(Left(receipt_or_payment, 1))='R', 1, "
+        "0)) AS [DEP COUNT], Sum(IIF(UCase(Left(receipt_or_payment, 1))='R', Val(tot_amount), "
+        "0)) AS [DEP AMOUNT], Sum(IIF(UCase(Left(receipt_or_payment, 1))='P', 1, 0)) AS [WDL COUNT], "
         "Sum(IIF(UCase(Left(receipt_or_payment, 1))='P', Val(tot_amount), 0)) AS [WDL AMOUNT], "
-        "Month(try_posting_date) AS [SortMonth] FROM orvtable GROUP BY Format(try_posting_date, 'yyyy'), "
-        "Format(try_posting_date, 'mmm'), Month(try_posting_date) ORDER BY Format(try_posting_date, 'yyyy') DESC, "
-        "Month(try_posting_date) DESC";
+        "Month(try_posting_date) AS [SortMonth]";
     r.openFilter = "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx";
 
     r.kindColumn = 9;  // I

@@ -24,7 +24,9 @@ struct ReportDescription {
     int columns;             ///< file columns read from A on: 11 (A:K) or 22 (A:V)
     std::string headerB1;    ///< what B1 must hold, trimmed, exactly
     std::string dateColumn;  ///< the table's date column, which decides the month
-    std::string summarySql;  ///< one line per month, newest first; column 7 orders only
+    /// The monthly summary's columns, each of one month's rows: YEAR, MONTH, TOTAL ENTRIES,
+    /// DEP COUNT, DEP AMOUNT, WDL COUNT, WDL AMOUNT and SortMonth (which orders only).
+    std::string summaryColumns;
     std::string openFilter;  ///< the open-file dialog's filter
 
     /// Files holding one kind of entry: the file column of the kind letter in row 2, the

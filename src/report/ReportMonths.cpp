@@ -1,6 +1,7 @@
 #include "report/ReportMonths.h"
 
 #include <algorithm>
+#include <set>
 
 #include "core/ColumnMap.h"
 #include "core/DateTime.h"
@@ -36,6 +37,94 @@ int columnIndex(const std::vector<std::string>& columns, const std::string& name
     return -1;
 }
 
+// The summary's month lines are kept in month_summaries, one line per month key, written in
+// the transaction of every change to the rows. Marks beside them (the number of rows and
+// the highest row id they describe) tell whether the rows changed some other way; the
+// lines are then built anew from the rows.
+struct Marks {
+    std::int64_t rows = 0;
+    std::int64_t lastRow = 0;
+    bool operator==(const Marks&) const = default;
+};
+
+std::string name(const ReportDescription& report) { return store::tableName(report.table); }
+
+// Older files opened as they are (read-only ones) have no month lines.
+bool keepsMonthLines(store::Connection& db) {
+    return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'month_summaries'").toInt() >
+           0;
+}
+
+std::int64_t lastRow(store::Connection& db, const ReportDescription& report) {
+    return db.scalar(lastRowStatement(report)).toInt();
+}
+
+Marks rowMarks(store::Connection& db, const ReportDescription& report) {
+    return {db.scalar(rowCountStatement(report)).toInt(), lastRow(db, report)};
+}
+
+std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report) {
+    const store::ResultSet rs =
+        db.query("SELECT row_count, last_rowid FROM month_summary_marks WHERE report = ?", {name(report)});
+    if (rs.empty()) return std::nullopt;
+    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()};
+}
+
+bool monthLinesCurrent(store::Connection& db, const ReportDescription& report) {
+    const std::optional<Marks> marks = storedMarks(db, report);
+    return marks && *marks == rowMarks(db, report);
+}
+
+void setMarks(store::Connection& db, const ReportDescription& report, const Marks& marks) {
+    db.execute("INSERT OR REPLACE INTO month_summary_marks (report, row_count, last_rowid) VALUES (?, ?, ?)",
+               {name(report), marks.rows, marks.lastRow});
+}
+
+void storeMonthLines(store::Connection& db, const ReportDescription& report, const std::set<std::int64_t>& keys) {
+    for (std::int64_t key : keys) {
+        if (key == 0) continue;
+        db.execute("DELETE FROM month_summaries WHERE report = ? AND month_key = ?", {name(report), key});
+        db.execute(storeMonthLinesStatement(report, false), {name(report), key});
+    }
+}
+
+void rebuildMonthLines(store::Connection& db, const ReportDescription& report) {
+    store::Transaction tx = db.begin();
+    db.execute("DELETE FROM month_summaries WHERE report = ?", {name(report)});
+    db.execute(storeMonthLinesStatement(report, true), {name(report), store::Value()});
+    setMarks(db, report, rowMarks(db, report));
+    tx.commit();
+}
+
+// What a change of the rows did: the rows it removed and added, and the month keys it touched.
+struct RowChange {
+    std::int64_t removed = 0;
+    std::int64_t added = 0;
+    std::set<std::int64_t> keys;
+};
+
+// Runs a change of the rows inside the caller's transaction and brings the month lines up
+// to date with it: the lines of the keys it touched are computed afresh and the marks move
+// by what it removed and added. Counting every row here would cost as much as the change,
+// so only the highest row id is checked first; a count that was already off stays off and
+// is caught when the summary is next read.
+template <class Change>
+void changeRows(store::Connection& db, const ReportDescription& report, Change&& change) {
+    if (!keepsMonthLines(db)) {
+        change();
+        return;
+    }
+    std::optional<Marks> marks = storedMarks(db, report);
+    if (marks && marks->lastRow != lastRow(db, report)) marks.reset();
+    const RowChange done = change();
+    if (!marks) {
+        db.execute("DELETE FROM month_summary_marks WHERE report = ?", {name(report)});
+        return;
+    }
+    storeMonthLines(db, report, done.keys);
+    setMarks(db, report, {marks->rows - done.removed + done.added, lastRow(db, report)});
+}
+
 // One transaction: the month's (and kind's) old rows go, the file's rows come in.
 void replaceMonth(store::Connection& db, const ReportDescription& report, const ReportFile& file,
                   const MonthImport& month, const ImportProgress& progress) {
@@ -43,25 +132,40 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
     const std::vector<int> target = mapColumnsByHeader(file.headers, columns);
     const int dateTarget = columnIndex(columns, report.dateColumn);
 
-    std::vector<store::Value> deleteValues{month.month, month.year};
+    const std::int64_t key = std::int64_t(month.year) * 100 + month.month;
+    std::vector<store::Value> deleteValues{month.month, month.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
+    std::set<std::int64_t> dateKeys;  // the months of the dates the file's rows hold
     store::RowSource source{
         file.rows.rows(), file.rows.columns(),
         [&](int row, int column) {
             std::string text = storedText(file.rows, row, column);
             // The date column holds dates only: a row without one could never be summed by month or
             // deleted again, and would break every later summary.
-            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget && !parseDateText(text))
+            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget) {
+                const std::optional<DateTime> date = parseDateText(text);
+                if (date) {
+                    dateKeys.insert(std::int64_t(date->year) * 100 + date->month);
+                    return text;
+                }
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
                                                      excerpt(text) + "' in column " + columnLetters(column + 1) +
                                                      ", which is not a date.");
+            }
             return text;
         },
         [&](int row) { return file.rows.at(row, 0).isEmpty() || storedText(file.rows, row, 0).empty(); }};
     store::Transaction tx = db.begin();
-    db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
-    store::insertRows(db, report.table, target, source, progress);
+    changeRows(db, report, [&] {
+        RowChange done;
+        done.keys.insert(key);
+        done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
+        done.added = store::insertRows(db, report.table, target, source, progress);
+        // Rows dated in other months go in as they are, so their months change too.
+        done.keys.insert(dateKeys.begin(), dateKeys.end());
+        return done;
+    });
     tx.commit();
 }
 
@@ -129,12 +233,33 @@ std::optional<Message> importMessage(const ReportDescription& report, const Mont
 }
 
 store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report) {
-    return db.query(report.summarySql);
+    if (!keepsMonthLines(db)) return db.query(summaryStatement(report));
+    if (!monthLinesCurrent(db, report)) rebuildMonthLines(db, report);
+    return db.query(storedSummaryStatement(report), {name(report)});
 }
 
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
                          const std::string& month) {
-    return db.execute(deleteShownMonthStatement(report), {month, year});
+    // The key of the month the texts name, when they name one as the summary shows it.
+    std::optional<std::int64_t> key;
+    if (year.size() == 4 && std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        for (int m = 1; m <= 12; ++m)
+            if (equalsNoCase(month, monthAbbrev(m))) key = std::stoll(year) * 100 + m;
+    std::int64_t count = 0;
+    store::Transaction tx = db.begin();
+    changeRows(db, report, [&] {
+        RowChange done;
+        if (key) {
+            count = db.execute(deleteShownMonthStatement(report, true), {month, year, *key});
+            done.keys.insert(*key);
+        } else {
+            count = db.execute(deleteShownMonthStatement(report, false), {month, year});
+        }
+        done.removed = count;
+        return done;
+    });
+    tx.commit();
+    return count;
 }
 
 }  // namespace vesk::report

@@ -2,17 +2,62 @@
 
 namespace vesk::report {
 
-std::string deleteShownMonthStatement(const ReportDescription& report) {
-    // The month compares without regard to letter case, as the engine compares text.
-    const std::string& date = report.dateColumn;
-    return std::string("DELETE FROM ") + store::tableName(report.table) + " WHERE Format(" + date +
-           ", 'mmm') = ? COLLATE NOCASE AND Format(" + date + ", 'yyyy') = ?";
+namespace {
+
+std::string table(const ReportDescription& report) { return store::tableName(report.table); }
+
+std::string monthKey(const ReportDescription& report) { return "MonthKey(" + report.dateColumn + ")"; }
+
+std::string summaryGrouping(const ReportDescription& report) {
+    const std::string& d = report.dateColumn;
+    return " GROUP BY Format(" + d + ", 'yyyy'), Format(" + d + ", 'mmm'), Month(" + d + ")";
 }
 
+}  // namespace
+
+std::string summaryStatement(const ReportDescription& report) {
+    const std::string& d = report.dateColumn;
+    return "SELECT " + report.summaryColumns + " FROM " + table(report) + summaryGrouping(report) +
+           " ORDER BY Format(" + d + ", 'yyyy') DESC, Month(" + d + ") DESC";
+}
+
+// A month key stands for one year and month, so its rows make exactly one summary line.
+// Rows without a date (key 0) are summed as the full summary sums them, which also fails
+// on them as it does.
+std::string storedSummaryStatement(const ReportDescription& report) {
+    return "SELECT [YEAR], [MONTH], [TOTAL ENTRIES], [DEP COUNT], [DEP AMOUNT], [WDL COUNT], [WDL AMOUNT], "
+           "[SortMonth] FROM month_summaries WHERE report = ?1 UNION ALL SELECT " +
+           report.summaryColumns + " FROM " + table(report) + " WHERE " + monthKey(report) + " = 0" +
+           summaryGrouping(report) + " ORDER BY 1 DESC, 8 DESC";
+}
+
+std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys) {
+    return "INSERT INTO month_summaries SELECT ?1, " + monthKey(report) + ", " + report.summaryColumns + " FROM " +
+           table(report) + " WHERE " + monthKey(report) + (allKeys ? " <> 0 AND ?2 IS NULL" : " = ?2") +
+           " GROUP BY " + monthKey(report);
+}
+
+std::string rowCountStatement(const ReportDescription& report) { return "SELECT COUNT(*) FROM " + table(report); }
+
+std::string lastRowStatement(const ReportDescription& report) {
+    return "SELECT IfNull(MAX(rowid), 0) FROM " + table(report);
+}
+
+std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey) {
+    // The month compares without regard to letter case, as the engine compares text.
+    const std::string& date = report.dateColumn;
+    return std::string("DELETE FROM ") + table(report) + " WHERE " + (byKey ? monthKey(report) + " = ?3 AND " : "") +
+           "Format(" + date + ", 'mmm') = ?1 COLLATE NOCASE AND Format(" + date + ", 'yyyy') = ?2";
+}
+
+// Month() and Year() fail on a date column holding text that is no date: those rows (key 0)
+// are put through the same test, so the deletion still fails on them.
 std::string deleteImportedMonthStatement(const ReportDescription& report, bool ofKind) {
-    std::string sql = std::string("DELETE FROM ") + store::tableName(report.table) + " WHERE Month(" +
-                      report.dateColumn + ") = ? AND Year(" + report.dateColumn + ") = ?";
-    if (ofKind) sql += " AND " + report.kindTableColumn + " = ?";
+    const std::string& d = report.dateColumn;
+    std::string sql = "DELETE FROM " + table(report) + " WHERE " + monthKey(report) +
+                      " = ?3 AND NOT EXISTS (SELECT 1 FROM " + table(report) + " AS undated WHERE MonthKey(undated." +
+                      d + ") = 0 AND Month(undated." + d + ") = 0) AND Month(" + d + ") = ?1 AND Year(" + d + ") = ?2";
+    if (ofKind) sql += " AND " + report.kindTableColumn + " = ?4";
     return sql;
 }
 

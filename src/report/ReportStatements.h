@@ -6,12 +6,29 @@
 
 namespace vesk::report {
 
-/// Deletes the rows of a month given as the summary shows it: the month's abbreviation
-/// (any letter case) and the year as texts, both bound.
-std::string deleteShownMonthStatement(const ReportDescription& report);
+/// The monthly summary over every row: one line per month, newest first.
+std::string summaryStatement(const ReportDescription& report);
 
-/// Deletes the rows of a month by number (month, year bound), and of one kind (a third
-/// bound value) when the report's files hold one kind each.
+/// The monthly summary from the stored month lines (?1 the report's table name), with
+/// the lines of rows without a date computed afresh; the same result as summaryStatement.
+std::string storedSummaryStatement(const ReportDescription& report);
+
+/// Stores the month line of one month key (?1 table name, ?2 key); nothing when the month
+/// has no rows. With allKeys, the lines of every month that has rows (?2 unused).
+std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
+
+/// The number of rows and the highest row id, which tell whether the stored month lines
+/// still describe the rows.
+std::string rowCountStatement(const ReportDescription& report);
+std::string lastRowStatement(const ReportDescription& report);
+
+/// Deletes the rows of a month given as the summary shows it: the month's abbreviation
+/// (any letter case) and the year as texts, both bound; with a month key (?3) the rows
+/// are found through it.
+std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey);
+
+/// Deletes the rows of a month by number (month, year bound; ?3 its key), and of one kind
+/// (a fourth bound value) when the report's files hold one kind each.
 std::string deleteImportedMonthStatement(const ReportDescription& report, bool ofKind);
 
 }  // namespace vesk::report

@@ -99,10 +99,30 @@ void checkTables(sqlite3* db, const std::string& path) {
                     "The database file '" + path + "' lacks the table(s) " + missing + " the program needs");
 }
 
-void createSchema(sqlite3* db) {
+int layoutVersion(sqlite3* db) {
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr);
+    StmtHandle stmt(raw);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+    rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) throwEngineError(db, rc);
+    return sqlite3_column_int(stmt.get(), 0);
+}
+
+// Brings the layout up to kSchemaVersion in one transaction, so a file is either migrated
+// whole or left as it was; a second program opening it meanwhile finds the work done.
+// A new file is first given the oldest layout, so both take the same path.
+void upgradeLayout(sqlite3* db, bool create) {
+    if (!create && layoutVersion(db) >= kSchemaVersion) return;
     run(db, "BEGIN IMMEDIATE");
     try {
-        for (const std::string& sql : schemaStatements()) run(db, sql.c_str());
+        if (create)
+            for (const std::string& sql : schemaStatements()) run(db, sql.c_str());
+        const int from = layoutVersion(db);
+        if (from < kSchemaVersion) {
+            for (const std::string& sql : migrationStatements(from)) run(db, sql.c_str());
+            run(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+        }
         run(db, "COMMIT");
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -142,7 +162,14 @@ void Connection::close() noexcept {
     m_path.clear();
 }
 
-void Connection::open(const std::string& path, const std::string& password) {
+void Connection::open(const std::string& path, const std::string& password) { open(path, password, true); }
+
+void Connection::openWithoutUpgrade(const std::string& path, const std::string& password) {
+    if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
+    open(path, password, false);
+}
+
+void Connection::open(const std::string& path, const std::string& password, bool upgrade) {
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
     std::error_code ec;
@@ -154,6 +181,10 @@ void Connection::open(const std::string& path, const std::string& password) {
         db = openHandle(path, SQLITE_OPEN_READWRITE);
         applyKey(db.get(), password);
         checkTables(db.get(), path);
+        registerDialectFunctions(db.get());
+        configure(db.get());
+        // A file opened read-only is read as it is: the statements work without the indexes.
+        if (upgrade && sqlite3_db_readonly(db.get(), "main") == 0) upgradeLayout(db.get(), false);
     } else {
         fs::path folder = fs::path(path).parent_path();
         if (folder.empty()) folder = ".";
@@ -167,7 +198,9 @@ void Connection::open(const std::string& path, const std::string& password) {
         try {
             db = openHandle(path, SQLITE_OPEN_READWRITE);
             applyKey(db.get(), password);
-            createSchema(db.get());
+            registerDialectFunctions(db.get());
+            configure(db.get());
+            upgradeLayout(db.get(), true);
         } catch (...) {
             db.reset();
             fs::remove(path, ec);
@@ -176,8 +209,6 @@ void Connection::open(const std::string& path, const std::string& password) {
             throw;
         }
     }
-    registerDialectFunctions(db.get());
-    configure(db.get());
     m_db = std::shared_ptr<sqlite3>(db.release(), DbCloser());
     m_path = path;
 }

@@ -40,6 +40,10 @@ class Connection {
     /// tables; it is not changed when it is not. A missing file is created with the
     /// tables, or not at all. Throws Error.
     void open(const std::string& path, const std::string& password = kDatabasePassword);
+    /// Opens an existing file without bringing its layout up to date (see Schema.h); the
+    /// statements work on it, only without the newer indexes. For reading old files as
+    /// they are.
+    void openWithoutUpgrade(const std::string& path, const std::string& password = kDatabasePassword);
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
@@ -64,6 +68,8 @@ class Connection {
     sqlite3* handle() const { return m_db.get(); }
 
   private:
+    void open(const std::string& path, const std::string& password, bool upgrade);
+
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
 };

@@ -341,6 +341,15 @@ void fnCDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
     resultText(ctx, b.view());
 }
 
+// yyyymm of a date, 0 for Null or anything that is no date. Never fails, so it can key an
+// index: a row with a bad date still goes in, and the statements' own Year()/Month() tests
+// still raise Type mismatch for it.
+void fnMonthKey(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    DateTime d;
+    if (readDate(argv[0], d) != DateRead::Ok) return sqlite3_result_int(ctx, 0);
+    sqlite3_result_int(ctx, d.year * 100 + d.month);
+}
+
 template <int DateTime::*Field>
 void fnDatePart(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime d;
@@ -496,6 +505,7 @@ void registerDialectFunctions(sqlite3* db) {
         {"Year", 1, fnDatePart<&DateTime::year>},
         {"Day", 1, fnDatePart<&DateTime::day>},
         {"Format", 2, fnFormat},
+        {"MonthKey", 1, fnMonthKey},
     };
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     for (const Scalar& s : kScalars) {

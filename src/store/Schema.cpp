@@ -104,4 +104,41 @@ std::vector<std::string> schemaStatements() {
     return out;
 }
 
+std::vector<std::string> migrationStatements(int from) {
+    std::vector<std::string> out;
+    if (from < 1) {
+        // A month's rows found through the key of their date, holding the columns the
+        // comparison reads, so a month is read without decrypting the other months' pages.
+        // The bank's rows are reached office by office, the ORV rows month first.
+        out.push_back(
+            "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
+            "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+        out.push_back(
+            "CREATE INDEX orvtable_month ON orvtable "
+            "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date, "
+            "treasury_tran_id)");
+        out.push_back(
+            "CREATE INDEX mastertable_office ON mastertable "
+            "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
+        // The bank's rows whose Tran_Date is no date, which the comparison must still fail
+        // on: normally none. (The other dates' indexes lead with their key, so key 0 is found
+        // through them.)
+        out.push_back("CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
+                      "WHERE MonthKey(Tran_Date) = 0");
+        // The summaries' month keys, with the one column they read that no other index holds:
+        // every column a summary or comparison reads then sits in an index on MonthKey(), so
+        // no other program (which lacks the function) can change it behind the month lines.
+        out.push_back("CREATE INDEX veskfinacle_value_month ON veskfinacle (MonthKey(value_date), tran_id)");
+        // The report forms' monthly summaries, one line per month key, kept with the rows.
+        out.push_back(
+            "CREATE TABLE month_summaries (report TEXT NOT NULL, month_key INTEGER NOT NULL, [YEAR], [MONTH], "
+            "[TOTAL ENTRIES], [DEP COUNT], [DEP AMOUNT], [WDL COUNT], [WDL AMOUNT], [SortMonth], "
+            "PRIMARY KEY (report, month_key))");
+        out.push_back(
+            "CREATE TABLE month_summary_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
+            "last_rowid INTEGER NOT NULL)");
+    }
+    return out;
+}
+
 }  // namespace vesk::store

@@ -20,8 +20,16 @@ const char* tableName(Table table);
 const std::vector<std::string>& tableColumns(Table table);
 
 /// The statements that create the four tables (every column text compared without
-/// regard to letter case) and their indexes.
+/// regard to letter case) and their first indexes: the layout of files made before
+/// layout versions were recorded (version 0).
 std::vector<std::string> schemaStatements();
+
+/// The layout version this program writes into PRAGMA user_version.
+inline constexpr int kSchemaVersion = 1;
+
+/// What brings a file of layout version `from` up to kSchemaVersion: additions only
+/// (indexes), never a change to the tables' columns. Empty when it is current.
+std::vector<std::string> migrationStatements(int from);
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
 std::string insertStatement(Table table);

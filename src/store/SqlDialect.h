@@ -31,6 +31,8 @@ std::string translateSql(std::string_view sql);
 ///   is no date comes back unchanged; Null gives Null.
 /// - Sum(x): numbers and numeric text (read as the engine reads them) added by ExactSum;
 ///   Null ignored; all Null (or no rows) gives Null; an integer when every value was one.
+/// - MonthKey(d): year * 100 + month of anything CDate reads; 0 for Null and for anything
+///   else. It never fails, so indexes are built on it.
 void registerDialectFunctions(sqlite3* db);
 
 /// The leading number of a text as Val() reads it: blanks anywhere are skipped, a sign,

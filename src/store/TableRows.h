@@ -22,8 +22,8 @@ struct RowSource {
 /// Inserts the source's rows into the table within the caller's transaction: file column j
 /// goes to table column target[j] (-1: dropped), a table column no file column fills
 /// holds "", and a blank row is skipped. rowDone(i, rows) follows
-/// each stored file row i (1-based).
-void insertRows(Connection& db, Table table, const std::vector<int>& target, const RowSource& source,
-                const std::function<void(int row, int rows)>& rowDone = {});
+/// each stored file row i (1-based). Returns the number of rows stored.
+std::int64_t insertRows(Connection& db, Table table, const std::vector<int>& target, const RowSource& source,
+                        const std::function<void(int row, int rows)>& rowDone = {});
 
 }  // namespace vesk::store

@@ -1,0 +1,125 @@
+// The month's jobs end to end, as the command line runs them, on two years of history
+// (HistoryDatabase.h) and on the 100,000-row month itself: compare, detail, the summary,
+// importing the month into the full database and into a fresh one, deleting the month.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+#include "BenchSupport.h"
+#include "HistoryDatabase.h"
+#include "cli/Cli.h"
+#include "sample/SampleSet.h"
+
+namespace {
+
+using namespace vesk;
+
+constexpr int kYear = 2026;
+constexpr int kMonth = 6;
+
+class Silent : public Prompter {
+  public:
+    Answer message(const Message& m) override { return m.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok; }
+    std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
+    void progress(const std::string&) override {}
+    void openDocument(const std::string&) override {}
+};
+
+// Runs one command line in this process; what it prints is discarded.
+void run(const std::string& database, std::vector<std::string> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    Silent prompter;
+    cli::Context context{in, out, err, prompter, database};
+    if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(args.front() + ": " + out.str() + err.str());
+}
+
+bench::ScratchFolder& scratch() {
+    static bench::ScratchFolder folder;
+    return folder;
+}
+
+// The compared month's workbooks, the very rows the history holds for it.
+const std::string& sampleFolder() {
+    static const std::string path = [] {
+        const std::string folder = scratch().file("sample");
+        const sample::SampleOptions o = bench::historyMonth(kYear, kMonth);
+        run(scratch().file("unused.db"), {"sample", folder, "--offices", std::to_string(o.offices), "--rows",
+                                         std::to_string(o.rows), "--year", std::to_string(o.year), "--month",
+                                         std::to_string(o.month), "--seed", std::to_string(o.seed)});
+        return folder;
+    }();
+    return path;
+}
+
+std::string monthWorkbook() { return sampleFolder() + "/" + sample::ctrFileName(kYear, kMonth); }
+
+// A copy of the history that the jobs may change, opened once so that a newer program has
+// brought its layout up to date before anything is timed.
+const std::string& history() {
+    static const std::string path = [] {
+        const std::string p = scratch().file("history.db");
+        std::filesystem::copy_file(bench::historyDatabase(), p);
+        run(p, {"summary", "ctr"});
+        run(p, {"summary", "orv"});
+        return p;
+    }();
+    return path;
+}
+
+void timeVerb(benchmark::State& state, const std::vector<std::string>& args) {
+    const std::string& db = history();
+    for (auto _ : state) run(db, args);
+}
+
+void BM_CompareVerb(benchmark::State& state) {
+    timeVerb(state, {"compare", std::to_string(kYear), std::to_string(kMonth)});
+}
+BENCHMARK(BM_CompareVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_DetailAllVerb(benchmark::State& state) {
+    timeVerb(state, {"detail", std::to_string(kYear), std::to_string(kMonth), "All"});
+}
+BENCHMARK(BM_DetailAllVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The form's summary as it loads, and after every import or deletion.
+void BM_SummaryVerb(benchmark::State& state) { timeVerb(state, {"summary", "ctr"}); }
+BENCHMARK(BM_SummaryVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The month again into the two years: its old rows go, the file's come in.
+void BM_ImportMonthIntoHistory(benchmark::State& state) {
+    timeVerb(state, {"import-ctr", monthWorkbook(), "--yes"});
+}
+BENCHMARK(BM_ImportMonthIntoHistory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_ImportMonthIntoFreshDatabase(benchmark::State& state) {
+    const std::string workbook = monthWorkbook();
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::ScratchFolder folder;
+        const std::string db = folder.file("fresh.db");
+        run(db, {"import-master", sampleFolder() + "/" + sample::kOfficeMasterFileName, "--yes"});
+        state.ResumeTiming();
+        run(db, {"import-ctr", workbook, "--yes"});
+    }
+}
+BENCHMARK(BM_ImportMonthIntoFreshDatabase)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// Deleting the month from the two years; it is imported back between the timed runs.
+void BM_DeleteMonthFromHistory(benchmark::State& state) {
+    const std::string& db = history();
+    const std::string workbook = monthWorkbook();
+    for (auto _ : state) {
+        run(db, {"delete-month", "ctr", std::to_string(kYear), "Jun", "--yes"});
+        state.PauseTiming();
+        run(db, {"import-ctr", workbook, "--yes"});
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteMonthFromHistory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "MonthDatabase.h"
+#include "compare/CompareStatements.h"
+#include "ctr/BankReport.h"
+#include "orv/OrvReport.h"
+#include "report/ReportMonths.h"
+#include "report/ReportStatements.h"
+#include "store/Schema.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+using test::errorOf;
+
+// Every row of a result as text, so two results compare field by field, types included.
+std::vector<std::string> rowsOf(const store::ResultSet& rs) {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        std::string line;
+        for (std::size_t c = 0; c < rs.columns().size(); ++c) {
+            const store::Value v = rs.field(r, c);
+            line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText()) +
+                    (v.isInteger() ? "i" : v.isReal() ? "r" : "");
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+// Takes a file back to the layout of the program's first version: its four tables and
+// their indexes only and no layout version, as every file made before versions were
+// recorded is.
+void makeFirstLayout(store::Connection& db) {
+    db.execute("DROP TABLE month_summaries");
+    db.execute("DROP TABLE month_summary_marks");
+    const store::ResultSet rs = db.query(
+        "SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT IN "
+        "('mastertable_office_id', 'mastertable_qal_facility_id', 'mastertable_office_name')");
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) db.execute("DROP INDEX " + rs.field(r, 0).toText());
+    db.execute("PRAGMA user_version = 0");
+}
+
+class LayoutUpgradeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.configure("Division");
+        db.office("1", "Division", "PDN", "", "F1");
+        db.office("10", "Hill SO", "SO", "Division", "F10");
+        db.office("11", "Lake SO", "SO", "Division", "F11");
+        for (const char* date : {"05/04/2025", "2025-04-06", "30/04/2025 23:59:00", "01/05/2025", "31/03/2025"}) {
+            db.deposit("F10", date, "100.10");
+            db.withdrawal("F11", date, "1,250.00");
+            db.orv("10", date, "Receipt", "100");
+            db.orv("11", date, "p", "1250.005");
+        }
+        db.deposit("F11", "15/04/2025", 77.5);
+        db.orv("10", "15/04/2024", "R", "9");
+    }
+
+    // The comparison of April in both forms and both summaries, the summaries as the
+    // report forms read them (from their month lines once the file keeps them).
+    std::vector<std::vector<std::string>> results(store::Connection& c) {
+        return {rowsOf(c.query(consolidatedStatement(2025, 4, ""))),
+                rowsOf(c.query(detailedStatement(officeListCondition({"Hill SO", "Lake SO"}), 2025, 4))),
+                rowsOf(report::monthlySummary(c, ctr::bankReport())), rowsOf(report::monthlySummary(c, orv::orvReport()))};
+    }
+
+    test::TempDir dir;
+    std::string path = dir.file("ZETTools.db");
+    test::MonthDatabase db{path};
+};
+
+TEST_F(LayoutUpgradeTest, AnOldFileUpgradesOnceAndGivesTheSameResults) {
+    makeFirstLayout(db.connection());
+    db.connection().close();
+
+    store::Connection old;
+    old.openWithoutUpgrade(path);
+    const auto before = results(old);
+    EXPECT_EQ(old.scalar("PRAGMA user_version"), store::Value(0));
+    old.close();
+    ASSERT_EQ(before[0].size(), 2u);  // both offices differ in April
+    ASSERT_FALSE(before[1].empty());
+    ASSERT_EQ(before[2].size(), 3u);  // May, April and March 2025
+    ASSERT_EQ(before[3].size(), 4u);  // and April 2024
+
+    store::Connection upgraded;
+    upgraded.open(path);
+    EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
+    EXPECT_EQ(results(upgraded), before);
+    // The month's bank and ORV rows are read through the index on their key, not by a scan.
+    const store::ResultSet plan = upgraded.query("EXPLAIN QUERY PLAN " + consolidatedStatement(2025, 4, ""));
+    std::string steps, scans;
+    for (std::size_t r = 0; r < plan.rowCount(); ++r) {
+        const std::string step = plan.field(r, 3).toText();
+        steps += step + "\n";
+        const bool rows = step.find("VESKFinacle") != std::string::npos || step.find("ORVTable") != std::string::npos;
+        if (step.starts_with("SCAN") && rows) scans += step + "\n";
+    }
+    EXPECT_EQ(scans, "") << steps;
+    const std::string schema = rowsOf(upgraded.query("SELECT name, sql FROM sqlite_master ORDER BY name")).back();
+    upgraded.close();
+
+    // Opening an upgraded file again changes nothing.
+    store::Connection again;
+    again.open(path);
+    EXPECT_EQ(rowsOf(again.query("SELECT name, sql FROM sqlite_master ORDER BY name")).back(), schema);
+    EXPECT_EQ(results(again), before);
+}
+
+TEST_F(LayoutUpgradeTest, ABadDateInAnyMonthStillFailsTheComparisonWithATypeMismatch) {
+    // Imports refuse such rows today; older files may hold them.
+    db.deposit("F10", "31/02/2025", "5");
+    db.orv("10", "2025-13-01", "R", "5");
+    for (const std::string& sql : {consolidatedStatement(2025, 4, ""),
+                                   detailedStatement(oneOfficeCondition("Hill SO"), 2025, 4)}) {
+        SCOPED_TRACE(sql.substr(0, 40));
+        EXPECT_EQ(errorOf([&] { db.connection().query(sql); }).number(), errc::kTypeMismatch);
+    }
+}
+
+TEST_F(LayoutUpgradeTest, StoredSummariesFollowEveryChangeOfTheRows) {
+    store::Connection& c = db.connection();
+    for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()}) {
+        SCOPED_TRACE(store::tableName(r->table));
+        const auto full = [&] { return rowsOf(c.query(report::summaryStatement(*r))); };
+        const auto stored = [&] { return rowsOf(report::monthlySummary(c, *r)); };
+        ASSERT_EQ(stored(), full());
+        EXPECT_GT(report::deleteMonth(c, *r, "2025", "APR"), 0);
+        // A deletion moves the marks with the rows, so the lines are not built again.
+        const std::string table = store::tableName(r->table);
+        EXPECT_EQ(rowsOf(c.query("SELECT row_count, last_rowid FROM month_summary_marks WHERE report = ?", {table})),
+                  rowsOf(c.query("SELECT COUNT(*), IfNull(MAX(rowid), 0) FROM " + table)));
+        EXPECT_EQ(stored(), full());
+        EXPECT_EQ(report::deleteMonth(c, *r, "2025", "Sept"), 0);
+        EXPECT_EQ(stored(), full());
+        // Rows written some other way than by an import or a deletion of the program's own.
+        db.deposit("F10", "01/06/2025", "5.25");
+        db.orv("10", "2025-06-02", "Receipt", "5.25");
+        EXPECT_EQ(stored(), full());
+    }
+}
+
+TEST_F(LayoutUpgradeTest, StoredSummariesTreatRowsWithoutADateAsTheFullSummaryDoes) {
+    store::Connection& c = db.connection();
+    const report::ReportDescription& bank = ctr::bankReport();
+    ASSERT_FALSE(report::monthlySummary(c, bank).empty());
+    c.execute("INSERT INTO veskfinacle (tran_id, value_date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N', NULL, 'DEPOSIT', 4)");
+    EXPECT_EQ(rowsOf(report::monthlySummary(c, bank)), rowsOf(c.query(report::summaryStatement(bank))));
+    c.execute("INSERT INTO veskfinacle (tran_id, value_date) VALUES ('B', 'someday')");
+    EXPECT_EQ(errorOf([&] { c.query(report::summaryStatement(bank)); }).number(), errc::kTypeMismatch);
+    EXPECT_EQ(errorOf([&] { report::monthlySummary(c, bank); }).number(), errc::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace vesk::compare
