@@ -46,10 +46,9 @@ inline const std::string& historyDatabase() {
             store::Connection db;
             db.open(partial.string());
             for (int i = 0; i < kHistoryMonths; ++i) {
-                std::fprintf(stderr, "\rbuilding %s: month %d of %d", file.filename().c_str(), i + 1,
-                             kHistoryMonths);
-                compare::storeSampleMonth(db, sample::generateSample(historyMonth(kHistoryFirstYear + i / 12, 1 + i % 12)),
-                                          i == 0);
+                std::fprintf(stderr, "\rbuilding %s: month %d of %d", file.filename().c_str(), i + 1, kHistoryMonths);
+                compare::storeSampleMonth(
+                    db, sample::generateSample(historyMonth(kHistoryFirstYear + i / 12, 1 + i % 12)), i == 0);
             }
             std::fprintf(stderr, "\n");
         }

@@ -2,12 +2,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "HistoryDatabase.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "HistoryDatabase.h"
 #include "compare/CompareScreen.h"
 #include "compare/GridFilter.h"
 #include "store/Connection.h"

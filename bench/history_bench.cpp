@@ -46,9 +46,9 @@ const std::string& sampleFolder() {
     static const std::string path = [] {
         const std::string folder = scratch().file("sample");
         const sample::SampleOptions o = bench::historyMonth(kYear, kMonth);
-        run(scratch().file("unused.db"), {"sample", folder, "--offices", std::to_string(o.offices), "--rows",
-                                         std::to_string(o.rows), "--year", std::to_string(o.year), "--month",
-                                         std::to_string(o.month), "--seed", std::to_string(o.seed)});
+        run(scratch().file("unused.db"),
+            {"sample", folder, "--offices", std::to_string(o.offices), "--rows", std::to_string(o.rows), "--year",
+             std::to_string(o.year), "--month", std::to_string(o.month), "--seed", std::to_string(o.seed)});
         return folder;
     }();
     return path;
@@ -89,9 +89,7 @@ void BM_SummaryVerb(benchmark::State& state) { timeVerb(state, {"summary", "ctr"
 BENCHMARK(BM_SummaryVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // The month again into the two years: its old rows go, the file's come in.
-void BM_ImportMonthIntoHistory(benchmark::State& state) {
-    timeVerb(state, {"import-ctr", monthWorkbook(), "--yes"});
-}
+void BM_ImportMonthIntoHistory(benchmark::State& state) { timeVerb(state, {"import-ctr", monthWorkbook(), "--yes"}); }
 BENCHMARK(BM_ImportMonthIntoHistory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 void BM_ImportMonthIntoFreshDatabase(benchmark::State& state) {

@@ -19,7 +19,6 @@ namespace vesk::gui {
 
 namespace {
 
-
 QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
     c->setObjectName(name);

@@ -2,7 +2,6 @@
 
 #include <QTimer>
 
-#include "widgets/TaskForm.h"
 #include "compare/CompareScreen.h"
 #include "compare/ExportScreen.h"
 #include "compare/GridModel.h"

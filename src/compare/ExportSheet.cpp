@@ -95,7 +95,8 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
                         cell.fillColor = palette::kTotal;
                         cell.bold = true;
                         break;
-                    case ExportSheet::Highlight::None: break;
+                    case ExportSheet::Highlight::None:
+                        break;
                 }
                 w.writeText(r, int(k) + 2, row.cells[k].text, styleFor(int(k) + 2, cell));
             }

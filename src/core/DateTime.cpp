@@ -194,7 +194,9 @@ std::optional<DateTime> parseDateText(std::string_view text) {
     return dt;
 }
 
-std::string monthName(int month) { return month >= 1 && month <= 12 ? std::string(kMonthNames[month - 1]) : std::string(); }
+std::string monthName(int month) {
+    return month >= 1 && month <= 12 ? std::string(kMonthNames[month - 1]) : std::string();
+}
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
 

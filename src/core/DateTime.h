@@ -38,9 +38,9 @@ int daysInMonth(int year, int month);
 std::optional<DateTime> parseDateText(std::string_view text);
 
 /// English month names, January first.
-inline constexpr std::array<std::string_view, 12> kMonthNames = {"January", "February", "March",     "April",
-                                                                 "May",     "June",     "July",      "August",
-                                                                 "September", "October", "November", "December"};
+inline constexpr std::array<std::string_view, 12> kMonthNames = {"January",   "February", "March",    "April",
+                                                                 "May",       "June",     "July",     "August",
+                                                                 "September", "October",  "November", "December"};
 
 /// English month names: full ("January") or three-letter ("Jan"); month is 1..12.
 std::string monthName(int month);

@@ -9,28 +9,28 @@ namespace vesk {
 /// Error numbers the program raises itself. Database errors carry
 /// kDatabaseBase plus the engine's primary result code.
 namespace errc {
-inline constexpr long kTypeMismatch = 13;      ///< a value cannot be read as the type asked for
+inline constexpr long kTypeMismatch = 13;        ///< a value cannot be read as the type asked for
 inline constexpr long kInvalidUseOfNull = 3020;  ///< a Null where a value is needed (a date, an amount)
-inline constexpr long kFileNotFound = 53;      ///< a file that should exist does not
-inline constexpr long kPathAccess = 75;        ///< a file or folder cannot be written
-inline constexpr long kWorkbook = 1004;        ///< a workbook cannot be opened, read or written
-inline constexpr long kCellError = 1005;       ///< an error cell (#N/A and the like) where a value is needed
-inline constexpr long kDatabaseBase = 3000;    ///< plus the engine's result code
-inline constexpr long kUsage = 5;              ///< invalid procedure call or argument
+inline constexpr long kFileNotFound = 53;        ///< a file that should exist does not
+inline constexpr long kPathAccess = 75;          ///< a file or folder cannot be written
+inline constexpr long kWorkbook = 1004;          ///< a workbook cannot be opened, read or written
+inline constexpr long kCellError = 1005;         ///< an error cell (#N/A and the like) where a value is needed
+inline constexpr long kDatabaseBase = 3000;      ///< plus the engine's result code
+inline constexpr long kUsage = 5;                ///< invalid procedure call or argument
 inline constexpr long kOutOfMemory = 7;
-inline constexpr long kInternal = 51;          ///< a fault of the program or a library it uses
+inline constexpr long kInternal = 51;  ///< a fault of the program or a library it uses
 inline constexpr long kDialogCancelled = 32755;
 }  // namespace errc
 
 /// The one error type of the core: a number and a description, as a handler shows them.
 class Error : public std::runtime_error {
-public:
+  public:
     Error(long number, const std::string& description) : std::runtime_error(description), m_number(number) {}
 
     long number() const noexcept { return m_number; }
     std::string description() const { return what(); }
 
-private:
+  private:
     long m_number;
 };
 

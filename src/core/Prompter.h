@@ -47,7 +47,7 @@ struct OpenFileRequest {
 /// Everything the core needs of the person in front of it. The window, the
 /// terminal and the tests each implement it.
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     /// Shows a message and returns the button pressed (Ok for an Ok box).

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "widgets/FormStyle.h"
 #include "ctr/BankReport.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 

@@ -31,7 +31,8 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_label3->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
     m_label3->hide();
 
-    auto* import = makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
+    auto* import =
+        makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
     auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
     makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "office/OfficeScreen.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
-#include "office/OfficeScreen.h"
 
 class QComboBox;
 class QLabel;
@@ -14,7 +14,7 @@ namespace vesk::gui {
 /// "Office - Master Data": the office master grid, the configured office and the import.
 class ConfigureForm : public TaskForm {
     Q_OBJECT
-public:
+  public:
     explicit ConfigureForm(const std::string& databasePath);
 
     office::OfficeScreen& logic() { return m_logic; }
@@ -23,10 +23,10 @@ public:
     void Command3_Click();  ///< Delete All Offices
     void Command4_Click();  ///< Import Office Master Data
 
-protected:
+  protected:
     void Form_Load() override;
 
-private:
+  private:
     /// Runs a handler with the form's buttons and list off, so nothing runs inside it, then shows the result.
     template <typename Handler>
     void runBusy(Handler handler);

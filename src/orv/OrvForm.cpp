@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "widgets/FormStyle.h"
 #include "orv/OrvReport.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "widgets/FormStyle.h"
 #include "report/SummaryText.h"
+#include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 

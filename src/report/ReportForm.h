@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "report/ReportScreen.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
-#include "report/ReportScreen.h"
 
 class QComboBox;
 class QLabel;

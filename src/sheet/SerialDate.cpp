@@ -6,7 +6,6 @@ namespace vesk::sheet {
 
 namespace {
 
-
 constexpr long long kDays1899_12_30 = -25569;  // days from 1970-01-01
 constexpr long long kDays1899_12_31 = -25568;
 constexpr long long kDays1904_01_01 = -24107;

@@ -12,9 +12,7 @@ namespace vesk::sheet {
 
 namespace {
 
-lxw_color_t packed(const Rgb& c) {
-    return lxw_color_t((c.red & 0xFF) << 16 | (c.green & 0xFF) << 8 | (c.blue & 0xFF));
-}
+lxw_color_t packed(const Rgb& c) { return lxw_color_t((c.red & 0xFF) << 16 | (c.green & 0xFF) << 8 | (c.blue & 0xFF)); }
 
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;

@@ -149,9 +149,7 @@ void createEmptyFile(const std::string& path) {
 
 }  // namespace
 
-std::string defaultDatabasePath() {
-    return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch()));
-}
+std::string defaultDatabasePath() { return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch())); }
 
 Connection::Connection() = default;
 

@@ -9,8 +9,8 @@
 #include <new>
 
 #include "core/DateTime.h"
-#include "core/Text.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/ExactSum.h"
 #include "store/SmallBuffer.h"
@@ -52,7 +52,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // --- dates -------------------------------------------------------------------------
-
 
 // Day numbers count from 1899-12-30, the fraction being the time of day (also for
 // negative numbers, as the spreadsheet and the database engine count them).

@@ -30,9 +30,9 @@ class ExactSum {
     void addUnits(Wide v);
 
     unsigned char m_units[sizeof(Wide)]{};  // ten-thousandths, as bytes: see the alignment note
-    double m_rest{};       // Neumaier sum of values that are no multiple of 0.0001
-    double m_restComp{};   // its running compensation
-    double m_nonFinite{};  // infinities and NaN, which compensation would turn into NaN
+    double m_rest{};                        // Neumaier sum of values that are no multiple of 0.0001
+    double m_restComp{};                    // its running compensation
+    double m_nonFinite{};                   // infinities and NaN, which compensation would turn into NaN
     std::int64_t m_count{};
     bool m_anyReal{};
     bool m_anyRest{};

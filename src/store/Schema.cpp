@@ -123,8 +123,9 @@ std::vector<std::string> migrationStatements(int from) {
         // The bank's rows whose Tran_Date is no date, which the comparison must still fail
         // on: normally none. (The other dates' indexes lead with their key, so key 0 is found
         // through them.)
-        out.push_back("CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
-                      "WHERE MonthKey(Tran_Date) = 0");
+        out.push_back(
+            "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
+            "WHERE MonthKey(Tran_Date) = 0");
         // The summaries' month keys, with the one column they read that no other index holds:
         // every column a summary or comparison reads then sits in an index on MonthKey(), so
         // no other program (which lacks the function) can change it behind the month lines.

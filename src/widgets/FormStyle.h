@@ -28,7 +28,6 @@ QFont formFont(const QString& family, int pointSize, bool bold = false, bool ita
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                         const QFont& font);
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
-                  const QFont& font);
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font);
 
 }  // namespace vesk::gui

@@ -14,11 +14,21 @@ Answer QtDialogs::message(const Message& m) {
     box.setWindowTitle(QString::fromStdString(m.shownTitle()));
     box.setText(QString::fromStdString(m.text).replace("\r\n", "\n"));
     switch (m.icon) {
-        case Icon::Information: box.setIcon(QMessageBox::Information); break;
-        case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case Icon::Question: box.setIcon(QMessageBox::Question); break;
-        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Icon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case Icon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Icon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     if (m.buttons == Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);

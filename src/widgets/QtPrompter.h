@@ -12,7 +12,7 @@ namespace vesk::gui {
 
 /// Message boxes, the open-file dialog and the desktop's file opener.
 class QtDialogs : public Prompter {
-public:
+  public:
     explicit QtDialogs(QWidget* parent) : m_parent(parent) {}
 
     Answer message(const Message& message) override;
@@ -20,14 +20,14 @@ public:
     void progress(const std::string&) override {}
     void openDocument(const std::string& path) override;
 
-private:
+  private:
     QPointer<QWidget> m_parent;
 };
 
 /// What a form hands to its core: dialogs from a replaceable source (tests script them),
 /// progress into the form's label with pending events processed so it repaints.
 class FormPrompter : public Prompter {
-public:
+  public:
     explicit FormPrompter(QWidget* parent);
 
     void setDialogs(Prompter* dialogs) { m_dialogs = dialogs ? dialogs : &m_qt; }
@@ -40,7 +40,7 @@ public:
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
 
-private:
+  private:
     QtDialogs m_qt;
     Prompter* m_dialogs;
     QPointer<QLabel> m_label;

@@ -11,7 +11,7 @@ namespace vesk::gui {
 /// A read-only grid over a result set: its column names or aliases as headings.
 class ResultSetModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     /// Turns a field into the text a cell shows; plain text by default.
     using Formatter = std::function<QString(const store::Value&, int column)>;
 
@@ -27,7 +27,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     std::optional<store::ResultSet> m_result;
     Formatter m_format;
     std::vector<std::pair<int, Qt::Alignment>> m_alignments;

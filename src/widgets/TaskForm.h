@@ -16,7 +16,7 @@ namespace vesk::gui {
 /// instance, and the connection its core owns, outlive the window.
 class TaskForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips);
 
     bool isLoaded() const { return m_loaded; }
@@ -35,13 +35,13 @@ public:
     /// asked, the wait cursor shows, so that nothing else runs inside its work. Everything
     /// comes back when the guard goes, on every path.
     class Busy {
-    public:
+      public:
         Busy(TaskForm& form, std::vector<QWidget*> controls, bool waitCursor = false);
         ~Busy();
         Busy(const Busy&) = delete;
         Busy& operator=(const Busy&) = delete;
 
-    private:
+      private:
         TaskForm& m_form;
         std::vector<QWidget*> m_controls;
         bool m_waitCursor;
@@ -60,7 +60,7 @@ public:
         }
     }
 
-protected:
+  protected:
     virtual void Form_Load() {}
     /// Runs each time the form is shown.
     virtual void Form_Activate() {}
@@ -79,7 +79,7 @@ protected:
     /// Shows another form in this one's place, then unloads this one without the menu.
     void handOverTo(TaskForm& other);
 
-private:
+  private:
     void showEscaped(const std::exception& e) noexcept;
 
     bool m_loaded = false;

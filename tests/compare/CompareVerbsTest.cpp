@@ -114,14 +114,16 @@ TEST(CompareVerbs, AnyYearIsCompared) {
     const std::vector<Case> cases = {
         {{"compare", "2024", "12"},
          kExitOk,
-         header + "2\tF2\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n\t\tTOTAL (1)\t7.50\t0.00\t7.50\t0.00\t0.00\t0.00\n"},
+         header + "2\tF2\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n\t\tTOTAL "
+                  "(1)\t7.50\t0.00\t7.50\t0.00\t0.00\t0.00\n"},
         {{"detail", "2024", "December", "All"},
          kExitOk,
          "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n"
          "31/12/2024\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n"},
         {{"compare", "1900", "1"},
          kExitOk,
-         header + "2\tF2\tBay S.O\t1.00\t0.00\t1.00*\t0.00\t0.00\t0.00\n\t\tTOTAL (1)\t1.00\t0.00\t1.00\t0.00\t0.00\t0.00\n"},
+         header + "2\tF2\tBay S.O\t1.00\t0.00\t1.00*\t0.00\t0.00\t0.00\n\t\tTOTAL "
+                  "(1)\t1.00\t0.00\t1.00\t0.00\t0.00\t0.00\n"},
         {{"compare", "1899", "12"}, kExitUsage, ""},
         {{"compare", "10000", "1"}, kExitUsage, ""},
     };

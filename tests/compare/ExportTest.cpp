@@ -33,11 +33,12 @@ std::vector<std::string> sheetRows(const std::string& path) {
 }
 
 class ExportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         db.configure("Hill HO");
         db.office("1", "Hill HO", "HPO", "Hill HO", "F1");
-        const char* names[] = {"Alpha SO", "Beta TOTAL Bazar", "Gamma SO", "Delta SO", "Echo SO", "Foxtrot SO", "Golf SO"};
+        const char* names[] = {"Alpha SO", "Beta TOTAL Bazar", "Gamma SO", "Delta SO",
+                               "Echo SO",  "Foxtrot SO",       "Golf SO"};
         for (int i = 0; i < 7; ++i) {
             const std::string id = std::to_string(10 + i);
             db.office(id, names[i], "SO", "Hill HO", "F" + id);

@@ -22,7 +22,9 @@ std::vector<std::string> rowsOf(const store::ResultSet& rs) {
         for (std::size_t c = 0; c < rs.columns().size(); ++c) {
             const store::Value v = rs.field(r, c);
             line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText()) +
-                    (v.isInteger() ? "i" : v.isReal() ? "r" : "");
+                    (v.isInteger() ? "i"
+                     : v.isReal()  ? "r"
+                                   : "");
         }
         out.push_back(line);
     }
@@ -64,7 +66,8 @@ class LayoutUpgradeTest : public ::testing::Test {
     std::vector<std::vector<std::string>> results(store::Connection& c) {
         return {rowsOf(c.query(consolidatedStatement(2025, 4, ""))),
                 rowsOf(c.query(detailedStatement(officeListCondition({"Hill SO", "Lake SO"}), 2025, 4))),
-                rowsOf(report::monthlySummary(c, ctr::bankReport())), rowsOf(report::monthlySummary(c, orv::orvReport()))};
+                rowsOf(report::monthlySummary(c, ctr::bankReport())),
+                rowsOf(report::monthlySummary(c, orv::orvReport()))};
     }
 
     test::TempDir dir;
@@ -114,8 +117,8 @@ TEST_F(LayoutUpgradeTest, ABadDateInAnyMonthStillFailsTheComparisonWithATypeMism
     // Imports refuse such rows today; older files may hold them.
     db.deposit("F10", "31/02/2025", "5");
     db.orv("10", "2025-13-01", "R", "5");
-    for (const std::string& sql : {consolidatedStatement(2025, 4, ""),
-                                   detailedStatement(oneOfficeCondition("Hill SO"), 2025, 4)}) {
+    for (const std::string& sql :
+         {consolidatedStatement(2025, 4, ""), detailedStatement(oneOfficeCondition("Hill SO"), 2025, 4)}) {
         SCOPED_TRACE(sql.substr(0, 40));
         EXPECT_EQ(errorOf([&] { db.connection().query(sql); }).number(), errc::kTypeMismatch);
     }
@@ -147,7 +150,8 @@ TEST_F(LayoutUpgradeTest, StoredSummariesTreatRowsWithoutADateAsTheFullSummaryDo
     store::Connection& c = db.connection();
     const report::ReportDescription& bank = ctr::bankReport();
     ASSERT_FALSE(report::monthlySummary(c, bank).empty());
-    c.execute("INSERT INTO veskfinacle (tran_id, value_date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N', NULL, 'DEPOSIT', 4)");
+    c.execute(
+        "INSERT INTO veskfinacle (tran_id, value_date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N', NULL, 'DEPOSIT', 4)");
     EXPECT_EQ(rowsOf(report::monthlySummary(c, bank)), rowsOf(c.query(report::summaryStatement(bank))));
     c.execute("INSERT INTO veskfinacle (tran_id, value_date) VALUES ('B', 'someday')");
     EXPECT_EQ(errorOf([&] { c.query(report::summaryStatement(bank)); }).number(), errc::kTypeMismatch);

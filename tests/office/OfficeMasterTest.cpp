@@ -36,7 +36,7 @@ const std::vector<Office> kOffices = {
 };
 
 class OfficeMasterTest : public ::testing::Test {
-protected:
+  protected:
     std::string writeMaster(const std::vector<Office>& offices, std::vector<RawCell> headers = defaultHeaders()) {
         std::vector<std::vector<RawCell>> rows{std::move(headers)};
         for (const auto& o : offices) rows.push_back({o.id, o.name, o.type, o.ho, o.facility, "extra"});
@@ -96,8 +96,7 @@ TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
 
     EXPECT_EQ(master.view().countText, "5 office details updated successfully.");
     // Head and division offices only, codes matched after trimming and upper-casing.
-    EXPECT_EQ(master.view().offices,
-              (std::vector<std::string>{"D'Souza Nagar H.O", "Division Office", "Rampur H.O"}));
+    EXPECT_EQ(master.view().offices, (std::vector<std::string>{"D'Souza Nagar H.O", "Division Office", "Rampur H.O"}));
     EXPECT_EQ(master.view().selected, 1);
     EXPECT_EQ(master.configuredOffice(), "Division Office");
     ASSERT_TRUE(master.view().grid.has_value());
@@ -218,9 +217,8 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
         int rows;
         std::vector<std::string> expected;
     };
-    const Case cases[] = {{99, {}},
-                          {100, {"Importing Row 100 / 100"}},
-                          {250, {"Importing Row 100 / 250", "Importing Row 200 / 250"}}};
+    const Case cases[] = {
+        {99, {}}, {100, {"Importing Row 100 / 100"}}, {250, {"Importing Row 100 / 250", "Importing Row 200 / 250"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
         vesk::test::ScriptedPrompter p;
@@ -238,7 +236,7 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
 }
 
 TEST_F(OfficeMasterTest, AMasterWithoutHeadOrDivisionOfficesIsReported) {
-    import(writeMaster({{"1", "Only S.O", "SO", "", ""}}));
+    import(writeMaster({{ "1", "Only S.O", "SO", "", "" }}));
     auto texts = messageTexts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Table has data, but the Query found 0 matches for HPO or PDN."),
               texts.end());

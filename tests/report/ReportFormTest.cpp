@@ -7,13 +7,13 @@
 #include <QTableView>
 #include <functional>
 
-#include "widgets/FormStyle.h"
 #include "ctr/FinacleForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"
 #include "store/Connection.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "widgets/FormStyle.h"
 
 namespace {
 

@@ -16,10 +16,14 @@ namespace fs = std::filesystem;
 
 const char* sourceName(DatabaseSource s) {
     switch (s) {
-        case DatabaseSource::Option: return "option";
-        case DatabaseSource::Variable: return "variable";
-        case DatabaseSource::BesideProgram: return "beside";
-        case DatabaseSource::DataFolder: return "data folder";
+        case DatabaseSource::Option:
+            return "option";
+        case DatabaseSource::Variable:
+            return "variable";
+        case DatabaseSource::BesideProgram:
+            return "beside";
+        case DatabaseSource::DataFolder:
+            return "data folder";
     }
     return "?";
 }
@@ -38,9 +42,23 @@ TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDat
         {"writable folder", {}, {}, false, true, "/d", "/h", beside, DatabaseSource::BesideProgram},
         {"existing file in a read-only folder", {}, {}, true, false, "/d", "/h", beside, DatabaseSource::BesideProgram},
         {"read-only folder", {}, {}, false, false, "/d", "/h", "/d/vesk-orv/ZETTools.db", DatabaseSource::DataFolder},
-        {"no XDG_DATA_HOME", {}, {}, false, false, "", "/h", "/h/.local/share/vesk-orv/ZETTools.db",
+        {"no XDG_DATA_HOME",
+         {},
+         {},
+         false,
+         false,
+         "",
+         "/h",
+         "/h/.local/share/vesk-orv/ZETTools.db",
          DatabaseSource::DataFolder},
-        {"relative XDG_DATA_HOME", {}, {}, false, false, "rel", "/h", "/h/.local/share/vesk-orv/ZETTools.db",
+        {"relative XDG_DATA_HOME",
+         {},
+         {},
+         false,
+         false,
+         "rel",
+         "/h",
+         "/h/.local/share/vesk-orv/ZETTools.db",
          DatabaseSource::DataFolder},
         {"--db over an existing file", "/x/a.db", {}, true, true, "/d", "/h", "/x/a.db", DatabaseSource::Option},
         {"--db over the variable", "a.db", "/y/b.db", false, false, "/d", "/h", "a.db", DatabaseSource::Option},
@@ -62,7 +80,8 @@ TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDat
         const DatabaseLocation l = locateDatabase(s);
         EXPECT_EQ(l.path, c.path);
         EXPECT_STREQ(sourceName(l.source), sourceName(c.source));
-        EXPECT_EQ(l.folderToMake, c.source == DatabaseSource::DataFolder ? fs::path(c.path).parent_path().string() : "");
+        EXPECT_EQ(l.folderToMake,
+                  c.source == DatabaseSource::DataFolder ? fs::path(c.path).parent_path().string() : "");
     }
 }
 

@@ -180,7 +180,7 @@ TEST_F(DialectFunctions, SumKeepsTheEngineTypesAndNullRules) {
     auto sumOf = [](const char* g) { return s_db->scalar(std::string("SELECT Sum(v) FROM s WHERE g = '") + g + "'"); };
     EXPECT_EQ(sumOf("ints"), Value(3));
     EXPECT_EQ(sumOf("mixed"), Value(1.25));
-    EXPECT_EQ(sumOf("text"), Value(19.5));  // text counts by its leading number
+    EXPECT_EQ(sumOf("text"), Value(19.5));         // text counts by its leading number
     EXPECT_EQ(sumOf("grouped"), Value(126260.5));  // grouping commas skipped, empty text is 0
     EXPECT_EQ(sumOf("nulls"), Value());
     EXPECT_EQ(sumOf("none"), Value());

@@ -1,11 +1,11 @@
 #include "app/gui/FormSet.h"
 
 #include "app/gui/MainForm.h"
-#include "widgets/TaskForm.h"
 #include "compare/CompareForm.h"
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
+#include "widgets/TaskForm.h"
 
 namespace vesk::gui {
 

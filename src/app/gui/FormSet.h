@@ -12,7 +12,7 @@ class TaskForm;
 /// The program's five forms, created once and kept for its whole run.
 class FormSet : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit FormSet(std::string databasePath);
     ~FormSet() override;
 
@@ -27,10 +27,10 @@ public:
     /// Shows the menu: the program's start.
     void start();
 
-signals:
+  signals:
     void exitRequested();
 
-private:
+  private:
     std::string m_databasePath;
     std::unique_ptr<MainForm> m_main;
     std::unique_ptr<TaskForm> m_configure;

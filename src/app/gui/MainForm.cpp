@@ -43,8 +43,10 @@ MainForm::MainForm() {
 
     const QFont menuFont = formFont("Calibri", 12, true);
     // Created in tab order.
-    auto* c2 = makeButton(this, "Command2", "Import VESK Monthly CTR Report", twipsRect(3960, 2640, 3735, 975), menuFont);
-    auto* c3 = makeButton(this, "Command3", "Import ORV 2.0 Monthly Report", twipsRect(3960, 4320, 3735, 975), menuFont);
+    auto* c2 =
+        makeButton(this, "Command2", "Import VESK Monthly CTR Report", twipsRect(3960, 2640, 3735, 975), menuFont);
+    auto* c3 =
+        makeButton(this, "Command3", "Import ORV 2.0 Monthly Report", twipsRect(3960, 4320, 3735, 975), menuFont);
     auto* c4 = makeButton(this, "Command4", "Compare Data", twipsRect(3960, 6000, 3735, 975), menuFont);
     auto* c1 = makeButton(this, "Command1", "Office - Master Data", twipsRect(9000, 1320, 2775, 855), menuFont);
     auto* c5 = makeButton(this, "Command5", "Exit", twipsRect(9000, 9000, 2775, 735), formFont("Cooper Black", 14));

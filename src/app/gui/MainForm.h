@@ -12,7 +12,7 @@ class TaskForm;
 /// The menu: four task buttons and Exit.
 class MainForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum Task { Office = 0, BankReport, OrvReport, Compare };
 
     MainForm();
@@ -27,11 +27,11 @@ public:
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
 
-signals:
+  signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
 
-private:
+  private:
     void openTask(Task task);
 
     std::array<TaskForm*, 4> m_tasks{};

@@ -73,7 +73,8 @@ TEST(OfficeVerbs, FailuresExitOne) {
     const std::vector<Case> cases = {
         {"summary", "DROP TABLE veskfinacle; CREATE TABLE veskfinacle (tran_id TEXT)", {"summary", "ctr"}},
         {"offices", "DROP TABLE mastertable; CREATE TABLE mastertable (office_name TEXT)", {"offices"}},
-        {"configured office", "DROP TABLE Youroffice; CREATE TABLE Youroffice (ooffice_name TEXT)",
+        {"configured office",
+         "DROP TABLE Youroffice; CREATE TABLE Youroffice (ooffice_name TEXT)",
          {"import-master", master, "--yes"}},
     };
     for (const Case& c : cases) {

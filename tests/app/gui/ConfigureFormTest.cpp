@@ -17,7 +17,7 @@ using vesk::Answer;
 using vesk::test::RawCell;
 
 class ConfigureFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { form.setDialogs(&prompter); }
     void TearDown() override { form.hide(); }
 

@@ -6,18 +6,18 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
-#include "widgets/TaskForm.h"
 #include "office/ConfigureForm.h"
 #include "store/Connection.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "widgets/TaskForm.h"
 
 namespace {
 
 using vesk::gui::TaskForm;
 
 class NavigationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (TaskForm* f : tasks()) f->setDialogs(&prompter);
         forms.start();
