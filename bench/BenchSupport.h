@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "core/Prompter.h"
 
 namespace vesk::bench {
 
@@ -34,5 +37,27 @@ inline double peakMegabytes() {
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
 }
+
+/// The person at a form: picks the given workbook, answers Yes to every question and
+/// remembers the last message.
+class Person : public Prompter {
+  public:
+    explicit Person(std::string file = {}) : m_file(std::move(file)) {}
+    Answer message(const Message& m) override {
+        last = m.text;
+        return m.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    std::optional<std::string> openFile(const OpenFileRequest&) override {
+        if (m_file.empty()) return std::nullopt;
+        return m_file;
+    }
+    void progress(const std::string&) override {}
+    void openDocument(const std::string&) override {}
+
+    std::string last;
+
+  private:
+    std::string m_file;
+};
 
 }  // namespace vesk::bench

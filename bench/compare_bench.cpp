@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "HistoryDatabase.h"
 #include "compare/CompareScreen.h"
 #include "compare/GridFilter.h"
@@ -17,18 +18,6 @@ using namespace vesk;
 
 constexpr int kComparedYear = 2026;
 constexpr int kComparedMonth = 6;
-
-class Silent : public Prompter {
-  public:
-    Answer message(const Message& m) override {
-        last = m.text;
-        return Answer::Ok;
-    }
-    std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    void progress(const std::string&) override {}
-    void openDocument(const std::string&) override {}
-    std::string last;
-};
 
 const std::string& database() { return bench::historyDatabase(); }
 
@@ -45,7 +34,7 @@ void countRows(benchmark::State& state, compare::CompareScreen& logic) {
 
 // Compare: one statement totals the month per office on both sides; the grid is filled.
 void BM_ConsolidatedComparison(benchmark::State& state) {
-    Silent prompter;
+    bench::Person prompter;
     compare::CompareScreen logic(database(), prompter);
     selectComparedMonth(logic);
     for (auto _ : state) {
@@ -58,7 +47,7 @@ BENCHMARK(BM_ConsolidatedComparison)->Unit(benchmark::kMillisecond)->UseRealTime
 
 // "All" in the office list: the differing dates of every listed office, from both sides.
 void BM_DetailedComparisonAll(benchmark::State& state) {
-    Silent prompter;
+    bench::Person prompter;
     compare::CompareScreen logic(database(), prompter);
     logic.blinker().setDuration(std::chrono::milliseconds(0));
     selectComparedMonth(logic);

@@ -19,19 +19,11 @@ using namespace vesk;
 constexpr int kYear = 2026;
 constexpr int kMonth = 6;
 
-class Silent : public Prompter {
-  public:
-    Answer message(const Message& m) override { return m.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok; }
-    std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    void progress(const std::string&) override {}
-    void openDocument(const std::string&) override {}
-};
-
 // Runs one command line in this process; what it prints is discarded.
 void run(const std::string& database, std::vector<std::string> args) {
     std::istringstream in;
     std::ostringstream out, err;
-    Silent prompter;
+    bench::Person prompter;
     cli::Context context{in, out, err, prompter, database};
     if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(args.front() + ": " + out.str() + err.str());
 }

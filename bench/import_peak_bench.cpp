@@ -22,6 +22,7 @@
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
 
+using vesk::bench::Person;
 using vesk::bench::ScratchFolder;
 
 namespace {
@@ -120,21 +121,6 @@ const std::string& receiptsXls() {
     }();
     return path;
 }
-
-// The person at the form: picks the workbook and answers Yes.
-class Person : public vesk::Prompter {
-  public:
-    explicit Person(std::string file) : m_file(std::move(file)) {}
-    vesk::Answer message(const vesk::Message& m) override {
-        return m.buttons == vesk::Buttons::YesNo ? vesk::Answer::Yes : vesk::Answer::Ok;
-    }
-    std::optional<std::string> openFile(const vesk::OpenFileRequest&) override { return m_file; }
-    void progress(const std::string&) override {}
-    void openDocument(const std::string&) override {}
-
-  private:
-    std::string m_file;
-};
 
 // One import into a fresh database, timed from the click; -1 when it stored other than expected.
 double importOnce(const vesk::report::ReportDescription& report, const std::string& file, const char* table,

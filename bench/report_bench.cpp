@@ -15,6 +15,7 @@
 #include "sample/SampleSet.h"
 
 using vesk::bench::peakMegabytes;
+using vesk::bench::Person;
 using vesk::bench::ScratchFolder;
 
 namespace {
@@ -43,21 +44,6 @@ const std::string& sampleWorkbook() {
     }();
     return path;
 }
-
-// The person at the form: picks the workbook and answers Yes.
-class Person : public vesk::Prompter {
-  public:
-    explicit Person(std::string file) : m_file(std::move(file)) {}
-    vesk::Answer message(const vesk::Message& m) override {
-        return m.buttons == vesk::Buttons::YesNo ? vesk::Answer::Yes : vesk::Answer::Ok;
-    }
-    std::optional<std::string> openFile(const vesk::OpenFileRequest&) override { return m_file; }
-    void progress(const std::string&) override {}
-    void openDocument(const std::string&) override {}
-
-  private:
-    std::string m_file;
-};
 
 void BM_ImportCtrWorkbook(benchmark::State& state) {
     Person person(sampleWorkbook());
