@@ -31,7 +31,7 @@ report::ReportDescription describe() {
     r.confirmDelete = [](const std::string& month, const std::string& year) {
         return Message{"Are you sure you want to delete ALL entries for " + month + " " + year + "?" + kCrLf +
                            "This action cannot be undone.",
-                       "Confirm Deletion", Icon::Question, Buttons::YesNo, Answer::Yes};
+                       "Confirm Deletion", Icon::Question, Buttons::YesNo, Answer::No};
     };
     r.deleted = [](std::int64_t count, const std::string& month, const std::string& year) {
         return Message{

@@ -112,7 +112,7 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
 bool OfficeScreen::Command3_Click() {
     if (m_prompter.message(question(std::string("Are you sure you want to DELETE ALL office records?") + kCrLf +
                                         "This action cannot be undone.",
-                                    "Confirm Delete", Icon::Exclamation)) != Answer::Yes)
+                                    "Confirm Delete", Icon::Exclamation, Answer::No)) != Answer::Yes)
         return false;
     try {
         ensureOpen();

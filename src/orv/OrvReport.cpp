@@ -36,7 +36,7 @@ report::ReportDescription describe() {
     r.selectionRequired = {"Please Select the Year and Month.", "Error", Icon::Exclamation};
     r.confirmDelete = [](const std::string& month, const std::string& year) {
         return Message{"Delete ALL ORV entries for " + month + " " + year + "?", "Confirm", Icon::Question,
-                       Buttons::YesNo, Answer::Yes};
+                       Buttons::YesNo, Answer::No};
     };
     r.deleted = [](std::int64_t count, const std::string& month, const std::string& year) {
         return Message{std::to_string(count) + " records deleted for the month " + month + " - " + year, "Deleted",

@@ -77,9 +77,13 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
     connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
     connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
+    // Only a row the person picks (and so selects) arms the delete lists: the grid also
+    // moves its current row by itself when it gets the focus, and Delete then Enter must
+    // not remove a month nobody chose.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
-                if (!m_rendering) DataGrid1_RowSelected(current);
+                if (!m_rendering && m_grid->selectionModel()->isRowSelected(current.row(), current.parent()))
+                    DataGrid1_RowSelected(current);
             });
     prompter().setProgressLabel(m_label1);
 }

@@ -285,6 +285,7 @@ TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
     master.Command3_Click();
     EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
               "Are you sure you want to DELETE ALL office records?\r\nThis action cannot be undone.");
+    EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].defaultAnswer, Answer::No);
     EXPECT_EQ(prompter.lastMessage().text, "All office data has been deleted successfully.");
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"0"});
     EXPECT_EQ(column("SELECT COUNT(*) FROM Youroffice"), std::vector<std::string>{"0"});

@@ -273,6 +273,10 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
         EXPECT_EQ(report.Command3_Click(c.year, c.month), c.deleted);
         EXPECT_EQ(prompter.lastMessage().text, c.shown);
         EXPECT_EQ(rows(), c.left);
+        // Enter on the question must never delete a month.
+        if (c.answer == Answer::No) {
+            EXPECT_EQ(prompter.lastMessage().defaultAnswer, Answer::No);
+        }
     }
     EXPECT_EQ(prompter.lastMessage().title, "Deleted");
     EXPECT_EQ(summary(), std::vector<std::string>{"2025 May 2 2 203.00 0 0.00"});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -128,6 +129,11 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     }
     auto* grid = child<QTableView>(form, "DataGrid1");
     ASSERT_EQ(grid->model()->rowCount(), 2);
+    // Nothing is armed until a row is picked, however the grid gets the focus.
+    grid->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(year->currentText(), "");
+    EXPECT_EQ(month->currentText(), "");
 
     grid->setCurrentIndex(grid->model()->index(1, 3));
     EXPECT_EQ(year->currentText(), "2024");

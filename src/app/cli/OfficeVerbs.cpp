@@ -63,8 +63,8 @@ int deleteOffices(Context& context, const std::vector<std::string>& args) {
     VerbPrompter prompter(context.prompter, a.flag("yes"));
     store::Connection db;
     db.open(context.databasePath());
-    if (prompter.message(question("Delete every office and the configured office?", "Confirm Delete",
-                                  Icon::Exclamation)) != Answer::Yes)
+    if (prompter.message(question("Delete every office and the configured office?", "Confirm Delete", Icon::Exclamation,
+                                  Answer::No)) != Answer::Yes)
         return kExitFailed;
     office::deleteAllOffices(db);
     return kExitOk;
