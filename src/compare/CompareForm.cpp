@@ -76,7 +76,7 @@ void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int sele
 }  // namespace
 
 CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen::Today today)
-    : TaskForm("Compareform", "Configuration", 20520, 10830),
+    : TaskForm("Compareform", "Compare VESK Finacle Data with ORV Data", 20520, 10830),
       m_logic(databasePath, prompter(), std::move(today)),
       m_exporter(m_logic, prompter()),
       m_compareModel(m_logic.consolidated()),

@@ -17,7 +17,7 @@ class QTableView;
 
 namespace vesk::gui {
 
-/// "Configuration": the month's comparison, its office filter and the detailed view.
+/// "Compare VESK Finacle Data with ORV Data": the month's comparison, its office filter and the detailed view.
 class CompareForm : public TaskForm {
     Q_OBJECT
   public:

@@ -9,8 +9,8 @@ enum class Icon { None, Information, Exclamation, Critical, Question };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
-/// The title a message box shows when it is given none of its own.
-inline constexpr const char* kDefaultTitle = "Project1";
+/// The title a message box shows when it is given none of its own: the program's name.
+inline constexpr const char* kDefaultTitle = "VESK - ORV Comparison Tool";
 
 /// Line break inside a message.
 inline constexpr const char* kCrLf = "\r\n";

@@ -209,7 +209,7 @@ TEST_F(ExportTest, AnUnwritableOutputFolderGivesAnExportError) {
     exporter.setOutputFolder(file + "/VESK - ORV Output");
     EXPECT_FALSE(exporter.Command1_Click().has_value());
     EXPECT_EQ(prompter.lastMessage().text.rfind("Export Error: ", 0), 0u);
-    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
     EXPECT_TRUE(prompter.openedDocuments().empty());
 }
 
@@ -230,7 +230,7 @@ TEST(ExportRefusal, GridsWithoutRowsAreNotExported) {
     EXPECT_EQ(prompter.lastMessage().title, "No data");
     EXPECT_FALSE(exporter.Command6_Click().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
-    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
 }
 

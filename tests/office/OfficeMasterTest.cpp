@@ -146,7 +146,7 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
     prompter.queueAnswer(Answer::Yes);
     master.Command4_Click();
     EXPECT_EQ(prompter.lastMessage().text, "No data found in file.");
-    EXPECT_EQ(prompter.lastMessage().shownTitle(), "Project1");
+    EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
 
     prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}));
     prompter.queueAnswer(Answer::No);

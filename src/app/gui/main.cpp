@@ -3,12 +3,15 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
+#include "core/Prompter.h"
 #include "core/Version.h"
 #include "store/Connection.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Project1");
+    // A name fit for file paths; people see the program's own name.
+    QApplication::setApplicationName("vesk-orv");
+    QApplication::setApplicationDisplayName(QString::fromUtf8(vesk::kDefaultTitle));
     QApplication::setApplicationVersion(vesk::kVersion);
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("vesk-orv");

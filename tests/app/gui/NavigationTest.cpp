@@ -69,7 +69,7 @@ TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
     const Case cases[] = {{"Command1", &forms.configureform(), "Office - Master Data"},
                           {"Command2", &forms.Finacleform(), "VESK Finacle Report"},
                           {"Command3", &forms.ORVForm(), "ORV Reports"},
-                          {"Command4", &forms.Compareform(), "Configuration"}};
+                          {"Command4", &forms.Compareform(), "Compare VESK Finacle Data with ORV Data"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         click(forms.mainform(), c.button);
