@@ -171,6 +171,9 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
         QApplication::processEvents();
     });
     m_logic.setLabelPainter([this] { renderLabels(); });
+    // A message shows over the state the comparison has reached (the wait label gone, the
+    // results in place), never over the one before it.
+    prompter().setBeforeMessage([this] { render(); });
     m_logic.setTimer1Starter([this] { m_timer1.start(m_timerInterval); });
     // The blink waits in short slices so that Back and the close box end it at once.
     m_logic.blinker().setWait([](std::chrono::milliseconds most) {

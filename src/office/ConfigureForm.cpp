@@ -68,6 +68,8 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
 
     prompter().setProgressLabel(m_label1);
+    // The count the import has just set shows behind its success message.
+    prompter().setBeforeMessage([this] { m_label1->setText(QString::fromStdString(m_logic.view().countText)); });
     m_logic.setWaitIndicator([this](bool shown) {
         m_label3->setVisible(shown);
         QApplication::processEvents();

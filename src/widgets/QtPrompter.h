@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <functional>
 
 #include "core/Prompter.h"
 
@@ -32,8 +33,14 @@ class FormPrompter : public Prompter {
 
     void setDialogs(Prompter* dialogs) { m_dialogs = dialogs ? dialogs : &m_qt; }
     void setProgressLabel(QLabel* label) { m_label = label; }
+    /// Runs before every message, so the form shows what its logic has already decided
+    /// (a count, a state) while the message box waits.
+    void setBeforeMessage(std::function<void()> before) { m_beforeMessage = std::move(before); }
 
-    Answer message(const Message& message) override { return m_dialogs->message(message); }
+    Answer message(const Message& message) override {
+        if (m_beforeMessage) m_beforeMessage();
+        return m_dialogs->message(message);
+    }
     std::optional<std::string> openFile(const OpenFileRequest& request) override {
         return m_dialogs->openFile(request);
     }
@@ -44,6 +51,7 @@ class FormPrompter : public Prompter {
     QtDialogs m_qt;
     Prompter* m_dialogs;
     QPointer<QLabel> m_label;
+    std::function<void()> m_beforeMessage;
 };
 
 /// "Label|*.a;*.b|All|*.*" as a Qt name filter "Label (*.a *.b);;All (*.*)".

@@ -124,6 +124,32 @@ TEST_F(CompareFormTest, ResetReturnsToReadyKeepingThePeriod) {
     EXPECT_EQ(child<QComboBox>("Combo2")->currentText(), "April");
 }
 
+TEST_F(CompareFormTest, MessagesShowOverTheStateTheyReport) {
+    struct Seen {
+        bool waitShown, frameShown, runShown, resetShown;
+        int rows;
+    };
+    std::vector<std::pair<std::string, Seen>> seen;
+    prompter.onMessage = [&](const vesk::Message& m) {
+        seen.push_back({m.title,
+                        {!child<QLabel>("Label9")->isHidden(), !child<QFrame>("Frame1")->isHidden(),
+                         !child<QPushButton>("cmdRun")->isHidden(), !child<QPushButton>("Command5")->isHidden(),
+                         child<QTableView>("grdCompare")->model()->rowCount()}});
+    };
+    compare();
+    child<QPushButton>("Command5")->click();
+    child<QComboBox>("Combo2")->setCurrentIndex(2);  // March holds nothing
+    child<QPushButton>("cmdRun")->click();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].first, "Result");
+    const Seen& result = seen[0].second;
+    EXPECT_FALSE(result.waitShown || result.frameShown || result.runShown);
+    EXPECT_TRUE(result.resetShown);
+    EXPECT_EQ(result.rows, 5);  // four offices and the total
+    EXPECT_EQ(seen[1].first, "No Data");
+    EXPECT_FALSE(seen[1].second.waitShown);
+}
+
 TEST_F(CompareFormTest, BackOutsideABlinkReturnsAtOnce) {
     compare();
     child<QPushButton>("Command4")->click();

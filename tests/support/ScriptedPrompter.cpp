@@ -11,6 +11,7 @@ ScriptedPrompter::~ScriptedPrompter() {
 
 Answer ScriptedPrompter::message(const Message& message) {
     m_messages.push_back(message);
+    if (onMessage) onMessage(message);
     if (message.buttons == Buttons::Ok) return Answer::Ok;
     if (m_answers.empty() && m_always) return *m_always;
     if (m_answers.empty()) {

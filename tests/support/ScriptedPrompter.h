@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ class ScriptedPrompter : public Prompter {
     /// Answers every question asked beyond the queue with `a` instead of failing the test,
     /// for runs whose number of questions depends on the file (a damaged one stops early).
     void answerEveryQuestion(Answer a) { m_always = a; }
+
+    /// Runs as each message is shown, to look at the window behind it.
+    std::function<void(const Message&)> onMessage;
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;

@@ -50,8 +50,15 @@ TEST_F(ConfigureFormTest, ImportFillsTheGridTheListAndTheCount) {
 
     prompter.queueFile(masterFile(120));
     prompter.queueAnswer(Answer::Yes);
+    std::string behindSuccess;
+    prompter.onMessage = [&](const vesk::Message& m) {
+        if (m.text == "Office Master Imported Successfully")
+            behindSuccess = child<QLabel>("Label1")->text().toStdString();
+    };
     child<QPushButton>("Command4")->click();
 
+    // The count is up to date while the success message is still open.
+    EXPECT_EQ(behindSuccess, "120 office details updated successfully.");
     EXPECT_EQ(child<QLabel>("Label1")->text(), "120 office details updated successfully.");
     EXPECT_EQ(prompter.progressTexts(), std::vector<std::string>{"Importing Row 100 / 120"});
     auto* grid = child<QTableView>("DataGrid1");
