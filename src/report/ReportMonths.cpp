@@ -91,7 +91,7 @@ void storeMonthLines(store::Connection& db, const ReportDescription& report, con
 void rebuildMonthLines(store::Connection& db, const ReportDescription& report) {
     store::Transaction tx = db.begin();
     db.execute("DELETE FROM month_summaries WHERE report = ?", {name(report)});
-    db.execute(storeMonthLinesStatement(report, true), {name(report), store::Value()});
+    db.execute(storeMonthLinesStatement(report, true), {name(report)});
     setMarks(db, report, rowMarks(db, report));
     tx.commit();
 }

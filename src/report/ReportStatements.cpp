@@ -33,7 +33,7 @@ std::string storedSummaryStatement(const ReportDescription& report) {
 
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys) {
     return "INSERT INTO month_summaries SELECT ?1, " + monthKey(report) + ", " + report.summaryColumns + " FROM " +
-           table(report) + " WHERE " + monthKey(report) + (allKeys ? " <> 0 AND ?2 IS NULL" : " = ?2") + " GROUP BY " +
+           table(report) + " WHERE " + monthKey(report) + (allKeys ? " <> 0" : " = ?2") + " GROUP BY " +
            monthKey(report);
 }
 

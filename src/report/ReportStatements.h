@@ -14,7 +14,7 @@ std::string summaryStatement(const ReportDescription& report);
 std::string storedSummaryStatement(const ReportDescription& report);
 
 /// Stores the month line of one month key (?1 table name, ?2 key); nothing when the month
-/// has no rows. With allKeys, the lines of every month that has rows (?2 unused).
+/// has no rows. With allKeys, the lines of every month that has rows (?1 only).
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
 
 /// The number of rows and the highest row id, which tell whether the stored month lines
