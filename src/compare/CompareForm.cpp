@@ -159,6 +159,8 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
         if (value % 10 == 0) QApplication::processEvents();
     });
     connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
+    setBackButton(back);
+    setMainAction(m_run);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
     connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
     connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);

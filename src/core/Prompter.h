@@ -42,6 +42,7 @@ inline Message question(std::string text, std::string title, Icon icon, Answer d
 struct OpenFileRequest {
     std::string title;   ///< empty: the dialog's own title
     std::string filter;  ///< "Label|*.a;*.b|Label|*.*"
+    std::string folder;  ///< where the dialog opens; empty: the person's home folder
 };
 
 /// Everything the core needs of the person in front of it. The window, the

@@ -17,6 +17,7 @@ FinacleForm::FinacleForm(const std::string& databasePath, TaskForm& masterForm)
     auto* source = makeLabel(this, "Label5", "Get Monthly CTR Report from the VESK Branch",
                              twipsRect(240, 720, 14880, 420), formFont("Monotype Corsiva", 14, true));
     source->setAlignment(Qt::AlignCenter);
+    prompter().setFileKind("BankCtr");
 }
 
 }  // namespace vesk::gui

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
@@ -13,7 +14,10 @@
 namespace vesk::gui {
 
 ConfigureForm::ConfigureForm(const std::string& databasePath)
-    : TaskForm("configureform", "Office - Master Data", 15360, 10200), m_logic(databasePath, prompter()) {
+    : TaskForm("configureform", "Office - Master Data", 15360, 10200),
+      m_logic(databasePath, prompter()),
+      // The master's text columns a clerk searches by; the lettered ones hold codes and amounts.
+      m_filtered({"office_id", "office_name", "office_type_code", "ho_name", "qal_facility_id"}) {
     const QFont heading = formFont("Lucida Bright", 12, true);
     const QFont buttonFont = formFont("Cooper Black", 11);
     const QFont labelFont = formFont("MS Sans Serif", 9);
@@ -57,12 +61,35 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_grid->setObjectName("DataGrid1");
     m_grid->setGeometry(twipsRect(240, 2940, 14880, 6300));
     m_grid->setFont(formFont("Lucida Bright", 9));
-    m_grid->setModel(&m_model);
+    m_filtered.setSourceModel(&m_model);
+    m_grid->setModel(&m_filtered);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
 
+    // In the free strip right of the count, above the grid it narrows.
+    auto* find = makeLabel(this, "LabelFind", "&Find Office", twipsRect(9480, 2550, 1260, 330), labelFont);
+    find->setWordWrap(false);
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName("TextFind");
+    m_filter->setGeometry(twipsRect(10800, 2520, 4320, 375));
+    m_filter->setFont(labelFont);
+    m_filter->setPlaceholderText("name, type, head office or ID");
+    m_filter->setClearButtonEnabled(true);
+    find->setBuddy(m_filter);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filtered.setFilterText(text); });
+    // Enter in the box goes on to the first row it left, to pick it or walk on with the arrow keys.
+    connect(m_filter, &QLineEdit::returnPressed, this, [this] {
+        if (m_filtered.rowCount() == 0) return;
+        m_grid->setFocus();
+        m_grid->setCurrentIndex(m_filtered.index(0, 1));
+    });
+    connect(m_grid, &QTableView::clicked, this, &ConfigureForm::DataGrid1_RowPicked);
+    connect(m_grid, &QTableView::activated, this, &ConfigureForm::DataGrid1_RowPicked);
+
     m_buttons = {save, import, remove};
+    setMainAction(import);
+    prompter().setFileKind("OfficeMaster");
     connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);
     connect(remove, &QPushButton::clicked, this, &ConfigureForm::Command3_Click);
     connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
@@ -102,6 +129,13 @@ void ConfigureForm::Command3_Click() {
 
 void ConfigureForm::Command4_Click() {
     runBusy([this] { m_logic.Command4_Click(); });
+}
+
+void ConfigureForm::DataGrid1_RowPicked(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    // The shown row is the filter's; the office is the one under it in the whole master.
+    const QModelIndex row = m_filtered.mapToSource(index);
+    if (m_logic.DataGrid1_RowPicked(std::size_t(row.row()))) m_combo1->setCurrentIndex(m_logic.view().selected);
 }
 
 void ConfigureForm::render() {

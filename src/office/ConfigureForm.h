@@ -2,10 +2,13 @@
 
 #include "office/OfficeScreen.h"
 #include "widgets/ResultSetModel.h"
+#include "widgets/RowFilterModel.h"
 #include "widgets/TaskForm.h"
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QModelIndex;
 class QPushButton;
 class QTableView;
 
@@ -22,6 +25,8 @@ class ConfigureForm : public TaskForm {
     void Command5_Click();  ///< Save/Update
     void Command3_Click();  ///< Delete All Offices
     void Command4_Click();  ///< Import Office Master Data
+    /// A grid row was clicked or picked with Enter: its office goes to the list.
+    void DataGrid1_RowPicked(const QModelIndex& index);
 
   protected:
     void Form_Load() override;
@@ -34,10 +39,12 @@ class ConfigureForm : public TaskForm {
 
     office::OfficeScreen m_logic;
     ResultSetModel m_model;
+    RowFilterModel m_filtered;
     QComboBox* m_combo1;
     QLabel* m_label1;
     QLabel* m_label3;
     QTableView* m_grid;
+    QLineEdit* m_filter;
     std::vector<QPushButton*> m_buttons;
 };
 

@@ -109,6 +109,17 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
     }
 }
 
+bool OfficeScreen::DataGrid1_RowPicked(std::size_t row) {
+    if (!m_view.grid || row >= m_view.grid->rowCount()) return false;
+    const std::string name = trim(m_view.grid->field(row, "office_name").toText());
+    for (std::size_t i = 0; i < m_view.offices.size(); ++i) {
+        if (trim(m_view.offices[i]) != name) continue;
+        m_view.selected = int(i);
+        return true;
+    }
+    return false;
+}
+
 bool OfficeScreen::Command3_Click() {
     if (m_prompter.message(question(std::string("Are you sure you want to DELETE ALL office records?") + kCrLf +
                                         "This action cannot be undone.",
@@ -134,7 +145,7 @@ bool OfficeScreen::Command4_Click() {
     try {
         ensureOpen();
         auto file = m_prompter.openFile({"Select the ORV 2.0 Master Data File to Import",
-                                         "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx|All files (*.*)|*.*"});
+                                         "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx|All files (*.*)|*.*", ""});
         if (!file || file->empty()) {
             m_prompter.message(exclamation("File not selected.", "Cancelled"));
             return false;

@@ -42,6 +42,10 @@ class OfficeScreen {
     /// Import Office Master Data.
     bool Command4_Click();
 
+    /// A row of the grid was picked: its office becomes the list's selection when it is one
+    /// that can be configured. False when it is not.
+    bool DataGrid1_RowPicked(std::size_t row);
+
     /// The configured office: the first row of Youroffice, trimmed ("" when none).
     std::string configuredOffice();
 

@@ -39,6 +39,7 @@ OrvForm::OrvForm(const std::string& databasePath, TaskForm& masterForm)
         makeLabel(this, l.name, l.text, twipsRect(l.style == Step ? 600 : 240, l.top, 14520, 300), font)
             ->setWordWrap(false);
     }
+    prompter().setFileKind("Orv");
 }
 
 }  // namespace vesk::gui

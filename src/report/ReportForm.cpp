@@ -74,9 +74,12 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
 
     m_controls = {import, remove, back, m_combo1, m_combo2, m_grid};
+    setMainAction(import);
     connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
     connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
     connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
+    // Enter on a row the arrow keys reached picks it as a click would.
+    connect(m_grid, &QTableView::activated, this, &ReportForm::DataGrid1_RowSelected);
     // Only a row the person picks (and so selects) arms the delete lists: the grid also
     // moves its current row by itself when it gets the focus, and Delete then Enter must
     // not remove a month nobody chose.

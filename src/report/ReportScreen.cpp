@@ -90,7 +90,7 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
 bool ReportScreen::Import_Click() {
     try {
         ensureOpen();
-        auto file = m_prompter.openFile({"", m_report.openFilter});
+        auto file = m_prompter.openFile({"", m_report.openFilter, ""});
         if (!file || file->empty()) return false;
         return importFile(*file);
     } catch (const std::exception& e) {

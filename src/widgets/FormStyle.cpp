@@ -1,9 +1,14 @@
 #include "widgets/FormStyle.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
+#include <set>
 
 namespace vesk::gui {
 
@@ -55,7 +60,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     b->setStyleSheet(QString("QPushButton { background-color: %1; border: 1px solid #7a6a58; border-radius: 2px; }"
                              "QPushButton:pressed { background-color: #f0cfa8; }"
                              "QPushButton:disabled { color: #9a8f84; }")
-                         .arg(qColor(palette::kButton).name()));
+                         .arg(qColor(palette::kButton).name()) +
+                     focusStyle());
     return b;
 }
 
@@ -63,6 +69,120 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
     auto* l = placed(new QLabel(text, parent), name, geometry, font);
     l->setWordWrap(true);
     return l;
+}
+
+QString focusStyle() {
+    // Drawn last, so it wins over the plain border; the style sheet hides the platform's own
+    // focus rectangle, and a thin dotted one is easy to miss on the warm back colour.
+    return "QPushButton:focus { border: 2px solid #1a4fa0; background-color: #fff1de; }";
+}
+
+namespace {
+
+// Where a caption's marker is: the index of the letter it underlines, or -1.
+qsizetype mnemonicIndex(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] != '&') return i + 1;
+        ++i;  // "&&" is a shown ampersand
+    }
+    return -1;
+}
+
+QString captionOf(QWidget* w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->buddy() ? l->text() : QString();
+    return {};
+}
+
+// Letters to try for a caption, best first: initials of its words, then the rest in order.
+std::vector<qsizetype> candidates(const QString& caption) {
+    std::vector<qsizetype> initials, others;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (!caption[i].isLetterOrNumber()) continue;
+        const bool initial = i == 0 || !caption[i - 1].isLetterOrNumber();
+        (initial ? initials : others).push_back(i);
+    }
+    initials.insert(initials.end(), others.begin(), others.end());
+    return initials;
+}
+
+}  // namespace
+
+QString withoutMnemonic(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+QChar mnemonicLetter(const QString& caption) {
+    const qsizetype i = mnemonicIndex(caption);
+    return i < 0 ? QChar() : caption[i].toUpper();
+}
+
+void giveMnemonics(QWidget* window) {
+    // Only the window's own controls: a window parented to it has its own letters.
+    std::vector<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (w->window() == window) controls.push_back(w);
+    std::set<QChar> used;
+    for (QWidget* w : controls) {
+        const QChar letter = mnemonicLetter(captionOf(w));
+        if (!letter.isNull()) used.insert(letter);
+    }
+    for (QWidget* w : controls) {
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (!button || mnemonicIndex(button->text()) >= 0) continue;
+        const QString caption = button->text();
+        for (qsizetype i : candidates(caption)) {
+            if (!used.insert(caption[i].toUpper()).second) continue;
+            button->setText(caption.left(i) + '&' + caption.mid(i));
+            break;
+        }
+    }
+}
+
+WindowKeys::WindowKeys(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_window || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (key->key() == Qt::Key_Escape) {
+        if (m_back) {
+            if (m_back->isVisible() && m_back->isEnabled()) m_back->click();
+            return true;
+        }
+        if (!m_escapeCloses) return false;
+        m_window->close();
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    QWidget* focus = m_window->focusWidget();
+    if (auto* button = qobject_cast<QPushButton*>(focus)) {
+        if (button->isEnabled()) button->click();
+        return true;
+    }
+    // A grid has picked its row already; a text box of its own (a filter) keeps its Enter.
+    const bool ownText = qobject_cast<QLineEdit*>(focus) && !qobject_cast<QComboBox*>(focus->parentWidget());
+    if (qobject_cast<QAbstractItemView*>(focus) || ownText) return false;
+    if (m_main && m_main->isVisible() && m_main->isEnabled()) {
+        m_main->click();
+        return true;
+    }
+    return false;
+}
+
+WindowKeys* useKeyboard(QWidget* window, QPushButton* mainAction, QPushButton* back) {
+    auto* keys = new WindowKeys(window);
+    keys->setMainAction(mainAction);
+    keys->setBack(back);
+    giveMnemonics(window);
+    return keys;
 }
 
 }  // namespace vesk::gui

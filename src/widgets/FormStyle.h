@@ -2,12 +2,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 
 #include "core/Palette.h"
 
-class QPushButton;
 class QLabel;
 class QWidget;
 
@@ -29,5 +31,46 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
                         const QFont& font);
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font);
+
+/// The style sheet of a button that has the keyboard focus: a frame that stands out
+/// from the shared back colour, so the focus is seen at a glance.
+QString focusStyle();
+
+/// A caption without its Alt-shortcut marker: "&Back" reads "Back", "&&" reads "&".
+QString withoutMnemonic(const QString& caption);
+/// The letter after a caption's Alt-shortcut marker, upper case; null when it has none.
+QChar mnemonicLetter(const QString& caption);
+
+/// Gives every button of the window that has no Alt shortcut yet one that no other button
+/// or label of the window uses: the first free initial of its words, else its first free
+/// letter or digit. Buttons added later get theirs on the next call.
+void giveMnemonics(QWidget* window);
+
+/// The keys a window answers once it reaches them (a control that uses the key itself
+/// keeps it): Enter presses the focused button, or the main action when no button has the
+/// focus and the focus is not in a grid or a text box of its own; Escape presses Back,
+/// or closes the window when it has no Back.
+class WindowKeys : public QObject {
+  public:
+    explicit WindowKeys(QWidget* window);
+
+    void setMainAction(QPushButton* button) { m_main = button; }
+    void setBack(QPushButton* button) { m_back = button; }
+    /// The menu stays open on Escape.
+    void setEscapeCloses(bool closes) { m_escapeCloses = closes; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* m_window;
+    QPointer<QPushButton> m_main;
+    QPointer<QPushButton> m_back;
+    bool m_escapeCloses = true;
+};
+
+/// A window of its own (a list, a history) with the program's keys: Alt shortcuts on its
+/// buttons, Enter and Escape. Call once its buttons are in place.
+WindowKeys* useKeyboard(QWidget* window, QPushButton* mainAction = nullptr, QPushButton* back = nullptr);
 
 }  // namespace vesk::gui

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
+
+#include "widgets/SettingsStore.h"
 
 namespace vesk::gui {
 
@@ -43,7 +47,9 @@ Answer QtDialogs::message(const Message& m) {
 
 std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
     QString title = request.title.empty() ? QStringLiteral("Open") : QString::fromStdString(request.title);
-    QString path = QFileDialog::getOpenFileName(m_parent, title, QString(), qtFileFilter(request.filter));
+    // An empty folder would be the working directory, which for a desktop start is the program's.
+    const QString folder = request.folder.empty() ? QDir::homePath() : QString::fromStdString(request.folder);
+    QString path = QFileDialog::getOpenFileName(m_parent, title, folder, qtFileFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }
@@ -53,6 +59,18 @@ void QtDialogs::openDocument(const std::string& path) {
 }
 
 FormPrompter::FormPrompter(QWidget* parent) : m_qt(parent), m_dialogs(&m_qt) {}
+
+std::optional<std::string> FormPrompter::openFile(const OpenFileRequest& request) {
+    if (!m_settings || m_fileKind.isEmpty() || !request.folder.empty()) return m_dialogs->openFile(request);
+    const QString key = "LastFolder/" + m_fileKind;
+    OpenFileRequest asked = request;
+    // A folder since removed or renamed would leave the dialog somewhere arbitrary.
+    const QString last = m_settings->value(key);
+    if (!last.isEmpty() && QFileInfo(last).isDir()) asked.folder = last.toStdString();
+    auto file = m_dialogs->openFile(asked);
+    if (file && !file->empty()) m_settings->setValue(key, QFileInfo(QString::fromStdString(*file)).absolutePath());
+    return file;
+}
 
 void FormPrompter::progress(const std::string& text) {
     if (m_label) m_label->setText(QString::fromStdString(text));

@@ -11,6 +11,8 @@ class QWidget;
 
 namespace vesk::gui {
 
+class SettingsStore;
+
 /// Message boxes, the open-file dialog and the desktop's file opener.
 class QtDialogs : public Prompter {
   public:
@@ -26,12 +28,17 @@ class QtDialogs : public Prompter {
 };
 
 /// What a form hands to its core: dialogs from a replaceable source (tests script them),
-/// progress into the form's label with pending events processed so it repaints.
+/// progress into the form's label with pending events processed so it repaints, and file
+/// dialogs that open in the folder of the last file of the same kind.
 class FormPrompter : public Prompter {
   public:
     explicit FormPrompter(QWidget* parent);
 
     void setDialogs(Prompter* dialogs) { m_dialogs = dialogs ? dialogs : &m_qt; }
+    /// Where the last folder is kept; none: the dialogs do not remember.
+    void setSettings(SettingsStore* settings) { m_settings = settings; }
+    /// The kind of file the form opens ("OfficeMaster"): each kind has its own last folder.
+    void setFileKind(const QString& kind) { m_fileKind = kind; }
     void setProgressLabel(QLabel* label) { m_label = label; }
     /// Runs before every message, so the form shows what its logic has already decided
     /// (a count, a state) while the message box waits.
@@ -41,9 +48,7 @@ class FormPrompter : public Prompter {
         if (m_beforeMessage) m_beforeMessage();
         return m_dialogs->message(message);
     }
-    std::optional<std::string> openFile(const OpenFileRequest& request) override {
-        return m_dialogs->openFile(request);
-    }
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
 
@@ -52,6 +57,8 @@ class FormPrompter : public Prompter {
     Prompter* m_dialogs;
     QPointer<QLabel> m_label;
     std::function<void()> m_beforeMessage;
+    SettingsStore* m_settings = nullptr;
+    QString m_fileKind;
 };
 
 /// "Label|*.a;*.b|All|*.*" as a Qt name filter "Label (*.a *.b);;All (*.*)".

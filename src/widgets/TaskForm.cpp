@@ -10,7 +10,7 @@
 namespace vesk::gui {
 
 TaskForm::TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips)
-    : m_prompter(this) {
+    : m_prompter(this), m_keys(new WindowKeys(this)) {
     setObjectName(objectName);
     setWindowTitle(title);
     setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
@@ -23,6 +23,8 @@ void TaskForm::showForm() {
     }
     // The load handler may have handed over to another form and unloaded this one.
     if (m_loaded) {
+        // Here rather than in the constructor, so the buttons a derived form adds get theirs.
+        giveMnemonics(this);
         show();
         raise();
         activateWindow();
@@ -94,7 +96,12 @@ QPushButton* TaskForm::makeBackButton(const QString& name, const QRect& geometry
     connect(back, &QPushButton::clicked, this, [this] {
         if (unloadForm()) showMenu();
     });
+    setBackButton(back);
     return back;
 }
+
+void TaskForm::setBackButton(QPushButton* back) { m_keys->setBack(back); }
+
+void TaskForm::setMainAction(QPushButton* button) { m_keys->setMainAction(button); }
 
 }  // namespace vesk::gui

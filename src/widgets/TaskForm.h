@@ -11,6 +11,9 @@ class QPushButton;
 
 namespace vesk::gui {
 
+class SettingsStore;
+class WindowKeys;
+
 /// A task form: one instance for the program's life. Unloading hides the window and
 /// marks the form not loaded; showing it again runs its load handler again. The
 /// instance, and the connection its core owns, outlive the window.
@@ -30,6 +33,8 @@ class TaskForm : public QWidget {
     /// Replaces the message boxes and file dialogs (tests script them).
     void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
     FormPrompter& prompter() { return m_prompter; }
+    /// Where the file dialogs remember their last folder; none: they do not.
+    void setSettings(SettingsStore* settings) { m_prompter.setSettings(settings); }
 
     /// While a handler works: the controls given are off, the close box is refused and, when
     /// asked, the wait cursor shows, so that nothing else runs inside its work. Everything
@@ -71,8 +76,12 @@ class TaskForm : public QWidget {
 
     void closeEvent(QCloseEvent* event) override;
 
-    /// The Back button at the given place: unload, then show the menu.
+    /// The Back button at the given place: unload, then show the menu. Escape presses it.
     QPushButton* makeBackButton(const QString& name, const QRect& geometry);
+    /// Escape presses this button (a form with its own Back handler).
+    void setBackButton(QPushButton* back);
+    /// Enter presses this button when no button has the focus.
+    void setMainAction(QPushButton* button);
     void showMenu();
     /// Unloads without bringing the menu back (the form hands over to another form).
     void unloadWithoutMenu();
@@ -87,6 +96,7 @@ class TaskForm : public QWidget {
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
     FormPrompter m_prompter;
+    WindowKeys* m_keys;
 };
 
 }  // namespace vesk::gui

@@ -9,7 +9,7 @@
 
 namespace vesk::gui {
 
-FormSet::FormSet(std::string databasePath)
+FormSet::FormSet(std::string databasePath, SettingsStore* settings)
     : m_databasePath(std::move(databasePath)),
       m_main(std::make_unique<MainForm>()),
       m_configure(std::make_unique<ConfigureForm>(m_databasePath)),
@@ -20,6 +20,8 @@ FormSet::FormSet(std::string databasePath)
     m_main->setTaskForm(MainForm::BankReport, m_finacle.get());
     m_main->setTaskForm(MainForm::OrvReport, m_orv.get());
     m_main->setTaskForm(MainForm::Compare, m_compare.get());
+    for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()})
+        form->setSettings(settings);
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
     m_main->showDatabase(QString::fromStdString(m_databasePath));
 }

@@ -7,13 +7,15 @@
 namespace vesk::gui {
 
 class MainForm;
+class SettingsStore;
 class TaskForm;
 
 /// The program's five forms, created once and kept for its whole run.
 class FormSet : public QObject {
     Q_OBJECT
   public:
-    explicit FormSet(std::string databasePath);
+    /// settings: where the file dialogs keep their last folders; none: they do not.
+    explicit FormSet(std::string databasePath, SettingsStore* settings = nullptr);
     ~FormSet() override;
 
     MainForm& mainform() { return *m_main; }

@@ -56,6 +56,8 @@ MainForm::MainForm() {
     connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
     connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
     connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
+    // Escape on the menu would end the program unasked: only Exit does.
+    useKeyboard(this)->setEscapeCloses(false);
 
     // Small and grey under the frames, left of Exit: which program and which file.
     m_status = makeLabel(this, "StatusLine", "", twipsRect(240, 9750, 8520, 255), formFont("Calibri", 8));

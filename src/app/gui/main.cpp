@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "core/Version.h"
 #include "store/Connection.h"
+#include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("vesk-orv");
     QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
 
-    vesk::gui::FormSet forms(vesk::store::defaultDatabasePath());
+    vesk::gui::UserSettings settings;
+    vesk::gui::FormSet forms(vesk::store::defaultDatabasePath(), &settings);
     // Exit ends the program at once, whatever else is loaded.
     QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, &app, [] { QApplication::exit(0); });
     forms.start();

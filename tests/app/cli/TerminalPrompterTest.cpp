@@ -66,7 +66,7 @@ TEST(TerminalPrompter, MessagesShowTheirTitleOrTheDefaultAndNoFileDialogReads) {
     EXPECT_EQ(err.str(), "[VESK - ORV Comparison Tool] warning: No data found in file.\n");
     EXPECT_EQ(in.tellg(), 0) << "an OK box waits for nothing";
     // Nor is a typed path taken for a file dialog.
-    EXPECT_EQ(p.openFile({"Select the ORV 2.0 Master Data File to Import", "Excel Files|*.xlsx"}), std::nullopt);
+    EXPECT_EQ(p.openFile({"Select the ORV 2.0 Master Data File to Import", "Excel Files|*.xlsx", ""}), std::nullopt);
     EXPECT_EQ(in.tellg(), 0);
 }
 

@@ -2,11 +2,16 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
+#include <filesystem>
 
+#include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
 #include "store/Schema.h"
+#include "support/MemorySettings.h"
 #include "support/RawXlsx.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -21,13 +26,15 @@ class ConfigureFormTest : public ::testing::Test {
     void SetUp() override { form.setDialogs(&prompter); }
     void TearDown() override { form.hide(); }
 
-    std::string masterFile(int offices) {
+    std::string masterFile(int offices, const std::string& name = "master.xlsx") {
         std::vector<std::vector<RawCell>> rows(1);
         for (const auto& c : vesk::store::tableColumns(vesk::store::Table::Master)) rows[0].emplace_back(c);
         rows.push_back({"1", "Zeta Division", "PDN", "", "F1"});
         rows.push_back({"2", "O'Neil Road H.O", "HPO", "O'Neil Road H.O", "F2"});
-        for (int i = 3; i <= offices; ++i) rows.push_back({std::to_string(i), "Sub " + std::to_string(i), "SO"});
-        std::string path = dir.file("master.xlsx");
+        // A lettered column holding a word of another office's name, which the filter must not see.
+        for (int i = 3; i <= offices; ++i)
+            rows.push_back({std::to_string(i), "Sub " + std::to_string(i), "SO", "O'Neil Road H.O", "", "zeta"});
+        std::string path = dir.file(name);
         vesk::test::writeRawXlsx(path, rows);
         return path;
     }
@@ -102,6 +109,124 @@ TEST_F(ConfigureFormTest, DeleteAllClearsTheForm) {
     EXPECT_EQ(child<QLabel>("Label1")->text(), "0 office details available.");
     EXPECT_EQ(child<QComboBox>("Combo1")->count(), 0);
     EXPECT_EQ(child<QTableView>("DataGrid1")->model()->rowCount(), 0);
+}
+
+// The office names the grid shows, top to bottom.
+std::vector<std::string> shownOffices(QTableView* grid) {
+    std::vector<std::string> out;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        out.push_back(grid->model()->index(r, 1).data().toString().toStdString());
+    return out;
+}
+
+TEST_F(ConfigureFormTest, TheFilterNarrowsTheGridByNameTypeHeadOfficeOrIdInAnyCase) {
+    prompter.queueFile(masterFile(12));
+    prompter.queueAnswer(Answer::Yes);
+    form.showForm();
+    child<QPushButton>("Command4")->click();
+    auto* grid = child<QTableView>("DataGrid1");
+    auto* filter = child<QLineEdit>("TextFind");
+    ASSERT_EQ(grid->model()->rowCount(), 12);
+
+    struct Case {
+        const char* typed;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"zeta", {"Zeta Division"}},  // not the Sub offices' lettered column
+        {"ZETA", {"Zeta Division"}},
+        // The head office's name counts: every Sub office is under O'Neil.
+        {"neil",
+         {"O'Neil Road H.O", "Sub 10", "Sub 11", "Sub 12", "Sub 3", "Sub 4", "Sub 5", "Sub 6", "Sub 7", "Sub 8",
+          "Sub 9"}},
+        {"hpo", {"O'Neil Road H.O"}},
+        {"  sub 1", {"Sub 10", "Sub 11", "Sub 12"}},
+        {"f2", {"O'Neil Road H.O"}},
+        {"no such office", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        filter->clear();
+        QTest::keyClicks(filter, c.typed);
+        EXPECT_EQ(shownOffices(grid), c.shown);
+    }
+    filter->clear();
+    EXPECT_EQ(grid->model()->rowCount(), 12);
+}
+
+TEST_F(ConfigureFormTest, APickInTheFilteredGridChoosesTheOfficeOfThatRow) {
+    prompter.queueFile(masterFile(5));
+    prompter.queueAnswer(Answer::Yes);
+    form.showForm();
+    child<QPushButton>("Command4")->click();
+    auto* combo = child<QComboBox>("Combo1");
+    combo->setCurrentText("O'Neil Road H.O");
+    auto* grid = child<QTableView>("DataGrid1");
+    // Zeta comes last in the whole master; filtered, it is the first row.
+    QTest::keyClicks(child<QLineEdit>("TextFind"), "division");
+    ASSERT_EQ(shownOffices(grid), std::vector<std::string>{"Zeta Division"});
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
+    EXPECT_EQ(combo->currentText().toStdString(), "Zeta Division");
+
+    // Enter in the box goes to the first row left; Enter there picks it, and nothing is imported.
+    child<QLineEdit>("TextFind")->clear();
+    QTest::keyClicks(child<QLineEdit>("TextFind"), "road");
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    child<QLineEdit>("TextFind")->setFocus();
+    QTest::keyClick(child<QLineEdit>("TextFind"), Qt::Key_Return);
+    ASSERT_TRUE(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(combo->currentText().toStdString(), "O'Neil Road H.O");
+    EXPECT_EQ(prompter.fileRequests().size(), 1u);
+}
+
+TEST_F(ConfigureFormTest, TheFileDialogOpensInTheFolderOfTheLastFileOfItsKind) {
+    vesk::test::MemorySettings settings;
+    form.setSettings(&settings);
+    std::filesystem::create_directory(dir.path() / "downloads");
+    const std::string downloads = (dir.path() / "downloads").string();
+    prompter.queueFile(masterFile(3, "downloads/master.xlsx"));
+    prompter.queueAnswer(Answer::Yes);
+    form.showForm();
+    child<QPushButton>("Command4")->click();
+    ASSERT_EQ(prompter.fileRequests().size(), 1u);
+    EXPECT_EQ(prompter.fileRequests()[0].folder, "");  // nothing remembered yet: the dialog's own start
+
+    // Cancelled dialogs change nothing.
+    for (int i = 0; i < 2; ++i) {
+        prompter.queueFile(std::nullopt);
+        child<QPushButton>("Command4")->click();
+        EXPECT_EQ(prompter.fileRequests().back().folder, downloads);
+    }
+
+    // The next run: another form over the same settings.
+    vesk::test::ScriptedPrompter next;
+    vesk::gui::ConfigureForm again{dir.file("ZETTools.db")};
+    again.setDialogs(&next);
+    again.setSettings(&settings);
+    again.showForm();
+    next.queueFile(std::nullopt);
+    again.findChild<QPushButton*>("Command4")->click();
+    ASSERT_EQ(next.fileRequests().size(), 1u);
+    EXPECT_EQ(next.fileRequests()[0].folder, downloads);
+    again.hide();
+
+    // A bank report is another kind of file, with a folder of its own.
+    vesk::gui::FinacleForm bank{dir.file("ZETTools.db"), form};
+    bank.setDialogs(&next);
+    bank.setSettings(&settings);
+    bank.showForm();
+    next.queueFile(std::nullopt);
+    bank.findChild<QPushButton*>("ImportFinacle")->click();
+    EXPECT_EQ(next.fileRequests().back().folder, "");
+    bank.hide();
+
+    // A folder since removed is not offered.
+    std::filesystem::remove_all(downloads);
+    prompter.queueFile(std::nullopt);
+    child<QPushButton>("Command4")->click();
+    EXPECT_EQ(prompter.fileRequests().back().folder, "");
 }
 
 }  // namespace

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <map>
+#include <set>
+
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "store/Connection.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+#include "widgets/FormStyle.h"
+#include "widgets/TaskForm.h"
+
+namespace {
+
+using vesk::gui::TaskForm;
+using vesk::gui::withoutMnemonic;
+
+std::string text(const QComboBox* combo) { return combo->currentText().toStdString(); }
+
+bool eventually(const std::function<bool()>& condition, int ms = 2000) {
+    for (int waited = 0; !condition() && waited < ms; waited += 10) QTest::qWait(10);
+    return condition();
+}
+
+class KeyboardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        vesk::store::Connection db;
+        db.open(dir.file("ZETTools.db"));
+        db.execute(
+            "INSERT INTO mastertable (office_id, office_name, office_type_code, qal_facility_id) VALUES "
+            "('1', 'Hill Division', 'PDN', 'F1'), ('2', 'Alpha H.O', 'HPO', 'F2'), ('3', 'Beta S.O', 'SO', 'F3')");
+        db.execute(
+            "INSERT INTO Youroffice (ooffice_name, oqal_facility_id, ooffice_id) VALUES ('Hill Division', "
+            "'F1', '1')");
+        for (const char* month : {"04", "05"})
+            db.execute(std::string("INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, "
+                                   "TRAN_AMT, FACILITY_ID) VALUES ('T', '03/") +
+                       month + "/2025', '03/" + month + "/2025', 'DEPOSIT', '10', 'F1')");
+        for (TaskForm* f : tasks()) f->setDialogs(&prompter);
+        forms.start();
+    }
+    void TearDown() override {
+        for (TaskForm* f : tasks()) f->hide();
+        forms.mainform().hide();
+    }
+
+    std::vector<TaskForm*> tasks() {
+        return {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()};
+    }
+    // Opens a task form from the menu, as the person would, and makes it the active window.
+    void open(TaskForm& form) {
+        const std::map<TaskForm*, const char*> buttons = {{&forms.configureform(), "Command1"},
+                                                          {&forms.Finacleform(), "Command2"},
+                                                          {&forms.ORVForm(), "Command3"},
+                                                          {&forms.Compareform(), "Command4"}};
+        forms.mainform().findChild<QPushButton*>(buttons.at(&form))->click();
+        ASSERT_TRUE(form.isVisible());
+        activate(form);
+    }
+    static void activate(QWidget& window) {
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    template <typename T>
+    static T* child(QWidget& form, const char* name) {
+        T* w = form.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    static void press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
+        QTest::keyClick(target, key, modifiers);
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::FormSet forms{dir.file("ZETTools.db")};
+};
+
+TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
+    struct Caption {
+        const char* button;
+        const char* text;
+    };
+    struct Window {
+        QWidget* window;
+        std::vector<Caption> captions;
+    };
+    const Window windows[] = {
+        {&forms.mainform(),
+         {{"Command1", "Office - Master Data"},
+          {"Command2", "Import VESK Monthly CTR Report"},
+          {"Command3", "Import ORV 2.0 Monthly Report"},
+          {"Command4", "Compare Data"},
+          {"Command5", "Exit"}}},
+        {&forms.configureform(),
+         {{"Command5", "Save/Update"},
+          {"Command4", "Import Office Master Data"},
+          {"Command3", "Delete All Offices"},
+          {"Command2", "Back"}}},
+        {&forms.Finacleform(),
+         {{"ImportFinacle", "Import  CTR Monthly Report from VESK Finacle"},
+          {"Command3", "Delete"},
+          {"Command2", "Back"}}},
+        {&forms.ORVForm(),
+         {{"ImportData", "Import Monthly Report from ORV 2.0"}, {"Command3", "Delete"}, {"Command2", "Back"}}},
+        {&forms.Compareform(),
+         {{"cmdRun", "Compare"},
+          {"Command5", "Reset"},
+          {"Command1", "Export to Excel"},
+          {"Command6", "Export to Excel"},
+          {"Command4", "Back"}}},
+    };
+    for (TaskForm* f : tasks()) f->showForm();
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.window->objectName().toStdString());
+        for (const Caption& c : w.captions) {
+            auto* b = child<QPushButton>(*w.window, c.button);
+            ASSERT_NE(b, nullptr);
+            EXPECT_EQ(withoutMnemonic(b->text()).toStdString(), c.text) << c.button;
+        }
+        // Every button counts, also those the table above does not know yet.
+        std::set<QChar> letters;
+        for (auto* b : w.window->findChildren<QPushButton*>()) {
+            const QChar letter = vesk::gui::mnemonicLetter(b->text());
+            EXPECT_FALSE(letter.isNull()) << b->objectName().toStdString();
+            EXPECT_TRUE(letters.insert(letter).second)
+                << b->objectName().toStdString() << " repeats " << letter.toLatin1();
+        }
+        for (auto* l : w.window->findChildren<QLabel*>()) {
+            if (l->buddy()) {
+                EXPECT_TRUE(letters.insert(vesk::gui::mnemonicLetter(l->text())).second)
+                    << l->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(KeyboardTest, AltAndTheLetterPressesTheButton) {
+    open(forms.configureform());
+    auto* import = child<QPushButton>(forms.configureform(), "Command4");
+    prompter.queueFile(std::nullopt);
+    QTest::keyClick(&forms.configureform(), vesk::gui::mnemonicLetter(import->text()).toLatin1(), Qt::AltModifier);
+    ASSERT_TRUE(eventually([&] { return !prompter.messages().empty(); }));
+    EXPECT_EQ(prompter.lastMessage().text, "File not selected.");
+
+    auto* back = child<QPushButton>(forms.configureform(), "Command2");
+    QTest::keyClick(&forms.configureform(), vesk::gui::mnemonicLetter(back->text()).toLatin1(), Qt::AltModifier);
+    EXPECT_TRUE(eventually([&] { return forms.mainform().isVisible(); }));
+    EXPECT_FALSE(forms.configureform().isLoaded());
+}
+
+TEST_F(KeyboardTest, EscapeOnEveryTaskFormGoesBackToTheMenu) {
+    for (TaskForm* form : tasks()) {
+        SCOPED_TRACE(form->objectName().toStdString());
+        open(*form);
+        press(*form, Qt::Key_Escape);
+        EXPECT_TRUE(eventually([&] { return !form->isLoaded(); }));
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(forms.mainform().isVisible());
+    }
+    // The menu itself stays: only Exit ends the program.
+    activate(forms.mainform());
+    press(forms.mainform(), Qt::Key_Escape);
+    EXPECT_TRUE(forms.mainform().isVisible());
+}
+
+TEST_F(KeyboardTest, EnterPressesTheFocusedButton) {
+    TaskForm& form = forms.Finacleform();
+    open(form);
+    // Delete with nothing picked: its own message, not the import's file dialog.
+    child<QPushButton>(form, "Command3")->setFocus();
+    press(form, Qt::Key_Return);
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
+    EXPECT_TRUE(prompter.fileRequests().empty());
+
+    child<QPushButton>(form, "Command2")->setFocus();
+    press(form, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_TRUE(forms.mainform().isVisible());
+
+    // The menu's buttons answer Enter too.
+    activate(forms.mainform());
+    child<QPushButton>(forms.mainform(), "Command1")->setFocus();
+    press(forms.mainform(), Qt::Key_Return);
+    EXPECT_TRUE(forms.configureform().isVisible());
+}
+
+TEST_F(KeyboardTest, EnterWithNoButtonFocusedRunsTheMainAction) {
+    struct Case {
+        TaskForm* form;
+        const char* focus;  // a control that is no button and leaves Enter to the form
+        bool opensFile;     // else: the comparison's message
+    };
+    const Case cases[] = {{&forms.configureform(), "Combo1", true},
+                          {&forms.Finacleform(), "Combo1", true},
+                          {&forms.ORVForm(), "Combo2", true},
+                          {&forms.Compareform(), "Combo2", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.form->objectName().toStdString());
+        open(*c.form);
+        const std::size_t files = prompter.fileRequests().size();
+        const std::size_t messages = prompter.messages().size();
+        if (c.opensFile) prompter.queueFile(std::nullopt);
+        child<QWidget>(*c.form, c.focus)->setFocus();
+        press(*c.form, Qt::Key_Return);
+        if (c.opensFile) {
+            EXPECT_EQ(prompter.fileRequests().size(), files + 1);
+        } else {
+            EXPECT_EQ(prompter.fileRequests().size(), files);
+            ASSERT_GT(prompter.messages().size(), messages);
+            EXPECT_EQ(prompter.lastMessage().title, "No Data") << prompter.lastMessage().text;
+        }
+        c.form->unloadForm();
+    }
+}
+
+TEST_F(KeyboardTest, ArrowKeysWalkTheReportGridAndEnterPicksTheRow) {
+    TaskForm& form = forms.Finacleform();
+    open(form);
+    auto* grid = child<QTableView>(form, "DataGrid1");
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    grid->setFocus();
+    press(form, Qt::Key_Down);
+    press(form, Qt::Key_Down);
+    const int row = grid->currentIndex().row();
+    ASSERT_GE(row, 0);
+    press(form, Qt::Key_Return);
+    EXPECT_EQ(text(child<QComboBox>(form, "Combo1")), grid->model()->index(row, 0).data().toString().toStdString());
+    EXPECT_EQ(text(child<QComboBox>(form, "Combo2")), grid->model()->index(row, 1).data().toString().toStdString());
+    EXPECT_TRUE(prompter.fileRequests().empty());  // the pick is no import
+}
+
+TEST_F(KeyboardTest, ArrowKeysWalkTheOfficeGridAndOnlyEnterPicksTheOffice) {
+    TaskForm& form = forms.configureform();
+    open(form);
+    auto* grid = child<QTableView>(form, "DataGrid1");
+    auto* combo = child<QComboBox>(form, "Combo1");
+    ASSERT_EQ(text(combo), "Hill Division");
+    grid->setFocus();
+    press(form, Qt::Key_Down);
+    press(form, Qt::Key_Up);  // the first row, Alpha H.O, whether the focus made a row current or not
+    ASSERT_EQ(grid->currentIndex().row(), 0);
+    EXPECT_EQ(text(combo), "Hill Division");  // walking picks nothing
+    press(form, Qt::Key_Return);
+    EXPECT_EQ(text(combo), "Alpha H.O");
+    press(form, Qt::Key_Down);  // Beta S.O cannot be configured: the list keeps its office
+    press(form, Qt::Key_Return);
+    EXPECT_EQ(text(combo), "Alpha H.O");
+    press(form, Qt::Key_Down);
+    press(form, Qt::Key_Return);
+    EXPECT_EQ(text(combo), "Hill Division");
+    EXPECT_TRUE(prompter.fileRequests().empty());
+}
+
+TEST(Mnemonics, LettersGoToInitialsFirstAndNeverRepeat) {
+    struct Case {
+        std::vector<QString> captions;  // in the order the buttons are made
+        std::vector<QString> expected;
+    };
+    const Case cases[] = {
+        {{"Export to Excel", "Export to Excel", "Back"}, {"&Export to Excel", "Export &to Excel", "&Back"}},
+        // A letter given by hand stays, and no other button takes it.
+        {{"Delete", "&Delete All"}, {"D&elete", "&Delete All"}},
+        {{"E", "e"}, {"&E", "e"}},  // nothing left: the caption stays as it is
+        {{"Save && Close", "Search"}, {"&Save && Close", "S&earch"}},
+        {{"2.0 Report", "Report"}, {"&2.0 Report", "&Report"}},
+    };
+    for (const Case& c : cases) {
+        QWidget window;
+        std::vector<QPushButton*> buttons;
+        for (const QString& caption : c.captions) buttons.push_back(new QPushButton(caption, &window));
+        vesk::gui::giveMnemonics(&window);
+        vesk::gui::giveMnemonics(&window);  // twice changes nothing
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            SCOPED_TRACE(c.captions[i].toStdString());
+            EXPECT_EQ(buttons[i]->text().toStdString(), c.expected[i].toStdString());
+            EXPECT_EQ(withoutMnemonic(buttons[i]->text()).toStdString(), withoutMnemonic(c.captions[i]).toStdString());
+        }
+    }
+}
+
+TEST(Mnemonics, ALabelsLetterIsTakenAndAWindowOfItsOwnIsLeftAlone) {
+    QWidget window;
+    auto* label = new QLabel("&Find", &window);
+    label->setBuddy(new QWidget(&window));
+    auto* find = new QPushButton("Find", &window);
+    auto* own = new QWidget(&window, Qt::Window);
+    auto* inOwn = new QPushButton("Find", own);
+    vesk::gui::giveMnemonics(&window);
+    EXPECT_EQ(find->text().toStdString(), "F&ind");
+    EXPECT_EQ(inOwn->text().toStdString(), "Find");
+}
+
+TEST(WindowKeys, EscapeClosesAWindowWithoutBackAndEnterRunsItsMainAction) {
+    QWidget window;
+    window.resize(200, 100);
+    auto* ok = new QPushButton("OK", &window);
+    auto* box = new QLineEdit(&window);
+    box->move(0, 40);
+    int pressed = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++pressed; });
+    vesk::gui::useKeyboard(&window, ok);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    // A text box of its own keeps Enter (a filter, a search).
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(pressed, 0);
+    window.setFocus();
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_EQ(pressed, 1);
+    // Hidden, the main action is no longer Enter's.
+    ok->hide();
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_EQ(pressed, 1);
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
