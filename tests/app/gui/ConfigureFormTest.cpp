@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "support/RawXlsx.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "widgets/SettingsStore.h"
 
 namespace {
 
@@ -227,6 +229,24 @@ TEST_F(ConfigureFormTest, TheFileDialogOpensInTheFolderOfTheLastFileOfItsKind) {
     prompter.queueFile(std::nullopt);
     child<QPushButton>("Command4")->click();
     EXPECT_EQ(prompter.fileRequests().back().folder, "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UserSettings, KeepAFolderForTheNextRunInTheUsersOwnSettingsFile) {
+    vesk::test::TempDir home;
+    // The test's stand-in for ~/.config: nothing here touches the real settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home.path().string()));
+    {
+        vesk::gui::UserSettings run;
+        EXPECT_EQ(run.value("LastFolder/Orv").toStdString(), "");
+        run.setValue("LastFolder/Orv", "/data/orv");
+    }
+    vesk::gui::UserSettings nextRun;
+    EXPECT_EQ(nextRun.value("LastFolder/Orv").toStdString(), "/data/orv");
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vesk-orv" / "vesk-orv.conf"));
 }
 
 }  // namespace
