@@ -77,6 +77,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_filter->setPlaceholderText("name, type, head office or ID");
     m_filter->setClearButtonEnabled(true);
     find->setBuddy(m_filter);
+    setTabOrder(m_filter, m_grid);  // the box comes just before the rows it narrows
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filtered.setFilterText(text); });
     // Enter in the box goes on to the first row it left, to pick it or walk on with the arrow keys.
     connect(m_filter, &QLineEdit::returnPressed, this, [this] {
