@@ -34,7 +34,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     auto* import =
         makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
     auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
-    makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    QPushButton* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
 
     auto* steps = new QGroupBox("Steps to Download Master Data", this);
     steps->setObjectName("Frame1");
@@ -61,6 +61,11 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
+
+    anchor(steps, Left | Top | Right);
+    anchor(m_label1, Left | Top | Right);
+    anchor(m_grid, Left | Top | Right | Bottom);
+    anchor(back, Right | Bottom);
 
     m_buttons = {save, import, remove};
     connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);

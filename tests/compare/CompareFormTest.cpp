@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +18,7 @@
 #include "sheet/Workbook.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "widgets/FormStyle.h"
 
 namespace {
 
@@ -217,6 +222,36 @@ TEST_F(CompareFormTest, ExportButtonsWriteTheShownGridAndHideTheirProgress) {
     EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
     auto book = vesk::sheet::Workbook::open(saved);
     EXPECT_EQ(book->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O and the total
+}
+
+TEST_F(CompareFormTest, OnASmallScreenAtLargeScalingTheFormScrollsToEveryButton) {
+    compare();
+    pickDuring(0ms, {});
+    // 1366 x 768 less a 40 px taskbar at 125 %, in the form's own pixels.
+    const QRect room(0, 0, int(1366 / 1.25), int((768 - 40) / 1.25));
+    form.fitInto(room);
+    QApplication::processEvents();
+    EXPECT_LE(form.frameGeometry().width(), room.width());
+    EXPECT_LE(form.frameGeometry().height(), room.height());
+    auto* across = child<QScrollBar>("FormHorizontalScroll");
+    auto* down = child<QScrollBar>("FormVerticalScroll");
+    ASSERT_TRUE(across->isVisible() && down->isVisible());
+    const QRect view(0, 0, down->x(), across->y());
+    for (const char* name : {"Command4", "Command1", "Command6", "Command5", "Combo3", "Text1", "grdCompare"}) {
+        SCOPED_TRACE(name);
+        auto* control = child<QWidget>(name);
+        ASSERT_TRUE(control->isVisible());
+        form.ensureVisible(control);
+        if (control->width() <= view.width() && control->height() <= view.height())
+            EXPECT_TRUE(view.contains(control->geometry()));
+        else
+            EXPECT_TRUE(view.contains(control->geometry().topLeft()));
+    }
+    // Scrolled back, every control is where it was designed.
+    across->setValue(0);
+    down->setValue(0);
+    EXPECT_EQ(child<QWidget>("Command4")->geometry(), vesk::gui::twipsRect(18480, 10080, 1815, 615));
+    EXPECT_EQ(child<QWidget>("grdCompare")->geometry(), vesk::gui::twipsRect(600, 4080, 8775, 5535));
 }
 
 }  // namespace
