@@ -32,7 +32,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry
     auto* g = new QTableView(parent);
     g->setObjectName(name);
     g->setGeometry(geometry);
-    g->setFont(formFont("Lucida Bright", 8));
+    g->setFont(gridFont());
     g->setModel(model);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -20,11 +20,18 @@ class GridModel : public QAbstractTableModel {
     void refresh(QTableView& view);
     /// Shows and hides the view's rows as the grid's rows are.
     void showRows(QTableView& view) const;
+    /// Sets the column widths so that every cell and heading reads in full and the columns
+    /// fill the view's width: the designed widths, widened where a text needs it, the
+    /// widest (the name) giving up room first and the free room shared in proportion.
+    void fitColumns(QTableView& view) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     const compare::Grid& m_grid;

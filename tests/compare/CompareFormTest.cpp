@@ -224,6 +224,59 @@ TEST_F(CompareFormTest, ExportButtonsWriteTheShownGridAndHideTheirProgress) {
     EXPECT_EQ(book->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O and the total
 }
 
+// Every shown column of the grid shows its heading and its cells in full, and together they
+// fill the grid's width, so that it never scrolls sideways.
+void expectColumnsFit(QTableView* grid) {
+    QApplication::processEvents();
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    const QFontMetrics heading(grid->horizontalHeader()->font());
+    QAbstractItemModel* model = grid->model();
+    int sum = 0;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (grid->isColumnHidden(c)) continue;
+        const int width = grid->columnWidth(c);
+        sum += width;
+        const QString header = model->headerData(c, Qt::Horizontal).toString();
+        EXPECT_LE(heading.horizontalAdvance(header) + margins, width) << header.toStdString();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QModelIndex cell = model->index(r, c);
+            const QVariant font = cell.data(Qt::FontRole);
+            const QFontMetrics metrics(font.isValid() ? font.value<QFont>() : grid->font());
+            const QString text = cell.data().toString();
+            EXPECT_LE(metrics.horizontalAdvance(text) + margins, width)
+                << header.toStdString() << " " << text.toStdString();
+        }
+    }
+    EXPECT_EQ(sum, grid->viewport()->width()) << grid->objectName().toStdString();
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << grid->objectName().toStdString();
+}
+
+TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
+    // One office at the largest amounts: 99,999,999.99 each way, and a difference as far below zero.
+    db.office("5", "Zenith Extension Counter", "SO", "", "F5");
+    db.deposit("F5", "05/04/2025", "99999999.99");
+    db.withdrawal("F5", "05/04/2025", "0.01");
+    db.orv("5", "05/04/2025", "Payment", "99999999.99");
+    db.orv("5", "06/04/2025", "Payment", "99999999.99");
+    form.resize(form.designSize());
+    child<QPushButton>("cmdRun")->click();
+    ASSERT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 5 Offices.");
+    form.logic().blinker().setDuration(0ms);
+    form.Combo3_Click(0);
+    auto* consolidated = child<QTableView>("grdCompare");
+    auto* detailed = child<QTableView>("MSFlexGrid1");
+    ASSERT_EQ(consolidated->model()->index(4, 7).data().toString(), "199999999.98");
+    ASSERT_EQ(detailed->model()->rowCount(), 6);
+    for (QSize size : {form.designSize(), form.designSize() + QSize(500, 100), form.designSize()}) {
+        SCOPED_TRACE(size.width());
+        form.resize(size);
+        for (QTableView* grid : {consolidated, detailed}) expectColumnsFit(grid);
+    }
+    // The grids are where they were designed: the fit widened no grid.
+    EXPECT_EQ(consolidated->geometry(), vesk::gui::twipsRect(600, 4080, 8775, 5535));
+    EXPECT_EQ(detailed->geometry(), vesk::gui::twipsRect(10560, 4080, 9495, 5535));
+}
+
 TEST_F(CompareFormTest, OnASmallScreenAtLargeScalingTheFormScrollsToEveryButton) {
     compare();
     pickDuring(0ms, {});
