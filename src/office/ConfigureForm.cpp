@@ -18,8 +18,10 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     const QFont buttonFont = formFont("Cooper Black", 11);
     const QFont labelFont = formFont("MS Sans Serif", 9);
 
-    makeLabel(this, "Label2", "Comparison Required for Offices under (Divisional Level / HO Level)",
-              twipsRect(240, 120, 7200, 540), formFont("Lucida Bright", 10, true));
+    // Two lines broken before the bracket, so that no word of it stands alone on the second.
+    makeLabel(this, "Label2", "Comparison Required for Offices under\n(Divisional Level / HO Level)",
+              twipsRect(240, 120, 7200, 540), formFont("Lucida Bright", 10, true))
+        ->setWordWrap(false);
     m_combo1 = new QComboBox(this);
     m_combo1->setObjectName("Combo1");
     m_combo1->setEditable(false);  // only offices of the list can be chosen
