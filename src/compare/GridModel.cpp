@@ -33,58 +33,61 @@ void GridModel::refresh(QTableView& view) {
     for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c)
         view.setColumnHidden(int(c), m_grid.widthsTwips[c] == 0);
     showRows(view);
+    measure(view);
     // The view's width changes with the window and with its vertical scroll bar.
     view.viewport()->installEventFilter(this);
     fitColumns(view);
 }
 
-void GridModel::fitColumns(QTableView& view) const {
-    std::vector<int> shown;
-    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c)
-        if (m_grid.widthsTwips[c] > 0) shown.push_back(int(c));
-    if (shown.empty()) return;
-
-    // What a cell's text needs: the text and the item's margins on both sides, and the grid line.
+void GridModel::measure(const QTableView& view) {
+    // What a text needs: itself, the item's margins on both sides and the grid line; a
+    // heading also room for the header's own frame.
     const int margin = 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1) + 1;
     const QFontMetrics plain(view.font()), bold(gridFont(true));
     const QFontMetrics heading(view.horizontalHeader()->font());
-    std::vector<int> designed, needed;
-    for (int c : shown) {
-        designed.push_back(twips(m_grid.widthsTwips[std::size_t(c)]));
-        int need = heading.horizontalAdvance(QString::fromStdString(m_grid.headers[std::size_t(c)])) + 2 * margin;
+    m_columns.clear();
+    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c) {
+        if (m_grid.widthsTwips[c] == 0) continue;
+        const int header = heading.horizontalAdvance(QString::fromStdString(m_grid.headers[c])) + 2 * margin;
+        int need = header;
         for (const compare::GridRow& row : m_grid.rows) {
-            if (std::size_t(c) >= row.cells.size()) continue;
+            if (c >= row.cells.size()) continue;
             const QFontMetrics& metrics = row.total ? bold : plain;
-            need = std::max(need,
-                            metrics.horizontalAdvance(QString::fromStdString(row.cells[std::size_t(c)].text)) + margin);
+            need = std::max(need, metrics.horizontalAdvance(QString::fromStdString(row.cells[c].text)) + margin);
         }
-        needed.push_back(need);
+        m_columns.push_back({int(c), twips(m_grid.widthsTwips[c]), need, header});
     }
-    const auto name = std::size_t(std::max_element(designed.begin(), designed.end()) - designed.begin());
-    std::vector<int> widths(shown.size());
-    for (std::size_t i = 0; i < shown.size(); ++i) widths[i] = std::max(designed[i], needed[i]);
-    const int room = view.viewport()->width();
-    int spare = room - std::accumulate(widths.begin(), widths.end(), 0);
+}
+
+void GridModel::fitColumns(QTableView& view) const {
+    if (m_columns.empty()) return;
+    const auto name =
+        std::size_t(std::max_element(m_columns.begin(), m_columns.end(),
+                                     [](const Column& a, const Column& b) { return a.designed < b.designed; }) -
+                    m_columns.begin());
+    std::vector<int> widths;
+    int designed = 0;
+    for (const Column& c : m_columns) {
+        widths.push_back(std::max(c.designed, c.needed));
+        designed += c.designed;
+    }
+    int spare = view.viewport()->width() - std::accumulate(widths.begin(), widths.end(), 0);
     if (spare < 0) {
         // Names are cut short (their full text is the tooltip) before any amount is; the heading stays whole.
-        const int floor = std::min(
-            widths[name],
-            heading.horizontalAdvance(QString::fromStdString(m_grid.headers[std::size_t(shown[name])])) + 2 * margin);
-        const int given = std::min(widths[name] - floor, -spare);
+        const int given = std::max(0, std::min(widths[name] - m_columns[name].heading, -spare));
         widths[name] -= given;
         spare += given;
     }
     if (spare > 0) {
-        const int total = std::accumulate(designed.begin(), designed.end(), 0);
         int shared = 0;
-        for (std::size_t i = 0; i < shown.size(); ++i) {
-            const int part = int(std::int64_t(spare) * designed[i] / total);
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            const int part = int(std::int64_t(spare) * m_columns[i].designed / designed);
             widths[i] += part;
             shared += part;
         }
         widths[name] += spare - shared;
     }
-    for (std::size_t i = 0; i < shown.size(); ++i) view.setColumnWidth(shown[i], widths[i]);
+    for (std::size_t i = 0; i < m_columns.size(); ++i) view.setColumnWidth(m_columns[i].index, widths[i]);
 }
 
 bool GridModel::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <vector>
 
 #include "compare/Grid.h"
 
@@ -34,7 +35,15 @@ class GridModel : public QAbstractTableModel {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    /// A shown column's widths in pixels: designed, what its widest text needs, what its heading needs.
+    struct Column {
+        int index, designed, needed, heading;
+    };
+    /// Measures the texts once per refresh, so that resizing only shares out the room.
+    void measure(const QTableView& view);
+
     const compare::Grid& m_grid;
+    std::vector<Column> m_columns;
 };
 
 }  // namespace vesk::gui
