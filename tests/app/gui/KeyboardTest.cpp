@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -334,6 +335,34 @@ TEST(WindowKeys, EscapeClosesAWindowWithoutBackAndEnterRunsItsMainAction) {
     EXPECT_EQ(pressed, 1);
 
     QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(WindowKeys, AWindowWithAClosingButtonClosesThroughItOnEscape) {
+    QDialog window;
+    auto* close = new QPushButton("Close", &window);
+    auto* other = new QPushButton("Other", &window);
+    other->move(0, 40);
+    int closings = 0, others = 0;
+    QObject::connect(other, &QPushButton::clicked, [&] { ++others; });
+    QObject::connect(close, &QPushButton::clicked, [&] {
+        ++closings;
+        window.hide();
+    });
+    vesk::gui::useKeyboard(&window, nullptr, close);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(close->text().toStdString(), "&Close");
+    EXPECT_EQ(other->text().toStdString(), "&Other");
+
+    // Enter on a focused button of a dialog presses that button, not the dialog's default.
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Return);
+    EXPECT_EQ(others, 1);
+    EXPECT_EQ(closings, 0);
+    QTest::keyClick(other, Qt::Key_Escape);
+    EXPECT_EQ(closings, 1);
     EXPECT_FALSE(window.isVisible());
 }
 
