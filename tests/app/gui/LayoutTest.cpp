@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
@@ -143,6 +144,11 @@ TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
     ASSERT_TRUE(down->isVisible());
     EXPECT_TRUE(menu.findChild<QScrollBar*>("FormHorizontalScroll")->isHidden());  // wide enough
     const QRect view(0, 0, down->x(), menu.height());
+    // The wheel over the window (and over what passes the wheel on to it) scrolls it.
+    QWheelEvent wheel(QPointF(5, 5), menu.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&menu, &wheel);
+    EXPECT_GT(down->value(), 0);
     for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "StatusLine"}) {
         SCOPED_TRACE(name);
         auto* control = menu.findChild<QWidget*>(name);
