@@ -62,7 +62,6 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
         list.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         list.grid->verticalHeader()->hide();
         list.grid->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight) + 2);
-        list.grid->horizontalHeader()->setStretchLastSection(true);
         layout->addWidget(list.grid, 1);
         list.total = makeLabel(this, QString("lblTotal%1").arg(k + 1), "", {}, formFont("MS Sans Serif", 9, true));
         list.total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -104,9 +103,10 @@ void LeftOutWindow::refresh() {
         const compare::LeftOutList& shown = leftOut ? leftOut->list(kind) : empty;
         list.model.setResult(compare::leftOutResult(kind, shown));
         list.total->setText(QString::fromStdString(compare::leftOutTotalText(kind, shown)));
+        // The name takes what the window gives; the count and the amounts keep their width.
+        list.grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
         list.grid->resizeColumnsToContents();
-        list.grid->setColumnWidth(0, std::max(list.grid->columnWidth(0), twips(3600)));
-        for (int c = 1; c < 3; ++c) list.grid->setColumnWidth(c, std::max(list.grid->columnWidth(c), twips(1600)));
+        for (int c = 1; c < 4; ++c) list.grid->setColumnWidth(c, std::max(list.grid->columnWidth(c), twips(1800)));
     }
 }
 
