@@ -126,21 +126,18 @@ std::string unknownFacilitiesStatement(int year, int month) {
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) + " GROUP BY i.FACILITY_ID ORDER BY 1 ASC";
 }
 
-std::string orvOnlyOfficesStatement(int year, int month, const std::string& scope) {
-    return "SELECT m.office_id, m.office_name AS OffName, Q2.Entries, Q2.ORV_Deposit, Q2.ORV_Withdrawal "
-           "FROM MasterTable AS m INNER JOIN " +
+// The month's ORV entries grouped once by office id: those of an office of the scope that
+// has no bank rows in the month (Unknown 0), and those of no office at all (Unknown 1),
+// these first.
+std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
+    return "SELECT Q2.office_id, m.office_name AS OffName, Q2.Entries, Q2.ORV_Deposit, Q2.ORV_Withdrawal, "
+           "IIf(IsNull(m.office_id), 1, 0) AS Unknown FROM " +
            orvMonthByOffice(year, month) +
-           " AS Q2 ON m.office_id = Q2.office_id "
-           "WHERE NOT EXISTS (SELECT 1 FROM MasterTable AS b INNER JOIN VESKFinacle AS i "
+           " AS Q2 LEFT JOIN MasterTable AS m ON m.office_id = Q2.office_id "
+           "WHERE m.office_id IS NULL OR (NOT EXISTS (SELECT 1 FROM MasterTable AS b INNER JOIN VESKFinacle AS i "
            "ON i.FACILITY_ID = b.qal_facility_id WHERE b.office_id = m.office_id AND " +
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) + ") " + scope +
-           " ORDER BY m.office_name ASC, m.office_id ASC";
-}
-
-std::string unknownOfficesStatement(int year, int month) {
-    return "SELECT Q2.office_id, Q2.Entries, Q2.ORV_Deposit, Q2.ORV_Withdrawal FROM " + orvMonthByOffice(year, month) +
-           " AS Q2 WHERE NOT EXISTS (SELECT 1 FROM MasterTable AS m WHERE m.office_id = Q2.office_id) "
-           "ORDER BY Q2.office_id ASC";
+           ") ORDER BY m.office_name ASC, Q2.office_id ASC";
 }
 
 }  // namespace vesk::compare

@@ -1,5 +1,7 @@
 #include "compare/LeftOut.h"
 
+#include <functional>
+
 #include "compare/CompareStatements.h"
 #include "core/Amount.h"
 #include "store/ExactSum.h"
@@ -10,10 +12,13 @@ namespace {
 
 // Groups of a statement's result: name, count and the two sums by field name; the total
 // summed exactly, as the grid's total row is.
-LeftOutList readList(const store::ResultSet& rs, const char* name, const char* first, const char* second) {
+// keep(r) picks the rows of the list.
+template <class Keep>
+LeftOutList readList(const store::ResultSet& rs, const char* name, const char* first, const char* second, Keep keep) {
     LeftOutList list;
     store::ExactSum firsts, seconds;
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        if (!keep(r)) continue;
         LeftOutGroup g{rs.field(r, name).toText(), rs.field(r, "Entries").toInt(), rs.field(r, first).toNumber(),
                        rs.field(r, second).toNumber()};
         list.total.count += g.count;
@@ -111,11 +116,11 @@ LeftOut listLeftOut(store::Connection& db, Period period, const Scope& scope) {
     const std::string clause = scope.headOffice ? headOfficeScope(scope.configuredOffice) : std::string();
     LeftOut out;
     out.unknownFacilities = readList(db.query(unknownFacilitiesStatement(period.year, period.month)), "FACILITY_ID",
-                                     "VESK_Deposit", "VESK_Withdrawal");
-    out.orvOnlyOffices = readList(db.query(orvOnlyOfficesStatement(period.year, period.month, clause)), "OffName",
-                                  "ORV_Deposit", "ORV_Withdrawal");
-    out.unknownOffices = readList(db.query(unknownOfficesStatement(period.year, period.month)), "office_id",
-                                  "ORV_Deposit", "ORV_Withdrawal");
+                                     "VESK_Deposit", "VESK_Withdrawal", [](std::size_t) { return true; });
+    const store::ResultSet orv = db.query(orvLeftOutStatement(period.year, period.month, clause));
+    const auto unknown = [&](std::size_t r) { return orv.field(r, "Unknown").toInt() != 0; };
+    out.orvOnlyOffices = readList(orv, "OffName", "ORV_Deposit", "ORV_Withdrawal", std::not_fn(unknown));
+    out.unknownOffices = readList(orv, "office_id", "ORV_Deposit", "ORV_Withdrawal", unknown);
     return out;
 }
 
