@@ -2,14 +2,30 @@
 
 #include <QWidget>
 #include <exception>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "widgets/QtPrompter.h"
+#include "widgets/WindowPlace.h"
 
 class QPushButton;
+class QScrollBar;
 
 namespace vesk::gui {
+
+/// How a control follows its window as the window grows past its designed size: each edge
+/// moves by this share of the growth. 0 keeps the edge where it was designed, 1 keeps its
+/// distance to the window's right or bottom edge; between them the control keeps its
+/// place in a part of the window (0.5: the right half's left edge).
+struct Anchor {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+
+/// The edges a control keeps its distance to. Anchored to two opposite edges it stretches;
+/// to neither of a pair, it stays centred along that direction.
+enum Edge : unsigned { Left = 1, Top = 2, Right = 4, Bottom = 8 };
+Anchor anchorTo(unsigned edges);
 
 /// A task form: one instance for the program's life. Unloading hides the window and
 /// marks the form not loaded; showing it again runs its load handler again. The
@@ -18,6 +34,19 @@ class TaskForm : public QWidget {
     Q_OBJECT
   public:
     TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips);
+
+    /// The size the form was designed at: its smallest size where the screen holds it.
+    QSize designSize() const { return m_design; }
+    /// How a control of the form follows a larger window; a control never anchored keeps
+    /// its distance to the top and left edges. Controls are placed by their design
+    /// geometry, so they are anchored once, after they have their place.
+    void anchor(QWidget* control, Anchor shares);
+    void anchor(QWidget* control, unsigned edges) { anchor(control, anchorTo(edges)); }
+    /// Lets the form be smaller than its design where the free part of the screen is
+    /// (a small screen, large scaling): the whole form then scrolls.
+    void fitInto(const QRect& available);
+    /// Scrolls the form so that the control shows in full (or its top left corner, if larger).
+    void ensureVisible(const QWidget* control);
 
     bool isLoaded() const { return m_loaded; }
 
@@ -69,7 +98,11 @@ class TaskForm : public QWidget {
     /// Shows the menu, unless the form is handing over to another form.
     virtual void Form_Unload();
 
+    void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void childEvent(QChildEvent* event) override;
 
     /// The Back button at the given place: unload, then show the menu.
     QPushButton* makeBackButton(const QString& name, const QRect& geometry);
@@ -81,12 +114,27 @@ class TaskForm : public QWidget {
 
   private:
     void showEscaped(const std::exception& e) noexcept;
+    /// Places every control for the window's size and the scroll position.
+    void layOut();
+
+    struct Placement {
+        QRect design;
+        Anchor anchor;
+    };
 
     bool m_loaded = false;
     bool m_busy = false;
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
     FormPrompter m_prompter;
+    QSize m_design;
+    QSize m_view;  ///< the part of the window the controls show in, without the scroll bars
+    std::map<QObject*, Placement> m_placements;
+    QScrollBar* m_horizontal;
+    QScrollBar* m_vertical;
+    QWidget* m_corner;
+    bool m_layingOut = false;
+    WindowPlace m_place;
 };
 
 }  // namespace vesk::gui

@@ -83,6 +83,12 @@ void MainForm::showDatabase(const QString& path) {
     m_status->setToolTip(path);
 }
 
+void MainForm::setVisible(bool visible) {
+    // Back from a task form finds the menu where it was left.
+    m_place.beforeVisible(*this, visible);
+    QWidget::setVisible(visible);
+}
+
 void MainForm::setTaskForm(Task task, TaskForm* form) {
     m_tasks[task] = form;
     form->setMenu(this);

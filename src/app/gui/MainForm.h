@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <array>
 
+#include "widgets/WindowPlace.h"
+
 class QLabel;
 
 namespace vesk::gui {
@@ -27,6 +29,8 @@ class MainForm : public QWidget {
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
 
+    void setVisible(bool visible) override;
+
   signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
@@ -36,6 +40,7 @@ class MainForm : public QWidget {
 
     std::array<TaskForm*, 4> m_tasks{};
     QLabel* m_status = nullptr;
+    WindowPlace m_place;
 };
 
 }  // namespace vesk::gui
