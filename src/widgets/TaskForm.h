@@ -2,30 +2,16 @@
 
 #include <QWidget>
 #include <exception>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "widgets/FormLayout.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/WindowPlace.h"
 
 class QPushButton;
-class QScrollBar;
 
 namespace vesk::gui {
-
-/// How a control follows its window as the window grows past its designed size: each edge
-/// moves by this share of the growth. 0 keeps the edge where it was designed, 1 keeps its
-/// distance to the window's right or bottom edge; between them the control keeps its
-/// place in a part of the window (0.5: the right half's left edge).
-struct Anchor {
-    double left = 0, top = 0, right = 0, bottom = 0;
-};
-
-/// The edges a control keeps its distance to. Anchored to two opposite edges it stretches;
-/// to neither of a pair, it stays centred along that direction.
-enum Edge : unsigned { Left = 1, Top = 2, Right = 4, Bottom = 8 };
-Anchor anchorTo(unsigned edges);
 
 /// A task form: one instance for the program's life. Unloading hides the window and
 /// marks the form not loaded; showing it again runs its load handler again. The
@@ -36,17 +22,17 @@ class TaskForm : public QWidget {
     TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips);
 
     /// The size the form was designed at: its smallest size where the screen holds it.
-    QSize designSize() const { return m_design; }
+    QSize designSize() const { return m_layout->designSize(); }
     /// How a control of the form follows a larger window; a control never anchored keeps
     /// its distance to the top and left edges. Controls are placed by their design
     /// geometry, so they are anchored once, after they have their place.
-    void anchor(QWidget* control, Anchor shares);
+    void anchor(QWidget* control, Anchor shares) { m_layout->anchor(control, shares); }
     void anchor(QWidget* control, unsigned edges) { anchor(control, anchorTo(edges)); }
     /// Lets the form be smaller than its design where the free part of the screen is
     /// (a small screen, large scaling): the whole form then scrolls.
-    void fitInto(const QRect& available);
+    void fitInto(const QRect& available) { m_layout->fitInto(available); }
     /// Scrolls the form so that the control shows in full (or its top left corner, if larger).
-    void ensureVisible(const QWidget* control);
+    void ensureVisible(const QWidget* control) { m_layout->ensureVisible(control); }
 
     bool isLoaded() const { return m_loaded; }
 
@@ -100,9 +86,6 @@ class TaskForm : public QWidget {
 
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void childEvent(QChildEvent* event) override;
 
     /// The Back button at the given place: unload, then show the menu.
     QPushButton* makeBackButton(const QString& name, const QRect& geometry);
@@ -114,26 +97,12 @@ class TaskForm : public QWidget {
 
   private:
     void showEscaped(const std::exception& e) noexcept;
-    /// Places every control for the window's size and the scroll position.
-    void layOut();
-
-    struct Placement {
-        QRect design;
-        Anchor anchor;
-    };
-
     bool m_loaded = false;
     bool m_busy = false;
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
     FormPrompter m_prompter;
-    QSize m_design;
-    QSize m_view;  ///< the part of the window the controls show in, without the scroll bars
-    std::map<QObject*, Placement> m_placements;
-    QScrollBar* m_horizontal;
-    QScrollBar* m_vertical;
-    QWidget* m_corner;
-    bool m_layingOut = false;
+    FormLayout* m_layout;  ///< a child of the form
     WindowPlace m_place;
 };
 

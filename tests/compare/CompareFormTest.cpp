@@ -365,6 +365,13 @@ TEST_F(CompareFormTest, OnASmallScreenAtLargeScalingTheFormScrollsToEveryButton)
     down->setValue(0);
     EXPECT_EQ(child<QWidget>("Command4")->geometry(), vesk::gui::twipsRect(18480, 10080, 1815, 615));
     EXPECT_EQ(child<QWidget>("grdCompare")->geometry(), vesk::gui::twipsRect(600, 4080, 8775, 5535));
+
+    // A control reached with the keyboard scrolls into sight by itself.
+    QApplication::setActiveWindow(&form);
+    auto* back = child<QWidget>("Command4");
+    back->setFocus();
+    ASSERT_TRUE(back->hasFocus());
+    EXPECT_TRUE(view.contains(back->geometry()));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
@@ -128,6 +129,34 @@ TEST_F(LayoutTest, BackFindsTheMenuWhereItWasLeftAndAFormComesBackWhereItWas) {
         ASSERT_TRUE(menu.isVisible());
         EXPECT_EQ(menu.pos(), menuAt);
     }
+}
+
+TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
+    forms.start();
+    vesk::gui::MainForm& menu = forms.mainform();
+    menu.resize(menu.formLayout().designSize());  // as on a large screen
+    // 1366 x 768 less a 40 px taskbar at 125 %, in the menu's own pixels.
+    const QRect room(0, 0, int(1366 / 1.25), int((768 - 40) / 1.25));
+    menu.formLayout().fitInto(room);
+    QApplication::processEvents();
+    EXPECT_LE(menu.frameGeometry().height(), room.height());
+    auto* down = menu.findChild<QScrollBar*>("FormVerticalScroll");
+    ASSERT_TRUE(down->isVisible());
+    EXPECT_TRUE(menu.findChild<QScrollBar*>("FormHorizontalScroll")->isHidden());  // wide enough
+    const QRect view(0, 0, down->x(), menu.height());
+    // The wheel over the window (and over what passes the wheel on to it) scrolls it.
+    QWheelEvent wheel(QPointF(5, 5), menu.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&menu, &wheel);
+    EXPECT_GT(down->value(), 0);
+    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "StatusLine"}) {
+        SCOPED_TRACE(name);
+        auto* control = menu.findChild<QWidget*>(name);
+        menu.formLayout().ensureVisible(control);
+        EXPECT_TRUE(view.contains(control->geometry()));
+    }
+    down->setValue(0);
+    EXPECT_EQ(menu.findChild<QWidget*>("Command5")->geometry(), twipsRect(9000, 9000, 2775, 735));
 }
 
 }  // namespace
