@@ -10,6 +10,8 @@
 #include "HistoryDatabase.h"
 #include "compare/CompareScreen.h"
 #include "compare/GridFilter.h"
+#include "compare/LeftOut.h"
+#include "report/ReportMonths.h"
 #include "store/Connection.h"
 
 namespace {
@@ -58,6 +60,30 @@ void BM_DetailedComparisonAll(benchmark::State& state) {
     state.counters["dates listed"] = double(logic.detailed().rows.size());
 }
 BENCHMARK(BM_DetailedComparisonAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// What the comparison leaves out of the month: the bank's facility ids walked through the
+// month index, the ORV side grouped by office once per list.
+void BM_LeftOut(benchmark::State& state) {
+    store::Connection db;
+    db.open(database());
+    const compare::Scope scope = compare::comparisonScope(db);
+    std::size_t groups = 0;
+    for (auto _ : state) {
+        const compare::LeftOut leftOut = compare::listLeftOut(db, {kComparedYear, kComparedMonth}, scope);
+        groups = leftOut.unknownFacilities.groups.size() + leftOut.orvOnlyOffices.groups.size() +
+                 leftOut.unknownOffices.groups.size();
+    }
+    state.counters["groups"] = double(groups);
+}
+BENCHMARK(BM_LeftOut)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The year lists: one seek per year of each table's month index.
+void BM_OfferedYears(benchmark::State& state) {
+    store::Connection db;
+    db.open(database());
+    for (auto _ : state) benchmark::DoNotOptimize(report::offeredYears(db, DateTime{2026, 7, 1}));
+}
+BENCHMARK(BM_OfferedYears)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 // One keystroke in the search box over a grid of 5,000 offices.
 void BM_FilterGridRows(benchmark::State& state) {

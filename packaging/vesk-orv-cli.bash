@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail export where"
+        summary delete-month compare detail unmatched export where"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
     COMPREPLY=()
 
@@ -78,7 +78,7 @@ _vesk_orv_cli() {
         sample:0) _vesk_orv_cli_folders "$cur" ;;
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
-        export:0) COMPREPLY=($(compgen -W "consolidated detailed" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched" -- "$cur")) ;;
         detail:2) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
     esac
 }

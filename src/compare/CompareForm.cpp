@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "compare/LeftOutWindow.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
@@ -133,6 +134,18 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     m_progressBar1->setObjectName("ProgressBar1");
     m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
     m_progressBar1->hide();
+    // What the comparison left out: a line along the bottom under the consolidated half and a
+    // button beside its export, in room the designed controls leave free; the progress bar,
+    // shown only while exporting, stays above the line.
+    m_lblLeftOut = makeLabel(this, "lblLeftOut", "", twipsRect(600, 10470, 8775, 330), formFont("MS Sans Serif", 9));
+    m_lblLeftOut->setWordWrap(false);
+    m_lblLeftOut->hide();
+    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6240, 9720, 1335, 735), buttonFont);
+    m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
+    m_cmdLeftOut->hide();
+    m_progressBar1->raise();
+    m_leftOutWindow = new LeftOutWindow(
+        m_logic, [this] { cmdExportLeftOut_Click(); }, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
     auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
 
@@ -151,6 +164,8 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     anchor(m_flexGrid1, rightHalf);
     anchor(m_label11, Left | Bottom);
     anchor(m_export, Left | Bottom);
+    anchor(m_cmdLeftOut, Left | Bottom);
+    anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
     for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
         anchor(w, underMiddle);
     anchor(back, Right | Bottom);
@@ -182,6 +197,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
     setBackButton(back);
     setMainAction(m_run);
+    connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
     connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
     connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);
@@ -217,6 +233,7 @@ bool CompareForm::Form_QueryUnload() {
 }
 
 void CompareForm::Form_Unload() {
+    m_leftOutWindow->hide();
     m_timer1.stop();
     m_timer3.stop();
     m_logic.Form_Unload();
@@ -225,7 +242,22 @@ void CompareForm::Form_Unload() {
 
 void CompareForm::cmdRun_Click() {
     guarded([this] { m_logic.cmdRun_Click(); });
-    if (isLoaded()) render();
+    if (!isLoaded()) return;
+    render();
+    if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
+}
+
+void CompareForm::cmdLeftOut_Click() {
+    if (!m_logic.cmdLeftOut_Click()) return;
+    m_leftOutWindow->refresh();
+    m_leftOutWindow->show();
+    m_leftOutWindow->raise();
+    m_leftOutWindow->activateWindow();
+}
+
+void CompareForm::cmdExportLeftOut_Click() {
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.cmdExportLeftOut_Click(); });
 }
 
 void CompareForm::Combo3_Click(int index) {
@@ -242,6 +274,7 @@ void CompareForm::Text1_Change() {
 
 void CompareForm::Command5_Click() {
     m_logic.Command5_Click();
+    m_leftOutWindow->hide();
     render();
     m_combo2->setFocus();
 }
@@ -303,6 +336,9 @@ void CompareForm::render() {
     m_export->setVisible(v.exportVisible);
     m_detailExport->setVisible(v.detailExportVisible);
     m_label11->setText(QString::fromStdString(v.countText));
+    m_lblLeftOut->setText(QString::fromStdString(v.leftOutText));
+    m_lblLeftOut->setVisible(v.leftOutVisible);
+    m_cmdLeftOut->setVisible(v.leftOutVisible);
     renderText1();
     renderLabels();
     m_compareModel.refresh(*m_grdCompare);

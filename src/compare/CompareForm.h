@@ -17,6 +17,8 @@ class QTableView;
 
 namespace vesk::gui {
 
+class LeftOutWindow;
+
 /// "Compare VESK Finacle Data with ORV Data": the month's comparison, its office filter and the detailed view.
 class CompareForm : public TaskForm {
     Q_OBJECT
@@ -36,8 +38,10 @@ class CompareForm : public TaskForm {
     void Command4_Click();
     void Timer1_Timer();
     void Timer3_Timer();
-    void Command1_Click();  ///< Export to Excel, consolidated
-    void Command6_Click();  ///< Export to Excel, detailed
+    void Command1_Click();          ///< Export to Excel, consolidated
+    void Command6_Click();          ///< Export to Excel, detailed
+    void cmdLeftOut_Click();        ///< opens the left-out window
+    void cmdExportLeftOut_Click();  ///< Export to Excel in the left-out window
 
   protected:
     void Form_Load() override;
@@ -65,6 +69,9 @@ class CompareForm : public TaskForm {
     QLabel* m_label7;
     QLabel* m_label10;
     QLabel* m_label11;
+    QLabel* m_lblLeftOut;
+    QPushButton* m_cmdLeftOut;
+    LeftOutWindow* m_leftOutWindow;
     QLineEdit* m_text1;
     QTableView* m_grdCompare;
     QTableView* m_flexGrid1;

@@ -1,32 +1,18 @@
 #include "compare/CompareScreen.h"
 
 #include <chrono>
-#include <ctime>
 
 #include "compare/ComparisonGrid.h"
 #include "compare/GridFilter.h"
 #include "core/Error.h"
+#include "report/ReportMonths.h"
 
 namespace vesk::compare {
-
-namespace {
-
-constexpr int kFirstYear = 2025;
-constexpr int kLastYear = 2030;
-
-DateTime systemToday() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
-
-}  // namespace
 
 CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Today today)
     : m_path(std::move(databasePath)),
       m_prompter(prompter),
-      m_today(today ? std::move(today) : systemToday),
+      m_today(today ? std::move(today) : localToday),
       m_compare(emptyConsolidatedGrid()),
       m_detail(emptyDetailedGrid()) {}
 
@@ -45,24 +31,29 @@ void CompareScreen::Form_Load() {
     m_blinker.formChanged();
     m_compare = emptyConsolidatedGrid();
     m_detail = emptyDetailedGrid();
-    for (int y = kFirstYear; y <= kLastYear; ++y) m_view.years.push_back(std::to_string(y));
+    m_leftOut.reset();
+    const DateTime today = m_today();
+    // The years of the data need the connection; without it the list still offers the rest.
+    std::optional<Error> failure;
+    try {
+        ensureOpen();
+        m_view.years = report::offeredYears(m_db, today);
+    } catch (const std::exception& caught) {
+        failure = asError(caught);
+        store::Connection none;
+        m_view.years = report::offeredYears(none, today);
+    }
     for (int m = 1; m <= 12; ++m) m_view.months.push_back(monthName(m));
 
     // The calendar month before today; a year the list does not offer stays unselected.
     using namespace std::chrono;
-    const DateTime today = m_today();
     const year_month before = year{today.year} / month{unsigned(today.month)} - months{1};
     const std::string yearText = std::to_string(int(before.year()));
     for (std::size_t i = 0; i < m_view.years.size() && m_view.year < 0; ++i)
         if (m_view.years[i] == yearText) m_view.year = int(i);
     m_view.month = int(unsigned(before.month())) - 1;
 
-    try {
-        ensureOpen();
-    } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message(critical(std::string("Connection Error: ") + e.what()));
-    }
+    if (failure) m_prompter.message(critical(std::string("Connection Error: ") + failure->what()));
 }
 
 void CompareScreen::hideWait() {
@@ -94,6 +85,8 @@ bool CompareScreen::cmdRun_Click() {
             m_prompter.message(info(noRecordsText(), "No Data"));
             return false;
         }
+        // Listed with the comparison, so that a failure ends it as any other failure would.
+        LeftOut leftOut = listLeftOut(m_db, *month, scope);
         m_compare = consolidatedGrid(result);
         for (const std::string& name : result.officeNames()) m_view.offices.push_back(name);
 
@@ -105,6 +98,9 @@ bool CompareScreen::cmdRun_Click() {
         m_view.exportVisible = true;
         m_view.runVisible = false;
         m_view.periodEnabled = false;
+        m_view.leftOutText = leftOut.summaryLine();
+        m_view.leftOutVisible = true;
+        m_leftOut = std::move(leftOut);
         // The filter typed before the comparison applies to its rows too.
         FilterGridRows(m_compare, m_view.filterText);
         m_prompter.message(info(result.completionText(scope), "Result"));
@@ -174,6 +170,9 @@ void CompareScreen::Command5_Click() {
     m_view.periodEnabled = true;
     m_view.offices.clear();
     m_view.office = -1;
+    m_view.leftOutVisible = false;
+    m_view.leftOutText.clear();
+    m_leftOut.reset();
     m_compare = emptyConsolidatedGrid();
     m_detail = emptyDetailedGrid();
 }

@@ -7,6 +7,7 @@
 #include "compare/CompareView.h"
 #include "compare/Grid.h"
 #include "compare/LabelBlinker.h"
+#include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
@@ -52,6 +53,11 @@ class CompareScreen {
     /// listed office for "All".
     bool Combo3_Click(int index);
 
+    /// The left-out button: true when there is a comparison's left-out lists to show.
+    bool cmdLeftOut_Click() const { return m_leftOut.has_value(); }
+    /// What the last comparison left out; none before a comparison and after Reset.
+    const std::optional<LeftOut>& leftOut() const { return m_leftOut; }
+
     /// The search box changed: returns the text it is to hold (upper case) and filters
     /// the consolidated grid by it.
     std::string Text1_Change(const std::string& text);
@@ -85,6 +91,7 @@ class CompareScreen {
     CompareView m_view;
     Grid m_compare;
     Grid m_detail;
+    std::optional<LeftOut> m_leftOut;
     LabelBlinker m_blinker;
     std::function<void()> m_paint;
     std::function<void()> m_paintLabels;

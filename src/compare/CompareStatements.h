@@ -20,4 +20,12 @@ std::string oneOfficeCondition(const std::string& office);
 /// office name and then date.
 std::string detailedStatement(const std::string& condition, int year, int month);
 
+/// What the consolidated statement leaves out of the month, grouped, each group with its
+/// number of rows (Entries) and both sums. The bank rows whose facility matches no office,
+/// by facility id (VESK_Deposit, VESK_Withdrawal).
+std::string unknownFacilitiesStatement(int year, int month);
+/// The ORV entries (ORV_Deposit, ORV_Withdrawal) of offices of the scope without bank rows,
+/// by office name, and those whose office id matches no office (Unknown 1), by office id.
+std::string orvLeftOutStatement(int year, int month, const std::string& scope);
+
 }  // namespace vesk::compare

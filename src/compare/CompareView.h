@@ -36,6 +36,8 @@ struct CompareView {
     std::vector<std::string> offices;  ///< Combo3: "All" and the listed offices
     int office = -1;                   ///< its selection
     std::string countText;             ///< Label11
+    bool leftOutVisible = false;       ///< the left-out line and its button, after a comparison
+    std::string leftOutText;           ///< the left-out line
     std::string filterText;            ///< Text1
 
     LabelView wait;     ///< Label9, "Please Wait...."

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/Amount.h"
 #include "core/DesktopFolder.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -19,6 +20,24 @@ bool showsScope(ExportKind kind, const ExportContext& c) {
 std::string sheetName(ExportKind kind) {
     const std::string base = kind == ExportKind::Consolidated ? "Consolidated_Difference" : "Detailed_Difference";
     return base.substr(0, kSheetNameLength);
+}
+
+constexpr const char* kLeftOutName = "Left_Out";
+
+std::string createdFolder(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " + ec.message());
+    return folder;
+}
+
+ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, std::string name, bool total) {
+    const auto highlight = total ? ExportSheet::Highlight::Yellow : ExportSheet::Highlight::None;
+    return {serial,
+            {{std::move(name), highlight},
+             {std::to_string(g.count), highlight},
+             {formatAmount(g.first), highlight},
+             {formatAmount(g.second), highlight}}};
 }
 
 }  // namespace
@@ -65,13 +84,38 @@ std::string workbookFileName(ExportKind kind, const ExportContext& c) {
     return c.month + "_" + c.year + "_" + sheetName(kind) + ".xlsx";
 }
 
+ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& c) {
+    ExportSheet s;
+    s.sheetName = kLeftOutName;
+    s.title = "VESK - ORV Comparison - Left Out";
+    s.periodLine = "Period : " + c.month + " " + c.year;
+    s.scopeLine = "Offices Under " + c.configuredOffice;
+    for (LeftOutKind kind : kLeftOutKinds) {
+        const LeftOutLabels& labels = leftOutLabels(kind);
+        const LeftOutList& list = leftOut.list(kind);
+        ExportSheet::Section section{labels.caption, {labels.headers.begin(), labels.headers.end()}, {}};
+        int serial = 1;
+        for (const LeftOutGroup& g : list.groups) section.rows.push_back(leftOutRow(g, serial++, g.name, false));
+        section.rows.push_back(
+            leftOutRow(list.total, std::nullopt, "TOTAL (" + std::to_string(list.groups.size()) + ")", true));
+        s.sections.push_back(std::move(section));
+    }
+    return s;
+}
+
+std::string leftOutFileName(const ExportContext& c) { return c.month + "_" + c.year + "_" + kLeftOutName + ".xlsx"; }
+
+std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder) {
+    const ExportSheet sheet = leftOutSheet(leftOut, context);
+    const std::string path = (std::filesystem::path(createdFolder(folder)) / leftOutFileName(context)).string();
+    writeExportSheet(sheet, path);
+    return path;
+}
+
 std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
                                     const std::string& folder, const std::function<void(std::size_t)>& rowDone) {
     const ExportSheet sheet = exportSheet(kind, grid, context);
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " + ec.message());
-    const std::string path = (std::filesystem::path(folder) / workbookFileName(kind, context)).string();
+    const std::string path = (std::filesystem::path(createdFolder(folder)) / workbookFileName(kind, context)).string();
     writeExportSheet(sheet, path, rowDone);
     return path;
 }

@@ -7,6 +7,7 @@
 
 #include "compare/ExportSheet.h"
 #include "compare/Grid.h"
+#include "compare/LeftOut.h"
 
 namespace vesk::compare {
 
@@ -38,5 +39,15 @@ std::string workbookFileName(ExportKind kind, const ExportContext& context);
 /// returns its path. rowDone(i) follows each written row. Throws Error.
 std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
                                     const std::string& folder, const std::function<void(std::size_t)>& rowDone = {});
+
+/// The sheet of what the comparison left out: the title and period lines, the scope line,
+/// then each list under its caption with a total row.
+ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& context);
+
+/// "April_2025_Left_Out.xlsx".
+std::string leftOutFileName(const ExportContext& context);
+
+/// Writes the left-out sheet as writeComparisonWorkbook writes a grid; returns its path.
+std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder);
 
 }  // namespace vesk::compare

@@ -43,21 +43,38 @@ ExportContext ExportScreen::context() {
     return c;
 }
 
+std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
+    const std::optional<LeftOut>& leftOut = m_comparison.leftOut();
+    if (!leftOut) {
+        m_prompter.message(exclamation("No data to export."));
+        return std::nullopt;
+    }
+    return save([&](const ExportContext& c) { return writeLeftOutWorkbook(*leftOut, c, m_folder); }, leftOutFileName);
+}
+
 std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
     const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
+    const int rows = int(grid.rows.size());
+    return save(
+        [&](const ExportContext& c) {
+            bar(0, rows);
+            return writeComparisonWorkbook(kind, grid, c, m_folder, [&](std::size_t i) { bar(int(i) + 1, rows); });
+        },
+        [kind](const ExportContext& c) { return workbookFileName(kind, c); });
+}
+
+std::optional<std::string> ExportScreen::save(const std::function<std::string(const ExportContext&)>& write,
+                                              const std::function<std::string(const ExportContext&)>& fileName) {
     try {
         wait(true, "Pls Wait...");
         const ExportContext c = context();
-        const int rows = int(grid.rows.size());
-        bar(0, rows);
-        const std::string path =
-            writeComparisonWorkbook(kind, grid, c, m_folder, [&](std::size_t i) { bar(int(i) + 1, rows); });
+        const std::string path = write(c);
         bar(-1, 0);
         wait(false, "");
 
         if (m_open) m_prompter.openDocument(path);
         m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf +
-                                    "Folder : " + kOutputFolderName + kCrLf + "File : " + workbookFileName(kind, c),
+                                    "Folder : " + kOutputFolderName + kCrLf + "File : " + fileName(c),
                                 "Saved"));
         return path;
     } catch (const std::exception& caught) {

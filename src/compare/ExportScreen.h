@@ -30,8 +30,14 @@ class ExportScreen {
     /// Export to Excel under the detailed grid.
     std::optional<std::string> Command6_Click();
 
+    /// Export to Excel in the left-out window: what the comparison left out.
+    std::optional<std::string> cmdExportLeftOut_Click();
+
   private:
     std::optional<std::string> exportGrid(ExportKind kind);
+    /// Writes a workbook (write returns its path), opens it and says where it went.
+    std::optional<std::string> save(const std::function<std::string(const ExportContext&)>& write,
+                                    const std::function<std::string(const ExportContext&)>& fileName);
     ExportContext context();
     void wait(bool shown, const std::string& text) {
         if (m_wait) m_wait(shown, text);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -40,7 +41,10 @@ struct TemporaryFile {
 }  // namespace
 
 void writeExportSheet(const ExportSheet& s, const std::string& path, const std::function<void(std::size_t)>& rowDone) {
-    const int lastColumn = int(s.headers.size()) + 1;
+    std::size_t columns = s.headers.size();
+    for (const ExportSheet::Section& section : s.sections) columns = std::max(columns, section.headers.size());
+    const int lastColumn = int(columns) + 1;
+    const bool sectioned = !s.sections.empty();
     TemporaryFile temp{temporaryBeside(fs::path(path))};
     {
         sheet::WorkbookWriter w(temp.path, s.sheetName);
@@ -56,57 +60,75 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
         w.mergeText(2, 1, 2, lastColumn, s.periodLine, line);
         if (s.scopeLine) w.mergeText(3, 1, 3, lastColumn, *s.scopeLine, line);
 
-        // Column B carries a date format; its texts stay texts, as written.
+        // Column B of a grid's sheet carries a date format; its texts stay texts, as written.
         sheet::CellStyle columnB;
         columnB.numberFormat = kColumnBFormat;
-        w.setColumnStyle(2, columnB);
-        auto styleFor = [](int column, sheet::CellStyle style) {
-            if (column == 2) style.numberFormat = kColumnBFormat;
+        if (!sectioned) w.setColumnStyle(2, columnB);
+        auto styleFor = [sectioned](int column, sheet::CellStyle style) {
+            if (column == 2 && !sectioned) style.numberFormat = kColumnBFormat;
             return style;
         };
 
-        const int h = s.headerRow();
-        sheet::CellStyle header;
-        header.bold = true;
-        header.border = true;
-        w.writeText(h, 1, "Sl.No", header);
-        for (std::size_t k = 0; k < s.headers.size(); ++k)
-            w.writeText(h, int(k) + 2, s.headers[k], styleFor(int(k) + 2, header));
+        // A header row at h and its rows under it; returns the row after the last.
+        std::size_t done = 0;
+        auto writeList = [&](int h, const std::vector<std::string>& headers,
+                             const std::vector<ExportSheet::Row>& rows) {
+            sheet::CellStyle header;
+            header.bold = true;
+            header.border = true;
+            w.writeText(h, 1, "Sl.No", header);
+            for (std::size_t k = 0; k < headers.size(); ++k)
+                w.writeText(h, int(k) + 2, headers[k], styleFor(int(k) + 2, header));
 
-        sheet::CellStyle serial;
-        serial.border = true;
-        serial.centred = true;
-        int r = h + 1;
-        for (std::size_t i = 0; i < s.rows.size(); ++i, ++r) {
-            const ExportSheet::Row& row = s.rows[i];
-            if (row.serial)
-                w.writeNumber(r, 1, *row.serial, serial);
-            else
-                w.writeBlank(r, 1, serial);
-            for (std::size_t k = 0; k < row.cells.size(); ++k) {
-                sheet::CellStyle cell;
-                cell.border = true;
-                switch (row.cells[k].highlight) {
-                    case ExportSheet::Highlight::Red:
-                        cell.fillColor = palette::kDifference;
-                        cell.fontColor = palette::kDifferenceText;
-                        break;
-                    case ExportSheet::Highlight::Yellow:
-                        cell.fillColor = palette::kTotal;
-                        cell.bold = true;
-                        break;
-                    case ExportSheet::Highlight::None:
-                        break;
+            sheet::CellStyle serial;
+            serial.border = true;
+            serial.centred = true;
+            int r = h + 1;
+            for (std::size_t i = 0; i < rows.size(); ++i, ++r) {
+                const ExportSheet::Row& row = rows[i];
+                if (row.serial)
+                    w.writeNumber(r, 1, *row.serial, serial);
+                else
+                    w.writeBlank(r, 1, serial);
+                for (std::size_t k = 0; k < row.cells.size(); ++k) {
+                    sheet::CellStyle cell;
+                    cell.border = true;
+                    switch (row.cells[k].highlight) {
+                        case ExportSheet::Highlight::Red:
+                            cell.fillColor = palette::kDifference;
+                            cell.fontColor = palette::kDifferenceText;
+                            break;
+                        case ExportSheet::Highlight::Yellow:
+                            cell.fillColor = palette::kTotal;
+                            cell.bold = true;
+                            break;
+                        case ExportSheet::Highlight::None:
+                            break;
+                    }
+                    w.writeText(r, int(k) + 2, row.cells[k].text, styleFor(int(k) + 2, cell));
                 }
-                w.writeText(r, int(k) + 2, row.cells[k].text, styleFor(int(k) + 2, cell));
+                if (rowDone) rowDone(done++);
             }
-            if (rowDone) rowDone(i);
+            return r;
+        };
+
+        const int h = s.headerRow();
+        if (!sectioned) {
+            writeList(h, s.headers, s.rows);
+        } else {
+            sheet::CellStyle caption;
+            caption.bold = true;
+            int r = h;
+            for (const ExportSheet::Section& section : s.sections) {
+                w.mergeText(r, 1, r, lastColumn, section.caption, caption);
+                r = writeList(r + 1, section.headers, section.rows) + 1;
+            }
         }
 
         w.fitColumnsToContents();
         sheet::PageSetup page;
         page.titleFirstRow = 1;
-        page.titleLastRow = h;
+        page.titleLastRow = sectioned ? h - 1 : h;
         page.portrait = true;
         page.paperSize = 9;
         page.leftMargin = 20 * kPoint;

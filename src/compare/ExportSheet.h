@@ -20,12 +20,22 @@ struct ExportSheet {
         std::vector<Cell> cells;
     };
 
+    /// A list of its own under a caption line, for a sheet of several lists.
+    struct Section {
+        std::string caption;
+        std::vector<std::string> headers;
+        std::vector<Row> rows;
+    };
+
     std::string sheetName;
     std::string title;
     std::string periodLine;
     std::optional<std::string> scopeLine;
     std::vector<std::string> headers;
     std::vector<Row> rows;
+    /// When there are any, written instead of headers and rows: one under another, a blank
+    /// row between them. Only the title lines repeat on each printed page.
+    std::vector<Section> sections;
 
     /// The sheet row of the headers: 4 under a scope line, else 3.
     int headerRow() const { return scopeLine ? 4 : 3; }

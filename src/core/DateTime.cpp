@@ -4,6 +4,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "core/Text.h"
 
@@ -199,5 +200,12 @@ std::string monthName(int month) {
 }
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
+
+DateTime localToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
 
 }  // namespace vesk

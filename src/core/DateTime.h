@@ -24,6 +24,9 @@ struct DateTime {
     auto operator<=>(const DateTime&) const = default;
 };
 
+/// Today's date on the local clock.
+DateTime localToday();
+
 /// Days since 1970-01-01 of a proleptic Gregorian date, and back.
 long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);

@@ -125,7 +125,9 @@ void ReportForm::Import_Click() {
         const Busy busy(*this, m_controls);
         guarded([&] { imported = m_logic.Import_Click(); });
     }
-    if (imported) showSummary();
+    if (!imported) return;
+    showSummary();
+    fillYears();
 }
 
 void ReportForm::Command3_Click() {
@@ -139,6 +141,7 @@ void ReportForm::Command3_Click() {
     }
     if (!deleted) return;
     showSummary();
+    fillYears();
     clearCombo(m_combo1);
     clearCombo(m_combo2);
 }
@@ -149,6 +152,15 @@ void ReportForm::DataGrid1_RowSelected(const QModelIndex& index) {
     if (!period) return;
     m_combo1->setEditText(QString::fromStdString(period->first));
     m_combo2->setEditText(QString::fromStdString(period->second));
+}
+
+void ReportForm::fillYears() {
+    // What the delete list holds stays: a new year only adds an entry.
+    const QString shown = m_combo1->currentText();
+    m_combo1->clear();
+    for (const auto& y : m_logic.view().years) m_combo1->addItem(QString::fromStdString(y));
+    m_combo1->setCurrentIndex(m_combo1->findText(shown));
+    m_combo1->setEditText(shown);
 }
 
 void ReportForm::fillLists() {

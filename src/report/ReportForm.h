@@ -47,6 +47,7 @@ class ReportForm : public TaskForm {
   private:
     void showSummary();
     void fillLists();
+    void fillYears();
 
     report::ReportScreen m_logic;
     TaskForm& m_masterForm;

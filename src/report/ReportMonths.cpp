@@ -238,6 +238,20 @@ store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& 
     return db.query(storedSummaryStatement(report), {name(report)});
 }
 
+std::vector<std::string> offeredYears(store::Connection& db, const DateTime& today) {
+    constexpr int kFirstListed = 2025;
+    constexpr int kLastListed = 2030;
+    std::set<int> years{today.year, today.year + 1};
+    for (int y = kFirstListed; y <= kLastListed; ++y) years.insert(y);
+    if (db.isOpen()) {
+        const store::ResultSet rs = db.query(dataYearsStatement());
+        for (std::size_t r = 0; r < rs.rowCount(); ++r) years.insert(int(rs.field(r, 0).toInt()));
+    }
+    std::vector<std::string> out;
+    for (int y : years) out.push_back(std::to_string(y));
+    return out;
+}
+
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
                          const std::string& month) {
     // The key of the month the texts name, when they name one as the summary shows it.

@@ -4,7 +4,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "report/ReportDescription.h"
 #include "store/Connection.h"
@@ -57,5 +59,10 @@ store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& 
 /// case; both bound); returns the number of rows deleted.
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
                          const std::string& month);
+
+/// The years the period lists offer, ascending: 2025 to 2030, every year the data holds
+/// (the bank's value dates, the ORV posting dates), today's year and the next. A closed
+/// connection adds no data years. Throws Error.
+std::vector<std::string> offeredYears(store::Connection& db, const DateTime& today);
 
 }  // namespace vesk::report

@@ -12,8 +12,11 @@ constexpr int kProgressEvery = 50;
 
 }  // namespace
 
-ReportScreen::ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter)
-    : m_report(report), m_path(std::move(databasePath)), m_prompter(prompter) {}
+ReportScreen::ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter, Today today)
+    : m_report(report),
+      m_path(std::move(databasePath)),
+      m_prompter(prompter),
+      m_today(today ? std::move(today) : localToday) {}
 
 void ReportScreen::ensureOpen() {
     if (!m_db.isOpen()) m_db.open(m_path);
@@ -27,7 +30,7 @@ void ReportScreen::Form_Load() {
             m_masterDataMissing = true;
             return;
         }
-        m_view.years = {"2025", "2026", "2027", "2028", "2029", "2030"};
+        m_view.years = offeredYears(m_db, m_today());
         m_view.months.clear();
         for (int m = 1; m <= 12; ++m) m_view.months.push_back(monthAbbrev(m));
     } catch (const std::exception& caught) {
@@ -36,6 +39,14 @@ void ReportScreen::Form_Load() {
         return;
     }
     loadMonthlySummary();
+}
+
+void ReportScreen::refreshYears() {
+    // The list as it was is still a fair offer when the years cannot be read.
+    try {
+        m_view.years = offeredYears(m_db, m_today());
+    } catch (const std::exception&) {
+    }
 }
 
 bool ReportScreen::Form_Activate() {
@@ -83,6 +94,7 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
         return false;
     }
     m_prompter.message(m_report.deleted(count, month, year));
+    refreshYears();
     loadMonthlySummary();
     return true;
 }
@@ -112,6 +124,7 @@ bool ReportScreen::importFile(const std::string& path) {
     if (auto message = importMessage(m_report, imported)) m_prompter.message(*message);
     if (imported.status != MonthImport::Status::Imported) return false;
     m_prompter.progress("");
+    refreshYears();
     loadMonthlySummary();
     return true;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "report/ReportDescription.h"
 #include "store/Connection.h"
@@ -23,7 +25,10 @@ struct ReportView {
 /// deleting a month. Owns the form's connection, which stays open once opened.
 class ReportScreen {
   public:
-    ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter);
+    /// Today's date, for the year list.
+    using Today = std::function<DateTime()>;
+
+    ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter, Today today = {});
 
     const ReportDescription& description() const { return m_report; }
     const ReportView& view() const { return m_view; }
@@ -37,7 +42,7 @@ class ReportScreen {
     void Form_Unload() { m_view.summary.reset(); }
     void loadMonthlySummary();
 
-    /// The import button. True when a month was imported.
+    /// The import button. True when a month was imported (the year list may have grown).
     bool Import_Click();
     /// Delete: true when rows went (the form then clears both lists' selection).
     bool Command3_Click(const std::string& year, const std::string& month);
@@ -50,11 +55,14 @@ class ReportScreen {
 
   private:
     void ensureOpen();
+    /// The year list after the data changed: a month of a new year adds its year.
+    void refreshYears();
     bool importFile(const std::string& path);
 
     const ReportDescription& m_report;
     std::string m_path;
     Prompter& m_prompter;
+    Today m_today;
     store::Connection m_db;
     ReportView m_view;
     bool m_masterDataMissing = false;

@@ -61,4 +61,23 @@ std::string deleteImportedMonthStatement(const ReportDescription& report, bool o
     return sql;
 }
 
+namespace {
+
+// The first month key of each year in the table's month index, through a recursive walk.
+std::string yearKeys(const std::string& name, const std::string& table, const std::string& column) {
+    const std::string key = "MonthKey(" + column + ")";
+    const std::string first = "SELECT " + key + " FROM " + table + " WHERE " + key + " >= ";
+    return name + "(k) AS (SELECT (" + first + "1 ORDER BY " + key + " LIMIT 1) UNION ALL SELECT (" + first + "(" +
+           name + ".k / 100 + 1) * 100 ORDER BY " + key + " LIMIT 1) FROM " + name + " WHERE " + name +
+           ".k IS NOT NULL)";
+}
+
+}  // namespace
+
+std::string dataYearsStatement() {
+    return "WITH RECURSIVE " + yearKeys("bank", "veskfinacle", "value_date") + ", " +
+           yearKeys("orv", "orvtable", "try_posting_date") +
+           " SELECT k / 100 FROM bank WHERE k IS NOT NULL UNION SELECT k / 100 FROM orv WHERE k IS NOT NULL ORDER BY 1";
+}
+
 }  // namespace vesk::report

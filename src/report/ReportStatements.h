@@ -31,4 +31,8 @@ std::string deleteShownMonthStatement(const ReportDescription& report, bool byKe
 /// (a fourth bound value) when the report's files hold one kind each.
 std::string deleteImportedMonthStatement(const ReportDescription& report, bool ofKind);
 
+/// The years the bank's value dates and the ORV posting dates hold, ascending (one column).
+/// Each table's month index is sought once per year, never scanned.
+std::string dataYearsStatement();
+
 }  // namespace vesk::report

@@ -24,6 +24,11 @@ QVariant ResultSetModel::data(const QModelIndex& index, int role) const {
         const store::Value& v = m_result->field(std::size_t(index.row()), std::size_t(index.column()));
         return m_format ? m_format(v, index.column()) : QString::fromStdString(v.toText());
     }
+    if (role == kSortRole) {
+        const store::Value& v = m_result->field(std::size_t(index.row()), std::size_t(index.column()));
+        if (v.isInteger() || v.isReal()) return v.toNumber();
+        return QString::fromStdString(v.toText());
+    }
     if (role == Qt::TextAlignmentRole) {
         for (const auto& [column, alignment] : m_alignments)
             if (column == index.column()) return QVariant::fromValue(alignment);

@@ -14,6 +14,8 @@ class ResultSetModel : public QAbstractTableModel {
   public:
     /// Turns a field into the text a cell shows; plain text by default.
     using Formatter = std::function<QString(const store::Value&, int column)>;
+    /// The role a sorting proxy reads: numbers as numbers, text as text.
+    static constexpr int kSortRole = Qt::UserRole;
 
     explicit ResultSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "MonthDatabase.h"
 #include "compare/CompareForm.h"
@@ -222,6 +223,65 @@ TEST_F(CompareFormTest, ExportButtonsWriteTheShownGridAndHideTheirProgress) {
     EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
     auto book = vesk::sheet::Workbook::open(saved);
     EXPECT_EQ(book->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O and the total
+}
+
+TEST_F(CompareFormTest, WhatTheComparisonLeavesOutIsALineAndAWindowUntilReset) {
+    auto* line = child<QLabel>("lblLeftOut");
+    auto* button = child<QPushButton>("cmdLeftOut");
+    EXPECT_TRUE(line->isHidden() && button->isHidden());
+    db.deposit("F77", "09/04/2025", "999");
+    db.deposit("F8", "09/04/2025", "50.5");
+    db.withdrawal("F10", "09/04/2025", "1,000");
+    db.office("6", "Quiet SO", "SO", "", "F6");
+    db.orv("6", "10/04/2025", "Receipt", "3,777.00");
+    compare();  // the grid is as it was: the four offices and their total
+    EXPECT_EQ(shownRows(), (std::vector<QString>{"ABC Road", "abd", "Bay S.O", "Totalpur", "TOTAL (4)"}));
+    EXPECT_FALSE(line->isHidden() || button->isHidden());
+    EXPECT_EQ(line->text(), "Left out: 3 bank rows (2,049.50) with unknown facility ids, 1 ORV entry (3,777.00)");
+    // A larger window keeps both under the consolidated half, at their distance to the bottom.
+    form.resize(form.designSize() + QSize(300, 120));
+    QApplication::processEvents();
+    auto* grid1 = child<QTableView>("grdCompare");
+    EXPECT_EQ(line->geometry().right(), grid1->geometry().right());
+    EXPECT_EQ(form.height() - line->geometry().bottom(), form.designSize().height() - vesk::gui::twips(10800) + 1);
+    EXPECT_EQ(button->geometry().bottom(), child<QPushButton>("Command1")->geometry().bottom());
+    EXPECT_GT(button->geometry().top(), grid1->geometry().bottom());
+    form.resize(form.designSize());
+
+    button->click();
+    auto* window = form.findChild<QWidget*>("frmLeftOut");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    auto cells = [&](const char* gridName, int column) {
+        auto* grid = window->findChild<QTableView*>(gridName);
+        std::vector<QString> out;
+        for (int r = 0; grid && r < grid->model()->rowCount(); ++r)
+            out.push_back(grid->model()->index(r, column).data().toString());
+        return out;
+    };
+    EXPECT_EQ(cells("grdUnknownFacility", 0), (std::vector<QString>{"F10", "F77", "F8"}));
+    EXPECT_EQ(cells("grdOrvOnlyOffice", 0), std::vector<QString>{"Quiet SO"});
+    EXPECT_EQ(cells("grdOrvOnlyOffice", 2), std::vector<QString>{"3777.00"});
+    EXPECT_TRUE(cells("grdUnknownOffice", 0).empty());
+    EXPECT_EQ(window->findChild<QLabel*>("lblTotal1")->text(), "Total: Rows 3, Deposits 1049.50, Withdrawals 1000.00");
+
+    // A heading sorts by the amounts as numbers, not as texts.
+    auto* grid = window->findChild<QTableView*>("grdUnknownFacility");
+    QHeaderView* header = grid->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    EXPECT_EQ(cells("grdUnknownFacility", 2), (std::vector<QString>{"0.00", "50.50", "999.00"}));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    EXPECT_EQ(cells("grdUnknownFacility", 0), (std::vector<QString>{"F77", "F8", "F10"}));
+
+    form.exporter().setOutputFolder(dir.file("out"));
+    form.exporter().setOpenWhenSaved(false);
+    window->findChild<QPushButton*>("cmdExportLeftOut")->click();
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/April_2025_Left_Out.xlsx")));
+
+    child<QPushButton>("Command5")->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(line->isHidden() && button->isHidden());
 }
 
 // Every shown column of the grid shows its heading and its cells in full, and together they

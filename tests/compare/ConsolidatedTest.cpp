@@ -173,14 +173,32 @@ TEST_F(ConsolidatedTest, TheDefaultPeriodIsTheMonthBeforeToday) {
         DateTime today;
         int year, month;  // list positions; -1: none
     };
+    // The list offers today's year and the next besides 2025 to 2030 (and the data's years):
+    // January 2031 is offered in 2031, December 2031 not in 2032.
     for (const Case& c : {Case{{2026, 1, 31}, 0, 11}, Case{{2025, 1, 1}, -1, 11}, Case{{2031, 1, 5}, 5, 11},
-                          Case{{2031, 2, 5}, -1, 0}}) {
+                          Case{{2031, 2, 5}, 6, 0}, Case{{2032, 1, 5}, -1, 11}}) {
         SCOPED_TRACE(c.today.toText());
         CompareScreen form(dir.file("ZETTools.db"), prompter, [&] { return c.today; });
         form.Form_Load();
         EXPECT_EQ(form.view().year, c.year);
         EXPECT_EQ(form.view().month, c.month);
     }
+}
+
+TEST_F(ConsolidatedTest, TheYearListHoldsTheDataYearsAndTodaysSoDecember2024IsComparedIn2031) {
+    db.office("10", "Old SO", "SO", "", "F10");
+    db.deposit("F10", "31/12/2024", "10");
+    db.orv("10", "31/12/2024", "Receipt", "4");
+    db.orv("10", "02/06/2035", "Receipt", "1");  // a stray entry far ahead is a year of the data too
+    CompareScreen form(dir.file("ZETTools.db"), prompter, [] { return DateTime{2031, 1, 5}; });
+    form.Form_Load();
+    EXPECT_EQ(form.view().years, (std::vector<std::string>{"2024", "2025", "2026", "2027", "2028", "2029", "2030",
+                                                           "2031", "2032", "2035"}));
+    EXPECT_EQ(form.view().year, 6);  // December 2030, the month before today, as ever
+    form.Combo1_Click(0);
+    form.Combo2_Click(11);
+    ASSERT_TRUE(form.cmdRun_Click());
+    EXPECT_EQ(rowText(form.consolidated().rows[0]), "10 | F10 | Old SO | 10.00 | 4.00 | 6.00* | 0.00 | 0.00 | 0.00");
 }
 
 TEST_F(ConsolidatedTest, ASampleMonthShowsExactlyThePlantedDifferences) {

@@ -282,6 +282,25 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
     EXPECT_EQ(summary(), std::vector<std::string>{"2025 May 2 2 203.00 0 0.00"});
 }
 
+TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031) {
+    ReportScreen later{*shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
+    later.Form_Load();
+    const std::vector<std::string> usual = {"2025", "2026", "2027", "2028", "2029", "2030", "2031", "2032"};
+    EXPECT_EQ(later.view().years, usual);
+
+    prompter.queueFile(file(monthEntries(2, 2024, 12)));
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(later.Import_Click());
+    std::vector<std::string> with2024 = usual;
+    with2024.insert(with2024.begin(), "2024");
+    EXPECT_EQ(later.view().years, with2024);
+
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(later.Command3_Click("2024", "Dec"));
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(later.view().years, usual);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kReports),
                          [](const ::testing::TestParamInfo<Report>& p) { return std::string(p.param.name); });
 

@@ -129,6 +129,8 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     }
     auto* grid = child<QTableView>(form, "DataGrid1");
     ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(year->itemText(0), "2024");  // the imported year joins the list, which stays ascending
+    EXPECT_EQ(year->itemText(1), "2025");
     // Nothing is armed until a row is picked, however the grid gets the focus.
     grid->setFocus();
     QApplication::processEvents();
@@ -145,6 +147,7 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(year->currentText(), "");
     EXPECT_EQ(month->currentText(), "");
+    EXPECT_EQ(year->findText("2024"), -1);
 
     // Nothing found: the lists keep their texts.
     emit grid->clicked(grid->model()->index(0, 0));

@@ -5,7 +5,9 @@
 #include "compare/ComparisonGrid.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/GridFilter.h"
+#include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
+#include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
 #include "store/Connection.h"
@@ -117,13 +119,60 @@ int detailVerb(Context& context, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+// What the month's comparison leaves out, in the comparison's scope.
+struct Unmatched {
+    compare::Period period;
+    compare::Scope scope;
+    compare::LeftOut leftOut;
+};
+
+Unmatched unmatchedOf(Context& context, const std::string& yearText, const std::string& monthText) {
+    Unmatched u{{yearOf(yearText), monthOf(monthText)}, {}, {}};
+    store::Connection db;
+    db.open(context.databasePath());
+    u.scope = compare::comparisonScope(db);
+    u.leftOut = compare::listLeftOut(db, u.period, u.scope);
+    return u;
+}
+
+// One line per group: its list's word, its name, the count and both sums.
+int unmatchedVerb(Context& context, const std::vector<std::string>& args) {
+    Arguments a(args, {});
+    if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
+    const Unmatched u = unmatchedOf(context, a.positional()[0], a.positional()[1]);
+    for (compare::LeftOutKind kind : compare::kLeftOutKinds)
+        for (const compare::LeftOutGroup& g : u.leftOut.list(kind).groups)
+            context.out << compare::leftOutLabels(kind).tag << "\t" << g.name << "\t" << g.count << "\t"
+                        << formatAmount(g.first) << "\t" << formatAmount(g.second) << "\n";
+    return kExitOk;
+}
+
+int exportUnmatched(Context& context, const Arguments& a) {
+    const Unmatched u = unmatchedOf(context, a.positional()[1], a.positional()[2]);
+    compare::ExportContext export_;
+    export_.month = monthName(u.period.month);
+    export_.year = std::to_string(u.period.year);
+    export_.configuredOffice = u.scope.configuredOffice;
+    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
+    const std::string path = compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
+    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
+                                      "File : " + compare::leftOutFileName(export_),
+                                  "Saved"));
+    context.out << path << "\n";
+    return kExitOk;
+}
+
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"office", "filter", "out"});
-    if (a.positional().size() != 3) throw UsageError("give consolidated or detailed, YEAR and MONTH");
+    if (a.positional().size() != 3) throw UsageError("give consolidated, detailed or unmatched, YEAR and MONTH");
     const std::string& which = a.positional()[0];
+    if (which == "unmatched") {
+        if (a.option("office") || a.option("filter")) throw UsageError("unmatched takes only --out");
+        return exportUnmatched(context, a);
+    }
     if (which != "consolidated" && which != "detailed")
-        throw UsageError("the first argument is consolidated or detailed, not '" + which + "'");
+        throw UsageError("the first argument is consolidated, detailed or unmatched, not '" + which + "'");
     const compare::ExportKind kind =
         which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
     store::Connection db;
@@ -171,10 +220,17 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      "Compares the month, then prints the dates on which the office (or every differing office, "
                      "for All) differs.",
                      detailVerb});
-    verbs.push_back({"export", "consolidated|detailed YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
+    verbs.push_back({"unmatched", "YEAR MONTH",
+                     "Prints what the month's comparison leaves out, one tab-separated line per group: "
+                     "bank-unknown-facility (FACILITY_ID, rows, deposits, withdrawals), orv-only-office (office "
+                     "name, entries, receipts, payments) and orv-unknown-office (office id, entries, receipts, "
+                     "payments). Nothing printed: nothing left out.",
+                     unmatchedVerb});
+    verbs.push_back({"export",
+                     "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
-                     "as the search box would, to a formatted workbook in DIR (default: VESK - ORV Output on the "
-                     "desktop); prints the file's path.",
+                     "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
+                     "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path.",
                      exportVerb});
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "compare/CompareScreen.h"
+#include "widgets/ResultSetModel.h"
+
+class QLabel;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace vesk::gui {
+
+/// The window of what the comparison left out: the line, the three lists (each sortable by
+/// any column) with their totals, Export to Excel and Close.
+class LeftOutWindow : public QWidget {
+    Q_OBJECT
+  public:
+    /// exportClicked: the form's export of the lists, run when Export to Excel is pressed.
+    LeftOutWindow(const compare::CompareScreen& logic, std::function<void()> exportClicked, QWidget* parent);
+
+    /// Shows the last comparison's lists.
+    void refresh();
+
+  private:
+    struct ListView {
+        ResultSetModel model;
+        QSortFilterProxyModel* sorted = nullptr;
+        QTableView* grid = nullptr;
+        QLabel* total = nullptr;
+    };
+
+    const compare::CompareScreen& m_logic;
+    QLabel* m_heading;
+    QLabel* m_line;
+    std::array<ListView, 3> m_lists;
+};
+
+}  // namespace vesk::gui

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "MonthDatabase.h"
+#include "app/cli/CliRunner.h"
+#include "compare/CompareScreen.h"
+#include "compare/ExportScreen.h"
+#include "compare/LeftOut.h"
+#include "core/Amount.h"
+#include "sheet/Workbook.h"
+#include "support/PackagePart.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+using test::rowText;
+
+// A group as "name count first second".
+std::vector<std::string> texts(const LeftOutList& list) {
+    std::vector<std::string> out;
+    for (const LeftOutGroup& g : list.groups)
+        out.push_back(g.name + " " + std::to_string(g.count) + " " + formatAmount(g.first) + " " +
+                      formatAmount(g.second));
+    out.push_back("total " + std::to_string(list.total.count) + " " + formatAmount(list.total.first) + " " +
+                  formatAmount(list.total.second));
+    return out;
+}
+
+// April 2025 of a division with one head office: every way a rupee can miss the grids.
+class LeftOutTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.office("1", "Division", "PDN", "", "F1");
+        db.office("2", "Hill HO", "HPO", "Hill HO", "F2");
+        db.office("3", "Bay SO", "SO", "Hill HO", "F3");
+        db.office("4", "Quiet SO", "SO", "Hill HO", "F4");
+        db.office("5", "Far SO", "SO", "Other HO", "F5");
+        db.office("6", "Late SO", "SO", "Hill HO", "F6");
+
+        // Compared offices: a facility in another letter case still matches.
+        db.deposit("f3", "05/04/2025", "100");
+        db.orv("3", "05/04/2025", "Receipt", "100");
+        db.deposit("F2", "06/04/2025", "20");
+        // Unknown facilities, grouping commas summed as the grid sums them.
+        db.deposit("F99", "07/04/2025", "999");
+        db.withdrawal("f99", "08/04/2025", "1,000.50");
+        db.deposit("F77", "09/04/2025", "5");
+        db.bank("F77", "09/04/2025", "REVERSAL", "7");  // a row of neither kind counts, its amount does not
+        db.deposit("F99", "01/05/2025", "3");           // another month
+        db.connection().execute(
+            "INSERT INTO veskfinacle (tran_id, Tran_Date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N1', '10/04/2025', "
+            "'DEPOSIT', '11')");
+        // Offices with ORV entries and no bank rows in April, in and out of Hill HO.
+        db.orv("4", "10/04/2025", "Receipt", "1,500.25");
+        db.orv("4", "11/04/2025", "payment", "250");
+        db.orv("5", "12/04/2025", "P", "40");
+        db.orv("6", "12/04/2025", "R", "60");
+        db.deposit("F6", "02/05/2025", "60");  // bank rows in May only
+        // Entries of offices the master does not know.
+        db.orv("77", "13/04/2025", "Receipt", "1,234.50");
+        db.orv("77", "13/04/2025", "Payment", "100");
+        db.orv("77", "13/04/2025", "Journal", "9");
+        db.orv("78", "14/05/2025", "Receipt", "5");  // another month
+        db.connection().execute(
+            "INSERT INTO orvtable (treasury_tran_id, try_posting_date, receipt_or_payment, tot_amount) VALUES "
+            "('N2', '15/04/2025', 'Receipt', '2')");
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+};
+
+TEST_F(LeftOutTest, ListsWhatTheGridsLeaveOutInEitherScope) {
+    const std::vector<std::string> facilities = {" 1 11.00 0.00", "F77 2 5.00 0.00", "F99 2 999.00 1000.50",
+                                                 "total 5 1015.00 1000.50"};
+    const std::vector<std::string> offices = {" 1 2.00 0.00", "77 3 1234.50 100.00", "total 4 1236.50 100.00"};
+    struct Case {
+        Scope scope;
+        std::vector<std::string> orvOnly;
+    };
+    const std::vector<Case> cases = {
+        {{"Division", false},
+         {"Far SO 1 0.00 40.00", "Late SO 1 60.00 0.00", "Quiet SO 2 1500.25 250.00", "total 4 1560.25 290.00"}},
+        {{"Hill HO", true}, {"Late SO 1 60.00 0.00", "Quiet SO 2 1500.25 250.00", "total 3 1560.25 250.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scope.text());
+        const LeftOut out = listLeftOut(db.connection(), {2025, 4}, c.scope);
+        EXPECT_EQ(texts(out.unknownFacilities), facilities);
+        EXPECT_EQ(texts(out.orvOnlyOffices), c.orvOnly);
+        EXPECT_EQ(texts(out.unknownOffices), offices);
+    }
+}
+
+TEST_F(LeftOutTest, TheLineCountsRowsAndEntriesWithGroupedAmounts) {
+    EXPECT_EQ(listLeftOut(db.connection(), {2025, 4}, {"Division", false}).summaryLine(),
+              "Left out: 5 bank rows (2,015.50) with unknown facility ids, 8 ORV entries (3,186.75)");
+
+    struct Case {
+        const char* name;
+        const char* sql;
+        const char* line;
+    };
+    const std::vector<Case> cases = {
+        {"ORV only", "DELETE FROM veskfinacle WHERE FACILITY_ID IS NULL OR FACILITY_ID IN ('F77', 'F99')",
+         "Left out: 8 ORV entries (3,186.75)"},
+        {"one entry", "DELETE FROM orvtable WHERE office_id IS NULL OR office_id <> '5'",
+         "Left out: 1 ORV entry (40.00)"},
+        {"nothing", "DELETE FROM orvtable", "Left out: nothing."},
+        {"one bank row",
+         "INSERT INTO veskfinacle (Tran_Date, CASH_TRAN_TYPE, TRAN_AMT, FACILITY_ID) VALUES "
+         "('02/04/2025', 'WITHDRAWAL', '999', 'F0')",
+         "Left out: 1 bank row (999.00) with unknown facility ids"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.connection().execute(c.sql);
+        EXPECT_EQ(listLeftOut(db.connection(), {2025, 4}, {"Division", false}).summaryLine(), c.line);
+    }
+}
+
+TEST_F(LeftOutTest, ADateThatIsNoDateFailsAsTheComparisonDoes) {
+    for (const char* sql : {"INSERT INTO veskfinacle (Tran_Date, FACILITY_ID) VALUES ('31/02/2025', 'F3')",
+                            "INSERT INTO orvtable (try_posting_date, office_id) VALUES ('someday', '3')"}) {
+        SCOPED_TRACE(sql);
+        db.connection().execute("DELETE FROM veskfinacle WHERE FACILITY_ID = 'F3'");
+        db.connection().execute("DELETE FROM orvtable WHERE office_id = '3'");
+        db.connection().execute(sql);
+        const Error e = test::errorOf([&] { listLeftOut(db.connection(), {2025, 4}, {"Division", false}); });
+        EXPECT_STREQ(e.what(), "Type mismatch");
+    }
+}
+
+// The comparison form over the same month: its grids hold only what they always held, the
+// line counts what they leave out in the configured scope, Reset takes it away.
+TEST_F(LeftOutTest, TheFormShowsTheLineBesideUnchangedGrids) {
+    test::ScriptedPrompter prompter;
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    logic.blinker().setDuration(std::chrono::milliseconds(0));
+    struct Case {
+        const char* configured;
+        const char* line;
+    };
+    for (const Case& c : {Case{"Division",
+                               "Left out: 5 bank rows (2,015.50) with unknown facility ids, 8 ORV entries "
+                               "(3,186.75)"},
+                          Case{"Hill HO",
+                               "Left out: 5 bank rows (2,015.50) with unknown facility ids, 7 ORV entries "
+                               "(3,146.75)"}}) {
+        SCOPED_TRACE(c.configured);
+        db.connection().execute("DELETE FROM Youroffice");
+        db.configure(c.configured);
+        logic.Form_Load();
+        EXPECT_FALSE(logic.view().leftOutVisible);
+        EXPECT_FALSE(logic.cmdLeftOut_Click());
+        ASSERT_TRUE(logic.cmdRun_Click());
+        std::vector<std::string> rows;
+        for (const GridRow& r : logic.consolidated().rows) rows.push_back(rowText(r));
+        EXPECT_EQ(rows, (std::vector<std::string>{"2 | F2 | Hill HO | 20.00 | 0.00 | 20.00* | 0.00 | 0.00 | 0.00",
+                                                  " |  | TOTAL (1) | 20.00 | 0.00 | 20.00 | 0.00 | 0.00 | 0.00"}));
+        ASSERT_TRUE(logic.Combo3_Click(0));
+        ASSERT_EQ(logic.detailed().rows.size(), 1u);
+        EXPECT_EQ(rowText(logic.detailed().rows[0]),
+                  "06/04/2025 | Hill HO | 20.00 | 0.00 | 20.00* | 0.00 | 0.00 | 0.00");
+
+        EXPECT_TRUE(logic.view().leftOutVisible);
+        EXPECT_EQ(logic.view().leftOutText, c.line);
+        EXPECT_TRUE(logic.cmdLeftOut_Click());
+
+        logic.Command5_Click();
+        EXPECT_FALSE(logic.view().leftOutVisible);
+        EXPECT_EQ(logic.view().leftOutText, "");
+        EXPECT_FALSE(logic.cmdLeftOut_Click());
+    }
+}
+
+// The sheet's cells as text, row by row, trailing empty cells dropped.
+std::vector<std::string> sheetRows(const std::string& path) {
+    auto book = sheet::Workbook::open(path);
+    auto s = book->firstSheet();
+    std::vector<std::string> out;
+    for (int r = 1; r <= s->usedRows(); ++r) {
+        std::string line;
+        int last = 0;
+        for (int c = 1; c <= s->usedColumns(); ++c)
+            if (!s->cell(r, c).isEmpty()) last = c;
+        for (int c = 1; c <= last; ++c) line += (c > 1 ? "|" : "") + sheet::cellText(s->cell(r, c));
+        out.push_back(line);
+    }
+    return out;
+}
+
+TEST_F(LeftOutTest, TheWorkbookHoldsEachListUnderItsCaptionWithItsTotal) {
+    db.configure("Division");
+    test::ScriptedPrompter prompter;
+    CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
+    ExportScreen exporter{logic, prompter};
+    const std::string folder = dir.file("Desktop/VESK - ORV Output");
+    exporter.setOutputFolder(folder);
+    logic.Form_Load();
+    EXPECT_FALSE(exporter.cmdExportLeftOut_Click());  // before a comparison there is nothing
+    EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
+    ASSERT_TRUE(logic.cmdRun_Click());
+
+    const std::optional<std::string> path = exporter.cmdExportLeftOut_Click();
+    ASSERT_TRUE(path) << prompter.lastMessage().text;
+    EXPECT_EQ(*path, folder + "/April_2025_Left_Out.xlsx");
+    EXPECT_EQ(prompter.lastMessage().text,
+              "File successfully saved to Desktop.\r\nFolder : VESK - ORV Output\r\nFile : April_2025_Left_Out.xlsx");
+    EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{*path});
+    EXPECT_EQ(sheetRows(*path), (std::vector<std::string>{
+                                    "VESK - ORV Comparison - Left Out",
+                                    "Period : April 2025",
+                                    "Offices Under Division",
+                                    "Bank rows with unknown facility ids",
+                                    "Sl.No|Facility ID|Rows|Deposits|Withdrawals",
+                                    "1||1|11.00|0.00",
+                                    "2|F77|2|5.00|0.00",
+                                    "3|F99|2|999.00|1000.50",
+                                    "|TOTAL (3)|5|1015.00|1000.50",
+                                    "",
+                                    "Offices with ORV entries but no bank rows",
+                                    "Sl.No|Office Name|Entries|Receipts|Payments",
+                                    "1|Far SO|1|0.00|40.00",
+                                    "2|Late SO|1|60.00|0.00",
+                                    "3|Quiet SO|2|1500.25|250.00",
+                                    "|TOTAL (3)|4|1560.25|290.00",
+                                    "",
+                                    "ORV entries with unknown office ids",
+                                    "Sl.No|Office ID|Entries|Receipts|Payments",
+                                    "1||1|2.00|0.00",
+                                    "2|77|3|1234.50|100.00",
+                                    "|TOTAL (2)|4|1236.50|100.00",
+                                }));
+    EXPECT_TRUE(test::cellLook(*path, "C7").border);
+    EXPECT_TRUE(test::cellLook(*path, "B12").bold);
+    const test::CellLook total = test::cellLook(*path, "E16");
+    EXPECT_EQ(total.fill, "FFFFFF00");
+    EXPECT_TRUE(total.bold && total.border);
+    const std::string sheetXml = test::packagePart(*path, "xl/worksheets/sheet1.xml");
+    for (const char* part :
+         {"A1:E1", "A4:E4", "A18:E18", "<pageSetup paperSize=\"9\"", "orientation=\"portrait\"", "fitToHeight=\"0\""})
+        EXPECT_NE(sheetXml.find(part), std::string::npos) << part;
+    EXPECT_NE(test::packagePart(*path, "xl/workbook.xml").find("Left_Out!$1:$3"), std::string::npos);
+}
+
+TEST_F(LeftOutTest, TheCommandLinePrintsOneLinePerGroup) {
+    db.configure("Hill HO");
+    const std::string path = dir.file("ZETTools.db");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{"unmatched", "2025", "April"},
+         cli::kExitOk,
+         "bank-unknown-facility\t\t1\t11.00\t0.00\n"
+         "bank-unknown-facility\tF77\t2\t5.00\t0.00\n"
+         "bank-unknown-facility\tF99\t2\t999.00\t1000.50\n"
+         "orv-only-office\tLate SO\t1\t60.00\t0.00\n"
+         "orv-only-office\tQuiet SO\t2\t1500.25\t250.00\n"
+         "orv-unknown-office\t\t1\t2.00\t0.00\n"
+         "orv-unknown-office\t77\t3\t1234.50\t100.00\n"},
+        {{"unmatched", "2025", "5"},
+         cli::kExitOk,
+         "bank-unknown-facility\tF99\t1\t3.00\t0.00\norv-unknown-office\t78\t1\t5.00\t0.00\n"},
+        {{"unmatched", "2025", "6"}, cli::kExitOk, ""},
+        {{"unmatched", "2025"}, cli::kExitUsage, ""},
+        {{"unmatched", "2025", "13"}, cli::kExitUsage, ""},
+        {{"export", "unmatched", "2025", "4", "--filter", "x"}, cli::kExitUsage, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const cli::Outcome o = cli::runCli(args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_EQ(o.out, c.out);
+    }
+
+    const std::string out = dir.file("out");
+    const cli::Outcome o = cli::runCli({"--db", path, "export", "unmatched", "2025", "4", "--out", out});
+    ASSERT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(o.out, out + "/April_2025_Left_Out.xlsx\n");
+    const std::vector<std::string> rows = sheetRows(out + "/April_2025_Left_Out.xlsx");
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_EQ(rows[2], "Offices Under Hill HO");
+    EXPECT_EQ(rows[14], "|TOTAL (2)|3|1560.25|250.00");
+}
+
+}  // namespace
+}  // namespace vesk::compare
