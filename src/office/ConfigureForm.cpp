@@ -35,6 +35,8 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
         makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
     auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
     makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    // Beside Back, in the strip under the grid that nothing else uses.
+    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
     auto* steps = new QGroupBox("Steps to Download Master Data", this);
     steps->setObjectName("Frame1");
@@ -62,10 +64,11 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
 
-    m_buttons = {save, import, remove};
+    m_buttons = {save, import, remove, history};
     connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);
     connect(remove, &QPushButton::clicked, this, &ConfigureForm::Command3_Click);
     connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
+    connect(history, &QPushButton::clicked, this, &ConfigureForm::cmdHistory_Click);
 
     prompter().setProgressLabel(m_label1);
     // The count the import has just set shows behind its success message.
@@ -102,6 +105,19 @@ void ConfigureForm::Command3_Click() {
 
 void ConfigureForm::Command4_Click() {
     runBusy([this] { m_logic.Command4_Click(); });
+}
+
+void ConfigureForm::Form_Unload() {
+    if (m_history) m_history->close();
+    TaskForm::Form_Unload();
+}
+
+void ConfigureForm::cmdHistory_Click() {
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (!read) return;
+    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
+    m_history->showRecords(m_logic.history());
 }
 
 void ConfigureForm::render() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistoryWindow.h"
 #include "office/OfficeScreen.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
@@ -22,9 +23,11 @@ class ConfigureForm : public TaskForm {
     void Command5_Click();  ///< Save/Update
     void Command3_Click();  ///< Delete All Offices
     void Command4_Click();  ///< Import Office Master Data
+    void cmdHistory_Click();
 
   protected:
     void Form_Load() override;
+    void Form_Unload() override;
 
   private:
     /// Runs a handler with the form's buttons and list off, so nothing runs inside it, then shows the result.
@@ -38,6 +41,7 @@ class ConfigureForm : public TaskForm {
     QLabel* m_label1;
     QLabel* m_label3;
     QTableView* m_grid;
+    HistoryWindow* m_history = nullptr;
     std::vector<QPushButton*> m_buttons;
 };
 

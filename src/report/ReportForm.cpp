@@ -72,10 +72,13 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     m_combo2 = makeCombo(this, "Combo2", twipsRect(12240, top + 1260, 2640, 420));
     auto* remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
     auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    // Beside Back, in the strip under the grid that nothing else uses.
+    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
-    m_controls = {import, remove, back, m_combo1, m_combo2, m_grid};
+    m_controls = {import, remove, back, history, m_combo1, m_combo2, m_grid};
     connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
     connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
+    connect(history, &QPushButton::clicked, this, &ReportForm::cmdHistory_Click);
     connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
     // Only a row the person picks (and so selects) arms the delete lists: the grid also
     // moves its current row by itself when it gets the focus, and Delete then Enter must
@@ -103,6 +106,7 @@ void ReportForm::Form_Activate() {
 }
 
 void ReportForm::Form_Unload() {
+    if (m_history) m_history->close();
     m_logic.Form_Unload();
     showSummary();
     TaskForm::Form_Unload();
@@ -139,6 +143,14 @@ void ReportForm::DataGrid1_RowSelected(const QModelIndex& index) {
     if (!period) return;
     m_combo1->setEditText(QString::fromStdString(period->first));
     m_combo2->setEditText(QString::fromStdString(period->second));
+}
+
+void ReportForm::cmdHistory_Click() {
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (!read) return;
+    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
+    m_history->showRecords(m_logic.history());
 }
 
 void ReportForm::fillLists() {

@@ -1,0 +1,56 @@
+#include "history/HistoryWindow.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "widgets/FormStyle.h"
+
+namespace vesk::gui {
+
+HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(form, Qt::Window) {
+    setObjectName("frmHistory");
+    setWindowTitle(formTitle + " - History");
+    resize(twips(18600), twips(6600));
+
+    auto* heading = new QLabel("Changes to the data, newest first", this);
+    heading->setObjectName("lblHistory");
+    heading->setFont(formFont("Lucida Bright", 12, true));
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("grdHistory");
+    m_grid->setFont(formFont("Lucida Bright", 9));
+    m_grid->setModel(&m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->verticalHeader()->setDefaultSectionSize(22);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+
+    auto* close = makeButton(this, "cmdClose", "&Close", twipsRect(0, 0, 2040, 600), formFont("Cooper Black", 11));
+    close->setMinimumSize(close->size());
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(buttons);
+}
+
+void HistoryWindow::showRecords(const history::HistoryScreen& screen) {
+    if (!m_aligned)
+        for (int column : screen.numberColumns()) m_model.setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    m_aligned = true;
+    m_model.setResult(screen.grid());
+    m_grid->resizeColumnsToContents();
+    show();
+    raise();
+    activateWindow();
+}
+
+}  // namespace vesk::gui
