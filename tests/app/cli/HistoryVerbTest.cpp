@@ -64,8 +64,7 @@ TEST(HistoryVerb, PrintsEveryChangeNewestFirstAndOneFormsWhenAsked) {
             plain(orvIn) + "\t0.00",
         ctr,
         "Configured office change\t\t" + set.data.divisionOffice + "\t1\t\t",
-        "Office master import\t\t" + fileName(set.officeMasterPath) + "\t" + std::to_string(options.offices) +
-            "\t\t",
+        "Office master import\t\t" + fileName(set.officeMasterPath) + "\t" + std::to_string(options.offices) + "\t\t",
     };
     struct Case {
         std::vector<std::string> args;
@@ -93,7 +92,8 @@ TEST(HistoryVerb, PrintsEveryChangeNewestFirstAndOneFormsWhenAsked) {
         }
         EXPECT_EQ(lines, c.lines);
     }
-    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"history", "bank"}, {"history", "ctr", "orv"}})
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"history", "bank"}, {"history", "ctr", "orv"}})
         EXPECT_EQ(cli(wrong).status, kExitUsage);
 }
 
