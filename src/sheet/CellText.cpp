@@ -1,6 +1,6 @@
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "core/Error.h"
@@ -13,24 +13,34 @@ std::string numberText(double v) {
     if (std::isinf(v)) return v < 0 ? "-Infinity" : "Infinity";
     if (v == 0) return "0";  // also -0
 
+    // Whole numbers of up to 15 digits are most cells (ids, counts, serials): no rounding to do.
+    if (std::fabs(v) < 1e15 && v == std::trunc(v)) {
+        char whole[24];
+        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(v)).ptr;
+        return std::string(whole, end);
+    }
+
     // 15 significant digits, then the decimal point placed by hand so that no exponent is written.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
-    std::string digits;
-    const char* p = buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p != '.') digits += *p;
-    int exponent = std::atoi(p + 1);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const char* const end = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14).ptr;
+    const char* e = std::find(static_cast<const char*>(buf), end, 'e');
+    char digits[16];
+    std::size_t count = 0;
+    for (const char* p = buf; p != e; ++p)
+        if (*p != '.') digits[count++] = *p;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    while (count > 1 && digits[count - 1] == '0') --count;
 
     std::string out = v < 0 ? "-" : "";
     const int pointAt = exponent + 1;  // digits before the decimal point
+    const std::string_view d(digits, count);
     if (pointAt <= 0) {
-        out += "0." + std::string(std::size_t(-pointAt), '0') + digits;
-    } else if (std::size_t(pointAt) >= digits.size()) {
-        out += digits + std::string(std::size_t(pointAt) - digits.size(), '0');
+        out.append("0.").append(std::size_t(-pointAt), '0').append(d);
+    } else if (std::size_t(pointAt) >= count) {
+        out.append(d).append(std::size_t(pointAt) - count, '0');
     } else {
-        out += digits.substr(0, std::size_t(pointAt)) + "." + digits.substr(std::size_t(pointAt));
+        out.append(d.substr(0, std::size_t(pointAt))).append(".").append(d.substr(std::size_t(pointAt)));
     }
     return out;
 }

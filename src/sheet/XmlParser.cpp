@@ -3,7 +3,6 @@
 #include <expat.h>
 
 #include <climits>
-#include <cstring>
 
 #include "core/Error.h"
 
@@ -29,9 +28,13 @@ XmlParser::XmlParser(XmlHandler& handler, std::string what) : m_handler(handler)
 
 XmlParser::~XmlParser() { XML_ParserFree(m_parser); }
 
+// One pass for the prefix and the length: every tag and attribute of a sheet comes here.
 std::string_view XmlParser::localName(const char* name) {
-    const char* colon = std::strrchr(name, ':');
-    return colon ? std::string_view(colon + 1) : std::string_view(name);
+    const char* start = name;
+    const char* p = name;
+    for (; *p; ++p)
+        if (*p == ':') start = p + 1;
+    return std::string_view(start, std::size_t(p - start));
 }
 
 const char* XmlParser::attribute(const char** attributes, std::string_view name) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 #include "core/Error.h"
 #include "sheet/Cell.h"
@@ -28,6 +32,37 @@ TEST(NumberText, PlainDecimalWithFifteenSignificantDigits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(numberText(c.value), c.text);
+    }
+}
+
+TEST(NumberText, WholeNumbersAndRandomValuesMatchFifteenDigitRounding) {
+    struct Case {
+        double value;
+        std::string text;
+    };
+    const Case cases[] = {
+        {45757, "45757"},
+        {-45757, "-45757"},
+        {999999999999999.0, "999999999999999"},
+        {1e15, "1000000000000000"},
+        {-1234.005, "-1234.005"},
+        {30000000123.0, "30000000123"},
+        {0.000123456789012345678, "0.000123456789012346"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(numberText(c.value), c.text);
+    }
+    // Rounding a value to 15 digits and printing it again changes nothing.
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> exponent(-12, 16);
+    for (int i = 0; i < 20000; ++i) {
+        const double v = (random() % 2 ? -1 : 1) * std::pow(10.0, exponent(random));
+        char sci[40];
+        std::snprintf(sci, sizeof sci, "%.14e", v);
+        const double rounded = std::strtod(sci, nullptr);
+        ASSERT_EQ(numberText(v), numberText(rounded)) << sci;
+        ASSERT_EQ(std::strtod(numberText(v).c_str(), nullptr), rounded) << sci;
     }
 }
 
