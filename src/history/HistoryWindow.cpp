@@ -4,8 +4,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "widgets/FormStyle.h"
 
@@ -40,14 +43,24 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     layout->addWidget(heading);
     layout->addWidget(m_grid, 1);
     layout->addLayout(buttons);
+    close->setFocus();
 }
 
-void HistoryWindow::showRecords(const history::HistoryScreen& screen) {
+void HistoryWindow::showRecords(const history::HistoryScreen& records) {
     if (!m_aligned)
-        for (int column : screen.numberColumns()) m_model.setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+        for (int column : records.numberColumns()) m_model.setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     m_aligned = true;
-    m_model.setResult(screen.grid());
+    m_model.setResult(records.grid());
     m_grid->resizeColumnsToContents();
+    m_grid->setCurrentIndex({});  // no cell picked until the person picks one
+    // Wide enough for every column, the whole hash included, as far as the screen allows.
+    const QMargins margins = layout()->contentsMargins();
+    const int wanted = m_grid->horizontalHeader()->length() + m_grid->verticalHeader()->width() +
+                       2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width() + margins.left() +
+                       margins.right();
+    int widest = wanted;
+    if (const QScreen* s = QWidget::screen()) widest = std::min(wanted, s->availableGeometry().width() - 40);
+    if (widest > width()) resize(widest, height());
     show();
     raise();
     activateWindow();

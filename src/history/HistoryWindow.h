@@ -17,7 +17,7 @@ class HistoryWindow : public QWidget {
     HistoryWindow(QWidget* form, const QString& formTitle);
 
     /// Shows what the screen has read and brings the window to the front.
-    void showRecords(const history::HistoryScreen& screen);
+    void showRecords(const history::HistoryScreen& records);
 
   private:
     ResultSetModel m_model;
