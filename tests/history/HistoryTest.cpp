@@ -199,8 +199,13 @@ TEST_P(ReportHistoryTest, FailedAndRefusedImportsRecordNothing) {
         std::string file;
         Answer answer;  // Ok: no question comes
     };
+    vesk::test::ReportShape wrongHeading = shape;
+    wrongHeading.headers[1] = RawCell("VALUE DATE");
+    const std::string invalid = dir.file("invalid.xlsx");
+    vesk::test::writeReport(invalid, wrongHeading, monthEntries(5, 2025, 4));
     const Case cases[] = {
         {"declined", write(monthEntries(5, 2025, 4)), Answer::No},
+        {"another file's heading", invalid, Answer::Ok},
         {"a row without a date", write(badDate), Answer::Yes},
         {"headings only", write({}), Answer::Ok},
         {"another month declined", write(monthEntries(5, 2025, 5)), Answer::No},
@@ -213,6 +218,19 @@ TEST_P(ReportHistoryTest, FailedAndRefusedImportsRecordNothing) {
         EXPECT_EQ(records().size(), 1u);
         EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
     }
+}
+
+TEST_P(ReportHistoryTest, AChangeThatCannotBeRecordedDoesNotHappen) {
+    ASSERT_TRUE(import(write(monthEntries(3, 2025, 4))));
+    report.connection().execute(
+        "CREATE TRIGGER refused BEFORE INSERT ON import_history BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    EXPECT_FALSE(import(write(monthEntries(5, 2025, 4))));
+    EXPECT_EQ(prompter.lastMessage().text, "Import Error: no room");
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(report.Command3_Click("2025", "Apr"));
+    EXPECT_EQ(prompter.lastMessage().text, "Error: no room");
+    EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
+    EXPECT_EQ(records().size(), 1u);
 }
 
 TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
