@@ -47,6 +47,13 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
 }
 
 void HistoryWindow::showRecords(const history::HistoryScreen& records) {
+    refresh(records);
+    show();
+    raise();
+    activateWindow();
+}
+
+void HistoryWindow::refresh(const history::HistoryScreen& records) {
     if (!m_aligned)
         for (int column : records.numberColumns()) m_model.setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     m_aligned = true;
@@ -61,9 +68,6 @@ void HistoryWindow::showRecords(const history::HistoryScreen& records) {
     int widest = wanted;
     if (const QScreen* s = QWidget::screen()) widest = std::min(wanted, s->availableGeometry().width() - 40);
     if (widest > width()) resize(widest, height());
-    show();
-    raise();
-    activateWindow();
 }
 
 }  // namespace vesk::gui

@@ -18,6 +18,8 @@ class HistoryWindow : public QWidget {
 
     /// Shows what the screen has read and brings the window to the front.
     void showRecords(const history::HistoryScreen& records);
+    /// Shows what the screen has read again, where the window stands.
+    void refresh(const history::HistoryScreen& records);
 
   private:
     ResultSetModel m_model;

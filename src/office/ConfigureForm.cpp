@@ -88,6 +88,11 @@ void ConfigureForm::runBusy(Handler handler) {
         guarded(handler);
     }
     render();
+    // An open window follows the changes made while it is open.
+    if (!m_history || !m_history->isVisible()) return;
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (read) m_history->refresh(m_logic.history());
 }
 
 void ConfigureForm::Form_Load() {

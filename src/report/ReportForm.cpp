@@ -119,7 +119,9 @@ void ReportForm::Import_Click() {
         const Busy busy(*this, m_controls);
         guarded([&] { imported = m_logic.Import_Click(); });
     }
-    if (imported) showSummary();
+    if (!imported) return;
+    showSummary();
+    refreshHistory();
 }
 
 void ReportForm::Command3_Click() {
@@ -133,6 +135,7 @@ void ReportForm::Command3_Click() {
     }
     if (!deleted) return;
     showSummary();
+    refreshHistory();
     clearCombo(m_combo1);
     clearCombo(m_combo2);
 }
@@ -151,6 +154,14 @@ void ReportForm::cmdHistory_Click() {
     if (!read) return;
     if (!m_history) m_history = new HistoryWindow(this, windowTitle());
     m_history->showRecords(m_logic.history());
+}
+
+// An open window follows the changes made while it is open.
+void ReportForm::refreshHistory() {
+    if (!m_history || !m_history->isVisible()) return;
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (read) m_history->refresh(m_logic.history());
 }
 
 void ReportForm::fillLists() {

@@ -48,6 +48,7 @@ class ReportForm : public TaskForm {
 
   private:
     void showSummary();
+    void refreshHistory();
     void fillLists();
 
     report::ReportScreen m_logic;
