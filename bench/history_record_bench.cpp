@@ -1,5 +1,6 @@
 // What recording an import costs beside the import itself (report_bench's 100,000-row
-// CTR month): hashing the workbook, summing the rows it wrote, and reading a long history.
+// CTR month): hashing the workbook, summing the rows it wrote, summing a month about to be
+// deleted, and reading a long history.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -60,6 +61,15 @@ void BM_TotalsOfTheRowsWritten(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_TotalsOfTheRowsWritten)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What a month's deletion adds: the deposits and withdrawals of the rows it is about to remove.
+void BM_TotalsOfAMonthDeleted(benchmark::State& state) {
+    vesk::store::Connection& db = importedMonth();
+    const std::string sql = vesk::report::shownMonthTotalsStatement(vesk::ctr::bankReport(), true);
+    for (auto _ : state) benchmark::DoNotOptimize(db.query(sql, {"Apr", "2025", std::int64_t{202504}}));
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_TotalsOfAMonthDeleted)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Ten years of a busy office: a few thousand records, read for the History window.
 void BM_ReadLongHistory(benchmark::State& state) {
