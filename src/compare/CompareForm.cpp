@@ -32,7 +32,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry
     auto* g = new QTableView(parent);
     g->setObjectName(name);
     g->setGeometry(geometry);
-    g->setFont(formFont("Lucida Bright", 8));
+    g->setFont(gridFont());
     g->setModel(model);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,25 +95,27 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     QLabel* title = makeLabel(this, "Label20", "Compare VESK Finacle Data with ORV Data",
                               twipsRect(6960, 480, 8415, 735), formFont("Lucida Bright", 16, true));
     title->setAlignment(Qt::AlignCenter);
-    makeLabel(this, "Label3", "Year", twipsRect(5760, 1320, 975, 375), labelFont);
+    QLabel* label3 = makeLabel(this, "Label3", "Year", twipsRect(5760, 1320, 975, 375), labelFont);
     m_combo1 = makeCombo(this, "Combo1", twipsRect(6720, 1320, 1935, 345));
-    makeLabel(this, "Label12", "Month", twipsRect(9240, 1320, 975, 375), labelFont);
+    QLabel* label12 = makeLabel(this, "Label12", "Month", twipsRect(9240, 1320, 975, 375), labelFont);
     m_combo2 = makeCombo(this, "Combo2", twipsRect(10200, 1320, 1935, 345));
     m_run = makeButton(this, "cmdRun", "Compare", twipsRect(12480, 1200, 2175, 495), buttonFont);
     m_reset = makeButton(this, "Command5", "Reset", twipsRect(12480, 1200, 2175, 495), buttonFont);
     m_reset->hide();
 
     m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), styleColour(palette::kTotal));
-    makeLabel(this, "Label2", "Differences - Consolidated Report", twipsRect(1920, 2280, 6975, 735), heading)
-        ->setAlignment(Qt::AlignCenter);
-    makeLabel(this, "Label1", "Differences - Detailed Report (Datewise)", twipsRect(11640, 2280, 7935, 855), heading)
-        ->setAlignment(Qt::AlignCenter);
-    makeLabel(this, "Label4", "Search by Office Name", twipsRect(3360, 3120, 3735, 495), labelFont);
+    QLabel* label2 =
+        makeLabel(this, "Label2", "Differences - Consolidated Report", twipsRect(1920, 2280, 6975, 735), heading);
+    label2->setAlignment(Qt::AlignCenter);
+    QLabel* label1 = makeLabel(this, "Label1", "Differences - Detailed Report (Datewise)",
+                               twipsRect(11640, 2280, 7935, 855), heading);
+    label1->setAlignment(Qt::AlignCenter);
+    QLabel* label4 = makeLabel(this, "Label4", "Search by Office Name", twipsRect(3360, 3120, 3735, 495), labelFont);
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName("Text1");
     m_text1->setGeometry(twipsRect(6240, 3000, 3135, 495));
     m_text1->setFont(formFont("MS Sans Serif", 11));
-    makeLabel(this, "Label8", "Select Office", twipsRect(12360, 3240, 2175, 375), labelFont);
+    QLabel* label8 = makeLabel(this, "Label8", "Select Office", twipsRect(12360, 3240, 2175, 375), labelFont);
     m_combo3 = makeCombo(this, "Combo3", twipsRect(14040, 3120, 3495, 345));
     m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), styleColour(palette::kLoadingBack));
 
@@ -133,6 +135,25 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     m_progressBar1->hide();
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
     auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
+
+    // A larger window widens both halves alike: the left grid's right edge and the right
+    // grid's left edge take half the growth each; what sits over or under a half follows it.
+    constexpr Anchor leftHalf{0, 0, 0.5, 1}, rightHalf{0.5, 0, 1, 1};
+    constexpr Anchor overLeftHalf{0, 0, 0.5, 0}, overRightHalf{0.5, 0, 1, 0};
+    constexpr Anchor atMiddle{0.5, 0, 0.5, 0}, underMiddle{0.5, 1, 0.5, 1};
+    anchor(m_frame1, Left | Top | Right | Bottom);
+    for (QWidget* w : std::initializer_list<QWidget*>{title, label3, m_combo1, label12, m_combo2, m_run, m_reset,
+                                                      m_label9, label4, m_text1, label8, m_combo3, m_label7})
+        anchor(w, atMiddle);
+    anchor(label2, overLeftHalf);
+    anchor(label1, overRightHalf);
+    anchor(m_grdCompare, leftHalf);
+    anchor(m_flexGrid1, rightHalf);
+    anchor(m_label11, Left | Bottom);
+    anchor(m_export, Left | Bottom);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
+        anchor(w, underMiddle);
+    anchor(back, Right | Bottom);
 
     m_timer1.setObjectName("Timer1");
     m_timer1.setSingleShot(true);

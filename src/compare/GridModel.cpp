@@ -1,11 +1,15 @@
 #include "compare/GridModel.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
 #include <algorithm>
 #include <charconv>
+#include <numeric>
 
 #include "widgets/FormStyle.h"
 
@@ -26,15 +30,70 @@ bool looksNumeric(const std::string& text) {
 void GridModel::refresh(QTableView& view) {
     beginResetModel();
     endResetModel();
-    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c) {
-        const int width = m_grid.widthsTwips[c];
-        view.setColumnHidden(int(c), width == 0);
-        if (width == 0) continue;
-        // The set width, widened where an amount (the bold total above all) would be cut off.
-        view.resizeColumnToContents(int(c));
-        view.setColumnWidth(int(c), std::max(twips(width), view.columnWidth(int(c))));
-    }
+    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c)
+        view.setColumnHidden(int(c), m_grid.widthsTwips[c] == 0);
     showRows(view);
+    measure(view);
+    // The view's width changes with the window and with its vertical scroll bar.
+    view.viewport()->installEventFilter(this);
+    fitColumns(view);
+}
+
+void GridModel::measure(const QTableView& view) {
+    // What a text needs: itself, the item's margins on both sides and the grid line; a
+    // heading also room for the header's own frame.
+    const int margin = 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1) + 1;
+    const QFontMetrics plain(view.font()), bold(gridFont(true));
+    const QFontMetrics heading(view.horizontalHeader()->font());
+    m_columns.clear();
+    for (std::size_t c = 0; c < m_grid.widthsTwips.size(); ++c) {
+        if (m_grid.widthsTwips[c] == 0) continue;
+        const int header = heading.horizontalAdvance(QString::fromStdString(m_grid.headers[c])) + 2 * margin;
+        int need = header;
+        for (const compare::GridRow& row : m_grid.rows) {
+            if (c >= row.cells.size()) continue;
+            const QFontMetrics& metrics = row.total ? bold : plain;
+            need = std::max(need, metrics.horizontalAdvance(QString::fromStdString(row.cells[c].text)) + margin);
+        }
+        m_columns.push_back({int(c), twips(m_grid.widthsTwips[c]), need, header});
+    }
+}
+
+void GridModel::fitColumns(QTableView& view) const {
+    if (m_columns.empty()) return;
+    const auto name =
+        std::size_t(std::max_element(m_columns.begin(), m_columns.end(),
+                                     [](const Column& a, const Column& b) { return a.designed < b.designed; }) -
+                    m_columns.begin());
+    std::vector<int> widths;
+    int designed = 0;
+    for (const Column& c : m_columns) {
+        widths.push_back(std::max(c.designed, c.needed));
+        designed += c.designed;
+    }
+    int spare = view.viewport()->width() - std::accumulate(widths.begin(), widths.end(), 0);
+    if (spare < 0) {
+        // Names are cut short (their full text is the tooltip) before any amount is; the heading stays whole.
+        const int given = std::max(0, std::min(widths[name] - m_columns[name].heading, -spare));
+        widths[name] -= given;
+        spare += given;
+    }
+    if (spare > 0) {
+        int shared = 0;
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            const int part = int(std::int64_t(spare) * m_columns[i].designed / designed);
+            widths[i] += part;
+            shared += part;
+        }
+        widths[name] += spare - shared;
+    }
+    for (std::size_t i = 0; i < m_columns.size(); ++i) view.setColumnWidth(m_columns[i].index, widths[i]);
+}
+
+bool GridModel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize)
+        if (auto* view = qobject_cast<QTableView*>(watched->parent())) fitColumns(*view);
+    return QAbstractTableModel::eventFilter(watched, event);
 }
 
 void GridModel::showRows(QTableView& view) const {
@@ -52,6 +111,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const compare::GridCell& cell = row.cells[std::size_t(index.column())];
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::ToolTipRole:
             return QString::fromStdString(cell.text);
         case Qt::BackgroundRole:
             if (cell.red) return qColor(palette::kDifference);
@@ -61,7 +121,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             if (cell.red) return qColor(palette::kDifferenceText);
             return {};
         case Qt::FontRole:
-            if (row.total) return formFont("Lucida Bright", 8, true);
+            if (row.total) return gridFont(true);
             return {};
         case Qt::TextAlignmentRole: {
             const auto column = std::size_t(index.column());

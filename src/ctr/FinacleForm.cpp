@@ -17,6 +17,8 @@ FinacleForm::FinacleForm(const std::string& databasePath, TaskForm& masterForm)
     auto* source = makeLabel(this, "Label5", "Get Monthly CTR Report from the VESK Branch",
                              twipsRect(240, 720, 14880, 420), formFont("Monotype Corsiva", 14, true));
     source->setAlignment(Qt::AlignCenter);
+    anchor(title, Left | Top | Right);
+    anchor(source, Left | Top | Right);
 }
 
 }  // namespace vesk::gui

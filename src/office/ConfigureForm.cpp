@@ -18,8 +18,10 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     const QFont buttonFont = formFont("Cooper Black", 11);
     const QFont labelFont = formFont("MS Sans Serif", 9);
 
-    makeLabel(this, "Label2", "Comparison Required for Offices under (Divisional Level / HO Level)",
-              twipsRect(240, 120, 7200, 540), formFont("Lucida Bright", 10, true));
+    // Two lines broken before the bracket, so that no word of it stands alone on the second.
+    makeLabel(this, "Label2", "Comparison Required for Offices under\n(Divisional Level / HO Level)",
+              twipsRect(240, 120, 7200, 540), formFont("Lucida Bright", 10, true))
+        ->setWordWrap(false);
     m_combo1 = new QComboBox(this);
     m_combo1->setObjectName("Combo1");
     m_combo1->setEditable(false);  // only offices of the list can be chosen
@@ -34,7 +36,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     auto* import =
         makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
     auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
-    makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    QPushButton* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
     // Beside Back, in the strip under the grid that nothing else uses.
     auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
@@ -63,6 +65,12 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
+
+    anchor(steps, Left | Top | Right);
+    anchor(m_label1, Left | Top | Right);
+    anchor(m_grid, Left | Top | Right | Bottom);
+    anchor(back, Right | Bottom);
+    anchor(history, Right | Bottom);
 
     m_buttons = {save, import, remove, history};
     connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);

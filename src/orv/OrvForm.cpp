@@ -36,8 +36,10 @@ OrvForm::OrvForm(const std::string& databasePath, TaskForm& masterForm)
         const QFont font = l.style == Title     ? formFont("Lucida Bright", 12, true)
                            : l.style == Heading ? formFont("MS Sans Serif", 10, true)
                                                 : formFont("MS Sans Serif", 9);
-        makeLabel(this, l.name, l.text, twipsRect(l.style == Step ? 600 : 240, l.top, 14520, 300), font)
-            ->setWordWrap(false);
+        QLabel* label =
+            makeLabel(this, l.name, l.text, twipsRect(l.style == Step ? 600 : 240, l.top, 14520, 300), font);
+        label->setWordWrap(false);
+        anchor(label, Left | Top | Right);
     }
 }
 

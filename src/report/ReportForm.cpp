@@ -66,14 +66,22 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
                               formFont("Lucida Bright", 12, true));
     heading->setAlignment(Qt::AlignCenter);
     const QFont labelFont = formFont("MS Sans Serif", 10, true);
-    makeLabel(this, "Label3", "Year", twipsRect(11040, top + 720, 1080, 360), labelFont);
+    QLabel* label3 = makeLabel(this, "Label3", "Year", twipsRect(11040, top + 720, 1080, 360), labelFont);
     m_combo1 = makeCombo(this, "Combo1", twipsRect(12240, top + 660, 2640, 420));
-    makeLabel(this, "Label12", "Month", twipsRect(11040, top + 1320, 1080, 360), labelFont);
+    QLabel* label12 = makeLabel(this, "Label12", "Month", twipsRect(11040, top + 1320, 1080, 360), labelFont);
     m_combo2 = makeCombo(this, "Combo2", twipsRect(12240, top + 1260, 2640, 420));
     auto* remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
     auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
     // Beside Back, in the strip under the grid that nothing else uses.
     auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
+
+    // The delete area stays beside the grid's right edge; the grid takes the growth.
+    anchor(m_label1, Left | Top | Right);
+    anchor(m_grid, Left | Top | Right | Bottom);
+    for (QWidget* w : std::initializer_list<QWidget*>{frame, heading, label3, m_combo1, label12, m_combo2, remove})
+        anchor(w, Top | Right);
+    anchor(back, Right | Bottom);
+    anchor(history, Right | Bottom);
 
     m_controls = {import, remove, back, history, m_combo1, m_combo2, m_grid};
     connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);

@@ -48,6 +48,14 @@ QFont formFont(const QString& family, int pointSize, bool bold, bool italic) {
     return f;
 }
 
+QFont gridFont(bool bold) {
+    QFont f;
+    f.setFamilies({"Times New Roman", "Liberation Serif", "Nimbus Roman", "DejaVu Serif"});
+    f.setPointSize(8);
+    f.setBold(bold);
+    return f;
+}
+
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                         const QFont& font) {
     auto* b = placed(new QPushButton(text, parent), name, geometry, font);

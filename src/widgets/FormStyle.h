@@ -24,6 +24,10 @@ QRect twipsRect(int left, int top, int width, int height);
 /// A font by its designed family, falling back to the nearest installed family.
 QFont formFont(const QString& family, int pointSize, bool bold = false, bool italic = false);
 
+/// The comparison grids' face: narrow figures, so that amounts of eight figures and their
+/// decimals fit the designed column widths.
+QFont gridFont(bool bold = false);
+
 /// A command button in the graphical style with the shared back colour.
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                         const QFont& font);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 #include "core/Error.h"
 #include "widgets/FormStyle.h"
@@ -10,10 +11,14 @@
 namespace vesk::gui {
 
 TaskForm::TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips)
-    : m_prompter(this) {
+    : m_prompter(this), m_layout(new FormLayout(*this, QSize(twips(clientWidthTwips), twips(clientHeightTwips)))) {
     setObjectName(objectName);
     setWindowTitle(title);
-    setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
+}
+
+void TaskForm::setVisible(bool visible) {
+    m_place.beforeVisible(*this, visible);
+    QWidget::setVisible(visible);
 }
 
 void TaskForm::showForm() {
@@ -23,6 +28,7 @@ void TaskForm::showForm() {
     }
     // The load handler may have handed over to another form and unloaded this one.
     if (m_loaded) {
+        if (!isVisible() && screen()) m_layout->fitInto(screen()->availableGeometry());
         show();
         raise();
         activateWindow();

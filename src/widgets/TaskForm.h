@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "widgets/FormLayout.h"
 #include "widgets/QtPrompter.h"
+#include "widgets/WindowPlace.h"
 
 class QPushButton;
 
@@ -18,6 +20,19 @@ class TaskForm : public QWidget {
     Q_OBJECT
   public:
     TaskForm(const QString& objectName, const QString& title, int clientWidthTwips, int clientHeightTwips);
+
+    /// The size the form was designed at: its smallest size where the screen holds it.
+    QSize designSize() const { return m_layout->designSize(); }
+    /// How a control of the form follows a larger window; a control never anchored keeps
+    /// its distance to the top and left edges. Controls are placed by their design
+    /// geometry, so they are anchored once, after they have their place.
+    void anchor(QWidget* control, Anchor shares) { m_layout->anchor(control, shares); }
+    void anchor(QWidget* control, unsigned edges) { anchor(control, anchorTo(edges)); }
+    /// Lets the form be smaller than its design where the free part of the screen is
+    /// (a small screen, large scaling): the whole form then scrolls.
+    void fitInto(const QRect& available) { m_layout->fitInto(available); }
+    /// Scrolls the form so that the control shows in full (or its top left corner, if larger).
+    void ensureVisible(const QWidget* control) { m_layout->ensureVisible(control); }
 
     bool isLoaded() const { return m_loaded; }
 
@@ -69,6 +84,7 @@ class TaskForm : public QWidget {
     /// Shows the menu, unless the form is handing over to another form.
     virtual void Form_Unload();
 
+    void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
 
     /// The Back button at the given place: unload, then show the menu.
@@ -81,12 +97,13 @@ class TaskForm : public QWidget {
 
   private:
     void showEscaped(const std::exception& e) noexcept;
-
     bool m_loaded = false;
     bool m_busy = false;
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
     FormPrompter m_prompter;
+    FormLayout* m_layout;  ///< a child of the form
+    WindowPlace m_place;
 };
 
 }  // namespace vesk::gui

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +18,7 @@
 #include "sheet/Workbook.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "widgets/FormStyle.h"
 
 namespace {
 
@@ -217,6 +222,96 @@ TEST_F(CompareFormTest, ExportButtonsWriteTheShownGridAndHideTheirProgress) {
     EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
     auto book = vesk::sheet::Workbook::open(saved);
     EXPECT_EQ(book->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O and the total
+}
+
+// Every shown column of the grid shows its heading and its cells in full, and together they
+// fill the grid's width, so that it never scrolls sideways.
+void expectColumnsFit(QTableView* grid) {
+    QApplication::processEvents();
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    const QFontMetrics heading(grid->horizontalHeader()->font());
+    QAbstractItemModel* model = grid->model();
+    int sum = 0;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (grid->isColumnHidden(c)) continue;
+        const int width = grid->columnWidth(c);
+        sum += width;
+        const QString header = model->headerData(c, Qt::Horizontal).toString();
+        EXPECT_LE(heading.horizontalAdvance(header) + margins, width) << header.toStdString();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QModelIndex cell = model->index(r, c);
+            const QVariant font = cell.data(Qt::FontRole);
+            const QFontMetrics metrics(font.isValid() ? font.value<QFont>() : grid->font());
+            const QString text = cell.data().toString();
+            EXPECT_LE(metrics.horizontalAdvance(text) + margins, width)
+                << header.toStdString() << " " << text.toStdString();
+        }
+    }
+    EXPECT_EQ(sum, grid->viewport()->width()) << grid->objectName().toStdString();
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << grid->objectName().toStdString();
+}
+
+TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
+    // One office at the largest amounts: 99,999,999.99 each way, and a difference as far below zero.
+    db.office("5", "Zenith Extension Counter", "SO", "", "F5");
+    db.deposit("F5", "05/04/2025", "99999999.99");
+    db.withdrawal("F5", "05/04/2025", "0.01");
+    db.orv("5", "05/04/2025", "Payment", "99999999.99");
+    db.orv("5", "06/04/2025", "Payment", "99999999.99");
+    form.resize(form.designSize());
+    child<QPushButton>("cmdRun")->click();
+    ASSERT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 5 Offices.");
+    form.logic().blinker().setDuration(0ms);
+    form.Combo3_Click(0);
+    auto* consolidated = child<QTableView>("grdCompare");
+    auto* detailed = child<QTableView>("MSFlexGrid1");
+    ASSERT_EQ(consolidated->model()->index(4, 7).data().toString(), "199999999.98");
+    ASSERT_EQ(detailed->model()->rowCount(), 6);
+    for (QSize size : {form.designSize(), form.designSize() + QSize(500, 100), form.designSize()}) {
+        SCOPED_TRACE(size.width());
+        form.resize(size);
+        for (QTableView* grid : {consolidated, detailed}) expectColumnsFit(grid);
+    }
+    // The grids are where they were designed: the fit widened no grid.
+    EXPECT_EQ(consolidated->geometry(), vesk::gui::twipsRect(600, 4080, 8775, 5535));
+    EXPECT_EQ(detailed->geometry(), vesk::gui::twipsRect(10560, 4080, 9495, 5535));
+}
+
+TEST_F(CompareFormTest, OnASmallScreenAtLargeScalingTheFormScrollsToEveryButton) {
+    compare();
+    pickDuring(0ms, {});
+    // 1366 x 768 less a 40 px taskbar at 125 %, in the form's own pixels.
+    const QRect room(0, 0, int(1366 / 1.25), int((768 - 40) / 1.25));
+    form.fitInto(room);
+    QApplication::processEvents();
+    EXPECT_LE(form.frameGeometry().width(), room.width());
+    EXPECT_LE(form.frameGeometry().height(), room.height());
+    auto* across = child<QScrollBar>("FormHorizontalScroll");
+    auto* down = child<QScrollBar>("FormVerticalScroll");
+    ASSERT_TRUE(across->isVisible() && down->isVisible());
+    const QRect view(0, 0, down->x(), across->y());
+    for (const char* name : {"Command4", "Command1", "Command6", "Command5", "Combo3", "Text1", "grdCompare"}) {
+        SCOPED_TRACE(name);
+        auto* control = child<QWidget>(name);
+        ASSERT_TRUE(control->isVisible());
+        form.ensureVisible(control);
+        if (control->width() <= view.width() && control->height() <= view.height())
+            EXPECT_TRUE(view.contains(control->geometry()));
+        else
+            EXPECT_TRUE(view.contains(control->geometry().topLeft()));
+    }
+    // Scrolled back, every control is where it was designed.
+    across->setValue(0);
+    down->setValue(0);
+    EXPECT_EQ(child<QWidget>("Command4")->geometry(), vesk::gui::twipsRect(18480, 10080, 1815, 615));
+    EXPECT_EQ(child<QWidget>("grdCompare")->geometry(), vesk::gui::twipsRect(600, 4080, 8775, 5535));
+
+    // A control reached with the keyboard scrolls into sight by itself.
+    QApplication::setActiveWindow(&form);
+    auto* back = child<QWidget>("Command4");
+    back->setFocus();
+    ASSERT_TRUE(back->hasFocus());
+    EXPECT_TRUE(view.contains(back->geometry()));
 }
 
 }  // namespace

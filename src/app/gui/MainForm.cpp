@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include "core/Version.h"
 #include "widgets/FormStyle.h"
@@ -26,7 +27,9 @@ void addLine(QWidget* parent, int left, int top, int width, int height) {
 MainForm::MainForm() {
     setObjectName("mainform");
     setWindowTitle("VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
-    setFixedSize(twips(12135), twips(10065));
+    // Its designed size, or smaller and scrolling where the screen is smaller.
+    m_layout = new FormLayout(*this, QSize(twips(12135), twips(10065)));
+    setMaximumSize(m_layout->designSize());
 
     auto* title = makeLabel(this, "Label30", "VESK - ORV Comparison Tool", twipsRect(240, 360, 11655, 600),
                             formFont("Lucida Bright", 20, true));
@@ -81,6 +84,13 @@ void MainForm::showDatabase(const QString& path) {
         text = prefix + metrics.elidedText(path, Qt::ElideMiddle, room);
     m_status->setText(text);
     m_status->setToolTip(path);
+}
+
+void MainForm::setVisible(bool visible) {
+    if (visible && !isVisible() && screen()) m_layout->fitInto(screen()->availableGeometry());
+    // Back from a task form finds the menu where it was left.
+    m_place.beforeVisible(*this, visible);
+    QWidget::setVisible(visible);
 }
 
 void MainForm::setTaskForm(Task task, TaskForm* form) {

@@ -3,6 +3,9 @@
 #include <QWidget>
 #include <array>
 
+#include "widgets/FormLayout.h"
+#include "widgets/WindowPlace.h"
+
 class QLabel;
 
 namespace vesk::gui {
@@ -27,6 +30,10 @@ class MainForm : public QWidget {
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
 
+    void setVisible(bool visible) override;
+    /// Lets the menu be smaller than its design on a small screen; it scrolls then.
+    FormLayout& formLayout() { return *m_layout; }
+
   signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
@@ -36,6 +43,8 @@ class MainForm : public QWidget {
 
     std::array<TaskForm*, 4> m_tasks{};
     QLabel* m_status = nullptr;
+    FormLayout* m_layout;  ///< a child of the menu
+    WindowPlace m_place;
 };
 
 }  // namespace vesk::gui

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -102,6 +103,20 @@ TEST_F(ConfigureFormTest, DeleteAllClearsTheForm) {
     EXPECT_EQ(child<QLabel>("Label1")->text(), "0 office details available.");
     EXPECT_EQ(child<QComboBox>("Combo1")->count(), 0);
     EXPECT_EQ(child<QTableView>("DataGrid1")->model()->rowCount(), 0);
+}
+
+TEST_F(ConfigureFormTest, TheHeadingBreaksBeforeItsBracketAndEachLineFits) {
+    auto* heading = child<QLabel>("Label2");
+    const QStringList lines = heading->text().split('\n');
+    const QFontMetrics metrics(heading->font());
+    EXPECT_EQ(lines.join(' '), "Comparison Required for Offices under (Divisional Level / HO Level)");
+    EXPECT_LE(int(lines.size()) * metrics.lineSpacing(), heading->height());
+    for (const QString& line : lines) {
+        SCOPED_TRACE(line.toStdString());
+        EXPECT_LE(metrics.horizontalAdvance(line), heading->width());  // the label wraps no further
+        EXPECT_TRUE(line.contains(' '));                               // no word alone on its line
+    }
+    EXPECT_TRUE(lines.size() == 1 || lines.back().startsWith('('));
 }
 
 }  // namespace
