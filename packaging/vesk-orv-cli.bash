@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched export where"
+        summary delete-month compare detail unmatched export where history"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
     COMPREPLY=()
 
@@ -79,6 +79,7 @@ _vesk_orv_cli() {
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched" -- "$cur")) ;;
+        history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
         detail:2) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
     esac
 }

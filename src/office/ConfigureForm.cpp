@@ -41,6 +41,8 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
         makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
     auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
     QPushButton* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    // Beside Back, in the strip under the grid that nothing else uses.
+    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
     auto* steps = new QGroupBox("Steps to Download Master Data", this);
     steps->setObjectName("Frame1");
@@ -73,6 +75,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     anchor(m_label1, Left | Top | Right);
     anchor(m_grid, Left | Top | Right | Bottom);
     anchor(back, Right | Bottom);
+    anchor(history, Right | Bottom);
 
     // In the free strip right of the count, above the grid it narrows.
     auto* find = makeLabel(this, "LabelFind", "&Find Office", twipsRect(9480, 2550, 1260, 330), labelFont);
@@ -97,12 +100,13 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     anchor(find, Top | Right);
     anchor(m_filter, Top | Right);
 
-    m_buttons = {save, import, remove};
+    m_buttons = {save, import, remove, history};
     setMainAction(import);
     prompter().setFileKind("OfficeMaster");
     connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);
     connect(remove, &QPushButton::clicked, this, &ConfigureForm::Command3_Click);
     connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
+    connect(history, &QPushButton::clicked, this, &ConfigureForm::cmdHistory_Click);
 
     prompter().setProgressLabel(m_label1);
     // The count the import has just set shows behind its success message.
@@ -122,6 +126,11 @@ void ConfigureForm::runBusy(Handler handler) {
         guarded(handler);
     }
     render();
+    // An open window follows the changes made while it is open.
+    if (!m_history || !m_history->isVisible()) return;
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (read) m_history->refresh(m_logic.history());
 }
 
 void ConfigureForm::Form_Load() {
@@ -146,6 +155,19 @@ void ConfigureForm::DataGrid1_RowPicked(const QModelIndex& index) {
     // The shown row is the filter's; the office is the one under it in the whole master.
     const QModelIndex row = m_filtered.mapToSource(index);
     if (m_logic.DataGrid1_RowPicked(std::size_t(row.row()))) m_combo1->setCurrentIndex(m_logic.view().selected);
+}
+
+void ConfigureForm::Form_Unload() {
+    if (m_history) m_history->close();
+    TaskForm::Form_Unload();
+}
+
+void ConfigureForm::cmdHistory_Click() {
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (!read) return;
+    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
+    m_history->showRecords(m_logic.history());
 }
 
 void ConfigureForm::render() {

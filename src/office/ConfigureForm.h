@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistoryWindow.h"
 #include "office/OfficeScreen.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/RowFilterModel.h"
@@ -27,9 +28,11 @@ class ConfigureForm : public TaskForm {
     void Command4_Click();  ///< Import Office Master Data
     /// A grid row was clicked or picked with Enter: its office goes to the list.
     void DataGrid1_RowPicked(const QModelIndex& index);
+    void cmdHistory_Click();
 
   protected:
     void Form_Load() override;
+    void Form_Unload() override;
 
   private:
     /// Runs a handler with the form's buttons and list off, so nothing runs inside it, then shows the result.
@@ -45,6 +48,7 @@ class ConfigureForm : public TaskForm {
     QLabel* m_label3;
     QTableView* m_grid;
     QLineEdit* m_filter;
+    HistoryWindow* m_history = nullptr;
     std::vector<QPushButton*> m_buttons;
 };
 

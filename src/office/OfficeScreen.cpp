@@ -17,7 +17,7 @@ std::string numbered(const Error& e, const char* separator) {
 }  // namespace
 
 OfficeScreen::OfficeScreen(std::string databasePath, Prompter& prompter)
-    : m_path(std::move(databasePath)), m_prompter(prompter) {}
+    : m_path(std::move(databasePath)), m_prompter(prompter), m_history(history::Form::Master, prompter) {}
 
 void OfficeScreen::ensureOpen() {
     if (!m_db.isOpen()) m_db.open(m_path);
@@ -67,7 +67,7 @@ void OfficeScreen::refreshOfficeList() {
 void OfficeScreen::configureDivision() {
     try {
         ensureOpen();
-        const std::string name = configureDivisionOffice(m_db);
+        const std::string name = configureDivisionOffice(m_db, m_clock);
         if (name.empty()) {
             m_prompter.message(exclamation("Warning: No Division Office found in the imported data."));
             return;
@@ -91,7 +91,7 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
                                         "Confirm Save", Icon::Question)) != Answer::Yes)
             return false;
         setWait(true);
-        const bool saved = setConfiguredOffice(m_db, name);
+        const bool saved = setConfiguredOffice(m_db, name, m_clock);
         setWait(false);
         if (!saved) {
             m_prompter.message(
@@ -127,7 +127,7 @@ bool OfficeScreen::Command3_Click() {
         return false;
     try {
         ensureOpen();
-        deleteAllOffices(m_db);
+        deleteAllOffices(m_db, m_clock);
         m_view.grid.reset();
         m_view.countText = "0 office details available.";
         m_view.offices.clear();
@@ -159,12 +159,12 @@ bool OfficeScreen::Command4_Click() {
 }
 
 bool OfficeScreen::importFile(const std::string& path) {
-    const auto confirm = [this] { return m_prompter.message(masterOverwriteQuestion()) == Answer::Yes; };
+    const auto confirm = [this](const Message& question) { return m_prompter.message(question) == Answer::Yes; };
     const auto progress = [this](int row, int rows) {
         if (row % kProgressEvery == 0)
             m_prompter.progress("Importing Row " + std::to_string(row) + " / " + std::to_string(rows));
     };
-    if (auto refusal = masterImportRefusal(importMaster(m_db, path, confirm, progress))) {
+    if (auto refusal = masterImportRefusal(importMaster(m_db, path, confirm, progress, m_clock))) {
         m_prompter.message(*refusal);
         return false;
     }
@@ -174,6 +174,13 @@ bool OfficeScreen::importFile(const std::string& path) {
     configureDivision();
     reloadGrid();
     return true;
+}
+
+bool OfficeScreen::cmdHistory_Click() {
+    return m_history.cmdHistory_Click([this]() -> store::Connection& {
+        ensureOpen();
+        return m_db;
+    });
 }
 
 std::string OfficeScreen::configuredOffice() {

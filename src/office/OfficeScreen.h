@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Prompter.h"
+#include "history/HistoryScreen.h"
 #include "store/Connection.h"
 
 namespace vesk::office {
@@ -45,6 +46,12 @@ class OfficeScreen {
     /// A row of the grid was picked: its office becomes the list's selection when it is one
     /// that can be configured. False when it is not.
     bool DataGrid1_RowPicked(std::size_t row);
+    /// History: true when the window may show the records read.
+    bool cmdHistory_Click();
+    const history::HistoryScreen& history() const { return m_history; }
+
+    /// Where the history's times come from (the computer's clock by default).
+    void setClock(history::Clock clock) { m_clock = std::move(clock); }
 
     /// The configured office: the first row of Youroffice, trimmed ("" when none).
     std::string configuredOffice();
@@ -65,6 +72,8 @@ class OfficeScreen {
     store::Connection m_db;
     OfficeView m_view;
     std::function<void(bool)> m_wait;
+    history::HistoryScreen m_history;
+    history::Clock m_clock = history::localNow;
 };
 
 }  // namespace vesk::office

@@ -33,37 +33,55 @@ std::vector<std::string> listedOffices(store::Connection& db) {
 
 store::ResultSet masterRows(store::Connection& db) { return db.query(sql::kMasterRows); }
 
-bool setConfiguredOffice(store::Connection& db, const std::string& name) {
+namespace {
+
+void recordOffice(store::Connection& db, std::int64_t rows, const history::Clock& now) {
+    history::Change change;
+    change.action = history::Action::OfficeChange;
+    change.office = configuredOffice(db);
+    change.rows = rows;
+    history::recordChange(db, change, now());
+}
+
+}  // namespace
+
+bool setConfiguredOffice(store::Connection& db, const std::string& name, const history::Clock& now) {
     const std::string wanted = trim(name);
     store::Transaction tx = db.begin();
     // A name that matches no office must not empty the configured office.
     if (db.scalar(sql::kOfficesNamed, {wanted}).toInt() == 0) return false;
     db.execute(sql::kClearConfigured);
-    db.execute(sql::kConfigureNamed, {wanted});
+    recordOffice(db, db.execute(sql::kConfigureNamed, {wanted}), now);
     tx.commit();
     return true;
 }
 
-std::string configureDivisionOffice(store::Connection& db) {
+std::string configureDivisionOffice(store::Connection& db, const history::Clock& now) {
     {
         store::Transaction tx = db.begin();
         db.execute(sql::kClearConfigured);
-        db.execute(sql::kConfigureDivision);
+        // Without a division office nothing was configured, and nothing changed.
+        if (const std::int64_t rows = db.execute(sql::kConfigureDivision); rows > 0) recordOffice(db, rows, now);
         tx.commit();
     }
     return configuredOffice(db);
 }
 
-void deleteAllOffices(store::Connection& db) {
+void deleteAllOffices(store::Connection& db, const history::Clock& now) {
     store::Transaction tx = db.begin();
-    db.execute(sql::kClearMaster);
-    db.execute(sql::kClearConfigured);
+    history::Change change;
+    change.action = history::Action::OfficesDeletion;
+    change.rows = db.execute(sql::kClearMaster);
+    const std::int64_t configured = db.execute(sql::kClearConfigured);
+    if (change.rows > 0 || configured > 0) history::recordChange(db, change, now());
     tx.commit();
 }
 
-Message masterOverwriteQuestion() {
-    return question(std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
-                    "Confirm", Icon::Information);
+Message masterOverwriteQuestion(const std::optional<DateTime>& importedBefore) {
+    return history::withEarlierImport(
+        question(std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
+                 "Confirm", Icon::Information),
+        importedBefore);
 }
 
 std::optional<Message> masterImportRefusal(MasterImport result) {
@@ -80,15 +98,20 @@ std::optional<Message> masterImportRefusal(MasterImport result) {
     return std::nullopt;
 }
 
-MasterImport importMaster(store::Connection& db, const std::string& path, const std::function<bool()>& confirmOverwrite,
-                          const std::function<void(int, int)>& progress) {
+MasterImport importMaster(store::Connection& db, const std::string& path,
+                          const std::function<bool(const Message&)>& confirmOverwrite,
+                          const std::function<void(int, int)>& progress, const history::Clock& now) {
     std::vector<std::string> headers;
     sheet::Block rows;
+    history::Change record;
+    record.action = history::Action::MasterImport;
     {
         auto book = sheet::Workbook::open(path);
         auto sheet = book->activeSheet(kMasterColumns);  // only the columns the master stores are kept
         if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") return MasterImport::InvalidFile;
-        if (!confirmOverwrite()) return MasterImport::Declined;
+        record.file = history::digestFile(path);
+        const auto before = history::lastImport(db, history::Form::Master, record.file->sha256);
+        if (!confirmOverwrite(masterOverwriteQuestion(before))) return MasterImport::Declined;
         const int last = sheet->lastRow(1);
         // A file without rows must not empty the master that is there.
         if (last < 2) return MasterImport::NoData;
@@ -104,7 +127,8 @@ MasterImport importMaster(store::Connection& db, const std::string& path, const 
     store::Transaction tx = db.begin();
     db.execute(sql::kClearMaster);
     db.execute(sql::kClearConfigured);
-    store::insertRows(db, store::Table::Master, target, source, progress);
+    record.rows = store::insertRows(db, store::Table::Master, target, source, progress);
+    history::recordChange(db, record, now());
     tx.commit();
     return MasterImport::Imported;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Prompter.h"
+#include "history/ImportHistory.h"
 #include "store/Connection.h"
 
 namespace vesk::office {
@@ -26,16 +27,18 @@ std::vector<std::string> listedOffices(store::Connection& db);
 /// Every office of the master, by name, every column.
 store::ResultSet masterRows(store::Connection& db);
 
+// Every change below is recorded in the history in its own transaction, at the clock's time.
+
 /// Makes the office of that name (trimmed) the configured office. False, with nothing
 /// changed, when no office has the name.
-bool setConfiguredOffice(store::Connection& db, const std::string& name);
+bool setConfiguredOffice(store::Connection& db, const std::string& name, const history::Clock& now = history::localNow);
 
 /// Makes the master's division office the configured office; returns its name, "" when the
 /// master holds none.
-std::string configureDivisionOffice(store::Connection& db);
+std::string configureDivisionOffice(store::Connection& db, const history::Clock& now = history::localNow);
 
 /// Deletes every office and the configured office.
-void deleteAllOffices(store::Connection& db);
+void deleteAllOffices(store::Connection& db, const history::Clock& now = history::localNow);
 
 enum class MasterImport {
     Imported,
@@ -44,16 +47,20 @@ enum class MasterImport {
     NoData,       ///< column A holds nothing below row 1
 };
 
-/// The question asked before the office master is replaced.
-Message masterOverwriteQuestion();
+/// The question asked before the office master is replaced; with the time of an earlier
+/// import of the same file, a line says so.
+Message masterOverwriteQuestion(const std::optional<DateTime>& importedBefore = std::nullopt);
 /// What the person is told when an import stopped short; none once it imported.
 std::optional<Message> masterImportRefusal(MasterImport result);
 
 /// Replaces the office master with the rows of the workbook's active sheet (columns A to
 /// CE, placed by their headings), in one transaction that also empties the configured
-/// office. confirmOverwrite is asked once the file is known to be a master file; progress
-/// gets (row, rows) as rows go in. Throws Error when the file cannot be read or stored.
-MasterImport importMaster(store::Connection& db, const std::string& path, const std::function<bool()>& confirmOverwrite,
-                          const std::function<void(int row, int rows)>& progress = {});
+/// office and records the import. confirmOverwrite is asked the question once the file is
+/// known to be a master file; progress gets (row, rows) as rows go in. Throws Error when
+/// the file cannot be read or stored.
+MasterImport importMaster(store::Connection& db, const std::string& path,
+                          const std::function<bool(const Message& question)>& confirmOverwrite,
+                          const std::function<void(int row, int rows)>& progress = {},
+                          const history::Clock& now = history::localNow);
 
 }  // namespace vesk::office

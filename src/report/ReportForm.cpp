@@ -72,6 +72,8 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     m_combo2 = makeCombo(this, "Combo2", twipsRect(12240, top + 1260, 2640, 420));
     auto* remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
     auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
+    // Beside Back, in the strip under the grid that nothing else uses.
+    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
     // The delete area stays beside the grid's right edge; the grid takes the growth.
     anchor(m_label1, Left | Top | Right);
@@ -79,11 +81,13 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     for (QWidget* w : std::initializer_list<QWidget*>{frame, heading, label3, m_combo1, label12, m_combo2, remove})
         anchor(w, Top | Right);
     anchor(back, Right | Bottom);
+    anchor(history, Right | Bottom);
 
-    m_controls = {import, remove, back, m_combo1, m_combo2, m_grid};
+    m_controls = {import, remove, back, history, m_combo1, m_combo2, m_grid};
     setMainAction(import);
     connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
     connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
+    connect(history, &QPushButton::clicked, this, &ReportForm::cmdHistory_Click);
     connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
     // Enter on a row the arrow keys reached picks it as a click would.
     connect(m_grid, &QTableView::activated, this, &ReportForm::DataGrid1_RowSelected);
@@ -113,6 +117,7 @@ void ReportForm::Form_Activate() {
 }
 
 void ReportForm::Form_Unload() {
+    if (m_history) m_history->close();
     m_logic.Form_Unload();
     showSummary();
     TaskForm::Form_Unload();
@@ -128,6 +133,7 @@ void ReportForm::Import_Click() {
     if (!imported) return;
     showSummary();
     fillYears();
+    refreshHistory();
 }
 
 void ReportForm::Command3_Click() {
@@ -142,6 +148,7 @@ void ReportForm::Command3_Click() {
     if (!deleted) return;
     showSummary();
     fillYears();
+    refreshHistory();
     clearCombo(m_combo1);
     clearCombo(m_combo2);
 }
@@ -161,6 +168,22 @@ void ReportForm::fillYears() {
     for (const auto& y : m_logic.view().years) m_combo1->addItem(QString::fromStdString(y));
     m_combo1->setCurrentIndex(m_combo1->findText(shown));
     m_combo1->setEditText(shown);
+}
+
+void ReportForm::cmdHistory_Click() {
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (!read) return;
+    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
+    m_history->showRecords(m_logic.history());
+}
+
+// An open window follows the changes made while it is open.
+void ReportForm::refreshHistory() {
+    if (!m_history || !m_history->isVisible()) return;
+    bool read = false;
+    guarded([&] { read = m_logic.cmdHistory_Click(); });
+    if (read) m_history->refresh(m_logic.history());
 }
 
 void ReportForm::fillLists() {

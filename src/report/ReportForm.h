@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "history/HistoryWindow.h"
 #include "report/ReportScreen.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
@@ -38,6 +39,7 @@ class ReportForm : public TaskForm {
     void Command3_Click();  ///< Delete
     /// A grid row was clicked or became current: its month goes to the delete lists.
     void DataGrid1_RowSelected(const QModelIndex& index);
+    void cmdHistory_Click();
 
   protected:
     void Form_Load() override;
@@ -46,6 +48,7 @@ class ReportForm : public TaskForm {
 
   private:
     void showSummary();
+    void refreshHistory();
     void fillLists();
     void fillYears();
 
@@ -56,6 +59,7 @@ class ReportForm : public TaskForm {
     QComboBox* m_combo1;
     QComboBox* m_combo2;
     QLabel* m_label1;
+    HistoryWindow* m_history = nullptr;
     std::vector<QWidget*> m_controls;
     bool m_rendering = false;
 };

@@ -125,9 +125,21 @@ void changeRows(store::Connection& db, const ReportDescription& report, Change&&
     setMarks(db, report, {marks->rows - done.removed + done.added, lastRow(db, report)});
 }
 
-// One transaction: the month's (and kind's) old rows go, the file's rows come in.
+history::Action importAction(const ReportDescription& report, const MonthImport& month) {
+    if (historyForm(report) == history::Form::Ctr) return history::Action::CtrImport;
+    return month.kind == "P" ? history::Action::OrvPaymentsImport : history::Action::OrvReceiptsImport;
+}
+
+void setTotals(history::Change& change, const store::ResultSet& totals) {
+    change.deposits = totals.field(0, 0).isNull() ? 0.0 : totals.field(0, 0).toNumber();
+    change.withdrawals = totals.field(0, 1).isNull() ? 0.0 : totals.field(0, 1).toNumber();
+}
+
+// One transaction: the month's (and kind's) old rows go, the file's rows come in, and the
+// history records it.
 void replaceMonth(store::Connection& db, const ReportDescription& report, const ReportFile& file,
-                  const MonthImport& month, const ImportProgress& progress) {
+                  const MonthImport& month, const ImportProgress& progress, history::Change record,
+                  const history::Clock& now) {
     const std::vector<std::string>& columns = store::tableColumns(report.table);
     const std::vector<int> target = mapColumnsByHeader(file.headers, columns);
     const int dateTarget = columnIndex(columns, report.dateColumn);
@@ -161,11 +173,15 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
         RowChange done;
         done.keys.insert(key);
         done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
+        const std::int64_t before = lastRow(db, report);  // the rows written come after it
         done.added = store::insertRows(db, report.table, target, source, progress);
         // Rows dated in other months go in as they are, so their months change too.
         done.keys.insert(dateKeys.begin(), dateKeys.end());
+        record.rows = done.added;
+        setTotals(record, db.query(rowsAfterTotalsStatement(report), {before}));
         return done;
     });
+    history::recordChange(db, record, now());
     tx.commit();
 }
 
@@ -173,8 +189,12 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
 
 std::string MonthImport::period() const { return monthName(month) + " " + std::to_string(year); }
 
+history::Form historyForm(const ReportDescription& report) {
+    return report.table == store::Table::Finacle ? history::Form::Ctr : history::Form::Orv;
+}
+
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress) {
+                        const ConfirmReplace& confirm, const ImportProgress& progress, const history::Clock& now) {
     MonthImport result;
     const ReportFile file = ReportFile::read(path, report.headerB1, report.columns);
     if (file.status == ReportFile::Status::InvalidHeader) {
@@ -202,16 +222,25 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
         }
         result.word = it->word;
     }
-    if (!confirm(result.period(), result.word)) {
+    history::Change record;
+    record.action = importAction(report, result);
+    record.year = result.year;
+    record.month = result.month;
+    record.file = history::digestFile(path);
+    const std::optional<DateTime> before = history::lastImport(db, historyForm(report), record.file->sha256);
+    if (!confirm(replaceQuestion(report, result.period(), result.word, before))) {
         result.status = MonthImport::Status::Declined;
         return result;
     }
-    replaceMonth(db, report, file, result, progress);
+    replaceMonth(db, report, file, result, progress, std::move(record), now);
     return result;
 }
 
-Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word) {
-    return question(report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation, Answer::No);
+Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word,
+                        const std::optional<DateTime>& importedBefore) {
+    return history::withEarlierImport(
+        question(report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation, Answer::No),
+        importedBefore);
 }
 
 std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result) {
@@ -253,25 +282,35 @@ std::vector<std::string> offeredYears(store::Connection& db, const DateTime& tod
 }
 
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
-                         const std::string& month) {
+                         const std::string& month, const history::Clock& now) {
     // The key of the month the texts name, when they name one as the summary shows it.
     std::optional<std::int64_t> key;
     if (year.size() == 4 && std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
         for (int m = 1; m <= 12; ++m)
             if (equalsNoCase(month, monthAbbrev(m))) key = std::stoll(year) * 100 + m;
     std::int64_t count = 0;
+    history::Change record;
+    record.action = historyForm(report) == history::Form::Ctr ? history::Action::CtrMonthDeletion
+                                                              : history::Action::OrvMonthDeletion;
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
         RowChange done;
-        if (key) {
-            count = db.execute(deleteShownMonthStatement(report, true), {month, year, *key});
-            done.keys.insert(*key);
-        } else {
-            count = db.execute(deleteShownMonthStatement(report, false), {month, year});
-        }
+        std::vector<store::Value> values{month, year};
+        if (key) values.emplace_back(*key);
+        setTotals(record, db.query(shownMonthTotalsStatement(report, key.has_value()), values));
+        count = db.execute(deleteShownMonthStatement(report, key.has_value()), values);
+        if (key) done.keys.insert(*key);
         done.removed = count;
         return done;
     });
+    if (count > 0) {
+        record.rows = count;
+        if (key) {
+            record.year = int(*key / 100);
+            record.month = int(*key % 100);
+        }
+        history::recordChange(db, record, now());
+    }
     tx.commit();
     return count;
 }

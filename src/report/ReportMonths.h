@@ -8,6 +8,7 @@
 
 #include "core/DateTime.h"
 #include "core/Prompter.h"
+#include "history/ImportHistory.h"
 #include "report/ReportDescription.h"
 #include "store/Connection.h"
 
@@ -33,20 +34,27 @@ struct MonthImport {
     std::string period() const;
 };
 
-/// Asked before a month's rows are replaced: the month ("April 2025") and the kind's word.
-using ConfirmReplace = std::function<bool(const std::string& period, const std::string& word)>;
+/// Asked before a month's rows are replaced, with the question to put: true to go on.
+using ConfirmReplace = std::function<bool(const Message& question)>;
 /// (row, rows) as the file's rows go in.
 using ImportProgress = std::function<void(int row, int rows)>;
 
-/// Imports a month of the report from a workbook: in one transaction the month's (and the
-/// kind's) rows go and the file's rows come in, the columns placed by their headings. Every
-/// value of the date column must read as a date, or nothing is stored. Throws Error when
-/// the file cannot be read or stored.
-MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress = {});
+/// The form whose history holds the report's changes.
+history::Form historyForm(const ReportDescription& report);
 
-/// The question asked before the month's rows are replaced.
-Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word);
+/// Imports a month of the report from a workbook: in one transaction the month's (and the
+/// kind's) rows go, the file's rows come in, the columns placed by their headings, and the
+/// import is recorded in the history (at the clock's time). Every value of the date column
+/// must read as a date, or nothing is stored. The question names an earlier import of the
+/// same file. Throws Error when the file cannot be read or stored.
+MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
+                        const ConfirmReplace& confirm, const ImportProgress& progress = {},
+                        const history::Clock& now = history::localNow);
+
+/// The question asked before the month's rows are replaced; with the time of an earlier
+/// import of the same file, a line says so.
+Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word,
+                        const std::optional<DateTime>& importedBefore = std::nullopt);
 /// What the person is told of an import: its success or why nothing was imported; none
 /// when they declined.
 std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result);
@@ -56,9 +64,10 @@ std::optional<Message> importMessage(const ReportDescription& report, const Mont
 store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report);
 
 /// Deletes the month given as the summary shows it (year "2025", month "Apr" in any letter
-/// case; both bound); returns the number of rows deleted.
+/// case; both bound) and records the deletion when rows went; returns the number of rows
+/// deleted.
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
-                         const std::string& month);
+                         const std::string& month, const history::Clock& now = history::localNow);
 
 /// The years the period lists offer, ascending: 2025 to 2030, every year the data holds
 /// (the bank's value dates, the ORV posting dates), today's year and the next. A closed

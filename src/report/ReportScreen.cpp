@@ -16,7 +16,8 @@ ReportScreen::ReportScreen(const ReportDescription& report, std::string database
     : m_report(report),
       m_path(std::move(databasePath)),
       m_prompter(prompter),
-      m_today(today ? std::move(today) : localToday) {}
+      m_today(today ? std::move(today) : localToday),
+      m_history(historyForm(report), prompter) {}
 
 void ReportScreen::ensureOpen() {
     if (!m_db.isOpen()) m_db.open(m_path);
@@ -83,7 +84,7 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
     std::int64_t count = 0;
     try {
         ensureOpen();
-        count = deleteMonth(m_db, m_report, year, month);
+        count = deleteMonth(m_db, m_report, year, month, m_clock);
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         m_prompter.message(critical("Error: " + e.description(), m_report.deleteErrorTitle));
@@ -97,6 +98,13 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
     refreshYears();
     loadMonthlySummary();
     return true;
+}
+
+bool ReportScreen::cmdHistory_Click() {
+    return m_history.cmdHistory_Click([this]() -> store::Connection& {
+        ensureOpen();
+        return m_db;
+    });
 }
 
 bool ReportScreen::Import_Click() {
@@ -113,14 +121,12 @@ bool ReportScreen::Import_Click() {
 }
 
 bool ReportScreen::importFile(const std::string& path) {
-    const auto confirm = [this](const std::string& period, const std::string& word) {
-        return m_prompter.message(replaceQuestion(m_report, period, word)) == Answer::Yes;
-    };
+    const auto confirm = [this](const Message& question) { return m_prompter.message(question) == Answer::Yes; };
     const auto progress = [this](int row, int rows) {
         if (row % kProgressEvery == 0 || row == rows)
             m_prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");
     };
-    const MonthImport imported = importMonth(m_db, m_report, path, confirm, progress);
+    const MonthImport imported = importMonth(m_db, m_report, path, confirm, progress, m_clock);
     if (auto message = importMessage(m_report, imported)) m_prompter.message(*message);
     if (imported.status != MonthImport::Status::Imported) return false;
     m_prompter.progress("");

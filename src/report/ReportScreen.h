@@ -8,6 +8,7 @@
 
 #include "core/DateTime.h"
 #include "core/Prompter.h"
+#include "history/HistoryScreen.h"
 #include "report/ReportDescription.h"
 #include "store/Connection.h"
 
@@ -47,6 +48,13 @@ class ReportScreen {
     /// Delete: true when rows went (the form then clears both lists' selection).
     bool Command3_Click(const std::string& year, const std::string& month);
 
+    /// History: true when the window may show the records read.
+    bool cmdHistory_Click();
+    const history::HistoryScreen& history() const { return m_history; }
+
+    /// Where the history's times come from (the computer's clock by default).
+    void setClock(history::Clock clock) { m_clock = std::move(clock); }
+
     /// Year and month texts of a summary row, for the delete lists; nullopt when the
     /// summary has no such row.
     std::optional<std::pair<std::string, std::string>> periodOfRow(std::size_t row) const;
@@ -66,6 +74,8 @@ class ReportScreen {
     store::Connection m_db;
     ReportView m_view;
     bool m_masterDataMissing = false;
+    history::HistoryScreen m_history;
+    history::Clock m_clock = history::localNow;
 };
 
 }  // namespace vesk::report

@@ -43,12 +43,32 @@ std::string lastRowStatement(const ReportDescription& report) {
     return "SELECT IfNull(MAX(rowid), 0) FROM " + table(report);
 }
 
-std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey) {
-    // The month compares without regard to letter case, as the engine compares text.
+namespace {
+
+// The month compares without regard to letter case, as the engine compares text.
+std::string shownMonthCondition(const ReportDescription& report, bool byKey) {
     const std::string& date = report.dateColumn;
-    return std::string("DELETE FROM ") + table(report) + " WHERE " + (byKey ? monthKey(report) + " = ?3 AND " : "") +
-           "Format(" + date + ", 'mmm') = ?1 COLLATE NOCASE AND Format(" + date + ", 'yyyy') = ?2";
+    return std::string(" WHERE ") + (byKey ? monthKey(report) + " = ?3 AND " : "") + "Format(" + date +
+           ", 'mmm') = ?1 COLLATE NOCASE AND Format(" + date + ", 'yyyy') = ?2";
 }
+
+// The summary's own columns over some rows, so the totals are its sums to the cent.
+std::string totalsOf(const ReportDescription& report, const std::string& condition) {
+    return "SELECT [DEP AMOUNT], [WDL AMOUNT] FROM (SELECT " + report.summaryColumns + " FROM " + table(report) +
+           condition + ")";
+}
+
+}  // namespace
+
+std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey) {
+    return "DELETE FROM " + table(report) + shownMonthCondition(report, byKey);
+}
+
+std::string shownMonthTotalsStatement(const ReportDescription& report, bool byKey) {
+    return totalsOf(report, shownMonthCondition(report, byKey));
+}
+
+std::string rowsAfterTotalsStatement(const ReportDescription& report) { return totalsOf(report, " WHERE rowid > ?1"); }
 
 // Month() and Year() fail on a date column holding text that is no date: those rows (key 0)
 // are put through the same test, so the deletion still fails on them.

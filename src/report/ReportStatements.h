@@ -27,6 +27,13 @@ std::string lastRowStatement(const ReportDescription& report);
 /// are found through it.
 std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey);
 
+/// The deposits and withdrawals (DEP AMOUNT, WDL AMOUNT) of the rows the deletion of a shown
+/// month removes, summed as the summary sums them; bound as deleteShownMonthStatement.
+std::string shownMonthTotalsStatement(const ReportDescription& report, bool byKey);
+
+/// The deposits and withdrawals of the rows after a row id (?1): the rows an import wrote.
+std::string rowsAfterTotalsStatement(const ReportDescription& report);
+
 /// Deletes the rows of a month by number (month, year bound; ?3 its key), and of one kind
 /// (a fourth bound value) when the report's files hold one kind each.
 std::string deleteImportedMonthStatement(const ReportDescription& report, bool ofKind);

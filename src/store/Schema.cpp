@@ -139,6 +139,16 @@ std::vector<std::string> migrationStatements(int from) {
             "CREATE TABLE month_summary_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
             "last_rowid INTEGER NOT NULL)");
     }
+    if (from < 2) {
+        // Every change to the data, written in the change's own transaction. Times are local
+        // "yyyy-mm-dd hh:mm:ss"; the order of the ids is the order of the changes.
+        out.push_back(
+            "CREATE TABLE import_history (id INTEGER PRIMARY KEY, recorded_at TEXT NOT NULL, form TEXT NOT NULL, "
+            "action TEXT NOT NULL, period_year INTEGER, period_month INTEGER, file_name TEXT, file_size INTEGER, "
+            "file_sha256 TEXT, office TEXT, row_count INTEGER NOT NULL, deposits REAL, withdrawals REAL)");
+        // The earlier import of a file chosen again.
+        out.push_back("CREATE INDEX import_history_file ON import_history (form, file_sha256)");
+    }
     return out;
 }
 

@@ -25,10 +25,12 @@ const std::vector<std::string>& tableColumns(Table table);
 std::vector<std::string> schemaStatements();
 
 /// The layout version this program writes into PRAGMA user_version.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
-/// (indexes), never a change to the tables' columns. Empty when it is current.
+/// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
+/// the history of changes), never a change to the four tables' columns. Empty when it is
+/// current.
 std::vector<std::string> migrationStatements(int from);
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.

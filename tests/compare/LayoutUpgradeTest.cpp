@@ -3,6 +3,7 @@
 #include "MonthDatabase.h"
 #include "compare/CompareStatements.h"
 #include "ctr/BankReport.h"
+#include "history/ImportHistory.h"
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
@@ -35,6 +36,7 @@ std::vector<std::string> rowsOf(const store::ResultSet& rs) {
 // their indexes only and no layout version, as every file made before versions were
 // recorded is.
 void makeFirstLayout(store::Connection& db) {
+    db.execute("DROP TABLE import_history");
     db.execute("DROP TABLE month_summaries");
     db.execute("DROP TABLE month_summary_marks");
     const store::ResultSet rs = db.query(
@@ -111,6 +113,58 @@ TEST_F(LayoutUpgradeTest, AnOldFileUpgradesOnceAndGivesTheSameResults) {
     again.open(path);
     EXPECT_EQ(rowsOf(again.query("SELECT name, sql FROM sqlite_master ORDER BY name")).back(), schema);
     EXPECT_EQ(results(again), before);
+}
+
+TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheirData) {
+    const std::string everything =
+        "SELECT name, sql FROM sqlite_master WHERE name NOT LIKE 'import_history%' ORDER BY name";
+    const std::vector<std::string> layout = rowsOf(db.connection().query(everything));
+    const auto before = results(db.connection());
+    db.connection().close();
+
+    struct Case {
+        const char* what;
+        void (*makeOld)(store::Connection&);
+    };
+    const Case cases[] = {
+        {"version 1",
+         [](store::Connection& c) {
+             c.execute("DROP TABLE import_history");
+             c.execute("PRAGMA user_version = 1");
+         }},
+        {"no version", makeFirstLayout},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            store::Connection old;
+            old.openWithoutUpgrade(path);
+            c.makeOld(old);
+            EXPECT_TRUE(history::records(old).empty());  // read as it is: no history, and no failure
+        }
+        store::Connection upgraded;
+        upgraded.open(path);
+        EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(2));
+        EXPECT_EQ(rowsOf(upgraded.query(everything)), layout);
+        EXPECT_EQ(results(upgraded), before);
+        // The new table takes a deletion's record in the deletion's transaction.
+        ASSERT_EQ(report::deleteMonth(upgraded, ctr::bankReport(), "2025", "May"), 2);
+        const std::vector<history::Record> recorded = history::records(upgraded);
+        ASSERT_EQ(recorded.size(), 1u);
+        EXPECT_EQ(recorded[0].action, history::Action::CtrMonthDeletion);
+        EXPECT_EQ(recorded[0].rows, 2);
+        upgraded.close();
+
+        // Opened again, nothing is migrated twice and the record stays.
+        store::Connection again;
+        again.open(path);
+        EXPECT_EQ(history::records(again).size(), 1u);
+        EXPECT_EQ(report::monthlySummary(again, ctr::bankReport()).rowCount(), before[2].size() - 1);
+        // Back to where the next case starts: May's bank rows return.
+        test::MonthDatabase restore{path};
+        restore.deposit("F10", "01/05/2025", "100.10");
+        restore.withdrawal("F11", "01/05/2025", "1,250.00");
+    }
 }
 
 TEST_F(LayoutUpgradeTest, ABadDateInAnyMonthStillFailsTheComparisonWithATypeMismatch) {

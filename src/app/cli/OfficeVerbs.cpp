@@ -15,7 +15,7 @@ int importMaster(Context& context, const std::vector<std::string>& args) {
     VerbPrompter prompter(context.prompter, a.flag("yes"));
     store::Connection db;
     db.open(context.databasePath());
-    const auto confirm = [&] { return prompter.message(office::masterOverwriteQuestion()) == Answer::Yes; };
+    const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
     if (auto refusal = office::masterImportRefusal(office::importMaster(db, a.positional().front(), confirm))) {
         prompter.message(*refusal);
         return kExitFailed;

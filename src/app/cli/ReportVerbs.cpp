@@ -36,9 +36,7 @@ int importReport(Context& context, const std::vector<std::string>& args, const r
     VerbPrompter prompter(context.prompter, a.flag("yes"));
     store::Connection db;
     if (!open(context, db, prompter)) return kExitFailed;
-    const auto confirm = [&](const std::string& period, const std::string& word) {
-        return prompter.message(report::replaceQuestion(which, period, word)) == Answer::Yes;
-    };
+    const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
     const auto progress = [&](int row, int rows) {
         if (row % kProgressEvery == 0 || row == rows)
             prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");

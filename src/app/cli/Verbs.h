@@ -13,5 +13,6 @@ void addOfficeVerbs(std::vector<Verb>& verbs);
 void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
+void addHistoryVerbs(std::vector<Verb>& verbs);
 
 }  // namespace vesk::cli

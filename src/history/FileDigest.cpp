@@ -1,0 +1,75 @@
+#include "history/FileDigest.h"
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "core/Error.h"
+
+namespace vesk::history {
+
+namespace {
+
+struct ContextFree {
+    void operator()(EVP_MD_CTX* c) const noexcept { EVP_MD_CTX_free(c); }
+};
+
+// An SHA-256 digest in progress; the context is freed on every path.
+class Sha256 {
+  public:
+    Sha256() : m_ctx(EVP_MD_CTX_new()) {
+        if (!m_ctx || EVP_DigestInit_ex(m_ctx.get(), EVP_sha256(), nullptr) != 1)
+            throw Error(errc::kInternal, "SHA-256 is not available");
+    }
+    void add(const void* data, std::size_t size) {
+        if (size && EVP_DigestUpdate(m_ctx.get(), data, size) != 1) throw Error(errc::kInternal, "SHA-256 failed");
+    }
+    std::string hex() {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        if (EVP_DigestFinal_ex(m_ctx.get(), digest, &length) != 1) throw Error(errc::kInternal, "SHA-256 failed");
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string out;
+        for (unsigned int i = 0; i < length; ++i) {
+            out += kDigits[digest[i] >> 4];
+            out += kDigits[digest[i] & 0xF];
+        }
+        return out;
+    }
+
+  private:
+    std::unique_ptr<EVP_MD_CTX, ContextFree> m_ctx;
+};
+
+}  // namespace
+
+std::string sha256Hex(const void* data, std::size_t size) {
+    Sha256 sha;
+    sha.add(data, size);
+    return sha.hex();
+}
+
+FileDigest digestFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error(errc::kFileNotFound, "Cannot open '" + path + "': " + std::strerror(errno));
+    FileDigest digest;
+    digest.name = std::filesystem::path(path).filename().string();
+    Sha256 sha;
+    std::vector<char> buffer(std::size_t(1) << 16);
+    while (in) {
+        in.read(buffer.data(), std::streamsize(buffer.size()));
+        const auto got = std::size_t(in.gcount());
+        sha.add(buffer.data(), got);
+        digest.size += got;
+    }
+    if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
+    digest.sha256 = sha.hex();
+    return digest;
+}
+
+}  // namespace vesk::history

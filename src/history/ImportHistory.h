@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DateTime.h"
+#include "core/Prompter.h"
+#include "history/FileDigest.h"
+#include "store/Connection.h"
+
+namespace vesk::history {
+
+/// The form whose data a change touched.
+enum class Form { Master, Ctr, Orv };
+
+/// What changed the data.
+enum class Action {
+    MasterImport,
+    CtrImport,
+    OrvReceiptsImport,
+    OrvPaymentsImport,
+    CtrMonthDeletion,
+    OrvMonthDeletion,
+    OfficeChange,     ///< the configured office was set
+    OfficesDeletion,  ///< every office was deleted
+};
+
+Form formOf(Action action);
+
+/// One change to the data, as recorded.
+struct Change {
+    Action action = Action::MasterImport;
+    int year = 0;   ///< the period; 0 when the change has none
+    int month = 0;  ///< 1..12
+    std::optional<FileDigest> file;
+    std::string office;     ///< the office made the configured one
+    std::int64_t rows = 0;  ///< written or deleted
+    /// Deposits and withdrawals written or deleted (receipts and payments for ORV), summed as
+    /// the monthly summaries sum them; none for the offices.
+    std::optional<double> deposits;
+    std::optional<double> withdrawals;
+};
+
+struct Record : Change {
+    std::int64_t id = 0;
+    DateTime when;
+};
+
+/// The time a change is recorded at.
+using Clock = std::function<DateTime()>;
+/// The computer's local time, to the second.
+DateTime localNow();
+
+/// Records a change within the caller's transaction, so it stands or falls with it. A file
+/// of an older layout opened as it is keeps no history: nothing is recorded there.
+void recordChange(store::Connection& db, const Change& change, const DateTime& when);
+
+/// The records, newest first: of one form, or all of them. None on a file without history.
+std::vector<Record> records(store::Connection& db, std::optional<Form> form = std::nullopt);
+
+/// When a file of this content was last imported on the form; nullopt when never.
+std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::string& sha256);
+
+/// The question asked before an import, with a line before its last one that says when the
+/// same file was imported before; unchanged when it never was.
+Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
+
+/// "Bank CTR import", "ORV month deletion", ...
+std::string actionText(Action action);
+/// "April 2025"; "" when the change has no period.
+std::string periodText(const Change& change);
+/// The file's name, or the office chosen for a configured office change.
+std::string nameText(const Change& change);
+/// "06/12/2026 10:15", as the person reads a time.
+std::string shortTime(const DateTime& when);
+
+/// "06/12/2026 10:15:32", as the history window shows it.
+std::string displayTime(const DateTime& when);
+/// "2026-12-06 10:15:32": as stored, and as the command line prints it.
+std::string isoTime(const DateTime& when);
+
+/// The form a command line names: "master", "ctr" or "orv".
+std::optional<Form> formNamed(const std::string& name);
+
+}  // namespace vesk::history

@@ -1,0 +1,389 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/Error.h"
+#include "history/HistoryScreen.h"
+#include "history/ImportHistory.h"
+#include "office/OfficeScreen.h"
+#include "report/ReportFiles.h"
+#include "report/ReportScreen.h"
+#include "report/SummaryText.h"
+#include "store/Schema.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using vesk::Answer;
+using vesk::DateTime;
+using vesk::history::Action;
+using vesk::history::Record;
+using vesk::test::Entry;
+using vesk::test::monthEntries;
+using vesk::test::RawCell;
+
+// A clock the test moves on by hand.
+struct TestClock {
+    DateTime now{2026, 12, 6, 10, 15, 42};
+    vesk::history::Clock clock() {
+        return [this] { return now; };
+    }
+};
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(FileDigest, HashesEveryByteOfTheFile) {
+    EXPECT_EQ(vesk::history::sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(vesk::history::sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+
+    vesk::test::TempDir dir;
+    struct Case {
+        const char* name;
+        std::size_t size;
+    };
+    // Empty, one byte, and sizes around the reading buffer's 64 KiB.
+    for (const Case& c :
+         {Case{"empty.xlsx", 0}, Case{"one.xls", 1}, Case{"buffer.xlsx", 65536}, Case{"more.xlsx", 65536 * 2 + 7}}) {
+        SCOPED_TRACE(c.name);
+        std::string bytes(c.size, '\0');
+        for (std::size_t i = 0; i < c.size; ++i) bytes[i] = char(i * 7 % 251);
+        std::ofstream(dir.file(c.name), std::ios::binary) << bytes;
+        const vesk::history::FileDigest d = vesk::history::digestFile(dir.file(c.name));
+        EXPECT_EQ(d.name, c.name);
+        EXPECT_EQ(d.size, c.size);
+        EXPECT_EQ(d.sha256, vesk::history::sha256Hex(bytes.data(), bytes.size()));
+    }
+    try {
+        vesk::history::digestFile(dir.file("missing.xlsx"));
+        ADD_FAILURE() << "a missing file was hashed";
+    } catch (const vesk::Error& e) {
+        EXPECT_EQ(e.number(), vesk::errc::kFileNotFound);
+    }
+}
+
+// What one report's records hold, in its own words.
+struct Report {
+    const char* name;
+    vesk::test::ReportShape (*shape)();
+    Action firstImport;   ///< a file whose first row is a deposit
+    Action secondImport;  ///< a file whose first row is a withdrawal
+    Action deletion;
+    const char* question;  ///< the overwrite question of April 2025's deposits, with the earlier import's line
+};
+
+const Report kReports[] = {
+    {"bank", vesk::test::bankShape, Action::CtrImport, Action::CtrImport, Action::CtrMonthDeletion,
+     "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nThis file was "
+     "already imported on 06/12/2026 10:15.\r\nAre you sure you want to proceed?"},
+    {"orv", vesk::test::orvShape, Action::OrvReceiptsImport, Action::OrvPaymentsImport, Action::OrvMonthDeletion,
+     "WARNING: You are importing VESK DEPOSIT data.\r\n\r\nThis will DELETE existing VESK DEPOSIT data for: "
+     "\r\nApril 2025\r\n\r\nThis file was already imported on 06/12/2026 10:15.\r\nAre you sure you want to "
+     "proceed?"},
+};
+
+void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
+
+class ReportHistoryTest : public ::testing::TestWithParam<Report> {
+  protected:
+    void SetUp() override {
+        vesk::store::Connection db;
+        db.open(path());
+        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        report.setClock(time.clock());
+        report.Form_Load();
+    }
+
+    std::string path() const { return dir.file("ZETTools.db"); }
+
+    std::string write(const std::vector<Entry>& entries, const std::string& name = "") {
+        std::string p = dir.file(name.empty() ? "r" + std::to_string(++files) + ".xlsx" : name);
+        vesk::test::writeReport(p, shape, entries);
+        return p;
+    }
+
+    bool import(const std::string& file, Answer answer = Answer::Yes) {
+        prompter.queueFile(file);
+        prompter.queueAnswer(answer);
+        return report.Import_Click();
+    }
+
+    std::vector<Record> records() { return vesk::history::records(report.connection()); }
+
+    // A summary amount of April 2025 as the grid holds it.
+    double summaryAmount(const char* column) {
+        const auto& grid = report.view().summary;
+        EXPECT_TRUE(grid.has_value());
+        return grid ? grid->field(0, column).toNumber() : -1;
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    TestClock time;
+    vesk::test::ReportShape shape = GetParam().shape();
+    vesk::report::ReportScreen report{*shape.report, path(), prompter};
+    int files = 0;
+};
+
+TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
+    // Amounts that a plain sum of doubles gets wrong in the last place.
+    const std::vector<Entry> receipts = {{"T1", "15/04/2025", true, "1234.57", ""},
+                                         {"  ", "16/04/2025", true, "999", "skipped"},
+                                         {"T2", "16/04/2025", true, "0.1", ""},
+                                         {"T3", "16/04/2025", true, "0.2", ""},
+                                         {"T4", "30/04/2025", false, "250.25", ""}};
+    const std::string first = write(receipts);
+    ASSERT_TRUE(import(first));
+    const double deposits = summaryAmount("DEP AMOUNT");
+    EXPECT_EQ(deposits, 1234.87);
+
+    time.now.minute = 20;
+    const std::string second = write(monthEntries(2, 2025, 4, false, "P"));
+    ASSERT_TRUE(import(second));
+    time.now.hour = 11;
+    const double allDeposits = summaryAmount("DEP AMOUNT"), allWithdrawals = summaryAmount("WDL AMOUNT");
+    const std::int64_t allRows = report.view().summary->field(0, "TOTAL ENTRIES").toInt();
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(report.Command3_Click("2025", "Apr"));
+    // Nothing deleted, nothing recorded.
+    for (const char* month : {"May", "Apr"}) {
+        prompter.queueAnswer(Answer::Yes);
+        EXPECT_FALSE(report.Command3_Click("2025", month));
+    }
+
+    const std::vector<Record> r = records();
+    ASSERT_EQ(r.size(), 3u);
+    // Newest first.
+    EXPECT_EQ(r[0].action, GetParam().deletion);
+    EXPECT_EQ(r[0].when, (DateTime{2026, 12, 6, 11, 20, 42}));
+    EXPECT_EQ(vesk::history::periodText(r[0]), "April 2025");
+    EXPECT_EQ(r[0].rows, allRows);
+    EXPECT_EQ(r[0].deposits, allDeposits);
+    EXPECT_EQ(r[0].withdrawals, allWithdrawals);
+    EXPECT_FALSE(r[0].file.has_value());
+
+    EXPECT_EQ(r[1].action, GetParam().secondImport);
+    EXPECT_EQ(r[1].rows, 2);
+    EXPECT_EQ(r[1].deposits, 0.0);
+    EXPECT_EQ(r[1].withdrawals, 203.0);  // 101 + 102
+    ASSERT_TRUE(r[1].file.has_value());
+    EXPECT_EQ(r[1].file->name, "r2.xlsx");
+
+    EXPECT_EQ(r[2].action, GetParam().firstImport);
+    EXPECT_EQ(r[2].when, (DateTime{2026, 12, 6, 10, 15, 42}));
+    EXPECT_EQ(vesk::history::periodText(r[2]), "April 2025");
+    EXPECT_EQ(r[2].rows, 4);
+    EXPECT_EQ(r[2].deposits, deposits);
+    EXPECT_EQ(r[2].withdrawals, 250.25);
+    ASSERT_TRUE(r[2].file.has_value());
+    const std::string bytes = fileBytes(first);
+    EXPECT_EQ(r[2].file->name, "r1.xlsx");
+    EXPECT_EQ(r[2].file->size, bytes.size());
+    EXPECT_EQ(r[2].file->sha256, vesk::history::sha256Hex(bytes.data(), bytes.size()));
+    // The rows of the other report's form are not this form's history.
+    EXPECT_EQ(vesk::history::records(report.connection(), vesk::history::Form::Master).size(), 0u);
+}
+
+TEST_P(ReportHistoryTest, FailedAndRefusedImportsRecordNothing) {
+    ASSERT_TRUE(import(write(monthEntries(3, 2025, 4))));
+    ASSERT_EQ(records().size(), 1u);
+
+    auto badDate = monthEntries(60, 2025, 4);
+    badDate[55].date = RawCell("31/02/2025");  // fails the import after 55 rows went in
+    struct Case {
+        const char* what;
+        std::string file;
+        Answer answer;  // Ok: no question comes
+    };
+    vesk::test::ReportShape wrongHeading = shape;
+    wrongHeading.headers[1] = RawCell("VALUE DATE");
+    const std::string invalid = dir.file("invalid.xlsx");
+    vesk::test::writeReport(invalid, wrongHeading, monthEntries(5, 2025, 4));
+    const Case cases[] = {
+        {"declined", write(monthEntries(5, 2025, 4)), Answer::No},
+        {"another file's heading", invalid, Answer::Ok},
+        {"a row without a date", write(badDate), Answer::Yes},
+        {"headings only", write({}), Answer::Ok},
+        {"another month declined", write(monthEntries(5, 2025, 5)), Answer::No},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.queueFile(c.file);
+        if (c.answer != Answer::Ok) prompter.queueAnswer(c.answer);
+        EXPECT_FALSE(report.Import_Click());
+        EXPECT_EQ(records().size(), 1u);
+        EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
+    }
+}
+
+TEST_P(ReportHistoryTest, AChangeThatCannotBeRecordedDoesNotHappen) {
+    ASSERT_TRUE(import(write(monthEntries(3, 2025, 4))));
+    report.connection().execute(
+        "CREATE TRIGGER refused BEFORE INSERT ON import_history BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    EXPECT_FALSE(import(write(monthEntries(5, 2025, 4))));
+    EXPECT_EQ(prompter.lastMessage().text, "Import Error: no room");
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(report.Command3_Click("2025", "Apr"));
+    EXPECT_EQ(prompter.lastMessage().text, "Error: no room");
+    EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
+    EXPECT_EQ(records().size(), 1u);
+}
+
+TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
+    const std::vector<Entry> entries = monthEntries(3, 2025, 4);
+    const std::string file = write(entries);
+    ASSERT_TRUE(import(file));
+    const std::string plain = prompter.messages()[0].text;
+    EXPECT_EQ(plain.find("already"), std::string::npos);
+
+    // The same bytes under another name are the same file; a declined import is no import.
+    time.now = {2026, 12, 7, 9, 5, 0};
+    std::filesystem::copy_file(file, dir.file("copy.xlsx"));
+    EXPECT_FALSE(import(dir.file("copy.xlsx"), Answer::No));
+    EXPECT_EQ(prompter.lastMessage().text, GetParam().question);
+    EXPECT_EQ(prompter.lastMessage().title, "Confirm Overwrite");
+    EXPECT_EQ(prompter.lastMessage().defaultAnswer, Answer::No);
+
+    // A file that differs in one amount is new.
+    std::vector<Entry> changed = entries;
+    changed[2].amount = "104";
+    EXPECT_FALSE(import(write(changed), Answer::No));
+    EXPECT_EQ(prompter.lastMessage().text, plain);
+
+    // Imported again, the latest import is the one named.
+    ASSERT_TRUE(import(dir.file("copy.xlsx")));
+    EXPECT_FALSE(import(file, Answer::No));
+    EXPECT_NE(prompter.lastMessage().text.find("This file was already imported on 07/12/2026 09:05.\r\nAre you sure"),
+              std::string::npos)
+        << prompter.lastMessage().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kReports),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+class OfficeHistoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { offices.setClock(time.clock()); }
+
+    std::string writeMaster(const std::vector<std::vector<std::string>>& rows) {
+        std::vector<std::vector<RawCell>> cells(1);
+        for (const auto& c : vesk::store::tableColumns(vesk::store::Table::Master)) cells[0].emplace_back(c);
+        for (const auto& r : rows) cells.emplace_back(r.begin(), r.end());
+        std::string p = dir.file("master" + std::to_string(++files) + ".xlsx");
+        vesk::test::writeRawXlsx(p, cells);
+        return p;
+    }
+
+    bool import(const std::string& file, Answer answer = Answer::Yes) {
+        prompter.queueFile(file);
+        prompter.queueAnswer(answer);
+        return offices.Command4_Click();
+    }
+
+    // The overwrite question of the last import, answered or not.
+    std::string lastQuestion() const {
+        for (auto m = prompter.messages().rbegin(); m != prompter.messages().rend(); ++m)
+            if (m->buttons == vesk::Buttons::YesNo) return m->text;
+        return "";
+    }
+
+    // Each record as "action|name|rows", newest first.
+    std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        for (const Record& r : vesk::history::records(offices.connection(), vesk::history::Form::Master))
+            out.push_back(vesk::history::actionText(r.action) + "|" + vesk::history::nameText(r) + "|" +
+                          std::to_string(r.rows));
+        return out;
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    TestClock time;
+    vesk::office::OfficeScreen offices{dir.file("ZETTools.db"), prompter};
+    int files = 0;
+};
+
+TEST_F(OfficeHistoryTest, EveryChangeOfTheOfficesIsRecordedAndNothingElse) {
+    const std::string master = writeMaster({{"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"},
+                                            {"", "skipped", "SO", "", ""},
+                                            {"102", "Division Office", "PDN", "", "F102"},
+                                            {"103", "Lake S.O", "SO", "Rampur H.O", "F103"}});
+    offices.Form_Load();
+    prompter.queueAnswer(Answer::Yes);
+    offices.Command3_Click();  // nothing to delete: nothing recorded
+    EXPECT_FALSE(import(master, Answer::No));
+    EXPECT_FALSE(import(writeMaster({})));  // no data
+    EXPECT_TRUE(lines().empty());
+
+    ASSERT_TRUE(import(master));
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(offices.Command5_Click("Nowhere S.O"));  // no such office: nothing changed
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(offices.Command5_Click("Rampur H.O"));
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(offices.Command3_Click());
+    EXPECT_EQ(lines(), (std::vector<std::string>{"All offices deleted||3", "Configured office change|Rampur H.O|1",
+                                                 "Configured office change|Division Office|1",
+                                                 "Office master import|master1.xlsx|3"}));
+    const Record imported = vesk::history::records(offices.connection()).back();
+    EXPECT_EQ(imported.file->sha256, vesk::history::digestFile(master).sha256);
+    EXPECT_FALSE(imported.deposits.has_value());
+    EXPECT_EQ(vesk::history::periodText(imported), "");
+
+    // The same file again: the question says so, and only there.
+    time.now.hour = 12;
+    EXPECT_FALSE(import(master, Answer::No));
+    EXPECT_EQ(lastQuestion(),
+              "The existing Office Master Data will be overwritten.\r\nThis file was already imported on 06/12/2026 "
+              "10:15.\r\nAre You Sure?");
+    EXPECT_FALSE(import(writeMaster({{"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"}}), Answer::No));
+    EXPECT_EQ(lastQuestion(), "The existing Office Master Data will be overwritten.\r\nAre You Sure?");
+}
+
+TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
+    ASSERT_TRUE(import(writeMaster({{"102", "Division Office", "PDN", "", "F102"}})));
+    time.now.minute = 30;
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(offices.Command5_Click("Division Office"));
+    {
+        // A month of the bank's report is not the office form's history.
+        vesk::history::Change other;
+        other.action = Action::CtrMonthDeletion;
+        other.rows = 9;
+        vesk::history::recordChange(offices.connection(), other, time.now);
+    }
+
+    ASSERT_TRUE(offices.cmdHistory_Click());
+    const auto& grid = offices.history().grid();
+    ASSERT_TRUE(grid.has_value());
+    EXPECT_EQ(grid->columns(),
+              (std::vector<std::string>{"Time", "Action", "File", "Size", "Office", "Rows", "SHA-256"}));
+    std::vector<std::string> shown;
+    for (std::size_t r = 0; r < grid->rowCount(); ++r)
+        shown.push_back(grid->field(r, 0).toText() + " " + grid->field(r, 1).toText() + " " +
+                        grid->field(r, 2).toText() + " " + grid->field(r, 4).toText() + " " +
+                        grid->field(r, 5).toText());
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "06/12/2026 10:30:42 Configured office change  Division Office 1",
+                         "06/12/2026 10:15:42 Configured office change  Division Office 1",
+                         "06/12/2026 10:15:42 Office master import master1.xlsx  1",
+                     }));
+    EXPECT_EQ(grid->field(2, 3).toText(), std::to_string(std::filesystem::file_size(dir.file("master1.xlsx"))));
+    EXPECT_EQ(grid->field(2, 6).toText().size(), 64u);
+}
+
+TEST_F(OfficeHistoryTest, AnUnreadableHistoryIsShownAndKeepsTheWindowShut) {
+    offices.Form_Load();
+    offices.connection().execute(
+        "INSERT INTO import_history (recorded_at, form, action, row_count) VALUES ('yesterday', 'master', "
+        "'office-change', 1)");
+    EXPECT_FALSE(offices.cmdHistory_Click());
+    EXPECT_EQ(prompter.lastMessage().text.rfind("History Error: ", 0), 0u) << prompter.lastMessage().text;
+    EXPECT_EQ(prompter.lastMessage().icon, vesk::Icon::Critical);
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTableView>
+#include <filesystem>
+
+#include "ctr/FinacleForm.h"
+#include "office/ConfigureForm.h"
+#include "orv/OrvForm.h"
+#include "report/ReportFiles.h"
+#include "store/Connection.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using vesk::Answer;
+using vesk::test::monthEntries;
+
+class HistoryWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        vesk::store::Connection db;
+        db.open(path());
+        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'Hill', 'PDN')");
+    }
+
+    std::string path() const { return dir.file("ZETTools.db"); }
+
+    // Imports the entries through the form's import button.
+    void import(vesk::gui::ReportForm& form, const vesk::test::ReportShape& shape,
+                const std::vector<vesk::test::Entry>& entries) {
+        const std::string file = dir.file("r" + std::to_string(++files) + ".xlsx");
+        vesk::test::writeReport(file, shape, entries);
+        prompter.queueFile(file);
+        prompter.queueAnswer(Answer::Yes);
+        form.findChild<QPushButton*>(shape.report->table == vesk::store::Table::Orv ? "ImportData" : "ImportFinacle")
+            ->click();
+    }
+
+    // The history window's grid, one line per row, after pressing the form's History button.
+    static std::vector<std::string> historyShown(QWidget& form) {
+        form.findChild<QPushButton*>("cmdHistory")->click();
+        auto* window = form.findChild<QWidget*>("frmHistory");
+        EXPECT_NE(window, nullptr);
+        if (!window) return {};
+        EXPECT_TRUE(window->isVisible());
+        auto* model = window->findChild<QTableView*>("grdHistory")->model();
+        std::vector<std::string> lines;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount() - 1; ++c) cells << model->index(r, c).data().toString();
+            lines.push_back(cells.join(" | ").toStdString());
+        }
+        return lines;
+    }
+
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::TaskForm master{"configureform", "Office - Master Data", 6000, 4000};
+    int files = 0;
+};
+
+TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
+    vesk::gui::FinacleForm bank(path(), master);
+    vesk::gui::OrvForm orv(path(), master);
+    int minute = 0;
+    for (vesk::gui::ReportForm* form : std::vector<vesk::gui::ReportForm*>{&bank, &orv}) {
+        form->setDialogs(&prompter);
+        form->logic().setClock([&minute] { return vesk::DateTime{2026, 12, 6, 10, minute++, 0}; });
+        form->showForm();
+    }
+    auto entries = monthEntries(3, 2025, 4);
+    entries[0].amount = "1234.5";
+    import(bank, vesk::test::bankShape(), entries);
+    import(orv, vesk::test::orvShape(), monthEntries(2, 2025, 4));
+    import(bank, vesk::test::bankShape(), monthEntries(2, 2025, 5, false));
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(bank.logic().Command3_Click("2025", "Apr"));
+
+    const std::size_t messages = prompter.messages().size();
+    EXPECT_EQ(historyShown(bank),
+              (std::vector<std::string>{
+                  "06/12/2026 10:03:00 | Bank CTR month deletion | April 2025 |  |  | 3 | 1,439.50 "
+                  "| 0.00",
+                  "06/12/2026 10:02:00 | Bank CTR import | May 2025 | r3.xlsx | " +
+                      std::to_string(std::filesystem::file_size(dir.file("r3.xlsx"))) + " | 2 | 0.00 | 203.00",
+                  "06/12/2026 10:00:00 | Bank CTR import | April 2025 | r1.xlsx | " +
+                      std::to_string(std::filesystem::file_size(dir.file("r1.xlsx"))) + " | 3 | 1,439.50 | 0.00",
+              }));
+    const std::vector<std::string> orvShown = historyShown(orv);
+    ASSERT_EQ(orvShown.size(), 1u);
+    EXPECT_EQ(orvShown[0].substr(0, 59), "06/12/2026 10:01:00 | ORV receipts import | April 2025 | r2");
+    EXPECT_EQ(prompter.messages().size(), messages);  // the window says nothing of its own
+
+    // An open window follows an import and a deletion made while it is open.
+    auto* window = bank.findChild<QWidget*>("frmHistory");
+    auto* model = window->findChild<QTableView*>("grdHistory")->model();
+    import(bank, vesk::test::bankShape(), monthEntries(1, 2025, 6));
+    EXPECT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(0, 2).data().toString(), "June 2025");
+    prompter.queueAnswer(Answer::Yes);
+    bank.findChild<QComboBox*>("Combo1")->setEditText("2025");
+    bank.findChild<QComboBox*>("Combo2")->setEditText("Jun");
+    bank.findChild<QPushButton*>("Command3")->click();
+    EXPECT_EQ(model->rowCount(), 5);
+    EXPECT_EQ(historyShown(bank).size(), 5u);
+    // Going back closes it with the form.
+    bank.findChild<QPushButton*>("Command2")->click();
+    EXPECT_FALSE(bank.findChild<QWidget*>("frmHistory")->isVisible());
+}
+
+TEST_F(HistoryWindowTest, TheOfficeFormShowsTheOfficesChanges) {
+    vesk::gui::ConfigureForm form(path());
+    form.setDialogs(&prompter);
+    form.logic().setClock([] { return vesk::DateTime{2026, 12, 6, 9, 0, 5}; });
+    form.showForm();
+    prompter.queueAnswer(Answer::Yes);
+    form.findChild<QPushButton*>("Command5")->click();  // Hill, the only office
+    EXPECT_EQ(historyShown(form), (std::vector<std::string>{
+                                      "06/12/2026 09:00:05 | Configured office change |  |  | Hill | 1",
+                                  }));
+    form.hide();
+}
+
+}  // namespace
