@@ -2,10 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -84,8 +82,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
 
     connect(exportButton, &QPushButton::clicked, this, [f = std::move(exportClicked)] { f(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    useKeyboard(this, nullptr, close);
 }
 
 void LeftOutWindow::refresh() {
