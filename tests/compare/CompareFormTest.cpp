@@ -248,9 +248,18 @@ TEST_F(CompareFormTest, WhatTheComparisonLeavesOutIsALineAndAWindowUntilReset) {
     EXPECT_GT(button->geometry().top(), grid1->geometry().bottom());
     form.resize(form.designSize());
 
-    button->click();
+    // Alt+L opens the window, Escape closes it again.
+    EXPECT_EQ(vesk::gui::mnemonicLetter(button->text()), QChar('L'));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_L, Qt::AltModifier);
     auto* window = form.findChild<QWidget*>("frmLeftOut");
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(eventually([&] { return window->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(eventually([&] { return !window->isVisible(); }));
+    button->click();
     EXPECT_TRUE(window->isVisible());
     auto cells = [&](const char* gridName, int column) {
         auto* grid = window->findChild<QTableView*>(gridName);
