@@ -68,10 +68,22 @@ class CompareFormTest : public ::testing::Test {
             if (!grid->isRowHidden(r)) out.push_back(grid->model()->index(r, 2).data().toString());
         return out;
     }
-    // Picks an office with a blink of the given length; during it, act runs after 50 ms.
+    // Picks an office with a blink of the given length; act runs once the blink shows. The pick
+    // lets events through while it reads too, when a click or the close box is refused, and a
+    // busy machine may still be reading after any fixed delay.
     void pickDuring(std::chrono::milliseconds blink, const std::function<void()>& act) {
         form.logic().blinker().setDuration(blink);
-        if (act) QTimer::singleShot(50ms, &form, act);
+        if (act) {
+            auto* watch = new QTimer(&form);
+            watch->setInterval(10ms);
+            QObject::connect(watch, &QTimer::timeout, &form, [this, watch, act] {
+                if (!form.logic().blinker().IsBlinking()) return;
+                watch->stop();
+                watch->deleteLater();
+                act();
+            });
+            watch->start();
+        }
         form.Combo3_Click(0);
     }
 
