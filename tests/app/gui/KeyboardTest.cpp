@@ -129,9 +129,11 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
             ASSERT_NE(b, nullptr);
             EXPECT_EQ(withoutMnemonic(b->text()).toStdString(), c.text) << c.button;
         }
-        // Every button counts, also those the table above does not know yet.
+        // Every button counts, also those the table above does not know yet; a window of its
+        // own (the left-out lists, a history) has letters of its own.
         std::set<QChar> letters;
         for (auto* b : w.window->findChildren<QPushButton*>()) {
+            if (b->window() != w.window) continue;
             const QChar letter = vesk::gui::mnemonicLetter(b->text());
             EXPECT_FALSE(letter.isNull()) << b->objectName().toStdString();
             EXPECT_TRUE(letters.insert(letter).second)
