@@ -70,9 +70,9 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
     const QFont buttonFont = formFont("Cooper Black", 12);
     auto* buttons = new QHBoxLayout;
     auto* exportButton =
-        makeButton(this, "cmdExportLeftOut", "&Export to Excel", twipsRect(0, 0, 2775, 615), buttonFont);
+        makeButton(this, "cmdExportLeftOut", "E&xport to Excel", twipsRect(0, 0, 2775, 615), buttonFont);
     exportButton->setFixedSize(exportButton->size());
-    auto* close = makeButton(this, "cmdClose", "&Close", twipsRect(0, 0, 1815, 615), buttonFont);
+    auto* close = makeButton(this, "cmdClose", "Cl&ose", twipsRect(0, 0, 1815, 615), buttonFont);
     close->setFixedSize(close->size());
     buttons->addWidget(exportButton);
     buttons->addStretch(1);
@@ -82,6 +82,8 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
 
     connect(exportButton, &QPushButton::clicked, this, [f = std::move(exportClicked)] { f(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes; Enter exports nothing unasked. The letters differ from the comparison
+    // form's, so that a letter never names two of the comparison's buttons.
     useKeyboard(this, nullptr, close);
 }
 

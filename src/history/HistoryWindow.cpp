@@ -44,7 +44,7 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     layout->addWidget(m_grid, 1);
     layout->addLayout(buttons);
     close->setFocus();
-    useKeyboard(this, nullptr, close);
+    useKeyboard(this, nullptr, close);  // Escape closes it as Close does
 }
 
 void HistoryWindow::showRecords(const history::HistoryScreen& records) {

@@ -68,10 +68,22 @@ class CompareFormTest : public ::testing::Test {
             if (!grid->isRowHidden(r)) out.push_back(grid->model()->index(r, 2).data().toString());
         return out;
     }
-    // Picks an office with a blink of the given length; during it, act runs after 50 ms.
+    // Picks an office with a blink of the given length; act runs once the blink shows. The pick
+    // lets events through while it reads too, when a click or the close box is refused, and a
+    // busy machine may still be reading after any fixed delay.
     void pickDuring(std::chrono::milliseconds blink, const std::function<void()>& act) {
         form.logic().blinker().setDuration(blink);
-        if (act) QTimer::singleShot(50ms, &form, act);
+        if (act) {
+            auto* watch = new QTimer(&form);
+            watch->setInterval(10ms);
+            QObject::connect(watch, &QTimer::timeout, &form, [this, watch, act] {
+                if (!form.logic().blinker().IsBlinking()) return;
+                watch->stop();
+                watch->deleteLater();
+                act();
+            });
+            watch->start();
+        }
         form.Combo3_Click(0);
     }
 
@@ -248,9 +260,18 @@ TEST_F(CompareFormTest, WhatTheComparisonLeavesOutIsALineAndAWindowUntilReset) {
     EXPECT_GT(button->geometry().top(), grid1->geometry().bottom());
     form.resize(form.designSize());
 
-    button->click();
+    // Alt+L opens the window, Escape closes it again.
+    EXPECT_EQ(vesk::gui::mnemonicLetter(button->text()), QChar('L'));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_L, Qt::AltModifier);
     auto* window = form.findChild<QWidget*>("frmLeftOut");
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(eventually([&] { return window->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(eventually([&] { return !window->isVisible(); }));
+    button->click();
     EXPECT_TRUE(window->isVisible());
     auto cells = [&](const char* gridName, int column) {
         auto* grid = window->findChild<QTableView*>(gridName);

@@ -11,26 +11,13 @@
 #include "sheet/Workbook.h"
 #include "support/PackagePart.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SheetRows.h"
 #include "support/TempDir.h"
 
 namespace vesk::compare {
 namespace {
 
-// The sheet's cells as text, row by row, trailing empty cells dropped.
-std::vector<std::string> sheetRows(const std::string& path) {
-    auto book = sheet::Workbook::open(path);
-    auto s = book->firstSheet();
-    std::vector<std::string> out;
-    for (int r = 1; r <= s->usedRows(); ++r) {
-        std::string line;
-        int last = 0;
-        for (int c = 1; c <= s->usedColumns(); ++c)
-            if (!s->cell(r, c).isEmpty()) last = c;
-        for (int c = 1; c <= last; ++c) line += (c > 1 ? "|" : "") + sheet::cellText(s->cell(r, c));
-        out.push_back(line);
-    }
-    return out;
-}
+using test::sheetRows;
 
 class ExportTest : public ::testing::Test {
   protected:

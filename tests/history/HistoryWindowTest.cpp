@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <filesystem>
 
 #include "ctr/FinacleForm.h"
@@ -105,6 +106,10 @@ TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     bank.findChild<QComboBox*>("Combo2")->setEditText("Jun");
     bank.findChild<QPushButton*>("Command3")->click();
     EXPECT_EQ(model->rowCount(), 5);
+    EXPECT_EQ(historyShown(bank).size(), 5u);
+    // Escape closes it; the button opens it again.
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(historyShown(bank).size(), 5u);
     // Going back closes it with the form.
     bank.findChild<QPushButton*>("Command2")->click();
