@@ -71,4 +71,25 @@ void HistoryWindow::refresh(const history::HistoryScreen& records) {
     if (widest > width()) resize(widest, height());
 }
 
+bool FormHistory::read() {
+    bool done = false;
+    m_form.guarded([&] { done = m_read(); });
+    return done;
+}
+
+void FormHistory::open() {
+    if (!read()) return;
+    if (!m_window) m_window = new HistoryWindow(&m_form, m_form.windowTitle());
+    m_window->showRecords(m_records);
+}
+
+void FormHistory::refresh() {
+    if (!m_window || !m_window->isVisible()) return;
+    if (read()) m_window->refresh(m_records);
+}
+
+void FormHistory::close() {
+    if (m_window) m_window->close();
+}
+
 }  // namespace vesk::gui

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "history/HistoryScreen.h"
 #include "widgets/ResultSetModel.h"
+#include "widgets/TaskForm.h"
 
 class QTableView;
 
@@ -25,6 +28,29 @@ class HistoryWindow : public QWidget {
     ResultSetModel m_model;
     QTableView* m_grid;
     bool m_aligned = false;
+};
+
+/// A form's History button and its window: made when first asked for, following the form's
+/// changes while it is open, closed with the form.
+class FormHistory {
+  public:
+    /// `read` has the screen read the records (false when it could not; it has said why).
+    FormHistory(TaskForm& form, std::function<bool()> read, const history::HistoryScreen& records)
+        : m_form(form), m_read(std::move(read)), m_records(records) {}
+
+    /// The History button.
+    void open();
+    /// After a change to the data: an open window shows it.
+    void refresh();
+    void close();
+
+  private:
+    bool read();
+
+    TaskForm& m_form;
+    std::function<bool()> m_read;
+    const history::HistoryScreen& m_records;
+    QPointer<HistoryWindow> m_window;
 };
 
 }  // namespace vesk::gui

@@ -126,11 +126,7 @@ void ConfigureForm::runBusy(Handler handler) {
         guarded(handler);
     }
     render();
-    // An open window follows the changes made while it is open.
-    if (!m_history || !m_history->isVisible()) return;
-    bool read = false;
-    guarded([&] { read = m_logic.cmdHistory_Click(); });
-    if (read) m_history->refresh(m_logic.history());
+    m_history.refresh();
 }
 
 void ConfigureForm::Form_Load() {
@@ -158,17 +154,11 @@ void ConfigureForm::DataGrid1_RowPicked(const QModelIndex& index) {
 }
 
 void ConfigureForm::Form_Unload() {
-    if (m_history) m_history->close();
+    m_history.close();
     TaskForm::Form_Unload();
 }
 
-void ConfigureForm::cmdHistory_Click() {
-    bool read = false;
-    guarded([&] { read = m_logic.cmdHistory_Click(); });
-    if (!read) return;
-    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
-    m_history->showRecords(m_logic.history());
-}
+void ConfigureForm::cmdHistory_Click() { m_history.open(); }
 
 void ConfigureForm::render() {
     const office::OfficeView& v = m_logic.view();

@@ -48,7 +48,7 @@ class ConfigureForm : public TaskForm {
     QLabel* m_label3;
     QTableView* m_grid;
     QLineEdit* m_filter;
-    HistoryWindow* m_history = nullptr;
+    FormHistory m_history{*this, [this] { return m_logic.cmdHistory_Click(); }, m_logic.history()};
     std::vector<QPushButton*> m_buttons;
 };
 

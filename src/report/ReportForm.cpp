@@ -117,7 +117,7 @@ void ReportForm::Form_Activate() {
 }
 
 void ReportForm::Form_Unload() {
-    if (m_history) m_history->close();
+    m_history.close();
     m_logic.Form_Unload();
     showSummary();
     TaskForm::Form_Unload();
@@ -133,7 +133,7 @@ void ReportForm::Import_Click() {
     if (!imported) return;
     showSummary();
     fillYears();
-    refreshHistory();
+    m_history.refresh();
 }
 
 void ReportForm::Command3_Click() {
@@ -148,7 +148,7 @@ void ReportForm::Command3_Click() {
     if (!deleted) return;
     showSummary();
     fillYears();
-    refreshHistory();
+    m_history.refresh();
     clearCombo(m_combo1);
     clearCombo(m_combo2);
 }
@@ -170,21 +170,7 @@ void ReportForm::fillYears() {
     m_combo1->setEditText(shown);
 }
 
-void ReportForm::cmdHistory_Click() {
-    bool read = false;
-    guarded([&] { read = m_logic.cmdHistory_Click(); });
-    if (!read) return;
-    if (!m_history) m_history = new HistoryWindow(this, windowTitle());
-    m_history->showRecords(m_logic.history());
-}
-
-// An open window follows the changes made while it is open.
-void ReportForm::refreshHistory() {
-    if (!m_history || !m_history->isVisible()) return;
-    bool read = false;
-    guarded([&] { read = m_logic.cmdHistory_Click(); });
-    if (read) m_history->refresh(m_logic.history());
-}
+void ReportForm::cmdHistory_Click() { m_history.open(); }
 
 void ReportForm::fillLists() {
     for (const auto& y : m_logic.view().years) m_combo1->addItem(QString::fromStdString(y));

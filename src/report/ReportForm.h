@@ -48,7 +48,6 @@ class ReportForm : public TaskForm {
 
   private:
     void showSummary();
-    void refreshHistory();
     void fillLists();
     void fillYears();
 
@@ -59,7 +58,7 @@ class ReportForm : public TaskForm {
     QComboBox* m_combo1;
     QComboBox* m_combo2;
     QLabel* m_label1;
-    HistoryWindow* m_history = nullptr;
+    FormHistory m_history{*this, [this] { return m_logic.cmdHistory_Click(); }, m_logic.history()};
     std::vector<QWidget*> m_controls;
     bool m_rendering = false;
 };
