@@ -17,6 +17,7 @@
 #include "MonthDatabase.h"
 #include "compare/CompareForm.h"
 #include "sheet/Workbook.h"
+#include "support/Eventually.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "widgets/FormStyle.h"
@@ -25,11 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the event loop until the condition holds or the time is up.
-bool eventually(const std::function<bool()>& condition, int ms = 1000) {
-    for (int waited = 0; !condition() && waited < ms; waited += 10) QTest::qWait(10);
-    return condition();
-}
+using vesk::test::eventually;
 
 class CompareFormTest : public ::testing::Test {
   protected:

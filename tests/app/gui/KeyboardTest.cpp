@@ -14,6 +14,7 @@
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
 #include "store/Connection.h"
+#include "support/Eventually.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "widgets/FormStyle.h"
@@ -26,10 +27,7 @@ using vesk::gui::withoutMnemonic;
 
 std::string text(const QComboBox* combo) { return combo->currentText().toStdString(); }
 
-bool eventually(const std::function<bool()>& condition, int ms = 2000) {
-    for (int waited = 0; !condition() && waited < ms; waited += 10) QTest::qWait(10);
-    return condition();
-}
+using vesk::test::eventually;
 
 class KeyboardTest : public ::testing::Test {
   protected:
