@@ -22,6 +22,18 @@ std::string inMonth(const std::string& table, const std::string& alias, const st
            ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
 }
 
+// The rows of several months, failing on rows without a date as inMonth() does.
+std::string inMonths(const std::string& table, const std::string& alias, const std::string& column,
+                     const std::vector<int>& keys) {
+    std::string list;
+    for (int key : keys) list += (list.empty() ? "" : ",") + std::to_string(key);
+    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND NOT EXISTS (SELECT 1 FROM " + table +
+           " AS undated WHERE MonthKey(undated." + column + ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
+}
+
+// The ORV kind's letter of the rows aliased a.
+constexpr const char* kOrvKindLetter = "UCase(Left(a.receipt_or_payment, 1))";
+
 // The bank's deposits and withdrawals of the rows aliased i, TRAN_AMT by CASH_TRAN_TYPE.
 std::string bankSums() {
     return "Sum(IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', i.TRAN_AMT, 0)) AS VESK_Deposit, "
@@ -138,6 +150,27 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
            "ON i.FACILITY_ID = b.qal_facility_id WHERE b.office_id = m.office_id AND " +
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) + ") " + scope +
            ") ORDER BY m.office_name ASC, Q2.office_id ASC";
+}
+
+std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
+
+// Amounts read as the sums read them: the text's leading number, grouping commas counted,
+// an empty or missing amount 0.
+std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
+    return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
+           "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount "
+           "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id" +
+           condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
+           inMonths("VESKFinacle", "i", "Tran_Date", monthKeys);
+}
+
+std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys) {
+    return std::string(
+               "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
+               "IIf(") +
+           kOrvKindLetter + " = 'R', 1, 2) AS Kind, Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount " +
+           "FROM ORVTable AS a INNER JOIN MasterTable AS m ON a.office_id = m.office_id" + condition + " AND " +
+           kOrvKindLetter + " IN ('R', 'P') AND " + inMonths("ORVTable", "a", "try_posting_date", monthKeys);
 }
 
 }  // namespace vesk::compare

@@ -24,23 +24,23 @@ std::string sheetName(ExportKind kind) {
 
 constexpr const char* kLeftOutName = "Left_Out";
 
+ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, std::string name, bool total) {
+    const auto highlight = total ? ExportSheet::Highlight::Yellow : ExportSheet::Highlight::None;
+    return {serial,
+            {{std::move(name), highlight, std::nullopt},
+             {std::to_string(g.count), highlight, std::nullopt},
+             {formatAmount(g.first), highlight, std::nullopt},
+             {formatAmount(g.second), highlight, std::nullopt}}};
+}
+
+}  // namespace
+
 std::string createdFolder(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " + ec.message());
     return folder;
 }
-
-ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, std::string name, bool total) {
-    const auto highlight = total ? ExportSheet::Highlight::Yellow : ExportSheet::Highlight::None;
-    return {serial,
-            {{std::move(name), highlight},
-             {std::to_string(g.count), highlight},
-             {formatAmount(g.first), highlight},
-             {formatAmount(g.second), highlight}}};
-}
-
-}  // namespace
 
 std::string defaultOutputFolder() { return (std::filesystem::path(desktopFolder()) / kOutputFolderName).string(); }
 

@@ -26,6 +26,8 @@ enum class ExportKind { Consolidated, Detailed };
 /// The folder the workbooks go to by default: this folder on the desktop.
 inline constexpr const char* kOutputFolderName = "VESK - ORV Output";
 std::string defaultOutputFolder();
+/// The folder, created when missing. Throws Error when it cannot be.
+std::string createdFolder(const std::string& folder);
 
 /// The sheet for a grid as it is shown: its visible rows numbered without gaps, the
 /// total row unnumbered and yellow, differing cells red.

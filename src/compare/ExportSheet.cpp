@@ -103,6 +103,7 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
                             cell.bold = true;
                             break;
                         case ExportSheet::Highlight::None:
+                            cell.fillColor = row.cells[k].fill;
                             break;
                     }
                     w.writeText(r, int(k) + 2, row.cells[k].text, styleFor(int(k) + 2, cell));
@@ -114,7 +115,15 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
 
         const int h = s.headerRow();
         if (!sectioned) {
-            writeList(h, s.headers, s.rows);
+            int r = writeList(h, s.headers, s.rows) + 1;
+            for (const auto& [text, colour] : s.legend) {
+                sheet::CellStyle key;
+                key.border = true;
+                key.fillColor = colour;
+                w.writeBlank(r, 1, key);
+                w.mergeText(r, 2, r, lastColumn, text);  // merged, so it does not widen column B
+                ++r;
+            }
         } else {
             sheet::CellStyle caption;
             caption.bold = true;

@@ -3,7 +3,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "core/Palette.h"
 
 namespace vesk::compare {
 
@@ -14,6 +17,7 @@ struct ExportSheet {
     struct Cell {
         std::string text;
         Highlight highlight = Highlight::None;
+        std::optional<Rgb> fill;  ///< a fill of its own, where there is no highlight
     };
     struct Row {
         std::optional<int> serial;  ///< none on a total row
@@ -36,6 +40,8 @@ struct ExportSheet {
     /// When there are any, written instead of headers and rows: one under another, a blank
     /// row between them. Only the title lines repeat on each printed page.
     std::vector<Section> sections;
+    /// Lines under the list, each a text in its colour: what the fills mean.
+    std::vector<std::pair<std::string, Rgb>> legend;
 
     /// The sheet row of the headers: 4 under a scope line, else 3.
     int headerRow() const { return scopeLine ? 4 : 3; }

@@ -23,6 +23,13 @@ inline constexpr Rgb kMarkedText{255, 0, 0};       ///< the blinking label's mar
 inline constexpr Rgb kProgressText{0, 0, 192};     ///< the import's row count
 inline constexpr Rgb kLoadingBack{128, 255, 128};  ///< "Loading Details..."
 inline constexpr Rgb kButton{255, 224, 192};       ///< every command button
+// What an explained row is: light fills that leave the text readable.
+inline constexpr Rgb kMatched{226, 239, 218};
+inline constexpr Rgb kGroup{221, 235, 247};
+inline constexpr Rgb kTiming{255, 242, 204};
+inline constexpr Rgb kAmountDiffers{252, 228, 214};
+inline constexpr Rgb kBankOnly{255, 199, 206};
+inline constexpr Rgb kOrvOnly{230, 214, 242};
 }  // namespace palette
 
 }  // namespace vesk

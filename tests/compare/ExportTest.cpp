@@ -176,12 +176,12 @@ TEST(ExportSheetFile, AFailedWriteLeavesTheEarlierFileWhole) {
     sheet.title = "T";
     sheet.periodLine = "P";
     sheet.headers = {"Office Name"};
-    sheet.rows.push_back({1, {{"Alpha SO", ExportSheet::Highlight::None}}});
+    sheet.rows.push_back({1, {{"Alpha SO", ExportSheet::Highlight::None, std::nullopt}}});
     writeExportSheet(sheet, path);
     const auto before = std::filesystem::file_size(path);
 
     // A cell longer than a workbook cell may hold makes the writer fail half-way.
-    sheet.rows.push_back({2, {{std::string(40000, 'x'), ExportSheet::Highlight::None}}});
+    sheet.rows.push_back({2, {{std::string(40000, 'x'), ExportSheet::Highlight::None, std::nullopt}}});
     EXPECT_THROW(writeExportSheet(sheet, path), Error);
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_EQ(sheetRows(path).size(), 4u);

@@ -4,6 +4,8 @@
 #include "cli/Verbs.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/ComparisonWorkbook.h"
+#include "compare/Explanation.h"
+#include "compare/ExplanationWorkbook.h"
 #include "compare/GridFilter.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
@@ -162,10 +164,82 @@ int exportUnmatched(Context& context, const Arguments& a) {
     return kExitOk;
 }
 
+// The month's rows of an office, or of every differing office, paired.
+struct Explained {
+    compare::Period period;
+    std::optional<std::string> office;  ///< the master's spelling; none for All
+    std::string configuredOffice;
+    compare::Explanation explanation;
+};
+
+// nullopt (with the reason shown) when the office is not in the master.
+std::optional<Explained> explainedOf(Context& context, const std::string& yearText, const std::string& monthText,
+                                     const std::string& officeText) {
+    Explained e{{yearOf(yearText), monthOf(monthText)}, std::nullopt, {}, {}};
+    store::Connection db;
+    db.open(context.databasePath());
+    compare::ExplainTarget target;
+    if (!equalsNoCase(officeText, "All")) {
+        e.office = compare::masterOfficeName(db, officeText);
+        if (!e.office) {
+            context.err << "'" << officeText << "' is not an office of the office master\n";
+            return std::nullopt;
+        }
+        target = compare::ExplainTarget::one(*e.office);
+    }
+    e.configuredOffice = compare::comparisonScope(db).configuredOffice;
+    e.explanation = compare::explainMonth(db, e.period, target);
+    if (e.explanation.lines.empty())
+        context.err << "No rows to explain for " << (e.office ? *e.office : std::string("the differing offices"))
+                    << " in " << monthName(e.period.month) << " " << e.period.year << ".\n";
+    return e;
+}
+
+// One line per row of the month, tab-separated, under the listing's header.
+int explainVerb(Context& context, const std::vector<std::string>& args) {
+    Arguments a(args, {}, {"matched"});
+    if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
+    const auto e = explainedOf(context, a.positional()[0], a.positional()[1], a.positional()[2]);
+    if (!e) return kExitFailed;
+    const auto writeLine = [&](const std::vector<std::string>& cells) {
+        for (std::size_t c = 0; c < cells.size(); ++c) context.out << (c ? "\t" : "") << cells[c];
+        context.out << "\n";
+    };
+    writeLine(compare::explainHeaders());
+    for (const compare::ExplainedLine& line : compare::listedLines(e->explanation.lines, a.flag("matched")))
+        writeLine(compare::explainCells(line));
+    return kExitOk;
+}
+
+int exportExplained(Context& context, const Arguments& a) {
+    if (a.positional().size() != 4) throw UsageError("give explained, YEAR, MONTH and an office name or All");
+    const auto e = explainedOf(context, a.positional()[1], a.positional()[2], a.positional()[3]);
+    if (!e) return kExitFailed;
+    compare::ExportContext export_;
+    export_.month = monthName(e->period.month);
+    export_.year = std::to_string(e->period.year);
+    export_.office = e->office;
+    export_.configuredOffice = e->configuredOffice;
+    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
+    const std::string path =
+        compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, false), export_, folder);
+    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
+                                      "File : " + compare::explainedFileName(export_),
+                                  "Saved"));
+    context.out << path << "\n";
+    return kExitOk;
+}
+
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"office", "filter", "out"});
-    if (a.positional().size() != 3) throw UsageError("give consolidated, detailed or unmatched, YEAR and MONTH");
+    if (!a.positional().empty() && a.positional()[0] == "explained") {
+        if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out");
+        return exportExplained(context, a);
+    }
+    if (a.positional().size() != 3)
+        throw UsageError(
+            "give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)");
     const std::string& which = a.positional()[0];
     if (which == "unmatched") {
         if (a.option("office") || a.option("filter")) throw UsageError("unmatched takes only --out");
@@ -226,11 +300,20 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      "name, entries, receipts, payments) and orv-unknown-office (office id, entries, receipts, "
                      "payments). Nothing printed: nothing left out.",
                      unmatchedVerb});
+    verbs.push_back({"explain", "YEAR MONTH OFFICE|All [--matched]",
+                     "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
+                     "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
+                     "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only), Group, Other "
+                     "Date. Without --matched the matched and group lines are left out.",
+                     explainVerb});
     verbs.push_back({"export",
-                     "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
+                     "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] | "
+                     "explained YEAR MONTH OFFICE|All [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
                      "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
-                     "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path.",
+                     "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
+                     "writes the month's explained rows of the office, or of every differing office, without the "
+                     "matched ones.",
                      exportVerb});
 }
 

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compare/MonthComparison.h"
+#include "compare/Pairing.h"
+#include "store/Connection.h"
+
+namespace vesk::compare {
+
+enum class ExplainKind { Deposit, Withdrawal };
+enum class ExplainSide { Bank, Orv };
+
+/// One bank row or ORV entry of the month and why it pairs, or does not.
+struct ExplainedLine {
+    std::string office;
+    ExplainKind kind = ExplainKind::Deposit;
+    ExplainSide side = ExplainSide::Bank;
+    long long day = 0;  ///< days since 1970-01-01
+    std::string id;     ///< tran_id or treasury_tran_id
+    double amount = 0;
+    PairClass cls = PairClass::BankOnly;
+    int group = 0;                      ///< shared by the lines paired together, from 1; 0 for none
+    std::optional<long long> otherDay;  ///< a timing pair's counterpart's day
+};
+
+/// Which offices to explain: every office the month's comparison lists, or one office.
+struct ExplainTarget {
+    std::optional<std::string> office;  ///< none: the differing offices
+    static ExplainTarget differing() { return {}; }
+    static ExplainTarget one(std::string name) { return {std::move(name)}; }
+};
+
+/// A month's rows, paired.
+struct Explanation {
+    Period period;
+    std::vector<ExplainedLine> lines;  ///< every row dated in the month, in listing order
+};
+
+/// The master's spelling of an office name given in any letter case; none when no office
+/// of the master has it.
+std::optional<std::string> masterOfficeName(store::Connection& db, const std::string& name);
+
+/// Pairs the month's bank rows of the offices with their ORV entries, deposits with
+/// receipts and withdrawals with payments, taking the rows of the 3 days before and after
+/// the month too. Lines by office name (letter case aside), deposits first, date, bank
+/// before ORV, id; group numbers in the order the lines show them. Throws Error (a date
+/// that is no date: Type mismatch).
+Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices);
+
+/// The target's offices explained: for the differing ones, those the month's comparison
+/// lists within the configured office's scope. Throws Error when the one office is not in
+/// the master.
+Explanation explainMonth(store::Connection& db, Period period, const ExplainTarget& target);
+
+/// The lines a listing shows: all, or without the matched and grouped ones; with one date
+/// only when given. Group numbers run again from 1 in the order shown.
+std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, bool withMatched,
+                                       std::optional<long long> day = std::nullopt);
+
+/// The columns of a listing, the command line's and the workbook's.
+const std::vector<std::string>& explainHeaders();
+/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy.
+std::vector<std::string> explainCells(const ExplainedLine& line);
+/// "dd/mm/yyyy" of a day.
+std::string dayText(long long day);
+
+/// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
+/// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
+std::string explanationHeadline(const std::vector<ExplainedLine>& lines);
+
+}  // namespace vesk::compare

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vesk::compare {
+
+/// Why a bank row or an ORV entry pairs, or does not.
+enum class PairClass { Matched, Group, Timing, AmountDiffers, BankOnly, OrvOnly };
+
+/// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only".
+const char* pairClassTag(PairClass c);
+/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV".
+const char* pairClassWords(PairClass c);
+
+/// An amount in ten-thousandths, so that sums and the tolerance are exact.
+std::int64_t amountUnits(double amount);
+/// True when two amounts (in ten-thousandths) differ by at most the tolerance, 0.01.
+bool amountsEqual(std::int64_t a, std::int64_t b);
+
+/// One bank row or ORV entry of one office and one kind, as the pairing sees it.
+struct PairEntry {
+    std::string id;
+    long long day = 0;       ///< days since 1970-01-01
+    std::int64_t units = 0;  ///< the amount in ten-thousandths
+};
+
+/// What the pairing found for one entry.
+struct PairOutcome {
+    PairClass cls = PairClass::BankOnly;
+    int pair = -1;           ///< shared by the entries paired together; -1 for none
+    long long otherDay = 0;  ///< the counterpart's day of a timing pair
+};
+
+struct PairingResult {
+    std::vector<PairOutcome> bank;  ///< one per bank entry, in the order given
+    std::vector<PairOutcome> orv;   ///< one per ORV entry, in the order given
+    int pairs = 0;                  ///< pair numbers run from 0 to pairs - 1
+};
+
+/// Limits of the group search: the largest group, and the most unpaired entries of one
+/// date the search looks through.
+inline constexpr int kLargestGroup = 4;
+inline constexpr std::size_t kGroupCandidates = 20;
+/// The widest gap in days between a bank row and its ORV entry that still counts as timing.
+inline constexpr long long kTimingDays = 3;
+
+/// Pairs an office's bank rows of one kind with its ORV entries of the same kind, by the
+/// rules in turn: same date one to one, same date groups, timing, a lone pair of a date
+/// whose amounts differ, the rest on one side only. firstDay..lastDay is the month; only
+/// a timing pair with one end in it, and a lone pair of a date in it, are made. Entries
+/// outside the month's window (3 days each side) must not be given.
+PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
+                          long long lastDay);
+
+}  // namespace vesk::compare
