@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "MonthDatabase.h"
+#include "app/cli/CliRunner.h"
+#include "compare/Explanation.h"
+#include "compare/ExplanationWorkbook.h"
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "support/SheetRows.h"
+#include "support/TempDir.h"
+
+namespace vesk::compare {
+namespace {
+
+// April 2025 as days.
+long long april(int day) { return daysFromCivil(2025, 4, day); }
+const long long kFirst = april(1);
+const long long kLast = april(30);
+
+PairEntry entry(const std::string& id, long long day, double amount) { return {id, day, amountUnits(amount)}; }
+
+// Each entry's outcome as "id:class" or "id:class@pair", the pairs renumbered by first
+// appearance (bank entries first, then ORV), so a case states which entries pair together.
+std::vector<std::string> outcomes(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv) {
+    const PairingResult r = pairEntries(bank, orv, kFirst, kLast);
+    std::map<int, int> numbers;
+    std::vector<std::string> out;
+    auto describe = [&](const std::vector<PairEntry>& entries, const std::vector<PairOutcome>& results) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            std::string s = entries[i].id + ":" + pairClassTag(results[i].cls);
+            if (results[i].pair >= 0)
+                s += "@" + std::to_string(numbers.try_emplace(results[i].pair, int(numbers.size()) + 1).first->second);
+            out.push_back(s);
+        }
+    };
+    describe(bank, r.bank);
+    describe(orv, r.orv);
+    return out;
+}
+
+struct PairingCase {
+    const char* name;
+    std::vector<PairEntry> bank;
+    std::vector<PairEntry> orv;
+    std::vector<std::string> expected;
+};
+
+class PairingRules : public ::testing::TestWithParam<PairingCase> {};
+
+TEST_P(PairingRules, ClassifyEveryEntry) {
+    const PairingCase& c = GetParam();
+    EXPECT_EQ(outcomes(c.bank, c.orv), c.expected) << c.name;
+}
+
+// Rows of 1, 2, 4, 8 ... rupees on one date: every set has a sum of its own.
+std::vector<PairEntry> powersOfTwo(int n) {
+    std::vector<PairEntry> rows;
+    for (int i = 0; i < n; ++i) rows.push_back(entry("B" + std::to_string(100 + i), april(5), double(1 << i)));
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Explain, PairingRules,
+    ::testing::Values(PairingCase{"equal within a paisa",
+                                  {entry("B1", april(2), 100.00)},
+                                  {entry("O1", april(2), 100.01)},
+                                  {"B1:matched@1", "O1:matched@1"}},
+                      PairingCase{"0.011 apart is a different amount",
+                                  {entry("B1", april(2), 100.00), entry("B2", april(3), 5)},
+                                  {entry("O1", april(2), 100.011), entry("O2", april(3), 5)},
+                                  {"B1:amount-differs@1", "B2:matched@2", "O1:amount-differs@1", "O2:matched@2"}},
+                      PairingCase{"smallest amount first, then the id in text order",
+                                  {entry("B2", april(2), 50), entry("B1", april(2), 50)},
+                                  {entry("O9", april(2), 50.01), entry("O3", april(2), 50)},
+                                  {"B2:matched@1", "B1:matched@2", "O9:matched@1", "O3:matched@2"}},
+                      PairingCase{"a duplicate entry stays on its own",
+                                  {entry("B1", april(8), 700)},
+                                  {entry("O1", april(8), 700), entry("O2", april(8), 700)},
+                                  {"B1:matched@1", "O1:matched@1", "O2:orv-only"}},
+                      PairingCase{"one receipt for two deposits",
+                                  {entry("B1", april(4), 30), entry("B2", april(4), 70.005)},
+                                  {entry("O1", april(4), 100)},
+                                  {"B1:group@1", "B2:group@1", "O1:group@1"}},
+                      PairingCase{"one deposit booked as three receipts",
+                                  {entry("B1", april(4), 60)},
+                                  {entry("O1", april(4), 10), entry("O2", april(4), 20), entry("O3", april(4), 30)},
+                                  {"B1:group@1", "O1:group@1", "O2:group@1", "O3:group@1"}},
+                      PairingCase{"two sets sum to the entry: no group, and no lone pair with three rows left",
+                                  {entry("B1", april(4), 40), entry("B2", april(4), 60), entry("B3", april(4), 60)},
+                                  {entry("O1", april(4), 100)},
+                                  {"B1:bank-only", "B2:bank-only", "B3:bank-only", "O1:orv-only"}},
+                      PairingCase{"a group of five is not searched",
+                                  {entry("B1", april(4), 1), entry("B2", april(4), 2), entry("B3", april(4), 3),
+                                   entry("B4", april(4), 4), entry("B5", april(4), 5)},
+                                  {entry("O1", april(4), 15)},
+                                  {"B1:bank-only", "B2:bank-only", "B3:bank-only", "B4:bank-only", "B5:bank-only",
+                                   "O1:orv-only"}},
+                      PairingCase{"booked three days later is timing, four days is not",
+                                  {entry("B1", april(10), 500), entry("B2", april(20), 800)},
+                                  {entry("O1", april(13), 500), entry("O2", april(24), 800)},
+                                  {"B1:timing@1", "B2:bank-only", "O1:timing@1", "O2:orv-only"}},
+                      PairingCase{"the nearest pair first",
+                                  {entry("B1", april(10), 500)},
+                                  {entry("O1", april(13), 500), entry("O2", april(11), 500)},
+                                  {"B1:timing@1", "O1:orv-only", "O2:timing@1"}},
+                      PairingCase{"at the same gap the earlier bank date wins",
+                                  {entry("B2", april(12), 500), entry("B1", april(14), 500)},
+                                  {entry("O1", april(13), 500)},
+                                  {"B2:timing@1", "B1:bank-only", "O1:timing@1"}},
+                      PairingCase{"into the next month",
+                                  {entry("B1", april(30), 900)},
+                                  {entry("O1", daysFromCivil(2025, 5, 1), 900)},
+                                  {"B1:timing@1", "O1:timing@1"}},
+                      PairingCase{"from the month before",
+                                  {entry("B1", daysFromCivil(2025, 3, 29), 900)},
+                                  {entry("O1", april(1), 900)},
+                                  {"B1:timing@1", "O1:timing@1"}},
+                      PairingCase{"both ends outside the month never pair as timing",
+                                  {entry("B1", daysFromCivil(2025, 3, 29), 900)},
+                                  {entry("O1", daysFromCivil(2025, 3, 31), 900)},
+                                  {"B1:bank-only", "O1:orv-only"}},
+                      PairingCase{"a lone pair of a date differs in amount",
+                                  {entry("B1", april(9), 1000)},
+                                  {entry("O1", april(9), 992.5)},
+                                  {"B1:amount-differs@1", "O1:amount-differs@1"}},
+                      PairingCase{"two rows each on a date are not a lone pair",
+                                  {entry("B1", april(9), 1000), entry("B2", april(9), 10)},
+                                  {entry("O1", april(9), 992.5), entry("O2", april(9), 11)},
+                                  {"B1:bank-only", "B2:bank-only", "O1:orv-only", "O2:orv-only"}},
+                      PairingCase{"a lone pair outside the month stays apart",
+                                  {entry("B1", daysFromCivil(2025, 5, 2), 1000)},
+                                  {entry("O1", daysFromCivil(2025, 5, 2), 992.5)},
+                                  {"B1:bank-only", "O1:orv-only"}},
+                      PairingCase{"an empty amount is 0 and pairs with 0",
+                                  {entry("B1", april(6), 0)},
+                                  {entry("O1", april(6), 0)},
+                                  {"B1:matched@1", "O1:matched@1"}}));
+
+TEST(PairingLimits, SkipsTheGroupSearchOverTwentyCandidates) {
+    // Only 1 + 2 makes 3; the search finds it among 20 rows and does not look among 21.
+    std::vector<PairEntry> orv = {entry("O1", april(5), 3)};
+    for (int n : {20, 21}) {
+        const PairingResult r = pairEntries(powersOfTwo(n), orv, kFirst, kLast);
+        const bool grouped = r.orv[0].cls == PairClass::Group;
+        EXPECT_EQ(grouped, n == 20) << n << " candidates";
+    }
+}
+
+TEST(PairingLimits, AmountsAreExactToTheTenThousandth) {
+    EXPECT_TRUE(amountsEqual(amountUnits(0.1 + 0.2), amountUnits(0.31)));
+    EXPECT_FALSE(amountsEqual(amountUnits(100.00), amountUnits(100.011)));
+    EXPECT_TRUE(amountsEqual(amountUnits(-5.005), amountUnits(-4.995)));
+    EXPECT_EQ(amountUnits(123456789.12), 1234567891200);
+}
+
+// April 2025 of two offices under one head office, stored row by row.
+class ExplainMonthTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.office("1", "Division", "PDN", "", "F1");
+        db.office("2", "Hill HO", "HPO", "Hill HO", "F2");
+        db.office("3", "Bay SO", "SO", "Hill HO", "F3");
+        db.office("4", "alpha SO", "SO", "Hill HO", "F4");
+        // Bay SO: matched, timing into May, a missing entry, grouping commas.
+        db.deposit("F3", "05/04/2025 10:15:00", "1,250.00");  // T1
+        db.orv("3", "05/04/2025", "Receipt", "1,250.00");     // A2
+        db.deposit("F3", "30/04/2025", "400");                // T3
+        db.orv("3", "01/05/2025", "R", "400");                // A4: in May
+        db.withdrawal("F3", "12/04/2025", "75");              // T5
+        db.orv("3", "04/05/2025", "Payment", "75");           // A6: past the window
+        db.withdrawal("F3", "20/05/2025", "10");              // T7: another month
+        // alpha SO: an entry with no amount, and one booked twice.
+        db.deposit("F4", "07/04/2025", "");                    // T8
+        db.orv("4", "07/04/2025", "Receipt", store::Value());  // A9
+        db.deposit("F4", "09/04/2025", "60");                  // T10
+        db.orv("4", "09/04/2025", "Receipt", "60");            // A11
+        db.orv("4", "09/04/2025", "Receipt", "60");            // A12
+        db.configure("Hill HO");
+    }
+
+    std::vector<std::string> lines(const ExplainTarget& target, bool matched) {
+        std::vector<std::string> out;
+        for (const ExplainedLine& line : listedLines(explainMonth(db.connection(), {2025, 4}, target).lines, matched)) {
+            std::string s;
+            for (const std::string& cell : explainCells(line)) s += (s.empty() ? "" : "|") + cell;
+            out.push_back(s);
+        }
+        return out;
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+};
+
+TEST_F(ExplainMonthTest, ListsTheMonthsRowsInOrderWithTheirClasses) {
+    const std::vector<std::string> expected = {
+        "alpha SO|Deposit|Bank|07/04/2025|T8|0.00|matched|1|",
+        "alpha SO|Deposit|ORV|07/04/2025|A9|0.00|matched|1|",
+        "alpha SO|Deposit|Bank|09/04/2025|T10|60.00|matched|2|",
+        "alpha SO|Deposit|ORV|09/04/2025|A11|60.00|matched|2|",
+        "alpha SO|Deposit|ORV|09/04/2025|A12|60.00|orv-only||",
+        "Bay SO|Deposit|Bank|05/04/2025|T1|1250.00|matched|3|",
+        "Bay SO|Deposit|ORV|05/04/2025|A2|1250.00|matched|3|",
+        "Bay SO|Deposit|Bank|30/04/2025|T3|400.00|timing|4|01/05/2025",
+        "Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only||",
+    };
+    EXPECT_EQ(lines(ExplainTarget::differing(), true), expected);
+}
+
+TEST_F(ExplainMonthTest, WithoutMatchedRowsTheExceptionsRemainNumberedAgain) {
+    const std::vector<std::string> expected = {
+        "alpha SO|Deposit|ORV|09/04/2025|A12|60.00|orv-only||",
+        "Bay SO|Deposit|Bank|30/04/2025|T3|400.00|timing|1|01/05/2025",
+        "Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only||",
+    };
+    EXPECT_EQ(lines(ExplainTarget::differing(), false), expected);
+}
+
+TEST_F(ExplainMonthTest, OneOfficeInAnyLetterCaseEvenWhenItAgrees) {
+    db.deposit("F2", "03/04/2025", "5");
+    db.orv("2", "03/04/2025", "Receipt", "5");
+    const std::vector<std::string> expected = {"Hill HO|Deposit|Bank|03/04/2025|T13|5.00|matched|1|",
+                                               "Hill HO|Deposit|ORV|03/04/2025|A14|5.00|matched|1|"};
+    EXPECT_EQ(lines(ExplainTarget::one("HILL ho"), true), expected);
+    EXPECT_TRUE(lines(ExplainTarget::one("Division"), true).empty());
+    EXPECT_THROW(lines(ExplainTarget::one("Nowhere SO"), true), Error);
+}
+
+TEST_F(ExplainMonthTest, ANeighbouringMonthsRowsPairButAreNotListed) {
+    // May's own explanation lists the receipt of 1 May as the other end of April's deposit.
+    const Explanation may = explainMonth(db.connection(), {2025, 5}, ExplainTarget::one("Bay SO"));
+    std::vector<std::string> out;
+    for (const ExplainedLine& l : may.lines) out.push_back(l.id + " " + pairClassTag(l.cls));
+    EXPECT_EQ(out, (std::vector<std::string>{"A4 timing", "A6 orv-only", "T7 bank-only"}));
+}
+
+TEST_F(ExplainMonthTest, ADateThatIsNoDateFailsAsTheComparisonDoes) {
+    db.deposit("F3", "not a date", "1");
+    try {
+        explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.description(), "Type mismatch");
+    }
+}
+
+TEST_F(ExplainMonthTest, HeadlineAddsUpEachClass) {
+    db.deposit("F3", "15/04/2025", "1000");
+    db.orv("3", "15/04/2025", "Receipt", "992.50");
+    const Explanation e = explainMonth(db.connection(), {2025, 4}, ExplainTarget::differing());
+    EXPECT_EQ(explanationHeadline(e.lines),
+              "Only in bank: 1 row, 75.00 \u00b7 Only in ORV: 1 row, 60.00 \u00b7 Amounts differ: 1 pair, 7.50 "
+              "\u00b7 Timing: 1 pair \u00b7 Matched: 6 rows");
+}
+
+TEST_F(ExplainMonthTest, CommandLineAndWorkbook) {
+    const std::string path = dir.file("ZETTools.db");
+    db.connection().close();
+    auto r = cli::runCli({"--db", path, "explain", "2025", "April", "all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Office Name\tKind\tSide\tDate\tID\tAmount\tClass\tGroup\tOther Date\n"
+              "alpha SO\tDeposit\tORV\t09/04/2025\tA12\t60.00\torv-only\t\t\n"
+              "Bay SO\tDeposit\tBank\t30/04/2025\tT3\t400.00\ttiming\t1\t01/05/2025\n"
+              "Bay SO\tWithdrawal\tBank\t12/04/2025\tT5\t75.00\tbank-only\t\t\n");
+
+    r = cli::runCli({"--db", path, "explain", "2025", "4", "Nowhere SO"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("Nowhere SO"), std::string::npos);
+
+    r = cli::runCli({"--db", path, "explain", "2025", "6", "Bay SO"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Office Name\tKind\tSide\tDate\tID\tAmount\tClass\tGroup\tOther Date\n");
+    EXPECT_NE(r.err.find("No rows"), std::string::npos);
+
+    const std::string out = dir.file("out");
+    r = cli::runCli({"--db", path, "export", "explained", "2025", "4", "bay so", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string file = out + "/April_2025_Explained_Bay SO.xlsx";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const auto rows = test::sheetRows(file);
+    ASSERT_GE(rows.size(), 6u);
+    EXPECT_EQ(rows[1], "Period : April 2025  |  Office: Bay SO");
+    EXPECT_EQ(rows[2], "Sl.No|Office Name|Kind|Side|Date|ID|Amount|Class|Group|Other Date");
+    EXPECT_EQ(rows[3], "1|Bay SO|Deposit|Bank|30/04/2025|T3|400.00|timing|1|01/05/2025");
+    EXPECT_EQ(rows[4], "2|Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only");
+}
+
+TEST(ExplainedWorkbook, FileNamesHoldNoCharacterAFileSystemRefuses) {
+    ExportContext c;
+    c.month = "April";
+    c.year = "2025";
+    EXPECT_EQ(explainedFileName(c), "April_2025_Explained.xlsx");
+    c.office = "All";
+    EXPECT_EQ(explainedFileName(c), "April_2025_Explained.xlsx");
+    c.office = "A/B: \"C\"?";
+    EXPECT_EQ(explainedFileName(c), "April_2025_Explained_A_B_ _C__.xlsx");
+}
+
+}  // namespace
+}  // namespace vesk::compare
