@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheet/Workbook.h"
+#include "sheet/WorksheetReader.h"
 #include "sheet/ZipArchive.h"
 
 namespace vesk::sheet {
@@ -15,12 +16,15 @@ namespace vesk::sheet {
 class XlsxWorkbook final : public Workbook {
   public:
     explicit XlsxWorkbook(const std::string& path);
+    /// The package in the file's bytes, read already.
+    XlsxWorkbook(const std::string& path, std::shared_ptr<const std::string> bytes);
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
 
   protected:
     std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const override;
+    bool streamRows(int index, int lastColumn, RowSink& sink) const override;
 
   private:
     struct SheetPart {
@@ -28,6 +32,9 @@ class XlsxWorkbook final : public Workbook {
         std::string part;
     };
 
+    void readParts();
+    const std::string& sheetPart(int index) const;
+    WorksheetContext sheetContext(int index) const;
     void readStyles(const std::string& part);
     void readSharedStrings(const std::string& part);
 

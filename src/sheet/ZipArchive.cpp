@@ -24,18 +24,34 @@ std::string describe(int code) {
     return text;
 }
 
+Error openFailure(const std::string& path, int code) {
+    if (code == ZIP_ER_NOENT) return Error(errc::kFileNotFound, "File not found: " + path);
+    if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+        return Error(errc::kWorkbook,
+                     "'" + path + "' is damaged: the zip package cannot be read (" + describe(code) + ")");
+    return Error(errc::kWorkbook, "Cannot open '" + path + "': " + describe(code));
+}
+
 }  // namespace
 
 ZipArchive::ZipArchive(const std::string& path) : m_path(path) {
     int code = 0;
     m_zip = zip_open(path.c_str(), ZIP_RDONLY, &code);
-    if (!m_zip) {
-        if (code == ZIP_ER_NOENT) throw Error(errc::kFileNotFound, "File not found: " + path);
-        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
-            throw Error(errc::kWorkbook,
-                        "'" + path + "' is damaged: the zip package cannot be read (" + describe(code) + ")");
-        throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + describe(code));
+    if (!m_zip) throw openFailure(path, code);
+}
+
+ZipArchive::ZipArchive(const std::string& path, std::shared_ptr<const std::string> bytes)
+    : m_path(path), m_bytes(std::move(bytes)) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(m_bytes->data(), m_bytes->size(), 0, &error);
+    if (source) {
+        m_zip = zip_open_from_source(source, ZIP_RDONLY, &error);
+        if (!m_zip) zip_source_free(source);  // the archive owns it only once open
     }
+    const int code = zip_error_code_zip(&error);
+    zip_error_fini(&error);
+    if (!m_zip) throw openFailure(path, code);
 }
 
 ZipArchive::~ZipArchive() {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 struct zip;
@@ -13,6 +14,8 @@ namespace vesk::sheet {
 class ZipArchive {
   public:
     explicit ZipArchive(const std::string& path);
+    /// The package in the file's bytes, read already; path names it in messages.
+    ZipArchive(const std::string& path, std::shared_ptr<const std::string> bytes);
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
@@ -25,6 +28,7 @@ class ZipArchive {
 
   private:
     std::string m_path;
+    std::shared_ptr<const std::string> m_bytes;  // what an archive in memory reads from
     struct zip* m_zip = nullptr;
 };
 
