@@ -55,9 +55,20 @@ std::string orvMonthByOffice(int year, int month) {
            inMonth("ORVTable", "a", "try_posting_date", year, month) + " GROUP BY a.office_id)";
 }
 
+// The bank rows (i) of the master's offices (m). With the month-first index the offices
+// lead, each reaching its month's rows by one seek, as the office-first index had them
+// reached; left to itself the planner would walk the month's rows and seek each one's
+// office. A file of an older layout keeps the join as the planner sees fit.
+std::string bankRowsOfOffices(BankIndex index, const char* as) {
+    if (index == BankIndex::MonthFirst)
+        return std::string("MasterTable") + as + "m CROSS JOIN VESKFinacle" + as +
+               "i ON i.FACILITY_ID = m.qal_facility_id";
+    return std::string("VESKFinacle") + as + "i INNER JOIN MasterTable" + as + "m ON i.FACILITY_ID = m.qal_facility_id";
+}
+
 }  // namespace
 
-std::string consolidatedStatement(int year, int month, const std::string& scope) {
+std::string consolidatedStatement(int year, int month, const std::string& scope, BankIndex index) {
     return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, Q1.VESK_Deposit, "
            "IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit) AS ORV_Deposit, "
            "(Q1.VESK_Deposit - IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit)) AS Deposit_Difference, "
@@ -65,9 +76,7 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
            "(Q1.VESK_Withdrawal - IIf(IsNull(Q2.ORV_Withdrawal), 0, Q2.ORV_Withdrawal)) AS Withdrawal_Difference "
            "FROM "
            "(SELECT m.office_id, m.qal_facility_id, m.office_name AS OffName, " +
-           bankSums() +
-           " FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
-           "WHERE " +
+           bankSums() + " FROM " + bankRowsOfOffices(index, " AS ") + " WHERE " +
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) + " " + scope +
            " GROUP BY m.office_id, m.qal_facility_id, m.office_name) AS Q1 "
            "LEFT JOIN "
@@ -91,7 +100,7 @@ std::string oneOfficeCondition(const std::string& office) {
     return " WHERE m.office_name = " + store::quote(office) + " ";
 }
 
-std::string detailedStatement(const std::string& condition, int year, int month) {
+std::string detailedStatement(const std::string& condition, int year, int month, BankIndex index) {
     const std::string tolerance = toleranceLiteral();
     return "SELECT Final.TDate, Final.OffName, Sum(Final.IDep) as VESK_Dep, Sum(Final.ADep) as ORV_Dep, "
            "(Sum(Final.IDep)-Sum(Final.ADep)) as Diff_Dep, Sum(Final.IWdl) as VESK_Wdl, "
@@ -100,8 +109,9 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
            "  Sum(IIf(i.CASH_TRAN_TYPE='DEPOSIT', i.TRAN_AMT, 0)) as IDep, 0 as ADep, "
            "  Sum(IIf(i.CASH_TRAN_TYPE='WITHDRAWAL', i.TRAN_AMT, 0)) as IWdl, 0 as AWdl "
-           "  FROM VESKFinacle i INNER JOIN MasterTable m ON i.FACILITY_ID = m.qal_facility_id " +
-           condition + "  AND " + inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
+           "  FROM " +
+           bankRowsOfOffices(index, " ") + " " + condition + "  AND " +
+           inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
            "   GROUP BY CDate(i.Tran_Date), m.office_name "
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
@@ -119,15 +129,20 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            " ORDER BY Final.OffName ASC, CDate(Final.TDate) ASC";
 }
 
-// Bank rows of the month whose facility matches no office. The month index leads with the
-// facility, so the table's facility ids are walked one by one through it (a seek each)
-// and only those the master lacks are read for the month; rows without one come on their own.
-// A group spelt in several letter cases is named by one of them, always the same.
-std::string unknownFacilitiesStatement(int year, int month) {
+// Bank rows of the month whose facility matches no office. The facility ids are walked one
+// by one through the index (a seek each): the month's own ids through the month-first index,
+// every id of the table through an older file's office-first one. Only the ids the master
+// lacks are read for the month; rows without one come on their own. A group spelt in
+// several letter cases is named by one of them, always the same.
+std::string unknownFacilitiesStatement(int year, int month, BankIndex index) {
+    const std::string ofMonth =
+        index == BankIndex::MonthFirst ? "MonthKey(Tran_Date) = " + std::to_string(year * 100 + month) + " AND " : "";
     const std::string next =
-        "(SELECT FACILITY_ID FROM VESKFinacle WHERE FACILITY_ID > ids.id ORDER BY FACILITY_ID LIMIT 1)";
+        "(SELECT FACILITY_ID FROM VESKFinacle WHERE " + ofMonth + "FACILITY_ID > ids.id ORDER BY FACILITY_ID LIMIT 1)";
     return "WITH RECURSIVE ids(id) AS ("
-           "SELECT (SELECT FACILITY_ID FROM VESKFinacle WHERE FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
+           "SELECT (SELECT FACILITY_ID FROM VESKFinacle WHERE " +
+           ofMonth +
+           "FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
            "UNION ALL SELECT " +
            next +
            " FROM ids WHERE ids.id IS NOT NULL) "

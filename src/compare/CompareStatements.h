@@ -5,12 +5,17 @@
 
 namespace vesk::compare {
 
+/// How a file keeps its bank rows for the comparison: month first (the current layout), or
+/// as a file of an older layout that was opened as it is keeps them (office first, or in
+/// no index at all). The statements reach the month's rows accordingly.
+enum class BankIndex { MonthFirst, Older };
+
 /// Limits the bank side to the offices under a head office: " AND m.ho_name = '...' ".
 std::string headOfficeScope(const std::string& headOffice);
 
 /// The month's totals per office on both sides: the bank's rows of offices known to the
 /// master (within the scope), with their ORV receipts and payments, ordered by office name.
-std::string consolidatedStatement(int year, int month, const std::string& scope);
+std::string consolidatedStatement(int year, int month, const std::string& scope, BankIndex index);
 
 /// The office condition of the detailed statement for the listed offices, and for one.
 std::string officeListCondition(const std::vector<std::string>& offices);
@@ -18,12 +23,12 @@ std::string oneOfficeCondition(const std::string& office);
 
 /// The month's differing dates of the offices the condition names, from both sides, by
 /// office name and then date.
-std::string detailedStatement(const std::string& condition, int year, int month);
+std::string detailedStatement(const std::string& condition, int year, int month, BankIndex index);
 
 /// What the consolidated statement leaves out of the month, grouped, each group with its
 /// number of rows (Entries) and both sums. The bank rows whose facility matches no office,
 /// by facility id (VESK_Deposit, VESK_Withdrawal).
-std::string unknownFacilitiesStatement(int year, int month);
+std::string unknownFacilitiesStatement(int year, int month, BankIndex index);
 /// The ORV entries (ORV_Deposit, ORV_Withdrawal) of offices of the scope without bank rows,
 /// by office name, and those whose office id matches no office (Unknown 1), by office id.
 std::string orvLeftOutStatement(int year, int month, const std::string& scope);

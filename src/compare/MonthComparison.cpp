@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "office/Offices.h"
 #include "store/ExactSum.h"
+#include "store/Schema.h"
 
 namespace vesk::compare {
 
@@ -38,6 +39,10 @@ std::string Scope::text() const {
     return headOffice ? "(Offices Under " + configuredOffice + ")" : "(" + configuredOffice + ")";
 }
 
+BankIndex bankIndexOf(store::Connection& db) {
+    return db.layoutVersion() >= store::kMonthFirstBankLayout ? BankIndex::MonthFirst : BankIndex::Older;
+}
+
 Scope comparisonScope(store::Connection& db) {
     Scope scope;
     scope.configuredOffice = office::configuredOffice(db);
@@ -65,7 +70,7 @@ std::string noRecordsText() {
 MonthComparison compareMonth(store::Connection& db, Period period, const Scope& scope) {
     planJoins(db);
     const std::string clause = scope.headOffice ? headOfficeScope(scope.configuredOffice) : std::string();
-    const store::ResultSet rs = db.query(consolidatedStatement(period.year, period.month, clause));
+    const store::ResultSet rs = db.query(consolidatedStatement(period.year, period.month, clause, bankIndexOf(db)));
     MonthComparison result;
     result.anyRows = !rs.empty();
     std::array<store::ExactSum, 6> totals{};
@@ -85,7 +90,7 @@ std::vector<DateDifference> differingDates(store::Connection& db, Period period,
     if (differing.empty()) return {};
     planJoins(db);
     const std::string condition = office == "All" ? officeListCondition(differing) : oneOfficeCondition(office);
-    const store::ResultSet rs = db.query(detailedStatement(condition, period.year, period.month));
+    const store::ResultSet rs = db.query(detailedStatement(condition, period.year, period.month, bankIndexOf(db)));
     std::vector<DateDifference> dates;
     for (std::size_t r = 0; r < rs.rowCount(); ++r)
         dates.push_back(

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/CompareStatements.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
@@ -26,6 +27,9 @@ struct Scope {
 
 /// The scope the configured office sets.
 Scope comparisonScope(store::Connection& db);
+
+/// How the file keeps its bank rows, by its layout version.
+BankIndex bankIndexOf(store::Connection& db);
 
 /// The six amounts of a row in grid order: bank deposits, ORV receipts, their difference,
 /// bank withdrawals, ORV payments, their difference (bank minus ORV).

@@ -250,4 +250,9 @@ Value Connection::scalar(const std::string& sql, const std::vector<Value>& param
 
 Transaction Connection::begin() { return Transaction(m_db); }
 
+int Connection::layoutVersion() {
+    if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
+    return store::layoutVersion(m_db.get());
+}
+
 }  // namespace vesk::store

@@ -65,6 +65,10 @@ class Connection {
     /// Begins a transaction that rolls back unless committed.
     Transaction begin();
 
+    /// The layout version of the open file (PRAGMA user_version; see Schema.h): below
+    /// kSchemaVersion only for a file that could not be brought up to date.
+    int layoutVersion();
+
     sqlite3* handle() const { return m_db.get(); }
 
   private:

@@ -109,10 +109,7 @@ std::vector<std::string> migrationStatements(int from) {
     if (from < 1) {
         // A month's rows found through the key of their date, holding the columns the
         // comparison reads, so a month is read without decrypting the other months' pages.
-        // The bank's rows are reached office by office, the ORV rows month first.
-        out.push_back(
-            "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
-            "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+        // (The bank's comparison index is made month first by the step to version 3.)
         out.push_back(
             "CREATE INDEX orvtable_month ON orvtable "
             "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date, "
@@ -120,12 +117,6 @@ std::vector<std::string> migrationStatements(int from) {
         out.push_back(
             "CREATE INDEX mastertable_office ON mastertable "
             "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
-        // The bank's rows whose Tran_Date is no date, which the comparison must still fail
-        // on: normally none. (The other dates' indexes lead with their key, so key 0 is found
-        // through them.)
-        out.push_back(
-            "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
-            "WHERE MonthKey(Tran_Date) = 0");
         // The summaries' month keys, with the one column they read that no other index holds:
         // every column a summary or comparison reads then sits in an index on MonthKey(), so
         // no other program (which lacks the function) can change it behind the month lines.
@@ -148,6 +139,18 @@ std::vector<std::string> migrationStatements(int from) {
             "file_sha256 TEXT, office TEXT, row_count INTEGER NOT NULL, deposits REAL, withdrawals REAL)");
         // The earlier import of a file chosen again.
         out.push_back("CREATE INDEX import_history_file ON import_history (form, file_sha256)");
+    }
+    if (from < kMonthFirstBankLayout) {
+        // The bank's rows by month first, then office, holding the columns the comparison
+        // reads: a month's rows lie together, so a deletion or a replacement removes one range
+        // of the index instead of entries all over it. The rows whose Tran_Date is no date
+        // (key 0), which the comparison must still fail on, are found through it too, so the
+        // index version 1 kept of them alone goes as well.
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_month");
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_undated");
+        out.push_back(
+            "CREATE INDEX IF NOT EXISTS veskfinacle_month_facility ON veskfinacle "
+            "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
     }
     return out;
 }

@@ -24,13 +24,18 @@ const std::vector<std::string>& tableColumns(Table table);
 /// layout versions were recorded (version 0).
 std::vector<std::string> schemaStatements();
 
+/// The layout version that keeps a month's bank rows together in the comparison's index
+/// (MonthKey(Tran_Date) leading): its statements then reach the month's rows office by
+/// office through it.
+inline constexpr int kMonthFirstBankLayout = 3;
+
 /// The layout version this program writes into PRAGMA user_version.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = kMonthFirstBankLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
-/// the history of changes), never a change to the four tables' columns. Empty when it is
-/// current.
+/// the history of changes, version 3 the bank's comparison index month first), never a
+/// change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
