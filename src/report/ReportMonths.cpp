@@ -153,16 +153,16 @@ std::int64_t storeRows(store::Connection& db, const ReportDescription& report, R
     const std::size_t columns = std::size_t(report.columns);
     store::RowInserter insert(db, report.table, file.plan().target);
     ProgressLog log(progress);
-    std::vector<std::string_view> texts(columns);
+    std::vector<std::string_view> texts;
     std::int64_t stored = 0;
     try {
         while (const RowBatch* batch = file.next()) {
-            for (std::size_t r = 0; r < batch->size(); ++r) {
-                for (std::size_t j = 0; j < columns; ++j) texts[j] = batch->cell(r, j, columns);
-                insert.insert(texts.data(), columns);
-                ++stored;
-                log.stored(batch->rows[r]);
-            }
+            texts.resize(batch->size() * columns);
+            for (std::size_t r = 0; r < batch->size(); ++r)
+                for (std::size_t j = 0; j < columns; ++j) texts[r * columns + j] = batch->cell(r, j, columns);
+            insert.insert(texts.data(), columns, batch->size());
+            stored += std::int64_t(batch->size());
+            for (const int row : batch->rows) log.stored(row);
             log.learn(file.rowCount());
             if (batch->failure) std::rethrow_exception(batch->failure);
         }

@@ -48,7 +48,7 @@ std::string createTable(Table t) {
 
 }  // namespace
 
-std::string insertStatement(Table table) {
+std::string insertStatement(Table table, int rows) {
     const std::vector<std::string>& columns = tableColumns(table);
     std::string sql = std::string("INSERT INTO ") + tableName(table) + " (";
     std::string marks;
@@ -56,7 +56,9 @@ std::string insertStatement(Table table) {
         sql += (t ? "," : "") + columns[t];
         marks += t ? ",?" : "?";
     }
-    return sql + ") VALUES (" + marks + ")";
+    sql += ") VALUES (" + marks + ")";
+    for (int r = 1; r < rows; ++r) sql += ",(" + marks + ")";
+    return sql;
 }
 
 const char* tableName(Table table) {

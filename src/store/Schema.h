@@ -38,7 +38,8 @@ inline constexpr int kSchemaVersion = kMonthFirstBankLayout;
 /// change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
-/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
-std::string insertStatement(Table table);
+/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position,
+/// or with rows > 1 that many rows, one after the other (row r's column c is ?(r * columns + c + 1)).
+std::string insertStatement(Table table, int rows = 1);
 
 }  // namespace vesk::store

@@ -4,26 +4,58 @@
 
 namespace vesk::store {
 
+namespace {
+
+// Rows one statement takes: a dozen or so (more gain little), within the engine's 999 values.
+constexpr std::size_t kRowsAtOnce = 16;
+constexpr std::size_t kMostValues = 999;
+
+std::size_t rowsAtOnce(Table table) {
+    return std::max<std::size_t>(1, std::min(kRowsAtOnce, kMostValues / tableColumns(table).size()));
+}
+
+}  // namespace
+
 RowInserter::RowInserter(Connection& db, Table table, std::vector<int> target)
-    : m_insert(db.prepare(insertStatement(table))), m_target(std::move(target)) {
-    const int columns = int(tableColumns(table).size());
-    for (int t = 1; t <= columns; ++t) m_insert.bindText(t, "");
+    : m_columns(tableColumns(table).size()),
+      m_rowsAtOnce(rowsAtOnce(table)),
+      m_one(db.prepare(insertStatement(table))),
+      m_many(db.prepare(insertStatement(table, int(m_rowsAtOnce)))),
+      m_target(std::move(target)) {
+    for (std::size_t t = 1; t <= m_columns; ++t) m_one.bindText(int(t), "");
+    for (std::size_t t = 1; t <= m_columns * m_rowsAtOnce; ++t) m_many.bindText(int(t), "");
 }
 
 RowInserter::~RowInserter() {
-    // No binding may point at texts that are gone once the statement is reused.
+    // No binding may point at texts that are gone once the statements are reused.
     try {
-        for (int target : m_target)
-            if (target >= 0) m_insert.bindText(target + 1, "");
+        for (std::size_t row = 0; row < m_rowsAtOnce; ++row)
+            for (int target : m_target)
+                if (target >= 0) {
+                    m_many.bindText(int(row * m_columns) + target + 1, "");
+                    if (row == 0) m_one.bindText(target + 1, "");
+                }
     } catch (...) {
         // An empty text always binds.
     }
 }
 
-void RowInserter::insert(const std::string_view* texts, std::size_t count) {
+void RowInserter::bind(Statement& statement, std::size_t row, const std::string_view* texts, std::size_t count) {
     for (std::size_t j = 0; j < m_target.size(); ++j)
-        if (m_target[j] >= 0) m_insert.bindText(m_target[j] + 1, j < count ? texts[j] : std::string_view());
-    m_insert.run();
+        if (m_target[j] >= 0)
+            statement.bindText(int(row * m_columns) + m_target[j] + 1, j < count ? texts[j] : std::string_view());
+}
+
+void RowInserter::insert(const std::string_view* texts, std::size_t count, std::size_t rows) {
+    std::size_t r = 0;
+    for (; r + m_rowsAtOnce <= rows; r += m_rowsAtOnce) {
+        for (std::size_t k = 0; k < m_rowsAtOnce; ++k) bind(m_many, k, texts + (r + k) * count, count);
+        m_many.run();
+    }
+    for (; r < rows; ++r) {
+        bind(m_one, 0, texts + r * count, count);
+        m_one.run();
+    }
 }
 
 std::int64_t insertRows(Connection& db, Table table, const std::vector<int>& target, const RowSource& source,
