@@ -209,4 +209,17 @@ void WorksheetReader::setNumber(int row, int column) {
     m_sink.setNumber(row, column, v);
 }
 
+void WorksheetHandler::startElement(std::string_view name, const char** attributes) {
+    m_attributes.clear();
+    for (const char** a = attributes; *a; a += 2) m_attributes.push_back({a[0], a[1]});
+    m_reader.startElement(name, m_attributes);
+}
+
+void parseWorksheet(std::string_view xml, WorksheetReader& reader, const WorksheetContext& context) {
+    WorksheetHandler handler(reader);
+    XmlParser parser(handler, context.where);
+    parser.feed(xml.data(), xml.size());
+    parser.finish();
+}
+
 }  // namespace vesk::sheet

@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 #include "sheet/CellSink.h"
+#include "sheet/XmlParser.h"
 #include "sheet/XmlText.h"
 
 namespace vesk::sheet {
@@ -69,5 +70,24 @@ class WorksheetReader {
     std::string m_value;
     StringCollector m_inline;
 };
+
+/// The general XML parser's events, handed to a worksheet's reader.
+class WorksheetHandler : public XmlHandler {
+  public:
+    explicit WorksheetHandler(WorksheetReader& reader) : m_reader(reader) {}
+
+    void startElement(std::string_view name, const char** attributes) override;
+    void endElement(std::string_view name) override { m_reader.endElement(name); }
+    void characters(std::string_view text) override { m_reader.characters(text); }
+
+  private:
+    WorksheetReader& m_reader;
+    std::vector<XmlAttribute> m_attributes;
+};
+
+/// Reads a whole worksheet part held in memory through the general XML parser, whose
+/// messages name it as the context's `where` does; throws Error. With scanWorksheet() (see
+/// WorksheetScanner.h) the pair that tests and fuzz targets compare.
+void parseWorksheet(std::string_view xml, WorksheetReader& reader, const WorksheetContext& context);
 
 }  // namespace vesk::sheet

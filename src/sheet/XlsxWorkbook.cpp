@@ -231,24 +231,6 @@ class SharedStringsHandler : public XmlHandler {
     bool m_inItem = false;
 };
 
-// The general parser's events, handed to a worksheet's reader.
-class WorksheetHandler : public XmlHandler {
-  public:
-    explicit WorksheetHandler(WorksheetReader& reader) : m_reader(reader) {}
-
-    void startElement(std::string_view name, const char** attributes) override {
-        m_attributes.clear();
-        for (const char** a = attributes; *a; a += 2) m_attributes.push_back({a[0], a[1]});
-        m_reader.startElement(name, m_attributes);
-    }
-    void endElement(std::string_view name) override { m_reader.endElement(name); }
-    void characters(std::string_view text) override { m_reader.characters(text); }
-
-  private:
-    WorksheetReader& m_reader;
-    std::vector<XmlAttribute> m_attributes;
-};
-
 }  // namespace
 
 XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) { readParts(); }
