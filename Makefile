@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench sanitize package format format-check clean
+.PHONY: all deps configure build run test demo bench sanitize tsan package format format-check clean
 
 all: build
 
@@ -42,6 +42,19 @@ sanitize: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The tests of reading workbooks and of the imports again, built with ThreadSanitizer in
+# build-tsan/: an import reads its file on a thread of its own while it stores the rows,
+# and any data race between the two fails the test that caused it.
+TSAN_DIR ?= build-tsan
+TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
+TSAN_TESTS = test_sheet test_report test_cli test_robustness
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_BUILD_BENCH=OFF -DVESK_BUILD_GUI=OFF \
+	  -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:die_after_fork=0 ctest --output-on-failure -j $(JOBS) \
+	  -L "sheet|report|cli|robustness"
+
 bench: build
 	scripts/bench $(BUILD_DIR)/bin
 
@@ -57,4 +70,4 @@ format-check: deps
 	clang-format --dry-run --Werror $(FORMAT_FILES)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR)

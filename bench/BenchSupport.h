@@ -2,6 +2,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -30,6 +33,9 @@ class ScratchFolder {
   private:
     std::filesystem::path m_path;
 };
+
+/// The least of a benchmark's repetitions, beside the mean and median Google Benchmark gives.
+inline double minimum(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
 /// The most memory this process has held, in megabytes.
 inline double peakMegabytes() {
