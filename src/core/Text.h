@@ -22,6 +22,9 @@ std::string excerpt(std::string_view text, std::size_t characters = 60);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+/// Appends the UTF-8 bytes of a code point (at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t code);
+
 /// The spreadsheet letters of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
 std::string columnLetters(int column);
 

@@ -114,25 +114,15 @@ void WorksheetReader::startCell(XmlAttributes attributes) {
         if (m_row == 0) throw bad("a cell outside any row");
         if (++m_column > StoredSheet::kMaxColumns) throw bad("a cell beyond the last column");
     }
+    static constexpr std::pair<std::string_view, Type> kTypes[] = {
+        {"n", Type::Number},    {"s", Type::Shared},  {"inlineStr", Type::Inline},
+        {"str", Type::Formula}, {"b", Type::Boolean}, {"e", Type::Error},
+        {"d", Type::Date}};
     const std::string_view type = attributeValue(attributes, "t").value_or("n");
-    if (type == "n")
-        m_type = Type::Number;
-    else if (type == "s")
-        m_type = Type::Shared;
-    else if (type == "inlineStr")
-        m_type = Type::Inline;
-    else if (type == "str")
-        m_type = Type::Formula;
-    else if (type == "b")
-        m_type = Type::Boolean;
-    else if (type == "e")
-        m_type = Type::Error;
-    else if (type == "d")
-        m_type = Type::Date;
-    else {
-        m_type = Type::Unknown;
-        m_unknownType.assign(type);
-    }
+    m_type = Type::Unknown;
+    for (const auto& [name, known] : kTypes)
+        if (type == name) m_type = known;
+    if (m_type == Type::Unknown) m_unknownType.assign(type);
     m_style = -1;
     if (const std::optional<std::string_view> s = attributeValue(attributes, "s")) {
         long long style = 0;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "core/Text.h"
+
 namespace vesk::sheet {
 
 namespace {
@@ -91,23 +93,8 @@ int characterLength(const char* at, const char* end) {
 bool appendCharacter(std::string& out, unsigned long code) {
     const bool allowed = code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
                          (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-    if (!allowed) return false;
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | (code >> 18));
-        out += char(0x80 | ((code >> 12) & 0x3F));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-    return true;
+    if (allowed) appendUtf8(out, char32_t(code));
+    return allowed;
 }
 
 // The longest reference read here: "&#x10FFFF;" with a few leading zeros.

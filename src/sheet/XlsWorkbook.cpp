@@ -64,30 +64,15 @@ double rkValue(std::uint32_t rk) {
     return (rk & 0x01) ? v / 100 : v;
 }
 
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c == 0) return;  // a zero character would end the text wherever it is passed on as a C string
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
+void appendCharacter(std::string& out, std::uint32_t c) {
+    if (c != 0) appendUtf8(out, c);  // a zero character would end the text wherever it is passed on as a C string
 }
 
 // Characters of a BIFF8 string, one byte each (compressed) or UTF-16, as UTF-8. The caller
 // has checked that count characters of this width fit.
 void appendChars(std::string& out, std::string_view s, std::size_t at, std::size_t count, bool wide) {
     if (!wide) {
-        for (std::size_t i = 0; i < count; ++i) appendUtf8(out, static_cast<unsigned char>(s[at + i]));
+        for (std::size_t i = 0; i < count; ++i) appendCharacter(out, static_cast<unsigned char>(s[at + i]));
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
@@ -99,7 +84,7 @@ void appendChars(std::string& out, std::string_view s, std::size_t at, std::size
                 ++i;
             }
         }
-        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+        appendCharacter(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "core/Text.h"
+
 namespace vesk::sheet {
 
 bool parseInt(std::string_view text, long long& out) {
@@ -21,17 +23,11 @@ void decodeEscapes(std::string& text) {
             const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
             if (ec == std::errc() && end == text.data() + i + 6) {
                 // Seven bytes become at most three, so the decoded text never overtakes the rest.
-                if (code == 0) {
-                    // A zero character would end the text wherever it is passed on as a C string.
-                } else if (code < 0x80) {
-                    text[out++] = char(code);
-                } else if (code < 0x800) {
-                    text[out++] = char(0xC0 | (code >> 6));
-                    text[out++] = char(0x80 | (code & 0x3F));
-                } else {
-                    text[out++] = char(0xE0 | (code >> 12));
-                    text[out++] = char(0x80 | ((code >> 6) & 0x3F));
-                    text[out++] = char(0x80 | (code & 0x3F));
+                // A zero character would end the text wherever it is passed on as a C string.
+                if (code != 0) {
+                    std::string bytes;
+                    appendUtf8(bytes, char32_t(code));
+                    for (const char b : bytes) text[out++] = b;
                 }
                 i += 6;
                 continue;
