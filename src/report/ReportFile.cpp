@@ -361,8 +361,9 @@ const RowPlan& ReportFile::plan() {
     return *m_plan;
 }
 
-history::FileDigest ReportFile::digest() const {
-    return m_bytes ? history::digestBytes(m_path, *m_bytes) : history::digestFile(m_path);
+const history::FileDigest& ReportFile::digest() {
+    if (!m_digest) m_digest = m_bytes ? history::digestBytes(m_path, *m_bytes) : history::digestFile(m_path);
+    return *m_digest;
 }
 
 void ReportFile::settle() {

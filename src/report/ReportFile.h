@@ -71,7 +71,8 @@ class ReportFile {
     const FileHead& head();
     /// Where the columns go, by the headings.
     const RowPlan& plan();
-    history::FileDigest digest() const;
+    /// The digest of the file's bytes (computed once).
+    const history::FileDigest& digest();
 
     /// No rows are wanted (the import stops): waits for the rest of the sheet to be read and
     /// throws its error, if it has one, or Restart.
@@ -101,6 +102,7 @@ class ReportFile {
     std::unique_ptr<Stream> m_stream;  // while the sheet is read row by row
     std::unique_ptr<Whole> m_whole;    // once it is read whole
     std::optional<RowPlan> m_plan;
+    std::optional<history::FileDigest> m_digest;
     RowBatch m_current;
 };
 

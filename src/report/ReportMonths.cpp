@@ -221,6 +221,7 @@ MonthImport importFile(store::Connection& db, const ReportDescription& report, R
         return result;
     };
     try {
+        file.digest();  // while the first rows are read
         const FileHead& head = file.head();
         if (trim(sheet::cellText(head.headings[1])) != report.headerB1)
             return refused(MonthImport::Status::InvalidHeader);
