@@ -1,6 +1,8 @@
 // A report file read row by row while its rows are stored hands over what reading it whole
 // gives, and an import fails with the message and in the order reading it whole gave.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <optional>
 #include <set>
@@ -309,6 +311,38 @@ TEST_F(ImportTest, ARowThatCannotBeStoredComesAfterTheProgressOfTheRowsBeforeIt)
     EXPECT_EQ(out.rows, 0);
     ASSERT_EQ(out.progress.size(), 59u);
     EXPECT_EQ(out.progress.back(), "59/20000");
+}
+
+// The program killed halfway through storing the rows of a replacement: the file keeps the
+// month it had, whole.
+TEST_F(ImportTest, AnImportKilledHalfwayLeavesTheOldMonthWhole) {
+    auto old = monthEntries(500, 2025, 4, true, "OLD");
+    ASSERT_EQ(import(old).result, "imported April 2025");
+    test::writeReport(file, test::bankShape(), monthEntries(20000, 2025, 4, true, "NEW"));
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        // No destructors run past _exit: the files are left as a kill leaves them.
+        try {
+            store::Connection db;
+            db.open(database);
+            importMonth(
+                db, ctr::bankReport(), file, [](const Message&) { return true; },
+                [](int row, int) {
+                    if (row == 12000) _exit(0);
+                });
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    store::Connection db;
+    db.open(database);
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 500);
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM veskfinacle WHERE tran_id LIKE 'OLD%'").toInt(), 500);
 }
 
 TEST_F(ImportTest, NotConfirmedWhileTheSheetIsStillBeingReadStoresNothing) {
