@@ -353,27 +353,34 @@ void XlsWorkbook::readGlobals() {
     if (!m_sharedStrings) m_sharedStrings = std::make_shared<StringPool>();
 }
 
-// The shared string table: a count, then each string's length, flags, optional run and
+// The shared string table: two counts, then each string's length, flags, optional run and
 // extension sizes, its characters, then the runs and extension data, which are skipped.
+// Writers get the unique-string count wrong both ways (too high, too low, zero), so the
+// strings the table holds are read, whatever it declares: a string cut short before the
+// declared count is damage, bytes past it that make no whole string are left alone.
 void XlsWorkbook::readSharedStrings(const std::vector<std::string_view>& parts) {
     Segments in(parts);
-    std::uint32_t total = 0, unique = 0;
-    if (!in.dword(total) || !in.dword(unique)) fail("its shared string table is cut short");
+    std::uint32_t total = 0, declared = 0;
+    if (!in.dword(total) || !in.dword(declared)) fail("its shared string table is cut short");
     m_sharedStrings = std::make_shared<StringPool>();
     std::string text;
-    for (std::uint32_t i = 0; i < unique; ++i) {
+    for (std::size_t i = 0; in.remaining() > 0; ++i) {
+        const bool owed = i < declared;
         std::uint16_t count = 0;
         std::uint8_t flags = 0;
         std::uint16_t runs = 0;
         std::uint32_t extension = 0;
-        if (!in.word(count) || !in.byte(flags)) fail("its shared string table is cut short");
-        if ((flags & 0x08) && !in.word(runs)) fail("its shared string table is cut short");
-        if ((flags & 0x04) && !in.dword(extension)) fail("its shared string table is cut short");
-        if (count > kMaxCellCharacters)
+        bool whole = in.word(count) && in.byte(flags) && (!(flags & 0x08) || in.word(runs)) &&
+                     (!(flags & 0x04) || in.dword(extension));
+        if (whole && count > kMaxCellCharacters)
             throw Error(errc::kWorkbook, "'" + m_path + "': shared string " + std::to_string(i + 1) + tooLongText());
         text.clear();
-        if (!in.chars(text, count, (flags & 0x01) != 0) || !in.skip(std::size_t(runs) * 4) || !in.skip(extension))
-            fail("its shared string table is cut short");
+        whole = whole && in.chars(text, count, (flags & 0x01) != 0) && in.skip(std::size_t(runs) * 4) &&
+                in.skip(extension);
+        if (!whole) {
+            if (owed) fail("its shared string table is cut short");
+            return;
+        }
         m_sharedStrings->add(text);
     }
 }

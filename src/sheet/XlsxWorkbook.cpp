@@ -438,7 +438,7 @@ class SheetHandler : public XmlHandler {
             m_sheet.setError(row, column, m_value);
         } else if (m_type == "d") {
             if (m_value.empty()) return;
-            auto date = parseDateText(m_value);
+            auto date = cellDateText(m_value);
             if (!date) throw bad("in cell " + reference() + " an unreadable date '" + excerpt(m_value) + "'");
             m_sheet.setDate(row, column, *date);
         } else if (m_type == "n") {
@@ -486,7 +486,15 @@ class SheetHandler : public XmlHandler {
 
 }  // namespace
 
-XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) {
+XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) { readPackage(); }
+
+XlsxWorkbook::XlsxWorkbook(std::string name, std::string bytes)
+    : m_path(std::move(name)), m_zip(m_path, std::move(bytes)) {
+    readPackage();
+}
+
+void XlsxWorkbook::readPackage() {
+    const std::string& path = m_path;
     // The package's root relationship names the workbook part; older writers are found at the usual place.
     const auto rootRels = readRelationships(m_zip, path, "", m_unpacked);
     const Relationship* office = findByType(rootRels, "officeDocument");
