@@ -114,6 +114,11 @@ def xls_corpus(rng):
     # The table's record cut in the middle of its last string, which the count says is there.
     sst_length = struct.unpack("<H", stream[sst + 2:sst + 4])[0]
     save("bad-sst-string-cut.xls", xls(patched(sst + 2, struct.pack("<H", sst_length - 4))))
+    # Numbers no writer stores: they would reach the database as the text "NaN" or "Infinity".
+    number = stream.index(struct.pack("<d", 1250.5))
+    save("bad-number-nan.xls", xls(patched(number, struct.pack("<Q", 0x7FF8000000000000))))
+    rk = stream.index(struct.pack("<I", (APRIL_10_2025 << 2) | 2))
+    save("bad-rk-infinite.xls", xls(patched(rk, struct.pack("<I", 0x7FF00000))))
     save("bad-no-sheet-end.xls", xls(stream[:-4]))
     save("bad-truncated.xls", good[:len(good) // 2])
     for n in range(16):

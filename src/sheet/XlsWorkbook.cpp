@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -439,6 +440,8 @@ void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
         if (column > kBiffColumns) fail("a cell lies beyond the last column (" + std::to_string(column) + ")");
     };
     auto number = [&](int atRow, int atColumn, std::uint16_t xf, double v) {
+        // No writer stores these; they come of damaged bytes, and would be stored as the text "NaN".
+        if (!std::isfinite(v)) fail("cell " + cellName(atRow, atColumn) + " holds a number that is not finite");
         const auto date = isDateXf(xf) ? serialToDate(v, m_date1904) : std::nullopt;
         if (date)
             sheet.setDate(atRow, atColumn, *date);

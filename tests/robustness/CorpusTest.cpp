@@ -142,6 +142,8 @@ std::string check(const fs::path& file, std::vector<std::unique_ptr<ImportForm>>
         {"bad-row-past-end.xlsx", "outside the sheet"},
         {"bad-huge-attribute.xlsx", "longer than 1 MB"},
         {"bad-sst-string-cut.xls", "its shared string table is cut short"},
+        {"bad-number-nan.xls", "cell E2 holds a number that is not finite"},
+        {"bad-rk-infinite.xls", "cell C2 holds a number that is not finite"},
         {"bad-iso-time.xlsx", "in cell I2 an unreadable date '24:10:10'"},
         {"bad-part-twice.xlsx", "holds the part xl/worksheets/sheet1.xml twice"},
     };
