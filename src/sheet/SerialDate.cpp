@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstddef>
+#include <string>
+
+#include "core/Text.h"
 
 namespace vesk::sheet {
 
@@ -122,10 +125,9 @@ std::optional<DateTime> serialToDate(double serial, bool date1904) {
 }
 
 std::optional<DateTime> cellDateText(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    if (auto iso = isoDateText(text)) return iso;
-    return parseDateText(text);
+    const std::string trimmed = trim(text);
+    if (auto iso = isoDateText(trimmed)) return iso;
+    return parseDateText(trimmed);
 }
 
 }  // namespace vesk::sheet
