@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/.
 
-Seeds come from the committed fixtures and the damaged-workbook corpus, in both forms
+Seeds come from the committed fixtures, the damaged-workbook corpus and the workbooks of
+other writers (tests/fixtures/foreign), in both forms
 each workbook target takes: whole files, and the parts of a package cut apart by zero
 bytes (xlsx) or the bare workbook stream (xls), which reach the XML and record readers
 without passing a container the fuzzer cannot mutate soundly. The date and number text
@@ -49,7 +50,7 @@ def write(target, name, data):
 
 
 def workbooks(extension):
-    for folder in (FIXTURES, os.path.join(FIXTURES, "damaged")):
+    for folder in (FIXTURES, os.path.join(FIXTURES, "damaged"), os.path.join(FIXTURES, "foreign")):
         for name in sorted(os.listdir(folder)):
             if name.endswith(extension):
                 with open(os.path.join(folder, name), "rb") as f:

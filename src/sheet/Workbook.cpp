@@ -24,6 +24,10 @@ Container containerOf(const std::string& path, std::string_view head) {
     if (head.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
     if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06")) return Container::ZipPackage;
     if (CompoundFile::hasSignature(head)) return Container::CompoundDocument;
+    // Excel 2-4 wrote a bare record stream, no container: its first record is a BOF of 4 or 6 bytes.
+    if (head.size() >= 4 && head[0] == '\x09' && (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04') &&
+        (head[2] == '\x04' || head[2] == '\x06') && head[3] == '\x00')
+        throw XlsWorkbook::oldFormat(path);
     std::string_view text = head;
     if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
     while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))

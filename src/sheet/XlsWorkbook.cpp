@@ -244,6 +244,11 @@ std::string charsetOf(std::uint16_t codepage) {
 
 }  // namespace
 
+Error XlsWorkbook::oldFormat(const std::string& path) {
+    return Error(errc::kWorkbook,
+                 "'" + path + "' is in an Excel 2-4 format this program cannot read; save it as .xlsx or .xls first");
+}
+
 void XlsWorkbook::fail(const std::string& why) const {
     throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: " + why);
 }
@@ -272,7 +277,7 @@ void XlsWorkbook::readGlobals() {
     Record r{};
     if (!reader.next(r, failer) || !isBof(r.type) || r.body.size() < 4) fail("its workbook stream has no header");
     if (r.type != kBof)
-        throw Error(errc::kWorkbook, "'" + m_path + "' is in an Excel 2-4 format this program cannot read");
+        throw oldFormat(m_path);
     m_biff8 = u16(r.body, 0) == 0x0600;
 
     std::map<std::uint16_t, std::string> formats;
