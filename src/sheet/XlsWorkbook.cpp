@@ -276,8 +276,7 @@ void XlsWorkbook::readGlobals() {
     RecordReader reader(m_stream, 0);
     Record r{};
     if (!reader.next(r, failer) || !isBof(r.type) || r.body.size() < 4) fail("its workbook stream has no header");
-    if (r.type != kBof)
-        throw oldFormat(m_path);
+    if (r.type != kBof) throw oldFormat(m_path);
     m_biff8 = u16(r.body, 0) == 0x0600;
 
     std::map<std::uint16_t, std::string> formats;
@@ -381,8 +380,8 @@ void XlsWorkbook::readSharedStrings(const std::vector<std::string_view>& parts) 
         if (whole && count > kMaxCellCharacters)
             throw Error(errc::kWorkbook, "'" + m_path + "': shared string " + std::to_string(i + 1) + tooLongText());
         text.clear();
-        whole = whole && in.chars(text, count, (flags & 0x01) != 0) && in.skip(std::size_t(runs) * 4) &&
-                in.skip(extension);
+        whole =
+            whole && in.chars(text, count, (flags & 0x01) != 0) && in.skip(std::size_t(runs) * 4) && in.skip(extension);
         if (!whole) {
             if (owed) fail("its shared string table is cut short");
             return;

@@ -27,7 +27,8 @@ std::string describe(int code) {
 [[noreturn]] void failOpen(const std::string& path, int code) {
     if (code == ZIP_ER_NOENT) throw Error(errc::kFileNotFound, "File not found: " + path);
     if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
-        throw Error(errc::kWorkbook, "'" + path + "' is damaged: the zip package cannot be read (" + describe(code) + ")");
+        throw Error(errc::kWorkbook,
+                    "'" + path + "' is damaged: the zip package cannot be read (" + describe(code) + ")");
     throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + describe(code));
 }
 

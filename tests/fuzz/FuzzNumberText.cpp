@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto [end, ec] = std::from_chars(stored.data(), stored.data() + stored.size(), back);
         if (ec != std::errc() || end != stored.data() + stored.size())
             vesk::fuzz::broken("the stored text " + stored + " is no number");
-        if (std::fabs(back - *v) > std::fabs(*v) * 1e-14 + std::numeric_limits<double>::denorm_min()) vesk::fuzz::broken("the stored text " + stored + " drifts");
+        if (std::fabs(back - *v) > std::fabs(*v) * 1e-14 + std::numeric_limits<double>::denorm_min())
+            vesk::fuzz::broken("the stored text " + stored + " drifts");
         const auto again = vesk::store::parseLeadingNumber(stored);
         if (!again || *again != back) vesk::fuzz::broken("Val does not read back " + stored);
         (void)vesk::formatAmount(*v, vesk::Grouping::Thousands);

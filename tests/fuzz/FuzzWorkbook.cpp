@@ -78,7 +78,8 @@ void readWorkbook(const std::string& name, std::string bytes) {
         const std::string& said = e.description();
         if (said.empty()) broken("a refusal says nothing");
         // Every refusal names the file; what it quotes from the file is cut short.
-        if (said.size() > kLongestMessage + name.size()) broken("a refusal of " + std::to_string(said.size()) + " bytes");
+        if (said.size() > kLongestMessage + name.size())
+            broken("a refusal of " + std::to_string(said.size()) + " bytes");
     }
 }
 

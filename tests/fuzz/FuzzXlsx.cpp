@@ -16,7 +16,8 @@ namespace {
 constexpr std::string_view kSheet =
     R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
     R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" s="1"><v>45757.5</v></c></row></sheetData></worksheet>)";
-constexpr std::string_view kSharedStrings = "<sst><si><t>first</t></si><si><r><t>sec</t></r><r><t>ond</t></r></si></sst>";
+constexpr std::string_view kSharedStrings =
+    "<sst><si><t>first</t></si><si><r><t>sec</t></r><r><t>ond</t></r></si></sst>";
 constexpr std::string_view kStyles =
     R"(<styleSheet><numFmts><numFmt numFmtId="164" formatCode="dd/mm/yyyy hh:mm"/></numFmts>)"
     R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="164"/></cellXfs></styleSheet>)";
@@ -40,10 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vesk::fuzz::readWorkbook("fuzz.xlsx", std::string(input));
         return 0;
     }
-    std::vector<std::pair<std::string, std::string_view>> parts = {
-        {"xl/worksheets/sheet1.xml", kSheet}, {"xl/sharedStrings.xml", kSharedStrings},
-        {"xl/styles.xml", kStyles},           {"xl/workbook.xml", kWorkbook},
-        {"xl/_rels/workbook.xml.rels", kWorkbookRels}, {"_rels/.rels", kRootRels}};
+    std::vector<std::pair<std::string, std::string_view>> parts = {{"xl/worksheets/sheet1.xml", kSheet},
+                                                                   {"xl/sharedStrings.xml", kSharedStrings},
+                                                                   {"xl/styles.xml", kStyles},
+                                                                   {"xl/workbook.xml", kWorkbook},
+                                                                   {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+                                                                   {"_rels/.rels", kRootRels}};
     std::string_view rest = input;
     for (std::size_t i = 0; i < parts.size() && !rest.empty(); ++i) {
         const std::size_t end = rest.find('\0');

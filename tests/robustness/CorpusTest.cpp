@@ -286,7 +286,9 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         {"ok-ctr.xlsx", {{"value_date", "2025-04-10"}, {"tran_amt", "100"}, {"remarks", "-"}}},
         {"ok-backslash-names.xlsx", {{"value_date", "2025-04-10"}, {"account_name", "Hill Road"}}},
         {"ok-iso-dates.xlsx",
-         {{"value_date", "2025-04-10"}, {"tran_date", "2025-04-10 10:10:10"}, {"tran_particulars", "1899-12-30 10:10:10"}}},
+         {{"value_date", "2025-04-10"},
+          {"tran_date", "2025-04-10 10:10:10"},
+          {"tran_particulars", "1899-12-30 10:10:10"}}},
         // The escape of a zero character is dropped; other control characters stay as written.
         {"ok-control-characters.xlsx", {{"account_name", "Hill Road\x07"}}},
         {"ok-rewritten-cell.xlsx", {{"remarks", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}}},

@@ -53,9 +53,12 @@ TEST(WorkbookOpen, EveryBadFileBecomesAnError) {
          },
          errc::kWorkbook, "damaged"},
         {"Excel 2.1 worksheet, a bare record stream",
-         [](const std::string& p) { writeFile(p, std::string("\x09\x00\x04\x00\x02\x00\x10\x00\x0a\x00\x00\x00", 12)); },
+         [](const std::string& p) {
+             writeFile(p, std::string("\x09\x00\x04\x00\x02\x00\x10\x00\x0a\x00\x00\x00", 12));
+         },
          errc::kWorkbook, "Excel 2-4 format"},
-        {"Excel 4.0 worksheet", [](const std::string& p) { writeFile(p, std::string("\x09\x04\x06\x00\x00\x00\x10\x00", 8)); },
+        {"Excel 4.0 worksheet",
+         [](const std::string& p) { writeFile(p, std::string("\x09\x04\x06\x00\x00\x00\x10\x00", 8)); },
          errc::kWorkbook, "Excel 2-4 format"},
         {"encrypted package", [](const std::string& p) { test::copyPrefix(fixture("encrypted.xlsx"), p, 1 << 20); },
          errc::kWorkbook, "encrypted"},
