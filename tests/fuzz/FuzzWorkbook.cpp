@@ -31,16 +31,9 @@ void checkCell(const sheet::Cell& c) {
             if (sheet::characterCount(c.text) > sheet::kMaxCellCharacters) broken("a text cell is over the cell limit");
             if (c.text.find('\0') != std::string::npos) broken("a text cell holds a zero character");
             break;
-        case Kind::Date: {
-            const DateTime& d = c.date;
-            // The 1900 date system's 29 February 1900 is the one day past a month's end.
-            const bool phantom = d.year == 1900 && d.month == 2 && d.day == 29;
-            if (d.year < 100 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1 ||
-                (d.day > daysInMonth(d.year, d.month) && !phantom) || d.hour < 0 || d.hour > 23 || d.minute < 0 ||
-                d.minute > 59 || d.second < 0 || d.second > 59)
-                broken("a date cell holds " + d.toText());
+        case Kind::Date:
+            if (!isRealDate(c.date)) broken("a date cell holds " + c.date.toText());
             break;
-        }
         default:
             break;
     }
@@ -52,6 +45,13 @@ void put(std::string& out, std::size_t at, std::uint32_t v) {
 }
 
 }  // namespace
+
+bool isRealDate(const DateTime& d) {
+    const bool phantom = d.year == 1900 && d.month == 2 && d.day == 29;
+    return d.year >= 100 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+           (d.day <= daysInMonth(d.year, d.month) || phantom) && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 &&
+           d.minute <= 59 && d.second >= 0 && d.second <= 59;
+}
 
 void broken(const std::string& what) {
     std::fprintf(stderr, "broken promise: %s\n", what.c_str());

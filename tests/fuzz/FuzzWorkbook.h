@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/DateTime.h"
+
 // What the workbook fuzz targets share: reading a workbook from bytes as an import reads
 // it, and the containers that let a fuzzer reach the readers behind them.
 namespace vesk::fuzz {
@@ -21,6 +23,9 @@ std::string zipPackage(const std::vector<std::pair<std::string, std::string_view
 
 // A compound document whose one stream "Workbook" holds these bytes.
 std::string compoundDocument(std::string_view workbookStream);
+
+// A date a calendar has (the 1900 date system's 29 February 1900 too), with a time of a day.
+bool isRealDate(const DateTime& d);
 
 // Stops the run with a message when a promise is broken; libFuzzer keeps the input.
 [[noreturn]] void broken(const std::string& what);
