@@ -34,7 +34,7 @@ bool parseInt(std::string_view text, long long& out) {
 // Parses the whole of a part through a handler, counting what it unpacks against the workbook's budget.
 void parsePart(const ZipArchive& zip, const std::string& path, const std::string& part, XmlHandler& handler,
                std::uint64_t& unpacked, const std::string& what = {}) {
-    XmlParser parser(handler, what.empty() ? "The part " + part + " of '" + path + "'" : what);
+    XmlParser parser(handler, what.empty() ? "The part " + excerpt(part) + " of '" + path + "'" : what);
     zip.stream(part, [&](const char* data, std::size_t size) {
         unpacked += size;
         if (unpacked > Workbook::kMaxUnpackedBytes)
@@ -504,7 +504,7 @@ void XlsxWorkbook::readPackage() {
     if (!m_zip.contains(workbookPart)) {
         if (m_zip.contains("word/document.xml") || m_zip.contains("ppt/presentation.xml"))
             throw Error(errc::kWorkbook, "'" + path + "' is not a workbook");
-        throw damaged(path, "it has no workbook part (" + workbookPart + ")");
+        throw damaged(path, "it has no workbook part (" + excerpt(workbookPart) + ")");
     }
 
     WorkbookHandler book;
@@ -517,7 +517,7 @@ void XlsxWorkbook::readPackage() {
         const Relationship* target = nullptr;
         for (const auto& r : rels)
             if (r.id == s.relId) target = &r;
-        if (!target) throw damaged(path, "the sheet '" + s.name + "' has no part");
+        if (!target) throw damaged(path, "the sheet '" + excerpt(s.name) + "' has no part");
         m_sheets.push_back({s.name, target->target});
     }
     m_active = book.activeTab < int(m_sheets.size()) ? book.activeTab : 0;
@@ -541,8 +541,8 @@ void XlsxWorkbook::readStyles(const std::string& part) {
 }
 
 void XlsxWorkbook::readSharedStrings(const std::string& part) {
-    if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + part + " is missing");
-    SharedStringsHandler strings("The part " + part + " of '" + m_path + "'");
+    if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + excerpt(part) + " is missing");
+    SharedStringsHandler strings("The part " + excerpt(part) + " of '" + m_path + "'");
     parsePart(m_zip, m_path, part, strings, m_unpacked);
     m_sharedStrings = std::move(strings.strings);
 }
@@ -553,7 +553,8 @@ std::unique_ptr<Sheet> XlsxWorkbook::readSheet(int index, int lastColumn) const 
                                          std::to_string(sheetCount()) + ")");
     const SheetPart& s = m_sheets[std::size_t(index)];
     auto out = std::make_unique<StoredSheet>(s.name, m_sharedStrings, lastColumn);
-    const std::string where = "The sheet '" + s.name + "' of '" + m_path + "'";
+    // Names and part names come from the file: quoted in messages, they are cut short.
+    const std::string where = "The sheet '" + excerpt(s.name) + "' of '" + m_path + "'";
     SheetHandler handler(*out, m_dateStyles, m_sharedStrings->size(), m_date1904, where);
     parsePart(m_zip, m_path, s.part, handler, m_unpacked, where);
     return out;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "core/Text.h"
 
 namespace vesk::sheet {
 
@@ -91,23 +92,24 @@ bool ZipArchive::contains(const std::string& name) const { return locate(name) !
 
 void ZipArchive::stream(const std::string& name, const std::function<void(const char*, std::size_t)>& sink) const {
     const std::int64_t index = locate(name);
-    if (index == -1) throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: the part " + name + " is missing");
+    const std::string part = excerpt(name);  // the name comes from the file
+    if (index == -1) throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: the part " + part + " is missing");
     // Two entries for one part: which of them the writer meant cannot be told.
     if (index == kAmbiguous)
-        throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: it holds the part " + name + " twice");
+        throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: it holds the part " + part + " twice");
     ZipFile file(zip_fopen_index(m_zip, zip_uint64_t(index), 0));
     if (!file) {
         const int code = zip_error_code_zip(zip_get_error(m_zip));
         if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD)
             throw Error(errc::kWorkbook, "'" + m_path + "' is encrypted; save it without a password first");
         throw Error(errc::kWorkbook,
-                    "'" + m_path + "' is damaged: the part " + name + " cannot be read (" + describe(code) + ")");
+                    "'" + m_path + "' is damaged: the part " + part + " cannot be read (" + describe(code) + ")");
     }
     std::vector<char> buffer(1 << 16);
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
         if (n < 0)
-            throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: the part " + name + " cannot be read (" +
+            throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: the part " + part + " cannot be read (" +
                                              zip_file_strerror(file.get()) + ")");
         if (n == 0) break;
         sink(buffer.data(), std::size_t(n));

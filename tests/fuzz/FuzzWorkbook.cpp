@@ -18,7 +18,7 @@ namespace {
 
 // Cells read from each sheet: enough to reach every cell kind, few enough to keep runs fast.
 constexpr int kCellBound = 64;
-// The longest refusal a person should have to read, the file's name left out.
+// The longest refusal (in characters) a person should have to read, the file's name left out.
 constexpr std::size_t kLongestMessage = 400;
 
 void checkCell(const sheet::Cell& c) {
@@ -78,8 +78,9 @@ void readWorkbook(const std::string& name, std::string bytes) {
         const std::string& said = e.description();
         if (said.empty()) broken("a refusal says nothing");
         // Every refusal names the file; what it quotes from the file is cut short.
-        if (said.size() > kLongestMessage + name.size())
-            broken("a refusal of " + std::to_string(said.size()) + " bytes");
+        const std::size_t characters = sheet::characterCount(said);
+        if (characters > kLongestMessage + name.size())
+            broken("a refusal of " + std::to_string(characters) + " characters: " + said.substr(0, 200));
     }
 }
 
