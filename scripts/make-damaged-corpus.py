@@ -223,6 +223,13 @@ def xlsx_corpus(rng):
     iso[1] = iso[1].replace(inline("I2", "Cash"), '<c r="I2" t="d"><v>10:10:10</v></c>')
     save("ok-iso-dates.xlsx", package(sheet(iso)))
 
+    # The relationships name a shared strings part the package does not hold: read while no cell needs it.
+    without_strings = lambda part: "xl/missing.xml" if part == "xl/sharedStrings.xml" else part
+    save("ok-shared-strings-missing.xlsx", package(sheet(ctr_rows()), rename=without_strings))
+    shared = ctr_rows()
+    shared[1] = shared[1].replace(inline("H2", "Hill Road"), '<c r="H2" t="s"><v>0</v></c>')
+    save("bad-shared-strings-missing.xlsx", package(sheet(shared), shared=["Hill Road"], rename=without_strings))
+
     bad_time = ctr_rows()
     bad_time[1] = bad_time[1].replace(inline("I2", "Cash"), '<c r="I2" t="d"><v>24:10:10</v></c>')
     save("bad-iso-time.xlsx", package(sheet(bad_time)))

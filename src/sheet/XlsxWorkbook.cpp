@@ -541,7 +541,8 @@ void XlsxWorkbook::readStyles(const std::string& part) {
 }
 
 void XlsxWorkbook::readSharedStrings(const std::string& part) {
-    if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + excerpt(part) + " is missing");
+    // Some writers name a shared strings part they never wrote; a cell that refers to one is refused.
+    if (!m_zip.contains(part)) return;
     SharedStringsHandler strings("The part " + excerpt(part) + " of '" + m_path + "'");
     parsePart(m_zip, m_path, part, strings, m_unpacked);
     m_sharedStrings = std::move(strings.strings);

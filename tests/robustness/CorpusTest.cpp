@@ -146,6 +146,7 @@ std::string check(const fs::path& file, std::vector<std::unique_ptr<ImportForm>>
         {"bad-rk-infinite.xls", "cell C2 holds a number that is not finite"},
         {"bad-iso-time.xlsx", "in cell I2 an unreadable date '24:10:10'"},
         {"bad-part-twice.xlsx", "holds the part xl/worksheets/sheet1.xml twice"},
+        {"bad-shared-strings-missing.xlsx", "in cell H2 a shared string index '0' that does not exist"},
     };
     for (const auto& [corpusFile, says] : kSays)
         if (name == corpusFile && read.find(says) == std::string::npos) return "the reader said: " + read;
@@ -285,6 +286,7 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         {"ok-sst-count-zero.xls", {{"tran_id", "T1"}, {"account_name", "Hill Road"}}},
         {"ok-ctr.xlsx", {{"value_date", "2025-04-10"}, {"tran_amt", "100"}, {"remarks", "-"}}},
         {"ok-backslash-names.xlsx", {{"value_date", "2025-04-10"}, {"account_name", "Hill Road"}}},
+        {"ok-shared-strings-missing.xlsx", {{"tran_id", "T1"}, {"account_name", "Hill Road"}}},
         {"ok-iso-dates.xlsx",
          {{"value_date", "2025-04-10"},
           {"tran_date", "2025-04-10 10:10:10"},
