@@ -43,7 +43,8 @@ sanitize: deps
 	  ctest --output-on-failure -j $(JOBS)
 
 # The readers' libFuzzer targets, built with clang, AddressSanitizer and UndefinedBehaviorSanitizer
-# in build-fuzz/; each runs for FUZZ_SECONDS, one after the other (scripts/fuzz).
+# in build-fuzz/; each runs for FUZZ_SECONDS, one after the other (scripts/fuzz), or, with
+# FUZZ_RUNS=N, N inputs from a fixed seed (CI's short run).
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_xlsx fuzz_xls fuzz_date_text fuzz_number_text

@@ -3,7 +3,10 @@
 // bytes into the parts of a package, in this order: the sheet, the shared strings, the
 // styles, the workbook part, its relationships and the package's relationships; parts it
 // does not give are sound ones. A mutated zip rarely gets past its checksums, so this is
-// how most of the fuzzing reaches the XML readers.
+// how most of the fuzzing reaches the XML readers. Whatever reads a sheet's XML behind
+// Workbook::sheet() is fuzzed through here; a reader with an entry point of its own (a
+// scanner of the sheet's bytes) gets the sheet part handed to it directly as well, beside
+// the readWorkbook() call below.
 #include <cstddef>
 #include <cstdint>
 #include <string>
