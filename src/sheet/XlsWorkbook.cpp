@@ -179,11 +179,8 @@ class Segments {
         }
         return true;
     }
-    std::size_t remaining() const {
-        std::size_t n = m_part < m_parts.size() ? m_parts[m_part].size() - m_at : 0;
-        for (std::size_t p = m_part + 1; p < m_parts.size(); ++p) n += m_parts[p].size();
-        return n;
-    }
+    // Whether a byte is left; moves past the records read to their end, so each is passed once.
+    bool more() { return advance(); }
 
   private:
     bool advance() {
@@ -369,7 +366,7 @@ void XlsWorkbook::readSharedStrings(const std::vector<std::string_view>& parts) 
     if (!in.dword(total) || !in.dword(declared)) fail("its shared string table is cut short");
     m_sharedStrings = std::make_shared<StringPool>();
     std::string text;
-    for (std::size_t i = 0; in.remaining() > 0; ++i) {
+    for (std::size_t i = 0; in.more(); ++i) {
         const bool owed = i < declared;
         std::uint16_t count = 0;
         std::uint8_t flags = 0;
