@@ -6,9 +6,14 @@ other writers (tests/fixtures/foreign), in both forms
 each workbook target takes: whole files, and the parts of a package cut apart by zero
 bytes (xlsx) or the bare workbook stream (xls), which reach the XML and record readers
 without passing a container the fuzzer cannot mutate soundly. The date and number text
-targets get the spellings the readers know. Inputs the fuzzer found and that were kept
-(crashes, hangs, slow inputs) live beside the seeds; this script leaves every file that
-does not start with "seed-" alone.
+targets get the spellings the readers know.
+
+  scripts/make-fuzz-corpus.py              writes every seed as "seed-<what it is>";
+  scripts/make-fuzz-corpus.py BIN [FOUND]  keeps only the seeds that add coverage, by the
+                                           fuzz targets in BIN (build-fuzz/bin), and the
+                                           small inputs of FOUND/<target>/ (what `make fuzz`
+                                           found, build-fuzz/fuzz-corpus) that add more.
+Inputs kept for a fault that was fixed are named "regression-<what>" and never removed.
 """
 
 import os
@@ -42,11 +47,23 @@ NUMBER_TEXTS = [
 ]
 
 
+SEEDS = CORPUS  # where write() puts the seeds; a scratch folder when they are merged
+LARGEST_FOUND = 2048  # what a search found is kept when it is this small
+
+
 def write(target, name, data):
     if len(data) > LARGEST_SEED:
         return
-    with open(os.path.join(CORPUS, target, "seed-" + name), "wb") as f:
+    with open(os.path.join(SEEDS, target, "seed-" + name), "wb") as f:
         f.write(data)
+
+
+def merge(bin_dir, target, sources, max_len):
+    """Adds to the committed corpus what the sources add to its coverage, smaller inputs first."""
+    import subprocess
+    subprocess.run([os.path.join(bin_dir, "fuzz_" + target), "-merge=1", "-max_len=%d" % max_len,
+                    os.path.join(CORPUS, target)] + sources,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
 
 def workbooks(extension):
@@ -111,14 +128,36 @@ def cfb_stream(data, wanted=("workbook", "book")):
     return None
 
 
+TARGETS = ("xlsx", "xls", "date_text", "number_text")
+
+
 def main():
-    for target in ("xlsx", "xls", "date_text", "number_text"):
+    global SEEDS
+    import shutil
+    import sys
+    import tempfile
+    bin_dir = sys.argv[1] if len(sys.argv) > 1 else None
+    found = sys.argv[2] if len(sys.argv) > 2 else None
+    scratch = tempfile.mkdtemp() if bin_dir else None
+    if scratch:
+        SEEDS = scratch
+    for target in TARGETS:
         folder = os.path.join(CORPUS, target)
         os.makedirs(folder, exist_ok=True)
+        os.makedirs(os.path.join(SEEDS, target), exist_ok=True)
         for old in os.listdir(folder):
-            if old.startswith("seed-"):
+            if not old.startswith("regression-"):
                 os.remove(os.path.join(folder, old))
+    write_seeds()
+    if scratch:
+        for target in TARGETS:
+            merge(bin_dir, target, [os.path.join(scratch, target)], LARGEST_SEED)
+            if found and os.path.isdir(os.path.join(found, target)):
+                merge(bin_dir, target, [os.path.join(found, target)], LARGEST_FOUND)
+        shutil.rmtree(scratch)
 
+
+def write_seeds():
     for name, data in workbooks(".xlsx"):
         stem = name[:-5]
         if data[:2] == b"PK":
