@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "sheet/NumberFormat.h"
 #include "sheet/SerialDate.h"
 #include "sheet/StoredSheet.h"
@@ -64,25 +65,6 @@ double rkValue(std::uint32_t rk) {
     return (rk & 0x01) ? v / 100 : v;
 }
 
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c == 0) return;  // a zero character would end the text wherever it is passed on as a C string
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // Characters of a BIFF8 string, one byte each (compressed) or UTF-16, as UTF-8. The caller
 // has checked that count characters of this width fit.
 void appendChars(std::string& out, std::string_view s, std::size_t at, std::size_t count, bool wide) {
@@ -99,7 +81,7 @@ void appendChars(std::string& out, std::string_view s, std::size_t at, std::size
                 ++i;
             }
         }
-        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+        appendUtf8(out, c);
     }
 }
 

@@ -54,32 +54,29 @@ bool overCellLimit(std::string_view text) {
 std::string overLimitText() { return "more than 32,767 characters, more than a cell can hold"; }
 
 // "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an underscore.
+// A character past U+FFFF comes as two escapes, its surrogates.
 std::string decodeEscapes(std::string text) {
     if (text.find("_x") == std::string::npos) return text;
+    auto escapeAt = [&](std::size_t i, unsigned& code) {
+        if (text[i] != '_' || i + 6 >= text.size() || text[i + 1] != 'x' || text[i + 6] != '_') return false;
+        const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
+        return ec == std::errc() && end == text.data() + i + 6;
+    };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        unsigned code = 0;
-        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
-            const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
-            if (ec == std::errc() && end == text.data() + i + 6) {
-                if (code == 0) {
-                    // A zero character would end the text wherever it is passed on as a C string.
-                } else if (code < 0x80) {
-                    out += char(code);
-                } else if (code < 0x800) {
-                    out += char(0xC0 | (code >> 6));
-                    out += char(0x80 | (code & 0x3F));
-                } else {
-                    out += char(0xE0 | (code >> 12));
-                    out += char(0x80 | ((code >> 6) & 0x3F));
-                    out += char(0x80 | (code & 0x3F));
-                }
-                i += 6;
-                continue;
-            }
+        unsigned code = 0, low = 0;
+        if (!escapeAt(i, code)) {
+            out += text[i];
+            continue;
         }
-        out += text[i];
+        i += 6;
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && escapeAt(i + 1, low) && low >= 0xDC00 &&
+            low < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            i += 7;
+        }
+        appendUtf8(out, code);
     }
     return out;
 }

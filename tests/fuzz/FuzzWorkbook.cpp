@@ -21,6 +21,29 @@ constexpr int kCellBound = 64;
 // The longest refusal (in characters) a person should have to read, the file's name left out.
 constexpr std::size_t kLongestMessage = 400;
 
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates.
+bool isUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        if (length == 0 || i + length > s.size()) return false;
+        std::uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(s[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < least[length] || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) return false;
+        i += length;
+    }
+    return true;
+}
+
 void checkCell(const sheet::Cell& c) {
     using Kind = sheet::Cell::Kind;
     switch (c.kind) {
@@ -30,6 +53,7 @@ void checkCell(const sheet::Cell& c) {
         case Kind::Text:
             if (sheet::characterCount(c.text) > sheet::kMaxCellCharacters) broken("a text cell is over the cell limit");
             if (c.text.find('\0') != std::string::npos) broken("a text cell holds a zero character");
+            if (!isUtf8(c.text)) broken("a text cell is not UTF-8: " + c.text);
             break;
         case Kind::Date:
             if (!isRealDate(c.date)) broken("a date cell holds " + c.date.toText());
