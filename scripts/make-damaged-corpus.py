@@ -230,6 +230,11 @@ def xlsx_corpus(rng):
     shared[1] = shared[1].replace(inline("H2", "Hill Road"), '<c r="H2" t="s"><v>0</v></c>')
     save("bad-shared-strings-missing.xlsx", package(sheet(shared), shared=["Hill Road"], rename=without_strings))
 
+    # A cell written again after an empty text: the text it gives back must leave the empty one readable.
+    again = ctr_rows()
+    again[-1] = again[-1].replace("</row>", inline("L4", "") + '<c r="K4"><v>7</v></c></row>')
+    save("ok-rewritten-before-empty-text.xlsx", package(sheet(again)))
+
     bad_time = ctr_rows()
     bad_time[1] = bad_time[1].replace(inline("I2", "Cash"), '<c r="I2" t="d"><v>24:10:10</v></c>')
     save("bad-iso-time.xlsx", package(sheet(bad_time)))
