@@ -325,7 +325,7 @@ class ReportFile::Whole {
 
 ReportFile::ReportFile(const std::string& path, const ReportDescription& report) : m_path(path), m_report(report) {
     m_bytes = sheet::readFileBytes(path, kLargestHeldFile);
-    m_book = m_bytes ? sheet::Workbook::open(path, m_bytes) : sheet::Workbook::open(path);
+    m_book = m_bytes ? sheet::Workbook::fromBytes(path, m_bytes) : sheet::Workbook::open(path);
     m_stream = std::make_unique<Stream>();
     Stream& stream = *m_stream;
     const sheet::Workbook& book = *m_book;

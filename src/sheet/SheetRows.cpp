@@ -83,16 +83,22 @@ void RowBuilder::setOwnText(RowCells::Slot* s, Cell::Kind kind, std::string_view
         for (int column : m_touched) {
             RowCells::Slot& other = m_cells.m_slots[std::size_t(column)];
             if (other.shared || (other.kind != Cell::Kind::Text && other.kind != Cell::Kind::Error)) continue;
-            const auto at = std::uint32_t(kept.size());
+            const auto at = other.span.length == 0 ? 0 : std::uint32_t(kept.size());
             kept.append(buffer, other.span.offset, other.span.length);
             other.span.offset = at;
         }
         buffer = std::move(kept);
         m_garbage = 0;
     }
+    s->kind = kind;
+    // An empty text takes no place at the end of the buffer: dropping the text before it may
+    // cut the buffer back, and an empty span past its end could no longer be read.
+    if (text.empty()) {
+        s->span = {0, 0};
+        return;
+    }
     if (buffer.size() + text.size() > UINT32_MAX)
         throw Error(errc::kWorkbook, "A sheet holds more text in one row than this program can read");
-    s->kind = kind;
     s->span.offset = std::uint32_t(buffer.size());
     s->span.length = std::uint32_t(text.size());
     buffer.append(text);

@@ -17,6 +17,38 @@ namespace {
 
 bool startsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
 
+enum class Container { ZipPackage, CompoundDocument };
+
+// By content, not by name: exporters often give .xls names to other formats.
+Container containerOf(const std::string& path, std::string_view head) {
+    if (head.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
+    if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06")) return Container::ZipPackage;
+    if (CompoundFile::hasSignature(head)) return Container::CompoundDocument;
+    // Excel 2-4 wrote a bare record stream, no container: its first record is a BOF of 4 or 6 bytes.
+    if (head.size() >= 4 && head[0] == '\x09' && (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04') &&
+        (head[2] == '\x04' || head[2] == '\x06') && head[3] == '\x00')
+        throw XlsWorkbook::oldFormat(path);
+    std::string_view text = head;
+    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    if (startsWith(text, "<"))
+        throw Error(errc::kWorkbook, "'" + path +
+                                         "' is not a workbook but a web page or XML file; open it in a spreadsheet "
+                                         "program and save it as .xlsx");
+    throw Error(errc::kWorkbook, "'" + path + "' is not a workbook (.xlsx or .xls)");
+}
+
+Error tooLarge(const std::string& path) {
+    return Error(errc::kWorkbook, "'" + path + "' is larger than " + std::to_string(Workbook::kMaxUnpackedBytes >> 30) +
+                                      " GB, more than this program reads in one workbook");
+}
+
+std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, std::string bytes) {
+    const CompoundFile file(path, std::move(bytes));
+    return std::make_unique<XlsWorkbook>(path, file);
+}
+
 // A path that names no file, or a folder, is refused before anything is read.
 void checkPath(const std::string& path) {
     std::error_code ec;
@@ -33,60 +65,39 @@ std::ifstream openFile(const std::string& path) {
     return in;
 }
 
-enum class Format { Package, Compound };
-
-// By content, not by name: exporters often give .xls names to other formats.
-Format formatOf(const std::string& path, std::string_view start) {
-    if (start.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
-    if (startsWith(start, "PK\x03\x04") || startsWith(start, "PK\x05\x06")) return Format::Package;
-    if (CompoundFile::hasSignature(start)) return Format::Compound;
-    std::string_view text = start;
-    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
-        text.remove_prefix(1);
-    if (startsWith(text, "<"))
-        throw Error(errc::kWorkbook, "'" + path +
-                                         "' is not a workbook but a web page or XML file; open it in a spreadsheet "
-                                         "program and save it as .xlsx");
-    throw Error(errc::kWorkbook, "'" + path + "' is not a workbook (.xlsx or .xls)");
-}
-
-void checkCompoundSize(const std::string& path, std::uint64_t size) {
-    if (size > Workbook::kMaxUnpackedBytes)
-        throw Error(errc::kWorkbook, "'" + path + "' is larger than " +
-                                         std::to_string(Workbook::kMaxUnpackedBytes >> 30) +
-                                         " GB, more than this program reads in one workbook");
-}
-
-constexpr std::size_t kHeadBytes = 8;
-
 }  // namespace
 
 std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
     checkPath(path);
     std::ifstream in = openFile(path);
-    char head[kHeadBytes] = {};
+    std::error_code ec;
+    char head[8] = {};
     in.read(head, sizeof head);
-    if (formatOf(path, std::string_view(head, std::size_t(in.gcount()))) == Format::Package) {
+    // A package is read from the file part by part; a compound document is held whole.
+    if (containerOf(path, std::string_view(head, std::size_t(in.gcount()))) == Container::ZipPackage) {
         in.close();
         return std::make_unique<XlsxWorkbook>(path);
     }
-    std::error_code ec;
-    checkCompoundSize(path, std::filesystem::file_size(path, ec));
+    if (std::filesystem::file_size(path, ec) > kMaxUnpackedBytes) throw tooLarge(path);
     in.seekg(0);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
     in.close();
-    const CompoundFile file(path, std::move(bytes));
-    return std::make_unique<XlsWorkbook>(path, file);
+    return xlsWorkbook(path, std::move(bytes));
 }
 
-std::unique_ptr<Workbook> Workbook::open(const std::string& path, std::shared_ptr<const std::string> bytes) {
-    const std::string_view start = std::string_view(*bytes).substr(0, kHeadBytes);
-    if (formatOf(path, start) == Format::Package) return std::make_unique<XlsxWorkbook>(path, std::move(bytes));
-    checkCompoundSize(path, bytes->size());
-    const CompoundFile file(path, *bytes);
-    return std::make_unique<XlsWorkbook>(path, file);
+std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::string bytes) {
+    if (containerOf(name, std::string_view(bytes).substr(0, 8)) == Container::ZipPackage)
+        return std::make_unique<XlsxWorkbook>(name, std::make_shared<const std::string>(std::move(bytes)));
+    if (bytes.size() > kMaxUnpackedBytes) throw tooLarge(name);
+    return xlsWorkbook(name, std::move(bytes));
+}
+
+std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::shared_ptr<const std::string> bytes) {
+    if (containerOf(name, std::string_view(*bytes).substr(0, 8)) == Container::ZipPackage)
+        return std::make_unique<XlsxWorkbook>(name, std::move(bytes));
+    if (bytes->size() > kMaxUnpackedBytes) throw tooLarge(name);
+    return xlsWorkbook(name, *bytes);  // a compound document keeps its own copy
 }
 
 std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes) {

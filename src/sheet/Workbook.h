@@ -75,9 +75,11 @@ class Workbook {
     /// protected, corrupt or non-workbook files throw Error errc::kWorkbook. A damaged
     /// sheet throws when it is read, never yields an empty or partial sheet.
     static std::unique_ptr<Workbook> open(const std::string& path);
-    /// Opens a workbook from its file's bytes, read already (see readFileBytes); the path
-    /// only names it in messages, which are those open(path) gives.
-    static std::unique_ptr<Workbook> open(const std::string& path, std::shared_ptr<const std::string> bytes);
+    /// The same for a workbook held in memory; `name` stands for the file in messages.
+    static std::unique_ptr<Workbook> fromBytes(const std::string& name, std::string bytes);
+    /// The same for a workbook whose bytes were read already and are kept for something else
+    /// too (an import hashes them; see readFileBytes).
+    static std::unique_ptr<Workbook> fromBytes(const std::string& name, std::shared_ptr<const std::string> bytes);
 
     virtual int sheetCount() const = 0;
     /// 0-based index of the sheet that was active when the file was saved (0 when the
@@ -111,7 +113,7 @@ class Workbook {
 /// The bytes of a workbook file, read in one go, for a caller that also needs them for
 /// something else (an import hashes them); nullptr for a file larger than maxBytes, which
 /// is better opened by its path. A missing or unreadable file throws Error as
-/// Workbook::open(path) does.
+/// Workbook::open(path) does; Workbook::fromBytes(path, bytes) then opens it as open(path) would.
 std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes);
 
 /// Column number of a letter address ("A" 1, "K" 11, "CE" 83); 0 when not letters.

@@ -166,7 +166,7 @@ void WorksheetReader::endCell() {
             return;
         case Type::Date: {
             if (m_value.empty()) return;
-            auto date = parseDateText(m_value);
+            auto date = cellDateText(m_value);
             if (!date) throw bad("in cell " + reference() + " an unreadable date '" + excerpt(m_value) + "'");
             m_sink.setDate(row, column, *date);
             return;

@@ -41,7 +41,7 @@ void streamPart(const ZipArchive& zip, const std::string& path, const std::strin
 // Parses the whole of a part through a handler.
 void parsePart(const ZipArchive& zip, const std::string& path, const std::string& part, XmlHandler& handler,
                std::uint64_t& unpacked, const std::string& what = {}) {
-    XmlParser parser(handler, what.empty() ? "The part " + part + " of '" + path + "'" : what);
+    XmlParser parser(handler, what.empty() ? "The part " + excerpt(part) + " of '" + path + "'" : what);
     streamPart(zip, path, part, unpacked, [&](const char* data, std::size_t size) { parser.feed(data, size); });
     parser.finish();
 }
@@ -233,14 +233,14 @@ class SharedStringsHandler : public XmlHandler {
 
 }  // namespace
 
-XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) { readParts(); }
+XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) { readPackage(); }
 
-XlsxWorkbook::XlsxWorkbook(const std::string& path, std::shared_ptr<const std::string> bytes)
-    : m_path(path), m_zip(path, std::move(bytes)) {
-    readParts();
+XlsxWorkbook::XlsxWorkbook(std::string name, std::shared_ptr<const std::string> bytes)
+    : m_path(std::move(name)), m_zip(m_path, std::move(bytes)) {
+    readPackage();
 }
 
-void XlsxWorkbook::readParts() {
+void XlsxWorkbook::readPackage() {
     const std::string& path = m_path;
     // The package's root relationship names the workbook part; older writers are found at the usual place.
     const auto rootRels = readRelationships(m_zip, path, "", m_unpacked);
@@ -251,7 +251,7 @@ void XlsxWorkbook::readParts() {
     if (!m_zip.contains(workbookPart)) {
         if (m_zip.contains("word/document.xml") || m_zip.contains("ppt/presentation.xml"))
             throw Error(errc::kWorkbook, "'" + path + "' is not a workbook");
-        throw damaged(path, "it has no workbook part (" + workbookPart + ")");
+        throw damaged(path, "it has no workbook part (" + excerpt(workbookPart) + ")");
     }
 
     WorkbookHandler book;
@@ -264,7 +264,7 @@ void XlsxWorkbook::readParts() {
         const Relationship* target = nullptr;
         for (const auto& r : rels)
             if (r.id == s.relId) target = &r;
-        if (!target) throw damaged(path, "the sheet '" + s.name + "' has no part");
+        if (!target) throw damaged(path, "the sheet '" + excerpt(s.name) + "' has no part");
         m_sheets.push_back({s.name, target->target});
     }
     m_active = book.activeTab < int(m_sheets.size()) ? book.activeTab : 0;
@@ -288,8 +288,9 @@ void XlsxWorkbook::readStyles(const std::string& part) {
 }
 
 void XlsxWorkbook::readSharedStrings(const std::string& part) {
-    if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + part + " is missing");
-    SharedStringsHandler strings("The part " + part + " of '" + m_path + "'");
+    // Some writers name a shared strings part they never wrote; a cell that refers to one is refused.
+    if (!m_zip.contains(part)) return;
+    SharedStringsHandler strings("The part " + excerpt(part) + " of '" + m_path + "'");
     parsePart(m_zip, m_path, part, strings, m_unpacked);
     m_sharedStrings = std::move(strings.strings);
 }
@@ -301,9 +302,10 @@ const std::string& XlsxWorkbook::sheetPart(int index) const {
     return m_sheets[std::size_t(index)].part;
 }
 
+// Names come from the file: quoted in messages, they are cut short.
 WorksheetContext XlsxWorkbook::sheetContext(int index) const {
     return {&m_dateStyles, m_sharedStrings->size(), m_date1904,
-            "The sheet '" + m_sheets[std::size_t(index)].name + "' of '" + m_path + "'"};
+            "The sheet '" + excerpt(m_sheets[std::size_t(index)].name) + "' of '" + m_path + "'"};
 }
 
 // Through the scanner first; what it leaves to the general parser is read again by that.

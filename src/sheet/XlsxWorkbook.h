@@ -16,8 +16,8 @@ namespace vesk::sheet {
 class XlsxWorkbook final : public Workbook {
   public:
     explicit XlsxWorkbook(const std::string& path);
-    /// The package in the file's bytes, read already.
-    XlsxWorkbook(const std::string& path, std::shared_ptr<const std::string> bytes);
+    // A package held in memory; `name` names it in messages.
+    XlsxWorkbook(std::string name, std::shared_ptr<const std::string> bytes);
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
@@ -32,7 +32,7 @@ class XlsxWorkbook final : public Workbook {
         std::string part;
     };
 
-    void readParts();
+    void readPackage();
     const std::string& sheetPart(int index) const;
     WorksheetContext sheetContext(int index) const;
     void readStyles(const std::string& part);

@@ -21,7 +21,8 @@ inline bool overCellLimit(std::string_view text) {
 inline const char* overLimitText() { return "more than 32,767 characters, more than a cell can hold"; }
 
 /// "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an
-/// underscore. Decoded in place: the text never grows.
+/// underscore, and a character past U+FFFF comes as two escapes, its surrogates. Decoded in
+/// place: the text never grows.
 void decodeEscapes(std::string& text);
 
 /// Text of <t> elements, skipping phonetic runs (<rPh>), which are reading aids and not the value.
