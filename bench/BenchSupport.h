@@ -3,12 +3,11 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <vector>
-
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Prompter.h"
 
