@@ -58,6 +58,12 @@ class CompareScreen {
     /// What the last comparison left out; none before a comparison and after Reset.
     const std::optional<LeftOut>& leftOut() const { return m_leftOut; }
 
+    /// A month opened from elsewhere (a cell of the trend's map): back to the state before a
+    /// comparison when results show, the month picked (its year added to the list when the
+    /// list lacks it), compared, and the office picked in the office list when the comparison
+    /// lists it. True when the office was picked.
+    bool openMonth(Period month, const std::string& office);
+
     /// The search box changed: returns the text it is to hold (upper case) and filters
     /// the consolidated grid by it.
     std::string Text1_Change(const std::string& text);
