@@ -80,8 +80,7 @@ std::string storeStatement(const ReportDescription& report, Kept kept, bool allK
 }
 
 // Rows without a date (key 0) are never written by an import, nor removed by a deletion.
-void storeKept(store::Connection& db, const ReportDescription& report, Kept kept,
-               const std::set<std::int64_t>& keys) {
+void storeKept(store::Connection& db, const ReportDescription& report, Kept kept, const std::set<std::int64_t>& keys) {
     for (std::int64_t key : keys) {
         if (key == 0) continue;
         db.execute(clearKeptStatement(kept, true), {name(report), key});

@@ -75,8 +75,9 @@ std::string officeTotalsSelect(const ReportDescription& report, bool allKeys) {
     const std::string compared = std::string("MonthKey(") + c.date + ")";
     return "SELECT " + monthKey(report) + " AS month_key, " + c.office + " AS office_ref, " + compared +
            " AS compared_key, " + c.deposits + " AS deposits, " + c.withdrawals + " AS withdrawals FROM " +
-           table(report) + " WHERE " + c.office + " IS NOT NULL" + (allKeys ? "" : " AND " + monthKey(report) + " = ?2") +
-           " GROUP BY " + monthKey(report) + ", " + c.office + ", " + compared;
+           table(report) + " WHERE " + c.office + " IS NOT NULL" +
+           (allKeys ? "" : " AND " + monthKey(report) + " = ?2") + " GROUP BY " + monthKey(report) + ", " + c.office +
+           ", " + compared;
 }
 
 }  // namespace

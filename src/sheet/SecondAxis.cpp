@@ -39,7 +39,8 @@ struct Span {
     std::size_t end = std::string::npos;
 };
 
-Span find(const std::string& xml, const std::string& element, std::size_t from = 0, std::size_t to = std::string::npos) {
+Span find(const std::string& xml, const std::string& element, std::size_t from = 0,
+          std::size_t to = std::string::npos) {
     const std::string open = "<" + element + ">", close = "</" + element + ">";
     const std::size_t begin = xml.find(open, from);
     if (begin == std::string::npos || begin >= to) return {};
@@ -102,8 +103,7 @@ std::string withLinesOnSecondAxis(const std::string& chartXml, std::size_t colum
         value +
         "\"/><c:crosses val=\"autoZero\"/><c:auto val=\"1\"/><c:lblAlgn val=\"ctr\"/><c:lblOffset val=\"100\"/>"
         "<c:noMultiLvlLbl val=\"0\"/></c:catAx><c:valAx><c:axId val=\"" +
-        value +
-        "\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling><c:delete val=\"0\"/><c:axPos val=\"r\"/>" +
+        value + "\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling><c:delete val=\"0\"/><c:axPos val=\"r\"/>" +
         (axisName.empty() ? std::string() : axisTitle(axisName)) +
         "<c:numFmt formatCode=\"General\" sourceLinked=\"1\"/><c:majorTickMark val=\"out\"/>"
         "<c:minorTickMark val=\"none\"/><c:tickLblPos val=\"nextTo\"/><c:crossAx val=\"" +
@@ -113,8 +113,9 @@ std::string withLinesOnSecondAxis(const std::string& chartXml, std::size_t colum
     if (plotEnd == std::string::npos) fail("The chart has no plot area.");
     // The columns keep their series, the lines follow them, and the second pair of axes
     // closes the plot area after the first.
-    return chartXml.substr(0, series[columnSeries].begin) + chartXml.substr(series.back().end, bars.end - series.back().end) +
-           lines + chartXml.substr(bars.end, plotEnd - bars.end) + axes + chartXml.substr(plotEnd);
+    return chartXml.substr(0, series[columnSeries].begin) +
+           chartXml.substr(series.back().end, bars.end - series.back().end) + lines +
+           chartXml.substr(bars.end, plotEnd - bars.end) + axes + chartXml.substr(plotEnd);
 }
 
 void replacePackagePart(const std::string& path, const std::string& part, const std::string& text) {

@@ -119,8 +119,7 @@ class WorkbookWriter {
 
     /// Shades the range by its numbers, from the lowest's colour to the highest's, as a
     /// conditional format that the spreadsheet program works out as the numbers change.
-    void colourScale(int firstRow, int firstColumn, int lastRow, int lastColumn, const Rgb& lowest,
-                     const Rgb& highest);
+    void colourScale(int firstRow, int firstColumn, int lastRow, int lastColumn, const Rgb& lowest, const Rgb& highest);
     void insertChart(const ColumnLineChart& chart);
 
     /// Writes the file, replacing one of the same name. The writer is finished afterwards.

@@ -107,12 +107,12 @@ std::vector<std::string> schemaStatements() {
 std::vector<std::string> officeTotalsStatements(bool temporary) {
     const std::string table = temporary ? "TEMP TABLE" : "TABLE";
     const std::string index = temporary ? "temp.office_month_totals_compared" : "office_month_totals_compared";
-    return {"CREATE " + table +
-                " office_month_totals (report TEXT NOT NULL, month_key INTEGER NOT NULL, office_ref TEXT COLLATE NOCASE "
-                "NOT NULL, compared_key INTEGER NOT NULL, deposits, withdrawals, "
-                "PRIMARY KEY (report, month_key, office_ref, compared_key))",
-            "CREATE INDEX " + index +
-                " ON office_month_totals (report, compared_key, office_ref, deposits, withdrawals)"};
+    return {
+        "CREATE " + table +
+            " office_month_totals (report TEXT NOT NULL, month_key INTEGER NOT NULL, office_ref TEXT COLLATE NOCASE "
+            "NOT NULL, compared_key INTEGER NOT NULL, deposits, withdrawals, "
+            "PRIMARY KEY (report, month_key, office_ref, compared_key))",
+        "CREATE INDEX " + index + " ON office_month_totals (report, compared_key, office_ref, deposits, withdrawals)"};
 }
 
 std::vector<std::string> migrationStatements(int from) {

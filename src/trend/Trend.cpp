@@ -62,8 +62,7 @@ std::optional<Period> parseMonth(std::string_view text) {
     const char* end = text.data() + text.size();
     auto [y, ey] = std::from_chars(text.data(), text.data() + dash, year);
     auto [m, em] = std::from_chars(text.data() + dash + 1, end, month);
-    if (ey != std::errc() || y != text.data() + dash || em != std::errc() || m != end)
-        return std::nullopt;
+    if (ey != std::errc() || y != text.data() + dash || em != std::errc() || m != end) return std::nullopt;
     if (year < kFirstYear || year > kLastYear || month < 1 || month > 12) return std::nullopt;
     return Period{year, month};
 }

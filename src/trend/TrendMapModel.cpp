@@ -56,8 +56,9 @@ QVariant TrendMapModel::headerData(int section, Qt::Orientation orientation, int
         return std::size_t(section) < m_view.categories.size()
                    ? QVariant(QString::fromStdString(m_view.categories[std::size_t(section)]))
                    : QVariant();
-    return std::size_t(section) < m_view.map.size() ? QVariant(QString::fromStdString(m_view.map[std::size_t(section)].office))
-                                                    : QVariant();
+    return std::size_t(section) < m_view.map.size()
+               ? QVariant(QString::fromStdString(m_view.map[std::size_t(section)].office))
+               : QVariant();
 }
 
 void TrendMapModel::refresh() {

@@ -7,9 +7,9 @@ namespace vesk::trend {
 
 /// A cell of the office map.
 struct MapCell {
-    std::string text;    ///< its To Explain, "" where the office agrees or has no bank rows
-    double shade = 0;    ///< 0 for none, up to 1 for the map's largest amount
-    std::string hover;   ///< what hovering over it shows
+    std::string text;   ///< its To Explain, "" where the office agrees or has no bank rows
+    double shade = 0;   ///< 0 for none, up to 1 for the map's largest amount
+    std::string hover;  ///< what hovering over it shows
 };
 
 struct MapRow {

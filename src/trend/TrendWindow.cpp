@@ -7,7 +7,6 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QCursor>
-#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,12 +15,13 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTableView>
+#include <QThread>
 #include <QToolTip>
-#include <QValueAxis>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "trend/TrendWording.h"
 #include "widgets/FormStyle.h"
@@ -122,7 +122,8 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     connect(m_to, &QComboBox::activated, this, &TrendWindow::cboTo_Click);
     connect(m_export, &QPushButton::clicked, this, &TrendWindow::cmdExport_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_map, &QTableView::doubleClicked, this, &TrendWindow::grdMap_DblClick);
+    // A double click, or Enter on the cell.
+    connect(m_map, &QTableView::activated, this, &TrendWindow::grdMap_DblClick);
     // Escape closes; Enter exports nothing unasked.
     useKeyboard(this, nullptr, close);
     render();
@@ -149,14 +150,25 @@ void TrendWindow::open() {
     run(m_logic.Form_Load());
 }
 
+TrendWindow::~TrendWindow() {
+    // A load still running must not outlive the window it reports to.
+    for (QThread* thread : m_running) {
+        thread->wait();
+        delete thread;
+    }
+}
+
 void TrendWindow::run(const trend::TrendScreen::Request& request) {
-    auto* watcher = new QFutureWatcher<trend::TrendScreen::Outcome>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-        m_logic.show(watcher->result());
-        watcher->deleteLater();
+    auto outcome = std::make_shared<trend::TrendScreen::Outcome>();
+    QThread* thread = QThread::create([request, outcome] { *outcome = trend::TrendScreen::fetch(request); });
+    m_running.push_back(thread);
+    connect(thread, &QThread::finished, this, [this, thread, outcome] {
+        std::erase(m_running, thread);
+        thread->deleteLater();
+        m_logic.show(*outcome);
         render();
     });
-    watcher->setFuture(QtConcurrent::run(&trend::TrendScreen::fetch, request));
+    thread->start();
     render();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "trend/TrendMapModel.h"
 #include "trend/TrendScreen.h"
@@ -13,6 +14,7 @@ class QLabel;
 class QModelIndex;
 class QPushButton;
 class QTableView;
+class QThread;
 
 namespace vesk::gui {
 
@@ -23,6 +25,7 @@ class TrendWindow : public QWidget {
     Q_OBJECT
   public:
     explicit TrendWindow(const std::string& databasePath, QWidget* parent = nullptr);
+    ~TrendWindow() override;
 
     trend::TrendScreen& logic() { return m_logic; }
     /// Replaces the message boxes (tests script them).
@@ -59,6 +62,7 @@ class TrendWindow : public QWidget {
     QTableView* m_map;
     QPushButton* m_export;
     WindowPlace m_place;
+    std::vector<QThread*> m_running;
 };
 
 }  // namespace vesk::gui

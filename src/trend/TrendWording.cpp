@@ -10,8 +10,8 @@
 namespace vesk::trend {
 
 const std::vector<std::string>& monthHeaders() {
-    static const std::vector<std::string> kHeaders = {"Month",    "Offices", "Differing", "VESK Dep", "ORV Dep",
-                                                      "Diff Dep", "VESK Wdl", "ORV Wdl",  "Diff Wdl", "To Explain"};
+    static const std::vector<std::string> kHeaders = {"Month",    "Offices",  "Differing", "VESK Dep", "ORV Dep",
+                                                      "Diff Dep", "VESK Wdl", "ORV Wdl",   "Diff Wdl", "To Explain"};
     return kHeaders;
 }
 
@@ -21,7 +21,9 @@ std::string monthText(const compare::Period& month) {
     return text;
 }
 
-std::string monthLabel(const compare::Period& month) { return monthAbbrev(month.month) + " " + std::to_string(month.year); }
+std::string monthLabel(const compare::Period& month) {
+    return monthAbbrev(month.month) + " " + std::to_string(month.year);
+}
 
 std::string fromAfterToText(const compare::Period& from, const compare::Period& to) {
     return "FROM " + monthText(from) + " is after TO " + monthText(to) + ".";

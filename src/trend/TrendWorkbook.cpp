@@ -74,7 +74,8 @@ void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport
         w.writeText(row, kMonthColumn, monthText(m.month), bordered());
         w.writeNumber(row, 2, m.offices, bordered("0"));
         w.writeNumber(row, kDifferingColumn, m.differing, bordered("0"));
-        for (std::size_t k = 0; k < m.sums.size(); ++k) w.writeNumber(row, int(k) + 4, m.sums[k], bordered(kAmountFormat));
+        for (std::size_t k = 0; k < m.sums.size(); ++k)
+            w.writeNumber(row, int(k) + 4, m.sums[k], bordered(kAmountFormat));
         w.writeNumber(row, kToExplainColumn, m.toExplain, bordered(kAmountFormat));
         ++row;
     }
@@ -124,9 +125,9 @@ void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExpor
 
 std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder) {
     if (trend.months.empty()) throw Error(errc::kUsage, kNothingToExport);
-    const std::string path = (std::filesystem::path(compare::createdFolder(folder)) /
-                              workbookFileName(context.range.from, context.range.to))
-                                 .string();
+    const std::string path =
+        (std::filesystem::path(compare::createdFolder(folder)) / workbookFileName(context.range.from, context.range.to))
+            .string();
     compare::replaceWhenWritten(path, [&](const std::string& temporary) {
         sheet::WorkbookWriter w(temporary, kMonthSheet);
         writeMonths(w, trend, context);

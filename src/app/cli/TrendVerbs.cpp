@@ -18,7 +18,9 @@ std::optional<trend::MonthRange> rangeOf(const std::vector<std::string>& months)
     if (months.size() != 2) throw UsageError("give FROM and TO (YYYY-MM), or neither for every month held");
     const auto month = [](const char* which, const std::string& text) {
         const std::optional<trend::Period> m = trend::parseMonth(text);
-        if (!m) throw UsageError(std::string(which) + " must be a month as YYYY-MM (1900-01 to 9999-12), not '" + text + "'");
+        if (!m)
+            throw UsageError(std::string(which) + " must be a month as YYYY-MM (1900-01 to 9999-12), not '" + text +
+                             "'");
         return *m;
     };
     return trend::MonthRange{month("FROM", months[0]), month("TO", months[1])};
@@ -48,7 +50,8 @@ void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
 void writeMonths(std::ostream& out, const trend::Trend& t) {
     writeLine(out, trend::monthHeaders());
     for (const trend::TrendMonth& m : t.months) {
-        std::vector<std::string> cells{trend::monthText(m.month), std::to_string(m.offices), std::to_string(m.differing)};
+        std::vector<std::string> cells{trend::monthText(m.month), std::to_string(m.offices),
+                                       std::to_string(m.differing)};
         for (double amount : m.sums) cells.push_back(formatAmount(amount));
         cells.push_back(formatAmount(m.toExplain));
         writeLine(out, cells);
@@ -61,7 +64,8 @@ void writeOffices(std::ostream& out, const trend::Trend& t) {
     writeLine(out, header);
     for (const trend::OfficeTrend& office : t.offices) {
         std::vector<std::string> cells{office.name};
-        for (const std::optional<double>& amount : office.toExplain) cells.push_back(amount ? formatAmount(*amount) : "");
+        for (const std::optional<double>& amount : office.toExplain)
+            cells.push_back(amount ? formatAmount(*amount) : "");
         writeLine(out, cells);
     }
 }
@@ -85,7 +89,8 @@ int exportTrend(Context& context, const Arguments& a) {
         context.prompter.message(exclamation(trend::kNothingToExport));
         return kExitFailed;
     }
-    const trend::MonthRange range = t.range.value_or(trend::MonthRange{t.trend.months.front().month, t.trend.months.back().month});
+    const trend::MonthRange range =
+        t.range.value_or(trend::MonthRange{t.trend.months.front().month, t.trend.months.back().month});
     const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
     const std::string path = trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
     context.prompter.message(
