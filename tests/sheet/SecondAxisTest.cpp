@@ -79,8 +79,9 @@ TEST(SecondAxis, LinesMoveToTheirOwnPlotAgainstARightHandAxis) {
         const std::vector<std::string> ids = all(xml, "<c:(?:catAx|valAx)><c:axId val=\"(\\d+)\"/>");
         EXPECT_EQ(ids, (std::vector<std::string>{bars.axes[0], bars.axes[1], lines.axes[0], lines.axes[1]}));
         const std::vector<std::string> right =
-            all(xml, "<c:valAx><c:axId val=\"(\\d+)\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling>"
-                     "<c:delete val=\"0\"/><c:axPos val=\"r\"/>");
+            all(xml,
+                "<c:valAx><c:axId val=\"(\\d+)\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling>"
+                "<c:delete val=\"0\"/><c:axPos val=\"r\"/>");
         EXPECT_EQ(right, std::vector<std::string>{lines.axes[1]});
         EXPECT_NE(xml.find("<a:t>Count &amp; more</a:t>"), std::string::npos);
         EXPECT_NE(xml.find("<c:crosses val=\"max\"/>"), std::string::npos);

@@ -35,7 +35,9 @@ std::vector<std::string> officeLines(const Trend& t) {
     return out;
 }
 
-std::optional<MonthRange> range(const char* from, const char* to) { return MonthRange{*parseMonth(from), *parseMonth(to)}; }
+std::optional<MonthRange> range(const char* from, const char* to) {
+    return MonthRange{*parseMonth(from), *parseMonth(to)};
+}
 
 class TrendTest : public ::testing::Test {
   protected:
@@ -98,7 +100,9 @@ TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
         std::vector<std::string> offices;
     };
     const Case cases[] = {
-        {"2025-03", "2025-05", {"2025-03", "2025-04", "2025-05"},
+        {"2025-03",
+         "2025-05",
+         {"2025-03", "2025-04", "2025-05"},
          {"Alpha SO | - | 5.50 | -", "Beta SO | - | 10.00 | -", "delta SO | - | 3.00 | -"}},
         {"2025-04", "2025-04", {"2025-04"}, {"Alpha SO | 5.50", "Beta SO | 10.00", "delta SO | 3.00"}},
         {"2025-02", "2025-02", {"2025-02"}, {"Beta SO | 10.00"}},  // Beta differs in February too
@@ -141,9 +145,10 @@ TEST(TrendOfNothing, AnEmptyDatabaseHoldsNoMonth) {
 
 TEST_F(TrendTest, ARowWithoutATransactionDateFailsTheTrendAsItFailsEveryComparison) {
     db.bank("F10", "03/06/2025", "31/02/2025", "DEPOSIT", "5");  // imports refuse such rows; old files may hold them
-    const long expected = errorOf([&] {
-                              compare::compareMonth(db.connection(), {2025, 4}, compare::comparisonScope(db.connection()));
-                          }).number();
+    const long expected =
+        errorOf([&] {
+            compare::compareMonth(db.connection(), {2025, 4}, compare::comparisonScope(db.connection()));
+        }).number();
     EXPECT_EQ(expected, errc::kTypeMismatch);
     EXPECT_EQ(errorOf([&] { trend(); }).number(), expected);
 }
@@ -154,11 +159,14 @@ TEST(ParseMonth, ReadsYearDashMonthAndNothingElse) {
         std::optional<std::pair<int, int>> month;
     };
     const Case cases[] = {
-        {"2025-04", std::pair{2025, 4}}, {"2025-4", std::pair{2025, 4}}, {"1900-01", std::pair{1900, 1}},
-        {"9999-12", std::pair{9999, 12}}, {"2025-13", std::nullopt},     {"2025-00", std::nullopt},
-        {"1899-12", std::nullopt},        {"2025-04-01", std::nullopt},  {"2025/04", std::nullopt},
-        {"April", std::nullopt},          {"25-04", std::nullopt},       {"2025--4", std::nullopt},
-        {"2025-4x", std::nullopt},        {"", std::nullopt},            {" 2025-04", std::nullopt},
+        {"2025-04", std::pair{2025, 4}}, {"2025-4", std::pair{2025, 4}},
+        {"1900-01", std::pair{1900, 1}}, {"9999-12", std::pair{9999, 12}},
+        {"2025-13", std::nullopt},       {"2025-00", std::nullopt},
+        {"1899-12", std::nullopt},       {"2025-04-01", std::nullopt},
+        {"2025/04", std::nullopt},       {"April", std::nullopt},
+        {"25-04", std::nullopt},         {"2025--4", std::nullopt},
+        {"2025-4x", std::nullopt},       {"", std::nullopt},
+        {" 2025-04", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -191,7 +199,8 @@ TEST(TrendAgainstTheComparison, EveryMonthIsExactlyWhatComparingItFinds) {
     };
     db.bank(facility(5), "01/06/2025", "31/05/2025", "DEPOSIT", "1234.5678");
     db.bank(facility(6), "2025-04-12", "2025-04-12", "WITHDRAWAL", "0.0049");
-    const std::string head = c.scalar("SELECT office_name FROM mastertable WHERE office_type_code LIKE '%HPO%'").toText();
+    const std::string head =
+        c.scalar("SELECT office_name FROM mastertable WHERE office_type_code LIKE '%HPO%'").toText();
     ASSERT_FALSE(head.empty());
     for (const std::string& configured : {c.scalar("SELECT ooffice_name FROM Youroffice").toText(), head}) {
         SCOPED_TRACE(configured);

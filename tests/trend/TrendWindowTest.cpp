@@ -31,7 +31,8 @@ using vesk::test::eventually;
 class TrendWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (vesk::gui::TaskForm* f : {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()})
+        for (vesk::gui::TaskForm* f :
+             {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()})
             f->setDialogs(&prompter);
         window().setDialogs(&prompter);
         compareForm().logic().blinker().setDuration(0ms);
@@ -55,7 +56,9 @@ class TrendWindowTest : public ::testing::Test {
         child<QPushButton>(forms.mainform(), "cmdTrend")->click();
         ASSERT_TRUE(eventually([&] { return window().isVisible() && !window().isLoading(); }, 20000));
     }
-    bool loaded() { return eventually([&] { return !window().isLoading(); }, 20000); }
+    bool loaded() {
+        return eventually([&] { return !window().isLoading(); }, 20000);
+    }
     QChart* chart() { return child<QChartView>(window(), "chtTrend")->chart(); }
     QStringList months() {
         for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
@@ -105,7 +108,8 @@ TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) 
 
     // Hovering over a month shows its values.
     emit toExplain->hovered(true, 2);
-    EXPECT_EQ(child<QChartView>(window(), "chtTrend")->toolTip(), "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
+    EXPECT_EQ(child<QChartView>(window(), "chtTrend")->toolTip(),
+              "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
 
     QAbstractItemModel* model = map()->model();
     ASSERT_EQ(model->rowCount(), 3);

@@ -75,18 +75,19 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
     const std::string path = writeTrendWorkbook(t, {{{2025, 2}, {2025, 7}}, "Hill Division"}, dir.file("out"));
     EXPECT_EQ(path, dir.file("out") + "/Trend_2025-02_2025-07.xlsx");
 
-    EXPECT_EQ(sheetRows(path, 0), (std::vector<std::string>{
-                                      "VESK - ORV Comparison - Trend of the Differences",
-                                      "Period : February 2025 to July 2025",
-                                      "Offices Under Hill Division",
-                                      "",
-                                      "Month|Offices|Differing|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl|To Explain",
-                                      "2025-02|2|1|0|0|0|50|40|10|10",
-                                      "2025-03|0|0|0|0|0|0|0|0|0",
-                                      "2025-04|4|3|235.5|225|10.5|73|75|-2|18.5",
-                                      "2025-05|0|0|0|0|0|0|0|0|0",
-                                      "2025-07|2|0|0|0|0|0|0|0|0",
-                                  }));
+    EXPECT_EQ(sheetRows(path, 0),
+              (std::vector<std::string>{
+                  "VESK - ORV Comparison - Trend of the Differences",
+                  "Period : February 2025 to July 2025",
+                  "Offices Under Hill Division",
+                  "",
+                  "Month|Offices|Differing|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl|To Explain",
+                  "2025-02|2|1|0|0|0|50|40|10|10",
+                  "2025-03|0|0|0|0|0|0|0|0|0",
+                  "2025-04|4|3|235.5|225|10.5|73|75|-2|18.5",
+                  "2025-05|0|0|0|0|0|0|0|0|0",
+                  "2025-07|2|0|0|0|0|0|0|0|0",
+              }));
     EXPECT_EQ(sheetRows(path, 1), (std::vector<std::string>{
                                       "VESK - ORV Comparison - To Explain by Office and Month",
                                       "Period : February 2025 to July 2025",
