@@ -20,6 +20,9 @@ std::string excerpt(std::string_view text, std::size_t characters = 60);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+/// The text as XML character data or an attribute value: & < > and " escaped.
+std::string xmlEscaped(std::string_view text);
+
 /// The spreadsheet letters of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
 std::string columnLetters(int column);
 

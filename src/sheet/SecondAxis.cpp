@@ -6,32 +6,13 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "core/Text.h"
 
 namespace vesk::sheet {
 
 namespace {
 
 [[noreturn]] void fail(const std::string& text) { throw Error(errc::kWorkbook, text); }
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 // Where the element spans: from its opening tag to the end of its closing tag.
 struct Span {
@@ -74,7 +55,7 @@ std::string asLineSeries(std::string series) {
 std::string axisTitle(const std::string& name) {
     return "<c:title><c:tx><c:rich><a:bodyPr rot=\"-5400000\" vert=\"horz\"/><a:lstStyle/><a:p><a:pPr><a:defRPr/>"
            "</a:pPr><a:r><a:rPr lang=\"en-US\"/><a:t>" +
-           escaped(name) + "</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>";
+           xmlEscaped(name) + "</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>";
 }
 
 }  // namespace

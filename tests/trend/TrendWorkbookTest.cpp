@@ -3,30 +3,14 @@
 #include <map>
 
 #include "TrendDatabase.h"
-#include "sheet/Cell.h"
-#include "sheet/Workbook.h"
 #include "sheet/XmlParser.h"
 #include "support/PackagePart.h"
+#include "support/SheetRows.h"
 #include "support/TempDir.h"
 #include "trend/TrendWorkbook.h"
 
 namespace vesk::trend {
 namespace {
-
-// A sheet of a written workbook as text, row by row ("a|b|c"), trailing empty cells dropped.
-std::vector<std::string> sheetRows(const std::string& path, int index) {
-    auto s = sheet::Workbook::open(path)->sheet(index);
-    std::vector<std::string> out;
-    for (int r = 1; r <= s->usedRows(); ++r) {
-        std::string line;
-        int last = 0;
-        for (int c = 1; c <= s->usedColumns(); ++c)
-            if (!s->cell(r, c).isEmpty()) last = c;
-        for (int c = 1; c <= last; ++c) line += (c > 1 ? "|" : "") + sheet::cellText(s->cell(r, c));
-        out.push_back(line);
-    }
-    return out;
-}
 
 // What a chart part draws: each plot's series (the cells of their names, categories and
 // values) and axes, and which axes each plot reads against.
@@ -75,7 +59,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
     const std::string path = writeTrendWorkbook(t, {{{2025, 2}, {2025, 7}}, "Hill Division"}, dir.file("out"));
     EXPECT_EQ(path, dir.file("out") + "/Trend_2025-02_2025-07.xlsx");
 
-    EXPECT_EQ(sheetRows(path, 0),
+    EXPECT_EQ(test::sheetRows(path, 0),
               (std::vector<std::string>{
                   "VESK - ORV Comparison - Trend of the Differences",
                   "Period : February 2025 to July 2025",
@@ -88,7 +72,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                   "2025-05|0|0|0|0|0|0|0|0|0",
                   "2025-07|2|0|0|0|0|0|0|0|0",
               }));
-    EXPECT_EQ(sheetRows(path, 1), (std::vector<std::string>{
+    EXPECT_EQ(test::sheetRows(path, 1), (std::vector<std::string>{
                                       "VESK - ORV Comparison - To Explain by Office and Month",
                                       "Period : February 2025 to July 2025",
                                       "Offices Under Hill Division",
