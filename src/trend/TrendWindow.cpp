@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -87,6 +88,9 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
 
     auto* chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // Amounts on the axis grouped by thousands, as the program writes them everywhere.
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     chart->setMargins(QMargins(4, 4, 4, 4));
     m_chart = new QChartView(chart, this);
     m_chart->setObjectName("chtTrend");
@@ -262,12 +266,14 @@ void TrendWindow::renderChart() {
 
     auto* countAxis = new QValueAxis;
     countAxis->setTitleText(trend::kCountAxis);
-    countAxis->setLabelFormat("%d");
+    countAxis->setLabelFormat("%.0f");
     const int most = std::max(1, *std::max_element(v.differing.begin(), v.differing.end()));
-    // Whole offices only: a tick per office, or per few when there are many.
+    // Whole offices only, a tick per office or per few when there are many, and a step of room
+    // above the highest so that its line does not run along the chart's edge.
     const int step = std::max(1, int(std::ceil(most / 6.0)));
-    countAxis->setRange(0, step * int(std::ceil(double(most) / step)));
-    countAxis->setTickCount(int(std::ceil(double(most) / step)) + 1);
+    const int ticks = most / step + 1;
+    countAxis->setRange(0, step * ticks);
+    countAxis->setTickCount(ticks + 1);
     countAxis->setLinePenColor(kLine);
     chart->addAxis(countAxis, Qt::AlignRight);
     line->attachAxis(countAxis);

@@ -19,11 +19,13 @@ inline void fillTrendDatabase(MonthDatabase& db) {
     db.office("13", "Gamma SO", "SO", "Lake HO", "F13");
     db.configure("Hill Division");
 
-    // February: Alpha agrees, Beta's withdrawals are 10 more than its payments.
+    // February: Alpha agrees, Beta's withdrawals are 10 more than its payments, Gamma's deposit
+    // has no receipt.
     db.deposit("F10", "03/02/2025", "100");
     db.orv("10", "03/02/2025", "Receipt", "100");
     db.withdrawal("f11", "10/02/2025", "50");  // the facility's letter case differs from the master's
     db.orv("11", "10/02/2025", "Payment", "40");
+    db.deposit("F13", "11/02/2025", "5");
     // March: ORV entries only.
     db.orv("10", "05/03/2025", "Receipt", "30");
     // April: Alpha differs both ways, Beta has no ORV rows, Gamma agrees, delta differs.

@@ -64,14 +64,15 @@ TEST_F(TrendTest, EachHeldMonthSumsItsListedOfficesAsTheComparisonDoes) {
     const Case cases[] = {
         {"Hill Division",
          {
-             "2025-02 | 2 | 1 | 0.00 | 0.00 | 0.00 | 50.00 | 40.00 | 10.00 | 10.00",
+             "2025-02 | 3 | 2 | 5.00 | 0.00 | 5.00 | 50.00 | 40.00 | 10.00 | 15.00",
              "2025-03 | 0 | 0 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00",  // ORV entries, no bank rows
              "2025-04 | 4 | 3 | 235.50 | 225.00 | 10.50 | 73.00 | 75.00 | -2.00 | 18.50",
              "2025-05 | 0 | 0 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00",  // a value date only
              "2025-07 | 2 | 0 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00 | 0.00",  // 0.01 agrees
          },
          // By name whatever the letter case; where an office agrees or has no bank rows, nothing.
-         {"Alpha SO | - | - | 5.50 | - | -", "Beta SO | 10.00 | - | 10.00 | - | -", "delta SO | - | - | 3.00 | - | -"}},
+         {"Alpha SO | - | - | 5.50 | - | -", "Beta SO | 10.00 | - | 10.00 | - | -", "delta SO | - | - | 3.00 | - | -",
+          "Gamma SO | 5.00 | - | - | - | -"}},
         // A head office takes only the offices under it; their ORV entries count as before.
         {"Hill HO",
          {
@@ -105,9 +106,9 @@ TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
          {"2025-03", "2025-04", "2025-05"},
          {"Alpha SO | - | 5.50 | -", "Beta SO | - | 10.00 | -", "delta SO | - | 3.00 | -"}},
         {"2025-04", "2025-04", {"2025-04"}, {"Alpha SO | 5.50", "Beta SO | 10.00", "delta SO | 3.00"}},
-        {"2025-02", "2025-02", {"2025-02"}, {"Beta SO | 10.00"}},  // Beta differs in February too
+        {"2025-02", "2025-02", {"2025-02"}, {"Beta SO | 10.00", "Gamma SO | 5.00"}},
         {"2025-05", "2025-07", {"2025-05", "2025-07"}, {}},        // months held, nobody differs
-        {"1900-01", "2025-02", {"2025-02"}, {"Beta SO | 10.00"}},
+        {"1900-01", "2025-02", {"2025-02"}, {"Beta SO | 10.00", "Gamma SO | 5.00"}},
         {"2025-06", "2025-06", {}, {}},  // a gap between held months
         {"2025-08", "9999-12", {}, {}},
     };

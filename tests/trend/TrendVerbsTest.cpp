@@ -32,7 +32,7 @@ TEST_F(TrendVerbsTest, PrintTheMonthsAndTheMapOfOffices) {
         std::vector<std::string> args;
         std::string out;
     };
-    const std::string february = "2025-02\t2\t1\t0.00\t0.00\t0.00\t50.00\t40.00\t10.00\t10.00\n";
+    const std::string february = "2025-02\t3\t2\t5.00\t0.00\t5.00\t50.00\t40.00\t10.00\t15.00\n";
     const std::string march = "2025-03\t0\t0\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\n";
     const std::string april = "2025-04\t4\t3\t235.50\t225.00\t10.50\t73.00\t75.00\t-2.00\t18.50\n";
     const std::string may = "2025-05\t0\t0\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\n";
@@ -44,7 +44,8 @@ TEST_F(TrendVerbsTest, PrintTheMonthsAndTheMapOfOffices) {
          "Office Name\t2025-02\t2025-03\t2025-04\t2025-05\t2025-07\n"
          "Alpha SO\t\t\t5.50\t\t\n"
          "Beta SO\t10.00\t\t10.00\t\t\n"
-         "delta SO\t\t\t3.00\t\t\n"},
+         "delta SO\t\t\t3.00\t\t\n"
+         "Gamma SO\t5.00\t\t\t\t\n"},
         {{"trend", "2025-05", "2025-07", "--offices"}, "Office Name\t2025-05\t2025-07\n"},
         {{"trend", "2025-06", "2025-06"}, kHeader},
         {{"trend", "--offices", "2025-06", "2025-06"}, "Office Name\n"},

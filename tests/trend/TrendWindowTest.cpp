@@ -98,11 +98,11 @@ TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) 
     EXPECT_EQ(toExplain->label(), "To Explain");
     QList<double> amounts;
     for (int i = 0; i < toExplain->count(); ++i) amounts.append(toExplain->at(i));
-    EXPECT_EQ(amounts, (QList<double>{10, 0, 18.5, 0, 0}));
+    EXPECT_EQ(amounts, (QList<double>{15, 0, 18.5, 0, 0}));
     QList<double> differing;
     for (const QPointF& p : line->points()) differing.append(p.y());
     EXPECT_EQ(line->name(), "Differing");
-    EXPECT_EQ(differing, (QList<double>{1, 0, 3, 0, 0}));
+    EXPECT_EQ(differing, (QList<double>{2, 0, 3, 0, 0}));
     EXPECT_EQ(chart()->axes(Qt::Vertical, line).size(), 1);  // on an axis of its own, beside the amounts'
     EXPECT_NE(chart()->axes(Qt::Vertical, line)[0], chart()->axes(Qt::Vertical, columns)[0]);
 
@@ -112,11 +112,11 @@ TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) 
               "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
 
     QAbstractItemModel* model = map()->model();
-    ASSERT_EQ(model->rowCount(), 3);
+    ASSERT_EQ(model->rowCount(), 4);
     ASSERT_EQ(model->columnCount(), 5);
     QStringList offices;
-    for (int r = 0; r < 3; ++r) offices << model->headerData(r, Qt::Vertical).toString();
-    EXPECT_EQ(offices, (QStringList{"Alpha SO", "Beta SO", "delta SO"}));
+    for (int r = 0; r < 4; ++r) offices << model->headerData(r, Qt::Vertical).toString();
+    EXPECT_EQ(offices, (QStringList{"Alpha SO", "Beta SO", "delta SO", "Gamma SO"}));
     EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Apr 2025");
     // Shaded by amount: the largest in the differences' red, less in lighter reds, nothing where
     // an office agrees (Alpha in February) or has no bank rows (in March).
@@ -136,7 +136,7 @@ TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) 
         EXPECT_FALSE(shade(0, column).isValid());
     }
     EXPECT_EQ(child<QLabel>(window(), "lblStatus")->text().toStdString(),
-              "(Hill Division)  :  5 months, 3 offices differ in one or more of them");
+              "(Hill Division)  :  5 months, 4 offices differ in one or more of them");
 }
 
 TEST_F(TrendWindowTest, FromAndToChooseTheMonthsAndKeepInOrder) {
@@ -169,7 +169,7 @@ TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeCho
     };
     // The second opens over the first one's results.
     const Case cases[] = {
-        {1, 0, "2025", "February", "Beta SO", "Comparison Completed (Hill Division). Differences found in 1 Offices."},
+        {1, 0, "2025", "February", "Beta SO", "Comparison Completed (Hill Division). Differences found in 2 Offices."},
         {0, 2, "2025", "April", "Alpha SO", "Comparison Completed (Hill Division). Differences found in 3 Offices."},
     };
     doubleClick(0, 0);  // an empty cell: Alpha agrees in February

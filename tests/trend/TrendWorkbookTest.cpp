@@ -66,7 +66,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                   "Offices Under Hill Division",
                   "",
                   "Month|Offices|Differing|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl|To Explain",
-                  "2025-02|2|1|0|0|0|50|40|10|10",
+                  "2025-02|3|2|5|0|5|50|40|10|15",
                   "2025-03|0|0|0|0|0|0|0|0|0",
                   "2025-04|4|3|235.5|225|10.5|73|75|-2|18.5",
                   "2025-05|0|0|0|0|0|0|0|0|0",
@@ -81,6 +81,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                                       "Alpha SO|||5.5",
                                       "Beta SO|10||10",
                                       "delta SO|||3",
+                                      "Gamma SO|5",
                                   }));
 
     // The chart is one of the sheet's, reading the table's cells: To Explain as columns
@@ -116,7 +117,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
 
     // The map's amounts are shaded by a colour scale from white to the differences' red.
     const std::string offices = test::packagePart(path, "xl/worksheets/sheet2.xml");
-    EXPECT_NE(offices.find("<conditionalFormatting sqref=\"B6:F8\"><cfRule type=\"colorScale\""), std::string::npos);
+    EXPECT_NE(offices.find("<conditionalFormatting sqref=\"B6:F9\"><cfRule type=\"colorScale\""), std::string::npos);
     EXPECT_NE(offices.find("<color rgb=\"FFFFFFFF\"/><color rgb=\"FFFF0000\"/>"), std::string::npos);
     for (const char* sheet : {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}) {
         SCOPED_TRACE(sheet);

@@ -53,9 +53,9 @@ MainForm::MainForm() {
     auto* c4 = makeButton(this, "Command4", "Compare Data", twipsRect(3960, 6000, 3735, 975), menuFont);
     auto* c1 = makeButton(this, "Command1", "Office - Master Data", twipsRect(9000, 1320, 2775, 855), menuFont);
     auto* c5 = makeButton(this, "Command5", "Exit", twipsRect(9000, 9000, 2775, 735), formFont("Cooper Black", 14));
-    // Beside Compare Data, in the free column right of the monthly work: made last, so the
+    // Level with Compare Data, in the free column right of the monthly work: made last, so the
     // other buttons keep their places, tab order and Alt letters.
-    auto* trend = makeButton(this, "cmdTrend", "&Trend", twipsRect(9000, 6060, 2775, 855), menuFont);
+    auto* trend = makeButton(this, "cmdTrend", "&Trend", twipsRect(9000, 6000, 2775, 975), menuFont);
     trend->setToolTip("Every month of the data compared at a glance: a chart and a map of offices");
 
     connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
