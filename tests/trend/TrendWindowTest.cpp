@@ -156,6 +156,11 @@ TEST_F(TrendWindowTest, FromAndToChooseTheMonthsAndKeepInOrder) {
     EXPECT_EQ(from->currentText(), "Mar 2025");
     EXPECT_EQ(months(), (QStringList{"Mar 2025"}));
     EXPECT_EQ(map()->model()->rowCount(), 0);
+    // From after To: To follows.
+    emit from->activated(3);
+    ASSERT_TRUE(loaded());
+    EXPECT_EQ(to->currentText(), "May 2025");
+    EXPECT_EQ(months(), (QStringList{"May 2025"}));
 }
 
 TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeChosen) {
