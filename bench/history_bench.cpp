@@ -42,18 +42,8 @@ const std::string& sampleFolder() {
 
 std::string monthWorkbook() { return sampleFolder() + "/" + sample::ctrFileName(kYear, kMonth); }
 
-// A copy of the history that the jobs may change, opened once so that a newer program has
-// brought its layout up to date before anything is timed, and its totals per office and month
-// built, as they are once the trend has been opened: the imports and deletions keep them.
 const std::string& history() {
-    static const std::string path = [] {
-        const std::string p = scratch().file("history.db");
-        std::filesystem::copy_file(bench::historyDatabase(), p);
-        run(p, {"summary", "ctr"});
-        run(p, {"summary", "orv"});
-        run(p, {"trend"});
-        return p;
-    }();
+    static const std::string path = bench::preparedHistory(scratch());
     return path;
 }
 

@@ -29,17 +29,8 @@ bench::ScratchFolder& scratch() {
     return folder;
 }
 
-// A copy of the history brought up to this program's layout, its summaries and its totals
-// per office and month built, as a database the program has been working on finds them.
 const std::string& history() {
-    static const std::string path = [] {
-        const std::string p = scratch().file("history.db");
-        std::filesystem::copy_file(bench::historyDatabase(), p);
-        run(p, {"summary", "ctr"});
-        run(p, {"summary", "orv"});
-        run(p, {"trend"});
-        return p;
-    }();
+    static const std::string path = bench::preparedHistory(scratch());
     return path;
 }
 
@@ -57,20 +48,35 @@ void BM_TrendByComparingEachMonth(benchmark::State& state) {
     }
     state.counters["offices listed"] = double(listed);
 }
-BENCHMARK(BM_TrendByComparingEachMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ComputeStatistics("min", least);
+BENCHMARK(BM_TrendByComparingEachMonth)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", least);
 
 // After: the verbs, from the sums kept per office and month.
 void BM_TrendVerb(benchmark::State& state) {
     const std::string& path = history();
     for (auto _ : state) run(path, {"trend"});
 }
-BENCHMARK(BM_TrendVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(5)->ComputeStatistics("min", least);
+BENCHMARK(BM_TrendVerb)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", least);
 
 void BM_TrendOfficesVerb(benchmark::State& state) {
     const std::string& path = history();
     for (auto _ : state) run(path, {"trend", "--offices"});
 }
-BENCHMARK(BM_TrendOfficesVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(5)->ComputeStatistics("min", least);
+BENCHMARK(BM_TrendOfficesVerb)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", least);
 
 // Once, on the first trend after the layout gains the totals: built from every row.
 void BM_BuildTotalsFromTwoYears(benchmark::State& state) {
@@ -88,7 +94,12 @@ void BM_BuildTotalsFromTwoYears(benchmark::State& state) {
         run(copy, {"trend"});
     }
 }
-BENCHMARK(BM_BuildTotalsFromTwoYears)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(2)->ComputeStatistics("min", least);
+BENCHMARK(BM_BuildTotalsFromTwoYears)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(2)
+    ->ComputeStatistics("min", least);
 
 }  // namespace
 

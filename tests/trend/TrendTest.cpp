@@ -107,7 +107,7 @@ TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
          {"Alpha SO | - | 5.50 | -", "Beta SO | - | 10.00 | -", "delta SO | - | 3.00 | -"}},
         {"2025-04", "2025-04", {"2025-04"}, {"Alpha SO | 5.50", "Beta SO | 10.00", "delta SO | 3.00"}},
         {"2025-02", "2025-02", {"2025-02"}, {"Beta SO | 10.00", "Gamma SO | 5.00"}},
-        {"2025-05", "2025-07", {"2025-05", "2025-07"}, {}},        // months held, nobody differs
+        {"2025-05", "2025-07", {"2025-05", "2025-07"}, {}},  // months held, nobody differs
         {"1900-01", "2025-02", {"2025-02"}, {"Beta SO | 10.00", "Gamma SO | 5.00"}},
         {"2025-06", "2025-06", {}, {}},  // a gap between held months
         {"2025-08", "9999-12", {}, {}},

@@ -73,16 +73,16 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                   "2025-07|2|0|0|0|0|0|0|0|0",
               }));
     EXPECT_EQ(test::sheetRows(path, 1), (std::vector<std::string>{
-                                      "VESK - ORV Comparison - To Explain by Office and Month",
-                                      "Period : February 2025 to July 2025",
-                                      "Offices Under Hill Division",
-                                      "",
-                                      "Office Name|2025-02|2025-03|2025-04|2025-05|2025-07",
-                                      "Alpha SO|||5.5",
-                                      "Beta SO|10||10",
-                                      "delta SO|||3",
-                                      "Gamma SO|5",
-                                  }));
+                                            "VESK - ORV Comparison - To Explain by Office and Month",
+                                            "Period : February 2025 to July 2025",
+                                            "Offices Under Hill Division",
+                                            "",
+                                            "Office Name|2025-02|2025-03|2025-04|2025-05|2025-07",
+                                            "Alpha SO|||5.5",
+                                            "Beta SO|10||10",
+                                            "delta SO|||3",
+                                            "Gamma SO|5",
+                                        }));
 
     // The chart is one of the sheet's, reading the table's cells: To Explain as columns
     // against the left axis, Differing as a line against a second axis on the right.
