@@ -31,12 +31,10 @@ namespace vesk::gui {
 
 namespace {
 
-// At most this much of the screen, so that the whole window shows on a small one.
+// The window's size when it first opens; on a smaller screen, what the screen has room for.
 constexpr int kWidth = 1120, kHeight = 700;
 // Month names lie on their side once they no longer fit across.
 constexpr std::size_t kUprightMonths = 12;
-const QColor kColumns(192, 80, 77);
-const QColor kLine(31, 73, 125);
 
 void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected) {
     const QSignalBlocker block(combo);
@@ -235,14 +233,14 @@ void TrendWindow::renderChart() {
     chart->setTitle(trend::kChartTitle);
 
     auto* amounts = new QBarSet(trend::monthHeaders().back().c_str());
-    amounts->setColor(kColumns);
+    amounts->setColor(qColor(palette::kTrendColumns));
     for (double amount : v.toExplain) amounts->append(amount);
     auto* columns = new QBarSeries;
     columns->append(amounts);
     auto* line = new QLineSeries;
     line->setName(trend::monthHeaders()[2].c_str());
     line->setPointsVisible(true);
-    QPen pen(kLine);
+    QPen pen(qColor(palette::kTrendLine));
     pen.setWidth(2);
     line->setPen(pen);
     for (std::size_t i = 0; i < v.differing.size(); ++i) line->append(double(i), v.differing[i]);
@@ -274,7 +272,7 @@ void TrendWindow::renderChart() {
     const int ticks = most / step + 1;
     countAxis->setRange(0, step * ticks);
     countAxis->setTickCount(ticks + 1);
-    countAxis->setLinePenColor(kLine);
+    countAxis->setLinePenColor(qColor(palette::kTrendLine));
     chart->addAxis(countAxis, Qt::AlignRight);
     line->attachAxis(countAxis);
 

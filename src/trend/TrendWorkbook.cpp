@@ -17,8 +17,6 @@ constexpr int kFirstRow = kHeaderRow + 1;
 constexpr int kMonthColumn = 1, kDifferingColumn = 3, kToExplainColumn = 10;
 constexpr const char* kAmountFormat = "#,##0.00";
 constexpr Rgb kAgrees{255, 255, 255};
-constexpr Rgb kChartColumns{192, 80, 77};
-constexpr Rgb kChartLine{31, 73, 125};
 constexpr double kPoint = 1.0 / 72;
 
 sheet::CellStyle header() {
@@ -84,8 +82,8 @@ void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport
     chart.firstRow = kFirstRow;
     chart.lastRow = row - 1;
     chart.categoryColumn = kMonthColumn;
-    chart.columns = {{headers[kToExplainColumn - 1], kToExplainColumn, kChartColumns}};
-    chart.lines = {{headers[kDifferingColumn - 1], kDifferingColumn, kChartLine}};
+    chart.columns = {{headers[kToExplainColumn - 1], kToExplainColumn, palette::kTrendColumns}};
+    chart.lines = {{headers[kDifferingColumn - 1], kDifferingColumn, palette::kTrendLine}};
     chart.title = kChartTitle;
     chart.columnAxisName = kAmountAxis;
     chart.lineAxisName = kCountAxis;
