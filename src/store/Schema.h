@@ -24,19 +24,28 @@ const std::vector<std::string>& tableColumns(Table table);
 /// layout versions were recorded (version 0).
 std::vector<std::string> schemaStatements();
 
+/// The layout that adds the totals per office and month (see migrationStatements).
+inline constexpr int kOfficeTotalsLayout = 3;
+
 /// The layout version that keeps a month's bank rows together in the comparison's index
 /// (MonthKey(Tran_Date) leading): its statements then reach the month's rows office by
 /// office through it.
-inline constexpr int kMonthFirstBankLayout = 3;
+inline constexpr int kMonthFirstBankLayout = 4;
 
-/// The layout version this program writes into PRAGMA user_version.
+/// The layout version this program writes into PRAGMA user_version: the newest above.
 inline constexpr int kSchemaVersion = kMonthFirstBankLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
-/// the history of changes, version 3 the bank's comparison index month first), never a
-/// change to the four tables' columns. Empty when it is current.
+/// the history of changes, kOfficeTotalsLayout the totals per office and month,
+/// kMonthFirstBankLayout the bank's comparison index month first), never a change to the
+/// four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
+
+/// The table of the reports' sums per office and month and its index (see
+/// migrationStatements): in the file, or (temporary) for one connection only, for a file
+/// that cannot take them.
+std::vector<std::string> officeTotalsStatements(bool temporary);
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position,
 /// or with rows > 1 that many rows, one after the other (row r's column c is ?(r * columns + c + 1)).

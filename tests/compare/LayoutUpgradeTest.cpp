@@ -33,10 +33,31 @@ std::vector<std::string> rowsOf(const store::ResultSet& rs) {
     return out;
 }
 
+// Takes a file back to the layout before its bank rows were indexed month first: office
+// first, with an index of its own for the rows without a date.
+void makeThirdLayout(store::Connection& db) {
+    db.execute("DROP INDEX veskfinacle_month_facility");
+    db.execute(
+        "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
+        "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+    db.execute(
+        "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) WHERE MonthKey(Tran_Date) = 0");
+    db.execute("PRAGMA user_version = " + std::to_string(store::kOfficeTotalsLayout));
+}
+
+// Takes a file back to the layout before the totals per office and month.
+void makeSecondLayout(store::Connection& db) {
+    makeThirdLayout(db);
+    db.execute("DROP TABLE office_month_totals");
+    db.execute("DROP TABLE office_month_marks");
+    db.execute("PRAGMA user_version = 2");
+}
+
 // Takes a file back to the layout of the program's first version: its four tables and
 // their indexes only and no layout version, as every file made before versions were
 // recorded is.
 void makeFirstLayout(store::Connection& db) {
+    makeSecondLayout(db);
     db.execute("DROP TABLE import_history");
     db.execute("DROP TABLE month_summaries");
     db.execute("DROP TABLE month_summary_marks");
@@ -121,7 +142,7 @@ TEST_F(LayoutUpgradeTest, AnOldFileUpgradesOnceAndGivesTheSameResults) {
     EXPECT_EQ(results(again), before);
 }
 
-TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheirData) {
+TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepTheirData) {
     const std::string everything =
         "SELECT name, sql FROM sqlite_master WHERE name NOT LIKE 'import_history%' ORDER BY name";
     const std::vector<std::string> layout = rowsOf(db.connection().query(everything));
@@ -133,23 +154,18 @@ TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheir
         void (*makeOld)(store::Connection&);
     };
     const Case cases[] = {
+        {"version 2", makeSecondLayout},
         {"version 1",
          [](store::Connection& c) {
+             makeSecondLayout(c);
              c.execute("DROP TABLE import_history");
              c.execute("PRAGMA user_version = 1");
          }},
         {"no version", makeFirstLayout},
-        {"version 2, its bank rows indexed office first",
+        {"version 3, its bank rows indexed office first",
          [](store::Connection& c) {
-             c.execute("DROP INDEX veskfinacle_month_facility");
-             c.execute(
-                 "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
-                 "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
-             c.execute(
-                 "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
-                 "WHERE MonthKey(Tran_Date) = 0");
+             makeThirdLayout(c);
              c.execute("DELETE FROM import_history");
-             c.execute("PRAGMA user_version = 2");
          }},
     };
     for (const Case& c : cases) {

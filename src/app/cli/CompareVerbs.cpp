@@ -233,6 +233,10 @@ int exportExplained(Context& context, const Arguments& a) {
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"office", "filter", "out"}, {"matched"});
+    if (!a.positional().empty() && a.positional()[0] == "trend") {
+        if (a.option("office") || a.option("filter") || a.flag("matched")) throw UsageError("trend takes only --out");
+        return exportTrend(context, a);
+    }
     if (!a.positional().empty() && a.positional()[0] == "explained") {
         if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out and --matched");
         return exportExplained(context, a);
@@ -310,12 +314,13 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      explainVerb});
     verbs.push_back({"export",
                      "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] | "
-                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR]",
+                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
                      "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
                      "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
                      "writes the month's explained rows of the office, or of every differing office, as explain prints "
-                     "them.",
+                     "them. trend writes the months from FROM to TO (default: every month held) as trend prints them, "
+                     "with a chart, and the office map to Trend_FROM_TO.xlsx.",
                      exportVerb});
 }
 

@@ -14,5 +14,9 @@ void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
+void addTrendVerbs(std::vector<Verb>& verbs);
+
+/// export trend [FROM TO] [--out DIR]: the positional arguments start with "trend".
+int exportTrend(Context& context, const Arguments& arguments);
 
 }  // namespace vesk::cli

@@ -17,6 +17,7 @@
 #include "support/Eventually.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "trend/TrendWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
 
@@ -100,7 +101,8 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command2", "Import VESK Monthly CTR Report"},
           {"Command3", "Import ORV 2.0 Monthly Report"},
           {"Command4", "Compare Data"},
-          {"Command5", "Exit"}}},
+          {"Command5", "Exit"},
+          {"cmdTrend", "Trend"}}},
         {&forms.configureform(),
          {{"Command5", "Save/Update"},
           {"Command4", "Import Office Master Data"},
@@ -117,6 +119,7 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command3", "Delete"},
           {"cmdHistory", "History"},
           {"Command2", "Back"}}},
+        {&forms.trendWindow(), {{"cmdExport", "Export to Excel"}, {"cmdClose", "Close"}}},
         {&forms.Compareform(),
          {{"cmdRun", "Compare"},
           {"Command5", "Reset"},
