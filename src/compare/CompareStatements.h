@@ -15,6 +15,8 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
 /// The office condition of the detailed statement for the listed offices, and for one.
 std::string officeListCondition(const std::vector<std::string>& offices);
 std::string oneOfficeCondition(const std::string& office);
+/// The office condition that names every office of the master.
+std::string everyOfficeCondition();
 
 /// The month's differing dates of the offices the condition names, from both sides, by
 /// office name and then date.

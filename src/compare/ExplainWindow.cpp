@@ -13,8 +13,10 @@
 #include <QVBoxLayout>
 
 #include "compare/ExplanationWorkbook.h"
+#include "notes/NoteDialog.h"
 #include "core/Error.h"
 #include "widgets/FormStyle.h"
+#include "widgets/ListWindow.h"
 
 namespace vesk::gui {
 
@@ -79,67 +81,32 @@ QVariant ExplainModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_logic(databasePath, prompter) {
+    : QWidget(parent, Qt::Window), m_logic(databasePath, prompter), m_databasePath(databasePath), m_prompter(prompter) {
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
     resize(twips(13800), twips(9600));
 
-    auto* layout = new QVBoxLayout(this);
-    m_heading = makeLabel(this, "lblHeading", "", {}, formFont("Lucida Bright", 12, true));
-    m_heading->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_heading);
-    m_headline = makeLabel(this, "lblHeadline", "", {}, formFont("MS Sans Serif", 10, true));
-    m_headline->setAlignment(Qt::AlignCenter);
-    m_headline->setWordWrap(true);
-    layout->addWidget(m_headline);
-
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);
     m_sorted->setSortRole(ExplainModel::kSortRole);
-    m_grid = new QTableView(this);
-    m_grid->setObjectName("grdExplain");
-    m_grid->setFont(formFont("Lucida Bright", 8));
-    m_grid->setModel(m_sorted);
-    m_grid->setSortingEnabled(true);
-    m_grid->sortByColumn(-1, Qt::AscendingOrder);  // pairs together until a heading is clicked
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->verticalHeader()->hide();
-    m_grid->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight) + 2);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(m_grid, 1);
-
-    const QFont buttonFont = formFont("Cooper Black", 12);
-    auto* buttons = new QHBoxLayout;
     m_matched = new QCheckBox("Show &matched rows", this);
     m_matched->setObjectName("chkMatched");
     m_matched->setFont(formFont("MS Sans Serif", 10));
-    auto* exportButton =
-        makeButton(this, "cmdExportExplained", "E&xport to Excel", twipsRect(0, 0, 2775, 615), buttonFont);
-    exportButton->setFixedSize(exportButton->size());
-    auto* close = makeButton(this, "cmdClose", "Cl&ose", twipsRect(0, 0, 1815, 615), buttonFont);
-    close->setFixedSize(close->size());
-    buttons->addWidget(m_matched);
-    buttons->addStretch(1);
-    buttons->addWidget(exportButton);
-    buttons->addSpacing(12);
-    buttons->addWidget(close);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
+    auto* note = makeButton(this, "cmdNote", "&Note\u2026", twipsRect(0, 0, 1815, 615), QFont());
+    note->setFixedSize(note->size());
+    // The rows of a pair stand together until a heading is clicked.
+    const ListWindowParts parts = buildListWindow(this, "grdExplain", m_sorted, twips(compare::kShownRowHeight) + 2,
+                                                  {m_matched}, {note}, "cmdExportExplained");
+    m_heading = parts.heading;
+    m_headline = parts.headline;
+    m_grid = parts.grid;
 
     connect(m_matched, &QCheckBox::toggled, this, &ExplainWindow::chkMatched_Click);
-    connect(exportButton, &QPushButton::clicked, this, &ExplainWindow::cmdExportExplained_Click);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
-    useKeyboard(this, nullptr, close);
+    connect(note, &QPushButton::clicked, this, &ExplainWindow::cmdNote_Click);
+    connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::cmdExportExplained_Click);
 }
 
-ExplainWindow::~ExplainWindow() {
-    // A pairing still running must not outlive the window it reports to.
-    for (QThread* thread : m_running) {
-        thread->wait();
-        delete thread;
-    }
-}
+ExplainWindow::~ExplainWindow() = default;
 
 void ExplainWindow::explain(const compare::ExplainRequest& request) {
     compare::ExplainScreen::Job job = m_logic.open(request);
@@ -148,29 +115,16 @@ void ExplainWindow::explain(const compare::ExplainRequest& request) {
     raise();
     activateWindow();
 
-    struct Outcome {
-        std::optional<compare::ExplainScreen::Explained> explained;
-        std::optional<vesk::Error> error;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    QThread* thread = QThread::create([run = std::move(job.run), outcome] {
-        try {
-            outcome->explained = run();
-        } catch (const std::exception& caught) {
-            outcome->error = asError(caught);
-        }
-    });
-    m_running.push_back(thread);
-    connect(thread, &QThread::finished, this, [this, thread, outcome, ticket = job.ticket] {
-        std::erase(m_running, thread);
-        thread->deleteLater();
-        if (outcome->explained)
-            m_logic.finished(ticket, std::move(*outcome->explained));
-        else if (outcome->error)
-            m_logic.failed(ticket, *outcome->error);
-        render();
-    });
-    thread->start();
+    m_work.start<compare::ExplainScreen::Explained>(
+        std::move(job.run),
+        [this, ticket = job.ticket](compare::ExplainScreen::Explained explained) {
+            m_logic.finished(ticket, std::move(explained));
+            render();
+        },
+        [this, ticket = job.ticket](const Error& error) {
+            m_logic.failed(ticket, error);
+            render();
+        });
 }
 
 void ExplainWindow::chkMatched_Click(bool checked) {
@@ -179,11 +133,25 @@ void ExplainWindow::chkMatched_Click(bool checked) {
 }
 
 void ExplainWindow::cmdExportExplained_Click() {
-    struct WaitCursor {
-        WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-        ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    } wait;
+    const WaitCursor wait;
     m_logic.cmdExportExplained_Click();  // says what went wrong itself
+}
+
+void ExplainWindow::cmdNote_Click() {
+    const QModelIndex current = m_grid->currentIndex();
+    std::optional<std::size_t> row;
+    if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
+    const std::optional<compare::ExplainedLine> line = m_logic.cmdNote_Click(row);
+    if (!line) return;
+    auto* dialog = new NoteDialog(m_databasePath, m_prompter, line->side, line->id, line->note, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        if (!dialog->saved()) return;
+        m_logic.noteSaved(*dialog->saved());
+        render();
+        emit noteSaved();
+    });
+    dialog->open();
 }
 
 void ExplainWindow::render() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compare/ExplainScreen.h"
+#include "widgets/WorkThreads.h"
 
 class QCheckBox;
 class QLabel;
@@ -36,7 +37,7 @@ class ExplainModel : public QAbstractTableModel {
 };
 
 /// Why the month's rows differ: the headline, the paired rows in a sortable grid, "Show
-/// matched rows", Export to Excel and Close. The pairing runs on a thread of its own, so
+/// matched rows", a note on the chosen row, Export to Excel and Close. The pairing runs on a thread of its own, so
 /// the comparison form stays alive while a large month is explained.
 class ExplainWindow : public QWidget {
     Q_OBJECT
@@ -51,6 +52,12 @@ class ExplainWindow : public QWidget {
 
     void chkMatched_Click(bool checked);
     void cmdExportExplained_Click();
+    /// Opens the note dialog on the chosen row.
+    void cmdNote_Click();
+
+  signals:
+    /// A note was saved from this window.
+    void noteSaved();
 
   private:
     void render();
@@ -62,7 +69,9 @@ class ExplainWindow : public QWidget {
     QLabel* m_headline;
     QTableView* m_grid;
     QCheckBox* m_matched;
-    std::vector<QThread*> m_running;
+    std::string m_databasePath;
+    Prompter& m_prompter;
+    WorkThreads m_work{this};  // last: waited for before the rest goes
 };
 
 }  // namespace vesk::gui

@@ -24,13 +24,16 @@ const std::vector<std::string>& tableColumns(Table table);
 /// layout versions were recorded (version 0).
 std::vector<std::string> schemaStatements();
 
+/// The layout version that adds the notes on rows and what the pairing found per month.
+inline constexpr int kNotesLayout = 3;
+
 /// The layout version this program writes into PRAGMA user_version.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = kNotesLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
-/// the history of changes), never a change to the four tables' columns. Empty when it is
-/// current.
+/// the history of changes, version 3 the notes and the stored pairing), never a change to
+/// the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.

@@ -92,6 +92,7 @@ const std::vector<Verb>& verbs() {
         addOfficeVerbs(v);
         addReportVerbs(v);
         addCompareVerbs(v);
+        addReviewVerbs(v);
         addHistoryVerbs(v);
         addWhereVerbs(v);
         return v;

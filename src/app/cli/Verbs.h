@@ -14,5 +14,9 @@ void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
+void addReviewVerbs(std::vector<Verb>& verbs);
+
+/// export open-items: the open items' workbook.
+int exportOpenItems(Context& context, const Arguments& arguments);
 
 }  // namespace vesk::cli

@@ -5,6 +5,7 @@
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
+#include "review/OpenItemsWindow.h"
 #include "widgets/TaskForm.h"
 
 namespace vesk::gui {
@@ -23,6 +24,10 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
     for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()})
         form->setSettings(settings);
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
+    connect(m_main.get(), &MainForm::openItemsRequested, this, [this] {
+        if (!m_openItems) m_openItems = new OpenItemsWindow(m_databasePath, m_main.get());
+        m_openItems->showItems();
+    });
     m_main->showDatabase(QString::fromStdString(m_databasePath));
 }
 

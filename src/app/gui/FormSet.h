@@ -7,6 +7,7 @@
 namespace vesk::gui {
 
 class MainForm;
+class OpenItemsWindow;
 class SettingsStore;
 class TaskForm;
 
@@ -23,6 +24,8 @@ class FormSet : public QObject {
     TaskForm& Finacleform() { return *m_finacle; }
     TaskForm& ORVForm() { return *m_orv; }
     TaskForm& Compareform() { return *m_compare; }
+    /// The Open Items window, once the menu has opened it.
+    OpenItemsWindow* openItemsWindow() { return m_openItems; }
 
     const std::string& databasePath() const { return m_databasePath; }
 
@@ -39,6 +42,7 @@ class FormSet : public QObject {
     std::unique_ptr<TaskForm> m_finacle;
     std::unique_ptr<TaskForm> m_orv;
     std::unique_ptr<TaskForm> m_compare;
+    OpenItemsWindow* m_openItems = nullptr;  ///< a window of the menu's
 };
 
 }  // namespace vesk::gui

@@ -29,6 +29,8 @@ class MainForm : public QWidget {
     void Command3_Click() { openTask(OrvReport); }
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
+    /// "Open Items": the window of what is still open, beside the menu.
+    void cmdOpenItems_Click() { emit openItemsRequested(); }
 
     void setVisible(bool visible) override;
     /// Lets the menu be smaller than its design on a small screen; it scrolls then.
@@ -37,6 +39,7 @@ class MainForm : public QWidget {
   signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
+    void openItemsRequested();
 
   private:
     void openTask(Task task);
