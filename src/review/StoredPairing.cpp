@@ -197,17 +197,22 @@ PairedMonths pairedMonths(store::Connection& db) {
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
-    if (!db.readOnly()) {
-        store::Transaction tx = db.begin();
-        for (const auto& [key, last] : storedChange) {
-            if (kept.count(key)) continue;
-            db.execute(sql::kForgetExceptions, {key});
-            db.execute(sql::kForgetMonth, {key});
+    // Only a help for the next listing: when another program holds the file just now, the
+    // months are paired again next time and this listing stands as it is.
+    if (!db.readOnly()) try {
+            store::Transaction tx = db.begin();
+            for (const auto& [key, last] : storedChange) {
+                if (kept.count(key)) continue;
+                db.execute(sql::kForgetExceptions, {key});
+                db.execute(sql::kForgetMonth, {key});
+            }
+            for (const Explanation& e : fresh) save(db, e, changes.lastFor(monthKey(e.period)));
+            db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
+            tx.commit();
+        } catch (const Error& e) {
+            const long n = e.number();
+            if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
         }
-        for (const Explanation& e : fresh) save(db, e, changes.lastFor(monthKey(e.period)));
-        db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
-        tx.commit();
-    }
 
     std::size_t f = 0;
     for (const Period& p : held) {

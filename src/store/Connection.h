@@ -22,6 +22,10 @@ inline constexpr const char* kDatabasePassword = "kwtrb";
 /// The number of the error a write fails with when the file cannot be written (the engine's
 /// SQLITE_READONLY).
 inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
+/// The numbers of the errors a write fails with while another program holds the file
+/// (SQLITE_BUSY, SQLITE_LOCKED).
+inline constexpr long kBusyError = errc::kDatabaseBase + 5;
+inline constexpr long kLockedError = errc::kDatabaseBase + 6;
 
 /// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
 /// the executable, else in the data folder, which is made (see DatabaseLocation.h).

@@ -157,7 +157,9 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     db.connection().execute("PRAGMA query_only = OFF");
     EXPECT_FALSE(noteOn(db.connection(), Side::Bank, "T1"));
     EXPECT_TRUE(noteRecords().empty());
+}
 
+TEST_F(NotesTest, AReadOnlyFileIsRefusedAsSuch) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes to a read-only file";
     const std::string path = db.connection().path();
     db.connection().close();
