@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "compare/ExplanationWorkbook.h"
-#include "notes/NoteDialog.h"
 #include "core/Error.h"
+#include "notes/NoteDialog.h"
 #include "widgets/FormStyle.h"
 #include "widgets/ListWindow.h"
 

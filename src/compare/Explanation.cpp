@@ -93,7 +93,9 @@ bool keepEvery(PairClass) { return true; }
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), std::vector<ExplainedLine>& lines,
                int& groupBase) {
     const long long first = firstDay(period), last = lastDay(period);
-    const auto inWindow = [&](const Row& r) { return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays; };
+    const auto inWindow = [&](const Row& r) {
+        return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
+    };
     for (const auto& [key, bucket] : buckets) {
         std::vector<const Row*> bank, orv;
         std::vector<PairEntry> bankEntries, orvEntries;
@@ -108,8 +110,8 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), s
                 const Row& row = *rows[i];
                 const PairOutcome& o = outcomes[i];
                 if (row.entry.day < first || row.entry.day > last || !keep(o.cls)) continue;
-                ExplainedLine line{key.first,    key.second, row.side, row.entry.day,
-                                   row.entry.id, row.amount, o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
+                ExplainedLine line{key.first,    key.second,  row.side, row.entry.day,
+                                   row.entry.id, row.amount,  o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
                                    std::nullopt, std::nullopt};
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 lines.push_back(std::move(line));
@@ -220,8 +222,8 @@ std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, 
 }
 
 const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",       "Side",   "Date", "ID",    "Amount",
-                                                      "Class",       "Group",      "Other Date", "Status", "Note"};
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
+                                                      "Class",       "Group", "Other Date", "Status", "Note"};
     return kHeaders;
 }
 

@@ -64,7 +64,8 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, note
 }
 
 void NoteDialog::cmdOK_Click() {
-    m_saved = m_logic.cmdOK_Click(notes::kStatuses[std::size_t(m_status->currentIndex())], m_text->text().toStdString());
+    m_saved =
+        m_logic.cmdOK_Click(notes::kStatuses[std::size_t(m_status->currentIndex())], m_text->text().toStdString());
     if (m_saved) accept();
 }
 

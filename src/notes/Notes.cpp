@@ -27,7 +27,8 @@ Note noteOf(const store::ResultSet& rs, std::size_t r) {
     n.office = rs.field(r, 4).toText();
     n.who = rs.field(r, 5).toText();
     const std::optional<DateTime> when = parseDateText(rs.field(r, 6).toText());
-    if (!when) throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 6).toText() + "'");
+    if (!when)
+        throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 6).toText() + "'");
     n.when = *when;
     return n;
 }
@@ -64,9 +65,9 @@ std::optional<std::pair<std::string, HeldRow>> heldRow(store::Connection& db, Si
 }
 
 void save(store::Connection& db, const Note& n) {
-    db.execute(sql::kSaveNote, {sideKey(n.side), n.id, statusText(n.status), n.text,
-                                n.office.empty() ? store::Value() : store::Value(n.office), n.who,
-                                history::isoTime(n.when)});
+    db.execute(sql::kSaveNote,
+               {sideKey(n.side), n.id, statusText(n.status), n.text,
+                n.office.empty() ? store::Value() : store::Value(n.office), n.who, history::isoTime(n.when)});
 }
 
 }  // namespace
@@ -162,7 +163,8 @@ SetResult setNote(store::Connection& db, Side side, const std::string& id, const
             change.year = y;
             change.month = m;
         }
-        change.note = history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
+        change.note =
+            history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
         history::recordChange(db, change, when);
         tx.commit();
         result.note = after;

@@ -58,7 +58,8 @@ OpenItems openItems(store::Connection& db, long long asOf) {
     const auto key = [&](const OpenItem& i) {
         return std::tie(i.line.day, folded.at(i.line.office), i.line.office, i.line.side, i.line.id, i.line.kind);
     };
-    std::sort(out.items.begin(), out.items.end(), [&](const OpenItem& a, const OpenItem& b) { return key(a) < key(b); });
+    std::sort(out.items.begin(), out.items.end(),
+              [&](const OpenItem& a, const OpenItem& b) { return key(a) < key(b); });
     return out;
 }
 

@@ -88,10 +88,7 @@ QVariant OpenItemsModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_prompter(this),
-      m_databasePath(databasePath),
-      m_logic(databasePath, m_prompter) {
+    : QWidget(parent, Qt::Window), m_prompter(this), m_databasePath(databasePath), m_logic(databasePath, m_prompter) {
     setObjectName("frmOpenItems");
     setWindowTitle("Open Items");
     resize(twips(15600), twips(9600));

@@ -22,7 +22,8 @@ compare::ExportSheet openItemsSheet(const OpenItems& open) {
     for (const BucketTotal& t : bucketTotals(open.items)) {
         compare::ExportSheet::Row row;
         row.serial = serial++;
-        for (std::string text : {bucketWords(t.bucket), std::to_string(t.items), formatAmount(t.amount, Grouping::Thousands)})
+        for (std::string text :
+             {bucketWords(t.bucket), std::to_string(t.items), formatAmount(t.amount, Grouping::Thousands)})
             row.cells.push_back({std::move(text), compare::ExportSheet::Highlight::None, std::nullopt});
         ages.rows.push_back(std::move(row));
     }

@@ -45,8 +45,8 @@ std::string bucketWords(AgeBucket bucket) {
 }
 
 const std::vector<std::string>& openItemHeaders() {
-    static const std::vector<std::string> kHeaders = {"Month", "Office Name", "Kind", "Side",   "Date", "ID",
-                                                      "Amount", "Class",     "Age",  "Bucket", "Status", "Note"};
+    static const std::vector<std::string> kHeaders = {"Month",  "Office Name", "Kind", "Side",   "Date",   "ID",
+                                                      "Amount", "Class",       "Age",  "Bucket", "Status", "Note"};
     return kHeaders;
 }
 

@@ -14,8 +14,8 @@ namespace vesk::review {
 
 namespace {
 
-using compare::Explanation;
 using compare::ExplainedLine;
+using compare::Explanation;
 using compare::Period;
 
 // An import or deletion of a month changes the rows of that month and of the months beside
@@ -112,8 +112,8 @@ std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         ExplainedLine line;
         line.office = rs.field(r, 1).toText();
-        line.kind = rs.field(r, 2).toText() == "deposit" ? compare::ExplainKind::Deposit
-                                                         : compare::ExplainKind::Withdrawal;
+        line.kind =
+            rs.field(r, 2).toText() == "deposit" ? compare::ExplainKind::Deposit : compare::ExplainKind::Withdrawal;
         line.side = notes::sideNamed(rs.field(r, 3).toText()).value_or(notes::Side::Bank);
         line.day = rs.field(r, 4).toInt();
         line.id = rs.field(r, 5).toText();

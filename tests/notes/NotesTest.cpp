@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,18 +69,49 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
         std::size_t records;  // note records in the history afterwards
     };
     const std::vector<Case> cases = {
-        {"a new note is Open", Side::Bank, "T1", {std::nullopt, "booked late"}, Outcome::Saved, "Open", "booked late", 1},
-        {"the status alone changes", Side::Bank, "T1", {Status::Explained, std::nullopt}, Outcome::Saved, "Explained",
-         "booked late", 2},
-        {"the same again changes nothing", Side::Bank, "t1", {Status::Explained, " booked late "}, Outcome::Unchanged,
-         "Explained", "booked late", 2},
-        {"line breaks and tabs become spaces", Side::Orv, "A1", {Status::Resolved, "credited\r\non the\t1st"},
-         Outcome::Saved, "Resolved", "credited  on the 1st", 3},
+        {"a new note is Open",
+         Side::Bank,
+         "T1",
+         {std::nullopt, "booked late"},
+         Outcome::Saved,
+         "Open",
+         "booked late",
+         1},
+        {"the status alone changes",
+         Side::Bank,
+         "T1",
+         {Status::Explained, std::nullopt},
+         Outcome::Saved,
+         "Explained",
+         "booked late",
+         2},
+        {"the same again changes nothing",
+         Side::Bank,
+         "t1",
+         {Status::Explained, " booked late "},
+         Outcome::Unchanged,
+         "Explained",
+         "booked late",
+         2},
+        {"line breaks and tabs become spaces",
+         Side::Orv,
+         "A1",
+         {Status::Resolved, "credited\r\non the\t1st"},
+         Outcome::Saved,
+         "Resolved",
+         "credited  on the 1st",
+         3},
         {"an ID that only the other side has", Side::Orv, "T2", {Status::Open, "x"}, Outcome::UnknownRow, "", "", 3},
         {"an ID no row has", Side::Bank, "T9", {Status::Open, std::nullopt}, Outcome::UnknownRow, "", "", 3},
         {"2,000 characters fit", Side::Bank, "T2", {std::nullopt, longest}, Outcome::Saved, "Open", longest, 4},
         {"2,000 two-byte characters fit", Side::Bank, "T2", {std::nullopt, wide}, Outcome::Saved, "Open", wide, 5},
-        {"2,001 characters do not", Side::Bank, "T2", {Status::Resolved, longest + "y"}, Outcome::TooLong, "Open", wide,
+        {"2,001 characters do not",
+         Side::Bank,
+         "T2",
+         {Status::Resolved, longest + "y"},
+         Outcome::TooLong,
+         "Open",
+         wide,
          5},
     };
     const std::string rows = rowsOf(db.connection());
@@ -144,8 +174,9 @@ TEST_F(NotesTest, NotesOutliveTheDeletionAndReimportOfTheirMonth) {
     EXPECT_EQ(set(Side::Bank, "T2", {Status::Resolved, std::nullopt}).outcome, Outcome::Saved);
 
     db.importBank({ReviewDatabase::entry("T2", "30/04/2025", "750.25", false)});
-    EXPECT_EQ(listing(), (std::vector<std::string>{held[1], "Bank|T2|30/04/2025|Hill SO|750.25|Resolved|bank "
-                                                            "reversed it|"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{held[1],
+                                                   "Bank|T2|30/04/2025|Hill SO|750.25|Resolved|bank "
+                                                   "reversed it|"}));
 }
 
 TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
@@ -195,7 +226,8 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
         {{"note", "orv", "T1"}, 1, "No ORV entry has the ID 'T1', so no note was set.\n"},
         {{"note", "bank", "T1", "--status", "done"}, 2, "the status is open, explained or resolved, not 'done'"},
         {{"note", "cash", "T1"}, 2, "the side is bank or orv, not 'cash'"},
-        {{"note", "bank", "T1", "--text", std::string(2001, 'a')}, 1,
+        {{"note", "bank", "T1", "--text", std::string(2001, 'a')},
+         1,
          "A note holds at most 2,000 characters; this one has 2,001.\n"},
     };
     for (const Refusal& c : refusals) {
@@ -244,7 +276,8 @@ TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
     makeLayoutTwo(db.connection());
     const std::size_t before = history::records(db.connection()).size();
     ASSERT_EQ(before, 2u);  // the two imports
-    EXPECT_EQ(set(Side::Bank, "T1", {Status::Open, std::nullopt}).outcome, Outcome::ReadOnly);  // no table: as read-only
+    EXPECT_EQ(set(Side::Bank, "T1", {Status::Open, std::nullopt}).outcome,
+              Outcome::ReadOnly);  // no table: as read-only
     db.connection().close();
 
     store::Connection upgraded;

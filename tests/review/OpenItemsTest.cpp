@@ -65,8 +65,8 @@ TEST_F(OpenItemsTest, AgeAndBucketAtTheBucketsEdges) {
     const struct {
         long long age;
         const char* bucket;
-    } cases[] = {{0, "0-30"}, {30, "0-30"}, {31, "31-60"}, {60, "31-60"}, {61, "61-90"}, {90, "61-90"},
-                 {91, "over 90"}, {400, "over 90"}};
+    } cases[] = {{0, "0-30"},   {30, "0-30"},  {31, "31-60"},   {60, "31-60"},
+                 {61, "61-90"}, {90, "61-90"}, {91, "over 90"}, {400, "over 90"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.age);
         EXPECT_EQ(listed(day(2025, 4, 1) + c.age),
@@ -123,10 +123,12 @@ TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
         std::size_t paired;  // months paired again
     };
     const std::vector<Change> changes = {
-        {"a re-import of January touches January and March", [&] { db.importBank({ReviewDatabase::entry("T1", "16/01/2025", "11")}); }, 2},
+        {"a re-import of January touches January and March",
+         [&] { db.importBank({ReviewDatabase::entry("T1", "16/01/2025", "11")}); }, 2},
         {"May's entries touch March and June but not January",
          [&] { db.importOrv({ReviewDatabase::entry("A1", "15/05/2025", "20")}); }, 3},
-        {"a deletion of May touches the same months less May", [&] { report::deleteMonth(db.connection(), orv::orvReport(), "2025", "May"); }, 2},
+        {"a deletion of May touches the same months less May",
+         [&] { report::deleteMonth(db.connection(), orv::orvReport(), "2025", "May"); }, 2},
         {"the configured office changes nothing", [&] { db.configure("Hill HO"); }, 0},
         {"a row written without a record: every month", [&] { db.deposit("F2", "20/06/2025", "7"); }, 3},
         {"a new office master: every month",
@@ -171,8 +173,7 @@ TEST_F(OpenItemsTest, CommandLineAndWorkbook) {
     db.importBank({ReviewDatabase::entry("T1", "01/02/2025", "1000"), ReviewDatabase::entry("T2", "20/03/2025", "5")});
     const std::string path = db.connection().path();
     db.connection().close();
-    const std::string header =
-        "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\n";
+    const std::string header = "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\n";
 
     auto r = cli::runCli({"--db", path, "open-items", "--as-of", "05/04/2025"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -33,7 +33,8 @@ QString rowText(QTableView* grid, int r) {
 class OpenItemsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        db.importBank({ReviewDatabase::entry("T1", "03/04/2025", "300"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
+        db.importBank(
+            {ReviewDatabase::entry("T1", "03/04/2025", "300"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
         db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
         db.connection().close();
     }
@@ -138,8 +139,9 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     text->setText("credited by the bank twice");
     QTest::keyClick(text, Qt::Key_Return);
     ASSERT_TRUE(eventually([&] { return !explain->findChild<vesk::gui::NoteDialog*>("frmNote"); }));
-    EXPECT_EQ(rowText(lines, 0), "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
-                                 "bank twice");
+    EXPECT_EQ(rowText(lines, 0),
+              "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
+              "bank twice");
 
     // The list follows: the explained deposit is gone.
     ASSERT_TRUE(eventually([&] { return !window->logic().busy() && grid->model()->rowCount() == 2; }, 20000));

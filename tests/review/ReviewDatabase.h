@@ -26,8 +26,7 @@ class ReviewDatabase : public MonthDatabase {
     void importOrv(const std::vector<Entry>& entries) { import(orvShape(), entries); }
 
     /// An entry of the bank's file or ORV's: a deposit (receipt) unless told.
-    static Entry entry(const std::string& id, const std::string& date, const std::string& amount,
-                       bool deposit = true) {
+    static Entry entry(const std::string& id, const std::string& date, const std::string& amount, bool deposit = true) {
         return {id, RawCell(date), deposit, amount, ""};
     }
 

@@ -40,8 +40,7 @@ int noteVerb(Context& context, const std::vector<std::string>& args) {
     store::Connection db;
     db.open(context.databasePath());
     if (edit.status || edit.text) {
-        const notes::SetResult result =
-            notes::setNote(db, side, id, edit, notes::loginName(), history::localNow());
+        const notes::SetResult result = notes::setNote(db, side, id, edit, notes::loginName(), history::localNow());
         const std::string refusal = notes::refusalText(result, side, id, db.path());
         if (!refusal.empty()) {
             context.err << refusal << "\n";
