@@ -163,14 +163,14 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
 std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
 
 // Amounts read as the sums read them: the text's leading number, grouping commas counted,
-// an empty or missing amount 0.
-// The rows are found through the month index, then read in the order of their row ids, so
-// that the table's pages are met one after another rather than once per row.
+// an empty or missing amount 0. The named offices lead, so that only their rows are found,
+// never every row of the three months; those rows are then read in the order of their row
+// ids, so that the table's pages are met one after another rather than once per row.
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
     return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
            "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount "
            "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
-           "WHERE i.rowid IN (SELECT i.rowid FROM VESKFinacle AS i INNER JOIN MasterTable AS m "
+           "WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN VESKFinacle AS i "
            "ON i.FACILITY_ID = m.qal_facility_id" +
            condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
            inMonths("VESKFinacle", "i", "Tran_Date", monthKeys) + ")" + alsoCondition(condition);
@@ -181,7 +181,7 @@ std::string explainOrvStatement(const std::string& condition, const std::vector<
                "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
                "IIf(") +
            kOrvKindLetter + " = 'R', 1, 2) AS Kind, Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount " +
-           "FROM ORVTable AS a INNER JOIN MasterTable AS m ON a.office_id = m.office_id" + condition + " AND " +
+           "FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition + " AND " +
            kOrvKindLetter + " IN ('R', 'P') AND " + inMonths("ORVTable", "a", "try_posting_date", monthKeys);
 }
 
