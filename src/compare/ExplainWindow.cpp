@@ -22,7 +22,8 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8;
+constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8,
+              kNoteColumn = 10;
 
 QColor qcolour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
@@ -63,6 +64,7 @@ QVariant ExplainModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             return qcolour(compare::pairClassColour(line.cls));
         case Qt::ToolTipRole:
+            if (column == kNoteColumn && line.note) return QString::fromStdString(line.note->text);
             return QString(compare::pairClassMeaning(line.cls));
         case Qt::TextAlignmentRole:
             if (column == kAmountColumn || column == kGroupColumn)
@@ -84,7 +86,7 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter
     : QWidget(parent, Qt::Window), m_logic(databasePath, prompter), m_databasePath(databasePath), m_prompter(prompter) {
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
-    resize(twips(13800), twips(9600));
+    resize(twips(15600), twips(9600));
 
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);

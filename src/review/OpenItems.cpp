@@ -41,7 +41,7 @@ OpenItems openItems(store::Connection& db, long long asOf) {
     OpenItems out;
     out.asOf = asOf;
     const compare::Scope scope = compare::comparisonScope(db);
-    out.configuredOffice = scope.configuredOffice;
+    out.scope = scope;
     const std::set<std::string> offices = scopeOffices(db, scope);
     const notes::NoteBook book = notes::NoteBook::read(db);
     for (compare::Explanation& month : pairedMonths(db).months) {

@@ -37,8 +37,7 @@ void OpenItemsScreen::failed(std::uint64_t ticket, const std::exception& error) 
 
 std::string OpenItemsScreen::heading() const {
     std::string text = "Open Items as of " + dayText(m_asOf);
-    if (!m_busy)
-        text += m_items.configuredOffice.empty() ? " : Division" : " : Offices under " + m_items.configuredOffice;
+    if (!m_busy && !m_items.scope.configuredOffice.empty()) text += " " + m_items.scope.text();
     return text;
 }
 

@@ -35,7 +35,7 @@ class OpenItemsScreen {
 
     bool busy() const { return m_busy; }
     long long asOf() const { return m_asOf; }
-    /// "Open Items as of 05/06/2025 : Offices under Hill HO" and the like.
+    /// "Open Items as of 05/06/2025 (Offices Under Hill HO)", "... (Karwar Division)".
     std::string heading() const;
     /// What each bucket adds up to; empty while busy.
     std::string headline() const;

@@ -24,7 +24,7 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8;
+constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8, kNoteColumn = 11;
 
 long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.day()); }
 
@@ -70,6 +70,7 @@ QVariant OpenItemsModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             return qColor(compare::pairClassColour(item.line.cls));
         case Qt::ToolTipRole:
+            if (column == kNoteColumn && item.line.note) return QString::fromStdString(item.line.note->text);
             return QString(compare::pairClassMeaning(item.line.cls));
         case Qt::TextAlignmentRole:
             if (column == kAmountColumn || column == kAgeColumn)

@@ -74,7 +74,7 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListAndADateChangesTheAges) {
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(rowText(grid, 0), "2025-04|Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|37|31-60||");
     EXPECT_EQ(rowText(grid, 2), "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60||");
-    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025 : Division");
+    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025");
     EXPECT_EQ(window->findChild<QLabel*>("lblHeadline")->text(),
               "0\u201330 days: 0 items, 0.00 \u00b7 31\u201360 days: 3 items, 459.50 \u00b7 61\u201390 days: 0 items, "
               "0.00 \u00b7 over 90 days: 0 items, 0.00");
