@@ -26,8 +26,8 @@ struct OpenItem {
 
 /// What is open as of a day, in the configured office's scope.
 struct OpenItems {
-    long long asOf = 0;  ///< days since 1970-01-01
-    compare::Scope scope;  ///< the configured office's
+    long long asOf = 0;           ///< days since 1970-01-01
+    compare::Scope scope;         ///< the configured office's
     std::vector<OpenItem> items;  ///< by date, office name (letter case aside), bank before ORV, ID
 };
 

@@ -14,8 +14,8 @@ compare::ExportSheet openItemsSheet(const OpenItems& open) {
     s.sheetName = "Open Items";
     s.title = "VESK - ORV Comparison - Open Items";
     s.periodLine = "As of " + dayText(open.asOf);
-    s.scopeLine = open.scope.headOffice ? "Offices under " + open.scope.configuredOffice
-                                        : std::string("Offices of the division");
+    s.scopeLine =
+        open.scope.headOffice ? "Offices under " + open.scope.configuredOffice : std::string("Offices of the division");
 
     compare::ExportSheet::Section ages{"Open items by age", {"Age", "Items", "Amount"}, {}};
     int serial = 1;
