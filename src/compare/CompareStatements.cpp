@@ -31,12 +31,6 @@ std::string inMonths(const std::string& table, const std::string& alias, const s
            " AS undated WHERE MonthKey(undated." + column + ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
 }
 
-// An office condition (" WHERE test ") as one more test of a WHERE clause (" AND test "),
-// for a row joined to the master again.
-std::string alsoCondition(const std::string& condition) {
-    return " AND " + condition.substr(condition.find("WHERE") + std::char_traits<char>::length("WHERE"));
-}
-
 // The ORV kind's letter of the rows aliased a.
 constexpr const char* kOrvKindLetter = "UCase(Left(a.receipt_or_payment, 1))";
 
@@ -165,15 +159,19 @@ std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FRO
 // Amounts read as the sums read them: the text's leading number, grouping commas counted,
 // an empty or missing amount 0. The named offices lead, so that only their rows are found,
 // never every row of the three months; those rows are then read in the order of their row
-// ids, so that the table's pages are met one after another rather than once per row.
+// ids, so that the table's pages are met one after another rather than once per row, and
+// without joining the master again for each (officeFacilitiesStatement names the offices).
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
-    return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
-           "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount "
-           "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
+    return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
+           "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount FROM VESKFinacle AS i "
            "WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN VESKFinacle AS i "
            "ON i.FACILITY_ID = m.qal_facility_id" +
            condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
-           inMonths("VESKFinacle", "i", "Tran_Date", monthKeys) + ")" + alsoCondition(condition);
+           inMonths("VESKFinacle", "i", "Tran_Date", monthKeys) + ")";
+}
+
+std::string officeFacilitiesStatement(const std::string& condition) {
+    return "SELECT m.qal_facility_id AS Facility, m.office_name AS OffName FROM MasterTable AS m" + condition;
 }
 
 std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys) {

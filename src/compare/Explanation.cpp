@@ -59,19 +59,29 @@ struct Bucket {
 };
 using Buckets = std::map<std::pair<std::string, ExplainKind>, Bucket>;
 
+// The offices of each facility (upper case), as the comparison's join finds them.
+using Facilities = std::multimap<std::string, std::string>;
+
+// The rows the statement finds within from..to into their buckets: ORV entries name their
+// office, bank rows their facility.
 void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
-              Buckets& buckets) {
+              const Facilities& facilities, Buckets& buckets) {
     const store::ResultSet rs = db.query(sql);
-    const std::size_t office = rs.columnIndex("OffName"), id = rs.columnIndex("Id"), date = rs.columnIndex("TDate"),
-                      kind = rs.columnIndex("Kind"), amount = rs.columnIndex("Amount");
+    const bool bank = side == ExplainSide::Bank;
+    const std::size_t office = rs.columnIndex(bank ? "Facility" : "OffName"), id = rs.columnIndex("Id"),
+                      date = rs.columnIndex("TDate"), kind = rs.columnIndex("Kind"), amount = rs.columnIndex("Amount");
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const long long day = dayOf(rs.field(r, date));
         if (day < from || day > to) continue;
         const double value = rs.field(r, amount).toNumber();
         const ExplainKind k = rs.field(r, kind).toNumber() == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        Bucket& bucket = buckets[{rs.field(r, office).toText(), k}];
-        (side == ExplainSide::Bank ? bucket.bank : bucket.orv)
-            .push_back({side, {rs.field(r, id).toText(), day, amountUnits(value)}, value});
+        const Row row{side, {rs.field(r, id).toText(), day, amountUnits(value)}, value};
+        if (!bank) {
+            buckets[{rs.field(r, office).toText(), k}].orv.push_back(row);
+            continue;
+        }
+        const auto [first, last] = facilities.equal_range(upper(rs.field(r, office).toText()));
+        for (auto it = first; it != last; ++it) buckets[{it->second, k}].bank.push_back(row);
     }
 }
 
@@ -79,10 +89,15 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last) {
     const std::vector<int> keys = windowKeys(first, last);
     db.execute("PRAGMA automatic_index = OFF");
+    Facilities facilities;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    for (std::size_t r = 0; r < offices.rowCount(); ++r)
+        if (!offices.field(r, 0).isNull())
+            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
     Buckets buckets;
     const long long from = firstDay(first) - kWindowDays, to = lastDay(last) + kWindowDays;
-    readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, from, to, buckets);
-    readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, from, to, buckets);
+    readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, from, to, facilities, buckets);
+    readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, from, to, facilities, buckets);
     return buckets;
 }
 
@@ -171,7 +186,7 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass)) {
     // Neighbouring months are read together, a few at a time so that their rows fit in memory.
-    constexpr std::size_t kMonthsRead = 4;
+    constexpr std::size_t kMonthsRead = 6;
     std::vector<Explanation> out;
     for (std::size_t begin = 0; begin < months.size();) {
         std::size_t end = begin + 1;
