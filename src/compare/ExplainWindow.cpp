@@ -25,72 +25,36 @@ namespace {
 constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8,
               kNoteColumn = 10;
 
-QColor qcolour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
+// The explanation's lines as the grid shows them: dates, amounts and groups sort as numbers.
+std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedLine>& lines) {
+    std::vector<LinesModel::Row> rows;
+    for (const compare::ExplainedLine& line : lines) {
+        LinesModel::Row row{line, shownCells(compare::explainCells(line), line, kClassColumn), {}};
+        row.sortKeys.resize(row.cells.size());
+        row.sortKeys[kDateColumn] = QVariant::fromValue(line.day);
+        row.sortKeys[kOtherDateColumn] = QVariant::fromValue(line.otherDay.value_or(0));
+        row.sortKeys[kAmountColumn] = line.amount;
+        row.sortKeys[kGroupColumn] = line.group;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
 
 }  // namespace
 
-void ExplainModel::setLines(const std::vector<compare::ExplainedLine>& lines) {
-    beginResetModel();
-    m_lines = lines;
-    m_cells.clear();
-    for (const compare::ExplainedLine& line : m_lines) {
-        std::vector<QString> row;
-        for (const std::string& cell : compare::explainCells(line)) row.push_back(QString::fromStdString(cell));
-        row[kClassColumn] = compare::pairClassWords(line.cls);
-        m_cells.push_back(std::move(row));
-    }
-    endResetModel();
-}
-
-int ExplainModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_lines.size()); }
-
-int ExplainModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(compare::explainHeaders().size());
-}
-
-QVariant ExplainModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || std::size_t(index.row()) >= m_lines.size()) return {};
-    const compare::ExplainedLine& line = m_lines[std::size_t(index.row())];
-    const int column = index.column();
-    switch (role) {
-        case Qt::DisplayRole:
-            return m_cells[std::size_t(index.row())][std::size_t(column)];
-        case kSortRole:
-            if (column == kDateColumn) return QVariant::fromValue(line.day);
-            if (column == kOtherDateColumn) return QVariant::fromValue(line.otherDay.value_or(0));
-            if (column == kAmountColumn) return line.amount;
-            if (column == kGroupColumn) return line.group;
-            return m_cells[std::size_t(index.row())][std::size_t(column)].toLower();
-        case Qt::BackgroundRole:
-            return qcolour(compare::pairClassColour(line.cls));
-        case Qt::ToolTipRole:
-            if (column == kNoteColumn && line.note) return QString::fromStdString(line.note->text);
-            return QString(compare::pairClassMeaning(line.cls));
-        case Qt::TextAlignmentRole:
-            if (column == kAmountColumn || column == kGroupColumn)
-                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-        default:
-            return {};
-    }
-}
-
-QVariant ExplainModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    const auto& headers = compare::explainHeaders();
-    if (section < 0 || std::size_t(section) >= headers.size()) return {};
-    return QString::fromStdString(headers[std::size_t(section)]);
-}
-
 ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_logic(databasePath, prompter), m_databasePath(databasePath), m_prompter(prompter) {
+    : QWidget(parent, Qt::Window),
+      m_logic(databasePath, prompter),
+      m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn),
+      m_databasePath(databasePath),
+      m_prompter(prompter) {
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
     resize(twips(15600), twips(9600));
 
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);
-    m_sorted->setSortRole(ExplainModel::kSortRole);
+    m_sorted->setSortRole(LinesModel::kSortRole);
     m_matched = new QCheckBox("Show &matched rows", this);
     m_matched->setObjectName("chkMatched");
     m_matched->setFont(formFont("MS Sans Serif", 10));
@@ -163,7 +127,7 @@ void ExplainWindow::render() {
         const QSignalBlocker quiet(m_matched);
         m_matched->setChecked(m_logic.showMatched());
     }
-    m_model.setLines(m_logic.shown());
+    m_model.setRows(explainedRows(m_logic.shown()));
     m_grid->resizeColumnsToContents();
     if (m_logic.busy())
         setCursor(Qt::BusyCursor);

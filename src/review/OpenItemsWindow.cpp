@@ -28,75 +28,35 @@ constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn =
 
 long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.day()); }
 
-QDate dateOf(long long day) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(day, y, m, d);
-    return QDate(y, m, d);
+// The open items as the grid shows them: dates, amounts and ages sort as numbers.
+std::vector<LinesModel::Row> itemRows(const std::vector<review::OpenItem>& items) {
+    std::vector<LinesModel::Row> rows;
+    for (const review::OpenItem& item : items) {
+        LinesModel::Row row{item.line, shownCells(review::openItemCells(item), item.line, kClassColumn), {}};
+        row.sortKeys.resize(row.cells.size());
+        row.sortKeys[kDateColumn] = QVariant::fromValue(item.line.day);
+        row.sortKeys[kAmountColumn] = item.line.amount;
+        row.sortKeys[kAgeColumn] = QVariant::fromValue(item.age);
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 }  // namespace
 
-void OpenItemsModel::setItems(const std::vector<review::OpenItem>& items) {
-    beginResetModel();
-    m_items = items;
-    m_cells.clear();
-    for (const review::OpenItem& item : m_items) {
-        std::vector<QString> row;
-        for (const std::string& cell : review::openItemCells(item)) row.push_back(QString::fromStdString(cell));
-        row[kClassColumn] = compare::pairClassWords(item.line.cls);
-        m_cells.push_back(std::move(row));
-    }
-    endResetModel();
-}
-
-int OpenItemsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_items.size()); }
-
-int OpenItemsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(review::openItemHeaders().size());
-}
-
-QVariant OpenItemsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || std::size_t(index.row()) >= m_items.size()) return {};
-    const review::OpenItem& item = m_items[std::size_t(index.row())];
-    const int column = index.column();
-    switch (role) {
-        case Qt::DisplayRole:
-            return m_cells[std::size_t(index.row())][std::size_t(column)];
-        case kSortRole:
-            if (column == kDateColumn) return QVariant::fromValue(item.line.day);
-            if (column == kAmountColumn) return item.line.amount;
-            if (column == kAgeColumn) return QVariant::fromValue(item.age);
-            return m_cells[std::size_t(index.row())][std::size_t(column)].toLower();
-        case Qt::BackgroundRole:
-            return qColor(compare::pairClassColour(item.line.cls));
-        case Qt::ToolTipRole:
-            if (column == kNoteColumn && item.line.note) return QString::fromStdString(item.line.note->text);
-            return QString(compare::pairClassMeaning(item.line.cls));
-        case Qt::TextAlignmentRole:
-            if (column == kAmountColumn || column == kAgeColumn)
-                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-        default:
-            return {};
-    }
-}
-
-QVariant OpenItemsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    const auto& headers = review::openItemHeaders();
-    if (section < 0 || std::size_t(section) >= headers.size()) return {};
-    return QString::fromStdString(headers[std::size_t(section)]);
-}
-
 OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_prompter(this), m_databasePath(databasePath), m_logic(databasePath, m_prompter) {
+    : QWidget(parent, Qt::Window),
+      m_prompter(this),
+      m_databasePath(databasePath),
+      m_logic(databasePath, m_prompter),
+      m_model(review::openItemHeaders(), {kAmountColumn, kAgeColumn}, kNoteColumn) {
     setObjectName("frmOpenItems");
     setWindowTitle("Open Items");
     resize(twips(15600), twips(9600));
 
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);
-    m_sorted->setSortRole(OpenItemsModel::kSortRole);
+    m_sorted->setSortRole(LinesModel::kSortRole);
     const QFont font = formFont("MS Sans Serif", 10);
     m_asOf = new QDateEdit(this);
     m_asOf->setObjectName("dtpAsOf");
@@ -169,7 +129,7 @@ void OpenItemsWindow::grdOpenItems_DblClick(const QModelIndex& index) {
 void OpenItemsWindow::render() {
     m_heading->setText(QString::fromStdString(m_logic.heading()));
     m_headline->setText(m_logic.busy() ? QString("Listing....") : QString::fromStdString(m_logic.headline()));
-    m_model.setItems(m_logic.items());
+    m_model.setRows(itemRows(m_logic.items()));
     m_grid->resizeColumnsToContents();
     if (m_logic.busy())
         setCursor(Qt::BusyCursor);

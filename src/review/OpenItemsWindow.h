@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QWidget>
 #include <string>
 #include <vector>
 
+#include "compare/LinesModel.h"
 #include "review/OpenItemsScreen.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/WorkThreads.h"
@@ -17,26 +17,6 @@ class QTableView;
 namespace vesk::gui {
 
 class ExplainWindow;
-
-/// The open items, one per row, each filled by its class.
-class OpenItemsModel : public QAbstractTableModel {
-    Q_OBJECT
-  public:
-    /// The role a sorting proxy reads: dates, amounts and ages as numbers.
-    static constexpr int kSortRole = Qt::UserRole;
-
-    explicit OpenItemsModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-    void setItems(const std::vector<review::OpenItem>& items);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-  private:
-    std::vector<review::OpenItem> m_items;
-    std::vector<std::vector<QString>> m_cells;
-};
 
 /// What is still open: the headline per age bucket, the items in a sortable grid, the as-of
 /// date, Export to Excel and Close. The listing runs on a thread of its own, so the menu
@@ -65,7 +45,7 @@ class OpenItemsWindow : public QWidget {
     FormPrompter m_prompter;
     std::string m_databasePath;
     review::OpenItemsScreen m_logic;
-    OpenItemsModel m_model;
+    LinesModel m_model;
     QSortFilterProxyModel* m_sorted;
     QLabel* m_heading;
     QLabel* m_headline;

@@ -142,6 +142,9 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     EXPECT_EQ(rowText(lines, 0),
               "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
               "bank twice");
+    // A note too long for its column reads in full as the cell's tip; the other cells tell the class.
+    EXPECT_EQ(lines->model()->index(0, 10).data(Qt::ToolTipRole).toString(), "credited by the bank twice");
+    EXPECT_TRUE(lines->model()->index(0, 6).data(Qt::ToolTipRole).toString().startsWith("bank-only:"));
 
     // The list follows: the explained deposit is gone.
     ASSERT_TRUE(eventually([&] { return !window->logic().busy() && grid->model()->rowCount() == 2; }, 20000));
