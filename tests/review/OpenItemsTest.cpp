@@ -147,6 +147,44 @@ TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
     }
 }
 
+TEST_F(OpenItemsTest, MonthsReadTogetherPairAsEachMonthOnItsOwn) {
+    // Eight months in a row, read a few at a time, with shifts across every month's end.
+    db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+    std::vector<test::Entry> bank, orv;
+    for (int m = 1; m <= 8; ++m) {
+        const std::string month = (m < 10 ? "0" : "") + std::to_string(m);
+        const std::string next = (m + 1 < 10 ? "0" : "") + std::to_string(m + 1);
+        bank.push_back(ReviewDatabase::entry("T" + month + "a", "28/" + month + "/2025", "100"));
+        orv.push_back(ReviewDatabase::entry("A" + month + "a", "02/" + next + "/2025", "100"));  // 2 to 5 days later
+        bank.push_back(ReviewDatabase::entry("T" + month + "b", "15/" + month + "/2025", "5"));
+        orv.push_back(ReviewDatabase::entry("A" + month + "b", "15/" + month + "/2025", "4.5"));
+    }
+    db.importBank(bank);
+    db.importOrv(orv);
+    db.deposit("F2", "01/03/2025", "9");
+    std::vector<compare::Period> months = heldMonths(db.connection());
+    ASSERT_EQ(months.size(), 9u);  // January to September
+    const std::vector<compare::Explanation> together =
+        compare::explainEveryOffice(db.connection(), months, isException);
+    ASSERT_EQ(together.size(), months.size());
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        SCOPED_TRACE(months[i].month);
+        compare::Explanation alone = compare::explainOffices(db.connection(), months[i], {"Hill SO", "Bay SO"});
+        std::erase_if(alone.lines, [](const compare::ExplainedLine& l) { return !isException(l.cls); });
+        EXPECT_EQ(describe({{together[i]}}), describe({{alone}}));
+    }
+}
+
+TEST_F(OpenItemsTest, AFileThatCannotBeWrittenIsListedAllTheSameAndStoresNothing) {
+    db.importBank({ReviewDatabase::entry("T1", "15/04/2025", "10")});
+    db.connection().execute("PRAGMA query_only = ON");
+    for (int run = 0; run < 2; ++run) {
+        const PairedMonths p = stored();
+        EXPECT_EQ(p.paired, 1u);  // nothing kept from the run before
+    }
+    EXPECT_EQ(listed(day(2025, 4, 30)).size(), 1u);
+}
+
 TEST_F(OpenItemsTest, OnlyTheConfiguredOfficesScopeInDateOfficeSideAndIdOrder) {
     db.office("100", "Hill HO", "HPO", "Hill HO", "F0");
     db.office("201", "abc SO", "SO", "Lake HO", "F3");
