@@ -7,7 +7,6 @@ namespace vesk::notes::sql {
 /// Whether the file keeps notes (files of older layouts opened as they are do not).
 inline constexpr const char* kHasNotes = "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'notes'";
 
-inline constexpr const char* kNoteColumns = "side, tran_id, status, note, office, changed_by, changed_at";
 inline constexpr const char* kAllNotes =
     "SELECT side, tran_id, status, note, office, changed_by, changed_at FROM notes";
 /// ?1 side, ?2 ID.
