@@ -143,7 +143,10 @@ SetResult setNote(store::Connection& db, Side side, const std::string& id, const
             result.outcome = Outcome::UnknownRow;
             return result;
         }
-        Note after = before.value_or(Note{side, row ? row->first : trim(id)});
+        Note fresh;
+        fresh.side = side;
+        fresh.id = row ? row->first : trim(id);
+        Note after = before.value_or(fresh);
         if (edit.status) after.status = *edit.status;
         if (text) after.text = *text;
         if (before && after.status == before->status && after.text == before->text) {

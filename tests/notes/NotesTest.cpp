@@ -123,7 +123,9 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
         EXPECT_EQ(note ? statusText(note->status) : "", c.status);
         EXPECT_EQ(note ? note->text : "", c.text);
         EXPECT_EQ(noteRecords().size(), c.records);
-        if (c.outcome == Outcome::TooLong) EXPECT_EQ(r.length, kLongestNote + 1);
+        if (c.outcome == Outcome::TooLong) {
+            EXPECT_EQ(r.length, kLongestNote + 1);
+        }
     }
     EXPECT_EQ(rowsOf(db.connection()), rows);
     // The note keeps the row's spelling of the ID and who set it when.

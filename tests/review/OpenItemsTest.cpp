@@ -135,7 +135,9 @@ TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
          [&] {
              store::Connection& c = db.connection();
              c.execute("UPDATE mastertable SET office_name = 'Hill S.O' WHERE office_id = '101'");
-             history::recordChange(c, {history::Action::MasterImport}, {2025, 7, 1});
+             history::Change change;
+             change.action = history::Action::MasterImport;
+             history::recordChange(c, change, {2025, 7, 1});
          },
          3},
     };

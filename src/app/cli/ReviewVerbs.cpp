@@ -50,7 +50,9 @@ int noteVerb(Context& context, const std::vector<std::string>& args) {
     const std::optional<notes::ListedNote> listed = notes::listedNote(db, side, id);
     if (!listed) {
         if (!notes::isHeld(db, side, id)) {
-            context.err << notes::refusalText({notes::Outcome::UnknownRow}, side, id, db.path()) << "\n";
+            notes::SetResult unknown;
+            unknown.outcome = notes::Outcome::UnknownRow;
+            context.err << notes::refusalText(unknown, side, id, db.path()) << "\n";
             return kExitFailed;
         }
         context.err << "No note is on " << notes::rowWords(side, id) << ".\n";
