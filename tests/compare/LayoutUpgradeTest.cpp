@@ -33,21 +33,9 @@ std::vector<std::string> rowsOf(const store::ResultSet& rs) {
     return out;
 }
 
-// Takes a file back to the layout before its bank rows were indexed month first: office
-// first, with an index of its own for the rows without a date.
-void makeThirdLayout(store::Connection& db) {
-    db.execute("DROP INDEX veskfinacle_month_facility");
-    db.execute(
-        "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
-        "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
-    db.execute(
-        "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) WHERE MonthKey(Tran_Date) = 0");
-    db.execute("PRAGMA user_version = " + std::to_string(store::kOfficeTotalsLayout));
-}
-
 // Takes a file back to the layout before the totals per office and month.
 void makeSecondLayout(store::Connection& db) {
-    makeThirdLayout(db);
+    test::makeLayoutBeforeNotes(db);
     db.execute("DROP TABLE office_month_totals");
     db.execute("DROP TABLE office_month_marks");
     db.execute("PRAGMA user_version = 2");
@@ -154,6 +142,8 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         void (*makeOld)(store::Connection&);
     };
     const Case cases[] = {
+        {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},
+        {"version 3", test::makeLayoutBeforeNotes},
         {"version 2", makeSecondLayout},
         {"version 1",
          [](store::Connection& c) {
@@ -162,11 +152,6 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
              c.execute("PRAGMA user_version = 1");
          }},
         {"no version", makeFirstLayout},
-        {"version 3, its bank rows indexed office first",
-         [](store::Connection& c) {
-             makeThirdLayout(c);
-             c.execute("DELETE FROM import_history");
-         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,10 +186,11 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         again.open(path);
         EXPECT_EQ(history::records(again).size(), 1u);
         EXPECT_EQ(report::monthlySummary(again, ctr::bankReport()).rowCount(), before[3].size() - 1);
-        // Back to where the next case starts: May's bank rows return.
+        // Back to where the next case starts: May's bank rows return, the history empty.
         test::MonthDatabase restore{path};
         restore.deposit("F10", "01/05/2025", "100.10");
         restore.withdrawal("F11", "01/05/2025", "1,250.00");
+        restore.connection().execute("DELETE FROM import_history");
     }
 }
 
