@@ -162,7 +162,8 @@ BENCHMARK(BM_ImportCtrPeak)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(3)
-    ->ComputeStatistics("min", vesk::bench::minimum);
+    ->ComputeStatistics("min", vesk::bench::minimum)
+    ->DisplayAggregatesOnly(true);
 
 void BM_ImportOrvReceiptsXls(benchmark::State& state) {
     runImport(state, vesk::orv::orvReport(), receiptsXls(), "orvtable", -1);
@@ -172,7 +173,8 @@ BENCHMARK(BM_ImportOrvReceiptsXls)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(5)
-    ->ComputeStatistics("min", vesk::bench::minimum);
+    ->ComputeStatistics("min", vesk::bench::minimum)
+    ->DisplayAggregatesOnly(true);
 
 }  // namespace
 
