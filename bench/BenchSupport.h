@@ -51,6 +51,7 @@ class Person : public Prompter {
         if (m_file.empty()) return std::nullopt;
         return m_file;
     }
+    std::optional<std::string> saveFile(const SaveFileRequest&) override { return std::nullopt; }
     void progress(const std::string&) override {}
     void openDocument(const std::string&) override {}
 

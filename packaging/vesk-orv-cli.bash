@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched export where history"
+        summary delete-month compare detail unmatched export where history check backup restore daily-backups"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
     COMPREPLY=()
 
@@ -64,7 +64,8 @@ _vesk_orv_cli() {
     case $verb in
         inspect) options="--rows --sheet" ;;
         sample) options="--offices --rows --year --month --seed" ;;
-        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month) options="--yes" ;;
+        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month | backup | restore)
+            options="--yes" ;;
         compare) options="--filter" ;;
         export) options="--office --filter --out" ;;
     esac
@@ -81,6 +82,12 @@ _vesk_orv_cli() {
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
         detail:2) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
+        backup:0 | restore:0)
+            compopt -o filenames 2>/dev/null
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -f -- "$cur"))
+            ;;
+        daily-backups:0) COMPREPLY=($(compgen -W "on off" -- "$cur")) ;;
     esac
 }
 

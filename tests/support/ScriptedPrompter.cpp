@@ -34,6 +34,17 @@ std::optional<std::string> ScriptedPrompter::openFile(const OpenFileRequest& req
     return f;
 }
 
+std::optional<std::string> ScriptedPrompter::saveFile(const SaveFileRequest& request) {
+    m_saveRequests.push_back(request);
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected save dialog: " << request.title;
+        return std::nullopt;
+    }
+    auto f = m_files.front();
+    m_files.pop_front();
+    return f;
+}
+
 const Message& ScriptedPrompter::lastMessage() const {
     static const Message kNone{};
     if (m_messages.empty()) {

@@ -14,5 +14,6 @@ void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
+void addBackupVerbs(std::vector<Verb>& verbs);
 
 }  // namespace vesk::cli
