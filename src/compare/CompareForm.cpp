@@ -196,6 +196,8 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     });
     connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
     setBackButton(back);
+    // The export's wait label, free while the comparison waits.
+    watchDatabase(m_logic.connection(), m_label6);
     setMainAction(m_run);
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
