@@ -67,7 +67,8 @@ std::vector<std::string> checkLines(const std::string& path, const store::FileCh
         const std::int64_t page = check.badPages[i];
         lines.push_back("page " + std::to_string(page) + " of " + std::to_string(check.pages) + " (bytes " +
                         std::to_string((page - 1) * kPageSize) + " to " + std::to_string(page * kPageSize - 1) +
-                        ") fails its authentication code" + (page == 1 ? ": the page that holds the file's layout" : ""));
+                        ") fails its authentication code" +
+                        (page == 1 ? ": the page that holds the file's layout" : ""));
     }
     if (check.badPages.size() > kPagesListed)
         lines.push_back("and " + std::to_string(check.badPages.size() - kPagesListed) + " pages more");
@@ -111,9 +112,9 @@ Message restoreQuestion(const std::string& databasePath, const std::string& back
 
 Message restoreMessage(const std::string& backupPath, const Restore& restore) {
     if (restore.status == Restore::Status::Refused)
-        return exclamation("'" + backupPath + "' cannot be restored: " + shortReason(restore.check) +
-                               ". Nothing was changed.",
-                           kRestoreTitle);
+        return exclamation(
+            "'" + backupPath + "' cannot be restored: " + shortReason(restore.check) + ". Nothing was changed.",
+            kRestoreTitle);
     std::string text = "The database now holds the backup '" + backupPath + "'.";
     if (!restore.kept.empty()) text += std::string(kCrLf) + "The database as it was is kept as '" + restore.kept + "'.";
     return info(text, kRestoreTitle);

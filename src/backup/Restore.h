@@ -27,9 +27,9 @@ struct Restore {
 std::string keptPath(const std::string& databasePath, const DateTime& when);
 
 /// Checks the backup whole (it must open with the program's key and pass the check), unless
-/// `checked` holds that check already; when it passes, keeps the database file as keptPath ("-2", "-3" after it when the name is
-/// taken) and replaces it with the backup's contents in one step. Throws Error when the
-/// replacement fails: the database is then as it was.
+/// `checked` holds that check already; when it passes, keeps the database file as keptPath ("-2", "-3" after it when
+/// the name is taken) and replaces it with the backup's contents in one step. Throws Error when the replacement fails:
+/// the database is then as it was.
 Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
                         const store::DelayWatcher& watcher = {},
                         const std::optional<store::FileCheck>& checked = std::nullopt);

@@ -55,8 +55,7 @@ using Fd = std::unique_ptr<int, FdCloser>;
 
 Fd openForReading(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
+    if (fd < 0) throw Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
     return Fd(new int(fd));
 }
 
@@ -130,8 +129,8 @@ std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCode
     std::vector<std::int64_t> failing;
     for (std::int64_t first = 1; first <= pages; first += std::int64_t(kPagesPerRead)) {
         const std::int64_t count = std::min<std::int64_t>(std::int64_t(kPagesPerRead), pages - first + 1);
-        const std::size_t got = readAt(fd, buffer.data(), std::size_t(count) * kPageSize,
-                                       (first - 1) * std::int64_t(kPageSize), path);
+        const std::size_t got =
+            readAt(fd, buffer.data(), std::size_t(count) * kPageSize, (first - 1) * std::int64_t(kPageSize), path);
         for (std::int64_t i = 0; i < count; ++i) {
             const bool whole = std::size_t(i + 1) * kPageSize <= got;
             if (!whole || !codes.authentic(buffer.data() + std::size_t(i) * kPageSize, first + i))

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "store/DatabaseCheck.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
 #include "store/WaitState.h"
@@ -19,6 +20,8 @@ namespace vesk::store {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int kPagesPerStep = 4096;  // 16 MB
 
 class Fd {
   public:
@@ -56,7 +59,8 @@ void checkFolder(const std::string& path) {
     fs::path folder = fs::path(path).parent_path();
     if (folder.empty()) folder = ".";
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw Error(errc::kPathAccess, "The folder '" + folder.string() + "' does not exist");
+    if (!fs::is_directory(folder, ec))
+        throw Error(errc::kPathAccess, "The folder '" + folder.string() + "' does not exist");
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -66,7 +70,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 // Writes the bytes of an open file to `path`, under another name until they are on disk.
 void copyBytes(int from, const std::string& fromPath, const std::string& path) {
-    const std::string partial = path + ".partial";
+    const std::string partial = path + ".partial-" + std::to_string(::getpid());
     {
         const Fd to(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (to.get() < 0) throw fileError("write", partial);
@@ -111,9 +115,21 @@ void copyFile(const std::string& from, const std::string& to) {
     copyBytes(fd.get(), from, to);
 }
 
+// Whether a failure of the online backup came of a page of `path` that cannot be read: the
+// engine reports a page that fails its code in more than one way there, so the file is
+// checked. A busy file is no damage.
+bool unreadable(int rc, const std::string& path, const std::string& password) {
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_FULL || primary == SQLITE_IOERR)
+        return false;
+    return isDamage(rc) || !checkDatabaseFile(path, password).sound();
+}
+
 // A backup's failure in the words of the file at fault: the source when it is damaged.
-Error backupError(int rc, sqlite3* target, const std::string& sourcePath) {
-    if (isDamage(rc)) return Error(errc::kDatabaseBase + (rc & 0xff), damagedText(sourcePath, rc, sqlite3_errstr(rc)));
+Error backupError(int rc, sqlite3* target, const std::string& sourcePath, const std::string& password) {
+    if (unreadable(rc, sourcePath, password))
+        return Error(errc::kDatabaseBase + SQLITE_CORRUPT,
+                     damagedText(sourcePath, SQLITE_CORRUPT, "a page fails its authentication code"));
     return engineError(target, rc);
 }
 
@@ -159,7 +175,9 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
         detail::run(from, "BEGIN IMMEDIATE");
         detail::run(from, "COMMIT");
     }
-    const std::string partial = destination + ".partial";
+    // Two programs may copy to the same name at once (the first change of a day): each
+    // writes its own, and the last one whole takes the name.
+    const std::string partial = destination + ".partial-" + std::to_string(::getpid());
     removeQuietly(partial);
     CopiedDatabase copied;
     try {
@@ -167,9 +185,13 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
         detail::applyKey(to.get(), password);
         detail::run(to.get(), "PRAGMA synchronous = FULL");
         Backup backup(to.get(), from);
-        const int rc = backup.step(-1);
+        // A slice at a time, so that another program's commit waits a moment, not the whole
+        // copy; a change it makes meanwhile starts the copy again, which stays consistent.
+        int rc = SQLITE_OK;
+        while ((rc = backup.step(kPagesPerStep)) == SQLITE_OK) {
+        }
         copied.pages = backup.pageCount();
-        if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path());
+        if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path(), password);
         if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
     } catch (...) {
         removeQuietly(partial);
@@ -214,14 +236,14 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         }
         backup.finish();  // rolls the file back to what it was
         // A live file that cannot be read is replaced as a file below; anything else stops here.
-        if (!isDamage(rc)) throw engineError(to.get(), rc);
+        if (!unreadable(rc, live, password)) throw engineError(to.get(), rc);
         if (!kept) {
             copyBytes(liveBytes.get(), live, keep);
             kept = true;
         }
     }
     from.reset();
-    const std::string partial = live + ".restoring";
+    const std::string partial = live + ".restoring-" + std::to_string(::getpid());
     copyFile(source, partial);
     // A journal left by the damaged file would be played back into the new one.
     std::error_code ec;

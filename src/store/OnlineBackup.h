@@ -15,8 +15,9 @@ struct CopiedDatabase {
 
 /// Copies the database the connection has open into `destination` with the engine's online
 /// backup: first it waits (up to kBusyLimit, told to the delay watcher) for another
-/// program's write transaction to end, then copies the file as it stands while no other
-/// program can commit. The copy is written beside the destination and takes its name
+/// program's write transaction to end, then copies the file a slice at a time, starting
+/// again when another program commits between two slices, so the copy is always one state
+/// of the file. The copy is written beside the destination and takes its name
 /// only when whole, so an existing file is replaced at once or not at all. The connection
 /// may be in no transaction. Throws Error (kUsage when the destination is the database).
 CopiedDatabase copyDatabase(Connection& source, const std::string& destination,

@@ -37,8 +37,7 @@ int restoreVerb(Context& context, const std::vector<std::string>& args) {
     if (a.positional().size() != 1) throw UsageError("give the backup file to restore");
     const std::string& file = a.positional().front();
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    return backup::restoreBackup(prompter, context.databasePath(), file, history::localNow()) ? kExitOk
-                                                                                              : kExitFailed;
+    return backup::restoreBackup(prompter, context.databasePath(), file, history::localNow()) ? kExitOk : kExitFailed;
 }
 
 int dailyBackups(Context& context, const std::vector<std::string>& args) {

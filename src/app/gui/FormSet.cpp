@@ -24,8 +24,7 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
         form->setSettings(settings);
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
     connect(m_main.get(), &MainForm::databaseReplaced, this, [this] {
-        for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()})
-            form->closeDatabase();
+        for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()}) form->closeDatabase();
     });
     m_main->setSettings(settings);
     m_main->showDatabase(QString::fromStdString(m_databasePath));
