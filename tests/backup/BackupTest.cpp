@@ -121,8 +121,7 @@ TEST_F(BackupTest, ADamagedDatabaseIsNotCopiedAndTheFailureSaysWhichFileIsDamage
     db.open(m_path);
     const Error e = test::errorOf([&] { copyDatabase(db, m_dir.file("copy.db")); });
     EXPECT_EQ(e.number(), errc::kDatabaseBase + 11);
-    EXPECT_NE(e.description().find(std::filesystem::absolute(m_path).string()), std::string::npos)
-        << e.description();
+    EXPECT_NE(e.description().find(std::filesystem::absolute(m_path).string()), std::string::npos) << e.description();
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("copy.db")));
 }
 

@@ -70,8 +70,8 @@ TEST_F(DailyBackupsTest, TheNewestSevenAreKeptAndNothingElseInTheFolderIsTouched
         change("day " + std::to_string(day));
     }
     std::vector<std::string> expected;
-    for (int day = 4; day <= 10; ++day) expected.push_back("ZETTools-2026-01-" + std::string(day < 10 ? "0" : "") +
-                                                          std::to_string(day) + ".db");
+    for (int day = 4; day <= 10; ++day)
+        expected.push_back("ZETTools-2026-01-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + ".db");
     EXPECT_EQ(names(), expected);
     for (const char* name : {"notes.txt", "ZETTools-old.db", "Other-2025-12-01.db", "ZETTools-2025-12-01.db.bak"})
         EXPECT_EQ(test::fileBytes(m_folder + "/" + name), name);

@@ -151,8 +151,9 @@ TEST_F(TwoProgramsTest, AnImportThatFindsTheFileBusySaysSoOnALineAndGoesOnOnceIt
     EXPECT_EQ(cli::run({"import-ctr", m_second, "--yes"}, context), cli::kExitOk) << err.str();
     EXPECT_EQ(other.wait(), 0);
     const std::string said = err.str();
-    const std::string line = "vesk-orv-cli import-ctr: Waiting up to 30 s for another program to finish with the "
-                             "database...\n";
+    const std::string line =
+        "vesk-orv-cli import-ctr: Waiting up to 30 s for another program to finish with the "
+        "database...\n";
     EXPECT_NE(said.find(line), std::string::npos) << said;
     EXPECT_EQ(said.find(line), said.rfind(line)) << "one line for one wait";
     store::Connection db;

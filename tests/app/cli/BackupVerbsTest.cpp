@@ -52,10 +52,10 @@ TEST_F(BackupVerbsTest, CheckPrintsOkOrNamesTheDamageAndExitsAccordingly) {
     };
     const Case cases[] = {
         {"sound", [] {}, kExitOk, "ok", ""},
-        {"a damaged page", [&] { test::damagePage(m_path, m_bankPage); }, kExitFailed, "'" + m_path + "' is damaged:",
-         "page " + std::to_string(m_bankPage) + " of "},
-        {"not a database", [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); },
-         kExitFailed, "'" + m_path + "': it cannot be read with the program's key", "Restore a backup"},
+        {"a damaged page", [&] { test::damagePage(m_path, m_bankPage); }, kExitFailed,
+         "'" + m_path + "' is damaged:", "page " + std::to_string(m_bankPage) + " of "},
+        {"not a database", [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); }, kExitFailed,
+         "'" + m_path + "': it cannot be read with the program's key", "Restore a backup"},
         {"no file", [&] { fs::remove(m_path); }, kExitFailed, "'" + m_path + "': it does not exist.", ""},
     };
     for (const Case& c : cases) {
@@ -174,8 +174,8 @@ TEST_F(BackupVerbsTest, AVerbThatMeetsADamagedPageSaysWhereToTurnAndFails) {
         test::damagePage(m_path, c.page, c.offset, c.count);
         const Outcome o = run(c.args);
         EXPECT_EQ(o.status, kExitFailed);
-        for (const std::string& word :
-             {std::string(c.reason), m_path, std::string("vesk-orv-cli check"), std::string("vesk-orv-cli restore FILE")})
+        for (const std::string& word : {std::string(c.reason), m_path, std::string("vesk-orv-cli check"),
+                                        std::string("vesk-orv-cli restore FILE")})
             EXPECT_NE(o.err.find(word), std::string::npos) << word << " in: " << o.err;
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -100,7 +101,10 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command2", "Import VESK Monthly CTR Report"},
           {"Command3", "Import ORV 2.0 Monthly Report"},
           {"Command4", "Compare Data"},
-          {"Command5", "Exit"}}},
+          {"Command5", "Exit"},
+          {"cmdCheck", "Check Database"},
+          {"cmdBackup", "Back Up Database"},
+          {"cmdRestore", "Restore Database"}}},
         {&forms.configureform(),
          {{"Command5", "Save/Update"},
           {"Command4", "Import Office Master Data"},
@@ -132,10 +136,10 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
             ASSERT_NE(b, nullptr);
             EXPECT_EQ(withoutMnemonic(b->text()).toStdString(), c.text) << c.button;
         }
-        // Every button counts, also those the table above does not know yet; a window of its
+        // Every button and box counts, also those the table above does not know yet; a window of its
         // own (the left-out lists, a history) has letters of its own.
         std::set<QChar> letters;
-        for (auto* b : w.window->findChildren<QPushButton*>()) {
+        for (auto* b : w.window->findChildren<QAbstractButton*>()) {
             if (b->window() != w.window) continue;
             const QChar letter = vesk::gui::mnemonicLetter(b->text());
             EXPECT_FALSE(letter.isNull()) << b->objectName().toStdString();
