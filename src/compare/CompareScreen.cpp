@@ -73,11 +73,19 @@ bool CompareScreen::cmdRun_Click() {
     }
     try {
         ensureOpen();
-        const Scope scope = comparisonScope(m_db);
+        Scope scope;
+        MonthComparison result;
+        std::optional<LeftOut> leftOut;
+        {
+            // The comparison and what it leaves out read one state of the file, whatever
+            // another program commits meanwhile.
+            const store::Transaction snapshot = m_db.beginRead();
+            scope = comparisonScope(m_db);
+            result = compareMonth(m_db, *month, scope);
+            if (result.anyRows) leftOut = listLeftOut(m_db, *month, scope);
+        }
         m_view.offices = {"All"};
         m_view.office = -1;
-
-        const MonthComparison result = compareMonth(m_db, *month, scope);
         m_compare.rows.clear();
         m_detail.rows.clear();
         if (!result.anyRows) {
@@ -85,8 +93,6 @@ bool CompareScreen::cmdRun_Click() {
             m_prompter.message(info(noRecordsText(), "No Data"));
             return false;
         }
-        // Listed with the comparison, so that a failure ends it as any other failure would.
-        LeftOut leftOut = listLeftOut(m_db, *month, scope);
         m_compare = consolidatedGrid(result);
         for (const std::string& name : result.officeNames()) m_view.offices.push_back(name);
 
@@ -98,7 +104,7 @@ bool CompareScreen::cmdRun_Click() {
         m_view.exportVisible = true;
         m_view.runVisible = false;
         m_view.periodEnabled = false;
-        m_view.leftOutText = leftOut.summaryLine();
+        m_view.leftOutText = leftOut->summaryLine();
         m_view.leftOutVisible = true;
         m_leftOut = std::move(leftOut);
         // The filter typed before the comparison applies to its rows too.
