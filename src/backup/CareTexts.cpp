@@ -40,6 +40,9 @@ std::string shortReason(const store::FileCheck& check) {
         case Status::Foreign:
             return "it is a database, but not this program's: it lacks the table(s) " + check.missingTables;
         case Status::Damaged:
+            if (check.badPages.size() == 1)
+                return "it is damaged: page " + std::to_string(check.badPages.front()) + " of its " +
+                       std::to_string(check.pages) + " fails its authentication code";
             if (!check.badPages.empty())
                 return "it is damaged: " + std::to_string(check.badPages.size()) + " of its " +
                        std::to_string(check.pages) + " pages fail their authentication code";

@@ -19,43 +19,40 @@ constexpr const char* kDatabaseFilter = "Database Files (*.db)|*.db|All files (*
 DatabaseScreen::DatabaseScreen(std::string databasePath, Prompter& prompter, history::Clock now)
     : m_path(std::move(databasePath)), m_prompter(prompter), m_now(std::move(now)) {}
 
-bool DatabaseScreen::cmdCheck_Click() {
+template <typename Work>
+bool DatabaseScreen::guarded(const char* title, Work work) {
     try {
+        return work();
+    } catch (const std::exception& caught) {
+        m_prompter.progress("");
+        m_prompter.message(critical("Error: " + asError(caught).description(), title));
+        return false;
+    }
+}
+
+bool DatabaseScreen::cmdCheck_Click() {
+    return guarded(kCheckTitle, [this] {
         m_prompter.progress("Checking the database file...");
         const store::FileCheck check = store::checkDatabaseFile(m_path);
         m_prompter.progress("");
         m_prompter.message(checkMessage(m_path, check));
         return check.sound();
-    } catch (const std::exception& caught) {
-        m_prompter.progress("");
-        m_prompter.message(critical("Error: " + asError(caught).description(), kCheckTitle));
-        return false;
-    }
+    });
 }
 
 bool DatabaseScreen::cmdBackup_Click() {
-    try {
+    return guarded(kBackupTitle, [this] {
         const auto file =
             m_prompter.saveFile({kBackupTitle, kDatabaseFilter, "", suggestedBackupName(m_path, m_now())});
-        if (!file || file->empty()) return false;
-        return backUp(m_prompter, m_path, *file, false, m_watcher).has_value();
-    } catch (const std::exception& caught) {
-        m_prompter.progress("");
-        m_prompter.message(critical("Error: " + asError(caught).description(), kBackupTitle));
-        return false;
-    }
+        return file && !file->empty() && backUp(m_prompter, m_path, *file, false, m_watcher).has_value();
+    });
 }
 
 bool DatabaseScreen::cmdRestore_Click() {
-    try {
+    return guarded(kRestoreTitle, [this] {
         const auto file = m_prompter.openFile({kRestoreTitle, kDatabaseFilter, ""});
-        if (!file || file->empty()) return false;
-        return restoreBackup(m_prompter, m_path, *file, m_now(), m_watcher);
-    } catch (const std::exception& caught) {
-        m_prompter.progress("");
-        m_prompter.message(critical("Error: " + asError(caught).description(), kRestoreTitle));
-        return false;
-    }
+        return file && !file->empty() && restoreBackup(m_prompter, m_path, *file, m_now(), m_watcher);
+    });
 }
 
 bool DatabaseScreen::dailyBackupsOn() const { return backup::dailyBackupsOn(m_path); }

@@ -36,6 +36,10 @@ class DatabaseScreen {
     bool chkDailyBackups_Click(bool on);
 
   private:
+    /// Runs a handler's work; a failure is shown under the handler's title.
+    template <typename Work>
+    bool guarded(const char* title, Work work);
+
     std::string m_path;
     Prompter& m_prompter;
     history::Clock m_now;

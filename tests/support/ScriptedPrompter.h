@@ -40,6 +40,8 @@ class ScriptedPrompter : public Prompter {
     const Message& lastMessage() const;
 
   private:
+    std::optional<std::string> nextFile(const char* dialog, const std::string& title);
+
     std::deque<Answer> m_answers;
     std::optional<Answer> m_always;
     std::deque<std::optional<std::string>> m_files;
