@@ -45,14 +45,22 @@ class DailyBackupsTest : public ::testing::Test {
 };
 
 TEST_F(DailyBackupsTest, TheFirstChangeOfADayFirstCopiesTheDatabaseAsItWas) {
+    std::vector<store::DelayNotice> notices;
+    m_db.setDelayWatcher([&](const store::DelayNotice& n) { notices.push_back(n); });
     const std::string before = test::contents(m_db);
     change("first");
     ASSERT_EQ(names(), std::vector<std::string>{"ZETTools-2026-01-06.db"});
+    // The person is told while the copy is made, and when it is done.
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].delay, store::Delay::DailyBackup);
+    EXPECT_FALSE(notices[0].over);
+    EXPECT_TRUE(notices[1].over);
     const std::string copy = m_folder + "/ZETTools-2026-01-06.db";
     EXPECT_EQ(test::contents(copy), before);
-    // Later changes that day leave it as it is.
+    // Later changes that day leave it as it is, and say nothing.
     change("second");
     EXPECT_EQ(test::contents(copy), before);
+    EXPECT_EQ(notices.size(), 2u);
     // The next day's first change copies again: with the first day's changes.
     const std::string afterFirstDay = test::contents(m_db);
     m_today.day = 7;

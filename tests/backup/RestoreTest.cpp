@@ -7,7 +7,6 @@
 #include "core/Error.h"
 #include "store/DatabaseFiles.h"
 #include "store/OnlineBackup.h"
-#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace vesk::backup {
@@ -150,32 +149,6 @@ TEST_F(RestoreTest, AProgramThatHasTheDatabaseOpenReadsTheRestoredContents) {
     later.open(m_path);
     EXPECT_EQ(later.scalar("SELECT COUNT(*) FROM Youroffice").toInt(), 0);
     EXPECT_EQ(later.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 300);
-}
-
-TEST_F(RestoreTest, TheFlowRefusesBeforeAskingAndRestoresOnlyWhenTheAnswerIsYes) {
-    const std::string text = m_dir.file("notes.db");
-    test::writeBytes(text, std::string(4 * test::kPageSize, 'n'));
-    const std::string before = test::fileBytes(m_path);
-    struct Case {
-        const char* name;
-        std::string file;
-        std::optional<Answer> answer;
-        bool restored;
-        const char* lastTitle;
-    };
-    const Case cases[] = {
-        {"a refused file is never asked about", text, std::nullopt, false, "Restore Database"},
-        {"No leaves the database", m_backup, Answer::No, false, "Confirm Restore"},
-        {"Yes restores", m_backup, Answer::Yes, true, "Restore Database"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::ScriptedPrompter person;
-        if (c.answer) person.queueAnswer(*c.answer);
-        EXPECT_EQ(restoreBackup(person, m_path, c.file, kNow), c.restored);
-        EXPECT_EQ(person.lastMessage().title, c.lastTitle);
-        EXPECT_EQ(test::fileBytes(m_path) == before, !c.restored);
-    }
 }
 
 }  // namespace
