@@ -82,7 +82,8 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     db.tellDelay({store::Delay::DailyBackup, {}, false});
     try {
         fs::create_directories(fs::path(copy).parent_path(), ec);
-        store::copyDatabase(db, copy);
+        // Told again between slices: the window repaints while it waits.
+        store::copyDatabase(db, copy, [&db] { db.tellDelay({store::Delay::DailyBackup, {}, false}); });
     } catch (const Error& e) {
         db.tellDelay({store::Delay::DailyBackup, {}, true});
         // Waiting for another program is no failure of the copy.

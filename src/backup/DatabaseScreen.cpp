@@ -32,8 +32,9 @@ bool DatabaseScreen::guarded(const char* title, Work work) {
 
 bool DatabaseScreen::cmdCheck_Click() {
     return guarded(kCheckTitle, [this] {
-        m_prompter.progress("Checking the database file...");
-        const store::FileCheck check = store::checkDatabaseFile(m_path);
+        const auto says = [this] { m_prompter.progress("Checking the database file..."); };
+        says();
+        const store::FileCheck check = store::checkDatabaseFile(m_path, says);
         m_prompter.progress("");
         m_prompter.message(checkMessage(m_path, check));
         return check.sound();

@@ -20,19 +20,20 @@ std::string keptPath(const std::string& databasePath, const DateTime& when) {
 }
 
 Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
-                        const store::DelayWatcher& watcher, const std::optional<store::FileCheck>& checked) {
+                        const store::DelayWatcher& watcher, const store::Heartbeat& heartbeat,
+                        const std::optional<store::FileCheck>& checked) {
     Restore result;
     std::error_code ec;
     if (fs::equivalent(databasePath, backupPath, ec))
         throw Error(errc::kUsage, "The file to restore is the database file itself");
-    result.check = checked ? *checked : store::checkDatabaseFile(backupPath);
+    result.check = checked ? *checked : store::checkDatabaseFile(backupPath, heartbeat);
     if (!result.check.sound()) return result;
     const bool existed = fs::exists(databasePath, ec);
     // Two restores within a second must not keep into the same name.
     const std::string first = keptPath(databasePath, now);
     std::string kept = first;
     for (int n = 2; fs::exists(kept, ec); ++n) kept = first + "-" + std::to_string(n);
-    store::replaceDatabase(databasePath, backupPath, kept, watcher);
+    store::replaceDatabase(databasePath, backupPath, kept, watcher, heartbeat);
     result.status = Restore::Status::Restored;
     if (existed) result.kept = kept;
     return result;
@@ -40,9 +41,10 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
 
 bool restoreBackup(Prompter& prompter, const std::string& databasePath, const std::string& backupPath,
                    const DateTime& now, const store::DelayWatcher& watcher) {
+    const auto says = [&prompter](const char* text) { return [&prompter, text] { prompter.progress(text); }; };
     prompter.progress("Checking the backup...");
     Restore refused;
-    refused.check = store::checkDatabaseFile(backupPath);
+    refused.check = store::checkDatabaseFile(backupPath, says("Checking the backup..."));
     prompter.progress("");
     if (!refused.check.sound()) {
         prompter.message(restoreMessage(backupPath, refused));
@@ -50,7 +52,8 @@ bool restoreBackup(Prompter& prompter, const std::string& databasePath, const st
     }
     if (prompter.message(restoreQuestion(databasePath, backupPath)) != Answer::Yes) return false;
     prompter.progress("Restoring the backup...");
-    const Restore restore = restoreDatabase(databasePath, backupPath, now, watcher, refused.check);
+    const Restore restore =
+        restoreDatabase(databasePath, backupPath, now, watcher, says("Restoring the backup..."), refused.check);
     prompter.progress("");
     prompter.message(restoreMessage(backupPath, restore));
     return restore.status == Restore::Status::Restored;
@@ -68,7 +71,8 @@ std::optional<store::CopiedDatabase> backUp(Prompter& prompter, const std::strin
         prompter.message(replaceBackupQuestion(destination)) != Answer::Yes)
         return std::nullopt;
     prompter.progress("Backing up the database...");
-    const store::CopiedDatabase copy = store::copyDatabase(db, destination);
+    const store::CopiedDatabase copy =
+        store::copyDatabase(db, destination, [&prompter] { prompter.progress("Backing up the database..."); });
     prompter.progress("");
     prompter.message(info(backedUpText(destination, copy), kBackupTitle));
     return copy;

@@ -31,7 +31,7 @@ std::string keptPath(const std::string& databasePath, const DateTime& when);
 /// the name is taken) and replaces it with the backup's contents in one step. Throws Error when the replacement fails:
 /// the database is then as it was.
 Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
-                        const store::DelayWatcher& watcher = {},
+                        const store::DelayWatcher& watcher = {}, const store::Heartbeat& heartbeat = {},
                         const std::optional<store::FileCheck>& checked = std::nullopt);
 
 /// The flows of the menu and the command line alike, the person asked and told through

@@ -41,6 +41,8 @@ constexpr const char kPlainHeader[] = "SQLite format 3";  // and its NUL: a file
 
 constexpr std::size_t kPageSize = std::size_t(detail::kPageSize);
 constexpr std::size_t kPagesPerRead = 256;
+constexpr std::int64_t kPagesPerBeat = 4096;  // 16 MB
+constexpr int kEngineStepsPerBeat = 1000000;
 // The page that holds the byte at 1 GiB, which the engine locks and never writes: no data.
 constexpr std::int64_t kLockPage = 0x40000000 / std::int64_t(kPageSize) + 1;
 constexpr int kRereads = 3;
@@ -126,11 +128,13 @@ class PageCodes {
 
 // The pages whose code fails, read once through; then those read again a few times, a
 // moment apart, since a page another program is writing may be caught half written.
-std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCodes& codes, std::int64_t pages) {
+std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCodes& codes, std::int64_t pages,
+                                       const Heartbeat& heartbeat) {
     std::vector<unsigned char> buffer(kPagesPerRead * kPageSize);
     std::vector<std::int64_t> failing;
     for (std::int64_t first = 1; first <= pages; first += std::int64_t(kPagesPerRead)) {
         const std::int64_t count = std::min<std::int64_t>(std::int64_t(kPagesPerRead), pages - first + 1);
+        if (heartbeat && (first - 1) % kPagesPerBeat == 0) heartbeat();
         const std::size_t got =
             readAt(fd, buffer.data(), std::size_t(count) * kPageSize, (first - 1) * std::int64_t(kPageSize), path);
         for (std::int64_t i = 0; i < count; ++i) {
@@ -155,7 +159,12 @@ std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCode
 
 // The engine's own look at the file, read-only: the program's tables, then its integrity
 // check. The pages are known to authenticate, so what it finds is in their structure.
-void engineCheck(const std::string& path, const std::string& password, FileCheck& check) {
+int beat(void* heartbeat) {
+    (*static_cast<const Heartbeat*>(heartbeat))();
+    return 0;
+}
+
+void engineCheck(const std::string& path, const std::string& password, const Heartbeat& heartbeat, FileCheck& check) {
     detail::WaitState wait;
     detail::DbHandle db = detail::openHandle(path, SQLITE_OPEN_READONLY, &wait);
     try {
@@ -177,6 +186,7 @@ void engineCheck(const std::string& path, const std::string& password, FileCheck
         check.status = FileCheck::Status::Foreign;
         return;
     }
+    if (heartbeat) sqlite3_progress_handler(db.get(), kEngineStepsPerBeat, beat, const_cast<Heartbeat*>(&heartbeat));
     const detail::WaitEnd waitEnd;
     sqlite3_stmt* raw = nullptr;
     const std::string sql = "PRAGMA integrity_check(" + std::to_string(kEngineFaultsShown) + ")";
@@ -201,7 +211,7 @@ void engineCheck(const std::string& path, const std::string& password, FileCheck
 
 }  // namespace
 
-FileCheck checkDatabaseFile(const std::string& path, const std::string& password) {
+FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat, const std::string& password) {
     FileCheck check;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -222,7 +232,7 @@ FileCheck checkDatabaseFile(const std::string& path, const std::string& password
             return check;
         }
         PageCodes codes(password, salt.data());
-        check.badPages = failingPages(*fd, path, codes, check.pages);
+        check.badPages = failingPages(*fd, path, codes, check.pages, heartbeat);
     }  // closed before the engine locks the file: closing drops this process's locks on it
     if (!check.badPages.empty() &&
         std::int64_t(check.badPages.size()) == check.pages - (check.pages >= kLockPage ? 1 : 0)) {
@@ -230,7 +240,7 @@ FileCheck checkDatabaseFile(const std::string& path, const std::string& password
         // its pages are kept in a way this check does not know.
         check.badPages.clear();
         check.pagesVerified = false;
-        engineCheck(path, password, check);
+        engineCheck(path, password, heartbeat, check);
         return check;
     }
     // Past a page that fails, the engine reads nothing more in that statement.
@@ -238,7 +248,7 @@ FileCheck checkDatabaseFile(const std::string& path, const std::string& password
         check.status = FileCheck::Status::Damaged;
         return check;
     }
-    engineCheck(path, password, check);
+    engineCheck(path, password, heartbeat, check);
     return check;
 }
 

@@ -31,8 +31,10 @@ struct FileCheck {
 /// Reads every page of the file and verifies its authentication code, then, when they all
 /// pass, runs the engine's integrity check (with the program's functions, which its
 /// indexes use). Changes nothing and never creates the file. Pages another program is
-/// writing while they are read are read again. Throws Error only when the file cannot be
-/// read at all (a folder, no permission) or stays busy past kBusyLimit.
-FileCheck checkDatabaseFile(const std::string& path, const std::string& password = kDatabasePassword);
+/// writing while they are read are read again; the heartbeat beats every few megabytes
+/// and while the engine checks. Throws Error only when the file cannot be read at all (a
+/// folder, no permission) or stays busy past kBusyLimit.
+FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat = {},
+                            const std::string& password = kDatabasePassword);
 
 }  // namespace vesk::store

@@ -122,7 +122,7 @@ bool unreadable(int rc, const std::string& path, const std::string& password) {
     const int primary = rc & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_FULL || primary == SQLITE_IOERR)
         return false;
-    return isDamage(rc) || !checkDatabaseFile(path, password).sound();
+    return isDamage(rc) || !checkDatabaseFile(path, {}, password).sound();
 }
 
 // A backup's failure in the words of the file at fault: the source when it is damaged.
@@ -147,6 +147,13 @@ class Backup {
         const detail::WaitEnd waitEnd;
         return sqlite3_backup_step(m_backup, pages);
     }
+    /// Every page, a slice at a time; the heartbeat beats between slices.
+    int stepAll(const Heartbeat& heartbeat) {
+        int rc = SQLITE_OK;
+        while ((rc = step(kPagesPerStep)) == SQLITE_OK)
+            if (heartbeat) heartbeat();
+        return rc;
+    }
     std::int64_t pageCount() const { return m_backup ? sqlite3_backup_pagecount(m_backup) : 0; }
     /// Ends the backup; an unfinished one leaves the target as it was.
     int finish() {
@@ -163,7 +170,8 @@ class Backup {
 
 }  // namespace
 
-CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const std::string& password) {
+CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat,
+                            const std::string& password) {
     sqlite3* from = source.handle();
     if (!from) throw Error(errc::kUsage, "The database connection is not open");
     if (sameFile(destination, source.path()))
@@ -187,9 +195,7 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
         Backup backup(to.get(), from);
         // A slice at a time, so that another program's commit waits a moment, not the whole
         // copy; a change it makes meanwhile starts the copy again, which stays consistent.
-        int rc = SQLITE_OK;
-        while ((rc = backup.step(kPagesPerStep)) == SQLITE_OK) {
-        }
+        const int rc = backup.stepAll(heartbeat);
         copied.pages = backup.pageCount();
         if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path(), password);
         if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
@@ -205,7 +211,7 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
 }
 
 void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
-                     const DelayWatcher& watcher, const std::string& password) {
+                     const DelayWatcher& watcher, const Heartbeat& heartbeat, const std::string& password) {
     if (sameFile(live, source)) throw Error(errc::kUsage, "The file to restore is the database file itself");
     if (fs::exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
     checkFolder(live);
@@ -228,7 +234,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         if (rc == SQLITE_OK) {
             copyBytes(liveBytes.get(), live, keep);
             kept = true;
-            rc = backup.step(-1);
+            rc = backup.stepAll(heartbeat);
         }
         if (rc == SQLITE_DONE) {
             if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);

@@ -17,10 +17,10 @@ struct CopiedDatabase {
 /// backup: first it waits (up to kBusyLimit, told to the delay watcher) for another
 /// program's write transaction to end, then copies the file a slice at a time, starting
 /// again when another program commits between two slices, so the copy is always one state
-/// of the file. The copy is written beside the destination and takes its name
+/// of the file; the heartbeat beats between slices. The copy is written beside the destination and takes its name
 /// only when whole, so an existing file is replaced at once or not at all. The connection
 /// may be in no transaction. Throws Error (kUsage when the destination is the database).
-CopiedDatabase copyDatabase(Connection& source, const std::string& destination,
+CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat = {},
                             const std::string& password = kDatabasePassword);
 
 /// Replaces the database file `live` with the contents of `source`, keeping what `live`
@@ -32,6 +32,7 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination,
 /// renamed over it. `source` must be a sound database of the program (see
 /// checkDatabaseFile); it is not changed. Throws Error; `live` is then as it was.
 void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
-                     const DelayWatcher& watcher = {}, const std::string& password = kDatabasePassword);
+                     const DelayWatcher& watcher = {}, const Heartbeat& heartbeat = {},
+                     const std::string& password = kDatabasePassword);
 
 }  // namespace vesk::store

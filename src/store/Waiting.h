@@ -26,6 +26,10 @@ struct DelayNotice {
 
 using DelayWatcher = std::function<void(const DelayNotice&)>;
 
+/// Called now and then while a long piece of work goes on (a check, a copy), so that a
+/// window can repaint.
+using Heartbeat = std::function<void()>;
+
 /// The watcher of every connection not given one of its own; returns the one it replaces.
 /// None by default: the wait goes unseen.
 DelayWatcher setDefaultDelayWatcher(DelayWatcher watcher);
