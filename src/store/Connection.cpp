@@ -205,15 +205,13 @@ Value Connection::scalar(const std::string& sql, const std::vector<Value>& param
 }
 
 Transaction Connection::begin() {
+    // Not again for what the hook itself writes.
     if (m_db && beforeWriteHook() && !m_inBeforeWrite) {
-        m_inBeforeWrite = true;
-        try {
-            beforeWriteHook()(*this);
-        } catch (...) {
-            m_inBeforeWrite = false;
-            throw;
-        }
-        m_inBeforeWrite = false;
+        struct Within {
+            bool& flag;
+            ~Within() { flag = false; }
+        } within{m_inBeforeWrite = true};
+        beforeWriteHook()(*this);
     }
     return Transaction(m_db);
 }

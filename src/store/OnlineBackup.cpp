@@ -177,8 +177,7 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
     if (sameFile(destination, source.path()))
         throw Error(errc::kUsage, "The backup cannot be written over the database file itself");
     checkFolder(destination);
-    // A write transaction of another program ends first; once the copy has the file, no
-    // other program can commit until it is done.
+    // A write transaction another program has begun ends first, so the copy holds it.
     if (!sqlite3_db_readonly(from, "main")) {
         detail::run(from, "BEGIN IMMEDIATE");
         detail::run(from, "COMMIT");
