@@ -5,8 +5,17 @@
 
 namespace vesk::compare {
 
+/// A condition that holds unless a row of the table has no date in the column, in which
+/// case the statement fails as the comparison does (Type mismatch; Invalid use of Null).
+std::string failsOnUndatedRows(const std::string& table, const std::string& column);
+
 /// Limits the bank side to the offices under a head office: " AND m.ho_name = '...' ".
 std::string headOfficeScope(const std::string& headOffice);
+
+/// The six amounts of an office compared, in grid order, from its bank side (VESK_Deposit,
+/// VESK_Withdrawal of the alias `bank`) and its ORV side (ORV_Deposit, ORV_Withdrawal of the
+/// alias `orv`; Null when it has no ORV rows): a select list, ending in a blank.
+std::string comparedAmountColumns(const std::string& bank = "Q1", const std::string& orv = "Q2");
 
 /// The month's totals per office on both sides: the bank's rows of offices known to the
 /// master (within the scope), with their ORV receipts and payments, ordered by office name.
@@ -15,6 +24,8 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
 /// The office condition of the detailed statement for the listed offices, and for one.
 std::string officeListCondition(const std::vector<std::string>& offices);
 std::string oneOfficeCondition(const std::string& office);
+/// The office condition that names every office of the master.
+std::string everyOfficeCondition();
 
 /// The month's differing dates of the offices the condition names, from both sides, by
 /// office name and then date.
@@ -31,10 +42,13 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope);
 /// The master's spellings of an office name (?1), matched without regard to letter case.
 std::string officeSpellingsStatement();
 
-/// The bank rows (OffName, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
-/// Amount) and the ORV entries (the same, Kind 1 receipt or 2 payment) of the offices the
-/// condition names, dated in the months of the keys (year * 100 + month).
+/// The bank rows (Facility, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
+/// Amount) and the ORV entries (OffName, then the same, Kind 1 receipt or 2 payment) of the
+/// offices the condition names, dated in the months of the keys (year * 100 + month).
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys);
 std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys);
+/// The facilities (Facility) of the offices (OffName) the condition names: a bank row is the
+/// office's whose facility it has, letter case aside, once for each such line of the master.
+std::string officeFacilitiesStatement(const std::string& condition);
 
 }  // namespace vesk::compare

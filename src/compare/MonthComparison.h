@@ -51,6 +51,10 @@ struct MonthComparison {
     std::vector<std::string> officeNames() const;
 };
 
+/// The six amounts of a row of the comparison's statements (VESK_Deposit to
+/// Withdrawal_Difference). Throws Error (Invalid use of Null) where one is Null.
+Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row);
+
 /// What a month without bank rows (of the scope's offices) is told.
 std::string noRecordsText();
 

@@ -201,6 +201,14 @@ std::string monthName(int month) {
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
 
+std::string dayText(long long days) {
+    int y = 0, m = 0, d = 0;
+    civilFromDays(days, y, m, d);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", d, m, y);
+    return text;
+}
+
 DateTime localToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

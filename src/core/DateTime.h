@@ -31,6 +31,9 @@ DateTime localToday();
 long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);
 
+/// "dd/mm/yyyy" of a day counted as daysFromCivil counts it.
+std::string dayText(long long days);
+
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);
 

@@ -27,10 +27,11 @@ std::vector<store::Value> line(Form form, const Record& r) {
     const std::string file = r.file ? r.file->name : "";
     const std::string rows = std::to_string(r.rows);
     if (form == Form::Master) return {displayTime(r.when), actionText(r.action), file, size, r.office, rows, sha};
+    // A note's change has no file: its row's ID and statuses stand there.
     return {displayTime(r.when),
             actionText(r.action),
             periodText(r),
-            file,
+            nameText(r),
             size,
             rows,
             amountText(r.deposits),

@@ -17,7 +17,7 @@ struct ActionName {
     const char* text;  // as shown
 };
 
-constexpr std::array<ActionName, 8> kActions = {{
+constexpr std::array<ActionName, 10> kActions = {{
     {Action::MasterImport, "master-import", "Office master import"},
     {Action::CtrImport, "ctr-import", "Bank CTR import"},
     {Action::OrvReceiptsImport, "orv-receipts-import", "ORV receipts import"},
@@ -26,6 +26,8 @@ constexpr std::array<ActionName, 8> kActions = {{
     {Action::OrvMonthDeletion, "orv-month-deletion", "ORV month deletion"},
     {Action::OfficeChange, "office-change", "Configured office change"},
     {Action::OfficesDeletion, "offices-deletion", "All offices deleted"},
+    {Action::BankNoteChange, "bank-note-change", "Bank row note"},
+    {Action::OrvNoteChange, "orv-note-change", "ORV entry note"},
 }};
 
 const ActionName& named(Action action) {
@@ -54,6 +56,8 @@ DateTime readTime(const store::Value& v) {
 
 bool hasHistory(store::Connection& db) { return db.scalar(sql::kHasHistory).toInt() > 0; }
 
+bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNoteColumns).toInt() > 0; }
+
 store::Value optionalNumber(const std::optional<double>& v) { return v ? store::Value(*v) : store::Value(); }
 
 }  // namespace
@@ -62,10 +66,12 @@ Form formOf(Action action) {
     switch (action) {
         case Action::CtrImport:
         case Action::CtrMonthDeletion:
+        case Action::BankNoteChange:
             return Form::Ctr;
         case Action::OrvReceiptsImport:
         case Action::OrvPaymentsImport:
         case Action::OrvMonthDeletion:
+        case Action::OrvNoteChange:
             return Form::Orv;
         case Action::MasterImport:
         case Action::OfficeChange:
@@ -85,20 +91,33 @@ DateTime localNow() {
 void recordChange(store::Connection& db, const Change& change, const DateTime& when) {
     if (!hasHistory(db)) return;
     const bool period = change.year > 0;
-    db.execute(sql::kRecord, {isoTime(when), formKey(formOf(change.action)), named(change.action).key,
-                              period ? store::Value(change.year) : store::Value(),
-                              period ? store::Value(change.month) : store::Value(),
-                              change.file ? store::Value(change.file->name) : store::Value(),
-                              change.file ? store::Value(std::int64_t(change.file->size)) : store::Value(),
-                              change.file ? store::Value(change.file->sha256) : store::Value(),
-                              change.office.empty() ? store::Value() : store::Value(change.office), change.rows,
-                              optionalNumber(change.deposits), optionalNumber(change.withdrawals)});
+    std::vector<store::Value> values{isoTime(when),
+                                     formKey(formOf(change.action)),
+                                     named(change.action).key,
+                                     period ? store::Value(change.year) : store::Value(),
+                                     period ? store::Value(change.month) : store::Value(),
+                                     change.file ? store::Value(change.file->name) : store::Value(),
+                                     change.file ? store::Value(std::int64_t(change.file->size)) : store::Value(),
+                                     change.file ? store::Value(change.file->sha256) : store::Value(),
+                                     change.office.empty() ? store::Value() : store::Value(change.office),
+                                     change.rows,
+                                     optionalNumber(change.deposits),
+                                     optionalNumber(change.withdrawals)};
+    if (!change.note) {
+        db.execute(sql::kRecord, values);
+        return;
+    }
+    const auto text = [](const std::string& s) { return s.empty() ? store::Value() : store::Value(s); };
+    values.insert(values.end(), {change.note->id, text(change.note->before), change.note->after});
+    db.execute(sql::kRecordNote, values);
 }
 
 std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
     std::vector<Record> out;
     if (!hasHistory(db)) return out;
-    const store::ResultSet rs = form ? db.query(sql::kFormRecords, {formKey(*form)}) : db.query(sql::kRecords);
+    const bool notes = keepsNotes(db);
+    const store::ResultSet rs = form ? db.query(notes ? sql::kFormNoteRecords : sql::kFormRecords, {formKey(*form)})
+                                     : db.query(notes ? sql::kNoteRecords : sql::kRecords);
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         Record rec;
         rec.id = rs.field(r, 0).toInt();
@@ -122,6 +141,8 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         rec.rows = rs.field(r, 9).toInt();
         if (!rs.field(r, 10).isNull()) rec.deposits = rs.field(r, 10).toNumber();
         if (!rs.field(r, 11).isNull()) rec.withdrawals = rs.field(r, 11).toNumber();
+        if (notes && !rs.field(r, 14).isNull())
+            rec.note = StatusChange{rs.field(r, 12).toText(), rs.field(r, 13).toText(), rs.field(r, 14).toText()};
         out.push_back(std::move(rec));
     }
     return out;
@@ -145,12 +166,19 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
 
 std::string actionText(Action action) { return named(action).text; }
 
+const char* actionKey(Action action) { return named(action).key; }
+
 std::string periodText(const Change& change) {
     if (change.year <= 0 || change.month < 1 || change.month > 12) return "";
     return monthName(change.month) + " " + std::to_string(change.year);
 }
 
-std::string nameText(const Change& change) { return change.file ? change.file->name : change.office; }
+std::string nameText(const Change& change) {
+    if (change.note)
+        return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
+               change.note->after;
+    return change.file ? change.file->name : change.office;
+}
 
 std::string shortTime(const DateTime& when) {
     char text[32];

@@ -26,6 +26,16 @@ enum class Action {
     OrvMonthDeletion,
     OfficeChange,     ///< the configured office was set
     OfficesDeletion,  ///< every office was deleted
+    BankNoteChange,   ///< a note on a bank row was set or changed
+    OrvNoteChange,    ///< a note on an ORV entry was set or changed
+};
+
+/// A note's change: the row's ID and its status before (empty for a new note) and after.
+struct StatusChange {
+    std::string id;
+    std::string before;
+    std::string after;
+    bool operator==(const StatusChange&) const = default;
 };
 
 Form formOf(Action action);
@@ -42,6 +52,7 @@ struct Change {
     /// the monthly summaries sum them; none for the offices.
     std::optional<double> deposits;
     std::optional<double> withdrawals;
+    std::optional<StatusChange> note;  ///< for a note's change only
 };
 
 struct Record : Change {
@@ -70,9 +81,12 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
 
 /// "Bank CTR import", "ORV month deletion", ...
 std::string actionText(Action action);
+/// The name the records keep the action under: "ctr-import", "bank-note-change", ...
+const char* actionKey(Action action);
 /// "April 2025"; "" when the change has no period.
 std::string periodText(const Change& change);
-/// The file's name, or the office chosen for a configured office change.
+/// The file's name, the office chosen for a configured office change, or for a note's
+/// change its row's ID and status: "T123: new → Open", "T123: Open → Explained".
 std::string nameText(const Change& change);
 /// "06/12/2026 10:15", as the person reads a time.
 std::string shortTime(const DateTime& when);

@@ -63,6 +63,13 @@ std::optional<Message> importMessage(const ReportDescription& report, const Mont
 /// orders them and is never shown). Empty when the report holds no rows.
 store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report);
 
+/// Brings the report's sums per office and month of the comparison's date (the table
+/// office_month_totals, see storeOfficeTotalsStatement) up to date with its rows: built anew
+/// when the rows changed some other way than by an import or a deletion. A file that keeps
+/// none (an older one read as it is) gets them from its rows in a table of the connection's
+/// own. Throws Error.
+void keepOfficeTotals(store::Connection& db, const ReportDescription& report);
+
 /// Deletes the month given as the summary shows it (year "2025", month "Apr" in any letter
 /// case; both bound) and records the deletion when rows went; returns the number of rows
 /// deleted.

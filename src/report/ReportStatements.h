@@ -17,10 +17,36 @@ std::string storedSummaryStatement(const ReportDescription& report);
 /// has no rows. With allKeys, the lines of every month that has rows (?1 only).
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
 
-/// The number of rows and the highest row id, which tell whether the stored month lines
-/// still describe the rows.
+/// The number of rows and the highest row id, which tell whether what is kept per month
+/// still describes the rows.
 std::string rowCountStatement(const ReportDescription& report);
 std::string lastRowStatement(const ReportDescription& report);
+
+/// What a report keeps per month beside its rows, written in the transaction of every
+/// change to them: the summary's month lines, and its sums per office and month of the
+/// comparison's date. Each has marks: the number of rows and the highest row id it describes.
+enum class Kept { MonthLines, OfficeTotals };
+
+/// 1 when the file keeps it (an older file opened as it is may not), else 0.
+std::string keptTableStatement(Kept kept);
+/// The marks (row_count, last_rowid) of the report ?1; no row when there are none.
+std::string marksStatement(Kept kept);
+/// Sets the marks of the report ?1 to ?2 rows and the last row id ?3.
+std::string setMarksStatement(Kept kept);
+std::string clearMarksStatement(Kept kept);
+/// Removes what is kept of the report ?1: of every month key, or (byKey) of the key ?2.
+std::string clearKeptStatement(Kept kept, bool byKey);
+
+/// Stores the report's sums per office and month of the comparison's date (?1 table name)
+/// from its rows, summed as the comparison sums them: of the month key ?2 of its own date,
+/// or (allKeys) of every row. The table office_month_totals holds them: month_key (of the
+/// report's own date), office_ref (the bank's facility id, the ORV office id), compared_key
+/// (the month key of the date the comparison takes: the bank's Tran_Date, the ORV posting
+/// date), deposits and withdrawals (ORV: receipts and payments).
+std::string storeOfficeTotalsStatement(const ReportDescription& report, bool allKeys);
+
+/// 1 when this connection holds the sums in a table of its own (see keepOfficeTotals), else 0.
+std::string temporaryTotalsStatement();
 
 /// Deletes the rows of a month given as the summary shows it: the month's abbreviation
 /// (any letter case) and the year as texts, both bound; with a month key (?3) the rows

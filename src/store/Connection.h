@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "store/ResultSet.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
@@ -30,6 +31,14 @@ BeforeWrite setBeforeWrite(BeforeWrite hook);
 /// The file's name and password.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
 inline constexpr const char* kDatabasePassword = "kwtrb";
+
+/// The number of the error a write fails with when the file cannot be written (the engine's
+/// SQLITE_READONLY).
+inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
+/// The numbers of the errors a write fails with while another program holds the file
+/// (SQLITE_BUSY, SQLITE_LOCKED).
+inline constexpr long kBusyError = errc::kDatabaseBase + 5;
+inline constexpr long kLockedError = errc::kDatabaseBase + 6;
 
 /// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
 /// the executable, else in the data folder, which is made (see DatabaseLocation.h).
@@ -61,6 +70,8 @@ class Connection {
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
+    /// True when the file cannot be written: opened from a read-only file or folder.
+    bool readOnly() const;
     const std::string& path() const { return m_path; }
 
     /// Runs one statement (or several separated by ';' when params is empty);

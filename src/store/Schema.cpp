@@ -104,6 +104,17 @@ std::vector<std::string> schemaStatements() {
     return out;
 }
 
+std::vector<std::string> officeTotalsStatements(bool temporary) {
+    const std::string table = temporary ? "TEMP TABLE" : "TABLE";
+    const std::string index = temporary ? "temp.office_month_totals_compared" : "office_month_totals_compared";
+    return {
+        "CREATE " + table +
+            " office_month_totals (report TEXT NOT NULL, month_key INTEGER NOT NULL, office_ref TEXT COLLATE NOCASE "
+            "NOT NULL, compared_key INTEGER NOT NULL, deposits, withdrawals, "
+            "PRIMARY KEY (report, month_key, office_ref, compared_key))",
+        "CREATE INDEX " + index + " ON office_month_totals (report, compared_key, office_ref, deposits, withdrawals)"};
+}
+
 std::vector<std::string> migrationStatements(int from) {
     std::vector<std::string> out;
     if (from < 1) {
@@ -148,6 +159,41 @@ std::vector<std::string> migrationStatements(int from) {
             "file_sha256 TEXT, office TEXT, row_count INTEGER NOT NULL, deposits REAL, withdrawals REAL)");
         // The earlier import of a file chosen again.
         out.push_back("CREATE INDEX import_history_file ON import_history (form, file_sha256)");
+    }
+    if (from < kOfficeTotalsLayout) {
+        // Each report's sums per office (the bank's facility id, the ORV office id) and month
+        // of the comparison's date, within each month key of the report's own date: kept with
+        // the rows as the month lines are, so a range of months is compared without reading
+        // the rows. Filled on first use; the marks say which rows the totals describe.
+        for (std::string& sql : officeTotalsStatements(false)) out.push_back(std::move(sql));
+        out.push_back(
+            "CREATE TABLE office_month_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
+            "last_rowid INTEGER NOT NULL)");
+    }
+    if (from < kNotesLayout) {
+        // A note on one bank row or ORV entry, keyed by its side and ID (as the rows compare
+        // them), so it outlives a re-import or a deletion of its month.
+        out.push_back(
+            "CREATE TABLE notes (side TEXT NOT NULL, tran_id TEXT NOT NULL COLLATE NOCASE, status TEXT NOT NULL, "
+            "note TEXT NOT NULL, office TEXT, changed_by TEXT NOT NULL, changed_at TEXT NOT NULL, "
+            "PRIMARY KEY (side, tran_id))");
+        // A note's change in the history: the row's ID and its status before and after.
+        out.push_back("ALTER TABLE import_history ADD COLUMN tran_id TEXT");
+        out.push_back("ALTER TABLE import_history ADD COLUMN old_status TEXT");
+        out.push_back("ALTER TABLE import_history ADD COLUMN new_status TEXT");
+        // What the pairing found in each month for every office of the master, and the
+        // history record it was found after (the newest that could change it).
+        out.push_back("CREATE TABLE paired_months (month_key INTEGER PRIMARY KEY, last_change INTEGER NOT NULL)");
+        out.push_back(
+            "CREATE TABLE paired_exceptions (month_key INTEGER NOT NULL, office TEXT NOT NULL, kind TEXT NOT NULL, "
+            "side TEXT NOT NULL, day INTEGER NOT NULL, tran_id TEXT NOT NULL, amount REAL NOT NULL, "
+            "class TEXT NOT NULL)");
+        out.push_back("CREATE INDEX paired_exceptions_month ON paired_exceptions (month_key)");
+        // The rows the stored months were found on: the newest change recorded then and the
+        // highest row ids, which tell a change that was not recorded.
+        out.push_back(
+            "CREATE TABLE paired_marks (id INTEGER PRIMARY KEY CHECK (id = 1), last_change INTEGER NOT NULL, "
+            "bank_rowid INTEGER NOT NULL, orv_rowid INTEGER NOT NULL, master_rowid INTEGER NOT NULL)");
     }
     return out;
 }

@@ -93,6 +93,8 @@ const std::vector<Verb>& verbs() {
         addOfficeVerbs(v);
         addReportVerbs(v);
         addCompareVerbs(v);
+        addTrendVerbs(v);
+        addReviewVerbs(v);
         addHistoryVerbs(v);
         addBackupVerbs(v);
         addWhereVerbs(v);

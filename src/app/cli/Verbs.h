@@ -15,5 +15,13 @@ void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
 void addBackupVerbs(std::vector<Verb>& verbs);
+void addTrendVerbs(std::vector<Verb>& verbs);
+
+/// export trend [FROM TO] [--out DIR]: the positional arguments start with "trend".
+int exportTrend(Context& context, const Arguments& arguments);
+void addReviewVerbs(std::vector<Verb>& verbs);
+
+/// export open-items: the open items' workbook.
+int exportOpenItems(Context& context, const Arguments& arguments);
 
 }  // namespace vesk::cli

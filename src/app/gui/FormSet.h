@@ -6,11 +6,14 @@
 
 namespace vesk::gui {
 
+class CompareForm;
 class MainForm;
+class OpenItemsWindow;
 class SettingsStore;
 class TaskForm;
+class TrendWindow;
 
-/// The program's five forms, created once and kept for its whole run.
+/// The program's five forms and the trend window, created once and kept for its whole run.
 class FormSet : public QObject {
     Q_OBJECT
   public:
@@ -22,7 +25,10 @@ class FormSet : public QObject {
     TaskForm& configureform() { return *m_configure; }
     TaskForm& Finacleform() { return *m_finacle; }
     TaskForm& ORVForm() { return *m_orv; }
-    TaskForm& Compareform() { return *m_compare; }
+    TaskForm& Compareform();
+    TrendWindow& trendWindow() { return *m_trend; }
+    /// The Open Items window, once the menu has opened it.
+    OpenItemsWindow* openItemsWindow() { return m_openItems; }
 
     const std::string& databasePath() const { return m_databasePath; }
 
@@ -38,7 +44,9 @@ class FormSet : public QObject {
     std::unique_ptr<TaskForm> m_configure;
     std::unique_ptr<TaskForm> m_finacle;
     std::unique_ptr<TaskForm> m_orv;
-    std::unique_ptr<TaskForm> m_compare;
+    std::unique_ptr<CompareForm> m_compare;
+    std::unique_ptr<TrendWindow> m_trend;
+    OpenItemsWindow* m_openItems = nullptr;  ///< a window of the menu's
 };
 
 }  // namespace vesk::gui

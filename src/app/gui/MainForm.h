@@ -21,8 +21,8 @@ namespace vesk::gui {
 class SettingsStore;
 class TaskForm;
 
-/// The menu: four task buttons and Exit; beside them the database file's own buttons
-/// (check, back up, restore) and the daily backups' switch.
+/// The menu: four task buttons, Open Items, Trend and Exit; beside them the database file's
+/// own buttons (check, back up, restore) and the daily backups' switch.
 class MainForm : public QWidget {
     Q_OBJECT
   public:
@@ -50,6 +50,9 @@ class MainForm : public QWidget {
     void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
     /// Where the backup dialogs remember their last folder.
     void setSettings(SettingsStore* settings) { m_prompter.setSettings(settings); }
+    void cmdTrend_Click() { emit trendRequested(); }
+    /// "Open Items": the window of what is still open, beside the menu.
+    void cmdOpenItems_Click() { emit openItemsRequested(); }
 
     void setVisible(bool visible) override;
     /// Lets the menu be smaller than its design on a small screen; it scrolls then.
@@ -60,6 +63,9 @@ class MainForm : public QWidget {
     void exitRequested();
     /// A restore put other contents in the database file: connections held open read anew.
     void databaseReplaced();
+    /// Trend was pressed: the trend window opens beside the menu.
+    void trendRequested();
+    void openItemsRequested();
 
   private:
     class StatusPrompter : public FormPrompter {

@@ -19,6 +19,7 @@
 #include "support/Eventually.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "trend/TrendWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
 
@@ -102,7 +103,9 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command2", "Import VESK Monthly CTR Report"},
           {"Command3", "Import ORV 2.0 Monthly Report"},
           {"Command4", "Compare Data"},
+          {"cmdOpenItems", "Open Items"},
           {"Command5", "Exit"},
+          {"cmdTrend", "Trend"},
           {"cmdCheck", "Check Database"},
           {"cmdBackup", "Back Up Database"},
           {"cmdRestore", "Restore Database"}}},
@@ -122,6 +125,7 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command3", "Delete"},
           {"cmdHistory", "History"},
           {"Command2", "Back"}}},
+        {&forms.trendWindow(), {{"cmdExport", "Export to Excel"}, {"cmdClose", "Close"}}},
         {&forms.Compareform(),
          {{"cmdRun", "Compare"},
           {"Command5", "Reset"},
