@@ -2,10 +2,12 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Prompter.h"
 
@@ -30,6 +32,9 @@ class ScratchFolder {
   private:
     std::filesystem::path m_path;
 };
+
+/// The fastest of the repetitions, beside the median the library reports.
+inline double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 /// The most memory this process has held, in megabytes.
 inline double peakMegabytes() {
