@@ -109,10 +109,10 @@ void BM_OpenItemsVerb(benchmark::State& state) {
     for (auto _ : state) run(db, {"open-items", "--as-of", "31/12/2026"});
 }
 
-// After the month is imported again: it and the months up to two from it are paired afresh.
-void BM_OpenItemsAfterImport(benchmark::State& state) {
+// The open items each time after the workbook is imported again: its month and the months up
+// to two from it are paired afresh.
+void openItemsAfterImport(benchmark::State& state, const std::string& workbook) {
     const std::string& db = history();
-    const std::string workbook = monthWorkbook();
     run(db, {"open-items"});
     for (auto _ : state) {
         state.PauseTiming();
@@ -122,20 +122,14 @@ void BM_OpenItemsAfterImport(benchmark::State& state) {
     }
 }
 
+void BM_OpenItemsAfterImport(benchmark::State& state) { openItemsAfterImport(state, monthWorkbook()); }
+
 // The month's routine at the history's end: the newest month's bank workbook comes in (again),
 // then the open items: that month and the two before it are paired afresh.
 void BM_OpenItemsAfterNewestMonth(benchmark::State& state) {
-    const std::string& db = history();
     const int year = bench::kHistoryFirstYear + (bench::kHistoryMonths - 1) / 12;
     const int month = 1 + (bench::kHistoryMonths - 1) % 12;
-    const std::string workbook = sampleFolder(year, month) + "/" + sample::ctrFileName(year, month);
-    run(db, {"open-items"});
-    for (auto _ : state) {
-        state.PauseTiming();
-        run(db, {"import-ctr", workbook, "--yes"});
-        state.ResumeTiming();
-        run(db, {"open-items", "--as-of", "31/12/2026"});
-    }
+    openItemsAfterImport(state, sampleFolder(year, month) + "/" + sample::ctrFileName(year, month));
 }
 
 // The first listing of a file that has stored nothing yet: all 24 months paired.
