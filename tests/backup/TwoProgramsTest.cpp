@@ -140,7 +140,9 @@ TEST_F(TwoProgramsTest, AnImportThatFindsTheFileBusySaysSoOnALineAndGoesOnOnceIt
         db.open(path);
         store::Transaction tx = db.begin();
         self.reached();
-        std::this_thread::sleep_for(1500ms);
+        // Long enough for the import to read its workbook first on a slow, busy machine (an
+        // instrumented build), well inside the writer's 30 s.
+        std::this_thread::sleep_for(10s);
         return 0;  // ends without committing: its change never was
     });
     ASSERT_TRUE(other.awaitReached());
