@@ -33,8 +33,8 @@ class ScratchFolder {
     std::filesystem::path m_path;
 };
 
-/// The least of a benchmark's repetitions, beside the mean and median Google Benchmark gives.
-inline double minimum(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+/// The fastest of the repetitions, beside the median the library reports.
+inline double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 /// The most memory this process has held, in megabytes.
 inline double peakMegabytes() {
@@ -56,6 +56,7 @@ class Person : public Prompter {
         if (m_file.empty()) return std::nullopt;
         return m_file;
     }
+    std::optional<std::string> saveFile(const SaveFileRequest&) override { return std::nullopt; }
     void progress(const std::string&) override {}
     void openDocument(const std::string&) override {}
 

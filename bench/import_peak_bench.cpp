@@ -162,7 +162,7 @@ BENCHMARK(BM_ImportCtrPeak)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(3)
-    ->ComputeStatistics("min", vesk::bench::minimum)
+    ->ComputeStatistics("min", vesk::bench::least)
     ->DisplayAggregatesOnly(true);
 
 void BM_ImportOrvReceiptsXls(benchmark::State& state) {
@@ -173,7 +173,7 @@ BENCHMARK(BM_ImportOrvReceiptsXls)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(5)
-    ->ComputeStatistics("min", vesk::bench::minimum)
+    ->ComputeStatistics("min", vesk::bench::least)
     ->DisplayAggregatesOnly(true);
 
 }  // namespace

@@ -100,6 +100,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
                     DataGrid1_RowSelected(current);
             });
     prompter().setProgressLabel(m_label1);
+    watchDatabase(m_logic.connection(), m_label1);
 }
 
 void ReportForm::Form_Load() {

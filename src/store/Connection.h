@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,10 +12,21 @@
 #include "store/Statement.h"
 #include "store/Transaction.h"
 #include "store/Value.h"
+#include "store/Waiting.h"
 
 struct sqlite3;
 
 namespace vesk::store {
+
+namespace detail {
+struct WaitState;
+}
+
+class Connection;
+/// Runs before each write transaction a connection begins (the daily backup's turn).
+using BeforeWrite = std::function<void(Connection&)>;
+/// The hook of every connection of this process; returns the one it replaces. None by default.
+BeforeWrite setBeforeWrite(BeforeWrite hook);
 
 /// The file's name and password.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
@@ -36,7 +49,8 @@ std::string defaultDatabasePath();
 /// connection has the query dialect's functions registered (see SqlDialect.h), and every
 /// statement text goes through translateSql. Statements and transactions share the
 /// handle: one that outlives close() keeps it open until it ends (a transaction then
-/// rolls back).
+/// rolls back). A statement that finds the file busy with another program's transaction
+/// waits for it up to kBusyLimit, telling the delay watcher, then fails with kInUseText.
 class Connection {
   public:
     Connection();
@@ -73,8 +87,19 @@ class Connection {
     /// The first field of the first row, or Null when there is no row.
     Value scalar(const std::string& sql, const std::vector<Value>& params = {});
 
-    /// Begins a transaction that rolls back unless committed.
+    /// Begins a write transaction that rolls back unless committed; the process's
+    /// BeforeWrite hook runs first.
     Transaction begin();
+    /// Begins a read transaction: every statement until it ends sees the file as it was at
+    /// the first, whatever other programs commit meanwhile.
+    Transaction beginRead();
+
+    /// Who is told when a statement is held up; none: the process's default (see Waiting.h).
+    void setDelayWatcher(DelayWatcher watcher);
+    /// Tells the watcher of a hold-up that is not the engine's own (today's backup).
+    void tellDelay(const DelayNotice& notice) const;
+    /// How long a statement waits for another program's transaction (kBusyLimit).
+    void setBusyLimit(std::chrono::milliseconds limit);
 
     /// The layout version of the open file (PRAGMA user_version; see Schema.h): below
     /// kSchemaVersion only for a file that could not be brought up to date.
@@ -85,8 +110,10 @@ class Connection {
   private:
     void open(const std::string& path, const std::string& password, bool upgrade);
 
+    std::shared_ptr<detail::WaitState> m_wait;
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
+    bool m_inBeforeWrite = false;
 };
 
 /// A text value as a statement literal: single quotes, every inner quote doubled.

@@ -55,13 +55,16 @@ struct Compared {
     compare::Period period;
     compare::Scope scope;
     compare::MonthComparison result;
+    /// What the verb reads after the comparison comes from the same state of the file.
+    std::optional<store::Transaction> snapshot;
 };
 
 // Compares the month; nullopt (with the reason shown) when it holds no bank rows.
 std::optional<Compared> compareMonth(Context& context, store::Connection& db, const std::string& yearText,
                                      const std::string& monthText) {
-    Compared c{{yearOf(yearText), monthOf(monthText)}, {}, {}};
+    Compared c{{yearOf(yearText), monthOf(monthText)}, {}, {}, {}};
     db.open(context.databasePath());
+    c.snapshot.emplace(db.beginRead());
     c.scope = compare::comparisonScope(db);
     c.result = compare::compareMonth(db, c.period, c.scope);
     if (!c.result.anyRows) {
@@ -132,6 +135,7 @@ Unmatched unmatchedOf(Context& context, const std::string& yearText, const std::
     Unmatched u{{yearOf(yearText), monthOf(monthText)}, {}, {}};
     store::Connection db;
     db.open(context.databasePath());
+    const store::Transaction snapshot = db.beginRead();
     u.scope = compare::comparisonScope(db);
     u.leftOut = compare::listLeftOut(db, u.period, u.scope);
     return u;
@@ -178,6 +182,7 @@ std::optional<Explained> explainedOf(Context& context, const std::string& yearTe
     Explained e{{yearOf(yearText), monthOf(monthText)}, std::nullopt, {}, {}};
     store::Connection db;
     db.open(context.databasePath());
+    const store::Transaction snapshot = db.beginRead();
     compare::ExplainTarget target;
     if (!equalsNoCase(officeText, "All")) {
         e.office = compare::masterOfficeName(db, officeText);

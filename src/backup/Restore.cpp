@@ -1,0 +1,81 @@
+#include "backup/Restore.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "backup/CareTexts.h"
+#include "core/Error.h"
+#include "store/Connection.h"
+#include "store/OnlineBackup.h"
+
+namespace vesk::backup {
+
+namespace fs = std::filesystem;
+
+std::string keptPath(const std::string& databasePath, const DateTime& when) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", when.year, when.month, when.day, when.hour,
+                  when.minute, when.second);
+    return databasePath + ".before-restore-" + stamp;
+}
+
+Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
+                        const store::DelayWatcher& watcher, const store::Heartbeat& heartbeat,
+                        const std::optional<store::FileCheck>& checked) {
+    Restore result;
+    std::error_code ec;
+    if (fs::equivalent(databasePath, backupPath, ec))
+        throw Error(errc::kUsage, "The file to restore is the database file itself");
+    result.check = checked ? *checked : store::checkDatabaseFile(backupPath, heartbeat);
+    if (!result.check.sound()) return result;
+    const bool existed = fs::exists(databasePath, ec);
+    // Two restores within a second must not keep into the same name.
+    const std::string first = keptPath(databasePath, now);
+    std::string kept = first;
+    for (int n = 2; fs::exists(kept, ec); ++n) kept = first + "-" + std::to_string(n);
+    store::replaceDatabase(databasePath, backupPath, kept, watcher, heartbeat);
+    result.status = Restore::Status::Restored;
+    if (existed) result.kept = kept;
+    return result;
+}
+
+bool restoreBackup(Prompter& prompter, const std::string& databasePath, const std::string& backupPath,
+                   const DateTime& now, const store::DelayWatcher& watcher) {
+    const auto says = [&prompter](const char* text) { return [&prompter, text] { prompter.progress(text); }; };
+    prompter.progress("Checking the backup...");
+    Restore refused;
+    refused.check = store::checkDatabaseFile(backupPath, says("Checking the backup..."));
+    prompter.progress("");
+    if (!refused.check.sound()) {
+        prompter.message(restoreMessage(backupPath, refused));
+        return false;
+    }
+    if (prompter.message(restoreQuestion(databasePath, backupPath)) != Answer::Yes) return false;
+    prompter.progress("Restoring the backup...");
+    const Restore restore =
+        restoreDatabase(databasePath, backupPath, now, watcher, says("Restoring the backup..."), refused.check);
+    prompter.progress("");
+    prompter.message(restoreMessage(backupPath, restore));
+    return restore.status == Restore::Status::Restored;
+}
+
+std::optional<store::CopiedDatabase> backUp(Prompter& prompter, const std::string& databasePath,
+                                            const std::string& destination, bool askBeforeReplacing,
+                                            const store::DelayWatcher& watcher) {
+    store::Connection db;
+    db.setDelayWatcher(watcher);
+    // As the file is: a backup neither waits for nor makes a newer layout.
+    db.openWithoutUpgrade(databasePath);
+    std::error_code ec;
+    if (askBeforeReplacing && fs::exists(destination, ec) &&
+        prompter.message(replaceBackupQuestion(destination)) != Answer::Yes)
+        return std::nullopt;
+    prompter.progress("Backing up the database...");
+    const store::CopiedDatabase copy =
+        store::copyDatabase(db, destination, [&prompter] { prompter.progress("Backing up the database..."); });
+    prompter.progress("");
+    prompter.message(info(backedUpText(destination, copy), kBackupTitle));
+    return copy;
+}
+
+}  // namespace vesk::backup
