@@ -120,7 +120,10 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), s
     const auto inWindow = [&](const Row& r) {
         return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
     };
-    for (const auto& [key, bucket] : buckets) {
+    for (const auto& entry : buckets) {
+        // Not a structured binding: lambdas cannot capture one under every compiler we build with.
+        const auto& key = entry.first;
+        const Bucket& bucket = entry.second;
         std::vector<const Row*> bank, orv;
         std::vector<PairEntry> bankEntries, orvEntries;
         for (const Row& r : bucket.bank)

@@ -28,6 +28,13 @@ class RowCells {
 
   private:
     friend class RowBuilder;
+    struct Span {
+        std::uint32_t offset, length;
+    };
+    struct Date {
+        std::int16_t year;
+        std::uint8_t month, day, hour, minute, second;
+    };
     struct Slot {
         Cell::Kind kind = Cell::Kind::Empty;
         bool shared = false;  // text: a shared string by index, else a span of m_text
@@ -35,13 +42,8 @@ class RowCells {
         union {
             double number;
             std::uint32_t index;
-            struct {
-                std::uint32_t offset, length;
-            } span;
-            struct {
-                std::int16_t year;
-                std::uint8_t month, day, hour, minute, second;
-            } date;
+            Span span;
+            Date date;
         };
         Slot() : number(0) {}
     };

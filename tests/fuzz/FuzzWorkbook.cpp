@@ -86,28 +86,37 @@ bool sameCell(const sheet::Cell& a, const sheet::Cell& b) {
 
 // The rows an import is handed one by one, held against the sheet read whole: each row
 // once, in order, with the whole sheet's cells (within the bound), none the sheet lacks.
+// What was handed over counts only when the reading says the sheet could be streamed, so
+// the first difference is kept until then.
 class SameRows final : public sheet::RowSink {
   public:
     explicit SameRows(const sheet::Sheet& whole) : m_whole(whole) {}
 
     void row(int number, const sheet::RowCells& cells) override {
-        if (number <= m_last) broken("a row was handed over after a later one, or twice");
+        if (number <= m_last) differ("a row was handed over after a later one, or twice");
         m_last = number;
-        if (number > m_whole.usedRows()) broken("a row was handed over below the sheet's used area");
+        if (number > m_whole.usedRows()) differ("a row was handed over below the sheet's used area");
         if (number > kCellBound) return;
         bool holds = false;
         for (int c = 1; c <= std::min(std::max(cells.columns(), m_whole.usedColumns()), kCellBound); ++c) {
             holds = holds || cells.kind(c) != sheet::Cell::Kind::Empty;
             if (!sameCell(cells.cell(c), m_whole.cell(number, c)))
-                broken("row " + std::to_string(number) + " column " + std::to_string(c) +
+                differ("row " + std::to_string(number) + " column " + std::to_string(c) +
                        " handed over is not the whole sheet's cell");
         }
-        if (!holds && cells.columns() <= kCellBound) broken("an empty row was handed over");
+        if (!holds && cells.columns() <= kCellBound) differ("an empty row was handed over");
     }
 
+    const std::string& difference() const { return m_difference; }
+
   private:
+    void differ(const std::string& what) {
+        if (m_difference.empty()) m_difference = what;
+    }
+
     const sheet::Sheet& m_whole;
     int m_last = 0;
+    std::string m_difference;
 };
 
 void put(std::string& out, std::size_t at, std::uint32_t v) {
@@ -146,7 +155,8 @@ void readWorkbook(const std::string& name, std::string bytes) {
             // A sheet the whole reading takes, the row by row reading takes alike or leaves to it.
             SameRows same(*sheet);
             try {
-                book->streamSheet(i, sheet::Workbook::kLastColumn, same);
+                if (book->streamSheet(i, sheet::Workbook::kLastColumn, same) && !same.difference().empty())
+                    broken(same.difference());
             } catch (const Error& e) {
                 broken("a sheet read whole was refused row by row: " + e.description().substr(0, 200));
             }
