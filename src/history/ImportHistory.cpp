@@ -52,7 +52,7 @@ DateTime readTime(const store::Value& v) {
     return *t;
 }
 
-bool hasHistory(store::Connection& db) { return db.scalar(sql::kHasHistory).toInt() > 0; }
+bool hasHistory(store::Connection& db) { return store::hasTable(db, sql::kHistoryTable); }
 
 store::Value optionalNumber(const std::optional<double>& v) { return v ? store::Value(*v) : store::Value(); }
 

@@ -50,10 +50,7 @@ struct Marks {
 std::string name(const ReportDescription& report) { return store::tableName(report.table); }
 
 // Older files opened as they are (read-only ones) have no month lines.
-bool keepsMonthLines(store::Connection& db) {
-    return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'month_summaries'").toInt() >
-           0;
-}
+bool keepsMonthLines(store::Connection& db) { return store::hasTable(db, "month_summaries"); }
 
 std::int64_t lastRow(store::Connection& db, const ReportDescription& report) {
     return db.scalar(lastRowStatement(report)).toInt();

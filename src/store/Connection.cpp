@@ -250,4 +250,9 @@ Value Connection::scalar(const std::string& sql, const std::vector<Value>& param
 
 Transaction Connection::begin() { return Transaction(m_db); }
 
+bool hasTable(Connection& db, const std::string& name) {
+    return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", {name})
+               .toInt() > 0;
+}
+
 }  // namespace vesk::store

@@ -74,6 +74,10 @@ class Connection {
     std::string m_path;
 };
 
+/// True when the file holds a table of that name (letter case aside): files of older
+/// layouts opened as they are lack the newer tables.
+bool hasTable(Connection& db, const std::string& name);
+
 /// A text value as a statement literal: single quotes, every inner quote doubled.
 std::string quote(const std::string& text);
 

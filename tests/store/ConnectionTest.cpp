@@ -57,6 +57,24 @@ TEST_F(ConnectionTest, ANewFileHasTheFourTablesWithTheirColumnsInOrder) {
     }
 }
 
+TEST_F(ConnectionTest, HasTableFindsTablesInAnyCaseAndNothingElse) {
+    m_db.execute("CREATE VIEW office_names AS SELECT office_name FROM mastertable");
+    const std::pair<const char*, bool> cases[] = {
+        {"mastertable", true},
+        {"MONTH_SUMMARIES", true},  // added by the layout upgrade
+        {"Import_History", true},
+        {"mastertable_office_id", false},  // an index
+        {"office_names", false},           // a view
+        {"nosuch", false},
+        {"", false},
+        {"mastertable' OR '1' = '1", false},  // bound, never spliced in
+    };
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(hasTable(m_db, name), expected);
+    }
+}
+
 TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
     m_db.execute("INSERT INTO Youroffice VALUES ('Main HO', 'F1', 'O1')");
     m_db.close();

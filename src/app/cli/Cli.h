@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Prompter.h"
+#include "store/Connection.h"
 
 namespace vesk::cli {
 
@@ -31,6 +32,15 @@ struct Context {
     /// The --db file, or the database beside the executable.
     std::string databasePath() const;
 };
+
+/// Opens the database the verbs work on (see Context::databasePath), runs work over it and
+/// closes it again; returns what work returns.
+template <class Work>
+auto withDatabase(const Context& context, Work&& work) {
+    store::Connection db;
+    db.open(context.databasePath());
+    return std::forward<Work>(work)(db);
+}
 
 /// One verb of the command line. run gets the arguments after the verb's name and
 /// returns the exit status; it throws UsageError for wrong use and Error for failures.

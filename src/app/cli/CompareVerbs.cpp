@@ -57,11 +57,13 @@ struct Compared {
     compare::MonthComparison result;
 };
 
+compare::Period periodOf(const std::string& yearText, const std::string& monthText) {
+    return {yearOf(yearText), monthOf(monthText)};
+}
+
 // Compares the month; nullopt (with the reason shown) when it holds no bank rows.
-std::optional<Compared> compareMonth(Context& context, store::Connection& db, const std::string& yearText,
-                                     const std::string& monthText) {
-    Compared c{{yearOf(yearText), monthOf(monthText)}, {}, {}};
-    db.open(context.databasePath());
+std::optional<Compared> compareMonth(Context& context, store::Connection& db, compare::Period period) {
+    Compared c{period, {}, {}};
     c.scope = compare::comparisonScope(db);
     c.result = compare::compareMonth(db, c.period, c.scope);
     if (!c.result.anyRows) {
@@ -102,23 +104,27 @@ compare::Grid detailed(Context& context, store::Connection& db, const Compared& 
 int compareVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"filter"});
     if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
-    if (!c) return kExitFailed;
-    writeGrid(context.out, consolidated(*c, a.option("filter")));
-    return kExitOk;
+    const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
+    return withDatabase(context, [&](store::Connection& db) {
+        const auto c = compareMonth(context, db, period);
+        if (!c) return int(kExitFailed);
+        writeGrid(context.out, consolidated(*c, a.option("filter")));
+        return int(kExitOk);
+    });
 }
 
 int detailVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
-    if (!c) return kExitFailed;
-    const auto office = listedOffice(context, *c, a.positional()[2]);
-    if (!office) return kExitFailed;
-    writeGrid(context.out, detailed(context, db, *c, *office));
-    return kExitOk;
+    const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
+    return withDatabase(context, [&](store::Connection& db) {
+        const auto c = compareMonth(context, db, period);
+        if (!c) return int(kExitFailed);
+        const auto office = listedOffice(context, *c, a.positional()[2]);
+        if (!office) return int(kExitFailed);
+        writeGrid(context.out, detailed(context, db, *c, *office));
+        return int(kExitOk);
+    });
 }
 
 // What the month's comparison leaves out, in the comparison's scope.
@@ -129,12 +135,12 @@ struct Unmatched {
 };
 
 Unmatched unmatchedOf(Context& context, const std::string& yearText, const std::string& monthText) {
-    Unmatched u{{yearOf(yearText), monthOf(monthText)}, {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    u.scope = compare::comparisonScope(db);
-    u.leftOut = compare::listLeftOut(db, u.period, u.scope);
-    return u;
+    Unmatched u{periodOf(yearText, monthText), {}, {}};
+    return withDatabase(context, [&](store::Connection& db) {
+        u.scope = compare::comparisonScope(db);
+        u.leftOut = compare::listLeftOut(db, u.period, u.scope);
+        return u;
+    });
 }
 
 // One line per group: its list's word, its name, the count and both sums.
@@ -175,20 +181,22 @@ struct Explained {
 // nullopt (with the reason shown) when the office is not in the master.
 std::optional<Explained> explainedOf(Context& context, const std::string& yearText, const std::string& monthText,
                                      const std::string& officeText) {
-    Explained e{{yearOf(yearText), monthOf(monthText)}, std::nullopt, {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    compare::ExplainTarget target;
-    if (!equalsNoCase(officeText, "All")) {
-        e.office = compare::masterOfficeName(db, officeText);
-        if (!e.office) {
-            context.err << "'" << officeText << "' is not an office of the office master\n";
-            return std::nullopt;
+    Explained e{periodOf(yearText, monthText), std::nullopt, {}, {}};
+    const bool known = withDatabase(context, [&](store::Connection& db) {
+        compare::ExplainTarget target;
+        if (!equalsNoCase(officeText, "All")) {
+            e.office = compare::masterOfficeName(db, officeText);
+            if (!e.office) return false;
+            target = compare::ExplainTarget::one(*e.office);
         }
-        target = compare::ExplainTarget::one(*e.office);
+        e.configuredOffice = compare::comparisonScope(db).configuredOffice;
+        e.explanation = compare::explainMonth(db, e.period, target);
+        return true;
+    });
+    if (!known) {
+        context.err << "'" << officeText << "' is not an office of the office master\n";
+        return std::nullopt;
     }
-    e.configuredOffice = compare::comparisonScope(db).configuredOffice;
-    e.explanation = compare::explainMonth(db, e.period, target);
     if (e.explanation.lines.empty())
         context.err << "No rows to explain for " << (e.office ? *e.office : std::string("the differing offices"))
                     << " in " << monthName(e.period.month) << " " << e.period.year << ".\n";
@@ -230,6 +238,9 @@ int exportExplained(Context& context, const Arguments& a) {
     return kExitOk;
 }
 
+int exportGrid(Context& context, const Arguments& a, store::Connection& db, compare::ExportKind kind,
+               compare::Period period);
+
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"office", "filter", "out"});
@@ -249,8 +260,14 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
         throw UsageError("the first argument is consolidated, detailed or unmatched, not '" + which + "'");
     const compare::ExportKind kind =
         which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[1], a.positional()[2]);
+    const compare::Period period = periodOf(a.positional()[1], a.positional()[2]);
+    return withDatabase(context, [&](store::Connection& db) { return exportGrid(context, a, db, kind, period); });
+}
+
+// The grid export of exportVerb, over its database.
+int exportGrid(Context& context, const Arguments& a, store::Connection& db, compare::ExportKind kind,
+               compare::Period period) {
+    const auto c = compareMonth(context, db, period);
     if (!c) return kExitFailed;
 
     compare::ExportContext export_;

@@ -21,30 +21,32 @@ const report::ReportDescription& reportNamed(const std::string& name) {
     throw UsageError("the report is ctr or orv, not '" + name + "'");
 }
 
-// Opens the database for a report verb; false (with the reason shown) while the office
+// Runs a report verb over the database; refused (with the reason shown) while the office
 // master is empty, as the report forms refuse to work then.
-bool open(Context& context, store::Connection& db, Prompter& prompter) {
-    db.open(context.databasePath());
-    if (office::officeCount(db) > 0) return true;
-    prompter.message(exclamation("Import office Master Data First.", "Master Data Missing"));
-    return false;
+template <class Work>
+int withReports(Context& context, Prompter& prompter, Work&& work) {
+    return withDatabase(context, [&](store::Connection& db) {
+        if (office::officeCount(db) > 0) return work(db);
+        prompter.message(exclamation("Import office Master Data First.", "Master Data Missing"));
+        return int(kExitFailed);
+    });
 }
 
 int importReport(Context& context, const std::vector<std::string>& args, const report::ReportDescription& which) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one report workbook");
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    if (!open(context, db, prompter)) return kExitFailed;
-    const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
-    const auto progress = [&](int row, int rows) {
-        if (row % kProgressEvery == 0 || row == rows)
-            prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");
-    };
-    const report::MonthImport imported = report::importMonth(db, which, a.positional().front(), confirm, progress);
-    context.prompter.progress("");
-    if (auto message = report::importMessage(which, imported)) prompter.message(*message);
-    return imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed;
+    return withReports(context, prompter, [&](store::Connection& db) {
+        const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
+        const auto progress = [&](int row, int rows) {
+            if (row % kProgressEvery == 0 || row == rows)
+                prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");
+        };
+        const report::MonthImport imported = report::importMonth(db, which, a.positional().front(), confirm, progress);
+        context.prompter.progress("");
+        if (auto message = report::importMessage(which, imported)) prompter.message(*message);
+        return int(imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed);
+    });
 }
 
 int importCtr(Context& context, const std::vector<std::string>& args) {
@@ -61,20 +63,20 @@ int summary(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 1) throw UsageError("give the report: ctr or orv");
     const report::ReportDescription& which = reportNamed(a.positional().front());
-    store::Connection db;
-    if (!open(context, db, context.prompter)) return kExitFailed;
-    const store::ResultSet rs = report::monthlySummary(db, which);
-    if (rs.empty()) return kExitOk;
-    const auto& headings = rs.columns();
-    const std::size_t shown = std::min<std::size_t>(headings.size(), report::kSortMonthColumn);
-    for (std::size_t c = 0; c < shown; ++c) context.out << (c ? "\t" : "") << headings[c];
-    context.out << "\n";
-    for (std::size_t row = 0; row < rs.rowCount(); ++row) {
-        for (std::size_t c = 0; c < shown; ++c)
-            context.out << (c ? "\t" : "") << report::summaryCellText(rs.field(row, c), headings[c]);
+    return withReports(context, context.prompter, [&](store::Connection& db) {
+        const store::ResultSet rs = report::monthlySummary(db, which);
+        if (rs.empty()) return int(kExitOk);
+        const auto& headings = rs.columns();
+        const std::size_t shown = std::min<std::size_t>(headings.size(), report::kSortMonthColumn);
+        for (std::size_t c = 0; c < shown; ++c) context.out << (c ? "\t" : "") << headings[c];
         context.out << "\n";
-    }
-    return kExitOk;
+        for (std::size_t row = 0; row < rs.rowCount(); ++row) {
+            for (std::size_t c = 0; c < shown; ++c)
+                context.out << (c ? "\t" : "") << report::summaryCellText(rs.field(row, c), headings[c]);
+            context.out << "\n";
+        }
+        return int(kExitOk);
+    });
 }
 
 int deleteMonth(Context& context, const std::vector<std::string>& args) {
@@ -84,20 +86,20 @@ int deleteMonth(Context& context, const std::vector<std::string>& args) {
     const std::string& year = a.positional()[1];
     const std::string& month = a.positional()[2];
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    if (!open(context, db, prompter)) return kExitFailed;
-    if (year.empty() || month.empty()) {
-        prompter.message(which.selectionRequired);
-        return kExitFailed;
-    }
-    if (prompter.message(which.confirmDelete(month, year)) != Answer::Yes) return kExitFailed;
-    const std::int64_t count = report::deleteMonth(db, which, year, month);
-    if (count <= 0) {
-        prompter.message(which.nothingDeleted(month, year));
-        return kExitFailed;
-    }
-    prompter.message(which.deleted(count, month, year));
-    return kExitOk;
+    return withReports(context, prompter, [&](store::Connection& db) {
+        if (year.empty() || month.empty()) {
+            prompter.message(which.selectionRequired);
+            return int(kExitFailed);
+        }
+        if (prompter.message(which.confirmDelete(month, year)) != Answer::Yes) return int(kExitFailed);
+        const std::int64_t count = report::deleteMonth(db, which, year, month);
+        if (count <= 0) {
+            prompter.message(which.nothingDeleted(month, year));
+            return int(kExitFailed);
+        }
+        prompter.message(which.deleted(count, month, year));
+        return int(kExitOk);
+    });
 }
 
 }  // namespace
