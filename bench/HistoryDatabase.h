@@ -19,6 +19,8 @@ inline constexpr int kHistoryRows = 100000;
 inline constexpr int kHistoryOffices = 500;
 inline constexpr int kHistoryFirstYear = 2025;
 inline constexpr int kHistorySeed = 11;  // the same offices every month
+// Raised whenever the sample generator writes other rows, so that a kept file is rebuilt.
+inline constexpr int kHistoryDataVersion = 2;
 
 /// The sample month of the history database (month 1..24 counted from January 2025).
 inline sample::SampleOptions historyMonth(int year, int month) {
@@ -35,8 +37,8 @@ inline const std::string& historyDatabase() {
     static const std::string path = [] {
         const std::filesystem::path folder = VESK_BENCH_CACHE;
         const std::filesystem::path file =
-            folder / ("compare-" + std::to_string(kHistoryMonths) + "x" + std::to_string(kHistoryRows) + "x" +
-                      std::to_string(kHistoryOffices) + ".db");
+            folder / ("compare-v" + std::to_string(kHistoryDataVersion) + "-" + std::to_string(kHistoryMonths) + "x" +
+                      std::to_string(kHistoryRows) + "x" + std::to_string(kHistoryOffices) + ".db");
         if (std::filesystem::exists(file)) return file.string();
         std::filesystem::create_directories(folder);
         // Built under another name and renamed when whole, so an interrupted build is not reused.

@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "HistoryDatabase.h"
 #include "compare/CompareScreen.h"
+#include "compare/ExplainScreen.h"
 #include "compare/GridFilter.h"
 #include "compare/LeftOut.h"
 #include "report/ReportMonths.h"
@@ -46,6 +47,23 @@ void BM_ConsolidatedComparison(benchmark::State& state) {
     countRows(state, logic);
 }
 BENCHMARK(BM_ConsolidatedComparison)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// What the explanation window waits for after Explain with "All": its own connection, the
+// comparison's offices, their rows of the month and 3 days each side, paired.
+void BM_ExplainWindowJob(benchmark::State& state) {
+    bench::Person prompter;
+    compare::ExplainScreen screen(database(), prompter);
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        compare::ExplainScreen::Job job = screen.open({{kComparedYear, kComparedMonth}, std::nullopt, std::nullopt});
+        screen.finished(job.ticket, job.run());
+        rows = screen.shown().size();
+    }
+    screen.chkMatched_Click(true);
+    state.counters["exceptions"] = double(rows);
+    state.counters["rows"] = double(screen.shown().size());
+}
+BENCHMARK(BM_ExplainWindowJob)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // "All" in the office list: the differing dates of every listed office, from both sides.
 void BM_DetailedComparisonAll(benchmark::State& state) {

@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched export where history"
+        summary delete-month compare detail unmatched explain export where history"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
     COMPREPLY=()
 
@@ -66,7 +66,8 @@ _vesk_orv_cli() {
         sample) options="--offices --rows --year --month --seed" ;;
         import-master | import-ctr | import-orv | set-office | delete-offices | delete-month) options="--yes" ;;
         compare) options="--filter" ;;
-        export) options="--office --filter --out" ;;
+        explain) options="--matched" ;;
+        export) options="--office --filter --out --matched" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
@@ -78,9 +79,9 @@ _vesk_orv_cli() {
         sample:0) _vesk_orv_cli_folders "$cur" ;;
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
-        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
-        detail:2) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
+        detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
     esac
 }
 

@@ -155,11 +155,12 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
 std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
 
 // Amounts read as the sums read them: the text's leading number, grouping commas counted,
-// an empty or missing amount 0.
+// an empty or missing amount 0. The few named offices lead, so that only their rows are
+// read, never every row of the three months.
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
     return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
            "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount "
-           "FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id" +
+           "FROM MasterTable AS m CROSS JOIN VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
            condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
            inMonths("VESKFinacle", "i", "Tran_Date", monthKeys);
 }
@@ -169,7 +170,7 @@ std::string explainOrvStatement(const std::string& condition, const std::vector<
                "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
                "IIf(") +
            kOrvKindLetter + " = 'R', 1, 2) AS Kind, Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount " +
-           "FROM ORVTable AS a INNER JOIN MasterTable AS m ON a.office_id = m.office_id" + condition + " AND " +
+           "FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition + " AND " +
            kOrvKindLetter + " IN ('R', 'P') AND " + inMonths("ORVTable", "a", "try_posting_date", monthKeys);
 }
 

@@ -69,7 +69,8 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
     if (oneOffice(c))
         s.periodLine += "  |  Office: " + *c.office;
     else
-        s.scopeLine = "Differing offices under " + c.configuredOffice;
+        s.scopeLine = c.configuredOffice.empty() ? std::string("Differing offices of the division")
+                                                 : "Differing offices under " + c.configuredOffice;
     s.headers = explainHeaders();
     int serial = 1;
     for (const ExplainedLine& line : lines) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -140,7 +141,52 @@ struct Builder {
     std::vector<int> headOffices;  // indexes into data.offices
     std::vector<int> subOffices;
 
-    explicit Builder(const SampleOptions& o) : options(o), rng(o.seed ^ 0x5EED0F0F1CE5ull) { data.options = o; }
+    std::vector<std::size_t> singleEntries;  // ORV entries that book one bank row each
+    // Draws for what a real month holds besides, apart from the main sequence, so the
+    // month's other rows stay as they were.
+    Random plantRng;
+
+    explicit Builder(const SampleOptions& o)
+        : options(o),
+          rng(o.seed ^ 0x5EED0F0F1CE5ull),
+          plantRng(o.seed ^ 0x9A1E57ull ^ std::uint64_t(o.year * 100 + o.month) * 0x100000001B3ull) {
+        data.options = o;
+    }
+
+    // Runs a draw of the main helpers on the plants' generator.
+    template <class F>
+    auto plantDraw(F f) {
+        std::swap(rng, plantRng);
+        auto result = f();
+        std::swap(rng, plantRng);
+        return result;
+    }
+
+    // Sub-offices free of the planted differences, the same every month.
+    std::vector<int> plainOffices() const {
+        const Planted& p = data.planted;
+        std::vector<int> out;
+        for (int i : subOffices) {
+            const std::string& n = data.offices[std::size_t(i)].name;
+            if (n != p.missingEntryOffice && n != p.amountOffOffice && n != p.bankOnlyOffice && n != p.orvOnlyOffice)
+                out.push_back(i);
+        }
+        return out;
+    }
+
+    // The office and amount of the deposit a month carries into the next: a function of
+    // the seed and the month alone, so both months agree on it.
+    struct Carry {
+        int office;
+        std::int64_t paise;
+    };
+    std::optional<Carry> carryOf(int year, int month) const {
+        const std::vector<int> plain = plainOffices();
+        if (plain.empty()) return std::nullopt;
+        Random r(options.seed ^ 0xCA7797ull ^ std::uint64_t(year * 100 + month) * 0x9E3779B97F4A7C15ull);
+        const int office = plain[std::size_t(r.between(0, int(plain.size()) - 1))];
+        return Carry{office, randomPaise(r)};
+    }
 
     DateTime randomMoment() {
         DateTime d;
@@ -306,10 +352,31 @@ struct Builder {
         data.planted.unknownFacilityId = stranger.facilityId;
         data.bankRows.push_back(bankRow(stranger, true));
 
+        carryOut();
+
         sortRows(data.bankRows, [](const BankRow& b) { return b.tranDate; });
         const std::int64_t first = 10000000 + rng.between(std::int64_t(0), std::int64_t(80000000));
         for (std::size_t i = 0; i < data.bankRows.size(); ++i)
             data.bankRows[i].tranId = "S" + std::to_string(first + std::int64_t(i));
+    }
+
+    // One of the office's deposits becomes a late deposit of the month's last day.
+    void carryOut() {
+        const std::optional<Carry> carry = carryOf(options.year, options.month);
+        if (!carry) return;
+        const Office& office = data.offices[std::size_t(carry->office)];
+        for (BankRow& b : data.bankRows) {
+            if (b.facilityId != office.facilityId || !b.deposit) continue;
+            const int last = daysInMonth(options.year, options.month);
+            b.tranDate = DateTime{options.year, options.month, last, 16, 45, plantRng.between(0, 59)};
+            b.valueDate = DateTime{options.year, options.month, last, 0, 0, 0};
+            b.tranDateText = tranDateText(b.tranDate, plantRng);
+            b.paise = carry->paise;
+            b.amountAsText = false;
+            b.bookedNextMonth = true;
+            data.planted.carriedOutOffice = office.name;
+            return;
+        }
     }
 
     OrvRow orvRow(const Office& o, const DateTime& day, bool receipt, std::int64_t paise,
@@ -337,7 +404,8 @@ struct Builder {
         std::map<std::tuple<DateTime, std::string, bool>, std::vector<const BankRow*>> days;
         for (const BankRow& b : data.bankRows) {
             auto found = byFacility.find(b.facilityId);
-            if (found == byFacility.end() || found->second->name == data.planted.bankOnlyOffice) continue;
+            if (found == byFacility.end() || found->second->name == data.planted.bankOnlyOffice || b.bookedNextMonth)
+                continue;
             days[{b.valueDate, found->second->officeId, b.deposit}].push_back(&b);
         }
         std::map<std::string, const Office*> byId;
@@ -349,10 +417,12 @@ struct Builder {
                 std::size_t take = std::min(rows.size() - i, std::size_t(rng.chance(25) ? 2 : 1));
                 std::int64_t paise = 0;
                 for (std::size_t k = 0; k < take; ++k) paise += rows[i + k]->paise;
+                if (take == 1) singleEntries.push_back(data.orvRows.size());
                 data.orvRows.push_back(orvRow(office, std::get<0>(key), std::get<2>(key), paise, rows[i]->tranId));
                 i += take;
             }
         }
+        plantBookingHabits();
         plantOrvDifferences();
 
         const Office* orvOnly = nullptr;
@@ -380,9 +450,77 @@ struct Builder {
         return out;
     }
 
+    // Single entries of the plain offices, in a shuffled order of the plants' own.
+    std::vector<std::size_t> plainEntries(const std::set<std::string>& avoid) {
+        std::set<std::string> plain;
+        for (int i : plainOffices()) plain.insert(data.offices[std::size_t(i)].name);
+        std::vector<std::size_t> out;
+        for (std::size_t i : singleEntries) {
+            const std::string& name = data.orvRows[i].officeName;
+            if (plain.count(name) && !avoid.count(name)) out.push_back(i);
+        }
+        plantRng.shuffle(out);
+        return out;
+    }
+
+    // Late bookings, a duplicate, a deposit booked as two receipts, and the receipt of the
+    // deposit the previous month carried over its end.
+    void plantBookingHabits() {
+        Planted& p = data.planted;
+        const int pm = options.month == 1 ? 12 : options.month - 1;
+        const int py = options.month == 1 ? options.year - 1 : options.year;
+        const std::optional<Carry> carriedIn = carryOf(py, pm);
+        // Each habit gets an office of its own, so a test can tell what made an office differ;
+        // the late bookings come last, as a small division runs out of offices.
+        std::set<std::string> used = {p.carriedOutOffice};
+        if (carriedIn) used.insert(data.offices[std::size_t(carriedIn->office)].name);
+        const int last = daysInMonth(options.year, options.month);
+        const auto take = [&](const std::vector<std::size_t>& entries, auto fits) -> std::optional<std::size_t> {
+            for (std::size_t i : entries)
+                if (!used.count(data.orvRows[i].officeName) && fits(data.orvRows[i])) {
+                    used.insert(data.orvRows[i].officeName);
+                    return i;
+                }
+            return std::nullopt;
+        };
+        const std::vector<std::size_t> entries = plainEntries({});
+        if (auto twice = take(entries, [](const OrvRow& r) { return r.receipt; })) {
+            OrvRow copy = data.orvRows[*twice];
+            p.duplicateOffice = copy.officeName;
+            data.orvRows.push_back(std::move(copy));
+        }
+        if (auto split = take(entries, [](const OrvRow& r) { return r.receipt && r.paise >= 300; })) {
+            OrvRow part = data.orvRows[*split];
+            part.paise = data.orvRows[*split].paise / 3 / 100 * 100;
+            data.orvRows[*split].paise -= part.paise;
+            part.voucherNo = plantDraw([&] { return "V" + digits(rng, 6); });
+            p.splitOffice = part.officeName;
+            data.orvRows.push_back(std::move(part));
+        }
+        for (int n = 0; n < 3; ++n) {
+            const int days = plantRng.between(1, 3);
+            auto late = take(entries, [&](const OrvRow& r) { return r.postingDate.day + days <= last; });
+            if (!late) break;
+            data.orvRows[*late].postingDate.day += days;
+            p.lateOffices.push_back(data.orvRows[*late].officeName);
+        }
+        if (carriedIn) {
+            const Office& office = data.offices[std::size_t(carriedIn->office)];
+            const DateTime first{options.year, options.month, 1, 0, 0, 0};
+            data.orvRows.push_back(plantDraw([&] { return orvRow(office, first, true, carriedIn->paise, "CARRIED"); }));
+            p.carriedInOffice = office.name;
+        }
+    }
+
     void plantOrvDifferences() {
         Planted& p = data.planted;
+        // An entry of one bank row, so the explanation meets a pair whose amounts differ.
         auto off = entriesOf(p.amountOffOffice);
+        std::vector<std::size_t> single;
+        const std::set<std::size_t> singles(singleEntries.begin(), singleEntries.end());
+        for (std::size_t i : off)
+            if (singles.count(i)) single.push_back(i);
+        if (!single.empty()) off = std::move(single);
         OrvRow& changed = data.orvRows[off[std::size_t(rng.between(0, int(off.size()) - 1))]];
         std::int64_t delta = rng.between(std::int64_t(1), std::int64_t(9)) * 100;
         if (rng.chance(50) && changed.paise > delta) delta = -delta;

@@ -35,7 +35,8 @@ struct BankRow {
     std::string tranDateText;  ///< tranDate as the report writes it: day first or ISO
     bool deposit = true;
     std::int64_t paise = 0;
-    bool amountAsText = false;  ///< written as text with thousands separators
+    bool amountAsText = false;     ///< written as text with thousands separators
+    bool bookedNextMonth = false;  ///< a deposit of the month's last day that ORV books on the 1st
     std::string facilityId;
     std::string accountNo;
     std::string accountName;
@@ -75,6 +76,14 @@ struct Planted {
     std::string bankOnlyOffice;     ///< bank rows, no ORV rows
     std::string orvOnlyOffice;      ///< ORV rows, no bank rows
     std::string unknownFacilityId;  ///< one bank row's facility, which no office has
+
+    // What a real month holds besides: none of it changes a month's totals except the
+    // duplicate and the deposit carried over the month's end.
+    std::vector<std::string> lateOffices;  ///< a receipt or payment booked 1 to 3 days after the bank's row
+    std::string carriedOutOffice;          ///< a deposit of the last day, booked on the next month's 1st
+    std::string carriedInOffice;           ///< a receipt of the 1st for the previous month's last day
+    std::string duplicateOffice;           ///< an entry booked twice
+    std::string splitOffice;               ///< a deposit booked as two receipts
 };
 
 /// A month of sample data for one division, before it is written.

@@ -16,6 +16,7 @@
 
 #include "MonthDatabase.h"
 #include "compare/CompareForm.h"
+#include "compare/ExplainWindow.h"
 #include "sheet/Workbook.h"
 #include "support/Eventually.h"
 #include "support/ScriptedPrompter.h"
@@ -300,6 +301,62 @@ TEST_F(CompareFormTest, WhatTheComparisonLeavesOutIsALineAndAWindowUntilReset) {
     child<QPushButton>("Command5")->click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(line->isHidden() && button->isHidden());
+}
+
+TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
+    auto* explain = child<QPushButton>("cmdExplain");
+    EXPECT_FALSE(explain->isEnabled());
+    db.orv("4", "06/04/2025", "Receipt", "10");    // Bay S.O's deposit of the 4th booked two days late
+    db.withdrawal("F4", "20/04/2025", "5");        // and a payment ORV lacks, so the office differs
+    db.orv("2", "02/04/2025", "Receipt", "9.50");  // abd's keyed with a wrong amount
+    compare();
+    EXPECT_TRUE(explain->isEnabled());
+
+    form.logic().blinker().setDuration(0ms);
+    form.Combo3_Click(3);  // Bay S.O
+    auto* detail = child<QTableView>("MSFlexGrid1");
+    ASSERT_EQ(detail->model()->rowCount(), 3);  // the 4th, the 6th and the 20th
+    const QRect second = detail->visualRect(detail->model()->index(1, 0));
+    // A person's double click: the first click, then the second one that makes it double.
+    QTest::mouseClick(detail->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(detail->viewport(), Qt::LeftButton, {}, second.center());
+
+    auto* window = form.findChild<QWidget*>("frmExplain");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    auto* headline = window->findChild<QLabel*>("lblHeadline");
+    ASSERT_TRUE(eventually([&] { return !form.explainWindow()->logic().busy(); }));
+    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Bay S.O : 06/04/2025");
+    EXPECT_EQ(headline->text(),
+              "Only in bank: 0 rows, 0.00 \u00b7 Only in ORV: 0 rows, 0.00 \u00b7 Amounts differ: "
+              "0 pairs, 0.00 \u00b7 Timing: 1 pair \u00b7 Matched: 0 rows");
+    auto* grid = window->findChild<QTableView*>("grdExplain");
+    auto row = [&](int r) {
+        QStringList cells;
+        for (int c = 0; c < grid->model()->columnCount(); ++c) cells << grid->model()->index(r, c).data().toString();
+        return cells.join('|');
+    };
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(row(0), "Bay S.O|Deposit|ORV|06/04/2025|A5|10.00|Timing|1|04/04/2025");
+    EXPECT_EQ(grid->model()->index(0, 6).data(Qt::BackgroundRole).value<QColor>(),
+              QColor(vesk::palette::kTiming.red, vesk::palette::kTiming.green, vesk::palette::kTiming.blue));
+
+    // Enter on a consolidated row: the office's whole month, here a pair that differs.
+    window->close();
+    auto* consolidated = child<QTableView>("grdCompare");
+    consolidated->setFocus();
+    consolidated->setCurrentIndex(consolidated->model()->index(1, 2));  // abd
+    QTest::keyClick(consolidated, Qt::Key_Return);
+    ASSERT_TRUE(eventually([&] { return window->isVisible() && !form.explainWindow()->logic().busy(); }));
+    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : abd");
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(row(0), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1|");
+    EXPECT_EQ(row(1), "abd|Deposit|ORV|02/04/2025|A7|9.50|Amount differs|1|");
+
+    // Reset closes it and Explain waits for the next comparison.
+    child<QPushButton>("Command5")->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(explain->isEnabled());
 }
 
 // Every shown column of the grid shows its heading and its cells in full, and together they

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "compare/ExplainWindow.h"
 #include "compare/LeftOutWindow.h"
 #include "widgets/FormStyle.h"
 
@@ -143,6 +144,11 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6240, 9720, 1335, 735), buttonFont);
     m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
     m_cmdLeftOut->hide();
+    // Why the rows differ: beside Left Out, usable once a month is compared.
+    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7680, 9720, 1335, 735), buttonFont);
+    m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
+    m_cmdExplain->setEnabled(false);
+    m_explainWindow = new ExplainWindow(databasePath, prompter(), this);
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(
         m_logic, [this] { cmdExportLeftOut_Click(); }, this);
@@ -165,6 +171,7 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     anchor(m_label11, Left | Bottom);
     anchor(m_export, Left | Bottom);
     anchor(m_cmdLeftOut, Left | Bottom);
+    anchor(m_cmdExplain, Left | Bottom);
     anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
     for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
         anchor(w, underMiddle);
@@ -198,6 +205,9 @@ CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen
     setBackButton(back);
     setMainAction(m_run);
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
+    connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::cmdExplain_Click);
+    connect(m_grdCompare, &QTableView::activated, this, &CompareForm::grdCompare_DblClick);
+    connect(m_flexGrid1, &QTableView::activated, this, &CompareForm::MSFlexGrid1_DblClick);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
     connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
     connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);
@@ -234,6 +244,7 @@ bool CompareForm::Form_QueryUnload() {
 
 void CompareForm::Form_Unload() {
     m_leftOutWindow->hide();
+    m_explainWindow->hide();
     m_timer1.stop();
     m_timer3.stop();
     m_logic.Form_Unload();
@@ -253,6 +264,18 @@ void CompareForm::cmdLeftOut_Click() {
     m_leftOutWindow->show();
     m_leftOutWindow->raise();
     m_leftOutWindow->activateWindow();
+}
+
+void CompareForm::cmdExplain_Click() {
+    if (const auto request = m_logic.cmdExplain_Click()) m_explainWindow->explain(*request);
+}
+
+void CompareForm::grdCompare_DblClick(const QModelIndex& index) {
+    if (const auto request = m_logic.explainConsolidatedRow(index.row())) m_explainWindow->explain(*request);
+}
+
+void CompareForm::MSFlexGrid1_DblClick(const QModelIndex& index) {
+    if (const auto request = m_logic.explainDetailedRow(index.row())) m_explainWindow->explain(*request);
 }
 
 void CompareForm::cmdExportLeftOut_Click() {
@@ -275,6 +298,7 @@ void CompareForm::Text1_Change() {
 void CompareForm::Command5_Click() {
     m_logic.Command5_Click();
     m_leftOutWindow->hide();
+    m_explainWindow->hide();
     render();
     m_combo2->setFocus();
 }
@@ -339,6 +363,7 @@ void CompareForm::render() {
     m_lblLeftOut->setText(QString::fromStdString(v.leftOutText));
     m_lblLeftOut->setVisible(v.leftOutVisible);
     m_cmdLeftOut->setVisible(v.leftOutVisible);
+    m_cmdExplain->setEnabled(v.explainEnabled);
     renderText1();
     renderLabels();
     m_compareModel.refresh(*m_grdCompare);

@@ -17,6 +17,7 @@ class QTableView;
 
 namespace vesk::gui {
 
+class ExplainWindow;
 class LeftOutWindow;
 
 /// "Compare VESK Finacle Data with ORV Data": the month's comparison, its office filter and the detailed view.
@@ -42,6 +43,11 @@ class CompareForm : public TaskForm {
     void Command6_Click();          ///< Export to Excel, detailed
     void cmdLeftOut_Click();        ///< opens the left-out window
     void cmdExportLeftOut_Click();  ///< Export to Excel in the left-out window
+    void cmdExplain_Click();        ///< opens the explanation of the chosen office's month
+    /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
+    void grdCompare_DblClick(const QModelIndex& index);
+    void MSFlexGrid1_DblClick(const QModelIndex& index);
+    ExplainWindow* explainWindow() { return m_explainWindow; }
 
   protected:
     void Form_Load() override;
@@ -72,6 +78,8 @@ class CompareForm : public TaskForm {
     QLabel* m_lblLeftOut;
     QPushButton* m_cmdLeftOut;
     LeftOutWindow* m_leftOutWindow;
+    QPushButton* m_cmdExplain;
+    ExplainWindow* m_explainWindow;
     QLineEdit* m_text1;
     QTableView* m_grdCompare;
     QTableView* m_flexGrid1;

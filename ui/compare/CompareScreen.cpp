@@ -9,6 +9,16 @@
 
 namespace vesk::compare {
 
+namespace {
+
+// The day of a detailed grid's "dd/mm/yyyy".
+long long dayOfGridDate(const std::string& text) {
+    const int d = std::stoi(text.substr(0, 2)), m = std::stoi(text.substr(3, 2)), y = std::stoi(text.substr(6));
+    return daysFromCivil(y, m, d);
+}
+
+}  // namespace
+
 CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Today today)
     : m_path(std::move(databasePath)),
       m_prompter(prompter),
@@ -32,6 +42,8 @@ void CompareScreen::Form_Load() {
     m_compare = emptyConsolidatedGrid();
     m_detail = emptyDetailedGrid();
     m_leftOut.reset();
+    m_listed.clear();
+    m_detailRows.clear();
     const DateTime today = m_today();
     // The years of the data need the connection; without it the list still offers the rest.
     std::optional<Error> failure;
@@ -76,6 +88,8 @@ bool CompareScreen::cmdRun_Click() {
         const Scope scope = comparisonScope(m_db);
         m_view.offices = {"All"};
         m_view.office = -1;
+        m_listed.clear();
+        m_detailRows.clear();
 
         const MonthComparison result = compareMonth(m_db, *month, scope);
         m_compare.rows.clear();
@@ -88,7 +102,9 @@ bool CompareScreen::cmdRun_Click() {
         // Listed with the comparison, so that a failure ends it as any other failure would.
         LeftOut leftOut = listLeftOut(m_db, *month, scope);
         m_compare = consolidatedGrid(result);
-        for (const std::string& name : result.officeNames()) m_view.offices.push_back(name);
+        m_listed = result.officeNames();
+        m_detailRows.clear();
+        for (const std::string& name : m_listed) m_view.offices.push_back(name);
 
         hideWait();
         const std::size_t listed = result.offices.size();
@@ -100,6 +116,7 @@ bool CompareScreen::cmdRun_Click() {
         m_view.periodEnabled = false;
         m_view.leftOutText = leftOut.summaryLine();
         m_view.leftOutVisible = true;
+        m_view.explainEnabled = true;
         m_leftOut = std::move(leftOut);
         // The filter typed before the comparison applies to its rows too.
         FilterGridRows(m_compare, m_view.filterText);
@@ -120,19 +137,19 @@ bool CompareScreen::Combo3_Click(int index) {
     const std::string chosen = m_view.offices[std::size_t(index)];
 
     // Every listed office, those the filter hides included.
-    std::vector<std::string> listed;
-    for (const GridRow& row : m_compare.rows)
-        if (!row.total && row.cells.size() > kFilterColumn && !row.cells[kFilterColumn].text.empty())
-            listed.push_back(row.cells[kFilterColumn].text);
+    const std::vector<std::string>& listed = m_listed;
     m_detail = emptyDetailedGrid();
     m_detail.rows.clear();
+    m_detailRows.clear();
     if (listed.empty()) return true;
 
     m_view.loading = {true, "Loading Details...", palette::kWaitText, kStatusPointSize, true};
     paint();
     try {
         ensureOpen();
-        m_detail = detailedGrid(differingDates(m_db, *month, chosen, listed));
+        const std::vector<DateDifference> dates = differingDates(m_db, *month, chosen, listed);
+        m_detail = detailedGrid(dates);
+        for (const DateDifference& d : dates) m_detailRows.push_back({d.office, dayOfGridDate(d.date)});
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         m_view.loading.visible = false;
@@ -171,10 +188,35 @@ void CompareScreen::Command5_Click() {
     m_view.offices.clear();
     m_view.office = -1;
     m_view.leftOutVisible = false;
+    m_view.explainEnabled = false;
     m_view.leftOutText.clear();
     m_leftOut.reset();
+    m_listed.clear();
+    m_detailRows.clear();
     m_compare = emptyConsolidatedGrid();
     m_detail = emptyDetailedGrid();
+}
+
+std::optional<ExplainRequest> CompareScreen::cmdExplain_Click() const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month) return std::nullopt;
+    ExplainRequest request{*month, std::nullopt, std::nullopt};
+    if (m_view.office > 0 && std::size_t(m_view.office) < m_view.offices.size())
+        request.office = m_view.offices[std::size_t(m_view.office)];
+    return request;
+}
+
+std::optional<ExplainRequest> CompareScreen::explainConsolidatedRow(int row) const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month || row < 0 || std::size_t(row) >= m_listed.size()) return std::nullopt;
+    return ExplainRequest{*month, m_listed[std::size_t(row)], std::nullopt};
+}
+
+std::optional<ExplainRequest> CompareScreen::explainDetailedRow(int row) const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month || row < 0 || std::size_t(row) >= m_detailRows.size()) return std::nullopt;
+    const DetailRow& r = m_detailRows[std::size_t(row)];
+    return ExplainRequest{*month, r.office, r.day};
 }
 
 CompareScreen::BackAction CompareScreen::Command4_Click() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare/CompareView.h"
+#include "compare/ExplainScreen.h"
 #include "compare/Grid.h"
 #include "compare/LabelBlinker.h"
 #include "compare/LeftOut.h"
@@ -58,6 +59,14 @@ class CompareScreen {
     /// What the last comparison left out; none before a comparison and after Reset.
     const std::optional<LeftOut>& leftOut() const { return m_leftOut; }
 
+    /// Explain: the month of the office chosen in the office list, or of every listed
+    /// office; none before a comparison.
+    std::optional<ExplainRequest> cmdExplain_Click() const;
+    /// A row of the consolidated grid picked: its office's month; none for the total row.
+    std::optional<ExplainRequest> explainConsolidatedRow(int row) const;
+    /// A row of the detailed grid picked: its office on its date.
+    std::optional<ExplainRequest> explainDetailedRow(int row) const;
+
     /// The search box changed: returns the text it is to hold (upper case) and filters
     /// the consolidated grid by it.
     std::string Text1_Change(const std::string& text);
@@ -92,6 +101,12 @@ class CompareScreen {
     Grid m_compare;
     Grid m_detail;
     std::optional<LeftOut> m_leftOut;
+    std::vector<std::string> m_listed;  ///< the consolidated grid's offices, in its order
+    struct DetailRow {
+        std::string office;
+        long long day = 0;
+    };
+    std::vector<DetailRow> m_detailRows;  ///< the detailed grid's rows
     LabelBlinker m_blinker;
     std::function<void()> m_paint;
     std::function<void()> m_paintLabels;

@@ -37,6 +37,7 @@ struct CompareView {
     int office = -1;                   ///< its selection
     std::string countText;             ///< Label11
     bool leftOutVisible = false;       ///< the left-out line and its button, after a comparison
+    bool explainEnabled = false;       ///< cmdExplain, after a comparison
     std::string leftOutText;           ///< the left-out line
     std::string filterText;            ///< Text1
 

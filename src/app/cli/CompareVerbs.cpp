@@ -230,7 +230,7 @@ int exportExplained(Context& context, const Arguments& a) {
     export_.configuredOffice = e->configuredOffice;
     const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
     const std::string path =
-        compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, false), export_, folder);
+        compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, a.flag("matched")), export_, folder);
     context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
                                       "File : " + compare::explainedFileName(export_),
                                   "Saved"));
@@ -243,9 +243,9 @@ int exportGrid(Context& context, const Arguments& a, store::Connection& db, comp
 
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {"office", "filter", "out"});
+    Arguments a(args, {"office", "filter", "out"}, {"matched"});
     if (!a.positional().empty() && a.positional()[0] == "explained") {
-        if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out");
+        if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out and --matched");
         return exportExplained(context, a);
     }
     if (a.positional().size() != 3)
@@ -253,11 +253,13 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
             "give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)");
     const std::string& which = a.positional()[0];
     if (which == "unmatched") {
-        if (a.option("office") || a.option("filter")) throw UsageError("unmatched takes only --out");
+        if (a.option("office") || a.option("filter") || a.flag("matched"))
+            throw UsageError("unmatched takes only --out");
         return exportUnmatched(context, a);
     }
     if (which != "consolidated" && which != "detailed")
         throw UsageError("the first argument is consolidated, detailed or unmatched, not '" + which + "'");
+    if (a.flag("matched")) throw UsageError("--matched goes with explained only");
     const compare::ExportKind kind =
         which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
     const compare::Period period = periodOf(a.positional()[1], a.positional()[2]);
@@ -325,12 +327,12 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      explainVerb});
     verbs.push_back({"export",
                      "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] | "
-                     "explained YEAR MONTH OFFICE|All [--out DIR]",
+                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
                      "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
                      "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
-                     "writes the month's explained rows of the office, or of every differing office, without the "
-                     "matched ones.",
+                     "writes the month's explained rows of the office, or of every differing office, as explain prints "
+                     "them.",
                      exportVerb});
 }
 

@@ -50,6 +50,14 @@ int sample(Context& context, const std::vector<std::string>& args) {
         << "planted bank rows only\t" << p.bankOnlyOffice << "\n"
         << "planted ORV rows only\t" << p.orvOnlyOffice << "\n"
         << "planted unknown facility\t" << p.unknownFacilityId << "\n";
+    for (const std::string& office : p.lateOffices) out << "planted late booking\t" << office << "\n";
+    const std::pair<const char*, const std::string*> habits[] = {
+        {"planted duplicate entry", &p.duplicateOffice},
+        {"planted deposit as two receipts", &p.splitOffice},
+        {"planted deposit booked next month", &p.carriedOutOffice},
+        {"planted receipt of last month's deposit", &p.carriedInOffice}};
+    for (const auto& [what, office] : habits)
+        if (!office->empty()) out << what << "\t" << *office << "\n";
     for (const auto& diff : sample::expectedDifferences(d))
         out << "expected difference\t" << diff.officeName << "\tdeposits " << rupees(diff.depositPaise)
             << "\twithdrawals " << rupees(diff.withdrawalPaise) << "\n";

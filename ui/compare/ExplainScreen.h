@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compare/Explanation.h"
+#include "core/Prompter.h"
+
+namespace vesk::compare {
+
+/// What the explanation window is asked to show: a month of one office or of every
+/// differing office, the whole month or one date of it.
+struct ExplainRequest {
+    Period period;
+    std::optional<std::string> office;  ///< none: every office the comparison lists
+    std::optional<long long> day;       ///< days since 1970-01-01; none: the whole month
+};
+
+/// What the explanation window shows and says. The pairing runs off the window's thread:
+/// open() hands out the work, and finished() or failed() take its outcome back.
+class ExplainScreen {
+  public:
+    ExplainScreen(std::string databasePath, Prompter& prompter);
+
+    void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
+    /// Opens the saved workbook for the person.
+    void setOpenWhenSaved(bool open) { m_open = open; }
+
+    /// What a job finds: the rows paired, and the configured office the export names.
+    struct Explained {
+        Explanation explanation;
+        std::string configuredOffice;
+    };
+    /// The work of one request, to run on any thread: it opens its own connection.
+    struct Job {
+        std::uint64_t ticket = 0;
+        std::function<Explained()> run;
+    };
+    /// Starts over for the request; the window shows "Explaining..." until the job's outcome.
+    Job open(const ExplainRequest& request);
+    /// The job's outcome; an outcome of an earlier request than the last is dropped.
+    void finished(std::uint64_t ticket, Explained explained);
+    void failed(std::uint64_t ticket, const std::exception& error);
+
+    bool busy() const { return m_busy; }
+    /// "Explained : April 2025 : Hill H.O : 05/04/2025" and the like.
+    std::string heading() const;
+    /// What the rows add up to, the matched ones counted also when hidden; empty while busy.
+    std::string headline() const { return m_headline; }
+    /// The grid's rows: the rows of a pair or a group together, in the order they begin.
+    const std::vector<ExplainedLine>& shown() const { return m_shown; }
+    bool showMatched() const { return m_showMatched; }
+
+    /// "Show matched rows".
+    void chkMatched_Click(bool checked);
+    /// Export to Excel: the rows as shown; the saved file, or none.
+    std::optional<std::string> cmdExportExplained_Click();
+
+  private:
+    void refill();
+
+    std::string m_path;
+    Prompter& m_prompter;
+    std::string m_folder;
+    bool m_open = true;
+    std::uint64_t m_ticket = 0;
+    bool m_busy = false;
+    ExplainRequest m_request;
+    std::string m_configuredOffice;
+    std::vector<ExplainedLine> m_lines;  ///< of the request's day, when it has one
+    std::vector<ExplainedLine> m_shown;
+    std::string m_headline;
+    bool m_showMatched = false;
+};
+
+/// The lines in the window's order: by office and kind, the lines of one pair or group
+/// together where the first of them would stand, each group's lines bank first.
+std::vector<ExplainedLine> groupedTogether(std::vector<ExplainedLine> lines);
+
+}  // namespace vesk::compare
