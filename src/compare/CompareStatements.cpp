@@ -1,6 +1,8 @@
 #include "compare/CompareStatements.h"
 
 #include "compare/Amounts.h"
+#include "core/DateTime.h"
+#include "report/ReportStatements.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
@@ -17,7 +19,7 @@ namespace {
 // once, so the statement still fails on them with the same error.
 std::string inMonth(const std::string& table, const std::string& alias, const std::string& column, int year,
                     int month) {
-    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(year * 100 + month) +
+    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(monthKey(year, month)) +
            " AND NOT EXISTS (SELECT 1 FROM " + table + " AS undated WHERE MonthKey(undated." + column +
            ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
 }
@@ -31,22 +33,19 @@ std::string inMonths(const std::string& table, const std::string& alias, const s
            " AS undated WHERE MonthKey(undated." + column + ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
 }
 
-// The ORV kind's letter of the rows aliased a.
-constexpr const char* kOrvKindLetter = "UCase(Left(a.receipt_or_payment, 1))";
+using report::Side;
+using store::Table;
 
-// The bank's deposits and withdrawals of the rows aliased i, TRAN_AMT by CASH_TRAN_TYPE.
+// The bank's deposits and withdrawals of the rows aliased i.
 std::string bankSums() {
-    return "Sum(IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', i.TRAN_AMT, 0)) AS VESK_Deposit, "
-           "Sum(IIf(i.CASH_TRAN_TYPE = 'WITHDRAWAL', i.TRAN_AMT, 0)) AS VESK_Withdrawal";
+    return report::sideSum(Table::Finacle, Side::Deposit, "i.") + " AS VESK_Deposit, " +
+           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") + " AS VESK_Withdrawal";
 }
 
-// The ORV receipts and payments of the rows aliased a: the amount text's leading number,
-// the kind by the first letter.
+// The ORV receipts and payments of the rows aliased a.
 std::string orvSums() {
-    return "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'R', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
-           "AS ORV_Deposit, "
-           "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'P', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
-           "AS ORV_Withdrawal";
+    return report::sideSum(Table::Orv, Side::Deposit, "a.") + " AS ORV_Deposit, " +
+           report::sideSum(Table::Orv, Side::Withdrawal, "a.") + " AS ORV_Withdrawal";
 }
 
 // The month's ORV entries per office id: their number and both sums.
@@ -59,10 +58,10 @@ std::string orvMonthByOffice(int year, int month) {
 
 std::string consolidatedStatement(int year, int month, const std::string& scope) {
     return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, Q1.VESK_Deposit, "
-           "IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit) AS ORV_Deposit, "
-           "(Q1.VESK_Deposit - IIf(IsNull(Q2.ORV_Deposit), 0, Q2.ORV_Deposit)) AS Deposit_Difference, "
-           "Q1.VESK_Withdrawal, IIf(IsNull(Q2.ORV_Withdrawal), 0, Q2.ORV_Withdrawal) AS ORV_Withdrawal, "
-           "(Q1.VESK_Withdrawal - IIf(IsNull(Q2.ORV_Withdrawal), 0, Q2.ORV_Withdrawal)) AS Withdrawal_Difference "
+           "IfNull(Q2.ORV_Deposit, 0) AS ORV_Deposit, "
+           "(Q1.VESK_Deposit - IfNull(Q2.ORV_Deposit, 0)) AS Deposit_Difference, "
+           "Q1.VESK_Withdrawal, IfNull(Q2.ORV_Withdrawal, 0) AS ORV_Withdrawal, "
+           "(Q1.VESK_Withdrawal - IfNull(Q2.ORV_Withdrawal, 0)) AS Withdrawal_Difference "
            "FROM "
            "(SELECT m.office_id, m.qal_facility_id, m.office_name AS OffName, " +
            bankSums() +
@@ -87,28 +86,25 @@ std::string officeListCondition(const std::vector<std::string>& offices) {
     return " WHERE m.office_name IN (" + list + ") ";
 }
 
-std::string oneOfficeCondition(const std::string& office) {
-    return " WHERE m.office_name = " + store::quote(office) + " ";
-}
-
 std::string detailedStatement(const std::string& condition, int year, int month) {
     const std::string tolerance = toleranceLiteral();
     return "SELECT Final.TDate, Final.OffName, Sum(Final.IDep) as VESK_Dep, Sum(Final.ADep) as ORV_Dep, "
            "(Sum(Final.IDep)-Sum(Final.ADep)) as Diff_Dep, Sum(Final.IWdl) as VESK_Wdl, "
            "Sum(Final.AWdl) as ORV_Wdl, (Sum(Final.IWdl)-Sum(Final.AWdl)) as Diff_Wdl "
            "FROM ("
-           "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
-           "  Sum(IIf(i.CASH_TRAN_TYPE='DEPOSIT', i.TRAN_AMT, 0)) as IDep, 0 as ADep, "
-           "  Sum(IIf(i.CASH_TRAN_TYPE='WITHDRAWAL', i.TRAN_AMT, 0)) as IWdl, 0 as AWdl "
+           "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, " +
+           report::sideSum(Table::Finacle, Side::Deposit, "i.") + " as IDep, 0 as ADep, " +
+           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") +
+           " as IWdl, 0 as AWdl "
            "  FROM VESKFinacle i INNER JOIN MasterTable m ON i.FACILITY_ID = m.qal_facility_id " +
            condition + "  AND " + inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
            "   GROUP BY CDate(i.Tran_Date), m.office_name "
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
-           "  0 as IDep, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='R', Val(IIf(IsNull(a.tot_amount), 0, "
-           "a.tot_amount)), 0)) as ADep, "
-           "  0 as IWdl, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='P', Val(IIf(IsNull(a.tot_amount), 0, "
-           "a.tot_amount)), 0)) as AWdl "
+           "  0 as IDep, " +
+           report::sideSum(Table::Orv, Side::Deposit, "a.") + " as ADep, 0 as IWdl, " +
+           report::sideSum(Table::Orv, Side::Withdrawal, "a.") +
+           " as AWdl "
            "  FROM ORVTable a INNER JOIN MasterTable m ON a.office_id = m.office_id " +
            condition + "  AND " + inMonth("ORVTable", "a", "try_posting_date", year, month) +
            "   GROUP BY CDate(a.try_posting_date), m.office_name "
@@ -143,7 +139,7 @@ std::string unknownFacilitiesStatement(int year, int month) {
 // these first.
 std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
     return "SELECT Q2.office_id, m.office_name AS OffName, Q2.Entries, Q2.ORV_Deposit, Q2.ORV_Withdrawal, "
-           "IIf(IsNull(m.office_id), 1, 0) AS Unknown FROM " +
+           "(m.office_id IS NULL) AS Unknown FROM " +
            orvMonthByOffice(year, month) +
            " AS Q2 LEFT JOIN MasterTable AS m ON m.office_id = Q2.office_id "
            "WHERE m.office_id IS NULL OR (NOT EXISTS (SELECT 1 FROM MasterTable AS b INNER JOIN VESKFinacle AS i "
@@ -154,24 +150,24 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
 
 std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
 
-// Amounts read as the sums read them: the text's leading number, grouping commas counted,
-// an empty or missing amount 0. The few named offices lead, so that only their rows are
-// read, never every row of the three months.
+// Amounts read as the sums read them (see report::amountOf); the kinds 1 for deposits
+// (receipts) and 2 for withdrawals (payments). The few named offices lead, so that only
+// their rows are read, never every row of the three months.
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
-    return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
-           "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount "
-           "FROM MasterTable AS m CROSS JOIN VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
-           condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
+    const std::string deposit = report::isSide(Table::Finacle, Side::Deposit, "i.");
+    return "SELECT m.office_name AS OffName, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, IIf(" + deposit +
+           ", 1, 2) AS Kind, " + report::amountOf(Table::Finacle, "i.") +
+           " AS Amount FROM MasterTable AS m CROSS JOIN VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
+           condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, Side::Withdrawal, "i.") + ") AND " +
            inMonths("VESKFinacle", "i", "Tran_Date", monthKeys);
 }
 
 std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys) {
-    return std::string(
-               "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
-               "IIf(") +
-           kOrvKindLetter + " = 'R', 1, 2) AS Kind, Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount " +
-           "FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition + " AND " +
-           kOrvKindLetter + " IN ('R', 'P') AND " + inMonths("ORVTable", "a", "try_posting_date", monthKeys);
+    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, IIf(" +
+           report::isSide(Table::Orv, Side::Deposit, "a.") + ", 1, 2) AS Kind, " + report::amountOf(Table::Orv, "a.") +
+           " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
+           " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +
+           inMonths("ORVTable", "a", "try_posting_date", monthKeys);
 }
 
 }  // namespace vesk::compare

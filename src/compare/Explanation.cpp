@@ -20,8 +20,6 @@ namespace {
 // month's end is found.
 constexpr long long kWindowDays = kTimingDays;
 
-int monthKey(int year, int month) { return year * 100 + month; }
-
 std::vector<int> windowKeys(Period p) {
     const int before = p.month == 1 ? monthKey(p.year - 1, 12) : monthKey(p.year, p.month - 1);
     const int after = p.month == 12 ? monthKey(p.year + 1, 1) : monthKey(p.year, p.month + 1);
@@ -111,7 +109,7 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     const long long last = daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month));
     const std::string condition = officeListCondition(offices);
     const std::vector<int> keys = windowKeys(period);
-    db.execute("PRAGMA automatic_index = OFF");
+    db.execute(kPlanJoins);
     Buckets buckets;
     readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, first, last, buckets);
     readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, first, last, buckets);
@@ -168,13 +166,7 @@ const std::vector<std::string>& explainHeaders() {
     return kHeaders;
 }
 
-std::string dayText(long long day) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(day, y, m, d);
-    DateTime t{y, m, d, 0, 0, 0};
-    std::string iso = t.toText();  // yyyy-mm-dd
-    return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4);
-}
+std::string dayText(long long day) { return dayFirst(dateOfDay(day)); }
 
 std::vector<std::string> explainCells(const ExplainedLine& line) {
     return {line.office,

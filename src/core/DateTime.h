@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,12 +25,39 @@ struct DateTime {
     auto operator<=>(const DateTime&) const = default;
 };
 
-/// Today's date on the local clock.
-DateTime localToday();
+/// The computer's local time, to the second.
+DateTime localNow();
+
+/// Where the time comes from: the computer's clock (localNow), or a test's.
+using Clock = std::function<DateTime()>;
+
+/// "yyyy-mm-dd" and "yyyy-mm-dd hh:mm:ss": dates and times as the database stores them.
+std::string isoDate(const DateTime& date);
+std::string isoDateTime(const DateTime& time);
+
+/// How much of the time a day-first text shows.
+enum class TimeShown { None, Minutes, Seconds };
+/// "dd/mm/yyyy", as people here write a date; "dd/mm/yyyy hh:mm" or "dd/mm/yyyy hh:mm:ss"
+/// with the time.
+std::string dayFirst(const DateTime& date, TimeShown time = TimeShown::None);
+
+/// A month as one number, year * 100 + month (202504): what the month indexes are built on.
+constexpr int monthKey(int year, int month) { return year * 100 + month; }
+
+/// A calendar month.
+struct Period {
+    int year = 0;   ///< 1900..9999 on the command line; any year the dates hold
+    int month = 0;  ///< 1..12
+
+    int key() const { return monthKey(year, month); }
+    bool operator==(const Period&) const = default;
+};
 
 /// Days since 1970-01-01 of a proleptic Gregorian date, and back.
 long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);
+/// The date of a day counted from 1970-01-01.
+DateTime dateOfDay(long long days);
 
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);

@@ -1,11 +1,14 @@
 #include "report/ReportMonths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "core/ColumnMap.h"
 #include "core/DateTime.h"
+#include "core/Error.h"
 #include "core/Text.h"
+#include "office/Offices.h"
 #include "report/ReportFile.h"
 #include "report/ReportStatements.h"
 #include "store/TableRows.h"
@@ -61,8 +64,7 @@ Marks rowMarks(store::Connection& db, const ReportDescription& report) {
 }
 
 std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report) {
-    const store::ResultSet rs =
-        db.query("SELECT row_count, last_rowid FROM month_summary_marks WHERE report = ?", {name(report)});
+    const store::ResultSet rs = db.query(sql::kStoredMarks, {name(report)});
     if (rs.empty()) return std::nullopt;
     return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()};
 }
@@ -73,21 +75,20 @@ bool monthLinesCurrent(store::Connection& db, const ReportDescription& report) {
 }
 
 void setMarks(store::Connection& db, const ReportDescription& report, const Marks& marks) {
-    db.execute("INSERT OR REPLACE INTO month_summary_marks (report, row_count, last_rowid) VALUES (?, ?, ?)",
-               {name(report), marks.rows, marks.lastRow});
+    db.execute(sql::kSetMarks, {name(report), marks.rows, marks.lastRow});
 }
 
 void storeMonthLines(store::Connection& db, const ReportDescription& report, const std::set<std::int64_t>& keys) {
     for (std::int64_t key : keys) {
         if (key == 0) continue;
-        db.execute("DELETE FROM month_summaries WHERE report = ? AND month_key = ?", {name(report), key});
+        db.execute(sql::kClearMonthLine, {name(report), key});
         db.execute(storeMonthLinesStatement(report, false), {name(report), key});
     }
 }
 
 void rebuildMonthLines(store::Connection& db, const ReportDescription& report) {
     store::Transaction tx = db.begin();
-    db.execute("DELETE FROM month_summaries WHERE report = ?", {name(report)});
+    db.execute(sql::kClearMonthLines, {name(report)});
     db.execute(storeMonthLinesStatement(report, true), {name(report)});
     setMarks(db, report, rowMarks(db, report));
     tx.commit();
@@ -115,7 +116,7 @@ void changeRows(store::Connection& db, const ReportDescription& report, Change&&
     if (marks && marks->lastRow != lastRow(db, report)) marks.reset();
     const RowChange done = change();
     if (!marks) {
-        db.execute("DELETE FROM month_summary_marks WHERE report = ?", {name(report)});
+        db.execute(sql::kClearMarks, {name(report)});
         return;
     }
     storeMonthLines(db, report, done.keys);
@@ -135,14 +136,13 @@ void setTotals(history::Change& change, const store::ResultSet& totals) {
 // One transaction: the month's (and kind's) old rows go, the file's rows come in, and the
 // history records it.
 void replaceMonth(store::Connection& db, const ReportDescription& report, const ReportFile& file,
-                  const MonthImport& month, const ImportProgress& progress, history::Change record,
-                  const history::Clock& now) {
+                  const MonthImport& month, const ImportProgress& progress, history::Change record, const Clock& now) {
     const std::vector<std::string>& columns = store::tableColumns(report.table);
     const std::vector<int> target = mapColumnsByHeader(file.headers, columns);
     const int dateTarget = columnIndex(columns, report.dateColumn);
 
-    const std::int64_t key = std::int64_t(month.year) * 100 + month.month;
-    std::vector<store::Value> deleteValues{month.month, month.year, key};
+    const std::int64_t key = month.period.key();
+    std::vector<store::Value> deleteValues{month.period.month, month.period.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
     std::set<std::int64_t> dateKeys;  // the months of the dates the file's rows hold
@@ -155,7 +155,7 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
             if (column < int(target.size()) && target[std::size_t(column)] == dateTarget) {
                 const std::optional<DateTime> date = parseDateText(text);
                 if (date) {
-                    dateKeys.insert(std::int64_t(date->year) * 100 + date->month);
+                    dateKeys.insert(monthKey(date->year, date->month));
                     return text;
                 }
                 throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
@@ -184,14 +184,14 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
 
 }  // namespace
 
-std::string MonthImport::period() const { return monthName(month) + " " + std::to_string(year); }
-
 history::Form historyForm(const ReportDescription& report) {
     return report.table == store::Table::Finacle ? history::Form::Ctr : history::Form::Orv;
 }
 
+bool officeMasterMissing(store::Connection& db) { return office::officeCount(db) == 0; }
+
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress, const history::Clock& now) {
+                        const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now) {
     MonthImport result;
     const ReportFile file = ReportFile::read(path, report.headerB1, report.columns);
     if (file.status == ReportFile::Status::InvalidHeader) {
@@ -207,25 +207,20 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
         result.status = MonthImport::Status::NoDate;
         return result;
     }
-    result.year = date->year;
-    result.month = date->month;
+    result.period = {date->year, date->month};
     if (report.kindColumn > 0) {
         result.kind = trim(sheet::cellText(file.rows.at(0, report.kindColumn - 1)));
-        auto it = std::find_if(report.kinds.begin(), report.kinds.end(),
-                               [&](const ReportKind& k) { return k.letter == result.kind; });
-        if (it == report.kinds.end()) {
+        if (std::find(report.kinds.begin(), report.kinds.end(), result.kind) == report.kinds.end()) {
             result.status = MonthImport::Status::InvalidKind;
             return result;
         }
-        result.word = it->word;
     }
     history::Change record;
     record.action = importAction(report, result);
-    record.year = result.year;
-    record.month = result.month;
+    record.year = result.period.year;
+    record.month = result.period.month;
     record.file = history::digestFile(path);
-    const std::optional<DateTime> before = history::lastImport(db, historyForm(report), record.file->sha256);
-    if (!confirm(replaceQuestion(report, result.period(), result.word, before))) {
+    if (!confirm(result, history::lastImport(db, historyForm(report), record.file->sha256))) {
         result.status = MonthImport::Status::Declined;
         return result;
     }
@@ -233,35 +228,29 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
     return result;
 }
 
-Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word,
-                        const std::optional<DateTime>& importedBefore) {
-    return history::withEarlierImport(
-        question(report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation, Answer::No),
-        importedBefore);
-}
-
-std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result) {
-    switch (result.status) {
-        case MonthImport::Status::Imported:
-            return info(report.importedText(result.word), "Success");
-        case MonthImport::Status::InvalidHeader:
-            return report.invalidHeader;
-        case MonthImport::Status::NoData:
-            return exclamation("No data found in file.");
-        case MonthImport::Status::NoDate:
-            return report.noDate;
-        case MonthImport::Status::InvalidKind:
-            return report.invalidKind;
-        case MonthImport::Status::Declined:
-            break;
+std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
+    store::ResultSet rs;
+    if (!keepsMonthLines(db)) {
+        rs = db.query(summaryStatement(report));
+    } else {
+        if (!monthLinesCurrent(db, report)) rebuildMonthLines(db, report);
+        rs = db.query(storedSummaryStatement(report), {name(report)});
     }
-    return std::nullopt;
+    const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
+    std::vector<SummaryLine> lines;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r)
+        lines.push_back({rs.field(r, 0).toText(), rs.field(r, 1).toText(), rs.field(r, 2).toInt(),
+                         rs.field(r, 3).toInt(), amount(rs.field(r, 4)), rs.field(r, 5).toInt(),
+                         amount(rs.field(r, 6))});
+    return lines;
 }
 
-store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report) {
-    if (!keepsMonthLines(db)) return db.query(summaryStatement(report));
-    if (!monthLinesCurrent(db, report)) rebuildMonthLines(db, report);
-    return db.query(storedSummaryStatement(report), {name(report)});
+std::optional<Period> shownMonth(const std::string& year, const std::string& month) {
+    if (year.size() != 4 || !std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    for (int m = 1; m <= 12; ++m)
+        if (equalsNoCase(month, monthAbbrev(m))) return Period{std::stoi(year), m};
+    return std::nullopt;
 }
 
 std::vector<std::string> offeredYears(store::Connection& db, const DateTime& today) {
@@ -278,13 +267,7 @@ std::vector<std::string> offeredYears(store::Connection& db, const DateTime& tod
     return out;
 }
 
-std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
-                         const std::string& month, const history::Clock& now) {
-    // The key of the month the texts name, when they name one as the summary shows it.
-    std::optional<std::int64_t> key;
-    if (year.size() == 4 && std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        for (int m = 1; m <= 12; ++m)
-            if (equalsNoCase(month, monthAbbrev(m))) key = std::stoll(year) * 100 + m;
+std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month, const Clock& now) {
     std::int64_t count = 0;
     history::Change record;
     record.action = historyForm(report) == history::Form::Ctr ? history::Action::CtrMonthDeletion
@@ -292,20 +275,20 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
         RowChange done;
-        std::vector<store::Value> values{month, year};
-        if (key) values.emplace_back(*key);
-        setTotals(record, db.query(shownMonthTotalsStatement(report, key.has_value()), values));
-        count = db.execute(deleteShownMonthStatement(report, key.has_value()), values);
-        if (key) done.keys.insert(*key);
+        // The month as the summary shows it, found through its key.
+        char year[8];
+        std::snprintf(year, sizeof year, "%04d", month.year);
+        const std::vector<store::Value> values{monthAbbrev(month.month), std::string(year), month.key()};
+        setTotals(record, db.query(shownMonthTotalsStatement(report), values));
+        count = db.execute(deleteShownMonthStatement(report), values);
+        done.keys.insert(month.key());
         done.removed = count;
         return done;
     });
     if (count > 0) {
         record.rows = count;
-        if (key) {
-            record.year = int(*key / 100);
-            record.month = int(*key % 100);
-        }
+        record.year = month.year;
+        record.month = month.month;
         history::recordChange(db, record, now());
     }
     tx.commit();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ class Connection {
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
 };
+
+/// A connection opened when first needed: how a form's logic lends its connection to a flow
+/// or a window, and how the command line lends the one it opened.
+using Opener = std::function<Connection&()>;
 
 /// True when the file holds a table of that name (letter case aside): files of older
 /// layouts opened as they are lack the newer tables.

@@ -36,7 +36,8 @@ class HistoryWindowTest : public ::testing::Test {
         vesk::test::writeReport(file, shape, entries);
         prompter.queueFile(file);
         prompter.queueAnswer(Answer::Yes);
-        form.findChild<QPushButton*>(shape.report->table == vesk::store::Table::Orv ? "ImportData" : "ImportFinacle")
+        form.findChild<QPushButton*>(shape.report.description.table == vesk::store::Table::Orv ? "ImportData"
+                                                                                               : "ImportFinacle")
             ->click();
     }
 
@@ -66,17 +67,20 @@ class HistoryWindowTest : public ::testing::Test {
 TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     vesk::gui::FinacleForm bank(path(), master);
     vesk::gui::OrvForm orv(path(), master);
-    int minute = 0;
+    vesk::DateTime now{2026, 12, 6, 10, 0, 0};
     for (vesk::gui::ReportForm* form : std::vector<vesk::gui::ReportForm*>{&bank, &orv}) {
         form->setDialogs(&prompter);
-        form->logic().setClock([&minute] { return vesk::DateTime{2026, 12, 6, 10, minute++, 0}; });
+        form->logic().setClock([&now] { return now; });
         form->showForm();
     }
     auto entries = monthEntries(3, 2025, 4);
     entries[0].amount = "1234.5";
     import(bank, vesk::test::bankShape(), entries);
+    now.minute = 1;
     import(orv, vesk::test::orvShape(), monthEntries(2, 2025, 4));
+    now.minute = 2;
     import(bank, vesk::test::bankShape(), monthEntries(2, 2025, 5, false));
+    now.minute = 3;
     prompter.queueAnswer(Answer::Yes);
     ASSERT_TRUE(bank.logic().Command3_Click("2025", "Apr"));
 

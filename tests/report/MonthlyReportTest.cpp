@@ -3,7 +3,7 @@
 #include "core/Amount.h"
 #include "report/ReportFiles.h"
 #include "report/ReportScreen.h"
-#include "report/SummaryText.h"
+#include "report/ReportWording.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -61,7 +61,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
     }
 
     std::string path() const { return dir.file("ZETTools.db"); }
-    bool hasKinds() const { return shape.report->kindColumn > 0; }
+    bool hasKinds() const { return shape.report.description.kindColumn > 0; }
 
     // Writes a file; edit may change its cells (row 0 holds the headers).
     template <typename Edit>
@@ -99,8 +99,8 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
         if (!grid) return out;
         for (std::size_t r = 0; r < grid->rowCount(); ++r) {
             std::string line;
-            for (std::size_t c = 0; c < vesk::report::kSortMonthColumn; ++c)
-                line += (c ? " " : "") + vesk::report::summaryCellText(grid->field(r, c), grid->columns()[c]);
+            for (std::size_t c = 0; c < grid->columns().size(); ++c)
+                line += (c ? " " : "") + grid->field(r, c).toText();
             out.push_back(line);
         }
         return out;
@@ -109,7 +109,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
     vesk::test::TempDir dir;
     vesk::test::ScriptedPrompter prompter;
     vesk::test::ReportShape shape = GetParam().shape();
-    ReportScreen report{*shape.report, path(), prompter};
+    ReportScreen report{shape.report, path(), prompter};
     int files = 0;
 };
 
@@ -156,7 +156,7 @@ TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
     ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
     const std::size_t progressBefore = prompter.progressTexts().size();
     const Report& p = GetParam();
-    const std::string b1 = shape.report->headerB1;
+    const std::string b1 = shape.report.description.headerB1;
 
     struct Case {
         const char* what;
@@ -283,7 +283,7 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
 }
 
 TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031) {
-    ReportScreen later{*shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
+    ReportScreen later{shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
     later.Form_Load();
     const std::vector<std::string> usual = {"2025", "2026", "2027", "2028", "2029", "2030", "2031", "2032"};
     EXPECT_EQ(later.view().years, usual);

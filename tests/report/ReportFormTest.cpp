@@ -103,8 +103,7 @@ TEST_F(ReportFormTest, AnImportLocksTheFormUntilItEndsAndShowsTheSummary) {
     auto* grid = child<QTableView>(form, "DataGrid1");
     auto* model = grid->model();
     ASSERT_EQ(model->rowCount(), 1);
-    ASSERT_EQ(model->columnCount(), 8);
-    EXPECT_TRUE(grid->isColumnHidden(7));
+    ASSERT_EQ(model->columnCount(), 7);
     const int widths[] = {700, 800, 1600, 1400, 1800, 1600, 1800};
     QStringList shown;
     for (int c = 0; c < 7; ++c) {
@@ -123,7 +122,7 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     auto* month = child<QComboBox>(form, "Combo2");
     // 2025 to 2030, and this year and the next once the clock is past 2029.
     std::set<int> offered{2025, 2026, 2027, 2028, 2029, 2030};
-    offered.insert({vesk::localToday().year, vesk::localToday().year + 1});
+    offered.insert({vesk::localNow().year, vesk::localNow().year + 1});
     EXPECT_EQ(year->count(), int(offered.size()));
     EXPECT_EQ(month->count(), 12);
     EXPECT_EQ(year->currentText(), "");

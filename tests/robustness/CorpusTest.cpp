@@ -13,9 +13,9 @@
 #include <iterator>
 
 #include "core/Error.h"
-#include "ctr/BankReport.h"
+#include "ctr/BankWording.h"
 #include "office/OfficeScreen.h"
-#include "orv/OrvReport.h"
+#include "orv/OrvWording.h"
 #include "report/ReportScreen.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
@@ -107,7 +107,7 @@ class MasterForm final : public ImportForm {
 
 class ReportForm final : public ImportForm {
   public:
-    ReportForm(const report::ReportDescription& d, const char* title, std::string db)
+    ReportForm(const report::Report& d, const char* title, std::string db)
         : m_title(title), m_db(std::move(db)), m_form(d, m_db, person) {
         m_form.Form_Load();
     }
@@ -196,8 +196,8 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
         };
         std::vector<std::unique_ptr<ImportForm>> forms;
         forms.push_back(std::make_unique<MasterForm>(dir.file("master.db")));
-        forms.push_back(std::make_unique<ReportForm>(ctr::bankReport(), "bank CTR", dir.file("ctr.db")));
-        forms.push_back(std::make_unique<ReportForm>(orv::orvReport(), "ORV", dir.file("orv.db")));
+        forms.push_back(std::make_unique<ReportForm>(ctr::bankCtr(), "bank CTR", dir.file("ctr.db")));
+        forms.push_back(std::make_unique<ReportForm>(orv::orvReports(), "ORV", dir.file("orv.db")));
         for (const fs::path& file : files) {
             say("> " + file.filename().string());
             std::string failure;
@@ -291,7 +291,7 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         test::ScriptedPrompter person;
         person.queueAnswer(Answer::Yes);
         person.queueFile(test::fixture(std::string("damaged/") + c.file));
-        report::ReportScreen form(ctr::bankReport(), db, person);
+        report::ReportScreen form(ctr::bankCtr(), db, person);
         form.Form_Load();
         ASSERT_TRUE(form.Import_Click()) << person.lastMessage().text;
         for (const auto& [column, value] : c.stored) {

@@ -77,9 +77,9 @@ void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int sele
 
 }  // namespace
 
-CompareForm::CompareForm(const std::string& databasePath, compare::CompareScreen::Today today)
+CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     : TaskForm("Compareform", "Compare VESK Finacle Data with ORV Data", 20520, 10830),
-      m_logic(databasePath, prompter(), std::move(today)),
+      m_logic(databasePath, prompter(), std::move(clock)),
       m_exporter(m_logic, prompter()),
       m_compareModel(m_logic.consolidated()),
       m_detailModel(m_logic.detailed()) {

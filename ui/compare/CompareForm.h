@@ -24,8 +24,8 @@ class LeftOutWindow;
 class CompareForm : public TaskForm {
     Q_OBJECT
   public:
-    /// today: the date the default period is counted back from (the system's by default).
-    explicit CompareForm(const std::string& databasePath, compare::CompareScreen::Today today = {});
+    /// clock: the date the default period is counted back from (the computer's by default).
+    explicit CompareForm(const std::string& databasePath, Clock clock = localNow);
 
     compare::CompareScreen& logic() { return m_logic; }
     compare::ExportScreen& exporter() { return m_exporter; }

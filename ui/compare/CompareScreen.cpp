@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/GridFilter.h"
 #include "core/Error.h"
@@ -9,20 +10,10 @@
 
 namespace vesk::compare {
 
-namespace {
-
-// The day of a detailed grid's "dd/mm/yyyy".
-long long dayOfGridDate(const std::string& text) {
-    const int d = std::stoi(text.substr(0, 2)), m = std::stoi(text.substr(3, 2)), y = std::stoi(text.substr(6));
-    return daysFromCivil(y, m, d);
-}
-
-}  // namespace
-
-CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Today today)
+CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Clock clock)
     : m_path(std::move(databasePath)),
       m_prompter(prompter),
-      m_today(today ? std::move(today) : localToday),
+      m_clock(clock ? std::move(clock) : localNow),
       m_compare(emptyConsolidatedGrid()),
       m_detail(emptyDetailedGrid()) {}
 
@@ -44,7 +35,7 @@ void CompareScreen::Form_Load() {
     m_leftOut.reset();
     m_listed.clear();
     m_detailRows.clear();
-    const DateTime today = m_today();
+    const DateTime today = m_clock();
     // The years of the data need the connection; without it the list still offers the rest.
     std::optional<Error> failure;
     try {
@@ -65,7 +56,7 @@ void CompareScreen::Form_Load() {
         if (m_view.years[i] == yearText) m_view.year = int(i);
     m_view.month = int(unsigned(before.month())) - 1;
 
-    if (failure) m_prompter.message(critical(std::string("Connection Error: ") + failure->what()));
+    if (failure) m_prompter.message(connectionFailed(*failure));
 }
 
 void CompareScreen::hideWait() {
@@ -75,12 +66,12 @@ void CompareScreen::hideWait() {
 
 bool CompareScreen::cmdRun_Click() {
     m_view.countText.clear();
-    m_view.wait = {true, "Please Wait....", palette::kWaitText, kStatusPointSize, true};
+    m_view.wait = {true, kPleaseWait, palette::kWaitText, kStatusPointSize, true};
     paint();
     const std::optional<Period> month = period();
     if (!month) {
         hideWait();
-        m_prompter.message(exclamation("Please select both Year and Month."));
+        m_prompter.message(selectPeriod());
         return false;
     }
     try {
@@ -96,7 +87,7 @@ bool CompareScreen::cmdRun_Click() {
         m_detail.rows.clear();
         if (!result.anyRows) {
             hideWait();
-            m_prompter.message(info(noRecordsText(), "No Data"));
+            m_prompter.message(noRecords());
             return false;
         }
         // Listed with the comparison, so that a failure ends it as any other failure would.
@@ -108,24 +99,24 @@ bool CompareScreen::cmdRun_Click() {
 
         hideWait();
         const std::size_t listed = result.offices.size();
-        m_view.countText = listed > 0 ? std::to_string(listed) + " Offices" : "";
+        m_view.countText = differingCount(listed);
         m_view.frameVisible = false;
         m_view.resetVisible = true;
         m_view.exportVisible = true;
         m_view.runVisible = false;
         m_view.periodEnabled = false;
-        m_view.leftOutText = leftOut.summaryLine();
+        m_view.leftOutText = leftOutLine(leftOut);
         m_view.leftOutVisible = true;
         m_view.explainEnabled = true;
         m_leftOut = std::move(leftOut);
         // The filter typed before the comparison applies to its rows too.
-        FilterGridRows(m_compare, m_view.filterText);
-        m_prompter.message(info(result.completionText(scope), "Result"));
+        filterRows(m_compare, m_view.filterText);
+        m_prompter.message(comparisonCompleted(result, scope));
         return true;
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         hideWait();
-        m_prompter.message(critical(std::string("Error: ") + e.what()));
+        m_prompter.message(comparisonFailed(e));
         return false;
     }
 }
@@ -143,18 +134,20 @@ bool CompareScreen::Combo3_Click(int index) {
     m_detailRows.clear();
     if (listed.empty()) return true;
 
-    m_view.loading = {true, "Loading Details...", palette::kWaitText, kStatusPointSize, true};
+    m_view.loading = {true, kLoadingDetails, palette::kWaitText, kStatusPointSize, true};
     paint();
     try {
         ensureOpen();
-        const std::vector<DateDifference> dates = differingDates(m_db, *month, chosen, listed);
+        // The list's first entry stands for every listed office.
+        const std::vector<DateDifference> dates =
+            differingDates(m_db, *month, index == 0 ? listed : std::vector<std::string>{chosen});
         m_detail = detailedGrid(dates);
-        for (const DateDifference& d : dates) m_detailRows.push_back({d.office, dayOfGridDate(d.date)});
+        for (const DateDifference& d : dates) m_detailRows.push_back({d.office, d.day});
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         m_view.loading.visible = false;
         m_view.loading.text.clear();
-        m_prompter.message(critical(std::string("Error: ") + e.what()));
+        m_prompter.message(comparisonFailed(e));
         return false;
     }
     m_view.detailExportVisible = true;
@@ -162,7 +155,7 @@ bool CompareScreen::Combo3_Click(int index) {
     m_view.loading.text.clear();
     m_view.status.visible = true;
     m_view.status.colour = palette::kFetchedText;
-    m_view.status.text = "Data Fetched...";
+    m_view.status.text = kDataFetched;
     paint();
     const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paintLabels);
     if (outcome == LabelBlinker::Outcome::FormUnloaded) return true;  // closed meanwhile: leave it alone
@@ -173,7 +166,7 @@ bool CompareScreen::Combo3_Click(int index) {
 
 std::string CompareScreen::Text1_Change(const std::string& text) {
     m_view.filterText = filterBoxText(text);
-    FilterGridRows(m_compare, m_view.filterText);
+    filterRows(m_compare, m_view.filterText);
     return m_view.filterText;
 }
 

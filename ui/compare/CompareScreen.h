@@ -22,10 +22,8 @@ namespace vesk::compare {
 /// opened. The grids are plain data that the form draws and the export reads.
 class CompareScreen {
   public:
-    /// Today's date, for the default period.
-    using Today = std::function<DateTime()>;
-
-    CompareScreen(std::string databasePath, Prompter& prompter, Today today = {});
+    /// clock: today's date, which the default period counts back from (the computer's by default).
+    CompareScreen(std::string databasePath, Prompter& prompter, Clock clock = localNow);
 
     const CompareView& view() const { return m_view; }
     /// grdCompare: the differing offices, then the total row.
@@ -95,7 +93,7 @@ class CompareScreen {
 
     std::string m_path;
     Prompter& m_prompter;
-    Today m_today;
+    Clock m_clock;
     store::Connection m_db;
     CompareView m_view;
     Grid m_compare;

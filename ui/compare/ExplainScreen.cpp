@@ -4,6 +4,8 @@
 #include <map>
 #include <tuple>
 
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExplanationWorkbook.h"
 #include "core/Error.h"
@@ -73,7 +75,7 @@ void ExplainScreen::finished(std::uint64_t ticket, Explained explained) {
 void ExplainScreen::failed(std::uint64_t ticket, const std::exception& error) {
     if (ticket != m_ticket) return;
     m_busy = false;
-    m_prompter.message(critical(std::string("Error: ") + asError(error).what()));
+    m_prompter.message(comparisonFailed(asError(error)));
 }
 
 std::string ExplainScreen::heading() const {
@@ -92,23 +94,16 @@ void ExplainScreen::refill() { m_shown = groupedTogether(listedLines(m_lines, m_
 
 std::optional<std::string> ExplainScreen::cmdExportExplained_Click() {
     if (m_busy || m_shown.empty()) {
-        m_prompter.message(exclamation("No data to export."));
+        m_prompter.message(noDataToExport());
         return std::nullopt;
     }
     try {
-        ExportContext c;
-        c.month = monthName(m_request.period.month);
-        c.year = std::to_string(m_request.period.year);
+        ExportContext c = exportContext(m_request.period, m_configuredOffice);
         c.office = m_request.office;
-        c.configuredOffice = m_configuredOffice;
-        const std::string path = writeExplainedWorkbook(m_shown, c, m_folder);
-        if (m_open) m_prompter.openDocument(path);
-        m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf +
-                                    "Folder : " + kOutputFolderName + kCrLf + "File : " + explainedFileName(c),
-                                "Saved"));
-        return path;
+        return saveExport(m_prompter, {m_folder, true, m_open}, explainedFileName(c),
+                          [&](const std::string& folder) { return writeExplainedWorkbook(m_shown, c, folder); });
     } catch (const std::exception& caught) {
-        m_prompter.message(critical(std::string("Export Error: ") + asError(caught).what()));
+        m_prompter.message(exportFailed(asError(caught)));
         return std::nullopt;
     }
 }

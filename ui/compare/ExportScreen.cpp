@@ -1,6 +1,8 @@
 #include "compare/ExportScreen.h"
 
+#include "compare/CompareFlows.h"
 #include "compare/CompareScreen.h"
+#include "compare/CompareWording.h"
 #include "core/Error.h"
 #include "office/Offices.h"
 
@@ -11,7 +13,7 @@ ExportScreen::ExportScreen(CompareScreen& comparison, Prompter& prompter)
 
 std::optional<std::string> ExportScreen::Command1_Click() {
     if (!m_comparison.consolidated().hasData()) {
-        m_prompter.message(exclamation("No mismatch data available to export.", "No data"));
+        m_prompter.message(noMismatchData());
         return std::nullopt;
     }
     wait(true, "");
@@ -20,7 +22,7 @@ std::optional<std::string> ExportScreen::Command1_Click() {
 
 std::optional<std::string> ExportScreen::Command6_Click() {
     if (!m_comparison.detailed().hasData()) {
-        m_prompter.message(exclamation("No data to export."));
+        m_prompter.message(noDataToExport());
         return std::nullopt;
     }
     wait(true, "");
@@ -30,8 +32,7 @@ std::optional<std::string> ExportScreen::Command6_Click() {
 ExportContext ExportScreen::context() {
     const CompareView& v = m_comparison.view();
     ExportContext c;
-    if (v.month >= 0 && std::size_t(v.month) < v.months.size()) c.month = v.months[std::size_t(v.month)];
-    if (v.year >= 0 && std::size_t(v.year) < v.years.size()) c.year = v.years[std::size_t(v.year)];
+    if (const std::optional<Period> period = m_comparison.period()) c = exportContext(*period, {});
     if (v.office >= 0 && std::size_t(v.office) < v.offices.size()) c.office = v.offices[std::size_t(v.office)];
     c.filterText = v.filterText;
     // A configured office that cannot be read leaves the scope line without a name.
@@ -46,42 +47,40 @@ ExportContext ExportScreen::context() {
 std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
     const std::optional<LeftOut>& leftOut = m_comparison.leftOut();
     if (!leftOut) {
-        m_prompter.message(exclamation("No data to export."));
+        m_prompter.message(noDataToExport());
         return std::nullopt;
     }
-    return save([&](const ExportContext& c) { return writeLeftOutWorkbook(*leftOut, c, m_folder); }, leftOutFileName);
+    return save(
+        [&](const ExportContext& c, const std::string& folder) { return writeLeftOutWorkbook(*leftOut, c, folder); },
+        leftOutFileName);
 }
 
 std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
     const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
     const int rows = int(grid.rows.size());
     return save(
-        [&](const ExportContext& c) {
+        [&](const ExportContext& c, const std::string& folder) {
             bar(0, rows);
-            return writeComparisonWorkbook(kind, grid, c, m_folder, [&](std::size_t i) { bar(int(i) + 1, rows); });
+            return writeComparisonWorkbook(kind, grid, c, folder, [&](std::size_t i) { bar(int(i) + 1, rows); });
         },
         [kind](const ExportContext& c) { return workbookFileName(kind, c); });
 }
 
-std::optional<std::string> ExportScreen::save(const std::function<std::string(const ExportContext&)>& write,
+std::optional<std::string> ExportScreen::save(const Writer& write,
                                               const std::function<std::string(const ExportContext&)>& fileName) {
     try {
-        wait(true, "Pls Wait...");
+        wait(true, kExportWait);
         const ExportContext c = context();
-        const std::string path = write(c);
-        bar(-1, 0);
-        wait(false, "");
-
-        if (m_open) m_prompter.openDocument(path);
-        m_prompter.message(info(std::string("File successfully saved to Desktop.") + kCrLf +
-                                    "Folder : " + kOutputFolderName + kCrLf + "File : " + fileName(c),
-                                "Saved"));
-        return path;
+        return saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
+            const std::string path = write(c, folder);
+            bar(-1, 0);
+            wait(false, "");
+            return path;
+        });
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
         bar(-1, 0);
         wait(false, "");
-        m_prompter.message(critical(std::string("Export Error: ") + e.what()));
+        m_prompter.message(exportFailed(asError(caught)));
         return std::nullopt;
     }
 }

@@ -35,8 +35,10 @@ class ExportScreen {
 
   private:
     std::optional<std::string> exportGrid(ExportKind kind);
-    /// Writes a workbook (write returns its path), opens it and says where it went.
-    std::optional<std::string> save(const std::function<std::string(const ExportContext&)>& write,
+    /// Writes an export into the folder and returns its path.
+    using Writer = std::function<std::string(const ExportContext&, const std::string& folder)>;
+    /// Writes a workbook, opens it and says where it went.
+    std::optional<std::string> save(const Writer& write,
                                     const std::function<std::string(const ExportContext&)>& fileName);
     ExportContext context();
     void wait(bool shown, const std::string& text) {

@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "widgets/FormStyle.h"
 
@@ -17,6 +18,15 @@ namespace {
 
 constexpr std::array<const char*, 3> kGridNames = {"grdUnknownFacility", "grdOrvOnlyOffice", "grdUnknownOffice"};
 constexpr int kAmountColumn = 2;  // the sums come after the name and the count
+
+// A list as its grid's rows: the name as text, the count as a whole number and the sums as
+// numbers, so that sorting by a column orders numbers as numbers.
+store::ResultSet listRows(compare::LeftOutKind kind, const compare::LeftOutList& list) {
+    const compare::LeftOutLabels& labels = compare::leftOutLabels(kind);
+    std::vector<std::vector<store::Value>> rows;
+    for (const compare::LeftOutGroup& g : list.groups) rows.push_back({g.name, g.count, g.first, g.second});
+    return store::ResultSet({labels.headers.begin(), labels.headers.end()}, std::move(rows));
+}
 
 }  // namespace
 
@@ -100,8 +110,8 @@ void LeftOutWindow::refresh() {
         ListView& list = m_lists[k];
         const compare::LeftOutList empty;
         const compare::LeftOutList& shown = leftOut ? leftOut->list(kind) : empty;
-        list.model.setResult(compare::leftOutResult(kind, shown));
-        list.total->setText(QString::fromStdString(compare::leftOutTotalText(kind, shown)));
+        list.model.setResult(listRows(kind, shown));
+        list.total->setText(QString::fromStdString(compare::leftOutTotal(kind, shown)));
         // The name takes what the window gives; the count and the amounts keep their width.
         list.grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
         list.grid->resizeColumnsToContents();

@@ -2,13 +2,13 @@
 
 #include <QLabel>
 
-#include "ctr/BankReport.h"
+#include "ctr/BankWording.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
 FinacleForm::FinacleForm(const std::string& databasePath, TaskForm& masterForm)
-    : ReportForm("Finacleform", "VESK Finacle Report", ctr::bankReport(), databasePath, masterForm,
+    : ReportForm("Finacleform", "VESK Finacle Report", ctr::bankCtr(), databasePath, masterForm,
                  {"ImportFinacle", "Import  CTR Monthly Report from VESK Finacle", twipsRect(240, 1320, 6600, 600),
                   twipsRect(7080, 1440, 6000, 360), 2280}) {
     auto* title = makeLabel(this, "Label4", "VESK Finacle CTR Monthly Report", twipsRect(240, 120, 14880, 540),

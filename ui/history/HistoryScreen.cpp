@@ -2,6 +2,7 @@
 
 #include "core/Amount.h"
 #include "core/Error.h"
+#include "history/HistoryWording.h"
 
 namespace vesk::history {
 
@@ -9,25 +10,14 @@ namespace {
 
 std::string amountText(const std::optional<double>& v) { return v ? formatAmount(*v, Grouping::Thousands) : ""; }
 
-std::vector<std::string> headings(Form form) {
-    switch (form) {
-        case Form::Master:
-            return {"Time", "Action", "File", "Size", "Office", "Rows", "SHA-256"};
-        case Form::Ctr:
-            return {"Time", "Action", "Period", "File", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
-        case Form::Orv:
-            return {"Time", "Action", "Period", "File", "Size", "Rows", "Receipts", "Payments", "SHA-256"};
-    }
-    return {};
-}
-
 std::vector<store::Value> line(Form form, const Record& r) {
     const std::string size = r.file ? std::to_string(r.file->size) : "";
     const std::string sha = r.file ? r.file->sha256 : "";
     const std::string file = r.file ? r.file->name : "";
     const std::string rows = std::to_string(r.rows);
-    if (form == Form::Master) return {displayTime(r.when), actionText(r.action), file, size, r.office, rows, sha};
-    return {displayTime(r.when),
+    if (form == Form::Master)
+        return {dayFirst(r.when, TimeShown::Seconds), actionText(r.action), file, size, r.office, rows, sha};
+    return {dayFirst(r.when, TimeShown::Seconds),
             actionText(r.action),
             periodText(r),
             file,
@@ -44,10 +34,10 @@ bool HistoryScreen::cmdHistory_Click(const std::function<store::Connection&()>& 
     try {
         std::vector<std::vector<store::Value>> rows;
         for (const Record& r : records(open(), m_form)) rows.push_back(line(m_form, r));
-        m_grid = store::ResultSet(headings(m_form), std::move(rows));
+        m_grid = store::ResultSet(historyHeadings(m_form), std::move(rows));
         return true;
     } catch (const std::exception& caught) {
-        m_prompter.message(critical("History Error: " + asError(caught).description(), "Error"));
+        m_prompter.message(historyFailed(asError(caught)));
         return false;
     }
 }

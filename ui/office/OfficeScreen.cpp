@@ -2,17 +2,16 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "office/OfficeFlows.h"
+#include "office/OfficeWording.h"
 #include "office/Offices.h"
+#include "store/Schema.h"
 
 namespace vesk::office {
 
 namespace {
 
 constexpr int kProgressEvery = 100;
-
-std::string numbered(const Error& e, const char* separator) {
-    return std::to_string(e.number()) + separator + e.what();
-}
 
 }  // namespace
 
@@ -23,22 +22,25 @@ void OfficeScreen::ensureOpen() {
     if (!m_db.isOpen()) m_db.open(m_path);
 }
 
+store::Connection& OfficeScreen::database() {
+    ensureOpen();
+    return m_db;
+}
+
 void OfficeScreen::Form_Load() {
     try {
         ensureOpen();
-        m_view.countText = std::to_string(officeCount(m_db)) + " office details available.";
+        m_view.countText = officesAvailable(officeCount(m_db));
         reloadGrid();
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message({numbered(e, " - "), "Error", Icon::None, Buttons::Ok, Answer::Ok});
+        m_prompter.message(loadFailed(asError(caught)));
         return;
     }
     refreshOfficeList();
     try {
         selectOffice(office::configuredOffice(m_db));
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message({numbered(e, " - "), "Error", Icon::None, Buttons::Ok, Answer::Ok});
+        m_prompter.message(loadFailed(asError(caught)));
     }
 }
 
@@ -48,63 +50,31 @@ void OfficeScreen::refreshOfficeList() {
         m_view.offices.clear();
         m_view.selected = -1;
         if (officeCount(m_db) == 0) {
-            m_prompter.message(exclamation("The Office Master Data is empty! Import data first.", "No Offices Found"));
+            m_prompter.message(noOffices());
             return;
         }
         m_view.offices = listedOffices(m_db);
         if (m_view.offices.empty()) {
-            m_prompter.message(
-                exclamation("Table has data, but the Query found 0 matches for HPO or PDN.", "Debug Info"));
+            m_prompter.message(noListedOffices());
             return;
         }
         m_view.selected = 0;
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message(critical(std::string("Error in RefreshOfficeCombo: ") + e.what()));
-    }
-}
-
-void OfficeScreen::configureDivision() {
-    try {
-        ensureOpen();
-        const std::string name = configureDivisionOffice(m_db, m_clock);
-        if (name.empty()) {
-            m_prompter.message(exclamation("Warning: No Division Office found in the imported data."));
-            return;
-        }
-        selectOffice(name);
-    } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message(critical(std::string("Error updating YourOffice table: ") + e.what()));
+        m_prompter.message(refreshFailed(asError(caught)));
     }
 }
 
 bool OfficeScreen::Command5_Click(const std::string& comboText) {
-    const std::string name = trim(comboText);
-    if (name.empty()) {
-        m_prompter.message(exclamation("Please select an office from the list first.", "Selection Required"));
+    if (trim(comboText).empty()) {
+        m_prompter.message(selectOfficeFirst());
         return false;
     }
     try {
-        ensureOpen();
-        if (m_prompter.message(question("Are you sure you want to set '" + comboText + "' as your configured office?",
-                                        "Confirm Save", Icon::Question)) != Answer::Yes)
-            return false;
-        setWait(true);
-        const bool saved = setConfiguredOffice(m_db, name, m_clock);
-        setWait(false);
-        if (!saved) {
-            m_prompter.message(
-                exclamation("The office '" + name + "' was not found in the Office Master Data. Nothing was changed.",
-                            "Office Not Found"));
-            return false;
-        }
-        m_prompter.message(info("Office updated successfully!", "Saved"));
-        return true;
+        return saveOffice([this]() -> store::Connection& { return database(); }, m_prompter, comboText,
+                          [this](bool shown) { setWait(shown); }, m_clock);
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
         setWait(false);
-        m_prompter.message(critical(std::string("Error saving configuration: ") + e.what(), "Error"));
+        m_prompter.message(saveFailed(asError(caught)));
         return false;
     }
 }
@@ -121,22 +91,17 @@ bool OfficeScreen::DataGrid1_RowPicked(std::size_t row) {
 }
 
 bool OfficeScreen::Command3_Click() {
-    if (m_prompter.message(question(std::string("Are you sure you want to DELETE ALL office records?") + kCrLf +
-                                        "This action cannot be undone.",
-                                    "Confirm Delete", Icon::Exclamation, Answer::No)) != Answer::Yes)
-        return false;
     try {
-        ensureOpen();
-        deleteAllOffices(m_db, m_clock);
-        m_view.grid.reset();
-        m_view.countText = "0 office details available.";
-        m_view.offices.clear();
-        m_view.selected = -1;
-        m_prompter.message(info("All office data has been deleted successfully.", "Success"));
-        return true;
+        return deleteOffices([this]() -> store::Connection& { return database(); }, m_prompter,
+                             [this] {
+                                 m_view.grid.reset();
+                                 m_view.countText = officesAvailable(0);
+                                 m_view.offices.clear();
+                                 m_view.selected = -1;
+                             },
+                             m_clock);
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message(critical(numbered(e, " - "), "Error"));
+        m_prompter.message(deleteFailed(asError(caught)));
         return false;
     }
 }
@@ -144,49 +109,38 @@ bool OfficeScreen::Command3_Click() {
 bool OfficeScreen::Command4_Click() {
     try {
         ensureOpen();
-        auto file = m_prompter.openFile({"Select the ORV 2.0 Master Data File to Import",
-                                         "Excel Files (*.xls,*.xlsx)|*.xls;*.xlsx|All files (*.*)|*.*", ""});
+        auto file = m_prompter.openFile(masterFileRequest());
         if (!file || file->empty()) {
-            m_prompter.message(exclamation("File not selected.", "Cancelled"));
+            m_prompter.message(fileNotSelected());
             return false;
         }
         return importFile(*file);
     } catch (const std::exception& caught) {
-        const Error e = asError(caught);
-        m_prompter.message(critical("Error " + numbered(e, ": "), "Error"));
+        m_prompter.message(importFailed(asError(caught)));
         return false;
     }
 }
 
 bool OfficeScreen::importFile(const std::string& path) {
-    const auto confirm = [this](const Message& question) { return m_prompter.message(question) == Answer::Yes; };
-    const auto progress = [this](int row, int rows) {
-        if (row % kProgressEvery == 0)
-            m_prompter.progress("Importing Row " + std::to_string(row) + " / " + std::to_string(rows));
-    };
-    if (auto refusal = masterImportRefusal(importMaster(m_db, path, confirm, progress, m_clock))) {
-        m_prompter.message(*refusal);
-        return false;
-    }
-    m_view.countText = std::to_string(officeCount(m_db)) + " office details updated successfully.";
-    m_prompter.message(info("Office Master Imported Successfully", "Success"));
+    MasterImportFlow flow([this]() -> store::Connection& { return database(); }, m_prompter, m_clock);
+    flow.setProgressEvery(kProgressEvery);
+    const MasterImport imported = flow.importFile(path);
+    if (imported.status != MasterImport::Status::Imported) return false;
+    // The count shows behind the notice.
+    m_view.countText = officesUpdated(officeCount(m_db));
+    flow.announce();
     refreshOfficeList();
-    configureDivision();
+    flow.reportDivision(imported);
+    selectOffice(imported.divisionOffice);
     reloadGrid();
     return true;
 }
 
 bool OfficeScreen::cmdHistory_Click() {
-    return m_history.cmdHistory_Click([this]() -> store::Connection& {
-        ensureOpen();
-        return m_db;
-    });
+    return m_history.cmdHistory_Click([this]() -> store::Connection& { return database(); });
 }
 
-std::string OfficeScreen::configuredOffice() {
-    ensureOpen();
-    return office::configuredOffice(m_db);
-}
+std::string OfficeScreen::configuredOffice() { return office::configuredOffice(database()); }
 
 void OfficeScreen::selectOffice(const std::string& name) {
     if (name.empty()) return;
@@ -200,11 +154,16 @@ void OfficeScreen::selectOffice(const std::string& name) {
 }
 
 void OfficeScreen::reloadGrid() {
-    store::ResultSet rs = masterRows(m_db);
-    if (rs.empty())
+    std::vector<std::vector<std::string>> offices = masterRows(m_db);
+    if (offices.empty()) {
         m_view.grid.reset();
-    else
-        m_view.grid = std::move(rs);
+        return;
+    }
+    std::vector<std::vector<store::Value>> rows;
+    rows.reserve(offices.size());
+    for (std::vector<std::string>& office : offices) rows.emplace_back(office.begin(), office.end());
+    const std::vector<std::string>& columns = store::tableColumns(store::Table::Master);
+    m_view.grid = store::ResultSet(columns, std::move(rows));
 }
 
 }  // namespace vesk::office

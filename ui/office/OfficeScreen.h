@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "history/HistoryScreen.h"
 #include "store/Connection.h"
@@ -33,7 +34,6 @@ class OfficeScreen {
 
     void Form_Load();
     void refreshOfficeList();
-    void configureDivision();
     // Each returns true when it did what was asked (false: refused, cancelled or failed).
 
     /// Save/Update: stores the office named by the list's text as the configured office.
@@ -51,7 +51,7 @@ class OfficeScreen {
     const history::HistoryScreen& history() const { return m_history; }
 
     /// Where the history's times come from (the computer's clock by default).
-    void setClock(history::Clock clock) { m_clock = std::move(clock); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     /// The configured office: the first row of Youroffice, trimmed ("" when none).
     std::string configuredOffice();
@@ -63,6 +63,7 @@ class OfficeScreen {
     void selectOffice(const std::string& name);
     void reloadGrid();
     bool importFile(const std::string& path);
+    store::Connection& database();
     void setWait(bool shown) {
         if (m_wait) m_wait(shown);
     }
@@ -73,7 +74,7 @@ class OfficeScreen {
     OfficeView m_view;
     std::function<void(bool)> m_wait;
     history::HistoryScreen m_history;
-    history::Clock m_clock = history::localNow;
+    Clock m_clock = localNow;
 };
 
 }  // namespace vesk::office

@@ -2,13 +2,13 @@
 
 #include <QLabel>
 
-#include "orv/OrvReport.h"
+#include "orv/OrvWording.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
 OrvForm::OrvForm(const std::string& databasePath, TaskForm& masterForm)
-    : ReportForm("ORVForm", "ORV Reports", orv::orvReport(), databasePath, masterForm,
+    : ReportForm("ORVForm", "ORV Reports", orv::orvReports(), databasePath, masterForm,
                  {"ImportData", "Import Monthly Report from ORV 2.0", twipsRect(240, 240, 6000, 600),
                   twipsRect(6480, 360, 6000, 360), 4320}) {
     enum Style { Title, Heading, Step };

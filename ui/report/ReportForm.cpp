@@ -6,16 +6,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <iterator>
 
-#include "report/SummaryText.h"
+#include "report/ReportWording.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
 
 namespace {
 
-// Widths of the summary's shown columns, YEAR to WDL AMOUNT; twips.
+// Widths of the summary's columns, YEAR to WDL AMOUNT; twips.
 constexpr int kColumnWidths[] = {700, 800, 1600, 1400, 1800, 1600, 1800};
+constexpr int kColumns = int(std::size(kColumnWidths));
 
 QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
@@ -34,7 +36,7 @@ void clearCombo(QComboBox* c) {
 
 }  // namespace
 
-ReportForm::ReportForm(const QString& objectName, const QString& title, const report::ReportDescription& report,
+ReportForm::ReportForm(const QString& objectName, const QString& title, report::Report report,
                        const std::string& databasePath, TaskForm& masterForm, const Layout& layout)
     : TaskForm(objectName, title, 15360, 10200), m_logic(report, databasePath, prompter()), m_masterForm(masterForm) {
     const QFont buttonFont = formFont("Cooper Black", 11);
@@ -53,11 +55,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, const re
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
     m_grid->horizontalHeader()->setFont(formFont("Lucida Bright", 8));  // headings fit their fixed widths
-    for (int c = 0; c < report::kSortMonthColumn; ++c) m_model.setAlignment(c, Qt::AlignCenter);
-    m_model.setFormatter([this](const store::Value& v, int column) {
-        const QString heading = m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        return QString::fromStdString(report::summaryCellText(v, heading.toStdString()));
-    });
+    for (int c = 0; c < kColumns; ++c) m_model.setAlignment(c, Qt::AlignCenter);
 
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
@@ -182,10 +180,8 @@ void ReportForm::fillLists() {
 void ReportForm::showSummary() {
     m_rendering = true;
     m_model.setResult(m_logic.view().summary);
-    if (m_model.hasData()) {
-        m_grid->setColumnHidden(report::kSortMonthColumn, true);
-        for (int c = 0; c < report::kSortMonthColumn; ++c) m_grid->setColumnWidth(c, twips(kColumnWidths[c]));
-    }
+    if (m_model.hasData())
+        for (int c = 0; c < kColumns; ++c) m_grid->setColumnWidth(c, twips(kColumnWidths[c]));
     m_rendering = false;
 }
 

@@ -30,8 +30,8 @@ class ReportForm : public TaskForm {
         int gridTop;
     };
 
-    ReportForm(const QString& objectName, const QString& title, const report::ReportDescription& report,
-               const std::string& databasePath, TaskForm& masterForm, const Layout& layout);
+    ReportForm(const QString& objectName, const QString& title, report::Report report, const std::string& databasePath,
+               TaskForm& masterForm, const Layout& layout);
 
     report::ReportScreen& logic() { return m_logic; }
 

@@ -9,29 +9,27 @@
 #include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "history/HistoryScreen.h"
-#include "report/ReportDescription.h"
+#include "report/ReportFlows.h"
+#include "report/ReportMonths.h"
 #include "store/Connection.h"
 
 namespace vesk::report {
 
 /// What a monthly report form shows.
 struct ReportView {
-    std::optional<store::ResultSet> summary;  ///< DataGrid1; nullopt: no data source
+    std::optional<store::ResultSet> summary;  ///< DataGrid1, its cells as shown; nullopt: no data source
     std::vector<std::string> years;           ///< Combo1's list
     std::vector<std::string> months;          ///< Combo2's list
 };
 
-/// What a monthly report form (bank CTR or ORV, as the description says) shows and says
-/// over the report functions: importing a month's workbook, the monthly summary and
-/// deleting a month. Owns the form's connection, which stays open once opened.
+/// What a monthly report form (bank CTR or ORV) shows and says over the report's flows:
+/// importing a month's workbook, the monthly summary and deleting a month. Owns the form's
+/// connection, which stays open once opened.
 class ReportScreen {
   public:
-    /// Today's date, for the year list.
-    using Today = std::function<DateTime()>;
+    /// clock: the time the history records and the year list counts from (the computer's by default).
+    ReportScreen(Report report, std::string databasePath, Prompter& prompter, Clock clock = localNow);
 
-    ReportScreen(const ReportDescription& report, std::string databasePath, Prompter& prompter, Today today = {});
-
-    const ReportDescription& description() const { return m_report; }
     const ReportView& view() const { return m_view; }
     /// Set by the load when the office master is empty: the form must not be worked.
     bool masterDataMissing() const { return m_masterDataMissing; }
@@ -52,8 +50,7 @@ class ReportScreen {
     bool cmdHistory_Click();
     const history::HistoryScreen& history() const { return m_history; }
 
-    /// Where the history's times come from (the computer's clock by default).
-    void setClock(history::Clock clock) { m_clock = std::move(clock); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     /// Year and month texts of a summary row, for the delete lists; nullopt when the
     /// summary has no such row.
@@ -62,20 +59,20 @@ class ReportScreen {
     store::Connection& connection() { return m_db; }
 
   private:
-    void ensureOpen();
+    store::Connection& database();
     /// The year list after the data changed: a month of a new year adds its year.
     void refreshYears();
     bool importFile(const std::string& path);
 
-    const ReportDescription& m_report;
+    Report m_report;
     std::string m_path;
     Prompter& m_prompter;
-    Today m_today;
+    Clock m_clock;
     store::Connection m_db;
     ReportView m_view;
+    std::vector<SummaryLine> m_lines;
     bool m_masterDataMissing = false;
     history::HistoryScreen m_history;
-    history::Clock m_clock = history::localNow;
 };
 
 }  // namespace vesk::report

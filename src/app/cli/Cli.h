@@ -42,6 +42,11 @@ auto withDatabase(const Context& context, Work&& work) {
     return std::forward<Work>(work)(db);
 }
 
+/// A connection already open, lent to a flow (the forms' flows open theirs when first needed).
+inline store::Opener opened(store::Connection& db) {
+    return [&db]() -> store::Connection& { return db; };
+}
+
 /// One verb of the command line. run gets the arguments after the verb's name and
 /// returns the exit status; it throws UsageError for wrong use and Error for failures.
 struct Verb {

@@ -2,6 +2,8 @@
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/Explanation.h"
@@ -67,37 +69,43 @@ std::optional<Compared> compareMonth(Context& context, store::Connection& db, co
     c.scope = compare::comparisonScope(db);
     c.result = compare::compareMonth(db, c.period, c.scope);
     if (!c.result.anyRows) {
-        context.prompter.message(info(compare::noRecordsText(), "No Data"));
+        context.prompter.message(compare::noRecords());
         return std::nullopt;
     }
-    context.prompter.message(info(c.result.completionText(c.scope), "Result"));
+    context.prompter.message(compare::comparisonCompleted(c.result, c.scope));
     return c;
 }
 
 // The consolidated grid, filtered as the search box would filter it.
 compare::Grid consolidated(const Compared& c, const std::optional<std::string>& filter) {
     compare::Grid grid = compare::consolidatedGrid(c.result);
-    if (filter) compare::FilterGridRows(grid, compare::filterBoxText(*filter));
+    if (filter) compare::filterRows(grid, compare::filterBoxText(*filter));
     return grid;
 }
 
-// The office as the office list holds it ("All" or a differing office, letter case aside);
-// nullopt (with the reason shown) when it is not listed.
-std::optional<std::string> listedOffice(Context& context, const Compared& c, const std::string& wanted) {
-    std::vector<std::string> listed{"All"};
-    for (const std::string& name : c.result.officeNames()) listed.push_back(name);
-    for (const std::string& name : listed)
-        if (name == wanted) return name;
-    for (const std::string& name : listed)
-        if (equalsNoCase(name, wanted)) return name;
+// An entry of the office list as the form's list holds it: All, then the differing offices.
+struct ListedOffice {
+    std::string name;                  ///< as listed
+    std::vector<std::string> offices;  ///< the offices it stands for
+};
+
+// The entry the text names (letter case aside, an exact match first); nullopt (with the
+// reason shown) when it names none.
+std::optional<ListedOffice> listedOffice(Context& context, const Compared& c, const std::string& wanted) {
+    const std::vector<std::string> differing = c.result.officeNames();
+    std::vector<ListedOffice> listed{{"All", differing}};
+    for (const std::string& name : differing) listed.push_back({name, {name}});
+    for (const ListedOffice& entry : listed)
+        if (entry.name == wanted) return entry;
+    for (const ListedOffice& entry : listed)
+        if (equalsNoCase(entry.name, wanted)) return entry;
     context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
     return std::nullopt;
 }
 
-compare::Grid detailed(Context& context, store::Connection& db, const Compared& c, const std::string& office) {
-    const std::vector<std::string> differing = c.result.officeNames();
-    compare::Grid grid = compare::detailedGrid(compare::differingDates(db, c.period, office, differing));
-    if (!differing.empty()) context.err << "Data Fetched...\n";
+compare::Grid detailed(Context& context, store::Connection& db, const Compared& c, const ListedOffice& office) {
+    compare::Grid grid = compare::detailedGrid(compare::differingDates(db, c.period, office.offices));
+    if (!c.result.offices.empty()) context.err << compare::kDataFetched << "\n";
     return grid;
 }
 
@@ -155,19 +163,20 @@ int unmatchedVerb(Context& context, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+// Saves an export where --out says (the desktop's output folder by default) and prints its path.
+int saveExport(Context& context, const Arguments& a, const std::string& fileName,
+               const std::function<std::string(const std::string& folder)>& write) {
+    const compare::ExportPlace place{a.option("out").value_or(compare::defaultOutputFolder()), false, false};
+    context.out << compare::saveExport(context.prompter, place, fileName, write) << "\n";
+    return kExitOk;
+}
+
 int exportUnmatched(Context& context, const Arguments& a) {
     const Unmatched u = unmatchedOf(context, a.positional()[1], a.positional()[2]);
-    compare::ExportContext export_;
-    export_.month = monthName(u.period.month);
-    export_.year = std::to_string(u.period.year);
-    export_.configuredOffice = u.scope.configuredOffice;
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::leftOutFileName(export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    const compare::ExportContext export_ = compare::exportContext(u.period, u.scope.configuredOffice);
+    return saveExport(context, a, compare::leftOutFileName(export_), [&](const std::string& folder) {
+        return compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
+    });
 }
 
 // The month's rows of an office, or of every differing office, paired.
@@ -223,19 +232,12 @@ int exportExplained(Context& context, const Arguments& a) {
     if (a.positional().size() != 4) throw UsageError("give explained, YEAR, MONTH and an office name or All");
     const auto e = explainedOf(context, a.positional()[1], a.positional()[2], a.positional()[3]);
     if (!e) return kExitFailed;
-    compare::ExportContext export_;
-    export_.month = monthName(e->period.month);
-    export_.year = std::to_string(e->period.year);
+    compare::ExportContext export_ = compare::exportContext(e->period, e->configuredOffice);
     export_.office = e->office;
-    export_.configuredOffice = e->configuredOffice;
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path =
-        compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, a.flag("matched")), export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::explainedFileName(export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, compare::explainedFileName(export_), [&](const std::string& folder) {
+        return compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, a.flag("matched")), export_,
+                                               folder);
+    });
 }
 
 int exportGrid(Context& context, const Arguments& a, store::Connection& db, compare::ExportKind kind,
@@ -272,33 +274,27 @@ int exportGrid(Context& context, const Arguments& a, store::Connection& db, comp
     const auto c = compareMonth(context, db, period);
     if (!c) return kExitFailed;
 
-    compare::ExportContext export_;
-    export_.month = monthName(c->period.month);
-    export_.year = std::to_string(c->period.year);
-    export_.configuredOffice = c->scope.configuredOffice;
+    compare::ExportContext export_ = compare::exportContext(c->period, c->scope.configuredOffice);
     if (auto filter = a.option("filter")) export_.filterText = compare::filterBoxText(*filter);
-    if (auto office = a.option("office")) {
-        export_.office = listedOffice(context, *c, *office);
-        if (!export_.office) return kExitFailed;
+    std::optional<ListedOffice> office;
+    if (auto wanted = a.option("office")) {
+        office = listedOffice(context, *c, *wanted);
+        if (!office) return kExitFailed;
+        export_.office = office->name;
     }
     compare::Grid grid;
     if (kind == compare::ExportKind::Consolidated)
         grid = consolidated(*c, a.option("filter"));
-    else if (export_.office)
-        grid = detailed(context, db, *c, *export_.office);
+    else if (office)
+        grid = detailed(context, db, *c, *office);
     if (!grid.hasData()) {
-        context.prompter.message(exclamation(kind == compare::ExportKind::Consolidated
-                                                 ? "No mismatch data available to export."
-                                                 : "No data to export."));
+        context.prompter.message(kind == compare::ExportKind::Consolidated ? compare::noMismatchData()
+                                                                           : compare::noDataToExport());
         return kExitFailed;
     }
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = compare::writeComparisonWorkbook(kind, grid, export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::workbookFileName(kind, export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, compare::workbookFileName(kind, export_), [&](const std::string& folder) {
+        return compare::writeComparisonWorkbook(kind, grid, export_, folder);
+    });
 }
 
 }  // namespace
