@@ -215,9 +215,8 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
     if (!params.empty()) return Statement(m_db, sql).execute(params);
     sqlite3* db = m_db.get();
-    const std::string text = translateSql(sql);
-    const char* p = text.c_str();
-    const char* end = p + text.size();
+    const char* p = sql.c_str();
+    const char* end = p + sql.size();
     std::int64_t changed = 0;
     while (p < end) {
         sqlite3_stmt* raw = nullptr;

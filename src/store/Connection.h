@@ -25,8 +25,8 @@ std::string defaultDatabasePath();
 
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
-/// connection has the query dialect's functions registered (see SqlDialect.h), and every
-/// statement text goes through translateSql. Statements and transactions share the
+/// connection has the query dialect's functions registered (see SqlDialect.h); statements
+/// are run as written, in the engine's own dialect. Statements and transactions share the
 /// handle: one that outlives close() keeps it open until it ends (a transaction then
 /// rolls back).
 class Connection {
