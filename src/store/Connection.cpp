@@ -40,6 +40,9 @@ std::string lower(std::string s) {
 
 constexpr int kBusyTimeoutMs = 5000;
 
+// The key every file of the program is encrypted with.
+constexpr const char* kProgramKey = "kwtrb";
+
 DbHandle openHandle(const std::string& path, int flags) {
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
@@ -59,8 +62,8 @@ void run(sqlite3* db, const char* sql) {
     if (rc != SQLITE_OK) throwEngineError(db, rc);
 }
 
-void applyKey(sqlite3* db, const std::string& password) {
-    int rc = sqlite3_key(db, password.data(), static_cast<int>(password.size()));
+void applyKey(sqlite3* db, const std::string& key) {
+    int rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
     if (rc != SQLITE_OK) throwEngineError(db, rc);
     // Larger pages than the 1024-byte default cut the encryption work per row by about a
     // third. The program creates every file it opens, so all have this page size.
@@ -160,14 +163,16 @@ void Connection::close() noexcept {
     m_path.clear();
 }
 
-void Connection::open(const std::string& path, const std::string& password) { open(path, password, true); }
+void Connection::open(const std::string& path) { open(path, kProgramKey, true); }
 
-void Connection::openWithoutUpgrade(const std::string& path, const std::string& password) {
+void Connection::openKeyed(const std::string& path, const std::string& key) { open(path, key, true); }
+
+void Connection::openWithoutUpgrade(const std::string& path) {
     if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
-    open(path, password, false);
+    open(path, kProgramKey, false);
 }
 
-void Connection::open(const std::string& path, const std::string& password, bool upgrade) {
+void Connection::open(const std::string& path, const std::string& key, bool upgrade) {
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
     std::error_code ec;
@@ -177,7 +182,7 @@ void Connection::open(const std::string& path, const std::string& password, bool
         if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
         // Never SQLITE_OPEN_CREATE here: an existing file is only ever opened.
         db = openHandle(path, SQLITE_OPEN_READWRITE);
-        applyKey(db.get(), password);
+        applyKey(db.get(), key);
         checkTables(db.get(), path);
         registerDialectFunctions(db.get());
         configure(db.get());
@@ -195,7 +200,7 @@ void Connection::open(const std::string& path, const std::string& password, bool
         createEmptyFile(path);
         try {
             db = openHandle(path, SQLITE_OPEN_READWRITE);
-            applyKey(db.get(), password);
+            applyKey(db.get(), key);
             registerDialectFunctions(db.get());
             configure(db.get());
             upgradeLayout(db.get(), true);

@@ -15,9 +15,8 @@ struct sqlite3;
 
 namespace vesk::store {
 
-/// The file's name and password.
+/// The file's name.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
-inline constexpr const char* kDatabasePassword = "kwtrb";
 
 /// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
 /// the executable, else in the data folder, which is made (see DatabaseLocation.h).
@@ -36,15 +35,17 @@ class Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    /// Opens (or creates) the file keyed with the password; an open connection is closed
-    /// first. An existing file must be readable with the password and hold the four
+    /// Opens (or creates) the file keyed with the program's key; an open connection is
+    /// closed first. An existing file must be readable with the key and hold the four
     /// tables; it is not changed when it is not. A missing file is created with the
     /// tables, or not at all. Throws Error.
-    void open(const std::string& path, const std::string& password = kDatabasePassword);
+    void open(const std::string& path);
+    /// Opens as open() does, with another key: a file the program did not key.
+    void openKeyed(const std::string& path, const std::string& key);
     /// Opens an existing file without bringing its layout up to date (see Schema.h); the
     /// statements work on it, only without the newer indexes. For reading old files as
     /// they are.
-    void openWithoutUpgrade(const std::string& path, const std::string& password = kDatabasePassword);
+    void openWithoutUpgrade(const std::string& path);
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
@@ -69,7 +70,7 @@ class Connection {
     sqlite3* handle() const { return m_db.get(); }
 
   private:
-    void open(const std::string& path, const std::string& password, bool upgrade);
+    void open(const std::string& path, const std::string& key, bool upgrade);
 
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;

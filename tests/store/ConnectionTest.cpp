@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "store/Connection.h"
@@ -100,20 +101,20 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     struct Case {
         const char* name;
         std::string path;
-        std::string password;
+        std::optional<std::string> key;  ///< none: the program's
         long number;
         const char* description;
     };
     const Case cases[] = {
-        {"another password", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
-        {"not a database", text, kDatabasePassword, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
-        {"tables missing", partial, kDatabasePassword, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
+        {"another key", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
+        {"not a database", text, std::nullopt, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
+        {"tables missing", partial, std::nullopt, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = readBytes(c.path);
         Connection db;
-        Error e = errorOf([&] { db.open(c.path, c.password); });
+        Error e = errorOf([&] { c.key ? db.openKeyed(c.path, *c.key) : db.open(c.path); });
         EXPECT_EQ(e.number(), c.number);
         EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
         EXPECT_FALSE(db.isOpen());
