@@ -173,6 +173,15 @@ DateTime dateOfDay(long long days) {
     return date;
 }
 
+DateTime serialDay(long long days, long long secondOfDay) {
+    static const long long kEpoch = daysFromCivil(1899, 12, 30);
+    DateTime t = dateOfDay(kEpoch + days);
+    t.hour = int(secondOfDay / 3600);
+    t.minute = int(secondOfDay / 60 % 60);
+    t.second = int(secondOfDay % 60);
+    return t;
+}
+
 int daysInMonth(int y, int m) {
     using namespace std::chrono;
     if (m < 1 || m > 12) return 0;

@@ -58,6 +58,9 @@ long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);
 /// The date of a day counted from 1970-01-01.
 DateTime dateOfDay(long long days);
+/// The date of a serial day, counted from 1899-12-30 as spreadsheets and the database
+/// count them, at a second of that day.
+DateTime serialDay(long long days, long long secondOfDay = 0);
 
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);

@@ -11,8 +11,9 @@ inline bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == 
 /// Leading and trailing blanks (spaces, tabs, line breaks) removed.
 std::string trim(std::string_view text);
 
-/// ASCII upper case, as the database's UCase compares office codes.
+/// ASCII upper case, as the database's UCase compares office codes; and lower case.
 std::string upper(std::string_view text);
+std::string lower(std::string_view text);
 
 /// At most about 60 characters of a text, for quoting a cell in a message; a longer text
 /// ends in an ellipsis. Never cuts a UTF-8 character in two.

@@ -2,13 +2,12 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <set>
 
 #include "core/Error.h"
-#include "store/DatabaseLocation.h"
+#include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
@@ -32,11 +31,6 @@ using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 constexpr int kBusyTimeoutMs = 5000;
 
@@ -151,8 +145,6 @@ void createEmptyFile(const std::string& path) {
 }
 
 }  // namespace
-
-std::string defaultDatabasePath() { return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch())); }
 
 Connection::Connection() = default;
 

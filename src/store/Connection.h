@@ -18,10 +18,6 @@ namespace vesk::store {
 /// The file's name.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
 
-/// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
-/// the executable, else in the data folder, which is made (see DatabaseLocation.h).
-std::string defaultDatabasePath();
-
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
 /// connection has the query dialect's functions registered (see SqlDialect.h); statements

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "store/Connection.h"
+#include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
 #include "support/TempDir.h"
 
@@ -344,7 +345,7 @@ TEST(Values, ReadAsTheEngineAndValDo) {
 }
 
 TEST(DefaultDatabasePath, IsBesideTheRunningProgram) {
-    const std::filesystem::path p = defaultDatabasePath();
+    const std::filesystem::path p = databasePath();
     EXPECT_EQ(p.filename(), kDatabaseFileName);
     EXPECT_TRUE(std::filesystem::exists(p.parent_path() / "test_store"));
 }

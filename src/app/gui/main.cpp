@@ -5,7 +5,7 @@
 #include "app/gui/MainForm.h"
 #include "core/Prompter.h"
 #include "core/Version.h"
-#include "store/Connection.h"
+#include "store/DatabaseLocation.h"
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
 
     vesk::gui::UserSettings settings;
-    vesk::gui::FormSet forms(vesk::store::defaultDatabasePath(), &settings);
+    vesk::gui::FormSet forms(vesk::store::databasePath(), &settings);
     // Exit ends the program at once, whatever else is loaded.
     QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, &app, [] { QApplication::exit(0); });
     forms.start();
