@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench sanitize package format format-check clean
+.PHONY: all deps configure build run test demo bench sanitize fuzz package format format-check clean
 
 all: build
 
@@ -45,6 +45,19 @@ sanitize: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The readers' libFuzzer targets, built with clang, AddressSanitizer and UndefinedBehaviorSanitizer
+# in build-fuzz/; each runs for FUZZ_SECONDS, one after the other (scripts/fuzz), or, with
+# FUZZ_RUNS=N, N inputs from a fixed seed (CI's short run).
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_xlsx fuzz_xls fuzz_date_text fuzz_number_text
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON \
+	  -DVESK_BUILD_GUI=OFF -DVESK_BUILD_TESTS=OFF -DVESK_BUILD_BENCH=OFF \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+	scripts/fuzz $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
+
 bench: build
 	scripts/bench $(BUILD_DIR)/bin
 
@@ -70,4 +83,4 @@ format-check: deps
 	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -107,7 +107,18 @@ def xls_corpus(rng):
     bound = stream.index(struct.pack("<HH", 0x0085, 11))
     save("bad-sheet-offset.xls", xls(patched(bound + 4, struct.pack("<I", len(stream) + 10))))
     sst = stream.index(struct.pack("<HHI", 0x00FC, 8 + sum(3 + len(t) for t in CTR_HEADERS + ["T1", "T2", "T3", "F1", "Hill Road"]), 16))
-    save("bad-sst-count.xls", xls(patched(sst + 8, struct.pack("<I", 1000))))
+    # Writers get the unique-string count wrong; the 16 strings the table holds are read.
+    save("ok-sst-count-high.xls", xls(patched(sst + 8, struct.pack("<I", 1000))))
+    save("ok-sst-count-low.xls", xls(patched(sst + 8, struct.pack("<I", 3))))
+    save("ok-sst-count-zero.xls", xls(patched(sst + 8, struct.pack("<I", 0))))
+    # The table's record cut in the middle of its last string, which the count says is there.
+    sst_length = struct.unpack("<H", stream[sst + 2:sst + 4])[0]
+    save("bad-sst-string-cut.xls", xls(patched(sst + 2, struct.pack("<H", sst_length - 4))))
+    # Numbers no writer stores: they would reach the database as the text "NaN" or "Infinity".
+    number = stream.index(struct.pack("<d", 1250.5))
+    save("bad-number-nan.xls", xls(patched(number, struct.pack("<Q", 0x7FF8000000000000))))
+    rk = stream.index(struct.pack("<I", (APRIL_10_2025 << 2) | 2))
+    save("bad-rk-infinite.xls", xls(patched(rk, struct.pack("<I", 0x7FF00000))))
     save("bad-no-sheet-end.xls", xls(stream[:-4]))
     save("bad-truncated.xls", good[:len(good) // 2])
     for n in range(16):
@@ -120,7 +131,7 @@ def xls_corpus(rng):
 
 # ---- .xlsx --------------------------------------------------------------------------------
 
-def package(sheet_xml, shared=(), name="CTR"):
+def package(sheet_xml, shared=(), name="CTR", rename=lambda part: part, extra=()):
     workbook = (DECL + '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="%s" sheetId="1" r:id="rId1"/>'
                 '</sheets></workbook>' % (MAIN_NS, REL_NS, name))
     styles = (DECL + '<styleSheet xmlns="%s"><cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/>'
@@ -136,12 +147,12 @@ def package(sheet_xml, shared=(), name="CTR"):
         ("xl/styles.xml", styles),
         ("xl/sharedStrings.xml", sst),
         ("xl/worksheets/sheet1.xml", sheet_xml),
-    ]
+    ] + list(extra)
     import io
     buf = io.BytesIO()
     with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
         for part, text in files:
-            info = zipfile.ZipInfo(part, date_time=(2025, 1, 1, 0, 0, 0))
+            info = zipfile.ZipInfo(rename(part), date_time=(2025, 1, 1, 0, 0, 0))
             info.compress_type = zipfile.ZIP_DEFLATED
             z.writestr(info, text.encode("utf-8") if isinstance(text, str) else text, compresslevel=9)
     return buf.getvalue()
@@ -201,6 +212,35 @@ def xlsx_corpus(rng):
     spaces = ctr_rows()
     spaces[2] = " " * (2 << 20) + spaces[2]
     save("ok-whitespace-bomb.xlsx", package(sheet(spaces)))
+
+    # Some Windows tools name the entries with backslashes; the parts are found all the same.
+    save("ok-backslash-names.xlsx", package(sheet(ctr_rows()), rename=lambda part: part.replace("/", "\\")))
+    # Dates written as ISO 8601 text, one of them a time alone.
+    iso = ctr_rows()
+    iso[1] = iso[1].replace('<c r="B2" s="1"><v>%d</v></c>' % APRIL_10_2025, '<c r="B2" t="d"><v>2025-04-10</v></c>')
+    iso[1] = iso[1].replace('<c r="C2" s="1"><v>%d</v></c>' % APRIL_10_2025,
+                            '<c r="C2" t="d"><v>2025-04-10T10:10:10Z</v></c>')
+    iso[1] = iso[1].replace(inline("I2", "Cash"), '<c r="I2" t="d"><v>10:10:10</v></c>')
+    save("ok-iso-dates.xlsx", package(sheet(iso)))
+
+    # The relationships name a shared strings part the package does not hold: read while no cell needs it.
+    without_strings = lambda part: "xl/missing.xml" if part == "xl/sharedStrings.xml" else part
+    save("ok-shared-strings-missing.xlsx", package(sheet(ctr_rows()), rename=without_strings))
+    shared = ctr_rows()
+    shared[1] = shared[1].replace(inline("H2", "Hill Road"), '<c r="H2" t="s"><v>0</v></c>')
+    save("bad-shared-strings-missing.xlsx", package(sheet(shared), shared=["Hill Road"], rename=without_strings))
+
+    # A cell written again after an empty text: the text it gives back must leave the empty one readable.
+    again = ctr_rows()
+    again[-1] = again[-1].replace("</row>", inline("L4", "") + '<c r="K4"><v>7</v></c></row>')
+    save("ok-rewritten-before-empty-text.xlsx", package(sheet(again)))
+
+    bad_time = ctr_rows()
+    bad_time[1] = bad_time[1].replace(inline("I2", "Cash"), '<c r="I2" t="d"><v>24:10:10</v></c>')
+    save("bad-iso-time.xlsx", package(sheet(bad_time)))
+    # Two entries for the sheet's part, told apart only by the kind of slash: which one is meant is unknown.
+    twin = sheet(ctr_rows(name="Twin"))
+    save("bad-part-twice.xlsx", package(sheet(ctr_rows()), extra=[("xl\\worksheets\\sheet1.xml", twin)]))
 
     huge = ctr_rows()
     huge[1] = huge[1].replace(">Hill Road<", ">" + "y" * 40000 + "<")

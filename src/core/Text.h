@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ std::string lower(std::string_view text);
 std::string excerpt(std::string_view text, std::size_t characters = 60);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+/// Appends a character as UTF-8. A zero character is dropped (it would end the text
+/// wherever it is handed on as a C string); a surrogate, which no text may hold alone,
+/// becomes U+FFFD, as does anything past U+10FFFF.
+void appendUtf8(std::string& out, std::uint32_t character);
 
 /// The spreadsheet letters of a 1-based column number: 1 -> "A", 27 -> "AA", 83 -> "CE".
 std::string columnLetters(int column);

@@ -30,6 +30,8 @@ std::string numberText(double v) {
         if (*p != '.') digits[count++] = *p;
     int exponent = 0;
     std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    // The largest doubles round up past the largest double; rounded down, the text still reads as a number.
+    if (exponent == 308 && std::string_view(digits, count) == "179769313486232") digits[14] = '1';
     while (count > 1 && digits[count - 1] == '0') --count;
 
     std::string out = v < 0 ? "-" : "";

@@ -73,7 +73,10 @@ class StoredSheet::Store final : public CellSource {
         if (!m_sorted && (m_entries.size() >= m_normalizeAt || m_text.size() >= m_textNormalizeAt)) normalize();
     }
 
+    // An empty text takes no place at the end of the buffer: dropping the text before it may
+    // cut the buffer back, and an empty span past its end could no longer be read.
     TextSpan ownText(std::string_view text) {
+        if (text.empty()) return {0, 0};
         if (m_text.size() + text.size() > std::numeric_limits<std::uint32_t>::max())
             throw Error(errc::kWorkbook, "A sheet holds more text than this program can read");
         const TextSpan span{std::uint32_t(m_text.size()), std::uint32_t(text.size())};
@@ -108,7 +111,7 @@ class StoredSheet::Store final : public CellSource {
             kept.reserve(m_text.size() - m_garbage);
             for (Entry& e : m_entries)
                 if (e.ownsText()) {
-                    const std::uint32_t at = std::uint32_t(kept.size());
+                    const std::uint32_t at = e.text.length == 0 ? 0 : std::uint32_t(kept.size());
                     kept.append(m_text, e.text.offset, e.text.length);
                     e.text.offset = at;
                 }

@@ -17,6 +17,38 @@ namespace {
 
 bool startsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
 
+enum class Container { ZipPackage, CompoundDocument };
+
+// By content, not by name: exporters often give .xls names to other formats.
+Container containerOf(const std::string& path, std::string_view head) {
+    if (head.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
+    if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06")) return Container::ZipPackage;
+    if (CompoundFile::hasSignature(head)) return Container::CompoundDocument;
+    // Excel 2-4 wrote a bare record stream, no container: its first record is a BOF of 4 or 6 bytes.
+    if (head.size() >= 4 && head[0] == '\x09' && (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04') &&
+        (head[2] == '\x04' || head[2] == '\x06') && head[3] == '\x00')
+        throw XlsWorkbook::oldFormat(path);
+    std::string_view text = head;
+    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    if (startsWith(text, "<"))
+        throw Error(errc::kWorkbook, "'" + path +
+                                         "' is not a workbook but a web page or XML file; open it in a spreadsheet "
+                                         "program and save it as .xlsx");
+    throw Error(errc::kWorkbook, "'" + path + "' is not a workbook (.xlsx or .xls)");
+}
+
+Error tooLarge(const std::string& path) {
+    return Error(errc::kWorkbook, "'" + path + "' is larger than " + std::to_string(Workbook::kMaxUnpackedBytes >> 30) +
+                                      " GB, more than this program reads in one workbook");
+}
+
+std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, std::string bytes) {
+    const CompoundFile file(path, std::move(bytes));
+    return std::make_unique<XlsWorkbook>(path, file);
+}
+
 }  // namespace
 
 std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
@@ -31,34 +63,24 @@ std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
     if (!in) throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + std::strerror(errno));
     char head[8] = {};
     in.read(head, sizeof head);
-    const std::string_view start(head, std::size_t(in.gcount()));
-    if (start.empty()) throw Error(errc::kWorkbook, "'" + path + "' is empty, not a workbook");
-
-    // By content, not by name: exporters often give .xls names to other formats.
-    if (startsWith(start, "PK\x03\x04") || startsWith(start, "PK\x05\x06")) {
+    // A package is read from the file part by part; a compound document is held whole.
+    if (containerOf(path, std::string_view(head, std::size_t(in.gcount()))) == Container::ZipPackage) {
         in.close();
         return std::make_unique<XlsxWorkbook>(path);
     }
-    if (CompoundFile::hasSignature(start)) {
-        if (std::filesystem::file_size(path, ec) > kMaxUnpackedBytes)
-            throw Error(errc::kWorkbook, "'" + path + "' is larger than " + std::to_string(kMaxUnpackedBytes >> 30) +
-                                             " GB, more than this program reads in one workbook");
-        in.seekg(0);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
-        in.close();
-        const CompoundFile file(path, std::move(bytes));
-        return std::make_unique<XlsWorkbook>(path, file);
-    }
-    std::string_view text = start;
-    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
-        text.remove_prefix(1);
-    if (startsWith(text, "<"))
-        throw Error(errc::kWorkbook, "'" + path +
-                                         "' is not a workbook but a web page or XML file; open it in a spreadsheet "
-                                         "program and save it as .xlsx");
-    throw Error(errc::kWorkbook, "'" + path + "' is not a workbook (.xlsx or .xls)");
+    if (std::filesystem::file_size(path, ec) > kMaxUnpackedBytes) throw tooLarge(path);
+    in.seekg(0);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
+    in.close();
+    return xlsWorkbook(path, std::move(bytes));
+}
+
+std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::string bytes) {
+    if (containerOf(name, std::string_view(bytes).substr(0, 8)) == Container::ZipPackage)
+        return std::make_unique<XlsxWorkbook>(name, std::move(bytes));
+    if (bytes.size() > kMaxUnpackedBytes) throw tooLarge(name);
+    return xlsWorkbook(name, std::move(bytes));
 }
 
 }  // namespace vesk::sheet

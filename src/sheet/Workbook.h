@@ -73,6 +73,8 @@ class Workbook {
     /// protected, corrupt or non-workbook files throw Error errc::kWorkbook. A damaged
     /// sheet throws when it is read, never yields an empty or partial sheet.
     static std::unique_ptr<Workbook> open(const std::string& path);
+    /// The same for a workbook held in memory; `name` stands for the file in messages.
+    static std::unique_ptr<Workbook> fromBytes(const std::string& name, std::string bytes);
 
     virtual int sheetCount() const = 0;
     /// 0-based index of the sheet that was active when the file was saved (0 when the

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <map>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "sheet/LittleEndian.h"
 #include "sheet/NumberFormat.h"
 #include "sheet/SerialDate.h"
@@ -58,25 +60,6 @@ double rkValue(std::uint32_t rk) {
     return (rk & 0x01) ? v / 100 : v;
 }
 
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c == 0) return;  // a zero character would end the text wherever it is passed on as a C string
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // Characters of a BIFF8 string, one byte each (compressed) or UTF-16, as UTF-8. The caller
 // has checked that count characters of this width fit.
 void appendChars(std::string& out, std::string_view s, std::size_t at, std::size_t count, bool wide) {
@@ -93,7 +76,7 @@ void appendChars(std::string& out, std::string_view s, std::size_t at, std::size
                 ++i;
             }
         }
-        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+        appendUtf8(out, c);
     }
 }
 
@@ -173,11 +156,8 @@ class Segments {
         }
         return true;
     }
-    std::size_t remaining() const {
-        std::size_t n = m_part < m_parts.size() ? m_parts[m_part].size() - m_at : 0;
-        for (std::size_t p = m_part + 1; p < m_parts.size(); ++p) n += m_parts[p].size();
-        return n;
-    }
+    // Whether a byte is left; moves past the records read to their end, so each is passed once.
+    bool more() { return advance(); }
 
   private:
     bool advance() {
@@ -238,6 +218,11 @@ std::string charsetOf(std::uint16_t codepage) {
 
 }  // namespace
 
+Error XlsWorkbook::oldFormat(const std::string& path) {
+    return Error(errc::kWorkbook,
+                 "'" + path + "' is in an Excel 2-4 format this program cannot read; save it as .xlsx or .xls first");
+}
+
 void XlsWorkbook::fail(const std::string& why) const {
     throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: " + why);
 }
@@ -265,8 +250,7 @@ void XlsWorkbook::readGlobals() {
     RecordReader reader(m_stream, 0);
     Record r{};
     if (!reader.next(r, failer) || !isBof(r.type) || r.body.size() < 4) fail("its workbook stream has no header");
-    if (r.type != kBof)
-        throw Error(errc::kWorkbook, "'" + m_path + "' is in an Excel 2-4 format this program cannot read");
+    if (r.type != kBof) throw oldFormat(m_path);
     m_biff8 = u16(r.body, 0) == 0x0600;
 
     std::map<std::uint16_t, std::string> formats;
@@ -348,27 +332,34 @@ void XlsWorkbook::readGlobals() {
     if (!m_sharedStrings) m_sharedStrings = std::make_shared<StringPool>();
 }
 
-// The shared string table: a count, then each string's length, flags, optional run and
+// The shared string table: two counts, then each string's length, flags, optional run and
 // extension sizes, its characters, then the runs and extension data, which are skipped.
+// Writers get the unique-string count wrong both ways (too high, too low, zero), so the
+// strings the table holds are read, whatever it declares: a string cut short before the
+// declared count is damage, bytes past it that make no whole string are left alone.
 void XlsWorkbook::readSharedStrings(const std::vector<std::string_view>& parts) {
     Segments in(parts);
-    std::uint32_t total = 0, unique = 0;
-    if (!in.dword(total) || !in.dword(unique)) fail("its shared string table is cut short");
+    std::uint32_t total = 0, declared = 0;
+    if (!in.dword(total) || !in.dword(declared)) fail("its shared string table is cut short");
     m_sharedStrings = std::make_shared<StringPool>();
     std::string text;
-    for (std::uint32_t i = 0; i < unique; ++i) {
+    for (std::size_t i = 0; in.more(); ++i) {
+        const bool owed = i < declared;
         std::uint16_t count = 0;
         std::uint8_t flags = 0;
         std::uint16_t runs = 0;
         std::uint32_t extension = 0;
-        if (!in.word(count) || !in.byte(flags)) fail("its shared string table is cut short");
-        if ((flags & 0x08) && !in.word(runs)) fail("its shared string table is cut short");
-        if ((flags & 0x04) && !in.dword(extension)) fail("its shared string table is cut short");
-        if (count > kMaxCellCharacters)
+        bool whole = in.word(count) && in.byte(flags) && (!(flags & 0x08) || in.word(runs)) &&
+                     (!(flags & 0x04) || in.dword(extension));
+        if (whole && count > kMaxCellCharacters)
             throw Error(errc::kWorkbook, "'" + m_path + "': shared string " + std::to_string(i + 1) + tooLongText());
         text.clear();
-        if (!in.chars(text, count, (flags & 0x01) != 0) || !in.skip(std::size_t(runs) * 4) || !in.skip(extension))
-            fail("its shared string table is cut short");
+        whole =
+            whole && in.chars(text, count, (flags & 0x01) != 0) && in.skip(std::size_t(runs) * 4) && in.skip(extension);
+        if (!whole) {
+            if (owed) fail("its shared string table is cut short");
+            return;
+        }
         m_sharedStrings->add(text);
     }
 }
@@ -427,6 +418,8 @@ void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
         if (column > kBiffColumns) fail("a cell lies beyond the last column (" + std::to_string(column) + ")");
     };
     auto number = [&](int atRow, int atColumn, std::uint16_t xf, double v) {
+        // No writer stores these; they come of damaged bytes, and would be stored as the text "NaN".
+        if (!std::isfinite(v)) fail("cell " + cellName(atRow, atColumn) + " holds a number that is not finite");
         const auto date = isDateXf(xf) ? serialToDate(v, m_date1904) : std::nullopt;
         if (date)
             sheet.setDate(atRow, atColumn, *date);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "sheet/CompoundFile.h"
 #include "sheet/Workbook.h"
 
@@ -16,6 +17,9 @@ namespace vesk::sheet {
 class XlsWorkbook final : public Workbook {
   public:
     XlsWorkbook(const std::string& path, const CompoundFile& file);
+
+    // The refusal of the Excel 2-4 formats, bare or inside a compound document.
+    static Error oldFormat(const std::string& path);
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }

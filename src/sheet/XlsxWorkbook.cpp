@@ -34,7 +34,7 @@ bool parseInt(std::string_view text, long long& out) {
 // Parses the whole of a part through a handler, counting what it unpacks against the workbook's budget.
 void parsePart(const ZipArchive& zip, const std::string& path, const std::string& part, XmlHandler& handler,
                std::uint64_t& unpacked, const std::string& what = {}) {
-    XmlParser parser(handler, what.empty() ? "The part " + part + " of '" + path + "'" : what);
+    XmlParser parser(handler, what.empty() ? "The part " + excerpt(part) + " of '" + path + "'" : what);
     zip.stream(part, [&](const char* data, std::size_t size) {
         unpacked += size;
         if (unpacked > Workbook::kMaxUnpackedBytes)
@@ -54,32 +54,29 @@ bool overCellLimit(std::string_view text) {
 std::string overLimitText() { return "more than 32,767 characters, more than a cell can hold"; }
 
 // "_x000D_" and the like stand for characters XML cannot carry; "_x005F_" escapes an underscore.
+// A character past U+FFFF comes as two escapes, its surrogates.
 std::string decodeEscapes(std::string text) {
     if (text.find("_x") == std::string::npos) return text;
+    auto escapeAt = [&](std::size_t i, unsigned& code) {
+        if (text[i] != '_' || i + 6 >= text.size() || text[i + 1] != 'x' || text[i + 6] != '_') return false;
+        const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
+        return ec == std::errc() && end == text.data() + i + 6;
+    };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        unsigned code = 0;
-        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
-            const auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
-            if (ec == std::errc() && end == text.data() + i + 6) {
-                if (code == 0) {
-                    // A zero character would end the text wherever it is passed on as a C string.
-                } else if (code < 0x80) {
-                    out += char(code);
-                } else if (code < 0x800) {
-                    out += char(0xC0 | (code >> 6));
-                    out += char(0x80 | (code & 0x3F));
-                } else {
-                    out += char(0xE0 | (code >> 12));
-                    out += char(0x80 | ((code >> 6) & 0x3F));
-                    out += char(0x80 | (code & 0x3F));
-                }
-                i += 6;
-                continue;
-            }
+        unsigned code = 0, low = 0;
+        if (!escapeAt(i, code)) {
+            out += text[i];
+            continue;
         }
-        out += text[i];
+        i += 6;
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && escapeAt(i + 1, low) && low >= 0xDC00 &&
+            low < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            i += 7;
+        }
+        appendUtf8(out, code);
     }
     return out;
 }
@@ -438,7 +435,7 @@ class SheetHandler : public XmlHandler {
             m_sheet.setError(row, column, m_value);
         } else if (m_type == "d") {
             if (m_value.empty()) return;
-            auto date = parseDateText(m_value);
+            auto date = cellDateText(m_value);
             if (!date) throw bad("in cell " + reference() + " an unreadable date '" + excerpt(m_value) + "'");
             m_sheet.setDate(row, column, *date);
         } else if (m_type == "n") {
@@ -486,7 +483,15 @@ class SheetHandler : public XmlHandler {
 
 }  // namespace
 
-XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) {
+XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) { readPackage(); }
+
+XlsxWorkbook::XlsxWorkbook(std::string name, std::string bytes)
+    : m_path(std::move(name)), m_zip(m_path, std::move(bytes)) {
+    readPackage();
+}
+
+void XlsxWorkbook::readPackage() {
+    const std::string& path = m_path;
     // The package's root relationship names the workbook part; older writers are found at the usual place.
     const auto rootRels = readRelationships(m_zip, path, "", m_unpacked);
     const Relationship* office = findByType(rootRels, "officeDocument");
@@ -496,7 +501,7 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) 
     if (!m_zip.contains(workbookPart)) {
         if (m_zip.contains("word/document.xml") || m_zip.contains("ppt/presentation.xml"))
             throw Error(errc::kWorkbook, "'" + path + "' is not a workbook");
-        throw damaged(path, "it has no workbook part (" + workbookPart + ")");
+        throw damaged(path, "it has no workbook part (" + excerpt(workbookPart) + ")");
     }
 
     WorkbookHandler book;
@@ -509,7 +514,7 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path) : m_path(path), m_zip(path) 
         const Relationship* target = nullptr;
         for (const auto& r : rels)
             if (r.id == s.relId) target = &r;
-        if (!target) throw damaged(path, "the sheet '" + s.name + "' has no part");
+        if (!target) throw damaged(path, "the sheet '" + excerpt(s.name) + "' has no part");
         m_sheets.push_back({s.name, target->target});
     }
     m_active = book.activeTab < int(m_sheets.size()) ? book.activeTab : 0;
@@ -533,8 +538,9 @@ void XlsxWorkbook::readStyles(const std::string& part) {
 }
 
 void XlsxWorkbook::readSharedStrings(const std::string& part) {
-    if (!m_zip.contains(part)) throw damaged(m_path, "the shared strings part " + part + " is missing");
-    SharedStringsHandler strings("The part " + part + " of '" + m_path + "'");
+    // Some writers name a shared strings part they never wrote; a cell that refers to one is refused.
+    if (!m_zip.contains(part)) return;
+    SharedStringsHandler strings("The part " + excerpt(part) + " of '" + m_path + "'");
     parsePart(m_zip, m_path, part, strings, m_unpacked);
     m_sharedStrings = std::move(strings.strings);
 }
@@ -545,7 +551,8 @@ std::unique_ptr<Sheet> XlsxWorkbook::readSheet(int index, int lastColumn) const 
                                          std::to_string(sheetCount()) + ")");
     const SheetPart& s = m_sheets[std::size_t(index)];
     auto out = std::make_unique<StoredSheet>(s.name, m_sharedStrings, lastColumn);
-    const std::string where = "The sheet '" + s.name + "' of '" + m_path + "'";
+    // Names and part names come from the file: quoted in messages, they are cut short.
+    const std::string where = "The sheet '" + excerpt(s.name) + "' of '" + m_path + "'";
     SheetHandler handler(*out, m_dateStyles, m_sharedStrings->size(), m_date1904, where);
     parsePart(m_zip, m_path, s.part, handler, m_unpacked, where);
     return out;

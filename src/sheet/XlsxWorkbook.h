@@ -15,6 +15,8 @@ namespace vesk::sheet {
 class XlsxWorkbook final : public Workbook {
   public:
     explicit XlsxWorkbook(const std::string& path);
+    // A package held in memory; `name` names it in messages.
+    XlsxWorkbook(std::string name, std::string bytes);
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
@@ -28,6 +30,7 @@ class XlsxWorkbook final : public Workbook {
         std::string part;
     };
 
+    void readPackage();
     void readStyles(const std::string& part);
     void readSharedStrings(const std::string& part);
 

@@ -141,6 +141,12 @@ std::string check(const fs::path& file, std::vector<std::unique_ptr<ImportForm>>
         {"bad-entity-expansion.xlsx", "document type declaration"},
         {"bad-row-past-end.xlsx", "outside the sheet"},
         {"bad-huge-attribute.xlsx", "longer than 1 MB"},
+        {"bad-sst-string-cut.xls", "its shared string table is cut short"},
+        {"bad-number-nan.xls", "cell E2 holds a number that is not finite"},
+        {"bad-rk-infinite.xls", "cell C2 holds a number that is not finite"},
+        {"bad-iso-time.xlsx", "in cell I2 an unreadable date '24:10:10'"},
+        {"bad-part-twice.xlsx", "holds the part xl/worksheets/sheet1.xml twice"},
+        {"bad-shared-strings-missing.xlsx", "in cell H2 a shared string index '0' that does not exist"},
     };
     for (const auto& [corpusFile, says] : kSays)
         if (name == corpusFile && read.find(says) == std::string::npos) return "the reader said: " + read;
@@ -274,7 +280,17 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
           {"tran_particulars", "5"},
           {"branch_code", "6"},
           {"remarks", "True"}}},
+        // The unique-string count of the table is wrong: too high, too low, zero.
+        {"ok-sst-count-high.xls", {{"tran_date", "2025-04-10"}, {"account_name", "Hill Road"}}},
+        {"ok-sst-count-low.xls", {{"cash_tran_type", "DEPOSIT"}, {"facility_id", "F1"}}},
+        {"ok-sst-count-zero.xls", {{"tran_id", "T1"}, {"account_name", "Hill Road"}}},
         {"ok-ctr.xlsx", {{"value_date", "2025-04-10"}, {"tran_amt", "100"}, {"remarks", "-"}}},
+        {"ok-backslash-names.xlsx", {{"value_date", "2025-04-10"}, {"account_name", "Hill Road"}}},
+        {"ok-shared-strings-missing.xlsx", {{"tran_id", "T1"}, {"account_name", "Hill Road"}}},
+        {"ok-iso-dates.xlsx",
+         {{"value_date", "2025-04-10"},
+          {"tran_date", "2025-04-10 10:10:10"},
+          {"tran_particulars", "1899-12-30 10:10:10"}}},
         // The escape of a zero character is dropped; other control characters stay as written.
         {"ok-control-characters.xlsx", {{"account_name", "Hill Road\x07"}}},
         {"ok-rewritten-cell.xlsx", {{"remarks", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}}},

@@ -28,6 +28,11 @@ TEST(NumberText, PlainDecimalWithFifteenSignificantDigits) {
         {123456789012345678.0, "123456789012346000"},  // rounded at the 15th digit
         {999999999999999.9, "1000000000000000"},       // the rounding carries into a new digit
         {1.5e-300, "0." + std::string(299, '0') + "15"},
+        // The largest doubles would round past the largest double, text no reader takes back.
+        {std::numeric_limits<double>::max(), "179769313486231" + std::string(294, '0')},
+        {-1.797693134862315e308, "-179769313486231" + std::string(294, '0')},
+        {1.79769313486230e308, "17976931348623" + std::string(295, '0')},
+        {1.79769313486229e308, "179769313486229" + std::string(294, '0')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -116,6 +121,52 @@ TEST(SerialDate, BothDateSystemsAndTheirEdges) {
         } else {
             ASSERT_TRUE(d.has_value());
             EXPECT_EQ(d->toText(), c.text);
+        }
+    }
+}
+
+// Date cells written as text: ISO 8601 in every form writers use, a time alone on the day a
+// bare time serial gives, and the other spellings the imports read; nothing else.
+TEST(SerialDate, DateCellsWrittenAsText) {
+    struct Case {
+        const char* text;
+        const char* read;  // nullptr: not a date
+    };
+    const Case cases[] = {
+        {"2025-04-10", "2025-04-10"},
+        {"2025-04-10T13:30:05", "2025-04-10 13:30:05"},
+        {"2025-04-10 13:30", "2025-04-10 13:30:00"},
+        {"2025-04-10T13:30:05.999", "2025-04-10 13:30:05"},  // fractions are dropped, never rounded up
+        {"2025-04-10T13:30:05,5Z", "2025-04-10 13:30:05"},
+        {"2025-04-10T23:30:00+05:30", "2025-04-10 23:30:00"},  // the time as written, whatever its zone
+        {"2025-04-10T23:30:00-0330", "2025-04-10 23:30:00"},
+        {"2025-04-10T23:30:00+05", "2025-04-10 23:30:00"},
+        {"10:10:10", "1899-12-30 10:10:10"},
+        {"T10:10", "1899-12-30 10:10:00"},
+        {" 00:00:00 ", "1899-12-30"},
+        {"23:59:59.5", "1899-12-30 23:59:59"},
+        {"10/04/2025", "2025-04-10"},  // day first, as the imports read text
+        {"10-Apr-2025 1:30 PM", "2025-04-10 13:30:00"},
+        {"24:00:00", nullptr},
+        {"10:60", nullptr},
+        {"1:30", nullptr},  // ISO hours have two digits; the import reader wants a date before
+        {"10:10:10+24:00", nullptr},
+        {"10:10:10+05:", nullptr},
+        {"10:10:10.", nullptr},
+        {"2025-02-29T10:00", nullptr},
+        {"2025-04-10T10", nullptr},
+        {"2025-04-10T10:10:10 Z", nullptr},
+        {"0099-12-31", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto d = cellDateText(c.text);
+        if (!c.read) {
+            EXPECT_FALSE(d.has_value()) << d->toText();
+        } else {
+            ASSERT_TRUE(d.has_value());
+            EXPECT_EQ(d->toText(), c.read);
         }
     }
 }

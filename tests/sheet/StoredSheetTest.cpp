@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/Error.h"
 #include "sheet/StoredSheet.h"
 
@@ -137,6 +139,47 @@ TEST(StoredSheet, CellsWrittenOutOfOrderReadBackWithTheLastValue) {
     s.setNumber(9, 1, 91);  // written after the reads above
     EXPECT_EQ(s.cell(9, 1).number, 91);
     EXPECT_EQ(s.usedRows(), 9);
+}
+
+// A rewritten cell gives back the text it held; the text of cells written after it, an empty
+// one or an error code included, stays readable (a damaged .xls laid cells out this way).
+TEST(StoredSheet, TextOfARewrittenCellIsDroppedWithoutTouchingTheTextAfterIt) {
+    struct Write {
+        int row, column;
+        enum { Text, Error, Number } kind;
+        const char* value;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+    };
+    const std::vector<Case> cases = {
+        {"empty text after it", {{1, 1, Write::Text, "abc"}, {1, 2, Write::Text, ""}, {1, 1, Write::Number, "5"}}},
+        {"error after it", {{2, 1, Write::Text, "abc"}, {2, 2, Write::Error, "#N/A"}, {2, 1, Write::Text, "xy"}}},
+        {"rewritten twice",
+         {{1, 3, Write::Text, "one"},
+          {1, 4, Write::Text, ""},
+          {1, 3, Write::Text, "two"},
+          {1, 2, Write::Text, ""},
+          {1, 3, Write::Number, "3"}}},
+        {"in order, empty text last", {{1, 1, Write::Text, "abc"}, {1, 1, Write::Text, ""}, {1, 2, Write::Text, "z"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoredSheet s("S", shared());
+        std::map<std::pair<int, int>, std::string> expected;  // what each cell reads as, its last write
+        for (const Write& w : c.writes) {
+            if (w.kind == Write::Text) s.setText(w.row, w.column, w.value);
+            if (w.kind == Write::Error) s.setError(w.row, w.column, w.value);
+            if (w.kind == Write::Number) s.setNumber(w.row, w.column, std::stod(w.value));
+            expected[{w.row, w.column}] = w.value;
+        }
+        for (const auto& [at, value] : expected) {
+            SCOPED_TRACE(testing::Message() << "R" << at.first << "C" << at.second);
+            const Cell cell = s.cell(at.first, at.second);
+            EXPECT_EQ(cell.kind == Cell::Kind::Number ? numberText(cell.number) : cell.text, value);
+        }
+    }
 }
 
 }  // namespace

@@ -52,6 +52,14 @@ TEST(WorkbookOpen, EveryBadFileBecomesAnError) {
              test::copyPrefix(from, p, test::fileSize(from) / 2);
          },
          errc::kWorkbook, "damaged"},
+        {"Excel 2.1 worksheet, a bare record stream",
+         [](const std::string& p) {
+             writeFile(p, std::string("\x09\x00\x04\x00\x02\x00\x10\x00\x0a\x00\x00\x00", 12));
+         },
+         errc::kWorkbook, "Excel 2-4 format"},
+        {"Excel 4.0 worksheet",
+         [](const std::string& p) { writeFile(p, std::string("\x09\x04\x06\x00\x00\x00\x10\x00", 8)); },
+         errc::kWorkbook, "Excel 2-4 format"},
         {"encrypted package", [](const std::string& p) { test::copyPrefix(fixture("encrypted.xlsx"), p, 1 << 20); },
          errc::kWorkbook, "encrypted"},
         {"password-protected xls", [](const std::string& p) { test::copyPrefix(fixture("password.xls"), p, 1 << 20); },
@@ -116,6 +124,43 @@ TEST(WorkbookOpen, EntityDeclarationsAreRefused) {
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_NE(e.description().find("document type"), std::string::npos) << e.description();
+    }
+}
+
+// Names a file gives its sheets and parts are quoted in refusals, cut short: a hostile file
+// cannot make a message nobody reads to its end.
+TEST(WorkbookOpen, NamesFromTheFileAreQuotedCutShort) {
+    test::TempDir dir;
+    const std::string longName(5000, 'N');
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> entries;
+        const char* says;
+    };
+    const std::string workbook = "<workbook><sheets><sheet name=\"" + longName + "\" id=\"rId1\"/></sheets></workbook>";
+    const std::string rels = "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"" + longName +
+                             ".xml\"/></Relationships>";
+    const std::vector<Case> cases = {
+        {"sheet without a part", {{"xl/workbook.xml", workbook}}, "the sheet 'NNN"},
+        {"missing part", {{"xl/workbook.xml", workbook}, {"xl/_rels/workbook.xml.rels", rels}}, "the part xl/NNN"},
+        {"damaged sheet",
+         {{"xl/workbook.xml", workbook},
+          {"xl/_rels/workbook.xml.rels", rels},
+          {"xl/" + longName + ".xml", "<worksheet><sheetData><row r=\"0\"/></sheetData></worksheet>"}},
+         "The sheet 'NNN"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("names.xlsx");
+        test::writePackage(path, c.entries);
+        try {
+            readAll(path);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(e.description().find(c.says), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find("N\u2026"), std::string::npos) << e.description();
+            EXPECT_LT(e.description().size(), 300u);
+        }
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "PackageFile.h"
 #include "core/Error.h"
 #include "sheet/Workbook.h"
@@ -156,6 +159,9 @@ TEST(XlsxRead, FindsPartsByRelativeAndAbsoluteTargets) {
         {"dot-dot", "../data/one.xml", "data/one.xml"},
         {"escaped space", "worksheets/my%20sheet.xml", "xl/worksheets/my sheet.xml"},
         {"other letter case", "Worksheets/Sheet1.xml", "xl/worksheets/sheet1.xml"},
+        {"entry named with backslashes", "worksheets/sheet1.xml", "xl\\Worksheets\\sheet1.xml"},
+        {"target with backslashes", "worksheets\\sheet1.xml", "xl/worksheets/sheet1.xml"},
+        {"entry named from the root", "worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,7 +203,8 @@ TEST(XlsxRead, WorkbookSettingsWritersSpellDifferently) {
 }
 
 // The escapes of characters XML cannot carry: a zero character would cut the text short
-// wherever it is handed on as a C string, so it is dropped; other control characters stay.
+// wherever it is handed on as a C string, so it is dropped; other control characters stay;
+// what comes out is always UTF-8.
 TEST(XlsxRead, EscapedControlCharactersNeverYieldAZeroByte) {
     test::TempDir dir;
     const std::string path = dir.file("escapes.xlsx");
@@ -206,7 +213,8 @@ TEST(XlsxRead, EscapedControlCharactersNeverYieldAZeroByte) {
         "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Hill_x0000_ Road</t></is></c>"
         "<c r=\"B1\" t=\"inlineStr\"><is><t>_x0000__x0000_</t></is></c>"
         "<c r=\"C1\" t=\"inlineStr\"><is><t>bell_x0007_tab_x0009_</t></is></c>"
-        "<c r=\"D1\" t=\"str\"><v>f_x0000_x</v></c></row>";
+        "<c r=\"D1\" t=\"str\"><v>f_x0000_x</v></c>"
+        "<c r=\"E1\" t=\"inlineStr\"><is><t>_xD83D__xDE00_ and _xD800_ _xDC00_x</t></is></c></row>";
     test::writeSheetPackage(path, p);
     auto sheet = Workbook::open(path)->firstSheet();
     expectCells(*sheet, {
@@ -214,7 +222,53 @@ TEST(XlsxRead, EscapedControlCharactersNeverYieldAZeroByte) {
                             {"B1", kText, ""},
                             {"C1", kText, "bell\atab\t"},
                             {"D1", kText, "fx"},
+                            // A character past U+FFFF as its two surrogates; a lone one is no character.
+                            {"E1", kText, "\U0001F600 and \uFFFD \uFFFDx"},
                         });
+}
+
+// A workbook handed over in memory reads as the same file opened from disk.
+TEST(WorkbookFromBytes, ReadsAsTheFileReads) {
+    for (const char* name : {"dates-1904.xlsx", "libreoffice.xls", "inline-prefixed.xlsx", "foreign/xlwt.xls",
+                             "foreign/go-tealeg.xlsx", "damaged/ok-backslash-names.xlsx"}) {
+        SCOPED_TRACE(name);
+        std::ifstream in(fixture(name), std::ios::binary);
+        auto fromMemory = Workbook::fromBytes(name, std::string(std::istreambuf_iterator<char>(in), {}));
+        auto fromFile = Workbook::open(fixture(name));
+        ASSERT_EQ(fromMemory->sheetCount(), fromFile->sheetCount());
+        EXPECT_EQ(fromMemory->activeSheetIndex(), fromFile->activeSheetIndex());
+        for (int i = 0; i < fromFile->sheetCount(); ++i) {
+            const auto a = fromMemory->sheet(i), b = fromFile->sheet(i);
+            EXPECT_EQ(a->name(), b->name());
+            ASSERT_EQ(a->usedRows(), b->usedRows());
+            ASSERT_EQ(a->usedColumns(), b->usedColumns());
+            for (int r = 1; r <= b->usedRows(); ++r)
+                for (int c = 1; c <= b->usedColumns(); ++c) EXPECT_EQ(shown(a->cell(r, c)), shown(b->cell(r, c)));
+        }
+    }
+}
+
+TEST(WorkbookFromBytes, RefusalsNameWhatTheCallerNamed) {
+    struct Case {
+        std::string bytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"", "'upload' is empty"},
+        {"PK\x03\x04 not really", "'upload' is damaged: the zip package cannot be read"},
+        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8), "'upload' is damaged"},
+        {"<html>", "'upload' is not a workbook but a web page"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        try {
+            Workbook::fromBytes("upload", c.bytes);
+            ADD_FAILURE() << "opened";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), errc::kWorkbook);
+            EXPECT_NE(e.description().find(c.says), std::string::npos) << e.description();
+        }
+    }
 }
 
 }  // namespace

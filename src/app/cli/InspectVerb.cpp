@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <ostream>
+#include <string_view>
 
 #include "cli/Verbs.h"
 #include "core/Text.h"
@@ -9,8 +10,33 @@ namespace vesk::cli {
 
 namespace {
 
+// A tab, carriage return or line break inside a cell would break the row's line or its
+// columns; they are written as \t, \r and \n, and a backslash as \\, so that the text
+// reads back unambiguously.
+void appendEscaped(std::string& line, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+            case '\t':
+                line += "\\t";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\\':
+                line += "\\\\";
+                break;
+            default:
+                line += c;
+        }
+    }
+}
+
 // Prints the sheet's cells as the imports store them (trimmed), one row a line, tab between
-// cells. Cells are read through a view of the sheet, so a far cell costs no memory.
+// cells, the characters that would break a line escaped. Cells are read through a view of
+// the sheet, so a far cell costs no memory.
 int inspect(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"rows", "sheet"});
     if (a.positional().size() != 1) throw UsageError("give exactly one workbook file");
@@ -33,7 +59,10 @@ int inspect(Context& context, const std::vector<std::string>& args) {
         for (int c = 0; c < block.columns(); ++c) {
             if (c > 0) line += '\t';
             const sheet::Cell cell = block.at(r, c);
-            line += cell.kind == sheet::Cell::Kind::Error ? std::string("#ERROR") : trim(sheet::cellText(cell));
+            if (cell.kind == sheet::Cell::Kind::Error)
+                line += "#ERROR";
+            else
+                appendEscaped(line, trim(sheet::cellText(cell)));
         }
         context.out << line << '\n';
     }
@@ -44,7 +73,8 @@ int inspect(Context& context, const std::vector<std::string>& args) {
 
 void addInspectVerbs(std::vector<Verb>& verbs) {
     verbs.push_back({"inspect", "FILE [--rows N] [--sheet first|active]",
-                     "Prints a workbook's cells as an import stores them, tab-separated; error cells print #ERROR.",
+                     "Prints a workbook's cells as an import stores them, tab-separated, a tab, carriage return, line "
+                     "break or backslash inside a cell as \\t, \\r, \\n or \\\\; error cells print #ERROR.",
                      inspect});
 }
 

@@ -89,6 +89,30 @@ TEST_F(CliFiles, InspectPrintsCellsAsStoredWithErrorsMarked) {
     EXPECT_EQ(runCli({"inspect", fixture, "--sheet", "active"}).out.substr(0, 6), "second");
 }
 
+// One row stays one line and its cells stay apart, whatever the cells hold.
+TEST_F(CliFiles, InspectEscapesWhatWouldBreakARow) {
+    struct Case {
+        const char* name;
+        std::string cell;  // as the workbook holds it (XML: a carriage return only as _x000D_)
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"tab", "a\tb", "a\\tb"},
+        {"line break", "first\nsecond", "first\\nsecond"},
+        {"carriage return and line break", "first_x000D_\nsecond", "first\\r\\nsecond"},
+        {"backslash", "C:\\in\\new", "C:\\\\in\\\\new"},
+        {"escape-like text", "\\t is no tab", "\\\\t is no tab"},
+        {"blanks at the ends are trimmed first", "\n\t x\ty \r\n", "x\\ty"},
+        {"nothing to escape", "O'Neil Road", "O'Neil Road"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = m_dir.file("escapes.xlsx");
+        test::writeRawXlsx(path, {{c.cell, "next"}});
+        EXPECT_EQ(runCli({"inspect", path}).out, c.shown + "\tnext\n");
+    }
+}
+
 TEST_F(CliFiles, SampleWritesTheMonthAndListsThePlantedDifferences) {
     const std::string dir = m_dir.file("out/nested");
     const std::vector<std::string> args = {"sample",      dir,       "--offices", "12",     "--rows", "40",
