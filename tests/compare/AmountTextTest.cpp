@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "MonthDatabase.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/MonthComparison.h"
 #include "ctr/BankReport.h"
 #include "report/ReportMonths.h"
 #include "report/ReportWording.h"
+#include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
 namespace vesk::compare {

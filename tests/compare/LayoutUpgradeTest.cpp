@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "MonthDatabase.h"
 #include "compare/CompareStatements.h"
 #include "ctr/BankReport.h"
 #include "history/ImportHistory.h"
@@ -8,6 +7,7 @@
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
 #include "store/Schema.h"
+#include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
 namespace vesk::compare {
@@ -227,10 +227,9 @@ TEST_F(LayoutUpgradeTest, StoredSummariesTreatRowsWithoutADateAsTheFullSummaryDo
     store::Connection& c = db.connection();
     const report::ReportDescription& bank = ctr::bankReport();
     ASSERT_FALSE(report::monthlySummary(c, bank).empty());
-    c.execute(
-        "INSERT INTO veskfinacle (tran_id, value_date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N', NULL, 'DEPOSIT', 4)");
+    db.row(store::Table::Finacle, {{"tran_id", "N"}, {"CASH_TRAN_TYPE", "DEPOSIT"}, {"TRAN_AMT", 4}});
     EXPECT_EQ(rowsOf(report::monthlySummary(c, bank)), fullSummary(c, bank));
-    c.execute("INSERT INTO veskfinacle (tran_id, value_date) VALUES ('B', 'someday')");
+    db.row(store::Table::Finacle, {{"tran_id", "B"}, {"value_date", "someday"}});
     EXPECT_EQ(errorOf([&] { c.query(report::summaryStatement(bank)); }).number(), errc::kTypeMismatch);
     EXPECT_EQ(errorOf([&] { report::monthlySummary(c, bank); }).number(), errc::kTypeMismatch);
 }

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "MonthDatabase.h"
 #include "app/cli/CliRunner.h"
 #include "compare/CompareScreen.h"
 #include "compare/CompareWording.h"
@@ -10,6 +9,7 @@
 #include "compare/LeftOut.h"
 #include "core/Amount.h"
 #include "sheet/Workbook.h"
+#include "support/MonthDatabase.h"
 #include "support/PackagePart.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SheetRows.h"
@@ -52,9 +52,9 @@ class LeftOutTest : public ::testing::Test {
         db.deposit("F77", "09/04/2025", "5");
         db.bank("F77", "09/04/2025", "REVERSAL", "7");  // a row of neither kind counts, its amount does not
         db.deposit("F99", "01/05/2025", "3");           // another month
-        db.connection().execute(
-            "INSERT INTO veskfinacle (tran_id, Tran_Date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N1', '10/04/2025', "
-            "'DEPOSIT', '11')");
+        // A bank row without a facility.
+        db.row(store::Table::Finacle,
+               {{"tran_id", "N1"}, {"Tran_Date", "10/04/2025"}, {"CASH_TRAN_TYPE", "DEPOSIT"}, {"TRAN_AMT", "11"}});
         // Offices with ORV entries and no bank rows in April, in and out of Hill HO.
         db.orv("4", "10/04/2025", "Receipt", "1,500.25");
         db.orv("4", "11/04/2025", "payment", "250");
@@ -66,9 +66,11 @@ class LeftOutTest : public ::testing::Test {
         db.orv("77", "13/04/2025", "Payment", "100");
         db.orv("77", "13/04/2025", "Journal", "9");
         db.orv("78", "14/05/2025", "Receipt", "5");  // another month
-        db.connection().execute(
-            "INSERT INTO orvtable (treasury_tran_id, try_posting_date, receipt_or_payment, tot_amount) VALUES "
-            "('N2', '15/04/2025', 'Receipt', '2')");
+        // An ORV entry without an office.
+        db.row(store::Table::Orv, {{"treasury_tran_id", "N2"},
+                                   {"try_posting_date", "15/04/2025"},
+                                   {"receipt_or_payment", "Receipt"},
+                                   {"tot_amount", "2"}});
     }
 
     test::TempDir dir;

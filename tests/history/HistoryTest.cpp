@@ -11,6 +11,7 @@
 #include "report/ReportFiles.h"
 #include "report/ReportScreen.h"
 #include "store/Schema.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -91,9 +92,7 @@ void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
 class ReportHistoryTest : public ::testing::TestWithParam<Report> {
   protected:
     void SetUp() override {
-        vesk::store::Connection db;
-        db.open(path());
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
         report.setClock(time.clock());
         report.Form_Load();
     }

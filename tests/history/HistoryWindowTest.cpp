@@ -10,24 +10,16 @@
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"
-#include "store/Connection.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
+#include "support/GuiTest.h"
 
 namespace {
 
 using vesk::Answer;
 using vesk::test::monthEntries;
 
-class HistoryWindowTest : public ::testing::Test {
+class HistoryWindowTest : public vesk::test::WindowTest {
   protected:
-    void SetUp() override {
-        vesk::store::Connection db;
-        db.open(path());
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'Hill', 'PDN')");
-    }
-
-    std::string path() const { return dir.file("ZETTools.db"); }
+    void SetUp() override { rows().office("1", "Hill", "PDN"); }
 
     // Imports the entries through the form's import button.
     void import(vesk::gui::ReportForm& form, const vesk::test::ReportShape& shape,
@@ -58,8 +50,6 @@ class HistoryWindowTest : public ::testing::Test {
         return lines;
     }
 
-    vesk::test::TempDir dir;
-    vesk::test::ScriptedPrompter prompter;
     vesk::gui::TaskForm master{"configureform", "Office - Master Data", 6000, 4000};
     int files = 0;
 };

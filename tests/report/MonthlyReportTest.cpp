@@ -4,6 +4,7 @@
 #include "report/ReportFiles.h"
 #include "report/ReportScreen.h"
 #include "report/ReportWording.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -54,9 +55,7 @@ void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
 class MonthlyReportTest : public ::testing::TestWithParam<Report> {
   protected:
     void SetUp() override {
-        vesk::store::Connection db;
-        db.open(path());
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
         report.Form_Load();
     }
 

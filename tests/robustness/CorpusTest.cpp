@@ -19,6 +19,7 @@
 #include "report/ReportScreen.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -246,12 +247,8 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
 
 TEST(DamagedCorpus, EveryFileIsReadOrRefusedCleanlyWithBoundedMemory) {
     test::TempDir dir;
-    for (const char* db : {"master.db", "ctr.db", "orv.db"}) {
-        store::Connection conn;
-        conn.open(dir.file(db));
-        conn.execute(
-            "INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
-    }
+    for (const char* db : {"master.db", "ctr.db", "orv.db"})
+        test::MonthDatabase(dir.file(db)).office("101", "Hill", "PDN");
     const auto files = corpus();
     ASSERT_GE(files.size(), 40u);
     const CorpusRun run = runCorpus(files, dir);
@@ -299,11 +296,7 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         SCOPED_TRACE(c.file);
         test::TempDir dir;
         const std::string db = dir.file("ZETTools.db");
-        {
-            store::Connection conn;
-            conn.open(db);
-            conn.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'H', 'PDN')");
-        }
+        test::MonthDatabase(db).office("1", "H", "PDN");
         test::ScriptedPrompter person;
         person.queueAnswer(Answer::Yes);
         person.queueFile(test::fixture(std::string("damaged/") + c.file));
