@@ -9,6 +9,7 @@
 
 #include "BenchSupport.h"
 #include "HistoryDatabase.h"
+#include "VerbRun.h"
 #include "cli/Cli.h"
 #include "sample/SampleSet.h"
 
@@ -19,14 +20,7 @@ using namespace vesk;
 constexpr int kYear = 2026;
 constexpr int kMonth = 6;
 
-// Runs one command line in this process; what it prints is discarded.
-void run(const std::string& database, std::vector<std::string> args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    bench::Person prompter;
-    cli::Context context{in, out, err, prompter, database};
-    if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(args.front() + ": " + out.str() + err.str());
-}
+void run(const std::string& database, std::vector<std::string> args) { bench::runVerb(database, std::move(args)); }
 
 bench::ScratchFolder& scratch() {
     static bench::ScratchFolder folder;
@@ -48,16 +42,8 @@ const std::string& sampleFolder() {
 
 std::string monthWorkbook() { return sampleFolder() + "/" + sample::ctrFileName(kYear, kMonth); }
 
-// A copy of the history that the jobs may change, opened once so that a newer program has
-// brought its layout up to date before anything is timed.
 const std::string& history() {
-    static const std::string path = [] {
-        const std::string p = scratch().file("history.db");
-        std::filesystem::copy_file(bench::historyDatabase(), p);
-        run(p, {"summary", "ctr"});
-        run(p, {"summary", "orv"});
-        return p;
-    }();
+    static const std::string path = bench::preparedHistory(scratch());
     return path;
 }
 

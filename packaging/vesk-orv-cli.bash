@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain export where history"
+        summary delete-month compare detail unmatched explain trend export where history"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
     COMPREPLY=()
 
@@ -67,6 +67,7 @@ _vesk_orv_cli() {
         import-master | import-ctr | import-orv | set-office | delete-offices | delete-month) options="--yes" ;;
         compare) options="--filter" ;;
         explain) options="--matched" ;;
+        trend) options="--offices" ;;
         export) options="--office --filter --out --matched" ;;
     esac
     if [[ $cur == -* ]]; then
@@ -79,7 +80,7 @@ _vesk_orv_cli() {
         sample:0) _vesk_orv_cli_folders "$cur" ;;
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
-        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained trend" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
     esac

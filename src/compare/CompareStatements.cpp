@@ -11,17 +11,21 @@ std::string headOfficeScope(const std::string& headOffice) {
     return " AND m.ho_name = " + store::quote(headOffice) + " ";
 }
 
+// Every row of the table was once tested with Year(CDate()), which fails on a row whose date
+// is Null or no date; such rows (key 0) are found through their own small index and put
+// through the same test once, so a statement still fails on them with the same error.
+std::string failsOnUndatedRows(const std::string& table, const std::string& column) {
+    return "NOT EXISTS (SELECT 1 FROM " + table + " AS undated WHERE MonthKey(undated." + column +
+           ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
+}
+
 namespace {
 
-// The month's rows, picked through the index on their date's key. Every row of the table
-// was once tested with Year(CDate()), which fails on a row whose date is Null or no date;
-// such rows (key 0) are found through their own small index and put through the same test
-// once, so the statement still fails on them with the same error.
+// The month's rows, picked through the index on their date's key.
 std::string inMonth(const std::string& table, const std::string& alias, const std::string& column, int year,
                     int month) {
-    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(monthKey(year, month)) +
-           " AND NOT EXISTS (SELECT 1 FROM " + table + " AS undated WHERE MonthKey(undated." + column +
-           ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
+    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(monthKey(year, month)) + " AND " +
+           failsOnUndatedRows(table, column);
 }
 
 // The rows of several months, failing on rows without a date as inMonth() does.
@@ -29,8 +33,7 @@ std::string inMonths(const std::string& table, const std::string& alias, const s
                      const std::vector<int>& keys) {
     std::string list;
     for (int key : keys) list += (list.empty() ? "" : ",") + std::to_string(key);
-    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND NOT EXISTS (SELECT 1 FROM " + table +
-           " AS undated WHERE MonthKey(undated." + column + ") = 0 AND Year(CDate(undated." + column + ")) = 0)";
+    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND " + failsOnUndatedRows(table, column);
 }
 
 using report::Side;
@@ -56,12 +59,16 @@ std::string orvMonthByOffice(int year, int month) {
 
 }  // namespace
 
+std::string comparedAmountColumns(const std::string& bank, const std::string& orv) {
+    const std::string orvDeposit = "IfNull(" + orv + ".ORV_Deposit, 0)";
+    const std::string orvWithdrawal = "IfNull(" + orv + ".ORV_Withdrawal, 0)";
+    return bank + ".VESK_Deposit AS VESK_Deposit, " + orvDeposit + " AS ORV_Deposit, (" + bank + ".VESK_Deposit - " +
+           orvDeposit + ") AS Deposit_Difference, " + bank + ".VESK_Withdrawal AS VESK_Withdrawal, " + orvWithdrawal +
+           " AS ORV_Withdrawal, (" + bank + ".VESK_Withdrawal - " + orvWithdrawal + ") AS Withdrawal_Difference ";
+}
+
 std::string consolidatedStatement(int year, int month, const std::string& scope) {
-    return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, Q1.VESK_Deposit, "
-           "IfNull(Q2.ORV_Deposit, 0) AS ORV_Deposit, "
-           "(Q1.VESK_Deposit - IfNull(Q2.ORV_Deposit, 0)) AS Deposit_Difference, "
-           "Q1.VESK_Withdrawal, IfNull(Q2.ORV_Withdrawal, 0) AS ORV_Withdrawal, "
-           "(Q1.VESK_Withdrawal - IfNull(Q2.ORV_Withdrawal, 0)) AS Withdrawal_Difference "
+    return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, " + comparedAmountColumns() +
            "FROM "
            "(SELECT m.office_id, m.qal_facility_id, m.office_name AS OffName, " +
            bankSums() +

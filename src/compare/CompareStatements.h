@@ -8,9 +8,17 @@ namespace vesk::compare {
 /// Left to itself the engine indexes every bank row by facility for the joins, which costs
 /// three times the scan; the master's own indexes serve them instead. Run before each.
 inline constexpr const char* kPlanJoins = "PRAGMA automatic_index = OFF";
+/// A condition that holds unless a row of the table has no date in the column, in which
+/// case the statement fails as the comparison does (Type mismatch; Invalid use of Null).
+std::string failsOnUndatedRows(const std::string& table, const std::string& column);
 
 /// Limits the bank side to the offices under a head office: " AND m.ho_name = '...' ".
 std::string headOfficeScope(const std::string& headOffice);
+
+/// The six amounts of an office compared, in grid order, from its bank side (VESK_Deposit,
+/// VESK_Withdrawal of the alias `bank`) and its ORV side (ORV_Deposit, ORV_Withdrawal of the
+/// alias `orv`; Null when it has no ORV rows): a select list, ending in a blank.
+std::string comparedAmountColumns(const std::string& bank = "Q1", const std::string& orv = "Q2");
 
 /// The month's totals per office on both sides: the bank's rows of offices known to the
 /// master (within the scope), with their ORV receipts and payments, ordered by office name.

@@ -40,14 +40,22 @@ struct TemporaryFile {
 
 }  // namespace
 
+void replaceWhenWritten(const std::string& path, const std::function<void(const std::string& temporary)>& write) {
+    TemporaryFile temp{temporaryBeside(fs::path(path))};
+    write(temp.path);
+    std::error_code ec;
+    fs::rename(temp.path, path, ec);
+    if (ec) throw Error(errc::kPathAccess, "Cannot save " + path + ": " + ec.message());
+    temp.kept = true;
+}
+
 void writeExportSheet(const ExportSheet& s, const std::string& path, const std::function<void(std::size_t)>& rowDone) {
     std::size_t columns = s.headers.size();
     for (const ExportSheet::Section& section : s.sections) columns = std::max(columns, section.headers.size());
     const int lastColumn = int(columns) + 1;
     const bool sectioned = !s.sections.empty();
-    TemporaryFile temp{temporaryBeside(fs::path(path))};
-    {
-        sheet::WorkbookWriter w(temp.path, s.sheetName);
+    replaceWhenWritten(path, [&](const std::string& temporary) {
+        sheet::WorkbookWriter w(temporary, s.sheetName);
 
         sheet::CellStyle title;
         title.bold = true;
@@ -149,11 +157,7 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
         page.fitPagesTall = 0;
         w.setPageSetup(page);
         w.save();
-    }
-    std::error_code ec;
-    fs::rename(temp.path, path, ec);
-    if (ec) throw Error(errc::kPathAccess, "Cannot save " + path + ": " + ec.message());
-    temp.kept = true;
+    });
 }
 
 }  // namespace vesk::compare

@@ -47,6 +47,10 @@ struct ExportSheet {
     int headerRow() const { return scopeLine ? 4 : 3; }
 };
 
+/// Has write fill a temporary file beside path, then renames it over path: a failure never
+/// destroys an earlier file of that name, and no half-written one is left. Throws Error.
+void replaceWhenWritten(const std::string& path, const std::function<void(const std::string& temporary)>& write);
+
 /// Writes the sheet as a new .xlsx workbook at path. The file is first written beside it
 /// under a temporary name and renamed over path only when complete, so a failure never
 /// destroys an earlier file. rowDone is called after each written row with its index.

@@ -32,6 +32,8 @@ void planJoins(store::Connection& db) { db.execute(kPlanJoins); }
 
 }  // namespace
 
+Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row) { return amountsOf(rs, row, kOfficeAmounts); }
+
 Scope comparisonScope(store::Connection& db) {
     Scope scope;
     scope.configuredOffice = office::configuredOffice(db);
@@ -53,7 +55,7 @@ MonthComparison compareMonth(store::Connection& db, Period period, const Scope& 
     result.anyRows = !rs.empty();
     std::array<store::ExactSum, 6> totals{};
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        const Amounts amounts = amountsOf(rs, r, kOfficeAmounts);
+        const Amounts amounts = comparedAmounts(rs, r);
         if (!differs(amounts[kDepositDifference]) && !differs(amounts[kWithdrawalDifference])) continue;
         result.offices.push_back({rs.field(r, "office_id").toText(), rs.field(r, "qal_facility_id").toText(),
                                   rs.field(r, "OffName").toText(), amounts});

@@ -37,6 +37,10 @@ struct MonthComparison {
     std::vector<std::string> officeNames() const;
 };
 
+/// The six amounts of a row of the comparison's statements (VESK_Deposit to
+/// Withdrawal_Difference). Throws Error (Invalid use of Null) where one is Null.
+Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row);
+
 /// Compares the month's bank rows of the offices known to the master (within the scope)
 /// with their ORV receipts and payments, and keeps the offices whose deposits or
 /// withdrawals differ by more than the tolerance. Throws Error (a date that is no date:

@@ -22,6 +22,9 @@ std::string excerpt(std::string_view text, std::size_t characters = 60);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+/// The text as XML character data or an attribute value: & < > and " escaped.
+std::string xmlEscaped(std::string_view text);
+
 /// Appends a character as UTF-8. A zero character is dropped (it would end the text
 /// wherever it is handed on as a C string); a surrogate, which no text may hold alone,
 /// becomes U+FFFD, as does anything past U+10FFFF.

@@ -1,6 +1,7 @@
 #include "report/ReportMonths.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <set>
 
@@ -11,6 +12,7 @@
 #include "office/Offices.h"
 #include "report/ReportFile.h"
 #include "report/ReportStatements.h"
+#include "store/Schema.h"
 #include "store/TableRows.h"
 
 namespace vesk::report {
@@ -40,20 +42,22 @@ int columnIndex(const std::vector<std::string>& columns, const std::string& name
     return -1;
 }
 
-// The summary's month lines are kept in month_summaries, one line per month key, written in
-// the transaction of every change to the rows. Marks beside them (the number of rows and
-// the highest row id they describe) tell whether the rows changed some other way; the
-// lines are then built anew from the rows.
+// What a report keeps per month (its summary's month lines, its sums per office and month of
+// the comparison's date) is written in the transaction of every change to the rows. Marks
+// beside each (the number of rows and the highest row id they describe) tell whether the
+// rows changed some other way; it is then built anew from the rows.
 struct Marks {
     std::int64_t rows = 0;
     std::int64_t lastRow = 0;
     bool operator==(const Marks&) const = default;
 };
 
+constexpr std::array<Kept, 2> kKept = {Kept::MonthLines, Kept::OfficeTotals};
+
 std::string name(const ReportDescription& report) { return store::tableName(report.table); }
 
-// Older files opened as they are (read-only ones) have no month lines.
-bool keepsMonthLines(store::Connection& db) { return store::hasTable(db, "month_summaries"); }
+// Older files opened as they are (read-only ones) keep neither, or only the month lines.
+bool keeps(store::Connection& db, Kept kept) { return store::hasTable(db, keptTable(kept)); }
 
 std::int64_t lastRow(store::Connection& db, const ReportDescription& report) {
     return db.scalar(lastRowStatement(report)).toInt();
@@ -63,35 +67,53 @@ Marks rowMarks(store::Connection& db, const ReportDescription& report) {
     return {db.scalar(rowCountStatement(report)).toInt(), lastRow(db, report)};
 }
 
-std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report) {
-    const store::ResultSet rs = db.query(sql::kStoredMarks, {name(report)});
+std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report, Kept kept) {
+    const store::ResultSet rs = db.query(marksStatement(kept), {name(report)});
     if (rs.empty()) return std::nullopt;
     return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()};
 }
 
-bool monthLinesCurrent(store::Connection& db, const ReportDescription& report) {
-    const std::optional<Marks> marks = storedMarks(db, report);
-    return marks && *marks == rowMarks(db, report);
+void setMarks(store::Connection& db, const ReportDescription& report, Kept kept, const Marks& marks) {
+    db.execute(setMarksStatement(kept), {name(report), marks.rows, marks.lastRow});
 }
 
-void setMarks(store::Connection& db, const ReportDescription& report, const Marks& marks) {
-    db.execute(sql::kSetMarks, {name(report), marks.rows, marks.lastRow});
+std::string storeStatement(const ReportDescription& report, Kept kept, bool allKeys) {
+    return kept == Kept::MonthLines ? storeMonthLinesStatement(report, allKeys)
+                                    : storeOfficeTotalsStatement(report, allKeys);
 }
 
-void storeMonthLines(store::Connection& db, const ReportDescription& report, const std::set<std::int64_t>& keys) {
+// Rows without a date (key 0) are never written by an import, nor removed by a deletion.
+void storeKept(store::Connection& db, const ReportDescription& report, Kept kept, const std::set<std::int64_t>& keys) {
     for (std::int64_t key : keys) {
         if (key == 0) continue;
-        db.execute(sql::kClearMonthLine, {name(report), key});
-        db.execute(storeMonthLinesStatement(report, false), {name(report), key});
+        db.execute(clearKeptStatement(kept, true), {name(report), key});
+        db.execute(storeStatement(report, kept, false), {name(report), key});
     }
 }
 
-void rebuildMonthLines(store::Connection& db, const ReportDescription& report) {
+void rebuild(store::Connection& db, const ReportDescription& report, Kept kept) {
     store::Transaction tx = db.begin();
-    db.execute(sql::kClearMonthLines, {name(report)});
-    db.execute(storeMonthLinesStatement(report, true), {name(report)});
-    setMarks(db, report, rowMarks(db, report));
+    db.execute(clearKeptStatement(kept, false), {name(report)});
+    db.execute(storeStatement(report, kept, true), {name(report)});
+    setMarks(db, report, kept, rowMarks(db, report));
     tx.commit();
+}
+
+bool current(store::Connection& db, const ReportDescription& report, Kept kept) {
+    const std::optional<Marks> marks = storedMarks(db, report, kept);
+    return marks && *marks == rowMarks(db, report);
+}
+
+// Counting the rows costs more than the trend that reads the totals. Every change the
+// program makes moves both marks alike, a change by an older version of the program moves
+// the month lines' marks alone, and a row written some other way comes after the highest
+// row id: totals whose marks equal the month lines' and whose last row is the table's are
+// current without a count. Anything else is settled by counting.
+bool officeTotalsCurrent(store::Connection& db, const ReportDescription& report) {
+    const std::optional<Marks> marks = storedMarks(db, report, Kept::OfficeTotals);
+    if (!marks) return false;
+    if (marks == storedMarks(db, report, Kept::MonthLines) && marks->lastRow == lastRow(db, report)) return true;
+    return *marks == rowMarks(db, report);
 }
 
 // What a change of the rows did: the rows it removed and added, and the month keys it touched.
@@ -101,26 +123,37 @@ struct RowChange {
     std::set<std::int64_t> keys;
 };
 
-// Runs a change of the rows inside the caller's transaction and brings the month lines up
-// to date with it: the lines of the keys it touched are computed afresh and the marks move
-// by what it removed and added. Counting every row here would cost as much as the change,
-// so only the highest row id is checked first; a count that was already off stays off and
-// is caught when the summary is next read.
+// Runs a change of the rows inside the caller's transaction and brings what is kept per
+// month up to date with it: the keys it touched are computed afresh and the marks move by
+// what it removed and added. Counting every row here would cost as much as the change, so
+// only the highest row id is checked first; a count that was already off stays off and is
+// caught when the kept lines are next read.
 template <class Change>
 void changeRows(store::Connection& db, const ReportDescription& report, Change&& change) {
-    if (!keepsMonthLines(db)) {
-        change();
-        return;
+    struct Keeping {
+        Kept kept;
+        std::optional<Marks> marks;
+    };
+    std::vector<Keeping> keeping;
+    std::int64_t before = 0;
+    for (Kept kept : kKept) {
+        if (!keeps(db, kept)) continue;
+        if (keeping.empty()) before = lastRow(db, report);
+        std::optional<Marks> marks = storedMarks(db, report, kept);
+        if (marks && marks->lastRow != before) marks.reset();
+        keeping.push_back({kept, marks});
     }
-    std::optional<Marks> marks = storedMarks(db, report);
-    if (marks && marks->lastRow != lastRow(db, report)) marks.reset();
     const RowChange done = change();
-    if (!marks) {
-        db.execute(sql::kClearMarks, {name(report)});
-        return;
+    if (keeping.empty()) return;
+    const std::int64_t after = lastRow(db, report);
+    for (const Keeping& k : keeping) {
+        if (!k.marks) {
+            db.execute(clearMarksStatement(k.kept), {name(report)});
+            continue;
+        }
+        storeKept(db, report, k.kept, done.keys);
+        setMarks(db, report, k.kept, {k.marks->rows - done.removed + done.added, after});
     }
-    storeMonthLines(db, report, done.keys);
-    setMarks(db, report, {marks->rows - done.removed + done.added, lastRow(db, report)});
 }
 
 history::Action importAction(const ReportDescription& report, const MonthImport& month) {
@@ -230,10 +263,10 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
 
 std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
     store::ResultSet rs;
-    if (!keepsMonthLines(db)) {
+    if (!keeps(db, Kept::MonthLines)) {
         rs = db.query(summaryStatement(report));
     } else {
-        if (!monthLinesCurrent(db, report)) rebuildMonthLines(db, report);
+        if (!current(db, report, Kept::MonthLines)) rebuild(db, report, Kept::MonthLines);
         rs = db.query(storedSummaryStatement(report), {name(report)});
     }
     const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
@@ -251,6 +284,18 @@ std::optional<Period> shownMonth(const std::string& year, const std::string& mon
     for (int m = 1; m <= 12; ++m)
         if (equalsNoCase(month, monthAbbrev(m))) return Period{std::stoi(year), m};
     return std::nullopt;
+}
+
+void keepOfficeTotals(store::Connection& db, const ReportDescription& report) {
+    if (keeps(db, Kept::OfficeTotals)) {
+        if (!officeTotalsCurrent(db, report)) rebuild(db, report, Kept::OfficeTotals);
+        return;
+    }
+    // Built afresh each time: nothing tells whether the rows changed since.
+    if (db.scalar(temporaryTotalsStatement()).toInt() == 0)
+        for (const std::string& sql : store::officeTotalsStatements(true)) db.execute(sql);
+    db.execute(clearKeptStatement(Kept::OfficeTotals, false), {name(report)});
+    db.execute(storeOfficeTotalsStatement(report, true), {name(report)});
 }
 
 std::vector<std::string> offeredYears(store::Connection& db, const DateTime& today) {

@@ -1,5 +1,7 @@
 #include "report/ReportStatements.h"
 
+#include "store/Connection.h"
+
 namespace vesk::report {
 
 namespace {
@@ -72,6 +74,69 @@ std::string rowCountStatement(const ReportDescription& report) { return "SELECT 
 
 std::string lastRowStatement(const ReportDescription& report) {
     return "SELECT IfNull(MAX(rowid), 0) FROM " + table(report);
+}
+
+const char* keptTable(Kept kept) { return kept == Kept::MonthLines ? "month_summaries" : "office_month_totals"; }
+
+namespace {
+
+const char* marksTable(Kept kept) { return kept == Kept::MonthLines ? "month_summary_marks" : "office_month_marks"; }
+
+// How the comparison reads a report's rows: whose they are, the date it compares by and its
+// two sums, spelt as its statements spell them (sideSum) so that the sums are the same to the bit.
+struct ComparedColumns {
+    const char* office;
+    const char* date;
+    std::string deposits;
+    std::string withdrawals;
+};
+
+ComparedColumns comparedColumns(const ReportDescription& report) {
+    const store::Table t = report.table;
+    const std::string deposits = sideSum(t, Side::Deposit, ""), withdrawals = sideSum(t, Side::Withdrawal, "");
+    if (t == store::Table::Finacle) return {"FACILITY_ID", "Tran_Date", deposits, withdrawals};
+    return {"office_id", "try_posting_date", deposits, withdrawals};
+}
+
+// Rows without an office can never be compared; rows whose own date is no date (key 0) are
+// kept too, since the comparison's date may still be one.
+std::string officeTotalsSelect(const ReportDescription& report, bool allKeys) {
+    const ComparedColumns c = comparedColumns(report);
+    const std::string compared = std::string("MonthKey(") + c.date + ")";
+    return "SELECT " + monthKey(report) + " AS month_key, " + c.office + " AS office_ref, " + compared +
+           " AS compared_key, " + c.deposits + " AS deposits, " + c.withdrawals + " AS withdrawals FROM " +
+           table(report) + " WHERE " + c.office + " IS NOT NULL" +
+           (allKeys ? "" : " AND " + monthKey(report) + " = ?2") + " GROUP BY " + monthKey(report) + ", " + c.office +
+           ", " + compared;
+}
+
+}  // namespace
+
+std::string marksStatement(Kept kept) {
+    return std::string("SELECT row_count, last_rowid FROM ") + marksTable(kept) + " WHERE report = ?1";
+}
+
+std::string setMarksStatement(Kept kept) {
+    return std::string("INSERT OR REPLACE INTO ") + marksTable(kept) +
+           " (report, row_count, last_rowid) VALUES (?1, ?2, ?3)";
+}
+
+std::string clearMarksStatement(Kept kept) {
+    return std::string("DELETE FROM ") + marksTable(kept) + " WHERE report = ?1";
+}
+
+std::string clearKeptStatement(Kept kept, bool byKey) {
+    return std::string("DELETE FROM ") + keptTable(kept) + " WHERE report = ?1" + (byKey ? " AND month_key = ?2" : "");
+}
+
+std::string storeOfficeTotalsStatement(const ReportDescription& report, bool allKeys) {
+    return "INSERT INTO office_month_totals (report, month_key, office_ref, compared_key, deposits, withdrawals) "
+           "SELECT ?1, month_key, office_ref, compared_key, deposits, withdrawals FROM (" +
+           officeTotalsSelect(report, allKeys) + ")";
+}
+
+std::string temporaryTotalsStatement() {
+    return "SELECT COUNT(*) FROM sqlite_temp_master WHERE type = 'table' AND name = 'office_month_totals'";
 }
 
 namespace {

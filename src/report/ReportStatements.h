@@ -8,17 +8,6 @@ namespace vesk::report {
 
 // Every statement of the monthly reports, and the amount expressions the comparison shares.
 
-namespace sql {
-/// The stored marks of a report (?1 its table's name): its number of rows and highest row id.
-inline constexpr const char* kStoredMarks = "SELECT row_count, last_rowid FROM month_summary_marks WHERE report = ?";
-inline constexpr const char* kSetMarks =
-    "INSERT OR REPLACE INTO month_summary_marks (report, row_count, last_rowid) VALUES (?, ?, ?)";
-inline constexpr const char* kClearMarks = "DELETE FROM month_summary_marks WHERE report = ?";
-/// A report's stored month line of one month key, and all its lines.
-inline constexpr const char* kClearMonthLine = "DELETE FROM month_summaries WHERE report = ? AND month_key = ?";
-inline constexpr const char* kClearMonthLines = "DELETE FROM month_summaries WHERE report = ?";
-}  // namespace sql
-
 // The two sides of a report's rows, the rows named by a prefix ("i.", "a." or "" for the
 // table's own columns): which rows are deposits (ORV receipts) and which withdrawals
 // (payments), and their amounts. The bank's amount is TRAN_AMT as stored: Sum reads a text
@@ -45,10 +34,36 @@ std::string storedSummaryStatement(const ReportDescription& report);
 /// has no rows. With allKeys, the lines of every month that has rows (?1 only).
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
 
-/// The number of rows and the highest row id, which tell whether the stored month lines
-/// still describe the rows.
+/// The number of rows and the highest row id, which tell whether what is kept per month
+/// still describes the rows.
 std::string rowCountStatement(const ReportDescription& report);
 std::string lastRowStatement(const ReportDescription& report);
+
+/// What a report keeps per month beside its rows, written in the transaction of every
+/// change to them: the summary's month lines, and its sums per office and month of the
+/// comparison's date. Each has marks: the number of rows and the highest row id it describes.
+enum class Kept { MonthLines, OfficeTotals };
+
+/// The table that keeps it.
+const char* keptTable(Kept kept);
+/// The marks (row_count, last_rowid) of the report ?1; no row when there are none.
+std::string marksStatement(Kept kept);
+/// Sets the marks of the report ?1 to ?2 rows and the last row id ?3.
+std::string setMarksStatement(Kept kept);
+std::string clearMarksStatement(Kept kept);
+/// Removes what is kept of the report ?1: of every month key, or (byKey) of the key ?2.
+std::string clearKeptStatement(Kept kept, bool byKey);
+
+/// Stores the report's sums per office and month of the comparison's date (?1 table name)
+/// from its rows, summed as the comparison sums them: of the month key ?2 of its own date,
+/// or (allKeys) of every row. The table office_month_totals holds them: month_key (of the
+/// report's own date), office_ref (the bank's facility id, the ORV office id), compared_key
+/// (the month key of the date the comparison takes: the bank's Tran_Date, the ORV posting
+/// date), deposits and withdrawals (ORV: receipts and payments).
+std::string storeOfficeTotalsStatement(const ReportDescription& report, bool allKeys);
+
+/// 1 when this connection holds the sums in a table of its own (see keepOfficeTotals), else 0.
+std::string temporaryTotalsStatement();
 
 /// Deletes the rows of a month found through its key (?3), the month's abbreviation (?1)
 /// and its four-digit year (?2) as the summary shows them.

@@ -7,6 +7,8 @@
 #include <cstdio>
 
 #include "core/Error.h"
+#include "sheet/SecondAxis.h"
+#include "sheet/ZipArchive.h"
 
 namespace vesk::sheet {
 
@@ -95,6 +97,28 @@ WorkbookWriter::WorkbookWriter(const std::string& path, const std::string& sheet
         m_workbook = nullptr;
         fail("Cannot add the sheet '" + sheetName + "' to the workbook.");
     }
+    m_sheets.push_back({m_sheet, {}, 0});
+}
+
+void WorkbookWriter::addSheet(const std::string& sheetName) {
+    checkOpen();
+    lxw_error nameError = workbook_validate_sheet_name(m_workbook, sheetName.c_str());
+    if (nameError != LXW_NO_ERROR) fail("Invalid sheet name '" + sheetName + "': " + lxw_strerror(nameError));
+    m_sheet = workbook_add_worksheet(m_workbook, sheetName.c_str());
+    if (!m_sheet) fail("Cannot add the sheet '" + sheetName + "' to the workbook.");
+    m_sheets.push_back({m_sheet, {}, 0});
+}
+
+void WorkbookWriter::checkOpen() const {
+    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
+}
+
+void WorkbookWriter::checkRange(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
+    checkOpen();
+    if (firstRow < 1 || firstColumn < 1 || lastRow > kMaxRows || lastColumn > kMaxColumns || lastRow < firstRow ||
+        lastColumn < firstColumn)
+        fail("The range (" + std::to_string(firstRow) + ", " + std::to_string(firstColumn) + ") to (" +
+             std::to_string(lastRow) + ", " + std::to_string(lastColumn) + ") is no range of the sheet.");
 }
 
 WorkbookWriter::~WorkbookWriter() {
@@ -108,14 +132,15 @@ void WorkbookWriter::check(int code, const char* what) const {
 }
 
 void WorkbookWriter::checkCell(int row, int column) {
-    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
+    checkOpen();
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns)
         fail("Cell (" + std::to_string(row) + ", " + std::to_string(column) + ") is outside the sheet.");
     // Streamed rows are gone once a later row starts; writing to one would be lost silently.
-    if (m_constantMemory && row < m_lastRowWritten)
-        fail("Row " + std::to_string(row) + " comes after row " + std::to_string(m_lastRowWritten) +
+    int& last = m_sheets.back().lastRowWritten;
+    if (m_constantMemory && row < last)
+        fail("Row " + std::to_string(row) + " comes after row " + std::to_string(last) +
              " has been written; rows must be written in order.");
-    m_lastRowWritten = std::max(m_lastRowWritten, row);
+    last = std::max(last, row);
 }
 
 lxw_format* WorkbookWriter::format(const CellStyle& style) {
@@ -142,7 +167,7 @@ void WorkbookWriter::noteWidth(int column, std::size_t characters, const CellSty
     double width = double(characters);
     if (style.fontSize > 0) width *= style.fontSize / 11.0;
     if (style.bold) width *= 1.1;
-    Column& c = m_columns[column];
+    Column& c = m_sheets.back().columns[column];
     c.fitted = std::max(c.fitted, width);
 }
 
@@ -199,20 +224,20 @@ void WorkbookWriter::mergeText(int firstRow, int firstColumn, int lastRow, int l
 }
 
 void WorkbookWriter::setColumnWidth(int column, double width) {
-    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
+    checkOpen();
     if (column < 1 || column > kMaxColumns || !(width >= 0 && width <= kMaxWidth))
         fail("Invalid width " + std::to_string(width) + " for column " + std::to_string(column) + ".");
-    m_columns[column].width = width;
+    m_sheets.back().columns[column].width = width;
 }
 
 void WorkbookWriter::setColumnStyle(int column, const CellStyle& style) {
-    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
+    checkOpen();
     if (column < 1 || column > kMaxColumns) fail("Column " + std::to_string(column) + " is outside the sheet.");
-    m_columns[column].style = style;
+    m_sheets.back().columns[column].style = style;
 }
 
 void WorkbookWriter::setPageSetup(const PageSetup& page) {
-    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
+    checkOpen();
     if (page.portrait)
         worksheet_set_portrait(m_sheet);
     else
@@ -233,8 +258,74 @@ void WorkbookWriter::setPageSetup(const PageSetup& page) {
     }
 }
 
-void WorkbookWriter::applyColumns() {
-    for (auto& [column, c] : m_columns) {
+void WorkbookWriter::colourScale(int firstRow, int firstColumn, int lastRow, int lastColumn, const Rgb& lowest,
+                                 const Rgb& highest) {
+    checkRange(firstRow, firstColumn, lastRow, lastColumn);
+    lxw_conditional_format scale{};
+    scale.type = LXW_CONDITIONAL_2_COLOR_SCALE;
+    scale.min_color = packed(lowest);
+    scale.max_color = packed(highest);
+    check(worksheet_conditional_format_range(m_sheet, lxw_row_t(firstRow - 1), lxw_col_t(firstColumn - 1),
+                                             lxw_row_t(lastRow - 1), lxw_col_t(lastColumn - 1), &scale),
+          "add a colour scale");
+}
+
+namespace {
+
+// The chart's values and categories: a column of the sheet over the chart's rows.
+void readColumn(lxw_chart_series* series, const ColumnLineChart& chart, const ChartSeries& s) {
+    chart_series_set_categories(series, chart.sheet.c_str(), lxw_row_t(chart.firstRow - 1),
+                                lxw_col_t(chart.categoryColumn - 1), lxw_row_t(chart.lastRow - 1),
+                                lxw_col_t(chart.categoryColumn - 1));
+    chart_series_set_values(series, chart.sheet.c_str(), lxw_row_t(chart.firstRow - 1), lxw_col_t(s.column - 1),
+                            lxw_row_t(chart.lastRow - 1), lxw_col_t(s.column - 1));
+    chart_series_set_name(series, s.name.c_str());
+}
+
+}  // namespace
+
+void WorkbookWriter::insertChart(const ColumnLineChart& chart) {
+    checkRange(chart.firstRow, chart.categoryColumn, chart.lastRow, chart.categoryColumn);
+    checkRange(chart.row, chart.column, chart.row, chart.column);
+    if (chart.columns.empty()) fail("A chart needs a series of columns.");
+    lxw_chart* c = workbook_add_chart(m_workbook, LXW_CHART_COLUMN);
+    if (!c) fail("Cannot add a chart to " + m_path + ".");
+    // The lines go in as further columns; save() moves them to their own axis.
+    std::vector<ChartSeries> all = chart.columns;
+    all.insert(all.end(), chart.lines.begin(), chart.lines.end());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        const ChartSeries& s = all[k];
+        checkRange(chart.firstRow, s.column, chart.lastRow, s.column);
+        lxw_chart_series* series = chart_add_series(c, nullptr, nullptr);
+        if (!series) fail("Cannot add a series to a chart of " + m_path + ".");
+        readColumn(series, chart, s);
+        if (!s.colour) continue;
+        if (k < chart.columns.size()) {
+            lxw_chart_fill fill{};
+            fill.color = packed(*s.colour);
+            chart_series_set_fill(series, &fill);
+        } else {
+            lxw_chart_line line{};
+            line.color = packed(*s.colour);
+            line.width = 2.25;
+            chart_series_set_line(series, &line);
+        }
+    }
+    if (!chart.title.empty()) chart_title_set_name(c, chart.title.c_str());
+    if (!chart.columnAxisName.empty()) chart_axis_set_name(c->y_axis, chart.columnAxisName.c_str());
+    if (!chart.columnNumberFormat.empty()) chart_axis_set_num_format(c->y_axis, chart.columnNumberFormat.c_str());
+    chart_legend_set_position(c, LXW_CHART_LEGEND_BOTTOM);
+    lxw_chart_options place{};
+    place.x_scale = chart.width / 480.0;  // the spreadsheet's default chart is 480 x 288 pixels
+    place.y_scale = chart.height / 288.0;
+    check(worksheet_insert_chart_opt(m_sheet, lxw_row_t(chart.row - 1), lxw_col_t(chart.column - 1), c, &place),
+          "insert a chart");
+    ++m_charts;
+    if (!chart.lines.empty()) m_lineAxes.push_back({m_charts, chart.columns.size(), chart.lineAxisName});
+}
+
+void WorkbookWriter::applyColumns(Sheet& sheet) {
+    for (auto& [column, c] : sheet.columns) {
         double width = LXW_DEF_COL_WIDTH;
         if (c.width)
             width = *c.width;
@@ -245,18 +336,28 @@ void WorkbookWriter::applyColumns() {
             continue;
         lxw_format* f = c.style ? format(*c.style) : nullptr;
         auto col = lxw_col_t(column - 1);
-        check(worksheet_set_column(m_sheet, col, col, width, f), "set a column");
+        check(worksheet_set_column(sheet.sheet, col, col, width, f), "set a column");
     }
 }
 
 void WorkbookWriter::save() {
-    if (!m_workbook) fail("The workbook " + m_path + " has already been saved.");
-    applyColumns();
+    checkOpen();
+    for (Sheet& sheet : m_sheets) applyColumns(sheet);
     lxw_workbook* workbook = m_workbook;
     m_workbook = nullptr;  // closing frees it, whatever the outcome
     m_sheet = nullptr;
     lxw_error e = workbook_close(workbook);
     if (e != LXW_NO_ERROR) fail("Cannot save the workbook " + m_path + ": " + lxw_strerror(e));
+    // The writing library knows no second value axis: its lines go in afterwards.
+    for (const LineAxis& axis : m_lineAxes) {
+        const std::string part = "xl/charts/chart" + std::to_string(axis.chart) + ".xml";
+        std::string xml;
+        {
+            const ZipArchive package(m_path);
+            xml = package.read(part);
+        }
+        replacePackagePart(m_path, part, withLinesOnSecondAxis(xml, axis.columnSeries, axis.name));
+    }
 }
 
 }  // namespace vesk::sheet

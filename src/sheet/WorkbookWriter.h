@@ -12,6 +12,7 @@
 struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
+struct lxw_chart;
 
 namespace vesk::sheet {
 
@@ -48,7 +49,34 @@ struct PageSetup {
     int titleLastRow = 0;
 };
 
-/// Writes one new .xlsx workbook with a single sheet. Rows and columns count from 1,
+/// One series of a chart: the values of a column of the chart's sheet over the chart's rows.
+struct ChartSeries {
+    std::string name;
+    int column = 0;
+    std::optional<Rgb> colour;  ///< none: the spreadsheet's own
+};
+
+/// A chart of columns over the categories of one column, with lines on a second value axis
+/// at the right (counts beside amounts), placed on the current sheet. Every series reads the
+/// rows firstRow to lastRow of the sheet named, so it stays a chart of those cells.
+struct ColumnLineChart {
+    std::string sheet;
+    int firstRow = 0;
+    int lastRow = 0;
+    int categoryColumn = 0;
+    std::vector<ChartSeries> columns;  ///< on the value axis at the left
+    std::vector<ChartSeries> lines;    ///< on the value axis at the right
+    std::string title;
+    std::string columnAxisName;
+    std::string lineAxisName;
+    std::string columnNumberFormat;  ///< of the left axis' labels; empty: as the cells
+    int row = 1;                     ///< the cell at the chart's top left corner
+    int column = 1;
+    int width = 720;  ///< pixels
+    int height = 360;
+};
+
+/// Writes one new .xlsx workbook with a single sheet, or more with addSheet(). Rows and columns count from 1,
 /// as in the reader. Nothing reaches the disk until save(); a writer destroyed unsaved
 /// leaves no file behind. Every failure throws Error (errc::kWorkbook).
 class WorkbookWriter {
@@ -63,6 +91,9 @@ class WorkbookWriter {
     WorkbookWriter(const std::string& path, const std::string& sheetName);
     WorkbookWriter(const std::string& path, const std::string& sheetName, Options options);
     ~WorkbookWriter();
+
+    /// Adds a sheet after the others; what is written from now on goes to it.
+    void addSheet(const std::string& sheetName);
     WorkbookWriter(const WorkbookWriter&) = delete;
     WorkbookWriter& operator=(const WorkbookWriter&) = delete;
 
@@ -86,6 +117,11 @@ class WorkbookWriter {
 
     void setPageSetup(const PageSetup& page);
 
+    /// Shades the range by its numbers, from the lowest's colour to the highest's, as a
+    /// conditional format that the spreadsheet program works out as the numbers change.
+    void colourScale(int firstRow, int firstColumn, int lastRow, int lastColumn, const Rgb& lowest, const Rgb& highest);
+    void insertChart(const ColumnLineChart& chart);
+
     /// Writes the file, replacing one of the same name. The writer is finished afterwards.
     void save();
 
@@ -97,21 +133,35 @@ class WorkbookWriter {
         std::optional<CellStyle> style;
         double fitted = 0;  // widest content seen, in characters
     };
+    struct Sheet {
+        lxw_worksheet* sheet = nullptr;
+        std::map<int, Column> columns;
+        int lastRowWritten = 0;
+    };
+    /// A chart part whose series after the first `columnSeries` become lines on a second axis.
+    struct LineAxis {
+        int chart = 0;  ///< its number among the workbook's charts, from 1
+        std::size_t columnSeries = 0;
+        std::string name;
+    };
 
     lxw_format* format(const CellStyle& style);
     void checkCell(int row, int column);
     void check(int code, const char* what) const;
     void noteWidth(int column, std::size_t characters, const CellStyle& style);
-    void applyColumns();
+    void applyColumns(Sheet& sheet);
+    void checkOpen() const;
+    void checkRange(int firstRow, int firstColumn, int lastRow, int lastColumn) const;
 
     lxw_workbook* m_workbook = nullptr;
-    lxw_worksheet* m_sheet = nullptr;
+    lxw_worksheet* m_sheet = nullptr;  ///< the current sheet's
     std::string m_path;
     bool m_constantMemory = false;
     bool m_fitColumns = false;
-    int m_lastRowWritten = 0;
     std::map<CellStyle, lxw_format*> m_formats;
-    std::map<int, Column> m_columns;
+    std::vector<Sheet> m_sheets;  ///< the last is the current one
+    int m_charts = 0;
+    std::vector<LineAxis> m_lineAxes;
 };
 
 /// The number of characters a value takes when shown with a number format, for fitting columns.

@@ -100,6 +100,17 @@ std::vector<std::string> schemaStatements() {
     return out;
 }
 
+std::vector<std::string> officeTotalsStatements(bool temporary) {
+    const std::string table = temporary ? "TEMP TABLE" : "TABLE";
+    const std::string index = temporary ? "temp.office_month_totals_compared" : "office_month_totals_compared";
+    return {
+        "CREATE " + table +
+            " office_month_totals (report TEXT NOT NULL, month_key INTEGER NOT NULL, office_ref TEXT COLLATE NOCASE "
+            "NOT NULL, compared_key INTEGER NOT NULL, deposits, withdrawals, "
+            "PRIMARY KEY (report, month_key, office_ref, compared_key))",
+        "CREATE INDEX " + index + " ON office_month_totals (report, compared_key, office_ref, deposits, withdrawals)"};
+}
+
 std::vector<std::string> migrationStatements(int from) {
     std::vector<std::string> out;
     if (from < 1) {
@@ -144,6 +155,16 @@ std::vector<std::string> migrationStatements(int from) {
             "file_sha256 TEXT, office TEXT, row_count INTEGER NOT NULL, deposits REAL, withdrawals REAL)");
         // The earlier import of a file chosen again.
         out.push_back("CREATE INDEX import_history_file ON import_history (form, file_sha256)");
+    }
+    if (from < kOfficeTotalsLayout) {
+        // Each report's sums per office (the bank's facility id, the ORV office id) and month
+        // of the comparison's date, within each month key of the report's own date: kept with
+        // the rows as the month lines are, so a range of months is compared without reading
+        // the rows. Filled on first use; the marks say which rows the totals describe.
+        for (std::string& sql : officeTotalsStatements(false)) out.push_back(std::move(sql));
+        out.push_back(
+            "CREATE TABLE office_month_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
+            "last_rowid INTEGER NOT NULL)");
     }
     return out;
 }

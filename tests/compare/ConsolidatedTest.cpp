@@ -220,5 +220,47 @@ TEST_F(ConsolidatedTest, ASampleMonthShowsExactlyThePlantedDifferences) {
     EXPECT_EQ(grid.back().cells[2].text, "TOTAL (" + std::to_string(expected.size()) + ")");
 }
 
+TEST_F(ConsolidatedTest, AMonthOpenedFromElsewhereIsComparedWithItsOfficePicked) {
+    db.office("1", "Division", "PDN", "", "F1");
+    db.office("10", "Bay SO", "SO", "", "F10");
+    db.office("11", "Cape SO", "SO", "", "F11");
+    db.deposit("F10", "05/04/2025", "10");
+    db.deposit("F11", "06/04/2025", "3");
+    db.orv("11", "06/04/2025", "Receipt", "3");  // Cape agrees in April
+    logic.Form_Load();
+    logic.blinker().setDuration(std::chrono::milliseconds(0));
+    db.deposit("F11", "03/03/2019", "7");  // since the form opened: its year is not offered
+    ASSERT_EQ(std::count(logic.view().years.begin(), logic.view().years.end(), "2019"), 0);
+    struct Case {
+        Period month;
+        std::string office;
+        bool picked;
+        std::string year, chosen;  // the lists' selections afterwards
+    };
+    const Case cases[] = {
+        {{2025, 4}, "Bay SO", true, "2025", "Bay SO"},
+        {{2025, 4}, "bay so", true, "2025", "Bay SO"},    // over results, in another letter case
+        {{2025, 4}, "Cape SO", false, "2025", ""},        // agrees: compared, nothing picked
+        {{2019, 3}, "Cape SO", true, "2019", "Cape SO"},  // the year added in its place
+        {{2025, 5}, "Bay SO", false, "2025", ""},         // no bank rows: not compared
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.office + " " + std::to_string(c.month.year));
+        EXPECT_EQ(logic.openMonth(c.month, c.office), c.picked);
+        const CompareView& v = logic.view();
+        ASSERT_GE(v.year, 0);
+        EXPECT_EQ(v.years[std::size_t(v.year)], c.year);
+        EXPECT_EQ(v.month, c.month.month - 1);
+        EXPECT_TRUE(std::is_sorted(v.years.begin(), v.years.end()));
+        EXPECT_EQ(v.office >= 0 ? v.offices[std::size_t(v.office)] : std::string(), c.chosen);
+        if (c.picked) {
+            EXPECT_FALSE(v.runVisible);
+            ASSERT_FALSE(logic.detailed().rows.empty());
+            EXPECT_EQ(logic.detailed().rows[0].cells[1].text, c.chosen);
+        }
+    }
+    EXPECT_EQ(prompter.lastMessage().title, "No Data");
+}
+
 }  // namespace
 }  // namespace vesk::compare

@@ -55,10 +55,18 @@ std::vector<std::string> fullSummary(store::Connection& c, const report::ReportD
     return rowsOf(lines);
 }
 
+// Takes a file back to the layout before the totals per office and month.
+void makeSecondLayout(store::Connection& db) {
+    db.execute("DROP TABLE office_month_totals");
+    db.execute("DROP TABLE office_month_marks");
+    db.execute("PRAGMA user_version = 2");
+}
+
 // Takes a file back to the layout of the program's first version: its four tables and
 // their indexes only and no layout version, as every file made before versions were
 // recorded is.
 void makeFirstLayout(store::Connection& db) {
+    makeSecondLayout(db);
     db.execute("DROP TABLE import_history");
     db.execute("DROP TABLE month_summaries");
     db.execute("DROP TABLE month_summary_marks");
@@ -138,7 +146,7 @@ TEST_F(LayoutUpgradeTest, AnOldFileUpgradesOnceAndGivesTheSameResults) {
     EXPECT_EQ(results(again), before);
 }
 
-TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheirData) {
+TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepTheirData) {
     const std::string everything =
         "SELECT name, sql FROM sqlite_master WHERE name NOT LIKE 'import_history%' ORDER BY name";
     const std::vector<std::string> layout = rowsOf(db.connection().query(everything));
@@ -150,8 +158,10 @@ TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheir
         void (*makeOld)(store::Connection&);
     };
     const Case cases[] = {
+        {"version 2", makeSecondLayout},
         {"version 1",
          [](store::Connection& c) {
+             makeSecondLayout(c);
              c.execute("DROP TABLE import_history");
              c.execute("PRAGMA user_version = 1");
          }},
@@ -167,7 +177,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEitherOlderLayoutGainTheHistoryOnceAndKeepTheir
         }
         store::Connection upgraded;
         upgraded.open(path);
-        EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(2));
+        EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
         EXPECT_EQ(rowsOf(upgraded.query(everything)), layout);
         EXPECT_EQ(results(upgraded), before);
         // The new table takes a deletion's record in the deletion's transaction.

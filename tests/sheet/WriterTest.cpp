@@ -222,6 +222,30 @@ TEST(WriterErrors, FailuresBecomeErrorsAndLeaveNoFile) {
              w.writeText(5, 1, "a");
              w.writeText(4, 1, "b");
          }},
+        {"second sheet of the same name",
+         [](const std::string& p) {
+             WorkbookWriter w(p, "S");
+             w.addSheet("S");
+         }},
+        {"colour scale over no rows",
+         [](const std::string& p) {
+             WorkbookWriter(p, "S").colourScale(6, 2, 5, 4, Rgb{255, 255, 255}, Rgb{255, 0, 0});
+         }},
+        {"chart without columns",
+         [](const std::string& p) {
+             ColumnLineChart chart;
+             chart.sheet = "S";
+             chart.firstRow = chart.lastRow = chart.categoryColumn = 1;
+             WorkbookWriter(p, "S").insertChart(chart);
+         }},
+        {"chart reading column 0",
+         [](const std::string& p) {
+             ColumnLineChart chart;
+             chart.sheet = "S";
+             chart.firstRow = chart.lastRow = chart.categoryColumn = 1;
+             chart.columns = {{"A", 0, std::nullopt}};
+             WorkbookWriter(p, "S").insertChart(chart);
+         }},
         {"write after save",
          [](const std::string& p) {
              WorkbookWriter w(p, "S");

@@ -28,9 +28,14 @@ class MonthDatabase {
                                    {"qal_facility_id", facility}});
     }
     void bank(const std::string& facility, const std::string& date, const std::string& type, store::Value amount) {
+        bank(facility, date, date, type, std::move(amount));
+    }
+    /// A row whose value date (the report's month) is not its transaction date (the comparison's).
+    void bank(const std::string& facility, const std::string& valueDate, const std::string& tranDate,
+              const std::string& type, store::Value amount) {
         row(store::Table::Finacle, {{"tran_id", "T" + std::to_string(++m_rows)},
-                                    {"value_date", date},
-                                    {"Tran_Date", date},
+                                    {"value_date", valueDate},
+                                    {"Tran_Date", tranDate},
                                     {"CASH_TRAN_TYPE", type},
                                     {"TRAN_AMT", std::move(amount)},
                                     {"FACILITY_ID", facility}});

@@ -7,32 +7,11 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/Text.h"
+
 namespace vesk::test {
 
 namespace {
-
-std::string escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 std::string columnName(int column) {
     std::string out;
@@ -73,13 +52,13 @@ void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell
                     break;
                 case RawCell::Kind::Text:
                     sheet += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
-                             escape(cell.value) + "</t></is></c>";
+                             xmlEscaped(cell.value) + "</t></is></c>";
                     break;
                 case RawCell::Kind::Number:
                     sheet += "<c r=\"" + ref + "\"><v>" + cell.value + "</v></c>";
                     break;
                 case RawCell::Kind::Error:
-                    sheet += "<c r=\"" + ref + "\" t=\"e\"><v>" + escape(cell.value) + "</v></c>";
+                    sheet += "<c r=\"" + ref + "\" t=\"e\"><v>" + xmlEscaped(cell.value) + "</v></c>";
                     break;
             }
         }

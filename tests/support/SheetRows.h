@@ -8,10 +8,11 @@
 
 namespace vesk::test {
 
-/// A written workbook's first sheet as text, row by row ("a|b|c"), trailing empty cells dropped.
-inline std::vector<std::string> sheetRows(const std::string& path) {
+/// A written workbook's sheet (the first by default) as text, row by row ("a|b|c"), trailing
+/// empty cells dropped.
+inline std::vector<std::string> sheetRows(const std::string& path, int index = 0) {
     auto book = sheet::Workbook::open(path);
-    auto s = book->firstSheet();
+    auto s = book->sheet(index);
     std::vector<std::string> out;
     for (int r = 1; r <= s->usedRows(); ++r) {
         std::string line;

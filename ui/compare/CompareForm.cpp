@@ -258,6 +258,15 @@ void CompareForm::cmdRun_Click() {
     if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
 }
 
+void CompareForm::openMonth(int year, int month, const std::string& office) {
+    showForm();
+    if (!isLoaded()) return;
+    guarded([&] { m_logic.openMonth({year, month}, office); });
+    if (!isLoaded()) return;
+    render();
+    if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
+}
+
 void CompareForm::cmdLeftOut_Click() {
     if (!m_logic.cmdLeftOut_Click()) return;
     m_leftOutWindow->refresh();

@@ -32,6 +32,10 @@ class CompareForm : public TaskForm {
     /// The one-shot timers' wait (100 ms); tests on a slow machine lengthen it.
     void setTimerInterval(int ms) { m_timerInterval = ms; }
 
+    /// Shows the form on a month compared, with the office picked in the office list (see
+    /// CompareScreen::openMonth).
+    void openMonth(int year, int month, const std::string& office);
+
     void cmdRun_Click();
     void Combo3_Click(int index);
     void Text1_Change();

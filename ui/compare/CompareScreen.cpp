@@ -1,11 +1,13 @@
 #include "compare/CompareScreen.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/GridFilter.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "report/ReportMonths.h"
 
 namespace vesk::compare {
@@ -162,6 +164,24 @@ bool CompareScreen::Combo3_Click(int index) {
     if (outcome == LabelBlinker::Outcome::Finished && m_startTimer1) m_startTimer1();
     paint();
     return true;
+}
+
+bool CompareScreen::openMonth(Period month, const std::string& office) {
+    if (!m_view.runVisible) Command5_Click();
+    const std::string year = std::to_string(month.year);
+    auto at = std::find(m_view.years.begin(), m_view.years.end(), year);
+    if (at == m_view.years.end()) {
+        // The lists hold years as four digits, so their text order is their order.
+        at = m_view.years.insert(std::upper_bound(m_view.years.begin(), m_view.years.end(), year), year);
+    }
+    m_view.year = int(at - m_view.years.begin());
+    m_view.month = month.month - 1;
+    if (!cmdRun_Click()) return false;
+    for (bool exact : {true, false})
+        for (std::size_t i = 0; i < m_view.offices.size(); ++i)
+            if (exact ? m_view.offices[i] == office : equalsNoCase(m_view.offices[i], office))
+                return Combo3_Click(int(i));
+    return false;
 }
 
 std::string CompareScreen::Text1_Change(const std::string& text) {

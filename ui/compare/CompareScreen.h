@@ -65,6 +65,12 @@ class CompareScreen {
     /// A row of the detailed grid picked: its office on its date.
     std::optional<ExplainRequest> explainDetailedRow(int row) const;
 
+    /// A month opened from elsewhere (a cell of the trend's map): back to the state before a
+    /// comparison when results show, the month picked (its year added to the list when the
+    /// list lacks it), compared, and the office picked in the office list when the comparison
+    /// lists it. True when the office was picked.
+    bool openMonth(Period month, const std::string& office);
+
     /// The search box changed: returns the text it is to hold (upper case) and filters
     /// the consolidated grid by it.
     std::string Text1_Change(const std::string& text);

@@ -93,6 +93,7 @@ const std::vector<Verb>& verbs() {
         addOfficeVerbs(v);
         addReportVerbs(v);
         addCompareVerbs(v);
+        addTrendVerbs(v);
         addHistoryVerbs(v);
         addWhereVerbs(v);
         return v;

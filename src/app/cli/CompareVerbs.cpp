@@ -18,6 +18,13 @@
 
 namespace vesk::cli {
 
+int saveExport(Context& context, const Arguments& a, const std::string& fileName,
+               const std::function<std::string(const std::string& folder)>& write) {
+    const compare::ExportPlace place{a.option("out").value_or(compare::defaultOutputFolder()), false, false};
+    context.out << compare::saveExport(context.prompter, place, fileName, write) << "\n";
+    return kExitOk;
+}
+
 namespace {
 
 constexpr int kFirstYear = 1900;
@@ -163,14 +170,6 @@ int unmatchedVerb(Context& context, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-// Saves an export where --out says (the desktop's output folder by default) and prints its path.
-int saveExport(Context& context, const Arguments& a, const std::string& fileName,
-               const std::function<std::string(const std::string& folder)>& write) {
-    const compare::ExportPlace place{a.option("out").value_or(compare::defaultOutputFolder()), false, false};
-    context.out << compare::saveExport(context.prompter, place, fileName, write) << "\n";
-    return kExitOk;
-}
-
 int exportUnmatched(Context& context, const Arguments& a) {
     const Unmatched u = unmatchedOf(context, a.positional()[1], a.positional()[2]);
     const compare::ExportContext export_ = compare::exportContext(u.period, u.scope.configuredOffice);
@@ -246,6 +245,10 @@ int exportGrid(Context& context, const Arguments& a, store::Connection& db, comp
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"office", "filter", "out"}, {"matched"});
+    if (!a.positional().empty() && a.positional()[0] == "trend") {
+        if (a.option("office") || a.option("filter") || a.flag("matched")) throw UsageError("trend takes only --out");
+        return exportTrend(context, a);
+    }
     if (!a.positional().empty() && a.positional()[0] == "explained") {
         if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out and --matched");
         return exportExplained(context, a);
@@ -323,12 +326,13 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      explainVerb});
     verbs.push_back({"export",
                      "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] | "
-                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR]",
+                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
                      "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
                      "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
                      "writes the month's explained rows of the office, or of every differing office, as explain prints "
-                     "them.",
+                     "them. trend writes the months from FROM to TO (default: every month held) as trend prints them, "
+                     "with a chart, and the office map to Trend_FROM_TO.xlsx.",
                      exportVerb});
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "cli/Cli.h"
@@ -14,5 +16,14 @@ void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
+void addTrendVerbs(std::vector<Verb>& verbs);
+
+/// export trend [FROM TO] [--out DIR]: the positional arguments start with "trend".
+int exportTrend(Context& context, const Arguments& arguments);
+
+/// Saves an export where --out says (the desktop's output folder by default), as the forms'
+/// export flow saves it, and prints its path. write puts the file into the folder given.
+int saveExport(Context& context, const Arguments& arguments, const std::string& fileName,
+               const std::function<std::string(const std::string& folder)>& write);
 
 }  // namespace vesk::cli

@@ -5,6 +5,7 @@
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
+#include "trend/TrendWindow.h"
 #include "widgets/TaskForm.h"
 
 namespace vesk::gui {
@@ -15,18 +16,27 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
       m_configure(std::make_unique<ConfigureForm>(m_databasePath)),
       m_finacle(std::make_unique<FinacleForm>(m_databasePath, *m_configure)),
       m_orv(std::make_unique<OrvForm>(m_databasePath, *m_configure)),
-      m_compare(std::make_unique<CompareForm>(m_databasePath)) {
+      m_compare(std::make_unique<CompareForm>(m_databasePath)),
+      m_trend(std::make_unique<TrendWindow>(m_databasePath)) {
     m_main->setTaskForm(MainForm::Office, m_configure.get());
     m_main->setTaskForm(MainForm::BankReport, m_finacle.get());
     m_main->setTaskForm(MainForm::OrvReport, m_orv.get());
     m_main->setTaskForm(MainForm::Compare, m_compare.get());
-    for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()})
+    for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), static_cast<TaskForm*>(m_compare.get())})
         form->setSettings(settings);
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
+    connect(m_main.get(), &MainForm::trendRequested, m_trend.get(), &TrendWindow::open);
+    // A cell of the map opens its month on the comparison form, in the menu's place.
+    connect(m_trend.get(), &TrendWindow::comparisonRequested, this, [this](int year, int month, const QString& office) {
+        m_main->hide();
+        m_compare->openMonth(year, month, office.toStdString());
+    });
     m_main->showDatabase(QString::fromStdString(m_databasePath));
 }
 
 FormSet::~FormSet() = default;
+
+TaskForm& FormSet::Compareform() { return *m_compare; }
 
 void FormSet::start() { m_main->show(); }
 

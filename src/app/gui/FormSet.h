@@ -6,11 +6,13 @@
 
 namespace vesk::gui {
 
+class CompareForm;
 class MainForm;
 class SettingsStore;
 class TaskForm;
+class TrendWindow;
 
-/// The program's five forms, created once and kept for its whole run.
+/// The program's five forms and the trend window, created once and kept for its whole run.
 class FormSet : public QObject {
     Q_OBJECT
   public:
@@ -22,7 +24,8 @@ class FormSet : public QObject {
     TaskForm& configureform() { return *m_configure; }
     TaskForm& Finacleform() { return *m_finacle; }
     TaskForm& ORVForm() { return *m_orv; }
-    TaskForm& Compareform() { return *m_compare; }
+    TaskForm& Compareform();
+    TrendWindow& trendWindow() { return *m_trend; }
 
     const std::string& databasePath() const { return m_databasePath; }
 
@@ -38,7 +41,8 @@ class FormSet : public QObject {
     std::unique_ptr<TaskForm> m_configure;
     std::unique_ptr<TaskForm> m_finacle;
     std::unique_ptr<TaskForm> m_orv;
-    std::unique_ptr<TaskForm> m_compare;
+    std::unique_ptr<CompareForm> m_compare;
+    std::unique_ptr<TrendWindow> m_trend;
 };
 
 }  // namespace vesk::gui

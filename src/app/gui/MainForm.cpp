@@ -53,12 +53,17 @@ MainForm::MainForm() {
     auto* c4 = makeButton(this, "Command4", "Compare Data", twipsRect(3960, 6000, 3735, 975), menuFont);
     auto* c1 = makeButton(this, "Command1", "Office - Master Data", twipsRect(9000, 1320, 2775, 855), menuFont);
     auto* c5 = makeButton(this, "Command5", "Exit", twipsRect(9000, 9000, 2775, 735), formFont("Cooper Black", 14));
+    // Level with Compare Data, in the free column right of the monthly work: made last, so the
+    // other buttons keep their places, tab order and Alt letters.
+    auto* trend = makeButton(this, "cmdTrend", "&Trend", twipsRect(9000, 6000, 2775, 975), menuFont);
+    trend->setToolTip("Every month of the data compared at a glance: a chart and a map of offices");
 
     connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
     connect(c2, &QPushButton::clicked, this, &MainForm::Command2_Click);
     connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
     connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
     connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
+    connect(trend, &QPushButton::clicked, this, &MainForm::cmdTrend_Click);
     // Escape on the menu would end the program unasked: only Exit does.
     useKeyboard(this)->setEscapeCloses(false);
 

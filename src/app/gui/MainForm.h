@@ -12,7 +12,7 @@ namespace vesk::gui {
 
 class TaskForm;
 
-/// The menu: four task buttons and Exit.
+/// The menu: four task buttons, Trend and Exit.
 class MainForm : public QWidget {
     Q_OBJECT
   public:
@@ -29,6 +29,7 @@ class MainForm : public QWidget {
     void Command3_Click() { openTask(OrvReport); }
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
+    void cmdTrend_Click() { emit trendRequested(); }
 
     void setVisible(bool visible) override;
     /// Lets the menu be smaller than its design on a small screen; it scrolls then.
@@ -37,6 +38,8 @@ class MainForm : public QWidget {
   signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
+    /// Trend was pressed: the trend window opens beside the menu.
+    void trendRequested();
 
   private:
     void openTask(Task task);

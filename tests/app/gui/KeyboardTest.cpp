@@ -13,6 +13,7 @@
 
 #include "support/Eventually.h"
 #include "support/GuiTest.h"
+#include "trend/TrendWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
 
@@ -75,7 +76,8 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command2", "Import VESK Monthly CTR Report"},
           {"Command3", "Import ORV 2.0 Monthly Report"},
           {"Command4", "Compare Data"},
-          {"Command5", "Exit"}}},
+          {"Command5", "Exit"},
+          {"cmdTrend", "Trend"}}},
         {&forms.configureform(),
          {{"Command5", "Save/Update"},
           {"Command4", "Import Office Master Data"},
@@ -92,6 +94,7 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command3", "Delete"},
           {"cmdHistory", "History"},
           {"Command2", "Back"}}},
+        {&forms.trendWindow(), {{"cmdExport", "Export to Excel"}, {"cmdClose", "Close"}}},
         {&forms.Compareform(),
          {{"cmdRun", "Compare"},
           {"Command5", "Reset"},

@@ -139,7 +139,7 @@ TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&menu, &wheel);
     EXPECT_GT(down->value(), 0);
-    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "StatusLine"}) {
+    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "cmdTrend", "StatusLine"}) {
         SCOPED_TRACE(name);
         auto* control = menu.findChild<QWidget*>(name);
         menu.formLayout().ensureVisible(control);
@@ -147,6 +147,27 @@ TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
     }
     down->setValue(0);
     EXPECT_EQ(menu.findChild<QWidget*>("Command5")->geometry(), exitAtTop);
+}
+
+TEST_F(LayoutTest, TheMenusControlsEachHaveRoomOfTheirOwnWithinTheDesign) {
+    vesk::gui::MainForm& menu = forms.mainform();
+    menu.resize(menu.formLayout().designSize());
+    const QRect design(QPoint(0, 0), menu.formLayout().designSize());
+    std::vector<QWidget*> controls;
+    for (QWidget* w : menu.findChildren<QWidget*>())
+        if (w->parentWidget() == &menu && !w->isHidden()) controls.push_back(w);
+    ASSERT_GE(controls.size(), 7u);
+    for (QWidget* w : controls) {
+        if (!qobject_cast<QPushButton*>(w)) continue;
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_TRUE(design.contains(w->geometry()));
+        // A button overlaps no other control: no label, no frame line, no other button.
+        for (QWidget* other : controls) {
+            if (other != w) {
+                EXPECT_FALSE(w->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,125 @@
+#include "trend/Trend.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "compare/Amounts.h"
+#include "compare/CompareStatements.h"
+#include "core/Error.h"
+#include "ctr/BankReport.h"
+#include "orv/OrvReport.h"
+#include "report/ReportMonths.h"
+#include "store/ExactSum.h"
+#include "trend/TrendStatements.h"
+#include "trend/TrendWording.h"
+
+namespace vesk::trend {
+
+namespace {
+
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 9999;
+// Keys that take in every dated row, whatever its year.
+constexpr int kLowestKey = 1;
+constexpr int kHighestKey = kLastYear * 100 + 12;
+
+// The sums kept per office and month, brought up to date with the rows first.
+void keepTotals(store::Connection& db) {
+    report::keepOfficeTotals(db, ctr::bankReport());
+    report::keepOfficeTotals(db, orv::orvReport());
+}
+
+Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
+
+std::vector<Period> monthsHeld(store::Connection& db, int from, int to) {
+    const store::ResultSet rs = db.query(heldMonthsStatement(), {from, to});
+    std::vector<Period> months;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) months.push_back(periodOf(rs.field(r, 0).toInt()));
+    return months;
+}
+
+bool lessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// What a month and its offices add up to while the rows are read.
+struct MonthSums {
+    std::array<store::ExactSum, 6> sums{};
+    store::ExactSum toExplain;
+};
+
+}  // namespace
+
+std::optional<Period> parseMonth(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    if (dash != 4 || text.size() < 6 || text.size() > 7) return std::nullopt;
+    int year = 0, month = 0;
+    const char* end = text.data() + text.size();
+    auto [y, ey] = std::from_chars(text.data(), text.data() + dash, year);
+    auto [m, em] = std::from_chars(text.data() + dash + 1, end, month);
+    if (ey != std::errc() || y != text.data() + dash || em != std::errc() || m != end) return std::nullopt;
+    if (year < kFirstYear || year > kLastYear || month < 1 || month > 12) return std::nullopt;
+    return Period{year, month};
+}
+
+std::vector<Period> heldMonths(store::Connection& db) {
+    keepTotals(db);
+    return monthsHeld(db, kLowestKey, kHighestKey);
+}
+
+Trend trendOf(store::Connection& db, const compare::Scope& scope, const std::optional<MonthRange>& range) {
+    if (range && monthKey(range->from) > monthKey(range->to))
+        throw Error(errc::kUsage, fromAfterToText(range->from, range->to));
+    const int from = range ? monthKey(range->from) : kLowestKey;
+    const int to = range ? monthKey(range->to) : kHighestKey;
+    keepTotals(db);
+    Trend trend;
+    std::map<std::int64_t, std::size_t> monthAt;
+    for (const Period& month : monthsHeld(db, from, to)) {
+        monthAt[monthKey(month)] = trend.months.size();
+        trend.months.push_back({month});
+    }
+    if (trend.months.empty()) return trend;
+
+    const std::string clause = scope.headOffice ? compare::headOfficeScope(scope.configuredOffice) : std::string();
+    const store::ResultSet rs = db.query(trendStatement(clause), {from, to});
+    std::vector<MonthSums> sums(trend.months.size());
+    using OfficeKey = std::tuple<std::string, std::string, std::string>;
+    std::map<OfficeKey, std::vector<std::optional<double>>> cells;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        const compare::Amounts amounts = compare::comparedAmounts(rs, r);
+        const std::size_t m = monthAt.at(rs.field(r, "Month_Key").toInt());
+        TrendMonth& month = trend.months[m];
+        ++month.offices;
+        const double deposits = amounts[compare::kDepositDifference];
+        const double withdrawals = amounts[compare::kWithdrawalDifference];
+        if (!compare::differs(deposits) && !compare::differs(withdrawals)) continue;
+        ++month.differing;
+        for (std::size_t k = 0; k < amounts.size(); ++k) sums[m].sums[k].add(amounts[k]);
+        store::ExactSum office;
+        for (double difference : {deposits, withdrawals}) {
+            office.add(std::fabs(difference));
+            sums[m].toExplain.add(std::fabs(difference));
+        }
+        const OfficeKey key{rs.field(r, "OffName").toText(), rs.field(r, "office_id").toText(),
+                            rs.field(r, "qal_facility_id").toText()};
+        auto [at, added] = cells.try_emplace(key, trend.months.size());
+        at->second[m] = office.total();
+    }
+    for (std::size_t m = 0; m < trend.months.size(); ++m) {
+        for (std::size_t k = 0; k < sums[m].sums.size(); ++k) trend.months[m].sums[k] = sums[m].sums[k].total();
+        trend.months[m].toExplain = sums[m].toExplain.total();
+    }
+    for (auto& [key, toExplain] : cells)
+        trend.offices.push_back({std::get<1>(key), std::get<2>(key), std::get<0>(key), std::move(toExplain)});
+    std::stable_sort(trend.offices.begin(), trend.offices.end(),
+                     [](const OfficeTrend& a, const OfficeTrend& b) { return lessNoCase(a.name, b.name); });
+    return trend;
+}
+
+}  // namespace vesk::trend

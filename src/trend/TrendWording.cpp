@@ -1,0 +1,59 @@
+#include "trend/TrendWording.h"
+
+#include <cstdio>
+
+#include "compare/CompareWording.h"
+#include "compare/ComparisonWorkbook.h"
+#include "core/Amount.h"
+#include "core/DateTime.h"
+#include "core/Prompter.h"
+
+namespace vesk::trend {
+
+const std::vector<std::string>& monthHeaders() {
+    static const std::vector<std::string> kHeaders = {"Month",    "Offices",  "Differing", "VESK Dep", "ORV Dep",
+                                                      "Diff Dep", "VESK Wdl", "ORV Wdl",   "Diff Wdl", "To Explain"};
+    return kHeaders;
+}
+
+std::string monthText(const compare::Period& month) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d", month.year, month.month);
+    return text;
+}
+
+std::string monthLabel(const compare::Period& month) {
+    return monthAbbrev(month.month) + " " + std::to_string(month.year);
+}
+
+std::string fromAfterToText(const compare::Period& from, const compare::Period& to) {
+    return "FROM " + monthText(from) + " is after TO " + monthText(to) + ".";
+}
+
+std::string periodLine(const compare::Period& from, const compare::Period& to) {
+    return "Period : " + monthName(from.month) + " " + std::to_string(from.year) + " to " + monthName(to.month) + " " +
+           std::to_string(to.year);
+}
+
+std::string scopeLine(const std::string& configuredOffice) { return "Offices Under " + configuredOffice; }
+
+std::string workbookFileName(const compare::Period& from, const compare::Period& to) {
+    return "Trend_" + monthText(from) + "_" + monthText(to) + ".xlsx";
+}
+
+std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices) {
+    return compare::scopeText(scope) + "  :  " + std::to_string(months) + (months == 1 ? " month, " : " months, ") +
+           std::to_string(offices) + (offices == 1 ? " office differs" : " offices differ") +
+           (months == 1 ? "" : " in one or more of them");
+}
+
+std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain) {
+    return label + "\nTo Explain: " + formatAmount(toExplain, Grouping::Thousands) +
+           "\nDiffering: " + std::to_string(differing) + " of " + std::to_string(offices) + " offices";
+}
+
+std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount) {
+    return office + ", " + label + (amount.empty() ? ": agrees, or has no bank rows" : ": " + amount + " to explain");
+}
+
+}  // namespace vesk::trend

@@ -1,0 +1,140 @@
+#include "trend/TrendWorkbook.h"
+
+#include <filesystem>
+
+#include "compare/CompareWording.h"
+#include "compare/ComparisonWorkbook.h"
+#include "compare/ExportSheet.h"
+#include "core/Error.h"
+#include "sheet/WorkbookWriter.h"
+#include "trend/TrendWording.h"
+
+namespace vesk::trend {
+
+namespace {
+
+constexpr int kHeaderRow = 5;
+constexpr int kFirstRow = kHeaderRow + 1;
+constexpr int kMonthColumn = 1, kDifferingColumn = 3, kToExplainColumn = 10;
+constexpr const char* kAmountFormat = "#,##0.00";
+constexpr Rgb kAgrees{255, 255, 255};
+constexpr double kPoint = 1.0 / 72;
+
+sheet::CellStyle header() {
+    sheet::CellStyle s;
+    s.bold = true;
+    s.border = true;
+    s.centred = true;
+    return s;
+}
+
+sheet::CellStyle bordered(const std::string& numberFormat = {}) {
+    sheet::CellStyle s;
+    s.border = true;
+    s.numberFormat = numberFormat;
+    return s;
+}
+
+// The title lines over a sheet's table of `columns` columns.
+void writeTitles(sheet::WorkbookWriter& w, const std::string& title, const TrendExport& c, int columns) {
+    sheet::CellStyle big;
+    big.bold = true;
+    big.fontSize = 14;
+    big.centred = true;
+    sheet::CellStyle line;
+    line.bold = true;
+    line.centred = true;
+    const int last = std::max(columns, 2);
+    w.mergeText(1, 1, 1, last, title, big);
+    w.mergeText(2, 1, 2, last, periodLine(c.range.from, c.range.to), line);
+    w.mergeText(3, 1, 3, last, scopeLine(c.configuredOffice), line);
+}
+
+void printLandscape(sheet::WorkbookWriter& w) {
+    sheet::PageSetup page;
+    page.portrait = false;
+    page.paperSize = 9;  // A4
+    page.leftMargin = page.rightMargin = 20 * kPoint;
+    page.topMargin = page.bottomMargin = 30 * kPoint;
+    page.centreHorizontally = true;
+    page.fitPagesWide = 1;
+    page.fitPagesTall = 0;
+    page.titleFirstRow = 1;
+    page.titleLastRow = kHeaderRow;
+    w.setPageSetup(page);
+}
+
+void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport& c) {
+    const std::vector<std::string>& headers = monthHeaders();
+    writeTitles(w, kWorkbookTitle, c, int(headers.size()));
+    for (std::size_t k = 0; k < headers.size(); ++k) w.writeText(kHeaderRow, int(k) + 1, headers[k], header());
+    int row = kFirstRow;
+    for (const TrendMonth& m : trend.months) {
+        w.writeText(row, kMonthColumn, monthText(m.month), bordered());
+        w.writeNumber(row, 2, m.offices, bordered("0"));
+        w.writeNumber(row, kDifferingColumn, m.differing, bordered("0"));
+        for (std::size_t k = 0; k < m.sums.size(); ++k)
+            w.writeNumber(row, int(k) + 4, m.sums[k], bordered(kAmountFormat));
+        w.writeNumber(row, kToExplainColumn, m.toExplain, bordered(kAmountFormat));
+        ++row;
+    }
+    sheet::ColumnLineChart chart;
+    chart.sheet = kMonthSheet;
+    chart.firstRow = kFirstRow;
+    chart.lastRow = row - 1;
+    chart.categoryColumn = kMonthColumn;
+    chart.columns = {{headers[kToExplainColumn - 1], kToExplainColumn, palette::kTrendColumns}};
+    chart.lines = {{headers[kDifferingColumn - 1], kDifferingColumn, palette::kTrendLine}};
+    chart.title = kChartTitle;
+    chart.columnAxisName = kAmountAxis;
+    chart.lineAxisName = kCountAxis;
+    chart.columnNumberFormat = "#,##0";
+    chart.row = row + 2;
+    chart.column = 1;
+    chart.width = 960;
+    chart.height = 400;
+    w.insertChart(chart);
+    w.fitColumnsToContents();
+    printLandscape(w);
+}
+
+void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport& c) {
+    const int columns = int(trend.months.size()) + 1;
+    writeTitles(w, kOfficeSheetTitle, c, columns);
+    w.writeText(kHeaderRow, 1, kOfficeHeader, header());
+    for (std::size_t m = 0; m < trend.months.size(); ++m)
+        w.writeText(kHeaderRow, int(m) + 2, monthText(trend.months[m].month), header());
+    int row = kFirstRow;
+    for (const OfficeTrend& office : trend.offices) {
+        w.writeText(row, 1, office.name, bordered());
+        for (std::size_t m = 0; m < office.toExplain.size(); ++m) {
+            if (office.toExplain[m])
+                w.writeNumber(row, int(m) + 2, *office.toExplain[m], bordered(kAmountFormat));
+            else
+                w.writeBlank(row, int(m) + 2, bordered());
+        }
+        ++row;
+    }
+    if (row > kFirstRow) w.colourScale(kFirstRow, 2, row - 1, columns, kAgrees, palette::kDifference);
+    w.fitColumnsToContents();
+    printLandscape(w);
+}
+
+}  // namespace
+
+std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder) {
+    if (trend.months.empty()) throw Error(errc::kUsage, compare::noDataToExport().text);
+    const std::string path =
+        (std::filesystem::path(compare::createdFolder(folder)) / workbookFileName(context.range.from, context.range.to))
+            .string();
+    compare::replaceWhenWritten(path, [&](const std::string& temporary) {
+        sheet::WorkbookWriter w(temporary, kMonthSheet);
+        writeMonths(w, trend, context);
+        w.addSheet(kOfficeSheet);
+        writeOffices(w, trend, context);
+        w.save();
+    });
+    return path;
+}
+
+}  // namespace vesk::trend

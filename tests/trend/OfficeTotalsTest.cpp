@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "TrendDatabase.h"
+#include "compare/CompareStatements.h"
+#include "ctr/BankReport.h"
+#include "orv/OrvReport.h"
+#include "report/ReportMonths.h"
+#include "sample/SampleData.h"
+#include "store/Schema.h"
+#include "support/RawXlsx.h"
+#include "support/TempDir.h"
+#include "trend/Trend.h"
+
+namespace vesk::trend {
+namespace {
+
+using test::RawCell;
+
+// A line of a hand-made report file.
+struct Line {
+    std::string id;
+    std::string date;      // the bank's value date, the ORV posting date
+    std::string tranDate;  // the bank's transaction date
+    bool deposit;
+    std::string amount;
+    std::string office;  // the bank's facility id, the ORV office id
+};
+
+template <std::size_t N>
+std::vector<RawCell> headers(const std::array<const char*, N>& names) {
+    return {names.begin(), names.end()};
+}
+
+void writeBank(const std::string& path, const std::vector<Line>& lines) {
+    std::vector<std::vector<RawCell>> rows{headers(sample::ctrHeaders())};
+    for (const Line& l : lines)
+        rows.push_back({l.id, l.date, l.tranDate, l.deposit ? "DEPOSIT" : "WITHDRAWAL", RawCell::number(l.amount),
+                        l.office, "1234567890", "Cash", "-", "B1", "-"});
+    test::writeRawXlsx(path, rows);
+}
+
+// One kind of entry per file, as ORV writes them.
+void writeOrv(const std::string& path, bool receipts, const std::vector<Line>& lines) {
+    std::vector<std::vector<RawCell>> rows{headers(sample::orvHeaders())};
+    for (const Line& l : lines) {
+        std::vector<RawCell> r(22, RawCell("x"));
+        r[0] = l.id;
+        r[1] = l.date;
+        r[2] = RawCell::number(l.office);
+        r[4] = receipts ? "8455000200" : "8455000300";
+        r[5] = receipts ? "Receipt" : "Payment";
+        r[6] = RawCell::number(l.amount);
+        r[8] = receipts ? "R" : "P";
+        rows.push_back(std::move(r));
+    }
+    test::writeRawXlsx(path, rows);
+}
+
+std::vector<std::string> rowsOf(const store::ResultSet& rs) {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        std::string line;
+        for (std::size_t c = 0; c < rs.columns().size(); ++c) line += (c ? " | " : "") + rs.field(r, c).toText();
+        out.push_back(line);
+    }
+    return out;
+}
+
+constexpr const char* kStored =
+    "SELECT report, month_key, upper(office_ref), compared_key, deposits, withdrawals FROM office_month_totals "
+    "ORDER BY 1, 2, 3, 4";
+
+class OfficeTotalsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::fillTrendDatabase(db);
+        keep();  // built from the rows written above
+    }
+    void keep() {
+        for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()})
+            report::keepOfficeTotals(c(), *r);
+    }
+    store::Connection& c() { return db.connection(); }
+    // The totals as a rebuild from the rows leaves them.
+    std::vector<std::string> rebuilt() {
+        c().execute("DELETE FROM office_month_marks");
+        keep();
+        std::vector<std::string> out = rowsOf(c().query(kStored));
+        EXPECT_NE(out, std::vector<std::string>{});
+        return out;
+    }
+    // The month's comparison and the trend's, office by office, as text.
+    std::pair<std::string, std::string> april() {
+        const compare::Scope scope = compare::comparisonScope(c());
+        std::string compared, trended;
+        for (const auto& o : compare::compareMonth(c(), {2025, 4}, scope).offices) compared += o.name + " ";
+        const Trend t = trendOf(c(), scope, MonthRange{{2025, 4}, {2025, 4}});
+        for (const OfficeTrend& o : t.offices) trended += o.name + " ";
+        return {compared, trended};
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+    report::ConfirmReplace yes = [](const report::MonthImport&, const std::optional<DateTime>&) { return true; };
+};
+
+TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) {
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+    };
+    const std::string bankApril = dir.file("bank_april.xlsx"), orvApril = dir.file("orv_april.xlsx");
+    const std::string bankJuly = dir.file("bank_july.xlsx");
+    writeBank(bankApril, {{"N1", "02/04/2025", "02/04/2025", true, "300", "F10"},
+                          {"N2", "01/04/2025", "31/03/2025", false, "20", "F11"},  // compared in March
+                          {"N3", "09/04/2025", "09/04/2025", true, "5", "f12"}});
+    writeOrv(orvApril, true, {{"R1", "02/04/2025", "", true, "300", "10"}});
+    writeBank(bankJuly, {{"J1", "07/07/2025", "07/07/2025", true, "0.02", "F13"},
+                         {"J2", "30/06/2025", "30/06/2025", false, "8", "F12"}});  // a row of June in July's file
+    const Step steps[] = {
+        {"bank April imported", [&] { report::importMonth(c(), ctr::bankReport(), bankApril, yes); }},
+        {"ORV receipts of April imported", [&] { report::importMonth(c(), orv::orvReport(), orvApril, yes); }},
+        {"bank May deleted", [&] { EXPECT_EQ(report::deleteMonth(c(), ctr::bankReport(), {2025, 5}), 1); }},
+        {"ORV March deleted", [&] { EXPECT_EQ(report::deleteMonth(c(), orv::orvReport(), {2025, 3}), 1); }},
+        {"bank July imported", [&] { report::importMonth(c(), ctr::bankReport(), bankJuly, yes); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.run();
+        // Read before anything could rebuild them: the change itself brought them up to date.
+        const std::vector<std::string> kept = rowsOf(c().query(kStored));
+        for (const char* table : {"veskfinacle", "orvtable"})
+            EXPECT_EQ(
+                rowsOf(c().query("SELECT row_count, last_rowid FROM office_month_marks WHERE report = ?", {table})),
+                rowsOf(c().query(std::string("SELECT COUNT(*), MAX(rowid) FROM ") + table)))
+                << table;
+        EXPECT_EQ(kept, rebuilt());
+        const auto [compared, trended] = april();
+        EXPECT_EQ(trended, compared);
+    }
+}
+
+TEST_F(OfficeTotalsTest, AFailedImportLeavesTheTotalsAsTheyWere) {
+    const std::vector<std::string> before = rowsOf(c().query(kStored));
+    const std::string bad = dir.file("bad.xlsx");
+    writeBank(bad, {{"B1", "02/04/2025", "02/04/2025", true, "1", "F10"}, {"B2", "someday", "", true, "1", "F10"}});
+    EXPECT_THROW(report::importMonth(c(), ctr::bankReport(), bad, yes), Error);
+    EXPECT_EQ(rowsOf(c().query(kStored)), before);
+}
+
+TEST_F(OfficeTotalsTest, RowsChangedAnotherWayAreNoticedAndTheTotalsBuiltAnew) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::string april;  // the offices listed after it
+    };
+    const Case cases[] = {
+        {"a row written by other code", [&] { db.deposit("F13", "20/04/2025", "4"); },
+         "Alpha SO Beta SO delta SO Gamma SO "},
+        // An older version of the program keeps the month lines' marks, not the totals'.
+        {"rows deleted by an older version",
+         [&] {
+             c().execute("DELETE FROM veskfinacle WHERE FACILITY_ID = 'F11' AND Tran_Date = '04/04/2025'");
+             c().execute(
+                 "UPDATE month_summary_marks SET row_count = (SELECT COUNT(*) FROM veskfinacle) WHERE report = "
+                 "'veskfinacle'");
+         },
+         "Alpha SO delta SO Gamma SO "},
+    };
+    // The month lines' marks as the summary leaves them.
+    report::monthlySummary(c(), ctr::bankReport());
+    for (const Case& cs : cases) {
+        SCOPED_TRACE(cs.what);
+        cs.change();
+        const auto [compared, trended] = april();
+        EXPECT_EQ(compared, cs.april);
+        EXPECT_EQ(trended, compared);
+    }
+}
+
+TEST_F(OfficeTotalsTest, AFileOfAnOlderLayoutReadAsItIsGetsTotalsForItsConnectionOnly) {
+    const std::vector<std::string> expected = [&] {
+        std::vector<std::string> lines;
+        for (const TrendMonth& m : trendOf(c(), compare::comparisonScope(c())).months)
+            lines.push_back(std::to_string(m.offices) + "/" + std::to_string(m.differing) + "/" +
+                            std::to_string(m.toExplain));
+        return lines;
+    }();
+    c().execute("DROP TABLE office_month_totals");
+    c().execute("DROP TABLE office_month_marks");
+    c().execute("PRAGMA user_version = 2");
+    c().close();
+
+    store::Connection old;
+    old.openWithoutUpgrade(dir.file("ZETTools.db"));
+    for (int round = 0; round < 2; ++round) {  // the second read finds its own table and fills it again
+        SCOPED_TRACE(round);
+        std::vector<std::string> lines;
+        for (const TrendMonth& m : trendOf(old, compare::comparisonScope(old)).months)
+            lines.push_back(std::to_string(m.offices) + "/" + std::to_string(m.differing) + "/" +
+                            std::to_string(m.toExplain));
+        EXPECT_EQ(lines, expected);
+    }
+    EXPECT_EQ(old.scalar("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'office_month%'").toInt(), 0);
+    EXPECT_EQ(old.scalar("PRAGMA user_version").toInt(), 2);
+}
+
+}  // namespace
+}  // namespace vesk::trend

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+
+#include "TrendDatabase.h"
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "compare/CompareForm.h"
+#include "support/Eventually.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+#include "trend/TrendWindow.h"
+#include "trend/TrendWording.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using vesk::test::eventually;
+
+class TrendWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (vesk::gui::TaskForm* f :
+             {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()})
+            f->setDialogs(&prompter);
+        window().setDialogs(&prompter);
+        compareForm().logic().blinker().setDuration(0ms);
+        forms.start();
+    }
+    void TearDown() override {
+        window().close();
+        forms.Compareform().hide();
+        forms.mainform().hide();
+    }
+    vesk::gui::TrendWindow& window() { return forms.trendWindow(); }
+    vesk::gui::CompareForm& compareForm() { return static_cast<vesk::gui::CompareForm&>(forms.Compareform()); }
+    template <typename T>
+    T* child(QWidget& parent, const char* name) {
+        T* w = parent.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // Trend on the menu, as the person would, and the window's first load done.
+    void openFromMenu() {
+        child<QPushButton>(forms.mainform(), "cmdTrend")->click();
+        ASSERT_TRUE(eventually([&] { return window().isVisible() && !window().isLoading(); }, 20000));
+    }
+    bool loaded() {
+        return eventually([&] { return !window().isLoading(); }, 20000);
+    }
+    QChart* chart() { return child<QChartView>(window(), "chtTrend")->chart(); }
+    QStringList months() {
+        for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
+            if (auto* categories = qobject_cast<QBarCategoryAxis*>(axis)) return categories->categories();
+        return {};
+    }
+    QTableView* map() { return child<QTableView>(window(), "grdMap"); }
+    QModelIndex cell(int row, int column) { return map()->model()->index(row, column); }
+    // A person's double click: the first click, then the second one that makes it double.
+    void doubleClick(int row, int column) {
+        const QPoint at = map()->visualRect(cell(row, column)).center();
+        QTest::mouseClick(map()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(map()->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    vesk::test::TempDir dir;
+    std::string path = [this] {
+        const std::string p = dir.file("ZETTools.db");
+        vesk::test::MonthDatabase db(p);
+        vesk::test::fillTrendDatabase(db);
+        return p;
+    }();
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::FormSet forms{path};
+};
+
+TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) {
+    openFromMenu();
+    EXPECT_TRUE(forms.mainform().isVisible());
+    EXPECT_EQ(months(), (QStringList{"Feb 2025", "Mar 2025", "Apr 2025", "May 2025", "Jul 2025"}));
+    ASSERT_EQ(chart()->series().size(), 2);
+    auto* columns = qobject_cast<QBarSeries*>(chart()->series()[0]);
+    auto* line = qobject_cast<QLineSeries*>(chart()->series()[1]);
+    ASSERT_TRUE(columns && line);
+    ASSERT_EQ(columns->barSets().size(), 1);
+    QBarSet* toExplain = columns->barSets()[0];
+    EXPECT_EQ(toExplain->label(), "To Explain");
+    QList<double> amounts;
+    for (int i = 0; i < toExplain->count(); ++i) amounts.append(toExplain->at(i));
+    EXPECT_EQ(amounts, (QList<double>{15, 0, 18.5, 0, 0}));
+    QList<double> differing;
+    for (const QPointF& p : line->points()) differing.append(p.y());
+    EXPECT_EQ(line->name(), "Differing");
+    EXPECT_EQ(differing, (QList<double>{2, 0, 3, 0, 0}));
+    EXPECT_EQ(chart()->axes(Qt::Vertical, line).size(), 1);  // on an axis of its own, beside the amounts'
+    EXPECT_NE(chart()->axes(Qt::Vertical, line)[0], chart()->axes(Qt::Vertical, columns)[0]);
+
+    // Hovering over a month shows its values.
+    emit toExplain->hovered(true, 2);
+    EXPECT_EQ(child<QChartView>(window(), "chtTrend")->toolTip(),
+              "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
+
+    QAbstractItemModel* model = map()->model();
+    ASSERT_EQ(model->rowCount(), 4);
+    ASSERT_EQ(model->columnCount(), 5);
+    QStringList offices;
+    for (int r = 0; r < 4; ++r) offices << model->headerData(r, Qt::Vertical).toString();
+    EXPECT_EQ(offices, (QStringList{"Alpha SO", "Beta SO", "delta SO", "Gamma SO"}));
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Apr 2025");
+    // Shaded by amount: the largest in the differences' red, less in lighter reds, nothing where
+    // an office agrees (Alpha in February) or has no bank rows (in March).
+    const auto shade = [&](int row, int column) { return model->data(cell(row, column), Qt::BackgroundRole); };
+    const auto green = [&](int row, int column) { return shade(row, column).value<QBrush>().color().green(); };
+    EXPECT_EQ(model->data(cell(1, 0)).toString(), "10.00");
+    EXPECT_EQ(shade(1, 0).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(shade(1, 2), shade(1, 0));
+    EXPECT_EQ(model->data(cell(0, 2)).toString(), "5.50");
+    EXPECT_EQ(model->data(cell(2, 2)).toString(), "3.00");
+    EXPECT_EQ(shade(2, 2).value<QBrush>().color().red(), 255);
+    EXPECT_LT(green(1, 2), green(0, 2));
+    EXPECT_LT(green(0, 2), green(2, 2));
+    EXPECT_LT(green(2, 2), 255);
+    for (int column : {0, 1}) {
+        EXPECT_EQ(model->data(cell(0, column)).toString(), "");
+        EXPECT_FALSE(shade(0, column).isValid());
+    }
+    EXPECT_EQ(child<QLabel>(window(), "lblStatus")->text().toStdString(),
+              "(Hill Division)  :  5 months, 4 offices differ in one or more of them");
+}
+
+TEST_F(TrendWindowTest, FromAndToChooseTheMonthsAndKeepInOrder) {
+    openFromMenu();
+    auto* from = child<QComboBox>(window(), "cboFrom");
+    auto* to = child<QComboBox>(window(), "cboTo");
+    ASSERT_EQ(from->count(), 5);
+    EXPECT_EQ(from->currentText(), "Feb 2025");
+    EXPECT_EQ(to->currentText(), "Jul 2025");
+    emit from->activated(2);
+    ASSERT_TRUE(loaded());
+    EXPECT_EQ(months(), (QStringList{"Apr 2025", "May 2025", "Jul 2025"}));
+    EXPECT_EQ(from->count(), 5);  // every month held stays to choose from
+    // To before From: From follows.
+    emit to->activated(1);
+    ASSERT_TRUE(loaded());
+    EXPECT_EQ(from->currentText(), "Mar 2025");
+    EXPECT_EQ(months(), (QStringList{"Mar 2025"}));
+    EXPECT_EQ(map()->model()->rowCount(), 0);
+    // From after To: To follows.
+    emit from->activated(3);
+    ASSERT_TRUE(loaded());
+    EXPECT_EQ(to->currentText(), "May 2025");
+    EXPECT_EQ(months(), (QStringList{"May 2025"}));
+}
+
+TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeChosen) {
+    openFromMenu();
+    struct Case {
+        int row, column;
+        const char* year;
+        const char* month;
+        const char* office;
+        const char* completed;
+    };
+    // The second opens over the first one's results.
+    const Case cases[] = {
+        {1, 0, "2025", "February", "Beta SO", "Comparison Completed (Hill Division). Differences found in 2 Offices."},
+        {0, 2, "2025", "April", "Alpha SO", "Comparison Completed (Hill Division). Differences found in 3 Offices."},
+    };
+    doubleClick(0, 0);  // an empty cell: Alpha agrees in February
+    QApplication::processEvents();
+    EXPECT_FALSE(forms.Compareform().isVisible());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.office);
+        doubleClick(c.row, c.column);
+        ASSERT_TRUE(eventually([&] { return forms.Compareform().isVisible(); }));
+        EXPECT_FALSE(forms.mainform().isVisible());
+        EXPECT_TRUE(window().isVisible());
+        QWidget& form = forms.Compareform();
+        EXPECT_EQ(child<QComboBox>(form, "Combo1")->currentText().toStdString(), c.year);
+        EXPECT_EQ(child<QComboBox>(form, "Combo2")->currentText().toStdString(), c.month);
+        EXPECT_FALSE(child<QPushButton>(form, "cmdRun")->isVisible());  // compared
+        EXPECT_EQ(child<QComboBox>(form, "Combo3")->currentText().toStdString(), c.office);
+        auto* detail = child<QTableView>(form, "MSFlexGrid1");
+        ASSERT_GT(detail->model()->rowCount(), 0);
+        EXPECT_EQ(detail->model()->index(0, 1).data().toString().toStdString(), c.office);
+        bool completed = false;
+        for (const vesk::Message& m : prompter.messages()) completed = completed || m.text == c.completed;
+        EXPECT_TRUE(completed);
+    }
+}
+
+TEST_F(TrendWindowTest, ExportWritesTheWorkbookOfTheMonthsShown) {
+    openFromMenu();
+    window().logic().setOutputFolder(dir.file("out"));
+    child<QPushButton>(window(), "cmdExport")->click();
+    const std::string file = dir.file("out") + "/Trend_2025-02_2025-07.xlsx";
+    EXPECT_TRUE(std::filesystem::exists(file));
+    ASSERT_EQ(prompter.openedDocuments(), std::vector<std::string>{file});
+    EXPECT_EQ(prompter.lastMessage().text,
+              "File successfully saved to Desktop.\r\nFolder : VESK - ORV Output\r\nFile : Trend_2025-02_2025-07.xlsx");
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+}
+
+TEST(TrendWindowOnNothing, AnEmptyDatabaseShowsAnEmptyChartThatSaysSo) {
+    vesk::test::TempDir dir;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::TrendWindow window(dir.file("empty.db"));
+    window.setDialogs(&prompter);
+    window.open();
+    ASSERT_TRUE(eventually([&] { return !window.isLoading(); }, 20000));
+    QChart* chart = window.findChild<QChartView*>("chtTrend")->chart();
+    EXPECT_EQ(chart->title().toStdString(), vesk::trend::kNoDataText);
+    EXPECT_TRUE(chart->series().isEmpty());
+    EXPECT_EQ(window.findChild<QTableView*>("grdMap")->model()->rowCount(), 0);
+    EXPECT_FALSE(window.findChild<QPushButton*>("cmdExport")->isEnabled());
+    EXPECT_FALSE(window.findChild<QComboBox*>("cboFrom")->isEnabled());
+    EXPECT_TRUE(prompter.messages().empty());
+    window.close();
+}
+
+}  // namespace

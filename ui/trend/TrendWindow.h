@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "trend/TrendMapModel.h"
+#include "trend/TrendScreen.h"
+#include "widgets/QtPrompter.h"
+#include "widgets/WindowPlace.h"
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QModelIndex;
+class QPushButton;
+class QTableView;
+class QThread;
+
+namespace vesk::gui {
+
+/// "Trend of the Differences": a window of its own beside the menu. The chart of the months
+/// on top, the map of offices by month below, a From/To choice, Export to Excel and Close.
+/// Its loads run on another thread, so that neither it nor the menu stops answering.
+class TrendWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TrendWindow(const std::string& databasePath, QWidget* parent = nullptr);
+    ~TrendWindow() override;
+
+    trend::TrendScreen& logic() { return m_logic; }
+    /// Replaces the message boxes (tests script them).
+    void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
+    /// Shows the window with every month the data holds; one already open comes to the front.
+    void open();
+    bool isLoading() const { return m_logic.view().loading; }
+
+    void cboFrom_Click(int index);
+    void cboTo_Click(int index);
+    void cmdExport_Click();
+    void grdMap_DblClick(const QModelIndex& index);
+
+  signals:
+    /// A cell of the map was double-clicked: that month compared, that office chosen.
+    void comparisonRequested(int year, int month, const QString& office);
+
+  protected:
+    void setVisible(bool visible) override;
+
+  private:
+    void run(const trend::TrendScreen::Request& request);
+    void render();
+    void renderChart();
+    void hoverMonth(bool over, int index);
+
+    FormPrompter m_prompter;
+    trend::TrendScreen m_logic;
+    TrendMapModel m_mapModel;
+    QLabel* m_status;
+    QComboBox* m_from;
+    QComboBox* m_to;
+    QChartView* m_chart;
+    QTableView* m_map;
+    QPushButton* m_export;
+    WindowPlace m_place;
+    std::vector<QThread*> m_running;
+};
+
+}  // namespace vesk::gui
