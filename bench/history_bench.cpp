@@ -1,6 +1,7 @@
 // The month's jobs end to end, as the command line runs them, on two years of history
-// (HistoryDatabase.h) and on the 100,000-row month itself: compare, detail, explain, the summary,
-// importing the month into the full database and into a fresh one, deleting the month.
+// (HistoryDatabase.h) and on the 100,000-row month itself: compare, detail, explain, the open
+// items, the summary, importing the month into the full database and into a fresh one, deleting
+// the month.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -68,6 +69,43 @@ void BM_ExplainAllVerb(benchmark::State& state) {
     timeVerb(state, {"explain", std::to_string(kYear), std::to_string(kMonth), "All", "--matched"});
 }
 BENCHMARK(BM_ExplainAllVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// What is still open in all 24 months of every office: each time but the first after a
+// change, from what an earlier listing stored.
+void BM_OpenItemsVerb(benchmark::State& state) {
+    const std::string& db = history();
+    run(db, {"open-items"});  // stores what the pairing finds
+    for (auto _ : state) run(db, {"open-items", "--as-of", "31/12/2026"});
+}
+BENCHMARK(BM_OpenItemsVerb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// After the month is imported again: it and the months up to two from it are paired afresh.
+void BM_OpenItemsAfterImport(benchmark::State& state) {
+    const std::string& db = history();
+    const std::string workbook = monthWorkbook();
+    run(db, {"open-items"});
+    for (auto _ : state) {
+        state.PauseTiming();
+        run(db, {"import-ctr", workbook, "--yes"});
+        state.ResumeTiming();
+        run(db, {"open-items", "--as-of", "31/12/2026"});
+    }
+}
+BENCHMARK(BM_OpenItemsAfterImport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The first listing of a file that has stored nothing yet: all 24 months paired.
+void BM_OpenItemsFirstTime(benchmark::State& state) {
+    const std::string db = scratch().file("first.db");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::copy_file(bench::historyDatabase(), db, std::filesystem::copy_options::overwrite_existing);
+        run(db, {"summary", "ctr"});  // its layout brought up to date
+        state.ResumeTiming();
+        run(db, {"open-items", "--as-of", "31/12/2026"});
+    }
+    std::filesystem::remove(db);
+}
+BENCHMARK(BM_OpenItemsFirstTime)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // The form's summary as it loads, and after every import or deletion.
 void BM_SummaryVerb(benchmark::State& state) { timeVerb(state, {"summary", "ctr"}); }

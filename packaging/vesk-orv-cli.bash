@@ -18,8 +18,8 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain trend export where history"
-    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out"
+        summary delete-month compare detail unmatched explain note notes open-items trend export where history"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of"
     COMPREPLY=()
 
     # The verb, and how many of its arguments come before the word being completed.
@@ -48,7 +48,8 @@ _vesk_orv_cli() {
         --sheet) COMPREPLY=($(compgen -W "first active" -- "$cur")); return ;;
         --month) COMPREPLY=($(compgen -W "1 2 3 4 5 6 7 8 9 10 11 12" -- "$cur")); return ;;
         --office) COMPREPLY=($(compgen -W "All" -- "$cur")); return ;;
-        --rows | --offices | --year | --seed | --filter) return ;;
+        --status) COMPREPLY=($(compgen -W "open explained resolved" -- "$cur")); return ;;
+        --rows | --offices | --year | --seed | --filter | --text | --as-of) return ;;
     esac
 
     if [[ -z $verb ]]; then
@@ -68,7 +69,9 @@ _vesk_orv_cli() {
         compare) options="--filter" ;;
         explain) options="--matched" ;;
         trend) options="--offices" ;;
-        export) options="--office --filter --out --matched" ;;
+        note) options="--status --text" ;;
+        open-items) options="--as-of" ;;
+        export) options="--office --filter --out --matched --as-of" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
@@ -80,7 +83,8 @@ _vesk_orv_cli() {
         sample:0) _vesk_orv_cli_folders "$cur" ;;
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
-        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained trend" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items trend" -- "$cur")) ;;
+        note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
     esac

@@ -26,6 +26,8 @@ std::string consolidatedStatement(int year, int month, const std::string& scope)
 
 /// The office condition of the detailed and the explaining statements for the offices.
 std::string officeListCondition(const std::vector<std::string>& offices);
+/// The office condition that names every office of the master.
+std::string everyOfficeCondition();
 
 /// The month's differing dates of the offices the condition names, from both sides, by
 /// office name and then date.
@@ -42,10 +44,13 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope);
 /// The master's spellings of an office name (?1), matched without regard to letter case.
 std::string officeSpellingsStatement();
 
-/// The bank rows (OffName, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
-/// Amount) and the ORV entries (the same, Kind 1 receipt or 2 payment) of the offices the
-/// condition names, dated in the months of the keys (year * 100 + month).
+/// The bank rows (Facility, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
+/// Amount) and the ORV entries (OffName, then the same, Kind 1 receipt or 2 payment) of the
+/// offices the condition names, dated in the months of the keys (year * 100 + month).
 std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys);
 std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys);
+/// The facilities (Facility) of the offices (OffName) the condition names: a bank row is the
+/// office's whose facility it has, letter case aside, once for each such line of the master.
+std::string officeFacilitiesStatement(const std::string& condition);
 
 }  // namespace vesk::compare

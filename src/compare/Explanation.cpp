@@ -20,10 +20,21 @@ namespace {
 // month's end is found.
 constexpr long long kWindowDays = kTimingDays;
 
-std::vector<int> windowKeys(Period p) {
-    const int before = p.month == 1 ? monthKey(p.year - 1, 12) : monthKey(p.year, p.month - 1);
-    const int after = p.month == 12 ? monthKey(p.year + 1, 1) : monthKey(p.year, p.month + 1);
-    return {before, monthKey(p.year, p.month), after};
+Period nextMonth(Period p) { return p.month == 12 ? Period{p.year + 1, 1} : Period{p.year, p.month + 1}; }
+Period previousMonth(Period p) { return p.month == 1 ? Period{p.year - 1, 12} : Period{p.year, p.month - 1}; }
+
+long long firstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
+long long lastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
+
+// The keys of the months first..last and of the month either side.
+std::vector<int> windowKeys(Period first, Period last) {
+    std::vector<int> keys;
+    const Period end = nextMonth(last);
+    for (Period p = previousMonth(first);; p = nextMonth(p)) {
+        keys.push_back(monthKey(p.year, p.month));
+        if (p.year == end.year && p.month == end.month) break;
+    }
+    return keys;
 }
 
 // The day of a date as CDate gives it: "yyyy-mm-dd" with or without a time.
@@ -46,27 +57,83 @@ struct Bucket {
 };
 using Buckets = std::map<std::pair<std::string, ExplainKind>, Bucket>;
 
-void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long first, long long last,
-              Buckets& buckets) {
+// The offices of each facility (upper case), as the comparison's join finds them.
+using Facilities = std::multimap<std::string, std::string>;
+
+// The rows the statement finds within from..to into their buckets: ORV entries name their
+// office, bank rows their facility.
+void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
+              const Facilities& facilities, Buckets& buckets) {
     const store::ResultSet rs = db.query(sql);
-    const std::size_t office = rs.columnIndex("OffName"), id = rs.columnIndex("Id"), date = rs.columnIndex("TDate"),
-                      kind = rs.columnIndex("Kind"), amount = rs.columnIndex("Amount");
+    const bool bank = side == ExplainSide::Bank;
+    const std::size_t office = rs.columnIndex(bank ? "Facility" : "OffName"), id = rs.columnIndex("Id"),
+                      date = rs.columnIndex("TDate"), kind = rs.columnIndex("Kind"), amount = rs.columnIndex("Amount");
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const long long day = dayOf(rs.field(r, date));
-        if (day < first - kWindowDays || day > last + kWindowDays) continue;
+        if (day < from || day > to) continue;
         const double value = rs.field(r, amount).toNumber();
         const ExplainKind k = rs.field(r, kind).toNumber() == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        Bucket& bucket = buckets[{rs.field(r, office).toText(), k}];
-        (side == ExplainSide::Bank ? bucket.bank : bucket.orv)
-            .push_back({side, {rs.field(r, id).toText(), day, amountUnits(value)}, value});
+        const Row row{side, {rs.field(r, id).toText(), day, amountUnits(value)}, value};
+        if (!bank) {
+            buckets[{rs.field(r, office).toText(), k}].orv.push_back(row);
+            continue;
+        }
+        const auto [first, last] = facilities.equal_range(upper(rs.field(r, office).toText()));
+        for (auto it = first; it != last; ++it) buckets[{it->second, k}].bank.push_back(row);
     }
 }
 
-std::vector<PairEntry> entriesOf(const std::vector<Row>& rows) {
-    std::vector<PairEntry> out;
-    out.reserve(rows.size());
-    for (const Row& r : rows) out.push_back(r.entry);
-    return out;
+// The rows of the offices the condition names dated from `first`'s window to `last`'s.
+Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last) {
+    const std::vector<int> keys = windowKeys(first, last);
+    db.execute(kPlanJoins);
+    Facilities facilities;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    for (std::size_t r = 0; r < offices.rowCount(); ++r)
+        if (!offices.field(r, 0).isNull())
+            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+    Buckets buckets;
+    const long long from = firstDay(first) - kWindowDays, to = lastDay(last) + kWindowDays;
+    readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, from, to, facilities, buckets);
+    readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, from, to, facilities, buckets);
+    return buckets;
+}
+
+bool keepEvery(PairClass) { return true; }
+
+// Pairs every bucket's rows of the month's window and adds the lines of the month that
+// `keep` accepts; group numbers continue from those already in `lines`.
+void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), std::vector<ExplainedLine>& lines,
+               int& groupBase) {
+    const long long first = firstDay(period), last = lastDay(period);
+    const auto inWindow = [&](const Row& r) {
+        return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
+    };
+    for (const auto& [key, bucket] : buckets) {
+        std::vector<const Row*> bank, orv;
+        std::vector<PairEntry> bankEntries, orvEntries;
+        for (const Row& r : bucket.bank)
+            if (inWindow(r)) bank.push_back(&r), bankEntries.push_back(r.entry);
+        for (const Row& r : bucket.orv)
+            if (inWindow(r)) orv.push_back(&r), orvEntries.push_back(r.entry);
+        if (bank.empty() && orv.empty()) continue;
+        const PairingResult paired = pairEntries(bankEntries, orvEntries, first, last);
+        auto add = [&](const std::vector<const Row*>& rows, const std::vector<PairOutcome>& outcomes) {
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                const Row& row = *rows[i];
+                const PairOutcome& o = outcomes[i];
+                if (row.entry.day < first || row.entry.day > last || !keep(o.cls)) continue;
+                ExplainedLine line{key.first,    key.second,  row.side, row.entry.day,
+                                   row.entry.id, row.amount,  o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
+                                   std::nullopt, std::nullopt};
+                if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
+                lines.push_back(std::move(line));
+            }
+        };
+        add(bank, paired.bank);
+        add(orv, paired.orv);
+        groupBase += paired.pairs;
+    }
 }
 
 bool listedBefore(const ExplainedLine& a, const ExplainedLine& b) {
@@ -105,37 +172,44 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     Explanation result;
     result.period = period;
     if (offices.empty()) return result;
-    const long long first = daysFromCivil(period.year, period.month, 1);
-    const long long last = daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month));
-    const std::string condition = officeListCondition(offices);
-    const std::vector<int> keys = windowKeys(period);
-    db.execute(kPlanJoins);
-    Buckets buckets;
-    readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, first, last, buckets);
-    readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, first, last, buckets);
-
+    const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period);
     int groupBase = 0;
-    for (auto& [key, bucket] : buckets) {
-        const PairingResult paired = pairEntries(entriesOf(bucket.bank), entriesOf(bucket.orv), first, last);
-        auto add = [&](const std::vector<Row>& rows, const std::vector<PairOutcome>& outcomes) {
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                const Row& row = rows[i];
-                if (row.entry.day < first || row.entry.day > last) continue;
-                const PairOutcome& o = outcomes[i];
-                ExplainedLine line{key.first,    key.second, row.side, row.entry.day,
-                                   row.entry.id, row.amount, o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
-                                   std::nullopt};
-                if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
-                result.lines.push_back(std::move(line));
-            }
-        };
-        add(bucket.bank, paired.bank);
-        add(bucket.orv, paired.orv);
-        groupBase += paired.pairs;
-    }
+    pairMonth(buckets, period, keepEvery, result.lines, groupBase);
     std::stable_sort(result.lines.begin(), result.lines.end(), listedBefore);
     numberGroups(result.lines);
+    attachNotes(result.lines, notes::NoteBook::read(db));
     return result;
+}
+
+std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
+                                            bool (*keep)(PairClass)) {
+    // Neighbouring months are read together, a few at a time so that their rows fit in memory.
+    constexpr std::size_t kMonthsRead = 6;
+    std::vector<Explanation> out;
+    for (std::size_t begin = 0; begin < months.size();) {
+        std::size_t end = begin + 1;
+        while (end < months.size() && end - begin < kMonthsRead) {
+            const Period after = nextMonth(months[end - 1]);
+            if (months[end].year != after.year || months[end].month != after.month) break;
+            ++end;
+        }
+        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[end - 1]);
+        for (std::size_t i = begin; i < end; ++i) {
+            Explanation e;
+            e.period = months[i];
+            int groupBase = 0;
+            pairMonth(buckets, months[i], keep, e.lines, groupBase);
+            out.push_back(std::move(e));
+        }
+        begin = end;
+    }
+    return out;
+}
+
+void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book) {
+    if (book.empty()) return;
+    for (ExplainedLine& line : lines)
+        if (const notes::Note* note = book.find(line.side, line.id)) line.note = *note;
 }
 
 Explanation explainMonth(store::Connection& db, Period period, const ExplainTarget& target) {
@@ -161,12 +235,10 @@ std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, 
 }
 
 const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",  "Date",      "ID",
-                                                      "Amount",      "Class", "Group", "Other Date"};
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
+                                                      "Class",       "Group", "Other Date", "Status", "Note"};
     return kHeaders;
 }
-
-std::string dayText(long long day) { return dayFirst(dateOfDay(day)); }
 
 std::vector<std::string> explainCells(const ExplainedLine& line) {
     return {line.office,
@@ -177,7 +249,9 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
             formatAmount(line.amount),
             pairClassTag(line.cls),
             line.group ? std::to_string(line.group) : "",
-            line.otherDay ? dayText(*line.otherDay) : ""};
+            line.otherDay ? dayText(*line.otherDay) : "",
+            line.note ? notes::statusText(line.note->status) : "",
+            line.note ? line.note->text : ""};
 }
 
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {

@@ -7,12 +7,13 @@
 
 #include "compare/MonthComparison.h"
 #include "compare/Pairing.h"
+#include "notes/Notes.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
 
 enum class ExplainKind { Deposit, Withdrawal };
-enum class ExplainSide { Bank, Orv };
+using ExplainSide = notes::Side;
 
 /// One bank row or ORV entry of the month and why it pairs, or does not.
 struct ExplainedLine {
@@ -25,6 +26,7 @@ struct ExplainedLine {
     PairClass cls = PairClass::BankOnly;
     int group = 0;                      ///< shared by the lines paired together, from 1; 0 for none
     std::optional<long long> otherDay;  ///< a timing pair's counterpart's day
+    std::optional<notes::Note> note;    ///< the note on the row, when there is one
 };
 
 /// Which offices to explain: every office the month's comparison lists, or one office.
@@ -51,6 +53,15 @@ std::optional<std::string> masterOfficeName(store::Connection& db, const std::st
 /// that is no date: Type mismatch).
 Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices);
 
+/// Every office of the master explained, month by month, keeping only the lines `keep`
+/// accepts and no notes; the rows of neighbouring months are read once for all of them.
+/// One explanation per month given, in that order; group numbers unique within a month.
+std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
+                                            bool (*keep)(PairClass));
+
+/// Puts the notes of the book on the lines whose rows they are on.
+void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book);
+
 /// The target's offices explained: for the differing ones, those the month's comparison
 /// lists within the configured office's scope. Throws Error when the one office is not in
 /// the master.
@@ -61,12 +72,12 @@ Explanation explainMonth(store::Connection& db, Period period, const ExplainTarg
 std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, bool withMatched,
                                        std::optional<long long> day = std::nullopt);
 
-/// The columns of a listing, the command line's and the workbook's.
+/// The columns of a listing, the command line's and the workbook's: the pairing's, then the
+/// note's Status and Note.
 const std::vector<std::string>& explainHeaders();
 /// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy.
 std::vector<std::string> explainCells(const ExplainedLine& line);
-/// "dd/mm/yyyy" of a day.
-std::string dayText(long long day);
+using vesk::dayText;
 
 /// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
 /// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".

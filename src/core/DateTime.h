@@ -62,6 +62,9 @@ DateTime dateOfDay(long long days);
 /// count them, at a second of that day.
 DateTime serialDay(long long days, long long secondOfDay = 0);
 
+/// "dd/mm/yyyy" of a day counted as daysFromCivil counts it.
+std::string dayText(long long days);
+
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);
 

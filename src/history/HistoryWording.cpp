@@ -20,6 +20,10 @@ std::string actionText(Action action) {
             return "Configured office change";
         case Action::OfficesDeletion:
             return "All offices deleted";
+        case Action::BankNoteChange:
+            return "Bank row note";
+        case Action::OrvNoteChange:
+            return "ORV entry note";
     }
     return {};
 }
@@ -29,7 +33,12 @@ std::string periodText(const Change& change) {
     return monthName(change.month) + " " + std::to_string(change.year);
 }
 
-std::string nameText(const Change& change) { return change.file ? change.file->name : change.office; }
+std::string nameText(const Change& change) {
+    if (change.note)
+        return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
+               change.note->after;
+    return change.file ? change.file->name : change.office;
+}
 
 Message withEarlierImport(Message question, const std::optional<DateTime>& earlier) {
     if (!earlier) return question;

@@ -10,7 +10,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 8> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 10> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -19,13 +19,19 @@ constexpr std::array<std::pair<Action, const char*>, 8> kActionKeys = {{
     {Action::OrvMonthDeletion, "orv-month-deletion"},
     {Action::OfficeChange, "office-change"},
     {Action::OfficesDeletion, "offices-deletion"},
+    {Action::BankNoteChange, "bank-note-change"},
+    {Action::OrvNoteChange, "orv-note-change"},
 }};
+
+}  // namespace
 
 const char* actionKey(Action action) {
     for (const auto& [a, key] : kActionKeys)
         if (a == action) return key;
     throw Error(errc::kInternal, "An action without a name");
 }
+
+namespace {
 
 const char* formKey(Form form) {
     switch (form) {
@@ -47,6 +53,8 @@ DateTime readTime(const store::Value& v) {
 
 bool hasHistory(store::Connection& db) { return store::hasTable(db, sql::kHistoryTable); }
 
+bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNoteColumns).toInt() > 0; }
+
 store::Value optionalNumber(const std::optional<double>& v) { return v ? store::Value(*v) : store::Value(); }
 
 }  // namespace
@@ -55,10 +63,12 @@ Form formOf(Action action) {
     switch (action) {
         case Action::CtrImport:
         case Action::CtrMonthDeletion:
+        case Action::BankNoteChange:
             return Form::Ctr;
         case Action::OrvReceiptsImport:
         case Action::OrvPaymentsImport:
         case Action::OrvMonthDeletion:
+        case Action::OrvNoteChange:
             return Form::Orv;
         case Action::MasterImport:
         case Action::OfficeChange:
@@ -71,20 +81,33 @@ Form formOf(Action action) {
 void recordChange(store::Connection& db, const Change& change, const DateTime& when) {
     if (!hasHistory(db)) return;
     const bool period = change.year > 0;
-    db.execute(sql::kRecord, {isoDateTime(when), formKey(formOf(change.action)), actionKey(change.action),
-                              period ? store::Value(change.year) : store::Value(),
-                              period ? store::Value(change.month) : store::Value(),
-                              change.file ? store::Value(change.file->name) : store::Value(),
-                              change.file ? store::Value(std::int64_t(change.file->size)) : store::Value(),
-                              change.file ? store::Value(change.file->sha256) : store::Value(),
-                              change.office.empty() ? store::Value() : store::Value(change.office), change.rows,
-                              optionalNumber(change.deposits), optionalNumber(change.withdrawals)});
+    std::vector<store::Value> values{isoDateTime(when),
+                                     formKey(formOf(change.action)),
+                                     actionKey(change.action),
+                                     period ? store::Value(change.year) : store::Value(),
+                                     period ? store::Value(change.month) : store::Value(),
+                                     change.file ? store::Value(change.file->name) : store::Value(),
+                                     change.file ? store::Value(std::int64_t(change.file->size)) : store::Value(),
+                                     change.file ? store::Value(change.file->sha256) : store::Value(),
+                                     change.office.empty() ? store::Value() : store::Value(change.office),
+                                     change.rows,
+                                     optionalNumber(change.deposits),
+                                     optionalNumber(change.withdrawals)};
+    if (!change.note) {
+        db.execute(sql::kRecord, values);
+        return;
+    }
+    const auto text = [](const std::string& s) { return s.empty() ? store::Value() : store::Value(s); };
+    values.insert(values.end(), {change.note->id, text(change.note->before), change.note->after});
+    db.execute(sql::kRecordNote, values);
 }
 
 std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
     std::vector<Record> out;
     if (!hasHistory(db)) return out;
-    const store::ResultSet rs = form ? db.query(sql::kFormRecords, {formKey(*form)}) : db.query(sql::kRecords);
+    const bool notes = keepsNotes(db);
+    const store::ResultSet rs = form ? db.query(notes ? sql::kFormNoteRecords : sql::kFormRecords, {formKey(*form)})
+                                     : db.query(notes ? sql::kNoteRecords : sql::kRecords);
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         Record rec;
         rec.id = rs.field(r, 0).toInt();
@@ -108,6 +131,8 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         rec.rows = rs.field(r, 9).toInt();
         if (!rs.field(r, 10).isNull()) rec.deposits = rs.field(r, 10).toNumber();
         if (!rs.field(r, 11).isNull()) rec.withdrawals = rs.field(r, 11).toNumber();
+        if (notes && !rs.field(r, 14).isNull())
+            rec.note = StatusChange{rs.field(r, 12).toText(), rs.field(r, 13).toText(), rs.field(r, 14).toText()};
         out.push_back(std::move(rec));
     }
     return out;

@@ -25,6 +25,16 @@ enum class Action {
     OrvMonthDeletion,
     OfficeChange,     ///< the configured office was set
     OfficesDeletion,  ///< every office was deleted
+    BankNoteChange,   ///< a note on a bank row was set or changed
+    OrvNoteChange,    ///< a note on an ORV entry was set or changed
+};
+
+/// A note's change: the row's ID and its status before (empty for a new note) and after.
+struct StatusChange {
+    std::string id;
+    std::string before;
+    std::string after;
+    bool operator==(const StatusChange&) const = default;
 };
 
 Form formOf(Action action);
@@ -41,6 +51,7 @@ struct Change {
     /// the monthly summaries sum them; none for the offices.
     std::optional<double> deposits;
     std::optional<double> withdrawals;
+    std::optional<StatusChange> note;  ///< for a note's change only
 };
 
 struct Record : Change {
@@ -57,6 +68,9 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form = st
 
 /// When a file of this content was last imported on the form; nullopt when never.
 std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::string& sha256);
+
+/// The name the records keep the action under: "ctr-import", "bank-note-change", ...
+const char* actionKey(Action action);
 
 /// The form a command line names: "master", "ctr" or "orv".
 std::optional<Form> formNamed(const std::string& name);

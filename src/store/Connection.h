@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "store/ResultSet.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
@@ -17,6 +18,13 @@ namespace vesk::store {
 
 /// The file's name.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
+/// The number of the error a write fails with when the file cannot be written (the engine's
+/// SQLITE_READONLY).
+inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
+/// The numbers of the errors a write fails with while another program holds the file
+/// (SQLITE_BUSY, SQLITE_LOCKED).
+inline constexpr long kBusyError = errc::kDatabaseBase + 5;
+inline constexpr long kLockedError = errc::kDatabaseBase + 6;
 
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
@@ -45,6 +53,8 @@ class Connection {
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
+    /// True when the file cannot be written: opened from a read-only file or folder.
+    bool readOnly() const;
     const std::string& path() const { return m_path; }
 
     /// Runs one statement (or several separated by ';' when params is empty);

@@ -166,6 +166,31 @@ std::vector<std::string> migrationStatements(int from) {
             "CREATE TABLE office_month_marks (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, "
             "last_rowid INTEGER NOT NULL)");
     }
+    if (from < kNotesLayout) {
+        // A note on one bank row or ORV entry, keyed by its side and ID (as the rows compare
+        // them), so it outlives a re-import or a deletion of its month.
+        out.push_back(
+            "CREATE TABLE notes (side TEXT NOT NULL, tran_id TEXT NOT NULL COLLATE NOCASE, status TEXT NOT NULL, "
+            "note TEXT NOT NULL, office TEXT, changed_by TEXT NOT NULL, changed_at TEXT NOT NULL, "
+            "PRIMARY KEY (side, tran_id))");
+        // A note's change in the history: the row's ID and its status before and after.
+        out.push_back("ALTER TABLE import_history ADD COLUMN tran_id TEXT");
+        out.push_back("ALTER TABLE import_history ADD COLUMN old_status TEXT");
+        out.push_back("ALTER TABLE import_history ADD COLUMN new_status TEXT");
+        // What the pairing found in each month for every office of the master, and the
+        // history record it was found after (the newest that could change it).
+        out.push_back("CREATE TABLE paired_months (month_key INTEGER PRIMARY KEY, last_change INTEGER NOT NULL)");
+        out.push_back(
+            "CREATE TABLE paired_exceptions (month_key INTEGER NOT NULL, office TEXT NOT NULL, kind TEXT NOT NULL, "
+            "side TEXT NOT NULL, day INTEGER NOT NULL, tran_id TEXT NOT NULL, amount REAL NOT NULL, "
+            "class TEXT NOT NULL)");
+        out.push_back("CREATE INDEX paired_exceptions_month ON paired_exceptions (month_key)");
+        // The rows the stored months were found on: the newest change recorded then and the
+        // highest row ids, which tell a change that was not recorded.
+        out.push_back(
+            "CREATE TABLE paired_marks (id INTEGER PRIMARY KEY CHECK (id = 1), last_change INTEGER NOT NULL, "
+            "bank_rowid INTEGER NOT NULL, orv_rowid INTEGER NOT NULL, master_rowid INTEGER NOT NULL)");
+    }
     return out;
 }
 

@@ -26,14 +26,17 @@ std::vector<std::string> schemaStatements();
 
 /// The layout that adds the totals per office and month (see migrationStatements).
 inline constexpr int kOfficeTotalsLayout = 3;
+/// The layout version that adds the notes on rows and what the pairing found per month.
+inline constexpr int kNotesLayout = 4;
 
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kOfficeTotalsLayout;
+inline constexpr int kSchemaVersion = kNotesLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
-/// the history of changes, kOfficeTotalsLayout the totals per office and month), never a
-/// change to the four tables' columns. Empty when it is current.
+/// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
+/// the notes and the stored pairing), never a change to the four tables' columns. Empty when
+/// it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see

@@ -333,7 +333,7 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
         return cells.join('|');
     };
     ASSERT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(row(0), "Bay S.O|Deposit|ORV|06/04/2025|A5|10.00|Timing|1|04/04/2025");
+    EXPECT_EQ(row(0), "Bay S.O|Deposit|ORV|06/04/2025|A5|10.00|Timing|1|04/04/2025||");
     EXPECT_EQ(grid->model()->index(0, 6).data(Qt::BackgroundRole).value<QColor>(),
               QColor(vesk::palette::kTiming.red, vesk::palette::kTiming.green, vesk::palette::kTiming.blue));
 
@@ -346,8 +346,8 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     ASSERT_TRUE(eventually([&] { return window->isVisible() && !form.explainWindow()->logic().busy(); }));
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : abd");
     ASSERT_EQ(grid->model()->rowCount(), 2);
-    EXPECT_EQ(row(0), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1|");
-    EXPECT_EQ(row(1), "abd|Deposit|ORV|02/04/2025|A7|9.50|Amount differs|1|");
+    EXPECT_EQ(row(0), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1|||");
+    EXPECT_EQ(row(1), "abd|Deposit|ORV|02/04/2025|A7|9.50|Amount differs|1|||");
 
     // Reset closes it and Explain waits for the next comparison.
     child<QPushButton>("Command5")->click();

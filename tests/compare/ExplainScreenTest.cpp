@@ -162,5 +162,25 @@ TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow
     EXPECT_FALSE(compare.explainDetailedRow(0));
 }
 
+TEST_F(ExplainScreenTest, ANoteNeedsAChosenRowAndOnceSavedShowsOnEveryLineOfItsRow) {
+    explain({{2025, 4}, std::string("Hill HO"), std::nullopt});
+    for (std::optional<std::size_t> row : {std::optional<std::size_t>(), std::optional<std::size_t>(99)}) {
+        EXPECT_FALSE(screen.cmdNote_Click(row));
+        EXPECT_EQ(prompter.lastMessage().text, "Please select a row to write a note on.");
+    }
+    const std::optional<ExplainedLine> chosen = screen.cmdNote_Click(std::size_t(0));
+    ASSERT_TRUE(chosen);
+    EXPECT_FALSE(chosen->note);
+
+    // Saved for the row in another letter case, with the matched rows hidden: shown once they show.
+    notes::Note note{notes::Side::Bank, "t2", notes::Status::Explained, "split receipt", "Hill HO", "ravi", {}};
+    screen.noteSaved(note);
+    screen.chkMatched_Click(true);
+    std::vector<std::string> noted;
+    for (const ExplainedLine& l : screen.shown())
+        if (l.note) noted.push_back(l.id + " " + notes::statusText(l.note->status) + " " + l.note->text);
+    EXPECT_EQ(noted, (std::vector<std::string>{"T2 Explained split receipt"}));
+}
+
 }  // namespace
 }  // namespace vesk::compare

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,6 +26,24 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 }  // namespace vesk::store
 
 namespace vesk::test {
+
+/// Takes a file of this layout back to the one before notes were kept, as such a file is:
+/// without the notes' tables and without the history's note columns.
+inline void makeLayoutBeforeNotes(store::Connection& c) {
+    for (const char* table : {"notes", "paired_months", "paired_exceptions", "paired_marks"})
+        c.execute(std::string("DROP TABLE ") + table);
+    c.execute("DROP INDEX import_history_file");
+    c.execute("ALTER TABLE import_history RENAME TO old_history");
+    // The history as layout 2 made it: the statements from 1 that are not also from 2.
+    const std::vector<std::string> fromTwo = store::migrationStatements(2);
+    for (const std::string& sql : store::migrationStatements(1))
+        if (std::find(fromTwo.begin(), fromTwo.end(), sql) == fromTwo.end()) c.execute(sql);
+    c.execute(
+        "INSERT INTO import_history SELECT id, recorded_at, form, action, period_year, period_month, file_name, "
+        "file_size, file_sha256, office, row_count, deposits, withdrawals FROM old_history");
+    c.execute("DROP TABLE old_history");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kNotesLayout - 1));
+}
 
 // The Error a call throws; a test failure when it throws none.
 template <class F>

@@ -10,6 +10,7 @@
 #include "compare/ExplanationWorkbook.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "notes/NoteWording.h"
 #include "office/Offices.h"
 #include "store/Connection.h"
 
@@ -91,6 +92,20 @@ void ExplainScreen::chkMatched_Click(bool checked) {
 }
 
 void ExplainScreen::refill() { m_shown = groupedTogether(listedLines(m_lines, m_showMatched)); }
+
+std::optional<ExplainedLine> ExplainScreen::cmdNote_Click(std::optional<std::size_t> shownRow) {
+    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+        m_prompter.message(notes::noRowForNote());
+        return std::nullopt;
+    }
+    return m_shown[*shownRow];
+}
+
+void ExplainScreen::noteSaved(const notes::Note& note) {
+    for (ExplainedLine& line : m_lines)
+        if (line.side == note.side && equalsNoCase(line.id, note.id)) line.note = note;
+    refill();
+}
 
 std::optional<std::string> ExplainScreen::cmdExportExplained_Click() {
     if (m_busy || m_shown.empty()) {

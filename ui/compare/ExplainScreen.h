@@ -58,6 +58,10 @@ class ExplainScreen {
     void chkMatched_Click(bool checked);
     /// Export to Excel: the rows as shown; the saved file, or none.
     std::optional<std::string> cmdExportExplained_Click();
+    /// "Note…": the shown row to write a note on; none (said why) while no row is chosen.
+    std::optional<ExplainedLine> cmdNote_Click(std::optional<std::size_t> shownRow);
+    /// A note saved for a row: its lines show it from now on.
+    void noteSaved(const notes::Note& note);
 
   private:
     void refill();

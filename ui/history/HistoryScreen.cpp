@@ -17,10 +17,11 @@ std::vector<store::Value> line(Form form, const Record& r) {
     const std::string rows = std::to_string(r.rows);
     if (form == Form::Master)
         return {dayFirst(r.when, TimeShown::Seconds), actionText(r.action), file, size, r.office, rows, sha};
+    // A note's change has no file: its row's ID and statuses stand there.
     return {dayFirst(r.when, TimeShown::Seconds),
             actionText(r.action),
             periodText(r),
-            file,
+            nameText(r),
             size,
             rows,
             amountText(r.deposits),

@@ -94,6 +94,7 @@ const std::vector<Verb>& verbs() {
         addReportVerbs(v);
         addCompareVerbs(v);
         addTrendVerbs(v);
+        addReviewVerbs(v);
         addHistoryVerbs(v);
         addWhereVerbs(v);
         return v;

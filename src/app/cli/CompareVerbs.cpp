@@ -18,6 +18,11 @@
 
 namespace vesk::cli {
 
+void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
+    out << "\n";
+}
+
 int saveExport(Context& context, const Arguments& a, const std::string& fileName,
                const std::function<std::string(const std::string& folder)>& write) {
     const compare::ExportPlace place{a.option("out").value_or(compare::defaultOutputFolder()), false, false};
@@ -217,13 +222,9 @@ int explainVerb(Context& context, const std::vector<std::string>& args) {
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
     const auto e = explainedOf(context, a.positional()[0], a.positional()[1], a.positional()[2]);
     if (!e) return kExitFailed;
-    const auto writeLine = [&](const std::vector<std::string>& cells) {
-        for (std::size_t c = 0; c < cells.size(); ++c) context.out << (c ? "\t" : "") << cells[c];
-        context.out << "\n";
-    };
-    writeLine(compare::explainHeaders());
+    writeLine(context.out, compare::explainHeaders());
     for (const compare::ExplainedLine& line : compare::listedLines(e->explanation.lines, a.flag("matched")))
-        writeLine(compare::explainCells(line));
+        writeLine(context.out, compare::explainCells(line));
     return kExitOk;
 }
 
@@ -244,11 +245,18 @@ int exportGrid(Context& context, const Arguments& a, store::Connection& db, comp
 
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {"office", "filter", "out"}, {"matched"});
+    Arguments a(args, {"office", "filter", "out", "as-of"}, {"matched"});
     if (!a.positional().empty() && a.positional()[0] == "trend") {
-        if (a.option("office") || a.option("filter") || a.flag("matched")) throw UsageError("trend takes only --out");
+        if (a.option("office") || a.option("filter") || a.flag("matched") || a.option("as-of"))
+            throw UsageError("trend takes only --out");
         return exportTrend(context, a);
     }
+    if (!a.positional().empty() && a.positional()[0] == "open-items") {
+        if (a.option("office") || a.option("filter") || a.flag("matched"))
+            throw UsageError("open-items takes only --as-of and --out");
+        return exportOpenItems(context, a);
+    }
+    if (a.option("as-of")) throw UsageError("--as-of goes with open-items only");
     if (!a.positional().empty() && a.positional()[0] == "explained") {
         if (a.option("office") || a.option("filter")) throw UsageError("explained takes only --out and --matched");
         return exportExplained(context, a);
@@ -322,17 +330,20 @@ void addCompareVerbs(std::vector<Verb>& verbs) {
                      "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
                      "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
                      "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only), Group, Other "
-                     "Date. Without --matched the matched and group lines are left out.",
+                     "Date, Status, Note (the row's note). Without --matched the matched and group lines are left out.",
                      explainVerb});
     verbs.push_back({"export",
                      "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] | "
-                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR]",
+                     "explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR] | "
+                     "open-items [--as-of D] [--out DIR]",
                      "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
                      "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
                      "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
                      "writes the month's explained rows of the office, or of every differing office, as explain prints "
                      "them. trend writes the months from FROM to TO (default: every month held) as trend prints them, "
-                     "with a chart, and the office map to Trend_FROM_TO.xlsx.",
+                     "with a chart, and the office map to Trend_FROM_TO.xlsx; open-items writes "
+                     "Open_Items_<dd-mm-yyyy>.xlsx: the open items as open-items lists them, after a line per age "
+                     "bucket.",
                      exportVerb});
 }
 

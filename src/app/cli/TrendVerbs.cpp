@@ -35,17 +35,12 @@ struct Trended {
 
 Trended trendOf(Context& context, const std::vector<std::string>& months) {
     Trended t{rangeOf(months), {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    t.scope = compare::comparisonScope(db);
-    t.trend = trend::trendOf(db, t.scope, t.range);
+    withDatabase(context, [&](store::Connection& db) {
+        t.scope = compare::comparisonScope(db);
+        t.trend = trend::trendOf(db, t.scope, t.range);
+    });
     if (t.trend.months.empty()) context.err << trend::kNoDataText << "\n";
     return t;
-}
-
-void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
-    out << "\n";
 }
 
 void writeMonths(std::ostream& out, const trend::Trend& t) {

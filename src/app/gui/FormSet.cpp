@@ -5,6 +5,7 @@
 #include "ctr/FinacleForm.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
+#include "review/OpenItemsWindow.h"
 #include "trend/TrendWindow.h"
 #include "widgets/TaskForm.h"
 
@@ -30,6 +31,10 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
     connect(m_trend.get(), &TrendWindow::comparisonRequested, this, [this](int year, int month, const QString& office) {
         m_main->hide();
         m_compare->openMonth(year, month, office.toStdString());
+    });
+    connect(m_main.get(), &MainForm::openItemsRequested, this, [this] {
+        if (!m_openItems) m_openItems = new OpenItemsWindow(m_databasePath, m_main.get());
+        m_openItems->showItems();
     });
     m_main->showDatabase(QString::fromStdString(m_databasePath));
 }

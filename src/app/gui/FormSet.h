@@ -8,6 +8,7 @@ namespace vesk::gui {
 
 class CompareForm;
 class MainForm;
+class OpenItemsWindow;
 class SettingsStore;
 class TaskForm;
 class TrendWindow;
@@ -26,6 +27,8 @@ class FormSet : public QObject {
     TaskForm& ORVForm() { return *m_orv; }
     TaskForm& Compareform();
     TrendWindow& trendWindow() { return *m_trend; }
+    /// The Open Items window, once the menu has opened it.
+    OpenItemsWindow* openItemsWindow() { return m_openItems; }
 
     const std::string& databasePath() const { return m_databasePath; }
 
@@ -43,6 +46,7 @@ class FormSet : public QObject {
     std::unique_ptr<TaskForm> m_orv;
     std::unique_ptr<CompareForm> m_compare;
     std::unique_ptr<TrendWindow> m_trend;
+    OpenItemsWindow* m_openItems = nullptr;  ///< a window of the menu's
 };
 
 }  // namespace vesk::gui

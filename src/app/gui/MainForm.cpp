@@ -57,6 +57,8 @@ MainForm::MainForm() {
     // other buttons keep their places, tab order and Alt letters.
     auto* trend = makeButton(this, "cmdTrend", "&Trend", twipsRect(9000, 6000, 2775, 975), menuFont);
     trend->setToolTip("Every month of the data compared at a glance: a chart and a map of offices");
+    // Left of the monthly work, level with Compare Data: next month's first look.
+    auto* openItems = makeButton(this, "cmdOpenItems", "O&pen Items", twipsRect(360, 6000, 2775, 975), menuFont);
 
     connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
     connect(c2, &QPushButton::clicked, this, &MainForm::Command2_Click);
@@ -64,6 +66,7 @@ MainForm::MainForm() {
     connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
     connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
     connect(trend, &QPushButton::clicked, this, &MainForm::cmdTrend_Click);
+    connect(openItems, &QPushButton::clicked, this, &MainForm::cmdOpenItems_Click);
     // Escape on the menu would end the program unasked: only Exit does.
     useKeyboard(this)->setEscapeCloses(false);
 

@@ -30,6 +30,8 @@ class MainForm : public QWidget {
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
     void cmdTrend_Click() { emit trendRequested(); }
+    /// "Open Items": the window of what is still open, beside the menu.
+    void cmdOpenItems_Click() { emit openItemsRequested(); }
 
     void setVisible(bool visible) override;
     /// Lets the menu be smaller than its design on a small screen; it scrolls then.
@@ -40,6 +42,7 @@ class MainForm : public QWidget {
     void exitRequested();
     /// Trend was pressed: the trend window opens beside the menu.
     void trendRequested();
+    void openItemsRequested();
 
   private:
     void openTask(Task task);

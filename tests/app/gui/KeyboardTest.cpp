@@ -76,6 +76,7 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command2", "Import VESK Monthly CTR Report"},
           {"Command3", "Import ORV 2.0 Monthly Report"},
           {"Command4", "Compare Data"},
+          {"cmdOpenItems", "Open Items"},
           {"Command5", "Exit"},
           {"cmdTrend", "Trend"}}},
         {&forms.configureform(),

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vesk::review::sql {
+
+/// Whether the file keeps what the pairing found (files of older layouts opened as they are do not).
+inline constexpr const char* kHasStoredPairing =
+    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'paired_marks'";
+
+/// The highest row id of the bank rows, the ORV entries and the office master.
+inline constexpr const char* kLastRows =
+    "SELECT (SELECT IfNull(Max(rowid), 0) FROM veskfinacle), (SELECT IfNull(Max(rowid), 0) FROM orvtable), "
+    "(SELECT IfNull(Max(rowid), 0) FROM mastertable)";
+inline constexpr const char* kMarks =
+    "SELECT last_change, bank_rowid, orv_rowid, master_rowid FROM paired_marks WHERE id = 1";
+inline constexpr const char* kSaveMarks =
+    "INSERT OR REPLACE INTO paired_marks (id, last_change, bank_rowid, orv_rowid, master_rowid) "
+    "VALUES (1, ?, ?, ?, ?)";
+
+inline constexpr const char* kStoredMonths = "SELECT month_key, last_change FROM paired_months";
+inline constexpr const char* kStoredExceptions =
+    "SELECT month_key, office, kind, side, day, tran_id, amount, class FROM paired_exceptions";
+inline constexpr const char* kForgetMonth = "DELETE FROM paired_months WHERE month_key = ?";
+inline constexpr const char* kForgetExceptions = "DELETE FROM paired_exceptions WHERE month_key = ?";
+inline constexpr const char* kSaveMonth = "INSERT OR REPLACE INTO paired_months (month_key, last_change) VALUES (?, ?)";
+inline constexpr const char* kSaveException =
+    "INSERT INTO paired_exceptions (month_key, office, kind, side, day, tran_id, amount, class) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+
+/// The newest record of each month key (year * 100 + month; Null for a change without a
+/// period) among the records of the actions named, as Key and LastChange.
+std::string changesByMonthStatement(const std::vector<std::string>& actions);
+
+/// The month keys of the bank rows' transaction dates and of the ORV entries' posting dates
+/// (0 for a row without a date), each found by seeks of the month indexes.
+std::string heldMonthsStatement();
+
+/// The names of the master's offices within the scope (see compare::headOfficeScope).
+std::string scopeOfficesStatement(const std::string& scope);
+
+}  // namespace vesk::review::sql

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "review/OpenItems.h"
+
+namespace vesk::review {
+
+/// "0-30", "31-60", "61-90", "over 90": the Bucket column.
+const char* bucketText(AgeBucket bucket);
+/// "0–30 days", "31–60 days", "61–90 days", "over 90 days": as the headline names a bucket.
+std::string bucketWords(AgeBucket bucket);
+
+/// The columns of the open items: Month, Office Name, Kind, Side, Date, ID, Amount, Class,
+/// Age, Bucket, Status, Note.
+const std::vector<std::string>& openItemHeaders();
+/// An item's cells in the order of the headers: Month as YYYY-MM, the date dd/mm/yyyy, the
+/// amount with two decimals, the class as the explanation names it.
+std::vector<std::string> openItemCells(const OpenItem& item);
+
+/// What each bucket adds up to: "0–30 days: 12 items, 45,000.00 · 31–60 days: 1 item, 5.00 · ...".
+std::string openItemsHeadline(const std::vector<OpenItem>& items);
+
+/// "No open items as of 05/06/2025."
+std::string noOpenItemsText(long long asOf);
+
+}  // namespace vesk::review

@@ -1,0 +1,230 @@
+#include "review/StoredPairing.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "core/Error.h"
+#include "history/ImportHistory.h"
+#include "review/ReviewStatements.h"
+
+namespace vesk::review {
+
+namespace {
+
+using compare::ExplainedLine;
+using compare::Explanation;
+using compare::Period;
+
+// An import or deletion of a month changes the rows of that month and of the months beside
+// it, and so the pairing of every month up to two away.
+constexpr int kMonthsTouched = 2;
+
+constexpr std::array<history::Action, 5> kRowChanges = {
+    history::Action::CtrImport, history::Action::OrvReceiptsImport, history::Action::OrvPaymentsImport,
+    history::Action::CtrMonthDeletion, history::Action::OrvMonthDeletion};
+constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
+                                                           history::Action::OfficesDeletion};
+
+int monthKey(Period p) { return p.year * 100 + p.month; }
+Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
+// Months counted from year 0, so that neighbours differ by one.
+long long monthIndex(std::int64_t key) { return key / 100 * 12 + key % 100 - 1; }
+
+std::vector<std::string> actionKeys(const auto& actions) {
+    std::vector<std::string> keys;
+    for (history::Action a : actions) keys.emplace_back(history::actionKey(a));
+    return keys;
+}
+
+// The newest recorded change that could alter each month's pairing.
+class Changes {
+  public:
+    explicit Changes(store::Connection& db) {
+        const store::ResultSet rows = db.query(sql::changesByMonthStatement(actionKeys(kRowChanges)));
+        for (std::size_t r = 0; r < rows.rowCount(); ++r) {
+            const std::int64_t id = rows.field(r, 1).toInt();
+            if (rows.field(r, 0).isNull())
+                m_everyMonth = std::max(m_everyMonth, id);  // a deletion of no month it could name
+            else
+                m_byMonth[monthIndex(rows.field(r, 0).toInt())] = id;
+        }
+        const store::ResultSet master = db.query(sql::changesByMonthStatement(actionKeys(kMasterChanges)));
+        for (std::size_t r = 0; r < master.rowCount(); ++r)
+            m_everyMonth = std::max(m_everyMonth, master.field(r, 1).toInt());
+    }
+
+    std::int64_t lastFor(int key) const {
+        std::int64_t last = m_everyMonth;
+        const long long index = monthIndex(key);
+        for (auto it = m_byMonth.lower_bound(index - kMonthsTouched);
+             it != m_byMonth.end() && it->first <= index + kMonthsTouched; ++it)
+            last = std::max(last, it->second);
+        return last;
+    }
+
+    std::int64_t last() const {
+        std::int64_t last = m_everyMonth;
+        for (const auto& [index, id] : m_byMonth) last = std::max(last, id);
+        return last;
+    }
+
+  private:
+    std::int64_t m_everyMonth = 0;
+    std::map<long long, std::int64_t> m_byMonth;
+};
+
+struct Marks {
+    std::int64_t lastChange = 0;
+    std::int64_t bankRow = 0, orvRow = 0, masterRow = 0;
+    bool sameRows(const Marks& o) const {
+        return bankRow == o.bankRow && orvRow == o.orvRow && masterRow == o.masterRow;
+    }
+};
+
+Marks currentMarks(store::Connection& db, const Changes& changes) {
+    const store::ResultSet rs = db.query(sql::kLastRows);
+    return {changes.last(), rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt()};
+}
+
+std::optional<Marks> storedMarks(store::Connection& db) {
+    const store::ResultSet rs = db.query(sql::kMarks);
+    if (rs.empty()) return std::nullopt;
+    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt(), rs.field(0, 3).toInt()};
+}
+
+const char* kindKey(compare::ExplainKind k) { return k == compare::ExplainKind::Deposit ? "deposit" : "withdrawal"; }
+
+compare::PairClass classNamed(const std::string& tag) {
+    for (compare::PairClass c :
+         {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
+          compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
+        if (tag == compare::pairClassTag(c)) return c;
+    throw Error(errc::kTypeMismatch, "The stored pairing holds an unknown class '" + tag + "'");
+}
+
+// The stored lines of each month key.
+std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection& db) {
+    std::map<std::int64_t, std::vector<ExplainedLine>> out;
+    const store::ResultSet rs = db.query(sql::kStoredExceptions);
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        ExplainedLine line;
+        line.office = rs.field(r, 1).toText();
+        line.kind =
+            rs.field(r, 2).toText() == "deposit" ? compare::ExplainKind::Deposit : compare::ExplainKind::Withdrawal;
+        line.side = notes::sideNamed(rs.field(r, 3).toText()).value_or(notes::Side::Bank);
+        line.day = rs.field(r, 4).toInt();
+        line.id = rs.field(r, 5).toText();
+        line.amount = rs.field(r, 6).toNumber();
+        line.cls = classNamed(rs.field(r, 7).toText());
+        out[rs.field(r, 0).toInt()].push_back(std::move(line));
+    }
+    return out;
+}
+
+void save(store::Connection& db, const Explanation& month, std::int64_t lastChange) {
+    const int key = monthKey(month.period);
+    db.execute(sql::kForgetExceptions, {key});
+    store::Statement insert = db.prepare(sql::kSaveException);
+    for (const ExplainedLine& l : month.lines)
+        insert.execute({key, l.office, kindKey(l.kind), notes::sideKey(l.side), std::int64_t(l.day), l.id, l.amount,
+                        compare::pairClassTag(l.cls)});
+    db.execute(sql::kSaveMonth, {key, lastChange});
+}
+
+bool keepsPairing(store::Connection& db) { return db.scalar(sql::kHasStoredPairing).toInt() > 0; }
+
+}  // namespace
+
+bool isException(compare::PairClass cls) {
+    return cls == compare::PairClass::BankOnly || cls == compare::PairClass::OrvOnly ||
+           cls == compare::PairClass::AmountDiffers;
+}
+
+std::vector<Period> heldMonths(store::Connection& db) {
+    std::vector<Period> out;
+    const store::ResultSet rs = db.query(sql::heldMonthsStatement());
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        const std::int64_t key = rs.field(r, 0).toInt();
+        if (key > 0) out.push_back(periodOf(key));  // rows without a date fail the pairing itself
+    }
+    return out;
+}
+
+PairedMonths freshlyPairedMonths(store::Connection& db) {
+    PairedMonths out;
+    out.months = compare::explainEveryOffice(db, heldMonths(db), isException);
+    out.paired = out.months.size();
+    return out;
+}
+
+PairedMonths pairedMonths(store::Connection& db) {
+    if (!keepsPairing(db)) return freshlyPairedMonths(db);
+    const Changes changes(db);
+    const Marks now = currentMarks(db, changes);
+    const std::optional<Marks> then = storedMarks(db);
+    std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db);
+    PairedMonths out;
+
+    // Nothing recorded and no row moved since: every stored month stands.
+    if (then && then->lastChange == now.lastChange && then->sameRows(now)) {
+        const store::ResultSet months = db.query(sql::kStoredMonths);
+        std::vector<std::int64_t> keys;
+        for (std::size_t r = 0; r < months.rowCount(); ++r) keys.push_back(months.field(r, 0).toInt());
+        std::sort(keys.begin(), keys.end());
+        for (std::int64_t key : keys) out.months.push_back({periodOf(key), std::move(stored[key])});
+        out.reused = out.months.size();
+        return out;
+    }
+
+    // Rows moved while the history did not: a change nobody recorded may be anywhere.
+    const bool unrecorded = then && then->lastChange == now.lastChange;
+    std::map<std::int64_t, std::int64_t> storedChange;  // month key: the change it was paired after
+    const store::ResultSet months = db.query(sql::kStoredMonths);
+    for (std::size_t r = 0; r < months.rowCount(); ++r)
+        storedChange[months.field(r, 0).toInt()] = months.field(r, 1).toInt();
+    const std::vector<Period> held = heldMonths(db);
+    std::vector<Period> stale;
+    std::set<std::int64_t> kept;
+    for (const Period& p : held) {
+        const auto it = storedChange.find(monthKey(p));
+        if (unrecorded || it == storedChange.end() || it->second != changes.lastFor(monthKey(p)))
+            stale.push_back(p);
+        else
+            kept.insert(monthKey(p));
+    }
+    std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
+
+    // Only a help for the next listing: when another program holds the file just now, the
+    // months are paired again next time and this listing stands as it is.
+    if (!db.readOnly()) try {
+            store::Transaction tx = db.begin();
+            for (const auto& [key, last] : storedChange) {
+                if (kept.count(key)) continue;
+                db.execute(sql::kForgetExceptions, {key});
+                db.execute(sql::kForgetMonth, {key});
+            }
+            for (const Explanation& e : fresh) save(db, e, changes.lastFor(monthKey(e.period)));
+            db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
+            tx.commit();
+        } catch (const Error& e) {
+            const long n = e.number();
+            if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+        }
+
+    std::size_t f = 0;
+    for (const Period& p : held) {
+        if (f < fresh.size() && fresh[f].period.year == p.year && fresh[f].period.month == p.month) {
+            out.months.push_back(std::move(fresh[f++]));
+            ++out.paired;
+        } else {
+            out.months.push_back({p, std::move(stored[monthKey(p)])});
+            ++out.reused;
+        }
+    }
+    return out;
+}
+
+}  // namespace vesk::review

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "compare/Explanation.h"
+#include "store/Connection.h"
+
+namespace vesk::review {
+
+/// The classes a month leaves open: what does not pair, and a pair whose amounts differ.
+bool isException(compare::PairClass cls);
+
+/// The months the data holds: those of the bank rows' transaction dates and of the ORV
+/// entries' posting dates, in order.
+std::vector<compare::Period> heldMonths(store::Connection& db);
+
+/// What the pairing finds in every month the data holds, for every office of the master:
+/// the lines of the exceptions (no notes on them), by month.
+struct PairedMonths {
+    std::vector<compare::Explanation> months;
+    std::size_t paired = 0;  ///< months paired afresh by this call
+    std::size_t reused = 0;  ///< months taken as stored
+};
+
+/// The exceptions of every month. A month's are stored in the file and taken again while
+/// the history records no change that could alter them since: no import or deletion of a
+/// month within two of it (a bank row's transaction date may lie in the month beside its
+/// file's, and the pairing reads the days either side of the month), and no change of the
+/// office master. Rows changed without a record (the highest row ids moved while the
+/// history did not) make every month be paired again. Months paired afresh are stored when
+/// the file can be written. Throws Error as the explanation does.
+PairedMonths pairedMonths(store::Connection& db);
+
+/// The same, every month paired afresh and nothing stored: what pairedMonths must equal.
+PairedMonths freshlyPairedMonths(store::Connection& db);
+
+}  // namespace vesk::review

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/cli/CliRunner.h"
+#include "history/HistoryWording.h"
+#include "history/ImportHistory.h"
+#include "notes/NoteWording.h"
+#include "notes/Notes.h"
+#include "review/ReviewDatabase.h"
+#include "store/Schema.h"
+#include "store/StoreTestSupport.h"
+
+namespace vesk::notes {
+namespace {
+
+using test::ReviewDatabase;
+
+const DateTime kMonday{2025, 5, 5, 9, 30, 0};
+const DateTime kTuesday{2025, 5, 6, 16, 45, 10};
+
+// Every column of the imported rows, to show that notes never touch them.
+std::string rowsOf(store::Connection& db) {
+    std::string out;
+    for (const char* table : {"veskfinacle", "orvtable"}) {
+        const store::ResultSet rs = db.query(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+        for (std::size_t r = 0; r < rs.rowCount(); ++r)
+            for (const store::Value& v : rs.row(r)) out += v.toText() + "|";
+    }
+    return out;
+}
+
+class NotesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.importBank({ReviewDatabase::entry("T1", "02/04/2025", "500"),
+                       ReviewDatabase::entry("T2", "30/04/2025", "750.25", false)});
+        db.importOrv({ReviewDatabase::entry("A1", "02/04/2025", "500")});
+    }
+
+    SetResult set(Side side, const std::string& id, NoteEdit edit, const DateTime& when = kMonday) {
+        return setNote(db.connection(), side, id, edit, "ravi", when);
+    }
+
+    std::vector<history::Record> noteRecords() {
+        std::vector<history::Record> out;
+        for (const history::Record& r : history::records(db.connection()))
+            if (r.note) out.push_back(r);
+        return out;
+    }
+
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+};
+
+TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
+    const std::string longest(kLongestNote, 'x');
+    // 2,000 characters of two bytes each are still 2,000 characters.
+    std::string wide;
+    for (std::size_t i = 0; i < kLongestNote; ++i) wide += "\u00e9";
+    struct Case {
+        const char* what;
+        Side side;
+        std::string id;
+        NoteEdit edit;
+        Outcome outcome;
+        std::string status;  // the note afterwards; "" for none
+        std::string text;
+        std::size_t records;  // note records in the history afterwards
+    };
+    const std::vector<Case> cases = {
+        {"a new note is Open",
+         Side::Bank,
+         "T1",
+         {std::nullopt, "booked late"},
+         Outcome::Saved,
+         "Open",
+         "booked late",
+         1},
+        {"the status alone changes",
+         Side::Bank,
+         "T1",
+         {Status::Explained, std::nullopt},
+         Outcome::Saved,
+         "Explained",
+         "booked late",
+         2},
+        {"the same again changes nothing",
+         Side::Bank,
+         "t1",
+         {Status::Explained, " booked late "},
+         Outcome::Unchanged,
+         "Explained",
+         "booked late",
+         2},
+        {"line breaks and tabs become spaces",
+         Side::Orv,
+         "A1",
+         {Status::Resolved, "credited\r\non the\t1st"},
+         Outcome::Saved,
+         "Resolved",
+         "credited  on the 1st",
+         3},
+        {"an ID that only the other side has", Side::Orv, "T2", {Status::Open, "x"}, Outcome::UnknownRow, "", "", 3},
+        {"an ID no row has", Side::Bank, "T9", {Status::Open, std::nullopt}, Outcome::UnknownRow, "", "", 3},
+        {"2,000 characters fit", Side::Bank, "T2", {std::nullopt, longest}, Outcome::Saved, "Open", longest, 4},
+        {"2,000 two-byte characters fit", Side::Bank, "T2", {std::nullopt, wide}, Outcome::Saved, "Open", wide, 5},
+        {"2,001 characters do not",
+         Side::Bank,
+         "T2",
+         {Status::Resolved, longest + "y"},
+         Outcome::TooLong,
+         "Open",
+         wide,
+         5},
+    };
+    const std::string rows = rowsOf(db.connection());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SetResult r = set(c.side, c.id, c.edit);
+        EXPECT_EQ(r.outcome, c.outcome);
+        const std::optional<Note> note = noteOn(db.connection(), c.side, c.id);
+        EXPECT_EQ(note ? statusText(note->status) : "", c.status);
+        EXPECT_EQ(note ? note->text : "", c.text);
+        EXPECT_EQ(noteRecords().size(), c.records);
+        if (c.outcome == Outcome::TooLong) {
+            EXPECT_EQ(r.length, kLongestNote + 1);
+        }
+    }
+    EXPECT_EQ(rowsOf(db.connection()), rows);
+    // The note keeps the row's spelling of the ID and who set it when.
+    const std::optional<Note> t1 = noteOn(db.connection(), Side::Bank, "t1");
+    ASSERT_TRUE(t1);
+    EXPECT_EQ(t1->id, "T1");
+    EXPECT_EQ(t1->office, "Hill SO");
+    EXPECT_EQ(changedText(*t1), "2025-05-05 09:30:00 by ravi");
+}
+
+TEST_F(NotesTest, TheHistoryRecordsEveryChangeWithItsRowsMonth) {
+    ASSERT_EQ(set(Side::Bank, "T2", {std::nullopt, "ORV lacks it"}).outcome, Outcome::Saved);
+    ASSERT_EQ(set(Side::Bank, "T2", {Status::Explained, std::nullopt}, kTuesday).outcome, Outcome::Saved);
+    const std::vector<history::Record> recorded = noteRecords();  // newest first
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[0].action, history::Action::BankNoteChange);
+    EXPECT_EQ(recorded[0].when, kTuesday);
+    EXPECT_EQ(history::periodText(recorded[0]), "April 2025");
+    EXPECT_EQ(recorded[0].note, (history::StatusChange{"T2", "Open", "Explained"}));
+    EXPECT_EQ(recorded[1].note, (history::StatusChange{"T2", "", "Open"}));
+    EXPECT_EQ(history::nameText(recorded[0]), "T2: Open \u2192 Explained");
+    EXPECT_EQ(history::nameText(recorded[1]), "T2: new \u2192 Open");
+    // The bank form's history holds it; ORV's does not.
+    EXPECT_EQ(history::records(db.connection(), history::Form::Ctr).front().note, recorded[0].note);
+    EXPECT_FALSE(history::records(db.connection(), history::Form::Orv).front().note);
+}
+
+TEST_F(NotesTest, NotesOutliveTheDeletionAndReimportOfTheirMonth) {
+    ASSERT_EQ(set(Side::Bank, "T2", {Status::Explained, "bank reversed it"}).outcome, Outcome::Saved);
+    ASSERT_EQ(set(Side::Orv, "A1", {Status::Open, std::nullopt}).outcome, Outcome::Saved);
+    const auto listing = [&] {
+        std::vector<std::string> out;
+        for (const ListedNote& n : listNotes(db.connection())) {
+            std::string line;
+            for (const std::string& cell : noteCells(n)) line += cell + "|";
+            out.push_back(line.substr(0, line.rfind('|', line.size() - 2) + 1));  // without Changed
+        }
+        return out;
+    };
+    const std::vector<std::string> held = {"Bank|T2|30/04/2025|Hill SO|750.25|Explained|bank reversed it|",
+                                           "ORV|A1|02/04/2025|Hill SO|500.00|Open||"};
+    // Sorted by date: A1 of the 2nd first.
+    EXPECT_EQ(listing(), (std::vector<std::string>{held[1], held[0]}));
+
+    ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 4}), 0);
+    EXPECT_EQ(listing(), (std::vector<std::string>{held[1], "Bank|T2||Hill SO||Explained|bank reversed it|"}));
+    // A note whose row is gone can still be settled.
+    EXPECT_EQ(set(Side::Bank, "T2", {Status::Resolved, std::nullopt}).outcome, Outcome::Saved);
+
+    db.importBank({ReviewDatabase::entry("T2", "30/04/2025", "750.25", false)});
+    EXPECT_EQ(listing(), (std::vector<std::string>{held[1],
+                                                   "Bank|T2|30/04/2025|Hill SO|750.25|Resolved|bank "
+                                                   "reversed it|"}));
+}
+
+TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
+    db.connection().execute("PRAGMA query_only = ON");
+    const SetResult r = set(Side::Bank, "T1", {Status::Explained, "x"});
+    EXPECT_EQ(r.outcome, Outcome::ReadOnly);
+    EXPECT_EQ(refusalText(r, Side::Bank, "T1", "/data/ZETTools.db"),
+              "The database file '/data/ZETTools.db' cannot be written, so the note was not saved.");
+    db.connection().execute("PRAGMA query_only = OFF");
+    EXPECT_FALSE(noteOn(db.connection(), Side::Bank, "T1"));
+    EXPECT_TRUE(noteRecords().empty());
+}
+
+TEST_F(NotesTest, AReadOnlyFileIsRefusedAsSuch) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes to a read-only file";
+    const std::string path = db.connection().path();
+    db.connection().close();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    store::Connection readOnly;
+    readOnly.open(path);
+    EXPECT_EQ(setNote(readOnly, Side::Bank, "T1", {Status::Explained, "x"}, "ravi", kMonday).outcome,
+              Outcome::ReadOnly);
+}
+
+TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
+    const std::string path = db.connection().path();
+    db.connection().close();
+    const std::string header = "Side\tID\tDate\tOffice Name\tAmount\tStatus\tNote\tChanged\n";
+    const std::string who = " by " + loginName() + "\n";
+
+    auto r = cli::runCli({"--db", path, "note", "bank", "t2", "--text", "keyed twice?"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
+    EXPECT_TRUE(r.out.ends_with(who)) << r.out;
+
+    r = cli::runCli({"--db", path, "note", "BANK", "T2", "--status", "resolved"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\tResolved\tkeyed twice?\t"), std::string::npos) << r.out;
+
+    struct Refusal {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    const std::vector<Refusal> refusals = {
+        {{"note", "bank", "T99", "--status", "open"}, 1, "No bank row has the ID 'T99', so no note was set.\n"},
+        {{"note", "orv", "T1"}, 1, "No ORV entry has the ID 'T1', so no note was set.\n"},
+        {{"note", "bank", "T1", "--status", "done"}, 2, "the status is open, explained or resolved, not 'done'"},
+        {{"note", "cash", "T1"}, 2, "the side is bank or orv, not 'cash'"},
+        {{"note", "bank", "T1", "--text", std::string(2001, 'a')},
+         1,
+         "A note holds at most 2,000 characters; this one has 2,001.\n"},
+    };
+    for (const Refusal& c : refusals) {
+        SCOPED_TRACE(c.args[2]);
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        r = cli::runCli(args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+
+    // A row without a note: said so, and nothing listed.
+    r = cli::runCli({"--db", path, "note", "bank", "T1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "No note is on bank row T1.\n");
+
+    r = cli::runCli({"--db", path, "notes"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tResolved\tkeyed twice?\t"));
+
+    r = cli::runCli({"--db", path, "history", "ctr"});
+    EXPECT_NE(r.out.find("\tBank row note\tApril 2025\tT2: Open \u2192 Resolved\t0\t\t\n"), std::string::npos) << r.out;
+}
+
+TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
+    const std::string path = db.connection().path();
+    test::makeLayoutBeforeNotes(db.connection());
+    const std::size_t before = history::records(db.connection()).size();
+    ASSERT_EQ(before, 2u);  // the two imports
+    EXPECT_EQ(set(Side::Bank, "T1", {Status::Open, std::nullopt}).outcome,
+              Outcome::ReadOnly);  // no table: as read-only
+    db.connection().close();
+
+    store::Connection upgraded;
+    upgraded.open(path);
+    EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
+    EXPECT_EQ(history::records(upgraded).size(), before);
+    EXPECT_EQ(setNote(upgraded, Side::Bank, "T1", {Status::Explained, "ok"}, "ravi", kMonday).outcome, Outcome::Saved);
+    upgraded.close();
+
+    store::Connection again;  // nothing migrated twice
+    again.open(path);
+    EXPECT_EQ(history::records(again).size(), before + 1);
+    EXPECT_EQ(noteOn(again, Side::Bank, "T1")->text, "ok");
+}
+
+}  // namespace
+}  // namespace vesk::notes

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/cli/CliRunner.h"
+#include "review/OpenItems.h"
+#include "review/OpenItemsWorkbook.h"
+#include "review/ReviewDatabase.h"
+#include "review/ReviewWording.h"
+#include "review/StoredPairing.h"
+#include "support/SheetRows.h"
+
+namespace vesk::review {
+namespace {
+
+using test::ReviewDatabase;
+
+long long day(int y, int m, int d) { return daysFromCivil(y, m, d); }
+
+// A month's exceptions as text, to compare a stored pairing with a fresh one.
+std::vector<std::string> describe(const PairedMonths& paired) {
+    std::vector<std::string> out;
+    for (const compare::Explanation& month : paired.months) {
+        std::vector<std::string> lines;
+        for (const compare::ExplainedLine& l : month.lines)
+            lines.push_back(std::to_string(month.period.year * 100 + month.period.month) + " " + l.office + " " +
+                            notes::sideKey(l.side) + " " + l.id + " " + dayText(l.day) + " " +
+                            compare::pairClassTag(l.cls));
+        std::sort(lines.begin(), lines.end());
+        out.insert(out.end(), lines.begin(), lines.end());
+    }
+    return out;
+}
+
+class OpenItemsTest : public ::testing::Test {
+  protected:
+    std::vector<std::string> listed(long long asOf) {
+        std::vector<std::string> out;
+        for (const OpenItem& item : openItems(db.connection(), asOf).items) {
+            std::string line;
+            for (const std::string& cell : openItemCells(item)) line += (line.empty() ? "" : "|") + cell;
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    // The stored pairing, which must equal a fresh one every time.
+    PairedMonths stored() {
+        PairedMonths p = pairedMonths(db.connection());
+        EXPECT_EQ(describe(p), describe(freshlyPairedMonths(db.connection())));
+        return p;
+    }
+
+    void note(notes::Side side, const std::string& id, notes::Status status, const std::string& text = "") {
+        ASSERT_EQ(notes::setNote(db.connection(), side, id, {status, text}, "ravi", {2025, 6, 1}).outcome,
+                  notes::Outcome::Saved);
+    }
+
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+};
+
+TEST_F(OpenItemsTest, AgeAndBucketAtTheBucketsEdges) {
+    db.importBank({ReviewDatabase::entry("T1", "01/04/2025", "100")});
+    const struct {
+        long long age;
+        const char* bucket;
+    } cases[] = {{0, "0-30"},   {30, "0-30"},  {31, "31-60"},   {60, "31-60"},
+                 {61, "61-90"}, {90, "61-90"}, {91, "over 90"}, {400, "over 90"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.age);
+        EXPECT_EQ(listed(day(2025, 4, 1) + c.age),
+                  (std::vector<std::string>{"2025-04|Hill SO|Deposit|Bank|01/04/2025|T1|100.00|bank-only|" +
+                                            std::to_string(c.age) + "|" + c.bucket + "||"}));
+    }
+    // Not yet open the day before it was booked.
+    EXPECT_TRUE(listed(day(2025, 3, 31)).empty());
+}
+
+TEST_F(OpenItemsTest, ANoteThatExplainsOrResolvesAnItemTakesItOffTheList) {
+    db.importBank({ReviewDatabase::entry("T1", "03/04/2025", "100"), ReviewDatabase::entry("T2", "03/04/2025", "200"),
+                   ReviewDatabase::entry("T3", "03/04/2025", "300"), ReviewDatabase::entry("T4", "09/04/2025", "80")});
+    db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
+    note(notes::Side::Bank, "T1", notes::Status::Explained, "bank charge");
+    note(notes::Side::Bank, "T2", notes::Status::Resolved);
+    note(notes::Side::Bank, "T3", notes::Status::Open, "asked the SO");
+    note(notes::Side::Orv, "A1", notes::Status::Open, "keyed wrong");
+    EXPECT_EQ(listed(day(2025, 5, 3)),
+              (std::vector<std::string>{
+                  "2025-04|Hill SO|Deposit|Bank|03/04/2025|T3|300.00|bank-only|30|0-30|Open|asked the SO",
+                  "2025-04|Hill SO|Deposit|Bank|09/04/2025|T4|80.00|amount-differs|24|0-30||",
+                  "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|amount-differs|24|0-30|Open|keyed wrong"}));
+    EXPECT_EQ(openItemsHeadline(openItems(db.connection(), day(2025, 5, 3)).items),
+              "0\u201330 days: 3 items, 459.50 \u00b7 31\u201360 days: 0 items, 0.00 \u00b7 61\u201390 days: 0 items, "
+              "0.00 \u00b7 over 90 days: 0 items, 0.00");
+}
+
+TEST_F(OpenItemsTest, ATimingPairAcrossTheMonthsEndIsOpenUntilTheNextMonthIsIn) {
+    db.importBank({ReviewDatabase::entry("T1", "30/04/2025", "400"), ReviewDatabase::entry("T2", "10/04/2025", "5")});
+    db.importOrv({ReviewDatabase::entry("A1", "10/04/2025", "5")});
+    EXPECT_EQ(listed(day(2025, 5, 2)),
+              (std::vector<std::string>{"2025-04|Hill SO|Deposit|Bank|30/04/2025|T1|400.00|bank-only|2|0-30||"}));
+    EXPECT_EQ(stored().paired, 0u);  // the listing stored April
+
+    db.importOrv({ReviewDatabase::entry("A2", "01/05/2025", "400")});
+    const PairedMonths after = stored();
+    EXPECT_EQ(after.paired, 2u);  // April again, and May
+    EXPECT_TRUE(listed(day(2025, 5, 2)).empty());
+    EXPECT_EQ(stored().reused, 2u);
+}
+
+TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
+    db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+    db.importBank({ReviewDatabase::entry("T1", "15/01/2025", "10")});
+    db.importBank({ReviewDatabase::entry("T2", "15/03/2025", "20")});
+    db.importBank({ReviewDatabase::entry("T3", "15/06/2025", "30")});
+    EXPECT_EQ(stored().paired, 3u);
+    EXPECT_EQ(stored().reused, 3u);
+
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+        std::size_t paired;  // months paired again
+    };
+    const std::vector<Change> changes = {
+        {"a re-import of January touches January and March",
+         [&] { db.importBank({ReviewDatabase::entry("T1", "16/01/2025", "11")}); }, 2},
+        {"May's entries touch March and June but not January",
+         [&] { db.importOrv({ReviewDatabase::entry("A1", "15/05/2025", "20")}); }, 3},
+        {"a deletion of May touches the same months less May",
+         [&] {
+             report::deleteMonth(db.connection(), orv::orvReport(), {2025, 5});
+         },
+         2},
+        {"the configured office changes nothing", [&] { db.configure("Hill HO"); }, 0},
+        {"a row written without a record: every month", [&] { db.deposit("F2", "20/06/2025", "7"); }, 3},
+        {"a new office master: every month",
+         [&] {
+             store::Connection& c = db.connection();
+             c.execute("UPDATE mastertable SET office_name = 'Hill S.O' WHERE office_id = '101'");
+             history::Change change;
+             change.action = history::Action::MasterImport;
+             history::recordChange(c, change, {2025, 7, 1});
+         },
+         3},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        EXPECT_EQ(stored().paired, c.paired);
+        EXPECT_EQ(stored().paired, 0u);
+    }
+}
+
+TEST_F(OpenItemsTest, MonthsReadTogetherPairAsEachMonthOnItsOwn) {
+    // Eight months in a row, read a few at a time, with shifts across every month's end.
+    db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+    std::vector<test::Entry> bank, orv;
+    for (int m = 1; m <= 8; ++m) {
+        const std::string month = (m < 10 ? "0" : "") + std::to_string(m);
+        const std::string next = (m + 1 < 10 ? "0" : "") + std::to_string(m + 1);
+        bank.push_back(ReviewDatabase::entry("T" + month + "a", "28/" + month + "/2025", "100"));
+        orv.push_back(ReviewDatabase::entry("A" + month + "a", "02/" + next + "/2025", "100"));  // 2 to 5 days later
+        bank.push_back(ReviewDatabase::entry("T" + month + "b", "15/" + month + "/2025", "5"));
+        orv.push_back(ReviewDatabase::entry("A" + month + "b", "15/" + month + "/2025", "4.5"));
+    }
+    db.importBank(bank);
+    db.importOrv(orv);
+    db.deposit("F2", "01/03/2025", "9");
+    std::vector<compare::Period> months = heldMonths(db.connection());
+    ASSERT_EQ(months.size(), 9u);  // January to September
+    const std::vector<compare::Explanation> together =
+        compare::explainEveryOffice(db.connection(), months, isException);
+    ASSERT_EQ(together.size(), months.size());
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        SCOPED_TRACE(months[i].month);
+        compare::Explanation alone = compare::explainOffices(db.connection(), months[i], {"Hill SO", "Bay SO"});
+        std::erase_if(alone.lines, [](const compare::ExplainedLine& l) { return !isException(l.cls); });
+        EXPECT_EQ(describe({{together[i]}}), describe({{alone}}));
+    }
+}
+
+TEST_F(OpenItemsTest, AFileThatCannotBeWrittenIsListedAllTheSameAndStoresNothing) {
+    db.importBank({ReviewDatabase::entry("T1", "15/04/2025", "10")});
+    db.connection().execute("PRAGMA query_only = ON");
+    for (int run = 0; run < 2; ++run) {
+        const PairedMonths p = stored();
+        EXPECT_EQ(p.paired, 1u);  // nothing kept from the run before
+    }
+    EXPECT_EQ(listed(day(2025, 4, 30)).size(), 1u);
+}
+
+TEST_F(OpenItemsTest, OnlyTheConfiguredOfficesScopeInDateOfficeSideAndIdOrder) {
+    db.office("100", "Hill HO", "HPO", "Hill HO", "F0");
+    db.office("201", "abc SO", "SO", "Lake HO", "F3");
+    db.office("202", "Bay SO", "SO", "Hill HO", "F2");
+    db.importBank({ReviewDatabase::entry("T9", "05/04/2025", "10"), ReviewDatabase::entry("T10", "05/04/2025", "20")});
+    db.withdrawal("F2", "05/04/2025", "30");       // T1
+    db.orv("202", "05/04/2025", "Receipt", "40");  // A2
+    db.deposit("F3", "04/04/2025", "50");          // T3
+    const auto offices = [&] {
+        std::vector<std::string> out;
+        for (const OpenItem& i : openItems(db.connection(), day(2025, 4, 30)).items)
+            out.push_back(i.line.office + " " + notes::sideKey(i.line.side) + " " + i.line.id);
+        return out;
+    };
+    // The division: every office, the 4th first, then by office name in any letter case.
+    EXPECT_EQ(offices(), (std::vector<std::string>{"abc SO bank T3", "Bay SO bank T1", "Bay SO orv A2",
+                                                   "Hill SO bank T10", "Hill SO bank T9"}));
+    db.configure("Hill HO");
+    EXPECT_EQ(offices(),
+              (std::vector<std::string>{"Bay SO bank T1", "Bay SO orv A2", "Hill SO bank T10", "Hill SO bank T9"}));
+}
+
+TEST_F(OpenItemsTest, CommandLineAndWorkbook) {
+    db.importBank({ReviewDatabase::entry("T1", "01/02/2025", "1000"), ReviewDatabase::entry("T2", "20/03/2025", "5")});
+    const std::string path = db.connection().path();
+    db.connection().close();
+    const std::string header = "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\n";
+
+    auto r = cli::runCli({"--db", path, "open-items", "--as-of", "05/04/2025"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, header +
+                         "2025-02\tHill SO\tDeposit\tBank\t01/02/2025\tT1\t1000.00\tbank-only\t63\t61-90\t\t\n"
+                         "2025-03\tHill SO\tDeposit\tBank\t20/03/2025\tT2\t5.00\tbank-only\t16\t0-30\t\t\n");
+    r = cli::runCli({"--db", path, "open-items", "--as-of", "31/01/2025"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, header);
+    EXPECT_EQ(r.err, "No open items as of 31/01/2025.\n");
+    r = cli::runCli({"--db", path, "open-items", "--as-of", "someday"});
+    EXPECT_EQ(r.status, 2);
+
+    const std::string out = dir.file("out");
+    r = cli::runCli({"--db", path, "export", "open-items", "--as-of", "05/04/2025", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string file = out + "/Open_Items_05-04-2025.xlsx";
+    EXPECT_EQ(r.out, file + "\n");
+    const std::vector<std::string> rows = test::sheetRows(file);
+    ASSERT_EQ(rows.size(), 14u);
+    EXPECT_EQ(rows[0], "VESK - ORV Comparison - Open Items");
+    EXPECT_EQ(rows[1], "As of 05/04/2025");
+    EXPECT_EQ(rows[3], "Open items by age");
+    EXPECT_EQ(rows[5], "1|0\u201330 days|1|5.00");
+    EXPECT_EQ(rows[7], "3|61\u201390 days|1|1,000.00");
+    EXPECT_EQ(rows[10], "Open items");
+    EXPECT_EQ(rows[11], "Sl.No|Month|Office Name|Kind|Side|Date|ID|Amount|Class|Age|Bucket|Status|Note");
+    EXPECT_EQ(rows[12], "1|2025-02|Hill SO|Deposit|Bank|01/02/2025|T1|1000.00|bank-only|63|61-90");
+    r = cli::runCli({"--db", path, "export", "open-items", "--matched"});
+    EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace
+}  // namespace vesk::review

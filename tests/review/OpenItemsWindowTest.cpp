@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "compare/ExplainWindow.h"
+#include "notes/NoteDialog.h"
+#include "review/OpenItemsWindow.h"
+#include "review/ReviewDatabase.h"
+#include "support/Eventually.h"
+#include "support/ScriptedPrompter.h"
+
+namespace {
+
+using vesk::test::eventually;
+using vesk::test::ReviewDatabase;
+
+QString rowText(QTableView* grid, int r) {
+    QStringList cells;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) cells << grid->model()->index(r, c).data().toString();
+    return cells.join('|');
+}
+
+// April 2025 of Hill SO: a deposit ORV lacks, and a pair whose amounts differ.
+class OpenItemsWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.importBank(
+            {ReviewDatabase::entry("T1", "03/04/2025", "300"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
+        db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
+        db.connection().close();
+    }
+
+    // The menu's Open Items button, and the window it opens once its listing is in.
+    vesk::gui::OpenItemsWindow* openFromMenu() {
+        forms.start();
+        auto* button = forms.mainform().findChild<QPushButton*>("cmdOpenItems");
+        EXPECT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), "O&pen Items");
+        button->click();
+        vesk::gui::OpenItemsWindow* window = forms.openItemsWindow();
+        EXPECT_NE(window, nullptr);
+        window->prompter().setDialogs(&prompter);
+        // The click returned with the listing still to come: the menu never waited for it.
+        EXPECT_TRUE(forms.mainform().isVisible());
+        EXPECT_TRUE(eventually([&] { return !window->logic().busy(); }, 20000));
+        return window;
+    }
+
+    void asOf(vesk::gui::OpenItemsWindow* window, const QDate& date) {
+        window->findChild<QDateEdit*>("dtpAsOf")->setDate(date);
+        ASSERT_TRUE(eventually([&] { return !window->logic().busy(); }, 20000));
+    }
+
+    vesk::test::TempDir dir;
+    ReviewDatabase db{dir};
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::FormSet forms{dir.file("ZETTools.db")};
+};
+
+TEST_F(OpenItemsWindowTest, TheMenuOpensTheListAndADateChangesTheAges) {
+    vesk::gui::OpenItemsWindow* window = openFromMenu();
+    EXPECT_TRUE(window->isVisible());
+    asOf(window, QDate(2025, 5, 10));
+    auto* grid = window->findChild<QTableView*>("grdOpenItems");
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(rowText(grid, 0), "2025-04|Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|37|31-60||");
+    EXPECT_EQ(rowText(grid, 2), "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60||");
+    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025");
+    EXPECT_EQ(window->findChild<QLabel*>("lblHeadline")->text(),
+              "0\u201330 days: 0 items, 0.00 \u00b7 31\u201360 days: 3 items, 459.50 \u00b7 61\u201390 days: 0 items, "
+              "0.00 \u00b7 over 90 days: 0 items, 0.00");
+
+    asOf(window, QDate(2025, 4, 5));  // before the 9th: only the deposit of the 3rd
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(rowText(grid, 0), "2025-04|Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|2|0-30||");
+
+    // A heading sorts by its column: the age, oldest first.
+    asOf(window, QDate(2025, 5, 10));
+    grid->sortByColumn(8, Qt::DescendingOrder);
+    EXPECT_TRUE(rowText(grid, 0).contains("|T1|"));
+
+    window->logic().setOutputFolder(dir.file("out"));
+    window->logic().setOpenWhenSaved(false);
+    window->findChild<QPushButton*>("cmdExportOpenItems")->click();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/Open_Items_10-05-2025.xlsx")));
+    EXPECT_EQ(prompter.lastMessage().title, "Saved");
+}
+
+TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOffTheList) {
+    vesk::gui::OpenItemsWindow* window = openFromMenu();
+    asOf(window, QDate(2025, 5, 10));
+    auto* grid = window->findChild<QTableView*>("grdOpenItems");
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::keyClick(grid, Qt::Key_Return);
+
+    vesk::gui::ExplainWindow* explain = window->explainWindow();
+    ASSERT_NE(explain, nullptr);
+    ASSERT_TRUE(eventually([&] { return explain->isVisible() && !explain->logic().busy(); }, 20000));
+    EXPECT_EQ(explain->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Hill SO");
+    auto* lines = explain->findChild<QTableView*>("grdExplain");
+    ASSERT_EQ(lines->model()->rowCount(), 3);
+    EXPECT_EQ(lines->model()->headerData(9, Qt::Horizontal).toString(), "Status");
+    EXPECT_EQ(lines->model()->headerData(10, Qt::Horizontal).toString(), "Note");
+
+    // Note… without a row asks for one.
+    auto* noteButton = explain->findChild<QPushButton*>("cmdNote");
+    EXPECT_EQ(noteButton->text(), "&Note\u2026");
+    noteButton->click();
+    EXPECT_EQ(prompter.lastMessage().text, "Please select a row to write a note on.");
+
+    lines->setCurrentIndex(lines->model()->index(0, 0));  // T1, the deposit of the 3rd
+    noteButton->click();
+    auto* dialog = explain->findChild<vesk::gui::NoteDialog*>("frmNote");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Note on bank row T1");
+    dialog->logic().setWho("ravi");
+    auto* status = dialog->findChild<QComboBox*>("cboStatus");
+    auto* text = dialog->findChild<QLineEdit*>("txtNote");
+    EXPECT_EQ(status->currentText(), "Open");
+
+    // Too long: said, and the dialog stays for the person to shorten it.
+    status->setCurrentText("Explained");
+    text->setText(QString(2001, 'x'));
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(prompter.lastMessage().text, "A note holds at most 2,000 characters; this one has 2,001.");
+    EXPECT_TRUE(dialog->isVisible());
+
+    text->setText("credited by the bank twice");
+    QTest::keyClick(text, Qt::Key_Return);
+    ASSERT_TRUE(eventually([&] { return !explain->findChild<vesk::gui::NoteDialog*>("frmNote"); }));
+    EXPECT_EQ(rowText(lines, 0),
+              "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
+              "bank twice");
+    // A note too long for its column reads in full as the cell's tip; the other cells tell the class.
+    EXPECT_EQ(lines->model()->index(0, 10).data(Qt::ToolTipRole).toString(), "credited by the bank twice");
+    EXPECT_TRUE(lines->model()->index(0, 6).data(Qt::ToolTipRole).toString().startsWith("bank-only:"));
+
+    // The list follows: the explained deposit is gone.
+    ASSERT_TRUE(eventually([&] { return !window->logic().busy() && grid->model()->rowCount() == 2; }, 20000));
+    EXPECT_FALSE(rowText(grid, 0).contains("|T1|"));
+
+    // Escape leaves a note as it was.
+    lines->setCurrentIndex(lines->model()->index(1, 0));
+    noteButton->click();
+    dialog = explain->findChild<vesk::gui::NoteDialog*>("frmNote");
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("txtNote")->setText("never saved");
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    ASSERT_TRUE(eventually([&] { return !explain->findChild<vesk::gui::NoteDialog*>("frmNote"); }));
+    EXPECT_FALSE(rowText(lines, 1).contains("never saved"));
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QVariant>
+#include <string>
+#include <vector>
+
+#include "compare/Explanation.h"
+
+namespace vesk::gui {
+
+/// Rows of explained lines in a grid, each filled by its class (its meaning as the tip, or
+/// the whole note in the note's column): the explanation's rows, the open items.
+class LinesModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    /// The role a sorting proxy reads: a column's own key where it has one, else its text.
+    static constexpr int kSortRole = Qt::UserRole;
+
+    struct Row {
+        compare::ExplainedLine line;
+        std::vector<QString> cells;
+        std::vector<QVariant> sortKeys;  ///< by column; an invalid one sorts by the text
+    };
+
+    /// The headers, the columns shown right-aligned (numbers) and the column of the note.
+    LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn,
+               QObject* parent = nullptr);
+    void setRows(std::vector<Row> rows);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  private:
+    std::vector<std::string> m_headers;
+    std::vector<int> m_numberColumns;
+    int m_noteColumn;
+    std::vector<Row> m_rows;
+};
+
+/// A row's cells as text, the class in words in its column.
+std::vector<QString> shownCells(const std::vector<std::string>& cells, const compare::ExplainedLine& line,
+                                int classColumn);
+
+}  // namespace vesk::gui

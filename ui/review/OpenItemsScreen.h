@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compare/ExplainScreen.h"
+#include "core/Prompter.h"
+#include "review/OpenItems.h"
+
+namespace vesk::review {
+
+/// What the Open Items window shows and says. The listing runs off the window's thread:
+/// open() hands out the work, and finished() or failed() take its outcome back.
+class OpenItemsScreen {
+  public:
+    OpenItemsScreen(std::string databasePath, Prompter& prompter);
+
+    void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
+    /// Opens the saved workbook for the person.
+    void setOpenWhenSaved(bool open) { m_open = open; }
+
+    /// The work of one listing, to run on any thread: it opens its own connection.
+    struct Job {
+        std::uint64_t ticket = 0;
+        std::function<OpenItems()> run;
+    };
+    /// Starts over for the day; the window shows "Listing...." until the job's outcome.
+    Job open(long long asOf);
+    /// The job's outcome; an outcome of an earlier request than the last is dropped.
+    void finished(std::uint64_t ticket, OpenItems items);
+    void failed(std::uint64_t ticket, const std::exception& error);
+
+    bool busy() const { return m_busy; }
+    long long asOf() const { return m_asOf; }
+    /// "Open Items as of 05/06/2025 (Offices Under Hill HO)", "... (Karwar Division)".
+    std::string heading() const;
+    /// What each bucket adds up to; empty while busy.
+    std::string headline() const;
+    const std::vector<OpenItem>& items() const { return m_items.items; }
+
+    /// Export to Excel: the saved file, or none.
+    std::optional<std::string> cmdExportOpenItems_Click();
+    /// A double-clicked item: the explanation of its office's month.
+    std::optional<compare::ExplainRequest> grdOpenItems_DblClick(std::size_t row) const;
+
+  private:
+    std::string m_path;
+    Prompter& m_prompter;
+    std::string m_folder;
+    bool m_open = true;
+    std::uint64_t m_ticket = 0;
+    bool m_busy = false;
+    long long m_asOf = 0;
+    OpenItems m_items;
+};
+
+}  // namespace vesk::review

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "compare/LinesModel.h"
+#include "review/OpenItemsScreen.h"
+#include "widgets/QtPrompter.h"
+#include "widgets/WorkThreads.h"
+
+class QDateEdit;
+class QLabel;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace vesk::gui {
+
+class ExplainWindow;
+
+/// What is still open: the headline per age bucket, the items in a sortable grid, the as-of
+/// date, Export to Excel and Close. The listing runs on a thread of its own, so the menu
+/// stays alive; double-clicking an item (or Enter on it) explains its office's month.
+class OpenItemsWindow : public QWidget {
+    Q_OBJECT
+  public:
+    OpenItemsWindow(const std::string& databasePath, QWidget* parent);
+    ~OpenItemsWindow() override;
+
+    review::OpenItemsScreen& logic() { return m_logic; }
+    FormPrompter& prompter() { return m_prompter; }
+    ExplainWindow* explainWindow() { return m_explain; }
+
+    /// Shows the window and lists what is open as of today.
+    void showItems();
+    /// Lists again as of the day chosen.
+    void dtpAsOf_Change();
+    void cmdExportOpenItems_Click();
+    void grdOpenItems_DblClick(const QModelIndex& index);
+
+  private:
+    void list(long long asOf);
+    void render();
+
+    FormPrompter m_prompter;
+    std::string m_databasePath;
+    review::OpenItemsScreen m_logic;
+    LinesModel m_model;
+    QSortFilterProxyModel* m_sorted;
+    QLabel* m_heading;
+    QLabel* m_headline;
+    QDateEdit* m_asOf;
+    QTableView* m_grid;
+    ExplainWindow* m_explain = nullptr;
+    WorkThreads m_work{this};  // last: waited for before the rest goes
+};
+
+}  // namespace vesk::gui
