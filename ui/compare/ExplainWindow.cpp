@@ -129,10 +129,7 @@ void ExplainWindow::render() {
     }
     m_model.setRows(explainedRows(m_logic.shown()));
     m_grid->resizeColumnsToContents();
-    if (m_logic.busy())
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+    showBusy(this, m_logic.busy());
 }
 
 }  // namespace vesk::gui

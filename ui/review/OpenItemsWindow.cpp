@@ -131,10 +131,7 @@ void OpenItemsWindow::render() {
     m_headline->setText(m_logic.busy() ? QString("Listing....") : QString::fromStdString(m_logic.headline()));
     m_model.setRows(itemRows(m_logic.items()));
     m_grid->resizeColumnsToContents();
-    if (m_logic.busy())
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+    showBusy(this, m_logic.busy());
 }
 
 }  // namespace vesk::gui

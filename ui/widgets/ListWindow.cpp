@@ -62,4 +62,11 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
     return parts;
 }
 
+void showBusy(QWidget* window, bool busy) {
+    if (busy)
+        window->setCursor(Qt::BusyCursor);
+    else
+        window->unsetCursor();
+}
+
 }  // namespace vesk::gui

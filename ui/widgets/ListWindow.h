@@ -32,6 +32,9 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
                                 const std::vector<QWidget*>& left, const std::vector<QPushButton*>& buttons,
                                 const QString& exportName);
 
+/// The busy cursor over the window while its work runs on another thread, the arrow after.
+void showBusy(QWidget* window, bool busy);
+
 /// The wait cursor while it lives, for work done on the window's thread (an export).
 class WaitCursor {
   public:
