@@ -20,7 +20,7 @@ constexpr double kLeastShade = 0.15;
 
 int indexOf(const std::vector<Period>& months, const Period& month) {
     for (std::size_t i = 0; i < months.size(); ++i)
-        if (monthKey(months[i]) == monthKey(month)) return int(i);
+        if (months[i].key() == month.key()) return int(i);
     return -1;
 }
 
