@@ -28,16 +28,20 @@ bench::ScratchFolder& scratch() {
     return folder;
 }
 
-// The compared month's workbooks, the very rows the history holds for it.
+// A month's workbooks, the very rows the history holds for it.
+std::string sampleFolder(int year, int month) {
+    const std::string folder = scratch().file("sample-" + std::to_string(year) + "-" + std::to_string(month));
+    if (std::filesystem::exists(folder)) return folder;
+    const sample::SampleOptions o = bench::historyMonth(year, month);
+    run(scratch().file("unused.db"),
+        {"sample", folder, "--offices", std::to_string(o.offices), "--rows", std::to_string(o.rows), "--year",
+         std::to_string(o.year), "--month", std::to_string(o.month), "--seed", std::to_string(o.seed)});
+    return folder;
+}
+
+// The compared month's.
 const std::string& sampleFolder() {
-    static const std::string path = [] {
-        const std::string folder = scratch().file("sample");
-        const sample::SampleOptions o = bench::historyMonth(kYear, kMonth);
-        run(scratch().file("unused.db"),
-            {"sample", folder, "--offices", std::to_string(o.offices), "--rows", std::to_string(o.rows), "--year",
-             std::to_string(o.year), "--month", std::to_string(o.month), "--seed", std::to_string(o.seed)});
-        return folder;
-    }();
+    static const std::string path = sampleFolder(kYear, kMonth);
     return path;
 }
 
@@ -92,6 +96,23 @@ void BM_OpenItemsAfterImport(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenItemsAfterImport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The month's routine at the history's end: the newest month's bank workbook comes in (again),
+// then the open items: that month and the two before it are paired afresh.
+void BM_OpenItemsAfterNewestMonth(benchmark::State& state) {
+    const std::string& db = history();
+    const int year = bench::kHistoryFirstYear + (bench::kHistoryMonths - 1) / 12;
+    const int month = 1 + (bench::kHistoryMonths - 1) % 12;
+    const std::string workbook = sampleFolder(year, month) + "/" + sample::ctrFileName(year, month);
+    run(db, {"open-items"});
+    for (auto _ : state) {
+        state.PauseTiming();
+        run(db, {"import-ctr", workbook, "--yes"});
+        state.ResumeTiming();
+        run(db, {"open-items", "--as-of", "31/12/2026"});
+    }
+}
+BENCHMARK(BM_OpenItemsAfterNewestMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The first listing of a file that has stored nothing yet: all 24 months paired.
 void BM_OpenItemsFirstTime(benchmark::State& state) {

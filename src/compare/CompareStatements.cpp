@@ -29,11 +29,14 @@ std::string inMonth(const std::string& table, const std::string& alias, const st
 }
 
 // The rows of several months, failing on rows without a date as inMonth() does.
-std::string inMonths(const std::string& table, const std::string& alias, const std::string& column,
-                     const std::vector<int>& keys) {
+// Rows dated within the span: found through the month keys' index, and of the months at
+// its ends only the days it covers, so the rows beyond are not looked up at all.
+std::string inSpan(const std::string& table, const std::string& alias, const std::string& column, const DaySpan& span) {
     std::string list;
-    for (int key : keys) list += (list.empty() ? "" : ",") + std::to_string(key);
-    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND " + failsOnUndatedRows(table, column);
+    for (int key : span.monthKeys) list += (list.empty() ? "" : ",") + std::to_string(key);
+    const std::string date = "CDate(" + alias + "." + column + ")";
+    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND " + failsOnUndatedRows(table, column) +
+           " AND " + date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
 }
 
 using report::Side;
@@ -165,26 +168,26 @@ std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FRO
 // of their row ids, so that the table's pages are met one after another rather than once per
 // row, and without joining the master again for each (officeFacilitiesStatement names the
 // offices).
-std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys) {
+std::string explainBankStatement(const std::string& condition, const DaySpan& span) {
     const std::string deposit = report::isSide(Table::Finacle, Side::Deposit, "i.");
     return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, IIf(" + deposit +
            ", 1, 2) AS Kind, " + report::amountOf(Table::Finacle, "i.") +
            " AS Amount FROM VESKFinacle AS i WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN "
            "VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
            condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, Side::Withdrawal, "i.") + ") AND " +
-           inMonths("VESKFinacle", "i", "Tran_Date", monthKeys) + ")";
+           inSpan("VESKFinacle", "i", "Tran_Date", span) + ")";
 }
 
 std::string officeFacilitiesStatement(const std::string& condition) {
     return "SELECT m.qal_facility_id AS Facility, m.office_name AS OffName FROM MasterTable AS m" + condition;
 }
 
-std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys) {
+std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
     return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, IIf(" +
            report::isSide(Table::Orv, Side::Deposit, "a.") + ", 1, 2) AS Kind, " + report::amountOf(Table::Orv, "a.") +
            " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
            " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +
-           inMonths("ORVTable", "a", "try_posting_date", monthKeys);
+           inSpan("ORVTable", "a", "try_posting_date", span);
 }
 
 }  // namespace vesk::compare

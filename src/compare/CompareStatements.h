@@ -44,11 +44,18 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope);
 /// The master's spellings of an office name (?1), matched without regard to letter case.
 std::string officeSpellingsStatement();
 
+/// Days from `first` to the day before `after` ("yyyy-mm-dd" both), found through the keys
+/// (year * 100 + month) of the months they lie in.
+struct DaySpan {
+    std::vector<int> monthKeys;
+    std::string first, after;
+};
+
 /// The bank rows (Facility, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
 /// Amount) and the ORV entries (OffName, then the same, Kind 1 receipt or 2 payment) of the
-/// offices the condition names, dated in the months of the keys (year * 100 + month).
-std::string explainBankStatement(const std::string& condition, const std::vector<int>& monthKeys);
-std::string explainOrvStatement(const std::string& condition, const std::vector<int>& monthKeys);
+/// offices the condition names, dated within the span.
+std::string explainBankStatement(const std::string& condition, const DaySpan& span);
+std::string explainOrvStatement(const std::string& condition, const DaySpan& span);
 /// The facilities (Facility) of the offices (OffName) the condition names: a bank row is the
 /// office's whose facility it has, letter case aside, once for each such line of the master.
 std::string officeFacilitiesStatement(const std::string& condition);

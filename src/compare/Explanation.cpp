@@ -26,15 +26,15 @@ Period previousMonth(Period p) { return p.month == 1 ? Period{p.year - 1, 12} : 
 long long firstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
 long long lastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
 
-// The keys of the months first..last and of the month either side.
-std::vector<int> windowKeys(Period first, Period last) {
-    std::vector<int> keys;
+// The days from..to, through the keys of the months first..last and of the month either side.
+DaySpan windowSpan(Period first, Period last, long long from, long long to) {
+    DaySpan span{{}, isoDate(dateOfDay(from)), isoDate(dateOfDay(to + 1))};
     const Period end = nextMonth(last);
     for (Period p = previousMonth(first);; p = nextMonth(p)) {
-        keys.push_back(monthKey(p.year, p.month));
+        span.monthKeys.push_back(monthKey(p.year, p.month));
         if (p.year == end.year && p.month == end.month) break;
     }
-    return keys;
+    return span;
 }
 
 // The day of a date as CDate gives it: "yyyy-mm-dd" with or without a time.
@@ -85,7 +85,6 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
 
 // The rows of the offices the condition names dated from `first`'s window to `last`'s.
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last) {
-    const std::vector<int> keys = windowKeys(first, last);
     db.execute(kPlanJoins);
     Facilities facilities;
     const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
@@ -94,8 +93,9 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
             facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
     Buckets buckets;
     const long long from = firstDay(first) - kWindowDays, to = lastDay(last) + kWindowDays;
-    readRows(db, explainBankStatement(condition, keys), ExplainSide::Bank, from, to, facilities, buckets);
-    readRows(db, explainOrvStatement(condition, keys), ExplainSide::Orv, from, to, facilities, buckets);
+    const DaySpan span = windowSpan(first, last, from, to);
+    readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
+    readRows(db, explainOrvStatement(condition, span), ExplainSide::Orv, from, to, facilities, buckets);
     return buckets;
 }
 

@@ -236,6 +236,22 @@ TEST_F(ExplainMonthTest, ANeighbouringMonthsRowsPairButAreNotListed) {
     EXPECT_EQ(out, (std::vector<std::string>{"A4 timing", "A6 orv-only", "T7 bank-only"}));
 }
 
+TEST_F(ExplainMonthTest, TheWindowEndsThreeDaysEitherSideToTheLastSecond) {
+    db.deposit("F3", "01/04/2025", "44");
+    db.orv("3", "29/03/2025 00:00:00", "R", "44");  // the window's first day
+    db.deposit("F3", "01/04/2025", "22");
+    db.orv("3", "28/03/2025 23:59:59", "R", "22");  // the day before it
+    db.deposit("F3", "30/04/2025 08:00:00", "33");
+    db.orv("3", "03/05/2025 23:59:59", "R", "33");  // its last day
+    db.deposit("F3", "30/04/2025", "11");
+    db.orv("3", "04/05/2025 00:00:00", "R", "11");  // the day after it
+    std::vector<std::string> out;
+    for (const ExplainedLine& l : explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO")).lines)
+        if (l.kind == ExplainKind::Deposit && l.amount != 1250 && l.amount != 400)
+            out.push_back(l.id + " " + pairClassTag(l.cls));
+    EXPECT_EQ(out, (std::vector<std::string>{"T13 timing", "T15 bank-only", "T17 timing", "T19 bank-only"}));
+}
+
 TEST_F(ExplainMonthTest, ADateThatIsNoDateFailsAsTheComparisonDoes) {
     db.deposit("F3", "not a date", "1");
     try {
