@@ -238,6 +238,8 @@ std::string monthName(int month) {
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
 
+std::string monthAndYear(const Period& month) { return monthName(month.month) + " " + std::to_string(month.year); }
+
 std::string dayText(long long days) { return dayFirst(dateOfDay(days)); }
 
 DateTime localNow() {

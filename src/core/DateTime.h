@@ -82,5 +82,7 @@ inline constexpr std::array<std::string_view, 12> kMonthNames = {"January",   "F
 /// English month names: full ("January") or three-letter ("Jan"); month is 1..12.
 std::string monthName(int month);
 std::string monthAbbrev(int month);
+/// "April 2025".
+std::string monthAndYear(const Period& month);
 
 }  // namespace vesk

@@ -30,7 +30,7 @@ std::string actionText(Action action) {
 
 std::string periodText(const Change& change) {
     if (change.year <= 0 || change.month < 1 || change.month > 12) return "";
-    return monthName(change.month) + " " + std::to_string(change.year);
+    return monthAndYear({change.year, change.month});
 }
 
 std::string nameText(const Change& change) {

@@ -13,9 +13,7 @@ std::string kindWord(const ReportWording& wording, const std::string& kind) {
     return {};
 }
 
-std::string period(const MonthImport& month) {
-    return monthName(month.period.month) + " " + std::to_string(month.period.year);
-}
+std::string period(const MonthImport& month) { return monthAndYear(month.period); }
 
 std::string amountCell(const std::optional<double>& amount) {
     return amount ? formatAmount(*amount, Grouping::Thousands) : std::string();

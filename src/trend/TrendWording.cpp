@@ -31,8 +31,7 @@ std::string fromAfterToText(const compare::Period& from, const compare::Period& 
 }
 
 std::string periodLine(const compare::Period& from, const compare::Period& to) {
-    return "Period : " + monthName(from.month) + " " + std::to_string(from.year) + " to " + monthName(to.month) + " " +
-           std::to_string(to.year);
+    return "Period : " + monthAndYear(from) + " to " + monthAndYear(to);
 }
 
 std::string scopeLine(const std::string& configuredOffice) { return "Offices Under " + configuredOffice; }

@@ -103,6 +103,7 @@ TEST(DateTimeText, EachFormPadsItsFieldsAndShowsTheTimeAsAsked) {
     EXPECT_EQ(vesk::monthKey(1900, 12), 190012);
     EXPECT_EQ(vesk::monthName(4), "April");
     EXPECT_EQ(vesk::monthAbbrev(9), "Sep");
+    EXPECT_EQ(vesk::monthAndYear({987, 12}), "December 987");
     EXPECT_EQ(vesk::daysInMonth(1900, 2), 28);
     EXPECT_EQ(vesk::daysInMonth(2000, 2), 29);
 }

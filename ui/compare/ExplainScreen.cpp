@@ -80,7 +80,7 @@ void ExplainScreen::failed(std::uint64_t ticket, const std::exception& error) {
 }
 
 std::string ExplainScreen::heading() const {
-    std::string text = "Explained : " + monthName(m_request.period.month) + " " + std::to_string(m_request.period.year);
+    std::string text = "Explained : " + monthAndYear(m_request.period);
     text += " : " + (m_request.office ? *m_request.office : std::string("Differing Offices"));
     if (m_request.day) text += " : " + dayText(*m_request.day);
     return text;

@@ -101,8 +101,7 @@ void LeftOutWindow::refresh() {
     const std::optional<compare::LeftOut>& leftOut = m_logic.leftOut();
     const std::optional<compare::Period> period = m_logic.period();
     QString heading = "Left out of the comparison";
-    if (period)
-        heading += QString::fromStdString(" : " + monthName(period->month) + " " + std::to_string(period->year));
+    if (period) heading += QString::fromStdString(" : " + monthAndYear(*period));
     m_heading->setText(heading);
     m_line->setText(QString::fromStdString(m_logic.view().leftOutText));
     for (std::size_t k = 0; k < m_lists.size(); ++k) {

@@ -212,7 +212,7 @@ std::optional<Explained> explainedOf(Context& context, const std::string& yearTe
     }
     if (e.explanation.lines.empty())
         context.err << "No rows to explain for " << (e.office ? *e.office : std::string("the differing offices"))
-                    << " in " << monthName(e.period.month) << " " << e.period.year << ".\n";
+                    << " in " << monthAndYear(e.period) << ".\n";
     return e;
 }
 
