@@ -22,15 +22,20 @@ inline void runVerb(const std::string& database, std::vector<std::string> args) 
     if (cli::run(args, context) != cli::kExitOk) throw std::runtime_error(args.front() + ": " + out.str() + err.str());
 }
 
-/// A copy of the history in the folder, brought up to this program's layout with its monthly
-/// summaries and its totals per office and month built, as a database the program has been
-/// working on finds them, so that nothing of that is timed.
-inline std::string preparedHistory(const ScratchFolder& folder) {
-    const std::string path = folder.file("history.db");
-    std::filesystem::copy_file(historyDatabase(), path);
+/// The history brought up to this program's layout with its monthly summaries and its totals
+/// per office and month built, as a database the program has been working on finds them, so
+/// that nothing of that is timed.
+inline void bringUpToDate(const std::string& path) {
     runVerb(path, {"summary", "ctr"});
     runVerb(path, {"summary", "orv"});
     runVerb(path, {"trend"});
+}
+
+/// A copy of the two years in the folder, brought up to date.
+inline std::string preparedHistory(const ScratchFolder& folder) {
+    const std::string path = folder.file("history.db");
+    std::filesystem::copy_file(historyDatabase(), path);
+    bringUpToDate(path);
     return path;
 }
 

@@ -22,7 +22,10 @@ using namespace vesk;
 constexpr int kComparedYear = 2026;
 constexpr int kComparedMonth = 6;
 
-const std::string& database() { return bench::historyDatabase(); }
+const std::string& database() {
+    static const std::string path = bench::historyDatabase();
+    return path;
+}
 
 void selectComparedMonth(compare::CompareScreen& logic) {
     logic.Form_Load();

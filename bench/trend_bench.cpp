@@ -20,8 +20,6 @@ namespace {
 
 using namespace vesk;
 
-double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
 void run(const std::string& database, std::vector<std::string> args) { bench::runVerb(database, std::move(args)); }
 
 bench::ScratchFolder& scratch() {
@@ -53,7 +51,7 @@ BENCHMARK(BM_TrendByComparingEachMonth)
     ->UseRealTime()
     ->Iterations(1)
     ->Repetitions(5)
-    ->ComputeStatistics("min", least);
+    ->ComputeStatistics("min", bench::least);
 
 // After: the verbs, from the sums kept per office and month.
 void BM_TrendVerb(benchmark::State& state) {
@@ -65,7 +63,7 @@ BENCHMARK(BM_TrendVerb)
     ->UseRealTime()
     ->Iterations(3)
     ->Repetitions(5)
-    ->ComputeStatistics("min", least);
+    ->ComputeStatistics("min", bench::least);
 
 void BM_TrendOfficesVerb(benchmark::State& state) {
     const std::string& path = history();
@@ -76,7 +74,7 @@ BENCHMARK(BM_TrendOfficesVerb)
     ->UseRealTime()
     ->Iterations(3)
     ->Repetitions(5)
-    ->ComputeStatistics("min", least);
+    ->ComputeStatistics("min", bench::least);
 
 // Once, on the first trend after the layout gains the totals: built from every row.
 void BM_BuildTotalsFromTwoYears(benchmark::State& state) {
@@ -99,7 +97,7 @@ BENCHMARK(BM_BuildTotalsFromTwoYears)
     ->UseRealTime()
     ->Iterations(1)
     ->Repetitions(2)
-    ->ComputeStatistics("min", least);
+    ->ComputeStatistics("min", bench::least);
 
 }  // namespace
 

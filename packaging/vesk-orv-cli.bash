@@ -18,7 +18,8 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items trend export where history"
+        summary delete-month compare detail unmatched explain note notes open-items trend export where history check
+        backup restore daily-backups"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of"
     COMPREPLY=()
 
@@ -65,7 +66,8 @@ _vesk_orv_cli() {
     case $verb in
         inspect) options="--rows --sheet" ;;
         sample) options="--offices --rows --year --month --seed" ;;
-        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month) options="--yes" ;;
+        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month | backup | restore)
+            options="--yes" ;;
         compare) options="--filter" ;;
         explain) options="--matched" ;;
         trend) options="--offices" ;;
@@ -87,6 +89,12 @@ _vesk_orv_cli() {
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
+        backup:0 | restore:0)
+            compopt -o filenames 2>/dev/null
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -f -- "$cur"))
+            ;;
+        daily-backups:0) COMPREPLY=($(compgen -W "on off" -- "$cur")) ;;
     esac
 }
 

@@ -45,6 +45,13 @@ struct OpenFileRequest {
     std::string folder;  ///< where the dialog opens; empty: the person's home folder
 };
 
+struct SaveFileRequest {
+    std::string title;   ///< empty: the dialog's own title
+    std::string filter;  ///< "Label|*.a;*.b|Label|*.*"
+    std::string folder;  ///< where the dialog opens; empty: the person's home folder
+    std::string name;    ///< the file name offered
+};
+
 /// Everything the core needs of the person in front of it. The window, the
 /// terminal and the tests each implement it.
 class Prompter {
@@ -56,6 +63,10 @@ class Prompter {
 
     /// Asks for a file to open; nullopt when the person cancels.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+
+    /// Asks where to save a file; nullopt when the person cancels. Choosing a file that
+    /// exists is confirmed in the dialog itself.
+    virtual std::optional<std::string> saveFile(const SaveFileRequest& request) = 0;
 
     /// Shows a progress text and lets the interface redraw (an empty text clears it).
     virtual void progress(const std::string& text) = 0;

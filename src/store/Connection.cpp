@@ -4,13 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <set>
 
 #include "core/Error.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
+#include "store/Handle.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
+#include "store/WaitState.h"
 
 namespace vesk::store {
 
@@ -18,85 +19,36 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct DbCloser {
+// The shared handle keeps the waiting it uses alive as long as any statement holds it.
+struct SharedCloser {
+    std::shared_ptr<detail::WaitState> wait;
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
-using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
 
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+BeforeWrite& beforeWriteHook() {
+    static BeforeWrite hook;
+    return hook;
+}
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-constexpr int kBusyTimeoutMs = 5000;
-
-// The key every file of the program is encrypted with.
-constexpr const char* kProgramKey = "kwtrb";
-
-DbHandle openHandle(const std::string& path, int flags) {
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    DbHandle db(raw);
-    if (rc != SQLITE_OK) {
-        Error e = engineError(db.get(), rc);
-        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
-    }
-    sqlite3_extended_result_codes(db.get(), 0);
-    // Before the first read: the schema check must wait out another program's commit too.
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
-    return db;
-}
-
-void run(sqlite3* db, const char* sql) {
-    int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throwEngineError(db, rc);
-}
-
-void applyKey(sqlite3* db, const std::string& key) {
-    int rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
-    if (rc != SQLITE_OK) throwEngineError(db, rc);
-    // Larger pages than the 1024-byte default cut the encryption work per row by about a
-    // third. The program creates every file it opens, so all have this page size.
-    run(db, "PRAGMA cipher_page_size = 4096");
-}
-
-// The key is only tried when a page is read: reading the schema tells a wrong password
-// or a file that is no database at all.
-std::set<std::string> readTableNames(sqlite3* db, const std::string& path) {
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &raw, nullptr);
-    StmtHandle stmt(raw);
-    std::set<std::string> names;
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
-            names.insert(lower(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0))));
-        if (rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    if (rc != SQLITE_OK) {
-        Error e = engineError(db, rc);
-        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
-    }
-    return names;
-}
+using detail::applyKey;
+using detail::DbHandle;
+using detail::openHandle;
+using detail::run;
+using detail::StmtHandle;
 
 void checkTables(sqlite3* db, const std::string& path) {
-    const std::set<std::string> names = readTableNames(db, path);
-    std::string missing;
-    for (Table t : kAllTables) {
-        if (names.count(lower(tableName(t)))) continue;
-        if (!missing.empty()) missing += ", ";
-        missing += tableName(t);
-    }
+    const std::string missing = detail::missingTables(db, path);
     if (!missing.empty())
         throw Error(errc::kDatabaseBase + SQLITE_ERROR,
                     "The database file '" + path + "' lacks the table(s) " + missing + " the program needs");
 }
 
 int layoutVersion(sqlite3* db) {
+    const detail::WaitEnd waitEnd;
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr);
     StmtHandle stmt(raw);
@@ -146,7 +98,13 @@ void createEmptyFile(const std::string& path) {
 
 }  // namespace
 
-Connection::Connection() = default;
+BeforeWrite setBeforeWrite(BeforeWrite hook) {
+    BeforeWrite before = std::move(beforeWriteHook());
+    beforeWriteHook() = std::move(hook);
+    return before;
+}
+
+Connection::Connection() : m_wait(std::make_shared<detail::WaitState>()) {}
 
 Connection::~Connection() { close(); }
 
@@ -155,13 +113,13 @@ void Connection::close() noexcept {
     m_path.clear();
 }
 
-void Connection::open(const std::string& path) { open(path, kProgramKey, true); }
+void Connection::open(const std::string& path) { open(path, detail::programKey(), true); }
 
 void Connection::openKeyed(const std::string& path, const std::string& key) { open(path, key, true); }
 
 void Connection::openWithoutUpgrade(const std::string& path) {
     if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
-    open(path, kProgramKey, false);
+    open(path, detail::programKey(), false);
 }
 
 void Connection::open(const std::string& path, const std::string& key, bool upgrade) {
@@ -173,7 +131,7 @@ void Connection::open(const std::string& path, const std::string& key, bool upgr
     if (fs::exists(status)) {
         if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
         // Never SQLITE_OPEN_CREATE here: an existing file is only ever opened.
-        db = openHandle(path, SQLITE_OPEN_READWRITE);
+        db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
         applyKey(db.get(), key);
         checkTables(db.get(), path);
         registerDialectFunctions(db.get());
@@ -191,7 +149,7 @@ void Connection::open(const std::string& path, const std::string& key, bool upgr
         for (int i = 0; i < 3; ++i) sideExisted[i] = fs::exists(sideFiles[i], ec);
         createEmptyFile(path);
         try {
-            db = openHandle(path, SQLITE_OPEN_READWRITE);
+            db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
             applyKey(db.get(), key);
             registerDialectFunctions(db.get());
             configure(db.get());
@@ -204,7 +162,7 @@ void Connection::open(const std::string& path, const std::string& key, bool upgr
             throw;
         }
     }
-    m_db = std::shared_ptr<sqlite3>(db.release(), DbCloser());
+    m_db = std::shared_ptr<sqlite3>(db.release(), SharedCloser{m_wait});
     m_path = path;
 }
 
@@ -212,6 +170,7 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
     if (!params.empty()) return Statement(m_db, sql).execute(params);
     sqlite3* db = m_db.get();
+    const detail::WaitEnd waitEnd;
     const char* p = sql.c_str();
     const char* end = p + sql.size();
     std::int64_t changed = 0;
@@ -246,7 +205,25 @@ Value Connection::scalar(const std::string& sql, const std::vector<Value>& param
     return rs.field(0, 0);
 }
 
-Transaction Connection::begin() { return Transaction(m_db); }
+Transaction Connection::begin() {
+    // Not again for what the hook itself writes.
+    if (m_db && beforeWriteHook() && !m_inBeforeWrite) {
+        struct Within {
+            bool& flag;
+            ~Within() { flag = false; }
+        } within{m_inBeforeWrite = true};
+        beforeWriteHook()(*this);
+    }
+    return Transaction(m_db);
+}
+
+Transaction Connection::beginRead() { return Transaction(m_db, Transaction::Kind::Read); }
+
+void Connection::setDelayWatcher(DelayWatcher watcher) { m_wait->watcher = std::move(watcher); }
+
+void Connection::tellDelay(const DelayNotice& notice) const { m_wait->tell(notice); }
+
+void Connection::setBusyLimit(std::chrono::milliseconds limit) { m_wait->limit = limit; }
 
 bool hasTable(Connection& db, const std::string& name) {
     return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", {name})

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,10 +12,21 @@
 #include "store/Statement.h"
 #include "store/Transaction.h"
 #include "store/Value.h"
+#include "store/Waiting.h"
 
 struct sqlite3;
 
 namespace vesk::store {
+
+namespace detail {
+struct WaitState;
+}
+
+class Connection;
+/// Runs before each write transaction a connection begins (the daily backup's turn).
+using BeforeWrite = std::function<void(Connection&)>;
+/// The hook of every connection of this process; returns the one it replaces. None by default.
+BeforeWrite setBeforeWrite(BeforeWrite hook);
 
 /// The file's name.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
@@ -31,7 +43,8 @@ inline constexpr long kLockedError = errc::kDatabaseBase + 6;
 /// connection has the query dialect's functions registered (see SqlDialect.h); statements
 /// are run as written, in the engine's own dialect. Statements and transactions share the
 /// handle: one that outlives close() keeps it open until it ends (a transaction then
-/// rolls back).
+/// rolls back). A statement that finds the file busy with another program's transaction
+/// waits for it up to kBusyLimit, telling the delay watcher, then fails with kInUseText.
 class Connection {
   public:
     Connection();
@@ -70,16 +83,29 @@ class Connection {
     /// The first field of the first row, or Null when there is no row.
     Value scalar(const std::string& sql, const std::vector<Value>& params = {});
 
-    /// Begins a transaction that rolls back unless committed.
+    /// Begins a write transaction that rolls back unless committed; the process's
+    /// BeforeWrite hook runs first.
     Transaction begin();
+    /// Begins a read transaction: every statement until it ends sees the file as it was at
+    /// the first, whatever other programs commit meanwhile.
+    Transaction beginRead();
+
+    /// Who is told when a statement is held up; none: the process's default (see Waiting.h).
+    void setDelayWatcher(DelayWatcher watcher);
+    /// Tells the watcher of a hold-up that is not the engine's own (today's backup).
+    void tellDelay(const DelayNotice& notice) const;
+    /// How long a statement waits for another program's transaction (kBusyLimit).
+    void setBusyLimit(std::chrono::milliseconds limit);
 
     sqlite3* handle() const { return m_db.get(); }
 
   private:
     void open(const std::string& path, const std::string& key, bool upgrade);
 
+    std::shared_ptr<detail::WaitState> m_wait;
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
+    bool m_inBeforeWrite = false;
 };
 
 /// A connection opened when first needed: how a form's logic lends its connection to a flow

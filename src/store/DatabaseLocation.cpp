@@ -61,6 +61,12 @@ std::string prepareDatabaseFolder(const DatabaseLocation& location) {
     return location.path;
 }
 
+std::string dailyBackupFolder(const std::string& databasePath) {
+    std::error_code ec;
+    const fs::path file = fs::absolute(databasePath, ec);
+    return ((ec ? fs::path(databasePath) : file).parent_path() / "backups").lexically_normal().string();
+}
+
 bool folderWritable(const std::string& folder) {
     // access() also answers EROFS for a read-only mount, which permissions alone do not show.
     return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;

@@ -50,6 +50,9 @@ DatabaseSearch systemDatabaseSearch(std::optional<std::string> option = std::nul
 /// True when files can be created in the folder by this process.
 bool folderWritable(const std::string& folder);
 
+/// The folder beside the database file that holds its daily copies: "backups".
+std::string dailyBackupFolder(const std::string& databasePath);
+
 /// One line saying why the file was chosen, for the status line and `where`.
 std::string describe(const DatabaseLocation& location, const DatabaseSearch& search);
 

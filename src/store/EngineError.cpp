@@ -2,7 +2,10 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <filesystem>
 #include <utility>
+
+#include "store/DatabaseLocation.h"
 
 namespace vesk::store {
 
@@ -21,6 +24,22 @@ thread_local DialectFault t_fault;
 
 void noteDialectFault(sqlite3* db, long number, int code) { t_fault = {db, number, code}; }
 
+bool isDamage(int rc) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+std::string damagedText(const std::string& path, int rc, const std::string& reason) {
+    const std::string what = (rc & 0xff) == SQLITE_NOTADB
+                                 ? "cannot be read with the program's key (" + reason +
+                                       "): it is damaged at its start, or it is not this program's database"
+                                 : "is damaged (" + reason + ")";
+    return "The database file '" + path + "' " + what +
+           ". \"vesk-orv-cli check\" or \"Check Database\" on the menu shows the damage; restore a backup with "
+           "\"vesk-orv-cli restore FILE\" or \"Restore Database\" (the daily copies are in '" +
+           dailyBackupFolder(path) + "').";
+}
+
 Error engineError(sqlite3* db, int rc) {
     const int primary = rc & 0xff;
     // The handle's message belongs to this failure only when its code agrees.
@@ -28,6 +47,11 @@ Error engineError(sqlite3* db, int rc) {
     if (db && t_fault.db == db) {
         const DialectFault fault = std::exchange(t_fault, {});
         if (fault.code == primary) return Error(fault.number, message);
+    }
+    if (primary == SQLITE_BUSY) return Error(kInUseError, kInUseText);
+    if (db && isDamage(primary)) {
+        const char* file = sqlite3_db_filename(db, "main");
+        if (file && *file) return Error(errc::kDatabaseBase + primary, damagedText(file, primary, message));
     }
     return Error(errc::kDatabaseBase + primary, message);
 }

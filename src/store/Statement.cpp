@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "store/EngineError.h"
+#include "store/WaitState.h"
 
 namespace vesk::store {
 
@@ -90,6 +91,7 @@ void Statement::bindAll(const std::vector<Value>& params) {
 
 std::int64_t Statement::execute(const std::vector<Value>& params) {
     bindAll(params);
+    const detail::WaitEnd waitEnd;
     const auto before = sqlite3_total_changes(m_db.get());
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
@@ -103,6 +105,7 @@ std::int64_t Statement::execute(const std::vector<Value>& params) {
 
 ResultSet Statement::query(const std::vector<Value>& params) {
     bindAll(params);
+    const detail::WaitEnd waitEnd;
     const int n = sqlite3_column_count(m_stmt);
     std::vector<std::string> columns;
     columns.reserve(static_cast<std::size_t>(n));

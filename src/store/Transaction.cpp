@@ -4,14 +4,14 @@
 
 #include "core/Error.h"
 #include "store/EngineError.h"
+#include "store/WaitState.h"
 
 namespace vesk::store {
 
-Transaction::Transaction(std::shared_ptr<sqlite3> db) : m_db(std::move(db)) {
+Transaction::Transaction(std::shared_ptr<sqlite3> db, Kind kind) : m_db(std::move(db)) {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
-    // IMMEDIATE takes the write lock now, so a transaction never fails half way for
-    // want of it.
-    int rc = sqlite3_exec(m_db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    const detail::WaitEnd waitEnd;
+    int rc = sqlite3_exec(m_db.get(), kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
 }
 
@@ -21,6 +21,7 @@ Transaction::Transaction(Transaction&& other) noexcept : m_db(std::move(other.m_
 
 void Transaction::commit() {
     if (!m_db) throw Error(errc::kUsage, "The transaction has already ended");
+    const detail::WaitEnd waitEnd;
     int rc = sqlite3_exec(m_db.get(), "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);  // still active: the destructor rolls back
     m_db.reset();

@@ -10,7 +10,11 @@ namespace vesk::store {
 /// connection's handle, so closing the Connection first cannot leave it pointing nowhere.
 class Transaction {
   public:
-    explicit Transaction(std::shared_ptr<sqlite3> db);
+    /// Write: the file's write lock is taken at once (BEGIN IMMEDIATE), so the transaction
+    /// never fails half way for want of it. Read: every statement in it sees one state of the file.
+    enum class Kind { Write, Read };
+
+    explicit Transaction(std::shared_ptr<sqlite3> db, Kind kind = Kind::Write);
     ~Transaction();
     Transaction(Transaction&& other) noexcept;
     Transaction& operator=(Transaction&&) = delete;

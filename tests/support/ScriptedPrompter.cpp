@@ -25,8 +25,17 @@ Answer ScriptedPrompter::message(const Message& message) {
 
 std::optional<std::string> ScriptedPrompter::openFile(const OpenFileRequest& request) {
     m_fileRequests.push_back(request);
+    return nextFile("file dialog", request.title);
+}
+
+std::optional<std::string> ScriptedPrompter::saveFile(const SaveFileRequest& request) {
+    m_saveRequests.push_back(request);
+    return nextFile("save dialog", request.title);
+}
+
+std::optional<std::string> ScriptedPrompter::nextFile(const char* dialog, const std::string& title) {
     if (m_files.empty()) {
-        ADD_FAILURE() << "unexpected file dialog: " << request.title;
+        ADD_FAILURE() << "unexpected " << dialog << ": " << title;
         return std::nullopt;
     }
     auto f = m_files.front();

@@ -27,21 +27,27 @@ class ScriptedPrompter : public Prompter {
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    /// Answered from the same queue as openFile.
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override { m_progress.push_back(text); }
     void openDocument(const std::string& path) override { m_opened.push_back(path); }
 
     const std::vector<Message>& messages() const { return m_messages; }
     const std::vector<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
+    const std::vector<SaveFileRequest>& saveRequests() const { return m_saveRequests; }
     const std::vector<std::string>& progressTexts() const { return m_progress; }
     const std::vector<std::string>& openedDocuments() const { return m_opened; }
     const Message& lastMessage() const;
 
   private:
+    std::optional<std::string> nextFile(const char* dialog, const std::string& title);
+
     std::deque<Answer> m_answers;
     std::optional<Answer> m_always;
     std::deque<std::optional<std::string>> m_files;
     std::vector<Message> m_messages;
     std::vector<OpenFileRequest> m_fileRequests;
+    std::vector<SaveFileRequest> m_saveRequests;
     std::vector<std::string> m_progress;
     std::vector<std::string> m_opened;
 };

@@ -203,6 +203,8 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     });
     connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
     setBackButton(back);
+    // The export's wait label, free while the comparison waits.
+    watchDatabase(m_logic.connection(), m_label6);
     setMainAction(m_run);
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
     connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::cmdExplain_Click);

@@ -78,13 +78,21 @@ bool CompareScreen::cmdRun_Click() {
     }
     try {
         ensureOpen();
-        const Scope scope = comparisonScope(m_db);
+        Scope scope;
+        MonthComparison result;
+        std::optional<LeftOut> leftOut;
+        {
+            // The comparison and what it leaves out read one state of the file, whatever
+            // another program commits meanwhile.
+            const store::Transaction snapshot = m_db.beginRead();
+            scope = comparisonScope(m_db);
+            result = compareMonth(m_db, *month, scope);
+            if (result.anyRows) leftOut = listLeftOut(m_db, *month, scope);
+        }
         m_view.offices = {"All"};
         m_view.office = -1;
         m_listed.clear();
         m_detailRows.clear();
-
-        const MonthComparison result = compareMonth(m_db, *month, scope);
         m_compare.rows.clear();
         m_detail.rows.clear();
         if (!result.anyRows) {
@@ -92,8 +100,6 @@ bool CompareScreen::cmdRun_Click() {
             m_prompter.message(noRecords());
             return false;
         }
-        // Listed with the comparison, so that a failure ends it as any other failure would.
-        LeftOut leftOut = listLeftOut(m_db, *month, scope);
         m_compare = consolidatedGrid(result);
         m_listed = result.officeNames();
         m_detailRows.clear();
@@ -107,7 +113,7 @@ bool CompareScreen::cmdRun_Click() {
         m_view.exportVisible = true;
         m_view.runVisible = false;
         m_view.periodEnabled = false;
-        m_view.leftOutText = leftOutLine(leftOut);
+        m_view.leftOutText = leftOutLine(*leftOut);
         m_view.leftOutVisible = true;
         m_view.explainEnabled = true;
         m_leftOut = std::move(leftOut);

@@ -109,6 +109,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     connect(history, &QPushButton::clicked, this, &ConfigureForm::cmdHistory_Click);
 
     prompter().setProgressLabel(m_label1);
+    watchDatabase(m_logic.connection(), m_label1);
     // The count the import has just set shows behind its success message.
     prompter().setBeforeMessage([this] { m_label1->setText(QString::fromStdString(m_logic.view().countText)); });
     m_logic.setWaitIndicator([this](bool shown) {

@@ -98,6 +98,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, report::
                     DataGrid1_RowSelected(current);
             });
     prompter().setProgressLabel(m_label1);
+    watchDatabase(m_logic.connection(), m_label1);
 }
 
 void ReportForm::Form_Load() {

@@ -54,22 +54,41 @@ std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
     return path.toStdString();
 }
 
+std::optional<std::string> QtDialogs::saveFile(const SaveFileRequest& request) {
+    QString title = request.title.empty() ? QStringLiteral("Save") : QString::fromStdString(request.title);
+    const QString folder = request.folder.empty() ? QDir::homePath() : QString::fromStdString(request.folder);
+    const QString offered = QDir(folder).filePath(QString::fromStdString(request.name));
+    // The dialog asks before an existing file is chosen.
+    QString path = QFileDialog::getSaveFileName(m_parent, title, offered, qtFileFilter(request.filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
 void QtDialogs::openDocument(const std::string& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 FormPrompter::FormPrompter(QWidget* parent) : m_qt(parent), m_dialogs(&m_qt) {}
 
-std::optional<std::string> FormPrompter::openFile(const OpenFileRequest& request) {
-    if (!m_settings || m_fileKind.isEmpty() || !request.folder.empty()) return m_dialogs->openFile(request);
+template <typename Request, typename Ask>
+std::optional<std::string> FormPrompter::inLastFolder(const Request& request, Ask ask) {
+    if (!m_settings || m_fileKind.isEmpty() || !request.folder.empty()) return ask(request);
     const QString key = "LastFolder/" + m_fileKind;
-    OpenFileRequest asked = request;
+    Request asked = request;
     // A folder since removed or renamed would leave the dialog somewhere arbitrary.
     const QString last = m_settings->value(key);
     if (!last.isEmpty() && QFileInfo(last).isDir()) asked.folder = last.toStdString();
-    auto file = m_dialogs->openFile(asked);
+    auto file = ask(asked);
     if (file && !file->empty()) m_settings->setValue(key, QFileInfo(QString::fromStdString(*file)).absolutePath());
     return file;
+}
+
+std::optional<std::string> FormPrompter::openFile(const OpenFileRequest& request) {
+    return inLastFolder(request, [this](const OpenFileRequest& r) { return m_dialogs->openFile(r); });
+}
+
+std::optional<std::string> FormPrompter::saveFile(const SaveFileRequest& request) {
+    return inLastFolder(request, [this](const SaveFileRequest& r) { return m_dialogs->saveFile(r); });
 }
 
 void FormPrompter::progress(const std::string& text) {

@@ -20,6 +20,7 @@ class QtDialogs : public Prompter {
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string&) override {}
     void openDocument(const std::string& path) override;
 
@@ -49,10 +50,15 @@ class FormPrompter : public Prompter {
         return m_dialogs->message(message);
     }
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
 
   private:
+    /// Opens the dialog in the last folder of the form's kind of file and remembers the new one.
+    template <typename Request, typename Ask>
+    std::optional<std::string> inLastFolder(const Request& request, Ask ask);
+
     QtDialogs m_qt;
     Prompter* m_dialogs;
     QPointer<QLabel> m_label;

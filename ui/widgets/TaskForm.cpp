@@ -6,6 +6,8 @@
 #include <QScreen>
 
 #include "core/Error.h"
+#include "store/Connection.h"
+#include "widgets/DelayShown.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
@@ -106,6 +108,15 @@ QPushButton* TaskForm::makeBackButton(const QString& name, const QRect& geometry
     });
     setBackButton(back);
     return back;
+}
+
+void TaskForm::watchDatabase(store::Connection& db, QLabel* status) {
+    db.setDelayWatcher(showDelays(status));
+    m_database = &db;
+}
+
+void TaskForm::closeDatabase() {
+    if (m_database) m_database->close();
 }
 
 void TaskForm::setBackButton(QPushButton* back) { m_keys->setBack(back); }

@@ -9,7 +9,12 @@
 #include "widgets/QtPrompter.h"
 #include "widgets/WindowPlace.h"
 
+class QLabel;
 class QPushButton;
+
+namespace vesk::store {
+class Connection;
+}
 
 namespace vesk::gui {
 
@@ -50,6 +55,10 @@ class TaskForm : public QWidget {
     FormPrompter& prompter() { return m_prompter; }
     /// Where the file dialogs remember their last folder; none: they do not.
     void setSettings(SettingsStore* settings) { m_prompter.setSettings(settings); }
+
+    /// Closes the form's database connection; its next handler opens the file anew (after
+    /// a restore put other contents in its place).
+    void closeDatabase();
 
     /// While a handler works: the controls given are off, the close box is refused and, when
     /// asked, the wait cursor shows, so that nothing else runs inside its work. Everything
@@ -103,6 +112,9 @@ class TaskForm : public QWidget {
     void unloadWithoutMenu();
     /// Shows another form in this one's place, then unloads this one without the menu.
     void handOverTo(TaskForm& other);
+    /// The form's connection: a wait for another program shows in the status label with
+    /// the wait cursor, and closeDatabase closes it.
+    void watchDatabase(store::Connection& db, QLabel* status);
 
   private:
     void showEscaped(const std::exception& e) noexcept;
@@ -110,6 +122,7 @@ class TaskForm : public QWidget {
     bool m_busy = false;
     bool m_menuOnUnload = true;
     QWidget* m_menu = nullptr;
+    store::Connection* m_database = nullptr;
     FormPrompter m_prompter;
     FormLayout* m_layout;  ///< a child of the form
     WindowPlace m_place;

@@ -10,6 +10,7 @@
 #include "core/Version.h"
 #include "store/Connection.h"
 #include "store/DatabaseLocation.h"
+#include "store/Waiting.h"
 
 namespace vesk::cli {
 
@@ -96,6 +97,7 @@ const std::vector<Verb>& verbs() {
         addTrendVerbs(v);
         addReviewVerbs(v);
         addHistoryVerbs(v);
+        addBackupVerbs(v);
         addWhereVerbs(v);
         return v;
     }();
@@ -175,6 +177,16 @@ int run(const std::vector<std::string>& args, Context& context) {
             return kExitOk;
         }
     }
+    // Each hold-up gets one line: a wait for another program, today's backup.
+    bool told = false;
+    const store::DefaultDelayWatcher delays([&](const store::DelayNotice& notice) {
+        if (notice.over) {
+            told = false;
+        } else if (!told) {
+            told = true;
+            context.err << kProgram << " " << verb->name << ": " << store::delayText(notice) << "\n" << std::flush;
+        }
+    });
     try {
         return verb->run(context, rest);
     } catch (const UsageError& e) {

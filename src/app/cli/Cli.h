@@ -42,6 +42,16 @@ auto withDatabase(const Context& context, Work&& work) {
     return std::forward<Work>(work)(db);
 }
 
+/// As withDatabase, the work reading one state of the file throughout: what another program
+/// commits meanwhile is not seen.
+template <class Work>
+auto withSnapshot(const Context& context, Work&& work) {
+    return withDatabase(context, [&](store::Connection& db) {
+        const store::Transaction snapshot = db.beginRead();
+        return work(db);
+    });
+}
+
 /// A connection already open, lent to a flow (the forms' flows open theirs when first needed).
 inline store::Opener opened(store::Connection& db) {
     return [&db]() -> store::Connection& { return db; };

@@ -125,7 +125,7 @@ int compareVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"filter"});
     if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
     const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
-    return withDatabase(context, [&](store::Connection& db) {
+    return withSnapshot(context, [&](store::Connection& db) {
         const auto c = compareMonth(context, db, period);
         if (!c) return int(kExitFailed);
         writeGrid(context.out, consolidated(*c, a.option("filter")));
@@ -137,7 +137,7 @@ int detailVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
     const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
-    return withDatabase(context, [&](store::Connection& db) {
+    return withSnapshot(context, [&](store::Connection& db) {
         const auto c = compareMonth(context, db, period);
         if (!c) return int(kExitFailed);
         const auto office = listedOffice(context, *c, a.positional()[2]);
@@ -156,7 +156,7 @@ struct Unmatched {
 
 Unmatched unmatchedOf(Context& context, const std::string& yearText, const std::string& monthText) {
     Unmatched u{periodOf(yearText, monthText), {}, {}};
-    return withDatabase(context, [&](store::Connection& db) {
+    return withSnapshot(context, [&](store::Connection& db) {
         u.scope = compare::comparisonScope(db);
         u.leftOut = compare::listLeftOut(db, u.period, u.scope);
         return u;
@@ -195,7 +195,7 @@ struct Explained {
 std::optional<Explained> explainedOf(Context& context, const std::string& yearText, const std::string& monthText,
                                      const std::string& officeText) {
     Explained e{periodOf(yearText, monthText), std::nullopt, {}, {}};
-    const bool known = withDatabase(context, [&](store::Connection& db) {
+    const bool known = withSnapshot(context, [&](store::Connection& db) {
         compare::ExplainTarget target;
         if (!equalsNoCase(officeText, "All")) {
             e.office = compare::masterOfficeName(db, officeText);
@@ -276,7 +276,7 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
     const compare::ExportKind kind =
         which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
     const compare::Period period = periodOf(a.positional()[1], a.positional()[2]);
-    return withDatabase(context, [&](store::Connection& db) { return exportGrid(context, a, db, kind, period); });
+    return withSnapshot(context, [&](store::Connection& db) { return exportGrid(context, a, db, kind, period); });
 }
 
 // The grid export of exportVerb, over its database.

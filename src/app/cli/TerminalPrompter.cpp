@@ -74,8 +74,16 @@ Answer TerminalPrompter::message(const Message& message) {
 }
 
 std::optional<std::string> TerminalPrompter::openFile(const OpenFileRequest& request) {
+    return noDialog(request.title);
+}
+
+std::optional<std::string> TerminalPrompter::saveFile(const SaveFileRequest& request) {
+    return noDialog(request.title);
+}
+
+std::optional<std::string> TerminalPrompter::noDialog(const std::string& title) {
     endProgressLine();
-    m_err << "(no file dialog on the terminal" << (request.title.empty() ? "" : " for: " + request.title)
+    m_err << "(no file dialog on the terminal" << (title.empty() ? "" : " for: " + title)
           << "; give the file as an argument)\n";
     return std::nullopt;
 }

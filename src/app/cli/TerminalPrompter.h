@@ -16,11 +16,14 @@ class TerminalPrompter : public Prompter {
     Answer message(const Message& message) override;
     /// No file dialog on a terminal: always nullopt, as if cancelled.
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    /// Nor a save dialog: always nullopt.
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override;
 
   private:
     void endProgressLine();
+    std::optional<std::string> noDialog(const std::string& title);
 
     std::istream& m_in;
     std::ostream& m_err;

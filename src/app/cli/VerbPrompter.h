@@ -15,6 +15,7 @@ class VerbPrompter : public Prompter {
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override { return m_inner.openFile(request); }
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override { return m_inner.saveFile(request); }
     void progress(const std::string& text) override { m_inner.progress(text); }
     void openDocument(const std::string& path) override { m_inner.openDocument(path); }
 

@@ -17,6 +17,7 @@ void addReportVerbs(std::vector<Verb>& verbs);
 void addCompareVerbs(std::vector<Verb>& verbs);
 void addWhereVerbs(std::vector<Verb>& verbs);
 void addHistoryVerbs(std::vector<Verb>& verbs);
+void addBackupVerbs(std::vector<Verb>& verbs);
 void addTrendVerbs(std::vector<Verb>& verbs);
 
 /// export trend [FROM TO] [--out DIR]: the positional arguments start with "trend".

@@ -1,5 +1,7 @@
 #include "app/gui/FormSet.h"
 
+#include <array>
+
 #include "app/gui/MainForm.h"
 #include "compare/CompareForm.h"
 #include "ctr/FinacleForm.h"
@@ -23,8 +25,8 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
     m_main->setTaskForm(MainForm::BankReport, m_finacle.get());
     m_main->setTaskForm(MainForm::OrvReport, m_orv.get());
     m_main->setTaskForm(MainForm::Compare, m_compare.get());
-    for (TaskForm* form : {m_configure.get(), m_finacle.get(), m_orv.get(), static_cast<TaskForm*>(m_compare.get())})
-        form->setSettings(settings);
+    const std::array<TaskForm*, 4> tasks{m_configure.get(), m_finacle.get(), m_orv.get(), m_compare.get()};
+    for (TaskForm* form : tasks) form->setSettings(settings);
     connect(m_main.get(), &MainForm::exitRequested, this, &FormSet::exitRequested);
     connect(m_main.get(), &MainForm::trendRequested, m_trend.get(), &TrendWindow::open);
     // A cell of the map opens its month on the comparison form, in the menu's place.
@@ -36,6 +38,10 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
         if (!m_openItems) m_openItems = new OpenItemsWindow(m_databasePath, m_main.get());
         m_openItems->showItems();
     });
+    connect(m_main.get(), &MainForm::databaseReplaced, this, [tasks] {
+        for (TaskForm* form : tasks) form->closeDatabase();
+    });
+    m_main->setSettings(settings);
     m_main->showDatabase(QString::fromStdString(m_databasePath));
 }
 

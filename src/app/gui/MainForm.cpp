@@ -1,12 +1,17 @@
 #include "app/gui/MainForm.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
+#include "backup/DatabaseScreen.h"
 #include "core/Version.h"
+#include "widgets/DelayShown.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
 
@@ -24,7 +29,23 @@ void addLine(QWidget* parent, int left, int top, int width, int height) {
 
 }  // namespace
 
-MainForm::MainForm() {
+MainForm::StatusPrompter::StatusPrompter(MainForm& menu) : FormPrompter(&menu), m_menu(menu) {}
+
+void MainForm::StatusPrompter::progress(const std::string& text) {
+    // The wait cursor while the work runs, never over a message box or a dialog.
+    if (text.empty()) {
+        if (m_waiting) QApplication::restoreOverrideCursor();
+        m_waiting = false;
+        m_menu.showDatabase(m_menu.m_databasePath);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
+    if (!m_waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_waiting = true;
+    FormPrompter::progress(text);
+}
+
+MainForm::MainForm() : m_prompter(*this) {
     setObjectName("mainform");
     setWindowTitle("VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
     // Its designed size, or smaller and scrolling where the screen is smaller.
@@ -60,6 +81,22 @@ MainForm::MainForm() {
     // Left of the monthly work, level with Compare Data: next month's first look.
     auto* openItems = makeButton(this, "cmdOpenItems", "O&pen Items", twipsRect(360, 6000, 2775, 975), menuFont);
 
+    // The database file's own work, in a column of small buttons left of the frames, where
+    // the designed menu has nothing; each with a letter no other button of the menu uses.
+    const QFont smallFont = formFont("Calibri", 10, true);
+    makeLabel(this, "lblDatabase", "Database File", twipsRect(360, 2640, 2775, 300), formFont("Calibri", 10));
+    auto* check = makeButton(this, "cmdCheck", "Chec&k Database", twipsRect(360, 3000, 2775, 495), smallFont);
+    auto* backUp = makeButton(this, "cmdBackup", "&Back Up Database", twipsRect(360, 3600, 2775, 495), smallFont);
+    auto* restore = makeButton(this, "cmdRestore", "&Restore Database", twipsRect(360, 4200, 2775, 495), smallFont);
+    m_daily = new QCheckBox("Dail&y Backups", this);
+    m_daily->setObjectName("chkDailyBackups");
+    m_daily->setFont(smallFont);
+    m_daily->setGeometry(twipsRect(360, 4800, 2775, 375));
+    connect(check, &QPushButton::clicked, this, &MainForm::cmdCheck_Click);
+    connect(backUp, &QPushButton::clicked, this, &MainForm::cmdBackup_Click);
+    connect(restore, &QPushButton::clicked, this, &MainForm::cmdRestore_Click);
+    connect(m_daily, &QCheckBox::clicked, this, &MainForm::chkDailyBackups_Click);
+
     connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
     connect(c2, &QPushButton::clicked, this, &MainForm::Command2_Click);
     connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
@@ -74,10 +111,25 @@ MainForm::MainForm() {
     m_status = makeLabel(this, "StatusLine", "", twipsRect(240, 9750, 8520, 255), formFont("Calibri", 8));
     m_status->setWordWrap(false);
     m_status->setStyleSheet("color: #6e6e6e;");
+    m_prompter.setProgressLabel(m_status);
+    m_prompter.setFileKind("Backup");
     showDatabase({});
 }
 
+MainForm::~MainForm() = default;
+
 void MainForm::showDatabase(const QString& path) {
+    if (path != m_databasePath || !m_database) {
+        m_databasePath = path;
+        m_database = std::make_unique<backup::DatabaseScreen>(path.toStdString(), m_prompter);
+        m_database->setDelayWatcher(showDelays(m_status));
+    }
+    for (QPushButton* b : {findChild<QPushButton*>("cmdCheck"), findChild<QPushButton*>("cmdBackup"),
+                           findChild<QPushButton*>("cmdRestore")})
+        b->setEnabled(!path.isEmpty());
+    m_daily->setEnabled(!path.isEmpty());
+    m_daily->setChecked(!path.isEmpty() && m_database->dailyBackupsOn());
+    m_daily->setToolTip(path.isEmpty() ? QString() : QString::fromStdString(m_database->dailyBackupsText()));
     const QString version = QString("Ver %1").arg(kVersion);
     if (path.isEmpty()) {
         m_status->setText(version);
@@ -111,6 +163,40 @@ void MainForm::setTaskForm(Task task, TaskForm* form) {
 void MainForm::openTask(Task task) {
     hide();
     if (m_tasks[task]) m_tasks[task]->showForm();
+}
+
+template <typename Handler>
+void MainForm::runBusy(Handler handler) {
+    // The buttons stay off while the work runs events, so nothing starts inside it.
+    std::vector<QWidget*> off;
+    for (QWidget* w : findChildren<QAbstractButton*>())
+        if (w->isEnabled()) off.push_back(w);
+    for (QWidget* w : off) w->setEnabled(false);
+    try {
+        handler();
+    } catch (const std::exception&) {  // the screen shows its own failures
+    }
+    m_prompter.progress("");
+    for (QWidget* w : off) w->setEnabled(true);
+}
+
+void MainForm::cmdCheck_Click() {
+    runBusy([this] { m_database->cmdCheck_Click(); });
+}
+
+void MainForm::cmdBackup_Click() {
+    runBusy([this] { m_database->cmdBackup_Click(); });
+}
+
+void MainForm::cmdRestore_Click() {
+    runBusy([this] {
+        if (m_database->cmdRestore_Click()) emit databaseReplaced();
+    });
+}
+
+void MainForm::chkDailyBackups_Click(bool on) {
+    m_daily->setChecked(m_database->chkDailyBackups_Click(on));
+    m_daily->setToolTip(QString::fromStdString(m_database->dailyBackupsText()));
 }
 
 void MainForm::Command5_Click() {

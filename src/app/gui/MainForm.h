@@ -2,26 +2,38 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "widgets/FormLayout.h"
+#include "widgets/QtPrompter.h"
 #include "widgets/WindowPlace.h"
 
+class QCheckBox;
 class QLabel;
+class QPushButton;
+
+namespace vesk::backup {
+class DatabaseScreen;
+}
 
 namespace vesk::gui {
 
+class SettingsStore;
 class TaskForm;
 
-/// The menu: four task buttons, Trend and Exit.
+/// The menu: four task buttons, Open Items, Trend and Exit; beside them the database file's
+/// own buttons (check, back up, restore) and the daily backups' switch.
 class MainForm : public QWidget {
     Q_OBJECT
   public:
     enum Task { Office = 0, BankReport, OrvReport, Compare };
 
     MainForm();
+    ~MainForm() override;
 
     void setTaskForm(Task task, TaskForm* form);
-    /// The status line at the bottom: the version and the open database file.
+    /// The status line at the bottom: the version and the open database file; the
+    /// database buttons work on that file.
     void showDatabase(const QString& path);
 
     void Command1_Click() { openTask(Office); }
@@ -29,6 +41,15 @@ class MainForm : public QWidget {
     void Command3_Click() { openTask(OrvReport); }
     void Command4_Click() { openTask(Compare); }
     void Command5_Click();
+    void cmdCheck_Click();
+    void cmdBackup_Click();
+    void cmdRestore_Click();
+    void chkDailyBackups_Click(bool on);
+
+    /// Replaces the message boxes and file dialogs (tests script them).
+    void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
+    /// Where the backup dialogs remember their last folder.
+    void setSettings(SettingsStore* settings) { m_prompter.setSettings(settings); }
     void cmdTrend_Click() { emit trendRequested(); }
     /// "Open Items": the window of what is still open, beside the menu.
     void cmdOpenItems_Click() { emit openItemsRequested(); }
@@ -40,15 +61,35 @@ class MainForm : public QWidget {
   signals:
     /// Exit was pressed: the program ends at once.
     void exitRequested();
+    /// A restore put other contents in the database file: connections held open read anew.
+    void databaseReplaced();
     /// Trend was pressed: the trend window opens beside the menu.
     void trendRequested();
     void openItemsRequested();
 
   private:
+    class StatusPrompter : public FormPrompter {
+      public:
+        StatusPrompter(MainForm& menu);
+        /// Into the status line; with nothing to say it shows the version and file again.
+        void progress(const std::string& text) override;
+
+      private:
+        MainForm& m_menu;
+        bool m_waiting = false;
+    };
+
     void openTask(Task task);
+    /// Runs a database button's handler with every button off and the wait cursor.
+    template <typename Handler>
+    void runBusy(Handler handler);
 
     std::array<TaskForm*, 4> m_tasks{};
     QLabel* m_status = nullptr;
+    QString m_databasePath;
+    QCheckBox* m_daily = nullptr;
+    StatusPrompter m_prompter;
+    std::unique_ptr<backup::DatabaseScreen> m_database;
     FormLayout* m_layout;  ///< a child of the menu
     WindowPlace m_place;
 };

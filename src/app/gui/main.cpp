@@ -3,6 +3,7 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
+#include "backup/DailyBackups.h"
 #include "core/Prompter.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("vesk-orv");
     QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
 
+    vesk::store::setBeforeWrite(vesk::backup::dailyBackupHook());
     vesk::gui::UserSettings settings;
     vesk::gui::FormSet forms(vesk::store::databasePath(), &settings);
     // Exit ends the program at once, whatever else is loaded.

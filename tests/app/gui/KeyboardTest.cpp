@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -78,7 +80,10 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
           {"Command4", "Compare Data"},
           {"cmdOpenItems", "Open Items"},
           {"Command5", "Exit"},
-          {"cmdTrend", "Trend"}}},
+          {"cmdTrend", "Trend"},
+          {"cmdCheck", "Check Database"},
+          {"cmdBackup", "Back Up Database"},
+          {"cmdRestore", "Restore Database"}}},
         {&forms.configureform(),
          {{"Command5", "Save/Update"},
           {"Command4", "Import Office Master Data"},
@@ -111,11 +116,11 @@ TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {
             ASSERT_NE(b, nullptr);
             EXPECT_EQ(withoutMnemonic(b->text()).toStdString(), c.text) << c.button;
         }
-        // Every button counts, also those the table above does not know yet; a window of its
-        // own (the left-out lists, a history) has letters of its own.
+        // Every button and tick box counts, also those the table above does not know yet; a window
+        // of its own (the left-out lists, a history) has letters of its own.
         std::set<QChar> letters;
-        for (auto* b : w.window->findChildren<QPushButton*>()) {
-            if (b->window() != w.window) continue;
+        for (auto* b : w.window->findChildren<QAbstractButton*>()) {
+            if (b->window() != w.window || !(qobject_cast<QPushButton*>(b) || qobject_cast<QCheckBox*>(b))) continue;
             const QChar letter = vesk::gui::mnemonicLetter(b->text());
             EXPECT_FALSE(letter.isNull()) << b->objectName().toStdString();
             EXPECT_TRUE(letters.insert(letter).second)

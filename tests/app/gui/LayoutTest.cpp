@@ -139,8 +139,8 @@ TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&menu, &wheel);
     EXPECT_GT(down->value(), 0);
-    for (const char* name :
-         {"Command1", "Command2", "Command3", "Command4", "cmdOpenItems", "Command5", "cmdTrend", "StatusLine"}) {
+    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "cmdOpenItems", "Command5", "cmdTrend",
+                             "StatusLine", "cmdCheck", "cmdBackup", "cmdRestore", "chkDailyBackups"}) {
         SCOPED_TRACE(name);
         auto* control = menu.findChild<QWidget*>(name);
         menu.formLayout().ensureVisible(control);

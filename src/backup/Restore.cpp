@@ -1,0 +1,41 @@
+#include "backup/Restore.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "core/Error.h"
+#include "store/Connection.h"
+#include "store/OnlineBackup.h"
+
+namespace vesk::backup {
+
+namespace fs = std::filesystem;
+
+std::string keptPath(const std::string& databasePath, const DateTime& when) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", when.year, when.month, when.day, when.hour,
+                  when.minute, when.second);
+    return databasePath + ".before-restore-" + stamp;
+}
+
+Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
+                        const store::DelayWatcher& watcher, const store::Heartbeat& heartbeat,
+                        const std::optional<store::FileCheck>& checked) {
+    Restore result;
+    std::error_code ec;
+    if (fs::equivalent(databasePath, backupPath, ec))
+        throw Error(errc::kUsage, "The file to restore is the database file itself");
+    result.check = checked ? *checked : store::checkDatabaseFile(backupPath, heartbeat);
+    if (!result.check.sound()) return result;
+    const bool existed = fs::exists(databasePath, ec);
+    // Two restores within a second must not keep into the same name.
+    const std::string first = keptPath(databasePath, now);
+    std::string kept = first;
+    for (int n = 2; fs::exists(kept, ec); ++n) kept = first + "-" + std::to_string(n);
+    store::replaceDatabase(databasePath, backupPath, kept, watcher, heartbeat);
+    result.status = Restore::Status::Restored;
+    if (existed) result.kept = kept;
+    return result;
+}
+
+}  // namespace vesk::backup

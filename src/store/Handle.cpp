@@ -1,0 +1,75 @@
+#include "store/Handle.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <set>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "store/EngineError.h"
+#include "store/Schema.h"
+#include "store/WaitState.h"
+
+namespace vesk::store::detail {
+
+const char* programKey() { return "kwtrb"; }
+
+void DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+void StmtFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+
+DbHandle openHandle(const std::string& path, int flags, WaitState* wait) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    DbHandle db(raw);
+    if (rc != SQLITE_OK) {
+        Error e = engineError(db.get(), rc);
+        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
+    }
+    sqlite3_extended_result_codes(db.get(), 0);
+    // Before the first read: the schema check must wait out another program's commit too.
+    if (wait) sqlite3_busy_handler(db.get(), busyHandler, wait);
+    return db;
+}
+
+void run(sqlite3* db, const char* sql) {
+    const WaitEnd waitEnd;
+    int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+}
+
+void applyKey(sqlite3* db, const std::string& password) {
+    int rc = sqlite3_key(db, password.data(), static_cast<int>(password.size()));
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+    // Larger pages than the 1024-byte default cut the encryption work per row by about a
+    // third. The program creates every file it opens, so all have this page size.
+    run(db, ("PRAGMA cipher_page_size = " + std::to_string(kPageSize)).c_str());
+}
+
+std::string missingTables(sqlite3* db, const std::string& path) {
+    const WaitEnd waitEnd;
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &raw, nullptr);
+    StmtHandle stmt(raw);
+    std::set<std::string> names;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+            names.insert(lower(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0))));
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK) {
+        Error e = engineError(db, rc);
+        // A damaged or busy file's words say it all already.
+        if (isDamage(rc) || rc == SQLITE_BUSY) throw e;
+        throw Error(e.number(), "Cannot open the database file '" + path + "': " + e.description());
+    }
+    std::string missing;
+    for (Table t : kAllTables) {
+        if (names.count(lower(tableName(t)))) continue;
+        if (!missing.empty()) missing += ", ";
+        missing += tableName(t);
+    }
+    return missing;
+}
+
+}  // namespace vesk::store::detail

@@ -1,0 +1,261 @@
+#include "store/OnlineBackup.h"
+
+#include <fcntl.h>
+#include <sqlcipher/sqlite3.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "core/Error.h"
+#include "store/DatabaseCheck.h"
+#include "store/EngineError.h"
+#include "store/Handle.h"
+#include "store/WaitState.h"
+
+namespace vesk::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPagesPerStep = 4096;  // 16 MB
+
+class Fd {
+  public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+Error fileError(const std::string& what, const std::string& path) {
+    return Error(errc::kPathAccess, "Cannot " + what + " '" + path + "': " + std::strerror(errno));
+}
+
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    fs::remove(path + "-journal", ec);
+}
+
+// A rename is lasting only once the folder that holds the name is written out.
+void syncFolderOf(const std::string& path) {
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    const Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+void checkFolder(const std::string& path) {
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        throw Error(errc::kPathAccess, "The folder '" + folder.string() + "' does not exist");
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+// Writes the bytes of an open file to `path`, under another name until they are on disk.
+void copyBytes(int from, const std::string& fromPath, const std::string& path) {
+    const std::string partial = path + ".partial-" + std::to_string(::getpid());
+    {
+        const Fd to(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (to.get() < 0) throw fileError("write", partial);
+        std::vector<char> buffer(1 << 20);
+        for (off_t offset = 0;;) {
+            const ssize_t n = ::pread(from, buffer.data(), buffer.size(), offset);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                const Error e = fileError("read", fromPath);
+                removeQuietly(partial);
+                throw e;
+            }
+            if (n == 0) break;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::write(to.get(), buffer.data() + done, std::size_t(n - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w < 0) {
+                    const Error e = fileError("write", partial);
+                    removeQuietly(partial);
+                    throw e;
+                }
+                done += w;
+            }
+            offset += n;
+        }
+        if (::fsync(to.get()) != 0) {
+            const Error e = fileError("write", partial);
+            removeQuietly(partial);
+            throw e;
+        }
+    }
+    // The kept file takes the live file's permissions: it holds the same data.
+    std::error_code ec;
+    fs::permissions(partial, fs::status(fromPath, ec).permissions(), ec);
+    fs::rename(partial, path);
+    syncFolderOf(path);
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    const Fd fd(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw fileError("read", from);
+    copyBytes(fd.get(), from, to);
+}
+
+// Whether a failure of the online backup came of a page of `path` that cannot be read: the
+// engine reports a page that fails its code in more than one way there, so the file is
+// checked. A busy file is no damage.
+bool unreadable(int rc, const std::string& path) {
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_FULL || primary == SQLITE_IOERR)
+        return false;
+    return isDamage(rc) || !checkDatabaseFile(path).sound();
+}
+
+// A backup's failure in the words of the file at fault: the source when it is damaged.
+Error backupError(int rc, sqlite3* target, const std::string& sourcePath) {
+    if (unreadable(rc, sourcePath))
+        return Error(errc::kDatabaseBase + SQLITE_CORRUPT,
+                     damagedText(sourcePath, SQLITE_CORRUPT, "a page fails its authentication code"));
+    return engineError(target, rc);
+}
+
+// The online backup as one object: finished on every path.
+class Backup {
+  public:
+    Backup(sqlite3* to, sqlite3* from) : m_to(to), m_backup(sqlite3_backup_init(to, "main", from, "main")) {
+        if (!m_backup) throwEngineError(to, sqlite3_errcode(to));
+    }
+    ~Backup() { finish(); }
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+
+    int step(int pages) {
+        const detail::WaitEnd waitEnd;
+        return sqlite3_backup_step(m_backup, pages);
+    }
+    /// Every page, a slice at a time; the heartbeat beats between slices.
+    int stepAll(const Heartbeat& heartbeat) {
+        int rc = SQLITE_OK;
+        while ((rc = step(kPagesPerStep)) == SQLITE_OK)
+            if (heartbeat) heartbeat();
+        return rc;
+    }
+    std::int64_t pageCount() const { return m_backup ? sqlite3_backup_pagecount(m_backup) : 0; }
+    /// Ends the backup; an unfinished one leaves the target as it was.
+    int finish() {
+        if (!m_backup) return SQLITE_OK;
+        const int rc = sqlite3_backup_finish(m_backup);
+        m_backup = nullptr;
+        return rc;
+    }
+
+  private:
+    sqlite3* m_to;
+    sqlite3_backup* m_backup;
+};
+
+}  // namespace
+
+CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat) {
+    const std::string password = detail::programKey();
+    sqlite3* from = source.handle();
+    if (!from) throw Error(errc::kUsage, "The database connection is not open");
+    if (sameFile(destination, source.path()))
+        throw Error(errc::kUsage, "The backup cannot be written over the database file itself");
+    checkFolder(destination);
+    // A write transaction another program has begun ends first, so the copy holds it.
+    if (!sqlite3_db_readonly(from, "main")) {
+        detail::run(from, "BEGIN IMMEDIATE");
+        detail::run(from, "COMMIT");
+    }
+    // Two programs may copy to the same name at once (the first change of a day): each
+    // writes its own, and the last one whole takes the name.
+    const std::string partial = destination + ".partial-" + std::to_string(::getpid());
+    removeQuietly(partial);
+    CopiedDatabase copied;
+    try {
+        detail::DbHandle to = detail::openHandle(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        detail::applyKey(to.get(), password);
+        detail::run(to.get(), "PRAGMA synchronous = FULL");
+        Backup backup(to.get(), from);
+        // A slice at a time, so that another program's commit waits a moment, not the whole
+        // copy; a change it makes meanwhile starts the copy again, which stays consistent.
+        const int rc = backup.stepAll(heartbeat);
+        copied.pages = backup.pageCount();
+        if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path());
+        if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
+    } catch (...) {
+        removeQuietly(partial);
+        throw;
+    }
+    fs::rename(partial, destination);
+    syncFolderOf(destination);
+    std::error_code ec;
+    copied.bytes = fs::file_size(destination, ec);
+    return copied;
+}
+
+void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
+                     const DelayWatcher& watcher, const Heartbeat& heartbeat) {
+    const std::string password = detail::programKey();
+    if (sameFile(live, source)) throw Error(errc::kUsage, "The file to restore is the database file itself");
+    if (fs::exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
+    checkFolder(live);
+    detail::DbHandle from = detail::openHandle(source, SQLITE_OPEN_READONLY, nullptr);
+    detail::applyKey(from.get(), password);
+
+    bool kept = false;
+    if (fs::exists(live)) {
+        // Opened before the engine locks the file and closed after it has let go: closing a
+        // file drops every lock this process holds on it.
+        const Fd liveBytes(::open(live.c_str(), O_RDONLY | O_CLOEXEC));
+        if (liveBytes.get() < 0) throw fileError("read", live);
+        detail::WaitState wait;
+        wait.watcher = watcher;
+        detail::DbHandle to = detail::openHandle(live, SQLITE_OPEN_READWRITE, &wait);
+        detail::applyKey(to.get(), password);
+        Backup backup(to.get(), from.get());
+        // No pages yet: only the file's write lock, waited for like any writer's.
+        int rc = backup.step(0);
+        if (rc == SQLITE_OK) {
+            copyBytes(liveBytes.get(), live, keep);
+            kept = true;
+            rc = backup.stepAll(heartbeat);
+        }
+        if (rc == SQLITE_DONE) {
+            if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
+            return;
+        }
+        backup.finish();  // rolls the file back to what it was
+        // A live file that cannot be read is replaced as a file below; anything else stops here.
+        if (!unreadable(rc, live)) throw engineError(to.get(), rc);
+        if (!kept) {
+            copyBytes(liveBytes.get(), live, keep);
+            kept = true;
+        }
+    }
+    from.reset();
+    const std::string partial = live + ".restoring-" + std::to_string(::getpid());
+    copyFile(source, partial);
+    // A journal left by the damaged file would be played back into the new one.
+    std::error_code ec;
+    fs::remove(live + "-journal", ec);
+    fs::rename(partial, live);
+    syncFolderOf(live);
+}
+
+}  // namespace vesk::store

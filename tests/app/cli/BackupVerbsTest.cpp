@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CliRunner.h"
+#include "store/DatabaseCheck.h"
+#include "store/DatabaseFiles.h"
+#include "support/TempDir.h"
+
+namespace vesk::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A database of the office, a backup of it taken earlier, and files that are neither.
+class BackupVerbsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        store::Connection db;
+        db.open(m_path);
+        test::fillDatabase(db, 400, "Today");
+        m_bankPage = test::rootPage(db, "veskfinacle");
+        store::Connection old;
+        old.open(m_backup);
+        test::fillDatabase(old, 200, "Old");
+        test::writeBytes(m_text, std::string(3 * test::kPageSize, 't'));
+    }
+    Outcome run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--db", m_path});
+        return runCli(args);
+    }
+    std::string kept() const {
+        for (const auto& e : fs::directory_iterator(m_dir.path()))
+            if (e.path().filename().string().find(".before-restore-") != std::string::npos) return e.path().string();
+        return {};
+    }
+
+    test::TempDir m_dir;
+    const std::string m_path = m_dir.file("ZETTools.db");
+    const std::string m_backup = m_dir.file("old.db");
+    const std::string m_text = m_dir.file("notes.db");
+    std::int64_t m_bankPage = 0;
+};
+
+TEST_F(BackupVerbsTest, CheckPrintsOkOrNamesTheDamageAndExitsAccordingly) {
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        int status;
+        std::string firstLine;
+        std::string more;
+    };
+    const Case cases[] = {
+        {"sound", [] {}, kExitOk, "ok", ""},
+        {"a damaged page", [&] { test::damagePage(m_path, m_bankPage); }, kExitFailed,
+         "'" + m_path + "' is damaged:", "page " + std::to_string(m_bankPage) + " of "},
+        {"not a database", [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); }, kExitFailed,
+         "'" + m_path + "': it cannot be read with the program's key", "Restore a backup"},
+        {"no file", [&] { fs::remove(m_path); }, kExitFailed, "'" + m_path + "': it does not exist.", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.spoil();
+        const Outcome o = run({"check"});
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_EQ(o.out.rfind(c.firstLine, 0), 0u) << o.out;
+        EXPECT_NE(o.out.find(c.more), std::string::npos) << o.out;
+    }
+    EXPECT_FALSE(fs::exists(m_path)) << "check never creates the file";
+}
+
+TEST_F(BackupVerbsTest, BackupWritesAWholeCopyAndReplacesAFileOnlyWhenToldTo) {
+    const std::string copy = m_dir.file("copy.db");
+    Outcome o = run({"backup", copy});
+    ASSERT_EQ(o.status, kExitOk) << o.err;
+    EXPECT_NE(o.err.find("The database was backed up to '" + copy + "'"), std::string::npos) << o.err;
+    EXPECT_EQ(test::contents(copy), test::contents(m_path));
+
+    test::writeBytes(copy, "keep me");
+    EXPECT_EQ(run({"backup", copy}).status, kExitFailed);  // asked, and no terminal answers No
+    EXPECT_EQ(test::fileBytes(copy), "keep me");
+    EXPECT_EQ(run({"backup", copy, "--yes"}).status, kExitOk);
+    EXPECT_TRUE(store::checkDatabaseFile(copy).sound());
+
+    EXPECT_EQ(run({"backup", m_path, "--yes"}).status, kExitUsage);
+    EXPECT_EQ(run({"backup"}).status, kExitUsage);
+}
+
+TEST_F(BackupVerbsTest, RestoreTakesOnlyASoundBackupOfTheProgramAndKeepsTheDatabaseItReplaces) {
+    const std::string damaged = m_dir.file("damaged.db");
+    fs::copy_file(m_backup, damaged);
+    {
+        store::Connection db;
+        db.openWithoutUpgrade(m_backup);
+        test::damagePage(damaged, test::rootPage(db, "veskfinacle"));
+    }
+    const std::string before = test::fileBytes(m_path);
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"not a database", {"restore", m_text, "--yes"}, kExitFailed, "cannot be read with the program's key"},
+        {"a damaged backup", {"restore", damaged, "--yes"}, kExitFailed, "it is damaged"},
+        {"not confirmed", {"restore", m_backup}, kExitFailed, "Replace the database"},
+        {"no file given", {"restore", "--yes"}, kExitUsage, "give the backup file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
+        EXPECT_EQ(test::fileBytes(m_path), before);
+        EXPECT_EQ(kept(), "");
+    }
+    const Outcome o = run({"restore", m_backup, "--yes"});
+    ASSERT_EQ(o.status, kExitOk) << o.err;
+    EXPECT_EQ(test::contents(m_path), test::contents(m_backup));
+    ASSERT_NE(kept(), "");
+    EXPECT_EQ(test::fileBytes(kept()), before);
+    EXPECT_NE(o.err.find(kept()), std::string::npos) << o.err;
+}
+
+TEST_F(BackupVerbsTest, DailyBackupsAreOnUntilTurnedOffAndSaySo) {
+    const std::string folder = (fs::path(m_path).parent_path() / "backups").string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+        bool on;
+    };
+    const Case cases[] = {
+        {{"daily-backups"}, kExitOk, "Daily backups are on", true},
+        {{"daily-backups", "off"}, kExitOk, "Daily backups are off", false},
+        {{"daily-backups"}, kExitOk, "Daily backups are off", false},
+        {{"daily-backups", "maybe"}, kExitUsage, "", false},
+        {{"daily-backups", "on"}, kExitOk, "Daily backups are on", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_NE(o.out.find(c.said), std::string::npos) << o.out;
+        if (c.status == kExitOk) {
+            EXPECT_NE(o.out.find(folder), std::string::npos) << o.out;
+        }
+        EXPECT_EQ(fs::exists(folder + "/daily-backups-off"), !c.on);
+    }
+}
+
+TEST_F(BackupVerbsTest, AVerbThatMeetsADamagedPageSaysWhereToTurnAndFails) {
+    std::int64_t officePage = 0;
+    {
+        store::Connection db;
+        db.open(m_path);
+        officePage = test::rootPage(db, "mastertable");
+    }
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::int64_t page;
+        std::int64_t offset;
+        int count;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a page of the offices", {"offices"}, officePage, 100, 8, "is damaged (database disk image is malformed)"},
+        {"the file's start", {"compare", "2025", "4"}, 1, 0, 16, "cannot be read with the program's key"},
+    };
+    const std::string sound = test::fileBytes(m_path);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(m_path, sound);
+        test::damagePage(m_path, c.page, c.offset, c.count);
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, kExitFailed);
+        for (const std::string& word : {std::string(c.reason), m_path, std::string("vesk-orv-cli check"),
+                                        std::string("vesk-orv-cli restore FILE")})
+            EXPECT_NE(o.err.find(word), std::string::npos) << word << " in: " << o.err;
+    }
+}
+
+}  // namespace
+}  // namespace vesk::cli

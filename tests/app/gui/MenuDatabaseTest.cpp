@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <filesystem>
+
+#include "app/gui/FormSet.h"
+#include "app/gui/MainForm.h"
+#include "store/DatabaseCheck.h"
+#include "store/DatabaseFiles.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+#include "widgets/DelayShown.h"
+#include "widgets/TaskForm.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vesk::Answer;
+using vesk::Icon;
+
+class MenuDatabaseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        {
+            vesk::store::Connection db;
+            db.open(path);
+            vesk::test::fillDatabase(db, 300, "Today");
+            bankPage = vesk::test::rootPage(db, "veskfinacle");
+            vesk::store::Connection old;
+            old.open(backup);
+            vesk::test::fillDatabase(old, 100, "Old");
+        }
+        forms.mainform().setDialogs(&prompter);
+        forms.configureform().setDialogs(&prompter);
+        forms.start();
+    }
+    void TearDown() override {
+        forms.configureform().hide();
+        forms.mainform().hide();
+    }
+    void click(const char* name) { forms.mainform().findChild<QPushButton*>(name)->click(); }
+
+    vesk::test::TempDir dir;
+    const std::string path = dir.file("ZETTools.db");
+    const std::string backup = dir.file("old.db");
+    std::int64_t bankPage = 0;
+    vesk::test::ScriptedPrompter prompter;
+    vesk::gui::FormSet forms{path};
+};
+
+TEST_F(MenuDatabaseTest, CheckDatabaseSaysTheFileIsSoundOrNamesTheDamage) {
+    click("cmdCheck");
+    EXPECT_EQ(prompter.lastMessage().title, "Check Database");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Information);
+    EXPECT_NE(prompter.lastMessage().text.find("is sound"), std::string::npos) << prompter.lastMessage().text;
+
+    vesk::test::damagePage(path, bankPage);
+    click("cmdCheck");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
+    EXPECT_NE(prompter.lastMessage().text.find("page " + std::to_string(bankPage) + " of"), std::string::npos)
+        << prompter.lastMessage().text;
+    // While it read, the status line said so; after, it shows the file again.
+    EXPECT_EQ(prompter.progressTexts().front(), "Checking the database file...");
+    EXPECT_TRUE(forms.mainform().findChild<QLabel*>("StatusLine")->text().endsWith("ZETTools.db"));
+}
+
+TEST_F(MenuDatabaseTest, BackUpDatabaseWritesTheCopyWhereTheDialogSays) {
+    prompter.queueFile(std::nullopt);  // cancelled: nothing is written or said
+    click("cmdBackup");
+    EXPECT_TRUE(prompter.messages().empty());
+    ASSERT_EQ(prompter.saveRequests().size(), 1u);
+    EXPECT_EQ(prompter.saveRequests().front().name.rfind("ZETTools-", 0), 0u);
+
+    const std::string copy = dir.file("copy.db");
+    prompter.queueFile(copy);
+    click("cmdBackup");
+    EXPECT_EQ(prompter.lastMessage().title, "Back Up Database");
+    EXPECT_NE(prompter.lastMessage().text.find(copy), std::string::npos);
+    EXPECT_TRUE(vesk::store::checkDatabaseFile(copy).sound());
+    EXPECT_EQ(vesk::test::contents(copy), vesk::test::contents(path));
+}
+
+TEST_F(MenuDatabaseTest, RestoreDatabasePutsTheBackupInPlaceAndTheFormsReadIt) {
+    // A form visited before the restore keeps its connection open.
+    vesk::gui::TaskForm& office = forms.configureform();
+    office.showForm();
+    EXPECT_EQ(office.findChild<QComboBox*>("Combo1")->currentText().toStdString(), "Today Office 1");
+    office.unloadForm();
+
+    prompter.queueFile(backup);
+    prompter.queueAnswer(Answer::Yes);
+    click("cmdRestore");
+    EXPECT_EQ(prompter.lastMessage().title, "Restore Database");
+    EXPECT_NE(prompter.lastMessage().text.find(".before-restore-"), std::string::npos) << prompter.lastMessage().text;
+    EXPECT_EQ(vesk::test::contents(path), vesk::test::contents(backup));
+
+    forms.mainform().findChild<QPushButton*>("Command1")->click();
+    EXPECT_EQ(office.findChild<QComboBox*>("Combo1")->currentText().toStdString(), "Old Office 1");
+}
+
+TEST_F(MenuDatabaseTest, TheDailyBackupsBoxTurnsTheCopiesOffAndOn) {
+    auto* box = forms.mainform().findChild<QCheckBox*>("chkDailyBackups");
+    const std::string off = dir.file("backups/daily-backups-off");
+    ASSERT_TRUE(box->isChecked());
+    EXPECT_TRUE(box->toolTip().contains(QString::fromStdString(dir.file("backups"))));
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(fs::exists(off));
+    box->click();
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_FALSE(fs::exists(off));
+}
+
+TEST(DelayShown, AWaitShowsInTheStatusLabelWithTheWaitCursorAndGoesWithoutTrace) {
+    QWidget window;
+    auto* status = new QLabel("Importing Row 50 of 80...", &window);
+    status->hide();
+    const vesk::store::DelayWatcher watcher = vesk::gui::showDelays(status);
+    for (vesk::store::Delay delay : {vesk::store::Delay::OtherProgram, vesk::store::Delay::DailyBackup}) {
+        const vesk::store::DelayNotice notice{delay, std::chrono::milliseconds(600), false};
+        watcher(notice);
+        watcher(notice);  // told again a second later
+        EXPECT_EQ(status->text().toStdString(), vesk::store::delayText(notice));
+        EXPECT_FALSE(status->isHidden());
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        watcher({delay, std::chrono::milliseconds(900), true});
+        EXPECT_EQ(status->text(), "Importing Row 50 of 80...");
+        EXPECT_TRUE(status->isHidden());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST(MenuLayout, NoTwoControlsOfTheMenuOverlap) {
+    vesk::gui::MainForm menu;
+    std::vector<QWidget*> controls;
+    // Buttons and labels: the frames' lines are drawn around the buttons on purpose.
+    for (QWidget* w : menu.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) controls.push_back(w);
+    EXPECT_GE(controls.size(), 11u);
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " and " << controls[j]->objectName().toStdString();
+}
+
+}  // namespace
