@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD_DIR)/demo
 
-.PHONY: all deps configure build run test demo bench bench-10y sanitize fuzz package format format-check clean
+.PHONY: all deps configure build run test demo bench bench-10y sanitize tsan fuzz package format format-check clean
 
 all: build
 
@@ -44,6 +44,20 @@ sanitize: deps
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The tests of reading workbooks and of the imports again, built with ThreadSanitizer in
+# build-tsan/: an import reads its file on a thread of its own while it stores the rows,
+# and any data race between the two fails the test that caused it. The fuzz corpora are
+# replayed by the other builds; their programs are not built here.
+TSAN_DIR ?= build-tsan
+TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
+TSAN_TESTS = test_sheet test_report test_cli test_robustness
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_BUILD_BENCH=OFF -DVESK_BUILD_GUI=OFF \
+	  -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:die_after_fork=0 ctest --output-on-failure -j $(JOBS) \
+	  -L "sheet|report|cli|robustness" -LE fuzz
 
 # The readers' libFuzzer targets, built with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz/; each runs for FUZZ_SECONDS, one after the other (scripts/fuzz), or, with
@@ -88,4 +102,4 @@ format-check: deps
 	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -161,6 +161,16 @@ void BM_ImportMonthIntoFreshDatabase(benchmark::State& state) {
     }
 }
 
+// The same file again into the database it went into: the month's rows are replaced.
+void BM_ImportMonthAgainIntoItsDatabase(benchmark::State& state) {
+    const std::string workbook = monthWorkbook();
+    bench::ScratchFolder folder;
+    const std::string db = folder.file("month.db");
+    run(db, {"import-master", sampleFolder() + "/" + sample::kOfficeMasterFileName, "--yes"});
+    run(db, {"import-ctr", workbook, "--yes"});
+    for (auto _ : state) run(db, {"import-ctr", workbook, "--yes"});
+}
+
 // Deleting the month from the history; it is imported back between the timed runs.
 void BM_DeleteMonthFromHistory(benchmark::State& state) {
     const std::string& db = history();
@@ -244,6 +254,7 @@ int main(int argc, char** argv) {
                5);
     for (auto [name, fn] : {std::pair{"BM_ImportMonthIntoHistory", &BM_ImportMonthIntoHistory},
                             std::pair{"BM_ImportMonthIntoFreshDatabase", &BM_ImportMonthIntoFreshDatabase},
+                            std::pair{"BM_ImportMonthAgainIntoItsDatabase", &BM_ImportMonthAgainIntoItsDatabase},
                             std::pair{"BM_DeleteMonthFromHistory", &BM_DeleteMonthFromHistory}})
         repeat(benchmark::RegisterBenchmark(name, fn), 5);
 #ifndef VESK_HISTORY_IN_PLACE

@@ -162,7 +162,8 @@ BENCHMARK(BM_ImportCtrPeak)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(3)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    ->ComputeStatistics("min", vesk::bench::least)
+    ->DisplayAggregatesOnly(true);
 
 void BM_ImportOrvReceiptsXls(benchmark::State& state) {
     runImport(state, vesk::orv::orvReports(), receiptsXls(), "orvtable", -1);
@@ -172,7 +173,8 @@ BENCHMARK(BM_ImportOrvReceiptsXls)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(5)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    ->ComputeStatistics("min", vesk::bench::least)
+    ->DisplayAggregatesOnly(true);
 
 }  // namespace
 

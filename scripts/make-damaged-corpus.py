@@ -261,6 +261,49 @@ def xlsx_corpus(rng):
             pos = rng.randrange(len(data))
             data[pos] ^= 1 << rng.randrange(8)
         save("any-flip-%02d.xlsx" % n, bytes(data))
+    scanner_corpus()
+
+
+def edited(change, rows=None):
+    """The good CTR sheet's XML changed by a function of it, packed."""
+    return package(change(sheet(rows or ctr_rows())))
+
+
+def replace_once(old, new):
+    return lambda xml: xml.replace(old, new, 1)
+
+
+def scanner_corpus():
+    """Markup the worksheet scanner leaves to the general XML parser, which refuses it or
+    reads it, and well-formed shapes it must read as the parser does."""
+    name = ">Hill Road<"
+    save("bad-mismatched-tag.xlsx", edited(replace_once("</v></c>", "</c></v>")))
+    save("bad-duplicate-attribute.xlsx", edited(replace_once('<c r="B2"', '<c r="B2" r="B2"')))
+    save("bad-attributes-run-together.xlsx", edited(replace_once('r="B2" s="1"', 'r="B2"s="1"')))
+    save("bad-undefined-entity.xlsx", edited(replace_once(name, ">Hill&nbsp;Road<")))
+    save("bad-invalid-utf8.xlsx",
+         package(sheet(ctr_rows()).encode("utf-8").replace(b">Hill Road<", b">Hill \xc0\xaf Road<", 1)))
+    save("bad-control-character.xlsx", edited(replace_once(name, ">Hill\x01Road<")))
+    save("bad-surrogate-reference.xlsx", edited(replace_once(name, ">Hill&#xD800;Road<")))
+    save("bad-cdata-end-in-text.xlsx", edited(replace_once(name, ">Hill]]>Road<")))
+    save("bad-junk-after-root.xlsx", edited(lambda xml: xml + "<worksheet/>"))
+    save("bad-tag-cut-at-end.xlsx", edited(lambda xml: xml[:xml.rindex("</row>") + 3]))
+    save("bad-long-end-tag.xlsx", edited(replace_once("</row>", "</row" + " " * (2 << 20) + ">")))
+    save("bad-long-prolog.xlsx", edited(lambda xml: xml.replace(DECL, DECL + " " * (2 << 20), 1)))
+    save("ok-comment-in-sheet.xlsx", edited(replace_once('<row r="3">', '<!-- checked --><row r="3">')))
+    save("ok-processing-instruction.xlsx", edited(replace_once("<sheetData>", "<sheetData><?note x?>")))
+    save("ok-cdata-value.xlsx", edited(replace_once(name, "><![CDATA[Hill Road]]><")))
+    save("ok-line-ends-and-references.xlsx",
+         edited(replace_once(name, ">Hill\r\n&#82;oad&amp;Co<")))
+    rows = ctr_rows()
+    rows[1], rows[2] = rows[2], rows[1]
+    save("ok-rows-out-of-order.xlsx", package(sheet(rows)))
+    prefixed = sheet(ctr_rows()).replace("<worksheet xmlns=", "<x:worksheet xmlns:x=")
+    prefixed = prefixed.replace("</worksheet>", "</x:worksheet>")
+    for tag in ("sheetData", "row", "c", "is", "t", "v"):
+        prefixed = prefixed.replace("<%s>" % tag, "<x:%s>" % tag).replace("<%s " % tag, "<x:%s " % tag)
+        prefixed = prefixed.replace("</%s>" % tag, "</x:%s>" % tag)
+    save("ok-prefixed-sheet.xlsx", package(prefixed))
 
 
 def main():

@@ -60,6 +60,17 @@ std::string orvMonthByOffice(int year, int month) {
            inMonth("ORVTable", "a", "try_posting_date", year, month) + " GROUP BY a.office_id)";
 }
 
+// The bank rows (i) of the master's offices (m). With the month-first index the offices
+// lead, each reaching its month's rows by one seek, as the office-first index had them
+// reached; left to itself the planner would walk the month's rows and seek each one's
+// office. A file of an older layout keeps the join as the planner sees fit.
+std::string bankRowsOfOffices(BankIndex index, const char* as) {
+    if (index == BankIndex::MonthFirst)
+        return std::string("MasterTable") + as + "m CROSS JOIN VESKFinacle" + as +
+               "i ON i.FACILITY_ID = m.qal_facility_id";
+    return std::string("VESKFinacle") + as + "i INNER JOIN MasterTable" + as + "m ON i.FACILITY_ID = m.qal_facility_id";
+}
+
 }  // namespace
 
 std::string comparedAmountColumns(const std::string& bank, const std::string& orv) {
@@ -70,13 +81,11 @@ std::string comparedAmountColumns(const std::string& bank, const std::string& or
            " AS ORV_Withdrawal, (" + bank + ".VESK_Withdrawal - " + orvWithdrawal + ") AS Withdrawal_Difference ";
 }
 
-std::string consolidatedStatement(int year, int month, const std::string& scope) {
+std::string consolidatedStatement(int year, int month, const std::string& scope, BankIndex index) {
     return "SELECT Q1.office_id, Q1.qal_facility_id, Q1.OffName, " + comparedAmountColumns() +
            "FROM "
            "(SELECT m.office_id, m.qal_facility_id, m.office_name AS OffName, " +
-           bankSums() +
-           " FROM VESKFinacle AS i INNER JOIN MasterTable AS m ON i.FACILITY_ID = m.qal_facility_id "
-           "WHERE " +
+           bankSums() + " FROM " + bankRowsOfOffices(index, " AS ") + " WHERE " +
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) + " " + scope +
            " GROUP BY m.office_id, m.qal_facility_id, m.office_name) AS Q1 "
            "LEFT JOIN "
@@ -98,7 +107,7 @@ std::string officeListCondition(const std::vector<std::string>& offices) {
 
 std::string everyOfficeCondition() { return " WHERE m.office_name IS NOT NULL "; }
 
-std::string detailedStatement(const std::string& condition, int year, int month) {
+std::string detailedStatement(const std::string& condition, int year, int month, BankIndex index) {
     const std::string tolerance = toleranceLiteral();
     return "SELECT Final.TDate, Final.OffName, Sum(Final.IDep) as VESK_Dep, Sum(Final.ADep) as ORV_Dep, "
            "(Sum(Final.IDep)-Sum(Final.ADep)) as Diff_Dep, Sum(Final.IWdl) as VESK_Wdl, "
@@ -108,8 +117,9 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            report::sideSum(Table::Finacle, Side::Deposit, "i.") + " as IDep, 0 as ADep, " +
            report::sideSum(Table::Finacle, Side::Withdrawal, "i.") +
            " as IWdl, 0 as AWdl "
-           "  FROM VESKFinacle i INNER JOIN MasterTable m ON i.FACILITY_ID = m.qal_facility_id " +
-           condition + "  AND " + inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
+           "  FROM " +
+           bankRowsOfOffices(index, " ") + " " + condition + "  AND " +
+           inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
            "   GROUP BY CDate(i.Tran_Date), m.office_name "
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
@@ -127,15 +137,21 @@ std::string detailedStatement(const std::string& condition, int year, int month)
            " ORDER BY Final.OffName ASC, CDate(Final.TDate) ASC";
 }
 
-// Bank rows of the month whose facility matches no office. The month index leads with the
-// facility, so the table's facility ids are walked one by one through it (a seek each)
-// and only those the master lacks are read for the month; rows without one come on their own.
-// A group spelt in several letter cases is named by one of them, always the same.
-std::string unknownFacilitiesStatement(int year, int month) {
+// Bank rows of the month whose facility matches no office. The facility ids are walked one
+// by one through the index (a seek each): the month's own ids through the month-first index,
+// every id of the table through an older file's office-first one. Only the ids the master
+// lacks are read for the month; rows without one come on their own. A group spelt in
+// several letter cases is named by one of them, always the same.
+std::string unknownFacilitiesStatement(int year, int month, BankIndex index) {
+    const std::string ofMonth = index == BankIndex::MonthFirst
+                                    ? "MonthKey(Tran_Date) = " + std::to_string(monthKey(year, month)) + " AND "
+                                    : "";
     const std::string next =
-        "(SELECT FACILITY_ID FROM VESKFinacle WHERE FACILITY_ID > ids.id ORDER BY FACILITY_ID LIMIT 1)";
+        "(SELECT FACILITY_ID FROM VESKFinacle WHERE " + ofMonth + "FACILITY_ID > ids.id ORDER BY FACILITY_ID LIMIT 1)";
     return "WITH RECURSIVE ids(id) AS ("
-           "SELECT (SELECT FACILITY_ID FROM VESKFinacle WHERE FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
+           "SELECT (SELECT FACILITY_ID FROM VESKFinacle WHERE " +
+           ofMonth +
+           "FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
            "UNION ALL SELECT " +
            next +
            " FROM ids WHERE ids.id IS NOT NULL) "

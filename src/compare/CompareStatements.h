@@ -8,6 +8,11 @@ namespace vesk::compare {
 /// Left to itself the engine indexes every bank row by facility for the joins, which costs
 /// three times the scan; the master's own indexes serve them instead. Run before each.
 inline constexpr const char* kPlanJoins = "PRAGMA automatic_index = OFF";
+/// How a file keeps its bank rows for the comparison: month first (the current layout), or
+/// as a file of an older layout that was opened as it is keeps them (office first, or in
+/// no index at all). The statements reach the month's rows accordingly.
+enum class BankIndex { MonthFirst, Older };
+
 /// A condition that holds unless a row of the table has no date in the column, in which
 /// case the statement fails as the comparison does (Type mismatch; Invalid use of Null).
 std::string failsOnUndatedRows(const std::string& table, const std::string& column);
@@ -22,7 +27,7 @@ std::string comparedAmountColumns(const std::string& bank = "Q1", const std::str
 
 /// The month's totals per office on both sides: the bank's rows of offices known to the
 /// master (within the scope), with their ORV receipts and payments, ordered by office name.
-std::string consolidatedStatement(int year, int month, const std::string& scope);
+std::string consolidatedStatement(int year, int month, const std::string& scope, BankIndex index);
 
 /// The office condition of the detailed and the explaining statements for the offices.
 std::string officeListCondition(const std::vector<std::string>& offices);
@@ -31,12 +36,12 @@ std::string everyOfficeCondition();
 
 /// The month's differing dates of the offices the condition names, from both sides, by
 /// office name and then date.
-std::string detailedStatement(const std::string& condition, int year, int month);
+std::string detailedStatement(const std::string& condition, int year, int month, BankIndex index);
 
 /// What the consolidated statement leaves out of the month, grouped, each group with its
 /// number of rows (Entries) and both sums. The bank rows whose facility matches no office,
 /// by facility id (VESK_Deposit, VESK_Withdrawal).
-std::string unknownFacilitiesStatement(int year, int month);
+std::string unknownFacilitiesStatement(int year, int month, BankIndex index);
 /// The ORV entries (ORV_Deposit, ORV_Withdrawal) of offices of the scope without bank rows,
 /// by office name, and those whose office id matches no office (Unknown 1), by office id.
 std::string orvLeftOutStatement(int year, int month, const std::string& scope);

@@ -51,8 +51,9 @@ bool LeftOut::empty() const {
 LeftOut listLeftOut(store::Connection& db, Period period, const Scope& scope) {
     const std::string clause = scope.headOffice ? headOfficeScope(scope.configuredOffice) : std::string();
     LeftOut out;
-    out.unknownFacilities = readList(db.query(unknownFacilitiesStatement(period.year, period.month)), "FACILITY_ID",
-                                     "VESK_Deposit", "VESK_Withdrawal", [](std::size_t) { return true; });
+    out.unknownFacilities =
+        readList(db.query(unknownFacilitiesStatement(period.year, period.month, bankIndexOf(db))), "FACILITY_ID",
+                 "VESK_Deposit", "VESK_Withdrawal", [](std::size_t) { return true; });
     const store::ResultSet orv = db.query(orvLeftOutStatement(period.year, period.month, clause));
     const auto unknown = [&](std::size_t r) { return orv.field(r, "Unknown").toInt() != 0; };
     out.orvOnlyOffices = readList(orv, "OffName", "ORV_Deposit", "ORV_Withdrawal", std::not_fn(unknown));

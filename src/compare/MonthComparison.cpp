@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "office/Offices.h"
 #include "store/ExactSum.h"
+#include "store/Schema.h"
 
 namespace vesk::compare {
 
@@ -34,6 +35,10 @@ void planJoins(store::Connection& db) { db.execute(kPlanJoins); }
 
 Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row) { return amountsOf(rs, row, kOfficeAmounts); }
 
+BankIndex bankIndexOf(store::Connection& db) {
+    return db.layoutVersion() >= store::kMonthFirstBankLayout ? BankIndex::MonthFirst : BankIndex::Older;
+}
+
 Scope comparisonScope(store::Connection& db) {
     Scope scope;
     scope.configuredOffice = office::configuredOffice(db);
@@ -50,7 +55,7 @@ std::vector<std::string> MonthComparison::officeNames() const {
 MonthComparison compareMonth(store::Connection& db, Period period, const Scope& scope) {
     planJoins(db);
     const std::string clause = scope.headOffice ? headOfficeScope(scope.configuredOffice) : std::string();
-    const store::ResultSet rs = db.query(consolidatedStatement(period.year, period.month, clause));
+    const store::ResultSet rs = db.query(consolidatedStatement(period.year, period.month, clause, bankIndexOf(db)));
     MonthComparison result;
     result.anyRows = !rs.empty();
     std::array<store::ExactSum, 6> totals{};
@@ -69,7 +74,8 @@ std::vector<DateDifference> differingDates(store::Connection& db, Period period,
                                            const std::vector<std::string>& offices) {
     if (offices.empty()) return {};
     planJoins(db);
-    const store::ResultSet rs = db.query(detailedStatement(officeListCondition(offices), period.year, period.month));
+    const store::ResultSet rs =
+        db.query(detailedStatement(officeListCondition(offices), period.year, period.month, bankIndexOf(db)));
     std::vector<DateDifference> dates;
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const std::optional<DateTime> date = parseDateText(rs.field(r, "TDate").toText());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "compare/Amounts.h"
+#include "compare/CompareStatements.h"
 #include "core/DateTime.h"
 #include "store/Connection.h"
 
@@ -20,6 +21,9 @@ struct Scope {
 
 /// The scope the configured office sets.
 Scope comparisonScope(store::Connection& db);
+
+/// How the file keeps its bank rows, by its layout version.
+BankIndex bankIndexOf(store::Connection& db);
 
 struct OfficeDifference {
     std::string officeId;

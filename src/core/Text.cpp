@@ -4,12 +4,14 @@
 
 namespace vesk {
 
-std::string trim(std::string_view text) {
+std::string_view trimmed(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && isBlank(text[b])) ++b;
     while (e > b && isBlank(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
 }
+
+std::string trim(std::string_view text) { return std::string(trimmed(text)); }
 
 std::string upper(std::string_view text) {
     std::string out(text);

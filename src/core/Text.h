@@ -11,6 +11,8 @@ inline bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == 
 
 /// Leading and trailing blanks (spaces, tabs, line breaks) removed.
 std::string trim(std::string_view text);
+/// The same, as a view of the text.
+std::string_view trimmed(std::string_view text);
 
 /// ASCII upper case, as the database's UCase compares office codes; and lower case.
 std::string upper(std::string_view text);

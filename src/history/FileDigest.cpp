@@ -54,6 +54,14 @@ std::string sha256Hex(const void* data, std::size_t size) {
     return sha.hex();
 }
 
+FileDigest digestBytes(const std::string& path, std::string_view bytes) {
+    FileDigest digest;
+    digest.name = std::filesystem::path(path).filename().string();
+    digest.size = bytes.size();
+    digest.sha256 = sha256Hex(bytes.data(), bytes.size());
+    return digest;
+}
+
 FileDigest digestFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Error(errc::kFileNotFound, "Cannot open '" + path + "': " + std::strerror(errno));

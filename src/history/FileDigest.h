@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vesk::history {
 
@@ -14,6 +15,8 @@ struct FileDigest {
 
 /// Reads the whole file and hashes its bytes. Throws Error when it cannot be read.
 FileDigest digestFile(const std::string& path);
+/// The digest of a file whose bytes were read already.
+FileDigest digestBytes(const std::string& path, std::string_view bytes);
 
 /// The SHA-256 of bytes in memory, as 64 lower-case hex digits.
 std::string sha256Hex(const void* data, std::size_t size);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <vector>
 
-#include "core/ColumnMap.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -24,22 +26,6 @@ std::optional<DateTime> cellDate(const sheet::Cell& cell) {
     if (cell.kind == sheet::Cell::Kind::Date) return cell.date;
     if (cell.kind == sheet::Cell::Kind::Text) return parseDateText(trim(cell.text));
     return std::nullopt;
-}
-
-// A cell's stored text; an error value says where it is.
-std::string storedText(const sheet::Block& rows, int row, int column) {
-    try {
-        return trim(sheet::cellText(rows.at(row, column)));
-    } catch (const Error& e) {
-        throw Error(e.number(), std::string(e.what()) + " in row " + std::to_string(row + 2) + ", column " +
-                                    columnLetters(column + 1) + ".");
-    }
-}
-
-int columnIndex(const std::vector<std::string>& columns, const std::string& name) {
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        if (equalsNoCase(columns[i], name)) return int(i);
-    return -1;
 }
 
 // What a report keeps per month (its summary's month lines, its sums per office and month of
@@ -166,46 +152,80 @@ void setTotals(history::Change& change, const store::ResultSet& totals) {
     change.withdrawals = totals.field(0, 1).isNull() ? 0.0 : totals.field(0, 1).toNumber();
 }
 
+// Progress names the number of the file's rows, known once the whole sheet has been read:
+// the rows stored before then are told then, in order.
+class ProgressLog {
+  public:
+    explicit ProgressLog(const ImportProgress& progress) : m_progress(progress) {}
+
+    void stored(int row) {
+        if (!m_progress) return;
+        if (m_rows)
+            m_progress(row, *m_rows);
+        else
+            m_pending.push_back(row);
+    }
+    void learn(const std::optional<int>& rows) {
+        if (m_rows || !rows) return;
+        m_rows = rows;
+        for (int row : m_pending) stored(row);
+        m_pending.clear();
+    }
+
+  private:
+    const ImportProgress& m_progress;
+    std::optional<int> m_rows;
+    std::vector<int> m_pending;
+};
+
+// Stores the file's rows as they are read, within the caller's transaction; returns how many.
+std::int64_t storeRows(store::Connection& db, const ReportDescription& report, ReportFile& file,
+                       const ImportProgress& progress) {
+    const std::size_t columns = std::size_t(report.columns);
+    store::RowInserter insert(db, report.table, file.plan().target);
+    ProgressLog log(progress);
+    std::vector<std::string_view> texts;
+    std::int64_t stored = 0;
+    try {
+        while (const RowBatch* batch = file.next()) {
+            texts.resize(batch->size() * columns);
+            for (std::size_t r = 0; r < batch->size(); ++r)
+                for (std::size_t j = 0; j < columns; ++j) texts[r * columns + j] = batch->cell(r, j, columns);
+            insert.insert(texts.data(), columns, batch->size());
+            stored += std::int64_t(batch->size());
+            for (const int row : batch->rows) log.stored(row);
+            log.learn(file.rowCount());
+            if (batch->failure) std::rethrow_exception(batch->failure);
+        }
+    } catch (const ReportFile::Restart&) {
+        throw;
+    } catch (...) {
+        // The rest of the sheet is read first: an error of its XML comes before any of its rows.
+        file.settle();
+        log.learn(file.rowCount());
+        throw;
+    }
+    log.learn(file.rowCount());
+    return stored;
+}
+
 // One transaction: the month's (and kind's) old rows go, the file's rows come in, and the
 // history records it.
-void replaceMonth(store::Connection& db, const ReportDescription& report, const ReportFile& file,
-                  const MonthImport& month, const ImportProgress& progress, history::Change record, const Clock& now) {
-    const std::vector<std::string>& columns = store::tableColumns(report.table);
-    const std::vector<int> target = mapColumnsByHeader(file.headers, columns);
-    const int dateTarget = columnIndex(columns, report.dateColumn);
-
+void replaceMonth(store::Connection& db, const ReportDescription& report, ReportFile& file, const MonthImport& month,
+                  const ImportProgress& progress, history::Change record, const Clock& now) {
     const std::int64_t key = month.period.key();
     std::vector<store::Value> deleteValues{month.period.month, month.period.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
-    std::set<std::int64_t> dateKeys;  // the months of the dates the file's rows hold
-    store::RowSource source{
-        file.rows.rows(), file.rows.columns(),
-        [&](int row, int column) {
-            std::string text = storedText(file.rows, row, column);
-            // The date column holds dates only: a row without one could never be summed by month or
-            // deleted again, and would break every later summary.
-            if (column < int(target.size()) && target[std::size_t(column)] == dateTarget) {
-                const std::optional<DateTime> date = parseDateText(text);
-                if (date) {
-                    dateKeys.insert(monthKey(date->year, date->month));
-                    return text;
-                }
-                throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(row + 2) + " holds '" +
-                                                     excerpt(text) + "' in column " + columnLetters(column + 1) +
-                                                     ", which is not a date.");
-            }
-            return text;
-        },
-        [&](int row) { return file.rows.at(row, 0).isEmpty() || storedText(file.rows, row, 0).empty(); }};
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
         RowChange done;
         done.keys.insert(key);
         done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
         const std::int64_t before = lastRow(db, report);  // the rows written come after it
-        done.added = store::insertRows(db, report.table, target, source, progress);
+        done.added = storeRows(db, report, file, progress);
         // Rows dated in other months go in as they are, so their months change too.
+        const std::set<std::int64_t> dateKeys = file.dateKeys();
         done.keys.insert(dateKeys.begin(), dateKeys.end());
         record.rows = done.added;
         setTotals(record, db.query(rowsAfterTotalsStatement(report), {before}));
@@ -213,6 +233,63 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, const 
     });
     history::recordChange(db, record, now());
     tx.commit();
+}
+
+// What the replacement question asks: the month and kind found, and an earlier import.
+struct Question {
+    Period period;
+    std::string kind;
+    std::optional<DateTime> importedBefore;
+    bool operator==(const Question&) const = default;
+};
+
+// The import of a file, read row by row or whole; a question answered Yes already is not put again.
+MonthImport importFile(store::Connection& db, const ReportDescription& report, ReportFile& file,
+                       const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now,
+                       std::optional<Question>& answered) {
+    MonthImport result;
+    // Every way out but storing waits for the whole sheet to be read: its errors come first.
+    const auto refused = [&](MonthImport::Status status) {
+        file.settle();
+        result.status = status;
+        return result;
+    };
+    try {
+        file.digest();  // while the first rows are read
+        const FileHead& head = file.head();
+        if (trim(sheet::cellText(head.headings[1])) != report.headerB1)
+            return refused(MonthImport::Status::InvalidHeader);
+        if (!head.hasRows) return refused(MonthImport::Status::NoData);
+        const std::optional<DateTime> date = cellDate(head.first[1]);
+        if (!date) return refused(MonthImport::Status::NoDate);
+        result.period = {date->year, date->month};
+        if (report.kindColumn > 0) {
+            result.kind = trim(sheet::cellText(head.first[std::size_t(report.kindColumn - 1)]));
+            if (std::find(report.kinds.begin(), report.kinds.end(), result.kind) == report.kinds.end())
+                return refused(MonthImport::Status::InvalidKind);
+        }
+        history::Change record;
+        record.action = importAction(report, result);
+        record.year = result.period.year;
+        record.month = result.period.month;
+        record.file = file.digest();
+        const Question question{result.period, result.kind,
+                                history::lastImport(db, historyForm(report), record.file->sha256)};
+        if (answered != question) {
+            if (!confirm(result, question.importedBefore)) {
+                result.status = MonthImport::Status::Declined;
+                return result;
+            }
+            answered = question;
+        }
+        replaceMonth(db, report, file, result, progress, std::move(record), now);
+        return result;
+    } catch (const ReportFile::Restart&) {
+        throw;
+    } catch (...) {
+        file.settle();
+        throw;
+    }
 }
 
 }  // namespace
@@ -225,40 +302,15 @@ bool officeMasterMissing(store::Connection& db) { return office::officeCount(db)
 
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
                         const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now) {
-    MonthImport result;
-    const ReportFile file = ReportFile::read(path, report.headerB1, report.columns);
-    if (file.status == ReportFile::Status::InvalidHeader) {
-        result.status = MonthImport::Status::InvalidHeader;
-        return result;
-    }
-    if (file.status == ReportFile::Status::NoData) {
-        result.status = MonthImport::Status::NoData;
-        return result;
-    }
-    const std::optional<DateTime> date = cellDate(file.rows.at(0, 1));
-    if (!date) {
-        result.status = MonthImport::Status::NoDate;
-        return result;
-    }
-    result.period = {date->year, date->month};
-    if (report.kindColumn > 0) {
-        result.kind = trim(sheet::cellText(file.rows.at(0, report.kindColumn - 1)));
-        if (std::find(report.kinds.begin(), report.kinds.end(), result.kind) == report.kinds.end()) {
-            result.status = MonthImport::Status::InvalidKind;
-            return result;
+    ReportFile file(path, report);
+    std::optional<Question> answered;
+    while (true) {
+        try {
+            return importFile(db, report, file, confirm, progress, now, answered);
+        } catch (const ReportFile::Restart&) {
+            file.readWhole();  // the rows stored so far were rolled back with their transaction
         }
     }
-    history::Change record;
-    record.action = importAction(report, result);
-    record.year = result.period.year;
-    record.month = result.period.month;
-    record.file = history::digestFile(path);
-    if (!confirm(result, history::lastImport(db, historyForm(report), record.file->sha256))) {
-        result.status = MonthImport::Status::Declined;
-        return result;
-    }
-    replaceMonth(db, report, file, result, progress, std::move(record), now);
-    return result;
 }
 
 std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {

@@ -12,19 +12,29 @@ std::string changesByMonthStatement(const std::vector<std::string>& actions) {
            list + ") GROUP BY 1";
 }
 
-// The bank's facilities are walked one by one through the month index, which leads with
-// them, and each facility's months one by one after it; the ORV index leads with the month.
-std::string heldMonthsStatement() {
-    return "WITH RECURSIVE facilities(id) AS ("
-           "SELECT (SELECT FACILITY_ID FROM veskfinacle WHERE FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
-           "UNION ALL SELECT (SELECT FACILITY_ID FROM veskfinacle WHERE FACILITY_ID > facilities.id "
-           "ORDER BY FACILITY_ID LIMIT 1) FROM facilities WHERE facilities.id IS NOT NULL), "
-           "bank(facility, k) AS ("
-           "SELECT id, (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE FACILITY_ID = facilities.id "
-           "ORDER BY MonthKey(Tran_Date) LIMIT 1) FROM facilities WHERE id IS NOT NULL "
-           "UNION ALL SELECT facility, (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE FACILITY_ID = bank.facility "
-           "AND MonthKey(Tran_Date) > bank.k ORDER BY MonthKey(Tran_Date) LIMIT 1) FROM bank WHERE bank.k IS NOT "
-           "NULL), "
+// The months are walked one by one, each found by one seek of a month index: the bank's
+// through its comparison index, which leads with the month in the current layout and with
+// the facility in older ones (each facility's months are walked after it then); the ORV's
+// leads with the month. Only bank rows with a facility count, in either layout.
+std::string heldMonthsStatement(compare::BankIndex index) {
+    const std::string bank =
+        index == compare::BankIndex::MonthFirst
+            ? "bank(k) AS ("
+              "SELECT (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE FACILITY_ID IS NOT NULL "
+              "ORDER BY MonthKey(Tran_Date) LIMIT 1) "
+              "UNION ALL SELECT (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE MonthKey(Tran_Date) > bank.k "
+              "AND FACILITY_ID IS NOT NULL ORDER BY MonthKey(Tran_Date) LIMIT 1) FROM bank WHERE bank.k IS NOT NULL), "
+            : "facilities(id) AS ("
+              "SELECT (SELECT FACILITY_ID FROM veskfinacle WHERE FACILITY_ID IS NOT NULL ORDER BY FACILITY_ID LIMIT 1) "
+              "UNION ALL SELECT (SELECT FACILITY_ID FROM veskfinacle WHERE FACILITY_ID > facilities.id "
+              "ORDER BY FACILITY_ID LIMIT 1) FROM facilities WHERE facilities.id IS NOT NULL), "
+              "bank(facility, k) AS ("
+              "SELECT id, (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE FACILITY_ID = facilities.id "
+              "ORDER BY MonthKey(Tran_Date) LIMIT 1) FROM facilities WHERE id IS NOT NULL "
+              "UNION ALL SELECT facility, (SELECT MonthKey(Tran_Date) FROM veskfinacle WHERE FACILITY_ID = "
+              "bank.facility AND MonthKey(Tran_Date) > bank.k ORDER BY MonthKey(Tran_Date) LIMIT 1) FROM bank WHERE "
+              "bank.k IS NOT NULL), ";
+    return "WITH RECURSIVE " + bank +
            "orv(k) AS ("
            "SELECT (SELECT MonthKey(try_posting_date) FROM orvtable ORDER BY MonthKey(try_posting_date) LIMIT 1) "
            "UNION ALL SELECT (SELECT MonthKey(try_posting_date) FROM orvtable WHERE MonthKey(try_posting_date) > orv.k "

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/CompareStatements.h"
+
 namespace vesk::review::sql {
 
 /// Whether the file keeps what the pairing found (files of older layouts opened as they are do not).
@@ -34,8 +36,9 @@ inline constexpr const char* kSaveException =
 std::string changesByMonthStatement(const std::vector<std::string>& actions);
 
 /// The month keys of the bank rows' transaction dates and of the ORV entries' posting dates
-/// (0 for a row without a date), each found by seeks of the month indexes.
-std::string heldMonthsStatement();
+/// (0 for a row without a date; bank rows without a facility left out), each found by seeks
+/// of the month indexes as the file keeps them.
+std::string heldMonthsStatement(compare::BankIndex index);
 
 /// The names of the master's offices within the scope (see compare::headOfficeScope).
 std::string scopeOfficesStatement(const std::string& scope);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "compare/MonthComparison.h"
 #include "core/Error.h"
 #include "history/ImportHistory.h"
 #include "review/ReviewStatements.h"
@@ -144,7 +145,7 @@ bool isException(compare::PairClass cls) {
 
 std::vector<Period> heldMonths(store::Connection& db) {
     std::vector<Period> out;
-    const store::ResultSet rs = db.query(sql::heldMonthsStatement());
+    const store::ResultSet rs = db.query(sql::heldMonthsStatement(compare::bankIndexOf(db)));
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const std::int64_t key = rs.field(r, 0).toInt();
         if (key > 0) out.push_back(periodOf(key));  // rows without a date fail the pairing itself

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sheet/CellSink.h"
 #include "sheet/Workbook.h"
 
 namespace vesk::sheet {
@@ -30,7 +31,7 @@ class StringPool {
 // rows and cells take nothing, so memory follows the content, not the sheet's extent.
 // Text lives once in a buffer (the workbook's shared strings are shared, not copied).
 // A cell written again replaces the earlier value, which does not stay in memory.
-class StoredSheet final : public Sheet {
+class StoredSheet final : public Sheet, public CellSink {
   public:
     static constexpr int kMaxRows = 1048576;
     static constexpr int kMaxColumns = 16384;
@@ -46,12 +47,12 @@ class StoredSheet final : public Sheet {
     Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const override;
 
     // Builders; rows and columns from 1, inside kMaxRows x kMaxColumns (the readers check).
-    void setNumber(int row, int column, double v);
-    void setSharedText(int row, int column, std::uint32_t index);  // index already checked
-    void setText(int row, int column, std::string_view v);
-    void setBoolean(int row, int column, bool v);
-    void setDate(int row, int column, const DateTime& v);
-    void setError(int row, int column, std::string_view code);
+    void setNumber(int row, int column, double v) override;
+    void setSharedText(int row, int column, std::uint32_t index) override;  // index already checked
+    void setText(int row, int column, std::string_view v) override;
+    void setBoolean(int row, int column, bool v) override;
+    void setDate(int row, int column, const DateTime& v) override;
+    void setError(int row, int column, std::string_view code) override;
     void clear(int row, int column);
 
     // Memory the cells and their text take (shared strings not counted).

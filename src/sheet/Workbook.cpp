@@ -49,18 +49,28 @@ std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, std::string bytes
     return std::make_unique<XlsWorkbook>(path, file);
 }
 
-}  // namespace
-
-std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
+// A path that names no file, or a folder, is refused before anything is read.
+void checkPath(const std::string& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found)
         throw Error(errc::kFileNotFound, "File not found: " + path);
     if (status.type() == std::filesystem::file_type::directory)
         throw Error(errc::kWorkbook, "'" + path + "' is a folder, not a workbook");
+}
 
+std::ifstream openFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + std::strerror(errno));
+    return in;
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
+    checkPath(path);
+    std::ifstream in = openFile(path);
+    std::error_code ec;
     char head[8] = {};
     in.read(head, sizeof head);
     // A package is read from the file part by part; a compound document is held whole.
@@ -78,9 +88,36 @@ std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
 
 std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::string bytes) {
     if (containerOf(name, std::string_view(bytes).substr(0, 8)) == Container::ZipPackage)
-        return std::make_unique<XlsxWorkbook>(name, std::move(bytes));
+        return std::make_unique<XlsxWorkbook>(name, std::make_shared<const std::string>(std::move(bytes)));
     if (bytes.size() > kMaxUnpackedBytes) throw tooLarge(name);
     return xlsWorkbook(name, std::move(bytes));
+}
+
+std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::shared_ptr<const std::string> bytes) {
+    if (containerOf(name, std::string_view(*bytes).substr(0, 8)) == Container::ZipPackage)
+        return std::make_unique<XlsxWorkbook>(name, std::move(bytes));
+    if (bytes->size() > kMaxUnpackedBytes) throw tooLarge(name);
+    return xlsWorkbook(name, *bytes);  // a compound document keeps its own copy
+}
+
+std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    checkPath(path);
+    std::ifstream in = openFile(path);
+    std::error_code ec;
+    const std::uint64_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > maxBytes) return nullptr;
+    auto bytes = std::make_shared<std::string>();
+    bytes->resize(std::size_t(size));
+    in.read(bytes->data(), std::streamsize(size));
+    if (in.bad() || std::uint64_t(in.gcount()) != size) {
+        // The file changed size under us: read what it holds now.
+        in.clear();
+        in.seekg(0);
+        bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
+        if (bytes->size() > maxBytes) return nullptr;
+    }
+    return bytes;
 }
 
 }  // namespace vesk::sheet

@@ -63,6 +63,8 @@ class Sheet {
     virtual Block block(int firstRow, int firstColumn, int lastRow, int lastColumn) const = 0;
 };
 
+class RowSink;
+
 /// An open workbook (.xlsx or .xls). Closing it never writes to the file.
 class Workbook {
   public:
@@ -75,6 +77,9 @@ class Workbook {
     static std::unique_ptr<Workbook> open(const std::string& path);
     /// The same for a workbook held in memory; `name` stands for the file in messages.
     static std::unique_ptr<Workbook> fromBytes(const std::string& name, std::string bytes);
+    /// The same for a workbook whose bytes were read already and are kept for something else
+    /// too (an import hashes them; see readFileBytes).
+    static std::unique_ptr<Workbook> fromBytes(const std::string& name, std::shared_ptr<const std::string> bytes);
 
     virtual int sheetCount() const = 0;
     /// 0-based index of the sheet that was active when the file was saved (0 when the
@@ -85,6 +90,12 @@ class Workbook {
     std::unique_ptr<Sheet> sheet(int index, int lastColumn = kLastColumn) const { return readSheet(index, lastColumn); }
 
     std::unique_ptr<Sheet> firstSheet(int lastColumn = kLastColumn) const { return sheet(0, lastColumn); }
+    /// Hands the rows of the sheet at a 0-based index to the sink one by one as they are
+    /// read, keeping only columns 1..lastColumn, without holding the sheet. False when the
+    /// sheet cannot be read that way (a row written after a later one, markup only the
+    /// general XML parser reads): what the sink was handed then counts for nothing, and
+    /// sheet() reads it whole. A damaged sheet throws Error as sheet() does.
+    bool streamSheet(int index, int lastColumn, RowSink& sink) const { return streamRows(index, lastColumn, sink); }
     std::unique_ptr<Sheet> activeSheet(int lastColumn = kLastColumn) const {
         return sheet(activeSheetIndex(), lastColumn);
     }
@@ -96,7 +107,14 @@ class Workbook {
 
   protected:
     virtual std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const = 0;
+    virtual bool streamRows(int index, int lastColumn, RowSink& sink) const = 0;
 };
+
+/// The bytes of a workbook file, read in one go, for a caller that also needs them for
+/// something else (an import hashes them); nullptr for a file larger than maxBytes, which
+/// is better opened by its path. A missing or unreadable file throws Error as
+/// Workbook::open(path) does; Workbook::fromBytes(path, bytes) then opens it as open(path) would.
+std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes);
 
 /// Column number of a letter address ("A" 1, "K" 11, "CE" 83); 0 when not letters.
 int columnNumber(const std::string& letters);

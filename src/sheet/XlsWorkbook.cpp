@@ -13,6 +13,7 @@
 #include "sheet/LittleEndian.h"
 #include "sheet/NumberFormat.h"
 #include "sheet/SerialDate.h"
+#include "sheet/SheetRows.h"
 #include "sheet/StoredSheet.h"
 
 namespace vesk::sheet {
@@ -400,7 +401,7 @@ std::string XlsWorkbook::decode8Bit(std::string_view bytes) const {
 
 bool XlsWorkbook::isDateXf(std::uint16_t xf) const { return xf < m_dateXfs.size() && m_dateXfs[xf]; }
 
-void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
+void XlsWorkbook::readCells(CellSink& sheet, std::uint32_t offset) const {
     auto failer = [this](const std::string& why) { fail(why); };
     if (offset >= m_stream.size()) fail("a sheet starts past the end of the workbook stream");
     RecordReader reader(m_stream, offset);
@@ -464,7 +465,7 @@ void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
                 if (index >= m_sharedStrings->size())
                     fail("cell " + cellName(row, column) + " refers to shared string " + std::to_string(index + 1) +
                          " of " + std::to_string(m_sharedStrings->size()));
-                sheet.setText(row, column, m_sharedStrings->at(index));
+                sheet.setSharedText(row, column, index);
                 break;
             }
             case kLabel:
@@ -552,14 +553,30 @@ void XlsWorkbook::readCells(StoredSheet& sheet, std::uint32_t offset) const {
     fail("a sheet has no end record");
 }
 
-std::unique_ptr<Sheet> XlsWorkbook::readSheet(int index, int lastColumn) const {
+const XlsWorkbook::BoundSheet& XlsWorkbook::boundSheet(int index) const {
     if (index < 0 || index >= sheetCount())
         throw Error(errc::kWorkbook, "'" + m_path + "' has no sheet " + std::to_string(index + 1) + " (it has " +
                                          std::to_string(sheetCount()) + ")");
-    const BoundSheet& bound = m_boundSheets[m_sheets[std::size_t(index)]];
+    return m_boundSheets[m_sheets[std::size_t(index)]];
+}
+
+std::unique_ptr<Sheet> XlsWorkbook::readSheet(int index, int lastColumn) const {
+    const BoundSheet& bound = boundSheet(index);
     auto out = std::make_unique<StoredSheet>(bound.name, m_sharedStrings, lastColumn);
     readCells(*out, bound.offset);
     return out;
+}
+
+bool XlsWorkbook::streamRows(int index, int lastColumn, RowSink& sink) const {
+    const BoundSheet& bound = boundSheet(index);
+    try {
+        RowBuilder rows(sink, lastColumn, m_sharedStrings.get());
+        readCells(rows, bound.offset);
+        rows.flush();
+        return true;
+    } catch (const RowsOutOfOrder&) {
+        return false;
+    }
 }
 
 }  // namespace vesk::sheet

@@ -26,6 +26,7 @@ class XlsWorkbook final : public Workbook {
 
   protected:
     std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const override;
+    bool streamRows(int index, int lastColumn, RowSink& sink) const override;
 
   private:
     struct BoundSheet {
@@ -37,7 +38,8 @@ class XlsWorkbook final : public Workbook {
     void readGlobals();
     void readSharedStrings(const std::vector<std::string_view>& parts);
     std::string decode8Bit(std::string_view bytes) const;
-    void readCells(class StoredSheet& sheet, std::uint32_t offset) const;
+    const BoundSheet& boundSheet(int index) const;
+    void readCells(class CellSink& sheet, std::uint32_t offset) const;
     bool isDateXf(std::uint16_t xf) const;
     [[noreturn]] void fail(const std::string& why) const;
 

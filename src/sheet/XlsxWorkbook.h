@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheet/Workbook.h"
+#include "sheet/WorksheetReader.h"
 #include "sheet/ZipArchive.h"
 
 namespace vesk::sheet {
@@ -16,13 +17,14 @@ class XlsxWorkbook final : public Workbook {
   public:
     explicit XlsxWorkbook(const std::string& path);
     // A package held in memory; `name` names it in messages.
-    XlsxWorkbook(std::string name, std::string bytes);
+    XlsxWorkbook(std::string name, std::shared_ptr<const std::string> bytes);
 
     int sheetCount() const override { return int(m_sheets.size()); }
     int activeSheetIndex() const override { return m_active; }
 
   protected:
     std::unique_ptr<Sheet> readSheet(int index, int lastColumn) const override;
+    bool streamRows(int index, int lastColumn, RowSink& sink) const override;
 
   private:
     struct SheetPart {
@@ -31,6 +33,8 @@ class XlsxWorkbook final : public Workbook {
     };
 
     void readPackage();
+    const std::string& sheetPart(int index) const;
+    WorksheetContext sheetContext(int index) const;
     void readStyles(const std::string& part);
     void readSharedStrings(const std::string& part);
 

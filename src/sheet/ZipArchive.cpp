@@ -54,10 +54,11 @@ ZipArchive::ZipArchive(const std::string& path) : m_path(path) {
     indexEntries();
 }
 
-ZipArchive::ZipArchive(std::string name, std::string bytes) : m_path(std::move(name)), m_bytes(std::move(bytes)) {
+ZipArchive::ZipArchive(std::string name, std::shared_ptr<const std::string> bytes)
+    : m_path(std::move(name)), m_bytes(std::move(bytes)) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(m_bytes.data(), m_bytes.size(), 0, &error);
+    zip_source_t* source = zip_source_buffer_create(m_bytes->data(), m_bytes->size(), 0, &error);
     if (source) {
         m_zip = zip_open_from_source(source, ZIP_RDONLY, &error);
         if (!m_zip) zip_source_free(source);  // the archive owns it only once opened

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -18,7 +19,7 @@ class ZipArchive {
   public:
     explicit ZipArchive(const std::string& path);
     // `name` names the package in messages; the bytes are held as long as the archive.
-    ZipArchive(std::string name, std::string bytes);
+    ZipArchive(std::string name, std::shared_ptr<const std::string> bytes);
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
@@ -35,7 +36,7 @@ class ZipArchive {
     std::int64_t locate(const std::string& name) const;
 
     std::string m_path;
-    std::string m_bytes;  // the package, when it was handed over in memory
+    std::shared_ptr<const std::string> m_bytes;  // the package, when it was handed over in memory
     struct zip* m_zip = nullptr;
     std::unordered_map<std::string, std::int64_t> m_entries;  // by part name, letter case and slashes folded
 };

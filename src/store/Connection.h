@@ -97,6 +97,10 @@ class Connection {
     /// How long a statement waits for another program's transaction (kBusyLimit).
     void setBusyLimit(std::chrono::milliseconds limit);
 
+    /// The layout version of the open file (PRAGMA user_version; see Schema.h): below
+    /// kSchemaVersion only for a file that could not be brought up to date.
+    int layoutVersion();
+
     sqlite3* handle() const { return m_db.get(); }
 
   private:

@@ -44,7 +44,7 @@ std::string createTable(Table t) {
 
 }  // namespace
 
-std::string insertStatement(Table table) {
+std::string insertStatement(Table table, int rows) {
     const std::vector<std::string>& columns = tableColumns(table);
     std::string sql = std::string("INSERT INTO ") + tableName(table) + " (";
     std::string marks;
@@ -52,7 +52,9 @@ std::string insertStatement(Table table) {
         sql += (t ? "," : "") + columns[t];
         marks += t ? ",?" : "?";
     }
-    return sql + ") VALUES (" + marks + ")";
+    sql += ") VALUES (" + marks + ")";
+    for (int r = 1; r < rows; ++r) sql += ",(" + marks + ")";
+    return sql;
 }
 
 const char* tableName(Table table) {
@@ -116,10 +118,7 @@ std::vector<std::string> migrationStatements(int from) {
     if (from < 1) {
         // A month's rows found through the key of their date, holding the columns the
         // comparison reads, so a month is read without decrypting the other months' pages.
-        // The bank's rows are reached office by office, the ORV rows month first.
-        out.push_back(
-            "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
-            "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+        // (The bank's comparison index is made month first by a later step.)
         out.push_back(
             "CREATE INDEX orvtable_month ON orvtable "
             "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date, "
@@ -127,12 +126,6 @@ std::vector<std::string> migrationStatements(int from) {
         out.push_back(
             "CREATE INDEX mastertable_office ON mastertable "
             "(office_id, qal_facility_id, office_name, ho_name, office_type_code)");
-        // The bank's rows whose Tran_Date is no date, which the comparison must still fail
-        // on: normally none. (The other dates' indexes lead with their key, so key 0 is found
-        // through them.)
-        out.push_back(
-            "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) "
-            "WHERE MonthKey(Tran_Date) = 0");
         // The summaries' month keys, with the one column they read that no other index holds:
         // every column a summary or comparison reads then sits in an index on MonthKey(), so
         // no other program (which lacks the function) can change it behind the month lines.
@@ -190,6 +183,18 @@ std::vector<std::string> migrationStatements(int from) {
         out.push_back(
             "CREATE TABLE paired_marks (id INTEGER PRIMARY KEY CHECK (id = 1), last_change INTEGER NOT NULL, "
             "bank_rowid INTEGER NOT NULL, orv_rowid INTEGER NOT NULL, master_rowid INTEGER NOT NULL)");
+    }
+    if (from < kMonthFirstBankLayout) {
+        // The bank's rows by month first, then office, holding the columns the comparison
+        // reads: a month's rows lie together, so a deletion or a replacement removes one range
+        // of the index instead of entries all over it. The rows whose Tran_Date is no date
+        // (key 0), which the comparison must still fail on, are found through it too, so the
+        // index version 1 kept of them alone goes as well.
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_month");
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_undated");
+        out.push_back(
+            "CREATE INDEX IF NOT EXISTS veskfinacle_month_facility ON veskfinacle "
+            "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
     }
     return out;
 }

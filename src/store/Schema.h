@@ -29,14 +29,19 @@ inline constexpr int kOfficeTotalsLayout = 3;
 /// The layout version that adds the notes on rows and what the pairing found per month.
 inline constexpr int kNotesLayout = 4;
 
+/// The layout version that keeps a month's bank rows together in the comparison's index
+/// (MonthKey(Tran_Date) leading): its statements then reach the month's rows office by
+/// office through it.
+inline constexpr int kMonthFirstBankLayout = 5;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kNotesLayout;
+inline constexpr int kSchemaVersion = kMonthFirstBankLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
-/// the notes and the stored pairing), never a change to the four tables' columns. Empty when
-/// it is current.
+/// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
+/// first), never a change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see
@@ -44,7 +49,8 @@ std::vector<std::string> migrationStatements(int from);
 /// that cannot take them.
 std::vector<std::string> officeTotalsStatements(bool temporary);
 
-/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position.
-std::string insertStatement(Table table);
+/// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position,
+/// or with rows > 1 that many rows, one after the other (row r's column c is ?(r * columns + c + 1)).
+std::string insertStatement(Table table, int rows = 1);
 
 }  // namespace vesk::store

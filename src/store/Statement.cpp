@@ -103,6 +103,26 @@ std::int64_t Statement::execute(const std::vector<Value>& params) {
     return changed;
 }
 
+void Statement::bindText(int index, std::string_view text) {
+    if (!m_stmt) throw Error(errc::kUsage, "The statement was moved away");
+    // An empty view may hold no pointer, which would bind Null.
+    const char* data = text.empty() ? "" : text.data();
+    const int rc = sqlite3_bind_text(m_stmt, index, data, static_cast<int>(text.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
+}
+
+std::int64_t Statement::run() {
+    if (!m_stmt) throw Error(errc::kUsage, "The statement was moved away");
+    const auto before = sqlite3_total_changes(m_db.get());
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+    }
+    const auto changed = sqlite3_total_changes(m_db.get()) - before;
+    sqlite3_reset(m_stmt);
+    if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
+    return changed;
+}
+
 ResultSet Statement::query(const std::vector<Value>& params) {
     bindAll(params);
     const detail::WaitEnd waitEnd;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/ResultSet.h"
@@ -30,6 +31,13 @@ class Statement {
 
     /// Binds the values, reads every row, resets.
     ResultSet query(const std::vector<Value>& params = {});
+
+    /// Binds a text to ?index (from 1) without copying it: it must stay as it is until the
+    /// statement next runs or is bound again.
+    void bindText(int index, std::string_view text);
+    /// Runs the statement with the values bound, to its end, and resets it; the values stay
+    /// bound for the next run. Returns the number of rows changed.
+    std::int64_t run();
 
   private:
     void bindAll(const std::vector<Value>& params);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/Connection.h"
@@ -17,6 +18,31 @@ struct RowSource {
     std::function<std::string(int row, int column)> text;
     /// True for a row that is not stored (its first column is blank).
     std::function<bool(int row)> blank;
+};
+
+/// A table's INSERT, prepared once, for rows of file columns: file column j goes to table
+/// column target[j] (-1: dropped), and a table column no file column fills holds "".
+/// The texts are bound where they lie, not copied, and rows go in by the dozen, one
+/// statement for several: each run of a statement costs about as much as a row.
+class RowInserter {
+  public:
+    RowInserter(Connection& db, Table table, std::vector<int> target);
+    ~RowInserter();
+    RowInserter(const RowInserter&) = delete;
+    RowInserter& operator=(const RowInserter&) = delete;
+
+    /// Inserts rows in their order within the caller's transaction: row r's file column j
+    /// < count is texts[r * count + j] (a column past count holds "").
+    void insert(const std::string_view* texts, std::size_t count, std::size_t rows = 1);
+
+  private:
+    void bind(Statement& statement, std::size_t row, const std::string_view* texts, std::size_t count);
+
+    std::size_t m_columns;
+    std::size_t m_rowsAtOnce;
+    Statement m_one;
+    Statement m_many;
+    std::vector<int> m_target;
 };
 
 /// Inserts the source's rows into the table within the caller's transaction: file column j

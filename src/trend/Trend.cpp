@@ -24,7 +24,7 @@ constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 9999;
 // Keys that take in every dated row, whatever its year.
 constexpr int kLowestKey = 1;
-constexpr int kHighestKey = kLastYear * 100 + 12;
+constexpr int kHighestKey = monthKey(kLastYear, 12);
 
 // The sums kept per office and month, brought up to date with the rows first.
 void keepTotals(store::Connection& db) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/CompareStatements.h"
+#include "compare/MonthComparison.h"
 #include "ctr/BankReport.h"
 #include "history/ImportHistory.h"
 #include "orv/OrvReport.h"
@@ -92,14 +93,17 @@ class LayoutUpgradeTest : public ::testing::Test {
             db.orv("11", date, "p", "1250.005");
         }
         db.deposit("F11", "15/04/2025", 77.5);
+        db.deposit("F99", "20/04/2025", "12.5");  // a facility no office has
         db.orv("10", "15/04/2024", "R", "9");
     }
 
     // The comparison of April in both forms and both summaries, the summaries as the
     // report forms read them (from their month lines once the file keeps them).
     std::vector<std::vector<std::string>> results(store::Connection& c) {
-        return {rowsOf(c.query(consolidatedStatement(2025, 4, ""))),
-                rowsOf(c.query(detailedStatement(officeListCondition({"Hill SO", "Lake SO"}), 2025, 4))),
+        const BankIndex index = bankIndexOf(c);
+        return {rowsOf(c.query(consolidatedStatement(2025, 4, "", index))),
+                rowsOf(c.query(detailedStatement(officeListCondition({"Hill SO", "Lake SO"}), 2025, 4, index))),
+                rowsOf(c.query(unknownFacilitiesStatement(2025, 4, index))),
                 rowsOf(report::monthlySummary(c, ctr::bankReport())),
                 rowsOf(report::monthlySummary(c, orv::orvReport()))};
     }
@@ -120,15 +124,17 @@ TEST_F(LayoutUpgradeTest, AnOldFileUpgradesOnceAndGivesTheSameResults) {
     old.close();
     ASSERT_EQ(before[0].size(), 2u);  // both offices differ in April
     ASSERT_FALSE(before[1].empty());
-    ASSERT_EQ(before[2].size(), 3u);  // May, April and March 2025
-    ASSERT_EQ(before[3].size(), 4u);  // and April 2024
+    ASSERT_EQ(before[2].size(), 1u);  // the bank row of a facility no office has
+    ASSERT_EQ(before[3].size(), 3u);  // May, April and March 2025
+    ASSERT_EQ(before[4].size(), 4u);  // and April 2024
 
     store::Connection upgraded;
     upgraded.open(path);
     EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
     EXPECT_EQ(results(upgraded), before);
     // The month's bank and ORV rows are read through the index on their key, not by a scan.
-    const store::ResultSet plan = upgraded.query("EXPLAIN QUERY PLAN " + consolidatedStatement(2025, 4, ""));
+    const store::ResultSet plan =
+        upgraded.query("EXPLAIN QUERY PLAN " + consolidatedStatement(2025, 4, "", bankIndexOf(upgraded)));
     std::string steps, scans;
     for (std::size_t r = 0; r < plan.rowCount(); ++r) {
         const std::string step = plan.field(r, 3).toText();
@@ -159,6 +165,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         void (*makeOld)(store::Connection&);
     };
     const Case cases[] = {
+        {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},
         {"version 3", test::makeLayoutBeforeNotes},
         {"version 2", makeSecondLayout},
         {"version 1",
@@ -175,11 +182,18 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
             store::Connection old;
             old.openWithoutUpgrade(path);
             c.makeOld(old);
-            EXPECT_TRUE(history::records(old).empty());  // read as it is: no history, and no failure
+            // Read as it is, with the statements of its layout: the same results, and a file
+            // without the history shows none and does not fail.
+            EXPECT_EQ(bankIndexOf(old), BankIndex::Older);
+            EXPECT_EQ(results(old), before);
+            if (old.scalar("PRAGMA user_version").toInt() < 2) {
+                EXPECT_TRUE(history::records(old).empty());
+            }
         }
         store::Connection upgraded;
         upgraded.open(path);
         EXPECT_EQ(upgraded.scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
+        EXPECT_EQ(bankIndexOf(upgraded), BankIndex::MonthFirst);
         EXPECT_EQ(rowsOf(upgraded.query(everything)), layout);
         EXPECT_EQ(results(upgraded), before);
         // The new table takes a deletion's record in the deletion's transaction.
@@ -194,7 +208,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         store::Connection again;
         again.open(path);
         EXPECT_EQ(history::records(again).size(), 1u);
-        EXPECT_EQ(report::monthlySummary(again, ctr::bankReport()).size(), before[2].size() - 1);
+        EXPECT_EQ(report::monthlySummary(again, ctr::bankReport()).size(), before[3].size() - 1);
         // Back to where the next case starts: May's bank rows return, the history empty.
         test::MonthDatabase restore{path};
         restore.deposit("F10", "01/05/2025", "100.10");
@@ -207,11 +221,13 @@ TEST_F(LayoutUpgradeTest, ABadDateInAnyMonthStillFailsTheComparisonWithATypeMism
     // Imports refuse such rows today; older files may hold them.
     db.deposit("F10", "31/02/2025", "5");
     db.orv("10", "2025-13-01", "R", "5");
-    for (const std::string& sql :
-         {consolidatedStatement(2025, 4, ""), detailedStatement(officeListCondition({"Hill SO"}), 2025, 4)}) {
-        SCOPED_TRACE(sql.substr(0, 40));
-        EXPECT_EQ(errorOf([&] { db.connection().query(sql); }).number(), errc::kTypeMismatch);
-    }
+    for (const BankIndex index : {BankIndex::MonthFirst, BankIndex::Older})
+        for (const std::string& sql : {consolidatedStatement(2025, 4, "", index),
+                                       detailedStatement(officeListCondition({"Hill SO"}), 2025, 4, index),
+                                       unknownFacilitiesStatement(2025, 4, index)}) {
+            SCOPED_TRACE(sql.substr(0, 40));
+            EXPECT_EQ(errorOf([&] { db.connection().query(sql); }).number(), errc::kTypeMismatch);
+        }
 }
 
 TEST_F(LayoutUpgradeTest, StoredSummariesFollowEveryChangeOfTheRows) {

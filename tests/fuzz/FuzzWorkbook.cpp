@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/Error.h"
+#include "sheet/SheetRows.h"
 #include "sheet/Workbook.h"
 
 namespace vesk::fuzz {
@@ -64,6 +65,51 @@ void checkCell(const sheet::Cell& c) {
     if (c.kind != Kind::Error) (void)sheet::cellText(c);
 }
 
+bool sameCell(const sheet::Cell& a, const sheet::Cell& b) {
+    using Kind = sheet::Cell::Kind;
+    if (a.kind != b.kind) return false;
+    switch (a.kind) {
+        case Kind::Number:
+            return a.number == b.number;
+        case Kind::Text:
+        case Kind::Error:
+            return a.text == b.text;
+        case Kind::Boolean:
+            return a.boolean == b.boolean;
+        case Kind::Date:
+            return a.date.toText() == b.date.toText();
+        case Kind::Empty:
+            break;
+    }
+    return true;
+}
+
+// The rows an import is handed one by one, held against the sheet read whole: each row
+// once, in order, with the whole sheet's cells (within the bound), none the sheet lacks.
+class SameRows final : public sheet::RowSink {
+  public:
+    explicit SameRows(const sheet::Sheet& whole) : m_whole(whole) {}
+
+    void row(int number, const sheet::RowCells& cells) override {
+        if (number <= m_last) broken("a row was handed over after a later one, or twice");
+        m_last = number;
+        if (number > m_whole.usedRows()) broken("a row was handed over below the sheet's used area");
+        if (number > kCellBound) return;
+        bool holds = false;
+        for (int c = 1; c <= std::min(std::max(cells.columns(), m_whole.usedColumns()), kCellBound); ++c) {
+            holds = holds || cells.kind(c) != sheet::Cell::Kind::Empty;
+            if (!sameCell(cells.cell(c), m_whole.cell(number, c)))
+                broken("row " + std::to_string(number) + " column " + std::to_string(c) +
+                       " handed over is not the whole sheet's cell");
+        }
+        if (!holds && cells.columns() <= kCellBound) broken("an empty row was handed over");
+    }
+
+  private:
+    const sheet::Sheet& m_whole;
+    int m_last = 0;
+};
+
 void put(std::string& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
@@ -97,6 +143,13 @@ void readWorkbook(const std::string& name, std::string bytes) {
             for (int r = 0; r < block.rows(); ++r)
                 for (int c = 0; c < block.columns(); ++c) checkCell(block.at(r, c));
             if (sheet->lastRow(1) > sheet->usedRows()) broken("a column ends below the used area");
+            // A sheet the whole reading takes, the row by row reading takes alike or leaves to it.
+            SameRows same(*sheet);
+            try {
+                book->streamSheet(i, sheet::Workbook::kLastColumn, same);
+            } catch (const Error& e) {
+                broken("a sheet read whole was refused row by row: " + e.description().substr(0, 200));
+            }
         }
     } catch (const Error& e) {
         const std::string& said = e.description();

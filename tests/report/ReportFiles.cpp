@@ -42,10 +42,11 @@ ReportShape orvShape() {
     return {orv::orvReports(), headersOf(sample::orvHeaders()), orvRow, "orvtable", "treasury_tran_id", "office_name"};
 }
 
-void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries) {
+void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries,
+                 const std::function<std::string(std::string)>& edit) {
     std::vector<std::vector<RawCell>> rows{shape.headers};
     for (const Entry& e : entries) rows.push_back(shape.row(e));
-    writeRawXlsx(path, rows);
+    writeRawXlsx(path, rows, edit);
 }
 
 std::vector<Entry> monthEntries(int n, int year, int month, bool deposit, const std::string& prefix) {

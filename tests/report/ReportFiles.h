@@ -31,8 +31,9 @@ struct ReportShape {
 ReportShape bankShape();
 ReportShape orvShape();
 
-/// Writes the headers and one row per entry.
-void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries);
+/// Writes the headers and one row per entry; `edit` may change the sheet's XML first.
+void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries,
+                 const std::function<std::string(std::string sheetXml)>& edit = {});
 
 /// Entries of one month: n rows dated day 1..28 of the month, deposits unless told.
 std::vector<Entry> monthEntries(int n, int year, int month, bool deposit = true, const std::string& prefix = "T");

@@ -6,6 +6,7 @@
 #include "review/OpenItems.h"
 #include "review/OpenItemsWorkbook.h"
 #include "review/ReviewDatabase.h"
+#include "review/ReviewStatements.h"
 #include "review/ReviewWording.h"
 #include "review/StoredPairing.h"
 #include "support/SheetRows.h"
@@ -188,6 +189,34 @@ TEST_F(OpenItemsTest, AFileThatCannotBeWrittenIsListedAllTheSameAndStoresNothing
         EXPECT_EQ(p.paired, 1u);  // nothing kept from the run before
     }
     EXPECT_EQ(listed(day(2025, 4, 30)).size(), 1u);
+}
+
+TEST_F(OpenItemsTest, TheHeldMonthsAreTheSameThroughEitherLayoutsBankIndex) {
+    test::MonthDatabase& rows = db;
+    // Facilities whose months interleave, a month held by one facility only, a bank month
+    // whose only row has no facility (not held), rows without a date (key 0) and ORV months.
+    rows.deposit("F1", "15/04/2025", "1");
+    rows.deposit("F2", "03/03/2025", "1");
+    rows.withdrawal("F1", "28/02/2026", "1");
+    rows.deposit("F3", "31/12/2024", "1");
+    rows.deposit("F2", "15/04/2025", "1");
+    rows.deposit("F9", "no date", "1");
+    rows.orv("101", "2025-07-01", "R", "1");
+    rows.orv("101", "01/04/2025", "R", "1");
+    rows.connection().execute(
+        "INSERT INTO veskfinacle (tran_id, Tran_Date, CASH_TRAN_TYPE, TRAN_AMT) VALUES ('N1', '10/09/2025', "
+        "'DEPOSIT', 1)");
+    const std::vector<std::int64_t> held = {0, 202412, 202503, 202504, 202507, 202602};
+    const auto keys = [&](compare::BankIndex index) {
+        std::vector<std::int64_t> out;
+        const store::ResultSet rs = rows.connection().query(sql::heldMonthsStatement(index));
+        for (std::size_t r = 0; r < rs.rowCount(); ++r) out.push_back(rs.field(r, 0).toInt());
+        return out;
+    };
+    EXPECT_EQ(keys(compare::BankIndex::MonthFirst), held);
+    test::makeLayoutBeforeMonthFirstBank(rows.connection());
+    EXPECT_EQ(keys(compare::BankIndex::Older), held);
+    EXPECT_EQ(keys(compare::BankIndex::MonthFirst), held);
 }
 
 TEST_F(OpenItemsTest, OnlyTheConfiguredOfficesScopeInDateOfficeSideAndIdOrder) {

@@ -27,9 +27,22 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// Takes a file of this layout back to the one before its bank rows were indexed month
+/// first: office first, with an index of its own for the rows without a date.
+inline void makeLayoutBeforeMonthFirstBank(store::Connection& c) {
+    c.execute("DROP INDEX veskfinacle_month_facility");
+    c.execute(
+        "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
+        "(FACILITY_ID, MonthKey(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+    c.execute(
+        "CREATE INDEX veskfinacle_tran_undated ON veskfinacle (MonthKey(Tran_Date)) WHERE MonthKey(Tran_Date) = 0");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kMonthFirstBankLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before notes were kept, as such a file is:
 /// without the notes' tables and without the history's note columns.
 inline void makeLayoutBeforeNotes(store::Connection& c) {
+    makeLayoutBeforeMonthFirstBank(c);
     for (const char* table : {"notes", "paired_months", "paired_exceptions", "paired_marks"})
         c.execute(std::string("DROP TABLE ") + table);
     c.execute("DROP INDEX import_history_file");

@@ -38,7 +38,8 @@ void writePackage(const std::string& path, const std::vector<std::pair<std::stri
     z.release();
 }
 
-void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows) {
+void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows,
+                  const std::function<std::string(std::string)>& edit) {
     std::string sheet =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet "
         "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
@@ -65,6 +66,7 @@ void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell
         sheet += "</row>";
     }
     sheet += "</sheetData></worksheet>";
+    if (edit) sheet = edit(std::move(sheet));
 
     writePackage(
         path,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,7 +26,9 @@ struct RawCell {
 void writePackage(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries);
 
 /// Writes a minimal one-sheet .xlsx package by hand, for the cells a real writer would
-/// not produce (error values). Rows count from 1 in the order given.
-void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows);
+/// not produce (error values). Rows count from 1 in the order given. `edit`, when given,
+/// changes the sheet's XML before it is packed, for shapes no writer makes.
+void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell>>& rows,
+                  const std::function<std::string(std::string sheetXml)>& edit = {});
 
 }  // namespace vesk::test
