@@ -11,10 +11,13 @@ all: build
 deps:
 	@scripts/install-deps
 
-$(BUILD_DIR)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-
-configure: deps $(BUILD_DIR)/CMakeCache.txt
+# Configured once, and again whenever BUILD_TYPE differs from the type the build was made with.
+CONFIGURED_TYPE = $(shell sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' $(BUILD_DIR)/CMakeCache.txt 2>/dev/null)
+configure: deps
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ] || [ "$(CONFIGURED_TYPE)" != "$(BUILD_TYPE)" ]; then \
+	  echo cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	  cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -77,16 +80,26 @@ bench: build
 bench-10y: build
 	$(BUILD_DIR)/bin/ten_years
 
-# The Debian package, vesk-orv_<version>_amd64.deb, in the build folder.
+# The Debian package, vesk-orv_<version>_amd64.deb, in the build folder; checked by lintian
+# (Debian's package checker) when it is installed: any error or warning fails.
+VERSION = $(shell sed -n 's/^project.vesk_orv VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+	@if command -v lintian >/dev/null; then \
+	  echo lintian $(BUILD_DIR)/vesk-orv_$(VERSION)_amd64.deb; \
+	  lintian --fail-on error,warning $(BUILD_DIR)/vesk-orv_$(VERSION)_amd64.deb; \
+	else \
+	  echo "lintian is not installed: the package was not checked"; \
+	fi
 
-# Every C++ file the repository tracks, laid out by the committed .clang-format.
+# Every C++ file the repository tracks, laid out by the committed .clang-format. One version
+# of clang-format, the one scripts/install-deps installs: another lays some lines out otherwise.
+CLANG_FORMAT = clang-format-14
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 format: deps
-	clang-format -i $(FORMAT_FILES)
+	$(CLANG_FORMAT) -i $(FORMAT_FILES)
 format-check: deps
-	clang-format --dry-run --Werror $(FORMAT_FILES)
+	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "ctr/BankReport.h"
+#include "ctr/BankWording.h"
 #include "history/ImportHistory.h"
 #include "report/ReportScreen.h"
 #include "report/ReportStatements.h"
@@ -41,7 +41,7 @@ const std::string& sampleWorkbook() {
 // A database holding the month, imported as the form imports it.
 vesk::store::Connection& importedMonth() {
     static Person person(sampleWorkbook());
-    static vesk::report::ReportScreen report(vesk::ctr::bankReport(), folder().file("ZETTools.db"), person);
+    static vesk::report::ReportScreen report(vesk::ctr::bankCtr(), folder().file("ZETTools.db"), person);
     static const bool imported = report.Import_Click();
     if (!imported) std::abort();
     return report.connection();
@@ -65,7 +65,7 @@ BENCHMARK(BM_TotalsOfTheRowsWritten)->Unit(benchmark::kMillisecond)->UseRealTime
 // What a month's deletion adds: the deposits and withdrawals of the rows it is about to remove.
 void BM_TotalsOfAMonthDeleted(benchmark::State& state) {
     vesk::store::Connection& db = importedMonth();
-    const std::string sql = vesk::report::shownMonthTotalsStatement(vesk::ctr::bankReport(), true);
+    const std::string sql = vesk::report::shownMonthTotalsStatement(vesk::ctr::bankReport());
     for (auto _ : state) benchmark::DoNotOptimize(db.query(sql, {"Apr", "2025", std::int64_t{202504}}));
     state.SetItemsProcessed(state.iterations() * kRows);
 }

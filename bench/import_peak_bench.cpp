@@ -15,8 +15,8 @@
 
 #include "BenchSupport.h"
 #include "BiffWriter.h"
-#include "ctr/BankReport.h"
-#include "orv/OrvReport.h"
+#include "ctr/BankWording.h"
+#include "orv/OrvWording.h"
 #include "report/ReportScreen.h"
 #include "sample/SampleSet.h"
 #include "sheet/Workbook.h"
@@ -123,7 +123,7 @@ const std::string& receiptsXls() {
 }
 
 // One import into a fresh database, timed from the click; -1 when it stored other than expected.
-double importOnce(const vesk::report::ReportDescription& report, const std::string& file, const char* table,
+double importOnce(const vesk::report::Report& report, const std::string& file, const char* table,
                   std::int64_t expected) {
     ScratchFolder dir;
     Person person(file);
@@ -136,8 +136,8 @@ double importOnce(const vesk::report::ReportDescription& report, const std::stri
     return expected < 0 || stored == expected ? seconds : -1;
 }
 
-void runImport(benchmark::State& state, const vesk::report::ReportDescription& report, const std::string& file,
-               const char* table, std::int64_t expected) {
+void runImport(benchmark::State& state, const vesk::report::Report& report, const std::string& file, const char* table,
+               std::int64_t expected) {
     double peak = 0;
     for (auto _ : state) {
         double seconds = 0;
@@ -153,7 +153,7 @@ void runImport(benchmark::State& state, const vesk::report::ReportDescription& r
 
 void BM_ImportCtrPeak(benchmark::State& state) {
     const int rows = int(state.range(0));
-    runImport(state, vesk::ctr::bankReport(), sampleMonth(rows).ctrPath, "veskfinacle", rows);
+    runImport(state, vesk::ctr::bankCtr(), sampleMonth(rows).ctrPath, "veskfinacle", rows);
 }
 BENCHMARK(BM_ImportCtrPeak)
     ->Arg(100000)
@@ -166,7 +166,7 @@ BENCHMARK(BM_ImportCtrPeak)
     ->DisplayAggregatesOnly(true);
 
 void BM_ImportOrvReceiptsXls(benchmark::State& state) {
-    runImport(state, vesk::orv::orvReport(), receiptsXls(), "orvtable", -1);
+    runImport(state, vesk::orv::orvReports(), receiptsXls(), "orvtable", -1);
 }
 BENCHMARK(BM_ImportOrvReceiptsXls)
     ->Unit(benchmark::kMillisecond)

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "ctr/BankReport.h"
+#include "ctr/BankWording.h"
 #include "report/ReportScreen.h"
 #include "sample/SampleSet.h"
 
@@ -51,7 +51,7 @@ void BM_ImportCtrWorkbook(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         ScratchFolder dir;
-        vesk::report::ReportScreen report(vesk::ctr::bankReport(), dir.file("ZETTools.db"), person);
+        vesk::report::ReportScreen report(vesk::ctr::bankCtr(), dir.file("ZETTools.db"), person);
         report.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
         state.ResumeTiming();
         if (!report.Import_Click()) state.SkipWithError("the import failed");

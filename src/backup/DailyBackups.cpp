@@ -6,7 +6,7 @@
 #include <fstream>
 #include <regex>
 
-#include "backup/CareTexts.h"
+#include "backup/BackupWording.h"
 #include "core/Error.h"
 #include "store/DatabaseLocation.h"
 #include "store/EngineError.h"
@@ -97,7 +97,7 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     return copy;
 }
 
-store::BeforeWrite dailyBackupHook(history::Clock now) {
+store::BeforeWrite dailyBackupHook(Clock now) {
     return [now = std::move(now)](store::Connection& db) { keepDailyBackup(db, now()); };
 }
 

@@ -33,6 +33,6 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
 
 /// keepDailyBackup on the clock's day, before every write transaction of this process;
 /// what the programs install with store::setBeforeWrite.
-store::BeforeWrite dailyBackupHook(history::Clock now = history::localNow);
+store::BeforeWrite dailyBackupHook(Clock now = localNow);
 
 }  // namespace vesk::backup

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "backup/CareTexts.h"
 #include "core/Error.h"
 #include "store/Connection.h"
 #include "store/OnlineBackup.h"
@@ -37,45 +36,6 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
     result.status = Restore::Status::Restored;
     if (existed) result.kept = kept;
     return result;
-}
-
-bool restoreBackup(Prompter& prompter, const std::string& databasePath, const std::string& backupPath,
-                   const DateTime& now, const store::DelayWatcher& watcher) {
-    const auto says = [&prompter](const char* text) { return [&prompter, text] { prompter.progress(text); }; };
-    prompter.progress("Checking the backup...");
-    Restore refused;
-    refused.check = store::checkDatabaseFile(backupPath, says("Checking the backup..."));
-    prompter.progress("");
-    if (!refused.check.sound()) {
-        prompter.message(restoreMessage(backupPath, refused));
-        return false;
-    }
-    if (prompter.message(restoreQuestion(databasePath, backupPath)) != Answer::Yes) return false;
-    prompter.progress("Restoring the backup...");
-    const Restore restore =
-        restoreDatabase(databasePath, backupPath, now, watcher, says("Restoring the backup..."), refused.check);
-    prompter.progress("");
-    prompter.message(restoreMessage(backupPath, restore));
-    return restore.status == Restore::Status::Restored;
-}
-
-std::optional<store::CopiedDatabase> backUp(Prompter& prompter, const std::string& databasePath,
-                                            const std::string& destination, bool askBeforeReplacing,
-                                            const store::DelayWatcher& watcher) {
-    store::Connection db;
-    db.setDelayWatcher(watcher);
-    // As the file is: a backup neither waits for nor makes a newer layout.
-    db.openWithoutUpgrade(databasePath);
-    std::error_code ec;
-    if (askBeforeReplacing && fs::exists(destination, ec) &&
-        prompter.message(replaceBackupQuestion(destination)) != Answer::Yes)
-        return std::nullopt;
-    prompter.progress("Backing up the database...");
-    const store::CopiedDatabase copy =
-        store::copyDatabase(db, destination, [&prompter] { prompter.progress("Backing up the database..."); });
-    prompter.progress("");
-    prompter.message(info(backedUpText(destination, copy), kBackupTitle));
-    return copy;
 }
 
 }  // namespace vesk::backup

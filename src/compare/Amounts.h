@@ -1,10 +1,18 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 
 #include "core/Amount.h"
 
 namespace vesk::compare {
+
+/// The six amounts of a row in grid order: bank deposits, ORV receipts, their difference,
+/// bank withdrawals, ORV payments, their difference (bank minus ORV).
+using Amounts = std::array<double, 6>;
+inline constexpr std::size_t kDepositDifference = 2;
+inline constexpr std::size_t kWithdrawalDifference = 5;
 
 /// Two amounts agree when they differ by at most this much.
 inline constexpr double kTolerance = 0.01;

@@ -1,6 +1,8 @@
 #include "compare/CompareStatements.h"
 
 #include "compare/Amounts.h"
+#include "core/DateTime.h"
+#include "report/ReportStatements.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
@@ -22,7 +24,7 @@ namespace {
 // The month's rows, picked through the index on their date's key.
 std::string inMonth(const std::string& table, const std::string& alias, const std::string& column, int year,
                     int month) {
-    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(year * 100 + month) + " AND " +
+    return "MonthKey(" + alias + "." + column + ") = " + std::to_string(monthKey(year, month)) + " AND " +
            failsOnUndatedRows(table, column);
 }
 
@@ -37,22 +39,19 @@ std::string inSpan(const std::string& table, const std::string& alias, const std
            " AND " + date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
 }
 
-// The ORV kind's letter of the rows aliased a.
-constexpr const char* kOrvKindLetter = "UCase(Left(a.receipt_or_payment, 1))";
+using report::Side;
+using store::Table;
 
-// The bank's deposits and withdrawals of the rows aliased i, TRAN_AMT by CASH_TRAN_TYPE.
+// The bank's deposits and withdrawals of the rows aliased i.
 std::string bankSums() {
-    return "Sum(IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', i.TRAN_AMT, 0)) AS VESK_Deposit, "
-           "Sum(IIf(i.CASH_TRAN_TYPE = 'WITHDRAWAL', i.TRAN_AMT, 0)) AS VESK_Withdrawal";
+    return report::sideSum(Table::Finacle, Side::Deposit, "i.") + " AS VESK_Deposit, " +
+           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") + " AS VESK_Withdrawal";
 }
 
-// The ORV receipts and payments of the rows aliased a: the amount text's leading number,
-// the kind by the first letter.
+// The ORV receipts and payments of the rows aliased a.
 std::string orvSums() {
-    return "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'R', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
-           "AS ORV_Deposit, "
-           "Sum(IIf(UCase(Left(a.receipt_or_payment, 1)) = 'P', Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)), 0)) "
-           "AS ORV_Withdrawal";
+    return report::sideSum(Table::Orv, Side::Deposit, "a.") + " AS ORV_Deposit, " +
+           report::sideSum(Table::Orv, Side::Withdrawal, "a.") + " AS ORV_Withdrawal";
 }
 
 // The month's ORV entries per office id: their number and both sums.
@@ -75,8 +74,8 @@ std::string bankRowsOfOffices(BankIndex index, const char* as) {
 }  // namespace
 
 std::string comparedAmountColumns(const std::string& bank, const std::string& orv) {
-    const std::string orvDeposit = "IIf(IsNull(" + orv + ".ORV_Deposit), 0, " + orv + ".ORV_Deposit)";
-    const std::string orvWithdrawal = "IIf(IsNull(" + orv + ".ORV_Withdrawal), 0, " + orv + ".ORV_Withdrawal)";
+    const std::string orvDeposit = "IfNull(" + orv + ".ORV_Deposit, 0)";
+    const std::string orvWithdrawal = "IfNull(" + orv + ".ORV_Withdrawal, 0)";
     return bank + ".VESK_Deposit AS VESK_Deposit, " + orvDeposit + " AS ORV_Deposit, (" + bank + ".VESK_Deposit - " +
            orvDeposit + ") AS Deposit_Difference, " + bank + ".VESK_Withdrawal AS VESK_Withdrawal, " + orvWithdrawal +
            " AS ORV_Withdrawal, (" + bank + ".VESK_Withdrawal - " + orvWithdrawal + ") AS Withdrawal_Difference ";
@@ -106,10 +105,6 @@ std::string officeListCondition(const std::vector<std::string>& offices) {
     return " WHERE m.office_name IN (" + list + ") ";
 }
 
-std::string oneOfficeCondition(const std::string& office) {
-    return " WHERE m.office_name = " + store::quote(office) + " ";
-}
-
 std::string everyOfficeCondition() { return " WHERE m.office_name IS NOT NULL "; }
 
 std::string detailedStatement(const std::string& condition, int year, int month, BankIndex index) {
@@ -118,19 +113,20 @@ std::string detailedStatement(const std::string& condition, int year, int month,
            "(Sum(Final.IDep)-Sum(Final.ADep)) as Diff_Dep, Sum(Final.IWdl) as VESK_Wdl, "
            "Sum(Final.AWdl) as ORV_Wdl, (Sum(Final.IWdl)-Sum(Final.AWdl)) as Diff_Wdl "
            "FROM ("
-           "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
-           "  Sum(IIf(i.CASH_TRAN_TYPE='DEPOSIT', i.TRAN_AMT, 0)) as IDep, 0 as ADep, "
-           "  Sum(IIf(i.CASH_TRAN_TYPE='WITHDRAWAL', i.TRAN_AMT, 0)) as IWdl, 0 as AWdl "
+           "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, " +
+           report::sideSum(Table::Finacle, Side::Deposit, "i.") + " as IDep, 0 as ADep, " +
+           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") +
+           " as IWdl, 0 as AWdl "
            "  FROM " +
            bankRowsOfOffices(index, " ") + " " + condition + "  AND " +
            inMonth("VESKFinacle", "i", "Tran_Date", year, month) +
            "   GROUP BY CDate(i.Tran_Date), m.office_name "
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
-           "  0 as IDep, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='R', Val(IIf(IsNull(a.tot_amount), 0, "
-           "a.tot_amount)), 0)) as ADep, "
-           "  0 as IWdl, Sum(IIf(UCase(Left(a.receipt_or_payment,1))='P', Val(IIf(IsNull(a.tot_amount), 0, "
-           "a.tot_amount)), 0)) as AWdl "
+           "  0 as IDep, " +
+           report::sideSum(Table::Orv, Side::Deposit, "a.") + " as ADep, 0 as IWdl, " +
+           report::sideSum(Table::Orv, Side::Withdrawal, "a.") +
+           " as AWdl "
            "  FROM ORVTable a INNER JOIN MasterTable m ON a.office_id = m.office_id " +
            condition + "  AND " + inMonth("ORVTable", "a", "try_posting_date", year, month) +
            "   GROUP BY CDate(a.try_posting_date), m.office_name "
@@ -147,8 +143,9 @@ std::string detailedStatement(const std::string& condition, int year, int month,
 // lacks are read for the month; rows without one come on their own. A group spelt in
 // several letter cases is named by one of them, always the same.
 std::string unknownFacilitiesStatement(int year, int month, BankIndex index) {
-    const std::string ofMonth =
-        index == BankIndex::MonthFirst ? "MonthKey(Tran_Date) = " + std::to_string(year * 100 + month) + " AND " : "";
+    const std::string ofMonth = index == BankIndex::MonthFirst
+                                    ? "MonthKey(Tran_Date) = " + std::to_string(monthKey(year, month)) + " AND "
+                                    : "";
     const std::string next =
         "(SELECT FACILITY_ID FROM VESKFinacle WHERE " + ofMonth + "FACILITY_ID > ids.id ORDER BY FACILITY_ID LIMIT 1)";
     return "WITH RECURSIVE ids(id) AS ("
@@ -170,7 +167,7 @@ std::string unknownFacilitiesStatement(int year, int month, BankIndex index) {
 // these first.
 std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
     return "SELECT Q2.office_id, m.office_name AS OffName, Q2.Entries, Q2.ORV_Deposit, Q2.ORV_Withdrawal, "
-           "IIf(IsNull(m.office_id), 1, 0) AS Unknown FROM " +
+           "(m.office_id IS NULL) AS Unknown FROM " +
            orvMonthByOffice(year, month) +
            " AS Q2 LEFT JOIN MasterTable AS m ON m.office_id = Q2.office_id "
            "WHERE m.office_id IS NULL OR (NOT EXISTS (SELECT 1 FROM MasterTable AS b INNER JOIN VESKFinacle AS i "
@@ -181,17 +178,19 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
 
 std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
 
-// Amounts read as the sums read them: the text's leading number, grouping commas counted,
-// an empty or missing amount 0. The named offices lead, so that only their rows are found,
-// never every row of the three months; those rows are then read in the order of their row
-// ids, so that the table's pages are met one after another rather than once per row, and
-// without joining the master again for each (officeFacilitiesStatement names the offices).
+// Amounts read as the sums read them (see report::amountOf); the kinds 1 for deposits
+// (receipts) and 2 for withdrawals (payments). The named offices lead, so that only their
+// rows are found, never every row of the three months; those rows are then read in the order
+// of their row ids, so that the table's pages are met one after another rather than once per
+// row, and without joining the master again for each (officeFacilitiesStatement names the
+// offices).
 std::string explainBankStatement(const std::string& condition, const DaySpan& span) {
-    return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, "
-           "IIf(i.CASH_TRAN_TYPE = 'DEPOSIT', 1, 2) AS Kind, Val(i.TRAN_AMT) AS Amount FROM VESKFinacle AS i "
-           "WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN VESKFinacle AS i "
-           "ON i.FACILITY_ID = m.qal_facility_id" +
-           condition + " AND (i.CASH_TRAN_TYPE = 'DEPOSIT' OR i.CASH_TRAN_TYPE = 'WITHDRAWAL') AND " +
+    const std::string deposit = report::isSide(Table::Finacle, Side::Deposit, "i.");
+    return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, IIf(" + deposit +
+           ", 1, 2) AS Kind, " + report::amountOf(Table::Finacle, "i.") +
+           " AS Amount FROM VESKFinacle AS i WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN "
+           "VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
+           condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, Side::Withdrawal, "i.") + ") AND " +
            inSpan("VESKFinacle", "i", "Tran_Date", span) + ")";
 }
 
@@ -200,12 +199,11 @@ std::string officeFacilitiesStatement(const std::string& condition) {
 }
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
-    return std::string(
-               "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
-               "IIf(") +
-           kOrvKindLetter + " = 'R', 1, 2) AS Kind, Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount " +
-           "FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition + " AND " +
-           kOrvKindLetter + " IN ('R', 'P') AND " + inSpan("ORVTable", "a", "try_posting_date", span);
+    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, IIf(" +
+           report::isSide(Table::Orv, Side::Deposit, "a.") + ", 1, 2) AS Kind, " + report::amountOf(Table::Orv, "a.") +
+           " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
+           " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +
+           inSpan("ORVTable", "a", "try_posting_date", span);
 }
 
 }  // namespace vesk::compare

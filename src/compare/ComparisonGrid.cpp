@@ -3,6 +3,7 @@
 #include <array>
 
 #include "compare/Amounts.h"
+#include "core/DateTime.h"
 
 namespace vesk::compare {
 
@@ -64,7 +65,8 @@ Grid consolidatedGrid(const MonthComparison& comparison) {
 Grid detailedGrid(const std::vector<DateDifference>& dates) {
     Grid grid = emptyDetailedGrid();
     grid.rows.clear();
-    for (const DateDifference& d : dates) grid.rows.push_back(resultRow({d.date, d.office}, d.amounts));
+    for (const DateDifference& d : dates)
+        grid.rows.push_back(resultRow({dayFirst(dateOfDay(d.day)), d.office}, d.amounts));
     return grid;
 }
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "compare/CompareWording.h"
 #include "core/Amount.h"
+#include "core/DateTime.h"
 #include "core/DesktopFolder.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -34,6 +36,14 @@ ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, st
 }
 
 }  // namespace
+
+ExportContext exportContext(Period period, std::string configuredOffice) {
+    ExportContext c;
+    c.month = monthName(period.month);
+    c.year = std::to_string(period.year);
+    c.configuredOffice = std::move(configuredOffice);
+    return c;
+}
 
 std::string createdFolder(const std::string& folder) {
     std::error_code ec;

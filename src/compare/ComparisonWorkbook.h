@@ -8,6 +8,7 @@
 #include "compare/ExportSheet.h"
 #include "compare/Grid.h"
 #include "compare/LeftOut.h"
+#include "core/DateTime.h"
 
 namespace vesk::compare {
 
@@ -20,6 +21,9 @@ struct ExportContext {
     std::string filterText;             ///< the search box, as typed
     std::string configuredOffice;
 };
+
+/// The context of an export of the month's comparison under the configured office.
+ExportContext exportContext(Period period, std::string configuredOffice);
 
 enum class ExportKind { Consolidated, Detailed };
 

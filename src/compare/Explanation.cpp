@@ -1,7 +1,6 @@
 #include "compare/Explanation.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <set>
 #include <tuple>
@@ -21,25 +20,15 @@ namespace {
 // month's end is found.
 constexpr long long kWindowDays = kTimingDays;
 
-int monthKey(int year, int month) { return year * 100 + month; }
-
 Period nextMonth(Period p) { return p.month == 12 ? Period{p.year + 1, 1} : Period{p.year, p.month + 1}; }
 Period previousMonth(Period p) { return p.month == 1 ? Period{p.year - 1, 12} : Period{p.year, p.month - 1}; }
 
 long long firstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
 long long lastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
 
-std::string isoDay(long long days) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(days, y, m, d);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-    return text;
-}
-
 // The days from..to, through the keys of the months first..last and of the month either side.
 DaySpan windowSpan(Period first, Period last, long long from, long long to) {
-    DaySpan span{{}, isoDay(from), isoDay(to + 1)};
+    DaySpan span{{}, isoDate(dateOfDay(from)), isoDate(dateOfDay(to + 1))};
     const Period end = nextMonth(last);
     for (Period p = previousMonth(first);; p = nextMonth(p)) {
         span.monthKeys.push_back(monthKey(p.year, p.month));
@@ -96,7 +85,7 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
 
 // The rows of the offices the condition names dated from `first`'s window to `last`'s.
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last) {
-    db.execute("PRAGMA automatic_index = OFF");
+    db.execute(kPlanJoins);
     Facilities facilities;
     const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
     for (std::size_t r = 0; r < offices.rowCount(); ++r)

@@ -4,7 +4,7 @@
 
 namespace vesk::compare {
 
-void FilterGridRows(Grid& grid, std::string_view text) {
+void filterRows(Grid& grid, std::string_view text) {
     const bool showAll = trim(text).empty();
     const std::string wanted = upper(text);
     for (GridRow& row : grid.rows) {

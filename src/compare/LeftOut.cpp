@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "compare/CompareStatements.h"
-#include "core/Amount.h"
 #include "store/ExactSum.h"
 
 namespace vesk::compare {
@@ -31,38 +30,7 @@ LeftOutList readList(const store::ResultSet& rs, const char* name, const char* f
     return list;
 }
 
-double both(const LeftOutList& list) {
-    store::ExactSum sum;
-    sum.add(list.total.first);
-    sum.add(list.total.second);
-    return sum.total();
-}
-
-std::string counted(std::int64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
-
-const LeftOutLabels& leftOutLabels(LeftOutKind kind) {
-    static const LeftOutLabels kUnknownFacility{"Bank rows with unknown facility ids",
-                                                {"Facility ID", "Rows", "Deposits", "Withdrawals"},
-                                                "bank-unknown-facility"};
-    static const LeftOutLabels kOrvOnly{"Offices with ORV entries but no bank rows",
-                                        {"Office Name", "Entries", "Receipts", "Payments"},
-                                        "orv-only-office"};
-    static const LeftOutLabels kUnknownOffice{
-        "ORV entries with unknown office ids", {"Office ID", "Entries", "Receipts", "Payments"}, "orv-unknown-office"};
-    switch (kind) {
-        case LeftOutKind::UnknownFacility:
-            return kUnknownFacility;
-        case LeftOutKind::OrvOnlyOffice:
-            return kOrvOnly;
-        case LeftOutKind::UnknownOffice:
-            break;
-    }
-    return kUnknownOffice;
-}
 
 const LeftOutList& LeftOut::list(LeftOutKind kind) const {
     switch (kind) {
@@ -78,38 +46,6 @@ const LeftOutList& LeftOut::list(LeftOutKind kind) const {
 
 bool LeftOut::empty() const {
     return unknownFacilities.groups.empty() && orvOnlyOffices.groups.empty() && unknownOffices.groups.empty();
-}
-
-std::string LeftOut::summaryLine() const {
-    if (empty()) return "Left out: nothing.";
-    std::string line = "Left out: ";
-    if (!unknownFacilities.groups.empty())
-        line += counted(unknownFacilities.total.count, "bank row", "bank rows") + " (" +
-                formatAmount(both(unknownFacilities), Grouping::Thousands) + ") with unknown facility ids";
-    const std::int64_t entries = orvOnlyOffices.total.count + unknownOffices.total.count;
-    if (!orvOnlyOffices.groups.empty() || !unknownOffices.groups.empty()) {
-        store::ExactSum amount;
-        amount.add(both(orvOnlyOffices));
-        amount.add(both(unknownOffices));
-        if (!unknownFacilities.groups.empty()) line += ", ";
-        line += counted(entries, "ORV entry", "ORV entries") + " (" +
-                formatAmount(amount.total(), Grouping::Thousands) + ")";
-    }
-    return line;
-}
-
-store::ResultSet leftOutResult(LeftOutKind kind, const LeftOutList& list) {
-    const LeftOutLabels& labels = leftOutLabels(kind);
-    std::vector<std::vector<store::Value>> rows;
-    for (const LeftOutGroup& g : list.groups) rows.push_back({g.name, g.count, g.first, g.second});
-    return store::ResultSet({labels.headers.begin(), labels.headers.end()}, std::move(rows));
-}
-
-std::string leftOutTotalText(LeftOutKind kind, const LeftOutList& list) {
-    const LeftOutLabels& labels = leftOutLabels(kind);
-    return std::string("Total: ") + labels.headers[1] + " " + std::to_string(list.total.count) + ", " +
-           labels.headers[2] + " " + formatAmount(list.total.first) + ", " + labels.headers[3] + " " +
-           formatAmount(list.total.second);
 }
 
 LeftOut listLeftOut(store::Connection& db, Period period, const Scope& scope) {

@@ -31,16 +31,6 @@ enum class LeftOutKind { UnknownFacility, OrvOnlyOffice, UnknownOffice };
 inline constexpr std::array<LeftOutKind, 3> kLeftOutKinds = {LeftOutKind::UnknownFacility, LeftOutKind::OrvOnlyOffice,
                                                              LeftOutKind::UnknownOffice};
 
-/// How a list is shown, exported and printed: its caption ("Bank rows with unknown
-/// facility ids"), its four column headings and the word that starts its lines on the
-/// command line ("bank-unknown-facility").
-struct LeftOutLabels {
-    const char* caption;
-    std::array<const char*, 4> headers;
-    const char* tag;
-};
-const LeftOutLabels& leftOutLabels(LeftOutKind kind);
-
 /// What a month's comparison leaves out: money that appears in neither grid.
 struct LeftOut {
     LeftOutList unknownFacilities;  ///< bank rows whose FACILITY_ID matches no office, by facility id
@@ -49,16 +39,7 @@ struct LeftOut {
 
     const LeftOutList& list(LeftOutKind kind) const;
     bool empty() const;
-    /// "Left out: 1 bank row (999.00) with unknown facility ids, 2 ORV entries (3,777.00)",
-    /// or "Left out: nothing." The ORV part counts both ORV lists.
-    std::string summaryLine() const;
 };
-
-/// A list as a grid's result set: its headings as column names, then per group the name
-/// as text, the count as a whole number and the sums as numbers.
-store::ResultSet leftOutResult(LeftOutKind kind, const LeftOutList& list);
-/// "Total: Rows 5, Deposits 1015.00, Withdrawals 1000.50".
-std::string leftOutTotalText(LeftOutKind kind, const LeftOutList& list);
 
 /// Lists what the consolidated comparison of the month leaves out, summed by the same
 /// rules. Bank rows and ORV entries that match no office are listed whatever the scope

@@ -2,8 +2,8 @@
 
 #include "compare/Amounts.h"
 #include "compare/CompareStatements.h"
+#include "core/DateTime.h"
 #include "core/Error.h"
-#include "core/Prompter.h"
 #include "office/Offices.h"
 #include "store/ExactSum.h"
 #include "store/Schema.h"
@@ -29,17 +29,11 @@ Amounts amountsOf(const store::ResultSet& rs, std::size_t row, const std::array<
     return amounts;
 }
 
-// Left to itself the engine indexes every bank row by facility for the join, which costs
-// three times the scan; the master's own indexes serve the joins instead.
-void planJoins(store::Connection& db) { db.execute("PRAGMA automatic_index = OFF"); }
+void planJoins(store::Connection& db) { db.execute(kPlanJoins); }
 
 }  // namespace
 
 Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row) { return amountsOf(rs, row, kOfficeAmounts); }
-
-std::string Scope::text() const {
-    return headOffice ? "(Offices Under " + configuredOffice + ")" : "(" + configuredOffice + ")";
-}
 
 BankIndex bankIndexOf(store::Connection& db) {
     return db.layoutVersion() >= store::kMonthFirstBankLayout ? BankIndex::MonthFirst : BankIndex::Older;
@@ -52,21 +46,10 @@ Scope comparisonScope(store::Connection& db) {
     return scope;
 }
 
-std::string MonthComparison::completionText(const Scope& scope) const {
-    return "Comparison Completed " + scope.text() +
-           (offices.empty() ? std::string(". No Differences found.")
-                            : ". Differences found in " + std::to_string(offices.size()) + " Offices.");
-}
-
 std::vector<std::string> MonthComparison::officeNames() const {
     std::vector<std::string> names;
     for (const OfficeDifference& o : offices) names.push_back(o.name);
     return names;
-}
-
-std::string noRecordsText() {
-    return std::string("No records found.") + kCrLf +
-           "Please ensure that the ORV and VESK data are imported for the selected month.";
 }
 
 MonthComparison compareMonth(store::Connection& db, Period period, const Scope& scope) {
@@ -87,16 +70,19 @@ MonthComparison compareMonth(store::Connection& db, Period period, const Scope& 
     return result;
 }
 
-std::vector<DateDifference> differingDates(store::Connection& db, Period period, const std::string& office,
-                                           const std::vector<std::string>& differing) {
-    if (differing.empty()) return {};
+std::vector<DateDifference> differingDates(store::Connection& db, Period period,
+                                           const std::vector<std::string>& offices) {
+    if (offices.empty()) return {};
     planJoins(db);
-    const std::string condition = office == "All" ? officeListCondition(differing) : oneOfficeCondition(office);
-    const store::ResultSet rs = db.query(detailedStatement(condition, period.year, period.month, bankIndexOf(db)));
+    const store::ResultSet rs =
+        db.query(detailedStatement(officeListCondition(offices), period.year, period.month, bankIndexOf(db)));
     std::vector<DateDifference> dates;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r)
-        dates.push_back(
-            {rs.field(r, "TDate").toText(), rs.field(r, "OffName").toText(), amountsOf(rs, r, kDateAmounts)});
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        const std::optional<DateTime> date = parseDateText(rs.field(r, "TDate").toText());
+        if (!date) throw Error(errc::kTypeMismatch, "Type mismatch");
+        dates.push_back({daysFromCivil(date->year, date->month, date->day), rs.field(r, "OffName").toText(),
+                         amountsOf(rs, r, kDateAmounts)});
+    }
     return dates;
 }
 

@@ -12,7 +12,8 @@ namespace {
 using store::Table;
 using store::Value;
 
-std::string rupees(std::int64_t paise) { return sheet::numberText(double(paise) / 100.0); }
+// An amount as the import stores a number cell.
+std::string rupees(std::int64_t paise) { return sheet::numberText(sample::rupees(paise)); }
 
 void storeOffices(store::Connection& db, const sample::SampleData& data) {
     db.execute(office::sql::kClearMaster);

@@ -167,18 +167,55 @@ void civilFromDays(long long z, int& y, int& m, int& d) {
     d = int(unsigned(date.day()));
 }
 
+DateTime dateOfDay(long long days) {
+    DateTime date;
+    civilFromDays(days, date.year, date.month, date.day);
+    return date;
+}
+
+DateTime serialDay(long long days, long long secondOfDay) {
+    static const long long kEpoch = daysFromCivil(1899, 12, 30);
+    DateTime t = dateOfDay(kEpoch + days);
+    t.hour = int(secondOfDay / 3600);
+    t.minute = int(secondOfDay / 60 % 60);
+    t.second = int(secondOfDay % 60);
+    return t;
+}
+
 int daysInMonth(int y, int m) {
     using namespace std::chrono;
     if (m < 1 || m > 12) return 0;
     return int(unsigned((year{y} / month{unsigned(m)} / last).day()));
 }
 
-std::string DateTime::toText() const {
+std::string DateTime::toText() const { return hasTime() ? isoDateTime(*this) : isoDate(*this); }
+
+std::string isoDate(const DateTime& d) {
     char buf[32];
-    if (hasTime())
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
-    else
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return buf;
+}
+
+std::string isoDateTime(const DateTime& t) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return buf;
+}
+
+std::string dayFirst(const DateTime& d, TimeShown time) {
+    char buf[48];
+    switch (time) {
+        case TimeShown::None:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.day, d.month, d.year);
+            break;
+        case TimeShown::Minutes:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d", d.day, d.month, d.year, d.hour, d.minute);
+            break;
+        case TimeShown::Seconds:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", d.day, d.month, d.year, d.hour, d.minute,
+                          d.second);
+            break;
+    }
     return buf;
 }
 
@@ -201,19 +238,15 @@ std::string monthName(int month) {
 
 std::string monthAbbrev(int month) { return monthName(month).substr(0, 3); }
 
-std::string dayText(long long days) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(days, y, m, d);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d", d, m, y);
-    return text;
-}
+std::string monthAndYear(const Period& month) { return monthName(month.month) + " " + std::to_string(month.year); }
 
-DateTime localToday() {
+std::string dayText(long long days) { return dayFirst(dateOfDay(days)); }
+
+DateTime localNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 }  // namespace vesk

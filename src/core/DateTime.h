@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,12 +25,42 @@ struct DateTime {
     auto operator<=>(const DateTime&) const = default;
 };
 
-/// Today's date on the local clock.
-DateTime localToday();
+/// The computer's local time, to the second.
+DateTime localNow();
+
+/// Where the time comes from: the computer's clock (localNow), or a test's.
+using Clock = std::function<DateTime()>;
+
+/// "yyyy-mm-dd" and "yyyy-mm-dd hh:mm:ss": dates and times as the database stores them.
+std::string isoDate(const DateTime& date);
+std::string isoDateTime(const DateTime& time);
+
+/// How much of the time a day-first text shows.
+enum class TimeShown { None, Minutes, Seconds };
+/// "dd/mm/yyyy", as people here write a date; "dd/mm/yyyy hh:mm" or "dd/mm/yyyy hh:mm:ss"
+/// with the time.
+std::string dayFirst(const DateTime& date, TimeShown time = TimeShown::None);
+
+/// A month as one number, year * 100 + month (202504): what the month indexes are built on.
+constexpr int monthKey(int year, int month) { return year * 100 + month; }
+
+/// A calendar month.
+struct Period {
+    int year = 0;   ///< 1900..9999 on the command line; any year the dates hold
+    int month = 0;  ///< 1..12
+
+    int key() const { return monthKey(year, month); }
+    bool operator==(const Period&) const = default;
+};
 
 /// Days since 1970-01-01 of a proleptic Gregorian date, and back.
 long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);
+/// The date of a day counted from 1970-01-01.
+DateTime dateOfDay(long long days);
+/// The date of a serial day, counted from 1899-12-30 as spreadsheets and the database
+/// count them, at a second of that day.
+DateTime serialDay(long long days, long long secondOfDay = 0);
 
 /// "dd/mm/yyyy" of a day counted as daysFromCivil counts it.
 std::string dayText(long long days);
@@ -51,5 +82,7 @@ inline constexpr std::array<std::string_view, 12> kMonthNames = {"January",   "F
 /// English month names: full ("January") or three-letter ("Jan"); month is 1..12.
 std::string monthName(int month);
 std::string monthAbbrev(int month);
+/// "April 2025".
+std::string monthAndYear(const Period& month);
 
 }  // namespace vesk

@@ -14,8 +14,9 @@ std::string trim(std::string_view text);
 /// The same, as a view of the text.
 std::string_view trimmed(std::string_view text);
 
-/// ASCII upper case, as the database's UCase compares office codes.
+/// ASCII upper case, as the database's UCase compares office codes; and lower case.
 std::string upper(std::string_view text);
+std::string lower(std::string_view text);
 
 /// At most about 60 characters of a text, for quoting a cell in a message; a longer text
 /// ends in an ellipsis. Never cuts a UTF-8 character in two.

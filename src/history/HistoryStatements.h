@@ -2,9 +2,8 @@
 
 namespace vesk::history::sql {
 
-/// Whether the file keeps a history (files of older layouts opened as they are do not).
-inline constexpr const char* kHasHistory =
-    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'import_history'";
+/// The table of the history; files of older layouts opened as they are lack it.
+inline constexpr const char* kHistoryTable = "import_history";
 inline constexpr const char* kRecord =
     "INSERT INTO import_history (recorded_at, form, action, period_year, period_month, file_name, file_size, "
     "file_sha256, office, row_count, deposits, withdrawals) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";

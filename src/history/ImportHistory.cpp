@@ -1,8 +1,6 @@
 #include "history/ImportHistory.h"
 
 #include <array>
-#include <cstdio>
-#include <ctime>
 
 #include "core/Error.h"
 #include "history/HistoryStatements.h"
@@ -11,30 +9,29 @@ namespace vesk::history {
 
 namespace {
 
-struct ActionName {
-    Action action;
-    const char* key;   // as stored: never changes once files hold it
-    const char* text;  // as shown
-};
-
-constexpr std::array<ActionName, 10> kActions = {{
-    {Action::MasterImport, "master-import", "Office master import"},
-    {Action::CtrImport, "ctr-import", "Bank CTR import"},
-    {Action::OrvReceiptsImport, "orv-receipts-import", "ORV receipts import"},
-    {Action::OrvPaymentsImport, "orv-payments-import", "ORV payments import"},
-    {Action::CtrMonthDeletion, "ctr-month-deletion", "Bank CTR month deletion"},
-    {Action::OrvMonthDeletion, "orv-month-deletion", "ORV month deletion"},
-    {Action::OfficeChange, "office-change", "Configured office change"},
-    {Action::OfficesDeletion, "offices-deletion", "All offices deleted"},
-    {Action::BankNoteChange, "bank-note-change", "Bank row note"},
-    {Action::OrvNoteChange, "orv-note-change", "ORV entry note"},
+// Each action as stored: a key never changes once files hold it.
+constexpr std::array<std::pair<Action, const char*>, 10> kActionKeys = {{
+    {Action::MasterImport, "master-import"},
+    {Action::CtrImport, "ctr-import"},
+    {Action::OrvReceiptsImport, "orv-receipts-import"},
+    {Action::OrvPaymentsImport, "orv-payments-import"},
+    {Action::CtrMonthDeletion, "ctr-month-deletion"},
+    {Action::OrvMonthDeletion, "orv-month-deletion"},
+    {Action::OfficeChange, "office-change"},
+    {Action::OfficesDeletion, "offices-deletion"},
+    {Action::BankNoteChange, "bank-note-change"},
+    {Action::OrvNoteChange, "orv-note-change"},
 }};
 
-const ActionName& named(Action action) {
-    for (const ActionName& a : kActions)
-        if (a.action == action) return a;
+}  // namespace
+
+const char* actionKey(Action action) {
+    for (const auto& [a, key] : kActionKeys)
+        if (a == action) return key;
     throw Error(errc::kInternal, "An action without a name");
 }
+
+namespace {
 
 const char* formKey(Form form) {
     switch (form) {
@@ -54,7 +51,7 @@ DateTime readTime(const store::Value& v) {
     return *t;
 }
 
-bool hasHistory(store::Connection& db) { return db.scalar(sql::kHasHistory).toInt() > 0; }
+bool hasHistory(store::Connection& db) { return store::hasTable(db, sql::kHistoryTable); }
 
 bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNoteColumns).toInt() > 0; }
 
@@ -81,19 +78,12 @@ Form formOf(Action action) {
     return Form::Master;
 }
 
-DateTime localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
 void recordChange(store::Connection& db, const Change& change, const DateTime& when) {
     if (!hasHistory(db)) return;
     const bool period = change.year > 0;
-    std::vector<store::Value> values{isoTime(when),
+    std::vector<store::Value> values{isoDateTime(when),
                                      formKey(formOf(change.action)),
-                                     named(change.action).key,
+                                     actionKey(change.action),
                                      period ? store::Value(change.year) : store::Value(),
                                      period ? store::Value(change.month) : store::Value(),
                                      change.file ? store::Value(change.file->name) : store::Value(),
@@ -124,9 +114,9 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         rec.when = readTime(rs.field(r, 1));
         const std::string key = rs.field(r, 2).toText();
         bool known = false;
-        for (const ActionName& a : kActions)
-            if (key == a.key) {
-                rec.action = a.action;
+        for (const auto& [action, stored] : kActionKeys)
+            if (key == stored) {
+                rec.action = action;
                 known = true;
             }
         if (!known) throw Error(errc::kTypeMismatch, "The history holds an unknown action '" + key + "'");
@@ -153,51 +143,6 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
     const store::Value when = db.scalar(sql::kLastImport, {formKey(form), sha256});
     if (when.isNull()) return std::nullopt;
     return readTime(when);
-}
-
-Message withEarlierImport(Message question, const std::optional<DateTime>& earlier) {
-    if (!earlier) return question;
-    const std::string line = "This file was already imported on " + shortTime(*earlier) + "." + kCrLf;
-    const std::size_t last = question.text.rfind(kCrLf);
-    const std::size_t at = last == std::string::npos ? 0 : last + std::char_traits<char>::length(kCrLf);
-    question.text.insert(at, line);
-    return question;
-}
-
-std::string actionText(Action action) { return named(action).text; }
-
-const char* actionKey(Action action) { return named(action).key; }
-
-std::string periodText(const Change& change) {
-    if (change.year <= 0 || change.month < 1 || change.month > 12) return "";
-    return monthName(change.month) + " " + std::to_string(change.year);
-}
-
-std::string nameText(const Change& change) {
-    if (change.note)
-        return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
-               change.note->after;
-    return change.file ? change.file->name : change.office;
-}
-
-std::string shortTime(const DateTime& when) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", when.day, when.month, when.year, when.hour,
-                  when.minute);
-    return text;
-}
-
-std::string isoTime(const DateTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
-    return text;
-}
-
-std::string displayTime(const DateTime& when) {
-    char text[8];
-    std::snprintf(text, sizeof text, ":%02d", when.second);
-    return shortTime(when) + text;
 }
 
 std::optional<Form> formNamed(const std::string& name) {

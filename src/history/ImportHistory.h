@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/DateTime.h"
-#include "core/Prompter.h"
 #include "history/FileDigest.h"
 #include "store/Connection.h"
 
@@ -60,11 +59,6 @@ struct Record : Change {
     DateTime when;
 };
 
-/// The time a change is recorded at.
-using Clock = std::function<DateTime()>;
-/// The computer's local time, to the second.
-DateTime localNow();
-
 /// Records a change within the caller's transaction, so it stands or falls with it. A file
 /// of an older layout opened as it is keeps no history: nothing is recorded there.
 void recordChange(store::Connection& db, const Change& change, const DateTime& when);
@@ -75,26 +69,8 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form = st
 /// When a file of this content was last imported on the form; nullopt when never.
 std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::string& sha256);
 
-/// The question asked before an import, with a line before its last one that says when the
-/// same file was imported before; unchanged when it never was.
-Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
-
-/// "Bank CTR import", "ORV month deletion", ...
-std::string actionText(Action action);
 /// The name the records keep the action under: "ctr-import", "bank-note-change", ...
 const char* actionKey(Action action);
-/// "April 2025"; "" when the change has no period.
-std::string periodText(const Change& change);
-/// The file's name, the office chosen for a configured office change, or for a note's
-/// change its row's ID and status: "T123: new → Open", "T123: Open → Explained".
-std::string nameText(const Change& change);
-/// "06/12/2026 10:15", as the person reads a time.
-std::string shortTime(const DateTime& when);
-
-/// "06/12/2026 10:15:32", as the history window shows it.
-std::string displayTime(const DateTime& when);
-/// "2026-12-06 10:15:32": as stored, and as the command line prints it.
-std::string isoTime(const DateTime& when);
 
 /// The form a command line names: "master", "ctr" or "orv".
 std::optional<Form> formNamed(const std::string& name);

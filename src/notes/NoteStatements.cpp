@@ -27,7 +27,7 @@ std::string bankRowsStatement(bool ofNotes) {
 
 std::string orvRowsStatement(bool ofNotes) {
     return "SELECT a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, "
-           "Val(IIf(IsNull(a.tot_amount), 0, a.tot_amount)) AS Amount, "
+           "Val(a.tot_amount) AS Amount, "
            "(SELECT Min(m.office_name) FROM mastertable AS m WHERE m.office_id = a.office_id) AS OffName "
            "FROM orvtable AS a WHERE " +
            idCondition("a.treasury_tran_id", "orv", ofNotes);

@@ -67,7 +67,7 @@ std::optional<std::pair<std::string, HeldRow>> heldRow(store::Connection& db, Si
 void save(store::Connection& db, const Note& n) {
     db.execute(sql::kSaveNote,
                {sideKey(n.side), n.id, statusText(n.status), n.text,
-                n.office.empty() ? store::Value() : store::Value(n.office), n.who, history::isoTime(n.when)});
+                n.office.empty() ? store::Value() : store::Value(n.office), n.who, isoDateTime(n.when)});
 }
 
 }  // namespace

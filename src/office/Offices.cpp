@@ -2,6 +2,7 @@
 
 #include "core/ColumnMap.h"
 #include "core/Text.h"
+#include "history/ImportHistory.h"
 #include "office/OfficeStatements.h"
 #include "sheet/Workbook.h"
 #include "store/Schema.h"
@@ -12,6 +13,24 @@ namespace vesk::office {
 namespace {
 
 constexpr int kMasterColumns = 83;
+
+void recordOffice(store::Connection& db, std::int64_t rows, const Clock& now) {
+    history::Change change;
+    change.action = history::Action::OfficeChange;
+    change.office = configuredOffice(db);
+    change.rows = rows;
+    history::recordChange(db, change, now());
+}
+
+// Within the caller's transaction: the master's division office becomes the configured
+// office; its name, "" when the master holds none (nothing is configured then).
+std::string configureDivisionOffice(store::Connection& db, const Clock& now) {
+    db.execute(sql::kClearConfigured);
+    const std::int64_t rows = db.execute(sql::kConfigureDivision);
+    if (rows == 0) return {};
+    recordOffice(db, rows, now);
+    return configuredOffice(db);
+}
 
 }  // namespace
 
@@ -31,21 +50,15 @@ std::vector<std::string> listedOffices(store::Connection& db) {
     return names;
 }
 
-store::ResultSet masterRows(store::Connection& db) { return db.query(sql::kMasterRows); }
-
-namespace {
-
-void recordOffice(store::Connection& db, std::int64_t rows, const history::Clock& now) {
-    history::Change change;
-    change.action = history::Action::OfficeChange;
-    change.office = configuredOffice(db);
-    change.rows = rows;
-    history::recordChange(db, change, now());
+std::vector<std::vector<std::string>> masterRows(store::Connection& db) {
+    const store::ResultSet rs = db.query(sql::kMasterRows);
+    std::vector<std::vector<std::string>> rows(rs.rowCount());
+    for (std::size_t r = 0; r < rs.rowCount(); ++r)
+        for (const store::Value& v : rs.row(r)) rows[r].push_back(v.toText());
+    return rows;
 }
 
-}  // namespace
-
-bool setConfiguredOffice(store::Connection& db, const std::string& name, const history::Clock& now) {
+bool setConfiguredOffice(store::Connection& db, const std::string& name, const Clock& now) {
     const std::string wanted = trim(name);
     store::Transaction tx = db.begin();
     // A name that matches no office must not empty the configured office.
@@ -56,18 +69,7 @@ bool setConfiguredOffice(store::Connection& db, const std::string& name, const h
     return true;
 }
 
-std::string configureDivisionOffice(store::Connection& db, const history::Clock& now) {
-    {
-        store::Transaction tx = db.begin();
-        db.execute(sql::kClearConfigured);
-        // Without a division office nothing was configured, and nothing changed.
-        if (const std::int64_t rows = db.execute(sql::kConfigureDivision); rows > 0) recordOffice(db, rows, now);
-        tx.commit();
-    }
-    return configuredOffice(db);
-}
-
-void deleteAllOffices(store::Connection& db, const history::Clock& now) {
+void deleteAllOffices(store::Connection& db, const Clock& now) {
     store::Transaction tx = db.begin();
     history::Change change;
     change.action = history::Action::OfficesDeletion;
@@ -77,30 +79,9 @@ void deleteAllOffices(store::Connection& db, const history::Clock& now) {
     tx.commit();
 }
 
-Message masterOverwriteQuestion(const std::optional<DateTime>& importedBefore) {
-    return history::withEarlierImport(
-        question(std::string("The existing Office Master Data will be overwritten.") + kCrLf + "Are You Sure?",
-                 "Confirm", Icon::Information),
-        importedBefore);
-}
-
-std::optional<Message> masterImportRefusal(MasterImport result) {
-    switch (result) {
-        case MasterImport::InvalidFile:
-            return exclamation("Invalid file selected. Cell B1 must contain 'office_name'.", "Error");
-        case MasterImport::Declined:
-            return info("Operation Cancelled.", "Cancelled");
-        case MasterImport::NoData:
-            return exclamation("No data found in file.");
-        case MasterImport::Imported:
-            break;
-    }
-    return std::nullopt;
-}
-
-MasterImport importMaster(store::Connection& db, const std::string& path,
-                          const std::function<bool(const Message&)>& confirmOverwrite,
-                          const std::function<void(int, int)>& progress, const history::Clock& now) {
+MasterImport importMaster(store::Connection& db, const std::string& path, const ConfirmOverwrite& confirm,
+                          const std::function<void(int, int)>& progress, const Clock& now) {
+    MasterImport result;
     std::vector<std::string> headers;
     sheet::Block rows;
     history::Change record;
@@ -108,13 +89,21 @@ MasterImport importMaster(store::Connection& db, const std::string& path,
     {
         auto book = sheet::Workbook::open(path);
         auto sheet = book->activeSheet(kMasterColumns);  // only the columns the master stores are kept
-        if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") return MasterImport::InvalidFile;
+        if (trim(sheet::cellText(sheet->cell(1, 2))) != "office_name") {
+            result.status = MasterImport::Status::InvalidFile;
+            return result;
+        }
         record.file = history::digestFile(path);
-        const auto before = history::lastImport(db, history::Form::Master, record.file->sha256);
-        if (!confirmOverwrite(masterOverwriteQuestion(before))) return MasterImport::Declined;
+        if (!confirm(history::lastImport(db, history::Form::Master, record.file->sha256))) {
+            result.status = MasterImport::Status::Declined;
+            return result;
+        }
         const int last = sheet->lastRow(1);
         // A file without rows must not empty the master that is there.
-        if (last < 2) return MasterImport::NoData;
+        if (last < 2) {
+            result.status = MasterImport::Status::NoData;
+            return result;
+        }
         sheet::Block head = sheet->block(1, 1, 1, kMasterColumns);
         for (int j = 0; j < kMasterColumns; ++j) headers.push_back(sheet::cellText(head.at(0, j)));
         rows = sheet->block(2, 1, last, kMasterColumns);
@@ -129,8 +118,10 @@ MasterImport importMaster(store::Connection& db, const std::string& path,
     db.execute(sql::kClearConfigured);
     record.rows = store::insertRows(db, store::Table::Master, target, source, progress);
     history::recordChange(db, record, now());
+    // The configured office is never left empty by a committed import.
+    result.divisionOffice = configureDivisionOffice(db, now);
     tx.commit();
-    return MasterImport::Imported;
+    return result;
 }
 
 }  // namespace vesk::office

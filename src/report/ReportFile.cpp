@@ -9,6 +9,7 @@
 
 #include "core/ColumnMap.h"
 #include "core/DateTime.h"
+#include "core/Error.h"
 #include "core/Text.h"
 #include "sheet/SheetRows.h"
 #include "store/Schema.h"
@@ -94,7 +95,7 @@ class RowConverter {
                             throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(fileRow) +
                                                                  " holds '" + excerpt(value) + "' in column " +
                                                                  columnLetters(j + 1) + ", which is not a date.");
-                        m_keys.insert(std::int64_t(date->year) * 100 + date->month);
+                        m_keys.insert(monthKey(date->year, date->month));
                     }
                 }
                 batch.text.append(value);

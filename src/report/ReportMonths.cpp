@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/Error.h"
 #include "core/Text.h"
+#include "office/Offices.h"
 #include "report/ReportFile.h"
 #include "report/ReportStatements.h"
 #include "store/Schema.h"
@@ -40,7 +43,7 @@ constexpr std::array<Kept, 2> kKept = {Kept::MonthLines, Kept::OfficeTotals};
 std::string name(const ReportDescription& report) { return store::tableName(report.table); }
 
 // Older files opened as they are (read-only ones) keep neither, or only the month lines.
-bool keeps(store::Connection& db, Kept kept) { return db.scalar(keptTableStatement(kept)).toInt() > 0; }
+bool keeps(store::Connection& db, Kept kept) { return store::hasTable(db, keptTable(kept)); }
 
 std::int64_t lastRow(store::Connection& db, const ReportDescription& report) {
     return db.scalar(lastRowStatement(report)).toInt();
@@ -209,9 +212,9 @@ std::int64_t storeRows(store::Connection& db, const ReportDescription& report, R
 // One transaction: the month's (and kind's) old rows go, the file's rows come in, and the
 // history records it.
 void replaceMonth(store::Connection& db, const ReportDescription& report, ReportFile& file, const MonthImport& month,
-                  const ImportProgress& progress, history::Change record, const history::Clock& now) {
-    const std::int64_t key = std::int64_t(month.year) * 100 + month.month;
-    std::vector<store::Value> deleteValues{month.month, month.year, key};
+                  const ImportProgress& progress, history::Change record, const Clock& now) {
+    const std::int64_t key = month.period.key();
+    std::vector<store::Value> deleteValues{month.period.month, month.period.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
     store::Transaction tx = db.begin();
@@ -232,15 +235,18 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, Report
     tx.commit();
 }
 
-bool sameQuestion(const Message& a, const Message& b) {
-    return a.text == b.text && a.title == b.title && a.icon == b.icon && a.buttons == b.buttons &&
-           a.defaultAnswer == b.defaultAnswer;
-}
+// What the replacement question asks: the month and kind found, and an earlier import.
+struct Question {
+    Period period;
+    std::string kind;
+    std::optional<DateTime> importedBefore;
+    bool operator==(const Question&) const = default;
+};
 
 // The import of a file, read row by row or whole; a question answered Yes already is not put again.
 MonthImport importFile(store::Connection& db, const ReportDescription& report, ReportFile& file,
-                       const ConfirmReplace& confirm, const ImportProgress& progress, const history::Clock& now,
-                       std::optional<Message>& answered) {
+                       const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now,
+                       std::optional<Question>& answered) {
     MonthImport result;
     // Every way out but storing waits for the whole sheet to be read: its errors come first.
     const auto refused = [&](MonthImport::Status status) {
@@ -256,24 +262,21 @@ MonthImport importFile(store::Connection& db, const ReportDescription& report, R
         if (!head.hasRows) return refused(MonthImport::Status::NoData);
         const std::optional<DateTime> date = cellDate(head.first[1]);
         if (!date) return refused(MonthImport::Status::NoDate);
-        result.year = date->year;
-        result.month = date->month;
+        result.period = {date->year, date->month};
         if (report.kindColumn > 0) {
             result.kind = trim(sheet::cellText(head.first[std::size_t(report.kindColumn - 1)]));
-            auto it = std::find_if(report.kinds.begin(), report.kinds.end(),
-                                   [&](const ReportKind& k) { return k.letter == result.kind; });
-            if (it == report.kinds.end()) return refused(MonthImport::Status::InvalidKind);
-            result.word = it->word;
+            if (std::find(report.kinds.begin(), report.kinds.end(), result.kind) == report.kinds.end())
+                return refused(MonthImport::Status::InvalidKind);
         }
         history::Change record;
         record.action = importAction(report, result);
-        record.year = result.year;
-        record.month = result.month;
+        record.year = result.period.year;
+        record.month = result.period.month;
         record.file = file.digest();
-        const std::optional<DateTime> before = history::lastImport(db, historyForm(report), record.file->sha256);
-        const Message question = replaceQuestion(report, result.period(), result.word, before);
-        if (!answered || !sameQuestion(*answered, question)) {
-            if (!confirm(question)) {
+        const Question question{result.period, result.kind,
+                                history::lastImport(db, historyForm(report), record.file->sha256)};
+        if (answered != question) {
+            if (!confirm(result, question.importedBefore)) {
                 result.status = MonthImport::Status::Declined;
                 return result;
             }
@@ -291,16 +294,16 @@ MonthImport importFile(store::Connection& db, const ReportDescription& report, R
 
 }  // namespace
 
-std::string MonthImport::period() const { return monthName(month) + " " + std::to_string(year); }
-
 history::Form historyForm(const ReportDescription& report) {
     return report.table == store::Table::Finacle ? history::Form::Ctr : history::Form::Orv;
 }
 
+bool officeMasterMissing(store::Connection& db) { return office::officeCount(db) == 0; }
+
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress, const history::Clock& now) {
+                        const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now) {
     ReportFile file(path, report);
-    std::optional<Message> answered;
+    std::optional<Question> answered;
     while (true) {
         try {
             return importFile(db, report, file, confirm, progress, now, answered);
@@ -310,35 +313,29 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
     }
 }
 
-Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word,
-                        const std::optional<DateTime>& importedBefore) {
-    return history::withEarlierImport(
-        question(report.overwriteText(period, word), "Confirm Overwrite", Icon::Exclamation, Answer::No),
-        importedBefore);
-}
-
-std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result) {
-    switch (result.status) {
-        case MonthImport::Status::Imported:
-            return info(report.importedText(result.word), "Success");
-        case MonthImport::Status::InvalidHeader:
-            return report.invalidHeader;
-        case MonthImport::Status::NoData:
-            return exclamation("No data found in file.");
-        case MonthImport::Status::NoDate:
-            return report.noDate;
-        case MonthImport::Status::InvalidKind:
-            return report.invalidKind;
-        case MonthImport::Status::Declined:
-            break;
+std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
+    store::ResultSet rs;
+    if (!keeps(db, Kept::MonthLines)) {
+        rs = db.query(summaryStatement(report));
+    } else {
+        if (!current(db, report, Kept::MonthLines)) rebuild(db, report, Kept::MonthLines);
+        rs = db.query(storedSummaryStatement(report), {name(report)});
     }
-    return std::nullopt;
+    const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
+    std::vector<SummaryLine> lines;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r)
+        lines.push_back({rs.field(r, 0).toText(), rs.field(r, 1).toText(), rs.field(r, 2).toInt(),
+                         rs.field(r, 3).toInt(), amount(rs.field(r, 4)), rs.field(r, 5).toInt(),
+                         amount(rs.field(r, 6))});
+    return lines;
 }
 
-store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report) {
-    if (!keeps(db, Kept::MonthLines)) return db.query(summaryStatement(report));
-    if (!current(db, report, Kept::MonthLines)) rebuild(db, report, Kept::MonthLines);
-    return db.query(storedSummaryStatement(report), {name(report)});
+std::optional<Period> shownMonth(const std::string& year, const std::string& month) {
+    if (year.size() != 4 || !std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    for (int m = 1; m <= 12; ++m)
+        if (equalsNoCase(month, monthAbbrev(m))) return Period{std::stoi(year), m};
+    return std::nullopt;
 }
 
 void keepOfficeTotals(store::Connection& db, const ReportDescription& report) {
@@ -367,13 +364,7 @@ std::vector<std::string> offeredYears(store::Connection& db, const DateTime& tod
     return out;
 }
 
-std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
-                         const std::string& month, const history::Clock& now) {
-    // The key of the month the texts name, when they name one as the summary shows it.
-    std::optional<std::int64_t> key;
-    if (year.size() == 4 && std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        for (int m = 1; m <= 12; ++m)
-            if (equalsNoCase(month, monthAbbrev(m))) key = std::stoll(year) * 100 + m;
+std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month, const Clock& now) {
     std::int64_t count = 0;
     history::Change record;
     record.action = historyForm(report) == history::Form::Ctr ? history::Action::CtrMonthDeletion
@@ -381,20 +372,20 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
         RowChange done;
-        std::vector<store::Value> values{month, year};
-        if (key) values.emplace_back(*key);
-        setTotals(record, db.query(shownMonthTotalsStatement(report, key.has_value()), values));
-        count = db.execute(deleteShownMonthStatement(report, key.has_value()), values);
-        if (key) done.keys.insert(*key);
+        // The month as the summary shows it, found through its key.
+        char year[8];
+        std::snprintf(year, sizeof year, "%04d", month.year);
+        const std::vector<store::Value> values{monthAbbrev(month.month), std::string(year), month.key()};
+        setTotals(record, db.query(shownMonthTotalsStatement(report), values));
+        count = db.execute(deleteShownMonthStatement(report), values);
+        done.keys.insert(month.key());
         done.removed = count;
         return done;
     });
     if (count > 0) {
         record.rows = count;
-        if (key) {
-            record.year = int(*key / 100);
-            record.month = int(*key % 100);
-        }
+        record.year = month.year;
+        record.month = month.month;
         history::recordChange(db, record, now());
     }
     tx.commit();

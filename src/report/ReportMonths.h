@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/DateTime.h"
-#include "core/Prompter.h"
 #include "history/ImportHistory.h"
 #include "report/ReportDescription.h"
 #include "store/Connection.h"
@@ -25,43 +24,45 @@ struct MonthImport {
         Declined,       ///< the replacement was not confirmed
     };
     Status status = Status::Imported;
-    int year = 0;
-    int month = 0;     ///< 1..12
+    Period period;     ///< the month of B2
     std::string kind;  ///< the kind letter ("R"); "" for reports of one kind
-    std::string word;  ///< the kind's word in messages ("VESK DEPOSIT")
-
-    /// "April 2025".
-    std::string period() const;
 };
 
-/// Asked before a month's rows are replaced, with the question to put: true to go on.
-using ConfirmReplace = std::function<bool(const Message& question)>;
+/// Asked before a month's rows are replaced, with the month and kind found and the time of
+/// an earlier import of the same file: true to go on.
+using ConfirmReplace = std::function<bool(const MonthImport& month, const std::optional<DateTime>& importedBefore)>;
 /// (row, rows) as the file's rows go in.
 using ImportProgress = std::function<void(int row, int rows)>;
 
 /// The form whose history holds the report's changes.
 history::Form historyForm(const ReportDescription& report);
 
+/// A report is worked only once the office master holds offices.
+bool officeMasterMissing(store::Connection& db);
+
 /// Imports a month of the report from a workbook: in one transaction the month's (and the
 /// kind's) rows go, the file's rows come in, the columns placed by their headings, and the
 /// import is recorded in the history (at the clock's time). Every value of the date column
-/// must read as a date, or nothing is stored. The question names an earlier import of the
-/// same file. Throws Error when the file cannot be read or stored.
+/// must read as a date, or nothing is stored. Throws Error when the file cannot be read or
+/// stored.
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
                         const ConfirmReplace& confirm, const ImportProgress& progress = {},
-                        const history::Clock& now = history::localNow);
+                        const Clock& now = localNow);
 
-/// The question asked before the month's rows are replaced; with the time of an earlier
-/// import of the same file, a line says so.
-Message replaceQuestion(const ReportDescription& report, const std::string& period, const std::string& word,
-                        const std::optional<DateTime>& importedBefore = std::nullopt);
-/// What the person is told of an import: its success or why nothing was imported; none
-/// when they declined.
-std::optional<Message> importMessage(const ReportDescription& report, const MonthImport& result);
+/// One month of a report's monthly summary. Rows whose date is no date make a line of their
+/// own, without a year or month.
+struct SummaryLine {
+    std::string year;   ///< "2025"
+    std::string month;  ///< "Apr"
+    std::int64_t entries = 0;
+    std::int64_t depositCount = 0;
+    std::optional<double> deposits;  ///< none when every amount is missing
+    std::int64_t withdrawalCount = 0;
+    std::optional<double> withdrawals;
+};
 
-/// The report's monthly summary: one row per month, newest first (column kSortMonthColumn
-/// orders them and is never shown). Empty when the report holds no rows.
-store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& report);
+/// The report's monthly summary, newest month first; empty when the report holds no rows.
+std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report);
 
 /// Brings the report's sums per office and month of the comparison's date (the table
 /// office_month_totals, see storeOfficeTotalsStatement) up to date with its rows: built anew
@@ -70,11 +71,14 @@ store::ResultSet monthlySummary(store::Connection& db, const ReportDescription& 
 /// own. Throws Error.
 void keepOfficeTotals(store::Connection& db, const ReportDescription& report);
 
-/// Deletes the month given as the summary shows it (year "2025", month "Apr" in any letter
-/// case; both bound) and records the deletion when rows went; returns the number of rows
-/// deleted.
-std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, const std::string& year,
-                         const std::string& month, const history::Clock& now = history::localNow);
+/// The month that a year and a month abbreviation name as the summary shows them ("2025",
+/// "Apr" in any letter case); nullopt when they name none, which no row can be dated in.
+std::optional<Period> shownMonth(const std::string& year, const std::string& month);
+
+/// Deletes the month's rows and records the deletion when rows went; returns the number of
+/// rows deleted.
+std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month,
+                         const Clock& now = localNow);
 
 /// The years the period lists offer, ascending: 2025 to 2030, every year the data holds
 /// (the bank's value dates, the ORV posting dates), today's year and the next. A closed

@@ -10,6 +10,21 @@ std::string table(const ReportDescription& report) { return store::tableName(rep
 
 std::string monthKey(const ReportDescription& report) { return "MonthKey(" + report.dateColumn + ")"; }
 
+// The column every row of the table holds, which the summary counts.
+std::string idColumn(const ReportDescription& report) {
+    return report.table == store::Table::Finacle ? "tran_id" : "treasury_tran_id";
+}
+
+std::string summaryColumns(const ReportDescription& report) {
+    const std::string& d = report.dateColumn;
+    const store::Table t = report.table;
+    return "Format(" + d + ", 'yyyy') AS [YEAR], Format(" + d + ", 'mmm') AS [MONTH], Count(" + idColumn(report) +
+           ") AS [TOTAL ENTRIES], Sum(IIf(" + isSide(t, Side::Deposit, "") + ", 1, 0)) AS [DEP COUNT], " +
+           sideSum(t, Side::Deposit, "") + " AS [DEP AMOUNT], Sum(IIf(" + isSide(t, Side::Withdrawal, "") +
+           ", 1, 0)) AS [WDL COUNT], " + sideSum(t, Side::Withdrawal, "") + " AS [WDL AMOUNT], Month(" + d +
+           ") AS [SortMonth]";
+}
+
 std::string summaryGrouping(const ReportDescription& report) {
     const std::string& d = report.dateColumn;
     return " GROUP BY Format(" + d + ", 'yyyy'), Format(" + d + ", 'mmm'), Month(" + d + ")";
@@ -17,9 +32,25 @@ std::string summaryGrouping(const ReportDescription& report) {
 
 }  // namespace
 
+std::string isSide(store::Table table, Side side, const std::string& rows) {
+    if (table == store::Table::Finacle)
+        return rows + "CASH_TRAN_TYPE = " + (side == Side::Deposit ? "'DEPOSIT'" : "'WITHDRAWAL'");
+    return orvKindLetter(rows) + " = " + (side == Side::Deposit ? "'R'" : "'P'");
+}
+
+std::string amountOf(store::Table table, const std::string& rows) {
+    return table == store::Table::Finacle ? rows + "TRAN_AMT" : "Val(" + rows + "tot_amount)";
+}
+
+std::string sideSum(store::Table table, Side side, const std::string& rows) {
+    return "Sum(IIf(" + isSide(table, side, rows) + ", " + amountOf(table, rows) + ", 0))";
+}
+
+std::string orvKindLetter(const std::string& rows) { return "upper(substr(" + rows + "receipt_or_payment, 1, 1))"; }
+
 std::string summaryStatement(const ReportDescription& report) {
     const std::string& d = report.dateColumn;
-    return "SELECT " + report.summaryColumns + " FROM " + table(report) + summaryGrouping(report) +
+    return "SELECT " + summaryColumns(report) + " FROM " + table(report) + summaryGrouping(report) +
            " ORDER BY Format(" + d + ", 'yyyy') DESC, Month(" + d + ") DESC";
 }
 
@@ -29,12 +60,12 @@ std::string summaryStatement(const ReportDescription& report) {
 std::string storedSummaryStatement(const ReportDescription& report) {
     return "SELECT [YEAR], [MONTH], [TOTAL ENTRIES], [DEP COUNT], [DEP AMOUNT], [WDL COUNT], [WDL AMOUNT], "
            "[SortMonth] FROM month_summaries WHERE report = ?1 UNION ALL SELECT " +
-           report.summaryColumns + " FROM " + table(report) + " WHERE " + monthKey(report) + " = 0" +
+           summaryColumns(report) + " FROM " + table(report) + " WHERE " + monthKey(report) + " = 0" +
            summaryGrouping(report) + " ORDER BY 1 DESC, 8 DESC";
 }
 
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys) {
-    return "INSERT INTO month_summaries SELECT ?1, " + monthKey(report) + ", " + report.summaryColumns + " FROM " +
+    return "INSERT INTO month_summaries SELECT ?1, " + monthKey(report) + ", " + summaryColumns(report) + " FROM " +
            table(report) + " WHERE " + monthKey(report) + (allKeys ? " <> 0" : " = ?2") + " GROUP BY " +
            monthKey(report);
 }
@@ -45,27 +76,26 @@ std::string lastRowStatement(const ReportDescription& report) {
     return "SELECT IfNull(MAX(rowid), 0) FROM " + table(report);
 }
 
+const char* keptTable(Kept kept) { return kept == Kept::MonthLines ? "month_summaries" : "office_month_totals"; }
+
 namespace {
 
-const char* keptTable(Kept kept) { return kept == Kept::MonthLines ? "month_summaries" : "office_month_totals"; }
 const char* marksTable(Kept kept) { return kept == Kept::MonthLines ? "month_summary_marks" : "office_month_marks"; }
 
 // How the comparison reads a report's rows: whose they are, the date it compares by and its
-// two sums, spelt as its statements spell them so that the sums are the same to the bit.
+// two sums, spelt as its statements spell them (sideSum) so that the sums are the same to the bit.
 struct ComparedColumns {
     const char* office;
     const char* date;
-    const char* deposits;
-    const char* withdrawals;
+    std::string deposits;
+    std::string withdrawals;
 };
 
 ComparedColumns comparedColumns(const ReportDescription& report) {
-    if (report.table == store::Table::Finacle)
-        return {"FACILITY_ID", "Tran_Date", "Sum(IIf(CASH_TRAN_TYPE = 'DEPOSIT', TRAN_AMT, 0))",
-                "Sum(IIf(CASH_TRAN_TYPE = 'WITHDRAWAL', TRAN_AMT, 0))"};
-    return {"office_id", "try_posting_date",
-            "Sum(IIf(UCase(Left(receipt_or_payment, 1)) = 'R', Val(IIf(IsNull(tot_amount), 0, tot_amount)), 0))",
-            "Sum(IIf(UCase(Left(receipt_or_payment, 1)) = 'P', Val(IIf(IsNull(tot_amount), 0, tot_amount)), 0))"};
+    const store::Table t = report.table;
+    const std::string deposits = sideSum(t, Side::Deposit, ""), withdrawals = sideSum(t, Side::Withdrawal, "");
+    if (t == store::Table::Finacle) return {"FACILITY_ID", "Tran_Date", deposits, withdrawals};
+    return {"office_id", "try_posting_date", deposits, withdrawals};
 }
 
 // Rows without an office can never be compared; rows whose own date is no date (key 0) are
@@ -81,10 +111,6 @@ std::string officeTotalsSelect(const ReportDescription& report, bool allKeys) {
 }
 
 }  // namespace
-
-std::string keptTableStatement(Kept kept) {
-    return std::string("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = '") + keptTable(kept) + "'";
-}
 
 std::string marksStatement(Kept kept) {
     return std::string("SELECT row_count, last_rowid FROM ") + marksTable(kept) + " WHERE report = ?1";
@@ -116,26 +142,26 @@ std::string temporaryTotalsStatement() {
 namespace {
 
 // The month compares without regard to letter case, as the engine compares text.
-std::string shownMonthCondition(const ReportDescription& report, bool byKey) {
+std::string shownMonthCondition(const ReportDescription& report) {
     const std::string& date = report.dateColumn;
-    return std::string(" WHERE ") + (byKey ? monthKey(report) + " = ?3 AND " : "") + "Format(" + date +
-           ", 'mmm') = ?1 COLLATE NOCASE AND Format(" + date + ", 'yyyy') = ?2";
+    return " WHERE " + monthKey(report) + " = ?3 AND Format(" + date + ", 'mmm') = ?1 COLLATE NOCASE AND Format(" +
+           date + ", 'yyyy') = ?2";
 }
 
 // The summary's own columns over some rows, so the totals are its sums to the cent.
 std::string totalsOf(const ReportDescription& report, const std::string& condition) {
-    return "SELECT [DEP AMOUNT], [WDL AMOUNT] FROM (SELECT " + report.summaryColumns + " FROM " + table(report) +
+    return "SELECT [DEP AMOUNT], [WDL AMOUNT] FROM (SELECT " + summaryColumns(report) + " FROM " + table(report) +
            condition + ")";
 }
 
 }  // namespace
 
-std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey) {
-    return "DELETE FROM " + table(report) + shownMonthCondition(report, byKey);
+std::string deleteShownMonthStatement(const ReportDescription& report) {
+    return "DELETE FROM " + table(report) + shownMonthCondition(report);
 }
 
-std::string shownMonthTotalsStatement(const ReportDescription& report, bool byKey) {
-    return totalsOf(report, shownMonthCondition(report, byKey));
+std::string shownMonthTotalsStatement(const ReportDescription& report) {
+    return totalsOf(report, shownMonthCondition(report));
 }
 
 std::string rowsAfterTotalsStatement(const ReportDescription& report) { return totalsOf(report, " WHERE rowid > ?1"); }

@@ -6,7 +6,24 @@
 
 namespace vesk::report {
 
-/// The monthly summary over every row: one line per month, newest first.
+// Every statement of the monthly reports, and the amount expressions the comparison shares.
+
+// The two sides of a report's rows, the rows named by a prefix ("i.", "a." or "" for the
+// table's own columns): which rows are deposits (ORV receipts) and which withdrawals
+// (payments), and their amounts. The bank's amount is TRAN_AMT as stored: Sum reads a text
+// as Val does, and a missing amount stays Null, which the comparison refuses. The ORV's is
+// Val(tot_amount), a missing amount 0. One spelling each for the summaries, the comparison,
+// what it leaves out and the explanation.
+enum class Side { Deposit, Withdrawal };
+std::string isSide(store::Table table, Side side, const std::string& rows);
+std::string amountOf(store::Table table, const std::string& rows);
+/// Sum(IIf(side, amount, 0)): the side's total.
+std::string sideSum(store::Table table, Side side, const std::string& rows);
+/// The ORV kind's letter, "R" or "P" for receipts and payments (upper case).
+std::string orvKindLetter(const std::string& rows);
+
+/// The monthly summary over every row: one line per month, newest first. Columns YEAR, MONTH,
+/// TOTAL ENTRIES, DEP COUNT, DEP AMOUNT, WDL COUNT, WDL AMOUNT, and SortMonth, which orders.
 std::string summaryStatement(const ReportDescription& report);
 
 /// The monthly summary from the stored month lines (?1 the report's table name), with
@@ -27,8 +44,8 @@ std::string lastRowStatement(const ReportDescription& report);
 /// comparison's date. Each has marks: the number of rows and the highest row id it describes.
 enum class Kept { MonthLines, OfficeTotals };
 
-/// 1 when the file keeps it (an older file opened as it is may not), else 0.
-std::string keptTableStatement(Kept kept);
+/// The table that keeps it.
+const char* keptTable(Kept kept);
 /// The marks (row_count, last_rowid) of the report ?1; no row when there are none.
 std::string marksStatement(Kept kept);
 /// Sets the marks of the report ?1 to ?2 rows and the last row id ?3.
@@ -48,14 +65,13 @@ std::string storeOfficeTotalsStatement(const ReportDescription& report, bool all
 /// 1 when this connection holds the sums in a table of its own (see keepOfficeTotals), else 0.
 std::string temporaryTotalsStatement();
 
-/// Deletes the rows of a month given as the summary shows it: the month's abbreviation
-/// (any letter case) and the year as texts, both bound; with a month key (?3) the rows
-/// are found through it.
-std::string deleteShownMonthStatement(const ReportDescription& report, bool byKey);
+/// Deletes the rows of a month found through its key (?3), the month's abbreviation (?1)
+/// and its four-digit year (?2) as the summary shows them.
+std::string deleteShownMonthStatement(const ReportDescription& report);
 
 /// The deposits and withdrawals (DEP AMOUNT, WDL AMOUNT) of the rows the deletion of a shown
 /// month removes, summed as the summary sums them; bound as deleteShownMonthStatement.
-std::string shownMonthTotalsStatement(const ReportDescription& report, bool byKey);
+std::string shownMonthTotalsStatement(const ReportDescription& report);
 
 /// The deposits and withdrawals of the rows after a row id (?1): the rows an import wrote.
 std::string rowsAfterTotalsStatement(const ReportDescription& report);

@@ -5,7 +5,7 @@
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExplanationWorkbook.h"
 #include "core/Amount.h"
-#include "review/ReviewWords.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::review {
 

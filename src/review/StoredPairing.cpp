@@ -29,7 +29,6 @@ constexpr std::array<history::Action, 5> kRowChanges = {
 constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
                                                            history::Action::OfficesDeletion};
 
-int monthKey(Period p) { return p.year * 100 + p.month; }
 Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
 // Months counted from year 0, so that neighbours differ by one.
 long long monthIndex(std::int64_t key) { return key / 100 * 12 + key % 100 - 1; }
@@ -126,7 +125,7 @@ std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection
 }
 
 void save(store::Connection& db, const Explanation& month, std::int64_t lastChange) {
-    const int key = monthKey(month.period);
+    const int key = month.period.key();
     db.execute(sql::kForgetExceptions, {key});
     store::Statement insert = db.prepare(sql::kSaveException);
     for (const ExplainedLine& l : month.lines)
@@ -190,11 +189,11 @@ PairedMonths pairedMonths(store::Connection& db) {
     std::vector<Period> stale;
     std::set<std::int64_t> kept;
     for (const Period& p : held) {
-        const auto it = storedChange.find(monthKey(p));
-        if (unrecorded || it == storedChange.end() || it->second != changes.lastFor(monthKey(p)))
+        const auto it = storedChange.find(p.key());
+        if (unrecorded || it == storedChange.end() || it->second != changes.lastFor(p.key()))
             stale.push_back(p);
         else
-            kept.insert(monthKey(p));
+            kept.insert(p.key());
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
@@ -207,7 +206,7 @@ PairedMonths pairedMonths(store::Connection& db) {
                 db.execute(sql::kForgetExceptions, {key});
                 db.execute(sql::kForgetMonth, {key});
             }
-            for (const Explanation& e : fresh) save(db, e, changes.lastFor(monthKey(e.period)));
+            for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
             db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
             tx.commit();
         } catch (const Error& e) {
@@ -221,7 +220,7 @@ PairedMonths pairedMonths(store::Connection& db) {
             out.months.push_back(std::move(fresh[f++]));
             ++out.paired;
         } else {
-            out.months.push_back({p, std::move(stored[monthKey(p)])});
+            out.months.push_back({p, std::move(stored[p.key()])});
             ++out.reused;
         }
     }

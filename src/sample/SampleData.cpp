@@ -99,7 +99,7 @@ std::string tranDateText(const DateTime& d, Random& rng) {
     else if (style < 19)
         std::snprintf(b, sizeof b, "%02d/%02d/%04d %02d:%02d:%02d", d.day, d.month, d.year, d.hour, d.minute, d.second);
     else
-        std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute, d.second);
+        return isoDateTime(d);
     return b;
 }
 
@@ -599,8 +599,8 @@ std::vector<OfficeDifference> expectedDifferences(const SampleData& data) {
     return out;
 }
 
-std::string groupedAmount(std::int64_t paise) {
-    return formatAmount(static_cast<double>(paise) / 100.0, Grouping::Thousands);
-}
+double rupees(std::int64_t paise) { return static_cast<double>(paise) / 100.0; }
+
+std::string groupedAmount(std::int64_t paise) { return formatAmount(rupees(paise), Grouping::Thousands); }
 
 }  // namespace vesk::sample

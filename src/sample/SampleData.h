@@ -122,6 +122,8 @@ SampleData generateSample(const SampleOptions& options);
 /// no office has, and offices without bank rows, are not listed.
 std::vector<OfficeDifference> expectedDifferences(const SampleData& data);
 
+/// An amount in paise as rupees.
+double rupees(std::int64_t paise);
 /// An amount in paise as the text the bank writes: "1,250.00".
 std::string groupedAmount(std::int64_t paise);
 

@@ -33,8 +33,6 @@ const CellStyle kAmount = withFormat("0.00");
 const CellStyle kBankDate = withFormat("dd-mm-yyyy");
 const CellStyle kOrvDate = withFormat("dd/mm/yyyy");
 
-double rupees(std::int64_t paise) { return double(paise) / 100.0; }
-
 template <std::size_t N>
 void writeHeaders(WorkbookWriter& w, const std::array<const char*, N>& headers) {
     for (std::size_t c = 0; c < N; ++c) w.writeText(1, int(c) + 1, headers[c], kHeader);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "core/Error.h"
+#include "core/Text.h"
+#include "sheet/LittleEndian.h"
 
 namespace vesk::sheet {
 
@@ -13,23 +15,6 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
 constexpr std::uint32_t kMaxRegular = 0xFFFFFFFA;
 constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-
-std::uint32_t u32(std::string_view s, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + std::size_t(i)]);
-    return v;
-}
-
-std::uint16_t u16(std::string_view s, std::size_t at) {
-    return std::uint16_t(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -123,7 +108,7 @@ std::string CompoundFile::readChain(std::uint32_t start, const std::vector<std::
 
 const CompoundFile::Entry* CompoundFile::find(std::string_view name) const {
     for (const auto& e : m_entries)
-        if (e.type == 2 && sameName(e.name, name)) return &e;
+        if (e.type == 2 && equalsNoCase(e.name, name)) return &e;
     return nullptr;
 }
 

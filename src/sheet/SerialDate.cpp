@@ -10,9 +10,7 @@ namespace vesk::sheet {
 
 namespace {
 
-constexpr long long kDays1899_12_30 = -25569;  // days from 1970-01-01
-constexpr long long kDays1899_12_31 = -25568;
-constexpr long long kDays1904_01_01 = -24107;
+constexpr long long k1904Shift = 1462;       // 1904-01-01 is serial day 1462 of the 1900 count
 constexpr double kLastSerial1900 = 2958466;  // 10000-01-01
 
 // Reads ISO 8601 pieces from the front of a text; each reader moves on only when it matched.
@@ -97,31 +95,22 @@ std::optional<DateTime> isoDateText(std::string_view text) {
 }  // namespace
 
 std::optional<DateTime> serialToDate(double serial, bool date1904) {
-    const double limit = date1904 ? kLastSerial1900 - 1462 : kLastSerial1900;
+    const double limit = date1904 ? kLastSerial1900 - k1904Shift : kLastSerial1900;
     if (!std::isfinite(serial) || serial < 0 || serial >= limit) return std::nullopt;
 
     const long long seconds = std::llround(serial * 86400.0);
     const long long days = seconds / 86400;
     const long long secondOfDay = seconds % 86400;
 
-    DateTime dt;
-    if (date1904) {
-        civilFromDays(kDays1904_01_01 + days, dt.year, dt.month, dt.day);
-    } else if (days == 0) {
-        // A bare time: the day the platform's date type counts from.
-        civilFromDays(kDays1899_12_30, dt.year, dt.month, dt.day);
-    } else if (days < 60) {
-        civilFromDays(kDays1899_12_31 + days, dt.year, dt.month, dt.day);
-    } else if (days == 60) {
-        // Serial 60 is the 29 February 1900 that the 1900 date system counts although it never was.
-        dt.year = 1900, dt.month = 2, dt.day = 29;
-    } else {
-        civilFromDays(kDays1899_12_30 + days, dt.year, dt.month, dt.day);
-    }
-    dt.hour = int(secondOfDay / 3600);
-    dt.minute = int(secondOfDay / 60 % 60);
-    dt.second = int(secondOfDay % 60);
-    return dt;
+    if (date1904) return serialDay(k1904Shift + days, secondOfDay);
+    // A bare time falls on the day the platform's date type counts from.
+    if (days == 0) return serialDay(0, secondOfDay);
+    // Before March 1900 the 1900 date system counts from a day later, having counted a
+    // 29 February 1900 (serial 60) that never was.
+    if (days < 60) return serialDay(days + 1, secondOfDay);
+    if (days == 60)
+        return DateTime{1900, 2, 29, int(secondOfDay / 3600), int(secondOfDay / 60 % 60), int(secondOfDay % 60)};
+    return serialDay(days, secondOfDay);
 }
 
 std::optional<DateTime> cellDateText(std::string_view text) {

@@ -10,6 +10,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sheet/LittleEndian.h"
 #include "sheet/NumberFormat.h"
 #include "sheet/SerialDate.h"
 #include "sheet/SheetRows.h"
@@ -41,12 +42,6 @@ constexpr std::uint16_t kRk = 0x027E;
 constexpr std::uint16_t kFormat = 0x041E;
 constexpr std::uint16_t kBof2 = 0x0009, kBof3 = 0x0209, kBof4 = 0x0409, kBof = 0x0809;
 constexpr int kBiffColumns = 256;
-
-std::uint16_t u16(std::string_view s, std::size_t at) {
-    return std::uint16_t(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
-}
-
-std::uint32_t u32(std::string_view s, std::size_t at) { return u16(s, at) | (std::uint32_t(u16(s, at + 2)) << 16); }
 
 double f64(std::string_view s, std::size_t at) {
     double v = 0;

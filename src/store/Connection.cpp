@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/Error.h"
-#include "store/DatabaseLocation.h"
+#include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
 #include "store/Schema.h"
@@ -102,8 +102,6 @@ void createEmptyFile(const std::string& path) {
 
 }  // namespace
 
-std::string defaultDatabasePath() { return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch())); }
-
 BeforeWrite setBeforeWrite(BeforeWrite hook) {
     BeforeWrite before = std::move(beforeWriteHook());
     beforeWriteHook() = std::move(hook);
@@ -119,14 +117,16 @@ void Connection::close() noexcept {
     m_path.clear();
 }
 
-void Connection::open(const std::string& path, const std::string& password) { open(path, password, true); }
+void Connection::open(const std::string& path) { open(path, detail::programKey(), true); }
 
-void Connection::openWithoutUpgrade(const std::string& path, const std::string& password) {
+void Connection::openKeyed(const std::string& path, const std::string& key) { open(path, key, true); }
+
+void Connection::openWithoutUpgrade(const std::string& path) {
     if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
-    open(path, password, false);
+    open(path, detail::programKey(), false);
 }
 
-void Connection::open(const std::string& path, const std::string& password, bool upgrade) {
+void Connection::open(const std::string& path, const std::string& key, bool upgrade) {
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
     std::error_code ec;
@@ -136,7 +136,7 @@ void Connection::open(const std::string& path, const std::string& password, bool
         if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
         // Never SQLITE_OPEN_CREATE here: an existing file is only ever opened.
         db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
-        applyKey(db.get(), password);
+        applyKey(db.get(), key);
         checkTables(db.get(), path);
         registerDialectFunctions(db.get());
         configure(db.get());
@@ -154,7 +154,7 @@ void Connection::open(const std::string& path, const std::string& password, bool
         createEmptyFile(path);
         try {
             db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
-            applyKey(db.get(), password);
+            applyKey(db.get(), key);
             registerDialectFunctions(db.get());
             configure(db.get());
             upgradeLayout(db.get(), true);
@@ -175,9 +175,8 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     if (!params.empty()) return Statement(m_db, sql).execute(params);
     sqlite3* db = m_db.get();
     const detail::WaitEnd waitEnd;
-    const std::string text = translateSql(sql);
-    const char* p = text.c_str();
-    const char* end = p + text.size();
+    const char* p = sql.c_str();
+    const char* end = p + sql.size();
     std::int64_t changed = 0;
     while (p < end) {
         sqlite3_stmt* raw = nullptr;
@@ -229,6 +228,11 @@ void Connection::setDelayWatcher(DelayWatcher watcher) { m_wait->watcher = std::
 void Connection::tellDelay(const DelayNotice& notice) const { m_wait->tell(notice); }
 
 void Connection::setBusyLimit(std::chrono::milliseconds limit) { m_wait->limit = limit; }
+
+bool hasTable(Connection& db, const std::string& name) {
+    return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", {name})
+               .toInt() > 0;
+}
 
 int Connection::layoutVersion() {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");

@@ -28,10 +28,8 @@ using BeforeWrite = std::function<void(Connection&)>;
 /// The hook of every connection of this process; returns the one it replaces. None by default.
 BeforeWrite setBeforeWrite(BeforeWrite hook);
 
-/// The file's name and password.
+/// The file's name.
 inline constexpr const char* kDatabaseFileName = "ZETTools.db";
-inline constexpr const char* kDatabasePassword = "kwtrb";
-
 /// The number of the error a write fails with when the file cannot be written (the engine's
 /// SQLITE_READONLY).
 inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
@@ -40,14 +38,10 @@ inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
 inline constexpr long kBusyError = errc::kDatabaseBase + 5;
 inline constexpr long kLockedError = errc::kDatabaseBase + 6;
 
-/// The database file the programs open when no --db names one: VESK_ORV_DB, else beside
-/// the executable, else in the data folder, which is made (see DatabaseLocation.h).
-std::string defaultDatabasePath();
-
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
-/// connection has the query dialect's functions registered (see SqlDialect.h), and every
-/// statement text goes through translateSql. Statements and transactions share the
+/// connection has the query dialect's functions registered (see SqlDialect.h); statements
+/// are run as written, in the engine's own dialect. Statements and transactions share the
 /// handle: one that outlives close() keeps it open until it ends (a transaction then
 /// rolls back). A statement that finds the file busy with another program's transaction
 /// waits for it up to kBusyLimit, telling the delay watcher, then fails with kInUseText.
@@ -58,15 +52,17 @@ class Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    /// Opens (or creates) the file keyed with the password; an open connection is closed
-    /// first. An existing file must be readable with the password and hold the four
+    /// Opens (or creates) the file keyed with the program's key; an open connection is
+    /// closed first. An existing file must be readable with the key and hold the four
     /// tables; it is not changed when it is not. A missing file is created with the
     /// tables, or not at all. Throws Error.
-    void open(const std::string& path, const std::string& password = kDatabasePassword);
+    void open(const std::string& path);
+    /// Opens as open() does, with another key: a file the program did not key.
+    void openKeyed(const std::string& path, const std::string& key);
     /// Opens an existing file without bringing its layout up to date (see Schema.h); the
     /// statements work on it, only without the newer indexes. For reading old files as
     /// they are.
-    void openWithoutUpgrade(const std::string& path, const std::string& password = kDatabasePassword);
+    void openWithoutUpgrade(const std::string& path);
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
@@ -108,13 +104,21 @@ class Connection {
     sqlite3* handle() const { return m_db.get(); }
 
   private:
-    void open(const std::string& path, const std::string& password, bool upgrade);
+    void open(const std::string& path, const std::string& key, bool upgrade);
 
     std::shared_ptr<detail::WaitState> m_wait;
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
     bool m_inBeforeWrite = false;
 };
+
+/// A connection opened when first needed: how a form's logic lends its connection to a flow
+/// or a window, and how the command line lends the one it opened.
+using Opener = std::function<Connection&()>;
+
+/// True when the file holds a table of that name (letter case aside): files of older
+/// layouts opened as they are lack the newer tables.
+bool hasTable(Connection& db, const std::string& name);
 
 /// A text value as a statement literal: single quotes, every inner quote doubled.
 std::string quote(const std::string& text);

@@ -211,7 +211,8 @@ void engineCheck(const std::string& path, const std::string& password, const Hea
 
 }  // namespace
 
-FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat, const std::string& password) {
+FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat) {
+    const std::string password = detail::programKey();
     FileCheck check;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);

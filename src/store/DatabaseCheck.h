@@ -34,7 +34,6 @@ struct FileCheck {
 /// writing while they are read are read again; the heartbeat beats every few megabytes
 /// and while the engine checks. Throws Error only when the file cannot be read at all (a
 /// folder, no permission) or stays busy past kBusyLimit.
-FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat = {},
-                            const std::string& password = kDatabasePassword);
+FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat = {});
 
 }  // namespace vesk::store

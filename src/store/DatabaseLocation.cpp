@@ -51,6 +51,10 @@ DatabaseLocation locateDatabase(const DatabaseSearch& search) {
     return {(folder / kDatabaseFileName).string(), DatabaseSource::DataFolder, folder.string()};
 }
 
+std::string databasePath(const std::optional<std::string>& option) {
+    return prepareDatabaseFolder(locateDatabase(systemDatabaseSearch(option)));
+}
+
 std::string prepareDatabaseFolder(const DatabaseLocation& location) {
     std::error_code ec;
     if (!location.folderToMake.empty()) fs::create_directories(location.folderToMake, ec);

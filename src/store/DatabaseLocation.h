@@ -36,6 +36,10 @@ struct DatabaseLocation {
 /// folder ($XDG_DATA_HOME/vesk-orv, else ~/.local/share/vesk-orv). Empty names count as unset.
 DatabaseLocation locateDatabase(const DatabaseSearch& search);
 
+/// The database file the programs open: --db (option), else VESK_ORV_DB, else beside the
+/// executable, else in the data folder, which is made then.
+std::string databasePath(const std::optional<std::string>& option = std::nullopt);
+
 /// Makes the location's folder when it is ours to make (the data folder) and returns the
 /// file's path. A folder that cannot be made shows when the file is opened.
 std::string prepareDatabaseFolder(const DatabaseLocation& location);

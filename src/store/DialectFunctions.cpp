@@ -63,13 +63,8 @@ bool dateFromSerial(double serial, DateTime& out) {
         seconds = 0;
         whole += serial < 0 ? -1 : 1;
     }
-    static const long long kEpoch = daysFromCivil(1899, 12, 30);
-    civilFromDays(kEpoch + static_cast<long long>(whole), out.year, out.month, out.day);
-    if (out.year < 100 || out.year > 9999) return false;
-    out.hour = static_cast<int>(seconds / 3600);
-    out.minute = static_cast<int>(seconds / 60 % 60);
-    out.second = static_cast<int>(seconds % 60);
-    return true;
+    out = serialDay(static_cast<long long>(whole), seconds);
+    return out.year >= 100 && out.year <= 9999;
 }
 
 enum class DateRead { Ok, Null, NotDate };
@@ -346,7 +341,7 @@ void fnCDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void fnMonthKey(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime d;
     if (readDate(argv[0], d) != DateRead::Ok) return sqlite3_result_int(ctx, 0);
-    sqlite3_result_int(ctx, d.year * 100 + d.month);
+    sqlite3_result_int(ctx, monthKey(d.year, d.month));
 }
 
 template <int DateTime::*Field>

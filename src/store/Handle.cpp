@@ -2,24 +2,17 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <cctype>
 #include <set>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Schema.h"
 #include "store/WaitState.h"
 
 namespace vesk::store::detail {
 
-namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-}  // namespace
+const char* programKey() { return "kwtrb"; }
 
 void DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 

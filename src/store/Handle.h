@@ -29,6 +29,9 @@ using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 /// handler over `wait` (none: no waiting). Nothing is read yet. Throws Error.
 DbHandle openHandle(const std::string& path, int flags, WaitState* wait);
 
+/// The key every file of the program is encrypted with.
+const char* programKey();
+
 /// Keys the handle with the password and the program's page size.
 void applyKey(sqlite3* db, const std::string& password);
 

@@ -118,16 +118,16 @@ void copyFile(const std::string& from, const std::string& to) {
 // Whether a failure of the online backup came of a page of `path` that cannot be read: the
 // engine reports a page that fails its code in more than one way there, so the file is
 // checked. A busy file is no damage.
-bool unreadable(int rc, const std::string& path, const std::string& password) {
+bool unreadable(int rc, const std::string& path) {
     const int primary = rc & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_FULL || primary == SQLITE_IOERR)
         return false;
-    return isDamage(rc) || !checkDatabaseFile(path, {}, password).sound();
+    return isDamage(rc) || !checkDatabaseFile(path).sound();
 }
 
 // A backup's failure in the words of the file at fault: the source when it is damaged.
-Error backupError(int rc, sqlite3* target, const std::string& sourcePath, const std::string& password) {
-    if (unreadable(rc, sourcePath, password))
+Error backupError(int rc, sqlite3* target, const std::string& sourcePath) {
+    if (unreadable(rc, sourcePath))
         return Error(errc::kDatabaseBase + SQLITE_CORRUPT,
                      damagedText(sourcePath, SQLITE_CORRUPT, "a page fails its authentication code"));
     return engineError(target, rc);
@@ -170,8 +170,8 @@ class Backup {
 
 }  // namespace
 
-CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat,
-                            const std::string& password) {
+CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat) {
+    const std::string password = detail::programKey();
     sqlite3* from = source.handle();
     if (!from) throw Error(errc::kUsage, "The database connection is not open");
     if (sameFile(destination, source.path()))
@@ -196,7 +196,7 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
         // copy; a change it makes meanwhile starts the copy again, which stays consistent.
         const int rc = backup.stepAll(heartbeat);
         copied.pages = backup.pageCount();
-        if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path(), password);
+        if (rc != SQLITE_DONE) throw backupError(rc, to.get(), source.path());
         if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
     } catch (...) {
         removeQuietly(partial);
@@ -210,7 +210,8 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
 }
 
 void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
-                     const DelayWatcher& watcher, const Heartbeat& heartbeat, const std::string& password) {
+                     const DelayWatcher& watcher, const Heartbeat& heartbeat) {
+    const std::string password = detail::programKey();
     if (sameFile(live, source)) throw Error(errc::kUsage, "The file to restore is the database file itself");
     if (fs::exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
     checkFolder(live);
@@ -241,7 +242,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         }
         backup.finish();  // rolls the file back to what it was
         // A live file that cannot be read is replaced as a file below; anything else stops here.
-        if (!unreadable(rc, live, password)) throw engineError(to.get(), rc);
+        if (!unreadable(rc, live)) throw engineError(to.get(), rc);
         if (!kept) {
             copyBytes(liveBytes.get(), live, keep);
             kept = true;

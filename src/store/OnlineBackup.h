@@ -20,8 +20,7 @@ struct CopiedDatabase {
 /// of the file; the heartbeat beats between slices. The copy is written beside the destination and takes its name
 /// only when whole, so an existing file is replaced at once or not at all. The connection
 /// may be in no transaction. Throws Error (kUsage when the destination is the database).
-CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat = {},
-                            const std::string& password = kDatabasePassword);
+CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat = {});
 
 /// Replaces the database file `live` with the contents of `source`, keeping what `live`
 /// held as `keep` first. Where `live` can be read with the key, the new contents go in
@@ -32,7 +31,6 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
 /// renamed over it. `source` must be a sound database of the program (see
 /// checkDatabaseFile); it is not changed. Throws Error; `live` is then as it was.
 void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
-                     const DelayWatcher& watcher = {}, const Heartbeat& heartbeat = {},
-                     const std::string& password = kDatabasePassword);
+                     const DelayWatcher& watcher = {}, const Heartbeat& heartbeat = {});
 
 }  // namespace vesk::store

@@ -1,22 +1,9 @@
 #include "store/ResultSet.h"
 
-#include <cctype>
-
 #include "core/Error.h"
+#include "core/Text.h"
 
 namespace vesk::store {
-
-namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
 
 ResultSet::ResultSet(std::vector<std::string> columns, std::vector<std::vector<Value>> rows)
     : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
@@ -42,7 +29,7 @@ const Value& ResultSet::field(std::size_t row, const std::string& column) const 
 
 std::size_t ResultSet::columnIndex(const std::string& name) const {
     for (std::size_t i = 0; i < m_columns.size(); ++i)
-        if (sameName(m_columns[i], name)) return i;
+        if (equalsNoCase(m_columns[i], name)) return i;
     throw Error(errc::kUsage, "The result has no column named '" + name + "'");
 }
 

@@ -1,7 +1,5 @@
 #include "store/Schema.h"
 
-#include <cctype>
-
 #include "core/Text.h"
 
 namespace vesk::store {
@@ -11,9 +9,7 @@ namespace {
 // Columns named after their workbook letters, from..to inclusive (1-based).
 void addLetterColumns(std::vector<std::string>& columns, int from, int to) {
     for (int c = from; c <= to; ++c) {
-        std::string name = "col_" + columnLetters(c);
-        for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        columns.push_back(std::move(name));
+        columns.push_back("col_" + lower(columnLetters(c)));
     }
 }
 

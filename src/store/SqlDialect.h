@@ -8,14 +8,11 @@ struct sqlite3;
 
 namespace vesk::store {
 
-/// Rewrites what the query dialect spells differently from the engine: calls of Left(
-/// and IsNull( (both keywords of the engine) become calls of the registered Left$ and
-/// IsNull$, and a statement starting "SELECT [DISTINCT] TOP n" gets "LIMIT n" instead.
-/// Quoted text, quoted names and comments are left alone.
-std::string translateSql(std::string_view sql);
-
-/// Registers the dialect's functions on a connection: IIf, IsNull, UCase, Left, Abs,
-/// Val, CDate, Month, Year, Day, Format and an exact Sum in place of the engine's.
+/// Registers the dialect's functions on a connection: IIf, IsNull$, UCase, Left$, Abs,
+/// Val, CDate, Month, Year, Day, Format, MonthKey and an exact Sum in place of the engine's.
+/// The program's own statements are written in the engine's dialect and call only IIf, Abs,
+/// Val, CDate, Month, Year, Format, MonthKey and Sum; the others (Left and IsNull carry a '$',
+/// both being keywords of the engine) serve statements stored in files and written by hand.
 /// Throws Error.
 ///
 /// - IIf(c, a, b): a when c is a non-zero number, numeric text or "True"; Null is false;
@@ -29,8 +26,8 @@ std::string translateSql(std::string_view sql);
 /// - Format(d, pattern): d as CDate reads it, with the tokens d dd ddd dddd m mm mmm mmmm
 ///   yy yyyy h hh n nn s ss in any letter case ("m" after "h" means minutes); text that
 ///   is no date comes back unchanged; Null gives Null.
-/// - Sum(x): numbers and numeric text (read as the engine reads them) added by ExactSum;
-///   Null ignored; all Null (or no rows) gives Null; an integer when every value was one.
+/// - Sum(x): numbers and text added by ExactSum, text read as Val reads it ("1,250.00" is
+///   1250); Null ignored; all Null (or no rows) gives Null; an integer when every value was one.
 /// - MonthKey(d): year * 100 + month of anything CDate reads; 0 for Null and for anything
 ///   else. It never fails, so indexes are built on it.
 void registerDialectFunctions(sqlite3* db);

@@ -4,7 +4,6 @@
 
 #include "core/Error.h"
 #include "store/EngineError.h"
-#include "store/SqlDialect.h"
 #include "store/WaitState.h"
 
 namespace vesk::store {
@@ -36,9 +35,8 @@ Value columnValue(sqlite3_stmt* stmt, int i) {
 
 Statement::Statement(std::shared_ptr<sqlite3> db, const std::string& sql) : m_db(std::move(db)) {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
-    const std::string text = translateSql(sql);
     const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(m_db.get(), text.c_str(), static_cast<int>(text.size() + 1), &m_stmt, &tail);
+    int rc = sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size() + 1), &m_stmt, &tail);
     if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
     if (!m_stmt) throw Error(errc::kUsage, "The statement text is empty");
     if (tail && !onlyBlanksOrSemicolons(tail)) {

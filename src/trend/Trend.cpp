@@ -24,7 +24,7 @@ constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 9999;
 // Keys that take in every dated row, whatever its year.
 constexpr int kLowestKey = 1;
-constexpr int kHighestKey = kLastYear * 100 + 12;
+constexpr int kHighestKey = monthKey(kLastYear, 12);
 
 // The sums kept per office and month, brought up to date with the rows first.
 void keepTotals(store::Connection& db) {
@@ -73,15 +73,15 @@ std::vector<Period> heldMonths(store::Connection& db) {
 }
 
 Trend trendOf(store::Connection& db, const compare::Scope& scope, const std::optional<MonthRange>& range) {
-    if (range && monthKey(range->from) > monthKey(range->to))
+    if (range && range->from.key() > range->to.key())
         throw Error(errc::kUsage, fromAfterToText(range->from, range->to));
-    const int from = range ? monthKey(range->from) : kLowestKey;
-    const int to = range ? monthKey(range->to) : kHighestKey;
+    const int from = range ? range->from.key() : kLowestKey;
+    const int to = range ? range->to.key() : kHighestKey;
     keepTotals(db);
     Trend trend;
     std::map<std::int64_t, std::size_t> monthAt;
     for (const Period& month : monthsHeld(db, from, to)) {
-        monthAt[monthKey(month)] = trend.months.size();
+        monthAt[month.key()] = trend.months.size();
         trend.months.push_back({month});
     }
     if (trend.months.empty()) return trend;

@@ -18,9 +18,6 @@ struct MonthRange {
     Period to;
 };
 
-/// year * 100 + month, the order of months.
-inline int monthKey(const Period& month) { return month.year * 100 + month.month; }
-
 /// "2025-04" (or "2025-4") as a month of the years 1900 to 9999; nullopt for anything else.
 std::optional<Period> parseMonth(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
@@ -30,8 +31,7 @@ std::string fromAfterToText(const compare::Period& from, const compare::Period& 
 }
 
 std::string periodLine(const compare::Period& from, const compare::Period& to) {
-    return "Period : " + monthName(from.month) + " " + std::to_string(from.year) + " to " + monthName(to.month) + " " +
-           std::to_string(to.year);
+    return "Period : " + monthAndYear(from) + " to " + monthAndYear(to);
 }
 
 std::string scopeLine(const std::string& configuredOffice) { return "Offices Under " + configuredOffice; }
@@ -41,7 +41,7 @@ std::string workbookFileName(const compare::Period& from, const compare::Period&
 }
 
 std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices) {
-    return scope.text() + "  :  " + std::to_string(months) + (months == 1 ? " month, " : " months, ") +
+    return compare::scopeText(scope) + "  :  " + std::to_string(months) + (months == 1 ? " month, " : " months, ") +
            std::to_string(offices) + (offices == 1 ? " office differs" : " offices differ") +
            (months == 1 ? "" : " in one or more of them");
 }
@@ -54,17 +54,5 @@ std::string monthHoverText(const std::string& label, int offices, int differing,
 std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount) {
     return office + ", " + label + (amount.empty() ? ": agrees, or has no bank rows" : ": " + amount + " to explain");
 }
-
-std::string savedText(const std::string& fileName) {
-    return std::string("File successfully saved to Desktop.") + kCrLf + "Folder : " + compare::kOutputFolderName +
-           kCrLf + "File : " + fileName;
-}
-
-std::string savedToText(const std::string& folder, const std::string& fileName) {
-    return std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf + "File : " + fileName;
-}
-
-std::string errorText(const std::string& description) { return "Error: " + description; }
-std::string exportErrorText(const std::string& description) { return "Export Error: " + description; }
 
 }  // namespace vesk::trend

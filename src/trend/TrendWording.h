@@ -58,15 +58,7 @@ std::string monthHoverText(const std::string& label, int offices, int differing,
 /// What hovering over a cell of the map shows.
 std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount);
 
-// Messages.
-inline constexpr const char* kNothingToExport = "No data to export.";
-/// The export's success, naming the file in the output folder on the desktop.
-std::string savedText(const std::string& fileName);
-/// The command line's: the folder as given.
-std::string savedToText(const std::string& folder, const std::string& fileName);
-inline constexpr const char* kSavedTitle = "Saved";
-/// A failure's message, as the comparison form words it: "Error: ..." and "Export Error: ...".
-std::string errorText(const std::string& description);
-std::string exportErrorText(const std::string& description);
+// Its messages are the comparison's (CompareWording): "No data to export.", where an export
+// was saved, "Error: ..." and "Export Error: ...".
 
 }  // namespace vesk::trend

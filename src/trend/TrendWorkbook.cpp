@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExportSheet.h"
 #include "core/Error.h"
@@ -122,7 +123,7 @@ void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExpor
 }  // namespace
 
 std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder) {
-    if (trend.months.empty()) throw Error(errc::kUsage, kNothingToExport);
+    if (trend.months.empty()) throw Error(errc::kUsage, compare::noDataToExport().text);
     const std::string path =
         (std::filesystem::path(compare::createdFolder(folder)) / workbookFileName(context.range.from, context.range.to))
             .string();

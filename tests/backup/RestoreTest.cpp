@@ -69,7 +69,7 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
     const std::string text = m_dir.file("notes.db");
     test::writeBytes(text, std::string(8 * test::kPageSize, 'n'));
     const std::string otherKey = m_dir.file("other.db");
-    store::Connection().open(otherKey, "another");
+    store::Connection().openKeyed(otherKey, "another");
     const std::string damaged = m_dir.file("damaged.db");
     test::writeBytes(damaged, test::fileBytes(m_backup));
     {

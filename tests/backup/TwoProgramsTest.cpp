@@ -23,7 +23,8 @@ using namespace vesk;
 using namespace std::chrono_literals;
 
 const compare::Period kMonth{2025, 4};
-const auto kYes = [](const Message&) { return true; };
+const auto kYesMaster = [](const std::optional<DateTime>&) { return true; };
+const auto kYes = [](const report::MonthImport&, const std::optional<DateTime>&) { return true; };
 
 // The month's two versions: the bank's workbook as sent, and as sent again with every
 // amount changed, so that any mix of the two shows in the totals.
@@ -44,8 +45,7 @@ class TwoProgramsTest : public ::testing::Test {
         // The database as the office has it: the master and the month as first sent.
         store::Connection db;
         db.open(m_path);
-        office::importMaster(db, set.officeMasterPath, kYes);
-        office::configureDivisionOffice(db);
+        office::importMaster(db, set.officeMasterPath, kYesMaster);
         report::importMonth(db, ctr::bankReport(), m_first, kYes);
     }
 
@@ -54,8 +54,7 @@ class TwoProgramsTest : public ::testing::Test {
         const std::string path = m_dir.file("alone-" + std::filesystem::path(workbook).stem().string() + ".db");
         store::Connection db;
         db.open(path);
-        office::importMaster(db, master, kYes);
-        office::configureDivisionOffice(db);
+        office::importMaster(db, master, kYesMaster);
         report::importMonth(db, ctr::bankReport(), workbook, kYes);
         return totals(db);
     }

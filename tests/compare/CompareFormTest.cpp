@@ -14,13 +14,11 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "MonthDatabase.h"
 #include "compare/CompareForm.h"
 #include "compare/ExplainWindow.h"
 #include "sheet/Workbook.h"
 #include "support/Eventually.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
+#include "support/GuiTest.h"
 #include "widgets/FormStyle.h"
 
 namespace {
@@ -29,7 +27,7 @@ using namespace std::chrono_literals;
 
 using vesk::test::eventually;
 
-class CompareFormTest : public ::testing::Test {
+class CompareFormTest : public vesk::test::WindowTest {
   protected:
     void SetUp() override {
         db.configure("Division");
@@ -50,9 +48,7 @@ class CompareFormTest : public ::testing::Test {
     }
     template <typename T>
     T* child(const char* name) {
-        T* w = form.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return vesk::test::child<T>(form, name);
     }
     void compare() {
         child<QPushButton>("cmdRun")->click();
@@ -66,30 +62,28 @@ class CompareFormTest : public ::testing::Test {
             if (!grid->isRowHidden(r)) out.push_back(grid->model()->index(r, 2).data().toString());
         return out;
     }
-    // Picks an office with a blink of the given length; act runs once the blink shows. The pick
-    // lets events through while it reads too, when a click or the close box is refused, and a
-    // busy machine may still be reading after any fixed delay.
+    // Picks an office with a blink of the given length on a clock of the test's own: each
+    // wait of the blink lets the window run its events and moves the clock on, so however
+    // long the blink, it passes at once; act runs at its first wait, while it blinks.
     void pickDuring(std::chrono::milliseconds blink, const std::function<void()>& act) {
-        form.logic().blinker().setDuration(blink);
-        if (act) {
-            auto* watch = new QTimer(&form);
-            watch->setInterval(10ms);
-            QObject::connect(watch, &QTimer::timeout, &form, [this, watch, act] {
-                if (!form.logic().blinker().IsBlinking()) return;
-                watch->stop();
-                watch->deleteLater();
+        auto& blinker = form.logic().blinker();
+        blinker.setDuration(blink);
+        blinker.setClock([this] { return now; });
+        blinker.setWait([this, act, acted = false](std::chrono::milliseconds wait) mutable {
+            QApplication::processEvents();
+            if (act && !acted) {
+                acted = true;
                 act();
-            });
-            watch->start();
-        }
+            }
+            now += wait;
+        });
         form.Combo3_Click(0);
     }
 
-    vesk::test::TempDir dir;
-    vesk::test::MonthDatabase db{dir.file("ZETTools.db")};
-    vesk::test::ScriptedPrompter prompter;
+    std::chrono::steady_clock::time_point now{};
+    vesk::test::MonthDatabase db = rows();
     QWidget menu;
-    vesk::gui::CompareForm form{dir.file("ZETTools.db"), [] { return vesk::DateTime{2025, 5, 2}; }};
+    vesk::gui::CompareForm form{path(), [] { return vesk::DateTime{2025, 5, 2}; }};
 };
 
 TEST_F(CompareFormTest, TypingFiltersByUpperCasedPrefixKeepingTheCaret) {
@@ -175,7 +169,7 @@ TEST_F(CompareFormTest, BackOutsideABlinkReturnsAtOnce) {
 
 TEST_F(CompareFormTest, BlinkRunsToItsEndThenTheLabelClears) {
     compare();
-    pickDuring(300ms, {});
+    pickDuring(2s, {});
     auto* label10 = child<QLabel>("Label10");
     EXPECT_TRUE(label10->isHidden());
     EXPECT_EQ(label10->text(), "Data Fetched...");
@@ -188,7 +182,7 @@ TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {
     compare();
     // Long enough that even a sanitized build on a busy machine sees the form before Timer3.
     form.setTimerInterval(1000);
-    pickDuring(5s, [this] { child<QPushButton>("Command4")->click(); });
+    pickDuring(2s, [this] { child<QPushButton>("Command4")->click(); });
     // The blink has stopped; the form closes through Timer3 a moment later.
     EXPECT_TRUE(form.isLoaded());
     EXPECT_FALSE(child<QLabel>("Label10")->isHidden());
@@ -198,12 +192,14 @@ TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {
 
 TEST_F(CompareFormTest, TheCloseBoxDuringABlinkLeavesTheFormAlone) {
     compare();
+    form.setTimerInterval(0);
     pickDuring(5s, [this] { form.close(); });
     EXPECT_FALSE(form.isLoaded());
     EXPECT_TRUE(menu.isVisible());
-    // The blink ended without restoring, hiding or clearing the label of the closed form.
+    // The blink ended without restoring, hiding or clearing the label of the closed form, and
+    // started no timer that would: one would run at the next events, its interval being 0.
     auto* label10 = child<QLabel>("Label10");
-    QTest::qWait(200);
+    QApplication::processEvents();
     EXPECT_FALSE(label10->isHidden());
     EXPECT_EQ(label10->text(), "Data Fetched...");
 

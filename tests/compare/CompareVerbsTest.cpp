@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "MonthDatabase.h"
 #include "app/cli/CliRunner.h"
+#include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
 namespace vesk::cli {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "MonthDatabase.h"
 #include "compare/Amounts.h"
 #include "compare/CompareScreen.h"
 #include "compare/SampleStore.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "MonthDatabase.h"
 #include "compare/CompareScreen.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 

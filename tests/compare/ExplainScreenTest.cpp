@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "MonthDatabase.h"
 #include "compare/CompareScreen.h"
 #include "compare/ExplainScreen.h"
 #include "core/DateTime.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SheetRows.h"
 #include "support/TempDir.h"

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "MonthDatabase.h"
 #include "app/cli/CliRunner.h"
 #include "compare/Explanation.h"
 #include "compare/ExplanationWorkbook.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
+#include "support/MonthDatabase.h"
 #include "support/SheetRows.h"
 #include "support/TempDir.h"
 

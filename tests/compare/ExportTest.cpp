@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "MonthDatabase.h"
 #include "compare/CompareScreen.h"
 #include "compare/ExportScreen.h"
 #include "core/Error.h"
 #include "sheet/Workbook.h"
+#include "support/MonthDatabase.h"
 #include "support/PackagePart.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SheetRows.h"

@@ -60,8 +60,8 @@ TEST(GridFilter, ShowsNamesBeginningWithTheTextAndAlwaysTheTotal) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
         Grid g = officeGrid(names);
-        FilterGridRows(g, "ZZ");  // filtering again starts from the text alone
-        FilterGridRows(g, c.text);
+        filterRows(g, "ZZ");  // filtering again starts from the text alone
+        filterRows(g, c.text);
         ASSERT_EQ(g.rows.size(), names.size() + 1);
         std::vector<std::string> shown;
         for (const GridRow& r : g.rows)
@@ -74,7 +74,7 @@ TEST(GridFilter, ShowsNamesBeginningWithTheTextAndAlwaysTheTotal) {
     Grid setUp;
     setUp.headers.assign(9, "h");
     setUp.rows.push_back(setUp.blankRow());
-    FilterGridRows(setUp, "A");
+    filterRows(setUp, "A");
     EXPECT_EQ(setUp.rows[0].heightTwips(), kHiddenRowHeight);
     EXPECT_EQ(filterBoxText("abc Road 1'"), "ABC ROAD 1'");
 }

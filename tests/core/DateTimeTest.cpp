@@ -64,11 +64,46 @@ TEST(DateTimeParse, ReadsTheFormsTheImportsAndExportsUse) {
     }
 }
 
-TEST(DateTimeText, WritesTimeOnlyWhenThereIsOne) {
-    EXPECT_EQ((DateTime{2025, 1, 9}).toText(), "2025-01-09");
-    EXPECT_EQ((DateTime{2025, 1, 9, 0, 0, 1}).toText(), "2025-01-09 00:00:01");
+TEST(DateTimeText, EachFormPadsItsFieldsAndShowsTheTimeAsAsked) {
+    struct TextCase {
+        DateTime t;
+        const char *text, *iso, *dayFirst, *minutes, *seconds;
+    };
+    const TextCase cases[] = {
+        {{2025, 1, 9}, "2025-01-09", "2025-01-09 00:00:00", "09/01/2025", "09/01/2025 00:00", "09/01/2025 00:00:00"},
+        {{2025, 1, 9, 0, 0, 1},
+         "2025-01-09 00:00:01",
+         "2025-01-09 00:00:01",
+         "09/01/2025",
+         "09/01/2025 00:00",
+         "09/01/2025 00:00:01"},
+        {{2026, 12, 31, 23, 59, 58},
+         "2026-12-31 23:59:58",
+         "2026-12-31 23:59:58",
+         "31/12/2026",
+         "31/12/2026 23:59",
+         "31/12/2026 23:59:58"},
+        {{999, 3, 4, 5, 6, 7},
+         "0999-03-04 05:06:07",
+         "0999-03-04 05:06:07",
+         "04/03/0999",
+         "04/03/0999 05:06",
+         "04/03/0999 05:06:07"},
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.t.toText(), c.text);
+        EXPECT_EQ(vesk::isoDateTime(c.t), c.iso);
+        EXPECT_EQ(vesk::isoDate(c.t), std::string(c.iso).substr(0, 10));
+        EXPECT_EQ(vesk::dayFirst(c.t), c.dayFirst);
+        EXPECT_EQ(vesk::dayFirst(c.t, vesk::TimeShown::Minutes), c.minutes);
+        EXPECT_EQ(vesk::dayFirst(c.t, vesk::TimeShown::Seconds), c.seconds);
+    }
+    EXPECT_EQ(vesk::monthKey(2025, 4), 202504);
+    EXPECT_EQ(vesk::monthKey(1900, 12), 190012);
     EXPECT_EQ(vesk::monthName(4), "April");
     EXPECT_EQ(vesk::monthAbbrev(9), "Sep");
+    EXPECT_EQ(vesk::monthAndYear({987, 12}), "December 987");
     EXPECT_EQ(vesk::daysInMonth(1900, 2), 28);
     EXPECT_EQ(vesk::daysInMonth(2000, 2), 29);
 }

@@ -10,24 +10,16 @@
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"
-#include "store/Connection.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
+#include "support/GuiTest.h"
 
 namespace {
 
 using vesk::Answer;
 using vesk::test::monthEntries;
 
-class HistoryWindowTest : public ::testing::Test {
+class HistoryWindowTest : public vesk::test::WindowTest {
   protected:
-    void SetUp() override {
-        vesk::store::Connection db;
-        db.open(path());
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'Hill', 'PDN')");
-    }
-
-    std::string path() const { return dir.file("ZETTools.db"); }
+    void SetUp() override { rows().office("1", "Hill", "PDN"); }
 
     // Imports the entries through the form's import button.
     void import(vesk::gui::ReportForm& form, const vesk::test::ReportShape& shape,
@@ -36,7 +28,8 @@ class HistoryWindowTest : public ::testing::Test {
         vesk::test::writeReport(file, shape, entries);
         prompter.queueFile(file);
         prompter.queueAnswer(Answer::Yes);
-        form.findChild<QPushButton*>(shape.report->table == vesk::store::Table::Orv ? "ImportData" : "ImportFinacle")
+        form.findChild<QPushButton*>(shape.report.description.table == vesk::store::Table::Orv ? "ImportData"
+                                                                                               : "ImportFinacle")
             ->click();
     }
 
@@ -57,8 +50,6 @@ class HistoryWindowTest : public ::testing::Test {
         return lines;
     }
 
-    vesk::test::TempDir dir;
-    vesk::test::ScriptedPrompter prompter;
     vesk::gui::TaskForm master{"configureform", "Office - Master Data", 6000, 4000};
     int files = 0;
 };
@@ -66,17 +57,20 @@ class HistoryWindowTest : public ::testing::Test {
 TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     vesk::gui::FinacleForm bank(path(), master);
     vesk::gui::OrvForm orv(path(), master);
-    int minute = 0;
+    vesk::DateTime now{2026, 12, 6, 10, 0, 0};
     for (vesk::gui::ReportForm* form : std::vector<vesk::gui::ReportForm*>{&bank, &orv}) {
         form->setDialogs(&prompter);
-        form->logic().setClock([&minute] { return vesk::DateTime{2026, 12, 6, 10, minute++, 0}; });
+        form->logic().setClock([&now] { return now; });
         form->showForm();
     }
     auto entries = monthEntries(3, 2025, 4);
     entries[0].amount = "1234.5";
     import(bank, vesk::test::bankShape(), entries);
+    now.minute = 1;
     import(orv, vesk::test::orvShape(), monthEntries(2, 2025, 4));
+    now.minute = 2;
     import(bank, vesk::test::bankShape(), monthEntries(2, 2025, 5, false));
+    now.minute = 3;
     prompter.queueAnswer(Answer::Yes);
     ASSERT_TRUE(bank.logic().Command3_Click("2025", "Apr"));
 

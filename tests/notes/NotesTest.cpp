@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "app/cli/CliRunner.h"
+#include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
-#include "notes/NoteWords.h"
+#include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "review/ReviewDatabase.h"
 #include "store/Schema.h"
@@ -171,7 +172,7 @@ TEST_F(NotesTest, NotesOutliveTheDeletionAndReimportOfTheirMonth) {
     // Sorted by date: A1 of the 2nd first.
     EXPECT_EQ(listing(), (std::vector<std::string>{held[1], held[0]}));
 
-    ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), "2025", "Apr"), 0);
+    ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 4}), 0);
     EXPECT_EQ(listing(), (std::vector<std::string>{held[1], "Bank|T2||Hill SO||Explained|bank reversed it|"}));
     // A note whose row is gone can still be settled.
     EXPECT_EQ(set(Side::Bank, "T2", {Status::Resolved, std::nullopt}).outcome, Outcome::Saved);

@@ -26,8 +26,11 @@ bin/vesk-orv-cli
 share/applications/vesk-orv.desktop
 share/bash-completion/completions/vesk-orv-cli
 share/doc/vesk-orv/README.md
+share/doc/vesk-orv/changelog.gz
+share/doc/vesk-orv/copyright
 share/icons/hicolor/scalable/apps/vesk-orv.svg
-share/man/man1/vesk-orv-cli.1.gz"
+share/man/man1/vesk-orv-cli.1.gz
+share/man/man1/vesk-orv.1.gz"
 expect_eq "installed files" "$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)" "$expected"
 for p in vesk-orv vesk-orv-cli; do
   [ -x "$prefix/bin/$p" ] || fail "bin/$p is not executable"
@@ -59,6 +62,16 @@ if command -v groff >/dev/null; then
   warnings=$(gzip -dc "$man" | groff -man -ww -z -Tutf8 2>&1)
   [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
 fi
+
+# The window's own manual page, and the changelog's newest entry: this version's.
+window_page=$prefix/share/man/man1/vesk-orv.1.gz
+gzip -dc "$window_page" | grep -q '^\.TH VESK-ORV 1 .*'"$version" || fail "the window's manual page lacks the version"
+if command -v groff >/dev/null; then
+  warnings=$(gzip -dc "$window_page" | groff -man -ww -z -Tutf8 2>&1)
+  [ -z "$warnings" ] || fail "groff warns about the window's manual page: $warnings"
+fi
+expect_eq "changelog's version" \
+  "$(gzip -dc "$prefix/share/doc/vesk-orv/changelog.gz" | sed -n '1s/^vesk-orv (\([^)]*\)).*/\1/p')" "$version"
 
 # The verbs and their options as the program itself lists them ("  verb synopsis").
 usage=$("$cli" --help)

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "core/Amount.h"
+#include "ctr/BankWording.h"
+#include "orv/OrvWording.h"
 #include "report/ReportFiles.h"
 #include "report/ReportScreen.h"
-#include "report/SummaryText.h"
+#include "report/ReportWording.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -16,37 +19,16 @@ using vesk::test::Entry;
 using vesk::test::monthEntries;
 using vesk::test::RawCell;
 
-// What the tests expect of one report, in its own words.
+// One report of the two, and the heading its files must not have.
 struct Report {
     const char* name;
     vesk::test::ReportShape (*shape)();
     const char* otherCaseB1;
-    const char* invalidHeader;
-    const char* noDate;
-    const char* imported;   ///< a file of deposits
-    const char* overwrite;  ///< a file of deposits of April 2025
-    const char* selectionRequired;
-    const char* confirmDelete;  ///< Apr 2025
-    const char* deleted;        ///< 3 rows of Apr 2025
-    std::string (*nothingDeleted)(const std::string& month);
 };
 
 const Report kReports[] = {
-    {"bank", vesk::test::bankShape, "Value_Date", "Invalid file. Please select the correct file.",
-     "Could not determine the date from the first row of data.", "Data Imported Successfully!",
-     "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nAre you sure you "
-     "want to proceed?",
-     "Please select the Year and Month to delete data.",
-     "Are you sure you want to delete ALL entries for Apr 2025?\r\nThis action cannot be undone.",
-     "All entries of Apr 2025 (3 entries) deleted successfully.",
-     [](const std::string& month) { return "No data found for " + month + " 2025. Nothing was deleted."; }},
-    {"orv", vesk::test::orvShape, "Try_Posting_Date", "Invalid file. Please select the proper file.",
-     "Invalid file. Please select the proper file..", "ORV Data (VESK DEPOSIT) Imported Successfully!",
-     "WARNING: You are importing VESK DEPOSIT data.\r\n\r\nThis will DELETE existing VESK DEPOSIT data for: "
-     "\r\nApril 2025\r\n\r\nAre you sure you want to proceed?",
-     "Please Select the Year and Month.", "Delete ALL ORV entries for Apr 2025?",
-     "3 records deleted for the month Apr - 2025",
-     [](const std::string&) { return std::string("No data found for this period.\r\nNothing is deleted"); }},
+    {"bank", vesk::test::bankShape, "Value_Date"},
+    {"orv", vesk::test::orvShape, "Try_Posting_Date"},
 };
 
 void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
@@ -54,14 +36,20 @@ void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
 class MonthlyReportTest : public ::testing::TestWithParam<Report> {
   protected:
     void SetUp() override {
-        vesk::store::Connection db;
-        db.open(path());
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
+        vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
         report.Form_Load();
     }
 
     std::string path() const { return dir.file("ZETTools.db"); }
-    bool hasKinds() const { return shape.report->kindColumn > 0; }
+    bool hasKinds() const { return shape.report.description.kindColumn > 0; }
+    const vesk::report::ReportWording& words() const { return shape.report.wording; }
+    // A file of deposits of April 2025, as the report's messages name it.
+    vesk::report::MonthImport aprilDeposits(vesk::report::MonthImport::Status status) const {
+        return {status, {2025, 4}, hasKinds() ? "R" : ""};
+    }
+    std::string overwrite() const {
+        return vesk::report::replaceQuestion(words(), aprilDeposits(vesk::report::MonthImport::Status::Imported)).text;
+    }
 
     // Writes a file; edit may change its cells (row 0 holds the headers).
     template <typename Edit>
@@ -99,8 +87,8 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
         if (!grid) return out;
         for (std::size_t r = 0; r < grid->rowCount(); ++r) {
             std::string line;
-            for (std::size_t c = 0; c < vesk::report::kSortMonthColumn; ++c)
-                line += (c ? " " : "") + vesk::report::summaryCellText(grid->field(r, c), grid->columns()[c]);
+            for (std::size_t c = 0; c < grid->columns().size(); ++c)
+                line += (c ? " " : "") + grid->field(r, c).toText();
             out.push_back(line);
         }
         return out;
@@ -109,7 +97,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
     vesk::test::TempDir dir;
     vesk::test::ScriptedPrompter prompter;
     vesk::test::ReportShape shape = GetParam().shape();
-    ReportScreen report{*shape.report, path(), prompter};
+    ReportScreen report{shape.report, path(), prompter};
     int files = 0;
 };
 
@@ -125,11 +113,12 @@ TEST_P(MonthlyReportTest, ImportsAMonthAndShowsItGrouped) {
     })));
 
     const auto& asked = prompter.messages()[0];
-    EXPECT_EQ(asked.text, GetParam().overwrite);
+    EXPECT_EQ(asked.text, overwrite());
     EXPECT_EQ(asked.title, "Confirm Overwrite");
     EXPECT_EQ(asked.icon, Icon::Exclamation);
     EXPECT_EQ(asked.defaultAnswer, Answer::No);
-    EXPECT_EQ(prompter.lastMessage().text, GetParam().imported);
+    EXPECT_EQ(prompter.lastMessage().text,
+              vesk::report::importMessage(words(), aprilDeposits(vesk::report::MonthImport::Status::Imported))->text);
     EXPECT_EQ(prompter.lastMessage().title, "Success");
     EXPECT_EQ(prompter.progressTexts(), (std::vector<std::string>{"Importing Row 4 of 4...", ""}));
 
@@ -156,7 +145,7 @@ TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
     ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
     const std::size_t progressBefore = prompter.progressTexts().size();
     const Report& p = GetParam();
-    const std::string b1 = shape.report->headerB1;
+    const std::string b1 = shape.report.description.headerB1;
 
     struct Case {
         const char* what;
@@ -167,15 +156,20 @@ TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
         std::string message;  // empty: the warning comes and is answered No
     };
     std::vector<Case> cases = {
-        {"B1 in other letter case", p.otherCaseB1, "15/04/2025", {}, 2, p.invalidHeader},
+        {"B1 in other letter case", p.otherCaseB1, "15/04/2025", {}, 2, words().invalidHeader.text},
         {"B1 with blanks, then No", "  " + b1 + " ", "15/04/2025", {}, 2, ""},
-        {"headings only", b1, "15/04/2025", {}, 0, "No data found in file."},
-        {"B2 no such day", b1, "31/04/2025", {}, 2, p.noDate},
-        {"B2 an error value", b1, RawCell::error("#N/A"), {}, 2, p.noDate},
+        {"headings only",
+         b1,
+         "15/04/2025",
+         {},
+         0,
+         vesk::report::importMessage(words(), aprilDeposits(vesk::report::MonthImport::Status::NoData))->text},
+        {"B2 no such day", b1, "31/04/2025", {}, 2, words().noDate.text},
+        {"B2 an error value", b1, RawCell::error("#N/A"), {}, 2, words().noDate.text},
     };
     if (hasKinds()) {
-        cases.push_back({"I2 lower case", b1, "15/04/2025", "r", 2, p.noDate});
-        cases.push_back({"I2 a word", b1, "15/04/2025", "Receipt", 2, p.noDate});
+        cases.push_back({"I2 lower case", b1, "15/04/2025", "r", 2, words().invalidKind.text});
+        cases.push_back({"I2 a word", b1, "15/04/2025", "Receipt", 2, words().invalidKind.text});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -187,7 +181,7 @@ TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
         }));
         if (c.message.empty()) prompter.queueAnswer(Answer::No);
         EXPECT_FALSE(report.Import_Click());
-        EXPECT_EQ(prompter.lastMessage().text, c.message.empty() ? p.overwrite : c.message);
+        EXPECT_EQ(prompter.lastMessage().text, c.message.empty() ? overwrite() : c.message);
         EXPECT_EQ(rows(), 3);
     }
     EXPECT_EQ(prompter.progressTexts().size(), progressBefore);
@@ -250,7 +244,6 @@ TEST_P(MonthlyReportTest, ProgressEveryFiftyRowsAndOnTheLast) {
 TEST_P(MonthlyReportTest, DeletingAMonth) {
     ASSERT_TRUE(import(file(monthEntries(3, 2025, 4))));
     ASSERT_TRUE(import(file(monthEntries(2, 2025, 5))));
-    const Report& p = GetParam();
     const std::string injected = "Apr' OR '1'='1";
     struct Case {
         const char* year;
@@ -261,11 +254,11 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
         std::int64_t left;
     };
     const Case cases[] = {
-        {"2025", "", Answer::Ok, p.selectionRequired, false, 5},
-        {"2025", "Mar", Answer::Yes, p.nothingDeleted("Mar"), false, 5},
-        {"2025", injected, Answer::Yes, p.nothingDeleted(injected), false, 5},
-        {"2025", "Apr", Answer::No, p.confirmDelete, false, 5},
-        {"2025", "Apr", Answer::Yes, p.deleted, true, 2},
+        {"2025", "", Answer::Ok, words().selectionRequired.text, false, 5},
+        {"2025", "Mar", Answer::Yes, words().nothingDeleted("Mar", "2025").text, false, 5},
+        {"2025", injected, Answer::Yes, words().nothingDeleted(injected, "2025").text, false, 5},
+        {"2025", "Apr", Answer::No, words().confirmDelete("Apr", "2025").text, false, 5},
+        {"2025", "Apr", Answer::Yes, words().deleted(3, "Apr", "2025").text, true, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.year) + " " + c.month);
@@ -283,7 +276,7 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
 }
 
 TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031) {
-    ReportScreen later{*shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
+    ReportScreen later{shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
     later.Form_Load();
     const std::vector<std::string> usual = {"2025", "2026", "2027", "2028", "2029", "2030", "2031", "2032"};
     EXPECT_EQ(later.view().years, usual);
@@ -303,6 +296,102 @@ TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031)
 
 INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kReports),
                          [](const ::testing::TestParamInfo<Report>& p) { return std::string(p.param.name); });
+
+// Each report says what its Parts give, with the title, the icon and the buttons they give.
+TEST(ReportWording, EachMessageIsItsPartsOwn) {
+    using vesk::Buttons;
+    using vesk::Message;
+    using vesk::report::MonthImport;
+    const vesk::report::ReportWording& bank = vesk::ctr::bankWording();
+    const vesk::report::ReportWording& orv = vesk::orv::orvWording();
+    const MonthImport bankApril{MonthImport::Status::Imported, {2025, 4}, ""};
+    const MonthImport orvPayments{MonthImport::Status::Imported, {2025, 4}, "P"};
+    struct Case {
+        const char* what;
+        Message shown;
+        const char* text;
+        const char* title;
+        Icon icon;
+        Answer enter;  ///< Ok for a box with one button
+    };
+    const Case cases[] = {
+        {"bank B1", bank.invalidHeader, "Invalid file. Please select the correct file.", "Error", Icon::Exclamation,
+         Answer::Ok},
+        {"bank B2", bank.noDate, "Could not determine the date from the first row of data.", "", Icon::Critical,
+         Answer::Ok},
+        {"bank question", vesk::report::replaceQuestion(bank, bankApril),
+         "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nAre you "
+         "sure you want to proceed?",
+         "Confirm Overwrite", Icon::Exclamation, Answer::No},
+        {"bank imported", *vesk::report::importMessage(bank, bankApril), "Data Imported Successfully!", "Success",
+         Icon::Information, Answer::Ok},
+        {"bank no month", bank.selectionRequired, "Please select the Year and Month to delete data.",
+         "Selection Required", Icon::Exclamation, Answer::Ok},
+        {"bank delete", bank.confirmDelete("Apr", "2025"),
+         "Are you sure you want to delete ALL entries for Apr 2025?\r\nThis action cannot be undone.",
+         "Confirm Deletion", Icon::Question, Answer::No},
+        {"bank deleted", bank.deleted(3, "Apr", "2025"), "All entries of Apr 2025 (3 entries) deleted successfully.",
+         "Deleted", Icon::Information, Answer::Ok},
+        {"bank none", bank.nothingDeleted("Mar", "2025"), "No data found for Mar 2025. Nothing was deleted.",
+         "No Data Found", Icon::Exclamation, Answer::Ok},
+        {"orv B1", orv.invalidHeader, "Invalid file. Please select the proper file.", "Error", Icon::Exclamation,
+         Answer::Ok},
+        {"orv B2", orv.noDate, "Invalid file. Please select the proper file..", "", Icon::Critical, Answer::Ok},
+        {"orv I2", orv.invalidKind, "Invalid file. Please select the proper file..", "", Icon::Critical, Answer::Ok},
+        {"orv question", vesk::report::replaceQuestion(orv, orvPayments),
+         "WARNING: You are importing VESK WITHDRAWAL data.\r\n\r\nThis will DELETE existing VESK WITHDRAWAL data "
+         "for: \r\nApril 2025\r\n\r\nAre you sure you want to proceed?",
+         "Confirm Overwrite", Icon::Exclamation, Answer::No},
+        {"orv imported", *vesk::report::importMessage(orv, orvPayments),
+         "ORV Data (VESK WITHDRAWAL) Imported Successfully!", "Success", Icon::Information, Answer::Ok},
+        {"orv no month", orv.selectionRequired, "Please Select the Year and Month.", "Error", Icon::Exclamation,
+         Answer::Ok},
+        {"orv delete", orv.confirmDelete("Apr", "2025"), "Delete ALL ORV entries for Apr 2025?", "Confirm",
+         Icon::Question, Answer::No},
+        {"orv deleted", orv.deleted(3, "Apr", "2025"), "3 records deleted for the month Apr - 2025", "Deleted",
+         Icon::Information, Answer::Ok},
+        {"orv none", orv.nothingDeleted("Mar", "2025"), "No data found for this period.\r\nNothing is deleted",
+         "No data", Icon::Exclamation, Answer::Ok},
+        {"no rows", *vesk::report::importMessage(orv, {MonthImport::Status::NoData, {}, ""}), "No data found in file.",
+         "", Icon::Exclamation, Answer::Ok},
+        {"no master", vesk::report::masterDataMissing(), "Import office Master Data First.", "Master Data Missing",
+         Icon::Exclamation, Answer::Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.shown.text, c.text);
+        EXPECT_EQ(c.shown.title, c.title);
+        EXPECT_EQ(c.shown.icon, c.icon);
+        EXPECT_EQ(c.shown.buttons, c.enter == Answer::Ok ? Buttons::Ok : Buttons::YesNo);
+        EXPECT_EQ(c.shown.defaultAnswer, c.enter);
+    }
+    EXPECT_FALSE(vesk::report::importMessage(orv, {MonthImport::Status::Declined, {}, ""}).has_value());
+}
+
+// The delete lists hold any text; only a month as the summary shows it names rows to delete.
+TEST(ShownMonth, IsAFourDigitYearAndAMonthsAbbreviation) {
+    struct Case {
+        const char* year;
+        const char* month;
+        std::optional<vesk::Period> named;
+    };
+    const Case cases[] = {
+        {"2025", "Apr", vesk::Period{2025, 4}},
+        {"2025", "aPR", vesk::Period{2025, 4}},
+        {"0999", "Dec", vesk::Period{999, 12}},
+        {"2025", "April", std::nullopt},
+        {"2025", "Sept", std::nullopt},
+        {"25", "Apr", std::nullopt},
+        {"2025 ", "Apr", std::nullopt},
+        {"20x5", "Apr", std::nullopt},
+        {"", "Apr", std::nullopt},
+        {"2025", "", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.year) + "/" + c.month);
+        EXPECT_EQ(vesk::report::shownMonth(c.year, c.month), c.named);
+    }
+}
 
 TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
     const std::pair<double, const char*> cases[] = {

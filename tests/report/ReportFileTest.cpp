@@ -200,14 +200,14 @@ class ImportTest : public ::testing::Test {
         try {
             const MonthImport done = importMonth(
                 db, ctr::bankReport(), file,
-                [&](const Message& q) {
-                    // The period the question names, on its line after the first blank one.
-                    const std::size_t from = q.text.find("\r\n\r\n") + 4;
-                    out.questions.push_back(q.text.substr(from, q.text.find("\r\n", from) - from));
+                [&](const MonthImport& month, const std::optional<DateTime>&) {
+                    // The month the question names.
+                    out.questions.push_back(monthAndYear(month.period));
                     return answer;
                 },
                 [&](int row, int rows) { out.progress.push_back(std::to_string(row) + "/" + std::to_string(rows)); });
-            out.result = done.status == MonthImport::Status::Imported ? "imported " + done.period() : "refused";
+            out.result =
+                done.status == MonthImport::Status::Imported ? "imported " + monthAndYear(done.period) : "refused";
         } catch (const Error& e) {
             out.result = e.what();
         }
@@ -328,7 +328,7 @@ TEST_F(ImportTest, AnImportKilledHalfwayLeavesTheOldMonthWhole) {
             store::Connection db;
             db.open(database);
             importMonth(
-                db, ctr::bankReport(), file, [](const Message&) { return true; },
+                db, ctr::bankReport(), file, [](const MonthImport&, const std::optional<DateTime>&) { return true; },
                 [](int row, int) {
                     if (row == 12000) raise(SIGKILL);
                 });

@@ -1,7 +1,7 @@
 #include "report/ReportFiles.h"
 
-#include "ctr/BankReport.h"
-#include "orv/OrvReport.h"
+#include "ctr/BankWording.h"
+#include "orv/OrvWording.h"
 #include "sample/SampleData.h"
 
 namespace vesk::test {
@@ -35,11 +35,11 @@ std::vector<RawCell> orvRow(const Entry& e) {
 }  // namespace
 
 ReportShape bankShape() {
-    return {&ctr::bankReport(), headersOf(sample::ctrHeaders()), bankRow, "veskfinacle", "tran_id", "account_name"};
+    return {ctr::bankCtr(), headersOf(sample::ctrHeaders()), bankRow, "veskfinacle", "tran_id", "account_name"};
 }
 
 ReportShape orvShape() {
-    return {&orv::orvReport(), headersOf(sample::orvHeaders()), orvRow, "orvtable", "treasury_tran_id", "office_name"};
+    return {orv::orvReports(), headersOf(sample::orvHeaders()), orvRow, "orvtable", "treasury_tran_id", "office_name"};
 }
 
 void writeReport(const std::string& path, const ReportShape& shape, const std::vector<Entry>& entries,

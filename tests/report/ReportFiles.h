@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "report/ReportDescription.h"
+#include "report/ReportWording.h"
 #include "support/RawXlsx.h"
 
 namespace vesk::test {
@@ -19,7 +19,7 @@ struct Entry {
 
 /// How a report's files are laid out, for writing them by hand.
 struct ReportShape {
-    const report::ReportDescription* report;
+    report::Report report;
     std::vector<RawCell> headers;
     /// The entry as a full row; the whole file's kind goes in I for ORV.
     std::vector<RawCell> (*row)(const Entry& entry);

@@ -7,7 +7,7 @@
 #include "review/OpenItemsWorkbook.h"
 #include "review/ReviewDatabase.h"
 #include "review/ReviewStatements.h"
-#include "review/ReviewWords.h"
+#include "review/ReviewWording.h"
 #include "review/StoredPairing.h"
 #include "support/SheetRows.h"
 
@@ -129,7 +129,10 @@ TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
         {"May's entries touch March and June but not January",
          [&] { db.importOrv({ReviewDatabase::entry("A1", "15/05/2025", "20")}); }, 3},
         {"a deletion of May touches the same months less May",
-         [&] { report::deleteMonth(db.connection(), orv::orvReport(), "2025", "May"); }, 2},
+         [&] {
+             report::deleteMonth(db.connection(), orv::orvReport(), {2025, 5});
+         },
+         2},
         {"the configured office changes nothing", [&] { db.configure("Hill HO"); }, 0},
         {"a row written without a record: every month", [&] { db.deposit("F2", "20/06/2025", "7"); }, 3},
         {"a new office master: every month",

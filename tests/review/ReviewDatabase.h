@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "compare/MonthDatabase.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
 #include "report/ReportFiles.h"
 #include "report/ReportMonths.h"
+#include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
 namespace vesk::test {
@@ -34,7 +34,8 @@ class ReviewDatabase : public MonthDatabase {
     void import(const ReportShape& shape, const std::vector<Entry>& entries) {
         const std::string path = m_dir.file("month" + std::to_string(++m_files) + ".xlsx");
         writeReport(path, shape, entries);
-        report::importMonth(connection(), *shape.report, path, [](const Message&) { return true; });
+        report::importMonth(connection(), shape.report.description, path,
+                            [](const report::MonthImport&, const std::optional<DateTime>&) { return true; });
     }
 
     TempDir& m_dir;

@@ -14,13 +14,14 @@
 #include <map>
 
 #include "core/Error.h"
-#include "ctr/BankReport.h"
+#include "ctr/BankWording.h"
 #include "office/OfficeScreen.h"
-#include "orv/OrvReport.h"
+#include "orv/OrvWording.h"
 #include "report/ReportScreen.h"
 #include "sheet/SheetRows.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
+#include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -146,7 +147,7 @@ class MasterForm final : public ImportForm {
 
 class ReportForm final : public ImportForm {
   public:
-    ReportForm(const report::ReportDescription& d, const char* title, std::string db)
+    ReportForm(const report::Report& d, const char* title, std::string db)
         : m_title(title), m_db(std::move(db)), m_form(d, m_db, person) {
         m_form.Form_Load();
     }
@@ -254,8 +255,8 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
         };
         std::vector<std::unique_ptr<ImportForm>> forms;
         forms.push_back(std::make_unique<MasterForm>(dir.file("master.db")));
-        forms.push_back(std::make_unique<ReportForm>(ctr::bankReport(), "bank CTR", dir.file("ctr.db")));
-        forms.push_back(std::make_unique<ReportForm>(orv::orvReport(), "ORV", dir.file("orv.db")));
+        forms.push_back(std::make_unique<ReportForm>(ctr::bankCtr(), "bank CTR", dir.file("ctr.db")));
+        forms.push_back(std::make_unique<ReportForm>(orv::orvReports(), "ORV", dir.file("orv.db")));
         for (const fs::path& file : files) {
             say("> " + file.filename().string());
             std::string failure;
@@ -298,12 +299,8 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
 
 TEST(DamagedCorpus, EveryFileIsReadOrRefusedCleanlyWithBoundedMemory) {
     test::TempDir dir;
-    for (const char* db : {"master.db", "ctr.db", "orv.db"}) {
-        store::Connection conn;
-        conn.open(dir.file(db));
-        conn.execute(
-            "INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('101', 'Hill', 'PDN')");
-    }
+    for (const char* db : {"master.db", "ctr.db", "orv.db"})
+        test::MonthDatabase(dir.file(db)).office("101", "Hill", "PDN");
     const auto files = corpus();
     ASSERT_GE(files.size(), 40u);
     const CorpusRun run = runCorpus(files, dir);
@@ -358,15 +355,11 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         SCOPED_TRACE(c.file);
         test::TempDir dir;
         const std::string db = dir.file("ZETTools.db");
-        {
-            store::Connection conn;
-            conn.open(db);
-            conn.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'H', 'PDN')");
-        }
+        test::MonthDatabase(db).office("1", "H", "PDN");
         test::ScriptedPrompter person;
         person.queueAnswer(Answer::Yes);
         person.queueFile(test::fixture(std::string("damaged/") + c.file));
-        report::ReportScreen form(ctr::bankReport(), db, person);
+        report::ReportScreen form(ctr::bankCtr(), db, person);
         form.Form_Load();
         ASSERT_TRUE(form.Import_Click()) << person.lastMessage().text;
         for (const auto& [column, value] : c.stored) {

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "store/Connection.h"
+#include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
 #include "support/TempDir.h"
 
@@ -57,6 +59,24 @@ TEST_F(ConnectionTest, ANewFileHasTheFourTablesWithTheirColumnsInOrder) {
     }
 }
 
+TEST_F(ConnectionTest, HasTableFindsTablesInAnyCaseAndNothingElse) {
+    m_db.execute("CREATE VIEW office_names AS SELECT office_name FROM mastertable");
+    const std::pair<const char*, bool> cases[] = {
+        {"mastertable", true},
+        {"MONTH_SUMMARIES", true},  // added by the layout upgrade
+        {"Import_History", true},
+        {"mastertable_office_id", false},  // an index
+        {"office_names", false},           // a view
+        {"nosuch", false},
+        {"", false},
+        {"mastertable' OR '1' = '1", false},  // bound, never spliced in
+    };
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(hasTable(m_db, name), expected);
+    }
+}
+
 TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
     m_db.execute("INSERT INTO Youroffice VALUES ('Main HO', 'F1', 'O1')");
     m_db.close();
@@ -82,20 +102,20 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     struct Case {
         const char* name;
         std::string path;
-        std::string password;
+        std::optional<std::string> key;  ///< none: the program's
         long number;
         const char* description;
     };
     const Case cases[] = {
-        {"another password", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
-        {"not a database", text, kDatabasePassword, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
-        {"tables missing", partial, kDatabasePassword, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
+        {"another key", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
+        {"not a database", text, std::nullopt, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
+        {"tables missing", partial, std::nullopt, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = readBytes(c.path);
         Connection db;
-        Error e = errorOf([&] { db.open(c.path, c.password); });
+        Error e = errorOf([&] { c.key ? db.openKeyed(c.path, *c.key) : db.open(c.path); });
         EXPECT_EQ(e.number(), c.number);
         EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
         EXPECT_FALSE(db.isOpen());
@@ -325,7 +345,7 @@ TEST(Values, ReadAsTheEngineAndValDo) {
 }
 
 TEST(DefaultDatabasePath, IsBesideTheRunningProgram) {
-    const std::filesystem::path p = defaultDatabasePath();
+    const std::filesystem::path p = databasePath();
     EXPECT_EQ(p.filename(), kDatabaseFileName);
     EXPECT_TRUE(std::filesystem::exists(p.parent_path() / "test_store"));
 }

@@ -72,7 +72,7 @@ TEST_F(DatabaseCheckTest, FilesThatAreNoneOfThisProgramsAreToldApart) {
     const std::string plain = m_dir.file("plain.db");
     test::writeBytes(plain, std::string("SQLite format 3") + '\0' + std::string(test::kPageSize - 16, '\0'));
     const std::string otherKey = m_dir.file("other.db");
-    Connection(/* made with another password */).open(otherKey, "another");
+    Connection(/* made with another password */).openKeyed(otherKey, "another");
     const std::string noTables = m_dir.file("tables.db");
     {
         Connection db;

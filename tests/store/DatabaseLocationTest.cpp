@@ -147,12 +147,14 @@ TEST_F(DatabaseFolders, AReadOnlyProgramFolderSendsANewDatabaseToTheDataFolderBu
     EXPECT_EQ(source, DatabaseSource::DataFolder);
 }
 
-TEST_F(DatabaseFolders, TheVariableNamesTheFileForBothPrograms) {
-    const std::string named = m_dir.file("named.db");
+TEST_F(DatabaseFolders, TheVariableNamesTheFileForBothProgramsAndTheOptionWins) {
+    const std::string named = m_dir.file("named.db"), given = m_dir.file("given.db");
     ASSERT_EQ(setenv(kDatabaseVariable, named.c_str(), 1), 0);
-    const std::string path = defaultDatabasePath();
+    const std::string byVariable = databasePath(), byOption = databasePath(given), byEmpty = databasePath("");
     unsetenv(kDatabaseVariable);
-    EXPECT_EQ(path, named);
+    EXPECT_EQ(byVariable, named);
+    EXPECT_EQ(byOption, given);
+    EXPECT_EQ(byEmpty, named);  // an empty --db counts as none
 }
 
 }  // namespace

@@ -148,13 +148,12 @@ TEST_F(DialectFunctions, ConditionsNullsAndText) {
             {"IIf('0.0', 'a', 'b')", "b"},
             {"IIf(' True ', 'a', 'b')", "a"},
             {"IIf(1, NULL, 'b')", nullptr},
-            {"IsNull(NULL)", 1},
-            {"isnull (NULL)", 1},
+            {"IsNull$(NULL)", 1},
             {"UCase('abc Déf')", "ABC DéF"},
-            {"UCase(Left('receipt', 1))", "R"},
-            {"Left('ab', 5)", "ab"},
-            {"Left(NULL, 1)", nullptr},
-            {"Left('éa', 1)", "é"},  // characters, not bytes
+            {"UCase(Left$('receipt', 1))", "R"},
+            {"Left$('ab', 5)", "ab"},
+            {"Left$(NULL, 1)", nullptr},
+            {"Left$('éa', 1)", "é"},  // characters, not bytes
             {"Abs(-2.5)", 2.5},
             {"Abs(-9223372036854775807 - 1)", 9223372036854775808.0},
             {"Trim('  a b  ')", "a b"},
@@ -163,8 +162,8 @@ TEST_F(DialectFunctions, ConditionsNullsAndText) {
     runErrorCases(
         {
             {"IIf('abc', 1, 2)", errc::kTypeMismatch, "Type mismatch"},
-            {"Left('ab', -1)", errc::kUsage, "Invalid procedure call"},
-            {"Left('ab', NULL)", errc::kDatabaseBase + 20, "Invalid use of Null"},
+            {"Left$('ab', -1)", errc::kUsage, "Invalid procedure call"},
+            {"Left$('ab', NULL)", errc::kDatabaseBase + 20, "Invalid use of Null"},
             {"Abs('x')", errc::kTypeMismatch, "Type mismatch"},
         },
         eval);
@@ -214,7 +213,7 @@ TEST_F(DialectFunctions, FailureNumbersComeFromTheFailureNotItsText) {
         {"CDate('abc')", errc::kTypeMismatch, "Type mismatch"},
         // A dialect failure already reported leaves the next engine failure its own number.
         {"* FROM nosuchtable", errc::kDatabaseBase + 1, "no such table: nosuchtable"},
-        {"Left('abc', -1)", errc::kUsage, "Invalid procedure call or argument"},
+        {"Left$('abc', -1)", errc::kUsage, "Invalid procedure call or argument"},
         {"CDate(NULL)", errc::kInvalidUseOfNull, "Invalid use of Null"},
     };
     runErrorCases(cases, eval);

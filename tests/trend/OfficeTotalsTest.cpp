@@ -103,7 +103,7 @@ class OfficeTotalsTest : public ::testing::Test {
 
     test::TempDir dir;
     test::MonthDatabase db{dir.file("ZETTools.db")};
-    std::function<bool(const Message&)> yes = [](const Message&) { return true; };
+    report::ConfirmReplace yes = [](const report::MonthImport&, const std::optional<DateTime>&) { return true; };
 };
 
 TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) {
@@ -122,8 +122,14 @@ TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) 
     const Step steps[] = {
         {"bank April imported", [&] { report::importMonth(c(), ctr::bankReport(), bankApril, yes); }},
         {"ORV receipts of April imported", [&] { report::importMonth(c(), orv::orvReport(), orvApril, yes); }},
-        {"bank May deleted", [&] { EXPECT_EQ(report::deleteMonth(c(), ctr::bankReport(), "2025", "May"), 1); }},
-        {"ORV March deleted", [&] { EXPECT_EQ(report::deleteMonth(c(), orv::orvReport(), "2025", "Mar"), 1); }},
+        {"bank May deleted",
+         [&] {
+             EXPECT_EQ(report::deleteMonth(c(), ctr::bankReport(), {2025, 5}), 1);
+         }},
+        {"ORV March deleted",
+         [&] {
+             EXPECT_EQ(report::deleteMonth(c(), orv::orvReport(), {2025, 3}), 1);
+         }},
         {"bank July imported", [&] { report::importMonth(c(), ctr::bankReport(), bankJuly, yes); }},
     };
     for (const Step& step : steps) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "MonthDatabase.h"
+#include "support/MonthDatabase.h"
 
 namespace vesk::test {
 

@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <ostream>
 
-#include "backup/CareTexts.h"
+#include "backup/BackupFlows.h"
+#include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
-#include "backup/Restore.h"
 #include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
 #include "store/Connection.h"
@@ -37,7 +37,7 @@ int restoreVerb(Context& context, const std::vector<std::string>& args) {
     if (a.positional().size() != 1) throw UsageError("give the backup file to restore");
     const std::string& file = a.positional().front();
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    return backup::restoreBackup(prompter, context.databasePath(), file, history::localNow()) ? kExitOk : kExitFailed;
+    return backup::restoreBackup(prompter, context.databasePath(), file, localNow()) ? kExitOk : kExitFailed;
 }
 
 int dailyBackups(Context& context, const std::vector<std::string>& args) {

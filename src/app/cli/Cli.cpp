@@ -9,6 +9,7 @@
 #include "core/Error.h"
 #include "core/Version.h"
 #include "store/Connection.h"
+#include "store/DatabaseLocation.h"
 #include "store/Waiting.h"
 
 namespace vesk::cli {
@@ -28,7 +29,7 @@ std::pair<std::string, std::optional<std::string>> splitOption(const std::string
 
 }  // namespace
 
-std::string Context::databasePath() const { return databaseOption ? *databaseOption : store::defaultDatabasePath(); }
+std::string Context::databasePath() const { return store::databasePath(databaseOption); }
 
 Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued,
                      const std::vector<std::string>& flags) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Prompter.h"
+#include "store/Connection.h"
 
 namespace vesk::cli {
 
@@ -31,6 +32,30 @@ struct Context {
     /// The --db file, or the database beside the executable.
     std::string databasePath() const;
 };
+
+/// Opens the database the verbs work on (see Context::databasePath), runs work over it and
+/// closes it again; returns what work returns.
+template <class Work>
+auto withDatabase(const Context& context, Work&& work) {
+    store::Connection db;
+    db.open(context.databasePath());
+    return std::forward<Work>(work)(db);
+}
+
+/// As withDatabase, the work reading one state of the file throughout: what another program
+/// commits meanwhile is not seen.
+template <class Work>
+auto withSnapshot(const Context& context, Work&& work) {
+    return withDatabase(context, [&](store::Connection& db) {
+        const store::Transaction snapshot = db.beginRead();
+        return work(db);
+    });
+}
+
+/// A connection already open, lent to a flow (the forms' flows open theirs when first needed).
+inline store::Opener opened(store::Connection& db) {
+    return [&db]() -> store::Connection& { return db; };
+}
 
 /// One verb of the command line. run gets the arguments after the verb's name and
 /// returns the exit status; it throws UsageError for wrong use and Error for failures.

@@ -2,6 +2,8 @@
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/Explanation.h"
@@ -15,6 +17,18 @@
 #include "store/Connection.h"
 
 namespace vesk::cli {
+
+void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
+    out << "\n";
+}
+
+int saveExport(Context& context, const Arguments& a, const std::string& fileName,
+               const std::function<std::string(const std::string& folder)>& write) {
+    const compare::ExportPlace place{a.option("out").value_or(compare::defaultOutputFolder()), false, false};
+    context.out << compare::saveExport(context.prompter, place, fileName, write) << "\n";
+    return kExitOk;
+}
 
 namespace {
 
@@ -55,73 +69,82 @@ struct Compared {
     compare::Period period;
     compare::Scope scope;
     compare::MonthComparison result;
-    /// What the verb reads after the comparison comes from the same state of the file.
-    std::optional<store::Transaction> snapshot;
 };
 
+compare::Period periodOf(const std::string& yearText, const std::string& monthText) {
+    return {yearOf(yearText), monthOf(monthText)};
+}
+
 // Compares the month; nullopt (with the reason shown) when it holds no bank rows.
-std::optional<Compared> compareMonth(Context& context, store::Connection& db, const std::string& yearText,
-                                     const std::string& monthText) {
-    Compared c{{yearOf(yearText), monthOf(monthText)}, {}, {}, {}};
-    db.open(context.databasePath());
-    c.snapshot.emplace(db.beginRead());
+std::optional<Compared> compareMonth(Context& context, store::Connection& db, compare::Period period) {
+    Compared c{period, {}, {}};
     c.scope = compare::comparisonScope(db);
     c.result = compare::compareMonth(db, c.period, c.scope);
     if (!c.result.anyRows) {
-        context.prompter.message(info(compare::noRecordsText(), "No Data"));
+        context.prompter.message(compare::noRecords());
         return std::nullopt;
     }
-    context.prompter.message(info(c.result.completionText(c.scope), "Result"));
+    context.prompter.message(compare::comparisonCompleted(c.result, c.scope));
     return c;
 }
 
 // The consolidated grid, filtered as the search box would filter it.
 compare::Grid consolidated(const Compared& c, const std::optional<std::string>& filter) {
     compare::Grid grid = compare::consolidatedGrid(c.result);
-    if (filter) compare::FilterGridRows(grid, compare::filterBoxText(*filter));
+    if (filter) compare::filterRows(grid, compare::filterBoxText(*filter));
     return grid;
 }
 
-// The office as the office list holds it ("All" or a differing office, letter case aside);
-// nullopt (with the reason shown) when it is not listed.
-std::optional<std::string> listedOffice(Context& context, const Compared& c, const std::string& wanted) {
-    std::vector<std::string> listed{"All"};
-    for (const std::string& name : c.result.officeNames()) listed.push_back(name);
-    for (const std::string& name : listed)
-        if (name == wanted) return name;
-    for (const std::string& name : listed)
-        if (equalsNoCase(name, wanted)) return name;
+// An entry of the office list as the form's list holds it: All, then the differing offices.
+struct ListedOffice {
+    std::string name;                  ///< as listed
+    std::vector<std::string> offices;  ///< the offices it stands for
+};
+
+// The entry the text names (letter case aside, an exact match first); nullopt (with the
+// reason shown) when it names none.
+std::optional<ListedOffice> listedOffice(Context& context, const Compared& c, const std::string& wanted) {
+    const std::vector<std::string> differing = c.result.officeNames();
+    std::vector<ListedOffice> listed{{"All", differing}};
+    for (const std::string& name : differing) listed.push_back({name, {name}});
+    for (const ListedOffice& entry : listed)
+        if (entry.name == wanted) return entry;
+    for (const ListedOffice& entry : listed)
+        if (equalsNoCase(entry.name, wanted)) return entry;
     context.err << "'" << wanted << "' is not in the office list: All or an office that differs\n";
     return std::nullopt;
 }
 
-compare::Grid detailed(Context& context, store::Connection& db, const Compared& c, const std::string& office) {
-    const std::vector<std::string> differing = c.result.officeNames();
-    compare::Grid grid = compare::detailedGrid(compare::differingDates(db, c.period, office, differing));
-    if (!differing.empty()) context.err << "Data Fetched...\n";
+compare::Grid detailed(Context& context, store::Connection& db, const Compared& c, const ListedOffice& office) {
+    compare::Grid grid = compare::detailedGrid(compare::differingDates(db, c.period, office.offices));
+    if (!c.result.offices.empty()) context.err << compare::kDataFetched << "\n";
     return grid;
 }
 
 int compareVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"filter"});
     if (a.positional().size() != 2) throw UsageError("give YEAR and MONTH");
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
-    if (!c) return kExitFailed;
-    writeGrid(context.out, consolidated(*c, a.option("filter")));
-    return kExitOk;
+    const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
+    return withSnapshot(context, [&](store::Connection& db) {
+        const auto c = compareMonth(context, db, period);
+        if (!c) return int(kExitFailed);
+        writeGrid(context.out, consolidated(*c, a.option("filter")));
+        return int(kExitOk);
+    });
 }
 
 int detailVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[0], a.positional()[1]);
-    if (!c) return kExitFailed;
-    const auto office = listedOffice(context, *c, a.positional()[2]);
-    if (!office) return kExitFailed;
-    writeGrid(context.out, detailed(context, db, *c, *office));
-    return kExitOk;
+    const compare::Period period = periodOf(a.positional()[0], a.positional()[1]);
+    return withSnapshot(context, [&](store::Connection& db) {
+        const auto c = compareMonth(context, db, period);
+        if (!c) return int(kExitFailed);
+        const auto office = listedOffice(context, *c, a.positional()[2]);
+        if (!office) return int(kExitFailed);
+        writeGrid(context.out, detailed(context, db, *c, *office));
+        return int(kExitOk);
+    });
 }
 
 // What the month's comparison leaves out, in the comparison's scope.
@@ -132,13 +155,12 @@ struct Unmatched {
 };
 
 Unmatched unmatchedOf(Context& context, const std::string& yearText, const std::string& monthText) {
-    Unmatched u{{yearOf(yearText), monthOf(monthText)}, {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    const store::Transaction snapshot = db.beginRead();
-    u.scope = compare::comparisonScope(db);
-    u.leftOut = compare::listLeftOut(db, u.period, u.scope);
-    return u;
+    Unmatched u{periodOf(yearText, monthText), {}, {}};
+    return withSnapshot(context, [&](store::Connection& db) {
+        u.scope = compare::comparisonScope(db);
+        u.leftOut = compare::listLeftOut(db, u.period, u.scope);
+        return u;
+    });
 }
 
 // One line per group: its list's word, its name, the count and both sums.
@@ -155,17 +177,10 @@ int unmatchedVerb(Context& context, const std::vector<std::string>& args) {
 
 int exportUnmatched(Context& context, const Arguments& a) {
     const Unmatched u = unmatchedOf(context, a.positional()[1], a.positional()[2]);
-    compare::ExportContext export_;
-    export_.month = monthName(u.period.month);
-    export_.year = std::to_string(u.period.year);
-    export_.configuredOffice = u.scope.configuredOffice;
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::leftOutFileName(export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    const compare::ExportContext export_ = compare::exportContext(u.period, u.scope.configuredOffice);
+    return saveExport(context, a, compare::leftOutFileName(export_), [&](const std::string& folder) {
+        return compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
+    });
 }
 
 // The month's rows of an office, or of every differing office, paired.
@@ -179,24 +194,25 @@ struct Explained {
 // nullopt (with the reason shown) when the office is not in the master.
 std::optional<Explained> explainedOf(Context& context, const std::string& yearText, const std::string& monthText,
                                      const std::string& officeText) {
-    Explained e{{yearOf(yearText), monthOf(monthText)}, std::nullopt, {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    const store::Transaction snapshot = db.beginRead();
-    compare::ExplainTarget target;
-    if (!equalsNoCase(officeText, "All")) {
-        e.office = compare::masterOfficeName(db, officeText);
-        if (!e.office) {
-            context.err << "'" << officeText << "' is not an office of the office master\n";
-            return std::nullopt;
+    Explained e{periodOf(yearText, monthText), std::nullopt, {}, {}};
+    const bool known = withSnapshot(context, [&](store::Connection& db) {
+        compare::ExplainTarget target;
+        if (!equalsNoCase(officeText, "All")) {
+            e.office = compare::masterOfficeName(db, officeText);
+            if (!e.office) return false;
+            target = compare::ExplainTarget::one(*e.office);
         }
-        target = compare::ExplainTarget::one(*e.office);
+        e.configuredOffice = compare::comparisonScope(db).configuredOffice;
+        e.explanation = compare::explainMonth(db, e.period, target);
+        return true;
+    });
+    if (!known) {
+        context.err << "'" << officeText << "' is not an office of the office master\n";
+        return std::nullopt;
     }
-    e.configuredOffice = compare::comparisonScope(db).configuredOffice;
-    e.explanation = compare::explainMonth(db, e.period, target);
     if (e.explanation.lines.empty())
         context.err << "No rows to explain for " << (e.office ? *e.office : std::string("the differing offices"))
-                    << " in " << monthName(e.period.month) << " " << e.period.year << ".\n";
+                    << " in " << monthAndYear(e.period) << ".\n";
     return e;
 }
 
@@ -206,13 +222,9 @@ int explainVerb(Context& context, const std::vector<std::string>& args) {
     if (a.positional().size() != 3) throw UsageError("give YEAR, MONTH and an office name or All");
     const auto e = explainedOf(context, a.positional()[0], a.positional()[1], a.positional()[2]);
     if (!e) return kExitFailed;
-    const auto writeLine = [&](const std::vector<std::string>& cells) {
-        for (std::size_t c = 0; c < cells.size(); ++c) context.out << (c ? "\t" : "") << cells[c];
-        context.out << "\n";
-    };
-    writeLine(compare::explainHeaders());
+    writeLine(context.out, compare::explainHeaders());
     for (const compare::ExplainedLine& line : compare::listedLines(e->explanation.lines, a.flag("matched")))
-        writeLine(compare::explainCells(line));
+        writeLine(context.out, compare::explainCells(line));
     return kExitOk;
 }
 
@@ -220,20 +232,16 @@ int exportExplained(Context& context, const Arguments& a) {
     if (a.positional().size() != 4) throw UsageError("give explained, YEAR, MONTH and an office name or All");
     const auto e = explainedOf(context, a.positional()[1], a.positional()[2], a.positional()[3]);
     if (!e) return kExitFailed;
-    compare::ExportContext export_;
-    export_.month = monthName(e->period.month);
-    export_.year = std::to_string(e->period.year);
+    compare::ExportContext export_ = compare::exportContext(e->period, e->configuredOffice);
     export_.office = e->office;
-    export_.configuredOffice = e->configuredOffice;
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path =
-        compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, a.flag("matched")), export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::explainedFileName(export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, compare::explainedFileName(export_), [&](const std::string& folder) {
+        return compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, a.flag("matched")), export_,
+                                               folder);
+    });
 }
+
+int exportGrid(Context& context, const Arguments& a, store::Connection& db, compare::ExportKind kind,
+               compare::Period period);
 
 // Writes the workbook the form's export button would, without opening it.
 int exportVerb(Context& context, const std::vector<std::string>& args) {
@@ -267,37 +275,37 @@ int exportVerb(Context& context, const std::vector<std::string>& args) {
     if (a.flag("matched")) throw UsageError("--matched goes with explained only");
     const compare::ExportKind kind =
         which == "consolidated" ? compare::ExportKind::Consolidated : compare::ExportKind::Detailed;
-    store::Connection db;
-    const auto c = compareMonth(context, db, a.positional()[1], a.positional()[2]);
+    const compare::Period period = periodOf(a.positional()[1], a.positional()[2]);
+    return withSnapshot(context, [&](store::Connection& db) { return exportGrid(context, a, db, kind, period); });
+}
+
+// The grid export of exportVerb, over its database.
+int exportGrid(Context& context, const Arguments& a, store::Connection& db, compare::ExportKind kind,
+               compare::Period period) {
+    const auto c = compareMonth(context, db, period);
     if (!c) return kExitFailed;
 
-    compare::ExportContext export_;
-    export_.month = monthName(c->period.month);
-    export_.year = std::to_string(c->period.year);
-    export_.configuredOffice = c->scope.configuredOffice;
+    compare::ExportContext export_ = compare::exportContext(c->period, c->scope.configuredOffice);
     if (auto filter = a.option("filter")) export_.filterText = compare::filterBoxText(*filter);
-    if (auto office = a.option("office")) {
-        export_.office = listedOffice(context, *c, *office);
-        if (!export_.office) return kExitFailed;
+    std::optional<ListedOffice> office;
+    if (auto wanted = a.option("office")) {
+        office = listedOffice(context, *c, *wanted);
+        if (!office) return kExitFailed;
+        export_.office = office->name;
     }
     compare::Grid grid;
     if (kind == compare::ExportKind::Consolidated)
         grid = consolidated(*c, a.option("filter"));
-    else if (export_.office)
-        grid = detailed(context, db, *c, *export_.office);
+    else if (office)
+        grid = detailed(context, db, *c, *office);
     if (!grid.hasData()) {
-        context.prompter.message(exclamation(kind == compare::ExportKind::Consolidated
-                                                 ? "No mismatch data available to export."
-                                                 : "No data to export."));
+        context.prompter.message(kind == compare::ExportKind::Consolidated ? compare::noMismatchData()
+                                                                           : compare::noDataToExport());
         return kExitFailed;
     }
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = compare::writeComparisonWorkbook(kind, grid, export_, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + compare::workbookFileName(kind, export_),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, compare::workbookFileName(kind, export_), [&](const std::string& folder) {
+        return compare::writeComparisonWorkbook(kind, grid, export_, folder);
+    });
 }
 
 }  // namespace

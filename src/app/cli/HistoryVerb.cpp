@@ -2,7 +2,7 @@
 
 #include "cli/Verbs.h"
 #include "core/Amount.h"
-#include "history/ImportHistory.h"
+#include "history/HistoryWording.h"
 
 namespace vesk::cli {
 
@@ -19,12 +19,12 @@ int history(Context& context, const std::vector<std::string>& args) {
         form = history::formNamed(a.positional().front());
         if (!form) throw UsageError("the form is ctr, orv or master, not '" + a.positional().front() + "'");
     }
-    store::Connection db;
-    db.open(context.databasePath());
-    for (const history::Record& r : history::records(db, form))
-        context.out << history::isoTime(r.when) << "\t" << history::actionText(r.action) << "\t"
-                    << history::periodText(r) << "\t" << history::nameText(r) << "\t" << r.rows << "\t"
-                    << amount(r.deposits) << "\t" << amount(r.withdrawals) << "\n";
+    const std::vector<history::Record> records =
+        withDatabase(context, [&](store::Connection& db) { return history::records(db, form); });
+    for (const history::Record& r : records)
+        context.out << isoDateTime(r.when) << "\t" << history::actionText(r.action) << "\t" << history::periodText(r)
+                    << "\t" << history::nameText(r) << "\t" << r.rows << "\t" << amount(r.deposits) << "\t"
+                    << amount(r.withdrawals) << "\n";
     return kExitOk;
 }
 

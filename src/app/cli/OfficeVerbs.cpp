@@ -3,6 +3,8 @@
 #include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
 #include "core/Text.h"
+#include "office/OfficeFlows.h"
+#include "office/OfficeWording.h"
 #include "office/Offices.h"
 
 namespace vesk::cli {
@@ -13,28 +15,22 @@ int importMaster(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one office master workbook");
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    db.open(context.databasePath());
-    const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
-    if (auto refusal = office::masterImportRefusal(office::importMaster(db, a.positional().front(), confirm))) {
-        prompter.message(*refusal);
-        return kExitFailed;
-    }
-    if (office::configureDivisionOffice(db).empty())
-        prompter.message(exclamation("Warning: No Division Office found in the imported data."));
-    context.out << office::officeCount(db) << " office details updated successfully.\n";
-    return kExitOk;
+    return withDatabase(context, [&](store::Connection& db) {
+        if (!office::MasterImportFlow(opened(db), prompter).run(a.positional().front())) return kExitFailed;
+        context.out << office::officesUpdated(office::officeCount(db)) << "\n";
+        return kExitOk;
+    });
 }
 
 // The head and division offices, then the configured office.
 int offices(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (!a.positional().empty()) throw UsageError("takes no arguments");
-    store::Connection db;
-    db.open(context.databasePath());
-    for (const auto& name : office::listedOffices(db)) context.out << name << "\n";
-    context.out << "\nconfigured office\t" << office::configuredOffice(db) << "\n";
-    return kExitOk;
+    return withDatabase(context, [&](store::Connection& db) {
+        for (const auto& name : office::listedOffices(db)) context.out << name << "\n";
+        context.out << "\nconfigured office\t" << office::configuredOffice(db) << "\n";
+        return kExitOk;
+    });
 }
 
 int setOffice(Context& context, const std::vector<std::string>& args) {
@@ -43,31 +39,18 @@ int setOffice(Context& context, const std::vector<std::string>& args) {
     const std::string name = trim(a.positional().front());
     if (name.empty()) throw UsageError("give an office name");
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    db.open(context.databasePath());
-    if (prompter.message(question("Set '" + name + "' as the configured office?", "Confirm Save", Icon::Question)) !=
-        Answer::Yes)
-        return kExitFailed;
-    if (!office::setConfiguredOffice(db, name)) {
-        prompter.message(
-            exclamation("The office '" + name + "' was not found in the Office Master Data. Nothing was changed.",
-                        "Office Not Found"));
-        return kExitFailed;
-    }
-    return kExitOk;
+    return withDatabase(context, [&](store::Connection& db) {
+        return office::saveOffice(opened(db), prompter, name) ? kExitOk : kExitFailed;
+    });
 }
 
 int deleteOffices(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (!a.positional().empty()) throw UsageError("takes no arguments besides --yes");
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    db.open(context.databasePath());
-    if (prompter.message(question("Delete every office and the configured office?", "Confirm Delete", Icon::Exclamation,
-                                  Answer::No)) != Answer::Yes)
-        return kExitFailed;
-    office::deleteAllOffices(db);
-    return kExitOk;
+    return withDatabase(context, [&](store::Connection& db) {
+        return office::deleteOffices(opened(db), prompter) ? kExitOk : kExitFailed;
+    });
 }
 
 }  // namespace

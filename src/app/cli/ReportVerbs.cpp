@@ -1,13 +1,11 @@
-#include <algorithm>
 #include <ostream>
 
 #include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
-#include "ctr/BankReport.h"
-#include "office/Offices.h"
-#include "orv/OrvReport.h"
-#include "report/ReportMonths.h"
-#include "report/SummaryText.h"
+#include "ctr/BankWording.h"
+#include "orv/OrvWording.h"
+#include "report/ReportFlows.h"
+#include "report/ReportWording.h"
 
 namespace vesk::cli {
 
@@ -15,44 +13,41 @@ namespace {
 
 constexpr int kProgressEvery = 1000;
 
-const report::ReportDescription& reportNamed(const std::string& name) {
-    if (name == "ctr") return ctr::bankReport();
-    if (name == "orv") return orv::orvReport();
+report::Report reportNamed(const std::string& name) {
+    if (name == "ctr") return ctr::bankCtr();
+    if (name == "orv") return orv::orvReports();
     throw UsageError("the report is ctr or orv, not '" + name + "'");
 }
 
-// Opens the database for a report verb; false (with the reason shown) while the office
+// Runs a report verb over the database; refused (with the reason shown) while the office
 // master is empty, as the report forms refuse to work then.
-bool open(Context& context, store::Connection& db, Prompter& prompter) {
-    db.open(context.databasePath());
-    if (office::officeCount(db) > 0) return true;
-    prompter.message(exclamation("Import office Master Data First.", "Master Data Missing"));
-    return false;
+template <class Work>
+int withReports(Context& context, Prompter& prompter, Work&& work) {
+    return withDatabase(context, [&](store::Connection& db) {
+        if (!report::officeMasterMissing(db)) return work(db);
+        prompter.message(report::masterDataMissing());
+        return int(kExitFailed);
+    });
 }
 
-int importReport(Context& context, const std::vector<std::string>& args, const report::ReportDescription& which) {
+int importReport(Context& context, const std::vector<std::string>& args, const report::Report& which) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 1) throw UsageError("give exactly one report workbook");
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    if (!open(context, db, prompter)) return kExitFailed;
-    const auto confirm = [&](const Message& question) { return prompter.message(question) == Answer::Yes; };
-    const auto progress = [&](int row, int rows) {
-        if (row % kProgressEvery == 0 || row == rows)
-            prompter.progress("Importing Row " + std::to_string(row) + " of " + std::to_string(rows) + "...");
-    };
-    const report::MonthImport imported = report::importMonth(db, which, a.positional().front(), confirm, progress);
-    context.prompter.progress("");
-    if (auto message = report::importMessage(which, imported)) prompter.message(*message);
-    return imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed;
+    return withReports(context, prompter, [&](store::Connection& db) {
+        const report::MonthImport imported =
+            report::importReport(opened(db), prompter, which, a.positional().front(), kProgressEvery);
+        context.prompter.progress("");
+        return int(imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed);
+    });
 }
 
 int importCtr(Context& context, const std::vector<std::string>& args) {
-    return importReport(context, args, ctr::bankReport());
+    return importReport(context, args, ctr::bankCtr());
 }
 
 int importOrv(Context& context, const std::vector<std::string>& args) {
-    return importReport(context, args, orv::orvReport());
+    return importReport(context, args, orv::orvReports());
 }
 
 // The summary grid as tab-separated lines under its headings, amounts as the grid shows
@@ -60,44 +55,30 @@ int importOrv(Context& context, const std::vector<std::string>& args) {
 int summary(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (a.positional().size() != 1) throw UsageError("give the report: ctr or orv");
-    const report::ReportDescription& which = reportNamed(a.positional().front());
-    store::Connection db;
-    if (!open(context, db, context.prompter)) return kExitFailed;
-    const store::ResultSet rs = report::monthlySummary(db, which);
-    if (rs.empty()) return kExitOk;
-    const auto& headings = rs.columns();
-    const std::size_t shown = std::min<std::size_t>(headings.size(), report::kSortMonthColumn);
-    for (std::size_t c = 0; c < shown; ++c) context.out << (c ? "\t" : "") << headings[c];
-    context.out << "\n";
-    for (std::size_t row = 0; row < rs.rowCount(); ++row) {
-        for (std::size_t c = 0; c < shown; ++c)
-            context.out << (c ? "\t" : "") << report::summaryCellText(rs.field(row, c), headings[c]);
-        context.out << "\n";
-    }
-    return kExitOk;
+    const report::Report which = reportNamed(a.positional().front());
+    return withReports(context, context.prompter, [&](store::Connection& db) {
+        const std::vector<report::SummaryLine> lines = report::monthlySummary(db, which.description);
+        if (lines.empty()) return int(kExitOk);
+        const auto writeLine = [&](const std::vector<std::string>& cells) {
+            for (std::size_t c = 0; c < cells.size(); ++c) context.out << (c ? "\t" : "") << cells[c];
+            context.out << "\n";
+        };
+        writeLine(report::summaryHeadings());
+        for (const report::SummaryLine& line : lines) writeLine(report::summaryCells(line));
+        return int(kExitOk);
+    });
 }
 
 int deleteMonth(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {}, {"yes"});
     if (a.positional().size() != 3) throw UsageError("give the report (ctr or orv), the year and the month (Jan..Dec)");
-    const report::ReportDescription& which = reportNamed(a.positional()[0]);
-    const std::string& year = a.positional()[1];
-    const std::string& month = a.positional()[2];
+    const report::Report which = reportNamed(a.positional()[0]);
     VerbPrompter prompter(context.prompter, a.flag("yes"));
-    store::Connection db;
-    if (!open(context, db, prompter)) return kExitFailed;
-    if (year.empty() || month.empty()) {
-        prompter.message(which.selectionRequired);
-        return kExitFailed;
-    }
-    if (prompter.message(which.confirmDelete(month, year)) != Answer::Yes) return kExitFailed;
-    const std::int64_t count = report::deleteMonth(db, which, year, month);
-    if (count <= 0) {
-        prompter.message(which.nothingDeleted(month, year));
-        return kExitFailed;
-    }
-    prompter.message(which.deleted(count, month, year));
-    return kExitOk;
+    return withReports(context, prompter, [&](store::Connection& db) {
+        const std::int64_t count =
+            report::deleteReportMonth(opened(db), prompter, which, a.positional()[1], a.positional()[2]);
+        return int(count > 0 ? kExitOk : kExitFailed);
+    });
 }
 
 }  // namespace

@@ -4,20 +4,15 @@
 #include "compare/ComparisonWorkbook.h"
 #include "core/DateTime.h"
 #include "history/ImportHistory.h"
-#include "notes/NoteWords.h"
+#include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "review/OpenItemsWorkbook.h"
-#include "review/ReviewWords.h"
+#include "review/ReviewWording.h"
 #include "store/Connection.h"
 
 namespace vesk::cli {
 
 namespace {
-
-void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
-    out << "\n";
-}
 
 notes::Side sideOf(const std::string& text) {
     const std::optional<notes::Side> side = notes::sideNamed(text);
@@ -37,46 +32,46 @@ int noteVerb(Context& context, const std::vector<std::string>& args) {
         if (!edit.status) throw UsageError("the status is open, explained or resolved, not '" + *status + "'");
     }
     edit.text = a.option("text");
-    store::Connection db;
-    db.open(context.databasePath());
-    if (edit.status || edit.text) {
-        const notes::SetResult result = notes::setNote(db, side, id, edit, notes::loginName(), history::localNow());
-        const std::string refusal = notes::refusalText(result, side, id, db.path());
-        if (!refusal.empty()) {
-            context.err << refusal << "\n";
-            return kExitFailed;
+    return withDatabase(context, [&](store::Connection& db) {
+        if (edit.status || edit.text) {
+            const notes::SetResult result = notes::setNote(db, side, id, edit, notes::loginName(), localNow());
+            const std::string refusal = notes::refusalText(result, side, id, db.path());
+            if (!refusal.empty()) {
+                context.err << refusal << "\n";
+                return kExitFailed;
+            }
         }
-    }
-    const std::optional<notes::ListedNote> listed = notes::listedNote(db, side, id);
-    if (!listed) {
-        if (!notes::isHeld(db, side, id)) {
-            notes::SetResult unknown;
-            unknown.outcome = notes::Outcome::UnknownRow;
-            context.err << notes::refusalText(unknown, side, id, db.path()) << "\n";
-            return kExitFailed;
+        const std::optional<notes::ListedNote> listed = notes::listedNote(db, side, id);
+        if (!listed) {
+            if (!notes::isHeld(db, side, id)) {
+                notes::SetResult unknown;
+                unknown.outcome = notes::Outcome::UnknownRow;
+                context.err << notes::refusalText(unknown, side, id, db.path()) << "\n";
+                return kExitFailed;
+            }
+            context.err << notes::noNoteText(side, id) << "\n";
+            return kExitOk;
         }
-        context.err << "No note is on " << notes::rowWords(side, id) << ".\n";
+        writeLine(context.out, notes::notesHeaders());
+        writeLine(context.out, notes::noteCells(*listed));
         return kExitOk;
-    }
-    writeLine(context.out, notes::notesHeaders());
-    writeLine(context.out, notes::noteCells(*listed));
-    return kExitOk;
+    });
 }
 
 int notesVerb(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {});
     if (!a.positional().empty()) throw UsageError("notes takes no arguments");
-    store::Connection db;
-    db.open(context.databasePath());
     writeLine(context.out, notes::notesHeaders());
-    for (const notes::ListedNote& n : notes::listNotes(db)) writeLine(context.out, notes::noteCells(n));
+    withDatabase(context, [&](store::Connection& db) {
+        for (const notes::ListedNote& n : notes::listNotes(db)) writeLine(context.out, notes::noteCells(n));
+    });
     return kExitOk;
 }
 
 long long asOfDay(const Arguments& a) {
     const std::optional<std::string> text = a.option("as-of");
     if (!text) {
-        const DateTime today = localToday();
+        const DateTime today = localNow();
         return daysFromCivil(today.year, today.month, today.day);
     }
     const std::optional<DateTime> d = parseDateText(*text);
@@ -85,9 +80,7 @@ long long asOfDay(const Arguments& a) {
 }
 
 review::OpenItems openItemsOf(Context& context, long long asOf) {
-    store::Connection db;
-    db.open(context.databasePath());
-    review::OpenItems open = review::openItems(db, asOf);
+    review::OpenItems open = withDatabase(context, [&](store::Connection& db) { return review::openItems(db, asOf); });
     if (open.items.empty()) context.err << review::noOpenItemsText(asOf) << "\n";
     return open;
 }
@@ -106,13 +99,8 @@ int openItemsVerb(Context& context, const std::vector<std::string>& args) {
 int exportOpenItems(Context& context, const Arguments& a) {
     if (a.positional().size() != 1) throw UsageError("open-items takes no arguments but --as-of and --out");
     const review::OpenItems open = openItemsOf(context, asOfDay(a));
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = review::writeOpenItemsWorkbook(open, folder);
-    context.prompter.message(info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf +
-                                      "File : " + review::openItemsFileName(open.asOf),
-                                  "Saved"));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, review::openItemsFileName(open.asOf),
+                      [&](const std::string& folder) { return review::writeOpenItemsWorkbook(open, folder); });
 }
 
 void addReviewVerbs(std::vector<Verb>& verbs) {

@@ -1,19 +1,14 @@
-#include <cstdio>
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "core/Amount.h"
 #include "sample/SampleSet.h"
 
 namespace vesk::cli {
 
 namespace {
 
-std::string rupees(std::int64_t paise) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%s%lld.%02lld", paise < 0 ? "-" : "", static_cast<long long>(std::llabs(paise) / 100),
-                  static_cast<long long>(std::llabs(paise) % 100));
-    return b;
-}
+std::string rupees(std::int64_t paise) { return formatAmount(sample::rupees(paise)); }
 
 int sample(Context& context, const std::vector<std::string>& args) {
     Arguments a(args, {"offices", "rows", "year", "month", "seed"});

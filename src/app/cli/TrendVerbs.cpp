@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "core/Amount.h"
 #include "store/Connection.h"
@@ -34,17 +35,12 @@ struct Trended {
 
 Trended trendOf(Context& context, const std::vector<std::string>& months) {
     Trended t{rangeOf(months), {}, {}};
-    store::Connection db;
-    db.open(context.databasePath());
-    t.scope = compare::comparisonScope(db);
-    t.trend = trend::trendOf(db, t.scope, t.range);
+    withDatabase(context, [&](store::Connection& db) {
+        t.scope = compare::comparisonScope(db);
+        t.trend = trend::trendOf(db, t.scope, t.range);
+    });
     if (t.trend.months.empty()) context.err << trend::kNoDataText << "\n";
     return t;
-}
-
-void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
-    out << "\n";
 }
 
 void writeMonths(std::ostream& out, const trend::Trend& t) {
@@ -86,17 +82,14 @@ int exportTrend(Context& context, const Arguments& a) {
     const std::vector<std::string> months(a.positional().begin() + 1, a.positional().end());
     const Trended t = trendOf(context, months);
     if (t.trend.months.empty()) {
-        context.prompter.message(exclamation(trend::kNothingToExport));
+        context.prompter.message(compare::noDataToExport());
         return kExitFailed;
     }
     const trend::MonthRange range =
         t.range.value_or(trend::MonthRange{t.trend.months.front().month, t.trend.months.back().month});
-    const std::string folder = a.option("out").value_or(compare::defaultOutputFolder());
-    const std::string path = trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
-    context.prompter.message(
-        info(trend::savedToText(folder, trend::workbookFileName(range.from, range.to)), trend::kSavedTitle));
-    context.out << path << "\n";
-    return kExitOk;
+    return saveExport(context, a, trend::workbookFileName(range.from, range.to), [&](const std::string& folder) {
+        return trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
+    });
 }
 
 void addTrendVerbs(std::vector<Verb>& verbs) {

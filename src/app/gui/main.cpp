@@ -6,7 +6,7 @@
 #include "backup/DailyBackups.h"
 #include "core/Prompter.h"
 #include "core/Version.h"
-#include "store/Connection.h"
+#include "store/DatabaseLocation.h"
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
 
     vesk::store::setBeforeWrite(vesk::backup::dailyBackupHook());
     vesk::gui::UserSettings settings;
-    vesk::gui::FormSet forms(vesk::store::defaultDatabasePath(), &settings);
+    vesk::gui::FormSet forms(vesk::store::databasePath(), &settings);
     // Exit ends the program at once, whatever else is loaded.
     QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, &app, [] { QApplication::exit(0); });
     forms.start();

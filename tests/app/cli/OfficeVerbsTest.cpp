@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"
+#include "cli/VerbPrompter.h"
+#include "office/OfficeWording.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
@@ -53,6 +55,47 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
         if (!s.out.empty()) {
             EXPECT_EQ(o.out, s.out);
         }
+    }
+}
+
+// What a verb run with --yes shows of the messages: each answered Yes on the terminal.
+std::string shown(const std::vector<Message>& messages) {
+    std::istringstream in;
+    std::ostringstream err;
+    TerminalPrompter terminal(in, err, false, false);
+    VerbPrompter verb(terminal, true);
+    for (const Message& m : messages) verb.message(m);
+    return err.str();
+}
+
+// The office verbs run the office form's flows: they ask its questions and say its notices,
+// in its words.
+TEST(OfficeVerbs, SayWhatTheOfficeFormSays) {
+    test::TempDir dir;
+    const std::string master = dir.file("master.xlsx");
+    std::vector<std::vector<RawCell>> rows(1);
+    for (const auto& c : store::tableColumns(store::Table::Master)) rows[0].emplace_back(c);
+    rows.push_back({"1", "Hill Division", "PDN", "", "F1"});
+    rows.push_back({"2", "Lake H.O", "HPO", "Lake H.O", "F2"});
+    test::writeRawXlsx(master, rows);
+    const std::string db = dir.file("t.db");
+
+    struct Step {
+        std::vector<std::string> args;
+        std::vector<Message> said;
+    };
+    const std::vector<Step> steps = {
+        {{"import-master", master, "--yes"}, {office::masterOverwriteQuestion(), office::masterImported()}},
+        {{"set-office", " Lake H.O ", "--yes"}, {office::saveOfficeQuestion("Lake H.O"), office::officeSaved()}},
+        {{"set-office", "Nowhere", "--yes"},
+         {office::saveOfficeQuestion("Nowhere"), office::officeNotFound("Nowhere")}},
+        {{"delete-offices", "--yes"}, {office::deleteAllQuestion(), office::allOfficesDeleted()}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::PrintToString(s.args));
+        std::vector<std::string> args{"--db", db};
+        args.insert(args.end(), s.args.begin(), s.args.end());
+        EXPECT_EQ(runCli(args).err, shown(s.said));
     }
 }
 

@@ -13,12 +13,8 @@
 #include <map>
 #include <set>
 
-#include "app/gui/FormSet.h"
-#include "app/gui/MainForm.h"
-#include "store/Connection.h"
 #include "support/Eventually.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
+#include "support/GuiTest.h"
 #include "trend/TrendWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
@@ -32,31 +28,16 @@ std::string text(const QComboBox* combo) { return combo->currentText().toStdStri
 
 using vesk::test::eventually;
 
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public vesk::test::FormSetTest {
   protected:
     void SetUp() override {
-        vesk::store::Connection db;
-        db.open(dir.file("ZETTools.db"));
-        db.execute(
-            "INSERT INTO mastertable (office_id, office_name, office_type_code, qal_facility_id) VALUES "
-            "('1', 'Hill Division', 'PDN', 'F1'), ('2', 'Alpha H.O', 'HPO', 'F2'), ('3', 'Beta S.O', 'SO', 'F3')");
-        db.execute(
-            "INSERT INTO Youroffice (ooffice_name, oqal_facility_id, ooffice_id) VALUES ('Hill Division', "
-            "'F1', '1')");
-        for (const char* month : {"04", "05"})
-            db.execute(std::string("INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, "
-                                   "TRAN_AMT, FACILITY_ID) VALUES ('T', '03/") +
-                       month + "/2025', '03/" + month + "/2025', 'DEPOSIT', '10', 'F1')");
-        for (TaskForm* f : tasks()) f->setDialogs(&prompter);
-        forms.start();
-    }
-    void TearDown() override {
-        for (TaskForm* f : tasks()) f->hide();
-        forms.mainform().hide();
-    }
-
-    std::vector<TaskForm*> tasks() {
-        return {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()};
+        vesk::test::MonthDatabase db = rows();
+        db.office("1", "Hill Division", "PDN", "", "F1");
+        db.office("2", "Alpha H.O", "HPO", "", "F2");
+        db.office("3", "Beta S.O", "SO", "", "F3");
+        db.configure("Hill Division");
+        for (const char* date : {"03/04/2025", "03/05/2025"}) db.deposit("F1", date, "10");
+        FormSetTest::SetUp();
     }
     // Opens a task form from the menu, as the person would, and makes it the active window.
     void open(TaskForm& form) {
@@ -74,18 +55,12 @@ class KeyboardTest : public ::testing::Test {
     }
     template <typename T>
     static T* child(QWidget& form, const char* name) {
-        T* w = form.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return vesk::test::child<T>(form, name);
     }
     static void press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
         QTest::keyClick(target, key, modifiers);
     }
-
-    vesk::test::TempDir dir;
-    vesk::test::ScriptedPrompter prompter;
-    vesk::gui::FormSet forms{dir.file("ZETTools.db")};
 };
 
 TEST_F(KeyboardTest, EveryButtonHasAnAltLetterOfItsOwnAndKeepsItsCaption) {

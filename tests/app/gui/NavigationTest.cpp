@@ -4,32 +4,15 @@
 #include <QCloseEvent>
 #include <QPushButton>
 
-#include "app/gui/FormSet.h"
-#include "app/gui/MainForm.h"
 #include "office/ConfigureForm.h"
-#include "store/Connection.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
-#include "widgets/TaskForm.h"
+#include "support/GuiTest.h"
 
 namespace {
 
 using vesk::gui::TaskForm;
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public vesk::test::FormSetTest {
   protected:
-    void SetUp() override {
-        for (TaskForm* f : tasks()) f->setDialogs(&prompter);
-        forms.start();
-    }
-    void TearDown() override {
-        for (TaskForm* f : tasks()) f->hide();
-        forms.mainform().hide();
-    }
-
-    std::vector<TaskForm*> tasks() {
-        return {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()};
-    }
     int loadedTasks() {
         int n = 0;
         for (TaskForm* f : tasks()) n += f->isLoaded() ? 1 : 0;
@@ -42,15 +25,7 @@ class NavigationTest : public ::testing::Test {
     }
 
     // One division office, so that the report forms open instead of handing over.
-    void seedMaster() {
-        vesk::store::Connection db;
-        db.open(dir.file("ZETTools.db"));
-        db.execute("INSERT INTO mastertable (office_id, office_name, office_type_code) VALUES ('1', 'Hill', 'PDN')");
-    }
-
-    vesk::test::TempDir dir;
-    vesk::test::ScriptedPrompter prompter;
-    vesk::gui::FormSet forms{dir.file("ZETTools.db")};
+    void seedMaster() { rows().office("1", "Hill", "PDN"); }
 };
 
 TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoaded) {

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "backup/Restore.h"
+#include "core/Error.h"
+#include "core/Prompter.h"
+#include "store/DatabaseCheck.h"
+#include "store/OnlineBackup.h"
+
+namespace vesk::backup {
+
+// What the menu and the command line say of checking, backing up and restoring the
+// database, in one place.
+
+/// The check in lines: "ok" alone for a sound file, else what is wrong, one line each,
+/// the first naming the file.
+std::vector<std::string> checkLines(const std::string& path, const store::FileCheck& check);
+/// The check as the menu shows it.
+Message checkMessage(const std::string& path, const store::FileCheck& check);
+
+/// Asked before an existing file is replaced by a backup.
+Message replaceBackupQuestion(const std::string& destination);
+/// "The database was backed up to 'FILE' (12.3 MB)."
+std::string backedUpText(const std::string& destination, const store::CopiedDatabase& copy);
+/// The same, as the menu and the command line tell it.
+Message backedUp(const std::string& destination, const store::CopiedDatabase& copy);
+/// The name a backup is offered under: "ZETTools-2026-01-06.db".
+std::string suggestedBackupName(const std::string& databasePath, const DateTime& today);
+
+/// Asked before a backup replaces the database.
+Message restoreQuestion(const std::string& databasePath, const std::string& backupPath);
+/// What a restore did, or why it refused the file.
+Message restoreMessage(const std::string& backupPath, const Restore& restore);
+
+/// "Daily backups are on: ..." or "... off ..." for the database.
+std::string dailyBackupsText(const std::string& databasePath, bool on);
+/// Why a change did not go ahead: today's copy could not be made.
+std::string dailyBackupFailedText(const std::string& copy, const std::string& reason);
+/// What the switch file that turns the daily copies off says to whoever opens it.
+std::string offSwitchText();
+
+/// A failure of a handler of the menu, under its title ("Error: ...").
+Message careFailed(const std::string& title, const Error& error);
+
+/// The titles of the menu's messages.
+inline constexpr const char* kCheckTitle = "Check Database";
+inline constexpr const char* kBackupTitle = "Back Up Database";
+inline constexpr const char* kRestoreTitle = "Restore Database";
+
+}  // namespace vesk::backup

@@ -1,0 +1,115 @@
+#include "compare/CompareWording.h"
+
+#include "compare/ComparisonWorkbook.h"
+#include "core/Amount.h"
+#include "store/ExactSum.h"
+
+namespace vesk::compare {
+
+namespace {
+
+std::string counted(std::int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+double both(const LeftOutList& list) {
+    store::ExactSum sum;
+    sum.add(list.total.first);
+    sum.add(list.total.second);
+    return sum.total();
+}
+
+}  // namespace
+
+std::string scopeText(const Scope& scope) {
+    return scope.headOffice ? "(Offices Under " + scope.configuredOffice + ")" : "(" + scope.configuredOffice + ")";
+}
+
+Message comparisonCompleted(const MonthComparison& result, const Scope& scope) {
+    return info(
+        "Comparison Completed " + scopeText(scope) +
+            (result.offices.empty() ? std::string(". No Differences found.")
+                                    : ". Differences found in " + std::to_string(result.offices.size()) + " Offices."),
+        "Result");
+}
+
+Message noRecords() {
+    return info(std::string("No records found.") + kCrLf +
+                    "Please ensure that the ORV and VESK data are imported for the selected month.",
+                "No Data");
+}
+
+Message selectPeriod() { return exclamation("Please select both Year and Month."); }
+
+std::string differingCount(std::size_t offices) {
+    return offices > 0 ? std::to_string(offices) + " Offices" : std::string();
+}
+
+Message comparisonFailed(const Error& error) { return critical("Error: " + error.description()); }
+
+Message connectionFailed(const Error& error) { return critical("Connection Error: " + error.description()); }
+
+const LeftOutLabels& leftOutLabels(LeftOutKind kind) {
+    static const LeftOutLabels kUnknownFacility{"Bank rows with unknown facility ids",
+                                                {"Facility ID", "Rows", "Deposits", "Withdrawals"},
+                                                "bank-unknown-facility"};
+    static const LeftOutLabels kOrvOnly{"Offices with ORV entries but no bank rows",
+                                        {"Office Name", "Entries", "Receipts", "Payments"},
+                                        "orv-only-office"};
+    static const LeftOutLabels kUnknownOffice{
+        "ORV entries with unknown office ids", {"Office ID", "Entries", "Receipts", "Payments"}, "orv-unknown-office"};
+    switch (kind) {
+        case LeftOutKind::UnknownFacility:
+            return kUnknownFacility;
+        case LeftOutKind::OrvOnlyOffice:
+            return kOrvOnly;
+        case LeftOutKind::UnknownOffice:
+            break;
+    }
+    return kUnknownOffice;
+}
+
+std::string leftOutLine(const LeftOut& leftOut) {
+    if (leftOut.empty()) return "Left out: nothing.";
+    const LeftOutList& facilities = leftOut.unknownFacilities;
+    std::string line = "Left out: ";
+    if (!facilities.groups.empty())
+        line += counted(facilities.total.count, "bank row", "bank rows") + " (" +
+                formatAmount(both(facilities), Grouping::Thousands) + ") with unknown facility ids";
+    const LeftOutList& orvOnly = leftOut.orvOnlyOffices;
+    const LeftOutList& unknown = leftOut.unknownOffices;
+    if (!orvOnly.groups.empty() || !unknown.groups.empty()) {
+        store::ExactSum amount;
+        amount.add(both(orvOnly));
+        amount.add(both(unknown));
+        if (!facilities.groups.empty()) line += ", ";
+        line += counted(orvOnly.total.count + unknown.total.count, "ORV entry", "ORV entries") + " (" +
+                formatAmount(amount.total(), Grouping::Thousands) + ")";
+    }
+    return line;
+}
+
+std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list) {
+    const LeftOutLabels& labels = leftOutLabels(kind);
+    return std::string("Total: ") + labels.headers[1] + " " + std::to_string(list.total.count) + ", " +
+           labels.headers[2] + " " + formatAmount(list.total.first) + ", " + labels.headers[3] + " " +
+           formatAmount(list.total.second);
+}
+
+Message noMismatchData() { return exclamation("No mismatch data available to export.", "No data"); }
+
+Message noDataToExport() { return exclamation("No data to export."); }
+
+Message savedOnDesktop(const std::string& fileName) {
+    return info(std::string("File successfully saved to Desktop.") + kCrLf + "Folder : " + kOutputFolderName + kCrLf +
+                    "File : " + fileName,
+                "Saved");
+}
+
+Message savedInFolder(const std::string& folder, const std::string& fileName) {
+    return info(std::string("File saved.") + kCrLf + "Folder : " + folder + kCrLf + "File : " + fileName, "Saved");
+}
+
+Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
+
+}  // namespace vesk::compare

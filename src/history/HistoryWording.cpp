@@ -1,0 +1,67 @@
+#include "history/HistoryWording.h"
+
+namespace vesk::history {
+
+std::string actionText(Action action) {
+    switch (action) {
+        case Action::MasterImport:
+            return "Office master import";
+        case Action::CtrImport:
+            return "Bank CTR import";
+        case Action::OrvReceiptsImport:
+            return "ORV receipts import";
+        case Action::OrvPaymentsImport:
+            return "ORV payments import";
+        case Action::CtrMonthDeletion:
+            return "Bank CTR month deletion";
+        case Action::OrvMonthDeletion:
+            return "ORV month deletion";
+        case Action::OfficeChange:
+            return "Configured office change";
+        case Action::OfficesDeletion:
+            return "All offices deleted";
+        case Action::BankNoteChange:
+            return "Bank row note";
+        case Action::OrvNoteChange:
+            return "ORV entry note";
+    }
+    return {};
+}
+
+std::string periodText(const Change& change) {
+    if (change.year <= 0 || change.month < 1 || change.month > 12) return "";
+    return monthAndYear({change.year, change.month});
+}
+
+std::string nameText(const Change& change) {
+    if (change.note)
+        return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
+               change.note->after;
+    return change.file ? change.file->name : change.office;
+}
+
+Message withEarlierImport(Message question, const std::optional<DateTime>& earlier) {
+    if (!earlier) return question;
+    const std::string line =
+        "This file was already imported on " + dayFirst(*earlier, TimeShown::Minutes) + "." + kCrLf;
+    const std::size_t last = question.text.rfind(kCrLf);
+    const std::size_t at = last == std::string::npos ? 0 : last + std::char_traits<char>::length(kCrLf);
+    question.text.insert(at, line);
+    return question;
+}
+
+std::vector<std::string> historyHeadings(Form form) {
+    switch (form) {
+        case Form::Master:
+            return {"Time", "Action", "File", "Size", "Office", "Rows", "SHA-256"};
+        case Form::Ctr:
+            return {"Time", "Action", "Period", "File", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
+        case Form::Orv:
+            return {"Time", "Action", "Period", "File", "Size", "Rows", "Receipts", "Payments", "SHA-256"};
+    }
+    return {};
+}
+
+Message historyFailed(const Error& error) { return critical("History Error: " + error.description(), "Error"); }
+
+}  // namespace vesk::history

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/Prompter.h"
+#include "history/ImportHistory.h"
+
+namespace vesk::history {
+
+// What the history says, in the History windows and on the command line alike.
+
+/// "Bank CTR import", "ORV month deletion", ...
+std::string actionText(Action action);
+/// "April 2025"; "" when the change has no period.
+std::string periodText(const Change& change);
+/// The file's name, the office chosen for a configured office change, or for a note's
+/// change its row's ID and status: "T123: new → Open", "T123: Open → Explained".
+std::string nameText(const Change& change);
+
+/// The question asked before an import, with a line before its last one that says when the
+/// same file was imported before; unchanged when it never was.
+Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
+
+/// A History window's headings: its form's columns.
+std::vector<std::string> historyHeadings(Form form);
+/// The records could not be read.
+Message historyFailed(const Error& error);
+
+}  // namespace vesk::history

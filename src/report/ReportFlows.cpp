@@ -1,0 +1,34 @@
+#include "report/ReportFlows.h"
+
+namespace vesk::report {
+
+MonthImport importReport(const store::Opener& db, Prompter& prompter, const Report& report, const std::string& path,
+                         int progressEvery, const Clock& now) {
+    const auto confirm = [&](const MonthImport& month, const std::optional<DateTime>& before) {
+        return prompter.message(replaceQuestion(report.wording, month, before)) == Answer::Yes;
+    };
+    const auto progress = [&](int row, int rows) {
+        if (row % progressEvery == 0 || row == rows) prompter.progress(importProgress(row, rows));
+    };
+    const MonthImport imported = importMonth(db(), report.description, path, confirm, progress, now);
+    if (auto message = importMessage(report.wording, imported)) prompter.message(*message);
+    return imported;
+}
+
+std::int64_t deleteReportMonth(const store::Opener& db, Prompter& prompter, const Report& report,
+                               const std::string& year, const std::string& month, const Clock& now) {
+    const ReportWording& w = report.wording;
+    if (year.empty() || month.empty()) {
+        prompter.message(w.selectionRequired);
+        return 0;
+    }
+    if (prompter.message(w.confirmDelete(month, year)) != Answer::Yes) return 0;
+    store::Connection& connection = db();
+    // Texts that name no month name none that rows are dated in.
+    const std::optional<Period> shown = shownMonth(year, month);
+    const std::int64_t count = shown ? deleteMonth(connection, report.description, *shown, now) : 0;
+    prompter.message(count > 0 ? w.deleted(count, month, year) : w.nothingDeleted(month, year));
+    return count;
+}
+
+}  // namespace vesk::report

@@ -1,0 +1,384 @@
+#include "compare/CompareForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableView>
+#include <algorithm>
+
+#include "compare/ExplainWindow.h"
+#include "compare/LeftOutWindow.h"
+#include "widgets/FormStyle.h"
+
+namespace vesk::gui {
+
+namespace {
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(false);
+    c->setGeometry(geometry);
+    c->setFont(formFont("Rockwell", 10));
+    return c;
+}
+
+QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry, QAbstractItemModel* model) {
+    auto* g = new QTableView(parent);
+    g->setObjectName(name);
+    g->setGeometry(geometry);
+    g->setFont(gridFont());
+    g->setModel(model);
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->verticalHeader()->hide();
+    g->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight));
+    g->horizontalHeader()->setHighlightSections(false);
+    return g;
+}
+
+QLabel* makeStatusLabel(QWidget* parent, const QString& name, const QRect& geometry, const QString& background) {
+    QLabel* l = makeLabel(parent, name, "", geometry, formFont("Monotype Corsiva", compare::kStatusPointSize, true));
+    l->setProperty("background", background);
+    l->setAlignment(Qt::AlignCenter);
+    l->hide();
+    return l;
+}
+
+void showLabel(QLabel* label, const compare::LabelView& v) {
+    label->setText(QString::fromStdString(v.text));
+    label->setStyleSheet(QString("background-color: %1; color: %2;")
+                             .arg(label->property("background").toString(), styleColour(v.colour)));
+    QFont f = label->font();
+    f.setPointSize(v.pointSize);
+    f.setBold(v.bold);
+    label->setFont(f);
+    label->setVisible(v.visible);
+}
+
+// Refills a list only when its entries changed, so that a selection is not lost to a redraw.
+void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected) {
+    const QSignalBlocker block(combo);
+    bool same = combo->count() == int(items.size());
+    for (int i = 0; same && i < combo->count(); ++i) same = combo->itemText(i).toStdString() == items[std::size_t(i)];
+    if (!same) {
+        combo->clear();
+        for (const auto& item : items) combo->addItem(QString::fromStdString(item));
+    }
+    combo->setCurrentIndex(selected);
+}
+
+}  // namespace
+
+CompareForm::CompareForm(const std::string& databasePath, Clock clock)
+    : TaskForm("Compareform", "Compare VESK Finacle Data with ORV Data", 20520, 10830),
+      m_logic(databasePath, prompter(), std::move(clock)),
+      m_exporter(m_logic, prompter()),
+      m_compareModel(m_logic.consolidated()),
+      m_detailModel(m_logic.detailed()) {
+    const QFont buttonFont = formFont("Cooper Black", 12);
+    const QFont labelFont = formFont("MS Sans Serif", 10, true);
+    const QFont heading = formFont("Lucida Bright", 12, true);
+
+    // A blank panel behind the result area until results are shown.
+    m_frame1 = new QFrame(this);
+    m_frame1->setObjectName("Frame1");
+    m_frame1->setFrameShape(QFrame::Box);
+    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7815));
+    m_frame1->lower();
+
+    QLabel* title = makeLabel(this, "Label20", "Compare VESK Finacle Data with ORV Data",
+                              twipsRect(6960, 480, 8415, 735), formFont("Lucida Bright", 16, true));
+    title->setAlignment(Qt::AlignCenter);
+    QLabel* label3 = makeLabel(this, "Label3", "Year", twipsRect(5760, 1320, 975, 375), labelFont);
+    m_combo1 = makeCombo(this, "Combo1", twipsRect(6720, 1320, 1935, 345));
+    QLabel* label12 = makeLabel(this, "Label12", "Month", twipsRect(9240, 1320, 975, 375), labelFont);
+    m_combo2 = makeCombo(this, "Combo2", twipsRect(10200, 1320, 1935, 345));
+    m_run = makeButton(this, "cmdRun", "Compare", twipsRect(12480, 1200, 2175, 495), buttonFont);
+    m_reset = makeButton(this, "Command5", "Reset", twipsRect(12480, 1200, 2175, 495), buttonFont);
+    m_reset->hide();
+
+    m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), styleColour(palette::kTotal));
+    QLabel* label2 =
+        makeLabel(this, "Label2", "Differences - Consolidated Report", twipsRect(1920, 2280, 6975, 735), heading);
+    label2->setAlignment(Qt::AlignCenter);
+    QLabel* label1 = makeLabel(this, "Label1", "Differences - Detailed Report (Datewise)",
+                               twipsRect(11640, 2280, 7935, 855), heading);
+    label1->setAlignment(Qt::AlignCenter);
+    QLabel* label4 = makeLabel(this, "Label4", "Search by Office Name", twipsRect(3360, 3120, 3735, 495), labelFont);
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName("Text1");
+    m_text1->setGeometry(twipsRect(6240, 3000, 3135, 495));
+    m_text1->setFont(formFont("MS Sans Serif", 11));
+    QLabel* label8 = makeLabel(this, "Label8", "Select Office", twipsRect(12360, 3240, 2175, 375), labelFont);
+    m_combo3 = makeCombo(this, "Combo3", twipsRect(14040, 3120, 3495, 345));
+    m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), styleColour(palette::kLoadingBack));
+
+    m_grdCompare = makeGrid(this, "grdCompare", twipsRect(600, 4080, 8775, 5535), &m_compareModel);
+    m_flexGrid1 = makeGrid(this, "MSFlexGrid1", twipsRect(10560, 4080, 9495, 5535), &m_detailModel);
+
+    m_label11 = makeLabel(this, "Label11", "", twipsRect(600, 9720, 2655, 495), labelFont);
+    m_export = makeButton(this, "Command1", "Export to Excel", twipsRect(3360, 9720, 2775, 735), buttonFont);
+    m_export->hide();
+    m_detailExport = makeButton(this, "Command6", "Export to Excel", twipsRect(14280, 9720, 2775, 735), buttonFont);
+    m_detailExport->hide();
+    m_label6 = makeLabel(this, "Label6", "", twipsRect(8760, 9720, 2655, 495), formFont("Monotype Corsiva", 14, true));
+    m_label6->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
+    m_progressBar1 = new QProgressBar(this);
+    m_progressBar1->setObjectName("ProgressBar1");
+    m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
+    m_progressBar1->hide();
+    // What the comparison left out: a line along the bottom under the consolidated half and a
+    // button beside its export, in room the designed controls leave free; the progress bar,
+    // shown only while exporting, stays above the line.
+    m_lblLeftOut = makeLabel(this, "lblLeftOut", "", twipsRect(600, 10470, 8775, 330), formFont("MS Sans Serif", 9));
+    m_lblLeftOut->setWordWrap(false);
+    m_lblLeftOut->hide();
+    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6240, 9720, 1335, 735), buttonFont);
+    m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
+    m_cmdLeftOut->hide();
+    // Why the rows differ: beside Left Out, usable once a month is compared.
+    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7680, 9720, 1335, 735), buttonFont);
+    m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
+    m_cmdExplain->setEnabled(false);
+    m_explainWindow = new ExplainWindow(databasePath, prompter(), this);
+    m_progressBar1->raise();
+    m_leftOutWindow = new LeftOutWindow(
+        m_logic, [this] { cmdExportLeftOut_Click(); }, this);
+    m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
+    auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
+
+    // A larger window widens both halves alike: the left grid's right edge and the right
+    // grid's left edge take half the growth each; what sits over or under a half follows it.
+    constexpr Anchor leftHalf{0, 0, 0.5, 1}, rightHalf{0.5, 0, 1, 1};
+    constexpr Anchor overLeftHalf{0, 0, 0.5, 0}, overRightHalf{0.5, 0, 1, 0};
+    constexpr Anchor atMiddle{0.5, 0, 0.5, 0}, underMiddle{0.5, 1, 0.5, 1};
+    anchor(m_frame1, Left | Top | Right | Bottom);
+    for (QWidget* w : std::initializer_list<QWidget*>{title, label3, m_combo1, label12, m_combo2, m_run, m_reset,
+                                                      m_label9, label4, m_text1, label8, m_combo3, m_label7})
+        anchor(w, atMiddle);
+    anchor(label2, overLeftHalf);
+    anchor(label1, overRightHalf);
+    anchor(m_grdCompare, leftHalf);
+    anchor(m_flexGrid1, rightHalf);
+    anchor(m_label11, Left | Bottom);
+    anchor(m_export, Left | Bottom);
+    anchor(m_cmdLeftOut, Left | Bottom);
+    anchor(m_cmdExplain, Left | Bottom);
+    anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
+    for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
+        anchor(w, underMiddle);
+    anchor(back, Right | Bottom);
+
+    m_timer1.setObjectName("Timer1");
+    m_timer1.setSingleShot(true);
+    m_timer3.setObjectName("Timer3");
+    m_timer3.setSingleShot(true);
+
+    connect(m_run, &QPushButton::clicked, this, &CompareForm::cmdRun_Click);
+    connect(m_reset, &QPushButton::clicked, this, &CompareForm::Command5_Click);
+    connect(m_export, &QPushButton::clicked, this, &CompareForm::Command1_Click);
+    connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::Command6_Click);
+    m_exporter.setWaitLabel([this](bool shown, const std::string& text) {
+        m_label6->setText(QString::fromStdString(text));
+        m_label6->setVisible(shown);
+        QApplication::processEvents();
+    });
+    m_exporter.setProgressBar([this](int value, int maximum) {
+        if (value < 0) {
+            m_progressBar1->hide();
+            return;
+        }
+        m_progressBar1->setRange(0, maximum);
+        m_progressBar1->setValue(value);
+        m_progressBar1->show();
+        if (value % 10 == 0) QApplication::processEvents();
+    });
+    connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
+    setBackButton(back);
+    // The export's wait label, free while the comparison waits.
+    watchDatabase(m_logic.connection(), m_label6);
+    setMainAction(m_run);
+    connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
+    connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::cmdExplain_Click);
+    connect(m_grdCompare, &QTableView::activated, this, &CompareForm::grdCompare_DblClick);
+    connect(m_flexGrid1, &QTableView::activated, this, &CompareForm::MSFlexGrid1_DblClick);
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
+    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
+    connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);
+    connect(m_text1, &QLineEdit::textChanged, this, &CompareForm::Text1_Change);
+    connect(&m_timer1, &QTimer::timeout, this, &CompareForm::Timer1_Timer);
+    connect(&m_timer3, &QTimer::timeout, this, &CompareForm::Timer3_Timer);
+
+    m_logic.setPainter([this] {
+        render();
+        QApplication::processEvents();
+    });
+    m_logic.setLabelPainter([this] { renderLabels(); });
+    // A message shows over the state the comparison has reached (the wait label gone, the
+    // results in place), never over the one before it.
+    prompter().setBeforeMessage([this] { render(); });
+    m_logic.setTimer1Starter([this] { m_timer1.start(m_timerInterval); });
+    // The blink waits in short slices so that Back and the close box end it at once.
+    m_logic.blinker().setWait([](std::chrono::milliseconds most) {
+        QEventLoop loop;
+        QTimer::singleShot(std::min(most, std::chrono::milliseconds(15)), &loop, &QEventLoop::quit);
+        loop.exec();
+    });
+}
+
+void CompareForm::Form_Load() {
+    guarded([this] { m_logic.Form_Load(); });
+    render();
+}
+
+bool CompareForm::Form_QueryUnload() {
+    m_logic.Form_QueryUnload();
+    return true;
+}
+
+void CompareForm::Form_Unload() {
+    m_leftOutWindow->hide();
+    m_explainWindow->hide();
+    m_timer1.stop();
+    m_timer3.stop();
+    m_logic.Form_Unload();
+    TaskForm::Form_Unload();
+}
+
+void CompareForm::cmdRun_Click() {
+    guarded([this] { m_logic.cmdRun_Click(); });
+    if (!isLoaded()) return;
+    render();
+    if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
+}
+
+void CompareForm::openMonth(int year, int month, const std::string& office) {
+    showForm();
+    if (!isLoaded()) return;
+    guarded([&] { m_logic.openMonth({year, month}, office); });
+    if (!isLoaded()) return;
+    render();
+    if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
+}
+
+void CompareForm::cmdLeftOut_Click() {
+    if (!m_logic.cmdLeftOut_Click()) return;
+    m_leftOutWindow->refresh();
+    m_leftOutWindow->show();
+    m_leftOutWindow->raise();
+    m_leftOutWindow->activateWindow();
+}
+
+void CompareForm::cmdExplain_Click() {
+    if (const auto request = m_logic.cmdExplain_Click()) m_explainWindow->explain(*request);
+}
+
+void CompareForm::grdCompare_DblClick(const QModelIndex& index) {
+    if (const auto request = m_logic.explainConsolidatedRow(index.row())) m_explainWindow->explain(*request);
+}
+
+void CompareForm::MSFlexGrid1_DblClick(const QModelIndex& index) {
+    if (const auto request = m_logic.explainDetailedRow(index.row())) m_explainWindow->explain(*request);
+}
+
+void CompareForm::cmdExportLeftOut_Click() {
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.cmdExportLeftOut_Click(); });
+}
+
+void CompareForm::Combo3_Click(int index) {
+    guarded([&] { m_logic.Combo3_Click(index); });
+    // Closed during the blink: the form is no longer this click's to draw.
+    if (isLoaded()) render();
+}
+
+void CompareForm::Text1_Change() {
+    m_logic.Text1_Change(m_text1->text().toStdString());
+    renderText1();
+    m_compareModel.showRows(*m_grdCompare);
+}
+
+void CompareForm::Command5_Click() {
+    m_logic.Command5_Click();
+    m_leftOutWindow->hide();
+    m_explainWindow->hide();
+    render();
+    m_combo2->setFocus();
+}
+
+void CompareForm::Command4_Click() {
+    if (m_logic.Command4_Click() == compare::CompareScreen::BackAction::UnloadByTimer3) {
+        m_timer3.start(m_timerInterval);
+        return;
+    }
+    if (unloadForm()) showMenu();
+}
+
+void CompareForm::Timer1_Timer() {
+    m_logic.Timer1_Timer();
+    renderLabels();
+}
+
+void CompareForm::Command1_Click() {
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.Command1_Click(); });
+}
+
+void CompareForm::Command6_Click() {
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.Command6_Click(); });
+}
+
+void CompareForm::Timer3_Timer() {
+    if (m_logic.Timer3_Timer()) unloadForm();
+}
+
+void CompareForm::renderText1() {
+    const QString shown = QString::fromStdString(m_logic.view().filterText);
+    if (m_text1->text() == shown) return;
+    // Upper-casing keeps the caret where it was.
+    const int caret = m_text1->cursorPosition();
+    const QSignalBlocker block(m_text1);
+    m_text1->setText(shown);
+    m_text1->setCursorPosition(caret);
+}
+
+void CompareForm::renderLabels() {
+    const compare::CompareView& v = m_logic.view();
+    showLabel(m_label9, v.wait);
+    showLabel(m_label7, v.loading);
+    showLabel(m_label10, v.status);
+}
+
+void CompareForm::render() {
+    const compare::CompareView& v = m_logic.view();
+    fillCombo(m_combo1, v.years, v.year);
+    fillCombo(m_combo2, v.months, v.month);
+    m_combo1->setEnabled(v.periodEnabled);
+    m_combo2->setEnabled(v.periodEnabled);
+    fillCombo(m_combo3, v.offices, v.office);
+    m_frame1->setVisible(v.frameVisible);
+    m_run->setVisible(v.runVisible);
+    m_reset->setVisible(v.resetVisible);
+    m_export->setVisible(v.exportVisible);
+    m_detailExport->setVisible(v.detailExportVisible);
+    m_label11->setText(QString::fromStdString(v.countText));
+    m_lblLeftOut->setText(QString::fromStdString(v.leftOutText));
+    m_lblLeftOut->setVisible(v.leftOutVisible);
+    m_cmdLeftOut->setVisible(v.leftOutVisible);
+    m_cmdExplain->setEnabled(v.explainEnabled);
+    renderText1();
+    renderLabels();
+    m_compareModel.refresh(*m_grdCompare);
+    m_detailModel.refresh(*m_flexGrid1);
+}
+
+}  // namespace vesk::gui

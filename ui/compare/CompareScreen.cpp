@@ -1,0 +1,250 @@
+#include "compare/CompareScreen.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "compare/CompareWording.h"
+#include "compare/ComparisonGrid.h"
+#include "compare/GridFilter.h"
+#include "core/Error.h"
+#include "core/Text.h"
+#include "report/ReportMonths.h"
+
+namespace vesk::compare {
+
+CompareScreen::CompareScreen(std::string databasePath, Prompter& prompter, Clock clock)
+    : m_path(std::move(databasePath)),
+      m_prompter(prompter),
+      m_clock(clock ? std::move(clock) : localNow),
+      m_compare(emptyConsolidatedGrid()),
+      m_detail(emptyDetailedGrid()) {}
+
+void CompareScreen::ensureOpen() {
+    if (!m_db.isOpen()) m_db.open(m_path);
+}
+
+std::optional<Period> CompareScreen::period() const {
+    if (m_view.year < 0 || m_view.month < 0) return std::nullopt;
+    return Period{std::stoi(m_view.years[std::size_t(m_view.year)]), m_view.month + 1};
+}
+
+void CompareScreen::Form_Load() {
+    // The form opens as designed, whatever it showed when it was last unloaded.
+    m_view = CompareView{};
+    m_blinker.formChanged();
+    m_compare = emptyConsolidatedGrid();
+    m_detail = emptyDetailedGrid();
+    m_leftOut.reset();
+    m_listed.clear();
+    m_detailRows.clear();
+    const DateTime today = m_clock();
+    // The years of the data need the connection; without it the list still offers the rest.
+    std::optional<Error> failure;
+    try {
+        ensureOpen();
+        m_view.years = report::offeredYears(m_db, today);
+    } catch (const std::exception& caught) {
+        failure = asError(caught);
+        store::Connection none;
+        m_view.years = report::offeredYears(none, today);
+    }
+    for (int m = 1; m <= 12; ++m) m_view.months.push_back(monthName(m));
+
+    // The calendar month before today; a year the list does not offer stays unselected.
+    using namespace std::chrono;
+    const year_month before = year{today.year} / month{unsigned(today.month)} - months{1};
+    const std::string yearText = std::to_string(int(before.year()));
+    for (std::size_t i = 0; i < m_view.years.size() && m_view.year < 0; ++i)
+        if (m_view.years[i] == yearText) m_view.year = int(i);
+    m_view.month = int(unsigned(before.month())) - 1;
+
+    if (failure) m_prompter.message(connectionFailed(*failure));
+}
+
+void CompareScreen::hideWait() {
+    m_view.wait.visible = false;
+    m_view.wait.text.clear();
+}
+
+bool CompareScreen::cmdRun_Click() {
+    m_view.countText.clear();
+    m_view.wait = {true, kPleaseWait, palette::kWaitText, kStatusPointSize, true};
+    paint();
+    const std::optional<Period> month = period();
+    if (!month) {
+        hideWait();
+        m_prompter.message(selectPeriod());
+        return false;
+    }
+    try {
+        ensureOpen();
+        Scope scope;
+        MonthComparison result;
+        std::optional<LeftOut> leftOut;
+        {
+            // The comparison and what it leaves out read one state of the file, whatever
+            // another program commits meanwhile.
+            const store::Transaction snapshot = m_db.beginRead();
+            scope = comparisonScope(m_db);
+            result = compareMonth(m_db, *month, scope);
+            if (result.anyRows) leftOut = listLeftOut(m_db, *month, scope);
+        }
+        m_view.offices = {"All"};
+        m_view.office = -1;
+        m_listed.clear();
+        m_detailRows.clear();
+        m_compare.rows.clear();
+        m_detail.rows.clear();
+        if (!result.anyRows) {
+            hideWait();
+            m_prompter.message(noRecords());
+            return false;
+        }
+        m_compare = consolidatedGrid(result);
+        m_listed = result.officeNames();
+        m_detailRows.clear();
+        for (const std::string& name : m_listed) m_view.offices.push_back(name);
+
+        hideWait();
+        const std::size_t listed = result.offices.size();
+        m_view.countText = differingCount(listed);
+        m_view.frameVisible = false;
+        m_view.resetVisible = true;
+        m_view.exportVisible = true;
+        m_view.runVisible = false;
+        m_view.periodEnabled = false;
+        m_view.leftOutText = leftOutLine(*leftOut);
+        m_view.leftOutVisible = true;
+        m_view.explainEnabled = true;
+        m_leftOut = std::move(leftOut);
+        // The filter typed before the comparison applies to its rows too.
+        filterRows(m_compare, m_view.filterText);
+        m_prompter.message(comparisonCompleted(result, scope));
+        return true;
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
+        hideWait();
+        m_prompter.message(comparisonFailed(e));
+        return false;
+    }
+}
+
+bool CompareScreen::Combo3_Click(int index) {
+    const std::optional<Period> month = period();
+    if (index < 0 || std::size_t(index) >= m_view.offices.size() || !month) return false;
+    m_view.office = index;
+    const std::string chosen = m_view.offices[std::size_t(index)];
+
+    // Every listed office, those the filter hides included.
+    const std::vector<std::string>& listed = m_listed;
+    m_detail = emptyDetailedGrid();
+    m_detail.rows.clear();
+    m_detailRows.clear();
+    if (listed.empty()) return true;
+
+    m_view.loading = {true, kLoadingDetails, palette::kWaitText, kStatusPointSize, true};
+    paint();
+    try {
+        ensureOpen();
+        // The list's first entry stands for every listed office.
+        const std::vector<DateDifference> dates =
+            differingDates(m_db, *month, index == 0 ? listed : std::vector<std::string>{chosen});
+        m_detail = detailedGrid(dates);
+        for (const DateDifference& d : dates) m_detailRows.push_back({d.office, d.day});
+    } catch (const std::exception& caught) {
+        const Error e = asError(caught);
+        m_view.loading.visible = false;
+        m_view.loading.text.clear();
+        m_prompter.message(comparisonFailed(e));
+        return false;
+    }
+    m_view.detailExportVisible = true;
+    m_view.loading.visible = false;
+    m_view.loading.text.clear();
+    m_view.status.visible = true;
+    m_view.status.colour = palette::kFetchedText;
+    m_view.status.text = kDataFetched;
+    paint();
+    const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paintLabels);
+    if (outcome == LabelBlinker::Outcome::FormUnloaded) return true;  // closed meanwhile: leave it alone
+    if (outcome == LabelBlinker::Outcome::Finished && m_startTimer1) m_startTimer1();
+    paint();
+    return true;
+}
+
+bool CompareScreen::openMonth(Period month, const std::string& office) {
+    if (!m_view.runVisible) Command5_Click();
+    const std::string year = std::to_string(month.year);
+    auto at = std::find(m_view.years.begin(), m_view.years.end(), year);
+    if (at == m_view.years.end()) {
+        // The lists hold years as four digits, so their text order is their order.
+        at = m_view.years.insert(std::upper_bound(m_view.years.begin(), m_view.years.end(), year), year);
+    }
+    m_view.year = int(at - m_view.years.begin());
+    m_view.month = month.month - 1;
+    if (!cmdRun_Click()) return false;
+    for (bool exact : {true, false})
+        for (std::size_t i = 0; i < m_view.offices.size(); ++i)
+            if (exact ? m_view.offices[i] == office : equalsNoCase(m_view.offices[i], office))
+                return Combo3_Click(int(i));
+    return false;
+}
+
+std::string CompareScreen::Text1_Change(const std::string& text) {
+    m_view.filterText = filterBoxText(text);
+    filterRows(m_compare, m_view.filterText);
+    return m_view.filterText;
+}
+
+void CompareScreen::Command5_Click() {
+    Text1_Change("");
+    m_view.countText.clear();
+    m_view.resetVisible = false;
+    m_view.exportVisible = false;
+    m_view.frameVisible = true;
+    m_view.runVisible = true;
+    m_view.periodEnabled = true;
+    m_view.offices.clear();
+    m_view.office = -1;
+    m_view.leftOutVisible = false;
+    m_view.explainEnabled = false;
+    m_view.leftOutText.clear();
+    m_leftOut.reset();
+    m_listed.clear();
+    m_detailRows.clear();
+    m_compare = emptyConsolidatedGrid();
+    m_detail = emptyDetailedGrid();
+}
+
+std::optional<ExplainRequest> CompareScreen::cmdExplain_Click() const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month) return std::nullopt;
+    ExplainRequest request{*month, std::nullopt, std::nullopt};
+    if (m_view.office > 0 && std::size_t(m_view.office) < m_view.offices.size())
+        request.office = m_view.offices[std::size_t(m_view.office)];
+    return request;
+}
+
+std::optional<ExplainRequest> CompareScreen::explainConsolidatedRow(int row) const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month || row < 0 || std::size_t(row) >= m_listed.size()) return std::nullopt;
+    return ExplainRequest{*month, m_listed[std::size_t(row)], std::nullopt};
+}
+
+std::optional<ExplainRequest> CompareScreen::explainDetailedRow(int row) const {
+    const std::optional<Period> month = period();
+    if (!m_view.explainEnabled || !month || row < 0 || std::size_t(row) >= m_detailRows.size()) return std::nullopt;
+    const DetailRow& r = m_detailRows[std::size_t(row)];
+    return ExplainRequest{*month, r.office, r.day};
+}
+
+CompareScreen::BackAction CompareScreen::Command4_Click() {
+    return m_blinker.requestClose() ? BackAction::UnloadByTimer3 : BackAction::UnloadNow;
+}
+
+void CompareScreen::Timer1_Timer() {
+    m_view.status.visible = false;
+    m_view.status.text.clear();
+}
+
+}  // namespace vesk::compare

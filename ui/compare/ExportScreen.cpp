@@ -1,0 +1,88 @@
+#include "compare/ExportScreen.h"
+
+#include "compare/CompareFlows.h"
+#include "compare/CompareScreen.h"
+#include "compare/CompareWording.h"
+#include "core/Error.h"
+#include "office/Offices.h"
+
+namespace vesk::compare {
+
+ExportScreen::ExportScreen(CompareScreen& comparison, Prompter& prompter)
+    : m_comparison(comparison), m_prompter(prompter), m_folder(defaultOutputFolder()) {}
+
+std::optional<std::string> ExportScreen::Command1_Click() {
+    if (!m_comparison.consolidated().hasData()) {
+        m_prompter.message(noMismatchData());
+        return std::nullopt;
+    }
+    wait(true, "");
+    return exportGrid(ExportKind::Consolidated);
+}
+
+std::optional<std::string> ExportScreen::Command6_Click() {
+    if (!m_comparison.detailed().hasData()) {
+        m_prompter.message(noDataToExport());
+        return std::nullopt;
+    }
+    wait(true, "");
+    return exportGrid(ExportKind::Detailed);
+}
+
+ExportContext ExportScreen::context() {
+    const CompareView& v = m_comparison.view();
+    ExportContext c;
+    if (const std::optional<Period> period = m_comparison.period()) c = exportContext(*period, {});
+    if (v.office >= 0 && std::size_t(v.office) < v.offices.size()) c.office = v.offices[std::size_t(v.office)];
+    c.filterText = v.filterText;
+    // A configured office that cannot be read leaves the scope line without a name.
+    try {
+        store::Connection& db = m_comparison.connection();
+        if (db.isOpen()) c.configuredOffice = office::configuredOffice(db);
+    } catch (const std::exception&) {
+    }
+    return c;
+}
+
+std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
+    const std::optional<LeftOut>& leftOut = m_comparison.leftOut();
+    if (!leftOut) {
+        m_prompter.message(noDataToExport());
+        return std::nullopt;
+    }
+    return save(
+        [&](const ExportContext& c, const std::string& folder) { return writeLeftOutWorkbook(*leftOut, c, folder); },
+        leftOutFileName);
+}
+
+std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
+    const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
+    const int rows = int(grid.rows.size());
+    return save(
+        [&](const ExportContext& c, const std::string& folder) {
+            bar(0, rows);
+            return writeComparisonWorkbook(kind, grid, c, folder, [&](std::size_t i) { bar(int(i) + 1, rows); });
+        },
+        [kind](const ExportContext& c) { return workbookFileName(kind, c); });
+}
+
+std::optional<std::string> ExportScreen::save(const Writer& write,
+                                              const std::function<std::string(const ExportContext&)>& fileName) {
+    try {
+        wait(true, kExportWait);
+        const ExportContext c = context();
+        return saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
+            const std::string path = write(c, folder);
+            bar(-1, 0);
+            wait(false, "");
+            return path;
+        });
+    } catch (const std::exception& caught) {
+        bar(-1, 0);
+        wait(false, "");
+        m_prompter.message(exportFailed(asError(caught)));
+        return std::nullopt;
+    }
+}
+
+}  // namespace vesk::compare

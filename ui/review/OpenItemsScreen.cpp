@@ -1,0 +1,70 @@
+#include "review/OpenItemsScreen.h"
+
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
+#include "compare/ComparisonWorkbook.h"
+#include "core/Error.h"
+#include "review/OpenItemsWorkbook.h"
+#include "review/ReviewWording.h"
+#include "store/Connection.h"
+
+namespace vesk::review {
+
+OpenItemsScreen::OpenItemsScreen(std::string databasePath, Prompter& prompter)
+    : m_path(std::move(databasePath)), m_prompter(prompter), m_folder(compare::defaultOutputFolder()) {}
+
+OpenItemsScreen::Job OpenItemsScreen::open(long long asOf) {
+    m_asOf = asOf;
+    m_busy = true;
+    m_items = OpenItems{};
+    m_items.asOf = asOf;
+    return {++m_ticket, [path = m_path, asOf] {
+                store::Connection db;
+                db.open(path);
+                return openItems(db, asOf);
+            }};
+}
+
+void OpenItemsScreen::finished(std::uint64_t ticket, OpenItems items) {
+    if (ticket != m_ticket) return;
+    m_busy = false;
+    m_items = std::move(items);
+}
+
+void OpenItemsScreen::failed(std::uint64_t ticket, const std::exception& error) {
+    if (ticket != m_ticket) return;
+    m_busy = false;
+    m_prompter.message(compare::comparisonFailed(asError(error)));
+}
+
+std::string OpenItemsScreen::heading() const {
+    std::string text = "Open Items as of " + dayText(m_asOf);
+    if (!m_busy && !m_items.scope.configuredOffice.empty()) text += " " + compare::scopeText(m_items.scope);
+    return text;
+}
+
+std::string OpenItemsScreen::headline() const { return m_busy ? "" : openItemsHeadline(m_items.items); }
+
+std::optional<std::string> OpenItemsScreen::cmdExportOpenItems_Click() {
+    if (m_busy || m_items.items.empty()) {
+        m_prompter.message(compare::noDataToExport());
+        return std::nullopt;
+    }
+    try {
+        return compare::saveExport(m_prompter, {m_folder, true, m_open}, openItemsFileName(m_asOf),
+                                   [&](const std::string& folder) { return writeOpenItemsWorkbook(m_items, folder); });
+    } catch (const std::exception& caught) {
+        m_prompter.message(compare::exportFailed(asError(caught)));
+        return std::nullopt;
+    }
+}
+
+std::optional<compare::ExplainRequest> OpenItemsScreen::grdOpenItems_DblClick(std::size_t row) const {
+    if (m_busy || row >= m_items.items.size()) return std::nullopt;
+    const compare::ExplainedLine& line = m_items.items[row].line;
+    int y = 0, m = 0, d = 0;
+    civilFromDays(line.day, y, m, d);
+    return compare::ExplainRequest{{y, m}, line.office, std::nullopt};
+}
+
+}  // namespace vesk::review

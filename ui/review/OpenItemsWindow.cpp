@@ -1,0 +1,137 @@
+#include "review/OpenItemsWindow.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "compare/ExplainWindow.h"
+#include "compare/ExplanationWorkbook.h"
+#include "compare/Grid.h"
+#include "core/DateTime.h"
+#include "review/ReviewWording.h"
+#include "widgets/FormStyle.h"
+#include "widgets/ListWindow.h"
+
+namespace vesk::gui {
+
+namespace {
+
+constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8, kNoteColumn = 11;
+
+long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.day()); }
+
+// The open items as the grid shows them: dates, amounts and ages sort as numbers.
+std::vector<LinesModel::Row> itemRows(const std::vector<review::OpenItem>& items) {
+    std::vector<LinesModel::Row> rows;
+    for (const review::OpenItem& item : items) {
+        LinesModel::Row row{item.line, shownCells(review::openItemCells(item), item.line, kClassColumn), {}};
+        row.sortKeys.resize(row.cells.size());
+        row.sortKeys[kDateColumn] = QVariant::fromValue(item.line.day);
+        row.sortKeys[kAmountColumn] = item.line.amount;
+        row.sortKeys[kAgeColumn] = QVariant::fromValue(item.age);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+}  // namespace
+
+OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_prompter(this),
+      m_databasePath(databasePath),
+      m_logic(databasePath, m_prompter),
+      m_model(review::openItemHeaders(), {kAmountColumn, kAgeColumn}, kNoteColumn) {
+    setObjectName("frmOpenItems");
+    setWindowTitle("Open Items");
+    resize(twips(15600), twips(9600));
+
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(&m_model);
+    m_sorted->setSortRole(LinesModel::kSortRole);
+    const QFont font = formFont("MS Sans Serif", 10);
+    m_asOf = new QDateEdit(this);
+    m_asOf->setObjectName("dtpAsOf");
+    m_asOf->setFont(font);
+    m_asOf->setDisplayFormat("dd/MM/yyyy");
+    m_asOf->setCalendarPopup(true);
+    auto* asOfLabel = makeLabel(this, "lblAsOf", "&As of:", {}, font);
+    asOfLabel->setWordWrap(false);
+    asOfLabel->setBuddy(m_asOf);
+    // The listing's order (by date) until a heading is clicked.
+    const ListWindowParts parts = buildListWindow(this, "grdOpenItems", m_sorted, twips(compare::kShownRowHeight) + 2,
+                                                  {asOfLabel, m_asOf}, {}, "cmdExportOpenItems");
+    m_heading = parts.heading;
+    m_headline = parts.headline;
+    m_grid = parts.grid;
+
+    connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::dtpAsOf_Change);
+    connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::cmdExportOpenItems_Click);
+    connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::grdOpenItems_DblClick);
+}
+
+OpenItemsWindow::~OpenItemsWindow() = default;
+
+void OpenItemsWindow::showItems() {
+    const DateTime today = localNow();
+    {
+        const QSignalBlocker quiet(m_asOf);
+        m_asOf->setDate(QDate(today.year, today.month, today.day));
+    }
+    list(dayOf(m_asOf->date()));
+    show();
+    raise();
+    activateWindow();
+}
+
+void OpenItemsWindow::dtpAsOf_Change() { list(dayOf(m_asOf->date())); }
+
+void OpenItemsWindow::list(long long asOf) {
+    review::OpenItemsScreen::Job job = m_logic.open(asOf);
+    render();
+    m_work.start<review::OpenItems>(
+        std::move(job.run),
+        [this, ticket = job.ticket](review::OpenItems items) {
+            m_logic.finished(ticket, std::move(items));
+            render();
+        },
+        [this, ticket = job.ticket](const Error& error) {
+            m_logic.failed(ticket, error);
+            render();
+        });
+}
+
+void OpenItemsWindow::cmdExportOpenItems_Click() {
+    const WaitCursor wait;
+    m_logic.cmdExportOpenItems_Click();  // says what went wrong itself
+}
+
+void OpenItemsWindow::grdOpenItems_DblClick(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    const auto request = m_logic.grdOpenItems_DblClick(std::size_t(m_sorted->mapToSource(index).row()));
+    if (!request) return;
+    if (!m_explain) {
+        m_explain = new ExplainWindow(m_databasePath, m_prompter, this);
+        // A note that settles an item takes it off the list.
+        connect(m_explain, &ExplainWindow::noteSaved, this, [this] { list(m_logic.asOf()); });
+    }
+    m_explain->explain(*request);
+}
+
+void OpenItemsWindow::render() {
+    m_heading->setText(QString::fromStdString(m_logic.heading()));
+    m_headline->setText(m_logic.busy() ? QString("Listing....") : QString::fromStdString(m_logic.headline()));
+    m_model.setRows(itemRows(m_logic.items()));
+    m_grid->resizeColumnsToContents();
+    showBusy(this, m_logic.busy());
+}
+
+}  // namespace vesk::gui

@@ -1,0 +1,160 @@
+#include "trend/TrendScreen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
+#include "compare/ComparisonWorkbook.h"
+#include "core/Amount.h"
+#include "trend/TrendWording.h"
+#include "trend/TrendWorkbook.h"
+
+namespace vesk::trend {
+
+namespace {
+
+// The faintest shade a differing cell takes, so a small amount still shows beside a large one.
+constexpr double kLeastShade = 0.15;
+
+int indexOf(const std::vector<Period>& months, const Period& month) {
+    for (std::size_t i = 0; i < months.size(); ++i)
+        if (months[i].key() == month.key()) return int(i);
+    return -1;
+}
+
+}  // namespace
+
+TrendScreen::TrendScreen(std::string databasePath, Prompter& prompter)
+    : m_path(std::move(databasePath)), m_prompter(prompter), m_folder(compare::defaultOutputFolder()) {}
+
+TrendScreen::Outcome TrendScreen::fetch(const Request& request) {
+    Outcome out;
+    out.serial = request.serial;
+    out.range = request.range;
+    try {
+        store::Connection db;
+        db.open(request.databasePath);
+        out.held = heldMonths(db);
+        out.scope = compare::comparisonScope(db);
+        out.trend = trendOf(db, out.scope, request.range);
+    } catch (const std::exception& caught) {
+        out.failure = asError(caught);
+    }
+    return out;
+}
+
+TrendScreen::Request TrendScreen::request() {
+    m_view.loading = true;
+    m_view.statusText = kLoadingText;
+    Request r{m_path, std::nullopt, ++m_serial};
+    if (m_view.from >= 0 && m_view.to >= 0)
+        r.range = MonthRange{m_held[std::size_t(m_view.from)], m_held[std::size_t(m_view.to)]};
+    return r;
+}
+
+TrendScreen::Request TrendScreen::Form_Load() {
+    m_view = TrendView{};
+    m_held.clear();
+    m_trend = Trend{};
+    return request();
+}
+
+std::optional<TrendScreen::Request> TrendScreen::cboFrom_Click(int index) {
+    if (index < 0 || std::size_t(index) >= m_held.size() || index == m_view.from) return std::nullopt;
+    m_view.from = index;
+    m_view.to = std::max(m_view.to, index);
+    return request();
+}
+
+std::optional<TrendScreen::Request> TrendScreen::cboTo_Click(int index) {
+    if (index < 0 || std::size_t(index) >= m_held.size() || index == m_view.to) return std::nullopt;
+    m_view.to = index;
+    m_view.from = m_view.from < 0 ? 0 : std::min(m_view.from, index);
+    return request();
+}
+
+void TrendScreen::show(const Outcome& outcome) {
+    if (outcome.serial != m_serial) return;
+    m_view.loading = false;
+    if (outcome.failure) {
+        const Message failed = compare::comparisonFailed(*outcome.failure);
+        m_view.statusText = failed.text;
+        m_prompter.message(failed);
+        return;
+    }
+    m_held = outcome.held;
+    m_scope = outcome.scope;
+    m_trend = outcome.trend;
+    m_view.months.clear();
+    for (const Period& month : m_held) m_view.months.push_back(monthLabel(month));
+    const Trend& t = m_trend;
+    m_view.from = outcome.range ? indexOf(m_held, outcome.range->from) : (m_held.empty() ? -1 : 0);
+    m_view.to = outcome.range ? indexOf(m_held, outcome.range->to) : int(m_held.size()) - 1;
+
+    m_view.categories.clear();
+    m_view.toExplain.clear();
+    m_view.differing.clear();
+    for (const TrendMonth& m : t.months) {
+        m_view.categories.push_back(monthLabel(m.month));
+        m_view.toExplain.push_back(m.toExplain);
+        m_view.differing.push_back(m.differing);
+    }
+    m_view.emptyText = t.months.empty() ? kNoDataText : "";
+    m_view.statusText = t.months.empty() ? kNoDataText : statusText(m_scope, t.months.size(), t.offices.size());
+    m_view.exportEnabled = !t.months.empty();
+
+    double largest = 0;
+    for (const OfficeTrend& office : t.offices)
+        for (const std::optional<double>& amount : office.toExplain) largest = std::max(largest, amount.value_or(0));
+    m_view.map.clear();
+    for (const OfficeTrend& office : t.offices) {
+        MapRow row{office.name, {}};
+        for (std::size_t m = 0; m < office.toExplain.size(); ++m) {
+            MapCell cell;
+            if (office.toExplain[m]) {
+                cell.text = formatAmount(*office.toExplain[m], Grouping::Thousands);
+                // By the square root, so the middle amounts stay apart from the faint ones.
+                cell.shade = kLeastShade + (1 - kLeastShade) * std::sqrt(*office.toExplain[m] / largest);
+            }
+            cell.hover = cellHoverText(office.name, m_view.categories[m], cell.text);
+            row.cells.push_back(std::move(cell));
+        }
+        m_view.map.push_back(std::move(row));
+    }
+}
+
+std::optional<std::string> TrendScreen::cmdExport_Click() {
+    if (m_trend.months.empty()) {
+        m_prompter.message(compare::noDataToExport());
+        return std::nullopt;
+    }
+    try {
+        const MonthRange range{m_trend.months.front().month, m_trend.months.back().month};
+        return compare::saveExport(m_prompter, {m_folder, true, m_open}, workbookFileName(range.from, range.to),
+                                   [&](const std::string& folder) {
+                                       return writeTrendWorkbook(m_trend, {range, m_scope.configuredOffice}, folder);
+                                   });
+    } catch (const std::exception& caught) {
+        m_prompter.message(compare::exportFailed(asError(caught)));
+        return std::nullopt;
+    }
+}
+
+std::optional<TrendScreen::MapTarget> TrendScreen::grdMap_DblClick(int row, int column) const {
+    if (row < 0 || std::size_t(row) >= m_trend.offices.size() || column < 0 ||
+        std::size_t(column) >= m_trend.months.size())
+        return std::nullopt;
+    const OfficeTrend& office = m_trend.offices[std::size_t(row)];
+    if (!office.toExplain[std::size_t(column)]) return std::nullopt;
+    return MapTarget{m_trend.months[std::size_t(column)].month, office.name};
+}
+
+std::string TrendScreen::chtTrend_Hover(int index) const {
+    if (index < 0 || std::size_t(index) >= m_trend.months.size()) return {};
+    const TrendMonth& m = m_trend.months[std::size_t(index)];
+    return monthHoverText(monthLabel(m.month), m.offices, m.differing, m.toExplain);
+}
+
+}  // namespace vesk::trend

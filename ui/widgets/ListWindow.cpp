@@ -1,0 +1,72 @@
+#include "widgets/ListWindow.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "widgets/FormStyle.h"
+
+namespace vesk::gui {
+
+ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortFilterProxyModel* sorted, int rowHeight,
+                                const std::vector<QWidget*>& left, const std::vector<QPushButton*>& buttons,
+                                const QString& exportName) {
+    ListWindowParts parts;
+    auto* layout = new QVBoxLayout(window);
+    parts.heading = makeLabel(window, "lblHeading", "", {}, formFont("Lucida Bright", 12, true));
+    parts.heading->setAlignment(Qt::AlignCenter);
+    layout->addWidget(parts.heading);
+    parts.headline = makeLabel(window, "lblHeadline", "", {}, formFont("MS Sans Serif", 10, true));
+    parts.headline->setAlignment(Qt::AlignCenter);
+    parts.headline->setWordWrap(true);
+    layout->addWidget(parts.headline);
+
+    parts.grid = new QTableView(window);
+    parts.grid->setObjectName(gridName);
+    parts.grid->setFont(formFont("Lucida Bright", 8));
+    parts.grid->setModel(sorted);
+    parts.grid->setSortingEnabled(true);
+    parts.grid->sortByColumn(-1, Qt::AscendingOrder);  // the model's order until a heading is clicked
+    parts.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    parts.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    parts.grid->verticalHeader()->hide();
+    parts.grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    parts.grid->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(parts.grid, 1);
+
+    const QFont buttonFont = formFont("Cooper Black", 12);
+    parts.exportButton = makeButton(window, exportName, "E&xport to Excel", twipsRect(0, 0, 2775, 615), buttonFont);
+    parts.exportButton->setFixedSize(parts.exportButton->size());
+    parts.close = makeButton(window, "cmdClose", "Cl&ose", twipsRect(0, 0, 1815, 615), buttonFont);
+    parts.close->setFixedSize(parts.close->size());
+    auto* row = new QHBoxLayout;
+    for (QWidget* w : left) row->addWidget(w);
+    row->addStretch(1);
+    for (QPushButton* b : buttons) {
+        b->setFont(buttonFont);
+        row->addWidget(b);
+        row->addSpacing(12);
+    }
+    row->addWidget(parts.exportButton);
+    row->addSpacing(12);
+    row->addWidget(parts.close);
+    layout->addSpacing(6);
+    layout->addLayout(row);
+
+    QObject::connect(parts.close, &QPushButton::clicked, window, &QWidget::close);
+    useKeyboard(window, nullptr, parts.close);
+    return parts;
+}
+
+void showBusy(QWidget* window, bool busy) {
+    if (busy)
+        window->setCursor(Qt::BusyCursor);
+    else
+        window->unsetCursor();
+}
+
+}  // namespace vesk::gui
