@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compare/Explanation.h"
+#include "core/LatestJob.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
@@ -34,11 +35,8 @@ class ExplainScreen {
         Explanation explanation;
         std::string configuredOffice;
     };
-    /// The work of one request, to run on any thread: it opens its own connection.
-    struct Job {
-        std::uint64_t ticket = 0;
-        std::function<Explained()> run;
-    };
+    /// The work of one request: it opens its own connection.
+    using Job = LatestJob<Explained>;
     /// Starts over for the request; the window shows "Explaining..." until the job's outcome.
     Job open(const ExplainRequest& request);
     /// The job's outcome; an outcome of an earlier request than the last is dropped.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compare/ExplainScreen.h"
+#include "core/LatestJob.h"
 #include "core/Prompter.h"
 #include "review/OpenItems.h"
 
@@ -22,11 +23,8 @@ class OpenItemsScreen {
     /// Opens the saved workbook for the person.
     void setOpenWhenSaved(bool open) { m_open = open; }
 
-    /// The work of one listing, to run on any thread: it opens its own connection.
-    struct Job {
-        std::uint64_t ticket = 0;
-        std::function<OpenItems()> run;
-    };
+    /// The work of one listing: it opens its own connection.
+    using Job = LatestJob<OpenItems>;
     /// Starts over for the day; the window shows "Listing...." until the job's outcome.
     Job open(long long asOf);
     /// The job's outcome; an outcome of an earlier request than the last is dropped.
