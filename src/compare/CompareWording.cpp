@@ -49,6 +49,28 @@ Message comparisonFailed(const Error& error) { return critical("Error: " + error
 
 Message connectionFailed(const Error& error) { return critical("Connection Error: " + error.description()); }
 
+std::string yearNotANumber(const std::string& text) { return "YEAR must be a number, not '" + text + "'"; }
+
+std::string yearOutOfRange(int first, int last) {
+    return "YEAR must be from " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string notAMonth(const std::string& text) {
+    return "MONTH must be 1 to 12 or a month's full name, not '" + text + "'";
+}
+
+std::string notInOfficeList(const std::string& wanted) {
+    return "'" + wanted + "' is not in the office list: " + kAllOffices + " or an office that differs";
+}
+
+std::string notInOfficeMaster(const std::string& name) {
+    return "'" + name + "' is not an office of the office master";
+}
+
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period) {
+    return "No rows to explain for " + office.value_or("the differing offices") + " in " + monthAndYear(period) + ".";
+}
+
 const LeftOutLabels& leftOutLabels(LeftOutKind kind) {
     static const LeftOutLabels kUnknownFacility{"Bank rows with unknown facility ids",
                                                 {"Facility ID", "Rows", "Deposits", "Withdrawals"},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "compare/LeftOut.h"
@@ -24,6 +25,24 @@ std::string differingCount(std::size_t offices);
 /// A comparison, a detailed comparison or an explanation failed.
 Message comparisonFailed(const Error& error);
 Message connectionFailed(const Error& error);
+
+/// The office list's first entry, which stands for every differing office.
+inline constexpr const char* kAllOffices = "All";
+
+// What the comparison verbs refuse.
+
+/// "YEAR must be a number, not 'abc'".
+std::string yearNotANumber(const std::string& text);
+/// "YEAR must be from 1900 to 9999".
+std::string yearOutOfRange(int first, int last);
+/// "MONTH must be 1 to 12 or a month's full name, not '13'".
+std::string notAMonth(const std::string& text);
+/// An office the month's office list does not hold.
+std::string notInOfficeList(const std::string& wanted);
+/// An office name no office of the master has.
+std::string notInOfficeMaster(const std::string& name);
+/// "No rows to explain for Bay S.O in April 2025." (for the differing offices, when none is named).
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period);
 
 // The status labels' texts.
 inline constexpr const char* kPleaseWait = "Please Wait....";

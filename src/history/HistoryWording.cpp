@@ -50,6 +50,8 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
     return question;
 }
 
+std::string unknownFormText(const std::string& given) { return "the form is ctr, orv or master, not '" + given + "'"; }
+
 std::vector<std::string> historyHeadings(Form form) {
     switch (form) {
         case Form::Master:

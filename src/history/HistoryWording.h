@@ -25,6 +25,9 @@ std::string nameText(const Change& change);
 /// same file was imported before; unchanged when it never was.
 Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
 
+/// "the form is ctr, orv or master, not 'x'": a form the history does not keep.
+std::string unknownFormText(const std::string& given);
+
 /// A History window's headings: its form's columns.
 std::vector<std::string> historyHeadings(Form form);
 /// The records could not be read.

@@ -27,8 +27,7 @@ std::string noNoteText(Side side, const std::string& id) { return "No note is on
 std::string refusalText(const SetResult& result, Side side, const std::string& id, const std::string& databasePath) {
     switch (result.outcome) {
         case Outcome::UnknownRow:
-            return std::string(side == Side::Bank ? "No bank row" : "No ORV entry") + " has the ID '" + id +
-                   "', so no note was set.";
+            return unknownRowText(side, id);
         case Outcome::TooLong:
             return "A note holds at most " + counted(kLongestNote) + " characters; this one has " +
                    counted(result.length) + ".";
@@ -39,6 +38,17 @@ std::string refusalText(const SetResult& result, Side side, const std::string& i
             break;
     }
     return "";
+}
+
+std::string unknownRowText(Side side, const std::string& id) {
+    return std::string(side == Side::Bank ? "No bank row" : "No ORV entry") + " has the ID '" + id +
+           "', so no note was set.";
+}
+
+std::string unknownSideText(const std::string& given) { return "the side is bank or orv, not '" + given + "'"; }
+
+std::string unknownStatusText(const std::string& given) {
+    return "the status is open, explained or resolved, not '" + given + "'";
 }
 
 Message noteRefused(const std::string& refusal) { return exclamation(refusal, "Note"); }

@@ -20,6 +20,13 @@ std::string noNoteText(Side side, const std::string& id);
 /// Why a change was not saved, as the note dialog and the command line say it; empty when
 /// it was saved or changed nothing.
 std::string refusalText(const SetResult& result, Side side, const std::string& id, const std::string& databasePath);
+/// "No bank row has the ID 'T12', so no note was set.": an ID no held row has.
+std::string unknownRowText(Side side, const std::string& id);
+
+/// "the side is bank or orv, not 'x'": a side the command line does not know.
+std::string unknownSideText(const std::string& given);
+/// "the status is open, explained or resolved, not 'x'".
+std::string unknownStatusText(const std::string& given);
 
 /// The note dialog's notices: a refusal (refusalText), and a failure.
 Message noteRefused(const std::string& refusal);

@@ -49,18 +49,18 @@ constexpr int kRereads = 3;
 constexpr std::chrono::milliseconds kRereadPause{200};
 constexpr int kEngineFaultsShown = 100;
 
-struct FdCloser {
+struct ReadFdCloser {
     void operator()(int* fd) const {
         ::close(*fd);
         delete fd;
     }
 };
-using Fd = std::unique_ptr<int, FdCloser>;
+using ReadFd = std::unique_ptr<int, ReadFdCloser>;
 
-Fd openForReading(const std::string& path) {
+ReadFd openForReading(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
-    return Fd(new int(fd));
+    return ReadFd(new int(fd));
 }
 
 // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
@@ -222,7 +222,7 @@ FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat)
     }
     if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
     {
-        const Fd fd = openForReading(path);
+        const ReadFd fd = openForReading(path);
         const auto size = std::int64_t(fs::file_size(path, ec));
         check.pages = size / std::int64_t(kPageSize);
         check.strayBytes = size % std::int64_t(kPageSize);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/CompareScreen.h"
+#include "compare/MonthComparison.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -131,6 +132,37 @@ TEST_F(DetailTest, NothingListedLeavesTheHeaderOnly) {
     EXPECT_FALSE(logic.view().detailExportVisible);
     EXPECT_EQ(logic.view().status.text, "");
     EXPECT_EQ(timer1Starts, 0);
+}
+
+// The office list as the form and the detail verb both read a name into it: All first, an
+// exact match before one that differs in letter case only.
+TEST(OfficeList, ANameFindsItsEntryExactMatchFirst) {
+    MonthComparison result;
+    for (const char* name : {"bay s.o", "Bay S.O", "Hill HO"}) result.offices.push_back({"", "", name, {}});
+    const std::vector<std::string> list = officeList(result);
+    ASSERT_EQ(list, (std::vector<std::string>{"All", "bay s.o", "Bay S.O", "Hill HO"}));
+    struct Case {
+        std::string wanted;
+        std::optional<std::size_t> entry;
+        std::vector<std::string> offices;
+    };
+    const std::vector<Case> cases = {
+        {"Bay S.O", 2, {"Bay S.O"}}, {"bay s.o", 1, {"bay s.o"}},
+        {"BAY S.O", 1, {"bay s.o"}},  // the first that matches letter case aside
+        {"hill ho", 3, {"Hill HO"}}, {"all", 0, {"bay s.o", "Bay S.O", "Hill HO"}},
+        {"Hill", std::nullopt, {}},  {" Hill HO", std::nullopt, {}},
+        {"", std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wanted);
+        const std::optional<std::size_t> entry = findInOfficeList(list, c.wanted);
+        EXPECT_EQ(entry, c.entry);
+        if (entry) {
+            EXPECT_EQ(officesOf(list, *entry), c.offices);
+        }
+    }
+    EXPECT_EQ(officeList(MonthComparison{}), std::vector<std::string>{"All"});
+    EXPECT_TRUE(officesOf({"All"}, 0).empty());
 }
 
 }  // namespace

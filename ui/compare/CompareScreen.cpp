@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "compare/CompareFlows.h"
 #include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/GridFilter.h"
 #include "core/Error.h"
-#include "core/Text.h"
 #include "report/ReportMonths.h"
 
 namespace vesk::compare {
@@ -78,18 +78,17 @@ bool CompareScreen::cmdRun_Click() {
     }
     try {
         ensureOpen();
-        Scope scope;
-        MonthComparison result;
+        ComparedMonth compared;
         std::optional<LeftOut> leftOut;
         {
             // The comparison and what it leaves out read one state of the file, whatever
             // another program commits meanwhile.
             const store::Transaction snapshot = m_db.beginRead();
-            scope = comparisonScope(m_db);
-            result = compareMonth(m_db, *month, scope);
-            if (result.anyRows) leftOut = listLeftOut(m_db, *month, scope);
+            compared = compareInScope(m_db, *month);
+            if (compared.result.anyRows) leftOut = listLeftOut(m_db, *month, compared.scope);
         }
-        m_view.offices = {"All"};
+        const MonthComparison& result = compared.result;
+        m_view.offices = officeList(result);
         m_view.office = -1;
         m_listed.clear();
         m_detailRows.clear();
@@ -97,13 +96,11 @@ bool CompareScreen::cmdRun_Click() {
         m_detail.rows.clear();
         if (!result.anyRows) {
             hideWait();
-            m_prompter.message(noRecords());
-            return false;
+            return tellComparison(m_prompter, compared);
         }
         m_compare = consolidatedGrid(result);
         m_listed = result.officeNames();
         m_detailRows.clear();
-        for (const std::string& name : m_listed) m_view.offices.push_back(name);
 
         hideWait();
         const std::size_t listed = result.offices.size();
@@ -119,8 +116,7 @@ bool CompareScreen::cmdRun_Click() {
         m_leftOut = std::move(leftOut);
         // The filter typed before the comparison applies to its rows too.
         filterRows(m_compare, m_view.filterText);
-        m_prompter.message(comparisonCompleted(result, scope));
-        return true;
+        return tellComparison(m_prompter, compared);
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         hideWait();
@@ -133,22 +129,19 @@ bool CompareScreen::Combo3_Click(int index) {
     const std::optional<Period> month = period();
     if (index < 0 || std::size_t(index) >= m_view.offices.size() || !month) return false;
     m_view.office = index;
-    const std::string chosen = m_view.offices[std::size_t(index)];
 
-    // Every listed office, those the filter hides included.
-    const std::vector<std::string>& listed = m_listed;
     m_detail = emptyDetailedGrid();
     m_detail.rows.clear();
     m_detailRows.clear();
-    if (listed.empty()) return true;
+    if (m_listed.empty()) return true;
 
     m_view.loading = {true, kLoadingDetails, palette::kWaitText, kStatusPointSize, true};
     paint();
     try {
         ensureOpen();
-        // The list's first entry stands for every listed office.
+        // All stands for every listed office, those the filter hides included.
         const std::vector<DateDifference> dates =
-            differingDates(m_db, *month, index == 0 ? listed : std::vector<std::string>{chosen});
+            differingDates(m_db, *month, officesOf(m_view.offices, std::size_t(index)));
         m_detail = detailedGrid(dates);
         for (const DateDifference& d : dates) m_detailRows.push_back({d.office, d.day});
     } catch (const std::exception& caught) {
@@ -183,11 +176,8 @@ bool CompareScreen::openMonth(Period month, const std::string& office) {
     m_view.year = int(at - m_view.years.begin());
     m_view.month = month.month - 1;
     if (!cmdRun_Click()) return false;
-    for (bool exact : {true, false})
-        for (std::size_t i = 0; i < m_view.offices.size(); ++i)
-            if (exact ? m_view.offices[i] == office : equalsNoCase(m_view.offices[i], office))
-                return Combo3_Click(int(i));
-    return false;
+    const std::optional<std::size_t> entry = findInOfficeList(m_view.offices, office);
+    return entry && Combo3_Click(int(*entry));
 }
 
 std::string CompareScreen::Text1_Change(const std::string& text) {

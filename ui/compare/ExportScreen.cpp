@@ -11,23 +11,9 @@ namespace vesk::compare {
 ExportScreen::ExportScreen(CompareScreen& comparison, Prompter& prompter)
     : m_comparison(comparison), m_prompter(prompter), m_folder(defaultOutputFolder()) {}
 
-std::optional<std::string> ExportScreen::Command1_Click() {
-    if (!m_comparison.consolidated().hasData()) {
-        m_prompter.message(noMismatchData());
-        return std::nullopt;
-    }
-    wait(true, "");
-    return exportGrid(ExportKind::Consolidated);
-}
+std::optional<std::string> ExportScreen::Command1_Click() { return exportGrid(ExportKind::Consolidated); }
 
-std::optional<std::string> ExportScreen::Command6_Click() {
-    if (!m_comparison.detailed().hasData()) {
-        m_prompter.message(noDataToExport());
-        return std::nullopt;
-    }
-    wait(true, "");
-    return exportGrid(ExportKind::Detailed);
-}
+std::optional<std::string> ExportScreen::Command6_Click() { return exportGrid(ExportKind::Detailed); }
 
 ExportContext ExportScreen::context() {
     const CompareView& v = m_comparison.view();
@@ -57,6 +43,8 @@ std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
 
 std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
     const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
+    if (!gridToExport(m_prompter, kind, grid)) return std::nullopt;
+    wait(true, "");
     const int rows = int(grid.rows.size());
     return save(
         [&](const ExportContext& c, const std::string& folder) {
