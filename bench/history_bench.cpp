@@ -16,7 +16,9 @@
 #include "VerbRun.h"
 #include "backup/DailyBackups.h"
 #include "cli/Cli.h"
+#include "compare/CompareWording.h"
 #include "office/Offices.h"
+#include "review/MonthHints.h"
 #include "sample/SampleSet.h"
 
 #ifndef VESK_HISTORY_MONTHS
@@ -130,6 +132,44 @@ void BM_OpenItemsAfterNewestMonth(benchmark::State& state) {
     const int year = bench::kHistoryFirstYear + (bench::kHistoryMonths - 1) / 12;
     const int month = 1 + (bench::kHistoryMonths - 1) % 12;
     openItemsAfterImport(state, sampleFolder(year, month) + "/" + sample::ctrFileName(year, month));
+}
+
+// What explain YEAR MONTH All --matched prints once every unpaired line carries its hint: the
+// month's differing offices paired, the hints' candidates (every office's exceptions of the
+// month and the months beside it) taken from the stored pairing, or paired and stored.
+void explainWithHints(const std::string& database, benchmark::State& state) {
+    store::Connection db;
+    db.open(database);
+    const compare::Explanation e = review::explainWithHints(db, {kYear, kMonth}, compare::ExplainTarget::differing());
+    std::size_t hints = 0, text = 0;
+    for (const compare::ExplainedLine& line : compare::listedLines(e.lines, true)) {
+        for (const std::string& cell : compare::explainCells(line)) text += cell.size();
+        const std::string hint = compare::hintText(line.hint);
+        hints += !hint.empty();
+        text += hint.size();
+    }
+    benchmark::DoNotOptimize(text);
+    state.counters["hints"] = double(hints);
+}
+
+// As a listing after open-items finds the stored pairing: each run but the first.
+void BM_ExplainWithHints(benchmark::State& state) {
+    const std::string& db = history();
+    run(db, {"open-items"});
+    for (auto _ : state) explainWithHints(db, state);
+}
+
+// The first explanation after the month's workbook came in again: the month and the months
+// beside it are paired afresh for the hints, and stored.
+void BM_ExplainWithHintsAfterImport(benchmark::State& state) {
+    const std::string& db = history();
+    run(db, {"open-items"});
+    for (auto _ : state) {
+        state.PauseTiming();
+        run(db, {"import-ctr", monthWorkbook(), "--yes"});
+        state.ResumeTiming();
+        explainWithHints(db, state);
+    }
 }
 
 // The first listing of a file that has stored nothing yet: all 24 months paired.
@@ -262,7 +302,9 @@ int main(int argc, char** argv) {
     for (auto [name, fn, runs] : {std::tuple{"BM_OpenItemsVerb", &BM_OpenItemsVerb, 5},
                                   std::tuple{"BM_OpenItemsAfterImport", &BM_OpenItemsAfterImport, 3},
                                   std::tuple{"BM_OpenItemsAfterNewestMonth", &BM_OpenItemsAfterNewestMonth, 3},
-                                  std::tuple{"BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime, 2}})
+                                  std::tuple{"BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime, 2},
+                                  std::tuple{"BM_ExplainWithHints", &BM_ExplainWithHints, 7},
+                                  std::tuple{"BM_ExplainWithHintsAfterImport", &BM_ExplainWithHintsAfterImport, 3}})
         repeat(benchmark::RegisterBenchmark(name, fn), runs);
 #endif
     for (auto [name, fn] : {std::pair{"BM_CheckVerb", &BM_CheckVerb}, std::pair{"BM_BackupVerb", &BM_BackupVerb},

@@ -172,9 +172,25 @@ TEST_F(ExplainScreenTest, ANoteNeedsAChosenRowAndOnceSavedShowsOnEveryLineOfItsR
     ASSERT_TRUE(chosen);
     EXPECT_FALSE(chosen->note);
 
-    // Saved for the row in another letter case, with the matched rows hidden: shown once they show.
-    notes::Note note{notes::Side::Bank, "t2", notes::Status::Explained, "split receipt", "Hill HO", "ravi", {}};
+    // Saved for the row in another letter case, with the matched rows hidden: shown once they
+    // show, and only on the row of its date.
+    notes::Note note{notes::Side::Bank,
+                     "t2",
+                     daysFromCivil(2025, 4, 4),
+                     notes::Status::Explained,
+                     "split receipt",
+                     "Hill HO",
+                     "ravi",
+                     {}};
     screen.noteSaved(note);
+    screen.noteSaved({notes::Side::Bank,
+                      "T1",
+                      daysFromCivil(2025, 4, 5),
+                      notes::Status::Open,
+                      "another date",
+                      "Hill HO",
+                      "ravi",
+                      {}});
     screen.chkMatched_Click(true);
     std::vector<std::string> noted;
     for (const ExplainedLine& l : screen.shown())

@@ -121,7 +121,7 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
         SCOPED_TRACE(c.what);
         const SetResult r = set(c.side, c.id, c.edit);
         EXPECT_EQ(r.outcome, c.outcome);
-        const std::optional<Note> note = noteOn(db.connection(), c.side, c.id);
+        const std::optional<Note> note = findNote(db.connection(), c.side, c.id).note;
         EXPECT_EQ(note ? statusText(note->status) : "", c.status);
         EXPECT_EQ(note ? note->text : "", c.text);
         EXPECT_EQ(noteRecords().size(), c.records);
@@ -131,7 +131,7 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
     }
     EXPECT_EQ(rowsOf(db.connection()), rows);
     // The note keeps the row's spelling of the ID and who set it when.
-    const std::optional<Note> t1 = noteOn(db.connection(), Side::Bank, "t1");
+    const std::optional<Note> t1 = findNote(db.connection(), Side::Bank, "t1").note;
     ASSERT_TRUE(t1);
     EXPECT_EQ(t1->id, "T1");
     EXPECT_EQ(t1->office, "Hill SO");
@@ -190,7 +190,7 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     EXPECT_EQ(refusalText(r, Side::Bank, "T1", "/data/ZETTools.db"),
               "The database file '/data/ZETTools.db' cannot be written, so the note was not saved.");
     db.connection().execute("PRAGMA query_only = OFF");
-    EXPECT_FALSE(noteOn(db.connection(), Side::Bank, "T1"));
+    EXPECT_FALSE(findNote(db.connection(), Side::Bank, "T1").note);
     EXPECT_TRUE(noteRecords().empty());
 }
 
@@ -277,7 +277,7 @@ TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
     store::Connection again;  // nothing migrated twice
     again.open(path);
     EXPECT_EQ(history::records(again).size(), before + 1);
-    EXPECT_EQ(noteOn(again, Side::Bank, "T1")->text, "ok");
+    EXPECT_EQ(findNote(again, Side::Bank, "T1").note->text, "ok");
 }
 
 }  // namespace

@@ -41,19 +41,17 @@ int noteVerb(Context& context, const std::vector<std::string>& args) {
                 return kExitFailed;
             }
         }
-        const std::optional<notes::ListedNote> listed = notes::listedNote(db, side, id);
-        if (!listed) {
-            if (!notes::isHeld(db, side, id)) {
-                notes::SetResult unknown;
-                unknown.outcome = notes::Outcome::UnknownRow;
-                context.err << notes::refusalText(unknown, side, id, db.path()) << "\n";
-                return kExitFailed;
-            }
+        const notes::NoteLookup found = notes::findNote(db, side, id);
+        if (found.found != notes::Found::Row) {
+            context.err << notes::refusalText(found, side) << "\n";
+            return kExitFailed;
+        }
+        if (!found.note) {
             context.err << notes::noNoteText(side, id) << "\n";
             return kExitOk;
         }
         writeLine(context.out, notes::notesHeaders());
-        writeLine(context.out, notes::noteCells(*listed));
+        writeLine(context.out, notes::noteCells({*found.note, found.row}));
         return kExitOk;
     });
 }
