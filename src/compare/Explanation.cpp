@@ -124,6 +124,19 @@ std::optional<Twin> twinOf(const std::vector<const Row*>& rows, std::size_t i) {
     return Twin{best->entry.id, best->amount};
 }
 
+ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Row& row, PairClass cls, int group) {
+    ExplainedLine line;
+    line.office = bucket.first;
+    line.kind = bucket.second;
+    line.side = row.side;
+    line.day = row.entry.day;
+    line.id = row.entry.id;
+    line.amount = row.amount;
+    line.cls = cls;
+    line.group = group;
+    return line;
+}
+
 // Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
 // first, and adds the lines of the month that `keep` accepts; group numbers continue from
 // those already in `lines`.
@@ -151,8 +164,8 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                     continue;
                 }
                 if (!inMonth(r) || !keep(PairClass::Manual)) continue;
-                ExplainedLine line{key.first, key.second,        r.side, r.entry.day,    r.entry.id,
-                                   r.amount,  PairClass::Manual, 0,      mark->otherDay, std::nullopt};
+                ExplainedLine line = lineOf(key, r, PairClass::Manual, 0);
+                line.otherDay = mark->otherDay;
                 line.handPair = mark->pair;
                 lines.push_back(std::move(line));
             }
@@ -167,9 +180,7 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                 const Row& row = *rows[i];
                 const PairOutcome& o = outcomes[i];
                 if (!inMonth(row) || !keep(o.cls)) continue;
-                ExplainedLine line{key.first,    key.second,  row.side, row.entry.day,
-                                   row.entry.id, row.amount,  o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
-                                   std::nullopt, std::nullopt};
+                ExplainedLine line = lineOf(key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 if (isUnpaired(o.cls)) {
                     while (all[a] != &row) ++a;  // both in the bucket's order

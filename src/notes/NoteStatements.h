@@ -34,7 +34,7 @@ inline constexpr const char* kSaveNote =
 /// comparison reads it, Kind 1 for a deposit or receipt, 2 for a withdrawal or payment, 0 for
 /// neither, OffName the master's office (Null when none has the row). The bank's rows are
 /// sought through the index on their value date's month, one month at a time; the ORV
-/// entries' index holds every column read.
+/// entries through the index on their ID.
 std::string heldRowsStatement(Side side, const std::string& ids);
 /// The IDs of the side's notes, as a list for heldRowsStatement.
 std::string noteIds(Side side);

@@ -64,11 +64,12 @@ std::string refusalText(const Refusal& r, const std::string& databasePath) {
             return pairRowText(*r.row) + " is of no office of the office master, so it cannot be paired.";
         case Rule::NoKind:
             return pairRowText(*r.row) + " is " + neitherKind(r.row->side) + ", so it cannot be paired.";
-        case Rule::KindsDiffer:
-            return pairRowText(*r.row) + " is not " + article(kindWord(r.row->side, *r.kind)) + " as " +
-                   pairRowText(*r.other) +
-                   " is: a hand pair holds deposits with receipts, or withdrawals with "
-                   "payments.";
+        case Rule::KindsDiffer: {
+            const Kind other = *r.kind == Kind::Deposit ? Kind::Withdrawal : Kind::Deposit;
+            return pairRowText(*r.row) + " is " + article(kindWord(r.row->side, other)) + " and " +
+                   pairRowText(*r.other) + " " + article(kindWord(r.other->side, *r.kind)) +
+                   ": a hand pair holds deposits with receipts, or withdrawals with payments.";
+        }
         case Rule::SpanTooWide:
             return pairRowText(*r.row) + " and " + pairRowText(*r.other) + " are " + std::to_string(r.days) +
                    " days apart: a hand pair spans at most " + std::to_string(kWidestSpanDays) + " days.";
