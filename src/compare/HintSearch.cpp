@@ -80,16 +80,24 @@ Hint HintCandidates::hintFor(const ExplainedLine& line) const {
     return {};
 }
 
-Hint HintCandidates::lateOrEarly(const ExplainedLine& line) const {
+std::pair<HintCandidates::Indices::const_iterator, HintCandidates::Indices::const_iterator>
+HintCandidates::equalAmounts(const ExplainedLine& line) const {
+    static const Indices kNone;
     const auto it = m_byAmount.find({otherSide(line.side), line.kind});
-    if (it == m_byAmount.end()) return {};
+    if (it == m_byAmount.end()) return {kNone.end(), kNone.end()};
     const Indices& list = it->second;
     const std::int64_t units = amountUnits(line.amount);
-    auto at = std::lower_bound(list.begin(), list.end(), units - kToleranceUnits,
-                               [&](std::size_t i, std::int64_t u) { return m_units[i] < u; });
+    const auto below = [&](std::size_t i, std::int64_t u) { return m_units[i] < u; };
+    const auto above = [&](std::int64_t u, std::size_t i) { return u < m_units[i]; };
+    return {std::lower_bound(list.begin(), list.end(), units - kToleranceUnits, below),
+            std::upper_bound(list.begin(), list.end(), units + kToleranceUnits, above)};
+}
+
+Hint HintCandidates::lateOrEarly(const ExplainedLine& line) const {
+    const auto [from, to] = equalAmounts(line);
     const ExplainedLine* best = nullptr;
     const auto key = [&](const ExplainedLine& c) { return std::make_tuple(std::llabs(c.day - line.day), c.day, c.id); };
-    for (; at != list.end() && m_units[*at] <= units + kToleranceUnits; ++at) {
+    for (auto at = from; at != to; ++at) {
         const ExplainedLine& c = m_lines[*at];
         const long long gap = std::llabs(c.day - line.day);
         if (c.office != line.office || gap < kNearestLateDays || gap > kFarthestLateDays) continue;
@@ -102,17 +110,12 @@ Hint HintCandidates::lateOrEarly(const ExplainedLine& line) const {
 }
 
 Hint HintCandidates::anotherOffice(const ExplainedLine& line) const {
-    const auto it = m_byAmount.find({otherSide(line.side), line.kind});
-    if (it == m_byAmount.end()) return {};
-    const Indices& list = it->second;
-    const std::int64_t units = amountUnits(line.amount);
-    auto at = std::lower_bound(list.begin(), list.end(), units - kToleranceUnits,
-                               [&](std::size_t i, std::int64_t u) { return m_units[i] < u; });
+    const auto [from, to] = equalAmounts(line);
     const ExplainedLine* best = nullptr;
     const auto key = [&](const ExplainedLine& c) {
         return std::make_tuple(std::llabs(c.day - line.day), upper(c.office), c.office, c.id);
     };
-    for (; at != list.end() && m_units[*at] <= units + kToleranceUnits; ++at) {
+    for (auto at = from; at != to; ++at) {
         const ExplainedLine& c = m_lines[*at];
         if (c.office == line.office || std::llabs(c.day - line.day) > kFarthestOfficeDays) continue;
         if (!best || key(c) < key(*best)) best = &c;

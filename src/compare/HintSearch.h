@@ -32,6 +32,8 @@ class HintCandidates {
   private:
     using Indices = std::vector<std::size_t>;
     Indices sameDate(const ExplainedLine& line) const;
+    /// The other side's candidates of the line's kind whose amounts equal its own.
+    std::pair<Indices::const_iterator, Indices::const_iterator> equalAmounts(const ExplainedLine& line) const;
 
     Hint lateOrEarly(const ExplainedLine& line) const;
     Hint anotherOffice(const ExplainedLine& line) const;

@@ -139,6 +139,22 @@ void save(store::Connection& db, const Explanation& month, std::int64_t lastChan
     db.execute(sql::kSaveMonth, {key, lastChange});
 }
 
+// What is stored is only a help for the listings to come: when the file cannot be written,
+// another program holds it just now, or the connection is inside a transaction of its own,
+// nothing is kept and the months are paired again next time.
+template <class Work>
+void keepIfPossible(store::Connection& db, Work&& work) {
+    if (db.readOnly() || db.inTransaction()) return;
+    try {
+        store::Transaction tx = db.begin();
+        work();
+        tx.commit();
+    } catch (const Error& e) {
+        const long n = e.number();
+        if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+    }
+}
+
 bool keepsPairing(store::Connection& db) { return db.scalar(sql::kHasStoredPairing).toInt() > 0; }
 
 }  // namespace
@@ -199,22 +215,15 @@ PairedMonths pairedMonths(store::Connection& db) {
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
-    // Only a help for the next listing: when another program holds the file just now, the
-    // months are paired again next time and this listing stands as it is.
-    if (!db.readOnly()) try {
-            store::Transaction tx = db.begin();
-            for (const auto& [key, last] : storedChange) {
-                if (kept.count(key)) continue;
-                db.execute(sql::kForgetExceptions, {key});
-                db.execute(sql::kForgetMonth, {key});
-            }
-            for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
-            db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
-            tx.commit();
-        } catch (const Error& e) {
-            const long n = e.number();
-            if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+    keepIfPossible(db, [&] {
+        for (const auto& [key, last] : storedChange) {
+            if (kept.count(key)) continue;
+            db.execute(sql::kForgetExceptions, {key});
+            db.execute(sql::kForgetMonth, {key});
         }
+        for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
+        db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
+    });
 
     std::size_t f = 0;
     for (const Period& p : held) {
@@ -255,19 +264,16 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
-    // Kept for the listings to come, as pairedMonths keeps them, when the connection can write
-    // now; the marks stay, so that a listing of every month still checks every month.
-    if (trusted && !fresh.empty() && !db.readOnly() && !db.inTransaction()) try {
-            std::set<std::int64_t> held;
-            for (const Period& p : heldMonths(db)) held.insert(p.key());
-            store::Transaction tx = db.begin();
+    // The held months kept as pairedMonths keeps them; the marks stay, so that a listing of
+    // every month still checks every month.
+    if (trusted && !fresh.empty()) {
+        std::set<std::int64_t> held;
+        for (const Period& p : heldMonths(db)) held.insert(p.key());
+        keepIfPossible(db, [&] {
             for (const Explanation& e : fresh)
                 if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));
-            tx.commit();
-        } catch (const Error& e) {
-            const long n = e.number();
-            if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
-        }
+        });
+    }
 
     std::size_t f = 0;
     for (const Period& p : months) {

@@ -174,23 +174,11 @@ TEST_F(ExplainScreenTest, ANoteNeedsAChosenRowAndOnceSavedShowsOnEveryLineOfItsR
 
     // Saved for the row in another letter case, with the matched rows hidden: shown once they
     // show, and only on the row of its date.
-    notes::Note note{notes::Side::Bank,
-                     "t2",
-                     daysFromCivil(2025, 4, 4),
-                     notes::Status::Explained,
-                     "split receipt",
-                     "Hill HO",
-                     "ravi",
-                     {}};
-    screen.noteSaved(note);
-    screen.noteSaved({notes::Side::Bank,
-                      "T1",
-                      daysFromCivil(2025, 4, 5),
-                      notes::Status::Open,
-                      "another date",
-                      "Hill HO",
-                      "ravi",
-                      {}});
+    const auto saved = [&](const char* id, long long day, const char* text) {
+        screen.noteSaved({notes::Side::Bank, id, day, notes::Status::Explained, text, "Hill HO", "ravi", {}});
+    };
+    saved("t2", daysFromCivil(2025, 4, 4), "split receipt");
+    saved("T1", daysFromCivil(2025, 4, 5), "another date");  // T1 is of the 3rd
     screen.chkMatched_Click(true);
     std::vector<std::string> noted;
     for (const ExplainedLine& l : screen.shown())

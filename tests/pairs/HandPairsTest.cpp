@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/CliRunner.h"
+#include "compare/ExplanationWorkbook.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
 #include "pairs/HandPairs.h"
@@ -111,6 +112,17 @@ TEST_F(HandPairsTest, RowsPairedByHandAcrossOfficesAndAMonthsEndAreManualInEachM
     };
     EXPECT_EQ(ids(compare::listedLines(april.lines, false)), (std::vector<std::string>{"B1"}));
     EXPECT_EQ(ids(compare::listedLines(april.lines, true)), (std::vector<std::string>{"B2", "R2", "B1", "T2"}));
+    // The workbook's legend names the class once a line of it shows.
+    const compare::ExportContext context = compare::exportContext({2025, 4}, "");
+    const auto legend = [&](const std::vector<compare::ExplainedLine>& lines) {
+        std::vector<std::string> out;
+        for (const auto& [meaning, fill] : compare::explainedSheet(lines, context).legend)
+            out.push_back(meaning.substr(0, meaning.find(':')));
+        return out;
+    };
+    EXPECT_EQ(legend(compare::listedLines(april.lines, false)),
+              (std::vector<std::string>{"bank-only", "orv-only", "amount-differs", "timing", "group", "matched"}));
+    EXPECT_EQ(legend(april.lines).back(), "manual");
     // Either month lists the pair; a month it does not touch does not.
     EXPECT_EQ(listed(Period{2025, 5}).size(), 2u);
     EXPECT_TRUE(listed(Period{2025, 6}).empty());
