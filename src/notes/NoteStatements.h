@@ -33,8 +33,8 @@ inline constexpr const char* kSaveNote =
 /// sub-select of IDs. Id as the row spells it, TDate as CDate gives it, Amount as the
 /// comparison reads it, Kind 1 for a deposit or receipt, 2 for a withdrawal or payment, 0 for
 /// neither, OffName the master's office (Null when none has the row). The bank's rows are
-/// sought through the index on their value date's month, one month at a time; the ORV
-/// entries through the index on their ID.
+/// sought through the index on their value date's month and ID, the ORV entries through the
+/// one on their posting date's month and ID, one month at a time.
 std::string heldRowsStatement(Side side, const std::string& ids);
 /// The IDs of the side's notes, as a list for heldRowsStatement.
 std::string noteIds(Side side);

@@ -247,9 +247,10 @@ std::vector<std::string> migrationStatements(int from) {
             "NOCASE, day INTEGER NOT NULL, office TEXT NOT NULL, amount REAL NOT NULL, "
             "PRIMARY KEY (pair, side, tran_id, day))");
         out.push_back("CREATE INDEX hand_pair_rows_row ON hand_pair_rows (side, tran_id, day)");
-        // ORV entries found by their ID, as the bank's rows are through their value month's
-        // index: for a row a person names, and for the hand pairs an import may break.
-        out.push_back("CREATE INDEX orvtable_tran_id ON orvtable (treasury_tran_id)");
+        // ORV entries found by their ID within each month, as the bank's rows are through their
+        // value month's index: for a row a person names, and for the hand pairs an import may
+        // break. Month first, so that an import adds to one range of it.
+        out.push_back("CREATE INDEX orvtable_month_tran_id ON orvtable (MonthKey(try_posting_date), treasury_tran_id)");
         // What a record of a hand pair says about it.
         out.push_back("ALTER TABLE import_history ADD COLUMN detail TEXT");
         // The stored exceptions keep the row each one may have been booked twice as; what was

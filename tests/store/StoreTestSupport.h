@@ -54,7 +54,7 @@ inline void makeLayoutBeforeHandPairs(store::Connection& c) {
     c.execute("DROP TABLE notes_by_row");
     c.execute("DROP TABLE hand_pairs");
     c.execute("DROP TABLE hand_pair_rows");
-    c.execute("DROP INDEX orvtable_tran_id");
+    c.execute("DROP INDEX orvtable_month_tran_id");
     c.execute("DROP INDEX import_history_file");
     c.execute("ALTER TABLE import_history RENAME TO newer_history");
     runStep(c, 1, "import_history");
