@@ -173,27 +173,31 @@ TEST(HintTest, SeveralSetsOfTheOtherSideSumToTheAmount) {
     check({
         {"two sets",
          deposit,
-         {orv("R4", aprilDay(15), 700), orv("R1", aprilDay(15), 400), orv("R3", aprilDay(15), 300), orv("R2", aprilDay(15), 600)},
+         {orv("R4", aprilDay(15), 700), orv("R1", aprilDay(15), 400), orv("R3", aprilDay(15), 300),
+          orv("R2", aprilDay(15), 600)},
          "2 sets of ORV entries sum to it: R1+R2, R3+R4"},
         {"one set is the group rule's", deposit, {orv("R1", aprilDay(15), 400), orv("R2", aprilDay(15), 600)}, ""},
         {"sets of up to four",
          deposit,
-         {orv("R1", aprilDay(15), 250), orv("R2", aprilDay(15), 250), orv("R3", aprilDay(15), 250), orv("R4", aprilDay(15), 250),
-          orv("R5", aprilDay(15), 250)},
+         {orv("R1", aprilDay(15), 250), orv("R2", aprilDay(15), 250), orv("R3", aprilDay(15), 250),
+          orv("R4", aprilDay(15), 250), orv("R5", aprilDay(15), 250)},
          "5 sets of ORV entries sum to it: R1+R2+R3+R4, R1+R2+R3+R5"},
         {"of the same date only",
          deposit,
-         {orv("R1", aprilDay(15), 400), orv("R2", aprilDay(15), 600), orv("R3", aprilDay(16), 300), orv("R4", aprilDay(16), 700)},
+         {orv("R1", aprilDay(15), 400), orv("R2", aprilDay(15), 600), orv("R3", aprilDay(16), 300),
+          orv("R4", aprilDay(16), 700)},
          ""},
         {"bank rows for an ORV entry",
          orv("R1", aprilDay(15), 50),
-         {bank("T2", aprilDay(15), 20), bank("T1", aprilDay(15), 30), bank("T3", aprilDay(15), 25), bank("T4", aprilDay(15), 25)},
+         {bank("T2", aprilDay(15), 20), bank("T1", aprilDay(15), 30), bank("T3", aprilDay(15), 25),
+          bank("T4", aprilDay(15), 25)},
          "2 sets of VESK rows sum to it: T1+T2, T3+T4"},
     });
     // Every set of two to four of the six rows that makes 1,000 counts; the first two show.
-    const Hint h = HintCandidates({orv("R1", aprilDay(15), 150), orv("R2", aprilDay(15), 850), orv("R3", aprilDay(15), 250),
-                                   orv("R4", aprilDay(15), 750), orv("R5", aprilDay(15), 350), orv("R6", aprilDay(15), 650)})
-                       .hintFor(deposit);
+    const Hint h =
+        HintCandidates({orv("R1", aprilDay(15), 150), orv("R2", aprilDay(15), 850), orv("R3", aprilDay(15), 250),
+                        orv("R4", aprilDay(15), 750), orv("R5", aprilDay(15), 350), orv("R6", aprilDay(15), 650)})
+            .hintFor(deposit);
     EXPECT_EQ(h.kind, HintKind::SeveralSets);
     std::size_t expected = 0;
     const double amounts[] = {150, 850, 250, 750, 350, 650};
@@ -214,8 +218,14 @@ TEST(HintTest, SeveralSetsOfTheOtherSideSumToTheAmount) {
 TEST(HintTest, AnAmountDiffersRowNamesItsPartnerAndTheGap) {
     const ExplainedLine differs = bank("T1", aprilDay(15), 4518, "Hill SO", PairClass::AmountDiffers);
     check({
-        {"more", differs, {orv("R1", aprilDay(15), 4768, "Hill SO", PairClass::AmountDiffers)}, "ORV R1 is 250.00 more"},
-        {"less", differs, {orv("R1", aprilDay(15), 4267.5, "Hill SO", PairClass::AmountDiffers)}, "ORV R1 is 250.50 less"},
+        {"more",
+         differs,
+         {orv("R1", aprilDay(15), 4768, "Hill SO", PairClass::AmountDiffers)},
+         "ORV R1 is 250.00 more"},
+        {"less",
+         differs,
+         {orv("R1", aprilDay(15), 4267.5, "Hill SO", PairClass::AmountDiffers)},
+         "ORV R1 is 250.50 less"},
         {"a bank-only row has no partner",
          kDeposit,
          {orv("R1", aprilDay(15), 4768, "Hill SO", PairClass::AmountDiffers)},
@@ -258,13 +268,13 @@ TEST(HintTest, TheFirstSearchThatFindsOneGivesTheHint) {
          "digits swapped: ORV R2 21.34"},
         {"the decimal point before several sets",
          bank("T1", aprilDay(15), 100),
-         {orv("R1", aprilDay(15), 10), orv("R2", aprilDay(15), 90), orv("R3", aprilDay(15), 40), orv("R4", aprilDay(15), 60),
-          orv("R5", aprilDay(15), 1000)},
+         {orv("R1", aprilDay(15), 10), orv("R2", aprilDay(15), 90), orv("R3", aprilDay(15), 40),
+          orv("R4", aprilDay(15), 60), orv("R5", aprilDay(15), 1000)},
          "decimal point: ORV R1 10.00"},
         {"several sets before the amount-differs partner",
          bank("T1", aprilDay(15), 100, "Hill SO", PairClass::AmountDiffers),
-         {orv("R1", aprilDay(15), 30), orv("R2", aprilDay(15), 70), orv("R3", aprilDay(15), 45), orv("R4", aprilDay(15), 55),
-          orv("R5", aprilDay(15), 77, "Hill SO", PairClass::AmountDiffers)},
+         {orv("R1", aprilDay(15), 30), orv("R2", aprilDay(15), 70), orv("R3", aprilDay(15), 45),
+          orv("R4", aprilDay(15), 55), orv("R5", aprilDay(15), 77, "Hill SO", PairClass::AmountDiffers)},
          "2 sets of ORV entries sum to it: R1+R2, R3+R4"},
         {"none at all", kDeposit, {orv("R1", aprilDay(15), 99)}, ""},
     });
