@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "compare/Hint.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "core/Error.h"
@@ -64,6 +65,12 @@ const LeftOutLabels& leftOutLabels(LeftOutKind kind);
 std::string leftOutLine(const LeftOut& leftOut);
 /// "Total: Rows 5, Deposits 1015.00, Withdrawals 1000.50".
 std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
+
+/// A hint in words, "" for none: "booked twice? ORV R123 has the same date and amount",
+/// "ORV R123 on 07/04/2025, 5 days later", "same amount at Kamptee SO: ORV R123 on
+/// 03/04/2025", "digits swapped: ORV R123 4,158.00", "decimal point: ORV R123 123.40",
+/// "2 sets of ORV entries sum to it: R1+R2, R3+R4", "ORV R123 is 250.00 more".
+std::string hintText(const Hint& hint);
 
 // The exports.
 Message noMismatchData();

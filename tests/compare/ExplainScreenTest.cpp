@@ -13,7 +13,7 @@
 namespace vesk::compare {
 namespace {
 
-long long aprilDay(int day) { return daysFromCivil(2025, 4, day); }
+long long dayOfApril(int day) { return daysFromCivil(2025, 4, day); }
 
 // Hill HO's April: a timing pair split by a matched date, a deposit booked as two receipts,
 // and a payment ORV never booked.
@@ -74,7 +74,7 @@ TEST_F(ExplainScreenTest, TheRowsOfAPairStandTogetherAndMatchedOnesShowOnRequest
 
 TEST_F(ExplainScreenTest, ADateOfTheDetailedGridShowsThatDateOnlyAndAddsUpItsRows) {
     screen.chkMatched_Click(true);
-    explain({{2025, 4}, std::string("Hill HO"), aprilDay(9)});
+    explain({{2025, 4}, std::string("Hill HO"), dayOfApril(9)});
     EXPECT_EQ(screen.heading(), "Explained : April 2025 : Hill HO : 09/04/2025");
     EXPECT_EQ(shown(), (std::vector<std::string>{"T5 group 1", "A6 group 1", "A7 group 1"}));
     EXPECT_EQ(screen.headline(),
@@ -155,7 +155,7 @@ TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow
     EXPECT_EQ(r->office, std::string("Hill HO"));
     std::vector<long long> days;
     for (int row = 0; const auto picked = compare.explainDetailedRow(row); ++row) days.push_back(*picked->day);
-    EXPECT_EQ(days, (std::vector<long long>{aprilDay(3), aprilDay(5), aprilDay(11)}));
+    EXPECT_EQ(days, (std::vector<long long>{dayOfApril(3), dayOfApril(5), dayOfApril(11)}));
 
     compare.Command5_Click();
     EXPECT_FALSE(compare.cmdExplain_Click());
@@ -172,9 +172,13 @@ TEST_F(ExplainScreenTest, ANoteNeedsAChosenRowAndOnceSavedShowsOnEveryLineOfItsR
     ASSERT_TRUE(chosen);
     EXPECT_FALSE(chosen->note);
 
-    // Saved for the row in another letter case, with the matched rows hidden: shown once they show.
-    notes::Note note{notes::Side::Bank, "t2", notes::Status::Explained, "split receipt", "Hill HO", "ravi", {}};
-    screen.noteSaved(note);
+    // Saved for the row in another letter case, with the matched rows hidden: shown once they
+    // show, and only on the row of its date.
+    const auto saved = [&](const char* id, long long day, const char* text) {
+        screen.noteSaved({notes::Side::Bank, id, day, notes::Status::Explained, text, "Hill HO", "ravi", {}});
+    };
+    saved("t2", daysFromCivil(2025, 4, 4), "split receipt");
+    saved("T1", daysFromCivil(2025, 4, 5), "another date");  // T1 is of the 3rd
     screen.chkMatched_Click(true);
     std::vector<std::string> noted;
     for (const ExplainedLine& l : screen.shown())

@@ -103,7 +103,7 @@ std::optional<ExplainedLine> ExplainScreen::cmdNote_Click(std::optional<std::siz
 
 void ExplainScreen::noteSaved(const notes::Note& note) {
     for (ExplainedLine& line : m_lines)
-        if (line.side == note.side && equalsNoCase(line.id, note.id)) line.note = note;
+        if (line.side == note.side && equalsNoCase(line.id, note.id) && note.day == line.day) line.note = note;
     refill();
 }
 

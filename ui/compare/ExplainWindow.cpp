@@ -109,7 +109,7 @@ void ExplainWindow::cmdNote_Click() {
     if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
     const std::optional<compare::ExplainedLine> line = m_logic.cmdNote_Click(row);
     if (!line) return;
-    auto* dialog = new NoteDialog(m_databasePath, m_prompter, line->side, line->id, line->note, this);
+    auto* dialog = new NoteDialog(m_databasePath, m_prompter, {line->side, line->id, line->day}, line->note, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (!dialog->saved()) return;

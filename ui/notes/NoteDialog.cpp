@@ -12,9 +12,9 @@
 
 namespace vesk::gui {
 
-NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, notes::Side side, const std::string& id,
+NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, const notes::RowRef& row,
                        const std::optional<notes::Note>& current, QWidget* parent)
-    : QDialog(parent), m_logic(databasePath, prompter, side, id, current) {
+    : QDialog(parent), m_logic(databasePath, prompter, row, current) {
     setObjectName("frmNote");
     setWindowTitle(QString::fromStdString(m_logic.heading()));
     const QFont font = formFont("MS Sans Serif", 10);

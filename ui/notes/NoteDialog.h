@@ -14,7 +14,7 @@ namespace vesk::gui {
 class NoteDialog : public QDialog {
     Q_OBJECT
   public:
-    NoteDialog(const std::string& databasePath, Prompter& prompter, notes::Side side, const std::string& id,
+    NoteDialog(const std::string& databasePath, Prompter& prompter, const notes::RowRef& row,
                const std::optional<notes::Note>& current, QWidget* parent);
 
     notes::NoteScreen& logic() { return m_logic; }

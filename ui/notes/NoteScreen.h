@@ -12,8 +12,7 @@ namespace vesk::notes {
 /// What the note dialog shows and does: the row it is on, the note's status and text, and OK.
 class NoteScreen {
   public:
-    NoteScreen(std::string databasePath, Prompter& prompter, Side side, std::string id,
-               const std::optional<Note>& current);
+    NoteScreen(std::string databasePath, Prompter& prompter, RowRef row, const std::optional<Note>& current);
 
     /// Who sets the note and when; the login name and the local clock unless a test says.
     void setWho(std::string who) { m_who = std::move(who); }
@@ -32,8 +31,7 @@ class NoteScreen {
   private:
     std::string m_path;
     Prompter& m_prompter;
-    Side m_side;
-    std::string m_id;
+    RowRef m_row;
     Status m_status = Status::Open;
     std::string m_text;
     std::string m_who;

@@ -56,17 +56,17 @@ int runNote(Call& call) {
             return kExitFailed;
         }
     }
-    const std::optional<notes::ListedNote> listed = notes::listedNote(db, side, id);
-    if (!listed) {
-        if (!notes::isHeld(db, side, id)) {
-            call.err() << notes::unknownRowText(side, id) << "\n";
-            return kExitFailed;
-        }
+    const notes::NoteLookup found = notes::findNote(db, side, id);
+    if (found.found != notes::Found::Row) {
+        call.err() << notes::refusalText(found, side) << "\n";
+        return kExitFailed;
+    }
+    if (!found.note) {
         call.err() << notes::noNoteText(side, id) << "\n";
         return kExitOk;
     }
     writeLine(call.out(), notes::notesHeaders());
-    writeLine(call.out(), notes::noteCells(*listed));
+    writeLine(call.out(), notes::noteCells({*found.note, found.row}));
     return kExitOk;
 }
 
