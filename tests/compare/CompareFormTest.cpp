@@ -77,7 +77,7 @@ class CompareFormTest : public vesk::test::WindowTest {
             }
             now += wait;
         });
-        form.Combo3_Click(0);
+        form.chooseOffice(0);
     }
 
     std::chrono::steady_clock::time_point now{};
@@ -112,7 +112,7 @@ TEST_F(CompareFormTest, ResetReturnsToReadyKeepingThePeriod) {
     compare();
     child<QLineEdit>("Text1")->setText("B");
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(0);
+    form.chooseOffice(0);
     ASSERT_EQ(child<QTableView>("MSFlexGrid1")->model()->rowCount(), 4);
 
     child<QPushButton>("Command5")->click();
@@ -309,7 +309,7 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     EXPECT_TRUE(explain->isEnabled());
 
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(3);  // Bay S.O
+    form.chooseOffice(3);  // Bay S.O
     auto* detail = child<QTableView>("MSFlexGrid1");
     ASSERT_EQ(detail->model()->rowCount(), 3);  // the 4th, the 6th and the 20th
     const QRect second = detail->visualRect(detail->model()->index(1, 0));
@@ -393,7 +393,7 @@ TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
     child<QPushButton>("cmdRun")->click();
     ASSERT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 5 Offices.");
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(0);
+    form.chooseOffice(0);
     auto* consolidated = child<QTableView>("grdCompare");
     auto* detailed = child<QTableView>("MSFlexGrid1");
     ASSERT_EQ(consolidated->model()->index(4, 7).data().toString(), "199999999.98");

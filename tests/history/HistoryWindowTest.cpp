@@ -72,7 +72,7 @@ TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     import(bank, vesk::test::bankShape(), monthEntries(2, 2025, 5, false));
     now.minute = 3;
     prompter.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(bank.logic().Command3_Click("2025", "Apr"));
+    ASSERT_TRUE(bank.logic().deleteMonth("2025", "Apr"));
 
     const std::size_t messages = prompter.messages().size();
     EXPECT_EQ(historyShown(bank),

@@ -42,7 +42,7 @@ class OpenItemsWindowTest : public ::testing::Test {
     // The menu's Open Items button, and the window it opens once its listing is in.
     vesk::gui::OpenItemsWindow* openFromMenu() {
         forms.start();
-        auto* button = forms.mainform().findChild<QPushButton*>("cmdOpenItems");
+        auto* button = forms.mainForm().findChild<QPushButton*>("cmdOpenItems");
         EXPECT_NE(button, nullptr);
         EXPECT_EQ(button->text(), "O&pen Items");
         button->click();
@@ -50,7 +50,7 @@ class OpenItemsWindowTest : public ::testing::Test {
         EXPECT_NE(window, nullptr);
         window->prompter().setDialogs(&prompter);
         // The click returned with the listing still to come: the menu never waited for it.
-        EXPECT_TRUE(forms.mainform().isVisible());
+        EXPECT_TRUE(forms.mainForm().isVisible());
         EXPECT_TRUE(eventually([&] { return !window->logic().busy(); }, 20000));
         return window;
     }

@@ -32,7 +32,7 @@ class TrendWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (vesk::gui::TaskForm* f :
-             {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()})
+             {&forms.configureForm(), &forms.finacleForm(), &forms.orvForm(), &forms.compareForm()})
             f->setDialogs(&prompter);
         window().setDialogs(&prompter);
         compareForm().logic().blinker().setDuration(0ms);
@@ -40,11 +40,11 @@ class TrendWindowTest : public ::testing::Test {
     }
     void TearDown() override {
         window().close();
-        forms.Compareform().hide();
-        forms.mainform().hide();
+        forms.compareForm().hide();
+        forms.mainForm().hide();
     }
     vesk::gui::TrendWindow& window() { return forms.trendWindow(); }
-    vesk::gui::CompareForm& compareForm() { return static_cast<vesk::gui::CompareForm&>(forms.Compareform()); }
+    vesk::gui::CompareForm& compareForm() { return static_cast<vesk::gui::CompareForm&>(forms.compareForm()); }
     template <typename T>
     T* child(QWidget& parent, const char* name) {
         T* w = parent.findChild<T*>(name);
@@ -53,7 +53,7 @@ class TrendWindowTest : public ::testing::Test {
     }
     // Trend on the menu, as the person would, and the window's first load done.
     void openFromMenu() {
-        child<QPushButton>(forms.mainform(), "cmdTrend")->click();
+        child<QPushButton>(forms.mainForm(), "cmdTrend")->click();
         ASSERT_TRUE(eventually([&] { return window().isVisible() && !window().isLoading(); }, 20000));
     }
     bool loaded() {
@@ -87,7 +87,7 @@ class TrendWindowTest : public ::testing::Test {
 
 TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) {
     openFromMenu();
-    EXPECT_TRUE(forms.mainform().isVisible());
+    EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_EQ(months(), (QStringList{"Feb 2025", "Mar 2025", "Apr 2025", "May 2025", "Jul 2025"}));
     ASSERT_EQ(chart()->series().size(), 2);
     auto* columns = qobject_cast<QBarSeries*>(chart()->series()[0]);
@@ -179,14 +179,14 @@ TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeCho
     };
     doubleClick(0, 0);  // an empty cell: Alpha agrees in February
     QApplication::processEvents();
-    EXPECT_FALSE(forms.Compareform().isVisible());
+    EXPECT_FALSE(forms.compareForm().isVisible());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.office);
         doubleClick(c.row, c.column);
-        ASSERT_TRUE(eventually([&] { return forms.Compareform().isVisible(); }));
-        EXPECT_FALSE(forms.mainform().isVisible());
+        ASSERT_TRUE(eventually([&] { return forms.compareForm().isVisible(); }));
+        EXPECT_FALSE(forms.mainForm().isVisible());
         EXPECT_TRUE(window().isVisible());
-        QWidget& form = forms.Compareform();
+        QWidget& form = forms.compareForm();
         EXPECT_EQ(child<QComboBox>(form, "Combo1")->currentText().toStdString(), c.year);
         EXPECT_EQ(child<QComboBox>(form, "Combo2")->currentText().toStdString(), c.month);
         EXPECT_FALSE(child<QPushButton>(form, "cmdRun")->isVisible());  // compared

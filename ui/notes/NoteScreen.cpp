@@ -22,7 +22,7 @@ NoteScreen::NoteScreen(std::string databasePath, Prompter& prompter, Side side, 
 
 std::string NoteScreen::heading() const { return noteHeading(m_side, m_id); }
 
-std::optional<Note> NoteScreen::cmdOK_Click(Status status, const std::string& text) {
+std::optional<Note> NoteScreen::save(Status status, const std::string& text) {
     try {
         store::Connection db;
         db.open(m_path);

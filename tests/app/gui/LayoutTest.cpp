@@ -32,10 +32,10 @@ TEST_F(LayoutTest, GrowingAFormGrowsItsGridsAndKeepsEachControlAtItsEdges) {
     // Added to a rectangle, margins move its left and top edges by their negated values.
     const QMargins stays, grows(0, 0, kWider, kTaller), widens(0, 0, kWider, 0);
     const QMargins cornered(-kWider, -kTaller, kWider, kTaller), rightward(-kWider, 0, kWider, 0);
-    TaskForm* office = &forms.configureform();
-    TaskForm* bank = &forms.Finacleform();
-    TaskForm* orv = &forms.ORVForm();
-    TaskForm* compare = &forms.Compareform();
+    TaskForm* office = &forms.configureForm();
+    TaskForm* bank = &forms.finacleForm();
+    TaskForm* orv = &forms.orvForm();
+    TaskForm* compare = &forms.compareForm();
     const int half = kWider / 2;
     const Case cases[] = {
         {office, "DataGrid1", grows},
@@ -98,8 +98,8 @@ TEST_F(LayoutTest, GrowingAFormGrowsItsGridsAndKeepsEachControlAtItsEdges) {
 
 TEST_F(LayoutTest, BackFindsTheMenuWhereItWasLeftAndAFormComesBackWhereItWas) {
     forms.start();
-    QWidget& menu = forms.mainform();
-    TaskForm& compare = forms.Compareform();
+    QWidget& menu = forms.mainForm();
+    TaskForm& compare = forms.compareForm();
     menu.move(150, 70);
     QApplication::processEvents();
     const QPoint menuAt = menu.pos();
@@ -122,7 +122,7 @@ TEST_F(LayoutTest, BackFindsTheMenuWhereItWasLeftAndAFormComesBackWhereItWas) {
 
 TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
     forms.start();
-    vesk::gui::MainForm& menu = forms.mainform();
+    vesk::gui::MainForm& menu = forms.mainForm();
     menu.resize(menu.formLayout().designSize());  // as on a large screen
     const QRect exitAtTop = menu.findChild<QWidget*>("Command5")->geometry();
     // 1366 x 768 less a 40 px taskbar at 125 %, in the menu's own pixels.
@@ -151,7 +151,7 @@ TEST_F(LayoutTest, OnASmallScaledScreenTheMenuScrollsToEveryButton) {
 }
 
 TEST_F(LayoutTest, TheMenusControlsEachHaveRoomOfTheirOwnWithinTheDesign) {
-    vesk::gui::MainForm& menu = forms.mainform();
+    vesk::gui::MainForm& menu = forms.mainForm();
     menu.resize(menu.formLayout().designSize());
     const QRect design(QPoint(0, 0), menu.formLayout().designSize());
     std::vector<QWidget*> controls;

@@ -26,7 +26,7 @@ TEST(MenuStatus, ShowsTheVersionAndTheOpenDatabaseWithItsWholePathAsTooltip) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         vesk::gui::FormSet forms(c.path);
-        QLabel* status = statusLine(forms.mainform());
+        QLabel* status = statusLine(forms.mainForm());
         ASSERT_NE(status, nullptr);
         const QString text = status->text();
         EXPECT_TRUE(text.startsWith(QString("Ver %1 ").arg(vesk::kVersion))) << text.toStdString();
