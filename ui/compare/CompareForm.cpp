@@ -87,11 +87,12 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     const QFont labelFont = formFont("MS Sans Serif", 10, true);
     const QFont heading = formFont("Lucida Bright", 12, true);
 
-    // A blank panel behind the result area until results are shown.
+    // A blank panel behind the result area until results are shown. It ends where the row of
+    // buttons under the grids begins, so that none of them stands across its edge.
     m_frame1 = new QFrame(this);
     m_frame1->setObjectName("Frame1");
     m_frame1->setFrameShape(QFrame::Box);
-    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7815));
+    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7800));
     m_frame1->lower();
 
     QLabel* title = makeLabel(this, "Label20", "Compare VESK Finacle Data with ORV Data",
@@ -136,16 +137,16 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
     m_progressBar1->hide();
     // What the comparison left out: a line along the bottom under the consolidated half and a
-    // button beside its export, in room the designed controls leave free; the progress bar,
-    // shown only while exporting, stays above the line.
+    // button beside its export, in room the designed controls leave free: left of the
+    // export's wait label; the progress bar, shown only while exporting, stays above the line.
     m_lblLeftOut = makeLabel(this, "lblLeftOut", "", twipsRect(600, 10470, 8775, 330), formFont("MS Sans Serif", 9));
     m_lblLeftOut->setWordWrap(false);
     m_lblLeftOut->hide();
-    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6240, 9720, 1335, 735), buttonFont);
+    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6225, 9720, 1200, 735), buttonFont);
     m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
     m_cmdLeftOut->hide();
     // Why the rows differ: beside Left Out, usable once a month is compared.
-    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7680, 9720, 1335, 735), buttonFont);
+    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7515, 9720, 1170, 735), buttonFont);
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
     m_explainWindow = new ExplainWindow(databasePath, prompter(), this);

@@ -135,17 +135,4 @@ TEST(DelayShown, AWaitShowsInTheStatusLabelWithTheWaitCursorAndGoesWithoutTrace)
     }
 }
 
-TEST(MenuLayout, NoTwoControlsOfTheMenuOverlap) {
-    vesk::gui::MainForm menu;
-    std::vector<QWidget*> controls;
-    // Buttons and labels: the frames' lines are drawn around the buttons on purpose.
-    for (QWidget* w : menu.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) controls.push_back(w);
-    EXPECT_GE(controls.size(), 11u);
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        for (std::size_t j = i + 1; j < controls.size(); ++j)
-            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
-                << controls[i]->objectName().toStdString() << " and " << controls[j]->objectName().toStdString();
-}
-
 }  // namespace

@@ -37,15 +37,4 @@ TEST(MenuStatus, ShowsTheVersionAndTheOpenDatabaseWithItsWholePathAsTooltip) {
     }
 }
 
-TEST(MenuStatus, TheStatusLineCoversNoControlAndStaysInsideTheMenu) {
-    vesk::gui::MainForm menu;
-    QLabel* status = statusLine(menu);
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(menu.rect().contains(status->geometry()));
-    for (QWidget* w : menu.findChildren<QWidget*>()) {
-        if (w == status) continue;
-        EXPECT_FALSE(w->geometry().intersects(status->geometry())) << w->objectName().toStdString();
-    }
-}
-
 }  // namespace
