@@ -94,8 +94,8 @@ class CompareForm : public TaskForm {
     QLabel* m_label6;
     QProgressBar* m_progressBar1;
     QPushButton* m_back;
-    QTimer m_timer1;
-    QTimer m_timer3;
+    QTimer m_timer1{this};  // children, found by their names
+    QTimer m_timer3{this};
     int m_timerInterval = 100;
 };
 

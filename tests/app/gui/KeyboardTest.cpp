@@ -8,13 +8,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <map>
 #include <set>
 
-#include "support/Eventually.h"
 #include "support/GuiTest.h"
+#include "support/Handshake.h"
 #include "trend/TrendWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/TaskForm.h"
@@ -25,8 +26,6 @@ using vesk::gui::TaskForm;
 using vesk::gui::withoutMnemonic;
 
 std::string text(const QComboBox* combo) { return combo->currentText().toStdString(); }
-
-using vesk::test::eventually;
 
 class KeyboardTest : public vesk::test::FormSetTest {
   protected:
@@ -139,17 +138,22 @@ TEST_F(KeyboardTest, AltAndTheLetterPressesTheButton) {
     open(forms.configureForm());
     auto* import = child<QPushButton>(forms.configureForm(), "Command4");
     prompter.queueFile(std::nullopt);
+    // The letter animates a click of the button, which lands once the window runs its events.
+    QSignalSpy imported(import, &QAbstractButton::clicked);
     QTest::keyClick(&forms.configureForm(), vesk::gui::mnemonicLetter(import->text()).toLatin1(), Qt::AltModifier);
-    ASSERT_TRUE(eventually([&] { return !prompter.messages().empty(); }));
+    ASSERT_TRUE(imported.wait(vesk::test::kNeverComes));
+    ASSERT_FALSE(prompter.messages().empty());
     EXPECT_EQ(prompter.lastMessage().text, "File not selected.");
 
     // A label's letter takes the focus to its box.
     QTest::keyClick(&forms.configureForm(), Qt::Key_F, Qt::AltModifier);
-    EXPECT_TRUE(eventually([&] { return child<QLineEdit>(forms.configureForm(), "TextFind")->hasFocus(); }));
+    EXPECT_TRUE(child<QLineEdit>(forms.configureForm(), "TextFind")->hasFocus());
 
     auto* back = child<QPushButton>(forms.configureForm(), "Command2");
+    QSignalSpy wentBack(back, &QAbstractButton::clicked);
     QTest::keyClick(&forms.configureForm(), vesk::gui::mnemonicLetter(back->text()).toLatin1(), Qt::AltModifier);
-    EXPECT_TRUE(eventually([&] { return forms.mainForm().isVisible(); }));
+    ASSERT_TRUE(wentBack.wait(vesk::test::kNeverComes));
+    EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_FALSE(forms.configureForm().isLoaded());
 }
 
@@ -158,7 +162,7 @@ TEST_F(KeyboardTest, EscapeOnEveryTaskFormGoesBackToTheMenu) {
         SCOPED_TRACE(form->objectName().toStdString());
         open(*form);
         press(*form, Qt::Key_Escape);
-        EXPECT_TRUE(eventually([&] { return !form->isLoaded(); }));
+        EXPECT_FALSE(form->isLoaded());
         EXPECT_FALSE(form->isVisible());
         EXPECT_TRUE(forms.mainForm().isVisible());
     }
