@@ -13,7 +13,7 @@
 namespace vesk::compare {
 namespace {
 
-long long april(int day) { return daysFromCivil(2025, 4, day); }
+long long aprilDay(int day) { return daysFromCivil(2025, 4, day); }
 
 // Hill HO's April: a timing pair split by a matched date, a deposit booked as two receipts,
 // and a payment ORV never booked.
@@ -74,7 +74,7 @@ TEST_F(ExplainScreenTest, TheRowsOfAPairStandTogetherAndMatchedOnesShowOnRequest
 
 TEST_F(ExplainScreenTest, ADateOfTheDetailedGridShowsThatDateOnlyAndAddsUpItsRows) {
     screen.showMatchedRows(true);
-    explain({{2025, 4}, std::string("Hill HO"), april(9)});
+    explain({{2025, 4}, std::string("Hill HO"), aprilDay(9)});
     EXPECT_EQ(screen.heading(), "Explained : April 2025 : Hill HO : 09/04/2025");
     EXPECT_EQ(shown(), (std::vector<std::string>{"T5 group 1", "A6 group 1", "A7 group 1"}));
     EXPECT_EQ(screen.headline(),
@@ -155,7 +155,7 @@ TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow
     EXPECT_EQ(r->office, std::string("Hill HO"));
     std::vector<long long> days;
     for (int row = 0; const auto picked = compare.explainDetailedRow(row); ++row) days.push_back(*picked->day);
-    EXPECT_EQ(days, (std::vector<long long>{april(3), april(5), april(11)}));
+    EXPECT_EQ(days, (std::vector<long long>{aprilDay(3), aprilDay(5), aprilDay(11)}));
 
     compare.reset();
     EXPECT_FALSE(compare.explainChosenOffice());
