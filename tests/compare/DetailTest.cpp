@@ -40,9 +40,9 @@ class DetailTest : public ::testing::Test {
         db.deposit("F3", "15/04/2025", "3");
 
         logic.blinker().setDuration(std::chrono::milliseconds(0));
-        logic.setTimer1Starter([this] { ++timer1Starts; });
-        logic.Form_Load();
-        logic.cmdRun_Click();
+        logic.setHideStatusLater([this] { ++timer1Starts; });
+        logic.load();
+        logic.compare();
     }
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
@@ -75,8 +75,8 @@ const std::string kONeil = "15/04/2025 | O'Neil SO | 3.00 | 0.00 | 3.00* | 0.00 
 
 TEST_F(DetailTest, AllCoversEveryListedOfficeByOfficeThenDate) {
     ASSERT_EQ(logic.view().offices, (std::vector<std::string>{"All", "Alpha", "Beta", "O'Neil SO"}));
-    logic.Text1_Change("BE");  // hides Alpha and O'Neil SO, which All still covers
-    ASSERT_TRUE(logic.Combo3_Click(0));
+    logic.filterOffices("BE");  // hides Alpha and O'Neil SO, which All still covers
+    ASSERT_TRUE(logic.chooseOffice(0));
 
     std::vector<std::string> expected = kAlpha;
     expected.push_back(kBeta);
@@ -89,7 +89,7 @@ TEST_F(DetailTest, AllCoversEveryListedOfficeByOfficeThenDate) {
     EXPECT_EQ(v.status.colour, palette::kFetchedText);
     EXPECT_FALSE(v.status.visible);  // the blink has ended
     EXPECT_EQ(timer1Starts, 1);
-    logic.Timer1_Timer();
+    logic.hideStatus();
     EXPECT_EQ(logic.view().status.text, "");
 }
 
@@ -100,7 +100,7 @@ TEST_F(DetailTest, EachPickRebuildsTheGrid) {
     };
     for (const Case& c : {Case{"O'Neil SO", {kONeil}}, Case{"Beta", {kBeta}}, Case{"Alpha", kAlpha}}) {
         SCOPED_TRACE(c.office);
-        ASSERT_TRUE(logic.Combo3_Click(pick(c.office)));
+        ASSERT_TRUE(logic.chooseOffice(pick(c.office)));
         EXPECT_EQ(rows(), c.rows);
     }
 }
@@ -112,9 +112,9 @@ TEST_F(DetailTest, AnOfficeWithoutADifferingDateStillReportsTheFetch) {
         db.deposit("F4", day, "100.01");  // 0.010000000000005 after subtracting
         db.orv("4", day, "Receipt", "100");
     }
-    logic.Command5_Click();
-    ASSERT_TRUE(logic.cmdRun_Click());
-    ASSERT_TRUE(logic.Combo3_Click(pick("Gamma")));
+    logic.reset();
+    ASSERT_TRUE(logic.compare());
+    ASSERT_TRUE(logic.chooseOffice(pick("Gamma")));
     EXPECT_TRUE(logic.detailed().rows.empty());
     EXPECT_EQ(logic.view().status.text, "Data Fetched...");
     EXPECT_TRUE(logic.view().detailExportVisible);
@@ -124,10 +124,10 @@ TEST_F(DetailTest, NothingListedLeavesTheHeaderOnly) {
     db.connection().execute("DELETE FROM veskfinacle; DELETE FROM orvtable");
     db.deposit("F9", "12/04/2025", "5");
     db.orv("9", "12/04/2025", "Receipt", "5");
-    logic.Command5_Click();
-    ASSERT_TRUE(logic.cmdRun_Click());
+    logic.reset();
+    ASSERT_TRUE(logic.compare());
     ASSERT_EQ(logic.view().offices, std::vector<std::string>{"All"});
-    EXPECT_TRUE(logic.Combo3_Click(0));
+    EXPECT_TRUE(logic.chooseOffice(0));
     EXPECT_TRUE(logic.detailed().rows.empty());
     EXPECT_FALSE(logic.view().detailExportVisible);
     EXPECT_EQ(logic.view().status.text, "");

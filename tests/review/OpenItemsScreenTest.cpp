@@ -42,13 +42,13 @@ TEST_F(OpenItemsScreenTest, OnlyTheLastListingIsShownAndAnItemOpensItsOfficesMon
     ASSERT_EQ(screen.items().size(), 1u);  // the 4th not yet
     EXPECT_EQ(screen.items()[0].age, 3);
 
-    const std::optional<compare::ExplainRequest> request = screen.grdOpenItems_DblClick(0);
+    const std::optional<compare::ExplainRequest> request = screen.explainItem(0);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->period.year, 2025);
     EXPECT_EQ(request->period.month, 3);
     EXPECT_EQ(request->office, "Hill SO");
     EXPECT_FALSE(request->day);
-    EXPECT_FALSE(screen.grdOpenItems_DblClick(1));
+    EXPECT_FALSE(screen.explainItem(1));
 }
 
 TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
@@ -56,12 +56,12 @@ TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
     screen.setOpenWhenSaved(false);
     OpenItemsScreen::Job none = screen.open(dayOf(2025, 3, 1));
     screen.finished(none.ticket, none.run());
-    EXPECT_FALSE(screen.cmdExportOpenItems_Click());
+    EXPECT_FALSE(screen.exportItems());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
 
     OpenItemsScreen::Job some = screen.open(dayOf(2025, 4, 30));
     screen.finished(some.ticket, some.run());
-    const std::optional<std::string> path = screen.cmdExportOpenItems_Click();
+    const std::optional<std::string> path = screen.exportItems();
     ASSERT_TRUE(path);
     EXPECT_EQ(std::filesystem::path(*path).filename(), "Open_Items_30-04-2025.xlsx");
     EXPECT_TRUE(std::filesystem::exists(*path));

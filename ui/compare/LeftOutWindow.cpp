@@ -30,7 +30,7 @@ store::ResultSet listRows(compare::LeftOutKind kind, const compare::LeftOutList&
 
 }  // namespace
 
-LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<void()> exportClicked, QWidget* parent)
+LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, QWidget* parent)
     : QWidget(parent, Qt::Window), m_logic(logic) {
     setObjectName("frmLeftOut");
     setWindowTitle("Left Out of the Comparison");
@@ -90,7 +90,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
-    connect(exportButton, &QPushButton::clicked, this, [f = std::move(exportClicked)] { f(); });
+    connect(exportButton, &QPushButton::clicked, this, &LeftOutWindow::exportRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // Escape closes; Enter exports nothing unasked. The letters differ from the comparison
     // form's, so that a letter never names two of the comparison's buttons.

@@ -21,7 +21,7 @@ class NoteDialog : public QDialog {
     /// The note as saved, once OK closed the dialog.
     const std::optional<notes::Note>& saved() const { return m_saved; }
 
-    void cmdOK_Click();
+    void save();
 
   private:
     notes::NoteScreen m_logic;

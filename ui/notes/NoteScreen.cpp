@@ -20,7 +20,7 @@ NoteScreen::NoteScreen(std::string databasePath, Prompter& prompter, RowRef row,
 
 std::string NoteScreen::heading() const { return noteHeading(m_row.side, m_row.id); }
 
-std::optional<Note> NoteScreen::cmdOK_Click(Status status, const std::string& text) {
+std::optional<Note> NoteScreen::save(Status status, const std::string& text) {
     try {
         store::Connection db;
         db.open(m_path);

@@ -26,7 +26,7 @@ class NoteScreen {
 
     /// OK: saves the note. The note as it stands then, or none (and why said) when it was not
     /// saved and the dialog stays open.
-    std::optional<Note> cmdOK_Click(Status status, const std::string& text);
+    std::optional<Note> save(Status status, const std::string& text);
 
   private:
     std::string m_path;
