@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -72,14 +74,22 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, ec);
 }
 
-// A file written under another name (`path` and the process's number) that takes its name only once it is
-// all on disk; removed when it is not finished.
+// A file written under another name (`path` and the process's number) that takes its name
+// only once it is all on disk; removed when it is not finished.
 class PartialFile {
   public:
-    PartialFile(std::string path, mode_t mode)
+    /// Bypassing: written past the system's file cache, straight to the disk (whole pages
+    /// from a buffer aligned to them), where the folder's file system allows it. A copy of a
+    /// whole database then costs no cache to fill and empty again, and leaves what the cache
+    /// holds in place.
+    enum class Cache { Through, Bypassing };
+
+    PartialFile(std::string path, mode_t mode, Cache cache = Cache::Through)
         : m_path(std::move(path)), m_partial(m_path + ".partial-" + std::to_string(::getpid())) {
         removeQuietly(m_partial);
-        m_fd = ::open(m_partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+        if (cache == Cache::Bypassing) m_fd = ::open(m_partial.c_str(), flags | O_DIRECT, mode);
+        if (m_fd < 0) m_fd = ::open(m_partial.c_str(), flags, mode);
         if (m_fd < 0) throw fileError("write", m_partial);
     }
     ~PartialFile() {
@@ -95,6 +105,8 @@ class PartialFile {
         for (std::size_t done = 0; done < size;) {
             const ssize_t w = ::write(m_fd, data + done, size - done);
             if (w < 0 && errno == EINTR) continue;
+            // A file system that takes no direct writes of this size: through the cache, then.
+            if (w < 0 && errno == EINVAL && dropDirect()) continue;
             if (w < 0) throw fileError("write", m_partial);
             done += std::size_t(w);
         }
@@ -110,6 +122,11 @@ class PartialFile {
     }
 
   private:
+    bool dropDirect() {
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        return flags >= 0 && (flags & O_DIRECT) && ::fcntl(m_fd, F_SETFL, flags & ~O_DIRECT) == 0;
+    }
+
     std::string m_path;
     std::string m_partial;
     int m_fd = -1;
@@ -193,6 +210,22 @@ class Backup {
     sqlite3_backup* m_backup;
 };
 
+// Pages in memory aligned to a page, as a write that bypasses the file cache needs.
+class AlignedPages {
+  public:
+    explicit AlignedPages(std::size_t pages)
+        : m_bytes(static_cast<unsigned char*>(std::aligned_alloc(detail::kPageBytes, pages * detail::kPageBytes))) {
+        if (!m_bytes) throw std::bad_alloc();
+    }
+    ~AlignedPages() { std::free(m_bytes); }
+    AlignedPages(const AlignedPages&) = delete;
+    AlignedPages& operator=(const AlignedPages&) = delete;
+    unsigned char* get() const { return m_bytes; }
+
+  private:
+    unsigned char* m_bytes;
+};
+
 // The file's pages as they are, still encrypted, inside a read transaction: under a rollback
 // journal no other program writes to the file while it lasts (a commit waits for it to end),
 // so its bytes are one committed state. Each page's code is verified on the way, so a damaged
@@ -211,23 +244,23 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
                      damagedText(source.path(), SQLITE_CORRUPT,
                                  "page " + std::to_string(page) + " fails its authentication code"));
     };
-    PartialFile to(destination, 0644);
-    std::vector<unsigned char> buffer(std::size_t(kPagesPerStep) * detail::kPageBytes);
+    PartialFile to(destination, 0644, PartialFile::Cache::Bypassing);
+    const AlignedPages buffer{std::size_t(kPagesPerStep)};
     std::optional<detail::PageCodes> codes;
     for (std::int64_t first = 1; first <= pages; first += kPagesPerStep) {
         if (heartbeat) heartbeat();
         const std::int64_t count = std::min<std::int64_t>(kPagesPerStep, pages - first + 1);
         const auto size = std::size_t(count) * detail::kPageBytes;
-        const int rc = file->pMethods->xRead(file, buffer.data(), int(size),
+        const int rc = file->pMethods->xRead(file, buffer.get(), int(size),
                                              sqlite3_int64(first - 1) * sqlite3_int64(detail::kPageBytes));
         // Past a cut-off end the engine reads zeros, whose code fails below.
         if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) throw engineError(source.handle(), rc);
-        if (!codes) codes.emplace(detail::programKey(), buffer.data());
+        if (!codes) codes.emplace(detail::programKey(), buffer.get());
         for (std::int64_t i = 0; i < count; ++i)
             if (first + i != detail::kLockPage &&
-                !codes->authentic(buffer.data() + std::size_t(i) * detail::kPageBytes, first + i))
+                !codes->authentic(buffer.get() + std::size_t(i) * detail::kPageBytes, first + i))
                 throw damaged(first + i);
-        to.write(reinterpret_cast<const char*>(buffer.data()), size);
+        to.write(reinterpret_cast<const char*>(buffer.get()), size);
     }
     // Every page read: other programs may write again while the copy goes to disk.
     read.commit();
