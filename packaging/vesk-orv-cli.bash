@@ -73,6 +73,7 @@ _vesk_orv_cli() {
         trend) options="--offices" ;;
         note) options="--status --text" ;;
         open-items) options="--as-of" ;;
+        check) options="--full" ;;
         export) options="--office --filter --out --matched --as-of" ;;
     esac
     if [[ $cur == -* ]]; then
