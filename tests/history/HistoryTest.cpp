@@ -68,7 +68,7 @@ TEST(FileDigest, HashesEveryByteOfTheFile) {
 }
 
 // What one report's records hold, in its own words.
-struct Report {
+struct HistoryReport {
     const char* name;
     vesk::test::ReportShape (*shape)();
     Action firstImport;   ///< a file whose first row is a deposit
@@ -77,7 +77,7 @@ struct Report {
     const char* question;  ///< the overwrite question of April 2025's deposits, with the earlier import's line
 };
 
-const Report kReports[] = {
+const HistoryReport kHistoryReports[] = {
     {"bank", vesk::test::bankShape, Action::CtrImport, Action::CtrImport, Action::CtrMonthDeletion,
      "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nThis file was "
      "already imported on 06/12/2026 10:15.\r\nAre you sure you want to proceed?"},
@@ -87,9 +87,9 @@ const Report kReports[] = {
      "proceed?"},
 };
 
-void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
+void PrintTo(const HistoryReport& report, std::ostream* out) { *out << report.name; }
 
-class ReportHistoryTest : public ::testing::TestWithParam<Report> {
+class ReportHistoryTest : public ::testing::TestWithParam<HistoryReport> {
   protected:
     void SetUp() override {
         vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
@@ -260,7 +260,7 @@ TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
         << prompter.lastMessage().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kReports),
+INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kHistoryReports),
                          [](const auto& test) { return std::string(test.param.name); });
 
 class OfficeHistoryTest : public ::testing::Test {

@@ -11,7 +11,7 @@ namespace {
 
 using test::ReviewDatabase;
 
-long long day(int y, int m, int d) { return daysFromCivil(y, m, d); }
+long long dayOf(int y, int m, int d) { return daysFromCivil(y, m, d); }
 
 // March and April of Hill SO, under the configured head office.
 class OpenItemsScreenTest : public ::testing::Test {
@@ -30,8 +30,8 @@ class OpenItemsScreenTest : public ::testing::Test {
 };
 
 TEST_F(OpenItemsScreenTest, OnlyTheLastListingIsShownAndAnItemOpensItsOfficesMonth) {
-    OpenItemsScreen::Job first = screen.open(day(2025, 4, 30));
-    OpenItemsScreen::Job second = screen.open(day(2025, 4, 2));
+    OpenItemsScreen::Job first = screen.open(dayOf(2025, 4, 30));
+    OpenItemsScreen::Job second = screen.open(dayOf(2025, 4, 2));
     EXPECT_TRUE(screen.busy());
     EXPECT_EQ(screen.headline(), "");
     screen.finished(first.ticket, first.run());  // an answer to a question no longer asked
@@ -54,12 +54,12 @@ TEST_F(OpenItemsScreenTest, OnlyTheLastListingIsShownAndAnItemOpensItsOfficesMon
 TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
     screen.setOutputFolder(dir.file("out"));
     screen.setOpenWhenSaved(false);
-    OpenItemsScreen::Job none = screen.open(day(2025, 3, 1));
+    OpenItemsScreen::Job none = screen.open(dayOf(2025, 3, 1));
     screen.finished(none.ticket, none.run());
     EXPECT_FALSE(screen.cmdExportOpenItems_Click());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
 
-    OpenItemsScreen::Job some = screen.open(day(2025, 4, 30));
+    OpenItemsScreen::Job some = screen.open(dayOf(2025, 4, 30));
     screen.finished(some.ticket, some.run());
     const std::optional<std::string> path = screen.cmdExportOpenItems_Click();
     ASSERT_TRUE(path);
@@ -69,7 +69,7 @@ TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
 }
 
 TEST_F(OpenItemsScreenTest, AFailedListingIsSaidAndLeavesTheWindowReady) {
-    OpenItemsScreen::Job job = screen.open(day(2025, 4, 30));
+    OpenItemsScreen::Job job = screen.open(dayOf(2025, 4, 30));
     screen.failed(job.ticket, Error(errc::kFileNotFound, "gone"));
     EXPECT_FALSE(screen.busy());
     EXPECT_EQ(prompter.lastMessage().text, "Error: gone");

@@ -17,7 +17,7 @@ namespace vesk::gui {
 namespace {
 
 constexpr std::array<const char*, 3> kGridNames = {"grdUnknownFacility", "grdOrvOnlyOffice", "grdUnknownOffice"};
-constexpr int kAmountColumn = 2;  // the sums come after the name and the count
+constexpr int kFirstSumColumn = 2;  // the sums come after the name and the count
 
 // A list as its grid's rows: the name as text, the count as a whole number and the sums as
 // numbers, so that sorting by a column orders numbers as numbers.
@@ -52,7 +52,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
         layout->addWidget(
             makeLabel(this, QString("lblCaption%1").arg(k + 1), compare::leftOutLabels(kind).caption, {}, labelFont));
         list.model.setFormatter([](const store::Value& v, int column) {
-            if (column >= kAmountColumn) return QString::fromStdString(formatAmount(v.toNumber()));
+            if (column >= kFirstSumColumn) return QString::fromStdString(formatAmount(v.toNumber()));
             return QString::fromStdString(v.toText());
         });
         for (int c = 1; c < 4; ++c) list.model.setAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
