@@ -176,8 +176,9 @@ TEST_F(DatabaseCheckTest, TheEnginesCheckFindsFaultsWhosePagesAllAuthenticateThe
         }
         ASSERT_FALSE(full.engineFaults.empty());
         EXPECT_NE(full.engineFaults.front().find(c.says), std::string::npos) << full.engineFaults.front();
-        if (c.quickFinds && !quick.engineFaults.empty())
+        if (c.quickFinds && !quick.engineFaults.empty()) {
             EXPECT_NE(quick.engineFaults.front().find(c.says), std::string::npos) << quick.engineFaults.front();
+        }
     }
 }
 
