@@ -74,6 +74,7 @@ _vesk_orv_cli() {
         trend) options="--offices" ;;
         note) options="--status --text" ;;
         open-items) options="--as-of" ;;
+        check) options="--full" ;;
         export)
             case $first in
                 consolidated | detailed) options="--office --filter --out" ;;

@@ -34,7 +34,7 @@ bool DatabaseScreen::checkDatabase() {
     return guarded(kCheckTitle, [this] {
         const auto says = [this] { m_prompter.progress("Checking the database file..."); };
         says();
-        const store::FileCheck check = store::checkDatabaseFile(m_path, says);
+        const store::FileCheck check = store::checkDatabaseFile(m_path, store::CheckDepth::Quick, says);
         m_prompter.progress("");
         m_prompter.message(checkMessage(m_path, check));
         return check.sound();

@@ -11,7 +11,8 @@ namespace vesk::cli {
 // "ok", or the damage line by line; never creates the file.
 int runCheck(Call& call) {
     const std::string path = call.databasePath();
-    const store::FileCheck result = store::checkDatabaseFile(path);
+    const store::FileCheck result =
+        store::checkDatabaseFile(path, call.flag("full") ? store::CheckDepth::Full : store::CheckDepth::Quick);
     for (const std::string& line : backup::checkLines(path, result)) call.out() << line << "\n";
     return result.sound() ? kExitOk : kExitFailed;
 }

@@ -233,8 +233,10 @@ std::vector<Verb> table() {
          .database = Database::Open,
          .wrongCount = "give at most one form: ctr, orv or master"},
         {.name = "check",
+         .options = {{"full", "", "and every index against its table"}},
          .help = "Reads every page of the database file, verifying its authentication code, then runs the "
-                 "engine's integrity check; prints ok, or what is damaged (and exits 1).",
+                 "engine's check of every tree's structure (--full: and of every index against its table); "
+                 "prints ok, or what is damaged (and exits 1).",
          .run = runCheck},
         {.name = "backup",
          .arguments = {{"FILE"}},
