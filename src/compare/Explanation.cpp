@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "compare/CompareStatements.h"
+#include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
@@ -297,8 +298,8 @@ std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, 
 }
 
 const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
-                                                      "Class",       "Group", "Other Date", "Status", "Note"};
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",   "Amount",
+                                                      "Class",       "Group", "Other Date", "Status", "Note", "Hint"};
     return kHeaders;
 }
 
@@ -315,7 +316,8 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
                           : "",
             line.otherDay ? dayText(*line.otherDay) : "",
             line.note ? notes::statusText(line.note->status) : "",
-            line.note ? line.note->text : ""};
+            line.note ? line.note->text : "",
+            hintText(line.hint)};
 }
 
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {

@@ -12,6 +12,7 @@
 #include "core/Text.h"
 #include "notes/NoteWording.h"
 #include "office/Offices.h"
+#include "review/MonthHints.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
@@ -59,7 +60,7 @@ ExplainScreen::Job ExplainScreen::open(const ExplainRequest& request) {
                 db.open(path);
                 Explained e;
                 e.configuredOffice = comparisonScope(db).configuredOffice;
-                e.explanation = explainMonth(db, period, target);
+                e.explanation = review::explainWithHints(db, period, target);
                 return e;
             }};
 }

@@ -23,7 +23,7 @@ namespace vesk::gui {
 namespace {
 
 constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8,
-              kNoteColumn = 10;
+              kNoteColumn = 10, kHintColumn = 11;
 
 // The explanation's lines as the grid shows them: dates, amounts and groups sort as numbers.
 std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedLine>& lines) {
@@ -45,7 +45,7 @@ std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedL
 ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window),
       m_logic(databasePath, prompter),
-      m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn),
+      m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn, kHintColumn),
       m_databasePath(databasePath),
       m_prompter(prompter) {
     setObjectName("frmExplain");
