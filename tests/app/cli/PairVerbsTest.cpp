@@ -154,7 +154,9 @@ TEST(PairVerbs, PairUnpairAndListThroughTheCommandLine) {
         const Outcome r = runCli(args);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(withoutTimes(r.out), c.out);
-        if (c.status != kExitUsage) EXPECT_EQ(r.err, c.err);
+        if (c.status != kExitUsage) {
+            EXPECT_EQ(r.err, c.err);
+        }
     }
     // The history keeps what was made and undone, the refusals not.
     const Outcome history = runCli({"--db", path, "history", "pairs"});
