@@ -61,8 +61,8 @@ TEST_F(ExplainPairTest, TheRowsChosenArePairedWithTheirSumsAndTheGridIsExplained
     EXPECT_EQ(draft->bankRows, 1u);
     EXPECT_EQ(draft->orvRows, 1u);
     EXPECT_FALSE(draft->sumsDiffer());
-    EXPECT_EQ(draft->sumsLines(),
-              (std::vector<std::string>{"VESK: 1 row, 500.00", "ORV: 1 entry, 500.00", "Difference (bank less ORV): 0.00"}));
+    EXPECT_EQ(draft->sumsLines(), (std::vector<std::string>{"VESK: 1 row, 500.00", "ORV: 1 entry, 500.00",
+                                                            "Difference (bank less ORV): 0.00"}));
 
     ASSERT_TRUE(screen.pair(*draft, "late receipt", false));
     EXPECT_TRUE(prompter.messages().empty());
@@ -96,8 +96,9 @@ TEST_F(ExplainPairTest, APairNeedsBothSidesAndEqualSumsUnlessTheDifferenceIsAcce
     EXPECT_EQ(draft->sumsLines()[1], "ORV: 2 entries, 750.00");
     EXPECT_FALSE(screen.pair(*draft, "", false));
     ASSERT_EQ(prompter.messages().size(), said + 1);
-    EXPECT_EQ(prompter.lastMessage().text, "The bank rows sum to 800.00 and the ORV entries to 750.00, a difference "
-                                           "of 50.00: pair them only with the difference accepted.");
+    EXPECT_EQ(prompter.lastMessage().text,
+              "The bank rows sum to 800.00 and the ORV entries to 750.00, a difference "
+              "of 50.00: pair them only with the difference accepted.");
     EXPECT_EQ(lines()[at("T1")], "T1 bank-only");  // nothing written
 
     ASSERT_TRUE(screen.pair(*draft, "short receipt", true));
@@ -167,7 +168,6 @@ TEST_F(ExplainPairTest, TheSelectionKeepsItsRowOrItsPlace) {
     EXPECT_EQ(screen.placeAfter(t1, 4), std::optional<std::size_t>(2));  // past the last: the last
     // Another date of the same ID is another row.
     EXPECT_EQ(screen.placeAfter({t5.side, t5.id, t5.day + 1}, 1), std::optional<std::size_t>(1));
-
 
     ExplainScreen unopened{dir.file("ZETTools.db"), prompter};
     EXPECT_FALSE(unopened.placeAfter(t5, 0));  // nothing shown

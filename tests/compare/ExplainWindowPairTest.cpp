@@ -56,8 +56,7 @@ TEST_F(ExplainWindowPairTest, TheChosenRowsArePairedThroughTheDialogAndTheSelect
     EXPECT_EQ(cell(0, 4), "T1");
     EXPECT_EQ(cell(1, 4), "A2");
     // Ctrl-click's outcome: both rows chosen, the second current.
-    grid->selectionModel()->select(grid->model()->index(0, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     grid->selectionModel()->setCurrentIndex(grid->model()->index(1, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 2);
