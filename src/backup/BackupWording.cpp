@@ -149,4 +149,11 @@ std::string offSwitchText() {
            "Remove it, or run \"vesk-orv-cli daily-backups on\", to have them kept again.\n";
 }
 
+std::string delayText(const store::DelayNotice& notice) {
+    if (notice.delay == store::Delay::OwnWork) return "Keeping today's backup of the database...";
+    return "Waiting up to " +
+           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(store::kBusyLimit).count()) +
+           " s for another program to finish with the database...";
+}
+
 }  // namespace vesk::backup

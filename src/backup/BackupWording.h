@@ -8,6 +8,7 @@
 #include "core/Prompter.h"
 #include "store/DatabaseCheck.h"
 #include "store/OnlineBackup.h"
+#include "store/Waiting.h"
 
 namespace vesk::backup {
 
@@ -40,6 +41,11 @@ std::string dailyBackupsText(const std::string& databasePath, bool on);
 std::string dailyBackupFailedText(const std::string& copy, const std::string& reason);
 /// What the switch file that turns the daily copies off says to whoever opens it.
 std::string offSwitchText();
+
+/// What a person is told while a statement is held up: "Waiting up to 30 s for another
+/// program to finish with the database...", or, while the program's own work on the file
+/// comes first (today's backup is the only such work), "Keeping today's backup of the database...".
+std::string delayText(const store::DelayNotice& notice);
 
 /// A failure of a handler of the menu, under its title ("Error: ...").
 Message careFailed(const std::string& title, const Error& error);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "compare/CompareWording.h"
 #include "core/Error.h"
 #include "sheet/WorkbookWriter.h"
 
@@ -45,7 +46,7 @@ void replaceWhenWritten(const std::string& path, const std::function<void(const 
     write(temp.path);
     std::error_code ec;
     fs::rename(temp.path, path, ec);
-    if (ec) throw Error(errc::kPathAccess, "Cannot save " + path + ": " + ec.message());
+    if (ec) throw Error(errc::kPathAccess, notSavedText(path, ec.message()));
     temp.kept = true;
 }
 
@@ -84,7 +85,7 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
             sheet::CellStyle header;
             header.bold = true;
             header.border = true;
-            w.writeText(h, 1, "Sl.No", header);
+            w.writeText(h, 1, kSerialHeading, header);
             for (std::size_t k = 0; k < headers.size(); ++k)
                 w.writeText(h, int(k) + 2, headers[k], styleFor(int(k) + 2, header));
 

@@ -5,12 +5,15 @@
 #include <map>
 #include <tuple>
 
+#include "compare/Amounts.h"
+
 namespace vesk::compare {
 
 namespace {
 
-// 0.01 in ten-thousandths.
-constexpr std::int64_t kToleranceUnits = 100;
+// Amounts are paired in ten-thousandths, so the tolerance is too: the comparison's 0.01 is 100.
+constexpr double kUnitsPerRupee = 10000.0;
+constexpr std::int64_t kToleranceUnits = std::int64_t(kTolerance * kUnitsPerRupee + 0.5);
 // Amounts beyond this many units (10^14 rupees) are held at it, so that a group of four
 // still sums without overflow.
 constexpr double kUnitLimit = 1e18;
@@ -217,26 +220,8 @@ const char* pairClassTag(PairClass c) {
     return "";
 }
 
-const char* pairClassWords(PairClass c) {
-    switch (c) {
-        case PairClass::Matched:
-            return "Matched";
-        case PairClass::Group:
-            return "Group";
-        case PairClass::Timing:
-            return "Timing";
-        case PairClass::AmountDiffers:
-            return "Amount differs";
-        case PairClass::BankOnly:
-            return "Only in bank";
-        case PairClass::OrvOnly:
-            return "Only in ORV";
-    }
-    return "";
-}
-
 std::int64_t amountUnits(double amount) {
-    const double units = std::clamp(amount * 10000.0, -kUnitLimit, kUnitLimit);
+    const double units = std::clamp(amount * kUnitsPerRupee, -kUnitLimit, kUnitLimit);
     return std::isnan(units) ? 0 : std::llround(units);
 }
 

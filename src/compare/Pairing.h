@@ -11,12 +11,10 @@ enum class PairClass { Matched, Group, Timing, AmountDiffers, BankOnly, OrvOnly 
 
 /// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only".
 const char* pairClassTag(PairClass c);
-/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV".
-const char* pairClassWords(PairClass c);
 
 /// An amount in ten-thousandths, so that sums and the tolerance are exact.
 std::int64_t amountUnits(double amount);
-/// True when two amounts (in ten-thousandths) differ by at most the tolerance, 0.01.
+/// True when two amounts (in ten-thousandths) differ by at most the comparison's tolerance (kTolerance).
 bool amountsEqual(std::int64_t a, std::int64_t b);
 
 /// One bank row or ORV entry of one office and one kind, as the pairing sees it.

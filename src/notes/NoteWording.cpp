@@ -16,6 +16,20 @@ std::string counted(std::size_t n) {
 
 }  // namespace
 
+const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
+
+const char* statusText(Status status) {
+    switch (status) {
+        case Status::Open:
+            return "Open";
+        case Status::Explained:
+            return "Explained";
+        case Status::Resolved:
+            return "Resolved";
+    }
+    return "";
+}
+
 std::string rowWords(Side side, const std::string& id) {
     return (side == Side::Bank ? "bank row " : "ORV entry ") + id;
 }
@@ -46,6 +60,8 @@ Message noteRefused(const std::string& refusal) { return exclamation(refusal, "N
 Message noRowForNote() { return exclamation("Please select a row to write a note on.", "Note"); }
 
 Message noteFailed(const Error& error) { return critical("Error: " + error.description(), "Note"); }
+
+std::string noTimeText(const std::string& value) { return "A note holds a time that is no time: '" + value + "'"; }
 
 std::string changedText(const Note& note) { return isoDateTime(note.when) + " by " + note.who; }
 

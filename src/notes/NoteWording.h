@@ -9,6 +9,11 @@
 
 namespace vesk::notes {
 
+/// "Bank", "ORV": a side as the listings name it.
+const char* sideText(Side side);
+/// "Open", "Explained", "Resolved": a status as the listings and the note dialog name it.
+const char* statusText(Status status);
+
 /// "bank row T12", "ORV entry A7": what a note is on, in words.
 std::string rowWords(Side side, const std::string& id);
 
@@ -26,6 +31,9 @@ Message noteRefused(const std::string& refusal);
 Message noteFailed(const Error& error);
 /// A note asked for with no row selected.
 Message noRowForNote();
+
+/// Why the notes cannot be read: one holds a time that is no time.
+std::string noTimeText(const std::string& value);
 
 /// "2025-05-02 10:15:00 by ravi": when a note was set and by whom.
 std::string changedText(const Note& note);

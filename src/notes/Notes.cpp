@@ -11,6 +11,7 @@
 #include "core/Text.h"
 #include "history/ImportHistory.h"
 #include "notes/NoteStatements.h"
+#include "notes/NoteWording.h"
 
 namespace vesk::notes {
 
@@ -27,15 +28,14 @@ Note noteOf(const store::ResultSet& rs, std::size_t r) {
     n.office = rs.field(r, 4).toText();
     n.who = rs.field(r, 5).toText();
     const std::optional<DateTime> when = parseDateText(rs.field(r, 6).toText());
-    if (!when)
-        throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 6).toText() + "'");
+    if (!when) throw Error(errc::kTypeMismatch, noTimeText(rs.field(r, 6).toText()));
     n.when = *when;
     return n;
 }
 
 long long dayOf(const store::Value& v) {
     const std::optional<DateTime> d = parseDateText(v.toText());
-    if (!d) throw Error(errc::kTypeMismatch, "Type mismatch");
+    if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
     return daysFromCivil(d->year, d->month, d->day);
 }
 
@@ -66,7 +66,7 @@ std::optional<std::pair<std::string, HeldRow>> heldRow(store::Connection& db, Si
 
 void save(store::Connection& db, const Note& n) {
     db.execute(sql::kSaveNote,
-               {sideKey(n.side), n.id, statusText(n.status), n.text,
+               {sideKey(n.side), n.id, statusKey(n.status), n.text,
                 n.office.empty() ? store::Value() : store::Value(n.office), n.who, isoDateTime(n.when)});
 }
 
@@ -74,15 +74,13 @@ void save(store::Connection& db, const Note& n) {
 
 const char* sideKey(Side side) { return side == Side::Bank ? "bank" : "orv"; }
 
-const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
-
 std::optional<Side> sideNamed(const std::string& name) {
     for (Side s : {Side::Bank, Side::Orv})
         if (equalsNoCase(name, sideKey(s))) return s;
     return std::nullopt;
 }
 
-const char* statusText(Status status) {
+const char* statusKey(Status status) {
     switch (status) {
         case Status::Open:
             return "Open";
@@ -96,7 +94,7 @@ const char* statusText(Status status) {
 
 std::optional<Status> statusNamed(const std::string& name) {
     for (Status s : kStatuses)
-        if (equalsNoCase(trim(name), statusText(s))) return s;
+        if (equalsNoCase(trim(name), statusKey(s))) return s;
     return std::nullopt;
 }
 
@@ -166,8 +164,7 @@ SetResult setNote(store::Connection& db, Side side, const std::string& id, const
             change.year = y;
             change.month = m;
         }
-        change.note =
-            history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
+        change.note = history::StatusChange{after.id, before ? statusKey(before->status) : "", statusKey(after.status)};
         history::recordChange(db, change, when);
         tx.commit();
         result.note = after;

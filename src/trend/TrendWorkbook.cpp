@@ -47,7 +47,8 @@ void writeTitles(sheet::WorkbookWriter& w, const std::string& title, const Trend
     const int last = std::max(columns, 2);
     w.mergeText(1, 1, 1, last, title, big);
     w.mergeText(2, 1, 2, last, periodLine(c.range.from, c.range.to), line);
-    w.mergeText(3, 1, 3, last, scopeLine(c.configuredOffice), line);
+    w.mergeText(3, 1, 3, last,
+                compare::scopeLine(compare::ScopeWording::Configured, compare::Scope{c.configuredOffice}), line);
 }
 
 void printLandscape(sheet::WorkbookWriter& w) {

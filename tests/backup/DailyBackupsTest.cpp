@@ -52,7 +52,7 @@ TEST_F(DailyBackupsTest, TheFirstChangeOfADayFirstCopiesTheDatabaseAsItWas) {
     ASSERT_EQ(names(), std::vector<std::string>{"ZETTools-2026-01-06.db"});
     // The person is told while the copy is made, and when it is done.
     ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0].delay, store::Delay::DailyBackup);
+    EXPECT_EQ(notices[0].delay, store::Delay::OwnWork);
     EXPECT_FALSE(notices[0].over);
     EXPECT_TRUE(notices[1].over);
     const std::string copy = m_folder + "/ZETTools-2026-01-06.db";

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "backup/BackupWording.h"
 #include "cli/Verbs.h"
 #include "core/Error.h"
 #include "core/Version.h"
@@ -184,7 +185,7 @@ int run(const std::vector<std::string>& args, Context& context) {
             told = false;
         } else if (!told) {
             told = true;
-            context.err << kProgram << " " << verb->name << ": " << store::delayText(notice) << "\n" << std::flush;
+            context.err << kProgram << " " << verb->name << ": " << backup::delayText(notice) << "\n" << std::flush;
         }
     });
     try {
