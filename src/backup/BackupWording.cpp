@@ -156,4 +156,10 @@ std::string delayText(const store::DelayNotice& notice) {
            " s for another program to finish with the database...";
 }
 
+std::string notRemovedText(const std::string& file, const std::string& why) {
+    return "Cannot remove '" + file + "': " + why;
+}
+
+std::string notWrittenText(const std::string& file) { return "Cannot write '" + file + "'"; }
+
 }  // namespace vesk::backup

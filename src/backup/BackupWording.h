@@ -41,6 +41,12 @@ std::string dailyBackupsText(const std::string& databasePath, bool on);
 std::string dailyBackupFailedText(const std::string& copy, const std::string& reason);
 /// What the switch file that turns the daily copies off says to whoever opens it.
 std::string offSwitchText();
+/// Why the switch could not be turned.
+std::string notRemovedText(const std::string& file, const std::string& why);
+std::string notWrittenText(const std::string& file);
+
+/// A restore refused: the file named is the database itself.
+inline constexpr const char* kRestoreItselfText = "The file to restore is the database file itself";
 
 /// What a person is told while a statement is held up: "Waiting up to 30 s for another
 /// program to finish with the database...", or, while the program's own work on the file

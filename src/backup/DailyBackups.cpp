@@ -47,13 +47,13 @@ void setDailyBackups(const std::string& databasePath, bool on) {
     std::error_code ec;
     if (on) {
         fs::remove(file, ec);
-        if (ec) throw Error(errc::kPathAccess, "Cannot remove '" + file.string() + "': " + ec.message());
+        if (ec) throw Error(errc::kPathAccess, notRemovedText(file.string(), ec.message()));
         return;
     }
     fs::create_directories(file.parent_path(), ec);
     std::ofstream out(file);
     out << offSwitchText();
-    if (!out.flush()) throw Error(errc::kPathAccess, "Cannot write '" + file.string() + "'");
+    if (!out.flush()) throw Error(errc::kPathAccess, notWrittenText(file.string()));
 }
 
 std::string dailyBackupPath(const std::string& databasePath, const DateTime& day) {

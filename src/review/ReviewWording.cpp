@@ -86,4 +86,8 @@ std::string openItemsFileName(long long asOf) {
     return "Open_Items_" + day + ".xlsx";
 }
 
+std::string unknownClassText(const std::string& tag) {
+    return "The stored pairing holds an unknown class '" + tag + "'";
+}
+
 }  // namespace vesk::review

@@ -26,6 +26,9 @@ std::string openItemsHeadline(const std::vector<OpenItem>& items);
 /// "No open items as of 05/06/2025."
 std::string noOpenItemsText(long long asOf);
 
+/// The stored pairing cannot be read: it names a class there is none of.
+std::string unknownClassText(const std::string& tag);
+
 // The workbook.
 inline constexpr const char* kOpenItemsSheetName = "Open Items";
 inline constexpr const char* kOpenItemsTitle = "VESK - ORV Comparison - Open Items";

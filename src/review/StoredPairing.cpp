@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "history/ImportHistory.h"
 #include "review/ReviewStatements.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::review {
 
@@ -102,7 +103,7 @@ compare::PairClass classNamed(const std::string& tag) {
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
           compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
         if (tag == compare::pairClassTag(c)) return c;
-    throw Error(errc::kTypeMismatch, "The stored pairing holds an unknown class '" + tag + "'");
+    throw Error(errc::kTypeMismatch, unknownClassText(tag));
 }
 
 // The stored lines of each month key.
