@@ -1,8 +1,10 @@
 #include "compare/CompareWording.h"
 
 #include "core/Amount.h"
+#include "core/DateTime.h"
 #include "core/Text.h"
 #include "notes/NoteWording.h"
+#include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
 
 namespace vesk::compare {
@@ -63,6 +65,27 @@ Message comparisonFailed(const Error& error) { return critical("Error: " + error
 Message connectionFailed(const Error& error) { return critical("Connection Error: " + error.description()); }
 
 std::string totalRowName(std::size_t lines) { return "TOTAL (" + std::to_string(lines) + ")"; }
+std::string yearNotANumber(const std::string& text) { return "YEAR must be a number, not '" + text + "'"; }
+
+std::string yearOutOfRange(int first, int last) {
+    return "YEAR must be from " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string notAMonth(const std::string& text) {
+    return "MONTH must be 1 to 12 or a month's full name, not '" + text + "'";
+}
+
+std::string notInOfficeList(const std::string& wanted) {
+    return "'" + wanted + "' is not in the office list: " + kAllOffices + " or an office that differs";
+}
+
+std::string notInOfficeMaster(const std::string& name) {
+    return "'" + name + "' is not an office of the office master";
+}
+
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period) {
+    return "No rows to explain for " + office.value_or("the differing offices") + " in " + monthAndYear(period) + ".";
+}
 
 const LeftOutLabels& leftOutLabels(LeftOutKind kind) {
     static const LeftOutLabels kUnknownFacility{"Bank rows with unknown facility ids",
@@ -125,6 +148,8 @@ const char* pairClassWords(PairClass c) {
             return "Only in bank";
         case PairClass::OrvOnly:
             return "Only in ORV";
+        case PairClass::Manual:
+            return "Paired by hand";
     }
     return "";
 }
@@ -143,6 +168,8 @@ const char* pairClassMeaning(PairClass c) {
             return "bank-only: a bank row that ORV has no entry for";
         case PairClass::OrvOnly:
             return "orv-only: an ORV entry that the bank has no row for";
+        case PairClass::Manual:
+            return "manual: paired by hand with the rows of its hand pair";
     }
     return "";
 }
@@ -161,7 +188,9 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
             line.id,
             formatAmount(line.amount),
             pairClassTag(line.cls),
-            line.group ? std::to_string(line.group) : "",
+            line.handPair ? pairs::pairName(line.handPair)
+            : line.group  ? std::to_string(line.group)
+                          : "",
             line.otherDay ? dayText(*line.otherDay) : "",
             line.note ? notes::statusText(line.note->status) : "",
             line.note ? line.note->text : ""};
@@ -250,5 +279,43 @@ Message savedInFolder(const std::string& folder, const std::string& fileName) {
 }
 
 Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
+
+std::string hintText(const Hint& hint) {
+    const auto amount = [](double a) { return formatAmount(a, Grouping::Thousands); };
+    const auto name = [](const HintRow& row) { return notes::rowName(row.side, row.id); };
+    switch (hint.kind) {
+        case HintKind::None:
+            break;
+        case HintKind::BookedTwice:
+            return "booked twice? " + name(*hint.counterpart) + " has the same date and amount";
+        case HintKind::LateOrEarly:
+            return name(*hint.counterpart) + " on " + dayText(hint.counterpart->day) + ", " +
+                   std::to_string(hint.days < 0 ? -hint.days : hint.days) + " days " +
+                   (hint.days < 0 ? "earlier" : "later");
+        case HintKind::AnotherOffice:
+            return "same amount at " + hint.counterpart->office + ": " + name(*hint.counterpart) + " on " +
+                   dayText(hint.counterpart->day);
+        case HintKind::DigitsSwapped:
+            return "digits swapped: " + name(*hint.counterpart) + " " + amount(hint.counterpart->amount);
+        case HintKind::DecimalPoint:
+            return "decimal point: " + name(*hint.counterpart) + " " + amount(hint.counterpart->amount);
+        case HintKind::SeveralSets: {
+            std::string sets;
+            for (const std::vector<HintRow>& set : hint.sets) {
+                std::string ids;
+                for (const HintRow& row : set) ids += (ids.empty() ? "" : "+") + row.id;
+                sets += (sets.empty() ? "" : ", ") + ids;
+            }
+            const bool bank =
+                !hint.sets.empty() && !hint.sets.front().empty() && hint.sets.front().front().side == notes::Side::Bank;
+            return std::to_string(hint.setCount) + " sets of " + (bank ? "VESK rows" : "ORV entries") +
+                   " sum to it: " + sets;
+        }
+        case HintKind::AmountDiffers:
+            return name(*hint.counterpart) + " is " + amount(hint.gap < 0 ? -hint.gap : hint.gap) + " " +
+                   (hint.gap < 0 ? "less" : "more");
+    }
+    return "";
+}
 
 }  // namespace vesk::compare

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compare/ComparisonWorkbook.h"
 #include "compare/Explanation.h"
+#include "compare/Hint.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "compare/Pairing.h"
@@ -30,6 +32,24 @@ std::string differingCount(std::size_t offices);
 Message comparisonFailed(const Error& error);
 Message connectionFailed(const Error& error);
 
+/// The office list's first entry, which stands for every differing office.
+inline constexpr const char* kAllOffices = "All";
+
+// What the comparison verbs refuse.
+
+/// "YEAR must be a number, not 'abc'".
+std::string yearNotANumber(const std::string& text);
+/// "YEAR must be from 1900 to 9999".
+std::string yearOutOfRange(int first, int last);
+/// "MONTH must be 1 to 12 or a month's full name, not '13'".
+std::string notAMonth(const std::string& text);
+/// An office the month's office list does not hold.
+std::string notInOfficeList(const std::string& wanted);
+/// An office name no office of the master has.
+std::string notInOfficeMaster(const std::string& name);
+/// "No rows to explain for Bay S.O in April 2025." (for the differing offices, when none is named).
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period);
+
 // The status labels' texts.
 inline constexpr const char* kPleaseWait = "Please Wait....";
 inline constexpr const char* kLoadingDetails = "Loading Details...";
@@ -37,8 +57,6 @@ inline constexpr const char* kDataFetched = "Data Fetched...";
 inline constexpr const char* kExportWait = "Pls Wait...";
 
 // The grids.
-/// The office list's first entry, for every office the comparison lists.
-inline constexpr const char* kAllOffices = "All";
 inline constexpr std::array<const char*, 9> kConsolidatedHeadings = {
     "Office ID", "Facility ID", "Office Name", "VESK Dep", "ORV Dep", "Diff Dep", "VESK Wdl", "ORV Wdl", "Diff Wdl"};
 inline constexpr std::array<const char*, 8> kDetailedHeadings = {"Date",     "Office Name", "VESK Dep", "ORV Dep",
@@ -63,20 +81,27 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
 
 // The explanation.
 
-/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV".
+/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV",
+/// "Paired by hand".
 const char* pairClassWords(PairClass c);
 /// What a class means, as the workbook's legend and the window's tips say it.
 const char* pairClassMeaning(PairClass c);
 /// The columns of a listing, the command line's and the workbook's: the pairing's, then the
 /// note's Status and Note.
 const std::vector<std::string>& explainHeaders();
-/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy.
+/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
+/// a hand pair's number as its group (M7).
 std::vector<std::string> explainCells(const ExplainedLine& line);
 /// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
 /// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines);
 /// Why one office cannot be explained: the master has no office of the name.
 std::string noOfficeNamedText(const std::string& name);
+/// A hint in words, "" for none: "booked twice? ORV R123 has the same date and amount",
+/// "ORV R123 on 07/04/2025, 5 days later", "same amount at Kamptee SO: ORV R123 on
+/// 03/04/2025", "digits swapped: ORV R123 4,158.00", "decimal point: ORV R123 123.40",
+/// "2 sets of ORV entries sum to it: R1+R2, R3+R4", "ORV R123 is 250.00 more".
+std::string hintText(const Hint& hint);
 
 // The exports.
 

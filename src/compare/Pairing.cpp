@@ -11,13 +11,6 @@ namespace vesk::compare {
 
 namespace {
 
-// Amounts are paired in ten-thousandths, so the tolerance is too: the comparison's 0.01 is 100.
-constexpr double kUnitsPerRupee = 10000.0;
-constexpr std::int64_t kToleranceUnits = std::int64_t(kTolerance * kUnitsPerRupee + 0.5);
-// Amounts beyond this many units (10^14 rupees) are held at it, so that a group of four
-// still sums without overflow.
-constexpr double kUnitLimit = 1e18;
-
 // The state of one side during the pairing.
 struct Side {
     const std::vector<PairEntry>& entries;
@@ -202,6 +195,10 @@ class Pairer {
 
 }  // namespace
 
+bool isUnpaired(PairClass c) {
+    return c == PairClass::BankOnly || c == PairClass::OrvOnly || c == PairClass::AmountDiffers;
+}
+
 const char* pairClassTag(PairClass c) {
     switch (c) {
         case PairClass::Matched:
@@ -216,16 +213,11 @@ const char* pairClassTag(PairClass c) {
             return "bank-only";
         case PairClass::OrvOnly:
             return "orv-only";
+        case PairClass::Manual:
+            return "manual";
     }
     return "";
 }
-
-std::int64_t amountUnits(double amount) {
-    const double units = std::clamp(amount * kUnitsPerRupee, -kUnitLimit, kUnitLimit);
-    return std::isnan(units) ? 0 : std::llround(units);
-}
-
-bool amountsEqual(std::int64_t a, std::int64_t b) { return (a > b ? a - b : b - a) <= kToleranceUnits; }
 
 PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
                           long long lastDay) {

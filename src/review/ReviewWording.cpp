@@ -75,6 +75,8 @@ std::string openItemsHeadline(const std::vector<OpenItem>& items) {
     return text;
 }
 
+std::string notAnAsOfDate(const std::string& given) { return "--as-of takes a date dd/mm/yyyy, not '" + given + "'"; }
+
 std::string noOpenItemsText(long long asOf) { return "No open items as of " + dayText(asOf) + "."; }
 
 std::string asOfLine(long long asOf) { return "As of " + dayText(asOf); }

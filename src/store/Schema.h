@@ -34,14 +34,19 @@ inline constexpr int kNotesLayout = 4;
 /// office through it.
 inline constexpr int kMonthFirstBankLayout = 5;
 
+/// The layout version that keeps a note per row (its side, ID and date, as IDs repeat over
+/// time), the pairs made by hand, and each stored exception's twin (a row booked twice).
+inline constexpr int kHandPairsLayout = 6;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kMonthFirstBankLayout;
+inline constexpr int kSchemaVersion = kHandPairsLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
 /// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
-/// first), never a change to the four tables' columns. Empty when it is current.
+/// first, kHandPairsLayout the notes per row and the hand pairs), never a change to the four
+/// tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see
