@@ -16,17 +16,8 @@ std::string rowName(Side side, const std::string& id) { return (side == Side::Ba
 
 const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
 
-const char* statusText(Status status) {
-    switch (status) {
-        case Status::Open:
-            return "Open";
-        case Status::Explained:
-            return "Explained";
-        case Status::Resolved:
-            return "Resolved";
-    }
-    return "";
-}
+// The listings and the dialog show a status by the word it is stored as.
+const char* statusText(Status status) { return statusKey(status); }
 
 std::string rowWords(Side side, const std::string& id) {
     return (side == Side::Bank ? "bank row " : "ORV entry ") + id;

@@ -189,27 +189,5 @@ TEST(StreamedSheet, ADamagedSheetIsRefusedAsWhenReadWhole) {
     EXPECT_EQ(rows, whole);
 }
 
-// Read from bytes already in memory, a workbook is the one read from its file.
-TEST(StreamedSheet, AWorkbookFromItsBytesReadsAsFromItsFile) {
-    for (const char* file : {"libreoffice.xlsx", "libreoffice.xls"}) {
-        SCOPED_TRACE(file);
-        const std::string path = test::fixture(file);
-        const auto bytes = readFileBytes(path, std::uint64_t(1) << 30);
-        ASSERT_TRUE(bytes);
-        auto fromFile = Workbook::open(path);
-        auto fromBytes = Workbook::fromBytes(path, bytes);
-        ASSERT_EQ(fromBytes->sheetCount(), fromFile->sheetCount());
-        EXPECT_EQ(fromBytes->activeSheetIndex(), fromFile->activeSheetIndex());
-        for (int i = 0; i < fromFile->sheetCount(); ++i) {
-            auto a = fromFile->sheet(i), b = fromBytes->sheet(i);
-            ASSERT_EQ(a->usedRows(), b->usedRows());
-            for (int r = 1; r <= a->usedRows(); ++r)
-                for (int c = 1; c <= a->usedColumns(); ++c) EXPECT_EQ(describe(a->cell(r, c)), describe(b->cell(r, c)));
-        }
-    }
-    // Larger than asked for: nothing is held, the file is opened by its path instead.
-    EXPECT_EQ(readFileBytes(test::fixture("libreoffice.xlsx"), 10), nullptr);
-}
-
 }  // namespace
 }  // namespace vesk::sheet
