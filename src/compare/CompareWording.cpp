@@ -175,7 +175,7 @@ const char* pairClassMeaning(PairClass c) {
 }
 
 const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",   "Amount",
                                                       "Class",       "Group", "Other Date", "Status", "Note", "Hint"};
     return kHeaders;
 }
