@@ -18,9 +18,9 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items trend export where history check
+        summary delete-month compare detail unmatched explain note notes open-items pair unpair pairs trend export where history check
         backup restore daily-backups"
-    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
     COMPREPLY=()
 
     # The verb, its first argument (an export's kind), and how many of its arguments come
@@ -51,7 +51,7 @@ _vesk_orv_cli() {
         --month) COMPREPLY=($(compgen -W "1 2 3 4 5 6 7 8 9 10 11 12" -- "$cur")); return ;;
         --office) COMPREPLY=($(compgen -W "All" -- "$cur")); return ;;
         --status) COMPREPLY=($(compgen -W "open explained resolved" -- "$cur")); return ;;
-        --rows | --offices | --year | --seed | --filter | --text | --as-of) return ;;
+        --rows | --offices | --year | --seed | --filter | --text | --as-of | --bank | --orv) return ;;
     esac
 
     if [[ -z $verb ]]; then
@@ -73,6 +73,7 @@ _vesk_orv_cli() {
         explain) options="--matched" ;;
         trend) options="--offices" ;;
         note) options="--status --text" ;;
+        pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
         check) options="--full" ;;
         export)
@@ -96,7 +97,7 @@ _vesk_orv_cli() {
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items trend" -- "$cur")) ;;
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
-        history:0) COMPREPLY=($(compgen -W "ctr orv master" -- "$cur")) ;;
+        history:0) COMPREPLY=($(compgen -W "ctr orv master pairs" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
         backup:0 | restore:0)
             compopt -o filenames 2>/dev/null

@@ -175,8 +175,8 @@ const char* pairClassMeaning(PairClass c) {
 }
 
 const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
-                                                      "Class",       "Group", "Other Date", "Status", "Note"};
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",   "Amount",
+                                                      "Class",       "Group", "Other Date", "Status", "Note", "Hint"};
     return kHeaders;
 }
 
@@ -193,7 +193,8 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
                           : "",
             line.otherDay ? dayText(*line.otherDay) : "",
             line.note ? notes::statusText(line.note->status) : "",
-            line.note ? line.note->text : ""};
+            line.note ? line.note->text : "",
+            hintText(line.hint)};
 }
 
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {

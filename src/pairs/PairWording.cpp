@@ -99,6 +99,47 @@ std::string undoRefusalText(const Undo& undo, const std::string& name, const std
     return "";
 }
 
+namespace {
+constexpr const char* kPairTitle = "Pair by Hand";
+}
+
+Message pairRefused(const std::string& refusal) { return exclamation(refusal, kPairTitle); }
+
+Message pairFailed(const Error& error) { return critical("Error: " + error.description(), kPairTitle); }
+
+Message noRowChosen(const std::string& action) {
+    return exclamation("Please select a row to " + action + ".", kPairTitle);
+}
+
+Message noRowsToPair() {
+    return exclamation(
+        "Please select the rows to pair: at least one bank row and one ORV entry (Ctrl-click or "
+        "Shift-click to select several).",
+        kPairTitle);
+}
+
+Message noHintToPair(const std::string& row) {
+    return exclamation(row + " has no hinted counterpart on the other side to pair it with.", kPairTitle);
+}
+
+Message notPairedByHand(const std::string& row) {
+    return exclamation(row + " is not paired by hand, so there is no pair to undo.", kPairTitle);
+}
+
+Message undoQuestion(int number) {
+    return question("Undo hand pair " + pairName(number) + "? Its rows return to the rules.", kPairTitle,
+                    Icon::Question, Answer::No);
+}
+
+std::vector<std::string> draftSumsLines(std::size_t bankRows, double bankSum, std::size_t orvRows, double orvSum) {
+    const auto counted = [](std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    return {"VESK: " + counted(bankRows, "row", "rows") + ", " + grouped(bankSum),
+            "ORV: " + counted(orvRows, "entry", "entries") + ", " + grouped(orvSum),
+            "Difference (bank less ORV): " + grouped(bankSum - orvSum)};
+}
+
 std::string breakText(const Break& b) {
     const std::string row = pairRowText(b.row);
     if (!b.amount) return row + " is no longer held";

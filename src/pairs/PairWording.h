@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
+#include "core/Prompter.h"
 #include "pairs/HandPairs.h"
 
 namespace vesk::pairs {
@@ -15,6 +17,24 @@ std::string pairRowText(const PairRow& row);
 std::string refusalText(const Refusal& refusal, const std::string& databasePath);
 /// Why nothing was undone; empty when the pair was.
 std::string undoRefusalText(const Undo& undo, const std::string& name, const std::string& databasePath);
+
+/// The window's notices: a refusal (refusalText, undoRefusalText) and a failure, under the
+/// title "Pair by Hand".
+Message pairRefused(const std::string& refusal);
+Message pairFailed(const Error& error);
+/// An action asked for with no row chosen: "Please select a row to unpair."
+Message noRowChosen(const std::string& action);
+/// "Pair Selected…" with no bank row or no ORV entry among the rows chosen.
+Message noRowsToPair();
+/// "Pair as Hinted" on a row whose hint names no row of the other side ("VESK T1 of 02/04/2025").
+Message noHintToPair(const std::string& row);
+/// "Unpair" on a row not paired by hand.
+Message notPairedByHand(const std::string& row);
+/// Whether to undo the pair: "Undo hand pair M7? Its rows return to the rules.", No by default.
+Message undoQuestion(int number);
+/// The pair dialog's sums: "VESK: 2 rows, 1,250.00", "ORV: 1 entry, 1,200.00" and
+/// "Difference (bank less ORV): 50.00".
+std::vector<std::string> draftSumsLines(std::size_t bankRows, double bankSum, std::size_t orvRows, double orvSum);
 
 /// What broke a pair: "VESK T1 of 02/04/2025 is no longer held", "ORV R5 of 03/04/2025 is now
 /// 1,300.00, not 1,250.00", "VESK T1 of 02/04/2025 is now a withdrawal".

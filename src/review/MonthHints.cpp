@@ -13,14 +13,21 @@ compare::Period shifted(compare::Period p, int months) {
     return {index / 12, index % 12 + 1};
 }
 
+// The month and those either side: the months whose rows lie within reach of the month's.
+std::vector<compare::Period> monthsWithin(compare::Period period) {
+    return {shifted(period, -1), period, shifted(period, 1)};
+}
+
 }  // namespace
+
+void keepHintMonths(store::Connection& db, compare::Period period) { pairedMonths(db, monthsWithin(period)); }
 
 compare::HintCandidates hintCandidates(store::Connection& db, compare::Period period) {
     const long long first = daysFromCivil(period.year, period.month, 1) - compare::kHintReachDays;
     const long long last =
         daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month)) + compare::kHintReachDays;
     std::vector<compare::ExplainedLine> lines;
-    for (compare::Explanation& month : pairedMonths(db, {shifted(period, -1), period, shifted(period, 1)}).months)
+    for (compare::Explanation& month : pairedMonths(db, monthsWithin(period)).months)
         for (compare::ExplainedLine& line : month.lines)
             if (line.day >= first && line.day <= last) lines.push_back(std::move(line));
     return compare::HintCandidates(std::move(lines));

@@ -13,6 +13,11 @@ namespace vesk::review {
 /// explanation does.
 compare::HintCandidates hintCandidates(store::Connection& db, compare::Period period);
 
+/// Pairs and stores the months a month's hints read where the stored pairing does not hold
+/// them as they are now. Called outside any transaction (a read transaction stores nothing),
+/// so that hints found within one after it take the months as stored.
+void keepHintMonths(store::Connection& db, compare::Period period);
+
 /// The month explained as compare::explainMonth explains it, every unpaired line with its hint.
 compare::Explanation explainWithHints(store::Connection& db, compare::Period period,
                                       const compare::ExplainTarget& target);

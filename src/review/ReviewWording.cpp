@@ -12,8 +12,10 @@ namespace {
 
 // The explanation's cells an open item shows too: office, kind, side, date, ID, amount, class.
 constexpr std::size_t kPairingCells = 7;
-// And the note's status and text, its last two.
+// Then, past the group and other date, the note's status and text, and the hint.
+constexpr std::size_t kOtherCells = 2;
 constexpr std::size_t kNoteCells = 2;
+constexpr std::size_t kHintCells = 1;
 
 }  // namespace
 
@@ -46,8 +48,9 @@ std::string bucketWords(AgeBucket bucket) {
 }
 
 const std::vector<std::string>& openItemHeaders() {
-    static const std::vector<std::string> kHeaders = {"Month",  "Office Name", "Kind", "Side",   "Date",   "ID",
-                                                      "Amount", "Class",       "Age",  "Bucket", "Status", "Note"};
+    static const std::vector<std::string> kHeaders = {"Month",  "Office Name", "Kind",  "Side", "Date",
+                                                      "ID",     "Amount",      "Class", "Age",  "Bucket",
+                                                      "Status", "Note",        "Hint"};
     return kHeaders;
 }
 
@@ -61,7 +64,8 @@ std::vector<std::string> openItemCells(const OpenItem& item) {
     cells.insert(cells.end(), explained.begin(), explained.begin() + kPairingCells);
     cells.push_back(std::to_string(item.age));
     cells.push_back(bucketText(item.bucket));
-    cells.insert(cells.end(), explained.end() - kNoteCells, explained.end());
+    cells.insert(cells.end(), explained.begin() + kPairingCells + kOtherCells,
+                 explained.begin() + kPairingCells + kOtherCells + kNoteCells + kHintCells);
     return cells;
 }
 

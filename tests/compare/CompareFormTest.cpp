@@ -344,7 +344,7 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
         return cells.join('|');
     };
     ASSERT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(row(0), "Bay S.O|Deposit|ORV|06/04/2025|A5|10.00|Timing|1|04/04/2025||");
+    EXPECT_EQ(row(0).toStdString(), "Bay S.O|Deposit|ORV|06/04/2025|A5|10.00|Timing|1|04/04/2025|||");
     EXPECT_EQ(grid->model()->index(0, 6).data(Qt::BackgroundRole).value<QColor>(),
               QColor(vesk::palette::kTiming.red, vesk::palette::kTiming.green, vesk::palette::kTiming.blue));
 
@@ -358,8 +358,10 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     ASSERT_TRUE(explained());
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : abd");
     ASSERT_EQ(grid->model()->rowCount(), 2);
-    EXPECT_EQ(row(0), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1|||");
-    EXPECT_EQ(row(1), "abd|Deposit|ORV|02/04/2025|A7|9.50|Amount differs|1|||");
+    EXPECT_EQ(row(0).toStdString(), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1||||ORV A7 is 0.50 less");
+    EXPECT_EQ(row(1).toStdString(), "abd|Deposit|ORV|02/04/2025|A7|9.50|Amount differs|1||||VESK T2 is 0.50 more");
+    // The hint reads in full as its cell's tip, however narrow the column.
+    EXPECT_EQ(grid->model()->index(1, 11).data(Qt::ToolTipRole).toString(), "VESK T2 is 0.50 more");
 
     // Reset closes it and Explain waits for the next comparison.
     child<QPushButton>("Command5")->click();

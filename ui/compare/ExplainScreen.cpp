@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "compare/CompareFlows.h"
@@ -12,7 +13,11 @@
 #include "core/Text.h"
 #include "notes/NoteWording.h"
 #include "office/Offices.h"
+#include "pairs/HandPairs.h"
+#include "pairs/PairWording.h"
+#include "review/MonthHints.h"
 #include "store/Connection.h"
+#include "store/ExactSum.h"
 
 namespace vesk::compare {
 
@@ -22,7 +27,29 @@ using Anchor = std::tuple<long long, ExplainSide, std::string>;
 
 Anchor anchorOf(const ExplainedLine& line) { return {line.day, line.side, line.id}; }
 
+// "VESK T1 of 02/04/2025": a row as the pairs' notices name it.
+std::string rowWords(const ExplainedLine& line) { return pairs::pairRowText({line.side, line.id, line.day, {}, 0}); }
+
+ExplainTarget targetOf(const ExplainRequest& request) {
+    return request.office ? ExplainTarget::one(*request.office) : ExplainTarget::differing();
+}
+
+ExplainScreen::Explained explained(const std::string& path, Period period, const ExplainTarget& target) {
+    store::Connection db;
+    db.open(path);
+    ExplainScreen::Explained e;
+    e.configuredOffice = comparisonScope(db).configuredOffice;
+    e.explanation = review::explainWithHints(db, period, target);
+    return e;
+}
+
 }  // namespace
+
+bool PairDraft::sumsDiffer() const { return !amountsEqual(amountUnits(bankSum), amountUnits(orvSum)); }
+
+std::vector<std::string> PairDraft::sumsLines() const {
+    return pairs::draftSumsLines(bankRows, bankSum, orvRows, orvSum);
+}
 
 std::vector<ExplainedLine> groupedTogether(std::vector<ExplainedLine> lines) {
     // A group stands where its earliest line would: its date, bank before ORV, its id.
@@ -52,15 +79,8 @@ ExplainScreen::Job ExplainScreen::open(const ExplainRequest& request) {
     m_shown.clear();
     m_headline.clear();
     m_configuredOffice.clear();
-    const std::string path = m_path;
-    const ExplainTarget target = request.office ? ExplainTarget::one(*request.office) : ExplainTarget::differing();
-    return {++m_ticket, [path, target, period = request.period] {
-                store::Connection db;
-                db.open(path);
-                Explained e;
-                e.configuredOffice = comparisonScope(db).configuredOffice;
-                e.explanation = explainMonth(db, period, target);
-                return e;
+    return {++m_ticket, [path = m_path, target = targetOf(request), period = request.period] {
+                return explained(path, period, target);
             }};
 }
 
@@ -105,6 +125,111 @@ void ExplainScreen::noteSaved(const notes::Note& note) {
     for (ExplainedLine& line : m_lines)
         if (line.side == note.side && equalsNoCase(line.id, note.id) && note.day == line.day) line.note = note;
     refill();
+}
+
+std::optional<PairDraft> ExplainScreen::draftOfSelection(const std::vector<std::size_t>& shownRows) {
+    PairDraft draft;
+    store::ExactSum bank, orv;
+    std::set<notes::RowKey> taken;
+    for (std::size_t r : shownRows) {
+        if (m_busy || r >= m_shown.size()) continue;
+        const ExplainedLine& line = m_shown[r];
+        if (!taken.insert(notes::rowKey(line.ref())).second) continue;
+        draft.rows.push_back(line.ref());
+        (line.side == ExplainSide::Bank ? bank : orv).add(line.amount);
+        ++(line.side == ExplainSide::Bank ? draft.bankRows : draft.orvRows);
+    }
+    if (draft.bankRows == 0 || draft.orvRows == 0) {
+        m_prompter.message(pairs::noRowsToPair());
+        return std::nullopt;
+    }
+    draft.bankSum = bank.total();
+    draft.orvSum = orv.total();
+    return draft;
+}
+
+std::optional<PairDraft> ExplainScreen::draftOfHint(std::optional<std::size_t> shownRow) {
+    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+        m_prompter.message(pairs::noRowChosen("pair as hinted"));
+        return std::nullopt;
+    }
+    const ExplainedLine& line = m_shown[*shownRow];
+    const std::optional<HintRow>& other = line.hint.counterpart;
+    if (!other || other->side == line.side) {
+        m_prompter.message(pairs::noHintToPair(rowWords(line)));
+        return std::nullopt;
+    }
+    PairDraft draft;
+    draft.rows = {line.ref(), other->ref()};
+    draft.bankRows = draft.orvRows = 1;
+    draft.bankSum = line.side == ExplainSide::Bank ? line.amount : other->amount;
+    draft.orvSum = line.side == ExplainSide::Bank ? other->amount : line.amount;
+    draft.text = hintText(line.hint);
+    return draft;
+}
+
+bool ExplainScreen::pair(const PairDraft& draft, const std::string& text, bool acceptDifference) {
+    try {
+        store::Connection db;
+        db.open(m_path);
+        pairs::PairRequest request = pairs::PairRequest::of(draft.rows);
+        request.text = text;
+        request.acceptDifference = acceptDifference;
+        const pairs::MadePair made = pairs::makePair(db, request, notes::loginName(), localNow());
+        if (!made.pair) {
+            m_prompter.message(pairs::pairRefused(pairs::refusalText(*made.refusal, m_path)));
+            return false;
+        }
+        db.close();
+        explainAgain();
+        return true;
+    } catch (const std::exception& caught) {
+        m_prompter.message(pairs::pairFailed(asError(caught)));
+        return false;
+    }
+}
+
+bool ExplainScreen::unpair(std::optional<std::size_t> shownRow) {
+    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+        m_prompter.message(pairs::noRowChosen("unpair"));
+        return false;
+    }
+    const ExplainedLine& line = m_shown[*shownRow];
+    if (line.handPair == 0) {
+        m_prompter.message(pairs::notPairedByHand(rowWords(line)));
+        return false;
+    }
+    const int number = line.handPair;
+    if (m_prompter.message(pairs::undoQuestion(number)) != Answer::Yes) return false;
+    try {
+        store::Connection db;
+        db.open(m_path);
+        const std::string name = pairs::pairName(number);
+        const pairs::Undo undo = pairs::unpair(db, name, notes::loginName(), localNow());
+        if (undo.outcome != pairs::UndoOutcome::Undone) {
+            m_prompter.message(pairs::pairRefused(pairs::undoRefusalText(undo, name, m_path)));
+            return false;
+        }
+        db.close();
+        explainAgain();
+        return true;
+    } catch (const std::exception& caught) {
+        m_prompter.message(pairs::pairFailed(asError(caught)));
+        return false;
+    }
+}
+
+std::optional<std::size_t> ExplainScreen::placeAfter(const notes::RowRef& row, std::size_t former) const {
+    if (m_shown.empty()) return std::nullopt;
+    const notes::RowKey key = notes::rowKey(row);
+    for (std::size_t r = 0; r < m_shown.size(); ++r)
+        if (notes::rowKey(m_shown[r].ref()) == key) return r;
+    return std::min(former, m_shown.size() - 1);
+}
+
+void ExplainScreen::explainAgain() {
+    ++m_ticket;  // an explanation still on its way is of the rows before the change
+    finished(m_ticket, explained(m_path, m_request.period, targetOf(m_request)));
 }
 
 std::optional<std::string> ExplainScreen::exportRows() {

@@ -8,9 +8,26 @@
 
 #include "compare/Explanation.h"
 #include "core/Prompter.h"
+#include "notes/HeldRows.h"
 #include "widgets/LatestJob.h"
 
 namespace vesk::compare {
+
+/// What the pair dialog shows and pairs: the rows chosen, both sides' sums and the text offered.
+struct PairDraft {
+    std::vector<notes::RowRef> rows;
+    std::size_t bankRows = 0;
+    std::size_t orvRows = 0;
+    double bankSum = 0;
+    double orvSum = 0;
+    std::string text;  ///< offered: the hint's words when pairing as hinted
+    /// The bank rows' sum less the ORV entries'.
+    double difference() const { return bankSum - orvSum; }
+    /// The sums differ by more than 0.01: the pair is made only with the difference accepted.
+    bool sumsDiffer() const;
+    /// What the dialog says of the sums: each side's rows and sum, then the difference.
+    std::vector<std::string> sumsLines() const;
+};
 
 /// What the explanation window is asked to show: a month of one office or of every
 /// differing office, the whole month or one date of it.
@@ -61,8 +78,26 @@ class ExplainScreen {
     /// A note saved for a row: its lines show it from now on.
     void noteSaved(const notes::Note& note);
 
+    /// "Pair Selected…": the shown rows chosen, for the pair dialog; none (said why) unless
+    /// they hold a bank row and an ORV entry.
+    std::optional<PairDraft> draftOfSelection(const std::vector<std::size_t>& shownRows);
+    /// "Pair as Hinted": the row and its hint's counterpart; none (said why) when the row's
+    /// hint names no row of the other side to pair it with.
+    std::optional<PairDraft> draftOfHint(std::optional<std::size_t> shownRow);
+    /// Pairs the draft's rows by hand with the text; a refusal or failure is said. Once made,
+    /// the rows are explained again. True when the pair was made.
+    bool pair(const PairDraft& draft, const std::string& text, bool acceptDifference);
+    /// "Unpair": undoes the hand pair of the shown row once the person agrees; a row that is
+    /// not paired by hand is said to be so. True when undone (the rows explained again).
+    bool unpair(std::optional<std::size_t> shownRow);
+    /// Where the selection stands once the rows are explained again: the row that stood at
+    /// `former` when it is still shown, else the same place, within the rows shown.
+    std::optional<std::size_t> placeAfter(const notes::RowRef& row, std::size_t former) const;
+
   private:
     void refill();
+    /// The request explained again at once, in place of the rows shown.
+    void explainAgain();
 
     std::string m_path;
     Prompter& m_prompter;

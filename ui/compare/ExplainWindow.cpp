@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -11,8 +12,10 @@
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "compare/ExplanationWorkbook.h"
+#include "compare/PairDialog.h"
 #include "core/Error.h"
 #include "notes/NoteDialog.h"
 #include "widgets/FormStyle.h"
@@ -23,7 +26,7 @@ namespace vesk::gui {
 namespace {
 
 constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8,
-              kNoteColumn = 10;
+              kNoteColumn = 10, kHintColumn = 11;
 
 // The explanation's lines as the grid shows them: dates, amounts and groups sort as numbers.
 std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedLine>& lines) {
@@ -45,7 +48,7 @@ std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedL
 ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window),
       m_logic(databasePath, prompter),
-      m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn),
+      m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn, kHintColumn),
       m_databasePath(databasePath),
       m_prompter(prompter) {
     setObjectName("frmExplain");
@@ -60,15 +63,27 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter
     m_matched->setFont(formFont("MS Sans Serif", 10));
     auto* note = makeButton(this, "cmdNote", "&Note\u2026", twipsRect(0, 0, 1815, 615), QFont());
     note->setFixedSize(note->size());
+    auto* pairSelected =
+        makeButton(this, "cmdPairSelected", "Pair &Selected\u2026", twipsRect(0, 0, 2415, 615), QFont());
+    pairSelected->setFixedSize(pairSelected->size());
+    auto* pairHinted = makeButton(this, "cmdPairHinted", "Pair as &Hinted", twipsRect(0, 0, 2415, 615), QFont());
+    pairHinted->setFixedSize(pairHinted->size());
+    auto* unpairButton = makeButton(this, "cmdUnpair", "&Unpair", twipsRect(0, 0, 1815, 615), QFont());
+    unpairButton->setFixedSize(unpairButton->size());
     // The rows of a pair stand together until a heading is clicked.
-    const ListWindowParts parts = buildListWindow(this, "grdExplain", m_sorted, twips(compare::kShownRowHeight) + 2,
-                                                  {m_matched}, {note}, "cmdExportExplained");
+    const ListWindowParts parts =
+        buildListWindow(this, "grdExplain", m_sorted, twips(compare::kShownRowHeight) + 2, {m_matched},
+                        {pairSelected, pairHinted, unpairButton, note}, "cmdExportExplained");
     m_heading = parts.heading;
     m_headline = parts.headline;
     m_grid = parts.grid;
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     connect(m_matched, &QCheckBox::toggled, this, &ExplainWindow::showMatchedRows);
     connect(note, &QPushButton::clicked, this, &ExplainWindow::writeNote);
+    connect(pairSelected, &QPushButton::clicked, this, &ExplainWindow::pairSelected);
+    connect(pairHinted, &QPushButton::clicked, this, &ExplainWindow::pairAsHinted);
+    connect(unpairButton, &QPushButton::clicked, this, &ExplainWindow::unpair);
     connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::exportRows);
 }
 
@@ -101,6 +116,57 @@ void ExplainWindow::showMatchedRows(bool checked) {
 void ExplainWindow::exportRows() {
     const WaitCursor wait;
     m_logic.exportRows();  // says what went wrong itself
+}
+
+std::optional<std::size_t> ExplainWindow::chosenRow() const {
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid() || !m_grid->selectionModel()->isRowSelected(current.row(), {})) return std::nullopt;
+    return std::size_t(m_sorted->mapToSource(current).row());
+}
+
+void ExplainWindow::pairSelected() {
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& index : m_grid->selectionModel()->selectedRows())
+        rows.push_back(std::size_t(m_sorted->mapToSource(index).row()));
+    std::sort(rows.begin(), rows.end());
+    std::optional<compare::PairDraft> draft = m_logic.draftOfSelection(rows);
+    if (draft) openPairDialog(std::move(*draft));
+}
+
+void ExplainWindow::pairAsHinted() {
+    std::optional<compare::PairDraft> draft = m_logic.draftOfHint(chosenRow());
+    if (!draft) return;
+    if (draft->sumsDiffer()) return openPairDialog(std::move(*draft));
+    const std::optional<std::size_t> former = chosenRow();
+    const notes::RowRef row = m_logic.shown()[*former].ref();
+    if (m_logic.pair(*draft, draft->text, false)) renderKeepingPlace(row, *former);
+}
+
+void ExplainWindow::unpair() {
+    const std::optional<std::size_t> former = chosenRow();
+    const std::optional<notes::RowRef> row =
+        former && *former < m_logic.shown().size() ? std::optional(m_logic.shown()[*former].ref()) : std::nullopt;
+    if (m_logic.unpair(former)) renderKeepingPlace(row, former.value_or(0));
+}
+
+void ExplainWindow::openPairDialog(compare::PairDraft draft) {
+    const std::optional<std::size_t> former = chosenRow();
+    std::optional<notes::RowRef> row;
+    if (former && *former < m_logic.shown().size()) row = m_logic.shown()[*former].ref();
+    auto* dialog = new PairDialog(m_logic, std::move(draft), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, row, former] { renderKeepingPlace(row, former.value_or(0)); });
+    dialog->open();
+}
+
+void ExplainWindow::renderKeepingPlace(std::optional<notes::RowRef> row, std::size_t former) {
+    render();
+    const std::optional<std::size_t> place = row ? m_logic.placeAfter(*row, former) : std::nullopt;
+    if (!place) return;
+    const QModelIndex at = m_sorted->mapFromSource(m_model.index(int(*place), 0));
+    m_grid->setCurrentIndex(at);
+    m_grid->selectRow(at.row());
+    m_grid->scrollTo(at);
 }
 
 void ExplainWindow::writeNote() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "compare/ExplainScreen.h"
@@ -17,8 +18,8 @@ class QThread;
 namespace vesk::gui {
 
 /// Why the month's rows differ: the headline, the paired rows in a sortable grid, "Show
-/// matched rows", a note on the chosen row, Export to Excel and Close. The pairing runs on a thread of its own, so
-/// the comparison form stays alive while a large month is explained.
+/// matched rows", a note on the chosen row, pairing by hand, Export to Excel and Close. The pairing runs on a thread of
+/// its own, so the comparison form stays alive while a large month is explained.
 class ExplainWindow : public QWidget {
     Q_OBJECT
   public:
@@ -34,6 +35,13 @@ class ExplainWindow : public QWidget {
     void exportRows();
     /// Opens the note dialog on the chosen row.
     void writeNote();
+    /// "Pair Selected…": the pair dialog on the rows chosen.
+    void pairSelected();
+    /// "Pair as Hinted": pairs the chosen row with its hint's counterpart at once, or through
+    /// the pair dialog when their amounts differ.
+    void pairAsHinted();
+    /// "Unpair": undoes the chosen row's hand pair.
+    void unpair();
 
   signals:
     /// The latest request is explained (or its failure said).
@@ -45,6 +53,11 @@ class ExplainWindow : public QWidget {
     /// Draws a job's outcome, and says so once the latest one is in.
     void showOutcome();
     void render();
+    /// The chosen row (the current one) as a row of the screen's.
+    std::optional<std::size_t> chosenRow() const;
+    /// Draws the rows explained again after a pair or unpair, the selection where it stood.
+    void renderKeepingPlace(std::optional<notes::RowRef> row, std::size_t former);
+    void openPairDialog(compare::PairDraft draft);
 
     compare::ExplainScreen m_logic;
     LinesModel m_model;

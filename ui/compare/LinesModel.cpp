@@ -7,12 +7,13 @@
 
 namespace vesk::gui {
 
-LinesModel::LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn,
+LinesModel::LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn, int hintColumn,
                        QObject* parent)
     : QAbstractTableModel(parent),
       m_headers(std::move(headers)),
       m_numberColumns(std::move(numberColumns)),
-      m_noteColumn(noteColumn) {}
+      m_noteColumn(noteColumn),
+      m_hintColumn(hintColumn) {}
 
 void LinesModel::setRows(std::vector<Row> rows) {
     beginResetModel();
@@ -39,6 +40,7 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
             return qColor(compare::pairClassColour(row.line.cls));
         case Qt::ToolTipRole:
             if (index.column() == m_noteColumn && row.line.note) return QString::fromStdString(row.line.note->text);
+            if (index.column() == m_hintColumn && !row.cells[column].isEmpty()) return row.cells[column];
             return QString(compare::pairClassMeaning(row.line.cls));
         case Qt::TextAlignmentRole:
             if (std::count(m_numberColumns.begin(), m_numberColumns.end(), index.column()))

@@ -11,7 +11,8 @@
 namespace vesk::gui {
 
 /// Rows of explained lines in a grid, each filled by its class (its meaning as the tip, or
-/// the whole note in the note's column): the explanation's rows, the open items.
+/// the whole note in the note's column, the whole hint in the hint's): the explanation's
+/// rows, the open items.
 class LinesModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -24,8 +25,9 @@ class LinesModel : public QAbstractTableModel {
         std::vector<QVariant> sortKeys;  ///< by column; an invalid one sorts by the text
     };
 
-    /// The headers, the columns shown right-aligned (numbers) and the column of the note.
-    LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn,
+    /// The headers, the columns shown right-aligned (numbers), the column of the note and of
+    /// the hint.
+    LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn, int hintColumn,
                QObject* parent = nullptr);
     void setRows(std::vector<Row> rows);
 
@@ -38,6 +40,7 @@ class LinesModel : public QAbstractTableModel {
     std::vector<std::string> m_headers;
     std::vector<int> m_numberColumns;
     int m_noteColumn;
+    int m_hintColumn;
     std::vector<Row> m_rows;
 };
 

@@ -24,7 +24,7 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8, kNoteColumn = 11;
+constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8, kNoteColumn = 11, kHintColumn = 12;
 
 long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.day()); }
 
@@ -49,7 +49,7 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
       m_prompter(this),
       m_databasePath(databasePath),
       m_logic(databasePath, m_prompter),
-      m_model(review::openItemHeaders(), {kAmountColumn, kAgeColumn}, kNoteColumn) {
+      m_model(review::openItemHeaders(), {kAmountColumn, kAgeColumn}, kNoteColumn, kHintColumn) {
     setObjectName("frmOpenItems");
     setWindowTitle("Open Items");
     resize(twips(15600), twips(9600));

@@ -14,6 +14,7 @@
 #include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
+#include "review/MonthHints.h"
 
 namespace vesk::cli {
 
@@ -50,8 +51,15 @@ int monthOf(const std::string& text) {
     throw UsageError(compare::notAMonth(text));
 }
 
-// The month the first two arguments name.
-compare::Period periodOf(const Call& call) { return {yearOf(call.argument(0)), monthOf(call.argument(1))}; }
+}  // namespace
+
+compare::Period periodArguments(const Call& call, std::size_t first) {
+    return {yearOf(call.argument(first)), monthOf(call.argument(first + 1))};
+}
+
+namespace {
+
+compare::Period periodOf(const Call& call) { return periodArguments(call, 0); }
 
 // The grid as the form shows it: the header, then the shown rows, a red cell marked "*".
 void writeGrid(std::ostream& out, const compare::Grid& grid) {
@@ -141,8 +149,11 @@ std::optional<Explained> explainedOf(Call& call) {
         }
         target = compare::ExplainTarget::one(*e.office);
     }
+    // The hints' months stored first, then the month explained as one state of the file.
+    review::keepHintMonths(db, e.period);
+    const store::Transaction snapshot = db.beginRead();
     e.configuredOffice = compare::comparisonScope(db).configuredOffice;
-    e.explanation = compare::explainMonth(db, e.period, target);
+    e.explanation = review::explainWithHints(db, e.period, target);
     if (e.explanation.lines.empty()) call.err() << compare::noRowsToExplain(e.office, e.period) << "\n";
     return e;
 }

@@ -52,7 +52,7 @@ std::vector<Verb> exportKinds() {
          .help = "Writes the month's explained rows of the office, or of every differing office, as explain prints "
                  "them, to a formatted workbook; prints the file's path.",
          .run = runExportExplained,
-         .database = Database::Snapshot,
+         .database = Database::Open,  // it reads one state of the file itself, once the hints' months are stored
          .wrongCount = "give explained, YEAR, MONTH and an office name or All"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
@@ -168,10 +168,13 @@ std::vector<Verb> table() {
          .options = {{"matched"}},
          .help = "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
                  "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
-                 "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only), Group, Other "
-                 "Date, Status, Note (the row's note). Without --matched the matched and group lines are left out.",
+                 "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only, manual), Group, "
+                 "Other "
+                 "Date, Status, Note (the row's note), Hint (for a row left unpaired, its likely counterpart and why "
+                 "it did "
+                 "not pair). Without --matched the matched, group and manual lines are left out.",
          .run = runExplain,
-         .database = Database::Snapshot,
+         .database = Database::Open,  // as export explained
          .wrongCount = kOfficeOrAll},
         {.name = "export",
          .help = "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
@@ -221,17 +224,46 @@ std::vector<Verb> table() {
                  "office's scope: the rows the explanation names bank-only, orv-only or amount-differs unless "
                  "their note says Explained or Resolved. Tab-separated: Month, Office Name, Kind, Side, Date, ID, "
                  "Amount, Class, Age (days to the as-of date, today when not given), Bucket (0-30, 31-60, 61-90, "
-                 "over 90), Status, Note.",
+                 "over 90), Status, Note, Hint (the likely counterpart, as explain gives it).",
          .run = runOpenItems,
          .database = Database::Open,
          .wrongCount = "open-items takes no arguments but --as-of"},
+        {.name = "pair",
+         .options = {{"bank", "ID[,ID...]", "the bank rows, each ID or ID@dd/mm/yyyy"},
+                     {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},
+                     {"text", "TEXT", "why they belong together"},
+                     {"accept-difference", "", "pair them although their sums differ; the difference is kept"}},
+         .help = "Pairs bank rows with ORV entries by hand, 1 to 10 of each, deposits with receipts or withdrawals "
+                 "with payments, of any offices, dated at most 31 days apart, none already in a hand pair; the "
+                 "sums must be equal unless --accept-difference is given. An ID that rows of several dates share "
+                 "needs its date (ID@dd/mm/yyyy). Prints the pair as pairs lists it; anything else is refused and "
+                 "nothing is written. The explanation then shows the rows as manual, the pair's number as their "
+                 "Group.",
+         .run = runPair,
+         .database = Database::Open,
+         .wrongCount = "pair takes no arguments but its options"},
+        {.name = "unpair",
+         .arguments = {{"PAIR"}},
+         .help = "Undoes the hand pair named (M7) and prints it; its rows return to the rules. The history keeps it.",
+         .run = runUnpair,
+         .database = Database::Open,
+         .wrongCount = "give the hand pair to undo, as M7"},
+        {.name = "pairs",
+         .arguments = {{"YEAR", true}, {"MONTH", true}},
+         .help = "Lists the hand pairs, one tab-separated line per row: Pair, Side, ID, Date, Office Name, Kind, "
+                 "Amount, Difference, Text, By, When, State (held, or broken: and what broke it). With YEAR and "
+                 "MONTH only the pairs with a row dated in the month.",
+         .run = runPairs,
+         .database = Database::Open,
+         .wrongCount = "give YEAR and MONTH, or neither for every pair"},
         {.name = "history",
-         .arguments = {{"ctr|orv|master", true}},
+         .arguments = {{"ctr|orv|master|pairs", true}},
          .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "
-                 "a configured office change), rows, deposits or receipts, withdrawals or payments.",
+                 "a configured office change; the pair and its rows for a hand pair), rows, deposits or receipts, "
+                 "withdrawals or payments.",
          .run = runHistory,
          .database = Database::Open,
-         .wrongCount = "give at most one form: ctr, orv or master"},
+         .wrongCount = "give at most one form: ctr, orv, master or pairs"},
         {.name = "check",
          .options = {{"full", "", "and every index against its table"}},
          .help = "Reads every page of the database file, verifying its authentication code, then runs the "

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Call.h"
+#include "core/DateTime.h"
 
 namespace vesk::cli {
 
@@ -41,6 +42,10 @@ int runNotes(Call& call);
 int runOpenItems(Call& call);
 int runExportOpenItems(Call& call);
 
+int runPair(Call& call);
+int runUnpair(Call& call);
+int runPairs(Call& call);
+
 int runHistory(Call& call);
 
 int runCheck(Call& call);
@@ -49,6 +54,10 @@ int runRestore(Call& call);
 int runDailyBackups(Call& call);
 
 int runWhere(Call& call);
+
+/// The month that the arguments from the first name: YEAR (1900 to 9999), then MONTH (1 to 12
+/// or its name); throws UsageError for anything else.
+Period periodArguments(const Call& call, std::size_t first);
 
 /// Writes the cells as one tab-separated line.
 void writeLine(std::ostream& out, const std::vector<std::string>& cells);
