@@ -190,7 +190,7 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) throwEngineError(db, rc);
-        changed = sqlite3_total_changes(db) - before;
+        changed = detail::rowsChanged(db, before);
     }
     return changed;
 }

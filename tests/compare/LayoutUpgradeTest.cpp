@@ -165,6 +165,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         void (*makeOld)(store::Connection&);
     };
     const Case cases[] = {
+        {"version 5, without the rows' marks", test::makeLayoutBeforeRowMarks},
         {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},
         {"version 3", test::makeLayoutBeforeNotes},
         {"version 2", makeSecondLayout},
@@ -184,7 +185,8 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
             c.makeOld(old);
             // Read as it is, with the statements of its layout: the same results, and a file
             // without the history shows none and does not fail.
-            EXPECT_EQ(bankIndexOf(old), BankIndex::Older);
+            EXPECT_EQ(bankIndexOf(old),
+                      old.layoutVersion() < store::kMonthFirstBankLayout ? BankIndex::Older : BankIndex::MonthFirst);
             EXPECT_EQ(results(old), before);
             if (old.scalar("PRAGMA user_version").toInt() < 2) {
                 EXPECT_TRUE(history::records(old).empty());
@@ -214,6 +216,52 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         restore.deposit("F10", "01/05/2025", "100.10");
         restore.withdrawal("F11", "01/05/2025", "1,250.00");
         restore.connection().execute("DELETE FROM import_history");
+    }
+}
+
+TEST_F(LayoutUpgradeTest, KeptLinesAnOlderVersionLeftCarryOverOnlyWhileTheyStillDescribeTheRows) {
+    const auto kept = results(db.connection());
+    db.connection().close();
+    struct Case {
+        const char* what;
+        const char* change;  // what the older version did, or nothing
+        bool carried;        // the lines taken as they were
+    };
+    const Case cases[] = {
+        {"lines of the rows as they are", nullptr, true},
+        {"a row written without them",
+         "INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, "
+         "TRAN_AMT, FACILITY_ID) VALUES ('N', '07/04/2025', '07/04/2025', 'DEPOSIT', "
+         "'3', 'F10')",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            store::Connection old;
+            old.openWithoutUpgrade(path);
+            test::makeLayoutBeforeRowMarks(old);
+            if (c.change) old.execute(c.change);
+            // A mark of what is kept: lines taken over as they are still show it.
+            old.execute("UPDATE month_summaries SET [MONTH] = upper([MONTH]) WHERE report = 'veskfinacle'");
+        }
+        store::Connection upgraded;
+        upgraded.open(path);
+        const std::vector<std::string> carried = c.carried
+                                                     ? std::vector<std::string>{"orvtable | 0i", "veskfinacle | 0i"}
+                                                     : std::vector<std::string>{"orvtable | 0i"};
+        EXPECT_EQ(rowsOf(upgraded.query("SELECT report, changes FROM month_summary_marks ORDER BY report")), carried);
+        const std::vector<std::string> bankLines = rowsOf(report::monthlySummary(upgraded, ctr::bankReport()));
+        ASSERT_FALSE(bankLines.empty());
+        EXPECT_EQ(bankLines[0].find(" | MAY | ") != std::string::npos, c.carried) << bankLines[0];
+        if (!c.carried) {
+            EXPECT_EQ(bankLines, fullSummary(upgraded, ctr::bankReport()));
+        }
+        EXPECT_EQ(rowsOf(report::monthlySummary(upgraded, orv::orvReport())), fullSummary(upgraded, orv::orvReport()));
+        // Back to the first state.
+        upgraded.execute("DELETE FROM veskfinacle WHERE tran_id = 'N'");
+        upgraded.execute("DELETE FROM month_summary_marks");
+        EXPECT_EQ(results(upgraded), kept);
     }
 }
 

@@ -27,9 +27,26 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// Takes a file of this layout back to the one before the rows' marks: no triggers, no
+/// row_marks, and the kept lines' marks without their count of changes.
+inline void makeLayoutBeforeRowMarks(store::Connection& c) {
+    const store::ResultSet triggers = c.query("SELECT name FROM sqlite_master WHERE type = 'trigger'");
+    for (std::size_t r = 0; r < triggers.rowCount(); ++r) c.execute("DROP TRIGGER " + triggers.field(r, 0).toText());
+    c.execute("DROP TABLE row_marks");
+    for (const std::string marks : {"month_summary_marks", "office_month_marks"}) {
+        c.execute("ALTER TABLE " + marks + " RENAME TO old_marks");
+        c.execute("CREATE TABLE " + marks +
+                  " (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, last_rowid INTEGER NOT NULL)");
+        c.execute("INSERT INTO " + marks + " SELECT report, row_count, last_rowid FROM old_marks");
+        c.execute("DROP TABLE old_marks");
+    }
+    c.execute("PRAGMA user_version = " + std::to_string(store::kRowMarksLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before its bank rows were indexed month
 /// first: office first, with an index of its own for the rows without a date.
 inline void makeLayoutBeforeMonthFirstBank(store::Connection& c) {
+    makeLayoutBeforeRowMarks(c);
     c.execute("DROP INDEX veskfinacle_month_facility");
     c.execute(
         "CREATE INDEX veskfinacle_tran_month ON veskfinacle "

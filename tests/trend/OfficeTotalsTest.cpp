@@ -78,10 +78,7 @@ class OfficeTotalsTest : public ::testing::Test {
         test::fillTrendDatabase(db);
         keep();  // built from the rows written above
     }
-    void keep() {
-        for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()})
-            report::keepOfficeTotals(c(), *r);
-    }
+    void keep() { report::keepOfficeTotals(c(), {&ctr::bankReport(), &orv::orvReport()}); }
     store::Connection& c() { return db.connection(); }
     // The totals as a rebuild from the rows leaves them.
     std::vector<std::string> rebuilt() {
