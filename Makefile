@@ -51,7 +51,7 @@ sanitize: deps
 # replayed by the other builds; their programs are not built here.
 TSAN_DIR ?= build-tsan
 TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
-TSAN_TESTS = test_sheet test_report test_cli test_robustness
+TSAN_TESTS = test_base test_domain
 tsan: deps
 	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_BUILD_BENCH=OFF -DVESK_BUILD_GUI=OFF \
 	  -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
@@ -72,12 +72,14 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
 	scripts/fuzz $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
 
-bench: build
+bench: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	scripts/bench $(BUILD_DIR)/bin
 
 # The month's jobs on ten years of history, built once in $(BUILD_DIR)/bench-cache (about
 # half an hour and 5 GB the first time).
-bench-10y: build
+bench-10y: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target ten_years
 	$(BUILD_DIR)/bin/ten_years
 
 # The Debian package, vesk-orv_<version>_amd64.deb, in the build folder; checked by lintian

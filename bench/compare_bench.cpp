@@ -28,9 +28,9 @@ const std::string& database() {
 }
 
 void selectComparedMonth(compare::CompareScreen& logic) {
-    logic.Form_Load();
-    logic.Combo1_Click(kComparedYear - 2025);
-    logic.Combo2_Click(kComparedMonth - 1);
+    logic.load();
+    logic.chooseYear(kComparedYear - 2025);
+    logic.chooseMonth(kComparedMonth - 1);
 }
 
 void countRows(benchmark::State& state, compare::CompareScreen& logic) {
@@ -44,7 +44,7 @@ void BM_ConsolidatedComparison(benchmark::State& state) {
     compare::CompareScreen logic(database(), prompter);
     selectComparedMonth(logic);
     for (auto _ : state) {
-        if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());
+        if (!logic.compare()) state.SkipWithError(prompter.last.c_str());
     }
     state.counters["offices listed"] = double(logic.consolidated().rows.size()) - 1;
     countRows(state, logic);
@@ -62,7 +62,7 @@ void BM_ExplainWindowJob(benchmark::State& state) {
         screen.finished(job.ticket, job.run());
         rows = screen.shown().size();
     }
-    screen.chkMatched_Click(true);
+    screen.showMatchedRows(true);
     state.counters["exceptions"] = double(rows);
     state.counters["rows"] = double(screen.shown().size());
 }
@@ -74,9 +74,9 @@ void BM_DetailedComparisonAll(benchmark::State& state) {
     compare::CompareScreen logic(database(), prompter);
     logic.blinker().setDuration(std::chrono::milliseconds(0));
     selectComparedMonth(logic);
-    if (!logic.cmdRun_Click()) state.SkipWithError(prompter.last.c_str());
+    if (!logic.compare()) state.SkipWithError(prompter.last.c_str());
     for (auto _ : state) {
-        if (!logic.Combo3_Click(0)) state.SkipWithError(prompter.last.c_str());
+        if (!logic.chooseOffice(0)) state.SkipWithError(prompter.last.c_str());
     }
     state.counters["dates listed"] = double(logic.detailed().rows.size());
 }

@@ -2,8 +2,8 @@
 // (HistoryDatabase.h; two years, or ten when built as ten_years) and on the 100,000-row month
 // itself: compare, detail, explain, the trend, the open items (two years only), the summary,
 // importing the month into the full database and into a fresh one, deleting the month; the
-// check, a backup and the first change of a day (which keeps the day's backup first); and the
-// file's size per month.
+// check, the full check, a backup and the first change of a day (which keeps the day's backup
+// first); and the file's size per month.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -16,7 +16,10 @@
 #include "VerbRun.h"
 #include "backup/DailyBackups.h"
 #include "cli/Cli.h"
+#include "compare/CompareWording.h"
 #include "office/Offices.h"
+#include "pairs/HandPairs.h"
+#include "review/MonthHints.h"
 #include "sample/SampleSet.h"
 
 #ifndef VESK_HISTORY_MONTHS
@@ -132,6 +135,86 @@ void BM_OpenItemsAfterNewestMonth(benchmark::State& state) {
     openItemsAfterImport(state, sampleFolder(year, month) + "/" + sample::ctrFileName(year, month));
 }
 
+// What explain YEAR MONTH All --matched prints once every unpaired line carries its hint: the
+// month's differing offices paired, the hints' candidates (every office's exceptions of the
+// month and the months beside it) taken from the stored pairing, or paired and stored.
+void explainWithHints(const std::string& database, benchmark::State& state) {
+    store::Connection db;
+    db.open(database);
+    const compare::Explanation e = review::explainWithHints(db, {kYear, kMonth}, compare::ExplainTarget::differing());
+    std::size_t hints = 0, text = 0;
+    for (const compare::ExplainedLine& line : compare::listedLines(e.lines, true)) {
+        for (const std::string& cell : compare::explainCells(line)) text += cell.size();
+        const std::string hint = compare::hintText(line.hint);
+        hints += !hint.empty();
+        text += hint.size();
+    }
+    benchmark::DoNotOptimize(text);
+    state.counters["hints"] = double(hints);
+}
+
+// As a listing after open-items finds the stored pairing: each run but the first.
+void BM_ExplainWithHints(benchmark::State& state) {
+    const std::string& db = history();
+    run(db, {"open-items"});
+    for (auto _ : state) explainWithHints(db, state);
+}
+
+// The first explanation after the month's workbook came in again: the month and the months
+// beside it are paired afresh for the hints, and stored.
+void BM_ExplainWithHintsAfterImport(benchmark::State& state) {
+    const std::string& db = history();
+    run(db, {"open-items"});
+    for (auto _ : state) {
+        state.PauseTiming();
+        run(db, {"import-ctr", monthWorkbook(), "--yes"});
+        state.ResumeTiming();
+        explainWithHints(db, state);
+    }
+}
+
+// A bank deposit and an ORV receipt of the month's first differing office, named by their
+// dates as a window names them, for a pair made by hand.
+pairs::PairRequest handPairOfTheMonth(store::Connection& db) {
+    const compare::Explanation e = compare::explainMonth(db, {kYear, kMonth}, compare::ExplainTarget::differing());
+    std::optional<notes::RowRef> bank, orv;
+    for (const compare::ExplainedLine& l : e.lines)
+        if (l.kind == compare::ExplainKind::Deposit) (l.side == notes::Side::Bank ? bank : orv) = l.ref();
+    if (!bank || !orv) throw std::runtime_error("the month has no deposit to pair");
+    pairs::PairRequest request = pairs::PairRequest::of({*bank, *orv});
+    request.acceptDifference = true;
+    return request;
+}
+
+// What pair and unpair do on the history: the rows found, every rule checked, the pair and its
+// record written; undone again between the timed runs (and the other way round).
+void handPairs(benchmark::State& state, bool timePair) {
+    const std::string& db = history();
+    store::Connection c;
+    c.open(db);
+    const pairs::PairRequest request = handPairOfTheMonth(c);
+    c.close();
+    for (auto _ : state) {
+        if (!timePair) state.PauseTiming();
+        store::Connection made;
+        made.open(db);
+        const pairs::MadePair pair = pairs::makePair(made, request, "bench", localNow());
+        if (!pair.pair) state.SkipWithError("refused");
+        made.close();
+        if (timePair)
+            state.PauseTiming();
+        else
+            state.ResumeTiming();
+        store::Connection undone;
+        undone.open(db);
+        pairs::unpair(undone, pairs::pairName(pair.pair ? pair.pair->number : 0), "bench", localNow());
+        if (timePair) state.ResumeTiming();
+    }
+}
+
+void BM_PairByHand(benchmark::State& state) { handPairs(state, true); }
+void BM_Unpair(benchmark::State& state) { handPairs(state, false); }
+
 // The first listing of a file that has stored nothing yet: all 24 months paired.
 void BM_OpenItemsFirstTime(benchmark::State& state) {
     const std::string db = scratch().file("first.db");
@@ -183,10 +266,14 @@ void BM_DeleteMonthFromHistory(benchmark::State& state) {
     }
 }
 
-// Every page read back with its authentication code, then the engine's integrity check.
+// Every page read back with its authentication code, then the engine's quick check of the
+// file's structure.
 void BM_CheckVerb(benchmark::State& state) { timeVerb(state, {"check"}); }
 
-// A copy with the online backup, as the backup verb and the daily backup write it.
+// The same, then every index against its table.
+void BM_CheckFullVerb(benchmark::State& state) { timeVerb(state, {"check", "--full"}); }
+
+// A copy of the file's pages as they are, as the backup verb and the daily backup write it.
 void BM_BackupVerb(benchmark::State& state) {
     const std::string& db = history();
     const std::string copy = scratch().file("backup.db");
@@ -248,7 +335,7 @@ int main(int argc, char** argv) {
     args.insert(args.begin() + 1, statistics);
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
-    const int copies = kMonths > 24 ? 1 : 3;  // a copy of ten years is gigabytes
+    const int copies = kMonths > 24 ? 1 : 3;  // the day's first change, with a copy of ten years: gigabytes
     for (const ReadingVerb& verb : kReadingVerbs)
         repeat(benchmark::RegisterBenchmark(verb.name, [args = verb.args](benchmark::State& s) { timeVerb(s, args); }),
                5);
@@ -259,15 +346,20 @@ int main(int argc, char** argv) {
         repeat(benchmark::RegisterBenchmark(name, fn), 5);
 #ifndef VESK_HISTORY_IN_PLACE
     // Open items name the two years' last day; ten years are not listed by them.
-    for (auto [name, fn, runs] : {std::tuple{"BM_OpenItemsVerb", &BM_OpenItemsVerb, 5},
-                                  std::tuple{"BM_OpenItemsAfterImport", &BM_OpenItemsAfterImport, 3},
-                                  std::tuple{"BM_OpenItemsAfterNewestMonth", &BM_OpenItemsAfterNewestMonth, 3},
-                                  std::tuple{"BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime, 2}})
+    for (auto [name, fn, runs] :
+         {std::tuple{"BM_OpenItemsVerb", &BM_OpenItemsVerb, 5},
+          std::tuple{"BM_OpenItemsAfterImport", &BM_OpenItemsAfterImport, 3},
+          std::tuple{"BM_OpenItemsAfterNewestMonth", &BM_OpenItemsAfterNewestMonth, 3},
+          std::tuple{"BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime, 2},
+          std::tuple{"BM_ExplainWithHints", &BM_ExplainWithHints, 7},
+          std::tuple{"BM_ExplainWithHintsAfterImport", &BM_ExplainWithHintsAfterImport, 3},
+          std::tuple{"BM_PairByHand", &BM_PairByHand, 5}, std::tuple{"BM_Unpair", &BM_Unpair, 5}})
         repeat(benchmark::RegisterBenchmark(name, fn), runs);
 #endif
-    for (auto [name, fn] : {std::pair{"BM_CheckVerb", &BM_CheckVerb}, std::pair{"BM_BackupVerb", &BM_BackupVerb},
-                            std::pair{"BM_FirstChangeOfADay", &BM_FirstChangeOfADay}})
-        repeat(benchmark::RegisterBenchmark(name, fn), copies);
+    for (auto [name, fn] : {std::pair{"BM_CheckVerb", &BM_CheckVerb}, std::pair{"BM_CheckFullVerb", &BM_CheckFullVerb},
+                            std::pair{"BM_BackupVerb", &BM_BackupVerb}})
+        repeat(benchmark::RegisterBenchmark(name, fn), 5);
+    repeat(benchmark::RegisterBenchmark("BM_FirstChangeOfADay", &BM_FirstChangeOfADay), copies);
     benchmark::RegisterBenchmark("BM_FileSize", BM_FileSize)->Iterations(1);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -42,7 +42,7 @@ const std::string& sampleWorkbook() {
 vesk::store::Connection& importedMonth() {
     static Person person(sampleWorkbook());
     static vesk::report::ReportScreen report(vesk::ctr::bankCtr(), folder().file("ZETTools.db"), person);
-    static const bool imported = report.Import_Click();
+    static const bool imported = report.importWorkbook();
     if (!imported) std::abort();
     return report.connection();
 }

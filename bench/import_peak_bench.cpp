@@ -130,7 +130,7 @@ double importOnce(const vesk::report::Report& report, const std::string& file, c
     vesk::report::ReportScreen form(report, dir.file("ZETTools.db"), person);
     form.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
     const auto start = std::chrono::steady_clock::now();
-    if (!form.Import_Click()) return -1;
+    if (!form.importWorkbook()) return -1;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::int64_t stored = form.connection().scalar(std::string("SELECT COUNT(*) FROM ") + table).toInt();
     return expected < 0 || stored == expected ? seconds : -1;

@@ -54,7 +54,7 @@ void BM_ImportCtrWorkbook(benchmark::State& state) {
         vesk::report::ReportScreen report(vesk::ctr::bankCtr(), dir.file("ZETTools.db"), person);
         report.connection().open(dir.file("ZETTools.db"));  // creating the file is not the import
         state.ResumeTiming();
-        if (!report.Import_Click()) state.SkipWithError("the import failed");
+        if (!report.importWorkbook()) state.SkipWithError("the import failed");
         state.PauseTiming();
         stored = report.connection().scalar("SELECT COUNT(*) FROM veskfinacle").toInt();
         state.ResumeTiming();

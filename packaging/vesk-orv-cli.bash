@@ -23,8 +23,9 @@ _vesk_orv_cli() {
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of"
     COMPREPLY=()
 
-    # The verb, and how many of its arguments come before the word being completed.
-    local verb="" nargs=0 i word
+    # The verb, its first argument (an export's kind), and how many of its arguments come
+    # before the word being completed.
+    local verb="" first="" nargs=0 i word
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         if [[ " $valued " == *" $word "* ]]; then
@@ -34,7 +35,7 @@ _vesk_orv_cli() {
         elif [[ -z $verb ]]; then
             verb=$word
         else
-            ((nargs++))
+            ((nargs++ == 0)) && first=$word
         fi
     done
 
@@ -73,7 +74,15 @@ _vesk_orv_cli() {
         trend) options="--offices" ;;
         note) options="--status --text" ;;
         open-items) options="--as-of" ;;
-        export) options="--office --filter --out --matched --as-of" ;;
+        check) options="--full" ;;
+        export)
+            case $first in
+                consolidated | detailed) options="--office --filter --out" ;;
+                unmatched | trend) options="--out" ;;
+                explained) options="--out --matched" ;;
+                open-items) options="--as-of --out" ;;
+            esac
+            ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))

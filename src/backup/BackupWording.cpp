@@ -138,6 +138,8 @@ std::string dailyBackupsText(const std::string& databasePath, bool on) {
            "', and the newest " + std::to_string(kDailyBackupsKept) + " copies are kept.";
 }
 
+std::string unknownDailyBackupsState(const std::string& given) { return "give on or off, not '" + given + "'"; }
+
 std::string dailyBackupFailedText(const std::string& copy, const std::string& reason) {
     return "Today's backup of the database could not be written to '" + copy + "': " + reason +
            " Nothing was changed. Make room there, or turn the daily backups off (\"vesk-orv-cli daily-backups "

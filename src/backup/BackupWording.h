@@ -36,6 +36,8 @@ Message restoreMessage(const std::string& backupPath, const Restore& restore);
 
 /// "Daily backups are on: ..." or "... off ..." for the database.
 std::string dailyBackupsText(const std::string& databasePath, bool on);
+/// "give on or off, not 'x'": a state the daily backups do not have.
+std::string unknownDailyBackupsState(const std::string& given);
 /// Why a change did not go ahead: today's copy could not be made.
 std::string dailyBackupFailedText(const std::string& copy, const std::string& reason);
 /// What the switch file that turns the daily copies off says to whoever opens it.

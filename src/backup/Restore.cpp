@@ -25,7 +25,7 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
     std::error_code ec;
     if (fs::equivalent(databasePath, backupPath, ec))
         throw Error(errc::kUsage, "The file to restore is the database file itself");
-    result.check = checked ? *checked : store::checkDatabaseFile(backupPath, heartbeat);
+    result.check = checked ? *checked : store::checkDatabaseFile(backupPath, store::CheckDepth::Quick, heartbeat);
     if (!result.check.sound()) return result;
     const bool existed = fs::exists(databasePath, ec);
     // Two restores within a second must not keep into the same name.

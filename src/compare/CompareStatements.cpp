@@ -39,19 +39,18 @@ std::string inSpan(const std::string& table, const std::string& alias, const std
            " AND " + date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
 }
 
-using report::Side;
 using store::Table;
 
 // The bank's deposits and withdrawals of the rows aliased i.
 std::string bankSums() {
-    return report::sideSum(Table::Finacle, Side::Deposit, "i.") + " AS VESK_Deposit, " +
-           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") + " AS VESK_Withdrawal";
+    return report::sideSum(Table::Finacle, report::Side::Deposit, "i.") + " AS VESK_Deposit, " +
+           report::sideSum(Table::Finacle, report::Side::Withdrawal, "i.") + " AS VESK_Withdrawal";
 }
 
 // The ORV receipts and payments of the rows aliased a.
 std::string orvSums() {
-    return report::sideSum(Table::Orv, Side::Deposit, "a.") + " AS ORV_Deposit, " +
-           report::sideSum(Table::Orv, Side::Withdrawal, "a.") + " AS ORV_Withdrawal";
+    return report::sideSum(Table::Orv, report::Side::Deposit, "a.") + " AS ORV_Deposit, " +
+           report::sideSum(Table::Orv, report::Side::Withdrawal, "a.") + " AS ORV_Withdrawal";
 }
 
 // The month's ORV entries per office id: their number and both sums.
@@ -114,8 +113,8 @@ std::string detailedStatement(const std::string& condition, int year, int month,
            "Sum(Final.AWdl) as ORV_Wdl, (Sum(Final.IWdl)-Sum(Final.AWdl)) as Diff_Wdl "
            "FROM ("
            "  SELECT Format(CDate(i.Tran_Date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, " +
-           report::sideSum(Table::Finacle, Side::Deposit, "i.") + " as IDep, 0 as ADep, " +
-           report::sideSum(Table::Finacle, Side::Withdrawal, "i.") +
+           report::sideSum(Table::Finacle, report::Side::Deposit, "i.") + " as IDep, 0 as ADep, " +
+           report::sideSum(Table::Finacle, report::Side::Withdrawal, "i.") +
            " as IWdl, 0 as AWdl "
            "  FROM " +
            bankRowsOfOffices(index, " ") + " " + condition + "  AND " +
@@ -124,8 +123,8 @@ std::string detailedStatement(const std::string& condition, int year, int month,
            "  UNION ALL "
            "  SELECT Format(CDate(a.try_posting_date), 'dd/mm/yyyy') as TDate, m.office_name as OffName, "
            "  0 as IDep, " +
-           report::sideSum(Table::Orv, Side::Deposit, "a.") + " as ADep, 0 as IWdl, " +
-           report::sideSum(Table::Orv, Side::Withdrawal, "a.") +
+           report::sideSum(Table::Orv, report::Side::Deposit, "a.") + " as ADep, 0 as IWdl, " +
+           report::sideSum(Table::Orv, report::Side::Withdrawal, "a.") +
            " as AWdl "
            "  FROM ORVTable a INNER JOIN MasterTable m ON a.office_id = m.office_id " +
            condition + "  AND " + inMonth("ORVTable", "a", "try_posting_date", year, month) +
@@ -185,13 +184,13 @@ std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FRO
 // row, and without joining the master again for each (officeFacilitiesStatement names the
 // offices).
 std::string explainBankStatement(const std::string& condition, const DaySpan& span) {
-    const std::string deposit = report::isSide(Table::Finacle, Side::Deposit, "i.");
+    const std::string deposit = report::isSide(Table::Finacle, report::Side::Deposit, "i.");
     return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, IIf(" + deposit +
            ", 1, 2) AS Kind, " + report::amountOf(Table::Finacle, "i.") +
            " AS Amount FROM VESKFinacle AS i WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN "
            "VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
-           condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, Side::Withdrawal, "i.") + ") AND " +
-           inSpan("VESKFinacle", "i", "Tran_Date", span) + ")";
+           condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, report::Side::Withdrawal, "i.") +
+           ") AND " + inSpan("VESKFinacle", "i", "Tran_Date", span) + ")";
 }
 
 std::string officeFacilitiesStatement(const std::string& condition) {
@@ -200,7 +199,8 @@ std::string officeFacilitiesStatement(const std::string& condition) {
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
     return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, IIf(" +
-           report::isSide(Table::Orv, Side::Deposit, "a.") + ", 1, 2) AS Kind, " + report::amountOf(Table::Orv, "a.") +
+           report::isSide(Table::Orv, report::Side::Deposit, "a.") + ", 1, 2) AS Kind, " +
+           report::amountOf(Table::Orv, "a.") +
            " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
            " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +
            inSpan("ORVTable", "a", "try_posting_date", span);

@@ -2,6 +2,8 @@
 
 #include "compare/ComparisonWorkbook.h"
 #include "core/Amount.h"
+#include "core/DateTime.h"
+#include "notes/NoteWording.h"
 #include "store/ExactSum.h"
 
 namespace vesk::compare {
@@ -48,6 +50,28 @@ std::string differingCount(std::size_t offices) {
 Message comparisonFailed(const Error& error) { return critical("Error: " + error.description()); }
 
 Message connectionFailed(const Error& error) { return critical("Connection Error: " + error.description()); }
+
+std::string yearNotANumber(const std::string& text) { return "YEAR must be a number, not '" + text + "'"; }
+
+std::string yearOutOfRange(int first, int last) {
+    return "YEAR must be from " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string notAMonth(const std::string& text) {
+    return "MONTH must be 1 to 12 or a month's full name, not '" + text + "'";
+}
+
+std::string notInOfficeList(const std::string& wanted) {
+    return "'" + wanted + "' is not in the office list: " + kAllOffices + " or an office that differs";
+}
+
+std::string notInOfficeMaster(const std::string& name) {
+    return "'" + name + "' is not an office of the office master";
+}
+
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period) {
+    return "No rows to explain for " + office.value_or("the differing offices") + " in " + monthAndYear(period) + ".";
+}
 
 const LeftOutLabels& leftOutLabels(LeftOutKind kind) {
     static const LeftOutLabels kUnknownFacility{"Bank rows with unknown facility ids",
@@ -111,5 +135,43 @@ Message savedInFolder(const std::string& folder, const std::string& fileName) {
 }
 
 Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
+
+std::string hintText(const Hint& hint) {
+    const auto amount = [](double a) { return formatAmount(a, Grouping::Thousands); };
+    const auto name = [](const HintRow& row) { return notes::rowName(row.side, row.id); };
+    switch (hint.kind) {
+        case HintKind::None:
+            break;
+        case HintKind::BookedTwice:
+            return "booked twice? " + name(*hint.counterpart) + " has the same date and amount";
+        case HintKind::LateOrEarly:
+            return name(*hint.counterpart) + " on " + dayText(hint.counterpart->day) + ", " +
+                   std::to_string(hint.days < 0 ? -hint.days : hint.days) + " days " +
+                   (hint.days < 0 ? "earlier" : "later");
+        case HintKind::AnotherOffice:
+            return "same amount at " + hint.counterpart->office + ": " + name(*hint.counterpart) + " on " +
+                   dayText(hint.counterpart->day);
+        case HintKind::DigitsSwapped:
+            return "digits swapped: " + name(*hint.counterpart) + " " + amount(hint.counterpart->amount);
+        case HintKind::DecimalPoint:
+            return "decimal point: " + name(*hint.counterpart) + " " + amount(hint.counterpart->amount);
+        case HintKind::SeveralSets: {
+            std::string sets;
+            for (const std::vector<HintRow>& set : hint.sets) {
+                std::string ids;
+                for (const HintRow& row : set) ids += (ids.empty() ? "" : "+") + row.id;
+                sets += (sets.empty() ? "" : ", ") + ids;
+            }
+            const bool bank =
+                !hint.sets.empty() && !hint.sets.front().empty() && hint.sets.front().front().side == notes::Side::Bank;
+            return std::to_string(hint.setCount) + " sets of " + (bank ? "VESK rows" : "ORV entries") +
+                   " sum to it: " + sets;
+        }
+        case HintKind::AmountDiffers:
+            return name(*hint.counterpart) + " is " + amount(hint.gap < 0 ? -hint.gap : hint.gap) + " " +
+                   (hint.gap < 0 ? "less" : "more");
+    }
+    return "";
+}
 
 }  // namespace vesk::compare

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
+#include "compare/Hint.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "core/Error.h"
@@ -25,6 +27,24 @@ std::string differingCount(std::size_t offices);
 Message comparisonFailed(const Error& error);
 Message connectionFailed(const Error& error);
 
+/// The office list's first entry, which stands for every differing office.
+inline constexpr const char* kAllOffices = "All";
+
+// What the comparison verbs refuse.
+
+/// "YEAR must be a number, not 'abc'".
+std::string yearNotANumber(const std::string& text);
+/// "YEAR must be from 1900 to 9999".
+std::string yearOutOfRange(int first, int last);
+/// "MONTH must be 1 to 12 or a month's full name, not '13'".
+std::string notAMonth(const std::string& text);
+/// An office the month's office list does not hold.
+std::string notInOfficeList(const std::string& wanted);
+/// An office name no office of the master has.
+std::string notInOfficeMaster(const std::string& name);
+/// "No rows to explain for Bay S.O in April 2025." (for the differing offices, when none is named).
+std::string noRowsToExplain(const std::optional<std::string>& office, const Period& period);
+
 // The status labels' texts.
 inline constexpr const char* kPleaseWait = "Please Wait....";
 inline constexpr const char* kLoadingDetails = "Loading Details...";
@@ -45,6 +65,12 @@ const LeftOutLabels& leftOutLabels(LeftOutKind kind);
 std::string leftOutLine(const LeftOut& leftOut);
 /// "Total: Rows 5, Deposits 1015.00, Withdrawals 1000.50".
 std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
+
+/// A hint in words, "" for none: "booked twice? ORV R123 has the same date and amount",
+/// "ORV R123 on 07/04/2025, 5 days later", "same amount at Kamptee SO: ORV R123 on
+/// 03/04/2025", "digits swapped: ORV R123 4,158.00", "decimal point: ORV R123 123.40",
+/// "2 sets of ORV entries sum to it: R1+R2, R3+R4", "ORV R123 is 250.00 more".
+std::string hintText(const Hint& hint);
 
 // The exports.
 Message noMismatchData();

@@ -10,6 +10,7 @@
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
 
 namespace vesk::compare {
@@ -101,40 +102,95 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
 
 bool keepEvery(PairClass) { return true; }
 
-// Pairs every bucket's rows of the month's window and adds the lines of the month that
-// `keep` accepts; group numbers continue from those already in `lines`.
-void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), std::vector<ExplainedLine>& lines,
-               int& groupBase) {
+using Manual = std::map<notes::RowKey, pairs::ManualMark>;
+
+// The held hand pairs' rows of the row, if it is one.
+const pairs::ManualMark* manualMark(const Manual& manual, const Row& row) {
+    if (manual.empty()) return nullptr;
+    const auto it = manual.find(notes::rowKey(row.side, row.entry.id, row.entry.day));
+    return it == manual.end() ? nullptr : &it->second;
+}
+
+// The row of the side booked twice as rows[i]: the same date and an equal amount, of any
+// class; the lowest ID of them.
+std::optional<Twin> twinOf(const std::vector<const Row*>& rows, std::size_t i) {
+    const Row* best = nullptr;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const Row& r = *rows[k];
+        if (k == i || r.entry.day != rows[i]->entry.day || !amountsEqual(r.entry.units, rows[i]->entry.units)) continue;
+        if (!best || r.entry.id < best->entry.id) best = &r;
+    }
+    if (!best) return std::nullopt;
+    return Twin{best->entry.id, best->amount};
+}
+
+ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Row& row, PairClass cls, int group) {
+    ExplainedLine line;
+    line.office = bucket.first;
+    line.kind = bucket.second;
+    line.side = row.side;
+    line.day = row.entry.day;
+    line.id = row.entry.id;
+    line.amount = row.amount;
+    line.cls = cls;
+    line.group = group;
+    return line;
+}
+
+// Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
+// first, and adds the lines of the month that `keep` accepts; group numbers continue from
+// those already in `lines`.
+void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
+               std::vector<ExplainedLine>& lines, int& groupBase) {
     const long long first = firstDay(period), last = lastDay(period);
     const auto inWindow = [&](const Row& r) {
         return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
     };
+    const auto inMonth = [&](const Row& r) { return r.entry.day >= first && r.entry.day <= last; };
     for (const auto& entry : buckets) {
         // Not a structured binding: lambdas cannot capture one under every compiler we build with.
         const auto& key = entry.first;
         const Bucket& bucket = entry.second;
-        std::vector<const Row*> bank, orv;
+        std::vector<const Row*> bankAll, orvAll, bank, orv;
         std::vector<PairEntry> bankEntries, orvEntries;
-        for (const Row& r : bucket.bank)
-            if (inWindow(r)) bank.push_back(&r), bankEntries.push_back(r.entry);
-        for (const Row& r : bucket.orv)
-            if (inWindow(r)) orv.push_back(&r), orvEntries.push_back(r.entry);
-        if (bank.empty() && orv.empty()) continue;
-        const PairingResult paired = pairEntries(bankEntries, orvEntries, first, last);
-        auto add = [&](const std::vector<const Row*>& rows, const std::vector<PairOutcome>& outcomes) {
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                const Row& row = *rows[i];
-                const PairOutcome& o = outcomes[i];
-                if (row.entry.day < first || row.entry.day > last || !keep(o.cls)) continue;
-                ExplainedLine line{key.first,    key.second,  row.side, row.entry.day,
-                                   row.entry.id, row.amount,  o.cls,    o.pair < 0 ? 0 : groupBase + o.pair + 1,
-                                   std::nullopt, std::nullopt};
-                if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
+        const auto take = [&](const std::vector<Row>& rows, std::vector<const Row*>& all, std::vector<const Row*>& free,
+                              std::vector<PairEntry>& entries) {
+            for (const Row& r : rows) {
+                if (!inWindow(r)) continue;
+                all.push_back(&r);
+                const pairs::ManualMark* mark = manualMark(manual, r);
+                if (!mark) {
+                    free.push_back(&r), entries.push_back(r.entry);
+                    continue;
+                }
+                if (!inMonth(r) || !keep(PairClass::Manual)) continue;
+                ExplainedLine line = lineOf(key, r, PairClass::Manual, 0);
+                line.otherDay = mark->otherDay;
+                line.handPair = mark->pair;
                 lines.push_back(std::move(line));
             }
         };
-        add(bank, paired.bank);
-        add(orv, paired.orv);
+        take(bucket.bank, bankAll, bank, bankEntries);
+        take(bucket.orv, orvAll, orv, orvEntries);
+        if (bank.empty() && orv.empty()) continue;
+        const PairingResult paired = pairEntries(bankEntries, orvEntries, first, last);
+        auto add = [&](const std::vector<const Row*>& rows, const std::vector<const Row*>& all,
+                       const std::vector<PairOutcome>& outcomes) {
+            for (std::size_t i = 0, a = 0; i < rows.size(); ++i) {
+                const Row& row = *rows[i];
+                const PairOutcome& o = outcomes[i];
+                if (!inMonth(row) || !keep(o.cls)) continue;
+                ExplainedLine line = lineOf(key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
+                if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
+                if (isUnpaired(o.cls)) {
+                    while (all[a] != &row) ++a;  // both in the bucket's order
+                    line.twin = twinOf(all, a);
+                }
+                lines.push_back(std::move(line));
+            }
+        };
+        add(bank, bankAll, paired.bank);
+        add(orv, orvAll, paired.orv);
         groupBase += paired.pairs;
     }
 }
@@ -177,7 +233,7 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     if (offices.empty()) return result;
     const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period);
     int groupBase = 0;
-    pairMonth(buckets, period, keepEvery, result.lines, groupBase);
+    pairMonth(buckets, period, keepEvery, pairs::heldPairMarks(db), result.lines, groupBase);
     std::stable_sort(result.lines.begin(), result.lines.end(), listedBefore);
     numberGroups(result.lines);
     attachNotes(result.lines, notes::NoteBook::read(db));
@@ -188,6 +244,7 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
                                             bool (*keep)(PairClass)) {
     // Neighbouring months are read together, a few at a time so that their rows fit in memory.
     constexpr std::size_t kMonthsRead = 6;
+    const Manual manual = pairs::heldPairMarks(db);
     std::vector<Explanation> out;
     for (std::size_t begin = 0; begin < months.size();) {
         std::size_t end = begin + 1;
@@ -201,7 +258,7 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
             Explanation e;
             e.period = months[i];
             int groupBase = 0;
-            pairMonth(buckets, months[i], keep, e.lines, groupBase);
+            pairMonth(buckets, months[i], keep, manual, e.lines, groupBase);
             out.push_back(std::move(e));
         }
         begin = end;
@@ -212,7 +269,7 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
 void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book) {
     if (book.empty()) return;
     for (ExplainedLine& line : lines)
-        if (const notes::Note* note = book.find(line.side, line.id)) line.note = *note;
+        if (const notes::Note* note = book.find(line.side, line.id, line.day)) line.note = *note;
 }
 
 Explanation explainMonth(store::Connection& db, Period period, const ExplainTarget& target) {
@@ -229,7 +286,9 @@ std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, 
                                        std::optional<long long> day) {
     std::vector<ExplainedLine> out;
     for (const ExplainedLine& line : lines) {
-        if (!withMatched && (line.cls == PairClass::Matched || line.cls == PairClass::Group)) continue;
+        if (!withMatched &&
+            (line.cls == PairClass::Matched || line.cls == PairClass::Group || line.cls == PairClass::Manual))
+            continue;
         if (day && line.day != *day) continue;
         out.push_back(line);
     }
@@ -251,7 +310,9 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
             line.id,
             formatAmount(line.amount),
             pairClassTag(line.cls),
-            line.group ? std::to_string(line.group) : "",
+            line.handPair ? pairs::pairName(line.handPair)
+            : line.group  ? std::to_string(line.group)
+                          : "",
             line.otherDay ? dayText(*line.otherDay) : "",
             line.note ? notes::statusText(line.note->status) : "",
             line.note ? line.note->text : ""};
@@ -281,6 +342,8 @@ std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
             case PairClass::Matched:
             case PairClass::Group:
                 ++matched;
+                break;
+            case PairClass::Manual:
                 break;
         }
     }

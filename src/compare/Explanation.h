@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/Hint.h"
 #include "compare/MonthComparison.h"
 #include "compare/Pairing.h"
 #include "notes/Notes.h"
@@ -12,7 +13,7 @@
 
 namespace vesk::compare {
 
-enum class ExplainKind { Deposit, Withdrawal };
+using ExplainKind = notes::Kind;
 using ExplainSide = notes::Side;
 
 /// One bank row or ORV entry of the month and why it pairs, or does not.
@@ -24,9 +25,16 @@ struct ExplainedLine {
     std::string id;     ///< tran_id or treasury_tran_id
     double amount = 0;
     PairClass cls = PairClass::BankOnly;
-    int group = 0;                      ///< shared by the lines paired together, from 1; 0 for none
-    std::optional<long long> otherDay;  ///< a timing pair's counterpart's day
-    std::optional<notes::Note> note;    ///< the note on the row, when there is one
+    int group = 0;  ///< shared by the lines paired together, from 1; 0 for none
+    /// A timing pair's counterpart's day; for a row paired by hand, the earliest date of its
+    /// counterparts that is not its own.
+    std::optional<long long> otherDay;
+    std::optional<notes::Note> note;  ///< the note on the row, when there is one
+    int handPair = 0;                 ///< a manual line's hand pair (M7: 7); 0 for none
+    std::optional<Twin> twin;         ///< an unpaired line's row booked twice (see Twin), when there is one
+    Hint hint;                        ///< an unpaired line's likely counterpart, once the hints are attached
+
+    notes::RowRef ref() const { return {side, id, day}; }
 };
 
 /// Which offices to explain: every office the month's comparison lists, or one office.
@@ -48,9 +56,11 @@ std::optional<std::string> masterOfficeName(store::Connection& db, const std::st
 
 /// Pairs the month's bank rows of the offices with their ORV entries, deposits with
 /// receipts and withdrawals with payments, taking the rows of the 3 days before and after
-/// the month too. Lines by office name (letter case aside), deposits first, date, bank
-/// before ORV, id; group numbers in the order the lines show them. Throws Error (a date
-/// that is no date: Type mismatch).
+/// the month too: the rows of held hand pairs first (class manual), then the rules pair what
+/// is left. Lines by office name (letter case aside), deposits first, date, bank before ORV,
+/// id; group numbers in the order the lines show them. Unpaired lines carry their twin; the
+/// hints are attached apart (see attachHints). Throws Error (a date that is no date: Type
+/// mismatch).
 Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices);
 
 /// Every office of the master explained, month by month, keeping only the lines `keep`
@@ -67,15 +77,16 @@ void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book)
 /// the master.
 Explanation explainMonth(store::Connection& db, Period period, const ExplainTarget& target);
 
-/// The lines a listing shows: all, or without the matched and grouped ones; with one date
-/// only when given. Group numbers run again from 1 in the order shown.
+/// The lines a listing shows: all, or without the matched, grouped and hand-paired ones;
+/// with one date only when given. Group numbers run again from 1 in the order shown.
 std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, bool withMatched,
                                        std::optional<long long> day = std::nullopt);
 
 /// The columns of a listing, the command line's and the workbook's: the pairing's, then the
 /// note's Status and Note.
 const std::vector<std::string>& explainHeaders();
-/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy.
+/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
+/// a hand pair's number as its group (M7).
 std::vector<std::string> explainCells(const ExplainedLine& line);
 using vesk::dayText;
 

@@ -1,13 +1,15 @@
 #include "compare/ExplanationWorkbook.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vesk::compare {
 
 namespace {
 
-constexpr std::array<PairClass, 6> kClasses = {PairClass::BankOnly, PairClass::OrvOnly, PairClass::AmountDiffers,
-                                               PairClass::Timing,   PairClass::Group,   PairClass::Matched};
+constexpr std::array<PairClass, 7> kClasses = {PairClass::BankOnly, PairClass::OrvOnly, PairClass::AmountDiffers,
+                                               PairClass::Timing,   PairClass::Group,   PairClass::Matched,
+                                               PairClass::Manual};
 
 // A name the file systems of both platforms accept.
 std::string fileNamePart(const std::string& name) {
@@ -39,6 +41,8 @@ Rgb pairClassColour(PairClass c) {
             return palette::kBankOnly;
         case PairClass::OrvOnly:
             return palette::kOrvOnly;
+        case PairClass::Manual:
+            return palette::kManual;
     }
     return palette::kMatched;
 }
@@ -57,6 +61,8 @@ const char* pairClassMeaning(PairClass c) {
             return "bank-only: a bank row that ORV has no entry for";
         case PairClass::OrvOnly:
             return "orv-only: an ORV entry that the bank has no row for";
+        case PairClass::Manual:
+            return "manual: paired by hand with the rows of its hand pair";
     }
     return "";
 }
@@ -84,7 +90,11 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
         }
         s.rows.push_back(std::move(row));
     }
-    for (PairClass cls : kClasses) s.legend.emplace_back(pairClassMeaning(cls), pairClassColour(cls));
+    // Rows paired by hand are a class of their own, in the legend when the sheet shows one.
+    const bool manual =
+        std::any_of(lines.begin(), lines.end(), [](const ExplainedLine& l) { return l.cls == PairClass::Manual; });
+    for (PairClass cls : kClasses)
+        if (cls != PairClass::Manual || manual) s.legend.emplace_back(pairClassMeaning(cls), pairClassColour(cls));
     return s;
 }
 

@@ -2,8 +2,10 @@
 
 #include "compare/Amounts.h"
 #include "compare/CompareStatements.h"
+#include "compare/CompareWording.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "office/Offices.h"
 #include "store/ExactSum.h"
 #include "store/Schema.h"
@@ -50,6 +52,31 @@ std::vector<std::string> MonthComparison::officeNames() const {
     std::vector<std::string> names;
     for (const OfficeDifference& o : offices) names.push_back(o.name);
     return names;
+}
+
+ComparedMonth compareInScope(store::Connection& db, Period period) {
+    ComparedMonth compared{period, comparisonScope(db), {}};
+    compared.result = compareMonth(db, period, compared.scope);
+    return compared;
+}
+
+std::vector<std::string> officeList(const MonthComparison& result) {
+    std::vector<std::string> list{kAllOffices};
+    for (const OfficeDifference& o : result.offices) list.push_back(o.name);
+    return list;
+}
+
+std::optional<std::size_t> findInOfficeList(const std::vector<std::string>& list, const std::string& wanted) {
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i] == wanted) return i;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (equalsNoCase(list[i], wanted)) return i;
+    return std::nullopt;
+}
+
+std::vector<std::string> officesOf(const std::vector<std::string>& list, std::size_t entry) {
+    if (entry == 0) return std::vector<std::string>(list.begin() + (list.empty() ? 0 : 1), list.end());
+    return {list.at(entry)};
 }
 
 MonthComparison compareMonth(store::Connection& db, Period period, const Scope& scope) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,28 @@ Amounts comparedAmounts(const store::ResultSet& rs, std::size_t row);
 /// withdrawals differ by more than the tolerance. Throws Error (a date that is no date:
 /// Type mismatch).
 MonthComparison compareMonth(store::Connection& db, Period period, const Scope& scope);
+
+/// A month compared in the scope the configured office sets, kept with that scope.
+struct ComparedMonth {
+    Period period{};
+    Scope scope;
+    MonthComparison result;
+};
+
+/// compareMonth in the configured office's scope.
+ComparedMonth compareInScope(store::Connection& db, Period period);
+
+/// The office list of a comparison: All, which stands for every differing office, then the
+/// differing offices in the consolidated grid's order.
+std::vector<std::string> officeList(const MonthComparison& result);
+
+/// The entry of an office list that the text names: the one it matches exactly, else one it
+/// matches letter case aside; none when it names no entry.
+std::optional<std::size_t> findInOfficeList(const std::vector<std::string>& list, const std::string& wanted);
+
+/// The offices an entry of an office list stands for: every differing office for All (the
+/// first entry), else the entry's office.
+std::vector<std::string> officesOf(const std::vector<std::string>& list, std::size_t entry);
 
 struct DateDifference {
     long long day = 0;   ///< days since 1970-01-01

@@ -9,12 +9,6 @@ namespace vesk::compare {
 
 namespace {
 
-// 0.01 in ten-thousandths.
-constexpr std::int64_t kToleranceUnits = 100;
-// Amounts beyond this many units (10^14 rupees) are held at it, so that a group of four
-// still sums without overflow.
-constexpr double kUnitLimit = 1e18;
-
 // The state of one side during the pairing.
 struct Side {
     const std::vector<PairEntry>& entries;
@@ -199,6 +193,10 @@ class Pairer {
 
 }  // namespace
 
+bool isUnpaired(PairClass c) {
+    return c == PairClass::BankOnly || c == PairClass::OrvOnly || c == PairClass::AmountDiffers;
+}
+
 const char* pairClassTag(PairClass c) {
     switch (c) {
         case PairClass::Matched:
@@ -213,6 +211,8 @@ const char* pairClassTag(PairClass c) {
             return "bank-only";
         case PairClass::OrvOnly:
             return "orv-only";
+        case PairClass::Manual:
+            return "manual";
     }
     return "";
 }
@@ -231,16 +231,11 @@ const char* pairClassWords(PairClass c) {
             return "Only in bank";
         case PairClass::OrvOnly:
             return "Only in ORV";
+        case PairClass::Manual:
+            return "Paired by hand";
     }
     return "";
 }
-
-std::int64_t amountUnits(double amount) {
-    const double units = std::clamp(amount * 10000.0, -kUnitLimit, kUnitLimit);
-    return std::isnan(units) ? 0 : std::llround(units);
-}
-
-bool amountsEqual(std::int64_t a, std::int64_t b) { return (a > b ? a - b : b - a) <= kToleranceUnits; }
 
 PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
                           long long lastDay) {

@@ -4,20 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "core/Amount.h"
+
 namespace vesk::compare {
 
-/// Why a bank row or an ORV entry pairs, or does not.
-enum class PairClass { Matched, Group, Timing, AmountDiffers, BankOnly, OrvOnly };
+/// Why a bank row or an ORV entry pairs, or does not. Manual: the person paired it by hand.
+enum class PairClass { Matched, Group, Timing, AmountDiffers, BankOnly, OrvOnly, Manual };
 
-/// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only".
+/// The classes of what the rules leave unpaired, or pair although the amounts differ:
+/// bank-only, orv-only and amount-differs.
+bool isUnpaired(PairClass c);
+
+/// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only", "manual".
 const char* pairClassTag(PairClass c);
-/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV".
+/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV",
+/// "Paired by hand".
 const char* pairClassWords(PairClass c);
 
-/// An amount in ten-thousandths, so that sums and the tolerance are exact.
-std::int64_t amountUnits(double amount);
-/// True when two amounts (in ten-thousandths) differ by at most the tolerance, 0.01.
-bool amountsEqual(std::int64_t a, std::int64_t b);
+using vesk::amountsEqual;
+using vesk::amountUnits;
 
 /// One bank row or ORV entry of one office and one kind, as the pairing sees it.
 struct PairEntry {

@@ -1,5 +1,6 @@
 #include "core/Amount.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,10 @@
 namespace vesk {
 
 namespace {
+
+// Amounts beyond this many units (10^14 rupees) are held at it, so that a group of four
+// still sums without overflow.
+constexpr double kUnitLimit = 1e18;
 
 std::string grouped(const std::string& plain) {
     const bool negative = !plain.empty() && plain[0] == '-';
@@ -59,5 +64,12 @@ std::string formatAmount(double amount, Grouping grouping) {
     std::string plain = plainAmount(amount);
     return grouping == Grouping::Thousands && std::isfinite(amount) ? grouped(plain) : plain;
 }
+
+std::int64_t amountUnits(double amount) {
+    const double units = std::clamp(amount * 10000.0, -kUnitLimit, kUnitLimit);
+    return std::isnan(units) ? 0 : std::llround(units);
+}
+
+bool amountsEqual(std::int64_t a, std::int64_t b) { return (a > b ? a - b : b - a) <= kToleranceUnits; }
 
 }  // namespace vesk

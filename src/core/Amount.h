@@ -1,8 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vesk {
+
+/// Two amounts are equal when they differ by at most 0.01: this many ten-thousandths.
+inline constexpr std::int64_t kToleranceUnits = 100;
+/// An amount in ten-thousandths, so that sums and the tolerance are exact.
+std::int64_t amountUnits(double amount);
+/// True when two amounts (in ten-thousandths) differ by at most the tolerance, 0.01.
+bool amountsEqual(std::int64_t a, std::int64_t b);
 
 /// How formatAmount writes the whole part.
 enum class Grouping { None, Thousands };

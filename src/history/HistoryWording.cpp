@@ -24,6 +24,12 @@ std::string actionText(Action action) {
             return "Bank row note";
         case Action::OrvNoteChange:
             return "ORV entry note";
+        case Action::HandPairMade:
+            return "Hand pair made";
+        case Action::HandPairUndone:
+            return "Hand pair undone";
+        case Action::HandPairBroken:
+            return "Hand pair broken";
     }
     return {};
 }
@@ -34,6 +40,7 @@ std::string periodText(const Change& change) {
 }
 
 std::string nameText(const Change& change) {
+    if (change.pair) return change.pair->number + ": " + change.pair->detail;
     if (change.note)
         return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
                change.note->after;
@@ -50,6 +57,8 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
     return question;
 }
 
+std::string unknownFormText(const std::string& given) { return "the form is ctr, orv or master, not '" + given + "'"; }
+
 std::vector<std::string> historyHeadings(Form form) {
     switch (form) {
         case Form::Master:
@@ -58,6 +67,8 @@ std::vector<std::string> historyHeadings(Form form) {
             return {"Time", "Action", "Period", "File", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
         case Form::Orv:
             return {"Time", "Action", "Period", "File", "Size", "Rows", "Receipts", "Payments", "SHA-256"};
+        case Form::Pairs:
+            return {"Time", "Action", "Period", "Pair", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
     }
     return {};
 }

@@ -17,13 +17,17 @@ namespace vesk::history {
 std::string actionText(Action action);
 /// "April 2025"; "" when the change has no period.
 std::string periodText(const Change& change);
-/// The file's name, the office chosen for a configured office change, or for a note's
-/// change its row's ID and status: "T123: new → Open", "T123: Open → Explained".
+/// The file's name, the office chosen for a configured office change, for a note's change its
+/// row's ID and status ("T123: new → Open", "T123: Open → Explained"), for a hand pair's its
+/// number and what was done ("M7: VESK T1 with ORV R5, R6").
 std::string nameText(const Change& change);
 
 /// The question asked before an import, with a line before its last one that says when the
 /// same file was imported before; unchanged when it never was.
 Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
+
+/// "the form is ctr, orv or master, not 'x'": a form the history does not keep.
+std::string unknownFormText(const std::string& given);
 
 /// A History window's headings: its form's columns.
 std::vector<std::string> historyHeadings(Form form);

@@ -10,7 +10,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 10> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 13> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -21,6 +21,9 @@ constexpr std::array<std::pair<Action, const char*>, 10> kActionKeys = {{
     {Action::OfficesDeletion, "offices-deletion"},
     {Action::BankNoteChange, "bank-note-change"},
     {Action::OrvNoteChange, "orv-note-change"},
+    {Action::HandPairMade, "hand-pair-made"},
+    {Action::HandPairUndone, "hand-pair-undone"},
+    {Action::HandPairBroken, "hand-pair-broken"},
 }};
 
 }  // namespace
@@ -41,6 +44,8 @@ const char* formKey(Form form) {
             return "ctr";
         case Form::Orv:
             return "orv";
+        case Form::Pairs:
+            return "pairs";
     }
     return "";
 }
@@ -54,6 +59,7 @@ DateTime readTime(const store::Value& v) {
 bool hasHistory(store::Connection& db) { return store::hasTable(db, sql::kHistoryTable); }
 
 bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNoteColumns).toInt() > 0; }
+bool keepsDetails(store::Connection& db) { return db.scalar(sql::kHasDetailColumn).toInt() > 0; }
 
 store::Value optionalNumber(const std::optional<double>& v) { return v ? store::Value(*v) : store::Value(); }
 
@@ -70,6 +76,10 @@ Form formOf(Action action) {
         case Action::OrvMonthDeletion:
         case Action::OrvNoteChange:
             return Form::Orv;
+        case Action::HandPairMade:
+        case Action::HandPairUndone:
+        case Action::HandPairBroken:
+            return Form::Pairs;
         case Action::MasterImport:
         case Action::OfficeChange:
         case Action::OfficesDeletion:
@@ -93,11 +103,16 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
                                      change.rows,
                                      optionalNumber(change.deposits),
                                      optionalNumber(change.withdrawals)};
+    const auto text = [](const std::string& s) { return s.empty() ? store::Value() : store::Value(s); };
+    if (change.pair) {
+        values.insert(values.end(), {change.pair->number, text(change.pair->detail)});
+        db.execute(sql::kRecordPair, values);
+        return;
+    }
     if (!change.note) {
         db.execute(sql::kRecord, values);
         return;
     }
-    const auto text = [](const std::string& s) { return s.empty() ? store::Value() : store::Value(s); };
     values.insert(values.end(), {change.note->id, text(change.note->before), change.note->after});
     db.execute(sql::kRecordNote, values);
 }
@@ -105,9 +120,8 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
 std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
     std::vector<Record> out;
     if (!hasHistory(db)) return out;
-    const bool notes = keepsNotes(db);
-    const store::ResultSet rs = form ? db.query(notes ? sql::kFormNoteRecords : sql::kFormRecords, {formKey(*form)})
-                                     : db.query(notes ? sql::kNoteRecords : sql::kRecords);
+    const std::string statement = sql::recordsStatement(keepsNotes(db), keepsDetails(db), form.has_value());
+    const store::ResultSet rs = form ? db.query(statement, {formKey(*form)}) : db.query(statement);
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         Record rec;
         rec.id = rs.field(r, 0).toInt();
@@ -131,8 +145,10 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         rec.rows = rs.field(r, 9).toInt();
         if (!rs.field(r, 10).isNull()) rec.deposits = rs.field(r, 10).toNumber();
         if (!rs.field(r, 11).isNull()) rec.withdrawals = rs.field(r, 11).toNumber();
-        if (notes && !rs.field(r, 14).isNull())
+        if (!rs.field(r, 14).isNull())
             rec.note = StatusChange{rs.field(r, 12).toText(), rs.field(r, 13).toText(), rs.field(r, 14).toText()};
+        else if (formOf(rec.action) == Form::Pairs)
+            rec.pair = PairChange{rs.field(r, 12).toText(), rs.field(r, 15).toText()};
         out.push_back(std::move(rec));
     }
     return out;
@@ -146,7 +162,7 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 }
 
 std::optional<Form> formNamed(const std::string& name) {
-    for (Form f : {Form::Master, Form::Ctr, Form::Orv})
+    for (Form f : {Form::Master, Form::Ctr, Form::Orv, Form::Pairs})
         if (name == formKey(f)) return f;
     return std::nullopt;
 }

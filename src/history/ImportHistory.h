@@ -12,8 +12,8 @@
 
 namespace vesk::history {
 
-/// The form whose data a change touched.
-enum class Form { Master, Ctr, Orv };
+/// The form whose data a change touched; the hand pairs touch both sides and have their own.
+enum class Form { Master, Ctr, Orv, Pairs };
 
 /// What changed the data.
 enum class Action {
@@ -27,6 +27,9 @@ enum class Action {
     OfficesDeletion,  ///< every office was deleted
     BankNoteChange,   ///< a note on a bank row was set or changed
     OrvNoteChange,    ///< a note on an ORV entry was set or changed
+    HandPairMade,     ///< rows were paired by hand
+    HandPairUndone,   ///< a hand pair was undone
+    HandPairBroken,   ///< an import or a deletion removed or changed a row of a hand pair
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -35,6 +38,13 @@ struct StatusChange {
     std::string before;
     std::string after;
     bool operator==(const StatusChange&) const = default;
+};
+
+/// A hand pair's change: the pair's number ("M7") and what the record says of it.
+struct PairChange {
+    std::string number;
+    std::string detail;
+    bool operator==(const PairChange&) const = default;
 };
 
 Form formOf(Action action);
@@ -52,6 +62,7 @@ struct Change {
     std::optional<double> deposits;
     std::optional<double> withdrawals;
     std::optional<StatusChange> note;  ///< for a note's change only
+    std::optional<PairChange> pair;    ///< for a hand pair's change only
 };
 
 struct Record : Change {
@@ -72,7 +83,7 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 /// The name the records keep the action under: "ctr-import", "bank-note-change", ...
 const char* actionKey(Action action);
 
-/// The form a command line names: "master", "ctr" or "orv".
+/// The form a command line names: "master", "ctr", "orv" or "pairs".
 std::optional<Form> formNamed(const std::string& name);
 
 }  // namespace vesk::history

@@ -1,20 +1,18 @@
 #include "notes/NoteWording.h"
 
 #include "core/Amount.h"
+#include "core/Text.h"
 #include "history/ImportHistory.h"
 
 namespace vesk::notes {
 
-namespace {
-
-// 2000 as "2,000".
 std::string counted(std::size_t n) {
     std::string digits = std::to_string(n);
     for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(std::size_t(at), ",");
     return digits;
 }
 
-}  // namespace
+std::string rowName(Side side, const std::string& id) { return (side == Side::Bank ? "VESK " : "ORV ") + id; }
 
 std::string rowWords(Side side, const std::string& id) {
     return (side == Side::Bank ? "bank row " : "ORV entry ") + id;
@@ -24,11 +22,48 @@ std::string noteHeading(Side side, const std::string& id) { return "Note on " + 
 
 std::string noNoteText(Side side, const std::string& id) { return "No note is on " + rowWords(side, id) + "."; }
 
+std::string datesText(const std::vector<long long>& days) {
+    std::string out;
+    for (std::size_t i = 0; i < days.size(); ++i)
+        out += (i == 0 ? "" : i + 1 == days.size() ? " and " : ", ") + dayText(days[i]);
+    return out;
+}
+
+std::string rowText(const RowRef& row) { return row.id + "@" + dayText(row.day); }
+
+std::string rowNotFoundText(Side side, Found found, const RowText& asked, const std::vector<long long>& dates,
+                            const std::string& consequence) {
+    const std::string id = "'" + asked.id + "'";
+    const char* none = side == Side::Bank ? "No bank row" : "No ORV entry";
+    switch (found) {
+        case Found::Row:
+            break;
+        case Found::Unknown:
+            if (!asked.day) return std::string(none) + " has the ID " + id + ", so " + consequence + ".";
+            [[fallthrough]];
+        case Found::NotOnDate: {
+            std::string text = std::string(none) + " of " + dayText(*asked.day) + " has the ID " + id;
+            if (!dates.empty()) text += " (it is held on " + datesText(dates) + ")";
+            return text + ", so " + consequence + ".";
+        }
+        case Found::Ambiguous:
+            return std::string(side == Side::Bank ? "Bank rows" : "ORV entries") + " of " + datesText(dates) +
+                   " have the ID " + id + ", so " + consequence + ": name one as " +
+                   rowText({side, asked.id, dates.empty() ? 0 : dates.front()}) + ".";
+    }
+    return "";
+}
+
 std::string refusalText(const SetResult& result, Side side, const std::string& id, const std::string& databasePath) {
+    constexpr const char* kNotSet = "no note was set";
     switch (result.outcome) {
         case Outcome::UnknownRow:
-            return std::string(side == Side::Bank ? "No bank row" : "No ORV entry") + " has the ID '" + id +
-                   "', so no note was set.";
+            return rowNotFoundText(side, Found::Unknown, result.asked.id.empty() ? RowText{trim(id), {}} : result.asked,
+                                   result.dates, kNotSet);
+        case Outcome::AmbiguousRow:
+            return rowNotFoundText(side, Found::Ambiguous, result.asked, result.dates, kNotSet);
+        case Outcome::NotOnDate:
+            return rowNotFoundText(side, Found::NotOnDate, result.asked, result.dates, kNotSet);
         case Outcome::TooLong:
             return "A note holds at most " + counted(kLongestNote) + " characters; this one has " +
                    counted(result.length) + ".";
@@ -39,6 +74,16 @@ std::string refusalText(const SetResult& result, Side side, const std::string& i
             break;
     }
     return "";
+}
+
+std::string refusalText(const NoteLookup& lookup, Side side) {
+    return rowNotFoundText(side, lookup.found, lookup.asked, lookup.dates, "no note was set");
+}
+
+std::string unknownSideText(const std::string& given) { return "the side is bank or orv, not '" + given + "'"; }
+
+std::string unknownStatusText(const std::string& given) {
+    return "the status is open, explained or resolved, not '" + given + "'";
 }
 
 Message noteRefused(const std::string& refusal) { return exclamation(refusal, "Note"); }

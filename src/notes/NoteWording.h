@@ -9,6 +9,10 @@
 
 namespace vesk::notes {
 
+/// 2000 as "2,000".
+std::string counted(std::size_t n);
+/// "VESK T12", "ORV R7": a row as the hints and the hand pairs name it.
+std::string rowName(Side side, const std::string& id);
 /// "bank row T12", "ORV entry A7": what a note is on, in words.
 std::string rowWords(Side side, const std::string& id);
 
@@ -20,6 +24,25 @@ std::string noNoteText(Side side, const std::string& id);
 /// Why a change was not saved, as the note dialog and the command line say it; empty when
 /// it was saved or changed nothing.
 std::string refusalText(const SetResult& result, Side side, const std::string& id, const std::string& databasePath);
+/// Why a row named for its note is not one: empty when it is.
+std::string refusalText(const NoteLookup& lookup, Side side);
+
+/// "02/04/2025", "02/04/2025 and 05/05/2025", "02/04/2025, 05/05/2025 and 01/06/2025".
+std::string datesText(const std::vector<long long>& days);
+/// A row named so that it is found again whatever other rows share its ID: "T12@02/04/2025".
+std::string rowText(const RowRef& row);
+/// Why a row a person named is none, ending in what was therefore not done ("no note was
+/// set"): "No bank row has the ID 'T9', so no note was set.", "No bank row of 03/04/2025 has
+/// the ID 'T1' (it is held on 02/04/2025), so no note was set.", "Bank rows of 02/04/2025 and
+/// 05/05/2025 have the ID 'T1', so no note was set: name one as T1@02/04/2025.". Empty when
+/// the row was found.
+std::string rowNotFoundText(Side side, Found found, const RowText& asked, const std::vector<long long>& dates,
+                            const std::string& consequence);
+
+/// "the side is bank or orv, not 'x'": a side the command line does not know.
+std::string unknownSideText(const std::string& given);
+/// "the status is open, explained or resolved, not 'x'".
+std::string unknownStatusText(const std::string& given);
 
 /// The note dialog's notices: a refusal (refusalText), and a failure.
 Message noteRefused(const std::string& refusal);

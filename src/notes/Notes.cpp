@@ -17,70 +17,139 @@ namespace vesk::notes {
 namespace {
 
 bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNotes).toInt() > 0; }
+// Notes that belong to rows; a file of an older layout opened as it is keeps them by ID.
+bool notesHaveDays(store::Connection& db) { return db.scalar(sql::kNotesHaveDays).toInt() > 0; }
 
 Note noteOf(const store::ResultSet& rs, std::size_t r) {
     Note n;
     n.side = sideNamed(rs.field(r, 0).toText()).value_or(Side::Bank);
     n.id = rs.field(r, 1).toText();
-    n.status = statusNamed(rs.field(r, 2).toText()).value_or(Status::Open);
-    n.text = rs.field(r, 3).toText();
-    n.office = rs.field(r, 4).toText();
-    n.who = rs.field(r, 5).toText();
-    const std::optional<DateTime> when = parseDateText(rs.field(r, 6).toText());
+    if (!rs.field(r, 2).isNull()) n.day = rs.field(r, 2).toInt();
+    n.status = statusNamed(rs.field(r, 3).toText()).value_or(Status::Open);
+    n.text = rs.field(r, 4).toText();
+    n.office = rs.field(r, 5).toText();
+    n.who = rs.field(r, 6).toText();
+    const std::optional<DateTime> when = parseDateText(rs.field(r, 7).toText());
     if (!when)
-        throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 6).toText() + "'");
+        throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 7).toText() + "'");
     n.when = *when;
     return n;
 }
 
-long long dayOf(const store::Value& v) {
-    const std::optional<DateTime> d = parseDateText(v.toText());
-    if (!d) throw Error(errc::kTypeMismatch, "Type mismatch");
-    return daysFromCivil(d->year, d->month, d->day);
+store::Value dayValue(const std::optional<long long>& day) {
+    return day ? store::Value(std::int64_t(*day)) : store::Value();
 }
 
-// The held rows the statement finds, by ID in upper case: the earliest of each ID.
-std::map<std::string, std::pair<std::string, HeldRow>> heldRows(store::Connection& db, const std::string& statement,
-                                                                const std::vector<store::Value>& params) {
-    std::map<std::string, std::pair<std::string, HeldRow>> out;
-    const store::ResultSet rs = db.query(statement, params);
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        const std::string id = rs.field(r, 0).toText();
-        const HeldRow row{dayOf(rs.field(r, 1)), rs.field(r, 3).toText(), rs.field(r, 2).toNumber()};
-        auto [it, added] = out.try_emplace(upper(id), id, row);
-        if (!added && row.day < it->second.second.day) it->second = {id, row};
-    }
+std::vector<Note> notesWithId(store::Connection& db, Side side, const std::string& id) {
+    std::vector<Note> out;
+    if (!keepsNotes(db) || !notesHaveDays(db)) return out;
+    const store::ResultSet rs = db.query(sql::kNotesWithId, {sideKey(side), trim(id)});
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) out.push_back(noteOf(rs, r));
     return out;
 }
 
-std::string rowsStatement(Side side, bool ofNotes) {
-    return side == Side::Bank ? sql::bankRowsStatement(ofNotes) : sql::orvRowsStatement(ofNotes);
-}
-
-// The row with the ID and its spelling; none when no row has it.
-std::optional<std::pair<std::string, HeldRow>> heldRow(store::Connection& db, Side side, const std::string& id) {
-    auto rows = heldRows(db, rowsStatement(side, false), {id});
-    if (rows.empty()) return std::nullopt;
-    return rows.begin()->second;
+std::optional<Note> noteOfDay(const std::vector<Note>& notes, std::optional<long long> day) {
+    for (const Note& n : notes)
+        if (n.day == day) return n;
+    return std::nullopt;
 }
 
 void save(store::Connection& db, const Note& n) {
+    db.execute(sql::kForgetNote, {sideKey(n.side), n.id, dayValue(n.day)});
     db.execute(sql::kSaveNote,
-               {sideKey(n.side), n.id, statusText(n.status), n.text,
+               {sideKey(n.side), n.id, dayValue(n.day), statusText(n.status), n.text,
                 n.office.empty() ? store::Value() : store::Value(n.office), n.who, isoDateTime(n.when)});
+}
+
+// The checks that come before any reading: the text's length, and a file that cannot be written.
+bool refusedAtOnce(store::Connection& db, const NoteEdit& edit, SetResult& result) {
+    if (edit.text && characterCount(noteText(*edit.text)) > kLongestNote) {
+        result.outcome = Outcome::TooLong;
+        result.length = characterCount(noteText(*edit.text));
+        return true;
+    }
+    if (db.readOnly() || !keepsNotes(db) || !notesHaveDays(db)) {
+        result.outcome = Outcome::ReadOnly;
+        return true;
+    }
+    return false;
+}
+
+// Writes the change to what the lookup found and records it, within the caller's transaction.
+void apply(store::Connection& db, Side side, const NoteLookup& found, const NoteEdit& edit, const std::string& who,
+           const DateTime& when, SetResult& result) {
+    const std::optional<Note>& before = found.note;
+    result.note = before;
+    Note fresh;
+    fresh.side = side;
+    fresh.id = found.row ? found.row->id : before ? before->id : found.asked.id;
+    fresh.day = found.row ? std::optional(found.row->day) : before ? before->day : found.asked.day;
+    Note after = before.value_or(fresh);
+    if (edit.status) after.status = *edit.status;
+    if (edit.text) after.text = noteText(*edit.text);
+    if (before && after.status == before->status && after.text == before->text) {
+        result.outcome = Outcome::Unchanged;
+        return;
+    }
+    if (found.row) after.office = found.row->office;
+    after.who = who;
+    after.when = when;
+    save(db, after);
+
+    history::Change change;
+    change.action = side == Side::Bank ? history::Action::BankNoteChange : history::Action::OrvNoteChange;
+    if (after.day) {
+        int y = 0, m = 0, d = 0;
+        civilFromDays(*after.day, y, m, d);
+        change.year = y;
+        change.month = m;
+    }
+    change.note = history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
+    history::recordChange(db, change, when);
+    result.outcome = Outcome::Saved;
+    result.note = after;
+}
+
+Outcome refusalOf(Found found) {
+    switch (found) {
+        case Found::Ambiguous:
+            return Outcome::AmbiguousRow;
+        case Found::NotOnDate:
+            return Outcome::NotOnDate;
+        case Found::Unknown:
+        case Found::Row:
+            break;
+    }
+    return Outcome::UnknownRow;
+}
+
+template <class Find>
+SetResult change(store::Connection& db, Side side, const NoteEdit& edit, const std::string& who, const DateTime& when,
+                 Find&& find) {
+    SetResult result;
+    if (refusedAtOnce(db, edit, result)) return result;
+    try {
+        store::Transaction tx = db.begin();
+        const NoteLookup found = find();
+        result.asked = found.asked;
+        result.dates = found.dates;
+        if (found.found != Found::Row) {
+            result.outcome = refusalOf(found.found);
+            return result;
+        }
+        apply(db, side, found, edit, who, when, result);
+        if (result.outcome == Outcome::Saved) tx.commit();
+        return result;
+    } catch (const Error& e) {
+        if (e.number() != store::kReadOnlyError) throw;
+        result.outcome = Outcome::ReadOnly;
+        return result;
+    }
 }
 
 }  // namespace
 
-const char* sideKey(Side side) { return side == Side::Bank ? "bank" : "orv"; }
-
 const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
-
-std::optional<Side> sideNamed(const std::string& name) {
-    for (Side s : {Side::Bank, Side::Orv})
-        if (equalsNoCase(name, sideKey(s))) return s;
-    return std::nullopt;
-}
 
 const char* statusText(Status status) {
     switch (status) {
@@ -114,112 +183,109 @@ std::size_t characterCount(const std::string& text) {
     return n;
 }
 
-std::optional<Note> noteOn(store::Connection& db, Side side, const std::string& id) {
-    if (!keepsNotes(db)) return std::nullopt;
-    const store::ResultSet rs = db.query(sql::kNoteOn, {sideKey(side), trim(id)});
-    if (rs.empty()) return std::nullopt;
-    return noteOf(rs, 0);
+std::optional<Note> noteOn(store::Connection& db, const RowRef& row) {
+    return noteOfDay(notesWithId(db, row.side, row.id), row.day);
 }
 
-SetResult setNote(store::Connection& db, Side side, const std::string& id, const NoteEdit& edit, const std::string& who,
-                  const DateTime& when) {
-    SetResult result;
-    const std::optional<std::string> text = edit.text ? std::optional(noteText(*edit.text)) : std::nullopt;
-    if (text && characterCount(*text) > kLongestNote) {
-        result.outcome = Outcome::TooLong;
-        result.length = characterCount(*text);
-        return result;
+NoteLookup findNote(store::Connection& db, Side side, const std::string& rowText) {
+    const RowLookup held = findRow(db, side, rowText);
+    NoteLookup out;
+    out.found = held.found;
+    out.asked = held.asked;
+    out.dates = held.dates;
+    const std::vector<Note> notes = notesWithId(db, side, held.asked.id);
+    if (held.found == Found::Row) {
+        out.row = held.rows.front();
+        out.note = noteOfDay(notes, out.row->day);
+        return out;
     }
-    if (db.readOnly() || !keepsNotes(db)) {
-        result.outcome = Outcome::ReadOnly;
-        return result;
+    if (held.found == Found::Ambiguous) return out;
+    // No held row is meant: a note whose row is gone may be.
+    if (held.asked.day) {
+        out.note = noteOfDay(notes, held.asked.day);
+    } else if (notes.size() == 1) {
+        out.note = notes.front();
+    } else if (notes.size() > 1) {
+        out.found = Found::Ambiguous;
+        for (const Note& n : notes)
+            if (n.day) out.dates.push_back(*n.day);
+        return out;
     }
-    try {
-        store::Transaction tx = db.begin();
-        const std::optional<Note> before = noteOn(db, side, id);
-        const auto row = heldRow(db, side, trim(id));
-        result.note = before;
-        if (!row && !before) {
-            result.outcome = Outcome::UnknownRow;
-            return result;
-        }
-        Note fresh;
-        fresh.side = side;
-        fresh.id = row ? row->first : trim(id);
-        Note after = before.value_or(fresh);
-        if (edit.status) after.status = *edit.status;
-        if (text) after.text = *text;
-        if (before && after.status == before->status && after.text == before->text) {
-            result.outcome = Outcome::Unchanged;
-            return result;
-        }
-        if (row) after.office = row->second.office;
-        after.who = who;
-        after.when = when;
-        save(db, after);
+    if (out.note) out.found = Found::Row;
+    return out;
+}
 
-        history::Change change;
-        change.action = side == Side::Bank ? history::Action::BankNoteChange : history::Action::OrvNoteChange;
-        if (row) {
-            int y = 0, m = 0, d = 0;
-            civilFromDays(row->second.day, y, m, d);
-            change.year = y;
-            change.month = m;
-        }
-        change.note =
-            history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
-        history::recordChange(db, change, when);
-        tx.commit();
-        result.note = after;
-        return result;
-    } catch (const Error& e) {
-        if (e.number() != store::kReadOnlyError) throw;
-        result.outcome = Outcome::ReadOnly;
-        return result;
-    }
+SetResult setNote(store::Connection& db, const RowRef& row, const NoteEdit& edit, const std::string& who,
+                  const DateTime& when) {
+    return change(db, row.side, edit, who, when, [&] {
+        NoteLookup found;
+        found.asked = {row.id, row.day};
+        found.note = noteOn(db, row);
+        for (const HeldRow& r : heldRowsWithId(db, row.side, row.id))
+            if (r.day == row.day && !found.row) found.row = r;
+        found.found = found.row || found.note ? Found::Row : Found::Unknown;
+        return found;
+    });
+}
+
+SetResult setNote(store::Connection& db, Side side, const std::string& rowText, const NoteEdit& edit,
+                  const std::string& who, const DateTime& when) {
+    return change(db, side, edit, who, when, [&] { return findNote(db, side, rowText); });
 }
 
 NoteBook NoteBook::read(store::Connection& db) {
     NoteBook book;
     if (!keepsNotes(db)) return book;
-    const store::ResultSet rs = db.query(sql::kAllNotes);
+    const bool byRow = notesHaveDays(db);
+    const store::ResultSet rs = db.query(byRow ? sql::kAllNotes : sql::kAllNotesById);
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         Note n = noteOf(rs, r);
-        book.m_notes.emplace(std::make_pair(n.side, upper(n.id)), std::move(n));
+        if (!byRow)
+            book.m_byId.emplace(std::make_pair(n.side, upper(n.id)), std::move(n));
+        else if (n.day)
+            book.m_notes.emplace(rowKey(n.side, n.id, *n.day), std::move(n));
     }
     return book;
 }
 
-const Note* NoteBook::find(Side side, const std::string& id) const {
-    const auto it = m_notes.find({side, upper(id)});
-    return it == m_notes.end() ? nullptr : &it->second;
+const Note* NoteBook::find(Side side, const std::string& id, long long day) const {
+    if (!m_notes.empty()) {
+        const auto it = m_notes.find(rowKey(side, id, day));
+        if (it != m_notes.end()) return &it->second;
+    }
+    if (m_byId.empty()) return nullptr;
+    const auto it = m_byId.find({side, upper(id)});
+    return it == m_byId.end() ? nullptr : &it->second;
 }
-
-std::optional<ListedNote> listedNote(store::Connection& db, Side side, const std::string& id) {
-    std::optional<Note> note = noteOn(db, side, id);
-    if (!note) return std::nullopt;
-    const auto row = heldRow(db, side, note->id);
-    return ListedNote{std::move(*note), row ? std::optional(row->second) : std::nullopt};
-}
-
-bool isHeld(store::Connection& db, Side side, const std::string& id) { return heldRow(db, side, trim(id)).has_value(); }
 
 std::vector<ListedNote> listNotes(store::Connection& db) {
     std::vector<ListedNote> out;
     if (!keepsNotes(db)) return out;
-    const store::ResultSet rs = db.query(sql::kAllNotes);
-    std::map<Side, std::map<std::string, std::pair<std::string, HeldRow>>> rows;
-    for (Side side : {Side::Bank, Side::Orv}) rows[side] = heldRows(db, rowsStatement(side, true), {});
+    const bool byRow = notesHaveDays(db);
+    const store::ResultSet rs = db.query(byRow ? sql::kAllNotes : sql::kAllNotesById);
+    // The held rows with the notes' IDs: each by its row, and the earliest of each ID for
+    // notes kept by ID alone.
+    std::map<RowKey, HeldRow> rows;
+    std::map<std::pair<Side, std::string>, HeldRow> earliest;
+    for (Side side : {Side::Bank, Side::Orv})
+        for (HeldRow& row : heldRowsOfIds(db, side, sql::noteIds(side))) {
+            earliest.try_emplace({side, upper(row.id)}, row);
+            rows.try_emplace(rowKey(row.ref()), std::move(row));
+        }
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         ListedNote listed{noteOf(rs, r), std::nullopt};
-        const auto& held = rows[listed.note.side];
-        const auto it = held.find(upper(listed.note.id));
-        if (it != held.end()) listed.row = it->second.second;
+        const Note& n = listed.note;
+        if (n.day) {
+            if (const auto it = rows.find(rowKey(n.side, n.id, *n.day)); it != rows.end()) listed.row = it->second;
+        } else if (!byRow) {
+            if (const auto it = earliest.find({n.side, upper(n.id)}); it != earliest.end()) listed.row = it->second;
+        }
         out.push_back(std::move(listed));
     }
     const auto key = [](const ListedNote& n) {
         const std::string& office = n.row ? n.row->office : n.note.office;
-        return std::make_tuple(!n.row, n.row ? n.row->day : 0, upper(office), office, n.note.side, n.note.id);
+        return std::make_tuple(!n.row, n.row ? n.row->day : 0, upper(office), office, n.note.side, n.note.id,
+                               n.note.day.value_or(0));
     };
     std::sort(out.begin(), out.end(), [&](const ListedNote& a, const ListedNote& b) { return key(a) < key(b); });
     return out;

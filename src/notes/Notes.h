@@ -9,18 +9,13 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "notes/HeldRows.h"
 #include "store/Connection.h"
 
 namespace vesk::notes {
 
-/// Where a row comes from: the bank's CTR report or ORV.
-enum class Side { Bank, Orv };
-/// "bank", "orv": as stored and as the command line names the side.
-const char* sideKey(Side side);
 /// "Bank", "ORV".
 const char* sideText(Side side);
-/// The side a command line names, in any letter case.
-std::optional<Side> sideNamed(const std::string& name);
 
 /// How far the person got with a row that does not pair.
 enum class Status { Open, Explained, Resolved };
@@ -33,10 +28,13 @@ std::optional<Status> statusNamed(const std::string& name);
 /// The longest note text, in characters.
 inline constexpr std::size_t kLongestNote = 2000;
 
-/// A note on one bank row or ORV entry, found again by its side and ID.
+/// A note on one bank row or ORV entry: on its side, ID and date.
 struct Note {
     Side side = Side::Bank;
     std::string id;  ///< tran_id or treasury_tran_id, as the row spells it
+    /// The row's date; none for a note whose rows were all gone when notes came to belong to
+    /// rows rather than IDs (it stays, no longer held).
+    std::optional<long long> day;
     Status status = Status::Open;
     std::string text;    ///< one line
     std::string office;  ///< the row's office when the note was last set
@@ -50,25 +48,22 @@ struct NoteEdit {
     std::optional<std::string> text;
 };
 
-/// The row a note is about, while the data holds it.
-struct HeldRow {
-    long long day = 0;  ///< days since 1970-01-01
-    std::string office;
-    double amount = 0;
-};
-
 enum class Outcome {
     Saved,
-    Unchanged,   ///< the note was already so: nothing written
-    UnknownRow,  ///< no held row has the ID, and no note is on it
-    TooLong,     ///< the text is longer than kLongestNote
-    ReadOnly,    ///< the file cannot be written
+    Unchanged,     ///< the note was already so: nothing written
+    UnknownRow,    ///< no held row has the ID, and no note is on it
+    AmbiguousRow,  ///< rows (or notes) of several dates have the ID and no date was given
+    NotOnDate,     ///< no held row of the date given has the ID, and no note is on it
+    TooLong,       ///< the text is longer than kLongestNote
+    ReadOnly,      ///< the file cannot be written
 };
 
 struct SetResult {
     Outcome outcome = Outcome::Saved;
-    std::optional<Note> note;  ///< as it stands afterwards (none for a refused new note)
-    std::size_t length = 0;    ///< the text's length in characters, when too long
+    std::optional<Note> note;      ///< as it stands afterwards (none for a refused new note)
+    std::size_t length = 0;        ///< the text's length in characters, when too long
+    RowText asked;                 ///< the row as it was named
+    std::vector<long long> dates;  ///< the dates the ID is held on, for AmbiguousRow and NotOnDate
 };
 
 /// The text as a note keeps it: tabs and line breaks as spaces, no spaces around it.
@@ -76,26 +71,32 @@ std::string noteText(const std::string& text);
 /// Characters of a UTF-8 text (a byte that is no valid start counts as one).
 std::size_t characterCount(const std::string& text);
 
-/// Sets or changes the note on the side's row with the ID, and records the change in the
-/// history, in one transaction. Nothing is written when the change changes nothing, when no
-/// held row has the ID and no note is on it yet, when the text is too long, or when the file
-/// cannot be written. The imported rows are never touched.
-SetResult setNote(store::Connection& db, Side side, const std::string& id, const NoteEdit& edit, const std::string& who,
+/// Sets or changes the note on the row, and records the change in the history, in one
+/// transaction. Nothing is written when the change changes nothing, when no held row is the
+/// row and no note is on it yet, when the text is too long, or when the file cannot be
+/// written. The imported rows are never touched.
+SetResult setNote(store::Connection& db, const RowRef& row, const NoteEdit& edit, const std::string& who,
                   const DateTime& when);
+/// The same for a row a person names, "T12" or "T12@02/04/2025" (see findNote): an ID that
+/// rows of several dates share is refused without its date, nothing written.
+SetResult setNote(store::Connection& db, Side side, const std::string& rowText, const NoteEdit& edit,
+                  const std::string& who, const DateTime& when);
 
-/// The note on the side's row with the ID (letter case aside); none when there is none.
-std::optional<Note> noteOn(store::Connection& db, Side side, const std::string& id);
+/// The note on the row (letter case aside); none when there is none.
+std::optional<Note> noteOn(store::Connection& db, const RowRef& row);
 
-/// Every note of the file, found by side and ID without regard to letter case. Empty on a
-/// file of an older layout opened as it is.
+/// Every note of the file, found by side, ID (letter case aside) and date. Empty on a file of
+/// an older layout opened as it is but for its notes by ID, which are found on every row with
+/// their ID, as that layout meant them.
 class NoteBook {
   public:
     static NoteBook read(store::Connection& db);
-    const Note* find(Side side, const std::string& id) const;
-    bool empty() const { return m_notes.empty(); }
+    const Note* find(Side side, const std::string& id, long long day) const;
+    bool empty() const { return m_notes.empty() && m_byId.empty(); }
 
   private:
-    std::map<std::pair<Side, std::string>, Note> m_notes;
+    std::map<RowKey, Note> m_notes;
+    std::map<std::pair<Side, std::string>, Note> m_byId;
 };
 
 /// A note and the row it is about, when the data still holds one.
@@ -104,12 +105,17 @@ struct ListedNote {
     std::optional<HeldRow> row;
 };
 
-/// The note on the side's row with the ID, with the row when the data holds it; none when
-/// no note is on it.
-std::optional<ListedNote> listedNote(store::Connection& db, Side side, const std::string& id);
-
-/// Whether a row of the side has the ID.
-bool isHeld(store::Connection& db, Side side, const std::string& id);
+/// What a row a person names comes to for its note: the held row with the ID (of the date
+/// given, when one is), or else a note on the ID whose row is gone (the only one, or the one
+/// of the date given).
+struct NoteLookup {
+    Found found = Found::Unknown;
+    RowText asked;
+    std::vector<long long> dates;  ///< the dates the ID is held (or noted) on, for Ambiguous and NotOnDate
+    std::optional<HeldRow> row;    ///< the held row meant
+    std::optional<Note> note;      ///< the note on what is meant
+};
+NoteLookup findNote(store::Connection& db, Side side, const std::string& rowText);
 
 /// Every note with its row: by the row's date (notes whose rows are gone last), office name
 /// (letter case aside), bank before ORV, ID.

@@ -21,6 +21,8 @@ Message fileNotSelected();
 Message masterOverwriteQuestion(const std::optional<DateTime>& importedBefore = std::nullopt);
 /// Why nothing was imported; none once it was.
 std::optional<Message> masterImportRefusal(MasterImport::Status status);
+/// An office name of blanks only.
+inline constexpr const char* kNoOfficeName = "give an office name";
 Message masterImported();
 Message noDivisionOffice();
 /// "Importing Row 100 / 120".

@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "office/Offices.h"
+#include "pairs/HandPairs.h"
 #include "report/ReportFile.h"
 #include "report/ReportStatements.h"
 #include "store/Schema.h"
@@ -131,6 +132,11 @@ void changeRows(store::Connection& db, const ReportDescription& report, Change&&
     }
 }
 
+// The side whose hand pairs a change of the report's rows may break.
+notes::Side pairedSide(const ReportDescription& report) {
+    return report.table == store::Table::Finacle ? notes::Side::Bank : notes::Side::Orv;
+}
+
 history::Action importAction(const ReportDescription& report, const MonthImport& month) {
     if (historyForm(report) == history::Form::Ctr) return history::Action::CtrImport;
     return month.kind == "P" ? history::Action::OrvPaymentsImport : history::Action::OrvReceiptsImport;
@@ -217,7 +223,9 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, Report
         keys.insert(key);
         return keys;
     });
-    history::recordChange(db, record, now());
+    const DateTime when = now();
+    history::recordChange(db, record, when);
+    pairs::breakChangedPairs(db, pairedSide(report), when);
     tx.commit();
 }
 
@@ -368,7 +376,9 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
         record.rows = count;
         record.year = month.year;
         record.month = month.month;
-        history::recordChange(db, record, now());
+        const DateTime when = now();
+        history::recordChange(db, record, when);
+        pairs::breakChangedPairs(db, pairedSide(report), when);
     }
     tx.commit();
     return count;

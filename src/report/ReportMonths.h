@@ -42,7 +42,8 @@ bool officeMasterMissing(store::Connection& db);
 
 /// Imports a month of the report from a workbook: in one transaction the month's (and the
 /// kind's) rows go, the file's rows come in, the columns placed by their headings, and the
-/// import is recorded in the history (at the clock's time). Every value of the date column
+/// import is recorded in the history (at the clock's time), and the hand pairs whose rows it
+/// removed or changed are broken (see pairs::breakChangedPairs). Every value of the date column
 /// must read as a date, or nothing is stored. Throws Error when the file cannot be read or
 /// stored.
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
@@ -75,8 +76,8 @@ void keepOfficeTotals(store::Connection& db, const std::vector<const ReportDescr
 /// "Apr" in any letter case); nullopt when they name none, which no row can be dated in.
 std::optional<Period> shownMonth(const std::string& year, const std::string& month);
 
-/// Deletes the month's rows and records the deletion when rows went; returns the number of
-/// rows deleted.
+/// Deletes the month's rows and records the deletion when rows went, breaking the hand pairs
+/// that held any of them, in one transaction; returns the number of rows deleted.
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month,
                          const Clock& now = localNow);
 

@@ -54,6 +54,8 @@ std::string importProgress(int row, int rows) {
 
 Message masterDataMissing() { return exclamation("Import office Master Data First.", "Master Data Missing"); }
 
+std::string unknownReportText(const std::string& given) { return "the report is ctr or orv, not '" + given + "'"; }
+
 std::vector<std::string> summaryHeadings() {
     return {"YEAR", "MONTH", "TOTAL ENTRIES", "DEP COUNT", "DEP AMOUNT", "WDL COUNT", "WDL AMOUNT"};
 }

@@ -60,6 +60,9 @@ std::string importProgress(int row, int rows);
 /// The office master is empty: no report can be worked.
 Message masterDataMissing();
 
+/// "the report is ctr or orv, not 'x'": a report the command line does not know.
+std::string unknownReportText(const std::string& given);
+
 /// The summary grid's headings, and a line's cells under them: amounts with two decimals and
 /// thousands separated ("1,234.50"), a missing amount empty.
 std::vector<std::string> summaryHeadings();

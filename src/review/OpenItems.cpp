@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "compare/CompareStatements.h"
+#include "compare/HintSearch.h"
 #include "core/Text.h"
 #include "notes/Notes.h"
 #include "review/ReviewStatements.h"
@@ -44,11 +45,18 @@ OpenItems openItems(store::Connection& db, long long asOf) {
     out.scope = scope;
     const std::set<std::string> offices = scopeOffices(db, scope);
     const notes::NoteBook book = notes::NoteBook::read(db);
-    for (compare::Explanation& month : pairedMonths(db).months) {
+    PairedMonths paired = pairedMonths(db);
+    // Every month's exceptions are the candidates of every item's hint.
+    std::vector<compare::ExplainedLine> exceptions;
+    for (const compare::Explanation& month : paired.months)
+        exceptions.insert(exceptions.end(), month.lines.begin(), month.lines.end());
+    const compare::HintCandidates candidates(std::move(exceptions));
+    for (compare::Explanation& month : paired.months) {
         compare::attachNotes(month.lines, book);
         for (compare::ExplainedLine& line : month.lines) {
             if (!isException(line.cls) || line.day > asOf || settled(line) || !offices.count(line.office)) continue;
             const long long age = asOf - line.day;
+            line.hint = candidates.hintFor(line);
             out.items.push_back({std::move(line), age, bucketOf(age)});
         }
     }

@@ -7,9 +7,10 @@
 
 namespace vesk::review::sql {
 
-/// Whether the file keeps what the pairing found (files of older layouts opened as they are do not).
+/// Whether the file keeps what the pairing found, with each exception's twin (files of older
+/// layouts opened as they are do not).
 inline constexpr const char* kHasStoredPairing =
-    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'paired_marks'";
+    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'paired_exceptions' AND sql LIKE '%twin_id%'";
 
 /// The highest row id of the bank rows, the ORV entries and the office master.
 inline constexpr const char* kLastRows =
@@ -23,13 +24,17 @@ inline constexpr const char* kSaveMarks =
 
 inline constexpr const char* kStoredMonths = "SELECT month_key, last_change FROM paired_months";
 inline constexpr const char* kStoredExceptions =
-    "SELECT month_key, office, kind, side, day, tran_id, amount, class FROM paired_exceptions";
+    "SELECT month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount FROM paired_exceptions";
+/// Those of one month (?1).
+inline constexpr const char* kStoredMonthExceptions =
+    "SELECT month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount FROM paired_exceptions "
+    "WHERE month_key = ?1";
 inline constexpr const char* kForgetMonth = "DELETE FROM paired_months WHERE month_key = ?";
 inline constexpr const char* kForgetExceptions = "DELETE FROM paired_exceptions WHERE month_key = ?";
 inline constexpr const char* kSaveMonth = "INSERT OR REPLACE INTO paired_months (month_key, last_change) VALUES (?, ?)";
 inline constexpr const char* kSaveException =
-    "INSERT INTO paired_exceptions (month_key, office, kind, side, day, tran_id, amount, class) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+    "INSERT INTO paired_exceptions (month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 /// The newest record of each month key (year * 100 + month; Null for a change without a
 /// period) among the records of the actions named, as Key and LastChange.

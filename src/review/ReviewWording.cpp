@@ -74,6 +74,8 @@ std::string openItemsHeadline(const std::vector<OpenItem>& items) {
     return text;
 }
 
+std::string notAnAsOfDate(const std::string& given) { return "--as-of takes a date dd/mm/yyyy, not '" + given + "'"; }
+
 std::string noOpenItemsText(long long asOf) { return "No open items as of " + dayText(asOf) + "."; }
 
 }  // namespace vesk::review

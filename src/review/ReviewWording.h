@@ -22,6 +22,9 @@ std::vector<std::string> openItemCells(const OpenItem& item);
 /// What each bucket adds up to: "0–30 days: 12 items, 45,000.00 · 31–60 days: 1 item, 5.00 · ...".
 std::string openItemsHeadline(const std::vector<OpenItem>& items);
 
+/// "--as-of takes a date dd/mm/yyyy, not 'someday'".
+std::string notAnAsOfDate(const std::string& given);
+
 /// "No open items as of 05/06/2025."
 std::string noOpenItemsText(long long asOf);
 

@@ -23,9 +23,12 @@ using compare::Period;
 // it, and so the pairing of every month up to two away.
 constexpr int kMonthsTouched = 2;
 
-constexpr std::array<history::Action, 5> kRowChanges = {
-    history::Action::CtrImport, history::Action::OrvReceiptsImport, history::Action::OrvPaymentsImport,
-    history::Action::CtrMonthDeletion, history::Action::OrvMonthDeletion};
+// A hand pair's change is recorded with the month of its earliest row; its rows lie at most
+// 31 days on, so every month whose pairing it changes is within two of that one.
+constexpr std::array<history::Action, 8> kRowChanges = {
+    history::Action::CtrImport,        history::Action::OrvReceiptsImport, history::Action::OrvPaymentsImport,
+    history::Action::CtrMonthDeletion, history::Action::OrvMonthDeletion,  history::Action::HandPairMade,
+    history::Action::HandPairUndone,   history::Action::HandPairBroken};
 constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
                                                            history::Action::OfficesDeletion};
 
@@ -95,8 +98,6 @@ std::optional<Marks> storedMarks(store::Connection& db) {
     return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt(), rs.field(0, 3).toInt()};
 }
 
-const char* kindKey(compare::ExplainKind k) { return k == compare::ExplainKind::Deposit ? "deposit" : "withdrawal"; }
-
 compare::PairClass classNamed(const std::string& tag) {
     for (compare::PairClass c :
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
@@ -105,23 +106,26 @@ compare::PairClass classNamed(const std::string& tag) {
     throw Error(errc::kTypeMismatch, "The stored pairing holds an unknown class '" + tag + "'");
 }
 
-// The stored lines of each month key.
-std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection& db) {
+// The stored lines the result holds, by month key.
+std::map<std::int64_t, std::vector<ExplainedLine>> linesOf(const store::ResultSet& rs) {
     std::map<std::int64_t, std::vector<ExplainedLine>> out;
-    const store::ResultSet rs = db.query(sql::kStoredExceptions);
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         ExplainedLine line;
         line.office = rs.field(r, 1).toText();
-        line.kind =
-            rs.field(r, 2).toText() == "deposit" ? compare::ExplainKind::Deposit : compare::ExplainKind::Withdrawal;
+        line.kind = notes::kindNamed(rs.field(r, 2).toText()).value_or(compare::ExplainKind::Withdrawal);
         line.side = notes::sideNamed(rs.field(r, 3).toText()).value_or(notes::Side::Bank);
         line.day = rs.field(r, 4).toInt();
         line.id = rs.field(r, 5).toText();
         line.amount = rs.field(r, 6).toNumber();
         line.cls = classNamed(rs.field(r, 7).toText());
+        if (!rs.field(r, 8).isNull()) line.twin = compare::Twin{rs.field(r, 8).toText(), rs.field(r, 9).toNumber()};
         out[rs.field(r, 0).toInt()].push_back(std::move(line));
     }
     return out;
+}
+
+std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection& db) {
+    return linesOf(db.query(sql::kStoredExceptions));
 }
 
 void save(store::Connection& db, const Explanation& month, std::int64_t lastChange) {
@@ -129,19 +133,33 @@ void save(store::Connection& db, const Explanation& month, std::int64_t lastChan
     db.execute(sql::kForgetExceptions, {key});
     store::Statement insert = db.prepare(sql::kSaveException);
     for (const ExplainedLine& l : month.lines)
-        insert.execute({key, l.office, kindKey(l.kind), notes::sideKey(l.side), std::int64_t(l.day), l.id, l.amount,
-                        compare::pairClassTag(l.cls)});
+        insert.execute({key, l.office, notes::kindKey(l.kind), notes::sideKey(l.side), std::int64_t(l.day), l.id,
+                        l.amount, compare::pairClassTag(l.cls), l.twin ? store::Value(l.twin->id) : store::Value(),
+                        l.twin ? store::Value(l.twin->amount) : store::Value()});
     db.execute(sql::kSaveMonth, {key, lastChange});
+}
+
+// What is stored is only a help for the listings to come: when the file cannot be written,
+// another program holds it just now, or the connection is inside a transaction of its own,
+// nothing is kept and the months are paired again next time.
+template <class Work>
+void keepIfPossible(store::Connection& db, Work&& work) {
+    if (db.readOnly() || db.inTransaction()) return;
+    try {
+        store::Transaction tx = db.begin();
+        work();
+        tx.commit();
+    } catch (const Error& e) {
+        const long n = e.number();
+        if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+    }
 }
 
 bool keepsPairing(store::Connection& db) { return db.scalar(sql::kHasStoredPairing).toInt() > 0; }
 
 }  // namespace
 
-bool isException(compare::PairClass cls) {
-    return cls == compare::PairClass::BankOnly || cls == compare::PairClass::OrvOnly ||
-           cls == compare::PairClass::AmountDiffers;
-}
+bool isException(compare::PairClass cls) { return compare::isUnpaired(cls); }
 
 std::vector<Period> heldMonths(store::Connection& db) {
     std::vector<Period> out;
@@ -197,22 +215,15 @@ PairedMonths pairedMonths(store::Connection& db) {
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
-    // Only a help for the next listing: when another program holds the file just now, the
-    // months are paired again next time and this listing stands as it is.
-    if (!db.readOnly()) try {
-            store::Transaction tx = db.begin();
-            for (const auto& [key, last] : storedChange) {
-                if (kept.count(key)) continue;
-                db.execute(sql::kForgetExceptions, {key});
-                db.execute(sql::kForgetMonth, {key});
-            }
-            for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
-            db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
-            tx.commit();
-        } catch (const Error& e) {
-            const long n = e.number();
-            if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+    keepIfPossible(db, [&] {
+        for (const auto& [key, last] : storedChange) {
+            if (kept.count(key)) continue;
+            db.execute(sql::kForgetExceptions, {key});
+            db.execute(sql::kForgetMonth, {key});
         }
+        for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
+        db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
+    });
 
     std::size_t f = 0;
     for (const Period& p : held) {
@@ -220,6 +231,58 @@ PairedMonths pairedMonths(store::Connection& db) {
             out.months.push_back(std::move(fresh[f++]));
             ++out.paired;
         } else {
+            out.months.push_back({p, std::move(stored[p.key()])});
+            ++out.reused;
+        }
+    }
+    return out;
+}
+
+PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& months) {
+    PairedMonths out;
+    if (!keepsPairing(db)) {
+        out.months = compare::explainEveryOffice(db, months, isException);
+        out.paired = out.months.size();
+        return out;
+    }
+    const Changes changes(db);
+    const Marks now = currentMarks(db, changes);
+    const std::optional<Marks> then = storedMarks(db);
+    // Without marks, or with rows moved while the history did not, nothing stored can be
+    // trusted: only a listing of every month settles that, by storing them all anew.
+    const bool trusted = then && !(then->lastChange == now.lastChange && !then->sameRows(now));
+    std::map<std::int64_t, std::int64_t> storedChange;
+    if (trusted) {
+        const store::ResultSet stored = db.query(sql::kStoredMonths);
+        for (std::size_t r = 0; r < stored.rowCount(); ++r)
+            storedChange[stored.field(r, 0).toInt()] = stored.field(r, 1).toInt();
+    }
+    std::vector<Period> stale;
+    for (const Period& p : months) {
+        const auto it = storedChange.find(p.key());
+        if (it == storedChange.end() || it->second != changes.lastFor(p.key())) stale.push_back(p);
+    }
+    std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
+
+    // The held months kept as pairedMonths keeps them; the marks stay, so that a listing of
+    // every month still checks every month.
+    if (trusted && !fresh.empty()) {
+        std::set<std::int64_t> held;
+        for (const Period& p : heldMonths(db)) held.insert(p.key());
+        keepIfPossible(db, [&] {
+            for (const Explanation& e : fresh)
+                if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));
+        });
+    }
+
+    std::size_t f = 0;
+    for (const Period& p : months) {
+        if (f < fresh.size() && fresh[f].period == p) {
+            out.months.push_back(std::move(fresh[f++]));
+            ++out.paired;
+        } else {
+            std::map<std::int64_t, std::vector<ExplainedLine>> stored =
+                linesOf(db.query(sql::kStoredMonthExceptions, {p.key()}));
             out.months.push_back({p, std::move(stored[p.key()])});
             ++out.reused;
         }

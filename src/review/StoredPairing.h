@@ -32,6 +32,11 @@ struct PairedMonths {
 /// the file can be written. Throws Error as the explanation does.
 PairedMonths pairedMonths(store::Connection& db);
 
+/// The exceptions of the months given, in that order (consecutive or not, held or not), as
+/// pairedMonths finds them: stored months that stand are taken, the others paired afresh and
+/// stored (the held ones) when the connection can write and holds no transaction open.
+PairedMonths pairedMonths(store::Connection& db, const std::vector<compare::Period>& months);
+
 /// The same, every month paired afresh and nothing stored: what pairedMonths must equal.
 PairedMonths freshlyPairedMonths(store::Connection& db);
 

@@ -11,11 +11,6 @@ namespace vesk::sheet {
 
 namespace {
 
-std::string_view localName(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
 // "B12" -> column 2, row 12; false when it is not a cell reference inside the sheet's limits.
 bool parseReference(std::string_view ref, int& row, int& column) {
     int c = 0;

@@ -53,11 +53,6 @@ constexpr bool isNameStart(unsigned char c) {
 constexpr bool isNameChar(unsigned char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 constexpr bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-std::string_view localName(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
 // The length of the UTF-8 character at p (2 to 4), 0 when it is none XML allows, -1 when
 // its end lies beyond the bytes at hand.
 int characterLength(const char* at, const char* end) {

@@ -13,6 +13,12 @@ namespace vesk::sheet {
 /// A whole integer, blanks and tabs around it allowed; false for anything else.
 bool parseInt(std::string_view text, long long& out);
 
+/// The name without its namespace prefix: "x:row" -> "row".
+inline std::string_view localName(std::string_view name) {
+    const std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
 /// Text longer than a cell can hold; checked while it grows, so a huge one is refused early.
 inline bool overCellLimit(std::string_view text) {
     return text.size() > kMaxCellCharacters && characterCount(text) > kMaxCellCharacters;

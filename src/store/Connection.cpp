@@ -197,6 +197,8 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
 
 bool Connection::readOnly() const { return m_db && sqlite3_db_readonly(m_db.get(), "main") == 1; }
 
+bool Connection::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db.get()) == 0; }
+
 Statement Connection::prepare(const std::string& sql) { return Statement(m_db, sql); }
 
 ResultSet Connection::query(const std::string& sql, const std::vector<Value>& params) {

@@ -68,6 +68,8 @@ class Connection {
     bool isOpen() const { return m_db != nullptr; }
     /// True when the file cannot be written: opened from a read-only file or folder.
     bool readOnly() const;
+    /// True while a transaction is open on the connection (a write cannot begin then).
+    bool inTransaction() const;
     const std::string& path() const { return m_path; }
 
     /// Runs one statement (or several separated by ';' when params is empty);

@@ -21,19 +21,26 @@ struct FileCheck {
     std::int64_t pages = 0;                 ///< whole pages in the file
     std::int64_t strayBytes = 0;            ///< bytes past the last whole page (a cut-off file)
     std::vector<std::int64_t> badPages;     ///< pages (from 1) whose authentication code fails
-    std::vector<std::string> engineFaults;  ///< what the engine's integrity check found
+    std::vector<std::string> engineFaults;  ///< what the engine's check found
     std::string missingTables;              ///< Foreign: the tables it lacks
     bool pagesVerified = true;              ///< false: no page authenticated, the engine alone judged
 
     bool sound() const { return status == Status::Sound; }
 };
 
+/// How far the engine looks once every page has authenticated.
+enum class CheckDepth {
+    Quick,  ///< the structure of every tree and the free pages: every page read, each once
+    Full,   ///< that, and every index against its table, row by row
+};
+
 /// Reads every page of the file and verifies its authentication code, then, when they all
-/// pass, runs the engine's integrity check (with the program's functions, which its
-/// indexes use). Changes nothing and never creates the file. Pages another program is
+/// pass, runs the engine's check to the depth asked (with the program's functions, which
+/// its indexes use). Changes nothing and never creates the file. Pages another program is
 /// writing while they are read are read again; the heartbeat beats every few megabytes
 /// and while the engine checks. Throws Error only when the file cannot be read at all (a
 /// folder, no permission) or stays busy past kBusyLimit.
-FileCheck checkDatabaseFile(const std::string& path, const Heartbeat& heartbeat = {});
+FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth = CheckDepth::Quick,
+                            const Heartbeat& heartbeat = {});
 
 }  // namespace vesk::store

@@ -13,13 +13,16 @@ struct CopiedDatabase {
     std::uint64_t bytes = 0;
 };
 
-/// Copies the database the connection has open into `destination` with the engine's online
-/// backup: first it waits (up to kBusyLimit, told to the delay watcher) for another
-/// program's write transaction to end, then copies the file a slice at a time, starting
-/// again when another program commits between two slices, so the copy is always one state
-/// of the file; the heartbeat beats between slices. The copy is written beside the destination and takes its name
-/// only when whole, so an existing file is replaced at once or not at all. The connection
-/// may be in no transaction. Throws Error (kUsage when the destination is the database).
+/// Copies the database the connection has open into `destination`, as one state of the file:
+/// first it waits (up to kBusyLimit, told to the delay watcher) for another program's write
+/// transaction to end, then, inside one read transaction, copies the file's pages as they
+/// are, still encrypted with the same key, verifying each page's authentication code; another
+/// program's commit waits (as for any reader) until the copy is done. A file kept with a
+/// write-ahead log goes through the engine's online backup instead. The heartbeat beats
+/// every slice of the copy, from the first. The copy is written beside the destination and
+/// takes its name only when whole, so an existing file is replaced at once or not at all.
+/// The connection may be in no transaction. Throws Error (kUsage when the destination is
+/// the database; the damage, naming the page, when a page fails its code).
 CopiedDatabase copyDatabase(Connection& source, const std::string& destination, const Heartbeat& heartbeat = {});
 
 /// Replaces the database file `live` with the contents of `source`, keeping what `live`

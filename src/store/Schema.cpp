@@ -27,6 +27,11 @@ std::vector<std::string> orvColumns() {
     return c;
 }
 
+// The days from 1970-01-01 to the date in the column (julianday counts from noon).
+std::string dayOf(const std::string& column) {
+    return "CAST(julianday(substr(CDate(" + column + "), 1, 10)) - 2440587.5 AS INTEGER)";
+}
+
 std::string createTable(Table t) {
     std::string sql = "CREATE TABLE ";
     sql += tableName(t);
@@ -212,6 +217,66 @@ std::vector<std::string> migrationStatements(int from) {
         out.push_back(
             "CREATE INDEX IF NOT EXISTS veskfinacle_month_facility ON veskfinacle "
             "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+    }
+    if (from < kHandPairsLayout) {
+        // IDs repeat over time, so a note belongs to a row: its side, ID and date (days since
+        // 1970-01-01). A note kept by ID alone goes onto each held row with the ID; one whose
+        // rows are all gone stays without a date.
+        out.push_back("ALTER TABLE notes RENAME TO notes_by_id");
+        out.push_back(
+            "CREATE TABLE notes (side TEXT NOT NULL, tran_id TEXT NOT NULL COLLATE NOCASE, day INTEGER, "
+            "status TEXT NOT NULL, note TEXT NOT NULL, office TEXT, changed_by TEXT NOT NULL, changed_at TEXT NOT "
+            "NULL, "
+            "PRIMARY KEY (side, tran_id, day))");
+        const std::string columns = "(side, tran_id, day, status, note, office, changed_by, changed_at)";
+        const std::string kept = "n.status, n.note, n.office, n.changed_by, n.changed_at";
+        // The bank's rows with a note's ID, sought month by month of their value date through
+        // its index, as the notes' own statements seek them.
+        out.push_back(
+            "WITH RECURSIVE keys(k) AS (SELECT (SELECT MonthKey(value_date) FROM veskfinacle ORDER BY "
+            "MonthKey(value_date) LIMIT 1) UNION ALL SELECT (SELECT MonthKey(value_date) FROM veskfinacle WHERE "
+            "MonthKey(value_date) > keys.k ORDER BY MonthKey(value_date) LIMIT 1) FROM keys WHERE keys.k IS NOT NULL) "
+            "INSERT INTO notes " +
+            columns + " SELECT DISTINCT n.side, n.tran_id, held.day, " + kept +
+            " FROM notes_by_id AS n INNER JOIN (SELECT i.tran_id AS id, " + dayOf("i.Tran_Date") +
+            " AS day FROM veskfinacle AS i WHERE MonthKey(i.value_date) IN (SELECT k FROM keys WHERE k IS NOT NULL) "
+            "AND i.tran_id IN (SELECT tran_id FROM notes_by_id WHERE side = 'bank') AND MonthKey(i.Tran_Date) > 0) "
+            "AS held ON held.id = n.tran_id WHERE n.side = 'bank'");
+        out.push_back("INSERT INTO notes " + columns + " SELECT DISTINCT n.side, n.tran_id, " +
+                      dayOf("a.try_posting_date") + ", " + kept +
+                      " FROM notes_by_id AS n INNER JOIN orvtable AS a ON a.treasury_tran_id = n.tran_id "
+                      "WHERE n.side = 'orv' AND MonthKey(a.try_posting_date) > 0");
+        out.push_back("INSERT INTO notes " + columns + " SELECT n.side, n.tran_id, NULL, " + kept +
+                      " FROM notes_by_id AS n WHERE NOT EXISTS "
+                      "(SELECT 1 FROM notes AS m WHERE m.side = n.side AND m.tran_id = n.tran_id)");
+        out.push_back("DROP TABLE notes_by_id");
+        // Pairs made by hand, numbered from 1 and never deleted (an undone pair is kept as
+        // such), so a number is never given twice. A pair keeps the rows, dates and amounts it
+        // was made with; difference is bank less ORV. A broken pair names the row that broke it
+        // and what that row became (no amount: the row is gone).
+        out.push_back(
+            "CREATE TABLE hand_pairs (number INTEGER PRIMARY KEY, kind TEXT NOT NULL, difference REAL NOT NULL, "
+            "pair_text TEXT NOT NULL, made_by TEXT NOT NULL, made_at TEXT NOT NULL, state TEXT NOT NULL, "
+            "changed_by TEXT, changed_at TEXT, broken_side TEXT, broken_tran_id TEXT, broken_day INTEGER, "
+            "broken_amount REAL, broken_kind TEXT)");
+        out.push_back(
+            "CREATE TABLE hand_pair_rows (pair INTEGER NOT NULL, side TEXT NOT NULL, tran_id TEXT NOT NULL COLLATE "
+            "NOCASE, day INTEGER NOT NULL, office TEXT NOT NULL, amount REAL NOT NULL, "
+            "PRIMARY KEY (pair, side, tran_id, day))");
+        out.push_back("CREATE INDEX hand_pair_rows_row ON hand_pair_rows (side, tran_id, day)");
+        // ORV entries found by their ID within each month, as the bank's rows are through their
+        // value month's index: for a row a person names, and for the hand pairs an import may
+        // break. Month first, so that an import adds to one range of it.
+        out.push_back("CREATE INDEX orvtable_month_tran_id ON orvtable (MonthKey(try_posting_date), treasury_tran_id)");
+        // What a record of a hand pair says about it.
+        out.push_back("ALTER TABLE import_history ADD COLUMN detail TEXT");
+        // The stored exceptions keep the row each one may have been booked twice as; what was
+        // stored before lacks it, so every month is paired again.
+        out.push_back("ALTER TABLE paired_exceptions ADD COLUMN twin_id TEXT");
+        out.push_back("ALTER TABLE paired_exceptions ADD COLUMN twin_amount REAL");
+        out.push_back("DELETE FROM paired_exceptions");
+        out.push_back("DELETE FROM paired_months");
+        out.push_back("DELETE FROM paired_marks");
     }
     if (from < kRowMarksLayout) {
         // Each report table's marks, counted once here and kept from then on by its triggers,

@@ -30,6 +30,10 @@ std::string fromAfterToText(const compare::Period& from, const compare::Period& 
     return "FROM " + monthText(from) + " is after TO " + monthText(to) + ".";
 }
 
+std::string notAMonthText(const std::string& which, const std::string& text) {
+    return which + " must be a month as YYYY-MM (1900-01 to 9999-12), not '" + text + "'";
+}
+
 std::string periodLine(const compare::Period& from, const compare::Period& to) {
     return "Period : " + monthAndYear(from) + " to " + monthAndYear(to);
 }

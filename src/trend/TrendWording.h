@@ -23,6 +23,10 @@ std::string monthLabel(const compare::Period& month);
 /// Why a range is refused: "FROM 2025-06 is after TO 2025-04."
 std::string fromAfterToText(const compare::Period& from, const compare::Period& to);
 
+/// Why a month given on the command line is refused: "FROM must be a month as YYYY-MM
+/// (1900-01 to 9999-12), not '2025-13'".
+std::string notAMonthText(const std::string& which, const std::string& text);
+
 /// What an empty chart says: no month of the range holds data.
 inline constexpr const char* kNoDataText = "No bank or ORV data in these months.";
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
+#include <functional>
+#include <iterator>
+#include <utility>
 
 #include "core/Error.h"
 #include "store/DatabaseCheck.h"
@@ -28,23 +30,32 @@ class BackupTest : public ::testing::Test {
     Connection m_db;
 };
 
+// The other program's import of 500 bank rows, in one transaction.
+void importRows(Connection& db) {
+    Statement insert = db.prepare(test::insertAllColumns(Table::Finacle));
+    for (int i = 0; i < 500; ++i)
+        insert.execute(test::rowOf(Table::Finacle, {{"tran_id", "B" + std::to_string(i)}, {"TRAN_AMT", "7"}}));
+}
+
 TEST_F(BackupTest, ACopyTakenWhileAnotherProgramWritesHoldsItsChangeAndOpensWhole) {
-    // The other program is half way through an import when the copy starts.
+    // The other program is half way through an import when the copy starts, and commits once
+    // the copy is waiting for it.
     test::ChildProcess other([path = m_path](test::ChildProcess& self) {
         Connection db;
         db.open(path);
         Transaction tx = db.begin();
-        Statement insert = db.prepare(test::insertAllColumns(Table::Finacle));
-        for (int i = 0; i < 500; ++i)
-            insert.execute(test::rowOf(Table::Finacle, {{"tran_id", "B" + std::to_string(i)}, {"TRAN_AMT", "7"}}));
+        importRows(db);
         self.reached();
-        std::this_thread::sleep_for(1500ms);
+        self.awaitRelease();
         tx.commit();
         return 0;
     });
     ASSERT_TRUE(other.awaitReached());
     std::vector<DelayNotice> notices;
-    m_db.setDelayWatcher([&](const DelayNotice& n) { notices.push_back(n); });
+    m_db.setDelayWatcher([&](const DelayNotice& n) {
+        if (notices.empty()) other.release();
+        notices.push_back(n);
+    });
     const std::string copy = m_dir.file("copy.db");
     const CopiedDatabase copied = copyDatabase(m_db, copy);
     EXPECT_EQ(other.wait(), 0);
@@ -60,6 +71,69 @@ TEST_F(BackupTest, ACopyTakenWhileAnotherProgramWritesHoldsItsChangeAndOpensWhol
     Connection opened;
     opened.open(copy);
     EXPECT_EQ(opened.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 2500);
+}
+
+TEST_F(BackupTest, AChangeCommittedWhileTheCopyIsMadeWaitsForItAndIsNotInIt) {
+    // The other program starts its import once the copy has begun, and tells when its commit
+    // is held up.
+    test::ChildProcess other([path = m_path](test::ChildProcess& self) {
+        self.awaitRelease();
+        Connection db;
+        db.open(path);
+        bool told = false;
+        db.setDelayWatcher([&](const DelayNotice& n) {
+            if (!n.over && !std::exchange(told, true)) self.reached();
+        });
+        Transaction tx = db.begin();
+        importRows(db);
+        tx.commit();
+        return told ? 0 : 2;
+    });
+    const std::string before = test::contents(m_db);
+    const std::string copy = m_dir.file("copy.db");
+    bool first = true;
+    copyDatabase(m_db, copy, [&] {
+        // Before the first page is read: the copy goes on only once the commit waits for it.
+        if (!std::exchange(first, false)) return;
+        other.release();
+        ASSERT_TRUE(other.awaitReached());
+    });
+    EXPECT_FALSE(first);
+    EXPECT_EQ(other.wait(), 0) << "the commit went ahead once the copy was done";
+    EXPECT_TRUE(checkDatabaseFile(copy).sound());
+    EXPECT_EQ(test::contents(copy), before);
+    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 2500);
+}
+
+TEST_F(BackupTest, AFileKeptWithAWriteAheadLogIsCopiedWithWhatTheLogHolds) {
+    m_db.execute("PRAGMA journal_mode = WAL");
+    {
+        Transaction tx = m_db.begin();
+        importRows(m_db);
+        tx.commit();
+    }
+    // The import's pages are in the log, not yet in the file.
+    ASSERT_GT(std::filesystem::file_size(m_path + "-wal"), 0u);
+    const std::string copy = m_dir.file("copy.db");
+    copyDatabase(m_db, copy);
+    EXPECT_TRUE(checkDatabaseFile(copy).sound());
+    EXPECT_EQ(test::contents(copy), test::contents(m_db));
+}
+
+TEST_F(BackupTest, ACopyRestoredGivesBackTheDatabaseAsItWasCopied) {
+    const std::string copy = m_dir.file("copy.db");
+    copyDatabase(m_db, copy);
+    const std::string copied = test::contents(m_db);
+    {
+        Transaction tx = m_db.begin();
+        importRows(m_db);
+        tx.commit();
+    }
+    replaceDatabase(m_path, copy, m_dir.file("kept.db"));
+    EXPECT_TRUE(checkDatabaseFile(m_path).sound());
+    EXPECT_TRUE(checkDatabaseFile(m_path, CheckDepth::Full).sound());
+    EXPECT_EQ(test::contents(m_db), copied);
+    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 2000);
 }
 
 TEST_F(BackupTest, ACopyThatCannotBeMadeLeavesNoFileBehind) {
@@ -113,16 +187,38 @@ TEST_F(BackupTest, AnExistingFileIsReplacedByAWholeCopy) {
     EXPECT_EQ(test::contents(copy), test::contents(m_db));
 }
 
-TEST_F(BackupTest, ADamagedDatabaseIsNotCopiedAndTheFailureSaysWhichFileIsDamaged) {
-    const std::int64_t page = test::rootPage(m_db, "veskfinacle");
+TEST_F(BackupTest, ADamagedDatabaseIsNotCopiedAndTheFailureSaysWhichFileAndPage) {
+    const std::int64_t table = test::rootPage(m_db, "veskfinacle");
+    const std::int64_t index = test::rootPage(m_db, "mastertable_office_name");
+    const auto size = std::int64_t(std::filesystem::file_size(m_path));
+    const std::int64_t last = size / test::kPageSize;
     m_db.close();
-    test::damagePage(m_path, page);
-    Connection db;
-    db.open(m_path);
-    const Error e = test::errorOf([&] { copyDatabase(db, m_dir.file("copy.db")); });
-    EXPECT_EQ(e.number(), errc::kDatabaseBase + 11);
-    EXPECT_NE(e.description().find(std::filesystem::absolute(m_path).string()), std::string::npos) << e.description();
-    EXPECT_FALSE(std::filesystem::exists(m_dir.file("copy.db")));
+    const std::string sound = test::fileBytes(m_path);
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        std::int64_t page;
+    };
+    const Case cases[] = {
+        {"a page of the bank rows", [&] { test::damagePage(m_path, table); }, table},
+        {"a page of an index", [&] { test::damagePage(m_path, index, 3000, 2); }, index},
+        {"the file cut off part way through its last page",
+         [&] { std::filesystem::resize_file(m_path, std::uintmax_t(size - 100)); }, last},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(m_path, sound);
+        c.spoil();
+        Connection db;
+        db.open(m_path);
+        const Error e = test::errorOf([&] { copyDatabase(db, m_dir.file("copy.db")); });
+        EXPECT_EQ(e.number(), errc::kDatabaseBase + 11);
+        for (const std::string& word :
+             {std::filesystem::absolute(m_path).string(), "page " + std::to_string(c.page) + " fails"})
+            EXPECT_NE(e.description().find(word), std::string::npos) << word << " in: " << e.description();
+        EXPECT_FALSE(std::filesystem::exists(m_dir.file("copy.db")));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1) << "no partial copy";
+    }
 }
 
 }  // namespace

@@ -50,17 +50,19 @@ TEST_F(DailyBackupsTest, TheFirstChangeOfADayFirstCopiesTheDatabaseAsItWas) {
     const std::string before = test::contents(m_db);
     change("first");
     ASSERT_EQ(names(), std::vector<std::string>{"ZETTools-2026-01-06.db"});
-    // The person is told while the copy is made, and when it is done.
-    ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0].delay, store::Delay::DailyBackup);
-    EXPECT_FALSE(notices[0].over);
-    EXPECT_TRUE(notices[1].over);
+    // The person is told while the copy is made (again as it goes on), and when it is done.
+    ASSERT_GE(notices.size(), 2u);
+    for (std::size_t i = 0; i < notices.size(); ++i) {
+        EXPECT_EQ(notices[i].delay, store::Delay::DailyBackup);
+        EXPECT_EQ(notices[i].over, i + 1 == notices.size());
+    }
+    const std::size_t told = notices.size();
     const std::string copy = m_folder + "/ZETTools-2026-01-06.db";
     EXPECT_EQ(test::contents(copy), before);
     // Later changes that day leave it as it is, and say nothing.
     change("second");
     EXPECT_EQ(test::contents(copy), before);
-    EXPECT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices.size(), told);
     // The next day's first change copies again: with the first day's changes.
     const std::string afterFirstDay = test::contents(m_db);
     m_today.day = 7;

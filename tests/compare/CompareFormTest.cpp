@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTableView>
 #include <QTest>
@@ -17,15 +18,15 @@
 #include "compare/CompareForm.h"
 #include "compare/ExplainWindow.h"
 #include "sheet/Workbook.h"
-#include "support/Eventually.h"
 #include "support/GuiTest.h"
+#include "support/Handshake.h"
 #include "widgets/FormStyle.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-using vesk::test::eventually;
+using vesk::test::handshake;
 
 class CompareFormTest : public vesk::test::WindowTest {
   protected:
@@ -49,6 +50,11 @@ class CompareFormTest : public vesk::test::WindowTest {
     template <typename T>
     T* child(const char* name) {
         return vesk::test::child<T>(form, name);
+    }
+    // Waits for the explanation window to show the latest request's outcome.
+    bool explained() {
+        vesk::gui::ExplainWindow* window = form.explainWindow();
+        return handshake(window, &vesk::gui::ExplainWindow::explained, [&] { return !window->logic().busy(); });
     }
     void compare() {
         child<QPushButton>("cmdRun")->click();
@@ -77,7 +83,7 @@ class CompareFormTest : public vesk::test::WindowTest {
             }
             now += wait;
         });
-        form.Combo3_Click(0);
+        form.chooseOffice(0);
     }
 
     std::chrono::steady_clock::time_point now{};
@@ -112,7 +118,7 @@ TEST_F(CompareFormTest, ResetReturnsToReadyKeepingThePeriod) {
     compare();
     child<QLineEdit>("Text1")->setText("B");
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(0);
+    form.chooseOffice(0);
     ASSERT_EQ(child<QTableView>("MSFlexGrid1")->model()->rowCount(), 4);
 
     child<QPushButton>("Command5")->click();
@@ -174,7 +180,9 @@ TEST_F(CompareFormTest, BlinkRunsToItsEndThenTheLabelClears) {
     EXPECT_TRUE(label10->isHidden());
     EXPECT_EQ(label10->text(), "Data Fetched...");
     EXPECT_FALSE(label10->font().bold());
-    EXPECT_TRUE(eventually([&] { return label10->text().isEmpty(); }));
+    // Timer1 clears it.
+    EXPECT_TRUE(
+        handshake(form.findChild<QTimer*>("Timer1"), &QTimer::timeout, [&] { return label10->text().isEmpty(); }));
     EXPECT_TRUE(form.isLoaded());
 }
 
@@ -186,7 +194,7 @@ TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {
     // The blink has stopped; the form closes through Timer3 a moment later.
     EXPECT_TRUE(form.isLoaded());
     EXPECT_FALSE(child<QLabel>("Label10")->isHidden());
-    EXPECT_TRUE(eventually([&] { return !form.isLoaded(); }, 5000));
+    EXPECT_TRUE(handshake(form.findChild<QTimer*>("Timer3"), &QTimer::timeout, [&] { return !form.isLoaded(); }));
     EXPECT_TRUE(menu.isVisible());
 }
 
@@ -258,13 +266,16 @@ TEST_F(CompareFormTest, WhatTheComparisonLeavesOutIsALineAndAWindowUntilReset) {
     EXPECT_EQ(vesk::gui::mnemonicLetter(button->text()), QChar('L'));
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    // The letter animates a click of the button, which lands once the window runs its events.
+    QSignalSpy opened(button, &QAbstractButton::clicked);
     QTest::keyClick(&form, Qt::Key_L, Qt::AltModifier);
+    ASSERT_TRUE(opened.wait(vesk::test::kNeverComes));
     auto* window = form.findChild<QWidget*>("frmLeftOut");
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(eventually([&] { return window->isVisible(); }));
+    ASSERT_TRUE(window->isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QTest::keyClick(window, Qt::Key_Escape);
-    EXPECT_TRUE(eventually([&] { return !window->isVisible(); }));
+    EXPECT_FALSE(window->isVisible());
     button->click();
     EXPECT_TRUE(window->isVisible());
     auto cells = [&](const char* gridName, int column) {
@@ -309,7 +320,7 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     EXPECT_TRUE(explain->isEnabled());
 
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(3);  // Bay S.O
+    form.chooseOffice(3);  // Bay S.O
     auto* detail = child<QTableView>("MSFlexGrid1");
     ASSERT_EQ(detail->model()->rowCount(), 3);  // the 4th, the 6th and the 20th
     const QRect second = detail->visualRect(detail->model()->index(1, 0));
@@ -321,7 +332,7 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     auto* headline = window->findChild<QLabel*>("lblHeadline");
-    ASSERT_TRUE(eventually([&] { return !form.explainWindow()->logic().busy(); }));
+    ASSERT_TRUE(explained());
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Bay S.O : 06/04/2025");
     EXPECT_EQ(headline->text(),
               "Only in bank: 0 rows, 0.00 \u00b7 Only in ORV: 0 rows, 0.00 \u00b7 Amounts differ: "
@@ -343,7 +354,8 @@ TEST_F(CompareFormTest, ARowOfEitherGridOpensItsExplanation) {
     consolidated->setFocus();
     consolidated->setCurrentIndex(consolidated->model()->index(1, 2));  // abd
     QTest::keyClick(consolidated, Qt::Key_Return);
-    ASSERT_TRUE(eventually([&] { return window->isVisible() && !form.explainWindow()->logic().busy(); }));
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(explained());
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : abd");
     ASSERT_EQ(grid->model()->rowCount(), 2);
     EXPECT_EQ(row(0), "abd|Deposit|Bank|02/04/2025|T2|10.00|Amount differs|1|||");
@@ -393,7 +405,7 @@ TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
     child<QPushButton>("cmdRun")->click();
     ASSERT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 5 Offices.");
     form.logic().blinker().setDuration(0ms);
-    form.Combo3_Click(0);
+    form.chooseOffice(0);
     auto* consolidated = child<QTableView>("grdCompare");
     auto* detailed = child<QTableView>("MSFlexGrid1");
     ASSERT_EQ(consolidated->model()->index(4, 7).data().toString(), "199999999.98");

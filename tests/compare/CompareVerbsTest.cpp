@@ -10,14 +10,14 @@ namespace vesk::cli {
 namespace {
 
 // A command line on the database, its exit status and what it prints.
-struct Case {
+struct VerbCase {
     std::vector<std::string> args;
     int status;
     std::string out;
 };
 
-void expectRuns(const std::string& path, const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
+void expectRuns(const std::string& path, const std::vector<VerbCase>& cases) {
+    for (const VerbCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         std::vector<std::string> args{"--db", path};
         args.insert(args.end(), c.args.begin(), c.args.end());
@@ -49,7 +49,7 @@ TEST(CompareVerbs, PrintTheGridsAsTheFormShowsThem) {
     const std::string total = "\t\tTOTAL (1)\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50\n";
     const std::string detailHeader = "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
 
-    const std::vector<Case> cases = {
+    const std::vector<VerbCase> cases = {
         {{"compare", "2025", "4"}, kExitOk, header + bay + total},
         {{"compare", "2025", "april", "--filter", "tot"}, kExitOk, header + total},
         {{"detail", "2025", "April", "bay s.o"},
@@ -111,7 +111,7 @@ TEST(CompareVerbs, AnyYearIsCompared) {
     }
     const std::string header =
         "Office ID\tFacility ID\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n";
-    const std::vector<Case> cases = {
+    const std::vector<VerbCase> cases = {
         {{"compare", "2024", "12"},
          kExitOk,
          header + "2\tF2\tBay S.O\t7.50\t0.00\t7.50*\t0.00\t0.00\t0.00\n\t\tTOTAL "

@@ -18,8 +18,8 @@ class ConsolidatedTest : public ::testing::Test {
 
     // Loads the form on 10 May 2025 (so April 2025 is chosen) and compares.
     bool compareApril() {
-        logic.Form_Load();
-        return logic.cmdRun_Click();
+        logic.load();
+        return logic.compare();
     }
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
@@ -155,10 +155,10 @@ TEST_F(ConsolidatedTest, RefusalsAndFailuresLeaveTheFormReady) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.badDate) db.deposit("F10", c.badDate, "1");
-        logic.Form_Load();
-        logic.Combo1_Click(c.year);
-        logic.Combo2_Click(c.month);
-        EXPECT_FALSE(logic.cmdRun_Click());
+        logic.load();
+        logic.chooseYear(c.year);
+        logic.chooseMonth(c.month);
+        EXPECT_FALSE(logic.compare());
         EXPECT_EQ(prompter.lastMessage().text, c.message.text);
         EXPECT_EQ(prompter.lastMessage().title, c.message.title);
         EXPECT_EQ(prompter.lastMessage().icon, c.message.icon);
@@ -179,7 +179,7 @@ TEST_F(ConsolidatedTest, TheDefaultPeriodIsTheMonthBeforeToday) {
                           Case{{2031, 2, 5}, 6, 0}, Case{{2032, 1, 5}, -1, 11}}) {
         SCOPED_TRACE(c.today.toText());
         CompareScreen form(dir.file("ZETTools.db"), prompter, [&] { return c.today; });
-        form.Form_Load();
+        form.load();
         EXPECT_EQ(form.view().year, c.year);
         EXPECT_EQ(form.view().month, c.month);
     }
@@ -191,13 +191,13 @@ TEST_F(ConsolidatedTest, TheYearListHoldsTheDataYearsAndTodaysSoDecember2024IsCo
     db.orv("10", "31/12/2024", "Receipt", "4");
     db.orv("10", "02/06/2035", "Receipt", "1");  // a stray entry far ahead is a year of the data too
     CompareScreen form(dir.file("ZETTools.db"), prompter, [] { return DateTime{2031, 1, 5}; });
-    form.Form_Load();
+    form.load();
     EXPECT_EQ(form.view().years, (std::vector<std::string>{"2024", "2025", "2026", "2027", "2028", "2029", "2030",
                                                            "2031", "2032", "2035"}));
     EXPECT_EQ(form.view().year, 6);  // December 2030, the month before today, as ever
-    form.Combo1_Click(0);
-    form.Combo2_Click(11);
-    ASSERT_TRUE(form.cmdRun_Click());
+    form.chooseYear(0);
+    form.chooseMonth(11);
+    ASSERT_TRUE(form.compare());
     EXPECT_EQ(rowText(form.consolidated().rows[0]), "10 | F10 | Old SO | 10.00 | 4.00 | 6.00* | 0.00 | 0.00 | 0.00");
 }
 
@@ -227,7 +227,7 @@ TEST_F(ConsolidatedTest, AMonthOpenedFromElsewhereIsComparedWithItsOfficePicked)
     db.deposit("F10", "05/04/2025", "10");
     db.deposit("F11", "06/04/2025", "3");
     db.orv("11", "06/04/2025", "Receipt", "3");  // Cape agrees in April
-    logic.Form_Load();
+    logic.load();
     logic.blinker().setDuration(std::chrono::milliseconds(0));
     db.deposit("F11", "03/03/2019", "7");  // since the form opened: its year is not offered
     ASSERT_EQ(std::count(logic.view().years.begin(), logic.view().years.end(), "2019"), 0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/CompareScreen.h"
+#include "compare/MonthComparison.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -39,9 +40,9 @@ class DetailTest : public ::testing::Test {
         db.deposit("F3", "15/04/2025", "3");
 
         logic.blinker().setDuration(std::chrono::milliseconds(0));
-        logic.setTimer1Starter([this] { ++timer1Starts; });
-        logic.Form_Load();
-        logic.cmdRun_Click();
+        logic.setHideStatusLater([this] { ++timer1Starts; });
+        logic.load();
+        logic.compare();
     }
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
@@ -74,8 +75,8 @@ const std::string kONeil = "15/04/2025 | O'Neil SO | 3.00 | 0.00 | 3.00* | 0.00 
 
 TEST_F(DetailTest, AllCoversEveryListedOfficeByOfficeThenDate) {
     ASSERT_EQ(logic.view().offices, (std::vector<std::string>{"All", "Alpha", "Beta", "O'Neil SO"}));
-    logic.Text1_Change("BE");  // hides Alpha and O'Neil SO, which All still covers
-    ASSERT_TRUE(logic.Combo3_Click(0));
+    logic.filterOffices("BE");  // hides Alpha and O'Neil SO, which All still covers
+    ASSERT_TRUE(logic.chooseOffice(0));
 
     std::vector<std::string> expected = kAlpha;
     expected.push_back(kBeta);
@@ -88,7 +89,7 @@ TEST_F(DetailTest, AllCoversEveryListedOfficeByOfficeThenDate) {
     EXPECT_EQ(v.status.colour, palette::kFetchedText);
     EXPECT_FALSE(v.status.visible);  // the blink has ended
     EXPECT_EQ(timer1Starts, 1);
-    logic.Timer1_Timer();
+    logic.hideStatus();
     EXPECT_EQ(logic.view().status.text, "");
 }
 
@@ -99,7 +100,7 @@ TEST_F(DetailTest, EachPickRebuildsTheGrid) {
     };
     for (const Case& c : {Case{"O'Neil SO", {kONeil}}, Case{"Beta", {kBeta}}, Case{"Alpha", kAlpha}}) {
         SCOPED_TRACE(c.office);
-        ASSERT_TRUE(logic.Combo3_Click(pick(c.office)));
+        ASSERT_TRUE(logic.chooseOffice(pick(c.office)));
         EXPECT_EQ(rows(), c.rows);
     }
 }
@@ -111,9 +112,9 @@ TEST_F(DetailTest, AnOfficeWithoutADifferingDateStillReportsTheFetch) {
         db.deposit("F4", day, "100.01");  // 0.010000000000005 after subtracting
         db.orv("4", day, "Receipt", "100");
     }
-    logic.Command5_Click();
-    ASSERT_TRUE(logic.cmdRun_Click());
-    ASSERT_TRUE(logic.Combo3_Click(pick("Gamma")));
+    logic.reset();
+    ASSERT_TRUE(logic.compare());
+    ASSERT_TRUE(logic.chooseOffice(pick("Gamma")));
     EXPECT_TRUE(logic.detailed().rows.empty());
     EXPECT_EQ(logic.view().status.text, "Data Fetched...");
     EXPECT_TRUE(logic.view().detailExportVisible);
@@ -123,14 +124,45 @@ TEST_F(DetailTest, NothingListedLeavesTheHeaderOnly) {
     db.connection().execute("DELETE FROM veskfinacle; DELETE FROM orvtable");
     db.deposit("F9", "12/04/2025", "5");
     db.orv("9", "12/04/2025", "Receipt", "5");
-    logic.Command5_Click();
-    ASSERT_TRUE(logic.cmdRun_Click());
+    logic.reset();
+    ASSERT_TRUE(logic.compare());
     ASSERT_EQ(logic.view().offices, std::vector<std::string>{"All"});
-    EXPECT_TRUE(logic.Combo3_Click(0));
+    EXPECT_TRUE(logic.chooseOffice(0));
     EXPECT_TRUE(logic.detailed().rows.empty());
     EXPECT_FALSE(logic.view().detailExportVisible);
     EXPECT_EQ(logic.view().status.text, "");
     EXPECT_EQ(timer1Starts, 0);
+}
+
+// The office list as the form and the detail verb both read a name into it: All first, an
+// exact match before one that differs in letter case only.
+TEST(OfficeList, ANameFindsItsEntryExactMatchFirst) {
+    MonthComparison result;
+    for (const char* name : {"bay s.o", "Bay S.O", "Hill HO"}) result.offices.push_back({"", "", name, {}});
+    const std::vector<std::string> list = officeList(result);
+    ASSERT_EQ(list, (std::vector<std::string>{"All", "bay s.o", "Bay S.O", "Hill HO"}));
+    struct Case {
+        std::string wanted;
+        std::optional<std::size_t> entry;
+        std::vector<std::string> offices;
+    };
+    const std::vector<Case> cases = {
+        {"Bay S.O", 2, {"Bay S.O"}}, {"bay s.o", 1, {"bay s.o"}},
+        {"BAY S.O", 1, {"bay s.o"}},  // the first that matches letter case aside
+        {"hill ho", 3, {"Hill HO"}}, {"all", 0, {"bay s.o", "Bay S.O", "Hill HO"}},
+        {"Hill", std::nullopt, {}},  {" Hill HO", std::nullopt, {}},
+        {"", std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wanted);
+        const std::optional<std::size_t> entry = findInOfficeList(list, c.wanted);
+        EXPECT_EQ(entry, c.entry);
+        if (entry) {
+            EXPECT_EQ(officesOf(list, *entry), c.offices);
+        }
+    }
+    EXPECT_EQ(officeList(MonthComparison{}), std::vector<std::string>{"All"});
+    EXPECT_TRUE(officesOf({"All"}, 0).empty());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace vesk::compare {
 namespace {
 
-long long april(int day) { return daysFromCivil(2025, 4, day); }
+long long dayOfApril(int day) { return daysFromCivil(2025, 4, day); }
 
 // Hill HO's April: a timing pair split by a matched date, a deposit booked as two receipts,
 // and a payment ORV never booked.
@@ -65,16 +65,16 @@ TEST_F(ExplainScreenTest, TheRowsOfAPairStandTogetherAndMatchedOnesShowOnRequest
     // The timing pair's ORV end follows its bank row although a matched date lies between.
     EXPECT_EQ(shown(), (std::vector<std::string>{"T1 timing 1", "A4 timing 1", "T8 bank-only"}));
 
-    screen.chkMatched_Click(true);
+    screen.showMatchedRows(true);
     EXPECT_EQ(shown(), (std::vector<std::string>{"T1 timing 1", "A4 timing 1", "T2 matched 2", "A3 matched 2",
                                                  "T5 group 3", "A6 group 3", "A7 group 3", "T8 bank-only"}));
-    screen.chkMatched_Click(false);
+    screen.showMatchedRows(false);
     EXPECT_EQ(shown().size(), 3u);
 }
 
 TEST_F(ExplainScreenTest, ADateOfTheDetailedGridShowsThatDateOnlyAndAddsUpItsRows) {
-    screen.chkMatched_Click(true);
-    explain({{2025, 4}, std::string("Hill HO"), april(9)});
+    screen.showMatchedRows(true);
+    explain({{2025, 4}, std::string("Hill HO"), dayOfApril(9)});
     EXPECT_EQ(screen.heading(), "Explained : April 2025 : Hill HO : 09/04/2025");
     EXPECT_EQ(shown(), (std::vector<std::string>{"T5 group 1", "A6 group 1", "A7 group 1"}));
     EXPECT_EQ(screen.headline(),
@@ -92,7 +92,7 @@ TEST_F(ExplainScreenTest, AnOutcomeOfAnEarlierRequestIsDropped) {
     EXPECT_TRUE(prompter.messages().empty());
     screen.finished(second.ticket, second.run());
     EXPECT_FALSE(screen.busy());
-    screen.chkMatched_Click(true);
+    screen.showMatchedRows(true);
     EXPECT_EQ(shown(), (std::vector<std::string>{"T9 matched 1", "A10 matched 1"}));
 }
 
@@ -113,12 +113,12 @@ TEST_F(ExplainScreenTest, FailuresAreSaidWithTheirPrefix) {
 
 TEST_F(ExplainScreenTest, ExportWritesTheRowsAsShown) {
     screen.setOpenWhenSaved(false);
-    EXPECT_FALSE(screen.cmdExportExplained_Click());  // nothing explained yet
+    EXPECT_FALSE(screen.exportRows());  // nothing explained yet
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
 
     screen.setOutputFolder(dir.file("out"));
     explain({{2025, 4}, std::nullopt, std::nullopt});
-    const std::optional<std::string> saved = screen.cmdExportExplained_Click();
+    const std::optional<std::string> saved = screen.exportRows();
     ASSERT_TRUE(saved);
     EXPECT_EQ(*saved, dir.file("out/April_2025_Explained.xlsx"));
     EXPECT_EQ(prompter.lastMessage().title, "Saved");
@@ -132,13 +132,13 @@ TEST_F(ExplainScreenTest, ExportWritesTheRowsAsShown) {
 
 TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow) {
     CompareScreen compare(dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; });
-    compare.Form_Load();
-    EXPECT_FALSE(compare.cmdExplain_Click());  // nothing compared yet
+    compare.load();
+    EXPECT_FALSE(compare.explainChosenOffice());  // nothing compared yet
     EXPECT_FALSE(compare.explainConsolidatedRow(0));
-    ASSERT_TRUE(compare.cmdRun_Click());
+    ASSERT_TRUE(compare.compare());
     EXPECT_TRUE(compare.view().explainEnabled);
 
-    std::optional<ExplainRequest> r = compare.cmdExplain_Click();  // no office picked: every listed one
+    std::optional<ExplainRequest> r = compare.explainChosenOffice();  // no office picked: every listed one
     ASSERT_TRUE(r);
     EXPECT_EQ(r->period.month, 4);
     EXPECT_FALSE(r->office);
@@ -149,33 +149,37 @@ TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow
     EXPECT_FALSE(compare.explainConsolidatedRow(1));  // the total row
 
     compare.blinker().setDuration(std::chrono::milliseconds(0));
-    ASSERT_TRUE(compare.Combo3_Click(1));
-    r = compare.cmdExplain_Click();
+    ASSERT_TRUE(compare.chooseOffice(1));
+    r = compare.explainChosenOffice();
     ASSERT_TRUE(r);
     EXPECT_EQ(r->office, std::string("Hill HO"));
     std::vector<long long> days;
     for (int row = 0; const auto picked = compare.explainDetailedRow(row); ++row) days.push_back(*picked->day);
-    EXPECT_EQ(days, (std::vector<long long>{april(3), april(5), april(11)}));
+    EXPECT_EQ(days, (std::vector<long long>{dayOfApril(3), dayOfApril(5), dayOfApril(11)}));
 
-    compare.Command5_Click();
-    EXPECT_FALSE(compare.cmdExplain_Click());
+    compare.reset();
+    EXPECT_FALSE(compare.explainChosenOffice());
     EXPECT_FALSE(compare.explainDetailedRow(0));
 }
 
 TEST_F(ExplainScreenTest, ANoteNeedsAChosenRowAndOnceSavedShowsOnEveryLineOfItsRow) {
     explain({{2025, 4}, std::string("Hill HO"), std::nullopt});
     for (std::optional<std::size_t> row : {std::optional<std::size_t>(), std::optional<std::size_t>(99)}) {
-        EXPECT_FALSE(screen.cmdNote_Click(row));
+        EXPECT_FALSE(screen.rowForNote(row));
         EXPECT_EQ(prompter.lastMessage().text, "Please select a row to write a note on.");
     }
-    const std::optional<ExplainedLine> chosen = screen.cmdNote_Click(std::size_t(0));
+    const std::optional<ExplainedLine> chosen = screen.rowForNote(std::size_t(0));
     ASSERT_TRUE(chosen);
     EXPECT_FALSE(chosen->note);
 
-    // Saved for the row in another letter case, with the matched rows hidden: shown once they show.
-    notes::Note note{notes::Side::Bank, "t2", notes::Status::Explained, "split receipt", "Hill HO", "ravi", {}};
-    screen.noteSaved(note);
-    screen.chkMatched_Click(true);
+    // Saved for the row in another letter case, with the matched rows hidden: shown once they
+    // show, and only on the row of its date.
+    const auto saved = [&](const char* id, long long day, const char* text) {
+        screen.noteSaved({notes::Side::Bank, id, day, notes::Status::Explained, text, "Hill HO", "ravi", {}});
+    };
+    saved("t2", daysFromCivil(2025, 4, 4), "split receipt");
+    saved("T1", daysFromCivil(2025, 4, 5), "another date");  // T1 is of the 3rd
+    screen.showMatchedRows(true);
     std::vector<std::string> noted;
     for (const ExplainedLine& l : screen.shown())
         if (l.note) noted.push_back(l.id + " " + notes::statusText(l.note->status) + " " + l.note->text);

@@ -33,13 +33,13 @@ class ExportTest : public ::testing::Test {
             db.orv(id, "0" + std::to_string(i + 1) + "/04/2025", "Receipt", "1000");
         }
         logic.blinker().setDuration(std::chrono::milliseconds(0));
-        logic.Form_Load();
-        ASSERT_TRUE(logic.cmdRun_Click());
+        logic.load();
+        ASSERT_TRUE(logic.compare());
         exporter.setOutputFolder(out);
     }
 
     std::string exportConsolidated() {
-        auto path = exporter.Command1_Click();
+        auto path = exporter.exportConsolidated();
         EXPECT_TRUE(path.has_value()) << (prompter.messages().empty() ? "" : prompter.lastMessage().text);
         return path.value_or("");
     }
@@ -107,10 +107,10 @@ TEST_F(ExportTest, ConsolidatedExportOfSevenOffices) {
 }
 
 TEST_F(ExportTest, AFilterExportsTheShownRowsNumberedWithoutGaps) {
-    logic.Text1_Change(" d");  // no office begins with a blank: only the total row stays
+    logic.filterOffices(" d");  // no office begins with a blank: only the total row stays
     EXPECT_EQ(sheetRows(exportConsolidated()).size(), 5u);
 
-    logic.Text1_Change("b");
+    logic.filterOffices("b");
     const auto rows = sheetRows(exportConsolidated());
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[2], "Offices Under Hill HO (Filter Text : B)");
@@ -119,9 +119,9 @@ TEST_F(ExportTest, AFilterExportsTheShownRowsNumberedWithoutGaps) {
 }
 
 TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
-    logic.Text1_Change("ALPHA");
-    ASSERT_TRUE(logic.Combo3_Click(pick("Gamma SO")));
-    auto path = exporter.Command6_Click();
+    logic.filterOffices("ALPHA");
+    ASSERT_TRUE(logic.chooseOffice(pick("Gamma SO")));
+    auto path = exporter.exportDetailed();
     ASSERT_TRUE(path.has_value());
     EXPECT_EQ(std::filesystem::path(*path).filename(), "April_2025_Detailed_Difference.xlsx");
     auto rows = sheetRows(*path);
@@ -132,8 +132,8 @@ TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
     EXPECT_NE(test::packagePart(*path, "xl/workbook.xml").find("Detailed_Difference!$1:$3"), std::string::npos);
 
     // All: every listed office, the ones the filter hides included; a scope line without the filter.
-    ASSERT_TRUE(logic.Combo3_Click(pick("All")));
-    path = exporter.Command6_Click();
+    ASSERT_TRUE(logic.chooseOffice(pick("All")));
+    path = exporter.exportDetailed();
     ASSERT_TRUE(path.has_value());
     rows = sheetRows(*path);
     ASSERT_EQ(rows.size(), 11u);
@@ -143,18 +143,18 @@ TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
 }
 
 TEST_F(ExportTest, AfterResetNeitherExportReplacesAGoodFile) {
-    ASSERT_TRUE(logic.Combo3_Click(pick("All")));
+    ASSERT_TRUE(logic.chooseOffice(pick("All")));
     const std::string consolidated = exportConsolidated();
-    const auto detailed = exporter.Command6_Click();
+    const auto detailed = exporter.exportDetailed();
     ASSERT_TRUE(detailed.has_value());
     const auto consolidatedRows = sheetRows(consolidated);
     const auto detailedRows = sheetRows(*detailed);
 
     // Reset leaves the grids set up with one blank row each: no data to export.
-    logic.Command5_Click();
-    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    logic.reset();
+    EXPECT_FALSE(exporter.exportConsolidated().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");
-    EXPECT_FALSE(exporter.Command6_Click().has_value());
+    EXPECT_FALSE(exporter.exportDetailed().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
     EXPECT_EQ(sheetRows(consolidated), consolidatedRows);
     EXPECT_EQ(sheetRows(*detailed), detailedRows);
@@ -162,7 +162,7 @@ TEST_F(ExportTest, AfterResetNeitherExportReplacesAGoodFile) {
 
 TEST_F(ExportTest, ASecondExportReplacesTheFirst) {
     const std::string first = exportConsolidated();
-    logic.Text1_Change("ALPHA");
+    logic.filterOffices("ALPHA");
     const std::string second = exportConsolidated();
     EXPECT_EQ(first, second);
     EXPECT_EQ(sheetRows(second).size(), 6u);
@@ -194,7 +194,7 @@ TEST_F(ExportTest, AnUnwritableOutputFolderGivesAnExportError) {
     const std::string file = dir.file("plain-file");
     { std::ofstream(file) << "x"; }
     exporter.setOutputFolder(file + "/VESK - ORV Output");
-    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_FALSE(exporter.exportConsolidated().has_value());
     EXPECT_EQ(prompter.lastMessage().text.rfind("Export Error: ", 0), 0u);
     EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
     EXPECT_TRUE(prompter.openedDocuments().empty());
@@ -207,15 +207,15 @@ TEST(ExportRefusal, GridsWithoutRowsAreNotExported) {
     db.office("1", "Division", "PDN", "", "F1");
     test::ScriptedPrompter prompter;
     CompareScreen logic{dir.file("ZETTools.db"), prompter, [] { return DateTime{2025, 5, 10}; }};
-    logic.Form_Load();
-    logic.cmdRun_Click();  // nothing differs: both grids are left without rows
+    logic.load();
+    logic.compare();  // nothing differs: both grids are left without rows
     ASSERT_TRUE(logic.consolidated().rows.empty());
     ExportScreen exporter{logic, prompter};
     exporter.setOutputFolder(dir.file("out"));
-    EXPECT_FALSE(exporter.Command1_Click().has_value());
+    EXPECT_FALSE(exporter.exportConsolidated().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No mismatch data available to export.");
     EXPECT_EQ(prompter.lastMessage().title, "No data");
-    EXPECT_FALSE(exporter.Command6_Click().has_value());
+    EXPECT_FALSE(exporter.exportDetailed().has_value());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
     EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out")));

@@ -163,9 +163,11 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
     struct Case {
         const char* what;
         void (*makeOld)(store::Connection&);
+        BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
-        {"version 5, without the rows' marks", test::makeLayoutBeforeRowMarks},
+        {"version 6, without the rows' marks", test::makeLayoutBeforeRowMarks, BankIndex::MonthFirst},
+        {"notes by ID and no hand pairs", test::makeLayoutBeforeHandPairs, BankIndex::MonthFirst},
         {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},
         {"version 3", test::makeLayoutBeforeNotes},
         {"version 2", makeSecondLayout},
@@ -185,8 +187,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
             c.makeOld(old);
             // Read as it is, with the statements of its layout: the same results, and a file
             // without the history shows none and does not fail.
-            EXPECT_EQ(bankIndexOf(old),
-                      old.layoutVersion() < store::kMonthFirstBankLayout ? BankIndex::Older : BankIndex::MonthFirst);
+            EXPECT_EQ(bankIndexOf(old), c.index);
             EXPECT_EQ(results(old), before);
             if (old.scalar("PRAGMA user_version").toInt() < 2) {
                 EXPECT_TRUE(history::records(old).empty());

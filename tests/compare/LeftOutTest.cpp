@@ -157,27 +157,27 @@ TEST_F(LeftOutTest, TheFormShowsTheLineBesideUnchangedGrids) {
         SCOPED_TRACE(c.configured);
         db.connection().execute("DELETE FROM Youroffice");
         db.configure(c.configured);
-        logic.Form_Load();
+        logic.load();
         EXPECT_FALSE(logic.view().leftOutVisible);
-        EXPECT_FALSE(logic.cmdLeftOut_Click());
-        ASSERT_TRUE(logic.cmdRun_Click());
+        EXPECT_FALSE(logic.leftOut().has_value());
+        ASSERT_TRUE(logic.compare());
         std::vector<std::string> rows;
         for (const GridRow& r : logic.consolidated().rows) rows.push_back(rowText(r));
         EXPECT_EQ(rows, (std::vector<std::string>{"2 | F2 | Hill HO | 20.00 | 0.00 | 20.00* | 0.00 | 0.00 | 0.00",
                                                   " |  | TOTAL (1) | 20.00 | 0.00 | 20.00 | 0.00 | 0.00 | 0.00"}));
-        ASSERT_TRUE(logic.Combo3_Click(0));
+        ASSERT_TRUE(logic.chooseOffice(0));
         ASSERT_EQ(logic.detailed().rows.size(), 1u);
         EXPECT_EQ(rowText(logic.detailed().rows[0]),
                   "06/04/2025 | Hill HO | 20.00 | 0.00 | 20.00* | 0.00 | 0.00 | 0.00");
 
         EXPECT_TRUE(logic.view().leftOutVisible);
         EXPECT_EQ(logic.view().leftOutText, c.line);
-        EXPECT_TRUE(logic.cmdLeftOut_Click());
+        EXPECT_TRUE(logic.leftOut().has_value());
 
-        logic.Command5_Click();
+        logic.reset();
         EXPECT_FALSE(logic.view().leftOutVisible);
         EXPECT_EQ(logic.view().leftOutText, "");
-        EXPECT_FALSE(logic.cmdLeftOut_Click());
+        EXPECT_FALSE(logic.leftOut().has_value());
     }
 }
 
@@ -190,12 +190,12 @@ TEST_F(LeftOutTest, TheWorkbookHoldsEachListUnderItsCaptionWithItsTotal) {
     ExportScreen exporter{logic, prompter};
     const std::string folder = dir.file("Desktop/VESK - ORV Output");
     exporter.setOutputFolder(folder);
-    logic.Form_Load();
-    EXPECT_FALSE(exporter.cmdExportLeftOut_Click());  // before a comparison there is nothing
+    logic.load();
+    EXPECT_FALSE(exporter.exportLeftOut());  // before a comparison there is nothing
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
-    ASSERT_TRUE(logic.cmdRun_Click());
+    ASSERT_TRUE(logic.compare());
 
-    const std::optional<std::string> path = exporter.cmdExportLeftOut_Click();
+    const std::optional<std::string> path = exporter.exportLeftOut();
     ASSERT_TRUE(path) << prompter.lastMessage().text;
     EXPECT_EQ(*path, folder + "/April_2025_Left_Out.xlsx");
     EXPECT_EQ(prompter.lastMessage().text,

@@ -101,7 +101,7 @@ BlinkRun blinkWith(LabelBlinker& blinker, const std::function<void(std::chrono::
     LabelView label{true, "Data Fetched...", palette::kFetchedText, 12, true};
     run.outcome = blinker.blink(label, [&] {
         run.looks.push_back(label);
-        run.blinkingWhileShown.push_back(blinker.IsBlinking());
+        run.blinkingWhileShown.push_back(blinker.isBlinking());
     });
     run.after = label;
     return run;
@@ -124,7 +124,7 @@ TEST(LabelBlinker, AlternatesForTwoSecondsThenRestoresAndHides) {
     EXPECT_FALSE(run.after.bold);
     EXPECT_EQ(run.after.pointSize, 12);
     EXPECT_EQ(run.after.colour, palette::kFetchedText);
-    EXPECT_FALSE(blinker.IsBlinking());
+    EXPECT_FALSE(blinker.isBlinking());
     EXPECT_FALSE(blinker.requestClose());  // Back with no blink running closes at once
 }
 
@@ -145,7 +145,7 @@ TEST(LabelBlinker, AFormClosedAndOpenedAgainEndsTheBlink) {
     EXPECT_EQ(run.looks.size(), 3u);  // 0, 200 and 400 ms
     EXPECT_TRUE(run.after.visible);
     EXPECT_TRUE(run.after.bold == run.looks.back().bold && run.after.colour == run.looks.back().colour);
-    EXPECT_FALSE(blinker.IsBlinking() || blinker.CloseRequested());
+    EXPECT_FALSE(blinker.isBlinking() || blinker.closeRequested());
 }
 
 }  // namespace

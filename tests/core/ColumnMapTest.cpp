@@ -6,14 +6,14 @@ namespace {
 
 const std::vector<std::string> kTable = {"office_id", "office_name", "office_type_code", "ho_name", "qal_facility_id"};
 
-struct Case {
+struct ColumnCase {
     const char* what;
     std::vector<std::string> headers;
     std::vector<int> expected;
 };
 
 TEST(ColumnMap, PlacesColumnsByHeaderAndKeepsTheRest) {
-    const Case cases[] = {
+    const ColumnCase cases[] = {
         {"default layout",
          {"office_id", "office_name", "office_type_code", "ho_name", "qal_facility_id"},
          {0, 1, 2, 3, 4}},
@@ -33,7 +33,7 @@ TEST(ColumnMap, PlacesColumnsByHeaderAndKeepsTheRest) {
         {"fewer file columns", {"office_id", "office_name"}, {0, 1}},
         {"empty headers", {"", "", "", "", ""}, {0, 1, 2, 3, 4}},
     };
-    for (const Case& c : cases) {
+    for (const ColumnCase& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(vesk::mapColumnsByHeader(c.headers, kTable), c.expected);
     }

@@ -7,13 +7,13 @@ using vesk::parseDateText;
 
 namespace {
 
-struct Case {
+struct DateCase {
     const char* text;
     const char* expected;  // nullptr: not a date
 };
 
 TEST(DateTimeParse, ReadsTheFormsTheImportsAndExportsUse) {
-    const Case cases[] = {
+    const DateCase cases[] = {
         {"2025-04-05", "2025-04-05"},
         {"2025-04-05 13:45:10", "2025-04-05 13:45:10"},
         {"2025-04-05T13:45:10.250", "2025-04-05 13:45:10"},
@@ -52,7 +52,7 @@ TEST(DateTimeParse, ReadsTheFormsTheImportsAndExportsUse) {
         {"05/04/2025abc", nullptr},
         {"123/04/2025", nullptr},
     };
-    for (const Case& c : cases) {
+    for (const DateCase& c : cases) {
         SCOPED_TRACE(c.text);
         auto d = parseDateText(c.text);
         if (c.expected == nullptr) {

@@ -68,7 +68,7 @@ TEST(FileDigest, HashesEveryByteOfTheFile) {
 }
 
 // What one report's records hold, in its own words.
-struct Report {
+struct HistoryReport {
     const char* name;
     vesk::test::ReportShape (*shape)();
     Action firstImport;   ///< a file whose first row is a deposit
@@ -77,7 +77,7 @@ struct Report {
     const char* question;  ///< the overwrite question of April 2025's deposits, with the earlier import's line
 };
 
-const Report kReports[] = {
+const HistoryReport kHistoryReports[] = {
     {"bank", vesk::test::bankShape, Action::CtrImport, Action::CtrImport, Action::CtrMonthDeletion,
      "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nThis file was "
      "already imported on 06/12/2026 10:15.\r\nAre you sure you want to proceed?"},
@@ -87,14 +87,14 @@ const Report kReports[] = {
      "proceed?"},
 };
 
-void PrintTo(const Report& report, std::ostream* out) { *out << report.name; }
+void PrintTo(const HistoryReport& report, std::ostream* out) { *out << report.name; }
 
-class ReportHistoryTest : public ::testing::TestWithParam<Report> {
+class ReportHistoryTest : public ::testing::TestWithParam<HistoryReport> {
   protected:
     void SetUp() override {
         vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
         report.setClock(time.clock());
-        report.Form_Load();
+        report.load();
     }
 
     std::string path() const { return dir.file("ZETTools.db"); }
@@ -108,7 +108,7 @@ class ReportHistoryTest : public ::testing::TestWithParam<Report> {
     bool import(const std::string& file, Answer answer = Answer::Yes) {
         prompter.queueFile(file);
         prompter.queueAnswer(answer);
-        return report.Import_Click();
+        return report.importWorkbook();
     }
 
     std::vector<Record> records() { return vesk::history::records(report.connection()); }
@@ -146,11 +146,11 @@ TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
     time.now.hour = 11;
     const vesk::report::SummaryLine all = april();
     prompter.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(report.Command3_Click("2025", "Apr"));
+    ASSERT_TRUE(report.deleteMonth("2025", "Apr"));
     // Nothing deleted, nothing recorded.
     for (const char* month : {"May", "Apr"}) {
         prompter.queueAnswer(Answer::Yes);
-        EXPECT_FALSE(report.Command3_Click("2025", month));
+        EXPECT_FALSE(report.deleteMonth("2025", month));
     }
 
     const std::vector<Record> r = records();
@@ -212,7 +212,7 @@ TEST_P(ReportHistoryTest, FailedAndRefusedImportsRecordNothing) {
         SCOPED_TRACE(c.what);
         prompter.queueFile(c.file);
         if (c.answer != Answer::Ok) prompter.queueAnswer(c.answer);
-        EXPECT_FALSE(report.Import_Click());
+        EXPECT_FALSE(report.importWorkbook());
         EXPECT_EQ(records().size(), 1u);
         EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
     }
@@ -225,7 +225,7 @@ TEST_P(ReportHistoryTest, AChangeThatCannotBeRecordedDoesNotHappen) {
     EXPECT_FALSE(import(write(monthEntries(5, 2025, 4))));
     EXPECT_EQ(prompter.lastMessage().text, "Import Error: no room");
     prompter.queueAnswer(Answer::Yes);
-    EXPECT_FALSE(report.Command3_Click("2025", "Apr"));
+    EXPECT_FALSE(report.deleteMonth("2025", "Apr"));
     EXPECT_EQ(prompter.lastMessage().text, "Error: no room");
     EXPECT_EQ(report.connection().scalar("SELECT COUNT(*) FROM " + shape.table).toInt(), 3);
     EXPECT_EQ(records().size(), 1u);
@@ -260,7 +260,7 @@ TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
         << prompter.lastMessage().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kReports),
+INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kHistoryReports),
                          [](const auto& test) { return std::string(test.param.name); });
 
 class OfficeHistoryTest : public ::testing::Test {
@@ -279,7 +279,7 @@ class OfficeHistoryTest : public ::testing::Test {
     bool import(const std::string& file, Answer answer = Answer::Yes) {
         prompter.queueFile(file);
         prompter.queueAnswer(answer);
-        return offices.Command4_Click();
+        return offices.importMaster();
     }
 
     // The overwrite question of the last import, answered or not.
@@ -310,20 +310,20 @@ TEST_F(OfficeHistoryTest, EveryChangeOfTheOfficesIsRecordedAndNothingElse) {
                                             {"", "skipped", "SO", "", ""},
                                             {"102", "Division Office", "PDN", "", "F102"},
                                             {"103", "Lake S.O", "SO", "Rampur H.O", "F103"}});
-    offices.Form_Load();
+    offices.load();
     prompter.queueAnswer(Answer::Yes);
-    offices.Command3_Click();  // nothing to delete: nothing recorded
+    offices.deleteAllOffices();  // nothing to delete: nothing recorded
     EXPECT_FALSE(import(master, Answer::No));
     EXPECT_FALSE(import(writeMaster({})));  // no data
     EXPECT_TRUE(lines().empty());
 
     ASSERT_TRUE(import(master));
     prompter.queueAnswer(Answer::Yes);
-    EXPECT_FALSE(offices.Command5_Click("Nowhere S.O"));  // no such office: nothing changed
+    EXPECT_FALSE(offices.saveConfiguredOffice("Nowhere S.O"));  // no such office: nothing changed
     prompter.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(offices.Command5_Click("Rampur H.O"));
+    EXPECT_TRUE(offices.saveConfiguredOffice("Rampur H.O"));
     prompter.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(offices.Command3_Click());
+    EXPECT_TRUE(offices.deleteAllOffices());
     EXPECT_EQ(lines(), (std::vector<std::string>{"All offices deleted||3", "Configured office change|Rampur H.O|1",
                                                  "Configured office change|Division Office|1",
                                                  "Office master import|master1.xlsx|3"}));
@@ -346,7 +346,7 @@ TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
     ASSERT_TRUE(import(writeMaster({{"102", "Division Office", "PDN", "", "F102"}})));
     time.now.minute = 30;
     prompter.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(offices.Command5_Click("Division Office"));
+    ASSERT_TRUE(offices.saveConfiguredOffice("Division Office"));
     {
         // A month of the bank's report is not the office form's history.
         vesk::history::Change other;
@@ -355,7 +355,7 @@ TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
         vesk::history::recordChange(offices.connection(), other, time.now);
     }
 
-    ASSERT_TRUE(offices.cmdHistory_Click());
+    ASSERT_TRUE(offices.readHistory());
     const auto& grid = offices.history().grid();
     ASSERT_TRUE(grid.has_value());
     EXPECT_EQ(grid->columns(),
@@ -375,11 +375,11 @@ TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
 }
 
 TEST_F(OfficeHistoryTest, AnUnreadableHistoryIsShownAndKeepsTheWindowShut) {
-    offices.Form_Load();
+    offices.load();
     offices.connection().execute(
         "INSERT INTO import_history (recorded_at, form, action, row_count) VALUES ('yesterday', 'master', "
         "'office-change', 1)");
-    EXPECT_FALSE(offices.cmdHistory_Click());
+    EXPECT_FALSE(offices.readHistory());
     EXPECT_EQ(prompter.lastMessage().text.rfind("History Error: ", 0), 0u) << prompter.lastMessage().text;
     EXPECT_EQ(prompter.lastMessage().icon, vesk::Icon::Critical);
 }

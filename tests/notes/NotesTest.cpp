@@ -9,6 +9,7 @@
 #include "history/ImportHistory.h"
 #include "notes/NoteWording.h"
 #include "notes/Notes.h"
+#include "review/OpenItems.h"
 #include "review/ReviewDatabase.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -121,7 +122,7 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
         SCOPED_TRACE(c.what);
         const SetResult r = set(c.side, c.id, c.edit);
         EXPECT_EQ(r.outcome, c.outcome);
-        const std::optional<Note> note = noteOn(db.connection(), c.side, c.id);
+        const std::optional<Note> note = findNote(db.connection(), c.side, c.id).note;
         EXPECT_EQ(note ? statusText(note->status) : "", c.status);
         EXPECT_EQ(note ? note->text : "", c.text);
         EXPECT_EQ(noteRecords().size(), c.records);
@@ -131,7 +132,7 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
     }
     EXPECT_EQ(rowsOf(db.connection()), rows);
     // The note keeps the row's spelling of the ID and who set it when.
-    const std::optional<Note> t1 = noteOn(db.connection(), Side::Bank, "t1");
+    const std::optional<Note> t1 = findNote(db.connection(), Side::Bank, "t1").note;
     ASSERT_TRUE(t1);
     EXPECT_EQ(t1->id, "T1");
     EXPECT_EQ(t1->office, "Hill SO");
@@ -190,7 +191,7 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     EXPECT_EQ(refusalText(r, Side::Bank, "T1", "/data/ZETTools.db"),
               "The database file '/data/ZETTools.db' cannot be written, so the note was not saved.");
     db.connection().execute("PRAGMA query_only = OFF");
-    EXPECT_FALSE(noteOn(db.connection(), Side::Bank, "T1"));
+    EXPECT_FALSE(findNote(db.connection(), Side::Bank, "T1").note);
     EXPECT_TRUE(noteRecords().empty());
 }
 
@@ -277,7 +278,159 @@ TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
     store::Connection again;  // nothing migrated twice
     again.open(path);
     EXPECT_EQ(history::records(again).size(), before + 1);
-    EXPECT_EQ(noteOn(again, Side::Bank, "T1")->text, "ok");
+    EXPECT_EQ(findNote(again, Side::Bank, "T1").note->text, "ok");
+}
+
+}  // namespace
+}  // namespace vesk::notes
+
+namespace vesk::notes {
+namespace {
+
+using test::ReviewDatabase;
+
+// An ID the bank used in April and again in May.
+class SharedIdTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.importBank(
+            {ReviewDatabase::entry("T5", "02/04/2025", "100"), ReviewDatabase::entry("T1", "03/04/2025", "9")});
+        db.importBank({ReviewDatabase::entry("T5", "03/05/2025", "200")});
+    }
+
+    SetResult set(const std::string& row, Status status, const std::string& text = "") {
+        const NoteEdit edit{status, text.empty() ? std::nullopt : std::optional(text)};
+        return setNote(db.connection(), Side::Bank, row, edit, "ravi", {2025, 6, 1});
+    }
+
+    std::vector<std::string> listing() {
+        std::vector<std::string> out;
+        for (const ListedNote& n : listNotes(db.connection())) {
+            std::vector<std::string> cells = noteCells(n);
+            cells.pop_back();  // Changed
+            std::string line;
+            for (const std::string& c : cells) line += (line.empty() ? "" : "|") + c;
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    std::vector<std::string> open() {
+        std::vector<std::string> out;
+        for (const review::OpenItem& i : review::openItems(db.connection(), daysFromCivil(2025, 6, 30)).items)
+            out.push_back(i.line.id + " " + dayText(i.line.day));
+        return out;
+    }
+
+    std::size_t noteRecords() {
+        std::size_t n = 0;
+        for (const history::Record& r : history::records(db.connection())) n += r.note.has_value();
+        return n;
+    }
+
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+};
+
+TEST_F(SharedIdTest, WithoutItsDateTheIdIsRefusedListingItsDatesAndWithItOneRowIsNoted) {
+    struct Case {
+        const char* row;
+        Outcome outcome;
+        std::string refusal;
+    };
+    const std::vector<Case> cases = {
+        {"T5", Outcome::AmbiguousRow,
+         "Bank rows of 02/04/2025 and 03/05/2025 have the ID 'T5', so no note was set: name one as T5@02/04/2025."},
+        {"t5@04/05/2025", Outcome::NotOnDate,
+         "No bank row of 04/05/2025 has the ID 't5' (it is held on 02/04/2025 and 03/05/2025), so no note was set."},
+        {"T7@03/05/2025", Outcome::UnknownRow, "No bank row of 03/05/2025 has the ID 'T7', so no note was set."},
+        {"T5@3/5/2025", Outcome::Saved, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        const SetResult r = set(c.row, Status::Explained, "credited in June");
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(refusalText(r, Side::Bank, c.row, ""), c.refusal);
+        EXPECT_EQ(noteRecords(), c.outcome == Outcome::Saved ? 1u : 0u);
+    }
+    // The May row alone is settled; the April row with its ID stays open.
+    EXPECT_EQ(open(), (std::vector<std::string>{"T5 02/04/2025", "T1 03/04/2025"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|03/05/2025|Hill SO|200.00|Explained|credited in June"}));
+    EXPECT_EQ(history::periodText(history::records(db.connection()).front()), "May 2025");
+    // The explanation's rows know their note by their date.
+    ASSERT_EQ(setNote(db.connection(), RowRef{Side::Bank, "T5", daysFromCivil(2025, 4, 2)}, {Status::Open, "asked"},
+                      "ravi", {2025, 6, 2})
+                  .outcome,
+              Outcome::Saved);
+    for (const auto& [month, text] : {std::pair{4, "asked"}, std::pair{5, "credited in June"}}) {
+        const compare::Explanation e = compare::explainOffices(db.connection(), {2025, month}, {"Hill SO"});
+        const auto t5 =
+            std::find_if(e.lines.begin(), e.lines.end(), [](const compare::ExplainedLine& l) { return l.id == "T5"; });
+        ASSERT_NE(t5, e.lines.end());
+        ASSERT_TRUE(t5->note);
+        EXPECT_EQ(t5->note->text, text);
+    }
+
+    // A note whose row went stays, found by its date; the ID alone names the row still held.
+    ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 5}), 0);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|02/04/2025|Hill SO|100.00|Open|asked",
+                                                   "Bank|T5||Hill SO||Explained|credited in June"}));
+    EXPECT_EQ(findNote(db.connection(), Side::Bank, "T5").note->text, "asked");
+    EXPECT_EQ(set("T5@03/05/2025", Status::Resolved).outcome, Outcome::Saved);
+    EXPECT_EQ(listing().back(), "Bank|T5||Hill SO||Resolved|credited in June");
+}
+
+TEST_F(SharedIdTest, TheCommandLineNamesARowByItsDate) {
+    const std::string path = db.connection().path();
+    db.connection().close();
+    auto r = cli::runCli({"--db", path, "note", "bank", "T5", "--text", "x"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "Bank rows of 02/04/2025 and 03/05/2025 have the ID 'T5', so no note was set: name one as "
+              "T5@02/04/2025.\n");
+    r = cli::runCli({"--db", path, "note", "bank", "T5"});
+    EXPECT_EQ(r.status, 1);
+    r = cli::runCli({"--db", path, "note", "bank", "T5@02/04/2025", "--text", "x"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nBank\tT5\t02/04/2025\tHill SO\t100.00\tOpen\tx\t"), std::string::npos) << r.out;
+    r = cli::runCli({"--db", path, "note", "bank", "T5@03/05/2025"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "No note is on bank row T5@03/05/2025.\n");
+}
+
+TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsStays) {
+    db.importBank({ReviewDatabase::entry("T9", "04/06/2025", "5")});
+    ASSERT_EQ(set("T5@02/04/2025", Status::Explained, "one note for both").outcome, Outcome::Saved);
+    ASSERT_EQ(set("T9", Status::Open, "gone soon").outcome, Outcome::Saved);
+    ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 6}), 0);
+    const std::string path = db.connection().path();
+    test::makeLayoutBeforeHandPairs(db.connection());
+    db.connection().close();
+
+    // Read as it is, the older file's notes are on their IDs: both rows of T5 are settled.
+    {
+        store::Connection old;
+        old.openWithoutUpgrade(path);
+        const NoteBook book = NoteBook::read(old);
+        for (int m : {4, 5}) {
+            const Note* n = book.find(Side::Bank, "t5", m == 4 ? daysFromCivil(2025, 4, 2) : daysFromCivil(2025, 5, 3));
+            ASSERT_TRUE(n);
+            EXPECT_EQ(n->text, "one note for both");
+        }
+        EXPECT_EQ(setNote(old, Side::Bank, "T1", {Status::Open, "x"}, "ravi", {2025, 6, 1}).outcome, Outcome::ReadOnly);
+    }
+    db.connection().open(path);
+    EXPECT_EQ(db.connection().scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|02/04/2025|Hill SO|100.00|Explained|one note for both",
+                                                   "Bank|T5|03/05/2025|Hill SO|200.00|Explained|one note for both",
+                                                   "Bank|T9||Hill SO||Open|gone soon"}));
+    EXPECT_EQ(open(), (std::vector<std::string>{"T1 03/04/2025"}));
+    // Each row's note is its own from now on.
+    EXPECT_EQ(set("T5@03/05/2025", Status::Open).outcome, Outcome::Saved);
+    EXPECT_EQ(open(), (std::vector<std::string>{"T1 03/04/2025", "T5 03/05/2025"}));
+    // A note with no row is the one the ID names, while no row has the ID.
+    EXPECT_EQ(set("T9", Status::Resolved).outcome, Outcome::Saved);
+    EXPECT_EQ(listing().back(), "Bank|T9||Hill SO||Resolved|gone soon");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class OfficeMasterTest : public ::testing::Test {
     void import(const std::string& path) {
         prompter.queueFile(path);
         prompter.queueAnswer(Answer::Yes);
-        master.Command4_Click();
+        master.importMaster();
     }
 
     std::vector<std::string> column(const std::string& sql) {
@@ -71,7 +71,7 @@ class OfficeMasterTest : public ::testing::Test {
 };
 
 TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
-    master.Form_Load();
+    master.load();
     EXPECT_EQ(master.view().countText, "0 office details available.");
     EXPECT_FALSE(master.view().grid.has_value());
     EXPECT_TRUE(master.view().offices.empty());
@@ -82,7 +82,7 @@ TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
 }
 
 TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
-    master.Form_Load();
+    master.load();
     std::vector<Office> offices = kOffices;
     offices.insert(offices.begin() + 2, Office{"  ", "no id", "SO", "", ""});  // skipped: empty column A
     import(writeMaster(offices));
@@ -135,7 +135,7 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
         auto headers = defaultHeaders();
         headers[1] = RawCell(std::string(c.b1));
         prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}, headers));
-        master.Command4_Click();
+        master.importMaster();
         EXPECT_EQ(prompter.lastMessage().text, c.message);
         EXPECT_EQ(prompter.lastMessage().title, "Error");
     }
@@ -144,18 +144,18 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
     padded[1] = RawCell(std::string("  office_name "));
     prompter.queueFile(writeMaster({}, padded));
     prompter.queueAnswer(Answer::Yes);
-    master.Command4_Click();
+    master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "No data found in file.");
     EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
 
     prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}));
     prompter.queueAnswer(Answer::No);
-    master.Command4_Click();
+    master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "Operation Cancelled.");
     EXPECT_EQ(prompter.lastMessage().title, "Cancelled");
 
     prompter.queueFile(std::nullopt);
-    master.Command4_Click();
+    master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "File not selected.");
 
     EXPECT_EQ(prompter.messages().size(), before + 3 + 2 + 2 + 1);
@@ -205,7 +205,7 @@ TEST_F(OfficeMasterTest, ExceptionsOfAnyKindBecomeTheHandlersMessage) {
         p.queueFile(d.file("m.xlsx"));
         p.queueAnswer(Answer::Yes);
         bool imported = true;
-        EXPECT_NO_THROW(imported = m.Command4_Click());
+        EXPECT_NO_THROW(imported = m.importMaster());
         EXPECT_FALSE(imported);
         EXPECT_EQ(p.lastMessage().text, c.message);
         EXPECT_EQ(m.connection().scalar("SELECT COUNT(*) FROM mastertable").toInt(), 0);
@@ -229,7 +229,7 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
         vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
         p.queueFile(d.file("m.xlsx"));
         p.queueAnswer(Answer::Yes);
-        m.Command4_Click();
+        m.importMaster();
         EXPECT_EQ(p.progressTexts(), c.expected);
         EXPECT_EQ(m.view().countText, std::to_string(c.rows) + " office details updated successfully.");
     }
@@ -247,7 +247,7 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
     import(writeMaster(kOffices));
 
     prompter.queueAnswer(Answer::Yes);
-    master.Command5_Click("D'Souza Nagar H.O");
+    master.saveConfiguredOffice("D'Souza Nagar H.O");
     EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
               "Are you sure you want to set 'D'Souza Nagar H.O' as your configured office?");
     EXPECT_EQ(prompter.lastMessage().text, "Office updated successfully!");
@@ -256,21 +256,21 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
     EXPECT_EQ(column("SELECT oqal_facility_id FROM Youroffice"), std::vector<std::string>{"F104"});
 
     prompter.queueAnswer(Answer::Yes);
-    master.Command5_Click("Nowhere H.O");
+    master.saveConfiguredOffice("Nowhere H.O");
     EXPECT_EQ(prompter.lastMessage().title, "Office Not Found");
     EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
 
     prompter.queueAnswer(Answer::No);
-    master.Command5_Click("Rampur H.O");
+    master.saveConfiguredOffice("Rampur H.O");
     EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
 
-    master.Command5_Click("   ");
+    master.saveConfiguredOffice("   ");
     EXPECT_EQ(prompter.lastMessage().text, "Please select an office from the list first.");
     EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
 
     // A new load selects the stored office, whatever its letter case in the list.
     OfficeScreen again(master.connection().path(), prompter);
-    again.Form_Load();
+    again.load();
     ASSERT_GE(again.view().selected, 0);
     EXPECT_EQ(again.view().offices[std::size_t(again.view().selected)], "D'Souza Nagar H.O");
 }
@@ -278,11 +278,11 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
 TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
     import(writeMaster(kOffices));
     prompter.queueAnswer(Answer::No);
-    master.Command3_Click();
+    master.deleteAllOffices();
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
 
     prompter.queueAnswer(Answer::Yes);
-    master.Command3_Click();
+    master.deleteAllOffices();
     EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
               "Are you sure you want to DELETE ALL office records?\r\nThis action cannot be undone.");
     EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].defaultAnswer, Answer::No);
@@ -297,10 +297,10 @@ TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
 TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
     vesk::test::ScriptedPrompter p;
     OfficeScreen broken(dir.file("missing-folder/ZETTools.db"), p);
-    broken.Form_Load();
+    broken.load();
     EXPECT_EQ(p.lastMessage().title, "Error");
     EXPECT_NE(p.lastMessage().text.find(" - "), std::string::npos);
-    broken.Command4_Click();  // fails before the file dialog
+    broken.importMaster();  // fails before the file dialog
     EXPECT_EQ(p.lastMessage().text.rfind("Error ", 0), 0u);
     EXPECT_EQ(p.lastMessage().icon, Icon::Critical);
     EXPECT_TRUE(p.fileRequests().empty());

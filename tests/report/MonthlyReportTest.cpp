@@ -37,7 +37,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
   protected:
     void SetUp() override {
         vesk::test::MonthDatabase(path()).office("101", "Hill", "PDN");
-        report.Form_Load();
+        report.load();
     }
 
     std::string path() const { return dir.file("ZETTools.db"); }
@@ -68,7 +68,7 @@ class MonthlyReportTest : public ::testing::TestWithParam<Report> {
     bool import(const std::string& file, Answer answer = Answer::Yes) {
         prompter.queueFile(file);
         prompter.queueAnswer(answer);
-        return report.Import_Click();
+        return report.importWorkbook();
     }
 
     std::int64_t rows(const std::string& where = "1 = 1") {
@@ -180,7 +180,7 @@ TEST_P(MonthlyReportTest, RefusedFilesChangeNothing) {
             if (c.i2.kind != RawCell::Kind::Empty) cells[1][8] = c.i2;
         }));
         if (c.message.empty()) prompter.queueAnswer(Answer::No);
-        EXPECT_FALSE(report.Import_Click());
+        EXPECT_FALSE(report.importWorkbook());
         EXPECT_EQ(prompter.lastMessage().text, c.message.empty() ? overwrite() : c.message);
         EXPECT_EQ(rows(), 3);
     }
@@ -263,7 +263,7 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.year) + " " + c.month);
         if (c.answer != Answer::Ok) prompter.queueAnswer(c.answer);
-        EXPECT_EQ(report.Command3_Click(c.year, c.month), c.deleted);
+        EXPECT_EQ(report.deleteMonth(c.year, c.month), c.deleted);
         EXPECT_EQ(prompter.lastMessage().text, c.shown);
         EXPECT_EQ(rows(), c.left);
         // Enter on the question must never delete a month.
@@ -277,19 +277,19 @@ TEST_P(MonthlyReportTest, DeletingAMonth) {
 
 TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031) {
     ReportScreen later{shape.report, path(), prompter, [] { return vesk::DateTime{2031, 3, 5}; }};
-    later.Form_Load();
+    later.load();
     const std::vector<std::string> usual = {"2025", "2026", "2027", "2028", "2029", "2030", "2031", "2032"};
     EXPECT_EQ(later.view().years, usual);
 
     prompter.queueFile(file(monthEntries(2, 2024, 12)));
     prompter.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(later.Import_Click());
+    ASSERT_TRUE(later.importWorkbook());
     std::vector<std::string> with2024 = usual;
     with2024.insert(with2024.begin(), "2024");
     EXPECT_EQ(later.view().years, with2024);
 
     prompter.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(later.Command3_Click("2024", "Dec"));
+    EXPECT_TRUE(later.deleteMonth("2024", "Dec"));
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(later.view().years, usual);
 }

@@ -11,7 +11,7 @@ namespace {
 
 using test::ReviewDatabase;
 
-long long day(int y, int m, int d) { return daysFromCivil(y, m, d); }
+long long dayOf(int y, int m, int d) { return daysFromCivil(y, m, d); }
 
 // March and April of Hill SO, under the configured head office.
 class OpenItemsScreenTest : public ::testing::Test {
@@ -30,8 +30,8 @@ class OpenItemsScreenTest : public ::testing::Test {
 };
 
 TEST_F(OpenItemsScreenTest, OnlyTheLastListingIsShownAndAnItemOpensItsOfficesMonth) {
-    OpenItemsScreen::Job first = screen.open(day(2025, 4, 30));
-    OpenItemsScreen::Job second = screen.open(day(2025, 4, 2));
+    OpenItemsScreen::Job first = screen.open(dayOf(2025, 4, 30));
+    OpenItemsScreen::Job second = screen.open(dayOf(2025, 4, 2));
     EXPECT_TRUE(screen.busy());
     EXPECT_EQ(screen.headline(), "");
     screen.finished(first.ticket, first.run());  // an answer to a question no longer asked
@@ -42,26 +42,26 @@ TEST_F(OpenItemsScreenTest, OnlyTheLastListingIsShownAndAnItemOpensItsOfficesMon
     ASSERT_EQ(screen.items().size(), 1u);  // the 4th not yet
     EXPECT_EQ(screen.items()[0].age, 3);
 
-    const std::optional<compare::ExplainRequest> request = screen.grdOpenItems_DblClick(0);
+    const std::optional<compare::ExplainRequest> request = screen.explainItem(0);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->period.year, 2025);
     EXPECT_EQ(request->period.month, 3);
     EXPECT_EQ(request->office, "Hill SO");
     EXPECT_FALSE(request->day);
-    EXPECT_FALSE(screen.grdOpenItems_DblClick(1));
+    EXPECT_FALSE(screen.explainItem(1));
 }
 
 TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
     screen.setOutputFolder(dir.file("out"));
     screen.setOpenWhenSaved(false);
-    OpenItemsScreen::Job none = screen.open(day(2025, 3, 1));
+    OpenItemsScreen::Job none = screen.open(dayOf(2025, 3, 1));
     screen.finished(none.ticket, none.run());
-    EXPECT_FALSE(screen.cmdExportOpenItems_Click());
+    EXPECT_FALSE(screen.exportItems());
     EXPECT_EQ(prompter.lastMessage().text, "No data to export.");
 
-    OpenItemsScreen::Job some = screen.open(day(2025, 4, 30));
+    OpenItemsScreen::Job some = screen.open(dayOf(2025, 4, 30));
     screen.finished(some.ticket, some.run());
-    const std::optional<std::string> path = screen.cmdExportOpenItems_Click();
+    const std::optional<std::string> path = screen.exportItems();
     ASSERT_TRUE(path);
     EXPECT_EQ(std::filesystem::path(*path).filename(), "Open_Items_30-04-2025.xlsx");
     EXPECT_TRUE(std::filesystem::exists(*path));
@@ -69,7 +69,7 @@ TEST_F(OpenItemsScreenTest, ExportWritesTheListingOrSaysThereIsNone) {
 }
 
 TEST_F(OpenItemsScreenTest, AFailedListingIsSaidAndLeavesTheWindowReady) {
-    OpenItemsScreen::Job job = screen.open(day(2025, 4, 30));
+    OpenItemsScreen::Job job = screen.open(dayOf(2025, 4, 30));
     screen.failed(job.ticket, Error(errc::kFileNotFound, "gone"));
     EXPECT_FALSE(screen.busy());
     EXPECT_EQ(prompter.lastMessage().text, "Error: gone");

@@ -53,7 +53,7 @@ class OpenItemsTest : public ::testing::Test {
     }
 
     void note(notes::Side side, const std::string& id, notes::Status status, const std::string& text = "") {
-        ASSERT_EQ(notes::setNote(db.connection(), side, id, {status, text}, "ravi", {2025, 6, 1}).outcome,
+        ASSERT_EQ(notes::setNote(db.connection(), side, id, {status, text}, "ravi", DateTime{2025, 6, 1}).outcome,
                   notes::Outcome::Saved);
     }
 

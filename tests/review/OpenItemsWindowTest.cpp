@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
@@ -15,12 +18,12 @@
 #include "notes/NoteDialog.h"
 #include "review/OpenItemsWindow.h"
 #include "review/ReviewDatabase.h"
-#include "support/Eventually.h"
+#include "support/Handshake.h"
 #include "support/ScriptedPrompter.h"
 
 namespace {
 
-using vesk::test::eventually;
+using vesk::test::handshake;
 using vesk::test::ReviewDatabase;
 
 QString rowText(QTableView* grid, int r) {
@@ -42,7 +45,7 @@ class OpenItemsWindowTest : public ::testing::Test {
     // The menu's Open Items button, and the window it opens once its listing is in.
     vesk::gui::OpenItemsWindow* openFromMenu() {
         forms.start();
-        auto* button = forms.mainform().findChild<QPushButton*>("cmdOpenItems");
+        auto* button = forms.mainForm().findChild<QPushButton*>("cmdOpenItems");
         EXPECT_NE(button, nullptr);
         EXPECT_EQ(button->text(), "O&pen Items");
         button->click();
@@ -50,14 +53,27 @@ class OpenItemsWindowTest : public ::testing::Test {
         EXPECT_NE(window, nullptr);
         window->prompter().setDialogs(&prompter);
         // The click returned with the listing still to come: the menu never waited for it.
-        EXPECT_TRUE(forms.mainform().isVisible());
-        EXPECT_TRUE(eventually([&] { return !window->logic().busy(); }, 20000));
+        EXPECT_TRUE(forms.mainForm().isVisible());
+        EXPECT_TRUE(listed(window));
         return window;
     }
 
     void asOf(vesk::gui::OpenItemsWindow* window, const QDate& date) {
-        window->findChild<QDateEdit*>("dtpAsOf")->setDate(date);
-        ASSERT_TRUE(eventually([&] { return !window->logic().busy(); }, 20000));
+        ASSERT_TRUE(listed(window, [&] { window->findChild<QDateEdit*>("dtpAsOf")->setDate(date); }));
+    }
+    // Does what is asked, then waits for the window to show its latest listing.
+    static bool listed(vesk::gui::OpenItemsWindow* window, const std::function<void()>& act = {}) {
+        return handshake(
+            window, &vesk::gui::OpenItemsWindow::listed, [&] { return !window->logic().busy(); }, act);
+    }
+    static bool explained(vesk::gui::ExplainWindow* window) {
+        return handshake(window, &vesk::gui::ExplainWindow::explained, [&] { return !window->logic().busy(); });
+    }
+    // A dialog, closed, deletes itself at the next events: those deletions, done now.
+    static bool gone(vesk::gui::NoteDialog* dialog) {
+        const QPointer<vesk::gui::NoteDialog> alive(dialog);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return alive.isNull();
     }
 
     vesk::test::TempDir dir;
@@ -106,7 +122,8 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
 
     vesk::gui::ExplainWindow* explain = window->explainWindow();
     ASSERT_NE(explain, nullptr);
-    ASSERT_TRUE(eventually([&] { return explain->isVisible() && !explain->logic().busy(); }, 20000));
+    EXPECT_TRUE(explain->isVisible());
+    ASSERT_TRUE(explained(explain));
     EXPECT_EQ(explain->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Hill SO");
     auto* lines = explain->findChild<QTableView*>("grdExplain");
     ASSERT_EQ(lines->model()->rowCount(), 3);
@@ -138,7 +155,8 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
 
     text->setText("credited by the bank twice");
     QTest::keyClick(text, Qt::Key_Return);
-    ASSERT_TRUE(eventually([&] { return !explain->findChild<vesk::gui::NoteDialog*>("frmNote"); }));
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_EQ(explain->findChild<vesk::gui::NoteDialog*>("frmNote"), nullptr);
     EXPECT_EQ(rowText(lines, 0),
               "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
               "bank twice");
@@ -147,7 +165,8 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     EXPECT_TRUE(lines->model()->index(0, 6).data(Qt::ToolTipRole).toString().startsWith("bank-only:"));
 
     // The list follows: the explained deposit is gone.
-    ASSERT_TRUE(eventually([&] { return !window->logic().busy() && grid->model()->rowCount() == 2; }, 20000));
+    ASSERT_TRUE(listed(window));
+    ASSERT_EQ(grid->model()->rowCount(), 2);
     EXPECT_FALSE(rowText(grid, 0).contains("|T1|"));
 
     // Escape leaves a note as it was.
@@ -157,7 +176,8 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     ASSERT_NE(dialog, nullptr);
     dialog->findChild<QLineEdit*>("txtNote")->setText("never saved");
     QTest::keyClick(dialog, Qt::Key_Escape);
-    ASSERT_TRUE(eventually([&] { return !explain->findChild<vesk::gui::NoteDialog*>("frmNote"); }));
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_EQ(explain->findChild<vesk::gui::NoteDialog*>("frmNote"), nullptr);
     EXPECT_FALSE(rowText(lines, 1).contains("never saved"));
 }
 

@@ -137,7 +137,7 @@ class MasterForm final : public ImportForm {
     std::string databasePath() const override { return m_db; }
     bool run(const std::string& file) override {
         person.queueFile(file);
-        return m_form.Command4_Click();
+        return m_form.importMaster();
     }
 
   private:
@@ -149,13 +149,13 @@ class ReportForm final : public ImportForm {
   public:
     ReportForm(const report::Report& d, const char* title, std::string db)
         : m_title(title), m_db(std::move(db)), m_form(d, m_db, person) {
-        m_form.Form_Load();
+        m_form.load();
     }
     const char* name() const override { return m_title; }
     std::string databasePath() const override { return m_db; }
     bool run(const std::string& file) override {
         person.queueFile(file);
-        return m_form.Import_Click();
+        return m_form.importWorkbook();
     }
 
   private:
@@ -360,8 +360,8 @@ TEST(DamagedCorpus, GoodFilesStoreTheirCells) {
         person.queueAnswer(Answer::Yes);
         person.queueFile(test::fixture(std::string("damaged/") + c.file));
         report::ReportScreen form(ctr::bankCtr(), db, person);
-        form.Form_Load();
-        ASSERT_TRUE(form.Import_Click()) << person.lastMessage().text;
+        form.load();
+        ASSERT_TRUE(form.importWorkbook()) << person.lastMessage().text;
         for (const auto& [column, value] : c.stored) {
             SCOPED_TRACE(column);
             const std::string sql = std::string("SELECT ") + column + " FROM veskfinacle WHERE tran_id = 'T1'";

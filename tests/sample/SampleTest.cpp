@@ -127,7 +127,9 @@ TEST_P(SampleFiles, OfficesAgreeExceptWherePlanted) {
         foundNames.insert(p.carriedOutOffice);  // may cancel out
     EXPECT_EQ(foundNames, differing);
     for (const std::string& office : p.lateOffices) EXPECT_FALSE(found.count(office)) << office;
-    if (!p.splitOffice.empty()) EXPECT_FALSE(found.count(p.splitOffice));
+    if (!p.splitOffice.empty()) {
+        EXPECT_FALSE(found.count(p.splitOffice));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SampleFiles,

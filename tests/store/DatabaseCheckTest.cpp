@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/Error.h"
 #include "store/DatabaseCheck.h"
@@ -55,14 +56,16 @@ TEST_F(DatabaseCheckTest, APageThatNoLongerAuthenticatesIsNamedWhereverItIs) {
     };
     const std::string sound = fileBytes(m_path);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::writeBytes(m_path, sound);
-        damagePage(m_path, c.page, 2000, 1);
-        const FileCheck check = checkDatabaseFile(m_path);
-        EXPECT_EQ(check.status, Status::Damaged);
-        EXPECT_EQ(check.badPages, std::vector<std::int64_t>{c.page});
-        // Past a failing page the engine reads nothing reliable: its check is not run.
-        EXPECT_TRUE(check.engineFaults.empty());
+        for (const CheckDepth depth : {CheckDepth::Quick, CheckDepth::Full}) {
+            SCOPED_TRACE(std::string(c.name) + (depth == CheckDepth::Full ? ", full check" : ", quick check"));
+            test::writeBytes(m_path, sound);
+            damagePage(m_path, c.page, 2000, 1);
+            const FileCheck check = checkDatabaseFile(m_path, depth);
+            EXPECT_EQ(check.status, Status::Damaged);
+            EXPECT_EQ(check.badPages, std::vector<std::int64_t>{c.page});
+            // Past a failing page the engine reads nothing reliable: its check is not run.
+            EXPECT_TRUE(check.engineFaults.empty());
+        }
     }
 }
 
@@ -114,23 +117,69 @@ TEST_F(DatabaseCheckTest, AFileCutOffPartWayThroughAPageIsDamaged) {
     EXPECT_EQ(check.pages, std::int64_t(size) / test::kPageSize - 1);
 }
 
-TEST_F(DatabaseCheckTest, TheEnginesCheckFindsFaultsWhosePagesAllAuthenticate) {
-    {
-        // An index declared over another column than it was built on: every page is the
-        // program's own, but the index no longer matches its table.
+TEST_F(DatabaseCheckTest, TheEnginesCheckFindsFaultsWhosePagesAllAuthenticateTheFullOneAlsoInTheIndexes) {
+    // Every page is the program's own in each of these files: only the engine's look finds them.
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> spoil;
+        bool quickFinds;
+        const char* says;  // in the first finding of each check that finds it
+    };
+    const auto redeclare = [](const std::string& path) {
         Connection db;
-        db.open(m_path);
+        db.open(path);
         db.execute("PRAGMA writable_schema = ON");
         db.execute(
             "UPDATE sqlite_master SET sql = 'CREATE INDEX mastertable_office_name ON mastertable (office_id)' "
             "WHERE name = 'mastertable_office_name'");
+    };
+    const auto newOffice = [](Connection& db) {
+        db.prepare(test::insertAllColumns(Table::Master))
+            .execute(test::rowOf(Table::Master, {{"office_id", "999"}, {"office_name", "Written Behind"}}));
+    };
+    const auto sharedTree = [](const std::string& path) {
+        Connection db;
+        db.open(path);
+        db.execute("PRAGMA writable_schema = ON");
+        db.execute(
+            "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM sqlite_master WHERE name = 'orvtable') "
+            "WHERE name = 'mastertable_office_name'");
+    };
+    const auto forgotten = [](const std::string& path) {
+        Connection db;
+        db.open(path);
+        db.execute("PRAGMA writable_schema = ON");
+        db.execute("DELETE FROM sqlite_master WHERE name = 'mastertable_office_name'");
+    };
+    const Case cases[] = {
+        {"an index declared over another column than it was built on", redeclare, false, "mastertable_office_name"},
+        {"a row its table holds and its index lacks",
+         [&](const std::string& path) { test::writeBehindIndex(path, "mastertable_office_name", newOffice); }, false,
+         "mastertable_office_name"},
+        // The full check then stops where it reads the table's tree as an index.
+        {"an index whose tree is a table's", sharedTree, true, "2nd reference to page"},
+        {"an index the layout no longer lists, its pages used by nothing", forgotten, true, "never used"},
+    };
+    const std::string sound = fileBytes(m_path);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(m_path, sound);
+        c.spoil(m_path);
+        const FileCheck quick = checkDatabaseFile(m_path);
+        const FileCheck full = checkDatabaseFile(m_path, CheckDepth::Full);
+        EXPECT_EQ(quick.status, c.quickFinds ? Status::Damaged : Status::Sound);
+        EXPECT_EQ(quick.engineFaults.empty(), !c.quickFinds);
+        EXPECT_EQ(full.status, Status::Damaged);
+        for (const FileCheck& check : {quick, full}) {
+            EXPECT_TRUE(check.badPages.empty());
+            EXPECT_TRUE(check.pagesVerified);
+        }
+        ASSERT_FALSE(full.engineFaults.empty());
+        EXPECT_NE(full.engineFaults.front().find(c.says), std::string::npos) << full.engineFaults.front();
+        if (c.quickFinds && !quick.engineFaults.empty()) {
+            EXPECT_NE(quick.engineFaults.front().find(c.says), std::string::npos) << quick.engineFaults.front();
+        }
     }
-    const FileCheck check = checkDatabaseFile(m_path);
-    EXPECT_EQ(check.status, Status::Damaged);
-    EXPECT_TRUE(check.badPages.empty());
-    ASSERT_FALSE(check.engineFaults.empty());
-    EXPECT_NE(check.engineFaults.front().find("mastertable_office_name"), std::string::npos)
-        << check.engineFaults.front();
 }
 
 TEST_F(DatabaseCheckTest, AnyStatementThatMeetsADamagedPageNamesTheFileAndWhatToDo) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -42,6 +43,34 @@ inline void damagePage(const std::string& path, std::int64_t page, std::int64_t 
 /// The page a table's or an index's tree starts at.
 inline std::int64_t rootPage(store::Connection& db, const std::string& name) {
     return db.scalar("SELECT rootpage FROM sqlite_master WHERE name = ?", {name}).toInt();
+}
+
+/// Writes through `write` without the index `index` knowing: the index is taken out of the
+/// file's layout (its pages stay), the rows written, and the index put back as it was, so
+/// that it no longer matches its table. Every page is written by the engine: all of them
+/// authenticate.
+inline void writeBehindIndex(const std::string& path, const std::string& index,
+                             const std::function<void(store::Connection&)>& write) {
+    store::ResultSet entry;
+    {
+        store::Connection db;
+        db.open(path);
+        entry =
+            db.query("SELECT tbl_name, rootpage, sql FROM sqlite_master WHERE type = 'index' AND name = ?", {index});
+        ASSERT_EQ(entry.rowCount(), 1u) << index;
+        db.execute("PRAGMA writable_schema = ON");
+        db.execute("DELETE FROM sqlite_master WHERE name = ?", {index});
+    }
+    {
+        store::Connection db;
+        db.open(path);
+        write(db);
+    }
+    store::Connection db;
+    db.open(path);
+    db.execute("PRAGMA writable_schema = ON");
+    db.execute("INSERT INTO sqlite_master VALUES ('index', ?, ?, ?, ?)",
+               {index, entry.field(0, 0), entry.field(0, 1), entry.field(0, 2)});
 }
 
 /// Offices, the configured office and `bankRows` bank rows of April 2025 with ORV entries:

@@ -32,7 +32,7 @@ class DialectFunctions : public ::testing::Test {
 std::unique_ptr<test::TempDir> DialectFunctions::s_dir;
 std::unique_ptr<Connection> DialectFunctions::s_db;
 
-struct Case {
+struct DialectCase {
     std::string expr;
     Value expected;
 };
@@ -43,8 +43,8 @@ struct ErrorCase {
     const char* description;
 };
 
-void runCases(const std::vector<Case>& cases, Value (*eval)(const std::string&)) {
-    for (const Case& c : cases) {
+void runCases(const std::vector<DialectCase>& cases, Value (*eval)(const std::string&)) {
+    for (const DialectCase& c : cases) {
         SCOPED_TRACE(c.expr);
         try {
             EXPECT_EQ(eval(c.expr), c.expected);

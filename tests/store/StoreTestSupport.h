@@ -43,10 +43,53 @@ inline void makeLayoutBeforeRowMarks(store::Connection& c) {
     c.execute("PRAGMA user_version = " + std::to_string(store::kRowMarksLayout - 1));
 }
 
+/// The statements of the one step that brings layout `from` to the next.
+inline std::vector<std::string> stepStatements(int from) {
+    const std::vector<std::string> later = store::migrationStatements(from + 1);
+    std::vector<std::string> out;
+    for (const std::string& sql : store::migrationStatements(from))
+        if (std::find(later.begin(), later.end(), sql) == later.end()) out.push_back(sql);
+    return out;
+}
+
+/// The statements of a step that name the text, as that step made them.
+inline void runStep(store::Connection& c, int from, const std::string& naming) {
+    for (const std::string& sql : stepStatements(from))
+        if (sql.find(naming) != std::string::npos) c.execute(sql);
+}
+
+/// Takes a file of this layout back to the one before hand pairs: notes by side and ID (the
+/// earliest of each), no hand pairs, the history without its details, the stored exceptions
+/// without twins.
+inline void makeLayoutBeforeHandPairs(store::Connection& c) {
+    makeLayoutBeforeRowMarks(c);
+    c.execute("ALTER TABLE notes RENAME TO notes_by_row");
+    runStep(c, store::kNotesLayout - 1, "CREATE TABLE notes");
+    c.execute(
+        "INSERT OR IGNORE INTO notes SELECT side, tran_id, status, note, office, changed_by, changed_at "
+        "FROM notes_by_row ORDER BY day");
+    c.execute("DROP TABLE notes_by_row");
+    c.execute("DROP TABLE hand_pairs");
+    c.execute("DROP TABLE hand_pair_rows");
+    c.execute("DROP INDEX orvtable_month_tran_id");
+    c.execute("DROP INDEX import_history_file");
+    c.execute("ALTER TABLE import_history RENAME TO newer_history");
+    runStep(c, 1, "import_history");
+    runStep(c, store::kNotesLayout - 1, "ALTER TABLE import_history");
+    c.execute(
+        "INSERT INTO import_history SELECT id, recorded_at, form, action, period_year, period_month, file_name, "
+        "file_size, file_sha256, office, row_count, deposits, withdrawals, tran_id, old_status, new_status "
+        "FROM newer_history");
+    c.execute("DROP TABLE newer_history");
+    c.execute("DROP TABLE paired_exceptions");
+    runStep(c, store::kNotesLayout - 1, "paired_exceptions");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kHandPairsLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before its bank rows were indexed month
 /// first: office first, with an index of its own for the rows without a date.
 inline void makeLayoutBeforeMonthFirstBank(store::Connection& c) {
-    makeLayoutBeforeRowMarks(c);
+    makeLayoutBeforeHandPairs(c);
     c.execute("DROP INDEX veskfinacle_month_facility");
     c.execute(
         "CREATE INDEX veskfinacle_tran_month ON veskfinacle "
@@ -64,10 +107,8 @@ inline void makeLayoutBeforeNotes(store::Connection& c) {
         c.execute(std::string("DROP TABLE ") + table);
     c.execute("DROP INDEX import_history_file");
     c.execute("ALTER TABLE import_history RENAME TO old_history");
-    // The history as layout 2 made it: the statements from 1 that are not also from 2.
-    const std::vector<std::string> fromTwo = store::migrationStatements(2);
-    for (const std::string& sql : store::migrationStatements(1))
-        if (std::find(fromTwo.begin(), fromTwo.end(), sql) == fromTwo.end()) c.execute(sql);
+    // The history as layout 2 made it.
+    runStep(c, 1, "import_history");
     c.execute(
         "INSERT INTO import_history SELECT id, recorded_at, form, action, period_year, period_month, file_name, "
         "file_size, file_sha256, office, row_count, deposits, withdrawals FROM old_history");

@@ -45,10 +45,10 @@ class FormSetTest : public WindowTest {
     }
     void TearDown() override {
         for (gui::TaskForm* f : tasks()) f->hide();
-        forms.mainform().hide();
+        forms.mainForm().hide();
     }
     std::vector<gui::TaskForm*> tasks() {
-        return {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()};
+        return {&forms.configureForm(), &forms.finacleForm(), &forms.orvForm(), &forms.compareForm()};
     }
 
     gui::FormSet forms{path()};

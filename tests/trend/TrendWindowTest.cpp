@@ -12,12 +12,13 @@
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "TrendDatabase.h"
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
 #include "compare/CompareForm.h"
-#include "support/Eventually.h"
+#include "support/Handshake.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "trend/TrendWindow.h"
@@ -26,13 +27,13 @@
 namespace {
 
 using namespace std::chrono_literals;
-using vesk::test::eventually;
+using vesk::test::handshake;
 
 class TrendWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (vesk::gui::TaskForm* f :
-             {&forms.configureform(), &forms.Finacleform(), &forms.ORVForm(), &forms.Compareform()})
+             {&forms.configureForm(), &forms.finacleForm(), &forms.orvForm(), &forms.compareForm()})
             f->setDialogs(&prompter);
         window().setDialogs(&prompter);
         compareForm().logic().blinker().setDuration(0ms);
@@ -40,11 +41,11 @@ class TrendWindowTest : public ::testing::Test {
     }
     void TearDown() override {
         window().close();
-        forms.Compareform().hide();
-        forms.mainform().hide();
+        forms.compareForm().hide();
+        forms.mainForm().hide();
     }
     vesk::gui::TrendWindow& window() { return forms.trendWindow(); }
-    vesk::gui::CompareForm& compareForm() { return static_cast<vesk::gui::CompareForm&>(forms.Compareform()); }
+    vesk::gui::CompareForm& compareForm() { return static_cast<vesk::gui::CompareForm&>(forms.compareForm()); }
     template <typename T>
     T* child(QWidget& parent, const char* name) {
         T* w = parent.findChild<T*>(name);
@@ -53,11 +54,13 @@ class TrendWindowTest : public ::testing::Test {
     }
     // Trend on the menu, as the person would, and the window's first load done.
     void openFromMenu() {
-        child<QPushButton>(forms.mainform(), "cmdTrend")->click();
-        ASSERT_TRUE(eventually([&] { return window().isVisible() && !window().isLoading(); }, 20000));
+        ASSERT_TRUE(loadedAfter([&] { child<QPushButton>(forms.mainForm(), "cmdTrend")->click(); }));
+        EXPECT_TRUE(window().isVisible());
     }
-    bool loaded() {
-        return eventually([&] { return !window().isLoading(); }, 20000);
+    // Does what is asked, then waits for the window to show its latest load.
+    bool loadedAfter(const std::function<void()>& act) {
+        return handshake(
+            &window(), &vesk::gui::TrendWindow::loaded, [&] { return !window().isLoading(); }, act);
     }
     QChart* chart() { return child<QChartView>(window(), "chtTrend")->chart(); }
     QStringList months() {
@@ -87,7 +90,7 @@ class TrendWindowTest : public ::testing::Test {
 
 TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) {
     openFromMenu();
-    EXPECT_TRUE(forms.mainform().isVisible());
+    EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_EQ(months(), (QStringList{"Feb 2025", "Mar 2025", "Apr 2025", "May 2025", "Jul 2025"}));
     ASSERT_EQ(chart()->series().size(), 2);
     auto* columns = qobject_cast<QBarSeries*>(chart()->series()[0]);
@@ -146,19 +149,16 @@ TEST_F(TrendWindowTest, FromAndToChooseTheMonthsAndKeepInOrder) {
     ASSERT_EQ(from->count(), 5);
     EXPECT_EQ(from->currentText(), "Feb 2025");
     EXPECT_EQ(to->currentText(), "Jul 2025");
-    emit from->activated(2);
-    ASSERT_TRUE(loaded());
+    ASSERT_TRUE(loadedAfter([&] { emit from->activated(2); }));
     EXPECT_EQ(months(), (QStringList{"Apr 2025", "May 2025", "Jul 2025"}));
     EXPECT_EQ(from->count(), 5);  // every month held stays to choose from
     // To before From: From follows.
-    emit to->activated(1);
-    ASSERT_TRUE(loaded());
+    ASSERT_TRUE(loadedAfter([&] { emit to->activated(1); }));
     EXPECT_EQ(from->currentText(), "Mar 2025");
     EXPECT_EQ(months(), (QStringList{"Mar 2025"}));
     EXPECT_EQ(map()->model()->rowCount(), 0);
     // From after To: To follows.
-    emit from->activated(3);
-    ASSERT_TRUE(loaded());
+    ASSERT_TRUE(loadedAfter([&] { emit from->activated(3); }));
     EXPECT_EQ(to->currentText(), "May 2025");
     EXPECT_EQ(months(), (QStringList{"May 2025"}));
 }
@@ -179,14 +179,14 @@ TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeCho
     };
     doubleClick(0, 0);  // an empty cell: Alpha agrees in February
     QApplication::processEvents();
-    EXPECT_FALSE(forms.Compareform().isVisible());
+    EXPECT_FALSE(forms.compareForm().isVisible());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.office);
         doubleClick(c.row, c.column);
-        ASSERT_TRUE(eventually([&] { return forms.Compareform().isVisible(); }));
-        EXPECT_FALSE(forms.mainform().isVisible());
+        ASSERT_TRUE(forms.compareForm().isVisible());  // the double click has compared the month
+        EXPECT_FALSE(forms.mainForm().isVisible());
         EXPECT_TRUE(window().isVisible());
-        QWidget& form = forms.Compareform();
+        QWidget& form = forms.compareForm();
         EXPECT_EQ(child<QComboBox>(form, "Combo1")->currentText().toStdString(), c.year);
         EXPECT_EQ(child<QComboBox>(form, "Combo2")->currentText().toStdString(), c.month);
         EXPECT_FALSE(child<QPushButton>(form, "cmdRun")->isVisible());  // compared
@@ -217,8 +217,8 @@ TEST(TrendWindowOnNothing, AnEmptyDatabaseShowsAnEmptyChartThatSaysSo) {
     vesk::test::ScriptedPrompter prompter;
     vesk::gui::TrendWindow window(dir.file("empty.db"));
     window.setDialogs(&prompter);
-    window.open();
-    ASSERT_TRUE(eventually([&] { return !window.isLoading(); }, 20000));
+    ASSERT_TRUE(handshake(
+        &window, &vesk::gui::TrendWindow::loaded, [&] { return !window.isLoading(); }, [&] { window.open(); }));
     QChart* chart = window.findChild<QChartView*>("chtTrend")->chart();
     EXPECT_EQ(chart->title().toStdString(), vesk::trend::kNoDataText);
     EXPECT_TRUE(chart->series().isEmpty());

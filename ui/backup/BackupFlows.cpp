@@ -14,7 +14,7 @@ bool restoreBackup(Prompter& prompter, const std::string& databasePath, const st
     const auto says = [&prompter](const char* text) { return [&prompter, text] { prompter.progress(text); }; };
     prompter.progress("Checking the backup...");
     Restore refused;
-    refused.check = store::checkDatabaseFile(backupPath, says("Checking the backup..."));
+    refused.check = store::checkDatabaseFile(backupPath, store::CheckDepth::Quick, says("Checking the backup..."));
     prompter.progress("");
     if (!refused.check.sound()) {
         prompter.message(restoreMessage(backupPath, refused));

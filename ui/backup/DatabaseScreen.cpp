@@ -30,18 +30,18 @@ bool DatabaseScreen::guarded(const char* title, Work work) {
     }
 }
 
-bool DatabaseScreen::cmdCheck_Click() {
+bool DatabaseScreen::checkDatabase() {
     return guarded(kCheckTitle, [this] {
         const auto says = [this] { m_prompter.progress("Checking the database file..."); };
         says();
-        const store::FileCheck check = store::checkDatabaseFile(m_path, says);
+        const store::FileCheck check = store::checkDatabaseFile(m_path, store::CheckDepth::Quick, says);
         m_prompter.progress("");
         m_prompter.message(checkMessage(m_path, check));
         return check.sound();
     });
 }
 
-bool DatabaseScreen::cmdBackup_Click() {
+bool DatabaseScreen::backUpDatabase() {
     return guarded(kBackupTitle, [this] {
         const auto file =
             m_prompter.saveFile({kBackupTitle, kDatabaseFilter, "", suggestedBackupName(m_path, m_now())});
@@ -49,7 +49,7 @@ bool DatabaseScreen::cmdBackup_Click() {
     });
 }
 
-bool DatabaseScreen::cmdRestore_Click() {
+bool DatabaseScreen::restoreFromBackup() {
     return guarded(kRestoreTitle, [this] {
         const auto file = m_prompter.openFile({kRestoreTitle, kDatabaseFilter, ""});
         return file && !file->empty() && restoreBackup(m_prompter, m_path, *file, m_now(), m_watcher);
@@ -60,7 +60,7 @@ bool DatabaseScreen::dailyBackupsOn() const { return backup::dailyBackupsOn(m_pa
 
 std::string DatabaseScreen::dailyBackupsText() const { return backup::dailyBackupsText(m_path, dailyBackupsOn()); }
 
-bool DatabaseScreen::chkDailyBackups_Click(bool on) {
+bool DatabaseScreen::switchDailyBackups(bool on) {
     try {
         setDailyBackups(m_path, on);
     } catch (const std::exception& caught) {

@@ -21,11 +21,11 @@ class DatabaseScreen {
     // Each returns true when it did what was asked (false: refused, cancelled or failed).
 
     /// Check Database: reads the whole file and shows what it found; true when it is sound.
-    bool cmdCheck_Click();
+    bool checkDatabase();
     /// Back Up Database: asks where, then writes the copy.
-    bool cmdBackup_Click();
+    bool backUpDatabase();
     /// Restore Database: asks for the backup and for leave, then puts it in the database's place.
-    bool cmdRestore_Click();
+    bool restoreFromBackup();
 
     /// The Daily Backups box as it is to show.
     bool dailyBackupsOn() const;
@@ -33,7 +33,7 @@ class DatabaseScreen {
     std::string dailyBackupsText() const;
     /// The box was ticked or cleared; returns the state it is to show (the old one when the
     /// switch could not be written).
-    bool chkDailyBackups_Click(bool on);
+    bool switchDailyBackups(bool on);
 
   private:
     /// Runs a handler's work; a failure is shown under the handler's title.

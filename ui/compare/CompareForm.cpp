@@ -87,11 +87,12 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     const QFont labelFont = formFont("MS Sans Serif", 10, true);
     const QFont heading = formFont("Lucida Bright", 12, true);
 
-    // A blank panel behind the result area until results are shown.
+    // A blank panel behind the result area until results are shown. It ends where the row of
+    // buttons under the grids begins, so that none of them stands across its edge.
     m_frame1 = new QFrame(this);
     m_frame1->setObjectName("Frame1");
     m_frame1->setFrameShape(QFrame::Box);
-    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7815));
+    m_frame1->setGeometry(twipsRect(360, 1920, 19935, 7800));
     m_frame1->lower();
 
     QLabel* title = makeLabel(this, "Label20", "Compare VESK Finacle Data with ORV Data",
@@ -136,24 +137,23 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_progressBar1->setGeometry(twipsRect(7680, 10080, 3615, 615));
     m_progressBar1->hide();
     // What the comparison left out: a line along the bottom under the consolidated half and a
-    // button beside its export, in room the designed controls leave free; the progress bar,
-    // shown only while exporting, stays above the line.
+    // button beside its export, in room the designed controls leave free: left of the
+    // export's wait label; the progress bar, shown only while exporting, stays above the line.
     m_lblLeftOut = makeLabel(this, "lblLeftOut", "", twipsRect(600, 10470, 8775, 330), formFont("MS Sans Serif", 9));
     m_lblLeftOut->setWordWrap(false);
     m_lblLeftOut->hide();
-    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6240, 9720, 1335, 735), buttonFont);
+    m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6225, 9720, 1200, 735), buttonFont);
     m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
     m_cmdLeftOut->hide();
     // Why the rows differ: beside Left Out, usable once a month is compared.
-    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7680, 9720, 1335, 735), buttonFont);
+    m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7515, 9720, 1170, 735), buttonFont);
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
     m_explainWindow = new ExplainWindow(databasePath, prompter(), this);
     m_progressBar1->raise();
-    m_leftOutWindow = new LeftOutWindow(
-        m_logic, [this] { cmdExportLeftOut_Click(); }, this);
+    m_leftOutWindow = new LeftOutWindow(m_logic, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
-    auto* back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
+    m_back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
 
     // A larger window widens both halves alike: the left grid's right edge and the right
     // grid's left edge take half the growth each; what sits over or under a half follows it.
@@ -175,17 +175,56 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
     for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
         anchor(w, underMiddle);
-    anchor(back, Right | Bottom);
+    anchor(m_back, Right | Bottom);
 
     m_timer1.setObjectName("Timer1");
     m_timer1.setSingleShot(true);
     m_timer3.setObjectName("Timer3");
     m_timer3.setSingleShot(true);
 
-    connect(m_run, &QPushButton::clicked, this, &CompareForm::cmdRun_Click);
-    connect(m_reset, &QPushButton::clicked, this, &CompareForm::Command5_Click);
-    connect(m_export, &QPushButton::clicked, this, &CompareForm::Command1_Click);
-    connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::Command6_Click);
+    setBackButton(m_back);
+    // The export's wait label, free while the comparison waits.
+    watchDatabase(m_logic.connection(), m_label6);
+    setMainAction(m_run);
+    connectControls();
+    connectScreen();
+}
+
+void CompareForm::connectControls() {
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.chooseYear(i); });
+    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.chooseMonth(i); });
+    connect(m_run, &QPushButton::clicked, this, &CompareForm::compare);
+    connect(m_reset, &QPushButton::clicked, this, &CompareForm::reset);
+    connect(m_text1, &QLineEdit::textChanged, this, &CompareForm::filterOffices);
+    connect(m_combo3, &QComboBox::activated, this, &CompareForm::chooseOffice);
+    connect(m_grdCompare, &QTableView::activated, this, &CompareForm::explainConsolidatedRow);
+    connect(m_flexGrid1, &QTableView::activated, this, &CompareForm::explainDetailedRow);
+    connect(m_export, &QPushButton::clicked, this, &CompareForm::exportConsolidated);
+    connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::exportDetailed);
+    connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::showLeftOut);
+    connect(m_leftOutWindow, &LeftOutWindow::exportRequested, this, &CompareForm::exportLeftOut);
+    connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::explainChosenOffice);
+    connect(m_back, &QPushButton::clicked, this, &CompareForm::goBack);
+    connect(&m_timer1, &QTimer::timeout, this, &CompareForm::hideStatus);
+    connect(&m_timer3, &QTimer::timeout, this, &CompareForm::closeAfterBlink);
+}
+
+void CompareForm::connectScreen() {
+    m_logic.setPainter([this] {
+        render();
+        QApplication::processEvents();
+    });
+    m_logic.setLabelPainter([this] { renderLabels(); });
+    // A message shows over the state the comparison has reached (the wait label gone, the
+    // results in place), never over the one before it.
+    prompter().setBeforeMessage([this] { render(); });
+    m_logic.setHideStatusLater([this] { m_timer1.start(m_timerInterval); });
+    // The blink waits in short slices so that Back and the close box end it at once.
+    m_logic.blinker().setWait([](std::chrono::milliseconds most) {
+        QEventLoop loop;
+        QTimer::singleShot(std::min(most, std::chrono::milliseconds(15)), &loop, &QEventLoop::quit);
+        loop.exec();
+    });
     m_exporter.setWaitLabel([this](bool shown, const std::string& text) {
         m_label6->setText(QString::fromStdString(text));
         m_label6->setVisible(shown);
@@ -201,60 +240,29 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
         m_progressBar1->show();
         if (value % 10 == 0) QApplication::processEvents();
     });
-    connect(back, &QPushButton::clicked, this, &CompareForm::Command4_Click);
-    setBackButton(back);
-    // The export's wait label, free while the comparison waits.
-    watchDatabase(m_logic.connection(), m_label6);
-    setMainAction(m_run);
-    connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::cmdLeftOut_Click);
-    connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::cmdExplain_Click);
-    connect(m_grdCompare, &QTableView::activated, this, &CompareForm::grdCompare_DblClick);
-    connect(m_flexGrid1, &QTableView::activated, this, &CompareForm::MSFlexGrid1_DblClick);
-    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo1_Click(i); });
-    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.Combo2_Click(i); });
-    connect(m_combo3, &QComboBox::activated, this, &CompareForm::Combo3_Click);
-    connect(m_text1, &QLineEdit::textChanged, this, &CompareForm::Text1_Change);
-    connect(&m_timer1, &QTimer::timeout, this, &CompareForm::Timer1_Timer);
-    connect(&m_timer3, &QTimer::timeout, this, &CompareForm::Timer3_Timer);
-
-    m_logic.setPainter([this] {
-        render();
-        QApplication::processEvents();
-    });
-    m_logic.setLabelPainter([this] { renderLabels(); });
-    // A message shows over the state the comparison has reached (the wait label gone, the
-    // results in place), never over the one before it.
-    prompter().setBeforeMessage([this] { render(); });
-    m_logic.setTimer1Starter([this] { m_timer1.start(m_timerInterval); });
-    // The blink waits in short slices so that Back and the close box end it at once.
-    m_logic.blinker().setWait([](std::chrono::milliseconds most) {
-        QEventLoop loop;
-        QTimer::singleShot(std::min(most, std::chrono::milliseconds(15)), &loop, &QEventLoop::quit);
-        loop.exec();
-    });
 }
 
-void CompareForm::Form_Load() {
-    guarded([this] { m_logic.Form_Load(); });
+void CompareForm::load() {
+    guarded([this] { m_logic.load(); });
     render();
 }
 
-bool CompareForm::Form_QueryUnload() {
-    m_logic.Form_QueryUnload();
+bool CompareForm::mayUnload() {
+    m_logic.stopBlinking();
     return true;
 }
 
-void CompareForm::Form_Unload() {
+void CompareForm::unloaded() {
     m_leftOutWindow->hide();
     m_explainWindow->hide();
     m_timer1.stop();
     m_timer3.stop();
-    m_logic.Form_Unload();
-    TaskForm::Form_Unload();
+    m_logic.formUnloaded();
+    TaskForm::unloaded();
 }
 
-void CompareForm::cmdRun_Click() {
-    guarded([this] { m_logic.cmdRun_Click(); });
+void CompareForm::compare() {
+    guarded([this] { m_logic.compare(); });
     if (!isLoaded()) return;
     render();
     if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
@@ -269,79 +277,79 @@ void CompareForm::openMonth(int year, int month, const std::string& office) {
     if (m_leftOutWindow->isVisible()) m_leftOutWindow->refresh();
 }
 
-void CompareForm::cmdLeftOut_Click() {
-    if (!m_logic.cmdLeftOut_Click()) return;
+void CompareForm::showLeftOut() {
+    if (!m_logic.leftOut()) return;
     m_leftOutWindow->refresh();
     m_leftOutWindow->show();
     m_leftOutWindow->raise();
     m_leftOutWindow->activateWindow();
 }
 
-void CompareForm::cmdExplain_Click() {
-    if (const auto request = m_logic.cmdExplain_Click()) m_explainWindow->explain(*request);
+void CompareForm::explainChosenOffice() {
+    if (const auto request = m_logic.explainChosenOffice()) m_explainWindow->explain(*request);
 }
 
-void CompareForm::grdCompare_DblClick(const QModelIndex& index) {
+void CompareForm::explainConsolidatedRow(const QModelIndex& index) {
     if (const auto request = m_logic.explainConsolidatedRow(index.row())) m_explainWindow->explain(*request);
 }
 
-void CompareForm::MSFlexGrid1_DblClick(const QModelIndex& index) {
+void CompareForm::explainDetailedRow(const QModelIndex& index) {
     if (const auto request = m_logic.explainDetailedRow(index.row())) m_explainWindow->explain(*request);
 }
 
-void CompareForm::cmdExportLeftOut_Click() {
+void CompareForm::exportLeftOut() {
     const Busy busy(*this, {}, true);
-    guarded([this] { m_exporter.cmdExportLeftOut_Click(); });
+    guarded([this] { m_exporter.exportLeftOut(); });
 }
 
-void CompareForm::Combo3_Click(int index) {
-    guarded([&] { m_logic.Combo3_Click(index); });
+void CompareForm::chooseOffice(int index) {
+    guarded([&] { m_logic.chooseOffice(index); });
     // Closed during the blink: the form is no longer this click's to draw.
     if (isLoaded()) render();
 }
 
-void CompareForm::Text1_Change() {
-    m_logic.Text1_Change(m_text1->text().toStdString());
-    renderText1();
+void CompareForm::filterOffices() {
+    m_logic.filterOffices(m_text1->text().toStdString());
+    renderFilter();
     m_compareModel.showRows(*m_grdCompare);
 }
 
-void CompareForm::Command5_Click() {
-    m_logic.Command5_Click();
+void CompareForm::reset() {
+    m_logic.reset();
     m_leftOutWindow->hide();
     m_explainWindow->hide();
     render();
     m_combo2->setFocus();
 }
 
-void CompareForm::Command4_Click() {
-    if (m_logic.Command4_Click() == compare::CompareScreen::BackAction::UnloadByTimer3) {
+void CompareForm::goBack() {
+    if (m_logic.goBack() == compare::CompareScreen::BackAction::CloseAfterBlink) {
         m_timer3.start(m_timerInterval);
         return;
     }
     if (unloadForm()) showMenu();
 }
 
-void CompareForm::Timer1_Timer() {
-    m_logic.Timer1_Timer();
+void CompareForm::hideStatus() {
+    m_logic.hideStatus();
     renderLabels();
 }
 
-void CompareForm::Command1_Click() {
+void CompareForm::exportConsolidated() {
     const Busy busy(*this, {}, true);
-    guarded([this] { m_exporter.Command1_Click(); });
+    guarded([this] { m_exporter.exportConsolidated(); });
 }
 
-void CompareForm::Command6_Click() {
+void CompareForm::exportDetailed() {
     const Busy busy(*this, {}, true);
-    guarded([this] { m_exporter.Command6_Click(); });
+    guarded([this] { m_exporter.exportDetailed(); });
 }
 
-void CompareForm::Timer3_Timer() {
-    if (m_logic.Timer3_Timer()) unloadForm();
+void CompareForm::closeAfterBlink() {
+    if (m_logic.closeIsDue()) unloadForm();
 }
 
-void CompareForm::renderText1() {
+void CompareForm::renderFilter() {
     const QString shown = QString::fromStdString(m_logic.view().filterText);
     if (m_text1->text() == shown) return;
     // Upper-casing keeps the caret where it was.
@@ -375,7 +383,7 @@ void CompareForm::render() {
     m_lblLeftOut->setVisible(v.leftOutVisible);
     m_cmdLeftOut->setVisible(v.leftOutVisible);
     m_cmdExplain->setEnabled(v.explainEnabled);
-    renderText1();
+    renderFilter();
     renderLabels();
     m_compareModel.refresh(*m_grdCompare);
     m_detailModel.refresh(*m_flexGrid1);

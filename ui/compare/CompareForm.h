@@ -36,32 +36,36 @@ class CompareForm : public TaskForm {
     /// CompareScreen::openMonth).
     void openMonth(int year, int month, const std::string& office);
 
-    void cmdRun_Click();
-    void Combo3_Click(int index);
-    void Text1_Change();
-    void Command5_Click();
-    void Command4_Click();
-    void Timer1_Timer();
-    void Timer3_Timer();
-    void Command1_Click();          ///< Export to Excel, consolidated
-    void Command6_Click();          ///< Export to Excel, detailed
-    void cmdLeftOut_Click();        ///< opens the left-out window
-    void cmdExportLeftOut_Click();  ///< Export to Excel in the left-out window
-    void cmdExplain_Click();        ///< opens the explanation of the chosen office's month
+    // The form's actions, each connected to its control in connectControls.
+    void compare();                ///< cmdRun
+    void chooseOffice(int index);  ///< a pick in Combo3
+    void filterOffices();          ///< Text1 changed
+    void reset();                  ///< Command5
+    void goBack();                 ///< Command4
+    void hideStatus();             ///< Timer1, the end of a blink
+    void closeAfterBlink();        ///< Timer3, after Back during a blink
+    void exportConsolidated();     ///< Command1, Export to Excel under the consolidated grid
+    void exportDetailed();         ///< Command6, Export to Excel under the detailed grid
+    void showLeftOut();            ///< cmdLeftOut: opens the left-out window
+    void exportLeftOut();          ///< Export to Excel in the left-out window
+    void explainChosenOffice();    ///< cmdExplain: the explanation of the chosen office's month
     /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
-    void grdCompare_DblClick(const QModelIndex& index);
-    void MSFlexGrid1_DblClick(const QModelIndex& index);
+    void explainConsolidatedRow(const QModelIndex& index);
+    void explainDetailedRow(const QModelIndex& index);
     ExplainWindow* explainWindow() { return m_explainWindow; }
 
   protected:
-    void Form_Load() override;
-    bool Form_QueryUnload() override;
-    void Form_Unload() override;
+    void load() override;
+    bool mayUnload() override;
+    void unloaded() override;
 
   private:
+    void connectControls();
+    /// What the screen draws and waits for through the form while a handler runs.
+    void connectScreen();
     void render();
     void renderLabels();
-    void renderText1();
+    void renderFilter();
 
     compare::CompareScreen m_logic;
     compare::ExportScreen m_exporter;
@@ -89,8 +93,9 @@ class CompareForm : public TaskForm {
     QTableView* m_flexGrid1;
     QLabel* m_label6;
     QProgressBar* m_progressBar1;
-    QTimer m_timer1;
-    QTimer m_timer3;
+    QPushButton* m_back;
+    QTimer m_timer1{this};  // children, found by their names
+    QTimer m_timer3{this};
     int m_timerInterval = 100;
 };
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "compare/CompareFlows.h"
 #include "compare/CompareWording.h"
 #include "compare/ComparisonGrid.h"
 #include "compare/GridFilter.h"
 #include "core/Error.h"
-#include "core/Text.h"
 #include "report/ReportMonths.h"
 
 namespace vesk::compare {
@@ -28,15 +28,11 @@ std::optional<Period> CompareScreen::period() const {
     return Period{std::stoi(m_view.years[std::size_t(m_view.year)]), m_view.month + 1};
 }
 
-void CompareScreen::Form_Load() {
+void CompareScreen::load() {
     // The form opens as designed, whatever it showed when it was last unloaded.
     m_view = CompareView{};
     m_blinker.formChanged();
-    m_compare = emptyConsolidatedGrid();
-    m_detail = emptyDetailedGrid();
-    m_leftOut.reset();
-    m_listed.clear();
-    m_detailRows.clear();
+    clearComparison();
     const DateTime today = m_clock();
     // The years of the data need the connection; without it the list still offers the rest.
     std::optional<Error> failure;
@@ -66,7 +62,7 @@ void CompareScreen::hideWait() {
     m_view.wait.text.clear();
 }
 
-bool CompareScreen::cmdRun_Click() {
+bool CompareScreen::compare() {
     m_view.countText.clear();
     m_view.wait = {true, kPleaseWait, palette::kWaitText, kStatusPointSize, true};
     paint();
@@ -78,49 +74,14 @@ bool CompareScreen::cmdRun_Click() {
     }
     try {
         ensureOpen();
-        Scope scope;
-        MonthComparison result;
-        std::optional<LeftOut> leftOut;
-        {
-            // The comparison and what it leaves out read one state of the file, whatever
-            // another program commits meanwhile.
-            const store::Transaction snapshot = m_db.beginRead();
-            scope = comparisonScope(m_db);
-            result = compareMonth(m_db, *month, scope);
-            if (result.anyRows) leftOut = listLeftOut(m_db, *month, scope);
-        }
-        m_view.offices = {"All"};
-        m_view.office = -1;
-        m_listed.clear();
-        m_detailRows.clear();
-        m_compare.rows.clear();
-        m_detail.rows.clear();
-        if (!result.anyRows) {
+        MonthRead read = readMonth(*month);
+        clearLists();
+        if (!read.compared.result.anyRows) {
             hideWait();
-            m_prompter.message(noRecords());
-            return false;
+            return tellComparison(m_prompter, read.compared);
         }
-        m_compare = consolidatedGrid(result);
-        m_listed = result.officeNames();
-        m_detailRows.clear();
-        for (const std::string& name : m_listed) m_view.offices.push_back(name);
-
-        hideWait();
-        const std::size_t listed = result.offices.size();
-        m_view.countText = differingCount(listed);
-        m_view.frameVisible = false;
-        m_view.resetVisible = true;
-        m_view.exportVisible = true;
-        m_view.runVisible = false;
-        m_view.periodEnabled = false;
-        m_view.leftOutText = leftOutLine(*leftOut);
-        m_view.leftOutVisible = true;
-        m_view.explainEnabled = true;
-        m_leftOut = std::move(leftOut);
-        // The filter typed before the comparison applies to its rows too.
-        filterRows(m_compare, m_view.filterText);
-        m_prompter.message(comparisonCompleted(result, scope));
-        return true;
+        showResults(read.compared.result, std::move(read.leftOut));
+        return tellComparison(m_prompter, read.compared);
     } catch (const std::exception& caught) {
         const Error e = asError(caught);
         hideWait();
@@ -129,26 +90,62 @@ bool CompareScreen::cmdRun_Click() {
     }
 }
 
-bool CompareScreen::Combo3_Click(int index) {
+CompareScreen::MonthRead CompareScreen::readMonth(Period month) {
+    // The comparison and what it leaves out read one state of the file, whatever another
+    // program commits meanwhile.
+    const store::Transaction snapshot = m_db.beginRead();
+    MonthRead read;
+    read.compared = compareInScope(m_db, month);
+    if (read.compared.result.anyRows) read.leftOut = listLeftOut(m_db, month, read.compared.scope);
+    return read;
+}
+
+void CompareScreen::clearLists() {
+    m_view.offices = officeList({});
+    m_view.office = -1;
+    m_listed.clear();
+    m_detailRows.clear();
+    m_compare.rows.clear();
+    m_detail.rows.clear();
+}
+
+void CompareScreen::showResults(const MonthComparison& result, std::optional<LeftOut> leftOut) {
+    m_compare = consolidatedGrid(result);
+    m_listed = result.officeNames();
+    m_view.offices = officeList(result);
+
+    hideWait();
+    m_view.countText = differingCount(result.offices.size());
+    m_view.frameVisible = false;
+    m_view.resetVisible = true;
+    m_view.exportVisible = true;
+    m_view.runVisible = false;
+    m_view.periodEnabled = false;
+    m_view.leftOutText = leftOutLine(*leftOut);
+    m_view.leftOutVisible = true;
+    m_view.explainEnabled = true;
+    m_leftOut = std::move(leftOut);
+    // The filter typed before the comparison applies to its rows too.
+    filterRows(m_compare, m_view.filterText);
+}
+
+bool CompareScreen::chooseOffice(int index) {
     const std::optional<Period> month = period();
     if (index < 0 || std::size_t(index) >= m_view.offices.size() || !month) return false;
     m_view.office = index;
-    const std::string chosen = m_view.offices[std::size_t(index)];
 
-    // Every listed office, those the filter hides included.
-    const std::vector<std::string>& listed = m_listed;
     m_detail = emptyDetailedGrid();
     m_detail.rows.clear();
     m_detailRows.clear();
-    if (listed.empty()) return true;
+    if (m_listed.empty()) return true;
 
     m_view.loading = {true, kLoadingDetails, palette::kWaitText, kStatusPointSize, true};
     paint();
     try {
         ensureOpen();
-        // The list's first entry stands for every listed office.
+        // All stands for every listed office, those the filter hides included.
         const std::vector<DateDifference> dates =
-            differingDates(m_db, *month, index == 0 ? listed : std::vector<std::string>{chosen});
+            differingDates(m_db, *month, officesOf(m_view.offices, std::size_t(index)));
         m_detail = detailedGrid(dates);
         for (const DateDifference& d : dates) m_detailRows.push_back({d.office, d.day});
     } catch (const std::exception& caught) {
@@ -161,19 +158,23 @@ bool CompareScreen::Combo3_Click(int index) {
     m_view.detailExportVisible = true;
     m_view.loading.visible = false;
     m_view.loading.text.clear();
+    blinkStatus();
+    return true;
+}
+
+void CompareScreen::blinkStatus() {
     m_view.status.visible = true;
     m_view.status.colour = palette::kFetchedText;
     m_view.status.text = kDataFetched;
     paint();
     const LabelBlinker::Outcome outcome = m_blinker.blink(m_view.status, m_paintLabels);
-    if (outcome == LabelBlinker::Outcome::FormUnloaded) return true;  // closed meanwhile: leave it alone
-    if (outcome == LabelBlinker::Outcome::Finished && m_startTimer1) m_startTimer1();
+    if (outcome == LabelBlinker::Outcome::FormUnloaded) return;  // closed meanwhile: leave it alone
+    if (outcome == LabelBlinker::Outcome::Finished && m_hideStatusLater) m_hideStatusLater();
     paint();
-    return true;
 }
 
 bool CompareScreen::openMonth(Period month, const std::string& office) {
-    if (!m_view.runVisible) Command5_Click();
+    if (!m_view.runVisible) reset();
     const std::string year = std::to_string(month.year);
     auto at = std::find(m_view.years.begin(), m_view.years.end(), year);
     if (at == m_view.years.end()) {
@@ -182,22 +183,23 @@ bool CompareScreen::openMonth(Period month, const std::string& office) {
     }
     m_view.year = int(at - m_view.years.begin());
     m_view.month = month.month - 1;
-    if (!cmdRun_Click()) return false;
-    for (bool exact : {true, false})
-        for (std::size_t i = 0; i < m_view.offices.size(); ++i)
-            if (exact ? m_view.offices[i] == office : equalsNoCase(m_view.offices[i], office))
-                return Combo3_Click(int(i));
-    return false;
+    if (!compare()) return false;
+    const std::optional<std::size_t> entry = findInOfficeList(m_view.offices, office);
+    return entry && chooseOffice(int(*entry));
 }
 
-std::string CompareScreen::Text1_Change(const std::string& text) {
+std::string CompareScreen::filterOffices(const std::string& text) {
     m_view.filterText = filterBoxText(text);
     filterRows(m_compare, m_view.filterText);
     return m_view.filterText;
 }
 
-void CompareScreen::Command5_Click() {
-    Text1_Change("");
+void CompareScreen::reset() {
+    filterOffices("");
+    clearComparison();
+}
+
+void CompareScreen::clearComparison() {
     m_view.countText.clear();
     m_view.resetVisible = false;
     m_view.exportVisible = false;
@@ -216,7 +218,7 @@ void CompareScreen::Command5_Click() {
     m_detail = emptyDetailedGrid();
 }
 
-std::optional<ExplainRequest> CompareScreen::cmdExplain_Click() const {
+std::optional<ExplainRequest> CompareScreen::explainChosenOffice() const {
     const std::optional<Period> month = period();
     if (!m_view.explainEnabled || !month) return std::nullopt;
     ExplainRequest request{*month, std::nullopt, std::nullopt};
@@ -238,11 +240,11 @@ std::optional<ExplainRequest> CompareScreen::explainDetailedRow(int row) const {
     return ExplainRequest{*month, r.office, r.day};
 }
 
-CompareScreen::BackAction CompareScreen::Command4_Click() {
-    return m_blinker.requestClose() ? BackAction::UnloadByTimer3 : BackAction::UnloadNow;
+CompareScreen::BackAction CompareScreen::goBack() {
+    return m_blinker.requestClose() ? BackAction::CloseAfterBlink : BackAction::CloseNow;
 }
 
-void CompareScreen::Timer1_Timer() {
+void CompareScreen::hideStatus() {
     m_view.status.visible = false;
     m_view.status.text.clear();
 }

@@ -36,30 +36,30 @@ class CompareScreen {
     /// Draws the view's labels only: each look of the blink.
     void setLabelPainter(std::function<void()> paint) { m_paintLabels = std::move(paint); }
     /// Starts the one-shot timer that finishes a blink (Timer1, 100 ms).
-    void setTimer1Starter(std::function<void()> start) { m_startTimer1 = std::move(start); }
+    void setHideStatusLater(std::function<void()> start) { m_hideStatusLater = std::move(start); }
     LabelBlinker& blinker() { return m_blinker; }
 
-    void Form_Load();
+    /// The form loads: the Ready state, the years held and the month before today.
+    void load();
     /// The year and month lists' selections (-1: none).
-    void Combo1_Click(int index) { m_view.year = index; }
-    void Combo2_Click(int index) { m_view.month = index; }
+    void chooseYear(int index) { m_view.year = index; }
+    void chooseMonth(int index) { m_view.month = index; }
 
     // Each returns true when it did what was asked (false: refused or failed).
 
     /// Compare: the consolidated comparison of the selected month.
-    bool cmdRun_Click();
+    bool compare();
     /// A pick in the office list: the detailed comparison of that office, or of every
     /// listed office for "All".
-    bool Combo3_Click(int index);
+    bool chooseOffice(int index);
 
-    /// The left-out button: true when there is a comparison's left-out lists to show.
-    bool cmdLeftOut_Click() const { return m_leftOut.has_value(); }
-    /// What the last comparison left out; none before a comparison and after Reset.
+    /// What the last comparison left out (the left-out window's lists); none before a
+    /// comparison and after Reset.
     const std::optional<LeftOut>& leftOut() const { return m_leftOut; }
 
     /// Explain: the month of the office chosen in the office list, or of every listed
     /// office; none before a comparison.
-    std::optional<ExplainRequest> cmdExplain_Click() const;
+    std::optional<ExplainRequest> explainChosenOffice() const;
     /// A row of the consolidated grid picked: its office's month; none for the total row.
     std::optional<ExplainRequest> explainConsolidatedRow(int row) const;
     /// A row of the detailed grid picked: its office on its date.
@@ -73,24 +73,40 @@ class CompareScreen {
 
     /// The search box changed: returns the text it is to hold (upper case) and filters
     /// the consolidated grid by it.
-    std::string Text1_Change(const std::string& text);
+    std::string filterOffices(const std::string& text);
     /// Reset: back to the state before a comparison, keeping the period.
-    void Command5_Click();
+    void reset();
 
-    enum class BackAction { UnloadNow, UnloadByTimer3 };
+    enum class BackAction { CloseNow, CloseAfterBlink };
     /// Back: closes at once, or during a blink after it (Timer3, 100 ms).
-    BackAction Command4_Click();
-    void Form_QueryUnload() { m_blinker.stop(); }
-    void Form_Unload() { m_blinker.formChanged(); }
-    void Timer1_Timer();
-    /// True when the form is to unload now.
-    bool Timer3_Timer() const { return m_blinker.CloseRequested(); }
+    BackAction goBack();
+    /// The form is about to unload: a running blink ends at its next step.
+    void stopBlinking() { m_blinker.stop(); }
+    /// The form unloaded: a blink still running from before leaves it alone.
+    void formUnloaded() { m_blinker.formChanged(); }
+    /// The end of a blink (Timer1): the status label goes.
+    void hideStatus();
+    /// After Back during a blink (Timer3): true when the form is to unload now.
+    bool closeIsDue() const { return m_blinker.closeRequested(); }
 
     store::Connection& connection() { return m_db; }
     /// The selected month; nullopt when the year or the month is not selected.
     std::optional<Period> period() const;
 
   private:
+    /// What a comparison reads of the month, in one snapshot of the file.
+    struct MonthRead {
+        ComparedMonth compared;
+        std::optional<LeftOut> leftOut;
+    };
+    MonthRead readMonth(Period month);
+    /// Empties the office list (but "All") and the grids for a new comparison's results.
+    void clearLists();
+    void showResults(const MonthComparison& result, std::optional<LeftOut> leftOut);
+    /// "Data Fetched..." blinks, then Timer1 hides it.
+    void blinkStatus();
+    /// Back to the state before a comparison: no results, the period free to change.
+    void clearComparison();
     void ensureOpen();
     void paint() {
         if (m_paint) m_paint();
@@ -114,7 +130,7 @@ class CompareScreen {
     LabelBlinker m_blinker;
     std::function<void()> m_paint;
     std::function<void()> m_paintLabels;
-    std::function<void()> m_startTimer1;
+    std::function<void()> m_hideStatusLater;
 };
 
 }  // namespace vesk::compare

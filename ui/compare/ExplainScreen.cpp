@@ -86,14 +86,14 @@ std::string ExplainScreen::heading() const {
     return text;
 }
 
-void ExplainScreen::chkMatched_Click(bool checked) {
+void ExplainScreen::showMatchedRows(bool checked) {
     m_showMatched = checked;
     refill();
 }
 
 void ExplainScreen::refill() { m_shown = groupedTogether(listedLines(m_lines, m_showMatched)); }
 
-std::optional<ExplainedLine> ExplainScreen::cmdNote_Click(std::optional<std::size_t> shownRow) {
+std::optional<ExplainedLine> ExplainScreen::rowForNote(std::optional<std::size_t> shownRow) {
     if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
         m_prompter.message(notes::noRowForNote());
         return std::nullopt;
@@ -103,11 +103,11 @@ std::optional<ExplainedLine> ExplainScreen::cmdNote_Click(std::optional<std::siz
 
 void ExplainScreen::noteSaved(const notes::Note& note) {
     for (ExplainedLine& line : m_lines)
-        if (line.side == note.side && equalsNoCase(line.id, note.id)) line.note = note;
+        if (line.side == note.side && equalsNoCase(line.id, note.id) && note.day == line.day) line.note = note;
     refill();
 }
 
-std::optional<std::string> ExplainScreen::cmdExportExplained_Click() {
+std::optional<std::string> ExplainScreen::exportRows() {
     if (m_busy || m_shown.empty()) {
         m_prompter.message(noDataToExport());
         return std::nullopt;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "compare/Explanation.h"
-#include "core/LatestJob.h"
 #include "core/Prompter.h"
+#include "widgets/LatestJob.h"
 
 namespace vesk::compare {
 
@@ -53,11 +53,11 @@ class ExplainScreen {
     bool showMatched() const { return m_showMatched; }
 
     /// "Show matched rows".
-    void chkMatched_Click(bool checked);
+    void showMatchedRows(bool checked);
     /// Export to Excel: the rows as shown; the saved file, or none.
-    std::optional<std::string> cmdExportExplained_Click();
+    std::optional<std::string> exportRows();
     /// "Note…": the shown row to write a note on; none (said why) while no row is chosen.
-    std::optional<ExplainedLine> cmdNote_Click(std::optional<std::size_t> shownRow);
+    std::optional<ExplainedLine> rowForNote(std::optional<std::size_t> shownRow);
     /// A note saved for a row: its lines show it from now on.
     void noteSaved(const notes::Note& note);
 

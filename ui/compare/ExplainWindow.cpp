@@ -67,9 +67,9 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter
     m_headline = parts.headline;
     m_grid = parts.grid;
 
-    connect(m_matched, &QCheckBox::toggled, this, &ExplainWindow::chkMatched_Click);
-    connect(note, &QPushButton::clicked, this, &ExplainWindow::cmdNote_Click);
-    connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::cmdExportExplained_Click);
+    connect(m_matched, &QCheckBox::toggled, this, &ExplainWindow::showMatchedRows);
+    connect(note, &QPushButton::clicked, this, &ExplainWindow::writeNote);
+    connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::exportRows);
 }
 
 ExplainWindow::~ExplainWindow() = default;
@@ -85,31 +85,31 @@ void ExplainWindow::explain(const compare::ExplainRequest& request) {
         std::move(job.run),
         [this, ticket = job.ticket](compare::ExplainScreen::Explained explained) {
             m_logic.finished(ticket, std::move(explained));
-            render();
+            showOutcome();
         },
         [this, ticket = job.ticket](const Error& error) {
             m_logic.failed(ticket, error);
-            render();
+            showOutcome();
         });
 }
 
-void ExplainWindow::chkMatched_Click(bool checked) {
-    m_logic.chkMatched_Click(checked);
+void ExplainWindow::showMatchedRows(bool checked) {
+    m_logic.showMatchedRows(checked);
     render();
 }
 
-void ExplainWindow::cmdExportExplained_Click() {
+void ExplainWindow::exportRows() {
     const WaitCursor wait;
-    m_logic.cmdExportExplained_Click();  // says what went wrong itself
+    m_logic.exportRows();  // says what went wrong itself
 }
 
-void ExplainWindow::cmdNote_Click() {
+void ExplainWindow::writeNote() {
     const QModelIndex current = m_grid->currentIndex();
     std::optional<std::size_t> row;
     if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
-    const std::optional<compare::ExplainedLine> line = m_logic.cmdNote_Click(row);
+    const std::optional<compare::ExplainedLine> line = m_logic.rowForNote(row);
     if (!line) return;
-    auto* dialog = new NoteDialog(m_databasePath, m_prompter, line->side, line->id, line->note, this);
+    auto* dialog = new NoteDialog(m_databasePath, m_prompter, {line->side, line->id, line->day}, line->note, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (!dialog->saved()) return;
@@ -118,6 +118,11 @@ void ExplainWindow::cmdNote_Click() {
         emit noteSaved();
     });
     dialog->open();
+}
+
+void ExplainWindow::showOutcome() {
+    render();
+    if (!m_logic.busy()) emit explained();
 }
 
 void ExplainWindow::render() {

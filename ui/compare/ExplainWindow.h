@@ -30,16 +30,20 @@ class ExplainWindow : public QWidget {
     /// Shows the window and starts explaining what is asked.
     void explain(const compare::ExplainRequest& request);
 
-    void chkMatched_Click(bool checked);
-    void cmdExportExplained_Click();
+    void showMatchedRows(bool checked);
+    void exportRows();
     /// Opens the note dialog on the chosen row.
-    void cmdNote_Click();
+    void writeNote();
 
   signals:
+    /// The latest request is explained (or its failure said).
+    void explained();
     /// A note was saved from this window.
     void noteSaved();
 
   private:
+    /// Draws a job's outcome, and says so once the latest one is in.
+    void showOutcome();
     void render();
 
     compare::ExplainScreen m_logic;

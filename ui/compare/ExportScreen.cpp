@@ -11,23 +11,9 @@ namespace vesk::compare {
 ExportScreen::ExportScreen(CompareScreen& comparison, Prompter& prompter)
     : m_comparison(comparison), m_prompter(prompter), m_folder(defaultOutputFolder()) {}
 
-std::optional<std::string> ExportScreen::Command1_Click() {
-    if (!m_comparison.consolidated().hasData()) {
-        m_prompter.message(noMismatchData());
-        return std::nullopt;
-    }
-    wait(true, "");
-    return exportGrid(ExportKind::Consolidated);
-}
+std::optional<std::string> ExportScreen::exportConsolidated() { return exportGrid(ExportKind::Consolidated); }
 
-std::optional<std::string> ExportScreen::Command6_Click() {
-    if (!m_comparison.detailed().hasData()) {
-        m_prompter.message(noDataToExport());
-        return std::nullopt;
-    }
-    wait(true, "");
-    return exportGrid(ExportKind::Detailed);
-}
+std::optional<std::string> ExportScreen::exportDetailed() { return exportGrid(ExportKind::Detailed); }
 
 ExportContext ExportScreen::context() {
     const CompareView& v = m_comparison.view();
@@ -35,16 +21,14 @@ ExportContext ExportScreen::context() {
     if (const std::optional<Period> period = m_comparison.period()) c = exportContext(*period, {});
     if (v.office >= 0 && std::size_t(v.office) < v.offices.size()) c.office = v.offices[std::size_t(v.office)];
     c.filterText = v.filterText;
-    // A configured office that cannot be read leaves the scope line without a name.
-    try {
-        store::Connection& db = m_comparison.connection();
-        if (db.isOpen()) c.configuredOffice = office::configuredOffice(db);
-    } catch (const std::exception&) {
-    }
+    // The scope line names the configured office; a file that no longer reads fails the
+    // export, as writing it would be a heading without its office.
+    store::Connection& db = m_comparison.connection();
+    if (db.isOpen()) c.configuredOffice = office::configuredOffice(db);
     return c;
 }
 
-std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
+std::optional<std::string> ExportScreen::exportLeftOut() {
     const std::optional<LeftOut>& leftOut = m_comparison.leftOut();
     if (!leftOut) {
         m_prompter.message(noDataToExport());
@@ -57,6 +41,8 @@ std::optional<std::string> ExportScreen::cmdExportLeftOut_Click() {
 
 std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
     const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
+    if (!gridToExport(m_prompter, kind, grid)) return std::nullopt;
+    wait(true, "");
     const int rows = int(grid.rows.size());
     return save(
         [&](const ExportContext& c, const std::string& folder) {

@@ -26,12 +26,12 @@ class ExportScreen {
     void setOpenWhenSaved(bool open) { m_open = open; }
 
     /// Export to Excel under the consolidated grid; the saved file, or none.
-    std::optional<std::string> Command1_Click();
+    std::optional<std::string> exportConsolidated();
     /// Export to Excel under the detailed grid.
-    std::optional<std::string> Command6_Click();
+    std::optional<std::string> exportDetailed();
 
     /// Export to Excel in the left-out window: what the comparison left out.
-    std::optional<std::string> cmdExportLeftOut_Click();
+    std::optional<std::string> exportLeftOut();
 
   private:
     std::optional<std::string> exportGrid(ExportKind kind);

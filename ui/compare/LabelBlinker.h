@@ -31,9 +31,9 @@ class LabelBlinker {
     void setWait(Wait wait) { m_wait = std::move(wait); }
     void setDuration(std::chrono::milliseconds duration) { m_duration = duration; }
 
-    bool IsBlinking() const { return m_isBlinking; }
-    bool StopBlink() const { return m_stopBlink; }
-    bool CloseRequested() const { return m_closeRequested; }
+    bool isBlinking() const { return m_isBlinking; }
+    /// Back asked to close during the blink: the form unloads once the blink has returned.
+    bool closeRequested() const { return m_closeRequested; }
 
     /// Back pressed: during a blink, stop it and close once it has returned (true);
     /// otherwise nothing (false), and the form closes at once.

@@ -17,7 +17,7 @@ namespace vesk::gui {
 namespace {
 
 constexpr std::array<const char*, 3> kGridNames = {"grdUnknownFacility", "grdOrvOnlyOffice", "grdUnknownOffice"};
-constexpr int kAmountColumn = 2;  // the sums come after the name and the count
+constexpr int kFirstSumColumn = 2;  // the sums come after the name and the count
 
 // A list as its grid's rows: the name as text, the count as a whole number and the sums as
 // numbers, so that sorting by a column orders numbers as numbers.
@@ -30,7 +30,7 @@ store::ResultSet listRows(compare::LeftOutKind kind, const compare::LeftOutList&
 
 }  // namespace
 
-LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<void()> exportClicked, QWidget* parent)
+LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, QWidget* parent)
     : QWidget(parent, Qt::Window), m_logic(logic) {
     setObjectName("frmLeftOut");
     setWindowTitle("Left Out of the Comparison");
@@ -52,7 +52,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
         layout->addWidget(
             makeLabel(this, QString("lblCaption%1").arg(k + 1), compare::leftOutLabels(kind).caption, {}, labelFont));
         list.model.setFormatter([](const store::Value& v, int column) {
-            if (column >= kAmountColumn) return QString::fromStdString(formatAmount(v.toNumber()));
+            if (column >= kFirstSumColumn) return QString::fromStdString(formatAmount(v.toNumber()));
             return QString::fromStdString(v.toText());
         });
         for (int c = 1; c < 4; ++c) list.model.setAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
@@ -90,7 +90,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, std::function<
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
-    connect(exportButton, &QPushButton::clicked, this, [f = std::move(exportClicked)] { f(); });
+    connect(exportButton, &QPushButton::clicked, this, &LeftOutWindow::exportRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // Escape closes; Enter exports nothing unasked. The letters differ from the comparison
     // form's, so that a letter never names two of the comparison's buttons.

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 
 #include "compare/CompareScreen.h"
 #include "widgets/ResultSetModel.h"
@@ -18,11 +17,14 @@ namespace vesk::gui {
 class LeftOutWindow : public QWidget {
     Q_OBJECT
   public:
-    /// exportClicked: the form's export of the lists, run when Export to Excel is pressed.
-    LeftOutWindow(const compare::CompareScreen& logic, std::function<void()> exportClicked, QWidget* parent);
+    LeftOutWindow(const compare::CompareScreen& logic, QWidget* parent);
 
     /// Shows the last comparison's lists.
     void refresh();
+
+  signals:
+    /// Export to Excel was pressed: the form exports the lists.
+    void exportRequested();
 
   private:
     struct ListView {

@@ -31,7 +31,7 @@ std::vector<store::Value> line(Form form, const Record& r) {
 
 }  // namespace
 
-bool HistoryScreen::cmdHistory_Click(const std::function<store::Connection&()>& open) {
+bool HistoryScreen::read(const std::function<store::Connection&()>& open) {
     try {
         std::vector<std::vector<store::Value>> rows;
         for (const Record& r : records(open(), m_form)) rows.push_back(line(m_form, r));

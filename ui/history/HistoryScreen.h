@@ -19,7 +19,7 @@ class HistoryScreen {
     /// The History button: reads the records over the form's connection, which `open`
     /// opens when it is not. False, with the failure shown, when they cannot be read; the
     /// window then stays shut.
-    bool cmdHistory_Click(const std::function<store::Connection&()>& open);
+    bool read(const std::function<store::Connection&()>& open);
 
     /// The grid's headings and texts; nullopt before the first load.
     const std::optional<store::ResultSet>& grid() const { return m_grid; }

@@ -12,9 +12,9 @@
 
 namespace vesk::gui {
 
-NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, notes::Side side, const std::string& id,
+NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, const notes::RowRef& row,
                        const std::optional<notes::Note>& current, QWidget* parent)
-    : QDialog(parent), m_logic(databasePath, prompter, side, id, current) {
+    : QDialog(parent), m_logic(databasePath, prompter, row, current) {
     setObjectName("frmNote");
     setWindowTitle(QString::fromStdString(m_logic.heading()));
     const QFont font = formFont("MS Sans Serif", 10);
@@ -55,17 +55,16 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, note
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
-    connect(ok, &QPushButton::clicked, this, &NoteDialog::cmdOK_Click);
+    connect(ok, &QPushButton::clicked, this, &NoteDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     // The text box keeps its Enter from the window's keys: it is OK here too.
-    connect(m_text, &QLineEdit::returnPressed, this, &NoteDialog::cmdOK_Click);
+    connect(m_text, &QLineEdit::returnPressed, this, &NoteDialog::save);
     useKeyboard(this, ok, cancel);
     m_text->setFocus();
 }
 
-void NoteDialog::cmdOK_Click() {
-    m_saved =
-        m_logic.cmdOK_Click(notes::kStatuses[std::size_t(m_status->currentIndex())], m_text->text().toStdString());
+void NoteDialog::save() {
+    m_saved = m_logic.save(notes::kStatuses[std::size_t(m_status->currentIndex())], m_text->text().toStdString());
     if (m_saved) accept();
 }
 

@@ -14,14 +14,14 @@ namespace vesk::gui {
 class NoteDialog : public QDialog {
     Q_OBJECT
   public:
-    NoteDialog(const std::string& databasePath, Prompter& prompter, notes::Side side, const std::string& id,
+    NoteDialog(const std::string& databasePath, Prompter& prompter, const notes::RowRef& row,
                const std::optional<notes::Note>& current, QWidget* parent);
 
     notes::NoteScreen& logic() { return m_logic; }
     /// The note as saved, once OK closed the dialog.
     const std::optional<notes::Note>& saved() const { return m_saved; }
 
-    void cmdOK_Click();
+    void save();
 
   private:
     notes::NoteScreen m_logic;

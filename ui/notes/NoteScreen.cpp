@@ -6,12 +6,10 @@
 
 namespace vesk::notes {
 
-NoteScreen::NoteScreen(std::string databasePath, Prompter& prompter, Side side, std::string id,
-                       const std::optional<Note>& current)
+NoteScreen::NoteScreen(std::string databasePath, Prompter& prompter, RowRef row, const std::optional<Note>& current)
     : m_path(std::move(databasePath)),
       m_prompter(prompter),
-      m_side(side),
-      m_id(std::move(id)),
+      m_row(std::move(row)),
       m_who(loginName()),
       m_clock(localNow) {
     if (current) {
@@ -20,14 +18,14 @@ NoteScreen::NoteScreen(std::string databasePath, Prompter& prompter, Side side, 
     }
 }
 
-std::string NoteScreen::heading() const { return noteHeading(m_side, m_id); }
+std::string NoteScreen::heading() const { return noteHeading(m_row.side, m_row.id); }
 
-std::optional<Note> NoteScreen::cmdOK_Click(Status status, const std::string& text) {
+std::optional<Note> NoteScreen::save(Status status, const std::string& text) {
     try {
         store::Connection db;
         db.open(m_path);
-        const SetResult result = setNote(db, m_side, m_id, {status, text}, m_who, m_clock());
-        const std::string refusal = refusalText(result, m_side, m_id, m_path);
+        const SetResult result = setNote(db, m_row, {status, text}, m_who, m_clock());
+        const std::string refusal = refusalText(result, m_row.side, m_row.id, m_path);
         if (!refusal.empty()) {
             m_prompter.message(noteRefused(refusal));
             return std::nullopt;

@@ -12,8 +12,7 @@ namespace vesk::notes {
 /// What the note dialog shows and does: the row it is on, the note's status and text, and OK.
 class NoteScreen {
   public:
-    NoteScreen(std::string databasePath, Prompter& prompter, Side side, std::string id,
-               const std::optional<Note>& current);
+    NoteScreen(std::string databasePath, Prompter& prompter, RowRef row, const std::optional<Note>& current);
 
     /// Who sets the note and when; the login name and the local clock unless a test says.
     void setWho(std::string who) { m_who = std::move(who); }
@@ -27,13 +26,12 @@ class NoteScreen {
 
     /// OK: saves the note. The note as it stands then, or none (and why said) when it was not
     /// saved and the dialog stays open.
-    std::optional<Note> cmdOK_Click(Status status, const std::string& text);
+    std::optional<Note> save(Status status, const std::string& text);
 
   private:
     std::string m_path;
     Prompter& m_prompter;
-    Side m_side;
-    std::string m_id;
+    RowRef m_row;
     Status m_status = Status::Open;
     std::string m_text;
     std::string m_who;

@@ -31,18 +31,17 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_combo1->setEditable(false);  // only offices of the list can be chosen
     m_combo1->setGeometry(twipsRect(240, 720, 4800, 420));
     m_combo1->setFont(formFont("Rockwell", 11));
-    auto* save = makeButton(this, "Command5", "Save/Update", twipsRect(5280, 690, 1920, 480), buttonFont);
+    m_save = makeButton(this, "Command5", "Save/Update", twipsRect(5280, 690, 1920, 480), buttonFont);
     m_label3 = makeLabel(this, "Label3", "Please Wait...", twipsRect(5280, 1260, 1920, 300),
                          formFont("Monotype Corsiva", 12, true));
     m_label3->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
     m_label3->hide();
 
-    auto* import =
-        makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
-    auto* remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
+    m_import = makeButton(this, "Command4", "Import Office Master Data", twipsRect(240, 1680, 3360, 600), buttonFont);
+    m_remove = makeButton(this, "Command3", "Delete All Offices", twipsRect(3840, 1680, 3360, 600), buttonFont);
     QPushButton* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
     // Beside Back, in the strip under the grid that nothing else uses.
-    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
+    m_historyButton = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
     auto* steps = new QGroupBox("Steps to Download Master Data", this);
     steps->setObjectName("Frame1");
@@ -75,7 +74,7 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     anchor(m_label1, Left | Top | Right);
     anchor(m_grid, Left | Top | Right | Bottom);
     anchor(back, Right | Bottom);
-    anchor(history, Right | Bottom);
+    anchor(m_historyButton, Right | Bottom);
 
     // In the free strip right of the count, above the grid it narrows.
     auto* find = makeLabel(this, "LabelFind", "&Find Office", twipsRect(9480, 2550, 1260, 330), labelFont);
@@ -88,25 +87,11 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_filter->setClearButtonEnabled(true);
     find->setBuddy(m_filter);
     setTabOrder(m_filter, m_grid);  // the box comes just before the rows it narrows
-    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filtered.setFilterText(text); });
-    // Enter in the box goes on to the first row it left, to pick it or walk on with the arrow keys.
-    connect(m_filter, &QLineEdit::returnPressed, this, [this] {
-        if (m_filtered.rowCount() == 0) return;
-        m_grid->setFocus();
-        m_grid->setCurrentIndex(m_filtered.index(0, 1));
-    });
-    connect(m_grid, &QTableView::clicked, this, &ConfigureForm::DataGrid1_RowPicked);
-    connect(m_grid, &QTableView::activated, this, &ConfigureForm::DataGrid1_RowPicked);
     anchor(find, Top | Right);
     anchor(m_filter, Top | Right);
 
-    m_buttons = {save, import, remove, history};
-    setMainAction(import);
+    setMainAction(m_import);
     prompter().setFileKind("OfficeMaster");
-    connect(save, &QPushButton::clicked, this, &ConfigureForm::Command5_Click);
-    connect(remove, &QPushButton::clicked, this, &ConfigureForm::Command3_Click);
-    connect(import, &QPushButton::clicked, this, &ConfigureForm::Command4_Click);
-    connect(history, &QPushButton::clicked, this, &ConfigureForm::cmdHistory_Click);
 
     prompter().setProgressLabel(m_label1);
     watchDatabase(m_logic.connection(), m_label1);
@@ -116,50 +101,65 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
         m_label3->setVisible(shown);
         QApplication::processEvents();
     });
+    connectControls();
+}
+
+void ConfigureForm::connectControls() {
+    connect(m_save, &QPushButton::clicked, this, &ConfigureForm::saveConfiguredOffice);
+    connect(m_import, &QPushButton::clicked, this, &ConfigureForm::importMaster);
+    connect(m_remove, &QPushButton::clicked, this, &ConfigureForm::deleteAllOffices);
+    connect(m_historyButton, &QPushButton::clicked, this, &ConfigureForm::showHistory);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filtered.setFilterText(text); });
+    // Enter in the box goes on to the first row it left, to pick it or walk on with the arrow keys.
+    connect(m_filter, &QLineEdit::returnPressed, this, [this] {
+        if (m_filtered.rowCount() == 0) return;
+        m_grid->setFocus();
+        m_grid->setCurrentIndex(m_filtered.index(0, 1));
+    });
+    connect(m_grid, &QTableView::clicked, this, &ConfigureForm::pickRow);
+    connect(m_grid, &QTableView::activated, this, &ConfigureForm::pickRow);
 }
 
 template <typename Handler>
 void ConfigureForm::runBusy(Handler handler) {
     {
-        std::vector<QWidget*> controls(m_buttons.begin(), m_buttons.end());
-        controls.push_back(m_combo1);
-        const Busy busy(*this, std::move(controls));
+        const Busy busy(*this, {m_save, m_import, m_remove, m_historyButton, m_combo1});
         guarded(handler);
     }
     render();
     m_history.refresh();
 }
 
-void ConfigureForm::Form_Load() {
-    guarded([this] { m_logic.Form_Load(); });
+void ConfigureForm::load() {
+    guarded([this] { m_logic.load(); });
     render();
 }
 
-void ConfigureForm::Command5_Click() {
-    runBusy([this] { m_logic.Command5_Click(m_combo1->currentText().toStdString()); });
+void ConfigureForm::saveConfiguredOffice() {
+    runBusy([this] { m_logic.saveConfiguredOffice(m_combo1->currentText().toStdString()); });
 }
 
-void ConfigureForm::Command3_Click() {
-    runBusy([this] { m_logic.Command3_Click(); });
+void ConfigureForm::deleteAllOffices() {
+    runBusy([this] { m_logic.deleteAllOffices(); });
 }
 
-void ConfigureForm::Command4_Click() {
-    runBusy([this] { m_logic.Command4_Click(); });
+void ConfigureForm::importMaster() {
+    runBusy([this] { m_logic.importMaster(); });
 }
 
-void ConfigureForm::DataGrid1_RowPicked(const QModelIndex& index) {
+void ConfigureForm::pickRow(const QModelIndex& index) {
     if (!index.isValid()) return;
     // The shown row is the filter's; the office is the one under it in the whole master.
     const QModelIndex row = m_filtered.mapToSource(index);
-    if (m_logic.DataGrid1_RowPicked(std::size_t(row.row()))) m_combo1->setCurrentIndex(m_logic.view().selected);
+    if (m_logic.pickRow(std::size_t(row.row()))) m_combo1->setCurrentIndex(m_logic.view().selected);
 }
 
-void ConfigureForm::Form_Unload() {
+void ConfigureForm::unloaded() {
     m_history.close();
-    TaskForm::Form_Unload();
+    TaskForm::unloaded();
 }
 
-void ConfigureForm::cmdHistory_Click() { m_history.open(); }
+void ConfigureForm::showHistory() { m_history.open(); }
 
 void ConfigureForm::render() {
     const office::OfficeView& v = m_logic.view();

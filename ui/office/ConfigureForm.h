@@ -23,18 +23,20 @@ class ConfigureForm : public TaskForm {
 
     office::OfficeScreen& logic() { return m_logic; }
 
-    void Command5_Click();  ///< Save/Update
-    void Command3_Click();  ///< Delete All Offices
-    void Command4_Click();  ///< Import Office Master Data
+    // The form's actions, each connected to its control in connectControls.
+    void saveConfiguredOffice();  ///< Command5, Save/Update
+    void deleteAllOffices();      ///< Command3, Delete All Offices
+    void importMaster();          ///< Command4, Import Office Master Data
     /// A grid row was clicked or picked with Enter: its office goes to the list.
-    void DataGrid1_RowPicked(const QModelIndex& index);
-    void cmdHistory_Click();
+    void pickRow(const QModelIndex& index);
+    void showHistory();  ///< cmdHistory
 
   protected:
-    void Form_Load() override;
-    void Form_Unload() override;
+    void load() override;
+    void unloaded() override;
 
   private:
+    void connectControls();
     /// Runs a handler with the form's buttons and list off, so nothing runs inside it, then shows the result.
     template <typename Handler>
     void runBusy(Handler handler);
@@ -44,12 +46,15 @@ class ConfigureForm : public TaskForm {
     ResultSetModel m_model;
     RowFilterModel m_filtered;
     QComboBox* m_combo1;
+    QPushButton* m_save;
+    QPushButton* m_import;
+    QPushButton* m_remove;
+    QPushButton* m_historyButton;
     QLabel* m_label1;
     QLabel* m_label3;
     QTableView* m_grid;
     QLineEdit* m_filter;
-    FormHistory m_history{*this, [this] { return m_logic.cmdHistory_Click(); }, m_logic.history()};
-    std::vector<QPushButton*> m_buttons;
+    FormHistory m_history{*this, [this] { return m_logic.readHistory(); }, m_logic.history()};
 };
 
 }  // namespace vesk::gui

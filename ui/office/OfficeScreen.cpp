@@ -27,7 +27,7 @@ store::Connection& OfficeScreen::database() {
     return m_db;
 }
 
-void OfficeScreen::Form_Load() {
+void OfficeScreen::load() {
     try {
         ensureOpen();
         m_view.countText = officesAvailable(officeCount(m_db));
@@ -64,7 +64,7 @@ void OfficeScreen::refreshOfficeList() {
     }
 }
 
-bool OfficeScreen::Command5_Click(const std::string& comboText) {
+bool OfficeScreen::saveConfiguredOffice(const std::string& comboText) {
     if (trim(comboText).empty()) {
         m_prompter.message(selectOfficeFirst());
         return false;
@@ -79,7 +79,7 @@ bool OfficeScreen::Command5_Click(const std::string& comboText) {
     }
 }
 
-bool OfficeScreen::DataGrid1_RowPicked(std::size_t row) {
+bool OfficeScreen::pickRow(std::size_t row) {
     if (!m_view.grid || row >= m_view.grid->rowCount()) return false;
     const std::string name = trim(m_view.grid->field(row, "office_name").toText());
     for (std::size_t i = 0; i < m_view.offices.size(); ++i) {
@@ -90,7 +90,7 @@ bool OfficeScreen::DataGrid1_RowPicked(std::size_t row) {
     return false;
 }
 
-bool OfficeScreen::Command3_Click() {
+bool OfficeScreen::deleteAllOffices() {
     try {
         return deleteOffices([this]() -> store::Connection& { return database(); }, m_prompter,
                              [this] {
@@ -106,7 +106,7 @@ bool OfficeScreen::Command3_Click() {
     }
 }
 
-bool OfficeScreen::Command4_Click() {
+bool OfficeScreen::importMaster() {
     try {
         ensureOpen();
         auto file = m_prompter.openFile(masterFileRequest());
@@ -136,8 +136,8 @@ bool OfficeScreen::importFile(const std::string& path) {
     return true;
 }
 
-bool OfficeScreen::cmdHistory_Click() {
-    return m_history.cmdHistory_Click([this]() -> store::Connection& { return database(); });
+bool OfficeScreen::readHistory() {
+    return m_history.read([this]() -> store::Connection& { return database(); });
 }
 
 std::string OfficeScreen::configuredOffice() { return office::configuredOffice(database()); }

@@ -32,22 +32,22 @@ class OfficeScreen {
     /// Called with true before a save's database work and false after it ("Please Wait...").
     void setWaitIndicator(std::function<void(bool)> wait) { m_wait = std::move(wait); }
 
-    void Form_Load();
+    void load();
     void refreshOfficeList();
     // Each returns true when it did what was asked (false: refused, cancelled or failed).
 
     /// Save/Update: stores the office named by the list's text as the configured office.
-    bool Command5_Click(const std::string& comboText);
+    bool saveConfiguredOffice(const std::string& comboText);
     /// Delete All Offices.
-    bool Command3_Click();
+    bool deleteAllOffices();
     /// Import Office Master Data.
-    bool Command4_Click();
+    bool importMaster();
 
     /// A row of the grid was picked: its office becomes the list's selection when it is one
     /// that can be configured. False when it is not.
-    bool DataGrid1_RowPicked(std::size_t row);
+    bool pickRow(std::size_t row);
     /// History: true when the window may show the records read.
-    bool cmdHistory_Click();
+    bool readHistory();
     const history::HistoryScreen& history() const { return m_history; }
 
     /// Where the history's times come from (the computer's clock by default).

@@ -40,7 +40,7 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, report::
                        const std::string& databasePath, TaskForm& masterForm, const Layout& layout)
     : TaskForm(objectName, title, 15360, 10200), m_logic(report, databasePath, prompter()), m_masterForm(masterForm) {
     const QFont buttonFont = formFont("Cooper Black", 11);
-    auto* import = makeButton(this, layout.importName, layout.importText, layout.importButton, buttonFont);
+    m_import = makeButton(this, layout.importName, layout.importText, layout.importButton, buttonFont);
     m_label1 = makeLabel(this, "Label1", "", layout.progressLabel, formFont("MS Sans Serif", 10, true));
     m_label1->setStyleSheet("color: " + styleColour(palette::kProgressText) + ";");
 
@@ -68,66 +68,70 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, report::
     m_combo1 = makeCombo(this, "Combo1", twipsRect(12240, top + 660, 2640, 420));
     QLabel* label12 = makeLabel(this, "Label12", "Month", twipsRect(11040, top + 1320, 1080, 360), labelFont);
     m_combo2 = makeCombo(this, "Combo2", twipsRect(12240, top + 1260, 2640, 420));
-    auto* remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
+    m_remove = makeButton(this, "Command3", "Delete", twipsRect(12240, top + 1860, 2640, 480), buttonFont);
     auto* back = makeBackButton("Command2", twipsRect(13080, 9360, 2040, 600));
     // Beside Back, in the strip under the grid that nothing else uses.
-    auto* history = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
+    m_historyButton = makeButton(this, "cmdHistory", "&History", twipsRect(10800, 9360, 2040, 600), buttonFont);
 
     // The delete area stays beside the grid's right edge; the grid takes the growth.
     anchor(m_label1, Left | Top | Right);
     anchor(m_grid, Left | Top | Right | Bottom);
-    for (QWidget* w : std::initializer_list<QWidget*>{frame, heading, label3, m_combo1, label12, m_combo2, remove})
+    for (QWidget* w : std::initializer_list<QWidget*>{frame, heading, label3, m_combo1, label12, m_combo2, m_remove})
         anchor(w, Top | Right);
     anchor(back, Right | Bottom);
-    anchor(history, Right | Bottom);
+    anchor(m_historyButton, Right | Bottom);
 
-    m_controls = {import, remove, back, history, m_combo1, m_combo2, m_grid};
-    setMainAction(import);
-    connect(import, &QPushButton::clicked, this, &ReportForm::Import_Click);
-    connect(remove, &QPushButton::clicked, this, &ReportForm::Command3_Click);
-    connect(history, &QPushButton::clicked, this, &ReportForm::cmdHistory_Click);
-    connect(m_grid, &QTableView::clicked, this, &ReportForm::DataGrid1_RowSelected);
+    m_controls = {m_import, m_remove, back, m_historyButton, m_combo1, m_combo2, m_grid};
+    setMainAction(m_import);
+    prompter().setProgressLabel(m_label1);
+    watchDatabase(m_logic.connection(), m_label1);
+    connectControls();
+}
+
+void ReportForm::connectControls() {
+    connect(m_import, &QPushButton::clicked, this, &ReportForm::importWorkbook);
+    connect(m_remove, &QPushButton::clicked, this, &ReportForm::deleteMonth);
+    connect(m_historyButton, &QPushButton::clicked, this, &ReportForm::showHistory);
+    connect(m_grid, &QTableView::clicked, this, &ReportForm::pickRow);
     // Enter on a row the arrow keys reached picks it as a click would.
-    connect(m_grid, &QTableView::activated, this, &ReportForm::DataGrid1_RowSelected);
+    connect(m_grid, &QTableView::activated, this, &ReportForm::pickRow);
     // Only a row the person picks (and so selects) arms the delete lists: the grid also
     // moves its current row by itself when it gets the focus, and Delete then Enter must
     // not remove a month nobody chose.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (!m_rendering && m_grid->selectionModel()->isRowSelected(current.row(), current.parent()))
-                    DataGrid1_RowSelected(current);
+                    pickRow(current);
             });
-    prompter().setProgressLabel(m_label1);
-    watchDatabase(m_logic.connection(), m_label1);
 }
 
-void ReportForm::Form_Load() {
+void ReportForm::load() {
     m_combo1->clear();
     m_combo2->clear();
     m_label1->clear();
-    guarded([this] { m_logic.Form_Load(); });
+    guarded([this] { m_logic.load(); });
     if (m_logic.masterDataMissing()) return;
     fillLists();
     showSummary();
 }
 
-void ReportForm::Form_Activate() {
-    if (m_logic.Form_Activate()) handOverTo(m_masterForm);
+void ReportForm::shown() {
+    if (m_logic.refuseWithoutMaster()) handOverTo(m_masterForm);
 }
 
-void ReportForm::Form_Unload() {
+void ReportForm::unloaded() {
     m_history.close();
-    m_logic.Form_Unload();
+    m_logic.clearSummary();
     showSummary();
-    TaskForm::Form_Unload();
+    TaskForm::unloaded();
 }
 
-void ReportForm::Import_Click() {
+void ReportForm::importWorkbook() {
     // Nothing else (a deletion, a second import, Back) may run inside the open transaction.
     bool imported = false;
     {
         const Busy busy(*this, m_controls);
-        guarded([&] { imported = m_logic.Import_Click(); });
+        guarded([&] { imported = m_logic.importWorkbook(); });
     }
     if (!imported) return;
     showSummary();
@@ -135,13 +139,12 @@ void ReportForm::Import_Click() {
     m_history.refresh();
 }
 
-void ReportForm::Command3_Click() {
+void ReportForm::deleteMonth() {
     bool deleted = false;
     {
         const Busy busy(*this, m_controls);
         guarded([&] {
-            deleted =
-                m_logic.Command3_Click(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
+            deleted = m_logic.deleteMonth(m_combo1->currentText().toStdString(), m_combo2->currentText().toStdString());
         });
     }
     if (!deleted) return;
@@ -152,7 +155,7 @@ void ReportForm::Command3_Click() {
     clearCombo(m_combo2);
 }
 
-void ReportForm::DataGrid1_RowSelected(const QModelIndex& index) {
+void ReportForm::pickRow(const QModelIndex& index) {
     if (!index.isValid() || index.row() < 0) return;
     auto period = m_logic.periodOfRow(std::size_t(index.row()));
     if (!period) return;
@@ -169,7 +172,7 @@ void ReportForm::fillYears() {
     m_combo1->setEditText(shown);
 }
 
-void ReportForm::cmdHistory_Click() { m_history.open(); }
+void ReportForm::showHistory() { m_history.open(); }
 
 void ReportForm::fillLists() {
     for (const auto& y : m_logic.view().years) m_combo1->addItem(QString::fromStdString(y));

@@ -35,18 +35,20 @@ class ReportForm : public TaskForm {
 
     report::ReportScreen& logic() { return m_logic; }
 
-    void Import_Click();
-    void Command3_Click();  ///< Delete
+    // The form's actions, each connected to its control in connectControls.
+    void importWorkbook();  ///< ImportFinacle, ImportData
+    void deleteMonth();     ///< Command3, Delete
     /// A grid row was clicked or became current: its month goes to the delete lists.
-    void DataGrid1_RowSelected(const QModelIndex& index);
-    void cmdHistory_Click();
+    void pickRow(const QModelIndex& index);
+    void showHistory();  ///< cmdHistory
 
   protected:
-    void Form_Load() override;
-    void Form_Activate() override;
-    void Form_Unload() override;
+    void load() override;
+    void shown() override;
+    void unloaded() override;
 
   private:
+    void connectControls();
     void showSummary();
     void fillLists();
     void fillYears();
@@ -58,7 +60,10 @@ class ReportForm : public TaskForm {
     QComboBox* m_combo1;
     QComboBox* m_combo2;
     QLabel* m_label1;
-    FormHistory m_history{*this, [this] { return m_logic.cmdHistory_Click(); }, m_logic.history()};
+    QPushButton* m_import;
+    QPushButton* m_remove;
+    QPushButton* m_historyButton;
+    FormHistory m_history{*this, [this] { return m_logic.readHistory(); }, m_logic.history()};
     std::vector<QWidget*> m_controls;
     bool m_rendering = false;
 };

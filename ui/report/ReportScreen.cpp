@@ -24,7 +24,7 @@ store::Connection& ReportScreen::database() {
     return m_db;
 }
 
-void ReportScreen::Form_Load() {
+void ReportScreen::load() {
     m_masterDataMissing = false;
     try {
         if (officeMasterMissing(database())) {
@@ -49,7 +49,7 @@ void ReportScreen::refreshYears() {
     }
 }
 
-bool ReportScreen::Form_Activate() {
+bool ReportScreen::refuseWithoutMaster() {
     if (!m_masterDataMissing) return false;
     m_prompter.message(report::masterDataMissing());
     return true;
@@ -78,7 +78,7 @@ std::optional<std::pair<std::string, std::string>> ReportScreen::periodOfRow(std
     return std::make_pair(m_lines[row].year, m_lines[row].month);
 }
 
-bool ReportScreen::Command3_Click(const std::string& year, const std::string& month) {
+bool ReportScreen::deleteMonth(const std::string& year, const std::string& month) {
     std::int64_t count = 0;
     try {
         count = deleteReportMonth([this]() -> store::Connection& { return database(); }, m_prompter, m_report, year,
@@ -93,11 +93,11 @@ bool ReportScreen::Command3_Click(const std::string& year, const std::string& mo
     return true;
 }
 
-bool ReportScreen::cmdHistory_Click() {
-    return m_history.cmdHistory_Click([this]() -> store::Connection& { return database(); });
+bool ReportScreen::readHistory() {
+    return m_history.read([this]() -> store::Connection& { return database(); });
 }
 
-bool ReportScreen::Import_Click() {
+bool ReportScreen::importWorkbook() {
     try {
         database();
         auto file = m_prompter.openFile(reportFileRequest(m_report.wording));

@@ -34,20 +34,20 @@ class ReportScreen {
     /// Set by the load when the office master is empty: the form must not be worked.
     bool masterDataMissing() const { return m_masterDataMissing; }
 
-    void Form_Load();
+    void load();
     /// True when the office master is missing: the message is shown and the form hands
     /// over to the office master form.
-    bool Form_Activate();
-    void Form_Unload() { m_view.summary.reset(); }
+    bool refuseWithoutMaster();
+    void clearSummary() { m_view.summary.reset(); }
     void loadMonthlySummary();
 
     /// The import button. True when a month was imported (the year list may have grown).
-    bool Import_Click();
+    bool importWorkbook();
     /// Delete: true when rows went (the form then clears both lists' selection).
-    bool Command3_Click(const std::string& year, const std::string& month);
+    bool deleteMonth(const std::string& year, const std::string& month);
 
     /// History: true when the window may show the records read.
-    bool cmdHistory_Click();
+    bool readHistory();
     const history::HistoryScreen& history() const { return m_history; }
 
     void setClock(Clock clock) { m_clock = std::move(clock); }

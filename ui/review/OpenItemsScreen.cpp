@@ -45,7 +45,7 @@ std::string OpenItemsScreen::heading() const {
 
 std::string OpenItemsScreen::headline() const { return m_busy ? "" : openItemsHeadline(m_items.items); }
 
-std::optional<std::string> OpenItemsScreen::cmdExportOpenItems_Click() {
+std::optional<std::string> OpenItemsScreen::exportItems() {
     if (m_busy || m_items.items.empty()) {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
@@ -59,7 +59,7 @@ std::optional<std::string> OpenItemsScreen::cmdExportOpenItems_Click() {
     }
 }
 
-std::optional<compare::ExplainRequest> OpenItemsScreen::grdOpenItems_DblClick(std::size_t row) const {
+std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t row) const {
     if (m_busy || row >= m_items.items.size()) return std::nullopt;
     const compare::ExplainedLine& line = m_items.items[row].line;
     int y = 0, m = 0, d = 0;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "compare/ExplainScreen.h"
-#include "core/LatestJob.h"
 #include "core/Prompter.h"
 #include "review/OpenItems.h"
+#include "widgets/LatestJob.h"
 
 namespace vesk::review {
 
@@ -40,9 +40,9 @@ class OpenItemsScreen {
     const std::vector<OpenItem>& items() const { return m_items.items; }
 
     /// Export to Excel: the saved file, or none.
-    std::optional<std::string> cmdExportOpenItems_Click();
+    std::optional<std::string> exportItems();
     /// A double-clicked item: the explanation of its office's month.
-    std::optional<compare::ExplainRequest> grdOpenItems_DblClick(std::size_t row) const;
+    std::optional<compare::ExplainRequest> explainItem(std::size_t row) const;
 
   private:
     std::string m_path;

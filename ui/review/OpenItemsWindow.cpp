@@ -73,9 +73,9 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
     m_headline = parts.headline;
     m_grid = parts.grid;
 
-    connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::dtpAsOf_Change);
-    connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::cmdExportOpenItems_Click);
-    connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::grdOpenItems_DblClick);
+    connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::listChosenDay);
+    connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::exportItems);
+    connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::explainItem);
 }
 
 OpenItemsWindow::~OpenItemsWindow() = default;
@@ -92,7 +92,7 @@ void OpenItemsWindow::showItems() {
     activateWindow();
 }
 
-void OpenItemsWindow::dtpAsOf_Change() { list(dayOf(m_asOf->date())); }
+void OpenItemsWindow::listChosenDay() { list(dayOf(m_asOf->date())); }
 
 void OpenItemsWindow::list(long long asOf) {
     review::OpenItemsScreen::Job job = m_logic.open(asOf);
@@ -101,22 +101,22 @@ void OpenItemsWindow::list(long long asOf) {
         std::move(job.run),
         [this, ticket = job.ticket](review::OpenItems items) {
             m_logic.finished(ticket, std::move(items));
-            render();
+            showOutcome();
         },
         [this, ticket = job.ticket](const Error& error) {
             m_logic.failed(ticket, error);
-            render();
+            showOutcome();
         });
 }
 
-void OpenItemsWindow::cmdExportOpenItems_Click() {
+void OpenItemsWindow::exportItems() {
     const WaitCursor wait;
-    m_logic.cmdExportOpenItems_Click();  // says what went wrong itself
+    m_logic.exportItems();  // says what went wrong itself
 }
 
-void OpenItemsWindow::grdOpenItems_DblClick(const QModelIndex& index) {
+void OpenItemsWindow::explainItem(const QModelIndex& index) {
     if (!index.isValid()) return;
-    const auto request = m_logic.grdOpenItems_DblClick(std::size_t(m_sorted->mapToSource(index).row()));
+    const auto request = m_logic.explainItem(std::size_t(m_sorted->mapToSource(index).row()));
     if (!request) return;
     if (!m_explain) {
         m_explain = new ExplainWindow(m_databasePath, m_prompter, this);
@@ -124,6 +124,11 @@ void OpenItemsWindow::grdOpenItems_DblClick(const QModelIndex& index) {
         connect(m_explain, &ExplainWindow::noteSaved, this, [this] { list(m_logic.asOf()); });
     }
     m_explain->explain(*request);
+}
+
+void OpenItemsWindow::showOutcome() {
+    render();
+    if (!m_logic.busy()) emit listed();
 }
 
 void OpenItemsWindow::render() {

@@ -34,12 +34,18 @@ class OpenItemsWindow : public QWidget {
     /// Shows the window and lists what is open as of today.
     void showItems();
     /// Lists again as of the day chosen.
-    void dtpAsOf_Change();
-    void cmdExportOpenItems_Click();
-    void grdOpenItems_DblClick(const QModelIndex& index);
+    void listChosenDay();
+    void exportItems();
+    void explainItem(const QModelIndex& index);
+
+  signals:
+    /// The latest listing is shown (or its failure said).
+    void listed();
 
   private:
     void list(long long asOf);
+    /// Draws a job's outcome, and says so once the latest one is in.
+    void showOutcome();
     void render();
 
     FormPrompter m_prompter;

@@ -29,61 +29,56 @@ int indexOf(const std::vector<Period>& months, const Period& month) {
 TrendScreen::TrendScreen(std::string databasePath, Prompter& prompter)
     : m_path(std::move(databasePath)), m_prompter(prompter), m_folder(compare::defaultOutputFolder()) {}
 
-TrendScreen::Outcome TrendScreen::fetch(const Request& request) {
-    Outcome out;
-    out.serial = request.serial;
-    out.range = request.range;
-    try {
-        store::Connection db;
-        db.open(request.databasePath);
-        out.held = heldMonths(db);
-        out.scope = compare::comparisonScope(db);
-        out.trend = trendOf(db, out.scope, request.range);
-    } catch (const std::exception& caught) {
-        out.failure = asError(caught);
-    }
-    return out;
-}
-
-TrendScreen::Request TrendScreen::request() {
+TrendScreen::Job TrendScreen::startLoad() {
     m_view.loading = true;
     m_view.statusText = kLoadingText;
-    Request r{m_path, std::nullopt, ++m_serial};
+    std::optional<MonthRange> range;
     if (m_view.from >= 0 && m_view.to >= 0)
-        r.range = MonthRange{m_held[std::size_t(m_view.from)], m_held[std::size_t(m_view.to)]};
-    return r;
+        range = MonthRange{m_held[std::size_t(m_view.from)], m_held[std::size_t(m_view.to)]};
+    return {++m_ticket, [path = m_path, range] {
+                store::Connection db;
+                db.open(path);
+                Loaded loaded;
+                loaded.range = range;
+                loaded.held = heldMonths(db);
+                loaded.scope = compare::comparisonScope(db);
+                loaded.trend = trendOf(db, loaded.scope, range);
+                return loaded;
+            }};
 }
 
-TrendScreen::Request TrendScreen::Form_Load() {
+TrendScreen::Job TrendScreen::load() {
     m_view = TrendView{};
     m_held.clear();
     m_trend = Trend{};
-    return request();
+    return startLoad();
 }
 
-std::optional<TrendScreen::Request> TrendScreen::cboFrom_Click(int index) {
+std::optional<TrendScreen::Job> TrendScreen::chooseFrom(int index) {
     if (index < 0 || std::size_t(index) >= m_held.size() || index == m_view.from) return std::nullopt;
     m_view.from = index;
     m_view.to = std::max(m_view.to, index);
-    return request();
+    return startLoad();
 }
 
-std::optional<TrendScreen::Request> TrendScreen::cboTo_Click(int index) {
+std::optional<TrendScreen::Job> TrendScreen::chooseTo(int index) {
     if (index < 0 || std::size_t(index) >= m_held.size() || index == m_view.to) return std::nullopt;
     m_view.to = index;
     m_view.from = m_view.from < 0 ? 0 : std::min(m_view.from, index);
-    return request();
+    return startLoad();
 }
 
-void TrendScreen::show(const Outcome& outcome) {
-    if (outcome.serial != m_serial) return;
+void TrendScreen::failed(std::uint64_t ticket, const std::exception& error) {
+    if (ticket != m_ticket) return;
     m_view.loading = false;
-    if (outcome.failure) {
-        const Message failed = compare::comparisonFailed(*outcome.failure);
-        m_view.statusText = failed.text;
-        m_prompter.message(failed);
-        return;
-    }
+    const Message failure = compare::comparisonFailed(asError(error));
+    m_view.statusText = failure.text;
+    m_prompter.message(failure);
+}
+
+void TrendScreen::finished(std::uint64_t ticket, const Loaded& outcome) {
+    if (ticket != m_ticket) return;
+    m_view.loading = false;
     m_held = outcome.held;
     m_scope = outcome.scope;
     m_trend = outcome.trend;
@@ -125,7 +120,7 @@ void TrendScreen::show(const Outcome& outcome) {
     }
 }
 
-std::optional<std::string> TrendScreen::cmdExport_Click() {
+std::optional<std::string> TrendScreen::exportTrend() {
     if (m_trend.months.empty()) {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
@@ -142,7 +137,7 @@ std::optional<std::string> TrendScreen::cmdExport_Click() {
     }
 }
 
-std::optional<TrendScreen::MapTarget> TrendScreen::grdMap_DblClick(int row, int column) const {
+std::optional<TrendScreen::MapTarget> TrendScreen::comparisonAt(int row, int column) const {
     if (row < 0 || std::size_t(row) >= m_trend.offices.size() || column < 0 ||
         std::size_t(column) >= m_trend.months.size())
         return std::nullopt;
@@ -151,7 +146,7 @@ std::optional<TrendScreen::MapTarget> TrendScreen::grdMap_DblClick(int row, int 
     return MapTarget{m_trend.months[std::size_t(column)].month, office.name};
 }
 
-std::string TrendScreen::chtTrend_Hover(int index) const {
+std::string TrendScreen::hoverText(int index) const {
     if (index < 0 || std::size_t(index) >= m_trend.months.size()) return {};
     const TrendMonth& m = m_trend.months[std::size_t(index)];
     return monthHoverText(monthLabel(m.month), m.offices, m.differing, m.toExplain);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,13 +9,14 @@
 #include "core/Prompter.h"
 #include "trend/Trend.h"
 #include "trend/TrendView.h"
+#include "widgets/LatestJob.h"
 
 namespace vesk::trend {
 
 /// What the trend window shows and says: the months held to choose from, the trend of the
 /// months chosen as a chart and a map of offices, its export, and the comparison a cell of
-/// the map leads to. The loads are split in two (fetch, then show) so that the window can run
-/// the reading away from its own thread; fetch touches nothing of the screen.
+/// the map leads to. The loads run off the window's thread: load() and the choices hand out
+/// the work, and finished() or failed() take its outcome back.
 class TrendScreen {
   public:
     TrendScreen(std::string databasePath, Prompter& prompter);
@@ -24,38 +26,31 @@ class TrendScreen {
     /// Opens the saved workbook for the person.
     void setOpenWhenSaved(bool open) { m_open = open; }
 
-    /// A load: which file, which months (none: every month held), and its place in the order
-    /// of loads.
-    struct Request {
-        std::string databasePath;
-        std::optional<MonthRange> range;
-        int serial = 0;
-    };
-    /// What a load found, or why it failed.
-    struct Outcome {
-        int serial = 0;
+    /// What a load found: the months held, the scope and the trend of the months asked for
+    /// (none: every month held).
+    struct Loaded {
         std::vector<Period> held;
         compare::Scope scope;
         std::optional<MonthRange> range;
         Trend trend;
-        std::optional<Error> failure;
     };
-    /// Reads on a connection of its own. Never throws.
-    static Outcome fetch(const Request& request);
+    /// The work of one load: it opens its own connection.
+    using Job = LatestJob<Loaded>;
 
-    /// The window opens: every month the data holds. Returns the load to run.
-    Request Form_Load();
+    /// The window opens: every month the data holds. The view shows the loading text until
+    /// the job's outcome.
+    Job load();
     /// A pick in From or To: the load to run, none when nothing changed. The other choice
     /// follows when the range would end before it begins.
-    std::optional<Request> cboFrom_Click(int index);
-    std::optional<Request> cboTo_Click(int index);
-    /// Shows what a load found, its failure as a message; a load overtaken by a later one is dropped.
-    void show(const Outcome& outcome);
-    /// Runs a load here and shows it.
-    void load(const Request& request) { show(fetch(request)); }
+    std::optional<Job> chooseFrom(int index);
+    std::optional<Job> chooseTo(int index);
+    /// The job's outcome; the outcome of a load overtaken by a later one is dropped.
+    void finished(std::uint64_t ticket, const Loaded& loaded);
+    /// A load that failed: said, and its text stays in the status line.
+    void failed(std::uint64_t ticket, const std::exception& error);
 
     /// Export to Excel: the trend shown, to Trend_<FROM>_<TO>.xlsx; the saved file, or none.
-    std::optional<std::string> cmdExport_Click();
+    std::optional<std::string> exportTrend();
 
     /// The comparison a cell of the map leads to: its month and office.
     struct MapTarget {
@@ -63,18 +58,19 @@ class TrendScreen {
         std::string office;
     };
     /// A double-click on the map: the cell's comparison, none for an empty cell.
-    std::optional<MapTarget> grdMap_DblClick(int row, int column) const;
+    std::optional<MapTarget> comparisonAt(int row, int column) const;
     /// What hovering over a month of the chart shows.
-    std::string chtTrend_Hover(int index) const;
+    std::string hoverText(int index) const;
 
   private:
-    Request request();
+    /// The load of the months chosen, the loading text shown meanwhile.
+    Job startLoad();
 
     std::string m_path;
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
-    int m_serial = 0;
+    std::uint64_t m_ticket = 0;
     TrendView m_view;
     std::vector<Period> m_held;  ///< the months of m_view.months
     compare::Scope m_scope;

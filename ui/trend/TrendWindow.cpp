@@ -16,7 +16,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTableView>
-#include <QThread>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -120,12 +119,12 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
-    connect(m_from, &QComboBox::activated, this, &TrendWindow::cboFrom_Click);
-    connect(m_to, &QComboBox::activated, this, &TrendWindow::cboTo_Click);
-    connect(m_export, &QPushButton::clicked, this, &TrendWindow::cmdExport_Click);
+    connect(m_from, &QComboBox::activated, this, &TrendWindow::chooseFrom);
+    connect(m_to, &QComboBox::activated, this, &TrendWindow::chooseTo);
+    connect(m_export, &QPushButton::clicked, this, &TrendWindow::exportTrend);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // A double click, or Enter on the cell.
-    connect(m_map, &QTableView::activated, this, &TrendWindow::grdMap_DblClick);
+    connect(m_map, &QTableView::activated, this, &TrendWindow::openCellComparison);
     // Escape closes; Enter exports nothing unasked.
     useKeyboard(this, nullptr, close);
     render();
@@ -149,52 +148,51 @@ void TrendWindow::open() {
     show();
     raise();
     activateWindow();
-    run(m_logic.Form_Load());
+    run(m_logic.load());
 }
 
-TrendWindow::~TrendWindow() {
-    // A load still running must not outlive the window it reports to.
-    for (QThread* thread : m_running) {
-        thread->wait();
-        delete thread;
-    }
-}
+TrendWindow::~TrendWindow() = default;
 
-void TrendWindow::run(const trend::TrendScreen::Request& request) {
-    auto outcome = std::make_shared<trend::TrendScreen::Outcome>();
-    QThread* thread = QThread::create([request, outcome] { *outcome = trend::TrendScreen::fetch(request); });
-    m_running.push_back(thread);
-    connect(thread, &QThread::finished, this, [this, thread, outcome] {
-        std::erase(m_running, thread);
-        thread->deleteLater();
-        m_logic.show(*outcome);
-        render();
-    });
-    thread->start();
+void TrendWindow::run(trend::TrendScreen::Job job) {
+    m_work.start<trend::TrendScreen::Loaded>(
+        std::move(job.run),
+        [this, ticket = job.ticket](const trend::TrendScreen::Loaded& loaded) {
+            m_logic.finished(ticket, loaded);
+            showOutcome();
+        },
+        [this, ticket = job.ticket](const Error& error) {
+            m_logic.failed(ticket, error);
+            showOutcome();
+        });
     render();
 }
 
-void TrendWindow::cboFrom_Click(int index) {
-    if (auto request = m_logic.cboFrom_Click(index)) run(*request);
+void TrendWindow::showOutcome() {
+    render();
+    if (!m_logic.view().loading) emit loaded();
 }
 
-void TrendWindow::cboTo_Click(int index) {
-    if (auto request = m_logic.cboTo_Click(index)) run(*request);
+void TrendWindow::chooseFrom(int index) {
+    if (auto job = m_logic.chooseFrom(index)) run(std::move(*job));
 }
 
-void TrendWindow::cmdExport_Click() {
+void TrendWindow::chooseTo(int index) {
+    if (auto job = m_logic.chooseTo(index)) run(std::move(*job));
+}
+
+void TrendWindow::exportTrend() {
     m_export->setEnabled(false);
-    m_logic.cmdExport_Click();
+    m_logic.exportTrend();
     m_export->setEnabled(m_logic.view().exportEnabled);
 }
 
-void TrendWindow::grdMap_DblClick(const QModelIndex& index) {
-    if (const auto target = m_logic.grdMap_DblClick(index.row(), index.column()))
+void TrendWindow::openCellComparison(const QModelIndex& index) {
+    if (const auto target = m_logic.comparisonAt(index.row(), index.column()))
         emit comparisonRequested(target->month.year, target->month.month, QString::fromStdString(target->office));
 }
 
 void TrendWindow::hoverMonth(bool over, int index) {
-    const QString text = over ? QString::fromStdString(m_logic.chtTrend_Hover(index)) : QString();
+    const QString text = over ? QString::fromStdString(m_logic.hoverText(index)) : QString();
     m_chart->setToolTip(text);
     if (text.isEmpty())
         QToolTip::hideText();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QWidget>
-#include <vector>
 
 #include "trend/TrendMapModel.h"
 #include "trend/TrendScreen.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/WindowPlace.h"
+#include "widgets/WorkThreads.h"
 
 class QChartView;
 class QComboBox;
@@ -14,7 +14,6 @@ class QLabel;
 class QModelIndex;
 class QPushButton;
 class QTableView;
-class QThread;
 
 namespace vesk::gui {
 
@@ -34,20 +33,24 @@ class TrendWindow : public QWidget {
     void open();
     bool isLoading() const { return m_logic.view().loading; }
 
-    void cboFrom_Click(int index);
-    void cboTo_Click(int index);
-    void cmdExport_Click();
-    void grdMap_DblClick(const QModelIndex& index);
+    void chooseFrom(int index);
+    void chooseTo(int index);
+    void exportTrend();
+    void openCellComparison(const QModelIndex& index);
 
   signals:
     /// A cell of the map was double-clicked: that month compared, that office chosen.
     void comparisonRequested(int year, int month, const QString& office);
+    /// The latest load is shown (or its failure said).
+    void loaded();
 
   protected:
     void setVisible(bool visible) override;
 
   private:
-    void run(const trend::TrendScreen::Request& request);
+    void run(trend::TrendScreen::Job job);
+    /// Draws a load's outcome, and says so once the latest one is in.
+    void showOutcome();
     void render();
     void renderChart();
     void hoverMonth(bool over, int index);
@@ -62,7 +65,7 @@ class TrendWindow : public QWidget {
     QTableView* m_map;
     QPushButton* m_export;
     WindowPlace m_place;
-    std::vector<QThread*> m_running;
+    WorkThreads m_work{this};  // last: waited for before the rest goes
 };
 
 }  // namespace vesk::gui

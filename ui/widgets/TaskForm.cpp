@@ -28,7 +28,7 @@ void TaskForm::setVisible(bool visible) {
 void TaskForm::showForm() {
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        load();
     }
     // The load handler may have handed over to another form and unloaded this one.
     if (m_loaded) {
@@ -38,7 +38,7 @@ void TaskForm::showForm() {
         show();
         raise();
         activateWindow();
-        Form_Activate();
+        shown();
     }
 }
 
@@ -68,17 +68,17 @@ void TaskForm::showEscaped(const std::exception& e) noexcept {
 }
 
 void TaskForm::closeEvent(QCloseEvent* event) {
-    if (m_busy || (m_loaded && !Form_QueryUnload())) {
+    if (m_busy || (m_loaded && !mayUnload())) {
         event->ignore();
         return;
     }
     m_loaded = false;
-    Form_Unload();
+    unloaded();
     m_menuOnUnload = true;
     event->accept();
 }
 
-void TaskForm::Form_Unload() {
+void TaskForm::unloaded() {
     if (m_menuOnUnload) showMenu();
 }
 

@@ -76,7 +76,6 @@ class TaskForm : public QWidget {
         bool m_waitCursor;
         bool m_outermost;
     };
-    bool isBusy() const { return m_busy; }
 
     /// Runs a slot's work so that no exception leaves it into Qt, which would end the
     /// program: the handlers show their own failures; anything else that escapes is shown here.
@@ -90,13 +89,14 @@ class TaskForm : public QWidget {
     }
 
   protected:
-    virtual void Form_Load() {}
+    /// Fills the form as it loads: when it is shown while not loaded.
+    virtual void load() {}
     /// Runs each time the form is shown.
-    virtual void Form_Activate() {}
-    /// False keeps the form loaded.
-    virtual bool Form_QueryUnload() { return true; }
-    /// Shows the menu, unless the form is handing over to another form.
-    virtual void Form_Unload();
+    virtual void shown() {}
+    /// Asked before the form unloads; false keeps it loaded.
+    virtual bool mayUnload() { return true; }
+    /// The form has unloaded: shows the menu, unless the form is handing over to another form.
+    virtual void unloaded();
 
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;

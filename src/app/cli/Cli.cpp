@@ -1,14 +1,13 @@
 #include "cli/Cli.h"
 
-#include <algorithm>
-#include <charconv>
 #include <ostream>
 #include <sstream>
 
-#include "cli/Verbs.h"
+#include "cli/Call.h"
+#include "cli/Invocation.h"
+#include "cli/Verb.h"
 #include "core/Error.h"
 #include "core/Version.h"
-#include "store/Connection.h"
 #include "store/DatabaseLocation.h"
 #include "store/Waiting.h"
 
@@ -18,91 +17,100 @@ namespace {
 
 constexpr const char* kProgram = "vesk-orv-cli";
 
-bool isHelp(const std::string& a) { return a == "--help" || a == "-h"; }
+// The options before the verb (--db, --help, --version), read into the context. Returns the
+// exit status when they settle the run; else nullopt, verbAt at the verb's name (or the end).
+std::optional<int> readGlobalOptions(const std::vector<std::string>& args, Context& context, std::size_t& verbAt) {
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            context.out << usage();
+            return kExitOk;
+        }
+        if (a == "--version") {
+            context.out << kProgram << " " << kVersion << "\n";
+            return kExitOk;
+        }
+        if (a.compare(0, 2, "--") != 0) break;
+        const std::size_t eq = a.find('=');
+        if (a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2) != "db") {
+            context.err << kProgram << ": unknown option " << a << "\n" << usage();
+            return kExitUsage;
+        }
+        std::optional<std::string> value;
+        if (eq != std::string::npos)
+            value = a.substr(eq + 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        if (!value || value->empty()) {
+            context.err << kProgram << ": option --db needs a file name\n";
+            return kExitUsage;
+        }
+        context.databaseOption = *value;
+    }
+    verbAt = i;
+    return std::nullopt;
+}
 
-// Splits "--name=value" into its parts; value is nullopt for a bare "--name".
-std::pair<std::string, std::optional<std::string>> splitOption(const std::string& arg) {
-    auto eq = arg.find('=');
-    if (eq == std::string::npos) return {arg.substr(2), std::nullopt};
-    return {arg.substr(2, eq - 2), arg.substr(eq + 1)};
+// The verb named at verbAt; none (with the usage shown) when it names none.
+const Verb* findVerb(const std::vector<std::string>& args, std::size_t verbAt, Context& context) {
+    if (verbAt >= args.size()) {
+        context.err << usage();
+        return nullptr;
+    }
+    for (const Verb& v : verbs())
+        if (v.name == args[verbAt]) return &v;
+    context.err << kProgram << ": unknown verb '" << args[verbAt] << "'\n" << usage();
+    return nullptr;
+}
+
+// Each hold-up while the verb runs gets one line: a wait for another program, today's backup.
+store::DefaultDelayWatcher delayLines(Context& context, const std::string& verbName) {
+    return store::DefaultDelayWatcher([&context, verbName, told = false](const store::DelayNotice& notice) mutable {
+        if (notice.over) {
+            told = false;
+        } else if (!told) {
+            told = true;
+            context.err << kProgram << " " << verbName << ": " << store::delayText(notice) << "\n" << std::flush;
+        }
+    });
+}
+
+// The verb's usage, or its function over its parsed command line.
+int invoke(const Verb& verb, const std::vector<std::string>& args, Context& context) {
+    Invocation invocation = parseInvocation(verb, args);
+    if (invocation.help) {
+        context.out << usage(*invocation.verb, invocation.command);
+        return kExitOk;
+    }
+    Call call(context, *invocation.verb, std::move(invocation.arguments));
+    return invocation.verb->run(call);
+}
+
+// Every failure of a verb becomes its line on the error stream and an exit status; wrong use
+// is answered with the verb's usage as well.
+int runGuarded(const Verb& verb, const std::vector<std::string>& args, Context& context) {
+    const std::string prefix = std::string(kProgram) + " " + verb.name + ": ";
+    try {
+        return invoke(verb, args, context);
+    } catch (const UsageError& e) {
+        context.err << prefix << e.what() << "\n" << usage(verb, verb.name);
+        return kExitUsage;
+    } catch (const Error& e) {
+        context.prompter.progress("");
+        context.err << prefix << e.description() << "\n";
+        // An argument the core itself refuses is still wrong usage.
+        return e.number() == errc::kUsage ? kExitUsage : kExitFailed;
+    } catch (const std::exception& e) {
+        context.prompter.progress("");
+        context.err << prefix << e.what() << "\n";
+        return kExitFailed;
+    }
 }
 
 }  // namespace
 
 std::string Context::databasePath() const { return store::databasePath(databaseOption); }
-
-Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valued,
-                     const std::vector<std::string>& flags) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsEnded || a.size() < 2 || a.compare(0, 2, "--") != 0) {
-            m_positional.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        auto [name, value] = splitOption(a);
-        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
-            if (value) throw UsageError("option --" + name + " takes no value");
-            if (!flag(name)) m_flags.push_back(name);
-            continue;
-        }
-        bool known = false;
-        for (const auto& v : valued) known = known || v == name;
-        if (!known) throw UsageError("unknown option --" + name);
-        if (!value) {
-            if (i + 1 >= args.size()) throw UsageError("option --" + name + " needs a value");
-            value = args[++i];
-        }
-        for (const auto& [n, v] : m_options)
-            if (n == name) throw UsageError("option --" + name + " given twice");
-        m_options.emplace_back(name, *value);
-    }
-}
-
-std::optional<std::string> Arguments::option(const std::string& name) const {
-    for (const auto& [n, v] : m_options)
-        if (n == name) return v;
-    return std::nullopt;
-}
-
-bool Arguments::flag(const std::string& name) const {
-    return std::find(m_flags.begin(), m_flags.end(), name) != m_flags.end();
-}
-
-long long Arguments::integer(const std::string& name, long long fallback, long long lo, long long hi) const {
-    auto text = option(name);
-    if (!text) return fallback;
-    long long v = 0;
-    const char* end = text->data() + text->size();
-    auto [p, ec] = std::from_chars(text->data(), end, v);
-    if (ec != std::errc() || p != end || text->empty())
-        throw UsageError("option --" + name + " needs a whole number, not '" + *text + "'");
-    if (v < lo || v > hi)
-        throw UsageError("option --" + name + " must be from " + std::to_string(lo) + " to " + std::to_string(hi));
-    return v;
-}
-
-const std::vector<Verb>& verbs() {
-    static const std::vector<Verb> kVerbs = [] {
-        std::vector<Verb> v;
-        addInspectVerbs(v);
-        addSampleVerbs(v);
-        addOfficeVerbs(v);
-        addReportVerbs(v);
-        addCompareVerbs(v);
-        addTrendVerbs(v);
-        addReviewVerbs(v);
-        addHistoryVerbs(v);
-        addBackupVerbs(v);
-        addWhereVerbs(v);
-        return v;
-    }();
-    return kVerbs;
-}
 
 std::string usage() {
     std::ostringstream s;
@@ -115,93 +123,29 @@ std::string usage() {
       << "  --help      this text; VERB --help describes one verb\n"
       << "  --version   the program's version\n\n"
       << "Verbs:\n";
-    for (const Verb& verb : verbs())
-        s << "  " << verb.name << " " << verb.synopsis << "\n      " << verb.summary << "\n";
+    for (const Verb& verb : verbs()) s << "  " << verb.name << " " << synopsis(verb) << "\n      " << verb.help << "\n";
     s << "\nExit status: 0 done, 1 failed or refused, 2 wrong usage.\n";
     return s.str();
 }
 
-std::string usage(const Verb& verb) {
-    return std::string("usage: ") + kProgram + " [--db FILE] " + verb.name + " " + verb.synopsis + "\n" + verb.summary +
-           "\n";
+std::string usage(const Verb& verb, const std::string& command) {
+    std::string text =
+        std::string("usage: ") + kProgram + " [--db FILE] " + command + " " + synopsis(verb) + "\n" + verb.help + "\n";
+    std::string options;
+    for (const Option& o : verb.options)
+        if (!o.help.empty())
+            options += "  --" + o.name + (o.isFlag() ? "" : " " + o.value) + "\n      " + o.help + "\n";
+    if (!options.empty()) text += "\nOptions:\n" + options;
+    return text;
 }
 
 int run(const std::vector<std::string>& args, Context& context) {
-    // Global options come before the verb.
-    std::size_t i = 0;
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (isHelp(a)) {
-            context.out << usage();
-            return kExitOk;
-        }
-        if (a == "--version") {
-            context.out << kProgram << " " << kVersion << "\n";
-            return kExitOk;
-        }
-        if (a.compare(0, 2, "--") != 0) break;
-        auto [name, value] = splitOption(a);
-        if (name != "db") {
-            context.err << kProgram << ": unknown option " << a << "\n" << usage();
-            return kExitUsage;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                context.err << kProgram << ": option --db needs a file name\n";
-                return kExitUsage;
-            }
-            value = args[++i];
-        }
-        if (value->empty()) {
-            context.err << kProgram << ": option --db needs a file name\n";
-            return kExitUsage;
-        }
-        context.databaseOption = *value;
-    }
-    if (i >= args.size()) {
-        context.err << usage();
-        return kExitUsage;
-    }
-    const Verb* verb = nullptr;
-    for (const Verb& v : verbs())
-        if (v.name == args[i]) verb = &v;
-    if (!verb) {
-        context.err << kProgram << ": unknown verb '" << args[i] << "'\n" << usage();
-        return kExitUsage;
-    }
-    std::vector<std::string> rest(args.begin() + std::ptrdiff_t(i) + 1, args.end());
-    for (const auto& a : rest) {
-        if (a == "--") break;
-        if (isHelp(a)) {
-            context.out << usage(*verb);
-            return kExitOk;
-        }
-    }
-    // Each hold-up gets one line: a wait for another program, today's backup.
-    bool told = false;
-    const store::DefaultDelayWatcher delays([&](const store::DelayNotice& notice) {
-        if (notice.over) {
-            told = false;
-        } else if (!told) {
-            told = true;
-            context.err << kProgram << " " << verb->name << ": " << store::delayText(notice) << "\n" << std::flush;
-        }
-    });
-    try {
-        return verb->run(context, rest);
-    } catch (const UsageError& e) {
-        context.err << kProgram << " " << verb->name << ": " << e.what() << "\n" << usage(*verb);
-        return kExitUsage;
-    } catch (const Error& e) {
-        context.prompter.progress("");
-        context.err << kProgram << " " << verb->name << ": " << e.description() << "\n";
-        // An argument the core itself refuses is still wrong usage.
-        return e.number() == errc::kUsage ? kExitUsage : kExitFailed;
-    } catch (const std::exception& e) {
-        context.prompter.progress("");
-        context.err << kProgram << " " << verb->name << ": " << e.what() << "\n";
-        return kExitFailed;
-    }
+    std::size_t verbAt = 0;
+    if (const std::optional<int> settled = readGlobalOptions(args, context, verbAt)) return *settled;
+    const Verb* verb = findVerb(args, verbAt, context);
+    if (!verb) return kExitUsage;
+    const store::DefaultDelayWatcher delays = delayLines(context, verb->name);
+    return runGuarded(*verb, std::vector<std::string>(args.begin() + std::ptrdiff_t(verbAt) + 1, args.end()), context);
 }
 
 }  // namespace vesk::cli

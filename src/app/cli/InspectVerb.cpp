@@ -34,17 +34,17 @@ void appendEscaped(std::string& line, std::string_view text) {
     }
 }
 
+}  // namespace
+
 // Prints the sheet's cells as the imports store them (trimmed), one row a line, tab between
 // cells, the characters that would break a line escaped. Cells are read through a view of
 // the sheet, so a far cell costs no memory.
-int inspect(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {"rows", "sheet"});
-    if (a.positional().size() != 1) throw UsageError("give exactly one workbook file");
-    const long long rowLimit = a.integer("rows", -1, 0, 1048576);
-    const std::string which = a.option("sheet").value_or("first");
+int runInspect(Call& call) {
+    const long long rowLimit = call.integer("rows", -1, 0, 1048576);
+    const std::string which = call.option("sheet").value_or("first");
     if (which != "first" && which != "active") throw UsageError("--sheet takes first or active, not '" + which + "'");
 
-    auto workbook = sheet::Workbook::open(a.positional().front());
+    auto workbook = sheet::Workbook::open(call.argument(0));
     auto sheet = which == "first" ? workbook->firstSheet() : workbook->activeSheet();
 
     const int lastColumn = sheet->usedColumns();
@@ -64,18 +64,9 @@ int inspect(Context& context, const std::vector<std::string>& args) {
             else
                 appendEscaped(line, trim(sheet::cellText(cell)));
         }
-        context.out << line << '\n';
+        call.out() << line << '\n';
     }
     return kExitOk;
-}
-
-}  // namespace
-
-void addInspectVerbs(std::vector<Verb>& verbs) {
-    verbs.push_back({"inspect", "FILE [--rows N] [--sheet first|active]",
-                     "Prints a workbook's cells as an import stores them, tab-separated, a tab, carriage return, line "
-                     "break or backslash inside a cell as \\t, \\r, \\n or \\\\; error cells print #ERROR.",
-                     inspect});
 }
 
 }  // namespace vesk::cli

@@ -1,6 +1,5 @@
 #include <ostream>
 
-#include "cli/VerbPrompter.h"
 #include "cli/Verbs.h"
 #include "ctr/BankWording.h"
 #include "orv/OrvWording.h"
@@ -16,83 +15,51 @@ constexpr int kProgressEvery = 1000;
 report::Report reportNamed(const std::string& name) {
     if (name == "ctr") return ctr::bankCtr();
     if (name == "orv") return orv::orvReports();
-    throw UsageError("the report is ctr or orv, not '" + name + "'");
+    throw UsageError(report::unknownReportText(name));
 }
 
-// Runs a report verb over the database; refused (with the reason shown) while the office
-// master is empty, as the report forms refuse to work then.
-template <class Work>
-int withReports(Context& context, Prompter& prompter, Work&& work) {
-    return withDatabase(context, [&](store::Connection& db) {
-        if (!report::officeMasterMissing(db)) return work(db);
-        prompter.message(report::masterDataMissing());
-        return int(kExitFailed);
-    });
+// The database a report verb works on; none (with the reason shown) while the office master
+// is empty, as the report forms refuse to work then.
+store::Connection* reportsDatabase(Call& call) {
+    store::Connection& db = call.database();
+    if (!report::officeMasterMissing(db)) return &db;
+    call.prompter().message(report::masterDataMissing());
+    return nullptr;
 }
 
-int importReport(Context& context, const std::vector<std::string>& args, const report::Report& which) {
-    Arguments a(args, {}, {"yes"});
-    if (a.positional().size() != 1) throw UsageError("give exactly one report workbook");
-    VerbPrompter prompter(context.prompter, a.flag("yes"));
-    return withReports(context, prompter, [&](store::Connection& db) {
-        const report::MonthImport imported =
-            report::importReport(opened(db), prompter, which, a.positional().front(), kProgressEvery);
-        context.prompter.progress("");
-        return int(imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed);
-    });
-}
-
-int importCtr(Context& context, const std::vector<std::string>& args) {
-    return importReport(context, args, ctr::bankCtr());
-}
-
-int importOrv(Context& context, const std::vector<std::string>& args) {
-    return importReport(context, args, orv::orvReports());
-}
-
-// The summary grid as tab-separated lines under its headings, amounts as the grid shows
-// them; nothing when the report holds no rows.
-int summary(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {});
-    if (a.positional().size() != 1) throw UsageError("give the report: ctr or orv");
-    const report::Report which = reportNamed(a.positional().front());
-    return withReports(context, context.prompter, [&](store::Connection& db) {
-        const std::vector<report::SummaryLine> lines = report::monthlySummary(db, which.description);
-        if (lines.empty()) return int(kExitOk);
-        const auto writeLine = [&](const std::vector<std::string>& cells) {
-            for (std::size_t c = 0; c < cells.size(); ++c) context.out << (c ? "\t" : "") << cells[c];
-            context.out << "\n";
-        };
-        writeLine(report::summaryHeadings());
-        for (const report::SummaryLine& line : lines) writeLine(report::summaryCells(line));
-        return int(kExitOk);
-    });
-}
-
-int deleteMonth(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {}, {"yes"});
-    if (a.positional().size() != 3) throw UsageError("give the report (ctr or orv), the year and the month (Jan..Dec)");
-    const report::Report which = reportNamed(a.positional()[0]);
-    VerbPrompter prompter(context.prompter, a.flag("yes"));
-    return withReports(context, prompter, [&](store::Connection& db) {
-        const std::int64_t count =
-            report::deleteReportMonth(opened(db), prompter, which, a.positional()[1], a.positional()[2]);
-        return int(count > 0 ? kExitOk : kExitFailed);
-    });
+int importReport(Call& call, const report::Report& which) {
+    if (!reportsDatabase(call)) return kExitFailed;
+    const report::MonthImport imported =
+        report::importReport(call.openedDatabase(), call.prompter(), which, call.argument(0), kProgressEvery);
+    call.prompter().progress("");
+    return imported.status == report::MonthImport::Status::Imported ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
-void addReportVerbs(std::vector<Verb>& verbs) {
-    verbs.push_back({"import-ctr", "FILE [--yes]",
-                     "Imports a month of the bank's CTR report, replacing what the database holds for that month.",
-                     importCtr});
-    verbs.push_back({"import-orv", "FILE [--yes]",
-                     "Imports a month of ORV receipts or payments, replacing that month's entries of the same kind.",
-                     importOrv});
-    verbs.push_back({"summary", "ctr|orv", "Shows the report's monthly summary, newest month first.", summary});
-    verbs.push_back(
-        {"delete-month", "ctr|orv YEAR MON [--yes]", "Deletes a month of the report; MON is Jan to Dec.", deleteMonth});
+int runImportCtr(Call& call) { return importReport(call, ctr::bankCtr()); }
+
+int runImportOrv(Call& call) { return importReport(call, orv::orvReports()); }
+
+// The summary grid as tab-separated lines under its headings, amounts as the grid shows
+// them; nothing when the report holds no rows.
+int runSummary(Call& call) {
+    const report::Report which = reportNamed(call.argument(0));
+    store::Connection* db = reportsDatabase(call);
+    if (!db) return kExitFailed;
+    const std::vector<report::SummaryLine> lines = report::monthlySummary(*db, which.description);
+    if (lines.empty()) return kExitOk;
+    writeLine(call.out(), report::summaryHeadings());
+    for (const report::SummaryLine& line : lines) writeLine(call.out(), report::summaryCells(line));
+    return kExitOk;
+}
+
+int runDeleteMonth(Call& call) {
+    const report::Report which = reportNamed(call.argument(0));
+    if (!reportsDatabase(call)) return kExitFailed;
+    const std::int64_t count =
+        report::deleteReportMonth(call.openedDatabase(), call.prompter(), which, call.argument(1), call.argument(2));
+    return count > 0 ? kExitOk : kExitFailed;
 }
 
 }  // namespace vesk::cli

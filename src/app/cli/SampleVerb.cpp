@@ -10,26 +10,26 @@ namespace {
 
 std::string rupees(std::int64_t paise) { return formatAmount(sample::rupees(paise)); }
 
-int sample(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {"offices", "rows", "year", "month", "seed"});
-    if (a.positional().size() != 1) throw UsageError("give exactly one folder");
+}  // namespace
+
+int runSample(Call& call) {
     sample::SampleOptions o;
-    o.offices = int(a.integer("offices", o.offices, 6, 5000));
-    o.rows = int(a.integer("rows", o.rows, 12, 1000000));
-    o.year = int(a.integer("year", o.year, 1900, 9999));
-    o.month = int(a.integer("month", o.month, 1, 12));
-    o.seed = std::uint64_t(a.integer("seed", 1, 0, 9223372036854775807LL));
+    o.offices = int(call.integer("offices", o.offices, 6, 5000));
+    o.rows = int(call.integer("rows", o.rows, 12, 1000000));
+    o.year = int(call.integer("year", o.year, 1900, 9999));
+    o.month = int(call.integer("month", o.month, 1, 12));
+    o.seed = std::uint64_t(call.integer("seed", 1, 0, 9223372036854775807LL));
     if (o.rows < 2 * o.offices)
         throw UsageError("--rows must be at least twice --offices (" + std::to_string(2 * o.offices) + ")");
 
-    context.prompter.progress("Writing the sample workbooks...");
-    sample::SampleSet set = sample::writeSampleSet(a.positional().front(), o);
-    context.prompter.progress("");
+    call.prompter().progress("Writing the sample workbooks...");
+    sample::SampleSet set = sample::writeSampleSet(call.argument(0), o);
+    call.prompter().progress("");
 
     const sample::SampleData& d = set.data;
     std::size_t receipts = 0;
     for (const auto& r : d.orvRows) receipts += r.receipt ? 1 : 0;
-    std::ostream& out = context.out;
+    std::ostream& out = call.out();
     out << "office master\t" << set.officeMasterPath << "\t" << d.offices.size() << " offices\n"
         << "bank CTR\t" << set.ctrPath << "\t" << d.bankRows.size() << " rows\n"
         << "ORV receipts\t" << set.orvReceiptsPath << "\t" << receipts << " rows\n"
@@ -57,15 +57,6 @@ int sample(Context& context, const std::vector<std::string>& args) {
         out << "expected difference\t" << diff.officeName << "\tdeposits " << rupees(diff.depositPaise)
             << "\twithdrawals " << rupees(diff.withdrawalPaise) << "\n";
     return kExitOk;
-}
-
-}  // namespace
-
-void addSampleVerbs(std::vector<Verb>& verbs) {
-    verbs.push_back({"sample", "DIR [--offices N] [--rows N] [--year Y] [--month M] [--seed S]",
-                     "Writes a month of sample workbooks (office master, bank CTR, ORV receipts and payments) into "
-                     "DIR and lists the differences planted in them.",
-                     sample});
 }
 
 }  // namespace vesk::cli

@@ -4,7 +4,6 @@
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "core/Amount.h"
-#include "store/Connection.h"
 #include "trend/Trend.h"
 #include "trend/TrendWording.h"
 #include "trend/TrendWorkbook.h"
@@ -13,18 +12,16 @@ namespace vesk::cli {
 
 namespace {
 
-// FROM and TO, both or neither; neither is every month the data holds.
-std::optional<trend::MonthRange> rangeOf(const std::vector<std::string>& months) {
-    if (months.empty()) return std::nullopt;
-    if (months.size() != 2) throw UsageError("give FROM and TO (YYYY-MM), or neither for every month held");
+// FROM and TO, both or neither (the parser has checked their count); neither is every month
+// the data holds.
+std::optional<trend::MonthRange> rangeOf(const Call& call) {
+    if (call.positional().empty()) return std::nullopt;
     const auto month = [](const char* which, const std::string& text) {
         const std::optional<trend::Period> m = trend::parseMonth(text);
-        if (!m)
-            throw UsageError(std::string(which) + " must be a month as YYYY-MM (1900-01 to 9999-12), not '" + text +
-                             "'");
+        if (!m) throw UsageError(trend::notAMonthText(which, text));
         return *m;
     };
-    return trend::MonthRange{month("FROM", months[0]), month("TO", months[1])};
+    return trend::MonthRange{month("FROM", call.argument(0)), month("TO", call.argument(1))};
 }
 
 struct Trended {
@@ -33,13 +30,11 @@ struct Trended {
     trend::Trend trend;
 };
 
-Trended trendOf(Context& context, const std::vector<std::string>& months) {
-    Trended t{rangeOf(months), {}, {}};
-    withDatabase(context, [&](store::Connection& db) {
-        t.scope = compare::comparisonScope(db);
-        t.trend = trend::trendOf(db, t.scope, t.range);
-    });
-    if (t.trend.months.empty()) context.err << trend::kNoDataText << "\n";
+Trended trendOf(Call& call) {
+    Trended t{rangeOf(call), {}, {}};
+    t.scope = compare::comparisonScope(call.database());
+    t.trend = trend::trendOf(call.database(), t.scope, t.range);
+    if (t.trend.months.empty()) call.err() << trend::kNoDataText << "\n";
     return t;
 }
 
@@ -66,41 +61,28 @@ void writeOffices(std::ostream& out, const trend::Trend& t) {
     }
 }
 
-int trendVerb(Context& context, const std::vector<std::string>& args) {
-    Arguments a(args, {}, {"offices"});
-    const Trended t = trendOf(context, a.positional());
-    if (a.flag("offices"))
-        writeOffices(context.out, t.trend);
+}  // namespace
+
+int runTrend(Call& call) {
+    const Trended t = trendOf(call);
+    if (call.flag("offices"))
+        writeOffices(call.out(), t.trend);
     else
-        writeMonths(context.out, t.trend);
+        writeMonths(call.out(), t.trend);
     return kExitOk;
 }
 
-}  // namespace
-
-int exportTrend(Context& context, const Arguments& a) {
-    const std::vector<std::string> months(a.positional().begin() + 1, a.positional().end());
-    const Trended t = trendOf(context, months);
+int runExportTrend(Call& call) {
+    const Trended t = trendOf(call);
     if (t.trend.months.empty()) {
-        context.prompter.message(compare::noDataToExport());
+        call.prompter().message(compare::noDataToExport());
         return kExitFailed;
     }
     const trend::MonthRange range =
         t.range.value_or(trend::MonthRange{t.trend.months.front().month, t.trend.months.back().month});
-    return saveExport(context, a, trend::workbookFileName(range.from, range.to), [&](const std::string& folder) {
+    return saveExport(call, trend::workbookFileName(range.from, range.to), [&](const std::string& folder) {
         return trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
     });
-}
-
-void addTrendVerbs(std::vector<Verb>& verbs) {
-    verbs.push_back({"trend", "[--offices] [FROM TO]",
-                     "Compares every month from FROM to TO (YYYY-MM; default: every month the data holds) as compare "
-                     "does and prints one tab-separated line per month that holds data: Month, Offices (with bank "
-                     "rows), Differing (listed), the listed offices' VESK Dep, ORV Dep, Diff Dep, VESK Wdl, ORV Wdl, "
-                     "Diff Wdl and To Explain (their absolute differences added up). --offices prints the map "
-                     "instead: a line per office listed in any of the months, a column per month holding its To "
-                     "Explain, empty where it agrees or has no bank rows.",
-                     trendVerb});
 }
 
 }  // namespace vesk::cli

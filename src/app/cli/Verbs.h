@@ -5,35 +5,57 @@
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/Call.h"
 
 namespace vesk::cli {
 
-// One function per family of verbs; each appends its verbs.
-void addInspectVerbs(std::vector<Verb>& verbs);
-void addSampleVerbs(std::vector<Verb>& verbs);
-void addOfficeVerbs(std::vector<Verb>& verbs);
-void addReportVerbs(std::vector<Verb>& verbs);
-void addCompareVerbs(std::vector<Verb>& verbs);
-void addWhereVerbs(std::vector<Verb>& verbs);
-void addHistoryVerbs(std::vector<Verb>& verbs);
-void addBackupVerbs(std::vector<Verb>& verbs);
-void addTrendVerbs(std::vector<Verb>& verbs);
+// The verbs' functions, which the table (verbs()) names; each gets its parsed command line.
 
-/// export trend [FROM TO] [--out DIR]: the positional arguments start with "trend".
-int exportTrend(Context& context, const Arguments& arguments);
+int runInspect(Call& call);
+int runSample(Call& call);
 
-void addReviewVerbs(std::vector<Verb>& verbs);
+int runImportMaster(Call& call);
+int runOffices(Call& call);
+int runSetOffice(Call& call);
+int runDeleteOffices(Call& call);
 
-/// export open-items: the open items' workbook.
-int exportOpenItems(Context& context, const Arguments& arguments);
+int runImportCtr(Call& call);
+int runImportOrv(Call& call);
+int runSummary(Call& call);
+int runDeleteMonth(Call& call);
+
+int runCompare(Call& call);
+int runDetail(Call& call);
+int runUnmatched(Call& call);
+int runExplain(Call& call);
+int runExportConsolidated(Call& call);
+int runExportDetailed(Call& call);
+int runExportUnmatched(Call& call);
+int runExportExplained(Call& call);
+
+int runTrend(Call& call);
+int runExportTrend(Call& call);
+
+int runNote(Call& call);
+int runNotes(Call& call);
+int runOpenItems(Call& call);
+int runExportOpenItems(Call& call);
+
+int runHistory(Call& call);
+
+int runCheck(Call& call);
+int runBackup(Call& call);
+int runRestore(Call& call);
+int runDailyBackups(Call& call);
+
+int runWhere(Call& call);
 
 /// Writes the cells as one tab-separated line.
 void writeLine(std::ostream& out, const std::vector<std::string>& cells);
 
 /// Saves an export where --out says (the desktop's output folder by default), as the forms'
 /// export flow saves it, and prints its path. write puts the file into the folder given.
-int saveExport(Context& context, const Arguments& arguments, const std::string& fileName,
+int saveExport(Call& call, const std::string& fileName,
                const std::function<std::string(const std::string& folder)>& write);
 
 }  // namespace vesk::cli

@@ -47,7 +47,7 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
 
 FormSet::~FormSet() = default;
 
-TaskForm& FormSet::Compareform() { return *m_compare; }
+TaskForm& FormSet::compareForm() { return *m_compare; }
 
 void FormSet::start() { m_main->show(); }
 

@@ -21,11 +21,11 @@ class FormSet : public QObject {
     explicit FormSet(std::string databasePath, SettingsStore* settings = nullptr);
     ~FormSet() override;
 
-    MainForm& mainform() { return *m_main; }
-    TaskForm& configureform() { return *m_configure; }
-    TaskForm& Finacleform() { return *m_finacle; }
-    TaskForm& ORVForm() { return *m_orv; }
-    TaskForm& Compareform();
+    MainForm& mainForm() { return *m_main; }
+    TaskForm& configureForm() { return *m_configure; }
+    TaskForm& finacleForm() { return *m_finacle; }
+    TaskForm& orvForm() { return *m_orv; }
+    TaskForm& compareForm();
     TrendWindow& trendWindow() { return *m_trend; }
     /// The Open Items window, once the menu has opened it.
     OpenItemsWindow* openItemsWindow() { return m_openItems; }

@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "backup/BackupWording.h"
 #include "backup/DatabaseScreen.h"
+#include "core/Error.h"
 #include "core/Version.h"
 #include "widgets/DelayShown.h"
 #include "widgets/FormStyle.h"
@@ -92,18 +94,19 @@ MainForm::MainForm() : m_prompter(*this) {
     m_daily->setObjectName("chkDailyBackups");
     m_daily->setFont(smallFont);
     m_daily->setGeometry(twipsRect(360, 4800, 2775, 375));
-    connect(check, &QPushButton::clicked, this, &MainForm::cmdCheck_Click);
-    connect(backUp, &QPushButton::clicked, this, &MainForm::cmdBackup_Click);
-    connect(restore, &QPushButton::clicked, this, &MainForm::cmdRestore_Click);
-    connect(m_daily, &QCheckBox::clicked, this, &MainForm::chkDailyBackups_Click);
 
-    connect(c1, &QPushButton::clicked, this, &MainForm::Command1_Click);
-    connect(c2, &QPushButton::clicked, this, &MainForm::Command2_Click);
-    connect(c3, &QPushButton::clicked, this, &MainForm::Command3_Click);
-    connect(c4, &QPushButton::clicked, this, &MainForm::Command4_Click);
-    connect(c5, &QPushButton::clicked, this, &MainForm::Command5_Click);
-    connect(trend, &QPushButton::clicked, this, &MainForm::cmdTrend_Click);
-    connect(openItems, &QPushButton::clicked, this, &MainForm::cmdOpenItems_Click);
+    // The task buttons open their forms; the rest are the menu's own.
+    connect(c1, &QPushButton::clicked, this, [this] { openTask(Office); });
+    connect(c2, &QPushButton::clicked, this, [this] { openTask(BankReport); });
+    connect(c3, &QPushButton::clicked, this, [this] { openTask(OrvReport); });
+    connect(c4, &QPushButton::clicked, this, [this] { openTask(Compare); });
+    connect(c5, &QPushButton::clicked, this, &MainForm::exitProgram);
+    connect(trend, &QPushButton::clicked, this, &MainForm::trendRequested);
+    connect(openItems, &QPushButton::clicked, this, &MainForm::openItemsRequested);
+    connect(check, &QPushButton::clicked, this, &MainForm::checkDatabase);
+    connect(backUp, &QPushButton::clicked, this, &MainForm::backUpDatabase);
+    connect(restore, &QPushButton::clicked, this, &MainForm::restoreDatabase);
+    connect(m_daily, &QCheckBox::clicked, this, &MainForm::switchDailyBackups);
     // Escape on the menu would end the program unasked: only Exit does.
     useKeyboard(this)->setEscapeCloses(false);
 
@@ -166,7 +169,7 @@ void MainForm::openTask(Task task) {
 }
 
 template <typename Handler>
-void MainForm::runBusy(Handler handler) {
+void MainForm::runBusy(const char* title, Handler handler) {
     // The buttons stay off while the work runs events, so nothing starts inside it.
     std::vector<QWidget*> off;
     for (QWidget* w : findChildren<QAbstractButton*>())
@@ -174,32 +177,35 @@ void MainForm::runBusy(Handler handler) {
     for (QWidget* w : off) w->setEnabled(false);
     try {
         handler();
-    } catch (const std::exception&) {  // the screen shows its own failures
+    } catch (const std::exception& caught) {
+        // The screen shows the failures of its own work; what fails around it (the forms
+        // letting go of a replaced file) is shown the same way.
+        m_prompter.message(backup::careFailed(title, asError(caught)));
     }
     m_prompter.progress("");
     for (QWidget* w : off) w->setEnabled(true);
 }
 
-void MainForm::cmdCheck_Click() {
-    runBusy([this] { m_database->cmdCheck_Click(); });
+void MainForm::checkDatabase() {
+    runBusy(backup::kCheckTitle, [this] { m_database->checkDatabase(); });
 }
 
-void MainForm::cmdBackup_Click() {
-    runBusy([this] { m_database->cmdBackup_Click(); });
+void MainForm::backUpDatabase() {
+    runBusy(backup::kBackupTitle, [this] { m_database->backUpDatabase(); });
 }
 
-void MainForm::cmdRestore_Click() {
-    runBusy([this] {
-        if (m_database->cmdRestore_Click()) emit databaseReplaced();
+void MainForm::restoreDatabase() {
+    runBusy(backup::kRestoreTitle, [this] {
+        if (m_database->restoreFromBackup()) emit databaseReplaced();
     });
 }
 
-void MainForm::chkDailyBackups_Click(bool on) {
-    m_daily->setChecked(m_database->chkDailyBackups_Click(on));
+void MainForm::switchDailyBackups(bool on) {
+    m_daily->setChecked(m_database->switchDailyBackups(on));
     m_daily->setToolTip(QString::fromStdString(m_database->dailyBackupsText()));
 }
 
-void MainForm::Command5_Click() {
+void MainForm::exitProgram() {
     hide();
     emit exitRequested();
 }

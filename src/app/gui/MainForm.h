@@ -36,23 +36,17 @@ class MainForm : public QWidget {
     /// database buttons work on that file.
     void showDatabase(const QString& path);
 
-    void Command1_Click() { openTask(Office); }
-    void Command2_Click() { openTask(BankReport); }
-    void Command3_Click() { openTask(OrvReport); }
-    void Command4_Click() { openTask(Compare); }
-    void Command5_Click();
-    void cmdCheck_Click();
-    void cmdBackup_Click();
-    void cmdRestore_Click();
-    void chkDailyBackups_Click(bool on);
+    // The menu's own actions; the task buttons open their forms.
+    void exitProgram();                ///< Command5, Exit
+    void checkDatabase();              ///< cmdCheck
+    void backUpDatabase();             ///< cmdBackup
+    void restoreDatabase();            ///< cmdRestore
+    void switchDailyBackups(bool on);  ///< chkDailyBackups
 
     /// Replaces the message boxes and file dialogs (tests script them).
     void setDialogs(Prompter* dialogs) { m_prompter.setDialogs(dialogs); }
     /// Where the backup dialogs remember their last folder.
     void setSettings(SettingsStore* settings) { m_prompter.setSettings(settings); }
-    void cmdTrend_Click() { emit trendRequested(); }
-    /// "Open Items": the window of what is still open, beside the menu.
-    void cmdOpenItems_Click() { emit openItemsRequested(); }
 
     void setVisible(bool visible) override;
     /// Lets the menu be smaller than its design on a small screen; it scrolls then.
@@ -65,6 +59,7 @@ class MainForm : public QWidget {
     void databaseReplaced();
     /// Trend was pressed: the trend window opens beside the menu.
     void trendRequested();
+    /// "Open Items" was pressed: the window of what is still open, beside the menu.
     void openItemsRequested();
 
   private:
@@ -80,9 +75,10 @@ class MainForm : public QWidget {
     };
 
     void openTask(Task task);
-    /// Runs a database button's handler with every button off and the wait cursor.
+    /// Runs a database button's handler with every button off and the wait cursor; a failure
+    /// that escapes it is shown under the handler's title.
     template <typename Handler>
-    void runBusy(Handler handler);
+    void runBusy(const char* title, Handler handler);
 
     std::array<TaskForm*, 4> m_tasks{};
     QLabel* m_status = nullptr;

@@ -4,16 +4,16 @@
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
 #include "backup/DailyBackups.h"
-#include "core/Prompter.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // A name fit for file paths; people see the program's own name.
+    // A name fit for file paths. No display name: the platform would append it to every
+    // window's title, and each title bar reads its form's own title only; the desktop entry
+    // names the program.
     QApplication::setApplicationName("vesk-orv");
-    QApplication::setApplicationDisplayName(QString::fromUtf8(vesk::kDefaultTitle));
     QApplication::setApplicationVersion(vesk::kVersion);
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("vesk-orv");

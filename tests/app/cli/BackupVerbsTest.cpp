@@ -46,22 +46,47 @@ TEST_F(BackupVerbsTest, CheckPrintsOkOrNamesTheDamageAndExitsAccordingly) {
     struct Case {
         const char* name;
         std::function<void()> spoil;
+        std::vector<std::string> args;
         int status;
         std::string firstLine;
         std::string more;
     };
+    const auto officeBehindItsIndex = [&] {
+        test::writeBehindIndex(m_path, "mastertable_office_name", [](store::Connection& db) {
+            db.prepare(test::insertAllColumns(store::Table::Master))
+                .execute(test::rowOf(store::Table::Master, {{"office_id", "999"}, {"office_name", "Behind"}}));
+        });
+    };
     const Case cases[] = {
-        {"sound", [] {}, kExitOk, "ok", ""},
-        {"a damaged page", [&] { test::damagePage(m_path, m_bankPage); }, kExitFailed,
-         "'" + m_path + "' is damaged:", "page " + std::to_string(m_bankPage) + " of "},
-        {"not a database", [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); }, kExitFailed,
-         "'" + m_path + "': it cannot be read with the program's key", "Restore a backup"},
-        {"no file", [&] { fs::remove(m_path); }, kExitFailed, "'" + m_path + "': it does not exist.", ""},
+        {"sound", [] {}, {"check"}, kExitOk, "ok", ""},
+        {"sound, fully", [] {}, {"check", "--full"}, kExitOk, "ok", ""},
+        // The quick check looks at each tree by itself: only the full one compares them.
+        {"an index that no longer matches its table", officeBehindItsIndex, {"check"}, kExitOk, "ok", ""},
+        {"the same, fully",
+         [] {},
+         {"check", "--full"},
+         kExitFailed,
+         "'" + m_path + "' is damaged:",
+         "mastertable_office_name"},
+        {"a damaged page",
+         [&] { test::damagePage(m_path, m_bankPage); },
+         {"check", "--full"},
+         kExitFailed,
+         "'" + m_path + "' is damaged:",
+         "page " + std::to_string(m_bankPage) + " of "},
+        {"not a database",
+         [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); },
+         {"check"},
+         kExitFailed,
+         "'" + m_path + "': it cannot be read with the program's key",
+         "Restore a backup"},
+        {"no file", [&] { fs::remove(m_path); }, {"check"}, kExitFailed, "'" + m_path + "': it does not exist.", ""},
+        {"an argument", [] {}, {"check", "everything"}, kExitUsage, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.spoil();
-        const Outcome o = run({"check"});
+        const Outcome o = run(c.args);
         EXPECT_EQ(o.status, c.status) << o.err;
         EXPECT_EQ(o.out.rfind(c.firstLine, 0), 0u) << o.out;
         EXPECT_NE(o.out.find(c.more), std::string::npos) << o.out;

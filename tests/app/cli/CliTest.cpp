@@ -144,5 +144,91 @@ TEST_F(CliFiles, SampleWritesTheMonthAndListsThePlantedDifferences) {
     EXPECT_EQ(runCli(args).out, o.out);
 }
 
+// Wrong use is refused before the verb reaches the database: the file is neither opened nor
+// created, and the message is the kind's own.
+TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;  // the first line on the error stream
+    };
+    const std::vector<Case> cases = {
+        {{"compare", "2025", "13"}, "compare: MONTH must be 1 to 12 or a month's full name, not '13'"},
+        {{"compare", "1899", "1"}, "compare: YEAR must be from 1900 to 9999"},
+        {{"explain", "2025", "4"}, "explain: give YEAR, MONTH and an office name or All"},
+        {{"note", "foo", "1"}, "note: the side is bank or orv, not 'foo'"},
+        {{"note", "bank", "1", "--status", "maybe"}, "note: the status is open, explained or resolved, not 'maybe'"},
+        {{"history", "foo"}, "history: the form is ctr, orv or master, not 'foo'"},
+        {{"summary", "foo"}, "summary: the report is ctr or orv, not 'foo'"},
+        {{"set-office", "  "}, "set-office: give an office name"},
+        {{"open-items", "--as-of", "31/13/2025"}, "open-items: --as-of takes a date dd/mm/yyyy, not '31/13/2025'"},
+        {{"trend", "2025-03"}, "trend: give FROM and TO (YYYY-MM), or neither for every month held"},
+        {{"trend", "2025-13", "2025-14"}, "trend: FROM must be a month as YYYY-MM (1900-01 to 9999-12), not '2025-13'"},
+        {{"daily-backups", "maybe"}, "daily-backups: give on or off, not 'maybe'"},
+        {{"export"},
+         "export: give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, "
+         "OFFICE)"},
+        {{"export", "consolidated", "2025"},
+         "export: give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)"},
+        {{"export", "explained", "2025", "4"}, "export: give explained, YEAR, MONTH and an office name or All"},
+        {{"export", "open-items", "x"}, "export: open-items takes no arguments but --as-of and --out"},
+        {{"export", "sideways", "2025", "4"},
+         "export: the first argument is consolidated, detailed, unmatched, explained, trend or open-items, not "
+         "'sideways'"},
+        {{"export", "trend", "--matched"}, "export: trend takes only --out"},
+        {{"export", "trend", "--office", "x"}, "export: trend takes only --out"},
+        {{"export", "open-items", "--office", "x"}, "export: open-items takes only --as-of and --out"},
+        {{"export", "unmatched", "2025", "4", "--filter", "x"}, "export: unmatched takes only --out"},
+        {{"export", "explained", "2025", "4", "All", "--filter", "x"},
+         "export: explained takes only --out and --matched"},
+        {{"export", "consolidated", "2025", "4", "--matched"}, "export: --matched goes with explained only"},
+        {{"export", "detailed", "2025", "4", "--as-of", "01/01/2025"}, "export: --as-of goes with open-items only"},
+        {{"export", "consolidated", "2025", "4", "--nope"}, "export: unknown option --nope"},
+        {{"export", "trend", "2025-03", "2025-04", "--out"}, "export: option --out needs a value"},
+    };
+    const std::string path = m_dir.file("untouched.db");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runCli(args);
+        EXPECT_EQ(o.status, kExitUsage);
+        EXPECT_EQ(o.err.substr(0, o.err.find('\n')), "vesk-orv-cli " + c.error);
+        // The usage that follows is the verb's as a whole, an export's too.
+        EXPECT_NE(o.err.find("\nusage: vesk-orv-cli [--db FILE] " + c.args.front() + " "), std::string::npos);
+        EXPECT_EQ(o.out, "");
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+TEST_F(CliFiles, EachKindOfExportDescribesItself) {
+    const Outcome group = runCli({"export", "--help"});
+    EXPECT_EQ(group.status, kExitOk);
+    EXPECT_EQ(group.out.rfind("usage: vesk-orv-cli [--db FILE] export consolidated|detailed|unmatched YEAR MONTH ", 0),
+              0u)
+        << group.out;
+    struct Case {
+        std::string kind;
+        std::string usage;  // the first line
+        std::string option;
+    };
+    const std::vector<Case> cases = {
+        {"consolidated", "consolidated YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
+         "  --filter TEXT\n"},
+        {"detailed", "detailed YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]", "  --office NAME|All\n"},
+        {"unmatched", "unmatched YEAR MONTH [--out DIR]", "  --out DIR\n"},
+        {"explained", "explained YEAR MONTH OFFICE|All [--out DIR] [--matched]", "  --matched\n"},
+        {"trend", "trend [FROM TO] [--out DIR]", "  --out DIR\n"},
+        {"open-items", "open-items [--as-of dd/mm/yyyy] [--out DIR]", "  --as-of dd/mm/yyyy\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const Outcome o = runCli({"export", c.kind, "--help"});
+        EXPECT_EQ(o.status, kExitOk);
+        EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "usage: vesk-orv-cli [--db FILE] export " + c.usage);
+        EXPECT_NE(o.out.find("\nOptions:\n"), std::string::npos) << o.out;
+        EXPECT_NE(o.out.find(c.option), std::string::npos) << o.out;
+    }
+}
+
 }  // namespace
 }  // namespace vesk::cli

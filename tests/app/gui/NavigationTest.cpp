@@ -29,8 +29,8 @@ class NavigationTest : public vesk::test::FormSetTest {
 };
 
 TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoaded) {
-    EXPECT_TRUE(forms.mainform().isVisible());
-    EXPECT_EQ(forms.mainform().windowTitle(), "VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
+    EXPECT_TRUE(forms.mainForm().isVisible());
+    EXPECT_EQ(forms.mainForm().windowTitle(), "VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
     EXPECT_EQ(loadedTasks(), 0);
 }
 
@@ -41,43 +41,43 @@ TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
         TaskForm* form;
         const char* title;
     };
-    const Case cases[] = {{"Command1", &forms.configureform(), "Office - Master Data"},
-                          {"Command2", &forms.Finacleform(), "VESK Finacle Report"},
-                          {"Command3", &forms.ORVForm(), "ORV Reports"},
-                          {"Command4", &forms.Compareform(), "Compare VESK Finacle Data with ORV Data"}};
+    const Case cases[] = {{"Command1", &forms.configureForm(), "Office - Master Data"},
+                          {"Command2", &forms.finacleForm(), "VESK Finacle Report"},
+                          {"Command3", &forms.orvForm(), "ORV Reports"},
+                          {"Command4", &forms.compareForm(), "Compare VESK Finacle Data with ORV Data"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
-        click(forms.mainform(), c.button);
-        EXPECT_FALSE(forms.mainform().isVisible());
+        click(forms.mainForm(), c.button);
+        EXPECT_FALSE(forms.mainForm().isVisible());
         EXPECT_TRUE(c.form->isVisible());
         EXPECT_TRUE(c.form->isLoaded());
         EXPECT_EQ(c.form->windowTitle(), c.title);
         EXPECT_EQ(loadedTasks(), 1);
 
-        click(*c.form, c.form == &forms.Compareform() ? "Command4" : "Command2");  // the comparison's Back
+        click(*c.form, c.form == &forms.compareForm() ? "Command4" : "Command2");  // the comparison's Back
         EXPECT_FALSE(c.form->isVisible());
         EXPECT_FALSE(c.form->isLoaded());
-        EXPECT_TRUE(forms.mainform().isVisible());
+        EXPECT_TRUE(forms.mainForm().isVisible());
         EXPECT_EQ(loadedTasks(), 0);
     }
 }
 
 TEST_F(NavigationTest, TheCloseBoxReturnsToTheMenu) {
     seedMaster();
-    click(forms.mainform(), "Command2");
-    forms.Finacleform().close();
-    EXPECT_FALSE(forms.Finacleform().isLoaded());
-    EXPECT_TRUE(forms.mainform().isVisible());
+    click(forms.mainForm(), "Command2");
+    forms.finacleForm().close();
+    EXPECT_FALSE(forms.finacleForm().isLoaded());
+    EXPECT_TRUE(forms.mainForm().isVisible());
 }
 
 TEST_F(NavigationTest, ShowingAFormAgainRunsItsLoadHandlerOnTheSameConnection) {
-    click(forms.mainform(), "Command1");  // empty master: one message
-    auto& configure = dynamic_cast<vesk::gui::ConfigureForm&>(forms.configureform());
+    click(forms.mainForm(), "Command1");  // empty master: one message
+    auto& configure = dynamic_cast<vesk::gui::ConfigureForm&>(forms.configureForm());
     sqlite3* handle = configure.logic().connection().handle();
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(prompter.messages().size(), 1u);
-    click(forms.configureform(), "Command2");
-    click(forms.mainform(), "Command1");
+    click(forms.configureForm(), "Command2");
+    click(forms.mainForm(), "Command1");
     EXPECT_EQ(prompter.messages().size(), 2u);  // the load handler ran again
     EXPECT_EQ(configure.logic().connection().handle(), handle);
 }
@@ -86,19 +86,19 @@ TEST_F(NavigationTest, WithAnEmptyMasterTheReportFormsHandOverToTheOfficeForm) {
     for (const char* button : {"Command2", "Command3"}) {
         SCOPED_TRACE(button);
         const std::size_t before = prompter.messages().size();
-        click(forms.mainform(), button);
+        click(forms.mainForm(), button);
         ASSERT_EQ(prompter.messages().size(), before + 2);
         const auto& handOver = prompter.messages()[before];
         EXPECT_EQ(handOver.text, "Import office Master Data First.");
         EXPECT_EQ(handOver.title, "Master Data Missing");
         EXPECT_EQ(handOver.icon, vesk::Icon::Exclamation);
         EXPECT_EQ(prompter.lastMessage().title, "No Offices Found");  // the office form's own load
-        EXPECT_TRUE(forms.configureform().isVisible());
+        EXPECT_TRUE(forms.configureForm().isVisible());
         EXPECT_EQ(loadedTasks(), 1);
-        EXPECT_FALSE(forms.mainform().isVisible());
+        EXPECT_FALSE(forms.mainForm().isVisible());
 
-        click(forms.configureform(), "Command2");
-        EXPECT_TRUE(forms.mainform().isVisible());
+        click(forms.configureForm(), "Command2");
+        EXPECT_TRUE(forms.mainForm().isVisible());
         EXPECT_EQ(loadedTasks(), 0);
     }
 }
@@ -106,9 +106,9 @@ TEST_F(NavigationTest, WithAnEmptyMasterTheReportFormsHandOverToTheOfficeForm) {
 TEST_F(NavigationTest, ExitEndsTheProgram) {
     bool exited = false;
     QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, [&] { exited = true; });
-    click(forms.mainform(), "Command5");
+    click(forms.mainForm(), "Command5");
     EXPECT_TRUE(exited);
-    EXPECT_FALSE(forms.mainform().isVisible());
+    EXPECT_FALSE(forms.mainForm().isVisible());
 }
 
 }  // namespace

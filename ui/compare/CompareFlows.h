@@ -3,9 +3,23 @@
 #include <functional>
 #include <string>
 
+#include "compare/ComparisonWorkbook.h"
+#include "compare/Grid.h"
+#include "compare/MonthComparison.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
+
+// What the comparison form and the comparison verbs tell the person, through whichever
+// prompter asks (the form's message boxes, the terminal).
+
+/// Tells how a comparison went: "No records found" for a month without bank rows, else
+/// "Comparison Completed" with the scope and the count. True when the month holds rows.
+bool tellComparison(Prompter& prompter, const ComparedMonth& compared);
+
+/// The grid an export button would write; an empty one is refused with the reason its kind
+/// gives. True when the grid holds rows to export.
+bool gridToExport(Prompter& prompter, ExportKind kind, const Grid& grid);
 
 /// Where an export goes, and how the person learns of it.
 struct ExportPlace {
@@ -17,7 +31,7 @@ struct ExportPlace {
     bool open = false;
 };
 
-/// Saving an export, as the export buttons and the export verb do it: write puts the file
+/// Saving an export, as the export buttons and the export verbs do it: write puts the file
 /// into the folder and returns its path; the file is then opened when asked and the person
 /// told where it went. Returns the path. Throws what write throws.
 std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,

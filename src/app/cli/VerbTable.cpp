@@ -1,0 +1,275 @@
+#include "cli/Verb.h"
+#include "cli/Verbs.h"
+
+namespace vesk::cli {
+
+namespace {
+
+// Options and counts that several verbs share.
+const Option kYes{"yes"};
+const Option kOut{"out", "DIR", "the folder the workbook goes into (default: VESK - ORV Output on the desktop)"};
+const char* const kOneReport = "give exactly one report workbook";
+const char* const kOfficeOrAll = "give YEAR, MONTH and an office name or All";
+const char* const kFromAndTo = "give FROM and TO (YYYY-MM), or neither for every month held";
+const char* const kGridKinds =
+    "give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)";
+
+// The kinds of export, each writing a workbook the forms' export buttons would.
+std::vector<Verb> exportKinds() {
+    const Option filter{"filter", "TEXT", "only the offices whose names begin with TEXT, as the search box filters"};
+    const Option office{"office", "NAME|All",
+                        "the office picked in the office list, or All for every differing office; the detailed "
+                        "grid lists its dates"};
+    return {
+        {.name = "consolidated",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {office, filter, kOut},
+         .help = "Compares the month and writes the consolidated grid, as compare prints it, to a formatted workbook; "
+                 "prints the file's path.",
+         .run = runExportConsolidated,
+         .database = Database::Snapshot,
+         .wrongCount = kGridKinds},
+        {.name = "detailed",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {office, filter, kOut},
+         .help = "Compares the month and writes the dates on which the office given with --office differs, as detail "
+                 "prints them, to a formatted workbook (without --office there is nothing to export); prints the "
+                 "file's path.",
+         .run = runExportDetailed,
+         .database = Database::Snapshot,
+         .wrongCount = kGridKinds},
+        {.name = "unmatched",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {kOut},
+         .help = "Writes what the month's comparison leaves out, as unmatched prints it, to a formatted workbook; "
+                 "prints the file's path.",
+         .run = runExportUnmatched,
+         .database = Database::Snapshot,
+         .wrongCount = kGridKinds},
+        {.name = "explained",
+         .arguments = {{"YEAR"}, {"MONTH"}, {"OFFICE|All"}},
+         .options = {kOut, {"matched", "", "the matched and group lines too"}},
+         .help = "Writes the month's explained rows of the office, or of every differing office, as explain prints "
+                 "them, to a formatted workbook; prints the file's path.",
+         .run = runExportExplained,
+         .database = Database::Snapshot,
+         .wrongCount = "give explained, YEAR, MONTH and an office name or All"},
+        {.name = "trend",
+         .arguments = {{"FROM", true}, {"TO", true}},
+         .options = {kOut},
+         .help = "Writes the months from FROM to TO (YYYY-MM; default: every month held) as trend prints them, with "
+                 "a chart, and the office map to Trend_FROM_TO.xlsx; prints the file's path.",
+         .run = runExportTrend,
+         .database = Database::Open,
+         .wrongCount = kFromAndTo},
+        {.name = "open-items",
+         .options = {{"as-of", "dd/mm/yyyy", "the day the ages count to (default: today)"}, kOut},
+         .help = "Writes Open_Items_<dd-mm-yyyy>.xlsx: the open items as open-items lists them, after a line per age "
+                 "bucket; prints the file's path.",
+         .run = runExportOpenItems,
+         .database = Database::Open,
+         .wrongCount = "open-items takes no arguments but --as-of and --out"},
+    };
+}
+
+std::vector<Verb> table() {
+    return {
+        {.name = "inspect",
+         .arguments = {{"FILE"}},
+         .options = {{"rows", "N"}, {"sheet", "first|active"}},
+         .help = "Prints a workbook's cells as an import stores them, tab-separated, a tab, carriage return, line "
+                 "break or backslash inside a cell as \\t, \\r, \\n or \\\\; error cells print #ERROR.",
+         .run = runInspect,
+         .wrongCount = "give exactly one workbook file"},
+        {.name = "sample",
+         .arguments = {{"DIR"}},
+         .options = {{"offices", "N"}, {"rows", "N"}, {"year", "Y"}, {"month", "M"}, {"seed", "S"}},
+         .help = "Writes a month of sample workbooks (office master, bank CTR, ORV receipts and payments) into DIR "
+                 "and lists the differences planted in them.",
+         .run = runSample,
+         .wrongCount = "give exactly one folder"},
+        {.name = "import-master",
+         .arguments = {{"FILE"}},
+         .options = {kYes},
+         .help = "Replaces the office master with the workbook's offices; the division office becomes the "
+                 "configured office.",
+         .run = runImportMaster,
+         .database = Database::Open,
+         .wrongCount = "give exactly one office master workbook"},
+        {.name = "offices",
+         .help = "Lists the head and division offices, then the configured office.",
+         .run = runOffices,
+         .database = Database::Open},
+        {.name = "set-office",
+         .arguments = {{"NAME"}},
+         .options = {kYes},
+         .help = "Makes the named office the configured office.",
+         .run = runSetOffice,
+         .database = Database::Open,
+         .wrongCount = "give exactly one office name"},
+        {.name = "delete-offices",
+         .options = {kYes},
+         .help = "Deletes every office and the configured office.",
+         .run = runDeleteOffices,
+         .database = Database::Open,
+         .wrongCount = "takes no arguments besides --yes"},
+        {.name = "import-ctr",
+         .arguments = {{"FILE"}},
+         .options = {kYes},
+         .help = "Imports a month of the bank's CTR report, replacing what the database holds for that month.",
+         .run = runImportCtr,
+         .database = Database::Open,
+         .wrongCount = kOneReport},
+        {.name = "import-orv",
+         .arguments = {{"FILE"}},
+         .options = {kYes},
+         .help = "Imports a month of ORV receipts or payments, replacing that month's entries of the same kind.",
+         .run = runImportOrv,
+         .database = Database::Open,
+         .wrongCount = kOneReport},
+        {.name = "summary",
+         .arguments = {{"ctr|orv"}},
+         .help = "Shows the report's monthly summary, newest month first.",
+         .run = runSummary,
+         .database = Database::Open,
+         .wrongCount = "give the report: ctr or orv"},
+        {.name = "delete-month",
+         .arguments = {{"ctr|orv"}, {"YEAR"}, {"MON"}},
+         .options = {kYes},
+         .help = "Deletes a month of the report; MON is Jan to Dec.",
+         .run = runDeleteMonth,
+         .database = Database::Open,
+         .wrongCount = "give the report (ctr or orv), the year and the month (Jan..Dec)"},
+        {.name = "compare",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {{"filter", "TEXT"}},
+         .help = "Compares the month office by office and prints the offices that differ, then their total "
+                 "(tab-separated, a differing amount marked *). YEAR: 1900 to 9999; MONTH: 1 to 12 or the "
+                 "month's name. --filter shows only the offices whose names begin with TEXT.",
+         .run = runCompare,
+         .database = Database::Snapshot},
+        {.name = "detail",
+         .arguments = {{"YEAR"}, {"MONTH"}, {"OFFICE|All"}},
+         .help = "Compares the month, then prints the dates on which the office (or every differing office, "
+                 "for All) differs.",
+         .run = runDetail,
+         .database = Database::Snapshot,
+         .wrongCount = kOfficeOrAll},
+        {.name = "unmatched",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .help = "Prints what the month's comparison leaves out, one tab-separated line per group: "
+                 "bank-unknown-facility (FACILITY_ID, rows, deposits, withdrawals), orv-only-office (office "
+                 "name, entries, receipts, payments) and orv-unknown-office (office id, entries, receipts, "
+                 "payments). Nothing printed: nothing left out.",
+         .run = runUnmatched,
+         .database = Database::Snapshot},
+        {.name = "explain",
+         .arguments = {{"YEAR"}, {"MONTH"}, {"OFFICE|All"}},
+         .options = {{"matched"}},
+         .help = "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
+                 "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
+                 "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only), Group, Other "
+                 "Date, Status, Note (the row's note). Without --matched the matched and group lines are left out.",
+         .run = runExplain,
+         .database = Database::Snapshot,
+         .wrongCount = kOfficeOrAll},
+        {.name = "export",
+         .help = "Compares the month (and lists the office's dates with --office) and writes the grid, filtered "
+                 "as the search box would, or what the comparison leaves out (unmatched), to a formatted "
+                 "workbook in DIR (default: VESK - ORV Output on the desktop); prints the file's path. explained "
+                 "writes the month's explained rows of the office, or of every differing office, as explain prints "
+                 "them. trend writes the months from FROM to TO (default: every month held) as trend prints them, "
+                 "with a chart, and the office map to Trend_FROM_TO.xlsx; open-items writes "
+                 "Open_Items_<dd-mm-yyyy>.xlsx: the open items as open-items lists them, after a line per age "
+                 "bucket.",
+         .wrongCount = kGridKinds,
+         .subVerbs = exportKinds(),
+         .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] "
+                          "| explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR] | "
+                          "open-items [--as-of D] [--out DIR]"},
+        {.name = "trend",
+         .arguments = {{"FROM", true}, {"TO", true}},
+         .options = {{"offices"}},
+         .help = "Compares every month from FROM to TO (YYYY-MM; default: every month the data holds) as compare "
+                 "does and prints one tab-separated line per month that holds data: Month, Offices (with bank "
+                 "rows), Differing (listed), the listed offices' VESK Dep, ORV Dep, Diff Dep, VESK Wdl, ORV Wdl, "
+                 "Diff Wdl and To Explain (their absolute differences added up). --offices prints the map "
+                 "instead: a line per office listed in any of the months, a column per month holding its To "
+                 "Explain, empty where it agrees or has no bank rows.",
+         .run = runTrend,
+         .database = Database::Open,
+         .wrongCount = kFromAndTo,
+         .optionsFirst = true},
+        {.name = "note",
+         .arguments = {{"bank|orv"}, {"ID"}},
+         .options = {{"status", "open|explained|resolved"}, {"text", "TEXT"}},
+         .help = "Sets or changes the note on the bank row or ORV entry with the ID (a new note is Open) and "
+                 "prints it as notes does; without --status and --text only prints it. An ID no row has is "
+                 "refused, as is a text of more than 2,000 characters.",
+         .run = runNote,
+         .database = Database::Open,
+         .wrongCount = "give bank or orv and the row's ID"},
+        {.name = "notes",
+         .help = "Lists every note, tab-separated: Side, ID, Date, Office Name, Amount, Status, Note, Changed "
+                 "(Date and Amount empty when the rows are no longer held).",
+         .run = runNotes,
+         .database = Database::Open,
+         .wrongCount = "notes takes no arguments"},
+        {.name = "open-items",
+         .options = {{"as-of", "dd/mm/yyyy"}},
+         .help = "Lists what is still open in every month the data holds, for every office in the configured "
+                 "office's scope: the rows the explanation names bank-only, orv-only or amount-differs unless "
+                 "their note says Explained or Resolved. Tab-separated: Month, Office Name, Kind, Side, Date, ID, "
+                 "Amount, Class, Age (days to the as-of date, today when not given), Bucket (0-30, 31-60, 61-90, "
+                 "over 90), Status, Note.",
+         .run = runOpenItems,
+         .database = Database::Open,
+         .wrongCount = "open-items takes no arguments but --as-of"},
+        {.name = "history",
+         .arguments = {{"ctr|orv|master", true}},
+         .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "
+                 "a configured office change), rows, deposits or receipts, withdrawals or payments.",
+         .run = runHistory,
+         .database = Database::Open,
+         .wrongCount = "give at most one form: ctr, orv or master"},
+        {.name = "check",
+         .options = {{"full", "", "and every index against its table"}},
+         .help = "Reads every page of the database file, verifying its authentication code, then runs the "
+                 "engine's check of every tree's structure (--full: and of every index against its table); "
+                 "prints ok, or what is damaged (and exits 1).",
+         .run = runCheck},
+        {.name = "backup",
+         .arguments = {{"FILE"}},
+         .options = {kYes},
+         .help = "Writes a copy of the database to FILE with the engine's online backup, also while the window "
+                 "has it open (a change in progress is waited for); --yes replaces an existing FILE.",
+         .run = runBackup,
+         .wrongCount = "give the file to write the backup to"},
+        {.name = "restore",
+         .arguments = {{"FILE"}},
+         .options = {kYes},
+         .help = "Puts the backup FILE in the database's place once it opens with the program's key and passes "
+                 "the check; the database as it was is kept beside it as NAME.before-restore-DATE-TIME.",
+         .run = runRestore,
+         .wrongCount = "give the backup file to restore"},
+        {.name = "daily-backups",
+         .arguments = {{"on|off", true}},
+         .help = "Turns the daily backups on or off (on by default) and says which: before the first change of "
+                 "each day the database is copied into the folder backups beside it, the newest 7 kept.",
+         .run = runDailyBackups,
+         .wrongCount = "give on, off or nothing"},
+        {.name = "where",
+         .help = "Prints the database file the other verbs open, then why it is that one: --db, VESK_ORV_DB, "
+                 "beside the program, or the data folder when the program's folder is not writable.",
+         .run = runWhere},
+    };
+}
+
+}  // namespace
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> kVerbs = table();
+    return kVerbs;
+}
+
+}  // namespace vesk::cli

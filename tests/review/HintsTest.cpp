@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "compare/CompareWording.h"
+#include "pairs/HandPairs.h"
+#include "review/MonthHints.h"
+#include "review/OpenItems.h"
+#include "review/ReviewDatabase.h"
+#include "review/StoredPairing.h"
+
+namespace vesk::review {
+namespace {
+
+using test::ReviewDatabase;
+
+// "ID: hint" of every line of the office's month that has one.
+std::vector<std::string> hintsOf(store::Connection& db, compare::Period month, const std::string& office) {
+    std::vector<std::string> out;
+    for (const compare::ExplainedLine& l : explainWithHints(db, month, compare::ExplainTarget::one(office)).lines)
+        if (l.hint.kind != compare::HintKind::None) out.push_back(l.id + ": " + compare::hintText(l.hint));
+    return out;
+}
+
+TEST(HintsTest, ARowBookedTwiceOnEitherSideNamesTheLowestIdOfAnyClass) {
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+    db.importBank({ReviewDatabase::entry("B2", "10/04/2025", "500"), ReviewDatabase::entry("B1", "10/04/2025", "500"),
+                   ReviewDatabase::entry("B3", "12/04/2025", "80"), ReviewDatabase::entry("B4", "14/04/2025", "65")});
+    db.importOrv({ReviewDatabase::entry("R1", "10/04/2025", "500"), ReviewDatabase::entry("R4", "12/04/2025", "80.01"),
+                  ReviewDatabase::entry("R3", "12/04/2025", "80"), ReviewDatabase::entry("R5", "14/04/2025", "65.5")});
+    // B1 and R3 are matched; their twins are not, and neither is the lone pair of the 14th.
+    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"),
+              (std::vector<std::string>{"B2: booked twice? VESK B1 has the same date and amount",
+                                        "R4: booked twice? ORV R3 has the same date and amount",
+                                        "B4: ORV R5 is 0.50 more", "R5: VESK B4 is 0.50 less"}));
+    // The same from the stored pairing, which keeps each twin; and a twin paired by hand counts.
+    const auto items = [&] {
+        std::vector<std::string> out;
+        for (const OpenItem& i : openItems(db.connection(), daysFromCivil(2025, 6, 30)).items)
+            out.push_back(i.line.id + ": " + compare::hintText(i.line.hint));
+        return out;
+    };
+    const std::vector<std::string> expected = {"B2: booked twice? VESK B1 has the same date and amount",
+                                               "R4: booked twice? ORV R3 has the same date and amount",
+                                               "B4: ORV R5 is 0.50 more", "R5: VESK B4 is 0.50 less"};
+    EXPECT_EQ(items(), expected);
+    EXPECT_EQ(items(), expected);
+    ASSERT_TRUE(pairs::makePair(db.connection(), pairs::PairRequest::named({"B1"}, {"R1"}), "ravi", {2025, 6, 1}).pair);
+    EXPECT_EQ(items(), expected);
+    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO").front(),
+              "B2: booked twice? VESK B1 has the same date and amount");
+}
+
+TEST(HintsTest, TheOtherMonthsRowsCountAsTheirOwnMonthClassesThem) {
+    struct Case {
+        const char* what;
+        std::vector<test::Entry> aprilBank, aprilOrv, mayBank;
+        std::vector<std::string> hints;
+    };
+    const std::vector<Case> cases = {
+        {"10 days earlier, unpaired in April",
+         {ReviewDatabase::entry("B9", "02/04/2025", "1")},
+         {ReviewDatabase::entry("R5", "25/04/2025", "700")},
+         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
+         {"B5: ORV R5 on 25/04/2025, 10 days earlier"}},
+        {"11 days is too far",
+         {ReviewDatabase::entry("B9", "02/04/2025", "1")},
+         {ReviewDatabase::entry("R5", "24/04/2025", "700")},
+         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
+         {}},
+        {"paired in April, it is no candidate",
+         {ReviewDatabase::entry("B6", "25/04/2025", "700")},
+         {ReviewDatabase::entry("R5", "25/04/2025", "700")},
+         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
+         {}},
+        // May's own window holds R5 without B6, yet April pairs them: R5 is no candidate.
+        {"paired in April by timing",
+         {ReviewDatabase::entry("B6", "27/04/2025", "700")},
+         {ReviewDatabase::entry("R5", "30/04/2025", "700")},
+         {ReviewDatabase::entry("B5", "04/05/2025", "700")},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        ReviewDatabase db{dir};
+        db.importBank(c.aprilBank);
+        db.importOrv(c.aprilOrv);
+        db.importBank(c.mayBank);
+        std::vector<std::string> hints = hintsOf(db.connection(), {2025, 5}, "Hill SO");
+        std::erase_if(hints, [](const std::string& h) { return !h.starts_with("B5"); });
+        EXPECT_EQ(hints, c.hints);
+    }
+    // An April row finds its counterpart in May the same way.
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+    db.importBank({ReviewDatabase::entry("B5", "26/04/2025", "45")});
+    db.importOrv({ReviewDatabase::entry("R8", "04/05/2025", "45")});
+    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"),
+              (std::vector<std::string>{"B5: ORV R8 on 04/05/2025, 8 days later"}));
+}
+
+TEST(HintsTest, AnotherOfficesRowAcrossTheMonthsEndAtThreeDaysButNotFour) {
+    for (const auto& [date, hint] : {std::pair<std::string, std::string>{"2025-04-28",
+                                                                         "B5: same amount at Bay SO: ORV "
+                                                                         "A1 on 28/04/2025"},
+                                     std::pair<std::string, std::string>{"2025-04-27", ""}}) {
+        SCOPED_TRACE(date);
+        test::TempDir dir;
+        ReviewDatabase db{dir};
+        db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+        db.orv("102", date, "Receipt", 900);  // A1: Bay SO has no bank rows in April
+        db.importBank({ReviewDatabase::entry("B5", "01/05/2025", "900")});
+        const std::vector<std::string> hints = hintsOf(db.connection(), {2025, 5}, "Hill SO");
+        EXPECT_EQ(hints, hint.empty() ? std::vector<std::string>{} : std::vector<std::string>{hint});
+    }
+}
+
+TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItemsCarryThem) {
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+    db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+    db.importBank(
+        {ReviewDatabase::entry("B1", "28/04/2025", "600"), ReviewDatabase::entry("B2", "15/04/2025", "4518")});
+    db.importOrv({ReviewDatabase::entry("R2", "15/04/2025", "4158"), ReviewDatabase::entry("R3", "06/05/2025", "600")});
+    db.orv("102", "2025-04-30", "Receipt", 77);  // A1
+    db.deposit("F1", "01/05/2025", 77);          // T2
+    const std::vector<std::string> expected = {"B2: digits swapped: ORV R2 4,158.00",
+                                               "R2: digits swapped: VESK B2 4,518.00",
+                                               "B1: ORV R3 on 06/05/2025, 8 days later"};
+    store::Connection& c = db.connection();
+    c.execute("PRAGMA query_only = ON");  // paired afresh, nothing stored
+    EXPECT_EQ(hintsOf(c, {2025, 4}, "Hill SO"), expected);
+    EXPECT_EQ(pairedMonths(c, {{2025, 4}}).paired, 1u);
+    c.execute("PRAGMA query_only = OFF");
+    ASSERT_FALSE(openItems(c, daysFromCivil(2025, 6, 30)).items.empty());  // every month stored
+    EXPECT_EQ(pairedMonths(c, {{2025, 4}, {2025, 5}}).reused, 2u);
+    EXPECT_EQ(hintsOf(c, {2025, 4}, "Hill SO"), expected);
+    EXPECT_EQ(hintsOf(c, {2025, 5}, "Hill SO"),
+              (std::vector<std::string>{"T2: same amount at Bay SO: ORV A1 on 30/04/2025",
+                                        "R3: VESK B1 on 28/04/2025, 8 days earlier"}));
+    std::vector<std::string> items;
+    for (const OpenItem& i : openItems(c, daysFromCivil(2025, 6, 30)).items)
+        items.push_back(i.line.id + ": " + compare::hintText(i.line.hint));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{
+                  "B2: digits swapped: ORV R2 4,158.00", "R2: digits swapped: VESK B2 4,518.00",
+                  "B1: ORV R3 on 06/05/2025, 8 days later", "A1: same amount at Hill SO: VESK T2 on 01/05/2025",
+                  "T2: same amount at Bay SO: ORV A1 on 30/04/2025", "R3: VESK B1 on 28/04/2025, 8 days earlier"}));
+}
+
+}  // namespace
+}  // namespace vesk::review

@@ -1,0 +1,31 @@
+#include "compare/CompareFlows.h"
+
+#include "compare/CompareWording.h"
+
+namespace vesk::compare {
+
+bool tellComparison(Prompter& prompter, const ComparedMonth& compared) {
+    if (!compared.result.anyRows) {
+        prompter.message(noRecords());
+        return false;
+    }
+    prompter.message(comparisonCompleted(compared.result, compared.scope));
+    return true;
+}
+
+bool gridToExport(Prompter& prompter, ExportKind kind, const Grid& grid) {
+    if (grid.hasData()) return true;
+    // The consolidated grid is empty when nothing was compared; the detailed one also before an office is picked.
+    prompter.message(kind == ExportKind::Consolidated ? noMismatchData() : noDataToExport());
+    return false;
+}
+
+std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
+                       const std::function<std::string(const std::string& folder)>& write) {
+    const std::string path = write(place.folder);
+    if (place.open) prompter.openDocument(path);
+    prompter.message(place.onDesktop ? savedOnDesktop(fileName) : savedInFolder(place.folder, fileName));
+    return path;
+}
+
+}  // namespace vesk::compare
