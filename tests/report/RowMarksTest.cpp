@@ -8,10 +8,13 @@
 #include <functional>
 #include <memory>
 
+#include "backup/Restore.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
+#include "store/Schema.h"
+#include "store/StoreTestSupport.h"
 #include "support/ChildProcess.h"
 #include "support/MonthDatabase.h"
 #include "support/OtherProgram.h"
@@ -151,13 +154,14 @@ class RowMarksTest : public ::testing::Test {
         return out;
     }
     // The same from the rows alone: the summaries' full statement, the totals built anew.
-    std::vector<std::string> fromRows() {
+    std::vector<std::string> fromRows() { return fromRows(c(), path); }
+    std::vector<std::string> fromRows(store::Connection& on, const std::string& file) {
         std::vector<std::string> out;
         for (const ReportDescription* r : bothReports())
-            for (std::string& line : summaryFromRows(c(), *r)) out.push_back(std::move(line));
+            for (std::string& line : summaryFromRows(on, *r)) out.push_back(std::move(line));
         // On a copy, so that the file itself is left as it is.
         const std::string copy = dir.file("copy.db");
-        std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
         store::Connection fresh;
         fresh.open(copy);
         fresh.execute("DELETE FROM office_month_marks");
@@ -165,10 +169,11 @@ class RowMarksTest : public ::testing::Test {
         for (std::string& line : rowsOf(fresh.query(kTotals))) out.push_back(std::move(line));
         return out;
     }
-    void expectMarksDescribeTheRows() {
+    void expectMarksDescribeTheRows() { expectMarksDescribeTheRows(c()); }
+    static void expectMarksDescribeTheRows(store::Connection& on) {
         for (const char* table : {"veskfinacle", "orvtable"})
-            EXPECT_EQ(rowsOf(c().query("SELECT row_count, last_rowid FROM row_marks WHERE report = ?", {table})),
-                      rowsOf(c().query(std::string("SELECT COUNT(*), ifnull(MAX(rowid), 0) FROM ") + table)))
+            EXPECT_EQ(rowsOf(on.query("SELECT row_count, last_rowid FROM row_marks WHERE report = ?", {table})),
+                      rowsOf(on.query(std::string("SELECT COUNT(*), ifnull(MAX(rowid), 0) FROM ") + table)))
                 << table;
     }
 
@@ -277,6 +282,50 @@ TEST_F(RowMarksTest, AFileThatCannotBeWrittenListsTheRowsAsTheyAreAndStoresNothi
         const std::vector<std::string> listed = reader.list();
         EXPECT_EQ(fileState(), stored);  // nothing written by the reader
         EXPECT_EQ(listed, fromRows());
+    }
+}
+
+TEST_F(RowMarksTest, ARestoredBackupOfAnyLayoutIsListedFromTheRowsItHolds) {
+    struct Case {
+        const char* what;
+        bool older;  // made by the version before the marks, a row written after its lines were kept
+    };
+    const Case cases[] = {
+        {"a backup of this layout, its lines current", false},
+        {"a backup made before the marks, its lines behind its rows", true},
+    };
+    c().close();
+    int n = 0;
+    for (const Case& cs : cases) {
+        SCOPED_TRACE(cs.what);
+        const std::string backup = dir.file("backup-" + std::to_string(++n) + ".db");
+        {
+            test::MonthDatabase b{backup};
+            b.office("12", "Dale SO", "SO", "", "F12");
+            b.deposit("F12", "02/06/2025", "70");
+            b.orv("12", "02/06/2025", "Receipt", "70");
+            keepEverything(b.connection());
+            if (cs.older) {
+                test::makeLayoutBeforeRowMarks(b.connection());
+                b.deposit("F12", "03/06/2025", "5");
+                b.orv("12", "04/07/2025", "Receipt", "5");
+            }
+        }
+        ASSERT_EQ(backup::restoreDatabase(path, backup, DateTime{2026, 3, 9, 14, 5, n}).status,
+                  backup::Restore::Status::Restored);
+        store::Connection restored;
+        restored.open(path);
+        EXPECT_EQ(restored.layoutVersion(), store::kSchemaVersion);
+        expectMarksDescribeTheRows(restored);
+        const std::vector<std::string> listed = kept(restored);
+        EXPECT_EQ(listed, fromRows(restored, path));
+        EXPECT_EQ(std::count_if(listed.begin(), listed.end(),
+                                [](const std::string& l) { return l.find("2025 | Jun | ") == 0; }),
+                  2);
+        // A change the program makes then keeps them current.
+        ASSERT_GT(deleteMonth(restored, ctr::bankReport(), {2025, 6}), 0);
+        expectMarksDescribeTheRows(restored);
+        EXPECT_EQ(kept(restored), fromRows(restored, path));
     }
 }
 
