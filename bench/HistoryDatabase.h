@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "compare/SampleStore.h"
 #include "sample/SampleData.h"
 #include "store/Connection.h"
+#include "support/SampleStore.h"
 
 namespace vesk::bench {
 
@@ -51,8 +51,8 @@ inline std::string historyDatabase(int months = kHistoryMonths) {
         db.open(partial.string());
         for (int i = 0; i < months; ++i) {
             std::fprintf(stderr, "\rbuilding %s: month %d of %d", file.filename().c_str(), i + 1, months);
-            compare::storeSampleMonth(db, sample::generateSample(historyMonth(kHistoryFirstYear + i / 12, 1 + i % 12)),
-                                      i == 0);
+            test::storeSampleMonth(db, sample::generateSample(historyMonth(kHistoryFirstYear + i / 12, 1 + i % 12)),
+                                   i == 0);
         }
         std::fprintf(stderr, "\n");
     }

@@ -151,4 +151,17 @@ std::string offSwitchText() {
            "Remove it, or run \"vesk-orv-cli daily-backups on\", to have them kept again.\n";
 }
 
+std::string delayText(const store::DelayNotice& notice) {
+    if (notice.delay == store::Delay::OwnWork) return "Keeping today's backup of the database...";
+    return "Waiting up to " +
+           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(store::kBusyLimit).count()) +
+           " s for another program to finish with the database...";
+}
+
+std::string notRemovedText(const std::string& file, const std::string& why) {
+    return "Cannot remove '" + file + "': " + why;
+}
+
+std::string notWrittenText(const std::string& file) { return "Cannot write '" + file + "'"; }
+
 }  // namespace vesk::backup

@@ -8,6 +8,7 @@
 #include "core/Prompter.h"
 #include "store/DatabaseCheck.h"
 #include "store/OnlineBackup.h"
+#include "store/Waiting.h"
 
 namespace vesk::backup {
 
@@ -42,6 +43,17 @@ std::string unknownDailyBackupsState(const std::string& given);
 std::string dailyBackupFailedText(const std::string& copy, const std::string& reason);
 /// What the switch file that turns the daily copies off says to whoever opens it.
 std::string offSwitchText();
+/// Why the switch could not be turned.
+std::string notRemovedText(const std::string& file, const std::string& why);
+std::string notWrittenText(const std::string& file);
+
+/// A restore refused: the file named is the database itself.
+inline constexpr const char* kRestoreItselfText = "The file to restore is the database file itself";
+
+/// What a person is told while a statement is held up: "Waiting up to 30 s for another
+/// program to finish with the database...", or, while the program's own work on the file
+/// comes first (today's backup is the only such work), "Keeping today's backup of the database...".
+std::string delayText(const store::DelayNotice& notice);
 
 /// A failure of a handler of the menu, under its title ("Error: ...").
 Message careFailed(const std::string& title, const Error& error);

@@ -47,13 +47,13 @@ void setDailyBackups(const std::string& databasePath, bool on) {
     std::error_code ec;
     if (on) {
         fs::remove(file, ec);
-        if (ec) throw Error(errc::kPathAccess, "Cannot remove '" + file.string() + "': " + ec.message());
+        if (ec) throw Error(errc::kPathAccess, notRemovedText(file.string(), ec.message()));
         return;
     }
     fs::create_directories(file.parent_path(), ec);
     std::ofstream out(file);
     out << offSwitchText();
-    if (!out.flush()) throw Error(errc::kPathAccess, "Cannot write '" + file.string() + "'");
+    if (!out.flush()) throw Error(errc::kPathAccess, notWrittenText(file.string()));
 }
 
 std::string dailyBackupPath(const std::string& databasePath, const DateTime& day) {
@@ -79,18 +79,18 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     const std::string copy = dailyBackupPath(path, today);
     std::error_code ec;
     if (fs::exists(copy, ec)) return std::nullopt;
-    db.tellDelay({store::Delay::DailyBackup, {}, false});
+    db.tellDelay({store::Delay::OwnWork, {}, false});
     try {
         fs::create_directories(fs::path(copy).parent_path(), ec);
         // Told again between slices: the window repaints while it waits.
-        store::copyDatabase(db, copy, [&db] { db.tellDelay({store::Delay::DailyBackup, {}, false}); });
+        store::copyDatabase(db, copy, [&db] { db.tellDelay({store::Delay::OwnWork, {}, false}); });
     } catch (const Error& e) {
-        db.tellDelay({store::Delay::DailyBackup, {}, true});
+        db.tellDelay({store::Delay::OwnWork, {}, true});
         // Waiting for another program is no failure of the copy.
         if (e.number() == store::kInUseError) throw;
         throw Error(errc::kPathAccess, dailyBackupFailedText(copy, e.description()));
     }
-    db.tellDelay({store::Delay::DailyBackup, {}, true});
+    db.tellDelay({store::Delay::OwnWork, {}, true});
     const std::vector<std::string> all = dailyBackups(path);
     for (std::size_t i = 0; i + kDailyBackupsKept < all.size(); ++i)
         if (all[i] != copy) fs::remove(all[i], ec);

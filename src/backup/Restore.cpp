@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "backup/BackupWording.h"
 #include "core/Error.h"
 #include "store/Connection.h"
 #include "store/OnlineBackup.h"
@@ -23,8 +24,7 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
                         const std::optional<store::FileCheck>& checked) {
     Restore result;
     std::error_code ec;
-    if (fs::equivalent(databasePath, backupPath, ec))
-        throw Error(errc::kUsage, "The file to restore is the database file itself");
+    if (fs::equivalent(databasePath, backupPath, ec)) throw Error(errc::kUsage, kRestoreItselfText);
     result.check = checked ? *checked : store::checkDatabaseFile(backupPath, store::CheckDepth::Quick, heartbeat);
     if (!result.check.sound()) return result;
     const bool existed = fs::exists(databasePath, ec);

@@ -14,8 +14,6 @@ using Amounts = std::array<double, 6>;
 inline constexpr std::size_t kDepositDifference = 2;
 inline constexpr std::size_t kWithdrawalDifference = 5;
 
-/// Two amounts agree when they differ by at most this much.
-inline constexpr double kTolerance = 0.01;
 /// Added to the tolerance so that the noise of subtracting two exact sums (100.01 - 100.00
 /// gives 0.010000000000005) does not turn an agreement into a difference. Far below a paisa.
 inline constexpr double kToleranceMargin = 1e-6;

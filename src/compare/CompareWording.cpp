@@ -1,9 +1,10 @@
 #include "compare/CompareWording.h"
 
-#include "compare/ComparisonWorkbook.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
+#include "core/Text.h"
 #include "notes/NoteWording.h"
+#include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
 
 namespace vesk::compare {
@@ -12,6 +13,18 @@ namespace {
 
 std::string counted(std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// A name the file systems of both platforms accept.
+std::string fileNamePart(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool bad = u < 32 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+                         c == '>' || c == '|';
+        out += bad ? '_' : c;
+    }
+    return out;
 }
 
 double both(const LeftOutList& list) {
@@ -51,6 +64,7 @@ Message comparisonFailed(const Error& error) { return critical("Error: " + error
 
 Message connectionFailed(const Error& error) { return critical("Connection Error: " + error.description()); }
 
+std::string totalRowName(std::size_t lines) { return "TOTAL (" + std::to_string(lines) + ")"; }
 std::string yearNotANumber(const std::string& text) { return "YEAR must be a number, not '" + text + "'"; }
 
 std::string yearOutOfRange(int first, int last) {
@@ -119,6 +133,136 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list) {
            labels.headers[2] + " " + formatAmount(list.total.first) + ", " + labels.headers[3] + " " +
            formatAmount(list.total.second);
 }
+
+const char* pairClassWords(PairClass c) {
+    switch (c) {
+        case PairClass::Matched:
+            return "Matched";
+        case PairClass::Group:
+            return "Group";
+        case PairClass::Timing:
+            return "Timing";
+        case PairClass::AmountDiffers:
+            return "Amount differs";
+        case PairClass::BankOnly:
+            return "Only in bank";
+        case PairClass::OrvOnly:
+            return "Only in ORV";
+        case PairClass::Manual:
+            return "Paired by hand";
+    }
+    return "";
+}
+
+const char* pairClassMeaning(PairClass c) {
+    switch (c) {
+        case PairClass::Matched:
+            return "matched: the same amount on the same date on both sides";
+        case PairClass::Group:
+            return "group: one entry on one side for several rows of the same date on the other";
+        case PairClass::Timing:
+            return "timing: the same amount booked 1 to 3 days apart";
+        case PairClass::AmountDiffers:
+            return "amount-differs: the only bank row and the only ORV entry of a date, with different amounts";
+        case PairClass::BankOnly:
+            return "bank-only: a bank row that ORV has no entry for";
+        case PairClass::OrvOnly:
+            return "orv-only: an ORV entry that the bank has no row for";
+        case PairClass::Manual:
+            return "manual: paired by hand with the rows of its hand pair";
+    }
+    return "";
+}
+
+const std::vector<std::string>& explainHeaders() {
+    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
+                                                      "Class",       "Group", "Other Date", "Status", "Note"};
+    return kHeaders;
+}
+
+std::vector<std::string> explainCells(const ExplainedLine& line) {
+    return {line.office,
+            line.kind == ExplainKind::Deposit ? "Deposit" : "Withdrawal",
+            notes::sideText(line.side),
+            dayText(line.day),
+            line.id,
+            formatAmount(line.amount),
+            pairClassTag(line.cls),
+            line.handPair ? pairs::pairName(line.handPair)
+            : line.group  ? std::to_string(line.group)
+                          : "",
+            line.otherDay ? dayText(*line.otherDay) : "",
+            line.note ? notes::statusText(line.note->status) : "",
+            line.note ? line.note->text : ""};
+}
+
+std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
+    const ExplanationTotals t = explanationTotals(lines);
+    const std::string dot = " \u00b7 ";
+    return "Only in bank: " + counted(std::int64_t(t.bankOnly), "row", "rows") + ", " +
+           formatAmount(t.bankOnlySum, Grouping::Thousands) + dot +
+           "Only in ORV: " + counted(std::int64_t(t.orvOnly), "row", "rows") + ", " +
+           formatAmount(t.orvOnlySum, Grouping::Thousands) + dot +
+           "Amounts differ: " + counted(std::int64_t(t.differingPairs), "pair", "pairs") + ", " +
+           formatAmount(t.differingSum, Grouping::Thousands) + dot +
+           "Timing: " + counted(std::int64_t(t.timingPairs), "pair", "pairs") + dot +
+           "Matched: " + counted(std::int64_t(t.matched), "row", "rows");
+}
+
+std::string noOfficeNamedText(const std::string& name) {
+    return "No office named '" + name + "' is in the office master.";
+}
+
+std::string scopeLine(ScopeWording wording, const Scope& scope) {
+    const std::string& office = scope.configuredOffice;
+    switch (wording) {
+        case ScopeWording::Configured:
+            return "Offices Under " + office;
+        case ScopeWording::Differing:
+            return office.empty() ? std::string("Differing offices of the division")
+                                  : "Differing offices under " + office;
+        case ScopeWording::HeadOffice:
+            break;
+    }
+    return scope.headOffice ? "Offices under " + office : std::string("Offices of the division");
+}
+
+std::string filterNote(const std::string& filterText) { return " (Filter Text : " + filterText + ")"; }
+
+std::string comparisonSheetName(ExportKind kind) {
+    return kind == ExportKind::Consolidated ? "Consolidated_Difference" : "Detailed_Difference";
+}
+
+std::string comparisonTitle(ExportKind kind) {
+    return kind == ExportKind::Consolidated ? "VESK - ORV Comparison - Consolidated Differences"
+                                            : "VESK - ORV Comparison - Detailed Differences";
+}
+
+std::string periodLine(const ExportContext& c, const std::optional<std::string>& office) {
+    std::string line = "Period : " + c.month + " " + c.year;
+    if (office) line += "  |  Office: " + *office;
+    return line;
+}
+
+std::string workbookFileName(ExportKind kind, const ExportContext& c) {
+    return c.month + "_" + c.year + "_" + comparisonSheetName(kind) + ".xlsx";
+}
+
+std::string leftOutFileName(const ExportContext& c) {
+    return c.month + "_" + c.year + "_" + kLeftOutSheetName + ".xlsx";
+}
+
+std::string explainedFileName(const ExportContext& c) {
+    std::string name = c.month + "_" + c.year + "_" + kExplainedSheetName;
+    if (namesOneOffice(c)) name += "_" + fileNamePart(*c.office);
+    return name + ".xlsx";
+}
+
+std::string folderNotCreatedText(const std::string& folder, const std::string& why) {
+    return "Cannot create the folder " + folder + ": " + why;
+}
+
+std::string notSavedText(const std::string& path, const std::string& why) { return "Cannot save " + path + ": " + why; }
 
 Message noMismatchData() { return exclamation("No mismatch data available to export.", "No data"); }
 

@@ -1,18 +1,23 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "compare/ComparisonWorkbook.h"
+#include "compare/Explanation.h"
 #include "compare/Hint.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
+#include "compare/Pairing.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
 
-// What the comparison form, its windows and the comparison verbs say.
+// What the comparison form, its windows, its workbooks and the comparison verbs say.
 
 /// "(Division)" or "(Offices Under Hill HO)", as the completion message names the scope.
 std::string scopeText(const Scope& scope);
@@ -51,6 +56,14 @@ inline constexpr const char* kLoadingDetails = "Loading Details...";
 inline constexpr const char* kDataFetched = "Data Fetched...";
 inline constexpr const char* kExportWait = "Pls Wait...";
 
+// The grids.
+inline constexpr std::array<const char*, 9> kConsolidatedHeadings = {
+    "Office ID", "Facility ID", "Office Name", "VESK Dep", "ORV Dep", "Diff Dep", "VESK Wdl", "ORV Wdl", "Diff Wdl"};
+inline constexpr std::array<const char*, 8> kDetailedHeadings = {"Date",     "Office Name", "VESK Dep", "ORV Dep",
+                                                                 "Diff Dep", "VESK Wdl",    "ORV Wdl",  "Diff Wdl"};
+/// "TOTAL (5)": the name on the total row of five lines.
+std::string totalRowName(std::size_t lines);
+
 /// How a list of what the comparison leaves out is shown, exported and printed: its caption
 /// ("Bank rows with unknown facility ids"), its four column headings and the word that
 /// starts its lines on the command line ("bank-unknown-facility").
@@ -66,6 +79,24 @@ std::string leftOutLine(const LeftOut& leftOut);
 /// "Total: Rows 5, Deposits 1015.00, Withdrawals 1000.50".
 std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
 
+// The explanation.
+
+/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV",
+/// "Paired by hand".
+const char* pairClassWords(PairClass c);
+/// What a class means, as the workbook's legend and the window's tips say it.
+const char* pairClassMeaning(PairClass c);
+/// The columns of a listing, the command line's and the workbook's: the pairing's, then the
+/// note's Status and Note.
+const std::vector<std::string>& explainHeaders();
+/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
+/// a hand pair's number as its group (M7).
+std::vector<std::string> explainCells(const ExplainedLine& line);
+/// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
+/// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
+std::string explanationHeadline(const std::vector<ExplainedLine>& lines);
+/// Why one office cannot be explained: the master has no office of the name.
+std::string noOfficeNamedText(const std::string& name);
 /// A hint in words, "" for none: "booked twice? ORV R123 has the same date and amount",
 /// "ORV R123 on 07/04/2025, 5 days later", "same amount at Kamptee SO: ORV R123 on
 /// 03/04/2025", "digits swapped: ORV R123 4,158.00", "decimal point: ORV R123 123.40",
@@ -73,6 +104,42 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
 std::string hintText(const Hint& hint);
 
 // The exports.
+
+/// How a workbook's scope line names the offices it lists.
+enum class ScopeWording {
+    Configured,  ///< "Offices Under Karwar Division": the configured office by its name, whatever its type
+    Differing,   ///< "Differing offices under Hill HO"; "Differing offices of the division" when none is configured
+    HeadOffice,  ///< "Offices under Hill HO" for a head office, else "Offices of the division"
+};
+/// The line under a workbook's period that says whose offices it lists.
+std::string scopeLine(ScopeWording wording, const Scope& scope);
+/// " (Filter Text : Ba)": the consolidated sheet's scope line names the search box's text.
+std::string filterNote(const std::string& filterText);
+
+/// "Consolidated_Difference", "Detailed_Difference": the sheet's name, and its file's.
+std::string comparisonSheetName(ExportKind kind);
+/// "VESK - ORV Comparison - Consolidated Differences" and the like.
+std::string comparisonTitle(ExportKind kind);
+inline constexpr const char* kLeftOutSheetName = "Left_Out";
+inline constexpr const char* kLeftOutTitle = "VESK - ORV Comparison - Left Out";
+inline constexpr const char* kExplainedSheetName = "Explained";
+inline constexpr const char* kExplainedTitle = "VESK - ORV Comparison - Explained Differences";
+/// The heading over a sheet's serial numbers.
+inline constexpr const char* kSerialHeading = "Sl.No";
+/// "Period : April 2025", and "Period : April 2025  |  Office: Bay SO" with an office.
+std::string periodLine(const ExportContext& context, const std::optional<std::string>& office = std::nullopt);
+/// "April_2025_Consolidated_Difference.xlsx", "April_2025_Detailed_Difference.xlsx".
+std::string workbookFileName(ExportKind kind, const ExportContext& context);
+/// "April_2025_Left_Out.xlsx".
+std::string leftOutFileName(const ExportContext& context);
+/// "April_2025_Explained.xlsx" for the differing offices (context.office none or "All"),
+/// "April_2025_Explained_<office>.xlsx" for one, characters a file name cannot hold as "_".
+std::string explainedFileName(const ExportContext& context);
+
+/// Why an export's folder or file could not be made.
+std::string folderNotCreatedText(const std::string& folder, const std::string& why);
+std::string notSavedText(const std::string& path, const std::string& why);
+
 Message noMismatchData();
 Message noDataToExport();
 /// Saved in the form's folder on the desktop.

@@ -3,17 +3,14 @@
 #include <array>
 
 #include "compare/Amounts.h"
+#include "compare/CompareWording.h"
 #include "core/DateTime.h"
 
 namespace vesk::compare {
 
 namespace {
 
-constexpr std::array<const char*, 9> kCompareHeaders = {
-    "Office ID", "Facility ID", "Office Name", "VESK Dep", "ORV Dep", "Diff Dep", "VESK Wdl", "ORV Wdl", "Diff Wdl"};
 constexpr std::array<int, 9> kCompareWidths = {0, 0, 1900, 1000, 1000, 1000, 1000, 1000, 1000};
-constexpr std::array<const char*, 8> kDetailHeaders = {"Date",     "Office Name", "VESK Dep", "ORV Dep",
-                                                       "Diff Dep", "VESK Wdl",    "ORV Wdl",  "Diff Wdl"};
 constexpr std::array<int, 8> kDetailWidths = {1100, 1700, 1000, 1000, 1000, 1000, 1000, 1000};
 
 template <std::size_t N>
@@ -39,10 +36,10 @@ GridRow resultRow(std::vector<std::string> texts, const Amounts& amounts) {
 
 }  // namespace
 
-Grid emptyConsolidatedGrid() { return setUp(kCompareHeaders, kCompareWidths); }
+Grid emptyConsolidatedGrid() { return setUp(kConsolidatedHeadings, kCompareWidths); }
 
 Grid emptyDetailedGrid() {
-    Grid grid = setUp(kDetailHeaders, kDetailWidths);
+    Grid grid = setUp(kDetailedHeadings, kDetailWidths);
     grid.alignments[0] = Align::LeftCenter;
     return grid;
 }
@@ -53,8 +50,7 @@ Grid consolidatedGrid(const MonthComparison& comparison) {
     for (const OfficeDifference& o : comparison.offices)
         grid.rows.push_back(resultRow({o.officeId, o.facilityId, o.name}, o.amounts));
     if (!comparison.offices.empty()) {
-        GridRow total =
-            resultRow({"", "", "TOTAL (" + std::to_string(comparison.offices.size()) + ")"}, comparison.total);
+        GridRow total = resultRow({"", "", totalRowName(comparison.offices.size())}, comparison.total);
         for (GridCell& c : total.cells) c.red = false;
         total.total = true;
         grid.rows.push_back(std::move(total));

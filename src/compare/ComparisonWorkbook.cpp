@@ -13,18 +13,9 @@ namespace vesk::compare {
 
 namespace {
 
-constexpr std::size_t kSheetNameLength = 30;
-
 bool showsScope(ExportKind kind, const ExportContext& c) {
-    return kind == ExportKind::Consolidated || (c.office && *c.office == "All");
+    return kind == ExportKind::Consolidated || (c.office && !namesOneOffice(c));
 }
-
-std::string sheetName(ExportKind kind) {
-    const std::string base = kind == ExportKind::Consolidated ? "Consolidated_Difference" : "Detailed_Difference";
-    return base.substr(0, kSheetNameLength);
-}
-
-constexpr const char* kLeftOutName = "Left_Out";
 
 ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, std::string name, bool total) {
     const auto highlight = total ? ExportSheet::Highlight::Yellow : ExportSheet::Highlight::None;
@@ -37,6 +28,8 @@ ExportSheet::Row leftOutRow(const LeftOutGroup& g, std::optional<int> serial, st
 
 }  // namespace
 
+bool namesOneOffice(const ExportContext& c) { return c.office && *c.office != kAllOffices; }
+
 ExportContext exportContext(Period period, std::string configuredOffice) {
     ExportContext c;
     c.month = monthName(period.month);
@@ -48,7 +41,7 @@ ExportContext exportContext(Period period, std::string configuredOffice) {
 std::string createdFolder(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec) throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " + ec.message());
+    if (ec) throw Error(errc::kPathAccess, folderNotCreatedText(folder, ec.message()));
     return folder;
 }
 
@@ -57,14 +50,12 @@ std::string defaultOutputFolder() { return (std::filesystem::path(desktopFolder(
 ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& c) {
     const bool consolidated = kind == ExportKind::Consolidated;
     ExportSheet s;
-    s.sheetName = sheetName(kind);
-    s.title = consolidated ? "VESK - ORV Comparison - Consolidated Differences"
-                           : "VESK - ORV Comparison - Detailed Differences";
-    s.periodLine = "Period : " + c.month + " " + c.year;
-    if (!consolidated && c.office) s.periodLine += "  |  Office: " + *c.office;
+    s.sheetName = comparisonSheetName(kind);
+    s.title = comparisonTitle(kind);
+    s.periodLine = periodLine(c, consolidated ? std::nullopt : c.office);
     if (showsScope(kind, c)) {
-        std::string scope = "Offices Under " + c.configuredOffice;
-        if (consolidated && !trim(c.filterText).empty()) scope += " (Filter Text : " + c.filterText + ")";
+        std::string scope = scopeLine(ScopeWording::Configured, Scope{c.configuredOffice});
+        if (consolidated && !trim(c.filterText).empty()) scope += filterNote(c.filterText);
         s.scopeLine = scope;
     }
     s.headers = grid.headers;
@@ -90,30 +81,23 @@ ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& 
     return s;
 }
 
-std::string workbookFileName(ExportKind kind, const ExportContext& c) {
-    return c.month + "_" + c.year + "_" + sheetName(kind) + ".xlsx";
-}
-
 ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& c) {
     ExportSheet s;
-    s.sheetName = kLeftOutName;
-    s.title = "VESK - ORV Comparison - Left Out";
-    s.periodLine = "Period : " + c.month + " " + c.year;
-    s.scopeLine = "Offices Under " + c.configuredOffice;
+    s.sheetName = kLeftOutSheetName;
+    s.title = kLeftOutTitle;
+    s.periodLine = periodLine(c);
+    s.scopeLine = scopeLine(ScopeWording::Configured, Scope{c.configuredOffice});
     for (LeftOutKind kind : kLeftOutKinds) {
         const LeftOutLabels& labels = leftOutLabels(kind);
         const LeftOutList& list = leftOut.list(kind);
         ExportSheet::Section section{labels.caption, {labels.headers.begin(), labels.headers.end()}, {}};
         int serial = 1;
         for (const LeftOutGroup& g : list.groups) section.rows.push_back(leftOutRow(g, serial++, g.name, false));
-        section.rows.push_back(
-            leftOutRow(list.total, std::nullopt, "TOTAL (" + std::to_string(list.groups.size()) + ")", true));
+        section.rows.push_back(leftOutRow(list.total, std::nullopt, totalRowName(list.groups.size()), true));
         s.sections.push_back(std::move(section));
     }
     return s;
 }
-
-std::string leftOutFileName(const ExportContext& c) { return c.month + "_" + c.year + "_" + kLeftOutName + ".xlsx"; }
 
 std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder) {
     const ExportSheet sheet = leftOutSheet(leftOut, context);

@@ -22,6 +22,9 @@ struct ExportContext {
     std::string configuredOffice;
 };
 
+/// True when the office list's choice is one office, not every office ("All").
+bool namesOneOffice(const ExportContext& context);
+
 /// The context of an export of the month's comparison under the configured office.
 ExportContext exportContext(Period period, std::string configuredOffice);
 
@@ -37,9 +40,6 @@ std::string createdFolder(const std::string& folder);
 /// total row unnumbered and yellow, differing cells red.
 ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& context);
 
-/// "April_2025_Consolidated_Difference.xlsx", "April_2025_Detailed_Difference.xlsx".
-std::string workbookFileName(ExportKind kind, const ExportContext& context);
-
 /// Writes the grid's visible rows to a formatted workbook in the folder (created when
 /// missing), replacing an earlier file of the same name only once the new one is complete;
 /// returns its path. rowDone(i) follows each written row. Throws Error.
@@ -49,9 +49,6 @@ std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const Exp
 /// The sheet of what the comparison left out: the title and period lines, the scope line,
 /// then each list under its caption with a total row.
 ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& context);
-
-/// "April_2025_Left_Out.xlsx".
-std::string leftOutFileName(const ExportContext& context);
 
 /// Writes the left-out sheet as writeComparisonWorkbook writes a grid; returns its path.
 std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder);

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "compare/CompareStatements.h"
-#include "core/Amount.h"
+#include "compare/CompareWording.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -44,7 +44,7 @@ DaySpan windowSpan(Period first, Period last, long long from, long long to) {
 // The day of a date as CDate gives it: "yyyy-mm-dd" with or without a time.
 long long dayOf(const store::Value& v) {
     const std::optional<DateTime> d = parseDateText(v.toText());
-    if (!d) throw Error(errc::kTypeMismatch, "Type mismatch");
+    if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
     return daysFromCivil(d->year, d->month, d->day);
 }
 
@@ -213,10 +213,6 @@ void numberGroups(std::vector<ExplainedLine>& lines) {
     }
 }
 
-std::string countOf(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
 
 std::optional<std::string> masterOfficeName(store::Connection& db, const std::string& name) {
@@ -335,7 +331,7 @@ Explanation explainMonth(store::Connection& db, Period period, const ExplainTarg
         return explainOffices(db, period, compared.officeNames());
     }
     const std::optional<std::string> name = masterOfficeName(db, *target.office);
-    if (!name) throw Error(errc::kUsage, "No office named '" + *target.office + "' is in the office master.");
+    if (!name) throw Error(errc::kUsage, noOfficeNamedText(*target.office));
     return explainOffices(db, period, {*name});
 }
 
@@ -353,41 +349,19 @@ std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, 
     return out;
 }
 
-const std::vector<std::string>& explainHeaders() {
-    static const std::vector<std::string> kHeaders = {"Office Name", "Kind",  "Side",       "Date",   "ID",  "Amount",
-                                                      "Class",       "Group", "Other Date", "Status", "Note"};
-    return kHeaders;
-}
-
-std::vector<std::string> explainCells(const ExplainedLine& line) {
-    return {line.office,
-            line.kind == ExplainKind::Deposit ? "Deposit" : "Withdrawal",
-            line.side == ExplainSide::Bank ? "Bank" : "ORV",
-            dayText(line.day),
-            line.id,
-            formatAmount(line.amount),
-            pairClassTag(line.cls),
-            line.handPair ? pairs::pairName(line.handPair)
-            : line.group  ? std::to_string(line.group)
-                          : "",
-            line.otherDay ? dayText(*line.otherDay) : "",
-            line.note ? notes::statusText(line.note->status) : "",
-            line.note ? line.note->text : ""};
-}
-
-std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
-    std::size_t bankOnly = 0, orvOnly = 0, matched = 0;
+ExplanationTotals explanationTotals(const std::vector<ExplainedLine>& lines) {
+    ExplanationTotals totals;
     store::ExactSum bankOnlySum, orvOnlySum;
     std::map<int, store::ExactSum> differing;  // group: bank minus ORV
     std::set<int> timing;
     for (const ExplainedLine& line : lines) {
         switch (line.cls) {
             case PairClass::BankOnly:
-                ++bankOnly;
+                ++totals.bankOnly;
                 bankOnlySum.add(line.amount);
                 break;
             case PairClass::OrvOnly:
-                ++orvOnly;
+                ++totals.orvOnly;
                 orvOnlySum.add(line.amount);
                 break;
             case PairClass::AmountDiffers:
@@ -398,7 +372,7 @@ std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
                 break;
             case PairClass::Matched:
             case PairClass::Group:
-                ++matched;
+                ++totals.matched;
                 break;
             case PairClass::Manual:
                 break;
@@ -406,14 +380,12 @@ std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
     }
     store::ExactSum differingSum;
     for (const auto& [group, d] : differing) differingSum.add(d.total() < 0 ? -d.total() : d.total());
-    const std::string dot = " \u00b7 ";
-    return "Only in bank: " + countOf(bankOnly, "row", "rows") + ", " +
-           formatAmount(bankOnlySum.total(), Grouping::Thousands) + dot +
-           "Only in ORV: " + countOf(orvOnly, "row", "rows") + ", " +
-           formatAmount(orvOnlySum.total(), Grouping::Thousands) + dot +
-           "Amounts differ: " + countOf(differing.size(), "pair", "pairs") + ", " +
-           formatAmount(differingSum.total(), Grouping::Thousands) + dot +
-           "Timing: " + countOf(timing.size(), "pair", "pairs") + dot + "Matched: " + countOf(matched, "row", "rows");
+    totals.bankOnlySum = bankOnlySum.total();
+    totals.orvOnlySum = orvOnlySum.total();
+    totals.differingPairs = differing.size();
+    totals.differingSum = differingSum.total();
+    totals.timingPairs = timing.size();
+    return totals;
 }
 
 }  // namespace vesk::compare

@@ -82,16 +82,21 @@ Explanation explainMonth(store::Connection& db, Period period, const ExplainTarg
 std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, bool withMatched,
                                        std::optional<long long> day = std::nullopt);
 
-/// The columns of a listing, the command line's and the workbook's: the pairing's, then the
-/// note's Status and Note.
-const std::vector<std::string>& explainHeaders();
-/// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
-/// a hand pair's number as its group (M7).
-std::vector<std::string> explainCells(const ExplainedLine& line);
 using vesk::dayText;
 
-/// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
-/// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
-std::string explanationHeadline(const std::vector<ExplainedLine>& lines);
+/// What a listing adds up to: the rows on one side only and their sums, the pairs whose
+/// amounts differ and the sum of their differences (each taken without its sign), the
+/// timing pairs, and the matched and grouped rows.
+struct ExplanationTotals {
+    std::size_t bankOnly = 0;
+    double bankOnlySum = 0;
+    std::size_t orvOnly = 0;
+    double orvOnlySum = 0;
+    std::size_t differingPairs = 0;
+    double differingSum = 0;
+    std::size_t timingPairs = 0;
+    std::size_t matched = 0;
+};
+ExplanationTotals explanationTotals(const std::vector<ExplainedLine>& lines);
 
 }  // namespace vesk::compare

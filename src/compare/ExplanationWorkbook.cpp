@@ -11,20 +11,6 @@ constexpr std::array<PairClass, 7> kClasses = {PairClass::BankOnly, PairClass::O
                                                PairClass::Timing,   PairClass::Group,   PairClass::Matched,
                                                PairClass::Manual};
 
-// A name the file systems of both platforms accept.
-std::string fileNamePart(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool bad = u < 32 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
-                         c == '>' || c == '|';
-        out += bad ? '_' : c;
-    }
-    return out;
-}
-
-bool oneOffice(const ExportContext& c) { return c.office && *c.office != "All"; }
-
 }  // namespace
 
 Rgb pairClassColour(PairClass c) {
@@ -47,36 +33,16 @@ Rgb pairClassColour(PairClass c) {
     return palette::kMatched;
 }
 
-const char* pairClassMeaning(PairClass c) {
-    switch (c) {
-        case PairClass::Matched:
-            return "matched: the same amount on the same date on both sides";
-        case PairClass::Group:
-            return "group: one entry on one side for several rows of the same date on the other";
-        case PairClass::Timing:
-            return "timing: the same amount booked 1 to 3 days apart";
-        case PairClass::AmountDiffers:
-            return "amount-differs: the only bank row and the only ORV entry of a date, with different amounts";
-        case PairClass::BankOnly:
-            return "bank-only: a bank row that ORV has no entry for";
-        case PairClass::OrvOnly:
-            return "orv-only: an ORV entry that the bank has no row for";
-        case PairClass::Manual:
-            return "manual: paired by hand with the rows of its hand pair";
-    }
-    return "";
-}
-
 ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const ExportContext& c) {
     ExportSheet s;
-    s.sheetName = "Explained";
-    s.title = "VESK - ORV Comparison - Explained Differences";
-    s.periodLine = "Period : " + c.month + " " + c.year;
-    if (oneOffice(c))
-        s.periodLine += "  |  Office: " + *c.office;
-    else
-        s.scopeLine = c.configuredOffice.empty() ? std::string("Differing offices of the division")
-                                                 : "Differing offices under " + c.configuredOffice;
+    s.sheetName = kExplainedSheetName;
+    s.title = kExplainedTitle;
+    if (namesOneOffice(c)) {
+        s.periodLine = periodLine(c, c.office);
+    } else {
+        s.periodLine = periodLine(c);
+        s.scopeLine = scopeLine(ScopeWording::Differing, Scope{c.configuredOffice});
+    }
     s.headers = explainHeaders();
     int serial = 1;
     for (const ExplainedLine& line : lines) {
@@ -96,12 +62,6 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
     for (PairClass cls : kClasses)
         if (cls != PairClass::Manual || manual) s.legend.emplace_back(pairClassMeaning(cls), pairClassColour(cls));
     return s;
-}
-
-std::string explainedFileName(const ExportContext& c) {
-    std::string name = c.month + "_" + c.year + "_Explained";
-    if (oneOffice(c)) name += "_" + fileNamePart(*c.office);
-    return name + ".xlsx";
 }
 
 std::string writeExplainedWorkbook(const std::vector<ExplainedLine>& lines, const ExportContext& context,

@@ -8,6 +8,10 @@
 
 #include "core/Palette.h"
 
+namespace vesk::sheet {
+class WorkbookWriter;
+}
+
 namespace vesk::compare {
 
 /// One sheet of an exported comparison, laid out as it is written: title lines, the
@@ -50,6 +54,16 @@ struct ExportSheet {
 /// Has write fill a temporary file beside path, then renames it over path: a failure never
 /// destroys an earlier file of that name, and no half-written one is left. Throws Error.
 void replaceWhenWritten(const std::string& path, const std::function<void(const std::string& temporary)>& write);
+
+/// The title lines over a table whose last column is lastColumn: the title, the period and,
+/// where there is one, the scope, each merged across the table.
+void writeTitleLines(sheet::WorkbookWriter& w, int lastColumn, const std::string& title, const std::string& periodLine,
+                     const std::optional<std::string>& scopeLine);
+
+enum class Orientation { Portrait, Landscape };
+/// How every exported workbook prints: on A4, margins of 20 points at the sides and 30 above
+/// and below, centred, one page wide, rows 1 to titleLastRow repeated on each page.
+void setExportPageSetup(sheet::WorkbookWriter& w, Orientation orientation, int titleLastRow);
 
 /// Writes the sheet as a new .xlsx workbook at path. The file is first written beside it
 /// under a temporary name and renamed over path only when complete, so a failure never

@@ -21,7 +21,7 @@ constexpr std::array<const char*, 6> kDateAmounts = {"VESK_Dep", "ORV_Dep", "Dif
                                                      "VESK_Wdl", "ORV_Wdl", "Diff_Wdl"};
 
 double amountOf(const store::Value& v) {
-    if (v.isNull()) throw Error(errc::kInvalidUseOfNull, "Invalid use of Null");
+    if (v.isNull()) throw Error(errc::kInvalidUseOfNull, kInvalidUseOfNullText);
     return v.toNumber();
 }
 
@@ -106,7 +106,7 @@ std::vector<DateDifference> differingDates(store::Connection& db, Period period,
     std::vector<DateDifference> dates;
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const std::optional<DateTime> date = parseDateText(rs.field(r, "TDate").toText());
-        if (!date) throw Error(errc::kTypeMismatch, "Type mismatch");
+        if (!date) throw Error(errc::kTypeMismatch, kTypeMismatchText);
         dates.push_back({daysFromCivil(date->year, date->month, date->day), rs.field(r, "OffName").toText(),
                          amountsOf(rs, r, kDateAmounts)});
     }

@@ -5,6 +5,8 @@
 #include <map>
 #include <tuple>
 
+#include "compare/Amounts.h"
+
 namespace vesk::compare {
 
 namespace {
@@ -213,26 +215,6 @@ const char* pairClassTag(PairClass c) {
             return "orv-only";
         case PairClass::Manual:
             return "manual";
-    }
-    return "";
-}
-
-const char* pairClassWords(PairClass c) {
-    switch (c) {
-        case PairClass::Matched:
-            return "Matched";
-        case PairClass::Group:
-            return "Group";
-        case PairClass::Timing:
-            return "Timing";
-        case PairClass::AmountDiffers:
-            return "Amount differs";
-        case PairClass::BankOnly:
-            return "Only in bank";
-        case PairClass::OrvOnly:
-            return "Only in ORV";
-        case PairClass::Manual:
-            return "Paired by hand";
     }
     return "";
 }

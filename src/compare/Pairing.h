@@ -17,9 +17,6 @@ bool isUnpaired(PairClass c);
 
 /// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only", "manual".
 const char* pairClassTag(PairClass c);
-/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV",
-/// "Paired by hand".
-const char* pairClassWords(PairClass c);
 
 using vesk::amountsEqual;
 using vesk::amountUnits;

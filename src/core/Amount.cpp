@@ -66,7 +66,7 @@ std::string formatAmount(double amount, Grouping grouping) {
 }
 
 std::int64_t amountUnits(double amount) {
-    const double units = std::clamp(amount * 10000.0, -kUnitLimit, kUnitLimit);
+    const double units = std::clamp(amount * kUnitsPerRupee, -kUnitLimit, kUnitLimit);
     return std::isnan(units) ? 0 : std::llround(units);
 }
 

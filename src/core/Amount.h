@@ -5,8 +5,12 @@
 
 namespace vesk {
 
-/// Two amounts are equal when they differ by at most 0.01: this many ten-thousandths.
-inline constexpr std::int64_t kToleranceUnits = 100;
+/// Two amounts agree when they differ by at most this much.
+inline constexpr double kTolerance = 0.01;
+/// Amounts are summed and paired in ten-thousandths of a rupee.
+inline constexpr double kUnitsPerRupee = 10000.0;
+/// The tolerance in those units: 100.
+inline constexpr std::int64_t kToleranceUnits = std::int64_t(kTolerance * kUnitsPerRupee + 0.5);
 /// An amount in ten-thousandths, so that sums and the tolerance are exact.
 std::int64_t amountUnits(double amount);
 /// True when two amounts (in ten-thousandths) differ by at most the tolerance, 0.01.

@@ -22,6 +22,11 @@ inline constexpr long kInternal = 51;  ///< a fault of the program or a library 
 inline constexpr long kDialogCancelled = 32755;
 }  // namespace errc
 
+/// The descriptions of the faults known by their number alone, worded as the database's
+/// own functions word them, so that a fault reads the same wherever it is found.
+inline constexpr const char* kTypeMismatchText = "Type mismatch";
+inline constexpr const char* kInvalidUseOfNullText = "Invalid use of Null";
+
 /// The one error type of the core: a number and a description, as a handler shows them.
 class Error : public std::runtime_error {
   public:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "history/HistoryWording.h"
 
 namespace vesk::history {
 
@@ -24,15 +25,15 @@ class Sha256 {
   public:
     Sha256() : m_ctx(EVP_MD_CTX_new()) {
         if (!m_ctx || EVP_DigestInit_ex(m_ctx.get(), EVP_sha256(), nullptr) != 1)
-            throw Error(errc::kInternal, "SHA-256 is not available");
+            throw Error(errc::kInternal, kNoDigestText);
     }
     void add(const void* data, std::size_t size) {
-        if (size && EVP_DigestUpdate(m_ctx.get(), data, size) != 1) throw Error(errc::kInternal, "SHA-256 failed");
+        if (size && EVP_DigestUpdate(m_ctx.get(), data, size) != 1) throw Error(errc::kInternal, kDigestFailedText);
     }
     std::string hex() {
         unsigned char digest[EVP_MAX_MD_SIZE];
         unsigned int length = 0;
-        if (EVP_DigestFinal_ex(m_ctx.get(), digest, &length) != 1) throw Error(errc::kInternal, "SHA-256 failed");
+        if (EVP_DigestFinal_ex(m_ctx.get(), digest, &length) != 1) throw Error(errc::kInternal, kDigestFailedText);
         static constexpr char kDigits[] = "0123456789abcdef";
         std::string out;
         for (unsigned int i = 0; i < length; ++i) {
@@ -64,7 +65,7 @@ FileDigest digestBytes(const std::string& path, std::string_view bytes) {
 
 FileDigest digestFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error(errc::kFileNotFound, "Cannot open '" + path + "': " + std::strerror(errno));
+    if (!in) throw Error(errc::kFileNotFound, cannotOpenText(path, std::strerror(errno)));
     FileDigest digest;
     digest.name = std::filesystem::path(path).filename().string();
     Sha256 sha;
@@ -75,7 +76,7 @@ FileDigest digestFile(const std::string& path) {
         sha.add(buffer.data(), got);
         digest.size += got;
     }
-    if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
+    if (in.bad()) throw Error(errc::kWorkbook, cannotReadText(path));
     digest.sha256 = sha.hex();
     return digest;
 }

@@ -75,4 +75,14 @@ std::vector<std::string> historyHeadings(Form form) {
 
 Message historyFailed(const Error& error) { return critical("History Error: " + error.description(), "Error"); }
 
+std::string noTimeText(const std::string& value) { return "The history holds a time that is no time: '" + value + "'"; }
+
+std::string unknownActionText(const std::string& key) { return "The history holds an unknown action '" + key + "'"; }
+
+std::string cannotOpenText(const std::string& path, const std::string& why) {
+    return "Cannot open '" + path + "': " + why;
+}
+
+std::string cannotReadText(const std::string& path) { return "Cannot read '" + path + "'"; }
+
 }  // namespace vesk::history

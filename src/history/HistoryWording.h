@@ -29,6 +29,15 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
 /// "the form is ctr, orv or master, not 'x'": a form the history does not keep.
 std::string unknownFormText(const std::string& given);
 
+// Why the history or a file cannot be read.
+std::string noTimeText(const std::string& value);
+std::string unknownActionText(const std::string& key);
+inline constexpr const char* kNamelessActionText = "An action without a name";
+std::string cannotOpenText(const std::string& path, const std::string& why);
+std::string cannotReadText(const std::string& path);
+inline constexpr const char* kNoDigestText = "SHA-256 is not available";
+inline constexpr const char* kDigestFailedText = "SHA-256 failed";
+
 /// A History window's headings: its form's columns.
 std::vector<std::string> historyHeadings(Form form);
 /// The records could not be read.

@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "history/HistoryStatements.h"
+#include "history/HistoryWording.h"
 
 namespace vesk::history {
 
@@ -31,7 +32,7 @@ constexpr std::array<std::pair<Action, const char*>, 13> kActionKeys = {{
 const char* actionKey(Action action) {
     for (const auto& [a, key] : kActionKeys)
         if (a == action) return key;
-    throw Error(errc::kInternal, "An action without a name");
+    throw Error(errc::kInternal, kNamelessActionText);
 }
 
 namespace {
@@ -52,7 +53,7 @@ const char* formKey(Form form) {
 
 DateTime readTime(const store::Value& v) {
     const std::optional<DateTime> t = parseDateText(v.toText());
-    if (!t) throw Error(errc::kTypeMismatch, "The history holds a time that is no time: '" + v.toText() + "'");
+    if (!t) throw Error(errc::kTypeMismatch, noTimeText(v.toText()));
     return *t;
 }
 
@@ -133,7 +134,7 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
                 rec.action = action;
                 known = true;
             }
-        if (!known) throw Error(errc::kTypeMismatch, "The history holds an unknown action '" + key + "'");
+        if (!known) throw Error(errc::kTypeMismatch, unknownActionText(key));
         if (!rs.field(r, 3).isNull()) {
             rec.year = int(rs.field(r, 3).toInt());
             rec.month = int(rs.field(r, 4).toInt());

@@ -14,7 +14,7 @@ namespace {
 
 long long dayOf(const store::Value& v) {
     const std::optional<DateTime> d = parseDateText(v.toText());
-    if (!d) throw Error(errc::kTypeMismatch, "Type mismatch");
+    if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
     return daysFromCivil(d->year, d->month, d->day);
 }
 

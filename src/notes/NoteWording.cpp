@@ -14,6 +14,11 @@ std::string counted(std::size_t n) {
 
 std::string rowName(Side side, const std::string& id) { return (side == Side::Bank ? "VESK " : "ORV ") + id; }
 
+const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
+
+// The listings and the dialog show a status by the word it is stored as.
+const char* statusText(Status status) { return statusKey(status); }
+
 std::string rowWords(Side side, const std::string& id) {
     return (side == Side::Bank ? "bank row " : "ORV entry ") + id;
 }
@@ -91,6 +96,8 @@ Message noteRefused(const std::string& refusal) { return exclamation(refusal, "N
 Message noRowForNote() { return exclamation("Please select a row to write a note on.", "Note"); }
 
 Message noteFailed(const Error& error) { return critical("Error: " + error.description(), "Note"); }
+
+std::string noTimeText(const std::string& value) { return "A note holds a time that is no time: '" + value + "'"; }
 
 std::string changedText(const Note& note) { return isoDateTime(note.when) + " by " + note.who; }
 

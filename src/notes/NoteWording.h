@@ -9,6 +9,10 @@
 
 namespace vesk::notes {
 
+/// "Bank", "ORV": a side as the listings name it.
+const char* sideText(Side side);
+/// "Open", "Explained", "Resolved": a status as the listings and the note dialog name it.
+const char* statusText(Status status);
 /// 2000 as "2,000".
 std::string counted(std::size_t n);
 /// "VESK T12", "ORV R7": a row as the hints and the hand pairs name it.
@@ -49,6 +53,9 @@ Message noteRefused(const std::string& refusal);
 Message noteFailed(const Error& error);
 /// A note asked for with no row selected.
 Message noRowForNote();
+
+/// Why the notes cannot be read: one holds a time that is no time.
+std::string noTimeText(const std::string& value);
 
 /// "2025-05-02 10:15:00 by ravi": when a note was set and by whom.
 std::string changedText(const Note& note);

@@ -11,6 +11,7 @@
 #include "core/Text.h"
 #include "history/ImportHistory.h"
 #include "notes/NoteStatements.h"
+#include "notes/NoteWording.h"
 
 namespace vesk::notes {
 
@@ -30,8 +31,7 @@ Note noteOf(const store::ResultSet& rs, std::size_t r) {
     n.office = rs.field(r, 5).toText();
     n.who = rs.field(r, 6).toText();
     const std::optional<DateTime> when = parseDateText(rs.field(r, 7).toText());
-    if (!when)
-        throw Error(errc::kTypeMismatch, "A note holds a time that is no time: '" + rs.field(r, 7).toText() + "'");
+    if (!when) throw Error(errc::kTypeMismatch, noTimeText(rs.field(r, 7).toText()));
     n.when = *when;
     return n;
 }
@@ -57,7 +57,7 @@ std::optional<Note> noteOfDay(const std::vector<Note>& notes, std::optional<long
 void save(store::Connection& db, const Note& n) {
     db.execute(sql::kForgetNote, {sideKey(n.side), n.id, dayValue(n.day)});
     db.execute(sql::kSaveNote,
-               {sideKey(n.side), n.id, dayValue(n.day), statusText(n.status), n.text,
+               {sideKey(n.side), n.id, dayValue(n.day), statusKey(n.status), n.text,
                 n.office.empty() ? store::Value() : store::Value(n.office), n.who, isoDateTime(n.when)});
 }
 
@@ -104,7 +104,7 @@ void apply(store::Connection& db, Side side, const NoteLookup& found, const Note
         change.year = y;
         change.month = m;
     }
-    change.note = history::StatusChange{after.id, before ? statusText(before->status) : "", statusText(after.status)};
+    change.note = history::StatusChange{after.id, before ? statusKey(before->status) : "", statusKey(after.status)};
     history::recordChange(db, change, when);
     result.outcome = Outcome::Saved;
     result.note = after;
@@ -149,9 +149,7 @@ SetResult change(store::Connection& db, Side side, const NoteEdit& edit, const s
 
 }  // namespace
 
-const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
-
-const char* statusText(Status status) {
+const char* statusKey(Status status) {
     switch (status) {
         case Status::Open:
             return "Open";
@@ -165,7 +163,7 @@ const char* statusText(Status status) {
 
 std::optional<Status> statusNamed(const std::string& name) {
     for (Status s : kStatuses)
-        if (equalsNoCase(trim(name), statusText(s))) return s;
+        if (equalsNoCase(trim(name), statusKey(s))) return s;
     return std::nullopt;
 }
 

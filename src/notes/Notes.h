@@ -14,14 +14,11 @@
 
 namespace vesk::notes {
 
-/// "Bank", "ORV".
-const char* sideText(Side side);
-
 /// How far the person got with a row that does not pair.
 enum class Status { Open, Explained, Resolved };
 inline constexpr std::array<Status, 3> kStatuses = {Status::Open, Status::Explained, Status::Resolved};
-/// "Open", "Explained", "Resolved".
-const char* statusText(Status status);
+/// "Open", "Explained", "Resolved": as stored, and in the history of changes.
+const char* statusKey(Status status);
 /// The status a command line or the file names, in any letter case.
 std::optional<Status> statusNamed(const std::string& name);
 

@@ -32,24 +32,24 @@ const char* stateKey(PairState state) {
 PairState stateNamed(const std::string& key) {
     for (PairState s : {PairState::Held, PairState::Broken, PairState::Undone})
         if (key == stateKey(s)) return s;
-    throw Error(errc::kTypeMismatch, "A hand pair holds an unknown state '" + key + "'");
+    throw Error(errc::kTypeMismatch, unknownPairFieldText("state", key));
 }
 
 Kind kindOf(const store::Value& v) {
     const std::optional<Kind> kind = notes::kindNamed(v.toText());
-    if (!kind) throw Error(errc::kTypeMismatch, "A hand pair holds an unknown kind '" + v.toText() + "'");
+    if (!kind) throw Error(errc::kTypeMismatch, unknownPairFieldText("kind", v.toText()));
     return *kind;
 }
 
 Side sideOf(const store::Value& v) {
     const std::optional<Side> side = notes::sideNamed(v.toText());
-    if (!side) throw Error(errc::kTypeMismatch, "A hand pair holds an unknown side '" + v.toText() + "'");
+    if (!side) throw Error(errc::kTypeMismatch, unknownPairFieldText("side", v.toText()));
     return *side;
 }
 
 DateTime timeOf(const store::Value& v) {
     const std::optional<DateTime> t = parseDateText(v.toText());
-    if (!t) throw Error(errc::kTypeMismatch, "A hand pair holds a time that is no time: '" + v.toText() + "'");
+    if (!t) throw Error(errc::kTypeMismatch, pairNoTimeText(v.toText()));
     return *t;
 }
 

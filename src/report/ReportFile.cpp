@@ -11,6 +11,7 @@
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "report/ReportWording.h"
 #include "sheet/SheetRows.h"
 #include "store/Schema.h"
 
@@ -33,10 +34,9 @@ Error cellError(std::string_view code, int fileRow, int column) {
     try {
         (void)sheet::cellText(sheet::Cell::makeError(std::string(code)));
     } catch (const Error& e) {
-        return Error(e.number(), std::string(e.what()) + " in row " + std::to_string(fileRow) + ", column " +
-                                     columnLetters(column) + ".");
+        return Error(e.number(), cellErrorText(e.what(), fileRow, column));
     }
-    return Error(errc::kCellError, "Cell holds an error value in row " + std::to_string(fileRow) + ".");
+    return Error(errc::kCellError, errorValueText(fileRow));
 }
 
 // The cells of a row read whole, as the row-by-row reader hands them over.
@@ -91,10 +91,7 @@ class RowConverter {
                     // or deleted again, and would break every later summary.
                     if (m_plan.holdsDates[std::size_t(j)]) {
                         const std::optional<DateTime> date = parseDateText(value);
-                        if (!date)
-                            throw Error(errc::kTypeMismatch, "Data type mismatch: row " + std::to_string(fileRow) +
-                                                                 " holds '" + excerpt(value) + "' in column " +
-                                                                 columnLetters(j + 1) + ", which is not a date.");
+                        if (!date) throw Error(errc::kTypeMismatch, notADateText(fileRow, value, j + 1));
                         m_keys.insert(monthKey(date->year, date->month));
                     }
                 }

@@ -1,6 +1,7 @@
 #include "report/ReportWording.h"
 
 #include "core/Amount.h"
+#include "core/Text.h"
 #include "history/HistoryWording.h"
 
 namespace vesk::report {
@@ -79,5 +80,16 @@ Message deleteFailed(const ReportWording& wording, const Error& error) {
 }
 
 Message importFailed(const Error& error) { return critical("Import Error: " + error.description(), "Error"); }
+
+std::string cellErrorText(const std::string& readerText, int fileRow, int column) {
+    return readerText + " in row " + std::to_string(fileRow) + ", column " + columnLetters(column) + ".";
+}
+
+std::string errorValueText(int fileRow) { return "Cell holds an error value in row " + std::to_string(fileRow) + "."; }
+
+std::string notADateText(int fileRow, std::string_view value, int column) {
+    return "Data type mismatch: row " + std::to_string(fileRow) + " holds '" + excerpt(value) + "' in column " +
+           columnLetters(column) + ", which is not a date.";
+}
 
 }  // namespace vesk::report

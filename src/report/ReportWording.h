@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,14 @@ std::string unknownReportText(const std::string& given);
 /// thousands separated ("1,234.50"), a missing amount empty.
 std::vector<std::string> summaryHeadings();
 std::vector<std::string> summaryCells(const SummaryLine& line);
+
+// Why a file's row cannot be stored, naming its place (the file's row, 1-based column).
+/// "<the reader's words for the error cell> in row 5, column C."
+std::string cellErrorText(const std::string& readerText, int fileRow, int column);
+/// "Cell holds an error value in row 5.": an error cell the reader has no words for.
+std::string errorValueText(int fileRow);
+/// "Data type mismatch: row 5 holds 'abc' in column B, which is not a date."
+std::string notADateText(int fileRow, std::string_view value, int column);
 
 // Failures of the form's handlers.
 Message gridFailed(const ReportWording& wording, const Error& error);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExplanationWorkbook.h"
 #include "core/Amount.h"
@@ -11,13 +12,12 @@ namespace vesk::review {
 
 compare::ExportSheet openItemsSheet(const OpenItems& open) {
     compare::ExportSheet s;
-    s.sheetName = "Open Items";
-    s.title = "VESK - ORV Comparison - Open Items";
-    s.periodLine = "As of " + dayText(open.asOf);
-    s.scopeLine =
-        open.scope.headOffice ? "Offices under " + open.scope.configuredOffice : std::string("Offices of the division");
+    s.sheetName = kOpenItemsSheetName;
+    s.title = kOpenItemsTitle;
+    s.periodLine = asOfLine(open.asOf);
+    s.scopeLine = compare::scopeLine(compare::ScopeWording::HeadOffice, open.scope);
 
-    compare::ExportSheet::Section ages{"Open items by age", {"Age", "Items", "Amount"}, {}};
+    compare::ExportSheet::Section ages{kAgesCaption, {kAgesHeadings.begin(), kAgesHeadings.end()}, {}};
     int serial = 1;
     for (const BucketTotal& t : bucketTotals(open.items)) {
         compare::ExportSheet::Row row;
@@ -28,7 +28,7 @@ compare::ExportSheet openItemsSheet(const OpenItems& open) {
         ages.rows.push_back(std::move(row));
     }
 
-    compare::ExportSheet::Section list{"Open items", openItemHeaders(), {}};
+    compare::ExportSheet::Section list{kItemsCaption, openItemHeaders(), {}};
     serial = 1;
     for (const OpenItem& item : open.items) {
         compare::ExportSheet::Row row;
@@ -40,13 +40,6 @@ compare::ExportSheet openItemsSheet(const OpenItems& open) {
     }
     s.sections = {std::move(ages), std::move(list)};
     return s;
-}
-
-std::string openItemsFileName(long long asOf) {
-    std::string day = dayText(asOf);  // dd/mm/yyyy
-    for (char& c : day)
-        if (c == '/') c = '-';
-    return "Open_Items_" + day + ".xlsx";
 }
 
 std::string writeOpenItemsWorkbook(const OpenItems& open, const std::string& folder) {

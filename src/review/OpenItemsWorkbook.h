@@ -11,9 +11,6 @@ namespace vesk::review {
 /// (items and amount), then the list, each item filled as its class is in the explanation.
 compare::ExportSheet openItemsSheet(const OpenItems& open);
 
-/// "Open_Items_05-06-2025.xlsx", for the as-of day.
-std::string openItemsFileName(long long asOf);
-
 /// Writes the sheet as the other exports are written, into the folder (created when
 /// missing); returns its path. Throws Error.
 std::string writeOpenItemsWorkbook(const OpenItems& open, const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
 
@@ -77,5 +78,18 @@ std::string openItemsHeadline(const std::vector<OpenItem>& items) {
 std::string notAnAsOfDate(const std::string& given) { return "--as-of takes a date dd/mm/yyyy, not '" + given + "'"; }
 
 std::string noOpenItemsText(long long asOf) { return "No open items as of " + dayText(asOf) + "."; }
+
+std::string asOfLine(long long asOf) { return "As of " + dayText(asOf); }
+
+std::string openItemsFileName(long long asOf) {
+    std::string day = dayText(asOf);  // dd/mm/yyyy
+    for (char& c : day)
+        if (c == '/') c = '-';
+    return "Open_Items_" + day + ".xlsx";
+}
+
+std::string unknownClassText(const std::string& tag) {
+    return "The stored pairing holds an unknown class '" + tag + "'";
+}
 
 }  // namespace vesk::review

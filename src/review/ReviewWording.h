@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,20 @@ std::string notAnAsOfDate(const std::string& given);
 
 /// "No open items as of 05/06/2025."
 std::string noOpenItemsText(long long asOf);
+
+/// The stored pairing cannot be read: it names a class there is none of.
+std::string unknownClassText(const std::string& tag);
+
+// The workbook.
+inline constexpr const char* kOpenItemsSheetName = "Open Items";
+inline constexpr const char* kOpenItemsTitle = "VESK - ORV Comparison - Open Items";
+/// "As of 31/05/2025": the line under the title.
+std::string asOfLine(long long asOf);
+/// The captions of the workbook's two lists, and the headings of the first.
+inline constexpr const char* kAgesCaption = "Open items by age";
+inline constexpr std::array<const char*, 3> kAgesHeadings = {"Age", "Items", "Amount"};
+inline constexpr const char* kItemsCaption = "Open items";
+/// "Open_Items_31-05-2025.xlsx".
+std::string openItemsFileName(long long asOf);
 
 }  // namespace vesk::review

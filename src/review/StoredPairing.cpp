@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "history/ImportHistory.h"
 #include "review/ReviewStatements.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::review {
 
@@ -103,7 +104,7 @@ compare::PairClass classNamed(const std::string& tag) {
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
           compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
         if (tag == compare::pairClassTag(c)) return c;
-    throw Error(errc::kTypeMismatch, "The stored pairing holds an unknown class '" + tag + "'");
+    throw Error(errc::kTypeMismatch, unknownClassText(tag));
 }
 
 // The stored lines the result holds, by month key.
@@ -155,6 +156,31 @@ void keepIfPossible(store::Connection& db, Work&& work) {
     }
 }
 
+// Every stored month by its key: the change it was paired after.
+std::map<std::int64_t, std::int64_t> storedChanges(store::Connection& db) {
+    std::map<std::int64_t, std::int64_t> out;
+    const store::ResultSet months = db.query(sql::kStoredMonths);
+    for (std::size_t r = 0; r < months.rowCount(); ++r) out[months.field(r, 0).toInt()] = months.field(r, 1).toInt();
+    return out;
+}
+
+// The months in order, each its fresh pairing where it has one (fresh is in the same order),
+// else its stored lines.
+template <class Stored>
+void mergeMonths(const std::vector<Period>& months, std::vector<Explanation>& fresh, Stored&& stored,
+                 PairedMonths& out) {
+    std::size_t f = 0;
+    for (const Period& p : months) {
+        if (f < fresh.size() && fresh[f].period == p) {
+            out.months.push_back(std::move(fresh[f++]));
+            ++out.paired;
+        } else {
+            out.months.push_back({p, stored(p)});
+            ++out.reused;
+        }
+    }
+}
+
 bool keepsPairing(store::Connection& db) { return db.scalar(sql::kHasStoredPairing).toInt() > 0; }
 
 }  // namespace
@@ -183,26 +209,20 @@ PairedMonths pairedMonths(store::Connection& db) {
     const Changes changes(db);
     const Marks now = currentMarks(db, changes);
     const std::optional<Marks> then = storedMarks(db);
+    const std::map<std::int64_t, std::int64_t> storedChange = storedChanges(db);
     std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db);
     PairedMonths out;
 
     // Nothing recorded and no row moved since: every stored month stands.
     if (then && then->lastChange == now.lastChange && then->sameRows(now)) {
-        const store::ResultSet months = db.query(sql::kStoredMonths);
-        std::vector<std::int64_t> keys;
-        for (std::size_t r = 0; r < months.rowCount(); ++r) keys.push_back(months.field(r, 0).toInt());
-        std::sort(keys.begin(), keys.end());
-        for (std::int64_t key : keys) out.months.push_back({periodOf(key), std::move(stored[key])});
+        for (const auto& [key, last] : storedChange) out.months.push_back({periodOf(key), std::move(stored[key])});
         out.reused = out.months.size();
         return out;
     }
 
-    // Rows moved while the history did not: a change nobody recorded may be anywhere.
+    // The held months whose pairing is stale: every one when rows moved while the history did
+    // not (a change nobody recorded may be anywhere), else those changed since they were paired.
     const bool unrecorded = then && then->lastChange == now.lastChange;
-    std::map<std::int64_t, std::int64_t> storedChange;  // month key: the change it was paired after
-    const store::ResultSet months = db.query(sql::kStoredMonths);
-    for (std::size_t r = 0; r < months.rowCount(); ++r)
-        storedChange[months.field(r, 0).toInt()] = months.field(r, 1).toInt();
     const std::vector<Period> held = heldMonths(db);
     std::vector<Period> stale;
     std::set<std::int64_t> kept;
@@ -213,8 +233,9 @@ PairedMonths pairedMonths(store::Connection& db) {
         else
             kept.insert(p.key());
     }
-    std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
+    // Those paired afresh and stored in place of the stale and the no longer held.
+    std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
     keepIfPossible(db, [&] {
         for (const auto& [key, last] : storedChange) {
             if (kept.count(key)) continue;
@@ -225,16 +246,8 @@ PairedMonths pairedMonths(store::Connection& db) {
         db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
     });
 
-    std::size_t f = 0;
-    for (const Period& p : held) {
-        if (f < fresh.size() && fresh[f].period.year == p.year && fresh[f].period.month == p.month) {
-            out.months.push_back(std::move(fresh[f++]));
-            ++out.paired;
-        } else {
-            out.months.push_back({p, std::move(stored[p.key()])});
-            ++out.reused;
-        }
-    }
+    mergeMonths(
+        held, fresh, [&](const Period& p) { return std::move(stored[p.key()]); }, out);
     return out;
 }
 
@@ -251,12 +264,8 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     // Without marks, or with rows moved while the history did not, nothing stored can be
     // trusted: only a listing of every month settles that, by storing them all anew.
     const bool trusted = then && !(then->lastChange == now.lastChange && !then->sameRows(now));
-    std::map<std::int64_t, std::int64_t> storedChange;
-    if (trusted) {
-        const store::ResultSet stored = db.query(sql::kStoredMonths);
-        for (std::size_t r = 0; r < stored.rowCount(); ++r)
-            storedChange[stored.field(r, 0).toInt()] = stored.field(r, 1).toInt();
-    }
+    const std::map<std::int64_t, std::int64_t> storedChange =
+        trusted ? storedChanges(db) : std::map<std::int64_t, std::int64_t>{};
     std::vector<Period> stale;
     for (const Period& p : months) {
         const auto it = storedChange.find(p.key());
@@ -275,18 +284,14 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
         });
     }
 
-    std::size_t f = 0;
-    for (const Period& p : months) {
-        if (f < fresh.size() && fresh[f].period == p) {
-            out.months.push_back(std::move(fresh[f++]));
-            ++out.paired;
-        } else {
+    mergeMonths(
+        months, fresh,
+        [&db](const Period& p) {
             std::map<std::int64_t, std::vector<ExplainedLine>> stored =
                 linesOf(db.query(sql::kStoredMonthExceptions, {p.key()}));
-            out.months.push_back({p, std::move(stored[p.key()])});
-            ++out.reused;
-        }
-    }
+            return std::move(stored[p.key()]);
+        },
+        out);
     return out;
 }
 

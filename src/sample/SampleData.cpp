@@ -11,6 +11,7 @@
 #include "core/Amount.h"
 #include "core/Error.h"
 #include "sample/Random.h"
+#include "sample/SampleWording.h"
 
 namespace vesk::sample {
 
@@ -545,19 +546,13 @@ const std::array<const char*, kCtrColumns>& ctrHeaders() { return kCtrHeaders; }
 const std::array<const char*, kOrvColumns>& orvHeaders() { return kOrvHeaders; }
 
 SampleData generateSample(const SampleOptions& options) {
-    if (options.offices < 6)
-        throw Error(errc::kUsage,
-                    "A sample needs at least 6 offices (one division office, one head office and four "
-                    "sub-offices for the planted differences).");
-    if (options.offices > 5000) throw Error(errc::kUsage, "A sample holds at most 5000 offices.");
-    if (options.rows < 2 * options.offices)
-        throw Error(errc::kUsage, "A sample needs at least twice as many bank rows as offices (" +
-                                      std::to_string(2 * options.offices) + " for " + std::to_string(options.offices) +
-                                      " offices).");
-    if (options.rows > 1000000) throw Error(errc::kUsage, "A sample holds at most 1000000 bank rows.");
+    constexpr int kMostOffices = 5000, kMostRows = 1000000;
+    if (options.offices < 6) throw Error(errc::kUsage, kTooFewOfficesText);
+    if (options.offices > kMostOffices) throw Error(errc::kUsage, tooManyOfficesText(kMostOffices));
+    if (options.rows < 2 * options.offices) throw Error(errc::kUsage, tooFewRowsText(options.offices));
+    if (options.rows > kMostRows) throw Error(errc::kUsage, tooManyRowsText(kMostRows));
     if (options.year < 1900 || options.year > 9999 || options.month < 1 || options.month > 12)
-        throw Error(errc::kUsage,
-                    "Invalid sample month " + std::to_string(options.month) + "/" + std::to_string(options.year) + ".");
+        throw Error(errc::kUsage, invalidMonthText(options.year, options.month));
     Builder b(options);
     b.makeOffices();
     b.pickPlantedOffices();

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/Error.h"
+#include "sample/SampleWording.h"
 #include "sheet/WorkbookWriter.h"
 
 namespace vesk::sample {
@@ -150,8 +151,7 @@ SampleSet writeSampleSet(const std::string& folder, const SampleOptions& options
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec || !std::filesystem::is_directory(folder))
-        throw Error(errc::kPathAccess, "Cannot create the folder " + folder + ": " +
-                                           (ec ? ec.message() : std::string("a file of that name exists")));
+        throw Error(errc::kPathAccess, folderNotCreatedText(folder, ec ? ec.message() : std::string()));
     auto in = [&](const std::string& name) { return (std::filesystem::path(folder) / name).string(); };
     set.officeMasterPath = in(kOfficeMasterFileName);
     set.ctrPath = in(ctrFileName(options.year, options.month));

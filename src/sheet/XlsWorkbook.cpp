@@ -171,6 +171,29 @@ class Segments {
     std::size_t m_at = 0;
 };
 
+// A record's body and the bodies of the CONTINUE records that follow it.
+template <typename Fail>
+std::vector<std::string_view> withContinues(std::string_view first, RecordReader& reader, Fail&& fail) {
+    std::vector<std::string_view> parts{first};
+    Record more{};
+    while (reader.peekType() == kContinue && reader.next(more, fail)) parts.push_back(more.body);
+    return parts;
+}
+
+// A FORMAT record: a number format's code by its id.
+void readFormat(std::string_view b, bool biff8, std::map<std::uint16_t, std::string>& formats) {
+    if (biff8 && b.size() >= 5) {
+        const std::size_t count = u16(b, 2);
+        const bool wide = (b[4] & 1) != 0;
+        std::string code;
+        if (b.size() >= 5 + count * (wide ? 2 : 1)) appendChars(code, b, 5, count, wide);
+        formats[u16(b, 0)] = std::move(code);
+    } else if (!biff8 && b.size() >= 3) {
+        const std::size_t count = static_cast<unsigned char>(b[2]);
+        if (b.size() >= 3 + count) formats[u16(b, 0)] = std::string(b.substr(3, count));
+    }
+}
+
 bool isBof(std::uint16_t type) { return type == kBof || type == kBof2 || type == kBof3 || type == kBof4; }
 
 const char* errorCode(unsigned code) {
@@ -254,18 +277,14 @@ void XlsWorkbook::readGlobals() {
     if (r.type != kBof) throw oldFormat(m_path);
     m_biff8 = u16(r.body, 0) == 0x0600;
 
-    std::map<std::uint16_t, std::string> formats;
-    std::vector<std::uint16_t> xfFormats;
-    std::vector<std::string> rawNames;  // BIFF5 names, in the code page named later perhaps
-    bool sawWindow = false;
+    Globals g;
     bool sawEof = false;
-    while (reader.next(r, failer)) {
-        if (r.type == kEof) {
-            sawEof = true;
-            break;
-        }
+    while (!sawEof && reader.next(r, failer)) {
         const std::string_view b = r.body;
         switch (r.type) {
+            case kEof:
+                sawEof = true;
+                break;
             case kFilePass:
                 m_encrypted = true;
                 return;
@@ -276,59 +295,59 @@ void XlsWorkbook::readGlobals() {
                 if (b.size() >= 2) m_codepage = u16(b, 0);
                 break;
             case kWindow1:
-                if (!sawWindow && b.size() >= 12) m_activeTab = u16(b, 10);
-                sawWindow = true;
+                if (!g.sawWindow && b.size() >= 12) m_activeTab = u16(b, 10);
+                g.sawWindow = true;
                 break;
-            case kBoundSheet: {
-                if (b.size() < 8) fail("a sheet entry is cut short");
-                BoundSheet s;
-                s.offset = u32(b, 0);
-                s.worksheet = b[5] == 0;
-                const std::size_t count = static_cast<unsigned char>(b[6]);
-                if (m_biff8) {
-                    const bool wide = (b[7] & 1) != 0;
-                    if (b.size() < 8 + count * (wide ? 2 : 1)) fail("a sheet entry is cut short");
-                    appendChars(s.name, b, 8, count, wide);
-                    rawNames.emplace_back();
-                } else {
-                    if (b.size() < 7 + count) fail("a sheet entry is cut short");
-                    rawNames.emplace_back(b.substr(7, count));
-                }
-                m_boundSheets.push_back(std::move(s));
+            case kBoundSheet:
+                readBoundSheet(b, g);
                 break;
-            }
-            case kSst: {
-                std::vector<std::string_view> parts{b};
-                Record more{};
-                while (reader.peekType() == kContinue && reader.next(more, failer)) parts.push_back(more.body);
-                if (m_biff8) readSharedStrings(parts);
+            case kSst:
+                if (m_biff8)
+                    readSharedStrings(withContinues(b, reader, failer));
+                else
+                    withContinues(b, reader, failer);
                 break;
-            }
             case kFormat:
-                if (m_biff8 && b.size() >= 5) {
-                    const std::size_t count = u16(b, 2);
-                    const bool wide = (b[4] & 1) != 0;
-                    std::string code;
-                    if (b.size() >= 5 + count * (wide ? 2 : 1)) appendChars(code, b, 5, count, wide);
-                    formats[u16(b, 0)] = std::move(code);
-                } else if (!m_biff8 && b.size() >= 3) {
-                    const std::size_t count = static_cast<unsigned char>(b[2]);
-                    if (b.size() >= 3 + count) formats[u16(b, 0)] = std::string(b.substr(3, count));
-                }
+                readFormat(b, m_biff8, g.formats);
                 break;
             case kXf:
-                if (b.size() >= 4) xfFormats.push_back(u16(b, 2));
+                if (b.size() >= 4) g.xfFormats.push_back(u16(b, 2));
                 break;
             default:
                 break;
         }
     }
     if (!sawEof) fail("its workbook stream ends before the end of its global records");
+    finishGlobals(g);
+}
+
+// A BOUNDSHEET record: where a sheet starts, whether it is a worksheet, its name.
+void XlsWorkbook::readBoundSheet(std::string_view b, Globals& g) {
+    if (b.size() < 8) fail("a sheet entry is cut short");
+    BoundSheet s;
+    s.offset = u32(b, 0);
+    s.worksheet = b[5] == 0;
+    const std::size_t count = static_cast<unsigned char>(b[6]);
+    if (m_biff8) {
+        const bool wide = (b[7] & 1) != 0;
+        if (b.size() < 8 + count * (wide ? 2 : 1)) fail("a sheet entry is cut short");
+        appendChars(s.name, b, 8, count, wide);
+        g.rawNames.emplace_back();
+    } else {
+        if (b.size() < 7 + count) fail("a sheet entry is cut short");
+        g.rawNames.emplace_back(b.substr(7, count));
+    }
+    m_boundSheets.push_back(std::move(s));
+}
+
+// What needs every global record first: BIFF5 sheet names in the code page, which may come
+// after them, and the formats the cell styles name.
+void XlsWorkbook::finishGlobals(const Globals& g) {
     if (!m_biff8)
-        for (std::size_t i = 0; i < m_boundSheets.size(); ++i) m_boundSheets[i].name = decode8Bit(rawNames[i]);
-    for (std::uint16_t id : xfFormats) {
-        const auto f = formats.find(id);
-        m_dateXfs.push_back(f != formats.end() ? isDateFormat(id, f->second) : isBuiltInDateFormat(id));
+        for (std::size_t i = 0; i < m_boundSheets.size(); ++i) m_boundSheets[i].name = decode8Bit(g.rawNames[i]);
+    for (std::uint16_t id : g.xfFormats) {
+        const auto f = g.formats.find(id);
+        m_dateXfs.push_back(f != g.formats.end() ? isDateFormat(id, f->second) : isBuiltInDateFormat(id));
     }
     if (!m_sharedStrings) m_sharedStrings = std::make_shared<StringPool>();
 }
@@ -401,41 +420,100 @@ std::string XlsWorkbook::decode8Bit(std::string_view bytes) const {
 
 bool XlsWorkbook::isDateXf(std::uint16_t xf) const { return xf < m_dateXfs.size() && m_dateXfs[xf]; }
 
-void XlsWorkbook::readCells(CellSink& sheet, std::uint32_t offset) const {
-    auto failer = [this](const std::string& why) { fail(why); };
-    if (offset >= m_stream.size()) fail("a sheet starts past the end of the workbook stream");
-    RecordReader reader(m_stream, offset);
-    Record r{};
-    if (!reader.next(r, failer) || !isBof(r.type)) fail("a sheet does not start where the workbook says");
-    int depth = 1;
-    int pendingRow = 0, pendingColumn = 0;  // a formula whose text result follows in a STRING record
+// One sheet's cell records into a sink, one handler per record type. A formula whose text
+// result follows in a STRING record leaves its cell pending until then.
+class XlsWorkbook::CellReader {
+    // What the record reader calls on a record running past the stream.
+    struct Failer {
+        const XlsWorkbook& book;
+        [[noreturn]] void operator()(const std::string& why) const { book.fail(why); }
+    };
+
+  public:
+    CellReader(const XlsWorkbook& book, CellSink& sheet, std::uint32_t offset)
+        : m_book(book), m_sheet(sheet), m_reader(book.m_stream, offset) {}
+
+    void read() {
+        Record r{};
+        if (!m_reader.next(r, Failer{m_book}) || !isBof(r.type)) fail("a sheet does not start where the workbook says");
+        int depth = 1;
+        while (m_reader.next(r, Failer{m_book})) {
+            if (isBof(r.type)) {
+                ++depth;
+            } else if (r.type == kEof) {
+                if (--depth <= 0) return;
+            } else if (depth == 1) {  // deeper: inside an embedded chart
+                cell(r.type, r.body);
+            }
+        }
+        fail("a sheet has no end record");
+    }
+
+  private:
+    void cell(std::uint16_t type, std::string_view b) {
+        switch (type) {
+            case kLabelSst:
+                return sharedText(b);
+            case kLabel:
+            case kRString:
+                place(b, 8, "text cell");
+                return m_sheet.setText(m_row, m_column, label(b));
+            case kNumber:
+                place(b, 14, "number");
+                return number(m_row, m_column, u16(b, 4), f64(b, 6));
+            case kRk:
+                place(b, 10, "number");
+                return number(m_row, m_column, u16(b, 4), rkValue(u32(b, 6)));
+            case kMulRk:
+                return numberList(b);
+            case kBoolErr:
+                place(b, 8, "boolean");
+                if (b[7] != 0) return m_sheet.setError(m_row, m_column, errorCode(static_cast<unsigned char>(b[6])));
+                return m_sheet.setBoolean(m_row, m_column, b[6] != 0);
+            case kFormula:
+                return formula(b);
+            case kString:
+                return formulaText(b);
+            default:
+                return;
+        }
+    }
 
     // Row and column of a cell record, checked; needs the first four bytes.
-    int row = 0, column = 0;
-    auto place = [&](std::string_view b, std::size_t size, const char* what) {
+    void place(std::string_view b, std::size_t size, const char* what) {
         if (b.size() < size) fail(std::string("a ") + what + " record is cut short");
-        row = u16(b, 0) + 1;
-        column = u16(b, 2) + 1;
-        if (column > kBiffColumns) fail("a cell lies beyond the last column (" + std::to_string(column) + ")");
-    };
-    auto number = [&](int atRow, int atColumn, std::uint16_t xf, double v) {
+        m_row = u16(b, 0) + 1;
+        m_column = u16(b, 2) + 1;
+        if (m_column > kBiffColumns) fail("a cell lies beyond the last column (" + std::to_string(m_column) + ")");
+    }
+
+    void number(int row, int column, std::uint16_t xf, double v) {
         // No writer stores these; they come of damaged bytes, and would be stored as the text "NaN".
-        if (!std::isfinite(v)) fail("cell " + cellName(atRow, atColumn) + " holds a number that is not finite");
-        const auto date = isDateXf(xf) ? serialToDate(v, m_date1904) : std::nullopt;
+        if (!std::isfinite(v)) fail("cell " + cellName(row, column) + " holds a number that is not finite");
+        const auto date = m_book.isDateXf(xf) ? serialToDate(v, m_book.m_date1904) : std::nullopt;
         if (date)
-            sheet.setDate(atRow, atColumn, *date);
+            m_sheet.setDate(row, column, *date);
         else
-            sheet.setNumber(atRow, atColumn, v);
-    };
+            m_sheet.setNumber(row, column, v);
+    }
+
+    void sharedText(std::string_view b) {
+        place(b, 10, "text cell");
+        const std::uint32_t index = u32(b, 6);
+        const std::size_t strings = m_book.m_sharedStrings->size();
+        if (index >= strings)
+            fail("cell " + cellName(m_row, m_column) + " refers to shared string " + std::to_string(index + 1) +
+                 " of " + std::to_string(strings));
+        m_sheet.setSharedText(m_row, m_column, index);
+    }
+
     // A string of a LABEL or RSTRING record from byte 6: 8-bit in the code page (BIFF5) or BIFF8 characters.
-    auto label = [&](std::string_view b) {
-        std::string text;
+    std::string label(std::string_view b) const {
         const std::size_t count = u16(b, 6);
-        if (count > kMaxCellCharacters)
-            throw Error(errc::kWorkbook, "'" + m_path + "': cell " + cellName(row, column) + tooLongText());
-        if (!m_biff8) {
+        if (count > kMaxCellCharacters) tooLong(m_row, m_column);
+        if (!m_book.m_biff8) {
             if (b.size() < 8 + count) fail("a text cell record is cut short");
-            return decode8Bit(b.substr(8, count));
+            return m_book.decode8Bit(b.substr(8, count));
         }
         if (b.size() < 9) fail("a text cell record is cut short");
         const bool wide = (b[8] & 1) != 0;
@@ -443,114 +521,76 @@ void XlsWorkbook::readCells(CellSink& sheet, std::uint32_t offset) const {
         if (b[8] & 0x08) at += 2;  // run count
         if (b[8] & 0x04) at += 4;  // extension size
         if (b.size() < at + count * (wide ? 2 : 1)) fail("a text cell record is cut short");
+        std::string text;
         appendChars(text, b, at, count, wide);
         return text;
-    };
+    }
 
-    while (reader.next(r, failer)) {
-        const std::string_view b = r.body;
-        if (isBof(r.type)) {
-            ++depth;
-            continue;
-        }
-        if (r.type == kEof) {
-            if (--depth <= 0) return;
-            continue;
-        }
-        if (depth != 1) continue;  // inside an embedded chart
-        switch (r.type) {
-            case kLabelSst: {
-                place(b, 10, "text cell");
-                const std::uint32_t index = u32(b, 6);
-                if (index >= m_sharedStrings->size())
-                    fail("cell " + cellName(row, column) + " refers to shared string " + std::to_string(index + 1) +
-                         " of " + std::to_string(m_sharedStrings->size()));
-                sheet.setSharedText(row, column, index);
-                break;
-            }
-            case kLabel:
-            case kRString:
-                place(b, 8, "text cell");
-                sheet.setText(row, column, label(b));
-                break;
-            case kNumber:
-                place(b, 14, "number");
-                number(row, column, u16(b, 4), f64(b, 6));
-                break;
-            case kRk:
-                place(b, 10, "number");
-                number(row, column, u16(b, 4), rkValue(u32(b, 6)));
-                break;
-            case kMulRk: {
-                place(b, 6, "number list");
-                const std::size_t count = (b.size() - 6) / 6;
-                if ((b.size() - 6) % 6 != 0 || count == 0 || u16(b, b.size() - 2) + 1 != column + int(count) - 1)
-                    fail("a number list record at " + cellName(row, column) + " has a wrong length");
-                if (column + int(count) - 1 > kBiffColumns)
-                    fail("a cell lies beyond the last column (" + std::to_string(column + int(count) - 1) + ")");
-                for (std::size_t i = 0; i < count; ++i)
-                    number(row, column + int(i), u16(b, 4 + 6 * i), rkValue(u32(b, 6 + 6 * i)));
-                break;
-            }
-            case kBoolErr:
-                place(b, 8, "boolean");
-                if (b[7] != 0)
-                    sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[6])));
-                else
-                    sheet.setBoolean(row, column, b[6] != 0);
-                break;
-            case kFormula:
-                place(b, 20, "formula");
-                pendingRow = 0;
-                if (u16(b, 12) != 0xFFFF) {
-                    number(row, column, u16(b, 4), f64(b, 6));
-                    break;
-                }
-                switch (static_cast<unsigned char>(b[6])) {
-                    case 0:
-                        pendingRow = row, pendingColumn = column;
-                        break;
-                    case 1:
-                        sheet.setBoolean(row, column, b[8] != 0);
-                        break;
-                    case 2:
-                        sheet.setError(row, column, errorCode(static_cast<unsigned char>(b[8])));
-                        break;
-                    default:
-                        sheet.setText(row, column, "");
-                        break;
-                }
-                break;
-            case kString: {
-                if (pendingRow == 0) break;
-                if (b.size() < 2) fail("a formula's text result is cut short");
-                const std::size_t count = u16(b, 0);
-                if (count > kMaxCellCharacters)
-                    throw Error(errc::kWorkbook,
-                                "'" + m_path + "': cell " + cellName(pendingRow, pendingColumn) + tooLongText());
-                std::string text;
-                if (m_biff8) {
-                    // Long results go on in CONTINUE records, each starting with its own width flag.
-                    std::vector<std::string_view> parts{b.substr(2)};
-                    Record more{};
-                    while (reader.peekType() == kContinue && reader.next(more, failer)) parts.push_back(more.body);
-                    Segments in(parts);
-                    std::uint8_t flags = 0;
-                    if (!in.byte(flags) || !in.chars(text, count, (flags & 1) != 0))
-                        fail("a formula's text result is cut short");
-                } else {
-                    if (b.size() < 2 + count) fail("a formula's text result is cut short");
-                    text = decode8Bit(b.substr(2, count));
-                }
-                sheet.setText(pendingRow, pendingColumn, text);
-                pendingRow = 0;
-                break;
-            }
+    void numberList(std::string_view b) {
+        place(b, 6, "number list");
+        const std::size_t count = (b.size() - 6) / 6;
+        if ((b.size() - 6) % 6 != 0 || count == 0 || u16(b, b.size() - 2) + 1 != m_column + int(count) - 1)
+            fail("a number list record at " + cellName(m_row, m_column) + " has a wrong length");
+        if (m_column + int(count) - 1 > kBiffColumns)
+            fail("a cell lies beyond the last column (" + std::to_string(m_column + int(count) - 1) + ")");
+        for (std::size_t i = 0; i < count; ++i)
+            number(m_row, m_column + int(i), u16(b, 4 + 6 * i), rkValue(u32(b, 6 + 6 * i)));
+    }
+
+    void formula(std::string_view b) {
+        place(b, 20, "formula");
+        m_pendingRow = 0;
+        if (u16(b, 12) != 0xFFFF) return number(m_row, m_column, u16(b, 4), f64(b, 6));
+        switch (static_cast<unsigned char>(b[6])) {
+            case 0:
+                m_pendingRow = m_row, m_pendingColumn = m_column;
+                return;
+            case 1:
+                return m_sheet.setBoolean(m_row, m_column, b[8] != 0);
+            case 2:
+                return m_sheet.setError(m_row, m_column, errorCode(static_cast<unsigned char>(b[8])));
             default:
-                break;
+                return m_sheet.setText(m_row, m_column, "");
         }
     }
-    fail("a sheet has no end record");
+
+    // The text result of the formula before it.
+    void formulaText(std::string_view b) {
+        if (m_pendingRow == 0) return;
+        if (b.size() < 2) fail("a formula's text result is cut short");
+        const std::size_t count = u16(b, 0);
+        if (count > kMaxCellCharacters) tooLong(m_pendingRow, m_pendingColumn);
+        std::string text;
+        if (m_book.m_biff8) {
+            // Long results go on in CONTINUE records, each starting with its own width flag.
+            const std::vector<std::string_view> parts = withContinues(b.substr(2), m_reader, Failer{m_book});
+            Segments in(parts);
+            std::uint8_t flags = 0;
+            if (!in.byte(flags) || !in.chars(text, count, (flags & 1) != 0))
+                fail("a formula's text result is cut short");
+        } else {
+            if (b.size() < 2 + count) fail("a formula's text result is cut short");
+            text = m_book.decode8Bit(b.substr(2, count));
+        }
+        m_sheet.setText(m_pendingRow, m_pendingColumn, text);
+        m_pendingRow = 0;
+    }
+
+    [[noreturn]] void tooLong(int row, int column) const {
+        throw Error(errc::kWorkbook, "'" + m_book.m_path + "': cell " + cellName(row, column) + tooLongText());
+    }
+    [[noreturn]] void fail(const std::string& why) const { m_book.fail(why); }
+
+    const XlsWorkbook& m_book;
+    CellSink& m_sheet;
+    RecordReader m_reader;
+    int m_row = 0, m_column = 0;
+    int m_pendingRow = 0, m_pendingColumn = 0;
+};
+
+void XlsWorkbook::readCells(CellSink& sheet, std::uint32_t offset) const {
+    if (offset >= m_stream.size()) fail("a sheet starts past the end of the workbook stream");
+    CellReader(*this, sheet, offset).read();
 }
 
 const XlsWorkbook::BoundSheet& XlsWorkbook::boundSheet(int index) const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Error.h"
@@ -35,7 +37,18 @@ class XlsWorkbook final : public Workbook {
         bool worksheet = true;
     };
 
+    // What the global records name that is only understood once all are read.
+    struct Globals {
+        std::map<std::uint16_t, std::string> formats;
+        std::vector<std::uint16_t> xfFormats;
+        std::vector<std::string> rawNames;  // BIFF5 names, in the code page named later perhaps
+        bool sawWindow = false;
+    };
+    class CellReader;
+
     void readGlobals();
+    void readBoundSheet(std::string_view b, Globals& g);
+    void finishGlobals(const Globals& g);
     void readSharedStrings(const std::vector<std::string_view>& parts);
     std::string decode8Bit(std::string_view bytes) const;
     const BoundSheet& boundSheet(int index) const;

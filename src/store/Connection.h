@@ -97,7 +97,8 @@ class Connection {
 
     /// Who is told when a statement is held up; none: the process's default (see Waiting.h).
     void setDelayWatcher(DelayWatcher watcher);
-    /// Tells the watcher of a hold-up that is not the engine's own (today's backup).
+    /// Tells the watcher of a hold-up that is not the engine's own: work of the program's that
+    /// a change waits for (Delay::OwnWork).
     void tellDelay(const DelayNotice& notice) const;
     /// How long a statement waits for another program's transaction (kBusyLimit).
     void setBusyLimit(std::chrono::milliseconds limit);

@@ -27,8 +27,8 @@ struct Fault {
     long number;
     int code;
 };
-constexpr Fault kTypeMismatch{"Type mismatch", errc::kTypeMismatch, SQLITE_MISMATCH};
-constexpr Fault kInvalidNull{"Invalid use of Null", errc::kInvalidUseOfNull, SQLITE_MISMATCH};
+constexpr Fault kTypeMismatch{kTypeMismatchText, errc::kTypeMismatch, SQLITE_MISMATCH};
+constexpr Fault kInvalidNull{kInvalidUseOfNullText, errc::kInvalidUseOfNull, SQLITE_MISMATCH};
 constexpr Fault kInvalidCall{"Invalid procedure call or argument", errc::kUsage, SQLITE_ERROR};
 constexpr Fault kOverflow{"Overflow", errc::kDatabaseBase + SQLITE_ERROR, SQLITE_ERROR};
 

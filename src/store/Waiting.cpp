@@ -30,12 +30,6 @@ DelayWatcher setDefaultDelayWatcher(DelayWatcher watcher) {
     return before;
 }
 
-std::string delayText(const DelayNotice& notice) {
-    if (notice.delay == Delay::DailyBackup) return "Keeping today's backup of the database...";
-    return "Waiting up to " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kBusyLimit).count()) +
-           " s for another program to finish with the database...";
-}
-
 namespace detail {
 
 void WaitState::tell(const DelayNotice& notice) const {

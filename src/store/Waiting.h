@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <functional>
-#include <string>
 
 namespace vesk::store {
 
@@ -13,7 +12,7 @@ inline constexpr std::chrono::milliseconds kBusyLimit{30000};
 /// What holds a statement up.
 enum class Delay {
     OtherProgram,  ///< another program (or connection) has a transaction on the file
-    DailyBackup,   ///< today's copy is being kept before the first change of the day
+    OwnWork,       ///< work of this program on the file comes first (see Connection::tellDelay)
 };
 
 /// A hold-up as it goes on: told once it has lasted a moment and then about every second,
@@ -45,9 +44,5 @@ class DefaultDelayWatcher {
   private:
     DelayWatcher m_before;
 };
-
-/// What a person is told while the hold-up lasts: "Waiting up to 30 s for another program
-/// to finish with the database..." or "Keeping today's backup of the database...".
-std::string delayText(const DelayNotice& notice);
 
 }  // namespace vesk::store

@@ -38,8 +38,6 @@ std::string periodLine(const compare::Period& from, const compare::Period& to) {
     return "Period : " + monthAndYear(from) + " to " + monthAndYear(to);
 }
 
-std::string scopeLine(const std::string& configuredOffice) { return "Offices Under " + configuredOffice; }
-
 std::string workbookFileName(const compare::Period& from, const compare::Period& to) {
     return "Trend_" + monthText(from) + "_" + monthText(to) + ".xlsx";
 }

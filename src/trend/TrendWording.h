@@ -37,8 +37,6 @@ inline constexpr const char* kWorkbookTitle = "VESK - ORV Comparison - Trend of 
 inline constexpr const char* kOfficeSheetTitle = "VESK - ORV Comparison - To Explain by Office and Month";
 /// "Period : April 2025 to March 2026".
 std::string periodLine(const compare::Period& from, const compare::Period& to);
-/// "Offices Under Hill HO", as the comparison's exports name the scope.
-std::string scopeLine(const std::string& configuredOffice);
 /// "Trend_2025-04_2026-03.xlsx".
 std::string workbookFileName(const compare::Period& from, const compare::Period& to);
 inline constexpr const char* kChartTitle = "To Explain and Differing Offices by Month";

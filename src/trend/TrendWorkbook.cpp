@@ -18,7 +18,6 @@ constexpr int kFirstRow = kHeaderRow + 1;
 constexpr int kMonthColumn = 1, kDifferingColumn = 3, kToExplainColumn = 10;
 constexpr const char* kAmountFormat = "#,##0.00";
 constexpr Rgb kAgrees{255, 255, 255};
-constexpr double kPoint = 1.0 / 72;
 
 sheet::CellStyle header() {
     sheet::CellStyle s;
@@ -37,31 +36,12 @@ sheet::CellStyle bordered(const std::string& numberFormat = {}) {
 
 // The title lines over a sheet's table of `columns` columns.
 void writeTitles(sheet::WorkbookWriter& w, const std::string& title, const TrendExport& c, int columns) {
-    sheet::CellStyle big;
-    big.bold = true;
-    big.fontSize = 14;
-    big.centred = true;
-    sheet::CellStyle line;
-    line.bold = true;
-    line.centred = true;
-    const int last = std::max(columns, 2);
-    w.mergeText(1, 1, 1, last, title, big);
-    w.mergeText(2, 1, 2, last, periodLine(c.range.from, c.range.to), line);
-    w.mergeText(3, 1, 3, last, scopeLine(c.configuredOffice), line);
+    compare::writeTitleLines(w, std::max(columns, 2), title, periodLine(c.range.from, c.range.to),
+                             compare::scopeLine(compare::ScopeWording::Configured, compare::Scope{c.configuredOffice}));
 }
 
 void printLandscape(sheet::WorkbookWriter& w) {
-    sheet::PageSetup page;
-    page.portrait = false;
-    page.paperSize = 9;  // A4
-    page.leftMargin = page.rightMargin = 20 * kPoint;
-    page.topMargin = page.bottomMargin = 30 * kPoint;
-    page.centreHorizontally = true;
-    page.fitPagesWide = 1;
-    page.fitPagesTall = 0;
-    page.titleFirstRow = 1;
-    page.titleLastRow = kHeaderRow;
-    w.setPageSetup(page);
+    compare::setExportPageSetup(w, compare::Orientation::Landscape, kHeaderRow);
 }
 
 void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport& c) {

@@ -53,7 +53,7 @@ TEST_F(DailyBackupsTest, TheFirstChangeOfADayFirstCopiesTheDatabaseAsItWas) {
     // The person is told while the copy is made (again as it goes on), and when it is done.
     ASSERT_GE(notices.size(), 2u);
     for (std::size_t i = 0; i < notices.size(); ++i) {
-        EXPECT_EQ(notices[i].delay, store::Delay::DailyBackup);
+        EXPECT_EQ(notices[i].delay, store::Delay::OwnWork);
         EXPECT_EQ(notices[i].over, i + 1 == notices.size());
     }
     const std::size_t told = notices.size();

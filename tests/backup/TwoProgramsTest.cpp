@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
-#include <thread>
+#include <utility>
 
 #include "cli/Cli.h"
 #include "cli/TerminalPrompter.h"
@@ -20,11 +21,36 @@
 namespace {
 
 using namespace vesk;
-using namespace std::chrono_literals;
 
 const compare::Period kMonth{2025, 4};
 const auto kYesMaster = [](const std::optional<DateTime>&) { return true; };
 const auto kYes = [](const report::MonthImport&, const std::optional<DateTime>&) { return true; };
+
+// The error stream of a program under test: calls `seen` once, when `line` has been written.
+class LineWatch : public std::stringbuf {
+  public:
+    LineWatch(std::string line, std::function<void()> seen) : m_line(std::move(line)), m_seen(std::move(seen)) {}
+
+  protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        const std::streamsize put = std::stringbuf::xsputn(s, n);
+        check();
+        return put;
+    }
+    int_type overflow(int_type c) override {
+        const int_type put = std::stringbuf::overflow(c);
+        check();
+        return put;
+    }
+
+  private:
+    void check() {
+        if (m_seen && str().find(m_line) != std::string::npos) std::exchange(m_seen, nullptr)();
+    }
+
+    std::string m_line;
+    std::function<void()> m_seen;
+};
 
 // The month's two versions: the bank's workbook as sent, and as sent again with every
 // amount changed, so that any mix of the two shows in the totals.
@@ -108,29 +134,36 @@ TEST_F(TwoProgramsTest, TwoImportsStartedTogetherEndInExactlyOneOfTheirOutcomes)
 }
 
 TEST_F(TwoProgramsTest, AReaderSeesTheMonthAsItWasOrAsItIsNeverPartOfEach) {
-    // The other program sends the month again and again, each version in turn.
+    // The other program sends the month again and again, each version in turn, and says when
+    // each import is committed.
+    constexpr int kRounds = 4;
+    const auto sentIn = [](int round) { return round % 2 ? 0 : 1; };  // the version each round imports
     test::ChildProcess writer([&](test::ChildProcess& self) {
         store::Connection db;
         db.open(m_path);
-        self.reached();
-        for (int round = 0; round < 6; ++round)
-            report::importMonth(db, ctr::bankReport(), round % 2 ? m_first : m_second, kYes);
+        for (int round = 0; round < kRounds; ++round) {
+            report::importMonth(db, ctr::bankReport(), sentIn(round) ? m_second : m_first, kYes);
+            self.reached();
+            self.awaitRelease();
+        }
         return 0;
     });
-    ASSERT_TRUE(writer.awaitReached());
     store::Connection reader;
     reader.open(m_path);
     int reads = 0;
-    bool sawSecond = false;
-    do {
-        const int seen = version(totals(reader));
-        ASSERT_NE(seen, -1) << "after " << reads << " reads";
-        sawSecond = sawSecond || seen == 1;
-        ++reads;
-    } while (writer.running());
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // Reading while the import goes on: one version whole, whichever.
+        do {
+            ASSERT_NE(version(totals(reader)), -1) << "after " << reads << " reads";
+            ++reads;
+        } while (!writer.reachedYet());
+        // Once it is committed, the reader's next look sees it.
+        EXPECT_EQ(version(totals(reader)), sentIn(round));
+        writer.release();
+    }
     EXPECT_EQ(writer.wait(), 0);
-    EXPECT_GE(reads, 2);
-    EXPECT_TRUE(sawSecond || version(totals(reader)) == 0);
+    EXPECT_GE(reads, kRounds);
 }
 
 TEST_F(TwoProgramsTest, AnImportThatFindsTheFileBusySaysSoOnALineAndGoesOnOnceItIsFree) {
@@ -139,22 +172,23 @@ TEST_F(TwoProgramsTest, AnImportThatFindsTheFileBusySaysSoOnALineAndGoesOnOnceIt
         db.open(path);
         store::Transaction tx = db.begin();
         self.reached();
-        // Long enough for the import to read its workbook first on a slow, busy machine (an
-        // instrumented build), well inside the writer's 30 s.
-        std::this_thread::sleep_for(10s);
+        self.awaitRelease();
         return 0;  // ends without committing: its change never was
     });
     ASSERT_TRUE(other.awaitReached());
-    std::istringstream in;
-    std::ostringstream out, err;
-    cli::TerminalPrompter prompter(in, err, false, false);
-    cli::Context context{in, out, err, prompter, m_path};
-    EXPECT_EQ(cli::run({"import-ctr", m_second, "--yes"}, context), cli::kExitOk) << err.str();
-    EXPECT_EQ(other.wait(), 0);
-    const std::string said = err.str();
     const std::string line =
         "vesk-orv-cli import-ctr: Waiting up to 30 s for another program to finish with the "
         "database...\n";
+    // The other program lets go once the import has said it waits.
+    LineWatch err(line, [&other] { other.release(); });
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostream errStream(&err);
+    cli::TerminalPrompter prompter(in, errStream, false, false);
+    cli::Context context{in, out, errStream, prompter, m_path};
+    EXPECT_EQ(cli::run({"import-ctr", m_second, "--yes"}, context), cli::kExitOk) << err.str();
+    EXPECT_EQ(other.wait(), 0);
+    const std::string said = err.str();
     EXPECT_NE(said.find(line), std::string::npos) << said;
     EXPECT_EQ(said.find(line), said.rfind(line)) << "one line for one wait";
     store::Connection db;

@@ -2,8 +2,8 @@
 
 #include "compare/Amounts.h"
 #include "compare/CompareScreen.h"
-#include "compare/SampleStore.h"
 #include "support/MonthDatabase.h"
+#include "support/SampleStore.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -203,7 +203,7 @@ TEST_F(ConsolidatedTest, TheYearListHoldsTheDataYearsAndTodaysSoDecember2024IsCo
 
 TEST_F(ConsolidatedTest, ASampleMonthShowsExactlyThePlantedDifferences) {
     const sample::SampleData data = sample::generateSample({.offices = 40, .rows = 3000, .seed = 7});
-    storeSampleMonth(db.connection(), data, true);
+    test::storeSampleMonth(db.connection(), data, true);
     ASSERT_TRUE(compareApril());
 
     std::vector<std::string> expected;

@@ -5,6 +5,7 @@
 #include "compare/CompareScreen.h"
 #include "compare/ExplainScreen.h"
 #include "core/DateTime.h"
+#include "notes/NoteWording.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SheetRows.h"

@@ -148,13 +148,6 @@ TEST(PairingLimits, SkipsTheGroupSearchOverTwentyCandidates) {
     }
 }
 
-TEST(PairingLimits, AmountsAreExactToTheTenThousandth) {
-    EXPECT_TRUE(amountsEqual(amountUnits(0.1 + 0.2), amountUnits(0.31)));
-    EXPECT_FALSE(amountsEqual(amountUnits(100.00), amountUnits(100.011)));
-    EXPECT_TRUE(amountsEqual(amountUnits(-5.005), amountUnits(-4.995)));
-    EXPECT_EQ(amountUnits(123456789.12), 1234567891200);
-}
-
 // April 2025 of two offices under one head office, stored row by row.
 class ExplainMonthTest : public ::testing::Test {
   protected:

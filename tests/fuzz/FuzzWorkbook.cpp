@@ -119,6 +119,18 @@ class SameRows final : public sheet::RowSink {
     std::string m_difference;
 };
 
+constexpr int kFewColumns = 3;
+
+void checkStreamed(const sheet::Workbook& book, int index, int lastColumn, const sheet::Sheet& whole) {
+    SameRows same(whole);
+    try {
+        if (book.streamSheet(index, lastColumn, same) && !same.difference().empty())
+            broken(same.difference() + " (to column " + std::to_string(lastColumn) + ")");
+    } catch (const Error& e) {
+        broken("a sheet read whole was refused row by row: " + e.description().substr(0, 200));
+    }
+}
+
 void put(std::string& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
@@ -152,14 +164,10 @@ void readWorkbook(const std::string& name, std::string bytes) {
             for (int r = 0; r < block.rows(); ++r)
                 for (int c = 0; c < block.columns(); ++c) checkCell(block.at(r, c));
             if (sheet->lastRow(1) > sheet->usedRows()) broken("a column ends below the used area");
-            // A sheet the whole reading takes, the row by row reading takes alike or leaves to it.
-            SameRows same(*sheet);
-            try {
-                if (book->streamSheet(i, sheet::Workbook::kLastColumn, same) && !same.difference().empty())
-                    broken(same.difference());
-            } catch (const Error& e) {
-                broken("a sheet read whole was refused row by row: " + e.description().substr(0, 200));
-            }
+            // A sheet the whole reading takes, the row by row reading takes alike or leaves to
+            // it: every column, and the first few as an import keeps them.
+            checkStreamed(*book, i, sheet::Workbook::kLastColumn, *sheet);
+            checkStreamed(*book, i, kFewColumns, *book->sheet(i, kFewColumns));
         }
     } catch (const Error& e) {
         const std::string& said = e.description();

@@ -15,8 +15,8 @@ namespace vesk::fuzz {
 
 // Opens the bytes as a workbook and reads every sheet and every cell of its used area (up
 // to a bound), as the imports and `inspect` do, and each sheet again row by row as an import
-// streams it, which must hand over the same cells. The program's own error is a clean refusal;
-// anything else escapes, and a cell or a message that breaks the readers' promises aborts.
+// streams it (all columns, and the first three), which must hand over the same cells. The program's own error is a
+// clean refusal; anything else escapes, and a cell or a message that breaks the readers' promises aborts.
 void readWorkbook(const std::string& name, std::string bytes);
 
 // A zip package holding these parts, stored (not deflated), built in memory.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/Amount.h"
 #include "ctr/BankWording.h"
 #include "orv/OrvWording.h"
 #include "report/ReportFiles.h"
@@ -297,75 +296,60 @@ TEST_P(MonthlyReportTest, AMonthOf2024IsOfferedDeletedAndGoneFromTheYearsIn2031)
 INSTANTIATE_TEST_SUITE_P(BothReports, MonthlyReportTest, ::testing::ValuesIn(kReports),
                          [](const ::testing::TestParamInfo<Report>& p) { return std::string(p.param.name); });
 
-// Each report says what its Parts give, with the title, the icon and the buttons they give.
-TEST(ReportWording, EachMessageIsItsPartsOwn) {
+// What either report asks before it deletes rows defaults to No, so that Enter never
+// deletes; a notice has one button; a message names the month, the kind and the count it is
+// about, so that two of them about different ones never read alike.
+TEST(ReportWording, QuestionsDefaultToNoAndMessagesNameWhatTheyAreAbout) {
     using vesk::Buttons;
     using vesk::Message;
     using vesk::report::MonthImport;
-    const vesk::report::ReportWording& bank = vesk::ctr::bankWording();
-    const vesk::report::ReportWording& orv = vesk::orv::orvWording();
-    const MonthImport bankApril{MonthImport::Status::Imported, {2025, 4}, ""};
-    const MonthImport orvPayments{MonthImport::Status::Imported, {2025, 4}, "P"};
-    struct Case {
-        const char* what;
-        Message shown;
-        const char* text;
-        const char* title;
-        Icon icon;
-        Answer enter;  ///< Ok for a box with one button
-    };
-    const Case cases[] = {
-        {"bank B1", bank.invalidHeader, "Invalid file. Please select the correct file.", "Error", Icon::Exclamation,
-         Answer::Ok},
-        {"bank B2", bank.noDate, "Could not determine the date from the first row of data.", "", Icon::Critical,
-         Answer::Ok},
-        {"bank question", vesk::report::replaceQuestion(bank, bankApril),
-         "WARNING: This will DELETE ALL existing data in the VESK database for: \r\n\r\nApril 2025\r\n\r\nAre you "
-         "sure you want to proceed?",
-         "Confirm Overwrite", Icon::Exclamation, Answer::No},
-        {"bank imported", *vesk::report::importMessage(bank, bankApril), "Data Imported Successfully!", "Success",
-         Icon::Information, Answer::Ok},
-        {"bank no month", bank.selectionRequired, "Please select the Year and Month to delete data.",
-         "Selection Required", Icon::Exclamation, Answer::Ok},
-        {"bank delete", bank.confirmDelete("Apr", "2025"),
-         "Are you sure you want to delete ALL entries for Apr 2025?\r\nThis action cannot be undone.",
-         "Confirm Deletion", Icon::Question, Answer::No},
-        {"bank deleted", bank.deleted(3, "Apr", "2025"), "All entries of Apr 2025 (3 entries) deleted successfully.",
-         "Deleted", Icon::Information, Answer::Ok},
-        {"bank none", bank.nothingDeleted("Mar", "2025"), "No data found for Mar 2025. Nothing was deleted.",
-         "No Data Found", Icon::Exclamation, Answer::Ok},
-        {"orv B1", orv.invalidHeader, "Invalid file. Please select the proper file.", "Error", Icon::Exclamation,
-         Answer::Ok},
-        {"orv B2", orv.noDate, "Invalid file. Please select the proper file..", "", Icon::Critical, Answer::Ok},
-        {"orv I2", orv.invalidKind, "Invalid file. Please select the proper file..", "", Icon::Critical, Answer::Ok},
-        {"orv question", vesk::report::replaceQuestion(orv, orvPayments),
-         "WARNING: You are importing VESK WITHDRAWAL data.\r\n\r\nThis will DELETE existing VESK WITHDRAWAL data "
-         "for: \r\nApril 2025\r\n\r\nAre you sure you want to proceed?",
-         "Confirm Overwrite", Icon::Exclamation, Answer::No},
-        {"orv imported", *vesk::report::importMessage(orv, orvPayments),
-         "ORV Data (VESK WITHDRAWAL) Imported Successfully!", "Success", Icon::Information, Answer::Ok},
-        {"orv no month", orv.selectionRequired, "Please Select the Year and Month.", "Error", Icon::Exclamation,
-         Answer::Ok},
-        {"orv delete", orv.confirmDelete("Apr", "2025"), "Delete ALL ORV entries for Apr 2025?", "Confirm",
-         Icon::Question, Answer::No},
-        {"orv deleted", orv.deleted(3, "Apr", "2025"), "3 records deleted for the month Apr - 2025", "Deleted",
-         Icon::Information, Answer::Ok},
-        {"orv none", orv.nothingDeleted("Mar", "2025"), "No data found for this period.\r\nNothing is deleted",
-         "No data", Icon::Exclamation, Answer::Ok},
-        {"no rows", *vesk::report::importMessage(orv, {MonthImport::Status::NoData, {}, ""}), "No data found in file.",
-         "", Icon::Exclamation, Answer::Ok},
-        {"no master", vesk::report::masterDataMissing(), "Import office Master Data First.", "Master Data Missing",
-         Icon::Exclamation, Answer::Ok},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(c.shown.text, c.text);
-        EXPECT_EQ(c.shown.title, c.title);
-        EXPECT_EQ(c.shown.icon, c.icon);
-        EXPECT_EQ(c.shown.buttons, c.enter == Answer::Ok ? Buttons::Ok : Buttons::YesNo);
-        EXPECT_EQ(c.shown.defaultAnswer, c.enter);
+    for (const vesk::report::ReportWording* words : {&vesk::ctr::bankWording(), &vesk::orv::orvWording()}) {
+        SCOPED_TRACE(words == &vesk::ctr::bankWording() ? "bank" : "orv");
+        std::vector<std::string> kinds = {""};
+        if (!words->kindWords.empty()) kinds.clear();
+        for (const auto& [letter, word] : words->kindWords) kinds.push_back(letter);
+
+        std::vector<Message> questions = {words->confirmDelete("Apr", "2025")};
+        std::vector<Message> notices = {words->invalidHeader,
+                                        words->noDate,
+                                        words->selectionRequired,
+                                        words->deleted(3, "Apr", "2025"),
+                                        words->nothingDeleted("Mar", "2025"),
+                                        vesk::report::masterDataMissing(),
+                                        *vesk::report::importMessage(*words, {MonthImport::Status::NoData, {}, ""})};
+        std::vector<std::string> replaced, imported;
+        for (const std::string& kind : kinds) {
+            const MonthImport april{MonthImport::Status::Imported, {2025, 4}, kind};
+            const Message question = vesk::report::replaceQuestion(*words, april);
+            EXPECT_NE(question.text.find("April 2025"), std::string::npos) << question.text;
+            EXPECT_NE(vesk::report::replaceQuestion(*words, {MonthImport::Status::Imported, {2025, 5}, kind}).text,
+                      question.text);
+            questions.push_back(question);
+            notices.push_back(*vesk::report::importMessage(*words, april));
+            replaced.push_back(question.text);
+            imported.push_back(notices.back().text);
+        }
+        // Each kind's own question and notice.
+        for (std::size_t k = 1; k < kinds.size(); ++k) {
+            EXPECT_NE(replaced[k], replaced[0]);
+            EXPECT_NE(imported[k], imported[0]);
+        }
+        for (const Message& q : questions) {
+            SCOPED_TRACE(q.text);
+            EXPECT_EQ(q.buttons, Buttons::YesNo);
+            EXPECT_EQ(q.defaultAnswer, Answer::No);
+        }
+        for (const Message& n : notices) {
+            SCOPED_TRACE(n.text);
+            EXPECT_FALSE(n.text.empty());
+            EXPECT_EQ(n.buttons, Buttons::Ok);
+            EXPECT_EQ(n.defaultAnswer, Answer::Ok);
+        }
+        EXPECT_NE(words->confirmDelete("Apr", "2025").text, words->confirmDelete("May", "2025").text);
+        EXPECT_NE(words->deleted(3, "Apr", "2025").text.find('3'), std::string::npos);
+        EXPECT_NE(words->deleted(3, "Apr", "2025").text, words->deleted(4, "Apr", "2025").text);
+        EXPECT_FALSE(vesk::report::importMessage(*words, {MonthImport::Status::Declined, {}, ""}).has_value());
     }
-    EXPECT_FALSE(vesk::report::importMessage(orv, {MonthImport::Status::Declined, {}, ""}).has_value());
 }
 
 // The delete lists hold any text; only a month as the summary shows it names rows to delete.
@@ -391,13 +375,6 @@ TEST(ShownMonth, IsAFourDigitYearAndAMonthsAbbreviation) {
         SCOPED_TRACE(std::string(c.year) + "/" + c.month);
         EXPECT_EQ(vesk::report::shownMonth(c.year, c.month), c.named);
     }
-}
-
-TEST(SummaryText, AmountsAreGroupedWithTwoDecimals) {
-    const std::pair<double, const char*> cases[] = {
-        {0, "0.00"}, {999.999, "1,000.00"}, {-1234567.891, "-1,234,567.89"}, {-0.001, "0.00"}};
-    for (const auto& [amount, shown] : cases)
-        EXPECT_EQ(vesk::formatAmount(amount, vesk::Grouping::Thousands), shown) << amount;
 }
 
 }  // namespace

@@ -11,14 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 
 #include "core/Error.h"
 #include "ctr/BankWording.h"
 #include "office/OfficeScreen.h"
 #include "orv/OrvWording.h"
 #include "report/ReportScreen.h"
-#include "sheet/SheetRows.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
 #include "support/MonthDatabase.h"
@@ -59,47 +57,11 @@ std::vector<fs::path> corpus() {
 
 bool startsWith(const std::string& s, const char* head) { return s.rfind(head, 0) == 0; }
 
-// The rows of a sheet handed over one by one, each cell as its text (or error code).
-class StreamedRows final : public sheet::RowSink {
-  public:
-    std::map<int, std::vector<std::string>> rows;
-    void row(int number, const sheet::RowCells& cells) override {
-        std::vector<std::string>& out = rows[number];
-        for (int c = 1; c <= cells.columns(); ++c) out.push_back(shown(cells.cell(c)));
-    }
-    static std::string shown(const sheet::Cell& c) {
-        return c.kind == sheet::Cell::Kind::Error ? "#" + c.text : sheet::cellText(c);
-    }
-};
-
-// Streamed (when the sheet streams), the first sheet's rows are those it holds read whole.
-std::string compareStreamed(const sheet::Workbook& book, const sheet::Sheet& whole) {
-    constexpr int kColumns = 11;
-    StreamedRows streamed;
-    if (!book.streamSheet(0, kColumns, streamed)) return {};
-    for (int row = 1; row <= std::min(whole.usedRows(), 50); ++row) {
-        std::vector<std::string> cells;
-        bool any = false;
-        for (int c = 1; c <= kColumns; ++c) {
-            cells.push_back(StreamedRows::shown(whole.cell(row, c)));
-            any = any || !whole.cell(row, c).isEmpty();
-        }
-        const auto it = streamed.rows.find(row);
-        if (any && (it == streamed.rows.end() || it->second != cells))
-            return "row " + std::to_string(row) + " streamed differs from the sheet read whole";
-    }
-    return {};
-}
-
 // Reads every sheet of the file as an import would; "" when it reads, else the error's text.
 // Anything thrown that is not the program's error is a fault and escapes.
 std::string readWorkbook(const std::string& path) {
     try {
         auto book = sheet::Workbook::open(path);
-        if (book->sheetCount() > 0) {
-            const std::string differs = compareStreamed(*book, *book->sheet(0, 11));
-            if (!differs.empty()) return "refused with error number 0: " + differs;
-        }
         for (int i = 0; i < book->sheetCount(); ++i) {
             auto s = book->sheet(i);
             const int rows = std::min(s->usedRows(), 50), columns = std::min(s->usedColumns(), 50);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <latch>
 #include <optional>
 #include <thread>
 
@@ -279,18 +280,29 @@ TEST_F(ConnectionTest, OpeningWaitsForAnotherProgramsCommitInsteadOfFailing) {
     // An exclusive lock, as a commit holds it, keeps every reader out, even of the schema.
     m_db.execute("BEGIN EXCLUSIVE");
     m_db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
-    std::thread committer([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The commit comes once the opening has said it waits (or has ended without waiting).
+    std::latch waiting(1);
+    bool told = false;
+    std::thread committer([this, &waiting] {
+        waiting.wait();
         m_db.execute("COMMIT");
     });
     Connection late;
+    late.setDelayWatcher([&](const DelayNotice& n) {
+        if (n.over || told) return;
+        told = true;
+        waiting.count_down();
+    });
     std::string failure;
     try {
         late.open(m_dir.file(kDatabaseFileName));
     } catch (const Error& e) {
         failure = e.description();
     }
+    const bool waited = told;
+    if (!told) waiting.count_down();
     committer.join();
+    EXPECT_TRUE(waited);
     EXPECT_EQ(failure, "");
     if (late.isOpen()) {
         EXPECT_EQ(late.scalar("SELECT ooffice_name FROM Youroffice"), Value("committed"));

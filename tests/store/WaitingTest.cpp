@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/Error.h"
@@ -18,17 +18,14 @@ namespace {
 using namespace std::chrono_literals;
 
 // Another program holding a write transaction on the file until it is released.
-test::ChildProcess holdWriteLock(const std::string& path, std::chrono::milliseconds hold = {}) {
-    return test::ChildProcess([path, hold](test::ChildProcess& self) {
+test::ChildProcess holdWriteLock(const std::string& path) {
+    return test::ChildProcess([path](test::ChildProcess& self) {
         Connection db;
         db.open(path);
         Transaction tx = db.begin();
         db.execute("INSERT INTO Youroffice VALUES ('other program', '', '')");
         self.reached();
-        if (hold.count())
-            std::this_thread::sleep_for(hold);
-        else
-            self.awaitRelease();
+        self.awaitRelease();
         tx.commit();
         return 0;
     });
@@ -80,8 +77,14 @@ TEST_F(WaitingTest, AWriterGivesUpAfterTheLimitSayingSoAndWritesNothing) {
 }
 
 TEST_F(WaitingTest, AWriterGoesOnOnceTheOtherProgramCommitsAndSeesItsChange) {
-    test::ChildProcess other = holdWriteLock(m_path, 1200ms);
+    test::ChildProcess other = holdWriteLock(m_path);
     ASSERT_TRUE(other.awaitReached());
+    // The other program commits once this one has said it waits.
+    bool released = false;
+    m_db.setDelayWatcher([&](const DelayNotice& n) {
+        if (!std::exchange(released, true)) other.release();
+        m_notices.push_back(n);
+    });
     {
         Transaction tx = m_db.begin();
         m_db.execute("INSERT INTO Youroffice VALUES ('mine', '', '')");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,6 +83,15 @@ class ChildProcess {
     bool awaitReached() {
         char c = 0;
         return ::read(m_toParent[0], &c, 1) == 1;
+    }
+    /// Without waiting: true once the child has reached its point (each reach counted once),
+    /// or has ended (see wait()).
+    bool reachedYet() {
+        pollfd p{m_toParent[0], POLLIN, 0};
+        if (::poll(&p, 1, 0) != 1) return false;
+        char c = 0;
+        if (::read(m_toParent[0], &c, 1) < 0) return false;
+        return true;
     }
     void release() {
         const char c = 1;

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "TrendDatabase.h"
-#include "compare/SampleStore.h"
 #include "core/Amount.h"
 #include "sample/SampleData.h"
+#include "support/SampleStore.h"
 #include "support/TempDir.h"
 #include "trend/Trend.h"
 #include "trend/TrendWording.h"
@@ -191,7 +191,7 @@ TEST(TrendAgainstTheComparison, EveryMonthIsExactlyWhatComparingItFinds) {
         o.year = 2025;
         o.month = month;
         o.seed = 7;
-        compare::storeSampleMonth(db.connection(), sample::generateSample(o), month == 3);
+        test::storeSampleMonth(db.connection(), sample::generateSample(o), month == 3);
     }
     store::Connection& c = db.connection();
     // Amounts of four decimals, and a row booked under the next month's value date.

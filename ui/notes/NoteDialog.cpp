@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "notes/NoteWording.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <memory>
 
+#include "backup/BackupWording.h"
+
 namespace vesk::gui {
 
 namespace {
@@ -41,7 +43,7 @@ store::DelayWatcher showDelays(QLabel* status) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
         }
         if (shown->label) {
-            shown->label->setText(QString::fromStdString(store::delayText(notice)));
+            shown->label->setText(QString::fromStdString(backup::delayText(notice)));
             shown->label->show();
         }
         // Inside the engine's wait: nothing may run that uses the database.

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "backup/BackupWording.h"
 #include "cli/Call.h"
 #include "cli/Invocation.h"
 #include "cli/Verb.h"
@@ -71,7 +72,7 @@ store::DefaultDelayWatcher delayLines(Context& context, const std::string& verbN
             told = false;
         } else if (!told) {
             told = true;
-            context.err << kProgram << " " << verbName << ": " << store::delayText(notice) << "\n" << std::flush;
+            context.err << kProgram << " " << verbName << ": " << backup::delayText(notice) << "\n" << std::flush;
         }
     });
 }

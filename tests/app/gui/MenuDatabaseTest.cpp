@@ -9,6 +9,7 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
+#include "backup/BackupWording.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "support/ScriptedPrompter.h"
@@ -120,11 +121,11 @@ TEST(DelayShown, AWaitShowsInTheStatusLabelWithTheWaitCursorAndGoesWithoutTrace)
     auto* status = new QLabel("Importing Row 50 of 80...", &window);
     status->hide();
     const vesk::store::DelayWatcher watcher = vesk::gui::showDelays(status);
-    for (vesk::store::Delay delay : {vesk::store::Delay::OtherProgram, vesk::store::Delay::DailyBackup}) {
+    for (vesk::store::Delay delay : {vesk::store::Delay::OtherProgram, vesk::store::Delay::OwnWork}) {
         const vesk::store::DelayNotice notice{delay, std::chrono::milliseconds(600), false};
         watcher(notice);
         watcher(notice);  // told again a second later
-        EXPECT_EQ(status->text().toStdString(), vesk::store::delayText(notice));
+        EXPECT_EQ(status->text().toStdString(), vesk::backup::delayText(notice));
         EXPECT_FALSE(status->isHidden());
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);

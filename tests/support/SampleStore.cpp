@@ -1,11 +1,11 @@
-#include "compare/SampleStore.h"
+#include "support/SampleStore.h"
 
 #include "core/Text.h"
-#include "office/OfficeStatements.h"
+#include "office/Offices.h"
 #include "sheet/Cell.h"
 #include "store/Schema.h"
 
-namespace vesk::compare {
+namespace vesk::test {
 
 namespace {
 
@@ -16,28 +16,32 @@ using store::Value;
 std::string rupees(std::int64_t paise) { return sheet::numberText(sample::rupees(paise)); }
 
 void storeOffices(store::Connection& db, const sample::SampleData& data) {
-    db.execute(office::sql::kClearMaster);
-    db.execute(office::sql::kClearConfigured);
-    store::Statement insert = db.prepare(store::insertStatement(Table::Master));
-    std::vector<Value> row(store::tableColumns(Table::Master).size(), Value(std::string()));
-    for (const sample::Office& o : data.offices) {
-        row[0] = o.officeId;
-        row[1] = o.name;
-        row[2] = trim(o.typeCode);
-        row[3] = o.hoName;
-        row[4] = o.facilityId;
-        for (std::size_t c = 0; c < o.others.size() && c + 5 < row.size(); ++c) row[c + 5] = trim(o.others[c]);
-        insert.execute(row);
+    office::deleteAllOffices(db);
+    std::string division;
+    {
+        store::Transaction tx = db.begin();
+        store::Statement insert = db.prepare(store::insertStatement(Table::Master));
+        std::vector<Value> row(store::tableColumns(Table::Master).size(), Value(std::string()));
+        for (const sample::Office& o : data.offices) {
+            row[0] = o.officeId;
+            row[1] = o.name;
+            row[2] = trim(o.typeCode);
+            row[3] = o.hoName;
+            row[4] = o.facilityId;
+            for (std::size_t c = 0; c < o.others.size() && c + 5 < row.size(); ++c) row[c + 5] = trim(o.others[c]);
+            insert.execute(row);
+            if (division.empty() && upper(trim(o.typeCode)) == "PDN") division = o.name;
+        }
+        tx.commit();
     }
-    db.execute(office::sql::kConfigureDivision);
+    if (!division.empty()) office::setConfiguredOffice(db, division);
 }
 
 }  // namespace
 
 void storeSampleMonth(store::Connection& db, const sample::SampleData& data, bool offices) {
-    store::Transaction tx = db.begin();
     if (offices) storeOffices(db, data);
-
+    store::Transaction tx = db.begin();
     store::Statement bank = db.prepare(store::insertStatement(Table::Finacle));
     for (const sample::BankRow& b : data.bankRows)
         bank.execute({b.tranId, b.valueDate.toText(), b.tranDateText, b.deposit ? "DEPOSIT" : "WITHDRAWAL",
@@ -67,4 +71,4 @@ void storeSampleMonth(store::Connection& db, const sample::SampleData& data, boo
     tx.commit();
 }
 
-}  // namespace vesk::compare
+}  // namespace vesk::test
