@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/DateTime.h"
+#include "sheet/Workbook.h"
+
 namespace vesk::bench {
 
 struct BiffCell {
@@ -145,5 +148,33 @@ class BiffWriter {
 
     std::vector<std::vector<BiffCell>> m_rows;
 };
+
+/// The first sheet of a workbook saved as .xls, every cell as it reads.
+inline void saveAsXls(const std::string& workbook, const std::string& out) {
+    auto sheet = sheet::Workbook::open(workbook)->firstSheet();
+    BiffWriter writer;
+    const int rows = sheet->usedRows(), columns = sheet->usedColumns();
+    for (int r = 1; r <= rows; ++r) {
+        std::vector<BiffCell> row;
+        for (int c = 1; c <= columns; ++c) {
+            const sheet::Cell cell = sheet->cell(r, c);
+            BiffCell b;
+            if (cell.kind == sheet::Cell::Kind::Number) {
+                b.kind = BiffCell::Kind::Number;
+                b.number = cell.number;
+            } else if (cell.kind == sheet::Cell::Kind::Date) {
+                b.kind = BiffCell::Kind::Date;
+                b.number = double(daysFromCivil(cell.date.year, cell.date.month, cell.date.day) + 25569) +
+                           (cell.date.hour * 3600 + cell.date.minute * 60 + cell.date.second) / 86400.0;
+            } else if (!cell.isEmpty()) {
+                b.kind = BiffCell::Kind::Text;
+                b.text = sheet::cellText(cell);
+            }
+            row.push_back(b);
+        }
+        writer.addRow(std::move(row));
+    }
+    writer.save(out);
+}
 
 }  // namespace vesk::bench

@@ -88,31 +88,7 @@ const std::string& receiptsXls() {
         double ignored = 0;
         inChild(
             [&] {
-                auto sheet = vesk::sheet::Workbook::open(sampleMonth(100000).orvReceiptsPath)->firstSheet();
-                vesk::bench::BiffWriter writer;
-                const int rows = sheet->usedRows(), columns = sheet->usedColumns();
-                for (int r = 1; r <= rows; ++r) {
-                    std::vector<vesk::bench::BiffCell> row;
-                    for (int c = 1; c <= columns; ++c) {
-                        const vesk::sheet::Cell cell = sheet->cell(r, c);
-                        vesk::bench::BiffCell b;
-                        if (cell.kind == vesk::sheet::Cell::Kind::Number) {
-                            b.kind = vesk::bench::BiffCell::Kind::Number;
-                            b.number = cell.number;
-                        } else if (cell.kind == vesk::sheet::Cell::Kind::Date) {
-                            b.kind = vesk::bench::BiffCell::Kind::Date;
-                            b.number =
-                                double(vesk::daysFromCivil(cell.date.year, cell.date.month, cell.date.day) + 25569) +
-                                (cell.date.hour * 3600 + cell.date.minute * 60 + cell.date.second) / 86400.0;
-                        } else if (!cell.isEmpty()) {
-                            b.kind = vesk::bench::BiffCell::Kind::Text;
-                            b.text = vesk::sheet::cellText(cell);
-                        }
-                        row.push_back(b);
-                    }
-                    writer.addRow(std::move(row));
-                }
-                writer.save(out);
+                vesk::bench::saveAsXls(sampleMonth(100000).orvReceiptsPath, out);
                 return 0.0;
             },
             ignored);

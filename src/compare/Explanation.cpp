@@ -1,8 +1,10 @@
 #include "compare/Explanation.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "compare/CompareStatements.h"
@@ -12,6 +14,7 @@
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
+#include "store/Schema.h"
 
 namespace vesk::compare {
 
@@ -236,29 +239,83 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     return result;
 }
 
-std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
-                                            bool (*keep)(PairClass)) {
-    // Neighbouring months are read together, a few at a time so that their rows fit in memory.
+namespace {
+
+// The months given, cut into runs of neighbouring months that are read together, a few at a
+// time so that their rows fit in memory: the index of each run's first month, and the end.
+std::vector<std::size_t> monthRuns(const std::vector<Period>& months) {
     constexpr std::size_t kMonthsRead = 6;
-    const Manual manual = pairs::heldPairMarks(db);
-    std::vector<Explanation> out;
+    std::vector<std::size_t> starts;
     for (std::size_t begin = 0; begin < months.size();) {
+        starts.push_back(begin);
         std::size_t end = begin + 1;
         while (end < months.size() && end - begin < kMonthsRead) {
             const Period after = nextMonth(months[end - 1]);
             if (months[end].year != after.year || months[end].month != after.month) break;
             ++end;
         }
-        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[end - 1]);
-        for (std::size_t i = begin; i < end; ++i) {
-            Explanation e;
-            e.period = months[i];
-            int groupBase = 0;
-            pairMonth(buckets, months[i], keep, manual, e.lines, groupBase);
-            out.push_back(std::move(e));
-        }
         begin = end;
     }
+    starts.push_back(months.size());
+    return starts;
+}
+
+// The runs first..last (indexes into starts), each month into out at its own place.
+void explainRuns(store::Connection& db, const std::vector<Period>& months, const std::vector<std::size_t>& starts,
+                 std::size_t first, std::size_t last, bool (*keep)(PairClass), const Manual& manual,
+                 std::vector<Explanation>& out) {
+    for (std::size_t run = first; run < last; ++run) {
+        const std::size_t begin = starts[run], end = starts[run + 1];
+        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[end - 1]);
+        for (std::size_t i = begin; i < end; ++i) {
+            out[i].period = months[i];
+            int groupBase = 0;
+            pairMonth(buckets, months[i], keep, manual, out[i].lines, groupBase);
+        }
+    }
+}
+
+// A second connection sees only what is committed, and only the tables of the current
+// layout: the work is shared only when the first has nothing of its own open.
+bool canShareWork(store::Connection& db) {
+    return std::thread::hardware_concurrency() >= 2 && !db.inTransaction() &&
+           db.layoutVersion() == store::kSchemaVersion;
+}
+
+}  // namespace
+
+std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
+                                            bool (*keep)(PairClass)) {
+    const Manual manual = pairs::heldPairMarks(db);
+    const std::vector<std::size_t> starts = monthRuns(months);
+    const std::size_t runs = starts.size() - 1;
+    std::vector<Explanation> out(months.size());
+    if (runs < 2 || !canShareWork(db)) {
+        explainRuns(db, months, starts, 0, runs, keep, manual, out);
+        return out;
+    }
+    // The later runs on a thread of their own, with a connection of its own; each month is
+    // paired from the rows read for its run alone, so the halves give what one pass gives.
+    std::size_t half = 1;
+    while (half + 1 < runs && starts[half + 1] * 2 <= months.size()) ++half;
+    std::exception_ptr failed;
+    std::thread later([&] {
+        try {
+            store::Connection other;
+            other.openBeside(db);
+            explainRuns(other, months, starts, half, runs, keep, manual, out);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        explainRuns(db, months, starts, 0, half, keep, manual, out);
+    } catch (...) {
+        later.join();
+        throw;
+    }
+    later.join();
+    if (failed) std::rethrow_exception(failed);
     return out;
 }
 

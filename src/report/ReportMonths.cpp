@@ -31,11 +31,14 @@ std::optional<DateTime> cellDate(const sheet::Cell& cell) {
 
 // What a report keeps per month (its summary's month lines, its sums per office and month of
 // the comparison's date) is written in the transaction of every change to the rows. Marks
-// beside each (the number of rows and the highest row id they describe) tell whether the
-// rows changed some other way; it is then built anew from the rows.
+// beside each name the rows they describe: the table's number of rows, its highest row id and
+// the number of changes its rows have seen, which the table's triggers keep with every row
+// any program writes, removes or changes. Marks that differ from the table's say the rows
+// changed some other way: what they mark is then built anew from the rows.
 struct Marks {
     std::int64_t rows = 0;
     std::int64_t lastRow = 0;
+    std::int64_t changes = 0;
     bool operator==(const Marks&) const = default;
 };
 
@@ -43,25 +46,30 @@ constexpr std::array<Kept, 2> kKept = {Kept::MonthLines, Kept::OfficeTotals};
 
 std::string name(const ReportDescription& report) { return store::tableName(report.table); }
 
-// Older files opened as they are (read-only ones) keep neither, or only the month lines.
+// Older files opened as they are (read-only ones) keep neither, or only the month lines, and
+// have no triggers to say what they keep is current: it is never taken from them.
 bool keeps(store::Connection& db, Kept kept) { return store::hasTable(db, keptTable(kept)); }
+bool marksRows(store::Connection& db) { return store::hasTable(db, "row_marks"); }
 
 std::int64_t lastRow(store::Connection& db, const ReportDescription& report) {
     return db.scalar(lastRowStatement(report)).toInt();
 }
 
-Marks rowMarks(store::Connection& db, const ReportDescription& report) {
-    return {db.scalar(rowCountStatement(report)).toInt(), lastRow(db, report)};
+std::optional<Marks> marksOf(const store::ResultSet& rs) {
+    if (rs.empty() || rs.field(0, 2).isNull()) return std::nullopt;  // an older version's
+    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt()};
+}
+
+std::optional<Marks> rowMarks(store::Connection& db, const ReportDescription& report) {
+    return marksOf(db.query(rowMarksStatement(), {name(report)}));
 }
 
 std::optional<Marks> storedMarks(store::Connection& db, const ReportDescription& report, Kept kept) {
-    const store::ResultSet rs = db.query(marksStatement(kept), {name(report)});
-    if (rs.empty()) return std::nullopt;
-    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt()};
+    return marksOf(db.query(marksStatement(kept), {name(report)}));
 }
 
 void setMarks(store::Connection& db, const ReportDescription& report, Kept kept, const Marks& marks) {
-    db.execute(setMarksStatement(kept), {name(report), marks.rows, marks.lastRow});
+    db.execute(setMarksStatement(kept), {name(report), marks.rows, marks.lastRow, marks.changes});
 }
 
 std::string storeStatement(const ReportDescription& report, Kept kept, bool allKeys) {
@@ -78,68 +86,49 @@ void storeKept(store::Connection& db, const ReportDescription& report, Kept kept
     }
 }
 
-void rebuild(store::Connection& db, const ReportDescription& report, Kept kept) {
-    store::Transaction tx = db.begin();
-    db.execute(clearKeptStatement(kept, false), {name(report)});
-    db.execute(storeStatement(report, kept, true), {name(report)});
-    setMarks(db, report, kept, rowMarks(db, report));
-    tx.commit();
-}
-
 bool current(store::Connection& db, const ReportDescription& report, Kept kept) {
     const std::optional<Marks> marks = storedMarks(db, report, kept);
-    return marks && *marks == rowMarks(db, report);
+    return marks && marks == rowMarks(db, report);
 }
 
-// Counting the rows costs more than the trend that reads the totals. Every change the
-// program makes moves both marks alike, a change by an older version of the program moves
-// the month lines' marks alone, and a row written some other way comes after the highest
-// row id: totals whose marks equal the month lines' and whose last row is the table's are
-// current without a count. Anything else is settled by counting.
-bool officeTotalsCurrent(store::Connection& db, const ReportDescription& report) {
-    const std::optional<Marks> marks = storedMarks(db, report, Kept::OfficeTotals);
-    if (!marks) return false;
-    if (marks == storedMarks(db, report, Kept::MonthLines) && marks->lastRow == lastRow(db, report)) return true;
-    return *marks == rowMarks(db, report);
+// Builds it anew from the rows; false when the file cannot be written (opened read-only),
+// which the caller then reads from the rows some other way.
+bool rebuild(store::Connection& db, const ReportDescription& report, Kept kept) {
+    if (db.readOnly()) return false;
+    try {
+        store::Transaction tx = db.begin();
+        db.execute(clearKeptStatement(kept, false), {name(report)});
+        db.execute(storeStatement(report, kept, true), {name(report)});
+        if (const std::optional<Marks> marks = rowMarks(db, report)) setMarks(db, report, kept, *marks);
+        tx.commit();
+        return true;
+    } catch (const Error& e) {
+        if (e.number() != store::kReadOnlyError) throw;
+        return false;
+    }
 }
 
-// What a change of the rows did: the rows it removed and added, and the month keys it touched.
-struct RowChange {
-    std::int64_t removed = 0;
-    std::int64_t added = 0;
-    std::set<std::int64_t> keys;
-};
-
-// Runs a change of the rows inside the caller's transaction and brings what is kept per
-// month up to date with it: the keys it touched are computed afresh and the marks move by
-// what it removed and added. Counting every row here would cost as much as the change, so
-// only the highest row id is checked first; a count that was already off stays off and is
-// caught when the kept lines are next read.
+// Runs a change of the rows inside the caller's transaction and brings what is kept per month
+// up to date with it: the month keys the change returns are computed afresh, and what was
+// current before is marked with the rows' marks after. What was not stays unmarked, and is
+// built anew when it is next read.
 template <class Change>
 void changeRows(store::Connection& db, const ReportDescription& report, Change&& change) {
-    struct Keeping {
-        Kept kept;
-        std::optional<Marks> marks;
-    };
-    std::vector<Keeping> keeping;
-    std::int64_t before = 0;
+    std::vector<Kept> keeping;
+    const std::optional<Marks> before = marksRows(db) ? rowMarks(db, report) : std::nullopt;
     for (Kept kept : kKept) {
         if (!keeps(db, kept)) continue;
-        if (keeping.empty()) before = lastRow(db, report);
-        std::optional<Marks> marks = storedMarks(db, report, kept);
-        if (marks && marks->lastRow != before) marks.reset();
-        keeping.push_back({kept, marks});
+        if (before && storedMarks(db, report, kept) == before)
+            keeping.push_back(kept);
+        else
+            db.execute(clearMarksStatement(kept), {name(report)});
     }
-    const RowChange done = change();
+    const std::set<std::int64_t> keys = change();
     if (keeping.empty()) return;
-    const std::int64_t after = lastRow(db, report);
-    for (const Keeping& k : keeping) {
-        if (!k.marks) {
-            db.execute(clearMarksStatement(k.kept), {name(report)});
-            continue;
-        }
-        storeKept(db, report, k.kept, done.keys);
-        setMarks(db, report, k.kept, {k.marks->rows - done.removed + done.added, after});
+    const std::optional<Marks> after = rowMarks(db, report);
+    for (Kept kept : keeping) {
+        storeKept(db, report, kept, keys);
+        if (after) setMarks(db, report, kept, *after);
     }
 }
 
@@ -225,17 +214,14 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, Report
 
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
-        RowChange done;
-        done.keys.insert(key);
-        done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
+        db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
         const std::int64_t before = lastRow(db, report);  // the rows written come after it
-        done.added = storeRows(db, report, file, progress);
-        // Rows dated in other months go in as they are, so their months change too.
-        const std::set<std::int64_t> dateKeys = file.dateKeys();
-        done.keys.insert(dateKeys.begin(), dateKeys.end());
-        record.rows = done.added;
+        record.rows = storeRows(db, report, file, progress);
         setTotals(record, db.query(rowsAfterTotalsStatement(report), {before}));
-        return done;
+        // Rows dated in other months go in as they are, so their months change too.
+        std::set<std::int64_t> keys = file.dateKeys();
+        keys.insert(key);
+        return keys;
     });
     const DateTime when = now();
     history::recordChange(db, record, when);
@@ -322,13 +308,10 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
 }
 
 std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
-    store::ResultSet rs;
-    if (!keeps(db, Kept::MonthLines)) {
-        rs = db.query(summaryStatement(report));
-    } else {
-        if (!current(db, report, Kept::MonthLines)) rebuild(db, report, Kept::MonthLines);
-        rs = db.query(storedSummaryStatement(report), {name(report)});
-    }
+    const bool stored = keeps(db, Kept::MonthLines) && marksRows(db) &&
+                        (current(db, report, Kept::MonthLines) || rebuild(db, report, Kept::MonthLines));
+    const store::ResultSet rs =
+        stored ? db.query(storedSummaryStatement(report), {name(report)}) : db.query(summaryStatement(report));
     const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
     std::vector<SummaryLine> lines;
     for (std::size_t r = 0; r < rs.rowCount(); ++r)
@@ -346,16 +329,18 @@ std::optional<Period> shownMonth(const std::string& year, const std::string& mon
     return std::nullopt;
 }
 
-void keepOfficeTotals(store::Connection& db, const ReportDescription& report) {
-    if (keeps(db, Kept::OfficeTotals)) {
-        if (!officeTotalsCurrent(db, report)) rebuild(db, report, Kept::OfficeTotals);
-        return;
-    }
-    // Built afresh each time: nothing tells whether the rows changed since.
-    if (db.scalar(temporaryTotalsStatement()).toInt() == 0)
-        for (const std::string& sql : store::officeTotalsStatements(true)) db.execute(sql);
-    db.execute(clearKeptStatement(Kept::OfficeTotals, false), {name(report)});
-    db.execute(storeOfficeTotalsStatement(report, true), {name(report)});
+void keepOfficeTotals(store::Connection& db, const std::vector<const ReportDescription*>& reports) {
+    // A table of the connection's own, left by an earlier call, hides the file's: it goes
+    // first, so that the file's are read and rebuilt, not it.
+    if (db.scalar(temporaryTotalsStatement()).toInt() != 0) db.execute(dropTemporaryTotalsStatement());
+    bool inFile = keeps(db, Kept::OfficeTotals) && marksRows(db);
+    for (const ReportDescription* report : reports)
+        inFile = inFile && (current(db, *report, Kept::OfficeTotals) || rebuild(db, *report, Kept::OfficeTotals));
+    if (inFile) return;
+    // Every report's then, from its rows: nothing tells whether they changed since.
+    for (const std::string& sql : store::officeTotalsStatements(true)) db.execute(sql);
+    for (const ReportDescription* report : reports)
+        db.execute(storeOfficeTotalsStatement(*report, true), {name(*report)});
 }
 
 std::vector<std::string> offeredYears(store::Connection& db, const DateTime& today) {
@@ -379,16 +364,13 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
                                                               : history::Action::OrvMonthDeletion;
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
-        RowChange done;
         // The month as the summary shows it, found through its key.
         char year[8];
         std::snprintf(year, sizeof year, "%04d", month.year);
         const std::vector<store::Value> values{monthAbbrev(month.month), std::string(year), month.key()};
         setTotals(record, db.query(shownMonthTotalsStatement(report), values));
         count = db.execute(deleteShownMonthStatement(report), values);
-        done.keys.insert(month.key());
-        done.removed = count;
-        return done;
+        return std::set<std::int64_t>{month.key()};
     });
     if (count > 0) {
         record.rows = count;

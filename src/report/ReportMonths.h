@@ -65,12 +65,12 @@ struct SummaryLine {
 /// The report's monthly summary, newest month first; empty when the report holds no rows.
 std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report);
 
-/// Brings the report's sums per office and month of the comparison's date (the table
-/// office_month_totals, see storeOfficeTotalsStatement) up to date with its rows: built anew
+/// Brings the reports' sums per office and month of the comparison's date (the table
+/// office_month_totals, see storeOfficeTotalsStatement) up to date with their rows: built anew
 /// when the rows changed some other way than by an import or a deletion. A file that keeps
-/// none (an older one read as it is) gets them from its rows in a table of the connection's
-/// own. Throws Error.
-void keepOfficeTotals(store::Connection& db, const ReportDescription& report);
+/// none, or cannot take them (an older one read as it is, one that cannot be written), gets
+/// every report's from its rows in a table of the connection's own. Throws Error.
+void keepOfficeTotals(store::Connection& db, const std::vector<const ReportDescription*>& reports);
 
 /// The month that a year and a month abbreviation name as the summary shows them ("2025",
 /// "Apr" in any letter case); nullopt when they name none, which no row can be dated in.

@@ -70,11 +70,11 @@ std::string storeMonthLinesStatement(const ReportDescription& report, bool allKe
            monthKey(report);
 }
 
-std::string rowCountStatement(const ReportDescription& report) { return "SELECT COUNT(*) FROM " + table(report); }
-
 std::string lastRowStatement(const ReportDescription& report) {
     return "SELECT IfNull(MAX(rowid), 0) FROM " + table(report);
 }
+
+std::string rowMarksStatement() { return "SELECT row_count, last_rowid, changes FROM row_marks WHERE report = ?1"; }
 
 const char* keptTable(Kept kept) { return kept == Kept::MonthLines ? "month_summaries" : "office_month_totals"; }
 
@@ -113,12 +113,12 @@ std::string officeTotalsSelect(const ReportDescription& report, bool allKeys) {
 }  // namespace
 
 std::string marksStatement(Kept kept) {
-    return std::string("SELECT row_count, last_rowid FROM ") + marksTable(kept) + " WHERE report = ?1";
+    return std::string("SELECT row_count, last_rowid, changes FROM ") + marksTable(kept) + " WHERE report = ?1";
 }
 
 std::string setMarksStatement(Kept kept) {
     return std::string("INSERT OR REPLACE INTO ") + marksTable(kept) +
-           " (report, row_count, last_rowid) VALUES (?1, ?2, ?3)";
+           " (report, row_count, last_rowid, changes) VALUES (?1, ?2, ?3, ?4)";
 }
 
 std::string clearMarksStatement(Kept kept) {
@@ -138,6 +138,8 @@ std::string storeOfficeTotalsStatement(const ReportDescription& report, bool all
 std::string temporaryTotalsStatement() {
     return "SELECT COUNT(*) FROM sqlite_temp_master WHERE type = 'table' AND name = 'office_month_totals'";
 }
+
+std::string dropTemporaryTotalsStatement() { return "DROP TABLE temp.office_month_totals"; }
 
 namespace {
 

@@ -34,21 +34,24 @@ std::string storedSummaryStatement(const ReportDescription& report);
 /// has no rows. With allKeys, the lines of every month that has rows (?1 only).
 std::string storeMonthLinesStatement(const ReportDescription& report, bool allKeys);
 
-/// The number of rows and the highest row id, which tell whether what is kept per month
-/// still describes the rows.
-std::string rowCountStatement(const ReportDescription& report);
+/// The highest row id of the report's table (0 when it has none): the rows an import
+/// writes come after it.
 std::string lastRowStatement(const ReportDescription& report);
+
+/// The marks of the report table ?1 as its triggers keep them (row_count, last_rowid,
+/// changes): whether what is kept per month still describes the rows.
+std::string rowMarksStatement();
 
 /// What a report keeps per month beside its rows, written in the transaction of every
 /// change to them: the summary's month lines, and its sums per office and month of the
-/// comparison's date. Each has marks: the number of rows and the highest row id it describes.
+/// comparison's date. Each has marks: the row marks of the rows it describes.
 enum class Kept { MonthLines, OfficeTotals };
 
 /// The table that keeps it.
 const char* keptTable(Kept kept);
-/// The marks (row_count, last_rowid) of the report ?1; no row when there are none.
+/// The marks (row_count, last_rowid, changes) of the report ?1; no row when there are none.
 std::string marksStatement(Kept kept);
-/// Sets the marks of the report ?1 to ?2 rows and the last row id ?3.
+/// Sets the marks of the report ?1 to ?2 rows, the last row id ?3 and ?4 changes.
 std::string setMarksStatement(Kept kept);
 std::string clearMarksStatement(Kept kept);
 /// Removes what is kept of the report ?1: of every month key, or (byKey) of the key ?2.
@@ -64,6 +67,7 @@ std::string storeOfficeTotalsStatement(const ReportDescription& report, bool all
 
 /// 1 when this connection holds the sums in a table of its own (see keepOfficeTotals), else 0.
 std::string temporaryTotalsStatement();
+std::string dropTemporaryTotalsStatement();
 
 /// Deletes the rows of a month found through its key (?3), the month's abbreviation (?1)
 /// and its four-digit year (?2) as the summary shows them.

@@ -115,6 +115,7 @@ Connection::~Connection() { close(); }
 void Connection::close() noexcept {
     m_db.reset();
     m_path.clear();
+    m_key.clear();
 }
 
 void Connection::open(const std::string& path) { open(path, detail::programKey(), true); }
@@ -124,6 +125,12 @@ void Connection::openKeyed(const std::string& path, const std::string& key) { op
 void Connection::openWithoutUpgrade(const std::string& path) {
     if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
     open(path, detail::programKey(), false);
+}
+
+void Connection::openBeside(const Connection& other) {
+    if (!other.isOpen()) throw Error(errc::kUsage, "The database connection is not open");
+    const std::string path = other.m_path, key = other.m_key;  // other may be this one
+    open(path, key, false);
 }
 
 void Connection::open(const std::string& path, const std::string& key, bool upgrade) {
@@ -168,6 +175,7 @@ void Connection::open(const std::string& path, const std::string& key, bool upgr
     }
     m_db = std::shared_ptr<sqlite3>(db.release(), SharedCloser{m_wait});
     m_path = path;
+    m_key = key;
 }
 
 std::int64_t Connection::execute(const std::string& sql, const std::vector<Value>& params) {
@@ -190,7 +198,7 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) throwEngineError(db, rc);
-        changed = sqlite3_total_changes(db) - before;
+        changed = detail::rowsChanged(db, before);
     }
     return changed;
 }

@@ -63,6 +63,9 @@ class Connection {
     /// statements work on it, only without the newer indexes. For reading old files as
     /// they are.
     void openWithoutUpgrade(const std::string& path);
+    /// Opens the file `other` has open, with its key and as it is (that connection brought
+    /// its layout up to date): a second connection for work on another thread. Throws Error.
+    void openBeside(const Connection& other);
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
@@ -112,6 +115,7 @@ class Connection {
     std::shared_ptr<detail::WaitState> m_wait;
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
+    std::string m_key;
     bool m_inBeforeWrite = false;
 };
 

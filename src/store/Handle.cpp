@@ -32,6 +32,10 @@ DbHandle openHandle(const std::string& path, int flags, WaitState* wait) {
     return db;
 }
 
+long long rowsChanged(sqlite3* db, long long totalBefore) {
+    return sqlite3_total_changes(db) == totalBefore ? 0 : sqlite3_changes(db);
+}
+
 void run(sqlite3* db, const char* sql) {
     const WaitEnd waitEnd;
     int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);

@@ -35,6 +35,11 @@ const char* programKey();
 /// Keys the handle with the password and the program's page size.
 void applyKey(sqlite3* db, const std::string& password);
 
+/// The rows the statement just run changed itself, its triggers' changes left out: none when
+/// nothing changed since sqlite3_total_changes() gave `totalBefore` (a statement that is no
+/// change leaves the last change's count in place).
+long long rowsChanged(sqlite3* db, long long totalBefore);
+
 /// Runs statements that return no rows. Throws Error.
 void run(sqlite3* db, const char* sql);
 

@@ -38,21 +38,31 @@ inline constexpr int kMonthFirstBankLayout = 5;
 /// time), the pairs made by hand, and each stored exception's twin (a row booked twice).
 inline constexpr int kHandPairsLayout = 6;
 
+/// The layout version that keeps, for each report table, its number of rows, its highest
+/// row id and how many changes its rows have seen (the table row_marks), by triggers that
+/// every program writing the file runs: what is kept per month is then known to be current
+/// without counting the rows.
+inline constexpr int kRowMarksLayout = 7;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kHandPairsLayout;
+inline constexpr int kSchemaVersion = kRowMarksLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
 /// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
-/// first, kHandPairsLayout the notes per row and the hand pairs), never a change to the four
-/// tables' columns. Empty when it is current.
+/// first, kHandPairsLayout the notes per row and the hand pairs, kRowMarksLayout the rows'
+/// marks and their triggers), never a change to the four tables' columns. Empty when it is
+/// current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see
 /// migrationStatements): in the file, or (temporary) for one connection only, for a file
 /// that cannot take them.
 std::vector<std::string> officeTotalsStatements(bool temporary);
+
+/// The report tables whose rows the triggers of kRowMarksLayout mark.
+inline constexpr std::array<Table, 2> kMarkedTables = {Table::Finacle, Table::Orv};
 
 /// "INSERT INTO table (every column in order) VALUES (?, ...)": one row bound by position,
 /// or with rows > 1 that many rows, one after the other (row r's column c is ?(r * columns + c + 1)).

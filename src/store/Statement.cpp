@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "store/EngineError.h"
+#include "store/Handle.h"
 #include "store/WaitState.h"
 
 namespace vesk::store {
@@ -96,7 +97,7 @@ std::int64_t Statement::execute(const std::vector<Value>& params) {
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
     }
-    const auto changed = sqlite3_total_changes(m_db.get()) - before;
+    const auto changed = detail::rowsChanged(m_db.get(), before);
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
     if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
@@ -117,7 +118,7 @@ std::int64_t Statement::run() {
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
     }
-    const auto changed = sqlite3_total_changes(m_db.get()) - before;
+    const auto changed = detail::rowsChanged(m_db.get(), before);
     sqlite3_reset(m_stmt);
     if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
     return changed;

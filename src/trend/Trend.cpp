@@ -27,10 +27,7 @@ constexpr int kLowestKey = 1;
 constexpr int kHighestKey = monthKey(kLastYear, 12);
 
 // The sums kept per office and month, brought up to date with the rows first.
-void keepTotals(store::Connection& db) {
-    report::keepOfficeTotals(db, ctr::bankReport());
-    report::keepOfficeTotals(db, orv::orvReport());
-}
+void keepTotals(store::Connection& db) { report::keepOfficeTotals(db, {&ctr::bankReport(), &orv::orvReport()}); }
 
 Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
 

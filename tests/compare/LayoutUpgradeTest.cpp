@@ -166,6 +166,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 6, without the rows' marks", test::makeLayoutBeforeRowMarks, BankIndex::MonthFirst},
         {"notes by ID and no hand pairs", test::makeLayoutBeforeHandPairs, BankIndex::MonthFirst},
         {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},
         {"version 3", test::makeLayoutBeforeNotes},
@@ -216,6 +217,52 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         restore.deposit("F10", "01/05/2025", "100.10");
         restore.withdrawal("F11", "01/05/2025", "1,250.00");
         restore.connection().execute("DELETE FROM import_history");
+    }
+}
+
+TEST_F(LayoutUpgradeTest, KeptLinesAnOlderVersionLeftCarryOverOnlyWhileTheyStillDescribeTheRows) {
+    const auto kept = results(db.connection());
+    db.connection().close();
+    struct Case {
+        const char* what;
+        const char* change;  // what the older version did, or nothing
+        bool carried;        // the lines taken as they were
+    };
+    const Case cases[] = {
+        {"lines of the rows as they are", nullptr, true},
+        {"a row written without them",
+         "INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, "
+         "TRAN_AMT, FACILITY_ID) VALUES ('N', '07/04/2025', '07/04/2025', 'DEPOSIT', "
+         "'3', 'F10')",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            store::Connection old;
+            old.openWithoutUpgrade(path);
+            test::makeLayoutBeforeRowMarks(old);
+            if (c.change) old.execute(c.change);
+            // A mark of what is kept: lines taken over as they are still show it.
+            old.execute("UPDATE month_summaries SET [MONTH] = upper([MONTH]) WHERE report = 'veskfinacle'");
+        }
+        store::Connection upgraded;
+        upgraded.open(path);
+        const std::vector<std::string> carried = c.carried
+                                                     ? std::vector<std::string>{"orvtable | 0i", "veskfinacle | 0i"}
+                                                     : std::vector<std::string>{"orvtable | 0i"};
+        EXPECT_EQ(rowsOf(upgraded.query("SELECT report, changes FROM month_summary_marks ORDER BY report")), carried);
+        const std::vector<std::string> bankLines = rowsOf(report::monthlySummary(upgraded, ctr::bankReport()));
+        ASSERT_FALSE(bankLines.empty());
+        EXPECT_EQ(bankLines[0].find(" | MAY | ") != std::string::npos, c.carried) << bankLines[0];
+        if (!c.carried) {
+            EXPECT_EQ(bankLines, fullSummary(upgraded, ctr::bankReport()));
+        }
+        EXPECT_EQ(rowsOf(report::monthlySummary(upgraded, orv::orvReport())), fullSummary(upgraded, orv::orvReport()));
+        // Back to the first state.
+        upgraded.execute("DELETE FROM veskfinacle WHERE tran_id = 'N'");
+        upgraded.execute("DELETE FROM month_summary_marks");
+        EXPECT_EQ(results(upgraded), kept);
     }
 }
 

@@ -182,6 +182,78 @@ TEST_F(OpenItemsTest, MonthsReadTogetherPairAsEachMonthOnItsOwn) {
     }
 }
 
+// Every field a line carries, group numbers and twins too, to compare two pairings exactly.
+std::vector<std::string> everyField(const std::vector<compare::Explanation>& months) {
+    std::vector<std::string> out;
+    for (const compare::Explanation& month : months) {
+        out.push_back("month " + std::to_string(month.period.key()));
+        for (const compare::ExplainedLine& l : month.lines)
+            out.push_back(l.office + " " + notes::kindKey(l.kind) + " " + notes::sideKey(l.side) + " " + l.id + " " +
+                          dayText(l.day) + " " + std::to_string(l.amount) + " " + compare::pairClassTag(l.cls) + " " +
+                          std::to_string(l.group) + (l.twin ? " twin " + l.twin->id : ""));
+    }
+    return out;
+}
+
+TEST_F(OpenItemsTest, MonthsPairedOnTwoConnectionsAreThoseOfOne) {
+    // Fourteen months with a gap: runs read apart, so that the later ones go to a second
+    // connection, while inside a transaction of its own the first connection pairs them all.
+    db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+    std::vector<test::Entry> bank, orv;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 9 || i == 10) continue;  // the gap
+        const int y = 2025 + i / 12, m = 1 + i % 12;
+        const std::string date = "/" + std::string(m < 10 ? "0" : "") + std::to_string(m) + "/" + std::to_string(y);
+        const std::string id = std::to_string(i);
+        bank.push_back(ReviewDatabase::entry("T" + id + "a", "27" + date, "100"));
+        orv.push_back(ReviewDatabase::entry("A" + id + "a", "27" + date, "99"));
+        bank.push_back(ReviewDatabase::entry("T" + id + "b", "12" + date, "7"));
+        bank.push_back(ReviewDatabase::entry("T" + id + "c", "12" + date, "7"));  // booked twice
+        orv.push_back(ReviewDatabase::entry("A" + id + "b", "20" + date, std::to_string(3 + i)));
+    }
+    db.importBank(bank);
+    db.importOrv(orv);
+    db.deposit("F2", "05/06/2025", "9");
+    const std::vector<compare::Period> months = heldMonths(db.connection());
+    ASSERT_EQ(months.size(), 14u);
+    const std::vector<compare::Explanation> shared = compare::explainEveryOffice(db.connection(), months, isException);
+    std::vector<compare::Explanation> alone;
+    {
+        store::Transaction tx = db.connection().beginRead();
+        alone = compare::explainEveryOffice(db.connection(), months, isException);
+    }
+    EXPECT_EQ(everyField(shared), everyField(alone));
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        SCOPED_TRACE(months[i].key());
+        EXPECT_EQ(shared[i].period, months[i]);
+        EXPECT_FALSE(shared[i].lines.empty());
+    }
+    // And a listing of them all stores what a fresh pairing finds.
+    EXPECT_EQ(stored().paired, 14u);
+    EXPECT_EQ(stored().reused, 14u);
+}
+
+TEST_F(OpenItemsTest, ADateThatIsNoDateFailsTheListingOnEitherConnection) {
+    const char* dates[] = {"not a date", "31/02/2025"};
+    for (const char* date : dates) {
+        SCOPED_TRACE(date);
+        test::TempDir own;
+        ReviewDatabase rows{own};
+        std::vector<test::Entry> bank;
+        for (int m = 1; m <= 12; ++m)
+            bank.push_back(ReviewDatabase::entry(
+                "T" + std::to_string(m), "15/" + std::string(m < 10 ? "0" : "") + std::to_string(m) + "/2025", "10"));
+        rows.importBank(bank);
+        rows.deposit("F1", date, "1");
+        try {
+            openItems(rows.connection(), day(2026, 1, 1));
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "Type mismatch");
+        }
+    }
+}
+
 TEST_F(OpenItemsTest, AFileThatCannotBeWrittenIsListedAllTheSameAndStoresNothing) {
     db.importBank({ReviewDatabase::entry("T1", "15/04/2025", "10")});
     db.connection().execute("PRAGMA query_only = ON");

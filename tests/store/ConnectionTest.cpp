@@ -88,6 +88,35 @@ TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
     EXPECT_EQ(readBytes(m_dir.file(kDatabaseFileName)).find("Main HO"), std::string::npos);
 }
 
+TEST_F(ConnectionTest, AConnectionBesideAnotherOpensItsFileWithItsKey) {
+    const std::string keyed = m_dir.file("keyed.db");
+    Connection first;
+    first.openKeyed(keyed, "another");
+    first.execute("INSERT INTO Youroffice VALUES ('Keyed HO', '', '')");
+    m_db.execute("INSERT INTO Youroffice VALUES ('Main HO', '', '')");
+    const struct {
+        const char* what;
+        Connection& from;
+        const char* office;
+    } cases[] = {{"a file of the program's key", m_db, "Main HO"}, {"a file of another key", first, "Keyed HO"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Connection beside;
+        beside.openBeside(c.from);
+        EXPECT_EQ(beside.path(), c.from.path());
+        EXPECT_EQ(beside.scalar("SELECT ooffice_name FROM Youroffice"), Value(c.office));
+        // Opened again beside itself, it keeps the file and the key.
+        beside.openBeside(beside);
+        EXPECT_EQ(beside.scalar("SELECT ooffice_name FROM Youroffice"), Value(c.office));
+    }
+    Connection closed, beside;
+    EXPECT_EQ(errorOf([&] { beside.openBeside(closed); }).number(), errc::kUsage);
+    EXPECT_FALSE(beside.isOpen());
+    // A closed connection forgets the key it had.
+    first.close();
+    EXPECT_EQ(errorOf([&] { beside.openBeside(first); }).number(), errc::kUsage);
+}
+
 TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     m_db.execute("INSERT INTO Youroffice VALUES ('x', 'y', 'z')");
     m_db.close();

@@ -27,6 +27,22 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// Takes a file of this layout back to the one before the rows' marks: no triggers, no
+/// row_marks, and the kept lines' marks without their count of changes.
+inline void makeLayoutBeforeRowMarks(store::Connection& c) {
+    const store::ResultSet triggers = c.query("SELECT name FROM sqlite_master WHERE type = 'trigger'");
+    for (std::size_t r = 0; r < triggers.rowCount(); ++r) c.execute("DROP TRIGGER " + triggers.field(r, 0).toText());
+    c.execute("DROP TABLE row_marks");
+    for (const std::string marks : {"month_summary_marks", "office_month_marks"}) {
+        c.execute("ALTER TABLE " + marks + " RENAME TO old_marks");
+        c.execute("CREATE TABLE " + marks +
+                  " (report TEXT PRIMARY KEY, row_count INTEGER NOT NULL, last_rowid INTEGER NOT NULL)");
+        c.execute("INSERT INTO " + marks + " SELECT report, row_count, last_rowid FROM old_marks");
+        c.execute("DROP TABLE old_marks");
+    }
+    c.execute("PRAGMA user_version = " + std::to_string(store::kRowMarksLayout - 1));
+}
+
 /// The statements of the one step that brings layout `from` to the next.
 inline std::vector<std::string> stepStatements(int from) {
     const std::vector<std::string> later = store::migrationStatements(from + 1);
@@ -46,6 +62,7 @@ inline void runStep(store::Connection& c, int from, const std::string& naming) {
 /// earliest of each), no hand pairs, the history without its details, the stored exceptions
 /// without twins.
 inline void makeLayoutBeforeHandPairs(store::Connection& c) {
+    makeLayoutBeforeRowMarks(c);
     c.execute("ALTER TABLE notes RENAME TO notes_by_row");
     runStep(c, store::kNotesLayout - 1, "CREATE TABLE notes");
     c.execute(

@@ -78,10 +78,7 @@ class OfficeTotalsTest : public ::testing::Test {
         test::fillTrendDatabase(db);
         keep();  // built from the rows written above
     }
-    void keep() {
-        for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()})
-            report::keepOfficeTotals(c(), *r);
-    }
+    void keep() { report::keepOfficeTotals(c(), {&ctr::bankReport(), &orv::orvReport()}); }
     store::Connection& c() { return db.connection(); }
     // The totals as a rebuild from the rows leaves them.
     std::vector<std::string> rebuilt() {
@@ -138,10 +135,12 @@ TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) 
         // Read before anything could rebuild them: the change itself brought them up to date.
         const std::vector<std::string> kept = rowsOf(c().query(kStored));
         for (const char* table : {"veskfinacle", "orvtable"})
-            EXPECT_EQ(
-                rowsOf(c().query("SELECT row_count, last_rowid FROM office_month_marks WHERE report = ?", {table})),
-                rowsOf(c().query(std::string("SELECT COUNT(*), MAX(rowid) FROM ") + table)))
-                << table;
+            for (const char* marks : {"office_month_marks", "row_marks"})
+                EXPECT_EQ(
+                    rowsOf(c().query(std::string("SELECT row_count, last_rowid FROM ") + marks + " WHERE report = ?",
+                                     {table})),
+                    rowsOf(c().query(std::string("SELECT COUNT(*), MAX(rowid) FROM ") + table)))
+                    << table << " " << marks;
         EXPECT_EQ(kept, rebuilt());
         const auto [compared, trended] = april();
         EXPECT_EQ(trended, compared);

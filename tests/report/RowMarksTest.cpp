@@ -1,0 +1,333 @@
+// What the reports keep per month (the summary's month lines, the totals per office and
+// month) against rows changed by another program, and on a file that cannot be written.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "backup/Restore.h"
+#include "ctr/BankReport.h"
+#include "orv/OrvReport.h"
+#include "report/ReportMonths.h"
+#include "report/ReportStatements.h"
+#include "store/Schema.h"
+#include "store/StoreTestSupport.h"
+#include "support/ChildProcess.h"
+#include "support/MonthDatabase.h"
+#include "support/OtherProgram.h"
+#include "support/TempDir.h"
+
+namespace vesk::report {
+namespace {
+
+std::vector<std::string> rowsOf(const store::ResultSet& rs) {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        std::string line;
+        for (std::size_t c = 0; c < rs.columns().size(); ++c) {
+            const store::Value v = rs.field(r, c);
+            line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText());
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> linesOf(const std::vector<SummaryLine>& lines) {
+    const auto amount = [](const std::optional<double>& v) { return v ? store::Value(*v).toText() : "Null"; };
+    std::vector<std::string> out;
+    for (const SummaryLine& l : lines)
+        out.push_back(l.year + " | " + l.month + " | " + std::to_string(l.entries) + " | " +
+                      std::to_string(l.depositCount) + " | " + amount(l.deposits) + " | " +
+                      std::to_string(l.withdrawalCount) + " | " + amount(l.withdrawals));
+    return out;
+}
+
+// The summary as the full statement gives it from every row, without what is kept.
+std::vector<std::string> summaryFromRows(store::Connection& c, const ReportDescription& r) {
+    const store::ResultSet rs = c.query(summaryStatement(r));
+    const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
+    std::vector<SummaryLine> lines;
+    for (std::size_t i = 0; i < rs.rowCount(); ++i)
+        lines.push_back({rs.field(i, 0).toText(), rs.field(i, 1).toText(), rs.field(i, 2).toInt(),
+                         rs.field(i, 3).toInt(), amount(rs.field(i, 4)), rs.field(i, 5).toInt(),
+                         amount(rs.field(i, 6))});
+    return linesOf(lines);
+}
+
+constexpr const char* kTotals =
+    "SELECT report, month_key, upper(office_ref), compared_key, deposits, withdrawals FROM office_month_totals "
+    "ORDER BY 1, 2, 3, 4";
+
+const std::vector<const ReportDescription*>& bothReports() {
+    static const std::vector<const ReportDescription*> reports{&ctr::bankReport(), &orv::orvReport()};
+    return reports;
+}
+
+// A connection that cannot write the file, kept open in a process of its own run by a user
+// who may only read it (the test's own user writes any file when it is root); it lists what
+// it is asked for, one listing at a time, as the test asks.
+class ReadOnlyReader {
+  public:
+    using Listing = std::function<std::vector<std::string>(store::Connection&)>;
+
+    ReadOnlyReader(const std::string& path, const std::filesystem::path& folder, Listing listing)
+        : m_request((folder / "request").string()), m_out((folder / "listed.txt").string()) {
+        namespace fs = std::filesystem;
+        fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+        std::ofstream(m_out).close();
+        fs::permissions(m_out,
+                        fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+        const fs::perms writable = fs::status(path).permissions();
+        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        m_child = std::make_unique<test::ChildProcess>([&](test::ChildProcess& self) {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return 2;
+            store::Connection reader;
+            reader.open(path);
+            if (!reader.readOnly()) return 3;
+            self.reached();
+            while (true) {
+                self.awaitRelease();
+                if (!fs::exists(m_request)) return 0;
+                std::ofstream out(m_out, std::ios::trunc);
+                for (const std::string& line : listing(reader)) out << line << '\n';
+                out.close();
+                self.reached();
+            }
+        });
+        const bool opened = m_child->awaitReached();
+        fs::permissions(path, writable);  // the writers go on writing
+        if (!opened) throw std::runtime_error("the reader could not open the file read-only");
+    }
+    ~ReadOnlyReader() { std::filesystem::remove(m_request); }
+
+    std::vector<std::string> list() {
+        std::ofstream(m_request).close();
+        m_child->release();
+        std::vector<std::string> lines;
+        if (!m_child->awaitReached()) {
+            ADD_FAILURE() << "the reader ended with " << m_child->wait();
+            return lines;
+        }
+        std::ifstream in(m_out);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+  private:
+    std::string m_request, m_out;
+    std::unique_ptr<test::ChildProcess> m_child;
+};
+
+class RowMarksTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.office("10", "Hill SO", "SO", "", "F10");
+        db.office("11", "Lake SO", "SO", "", "F11");
+        for (const char* date : {"03/03/2025", "04/04/2025", "05/04/2025", "06/05/2025"}) {
+            db.deposit("F10", date, "100.10");
+            db.withdrawal("F11", date, "25");
+            db.orv("10", date, "Receipt", "100.1");
+            db.orv("11", date, "Payment", "25");
+        }
+        keepEverything(c());
+    }
+    store::Connection& c() { return db.connection(); }
+
+    // The summaries and the totals, as the forms and the trend read them.
+    static void keepEverything(store::Connection& on) {
+        for (const ReportDescription* r : bothReports()) monthlySummary(on, *r);
+        keepOfficeTotals(on, bothReports());
+    }
+    // Every report's summary as the form shows it, then its totals as the trend reads them.
+    static std::vector<std::string> kept(store::Connection& on) {
+        std::vector<std::string> out;
+        for (const ReportDescription* r : bothReports())
+            for (std::string& line : linesOf(monthlySummary(on, *r))) out.push_back(std::move(line));
+        keepOfficeTotals(on, bothReports());
+        for (std::string& line : rowsOf(on.query(kTotals))) out.push_back(std::move(line));
+        return out;
+    }
+    // The same from the rows alone: the summaries' full statement, the totals built anew.
+    std::vector<std::string> fromRows() { return fromRows(c(), path); }
+    std::vector<std::string> fromRows(store::Connection& on, const std::string& file) {
+        std::vector<std::string> out;
+        for (const ReportDescription* r : bothReports())
+            for (std::string& line : summaryFromRows(on, *r)) out.push_back(std::move(line));
+        // On a copy, so that the file itself is left as it is.
+        const std::string copy = dir.file("copy.db");
+        std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+        store::Connection fresh;
+        fresh.open(copy);
+        fresh.execute("DELETE FROM office_month_marks");
+        keepOfficeTotals(fresh, bothReports());
+        for (std::string& line : rowsOf(fresh.query(kTotals))) out.push_back(std::move(line));
+        return out;
+    }
+    void expectMarksDescribeTheRows() { expectMarksDescribeTheRows(c()); }
+    static void expectMarksDescribeTheRows(store::Connection& on) {
+        for (const char* table : {"veskfinacle", "orvtable"})
+            EXPECT_EQ(rowsOf(on.query("SELECT row_count, last_rowid FROM row_marks WHERE report = ?", {table})),
+                      rowsOf(on.query(std::string("SELECT COUNT(*), ifnull(MAX(rowid), 0) FROM ") + table)))
+                << table;
+    }
+
+    test::TempDir dir;
+    std::string path = dir.file("ZETTools.db");
+    test::MonthDatabase db{path};
+};
+
+TEST_F(RowMarksTest, RowsAnotherProgramChangesAreSummedAndTotalledAfresh) {
+    const std::string bank =
+        "INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, TRAN_AMT, "
+        "FACILITY_ID) VALUES ";
+    const std::string orv =
+        "INSERT INTO orvtable (treasury_tran_id, try_posting_date, office_id, receipt_or_payment, tot_amount) VALUES ";
+    struct Case {
+        const char* what;
+        std::string sql;
+    };
+    // One after the other; the last row's replacement and the changed amounts leave the number
+    // of rows and the highest row id as they were.
+    const Case cases[] = {
+        {"rows written", bank + "('X1', '07/04/2025', '07/04/2025', 'DEPOSIT', '40', 'F10'); " + orv +
+                             "('Y1', '07/04/2025', '11', 'Receipt', '40')"},
+        {"amounts changed",
+         "UPDATE veskfinacle SET TRAN_AMT = '41' WHERE tran_id = 'X1'; "
+         "UPDATE orvtable SET tot_amount = '39' WHERE treasury_tran_id = 'Y1'"},
+        {"the newest row replaced by another of the same place",
+         "DELETE FROM veskfinacle WHERE rowid = (SELECT MAX(rowid) FROM veskfinacle); " + bank +
+             "('X2', '07/04/2025', '07/04/2025', 'WITHDRAWAL', '41', 'F10'); "
+             "DELETE FROM orvtable WHERE rowid = (SELECT MAX(rowid) FROM orvtable); " +
+             orv + "('Y2', '07/04/2025', '11', 'Payment', '39')"},
+        {"a row moved to another month",
+         "UPDATE veskfinacle SET value_date = '08/06/2025', Tran_Date = '08/06/2025' WHERE tran_id = 'X2'; "
+         "UPDATE orvtable SET try_posting_date = '08/06/2025' WHERE treasury_tran_id = 'Y2'"},
+        {"the oldest rows removed",
+         "DELETE FROM veskfinacle WHERE rowid = (SELECT MIN(rowid) FROM veskfinacle); "
+         "DELETE FROM orvtable WHERE rowid = (SELECT MIN(rowid) FROM orvtable)"},
+        {"a month removed",
+         "DELETE FROM veskfinacle WHERE value_date LIKE '%/04/2025'; "
+         "DELETE FROM orvtable WHERE try_posting_date LIKE '%/04/2025'"},
+        {"every row removed", "DELETE FROM veskfinacle; DELETE FROM orvtable"},
+        {"rows written into empty tables", bank + "('X3', '09/07/2025', '09/07/2025', 'DEPOSIT', '7', 'F11'); " + orv +
+                                               "('Y3', '09/07/2025', '10', 'Receipt', '7')"},
+    };
+    std::vector<std::string> before = kept(c());
+    for (const Case& cs : cases) {
+        SCOPED_TRACE(cs.what);
+        test::OtherProgram(path).run(cs.sql);
+        expectMarksDescribeTheRows();
+        const std::vector<std::string> now = kept(c());
+        EXPECT_EQ(now, fromRows());
+        EXPECT_NE(now, before);
+        before = now;
+    }
+}
+
+TEST_F(RowMarksTest, TheProgramsOwnDeletionsKeepTheLinesCurrentWithoutBuildingThemAgain) {
+    for (const ReportDescription* r : bothReports()) {
+        SCOPED_TRACE(store::tableName(r->table));
+        ASSERT_GT(deleteMonth(c(), *r, {2025, 4}), 0);
+        expectMarksDescribeTheRows();
+        // Marked current in the deletion's own transaction: equal to the rows' marks.
+        for (const char* marks : {"month_summary_marks", "office_month_marks"})
+            EXPECT_EQ(rowsOf(c().query(
+                          std::string("SELECT row_count, last_rowid, changes FROM ") + marks + " WHERE report = ?",
+                          {store::tableName(r->table)})),
+                      rowsOf(c().query("SELECT row_count, last_rowid, changes FROM row_marks WHERE report = ?",
+                                       {store::tableName(r->table)})))
+                << marks;
+        EXPECT_EQ(kept(c()), fromRows());
+    }
+}
+
+TEST_F(RowMarksTest, AFileThatCannotBeWrittenListsTheRowsAsTheyAreAndStoresNothing) {
+    const auto fileState = [&] {
+        return rowsOf(
+            c().query("SELECT report, row_count, last_rowid, changes FROM month_summary_marks UNION ALL "
+                      "SELECT report, row_count, last_rowid, changes FROM office_month_marks ORDER BY 1"));
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"rows written by another program",
+         [&] {
+             test::OtherProgram(path).run(
+                 "INSERT INTO veskfinacle (tran_id, value_date, Tran_Date, CASH_TRAN_TYPE, TRAN_AMT, FACILITY_ID) "
+                 "VALUES ('X1', '07/04/2025', '07/04/2025', 'DEPOSIT', '40', 'F10')");
+         }},
+        // The reader's connection stays open: what it built for itself while the file's lines
+        // were out of date must not stand in for them once a writer has brought them up to
+        // date and changed them again.
+        {"the file's lines built again, then a month deleted",
+         [&] {
+             keepEverything(c());
+             ASSERT_GT(deleteMonth(c(), ctr::bankReport(), {2025, 3}), 0);
+         }},
+        {"rows written again", [&] { db.deposit("F11", "09/04/2025", "3"); }},
+    };
+    ReadOnlyReader reader(path, dir.path(), kept);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const std::vector<std::string> stored = fileState();
+        const std::vector<std::string> listed = reader.list();
+        EXPECT_EQ(fileState(), stored);  // nothing written by the reader
+        EXPECT_EQ(listed, fromRows());
+    }
+}
+
+TEST_F(RowMarksTest, ARestoredBackupOfAnyLayoutIsListedFromTheRowsItHolds) {
+    struct Case {
+        const char* what;
+        bool older;  // made by the version before the marks, a row written after its lines were kept
+    };
+    const Case cases[] = {
+        {"a backup of this layout, its lines current", false},
+        {"a backup made before the marks, its lines behind its rows", true},
+    };
+    c().close();
+    int n = 0;
+    for (const Case& cs : cases) {
+        SCOPED_TRACE(cs.what);
+        const std::string backup = dir.file("backup-" + std::to_string(++n) + ".db");
+        {
+            test::MonthDatabase b{backup};
+            b.office("12", "Dale SO", "SO", "", "F12");
+            b.deposit("F12", "02/06/2025", "70");
+            b.orv("12", "02/06/2025", "Receipt", "70");
+            keepEverything(b.connection());
+            if (cs.older) {
+                test::makeLayoutBeforeRowMarks(b.connection());
+                b.deposit("F12", "03/06/2025", "5");
+                b.orv("12", "04/07/2025", "Receipt", "5");
+            }
+        }
+        ASSERT_EQ(backup::restoreDatabase(path, backup, DateTime{2026, 3, 9, 14, 5, n}).status,
+                  backup::Restore::Status::Restored);
+        store::Connection restored;
+        restored.open(path);
+        EXPECT_EQ(restored.layoutVersion(), store::kSchemaVersion);
+        expectMarksDescribeTheRows(restored);
+        const std::vector<std::string> listed = kept(restored);
+        EXPECT_EQ(listed, fromRows(restored, path));
+        EXPECT_EQ(std::count_if(listed.begin(), listed.end(),
+                                [](const std::string& l) { return l.find("2025 | Jun | ") == 0; }),
+                  2);
+        // A change the program makes then keeps them current.
+        ASSERT_GT(deleteMonth(restored, ctr::bankReport(), {2025, 6}), 0);
+        expectMarksDescribeTheRows(restored);
+        EXPECT_EQ(kept(restored), fromRows(restored, path));
+    }
+}
+
+}  // namespace
+}  // namespace vesk::report
