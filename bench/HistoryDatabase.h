@@ -22,7 +22,7 @@ inline constexpr int kHistoryOffices = 500;
 inline constexpr int kHistoryFirstYear = 2025;
 inline constexpr int kHistorySeed = 11;  // the same offices every month
 // Raised whenever the sample generator writes other rows, so that a kept file is rebuilt.
-inline constexpr int kHistoryDataVersion = 2;
+inline constexpr int kHistoryDataVersion = 3;
 
 /// The sample month of the history database (month 1.. counted from January 2025).
 inline sample::SampleOptions historyMonth(int year, int month) {

@@ -511,6 +511,75 @@ struct Builder {
             data.orvRows.push_back(plantDraw([&] { return orvRow(office, first, true, carriedIn->paise, "CARRIED"); }));
             p.carriedInOffice = office.name;
         }
+        plantHintedRows(entries, take);
+    }
+
+    // Amounts with paise or odd rupees, so no other row of the month shares them by chance.
+    static bool unusual(std::int64_t paise) { return paise % 10000 != 0; }
+
+    // The amount with the first two different neighbouring digits of its rupees swapped;
+    // none when every digit is the same.
+    static std::optional<std::int64_t> swappedDigits(std::int64_t paise) {
+        std::string rupees = std::to_string(paise / 100);
+        for (std::size_t i = 0; i + 1 < rupees.size(); ++i)
+            if (rupees[i] != rupees[i + 1] && (i > 0 || rupees[i + 1] != '0')) {
+                std::swap(rupees[i], rupees[i + 1]);
+                return std::stoll(rupees) * 100 + paise % 100;
+            }
+        return std::nullopt;
+    }
+
+    // Rows the rules leave unpaired though a person would find their counterpart: a receipt
+    // a week late, one booked under another office, one keyed with digits swapped or the
+    // decimal point slipped, and a deposit that two sets of receipts add up to.
+    template <class Take>
+    void plantHintedRows(const std::vector<std::size_t>& entries, const Take& take) {
+        Planted& p = data.planted;
+        const int last = daysInMonth(options.year, options.month);
+        const int days = plantRng.between(5, 10);
+        if (auto late = take(entries, [&](const OrvRow& r) {
+                return r.receipt && unusual(r.paise) && r.postingDate.day + days <= last;
+            })) {
+            data.orvRows[*late].postingDate.day += days;
+            p.farLateOffice = data.orvRows[*late].officeName;
+        }
+        if (auto moved = take(entries, [](const OrvRow& r) { return r.receipt && unusual(r.paise); })) {
+            const std::string from = data.orvRows[*moved].officeName;
+            if (auto host = take(entries, [](const OrvRow&) { return true; })) {
+                const OrvRow& other = data.orvRows[*host];
+                OrvRow& r = data.orvRows[*moved];
+                r.officeId = other.officeId;
+                r.officeName = other.officeName;
+                r.hoName = other.hoName;
+                r.narration = "VESK Deposit - " + other.officeName;
+                p.wrongOfficeFrom = from;
+                p.wrongOfficeTo = other.officeName;
+            }
+        }
+        if (auto swapped = take(
+                entries, [](const OrvRow& r) { return r.receipt && unusual(r.paise) && swappedDigits(r.paise); })) {
+            data.orvRows[*swapped].paise = *swappedDigits(data.orvRows[*swapped].paise);
+            p.swappedDigitsOffice = data.orvRows[*swapped].officeName;
+        }
+        if (auto slipped = take(entries, [](const OrvRow& r) { return r.receipt && unusual(r.paise); })) {
+            std::int64_t& paise = data.orvRows[*slipped].paise;
+            paise = paise % 10 == 0 ? paise / 10 : paise * 10;
+            p.slippedPointOffice = data.orvRows[*slipped].officeName;
+        }
+        if (auto sets =
+                take(entries, [](const OrvRow& r) { return r.receipt && r.paise >= 100000 && unusual(r.paise); })) {
+            // Booked as a third and the rest, then again as a quarter and the rest.
+            const std::int64_t whole = data.orvRows[*sets].paise;
+            const std::int64_t third = whole / 3 / 100 * 100, quarter = whole / 4 / 100 * 100;
+            data.orvRows[*sets].paise = whole - third;
+            for (std::int64_t part : {third, quarter, whole - quarter}) {
+                OrvRow copy = data.orvRows[*sets];
+                copy.paise = part;
+                copy.voucherNo = plantDraw([&] { return "V" + digits(rng, 6); });
+                data.orvRows.push_back(std::move(copy));
+            }
+            p.twoSetsOffice = data.orvRows[*sets].officeName;
+        }
     }
 
     void plantOrvDifferences() {

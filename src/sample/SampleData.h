@@ -84,6 +84,14 @@ struct Planted {
     std::string carriedInOffice;           ///< a receipt of the 1st for the previous month's last day
     std::string duplicateOffice;           ///< an entry booked twice
     std::string splitOffice;               ///< a deposit booked as two receipts
+
+    // What the rules cannot pair but a person can: each leaves a row the explanation hints at.
+    std::string farLateOffice;    ///< a receipt booked 5 to 10 days after the deposit
+    std::string wrongOfficeFrom;  ///< a deposit whose receipt is booked under wrongOfficeTo
+    std::string wrongOfficeTo;
+    std::string swappedDigitsOffice;  ///< a receipt keyed with two digits swapped
+    std::string slippedPointOffice;   ///< a receipt keyed with the decimal point one place off
+    std::string twoSetsOffice;        ///< a deposit booked as two receipts, then again as two others
 };
 
 /// A month of sample data for one division, before it is written.

@@ -6,6 +6,8 @@
 #include "review/OpenItems.h"
 #include "review/ReviewDatabase.h"
 #include "review/StoredPairing.h"
+#include "sample/SampleData.h"
+#include "support/SampleStore.h"
 
 namespace vesk::review {
 namespace {
@@ -146,6 +148,53 @@ TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItems
                   "B2: digits swapped: ORV R2 4,158.00", "R2: digits swapped: VESK B2 4,518.00",
                   "B1: ORV R3 on 06/05/2025, 8 days later", "A1: same amount at Hill SO: VESK T2 on 01/05/2025",
                   "T2: same amount at Bay SO: ORV A1 on 30/04/2025", "R3: VESK B1 on 28/04/2025, 8 days earlier"}));
+}
+
+// The sample month plants a row for each kind of hint, each in an office of its own; the
+// counterpart is where the generator put it.
+TEST(HintsTest, TheSampleMonthShowsEveryKindOfHint) {
+    for (const sample::SampleOptions& options :
+         {sample::SampleOptions{40, 2000, 2025, 4, 1}, sample::SampleOptions{60, 3000, 2024, 12, 7}}) {
+        SCOPED_TRACE(testing::Message() << "seed " << options.seed);
+        const sample::SampleData data = sample::generateSample(options);
+        test::TempDir dir;
+        test::MonthDatabase db(dir.file("ZETTools.db"));
+        test::storeSampleMonth(db.connection(), data, true);
+        const sample::Planted& p = data.planted;
+        struct Case {
+            const char* what;
+            std::string office;
+            compare::HintKind kind;
+            std::string counterpartOffice;  // empty for none
+        };
+        const std::vector<Case> cases = {
+            {"booked twice", p.duplicateOffice, compare::HintKind::BookedTwice, p.duplicateOffice},
+            {"a week late", p.farLateOffice, compare::HintKind::LateOrEarly, p.farLateOffice},
+            {"under another office", p.wrongOfficeFrom, compare::HintKind::AnotherOffice, p.wrongOfficeTo},
+            {"the same, seen from there", p.wrongOfficeTo, compare::HintKind::AnotherOffice, p.wrongOfficeFrom},
+            {"digits swapped", p.swappedDigitsOffice, compare::HintKind::DigitsSwapped, p.swappedDigitsOffice},
+            {"decimal point", p.slippedPointOffice, compare::HintKind::DecimalPoint, p.slippedPointOffice},
+            {"two sets", p.twoSetsOffice, compare::HintKind::SeveralSets, ""},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            ASSERT_FALSE(c.office.empty());
+            const compare::Explanation e =
+                explainWithHints(db.connection(), {options.year, options.month}, compare::ExplainTarget::one(c.office));
+            std::vector<const compare::ExplainedLine*> hinted;
+            for (const compare::ExplainedLine& l : e.lines)
+                if (l.hint.kind == c.kind) hinted.push_back(&l);
+            ASSERT_FALSE(hinted.empty());
+            for (const compare::ExplainedLine* l : hinted) {
+                if (c.counterpartOffice.empty()) {
+                    EXPECT_EQ(l->hint.setCount, 2u) << compare::hintText(l->hint);
+                } else {
+                    ASSERT_TRUE(l->hint.counterpart);
+                    EXPECT_EQ(l->hint.counterpart->office, c.counterpartOffice) << compare::hintText(l->hint);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

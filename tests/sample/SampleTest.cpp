@@ -117,9 +117,12 @@ TEST_P(SampleFiles, OfficesAgreeExceptWherePlanted) {
     for (const auto& e : expectedDifferences(set.data)) expected[e.officeName] = {e.depositPaise, e.withdrawalPaise};
     EXPECT_EQ(found, expected);
     // Late bookings and a deposit booked as two receipts leave the month's totals alone; a
-    // duplicate and a deposit carried over the month's end do not.
+    // duplicate, a deposit carried over the month's end and the receipts keyed or booked
+    // wrongly do not.
     std::set<std::string> differing = {p.missingEntryOffice, p.amountOffOffice, p.bankOnlyOffice};
-    for (const std::string* office : {&p.duplicateOffice, &p.carriedOutOffice, &p.carriedInOffice})
+    for (const std::string* office :
+         {&p.duplicateOffice, &p.carriedOutOffice, &p.carriedInOffice, &p.wrongOfficeFrom, &p.wrongOfficeTo,
+          &p.swappedDigitsOffice, &p.slippedPointOffice, &p.twoSetsOffice})
         if (!office->empty()) differing.insert(*office);
     std::set<std::string> foundNames;
     for (const auto& [office, d] : found) foundNames.insert(office);
@@ -127,6 +130,7 @@ TEST_P(SampleFiles, OfficesAgreeExceptWherePlanted) {
         foundNames.insert(p.carriedOutOffice);  // may cancel out
     EXPECT_EQ(foundNames, differing);
     for (const std::string& office : p.lateOffices) EXPECT_FALSE(found.count(office)) << office;
+    EXPECT_FALSE(found.count(p.farLateOffice)) << p.farLateOffice;
     if (!p.splitOffice.empty()) {
         EXPECT_FALSE(found.count(p.splitOffice));
     }

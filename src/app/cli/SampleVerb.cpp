@@ -50,9 +50,15 @@ int runSample(Call& call) {
         {"planted duplicate entry", &p.duplicateOffice},
         {"planted deposit as two receipts", &p.splitOffice},
         {"planted deposit booked next month", &p.carriedOutOffice},
-        {"planted receipt of last month's deposit", &p.carriedInOffice}};
+        {"planted receipt of last month's deposit", &p.carriedInOffice},
+        {"planted receipt booked a week late", &p.farLateOffice},
+        {"planted digits swapped", &p.swappedDigitsOffice},
+        {"planted decimal point slipped", &p.slippedPointOffice},
+        {"planted deposit booked twice in two ways", &p.twoSetsOffice}};
     for (const auto& [what, office] : habits)
         if (!office->empty()) out << what << "\t" << *office << "\n";
+    if (!p.wrongOfficeFrom.empty())
+        out << "planted receipt under another office\t" << p.wrongOfficeFrom << "\t" << p.wrongOfficeTo << "\n";
     for (const auto& diff : sample::expectedDifferences(d))
         out << "expected difference\t" << diff.officeName << "\tdeposits " << rupees(diff.depositPaise)
             << "\twithdrawals " << rupees(diff.withdrawalPaise) << "\n";
