@@ -53,36 +53,19 @@ class MenuDatabaseTest : public ::testing::Test {
     vesk::gui::FormSet forms{path};
 };
 
-TEST_F(MenuDatabaseTest, CheckDatabaseSaysTheFileIsSoundOrNamesTheDamage) {
-    click("cmdCheck");
-    EXPECT_EQ(prompter.lastMessage().title, "Check Database");
-    EXPECT_EQ(prompter.lastMessage().icon, Icon::Information);
-    EXPECT_NE(prompter.lastMessage().text.find("is sound"), std::string::npos) << prompter.lastMessage().text;
-
+// What each handler says is the screen's to test; here, that the buttons reach them.
+TEST_F(MenuDatabaseTest, CheckAndBackUpReachTheirHandlersAndTheStatusLineShowsTheFileAgain) {
     vesk::test::damagePage(path, bankPage);
     click("cmdCheck");
+    EXPECT_EQ(prompter.lastMessage().title, "Check Database");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
-    EXPECT_NE(prompter.lastMessage().text.find("page " + std::to_string(bankPage) + " of"), std::string::npos)
-        << prompter.lastMessage().text;
-    // While it read, the status line said so; after, it shows the file again.
     EXPECT_EQ(prompter.progressTexts().front(), "Checking the database file...");
     EXPECT_TRUE(forms.mainForm().findChild<QLabel*>("StatusLine")->text().endsWith("ZETTools.db"));
-}
 
-TEST_F(MenuDatabaseTest, BackUpDatabaseWritesTheCopyWhereTheDialogSays) {
-    prompter.queueFile(std::nullopt);  // cancelled: nothing is written or said
+    prompter.queueFile(std::nullopt);
     click("cmdBackup");
-    EXPECT_TRUE(prompter.messages().empty());
     ASSERT_EQ(prompter.saveRequests().size(), 1u);
     EXPECT_EQ(prompter.saveRequests().front().name.rfind("ZETTools-", 0), 0u);
-
-    const std::string copy = dir.file("copy.db");
-    prompter.queueFile(copy);
-    click("cmdBackup");
-    EXPECT_EQ(prompter.lastMessage().title, "Back Up Database");
-    EXPECT_NE(prompter.lastMessage().text.find(copy), std::string::npos);
-    EXPECT_TRUE(vesk::store::checkDatabaseFile(copy).sound());
-    EXPECT_EQ(vesk::test::contents(copy), vesk::test::contents(path));
 }
 
 TEST_F(MenuDatabaseTest, RestoreDatabasePutsTheBackupInPlaceAndTheFormsReadIt) {
