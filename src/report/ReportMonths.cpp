@@ -307,11 +307,7 @@ MonthImport importMonth(store::Connection& db, const ReportDescription& report, 
     }
 }
 
-std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
-    const bool stored = keeps(db, Kept::MonthLines) && marksRows(db) &&
-                        (current(db, report, Kept::MonthLines) || rebuild(db, report, Kept::MonthLines));
-    const store::ResultSet rs =
-        stored ? db.query(storedSummaryStatement(report), {name(report)}) : db.query(summaryStatement(report));
+std::vector<SummaryLine> summaryLines(const store::ResultSet& rs) {
     const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
     std::vector<SummaryLine> lines;
     for (std::size_t r = 0; r < rs.rowCount(); ++r)
@@ -319,6 +315,13 @@ std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescr
                          rs.field(r, 3).toInt(), amount(rs.field(r, 4)), rs.field(r, 5).toInt(),
                          amount(rs.field(r, 6))});
     return lines;
+}
+
+std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report) {
+    const bool stored = keeps(db, Kept::MonthLines) && marksRows(db) &&
+                        (current(db, report, Kept::MonthLines) || rebuild(db, report, Kept::MonthLines));
+    return summaryLines(stored ? db.query(storedSummaryStatement(report), {name(report)})
+                               : db.query(summaryStatement(report)));
 }
 
 std::optional<Period> shownMonth(const std::string& year, const std::string& month) {

@@ -62,6 +62,9 @@ struct SummaryLine {
     std::optional<double> withdrawals;
 };
 
+/// The lines of a result of the summary's statements (full or stored), in its order.
+std::vector<SummaryLine> summaryLines(const store::ResultSet& rs);
+
 /// The report's monthly summary, newest month first; empty when the report holds no rows.
 std::vector<SummaryLine> monthlySummary(store::Connection& db, const ReportDescription& report);
 

@@ -7,7 +7,9 @@
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
+#include "report/SummaryRows.h"
 #include "store/Schema.h"
+#include "store/StoreTestSupport.h"
 #include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
@@ -16,45 +18,8 @@ namespace {
 
 using test::errorOf;
 
-// Every row of a result as text, so two results compare field by field, types included.
-std::vector<std::string> rowsOf(const store::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        std::string line;
-        for (std::size_t c = 0; c < rs.columns().size(); ++c) {
-            const store::Value v = rs.field(r, c);
-            line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText()) +
-                    (v.isInteger() ? "i"
-                     : v.isReal()  ? "r"
-                                   : "");
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
-// A summary's lines as text, a missing amount shown as Null.
-std::vector<std::string> rowsOf(const std::vector<report::SummaryLine>& lines) {
-    const auto amount = [](const std::optional<double>& v) { return v ? store::Value(*v).toText() : "Null"; };
-    std::vector<std::string> out;
-    for (const report::SummaryLine& l : lines)
-        out.push_back(l.year + " | " + l.month + " | " + std::to_string(l.entries) + " | " +
-                      std::to_string(l.depositCount) + " | " + amount(l.deposits) + " | " +
-                      std::to_string(l.withdrawalCount) + " | " + amount(l.withdrawals));
-    return out;
-}
-
-// The full summary over every row, as the lines show it.
-std::vector<std::string> fullSummary(store::Connection& c, const report::ReportDescription& r) {
-    const store::ResultSet rs = c.query(report::summaryStatement(r));
-    std::vector<report::SummaryLine> lines;
-    const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
-    for (std::size_t i = 0; i < rs.rowCount(); ++i)
-        lines.push_back({rs.field(i, 0).toText(), rs.field(i, 1).toText(), rs.field(i, 2).toInt(),
-                         rs.field(i, 3).toInt(), amount(rs.field(i, 4)), rs.field(i, 5).toInt(),
-                         amount(rs.field(i, 6))});
-    return rowsOf(lines);
-}
+// Two results compare field by field, types included.
+std::vector<std::string> rowsOf(const store::ResultSet& rs) { return test::rowsOf(rs, true); }
 
 // Takes a file back to the layout before the totals per office and month.
 void makeSecondLayout(store::Connection& db) {
@@ -104,8 +69,8 @@ class LayoutUpgradeTest : public ::testing::Test {
         return {rowsOf(c.query(consolidatedStatement(2025, 4, "", index))),
                 rowsOf(c.query(detailedStatement(officeListCondition({"Hill SO", "Lake SO"}), 2025, 4, index))),
                 rowsOf(c.query(unknownFacilitiesStatement(2025, 4, index))),
-                rowsOf(report::monthlySummary(c, ctr::bankReport())),
-                rowsOf(report::monthlySummary(c, orv::orvReport()))};
+                test::summaryRows(report::monthlySummary(c, ctr::bankReport())),
+                test::summaryRows(report::monthlySummary(c, orv::orvReport()))};
     }
 
     test::TempDir dir;
@@ -252,13 +217,15 @@ TEST_F(LayoutUpgradeTest, KeptLinesAnOlderVersionLeftCarryOverOnlyWhileTheyStill
                                                      ? std::vector<std::string>{"orvtable | 0i", "veskfinacle | 0i"}
                                                      : std::vector<std::string>{"orvtable | 0i"};
         EXPECT_EQ(rowsOf(upgraded.query("SELECT report, changes FROM month_summary_marks ORDER BY report")), carried);
-        const std::vector<std::string> bankLines = rowsOf(report::monthlySummary(upgraded, ctr::bankReport()));
+        const std::vector<std::string> bankLines =
+            test::summaryRows(report::monthlySummary(upgraded, ctr::bankReport()));
         ASSERT_FALSE(bankLines.empty());
         EXPECT_EQ(bankLines[0].find(" | MAY | ") != std::string::npos, c.carried) << bankLines[0];
         if (!c.carried) {
-            EXPECT_EQ(bankLines, fullSummary(upgraded, ctr::bankReport()));
+            EXPECT_EQ(bankLines, test::summaryFromRows(upgraded, ctr::bankReport()));
         }
-        EXPECT_EQ(rowsOf(report::monthlySummary(upgraded, orv::orvReport())), fullSummary(upgraded, orv::orvReport()));
+        EXPECT_EQ(test::summaryRows(report::monthlySummary(upgraded, orv::orvReport())),
+                  test::summaryFromRows(upgraded, orv::orvReport()));
         // Back to the first state.
         upgraded.execute("DELETE FROM veskfinacle WHERE tran_id = 'N'");
         upgraded.execute("DELETE FROM month_summary_marks");
@@ -283,8 +250,8 @@ TEST_F(LayoutUpgradeTest, StoredSummariesFollowEveryChangeOfTheRows) {
     store::Connection& c = db.connection();
     for (const report::ReportDescription* r : {&ctr::bankReport(), &orv::orvReport()}) {
         SCOPED_TRACE(store::tableName(r->table));
-        const auto full = [&] { return fullSummary(c, *r); };
-        const auto stored = [&] { return rowsOf(report::monthlySummary(c, *r)); };
+        const auto full = [&] { return test::summaryFromRows(c, *r); };
+        const auto stored = [&] { return test::summaryRows(report::monthlySummary(c, *r)); };
         ASSERT_EQ(stored(), full());
         EXPECT_GT(report::deleteMonth(c, *r, {2025, 4}), 0);
         // A deletion moves the marks with the rows, so the lines are not built again.
@@ -306,7 +273,7 @@ TEST_F(LayoutUpgradeTest, StoredSummariesTreatRowsWithoutADateAsTheFullSummaryDo
     const report::ReportDescription& bank = ctr::bankReport();
     ASSERT_FALSE(report::monthlySummary(c, bank).empty());
     db.row(store::Table::Finacle, {{"tran_id", "N"}, {"CASH_TRAN_TYPE", "DEPOSIT"}, {"TRAN_AMT", 4}});
-    EXPECT_EQ(rowsOf(report::monthlySummary(c, bank)), fullSummary(c, bank));
+    EXPECT_EQ(test::summaryRows(report::monthlySummary(c, bank)), test::summaryFromRows(c, bank));
     db.row(store::Table::Finacle, {{"tran_id", "B"}, {"value_date", "someday"}});
     EXPECT_EQ(errorOf([&] { c.query(report::summaryStatement(bank)); }).number(), errc::kTypeMismatch);
     EXPECT_EQ(errorOf([&] { report::monthlySummary(c, bank); }).number(), errc::kTypeMismatch);

@@ -13,6 +13,7 @@
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
+#include "report/SummaryRows.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
 #include "support/ChildProcess.h"
@@ -23,40 +24,9 @@
 namespace vesk::report {
 namespace {
 
-std::vector<std::string> rowsOf(const store::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        std::string line;
-        for (std::size_t c = 0; c < rs.columns().size(); ++c) {
-            const store::Value v = rs.field(r, c);
-            line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText());
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
-std::vector<std::string> linesOf(const std::vector<SummaryLine>& lines) {
-    const auto amount = [](const std::optional<double>& v) { return v ? store::Value(*v).toText() : "Null"; };
-    std::vector<std::string> out;
-    for (const SummaryLine& l : lines)
-        out.push_back(l.year + " | " + l.month + " | " + std::to_string(l.entries) + " | " +
-                      std::to_string(l.depositCount) + " | " + amount(l.deposits) + " | " +
-                      std::to_string(l.withdrawalCount) + " | " + amount(l.withdrawals));
-    return out;
-}
-
-// The summary as the full statement gives it from every row, without what is kept.
-std::vector<std::string> summaryFromRows(store::Connection& c, const ReportDescription& r) {
-    const store::ResultSet rs = c.query(summaryStatement(r));
-    const auto amount = [](const store::Value& v) { return v.isNull() ? std::nullopt : std::optional(v.toNumber()); };
-    std::vector<SummaryLine> lines;
-    for (std::size_t i = 0; i < rs.rowCount(); ++i)
-        lines.push_back({rs.field(i, 0).toText(), rs.field(i, 1).toText(), rs.field(i, 2).toInt(),
-                         rs.field(i, 3).toInt(), amount(rs.field(i, 4)), rs.field(i, 5).toInt(),
-                         amount(rs.field(i, 6))});
-    return linesOf(lines);
-}
+using test::rowsOf;
+using test::summaryFromRows;
+using test::summaryRows;
 
 constexpr const char* kTotals =
     "SELECT report, month_key, upper(office_ref), compared_key, deposits, withdrawals FROM office_month_totals "
@@ -148,7 +118,7 @@ class RowMarksTest : public ::testing::Test {
     static std::vector<std::string> kept(store::Connection& on) {
         std::vector<std::string> out;
         for (const ReportDescription* r : bothReports())
-            for (std::string& line : linesOf(monthlySummary(on, *r))) out.push_back(std::move(line));
+            for (std::string& line : summaryRows(monthlySummary(on, *r))) out.push_back(std::move(line));
         keepOfficeTotals(on, bothReports());
         for (std::string& line : rowsOf(on.query(kTotals))) out.push_back(std::move(line));
         return out;

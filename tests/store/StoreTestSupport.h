@@ -148,4 +148,20 @@ inline std::vector<store::Value> rowOf(store::Table t, const std::vector<std::pa
     return row;
 }
 
+/// Every row of a result as text, so two results compare field by field; with types, each
+/// field is marked i (integer) or r (real) as well.
+inline std::vector<std::string> rowsOf(const store::ResultSet& rs, bool withTypes = false) {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        std::string line;
+        for (std::size_t c = 0; c < rs.columns().size(); ++c) {
+            const store::Value v = rs.field(r, c);
+            line += (c ? " | " : "") + (v.isNull() ? std::string("Null") : v.toText());
+            if (withTypes) line += v.isInteger() ? "i" : v.isReal() ? "r" : "";
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
 }  // namespace vesk::test

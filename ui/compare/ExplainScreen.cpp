@@ -168,16 +168,12 @@ std::optional<PairDraft> ExplainScreen::draftOfHint(std::optional<std::size_t> s
     return draft;
 }
 
-bool ExplainScreen::pair(const PairDraft& draft, const std::string& text, bool acceptDifference) {
+bool ExplainScreen::changePairs(const std::function<std::optional<std::string>(store::Connection&)>& change) {
     try {
         store::Connection db;
         db.open(m_path);
-        pairs::PairRequest request = pairs::PairRequest::of(draft.rows);
-        request.text = text;
-        request.acceptDifference = acceptDifference;
-        const pairs::MadePair made = pairs::makePair(db, request, notes::loginName(), localNow());
-        if (!made.pair) {
-            m_prompter.message(pairs::pairRefused(pairs::refusalText(*made.refusal, m_path)));
+        if (const std::optional<std::string> refusal = change(db)) {
+            m_prompter.message(pairs::pairRefused(*refusal));
             return false;
         }
         db.close();
@@ -187,6 +183,17 @@ bool ExplainScreen::pair(const PairDraft& draft, const std::string& text, bool a
         m_prompter.message(pairs::pairFailed(asError(caught)));
         return false;
     }
+}
+
+bool ExplainScreen::pair(const PairDraft& draft, const std::string& text, bool acceptDifference) {
+    return changePairs([&](store::Connection& db) -> std::optional<std::string> {
+        pairs::PairRequest request = pairs::PairRequest::of(draft.rows);
+        request.text = text;
+        request.acceptDifference = acceptDifference;
+        const pairs::MadePair made = pairs::makePair(db, request, notes::loginName(), localNow());
+        if (!made.pair) return pairs::refusalText(*made.refusal, m_path);
+        return std::nullopt;
+    });
 }
 
 bool ExplainScreen::unpair(std::optional<std::size_t> shownRow) {
@@ -201,22 +208,12 @@ bool ExplainScreen::unpair(std::optional<std::size_t> shownRow) {
     }
     const int number = line.handPair;
     if (m_prompter.message(pairs::undoQuestion(number)) != Answer::Yes) return false;
-    try {
-        store::Connection db;
-        db.open(m_path);
+    return changePairs([&](store::Connection& db) -> std::optional<std::string> {
         const std::string name = pairs::pairName(number);
         const pairs::Undo undo = pairs::unpair(db, name, notes::loginName(), localNow());
-        if (undo.outcome != pairs::UndoOutcome::Undone) {
-            m_prompter.message(pairs::pairRefused(pairs::undoRefusalText(undo, name, m_path)));
-            return false;
-        }
-        db.close();
-        explainAgain();
-        return true;
-    } catch (const std::exception& caught) {
-        m_prompter.message(pairs::pairFailed(asError(caught)));
-        return false;
-    }
+        if (undo.outcome != pairs::UndoOutcome::Undone) return pairs::undoRefusalText(undo, name, m_path);
+        return std::nullopt;
+    });
 }
 
 std::optional<std::size_t> ExplainScreen::placeAfter(const notes::RowRef& row, std::size_t former) const {

@@ -98,6 +98,9 @@ class ExplainScreen {
     void refill();
     /// The request explained again at once, in place of the rows shown.
     void explainAgain();
+    // Opens the file and makes a change of the hand pairs; its refusal, if any, is said, else
+    // the month is explained again. True when it was made.
+    bool changePairs(const std::function<std::optional<std::string>(store::Connection&)>& change);
 
     std::string m_path;
     Prompter& m_prompter;
