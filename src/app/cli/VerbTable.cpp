@@ -207,8 +207,9 @@ std::vector<Verb> table() {
          .arguments = {{"bank|orv"}, {"ID"}},
          .options = {{"status", "open|explained|resolved"}, {"text", "TEXT"}},
          .help = "Sets or changes the note on the bank row or ORV entry with the ID (a new note is Open) and "
-                 "prints it as notes does; without --status and --text only prints it. An ID no row has is "
-                 "refused, as is a text of more than 2,000 characters.",
+                 "prints it as notes does; without --status and --text only prints it. An ID that rows of "
+                 "several dates share needs its date (ID@dd/mm/yyyy). An ID no row has is refused, as is a "
+                 "text of more than 2,000 characters.",
          .run = runNote,
          .database = Database::Open,
          .wrongCount = "give bank or orv and the row's ID"},
