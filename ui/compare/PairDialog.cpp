@@ -2,10 +2,8 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "widgets/FormStyle.h"
@@ -39,23 +37,7 @@ PairDialog::PairDialog(compare::ExplainScreen& logic, compare::PairDraft draft, 
     m_accept->setEnabled(m_draft.sumsDiffer());  // nothing to accept when the sums agree
     layout->addWidget(m_accept);
 
-    const QFont buttonFont = formFont("Cooper Black", 12);
-    auto* ok = makeButton(this, "cmdOK", "&OK", twipsRect(0, 0, 1455, 495), buttonFont);
-    ok->setFixedSize(ok->size());
-    auto* cancel = makeButton(this, "cmdCancel", "&Cancel", twipsRect(0, 0, 1455, 495), buttonFont);
-    cancel->setFixedSize(cancel->size());
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addSpacing(12);
-    buttons->addWidget(cancel);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &PairDialog::pair);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_text, &QLineEdit::returnPressed, this, &PairDialog::pair);
-    useKeyboard(this, ok, cancel);
+    addOkCancel(this, layout, m_text, [this] { pair(); });
     m_text->setFocus();
 }
 

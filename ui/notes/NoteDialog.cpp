@@ -2,10 +2,8 @@
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "notes/NoteWording.h"
@@ -43,24 +41,7 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, cons
     fields->addRow(textLabel, m_text);
     layout->addLayout(fields);
 
-    const QFont buttonFont = formFont("Cooper Black", 12);
-    auto* ok = makeButton(this, "cmdOK", "&OK", twipsRect(0, 0, 1455, 495), buttonFont);
-    ok->setFixedSize(ok->size());
-    auto* cancel = makeButton(this, "cmdCancel", "&Cancel", twipsRect(0, 0, 1455, 495), buttonFont);
-    cancel->setFixedSize(cancel->size());
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addSpacing(12);
-    buttons->addWidget(cancel);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &NoteDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    // The text box keeps its Enter from the window's keys: it is OK here too.
-    connect(m_text, &QLineEdit::returnPressed, this, &NoteDialog::save);
-    useKeyboard(this, ok, cancel);
+    addOkCancel(this, layout, m_text, [this] { save(); });
     m_text->setFocus();
 }
 

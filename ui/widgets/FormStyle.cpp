@@ -1,7 +1,9 @@
 #include "widgets/FormStyle.h"
 
 #include <QAbstractItemView>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -191,6 +193,27 @@ WindowKeys* useKeyboard(QWidget* window, QPushButton* mainAction, QPushButton* b
     keys->setBack(back);
     giveMnemonics(window);
     return keys;
+}
+
+void addOkCancel(QDialog* dialog, QBoxLayout* layout, QLineEdit* field, const std::function<void()>& done) {
+    const QFont buttonFont = formFont("Cooper Black", 12);
+    auto* ok = makeButton(dialog, "cmdOK", "&OK", twipsRect(0, 0, 1455, 495), buttonFont);
+    ok->setFixedSize(ok->size());
+    auto* cancel = makeButton(dialog, "cmdCancel", "&Cancel", twipsRect(0, 0, 1455, 495), buttonFont);
+    cancel->setFixedSize(cancel->size());
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addSpacing(12);
+    buttons->addWidget(cancel);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    QObject::connect(ok, &QPushButton::clicked, dialog, done);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    // The text box keeps its Enter from the window's keys: it is OK there too.
+    if (field) QObject::connect(field, &QLineEdit::returnPressed, dialog, done);
+    useKeyboard(dialog, ok, cancel);
 }
 
 }  // namespace vesk::gui

@@ -7,11 +7,16 @@
 #include <QPushButton>
 #include <QRect>
 #include <QString>
+#include <functional>
 
 #include "core/Palette.h"
 
 class QLabel;
 class QWidget;
+
+class QBoxLayout;
+class QDialog;
+class QLineEdit;
 
 namespace vesk::gui {
 
@@ -76,5 +81,9 @@ class WindowKeys : public QObject {
 /// A window of its own (a list, a history) with the program's keys: Alt shortcuts on its
 /// buttons, Enter and Escape. Call once its buttons are in place.
 WindowKeys* useKeyboard(QWidget* window, QPushButton* mainAction = nullptr, QPushButton* back = nullptr);
+
+/// A small dialog's OK and Cancel (`cmdOK`, `cmdCancel`) at the foot of its layout, with the
+/// program's keys: `done` runs on OK and on Enter in `field`, Cancel and Escape reject.
+void addOkCancel(QDialog* dialog, QBoxLayout* layout, QLineEdit* field, const std::function<void()>& done);
 
 }  // namespace vesk::gui
