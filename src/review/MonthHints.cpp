@@ -18,27 +18,37 @@ std::vector<compare::Period> monthsWithin(compare::Period period) {
     return {shifted(period, -1), period, shifted(period, 1)};
 }
 
-}  // namespace
-
-void keepHintMonths(store::Connection& db, compare::Period period) { pairedMonths(db, monthsWithin(period)); }
-
-compare::HintCandidates hintCandidates(store::Connection& db, compare::Period period) {
+// The lines of the months within reach that lie within the hints' reach of the month.
+compare::HintCandidates candidatesWithin(compare::Period period, PairedMonths months) {
     const long long first = daysFromCivil(period.year, period.month, 1) - compare::kHintReachDays;
     const long long last =
         daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month)) + compare::kHintReachDays;
     std::vector<compare::ExplainedLine> lines;
-    for (compare::Explanation& month : pairedMonths(db, monthsWithin(period)).months)
+    for (compare::Explanation& month : months.months)
         for (compare::ExplainedLine& line : month.lines)
             if (line.day >= first && line.day <= last) lines.push_back(std::move(line));
     return compare::HintCandidates(std::move(lines));
 }
 
+}  // namespace
+
+std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period) {
+    PairedMonths months = pairedMonths(db, monthsWithin(period));
+    if (months.kept) return std::nullopt;
+    return candidatesWithin(period, std::move(months));
+}
+
+compare::HintCandidates hintCandidates(store::Connection& db, compare::Period period) {
+    return candidatesWithin(period, pairedMonths(db, monthsWithin(period)));
+}
+
 compare::Explanation explainWithHints(store::Connection& db, compare::Period period,
-                                      const compare::ExplainTarget& target) {
+                                      const compare::ExplainTarget& target,
+                                      std::optional<compare::HintCandidates> candidates) {
     compare::Explanation e = compare::explainMonth(db, period, target);
     if (std::any_of(e.lines.begin(), e.lines.end(),
                     [](const compare::ExplainedLine& l) { return compare::isUnpaired(l.cls); }))
-        compare::attachHints(e.lines, hintCandidates(db, period));
+        compare::attachHints(e.lines, candidates ? *candidates : hintCandidates(db, period));
     return e;
 }
 

@@ -144,15 +144,17 @@ void save(store::Connection& db, const Explanation& month, std::int64_t lastChan
 // another program holds it just now, or the connection is inside a transaction of its own,
 // nothing is kept and the months are paired again next time.
 template <class Work>
-void keepIfPossible(store::Connection& db, Work&& work) {
-    if (db.readOnly() || db.inTransaction()) return;
+bool keepIfPossible(store::Connection& db, Work&& work) {
+    if (db.readOnly() || db.inTransaction()) return false;
     try {
         store::Transaction tx = db.begin();
         work();
         tx.commit();
+        return true;
     } catch (const Error& e) {
         const long n = e.number();
         if (n != store::kBusyError && n != store::kLockedError && n != store::kReadOnlyError) throw;
+        return false;
     }
 }
 
@@ -256,6 +258,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     if (!keepsPairing(db)) {
         out.months = compare::explainEveryOffice(db, months, isException);
         out.paired = out.months.size();
+        out.kept = out.months.empty();
         return out;
     }
     const Changes changes(db);
@@ -275,10 +278,11 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
 
     // The held months kept as pairedMonths keeps them; the marks stay, so that a listing of
     // every month still checks every month.
+    out.kept = fresh.empty();
     if (trusted && !fresh.empty()) {
         std::set<std::int64_t> held;
         for (const Period& p : heldMonths(db)) held.insert(p.key());
-        keepIfPossible(db, [&] {
+        out.kept = keepIfPossible(db, [&] {
             for (const Explanation& e : fresh)
                 if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));
         });

@@ -21,6 +21,8 @@ struct PairedMonths {
     std::vector<compare::Explanation> months;
     std::size_t paired = 0;  ///< months paired afresh by this call
     std::size_t reused = 0;  ///< months taken as stored
+    /// Every month is stored as paired here: asked again, they are read, not paired again.
+    bool kept = false;
 };
 
 /// The exceptions of every month. A month's are stored in the file and taken again while

@@ -149,11 +149,12 @@ std::optional<Explained> explainedOf(Call& call) {
         }
         target = compare::ExplainTarget::one(*e.office);
     }
-    // The hints' months stored first, then the month explained as one state of the file.
-    review::keepHintMonths(db, e.period);
+    // The hints' months stored first, then the month explained as one state of the file;
+    // months that could not be stored are not paired a second time.
+    std::optional<compare::HintCandidates> paired = review::keepHintMonths(db, e.period);
     const store::Transaction snapshot = db.beginRead();
     e.configuredOffice = compare::comparisonScope(db).configuredOffice;
-    e.explanation = review::explainWithHints(db, e.period, target);
+    e.explanation = review::explainWithHints(db, e.period, target, std::move(paired));
     if (e.explanation.lines.empty()) call.err() << compare::noRowsToExplain(e.office, e.period) << "\n";
     return e;
 }
