@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
+
 #include "app/cli/CliRunner.h"
 #include "compare/ExplanationWorkbook.h"
 #include "history/HistoryWording.h"
@@ -19,14 +22,18 @@ const DateTime kMonday{2025, 6, 2, 10, 15, 0};
 
 long long day(int y, int m, int d) { return daysFromCivil(y, m, d); }
 
+// A row of the bank's file or an entry of ORV's: a deposit (receipt) unless told.
+auto pairsRow(const std::string& id, const std::string& date, const std::string& amount, bool deposit = true) {
+    return ReviewDatabase::entry(id, date, amount, deposit);
+}
+
 class HandPairsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         db.office("102", "Bay SO", "SO", "Hill HO", "F2");
-        db.importBank(
-            {ReviewDatabase::entry("B1", "28/04/2025", "1250"), ReviewDatabase::entry("B2", "10/04/2025", "300")});
-        db.importOrv({ReviewDatabase::entry("R2", "10/04/2025", "300")});
-        db.importOrv({ReviewDatabase::entry("R9", "03/05/2025", "1250")});
+        db.importBank({pairsRow("B1", "28/04/2025", "1250"), pairsRow("B2", "10/04/2025", "300")});
+        db.importOrv({pairsRow("R2", "10/04/2025", "300")});
+        db.importOrv({pairsRow("R9", "03/05/2025", "1250")});
     }
 
     MadePair pair(const std::vector<std::string>& bank, const std::vector<std::string>& orv, bool accept = false,
@@ -130,10 +137,10 @@ TEST_F(HandPairsTest, RowsPairedByHandAcrossOfficesAndAMonthsEndAreManualInEachM
 }
 
 TEST_F(HandPairsTest, EachRuleRefusesNamingItsRowAndNothingIsWritten) {
-    db.importBank({ReviewDatabase::entry("B1", "28/04/2025", "1250"), ReviewDatabase::entry("B2", "10/04/2025", "300"),
-                   ReviewDatabase::entry("B7", "07/04/2025", "20"), ReviewDatabase::entry("B3", "03/04/2025", "80"),
-                   ReviewDatabase::entry("B4", "02/04/2025", "70", false)});
-    db.importBank({ReviewDatabase::entry("B7", "07/06/2025", "20"), ReviewDatabase::entry("B5", "01/06/2025", "5")});
+    db.importBank({pairsRow("B1", "28/04/2025", "1250"), pairsRow("B2", "10/04/2025", "300"),
+                   pairsRow("B7", "07/04/2025", "20"), pairsRow("B3", "03/04/2025", "80"),
+                   pairsRow("B4", "02/04/2025", "70", false)});
+    db.importBank({pairsRow("B7", "07/06/2025", "20"), pairsRow("B5", "01/06/2025", "5")});
     db.deposit("F9", "05/04/2025", 50);           // T1: of no office
     db.bank("F1", "06/04/2025", "REVERSAL", 10);  // T2: neither kind
     for (int i = 0; i < 2; ++i)
@@ -145,96 +152,55 @@ TEST_F(HandPairsTest, EachRuleRefusesNamingItsRowAndNothingIsWritten) {
                                        {"FACILITY_ID", "F1"}});
     ASSERT_TRUE(pair({"B2"}, {"R2"}).pair);  // M1
     const std::size_t records = history::records(db.connection()).size();
-    std::vector<std::string> eleven;
-    for (int i = 0; i < 11; ++i) eleven.push_back("B1");
 
+    // The rows named, written as one text each side, "B1 B2".
     struct Case {
         const char* what;
-        std::vector<std::string> bank, orv;
+        std::string bank, orv;
         Rule rule;
         std::string text;
         std::string pairText = "";
     };
     const std::vector<Case> cases = {
-        {"no bank row", {}, {"R9"}, Rule::BankCount, "A hand pair needs at least one bank row."},
-        {"no ORV entry", {"B1"}, {}, Rule::OrvCount, "A hand pair needs at least one ORV entry."},
-        {"eleven bank rows", eleven, {"R9"}, Rule::BankCount, "A hand pair holds at most 10 bank rows; 11 were named."},
-        {"a text too long",
-         {"B1"},
-         {"R9"},
-         Rule::TextTooLong,
-         "A pair's text holds at most 2,000 characters; this one has 2,001.",
-         std::string(2001, 'x')},
-        {"an unknown row", {"B99"}, {"R9"}, Rule::RowNotFound, "No bank row has the ID 'B99', so no pair was made."},
-        {"an unknown ORV entry",
-         {"B1"},
-         {"B1"},
-         Rule::RowNotFound,
-         "No ORV entry has the ID 'B1', so no pair was made."},
-        {"an ID held on two dates, without its date",
-         {"B7"},
-         {"R9"},
-         Rule::RowNotFound,
-         "Bank rows of 07/04/2025 and 07/06/2025 have the ID 'B7', so no pair was made: name one as "
-         "B7@07/04/2025."},
-        {"an ID not held on the date given",
-         {"B7@08/04/2025"},
-         {"R9"},
-         Rule::RowNotFound,
-         "No bank row of 08/04/2025 has the ID 'B7' (it is held on 07/04/2025 and 07/06/2025), so no pair was "
-         "made."},
-        {"a row the data holds twice",
-         {"D1"},
-         {"R9"},
-         Rule::HeldTwice,
+        {"no bank row", "", "R9", Rule::BankCount, "A hand pair needs at least one bank row."},
+        {"no ORV entry", "B1", "", Rule::OrvCount, "A hand pair needs at least one ORV entry."},
+        {"eleven bank rows", "B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1", "R9", Rule::BankCount,
+         "A hand pair holds at most 10 bank rows; 11 were named."},
+        {"a text too long", "B1", "R9", Rule::TextTooLong,
+         "A pair's text holds at most 2,000 characters; this one has 2,001.", std::string(2001, 'x')},
+        {"an unknown row", "B99", "R9", Rule::RowNotFound, "No bank row has the ID 'B99', so no pair was made."},
+        {"an unknown ORV entry", "B1", "B1", Rule::RowNotFound, "No ORV entry has the ID 'B1', so no pair was made."},
+        {"an ID held on two dates, without its date", "B7", "R9", Rule::RowNotFound,
+         "Bank rows of 07/04/2025 and 07/06/2025 have the ID 'B7', so no pair was made: name one as B7@07/04/2025."},
+        {"an ID not held on the date given", "B7@08/04/2025", "R9", Rule::RowNotFound,
+         "No bank row of 08/04/2025 has the ID 'B7' (it is held on 07/04/2025 and 07/06/2025), so no pair was made."},
+        {"a row the data holds twice", "D1", "R9", Rule::HeldTwice,
          "The data holds VESK D1 twice on 04/04/2025, so it cannot be paired by hand."},
-        {"a row named twice",
-         {"B1", "b1@28/04/2025"},
-         {"R9"},
-         Rule::NamedTwice,
-         "VESK B1 of 28/04/2025 is named twice."},
-        {"a row of no office",
-         {"T1"},
-         {"R9"},
-         Rule::NoOffice,
+        {"a row named twice", "B1 b1@28/04/2025", "R9", Rule::NamedTwice, "VESK B1 of 28/04/2025 is named twice."},
+        {"a row of no office", "T1", "R9", Rule::NoOffice,
          "VESK T1 of 05/04/2025 is of no office of the office master, so it cannot be paired."},
-        {"a row of neither kind",
-         {"T2"},
-         {"R9"},
-         Rule::NoKind,
+        {"a row of neither kind", "T2", "R9", Rule::NoKind,
          "VESK T2 of 06/04/2025 is neither a deposit nor a withdrawal, so it cannot be paired."},
-        {"a withdrawal with deposits",
-         {"B1", "B4"},
-         {"R9"},
-         Rule::KindsDiffer,
-         "VESK B4 of 02/04/2025 is a withdrawal and VESK B1 of 28/04/2025 a deposit: a hand pair holds deposits "
-         "with receipts, or withdrawals with payments."},
-        {"a receipt with a withdrawal",
-         {"B4"},
-         {"R9"},
-         Rule::KindsDiffer,
-         "ORV R9 of 03/05/2025 is a receipt and VESK B4 of 02/04/2025 a withdrawal: a hand pair holds deposits "
-         "with receipts, or withdrawals with payments."},
-        {"more than 31 days",
-         {"B3", "B7@07/06/2025"},
-         {"R9"},
-         Rule::SpanTooWide,
+        {"a withdrawal with deposits", "B1 B4", "R9", Rule::KindsDiffer,
+         "VESK B4 of 02/04/2025 is a withdrawal and VESK B1 of 28/04/2025 a deposit: a hand pair holds deposits with "
+         "receipts, or withdrawals with payments."},
+        {"a receipt with a withdrawal", "B4", "R9", Rule::KindsDiffer,
+         "ORV R9 of 03/05/2025 is a receipt and VESK B4 of 02/04/2025 a withdrawal: a hand pair holds deposits with "
+         "receipts, or withdrawals with payments."},
+        {"more than 31 days", "B3 B7@07/06/2025", "R9", Rule::SpanTooWide,
          "VESK B3 of 03/04/2025 and VESK B7 of 07/06/2025 are 65 days apart: a hand pair spans at most 31 days."},
-        {"a row already paired",
-         {"B1"},
-         {"R2"},
-         Rule::AlreadyPaired,
-         "ORV R2 of 10/04/2025 is already in hand pair M1."},
-        {"sums that differ",
-         {"B1", "B3"},
-         {"R9"},
-         Rule::SumsDiffer,
-         "The bank rows sum to 1,330.00 and the ORV entries to 1,250.00, a difference of 80.00: pair them only "
-         "with the difference accepted."},
+        {"a row already paired", "B1", "R2", Rule::AlreadyPaired, "ORV R2 of 10/04/2025 is already in hand pair M1."},
+        {"sums that differ", "B1 B3", "R9", Rule::SumsDiffer,
+         "The bank rows sum to 1,330.00 and the ORV entries to 1,250.00, a difference of 80.00: pair them only with "
+         "the difference accepted."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const MadePair made = pair(c.bank, c.orv, false, c.pairText);
+        const auto named = [](const std::string& text) {
+            std::istringstream in(text);
+            return std::vector<std::string>{std::istream_iterator<std::string>(in), {}};
+        };
+        const MadePair made = pair(named(c.bank), named(c.orv), false, c.pairText);
         ASSERT_TRUE(made.refusal);
         EXPECT_FALSE(made.pair);
         EXPECT_EQ(made.refusal->rule, c.rule);
@@ -257,10 +223,10 @@ TEST_F(HandPairsTest, EachRuleRefusesNamingItsRowAndNothingIsWritten) {
 }
 
 TEST_F(HandPairsTest, SumsEqualWithinAHundredthOrTheDifferenceAcceptedAndKept) {
-    db.importBank({ReviewDatabase::entry("B1", "28/04/2025", "1250"), ReviewDatabase::entry("B2", "10/04/2025", "300"),
-                   ReviewDatabase::entry("B3", "02/04/2025", "600.01")});
-    db.importOrv({ReviewDatabase::entry("R9", "03/05/2025", "1250"), ReviewDatabase::entry("R8", "03/05/2025", "600"),
-                  ReviewDatabase::entry("R7", "04/05/2025", "50")});
+    db.importBank({pairsRow("B1", "28/04/2025", "1250"), pairsRow("B2", "10/04/2025", "300"),
+                   pairsRow("B3", "02/04/2025", "600.01")});
+    db.importOrv({pairsRow("R9", "03/05/2025", "1250"), pairsRow("R8", "03/05/2025", "600"),
+                  pairsRow("R7", "04/05/2025", "50")});
     // 02/04 to 03/05: 31 days, the widest a pair may span.
     const MadePair within = pair({"B3"}, {"R8"});
     ASSERT_TRUE(within.pair) << refusalText(*within.refusal, "");
@@ -276,9 +242,9 @@ TEST_F(HandPairsTest, SumsEqualWithinAHundredthOrTheDifferenceAcceptedAndKept) {
 }
 
 TEST_F(HandPairsTest, NumbersAreNeverGivenTwiceAndAnUndonePairLeavesTheListing) {
-    db.importOrv({ReviewDatabase::entry("R9", "03/05/2025", "1250"), ReviewDatabase::entry("R8", "05/05/2025", "7")});
-    db.importBank({ReviewDatabase::entry("B1", "28/04/2025", "1250"), ReviewDatabase::entry("B2", "10/04/2025", "300"),
-                   ReviewDatabase::entry("B3", "30/04/2025", "7")});
+    db.importOrv({pairsRow("R9", "03/05/2025", "1250"), pairsRow("R8", "05/05/2025", "7")});
+    db.importBank(
+        {pairsRow("B1", "28/04/2025", "1250"), pairsRow("B2", "10/04/2025", "300"), pairsRow("B3", "30/04/2025", "7")});
     ASSERT_EQ(pair({"B1"}, {"R9"}).pair->number, 1);
     ASSERT_EQ(pair({"B3"}, {"R8"}).pair->number, 2);
     EXPECT_EQ(unpair(db.connection(), "m2", "sita", kMonday).outcome, UndoOutcome::Undone);
@@ -314,12 +280,10 @@ TEST_F(HandPairsTest, NumbersAreNeverGivenTwiceAndAnUndonePairLeavesTheListing) 
 TEST_F(HandPairsTest, AnImportOrADeletionThatRemovesOrChangesARowBreaksThePairForGood) {
     ASSERT_TRUE(pair({"B1"}, {"R9"}).pair);
     // The same rows again: the pair stands.
-    db.importBank(
-        {ReviewDatabase::entry("B1", "28/04/2025", "1250.004"), ReviewDatabase::entry("B2", "10/04/2025", "300")});
+    db.importBank({pairsRow("B1", "28/04/2025", "1250.004"), pairsRow("B2", "10/04/2025", "300")});
     EXPECT_EQ(listed().front().substr(listed().front().rfind('|')), "|held");
     // Another amount: broken, its other row back with the rules.
-    db.importBank(
-        {ReviewDatabase::entry("B1", "28/04/2025", "1300"), ReviewDatabase::entry("B2", "10/04/2025", "300")});
+    db.importBank({pairsRow("B1", "28/04/2025", "1300"), pairsRow("B2", "10/04/2025", "300")});
     ASSERT_EQ(listPairs(db.connection()).size(), 1u);
     EXPECT_EQ(stateText(listPairs(db.connection()).front()),
               "broken: VESK B1 of 28/04/2025 is now 1,300.00, not 1,250.00");
@@ -333,12 +297,11 @@ TEST_F(HandPairsTest, AnImportOrADeletionThatRemovesOrChangesARowBreaksThePairFo
     EXPECT_EQ(stateText(pairs[1]), "broken: ORV R9 of 03/05/2025 is no longer held");
     EXPECT_EQ(explained({2025, 4}, "Hill SO", "B1"), "bank-only  ");
     // Broken for good: the row back, the pair stays broken.
-    db.importOrv({ReviewDatabase::entry("R9", "03/05/2025", "1250")});
+    db.importOrv({pairsRow("R9", "03/05/2025", "1250")});
     EXPECT_EQ(listPairs(db.connection())[1].state, PairState::Broken);
     // A withdrawal in the deposit's place.
     ASSERT_TRUE(pair({"B2"}, {"R2"}).pair);
-    db.importBank(
-        {ReviewDatabase::entry("B1", "28/04/2025", "1300"), ReviewDatabase::entry("B2", "10/04/2025", "300", false)});
+    db.importBank({pairsRow("B1", "28/04/2025", "1300"), pairsRow("B2", "10/04/2025", "300", false)});
     EXPECT_EQ(stateText(listPairs(db.connection())[2]), "broken: VESK B2 of 10/04/2025 is now a withdrawal");
     EXPECT_EQ(pairRecords(),
               (std::vector<std::string>{
@@ -361,7 +324,7 @@ TEST_F(HandPairsTest, ThePairingStoredForTheMonthsAPairTouchesIsPairedAgain) {
     EXPECT_EQ(openRows(), (std::vector<std::string>{"B1", "R9"}));
     ASSERT_TRUE(pair({"B1"}, {"R9"}).pair);
     EXPECT_TRUE(openRows().empty());
-    db.importBank({ReviewDatabase::entry("B2", "10/04/2025", "300")});  // B1 gone: broken
+    db.importBank({pairsRow("B2", "10/04/2025", "300")});  // B1 gone: broken
     EXPECT_EQ(openRows(), (std::vector<std::string>{"R9"}));
 }
 
