@@ -106,14 +106,6 @@ class ChildProcess {
         m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
         return m_status;
     }
-    /// True while the child runs.
-    bool running() {
-        if (m_status >= 0) return false;
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) != m_pid) return true;
-        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-        return false;
-    }
 
   private:
     void pipes() {

@@ -68,35 +68,28 @@ void writeRawXlsx(const std::string& path, const std::vector<std::vector<RawCell
     sheet += "</sheetData></worksheet>";
     if (edit) sheet = edit(std::move(sheet));
 
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    const std::string ns = "http://schemas.openxmlformats.org/";
+    const auto relationship = [&](const std::string& type, const std::string& target) {
+        return head + "<Relationships xmlns=\"" + ns +
+               "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + ns +
+               "officeDocument/2006/relationships/" + type + "\" Target=\"" + target + "\"/></Relationships>";
+    };
+    const std::string type = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
     writePackage(
         path,
-        {
-            {"[Content_Types].xml",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
-             "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-             "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-             "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-             "<Override PartName=\"/xl/workbook.xml\" "
-             "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-             "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-             "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
-            {"_rels/.rels",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-             "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-             "Target=\"xl/workbook.xml\"/></Relationships>"},
-            {"xl/workbook.xml",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
-             "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
-             "name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-            {"xl/_rels/workbook.xml.rels",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-             "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-             "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-            {"xl/worksheets/sheet1.xml", sheet},
-        });
+        {{"[Content_Types].xml",
+          head + "<Types xmlns=\"" + ns + "package/2006/content-types\"><Default Extension=\"rels\" " +
+              "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default " +
+              "Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" " +
+              "ContentType=\"" + type + "sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" " +
+              "ContentType=\"" + type + "worksheet+xml\"/></Types>"},
+         {"_rels/.rels", relationship("officeDocument", "xl/workbook.xml")},
+         {"xl/workbook.xml", head + "<workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" xmlns:r=\"" + ns +
+                                 "officeDocument/2006/relationships\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" " +
+                                 "r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels", relationship("worksheet", "worksheets/sheet1.xml")},
+         {"xl/worksheets/sheet1.xml", sheet}});
 }
 
 }  // namespace vesk::test

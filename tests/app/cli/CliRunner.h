@@ -27,4 +27,10 @@ inline Outcome runCli(const std::vector<std::string>& args) {
     return {status, out.str(), err.str(), context.databaseOption};
 }
 
+/// The same on the database file named, as --db names it.
+inline Outcome runCli(const std::string& database, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--db", database});
+    return runCli(args);
+}
+
 }  // namespace vesk::cli

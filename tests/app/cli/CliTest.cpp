@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "CliRunner.h"
+#include "store/DatabaseLocation.h"
 #include "support/RawXlsx.h"
 #include "support/TempDir.h"
 
@@ -188,9 +191,7 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
     const std::string path = m_dir.file("untouched.db");
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        std::vector<std::string> args{"--db", path};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const Outcome o = runCli(args);
+        const Outcome o = runCli(path, c.args);
         EXPECT_EQ(o.status, kExitUsage);
         EXPECT_EQ(o.err.substr(0, o.err.find('\n')), "vesk-orv-cli " + c.error);
         // The usage that follows is the verb's as a whole, an export's too.
@@ -228,6 +229,30 @@ TEST_F(CliFiles, EachKindOfExportDescribesItself) {
         EXPECT_NE(o.out.find("\nOptions:\n"), std::string::npos) << o.out;
         EXPECT_NE(o.out.find(c.option), std::string::npos) << o.out;
     }
+}
+
+TEST(WhereVerb, NamesTheFileAndWhyWithoutCreatingIt) {
+    test::TempDir dir;
+    const std::string named = dir.file("named.db"), variable = dir.file("variable.db");
+    std::ofstream(variable) << "";
+    ASSERT_EQ(setenv(store::kDatabaseVariable, variable.c_str(), 1), 0);
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{"--db", named, "where"}, named + "\nnamed with --db; not created yet\n"},
+        {{"where"}, variable + "\nnamed by VESK_ORV_DB\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        const Outcome o = runCli(c.args);
+        EXPECT_EQ(o.status, kExitOk) << o.err;
+        EXPECT_EQ(o.out, c.out);
+    }
+    unsetenv(store::kDatabaseVariable);
+    EXPECT_FALSE(std::filesystem::exists(named));
+    EXPECT_EQ(runCli({"where", "extra"}).status, kExitUsage);
 }
 
 }  // namespace

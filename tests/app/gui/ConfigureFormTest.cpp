@@ -39,6 +39,13 @@ class ConfigureFormTest : public vesk::test::WindowTest {
         vesk::test::writeRawXlsx(file, rows);
         return file;
     }
+    // Shows the form and imports a master of that many offices through its button.
+    void imported(int offices, const std::string& name = "master.xlsx") {
+        prompter.queueFile(masterFile(offices, name));
+        prompter.queueAnswer(Answer::Yes);
+        form.showForm();
+        child<QPushButton>("Command4")->click();
+    }
     template <typename T>
     T* child(const char* name) {
         return vesk::test::child<T>(form, name);
@@ -120,10 +127,7 @@ std::vector<std::string> shownOffices(QTableView* grid) {
 }
 
 TEST_F(ConfigureFormTest, TheFilterNarrowsTheGridByNameTypeHeadOfficeOrIdInAnyCase) {
-    prompter.queueFile(masterFile(12));
-    prompter.queueAnswer(Answer::Yes);
-    form.showForm();
-    child<QPushButton>("Command4")->click();
+    imported(12);
     auto* grid = child<QTableView>("DataGrid1");
     auto* filter = child<QLineEdit>("TextFind");
     ASSERT_EQ(grid->model()->rowCount(), 12);
@@ -155,10 +159,7 @@ TEST_F(ConfigureFormTest, TheFilterNarrowsTheGridByNameTypeHeadOfficeOrIdInAnyCa
 }
 
 TEST_F(ConfigureFormTest, APickInTheFilteredGridChoosesTheOfficeOfThatRow) {
-    prompter.queueFile(masterFile(5));
-    prompter.queueAnswer(Answer::Yes);
-    form.showForm();
-    child<QPushButton>("Command4")->click();
+    imported(5);
     auto* combo = child<QComboBox>("Combo1");
     combo->setCurrentText("O'Neil Road H.O");
     auto* grid = child<QTableView>("DataGrid1");
@@ -186,10 +187,7 @@ TEST_F(ConfigureFormTest, TheFileDialogOpensInTheFolderOfTheLastFileOfItsKind) {
     form.setSettings(&settings);
     std::filesystem::create_directory(dir.path() / "downloads");
     const std::string downloads = (dir.path() / "downloads").string();
-    prompter.queueFile(masterFile(3, "downloads/master.xlsx"));
-    prompter.queueAnswer(Answer::Yes);
-    form.showForm();
-    child<QPushButton>("Command4")->click();
+    imported(3, "downloads/master.xlsx");
     ASSERT_EQ(prompter.fileRequests().size(), 1u);
     EXPECT_EQ(prompter.fileRequests()[0].folder, "");  // nothing remembered yet: the dialog's own start
 

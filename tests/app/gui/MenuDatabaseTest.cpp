@@ -7,13 +7,11 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/gui/FormSet.h"
-#include "app/gui/MainForm.h"
 #include "backup/BackupWording.h"
+#include "core/Version.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
+#include "support/GuiTest.h"
 #include "widgets/DelayShown.h"
 #include "widgets/TaskForm.h"
 
@@ -23,12 +21,12 @@ namespace fs = std::filesystem;
 using vesk::Answer;
 using vesk::Icon;
 
-class MenuDatabaseTest : public ::testing::Test {
+class MenuDatabaseTest : public vesk::test::FormSetTest {
   protected:
     void SetUp() override {
         {
             vesk::store::Connection db;
-            db.open(path);
+            db.open(path());
             vesk::test::fillDatabase(db, 300, "Today");
             bankPage = vesk::test::rootPage(db, "veskfinacle");
             vesk::store::Connection old;
@@ -36,26 +34,17 @@ class MenuDatabaseTest : public ::testing::Test {
             vesk::test::fillDatabase(old, 100, "Old");
         }
         forms.mainForm().setDialogs(&prompter);
-        forms.configureForm().setDialogs(&prompter);
-        forms.start();
-    }
-    void TearDown() override {
-        forms.configureForm().hide();
-        forms.mainForm().hide();
+        FormSetTest::SetUp();
     }
     void click(const char* name) { forms.mainForm().findChild<QPushButton*>(name)->click(); }
 
-    vesk::test::TempDir dir;
-    const std::string path = dir.file("ZETTools.db");
     const std::string backup = dir.file("old.db");
     std::int64_t bankPage = 0;
-    vesk::test::ScriptedPrompter prompter;
-    vesk::gui::FormSet forms{path};
 };
 
 // What each handler says is the screen's to test; here, that the buttons reach them.
 TEST_F(MenuDatabaseTest, CheckAndBackUpReachTheirHandlersAndTheStatusLineShowsTheFileAgain) {
-    vesk::test::damagePage(path, bankPage);
+    vesk::test::damagePage(path(), bankPage);
     click("cmdCheck");
     EXPECT_EQ(prompter.lastMessage().title, "Check Database");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
@@ -80,7 +69,7 @@ TEST_F(MenuDatabaseTest, RestoreDatabasePutsTheBackupInPlaceAndTheFormsReadIt) {
     click("cmdRestore");
     EXPECT_EQ(prompter.lastMessage().title, "Restore Database");
     EXPECT_NE(prompter.lastMessage().text.find(".before-restore-"), std::string::npos) << prompter.lastMessage().text;
-    EXPECT_EQ(vesk::test::contents(path), vesk::test::contents(backup));
+    EXPECT_EQ(vesk::test::contents(path()), vesk::test::contents(backup));
 
     forms.mainForm().findChild<QPushButton*>("Command1")->click();
     EXPECT_EQ(office.findChild<QComboBox*>("Combo1")->currentText().toStdString(), "Old Office 1");
@@ -116,6 +105,31 @@ TEST(DelayShown, AWaitShowsInTheStatusLabelWithTheWaitCursorAndGoesWithoutTrace)
         EXPECT_EQ(status->text(), "Importing Row 50 of 80...");
         EXPECT_TRUE(status->isHidden());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST(MenuStatus, ShowsTheVersionAndTheOpenDatabaseWithItsWholePathAsTooltip) {
+    vesk::test::TempDir dir;
+    struct Case {
+        std::string path;
+        bool elided;
+    };
+    const Case cases[] = {
+        {dir.file("ZETTools.db"), false},
+        {dir.file(std::string(40, 'd') + "/" + std::string(60, 'e') + "/" + std::string(60, 'f') + "/ZETTools.db"),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        vesk::gui::FormSet forms(c.path);
+        QLabel* status = forms.mainForm().findChild<QLabel*>("StatusLine");
+        ASSERT_NE(status, nullptr);
+        const QString text = status->text();
+        EXPECT_TRUE(text.startsWith(QString("Ver %1 ").arg(vesk::kVersion))) << text.toStdString();
+        EXPECT_EQ(status->toolTip().toStdString(), c.path);
+        EXPECT_TRUE(text.endsWith("ZETTools.db")) << text.toStdString();
+        EXPECT_EQ(text.contains(QString::fromStdString(c.path)), !c.elided) << text.toStdString();
+        EXPECT_LE(status->fontMetrics().horizontalAdvance(text), status->width()) << text.toStdString();
     }
 }
 

@@ -28,13 +28,18 @@ class NavigationTest : public vesk::test::FormSetTest {
     void seedMaster() { rows().office("1", "Hill", "PDN"); }
 };
 
-TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoaded) {
+TEST_F(NavigationTest, StartsOnTheMenuWithNoTaskFormLoadedAndExitEndsTheProgram) {
     EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_EQ(forms.mainForm().windowTitle(), "VESK - ORV Comparison Tool Ver 1.0 ::  Release Date : 06.01.2026 ::");
     EXPECT_EQ(loadedTasks(), 0);
+    bool exited = false;
+    QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, [&] { exited = true; });
+    click(forms.mainForm(), "Command5");
+    EXPECT_TRUE(exited);
+    EXPECT_FALSE(forms.mainForm().isVisible());
 }
 
-TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
+TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackOrTheCloseBoxReturns) {
     seedMaster();
     struct Case {
         const char* button;
@@ -59,15 +64,12 @@ TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackReturns) {
         EXPECT_FALSE(c.form->isLoaded());
         EXPECT_TRUE(forms.mainForm().isVisible());
         EXPECT_EQ(loadedTasks(), 0);
-    }
-}
 
-TEST_F(NavigationTest, TheCloseBoxReturnsToTheMenu) {
-    seedMaster();
-    click(forms.mainForm(), "Command2");
-    forms.finacleForm().close();
-    EXPECT_FALSE(forms.finacleForm().isLoaded());
-    EXPECT_TRUE(forms.mainForm().isVisible());
+        click(forms.mainForm(), c.button);
+        c.form->close();
+        EXPECT_FALSE(c.form->isLoaded());
+        EXPECT_TRUE(forms.mainForm().isVisible());
+    }
 }
 
 TEST_F(NavigationTest, ShowingAFormAgainRunsItsLoadHandlerOnTheSameConnection) {
@@ -101,14 +103,6 @@ TEST_F(NavigationTest, WithAnEmptyMasterTheReportFormsHandOverToTheOfficeForm) {
         EXPECT_TRUE(forms.mainForm().isVisible());
         EXPECT_EQ(loadedTasks(), 0);
     }
-}
-
-TEST_F(NavigationTest, ExitEndsTheProgram) {
-    bool exited = false;
-    QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, [&] { exited = true; });
-    click(forms.mainForm(), "Command5");
-    EXPECT_TRUE(exited);
-    EXPECT_FALSE(forms.mainForm().isVisible());
 }
 
 }  // namespace
