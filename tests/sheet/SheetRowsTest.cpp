@@ -13,6 +13,7 @@
 #include "sheet/SheetRows.h"
 #include "sheet/StoredSheet.h"
 #include "sheet/Workbook.h"
+#include "store/StoreTestSupport.h"
 #include "support/TempDir.h"
 
 namespace vesk::sheet {
@@ -154,9 +155,7 @@ TEST(StreamedSheet, ASheetItCannotStreamIsLeftToBeReadWhole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = dir.file(std::string(c.what).substr(0, 5) + ".xlsx");
-        test::SheetPackage package;
-        package.sheetData = c.sheetData;
-        test::writeSheetPackage(path, package);
+        test::writeSheetPackage(path, {.sheetData = c.sheetData});
         auto book = Workbook::open(path);
         EXPECT_EQ(streamed(*book, 5).has_value(), c.streams);
         // Whole, the sheet reads either way, as before.
@@ -169,24 +168,13 @@ TEST(StreamedSheet, ASheetItCannotStreamIsLeftToBeReadWhole) {
 TEST(StreamedSheet, ADamagedSheetIsRefusedAsWhenReadWhole) {
     test::TempDir dir;
     const std::string path = dir.file("bad.xlsx");
-    test::SheetPackage package;
-    package.sheetData = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>x</v></c>";
-    test::writeSheetPackage(path, package);
+    test::writeSheetPackage(
+        path, {.sheetData = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>x</v></c>"});
     auto book = Workbook::open(path);
-    std::string whole, rows;
-    try {
-        book->sheet(0);
-    } catch (const Error& e) {
-        whole = e.what();
-    }
     RowLog log;
-    try {
-        book->streamSheet(0, 5, log);
-    } catch (const Error& e) {
-        rows = e.what();
-    }
+    const std::string whole = test::errorOf([&] { book->sheet(0); }).description();
     EXPECT_NE(whole, "");
-    EXPECT_EQ(rows, whole);
+    EXPECT_EQ(test::errorOf([&] { book->streamSheet(0, 5, log); }).description(), whole);
 }
 
 }  // namespace
