@@ -1,7 +1,5 @@
 #include "PackageFile.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -48,12 +46,10 @@ void writeSheetPackage(const std::string& path, const SheetPackage& p) {
     writePackage(path, entries);
 }
 
-void copyPrefix(const std::string& from, const std::string& to, std::size_t size) {
+void copyPrefix(const std::string& from, const std::string& to, double share) {
     std::ifstream in(from, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::ofstream(to, std::ios::binary).write(bytes.data(), std::streamsize(std::min(size, bytes.size())));
+    std::ofstream(to, std::ios::binary).write(bytes.data(), std::streamsize(double(bytes.size()) * share));
 }
-
-std::size_t fileSize(const std::string& path) { return std::size_t(std::filesystem::file_size(path)); }
 
 }  // namespace vesk::test

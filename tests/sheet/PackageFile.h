@@ -12,13 +12,12 @@ struct SheetPackage {
     std::string sheetData;
     std::string sheetTarget = "worksheets/sheet1.xml";
     std::string sheetPart = "xl/worksheets/sheet1.xml";
-    std::string extraWorkbookXml;  // inside <workbook>, before <sheets>
-    bool withStyles = false;       // style 1 is a date (dd/mm/yyyy)
+    std::string extraWorkbookXml{};  // inside <workbook>, before <sheets>
+    bool withStyles = false;         // style 1 is a date (dd/mm/yyyy)
 };
 void writeSheetPackage(const std::string& path, const SheetPackage& p);
 
-// The first `size` bytes of a file copied to another.
-void copyPrefix(const std::string& from, const std::string& to, std::size_t size);
-std::size_t fileSize(const std::string& path);
+// The first share of a file's bytes copied to another: a file cut short, or (1) a copy.
+void copyPrefix(const std::string& from, const std::string& to, double share = 1);
 
 }  // namespace vesk::test

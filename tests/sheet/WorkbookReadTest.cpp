@@ -148,58 +148,40 @@ TEST_P(SecondWriter, ReadsValuesTypesAndTheActiveSheet) {
 INSTANTIATE_TEST_SUITE_P(Files, SecondWriter,
                          testing::Values("libreoffice.xls", "libreoffice.xlsx", "libreoffice-source.xlsx"));
 
-TEST(XlsxRead, FindsPartsByRelativeAndAbsoluteTargets) {
+// Parts found by whatever target a writer gives, and workbook settings as writers spell them.
+TEST(XlsxRead, FindsPartsAndReadsSettingsAsWritersSpellThem) {
     test::TempDir dir;
+    const std::string sharedA1 = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>";
+    const auto settings = [](const char* workbookXml) {
+        return test::SheetPackage{.sheetData = "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>44295</v></c></row>",
+                                  .extraWorkbookXml = workbookXml,
+                                  .withStyles = true};
+    };
     struct Case {
         const char* name;
-        const char* target;
-        const char* part;
+        test::SheetPackage package;
+        const char* a1;
     };
     const Case cases[] = {
-        {"absolute", "/xl/worksheets/sheet1.xml", "xl/worksheets/sheet1.xml"},
-        {"dot-dot", "../data/one.xml", "data/one.xml"},
-        {"escaped space", "worksheets/my%20sheet.xml", "xl/worksheets/my sheet.xml"},
-        {"other letter case", "Worksheets/Sheet1.xml", "xl/worksheets/sheet1.xml"},
-        {"entry named with backslashes", "worksheets/sheet1.xml", "xl\\Worksheets\\sheet1.xml"},
-        {"target with backslashes", "worksheets\\sheet1.xml", "xl/worksheets/sheet1.xml"},
-        {"entry named from the root", "worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml"},
+        {"absolute", {sharedA1, "/xl/worksheets/sheet1.xml", "xl/worksheets/sheet1.xml"}, "shared"},
+        {"dot-dot", {sharedA1, "../data/one.xml", "data/one.xml"}, "shared"},
+        {"escaped space", {sharedA1, "worksheets/my%20sheet.xml", "xl/worksheets/my sheet.xml"}, "shared"},
+        {"other letter case", {sharedA1, "Worksheets/Sheet1.xml", "xl/worksheets/sheet1.xml"}, "shared"},
+        {"entry named with backslashes", {sharedA1, "worksheets/sheet1.xml", "xl\\Worksheets\\sheet1.xml"}, "shared"},
+        {"target with backslashes", {sharedA1, "worksheets\\sheet1.xml", "xl/worksheets/sheet1.xml"}, "shared"},
+        {"entry named from the root", {sharedA1, "worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml"}, "shared"},
+        {"date1904 true", settings("<workbookPr date1904=\"true\"/>"), "2025-04-10"},
+        {"date1904 false", settings("<workbookPr date1904=\"false\"/>"), "2021-04-09"},
+        {"active tab past the end", settings("<bookViews><workbookView activeTab=\"7\"/></bookViews>"), "2021-04-09"},
+        {"unreadable active tab", settings("<bookViews><workbookView activeTab=\"x\"/></bookViews>"), "2021-04-09"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.file(std::string(c.name) + ".xlsx");
-        test::SheetPackage p;
-        p.sheetData = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>";
-        p.sheetTarget = c.target;
-        p.sheetPart = c.part;
-        test::writeSheetPackage(path, p);
-        EXPECT_EQ(Workbook::open(path)->firstSheet()->cell(1, 1).text, "shared");
-    }
-}
-
-TEST(XlsxRead, WorkbookSettingsWritersSpellDifferently) {
-    test::TempDir dir;
-    struct Case {
-        const char* name;
-        const char* workbookXml;
-        const char* b1;
-    };
-    const Case cases[] = {
-        {"date1904 true", "<workbookPr date1904=\"true\"/>", "2025-04-10"},
-        {"date1904 false", "<workbookPr date1904=\"false\"/>", "2021-04-09"},
-        {"active tab past the end", "<bookViews><workbookView activeTab=\"7\"/></bookViews>", "2021-04-09"},
-        {"unreadable active tab", "<bookViews><workbookView activeTab=\"x\"/></bookViews>", "2021-04-09"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.file("book.xlsx");
-        test::SheetPackage p;
-        p.sheetData = "<row r=\"1\"><c r=\"B1\" s=\"1\"><v>44295</v></c></row>";
-        p.extraWorkbookXml = c.workbookXml;
-        p.withStyles = true;
-        test::writeSheetPackage(path, p);
+        test::writeSheetPackage(path, c.package);
         auto book = Workbook::open(path);
         EXPECT_EQ(book->activeSheetIndex(), 0);
-        EXPECT_EQ(cellText(book->firstSheet()->cell(1, 2)), c.b1);
+        EXPECT_EQ(cellText(book->firstSheet()->cell(1, 1)), c.a1);
     }
 }
 
@@ -209,14 +191,13 @@ TEST(XlsxRead, WorkbookSettingsWritersSpellDifferently) {
 TEST(XlsxRead, EscapedControlCharactersNeverYieldAZeroByte) {
     test::TempDir dir;
     const std::string path = dir.file("escapes.xlsx");
-    test::SheetPackage p;
-    p.sheetData =
-        "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Hill_x0000_ Road</t></is></c>"
-        "<c r=\"B1\" t=\"inlineStr\"><is><t>_x0000__x0000_</t></is></c>"
-        "<c r=\"C1\" t=\"inlineStr\"><is><t>bell_x0007_tab_x0009_</t></is></c>"
-        "<c r=\"D1\" t=\"str\"><v>f_x0000_x</v></c>"
-        "<c r=\"E1\" t=\"inlineStr\"><is><t>_xD83D__xDE00_ and _xD800_ _xDC00_x</t></is></c></row>";
-    test::writeSheetPackage(path, p);
+    test::writeSheetPackage(
+        path,
+        {.sheetData = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Hill_x0000_ Road</t></is></c>"
+                      "<c r=\"B1\" t=\"inlineStr\"><is><t>_x0000__x0000_</t></is></c>"
+                      "<c r=\"C1\" t=\"inlineStr\"><is><t>bell_x0007_tab_x0009_</t></is></c>"
+                      "<c r=\"D1\" t=\"str\"><v>f_x0000_x</v></c>"
+                      "<c r=\"E1\" t=\"inlineStr\"><is><t>_xD83D__xDE00_ and _xD800_ _xDC00_x</t></is></c></row>"});
     auto sheet = Workbook::open(path)->firstSheet();
     expectCells(*sheet, {
                             {"A1", kText, "Hill Road"},

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <latch>
 #include <optional>
 #include <thread>
 
 #include "store/Connection.h"
+#include "store/DatabaseFiles.h"
 #include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace vesk::store {
@@ -19,15 +18,8 @@ namespace {
 
 using test::errorOf;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using test::fileBytes;
+using test::writeBytes;
 
 class ConnectionTest : public ::testing::Test {
   protected:
@@ -85,7 +77,7 @@ TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
     EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("Main HO"));
     // And the file is encrypted: the text is nowhere in its bytes.
     m_db.close();
-    EXPECT_EQ(readBytes(m_dir.file(kDatabaseFileName)).find("Main HO"), std::string::npos);
+    EXPECT_EQ(fileBytes(m_dir.file(kDatabaseFileName)).find("Main HO"), std::string::npos);
 }
 
 TEST_F(ConnectionTest, AConnectionBesideAnotherOpensItsFileWithItsKey) {
@@ -143,13 +135,13 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string before = readBytes(c.path);
+        const std::string before = fileBytes(c.path);
         Connection db;
         Error e = errorOf([&] { c.key ? db.openKeyed(c.path, *c.key) : db.open(c.path); });
         EXPECT_EQ(e.number(), c.number);
         EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
         EXPECT_FALSE(db.isOpen());
-        EXPECT_EQ(readBytes(c.path), before);
+        EXPECT_EQ(fileBytes(c.path), before);
         EXPECT_FALSE(std::filesystem::exists(c.path + "-wal"));
     }
 }
@@ -185,14 +177,21 @@ TEST_F(ConnectionTest, TextComparisonsIgnoreLetterCase) {
     }
 }
 
+// Quoted text goes in and matches as it is, a zero byte in it neither cutting it nor breaking
+// the statement; text bound to a statement matches the same quoted text.
 TEST_F(ConnectionTest, QuotedTextSurvivesARealInsert) {
-    const std::string names[] = {"D'Souza", "'", "O''Neil's", "a;b -- c", ""};
+    const std::string names[] = {"D'Souza", "'", "O''Neil's", "a;b -- c", "", std::string("Hill") + '\0' + "top 'B'"};
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         m_db.execute("DELETE FROM Youroffice");
         m_db.execute("INSERT INTO Youroffice VALUES (" + quote(name) + ", 'f', 'o')");
-        EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value(name));
-        EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice WHERE ooffice_name = " + quote(name)), Value(1));
+        m_db.execute("INSERT INTO Youroffice VALUES (?, 'b', 'o')", {name});
+        EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice WHERE oqal_facility_id = 'f'"), Value(name));
+        EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice WHERE ooffice_name = " + quote(name) + " AND 1 = 1"),
+                  Value(2));
+        EXPECT_EQ(m_db.scalar("SELECT oqal_facility_id FROM Youroffice WHERE ooffice_name IN (" + quote(name) +
+                              ") ORDER BY 1"),
+                  Value("b"));
     }
 }
 
@@ -233,27 +232,18 @@ TEST_F(ConnectionTest, TransactionsCommitOrLeaveNothing) {
 TEST_F(ConnectionTest, ACommitSurvivesAProgramThatDiesWithoutClosing) {
     m_db.close();
     const std::string path = m_dir.file(kDatabaseFileName);
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        // No destructors run past _exit: the file is left as a crash leaves it.
-        try {
-            Connection db;
-            db.open(path);
-            Transaction tx = db.begin();
-            db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
-            tx.commit();
-            db.execute("BEGIN");
-            db.execute("INSERT INTO Youroffice VALUES ('in flight', '', '')");
-            db.execute("DELETE FROM Youroffice WHERE ooffice_name = 'committed'");
-        } catch (...) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    test::ChildProcess child([path](test::ChildProcess&) -> int {
+        Connection db;
+        db.open(path);
+        Transaction tx = db.begin();
+        db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
+        tx.commit();
+        db.execute("BEGIN");
+        db.execute("INSERT INTO Youroffice VALUES ('in flight', '', '')");
+        db.execute("DELETE FROM Youroffice WHERE ooffice_name = 'committed'");
+        _exit(0);  // no destructors run: the file is left as a crash leaves it
+    });
+    ASSERT_EQ(child.wait(), 0);
     m_db.open(path);
     ResultSet rs = m_db.query("SELECT ooffice_name FROM Youroffice");
     ASSERT_EQ(rs.rowCount(), 1u);
@@ -328,15 +318,6 @@ TEST_F(ConnectionTest, StatementsAndTransactionsMayOutliveTheirConnection) {
     EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("after"));
 }
 
-TEST_F(ConnectionTest, AZeroByteInQuotedTextNeitherCutsNorBreaksTheStatement) {
-    const std::string name = std::string("Hill") + '\0' + "top 'B'";
-    m_db.execute("INSERT INTO Youroffice VALUES (?, '', '')", {name});
-    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice WHERE ooffice_name = " + quote(name) + " AND 1 = 1"),
-              Value(1));
-    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice WHERE ooffice_name IN (" + quote(name) + ")"),
-              Value(name));
-}
-
 TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {
     Statement insert = m_db.prepare("INSERT INTO veskfinacle (tran_id, TRAN_AMT, remarks) VALUES (?, ?, ?)");
     EXPECT_EQ(insert.execute({"a", 12, nullptr}), 1);
@@ -357,20 +338,13 @@ TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {
 }
 
 TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
-    struct Case {
-        const char* sql;
-        long number;
-        const char* description;
-    };
-    const Case cases[] = {
-        {"SELECT * FROM nosuchtable", errc::kDatabaseBase + 1, "no such table: nosuchtable"},
-        {"SELECT 1; SELEC 2", errc::kDatabaseBase + 1, "syntax error"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.sql);
-        Error e = errorOf([&] { m_db.execute(c.sql); });
-        EXPECT_EQ(e.number(), c.number);
-        EXPECT_NE(e.description().find(c.description), std::string::npos) << e.description();
+    const std::pair<const char*, const char*> cases[] = {{"SELECT * FROM nosuchtable", "no such table: nosuchtable"},
+                                                         {"SELECT 1; SELEC 2", "syntax error"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        Error e = errorOf([&] { m_db.execute(c.first); });
+        EXPECT_EQ(e.number(), errc::kDatabaseBase + 1);
+        EXPECT_NE(e.description().find(c.second), std::string::npos) << e.description();
     }
     EXPECT_THROW(m_db.prepare("SELECT 1; SELECT 2"), Error);
 }
@@ -383,12 +357,6 @@ TEST(Values, ReadAsTheEngineAndValDo) {
     EXPECT_EQ(Value(-2.5).toInt(), -3);
     EXPECT_THROW(Value(1e19).toInt(), Error);
     EXPECT_THROW(Value("1e999").toNumber(), Error);
-}
-
-TEST(DefaultDatabasePath, IsBesideTheRunningProgram) {
-    const std::filesystem::path p = databasePath();
-    EXPECT_EQ(p.filename(), kDatabaseFileName);
-    EXPECT_EQ(p.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
 }  // namespace

@@ -125,40 +125,34 @@ TEST_F(DatabaseCheckTest, TheEnginesCheckFindsFaultsWhosePagesAllAuthenticateThe
         bool quickFinds;
         const char* says;  // in the first finding of each check that finds it
     };
-    const auto redeclare = [](const std::string& path) {
-        Connection db;
-        db.open(path);
-        db.execute("PRAGMA writable_schema = ON");
-        db.execute(
-            "UPDATE sqlite_master SET sql = 'CREATE INDEX mastertable_office_name ON mastertable (office_id)' "
-            "WHERE name = 'mastertable_office_name'");
+    // Rewrites the file's layout as the engine lets a program do with writable_schema.
+    const auto layoutEdit = [](std::string sql) {
+        return [sql](const std::string& path) {
+            Connection db;
+            db.open(path);
+            db.execute("PRAGMA writable_schema = ON");
+            db.execute(sql);
+        };
     };
     const auto newOffice = [](Connection& db) {
         db.prepare(test::insertAllColumns(Table::Master))
             .execute(test::rowOf(Table::Master, {{"office_id", "999"}, {"office_name", "Written Behind"}}));
     };
-    const auto sharedTree = [](const std::string& path) {
-        Connection db;
-        db.open(path);
-        db.execute("PRAGMA writable_schema = ON");
-        db.execute(
-            "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM sqlite_master WHERE name = 'orvtable') "
-            "WHERE name = 'mastertable_office_name'");
-    };
-    const auto forgotten = [](const std::string& path) {
-        Connection db;
-        db.open(path);
-        db.execute("PRAGMA writable_schema = ON");
-        db.execute("DELETE FROM sqlite_master WHERE name = 'mastertable_office_name'");
-    };
     const Case cases[] = {
-        {"an index declared over another column than it was built on", redeclare, false, "mastertable_office_name"},
+        {"an index declared over another column than it was built on",
+         layoutEdit("UPDATE sqlite_master SET sql = 'CREATE INDEX mastertable_office_name ON mastertable (office_id)' "
+                    "WHERE name = 'mastertable_office_name'"),
+         false, "mastertable_office_name"},
         {"a row its table holds and its index lacks",
          [&](const std::string& path) { test::writeBehindIndex(path, "mastertable_office_name", newOffice); }, false,
          "mastertable_office_name"},
         // The full check then stops where it reads the table's tree as an index.
-        {"an index whose tree is a table's", sharedTree, true, "2nd reference to page"},
-        {"an index the layout no longer lists, its pages used by nothing", forgotten, true, "never used"},
+        {"an index whose tree is a table's",
+         layoutEdit("UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM sqlite_master WHERE name = 'orvtable') "
+                    "WHERE name = 'mastertable_office_name'"),
+         true, "2nd reference to page"},
+        {"an index the layout no longer lists, its pages used by nothing",
+         layoutEdit("DELETE FROM sqlite_master WHERE name = 'mastertable_office_name'"), true, "never used"},
     };
     const std::string sound = fileBytes(m_path);
     for (const Case& c : cases) {

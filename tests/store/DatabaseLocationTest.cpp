@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "store/Connection.h"
 #include "store/DatabaseLocation.h"
+#include "store/StoreTestSupport.h"
 #include "support/TempDir.h"
 
 namespace vesk::store {
@@ -14,57 +15,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* sourceName(DatabaseSource s) {
-    switch (s) {
-        case DatabaseSource::Option:
-            return "option";
-        case DatabaseSource::Variable:
-            return "variable";
-        case DatabaseSource::BesideProgram:
-            return "beside";
-        case DatabaseSource::DataFolder:
-            return "data folder";
-    }
-    return "?";
-}
-
 TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDataFolder) {
+    using enum DatabaseSource;
     struct Case {
         const char* what;
         std::optional<std::string> option, variable;
         bool fileBeside, folderWritable;
-        std::string dataHome, home;
+        std::string dataHome;
         std::string path;
         DatabaseSource source;
     };
-    const std::string beside = "/opt/vesk/ZETTools.db";
+    const std::string beside = "/opt/vesk/ZETTools.db", homeShare = "/h/.local/share/vesk-orv/ZETTools.db";
     const std::vector<Case> cases = {
-        {"writable folder", {}, {}, false, true, "/d", "/h", beside, DatabaseSource::BesideProgram},
-        {"existing file in a read-only folder", {}, {}, true, false, "/d", "/h", beside, DatabaseSource::BesideProgram},
-        {"read-only folder", {}, {}, false, false, "/d", "/h", "/d/vesk-orv/ZETTools.db", DatabaseSource::DataFolder},
-        {"no XDG_DATA_HOME",
-         {},
-         {},
-         false,
-         false,
-         "",
-         "/h",
-         "/h/.local/share/vesk-orv/ZETTools.db",
-         DatabaseSource::DataFolder},
-        {"relative XDG_DATA_HOME",
-         {},
-         {},
-         false,
-         false,
-         "rel",
-         "/h",
-         "/h/.local/share/vesk-orv/ZETTools.db",
-         DatabaseSource::DataFolder},
-        {"--db over an existing file", "/x/a.db", {}, true, true, "/d", "/h", "/x/a.db", DatabaseSource::Option},
-        {"--db over the variable", "a.db", "/y/b.db", false, false, "/d", "/h", "a.db", DatabaseSource::Option},
-        {"variable over an existing file", {}, "/y/b.db", true, true, "/d", "/h", "/y/b.db", DatabaseSource::Variable},
-        {"empty variable", {}, "", false, false, "/d", "/h", "/d/vesk-orv/ZETTools.db", DatabaseSource::DataFolder},
-        {"empty --db", "", "/y/b.db", false, true, "/d", "/h", "/y/b.db", DatabaseSource::Variable},
+        {"writable folder", {}, {}, false, true, "/d", beside, BesideProgram},
+        {"existing file in a read-only folder", {}, {}, true, false, "/d", beside, BesideProgram},
+        {"read-only folder", {}, {}, false, false, "/d", "/d/vesk-orv/ZETTools.db", DataFolder},
+        {"no XDG_DATA_HOME", {}, {}, false, false, "", homeShare, DataFolder},
+        {"relative XDG_DATA_HOME", {}, {}, false, false, "rel", homeShare, DataFolder},
+        {"--db over an existing file", "/x/a.db", {}, true, true, "/d", "/x/a.db", Option},
+        {"--db over the variable", "a.db", "/y/b.db", false, false, "/d", "a.db", Option},
+        {"variable over an existing file", {}, "/y/b.db", true, true, "/d", "/y/b.db", Variable},
+        {"empty variable", {}, "", false, false, "/d", "/d/vesk-orv/ZETTools.db", DataFolder},
+        {"empty --db", "", "/y/b.db", false, true, "/d", "/y/b.db", Variable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,15 +45,14 @@ TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDat
         s.variable = c.variable;
         s.programFolder = "/opt/vesk";
         s.dataHome = c.dataHome;
-        s.home = c.home;
+        s.home = "/h";
         // Only the file beside the program and the program's folder are asked about.
         s.exists = [&](const std::string& p) { return c.fileBeside && p == beside; };
         s.writable = [&](const std::string& p) { return c.folderWritable && p == "/opt/vesk"; };
         const DatabaseLocation l = locateDatabase(s);
         EXPECT_EQ(l.path, c.path);
-        EXPECT_STREQ(sourceName(l.source), sourceName(c.source));
-        EXPECT_EQ(l.folderToMake,
-                  c.source == DatabaseSource::DataFolder ? fs::path(c.path).parent_path().string() : "");
+        EXPECT_EQ(int(l.source), int(c.source));
+        EXPECT_EQ(l.folderToMake, c.source == DataFolder ? fs::path(c.path).parent_path().string() : "");
     }
 }
 
@@ -90,12 +61,8 @@ TEST(DatabaseLocation, RefusesWhenNeitherTheProgramsFolderNorAHomeCanHoldTheFile
     s.programFolder = "/opt/vesk";
     s.exists = [](const std::string&) { return false; };
     s.writable = [](const std::string&) { return false; };
-    try {
-        locateDatabase(s);
-        FAIL() << "no Error";
-    } catch (const Error& e) {
-        EXPECT_NE(e.description().find("/opt/vesk"), std::string::npos) << e.description();
-    }
+    const Error e = test::errorOf([&] { locateDatabase(s); });
+    EXPECT_NE(e.description().find("/opt/vesk"), std::string::npos) << e.description();
 }
 
 // The rule with this machine's checks, in folders of the test's own.
@@ -147,11 +114,13 @@ TEST_F(DatabaseFolders, AReadOnlyProgramFolderSendsANewDatabaseToTheDataFolderBu
     EXPECT_EQ(source, DatabaseSource::DataFolder);
 }
 
-TEST_F(DatabaseFolders, TheVariableNamesTheFileForBothProgramsAndTheOptionWins) {
+TEST_F(DatabaseFolders, TheVariableNamesTheFileForBothProgramsTheOptionWinsAndWithNeitherItIsBesideTheProgram) {
     const std::string named = m_dir.file("named.db"), given = m_dir.file("given.db");
     ASSERT_EQ(setenv(kDatabaseVariable, named.c_str(), 1), 0);
     const std::string byVariable = databasePath(), byOption = databasePath(given), byEmpty = databasePath("");
     unsetenv(kDatabaseVariable);
+    // With neither, beside the running program.
+    EXPECT_EQ(fs::path(databasePath()), fs::read_symlink("/proc/self/exe").parent_path() / kDatabaseFileName);
     EXPECT_EQ(byVariable, named);
     EXPECT_EQ(byOption, given);
     EXPECT_EQ(byEmpty, named);  // an empty --db counts as none
