@@ -15,7 +15,9 @@ std::vector<RawCell> headersOf(const std::array<const char*, N>& names) {
 
 std::vector<RawCell> bankRow(const Entry& e) {
     const char* type = e.deposit ? "DEPOSIT" : "WITHDRAWAL";
-    return {e.id, e.date, e.date, type, RawCell::number(e.amount), "F1", "1234567890", e.note, "Cash", "B1", "-"};
+    const RawCell tranDate = e.tranDate.kind == RawCell::Kind::Empty ? e.date : e.tranDate;
+    return {e.id,   e.date, tranDate, type, RawCell::number(e.amount), e.office.empty() ? "F1" : e.office, "1234567890",
+            e.note, "Cash", "B1",     "-"};
 }
 
 // Columns A to I as the report has them; the rest are filler.
@@ -23,7 +25,7 @@ std::vector<RawCell> orvRow(const Entry& e) {
     std::vector<RawCell> r(22, RawCell("x"));
     r[0] = e.id;
     r[1] = e.date;
-    r[2] = RawCell::number("101");
+    r[2] = RawCell::number(e.office.empty() ? "101" : e.office);
     r[3] = e.note;
     r[4] = e.deposit ? "8455000200" : "8455000300";
     r[5] = e.deposit ? "Receipt" : "Payment";

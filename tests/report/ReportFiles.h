@@ -13,8 +13,10 @@ struct Entry {
     std::string id;  ///< column A; blank: the row is skipped
     RawCell date;    ///< column B
     bool deposit = true;
-    std::string amount;  ///< written as a number
-    std::string note;    ///< a free text column
+    std::string amount;       ///< written as a number
+    std::string note;         ///< a free text column
+    std::string office = {};  ///< the bank's facility id, the ORV office id; empty: F1, 101
+    RawCell tranDate = {};    ///< the bank's transaction date; empty: as date
 };
 
 /// How a report's files are laid out, for writing them by hand.

@@ -7,9 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <functional>
-#include <set>
 
-#include "core/DateTime.h"
 #include "ctr/FinacleForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"
@@ -22,6 +20,7 @@
 namespace {
 
 using vesk::Answer;
+using vesk::test::child;
 using vesk::test::monthEntries;
 
 // Notes, at every progress update, which of the form's controls can be used.
@@ -52,10 +51,6 @@ class ReportFormTest : public ::testing::Test {
         std::string p = dir.file("r" + std::to_string(++files) + ".xlsx");
         vesk::test::writeReport(p, shape, entries);
         return p;
-    }
-    template <typename T>
-    static T* child(QWidget& form, const char* name) {
-        return vesk::test::child<T>(form, name);
     }
 
     vesk::test::TempDir dir;
@@ -118,10 +113,7 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     open(form);
     auto* year = child<QComboBox>(form, "Combo1");
     auto* month = child<QComboBox>(form, "Combo2");
-    // 2025 to 2030, and this year and the next once the clock is past 2029.
-    std::set<int> offered{2025, 2026, 2027, 2028, 2029, 2030};
-    offered.insert({vesk::localNow().year, vesk::localNow().year + 1});
-    EXPECT_EQ(year->count(), int(offered.size()));
+    EXPECT_EQ(year->itemText(0), "2025");  // the screen's years; which they are is the screen's test
     EXPECT_EQ(month->count(), 12);
     EXPECT_EQ(year->currentText(), "");
     for (const auto& entries : {monthEntries(2, 2024, 12), monthEntries(3, 2025, 4)}) {

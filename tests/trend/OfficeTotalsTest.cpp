@@ -6,57 +6,14 @@
 #include "compare/CompareStatements.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
+#include "report/ReportFiles.h"
 #include "report/ReportMonths.h"
-#include "sample/SampleData.h"
 #include "store/Schema.h"
-#include "support/RawXlsx.h"
 #include "support/TempDir.h"
 #include "trend/Trend.h"
 
 namespace vesk::trend {
 namespace {
-
-using test::RawCell;
-
-// A line of a hand-made report file.
-struct Line {
-    std::string id;
-    std::string date;      // the bank's value date, the ORV posting date
-    std::string tranDate;  // the bank's transaction date
-    bool deposit;
-    std::string amount;
-    std::string office;  // the bank's facility id, the ORV office id
-};
-
-template <std::size_t N>
-std::vector<RawCell> headers(const std::array<const char*, N>& names) {
-    return {names.begin(), names.end()};
-}
-
-void writeBank(const std::string& path, const std::vector<Line>& lines) {
-    std::vector<std::vector<RawCell>> rows{headers(sample::ctrHeaders())};
-    for (const Line& l : lines)
-        rows.push_back({l.id, l.date, l.tranDate, l.deposit ? "DEPOSIT" : "WITHDRAWAL", RawCell::number(l.amount),
-                        l.office, "1234567890", "Cash", "-", "B1", "-"});
-    test::writeRawXlsx(path, rows);
-}
-
-// One kind of entry per file, as ORV writes them.
-void writeOrv(const std::string& path, bool receipts, const std::vector<Line>& lines) {
-    std::vector<std::vector<RawCell>> rows{headers(sample::orvHeaders())};
-    for (const Line& l : lines) {
-        std::vector<RawCell> r(22, RawCell("x"));
-        r[0] = l.id;
-        r[1] = l.date;
-        r[2] = RawCell::number(l.office);
-        r[4] = receipts ? "8455000200" : "8455000300";
-        r[5] = receipts ? "Receipt" : "Payment";
-        r[6] = RawCell::number(l.amount);
-        r[8] = receipts ? "R" : "P";
-        rows.push_back(std::move(r));
-    }
-    test::writeRawXlsx(path, rows);
-}
 
 std::vector<std::string> rowsOf(const store::ResultSet& rs) {
     std::vector<std::string> out;
@@ -110,12 +67,14 @@ TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) 
     };
     const std::string bankApril = dir.file("bank_april.xlsx"), orvApril = dir.file("orv_april.xlsx");
     const std::string bankJuly = dir.file("bank_july.xlsx");
-    writeBank(bankApril, {{"N1", "02/04/2025", "02/04/2025", true, "300", "F10"},
-                          {"N2", "01/04/2025", "31/03/2025", false, "20", "F11"},  // compared in March
-                          {"N3", "09/04/2025", "09/04/2025", true, "5", "f12"}});
-    writeOrv(orvApril, true, {{"R1", "02/04/2025", "", true, "300", "10"}});
-    writeBank(bankJuly, {{"J1", "07/07/2025", "07/07/2025", true, "0.02", "F13"},
-                         {"J2", "30/06/2025", "30/06/2025", false, "8", "F12"}});  // a row of June in July's file
+    test::writeReport(bankApril, test::bankShape(),
+                      {{"N1", "02/04/2025", true, "300", "", "F10"},
+                       {"N2", "01/04/2025", false, "20", "", "F11", "31/03/2025"},  // compared in March
+                       {"N3", "09/04/2025", true, "5", "", "f12"}});
+    test::writeReport(orvApril, test::orvShape(), {{"R1", "02/04/2025", true, "300", "", "10"}});
+    test::writeReport(bankJuly, test::bankShape(),
+                      {{"J1", "07/07/2025", true, "0.02", "", "F13"},
+                       {"J2", "30/06/2025", false, "8", "", "F12"}});  // a row of June in July's file
     const Step steps[] = {
         {"bank April imported", [&] { report::importMonth(c(), ctr::bankReport(), bankApril, yes); }},
         {"ORV receipts of April imported", [&] { report::importMonth(c(), orv::orvReport(), orvApril, yes); }},
@@ -150,7 +109,8 @@ TEST_F(OfficeTotalsTest, ImportsAndDeletionsKeepTheTotalsInTheirOwnTransaction) 
 TEST_F(OfficeTotalsTest, AFailedImportLeavesTheTotalsAsTheyWere) {
     const std::vector<std::string> before = rowsOf(c().query(kStored));
     const std::string bad = dir.file("bad.xlsx");
-    writeBank(bad, {{"B1", "02/04/2025", "02/04/2025", true, "1", "F10"}, {"B2", "someday", "", true, "1", "F10"}});
+    test::writeReport(bad, test::bankShape(),
+                      {{"B1", "02/04/2025", true, "1", "", "F10"}, {"B2", "someday", true, "1", "", "F10"}});
     EXPECT_THROW(report::importMonth(c(), ctr::bankReport(), bad, yes), Error);
     EXPECT_EQ(rowsOf(c().query(kStored)), before);
 }
@@ -186,13 +146,14 @@ TEST_F(OfficeTotalsTest, RowsChangedAnotherWayAreNoticedAndTheTotalsBuiltAnew) {
 }
 
 TEST_F(OfficeTotalsTest, AFileOfAnOlderLayoutReadAsItIsGetsTotalsForItsConnectionOnly) {
-    const std::vector<std::string> expected = [&] {
+    const auto months = [](store::Connection& on) {
         std::vector<std::string> lines;
-        for (const TrendMonth& m : trendOf(c(), compare::comparisonScope(c())).months)
+        for (const TrendMonth& m : trendOf(on, compare::comparisonScope(on)).months)
             lines.push_back(std::to_string(m.offices) + "/" + std::to_string(m.differing) + "/" +
                             std::to_string(m.toExplain));
         return lines;
-    }();
+    };
+    const std::vector<std::string> expected = months(c());
     c().execute("DROP TABLE office_month_totals");
     c().execute("DROP TABLE office_month_marks");
     c().execute("PRAGMA user_version = 2");
@@ -202,11 +163,7 @@ TEST_F(OfficeTotalsTest, AFileOfAnOlderLayoutReadAsItIsGetsTotalsForItsConnectio
     old.openWithoutUpgrade(dir.file("ZETTools.db"));
     for (int round = 0; round < 2; ++round) {  // the second read finds its own table and fills it again
         SCOPED_TRACE(round);
-        std::vector<std::string> lines;
-        for (const TrendMonth& m : trendOf(old, compare::comparisonScope(old)).months)
-            lines.push_back(std::to_string(m.offices) + "/" + std::to_string(m.differing) + "/" +
-                            std::to_string(m.toExplain));
-        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(months(old), expected);
     }
     EXPECT_EQ(old.scalar("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'office_month%'").toInt(), 0);
     EXPECT_EQ(old.scalar("PRAGMA user_version").toInt(), 2);
