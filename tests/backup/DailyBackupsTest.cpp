@@ -87,7 +87,10 @@ TEST_F(DailyBackupsTest, TheNewestSevenAreKeptAndNothingElseInTheFolderIsTouched
         EXPECT_EQ(test::fileBytes(m_folder + "/" + name), name);
 }
 
-TEST_F(DailyBackupsTest, TurnedOffNoCopyIsKeptUntilTurnedOnAgain) {
+TEST_F(DailyBackupsTest, ReadingOrTurnedOffNoCopyIsKeptUntilTurnedOnAgain) {
+    m_db.query("SELECT * FROM veskfinacle");
+    m_db.beginRead();
+    EXPECT_FALSE(fs::exists(m_folder));
     EXPECT_TRUE(dailyBackupsOn(m_path));
     setDailyBackups(m_path, false);
     EXPECT_FALSE(dailyBackupsOn(m_path));
@@ -112,12 +115,6 @@ TEST_F(DailyBackupsTest, WhenTodaysCopyCannotBeWrittenTheChangeDoesNotHappen) {
     setDailyBackups(m_path, false);
     change("kept");
     EXPECT_NE(test::contents(m_db), before);
-}
-
-TEST_F(DailyBackupsTest, ReadingAloneCopiesNothing) {
-    m_db.query("SELECT * FROM veskfinacle");
-    m_db.beginRead();
-    EXPECT_FALSE(fs::exists(m_folder));
 }
 
 }  // namespace

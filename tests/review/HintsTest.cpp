@@ -24,6 +24,14 @@ std::vector<std::string> hintsOf(store::Connection& db, compare::Period month, c
     return out;
 }
 
+// "ID: hint" of every open item at the end of June.
+std::vector<std::string> hintedItems(store::Connection& db) {
+    std::vector<std::string> out;
+    for (const OpenItem& i : openItems(db, daysFromCivil(2025, 6, 30)).items)
+        out.push_back(i.line.id + ": " + compare::hintText(i.line.hint));
+    return out;
+}
+
 TEST(HintsTest, ARowBookedTwiceOnEitherSideNamesTheLowestIdOfAnyClass) {
     test::TempDir dir;
     ReviewDatabase db{dir};
@@ -32,67 +40,48 @@ TEST(HintsTest, ARowBookedTwiceOnEitherSideNamesTheLowestIdOfAnyClass) {
     db.importOrv({ReviewDatabase::entry("R1", "10/04/2025", "500"), ReviewDatabase::entry("R4", "12/04/2025", "80.01"),
                   ReviewDatabase::entry("R3", "12/04/2025", "80"), ReviewDatabase::entry("R5", "14/04/2025", "65.5")});
     // B1 and R3 are matched; their twins are not, and neither is the lone pair of the 14th.
-    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"),
-              (std::vector<std::string>{"B2: booked twice? VESK B1 has the same date and amount",
-                                        "R4: booked twice? ORV R3 has the same date and amount",
-                                        "B4: ORV R5 is 0.50 more", "R5: VESK B4 is 0.50 less"}));
-    // The same from the stored pairing, which keeps each twin; and a twin paired by hand counts.
-    const auto items = [&] {
-        std::vector<std::string> out;
-        for (const OpenItem& i : openItems(db.connection(), daysFromCivil(2025, 6, 30)).items)
-            out.push_back(i.line.id + ": " + compare::hintText(i.line.hint));
-        return out;
-    };
     const std::vector<std::string> expected = {"B2: booked twice? VESK B1 has the same date and amount",
                                                "R4: booked twice? ORV R3 has the same date and amount",
                                                "B4: ORV R5 is 0.50 more", "R5: VESK B4 is 0.50 less"};
-    EXPECT_EQ(items(), expected);
-    EXPECT_EQ(items(), expected);
+    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"), expected);
+    // The same from the stored pairing, which keeps each twin; and a twin paired by hand counts.
+    EXPECT_EQ(hintedItems(db.connection()), expected);
+    EXPECT_EQ(hintedItems(db.connection()), expected);
     ASSERT_TRUE(pairs::makePair(db.connection(), pairs::PairRequest::named({"B1"}, {"R1"}), "ravi", {2025, 6, 1}).pair);
-    EXPECT_EQ(items(), expected);
-    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO").front(),
-              "B2: booked twice? VESK B1 has the same date and amount");
+    EXPECT_EQ(hintedItems(db.connection()), expected);
+    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO").front(), expected[0]);
 }
 
 TEST(HintsTest, TheOtherMonthsRowsCountAsTheirOwnMonthClassesThem) {
+    // April's bank row and ORV's R5 of 700, then May's bank row B5 of 700.
     struct Case {
         const char* what;
-        std::vector<test::Entry> aprilBank, aprilOrv, mayBank;
-        std::vector<std::string> hints;
+        test::Entry aprilBank;
+        const char* r5Date;
+        const char* b5Date;
+        std::string hint;  // B5's; "" for none
+    };
+    const auto e = [](const char* id, const char* date, const char* amount) {
+        return ReviewDatabase::entry(id, date, amount);
     };
     const std::vector<Case> cases = {
-        {"10 days earlier, unpaired in April",
-         {ReviewDatabase::entry("B9", "02/04/2025", "1")},
-         {ReviewDatabase::entry("R5", "25/04/2025", "700")},
-         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
-         {"B5: ORV R5 on 25/04/2025, 10 days earlier"}},
-        {"11 days is too far",
-         {ReviewDatabase::entry("B9", "02/04/2025", "1")},
-         {ReviewDatabase::entry("R5", "24/04/2025", "700")},
-         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
-         {}},
-        {"paired in April, it is no candidate",
-         {ReviewDatabase::entry("B6", "25/04/2025", "700")},
-         {ReviewDatabase::entry("R5", "25/04/2025", "700")},
-         {ReviewDatabase::entry("B5", "05/05/2025", "700")},
-         {}},
+        {"10 days earlier, unpaired in April", e("B9", "02/04/2025", "1"), "25/04/2025", "05/05/2025",
+         "B5: ORV R5 on 25/04/2025, 10 days earlier"},
+        {"11 days is too far", e("B9", "02/04/2025", "1"), "24/04/2025", "05/05/2025", ""},
+        {"paired in April, it is no candidate", e("B6", "25/04/2025", "700"), "25/04/2025", "05/05/2025", ""},
         // May's own window holds R5 without B6, yet April pairs them: R5 is no candidate.
-        {"paired in April by timing",
-         {ReviewDatabase::entry("B6", "27/04/2025", "700")},
-         {ReviewDatabase::entry("R5", "30/04/2025", "700")},
-         {ReviewDatabase::entry("B5", "04/05/2025", "700")},
-         {}},
+        {"paired in April by timing", e("B6", "27/04/2025", "700"), "30/04/2025", "04/05/2025", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempDir dir;
         ReviewDatabase db{dir};
-        db.importBank(c.aprilBank);
-        db.importOrv(c.aprilOrv);
-        db.importBank(c.mayBank);
+        db.importBank({c.aprilBank});
+        db.importOrv({e("R5", c.r5Date, "700")});
+        db.importBank({e("B5", c.b5Date, "700")});
         std::vector<std::string> hints = hintsOf(db.connection(), {2025, 5}, "Hill SO");
         std::erase_if(hints, [](const std::string& h) { return !h.starts_with("B5"); });
-        EXPECT_EQ(hints, c.hints);
+        EXPECT_EQ(hints, c.hint.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.hint});
     }
     // An April row finds its counterpart in May the same way.
     test::TempDir dir;
@@ -148,10 +137,7 @@ TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItems
     EXPECT_EQ(hintsOf(c, {2025, 5}, "Hill SO"),
               (std::vector<std::string>{"T2: same amount at Bay SO: ORV A1 on 30/04/2025",
                                         "R3: VESK B1 on 28/04/2025, 8 days earlier"}));
-    std::vector<std::string> items;
-    for (const OpenItem& i : openItems(c, daysFromCivil(2025, 6, 30)).items)
-        items.push_back(i.line.id + ": " + compare::hintText(i.line.hint));
-    EXPECT_EQ(items,
+    EXPECT_EQ(hintedItems(c),
               (std::vector<std::string>{
                   "B2: digits swapped: ORV R2 4,158.00", "R2: digits swapped: VESK B2 4,518.00",
                   "B1: ORV R3 on 06/05/2025, 8 days later", "A1: same amount at Hill SO: VESK T2 on 01/05/2025",
