@@ -38,13 +38,11 @@ enum class StatementLine {
 };
 inline constexpr std::size_t kStatementLineCount = 19;
 inline constexpr std::array<StatementLine, kStatementLineCount> kStatementLines = {
-    StatementLine::Vesk,          StatementLine::Orv,          StatementLine::Difference,
-    StatementLine::NotCompared,   StatementLine::Within,       StatementLine::Timing,
-    StatementLine::PairedByHand,  StatementLine::AmountsDiffer, StatementLine::OnlyVesk,
-    StatementLine::OnlyOrv,       StatementLine::Unexplained,  StatementLine::Open,
-    StatementLine::Explained,     StatementLine::Resolved,     StatementLine::BroughtForward,
-    StatementLine::Cleared,       StatementLine::OtherEarlier, StatementLine::Arisen,
-    StatementLine::CarriedForward};
+    StatementLine::Vesk,         StatementLine::Orv,      StatementLine::Difference,     StatementLine::NotCompared,
+    StatementLine::Within,       StatementLine::Timing,   StatementLine::PairedByHand,   StatementLine::AmountsDiffer,
+    StatementLine::OnlyVesk,     StatementLine::OnlyOrv,  StatementLine::Unexplained,    StatementLine::Open,
+    StatementLine::Explained,    StatementLine::Resolved, StatementLine::BroughtForward, StatementLine::Cleared,
+    StatementLine::OtherEarlier, StatementLine::Arisen,   StatementLine::CarriedForward};
 
 /// The make-up's lines after the Difference, whose amounts add up to it with Unexplained.
 inline constexpr std::array<StatementLine, 7> kMakeUpLines = {

@@ -63,7 +63,7 @@ void stmtExpectIdentities(const MonthStatement& s) {
     // The difference is what both sides recorded, less each other.
     stmtSameAmount(s.line(L::Difference).deposits, s.line(L::Vesk).deposits - s.line(L::Orv).deposits, "difference");
     stmtSameAmount(s.line(L::Difference).withdrawals, s.line(L::Vesk).withdrawals - s.line(L::Orv).withdrawals,
-                     "difference");
+                   "difference");
     // Every row of the month is behind exactly one line of the make-up.
     long long madeUpRows = 0;
     for (StatementLine l : kMakeUpLines) madeUpRows += s.line(l).rows.value_or(-1'000'000);
@@ -95,7 +95,8 @@ void stmtExpectIdentities(const MonthStatement& s) {
     for (const StatementItem& i : s.items) {
         StatementFigures& f = i.state == ItemState::Cleared ? cleared : carried;
         const int sign = i.state == ItemState::Cleared ? -1 : 1;
-        (i.item.kind == notes::Kind::Deposit ? f.deposits : f.withdrawals) += sign * signedAmount(i.item.side, i.item.amount);
+        (i.item.kind == notes::Kind::Deposit ? f.deposits : f.withdrawals) +=
+            sign * signedAmount(i.item.side, i.item.amount);
         *f.rows += sign;
         EXPECT_EQ(i.how.has_value(), i.state == ItemState::Cleared);
     }
@@ -149,9 +150,8 @@ class StatementTest : public ::testing::Test {
         note(notes::Side::Bank, "B9", stmtDay(2025, 5, 12), notes::Status::Explained, "bank charge");
         note(notes::Side::Orv, "R9", stmtDay(2025, 5, 14), notes::Status::Resolved, "");
         note(notes::Side::Bank, "B10", stmtDay(2025, 5, 15), notes::Status::Open, "asked the SO");
-        pairs::PairRequest request =
-            pairs::PairRequest::of({{notes::Side::Bank, "B11", stmtDay(2025, 5, 20)},
-                                    {notes::Side::Orv, "R10", stmtDay(2025, 5, 27)}});
+        pairs::PairRequest request = pairs::PairRequest::of(
+            {{notes::Side::Bank, "B11", stmtDay(2025, 5, 20)}, {notes::Side::Orv, "R10", stmtDay(2025, 5, 27)}});
         request.acceptDifference = true;
         request.text = "counted short";
         ASSERT_TRUE(pairs::makePair(db.connection(), request, "ravi", DateTime{2025, 6, 3}).pair);
@@ -175,8 +175,9 @@ class StatementTest : public ::testing::Test {
                                    {"tot_amount", amount}});
     }
     void note(notes::Side side, const std::string& id, long long day, notes::Status status, const std::string& text) {
-        ASSERT_EQ(notes::setNote(db.connection(), {side, id, day}, {status, text}, "ravi", DateTime{2025, 6, 1}).outcome,
-                  notes::Outcome::Saved);
+        ASSERT_EQ(
+            notes::setNote(db.connection(), {side, id, day}, {status, text}, "ravi", DateTime{2025, 6, 1}).outcome,
+            notes::Outcome::Saved);
     }
 
     std::vector<std::string> printed(const MonthStatement& s) {
@@ -192,25 +193,18 @@ class StatementTest : public ::testing::Test {
 TEST_F(StatementTest, EveryLineOfAMonthOfEveryClass) {
     const MonthStatement s = monthStatement(db.connection(), {2025, 5});
     EXPECT_EQ(printed(s), (std::vector<std::string>{
-                              "VESK|7737.00|283.00|10",
-                              "ORV|6195.00|289.50|9",
+                              "VESK|7737.00|283.00|10",        "ORV|6195.00|289.50|9",
                               "Difference|1542.00|-6.50|",
                               "Not compared|1042.00|0.00|5",  // Far SO, no facility, facility FX, office 999
                               "Within 0.01|0.00|0.00|5",
                               "Timing|420.00|0.00|2",  // B7 into June, R3 from April
-                              "Paired by hand|10.00|0.00|2",
-                              "Amounts differ|0.00|0.50|2",
-                              "Only in VESK|70.00|33.00|2",
-                              "Only in ORV|0.00|-40.00|1",
-                              "Unexplained|0.00|0.00|",
-                              "Open|0.00|33.50|3",
-                              "Explained|70.00|0.00|1",
-                              "Resolved|0.00|-40.00|1",
+                              "Paired by hand|10.00|0.00|2",   "Amounts differ|0.00|0.50|2",
+                              "Only in VESK|70.00|33.00|2",    "Only in ORV|0.00|-40.00|1",
+                              "Unexplained|0.00|0.00|",        "Open|0.00|33.50|3",
+                              "Explained|70.00|0.00|1",        "Resolved|0.00|-40.00|1",
                               "Brought forward|210.00|0.00|2",  // B1 and B2; R1 is explained
-                              "Cleared|0.00|0.00|0",
-                              "Other earlier items|0.00|0.00|0",
-                              "Arisen|0.00|33.50|3",
-                              "Carried forward|210.00|33.50|5",
+                              "Cleared|0.00|0.00|0",           "Other earlier items|0.00|0.00|0",
+                              "Arisen|0.00|33.50|3",           "Carried forward|210.00|33.50|5",
                           }));
     EXPECT_EQ(stmtItemTexts(s), (std::vector<std::string>{
                                     "carried forward|2025-04|Bank|B1|15/04/2025|Hill SO|Deposit|90.00|bank-only|||",
@@ -237,13 +231,13 @@ TEST_F(StatementTest, BroughtForwardItemsAreClearedByWhatBecameOfThem) {
         return CarriedItem{side, id, stmtDay(2025, 4, d), "Hill SO", notes::Kind::Deposit, amount, since};
     };
     const std::vector<CarriedItem> brought = {
-        item(notes::Side::Bank, "B1", 15, 90, {2025, 3}),      // still open as it was
-        item(notes::Side::Orv, "R1", 20, 30, {2025, 4}),       // explained since
-        item(notes::Side::Bank, "GONE", 10, 45, {2025, 4}),    // no longer held
-        item(notes::Side::Bank, "B2", 18, 100, {2025, 4}),     // its amount is now 120
-        item(notes::Side::Bank, "B3", 22, 60, {2025, 4}),      // matched since
-        item(notes::Side::Bank, "B4", 30, 80, {2025, 4}),      // paired across the month's start
-        item(notes::Side::Bank, "B11", 25, 800, {2025, 4}),    // held on another date: changed
+        item(notes::Side::Bank, "B1", 15, 90, {2025, 3}),    // still open as it was
+        item(notes::Side::Orv, "R1", 20, 30, {2025, 4}),     // explained since
+        item(notes::Side::Bank, "GONE", 10, 45, {2025, 4}),  // no longer held
+        item(notes::Side::Bank, "B2", 18, 100, {2025, 4}),   // its amount is now 120
+        item(notes::Side::Bank, "B3", 22, 60, {2025, 4}),    // matched since
+        item(notes::Side::Bank, "B4", 30, 80, {2025, 4}),    // paired across the month's start
+        item(notes::Side::Bank, "B11", 25, 800, {2025, 4}),  // held on another date: changed
     };
     const MonthStatement s = monthStatement(db.connection(), {2025, 5}, brought);
     const std::vector<std::string> lines = printed(s);
@@ -271,7 +265,8 @@ TEST_F(StatementTest, BroughtForwardItemsAreClearedByWhatBecameOfThem) {
     stmtExpectIdentities(s);
     // What a close of May would carry to June: the carried items, each since when it was first carried.
     std::vector<std::string> carried;
-    for (const CarriedItem& c : s.carried()) carried.push_back(c.id + "@" + dayText(c.day) + " since " + std::to_string(c.since.key()));
+    for (const CarriedItem& c : s.carried())
+        carried.push_back(c.id + "@" + dayText(c.day) + " since " + std::to_string(c.since.key()));
     EXPECT_EQ(carried, (std::vector<std::string>{"B1@15/04/2025 since 202503", "B2@18/04/2025 since 202504",
                                                  "B8@10/05/2025 since 202505", "R8@10/05/2025 since 202505",
                                                  "B10@15/05/2025 since 202505"}));
@@ -304,9 +299,9 @@ TEST_F(StatementTest, CommandLineAndWorkbook) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "No bank rows or ORV entries are held for July 2025.\n");
-    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"statement", "2025"},
-                                                  std::vector<std::string>{"statement", "2025", "13"},
-                                                  std::vector<std::string>{"statement", "2025", "5", "--now"}}) {
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"statement", "2025"}, std::vector<std::string>{"statement", "2025", "13"},
+          std::vector<std::string>{"statement", "2025", "5", "--now"}}) {
         std::vector<std::string> args{"--db", path};
         args.insert(args.end(), wrong.begin(), wrong.end());
         EXPECT_EQ(cli::runCli(args).status, 2) << wrong.back();
@@ -426,7 +421,8 @@ TEST(StatementSampleTest, TheIdentitiesHoldOnGeneratedMonths) {
                         if (paired) break;
                         pairs::PairRequest request = pairs::PairRequest::of({b, o});
                         request.acceptDifference = true;
-                        paired = pairs::makePair(db.connection(), request, "ravi", DateTime{2025, 6, 1}).pair.has_value();
+                        paired =
+                            pairs::makePair(db.connection(), request, "ravi", DateTime{2025, 6, 1}).pair.has_value();
                     }
             ASSERT_TRUE(paired);
         }
@@ -457,7 +453,7 @@ TEST(StatementSampleTest, TheIdentitiesHoldOnGeneratedMonths) {
                   "ORV|" + text(orv[0]) + "|" + text(orv[1]) + "|" + std::to_string(orvRows));
         EXPECT_EQ(stmtLineText(s, StatementLine::NotCompared),
                   "Not compared|" + text(left[0]) + "|" + text(left[1]) + "|" + std::to_string(leftRows));
-        EXPECT_GT(leftRows, 0);  // the unknown facility at least
+        EXPECT_GT(leftRows, 0);      // the unknown facility at least
         if (c.headOffice) continue;  // the planted offices may lie outside it
         for (StatementLine l : {StatementLine::Within, StatementLine::Timing, StatementLine::AmountsDiffer,
                                 StatementLine::OnlyVesk, StatementLine::OnlyOrv})
