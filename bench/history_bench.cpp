@@ -101,6 +101,8 @@ const std::vector<ReadingVerb> kReadingVerbs = {
     {"BM_SummaryVerb", {"summary", "ctr"}},
     // Every held month compared, from the totals kept per office and month.
     {"BM_TrendVerb", {"trend"}},
+    // The month's statement: both sides' rows, the month explained, the open items rolled forward.
+    {"BM_StatementVerb", {"statement", kYearText, kMonthText}},
 };
 
 #ifndef VESK_HISTORY_IN_PLACE

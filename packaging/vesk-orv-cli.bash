@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items pair unpair pairs trend export where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement pair unpair pairs trend export where history check
         backup restore daily-backups"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
     COMPREPLY=()
@@ -75,6 +75,7 @@ _vesk_orv_cli() {
         note) options="--status --text" ;;
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
+        statement) options="--items" ;;
         check) options="--full" ;;
         export)
             case $first in
@@ -82,6 +83,7 @@ _vesk_orv_cli() {
                 unmatched | trend) options="--out" ;;
                 explained) options="--out --matched" ;;
                 open-items) options="--as-of --out" ;;
+                statement) options="--out" ;;
             esac
             ;;
     esac
@@ -95,7 +97,7 @@ _vesk_orv_cli() {
         sample:0) _vesk_orv_cli_folders "$cur" ;;
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
-        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items trend" -- "$cur")) ;;
+        export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items statement trend" -- "$cur")) ;;
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master pairs" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;

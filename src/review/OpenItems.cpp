@@ -38,7 +38,9 @@ AgeBucket bucketOf(long long age) {
     return AgeBucket::Over90;
 }
 
-OpenItems openItems(store::Connection& db, long long asOf) {
+OpenItems openItems(store::Connection& db, long long asOf) { return openItems(db, asOf, ItemHints::With); }
+
+OpenItems openItems(store::Connection& db, long long asOf, ItemHints hints) {
     OpenItems out;
     out.asOf = asOf;
     const compare::Scope scope = compare::comparisonScope(db);
@@ -48,15 +50,16 @@ OpenItems openItems(store::Connection& db, long long asOf) {
     PairedMonths paired = pairedMonths(db);
     // Every month's exceptions are the candidates of every item's hint.
     std::vector<compare::ExplainedLine> exceptions;
-    for (const compare::Explanation& month : paired.months)
-        exceptions.insert(exceptions.end(), month.lines.begin(), month.lines.end());
+    if (hints == ItemHints::With)
+        for (const compare::Explanation& month : paired.months)
+            exceptions.insert(exceptions.end(), month.lines.begin(), month.lines.end());
     const compare::HintCandidates candidates(std::move(exceptions));
     for (compare::Explanation& month : paired.months) {
         compare::attachNotes(month.lines, book);
         for (compare::ExplainedLine& line : month.lines) {
             if (!isException(line.cls) || line.day > asOf || settled(line) || !offices.count(line.office)) continue;
             const long long age = asOf - line.day;
-            line.hint = candidates.hintFor(line);
+            if (hints == ItemHints::With) line.hint = candidates.hintFor(line);
             out.items.push_back({std::move(line), age, bucketOf(age)});
         }
     }

@@ -38,6 +38,10 @@ struct OpenItems {
 /// and are left out. Throws Error as the explanation does.
 OpenItems openItems(store::Connection& db, long long asOf);
 
+/// Whether the items carry their hints; the statement shows none.
+enum class ItemHints { With, Without };
+OpenItems openItems(store::Connection& db, long long asOf, ItemHints hints);
+
 /// What one bucket adds up to.
 struct BucketTotal {
     AgeBucket bucket = AgeBucket::UpTo30;

@@ -1,5 +1,7 @@
 #include "review/ReviewStatements.h"
 
+#include "core/DateTime.h"
+#include "report/ReportStatements.h"
 #include "store/Connection.h"
 
 namespace vesk::review::sql {
@@ -44,6 +46,35 @@ std::string heldMonthsStatement(compare::BankIndex index) {
 
 std::string scopeOfficesStatement(const std::string& scope) {
     return "SELECT DISTINCT m.office_name FROM mastertable AS m WHERE m.office_name IS NOT NULL " + scope;
+}
+
+namespace {
+
+// The rows of one side of the month, of either kind, counted and summed by kind and by
+// whether the scope's offices hold them, as the comparison joins them.
+std::string statementSideStatement(store::Table table, int year, int month, const std::string& scope) {
+    const bool bank = table == store::Table::Finacle;
+    const std::string rows = bank ? "i." : "a.";
+    const std::string deposit = report::isSide(table, report::Side::Deposit, rows);
+    const std::string withdrawal = report::isSide(table, report::Side::Withdrawal, rows);
+    const std::string date = bank ? "Tran_Date" : "try_posting_date";
+    const std::string name = bank ? "VESKFinacle" : "ORVTable";
+    const std::string join = bank ? "m.qal_facility_id = i.FACILITY_ID" : "m.office_id = a.office_id";
+    return "SELECT IIf(" + deposit + ", 1, 2) AS Kind, EXISTS (SELECT 1 FROM MasterTable AS m WHERE " + join +
+           " AND m.office_name IS NOT NULL " + scope + ") AS Compared, Count(*) AS Entries, Sum(" +
+           report::amountOf(table, rows) + ") AS Amount FROM " + name + " AS " + rows.substr(0, 1) +
+           " WHERE MonthKey(" + rows + date + ") = " + std::to_string(monthKey(year, month)) + " AND " +
+           compare::failsOnUndatedRows(name, date) + " AND (" + deposit + " OR " + withdrawal + ") GROUP BY 1, 2";
+}
+
+}  // namespace
+
+std::string statementBankStatement(int year, int month, const std::string& scope) {
+    return statementSideStatement(store::Table::Finacle, year, month, scope);
+}
+
+std::string statementOrvStatement(int year, int month, const std::string& scope) {
+    return statementSideStatement(store::Table::Orv, year, month, scope);
 }
 
 }  // namespace vesk::review::sql

@@ -48,4 +48,11 @@ std::string heldMonthsStatement(compare::BankIndex index);
 /// The names of the master's offices within the scope (see compare::headOfficeScope).
 std::string scopeOfficesStatement(const std::string& scope);
 
+/// The month's bank rows of either kind (Kind 1 deposit, 2 withdrawal), grouped by kind and by
+/// whether an office of the scope has their facility (Compared 1, else 0): Entries and Amount.
+/// Fails on rows without a date as the comparison does.
+std::string statementBankStatement(int year, int month, const std::string& scope);
+/// The month's ORV receipts (Kind 1) and payments (2) the same way, by their office id.
+std::string statementOrvStatement(int year, int month, const std::string& scope);
+
 }  // namespace vesk::review::sql

@@ -5,6 +5,7 @@
 #include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
+#include "notes/NoteWording.h"
 
 namespace vesk::review {
 
@@ -94,6 +95,133 @@ std::string openItemsFileName(long long asOf) {
 
 std::string unknownClassText(const std::string& tag) {
     return "The stored pairing holds an unknown class '" + tag + "'";
+}
+
+const char* statementLineText(StatementLine line) {
+    switch (line) {
+        case StatementLine::Vesk:
+            return "VESK";
+        case StatementLine::Orv:
+            return "ORV";
+        case StatementLine::Difference:
+            return "Difference";
+        case StatementLine::NotCompared:
+            return "Not compared";
+        case StatementLine::Within:
+            return "Within 0.01";
+        case StatementLine::Timing:
+            return "Timing";
+        case StatementLine::PairedByHand:
+            return "Paired by hand";
+        case StatementLine::AmountsDiffer:
+            return "Amounts differ";
+        case StatementLine::OnlyVesk:
+            return "Only in VESK";
+        case StatementLine::OnlyOrv:
+            return "Only in ORV";
+        case StatementLine::Unexplained:
+            return "Unexplained";
+        case StatementLine::Open:
+            return "Open";
+        case StatementLine::Explained:
+            return "Explained";
+        case StatementLine::Resolved:
+            return "Resolved";
+        case StatementLine::BroughtForward:
+            return "Brought forward";
+        case StatementLine::Cleared:
+            return "Cleared";
+        case StatementLine::OtherEarlier:
+            return "Other earlier items";
+        case StatementLine::Arisen:
+            return "Arisen";
+        case StatementLine::CarriedForward:
+            return "Carried forward";
+    }
+    return "";
+}
+
+const std::vector<std::string>& statementHeaders() {
+    static const std::vector<std::string> kHeaders = {"Line", "Deposits", "Withdrawals", "Rows"};
+    return kHeaders;
+}
+
+std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures) {
+    return {statementLineText(line), formatAmount(figures.deposits), formatAmount(figures.withdrawals),
+            figures.rows ? std::to_string(*figures.rows) : ""};
+}
+
+const std::vector<std::string>& statementItemHeaders() {
+    static const std::vector<std::string> kHeaders = {"State", "Since",  "Side",  "ID",     "Date", "Office Name",
+                                                      "Kind",  "Amount", "Class", "Status", "Note", "How"};
+    return kHeaders;
+}
+
+const char* clearedByText(ClearedBy how) {
+    switch (how) {
+        case ClearedBy::Matched:
+            return "matched";
+        case ClearedBy::Group:
+            return "group";
+        case ClearedBy::Timing:
+            return "timing";
+        case ClearedBy::Manual:
+            return "manual";
+        case ClearedBy::Explained:
+            return "explained";
+        case ClearedBy::Resolved:
+            return "resolved";
+        case ClearedBy::Changed:
+            return "changed";
+        case ClearedBy::NoLongerHeld:
+            break;
+    }
+    return "no longer held";
+}
+
+namespace {
+
+std::string reviewMonthText(Period p) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d", p.year, p.month);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> statementItemCells(const StatementItem& item) {
+    const CarriedItem& i = item.item;
+    const std::optional<compare::ExplainedLine>& now = item.now;
+    const bool noted = now && now->note;
+    return {item.state == ItemState::Cleared ? "cleared" : "carried forward",
+            reviewMonthText(i.since),
+            notes::sideText(i.side),
+            i.id,
+            dayText(i.day),
+            i.office,
+            i.kind == notes::Kind::Deposit ? "Deposit" : "Withdrawal",
+            formatAmount(signedAmount(i.side, i.amount)),
+            now ? compare::pairClassTag(now->cls) : "",
+            noted ? notes::statusText(now->note->status) : "",
+            noted ? now->note->text : "",
+            item.how ? clearedByText(*item.how) : ""};
+}
+
+std::string noRowsForStatementText(Period period) {
+    return "No bank rows or ORV entries are held for " + monthAndYear(period) + ".";
+}
+
+std::string statementPeriodLine(Period period) {
+    return "Period: " + monthAndYear(period) + " (" + dayText(daysFromCivil(period.year, period.month, 1)) + " to " +
+           dayText(daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month))) + ")";
+}
+
+std::string computedOnLine(const DateTime& when) {
+    return "Computed on " + dayFirst(when, TimeShown::Minutes) + ", not closed";
+}
+
+std::string statementFileName(Period period) {
+    return monthName(period.month) + "_" + std::to_string(period.year) + "_Statement.xlsx";
 }
 
 }  // namespace vesk::review

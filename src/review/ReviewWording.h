@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "review/MonthStatement.h"
 #include "review/OpenItems.h"
 
 namespace vesk::review {
@@ -43,5 +44,36 @@ inline constexpr std::array<const char*, 3> kAgesHeadings = {"Age", "Items", "Am
 inline constexpr const char* kItemsCaption = "Open items";
 /// "Open_Items_31-05-2025.xlsx".
 std::string openItemsFileName(long long asOf);
+
+// The statement of a month.
+/// "VESK", "ORV", "Difference", "Not compared", ... "Carried forward": the Line column.
+const char* statementLineText(StatementLine line);
+/// Line, Deposits, Withdrawals, Rows.
+const std::vector<std::string>& statementHeaders();
+/// A line's cells: its name, the amounts as compare prints them, the rows (empty where none).
+std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures);
+/// State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How.
+const std::vector<std::string>& statementItemHeaders();
+/// "matched", "group", "timing", "manual", "explained", "resolved", "changed", "no longer held".
+const char* clearedByText(ClearedBy how);
+/// An item's cells: State "cleared" or "carried forward", Since YYYY-MM, the amount signed as
+/// the statement signs it, Class and Status as they are now, How for a cleared item.
+std::vector<std::string> statementItemCells(const StatementItem& item);
+/// "No bank rows or ORV entries are held for April 2025."
+std::string noRowsForStatementText(Period period);
+
+// The statement's workbook.
+inline constexpr const char* kStatementSheetName = "Statement";
+inline constexpr const char* kStatementItemsSheetName = "Items";
+inline constexpr const char* kStatementTitle = "VESK - ORV Reconciliation Statement";
+/// "Period: April 2025 (01/04/2025 to 30/04/2025)"
+std::string statementPeriodLine(Period period);
+inline constexpr const char* kStatementCaption = "Statement";
+inline constexpr const char* kRollForwardCaption = "Roll-forward of open items";
+inline constexpr const char* kStatementItemsCaption = "Items behind the roll-forward";
+/// "Computed on 05/05/2025 10:30, not closed"
+std::string computedOnLine(const DateTime& when);
+/// "April_2025_Statement.xlsx".
+std::string statementFileName(Period period);
 
 }  // namespace vesk::review

@@ -99,7 +99,7 @@ for verb in $verbs; do
   done
 done
 # Each kind of export takes its own options, as its own usage lists them, and completes them.
-for kind in consolidated detailed unmatched explained trend open-items; do
+for kind in consolidated detailed unmatched explained trend open-items statement; do
   options=$("$cli" export "$kind" --help | sed -n '1s/^usage: [^ ]* \[--db FILE\] export [a-z-]*//p' |
     grep -o -- '--[a-z-]*' | sort -u)
   [ -n "$options" ] || fail "export $kind --help lists no options"

@@ -11,6 +11,7 @@ const Option kOut{"out", "DIR", "the folder the workbook goes into (default: VES
 const char* const kOneReport = "give exactly one report workbook";
 const char* const kOfficeOrAll = "give YEAR, MONTH and an office name or All";
 const char* const kFromAndTo = "give FROM and TO (YYYY-MM), or neither for every month held";
+const char* const kStatementMonth = "give YEAR and MONTH";
 const char* const kGridKinds =
     "give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)";
 
@@ -69,6 +70,15 @@ std::vector<Verb> exportKinds() {
          .run = runExportOpenItems,
          .database = Database::Open,
          .wrongCount = "open-items takes no arguments but --as-of and --out"},
+        {.name = "statement",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {kOut},
+         .help = "Writes <Month>_<Year>_Statement.xlsx: the month's statement and the roll-forward of its open items "
+                 "as statement prints them, with the title, period and scope lines, and the items behind the "
+                 "roll-forward on a second sheet; prints the file's path.",
+         .run = runExportStatement,
+         .database = Database::Open,  // as open-items
+         .wrongCount = kStatementMonth},
     };
 }
 
@@ -184,12 +194,12 @@ std::vector<Verb> table() {
                  "them. trend writes the months from FROM to TO (default: every month held) as trend prints them, "
                  "with a chart, and the office map to Trend_FROM_TO.xlsx; open-items writes "
                  "Open_Items_<dd-mm-yyyy>.xlsx: the open items as open-items lists them, after a line per age "
-                 "bucket.",
+                 "bucket; statement writes <Month>_<Year>_Statement.xlsx: the month's statement and its items.",
          .wrongCount = kGridKinds,
          .subVerbs = exportKinds(),
          .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] "
                           "| explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR] | "
-                          "open-items [--as-of D] [--out DIR]"},
+                          "open-items [--as-of D] [--out DIR] | statement YEAR MONTH [--out DIR]"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},
@@ -229,6 +239,20 @@ std::vector<Verb> table() {
          .run = runOpenItems,
          .database = Database::Open,
          .wrongCount = "open-items takes no arguments but --as-of"},
+        {.name = "statement",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {{"items", "", "the items behind the roll-forward instead"}},
+         .help = "Prints the month's statement, tab-separated: Line, Deposits, Withdrawals, Rows. VESK and ORV are "
+                 "every bank row and ORV entry dated in the month, of any office; Difference is VESK less ORV; "
+                 "Not compared (rows outside the configured office's scope or of no office), Within 0.01, Timing, "
+                 "Paired by hand, Amounts differ, Only in VESK and Only in ORV make it up (bank rows counted +, ORV "
+                 "entries -), Unexplained is what they leave (0.00); Open, Explained and Resolved are the "
+                 "exceptions by their note; Brought forward, Cleared, Other earlier items, Arisen and Carried "
+                 "forward roll the open items forward. Rows is empty for Difference and Unexplained. With --items: "
+                 "State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How.",
+         .run = runStatement,
+         .database = Database::Open,  // as open-items
+         .wrongCount = kStatementMonth},
         {.name = "pair",
          .options = {{"bank", "ID[,ID...]", "the bank rows, each ID or ID@dd/mm/yyyy"},
                      {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},

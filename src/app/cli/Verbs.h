@@ -41,6 +41,8 @@ int runNote(Call& call);
 int runNotes(Call& call);
 int runOpenItems(Call& call);
 int runExportOpenItems(Call& call);
+int runStatement(Call& call);
+int runExportStatement(Call& call);
 
 int runPair(Call& call);
 int runUnpair(Call& call);

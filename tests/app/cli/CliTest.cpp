@@ -175,7 +175,8 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
         {{"export", "explained", "2025", "4"}, "export: give explained, YEAR, MONTH and an office name or All"},
         {{"export", "open-items", "x"}, "export: open-items takes no arguments but --as-of and --out"},
         {{"export", "sideways", "2025", "4"},
-         "export: the first argument is consolidated, detailed, unmatched, explained, trend or open-items, not "
+         "export: the first argument is consolidated, detailed, unmatched, explained, trend, open-items or statement, "
+         "not "
          "'sideways'"},
         {{"export", "trend", "--matched"}, "export: trend takes only --out"},
         {{"export", "trend", "--office", "x"}, "export: trend takes only --out"},

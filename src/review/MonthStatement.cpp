@@ -1,0 +1,264 @@
+#include "review/MonthStatement.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "compare/CompareStatements.h"
+#include "core/Text.h"
+#include "review/OpenItems.h"
+#include "review/ReviewStatements.h"
+#include "review/StoredPairing.h"
+#include "store/ExactSum.h"
+
+namespace vesk::review {
+
+namespace {
+
+// One line being added up.
+struct StatementTally {
+    store::ExactSum deposits, withdrawals;
+    long long rows = 0;
+
+    void add(notes::Kind kind, double amount, long long count = 1) {
+        (kind == notes::Kind::Deposit ? deposits : withdrawals).add(amount);
+        rows += count;
+    }
+    StatementFigures figures(bool withRows = true) const {
+        StatementFigures f{deposits.total(), withdrawals.total(), std::nullopt};
+        if (withRows) f.rows = rows;
+        return f;
+    }
+};
+
+using Tallies = std::array<StatementTally, kStatementLineCount>;
+
+StatementTally& tallyOf(Tallies& t, StatementLine line) { return t[std::size_t(line)]; }
+
+std::string statementScopeClause(const compare::Scope& scope) {
+    return scope.headOffice ? compare::headOfficeScope(scope.configuredOffice) : std::string();
+}
+
+// One side's rows of the month: all of them onto its own line, those the scope leaves out
+// onto Not compared as well.
+void statementSideRows(store::Connection& db, const std::string& sql, notes::Side side, Tallies& t) {
+    const store::ResultSet rs = db.query(sql);
+    const std::size_t kind = rs.columnIndex("Kind"), compared = rs.columnIndex("Compared"),
+                      entries = rs.columnIndex("Entries"), amount = rs.columnIndex("Amount");
+    StatementTally& own = tallyOf(t, side == notes::Side::Bank ? StatementLine::Vesk : StatementLine::Orv);
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        const notes::Kind k = rs.field(r, kind).toInt() == 1 ? notes::Kind::Deposit : notes::Kind::Withdrawal;
+        const double sum = rs.field(r, amount).toNumber();
+        const long long count = rs.field(r, entries).toInt();
+        own.add(k, sum, count);
+        if (rs.field(r, compared).toInt() == 0)
+            tallyOf(t, StatementLine::NotCompared).add(k, signedAmount(side, sum), count);
+    }
+}
+
+std::optional<StatementLine> makeUpLineOf(compare::PairClass cls) {
+    switch (cls) {
+        case compare::PairClass::Matched:
+        case compare::PairClass::Group:
+            return StatementLine::Within;
+        case compare::PairClass::Timing:
+            return StatementLine::Timing;
+        case compare::PairClass::Manual:
+            return StatementLine::PairedByHand;
+        case compare::PairClass::AmountDiffers:
+            return StatementLine::AmountsDiffer;
+        case compare::PairClass::BankOnly:
+            return StatementLine::OnlyVesk;
+        case compare::PairClass::OrvOnly:
+            return StatementLine::OnlyOrv;
+    }
+    return std::nullopt;
+}
+
+StatementLine noteLineOf(const compare::ExplainedLine& line) {
+    if (!line.note || line.note->status == notes::Status::Open) return StatementLine::Open;
+    return line.note->status == notes::Status::Explained ? StatementLine::Explained : StatementLine::Resolved;
+}
+
+std::vector<std::string> statementScopeOffices(store::Connection& db, const compare::Scope& scope) {
+    std::vector<std::string> out;
+    const store::ResultSet rs = db.query(sql::scopeOfficesStatement(statementScopeClause(scope)));
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) out.push_back(rs.field(r, 0).toText());
+    return out;
+}
+
+long long statementFirstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
+long long statementLastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
+
+Period statementMonthOf(long long day) {
+    int y = 0, m = 0, d = 0;
+    civilFromDays(day, y, m, d);
+    return {y, m};
+}
+
+CarriedItem carriedOf(const compare::ExplainedLine& line, Period since) {
+    return {line.side, line.id, line.day, line.office, line.kind, line.amount, since};
+}
+
+// An item as it was carried, to find it again among the open items as they are now.
+using ItemKey = std::tuple<notes::Side, std::string, long long, std::string, notes::Kind, std::int64_t>;
+ItemKey itemKeyOf(const CarriedItem& i) {
+    return {i.side, i.id, i.day, i.office, i.kind, compare::amountUnits(i.amount)};
+}
+
+void addItem(Tallies& t, StatementLine line, const CarriedItem& item, int sign = 1) {
+    tallyOf(t, line).add(item.kind, sign * signedAmount(item.side, item.amount), sign);
+}
+
+// What a cleared item came to, from the rows of its month and of the statement's as they are
+// now: its row, or else a row of its side and ID on another date.
+struct ClearedLookup {
+    std::map<std::tuple<notes::Side, std::string, long long>, compare::ExplainedLine> byRow;
+    std::map<std::pair<notes::Side, std::string>, compare::ExplainedLine> byId;
+
+    void add(const std::vector<compare::ExplainedLine>& lines) {
+        for (const compare::ExplainedLine& line : lines) {
+            byId.emplace(std::make_pair(line.side, line.id), line);
+            byRow.emplace(std::make_tuple(line.side, line.id, line.day), line);
+        }
+    }
+};
+
+ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::optional<compare::ExplainedLine>& now) {
+    const auto row = found.byRow.find({item.side, item.id, item.day});
+    if (row == found.byRow.end()) {
+        const auto other = found.byId.find({item.side, item.id});
+        if (other == found.byId.end()) return ClearedBy::NoLongerHeld;
+        now = other->second;
+        return ClearedBy::Changed;
+    }
+    now = row->second;
+    const compare::ExplainedLine& line = row->second;
+    if (line.kind != item.kind || line.office != item.office ||
+        compare::amountUnits(line.amount) != compare::amountUnits(item.amount))
+        return ClearedBy::Changed;
+    switch (line.cls) {
+        case compare::PairClass::Matched:
+            return ClearedBy::Matched;
+        case compare::PairClass::Group:
+            return ClearedBy::Group;
+        case compare::PairClass::Timing:
+            return ClearedBy::Timing;
+        case compare::PairClass::Manual:
+            return ClearedBy::Manual;
+        default:
+            break;
+    }
+    if (line.note && line.note->status == notes::Status::Explained) return ClearedBy::Explained;
+    if (line.note && line.note->status == notes::Status::Resolved) return ClearedBy::Resolved;
+    // Still open but not as it was carried: its office left the scope, say.
+    return ClearedBy::NoLongerHeld;
+}
+
+bool itemListedBefore(const StatementItem& a, const StatementItem& b) {
+    const auto key = [](const StatementItem& i) {
+        return std::make_tuple(int(i.state), i.item.day, upper(i.item.office), i.item.office, i.item.side, i.item.id);
+    };
+    return key(a) < key(b);
+}
+
+MonthStatement buildStatement(store::Connection& db, Period period, const std::vector<CarriedItem>* brought) {
+    MonthStatement out;
+    out.period = period;
+    out.scope = compare::comparisonScope(db);
+    const std::string clause = statementScopeClause(out.scope);
+    Tallies t;
+    statementSideRows(db, sql::statementBankStatement(period.year, period.month, clause), notes::Side::Bank, t);
+    statementSideRows(db, sql::statementOrvStatement(period.year, period.month, clause), notes::Side::Orv, t);
+
+    const std::vector<std::string> offices = statementScopeOffices(db, out.scope);
+    const compare::Explanation explained = compare::explainOffices(db, period, offices);
+    for (const compare::ExplainedLine& line : explained.lines) {
+        const double amount = signedAmount(line.side, line.amount);
+        if (const std::optional<StatementLine> l = makeUpLineOf(line.cls)) tallyOf(t, *l).add(line.kind, amount);
+        if (isException(line.cls)) tallyOf(t, noteLineOf(line)).add(line.kind, amount);
+    }
+
+    // The roll-forward: the open items up to the month's last day, those before it against
+    // what was brought forward.
+    const long long first = statementFirstDay(period);
+    const OpenItems open = openItems(db, statementLastDay(period), ItemHints::Without);
+    std::vector<CarriedItem> broughtItems;
+    if (brought) {
+        broughtItems = *brought;
+    } else {
+        for (const OpenItem& i : open.items)
+            if (i.line.day < first) broughtItems.push_back(carriedOf(i.line, statementMonthOf(i.line.day)));
+    }
+    std::multimap<ItemKey, const CarriedItem*> unmatched;
+    for (const CarriedItem& b : broughtItems) {
+        addItem(t, StatementLine::BroughtForward, b);
+        unmatched.emplace(itemKeyOf(b), &b);
+    }
+    for (const OpenItem& i : open.items) {
+        CarriedItem now = carriedOf(i.line, statementMonthOf(i.line.day));
+        if (i.line.day >= first) {
+            addItem(t, StatementLine::Arisen, now);
+        } else if (const auto it = unmatched.find(itemKeyOf(now)); it != unmatched.end()) {
+            now.since = it->second->since;
+            unmatched.erase(it);
+        } else {
+            addItem(t, StatementLine::OtherEarlier, now);
+        }
+        addItem(t, StatementLine::CarriedForward, now);
+        out.items.push_back({ItemState::CarriedForward, std::move(now), i.line, std::nullopt});
+    }
+
+    // The brought items left over are cleared; what cleared each is read from its month.
+    ClearedLookup lookup;
+    lookup.add(explained.lines);
+    std::set<int> read{period.key()};
+    for (const auto& entry : unmatched) {
+        const Period month = statementMonthOf(entry.second->day);
+        if (read.insert(month.key()).second) lookup.add(compare::explainOffices(db, month, offices).lines);
+    }
+    for (const auto& entry : unmatched) {
+        const CarriedItem& item = *entry.second;
+        addItem(t, StatementLine::Cleared, item, -1);
+        StatementItem cleared{ItemState::Cleared, item, std::nullopt, std::nullopt};
+        cleared.how = clearedHow(item, lookup, cleared.now);
+        out.items.push_back(std::move(cleared));
+    }
+    std::stable_sort(out.items.begin(), out.items.end(), itemListedBefore);
+
+    for (std::size_t l = 0; l < kStatementLineCount; ++l) out.lines[l] = t[l].figures();
+    // The amounts only lines: the difference, and what of it the make-up leaves.
+    store::ExactSum depDiff, wdlDiff, depLeft, wdlLeft;
+    const StatementFigures &vesk = out.line(StatementLine::Vesk), &orv = out.line(StatementLine::Orv);
+    depDiff.add(vesk.deposits), depDiff.add(-orv.deposits);
+    wdlDiff.add(vesk.withdrawals), wdlDiff.add(-orv.withdrawals);
+    depLeft = depDiff, wdlLeft = wdlDiff;
+    for (StatementLine l : kMakeUpLines) depLeft.add(-out.line(l).deposits), wdlLeft.add(-out.line(l).withdrawals);
+    out.lines[std::size_t(StatementLine::Difference)] = {depDiff.total(), wdlDiff.total(), std::nullopt};
+    out.lines[std::size_t(StatementLine::Unexplained)] = {depLeft.total(), wdlLeft.total(), std::nullopt};
+    return out;
+}
+
+}  // namespace
+
+double signedAmount(notes::Side side, double amount) { return side == notes::Side::Bank ? amount : -amount; }
+
+bool MonthStatement::anyRows() const {
+    return line(StatementLine::Vesk).rows.value_or(0) + line(StatementLine::Orv).rows.value_or(0) > 0;
+}
+
+std::vector<CarriedItem> MonthStatement::carried() const {
+    std::vector<CarriedItem> out;
+    for (const StatementItem& i : items)
+        if (i.state == ItemState::CarriedForward) out.push_back(i.item);
+    return out;
+}
+
+MonthStatement monthStatement(store::Connection& db, Period period) { return buildStatement(db, period, nullptr); }
+
+MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought) {
+    return buildStatement(db, period, &brought);
+}
+
+}  // namespace vesk::review

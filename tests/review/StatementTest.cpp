@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "app/cli/CliRunner.h"
+#include "core/Amount.h"
+#include "core/Text.h"
+#include "notes/Notes.h"
+#include "pairs/HandPairs.h"
+#include "review/MonthStatement.h"
+#include "review/ReviewWording.h"
+#include "sample/SampleData.h"
+#include "support/MonthDatabase.h"
+#include "support/PackagePart.h"
+#include "support/SampleStore.h"
+#include "support/SheetRows.h"
+#include "support/TempDir.h"
+
+namespace vesk::review {
+namespace {
+
+long long stmtDay(int y, int m, int d) { return daysFromCivil(y, m, d); }
+
+// A line as the statement prints it.
+std::string stmtLineText(const MonthStatement& s, StatementLine line) {
+    std::string text;
+    for (const std::string& cell : statementCells(line, s.line(line))) text += (text.empty() ? "" : "|") + cell;
+    return text;
+}
+
+std::vector<std::string> stmtItemTexts(const MonthStatement& s) {
+    std::vector<std::string> out;
+    for (const StatementItem& item : s.items) {
+        std::string text;
+        for (const std::string& cell : statementItemCells(item)) text += (text.empty() ? "" : "|") + cell;
+        out.push_back(text);
+    }
+    return out;
+}
+
+// Lines as a sheet reads back: trailing empty cells dropped.
+std::vector<std::string> stmtSheetLines(std::vector<std::string> lines) {
+    for (std::string& line : lines)
+        while (!line.empty() && line.back() == '|') line.pop_back();
+    return lines;
+}
+
+// Two amounts equal to the paisa, as the statement shows them.
+void stmtSameAmount(double a, double b, const std::string& what) {
+    EXPECT_EQ(formatAmount(a), formatAmount(b)) << what;
+}
+
+// What must hold of every statement, whatever the month holds.
+void stmtExpectIdentities(const MonthStatement& s) {
+    using L = StatementLine;
+    const StatementFigures& unexplained = s.line(L::Unexplained);
+    EXPECT_EQ(formatAmount(unexplained.deposits), "0.00");
+    EXPECT_EQ(formatAmount(unexplained.withdrawals), "0.00");
+    EXPECT_FALSE(unexplained.rows);
+    EXPECT_FALSE(s.line(L::Difference).rows);
+
+    // The difference is what both sides recorded, less each other.
+    stmtSameAmount(s.line(L::Difference).deposits, s.line(L::Vesk).deposits - s.line(L::Orv).deposits, "difference");
+    stmtSameAmount(s.line(L::Difference).withdrawals, s.line(L::Vesk).withdrawals - s.line(L::Orv).withdrawals,
+                   "difference");
+    // Every row of the month is behind exactly one line of the make-up.
+    long long madeUpRows = 0;
+    for (StatementLine l : kMakeUpLines) madeUpRows += s.line(l).rows.value_or(-1'000'000);
+    EXPECT_EQ(madeUpRows, *s.line(L::Vesk).rows + *s.line(L::Orv).rows);
+
+    const auto sum = [&](std::initializer_list<StatementLine> lines) {
+        StatementFigures f{0, 0, 0};
+        for (StatementLine l : lines) {
+            f.deposits += s.line(l).deposits;
+            f.withdrawals += s.line(l).withdrawals;
+            *f.rows += *s.line(l).rows;
+        }
+        return f;
+    };
+    const auto expectSame = [&](const StatementFigures& a, const StatementFigures& b, const std::string& what) {
+        stmtSameAmount(a.deposits, b.deposits, what + " deposits");
+        stmtSameAmount(a.withdrawals, b.withdrawals, what + " withdrawals");
+        EXPECT_EQ(a.rows, b.rows) << what << " rows";
+    };
+    expectSame(sum({L::Open, L::Explained, L::Resolved}), sum({L::AmountsDiffer, L::OnlyVesk, L::OnlyOrv}),
+               "exceptions by note");
+    expectSame(s.line(L::Arisen), s.line(L::Open), "arisen");
+    expectSame(sum({L::BroughtForward, L::Cleared, L::OtherEarlier, L::Arisen}), s.line(L::CarriedForward),
+               "roll-forward");
+    EXPECT_LE(*s.line(L::Cleared).rows, 0);
+
+    // The items behind the roll-forward are its Cleared and Carried forward lines.
+    StatementFigures cleared{0, 0, 0}, carried{0, 0, 0};
+    for (const StatementItem& i : s.items) {
+        StatementFigures& f = i.state == ItemState::Cleared ? cleared : carried;
+        const int sign = i.state == ItemState::Cleared ? -1 : 1;
+        (i.item.kind == notes::Kind::Deposit ? f.deposits : f.withdrawals) +=
+            sign * signedAmount(i.item.side, i.item.amount);
+        *f.rows += sign;
+        EXPECT_EQ(i.how.has_value(), i.state == ItemState::Cleared);
+    }
+    expectSame(cleared, s.line(L::Cleared), "cleared items");
+    expectSame(carried, s.line(L::CarriedForward), "carried items");
+}
+
+// A month of every class, with rows outside the scope and of no office. The scope is the head
+// office Hill HO: Hill SO and Bay SO; Far SO is under another.
+class StatementTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.office("100", "Hill HO", "HPO", "Rampur DO", "F0");
+        db.office("101", "Hill SO", "SO", "Hill HO", "F1");
+        db.office("102", "Bay SO", "SO", "Hill HO", "F2");
+        db.office("201", "Far SO", "SO", "Far HO", "F9");
+        db.configure("Hill HO");
+        // April: open, changed later, matched, timing into May, explained.
+        bank("B1", "F1", "2025-04-15", "DEPOSIT", 90);
+        bank("B2", "F1", "2025-04-18", "DEPOSIT", 120);
+        bank("B3", "F1", "2025-04-22", "DEPOSIT", 60);
+        orv("R2", "101", "2025-04-22", "Receipt", "60");
+        bank("B4", "F1", "2025-04-30", "DEPOSIT", 80);
+        orv("R1", "101", "2025-04-20", "Receipt", "30");
+        // May.
+        orv("R3", "101", "2025-05-02", "Receipt", "80");  // timing with B4
+        bank("B5", "F1", "2025-05-05", "DEPOSIT", 1000);
+        orv("R4", "101", "2025-05-05", "Receipt", "1000");
+        bank("B6", "F1", "2025-05-06", "DEPOSIT", 300);
+        orv("R5", "101", "2025-05-06", "Receipt", "100");
+        orv("R6", "101", "2025-05-06", "Receipt", "200");
+        bank("B7", "F1", "2025-05-31", "DEPOSIT", 500);
+        orv("R7", "101", "2025-06-02", "Receipt", "500");  // June: timing with B7
+        bank("B8", "F1", "2025-05-10", "WITHDRAWAL", 250);
+        orv("R8", "101", "2025-05-10", "Payment", "249.50");
+        bank("B9", "F1", "2025-05-12", "DEPOSIT", 70);
+        orv("R9", "101", "2025-05-14", "Payment", "40");
+        bank("B10", "F1", "2025-05-15", "WITHDRAWAL", 33);
+        bank("B11", "F2", "2025-05-20", "DEPOSIT", 800);
+        orv("R10", "102", "2025-05-27", "Receipt", "790");
+        bank("B12", "F9", "2025-05-08", "DEPOSIT", 5000);
+        orv("R11", "201", "2025-05-08", "Receipt", "4000");
+        bank("B13", "FX", "2025-05-09", "DEPOSIT", 60);
+        orv("R12", "999", "2025-05-09", "Receipt", "25");
+        db.row(store::Table::Finacle, {{"tran_id", "B14"},
+                                       {"value_date", "2025-05-11"},
+                                       {"Tran_Date", "2025-05-11"},
+                                       {"CASH_TRAN_TYPE", "DEPOSIT"},
+                                       {"TRAN_AMT", 7.0}});
+        note(notes::Side::Orv, "R1", stmtDay(2025, 4, 20), notes::Status::Explained, "keyed twice");
+        note(notes::Side::Bank, "B9", stmtDay(2025, 5, 12), notes::Status::Explained, "bank charge");
+        note(notes::Side::Orv, "R9", stmtDay(2025, 5, 14), notes::Status::Resolved, "");
+        note(notes::Side::Bank, "B10", stmtDay(2025, 5, 15), notes::Status::Open, "asked the SO");
+        pairs::PairRequest request = pairs::PairRequest::of(
+            {{notes::Side::Bank, "B11", stmtDay(2025, 5, 20)}, {notes::Side::Orv, "R10", stmtDay(2025, 5, 27)}});
+        request.acceptDifference = true;
+        request.text = "counted short";
+        ASSERT_TRUE(pairs::makePair(db.connection(), request, "ravi", DateTime{2025, 6, 3}).pair);
+    }
+
+    void bank(const std::string& id, const std::string& facility, const std::string& date, const std::string& type,
+              double amount) {
+        db.row(store::Table::Finacle, {{"tran_id", id},
+                                       {"value_date", date},
+                                       {"Tran_Date", date},
+                                       {"CASH_TRAN_TYPE", type},
+                                       {"TRAN_AMT", amount},
+                                       {"FACILITY_ID", facility}});
+    }
+    void orv(const std::string& id, const std::string& office, const std::string& date, const std::string& kind,
+             const std::string& amount) {
+        db.row(store::Table::Orv, {{"treasury_tran_id", id},
+                                   {"try_posting_date", date},
+                                   {"office_id", office},
+                                   {"receipt_or_payment", kind},
+                                   {"tot_amount", amount}});
+    }
+    void note(notes::Side side, const std::string& id, long long day, notes::Status status, const std::string& text) {
+        ASSERT_EQ(
+            notes::setNote(db.connection(), {side, id, day}, {status, text}, "ravi", DateTime{2025, 6, 1}).outcome,
+            notes::Outcome::Saved);
+    }
+
+    std::vector<std::string> printed(const MonthStatement& s) {
+        std::vector<std::string> out;
+        for (StatementLine l : kStatementLines) out.push_back(stmtLineText(s, l));
+        return out;
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+};
+
+TEST_F(StatementTest, EveryLineOfAMonthOfEveryClass) {
+    const MonthStatement s = monthStatement(db.connection(), {2025, 5});
+    EXPECT_EQ(printed(s), (std::vector<std::string>{
+                              "VESK|7737.00|283.00|10",        "ORV|6195.00|289.50|9",
+                              "Difference|1542.00|-6.50|",
+                              "Not compared|1042.00|0.00|5",  // Far SO, no facility, facility FX, office 999
+                              "Within 0.01|0.00|0.00|5",
+                              "Timing|420.00|0.00|2",  // B7 into June, R3 from April
+                              "Paired by hand|10.00|0.00|2",   "Amounts differ|0.00|0.50|2",
+                              "Only in VESK|70.00|33.00|2",    "Only in ORV|0.00|-40.00|1",
+                              "Unexplained|0.00|0.00|",        "Open|0.00|33.50|3",
+                              "Explained|70.00|0.00|1",        "Resolved|0.00|-40.00|1",
+                              "Brought forward|210.00|0.00|2",  // B1 and B2; R1 is explained
+                              "Cleared|0.00|0.00|0",           "Other earlier items|0.00|0.00|0",
+                              "Arisen|0.00|33.50|3",           "Carried forward|210.00|33.50|5",
+                          }));
+    EXPECT_EQ(stmtItemTexts(s), (std::vector<std::string>{
+                                    "carried forward|2025-04|Bank|B1|15/04/2025|Hill SO|Deposit|90.00|bank-only|||",
+                                    "carried forward|2025-04|Bank|B2|18/04/2025|Hill SO|Deposit|120.00|bank-only|||",
+                                    "carried forward|2025-05|Bank|B8|10/05/2025|Hill SO|Withdrawal|250.00|amount-"
+                                    "differs|||",
+                                    "carried forward|2025-05|ORV|R8|10/05/2025|Hill SO|Withdrawal|-249.50|amount-"
+                                    "differs|||",
+                                    "carried forward|2025-05|Bank|B10|15/05/2025|Hill SO|Withdrawal|33.00|bank-only|"
+                                    "Open|asked the SO|",
+                                }));
+    stmtExpectIdentities(s);
+
+    // April, seen on its own: nothing brought into it, its open items carried.
+    const MonthStatement april = monthStatement(db.connection(), {2025, 4});
+    EXPECT_EQ(stmtLineText(april, StatementLine::BroughtForward), "Brought forward|0.00|0.00|0");
+    EXPECT_EQ(stmtLineText(april, StatementLine::CarriedForward), "Carried forward|210.00|0.00|2");
+    stmtExpectIdentities(april);
+}
+
+// What a close brought forward, set against the open items as they are now.
+TEST_F(StatementTest, BroughtForwardItemsAreClearedByWhatBecameOfThem) {
+    const auto item = [](notes::Side side, const std::string& id, int d, double amount, Period since) {
+        return CarriedItem{side, id, stmtDay(2025, 4, d), "Hill SO", notes::Kind::Deposit, amount, since};
+    };
+    const std::vector<CarriedItem> brought = {
+        item(notes::Side::Bank, "B1", 15, 90, {2025, 3}),    // still open as it was
+        item(notes::Side::Orv, "R1", 20, 30, {2025, 4}),     // explained since
+        item(notes::Side::Bank, "GONE", 10, 45, {2025, 4}),  // no longer held
+        item(notes::Side::Bank, "B2", 18, 100, {2025, 4}),   // its amount is now 120
+        item(notes::Side::Bank, "B3", 22, 60, {2025, 4}),    // matched since
+        item(notes::Side::Bank, "B4", 30, 80, {2025, 4}),    // paired across the month's start
+        item(notes::Side::Bank, "B11", 25, 800, {2025, 4}),  // held on another date: changed
+    };
+    const MonthStatement s = monthStatement(db.connection(), {2025, 5}, brought);
+    const std::vector<std::string> lines = printed(s);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 14, lines.end()),
+              (std::vector<std::string>{"Brought forward|1145.00|0.00|7", "Cleared|-1055.00|0.00|-6",
+                                        "Other earlier items|120.00|0.00|1", "Arisen|0.00|33.50|3",
+                                        "Carried forward|210.00|33.50|5"}));
+    // The make-up does not depend on what was brought.
+    const std::vector<std::string> fresh = printed(monthStatement(db.connection(), {2025, 5}));
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 14),
+              std::vector<std::string>(fresh.begin(), fresh.begin() + 14));
+    const std::vector<std::string> items = stmtItemTexts(s);
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_EQ(std::vector<std::string>(items.begin(), items.begin() + 7),
+              (std::vector<std::string>{
+                  "cleared|2025-04|Bank|GONE|10/04/2025|Hill SO|Deposit|45.00||||no longer held",
+                  "cleared|2025-04|Bank|B2|18/04/2025|Hill SO|Deposit|100.00|bank-only|||changed",
+                  "cleared|2025-04|ORV|R1|20/04/2025|Hill SO|Deposit|-30.00|orv-only|Explained|keyed twice|explained",
+                  "cleared|2025-04|Bank|B3|22/04/2025|Hill SO|Deposit|60.00|matched|||matched",
+                  "cleared|2025-04|Bank|B11|25/04/2025|Hill SO|Deposit|800.00|manual|||changed",
+                  "cleared|2025-04|Bank|B4|30/04/2025|Hill SO|Deposit|80.00|timing|||timing",
+                  "carried forward|2025-03|Bank|B1|15/04/2025|Hill SO|Deposit|90.00|bank-only|||",
+              }));
+    EXPECT_EQ(items[7], "carried forward|2025-04|Bank|B2|18/04/2025|Hill SO|Deposit|120.00|bank-only|||");
+    stmtExpectIdentities(s);
+    // What a close of May would carry to June: the carried items, each since when it was first carried.
+    std::vector<std::string> carried;
+    for (const CarriedItem& c : s.carried())
+        carried.push_back(c.id + "@" + dayText(c.day) + " since " + std::to_string(c.since.key()));
+    EXPECT_EQ(carried, (std::vector<std::string>{"B1@15/04/2025 since 202503", "B2@18/04/2025 since 202504",
+                                                 "B8@10/05/2025 since 202505", "R8@10/05/2025 since 202505",
+                                                 "B10@15/05/2025 since 202505"}));
+}
+
+// The verbs print what the statement holds; the workbook holds it too.
+TEST_F(StatementTest, CommandLineAndWorkbook) {
+    const MonthStatement may = monthStatement(db.connection(), {2025, 5});
+    const auto tabbed = [](std::vector<std::string> lines, const std::string& header) {
+        std::string out = header + "\n";
+        for (std::string& line : lines) {
+            for (char& ch : line)
+                if (ch == '|') ch = '\t';
+            out += line + "\n";
+        }
+        return out;
+    };
+    const std::string path = db.connection().path();
+    db.connection().close();
+
+    auto r = cli::runCli({"--db", path, "statement", "2025", "May"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, tabbed(printed(may), "Line\tDeposits\tWithdrawals\tRows"));
+    EXPECT_NE(r.out.find("\nDifference\t1542.00\t-6.50\t\n"), std::string::npos);
+    r = cli::runCli({"--db", path, "statement", "2025", "5", "--items"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, tabbed(stmtItemTexts(may),
+                            "State\tSince\tSide\tID\tDate\tOffice Name\tKind\tAmount\tClass\tStatus\tNote\tHow"));
+    r = cli::runCli({"--db", path, "statement", "2025", "7"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "No bank rows or ORV entries are held for July 2025.\n");
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"statement", "2025"}, std::vector<std::string>{"statement", "2025", "13"},
+          std::vector<std::string>{"statement", "2025", "5", "--now"}}) {
+        std::vector<std::string> args{"--db", path};
+        args.insert(args.end(), wrong.begin(), wrong.end());
+        EXPECT_EQ(cli::runCli(args).status, 2) << wrong.back();
+    }
+
+    const std::string out = dir.file("out");
+    r = cli::runCli({"--db", path, "export", "statement", "2025", "5", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string file = out + "/May_2025_Statement.xlsx";
+    EXPECT_EQ(r.out, file + "\n");
+    const std::vector<std::string> rows = test::sheetRows(file);
+    ASSERT_EQ(rows.size(), 29u);
+    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 6),
+              (std::vector<std::string>{"VESK - ORV Reconciliation Statement",
+                                        "Period: May 2025 (01/05/2025 to 31/05/2025)", "Offices under Hill HO",
+                                        "Statement", "Line|Deposits|Withdrawals|Rows", "VESK|7737.00|283.00|10"}));
+    const std::vector<std::string> lines = printed(may);
+    EXPECT_EQ(std::vector<std::string>(rows.begin() + 5, rows.begin() + 19),
+              stmtSheetLines(std::vector<std::string>(lines.begin(), lines.begin() + 14)));
+    EXPECT_EQ(rows[19], "");
+    EXPECT_EQ(rows[20], "Roll-forward of open items");
+    EXPECT_EQ(rows[21], "Line|Deposits|Withdrawals|Rows");
+    EXPECT_EQ(std::vector<std::string>(rows.begin() + 22, rows.begin() + 27),
+              stmtSheetLines(std::vector<std::string>(lines.begin() + 14, lines.end())));
+    EXPECT_EQ(rows[28].rfind("Computed on ", 0), 0u) << rows[28];
+    EXPECT_EQ(rows[28].substr(rows[28].size() - 12), ", not closed");
+    const std::vector<std::string> items = test::sheetRows(file, 1);
+    ASSERT_EQ(items.size(), 10u);
+    EXPECT_EQ(items[3], "Items behind the roll-forward");
+    EXPECT_EQ(items[4], "State|Since|Side|ID|Date|Office Name|Kind|Amount|Class|Status|Note|How");
+    EXPECT_EQ(std::vector<std::string>(items.begin() + 5, items.end()), stmtSheetLines(stmtItemTexts(may)));
+    // Both sheets print on A4 portrait, one page wide, under their merged title lines.
+    const struct {
+        const char* part;
+        const char* merge;
+    } sheets[] = {{"xl/worksheets/sheet1.xml", "A1:D1"}, {"xl/worksheets/sheet2.xml", "A1:L1"}};
+    for (const auto& sheet : sheets) {
+        const std::string xml = test::packagePart(file, sheet.part);
+        for (const char* wanted : {sheet.merge, "<pageSetup paperSize=\"9\"", "orientation=\"portrait\"",
+                                   "fitToHeight=\"0\"", "<pageMargins left=\"0.2777"})
+            EXPECT_NE(xml.find(wanted), std::string::npos) << sheet.part << ": " << wanted;
+    }
+}
+
+TEST_F(StatementTest, AMonthWithoutRowsHasNone) {
+    const MonthStatement s = monthStatement(db.connection(), {2025, 7});
+    EXPECT_FALSE(s.anyRows());
+    EXPECT_EQ(stmtLineText(s, StatementLine::Vesk), "VESK|0.00|0.00|0");
+    EXPECT_EQ(noRowsForStatementText({2025, 7}), "No bank rows or ORV entries are held for July 2025.");
+    // June holds only R7, which B7 of May pairs.
+    const MonthStatement june = monthStatement(db.connection(), {2025, 6});
+    EXPECT_TRUE(june.anyRows());
+    EXPECT_EQ(stmtLineText(june, StatementLine::Timing), "Timing|-500.00|0.00|1");
+    stmtExpectIdentities(june);
+}
+
+// The sample month plants every class and hint; generated months of other sizes and seeds,
+// in the whole division and under one head office, with notes and hand pairs on some of
+// their exceptions.
+TEST(StatementSampleTest, TheIdentitiesHoldOnGeneratedMonths) {
+    struct Case {
+        sample::SampleOptions options;
+        bool headOffice;
+        bool handPairs;
+    };
+    const Case cases[] = {
+        {{40, 2000, 2025, 4, 1}, false, false},
+        {{40, 2000, 2025, 4, 1}, true, true},
+        {{60, 3000, 2024, 12, 7}, false, true},
+        {{12, 300, 2026, 2, 3}, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "seed " << c.options.seed << (c.headOffice ? " head office" : "")
+                                        << (c.handPairs ? " hand pairs" : ""));
+        const sample::SampleData data = sample::generateSample(c.options);
+        test::TempDir dir;
+        test::MonthDatabase db(dir.file("ZETTools.db"));
+        test::storeSampleMonth(db.connection(), data, true);
+        std::set<std::string> scopeFacilities, scopeOfficeIds;
+        std::string head;
+        for (const sample::Office& o : data.offices)
+            if (c.headOffice && head.empty() && upper(trim(o.typeCode)) == "HPO") head = trim(o.name);
+        if (c.headOffice) {
+            ASSERT_FALSE(head.empty());
+            db.connection().execute("DELETE FROM Youroffice");
+            db.configure(head);
+        }
+        for (const sample::Office& o : data.offices)
+            if (!c.headOffice || trim(o.hoName) == head)
+                scopeFacilities.insert(upper(trim(o.facilityId))), scopeOfficeIds.insert(trim(o.officeId));
+
+        const Period period{c.options.year, c.options.month};
+        const long long first = stmtDay(period.year, period.month, 1),
+                        last = stmtDay(period.year, period.month, daysInMonth(period.year, period.month));
+        // Notes on some exceptions; a hand pair of a bank-only row and an ORV-only entry of one kind.
+        {
+            const MonthStatement before = monthStatement(db.connection(), period);
+            int n = 0;
+            std::vector<notes::RowRef> bankOnly[2], orvOnly[2];
+            for (const StatementItem& i : before.items) {
+                if (!i.now || i.item.day < first) continue;
+                const notes::RowRef ref{i.item.side, i.item.id, i.item.day};
+                const int kind = i.item.kind == notes::Kind::Deposit ? 0 : 1;
+                if (i.now->cls == compare::PairClass::BankOnly) bankOnly[kind].push_back(ref);
+                if (i.now->cls == compare::PairClass::OrvOnly) orvOnly[kind].push_back(ref);
+                if (++n % 2 != 0) continue;
+                ASSERT_EQ(notes::setNote(db.connection(), ref,
+                                         {n % 3 == 0 ? notes::Status::Explained : notes::Status::Resolved, "seen"},
+                                         "ravi", DateTime{2025, 6, 1})
+                              .outcome,
+                          notes::Outcome::Saved);
+            }
+            bool paired = !c.handPairs;
+            for (int kind = 0; kind < 2 && !paired; ++kind)
+                for (const notes::RowRef& b : bankOnly[kind])
+                    for (const notes::RowRef& o : orvOnly[kind]) {
+                        if (paired) break;
+                        pairs::PairRequest request = pairs::PairRequest::of({b, o});
+                        request.acceptDifference = true;
+                        paired =
+                            pairs::makePair(db.connection(), request, "ravi", DateTime{2025, 6, 1}).pair.has_value();
+                    }
+            ASSERT_TRUE(paired);
+        }
+
+        const MonthStatement s = monthStatement(db.connection(), period);
+        stmtExpectIdentities(s);
+        EXPECT_EQ(*s.line(StatementLine::PairedByHand).rows, c.handPairs ? 2 : 0);
+
+        // Both sides' lines and what the scope leaves out, from the generated rows themselves.
+        std::int64_t vesk[2] = {0, 0}, orv[2] = {0, 0}, left[2] = {0, 0};
+        long long veskRows = 0, orvRows = 0, leftRows = 0;
+        for (const sample::BankRow& r : data.bankRows) {
+            const long long d = stmtDay(r.tranDate.year, r.tranDate.month, r.tranDate.day);
+            if (d < first || d > last) continue;
+            vesk[r.deposit ? 0 : 1] += r.paise, ++veskRows;
+            if (!scopeFacilities.count(upper(trim(r.facilityId)))) left[r.deposit ? 0 : 1] += r.paise, ++leftRows;
+        }
+        for (const sample::OrvRow& r : data.orvRows) {
+            const long long d = stmtDay(r.postingDate.year, r.postingDate.month, r.postingDate.day);
+            if (d < first || d > last) continue;
+            orv[r.receipt ? 0 : 1] += r.paise, ++orvRows;
+            if (!scopeOfficeIds.count(trim(r.officeId))) left[r.receipt ? 0 : 1] -= r.paise, ++leftRows;
+        }
+        const auto text = [](std::int64_t paise) { return formatAmount(sample::rupees(paise)); };
+        EXPECT_EQ(stmtLineText(s, StatementLine::Vesk),
+                  "VESK|" + text(vesk[0]) + "|" + text(vesk[1]) + "|" + std::to_string(veskRows));
+        EXPECT_EQ(stmtLineText(s, StatementLine::Orv),
+                  "ORV|" + text(orv[0]) + "|" + text(orv[1]) + "|" + std::to_string(orvRows));
+        EXPECT_EQ(stmtLineText(s, StatementLine::NotCompared),
+                  "Not compared|" + text(left[0]) + "|" + text(left[1]) + "|" + std::to_string(leftRows));
+        EXPECT_GT(leftRows, 0);      // the unknown facility at least
+        if (c.headOffice) continue;  // the planted offices may lie outside it
+        for (StatementLine l : {StatementLine::Within, StatementLine::Timing, StatementLine::AmountsDiffer,
+                                StatementLine::OnlyVesk, StatementLine::OnlyOrv})
+            EXPECT_GT(*s.line(l).rows, 0) << statementLineText(l);
+    }
+}
+
+}  // namespace
+}  // namespace vesk::review
