@@ -113,12 +113,15 @@ void addItem(Tallies& t, StatementLine line, const CarriedItem& item, int sign =
 
 // What a cleared item came to, from the rows of its month and of the statement's as they are
 // now: its row, or else a row of its side and ID on another date.
+// Only the lines of the IDs sought are kept: a month's explanation holds every matched row.
 struct ClearedLookup {
+    std::set<std::pair<notes::Side, std::string>> sought;
     std::map<std::tuple<notes::Side, std::string, long long>, compare::ExplainedLine> byRow;
     std::map<std::pair<notes::Side, std::string>, compare::ExplainedLine> byId;
 
     void add(const std::vector<compare::ExplainedLine>& lines) {
         for (const compare::ExplainedLine& line : lines) {
+            if (!sought.count({line.side, line.id})) continue;
             byId.emplace(std::make_pair(line.side, line.id), line);
             byRow.emplace(std::make_tuple(line.side, line.id, line.day), line);
         }
@@ -156,11 +159,21 @@ ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::o
     return ClearedBy::NoLongerHeld;
 }
 
-bool itemListedBefore(const StatementItem& a, const StatementItem& b) {
-    const auto key = [](const StatementItem& i) {
-        return std::make_tuple(int(i.state), i.item.day, upper(i.item.office), i.item.office, i.item.side, i.item.id);
-    };
-    return key(a) < key(b);
+// The items in the order they are listed: cleared before carried, then by date, office name
+// without regard to case, side and ID. The keys are made once, not at every comparison.
+void listInOrder(std::vector<StatementItem>& items) {
+    using Key = std::tuple<int, long long, std::string, std::string, notes::Side, std::string>;
+    std::vector<std::pair<Key, std::size_t>> keys;
+    keys.reserve(items.size());
+    for (std::size_t n = 0; n < items.size(); ++n) {
+        const StatementItem& i = items[n];
+        keys.push_back({{int(i.state), i.item.day, upper(i.item.office), i.item.office, i.item.side, i.item.id}, n});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<StatementItem> sorted;
+    sorted.reserve(items.size());
+    for (const auto& k : keys) sorted.push_back(std::move(items[k.second]));
+    items = std::move(sorted);
 }
 
 MonthStatement buildStatement(store::Connection& db, Period period, const std::vector<CarriedItem>* brought) {
@@ -212,7 +225,8 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
 
     // The brought items left over are cleared; what cleared each is read from its month.
     ClearedLookup lookup;
-    lookup.add(explained.lines);
+    for (const auto& entry : unmatched) lookup.sought.emplace(entry.second->side, entry.second->id);
+    if (!unmatched.empty()) lookup.add(explained.lines);
     std::set<int> read{period.key()};
     for (const auto& entry : unmatched) {
         const Period month = statementMonthOf(entry.second->day);
@@ -225,7 +239,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
         cleared.how = clearedHow(item, lookup, cleared.now);
         out.items.push_back(std::move(cleared));
     }
-    std::stable_sort(out.items.begin(), out.items.end(), itemListedBefore);
+    listInOrder(out.items);
 
     for (std::size_t l = 0; l < kStatementLineCount; ++l) out.lines[l] = t[l].figures();
     // The amounts only lines: the difference, and what of it the make-up leaves.
