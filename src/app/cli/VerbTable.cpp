@@ -268,20 +268,23 @@ std::vector<Verb> table() {
          .options = {{"full", "", "and every index against its table"}},
          .help = "Reads every page of the database file, verifying its authentication code, then runs the "
                  "engine's check of every tree's structure (--full: and of every index against its table); "
-                 "prints ok, or what is damaged (and exits 1).",
+                 "prints ok, or what is damaged (and exits 1); a file with a passphrase is read with it, and without "
+                 "it is said to be protected, not damaged.",
          .run = runCheck},
         {.name = "backup",
          .arguments = {{"FILE"}},
          .options = {kYes},
          .help = "Writes a copy of the database to FILE with the engine's online backup, also while the window "
-                 "has it open (a change in progress is waited for); --yes replaces an existing FILE.",
+                 "has it open (a change in progress is waited for); --yes replaces an existing FILE. The copy of a "
+                 "file with a passphrase has the same passphrase.",
          .run = runBackup,
          .wrongCount = "give the file to write the backup to"},
         {.name = "restore",
          .arguments = {{"FILE"}},
          .options = {kYes},
-         .help = "Puts the backup FILE in the database's place once it opens with the program's key and passes "
-                 "the check; the database as it was is kept beside it as NAME.before-restore-DATE-TIME.",
+         .help = "Puts the backup FILE in the database's place once it opens with the program's key, or with its "
+                 "passphrase (asked for; the database then has it), and passes the check; the database as it was is "
+                 "kept beside it as NAME.before-restore-DATE-TIME.",
          .run = runRestore,
          .wrongCount = "give the backup file to restore"},
         {.name = "daily-backups",
