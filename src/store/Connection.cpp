@@ -140,6 +140,16 @@ void Connection::openWithoutUpgrade(const std::string& path) {
 }
 
 void Connection::openAsking(const std::string& path, bool upgrade) {
+    // One the run knows opens the file at once: the program's key would only fail first.
+    if (const std::optional<Secret> known = detail::rememberedPassphrase(path)) {
+        try {
+            open(path, *known, upgrade);
+            return;
+        } catch (const Error& e) {
+            if (!notADatabase(e)) throw;
+            rememberPassphrase(path, programKey());  // taken off since, or changed
+        }
+    }
     // The engine first, with the program's key: it plays back what a program killed in the
     // middle of a re-keying left, after which the file's bytes say which key it has.
     try {

@@ -148,6 +148,13 @@ bool rekeyFile(const std::string& path, const Secret& from, const Secret& to) {
 
 namespace detail {
 
+std::optional<Secret> rememberedPassphrase(const std::string& path) {
+    Keyring& ring = keyring();
+    const std::lock_guard lock(ring.mutex);
+    if (const auto known = ring.known.find(fileName(path)); known != ring.known.end()) return known->second;
+    return std::nullopt;
+}
+
 std::optional<Secret> passphraseFor(const std::string& path) {
     Keyring& ring = keyring();
     PassphraseSource source;

@@ -58,6 +58,8 @@ Secret fileKey(const std::string& path);
 bool rekeyFile(const std::string& path, const Secret& from, const Secret& to);
 
 namespace detail {
+/// The passphrase remembered for the file, if any.
+std::optional<Secret> rememberedPassphrase(const std::string& path);
 /// The passphrase remembered for the file, or asked of the source.
 std::optional<Secret> passphraseFor(const std::string& path);
 }  // namespace detail
