@@ -103,7 +103,10 @@ void createEmptyFile(const std::string& path) {
     ::close(fd);
 }
 
-bool notADatabase(const Error& e) { return e.number() == errc::kDatabaseBase + SQLITE_NOTADB; }
+// What the engine says of a file the key does not open.
+bool notADatabase(const Error& e) {
+    return e.number() == errc::kDatabaseBase + SQLITE_NOTADB || e.number() == kProtectedError;
+}
 
 }  // namespace
 

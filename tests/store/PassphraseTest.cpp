@@ -133,7 +133,7 @@ TEST_F(PassphraseTest, AFileWithoutOneOpensWithoutAskingAndTheNumbersTellTheRefu
     EXPECT_EQ(errorOf([&] { db.open(m_path); }).number(), kProtectedError);
     keyboard.type("not the one");
     EXPECT_EQ(errorOf([&] { db.open(m_path); }).number(), kWrongPassphraseError);
-    EXPECT_EQ(errorOf([&] { db.openWith(m_path, programKey()); }).number(), errc::kDatabaseBase + SQLITE_NOTADB);
+    EXPECT_EQ(errorOf([&] { db.openWith(m_path, programKey()); }).number(), kProtectedError);
     EXPECT_EQ(errorOf([&] { db.openWith(m_path, Secret(std::string_view("nor this"))); }).number(),
               kWrongPassphraseError);
     // Once given, the run keeps it: a second connection is not asked again, nor one beside it.
@@ -145,6 +145,21 @@ TEST_F(PassphraseTest, AFileWithoutOneOpensWithoutAskingAndTheNumbersTellTheRefu
     EXPECT_EQ(keyboard.asked(), 3);
     EXPECT_TRUE(beside.hasPassphrase());
     EXPECT_EQ(beside.scalar("SELECT ooffice_name FROM Youroffice"), Value("Kept HO"));
+}
+
+TEST_F(PassphraseTest, AConnectionHeldOpenWhileAnotherSetsThePassphraseIsToldSoNotThatTheFileIsDamaged) {
+    Connection held;
+    held.open(m_path);
+    EXPECT_EQ(held.scalar("SELECT ooffice_name FROM Youroffice"), Value("Kept HO"));
+    {
+        Connection other;  // another program, as far as the held one can tell
+        other.openWith(m_path, programKey());
+        other.rekey(Secret(std::string_view("set meanwhile")));
+    }
+    forgetPassphrases();
+    const Error e = errorOf([&] { held.scalar("SELECT ooffice_name FROM Youroffice"); });
+    EXPECT_EQ(e.number(), kProtectedError);
+    EXPECT_EQ(e.description(), kProtectedText);
 }
 
 TEST_F(PassphraseTest, TheCheckSaysProtectedOrWrongAndStillFindsDamage) {
