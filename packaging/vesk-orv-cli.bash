@@ -19,7 +19,7 @@ _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
         summary delete-month compare detail unmatched explain note notes open-items statement pair unpair pairs trend export where history check
-        backup restore daily-backups"
+        backup restore daily-backups passphrase"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
     COMPREPLY=()
 
@@ -77,6 +77,7 @@ _vesk_orv_cli() {
         open-items) options="--as-of" ;;
         statement) options="--items" ;;
         check) options="--full" ;;
+        passphrase) options="--yes" ;;
         export)
             case $first in
                 consolidated | detailed) options="--office --filter --out" ;;
@@ -107,6 +108,7 @@ _vesk_orv_cli() {
             COMPREPLY=($(compgen -f -- "$cur"))
             ;;
         daily-backups:0) COMPREPLY=($(compgen -W "on off" -- "$cur")) ;;
+        passphrase:0) COMPREPLY=($(compgen -W "set change remove" -- "$cur")) ;;
     esac
 }
 

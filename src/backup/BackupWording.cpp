@@ -5,6 +5,7 @@
 
 #include "backup/DailyBackups.h"
 #include "store/DatabaseLocation.h"
+#include "store/Passphrase.h"
 
 namespace vesk::backup {
 
@@ -48,6 +49,10 @@ std::string shortReason(const store::FileCheck& check) {
                        std::to_string(check.pages) + " pages fail their authentication code";
             if (check.strayBytes) return "it is damaged: it ends part way through a page";
             return "it is damaged: the engine's check finds faults";
+        case Status::Protected:
+            return "it is protected by a passphrase, and none was given (it is not damaged)";
+        case Status::WrongPassphrase:
+            return "the passphrase given is wrong for it (it is not damaged)";
         case Status::Sound:
             break;
     }
@@ -163,5 +168,84 @@ std::string notRemovedText(const std::string& file, const std::string& why) {
 }
 
 std::string notWrittenText(const std::string& file) { return "Cannot write '" + file + "'"; }
+
+std::string currentPassphrasePrompt(const std::string& path) { return "Passphrase of '" + path + "'"; }
+
+std::string newPassphrasePrompt(bool orRemove) {
+    return std::string("New passphrase (at least ") + std::to_string(store::kShortestPassphrase) + " characters" +
+           (orRemove ? "; leave it empty to remove the passphrase" : "") + ")";
+}
+
+std::string repeatPassphrasePrompt() { return "The new passphrase again"; }
+
+Message passphraseTooShort() {
+    return exclamation(
+        "A passphrase has at least " + std::to_string(store::kShortestPassphrase) + " characters. Nothing was changed.",
+        kPassphraseTitle);
+}
+
+Message passphrasesDiffer() {
+    return exclamation("The two passphrases given differ. Nothing was changed.", kPassphraseTitle);
+}
+
+Message hasPassphraseAlready(const std::string& path) {
+    return exclamation("The database '" + path +
+                           "' has a passphrase already: change it (\"vesk-orv-cli passphrase change\" or "
+                           "\"Passphrase…\" on the menu) or remove it. "
+                           "Nothing was changed.",
+                       kPassphraseTitle);
+}
+
+Message hasNoPassphrase(const std::string& path) {
+    return exclamation("The database '" + path +
+                           "' has no passphrase: it opens with the program's key. Set one with \"vesk-orv-cli "
+                           "passphrase set\" or \"Passphrase…\" on the menu. Nothing was changed.",
+                       kPassphraseTitle);
+}
+
+Message removePassphraseQuestion(const std::string& path) {
+    return question("Remove the passphrase of '" + path + "'?" + kCrLf +
+                        "The database and its daily copies then open for anyone who has the program.",
+                    "Confirm Remove", Icon::Exclamation, Answer::No);
+}
+
+Message passphraseChanged(PassphraseChange change, const std::string& path, std::size_t copies,
+                          const std::vector<std::string>& leftAlone) {
+    std::string text;
+    switch (change) {
+        case PassphraseChange::Set:
+            text = "The database '" + path + "' is protected by the passphrase now.";
+            break;
+        case PassphraseChange::Changed:
+            text = "The passphrase of the database '" + path + "' was changed.";
+            break;
+        case PassphraseChange::Removed:
+            text = "The passphrase of the database '" + path + "' was removed: it opens with the program's key.";
+            break;
+    }
+    if (copies)
+        text += std::string(kCrLf) + std::to_string(copies) + " daily " + (copies == 1 ? "copy" : "copies") +
+                " beside it went with it.";
+    for (const std::string& copy : leftAlone)
+        text += std::string(kCrLf) + "The daily copy '" + copy +
+                "' opens with neither the old key nor the new one and was left as it is.";
+    if (change != PassphraseChange::Removed)
+        text += std::string(kCrLf) +
+                "Nothing can recover the data without the passphrase: write it down and keep it where the office "
+                "keeps its other keys.";
+    return info(text, kPassphraseTitle);
+}
+
+Message passphraseNotGiven(const std::string& path) {
+    return critical(
+        std::string(store::kProtectedText) + kCrLf + "No passphrase was given for '" + path + "': the program ends.",
+        kPassphraseTitle);
+}
+
+Message passphraseWrongEachTime(const std::string& path, int tries) {
+    return critical(std::string(store::kWrongPassphraseText) + kCrLf + "The passphrase of '" + path + "' was wrong " +
+                        std::to_string(tries) + " times: the program ends.",
+                    kPassphraseTitle);
+}
 
 }  // namespace vesk::backup

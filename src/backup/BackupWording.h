@@ -58,9 +58,32 @@ std::string delayText(const store::DelayNotice& notice);
 /// A failure of a handler of the menu, under its title ("Error: ...").
 Message careFailed(const std::string& title, const Error& error);
 
+/// What a passphrase is asked with: the current one of the file, the new one, the new one again
+/// (`orRemove`: leaving it empty removes the passphrase).
+std::string currentPassphrasePrompt(const std::string& path);
+std::string newPassphrasePrompt(bool orRemove = false);
+std::string repeatPassphrasePrompt();
+/// A new passphrase refused; nothing was changed.
+Message passphraseTooShort();
+Message passphrasesDiffer();
+/// Set asked of a file that has a passphrase, change or remove of one that has none.
+Message hasPassphraseAlready(const std::string& path);
+Message hasNoPassphrase(const std::string& path);
+/// Asked before the passphrase goes.
+Message removePassphraseQuestion(const std::string& path);
+/// What set, change and remove did; `copies`: the daily copies re-keyed with the file,
+/// `leftAlone`: those that opened with neither key and were left as they were.
+enum class PassphraseChange { Set, Changed, Removed };
+Message passphraseChanged(PassphraseChange change, const std::string& path, std::size_t copies,
+                          const std::vector<std::string>& leftAlone);
+/// The window's start gave up: the passphrase was not given, or was wrong each time.
+Message passphraseNotGiven(const std::string& path);
+Message passphraseWrongEachTime(const std::string& path, int tries);
+
 /// The titles of the menu's messages.
 inline constexpr const char* kCheckTitle = "Check Database";
 inline constexpr const char* kBackupTitle = "Back Up Database";
 inline constexpr const char* kRestoreTitle = "Restore Database";
+inline constexpr const char* kPassphraseTitle = "Passphrase";
 
 }  // namespace vesk::backup

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "core/Secret.h"
+
 namespace vesk {
 
 enum class Icon { None, Information, Exclamation, Critical, Question };
@@ -52,6 +54,18 @@ struct SaveFileRequest {
     std::string name;    ///< the file name offered
 };
 
+/// What a passphrase is asked for.
+struct PassphraseRequest {
+    enum class Kind {
+        Current,  ///< the one a file is protected by
+        New,      ///< a new one, for the first time
+        Again,    ///< the new one once more, to catch a slip of the keys
+    };
+    Kind kind = Kind::Current;
+    std::string path;    ///< the file it is for
+    std::string prompt;  ///< what the person is told: which passphrase, of which file
+};
+
 /// Everything the core needs of the person in front of it. The window, the
 /// terminal and the tests each implement it.
 class Prompter {
@@ -73,6 +87,13 @@ class Prompter {
 
     /// Hands a finished file to the person (the desktop opens it with its program).
     virtual void openDocument(const std::string& path) = 0;
+
+    /// Asks for a passphrase, never showing what is typed; nullopt when the person cancels or
+    /// there is no one to ask (the default).
+    virtual std::optional<Secret> passphrase(const PassphraseRequest& request) {
+        (void)request;
+        return std::nullopt;
+    }
 };
 
 }  // namespace vesk

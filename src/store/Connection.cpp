@@ -1,6 +1,9 @@
 #include "store/Connection.h"
 
+#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
+#include "store/Passphrase.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
 #include "store/WaitState.h"
@@ -29,10 +33,6 @@ BeforeWrite& beforeWriteHook() {
     static BeforeWrite hook;
     return hook;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 using detail::applyKey;
 using detail::DbHandle;
@@ -94,10 +94,18 @@ void configure(sqlite3* db) {
 }
 
 // Creates the file itself first so that a file someone else made in the meantime is
-// never taken over (and so never removed after a failure).
+// never taken over (and so never removed after a failure). For its owner alone: it holds a
+// bank's transactions, and the engine gives its journals the file's permissions.
 void createEmptyFile(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "wx"));
-    if (!f) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
+    ::fchmod(fd, 0600);  // whatever the umask took away, nothing more
+    ::close(fd);
+}
+
+// What the engine says of a file the key does not open.
+bool notADatabase(const Error& e) {
+    return e.number() == errc::kDatabaseBase + SQLITE_NOTADB || e.number() == kProtectedError;
 }
 
 }  // namespace
@@ -118,22 +126,73 @@ void Connection::close() noexcept {
     m_key.clear();
 }
 
-void Connection::open(const std::string& path) { open(path, detail::programKey(), true); }
+void Connection::open(const std::string& path) { openAsking(path, true); }
 
-void Connection::openKeyed(const std::string& path, const std::string& key) { open(path, key, true); }
+void Connection::openWith(const std::string& path, const Secret& key) {
+    try {
+        open(path, key, true);
+    } catch (const Error& e) {
+        if (!notADatabase(e) || key == programKey() || !protectedByPassphrase(path)) throw;
+        throw Error(kWrongPassphraseError, kWrongPassphraseText);
+    }
+}
 
 void Connection::openWithoutUpgrade(const std::string& path) {
     if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
-    open(path, detail::programKey(), false);
+    openAsking(path, false);
 }
+
+void Connection::openAsking(const std::string& path, bool upgrade) {
+    // One the run knows opens the file at once: the program's key would only fail first.
+    if (const std::optional<Secret> known = detail::rememberedPassphrase(path)) {
+        try {
+            open(path, *known, upgrade);
+            return;
+        } catch (const Error& e) {
+            if (!notADatabase(e)) throw;
+            rememberPassphrase(path, programKey());  // taken off since, or changed
+        }
+    }
+    // The engine first, with the program's key: it plays back what a program killed in the
+    // middle of a re-keying left, after which the file's bytes say which key it has.
+    try {
+        open(path, programKey(), upgrade);
+        return;
+    } catch (const Error& e) {
+        if (!notADatabase(e) || !protectedByPassphrase(path)) throw;
+    }
+    const std::optional<Secret> key = detail::passphraseFor(path);
+    if (!key) throw Error(kProtectedError, kProtectedText);
+    try {
+        open(path, *key, upgrade);
+    } catch (const Error& e) {
+        if (!notADatabase(e)) throw;
+        rememberPassphrase(path, programKey());  // a passphrase since changed is not tried again
+        throw Error(kWrongPassphraseError, kWrongPassphraseText);
+    }
+    rememberPassphrase(path, *key);
+}
+
+void Connection::rekey(const Secret& key) {
+    if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
+    if (inTransaction()) throw Error(errc::kUsage, "The database cannot be re-keyed inside a transaction");
+    const detail::WaitEnd waitEnd;
+    const int rc = sqlite3_rekey(m_db.get(), key.data(), static_cast<int>(key.size()));
+    if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
+    m_key = key;
+    rememberPassphrase(m_path, key);
+}
+
+bool Connection::hasPassphrase() const { return m_db && !(m_key == programKey()); }
 
 void Connection::openBeside(const Connection& other) {
     if (!other.isOpen()) throw Error(errc::kUsage, "The database connection is not open");
-    const std::string path = other.m_path, key = other.m_key;  // other may be this one
+    const std::string path = other.m_path;  // other may be this one
+    const Secret key = other.m_key;
     open(path, key, false);
 }
 
-void Connection::open(const std::string& path, const std::string& key, bool upgrade) {
+void Connection::open(const std::string& path, const Secret& key, bool upgrade) {
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
     std::error_code ec;

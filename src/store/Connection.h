@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "core/Secret.h"
 #include "store/ResultSet.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
@@ -55,10 +56,17 @@ class Connection {
     /// Opens (or creates) the file keyed with the program's key; an open connection is
     /// closed first. An existing file must be readable with the key and hold the four
     /// tables; it is not changed when it is not. A missing file is created with the
-    /// tables, or not at all. Throws Error.
+    /// tables, or not at all, readable by its owner alone. A file the program's key does not
+    /// open but that is encrypted is opened with its passphrase, remembered for the run or
+    /// asked of the process's source (see Passphrase.h): none fails with kProtectedText, one
+    /// that does not open it with kWrongPassphraseText, and the file is then neither read nor
+    /// written. Throws Error.
     void open(const std::string& path);
-    /// Opens as open() does, with another key: a file the program did not key.
-    void openKeyed(const std::string& path, const std::string& key);
+    /// Opens as open() does, with that key and no other: one that does not open an encrypted
+    /// file fails with kWrongPassphraseText.
+    void openWith(const std::string& path, const Secret& key);
+    /// openWith() for a key that is no secret: another program's files, made up in tests.
+    void openKeyed(const std::string& path, const std::string& key) { openWith(path, Secret(key)); }
     /// Opens an existing file without bringing its layout up to date (see Schema.h); the
     /// statements work on it, only without the newer indexes. For reading old files as
     /// they are.
@@ -66,6 +74,15 @@ class Connection {
     /// Opens the file `other` has open, with its key and as it is (that connection brought
     /// its layout up to date): a second connection for work on another thread. Throws Error.
     void openBeside(const Connection& other);
+    /// Encrypts the whole file with another key (a passphrase, or the program's key to remove
+    /// one), through the engine's own re-keying: one transaction, so a program killed in the
+    /// middle leaves the file whole under the old key or the new one, never neither. The
+    /// passphrase remembered for the file follows. No transaction may be open. Throws Error.
+    void rekey(const Secret& key);
+    /// The key the file is open with.
+    const Secret& key() const { return m_key; }
+    /// True when that is a passphrase, not the program's key.
+    bool hasPassphrase() const;
     /// Closes the file; committed data stays. Nothing happens when it is not open.
     void close() noexcept;
     bool isOpen() const { return m_db != nullptr; }
@@ -110,12 +127,14 @@ class Connection {
     sqlite3* handle() const { return m_db.get(); }
 
   private:
-    void open(const std::string& path, const std::string& key, bool upgrade);
+    void open(const std::string& path, const Secret& key, bool upgrade);
+    /// The program's key first; a passphrase only when the file needs one.
+    void openAsking(const std::string& path, bool upgrade);
 
     std::shared_ptr<detail::WaitState> m_wait;
     std::shared_ptr<sqlite3> m_db;
     std::string m_path;
-    std::string m_key;
+    Secret m_key;
     bool m_inBeforeWrite = false;
 };
 

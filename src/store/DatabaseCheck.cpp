@@ -16,6 +16,7 @@
 #include "store/EngineError.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
+#include "store/Passphrase.h"
 #include "store/SqlDialect.h"
 #include "store/WaitState.h"
 
@@ -117,7 +118,7 @@ int beat(void* heartbeat) {
     return 0;
 }
 
-void engineCheck(const std::string& path, const std::string& password, CheckDepth depth, const Heartbeat& heartbeat,
+void engineCheck(const std::string& path, const Secret& password, CheckDepth depth, const Heartbeat& heartbeat,
                  FileCheck& check) {
     detail::WaitState wait;
     detail::DbHandle db = detail::openHandle(path, SQLITE_OPEN_READONLY, &wait);
@@ -172,7 +173,7 @@ void engineCheck(const std::string& path, const std::string& password, CheckDept
 }  // namespace
 
 FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Heartbeat& heartbeat) {
-    const std::string password = detail::programKey();
+    Secret password = programKey();
     FileCheck check;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -191,6 +192,17 @@ FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Hea
             detail::plainDatabaseHeader(salt.data())) {
             check.status = FileCheck::Status::Unreadable;
             return check;
+        }
+        // A file with a passphrase is read with it, asked as any open asks; it is never
+        // taken for a damaged one.
+        if (protectedByPassphrase(path)) {
+            const std::optional<Secret> given = detail::passphraseFor(path);
+            if (!given || !keyFits(path, *given)) {
+                check.status = given ? FileCheck::Status::WrongPassphrase : FileCheck::Status::Protected;
+                return check;
+            }
+            password = *given;
+            rememberPassphrase(path, password);
         }
         PageCodes codes(password, salt.data());
         check.badPages = failingPages(*fd, path, codes, check.pages, heartbeat);

@@ -11,11 +11,13 @@ namespace vesk::store {
 /// What reading a whole database file found.
 struct FileCheck {
     enum class Status {
-        Sound,       ///< every page authenticates with the key and the engine finds the file whole
-        Missing,     ///< there is no such file
-        Unreadable,  ///< no page authenticates with the key: another program's file, or damaged at its start
-        Foreign,     ///< readable with the key but without the program's tables
-        Damaged,     ///< pages fail their authentication code, or the engine finds faults
+        Sound,            ///< every page authenticates with the key and the engine finds the file whole
+        Missing,          ///< there is no such file
+        Unreadable,       ///< no page authenticates with the key: another program's file, or damaged at its start
+        Foreign,          ///< readable with the key but without the program's tables
+        Damaged,          ///< pages fail their authentication code, or the engine finds faults
+        Protected,        ///< encrypted with a passphrase, and none was given
+        WrongPassphrase,  ///< encrypted with a passphrase other than the one given
     };
     Status status = Status::Sound;
     std::int64_t pages = 0;                 ///< whole pages in the file

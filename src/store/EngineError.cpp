@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "store/DatabaseLocation.h"
+#include "store/Passphrase.h"
 
 namespace vesk::store {
 
@@ -51,6 +52,10 @@ Error engineError(sqlite3* db, int rc) {
     if (primary == SQLITE_BUSY) return Error(kInUseError, kInUseText);
     if (db && isDamage(primary)) {
         const char* file = sqlite3_db_filename(db, "main");
+        // Not damage: the file was given a passphrase (by another program, while this one had
+        // it open under the old key).
+        if (primary == SQLITE_NOTADB && file && *file && protectedByPassphrase(file))
+            return Error(kProtectedError, kProtectedText);
         if (file && *file) return Error(errc::kDatabaseBase + primary, damagedText(file, primary, message));
     }
     return Error(errc::kDatabaseBase + primary, message);

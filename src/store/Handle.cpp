@@ -42,7 +42,7 @@ void run(sqlite3* db, const char* sql) {
     if (rc != SQLITE_OK) throwEngineError(db, rc);
 }
 
-void applyKey(sqlite3* db, const std::string& password) {
+void applyKey(sqlite3* db, const Secret& password) {
     int rc = sqlite3_key(db, password.data(), static_cast<int>(password.size()));
     if (rc != SQLITE_OK) throwEngineError(db, rc);
     // Larger pages than the 1024-byte default cut the encryption work per row by about a

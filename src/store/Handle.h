@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "core/Secret.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -33,7 +35,9 @@ DbHandle openHandle(const std::string& path, int flags, WaitState* wait);
 const char* programKey();
 
 /// Keys the handle with the password and the program's page size.
-void applyKey(sqlite3* db, const std::string& password);
+void applyKey(sqlite3* db, const Secret& password);
+/// The same for a key that is no secret (the program's own).
+inline void applyKey(sqlite3* db, const char* password) { applyKey(db, Secret(std::string_view(password))); }
 
 /// The rows the statement just run changed itself, its triggers' changes left out: none when
 /// nothing changed since sqlite3_total_changes() gave `totalBefore` (a statement that is no

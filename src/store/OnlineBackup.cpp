@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "store/EngineError.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
+#include "store/Passphrase.h"
 #include "store/WaitState.h"
 
 namespace vesk::store {
@@ -244,7 +246,8 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
                      damagedText(source.path(), SQLITE_CORRUPT,
                                  "page " + std::to_string(page) + " fails its authentication code"));
     };
-    PartialFile to(destination, 0644, PartialFile::Cache::Bypassing);
+    // The copy holds what the file holds: for its owner alone.
+    PartialFile to(destination, 0600, PartialFile::Cache::Bypassing);
     const AlignedPages buffer{std::size_t(kPagesPerStep)};
     std::optional<detail::PageCodes> codes;
     for (std::int64_t first = 1; first <= pages; first += kPagesPerStep) {
@@ -255,7 +258,7 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
                                              sqlite3_int64(first - 1) * sqlite3_int64(detail::kPageBytes));
         // Past a cut-off end the engine reads zeros, whose code fails below.
         if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) throw engineError(source.handle(), rc);
-        if (!codes) codes.emplace(detail::programKey(), buffer.get());
+        if (!codes) codes.emplace(source.key(), buffer.get());
         for (std::int64_t i = 0; i < count; ++i)
             if (first + i != detail::kLockPage &&
                 !codes->authentic(buffer.get() + std::size_t(i) * detail::kPageBytes, first + i))
@@ -280,7 +283,10 @@ CopiedDatabase engineCopy(Connection& source, const std::string& destination, co
     CopiedDatabase copied;
     try {
         detail::DbHandle to = detail::openHandle(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        detail::applyKey(to.get(), detail::programKey());
+        // For the owner alone, before a page is in it; its journal takes the same.
+        ::chmod(partial.c_str(), 0600);
+        // With the file's own key: a copy of a file with a passphrase has the passphrase.
+        detail::applyKey(to.get(), source.key());
         detail::run(to.get(), "PRAGMA synchronous = FULL");
         Backup backup(to.get(), source.handle());
         const int rc = backup.stepAll(heartbeat);
@@ -321,15 +327,19 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
 
 void replaceDatabase(const std::string& live, const std::string& source, const std::string& keep,
                      const DelayWatcher& watcher, const Heartbeat& heartbeat) {
-    const std::string password = detail::programKey();
     if (sameFile(live, source)) throw Error(errc::kUsage, "The file to restore is the database file itself");
+    // The backup's key, which the database takes with its contents: a file restored from a
+    // backup with a passphrase has that passphrase again.
+    const Secret password = fileKey(source);
     if (fs::exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
     checkFolder(live);
     detail::DbHandle from = detail::openHandle(source, SQLITE_OPEN_READONLY, nullptr);
     detail::applyKey(from.get(), password);
 
     bool kept = false;
-    if (fs::exists(live)) {
+    // A live file under another key (or none readable) is replaced as a file: through the
+    // engine its pages would keep its own key.
+    if (fs::exists(live) && keyFits(live, password)) {
         // Opened before the engine locks the file and closed after it has let go: closing a
         // file drops every lock this process holds on it.
         const Fd liveBytes(::open(live.c_str(), O_RDONLY | O_CLOEXEC));
@@ -348,6 +358,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         }
         if (rc == SQLITE_DONE) {
             if (const int end = backup.finish(); end != SQLITE_OK) throw engineError(to.get(), end);
+            rememberPassphrase(live, password);
             return;
         }
         backup.finish();  // rolls the file back to what it was
@@ -359,6 +370,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         }
     }
     from.reset();
+    if (!kept && fs::exists(live)) copyFile(live, keep);
     const std::string partial = live + ".restoring-" + std::to_string(::getpid());
     copyFile(source, partial);
     // A journal left by the damaged file would be played back into the new one.
@@ -366,6 +378,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
     fs::remove(live + "-journal", ec);
     fs::rename(partial, live);
     syncFolderOf(live);
+    rememberPassphrase(live, password);
 }
 
 }  // namespace vesk::store

@@ -2,6 +2,7 @@
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
+#include <string.h>
 
 #include <array>
 #include <cstring>
@@ -33,7 +34,7 @@ struct PageCodes::Mac {
     std::unique_ptr<EVP_MAC_CTX, MacFree> ctx;
 };
 
-PageCodes::PageCodes(const std::string& password, const unsigned char* salt) : m_mac(std::make_unique<Mac>()) {
+PageCodes::PageCodes(const Secret& password, const unsigned char* salt) : m_mac(std::make_unique<Mac>()) {
     std::array<unsigned char, kKeySize> key{};
     std::array<unsigned char, kKeySize> macKey{};
     std::array<unsigned char, kSaltSize> macSalt{};
@@ -43,6 +44,15 @@ PageCodes::PageCodes(const std::string& password, const unsigned char* salt) : m
         PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), int(key.size()), macSalt.data(),
                                int(macSalt.size()), kMacKeyIterations, int(macKey.size()), macKey.data()) != 1)
         throw Error(errc::kInternal, "The page keys cannot be derived");
+    // The page keys open the file as the passphrase does: gone once the code is keyed.
+    struct Wipe {
+        std::array<unsigned char, kKeySize>& a;
+        std::array<unsigned char, kKeySize>& b;
+        ~Wipe() {
+            explicit_bzero(a.data(), a.size());
+            explicit_bzero(b.data(), b.size());
+        }
+    } wipe{key, macKey};
     m_mac->mac.reset(EVP_MAC_fetch(nullptr, "HMAC", nullptr));
     if (m_mac->mac) m_mac->ctx.reset(EVP_MAC_CTX_new(m_mac->mac.get()));
     char digest[] = "SHA1";

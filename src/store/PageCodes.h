@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Secret.h"
 #include "store/Handle.h"
 
 namespace vesk::store::detail {
@@ -25,7 +26,7 @@ inline constexpr std::int64_t kLockPage = 0x40000000 / std::int64_t(kPageBytes) 
 /// then a code per page.
 class PageCodes {
   public:
-    PageCodes(const std::string& password, const unsigned char* salt);
+    PageCodes(const Secret& password, const unsigned char* salt);
     ~PageCodes();
     PageCodes(const PageCodes&) = delete;
     PageCodes& operator=(const PageCodes&) = delete;

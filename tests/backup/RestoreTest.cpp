@@ -84,7 +84,7 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
     };
     const Case cases[] = {
         {"a file that is no database", text, Status::Unreadable},
-        {"another program's database", otherKey, Status::Unreadable},
+        {"another program's database", otherKey, Status::Protected},
         {"a damaged backup", damaged, Status::Damaged},
         {"no such file", m_dir.file("gone.db"), Status::Missing},
     };

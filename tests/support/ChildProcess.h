@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -92,6 +93,10 @@ class ChildProcess {
         char c = 0;
         if (::read(m_toParent[0], &c, 1) < 0) return false;
         return true;
+    }
+    /// Kills the child where it is, as a power cut or the task manager would end the program.
+    void kill() {
+        if (m_pid > 0 && m_status < 0) ::kill(m_pid, SIGKILL);
     }
     void release() {
         const char c = 1;

@@ -7,6 +7,7 @@ namespace vesk::test {
 ScriptedPrompter::~ScriptedPrompter() {
     EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " queued answer(s) never asked for";
     EXPECT_TRUE(m_files.empty()) << m_files.size() << " queued file choice(s) never asked for";
+    EXPECT_TRUE(m_passphrases.empty()) << m_passphrases.size() << " queued passphrase(s) never asked for";
 }
 
 Answer ScriptedPrompter::message(const Message& message) {
@@ -41,6 +42,18 @@ std::optional<std::string> ScriptedPrompter::nextFile(const char* dialog, const 
     auto f = m_files.front();
     m_files.pop_front();
     return f;
+}
+
+std::optional<Secret> ScriptedPrompter::passphrase(const PassphraseRequest& request) {
+    m_passphraseRequests.push_back(request);
+    if (m_passphrases.empty()) {
+        ADD_FAILURE() << "unexpected passphrase dialog: " << request.prompt;
+        return std::nullopt;
+    }
+    const std::optional<std::string> typed = m_passphrases.front();
+    m_passphrases.pop_front();
+    if (!typed) return std::nullopt;
+    return Secret(*typed);
 }
 
 const Message& ScriptedPrompter::lastMessage() const {

@@ -1,12 +1,16 @@
 #include "backup/DatabaseScreen.h"
 
+#include <filesystem>
+
 #include "backup/BackupFlows.h"
 #include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
+#include "backup/PassphraseFlows.h"
 #include "core/Error.h"
 #include "store/Connection.h"
 #include "store/DatabaseCheck.h"
 #include "store/OnlineBackup.h"
+#include "store/Passphrase.h"
 
 namespace vesk::backup {
 
@@ -53,6 +57,15 @@ bool DatabaseScreen::restoreFromBackup() {
     return guarded(kRestoreTitle, [this] {
         const auto file = m_prompter.openFile({kRestoreTitle, kDatabaseFilter, ""});
         return file && !file->empty() && restoreBackup(m_prompter, m_path, *file, m_now(), m_watcher);
+    });
+}
+
+bool DatabaseScreen::changePassphrase() {
+    return guarded(kPassphraseTitle, [this] {
+        std::error_code ec;
+        const bool hasOne = std::filesystem::exists(m_path, ec) && store::protectedByPassphrase(m_path);
+        return backup::changePassphrase(m_prompter, m_path,
+                                        hasOne ? PassphraseAction::ChangeOrRemove : PassphraseAction::Set, m_watcher);
     });
 }
 

@@ -26,6 +26,9 @@ class DatabaseScreen {
     bool backUpDatabase();
     /// Restore Database: asks for the backup and for leave, then puts it in the database's place.
     bool restoreFromBackup();
+    /// Passphrase…: sets one on a file without, else asks the current one and changes it, or
+    /// removes it when the new one is left empty. Connections held open must open the file anew.
+    bool changePassphrase();
 
     /// The Daily Backups box as it is to show.
     bool dailyBackupsOn() const;

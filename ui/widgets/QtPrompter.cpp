@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -66,6 +68,23 @@ std::optional<std::string> QtDialogs::saveFile(const SaveFileRequest& request) {
 
 void QtDialogs::openDocument(const std::string& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+std::optional<Secret> QtDialogs::passphrase(const PassphraseRequest& request) {
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName("dlgPassphrase");
+    dialog.setWindowTitle("Passphrase");
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setLabelText(QString::fromStdString(request.prompt) + ":");
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    QByteArray typed = dialog.textValue().toUtf8();
+    // What Qt kept of it goes with the dialog; the bytes copied out here are wiped.
+    dialog.setTextValue(QString());
+    std::optional<Secret> secret;
+    if (ok) secret = Secret(typed.constData(), std::size_t(typed.size()));
+    typed.fill('\0');
+    return secret;
 }
 
 FormPrompter::FormPrompter(QWidget* parent) : m_qt(parent), m_dialogs(&m_qt) {}

@@ -23,6 +23,8 @@ class QtDialogs : public Prompter {
     std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string&) override {}
     void openDocument(const std::string& path) override;
+    /// A line edit that shows dots for what is typed; Enter is OK, Escape cancels.
+    std::optional<Secret> passphrase(const PassphraseRequest& request) override;
 
   private:
     QPointer<QWidget> m_parent;
@@ -53,6 +55,9 @@ class FormPrompter : public Prompter {
     std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
+    std::optional<Secret> passphrase(const PassphraseRequest& request) override {
+        return m_dialogs->passphrase(request);
+    }
 
   private:
     /// Opens the dialog in the last folder of the form's kind of file and remembers the new one.

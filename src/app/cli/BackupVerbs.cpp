@@ -3,6 +3,7 @@
 #include "backup/BackupFlows.h"
 #include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
+#include "backup/PassphraseFlows.h"
 #include "cli/Verbs.h"
 #include "store/DatabaseCheck.h"
 
@@ -36,5 +37,19 @@ int runDailyBackups(Call& call) {
     call.out() << backup::dailyBackupsText(path, backup::dailyBackupsOn(path)) << "\n";
     return kExitOk;
 }
+
+namespace {
+
+int passphraseVerb(Call& call, backup::PassphraseAction action) {
+    return backup::changePassphrase(call.prompter(), call.databasePath(), action) ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int runPassphraseSet(Call& call) { return passphraseVerb(call, backup::PassphraseAction::Set); }
+
+int runPassphraseChange(Call& call) { return passphraseVerb(call, backup::PassphraseAction::Change); }
+
+int runPassphraseRemove(Call& call) { return passphraseVerb(call, backup::PassphraseAction::Remove); }
 
 }  // namespace vesk::cli

@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
+#include "store/Passphrase.h"
 #include "store/Waiting.h"
 
 namespace vesk::cli {
@@ -140,12 +141,39 @@ std::string usage(const Verb& verb, const std::string& command) {
     return text;
 }
 
+namespace {
+
+// For the run of one verb, every file with a passphrase is opened with the one the person
+// gives; forgotten (wiped) when the verb ends.
+class PassphrasesAsked {
+  public:
+    explicit PassphrasesAsked(Prompter& prompter)
+        : m_before(store::setPassphraseSource([&prompter](const std::string& path) -> std::optional<Secret> {
+              std::optional<Secret> given =
+                  prompter.passphrase({PassphraseRequest::Kind::Current, path, backup::currentPassphrasePrompt(path)});
+              if (given && given->empty()) return std::nullopt;
+              return given;
+          })) {}
+    ~PassphrasesAsked() {
+        store::setPassphraseSource(std::move(m_before));
+        store::forgetPassphrases();
+    }
+    PassphrasesAsked(const PassphrasesAsked&) = delete;
+    PassphrasesAsked& operator=(const PassphrasesAsked&) = delete;
+
+  private:
+    store::PassphraseSource m_before;
+};
+
+}  // namespace
+
 int run(const std::vector<std::string>& args, Context& context) {
     std::size_t verbAt = 0;
     if (const std::optional<int> settled = readGlobalOptions(args, context, verbAt)) return *settled;
     const Verb* verb = findVerb(args, verbAt, context);
     if (!verb) return kExitUsage;
     const store::DefaultDelayWatcher delays = delayLines(context, verb->name);
+    const PassphrasesAsked passphrases(context.prompter);
     return runGuarded(*verb, std::vector<std::string>(args.begin() + std::ptrdiff_t(verbAt) + 1, args.end()), context);
 }
 

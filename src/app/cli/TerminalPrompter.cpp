@@ -1,5 +1,8 @@
 #include "cli/TerminalPrompter.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <istream>
 #include <ostream>
 #include <string>
@@ -34,6 +37,44 @@ const char* iconWord(Icon icon) {
             break;
     }
     return "";
+}
+
+// The terminal's echo off while a passphrase is typed, on again whatever happens.
+class TerminalEchoOff {
+  public:
+    TerminalEchoOff() {
+        if (::tcgetattr(STDIN_FILENO, &m_saved) != 0) return;
+        termios quiet = m_saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ICANON;
+        m_off = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    }
+    ~TerminalEchoOff() {
+        if (m_off) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+    }
+    TerminalEchoOff(const TerminalEchoOff&) = delete;
+    TerminalEchoOff& operator=(const TerminalEchoOff&) = delete;
+
+  private:
+    termios m_saved{};
+    bool m_off = false;
+};
+
+// One line, byte by byte into the secret (no string holds it); nullopt at the input's end.
+std::optional<Secret> terminalLine(std::istream& in) {
+    Secret line;
+    bool any = false;
+    for (std::istream::int_type c; (c = in.get()) != std::istream::traits_type::eof();) {
+        any = true;
+        if (c == '\n') break;
+        line.push(static_cast<char>(c));
+    }
+    if (!any) return std::nullopt;
+    if (!line.empty() && line.data()[line.size() - 1] == '\r') {
+        Secret trimmed(line.data(), line.size() - 1);
+        return trimmed;
+    }
+    return line;
 }
 
 }  // namespace
@@ -96,6 +137,20 @@ void TerminalPrompter::progress(const std::string& text) {
     }
     m_err << "\r" << text << "\x1b[K" << std::flush;
     m_progressShown = true;
+}
+
+std::optional<Secret> TerminalPrompter::passphrase(const PassphraseRequest& request) {
+    endProgressLine();
+    if (request.kind == PassphraseRequest::Kind::Current && m_environment) return m_environment;
+    if (!m_interactive) return terminalLine(m_in);
+    m_err << request.prompt << ": " << std::flush;
+    std::optional<Secret> line;
+    {
+        const TerminalEchoOff echoOff;
+        line = terminalLine(m_in);
+    }
+    m_err << "\n";
+    return line;
 }
 
 void TerminalPrompter::openDocument(const std::string& path) {

@@ -9,6 +9,8 @@ namespace vesk::cli {
 /// The person at a terminal. Messages go to the error stream under their title; Yes/No
 /// questions are asked only when the input is a terminal and are otherwise answered No,
 /// so that a script never hangs. Progress is one rewritten line, shown only on a terminal.
+/// A passphrase is read on a terminal without echo; from any other input as one line (no line
+/// at all: none); the current passphrase of a file from the environment when it holds one.
 class TerminalPrompter : public Prompter {
   public:
     TerminalPrompter(std::istream& in, std::ostream& err, bool interactive, bool progressLine);
@@ -20,6 +22,10 @@ class TerminalPrompter : public Prompter {
     std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override;
     void openDocument(const std::string& path) override;
+    std::optional<Secret> passphrase(const PassphraseRequest& request) override;
+
+    /// What answers every request for a file's current passphrase (VESK_ORV_PASSPHRASE).
+    void setEnvironmentPassphrase(std::optional<Secret> passphrase) { m_environment = std::move(passphrase); }
 
   private:
     void endProgressLine();
@@ -30,6 +36,7 @@ class TerminalPrompter : public Prompter {
     bool m_interactive;
     bool m_progressLine;
     bool m_progressShown = false;
+    std::optional<Secret> m_environment;
 };
 
 }  // namespace vesk::cli

@@ -18,6 +18,7 @@ class VerbPrompter : public Prompter {
     std::optional<std::string> saveFile(const SaveFileRequest& request) override { return m_inner.saveFile(request); }
     void progress(const std::string& text) override { m_inner.progress(text); }
     void openDocument(const std::string& path) override { m_inner.openDocument(path); }
+    std::optional<Secret> passphrase(const PassphraseRequest& request) override { return m_inner.passphrase(request); }
 
   private:
     Prompter& m_inner;

@@ -293,20 +293,23 @@ std::vector<Verb> table() {
          .options = {{"full", "", "and every index against its table"}},
          .help = "Reads every page of the database file, verifying its authentication code, then runs the "
                  "engine's check of every tree's structure (--full: and of every index against its table); "
-                 "prints ok, or what is damaged (and exits 1).",
+                 "prints ok, or what is damaged (and exits 1); a file with a passphrase is read with it, and without "
+                 "it is said to be protected, not damaged.",
          .run = runCheck},
         {.name = "backup",
          .arguments = {{"FILE"}},
          .options = {kYes},
          .help = "Writes a copy of the database to FILE with the engine's online backup, also while the window "
-                 "has it open (a change in progress is waited for); --yes replaces an existing FILE.",
+                 "has it open (a change in progress is waited for); --yes replaces an existing FILE. The copy of a "
+                 "file with a passphrase has the same passphrase.",
          .run = runBackup,
          .wrongCount = "give the file to write the backup to"},
         {.name = "restore",
          .arguments = {{"FILE"}},
          .options = {kYes},
-         .help = "Puts the backup FILE in the database's place once it opens with the program's key and passes "
-                 "the check; the database as it was is kept beside it as NAME.before-restore-DATE-TIME.",
+         .help = "Puts the backup FILE in the database's place once it opens with the program's key, or with its "
+                 "passphrase (asked for; the database then has it), and passes the check; the database as it was is "
+                 "kept beside it as NAME.before-restore-DATE-TIME.",
          .run = runRestore,
          .wrongCount = "give the backup file to restore"},
         {.name = "daily-backups",
@@ -315,6 +318,30 @@ std::vector<Verb> table() {
                  "each day the database is copied into the folder backups beside it, the newest 7 kept.",
          .run = runDailyBackups,
          .wrongCount = "give on, off or nothing"},
+        {.name = "passphrase",
+         .help = "Sets, changes or removes the database's passphrase, re-keying the file and the daily copies beside "
+                 "it in one step each. The new passphrase (at least 8 characters) is asked twice, the current one "
+                 "for change and remove: on a terminal without echo, else one line each from standard input; the "
+                 "current one also from VESK_ORV_PASSPHRASE. Never on the command line. Every verb asks for it "
+                 "when the file has one.",
+         .wrongCount = "give set, change or remove",
+         .subVerbs = {{.name = "set",
+                       .help = "Protects the database and its daily copies by a passphrase of the user's own, asked "
+                               "twice.",
+                       .run = runPassphraseSet,
+                       .wrongCount = "set takes no arguments"},
+                      {.name = "change",
+                       .help = "Asks the current passphrase, then the new one twice, and re-keys the database and "
+                               "its daily copies with it.",
+                       .run = runPassphraseChange,
+                       .wrongCount = "change takes no arguments"},
+                      {.name = "remove",
+                       .options = {kYes},
+                       .help = "Asks the current passphrase and, once confirmed (--yes: unasked), encrypts the "
+                               "database and its daily copies with the program's key again.",
+                       .run = runPassphraseRemove,
+                       .wrongCount = "remove takes no arguments but --yes"}},
+         .groupSynopsis = "set | change | remove [--yes]"},
         {.name = "where",
          .help = "Prints the database file the other verbs open, then why it is that one: --db, VESK_ORV_DB, "
                  "beside the program, or the data folder when the program's folder is not writable.",

@@ -54,6 +54,9 @@ int runCheck(Call& call);
 int runBackup(Call& call);
 int runRestore(Call& call);
 int runDailyBackups(Call& call);
+int runPassphraseSet(Call& call);
+int runPassphraseChange(Call& call);
+int runPassphraseRemove(Call& call);
 
 int runWhere(Call& call);
 

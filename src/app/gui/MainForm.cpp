@@ -94,6 +94,8 @@ MainForm::MainForm() : m_prompter(*this) {
     m_daily->setObjectName("chkDailyBackups");
     m_daily->setFont(smallFont);
     m_daily->setGeometry(twipsRect(360, 4800, 2775, 375));
+    auto* passphrase = makeButton(this, "cmdPassphrase", "P&assphrase…", twipsRect(360, 5280, 2775, 495), smallFont);
+    passphrase->setToolTip("Set, change or remove the passphrase the database file and its daily copies open with");
 
     // The task buttons open their forms; the rest are the menu's own.
     connect(c1, &QPushButton::clicked, this, [this] { openTask(Office); });
@@ -107,6 +109,7 @@ MainForm::MainForm() : m_prompter(*this) {
     connect(backUp, &QPushButton::clicked, this, &MainForm::backUpDatabase);
     connect(restore, &QPushButton::clicked, this, &MainForm::restoreDatabase);
     connect(m_daily, &QCheckBox::clicked, this, &MainForm::switchDailyBackups);
+    connect(passphrase, &QPushButton::clicked, this, &MainForm::changePassphrase);
     // Escape on the menu would end the program unasked: only Exit does.
     useKeyboard(this)->setEscapeCloses(false);
 
@@ -128,7 +131,7 @@ void MainForm::showDatabase(const QString& path) {
         m_database->setDelayWatcher(showDelays(m_status));
     }
     for (QPushButton* b : {findChild<QPushButton*>("cmdCheck"), findChild<QPushButton*>("cmdBackup"),
-                           findChild<QPushButton*>("cmdRestore")})
+                           findChild<QPushButton*>("cmdRestore"), findChild<QPushButton*>("cmdPassphrase")})
         b->setEnabled(!path.isEmpty());
     m_daily->setEnabled(!path.isEmpty());
     m_daily->setChecked(!path.isEmpty() && m_database->dailyBackupsOn());
@@ -197,6 +200,13 @@ void MainForm::backUpDatabase() {
 void MainForm::restoreDatabase() {
     runBusy(backup::kRestoreTitle, [this] {
         if (m_database->restoreFromBackup()) emit databaseReplaced();
+    });
+}
+
+void MainForm::changePassphrase() {
+    runBusy(backup::kPassphraseTitle, [this] {
+        // The forms' connections hold the file under its old key.
+        if (m_database->changePassphrase()) emit databaseReplaced();
     });
 }
 

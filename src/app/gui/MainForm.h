@@ -41,6 +41,7 @@ class MainForm : public QWidget {
     void checkDatabase();              ///< cmdCheck
     void backUpDatabase();             ///< cmdBackup
     void restoreDatabase();            ///< cmdRestore
+    void changePassphrase();           ///< cmdPassphrase
     void switchDailyBackups(bool on);  ///< chkDailyBackups
 
     /// Replaces the message boxes and file dialogs (tests script them).

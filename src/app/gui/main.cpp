@@ -3,9 +3,13 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
+#include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
+#include "backup/PassphraseFlows.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
+#include "store/Passphrase.h"
+#include "widgets/QtPrompter.h"
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
@@ -20,8 +24,19 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
 
     vesk::store::setBeforeWrite(vesk::backup::dailyBackupHook());
+    const std::string databasePath = vesk::store::databasePath();
+    // A file with a passphrase is opened with it or not at all: asked before any form opens it.
+    vesk::gui::QtDialogs dialogs(nullptr);
+    if (!vesk::backup::unlockDatabase(dialogs, databasePath)) return 1;
+    // Any other file with one (a backup to restore) is asked for as it is opened.
+    vesk::store::setPassphraseSource([&dialogs](const std::string& path) -> std::optional<vesk::Secret> {
+        auto given = dialogs.passphrase(
+            {vesk::PassphraseRequest::Kind::Current, path, vesk::backup::currentPassphrasePrompt(path)});
+        if (given && given->empty()) return std::nullopt;
+        return given;
+    });
     vesk::gui::UserSettings settings;
-    vesk::gui::FormSet forms(vesk::store::databasePath(), &settings);
+    vesk::gui::FormSet forms(databasePath, &settings);
     // Exit ends the program at once, whatever else is loaded.
     QObject::connect(&forms, &vesk::gui::FormSet::exitRequested, &app, [] { QApplication::exit(0); });
     forms.start();

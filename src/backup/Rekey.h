@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "core/Secret.h"
+#include "store/Connection.h"
+
+namespace vesk::backup {
+
+/// What re-keying a database did to the daily copies beside it.
+struct Rekeyed {
+    std::size_t copies = 0;              ///< re-keyed with it
+    std::vector<std::string> leftAlone;  ///< opened with neither key: left as they were
+};
+
+/// Encrypts the database the connection has open with `key` (a passphrase, or the program's
+/// key to remove one), then every daily copy beside it that opened with the old key: a copy
+/// left under the old key would open for whoever knew that one. The file and the copies are
+/// made readable by their owner alone. Throws Error when the database cannot be re-keyed (it
+/// then keeps its old key).
+Rekeyed rekeyDatabase(store::Connection& db, const Secret& key);
+
+}  // namespace vesk::backup
