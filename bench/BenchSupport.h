@@ -1,5 +1,6 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -35,6 +36,21 @@ class ScratchFolder {
 
 /// The fastest of the repetitions, beside the median the library reports.
 inline double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+/// Each job a number of times, one run a repetition, so that the fastest and the median are
+/// reported.
+inline void repeat(benchmark::internal::Benchmark* b, int runs) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(runs)->ComputeStatistics("min", least);
+}
+
+/// The library set up to report the statistics only, unless the command line says otherwise.
+inline void initializeStatisticsOnly(int argc, char** argv) {
+    static char statistics[] = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, statistics);
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+}
 
 /// The most memory this process has held, in megabytes.
 inline double peakMegabytes() {

@@ -328,34 +328,20 @@ void BM_FileSize(benchmark::State& state) {
     state.counters["MB per month"] = megabytes / kMonths;
 }
 
-// Each job a number of times, one run a repetition, so that the fastest and the median are
-// reported.
-void repeat(benchmark::internal::Benchmark* b, int runs) {
-    b->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(runs)
-        ->ComputeStatistics("min", bench::least);
-}
-
 }  // namespace
 
 // Statistics only, unless the command line says otherwise.
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char statistics[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, statistics);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
+    bench::initializeStatisticsOnly(argc, argv);
     const int copies = kMonths > 24 ? 1 : 3;  // the day's first change, with a copy of ten years: gigabytes
     for (const ReadingVerb& verb : kReadingVerbs)
-        repeat(benchmark::RegisterBenchmark(verb.name, [args = verb.args](benchmark::State& s) { timeVerb(s, args); }),
-               5);
+        bench::repeat(
+            benchmark::RegisterBenchmark(verb.name, [args = verb.args](benchmark::State& s) { timeVerb(s, args); }), 5);
     for (auto [name, fn] : {std::pair{"BM_ImportMonthIntoHistory", &BM_ImportMonthIntoHistory},
                             std::pair{"BM_ImportMonthIntoFreshDatabase", &BM_ImportMonthIntoFreshDatabase},
                             std::pair{"BM_ImportMonthAgainIntoItsDatabase", &BM_ImportMonthAgainIntoItsDatabase},
                             std::pair{"BM_DeleteMonthFromHistory", &BM_DeleteMonthFromHistory}})
-        repeat(benchmark::RegisterBenchmark(name, fn), 5);
+        bench::repeat(benchmark::RegisterBenchmark(name, fn), 5);
 #ifndef VESK_HISTORY_IN_PLACE
     // Open items name the two years' last day; ten years are not listed by them.
     for (auto [name, fn, runs] :
@@ -365,13 +351,13 @@ int main(int argc, char** argv) {
           std::tuple{"BM_ExplainWithHints", &BM_ExplainWithHints, 7},
           std::tuple{"BM_ExplainWithHintsAfterImport", &BM_ExplainWithHintsAfterImport, 3},
           std::tuple{"BM_PairByHand", &BM_PairByHand, 5}, std::tuple{"BM_Unpair", &BM_Unpair, 5}})
-        repeat(benchmark::RegisterBenchmark(name, fn), runs);
+        bench::repeat(benchmark::RegisterBenchmark(name, fn), runs);
 #endif
     for (auto [name, fn] : {std::pair{"BM_CheckVerb", &BM_CheckVerb}, std::pair{"BM_CheckFullVerb", &BM_CheckFullVerb},
                             std::pair{"BM_BackupVerb", &BM_BackupVerb}})
-        repeat(benchmark::RegisterBenchmark(name, fn), 5);
-    repeat(benchmark::RegisterBenchmark("BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime), 2);
-    repeat(benchmark::RegisterBenchmark("BM_FirstChangeOfADay", &BM_FirstChangeOfADay), copies);
+        bench::repeat(benchmark::RegisterBenchmark(name, fn), 5);
+    bench::repeat(benchmark::RegisterBenchmark("BM_OpenItemsFirstTime", &BM_OpenItemsFirstTime), 2);
+    bench::repeat(benchmark::RegisterBenchmark("BM_FirstChangeOfADay", &BM_FirstChangeOfADay), copies);
     benchmark::RegisterBenchmark("BM_FileSize", BM_FileSize)->Iterations(1);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

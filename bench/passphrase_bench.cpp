@@ -99,28 +99,16 @@ void BM_SetPassphraseOnHistory(benchmark::State& state) {
     state.counters["MB"] = double(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
 }
 
-void passphraseRepeat(benchmark::internal::Benchmark* b, int runs) {
-    b->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(runs)
-        ->ComputeStatistics("min", bench::least);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char statistics[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, statistics);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
+    bench::initializeStatisticsOnly(argc, argv);
     for (auto [name, fn] : {std::pair{"BM_OpenFreshWithoutPassphrase", &BM_OpenFreshWithoutPassphrase},
                             std::pair{"BM_OpenFreshWithPassphrase", &BM_OpenFreshWithPassphrase},
                             std::pair{"BM_OpenHistoryWithoutPassphrase", &BM_OpenHistoryWithoutPassphrase},
                             std::pair{"BM_OpenHistoryWithPassphrase", &BM_OpenHistoryWithPassphrase}})
-        passphraseRepeat(benchmark::RegisterBenchmark(name, fn), 9);
-    passphraseRepeat(benchmark::RegisterBenchmark("BM_SetPassphraseOnHistory", &BM_SetPassphraseOnHistory), 3);
+        bench::repeat(benchmark::RegisterBenchmark(name, fn), 9);
+    bench::repeat(benchmark::RegisterBenchmark("BM_SetPassphraseOnHistory", &BM_SetPassphraseOnHistory), 3);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
