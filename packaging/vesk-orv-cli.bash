@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items statement pair unpair pairs trend export where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes pair unpair pairs trend export where history check
         backup restore daily-backups passphrase"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
     COMPREPLY=()
@@ -67,7 +67,7 @@ _vesk_orv_cli() {
     case $verb in
         inspect) options="--rows --sheet" ;;
         sample) options="--offices --rows --year --month --seed" ;;
-        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month | backup | restore)
+        import-master | import-ctr | import-orv | set-office | delete-offices | delete-month | backup | restore | close | reopen)
             options="--yes" ;;
         compare) options="--filter" ;;
         explain) options="--matched" ;;
@@ -75,7 +75,7 @@ _vesk_orv_cli() {
         note) options="--status --text" ;;
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
-        statement) options="--items" ;;
+        statement) options="--items --now" ;;
         check) options="--full" ;;
         passphrase) options="--yes" ;;
         export)
@@ -84,7 +84,7 @@ _vesk_orv_cli() {
                 unmatched | trend) options="--out" ;;
                 explained) options="--out --matched" ;;
                 open-items) options="--as-of --out" ;;
-                statement) options="--out" ;;
+                statement) options="--now --out" ;;
             esac
             ;;
     esac

@@ -30,6 +30,10 @@ std::string actionText(Action action) {
             return "Hand pair undone";
         case Action::HandPairBroken:
             return "Hand pair broken";
+        case Action::MonthClosed:
+            return "Month closed";
+        case Action::MonthReopened:
+            return "Month reopened";
     }
     return {};
 }
@@ -69,6 +73,8 @@ std::vector<std::string> historyHeadings(Form form) {
             return {"Time", "Action", "Period", "File", "Size", "Rows", "Receipts", "Payments", "SHA-256"};
         case Form::Pairs:
             return {"Time", "Action", "Period", "Pair", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
+        case Form::Closes:
+            return {"Time", "Action", "Period", "By", "Size", "Items", "Deposits", "Withdrawals", "SHA-256"};
     }
     return {};
 }

@@ -11,7 +11,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 13> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 15> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -25,6 +25,8 @@ constexpr std::array<std::pair<Action, const char*>, 13> kActionKeys = {{
     {Action::HandPairMade, "hand-pair-made"},
     {Action::HandPairUndone, "hand-pair-undone"},
     {Action::HandPairBroken, "hand-pair-broken"},
+    {Action::MonthClosed, "month-closed"},
+    {Action::MonthReopened, "month-reopened"},
 }};
 
 }  // namespace
@@ -47,6 +49,8 @@ const char* formKey(Form form) {
             return "orv";
         case Form::Pairs:
             return "pairs";
+        case Form::Closes:
+            return "closes";
     }
     return "";
 }
@@ -81,6 +85,9 @@ Form formOf(Action action) {
         case Action::HandPairUndone:
         case Action::HandPairBroken:
             return Form::Pairs;
+        case Action::MonthClosed:
+        case Action::MonthReopened:
+            return Form::Closes;
         case Action::MasterImport:
         case Action::OfficeChange:
         case Action::OfficesDeletion:
@@ -163,7 +170,7 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 }
 
 std::optional<Form> formNamed(const std::string& name) {
-    for (Form f : {Form::Master, Form::Ctr, Form::Orv, Form::Pairs})
+    for (Form f : {Form::Master, Form::Ctr, Form::Orv, Form::Pairs, Form::Closes})
         if (name == formKey(f)) return f;
     return std::nullopt;
 }

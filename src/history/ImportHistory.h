@@ -12,8 +12,9 @@
 
 namespace vesk::history {
 
-/// The form whose data a change touched; the hand pairs touch both sides and have their own.
-enum class Form { Master, Ctr, Orv, Pairs };
+/// The form whose data a change touched; the hand pairs touch both sides and have their own, as
+/// the closes of months do.
+enum class Form { Master, Ctr, Orv, Pairs, Closes };
 
 /// What changed the data.
 enum class Action {
@@ -30,6 +31,8 @@ enum class Action {
     HandPairMade,     ///< rows were paired by hand
     HandPairUndone,   ///< a hand pair was undone
     HandPairBroken,   ///< an import or a deletion removed or changed a row of a hand pair
+    MonthClosed,      ///< a month was closed (office: who closed it; rows: the items carried)
+    MonthReopened,    ///< a month's close was reopened (office: who reopened it)
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -83,7 +86,7 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 /// The name the records keep the action under: "ctr-import", "bank-note-change", ...
 const char* actionKey(Action action);
 
-/// The form a command line names: "master", "ctr", "orv" or "pairs".
+/// The form a command line names: "master", "ctr", "orv", "pairs" or "closes".
 std::optional<Form> formNamed(const std::string& name);
 
 }  // namespace vesk::history

@@ -6,7 +6,10 @@
 #include <tuple>
 
 #include "compare/CompareStatements.h"
+#include "core/Amount.h"
 #include "core/Text.h"
+#include "history/FileDigest.h"
+#include "notes/NoteWording.h"
 #include "review/OpenItems.h"
 #include "review/ReviewStatements.h"
 #include "review/StoredPairing.h"
@@ -159,6 +162,30 @@ ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::o
     return ClearedBy::NoLongerHeld;
 }
 
+// What the month's digest is taken over: its lines up to Resolved, then its explained rows in a
+// fixed order, each with its class and note.
+std::string statementDigestOf(const MonthStatement& s, std::vector<compare::ExplainedLine> lines) {
+    std::string text = std::to_string(s.period.key()) + "\n";
+    for (std::size_t l = 0; l <= std::size_t(StatementLine::Resolved); ++l) {
+        const StatementFigures& f = s.lines[l];
+        text += formatAmount(f.deposits) + "\t" + formatAmount(f.withdrawals) + "\t" +
+                (f.rows ? std::to_string(*f.rows) : "") + "\n";
+    }
+    const auto key = [](const compare::ExplainedLine& l) {
+        return std::make_tuple(l.side, l.id, l.day, l.office, l.kind, compare::amountUnits(l.amount));
+    };
+    std::sort(lines.begin(), lines.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    for (const compare::ExplainedLine& l : lines) {
+        text += notes::sideText(l.side) + std::string("\t") + l.id + "\t" + std::to_string(l.day) + "\t" + l.office +
+                "\t" + (l.kind == notes::Kind::Deposit ? "D" : "W") + "\t" +
+                std::to_string(compare::amountUnits(l.amount)) + "\t" + compare::pairClassTag(l.cls) + "\t" +
+                std::to_string(l.handPair);
+        if (l.note) text += "\t" + std::string(notes::statusText(l.note->status)) + "\t" + l.note->text;
+        text += "\n";
+    }
+    return history::sha256Hex(text.data(), text.size());
+}
+
 // The items in the order they are listed: cleared before carried, then by date, office name
 // without regard to case, side and ID. The keys are made once, not at every comparison.
 void listInOrder(std::vector<StatementItem>& items) {
@@ -251,6 +278,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     for (StatementLine l : kMakeUpLines) depLeft.add(-out.line(l).deposits), wdlLeft.add(-out.line(l).withdrawals);
     out.lines[std::size_t(StatementLine::Difference)] = {depDiff.total(), wdlDiff.total(), std::nullopt};
     out.lines[std::size_t(StatementLine::Unexplained)] = {depLeft.total(), wdlLeft.total(), std::nullopt};
+    out.monthDigest = statementDigestOf(out, explained.lines);
     return out;
 }
 

@@ -90,6 +90,9 @@ struct MonthStatement {
     compare::Scope scope;
     std::array<StatementFigures, kStatementLineCount> lines{};
     std::vector<StatementItem> items;  ///< the cleared ones, then those carried forward
+    /// The SHA-256 (64 hex digits) of the month's rows, their classes and notes: the lines up to
+    /// Resolved and every row the explanation gives in the scope, so a close tells when they change.
+    std::string monthDigest;
 
     const StatementFigures& line(StatementLine l) const { return lines[std::size_t(l)]; }
     /// False when the month holds no bank row and no ORV entry.

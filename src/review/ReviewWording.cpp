@@ -224,4 +224,104 @@ std::string statementFileName(Period period) {
     return monthName(period.month) + "_" + std::to_string(period.year) + "_Statement.xlsx";
 }
 
+namespace {
+
+std::string closeWhenText(const DateTime& when) { return dayFirst(when, TimeShown::Minutes); }
+std::string closeDayText(const DateTime& when) { return dayFirst(when, TimeShown::None); }
+
+}  // namespace
+
+Message reopenQuestion(const MonthClose& close) {
+    return question("The month " + monthAndYear(close.period) + " was closed on " + closeDayText(close.closedAt) +
+                        " by " + close.closedBy + ". Reopen it?",
+                    "Reopen Month", Icon::Question, Answer::No);
+}
+
+Message closeQuestion(const MonthStatement& statement) {
+    const std::size_t carried = statement.carried().size();
+    return question("Close " + monthAndYear(statement.period) + "? Its statement and its " + std::to_string(carried) +
+                        (carried == 1 ? " open item" : " open items") + " carried forward are kept as they are now.",
+                    "Close Month", Icon::Question, Answer::No);
+}
+
+Message closeRefusedMessage(CloseRefusal why, const MonthStatement& statement, const std::optional<MonthClose>& close) {
+    const std::string month = monthAndYear(statement.period);
+    switch (why) {
+        case CloseRefusal::AlreadyClosed:
+            return exclamation(
+                month + " was closed on " + closeDayText(close->closedAt) + " by " + close->closedBy + " already.",
+                "Close Month");
+        case CloseRefusal::LaterClosed:
+            return exclamation(monthAndYear(close->period) + ", a later month, is closed: reopen it first.",
+                               "Close Month");
+        case CloseRefusal::NoBankRows:
+            return exclamation("No bank rows are held for " + month + ": it cannot be closed.", "Close Month");
+        case CloseRefusal::NoOrvEntries:
+            return exclamation("No ORV entries are held for " + month + ": it cannot be closed.", "Close Month");
+        case CloseRefusal::Unexplained:
+            break;
+    }
+    const StatementFigures& u = statement.line(StatementLine::Unexplained);
+    return exclamation("The statement of " + month + " leaves Unexplained " + formatAmount(u.deposits) +
+                           " deposits and " + formatAmount(u.withdrawals) + " withdrawals: it cannot be closed.",
+                       "Close Month");
+}
+
+Message closedMessage(const MonthClose& close) {
+    return info(monthAndYear(close.period) + " closed by " + close.closedBy + ", digest " + close.digest.substr(0, 16) +
+                    ": " + std::to_string(close.carried.size()) + " items carried forward.",
+                "Close Month");
+}
+
+Message notClosedMessage(Period period) {
+    return exclamation(monthAndYear(period) + " is not closed.", "Reopen Month");
+}
+
+Message reopenedMessage(Period period) {
+    return info(monthAndYear(period) + " reopened; its close stays on record.", "Reopen Month");
+}
+
+const std::vector<std::string>& closeHeaders() {
+    static const std::vector<std::string> kHeaders = {
+        "Month", "Closed", "By", "State", "Difference Dep", "Difference Wdl", "Carried Forward", "Digest"};
+    return kHeaders;
+}
+
+std::vector<std::string> closeCells(const MonthClose& close, CloseState state) {
+    const StatementFigures& diff = close.line(StatementLine::Difference);
+    const char* stateText = state == CloseState::Closed    ? "closed"
+                            : state == CloseState::Changed ? "changed"
+                                                           : "reopened";
+    return {reviewMonthText(close.period),
+            closeWhenText(close.closedAt),
+            close.closedBy,
+            stateText,
+            formatAmount(diff.deposits),
+            formatAmount(diff.withdrawals),
+            std::to_string(close.carried.size()),
+            close.digest};
+}
+
+std::string closedOnLine(const MonthClose& close) {
+    if (close.reopenedAt)
+        return "Reopened on " + closeWhenText(*close.reopenedAt) + " after it was closed on " +
+               closeWhenText(close.closedAt) + " by " + close.closedBy;
+    return "Closed on " + closeWhenText(close.closedAt) + " by " + close.closedBy + ", digest " +
+           close.digest.substr(0, 16);
+}
+
+std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt) {
+    return "The close of " + monthAndYear(period) + " made on " + closeWhenText(closedAt) +
+           " no longer matches its digest";
+}
+
+std::string closeOutOfChainText(Period period, const DateTime& closedAt) {
+    return "The close of " + monthAndYear(period) + " made on " + closeWhenText(closedAt) +
+           " does not follow the close before it";
+}
+
+std::string closeTimeFaultText(const std::string& value) {
+    return "The closes hold a time that is no time: '" + value + "'";
+}
+
 }  // namespace vesk::review

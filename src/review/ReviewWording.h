@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Prompter.h"
+#include "review/MonthClose.h"
 #include "review/MonthStatement.h"
 #include "review/OpenItems.h"
 
@@ -75,5 +77,31 @@ inline constexpr const char* kStatementItemsCaption = "Items behind the roll-for
 std::string computedOnLine(const DateTime& when);
 /// "April_2025_Statement.xlsx".
 std::string statementFileName(Period period);
+
+// The closes of months.
+/// "The month April 2025 was closed on 05/05/2025 by ravi. Reopen it?": asked before a closed
+/// month's rows change, and by reopen.
+Message reopenQuestion(const MonthClose& close);
+/// "Close April 2025? Its statement and its 3 open items carried forward are kept as they are now."
+Message closeQuestion(const MonthStatement& statement);
+/// Why the month cannot be closed; the close in the way for the first two reasons.
+Message closeRefusedMessage(CloseRefusal why, const MonthStatement& statement, const std::optional<MonthClose>& close);
+/// "April 2025 closed by ravi, digest 1a2b...: 3 items carried forward."
+Message closedMessage(const MonthClose& close);
+/// "April 2025 is not closed."
+Message notClosedMessage(Period period);
+/// "April 2025 reopened; its close stays on record."
+Message reopenedMessage(Period period);
+/// The columns of closes: Month, Closed, By, State, Difference Dep, Difference Wdl, Carried
+/// Forward, Digest.
+const std::vector<std::string>& closeHeaders();
+std::vector<std::string> closeCells(const MonthClose& close, CloseState state);
+/// "Closed on 05/05/2025 10:30 by ravi, digest 1a2b3c4d5e6f7a8b", or "Reopened on ... after it
+/// was closed on ... by ...": what the statement of a closed month is.
+std::string closedOnLine(const MonthClose& close);
+/// The faults check names in the chain of closes.
+std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt);
+std::string closeOutOfChainText(Period period, const DateTime& closedAt);
+std::string closeTimeFaultText(const std::string& value);
 
 }  // namespace vesk::review

@@ -43,7 +43,7 @@ int writeStatementBlock(sheet::WorkbookWriter& w, int row, const char* caption, 
     return row;
 }
 
-void writeStatementItems(sheet::WorkbookWriter& w, const MonthStatement& statement, int lastColumn,
+void writeStatementItems(sheet::WorkbookWriter& w, const std::vector<std::vector<std::string>>& items, int lastColumn,
                          const std::string& period, const std::optional<std::string>& scope) {
     compare::writeTitleLines(w, lastColumn, kStatementTitle, period, scope);
     int row = kStatementTitleRows + 1;
@@ -54,8 +54,7 @@ void writeStatementItems(sheet::WorkbookWriter& w, const MonthStatement& stateme
     const std::vector<std::string>& headers = statementItemHeaders();
     for (std::size_t c = 0; c < headers.size(); ++c) w.writeText(row, int(c) + 1, headers[c], statementCellStyle(true));
     ++row;
-    for (const StatementItem& item : statement.items) {
-        const std::vector<std::string> cells = statementItemCells(item);
+    for (const std::vector<std::string>& cells : items) {
         for (std::size_t c = 0; c < cells.size(); ++c) w.writeText(row, int(c) + 1, cells[c], statementCellStyle());
         ++row;
     }
@@ -66,8 +65,8 @@ void writeStatementItems(sheet::WorkbookWriter& w, const MonthStatement& stateme
 
 }  // namespace
 
-std::string writeStatementWorkbook(const MonthStatement& statement, const DateTime& computed,
-                                   const std::string& folder) {
+std::string writeStatementWorkbook(const MonthStatement& statement, const std::vector<std::vector<std::string>>& items,
+                                   const std::string& stateLine, const std::string& folder) {
     const std::string path =
         (std::filesystem::path(compare::createdFolder(folder)) / statementFileName(statement.period)).string();
     const std::string period = statementPeriodLine(statement.period);
@@ -79,11 +78,11 @@ std::string writeStatementWorkbook(const MonthStatement& statement, const DateTi
                                       StatementLine::Resolved);
         row = writeStatementBlock(w, row + 1, kRollForwardCaption, statement, StatementLine::BroughtForward,
                                   StatementLine::CarriedForward);
-        w.mergeText(row + 1, 1, row + 1, kStatementColumns, computedOnLine(computed));
+        w.mergeText(row + 1, 1, row + 1, kStatementColumns, stateLine);
         w.fitColumnsToContents();
         compare::setExportPageSetup(w, compare::Orientation::Portrait, kStatementTitleRows);
         w.addSheet(kStatementItemsSheetName);
-        writeStatementItems(w, statement, int(statementItemHeaders().size()), period, scope);
+        writeStatementItems(w, items, int(statementItemHeaders().size()), period, scope);
         w.save();
     });
     return path;

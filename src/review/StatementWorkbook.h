@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/DateTime.h"
 #include "review/MonthStatement.h"
@@ -9,9 +10,10 @@ namespace vesk::review {
 
 /// Writes the month's statement as the other exports are written, into the folder (created
 /// when missing): on its first sheet the title, period and scope lines, the statement and the
-/// roll-forward as two blocks and the line saying when it was computed; on the second the
-/// items behind the roll-forward. A4 portrait, one page wide. Returns its path. Throws Error.
-std::string writeStatementWorkbook(const MonthStatement& statement, const DateTime& computed,
-                                   const std::string& folder);
+/// roll-forward as two blocks and the line saying what it is (when computed, or closed); on the
+/// second the items behind the roll-forward, given as their cells (as a close keeps them). A4
+/// portrait, one page wide. Returns its path. Throws Error.
+std::string writeStatementWorkbook(const MonthStatement& statement, const std::vector<std::vector<std::string>>& items,
+                                   const std::string& stateLine, const std::string& folder);
 
 }  // namespace vesk::review

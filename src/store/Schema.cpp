@@ -304,6 +304,26 @@ std::vector<std::string> migrationStatements(int from) {
             out.push_back("DELETE FROM " + kept + " WHERE changes IS NULL");
         }
     }
+    if (from < kClosesLayout) {
+        // A month's closes, numbered in the order they were made and never deleted: a reopened
+        // close keeps its place in the chain, each digest taken over the close's content and
+        // the digest of the close before it. Times are local "yyyy-mm-dd hh:mm:ss".
+        out.push_back(
+            "CREATE TABLE month_closes (number INTEGER PRIMARY KEY, month_key INTEGER NOT NULL, closed_at TEXT NOT "
+            "NULL, closed_by TEXT NOT NULL, month_digest TEXT NOT NULL, previous_digest TEXT NOT NULL, digest TEXT "
+            "NOT NULL, reopened_at TEXT, reopened_by TEXT)");
+        out.push_back("CREATE INDEX month_closes_month ON month_closes (month_key)");
+        // The statement's lines as closed, in the statement's order; rows none where it shows none.
+        out.push_back(
+            "CREATE TABLE month_close_lines (close INTEGER NOT NULL, line INTEGER NOT NULL, deposits REAL NOT NULL, "
+            "withdrawals REAL NOT NULL, row_count INTEGER, PRIMARY KEY (close, line))");
+        // The items behind its roll-forward: the carried ones as rows, every one as it was listed.
+        out.push_back(
+            "CREATE TABLE month_close_items (close INTEGER NOT NULL, position INTEGER NOT NULL, carried INTEGER NOT "
+            "NULL, side TEXT NOT NULL, tran_id TEXT NOT NULL, day INTEGER NOT NULL, office TEXT NOT NULL, kind TEXT "
+            "NOT NULL, amount REAL NOT NULL, since_key INTEGER NOT NULL, cells TEXT NOT NULL, "
+            "PRIMARY KEY (close, position))");
+    }
     return out;
 }
 

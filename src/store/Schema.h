@@ -44,16 +44,21 @@ inline constexpr int kHandPairsLayout = 6;
 /// without counting the rows.
 inline constexpr int kRowMarksLayout = 7;
 
+/// The layout version that keeps the closes of months: each close's statement lines and items
+/// as they were closed, the digest of the month's rows and the close's own digest, chained to
+/// the close before it.
+inline constexpr int kClosesLayout = 8;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kRowMarksLayout;
+inline constexpr int kSchemaVersion = kClosesLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
 /// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
 /// first, kHandPairsLayout the notes per row and the hand pairs, kRowMarksLayout the rows'
-/// marks and their triggers), never a change to the four tables' columns. Empty when it is
-/// current.
+/// marks and their triggers, kClosesLayout the closes of months), never a change to the four tables' columns. Empty
+/// when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see

@@ -131,6 +131,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 7, without the closes of months", test::makeLayoutBeforeCloses, BankIndex::MonthFirst},
         {"version 6, without the rows' marks", test::makeLayoutBeforeRowMarks, BankIndex::MonthFirst},
         {"notes by ID and no hand pairs", test::makeLayoutBeforeHandPairs, BankIndex::MonthFirst},
         {"version 4, its bank rows indexed office first", test::makeLayoutBeforeMonthFirstBank},

@@ -301,7 +301,7 @@ TEST_F(StatementTest, CommandLineAndWorkbook) {
     EXPECT_EQ(r.err, "No bank rows or ORV entries are held for July 2025.\n");
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"statement", "2025"}, std::vector<std::string>{"statement", "2025", "13"},
-          std::vector<std::string>{"statement", "2025", "5", "--now"}}) {
+          std::vector<std::string>{"statement", "2025", "5", "--later"}}) {
         std::vector<std::string> args{"--db", path};
         args.insert(args.end(), wrong.begin(), wrong.end());
         EXPECT_EQ(cli::runCli(args).status, 2) << wrong.back();

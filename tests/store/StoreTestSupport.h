@@ -27,9 +27,17 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// Takes a file of this layout back to the one before the closes of months.
+inline void makeLayoutBeforeCloses(store::Connection& c) {
+    for (const char* table : {"month_closes", "month_close_lines", "month_close_items"})
+        c.execute(std::string("DROP TABLE ") + table);
+    c.execute("PRAGMA user_version = " + std::to_string(store::kClosesLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the rows' marks: no triggers, no
 /// row_marks, and the kept lines' marks without their count of changes.
 inline void makeLayoutBeforeRowMarks(store::Connection& c) {
+    makeLayoutBeforeCloses(c);
     const store::ResultSet triggers = c.query("SELECT name FROM sqlite_master WHERE type = 'trigger'");
     for (std::size_t r = 0; r < triggers.rowCount(); ++r) c.execute("DROP TRIGGER " + triggers.field(r, 0).toText());
     c.execute("DROP TABLE row_marks");

@@ -1,11 +1,18 @@
 #include "report/ReportFlows.h"
 
+#include "review/CloseFlows.h"
+
 namespace vesk::report {
 
 MonthImport importReport(const store::Opener& db, Prompter& prompter, const Report& report, const std::string& path,
                          int progressEvery, const Clock& now) {
+    // A closed month is reopened first, once the import's own question is answered Yes too.
     const auto confirm = [&](const MonthImport& month, const std::optional<DateTime>& before) {
-        return prompter.message(replaceQuestion(report.wording, month, before)) == Answer::Yes;
+        const std::optional<bool> reopen = review::askToReopen(db(), prompter, month.period);
+        if (reopen && !*reopen) return false;
+        if (prompter.message(replaceQuestion(report.wording, month, before)) != Answer::Yes) return false;
+        review::reopenIfChosen(db(), reopen, month.period, now);
+        return true;
     };
     const auto progress = [&](int row, int rows) {
         if (row % progressEvery == 0 || row == rows) prompter.progress(importProgress(row, rows));
@@ -22,10 +29,14 @@ std::int64_t deleteReportMonth(const store::Opener& db, Prompter& prompter, cons
         prompter.message(w.selectionRequired);
         return 0;
     }
-    if (prompter.message(w.confirmDelete(month, year)) != Answer::Yes) return 0;
     store::Connection& connection = db();
     // Texts that name no month name none that rows are dated in.
     const std::optional<Period> shown = shownMonth(year, month);
+    std::optional<bool> reopen;
+    if (shown) reopen = review::askToReopen(connection, prompter, *shown);
+    if (reopen && !*reopen) return 0;
+    if (prompter.message(w.confirmDelete(month, year)) != Answer::Yes) return 0;
+    if (shown) review::reopenIfChosen(connection, reopen, *shown, now);
     const std::int64_t count = shown ? deleteMonth(connection, report.description, *shown, now) : 0;
     prompter.message(count > 0 ? w.deleted(count, month, year) : w.nothingDeleted(month, year));
     return count;

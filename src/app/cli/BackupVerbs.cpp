@@ -5,17 +5,26 @@
 #include "backup/DailyBackups.h"
 #include "backup/PassphraseFlows.h"
 #include "cli/Verbs.h"
+#include "review/MonthClose.h"
 #include "store/DatabaseCheck.h"
 
 namespace vesk::cli {
 
-// "ok", or the damage line by line; never creates the file.
+// "ok", or the damage line by line, then any close of a month that no longer matches its
+// digest or breaks their chain; never creates the file, nor changes it.
 int runCheck(Call& call) {
     const std::string path = call.databasePath();
     const store::FileCheck result =
         store::checkDatabaseFile(path, call.flag("full") ? store::CheckDepth::Full : store::CheckDepth::Quick);
-    for (const std::string& line : backup::checkLines(path, result)) call.out() << line << "\n";
-    return result.sound() ? kExitOk : kExitFailed;
+    std::vector<std::string> faults;
+    if (result.sound()) {
+        store::Connection db;
+        db.openWithoutUpgrade(path);
+        faults = review::closeChainFaults(db);
+    }
+    for (const std::string& line : faults.empty() ? backup::checkLines(path, result) : faults)
+        call.out() << line << "\n";
+    return result.sound() && faults.empty() ? kExitOk : kExitFailed;
 }
 
 int runBackup(Call& call) {

@@ -12,6 +12,7 @@ const char* const kOneReport = "give exactly one report workbook";
 const char* const kOfficeOrAll = "give YEAR, MONTH and an office name or All";
 const char* const kFromAndTo = "give FROM and TO (YYYY-MM), or neither for every month held";
 const char* const kStatementMonth = "give YEAR and MONTH";
+const Option kNow{"now", "", "computed afresh, not as the month was closed"};
 const char* const kGridKinds =
     "give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)";
 
@@ -72,10 +73,11 @@ std::vector<Verb> exportKinds() {
          .wrongCount = "open-items takes no arguments but --as-of and --out"},
         {.name = "statement",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {kOut},
+         .options = {kNow, kOut},
          .help = "Writes <Month>_<Year>_Statement.xlsx: the month's statement and the roll-forward of its open items "
-                 "as statement prints them, with the title, period and scope lines, and the items behind the "
-                 "roll-forward on a second sheet; prints the file's path.",
+                 "as statement prints them, with the title, period and scope lines, the line saying when it was "
+                 "closed and by whom with the first 16 digits of its digest (or reopened, or computed and not "
+                 "closed), and the items behind the roll-forward on a second sheet; prints the file's path.",
          .run = runExportStatement,
          .database = Database::Open,  // as open-items
          .wrongCount = kStatementMonth},
@@ -199,7 +201,7 @@ std::vector<Verb> table() {
          .subVerbs = exportKinds(),
          .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] "
                           "| explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR] | "
-                          "open-items [--as-of D] [--out DIR] | statement YEAR MONTH [--out DIR]"},
+                          "open-items [--as-of D] [--out DIR] | statement YEAR MONTH [--now] [--out DIR]"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},
@@ -241,7 +243,7 @@ std::vector<Verb> table() {
          .wrongCount = "open-items takes no arguments but --as-of"},
         {.name = "statement",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {{"items", "", "the items behind the roll-forward instead"}},
+         .options = {{"items", "", "the items behind the roll-forward instead"}, kNow},
          .help = "Prints the month's statement, tab-separated: Line, Deposits, Withdrawals, Rows. VESK and ORV are "
                  "every bank row and ORV entry dated in the month, of any office; Difference is VESK less ORV; "
                  "Not compared (rows outside the configured office's scope or of no office), Within 0.01, Timing, "
@@ -249,10 +251,37 @@ std::vector<Verb> table() {
                  "entries -), Unexplained is what they leave (0.00); Open, Explained and Resolved are the "
                  "exceptions by their note; Brought forward, Cleared, Other earlier items, Arisen and Carried "
                  "forward roll the open items forward. Rows is empty for Difference and Unexplained. With --items: "
-                 "State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How.",
+                 "State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How. A closed month "
+                 "prints what was closed; --now computes it afresh. Brought forward is what the close of the latest "
+                 "earlier month that stands carried.",
          .run = runStatement,
          .database = Database::Open,  // as open-items
          .wrongCount = kStatementMonth},
+        {.name = "close",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {kYes},
+         .help = "Closes the month: keeps its statement and items as they are, with the login name, the time, a "
+                 "SHA-256 digest of the month's rows, classes and notes, and the close's own digest chained to the "
+                 "close before it. Refused (exit 1, nothing written) when the month is closed already, when a "
+                 "later month is closed (reopen it first), when the month holds no bank rows or no ORV entries, "
+                 "or when its Unexplained is not 0.00. Open items are carried forward.",
+         .run = runClose,
+         .database = Database::Open,
+         .wrongCount = kStatementMonth},
+        {.name = "reopen",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {kYes},
+         .help = "Reopens the month's close, after asking; the close stays on record and the history keeps it.",
+         .run = runReopen,
+         .database = Database::Open,
+         .wrongCount = kStatementMonth},
+        {.name = "closes",
+         .help = "Lists every close of a month, tab-separated: Month, Closed, By, State (closed, changed when the "
+                 "month's rows, classes or notes differ today from what was closed, or reopened), Difference Dep, "
+                 "Difference Wdl (as closed), Carried Forward (the items carried) and Digest (the close's own).",
+         .run = runCloses,
+         .database = Database::Open,
+         .wrongCount = "closes takes no arguments"},
         {.name = "pair",
          .options = {{"bank", "ID[,ID...]", "the bank rows, each ID or ID@dd/mm/yyyy"},
                      {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},

@@ -43,6 +43,9 @@ int runOpenItems(Call& call);
 int runExportOpenItems(Call& call);
 int runStatement(Call& call);
 int runExportStatement(Call& call);
+int runClose(Call& call);
+int runReopen(Call& call);
+int runCloses(Call& call);
 
 int runPair(Call& call);
 int runUnpair(Call& call);

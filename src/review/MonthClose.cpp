@@ -1,0 +1,239 @@
+#include "review/MonthClose.h"
+
+#include <map>
+
+#include "core/Amount.h"
+#include "core/Error.h"
+#include "history/FileDigest.h"
+#include "history/ImportHistory.h"
+#include "notes/NoteWording.h"
+#include "review/CloseStatements.h"
+#include "review/ReviewWording.h"
+
+namespace vesk::review {
+
+namespace {
+
+Period closePeriodOf(long long key) { return {int(key / 100), int(key % 100)}; }
+
+DateTime closeTimeOf(const store::Value& v) {
+    const std::optional<DateTime> t = parseDateText(v.toText());
+    if (!t) throw Error(errc::kTypeMismatch, closeTimeFaultText(v.toText()));
+    return *t;
+}
+
+const char* closeSideKey(notes::Side side) { return side == notes::Side::Bank ? "bank" : "orv"; }
+const char* closeKindKey(notes::Kind kind) { return kind == notes::Kind::Deposit ? "deposit" : "withdrawal"; }
+
+// A listed item's cells as one field, and back.
+std::string closeJoinedCells(const std::vector<std::string>& cells) {
+    std::string out;
+    for (std::size_t c = 0; c < cells.size(); ++c) out += (c ? "\t" : "") + cells[c];
+    return out;
+}
+std::vector<std::string> closeSplitCells(const std::string& text) {
+    std::vector<std::string> out(1);
+    for (char ch : text) {
+        if (ch == '\t')
+            out.emplace_back();
+        else
+            out.back() += ch;
+    }
+    return out;
+}
+
+// The close's own digest: everything it keeps but its reopening, and the digest before it.
+std::string closeDigestOf(const MonthClose& c) {
+    std::string text = std::to_string(c.period.key()) + "\n" + isoDateTime(c.closedAt) + "\n" + c.closedBy + "\n";
+    for (const StatementFigures& f : c.lines)
+        text += formatAmount(f.deposits) + "\t" + formatAmount(f.withdrawals) + "\t" +
+                (f.rows ? std::to_string(*f.rows) : "") + "\n";
+    for (const CarriedItem& i : c.carried)
+        text += std::string(closeSideKey(i.side)) + "\t" + i.id + "\t" + std::to_string(i.day) + "\t" + i.office +
+                "\t" + closeKindKey(i.kind) + "\t" + formatAmount(i.amount) + "\t" + std::to_string(i.since.key()) +
+                "\n";
+    for (const std::vector<std::string>& cells : c.itemCells) text += closeJoinedCells(cells) + "\n";
+    text += c.monthDigest + "\n" + c.previousDigest + "\n";
+    return history::sha256Hex(text.data(), text.size());
+}
+
+bool keepsCloses(store::Connection& db) { return store::hasTable(db, sql::kClosesTable); }
+
+std::optional<MonthClose> latestStandingBefore(const std::vector<MonthClose>& closes, Period period) {
+    std::optional<MonthClose> out;
+    for (const MonthClose& c : closes)
+        if (c.stands() && c.period.key() < period.key() && (!out || c.period.key() > out->period.key())) out = c;
+    return out;
+}
+
+void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
+                 std::int64_t rows, const std::optional<StatementFigures>& difference, const DateTime& when) {
+    history::Change change;
+    change.action = action;
+    change.year = period.year;
+    change.month = period.month;
+    change.office = who;
+    change.rows = rows;
+    if (difference) change.deposits = difference->deposits, change.withdrawals = difference->withdrawals;
+    history::recordChange(db, change, when);
+}
+
+}  // namespace
+
+std::vector<MonthClose> monthCloses(store::Connection& db) {
+    std::vector<MonthClose> out;
+    if (!keepsCloses(db)) return out;
+    std::map<long long, std::size_t> at;
+    const store::ResultSet rs = db.query(sql::kCloses);
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        MonthClose c;
+        c.number = rs.field(r, 0).toInt();
+        c.period = closePeriodOf(rs.field(r, 1).toInt());
+        c.closedAt = closeTimeOf(rs.field(r, 2));
+        c.closedBy = rs.field(r, 3).toText();
+        c.monthDigest = rs.field(r, 4).toText();
+        c.previousDigest = rs.field(r, 5).toText();
+        c.digest = rs.field(r, 6).toText();
+        if (!rs.field(r, 7).isNull()) c.reopenedAt = closeTimeOf(rs.field(r, 7));
+        c.reopenedBy = rs.field(r, 8).toText();
+        at[c.number] = out.size();
+        out.push_back(std::move(c));
+    }
+    const store::ResultSet lines = db.query(sql::kCloseLines);
+    for (std::size_t r = 0; r < lines.rowCount(); ++r) {
+        const auto it = at.find(lines.field(r, 0).toInt());
+        const long long line = lines.field(r, 1).toInt();
+        if (it == at.end() || line < 0 || line >= static_cast<long long>(kStatementLineCount)) continue;
+        StatementFigures& f = out[it->second].lines[std::size_t(line)];
+        f.deposits = lines.field(r, 2).toNumber();
+        f.withdrawals = lines.field(r, 3).toNumber();
+        if (!lines.field(r, 4).isNull()) f.rows = lines.field(r, 4).toInt();
+    }
+    const store::ResultSet items = db.query(sql::kCloseItems);
+    for (std::size_t r = 0; r < items.rowCount(); ++r) {
+        const auto it = at.find(items.field(r, 0).toInt());
+        if (it == at.end()) continue;
+        MonthClose& c = out[it->second];
+        c.itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
+        if (items.field(r, 1).toInt() == 0) continue;
+        CarriedItem i;
+        i.side = items.field(r, 2).toText() == "bank" ? notes::Side::Bank : notes::Side::Orv;
+        i.id = items.field(r, 3).toText();
+        i.day = items.field(r, 4).toInt();
+        i.office = items.field(r, 5).toText();
+        i.kind = items.field(r, 6).toText() == "deposit" ? notes::Kind::Deposit : notes::Kind::Withdrawal;
+        i.amount = items.field(r, 7).toNumber();
+        i.since = closePeriodOf(items.field(r, 8).toInt());
+        c.carried.push_back(std::move(i));
+    }
+    return out;
+}
+
+std::optional<MonthClose> standingClose(store::Connection& db, Period period) {
+    for (MonthClose& c : monthCloses(db))
+        if (c.stands() && c.period.key() == period.key()) return std::move(c);
+    return std::nullopt;
+}
+
+CloseState closeState(store::Connection& db, const MonthClose& close) {
+    if (!close.stands()) return CloseState::Reopened;
+    return monthStatement(db, close.period).monthDigest == close.monthDigest ? CloseState::Closed : CloseState::Changed;
+}
+
+MonthStatement currentStatement(store::Connection& db, Period period) {
+    if (const std::optional<MonthClose> earlier = latestStandingBefore(monthCloses(db), period))
+        return monthStatement(db, period, earlier->carried);
+    return monthStatement(db, period);
+}
+
+CloseOutcome closeMonth(store::Connection& db, Period period, const std::string& who, const ConfirmClose& confirm,
+                        const Clock& now) {
+    CloseOutcome out;
+    out.statement.period = period;
+    const std::vector<MonthClose> closes = monthCloses(db);
+    for (const MonthClose& c : closes)
+        if (c.stands() && c.period.key() == period.key()) {
+            out.refused = CloseRefusal::AlreadyClosed;
+            out.close = c;
+            return out;
+        }
+    for (const MonthClose& c : closes)
+        if (c.stands() && c.period.key() > period.key()) {
+            out.refused = CloseRefusal::LaterClosed;
+            out.close = c;
+            return out;
+        }
+    const std::optional<MonthClose> earlier = latestStandingBefore(closes, period);
+    out.statement = earlier ? monthStatement(db, period, earlier->carried) : monthStatement(db, period);
+    const MonthStatement& s = out.statement;
+    const StatementFigures& unexplained = s.line(StatementLine::Unexplained);
+    if (s.line(StatementLine::Vesk).rows.value_or(0) == 0) {
+        out.refused = CloseRefusal::NoBankRows;
+    } else if (s.line(StatementLine::Orv).rows.value_or(0) == 0) {
+        out.refused = CloseRefusal::NoOrvEntries;
+    } else if (formatAmount(unexplained.deposits) != "0.00" || formatAmount(unexplained.withdrawals) != "0.00") {
+        out.refused = CloseRefusal::Unexplained;
+    }
+    if (out.refused) return out;
+    if (confirm && !confirm(s)) {
+        out.declined = true;
+        return out;
+    }
+
+    MonthClose c;
+    c.period = period;
+    c.closedAt = now();
+    c.closedBy = who;
+    c.lines = s.lines;
+    c.carried = s.carried();
+    for (const StatementItem& item : s.items) c.itemCells.push_back(statementItemCells(item));
+    c.monthDigest = s.monthDigest;
+    store::Transaction tx = db.begin();
+    c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
+    c.digest = closeDigestOf(c);
+    db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest});
+    c.number = db.scalar("SELECT last_insert_rowid()").toInt();
+    for (std::size_t l = 0; l < kStatementLineCount; ++l) {
+        const StatementFigures& f = c.lines[l];
+        db.execute(sql::kAddCloseLine, {std::int64_t(c.number), std::int64_t(l), f.deposits, f.withdrawals,
+                                        f.rows ? store::Value(std::int64_t(*f.rows)) : store::Value()});
+    }
+    std::int64_t position = 0;
+    for (const StatementItem& item : s.items) {
+        const CarriedItem& i = item.item;
+        db.execute(sql::kAddCloseItem,
+                   {std::int64_t(c.number), position, std::int64_t(item.state == ItemState::CarriedForward ? 1 : 0),
+                    closeSideKey(i.side), i.id, std::int64_t(i.day), i.office, closeKindKey(i.kind), i.amount,
+                    i.since.key(), closeJoinedCells(c.itemCells[std::size_t(position)])});
+        ++position;
+    }
+    recordClose(db, history::Action::MonthClosed, period, who, std::int64_t(c.carried.size()),
+                c.line(StatementLine::Difference), c.closedAt);
+    tx.commit();
+    out.close = std::move(c);
+    return out;
+}
+
+bool reopenMonth(store::Connection& db, Period period, const std::string& who, const Clock& now) {
+    const std::optional<MonthClose> close = standingClose(db, period);
+    if (!close) return false;
+    const DateTime when = now();
+    store::Transaction tx = db.begin();
+    if (db.execute(sql::kReopenClose, {isoDateTime(when), who, std::int64_t(close->number)}) != 1) return false;
+    recordClose(db, history::Action::MonthReopened, period, who, 0, std::nullopt, when);
+    tx.commit();
+    return true;
+}
+
+std::vector<std::string> closeChainFaults(store::Connection& db) {
+    std::vector<std::string> out;
+    std::string previous;
+    for (const MonthClose& c : monthCloses(db)) {
+        if (closeDigestOf(c) != c.digest) out.push_back(closeNoLongerMatchesText(c.period, c.closedAt));
+        if (c.previousDigest != previous) out.push_back(closeOutOfChainText(c.period, c.closedAt));
+        previous = c.digest;
+    }
+    return out;
+}
+
+}  // namespace vesk::review

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ctr/BankWording.h"
+#include "history/HistoryWording.h"
+#include "history/ImportHistory.h"
+#include "notes/Notes.h"
+#include "report/ReportFlows.h"
+#include "review/CloseFlows.h"
+#include "review/MonthClose.h"
+#include "review/ReviewWording.h"
+#include "store/StoreTestSupport.h"
+#include "support/MonthDatabase.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+namespace vesk::review {
+namespace {
+
+long long closeTestDay(int y, int m, int d) { return daysFromCivil(y, m, d); }
+
+std::vector<std::string> closeTestLines(const std::array<StatementFigures, kStatementLineCount>& lines) {
+    std::vector<std::string> out;
+    for (StatementLine l : kStatementLines) {
+        std::string text;
+        for (const std::string& cell : statementCells(l, lines[std::size_t(l)]))
+            text += (text.empty() ? "" : "|") + cell;
+        out.push_back(text);
+    }
+    return out;
+}
+
+// How each item of a statement stands: "B4 cleared timing", "B1 carried forward".
+std::vector<std::string> closeTestItems(const MonthStatement& s) {
+    std::vector<std::string> out;
+    for (const StatementItem& i : s.items) {
+        const std::vector<std::string> cells = statementItemCells(i);
+        out.push_back(i.item.id + " " + cells[0] + (i.how ? " " + cells.back() : "") + " since " + cells[1]);
+    }
+    return out;
+}
+
+// April: B1 and B4 open at its close, B3 matched with R2; May: B5 matched with R4. The scope is
+// the head office Hill HO.
+class CloseTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        db.office("100", "Hill HO", "HPO", "Rampur DO", "F0");
+        db.office("101", "Hill SO", "SO", "Hill HO", "F1");
+        db.configure("Hill HO");
+        bank("B1", "2025-04-15", 90);
+        bank("B3", "2025-04-22", 60);
+        orv("R2", "2025-04-22", "60");
+        bank("B4", "2025-04-30", 80);
+        bank("B5", "2025-05-05", 1000);
+        orv("R4", "2025-05-05", "1000");
+    }
+
+    void bank(const std::string& id, const std::string& date, double amount) {
+        db.row(store::Table::Finacle, {{"tran_id", id},
+                                       {"value_date", date},
+                                       {"Tran_Date", date},
+                                       {"CASH_TRAN_TYPE", "DEPOSIT"},
+                                       {"TRAN_AMT", amount},
+                                       {"FACILITY_ID", "F1"}});
+    }
+    void orv(const std::string& id, const std::string& date, const std::string& amount) {
+        db.row(store::Table::Orv, {{"treasury_tran_id", id},
+                                   {"try_posting_date", date},
+                                   {"office_id", "101"},
+                                   {"receipt_or_payment", "Receipt"},
+                                   {"tot_amount", amount}});
+    }
+
+    CloseOutcome close(Period p, int day = 3, bool yes = true) {
+        return closeMonth(
+            db.connection(), p, "ravi", [yes](const MonthStatement&) { return yes; },
+            [day] {
+                return DateTime{2025, 6, day, 10, 30};
+            });
+    }
+
+    // What a refused or declined step must leave as it was.
+    std::string written() {
+        store::Connection& c = db.connection();
+        return std::to_string(c.scalar("SELECT COUNT(*) FROM month_closes").toInt()) + "/" +
+               std::to_string(c.scalar("SELECT COUNT(*) FROM month_closes WHERE reopened_at IS NULL").toInt()) + "/" +
+               std::to_string(history::records(c).size());
+    }
+
+    test::TempDir dir;
+    test::MonthDatabase db{dir.file("ZETTools.db")};
+};
+
+// A close keeps the statement as it was; the next month's rows that pair one of its rows change
+// the month, not what was closed, and the next statement clears the item by timing.
+TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
+    const MonthStatement april = currentStatement(db.connection(), {2025, 4});
+    const CloseOutcome made = close({2025, 4});
+    ASSERT_FALSE(made.refused);
+    ASSERT_TRUE(made.close);
+    const std::optional<MonthClose> kept = standingClose(db.connection(), {2025, 4});
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(closeTestLines(kept->lines), closeTestLines(april.lines));
+    EXPECT_EQ(kept->closedBy, "ravi");
+    EXPECT_EQ(isoDateTime(kept->closedAt), "2025-06-03 10:30:00");
+    EXPECT_EQ(kept->digest.size(), 64u);
+    EXPECT_EQ(kept->monthDigest, april.monthDigest);
+    EXPECT_EQ(kept->previousDigest, "");
+    std::vector<std::string> carried;
+    for (const CarriedItem& i : kept->carried) carried.push_back(i.id + "@" + dayText(i.day));
+    EXPECT_EQ(carried, (std::vector<std::string>{"B1@15/04/2025", "B4@30/04/2025"}));
+    EXPECT_EQ(closeState(db.connection(), *kept), CloseState::Closed);
+    const std::vector<history::Record> recorded = history::records(db.connection(), history::Form::Closes);
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].action, history::Action::MonthClosed);
+    EXPECT_EQ(recorded[0].office, "ravi");
+    EXPECT_EQ(recorded[0].rows, 2);
+    EXPECT_EQ(history::periodText(recorded[0]), "April 2025");
+    EXPECT_EQ(closedOnLine(*kept), "Closed on 03/06/2025 10:30 by ravi, digest " + kept->digest.substr(0, 16));
+
+    // May's import brings the entry B4 was waiting for.
+    orv("R3", "2025-05-02", "80");
+    EXPECT_EQ(closeState(db.connection(), *kept), CloseState::Changed);
+    EXPECT_EQ(closeTestLines(standingClose(db.connection(), {2025, 4})->lines), closeTestLines(april.lines));
+    const MonthStatement may = currentStatement(db.connection(), {2025, 5});
+    EXPECT_EQ(closeTestItems(may),
+              (std::vector<std::string>{"B4 cleared timing since 2025-04", "B1 carried forward since 2025-04"}));
+    const std::vector<std::string> lines = closeTestLines(may.lines);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 14, lines.end()),
+              (std::vector<std::string>{"Brought forward|170.00|0.00|2", "Cleared|-80.00|0.00|-1",
+                                        "Other earlier items|0.00|0.00|0", "Arisen|0.00|0.00|0",
+                                        "Carried forward|90.00|0.00|1"}));
+
+    // May's close follows April's in the chain; a note on a closed month's row is taken as it
+    // is, and the month then shows changed.
+    const CloseOutcome mayClose = close({2025, 5}, 4);
+    ASSERT_TRUE(mayClose.close);
+    EXPECT_EQ(mayClose.close->previousDigest, kept->digest);
+    EXPECT_EQ(closeChainFaults(db.connection()), std::vector<std::string>{});
+    EXPECT_EQ(closeState(db.connection(), *mayClose.close), CloseState::Closed);
+    ASSERT_EQ(notes::setNote(db.connection(), {notes::Side::Bank, "B5", closeTestDay(2025, 5, 5)},
+                             {notes::Status::Explained, "late deposit"}, "ravi", DateTime{2025, 6, 5})
+                  .outcome,
+              notes::Outcome::Saved);
+    EXPECT_EQ(closeState(db.connection(), *mayClose.close), CloseState::Changed);
+}
+
+// Each refusal in its order, and a declined close: nothing written, the question not put.
+TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(CloseTest&)> before;
+        Period month;
+        std::optional<CloseRefusal> refused;  // none: declined
+        const char* told;
+    };
+    const Case cases[] = {
+        {"closed already",
+         [](CloseTest& t) {
+             t.close({2025, 4});
+         },
+         {2025, 4},
+         CloseRefusal::AlreadyClosed,
+         "April 2025 was closed on 03/06/2025 by ravi already."},
+        {"a later month closed",
+         [](CloseTest& t) {
+             t.close({2025, 5});
+         },
+         {2025, 4},
+         CloseRefusal::LaterClosed,
+         "May 2025, a later month, is closed: reopen it first."},
+        {"a later close comes before missing rows",
+         [](CloseTest& t) {
+             t.close({2025, 5});
+         },
+         {2025, 3},
+         CloseRefusal::LaterClosed,
+         "May 2025, a later month, is closed: reopen it first."},
+        {"no bank rows",
+         [](CloseTest& t) { t.orv("R9", "2025-06-10", "5"); },
+         {2025, 6},
+         CloseRefusal::NoBankRows,
+         "No bank rows are held for June 2025: it cannot be closed."},
+        {"no ORV entries",
+         [](CloseTest& t) { t.bank("B9", "2025-07-10", 5); },
+         {2025, 7},
+         CloseRefusal::NoOrvEntries,
+         "No ORV entries are held for July 2025: it cannot be closed."},
+        {"no rows at all",
+         [](CloseTest&) {},
+         {2025, 8},
+         CloseRefusal::NoBankRows,
+         "No bank rows are held for August 2025: it cannot be closed."},
+        {"declined", [](CloseTest&) {}, {2025, 4}, std::nullopt, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.before(*this);
+        const std::string before = written();
+        bool asked = false;
+        const CloseOutcome out = closeMonth(
+            db.connection(), c.month, "ravi",
+            [&](const MonthStatement&) {
+                asked = true;
+                return false;
+            },
+            [] {
+                return DateTime{2025, 6, 9};
+            });
+        EXPECT_EQ(out.refused, c.refused);
+        EXPECT_EQ(asked, !c.refused);
+        EXPECT_EQ(out.declined, !c.refused);
+        EXPECT_EQ(written(), before);
+        if (c.refused) {
+            EXPECT_EQ(closeRefusedMessage(*c.refused, out.statement, out.close).text, c.told);
+        }
+        // Back to no closes standing.
+        for (const MonthClose& m : monthCloses(db.connection())) reopenMonth(db.connection(), m.period, "ravi");
+    }
+}
+
+// A closed month's deletion asks first whether to reopen it; only Yes to both questions changes
+// anything. The reopen flow asks the same on its own, and a reopened month closes again.
+TEST_F(CloseTest, ReopenedByADeletionOrOnItsOwn) {
+    ASSERT_TRUE(close({2025, 4}).close);
+    const store::Opener opener = [this]() -> store::Connection& { return db.connection(); };
+    const std::string question = "The month April 2025 was closed on 03/06/2025 by ravi. Reopen it?";
+    const report::Report bankCtr = ctr::bankCtr();
+    struct Case {
+        const char* what;
+        std::vector<Answer> answers;
+        std::int64_t deleted;
+    };
+    const Case cases[] = {
+        {"not reopened", {Answer::No}, 0},
+        {"reopened but the deletion declined", {Answer::Yes, Answer::No}, 0},
+        {"reopened and deleted", {Answer::Yes, Answer::Yes}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = written();
+        test::ScriptedPrompter prompter;
+        for (Answer a : c.answers) prompter.queueAnswer(a);
+        EXPECT_EQ(report::deleteReportMonth(opener, prompter, bankCtr, "2025", "Apr",
+                                            [] {
+                                                return DateTime{2025, 6, 7, 9, 0};
+                                            }),
+                  c.deleted);
+        ASSERT_FALSE(prompter.messages().empty());
+        EXPECT_EQ(prompter.messages()[0].text, question);
+        EXPECT_EQ(prompter.messages()[0].buttons, Buttons::YesNo);
+        EXPECT_EQ(standingClose(db.connection(), {2025, 4}).has_value(), c.deleted == 0);
+        if (c.deleted == 0) {
+            EXPECT_EQ(written(), before);
+        }
+    }
+    const std::vector<MonthClose> closes = monthCloses(db.connection());
+    ASSERT_EQ(closes.size(), 1u);
+    EXPECT_EQ(closeState(db.connection(), closes[0]), CloseState::Reopened);
+    EXPECT_EQ(closes[0].reopenedBy, notes::loginName());
+    EXPECT_EQ(closedOnLine(closes[0]), "Reopened on 07/06/2025 09:00 after it was closed on 03/06/2025 10:30 by ravi");
+    const std::vector<history::Record> recorded = history::records(db.connection(), history::Form::Closes);
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[0].action, history::Action::MonthReopened);
+
+    // May closes, and its reopening by the flow asks first.
+    ASSERT_TRUE(close({2025, 5}).close);
+    for (const Answer a : {Answer::No, Answer::Yes}) {
+        test::ScriptedPrompter prompter;
+        prompter.queueAnswer(a);
+        EXPECT_EQ(reopenMonthFlow(opener, prompter, {2025, 5}), a == Answer::Yes);
+        EXPECT_EQ(prompter.messages()[0].text, "The month May 2025 was closed on 03/06/2025 by ravi. Reopen it?");
+        EXPECT_EQ(standingClose(db.connection(), {2025, 5}).has_value(), a == Answer::No);
+    }
+    // Closed again, it keeps both closes on record, chained.
+    const CloseOutcome again = close({2025, 5}, 8);
+    ASSERT_TRUE(again.close);
+    const std::vector<MonthClose> all = monthCloses(db.connection());
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(again.close->previousDigest, all[1].digest);
+    EXPECT_EQ(closeChainFaults(db.connection()), std::vector<std::string>{});
+}
+
+// A file of the layout before the closes is brought up to it and takes a close.
+TEST_F(CloseTest, AFileOfTheLayoutBeforeTakesAClose) {
+    const std::string path = db.connection().path();
+    test::makeLayoutBeforeCloses(db.connection());
+    db.connection().close();
+    {
+        store::Connection old;
+        old.openWithoutUpgrade(path);
+        EXPECT_TRUE(monthCloses(old).empty());
+        EXPECT_FALSE(standingClose(old, {2025, 4}));
+        EXPECT_EQ(closeChainFaults(old), std::vector<std::string>{});
+    }
+    db.connection().open(path);
+    EXPECT_EQ(db.connection().layoutVersion(), store::kSchemaVersion);
+    ASSERT_TRUE(close({2025, 4}).close);
+    EXPECT_EQ(monthCloses(db.connection()).size(), 1u);
+}
+
+}  // namespace
+}  // namespace vesk::review
