@@ -98,7 +98,7 @@ bool looksEncrypted(const std::vector<unsigned char>& pages) {
 }  // namespace
 
 const Secret& programKey() {
-    static const Secret key(std::string_view(detail::programKey()));
+    static const Secret key{std::string_view(detail::programKey())};
     return key;
 }
 
