@@ -17,6 +17,8 @@ inline constexpr const char* kLastCloseDigest = "SELECT digest FROM month_closes
 inline constexpr const char* kAddClose =
     "INSERT INTO month_closes (month_key, closed_at, closed_by, month_digest, previous_digest, digest) "
     "VALUES (?, ?, ?, ?, ?, ?)";
+/// The number the close just added was given.
+inline constexpr const char* kAddedCloseNumber = "SELECT last_insert_rowid()";
 inline constexpr const char* kAddCloseLine =
     "INSERT INTO month_close_lines (close, line, deposits, withdrawals, row_count) VALUES (?, ?, ?, ?, ?)";
 inline constexpr const char* kAddCloseItem =

@@ -192,7 +192,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
     c.digest = closeDigestOf(c);
     db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest});
-    c.number = db.scalar("SELECT last_insert_rowid()").toInt();
+    c.number = db.scalar(sql::kAddedCloseNumber).toInt();
     for (std::size_t l = 0; l < kStatementLineCount; ++l) {
         const StatementFigures& f = c.lines[l];
         db.execute(sql::kAddCloseLine, {std::int64_t(c.number), std::int64_t(l), f.deposits, f.withdrawals,
