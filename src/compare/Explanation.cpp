@@ -24,17 +24,11 @@ namespace {
 // month's end is found.
 constexpr long long kWindowDays = kTimingDays;
 
-Period nextMonth(Period p) { return p.month == 12 ? Period{p.year + 1, 1} : Period{p.year, p.month + 1}; }
-Period previousMonth(Period p) { return p.month == 1 ? Period{p.year - 1, 12} : Period{p.year, p.month - 1}; }
-
-long long firstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
-long long lastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
-
 // The days from..to, through the keys of the months first..last and of the month either side.
 DaySpan windowSpan(Period first, Period last, long long from, long long to) {
     DaySpan span{{}, isoDate(dateOfDay(from)), isoDate(dateOfDay(to + 1))};
-    const Period end = nextMonth(last);
-    for (Period p = previousMonth(first);; p = nextMonth(p)) {
+    const Period end = shiftedMonth(last, 1);
+    for (Period p = shiftedMonth(first, -1);; p = shiftedMonth(p, 1)) {
         span.monthKeys.push_back(monthKey(p.year, p.month));
         if (p.year == end.year && p.month == end.month) break;
     }
@@ -96,7 +90,7 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
         if (!offices.field(r, 0).isNull())
             facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
     Buckets buckets;
-    const long long from = firstDay(first) - kWindowDays, to = lastDay(last) + kWindowDays;
+    const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
     const DaySpan span = windowSpan(first, last, from, to);
     readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
     readRows(db, explainOrvStatement(condition, span), ExplainSide::Orv, from, to, facilities, buckets);
@@ -145,7 +139,7 @@ ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Ro
 // those already in `lines`.
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
                std::vector<ExplainedLine>& lines, int& groupBase) {
-    const long long first = firstDay(period), last = lastDay(period);
+    const long long first = firstDayOf(period), last = lastDayOf(period);
     const auto inWindow = [&](const Row& r) {
         return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
     };
@@ -265,7 +259,7 @@ std::vector<std::size_t> monthRuns(const std::vector<Period>& months) {
         starts.push_back(begin);
         std::size_t end = begin + 1;
         while (end < months.size() && end - begin < kMonthsRead) {
-            const Period after = nextMonth(months[end - 1]);
+            const Period after = shiftedMonth(months[end - 1], 1);
             if (months[end].year != after.year || months[end].month != after.month) break;
             ++end;
         }

@@ -188,6 +188,23 @@ int daysInMonth(int y, int m) {
     return int(unsigned((year{y} / month{unsigned(m)} / last).day()));
 }
 
+long long firstDayOf(const Period& month) { return daysFromCivil(month.year, month.month, 1); }
+
+long long lastDayOf(const Period& month) {
+    return daysFromCivil(month.year, month.month, daysInMonth(month.year, month.month));
+}
+
+Period monthOfDay(long long days) {
+    int y = 0, m = 0, d = 0;
+    civilFromDays(days, y, m, d);
+    return {y, m};
+}
+
+Period shiftedMonth(const Period& month, int months) {
+    const int index = month.year * 12 + month.month - 1 + months;
+    return {index / 12, index % 12 + 1};
+}
+
 std::string DateTime::toText() const { return hasTime() ? isoDateTime(*this) : isoDate(*this); }
 
 std::string isoDate(const DateTime& d) {
@@ -247,6 +264,12 @@ DateTime localNow() {
     std::tm local{};
     localtime_r(&now, &local);
     return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::string isoMonth(const Period& month) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d", month.year, month.month);
+    return text;
 }
 
 }  // namespace vesk

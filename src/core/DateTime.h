@@ -53,6 +53,9 @@ struct Period {
     bool operator==(const Period&) const = default;
 };
 
+/// The month a key (Period::key) names.
+constexpr Period periodOfKey(long long key) { return {int(key / 100), int(key % 100)}; }
+
 /// Days since 1970-01-01 of a proleptic Gregorian date, and back.
 long long daysFromCivil(int year, int month, int day);
 void civilFromDays(long long days, int& year, int& month, int& day);
@@ -67,6 +70,14 @@ std::string dayText(long long days);
 
 /// Days in a month of the proleptic Gregorian calendar.
 int daysInMonth(int year, int month);
+
+/// The first and the last day of a month, counted as daysFromCivil counts them.
+long long firstDayOf(const Period& month);
+long long lastDayOf(const Period& month);
+/// The month a day (counted as daysFromCivil counts it) falls in.
+Period monthOfDay(long long days);
+/// The month `months` after (or, negative, before) a month.
+Period shiftedMonth(const Period& month, int months);
 
 /// Reads a date as the database's CDate does: ISO dates and date-times, day-first dates
 /// with '/', '-' or '.', two- or four-digit years, English month names or abbreviations
@@ -84,5 +95,7 @@ std::string monthName(int month);
 std::string monthAbbrev(int month);
 /// "April 2025".
 std::string monthAndYear(const Period& month);
+/// "2025-04".
+std::string isoMonth(const Period& month);
 
 }  // namespace vesk

@@ -99,10 +99,9 @@ void apply(store::Connection& db, Side side, const NoteLookup& found, const Note
     history::Change change;
     change.action = side == Side::Bank ? history::Action::BankNoteChange : history::Action::OrvNoteChange;
     if (after.day) {
-        int y = 0, m = 0, d = 0;
-        civilFromDays(*after.day, y, m, d);
-        change.year = y;
-        change.month = m;
+        const Period month = monthOfDay(*after.day);
+        change.year = month.year;
+        change.month = month.month;
     }
     change.note = history::StatusChange{after.id, before ? statusKey(before->status) : "", statusKey(after.status)};
     history::recordChange(db, change, when);

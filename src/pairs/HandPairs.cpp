@@ -137,10 +137,9 @@ void record(store::Connection& db, history::Action action, const HandPair& pair,
             const DateTime& when) {
     history::Change change;
     change.action = action;
-    int y = 0, m = 0, d = 0;
-    civilFromDays(pair.firstDay(), y, m, d);
-    change.year = y;
-    change.month = m;
+    const Period month = monthOfDay(pair.firstDay());
+    change.year = month.year;
+    change.month = month.month;
     change.rows = std::int64_t(pair.rows.size());
     change.pair = history::PairChange{pairName(pair.number), std::move(detail)};
     history::recordChange(db, change, when);
@@ -367,11 +366,8 @@ std::vector<HandPair> listPairs(store::Connection& db, std::optional<Period> mon
     std::vector<HandPair> out = readPairs(db, kListedStates);
     if (month)
         std::erase_if(out, [&](const HandPair& p) {
-            return std::none_of(p.rows.begin(), p.rows.end(), [&](const PairRow& r) {
-                int y = 0, m = 0, d = 0;
-                civilFromDays(r.day, y, m, d);
-                return y == month->year && m == month->month;
-            });
+            return std::none_of(p.rows.begin(), p.rows.end(),
+                                [&](const PairRow& r) { return monthOfDay(r.day) == *month; });
         });
     return out;
 }

@@ -8,21 +8,15 @@ namespace vesk::review {
 
 namespace {
 
-compare::Period shifted(compare::Period p, int months) {
-    const int index = p.year * 12 + p.month - 1 + months;
-    return {index / 12, index % 12 + 1};
-}
-
 // The month and those either side: the months whose rows lie within reach of the month's.
 std::vector<compare::Period> monthsWithin(compare::Period period) {
-    return {shifted(period, -1), period, shifted(period, 1)};
+    return {shiftedMonth(period, -1), period, shiftedMonth(period, 1)};
 }
 
 // The lines of the months within reach that lie within the hints' reach of the month.
 compare::HintCandidates candidatesWithin(compare::Period period, PairedMonths months) {
-    const long long first = daysFromCivil(period.year, period.month, 1) - compare::kHintReachDays;
-    const long long last =
-        daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month)) + compare::kHintReachDays;
+    const long long first = firstDayOf(period) - compare::kHintReachDays;
+    const long long last = lastDayOf(period) + compare::kHintReachDays;
     std::vector<compare::ExplainedLine> lines;
     for (compare::Explanation& month : months.months)
         for (compare::ExplainedLine& line : month.lines)

@@ -91,15 +91,6 @@ std::vector<std::string> statementScopeOffices(store::Connection& db, const comp
     return out;
 }
 
-long long statementFirstDay(Period p) { return daysFromCivil(p.year, p.month, 1); }
-long long statementLastDay(Period p) { return daysFromCivil(p.year, p.month, daysInMonth(p.year, p.month)); }
-
-Period statementMonthOf(long long day) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(day, y, m, d);
-    return {y, m};
-}
-
 CarriedItem carriedOf(const compare::ExplainedLine& line, Period since) {
     return {line.side, line.id, line.day, line.office, line.kind, line.amount, since};
 }
@@ -222,14 +213,14 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
 
     // The roll-forward: the open items up to the month's last day, those before it against
     // what was brought forward.
-    const long long first = statementFirstDay(period);
-    const OpenItems open = openItems(db, statementLastDay(period), ItemHints::Without);
+    const long long first = firstDayOf(period);
+    const OpenItems open = openItems(db, lastDayOf(period), ItemHints::Without);
     std::vector<CarriedItem> broughtItems;
     if (brought) {
         broughtItems = *brought;
     } else {
         for (const OpenItem& i : open.items)
-            if (i.line.day < first) broughtItems.push_back(carriedOf(i.line, statementMonthOf(i.line.day)));
+            if (i.line.day < first) broughtItems.push_back(carriedOf(i.line, monthOfDay(i.line.day)));
     }
     std::multimap<ItemKey, const CarriedItem*> unmatched;
     for (const CarriedItem& b : broughtItems) {
@@ -237,7 +228,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
         unmatched.emplace(itemKeyOf(b), &b);
     }
     for (const OpenItem& i : open.items) {
-        CarriedItem now = carriedOf(i.line, statementMonthOf(i.line.day));
+        CarriedItem now = carriedOf(i.line, monthOfDay(i.line.day));
         if (i.line.day >= first) {
             addItem(t, StatementLine::Arisen, now);
         } else if (const auto it = unmatched.find(itemKeyOf(now)); it != unmatched.end()) {
@@ -256,7 +247,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     if (!unmatched.empty()) lookup.add(explained.lines);
     std::set<int> read{period.key()};
     for (const auto& entry : unmatched) {
-        const Period month = statementMonthOf(entry.second->day);
+        const Period month = monthOfDay(entry.second->day);
         if (read.insert(month.key()).second) lookup.add(compare::explainOffices(db, month, offices).lines);
     }
     for (const auto& entry : unmatched) {

@@ -56,12 +56,8 @@ const std::vector<std::string>& openItemHeaders() {
 }
 
 std::vector<std::string> openItemCells(const OpenItem& item) {
-    int y = 0, m = 0, d = 0;
-    civilFromDays(item.line.day, y, m, d);
-    char month[16];
-    std::snprintf(month, sizeof month, "%04d-%02d", y, m);
     const std::vector<std::string> explained = compare::explainCells(item.line);
-    std::vector<std::string> cells{month};
+    std::vector<std::string> cells{isoMonth(monthOfDay(item.line.day))};
     cells.insert(cells.end(), explained.begin(), explained.begin() + kPairingCells);
     cells.push_back(std::to_string(item.age));
     cells.push_back(bucketText(item.bucket));
@@ -179,22 +175,12 @@ const char* clearedByText(ClearedBy how) {
     return "no longer held";
 }
 
-namespace {
-
-std::string reviewMonthText(Period p) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d", p.year, p.month);
-    return text;
-}
-
-}  // namespace
-
 std::vector<std::string> statementItemCells(const StatementItem& item) {
     const CarriedItem& i = item.item;
     const std::optional<compare::ExplainedLine>& now = item.now;
     const bool noted = now && now->note;
     return {item.state == ItemState::Cleared ? "cleared" : "carried forward",
-            reviewMonthText(i.since),
+            isoMonth(i.since),
             notes::sideText(i.side),
             i.id,
             dayText(i.day),
@@ -212,8 +198,8 @@ std::string noRowsForStatementText(Period period) {
 }
 
 std::string statementPeriodLine(Period period) {
-    return "Period: " + monthAndYear(period) + " (" + dayText(daysFromCivil(period.year, period.month, 1)) + " to " +
-           dayText(daysFromCivil(period.year, period.month, daysInMonth(period.year, period.month))) + ")";
+    return "Period: " + monthAndYear(period) + " (" + dayText(firstDayOf(period)) + " to " +
+           dayText(lastDayOf(period)) + ")";
 }
 
 std::string computedOnLine(const DateTime& when) {
@@ -292,7 +278,7 @@ std::vector<std::string> closeCells(const MonthClose& close, CloseState state) {
     const char* stateText = state == CloseState::Closed    ? "closed"
                             : state == CloseState::Changed ? "changed"
                                                            : "reopened";
-    return {reviewMonthText(close.period),
+    return {isoMonth(close.period),
             closeWhenText(close.closedAt),
             close.closedBy,
             stateText,

@@ -33,7 +33,6 @@ constexpr std::array<history::Action, 8> kRowChanges = {
 constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
                                                            history::Action::OfficesDeletion};
 
-Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
 // Months counted from year 0, so that neighbours differ by one.
 long long monthIndex(std::int64_t key) { return key / 100 * 12 + key % 100 - 1; }
 
@@ -194,7 +193,7 @@ std::vector<Period> heldMonths(store::Connection& db) {
     const store::ResultSet rs = db.query(sql::heldMonthsStatement(compare::bankIndexOf(db)));
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const std::int64_t key = rs.field(r, 0).toInt();
-        if (key > 0) out.push_back(periodOf(key));  // rows without a date fail the pairing itself
+        if (key > 0) out.push_back(periodOfKey(key));  // rows without a date fail the pairing itself
     }
     return out;
 }
@@ -217,7 +216,7 @@ PairedMonths pairedMonths(store::Connection& db) {
 
     // Nothing recorded and no row moved since: every stored month stands.
     if (then && then->lastChange == now.lastChange && then->sameRows(now)) {
-        for (const auto& [key, last] : storedChange) out.months.push_back({periodOf(key), std::move(stored[key])});
+        for (const auto& [key, last] : storedChange) out.months.push_back({periodOfKey(key), std::move(stored[key])});
         out.reused = out.months.size();
         return out;
     }

@@ -29,12 +29,10 @@ constexpr int kHighestKey = monthKey(kLastYear, 12);
 // The sums kept per office and month, brought up to date with the rows first.
 void keepTotals(store::Connection& db) { report::keepOfficeTotals(db, {&ctr::bankReport(), &orv::orvReport()}); }
 
-Period periodOf(std::int64_t key) { return {int(key / 100), int(key % 100)}; }
-
 std::vector<Period> monthsHeld(store::Connection& db, int from, int to) {
     const store::ResultSet rs = db.query(heldMonthsStatement(), {from, to});
     std::vector<Period> months;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) months.push_back(periodOf(rs.field(r, 0).toInt()));
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) months.push_back(periodOfKey(rs.field(r, 0).toInt()));
     return months;
 }
 

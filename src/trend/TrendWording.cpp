@@ -16,11 +16,7 @@ const std::vector<std::string>& monthHeaders() {
     return kHeaders;
 }
 
-std::string monthText(const compare::Period& month) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d", month.year, month.month);
-    return text;
-}
+std::string monthText(const compare::Period& month) { return isoMonth(month); }
 
 std::string monthLabel(const compare::Period& month) {
     return monthAbbrev(month.month) + " " + std::to_string(month.year);
