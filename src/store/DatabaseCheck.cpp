@@ -14,6 +14,7 @@
 
 #include "core/Error.h"
 #include "store/EngineError.h"
+#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 #include "store/Passphrase.h"
@@ -39,31 +40,21 @@ constexpr std::int64_t kCachedPageOverhead = 256;
 using detail::kLockPage;
 using detail::PageCodes;
 
-struct ReadFdCloser {
-    void operator()(int* fd) const {
-        ::close(*fd);
-        delete fd;
-    }
-};
-using ReadFd = std::unique_ptr<int, ReadFdCloser>;
+Error unreadableFile(const std::string& path) {
+    return Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
+}
 
-ReadFd openForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
-    return ReadFd(new int(fd));
+detail::FileFd openForReading(const std::string& path) {
+    detail::FileFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw unreadableFile(path);
+    return fd;
 }
 
 // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
 std::size_t readAt(int fd, unsigned char* into, std::size_t size, std::int64_t offset, const std::string& path) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, into + done, size - done, off_t(offset + std::int64_t(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0)
-            throw Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
-        if (n == 0) break;
-        done += std::size_t(n);
-    }
+    bool failed = false;
+    const std::size_t done = detail::readAt(fd, into, size, offset, failed);
+    if (failed) throw unreadableFile(path);
     return done;
 }
 
@@ -183,12 +174,12 @@ FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Hea
     }
     if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
     {
-        const ReadFd fd = openForReading(path);
+        const detail::FileFd fd = openForReading(path);
         const auto size = std::int64_t(fs::file_size(path, ec));
         check.pages = size / std::int64_t(kPageSize);
         check.strayBytes = size % std::int64_t(kPageSize);
         std::array<unsigned char, detail::kSaltSize> salt{};
-        if (check.pages == 0 || readAt(*fd, salt.data(), salt.size(), 0, path) < salt.size() ||
+        if (check.pages == 0 || readAt(fd.get(), salt.data(), salt.size(), 0, path) < salt.size() ||
             detail::plainDatabaseHeader(salt.data())) {
             check.status = FileCheck::Status::Unreadable;
             return check;
@@ -205,7 +196,7 @@ FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Hea
             rememberPassphrase(path, password);
         }
         PageCodes codes(password, salt.data());
-        check.badPages = failingPages(*fd, path, codes, check.pages, heartbeat);
+        check.badPages = failingPages(fd.get(), path, codes, check.pages, heartbeat);
     }  // closed before the engine locks the file: closing drops this process's locks on it
     if (!check.badPages.empty() &&
         std::int64_t(check.badPages.size()) == check.pages - (check.pages >= kLockPage ? 1 : 0)) {

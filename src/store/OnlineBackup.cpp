@@ -18,6 +18,7 @@
 #include "core/Text.h"
 #include "store/DatabaseCheck.h"
 #include "store/EngineError.h"
+#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 #include "store/Passphrase.h"
@@ -31,19 +32,7 @@ namespace {
 
 constexpr int kPagesPerStep = 4096;  // 16 MB: a slice of the copy, a heartbeat each
 
-class Fd {
-  public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
+using detail::FileFd;
 
 Error fileError(const std::string& what, const std::string& path) {
     return Error(errc::kPathAccess, "Cannot " + what + " '" + path + "': " + std::strerror(errno));
@@ -59,7 +48,7 @@ void removeQuietly(const std::string& path) {
 void syncFolderOf(const std::string& path) {
     fs::path folder = fs::path(path).parent_path();
     if (folder.empty()) folder = ".";
-    const Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0) ::fsync(fd.get());
 }
 
@@ -154,7 +143,7 @@ void copyBytes(int from, const std::string& fromPath, const std::string& path) {
 }
 
 void copyFile(const std::string& from, const std::string& to) {
-    const Fd fd(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileFd fd(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw fileError("read", from);
     copyBytes(fd.get(), from, to);
 }
@@ -342,7 +331,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
     if (fs::exists(live) && keyFits(live, password)) {
         // Opened before the engine locks the file and closed after it has let go: closing a
         // file drops every lock this process holds on it.
-        const Fd liveBytes(::open(live.c_str(), O_RDONLY | O_CLOEXEC));
+        const FileFd liveBytes(::open(live.c_str(), O_RDONLY | O_CLOEXEC));
         if (liveBytes.get() < 0) throw fileError("read", live);
         detail::WaitState wait;
         wait.watcher = watcher;

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "store/EngineError.h"
+#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 
@@ -42,32 +43,13 @@ std::string fileName(const std::string& path) {
     return ec ? path : canonical.string();
 }
 
-class PassphraseFd {
-  public:
-    explicit PassphraseFd(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~PassphraseFd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    PassphraseFd(const PassphraseFd&) = delete;
-    PassphraseFd& operator=(const PassphraseFd&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
 // The file's first pages, whole ones only.
 std::vector<unsigned char> firstPages(const std::string& path) {
     std::vector<unsigned char> bytes(std::size_t(kPagesLooked) * detail::kPageBytes);
-    const PassphraseFd fd(path);
+    const detail::FileFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return {};
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::pread(fd.get(), bytes.data() + got, bytes.size() - got, off_t(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += std::size_t(n);
-    }
+    bool failed = false;  // what was read before a failure is looked at all the same
+    const std::size_t got = detail::readAt(fd.get(), bytes.data(), bytes.size(), 0, failed);
     bytes.resize(got / detail::kPageBytes * detail::kPageBytes);
     return bytes;
 }
