@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "history/FileDigest.h"
 #include "history/ImportHistory.h"
+#include "notes/HeldRows.h"
 #include "notes/NoteWording.h"
 #include "review/CloseStatements.h"
 #include "review/ReviewWording.h"
@@ -14,16 +15,11 @@ namespace vesk::review {
 
 namespace {
 
-Period closePeriodOf(long long key) { return {int(key / 100), int(key % 100)}; }
-
 DateTime closeTimeOf(const store::Value& v) {
     const std::optional<DateTime> t = parseDateText(v.toText());
     if (!t) throw Error(errc::kTypeMismatch, closeTimeFaultText(v.toText()));
     return *t;
 }
-
-const char* closeSideKey(notes::Side side) { return side == notes::Side::Bank ? "bank" : "orv"; }
-const char* closeKindKey(notes::Kind kind) { return kind == notes::Kind::Deposit ? "deposit" : "withdrawal"; }
 
 // A listed item's cells as one field, and back.
 std::string closeJoinedCells(const std::vector<std::string>& cells) {
@@ -49,8 +45,8 @@ std::string closeDigestOf(const MonthClose& c) {
         text += formatAmount(f.deposits) + "\t" + formatAmount(f.withdrawals) + "\t" +
                 (f.rows ? std::to_string(*f.rows) : "") + "\n";
     for (const CarriedItem& i : c.carried)
-        text += std::string(closeSideKey(i.side)) + "\t" + i.id + "\t" + std::to_string(i.day) + "\t" + i.office +
-                "\t" + closeKindKey(i.kind) + "\t" + formatAmount(i.amount) + "\t" + std::to_string(i.since.key()) +
+        text += std::string(notes::sideKey(i.side)) + "\t" + i.id + "\t" + std::to_string(i.day) + "\t" + i.office +
+                "\t" + notes::kindKey(i.kind) + "\t" + formatAmount(i.amount) + "\t" + std::to_string(i.since.key()) +
                 "\n";
     for (const std::vector<std::string>& cells : c.itemCells) text += closeJoinedCells(cells) + "\n";
     text += c.monthDigest + "\n" + c.previousDigest + "\n";
@@ -59,11 +55,13 @@ std::string closeDigestOf(const MonthClose& c) {
 
 bool keepsCloses(store::Connection& db) { return store::hasTable(db, sql::kClosesTable); }
 
-std::optional<MonthClose> latestStandingBefore(const std::vector<MonthClose>& closes, Period period) {
-    std::optional<MonthClose> out;
+// The month's statement as it is now, brought forward from the latest earlier close that stands.
+MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& closes) {
+    const MonthClose* earlier = nullptr;
     for (const MonthClose& c : closes)
-        if (c.stands() && c.period.key() < period.key() && (!out || c.period.key() > out->period.key())) out = c;
-    return out;
+        if (c.stands() && c.period.key() < period.key() && (!earlier || c.period.key() > earlier->period.key()))
+            earlier = &c;
+    return earlier ? monthStatement(db, period, earlier->carried) : monthStatement(db, period);
 }
 
 void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
@@ -88,7 +86,7 @@ std::vector<MonthClose> monthCloses(store::Connection& db) {
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         MonthClose c;
         c.number = rs.field(r, 0).toInt();
-        c.period = closePeriodOf(rs.field(r, 1).toInt());
+        c.period = periodOfKey(rs.field(r, 1).toInt());
         c.closedAt = closeTimeOf(rs.field(r, 2));
         c.closedBy = rs.field(r, 3).toText();
         c.monthDigest = rs.field(r, 4).toText();
@@ -117,13 +115,13 @@ std::vector<MonthClose> monthCloses(store::Connection& db) {
         c.itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
         if (items.field(r, 1).toInt() == 0) continue;
         CarriedItem i;
-        i.side = items.field(r, 2).toText() == "bank" ? notes::Side::Bank : notes::Side::Orv;
+        i.side = notes::sideNamed(items.field(r, 2).toText()).value_or(notes::Side::Orv);
         i.id = items.field(r, 3).toText();
         i.day = items.field(r, 4).toInt();
         i.office = items.field(r, 5).toText();
-        i.kind = items.field(r, 6).toText() == "deposit" ? notes::Kind::Deposit : notes::Kind::Withdrawal;
+        i.kind = notes::kindNamed(items.field(r, 6).toText()).value_or(notes::Kind::Withdrawal);
         i.amount = items.field(r, 7).toNumber();
-        i.since = closePeriodOf(items.field(r, 8).toInt());
+        i.since = periodOfKey(items.field(r, 8).toInt());
         c.carried.push_back(std::move(i));
     }
     return out;
@@ -141,9 +139,27 @@ CloseState closeState(store::Connection& db, const MonthClose& close) {
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
-    if (const std::optional<MonthClose> earlier = latestStandingBefore(monthCloses(db), period))
-        return monthStatement(db, period, earlier->carried);
-    return monthStatement(db, period);
+    return statementAfter(db, period, monthCloses(db));
+}
+
+ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now) {
+    const std::vector<MonthClose> closes = monthCloses(db);
+    const MonthClose* last = nullptr;  // the month's last close, standing or reopened
+    if (!computedNow)
+        for (const MonthClose& c : closes)
+            if (c.period.key() == period.key()) last = &c;
+    ShownStatement shown;
+    if (last && last->stands()) {
+        shown.statement.period = period;
+        shown.statement.scope = compare::comparisonScope(db);
+        shown.statement.lines = last->lines;
+        shown.items = last->itemCells;
+    } else {
+        shown.statement = statementAfter(db, period, closes);
+        for (const StatementItem& item : shown.statement.items) shown.items.push_back(statementItemCells(item));
+    }
+    shown.stateLine = last ? closedOnLine(*last) : computedOnLine(now);
+    return shown;
 }
 
 CloseOutcome closeMonth(store::Connection& db, Period period, const std::string& who, const ConfirmClose& confirm,
@@ -163,8 +179,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
             out.close = c;
             return out;
         }
-    const std::optional<MonthClose> earlier = latestStandingBefore(closes, period);
-    out.statement = earlier ? monthStatement(db, period, earlier->carried) : monthStatement(db, period);
+    out.statement = statementAfter(db, period, closes);
     const MonthStatement& s = out.statement;
     const StatementFigures& unexplained = s.line(StatementLine::Unexplained);
     if (s.line(StatementLine::Vesk).rows.value_or(0) == 0) {
@@ -203,7 +218,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
         const CarriedItem& i = item.item;
         db.execute(sql::kAddCloseItem,
                    {std::int64_t(c.number), position, std::int64_t(item.state == ItemState::CarriedForward ? 1 : 0),
-                    closeSideKey(i.side), i.id, std::int64_t(i.day), i.office, closeKindKey(i.kind), i.amount,
+                    notes::sideKey(i.side), i.id, std::int64_t(i.day), i.office, notes::kindKey(i.kind), i.amount,
                     i.since.key(), closeJoinedCells(c.itemCells[std::size_t(position)])});
         ++position;
     }

@@ -47,6 +47,18 @@ CloseState closeState(store::Connection& db, const MonthClose& close);
 /// month that stands carried, or (with none) the open items dated before the month.
 MonthStatement currentStatement(store::Connection& db, Period period);
 
+/// A month's statement as it is printed and written: its lines, its items' cells and the line
+/// saying what it is.
+struct ShownStatement {
+    MonthStatement statement;
+    std::vector<std::vector<std::string>> items;
+    std::string stateLine;
+};
+
+/// The month's statement as closed when its close stands (unless `computedNow`), else as
+/// computed now; the state line names the month's last close, or says it was computed `now`.
+ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now);
+
 /// Why a month cannot be closed, in the order they are checked.
 enum class CloseRefusal { AlreadyClosed, LaterClosed, NoBankRows, NoOrvEntries, Unexplained };
 
