@@ -48,6 +48,13 @@ std::string notRemovedText(const std::string& file, const std::string& why);
 std::string notWrittenText(const std::string& file);
 
 /// A restore refused: the file named is the database itself.
+/// What the status line says while the file is cared for.
+inline constexpr const char* kCheckingText = "Checking the database file...";
+inline constexpr const char* kCheckingBackupText = "Checking the backup...";
+inline constexpr const char* kRestoringText = "Restoring the backup...";
+inline constexpr const char* kBackingUpText = "Backing up the database...";
+inline constexpr const char* kRekeyingText = "Encrypting the database with the new key...";
+
 inline constexpr const char* kRestoreItselfText = "The file to restore is the database file itself";
 
 /// What a person is told while a statement is held up: "Waiting up to 30 s for another

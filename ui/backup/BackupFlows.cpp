@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 bool restoreBackup(Prompter& prompter, const std::string& databasePath, const std::string& backupPath,
                    const DateTime& now, const store::DelayWatcher& watcher) {
     const auto says = [&prompter](const char* text) { return [&prompter, text] { prompter.progress(text); }; };
-    prompter.progress("Checking the backup...");
+    prompter.progress(kCheckingBackupText);
     Restore refused;
     refused.check = store::checkDatabaseFile(backupPath, store::CheckDepth::Quick, says("Checking the backup..."));
     prompter.progress("");
@@ -21,7 +21,7 @@ bool restoreBackup(Prompter& prompter, const std::string& databasePath, const st
         return false;
     }
     if (prompter.message(restoreQuestion(databasePath, backupPath)) != Answer::Yes) return false;
-    prompter.progress("Restoring the backup...");
+    prompter.progress(kRestoringText);
     const Restore restore =
         restoreDatabase(databasePath, backupPath, now, watcher, says("Restoring the backup..."), refused.check);
     prompter.progress("");
@@ -40,9 +40,9 @@ std::optional<store::CopiedDatabase> backUp(Prompter& prompter, const std::strin
     if (askBeforeReplacing && fs::exists(destination, ec) &&
         prompter.message(replaceBackupQuestion(destination)) != Answer::Yes)
         return std::nullopt;
-    prompter.progress("Backing up the database...");
+    prompter.progress(kBackingUpText);
     const store::CopiedDatabase copy =
-        store::copyDatabase(db, destination, [&prompter] { prompter.progress("Backing up the database..."); });
+        store::copyDatabase(db, destination, [&prompter] { prompter.progress(kBackingUpText); });
     prompter.progress("");
     prompter.message(backedUp(destination, copy));
     return copy;

@@ -36,7 +36,7 @@ bool DatabaseScreen::guarded(const char* title, Work work) {
 
 bool DatabaseScreen::checkDatabase() {
     return guarded(kCheckTitle, [this] {
-        const auto says = [this] { m_prompter.progress("Checking the database file..."); };
+        const auto says = [this] { m_prompter.progress(kCheckingText); };
         says();
         const store::FileCheck check = store::checkDatabaseFile(m_path, store::CheckDepth::Quick, says);
         m_prompter.progress("");

@@ -64,19 +64,16 @@ bool changePassphrase(Prompter& prompter, const std::string& databasePath, Passp
         db.openWith(databasePath, *current);
     }
     std::optional<Secret> key;
-    if (action == PassphraseAction::Remove) {
-        if (prompter.message(removePassphraseQuestion(databasePath)) != Answer::Yes) return false;
-        key = store::programKey();
-    } else {
+    if (action != PassphraseAction::Remove) {
         key = newPassphrase(prompter, databasePath, action == PassphraseAction::ChangeOrRemove);
         if (!key) return false;
-        if (key->empty()) {
-            if (prompter.message(removePassphraseQuestion(databasePath)) != Answer::Yes) return false;
-            key = store::programKey();
-        }
+    }
+    if (!key || key->empty()) {  // removed: the file goes back to the program's key
+        if (prompter.message(removePassphraseQuestion(databasePath)) != Answer::Yes) return false;
+        key = store::programKey();
     }
     const bool removing = *key == store::programKey();
-    prompter.progress("Encrypting the database with the new key...");
+    prompter.progress(kRekeyingText);
     const Rekeyed done = rekeyDatabase(db, *key);
     prompter.progress("");
     const PassphraseChange change = removing                          ? PassphraseChange::Removed
@@ -84,6 +81,14 @@ bool changePassphrase(Prompter& prompter, const std::string& databasePath, Passp
                                                                       : PassphraseChange::Changed;
     prompter.message(passphraseChanged(change, databasePath, done.copies, done.leftAlone));
     return true;
+}
+
+store::PassphraseSource askingPassphrases(Prompter& prompter) {
+    return [&prompter](const std::string& path) -> std::optional<Secret> {
+        std::optional<Secret> given = askPassphrase(prompter, Kind::Current, path, currentPassphrasePrompt(path));
+        if (given && given->empty()) return std::nullopt;
+        return given;
+    };
 }
 
 bool unlockDatabase(Prompter& prompter, const std::string& databasePath, int tries) {

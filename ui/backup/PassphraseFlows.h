@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Prompter.h"
+#include "store/Passphrase.h"
 #include "store/Waiting.h"
 
 namespace vesk::backup {
@@ -22,6 +23,10 @@ enum class PassphraseAction {
 /// with kWrongPassphraseText when the current one is wrong: nothing is then changed.
 bool changePassphrase(Prompter& prompter, const std::string& databasePath, PassphraseAction action,
                       const store::DelayWatcher& watcher = {});
+
+/// Asks the person, through the prompter, for the passphrase a file opens with; none when they
+/// give none. What the window and the command line open files with.
+store::PassphraseSource askingPassphrases(Prompter& prompter);
 
 /// At the window's start: when the file has a passphrase, asks for it up to `tries` times,
 /// saying each time it is wrong, and keeps the one that opens it for the run. False when none

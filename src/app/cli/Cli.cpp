@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "backup/BackupWording.h"
+#include "backup/PassphraseFlows.h"
 #include "cli/Call.h"
 #include "cli/Invocation.h"
 #include "cli/Verb.h"
@@ -148,12 +149,7 @@ namespace {
 class PassphrasesAsked {
   public:
     explicit PassphrasesAsked(Prompter& prompter)
-        : m_before(store::setPassphraseSource([&prompter](const std::string& path) -> std::optional<Secret> {
-              std::optional<Secret> given =
-                  prompter.passphrase({PassphraseRequest::Kind::Current, path, backup::currentPassphrasePrompt(path)});
-              if (given && given->empty()) return std::nullopt;
-              return given;
-          })) {}
+        : m_before(store::setPassphraseSource(backup::askingPassphrases(prompter))) {}
     ~PassphrasesAsked() {
         store::setPassphraseSource(std::move(m_before));
         store::forgetPassphrases();

@@ -3,7 +3,6 @@
 
 #include "app/gui/FormSet.h"
 #include "app/gui/MainForm.h"
-#include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
 #include "backup/PassphraseFlows.h"
 #include "core/Version.h"
@@ -29,12 +28,7 @@ int main(int argc, char** argv) {
     vesk::gui::QtDialogs dialogs(nullptr);
     if (!vesk::backup::unlockDatabase(dialogs, databasePath)) return 1;
     // Any other file with one (a backup to restore) is asked for as it is opened.
-    vesk::store::setPassphraseSource([&dialogs](const std::string& path) -> std::optional<vesk::Secret> {
-        auto given = dialogs.passphrase(
-            {vesk::PassphraseRequest::Kind::Current, path, vesk::backup::currentPassphrasePrompt(path)});
-        if (given && given->empty()) return std::nullopt;
-        return given;
-    });
+    vesk::store::setPassphraseSource(vesk::backup::askingPassphrases(dialogs));
     vesk::gui::UserSettings settings;
     vesk::gui::FormSet forms(databasePath, &settings);
     // Exit ends the program at once, whatever else is loaded.
