@@ -8,11 +8,9 @@ MonthImport importReport(const store::Opener& db, Prompter& prompter, const Repo
                          int progressEvery, const Clock& now) {
     // A closed month is reopened first, once the import's own question is answered Yes too.
     const auto confirm = [&](const MonthImport& month, const std::optional<DateTime>& before) {
-        const std::optional<bool> reopen = review::askToReopen(db(), prompter, month.period);
-        if (reopen && !*reopen) return false;
-        if (prompter.message(replaceQuestion(report.wording, month, before)) != Answer::Yes) return false;
-        review::reopenIfChosen(db(), reopen, month.period, now);
-        return true;
+        return review::confirmMonthChange(
+            db(), prompter, month.period,
+            [&] { return prompter.message(replaceQuestion(report.wording, month, before)) == Answer::Yes; }, now);
     };
     const auto progress = [&](int row, int rows) {
         if (row % progressEvery == 0 || row == rows) prompter.progress(importProgress(row, rows));
@@ -32,11 +30,10 @@ std::int64_t deleteReportMonth(const store::Opener& db, Prompter& prompter, cons
     store::Connection& connection = db();
     // Texts that name no month name none that rows are dated in.
     const std::optional<Period> shown = shownMonth(year, month);
-    std::optional<bool> reopen;
-    if (shown) reopen = review::askToReopen(connection, prompter, *shown);
-    if (reopen && !*reopen) return 0;
-    if (prompter.message(w.confirmDelete(month, year)) != Answer::Yes) return 0;
-    if (shown) review::reopenIfChosen(connection, reopen, *shown, now);
+    if (!review::confirmMonthChange(
+            connection, prompter, shown, [&] { return prompter.message(w.confirmDelete(month, year)) == Answer::Yes; },
+            now))
+        return 0;
     const std::int64_t count = shown ? deleteMonth(connection, report.description, *shown, now) : 0;
     prompter.message(count > 0 ? w.deleted(count, month, year) : w.nothingDeleted(month, year));
     return count;

@@ -20,6 +20,17 @@ bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, 
     return true;
 }
 
+namespace {
+
+// None when no close of the month stands, else whether the person chose to reopen it.
+std::optional<bool> askToReopen(store::Connection& db, Prompter& prompter, Period period) {
+    const std::optional<MonthClose> close = standingClose(db, period);
+    if (!close) return std::nullopt;
+    return prompter.message(reopenQuestion(*close)) == Answer::Yes;
+}
+
+}  // namespace
+
 bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now) {
     store::Connection& connection = db();
     const std::optional<bool> chosen = askToReopen(connection, prompter, period);
@@ -32,14 +43,13 @@ bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period,
     return true;
 }
 
-std::optional<bool> askToReopen(store::Connection& db, Prompter& prompter, Period period) {
-    const std::optional<MonthClose> close = standingClose(db, period);
-    if (!close) return std::nullopt;
-    return prompter.message(reopenQuestion(*close)) == Answer::Yes;
-}
-
-void reopenIfChosen(store::Connection& db, const std::optional<bool>& chosen, Period period, const Clock& now) {
-    if (chosen && *chosen) reopenMonth(db, period, notes::loginName(), now);
+bool confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
+                        const std::function<bool()>& ownQuestion, const Clock& now) {
+    const std::optional<bool> reopen = month ? askToReopen(db, prompter, *month) : std::nullopt;
+    if (reopen && !*reopen) return false;
+    if (!ownQuestion()) return false;
+    if (reopen) reopenMonth(db, *month, notes::loginName(), now);
+    return true;
 }
 
 }  // namespace vesk::review

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "core/DateTime.h"
@@ -19,12 +20,10 @@ bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, 
 /// True when it was reopened.
 bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now = localNow);
 
-/// Asked before the month's rows change: none when no close of the month stands, else whether
-/// the person chose to reopen it (nothing is reopened yet; see reopenIfChosen).
-std::optional<bool> askToReopen(store::Connection& db, Prompter& prompter, Period period);
-
-/// Reopens the month when the person chose so, once the change it was asked for goes ahead.
-void reopenIfChosen(store::Connection& db, const std::optional<bool>& chosen, Period period,
-                    const Clock& now = localNow);
+/// Asked before a change of the month's rows (none: rows of no month): when its close stands,
+/// whether to reopen it, then the change's own question. True when the change goes ahead, the
+/// month then reopened; No to either changes nothing.
+bool confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
+                        const std::function<bool()>& ownQuestion, const Clock& now = localNow);
 
 }  // namespace vesk::review
