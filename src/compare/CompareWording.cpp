@@ -182,7 +182,7 @@ const std::vector<std::string>& explainHeaders() {
 
 std::vector<std::string> explainCells(const ExplainedLine& line) {
     return {line.office,
-            line.kind == ExplainKind::Deposit ? "Deposit" : "Withdrawal",
+            notes::kindText(line.kind),
             notes::sideText(line.side),
             dayText(line.day),
             line.id,

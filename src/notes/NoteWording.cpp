@@ -16,6 +16,8 @@ std::string rowName(Side side, const std::string& id) { return (side == Side::Ba
 
 const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
 
+const char* kindText(Kind kind) { return kind == Kind::Deposit ? "Deposit" : "Withdrawal"; }
+
 // The listings and the dialog show a status by the word it is stored as.
 const char* statusText(Status status) { return statusKey(status); }
 

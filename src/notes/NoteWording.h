@@ -11,6 +11,8 @@ namespace vesk::notes {
 
 /// "Bank", "ORV": a side as the listings name it.
 const char* sideText(Side side);
+/// "Deposit", "Withdrawal": a kind as the listings name it.
+const char* kindText(Kind kind);
 /// "Open", "Explained", "Resolved": a status as the listings and the note dialog name it.
 const char* statusText(Status status);
 /// 2000 as "2,000".

@@ -180,8 +180,8 @@ std::vector<std::vector<std::string>> pairLines(const HandPair& pair) {
     std::vector<std::vector<std::string>> out;
     for (const PairRow& row : pair.rows)
         out.push_back({pairName(pair.number), notes::sideText(row.side), row.id, dayText(row.day), row.office,
-                       pair.kind == Kind::Deposit ? "Deposit" : "Withdrawal", formatAmount(row.amount),
-                       formatAmount(pair.difference), pair.text, pair.by, isoDateTime(pair.when), stateText(pair)});
+                       notes::kindText(pair.kind), formatAmount(row.amount), formatAmount(pair.difference), pair.text,
+                       pair.by, isoDateTime(pair.when), stateText(pair)});
     return out;
 }
 

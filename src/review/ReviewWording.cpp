@@ -185,7 +185,7 @@ std::vector<std::string> statementItemCells(const StatementItem& item) {
             i.id,
             dayText(i.day),
             i.office,
-            i.kind == notes::Kind::Deposit ? "Deposit" : "Withdrawal",
+            notes::kindText(i.kind),
             formatAmount(signedAmount(i.side, i.amount)),
             now ? compare::pairClassTag(now->cls) : "",
             noted ? notes::statusText(now->note->status) : "",

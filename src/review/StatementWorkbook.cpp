@@ -24,40 +24,35 @@ sheet::CellStyle statementCellStyle(bool bold = false) {
     return s;
 }
 
-// A caption, the headers and the lines from..to; returns the row after the last.
-int writeStatementBlock(sheet::WorkbookWriter& w, int row, const char* caption, const MonthStatement& statement,
-                        StatementLine from, StatementLine to) {
+// A caption across the columns, the headers and the rows, bordered; returns the row after the last.
+int writeStatementTable(sheet::WorkbookWriter& w, int row, const char* caption, const std::vector<std::string>& headers,
+                        const std::vector<std::vector<std::string>>& rows) {
     sheet::CellStyle bold;
     bold.bold = true;
-    w.mergeText(row, 1, row, kStatementColumns, caption, bold);
+    w.mergeText(row, 1, row, int(headers.size()), caption, bold);
     ++row;
-    const std::vector<std::string>& headers = statementHeaders();
     for (std::size_t c = 0; c < headers.size(); ++c) w.writeText(row, int(c) + 1, headers[c], statementCellStyle(true));
     ++row;
-    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l) {
-        const StatementLine line = kStatementLines[l];
-        const std::vector<std::string> cells = statementCells(line, statement.line(line));
+    for (const std::vector<std::string>& cells : rows) {
         for (std::size_t c = 0; c < cells.size(); ++c) w.writeText(row, int(c) + 1, cells[c], statementCellStyle());
         ++row;
     }
     return row;
 }
 
+// The statement's lines from..to, as the table shows them.
+std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
+                                                    StatementLine to) {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
+        rows.push_back(statementCells(kStatementLines[l], statement.line(kStatementLines[l])));
+    return rows;
+}
+
 void writeStatementItems(sheet::WorkbookWriter& w, const std::vector<std::vector<std::string>>& items, int lastColumn,
                          const std::string& period, const std::optional<std::string>& scope) {
     compare::writeTitleLines(w, lastColumn, kStatementTitle, period, scope);
-    int row = kStatementTitleRows + 1;
-    sheet::CellStyle bold;
-    bold.bold = true;
-    w.mergeText(row, 1, row, lastColumn, kStatementItemsCaption, bold);
-    ++row;
-    const std::vector<std::string>& headers = statementItemHeaders();
-    for (std::size_t c = 0; c < headers.size(); ++c) w.writeText(row, int(c) + 1, headers[c], statementCellStyle(true));
-    ++row;
-    for (const std::vector<std::string>& cells : items) {
-        for (std::size_t c = 0; c < cells.size(); ++c) w.writeText(row, int(c) + 1, cells[c], statementCellStyle());
-        ++row;
-    }
+    writeStatementTable(w, kStatementTitleRows + 1, kStatementItemsCaption, statementItemHeaders(), items);
     w.fitColumnsToContents();
     // The caption and the headers repeat with the titles on every printed page.
     compare::setExportPageSetup(w, compare::Orientation::Portrait, kStatementTitleRows + 2);
@@ -74,10 +69,11 @@ std::string writeStatementWorkbook(const MonthStatement& statement, const std::v
     compare::replaceWhenWritten(path, [&](const std::string& temporary) {
         sheet::WorkbookWriter w(temporary, kStatementSheetName);
         compare::writeTitleLines(w, kStatementColumns, kStatementTitle, period, scope);
-        int row = writeStatementBlock(w, kStatementTitleRows + 1, kStatementCaption, statement, StatementLine::Vesk,
-                                      StatementLine::Resolved);
-        row = writeStatementBlock(w, row + 1, kRollForwardCaption, statement, StatementLine::BroughtForward,
-                                  StatementLine::CarriedForward);
+        int row = writeStatementTable(w, kStatementTitleRows + 1, kStatementCaption, statementHeaders(),
+                                      statementRows(statement, StatementLine::Vesk, StatementLine::Resolved));
+        row =
+            writeStatementTable(w, row + 1, kRollForwardCaption, statementHeaders(),
+                                statementRows(statement, StatementLine::BroughtForward, StatementLine::CarriedForward));
         w.mergeText(row + 1, 1, row + 1, kStatementColumns, stateLine);
         w.fitColumnsToContents();
         compare::setExportPageSetup(w, compare::Orientation::Portrait, kStatementTitleRows);

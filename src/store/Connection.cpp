@@ -11,6 +11,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
+#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/Passphrase.h"
 #include "store/Schema.h"
@@ -97,10 +98,9 @@ void configure(sqlite3* db) {
 // never taken over (and so never removed after a failure). For its owner alone: it holds a
 // bank's transactions, and the engine gives its journals the file's permissions.
 void createEmptyFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
-    ::fchmod(fd, 0600);  // whatever the umask took away, nothing more
-    ::close(fd);
+    const detail::FileFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
+    ::fchmod(fd.get(), 0600);  // whatever the umask took away, nothing more
 }
 
 // What the engine says of a file the key does not open.
