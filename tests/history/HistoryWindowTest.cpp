@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -85,21 +84,16 @@ TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     EXPECT_EQ(orvShown[0].substr(0, 59), "06/12/2026 10:01:00 | ORV receipts import | April 2025 | r2");
     EXPECT_EQ(prompter.messages().size(), messages);  // the window says nothing of its own
 
-    // An open window follows an import and a deletion made while it is open.
+    // An open window follows an import made while it is open.
     auto* window = bank.findChild<QWidget*>("frmHistory");
     auto* model = window->findChild<QTableView*>("grdHistory")->model();
     import(bank, vesk::test::bankShape(), monthEntries(1, 2025, 6));
     EXPECT_EQ(model->rowCount(), 4);
     EXPECT_EQ(model->index(0, 2).data().toString(), "June 2025");
-    prompter.queueAnswer(Answer::Yes);
-    bank.findChild<QComboBox*>("Combo1")->setEditText("2025");
-    bank.findChild<QComboBox*>("Combo2")->setEditText("Jun");
-    bank.findChild<QPushButton*>("Command3")->click();
-    EXPECT_EQ(model->rowCount(), 5);
     // Escape closes it; the button opens it again.
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(historyShown(bank).size(), 5u);
+    EXPECT_EQ(historyShown(bank).size(), 4u);
     // Going back closes it with the form.
     bank.findChild<QPushButton*>("Command2")->click();
     EXPECT_FALSE(bank.findChild<QWidget*>("frmHistory")->isVisible());

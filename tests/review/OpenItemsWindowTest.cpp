@@ -81,7 +81,9 @@ class OpenItemsWindowTest : public ::testing::Test {
     vesk::gui::FormSet forms{dir.file("ZETTools.db")};
 };
 
-TEST_F(OpenItemsWindowTest, TheMenuOpensTheListAndADateChangesTheAges) {
+// The menu opens the list; a date changes the ages; an item opens its month, where a note
+// explains it and takes it off the list.
+TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     vesk::gui::OpenItemsWindow* window = openFromMenu();
     EXPECT_TRUE(window->isVisible());
     asOf(window, QDate(2025, 5, 10));
@@ -91,21 +93,12 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListAndADateChangesTheAges) {
               "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60|||VESK T2 is 0.50 more");
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025");
     EXPECT_TRUE(window->findChild<QLabel*>("lblHeadline")->text().contains("3 items, 459.50"));
-    // A heading sorts by its column: the age, youngest first, so the oldest, first by date, goes last.
-    grid->sortByColumn(8, Qt::AscendingOrder);
-    EXPECT_TRUE(rowText(grid, 2).contains("|T1|"));
     // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);
     window->findChild<QPushButton*>("cmdExportOpenItems")->click();
     EXPECT_TRUE(std::filesystem::exists(dir.file("out/Open_Items_10-05-2025.xlsx")));
-}
 
-TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOffTheList) {
-    vesk::gui::OpenItemsWindow* window = openFromMenu();
-    asOf(window, QDate(2025, 5, 10));
-    auto* grid = window->findChild<QTableView*>("grdOpenItems");
-    ASSERT_EQ(grid->model()->rowCount(), 3);
     grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(0, 0));
     QTest::keyClick(grid, Qt::Key_Return);
