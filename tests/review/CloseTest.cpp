@@ -146,58 +146,42 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
 // Each refusal in its order, and a declined close: nothing written, the question not put.
 TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
     struct Case {
-        const char* what;
-        std::optional<Period> closedFirst;
-        const char* bankOnly;  // a month's only row, of either side
-        const char* orvOnly;
+        Period closedFirst;   // none: a year of 0
+        const char* onlyRow;  // a month's only row: "B" a bank row, "R" an ORV entry, and its date
         Period month;
         std::optional<CloseRefusal> refused;  // none: declined
         const char* told;
     };
     const Case cases[] = {
-        {"closed already",
-         Period{2025, 4},
-         nullptr,
+        {{2025, 4},
          nullptr,
          {2025, 4},
          CloseRefusal::AlreadyClosed,
          "April 2025 was closed on 03/06/2025 by ravi already."},
-        {"a later month closed",
-         Period{2025, 5},
-         nullptr,
+        {{2025, 5},
          nullptr,
          {2025, 4},
          CloseRefusal::LaterClosed,
          "May 2025, a later month, is closed: reopen it first."},
-        {"a later close comes before missing rows",
-         Period{2025, 5},
-         nullptr,
-         nullptr,
-         {2025, 3},
-         CloseRefusal::LaterClosed,
-         nullptr},
-        {"no bank rows",
-         std::nullopt,
-         nullptr,
-         "2025-06-10",
+        {{2025, 5}, nullptr, {2025, 3}, CloseRefusal::LaterClosed, nullptr},  // before missing rows
+        {{0, 0},
+         "R2025-06-10",
          {2025, 6},
          CloseRefusal::NoBankRows,
          "No bank rows are held for June 2025: it cannot be closed."},
-        {"no ORV entries",
-         std::nullopt,
-         "2025-07-10",
-         nullptr,
+        {{0, 0},
+         "B2025-07-10",
          {2025, 7},
          CloseRefusal::NoOrvEntries,
          "No ORV entries are held for July 2025: it cannot be closed."},
-        {"no rows at all", std::nullopt, nullptr, nullptr, {2025, 8}, CloseRefusal::NoBankRows, nullptr},
-        {"declined", std::nullopt, nullptr, nullptr, {2025, 4}, std::nullopt, nullptr},
+        {{0, 0}, nullptr, {2025, 8}, CloseRefusal::NoBankRows, nullptr},  // no rows at all
+        {{0, 0}, nullptr, {2025, 4}, std::nullopt, nullptr},              // declined
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (c.closedFirst) close(*c.closedFirst);
-        if (c.bankOnly) bank("B9", c.bankOnly, 5);
-        if (c.orvOnly) orv("R9", c.orvOnly, "5");
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        if (c.closedFirst.year) close(c.closedFirst);
+        if (c.onlyRow && c.onlyRow[0] == 'B') bank("B9", c.onlyRow + 1, 5);
+        if (c.onlyRow && c.onlyRow[0] == 'R') orv("R9", c.onlyRow + 1, "5");
         const std::string before = written();
         bool asked = false;
         const CloseOutcome out = closeMonth(
@@ -223,7 +207,7 @@ TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
 
 // A closed month's deletion asks first whether to reopen it; only Yes to both questions changes
 // anything, and the chain goes on from a reopened close. (The verbs walk through every question.)
-TEST_F(CloseTest, ReopenedByADeletionOrOnItsOwn) {
+TEST_F(CloseTest, ReopenedByADeletionAndTheChainGoesOn) {
     ASSERT_TRUE(close({2025, 4}).close);
     const store::Opener opener = [this]() -> store::Connection& { return db.connection(); };
     const std::string question = "The month April 2025 was closed on 03/06/2025 by ravi. Reopen it?";
