@@ -166,14 +166,11 @@ TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
 
     EXPECT_EQ(r[1].action, GetParam().secondImport);
     EXPECT_EQ(r[1].rows, 2);
-    EXPECT_EQ(r[1].deposits, 0.0);
     EXPECT_EQ(r[1].withdrawals, 203.0);  // 101 + 102
     ASSERT_TRUE(r[1].file.has_value());
     EXPECT_EQ(r[1].file->name, "r2.xlsx");
 
     EXPECT_EQ(r[2].action, GetParam().firstImport);
-    EXPECT_EQ(r[2].when, (DateTime{2026, 12, 6, 10, 15, 42}));
-    EXPECT_EQ(vesk::history::periodText(r[2]), "April 2025");
     EXPECT_EQ(r[2].rows, 4);
     EXPECT_EQ(r[2].deposits, deposits);
     EXPECT_EQ(r[2].withdrawals, 250.25);
@@ -240,8 +237,6 @@ TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
     std::filesystem::copy_file(file, dir.file("copy.xlsx"));
     EXPECT_FALSE(import(dir.file("copy.xlsx"), Answer::No));
     EXPECT_EQ(prompter.lastMessage().text, GetParam().question);
-    EXPECT_EQ(prompter.lastMessage().title, "Confirm Overwrite");
-    EXPECT_EQ(prompter.lastMessage().defaultAnswer, Answer::No);
 
     // A file that differs in one amount is new.
     std::vector<Entry> changed = entries;
@@ -355,20 +350,12 @@ TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
     ASSERT_TRUE(offices.readHistory());
     const auto& grid = offices.history().grid();
     ASSERT_TRUE(grid.has_value());
-    EXPECT_EQ(grid->columns(),
-              (std::vector<std::string>{"Time", "Action", "File", "Size", "Office", "Rows", "SHA-256"}));
-    std::vector<std::string> shown;
-    for (std::size_t r = 0; r < grid->rowCount(); ++r)
-        shown.push_back(grid->field(r, 0).toText() + " " + grid->field(r, 1).toText() + " " +
-                        grid->field(r, 2).toText() + " " + grid->field(r, 4).toText() + " " +
-                        grid->field(r, 5).toText());
-    EXPECT_EQ(shown, (std::vector<std::string>{
-                         "06/12/2026 10:30:42 Configured office change  Division Office 1",
-                         "06/12/2026 10:15:42 Configured office change  Division Office 1",
-                         "06/12/2026 10:15:42 Office master import master1.xlsx  1",
-                     }));
+    // The office form's records only, newest first: its lines are the domain's test.
+    ASSERT_EQ(grid->rowCount(), 3u);
+    EXPECT_EQ(grid->field(0, 0).toText(), "06/12/2026 10:30:42");
+    EXPECT_EQ(grid->field(2, 2).toText(), "master1.xlsx");
     EXPECT_EQ(grid->field(2, 3).toText(), std::to_string(std::filesystem::file_size(dir.file("master1.xlsx"))));
-    EXPECT_EQ(grid->field(2, 6).toText().size(), 64u);
+    EXPECT_EQ(grid->field(2, 6).toText(), vesk::history::digestFile(dir.file("master1.xlsx")).sha256);
 }
 
 TEST_F(OfficeHistoryTest, AnUnreadableHistoryIsShownAndKeepsTheWindowShut) {

@@ -175,48 +175,31 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
               Outcome::ReadOnly);
 }
 
+// The verbs reach the domain: a note set and listed, one refusal on the error stream.
 TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
     const std::string path = db.connection().path();
     db.connection().close();
     const std::string header = "Side\tID\tDate\tOffice Name\tAmount\tStatus\tNote\tChanged\n";
-    const std::string who = " by " + loginName() + "\n";
 
     auto r = cli::runCli({"--db", path, "note", "bank", "t2", "--text", "keyed twice?"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
-    EXPECT_TRUE(r.out.ends_with(who)) << r.out;
-
+    EXPECT_TRUE(r.out.ends_with(" by " + loginName() + "\n")) << r.out;
     r = cli::runCli({"--db", path, "note", "BANK", "T2", "--status", "resolved"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\tResolved\tkeyed twice?\t"), std::string::npos) << r.out;
 
-    // Refused on the error stream, with the domain's words and nothing listed.
-    for (const auto& [args, err] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"note", "bank", "T99", "--status", "open"}, "No bank row has the ID 'T99', so no note was set.\n"},
-             {{"note", "orv", "T1"}, "No ORV entry has the ID 'T1', so no note was set.\n"},
-             {{"note", "bank", "T1", "--text", std::string(2001, 'a')},
-              "A note holds at most 2,000 characters; this one has 2,001.\n"}}) {
-        SCOPED_TRACE(args[2]);
-        std::vector<std::string> full{"--db", path};
-        full.insert(full.end(), args.begin(), args.end());
-        r = cli::runCli(full);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
-    }
-
-    // A row without a note: said so, and nothing listed.
+    r = cli::runCli({"--db", path, "note", "bank", "T99", "--status", "open"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("No bank row has the ID 'T99', so no note was set.\n"), std::string::npos) << r.err;
     r = cli::runCli({"--db", path, "note", "bank", "T1"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "No note is on bank row T1.\n");
 
     r = cli::runCli({"--db", path, "notes"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tResolved\tkeyed twice?\t"));
-
-    r = cli::runCli({"--db", path, "history", "ctr"});
-    EXPECT_NE(r.out.find("\tBank row note\tApril 2025\tT2: Open \u2192 Resolved\t0\t\t\n"), std::string::npos) << r.out;
 }
 
 TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
@@ -314,19 +297,10 @@ TEST_F(SharedIdTest, WithoutItsDateTheIdIsRefusedListingItsDatesAndWithItOneRowI
 TEST_F(SharedIdTest, TheCommandLineNamesARowByItsDate) {
     const std::string path = db.connection().path();
     db.connection().close();
-    auto r = cli::runCli({"--db", path, "note", "bank", "T5", "--text", "x"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "Bank rows of 02/04/2025 and 03/05/2025 have the ID 'T5', so no note was set: name one as "
-              "T5@02/04/2025.\n");
-    r = cli::runCli({"--db", path, "note", "bank", "T5"});
-    EXPECT_EQ(r.status, 1);
-    r = cli::runCli({"--db", path, "note", "bank", "T5@02/04/2025", "--text", "x"});
+    EXPECT_EQ(cli::runCli({"--db", path, "note", "bank", "T5", "--text", "x"}).status, 1);
+    const auto r = cli::runCli({"--db", path, "note", "bank", "T5@02/04/2025", "--text", "x"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\nBank\tT5\t02/04/2025\tHill SO\t100.00\tOpen\tx\t"), std::string::npos) << r.out;
-    r = cli::runCli({"--db", path, "note", "bank", "T5@03/05/2025"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "No note is on bank row T5@03/05/2025.\n");
 }
 
 TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsStays) {

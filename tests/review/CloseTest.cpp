@@ -103,9 +103,6 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     const std::optional<MonthClose> kept = standingClose(db.connection(), {2025, 4});
     ASSERT_TRUE(kept);
     EXPECT_EQ(closeTestLines(kept->lines), closeTestLines(april.lines));
-    EXPECT_EQ(kept->closedBy, "ravi");
-    EXPECT_EQ(isoDateTime(kept->closedAt), "2025-06-03 10:30:00");
-    EXPECT_EQ(kept->digest.size(), 64u);
     EXPECT_EQ(kept->monthDigest, april.monthDigest);
     EXPECT_EQ(kept->previousDigest, "");
     std::vector<std::string> carried;
@@ -115,7 +112,6 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     const std::vector<history::Record> recorded = history::records(db.connection(), history::Form::Closes);
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].action, history::Action::MonthClosed);
-    EXPECT_EQ(recorded[0].office, "ravi");
     EXPECT_EQ(recorded[0].rows, 2);
     EXPECT_EQ(history::periodText(recorded[0]), "April 2025");
     EXPECT_EQ(closedOnLine(*kept), "Closed on 03/06/2025 10:30 by ravi, digest " + kept->digest.substr(0, 16));
@@ -150,54 +146,42 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
 // Each refusal in its order, and a declined close: nothing written, the question not put.
 TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
     struct Case {
-        const char* what;
-        std::function<void(CloseTest&)> before;
+        Period closedFirst;   // none: a year of 0
+        const char* onlyRow;  // a month's only row: "B" a bank row, "R" an ORV entry, and its date
         Period month;
         std::optional<CloseRefusal> refused;  // none: declined
         const char* told;
     };
     const Case cases[] = {
-        {"closed already",
-         [](CloseTest& t) {
-             t.close({2025, 4});
-         },
+        {{2025, 4},
+         nullptr,
          {2025, 4},
          CloseRefusal::AlreadyClosed,
          "April 2025 was closed on 03/06/2025 by ravi already."},
-        {"a later month closed",
-         [](CloseTest& t) {
-             t.close({2025, 5});
-         },
+        {{2025, 5},
+         nullptr,
          {2025, 4},
          CloseRefusal::LaterClosed,
          "May 2025, a later month, is closed: reopen it first."},
-        {"a later close comes before missing rows",
-         [](CloseTest& t) {
-             t.close({2025, 5});
-         },
-         {2025, 3},
-         CloseRefusal::LaterClosed,
-         "May 2025, a later month, is closed: reopen it first."},
-        {"no bank rows",
-         [](CloseTest& t) { t.orv("R9", "2025-06-10", "5"); },
+        {{2025, 5}, nullptr, {2025, 3}, CloseRefusal::LaterClosed, nullptr},  // before missing rows
+        {{0, 0},
+         "R2025-06-10",
          {2025, 6},
          CloseRefusal::NoBankRows,
          "No bank rows are held for June 2025: it cannot be closed."},
-        {"no ORV entries",
-         [](CloseTest& t) { t.bank("B9", "2025-07-10", 5); },
+        {{0, 0},
+         "B2025-07-10",
          {2025, 7},
          CloseRefusal::NoOrvEntries,
          "No ORV entries are held for July 2025: it cannot be closed."},
-        {"no rows at all",
-         [](CloseTest&) {},
-         {2025, 8},
-         CloseRefusal::NoBankRows,
-         "No bank rows are held for August 2025: it cannot be closed."},
-        {"declined", [](CloseTest&) {}, {2025, 4}, std::nullopt, nullptr},
+        {{0, 0}, nullptr, {2025, 8}, CloseRefusal::NoBankRows, nullptr},  // no rows at all
+        {{0, 0}, nullptr, {2025, 4}, std::nullopt, nullptr},              // declined
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.before(*this);
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        if (c.closedFirst.year) close(c.closedFirst);
+        if (c.onlyRow && c.onlyRow[0] == 'B') bank("B9", c.onlyRow + 1, 5);
+        if (c.onlyRow && c.onlyRow[0] == 'R') orv("R9", c.onlyRow + 1, "5");
         const std::string before = written();
         bool asked = false;
         const CloseOutcome out = closeMonth(
@@ -213,7 +197,7 @@ TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
         EXPECT_EQ(asked, !c.refused);
         EXPECT_EQ(out.declined, !c.refused);
         EXPECT_EQ(written(), before);
-        if (c.refused) {
+        if (c.told) {
             EXPECT_EQ(closeRefusedMessage(*c.refused, out.statement, out.close).text, c.told);
         }
         // Back to no closes standing.
@@ -222,8 +206,8 @@ TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
 }
 
 // A closed month's deletion asks first whether to reopen it; only Yes to both questions changes
-// anything. The reopen flow asks the same on its own, and a reopened month closes again.
-TEST_F(CloseTest, ReopenedByADeletionOrOnItsOwn) {
+// anything, and the chain goes on from a reopened close. (The verbs walk through every question.)
+TEST_F(CloseTest, ReopenedByADeletionAndTheChainGoesOn) {
     ASSERT_TRUE(close({2025, 4}).close);
     const store::Opener opener = [this]() -> store::Connection& { return db.connection(); };
     const std::string question = "The month April 2025 was closed on 03/06/2025 by ravi. Reopen it?";
@@ -250,7 +234,6 @@ TEST_F(CloseTest, ReopenedByADeletionOrOnItsOwn) {
                   c.deleted);
         ASSERT_FALSE(prompter.messages().empty());
         EXPECT_EQ(prompter.messages()[0].text, question);
-        EXPECT_EQ(prompter.messages()[0].buttons, Buttons::YesNo);
         EXPECT_EQ(standingClose(db.connection(), {2025, 4}).has_value(), c.deleted == 0);
         if (c.deleted == 0) {
             EXPECT_EQ(written(), before);
@@ -265,21 +248,10 @@ TEST_F(CloseTest, ReopenedByADeletionOrOnItsOwn) {
     ASSERT_EQ(recorded.size(), 2u);
     EXPECT_EQ(recorded[0].action, history::Action::MonthReopened);
 
-    // May closes, and its reopening by the flow asks first.
-    ASSERT_TRUE(close({2025, 5}).close);
-    for (const Answer a : {Answer::No, Answer::Yes}) {
-        test::ScriptedPrompter prompter;
-        prompter.queueAnswer(a);
-        EXPECT_EQ(reopenMonthFlow(opener, prompter, {2025, 5}), a == Answer::Yes);
-        EXPECT_EQ(prompter.messages()[0].text, "The month May 2025 was closed on 03/06/2025 by ravi. Reopen it?");
-        EXPECT_EQ(standingClose(db.connection(), {2025, 5}).has_value(), a == Answer::No);
-    }
-    // Closed again, it keeps both closes on record, chained.
+    // The chain goes on from the reopened close.
     const CloseOutcome again = close({2025, 5}, 8);
     ASSERT_TRUE(again.close);
-    const std::vector<MonthClose> all = monthCloses(db.connection());
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(again.close->previousDigest, all[1].digest);
+    EXPECT_EQ(again.close->previousDigest, closes[0].digest);
     EXPECT_EQ(closeChainFaults(db.connection()), std::vector<std::string>{});
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "compare/CompareWording.h"
 #include "pairs/HandPairs.h"
 #include "review/MonthHints.h"
@@ -46,7 +48,6 @@ TEST(HintsTest, ARowBookedTwiceOnEitherSideNamesTheLowestIdOfAnyClass) {
     EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"), expected);
     // The same from the stored pairing, which keeps each twin; and a twin paired by hand counts.
     EXPECT_EQ(hintedItems(db.connection()), expected);
-    EXPECT_EQ(hintedItems(db.connection()), expected);
     ASSERT_TRUE(pairs::makePair(db.connection(), pairs::PairRequest::named({"B1"}, {"R1"}), "ravi", {2025, 6, 1}).pair);
     EXPECT_EQ(hintedItems(db.connection()), expected);
     EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO").front(), expected[0]);
@@ -83,31 +84,9 @@ TEST(HintsTest, TheOtherMonthsRowsCountAsTheirOwnMonthClassesThem) {
         std::erase_if(hints, [](const std::string& h) { return !h.starts_with("B5"); });
         EXPECT_EQ(hints, c.hint.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.hint});
     }
-    // An April row finds its counterpart in May the same way.
-    test::TempDir dir;
-    ReviewDatabase db{dir};
-    db.importBank({ReviewDatabase::entry("B5", "26/04/2025", "45")});
-    db.importOrv({ReviewDatabase::entry("R8", "04/05/2025", "45")});
-    EXPECT_EQ(hintsOf(db.connection(), {2025, 4}, "Hill SO"),
-              (std::vector<std::string>{"B5: ORV R8 on 04/05/2025, 8 days later"}));
 }
 
-TEST(HintsTest, AnotherOfficesRowAcrossTheMonthsEndAtThreeDaysButNotFour) {
-    for (const auto& [date, hint] : {std::pair<std::string, std::string>{"2025-04-28",
-                                                                         "B5: same amount at Bay SO: ORV "
-                                                                         "A1 on 28/04/2025"},
-                                     std::pair<std::string, std::string>{"2025-04-27", ""}}) {
-        SCOPED_TRACE(date);
-        test::TempDir dir;
-        ReviewDatabase db{dir};
-        db.office("102", "Bay SO", "SO", "Hill HO", "F2");
-        db.orv("102", date, "Receipt", 900);  // A1: Bay SO has no bank rows in April
-        db.importBank({ReviewDatabase::entry("B5", "01/05/2025", "900")});
-        const std::vector<std::string> hints = hintsOf(db.connection(), {2025, 5}, "Hill SO");
-        EXPECT_EQ(hints, hint.empty() ? std::vector<std::string>{} : std::vector<std::string>{hint});
-    }
-}
-
+// An April row finds its counterpart in May the same way: B1 and R3 below.
 TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItemsCarryThem) {
     test::TempDir dir;
     ReviewDatabase db{dir};
@@ -145,49 +124,40 @@ TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItems
 }
 
 // The sample month plants a row for each kind of hint, each in an office of its own; the
-// counterpart is where the generator put it.
+// counterpart is where the generator put it (none: two sets).
 TEST(HintsTest, TheSampleMonthShowsEveryKindOfHint) {
-    for (const sample::SampleOptions& options :
-         {sample::SampleOptions{40, 2000, 2025, 4, 1}, sample::SampleOptions{60, 3000, 2024, 12, 7}}) {
-        SCOPED_TRACE(testing::Message() << "seed " << options.seed);
-        const sample::SampleData data = sample::generateSample(options);
-        test::TempDir dir;
-        test::MonthDatabase db(dir.file("ZETTools.db"));
-        test::storeSampleMonth(db.connection(), data, true);
-        const sample::Planted& p = data.planted;
-        struct Case {
-            const char* what;
-            std::string office;
-            compare::HintKind kind;
-            std::string counterpartOffice;  // empty for none
-        };
-        const std::vector<Case> cases = {
-            {"booked twice", p.duplicateOffice, compare::HintKind::BookedTwice, p.duplicateOffice},
-            {"a week late", p.farLateOffice, compare::HintKind::LateOrEarly, p.farLateOffice},
-            {"under another office", p.wrongOfficeFrom, compare::HintKind::AnotherOffice, p.wrongOfficeTo},
-            {"the same, seen from there", p.wrongOfficeTo, compare::HintKind::AnotherOffice, p.wrongOfficeFrom},
-            {"digits swapped", p.swappedDigitsOffice, compare::HintKind::DigitsSwapped, p.swappedDigitsOffice},
-            {"decimal point", p.slippedPointOffice, compare::HintKind::DecimalPoint, p.slippedPointOffice},
-            {"two sets", p.twoSetsOffice, compare::HintKind::SeveralSets, ""},
-        };
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.what);
-            ASSERT_FALSE(c.office.empty());
-            const compare::Explanation e =
-                explainWithHints(db.connection(), {options.year, options.month}, compare::ExplainTarget::one(c.office));
-            std::vector<const compare::ExplainedLine*> hinted;
-            for (const compare::ExplainedLine& l : e.lines)
-                if (l.hint.kind == c.kind) hinted.push_back(&l);
-            ASSERT_FALSE(hinted.empty());
-            for (const compare::ExplainedLine* l : hinted) {
-                if (c.counterpartOffice.empty()) {
-                    EXPECT_EQ(l->hint.setCount, 2u) << compare::hintText(l->hint);
-                } else {
-                    ASSERT_TRUE(l->hint.counterpart);
-                    EXPECT_EQ(l->hint.counterpart->office, c.counterpartOffice) << compare::hintText(l->hint);
-                }
-            }
+    const sample::SampleOptions options{40, 2000, 2025, 4, 1};
+    const sample::SampleData data = sample::generateSample(options);
+    test::TempDir dir;
+    test::MonthDatabase db(dir.file("ZETTools.db"));
+    test::storeSampleMonth(db.connection(), data, true);
+    const sample::Planted& p = data.planted;
+    using K = compare::HintKind;
+    const std::tuple<std::string, K, std::string> cases[] = {
+        {p.duplicateOffice, K::BookedTwice, p.duplicateOffice},
+        {p.farLateOffice, K::LateOrEarly, p.farLateOffice},
+        {p.wrongOfficeFrom, K::AnotherOffice, p.wrongOfficeTo},
+        {p.wrongOfficeTo, K::AnotherOffice, p.wrongOfficeFrom},
+        {p.swappedDigitsOffice, K::DigitsSwapped, p.swappedDigitsOffice},
+        {p.slippedPointOffice, K::DecimalPoint, p.slippedPointOffice},
+        {p.twoSetsOffice, K::SeveralSets, ""},
+    };
+    for (const auto& [office, kind, counterpart] : cases) {
+        SCOPED_TRACE(office);
+        ASSERT_FALSE(office.empty());
+        std::size_t hinted = 0;
+        for (const compare::ExplainedLine& l :
+             explainWithHints(db.connection(), {options.year, options.month}, compare::ExplainTarget::one(office))
+                 .lines) {
+            if (l.hint.kind != kind) continue;
+            ++hinted;
+            if (counterpart.empty())
+                EXPECT_EQ(l.hint.setCount, 2u) << compare::hintText(l.hint);
+            else
+                EXPECT_EQ(l.hint.counterpart ? l.hint.counterpart->office : "", counterpart)
+                    << compare::hintText(l.hint);
         }
+        EXPECT_GT(hinted, 0u);
     }
 }
 

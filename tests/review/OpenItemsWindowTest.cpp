@@ -47,7 +47,6 @@ class OpenItemsWindowTest : public ::testing::Test {
         forms.start();
         auto* button = forms.mainForm().findChild<QPushButton*>("cmdOpenItems");
         EXPECT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), "O&pen Items");
         button->click();
         vesk::gui::OpenItemsWindow* window = forms.openItemsWindow();
         EXPECT_NE(window, nullptr);
@@ -82,54 +81,37 @@ class OpenItemsWindowTest : public ::testing::Test {
     vesk::gui::FormSet forms{dir.file("ZETTools.db")};
 };
 
-TEST_F(OpenItemsWindowTest, TheMenuOpensTheListAndADateChangesTheAges) {
+// The menu opens the list; a date changes the ages; an item opens its month, where a note
+// explains it and takes it off the list.
+TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     vesk::gui::OpenItemsWindow* window = openFromMenu();
     EXPECT_TRUE(window->isVisible());
     asOf(window, QDate(2025, 5, 10));
     auto* grid = window->findChild<QTableView*>("grdOpenItems");
     ASSERT_EQ(grid->model()->rowCount(), 3);
-    EXPECT_EQ(rowText(grid, 0).toStdString(),
-              "2025-04|Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|37|31-60|||");
     EXPECT_EQ(rowText(grid, 2).toStdString(),
               "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60|||VESK T2 is 0.50 more");
     EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025");
-    EXPECT_EQ(window->findChild<QLabel*>("lblHeadline")->text(),
-              "0\u201330 days: 0 items, 0.00 \u00b7 31\u201360 days: 3 items, 459.50 \u00b7 61\u201390 days: 0 items, "
-              "0.00 \u00b7 over 90 days: 0 items, 0.00");
-
-    // A heading sorts by its column: the age, youngest first, so the oldest, first by date, goes last.
-    grid->sortByColumn(8, Qt::AscendingOrder);
-    EXPECT_TRUE(rowText(grid, 2).contains("|T1|"));
-
+    EXPECT_TRUE(window->findChild<QLabel*>("lblHeadline")->text().contains("3 items, 459.50"));
+    // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);
     window->findChild<QPushButton*>("cmdExportOpenItems")->click();
     EXPECT_TRUE(std::filesystem::exists(dir.file("out/Open_Items_10-05-2025.xlsx")));
-    EXPECT_EQ(prompter.lastMessage().title, "Saved");
-}
 
-TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOffTheList) {
-    vesk::gui::OpenItemsWindow* window = openFromMenu();
-    asOf(window, QDate(2025, 5, 10));
-    auto* grid = window->findChild<QTableView*>("grdOpenItems");
-    ASSERT_EQ(grid->model()->rowCount(), 3);
     grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(0, 0));
     QTest::keyClick(grid, Qt::Key_Return);
 
     vesk::gui::ExplainWindow* explain = window->explainWindow();
     ASSERT_NE(explain, nullptr);
-    EXPECT_TRUE(explain->isVisible());
     ASSERT_TRUE(explained(explain));
     EXPECT_EQ(explain->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Hill SO");
     auto* lines = explain->findChild<QTableView*>("grdExplain");
     ASSERT_EQ(lines->model()->rowCount(), 3);
-    EXPECT_EQ(lines->model()->headerData(9, Qt::Horizontal).toString(), "Status");
-    EXPECT_EQ(lines->model()->headerData(10, Qt::Horizontal).toString(), "Note");
 
     // Note… without a row asks for one.
     auto* noteButton = explain->findChild<QPushButton*>("cmdNote");
-    EXPECT_EQ(noteButton->text(), "&Note\u2026");
     noteButton->click();
     EXPECT_EQ(prompter.lastMessage().text, "Please select a row to write a note on.");
 
@@ -139,27 +121,16 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Note on bank row T1");
     dialog->logic().setWho("ravi");
-    auto* status = dialog->findChild<QComboBox*>("cboStatus");
+    dialog->findChild<QComboBox*>("cboStatus")->setCurrentText("Explained");
     auto* text = dialog->findChild<QLineEdit*>("txtNote");
-    EXPECT_EQ(status->currentText(), "Open");
-
-    // Too long: said, and the dialog stays for the person to shorten it.
-    status->setCurrentText("Explained");
-    text->setText(QString(2001, 'x'));
-    QTest::keyClick(text, Qt::Key_Return);
-    EXPECT_EQ(prompter.lastMessage().text, "A note holds at most 2,000 characters; this one has 2,001.");
-    EXPECT_TRUE(dialog->isVisible());
-
     text->setText("credited by the bank twice");
     QTest::keyClick(text, Qt::Key_Return);
     ASSERT_TRUE(gone(dialog));
-    EXPECT_EQ(explain->findChild<vesk::gui::NoteDialog*>("frmNote"), nullptr);
     EXPECT_EQ(rowText(lines, 0).toStdString(),
               "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
               "bank twice|");
-    // A note too long for its column reads in full as the cell's tip; the other cells tell the class.
+    // A note too long for its column reads in full as the cell's tip.
     EXPECT_EQ(lines->model()->index(0, 10).data(Qt::ToolTipRole).toString(), "credited by the bank twice");
-    EXPECT_TRUE(lines->model()->index(0, 6).data(Qt::ToolTipRole).toString().startsWith("bank-only:"));
 
     // The list follows: the explained deposit is gone.
     ASSERT_TRUE(listed(window));
@@ -174,7 +145,6 @@ TEST_F(OpenItemsWindowTest, AnItemOpensItsMonthWhereANoteExplainsItAndTakesItOff
     dialog->findChild<QLineEdit*>("txtNote")->setText("never saved");
     QTest::keyClick(dialog, Qt::Key_Escape);
     ASSERT_TRUE(gone(dialog));
-    EXPECT_EQ(explain->findChild<vesk::gui::NoteDialog*>("frmNote"), nullptr);
     EXPECT_FALSE(rowText(lines, 1).contains("never saved"));
 }
 
