@@ -138,8 +138,12 @@ TEST_F(ReportFormTest, ARowChoosesTheMonthToDelete) {
     EXPECT_EQ(month->currentText(), "");
     EXPECT_EQ(year->findText("2024"), -1);
 
-    // A click arms the lists as well.
+    // A click arms the lists as well; when nothing is found they keep their texts.
     emit grid->clicked(grid->model()->index(0, 0));
+    form.logic().connection().execute("DELETE FROM orvtable");
+    prompter.queueAnswer(Answer::Yes);
+    child<QPushButton>(form, "Command3")->click();
+    EXPECT_EQ(prompter.lastMessage().title, "No data");
     EXPECT_EQ(year->currentText(), "2025");
     EXPECT_EQ(month->currentText(), "Apr");
 }
