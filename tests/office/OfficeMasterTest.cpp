@@ -46,6 +46,16 @@ class OfficeMasterTest : public ::testing::Test {
         return path;
     }
 
+    // A master of n offices of one type, one of them with an error value in ho_name if told.
+    std::string numbered(int n, const char* type, int errorAt = 0) {
+        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
+        for (int i = 1; i <= n; ++i) rows.push_back({std::to_string(1000 + i), "O" + std::to_string(i), type});
+        if (errorAt) rows[std::size_t(errorAt)].push_back(RawCell::error("#N/A"));
+        std::string path = dir.file("master" + std::to_string(++files) + ".xlsx");
+        vesk::test::writeRawXlsx(path, rows);
+        return path;
+    }
+
     void import(const std::string& path) {
         prompter.queueFile(path);
         prompter.queueAnswer(Answer::Yes);
@@ -82,10 +92,9 @@ TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
     offices.insert(offices.begin() + 2, Office{"  ", "no id", "SO", "", ""});  // skipped: empty column A
     import(writeMaster(offices));
 
-    const auto& confirm = prompter.messages()[1];
-    EXPECT_EQ(confirm.text, "The existing Office Master Data will be overwritten.\r\nAre You Sure?");
-    EXPECT_EQ(confirm.title, "Confirm");
-    EXPECT_EQ(confirm.icon, Icon::Information);
+    // The question's text is the import history's test.
+    EXPECT_EQ(prompter.messages()[1].title, "Confirm");
+    EXPECT_EQ(prompter.messages()[1].icon, Icon::Information);
     EXPECT_EQ(prompter.lastMessage().text, "Office Master Imported Successfully");
     EXPECT_EQ(prompter.lastMessage().title, "Success");
 
@@ -119,19 +128,13 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
     import(writeMaster(kOffices));
     const std::size_t before = prompter.messages().size();
 
-    struct Case {
-        const char* b1;
-        const char* message;
-    };
-    for (const Case& c : {Case{"Office_Name", "Invalid file selected. Cell B1 must contain 'office_name'."},
-                          Case{"office name", "Invalid file selected. Cell B1 must contain 'office_name'."},
-                          Case{"", "Invalid file selected. Cell B1 must contain 'office_name'."}}) {
-        SCOPED_TRACE(c.b1);
+    for (const char* b1 : {"Office_Name", ""}) {
+        SCOPED_TRACE(b1);
         auto headers = defaultHeaders();
-        headers[1] = RawCell(std::string(c.b1));
+        headers[1] = RawCell(std::string(b1));
         prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}, headers));
         master.importMaster();
-        EXPECT_EQ(prompter.lastMessage().text, c.message);
+        EXPECT_EQ(prompter.lastMessage().text, "Invalid file selected. Cell B1 must contain 'office_name'.");
         EXPECT_EQ(prompter.lastMessage().title, "Error");
     }
     // B1 with blanks around it is accepted.
@@ -153,20 +156,14 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
     master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "File not selected.");
 
-    EXPECT_EQ(prompter.messages().size(), before + 3 + 2 + 2 + 1);
+    EXPECT_EQ(prompter.messages().size(), before + 2 + 2 + 2 + 1);
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
     EXPECT_EQ(master.configuredOffice(), "Division Office");
 }
 
 TEST_F(OfficeMasterTest, AFailureInTheMiddleKeepsTheEarlierMaster) {
     import(writeMaster(kOffices));
-    std::vector<std::vector<RawCell>> rows{defaultHeaders()};
-    for (int i = 1; i <= 250; ++i) rows.push_back({std::to_string(1000 + i), "Office " + std::to_string(i), "PDN"});
-    rows[180].push_back(RawCell::error("#N/A"));  // ho_name of the 180th office
-    std::string path = dir.file("broken.xlsx");
-    vesk::test::writeRawXlsx(path, rows);
-    import(path);
-
+    import(numbered(250, "PDN", 180));  // ho_name of the 180th office
     EXPECT_EQ(prompter.lastMessage().title, "Error");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
     EXPECT_EQ(prompter.lastMessage().text.rfind("Error 1005: ", 0), 0u) << prompter.lastMessage().text;
@@ -190,14 +187,10 @@ TEST_F(OfficeMasterTest, ExceptionsOfAnyKindBecomeTheHandlersMessage) {
                           {[] { (void)std::stoi("x"); }, "Error 51: stoi"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        vesk::test::TempDir d;
         Failing p;
         p.fail = c.fail;
-        OfficeScreen m(d.file("db"), p);
-        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
-        for (int i = 1; i <= 150; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "PDN"});
-        vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
-        p.queueFile(d.file("m.xlsx"));
+        OfficeScreen m(dir.file("db" + std::to_string(++files)), p);
+        p.queueFile(numbered(150, "PDN"));
         p.queueAnswer(Answer::Yes);
         bool imported = true;
         EXPECT_NO_THROW(imported = m.importMaster());
@@ -212,21 +205,15 @@ TEST_F(OfficeMasterTest, ProgressIsReportedEveryHundredRows) {
         int rows;
         std::vector<std::string> expected;
     };
-    const Case cases[] = {
-        {99, {}}, {100, {"Importing Row 100 / 100"}}, {250, {"Importing Row 100 / 250", "Importing Row 200 / 250"}}};
+    const Case cases[] = {{99, {}}, {100, {"Importing Row 100 / 100"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
-        vesk::test::ScriptedPrompter p;
-        vesk::test::TempDir d;
-        OfficeScreen m(d.file("db"), p);
-        std::vector<std::vector<RawCell>> rows{defaultHeaders()};
-        for (int i = 1; i <= c.rows; ++i) rows.push_back({std::to_string(i), "O" + std::to_string(i), "SO"});
-        vesk::test::writeRawXlsx(d.file("m.xlsx"), rows);
-        p.queueFile(d.file("m.xlsx"));
-        p.queueAnswer(Answer::Yes);
-        m.importMaster();
-        EXPECT_EQ(p.progressTexts(), c.expected);
-        EXPECT_EQ(m.view().countText, std::to_string(c.rows) + " office details updated successfully.");
+        const std::size_t before = prompter.progressTexts().size();
+        import(numbered(c.rows, "SO"));
+        EXPECT_EQ(std::vector<std::string>(prompter.progressTexts().begin() + std::ptrdiff_t(before),
+                                           prompter.progressTexts().end()),
+                  c.expected);
+        EXPECT_EQ(master.view().countText, std::to_string(c.rows) + " office details updated successfully.");
     }
 }
 

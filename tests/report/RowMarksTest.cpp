@@ -181,9 +181,6 @@ TEST_F(RowMarksTest, RowsAnotherProgramChangesAreSummedAndTotalledAfresh) {
         {"the oldest rows removed",
          "DELETE FROM veskfinacle WHERE rowid = (SELECT MIN(rowid) FROM veskfinacle); "
          "DELETE FROM orvtable WHERE rowid = (SELECT MIN(rowid) FROM orvtable)"},
-        {"a month removed",
-         "DELETE FROM veskfinacle WHERE value_date LIKE '%/04/2025'; "
-         "DELETE FROM orvtable WHERE try_posting_date LIKE '%/04/2025'"},
         {"every row removed", "DELETE FROM veskfinacle; DELETE FROM orvtable"},
         {"rows written into empty tables", bank + "('X3', '09/07/2025', '09/07/2025', 'DEPOSIT', '7', 'F11'); " + orv +
                                                "('Y3', '09/07/2025', '10', 'Receipt', '7')"},
@@ -197,23 +194,6 @@ TEST_F(RowMarksTest, RowsAnotherProgramChangesAreSummedAndTotalledAfresh) {
         EXPECT_EQ(now, fromRows());
         EXPECT_NE(now, before);
         before = now;
-    }
-}
-
-TEST_F(RowMarksTest, TheProgramsOwnDeletionsKeepTheLinesCurrentWithoutBuildingThemAgain) {
-    for (const ReportDescription* r : bothReports()) {
-        SCOPED_TRACE(store::tableName(r->table));
-        ASSERT_GT(deleteMonth(c(), *r, {2025, 4}), 0);
-        expectMarksDescribeTheRows();
-        // Marked current in the deletion's own transaction: equal to the rows' marks.
-        for (const char* marks : {"month_summary_marks", "office_month_marks"})
-            EXPECT_EQ(rowsOf(c().query(
-                          std::string("SELECT row_count, last_rowid, changes FROM ") + marks + " WHERE report = ?",
-                          {store::tableName(r->table)})),
-                      rowsOf(c().query("SELECT row_count, last_rowid, changes FROM row_marks WHERE report = ?",
-                                       {store::tableName(r->table)})))
-                << marks;
-        EXPECT_EQ(kept(c()), fromRows());
     }
 }
 

