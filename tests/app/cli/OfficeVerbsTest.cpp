@@ -3,7 +3,6 @@
 #include "CliRunner.h"
 #include "cli/VerbPrompter.h"
 #include "office/OfficeWording.h"
-#include "store/Connection.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
 #include "support/TempDir.h"
@@ -51,7 +50,6 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
     const std::vector<Step> steps = {
         {{"offices"}, kExitOk, none},
         {{"import-master", master}, kExitFailed, ""},  // not confirmed without a terminal
-        {{"offices"}, kExitOk, none},
         {{"import-master", master, "--yes"},
          kExitOk,
          "3 office details updated successfully.\n",
@@ -66,13 +64,8 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
          kExitFailed,
          "",
          {office::saveOfficeQuestion("Nowhere"), office::officeNotFound("Nowhere")}},
-        {{"delete-offices"}, kExitFailed, ""},
-        {{"offices"}, kExitOk, both + "O'Neil Road H.O\n"},
         {{"delete-offices", "--yes"}, kExitOk, "", {office::deleteAllQuestion(), office::allOfficesDeleted()}},
         {{"offices"}, kExitOk, none},
-        {{"import-master", dir.file("missing.xlsx"), "--yes"}, kExitFailed, ""},
-        {{"set-office", "a", "b"}, kExitUsage, ""},
-        {{"delete-offices", "--yes=1"}, kExitUsage, ""},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::PrintToString(s.args));
@@ -84,36 +77,6 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
         if (!s.said.empty()) {
             EXPECT_EQ(o.err, officeShown(s.said));
         }
-    }
-}
-
-// A verb that shows an error exits 1, whichever statement failed.
-TEST(OfficeVerbs, FailuresExitOne) {
-    test::TempDir dir;
-    const std::string master = officeMaster(dir);
-    struct Case {
-        const char* name;
-        std::string damage;  // replaces a table by one without the columns the verb reads
-        std::vector<std::string> args;
-    };
-    const std::vector<Case> cases = {
-        {"summary", "DROP TABLE veskfinacle; CREATE TABLE veskfinacle (tran_id TEXT)", {"summary", "ctr"}},
-        {"offices", "DROP TABLE mastertable; CREATE TABLE mastertable (office_name TEXT)", {"offices"}},
-        {"configured office",
-         "DROP TABLE Youroffice; CREATE TABLE Youroffice (ooffice_name TEXT)",
-         {"import-master", master, "--yes"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string db = dir.file(std::string(c.name) + ".db");
-        ASSERT_EQ(runCli({"--db", db, "import-master", master, "--yes"}).status, kExitOk);
-        {
-            store::Connection connection;
-            connection.open(db);
-            connection.execute(c.damage);
-        }
-        const Outcome o = runCli(db, c.args);
-        EXPECT_EQ(o.status, kExitFailed) << o.out << o.err;
     }
 }
 
