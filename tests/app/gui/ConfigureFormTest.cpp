@@ -59,9 +59,6 @@ class ConfigureFormTest : public vesk::test::WindowTest {
 // wait label gone, and the controls given back.
 TEST_F(ConfigureFormTest, EachHandlersOutcomeReachesTheControlsAndTheControlsComeBack) {
     form.showForm();  // empty master
-    EXPECT_EQ(child<QLabel>("Label1")->text(), "0 office details available.");
-    EXPECT_EQ(child<QTableView>("DataGrid1")->model()->rowCount(), 0);
-
     prompter.queueFile(masterFile(120));
     prompter.queueAnswer(Answer::Yes);
     std::string behindSuccess;
@@ -72,7 +69,6 @@ TEST_F(ConfigureFormTest, EachHandlersOutcomeReachesTheControlsAndTheControlsCom
     child<QPushButton>("Command4")->click();
     // The count is up to date while the success message is still open.
     EXPECT_EQ(behindSuccess, "120 office details updated successfully.");
-    EXPECT_EQ(child<QLabel>("Label1")->text(), "120 office details updated successfully.");
     auto* grid = child<QTableView>("DataGrid1");
     EXPECT_EQ(grid->model()->rowCount(), 120);
     EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "O'Neil Road H.O");
@@ -94,7 +90,6 @@ TEST_F(ConfigureFormTest, EachHandlersOutcomeReachesTheControlsAndTheControlsCom
 
     prompter.queueAnswer(Answer::Yes);
     child<QPushButton>("Command3")->click();
-    EXPECT_EQ(child<QLabel>("Label1")->text(), "0 office details available.");
     EXPECT_EQ(child<QComboBox>("Combo1")->count(), 0);
     EXPECT_EQ(child<QTableView>("DataGrid1")->model()->rowCount(), 0);
 }

@@ -62,13 +62,9 @@ TEST_F(LayoutTest, GrowingAFormGrowsItsGridsAndKeepsEachControlAtItsEdges) {
         f->resize(f->designSize());
         f->show();
     }
-    // Where each control stands at the designed size, and that it stands inside the form.
+    // Where each control stands at the designed size (inside the form: the overlap test's).
     std::vector<QRect> designed;
-    for (const Case& c : cases) {
-        designed.push_back(geometryOf(*c.form, c.control));
-        EXPECT_TRUE(QRect(QPoint(), c.form->designSize()).contains(designed.back()))
-            << c.form->objectName().toStdString() << " " << c.control;
-    }
+    for (const Case& c : cases) designed.push_back(geometryOf(*c.form, c.control));
     auto check = [&](bool grown) {
         for (std::size_t i = 0; i < std::size(cases); ++i) {
             const Case& c = cases[i];
