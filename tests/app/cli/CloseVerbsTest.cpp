@@ -79,26 +79,15 @@ TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges)
         const char* said;  // part of what the step tells, or nothing
         States states;     // the closes listed after it
     };
+    const std::string ctr = set.ctrPath, closed = "2025-04 closed", reopened = "2025-04 reopened";
     const Step steps[] = {
         {"unanswered close", {"close", "2025", "4"}, kExitFailed, "Close April 2025?", {}},
-        {"close", {"close", "2025", "4", "--yes"}, kExitOk, "April 2025 closed by", {"2025-04 closed"}},
-        {"import unanswered",
-         {"import-ctr", set.ctrPath},
-         kExitFailed,
-         "The month April 2025 was closed on ",
-         {"2025-04 closed"}},
-        {"import reopens", {"import-ctr", set.ctrPath, "--yes"}, kExitOk, nullptr, {"2025-04 reopened"}},
-        {"reopen of no close",
-         {"reopen", "2025", "4", "--yes"},
-         kExitFailed,
-         "April 2025 is not closed.",
-         {"2025-04 reopened"}},
-        {"closed again", {"close", "2025", "4", "--yes"}, kExitOk, nullptr, {"2025-04 reopened", "2025-04 closed"}},
-        {"reopen",
-         {"reopen", "2025", "4", "--yes"},
-         kExitOk,
-         "April 2025 reopened",
-         {"2025-04 reopened", "2025-04 reopened"}},
+        {"close", {"close", "2025", "4", "--yes"}, kExitOk, "April 2025 closed by", {closed}},
+        {"import unanswered", {"import-ctr", ctr}, kExitFailed, "The month April 2025 was closed on ", {closed}},
+        {"import reopens", {"import-ctr", ctr, "--yes"}, kExitOk, nullptr, {reopened}},
+        {"reopen of no close", {"reopen", "2025", "4", "--yes"}, kExitFailed, "April 2025 is not closed.", {reopened}},
+        {"closed again", {"close", "2025", "4", "--yes"}, kExitOk, nullptr, {reopened, closed}},
+        {"reopen", {"reopen", "2025", "4", "--yes"}, kExitOk, "April 2025 reopened", {reopened, reopened}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);

@@ -47,24 +47,20 @@ TEST(OfficeVerbs, TheOfficeMasterCycleFromTheCommandLine) {
     };
     const std::string none = "\nconfigured office\t\n";
     const std::string both = "Hill Division\nO'Neil Road H.O\n\nconfigured office\t";
+    const std::string counted = "3 office details updated successfully.\n", road = "o'neil road h.o";
+    namespace w = office;
     const std::vector<Step> steps = {
         {{"offices"}, kExitOk, none},
         {{"import-master", master}, kExitFailed, ""},  // not confirmed without a terminal
-        {{"import-master", master, "--yes"},
-         kExitOk,
-         "3 office details updated successfully.\n",
-         {office::masterOverwriteQuestion(), office::masterImported()}},
+        {{"import-master", master, "--yes"}, kExitOk, counted, {w::masterOverwriteQuestion(), w::masterImported()}},
         {{"offices"}, kExitOk, both + "Hill Division\n"},
-        {{"set-office", " o'neil road h.o ", "--yes"},
-         kExitOk,
-         "",
-         {office::saveOfficeQuestion("o'neil road h.o"), office::officeSaved()}},
+        {{"set-office", " o'neil road h.o ", "--yes"}, kExitOk, "", {w::saveOfficeQuestion(road), w::officeSaved()}},
         {{"offices"}, kExitOk, both + "O'Neil Road H.O\n"},
         {{"set-office", "Nowhere", "--yes"},
          kExitFailed,
          "",
-         {office::saveOfficeQuestion("Nowhere"), office::officeNotFound("Nowhere")}},
-        {{"delete-offices", "--yes"}, kExitOk, "", {office::deleteAllQuestion(), office::allOfficesDeleted()}},
+         {w::saveOfficeQuestion("Nowhere"), w::officeNotFound("Nowhere")}},
+        {{"delete-offices", "--yes"}, kExitOk, "", {w::deleteAllQuestion(), w::allOfficesDeleted()}},
         {{"offices"}, kExitOk, none},
     };
     for (const Step& s : steps) {

@@ -94,16 +94,6 @@ TEST_F(ConfigureFormTest, EachHandlersOutcomeReachesTheControlsAndTheControlsCom
     EXPECT_EQ(child<QTableView>("DataGrid1")->model()->rowCount(), 0);
 }
 
-// Whatever font stands in for the designed one, the heading breaks only where it is told to.
-TEST_F(ConfigureFormTest, TheHeadingBreaksBeforeItsBracketOnly) {
-    auto* heading = child<QLabel>("Label2");
-    const QStringList lines = heading->text().split('\n');
-    EXPECT_EQ(lines.join(' '), "Comparison Required for Offices under (Divisional Level / HO Level)");
-    EXPECT_FALSE(heading->wordWrap());
-    for (const QString& line : lines) EXPECT_TRUE(line.contains(' ')) << line.toStdString();  // no word alone
-    EXPECT_TRUE(lines.size() == 1 || lines.back().startsWith('('));
-}
-
 // The office names the grid shows, top to bottom.
 std::vector<std::string> shownOffices(QTableView* grid) {
     std::vector<std::string> out;
