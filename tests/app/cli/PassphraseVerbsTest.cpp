@@ -4,7 +4,7 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/Cli.h"
+#include "CliRunner.h"
 #include "cli/TerminalPrompter.h"
 #include "store/Connection.h"
 #include "store/DatabaseFiles.h"
@@ -15,11 +15,7 @@
 namespace vesk::cli {
 namespace {
 
-struct PassphraseRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using PassphraseRun = Outcome;
 
 class PassphraseVerbsTest : public ::testing::Test {
   protected:
@@ -28,18 +24,10 @@ class PassphraseVerbsTest : public ::testing::Test {
         db.open(m_path);
         db.execute("INSERT INTO Youroffice VALUES ('Verb HO', '', '')");
     }
-    // The command line as a script runs it: what standard input holds, no terminal; the
-    // environment's passphrase when one is given.
     PassphraseRun verb(std::vector<std::string> args, const std::string& input = "",
                        const std::optional<std::string>& environment = std::nullopt) {
         args.insert(args.begin(), {"--db", m_path});
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        TerminalPrompter prompter(in, err, false, false);
-        if (environment) prompter.setEnvironmentPassphrase(Secret(*environment));
-        Context context{in, out, err, prompter, std::nullopt};
-        const int status = run(args, context);
-        return {status, out.str(), err.str()};
+        return runCli(args, input, environment);
     }
     // What reading the configured office says: its name, or the failure's line.
     std::string officeRead(const std::string& input, const std::optional<std::string>& environment = std::nullopt) {
@@ -161,7 +149,7 @@ TEST_F(PassphraseVerbsTest, TheProgramReadsItFromItsInputOrItsEnvironment) {
         test::ChildProcess program(args, out, err, in);
         const int status = program.wait();
         unsetenv("VESK_ORV_PASSPHRASE");
-        return PassphraseRun{status, test::fileBytes(out), test::fileBytes(err)};
+        return PassphraseRun{status, test::fileBytes(out), test::fileBytes(err), std::nullopt};
     };
     const PassphraseRun set = cli({"passphrase", "set"}, "piped secret\npiped secret\n");
     ASSERT_EQ(set.status, kExitOk) << set.err;
