@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QTest>
 #include <map>
 #include <set>
@@ -23,8 +22,6 @@ namespace {
 using vesk::gui::TaskForm;
 using vesk::gui::withoutMnemonic;
 using vesk::test::child;
-
-std::string text(const QComboBox* combo) { return combo->currentText().toStdString(); }
 
 class KeyboardTest : public vesk::test::FormSetTest {
   protected:
@@ -144,25 +141,6 @@ TEST_F(KeyboardTest, EnterWithNoButtonFocusedRunsTheMainActionAndEscapeGoesBackT
     EXPECT_TRUE(forms.mainForm().isVisible());
 }
 
-TEST_F(KeyboardTest, ArrowKeysWalkTheOfficeGridAndOnlyEnterPicksTheOffice) {
-    TaskForm& form = forms.configureForm();
-    open(form);
-    auto* grid = child<QTableView>(form, "DataGrid1");
-    auto* combo = child<QComboBox>(form, "Combo1");
-    ASSERT_EQ(text(combo), "Hill Division");
-    grid->setFocus();
-    press(form, Qt::Key_Down);
-    press(form, Qt::Key_Up);  // the first row, Alpha H.O, whether the focus made a row current or not
-    ASSERT_EQ(grid->currentIndex().row(), 0);
-    EXPECT_EQ(text(combo), "Hill Division");  // walking picks nothing
-    press(form, Qt::Key_Return);
-    EXPECT_EQ(text(combo), "Alpha H.O");
-    press(form, Qt::Key_Down);  // Beta S.O cannot be configured: the list keeps its office
-    press(form, Qt::Key_Return);
-    EXPECT_EQ(text(combo), "Alpha H.O");
-    EXPECT_TRUE(prompter.fileRequests().empty());
-}
-
 TEST(Mnemonics, LettersGoToInitialsFirstAndNeverRepeat) {
     struct Case {
         std::vector<QString> captions;  // in the order the buttons are made
@@ -188,18 +166,6 @@ TEST(Mnemonics, LettersGoToInitialsFirstAndNeverRepeat) {
             EXPECT_EQ(withoutMnemonic(buttons[i]->text()).toStdString(), withoutMnemonic(c.captions[i]).toStdString());
         }
     }
-}
-
-TEST(Mnemonics, ALabelsLetterIsTakenAndAWindowOfItsOwnIsLeftAlone) {
-    QWidget window;
-    auto* label = new QLabel("&Find", &window);
-    label->setBuddy(new QWidget(&window));
-    auto* find = new QPushButton("Find", &window);
-    auto* own = new QWidget(&window, Qt::Window);
-    auto* inOwn = new QPushButton("Find", own);
-    vesk::gui::giveMnemonics(&window);
-    EXPECT_EQ(find->text().toStdString(), "F&ind");
-    EXPECT_EQ(inOwn->text().toStdString(), "Find");
 }
 
 TEST(WindowKeys, EnterRunsTheMainActionUnlessATextBoxOfItsOwnHasTheFocus) {

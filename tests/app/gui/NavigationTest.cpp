@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QPushButton>
 
-#include "office/ConfigureForm.h"
 #include "support/GuiTest.h"
 
 namespace {
@@ -67,18 +66,6 @@ TEST_F(NavigationTest, EachMenuButtonOpensItsFormAndBackOrTheCloseBoxReturns) {
         EXPECT_FALSE(c.form->isLoaded());
         EXPECT_TRUE(forms.mainForm().isVisible());
     }
-}
-
-TEST_F(NavigationTest, ShowingAFormAgainRunsItsLoadHandlerOnTheSameConnection) {
-    click(forms.mainForm(), "Command1");  // empty master: one message
-    auto& configure = dynamic_cast<vesk::gui::ConfigureForm&>(forms.configureForm());
-    sqlite3* handle = configure.logic().connection().handle();
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(prompter.messages().size(), 1u);
-    click(forms.configureForm(), "Command2");
-    click(forms.mainForm(), "Command1");
-    EXPECT_EQ(prompter.messages().size(), 2u);  // the load handler ran again
-    EXPECT_EQ(configure.logic().connection().handle(), handle);
 }
 
 TEST_F(NavigationTest, WithAnEmptyMasterTheReportFormsHandOverToTheOfficeForm) {
