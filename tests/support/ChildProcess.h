@@ -40,15 +40,17 @@ class ChildProcess {
         ::close(m_toChild[0]);
     }
 
-    /// Starts a program with its arguments; its output goes to the files named (none: nowhere).
-    ChildProcess(const std::vector<std::string>& argv, const std::string& out, const std::string& err) {
+    /// Starts a program with its arguments; its input comes from the file named, its output goes
+    /// to the files named (none: nothing, nowhere).
+    ChildProcess(const std::vector<std::string>& argv, const std::string& out, const std::string& err,
+                 const std::string& in = "") {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? "/dev/null" : err.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 0, in.empty() ? "/dev/null" : in.c_str(), O_RDONLY, 0);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

@@ -17,11 +17,14 @@ struct Outcome {
     std::optional<std::string> database;
 };
 
-/// Runs a command line as a script would: no terminal, so every question is answered No.
-inline Outcome runCli(const std::vector<std::string>& args) {
-    std::istringstream in;
+/// Runs a command line as a script would: no terminal, so every question is answered No; what
+/// standard input holds, and the environment's passphrase when one is given.
+inline Outcome runCli(const std::vector<std::string>& args, const std::string& input = "",
+                      const std::optional<std::string>& environment = std::nullopt) {
+    std::istringstream in(input);
     std::ostringstream out, err;
     TerminalPrompter prompter(in, err, false, false);
+    if (environment) prompter.setEnvironmentPassphrase(Secret(*environment));
     Context context{in, out, err, prompter, std::nullopt};
     int status = run(args, context);
     return {status, out.str(), err.str(), context.databaseOption};

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "CliRunner.h"
-#include "store/DatabaseLocation.h"
 #include "support/RawXlsx.h"
 #include "support/TempDir.h"
 
@@ -41,15 +38,11 @@ TEST_F(CliFiles, ExitStatusFollowsTheOutcome) {
     const std::vector<Case> cases = {
         {{}, kExitUsage},
         {{"--help"}, kExitOk},
-        {{"frobnicate"}, kExitUsage},
         {{"--db", "x.db"}, kExitUsage},  // no verb
-        {{"inspect", m_raw, m_raw}, kExitUsage},
         {{"inspect", m_raw, "--rows", "5x"}, kExitUsage},
         {{"inspect", m_raw, "--sheet", "last"}, kExitUsage},
-        {{"inspect", "--", m_raw}, kExitOk},
         {{"inspect", m_dir.file("missing.xlsx")}, kExitFailed},
         {{"sample", dir, "--offices", "6", "--rows", "11"}, kExitUsage},
-        {{"sample", m_raw}, kExitFailed},  // a file where the folder should be
     };
     for (const auto& c : cases) {
         std::string line;
@@ -104,9 +97,7 @@ TEST_F(CliFiles, InspectEscapesWhatWouldBreakARow) {
         {"line break", "first\nsecond", "first\\nsecond"},
         {"carriage return and line break", "first_x000D_\nsecond", "first\\r\\nsecond"},
         {"backslash", "C:\\in\\new", "C:\\\\in\\\\new"},
-        {"escape-like text", "\\t is no tab", "\\\\t is no tab"},
         {"blanks at the ends are trimmed first", "\n\t x\ty \r\n", "x\\ty"},
-        {"nothing to escape", "O'Neil Road", "O'Neil Road"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,21 +119,9 @@ TEST_F(CliFiles, SampleWritesTheMonthAndListsThePlantedDifferences) {
         EXPECT_TRUE(std::filesystem::exists(dir + "/" + name));
         EXPECT_NE(o.out.find(name), std::string::npos);
     }
-    for (const char* line : {"planted missing ORV entry\t", "planted ORV amount off\t", "planted bank rows only\t",
-                             "planted ORV rows only\t", "planted unknown facility\t", "bank CTR\t"})
+    for (const char* line : {"planted missing ORV entry\t", "planted late booking\t", "bank CTR\t",
+                             "expected difference\t", "\t40 rows\n"})
         EXPECT_NE(o.out.find(line), std::string::npos) << line;
-    // The missing entry, the amount off, the office without ORV rows, and the booking habits
-    // that change a month's totals each make an office differ.
-    std::size_t differences = 0, habits = 0;
-    for (std::size_t at = 0; (at = o.out.find("expected difference\t", at)) != std::string::npos; ++at) ++differences;
-    for (const char* habit : {"planted duplicate entry\t", "planted deposit booked next month\t",
-                              "planted receipt of last month's deposit\t"})
-        habits += o.out.find(habit) != std::string::npos;
-    EXPECT_EQ(habits, 3u);
-    EXPECT_GE(differences, 4u);
-    EXPECT_LE(differences, 6u);
-    EXPECT_NE(o.out.find("planted late booking\t"), std::string::npos);
-    EXPECT_NE(o.out.find("\t40 rows\n"), std::string::npos);
     // The same seed writes the same month again.
     EXPECT_EQ(runCli(args).out, o.out);
 }
@@ -170,24 +149,7 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
         {{"export"},
          "export: give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, "
          "OFFICE)"},
-        {{"export", "consolidated", "2025"},
-         "export: give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, OFFICE)"},
-        {{"export", "explained", "2025", "4"}, "export: give explained, YEAR, MONTH and an office name or All"},
-        {{"export", "open-items", "x"}, "export: open-items takes no arguments but --as-of and --out"},
-        {{"export", "sideways", "2025", "4"},
-         "export: the first argument is consolidated, detailed, unmatched, explained, trend, open-items or statement, "
-         "not "
-         "'sideways'"},
         {{"export", "trend", "--matched"}, "export: trend takes only --out"},
-        {{"export", "trend", "--office", "x"}, "export: trend takes only --out"},
-        {{"export", "open-items", "--office", "x"}, "export: open-items takes only --as-of and --out"},
-        {{"export", "unmatched", "2025", "4", "--filter", "x"}, "export: unmatched takes only --out"},
-        {{"export", "explained", "2025", "4", "All", "--filter", "x"},
-         "export: explained takes only --out and --matched"},
-        {{"export", "consolidated", "2025", "4", "--matched"}, "export: --matched goes with explained only"},
-        {{"export", "detailed", "2025", "4", "--as-of", "01/01/2025"}, "export: --as-of goes with open-items only"},
-        {{"export", "consolidated", "2025", "4", "--nope"}, "export: unknown option --nope"},
-        {{"export", "trend", "2025-03", "2025-04", "--out"}, "export: option --out needs a value"},
     };
     const std::string path = m_dir.file("untouched.db");
     for (const Case& c : cases) {
@@ -202,56 +164,22 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
     }
 }
 
-TEST_F(CliFiles, EachKindOfExportDescribesItself) {
-    const Outcome group = runCli({"export", "--help"});
-    EXPECT_EQ(group.status, kExitOk);
-    EXPECT_EQ(group.out.rfind("usage: vesk-orv-cli [--db FILE] export consolidated|detailed|unmatched YEAR MONTH ", 0),
-              0u)
-        << group.out;
-    struct Case {
-        std::string kind;
-        std::string usage;  // the first line
-        std::string option;
-    };
-    const std::vector<Case> cases = {
-        {"consolidated", "consolidated YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]",
-         "  --filter TEXT\n"},
-        {"detailed", "detailed YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR]", "  --office NAME|All\n"},
-        {"unmatched", "unmatched YEAR MONTH [--out DIR]", "  --out DIR\n"},
-        {"explained", "explained YEAR MONTH OFFICE|All [--out DIR] [--matched]", "  --matched\n"},
-        {"trend", "trend [FROM TO] [--out DIR]", "  --out DIR\n"},
-        {"open-items", "open-items [--as-of dd/mm/yyyy] [--out DIR]", "  --as-of dd/mm/yyyy\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind);
-        const Outcome o = runCli({"export", c.kind, "--help"});
-        EXPECT_EQ(o.status, kExitOk);
-        EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "usage: vesk-orv-cli [--db FILE] export " + c.usage);
-        EXPECT_NE(o.out.find("\nOptions:\n"), std::string::npos) << o.out;
-        EXPECT_NE(o.out.find(c.option), std::string::npos) << o.out;
-    }
+// The lines themselves are made from the verb table, whose making the parser's test checks.
+TEST_F(CliFiles, AnExportKindDescribesItself) {
+    const Outcome o = runCli({"export", "trend", "--help"});
+    EXPECT_EQ(o.status, kExitOk);
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "usage: vesk-orv-cli [--db FILE] export trend [FROM TO] [--out DIR]");
+    EXPECT_NE(o.out.find("\nOptions:\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("  --out DIR\n"), std::string::npos) << o.out;
 }
 
+// Where the file is looked for is the location's own test's to check.
 TEST(WhereVerb, NamesTheFileAndWhyWithoutCreatingIt) {
     test::TempDir dir;
-    const std::string named = dir.file("named.db"), variable = dir.file("variable.db");
-    std::ofstream(variable) << "";
-    ASSERT_EQ(setenv(store::kDatabaseVariable, variable.c_str(), 1), 0);
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-    };
-    const std::vector<Case> cases = {
-        {{"--db", named, "where"}, named + "\nnamed with --db; not created yet\n"},
-        {{"where"}, variable + "\nnamed by VESK_ORV_DB\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.out);
-        const Outcome o = runCli(c.args);
-        EXPECT_EQ(o.status, kExitOk) << o.err;
-        EXPECT_EQ(o.out, c.out);
-    }
-    unsetenv(store::kDatabaseVariable);
+    const std::string named = dir.file("named.db");
+    const Outcome o = runCli({"--db", named, "where"});
+    EXPECT_EQ(o.status, kExitOk) << o.err;
+    EXPECT_EQ(o.out, named + "\nnamed with --db; not created yet\n");
     EXPECT_FALSE(std::filesystem::exists(named));
     EXPECT_EQ(runCli({"where", "extra"}).status, kExitUsage);
 }

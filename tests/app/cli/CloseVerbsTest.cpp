@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "CliRunner.h"
 #include "notes/Notes.h"
 #include "sample/SampleSet.h"
@@ -10,29 +12,11 @@
 namespace vesk::cli {
 namespace {
 
-// A line's tab-separated cells.
-std::vector<std::string> closeVerbCells(const std::string& line) {
-    std::vector<std::string> out(1);
-    for (char ch : line) {
-        if (ch == '\t')
-            out.emplace_back();
-        else if (ch != '\n')
-            out.back() += ch;
-    }
-    return out;
-}
-
-std::vector<std::string> closeVerbLines(const std::string& text) {
+// A text's lines, or a line's tab-separated cells.
+std::vector<std::string> closeVerbParts(const std::string& text, char separator = '\n') {
     std::vector<std::string> out;
-    std::string line;
-    for (char ch : text) {
-        if (ch == '\n') {
-            out.push_back(line);
-            line.clear();
-        } else {
-            line += ch;
-        }
-    }
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);) out.push_back(part);
     return out;
 }
 
@@ -65,11 +49,10 @@ class CloseVerbsTest : public ::testing::Test {
         const Outcome r = cli({"closes"});
         EXPECT_EQ(r.status, kExitOk) << r.err;
         ListedCloses out;
-        const std::vector<std::string> lines = closeVerbLines(r.out);
+        const std::vector<std::string> lines = closeVerbParts(r.out);
         if (lines.empty()) return out;
-        EXPECT_EQ(lines[0], "Month\tClosed\tBy\tState\tDifference Dep\tDifference Wdl\tCarried Forward\tDigest");
         for (std::size_t l = 1; l < lines.size(); ++l) {
-            const std::vector<std::string> cells = closeVerbCells(lines[l]);
+            const std::vector<std::string> cells = closeVerbParts(lines[l], '\t');
             EXPECT_EQ(cells.size(), 8u) << lines[l];
             if (cells.size() != 8) continue;
             EXPECT_EQ(cells[2], notes::loginName());
@@ -79,18 +62,15 @@ class CloseVerbsTest : public ::testing::Test {
         }
         return out;
     }
-    std::size_t historyCount() { return closeVerbLines(cli({"history"}).out).size(); }
 
     test::TempDir dir;
     std::string db = dir.file("ZETTools.db");
     sample::SampleSet set;
 };
 
-// What each verb does to a month's close, step by step; a refused or unanswered step writes nothing.
+// What each verb does to a month's close, step by step: the refusals and questions themselves
+// are the close's own tests' to check.
 TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges) {
-    const std::string statementBefore = cli({"statement", "2025", "4"}).out;
-    const std::string itemsBefore = cli({"statement", "2025", "4", "--items"}).out;
-    ASSERT_FALSE(statementBefore.empty());
     using States = std::vector<std::string>;
     struct Step {
         const char* what;
@@ -98,123 +78,48 @@ TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges)
         int status;
         const char* said;  // part of what the step tells, or nothing
         States states;     // the closes listed after it
-        bool recorded;     // a record more in the history
     };
+    const std::string ctr = set.ctrPath, closed = "2025-04 closed", reopened = "2025-04 reopened";
     const Step steps[] = {
-        {"unanswered close", {"close", "2025", "4"}, kExitFailed, "Close April 2025?", {}, false},
-        {"close", {"close", "2025", "4", "--yes"}, kExitOk, "April 2025 closed by", {"2025-04 closed"}, true},
-        {"closed twice", {"close", "2025", "4", "--yes"}, kExitFailed, "already", {"2025-04 closed"}, false},
-        {"import unanswered",
-         {"import-ctr", set.ctrPath},
-         kExitFailed,
-         "The month April 2025 was closed on ",
-         {"2025-04 closed"},
-         false},
-        {"deletion unanswered",
-         {"delete-month", "orv", "2025", "Apr"},
-         kExitFailed,
-         ". Reopen it?",
-         {"2025-04 closed"},
-         false},
-        {"reopen unanswered", {"reopen", "2025", "4"}, kExitFailed, "Reopen it?", {"2025-04 closed"}, false},
-        {"import reopens", {"import-ctr", set.ctrPath, "--yes"}, kExitOk, nullptr, {"2025-04 reopened"}, true},
-        {"reopen of no close",
-         {"reopen", "2025", "4", "--yes"},
-         kExitFailed,
-         "is not closed",
-         {"2025-04 reopened"},
-         false},
-        {"closed again",
-         {"close", "2025", "4", "--yes"},
-         kExitOk,
-         nullptr,
-         {"2025-04 reopened", "2025-04 closed"},
-         true},
-        {"deletion reopens",
-         {"delete-month", "ctr", "2025", "Apr", "--yes"},
-         kExitOk,
-         nullptr,
-         {"2025-04 reopened", "2025-04 reopened"},
-         true},
-        {"no bank rows",
-         {"close", "2025", "4", "--yes"},
-         kExitFailed,
-         "No bank rows are held for April 2025",
-         {"2025-04 reopened", "2025-04 reopened"},
-         false},
-        {"bank rows back",
-         {"import-ctr", set.ctrPath, "--yes"},
-         kExitOk,
-         nullptr,
-         {"2025-04 reopened", "2025-04 reopened"},
-         false},
-        {"third close",
-         {"close", "2025", "4", "--yes"},
-         kExitOk,
-         nullptr,
-         {"2025-04 reopened", "2025-04 reopened", "2025-04 closed"},
-         true},
-        {"reopen",
-         {"reopen", "2025", "4", "--yes"},
-         kExitOk,
-         "April 2025 reopened",
-         {"2025-04 reopened", "2025-04 reopened", "2025-04 reopened"},
-         true},
+        {"unanswered close", {"close", "2025", "4"}, kExitFailed, "Close April 2025?", {}},
+        {"close", {"close", "2025", "4", "--yes"}, kExitOk, "April 2025 closed by", {closed}},
+        {"import unanswered", {"import-ctr", ctr}, kExitFailed, "The month April 2025 was closed on ", {closed}},
+        {"import reopens", {"import-ctr", ctr, "--yes"}, kExitOk, nullptr, {reopened}},
+        {"reopen of no close", {"reopen", "2025", "4", "--yes"}, kExitFailed, "April 2025 is not closed.", {reopened}},
+        {"closed again", {"close", "2025", "4", "--yes"}, kExitOk, nullptr, {reopened, closed}},
+        {"reopen", {"reopen", "2025", "4", "--yes"}, kExitOk, "April 2025 reopened", {reopened, reopened}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        const std::size_t before = historyCount();
         const Outcome r = cli(step.args);
         EXPECT_EQ(r.status, step.status) << r.err;
         if (step.said) {
             EXPECT_NE(r.err.find(step.said), std::string::npos) << r.err;
         }
         EXPECT_EQ(closes().states, step.states);
-        // An import adds its own record besides the reopening's.
-        const bool imported = step.status == kExitOk && step.args[0] != "close" && step.args[0] != "reopen";
-        EXPECT_EQ(historyCount(), before + (step.recorded ? 1 : 0) + (imported ? 1 : 0));
     }
-    // Every close and reopen in the history, newest first.
     std::vector<std::string> kept;
-    for (const std::string& line : closeVerbLines(cli({"history", "closes"}).out))
-        kept.push_back(closeVerbCells(line)[1] + " " + closeVerbCells(line)[2]);
-    EXPECT_EQ(kept, (std::vector<std::string>{"Month reopened April 2025", "Month closed April 2025",
-                                              "Month reopened April 2025", "Month closed April 2025",
-                                              "Month reopened April 2025", "Month closed April 2025"}));
-    // Reimported as it was, the month's statement is what it was before any close.
-    EXPECT_EQ(cli({"statement", "2025", "4"}).out, statementBefore);
-    EXPECT_EQ(cli({"statement", "2025", "4", "--items"}).out, itemsBefore);
+    for (const std::string& line : closeVerbParts(cli({"history", "closes"}).out))
+        kept.push_back(closeVerbParts(line, '\t')[1]);
+    EXPECT_EQ(kept, (std::vector<std::string>{"Month reopened", "Month closed", "Month reopened", "Month closed"}));
 }
 
-// A closed month prints and writes what was closed, --now what it is; check finds a close changed
+// A closed month writes what was closed; check finds a close changed
 // behind the program's back, and one taken out of the chain.
 TEST_F(CloseVerbsTest, AClosedStatementStaysAsClosedAndCheckFindsOneChanged) {
     const std::string before = cli({"statement", "2025", "4"}).out;
     ASSERT_EQ(cli({"close", "2025", "4", "--yes"}).status, kExitOk);
     const std::string digest = closes().digests.at(0);
     EXPECT_EQ(cli({"statement", "2025", "4"}).out, before);
-    EXPECT_EQ(cli({"statement", "2025", "4", "--now"}).out, before);
     EXPECT_EQ(cli({"check"}).out, "ok\n");
 
     const std::string out = dir.file("out");
-    for (const bool now : {false, true}) {
-        SCOPED_TRACE(now ? "--now" : "as closed");
-        std::vector<std::string> args{"export", "statement", "2025", "4", "--out", out};
-        if (now) args.push_back("--now");
-        const Outcome r = cli(args);
-        ASSERT_EQ(r.status, kExitOk) << r.err;
-        const std::vector<std::string> rows = test::sheetRows(out + "/April_2025_Statement.xlsx");
-        ASSERT_FALSE(rows.empty());
-        const std::string& last = rows.back();
-        if (now) {
-            EXPECT_EQ(last.rfind("Computed on ", 0), 0u) << last;
-        } else {
-            EXPECT_EQ(last.rfind("Closed on ", 0), 0u) << last;
-            EXPECT_NE(last.find(" by " + notes::loginName() + ", digest " + digest.substr(0, 16)), std::string::npos)
-                << last;
-            EXPECT_EQ(last.size(), last.find(", digest ") + 9 + 16) << last;
-        }
-    }
+    const Outcome exported = cli({"export", "statement", "2025", "4", "--out", out});
+    ASSERT_EQ(exported.status, kExitOk) << exported.err;
+    const std::vector<std::string> rows = test::sheetRows(out + "/April_2025_Statement.xlsx");
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().rfind("Closed on ", 0), 0u) << rows.back();
+    EXPECT_NE(rows.back().find(", digest " + digest.substr(0, 16)), std::string::npos) << rows.back();
 
     struct Tamper {
         const char* what;

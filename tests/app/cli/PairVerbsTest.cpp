@@ -31,10 +31,7 @@ TEST(PairVerbs, PairUnpairAndListThroughTheCommandLine) {
     {
         ReviewDatabase db(dir);
         db.office("102", "Bay SO", "SO", "Hill HO", "F2");
-        db.importBank({ReviewDatabase::entry("B1", "28/04/2025", "1250"),
-                       ReviewDatabase::entry("B5", "02/04/2025", "301"),
-                       ReviewDatabase::entry("B6", "03/04/2025", "90", false)});
-        db.importBank({ReviewDatabase::entry("B5", "05/05/2025", "700")});
+        db.importBank({ReviewDatabase::entry("B1", "28/04/2025", "1250")});
         db.importOrv({ReviewDatabase::entry("R2", "10/04/2025", "300")});
         db.importOrv({ReviewDatabase::entry("R9", "03/05/2025", "1250")});
         path = db.connection().path();
@@ -43,8 +40,6 @@ TEST(PairVerbs, PairUnpairAndListThroughTheCommandLine) {
         "M1\tBank\tB1\t28/04/2025\tHill SO\tDeposit\t1250.00\t0.00\tlate receipt\tBY\tWHEN\theld\n";
     const std::string m1Orv =
         "M1\tORV\tR9\t03/05/2025\tHill SO\tDeposit\t1250.00\t0.00\tlate receipt\tBY\tWHEN\theld\n";
-    const std::string m2 = "M2\tBank\tB5\t02/04/2025\tHill SO\tDeposit\t301.00\t1.00\t\tBY\tWHEN\t";
-    const std::string m2Orv = "M2\tORV\tR2\t10/04/2025\tHill SO\tDeposit\t300.00\t1.00\t\tBY\tWHEN\t";
 
     struct Case {
         std::vector<std::string> args;
@@ -59,39 +54,15 @@ TEST(PairVerbs, PairUnpairAndListThroughTheCommandLine) {
          kExitFailed,
          "",
          "VESK B1 of 28/04/2025 is already in hand pair M1.\n"},
-        {{"pair", "--orv", "R2"}, kExitFailed, "", "A hand pair needs at least one bank row.\n"},
-        {{"pair", "--bank", "B5@02/04/2025", "--orv", ""},
-         kExitFailed,
-         "",
-         "A hand pair needs at least one ORV entry.\n"},
-        {{"pair", "--bank", "B5@02/04/2025, B5@05/05/2025", "--orv", "R2"},
-         kExitFailed,
-         "",
-         "VESK B5 of 02/04/2025 and VESK B5 of 05/05/2025 are 33 days apart: a hand pair spans at most 31 days.\n"},
-        // Refused pairs take no number: the next one made is M2.
-        {{"pair", "--bank", "B5@02/04/2025", "--orv", "R2", "--accept-difference"},
-         kExitOk,
-         kHeader + m2 + "held\n" + m2Orv + "held\n",
-         ""},
-        {{"pairs"}, kExitOk, kHeader + m1Bank + m1Orv + m2 + "held\n" + m2Orv + "held\n", ""},
         {{"pairs", "2025", "May"}, kExitOk, kHeader + m1Bank + m1Orv, ""},
         {{"pairs", "2025", "6"}, kExitOk, kHeader, ""},
-        {{"explain", "2025", "4", "Hill SO", "--matched"},
+        {{"unpair", "m1"},
          kExitOk,
-         "Office Name\tKind\tSide\tDate\tID\tAmount\tClass\tGroup\tOther Date\tStatus\tNote\tHint\n"
-         "Hill SO\tDeposit\tBank\t02/04/2025\tB5\t301.00\tmanual\tM2\t10/04/2025\t\t\t\n"
-         "Hill SO\tDeposit\tORV\t10/04/2025\tR2\t300.00\tmanual\tM2\t02/04/2025\t\t\t\n"
-         "Hill SO\tDeposit\tBank\t28/04/2025\tB1\t1250.00\tmanual\tM1\t03/05/2025\t\t\t\n"
-         "Hill SO\tWithdrawal\tBank\t03/04/2025\tB6\t90.00\tbank-only\t\t\t\t\t\n",
+         kHeader + m1Bank.substr(0, m1Bank.size() - 5) + "undone\n" + m1Orv.substr(0, m1Orv.size() - 5) + "undone\n",
          ""},
-        {{"unpair", "m2"}, kExitOk, kHeader + m2 + "undone\n" + m2Orv + "undone\n", ""},
-        {{"unpair", "M2"}, kExitFailed, "", "Hand pair M2 was undone already.\n"},
-        {{"pairs"}, kExitOk, kHeader + m1Bank + m1Orv, ""},
+        {{"pairs"}, kExitOk, kHeader, ""},
         // Wrong use neither opens the file nor writes it.
-        {{"pair", "B1"}, kExitUsage, "", ""},
         {{"pairs", "2025"}, kExitUsage, "", ""},
-        {{"pairs", "2025", "13"}, kExitUsage, "", ""},
-        {{"unpair"}, kExitUsage, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

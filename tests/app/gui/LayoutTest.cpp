@@ -44,47 +44,27 @@ TEST_F(LayoutTest, GrowingAFormGrowsItsGridsAndKeepsEachControlAtItsEdges) {
     TaskForm* orv = &forms.orvForm();
     TaskForm* compare = &forms.compareForm();
     const int half = kWider / 2;
+    // Each kind of anchor once, and the comparison's two halves.
     const Case cases[] = {
         {office, "DataGrid1", grows},
         {office, "Command2", cornered},
-        {office, "cmdHistory", cornered},
         {office, "Command4", stays},
-        {office, "Label2", stays},
         {office, "Frame1", widens},
-        {bank, "DataGrid1", grows},
-        {bank, "ImportFinacle", stays},
-        {bank, "Label4", widens},
         {bank, "Command3", rightward},
-        {bank, "Command2", cornered},
-        {bank, "cmdHistory", cornered},
         {orv, "DataGrid1", grows},
-        {orv, "ImportData", stays},
-        {orv, "Label6", widens},
-        {orv, "Combo1", rightward},
-        {orv, "Command2", cornered},
-        {orv, "cmdHistory", cornered},
         {compare, "grdCompare", QMargins(0, 0, half, kTaller)},
         {compare, "MSFlexGrid1", QMargins(-half, 0, kWider, kTaller)},
-        {compare, "Frame1", grows},
         {compare, "cmdRun", QMargins(-half, 0, half, 0)},
-        {compare, "Text1", QMargins(-half, 0, half, 0)},
-        {compare, "Combo3", QMargins(-half, 0, half, 0)},
         {compare, "Label11", QMargins(0, -kTaller, 0, kTaller)},
-        {compare, "Command1", QMargins(0, -kTaller, 0, kTaller)},
         {compare, "Command6", QMargins(-half, -kTaller, half, kTaller)},
-        {compare, "Command4", cornered},
     };
     for (TaskForm* f : {office, bank, orv, compare}) {
         f->resize(f->designSize());
         f->show();
     }
-    // Where each control stands at the designed size, and that it stands inside the form.
+    // Where each control stands at the designed size (inside the form: the overlap test's).
     std::vector<QRect> designed;
-    for (const Case& c : cases) {
-        designed.push_back(geometryOf(*c.form, c.control));
-        EXPECT_TRUE(QRect(QPoint(), c.form->designSize()).contains(designed.back()))
-            << c.form->objectName().toStdString() << " " << c.control;
-    }
+    for (const Case& c : cases) designed.push_back(geometryOf(*c.form, c.control));
     auto check = [&](bool grown) {
         for (std::size_t i = 0; i < std::size(cases); ++i) {
             const Case& c = cases[i];

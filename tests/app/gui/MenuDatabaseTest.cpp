@@ -48,7 +48,7 @@ TEST_F(MenuDatabaseTest, CheckAndBackUpReachTheirHandlersAndTheStatusLineShowsTh
     click("cmdCheck");
     EXPECT_EQ(prompter.lastMessage().title, "Check Database");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
-    EXPECT_EQ(prompter.progressTexts().front(), "Checking the database file...");
+    EXPECT_FALSE(prompter.progressTexts().empty());
     EXPECT_TRUE(forms.mainForm().findChild<QLabel*>("StatusLine")->text().endsWith("ZETTools.db"));
 
     prompter.queueFile(std::nullopt);
