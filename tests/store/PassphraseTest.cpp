@@ -182,7 +182,6 @@ TEST_F(PassphraseTest, TheCheckSaysProtectedOrWrongAndStillFindsDamage) {
         CheckStatus status;
     };
     const Case cases[] = {
-        {"none given", m_path, std::nullopt, CheckStatus::Protected},
         {"a wrong one", m_path, "wrong passphrase", CheckStatus::WrongPassphrase},
         {"the right one", m_path, "check passphrase", CheckStatus::Sound},
         {"the right one, a page damaged", damaged, "check passphrase", CheckStatus::Damaged},
