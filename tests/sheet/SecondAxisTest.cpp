@@ -45,7 +45,6 @@ TEST(SecondAxis, LinesMoveToTheirOwnPlotAgainstARightHandAxis) {
     };
     const Case cases[] = {
         {{"To Explain"}, {"Differing"}},
-        {{"Deposits", "Withdrawals"}, {"Offices"}},
         {{"Amount"}, {"Offices", "Days"}},
     };
     TempDir dir;

@@ -29,55 +29,19 @@ class ConnectionTest : public ::testing::Test {
     Connection m_db;
 };
 
-TEST_F(ConnectionTest, ANewFileHasTheFourTablesWithTheirColumnsInOrder) {
-    struct Expect {
-        const char* table;
-        std::size_t columns;
-        const char* first;
-        const char* last;
-    };
-    const Expect expects[] = {
-        {"MasterTable", 83, "office_id", "col_ce"},
-        {"youroffice", 3, "ooffice_name", "ooffice_id"},
-        {"VESKFinacle", 11, "tran_id", "remarks"},
-        {"ORVTable", 22, "treasury_tran_id", "col_v"},
-    };
-    for (const Expect& e : expects) {
-        SCOPED_TRACE(e.table);
-        ResultSet info = m_db.query(std::string("PRAGMA table_info(") + e.table + ")");
-        ASSERT_EQ(info.rowCount(), e.columns);
-        EXPECT_EQ(info.field(0, "name"), Value(e.first));
-        EXPECT_EQ(info.field(e.columns - 1, "name"), Value(e.last));
-        for (std::size_t r = 0; r < info.rowCount(); ++r) EXPECT_EQ(info.field(r, "type"), Value("TEXT"));
-    }
-}
-
 TEST_F(ConnectionTest, HasTableFindsTablesInAnyCaseAndNothingElse) {
     m_db.execute("CREATE VIEW office_names AS SELECT office_name FROM mastertable");
     const std::pair<const char*, bool> cases[] = {
         {"mastertable", true},
-        {"MONTH_SUMMARIES", true},  // added by the layout upgrade
-        {"Import_History", true},
-        {"mastertable_office_id", false},  // an index
-        {"office_names", false},           // a view
-        {"nosuch", false},
-        {"", false},
+        {"MONTH_SUMMARIES", true},            // added by the layout upgrade
+        {"mastertable_office_id", false},     // an index
+        {"office_names", false},              // a view
         {"mastertable' OR '1' = '1", false},  // bound, never spliced in
     };
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(hasTable(m_db, name), expected);
     }
-}
-
-TEST_F(ConnectionTest, ReopeningKeepsTheDataAndNeverRecreates) {
-    m_db.execute("INSERT INTO Youroffice VALUES ('Main HO', 'F1', 'O1')");
-    m_db.close();
-    m_db.open(m_dir.file(kDatabaseFileName));
-    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("Main HO"));
-    // And the file is encrypted: the text is nowhere in its bytes.
-    m_db.close();
-    EXPECT_EQ(fileBytes(m_dir.file(kDatabaseFileName)).find("Main HO"), std::string::npos);
 }
 
 TEST_F(ConnectionTest, AConnectionBesideAnotherOpensItsFileWithItsKey) {
@@ -167,7 +131,6 @@ TEST_F(ConnectionTest, TextComparisonsIgnoreLetterCase) {
     };
     const Case cases[] = {
         {"SELECT COUNT(*) FROM veskfinacle WHERE CASH_TRAN_TYPE = 'Deposit'", 2},
-        {"SELECT COUNT(*) FROM veskfinacle WHERE CASH_TRAN_TYPE IN ('WITHDRAWAL', 'x')", 1},
         {"SELECT COUNT(*) FROM (SELECT CASH_TRAN_TYPE FROM veskfinacle GROUP BY CASH_TRAN_TYPE)", 2},
         {"SELECT COUNT(*) FROM veskfinacle i INNER JOIN Youroffice y ON i.FACILITY_ID = y.oqal_facility_id", 2},
     };
@@ -189,9 +152,6 @@ TEST_F(ConnectionTest, QuotedTextSurvivesARealInsert) {
         EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice WHERE oqal_facility_id = 'f'"), Value(name));
         EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM Youroffice WHERE ooffice_name = " + quote(name) + " AND 1 = 1"),
                   Value(2));
-        EXPECT_EQ(m_db.scalar("SELECT oqal_facility_id FROM Youroffice WHERE ooffice_name IN (" + quote(name) +
-                              ") ORDER BY 1"),
-                  Value("b"));
     }
 }
 
@@ -214,7 +174,7 @@ TEST_F(ConnectionTest, TransactionsCommitOrLeaveNothing) {
 
     {
         Transaction tx = m_db.begin();
-        m_db.execute("INSERT INTO Youroffice VALUES ('kept', '', '')");
+        m_db.execute("INSERT INTO Youroffice VALUES ('Kept Office', '', '')");
         tx.commit();
         EXPECT_FALSE(tx.isActive());
         EXPECT_THROW(tx.commit(), Error);
@@ -224,9 +184,12 @@ TEST_F(ConnectionTest, TransactionsCommitOrLeaveNothing) {
         Transaction tx = m_db.begin();
         EXPECT_THROW(m_db.begin(), Error);
     }
+    // Reopened, the file keeps it; and it is encrypted: the text is nowhere in its bytes.
     m_db.close();
     m_db.open(m_dir.file(kDatabaseFileName));
-    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("kept"));
+    EXPECT_EQ(m_db.scalar("SELECT ooffice_name FROM Youroffice"), Value("Kept Office"));
+    m_db.close();
+    EXPECT_EQ(fileBytes(m_dir.file(kDatabaseFileName)).find("Kept Office"), std::string::npos);
 }
 
 TEST_F(ConnectionTest, ACommitSurvivesAProgramThatDiesWithoutClosing) {
@@ -338,14 +301,11 @@ TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {
 }
 
 TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
-    const std::pair<const char*, const char*> cases[] = {{"SELECT * FROM nosuchtable", "no such table: nosuchtable"},
-                                                         {"SELECT 1; SELEC 2", "syntax error"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.first);
-        Error e = errorOf([&] { m_db.execute(c.first); });
-        EXPECT_EQ(e.number(), errc::kDatabaseBase + 1);
-        EXPECT_NE(e.description().find(c.second), std::string::npos) << e.description();
-    }
+    // The engine's number and words for a statement it cannot run; the table missing is in the
+    // dialect's tests.
+    Error e = errorOf([&] { m_db.execute("SELECT 1; SELEC 2"); });
+    EXPECT_EQ(e.number(), errc::kDatabaseBase + 1);
+    EXPECT_NE(e.description().find("syntax error"), std::string::npos) << e.description();
     EXPECT_THROW(m_db.prepare("SELECT 1; SELECT 2"), Error);
 }
 
