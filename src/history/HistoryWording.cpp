@@ -61,7 +61,9 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
     return question;
 }
 
-std::string unknownFormText(const std::string& given) { return "the form is ctr, orv or master, not '" + given + "'"; }
+std::string unknownFormText(const std::string& given) {
+    return "the form is ctr, orv, master, pairs or closes, not '" + given + "'";
+}
 
 std::vector<std::string> historyHeadings(Form form) {
     switch (form) {

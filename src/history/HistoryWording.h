@@ -26,7 +26,7 @@ std::string nameText(const Change& change);
 /// same file was imported before; unchanged when it never was.
 Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
 
-/// "the form is ctr, orv or master, not 'x'": a form the history does not keep.
+/// "the form is ctr, orv, master, pairs or closes, not 'x'": a form the history does not keep.
 std::string unknownFormText(const std::string& given);
 
 // Why the history or a file cannot be read.
