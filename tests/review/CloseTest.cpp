@@ -113,7 +113,6 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].action, history::Action::MonthClosed);
     EXPECT_EQ(recorded[0].rows, 2);
-    EXPECT_EQ(history::periodText(recorded[0]), "April 2025");
     EXPECT_EQ(closedOnLine(*kept), "Closed on 03/06/2025 10:30 by ravi, digest " + kept->digest.substr(0, 16));
 
     // May's import brings the entry B4 was waiting for.
@@ -123,11 +122,7 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     const MonthStatement may = currentStatement(db.connection(), {2025, 5});
     EXPECT_EQ(closeTestItems(may),
               (std::vector<std::string>{"B4 cleared timing since 2025-04", "B1 carried forward since 2025-04"}));
-    const std::vector<std::string> lines = closeTestLines(may.lines);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 14, lines.end()),
-              (std::vector<std::string>{"Brought forward|170.00|0.00|2", "Cleared|-80.00|0.00|-1",
-                                        "Other earlier items|0.00|0.00|0", "Arisen|0.00|0.00|0",
-                                        "Carried forward|90.00|0.00|1"}));
+    // (The roll-forward's figures are the statement's own, checked with it.)
 
     // May's close follows April's in the chain; a note on a closed month's row is taken as it
     // is, and the month then shows changed.
