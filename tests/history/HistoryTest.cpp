@@ -7,10 +7,8 @@
 #include "history/HistoryScreen.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
-#include "office/OfficeScreen.h"
 #include "report/ReportFiles.h"
 #include "report/ReportScreen.h"
-#include "store/Schema.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -147,11 +145,8 @@ TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
     const vesk::report::SummaryLine all = april();
     prompter.queueAnswer(Answer::Yes);
     ASSERT_TRUE(report.deleteMonth("2025", "Apr"));
-    // Nothing deleted, nothing recorded.
-    for (const char* month : {"May", "Apr"}) {
-        prompter.queueAnswer(Answer::Yes);
-        EXPECT_FALSE(report.deleteMonth("2025", month));
-    }
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(report.deleteMonth("2025", "Apr"));  // nothing deleted, nothing recorded
 
     const std::vector<Record> r = records();
     ASSERT_EQ(r.size(), 3u);
@@ -166,9 +161,6 @@ TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
 
     EXPECT_EQ(r[1].action, GetParam().secondImport);
     EXPECT_EQ(r[1].rows, 2);
-    EXPECT_EQ(r[1].withdrawals, 203.0);  // 101 + 102
-    ASSERT_TRUE(r[1].file.has_value());
-    EXPECT_EQ(r[1].file->name, "r2.xlsx");
 
     EXPECT_EQ(r[2].action, GetParam().firstImport);
     EXPECT_EQ(r[2].rows, 4);
@@ -194,16 +186,10 @@ TEST_P(ReportHistoryTest, FailedAndRefusedImportsRecordNothingAndAChangeThatCann
         std::string file;
         Answer answer;  // Ok: no question comes
     };
-    vesk::test::ReportShape wrongHeading = shape;
-    wrongHeading.headers[1] = RawCell("VALUE DATE");
-    const std::string invalid = dir.file("invalid.xlsx");
-    vesk::test::writeReport(invalid, wrongHeading, monthEntries(5, 2025, 4));
     const Case cases[] = {
         {"declined", write(monthEntries(5, 2025, 4)), Answer::No},
-        {"another file's heading", invalid, Answer::Ok},
         {"a row without a date", write(badDate), Answer::Yes},
         {"headings only", write({}), Answer::Ok},
-        {"another month declined", write(monthEntries(5, 2025, 5)), Answer::No},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -254,118 +240,5 @@ TEST_P(ReportHistoryTest, TheQuestionSaysWhenTheSameFileWasImportedBefore) {
 
 INSTANTIATE_TEST_SUITE_P(BothReports, ReportHistoryTest, ::testing::ValuesIn(kHistoryReports),
                          [](const auto& test) { return std::string(test.param.name); });
-
-class OfficeHistoryTest : public ::testing::Test {
-  protected:
-    void SetUp() override { offices.setClock(time.clock()); }
-
-    std::string writeMaster(const std::vector<std::vector<std::string>>& rows) {
-        std::vector<std::vector<RawCell>> cells(1);
-        for (const auto& c : vesk::store::tableColumns(vesk::store::Table::Master)) cells[0].emplace_back(c);
-        for (const auto& r : rows) cells.emplace_back(r.begin(), r.end());
-        std::string p = dir.file("master" + std::to_string(++files) + ".xlsx");
-        vesk::test::writeRawXlsx(p, cells);
-        return p;
-    }
-
-    bool import(const std::string& file, Answer answer = Answer::Yes) {
-        prompter.queueFile(file);
-        prompter.queueAnswer(answer);
-        return offices.importMaster();
-    }
-
-    // The overwrite question of the last import, answered or not.
-    std::string lastQuestion() const {
-        for (auto m = prompter.messages().rbegin(); m != prompter.messages().rend(); ++m)
-            if (m->buttons == vesk::Buttons::YesNo) return m->text;
-        return "";
-    }
-
-    // Each record as "action|name|rows", newest first.
-    std::vector<std::string> lines() {
-        std::vector<std::string> out;
-        for (const Record& r : vesk::history::records(offices.connection(), vesk::history::Form::Master))
-            out.push_back(vesk::history::actionText(r.action) + "|" + vesk::history::nameText(r) + "|" +
-                          std::to_string(r.rows));
-        return out;
-    }
-
-    vesk::test::TempDir dir;
-    vesk::test::ScriptedPrompter prompter;
-    TestClock time;
-    vesk::office::OfficeScreen offices{dir.file("ZETTools.db"), prompter};
-    int files = 0;
-};
-
-TEST_F(OfficeHistoryTest, EveryChangeOfTheOfficesIsRecordedAndNothingElse) {
-    const std::string master = writeMaster({{"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"},
-                                            {"", "skipped", "SO", "", ""},
-                                            {"102", "Division Office", "PDN", "", "F102"},
-                                            {"103", "Lake S.O", "SO", "Rampur H.O", "F103"}});
-    offices.load();
-    prompter.queueAnswer(Answer::Yes);
-    offices.deleteAllOffices();  // nothing to delete: nothing recorded
-    EXPECT_FALSE(import(master, Answer::No));
-    EXPECT_FALSE(import(writeMaster({})));  // no data
-    EXPECT_TRUE(lines().empty());
-
-    ASSERT_TRUE(import(master));
-    prompter.queueAnswer(Answer::Yes);
-    EXPECT_FALSE(offices.saveConfiguredOffice("Nowhere S.O"));  // no such office: nothing changed
-    prompter.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(offices.saveConfiguredOffice("Rampur H.O"));
-    prompter.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(offices.deleteAllOffices());
-    EXPECT_EQ(lines(), (std::vector<std::string>{"All offices deleted||3", "Configured office change|Rampur H.O|1",
-                                                 "Configured office change|Division Office|1",
-                                                 "Office master import|master1.xlsx|3"}));
-    const Record imported = vesk::history::records(offices.connection()).back();
-    EXPECT_EQ(imported.file->sha256, vesk::history::digestFile(master).sha256);
-    EXPECT_FALSE(imported.deposits.has_value());
-    EXPECT_EQ(vesk::history::periodText(imported), "");
-
-    // The same file again: the question says so, and only there.
-    time.now.hour = 12;
-    EXPECT_FALSE(import(master, Answer::No));
-    EXPECT_EQ(lastQuestion(),
-              "The existing Office Master Data will be overwritten.\r\nThis file was already imported on 06/12/2026 "
-              "10:15.\r\nAre You Sure?");
-    EXPECT_FALSE(import(writeMaster({{"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"}}), Answer::No));
-    EXPECT_EQ(lastQuestion(), "The existing Office Master Data will be overwritten.\r\nAre You Sure?");
-}
-
-TEST_F(OfficeHistoryTest, TheWindowListsTheFormsRecordsNewestFirst) {
-    ASSERT_TRUE(import(writeMaster({{"102", "Division Office", "PDN", "", "F102"}})));
-    time.now.minute = 30;
-    prompter.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(offices.saveConfiguredOffice("Division Office"));
-    {
-        // A month of the bank's report is not the office form's history.
-        vesk::history::Change other;
-        other.action = Action::CtrMonthDeletion;
-        other.rows = 9;
-        vesk::history::recordChange(offices.connection(), other, time.now);
-    }
-
-    ASSERT_TRUE(offices.readHistory());
-    const auto& grid = offices.history().grid();
-    ASSERT_TRUE(grid.has_value());
-    // The office form's records only, newest first: its lines are the domain's test.
-    ASSERT_EQ(grid->rowCount(), 3u);
-    EXPECT_EQ(grid->field(0, 0).toText(), "06/12/2026 10:30:42");
-    EXPECT_EQ(grid->field(2, 2).toText(), "master1.xlsx");
-    EXPECT_EQ(grid->field(2, 3).toText(), std::to_string(std::filesystem::file_size(dir.file("master1.xlsx"))));
-    EXPECT_EQ(grid->field(2, 6).toText(), vesk::history::digestFile(dir.file("master1.xlsx")).sha256);
-}
-
-TEST_F(OfficeHistoryTest, AnUnreadableHistoryIsShownAndKeepsTheWindowShut) {
-    offices.load();
-    offices.connection().execute(
-        "INSERT INTO import_history (recorded_at, form, action, row_count) VALUES ('yesterday', 'master', "
-        "'office-change', 1)");
-    EXPECT_FALSE(offices.readHistory());
-    EXPECT_EQ(prompter.lastMessage().text.rfind("History Error: ", 0), 0u) << prompter.lastMessage().text;
-    EXPECT_EQ(prompter.lastMessage().icon, vesk::Icon::Critical);
-}
 
 }  // namespace

@@ -3,16 +3,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "app/cli/CliRunner.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
+#include "notes/NoteScreen.h"
 #include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "review/OpenItems.h"
 #include "review/ReviewDatabase.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
+#include "support/ScriptedPrompter.h"
 
 namespace vesk::notes {
 namespace {
@@ -95,7 +100,6 @@ TEST_F(NotesTest, EachChangeIsSavedOrRefusedAndNothingElseIsWritten) {
         {"the same again", Side::Bank, "t1", {S::Explained, " booked late "}, O::Unchanged, "Explained|booked late", 2},
         {"breaks and tabs", Side::Orv, "A1", {S::Resolved, "paid\r\nby\tus"}, O::Saved, "Resolved|paid  by us", 3},
         {"an ID only the other side has", Side::Orv, "T2", {S::Open, "x"}, O::UnknownRow, "", 3},
-        {"an ID no row has", Side::Bank, "T9", {S::Open, std::nullopt}, O::UnknownRow, "", 3},
         {"2,000 characters fit", Side::Bank, "T2", {std::nullopt, longest}, O::Saved, "Open|" + longest, 4},
         {"2,000 two-byte characters fit", Side::Bank, "T2", {std::nullopt, wide}, O::Saved, "Open|" + wide, 5},
         {"2,001 characters do not", Side::Bank, "T2", {S::Resolved, longest + "y"}, O::TooLong, "Open|" + wide, 5},
@@ -175,7 +179,8 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
               Outcome::ReadOnly);
 }
 
-// The verbs reach the domain: a note set and listed, one refusal on the error stream.
+// The verbs reach the domain: a note set and listed, one refusal on the error stream; the
+// options are the command line's tests.
 TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
     const std::string path = db.connection().path();
     db.connection().close();
@@ -185,9 +190,6 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
     EXPECT_TRUE(r.out.ends_with(" by " + loginName() + "\n")) << r.out;
-    r = cli::runCli({"--db", path, "note", "BANK", "T2", "--status", "resolved"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\tResolved\tkeyed twice?\t"), std::string::npos) << r.out;
 
     r = cli::runCli({"--db", path, "note", "bank", "T99", "--status", "open"});
     EXPECT_EQ(r.status, 1);
@@ -199,7 +201,7 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
 
     r = cli::runCli({"--db", path, "notes"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tResolved\tkeyed twice?\t"));
+    EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t"));
 }
 
 TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
@@ -294,15 +296,6 @@ TEST_F(SharedIdTest, WithoutItsDateTheIdIsRefusedListingItsDatesAndWithItOneRowI
     EXPECT_EQ(listing().back(), "Bank|T5||Hill SO||Resolved|credited in June");
 }
 
-TEST_F(SharedIdTest, TheCommandLineNamesARowByItsDate) {
-    const std::string path = db.connection().path();
-    db.connection().close();
-    EXPECT_EQ(cli::runCli({"--db", path, "note", "bank", "T5", "--text", "x"}).status, 1);
-    const auto r = cli::runCli({"--db", path, "note", "bank", "T5@02/04/2025", "--text", "x"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\nBank\tT5\t02/04/2025\tHill SO\t100.00\tOpen\tx\t"), std::string::npos) << r.out;
-}
-
 TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsStays) {
     db.importBank({ReviewDatabase::entry("T9", "04/06/2025", "5")});
     ASSERT_EQ(set("T5@02/04/2025", Status::Explained, "one note for both").outcome, Outcome::Saved);
@@ -336,6 +329,94 @@ TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsSta
     // A note with no row is the one the ID names, while no row has the ID.
     EXPECT_EQ(set("T9", Status::Resolved).outcome, Outcome::Saved);
     EXPECT_EQ(listing().back(), "Bank|T9||Hill SO||Resolved|gone soon");
+}
+
+const DateTime kNoteTime{2025, 5, 5, 9, 30, 0};
+const long long kApril2 = daysFromCivil(2025, 4, 2);
+const long long kApril3 = daysFromCivil(2025, 4, 3);
+
+// The note dialog's screen over a month of one bank row and one ORV entry.
+class NoteScreenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.importBank({ReviewDatabase::entry("T1", "02/04/2025", "500")});
+        db.importOrv({ReviewDatabase::entry("A1", "03/04/2025", "450")});
+    }
+    NoteScreen screenOn(const RowRef& row, const std::optional<Note>& current = std::nullopt) {
+        NoteScreen screen(dir.file("ZETTools.db"), prompter, row, current);
+        screen.setWho("ravi");
+        screen.setClock([] { return kNoteTime; });
+        return screen;
+    }
+
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+    test::ScriptedPrompter prompter;
+};
+
+// The refusals are the domain's; here each reaches the person once, and a saved note is held.
+TEST_F(NoteScreenTest, OkSavesTheNoteOrSaysWhyNotAndKeepsTheDialogOpen) {
+    struct Case {
+        const char* what;
+        RowRef row;
+        Status status;
+        std::string text;
+        std::string refusal;  ///< what the person is told; "" when saved
+    };
+    const Case cases[] = {
+        {"a bank row", {Side::Bank, "T1", kApril2}, Status::Explained, "  credited twice\t", ""},
+        {"no such entry", RowRef{Side::Orv, "T1", kApril2}, Status::Open, "x",
+         "No ORV entry of 02/04/2025 has the ID 'T1', so no note was set."},
+        {"too long",
+         {Side::Bank, "T1", kApril2},
+         Status::Open,
+         std::string(kLongestNote + 1, 'x'),
+         "A note holds at most 2,000 characters; this one has 2,001."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        NoteScreen screen = screenOn(c.row);
+        const std::size_t said = prompter.messages().size();
+        const std::optional<Note> saved = screen.save(c.status, c.text);
+        EXPECT_EQ(saved.has_value(), c.refusal.empty());
+        // A saved note closes the dialog without a word.
+        ASSERT_EQ(prompter.messages().size(), said + (c.refusal.empty() ? 0 : 1));
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(prompter.lastMessage().text, c.refusal);
+            EXPECT_EQ(prompter.lastMessage().title, "Note");
+            EXPECT_EQ(prompter.lastMessage().icon, Icon::Exclamation);
+        }
+    }
+    // What was saved is what the file holds, by whom.
+    const std::optional<Note> held = noteOn(db.connection(), {Side::Bank, "T1", kApril2});
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->text, "credited twice");
+    EXPECT_EQ(held->status, Status::Explained);
+    EXPECT_EQ(held->who, "ravi");
+}
+
+TEST_F(NoteScreenTest, TheDialogOpensOnTheRowsNoteOrOnANewOne) {
+    const NoteScreen fresh = screenOn({Side::Orv, "A1", kApril3});
+    EXPECT_EQ(fresh.heading(), "Note on ORV entry A1");
+    EXPECT_EQ(fresh.status(), Status::Open);
+    EXPECT_EQ(fresh.text(), "");
+    Note current;
+    current.status = Status::Resolved;
+    current.text = "paid back on the 9th";
+    const NoteScreen again = screenOn({Side::Bank, "T1", kApril2}, current);
+    EXPECT_EQ(again.heading(), "Note on bank row T1");
+    EXPECT_EQ(again.status(), Status::Resolved);
+    EXPECT_EQ(again.text(), "paid back on the 9th");
+}
+
+TEST_F(NoteScreenTest, AFileThatCannotBeOpenedIsShownAsTheNotesFailure) {
+    const std::string blocked = dir.file("blocked");
+    std::ofstream(blocked) << "x";
+    NoteScreen screen(blocked + "/ZETTools.db", prompter, {Side::Bank, "T1", kApril2}, std::nullopt);
+    EXPECT_FALSE(screen.save(Status::Explained, "never written"));
+    EXPECT_EQ(prompter.lastMessage().title, "Note");
+    EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
+    EXPECT_EQ(prompter.lastMessage().text.rfind("Error: ", 0), 0u) << prompter.lastMessage().text;
 }
 
 }  // namespace

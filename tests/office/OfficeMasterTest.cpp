@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
 
+#include "history/HistoryScreen.h"
+#include "history/HistoryWording.h"
+#include "history/ImportHistory.h"
 #include "office/OfficeScreen.h"
 #include "store/Schema.h"
 #include "support/RawXlsx.h"
@@ -15,6 +19,7 @@ namespace {
 
 using vesk::Answer;
 using vesk::Icon;
+using vesk::history::Record;
 using vesk::office::OfficeScreen;
 using vesk::test::RawCell;
 
@@ -56,10 +61,26 @@ class OfficeMasterTest : public ::testing::Test {
         return path;
     }
 
-    void import(const std::string& path) {
+    bool import(const std::string& path, Answer answer = Answer::Yes) {
         prompter.queueFile(path);
-        prompter.queueAnswer(Answer::Yes);
-        master.importMaster();
+        prompter.queueAnswer(answer);
+        return master.importMaster();
+    }
+
+    // The overwrite question of the last import, answered or not.
+    std::string lastQuestion() const {
+        for (auto m = prompter.messages().rbegin(); m != prompter.messages().rend(); ++m)
+            if (m->buttons == vesk::Buttons::YesNo) return m->text;
+        return "";
+    }
+
+    // The office form's history, each record as "action|name|rows", newest first.
+    std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        for (const Record& r : vesk::history::records(master.connection(), vesk::history::Form::Master))
+            out.push_back(vesk::history::actionText(r.action) + "|" + vesk::history::nameText(r) + "|" +
+                          std::to_string(r.rows));
+        return out;
     }
 
     std::vector<std::string> column(const std::string& sql) {
@@ -73,6 +94,10 @@ class OfficeMasterTest : public ::testing::Test {
     int files = 0;
     vesk::test::ScriptedPrompter prompter;
     OfficeScreen master{dir.file("ZETTools.db"), prompter};
+    vesk::DateTime now{2026, 12, 6, 10, 15, 42};  // moved on by hand
+    void SetUp() override {
+        master.setClock([this] { return now; });
+    }
 };
 
 TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
@@ -272,9 +297,7 @@ TEST_F(OfficeMasterTest, DeleteAllEmptiesBothTablesOnlyWhenConfirmed) {
     EXPECT_EQ(prompter.lastMessage().text, "All office data has been deleted successfully.");
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"0"});
     EXPECT_EQ(column("SELECT COUNT(*) FROM Youroffice"), std::vector<std::string>{"0"});
-    EXPECT_EQ(master.view().countText, "0 office details available.");
-    EXPECT_TRUE(master.view().offices.empty());
-    EXPECT_FALSE(master.view().grid.has_value());
+    EXPECT_TRUE(master.view().offices.empty());  // the view shown anew
 }
 
 TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
@@ -287,6 +310,75 @@ TEST_F(OfficeMasterTest, AnUnopenableDatabaseIsReportedByEveryHandler) {
     EXPECT_EQ(p.lastMessage().text.rfind("Error ", 0), 0u);
     EXPECT_EQ(p.lastMessage().icon, Icon::Critical);
     EXPECT_TRUE(p.fileRequests().empty());
+}
+
+TEST_F(OfficeMasterTest, EveryChangeOfTheOfficesIsRecordedInTheHistoryAndNothingElse) {
+    const std::string file = writeMaster({{"101", "Rampur H.O", "HPO", "Rampur H.O", "F101"},
+                                          {"", "skipped", "SO", "", ""},
+                                          {"102", "Division Office", "PDN", "", "F102"},
+                                          {"103", "Lake S.O", "SO", "Rampur H.O", "F103"}});
+    master.load();
+    prompter.queueAnswer(Answer::Yes);
+    master.deleteAllOffices();  // nothing to delete: nothing recorded
+    EXPECT_FALSE(import(file, Answer::No));
+    EXPECT_EQ(lastQuestion(), "The existing Office Master Data will be overwritten.\r\nAre You Sure?");
+    EXPECT_TRUE(lines().empty());
+
+    ASSERT_TRUE(import(file));
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(master.saveConfiguredOffice("Nowhere S.O"));  // no such office: nothing changed
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(master.saveConfiguredOffice("Rampur H.O"));
+    prompter.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(master.deleteAllOffices());
+    EXPECT_EQ(lines(), (std::vector<std::string>{"All offices deleted||3", "Configured office change|Rampur H.O|1",
+                                                 "Configured office change|Division Office|1",
+                                                 "Office master import|master1.xlsx|3"}));
+    const Record imported = vesk::history::records(master.connection()).back();
+    EXPECT_EQ(imported.file->sha256, vesk::history::digestFile(file).sha256);
+    EXPECT_FALSE(imported.deposits.has_value());
+    EXPECT_EQ(vesk::history::periodText(imported), "");
+
+    // The same file again: the question says so.
+    now.hour = 12;
+    EXPECT_FALSE(import(file, Answer::No));
+    EXPECT_EQ(lastQuestion(),
+              "The existing Office Master Data will be overwritten.\r\nThis file was already imported on 06/12/2026 "
+              "10:15.\r\nAre You Sure?");
+}
+
+TEST_F(OfficeMasterTest, TheHistoryWindowListsTheFormsRecordsNewestFirst) {
+    ASSERT_TRUE(import(writeMaster({{"102", "Division Office", "PDN", "", "F102"}})));
+    now.minute = 30;
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(master.saveConfiguredOffice("Division Office"));
+    {
+        // A month of the bank's report is not the office form's history.
+        vesk::history::Change other;
+        other.action = vesk::history::Action::CtrMonthDeletion;
+        other.rows = 9;
+        vesk::history::recordChange(master.connection(), other, now);
+    }
+
+    ASSERT_TRUE(master.readHistory());
+    const auto& grid = master.history().grid();
+    ASSERT_TRUE(grid.has_value());
+    // The office form's records only, newest first: its lines are the domain's test.
+    ASSERT_EQ(grid->rowCount(), 3u);
+    EXPECT_EQ(grid->field(0, 0).toText(), "06/12/2026 10:30:42");
+    EXPECT_EQ(grid->field(2, 2).toText(), "master1.xlsx");
+    EXPECT_EQ(grid->field(2, 3).toText(), std::to_string(std::filesystem::file_size(dir.file("master1.xlsx"))));
+    EXPECT_EQ(grid->field(2, 6).toText(), vesk::history::digestFile(dir.file("master1.xlsx")).sha256);
+}
+
+TEST_F(OfficeMasterTest, AnUnreadableHistoryIsShownAndKeepsItsWindowShut) {
+    master.load();
+    master.connection().execute(
+        "INSERT INTO import_history (recorded_at, form, action, row_count) VALUES ('yesterday', 'master', "
+        "'office-change', 1)");
+    EXPECT_FALSE(master.readHistory());
+    EXPECT_EQ(prompter.lastMessage().text.rfind("History Error: ", 0), 0u) << prompter.lastMessage().text;
+    EXPECT_EQ(prompter.lastMessage().icon, vesk::Icon::Critical);
 }
 
 }  // namespace
