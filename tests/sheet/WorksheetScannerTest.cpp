@@ -136,24 +136,25 @@ TEST(WorksheetScanner, ReadsEveryShapeOfCellAsTheParserDoes) {
     }
 }
 
-// Cells the reader refuses: the same message whichever reads the XML.
+// Cells the reader refuses, each with its reason: the same message whichever reads the XML.
 TEST(WorksheetScanner, RefusesUnreadableCellsWithTheParsersMessage) {
-    const std::string cases[] = {
-        "<row r=\"1\"><c r=\"A1\"><v>1x</v></c></row>",
-        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>",
-        "<row r=\"1\"><c r=\"A1\" t=\"b\"><v>2</v></c></row>",
-        "<row r=\"1\"><c r=\"A1\" t=\"q\"><v>2</v></c></row>",
+    const std::pair<std::string, std::string> cases[] = {
+        {"<row r=\"1\"><c r=\"A1\"><v>12,5</v></c></row>", "unreadable number '12,5'"},
+        {"<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>", "shared string"},
+        {"<row r=\"1\"><c r=\"A1\" t=\"b\"><v>2</v></c></row>", "boolean"},
+        {"<row r=\"1\"><c r=\"A1\" t=\"q\"><v>2</v></c></row>", ""},
         // The message quotes the type as XML reads it: each line end one space.
-        "<row r=\"1\"><c r=\"A1\" t=\"a\r\nb\tc\rd\"><v>2</v></c></row>",
-        "<row r=\"1\"><c r=\"XFE1\"><v>2</v></c></row>",
-        "<row r=\"1048577\"><c><v>2</v></c></row>",
-        "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" + std::string(32768, 'x') + "</t></is></c></row>",
+        {"<row r=\"1\"><c r=\"A1\" t=\"a\r\nb\tc\rd\"><v>2</v></c></row>", ""},
+        {"<row r=\"1\"><c r=\"XFE1\"><v>2</v></c></row>", "XFE1"},
+        {"<row r=\"1048577\"><c><v>2</v></c></row>", "outside the sheet"},
+        {"<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" + std::string(32768, 'x') + "</t></is></c></row>", ""},
     };
-    for (const std::string& rows : cases) {
+    for (const auto& [rows, reason] : cases) {
         SCOPED_TRACE(rows.substr(0, 60));
         const Outcome scanner = scanned(sheet(rows));
         EXPECT_FALSE(scanner.declined);
         EXPECT_NE(scanner.error.find("The sheet 'S' of 'f.xlsx' holds"), std::string::npos) << scanner.error;
+        EXPECT_NE(scanner.error.find(reason), std::string::npos) << scanner.error;
         expectAgreement(sheet(rows));
     }
 }

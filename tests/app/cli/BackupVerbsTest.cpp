@@ -106,7 +106,6 @@ TEST_F(BackupVerbsTest, RestoreTakesOnlyASoundBackupOfTheProgramAndKeepsTheDatab
         const char* said;
     };
     const Case cases[] = {
-        {"not a database", {"restore", m_text, "--yes"}, kExitFailed, "cannot be read with the program's key"},
         {"not confirmed", {"restore", m_backup}, kExitFailed, "Replace the database"},
     };
     for (const Case& c : cases) {

@@ -6,6 +6,7 @@
 #include "notes/Notes.h"
 #include "sample/SampleSet.h"
 #include "store/Connection.h"
+#include "store/DatabaseFiles.h"
 #include "support/SheetRows.h"
 #include "support/TempDir.h"
 
@@ -85,7 +86,6 @@ TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges)
         {"close", {"close", "2025", "4", "--yes"}, kExitOk, "April 2025 closed by", {closed}},
         {"import unanswered", {"import-ctr", ctr}, kExitFailed, "The month April 2025 was closed on ", {closed}},
         {"import reopens", {"import-ctr", ctr, "--yes"}, kExitOk, nullptr, {reopened}},
-        {"reopen of no close", {"reopen", "2025", "4", "--yes"}, kExitFailed, "April 2025 is not closed.", {reopened}},
         {"closed again", {"close", "2025", "4", "--yes"}, kExitOk, nullptr, {reopened, closed}},
         {"reopen", {"reopen", "2025", "4", "--yes"}, kExitOk, "April 2025 reopened", {reopened, reopened}},
     };
@@ -110,6 +110,7 @@ TEST_F(CloseVerbsTest, AClosedStatementStaysAsClosedAndCheckFindsOneChanged) {
     const std::string before = cli({"statement", "2025", "4"}).out;
     ASSERT_EQ(cli({"close", "2025", "4", "--yes"}).status, kExitOk);
     const std::string digest = closes().digests.at(0);
+    const std::string closedFile = test::fileBytes(db);
     EXPECT_EQ(cli({"statement", "2025", "4"}).out, before);
     EXPECT_EQ(cli({"check"}).out, "ok\n");
 
@@ -135,26 +136,16 @@ TEST_F(CloseVerbsTest, AClosedStatementStaysAsClosedAndCheckFindsOneChanged) {
     };
     for (const Tamper& t : tampers) {
         SCOPED_TRACE(t.what);
+        test::writeBytes(db, closedFile);  // each change made to the file as closed
         {
             store::Connection c;
             c.open(db);
-            store::Transaction tx = c.begin();
             c.execute(t.sql);
-            tx.commit();
         }
         const Outcome r = cli({"check"});
         EXPECT_EQ(r.status, kExitFailed);
         EXPECT_EQ(r.out.rfind("The close of April 2025 made on ", 0), 0u) << r.out;
         EXPECT_NE(r.out.find(t.found), std::string::npos) << r.out;
-        // Back as it was, check finds nothing again.
-        store::Connection c;
-        c.open(db);
-        c.execute("DELETE FROM month_closes");
-        c.execute("DELETE FROM month_close_lines");
-        c.execute("DELETE FROM month_close_items");
-        c.close();
-        ASSERT_EQ(cli({"close", "2025", "4", "--yes"}).status, kExitOk);
-        EXPECT_EQ(cli({"check"}).out, "ok\n");
     }
 }
 

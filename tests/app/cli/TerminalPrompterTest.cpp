@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "cli/TerminalPrompter.h"
@@ -87,6 +88,35 @@ TEST(TerminalPrompter, ProgressRewritesOneLineOnlyOnATerminal) {
     EXPECT_EQ(err.str(),
               "\rImporting Row 50 of 314...\x1b[K\rImporting Row 100 of 314...\x1b[K"
               "\r\x1b[K[Success] info: Data Imported Successfully!\n");
+}
+
+TEST(TerminalPassphrase, OneLineOfInputEachTimeAndNoneAtItsEnd) {
+    struct Case {
+        const char* name;
+        std::string input;
+        std::vector<std::optional<std::string>> read;
+    };
+    const Case cases[] = {
+        {"two lines", "one secret\nanother\n", {"one secret", "another", std::nullopt}},
+        {"carriage returns dropped", "with cr\r\n", {"with cr", std::nullopt}},
+        {"the last line unended", "unended", {"unended", std::nullopt}},
+        {"an empty line is an empty one", "\nnext\n", {"", "next"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.input);
+        std::ostringstream err;
+        TerminalPrompter prompter(in, err, false, false);
+        for (const auto& expected : c.read) {
+            const std::optional<Secret> got = prompter.passphrase({PassphraseRequest::Kind::New, "f.db", "New"});
+            ASSERT_EQ(got.has_value(), expected.has_value());
+            if (got) {
+                EXPECT_EQ(std::string(got->data(), got->size()), *expected);
+            }
+        }
+        // Off a terminal nothing is prompted: the lines are the script's.
+        EXPECT_EQ(err.str(), "");
+    }
 }
 
 }  // namespace
