@@ -108,10 +108,15 @@ TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges)
 // behind the program's back, and one taken out of the chain.
 TEST_F(CloseVerbsTest, AClosedStatementStaysAsClosedAndCheckFindsOneChanged) {
     const std::string before = cli({"statement", "2025", "4"}).out;
+    const std::string itemsBefore = cli({"statement", "2025", "4", "--items"}).out;
+    EXPECT_EQ(
+        itemsBefore.rfind("State\tSince\tSide\tID\tDate\tOffice Name\tKind\tAmount\tClass\tStatus\tNote\tHow\n", 0), 0u)
+        << itemsBefore;
     ASSERT_EQ(cli({"close", "2025", "4", "--yes"}).status, kExitOk);
     const std::string digest = closes().digests.at(0);
     const std::string closedFile = test::fileBytes(db);
     EXPECT_EQ(cli({"statement", "2025", "4"}).out, before);
+    EXPECT_EQ(cli({"statement", "2025", "4", "--items"}).out, itemsBefore);  // the items as they were closed
     EXPECT_EQ(cli({"check"}).out, "ok\n");
 
     const std::string out = dir.file("out");
