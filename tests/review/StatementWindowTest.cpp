@@ -81,7 +81,6 @@ TEST_F(StatementWindowTest, TheMenuAndTheComparisonFormOpenAMonthAsTheVerbPrints
         vesk::test::storeSampleMonth(db.connection(), vesk::sample::generateSample({40, 2000, 2025, 4, 1}), true);
         latest = vesk::review::heldMonths(db.connection()).back();
     }
-    ASSERT_NE(latest.key(), (vesk::Period{2025, 4}.key()));  // the next month's first bookings
 
     child<QPushButton>(forms.mainForm(), "cmdStatement")->click();
     StatementWindow* window = forms.statementWindow();
