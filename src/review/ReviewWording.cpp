@@ -210,6 +210,16 @@ std::string statementFileName(Period period) {
     return monthName(period.month) + "_" + std::to_string(period.year) + "_Statement.xlsx";
 }
 
+std::string statementHeading(Period period, const compare::Scope& scope) {
+    std::string text = "Statement of " + monthAndYear(period);
+    if (!scope.configuredOffice.empty()) text += " " + compare::scopeText(scope);
+    return text;
+}
+
+std::string statementPageText(int page, int pages) {
+    return "Page " + std::to_string(page) + " of " + std::to_string(pages);
+}
+
 namespace {
 
 std::string closeWhenText(const DateTime& when) { return dayFirst(when, TimeShown::Minutes); }

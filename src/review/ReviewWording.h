@@ -78,6 +78,18 @@ std::string computedOnLine(const DateTime& when);
 /// "April_2025_Statement.xlsx".
 std::string statementFileName(Period period);
 
+// The Statement window.
+/// "Statement of April 2025 (Offices Under Hill HO)": the window's heading.
+std::string statementHeading(Period period, const compare::Scope& scope);
+/// What the window says while its work runs.
+inline constexpr const char* kStatementComputing = "Computing the statement....";
+inline constexpr const char* kStatementClosing = "Closing the month....";
+inline constexpr const char* kStatementReopening = "Reopening the month....";
+/// "Page 2 of 3": the foot of each printed page.
+std::string statementPageText(int page, int pages);
+/// The printer, or the file printed to, cannot be written.
+inline constexpr const char* kStatementNotPrinted = "The statement cannot be printed: the printer or file refused it.";
+
 // The closes of months.
 /// "The month April 2025 was closed on 05/05/2025 by ravi. Reopen it?": asked before a closed
 /// month's rows change, and by reopen.

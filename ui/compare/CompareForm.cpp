@@ -105,6 +105,11 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_run = makeButton(this, "cmdRun", "Compare", twipsRect(12480, 1200, 2175, 495), buttonFont);
     m_reset = makeButton(this, "Command5", "Reset", twipsRect(12480, 1200, 2175, 495), buttonFont);
     m_reset->hide();
+    // Beside Compare, on the month chosen: compared or not, its statement and its close.
+    m_cmdStatement = makeButton(this, "cmdStatement", "&Statement", twipsRect(14880, 1200, 2175, 495), buttonFont);
+    m_cmdStatement->setToolTip(
+        "The month's statement: how the difference is made up, the open items rolled "
+        "forward; closing the month");
 
     m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), styleColour(palette::kTotal));
     QLabel* label2 =
@@ -161,8 +166,9 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     constexpr Anchor overLeftHalf{0, 0, 0.5, 0}, overRightHalf{0.5, 0, 1, 0};
     constexpr Anchor atMiddle{0.5, 0, 0.5, 0}, underMiddle{0.5, 1, 0.5, 1};
     anchor(m_frame1, Left | Top | Right | Bottom);
-    for (QWidget* w : std::initializer_list<QWidget*>{title, label3, m_combo1, label12, m_combo2, m_run, m_reset,
-                                                      m_label9, label4, m_text1, label8, m_combo3, m_label7})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{title, label3, m_combo1, label12, m_combo2, m_run, m_reset, m_cmdStatement,
+                                         m_label9, label4, m_text1, label8, m_combo3, m_label7})
         anchor(w, atMiddle);
     anchor(label2, overLeftHalf);
     anchor(label1, overRightHalf);
@@ -204,6 +210,7 @@ void CompareForm::connectControls() {
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::showLeftOut);
     connect(m_leftOutWindow, &LeftOutWindow::exportRequested, this, &CompareForm::exportLeftOut);
     connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::explainChosenOffice);
+    connect(m_cmdStatement, &QPushButton::clicked, this, &CompareForm::openStatement);
     connect(m_back, &QPushButton::clicked, this, &CompareForm::goBack);
     connect(&m_timer1, &QTimer::timeout, this, &CompareForm::hideStatus);
     connect(&m_timer3, &QTimer::timeout, this, &CompareForm::closeAfterBlink);
@@ -287,6 +294,10 @@ void CompareForm::showLeftOut() {
 
 void CompareForm::explainChosenOffice() {
     if (const auto request = m_logic.explainChosenOffice()) m_explainWindow->explain(*request);
+}
+
+void CompareForm::openStatement() {
+    if (const std::optional<Period> period = m_logic.period()) emit statementRequested(period->year, period->month);
 }
 
 void CompareForm::explainConsolidatedRow(const QModelIndex& index) {
@@ -383,6 +394,7 @@ void CompareForm::render() {
     m_lblLeftOut->setVisible(v.leftOutVisible);
     m_cmdLeftOut->setVisible(v.leftOutVisible);
     m_cmdExplain->setEnabled(v.explainEnabled);
+    m_cmdStatement->setEnabled(m_logic.period().has_value());
     renderFilter();
     renderLabels();
     m_compareModel.refresh(*m_grdCompare);

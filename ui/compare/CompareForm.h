@@ -53,6 +53,11 @@ class CompareForm : public TaskForm {
     void explainConsolidatedRow(const QModelIndex& index);
     void explainDetailedRow(const QModelIndex& index);
     ExplainWindow* explainWindow() { return m_explainWindow; }
+    void openStatement();  ///< cmdStatement: the statement of the month chosen
+
+  signals:
+    /// The Statement window is asked for, on the month chosen.
+    void statementRequested(int year, int month);
 
   protected:
     void load() override;
@@ -87,6 +92,7 @@ class CompareForm : public TaskForm {
     QPushButton* m_cmdLeftOut;
     LeftOutWindow* m_leftOutWindow;
     QPushButton* m_cmdExplain;
+    QPushButton* m_cmdStatement;
     ExplainWindow* m_explainWindow;
     QLineEdit* m_text1;
     QTableView* m_grdCompare;

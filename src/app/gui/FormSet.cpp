@@ -8,6 +8,7 @@
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
 #include "review/OpenItemsWindow.h"
+#include "review/StatementWindow.h"
 #include "trend/TrendWindow.h"
 #include "widgets/TaskForm.h"
 
@@ -38,6 +39,10 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
         if (!m_openItems) m_openItems = new OpenItemsWindow(m_databasePath, m_main.get());
         m_openItems->showItems();
     });
+    connect(m_main.get(), &MainForm::statementRequested, this, [this] { openStatement(std::nullopt); });
+    connect(m_compare.get(), &CompareForm::statementRequested, this, [this](int year, int month) {
+        openStatement(Period{year, month});
+    });
     connect(m_main.get(), &MainForm::databaseReplaced, this, [tasks] {
         for (TaskForm* form : tasks) form->closeDatabase();
     });
@@ -46,6 +51,11 @@ FormSet::FormSet(std::string databasePath, SettingsStore* settings)
 }
 
 FormSet::~FormSet() = default;
+
+void FormSet::openStatement(std::optional<Period> month) {
+    if (!m_statement) m_statement = std::make_unique<StatementWindow>(m_databasePath, nullptr);
+    m_statement->openMonth(month);
+}
 
 TaskForm& FormSet::compareForm() { return *m_compare; }
 

@@ -2,13 +2,17 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "core/DateTime.h"
 
 namespace vesk::gui {
 
 class CompareForm;
 class MainForm;
 class OpenItemsWindow;
+class StatementWindow;
 class SettingsStore;
 class TaskForm;
 class TrendWindow;
@@ -29,6 +33,8 @@ class FormSet : public QObject {
     TrendWindow& trendWindow() { return *m_trend; }
     /// The Open Items window, once the menu has opened it.
     OpenItemsWindow* openItemsWindow() { return m_openItems; }
+    /// The Statement window, once the menu or the comparison form has opened it.
+    StatementWindow* statementWindow() { return m_statement.get(); }
 
     const std::string& databasePath() const { return m_databasePath; }
 
@@ -39,6 +45,9 @@ class FormSet : public QObject {
     void exitRequested();
 
   private:
+    /// The Statement window on the month; none: the latest month held.
+    void openStatement(std::optional<Period> month);
+
     std::string m_databasePath;
     std::unique_ptr<MainForm> m_main;
     std::unique_ptr<TaskForm> m_configure;
@@ -47,6 +56,8 @@ class FormSet : public QObject {
     std::unique_ptr<CompareForm> m_compare;
     std::unique_ptr<TrendWindow> m_trend;
     OpenItemsWindow* m_openItems = nullptr;  ///< a window of the menu's
+    /// The menu's and the comparison form's: a window of its own, either may be hidden.
+    std::unique_ptr<StatementWindow> m_statement;
 };
 
 }  // namespace vesk::gui

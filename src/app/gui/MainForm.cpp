@@ -82,6 +82,11 @@ MainForm::MainForm() : m_prompter(*this) {
     trend->setToolTip("Every month of the data compared at a glance: a chart and a map of offices");
     // Left of the monthly work, level with Compare Data: next month's first look.
     auto* openItems = makeButton(this, "cmdOpenItems", "O&pen Items", twipsRect(360, 6000, 2775, 975), menuFont);
+    // Under it, the month's end: its statement, its close.
+    auto* statement = makeButton(this, "cmdStatement", "&Statement", twipsRect(360, 7200, 2775, 975), menuFont);
+    statement->setToolTip(
+        "The month's statement: what each side recorded, how the difference is made up, the open "
+        "items rolled forward; closing the month");
 
     // The database file's own work, in a column of small buttons left of the frames, where
     // the designed menu has nothing; each with a letter no other button of the menu uses.
@@ -105,6 +110,7 @@ MainForm::MainForm() : m_prompter(*this) {
     connect(c5, &QPushButton::clicked, this, &MainForm::exitProgram);
     connect(trend, &QPushButton::clicked, this, &MainForm::trendRequested);
     connect(openItems, &QPushButton::clicked, this, &MainForm::openItemsRequested);
+    connect(statement, &QPushButton::clicked, this, &MainForm::statementRequested);
     connect(check, &QPushButton::clicked, this, &MainForm::checkDatabase);
     connect(backUp, &QPushButton::clicked, this, &MainForm::backUpDatabase);
     connect(restore, &QPushButton::clicked, this, &MainForm::restoreDatabase);

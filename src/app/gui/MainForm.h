@@ -62,6 +62,8 @@ class MainForm : public QWidget {
     void trendRequested();
     /// "Open Items" was pressed: the window of what is still open, beside the menu.
     void openItemsRequested();
+    /// "Statement" was pressed: the statement of the latest month held, beside the menu.
+    void statementRequested();
 
   private:
     class StatusPrompter : public FormPrompter {

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <regex>
+
+#include "app/cli/CliRunner.h"
+#include "app/gui/FormSet.h"
+#include "core/Error.h"
+#include "notes/Notes.h"
+#include "review/MonthClose.h"
+#include "review/ReviewDatabase.h"
+#include "review/StatementPrint.h"
+#include "review/StatementWindow.h"
+#include "review/StoredPairing.h"
+#include "sample/SampleData.h"
+#include "support/GuiTest.h"
+#include "support/Handshake.h"
+#include "support/SampleStore.h"
+
+namespace {
+
+using vesk::gui::StatementWindow;
+using vesk::test::child;
+using vesk::test::handshake;
+using vesk::test::ReviewDatabase;
+
+// Does what is asked, then waits for the window to show its latest job's outcome.
+bool statementShown(StatementWindow* window, const std::function<void()>& act = {}) {
+    return handshake(
+        window, &StatementWindow::statementShown, [&] { return !window->logic().busy(); }, act);
+}
+
+// A grid's lines as the verbs print them: the headers, then each row, tab-separated.
+std::vector<std::string> gridLines(QTableView* grid, bool headers) {
+    std::vector<std::string> lines;
+    const QAbstractItemModel* model = grid->model();
+    const auto line = [&](const std::function<QString(int)>& cell) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c) cells << cell(c);
+        lines.push_back(cells.join('\t').toStdString());
+    };
+    if (headers) line([&](int c) { return model->headerData(c, Qt::Horizontal).toString(); });
+    for (int r = 0; r < model->rowCount(); ++r) line([&](int c) { return model->index(r, c).data().toString(); });
+    return lines;
+}
+
+std::vector<std::string> printedLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char ch : out) {
+        if (ch != '\n') {
+            line += ch;
+            continue;
+        }
+        lines.push_back(line);
+        line.clear();
+    }
+    return lines;
+}
+
+std::string stateLine(const StatementWindow& window) {
+    return child<QLabel>(window, "lblHeadline")->text().toStdString();
+}
+
+class StatementWindowTest : public vesk::test::FormSetTest {};
+
+// The menu opens the latest month held; the comparison form its chosen month, whose lines,
+// roll-forward and items read as the verb prints them, and whose workbook Export writes.
+TEST_F(StatementWindowTest, TheMenuAndTheComparisonFormOpenAMonthAsTheVerbPrintsIt) {
+    vesk::Period latest;
+    {
+        vesk::test::MonthDatabase db = rows();
+        vesk::test::storeSampleMonth(db.connection(), vesk::sample::generateSample({40, 2000, 2025, 4, 1}), true);
+        latest = vesk::review::heldMonths(db.connection()).back();
+    }
+
+    child<QPushButton>(forms.mainForm(), "cmdStatement")->click();
+    StatementWindow* window = forms.statementWindow();
+    ASSERT_NE(window, nullptr);
+    window->prompter().setDialogs(&prompter);
+    // The click returned with the statement still to come: the menu never waited for it.
+    EXPECT_TRUE(window->logic().busy());
+    ASSERT_TRUE(statementShown(window));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(child<QComboBox>(*window, "cboMonth")->currentIndex(), latest.month - 1);
+    EXPECT_EQ(child<QComboBox>(*window, "cboYear")->currentText().toInt(), latest.year);
+
+    forms.mainForm().findChild<QPushButton*>("Command4")->click();
+    auto& compare = forms.compareForm();
+    auto* year = child<QComboBox>(compare, "Combo1");
+    year->setCurrentIndex(year->findText("2025"));
+    child<QComboBox>(compare, "Combo2")->setCurrentIndex(3);
+    ASSERT_TRUE(statementShown(window, [&] { child<QPushButton>(compare, "cmdStatement")->click(); }));
+    EXPECT_NE(child<QLabel>(*window, "lblHeading")->text().indexOf("April 2025"), -1);
+
+    const vesk::cli::Outcome lines = vesk::cli::runCli(path(), {"statement", "2025", "4"});
+    ASSERT_EQ(lines.status, 0) << lines.err;
+    std::vector<std::string> shown = gridLines(child<QTableView>(*window, "grdStatement"), true);
+    for (const std::string& l : gridLines(child<QTableView>(*window, "grdRollForward"), false)) shown.push_back(l);
+    EXPECT_EQ(shown, printedLines(lines.out));
+    const vesk::cli::Outcome items = vesk::cli::runCli(path(), {"statement", "2025", "4", "--items"});
+    ASSERT_EQ(items.status, 0) << items.err;
+    EXPECT_GT(printedLines(items.out).size(), 1u);
+    EXPECT_EQ(gridLines(child<QTableView>(*window, "grdItems"), true), printedLines(items.out));
+    EXPECT_EQ(stateLine(*window).rfind("Computed on ", 0), 0u) << stateLine(*window);
+
+    window->logic().setOutputFolder(dir.file("out"));
+    window->logic().setOpenWhenSaved(false);
+    child<QPushButton>(*window, "cmdExportStatement")->click();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/April_2025_Statement.xlsx")));
+    window->close();
+}
+
+// April of Hill SO: a deposit ORV lacks and a pair whose amounts differ; May: bank rows only.
+class StatementCloseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.importBank(
+            {ReviewDatabase::entry("T1", "03/04/2025", "300"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
+        db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
+        db.importBank({ReviewDatabase::entry("T3", "06/05/2025", "40")});
+        db.connection().close();
+    }
+
+    std::unique_ptr<StatementWindow> window(vesk::Period month) {
+        auto w = std::make_unique<StatementWindow>(dir.file("ZETTools.db"), nullptr, [] {
+            return vesk::DateTime{2025, 6, 3, 10, 30};
+        });
+        w->prompter().setDialogs(&prompter);
+        EXPECT_TRUE(statementShown(w.get(), [&] { w->openMonth(month); }));
+        return w;
+    }
+    std::vector<vesk::review::MonthClose> closes() {
+        vesk::store::Connection c;
+        c.open(dir.file("ZETTools.db"));
+        return vesk::review::monthCloses(c);
+    }
+    static void expectButtons(const StatementWindow& w, bool closeOn, bool reopenOn) {
+        EXPECT_EQ(child<QPushButton>(w, "cmdCloseMonth")->isEnabled(), closeOn);
+        EXPECT_EQ(child<QPushButton>(w, "cmdReopenMonth")->isEnabled(), reopenOn);
+    }
+
+    vesk::test::TempDir dir;
+    ReviewDatabase db{dir};
+    vesk::test::ScriptedPrompter prompter;
+};
+
+// A refused close is said and writes nothing; a close asked and answered Yes stands in this
+// window and the next; Reopen Month reopens it, the close kept on record.
+TEST_F(StatementCloseTest, CloseMonthAndReopenMonthChangeTheStatementsState) {
+    const std::string computed = "Computed on 03/06/2025 10:30, not closed";
+    std::unique_ptr<StatementWindow> w = window({2025, 5});
+    EXPECT_EQ(stateLine(*w), computed);
+    expectButtons(*w, true, false);
+    ASSERT_TRUE(statementShown(w.get(), [&] {
+        child<QPushButton>(*w, "cmdCloseMonth")->click();
+        // The flow runs off the window's thread: nothing is asked before its events run.
+        EXPECT_TRUE(prompter.messages().empty());
+    }));
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().text, "No ORV entries are held for May 2025: it cannot be closed.");
+    EXPECT_TRUE(closes().empty());
+    EXPECT_EQ(stateLine(*w), computed);
+    expectButtons(*w, true, false);
+
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QComboBox>(*w, "cboMonth")->setCurrentIndex(3); }));
+    prompter.queueAnswer(vesk::Answer::Yes);
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdCloseMonth")->click(); }));
+    ASSERT_EQ(prompter.messages().size(), 3u);
+    EXPECT_EQ(prompter.messages()[1].title, "Close Month");
+    EXPECT_EQ(prompter.messages()[1].buttons, vesk::Buttons::YesNo);
+    ASSERT_EQ(closes().size(), 1u);
+    const std::string closed = "Closed on 03/06/2025 10:30 by " + vesk::notes::loginName() + ", digest " +
+                               closes().front().digest.substr(0, 16);
+    EXPECT_EQ(stateLine(*w), closed);
+    expectButtons(*w, false, true);
+    EXPECT_EQ(stateLine(*window({2025, 4})), closed);
+
+    prompter.queueAnswer(vesk::Answer::Yes);
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdReopenMonth")->click(); }));
+    EXPECT_EQ(stateLine(*w),
+              "Reopened on 03/06/2025 10:30 after it was closed on 03/06/2025 10:30 by " + vesk::notes::loginName());
+    expectButtons(*w, true, false);
+    ASSERT_EQ(closes().size(), 1u);
+    EXPECT_FALSE(closes().front().stands());
+}
+
+// PDF pages counted in the file: page objects, not the page tree.
+int pdfPages(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    static const std::regex page("/Type\\s*/Page(?![a-zA-Z])");
+    return int(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()));
+}
+
+// The statement prints on one A4 page; with many items they run on over pages; a file that
+// cannot be written is a typed error, not a silent blank.
+TEST_F(StatementCloseTest, PrintingPaintsTheStatementOnA4PagesAndItsItemsRunOn) {
+    const auto print = [&](const std::string& file) {
+        vesk::store::Connection c;
+        c.open(dir.file("ZETTools.db"));
+        const vesk::review::ShownStatement shown =
+            vesk::review::shownStatement(c, {2025, 4}, false, vesk::DateTime{2025, 6, 3, 10, 30});
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file));
+        vesk::gui::setStatementPage(printer);
+        return vesk::gui::printStatement(printer, shown);
+    };
+    EXPECT_EQ(print(dir.file("few.pdf")), 1);
+    EXPECT_EQ(pdfPages(dir.file("few.pdf")), 1);
+
+    std::vector<vesk::test::Entry> many;
+    for (int i = 0; i < 150; ++i)
+        many.push_back(ReviewDatabase::entry("M" + std::to_string(i), "2" + std::to_string(i % 8) + "/04/2025",
+                                             std::to_string(1000 + i)));
+    db.connection().open(dir.file("ZETTools.db"));
+    db.importBank(many);
+    db.connection().close();
+    const int pages = print(dir.file("many.pdf"));
+    EXPECT_GT(pages, 2);
+    EXPECT_EQ(pdfPages(dir.file("many.pdf")), pages);
+    std::ifstream pdf(dir.file("many.pdf"), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(pdf), std::istreambuf_iterator<char>()};
+    EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);  // A4 portrait, in points
+
+    EXPECT_THROW(print(dir.file("no such folder/x.pdf")), vesk::Error);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "review/StatementScreen.h"
+
+#include <set>
+
+#include "compare/CompareFlows.h"
+#include "compare/CompareWording.h"
+#include "compare/ComparisonWorkbook.h"
+#include "core/Error.h"
+#include "review/CloseFlows.h"
+#include "review/ReviewWording.h"
+#include "review/StatementWorkbook.h"
+#include "review/StoredPairing.h"
+#include "store/Connection.h"
+
+namespace vesk::review {
+
+namespace {
+
+// The lines from..to as the statement prints them.
+std::vector<std::vector<std::string>> statementScreenRows(const MonthStatement& s, StatementLine from,
+                                                          StatementLine to) {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
+        rows.push_back(statementCells(kStatementLines[l], s.line(kStatementLines[l])));
+    return rows;
+}
+
+}  // namespace
+
+StatementScreen::StatementScreen(std::string databasePath, Prompter& prompter, Clock clock)
+    : m_path(std::move(databasePath)),
+      m_prompter(prompter),
+      m_clock(std::move(clock)),
+      m_folder(compare::defaultOutputFolder()) {}
+
+StatementScreen::Job StatementScreen::open(std::optional<Period> month) { return start(Work::Computing, month); }
+
+StatementScreen::Job StatementScreen::closeMonth() { return start(Work::Closing, m_period); }
+
+StatementScreen::Job StatementScreen::reopenMonth() { return start(Work::Reopening, m_period); }
+
+StatementScreen::Job StatementScreen::start(Work work, std::optional<Period> month) {
+    if (!month || !m_period || month->key() != m_period->key()) m_loaded = false;
+    m_period = month;
+    m_work = work;
+    m_busy = true;
+    return {++m_ticket, [path = m_path, &prompter = m_prompter, clock = m_clock, work, month] {
+                store::Connection db;
+                db.open(path);
+                const std::vector<Period> held = heldMonths(db);
+                const DateTime now = clock();
+                const Period period = month ? *month : held.empty() ? Period{now.year, now.month} : held.back();
+                // The flows ask and tell through the window's prompter, on its thread.
+                const store::Opener opened = [&db]() -> store::Connection& { return db; };
+                if (work == Work::Closing) closeMonthFlow(opened, prompter, period, clock);
+                if (work == Work::Reopening) reopenMonthFlow(opened, prompter, period, clock);
+                Shown shown;
+                shown.period = period;
+                shown.shown = shownStatement(db, period, false, clock());
+                shown.closeStands = standingClose(db, period).has_value();
+                std::set<int> years{period.year};
+                for (const Period& p : held) years.insert(p.year);
+                shown.years.assign(years.begin(), years.end());
+                return shown;
+            }};
+}
+
+void StatementScreen::finished(std::uint64_t ticket, Shown shown) {
+    if (ticket != m_ticket) return;
+    m_busy = false;
+    m_loaded = true;
+    m_period = shown.period;
+    m_shown = std::move(shown);
+}
+
+void StatementScreen::failed(std::uint64_t ticket, const std::exception& error) {
+    if (ticket != m_ticket) return;
+    m_busy = false;
+    m_prompter.message(compare::comparisonFailed(asError(error)));
+}
+
+std::string StatementScreen::heading() const {
+    if (!m_period) return kStatementTitle;
+    return statementHeading(*m_period, m_loaded ? m_shown.shown.statement.scope : compare::Scope{});
+}
+
+std::string StatementScreen::stateLine() const {
+    if (m_busy) {
+        switch (m_work) {
+            case Work::Computing:
+                return kStatementComputing;
+            case Work::Closing:
+                return kStatementClosing;
+            case Work::Reopening:
+                return kStatementReopening;
+        }
+    }
+    if (!m_loaded) return "";
+    if (!m_shown.shown.statement.anyRows()) return noRowsForStatementText(m_shown.period);
+    return m_shown.shown.stateLine;
+}
+
+std::vector<std::vector<std::string>> StatementScreen::statementRows() const {
+    if (!printable()) return {};
+    return statementScreenRows(m_shown.shown.statement, StatementLine::Vesk, StatementLine::Resolved);
+}
+
+std::vector<std::vector<std::string>> StatementScreen::rollForwardRows() const {
+    if (!printable()) return {};
+    return statementScreenRows(m_shown.shown.statement, StatementLine::BroughtForward, StatementLine::CarriedForward);
+}
+
+const std::vector<std::vector<std::string>>& StatementScreen::items() const {
+    static const std::vector<std::vector<std::string>> none;
+    return printable() ? m_shown.shown.items : none;
+}
+
+const ShownStatement* StatementScreen::printable() const {
+    if (m_busy || !m_loaded || !m_shown.shown.statement.anyRows()) return nullptr;
+    return &m_shown.shown;
+}
+
+std::optional<std::string> StatementScreen::exportStatement() {
+    const ShownStatement* shown = printable();
+    if (!shown) {
+        m_prompter.message(compare::noDataToExport());
+        return std::nullopt;
+    }
+    try {
+        return compare::saveExport(m_prompter, {m_folder, true, m_open}, statementFileName(shown->statement.period),
+                                   [&](const std::string& folder) {
+                                       return writeStatementWorkbook(shown->statement, shown->items, shown->stateLine,
+                                                                     folder);
+                                   });
+    } catch (const std::exception& caught) {
+        m_prompter.message(compare::exportFailed(asError(caught)));
+        return std::nullopt;
+    }
+}
+
+}  // namespace vesk::review
