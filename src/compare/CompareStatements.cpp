@@ -195,8 +195,8 @@ std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FRO
 // order (officeFacilitiesStatement names the offices).
 std::string explainBankStatement(const std::string& condition, const DaySpan& span) {
     const std::string deposit = report::isSide(Table::Finacle, report::Side::Deposit, "i.");
-    return "SELECT i.rowid AS Row, i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, (" +
-           deposit + ") AS Deposit, " + report::amountOf(Table::Finacle, "i.") +
+    return "SELECT i.rowid AS Row, i.FACILITY_ID AS Facility, i.tran_id AS Id, i.Tran_Date AS TDate, (" + deposit +
+           ") AS Deposit, " + report::amountOf(Table::Finacle, "i.") +
            " AS Amount FROM VESKFinacle AS i WHERE i.FACILITY_ID IN (SELECT m.qal_facility_id FROM MasterTable AS m" +
            condition + ") AND (" + deposit + " OR " + report::isSide(Table::Finacle, report::Side::Withdrawal, "i.") +
            ") AND " + inSpan("VESKFinacle", "i", "Tran_Date", span);
@@ -207,7 +207,7 @@ std::string officeFacilitiesStatement(const std::string& condition) {
 }
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
-    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, (" +
+    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, a.try_posting_date AS TDate, (" +
            report::isSide(Table::Orv, report::Side::Deposit, "a.") + ") AS Deposit, " +
            report::amountOf(Table::Orv, "a.") +
            " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +

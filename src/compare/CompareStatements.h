@@ -56,7 +56,7 @@ struct DaySpan {
     std::string first, after;
 };
 
-/// The bank rows (Row, their row id, Facility, Id, TDate as CDate gives it, Deposit 1 for a
+/// The bank rows (Row, their row id, Facility, Id, TDate as stored: a date CDate reads, Deposit 1 for a
 /// deposit and 0 for a withdrawal, Amount), in no set order, and the ORV entries (OffName, then
 /// Id, TDate, Deposit 1 for a receipt and 0 for a payment, Amount) of the offices the condition
 /// names, dated within the span.

@@ -35,7 +35,8 @@ DaySpan windowSpan(Period first, Period last, long long from, long long to) {
     return span;
 }
 
-// The day of a date as CDate gives it: "yyyy-mm-dd" with or without a time.
+// The day of a date as the rows hold it: text CDate reads, which reads it as this does (its
+// own "yyyy-mm-dd" first, the same day either way). The columns keep text only.
 long long dayOf(const store::Value& v) {
     const std::optional<DateTime> d = parseDateText(v.toText());
     if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
