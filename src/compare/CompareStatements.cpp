@@ -28,15 +28,25 @@ std::string inMonth(const std::string& table, const std::string& alias, const st
            failsOnUndatedRows(table, column);
 }
 
+std::string keyList(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last) {
+    std::string list;
+    for (auto k = first; k != last; ++k) list += (list.empty() ? "" : ",") + std::to_string(*k);
+    return list;
+}
+
 // The rows of several months, failing on rows without a date as inMonth() does.
 // Rows dated within the span: found through the month keys' index, and of the months at
-// its ends only the days it covers, so the rows beyond are not looked up at all.
+// its ends only the days it covers, so the rows beyond are not looked up at all. Only the
+// rows of those two months have their dates read: the months between lie wholly within.
 std::string inSpan(const std::string& table, const std::string& alias, const std::string& column, const DaySpan& span) {
-    std::string list;
-    for (int key : span.monthKeys) list += (list.empty() ? "" : ",") + std::to_string(key);
+    const std::string key = "MonthKey(" + alias + "." + column + ")";
     const std::string date = "CDate(" + alias + "." + column + ")";
-    return "MonthKey(" + alias + "." + column + ") IN (" + list + ") AND " + failsOnUndatedRows(table, column) +
-           " AND " + date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
+    std::string within = date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
+    if (span.monthKeys.size() > 2)
+        within =
+            key + " IN (" + keyList(span.monthKeys.begin() + 1, span.monthKeys.end() - 1) + ") OR (" + within + ")";
+    return key + " IN (" + keyList(span.monthKeys.begin(), span.monthKeys.end()) + ") AND " +
+           failsOnUndatedRows(table, column) + " AND (" + within + ")";
 }
 
 using store::Table;
@@ -178,19 +188,18 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope) {
 std::string officeSpellingsStatement() { return "SELECT DISTINCT office_name FROM mastertable WHERE office_name = ?1"; }
 
 // Amounts read as the sums read them (see report::amountOf); the kinds 1 for deposits
-// (receipts) and 2 for withdrawals (payments). The named offices lead, so that only their
-// rows are found, never every row of the three months; those rows are then read in the order
-// of their row ids, so that the table's pages are met one after another rather than once per
-// row, and without joining the master again for each (officeFacilitiesStatement names the
-// offices).
+// (receipts) and 2 for withdrawals (payments). The bank rows are those of the named offices'
+// facilities, each once however many lines of the master share its facility, read from the
+// comparison's index alone: it holds every column taken here, so no table page is read, and
+// only the named facilities' entries of the span's months are met. The row ids give the rows'
+// order (officeFacilitiesStatement names the offices).
 std::string explainBankStatement(const std::string& condition, const DaySpan& span) {
     const std::string deposit = report::isSide(Table::Finacle, report::Side::Deposit, "i.");
-    return "SELECT i.FACILITY_ID AS Facility, i.tran_id AS Id, CDate(i.Tran_Date) AS TDate, IIf(" + deposit +
-           ", 1, 2) AS Kind, " + report::amountOf(Table::Finacle, "i.") +
-           " AS Amount FROM VESKFinacle AS i WHERE i.rowid IN (SELECT i.rowid FROM MasterTable AS m CROSS JOIN "
-           "VESKFinacle AS i ON i.FACILITY_ID = m.qal_facility_id" +
-           condition + " AND (" + deposit + " OR " + report::isSide(Table::Finacle, report::Side::Withdrawal, "i.") +
-           ") AND " + inSpan("VESKFinacle", "i", "Tran_Date", span) + ")";
+    return "SELECT i.rowid AS Row, i.FACILITY_ID AS Facility, i.tran_id AS Id, i.Tran_Date AS TDate, (" + deposit +
+           ") AS Deposit, " + report::amountOf(Table::Finacle, "i.") +
+           " AS Amount FROM VESKFinacle AS i WHERE i.FACILITY_ID IN (SELECT m.qal_facility_id FROM MasterTable AS m" +
+           condition + ") AND (" + deposit + " OR " + report::isSide(Table::Finacle, report::Side::Withdrawal, "i.") +
+           ") AND " + inSpan("VESKFinacle", "i", "Tran_Date", span);
 }
 
 std::string officeFacilitiesStatement(const std::string& condition) {
@@ -198,8 +207,8 @@ std::string officeFacilitiesStatement(const std::string& condition) {
 }
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
-    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, CDate(a.try_posting_date) AS TDate, IIf(" +
-           report::isSide(Table::Orv, report::Side::Deposit, "a.") + ", 1, 2) AS Kind, " +
+    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, a.try_posting_date AS TDate, (" +
+           report::isSide(Table::Orv, report::Side::Deposit, "a.") + ") AS Deposit, " +
            report::amountOf(Table::Orv, "a.") +
            " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
            " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +

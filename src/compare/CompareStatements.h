@@ -56,9 +56,10 @@ struct DaySpan {
     std::string first, after;
 };
 
-/// The bank rows (Facility, Id, TDate as CDate gives it, Kind 1 deposit or 2 withdrawal,
-/// Amount) and the ORV entries (OffName, then the same, Kind 1 receipt or 2 payment) of the
-/// offices the condition names, dated within the span.
+/// The bank rows (Row, their row id, Facility, Id, TDate as stored: a date CDate reads, Deposit 1 for a
+/// deposit and 0 for a withdrawal, Amount), in no set order, and the ORV entries (OffName, then
+/// Id, TDate, Deposit 1 for a receipt and 0 for a payment, Amount) of the offices the condition
+/// names, dated within the span.
 std::string explainBankStatement(const std::string& condition, const DaySpan& span);
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span);
 /// The facilities (Facility) of the offices (OffName) the condition names: a bank row is the

@@ -35,7 +35,8 @@ DaySpan windowSpan(Period first, Period last, long long from, long long to) {
     return span;
 }
 
-// The day of a date as CDate gives it: "yyyy-mm-dd" with or without a time.
+// The day of a date as the rows hold it: text CDate reads, which reads it as this does (its
+// own "yyyy-mm-dd" first, the same day either way). The columns keep text only.
 long long dayOf(const store::Value& v) {
     const std::optional<DateTime> d = parseDateText(v.toText());
     if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
@@ -46,6 +47,7 @@ struct Row {
     ExplainSide side;
     PairEntry entry;
     double amount;
+    std::int64_t row = 0;  // a bank row's row id: the order of its bucket
 };
 
 // One office's rows of one kind.
@@ -59,26 +61,34 @@ using Buckets = std::map<std::pair<std::string, ExplainKind>, Bucket>;
 using Facilities = std::multimap<std::string, std::string>;
 
 // The rows the statement finds within from..to into their buckets: ORV entries name their
-// office, bank rows their facility.
+// office, bank rows their facility. The bank's come in no set order; each bucket takes them
+// in the order of their row ids, as the table holds them.
 void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
               const Facilities& facilities, Buckets& buckets) {
     const store::ResultSet rs = db.query(sql);
     const bool bank = side == ExplainSide::Bank;
     const std::size_t office = rs.columnIndex(bank ? "Facility" : "OffName"), id = rs.columnIndex("Id"),
-                      date = rs.columnIndex("TDate"), kind = rs.columnIndex("Kind"), amount = rs.columnIndex("Amount");
+                      date = rs.columnIndex("TDate"), deposit = rs.columnIndex("Deposit"),
+                      amount = rs.columnIndex("Amount");
+    const std::size_t rowId = bank ? rs.columnIndex("Row") : 0;
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
         const long long day = dayOf(rs.field(r, date));
         if (day < from || day > to) continue;
         const double value = rs.field(r, amount).toNumber();
-        const ExplainKind k = rs.field(r, kind).toNumber() == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        const Row row{side, {rs.field(r, id).toText(), day, amountUnits(value)}, value};
+        const ExplainKind k = rs.field(r, deposit).toInt() == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
+        Row row{side, {rs.field(r, id).toText(), day, amountUnits(value)}, value};
         if (!bank) {
-            buckets[{rs.field(r, office).toText(), k}].orv.push_back(row);
+            buckets[{rs.field(r, office).toText(), k}].orv.push_back(std::move(row));
             continue;
         }
+        row.row = rs.field(r, rowId).toInt();
         const auto [first, last] = facilities.equal_range(upper(rs.field(r, office).toText()));
         for (auto it = first; it != last; ++it) buckets[{it->second, k}].bank.push_back(row);
     }
+    if (bank)
+        for (auto& entry : buckets)
+            std::sort(entry.second.bank.begin(), entry.second.bank.end(),
+                      [](const Row& a, const Row& b) { return a.row < b.row; });
 }
 
 // The rows of the offices the condition names dated from `first`'s window to `last`'s.
@@ -250,33 +260,35 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 
 namespace {
 
-// The months given, cut into runs of neighbouring months that are read together, a few at a
-// time so that their rows fit in memory: the index of each run's first month, and the end.
-std::vector<std::size_t> monthRuns(const std::vector<Period>& months) {
+// The months first..end, cut into runs of neighbouring months that are read together, a few
+// at a time so that their rows fit in memory: the index of each run's first month, and end.
+std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_t first, std::size_t end) {
     constexpr std::size_t kMonthsRead = 6;
     std::vector<std::size_t> starts;
-    for (std::size_t begin = 0; begin < months.size();) {
+    for (std::size_t begin = first; begin < end;) {
         starts.push_back(begin);
-        std::size_t end = begin + 1;
-        while (end < months.size() && end - begin < kMonthsRead) {
-            const Period after = shiftedMonth(months[end - 1], 1);
-            if (months[end].year != after.year || months[end].month != after.month) break;
-            ++end;
+        std::size_t next = begin + 1;
+        while (next < end && next - begin < kMonthsRead) {
+            const Period after = shiftedMonth(months[next - 1], 1);
+            if (months[next].year != after.year || months[next].month != after.month) break;
+            ++next;
         }
-        begin = end;
+        begin = next;
     }
-    starts.push_back(months.size());
+    starts.push_back(end);
     return starts;
 }
 
-// The runs first..last (indexes into starts), each month into out at its own place.
-void explainRuns(store::Connection& db, const std::vector<Period>& months, const std::vector<std::size_t>& starts,
-                 std::size_t first, std::size_t last, bool (*keep)(PairClass), const Manual& manual,
-                 std::vector<Explanation>& out) {
-    for (std::size_t run = first; run < last; ++run) {
-        const std::size_t begin = starts[run], end = starts[run + 1];
-        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[end - 1]);
-        for (std::size_t i = begin; i < end; ++i) {
+// The months first..end, run by run, each month into out at its own place. Each month is
+// paired from the rows of its own window alone, so how the months are cut into runs does not
+// change what it gives.
+void explainMonths(store::Connection& db, const std::vector<Period>& months, std::size_t first, std::size_t end,
+                   bool (*keep)(PairClass), const Manual& manual, std::vector<Explanation>& out) {
+    const std::vector<std::size_t> starts = monthRuns(months, first, end);
+    for (std::size_t run = 0; run + 1 < starts.size(); ++run) {
+        const std::size_t begin = starts[run], last = starts[run + 1];
+        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[last - 1]);
+        for (std::size_t i = begin; i < last; ++i) {
             out[i].period = months[i];
             int groupBase = 0;
             pairMonth(buckets, months[i], keep, manual, out[i].lines, groupBase);
@@ -286,9 +298,13 @@ void explainRuns(store::Connection& db, const std::vector<Period>& months, const
 
 // A second connection sees only what is committed, and only the tables of the current
 // layout: the work is shared only when the first has nothing of its own open.
-bool canShareWork(store::Connection& db) {
-    return std::thread::hardware_concurrency() >= 2 && !db.inTransaction() &&
-           db.layoutVersion() == store::kSchemaVersion;
+bool canShareWork(store::Connection& db) { return !db.inTransaction() && db.layoutVersion() == store::kSchemaVersion; }
+
+// As many workers as cores, each with a share of the months, but never more than there are
+// months, nor so many that their rows crowd the memory.
+std::size_t workersFor(std::size_t months) {
+    constexpr std::size_t kMostWorkers = 4;
+    return std::max<std::size_t>(1, std::min({std::size_t(std::thread::hardware_concurrency()), months, kMostWorkers}));
 }
 
 }  // namespace
@@ -296,35 +312,36 @@ bool canShareWork(store::Connection& db) {
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass)) {
     const Manual manual = pairs::heldPairMarks(db);
-    const std::vector<std::size_t> starts = monthRuns(months);
-    const std::size_t runs = starts.size() - 1;
     std::vector<Explanation> out(months.size());
-    if (runs < 2 || !canShareWork(db)) {
-        explainRuns(db, months, starts, 0, runs, keep, manual, out);
+    const std::size_t workers = workersFor(months.size());
+    if (workers < 2 || !canShareWork(db)) {
+        explainMonths(db, months, 0, months.size(), keep, manual, out);
         return out;
     }
-    // The later runs on a thread of their own, with a connection of its own; each month is
-    // paired from the rows read for its run alone, so the halves give what one pass gives.
-    std::size_t half = 1;
-    while (half + 1 < runs && starts[half + 1] * 2 <= months.size()) ++half;
-    std::exception_ptr failed;
-    std::thread later([&] {
-        try {
-            store::Connection other;
-            other.openBeside(db);
-            explainRuns(other, months, starts, half, runs, keep, manual, out);
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    });
+    // The months shared out in consecutive, equal parts; this thread takes the first, each of
+    // the others one more on a connection of its own.
+    const auto shareStart = [&](std::size_t w) { return w * months.size() / workers; };
+    std::vector<std::exception_ptr> failed(workers);
+    std::vector<std::thread> others;
+    others.reserve(workers - 1);
+    for (std::size_t w = 1; w < workers; ++w)
+        others.emplace_back([&, w] {
+            try {
+                store::Connection other;
+                other.openBeside(db);
+                explainMonths(other, months, shareStart(w), shareStart(w + 1), keep, manual, out);
+            } catch (...) {
+                failed[w] = std::current_exception();
+            }
+        });
     try {
-        explainRuns(db, months, starts, 0, half, keep, manual, out);
+        explainMonths(db, months, 0, shareStart(1), keep, manual, out);
     } catch (...) {
-        later.join();
-        throw;
+        failed[0] = std::current_exception();
     }
-    later.join();
-    if (failed) std::rethrow_exception(failed);
+    for (std::thread& t : others) t.join();
+    for (const std::exception_ptr& e : failed)
+        if (e) std::rethrow_exception(e);
     return out;
 }
 

@@ -324,6 +324,15 @@ std::vector<std::string> migrationStatements(int from) {
             "NOT NULL, amount REAL NOT NULL, since_key INTEGER NOT NULL, cells TEXT NOT NULL, "
             "PRIMARY KEY (close, position))");
     }
+    if (from < kBankRowIdsLayout) {
+        // The comparison's index of the bank rows with their IDs last: the pairing reads every
+        // column it needs from the index, not a table page per row. It takes the place of the
+        // narrower one rather than standing beside it, so an import still writes one entry a row.
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_month_facility");
+        out.push_back(
+            "CREATE INDEX veskfinacle_month_rows ON veskfinacle "
+            "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date, tran_id)");
+    }
     return out;
 }
 

@@ -49,16 +49,20 @@ inline constexpr int kRowMarksLayout = 7;
 /// the close before it.
 inline constexpr int kClosesLayout = 8;
 
+/// The layout version whose bank comparison index holds each row's ID as well: the pairing
+/// then reads a month's bank rows from the index alone, never from the table's pages.
+inline constexpr int kBankRowIdsLayout = 9;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kClosesLayout;
+inline constexpr int kSchemaVersion = kBankRowIdsLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
 /// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
 /// first, kHandPairsLayout the notes per row and the hand pairs, kRowMarksLayout the rows'
-/// marks and their triggers, kClosesLayout the closes of months), never a change to the four tables' columns. Empty
-/// when it is current.
+/// marks and their triggers, kClosesLayout the closes of months, kBankRowIdsLayout the bank's
+/// comparison index with the rows' IDs), never a change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see

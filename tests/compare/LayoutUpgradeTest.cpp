@@ -8,6 +8,7 @@
 #include "report/ReportMonths.h"
 #include "report/ReportStatements.h"
 #include "report/SummaryRows.h"
+#include "store/DatabaseCheck.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
 #include "support/MonthDatabase.h"
@@ -94,6 +95,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 8, its bank index without the rows' IDs", test::makeLayoutBeforeBankRowIds, BankIndex::MonthFirst},
         {"version 7, without the closes of months", test::makeLayoutBeforeCloses, BankIndex::MonthFirst},
         {"version 6, without the rows' marks", test::makeLayoutBeforeRowMarks, BankIndex::MonthFirst},
         {"notes by ID and no hand pairs", test::makeLayoutBeforeHandPairs, BankIndex::MonthFirst},
@@ -137,6 +139,16 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
                          (step.find("VESKFinacle") != std::string::npos || step.find("ORVTable") != std::string::npos))
                 << step;
         }
+        // The pairing reads the bank rows from the index alone, and the file passes the check.
+        const DaySpan span{{202503, 202504, 202505}, "2025-03-29", "2025-05-04"};
+        const store::ResultSet rowsPlan =
+            upgraded.query("EXPLAIN QUERY PLAN " + explainBankStatement(everyOfficeCondition(), span));
+        bool covered = false;
+        for (std::size_t r = 0; r < rowsPlan.rowCount(); ++r)
+            covered = covered ||
+                      rowsPlan.field(r, 3).toText().find("COVERING INDEX veskfinacle_month_rows") != std::string::npos;
+        EXPECT_TRUE(covered);
+        EXPECT_TRUE(store::checkDatabaseFile(path).sound());
         // The new table takes a deletion's record in the deletion's transaction.
         ASSERT_EQ(report::deleteMonth(upgraded, ctr::bankReport(), {2025, 5}), 2);
         const std::vector<history::Record> recorded = history::records(upgraded);

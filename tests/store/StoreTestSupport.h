@@ -27,8 +27,19 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// Takes a file of this layout back to the one before the bank's comparison index held the
+/// rows' IDs.
+inline void makeLayoutBeforeBankRowIds(store::Connection& c) {
+    c.execute("DROP INDEX veskfinacle_month_rows");
+    c.execute(
+        "CREATE INDEX veskfinacle_month_facility ON veskfinacle "
+        "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kBankRowIdsLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the closes of months.
 inline void makeLayoutBeforeCloses(store::Connection& c) {
+    makeLayoutBeforeBankRowIds(c);
     for (const char* table : {"month_closes", "month_close_lines", "month_close_items"})
         c.execute(std::string("DROP TABLE ") + table);
     c.execute("PRAGMA user_version = " + std::to_string(store::kClosesLayout - 1));
