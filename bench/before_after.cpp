@@ -5,7 +5,8 @@
 // database that holds it already and into the two years, deleting that month from the two
 // years, and the ORV receipts of the month as .xls into a fresh database; the file's care on
 // the two years (check, check --full, backup) and the open items: the first listing of a
-// file that has stored nothing, and the listing after the newest month is imported again.
+// file that has stored nothing, and the listing after the newest month is imported again; the
+// month's statement and its close.
 // Each figure is a whole process: its start, the opening of the file and the job.
 //
 //   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]
@@ -245,6 +246,17 @@ int main(int argc, char** argv) {
                         return b.run({"--db", b.history, "open-items", "--as-of", asOf});
                     },
                     {}});
+    // The month's statement, and its close: each close reopened after it, untimed, so that every
+    // run finds the month open.
+    jobs.push_back(reading("statement 2y", "", {"statement", "2026", "6"}));
+    jobs.push_back({"close 2y",
+                    {},
+                    [&](const Build& b) {
+                        return b.run({"--db", b.history, "close", "2026", "6", "--yes"});
+                    },
+                    [&](const Build& b) {
+                        b.run({"--db", b.history, "reopen", "2026", "6", "--yes"});
+                    }});
     jobs.push_back({"import-orv .xls fresh",
                     freshCopy,
                     [&](const Build& b) {

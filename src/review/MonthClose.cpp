@@ -56,12 +56,13 @@ std::string closeDigestOf(const MonthClose& c) {
 bool keepsCloses(store::Connection& db) { return store::hasTable(db, sql::kClosesTable); }
 
 // The month's statement as it is now, brought forward from the latest earlier close that stands.
-MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& closes) {
+MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& closes,
+                              MonthDigest digest = MonthDigest::Taken) {
     const MonthClose* earlier = nullptr;
     for (const MonthClose& c : closes)
         if (c.stands() && c.period.key() < period.key() && (!earlier || c.period.key() > earlier->period.key()))
             earlier = &c;
-    return earlier ? monthStatement(db, period, earlier->carried) : monthStatement(db, period);
+    return earlier ? monthStatement(db, period, earlier->carried, digest) : monthStatement(db, period, digest);
 }
 
 void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
@@ -135,7 +136,7 @@ std::optional<MonthClose> standingClose(store::Connection& db, Period period) {
 
 CloseState closeState(store::Connection& db, const MonthClose& close) {
     if (!close.stands()) return CloseState::Reopened;
-    return monthStatement(db, close.period).monthDigest == close.monthDigest ? CloseState::Closed : CloseState::Changed;
+    return monthDigestOf(db, close.period) == close.monthDigest ? CloseState::Closed : CloseState::Changed;
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
@@ -155,7 +156,7 @@ ShownStatement shownStatement(store::Connection& db, Period period, bool compute
         shown.statement.lines = last->lines;
         shown.items = last->itemCells;
     } else {
-        shown.statement = statementAfter(db, period, closes);
+        shown.statement = statementAfter(db, period, closes, MonthDigest::Left);
         for (const StatementItem& item : shown.statement.items) shown.items.push_back(statementItemCells(item));
     }
     shown.stateLine = last ? closedOnLine(*last) : computedOnLine(now);

@@ -154,25 +154,47 @@ ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::o
 }
 
 // What the month's digest is taken over: its lines up to Resolved, then its explained rows in a
-// fixed order, each with its class and note.
-std::string statementDigestOf(const MonthStatement& s, std::vector<compare::ExplainedLine> lines) {
+// fixed order, each with its class and note. The rows are ordered through their indexes, which
+// leaves them in the very order sorting the lines themselves would (ties included), without
+// moving a few hundred thousand lines about.
+std::string statementDigestOf(const MonthStatement& s, const std::vector<compare::ExplainedLine>& lines) {
     std::string text = std::to_string(s.period.key()) + "\n";
     for (std::size_t l = 0; l <= std::size_t(StatementLine::Resolved); ++l) {
         const StatementFigures& f = s.lines[l];
         text += formatAmount(f.deposits) + "\t" + formatAmount(f.withdrawals) + "\t" +
                 (f.rows ? std::to_string(*f.rows) : "") + "\n";
     }
-    const auto key = [](const compare::ExplainedLine& l) {
-        return std::make_tuple(l.side, l.id, l.day, l.office, l.kind, compare::amountUnits(l.amount));
-    };
-    std::sort(lines.begin(), lines.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
-    for (const compare::ExplainedLine& l : lines) {
-        text += notes::sideText(l.side) + std::string("\t") + l.id + "\t" + std::to_string(l.day) + "\t" + l.office +
-                "\t" + (l.kind == notes::Kind::Deposit ? "D" : "W") + "\t" +
-                std::to_string(compare::amountUnits(l.amount)) + "\t" + compare::pairClassTag(l.cls) + "\t" +
-                std::to_string(l.handPair);
-        if (l.note) text += "\t" + std::string(notes::statusText(l.note->status)) + "\t" + l.note->text;
-        text += "\n";
+    std::vector<std::int64_t> units(lines.size());
+    std::vector<std::size_t> order(lines.size());
+    for (std::size_t n = 0; n < lines.size(); ++n) units[n] = compare::amountUnits(lines[n].amount), order[n] = n;
+    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        const compare::ExplainedLine &a = lines[i], &b = lines[j];
+        return std::tie(a.side, a.id, a.day, a.office, a.kind, units[i]) <
+               std::tie(b.side, b.id, b.day, b.office, b.kind, units[j]);
+    });
+    text.reserve(text.size() + lines.size() * 64);
+    for (std::size_t n : order) {
+        const compare::ExplainedLine& l = lines[n];
+        text += notes::sideText(l.side);
+        text += '\t';
+        text += l.id;
+        text += '\t';
+        text += std::to_string(l.day);
+        text += '\t';
+        text += l.office;
+        text += l.kind == notes::Kind::Deposit ? "\tD\t" : "\tW\t";
+        text += std::to_string(units[n]);
+        text += '\t';
+        text += compare::pairClassTag(l.cls);
+        text += '\t';
+        text += std::to_string(l.handPair);
+        if (l.note) {
+            text += '\t';
+            text += notes::statusText(l.note->status);
+            text += '\t';
+            text += l.note->text;
+        }
+        text += '\n';
     }
     return history::sha256Hex(text.data(), text.size());
 }
@@ -194,22 +216,47 @@ void listInOrder(std::vector<StatementItem>& items) {
     items = std::move(sorted);
 }
 
-MonthStatement buildStatement(store::Connection& db, Period period, const std::vector<CarriedItem>* brought) {
-    MonthStatement out;
-    out.period = period;
+// The month's lines up to Resolved: both sides' rows, and the month explained for the scope's
+// offices (returned, with those offices).
+compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tallies& t,
+                                std::vector<std::string>& offices) {
+    const Period period = out.period;
     out.scope = compare::comparisonScope(db);
     const std::string clause = statementScopeClause(out.scope);
-    Tallies t;
     statementSideRows(db, sql::statementBankStatement(period.year, period.month, clause), notes::Side::Bank, t);
     statementSideRows(db, sql::statementOrvStatement(period.year, period.month, clause), notes::Side::Orv, t);
 
-    const std::vector<std::string> offices = statementScopeOffices(db, out.scope);
-    const compare::Explanation explained = compare::explainOffices(db, period, offices);
+    offices = statementScopeOffices(db, out.scope);
+    compare::Explanation explained = compare::explainOffices(db, period, offices);
     for (const compare::ExplainedLine& line : explained.lines) {
         const double amount = signedAmount(line.side, line.amount);
         if (const std::optional<StatementLine> l = makeUpLineOf(line.cls)) tallyOf(t, *l).add(line.kind, amount);
         if (isException(line.cls)) tallyOf(t, noteLineOf(line)).add(line.kind, amount);
     }
+    return explained;
+}
+
+// The lines as tallied, and the amounts only ones: the difference, and what of it the make-up
+// leaves.
+void settleLines(MonthStatement& out, const Tallies& t) {
+    for (std::size_t l = 0; l < kStatementLineCount; ++l) out.lines[l] = t[l].figures();
+    store::ExactSum depDiff, wdlDiff, depLeft, wdlLeft;
+    const StatementFigures &vesk = out.line(StatementLine::Vesk), &orv = out.line(StatementLine::Orv);
+    depDiff.add(vesk.deposits), depDiff.add(-orv.deposits);
+    wdlDiff.add(vesk.withdrawals), wdlDiff.add(-orv.withdrawals);
+    depLeft = depDiff, wdlLeft = wdlDiff;
+    for (StatementLine l : kMakeUpLines) depLeft.add(-out.line(l).deposits), wdlLeft.add(-out.line(l).withdrawals);
+    out.lines[std::size_t(StatementLine::Difference)] = {depDiff.total(), wdlDiff.total(), std::nullopt};
+    out.lines[std::size_t(StatementLine::Unexplained)] = {depLeft.total(), wdlLeft.total(), std::nullopt};
+}
+
+MonthStatement buildStatement(store::Connection& db, Period period, const std::vector<CarriedItem>* brought,
+                              MonthDigest digest) {
+    MonthStatement out;
+    out.period = period;
+    Tallies t;
+    std::vector<std::string> offices;
+    const compare::Explanation explained = tallyMonth(db, out, t, offices);
 
     // The roll-forward: the open items up to the month's last day, those before it against
     // what was brought forward.
@@ -259,17 +306,8 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     }
     listInOrder(out.items);
 
-    for (std::size_t l = 0; l < kStatementLineCount; ++l) out.lines[l] = t[l].figures();
-    // The amounts only lines: the difference, and what of it the make-up leaves.
-    store::ExactSum depDiff, wdlDiff, depLeft, wdlLeft;
-    const StatementFigures &vesk = out.line(StatementLine::Vesk), &orv = out.line(StatementLine::Orv);
-    depDiff.add(vesk.deposits), depDiff.add(-orv.deposits);
-    wdlDiff.add(vesk.withdrawals), wdlDiff.add(-orv.withdrawals);
-    depLeft = depDiff, wdlLeft = wdlDiff;
-    for (StatementLine l : kMakeUpLines) depLeft.add(-out.line(l).deposits), wdlLeft.add(-out.line(l).withdrawals);
-    out.lines[std::size_t(StatementLine::Difference)] = {depDiff.total(), wdlDiff.total(), std::nullopt};
-    out.lines[std::size_t(StatementLine::Unexplained)] = {depLeft.total(), wdlLeft.total(), std::nullopt};
-    out.monthDigest = statementDigestOf(out, explained.lines);
+    settleLines(out, t);
+    if (digest == MonthDigest::Taken) out.monthDigest = statementDigestOf(out, explained.lines);
     return out;
 }
 
@@ -288,10 +326,23 @@ std::vector<CarriedItem> MonthStatement::carried() const {
     return out;
 }
 
-MonthStatement monthStatement(store::Connection& db, Period period) { return buildStatement(db, period, nullptr); }
+MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest digest) {
+    return buildStatement(db, period, nullptr, digest);
+}
 
-MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought) {
-    return buildStatement(db, period, &brought);
+MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
+                              MonthDigest digest) {
+    return buildStatement(db, period, &brought, digest);
+}
+
+std::string monthDigestOf(store::Connection& db, Period period) {
+    MonthStatement s;
+    s.period = period;
+    Tallies t;
+    std::vector<std::string> offices;
+    const compare::Explanation explained = tallyMonth(db, s, t, offices);
+    settleLines(s, t);
+    return statementDigestOf(s, explained.lines);
 }
 
 }  // namespace vesk::review

@@ -101,15 +101,22 @@ struct MonthStatement {
     std::vector<CarriedItem> carried() const;
 };
 
+/// Whether a statement takes the month's digest: a close keeps it, a listing never shows it.
+enum class MonthDigest { Taken, Left };
+
 /// The month's statement, the items brought forward being the open items dated before the
 /// month as they are now (so none is cleared and no other earlier item is found). Throws
 /// Error as the explanation does.
-MonthStatement monthStatement(store::Connection& db, Period period);
+MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest digest = MonthDigest::Taken);
 
 /// The same with the items a close brought forward: those no longer open as they were are
 /// cleared, and the open items dated before the month that are not among them are the other
 /// earlier items.
-MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought);
+MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
+                              MonthDigest digest = MonthDigest::Taken);
+
+/// The month's digest alone, as monthStatement takes it (the roll-forward is not part of it).
+std::string monthDigestOf(store::Connection& db, Period period);
 
 /// An amount as the statement signs it: bank +, ORV −.
 double signedAmount(notes::Side side, double amount);
