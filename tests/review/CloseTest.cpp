@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "core/Amount.h"
 #include "ctr/BankWording.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
@@ -198,6 +199,32 @@ TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
         // Back to no closes standing.
         for (const MonthClose& m : monthCloses(db.connection())) reopenMonth(db.connection(), m.period, "ravi");
     }
+}
+
+// Two offices of the master under one facility each take the bank's rows of it, so the month's
+// make-up holds those rows twice and no longer adds up to what the bank recorded: the close is
+// refused and names what is left, before the question.
+TEST_F(CloseTest, AMakeUpThatDoesNotAddUpToTheDifferenceIsRefused) {
+    db.office("102", "Hill SO Annexe", "SO", "Hill HO", "F1");
+    const std::string before = written();
+    bool asked = false;
+    const CloseOutcome out = closeMonth(
+        db.connection(), {2025, 4}, "ravi",
+        [&](const MonthStatement&) {
+            asked = true;
+            return true;
+        },
+        [] {
+            return DateTime{2025, 6, 9};
+        });
+    ASSERT_EQ(out.refused, CloseRefusal::Unexplained);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(written(), before);
+    const StatementFigures& left = out.statement.line(StatementLine::Unexplained);
+    EXPECT_NE(amountUnits(left.deposits), 0);
+    EXPECT_EQ(closeRefusedMessage(CloseRefusal::Unexplained, out.statement, out.close).text,
+              "The statement of April 2025 leaves Unexplained " + formatAmount(left.deposits) +
+                  " deposits and 0.00 withdrawals: it cannot be closed.");
 }
 
 // A closed month's deletion asks first whether to reopen it; only Yes to both questions changes
