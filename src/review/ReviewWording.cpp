@@ -147,6 +147,14 @@ std::vector<std::string> statementCells(StatementLine line, const StatementFigur
             figures.rows ? std::to_string(*figures.rows) : ""};
 }
 
+std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
+                                                    StatementLine to) {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
+        rows.push_back(statementCells(kStatementLines[l], statement.line(kStatementLines[l])));
+    return rows;
+}
+
 const std::vector<std::string>& statementItemHeaders() {
     static const std::vector<std::string> kHeaders = {"State", "Since",  "Side",  "ID",     "Date", "Office Name",
                                                       "Kind",  "Amount", "Class", "Status", "Note", "How"};

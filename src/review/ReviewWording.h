@@ -54,6 +54,9 @@ const char* statementLineText(StatementLine line);
 const std::vector<std::string>& statementHeaders();
 /// A line's cells: its name, the amounts as compare prints them, the rows (empty where none).
 std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures);
+/// The cells of the statement's lines from..to: one of its blocks as every view shows it.
+std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
+                                                    StatementLine to);
 /// State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How.
 const std::vector<std::string>& statementItemHeaders();
 /// "matched", "group", "timing", "manual", "explained", "resolved", "changed", "no longer held".

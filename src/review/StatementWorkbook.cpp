@@ -40,15 +40,6 @@ int writeStatementTable(sheet::WorkbookWriter& w, int row, const char* caption, 
     return row;
 }
 
-// The statement's lines from..to, as the table shows them.
-std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
-                                                    StatementLine to) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
-        rows.push_back(statementCells(kStatementLines[l], statement.line(kStatementLines[l])));
-    return rows;
-}
-
 void writeStatementItems(sheet::WorkbookWriter& w, const std::vector<std::vector<std::string>>& items, int lastColumn,
                          const std::string& period, const std::optional<std::string>& scope) {
     compare::writeTitleLines(w, lastColumn, kStatementTitle, period, scope);

@@ -207,16 +207,13 @@ std::vector<std::string> migrationStatements(int from) {
             "bank_rowid INTEGER NOT NULL, orv_rowid INTEGER NOT NULL, master_rowid INTEGER NOT NULL)");
     }
     if (from < kMonthFirstBankLayout) {
-        // The bank's rows by month first, then office, holding the columns the comparison
-        // reads: a month's rows lie together, so a deletion or a replacement removes one range
-        // of the index instead of entries all over it. The rows whose Tran_Date is no date
-        // (key 0), which the comparison must still fail on, are found through it too, so the
-        // index version 1 kept of them alone goes as well.
+        // The bank's rows by month first, then office (built below with the rows' IDs): a
+        // month's rows lie together, so a deletion or a replacement removes one range of the
+        // index instead of entries all over it. The rows whose Tran_Date is no date (key 0),
+        // which the comparison must still fail on, are found through it too, so the index
+        // version 1 kept of them alone goes as well.
         out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_month");
         out.push_back("DROP INDEX IF EXISTS veskfinacle_tran_undated");
-        out.push_back(
-            "CREATE INDEX IF NOT EXISTS veskfinacle_month_facility ON veskfinacle "
-            "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date)");
     }
     if (from < kHandPairsLayout) {
         // IDs repeat over time, so a note belongs to a row: its side, ID and date (days since
@@ -327,7 +324,8 @@ std::vector<std::string> migrationStatements(int from) {
     if (from < kBankRowIdsLayout) {
         // The comparison's index of the bank rows with their IDs last: the pairing reads every
         // column it needs from the index, not a table page per row. It takes the place of the
-        // narrower one rather than standing beside it, so an import still writes one entry a row.
+        // narrower one of the layouts since kMonthFirstBankLayout rather than standing beside it,
+        // so an import still writes one entry a row.
         out.push_back("DROP INDEX IF EXISTS veskfinacle_month_facility");
         out.push_back(
             "CREATE INDEX veskfinacle_month_rows ON veskfinacle "

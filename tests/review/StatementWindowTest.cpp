@@ -10,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <regex>
+#include <sstream>
 
 #include "app/cli/CliRunner.h"
 #include "app/gui/FormSet.h"
@@ -54,15 +55,8 @@ std::vector<std::string> gridLines(QTableView* grid, bool headers) {
 
 std::vector<std::string> printedLines(const std::string& out) {
     std::vector<std::string> lines;
-    std::string line;
-    for (char ch : out) {
-        if (ch != '\n') {
-            line += ch;
-            continue;
-        }
-        lines.push_back(line);
-        line.clear();
-    }
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 

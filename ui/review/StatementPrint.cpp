@@ -26,14 +26,6 @@ struct PrintTable {
     std::vector<qreal> widths;  ///< by column, in the device's units
 };
 
-std::vector<std::vector<std::string>> printedLines(const review::MonthStatement& s, StatementLine from,
-                                                   StatementLine to) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
-        rows.push_back(review::statementCells(review::kStatementLines[l], s.line(review::kStatementLines[l])));
-    return rows;
-}
-
 // Paints, or with no painter only counts, the pages: the same walk both times, so the count
 // the feet name is the count painted.
 class StatementPages {
@@ -46,12 +38,12 @@ class StatementPages {
         m_state = shown.stateLine;
         m_statement = {review::kStatementCaption,
                        review::statementHeaders(),
-                       printedLines(s, StatementLine::Vesk, StatementLine::Resolved),
+                       review::statementRows(s, StatementLine::Vesk, StatementLine::Resolved),
                        {1, 2, 3},
                        {}};
         m_rollForward = {review::kRollForwardCaption,
                          review::statementHeaders(),
-                         printedLines(s, StatementLine::BroughtForward, StatementLine::CarriedForward),
+                         review::statementRows(s, StatementLine::BroughtForward, StatementLine::CarriedForward),
                          {1, 2, 3},
                          {}};
         m_items = {review::kStatementItemsCaption, review::statementItemHeaders(), shown.items, {7}, {}};

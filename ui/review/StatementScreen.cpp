@@ -14,19 +14,6 @@
 
 namespace vesk::review {
 
-namespace {
-
-// The lines from..to as the statement prints them.
-std::vector<std::vector<std::string>> statementScreenRows(const MonthStatement& s, StatementLine from,
-                                                          StatementLine to) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
-        rows.push_back(statementCells(kStatementLines[l], s.line(kStatementLines[l])));
-    return rows;
-}
-
-}  // namespace
-
 StatementScreen::StatementScreen(std::string databasePath, Prompter& prompter, Clock clock)
     : m_path(std::move(databasePath)),
       m_prompter(prompter),
@@ -102,12 +89,12 @@ std::string StatementScreen::stateLine() const {
 
 std::vector<std::vector<std::string>> StatementScreen::statementRows() const {
     if (!printable()) return {};
-    return statementScreenRows(m_shown.shown.statement, StatementLine::Vesk, StatementLine::Resolved);
+    return review::statementRows(m_shown.shown.statement, StatementLine::Vesk, StatementLine::Resolved);
 }
 
 std::vector<std::vector<std::string>> StatementScreen::rollForwardRows() const {
     if (!printable()) return {};
-    return statementScreenRows(m_shown.shown.statement, StatementLine::BroughtForward, StatementLine::CarriedForward);
+    return review::statementRows(m_shown.shown.statement, StatementLine::BroughtForward, StatementLine::CarriedForward);
 }
 
 const std::vector<std::vector<std::string>>& StatementScreen::items() const {
