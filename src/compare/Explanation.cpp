@@ -37,8 +37,8 @@ DaySpan windowSpan(Period first, Period last, long long from, long long to) {
 
 // The day of a date as the rows hold it: text CDate reads, which reads it as this does (its
 // own "yyyy-mm-dd" first, the same day either way). The columns keep text only.
-long long dayOf(const store::Value& v) {
-    const std::optional<DateTime> d = parseDateText(v.toText());
+long long dayOf(std::string_view text) {
+    const std::optional<DateTime> d = parseDateText(text);
     if (!d) throw Error(errc::kTypeMismatch, kTypeMismatchText);
     return daysFromCivil(d->year, d->month, d->day);
 }
@@ -65,26 +65,36 @@ using Facilities = std::multimap<std::string, std::string>;
 // in the order of their row ids, as the table holds them.
 void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
               const Facilities& facilities, Buckets& buckets) {
-    const store::ResultSet rs = db.query(sql);
+    store::Statement read = db.prepare(sql);
     const bool bank = side == ExplainSide::Bank;
-    const std::size_t office = rs.columnIndex(bank ? "Facility" : "OffName"), id = rs.columnIndex("Id"),
-                      date = rs.columnIndex("TDate"), deposit = rs.columnIndex("Deposit"),
-                      amount = rs.columnIndex("Amount");
-    const std::size_t rowId = bank ? rs.columnIndex("Row") : 0;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        const long long day = dayOf(rs.field(r, date));
-        if (day < from || day > to) continue;
-        const double value = rs.field(r, amount).toNumber();
-        const ExplainKind k = rs.field(r, deposit).toInt() == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        Row row{side, {rs.field(r, id).toText(), day, amountUnits(value)}, value};
+    const std::size_t office = read.columnIndex(bank ? "Facility" : "OffName"), id = read.columnIndex("Id"),
+                      date = read.columnIndex("TDate"), deposit = read.columnIndex("Deposit"),
+                      amount = read.columnIndex("Amount");
+    const std::size_t rowId = bank ? read.columnIndex("Row") : 0;
+    // The bucket of the last ORV entry: they come office by office.
+    std::pair<std::string, ExplainKind> lastKey;
+    Bucket* last = nullptr;
+    std::string facility;
+    read.each({}, [&](const store::RowView& r) {
+        const long long day = dayOf(r.text(date));
+        if (day < from || day > to) return;
+        const double value = r.number(amount);
+        const ExplainKind k = r.integer(deposit) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
+        Row row{side, {std::string(r.text(id)), day, amountUnits(value)}, value};
         if (!bank) {
-            buckets[{rs.field(r, office).toText(), k}].orv.push_back(std::move(row));
-            continue;
+            const std::string_view name = r.text(office);
+            if (!last || lastKey.second != k || lastKey.first != name) {
+                lastKey = {std::string(name), k};
+                last = &buckets[lastKey];
+            }
+            last->orv.push_back(std::move(row));
+            return;
         }
-        row.row = rs.field(r, rowId).toInt();
-        const auto [first, last] = facilities.equal_range(upper(rs.field(r, office).toText()));
-        for (auto it = first; it != last; ++it) buckets[{it->second, k}].bank.push_back(row);
-    }
+        row.row = r.integer(rowId);
+        facility = upper(r.text(office));
+        const auto [first, end] = facilities.equal_range(facility);
+        for (auto it = first; it != end; ++it) buckets[{it->second, k}].bank.push_back(row);
+    });
     if (bank)
         for (auto& entry : buckets)
             std::sort(entry.second.bank.begin(), entry.second.bank.end(),
@@ -154,6 +164,14 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
         return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
     };
     const auto inMonth = [&](const Row& r) { return r.entry.day >= first && r.entry.day <= last; };
+    // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
+    // costs more in fresh pages than the pairing itself.
+    std::size_t most = lines.size();
+    for (const auto& entry : buckets) {
+        for (const Row& r : entry.second.bank) most += inMonth(r);
+        for (const Row& r : entry.second.orv) most += inMonth(r);
+    }
+    lines.reserve(most);
     for (const auto& entry : buckets) {
         // Not a structured binding: lambdas cannot capture one under every compiler we build with.
         const auto& key = entry.first;
@@ -203,23 +221,40 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
 }
 
 // The lines in the order they are listed: office name without regard to case, then as
-// spelled, kind, date, side and ID. Each office's capitals are made once, not at every
-// comparison: a month of every office holds a few hundred thousand lines.
+// spelled, kind, date, side and ID. The offices are ranked once, so that lines compare by a
+// number rather than by names: a month of every office holds a few hundred thousand lines.
 void sortListed(std::vector<ExplainedLine>& lines) {
-    std::vector<std::string> uppers;
-    uppers.reserve(lines.size());
-    for (const ExplainedLine& line : lines) uppers.push_back(upper(line.office));
+    std::map<std::string, std::size_t> rank;
+    for (const ExplainedLine& line : lines) rank.emplace(line.office, 0);
+    std::vector<std::pair<std::string, const std::string*>> byName;
+    byName.reserve(rank.size());
+    for (const auto& entry : rank) byName.emplace_back(upper(entry.first), &entry.first);
+    std::sort(byName.begin(), byName.end(),
+              [](const auto& a, const auto& b) { return std::tie(a.first, *a.second) < std::tie(b.first, *b.second); });
+    for (std::size_t n = 0; n < byName.size(); ++n) rank[*byName[n].second] = n;
+    std::vector<std::size_t> ranks;
+    ranks.reserve(lines.size());
+    for (const ExplainedLine& line : lines) ranks.push_back(rank.find(line.office)->second);
     std::vector<std::size_t> order(lines.size());
     for (std::size_t n = 0; n < order.size(); ++n) order[n] = n;
     std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
         const ExplainedLine &a = lines[i], &b = lines[j];
-        return std::tie(uppers[i], a.office, a.kind, a.day, a.side, a.id) <
-               std::tie(uppers[j], b.office, b.kind, b.day, b.side, b.id);
+        return std::tie(ranks[i], a.kind, a.day, a.side, a.id) < std::tie(ranks[j], b.kind, b.day, b.side, b.id);
     });
-    std::vector<ExplainedLine> sorted;
-    sorted.reserve(lines.size());
-    for (std::size_t n : order) sorted.push_back(std::move(lines[n]));
-    lines = std::move(sorted);
+    // Moved into place cycle by cycle, not into a second vector of them.
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start) continue;
+        ExplainedLine held = std::move(lines[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            const std::size_t from = order[at];
+            lines[at] = std::move(lines[from]);
+            order[at] = at;
+            at = from;
+        }
+        lines[at] = std::move(held);
+        order[at] = at;
+    }
 }
 
 // Numbers the groups 1, 2, ... in the order the lines show them.

@@ -51,7 +51,8 @@ std::string scopeOfficesStatement(const std::string& scope) {
 namespace {
 
 // The rows of one side of the month, of either kind, counted and summed by kind and by
-// whether the scope's offices hold them, as the comparison joins them.
+// whether the scope's offices hold them, as the comparison joins them. They are added up by
+// facility (or ORV office) first, so the scope is looked up once for each, not once a row.
 std::string statementSideStatement(store::Table table, int year, int month, const std::string& scope) {
     const bool bank = table == store::Table::Finacle;
     const std::string rows = bank ? "i." : "a.";
@@ -59,12 +60,16 @@ std::string statementSideStatement(store::Table table, int year, int month, cons
     const std::string withdrawal = report::isSide(table, report::Side::Withdrawal, rows);
     const std::string date = bank ? "Tran_Date" : "try_posting_date";
     const std::string name = bank ? "VESKFinacle" : "ORVTable";
-    const std::string join = bank ? "m.qal_facility_id = i.FACILITY_ID" : "m.office_id = a.office_id";
-    return "SELECT IIf(" + deposit + ", 1, 2) AS Kind, EXISTS (SELECT 1 FROM MasterTable AS m WHERE " + join +
-           " AND m.office_name IS NOT NULL " + scope + ") AS Compared, Count(*) AS Entries, Sum(" +
+    const std::string office = bank ? "FACILITY_ID" : "office_id";
+    const std::string join = bank ? "m.qal_facility_id = g.Office" : "m.office_id = g.Office";
+    return "SELECT g.Kind AS Kind, EXISTS (SELECT 1 FROM MasterTable AS m WHERE " + join +
+           " AND m.office_name IS NOT NULL " + scope +
+           ") AS Compared, g.Entries AS Entries, g.Amount AS Amount FROM (SELECT CASE WHEN " + deposit +
+           " THEN 1 ELSE 2 END AS Kind, " + rows + office + " AS Office, Count(*) AS Entries, Sum(" +
            report::amountOf(table, rows) + ") AS Amount FROM " + name + " AS " + rows.substr(0, 1) +
            " WHERE MonthKey(" + rows + date + ") = " + std::to_string(monthKey(year, month)) + " AND " +
-           compare::failsOnUndatedRows(name, date) + " AND (" + deposit + " OR " + withdrawal + ") GROUP BY 1, 2";
+           compare::failsOnUndatedRows(name, date) + " AND (" + deposit + " OR " + withdrawal + ") GROUP BY " + rows +
+           office + ", 1) AS g";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
 #include "store/WaitState.h"
@@ -33,6 +34,41 @@ Value columnValue(sqlite3_stmt* stmt, int i) {
 }
 
 }  // namespace
+
+Value RowView::value(std::size_t column) const { return columnValue(m_stmt, static_cast<int>(column)); }
+
+bool RowView::isNull(std::size_t column) const {
+    return sqlite3_column_type(m_stmt, static_cast<int>(column)) == SQLITE_NULL;
+}
+
+std::string_view RowView::text(std::size_t column) const {
+    const int i = static_cast<int>(column);
+    const int type = sqlite3_column_type(m_stmt, i);
+    if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+        return {p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))};
+    }
+    m_scratch = value(column).toText();
+    return m_scratch;
+}
+
+double RowView::number(std::size_t column) const {
+    const int i = static_cast<int>(column);
+    switch (sqlite3_column_type(m_stmt, i)) {
+        case SQLITE_INTEGER:
+            return static_cast<double>(sqlite3_column_int64(m_stmt, i));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(m_stmt, i);
+        default:
+            return value(column).toNumber();
+    }
+}
+
+std::int64_t RowView::integer(std::size_t column) const {
+    const int i = static_cast<int>(column);
+    if (sqlite3_column_type(m_stmt, i) == SQLITE_INTEGER) return sqlite3_column_int64(m_stmt, i);
+    return value(column).toInt();
+}
 
 Statement::Statement(std::shared_ptr<sqlite3> db, const std::string& sql) : m_db(std::move(db)) {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
@@ -146,6 +182,36 @@ ResultSet Statement::query(const std::vector<Value>& params) {
     sqlite3_clear_bindings(m_stmt);
     if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
     return ResultSet(std::move(columns), std::move(rows));
+}
+
+void Statement::each(const std::vector<Value>& params, const std::function<void(const RowView&)>& row) {
+    bindAll(params);
+    const detail::WaitEnd waitEnd;
+    // Reset on every way out, a throwing callback's too, so the statement can run again.
+    struct Reset {
+        sqlite3_stmt* stmt;
+        ~Reset() {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        }
+    };
+    int rc;
+    {
+        const Reset reset{m_stmt};
+        const RowView view(m_stmt);
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) row(view);
+    }
+    if (rc != SQLITE_DONE) throwEngineError(m_db.get(), rc);
+}
+
+std::size_t Statement::columnIndex(const std::string& name) const {
+    if (!m_stmt) throw Error(errc::kUsage, "The statement was moved away");
+    const int n = sqlite3_column_count(m_stmt);
+    for (int i = 0; i < n; ++i) {
+        const char* column = sqlite3_column_name(m_stmt, i);
+        if (column && equalsNoCase(column, name)) return static_cast<std::size_t>(i);
+    }
+    throw Error(errc::kUsage, "The result has no column named '" + name + "'");
 }
 
 }  // namespace vesk::store

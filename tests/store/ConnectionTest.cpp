@@ -301,6 +301,41 @@ TEST_F(ConnectionTest, PreparedStatementsBindValuesAndNulls) {
     EXPECT_EQ(m_db.execute("UPDATE veskfinacle SET remarks = ? WHERE tran_id <> ?", {"x", "a"}), 1);
 }
 
+// A row read step by step gives every field as the result set holds it, whatever its type,
+// and a reader that gives up midway leaves the statement ready to run again.
+TEST_F(ConnectionTest, RowsSteppedReadAsTheResultSetHoldsThem) {
+    const std::string sql =
+        "SELECT '12.50 Rs' AS a, 3 AS b, 2.5 AS c, NULL AS d UNION ALL SELECT x'4142', -7, 1e19, 'x' "
+        "UNION ALL SELECT '', 2.5, 4, 0.1";
+    Statement read = m_db.prepare(sql);
+    EXPECT_EQ(read.columnIndex("C"), 2u);
+    EXPECT_EQ(errorOf([&] { read.columnIndex("e"); }).number(), errc::kUsage);
+    const ResultSet held = m_db.query(sql);
+    std::size_t r = 0;
+    read.each({}, [&](const RowView& row) {
+        ASSERT_LT(r, held.rowCount());
+        for (std::size_t c = 0; c < 4; ++c) {
+            SCOPED_TRACE(std::to_string(r) + "," + std::to_string(c));
+            const Value& v = held.field(r, c);
+            EXPECT_EQ(row.value(c), v);
+            EXPECT_EQ(row.isNull(c), v.isNull());
+            EXPECT_EQ(row.text(c), v.toText());
+            EXPECT_EQ(row.number(c), v.toNumber());
+            if (c == 2 && r == 1)  // too large for an integer
+                EXPECT_EQ(errorOf([&] { (void)row.integer(c); }).number(), errc::kTypeMismatch);
+            else
+                EXPECT_EQ(row.integer(c), v.toInt());
+        }
+        ++r;
+    });
+    EXPECT_EQ(r, held.rowCount());
+
+    EXPECT_THROW(read.each({}, [](const RowView&) { throw Error(errc::kUsage, "stop"); }), Error);
+    std::size_t again = 0;
+    read.each({}, [&](const RowView&) { ++again; });
+    EXPECT_EQ(again, 3u);
+}
+
 TEST_F(ConnectionTest, EngineErrorsCarryTheEngineMessage) {
     // The engine's number and words for a statement it cannot run; the table missing is in the
     // dialect's tests.
