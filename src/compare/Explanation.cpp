@@ -14,7 +14,6 @@
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
-#include "store/Schema.h"
 
 namespace vesk::compare {
 
@@ -71,10 +70,12 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
                       date = read.columnIndex("TDate"), deposit = read.columnIndex("Deposit"),
                       amount = read.columnIndex("Amount");
     const std::size_t rowId = bank ? read.columnIndex("Row") : 0;
-    // The bucket of the last ORV entry: they come office by office.
+    // The buckets of the last row: the rows come office by office (or facility by facility),
+    // so a row's are nearly always the last one's.
     std::pair<std::string, ExplainKind> lastKey;
     Bucket* last = nullptr;
-    std::string facility;
+    std::vector<Bucket*> targets;
+    bool anyBank = false;
     read.each({}, [&](const store::RowView& r) {
         const long long day = dayOf(r.text(date));
         if (day < from || day > to) return;
@@ -91,9 +92,15 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
             return;
         }
         row.row = r.integer(rowId);
-        facility = upper(r.text(office));
-        const auto [first, end] = facilities.equal_range(facility);
-        for (auto it = first; it != end; ++it) buckets[{it->second, k}].bank.push_back(row);
+        const std::string_view facility = r.text(office);
+        if (!anyBank || lastKey.second != k || lastKey.first != facility) {
+            anyBank = true;
+            lastKey = {std::string(facility), k};
+            targets.clear();
+            const auto [first, end] = facilities.equal_range(upper(facility));
+            for (auto it = first; it != end; ++it) targets.push_back(&buckets[{it->second, k}]);
+        }
+        for (Bucket* b : targets) b->bank.push_back(row);
     });
     if (bank)
         for (auto& entry : buckets)
@@ -101,8 +108,14 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
                       [](const Row& a, const Row& b) { return a.row < b.row; });
 }
 
+// Whether the two sides' rows are read at once, the ORV entries on a connection of their own:
+// for one month, whose reading is most of its explanation; months shared out among workers
+// already keep every core busy.
+enum class SideReads { Together, OneAfterTheOther };
+
 // The rows of the offices the condition names dated from `first`'s window to `last`'s.
-Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last) {
+Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last,
+                    SideReads reads = SideReads::OneAfterTheOther) {
     db.execute(kPlanJoins);
     Facilities facilities;
     const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
@@ -112,8 +125,33 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
     Buckets buckets;
     const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
     const DaySpan span = windowSpan(first, last, from, to);
-    readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
-    readRows(db, explainOrvStatement(condition, span), ExplainSide::Orv, from, to, facilities, buckets);
+    const std::string orvSql = explainOrvStatement(condition, span);
+    if (reads == SideReads::OneAfterTheOther || std::thread::hardware_concurrency() < 2 || !db.seenBeside()) {
+        readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
+        readRows(db, orvSql, ExplainSide::Orv, from, to, facilities, buckets);
+        return buckets;
+    }
+    Buckets orv;
+    std::exception_ptr failed;
+    std::thread other([&] {
+        try {
+            store::Connection beside;
+            beside.openBeside(db);
+            beside.execute(kPlanJoins);
+            readRows(beside, orvSql, ExplainSide::Orv, from, to, facilities, orv);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
+    } catch (...) {
+        other.join();
+        throw;
+    }
+    other.join();
+    if (failed) std::rethrow_exception(failed);
+    for (auto& [key, bucket] : orv) buckets[key].orv = std::move(bucket.orv);
     return buckets;
 }
 
@@ -232,15 +270,38 @@ void sortListed(std::vector<ExplainedLine>& lines) {
     std::sort(byName.begin(), byName.end(),
               [](const auto& a, const auto& b) { return std::tie(a.first, *a.second) < std::tie(b.first, *b.second); });
     for (std::size_t n = 0; n < byName.size(); ++n) rank[*byName[n].second] = n;
-    std::vector<std::size_t> ranks;
-    ranks.reserve(lines.size());
-    for (const ExplainedLine& line : lines) ranks.push_back(rank.find(line.office)->second);
-    std::vector<std::size_t> order(lines.size());
-    for (std::size_t n = 0; n < order.size(); ++n) order[n] = n;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
-        const ExplainedLine &a = lines[i], &b = lines[j];
-        return std::tie(ranks[i], a.kind, a.day, a.side, a.id) < std::tie(ranks[j], b.kind, b.day, b.side, b.id);
-    });
+    // The lines come office by office, a kind at a time: the runs of one office and kind are
+    // put in order first, then each office and kind's lines sorted among themselves, which
+    // keeps every sort within a few hundred lines that sit together.
+    struct Run {
+        std::size_t rank, begin, end;
+        ExplainKind kind;
+    };
+    std::vector<Run> runs;
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const ExplainedLine& line = lines[n];
+        if (!runs.empty() && runs.back().end == n && line.kind == runs.back().kind &&
+            line.office == lines[runs.back().begin].office) {
+            ++runs.back().end;
+            continue;
+        }
+        runs.push_back({rank.find(line.office)->second, n, n + 1, line.kind});
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Run& a, const Run& b) { return std::tie(a.rank, a.kind) < std::tie(b.rank, b.kind); });
+    std::vector<std::size_t> order;
+    order.reserve(lines.size());
+    for (std::size_t r = 0; r < runs.size();) {
+        const std::size_t from = order.size();
+        std::size_t next = r;
+        for (; next < runs.size() && runs[next].rank == runs[r].rank && runs[next].kind == runs[r].kind; ++next)
+            for (std::size_t n = runs[next].begin; n < runs[next].end; ++n) order.push_back(n);
+        std::stable_sort(order.begin() + std::ptrdiff_t(from), order.end(), [&](std::size_t i, std::size_t j) {
+            const ExplainedLine &a = lines[i], &b = lines[j];
+            return std::tie(a.day, a.side, a.id) < std::tie(b.day, b.side, b.id);
+        });
+        r = next;
+    }
     // Moved into place cycle by cycle, not into a second vector of them.
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (order[start] == start) continue;
@@ -259,11 +320,15 @@ void sortListed(std::vector<ExplainedLine>& lines) {
 
 // Numbers the groups 1, 2, ... in the order the lines show them.
 void numberGroups(std::vector<ExplainedLine>& lines) {
-    std::map<int, int> numbers;
+    int highest = 0;
+    for (const ExplainedLine& line : lines) highest = std::max(highest, line.group);
+    std::vector<int> numbers(std::size_t(highest) + 1, 0);  // by group; 0 for not yet seen
+    int next = 0;
     for (ExplainedLine& line : lines) {
-        if (line.group == 0) continue;
-        auto [it, added] = numbers.try_emplace(line.group, int(numbers.size()) + 1);
-        line.group = it->second;
+        if (line.group <= 0) continue;
+        int& number = numbers[std::size_t(line.group)];
+        if (number == 0) number = ++next;
+        line.group = number;
     }
 }
 
@@ -284,7 +349,7 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     Explanation result;
     result.period = period;
     if (offices.empty()) return result;
-    const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period);
+    const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period, SideReads::Together);
     int groupBase = 0;
     pairMonth(buckets, period, keepEvery, pairs::heldPairMarks(db), result.lines, groupBase);
     sortListed(result.lines);
@@ -331,10 +396,6 @@ void explainMonths(store::Connection& db, const std::vector<Period>& months, std
     }
 }
 
-// A second connection sees only what is committed, and only the tables of the current
-// layout: the work is shared only when the first has nothing of its own open.
-bool canShareWork(store::Connection& db) { return !db.inTransaction() && db.layoutVersion() == store::kSchemaVersion; }
-
 // As many workers as cores, each with a share of the months, but never more than there are
 // months, nor so many that their rows crowd the memory.
 std::size_t workersFor(std::size_t months) {
@@ -349,7 +410,7 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
     const Manual manual = pairs::heldPairMarks(db);
     std::vector<Explanation> out(months.size());
     const std::size_t workers = workersFor(months.size());
-    if (workers < 2 || !canShareWork(db)) {
+    if (workers < 2 || !db.seenBeside()) {
         explainMonths(db, months, 0, months.size(), keep, manual, out);
         return out;
     }

@@ -1,8 +1,10 @@
 #include "review/MonthStatement.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "compare/CompareStatements.h"
@@ -216,18 +218,47 @@ void listInOrder(std::vector<StatementItem>& items) {
     items = std::move(sorted);
 }
 
+// Both sides' rows of the month onto their lines.
+void tallySides(store::Connection& db, Period period, const std::string& clause, Tallies& t) {
+    statementSideRows(db, sql::statementBankStatement(period.year, period.month, clause), notes::Side::Bank, t);
+    statementSideRows(db, sql::statementOrvStatement(period.year, period.month, clause), notes::Side::Orv, t);
+}
+
 // The month's lines up to Resolved: both sides' rows, and the month explained for the scope's
-// offices (returned, with those offices).
+// offices (returned, with those offices). The sides are added up on a connection of their own
+// while the month is explained, when one beside this would see the same.
 compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tallies& t,
                                 std::vector<std::string>& offices) {
     const Period period = out.period;
     out.scope = compare::comparisonScope(db);
     const std::string clause = statementScopeClause(out.scope);
-    statementSideRows(db, sql::statementBankStatement(period.year, period.month, clause), notes::Side::Bank, t);
-    statementSideRows(db, sql::statementOrvStatement(period.year, period.month, clause), notes::Side::Orv, t);
-
     offices = statementScopeOffices(db, out.scope);
-    compare::Explanation explained = compare::explainOffices(db, period, offices);
+    Tallies sides;
+    std::exception_ptr failed;
+    std::optional<std::thread> other;
+    if (std::thread::hardware_concurrency() > 1 && db.seenBeside())
+        other.emplace([&] {
+            try {
+                store::Connection beside;
+                beside.openBeside(db);
+                tallySides(beside, period, clause, sides);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+    else
+        tallySides(db, period, clause, sides);
+    compare::Explanation explained;
+    try {
+        explained = compare::explainOffices(db, period, offices);
+    } catch (...) {
+        if (other) other->join();
+        throw;
+    }
+    if (other) other->join();
+    if (failed) std::rethrow_exception(failed);
+    for (StatementLine l : {StatementLine::Vesk, StatementLine::Orv, StatementLine::NotCompared})
+        tallyOf(t, l) = tallyOf(sides, l);
     for (const compare::ExplainedLine& line : explained.lines) {
         const double amount = signedAmount(line.side, line.amount);
         if (const std::optional<StatementLine> l = makeUpLineOf(line.cls)) tallyOf(t, *l).add(line.kind, amount);

@@ -192,6 +192,8 @@ void Connection::openBeside(const Connection& other) {
     open(path, key, false);
 }
 
+bool Connection::seenBeside() { return isOpen() && !inTransaction() && layoutVersion() == kSchemaVersion; }
+
 void Connection::open(const std::string& path, const Secret& key, bool upgrade) {
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");

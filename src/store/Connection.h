@@ -74,6 +74,9 @@ class Connection {
     /// Opens the file `other` has open, with its key and as it is (that connection brought
     /// its layout up to date): a second connection for work on another thread. Throws Error.
     void openBeside(const Connection& other);
+    /// Whether a connection opened beside this one sees what this one does: it sees only what
+    /// is committed, and only the tables of the current layout.
+    bool seenBeside();
     /// Encrypts the whole file with another key (a passphrase, or the program's key to remove
     /// one), through the engine's own re-keying: one transaction, so a program killed in the
     /// middle leaves the file whole under the old key or the new one, never neither. The

@@ -18,7 +18,20 @@ void DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 void StmtFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
+namespace {
+
+// The engine counts every allocation under one lock unless told not to; nothing here reads the
+// counts, and connections reading on several threads would queue on that lock. Only possible
+// before the engine's first use, so set once, ahead of the first open.
+void leaveMemoryUncounted() {
+    static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)configured;
+}
+
+}  // namespace
+
 DbHandle openHandle(const std::string& path, int flags, WaitState* wait) {
+    leaveMemoryUncounted();
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     DbHandle db(raw);
