@@ -105,6 +105,8 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     ASSERT_TRUE(kept);
     EXPECT_EQ(closeTestLines(kept->lines), closeTestLines(april.lines));
     EXPECT_EQ(kept->monthDigest, april.monthDigest);
+    // As the closes of earlier builds hold it: another value would show each of them changed.
+    EXPECT_EQ(april.monthDigest, "669642687a2706978eb2b0f782850fc2e46f333ee1d9437c2a5901bc52695600");
     EXPECT_EQ(kept->previousDigest, "");
     std::vector<std::string> carried;
     for (const CarriedItem& i : kept->carried) carried.push_back(i.id + "@" + dayText(i.day));
