@@ -155,8 +155,6 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
     return buckets;
 }
 
-bool keepEvery(PairClass) { return true; }
-
 using Manual = std::map<notes::RowKey, pairs::ManualMark>;
 
 // The held hand pairs' rows of the row, if it is one.
@@ -193,10 +191,10 @@ ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Ro
 }
 
 // Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
-// first, and adds the lines of the month that `keep` accepts; group numbers continue from
-// those already in `lines`.
+// first, counts each row of the month when asked to, and adds the lines of the month that
+// `keep` accepts; group numbers continue from those already in `lines`.
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
-               std::vector<ExplainedLine>& lines, int& groupBase) {
+               const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase) {
     const long long first = firstDayOf(period), last = lastDayOf(period);
     const auto inWindow = [&](const Row& r) {
         return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
@@ -204,12 +202,17 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
     const auto inMonth = [&](const Row& r) { return r.entry.day >= first && r.entry.day <= last; };
     // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
     // costs more in fresh pages than the pairing itself.
-    std::size_t most = lines.size();
-    for (const auto& entry : buckets) {
-        for (const Row& r : entry.second.bank) most += inMonth(r);
-        for (const Row& r : entry.second.orv) most += inMonth(r);
+    if (keep == everyClass) {
+        std::size_t most = lines.size();
+        for (const auto& entry : buckets) {
+            for (const Row& r : entry.second.bank) most += inMonth(r);
+            for (const Row& r : entry.second.orv) most += inMonth(r);
+        }
+        lines.reserve(most);
     }
-    lines.reserve(most);
+    const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
+        if (count) count({cls, r.side, key.second, r.amount});
+    };
     for (const auto& entry : buckets) {
         // Not a structured binding: lambdas cannot capture one under every compiler we build with.
         const auto& key = entry.first;
@@ -226,7 +229,9 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                     free.push_back(&r), entries.push_back(r.entry);
                     continue;
                 }
-                if (!inMonth(r) || !keep(PairClass::Manual)) continue;
+                if (!inMonth(r)) continue;
+                counted(key, r, PairClass::Manual);
+                if (!keep(PairClass::Manual)) continue;
                 ExplainedLine line = lineOf(key, r, PairClass::Manual, 0);
                 line.otherDay = mark->otherDay;
                 line.handPair = mark->pair;
@@ -242,7 +247,9 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
             for (std::size_t i = 0, a = 0; i < rows.size(); ++i) {
                 const Row& row = *rows[i];
                 const PairOutcome& o = outcomes[i];
-                if (!inMonth(row) || !keep(o.cls)) continue;
+                if (!inMonth(row)) continue;
+                counted(key, row, o.cls);
+                if (!keep(o.cls)) continue;
                 ExplainedLine line = lineOf(key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 if (isUnpaired(o.cls)) {
@@ -346,12 +353,17 @@ std::optional<std::string> masterOfficeName(store::Connection& db, const std::st
 }
 
 Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices) {
+    return explainOffices(db, period, offices, everyClass, {});
+}
+
+Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices,
+                           bool (*keep)(PairClass), const RowCounter& count) {
     Explanation result;
     result.period = period;
     if (offices.empty()) return result;
     const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period, SideReads::Together);
     int groupBase = 0;
-    pairMonth(buckets, period, keepEvery, pairs::heldPairMarks(db), result.lines, groupBase);
+    pairMonth(buckets, period, keep, pairs::heldPairMarks(db), count, result.lines, groupBase);
     sortListed(result.lines);
     numberGroups(result.lines);
     attachNotes(result.lines, notes::NoteBook::read(db));
@@ -391,7 +403,7 @@ void explainMonths(store::Connection& db, const std::vector<Period>& months, std
         for (std::size_t i = begin; i < last; ++i) {
             out[i].period = months[i];
             int groupBase = 0;
-            pairMonth(buckets, months[i], keep, manual, out[i].lines, groupBase);
+            pairMonth(buckets, months[i], keep, manual, {}, out[i].lines, groupBase);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,24 @@ std::optional<std::string> masterOfficeName(store::Connection& db, const std::st
 /// hints are attached apart (see attachHints). Throws Error (a date that is no date: Type
 /// mismatch).
 Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices);
+
+/// A `keep` that keeps every line.
+inline bool everyClass(PairClass) { return true; }
+
+/// A row of the month as the pairing classes it.
+struct CountedRow {
+    PairClass cls = PairClass::BankOnly;
+    ExplainSide side = ExplainSide::Bank;
+    ExplainKind kind = ExplainKind::Deposit;
+    double amount = 0;
+};
+using RowCounter = std::function<void(const CountedRow&)>;
+
+/// The same, with each row of the month handed to `count` (when given) and only the lines
+/// `keep` accepts built: for what adds the month up without listing its matched rows. Rows are
+/// counted office by office, in no set order.
+Explanation explainOffices(store::Connection& db, Period period, const std::vector<std::string>& offices,
+                           bool (*keep)(PairClass), const RowCounter& count);
 
 /// Every office of the master explained, month by month, keeping only the lines `keep`
 /// accepts and no notes; the rows of neighbouring months are read once for all of them.

@@ -228,7 +228,7 @@ void tallySides(store::Connection& db, Period period, const std::string& clause,
 // offices (returned, with those offices). The sides are added up on a connection of their own
 // while the month is explained, when one beside this would see the same.
 compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tallies& t,
-                                std::vector<std::string>& offices) {
+                                std::vector<std::string>& offices, bool (*keep)(compare::PairClass)) {
     const Period period = out.period;
     out.scope = compare::comparisonScope(db);
     const std::string clause = statementScopeClause(out.scope);
@@ -249,8 +249,12 @@ compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tall
     else
         tallySides(db, period, clause, sides);
     compare::Explanation explained;
+    const auto count = [&t](const compare::CountedRow& row) {
+        if (const std::optional<StatementLine> l = makeUpLineOf(row.cls))
+            tallyOf(t, *l).add(row.kind, signedAmount(row.side, row.amount));
+    };
     try {
-        explained = compare::explainOffices(db, period, offices);
+        explained = compare::explainOffices(db, period, offices, keep, count);
     } catch (...) {
         if (other) other->join();
         throw;
@@ -259,11 +263,8 @@ compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tall
     if (failed) std::rethrow_exception(failed);
     for (StatementLine l : {StatementLine::Vesk, StatementLine::Orv, StatementLine::NotCompared})
         tallyOf(t, l) = tallyOf(sides, l);
-    for (const compare::ExplainedLine& line : explained.lines) {
-        const double amount = signedAmount(line.side, line.amount);
-        if (const std::optional<StatementLine> l = makeUpLineOf(line.cls)) tallyOf(t, *l).add(line.kind, amount);
-        if (isException(line.cls)) tallyOf(t, noteLineOf(line)).add(line.kind, amount);
-    }
+    for (const compare::ExplainedLine& line : explained.lines)
+        if (isException(line.cls)) tallyOf(t, noteLineOf(line)).add(line.kind, signedAmount(line.side, line.amount));
     return explained;
 }
 
@@ -287,7 +288,9 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     out.period = period;
     Tallies t;
     std::vector<std::string> offices;
-    const compare::Explanation explained = tallyMonth(db, out, t, offices);
+    // Only a digest needs every line of the month; the statement's own lines need its exceptions.
+    const bool whole = digest == MonthDigest::Taken;
+    const compare::Explanation explained = tallyMonth(db, out, t, offices, whole ? compare::everyClass : isException);
 
     // The roll-forward: the open items up to the month's last day, those before it against
     // what was brought forward.
@@ -322,7 +325,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     // The brought items left over are cleared; what cleared each is read from its month.
     ClearedLookup lookup;
     for (const auto& entry : unmatched) lookup.sought.emplace(entry.second->side, entry.second->id);
-    if (!unmatched.empty()) lookup.add(explained.lines);
+    if (!unmatched.empty()) lookup.add(whole ? explained.lines : compare::explainOffices(db, period, offices).lines);
     std::set<int> read{period.key()};
     for (const auto& entry : unmatched) {
         const Period month = monthOfDay(entry.second->day);
@@ -371,7 +374,7 @@ std::string monthDigestOf(store::Connection& db, Period period) {
     s.period = period;
     Tallies t;
     std::vector<std::string> offices;
-    const compare::Explanation explained = tallyMonth(db, s, t, offices);
+    const compare::Explanation explained = tallyMonth(db, s, t, offices, compare::everyClass);
     settleLines(s, t);
     return statementDigestOf(s, explained.lines);
 }

@@ -126,6 +126,12 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     EXPECT_EQ(closeTestItems(may),
               (std::vector<std::string>{"B4 cleared timing since 2025-04", "B1 carried forward since 2025-04"}));
     // (The roll-forward's figures are the statement's own, checked with it.)
+    // Shown without a digest, the statement builds only the month's exceptions, to the same end.
+    const ShownStatement shown = shownStatement(db.connection(), {2025, 5}, true, DateTime{2025, 6, 4});
+    EXPECT_EQ(closeTestLines(shown.statement.lines), closeTestLines(may.lines));
+    std::vector<std::vector<std::string>> mayItems;
+    for (const StatementItem& i : may.items) mayItems.push_back(statementItemCells(i));
+    EXPECT_EQ(shown.items, mayItems);
 
     // May's close follows April's in the chain; a note on a closed month's row is taken as it
     // is, and the month then shows changed.
