@@ -214,10 +214,14 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, Report
 
     store::Transaction tx = db.begin();
     changeRows(db, report, [&] {
-        db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
-        const std::int64_t before = lastRow(db, report);  // the rows written come after it
-        record.rows = storeRows(db, report, file, progress);
-        setTotals(record, db.query(rowsAfterTotalsStatement(report), {before}));
+        store::changeRowsAtOnce(db, report.table, [&] {
+            store::BulkChange done;
+            done.removed = db.execute(deleteImportedMonthStatement(report, !month.kind.empty()), deleteValues);
+            const std::int64_t before = lastRow(db, report);  // the rows written come after it
+            done.written = record.rows = storeRows(db, report, file, progress);
+            setTotals(record, db.query(rowsAfterTotalsStatement(report), {before}));
+            return done;
+        });
         // Rows dated in other months go in as they are, so their months change too.
         std::set<std::int64_t> keys = file.dateKeys();
         keys.insert(key);
@@ -372,7 +376,10 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
         std::snprintf(year, sizeof year, "%04d", month.year);
         const std::vector<store::Value> values{monthAbbrev(month.month), std::string(year), month.key()};
         setTotals(record, db.query(shownMonthTotalsStatement(report), values));
-        count = db.execute(deleteShownMonthStatement(report), values);
+        store::changeRowsAtOnce(db, report.table, [&] {
+            count = db.execute(deleteShownMonthStatement(report), values);
+            return store::BulkChange{count, 0};
+        });
         return std::set<std::int64_t>{month.key()};
     });
     if (count > 0) {

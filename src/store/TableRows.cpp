@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Error.h"
+
 namespace vesk::store {
 
 namespace {
@@ -74,6 +76,26 @@ std::int64_t insertRows(Connection& db, Table table, const std::vector<int>& tar
         if (rowDone) rowDone(i, source.rows);
     }
     return stored;
+}
+
+void changeRowsAtOnce(Connection& db, Table table, const std::function<BulkChange()>& change) {
+    if (!db.inTransaction()) throw Error(errc::kUsage, "Rows are changed at once only within a transaction");
+    const std::string name = tableName(table);
+    const ResultSet triggers =
+        db.query("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 AND name IN (?2, ?3)",
+                 {name, name + "_row_added", name + "_row_removed"});
+    if (triggers.rowCount() != 2) {
+        change();
+        return;
+    }
+    for (std::size_t r = 0; r < triggers.rowCount(); ++r) db.execute("DROP TRIGGER " + triggers.field(r, 0).toText());
+    const BulkChange done = change();
+    db.execute(
+        "UPDATE row_marks SET changes = changes + ?1, row_count = row_count + ?2, last_rowid = (SELECT "
+        "ifnull(MAX(rowid), 0) FROM " +
+            name + ") WHERE report = ?3",
+        {done.removed + done.written, done.written - done.removed, name});
+    for (std::size_t r = 0; r < triggers.rowCount(); ++r) db.execute(triggers.field(r, 1).toText());
 }
 
 }  // namespace vesk::store

@@ -52,4 +52,18 @@ class RowInserter {
 std::int64_t insertRows(Connection& db, Table table, const std::vector<int>& target, const RowSource& source,
                         const std::function<void(int row, int rows)>& rowDone = {});
 
+/// What a change of many rows did to a table.
+struct BulkChange {
+    std::int64_t removed = 0;
+    std::int64_t written = 0;
+};
+
+/// Runs `change`, which only removes rows of the table and writes new ones, within the
+/// caller's transaction with the table's row triggers for both set aside, then moves the
+/// table's marks as those triggers would have row by row (the count, the highest row id, one
+/// change a row) and puts the triggers back: a month's rows then cost one update of the marks,
+/// not one each. Should anything fail, the caller's rollback takes the triggers back as well.
+/// A file without the triggers has `change` run as it is.
+void changeRowsAtOnce(Connection& db, Table table, const std::function<BulkChange()>& change);
+
 }  // namespace vesk::store

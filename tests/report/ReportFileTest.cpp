@@ -14,6 +14,7 @@
 #include "report/ReportFiles.h"
 #include "report/ReportMonths.h"
 #include "store/Connection.h"
+#include "store/Schema.h"
 #include "support/TempDir.h"
 
 namespace vesk::report {
@@ -279,6 +280,39 @@ TEST_F(ImportTest, ARowThatCannotBeStoredComesAfterTheProgressOfTheRowsBeforeIt)
     EXPECT_EQ(out.rows, 0);
     ASSERT_EQ(out.progress.size(), 59u);
     EXPECT_EQ(out.progress.back(), "59/20000");
+}
+
+// An import sets the bank rows' marks once, as their triggers would have row by row, and
+// leaves the triggers in place, whether it stores its rows or fails; so does a deletion.
+TEST_F(ImportTest, TheRowMarksFollowEveryImportAndDeletionAndTheTriggersStay) {
+    store::Connection db;
+    db.open(database);
+    const auto marks = [&] {
+        const store::ResultSet m = db.query("SELECT row_count, last_rowid, changes FROM row_marks WHERE report = ?",
+                                            {std::string(store::tableName(store::Table::Finacle))});
+        const store::ResultSet rows = db.query("SELECT COUNT(*), ifnull(MAX(rowid), 0) FROM veskfinacle");
+        EXPECT_EQ(m.field(0, 0), rows.field(0, 0));
+        EXPECT_EQ(m.field(0, 1), rows.field(0, 1));
+        return m.field(0, 0).toText() + "/" + m.field(0, 2).toText();
+    };
+    const std::string start = marks();
+    ASSERT_EQ(start, "0/0");
+    ASSERT_EQ(import(monthEntries(300, 2025, 4)).result, "imported April 2025");
+    EXPECT_EQ(marks(), "300/300");
+    ASSERT_EQ(import(monthEntries(40, 2025, 5)).result, "imported May 2025");
+    ASSERT_EQ(import(monthEntries(200, 2025, 4)).result, "imported April 2025");  // 300 out, 200 in
+    EXPECT_EQ(marks(), "240/840");
+    auto failing = monthEntries(100, 2025, 4);
+    failing[59].date = RawCell("pending");
+    EXPECT_NE(import(failing).result.find("not a date"), std::string::npos);
+    EXPECT_EQ(marks(), "240/840");
+    ASSERT_EQ(deleteMonth(db, ctr::bankReport(), {2025, 5}), 40);
+    EXPECT_EQ(marks(), "200/880");
+    // Rows another program writes are still counted by the triggers.
+    db.execute("INSERT INTO veskfinacle (tran_id) VALUES ('X')");
+    EXPECT_EQ(marks(), "201/881");
+    db.execute("DELETE FROM veskfinacle WHERE tran_id = 'X'");
+    EXPECT_EQ(marks(), "200/882");
 }
 
 // The program killed halfway through storing the rows of a replacement: the file keeps the
