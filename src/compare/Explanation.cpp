@@ -14,6 +14,7 @@
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
+#include "store/WorkBeside.h"
 
 namespace vesk::compare {
 
@@ -126,31 +127,18 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
     const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
     const DaySpan span = windowSpan(first, last, from, to);
     const std::string orvSql = explainOrvStatement(condition, span);
-    if (reads == SideReads::OneAfterTheOther || std::thread::hardware_concurrency() < 2 || !db.seenBeside()) {
+    if (reads == SideReads::OneAfterTheOther) {
         readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
         readRows(db, orvSql, ExplainSide::Orv, from, to, facilities, buckets);
         return buckets;
     }
     Buckets orv;
-    std::exception_ptr failed;
-    std::thread other([&] {
-        try {
-            store::Connection beside;
-            beside.openBeside(db);
-            beside.execute(kPlanJoins);
-            readRows(beside, orvSql, ExplainSide::Orv, from, to, facilities, orv);
-        } catch (...) {
-            failed = std::current_exception();
-        }
+    store::WorkBeside orvRead(db, [&](store::Connection& on) {
+        on.execute(kPlanJoins);
+        readRows(on, orvSql, ExplainSide::Orv, from, to, facilities, orv);
     });
-    try {
-        readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
-    } catch (...) {
-        other.join();
-        throw;
-    }
-    other.join();
-    if (failed) std::rethrow_exception(failed);
+    readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
+    orvRead.wait();
     for (auto& [key, bucket] : orv) buckets[key].orv = std::move(bucket.orv);
     return buckets;
 }

@@ -1,10 +1,8 @@
 #include "review/MonthStatement.h"
 
 #include <algorithm>
-#include <exception>
 #include <map>
 #include <set>
-#include <thread>
 #include <tuple>
 
 #include "compare/CompareStatements.h"
@@ -16,6 +14,7 @@
 #include "review/ReviewStatements.h"
 #include "review/StoredPairing.h"
 #include "store/ExactSum.h"
+#include "store/WorkBeside.h"
 
 namespace vesk::review {
 
@@ -234,33 +233,13 @@ compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tall
     const std::string clause = statementScopeClause(out.scope);
     offices = statementScopeOffices(db, out.scope);
     Tallies sides;
-    std::exception_ptr failed;
-    std::optional<std::thread> other;
-    if (std::thread::hardware_concurrency() > 1 && db.seenBeside())
-        other.emplace([&] {
-            try {
-                store::Connection beside;
-                beside.openBeside(db);
-                tallySides(beside, period, clause, sides);
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
-    else
-        tallySides(db, period, clause, sides);
-    compare::Explanation explained;
+    store::WorkBeside added(db, [&](store::Connection& on) { tallySides(on, period, clause, sides); });
     const auto count = [&t](const compare::CountedRow& row) {
         if (const std::optional<StatementLine> l = makeUpLineOf(row.cls))
             tallyOf(t, *l).add(row.kind, signedAmount(row.side, row.amount));
     };
-    try {
-        explained = compare::explainOffices(db, period, offices, keep, count);
-    } catch (...) {
-        if (other) other->join();
-        throw;
-    }
-    if (other) other->join();
-    if (failed) std::rethrow_exception(failed);
+    compare::Explanation explained = compare::explainOffices(db, period, offices, keep, count);
+    added.wait();
     for (StatementLine l : {StatementLine::Vesk, StatementLine::Orv, StatementLine::NotCompared})
         tallyOf(t, l) = tallyOf(sides, l);
     for (const compare::ExplainedLine& line : explained.lines)

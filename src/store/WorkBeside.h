@@ -1,0 +1,30 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <thread>
+
+#include "store/Connection.h"
+
+namespace vesk::store {
+
+/// Work on a connection of its own, opened beside another, on a thread of its own while the
+/// caller goes on; run at once on the caller's connection instead when there is a single
+/// core or a connection beside would not see what the caller's does (see seenBeside). The
+/// thread is waited for when this goes, whatever happened meanwhile.
+class WorkBeside {
+  public:
+    WorkBeside(Connection& db, std::function<void(Connection&)> work);
+    ~WorkBeside();
+    WorkBeside(const WorkBeside&) = delete;
+    WorkBeside& operator=(const WorkBeside&) = delete;
+
+    /// Waits for the work to end; throws what it threw.
+    void wait();
+
+  private:
+    std::thread m_thread;
+    std::exception_ptr m_failed;
+};
+
+}  // namespace vesk::store
