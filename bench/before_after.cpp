@@ -9,7 +9,7 @@
 // month's statement and its close.
 // Each figure is a whole process: its start, the opening of the file and the job.
 //
-//   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]
+//   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]...
 //
 // Each build works on copies of its own (its imports and deletions leave the rows as they
 // were); the ten-year file is too large to copy, so both read it where it is and only the
@@ -108,16 +108,17 @@ double least(const std::vector<double>& v) { return *std::min_element(v.begin(),
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]...\n", argv[0]);
         return 2;
     }
     int runs = 7;
-    std::string tenYears, only;
+    std::string tenYears;
+    std::vector<std::string> only;  // each --only names (part of) a job to run; none runs them all
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
         if (option == "--ten-years") tenYears = argv[i + 1];
-        if (option == "--only") only = argv[i + 1];
+        if (option == "--only") only.emplace_back(argv[i + 1]);
     }
     bench::ScratchFolder scratch;
     std::vector<Build> builds(2);
@@ -267,7 +268,10 @@ int main(int argc, char** argv) {
     std::printf("%-22s %8s %17s %17s %9s %9s %7s\n", "job", "runs", "before min/med s", "after min/med s", "cpu bef",
                 "cpu aft", "after/b");
     for (const Job& job : jobs) {
-        if (!only.empty() && job.name.find(only) == std::string::npos) continue;
+        if (!only.empty() && std::none_of(only.begin(), only.end(), [&](const std::string& part) {
+                return job.name.find(part) != std::string::npos;
+            }))
+            continue;
         std::vector<double> wall[2], cpu[2];
         for (int r = 0; r < runs; ++r)
             for (int k = 0; k < 2; ++k) {
