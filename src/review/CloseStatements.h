@@ -13,6 +13,12 @@ inline constexpr const char* kCloseLines =
 inline constexpr const char* kCloseItems =
     "SELECT close, carried, side, tran_id, day, office, kind, amount, since_key, cells FROM month_close_items "
     "ORDER BY close, position";
+/// The same for one close (?1).
+inline constexpr const char* kCloseLinesOf =
+    "SELECT close, line, deposits, withdrawals, row_count FROM month_close_lines WHERE close = ?1 ORDER BY line";
+inline constexpr const char* kCloseItemsOf =
+    "SELECT close, carried, side, tran_id, day, office, kind, amount, since_key, cells FROM month_close_items "
+    "WHERE close = ?1 ORDER BY position";
 inline constexpr const char* kLastCloseDigest = "SELECT digest FROM month_closes ORDER BY number DESC LIMIT 1";
 inline constexpr const char* kAddClose =
     "INSERT INTO month_closes (month_key, closed_at, closed_by, month_digest, previous_digest, digest) "

@@ -1,6 +1,8 @@
 #include "review/MonthClose.h"
 
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "core/Amount.h"
 #include "core/Error.h"
@@ -55,14 +57,83 @@ std::string closeDigestOf(const MonthClose& c) {
 
 bool keepsCloses(store::Connection& db) { return store::hasTable(db, sql::kClosesTable); }
 
+// Every close as listed, without its lines and items: what choosing among them needs.
+std::vector<MonthClose> closeHeads(store::Connection& db) {
+    std::vector<MonthClose> out;
+    if (!keepsCloses(db)) return out;
+    const store::ResultSet rs = db.query(sql::kCloses);
+    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+        MonthClose c;
+        c.number = rs.field(r, 0).toInt();
+        c.period = periodOfKey(rs.field(r, 1).toInt());
+        c.closedAt = closeTimeOf(rs.field(r, 2));
+        c.closedBy = rs.field(r, 3).toText();
+        c.monthDigest = rs.field(r, 4).toText();
+        c.previousDigest = rs.field(r, 5).toText();
+        c.digest = rs.field(r, 6).toText();
+        if (!rs.field(r, 7).isNull()) c.reopenedAt = closeTimeOf(rs.field(r, 7));
+        c.reopenedBy = rs.field(r, 8).toText();
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+// Lines and items, each row given to the close its first column numbers (none: left out).
+void readContents(const store::ResultSet& lines, const store::ResultSet& items,
+                  const std::function<MonthClose*(long long)>& closeOf) {
+    for (std::size_t r = 0; r < lines.rowCount(); ++r) {
+        MonthClose* c = closeOf(lines.field(r, 0).toInt());
+        const long long line = lines.field(r, 1).toInt();
+        if (!c || line < 0 || line >= static_cast<long long>(kStatementLineCount)) continue;
+        StatementFigures& f = c->lines[std::size_t(line)];
+        f.deposits = lines.field(r, 2).toNumber();
+        f.withdrawals = lines.field(r, 3).toNumber();
+        if (!lines.field(r, 4).isNull()) f.rows = lines.field(r, 4).toInt();
+    }
+    for (std::size_t r = 0; r < items.rowCount(); ++r) {
+        MonthClose* c = closeOf(items.field(r, 0).toInt());
+        if (!c) continue;
+        c->itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
+        if (items.field(r, 1).toInt() == 0) continue;
+        CarriedItem i;
+        i.side = notes::sideNamed(items.field(r, 2).toText()).value_or(notes::Side::Orv);
+        i.id = items.field(r, 3).toText();
+        i.day = items.field(r, 4).toInt();
+        i.office = items.field(r, 5).toText();
+        i.kind = notes::kindNamed(items.field(r, 6).toText()).value_or(notes::Kind::Withdrawal);
+        i.amount = items.field(r, 7).toNumber();
+        i.since = periodOfKey(items.field(r, 8).toInt());
+        c->carried.push_back(std::move(i));
+    }
+}
+
+// One close whole: its head with its lines and items read.
+MonthClose withContents(store::Connection& db, MonthClose c) {
+    const std::vector<store::Value> number{std::int64_t(c.number)};
+    readContents(db.query(sql::kCloseLinesOf, number), db.query(sql::kCloseItemsOf, number),
+                 [&](long long n) { return n == c.number ? &c : nullptr; });
+    return c;
+}
+
+// The close that stops a close of the month: one of the month itself or of a later month that stands.
+std::optional<std::pair<CloseRefusal, MonthClose>> standingInTheWay(const std::vector<MonthClose>& heads,
+                                                                    Period period) {
+    for (const MonthClose& c : heads)
+        if (c.stands() && c.period.key() == period.key()) return std::pair{CloseRefusal::AlreadyClosed, c};
+    for (const MonthClose& c : heads)
+        if (c.stands() && c.period.key() > period.key()) return std::pair{CloseRefusal::LaterClosed, c};
+    return std::nullopt;
+}
+
 // The month's statement as it is now, brought forward from the latest earlier close that stands.
-MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& closes,
+MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& heads,
                               MonthDigest digest = MonthDigest::Taken) {
     const MonthClose* earlier = nullptr;
-    for (const MonthClose& c : closes)
+    for (const MonthClose& c : heads)
         if (c.stands() && c.period.key() < period.key() && (!earlier || c.period.key() > earlier->period.key()))
             earlier = &c;
-    return earlier ? monthStatement(db, period, earlier->carried, digest) : monthStatement(db, period, digest);
+    if (!earlier) return monthStatement(db, period, digest);
+    return monthStatement(db, period, withContents(db, *earlier).carried, digest);
 }
 
 void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
@@ -80,57 +151,20 @@ void recordClose(store::Connection& db, history::Action action, Period period, c
 }  // namespace
 
 std::vector<MonthClose> monthCloses(store::Connection& db) {
-    std::vector<MonthClose> out;
-    if (!keepsCloses(db)) return out;
+    std::vector<MonthClose> out = closeHeads(db);
     std::map<long long, std::size_t> at;
-    const store::ResultSet rs = db.query(sql::kCloses);
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        MonthClose c;
-        c.number = rs.field(r, 0).toInt();
-        c.period = periodOfKey(rs.field(r, 1).toInt());
-        c.closedAt = closeTimeOf(rs.field(r, 2));
-        c.closedBy = rs.field(r, 3).toText();
-        c.monthDigest = rs.field(r, 4).toText();
-        c.previousDigest = rs.field(r, 5).toText();
-        c.digest = rs.field(r, 6).toText();
-        if (!rs.field(r, 7).isNull()) c.reopenedAt = closeTimeOf(rs.field(r, 7));
-        c.reopenedBy = rs.field(r, 8).toText();
-        at[c.number] = out.size();
-        out.push_back(std::move(c));
-    }
-    const store::ResultSet lines = db.query(sql::kCloseLines);
-    for (std::size_t r = 0; r < lines.rowCount(); ++r) {
-        const auto it = at.find(lines.field(r, 0).toInt());
-        const long long line = lines.field(r, 1).toInt();
-        if (it == at.end() || line < 0 || line >= static_cast<long long>(kStatementLineCount)) continue;
-        StatementFigures& f = out[it->second].lines[std::size_t(line)];
-        f.deposits = lines.field(r, 2).toNumber();
-        f.withdrawals = lines.field(r, 3).toNumber();
-        if (!lines.field(r, 4).isNull()) f.rows = lines.field(r, 4).toInt();
-    }
-    const store::ResultSet items = db.query(sql::kCloseItems);
-    for (std::size_t r = 0; r < items.rowCount(); ++r) {
-        const auto it = at.find(items.field(r, 0).toInt());
-        if (it == at.end()) continue;
-        MonthClose& c = out[it->second];
-        c.itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
-        if (items.field(r, 1).toInt() == 0) continue;
-        CarriedItem i;
-        i.side = notes::sideNamed(items.field(r, 2).toText()).value_or(notes::Side::Orv);
-        i.id = items.field(r, 3).toText();
-        i.day = items.field(r, 4).toInt();
-        i.office = items.field(r, 5).toText();
-        i.kind = notes::kindNamed(items.field(r, 6).toText()).value_or(notes::Kind::Withdrawal);
-        i.amount = items.field(r, 7).toNumber();
-        i.since = periodOfKey(items.field(r, 8).toInt());
-        c.carried.push_back(std::move(i));
-    }
+    for (std::size_t i = 0; i < out.size(); ++i) at[out[i].number] = i;
+    const auto closeOf = [&](long long number) -> MonthClose* {
+        const auto it = at.find(number);
+        return it == at.end() ? nullptr : &out[it->second];
+    };
+    if (!out.empty()) readContents(db.query(sql::kCloseLines), db.query(sql::kCloseItems), closeOf);
     return out;
 }
 
 std::optional<MonthClose> standingClose(store::Connection& db, Period period) {
-    for (MonthClose& c : monthCloses(db))
-        if (c.stands() && c.period.key() == period.key()) return std::move(c);
+    for (MonthClose& c : closeHeads(db))
+        if (c.stands() && c.period.key() == period.key()) return withContents(db, std::move(c));
     return std::nullopt;
 }
 
@@ -140,23 +174,24 @@ CloseState closeState(store::Connection& db, const MonthClose& close) {
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
-    return statementAfter(db, period, monthCloses(db));
+    return statementAfter(db, period, closeHeads(db));
 }
 
 ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now) {
-    const std::vector<MonthClose> closes = monthCloses(db);
+    const std::vector<MonthClose> heads = closeHeads(db);
     const MonthClose* last = nullptr;  // the month's last close, standing or reopened
     if (!computedNow)
-        for (const MonthClose& c : closes)
+        for (const MonthClose& c : heads)
             if (c.period.key() == period.key()) last = &c;
     ShownStatement shown;
     if (last && last->stands()) {
+        const MonthClose close = withContents(db, *last);
         shown.statement.period = period;
         shown.statement.scope = compare::comparisonScope(db);
-        shown.statement.lines = last->lines;
-        shown.items = last->itemCells;
+        shown.statement.lines = close.lines;
+        shown.items = close.itemCells;
     } else {
-        shown.statement = statementAfter(db, period, closes, MonthDigest::Left);
+        shown.statement = statementAfter(db, period, heads, MonthDigest::Left);
         for (const StatementItem& item : shown.statement.items) shown.items.push_back(statementItemCells(item));
     }
     shown.stateLine = last ? closedOnLine(*last) : computedOnLine(now);
@@ -167,20 +202,14 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
                         const Clock& now) {
     CloseOutcome out;
     out.statement.period = period;
-    const std::vector<MonthClose> closes = monthCloses(db);
-    for (const MonthClose& c : closes)
-        if (c.stands() && c.period.key() == period.key()) {
-            out.refused = CloseRefusal::AlreadyClosed;
-            out.close = c;
-            return out;
-        }
-    for (const MonthClose& c : closes)
-        if (c.stands() && c.period.key() > period.key()) {
-            out.refused = CloseRefusal::LaterClosed;
-            out.close = c;
-            return out;
-        }
-    out.statement = statementAfter(db, period, closes);
+    const auto refuse = [&](const std::pair<CloseRefusal, MonthClose>& inTheWay) {
+        out.refused = inTheWay.first;
+        out.close = withContents(db, inTheWay.second);
+        return out;
+    };
+    const std::vector<MonthClose> heads = closeHeads(db);
+    if (const auto inTheWay = standingInTheWay(heads, period)) return refuse(*inTheWay);
+    out.statement = statementAfter(db, period, heads);
     const MonthStatement& s = out.statement;
     const StatementFigures& unexplained = s.line(StatementLine::Unexplained);
     if (s.line(StatementLine::Vesk).rows.value_or(0) == 0) {
@@ -205,6 +234,8 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     for (const StatementItem& item : s.items) c.itemCells.push_back(statementItemCells(item));
     c.monthDigest = s.monthDigest;
     store::Transaction tx = db.begin();
+    // Another program may have closed this month or a later one since the statement was made.
+    if (const auto inTheWay = standingInTheWay(closeHeads(db), period)) return refuse(*inTheWay);
     c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
     c.digest = closeDigestOf(c);
     db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest});

@@ -209,6 +209,35 @@ TEST_F(CloseTest, EveryRefusalInItsOrderWritesNothing) {
     }
 }
 
+// Another program closes the month while this one asks: the close that comes second is refused
+// at its last step, naming the first, and the month keeps the one close.
+TEST_F(CloseTest, AMonthClosedMeanwhileByAnotherProgramIsNotClosedTwice) {
+    store::Connection other;
+    other.open(dir.file("ZETTools.db"));
+    const std::size_t records = history::records(db.connection()).size();
+    const CloseOutcome out = closeMonth(
+        db.connection(), {2025, 4}, "ravi",
+        [&](const MonthStatement&) {
+            const CloseOutcome first = closeMonth(
+                other, {2025, 4}, "asha", [](const MonthStatement&) { return true; },
+                [] {
+                    return DateTime{2025, 6, 2};
+                });
+            return first.close && !first.refused;
+        },
+        [] {
+            return DateTime{2025, 6, 3};
+        });
+    EXPECT_EQ(out.refused, CloseRefusal::AlreadyClosed);
+    ASSERT_TRUE(out.close);
+    EXPECT_EQ(out.close->closedBy, "asha");
+    EXPECT_FALSE(out.close->carried.empty());  // the close in the way is read whole
+    const std::vector<MonthClose> closes = monthCloses(db.connection());
+    ASSERT_EQ(closes.size(), 1u);
+    EXPECT_EQ(closes[0].closedBy, "asha");
+    EXPECT_EQ(written(), "1/1/" + std::to_string(records + 1));  // only the first close recorded
+}
+
 // Two offices of the master under one facility each take the bank's rows of it, so the month's
 // make-up holds those rows twice and no longer adds up to what the bank recorded: the close is
 // refused and names what is left, before the question.
