@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sheet/LargeBuffer.h"
 #include "sheet/LittleEndian.h"
 
 namespace vesk::sheet {
@@ -24,8 +25,12 @@ void CompoundFile::fail(const std::string& why) const {
     throw Error(errc::kWorkbook, "'" + m_path + "' is damaged: " + why);
 }
 
-CompoundFile::CompoundFile(std::string path, std::string bytes) : m_path(std::move(path)), m_bytes(std::move(bytes)) {
-    const std::string_view b = m_bytes;
+CompoundFile::CompoundFile(std::string path, std::string bytes)
+    : CompoundFile(std::move(path), std::make_shared<const std::string>(std::move(bytes))) {}
+
+CompoundFile::CompoundFile(std::string path, std::shared_ptr<const std::string> bytes)
+    : m_path(std::move(path)), m_bytes(std::move(bytes)) {
+    const std::string_view b = *m_bytes;
     if (b.size() < 512 || !hasSignature(b)) fail("the compound document header is incomplete");
     const std::uint16_t shift = u16(b, 30);
     if (shift != 9 && shift != 12) fail("the compound document has an invalid sector size");
@@ -98,7 +103,12 @@ std::string CompoundFile::readChain(std::uint32_t start, const std::vector<std::
                                     std::size_t sectorSize, std::string_view source, std::size_t offset) const {
     std::string out;
     if (start == kEndOfChain || start == kFreeSector) return out;
-    for (std::uint32_t s : chain(start, table)) {
+    const std::vector<std::uint32_t> sectors = chain(start, table);
+    // Room made once: a workbook stream of tens of megabytes grown sector by sector is copied
+    // and faulted in again at every doubling. Never more than the source holds, whatever
+    // the chain claims.
+    reserveLarge(out, std::min(sectors.size() * sectorSize, source.size()));
+    for (std::uint32_t s : sectors) {
         const std::size_t at = offset + std::size_t(s) * sectorSize;
         if (at >= source.size()) fail("the compound document is truncated");
         out.append(source.substr(at, sectorSize));
@@ -118,7 +128,7 @@ std::optional<std::string> CompoundFile::stream(std::string_view name) const {
     const Entry* e = find(name);
     if (!e) return std::nullopt;
     std::string out = e->size < m_miniCutoff ? readChain(e->start, m_miniFat, 64, m_miniStream, 0)
-                                             : readChain(e->start, m_fat, m_sectorSize, m_bytes, m_sectorSize);
+                                             : readChain(e->start, m_fat, m_sectorSize, *m_bytes, m_sectorSize);
     if (out.size() < e->size) fail("the stream " + e->name + " is truncated");
     out.resize(std::size_t(e->size));
     return out;

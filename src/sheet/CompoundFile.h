@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@ namespace vesk::sheet {
 class CompoundFile {
   public:
     CompoundFile(std::string path, std::string bytes);
+    /// Reads the bytes where they are, shared with the caller, rather than a copy of them.
+    CompoundFile(std::string path, std::shared_ptr<const std::string> bytes);
 
     static bool hasSignature(std::string_view head);
 
@@ -35,7 +38,7 @@ class CompoundFile {
     [[noreturn]] void fail(const std::string& why) const;
 
     std::string m_path;
-    std::string m_bytes;
+    std::shared_ptr<const std::string> m_bytes;
     std::size_t m_sectorSize = 512;
     std::uint32_t m_miniCutoff = 4096;
     std::vector<std::uint32_t> m_fat;

@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "sheet/CompoundFile.h"
+#include "sheet/LargeBuffer.h"
 #include "sheet/XlsWorkbook.h"
 #include "sheet/XlsxWorkbook.h"
 
@@ -44,7 +45,9 @@ Error tooLarge(const std::string& path) {
                                       " GB, more than this program reads in one workbook");
 }
 
-std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, std::string bytes) {
+// Owned bytes, or bytes shared with the caller, which are then read where they are.
+template <class Bytes>
+std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, Bytes bytes) {
     const CompoundFile file(path, std::move(bytes));
     return std::make_unique<XlsWorkbook>(path, file);
 }
@@ -97,7 +100,7 @@ std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::shar
     if (containerOf(name, std::string_view(*bytes).substr(0, 8)) == Container::ZipPackage)
         return std::make_unique<XlsxWorkbook>(name, std::move(bytes));
     if (bytes->size() > kMaxUnpackedBytes) throw tooLarge(name);
-    return xlsWorkbook(name, *bytes);  // a compound document keeps its own copy
+    return xlsWorkbook(name, std::move(bytes));
 }
 
 std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes) {
@@ -107,6 +110,7 @@ std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::u
     const std::uint64_t size = std::filesystem::file_size(path, ec);
     if (ec || size > maxBytes) return nullptr;
     auto bytes = std::make_shared<std::string>();
+    reserveLarge(*bytes, std::size_t(size));
     bytes->resize(std::size_t(size));
     in.read(bytes->data(), std::streamsize(size));
     if (in.bad() || std::uint64_t(in.gcount()) != size) {
