@@ -1,7 +1,6 @@
 #include "review/MonthClose.h"
 
-#include <functional>
-#include <map>
+#include <algorithm>
 #include <utility>
 
 #include "core/Amount.h"
@@ -78,11 +77,17 @@ std::vector<MonthClose> closeHeads(store::Connection& db) {
     return out;
 }
 
-// Lines and items, each row given to the close its first column numbers (none: left out).
-void readContents(const store::ResultSet& lines, const store::ResultSet& items,
-                  const std::function<MonthClose*(long long)>& closeOf) {
+// Lines and items, each row given to the close of `closes` (in number order) its first column
+// numbers; rows of any other close are left out.
+void readContents(const store::ResultSet& lines, const store::ResultSet& items, std::vector<MonthClose>& closes) {
+    const auto closeOf = [&](const store::Value& number) -> MonthClose* {
+        const long long n = number.toInt();
+        const auto it = std::lower_bound(closes.begin(), closes.end(), n,
+                                         [](const MonthClose& c, long long key) { return c.number < key; });
+        return it != closes.end() && it->number == n ? &*it : nullptr;
+    };
     for (std::size_t r = 0; r < lines.rowCount(); ++r) {
-        MonthClose* c = closeOf(lines.field(r, 0).toInt());
+        MonthClose* c = closeOf(lines.field(r, 0));
         const long long line = lines.field(r, 1).toInt();
         if (!c || line < 0 || line >= static_cast<long long>(kStatementLineCount)) continue;
         StatementFigures& f = c->lines[std::size_t(line)];
@@ -91,7 +96,7 @@ void readContents(const store::ResultSet& lines, const store::ResultSet& items,
         if (!lines.field(r, 4).isNull()) f.rows = lines.field(r, 4).toInt();
     }
     for (std::size_t r = 0; r < items.rowCount(); ++r) {
-        MonthClose* c = closeOf(items.field(r, 0).toInt());
+        MonthClose* c = closeOf(items.field(r, 0));
         if (!c) continue;
         c->itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
         if (items.field(r, 1).toInt() == 0) continue;
@@ -110,9 +115,9 @@ void readContents(const store::ResultSet& lines, const store::ResultSet& items,
 // One close whole: its head with its lines and items read.
 MonthClose withContents(store::Connection& db, MonthClose c) {
     const std::vector<store::Value> number{std::int64_t(c.number)};
-    readContents(db.query(sql::kCloseLinesOf, number), db.query(sql::kCloseItemsOf, number),
-                 [&](long long n) { return n == c.number ? &c : nullptr; });
-    return c;
+    std::vector<MonthClose> one{std::move(c)};
+    readContents(db.query(sql::kCloseLinesOf, number), db.query(sql::kCloseItemsOf, number), one);
+    return std::move(one.front());
 }
 
 // The close that stops a close of the month: one of the month itself or of a later month that stands.
@@ -152,13 +157,7 @@ void recordClose(store::Connection& db, history::Action action, Period period, c
 
 std::vector<MonthClose> monthCloses(store::Connection& db) {
     std::vector<MonthClose> out = closeHeads(db);
-    std::map<long long, std::size_t> at;
-    for (std::size_t i = 0; i < out.size(); ++i) at[out[i].number] = i;
-    const auto closeOf = [&](long long number) -> MonthClose* {
-        const auto it = at.find(number);
-        return it == at.end() ? nullptr : &out[it->second];
-    };
-    if (!out.empty()) readContents(db.query(sql::kCloseLines), db.query(sql::kCloseItems), closeOf);
+    if (!out.empty()) readContents(db.query(sql::kCloseLines), db.query(sql::kCloseItems), out);
     return out;
 }
 
