@@ -219,16 +219,6 @@ TEST_F(ExplainMonthTest, TheWindowEndsThreeDaysEitherSideToTheLastSecond) {
     EXPECT_EQ(out, (std::vector<std::string>{"T13 timing", "T15 bank-only", "T17 timing", "T19 bank-only"}));
 }
 
-TEST_F(ExplainMonthTest, ADateThatIsNoDateFailsAsTheComparisonDoes) {
-    db.deposit("F3", "not a date", "1");
-    try {
-        explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO"));
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.description(), "Type mismatch");
-    }
-}
-
 TEST_F(ExplainMonthTest, HeadlineAddsUpEachClass) {
     db.deposit("F3", "15/04/2025", "1000");
     db.orv("3", "15/04/2025", "Receipt", "992.50");
