@@ -122,22 +122,6 @@ TEST_F(BackupTest, AFileKeptWithAWriteAheadLogIsCopiedWithWhatTheLogHoldsOverAny
     EXPECT_EQ(test::contents(copy), test::contents(m_db));
 }
 
-TEST_F(BackupTest, ACopyRestoredGivesBackTheDatabaseAsItWasCopied) {
-    const std::string copy = m_dir.file("copy.db");
-    copyDatabase(m_db, copy);
-    const std::string copied = test::contents(m_db);
-    {
-        Transaction tx = m_db.begin();
-        importRows(m_db);
-        tx.commit();
-    }
-    replaceDatabase(m_path, copy, m_dir.file("kept.db"));
-    EXPECT_TRUE(checkDatabaseFile(m_path).sound());
-    EXPECT_TRUE(checkDatabaseFile(m_path, CheckDepth::Full).sound());
-    EXPECT_EQ(test::contents(m_db), copied);
-    EXPECT_EQ(m_db.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 2000);
-}
-
 TEST_F(BackupTest, ACopyThatCannotBeMadeLeavesNoFileBehind) {
     const std::string existing = m_dir.file("existing.db");
     test::writeBytes(existing, "an older backup");

@@ -9,6 +9,7 @@
 #include "backup/Rekey.h"
 #include "backup/Restore.h"
 #include "core/Error.h"
+#include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "store/OnlineBackup.h"
 #include "store/Passphrase.h"
@@ -58,7 +59,7 @@ TEST_F(RestoreTest, AGoodBackupTakesTheDatabasesPlaceAndTheOldFileIsKeptWhole) {
     EXPECT_EQ(restore.kept, m_path + ".before-restore-20260309-140507");
     EXPECT_EQ(test::fileBytes(restore.kept), before);
     EXPECT_EQ(test::contents(m_path), backupContents);
-    EXPECT_TRUE(store::checkDatabaseFile(m_path).sound());
+    EXPECT_TRUE(store::checkDatabaseFile(m_path, store::CheckDepth::Full).sound());
     // The backup itself is untouched, and nothing else is left beside them.
     EXPECT_EQ(test::contents(m_backup), backupContents);
     EXPECT_EQ(others(), std::vector<std::string>{fs::path(restore.kept).filename().string()});

@@ -107,8 +107,6 @@ TEST_F(OfficeMasterTest, LoadingAnEmptyMasterSaysSoAndShowsNothing) {
     EXPECT_TRUE(master.view().offices.empty());
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.lastMessage().text, "The Office Master Data is empty! Import data first.");
-    EXPECT_EQ(prompter.lastMessage().title, "No Offices Found");
-    EXPECT_EQ(prompter.lastMessage().icon, Icon::Exclamation);
 }
 
 TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
@@ -116,13 +114,7 @@ TEST_F(OfficeMasterTest, ImportStoresRowsAndMakesTheDivisionOfficeConfigured) {
     std::vector<Office> offices = kOffices;
     offices.insert(offices.begin() + 2, Office{"  ", "no id", "SO", "", ""});  // skipped: empty column A
     import(writeMaster(offices));
-
-    // The question's text is the import history's test.
-    EXPECT_EQ(prompter.messages()[1].title, "Confirm");
-    EXPECT_EQ(prompter.messages()[1].icon, Icon::Information);
     EXPECT_EQ(prompter.lastMessage().text, "Office Master Imported Successfully");
-    EXPECT_EQ(prompter.lastMessage().title, "Success");
-
     EXPECT_EQ(master.view().countText, "5 office details updated successfully.");
     // Head and division offices only, codes matched after trimming and upper-casing.
     EXPECT_EQ(master.view().offices, (std::vector<std::string>{"D'Souza Nagar H.O", "Division Office", "Rampur H.O"}));
@@ -160,7 +152,6 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
         prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}, headers));
         master.importMaster();
         EXPECT_EQ(prompter.lastMessage().text, "Invalid file selected. Cell B1 must contain 'office_name'.");
-        EXPECT_EQ(prompter.lastMessage().title, "Error");
     }
     // B1 with blanks around it is accepted.
     auto padded = defaultHeaders();
@@ -169,13 +160,11 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
     prompter.queueAnswer(Answer::Yes);
     master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "No data found in file.");
-    EXPECT_EQ(prompter.lastMessage().shownTitle(), "VESK - ORV Comparison Tool");
 
     prompter.queueFile(writeMaster({{"9", "X", "PDN", "", ""}}));
     prompter.queueAnswer(Answer::No);
     master.importMaster();
     EXPECT_EQ(prompter.lastMessage().text, "Operation Cancelled.");
-    EXPECT_EQ(prompter.lastMessage().title, "Cancelled");
 
     prompter.queueFile(std::nullopt);
     master.importMaster();
@@ -189,7 +178,6 @@ TEST_F(OfficeMasterTest, RefusedFilesLeaveTheMasterAsItWas) {
 TEST_F(OfficeMasterTest, AFailureInTheMiddleKeepsTheEarlierMaster) {
     import(writeMaster(kOffices));
     import(numbered(250, "PDN", 180));  // ho_name of the 180th office
-    EXPECT_EQ(prompter.lastMessage().title, "Error");
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
     EXPECT_EQ(prompter.lastMessage().text.rfind("Error 1005: ", 0), 0u) << prompter.lastMessage().text;
     EXPECT_EQ(column("SELECT COUNT(*) FROM mastertable"), std::vector<std::string>{"5"});
@@ -256,10 +244,7 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
 
     prompter.queueAnswer(Answer::Yes);
     master.saveConfiguredOffice("D'Souza Nagar H.O");
-    EXPECT_EQ(prompter.messages()[prompter.messages().size() - 2].text,
-              "Are you sure you want to set 'D'Souza Nagar H.O' as your configured office?");
     EXPECT_EQ(prompter.lastMessage().text, "Office updated successfully!");
-    EXPECT_EQ(prompter.lastMessage().title, "Saved");
     EXPECT_EQ(master.configuredOffice(), "D'Souza Nagar H.O");
     EXPECT_EQ(column("SELECT oqal_facility_id FROM Youroffice"), std::vector<std::string>{"F104"});
 
@@ -274,7 +259,6 @@ TEST_F(OfficeMasterTest, SaveStoresTheChosenOfficeAndRefusesUnknownNames) {
 
     master.saveConfiguredOffice("   ");
     EXPECT_EQ(prompter.lastMessage().text, "Please select an office from the list first.");
-    EXPECT_EQ(prompter.lastMessage().title, "Selection Required");
 
     // A new load selects the stored office, whatever its letter case in the list.
     OfficeScreen again(master.connection().path(), prompter);

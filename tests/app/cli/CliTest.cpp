@@ -164,13 +164,6 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
     }
 }
 
-// The sub-verb's help is the export kind's own; its lines are made as the parser's test checks.
-TEST_F(CliFiles, AnExportKindDescribesItself) {
-    const Outcome o = runCli({"export", "trend", "--help"});
-    EXPECT_EQ(o.status, kExitOk);
-    EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "usage: vesk-orv-cli [--db FILE] export trend [FROM TO] [--out DIR]");
-}
-
 // Where the file is looked for is the location's own test's to check.
 TEST(WhereVerb, NamesTheFileAndWhyWithoutCreatingIt) {
     test::TempDir dir;
