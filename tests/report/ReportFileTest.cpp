@@ -103,9 +103,6 @@ std::vector<FileCase> fileCases() {
     gaps[20].note = "  spaced  ";
     gaps[30].date = RawCell("2025-05-02");  // another month: its key is kept too
     cases.push_back({"blank ids, blanks around, another month", gaps, {}});
-    auto badDate = monthEntries(120, 2025, 4);
-    badDate[79].date = RawCell("pending");
-    cases.push_back({"no date in the date column", badDate, {}});
     auto errorCell = monthEntries(120, 2025, 4);
     errorCell[60].date = RawCell::error("#N/A");
     cases.push_back({"an error value", errorCell, {}});
