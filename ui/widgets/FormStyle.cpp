@@ -16,15 +16,19 @@ namespace vesk::gui {
 
 namespace {
 
-// The nearest families installed on a Linux desktop for the designed Windows fonts.
+// The designed Windows font first, where Office or Windows installed it; then the nearest one
+// every Windows 10 has; then the nearest ones a Linux desktop has (wine offers those too).
 QStringList familiesFor(const QString& family) {
-    if (family == "Calibri") return {"Calibri", "Carlito", "DejaVu Sans"};
-    if (family == "Cooper Black") return {"Cooper Black", "URW Bookman", "DejaVu Serif"};
-    if (family == "Lucida Bright") return {"Lucida Bright", "DejaVu Serif", "Liberation Serif"};
-    if (family == "Rockwell") return {"Rockwell", "DejaVu Serif", "Liberation Serif"};
-    if (family == "Monotype Corsiva") return {"Monotype Corsiva", "URW Chancery L", "Z003", "DejaVu Serif"};
-    if (family == "MS Sans Serif") return {"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
-    return {family, "DejaVu Sans"};
+    if (family == "Calibri") return {"Calibri", "Segoe UI", "Carlito", "DejaVu Sans"};
+    if (family == "Cooper Black")
+        return {"Cooper Black", "Bookman Old Style", "Georgia", "URW Bookman", "DejaVu Serif"};
+    if (family == "Lucida Bright") return {"Lucida Bright", "Georgia", "DejaVu Serif", "Liberation Serif"};
+    if (family == "Rockwell") return {"Rockwell", "Georgia", "DejaVu Serif", "Liberation Serif"};
+    if (family == "Monotype Corsiva")
+        return {"Monotype Corsiva", "Gabriola", "Palatino Linotype", "URW Chancery L", "Z003", "DejaVu Serif"};
+    if (family == "MS Sans Serif")
+        return {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Liberation Sans", "DejaVu Sans"};
+    return {family, "Segoe UI", "DejaVu Sans"};
 }
 
 // A control with its name, place and font.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QOperatingSystemVersion>
 #include <QSettings>
 #include <QString>
 
@@ -15,16 +16,23 @@ class SettingsStore {
     virtual void setValue(const QString& key, const QString& value) = 0;
 };
 
-/// The settings of the person running the program, where the desktop keeps them
-/// (~/.config/vesk-orv/vesk-orv.conf), never beside the program.
+/// The settings of the person running the program, in a file where the desktop keeps them
+/// (~/.config/vesk-orv/vesk-orv.conf; %APPDATA%\vesk-orv\vesk-orv.ini on Windows, not the
+/// registry), never beside the program.
 class UserSettings : public SettingsStore {
   public:
-    UserSettings() : m_settings("vesk-orv", "vesk-orv") {}
+    UserSettings() : m_settings(fileFormat(), QSettings::UserScope, "vesk-orv", "vesk-orv") {}
 
     QString value(const QString& key) const override { return m_settings.value(key).toString(); }
     void setValue(const QString& key, const QString& value) override { m_settings.setValue(key, value); }
 
   private:
+    // Native on Linux is the .conf file; on Windows it would be the registry.
+    static QSettings::Format fileFormat() {
+        return QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows ? QSettings::IniFormat
+                                                                                          : QSettings::NativeFormat;
+    }
+
     QSettings m_settings;
 };
 

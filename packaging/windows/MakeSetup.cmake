@@ -1,0 +1,55 @@
+# cmake -P: installs the build into a staging folder, then packs it as the setup (NSIS) and as
+# the portable zip, whose folder keeps its database beside the program.
+foreach(var BUILD_DIR SOURCE_DIR VERSION MAKENSIS SETUP PORTABLE ICON)
+  if(NOT ${var})
+    message(FATAL_ERROR "MakeSetup.cmake needs ${var}")
+  endif()
+endforeach()
+
+set(work ${BUILD_DIR}/setup)
+set(stage ${work}/vesk-orv-${VERSION})
+file(REMOVE_RECURSE ${work})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage} --strip
+  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+
+# What the setup puts in place, and what its uninstaller takes away again: exactly those files,
+# so that the database and the backups beside them stay.
+file(GLOB_RECURSE files RELATIVE ${stage} ${stage}/*)
+list(SORT files)
+set(adds "")
+set(removes "")
+set(folders "")
+set(current "")
+foreach(file ${files})
+  get_filename_component(folder ${file} DIRECTORY)
+  string(REPLACE "/" "\\" wfile "${file}")
+  string(REPLACE "/" "\\" wfolder "${folder}")
+  if(NOT folder STREQUAL current)
+    string(APPEND adds "  SetOutPath \"$INSTDIR\\${wfolder}\"\n")
+    set(current "${folder}")
+  endif()
+  string(APPEND adds "  File \"${stage}/${file}\"\n")
+  string(APPEND removes "  Delete \"$INSTDIR\\${wfile}\"\n")
+  if(folder)
+    list(APPEND folders ${wfolder})
+  endif()
+endforeach()
+string(APPEND adds "  SetOutPath \"$INSTDIR\"\n")
+list(REMOVE_DUPLICATES folders)
+foreach(folder ${folders})
+  string(APPEND removes "  RMDir \"$INSTDIR\\${folder}\"\n")
+endforeach()
+file(WRITE ${work}/files.nsh "${adds}")
+file(WRITE ${work}/removes.nsh "${removes}")
+
+set(PROJECT_VERSION ${VERSION})
+set(VESK_SETUP_FILE ${SETUP})
+set(VESK_SETUP_FILES ${work}/files.nsh)
+set(VESK_SETUP_REMOVES ${work}/removes.nsh)
+set(VESK_ICON ${ICON})
+configure_file(${SOURCE_DIR}/setup.nsi.in ${work}/setup.nsi @ONLY)
+execute_process(COMMAND ${MAKENSIS} -V2 -WX ${work}/setup.nsi COMMAND_ERROR_IS_FATAL ANY)
+
+file(REMOVE ${PORTABLE})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${PORTABLE} --format=zip vesk-orv-${VERSION}
+  WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
