@@ -116,13 +116,15 @@ windows-configure: windows-sdk
 	if ! grep -qx "VESK_WINDOWS_SDK:[A-Z]*=$$sdk" $(WINDOWS_DIR)/CMakeCache.txt 2>/dev/null; then \
 	  echo cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/windows-toolchain.cmake -DVESK_WINDOWS_SDK=$$sdk; \
 	  cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/windows-toolchain.cmake \
-	    -DVESK_WINDOWS_SDK=$$sdk -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_BUILD_BENCH=OFF; \
+	    -DVESK_WINDOWS_SDK=$$sdk -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_BUILD_BENCH=OFF \
+	    -DVESK_LINUX_CLI=$(CURDIR)/$(BUILD_DIR)/bin/vesk-orv-cli; \
 	fi
 # The setup and the portable zip: $(WINDOWS_DIR)/vesk-orv-<version>-setup.exe and -portable.zip.
 windows: windows-configure
 	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target windows_setup
-# The whole suite, built for Windows and run under wine (window tests offscreen).
-test-windows: windows-configure
+# The whole suite, built for Windows and run under wine (window tests offscreen); the Linux
+# build's command line reads and writes the same database file in one of them.
+test-windows: build windows-configure
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 	scripts/test-windows $(WINDOWS_DIR) $(JOBS)
 
