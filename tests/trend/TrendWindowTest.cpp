@@ -1,12 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -17,6 +11,7 @@
 #include "compare/CompareForm.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
+#include "trend/TrendChart.h"
 #include "trend/TrendWindow.h"
 
 namespace {
@@ -52,12 +47,8 @@ class TrendWindowTest : public vesk::test::FormSetTest {
         return handshake(
             &window(), &vesk::gui::TrendWindow::loaded, [&] { return !window().isLoading(); }, act);
     }
-    QChart* chart() { return child<QChartView>(window(), "chtTrend")->chart(); }
-    QStringList months() {
-        for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
-            if (auto* categories = qobject_cast<QBarCategoryAxis*>(axis)) return categories->categories();
-        return {};
-    }
+    vesk::gui::TrendChart* chart() { return child<vesk::gui::TrendChart>(window(), "chtTrend"); }
+    QStringList months() { return chart()->data().months; }
     QTableView* map() { return child<QTableView>(window(), "grdMap"); }
     QModelIndex cell(int row, int column) { return map()->model()->index(row, column); }
     // A person's double click: the first click, then the second one that makes it double.
@@ -74,17 +65,14 @@ TEST_F(TrendWindowTest, TheMenuOpensTheChartAndMapWhoseCellsOpenTheirMonthCompar
     openFromMenu();
     EXPECT_TRUE(forms.mainForm().isVisible());
     EXPECT_EQ(months(), (QStringList{"Feb 2025", "Mar 2025", "Apr 2025", "May 2025", "Jul 2025"}));
-    ASSERT_EQ(chart()->series().size(), 2);
-    auto* columns = qobject_cast<QBarSeries*>(chart()->series()[0]);
-    auto* line = qobject_cast<QLineSeries*>(chart()->series()[1]);
-    ASSERT_TRUE(columns && line && columns->barSets().size() == 1);
-    QList<double> amounts, differing;
-    for (int i = 0; i < columns->barSets()[0]->count(); ++i) amounts.append(columns->barSets()[0]->at(i));
-    for (const QPointF& p : line->points()) differing.append(p.y());
-    EXPECT_EQ(amounts, (QList<double>{15, 0, 18.5, 0, 0}));
-    EXPECT_EQ(differing, (QList<double>{2, 0, 3, 0, 0}));
-    // On an axis of its own, beside the amounts'.
-    EXPECT_NE(chart()->axes(Qt::Vertical, line).value(0), chart()->axes(Qt::Vertical, columns).value(0));
+    EXPECT_EQ(chart()->data().columns.values, (std::vector<double>{15, 0, 18.5, 0, 0}));
+    EXPECT_EQ(chart()->data().line.values, (std::vector<double>{2, 0, 3, 0, 0}));
+    // The pointer over April's place on the plot: April's values, the month's own and not a
+    // neighbour's.
+    const vesk::gui::TrendChart::Layout l = chart()->chartLayout();
+    const QPoint april(int(l.plot.left() + 2.5 * l.band), int(l.plot.center().y()));
+    QTest::mouseMove(window().windowHandle(), chart()->mapTo(&window(), april));
+    EXPECT_EQ(chart()->toolTip().toStdString(), "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
 
     QAbstractItemModel* model = map()->model();
     ASSERT_EQ(model->rowCount(), 4);

@@ -1,28 +1,18 @@
 #include "trend/TrendWindow.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
-#include <QCursor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
-#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTableView>
-#include <QToolTip>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
+#include "trend/TrendChart.h"
 #include "trend/TrendWording.h"
 #include "widgets/FormStyle.h"
 
@@ -32,8 +22,6 @@ namespace {
 
 // The window's size when it first opens; on a smaller screen, what the screen has room for.
 constexpr int kWidth = 1120, kHeight = 700;
-// Month names lie on their side once they no longer fit across.
-constexpr std::size_t kUprightMonths = 12;
 
 void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected) {
     const QSignalBlocker block(combo);
@@ -83,15 +71,8 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     m_status = makeLabel(this, "lblStatus", "", {}, formFont("MS Sans Serif", 9));
     layout->addWidget(m_status);
 
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    // Amounts on the axis grouped by thousands, as the program writes them everywhere.
-    chart->setLocalizeNumbers(true);
-    chart->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    m_chart = new QChartView(chart, this);
+    m_chart = new TrendChart(this);
     m_chart->setObjectName("chtTrend");
-    m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumHeight(220);
     layout->addWidget(m_chart, 3);
 
@@ -191,15 +172,6 @@ void TrendWindow::openCellComparison(const QModelIndex& index) {
         emit comparisonRequested(target->month.year, target->month.month, QString::fromStdString(target->office));
 }
 
-void TrendWindow::hoverMonth(bool over, int index) {
-    const QString text = over ? QString::fromStdString(m_logic.hoverText(index)) : QString();
-    m_chart->setToolTip(text);
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(QCursor::pos(), text, m_chart);
-}
-
 void TrendWindow::render() {
     const trend::TrendView& v = m_logic.view();
     fillCombo(m_from, v.months, v.from);
@@ -217,66 +189,22 @@ void TrendWindow::render() {
 
 void TrendWindow::renderChart() {
     const trend::TrendView& v = m_logic.view();
-    QChart* chart = m_chart->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    m_chart->setToolTip({});
+    TrendChartData chart;
     if (v.categories.empty()) {
-        chart->setTitle(QString::fromStdString(v.emptyText));
+        chart.emptyText = QString::fromStdString(v.emptyText);
+        m_chart->setData(std::move(chart));
         return;
     }
-    chart->setTitle(trend::kChartTitle);
-
-    auto* amounts = new QBarSet(trend::monthHeaders().back().c_str());
-    amounts->setColor(qColor(palette::kTrendColumns));
-    for (double amount : v.toExplain) amounts->append(amount);
-    auto* columns = new QBarSeries;
-    columns->append(amounts);
-    auto* line = new QLineSeries;
-    line->setName(trend::monthHeaders()[2].c_str());
-    line->setPointsVisible(true);
-    QPen pen(qColor(palette::kTrendLine));
-    pen.setWidth(2);
-    line->setPen(pen);
-    for (std::size_t i = 0; i < v.differing.size(); ++i) line->append(double(i), v.differing[i]);
-    chart->addSeries(columns);
-    chart->addSeries(line);
-
-    auto* months = new QBarCategoryAxis;
-    for (const std::string& label : v.categories) months->append(QString::fromStdString(label));
-    if (v.categories.size() > kUprightMonths) months->setLabelsAngle(-90);
-    chart->addAxis(months, Qt::AlignBottom);
-    columns->attachAxis(months);
-    line->attachAxis(months);
-
-    auto* amountAxis = new QValueAxis;
-    amountAxis->setTitleText(trend::kAmountAxis);
-    amountAxis->setLabelFormat("%.0f");
-    amountAxis->setRange(0, std::max(1.0, *std::max_element(v.toExplain.begin(), v.toExplain.end())));
-    amountAxis->applyNiceNumbers();
-    chart->addAxis(amountAxis, Qt::AlignLeft);
-    columns->attachAxis(amountAxis);
-
-    auto* countAxis = new QValueAxis;
-    countAxis->setTitleText(trend::kCountAxis);
-    countAxis->setLabelFormat("%.0f");
-    const int most = std::max(1, *std::max_element(v.differing.begin(), v.differing.end()));
-    // Whole offices only, a tick per office or per few when there are many, and a step of room
-    // above the highest so that its line does not run along the chart's edge.
-    const int step = std::max(1, int(std::ceil(most / 6.0)));
-    const int ticks = most / step + 1;
-    countAxis->setRange(0, step * ticks);
-    countAxis->setTickCount(ticks + 1);
-    countAxis->setLinePenColor(qColor(palette::kTrendLine));
-    chart->addAxis(countAxis, Qt::AlignRight);
-    line->attachAxis(countAxis);
-
-    connect(amounts, &QBarSet::hovered, this, &TrendWindow::hoverMonth);
-    connect(line, &QLineSeries::hovered, this,
-            [this](const QPointF& point, bool over) { hoverMonth(over, int(std::lround(point.x()))); });
+    chart.title = trend::kChartTitle;
+    chart.columns = {QString::fromStdString(trend::monthHeaders().back()), trend::kAmountAxis,
+                     qColor(palette::kTrendColumns), v.toExplain};
+    chart.line = {QString::fromStdString(trend::monthHeaders()[2]), trend::kCountAxis, qColor(palette::kTrendLine),
+                  std::vector<double>(v.differing.begin(), v.differing.end())};
+    for (std::size_t i = 0; i < v.categories.size(); ++i) {
+        chart.months.append(QString::fromStdString(v.categories[i]));
+        chart.hover.append(QString::fromStdString(m_logic.hoverText(int(i))));
+    }
+    m_chart->setData(std::move(chart));
 }
 
 }  // namespace vesk::gui

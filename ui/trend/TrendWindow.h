@@ -8,7 +8,6 @@
 #include "widgets/WindowPlace.h"
 #include "widgets/WorkThreads.h"
 
-class QChartView;
 class QComboBox;
 class QLabel;
 class QModelIndex;
@@ -16,6 +15,8 @@ class QPushButton;
 class QTableView;
 
 namespace vesk::gui {
+
+class TrendChart;
 
 /// "Trend of the Differences": a window of its own beside the menu. The chart of the months
 /// on top, the map of offices by month below, a From/To choice, Export to Excel and Close.
@@ -53,7 +54,6 @@ class TrendWindow : public QWidget {
     void showOutcome();
     void render();
     void renderChart();
-    void hoverMonth(bool over, int index);
 
     FormPrompter m_prompter;
     trend::TrendScreen m_logic;
@@ -61,7 +61,7 @@ class TrendWindow : public QWidget {
     QLabel* m_status;
     QComboBox* m_from;
     QComboBox* m_to;
-    QChartView* m_chart;
+    TrendChart* m_chart;
     QTableView* m_map;
     QPushButton* m_export;
     WindowPlace m_place;
