@@ -53,6 +53,7 @@ inline constexpr const char* kMapCaption =
 inline constexpr const char* kLoadingText = "Loading the months...";
 inline constexpr const char* kExportCaption = "Export to Excel";
 inline constexpr const char* kCloseCaption = "Close";
+inline constexpr const char* kPrintCaption = "Print…";
 /// The line over the chart: the scope, the months shown and the offices that differ.
 std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices);
 /// What hovering over a month of the chart shows.

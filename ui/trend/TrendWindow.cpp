@@ -4,6 +4,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -93,9 +96,12 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     m_export = makeButton(this, "cmdExport", trend::kExportCaption, twipsRect(0, 0, 2775, 615), buttonFont);
     m_export->setFixedSize(m_export->size());
+    auto* print = makeButton(this, "cmdPrint", trend::kPrintCaption, twipsRect(0, 0, 1815, 615), buttonFont);
+    print->setFixedSize(print->size());
     auto* close = makeButton(this, "cmdClose", trend::kCloseCaption, twipsRect(0, 0, 1815, 615), buttonFont);
     close->setFixedSize(close->size());
     buttons->addWidget(m_export);
+    buttons->addWidget(print);
     buttons->addStretch(1);
     buttons->addWidget(close);
     layout->addLayout(buttons);
@@ -103,6 +109,7 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     connect(m_from, &QComboBox::activated, this, &TrendWindow::chooseFrom);
     connect(m_to, &QComboBox::activated, this, &TrendWindow::chooseTo);
     connect(m_export, &QPushButton::clicked, this, &TrendWindow::exportTrend);
+    connect(print, &QPushButton::clicked, this, &TrendWindow::printChart);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // A double click, or Enter on the cell.
     connect(m_map, &QTableView::activated, this, &TrendWindow::openCellComparison);
@@ -165,6 +172,18 @@ void TrendWindow::exportTrend() {
     m_export->setEnabled(false);
     m_logic.exportTrend();
     m_export->setEnabled(m_logic.view().exportEnabled);
+}
+
+void TrendWindow::printChart() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(windowTitle());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(windowTitle());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { m_chart->print(*target); });
+    preview.exec();
 }
 
 void TrendWindow::openCellComparison(const QModelIndex& index) {
