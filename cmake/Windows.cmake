@@ -23,6 +23,18 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   list(APPEND VESK_MINGW_RUNTIME ${VESK_RUNTIME_${dll}})
 endforeach()
 
+# The window tests run on Qt's offscreen platform, which on Windows reads its fonts from one
+# folder (QT_QPA_FONTDIR) rather than from the system: it gets the very font files the Linux
+# build's tests lay their forms out with.
+set(VESK_TEST_FONTS ${CMAKE_BINARY_DIR}/fonts)
+file(GLOB VESK_TEST_FONT_FILES /usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/crosextra/*.ttf
+  /usr/share/fonts/opentype/urw-base35/*.otf)
+file(MAKE_DIRECTORY ${VESK_TEST_FONTS})
+foreach(font ${VESK_TEST_FONT_FILES})
+  get_filename_component(name ${font} NAME)
+  file(CREATE_LINK ${font} ${VESK_TEST_FONTS}/${name} SYMBOLIC)
+endforeach()
+
 # Tests and the test listing run under wine through this wrapper: a wine prefix of the build's
 # own, quiet, with Qt's and the runtime's DLLs on the program's path.
 set(VESK_WINE_PREFIX "${CMAKE_BINARY_DIR}/wine")
