@@ -1,15 +1,13 @@
 #include "backup/BackupWording.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "backup/DailyBackups.h"
+#include "core/Platform.h"
 #include "store/DatabaseLocation.h"
 #include "store/Passphrase.h"
 
 namespace vesk::backup {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -108,7 +106,7 @@ std::string backedUpText(const std::string& destination, const store::CopiedData
 }
 
 std::string suggestedBackupName(const std::string& databasePath, const DateTime& today) {
-    return fs::path(dailyBackupPath(databasePath, today)).filename().string();
+    return platform::fileName(dailyBackupPath(databasePath, today));
 }
 
 Message backedUp(const std::string& destination, const store::CopiedDatabase& copy) {
@@ -121,8 +119,8 @@ Message careFailed(const std::string& title, const Error& error) {
 
 Message restoreQuestion(const std::string& databasePath, const std::string& backupPath) {
     return question("Replace the database '" + databasePath + "' with the backup '" + backupPath + "'?" + kCrLf +
-                        "The database as it is now is kept beside it, as '" +
-                        fs::path(databasePath).filename().string() + ".before-restore-<date>-<time>'.",
+                        "The database as it is now is kept beside it, as '" + platform::fileName(databasePath) +
+                        ".before-restore-<date>-<time>'.",
                     "Confirm Restore", Icon::Exclamation, Answer::No);
 }
 

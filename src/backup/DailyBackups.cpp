@@ -8,6 +8,7 @@
 
 #include "backup/BackupWording.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/DatabaseLocation.h"
 #include "store/EngineError.h"
 #include "store/OnlineBackup.h"
@@ -22,10 +23,10 @@ namespace {
 constexpr const char* kOffSwitch = "daily-backups-off";
 
 fs::path offSwitch(const std::string& databasePath) {
-    return fs::path(store::dailyBackupFolder(databasePath)) / kOffSwitch;
+    return platform::fsPath(store::dailyBackupFolder(databasePath)) / kOffSwitch;
 }
 
-std::string stem(const std::string& databasePath) { return fs::path(databasePath).stem().string(); }
+std::string stem(const std::string& databasePath) { return platform::utf8(platform::fsPath(databasePath).stem()); }
 
 // Only names the program gave its copies of this database: anything else is left alone.
 bool isDailyBackupOf(const std::string& name, const std::string& databasePath) {
@@ -47,27 +48,27 @@ void setDailyBackups(const std::string& databasePath, bool on) {
     std::error_code ec;
     if (on) {
         fs::remove(file, ec);
-        if (ec) throw Error(errc::kPathAccess, notRemovedText(file.string(), ec.message()));
+        if (ec) throw Error(errc::kPathAccess, notRemovedText(platform::utf8(file), ec.message()));
         return;
     }
     fs::create_directories(file.parent_path(), ec);
     std::ofstream out(file);
     out << offSwitchText();
-    if (!out.flush()) throw Error(errc::kPathAccess, notWrittenText(file.string()));
+    if (!out.flush()) throw Error(errc::kPathAccess, notWrittenText(platform::utf8(file)));
 }
 
 std::string dailyBackupPath(const std::string& databasePath, const DateTime& day) {
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", day.year, day.month, day.day);
-    return (fs::path(store::dailyBackupFolder(databasePath)) / (stem(databasePath) + "-" + date + ".db")).string();
+    return platform::joinPath(store::dailyBackupFolder(databasePath), stem(databasePath) + "-" + date + ".db");
 }
 
 std::vector<std::string> dailyBackups(const std::string& databasePath) {
     std::vector<std::string> found;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(store::dailyBackupFolder(databasePath), ec))
-        if (entry.is_regular_file(ec) && isDailyBackupOf(entry.path().filename().string(), databasePath))
-            found.push_back(entry.path().string());
+    for (const auto& entry : fs::directory_iterator(platform::fsPath(store::dailyBackupFolder(databasePath)), ec))
+        if (entry.is_regular_file(ec) && isDailyBackupOf(platform::utf8(entry.path().filename()), databasePath))
+            found.push_back(platform::utf8(entry.path()));
     // The date in the name orders them.
     std::sort(found.begin(), found.end());
     return found;
@@ -78,10 +79,10 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     if (path.empty() || !dailyBackupsOn(path)) return std::nullopt;
     const std::string copy = dailyBackupPath(path, today);
     std::error_code ec;
-    if (fs::exists(copy, ec)) return std::nullopt;
+    if (fs::exists(platform::fsPath(copy), ec)) return std::nullopt;
     db.tellDelay({store::Delay::OwnWork, {}, false});
     try {
-        fs::create_directories(fs::path(copy).parent_path(), ec);
+        fs::create_directories(platform::fsPath(copy).parent_path(), ec);
         // Told again between slices: the window repaints while it waits.
         store::copyDatabase(db, copy, [&db] { db.tellDelay({store::Delay::OwnWork, {}, false}); });
     } catch (const Error& e) {
@@ -93,7 +94,7 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     db.tellDelay({store::Delay::OwnWork, {}, true});
     const std::vector<std::string> all = dailyBackups(path);
     for (std::size_t i = 0; i + kDailyBackupsKept < all.size(); ++i)
-        if (all[i] != copy) fs::remove(all[i], ec);
+        if (all[i] != copy) fs::remove(platform::fsPath(all[i]), ec);
     return copy;
 }
 

@@ -1,8 +1,7 @@
 #include "backup/Rekey.h"
 
-#include <sys/stat.h>
-
 #include "backup/DailyBackups.h"
+#include "core/Platform.h"
 #include "store/Passphrase.h"
 
 namespace vesk::backup {
@@ -10,7 +9,8 @@ namespace vesk::backup {
 Rekeyed rekeyDatabase(store::Connection& db, const Secret& key) {
     const Secret old = db.key();
     db.rekey(key);
-    ::chmod(db.path().c_str(), 0600);
+    // Whoever else could read it could try the new passphrase on it: for its owner alone.
+    platform::makeOwnerOnly(db.path());
     Rekeyed done;
     for (const std::string& copy : dailyBackups(db.path())) {
         if (store::keyFits(copy, key)) continue;  // one a change killed half way left re-keyed already

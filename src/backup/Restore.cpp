@@ -5,6 +5,7 @@
 
 #include "backup/BackupWording.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/OnlineBackup.h"
 
@@ -24,14 +25,15 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
                         const std::optional<store::FileCheck>& checked) {
     Restore result;
     std::error_code ec;
-    if (fs::equivalent(databasePath, backupPath, ec)) throw Error(errc::kUsage, kRestoreItselfText);
+    if (fs::equivalent(platform::fsPath(databasePath), platform::fsPath(backupPath), ec))
+        throw Error(errc::kUsage, kRestoreItselfText);
     result.check = checked ? *checked : store::checkDatabaseFile(backupPath, store::CheckDepth::Quick, heartbeat);
     if (!result.check.sound()) return result;
-    const bool existed = fs::exists(databasePath, ec);
+    const bool existed = fs::exists(platform::fsPath(databasePath), ec);
     // Two restores within a second must not keep into the same name.
     const std::string first = keptPath(databasePath, now);
     std::string kept = first;
-    for (int n = 2; fs::exists(kept, ec); ++n) kept = first + "-" + std::to_string(n);
+    for (int n = 2; fs::exists(platform::fsPath(kept), ec); ++n) kept = first + "-" + std::to_string(n);
     store::replaceDatabase(databasePath, backupPath, kept, watcher, heartbeat);
     result.status = Restore::Status::Restored;
     if (existed) result.kept = kept;

@@ -5,8 +5,8 @@
 #include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
-#include "core/DesktopFolder.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 
 namespace vesk::compare {
@@ -40,12 +40,12 @@ ExportContext exportContext(Period period, std::string configuredOffice) {
 
 std::string createdFolder(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    std::filesystem::create_directories(platform::fsPath(folder), ec);
     if (ec) throw Error(errc::kPathAccess, folderNotCreatedText(folder, ec.message()));
     return folder;
 }
 
-std::string defaultOutputFolder() { return (std::filesystem::path(desktopFolder()) / kOutputFolderName).string(); }
+std::string defaultOutputFolder() { return platform::joinPath(platform::desktopFolder(), kOutputFolderName); }
 
 ExportSheet exportSheet(ExportKind kind, const Grid& grid, const ExportContext& c) {
     const bool consolidated = kind == ExportKind::Consolidated;
@@ -101,7 +101,7 @@ ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& c) {
 
 std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder) {
     const ExportSheet sheet = leftOutSheet(leftOut, context);
-    const std::string path = (std::filesystem::path(createdFolder(folder)) / leftOutFileName(context)).string();
+    const std::string path = platform::joinPath(createdFolder(folder), leftOutFileName(context));
     writeExportSheet(sheet, path);
     return path;
 }
@@ -109,7 +109,7 @@ std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& co
 std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
                                     const std::string& folder, const std::function<void(std::size_t)>& rowDone) {
     const ExportSheet sheet = exportSheet(kind, grid, context);
-    const std::string path = (std::filesystem::path(createdFolder(folder)) / workbookFileName(kind, context)).string();
+    const std::string path = platform::joinPath(createdFolder(folder), workbookFileName(kind, context));
     writeExportSheet(sheet, path, rowDone);
     return path;
 }

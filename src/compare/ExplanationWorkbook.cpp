@@ -1,7 +1,8 @@
 #include "compare/ExplanationWorkbook.h"
 
 #include <algorithm>
-#include <filesystem>
+
+#include "core/Platform.h"
 
 namespace vesk::compare {
 
@@ -66,7 +67,7 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
 
 std::string writeExplainedWorkbook(const std::vector<ExplainedLine>& lines, const ExportContext& context,
                                    const std::string& folder) {
-    const std::string path = (std::filesystem::path(createdFolder(folder)) / explainedFileName(context)).string();
+    const std::string path = platform::joinPath(createdFolder(folder), explainedFileName(context));
     writeExportSheet(explainedSheet(lines, context), path);
     return path;
 }

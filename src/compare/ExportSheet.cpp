@@ -1,13 +1,12 @@
 #include "compare/ExportSheet.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <random>
 
 #include "compare/CompareWording.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "sheet/WorkbookWriter.h"
 
 namespace vesk::compare {
@@ -20,11 +19,12 @@ constexpr const char* kColumnBFormat = "dd/mm/yyyy";
 constexpr double kPoint = 1.0 / 72;  // margins are given in points, the page set-up takes inches
 
 // A name in the output folder that no other export uses at the same time.
-std::string temporaryBeside(const fs::path& target) {
+std::string temporaryBeside(const std::string& target) {
     std::random_device rd;
-    return (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + "." +
-                                    std::to_string(rd() % 1000000) + ".tmp"))
-        .string();
+    const fs::path path = platform::fsPath(target);
+    return platform::joinPath(platform::utf8(path.parent_path()), "." + platform::utf8(path.filename()) + "." +
+                                                                      std::to_string(platform::processId()) + "." +
+                                                                      std::to_string(rd() % 1000000) + ".tmp");
 }
 
 // Removes the temporary file unless it was renamed into place.
@@ -34,7 +34,7 @@ struct TemporaryFile {
     ~TemporaryFile() {
         if (!kept) {
             std::error_code ec;
-            fs::remove(path, ec);
+            fs::remove(platform::fsPath(path), ec);
         }
     }
 };
@@ -42,11 +42,13 @@ struct TemporaryFile {
 }  // namespace
 
 void replaceWhenWritten(const std::string& path, const std::function<void(const std::string& temporary)>& write) {
-    TemporaryFile temp{temporaryBeside(fs::path(path))};
+    TemporaryFile temp{temporaryBeside(path)};
     write(temp.path);
-    std::error_code ec;
-    fs::rename(temp.path, path, ec);
-    if (ec) throw Error(errc::kPathAccess, notSavedText(path, ec.message()));
+    try {
+        platform::replaceFile(temp.path, path, platform::Rename::Plain);
+    } catch (const platform::SystemError& e) {
+        throw Error(errc::kPathAccess, notSavedText(path, e.reason()));
+    }
     temp.kept = true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/Platform.h"
 #include "core/Text.h"
 
 namespace vesk {
@@ -260,9 +261,7 @@ std::string monthAndYear(const Period& month) { return monthName(month.month) + 
 std::string dayText(long long days) { return dayFirst(dateOfDay(days)); }
 
 DateTime localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::localTime(std::time(nullptr));
     return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 

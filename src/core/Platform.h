@@ -8,9 +8,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,6 +45,12 @@ std::string utf8(const std::filesystem::path& path);
 std::string joinPath(const std::string& folder, const std::string& name);
 /// The last part of a path ("b.db" of "a/b.db"), UTF-8.
 std::string fileName(const std::string& path);
+
+/// Text in a code page, by its Windows number (1252, 1251, 932; 10000 Mac Roman, 20127
+/// US-ASCII), as UTF-8: iconv's tables on POSIX, the system's own on Windows. nullopt when the
+/// bytes hold a character the code page does not have; SystemError when the system knows no
+/// such code page.
+std::optional<std::string> fromCodePage(std::string_view bytes, unsigned codePage);
 
 // --- Files ------------------------------------------------------------------------------
 
@@ -164,6 +172,9 @@ std::string dataFolder();
 std::string desktopFolder();
 /// The person's login name; empty when the system does not say.
 std::string userName();
+
+/// The time as the clock on the wall shows it where the machine is. Throws SystemError.
+std::tm localTime(std::time_t time);
 
 /// The pure rules behind dataFolder() and desktopFolder() on POSIX, of the variables' and
 /// the user-dirs file's text, so that they are tried on every system.

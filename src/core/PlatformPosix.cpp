@@ -1,6 +1,7 @@
 // The seam on Linux and other POSIX systems.
 #include <fcntl.h>
 #include <grp.h>
+#include <iconv.h>
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -72,6 +74,43 @@ class Fd {
 };
 
 }  // namespace
+
+namespace {
+
+struct IconvCloser {
+    void operator()(void* cd) const { ::iconv_close(static_cast<iconv_t>(cd)); }
+};
+
+std::string charsetOf(unsigned codePage) {
+    switch (codePage) {
+        case 20127:
+            return "ASCII";
+        case 10000:
+            return "MACINTOSH";
+        default:
+            return "CP" + std::to_string(codePage);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> fromCodePage(std::string_view bytes, unsigned codePage) {
+    const std::string charset = charsetOf(codePage);
+    const std::unique_ptr<void, IconvCloser> cd([&]() -> void* {
+        iconv_t h = ::iconv_open("UTF-8", charset.c_str());
+        return h == iconv_t(-1) ? nullptr : static_cast<void*>(h);
+    }());
+    if (!cd) fail("read text in code page " + std::to_string(codePage), errno);
+    std::string in(bytes);
+    std::string out(in.size() * 4 + 4, '\0');
+    char* src = in.data();
+    std::size_t srcLeft = in.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    if (::iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft) == std::size_t(-1)) return std::nullopt;
+    out.resize(out.size() - dstLeft);
+    return out;
+}
 
 // --- Files ------------------------------------------------------------------------------
 
@@ -300,6 +339,12 @@ std::string userName() {
     for (const char* name : {"LOGNAME", "USER"})
         if (auto value = environment(name); value && !value->empty()) return *value;
     return {};
+}
+
+std::tm localTime(std::time_t time) {
+    std::tm local{};
+    if (!::localtime_r(&time, &local)) fail("read the local time", errno);
+    return local;
 }
 
 // --- The terminal -----------------------------------------------------------------------

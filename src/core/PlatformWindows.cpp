@@ -200,6 +200,25 @@ class ReadDacl {
 
 }  // namespace
 
+std::optional<std::string> fromCodePage(std::string_view bytes, unsigned codePage) {
+    if (!IsValidCodePage(codePage)) fail("read text in code page " + std::to_string(codePage), ERROR_INVALID_PARAMETER);
+    if (bytes.empty()) return std::string();
+    // Some code pages take no flags at all; those are read without the check.
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int size = MultiByteToWideChar(codePage, flags, bytes.data(), int(bytes.size()), nullptr, 0);
+    if (size == 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        size = MultiByteToWideChar(codePage, flags, bytes.data(), int(bytes.size()), nullptr, 0);
+    }
+    if (size == 0) {
+        if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) return std::nullopt;
+        fail("read text in code page " + std::to_string(codePage));
+    }
+    std::wstring text(std::size_t(size), L'\0');
+    MultiByteToWideChar(codePage, flags, bytes.data(), int(bytes.size()), text.data(), size);
+    return narrow(text.data(), text.size());
+}
+
 // --- Files ------------------------------------------------------------------------------
 
 File::File(const std::string& path, Open how, FileOptions options) : m_path(path) {
@@ -512,6 +531,12 @@ std::string userName() {
     DWORD size = DWORD(name.size());
     if (GetUserNameW(name.data(), &size) && size > 1) return narrow(name.data(), size - 1);
     return environment("USERNAME").value_or("");
+}
+
+std::tm localTime(std::time_t time) {
+    std::tm local{};
+    if (localtime_s(&local, &time) != 0) fail("read the local time", ERROR_INVALID_PARAMETER);
+    return local;
 }
 
 // --- The terminal -----------------------------------------------------------------------

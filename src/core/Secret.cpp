@@ -1,8 +1,8 @@
 #include "core/Secret.h"
 
-#include <string.h>
-
 #include <algorithm>
+
+#include "core/Platform.h"
 
 namespace vesk {
 
@@ -32,7 +32,7 @@ bool Secret::push(char c) {
 
 void Secret::clear() noexcept {
     // Not optimised away as a plain fill of memory about to go would be.
-    explicit_bzero(m_bytes.data(), m_bytes.size());
+    platform::wipe(m_bytes.data(), m_bytes.size());
     m_size = 0;
 }
 

@@ -2,14 +2,11 @@
 
 #include <openssl/evp.h>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "history/HistoryWording.h"
 
 namespace vesk::history {
@@ -57,26 +54,34 @@ std::string sha256Hex(const void* data, std::size_t size) {
 
 FileDigest digestBytes(const std::string& path, std::string_view bytes) {
     FileDigest digest;
-    digest.name = std::filesystem::path(path).filename().string();
+    digest.name = platform::fileName(path);
     digest.size = bytes.size();
     digest.sha256 = sha256Hex(bytes.data(), bytes.size());
     return digest;
 }
 
 FileDigest digestFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error(errc::kFileNotFound, cannotOpenText(path, std::strerror(errno)));
+    platform::File in;
+    try {
+        in = platform::File(path, platform::Open::Read);
+    } catch (const platform::SystemError& e) {
+        throw Error(errc::kFileNotFound, cannotOpenText(path, e.reason()));
+    }
     FileDigest digest;
-    digest.name = std::filesystem::path(path).filename().string();
+    digest.name = platform::fileName(path);
     Sha256 sha;
     std::vector<char> buffer(std::size_t(1) << 16);
-    while (in) {
-        in.read(buffer.data(), std::streamsize(buffer.size()));
-        const auto got = std::size_t(in.gcount());
+    for (;;) {
+        std::size_t got = 0;
+        try {
+            got = in.readAt(buffer.data(), buffer.size(), digest.size);
+        } catch (const platform::SystemError&) {
+            throw Error(errc::kWorkbook, cannotReadText(path));
+        }
+        if (got == 0) break;
         sha.add(buffer.data(), got);
         digest.size += got;
     }
-    if (in.bad()) throw Error(errc::kWorkbook, cannotReadText(path));
     digest.sha256 = sha.hex();
     return digest;
 }

@@ -1,13 +1,10 @@
 #include "notes/Notes.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <tuple>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "history/ImportHistory.h"
 #include "notes/NoteStatements.h"
@@ -289,10 +286,8 @@ std::vector<ListedNote> listNotes(store::Connection& db) {
 }
 
 std::string loginName() {
-    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name && *pw->pw_name) return pw->pw_name;
-    for (const char* name : {"LOGNAME", "USER"})
-        if (const char* value = std::getenv(name); value && *value) return value;
-    return "unknown";
+    const std::string name = platform::userName();
+    return name.empty() ? "unknown" : name;
 }
 
 }  // namespace vesk::notes

@@ -1,11 +1,10 @@
 #include "review/OpenItemsWorkbook.h"
 
-#include <filesystem>
-
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExplanationWorkbook.h"
 #include "core/Amount.h"
+#include "core/Platform.h"
 #include "review/ReviewWording.h"
 
 namespace vesk::review {
@@ -43,8 +42,7 @@ compare::ExportSheet openItemsSheet(const OpenItems& open) {
 }
 
 std::string writeOpenItemsWorkbook(const OpenItems& open, const std::string& folder) {
-    const std::string path =
-        (std::filesystem::path(compare::createdFolder(folder)) / openItemsFileName(open.asOf)).string();
+    const std::string path = platform::joinPath(compare::createdFolder(folder), openItemsFileName(open.asOf));
     compare::writeExportSheet(openItemsSheet(open), path);
     return path;
 }

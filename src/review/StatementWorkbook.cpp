@@ -1,10 +1,9 @@
 #include "review/StatementWorkbook.h"
 
-#include <filesystem>
-
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExportSheet.h"
+#include "core/Platform.h"
 #include "review/ReviewWording.h"
 #include "sheet/WorkbookWriter.h"
 
@@ -53,8 +52,7 @@ void writeStatementItems(sheet::WorkbookWriter& w, const std::vector<std::vector
 
 std::string writeStatementWorkbook(const MonthStatement& statement, const std::vector<std::vector<std::string>>& items,
                                    const std::string& stateLine, const std::string& folder) {
-    const std::string path =
-        (std::filesystem::path(compare::createdFolder(folder)) / statementFileName(statement.period)).string();
+    const std::string path = platform::joinPath(compare::createdFolder(folder), statementFileName(statement.period));
     const std::string period = statementPeriodLine(statement.period);
     const std::string scope = compare::scopeLine(compare::ScopeWording::HeadOffice, statement.scope);
     compare::replaceWhenWritten(path, [&](const std::string& temporary) {

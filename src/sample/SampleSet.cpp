@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "sample/SampleWording.h"
 #include "sheet/WorkbookWriter.h"
 
@@ -149,10 +150,10 @@ SampleSet writeSampleSet(const std::string& folder, const SampleOptions& options
     SampleSet set;
     set.data = generateSample(options);
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec || !std::filesystem::is_directory(folder))
+    std::filesystem::create_directories(platform::fsPath(folder), ec);
+    if (ec || !std::filesystem::is_directory(platform::fsPath(folder)))
         throw Error(errc::kPathAccess, folderNotCreatedText(folder, ec ? ec.message() : std::string()));
-    auto in = [&](const std::string& name) { return (std::filesystem::path(folder) / name).string(); };
+    auto in = [&](const std::string& name) { return platform::joinPath(folder, name); };
     set.officeMasterPath = in(kOfficeMasterFileName);
     set.ctrPath = in(ctrFileName(options.year, options.month));
     set.orvReceiptsPath = in(orvFileName(options.year, options.month, true));

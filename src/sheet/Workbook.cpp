@@ -1,12 +1,9 @@
 #include "sheet/Workbook.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "sheet/CompoundFile.h"
 #include "sheet/LargeBuffer.h"
 #include "sheet/XlsWorkbook.h"
@@ -55,37 +52,68 @@ std::unique_ptr<Workbook> xlsWorkbook(const std::string& path, Bytes bytes) {
 // A path that names no file, or a folder, is refused before anything is read.
 void checkPath(const std::string& path) {
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(platform::fsPath(path), ec);
     if (status.type() == std::filesystem::file_type::not_found)
         throw Error(errc::kFileNotFound, "File not found: " + path);
     if (status.type() == std::filesystem::file_type::directory)
         throw Error(errc::kWorkbook, "'" + path + "' is a folder, not a workbook");
 }
 
-std::ifstream openFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + std::strerror(errno));
-    return in;
+platform::File openFile(const std::string& path) {
+    try {
+        return platform::File(path, platform::Open::Read);
+    } catch (const platform::SystemError& e) {
+        throw Error(errc::kWorkbook, "Cannot open '" + path + "': " + e.reason());
+    }
+}
+
+std::uint64_t sizeOf(const platform::File& in) {
+    try {
+        return in.size();
+    } catch (const platform::SystemError&) {
+        throw Error(errc::kWorkbook, "Cannot read '" + in.path() + "'");
+    }
+}
+
+std::size_t readAt(const platform::File& in, void* into, std::size_t size, std::uint64_t offset) {
+    try {
+        return in.readAt(into, size, offset);
+    } catch (const platform::SystemError&) {
+        throw Error(errc::kWorkbook, "Cannot read '" + in.path() + "'");
+    }
+}
+
+// The whole file into `bytes`, first into the room made for the size taken before, then on
+// as long as there is more (the file grew meanwhile), until it holds more than `limit`.
+void readWhole(const platform::File& in, std::string& bytes, std::uint64_t limit) {
+    bytes.resize(bytes.capacity());
+    bytes.resize(readAt(in, bytes.data(), bytes.size(), 0));
+    char more[std::size_t(1) << 16];
+    while (bytes.size() <= limit) {
+        const std::size_t got = readAt(in, more, sizeof more, bytes.size());
+        if (got == 0) return;
+        bytes.append(more, got);
+    }
 }
 
 }  // namespace
 
 std::unique_ptr<Workbook> Workbook::open(const std::string& path) {
     checkPath(path);
-    std::ifstream in = openFile(path);
-    std::error_code ec;
-    char head[8] = {};
-    in.read(head, sizeof head);
-    // A package is read from the file part by part; a compound document is held whole.
-    if (containerOf(path, std::string_view(head, std::size_t(in.gcount()))) == Container::ZipPackage) {
-        in.close();
-        return std::make_unique<XlsxWorkbook>(path);
+    std::string bytes;
+    {
+        const platform::File in = openFile(path);
+        char head[8] = {};
+        const std::size_t got = readAt(in, head, sizeof head, 0);
+        // A package is read from the file part by part; a compound document is held whole.
+        if (containerOf(path, std::string_view(head, got)) == Container::ZipPackage)
+            return std::make_unique<XlsxWorkbook>(path);
+        const std::uint64_t size = sizeOf(in);
+        if (size > kMaxUnpackedBytes) throw tooLarge(path);
+        bytes.reserve(std::size_t(size));
+        readWhole(in, bytes, kMaxUnpackedBytes);
+        if (bytes.size() > kMaxUnpackedBytes) throw tooLarge(path);
     }
-    if (std::filesystem::file_size(path, ec) > kMaxUnpackedBytes) throw tooLarge(path);
-    in.seekg(0);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
-    in.close();
     return xlsWorkbook(path, std::move(bytes));
 }
 
@@ -105,22 +133,13 @@ std::unique_ptr<Workbook> Workbook::fromBytes(const std::string& name, std::shar
 
 std::shared_ptr<const std::string> readFileBytes(const std::string& path, std::uint64_t maxBytes) {
     checkPath(path);
-    std::ifstream in = openFile(path);
-    std::error_code ec;
-    const std::uint64_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > maxBytes) return nullptr;
+    const platform::File in = openFile(path);
+    const std::uint64_t size = sizeOf(in);
+    if (size > maxBytes) return nullptr;
     auto bytes = std::make_shared<std::string>();
     reserveLarge(*bytes, std::size_t(size));
-    bytes->resize(std::size_t(size));
-    in.read(bytes->data(), std::streamsize(size));
-    if (in.bad() || std::uint64_t(in.gcount()) != size) {
-        // The file changed size under us: read what it holds now.
-        in.clear();
-        in.seekg(0);
-        bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) throw Error(errc::kWorkbook, "Cannot read '" + path + "'");
-        if (bytes->size() > maxBytes) return nullptr;
-    }
+    readWhole(in, *bytes, maxBytes);
+    if (bytes->size() > maxBytes) return nullptr;
     return bytes;
 }
 

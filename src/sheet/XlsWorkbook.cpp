@@ -1,14 +1,12 @@
 #include "sheet/XlsWorkbook.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <map>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "sheet/LittleEndian.h"
 #include "sheet/NumberFormat.h"
@@ -221,22 +219,17 @@ std::string cellName(int row, int column) { return columnLetters(column) + std::
 
 std::string tooLongText() { return " holds more than 32,767 characters, more than a cell can hold"; }
 
-struct IconvCloser {
-    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-
-// The character set name of a BIFF5 code page, for iconv.
-std::string charsetOf(std::uint16_t codepage) {
+// The Windows code page of a BIFF5 code page number.
+unsigned windowsCodePage(std::uint16_t codepage) {
     switch (codepage) {
         case 367:
-            return "ASCII";
+            return 20127;  // US-ASCII
         case 0x8000:
-        case 10000:
-            return "MACINTOSH";
+            return 10000;  // Mac Roman
         case 0x8001:
-            return "CP1252";
+            return 1252;
         default:
-            return "CP" + std::to_string(codepage);
+            return codepage;
     }
 }
 
@@ -395,25 +388,18 @@ std::string XlsWorkbook::decode8Bit(std::string_view bytes) const {
             return out;
         }
     }
-    const std::string charset = charsetOf(m_codepage);
-    const std::unique_ptr<void, IconvCloser> cd([&]() -> void* {
-        iconv_t h = iconv_open("UTF-8", charset.c_str());
-        return h == iconv_t(-1) ? nullptr : static_cast<void*>(h);
-    }());
-    if (!cd)
+    std::optional<std::string> text;
+    try {
+        text = platform::fromCodePage(bytes, windowsCodePage(m_codepage));
+    } catch (const platform::SystemError&) {
         throw Error(errc::kWorkbook, "Cannot read '" + m_path +
                                          "': its text uses an unsupported character set (code page " +
                                          std::to_string(m_codepage) + ")");
-    std::string in(bytes);
-    out.resize(in.size() * 4 + 4);
-    char* src = in.data();
-    std::size_t srcLeft = in.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    if (iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft) == std::size_t(-1))
+    }
+    if (!text)
         throw Error(errc::kWorkbook, "Cannot read '" + m_path + "': its text holds characters its code page " +
                                          std::to_string(m_codepage) + " does not have");
-    out.resize(out.size() - dstLeft);
+    out = std::move(*text);
     out.erase(std::remove(out.begin(), out.end(), '\0'), out.end());
     return out;
 }

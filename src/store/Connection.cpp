@@ -1,17 +1,14 @@
 #include "store/Connection.h"
 
-#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
-#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/Passphrase.h"
 #include "store/Schema.h"
@@ -98,9 +95,11 @@ void configure(sqlite3* db) {
 // never taken over (and so never removed after a failure). For its owner alone: it holds a
 // bank's transactions, and the engine gives its journals the file's permissions.
 void createEmptyFile(const std::string& path) {
-    const detail::FileFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (fd.get() < 0) throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "'");
-    ::fchmod(fd.get(), 0600);  // whatever the umask took away, nothing more
+    try {
+        platform::File(path, platform::Open::CreateNew, {.ownerOnly = true}).close();
+    } catch (const platform::SystemError& e) {
+        throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "': " + e.reason());
+    }
 }
 
 // What the engine says of a file the key does not open.
@@ -138,7 +137,9 @@ void Connection::openWith(const std::string& path, const Secret& key) {
 }
 
 void Connection::openWithoutUpgrade(const std::string& path) {
-    if (!fs::exists(path)) throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
+    std::error_code ec;
+    if (!fs::exists(platform::fsPath(path), ec))
+        throw Error(errc::kFileNotFound, "The database file '" + path + "' does not exist");
     openAsking(path, false);
 }
 
@@ -198,7 +199,7 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
     close();
     if (path.empty()) throw Error(errc::kFileNotFound, "No database file was named");
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(platform::fsPath(path), ec);
     DbHandle db;
     if (fs::exists(status)) {
         if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
@@ -211,14 +212,14 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
         // A file opened read-only is read as it is: the statements work without the indexes.
         if (upgrade && sqlite3_db_readonly(db.get(), "main") == 0) upgradeLayout(db.get(), false);
     } else {
-        fs::path folder = fs::path(path).parent_path();
+        fs::path folder = platform::fsPath(path).parent_path();
         if (folder.empty()) folder = ".";
         if (!fs::is_directory(folder, ec))
             throw Error(errc::kPathAccess, "Cannot create the database file '" + path + "': the folder '" +
-                                               folder.string() + "' does not exist");
+                                               platform::utf8(folder) + "' does not exist");
         const std::string sideFiles[] = {path + "-journal", path + "-wal", path + "-shm"};
         bool sideExisted[3];
-        for (int i = 0; i < 3; ++i) sideExisted[i] = fs::exists(sideFiles[i], ec);
+        for (int i = 0; i < 3; ++i) sideExisted[i] = fs::exists(platform::fsPath(sideFiles[i]), ec);
         createEmptyFile(path);
         try {
             db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
@@ -228,9 +229,9 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
             upgradeLayout(db.get(), true);
         } catch (...) {
             db.reset();
-            fs::remove(path, ec);
+            fs::remove(platform::fsPath(path), ec);
             for (int i = 0; i < 3; ++i)
-                if (!sideExisted[i]) fs::remove(sideFiles[i], ec);
+                if (!sideExisted[i]) fs::remove(platform::fsPath(sideFiles[i]), ec);
             throw;
         }
     }

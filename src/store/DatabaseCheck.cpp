@@ -1,20 +1,16 @@
 #include "store/DatabaseCheck.h"
 
-#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/EngineError.h"
-#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 #include "store/Passphrase.h"
@@ -40,40 +36,42 @@ constexpr std::int64_t kCachedPageOverhead = 256;
 using detail::kLockPage;
 using detail::PageCodes;
 
-Error unreadableFile(const std::string& path) {
-    return Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + std::strerror(errno));
+Error unreadableFile(const std::string& path, const platform::SystemError& e) {
+    return Error(errc::kPathAccess, "Cannot read the database file '" + path + "': " + e.reason());
 }
 
-detail::FileFd openForReading(const std::string& path) {
-    detail::FileFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw unreadableFile(path);
-    return fd;
+platform::File openForReading(const std::string& path) {
+    try {
+        return platform::File(path, platform::Open::Read);
+    } catch (const platform::SystemError& e) {
+        throw unreadableFile(path, e);
+    }
 }
 
 // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
-std::size_t readAt(int fd, unsigned char* into, std::size_t size, std::int64_t offset, const std::string& path) {
-    bool failed = false;
-    const std::size_t done = detail::readAt(fd, into, size, offset, failed);
-    if (failed) throw unreadableFile(path);
-    return done;
+std::size_t readAt(const platform::File& file, unsigned char* into, std::size_t size, std::int64_t offset) {
+    try {
+        return file.readAt(into, size, std::uint64_t(offset));
+    } catch (const platform::SystemError& e) {
+        throw unreadableFile(file.path(), e);
+    }
 }
 
 // The engine's cache for the full check, in pages: the whole file, so that the check of each
 // index against its table, which looks rows up all over the file, decrypts each page once;
 // no more than half the machine's memory, past which pages are decrypted again instead.
 std::int64_t fullCheckCachePages(std::int64_t pages) {
-    const long physical = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    const std::uint64_t memory = platform::physicalMemory();
     const std::int64_t wanted = pages + 64;
-    if (physical <= 0 || pageSize <= 0) return wanted;
+    if (memory == 0) return wanted;
     const std::int64_t affordable =
-        std::int64_t(physical) * std::int64_t(pageSize) / 2 / (std::int64_t(kPageSize) + kCachedPageOverhead);
+        std::int64_t(memory / 2 / std::uint64_t(std::int64_t(kPageSize) + kCachedPageOverhead));
     return std::min(wanted, affordable);
 }
 
 // The pages whose code fails, read once through; then those read again a few times, a
 // moment apart, since a page another program is writing may be caught half written.
-std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCodes& codes, std::int64_t pages,
+std::vector<std::int64_t> failingPages(const platform::File& file, PageCodes& codes, std::int64_t pages,
                                        const Heartbeat& heartbeat) {
     std::vector<unsigned char> buffer(kPagesPerRead * kPageSize);
     std::vector<std::int64_t> failing;
@@ -81,7 +79,7 @@ std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCode
         const std::int64_t count = std::min<std::int64_t>(std::int64_t(kPagesPerRead), pages - first + 1);
         if (heartbeat && (first - 1) % kPagesPerBeat == 0) heartbeat();
         const std::size_t got =
-            readAt(fd, buffer.data(), std::size_t(count) * kPageSize, (first - 1) * std::int64_t(kPageSize), path);
+            readAt(file, buffer.data(), std::size_t(count) * kPageSize, (first - 1) * std::int64_t(kPageSize));
         for (std::int64_t i = 0; i < count; ++i) {
             if (first + i == kLockPage) continue;
             const bool whole = std::size_t(i + 1) * kPageSize <= got;
@@ -94,7 +92,7 @@ std::vector<std::int64_t> failingPages(int fd, const std::string& path, PageCode
         std::this_thread::sleep_for(kRereadPause);
         std::vector<std::int64_t> still;
         for (std::int64_t page : failing) {
-            const std::size_t got = readAt(fd, buffer.data(), kPageSize, (page - 1) * std::int64_t(kPageSize), path);
+            const std::size_t got = readAt(file, buffer.data(), kPageSize, (page - 1) * std::int64_t(kPageSize));
             if (got < kPageSize || !codes.authentic(buffer.data(), page)) still.push_back(page);
         }
         failing = std::move(still);
@@ -167,19 +165,24 @@ FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Hea
     Secret password = programKey();
     FileCheck check;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(platform::fsPath(path), ec);
     if (!fs::exists(status)) {
         check.status = FileCheck::Status::Missing;
         return check;
     }
     if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
     {
-        const detail::FileFd fd = openForReading(path);
-        const auto size = std::int64_t(fs::file_size(path, ec));
+        const platform::File file = openForReading(path);
+        std::int64_t size = 0;
+        try {
+            size = std::int64_t(file.size());
+        } catch (const platform::SystemError& e) {
+            throw unreadableFile(path, e);
+        }
         check.pages = size / std::int64_t(kPageSize);
         check.strayBytes = size % std::int64_t(kPageSize);
         std::array<unsigned char, detail::kSaltSize> salt{};
-        if (check.pages == 0 || readAt(fd.get(), salt.data(), salt.size(), 0, path) < salt.size() ||
+        if (check.pages == 0 || readAt(file, salt.data(), salt.size(), 0) < salt.size() ||
             detail::plainDatabaseHeader(salt.data())) {
             check.status = FileCheck::Status::Unreadable;
             return check;
@@ -196,7 +199,7 @@ FileCheck checkDatabaseFile(const std::string& path, CheckDepth depth, const Hea
             rememberPassphrase(path, password);
         }
         PageCodes codes(password, salt.data());
-        check.badPages = failingPages(fd.get(), path, codes, check.pages, heartbeat);
+        check.badPages = failingPages(file, codes, check.pages, heartbeat);
     }  // closed before the engine locks the file: closing drops this process's locks on it
     if (!check.badPages.empty() &&
         std::int64_t(check.badPages.size()) == check.pages - (check.pages >= kLockPage ? 1 : 0)) {

@@ -1,12 +1,9 @@
 #include "store/DatabaseLocation.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 
 namespace vesk::store {
@@ -17,38 +14,21 @@ namespace {
 
 constexpr const char* kDataFolderName = "vesk-orv";
 
-std::optional<std::string> environment(const char* name) {
-    const char* value = std::getenv(name);
-    if (!value) return std::nullopt;
-    return std::string(value);
-}
-
-std::string homeFolder() {
-    if (auto home = environment("HOME"); home && !home->empty()) return *home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return {};
-}
-
 }  // namespace
 
 DatabaseLocation locateDatabase(const DatabaseSearch& search) {
     if (search.option && !search.option->empty()) return {*search.option, DatabaseSource::Option, {}};
     if (search.variable && !search.variable->empty()) return {*search.variable, DatabaseSource::Variable, {}};
 
-    const std::string beside = (fs::path(search.programFolder) / kDatabaseFileName).string();
+    const std::string beside = platform::joinPath(search.programFolder, kDatabaseFileName);
     if (search.exists(beside) || search.writable(search.programFolder))
         return {beside, DatabaseSource::BesideProgram, {}};
 
-    // A relative XDG_DATA_HOME is invalid and ignored.
-    fs::path data = fs::path(search.dataHome);
-    if (search.dataHome.empty() || !data.is_absolute()) {
-        if (search.home.empty())
-            throw Error(errc::kFileNotFound, "The program's folder '" + search.programFolder +
-                                                 "' is not writable and there is no home folder for the database");
-        data = fs::path(search.home) / ".local" / "share";
-    }
-    const fs::path folder = data / kDataFolderName;
-    return {(folder / kDatabaseFileName).string(), DatabaseSource::DataFolder, folder.string()};
+    if (search.dataFolder.empty())
+        throw Error(errc::kFileNotFound, "The program's folder '" + search.programFolder +
+                                             "' is not writable and there is no home folder for the database");
+    const std::string folder = platform::joinPath(search.dataFolder, kDataFolderName);
+    return {platform::joinPath(folder, kDatabaseFileName), DatabaseSource::DataFolder, folder};
 }
 
 std::string databasePath(const std::optional<std::string>& option) {
@@ -57,36 +37,28 @@ std::string databasePath(const std::optional<std::string>& option) {
 
 std::string prepareDatabaseFolder(const DatabaseLocation& location) {
     std::error_code ec;
-    if (!location.folderToMake.empty()) fs::create_directories(location.folderToMake, ec);
+    if (!location.folderToMake.empty()) fs::create_directories(platform::fsPath(location.folderToMake), ec);
     return location.path;
 }
 
 std::string dailyBackupFolder(const std::string& databasePath) {
     std::error_code ec;
-    const fs::path file = fs::absolute(databasePath, ec);
-    return ((ec ? fs::path(databasePath) : file).parent_path() / "backups").lexically_normal().string();
-}
-
-bool folderWritable(const std::string& folder) {
-    // access() also answers EROFS for a read-only mount, which permissions alone do not show.
-    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+    const fs::path given = platform::fsPath(databasePath);
+    const fs::path file = fs::absolute(given, ec);
+    return platform::utf8(((ec ? given : file).parent_path() / "backups").lexically_normal());
 }
 
 DatabaseSearch systemDatabaseSearch(std::optional<std::string> option) {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) throw Error(errc::kFileNotFound, "Cannot find the program's folder: " + ec.message());
     DatabaseSearch s;
     s.option = std::move(option);
-    s.variable = environment(kDatabaseVariable);
-    s.programFolder = exe.parent_path().string();
-    s.dataHome = environment("XDG_DATA_HOME").value_or("");
-    s.home = homeFolder();
+    s.variable = platform::environment(kDatabaseVariable);
+    s.programFolder = platform::programFolder();
+    s.dataFolder = platform::dataFolder();
     s.exists = [](const std::string& path) {
         std::error_code e;
-        return fs::exists(path, e);
+        return fs::exists(platform::fsPath(path), e);
     };
-    s.writable = folderWritable;
+    s.writable = platform::folderWritable;
     return s;
 }
 

@@ -18,8 +18,7 @@ struct DatabaseSearch {
     std::optional<std::string> option;    ///< --db
     std::optional<std::string> variable;  ///< VESK_ORV_DB
     std::string programFolder;            ///< the running executable's folder
-    std::string dataHome;                 ///< XDG_DATA_HOME as set, maybe empty
-    std::string home;                     ///< HOME
+    std::string dataFolder;               ///< the person's folder for programs' data; empty: none
     std::function<bool(const std::string&)> exists;
     std::function<bool(const std::string&)> writable;
 };
@@ -32,8 +31,9 @@ struct DatabaseLocation {
 };
 
 /// The file to open: --db, else VESK_ORV_DB, else ZETTools.db beside the program when it
-/// is there or the program's folder is writable, else ZETTools.db in the person's data
-/// folder ($XDG_DATA_HOME/vesk-orv, else ~/.local/share/vesk-orv). Empty names count as unset.
+/// is there or the program's folder is writable (not under Program Files, say), else
+/// ZETTools.db in vesk-orv in the person's data folder (platform::dataFolder(): on Linux
+/// $XDG_DATA_HOME or ~/.local/share, on Windows %LOCALAPPDATA%). Empty names count as unset.
 DatabaseLocation locateDatabase(const DatabaseSearch& search);
 
 /// The database file the programs open: --db (option), else VESK_ORV_DB, else beside the
@@ -44,11 +44,8 @@ std::string databasePath(const std::optional<std::string>& option = std::nullopt
 /// file's path. A folder that cannot be made shows when the file is opened.
 std::string prepareDatabaseFolder(const DatabaseLocation& location);
 
-/// The search on this machine: the environment, /proc/self/exe, the real file system.
+/// The search on this machine: the environment, the program's own file, the real file system.
 DatabaseSearch systemDatabaseSearch(std::optional<std::string> option = std::nullopt);
-
-/// True when files can be created in the folder by this process.
-bool folderWritable(const std::string& folder);
 
 /// The folder beside the database file that holds its daily copies: "backups".
 std::string dailyBackupFolder(const std::string& databasePath);

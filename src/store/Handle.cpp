@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Schema.h"
@@ -28,10 +29,47 @@ void leaveMemoryUncounted() {
     (void)configured;
 }
 
+// A journal holds pages of its database: the journal of a file for its owner alone is for its
+// owner alone too. The engine's POSIX files give it the file's permissions; on Windows it would
+// take its folder's, which others may read. So every file the engine opens goes through the
+// system's own file system with this one step after the opening of a journal or a log.
+sqlite3_vfs* g_systemVfs = nullptr;
+
+int openOwnedAlike(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+    const int rc = g_systemVfs->xOpen(g_systemVfs, name, file, flags, outFlags);
+    if (rc != SQLITE_OK || !name || !(flags & (SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_WAL))) return rc;
+    const std::string journal = name;
+    const std::size_t dash = journal.rfind('-');
+    if (dash == std::string::npos) return rc;
+    try {
+        if (platform::isOwnerOnly(journal.substr(0, dash))) platform::makeOwnerOnly(journal);
+        return rc;
+    } catch (const Error&) {
+        // Not to be written unprotected: the engine is told it cannot open it.
+        if (file->pMethods) file->pMethods->xClose(file);
+        file->pMethods = nullptr;
+        return SQLITE_CANTOPEN;
+    }
+}
+
+void keepJournalsOwnedAlike() {
+    static const bool registered = [] {
+        static sqlite3_vfs vfs;
+        g_systemVfs = sqlite3_vfs_find(nullptr);
+        if (!g_systemVfs) return false;
+        vfs = *g_systemVfs;
+        vfs.zName = "vesk-journals-owned-alike";
+        vfs.xOpen = openOwnedAlike;
+        return sqlite3_vfs_register(&vfs, 1) == SQLITE_OK;
+    }();
+    if (!registered) throw Error(errc::kInternal, "The database engine's file system cannot be set up");
+}
+
 }  // namespace
 
 DbHandle openHandle(const std::string& path, int flags, WaitState* wait) {
     leaveMemoryUncounted();
+    keepJournalsOwnedAlike();
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     DbHandle db(raw);

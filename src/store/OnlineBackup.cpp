@@ -1,24 +1,18 @@
 #include "store/OnlineBackup.h"
 
-#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <new>
 #include <optional>
 #include <vector>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "store/DatabaseCheck.h"
 #include "store/EngineError.h"
-#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 #include "store/Passphrase.h"
@@ -32,41 +26,43 @@ namespace {
 
 constexpr int kPagesPerStep = 4096;  // 16 MB: a slice of the copy, a heartbeat each
 
-using detail::FileFd;
-
-Error fileError(const std::string& what, const std::string& path) {
-    return Error(errc::kPathAccess, "Cannot " + what + " '" + path + "': " + std::strerror(errno));
-}
-
 void removeQuietly(const std::string& path) {
     std::error_code ec;
-    fs::remove(path, ec);
-    fs::remove(path + "-journal", ec);
-}
-
-// A rename is lasting only once the folder that holds the name is written out.
-void syncFolderOf(const std::string& path) {
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty()) folder = ".";
-    const FileFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
+    fs::remove(platform::fsPath(path), ec);
+    fs::remove(platform::fsPath(path + "-journal"), ec);
 }
 
 void checkFolder(const std::string& path) {
-    fs::path folder = fs::path(path).parent_path();
+    fs::path folder = platform::fsPath(path).parent_path();
     if (folder.empty()) folder = ".";
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
-        throw Error(errc::kPathAccess, "The folder '" + folder.string() + "' does not exist");
+        throw Error(errc::kPathAccess, "The folder '" + platform::utf8(folder) + "' does not exist");
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    return fs::equivalent(a, b, ec);
+    return fs::equivalent(platform::fsPath(a), platform::fsPath(b), ec);
 }
 
-// A file written under another name (`path` and the process's number) that takes its name
-// only once it is all on disk; removed when it is not finished.
+bool exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(platform::fsPath(path), ec);
+}
+
+// Renames a finished copy over `to`; a copy that cannot take the name goes.
+void putInPlace(const std::string& partial, const std::string& to) {
+    try {
+        platform::replaceFile(partial, to);
+    } catch (const Error&) {
+        removeQuietly(partial);
+        throw;
+    }
+}
+
+// A file written under another name (`path` and the process's number), for its owner alone
+// until it is finished, that takes its name only once it is all on disk; removed when it is
+// not finished.
 class PartialFile {
   public:
     /// Bypassing: written past the system's file cache, straight to the disk (whole pages
@@ -75,77 +71,55 @@ class PartialFile {
     /// holds in place.
     enum class Cache { Through, Bypassing };
 
-    PartialFile(std::string path, mode_t mode, Cache cache = Cache::Through)
-        : m_path(std::move(path)), m_partial(m_path + ".partial-" + std::to_string(::getpid())) {
+    explicit PartialFile(std::string path, Cache cache = Cache::Through)
+        : m_path(std::move(path)), m_partial(m_path + ".partial-" + std::to_string(platform::processId())) {
         removeQuietly(m_partial);
-        const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-        if (cache == Cache::Bypassing) m_fd = ::open(m_partial.c_str(), flags | O_DIRECT, mode);
-        if (m_fd < 0) m_fd = ::open(m_partial.c_str(), flags, mode);
-        if (m_fd < 0) throw fileError("write", m_partial);
+        m_file = platform::File(m_partial, platform::Open::Replace,
+                                {.ownerOnly = true, .uncached = cache == Cache::Bypassing});
     }
     ~PartialFile() {
-        if (m_fd >= 0) ::close(m_fd);
-        if (!m_done) removeQuietly(m_partial);
+        if (m_done) return;
+        m_file = platform::File();  // closed first: an open file is not removed everywhere
+        removeQuietly(m_partial);
     }
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
 
     const std::string& partialPath() const { return m_partial; }
 
-    void write(const char* data, std::size_t size) {
-        for (std::size_t done = 0; done < size;) {
-            const ssize_t w = ::write(m_fd, data + done, size - done);
-            if (w < 0 && errno == EINTR) continue;
-            // A file system that takes no direct writes of this size: through the cache, then.
-            if (w < 0 && errno == EINVAL && dropDirect()) continue;
-            if (w < 0) throw fileError("write", m_partial);
-            done += std::size_t(w);
-        }
-    }
+    void write(const char* data, std::size_t size) { m_file.write(data, size); }
     /// On disk, then under its name.
     void finish() {
-        if (::fsync(m_fd) != 0) throw fileError("write", m_partial);
-        ::close(m_fd);
-        m_fd = -1;
-        fs::rename(m_partial, m_path);
+        m_file.flush();
+        m_file.close();
+        platform::replaceFile(m_partial, m_path);
         m_done = true;
-        syncFolderOf(m_path);
     }
 
   private:
-    bool dropDirect() {
-        const int flags = ::fcntl(m_fd, F_GETFL);
-        return flags >= 0 && (flags & O_DIRECT) && ::fcntl(m_fd, F_SETFL, flags & ~O_DIRECT) == 0;
-    }
-
     std::string m_path;
     std::string m_partial;
-    int m_fd = -1;
+    platform::File m_file;
     bool m_done = false;
 };
 
 // Writes the bytes of an open file to `path`, under another name until they are on disk. The
 // copy takes the file's permissions: it holds the same data.
-void copyBytes(int from, const std::string& fromPath, const std::string& path) {
-    PartialFile to(path, 0600);
+void copyBytes(const platform::File& from, const std::string& path) {
+    PartialFile to(path);
     std::vector<char> buffer(1 << 20);
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(from, buffer.data(), buffer.size(), offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw fileError("read", fromPath);
+    for (std::uint64_t offset = 0;;) {
+        const std::size_t n = from.readAt(buffer.data(), buffer.size(), offset);
         if (n == 0) break;
-        to.write(buffer.data(), std::size_t(n));
+        to.write(buffer.data(), n);
         offset += n;
     }
-    std::error_code ec;
-    fs::permissions(to.partialPath(), fs::status(fromPath, ec).permissions(), ec);
+    platform::sameAccessAs(to.partialPath(), from.path());
     to.finish();
 }
 
 void copyFile(const std::string& from, const std::string& to) {
-    const FileFd fd(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw fileError("read", from);
-    copyBytes(fd.get(), from, to);
+    copyBytes(platform::File(from, platform::Open::Read), to);
 }
 
 // Whether a failure of the online backup came of a page of `path` that cannot be read: the
@@ -205,10 +179,9 @@ class Backup {
 class AlignedPages {
   public:
     explicit AlignedPages(std::size_t pages)
-        : m_bytes(static_cast<unsigned char*>(std::aligned_alloc(detail::kPageBytes, pages * detail::kPageBytes))) {
-        if (!m_bytes) throw std::bad_alloc();
-    }
-    ~AlignedPages() { std::free(m_bytes); }
+        : m_bytes(static_cast<unsigned char*>(
+              ::operator new(pages* detail::kPageBytes, std::align_val_t(detail::kPageBytes)))) {}
+    ~AlignedPages() { ::operator delete(m_bytes, std::align_val_t(detail::kPageBytes)); }
     AlignedPages(const AlignedPages&) = delete;
     AlignedPages& operator=(const AlignedPages&) = delete;
     unsigned char* get() const { return m_bytes; }
@@ -236,7 +209,7 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
                                  "page " + std::to_string(page) + " fails its authentication code"));
     };
     // The copy holds what the file holds: for its owner alone.
-    PartialFile to(destination, 0600, PartialFile::Cache::Bypassing);
+    PartialFile to(destination, PartialFile::Cache::Bypassing);
     const AlignedPages buffer{std::size_t(kPagesPerStep)};
     std::optional<detail::PageCodes> codes;
     for (std::int64_t first = 1; first <= pages; first += kPagesPerStep) {
@@ -267,13 +240,13 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
 // another program's commit waits a moment, not the whole copy; a change it makes meanwhile
 // starts the copy again, which stays consistent.
 CopiedDatabase engineCopy(Connection& source, const std::string& destination, const Heartbeat& heartbeat) {
-    const std::string partial = destination + ".partial-" + std::to_string(::getpid());
+    const std::string partial = destination + ".partial-" + std::to_string(platform::processId());
     removeQuietly(partial);
     CopiedDatabase copied;
     try {
         detail::DbHandle to = detail::openHandle(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         // For the owner alone, before a page is in it; its journal takes the same.
-        ::chmod(partial.c_str(), 0600);
+        platform::makeOwnerOnly(partial);
         // With the file's own key: a copy of a file with a passphrase has the passphrase.
         detail::applyKey(to.get(), source.key());
         detail::run(to.get(), "PRAGMA synchronous = FULL");
@@ -286,8 +259,7 @@ CopiedDatabase engineCopy(Connection& source, const std::string& destination, co
         removeQuietly(partial);
         throw;
     }
-    fs::rename(partial, destination);
-    syncFolderOf(destination);
+    putInPlace(partial, destination);
     return copied;
 }
 
@@ -310,7 +282,8 @@ CopiedDatabase copyDatabase(Connection& source, const std::string& destination, 
                                 ? engineCopy(source, destination, heartbeat)
                                 : pageCopy(source, destination, heartbeat);
     std::error_code ec;
-    copied.bytes = fs::file_size(destination, ec);
+    const std::uintmax_t bytes = fs::file_size(platform::fsPath(destination), ec);
+    copied.bytes = ec ? 0 : bytes;
     return copied;
 }
 
@@ -320,7 +293,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
     // The backup's key, which the database takes with its contents: a file restored from a
     // backup with a passphrase has that passphrase again.
     const Secret password = fileKey(source);
-    if (fs::exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
+    if (exists(keep)) throw Error(errc::kPathAccess, "'" + keep + "' exists already");
     checkFolder(live);
     detail::DbHandle from = detail::openHandle(source, SQLITE_OPEN_READONLY, nullptr);
     detail::applyKey(from.get(), password);
@@ -328,11 +301,10 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
     bool kept = false;
     // A live file under another key (or none readable) is replaced as a file: through the
     // engine its pages would keep its own key.
-    if (fs::exists(live) && keyFits(live, password)) {
+    if (exists(live) && keyFits(live, password)) {
         // Opened before the engine locks the file and closed after it has let go: closing a
         // file drops every lock this process holds on it.
-        const FileFd liveBytes(::open(live.c_str(), O_RDONLY | O_CLOEXEC));
-        if (liveBytes.get() < 0) throw fileError("read", live);
+        const platform::File liveBytes(live, platform::Open::Read);
         detail::WaitState wait;
         wait.watcher = watcher;
         detail::DbHandle to = detail::openHandle(live, SQLITE_OPEN_READWRITE, &wait);
@@ -341,7 +313,7 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         // No pages yet: only the file's write lock, waited for like any writer's.
         int rc = backup.step(0);
         if (rc == SQLITE_OK) {
-            copyBytes(liveBytes.get(), live, keep);
+            copyBytes(liveBytes, keep);
             kept = true;
             rc = backup.stepAll(heartbeat);
         }
@@ -354,19 +326,18 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
         // A live file that cannot be read is replaced as a file below; anything else stops here.
         if (!unreadable(rc, live)) throw engineError(to.get(), rc);
         if (!kept) {
-            copyBytes(liveBytes.get(), live, keep);
+            copyBytes(liveBytes, keep);
             kept = true;
         }
     }
     from.reset();
-    if (!kept && fs::exists(live)) copyFile(live, keep);
-    const std::string partial = live + ".restoring-" + std::to_string(::getpid());
+    if (!kept && exists(live)) copyFile(live, keep);
+    const std::string partial = live + ".restoring-" + std::to_string(platform::processId());
     copyFile(source, partial);
     // A journal left by the damaged file would be played back into the new one.
     std::error_code ec;
-    fs::remove(live + "-journal", ec);
-    fs::rename(partial, live);
-    syncFolderOf(live);
+    fs::remove(platform::fsPath(live + "-journal"), ec);
+    putInPlace(partial, live);
     rememberPassphrase(live, password);
 }
 

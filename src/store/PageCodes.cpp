@@ -2,12 +2,12 @@
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
-#include <string.h>
 
 #include <array>
 #include <cstring>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 
 namespace vesk::store::detail {
 
@@ -49,8 +49,8 @@ PageCodes::PageCodes(const Secret& password, const unsigned char* salt) : m_mac(
         std::array<unsigned char, kKeySize>& a;
         std::array<unsigned char, kKeySize>& b;
         ~Wipe() {
-            explicit_bzero(a.data(), a.size());
-            explicit_bzero(b.data(), b.size());
+            platform::wipe(a.data(), a.size());
+            platform::wipe(b.data(), b.size());
         }
     } wipe{key, macKey};
     m_mac->mac.reset(EVP_MAC_fetch(nullptr, "HMAC", nullptr));

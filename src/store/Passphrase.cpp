@@ -1,17 +1,14 @@
 #include "store/Passphrase.h"
 
-#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
 #include <filesystem>
 #include <map>
 #include <mutex>
 
+#include "core/Platform.h"
 #include "store/EngineError.h"
-#include "store/FileBytes.h"
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 
@@ -39,17 +36,25 @@ Keyring& keyring() {
 // One name per file, however it is written.
 std::string fileName(const std::string& path) {
     std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(path, ec);
-    return ec ? path : canonical.string();
+    const fs::path canonical = fs::weakly_canonical(platform::fsPath(path), ec);
+    return ec ? path : platform::utf8(canonical);
 }
 
-// The file's first pages, whole ones only.
+// The file's first pages, whole ones only; none of a file that cannot be opened, which shows
+// as what it is where it is opened.
 std::vector<unsigned char> firstPages(const std::string& path) {
     std::vector<unsigned char> bytes(std::size_t(kPagesLooked) * detail::kPageBytes);
-    const detail::FileFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return {};
-    bool failed = false;  // what was read before a failure is looked at all the same
-    const std::size_t got = detail::readAt(fd.get(), bytes.data(), bytes.size(), 0, failed);
+    std::size_t got = 0;
+    try {
+        const platform::File file(path, platform::Open::Read);
+        // Page by page: what was read before a failure is looked at all the same.
+        for (std::int64_t page = 0; page < kPagesLooked; ++page) {
+            const std::size_t n = file.readAt(bytes.data() + got, detail::kPageBytes, got);
+            got += n;
+            if (n < detail::kPageBytes) break;
+        }
+    } catch (const platform::SystemError&) {
+    }
     bytes.resize(got / detail::kPageBytes * detail::kPageBytes);
     return bytes;
 }
@@ -118,7 +123,8 @@ bool protectedByPassphrase(const std::string& path) {
 
 bool rekeyFile(const std::string& path, const Secret& from, const Secret& to) {
     if (!keyFits(path, from)) return false;
-    ::chmod(path.c_str(), 0600);
+    // Under the new key it holds what the database holds: for its owner alone.
+    platform::makeOwnerOnly(path);
     detail::DbHandle db = detail::openHandle(path, SQLITE_OPEN_READWRITE, nullptr);
     detail::applyKey(db.get(), from);
     // The first read: a journal left by a program killed while it wrote the copy is played back.

@@ -1,11 +1,10 @@
 #include "trend/TrendWorkbook.h"
 
-#include <filesystem>
-
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExportSheet.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "sheet/WorkbookWriter.h"
 #include "trend/TrendWording.h"
 
@@ -105,8 +104,7 @@ void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExpor
 std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder) {
     if (trend.months.empty()) throw Error(errc::kUsage, compare::noDataToExport().text);
     const std::string path =
-        (std::filesystem::path(compare::createdFolder(folder)) / workbookFileName(context.range.from, context.range.to))
-            .string();
+        platform::joinPath(compare::createdFolder(folder), workbookFileName(context.range.from, context.range.to));
     compare::replaceWhenWritten(path, [&](const std::string& temporary) {
         sheet::WorkbookWriter w(temporary, kMonthSheet);
         writeMonths(w, trend, context);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "backup/BackupWording.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 
 namespace vesk::backup {
@@ -37,7 +38,7 @@ std::optional<store::CopiedDatabase> backUp(Prompter& prompter, const std::strin
     // As the file is: a backup neither waits for nor makes a newer layout.
     db.openWithoutUpgrade(databasePath);
     std::error_code ec;
-    if (askBeforeReplacing && fs::exists(destination, ec) &&
+    if (askBeforeReplacing && fs::exists(platform::fsPath(destination), ec) &&
         prompter.message(replaceBackupQuestion(destination)) != Answer::Yes)
         return std::nullopt;
     prompter.progress(kBackingUpText);

@@ -7,6 +7,7 @@
 #include "backup/DailyBackups.h"
 #include "backup/PassphraseFlows.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/DatabaseCheck.h"
 #include "store/OnlineBackup.h"
@@ -63,7 +64,8 @@ bool DatabaseScreen::restoreFromBackup() {
 bool DatabaseScreen::changePassphrase() {
     return guarded(kPassphraseTitle, [this] {
         std::error_code ec;
-        const bool hasOne = std::filesystem::exists(m_path, ec) && store::protectedByPassphrase(m_path);
+        const bool hasOne =
+            std::filesystem::exists(platform::fsPath(m_path), ec) && store::protectedByPassphrase(m_path);
         return backup::changePassphrase(m_prompter, m_path,
                                         hasOne ? PassphraseAction::ChangeOrRemove : PassphraseAction::Set, m_watcher);
     });

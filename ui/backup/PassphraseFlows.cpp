@@ -5,6 +5,7 @@
 
 #include "backup/BackupWording.h"
 #include "backup/Rekey.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/Passphrase.h"
 
@@ -42,7 +43,7 @@ std::optional<Secret> newPassphrase(Prompter& prompter, const std::string& path,
 bool changePassphrase(Prompter& prompter, const std::string& databasePath, PassphraseAction action,
                       const store::DelayWatcher& watcher) {
     std::error_code ec;
-    const bool exists = std::filesystem::exists(databasePath, ec);
+    const bool exists = std::filesystem::exists(platform::fsPath(databasePath), ec);
     const bool hasOne = exists && store::protectedByPassphrase(databasePath);
     if (action == PassphraseAction::Set && hasOne) {
         prompter.message(hasPassphraseAlready(databasePath));
@@ -93,7 +94,8 @@ store::PassphraseSource askingPassphrases(Prompter& prompter) {
 
 bool unlockDatabase(Prompter& prompter, const std::string& databasePath, int tries) {
     std::error_code ec;
-    if (!std::filesystem::exists(databasePath, ec) || !store::protectedByPassphrase(databasePath)) return true;
+    if (!std::filesystem::exists(platform::fsPath(databasePath), ec) || !store::protectedByPassphrase(databasePath))
+        return true;
     for (int tried = 0; tried < tries; ++tried) {
         const std::optional<Secret> given =
             askPassphrase(prompter, Kind::Current, databasePath, currentPassphrasePrompt(databasePath));

@@ -1,12 +1,10 @@
 #include "cli/TerminalPrompter.h"
 
-#include <termios.h>
-#include <unistd.h>
-
 #include <istream>
 #include <ostream>
 #include <string>
 
+#include "core/Platform.h"
 #include "core/Text.h"
 
 namespace vesk::cli {
@@ -38,27 +36,6 @@ const char* iconWord(Icon icon) {
     }
     return "";
 }
-
-// The terminal's echo off while a passphrase is typed, on again whatever happens.
-class TerminalEchoOff {
-  public:
-    TerminalEchoOff() {
-        if (::tcgetattr(STDIN_FILENO, &m_saved) != 0) return;
-        termios quiet = m_saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        quiet.c_lflag |= ICANON;
-        m_off = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
-    }
-    ~TerminalEchoOff() {
-        if (m_off) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
-    }
-    TerminalEchoOff(const TerminalEchoOff&) = delete;
-    TerminalEchoOff& operator=(const TerminalEchoOff&) = delete;
-
-  private:
-    termios m_saved{};
-    bool m_off = false;
-};
 
 // One line, byte by byte into the secret (no string holds it); nullopt at the input's end.
 std::optional<Secret> terminalLine(std::istream& in) {
@@ -144,11 +121,9 @@ std::optional<Secret> TerminalPrompter::passphrase(const PassphraseRequest& requ
     if (request.kind == PassphraseRequest::Kind::Current && m_environment) return m_environment;
     if (!m_interactive) return terminalLine(m_in);
     m_err << request.prompt << ": " << std::flush;
-    std::optional<Secret> line;
-    {
-        const TerminalEchoOff echoOff;
-        line = terminalLine(m_in);
-    }
+    // From the terminal itself, its echo off: the system's own reading, which on Windows
+    // is the only one that brings every script's letters.
+    const std::optional<Secret> line = platform::readSecretLine();
     m_err << "\n";
     return line;
 }

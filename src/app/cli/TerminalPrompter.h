@@ -9,8 +9,9 @@ namespace vesk::cli {
 /// The person at a terminal. Messages go to the error stream under their title; Yes/No
 /// questions are asked only when the input is a terminal and are otherwise answered No,
 /// so that a script never hangs. Progress is one rewritten line, shown only on a terminal.
-/// A passphrase is read on a terminal without echo; from any other input as one line (no line
-/// at all: none); the current passphrase of a file from the environment when it holds one.
+/// A passphrase is read from the terminal itself without echo (interactive: the input is the
+/// terminal); from any other input as one line (no line at all: none); the current passphrase
+/// of a file from the environment when it holds one.
 class TerminalPrompter : public Prompter {
   public:
     TerminalPrompter(std::istream& in, std::ostream& err, bool interactive, bool progressLine);
