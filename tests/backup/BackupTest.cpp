@@ -37,19 +37,48 @@ void importRows(Connection& db) {
         insert.execute(test::rowOf(Table::Finacle, {{"tran_id", "B" + std::to_string(i)}, {"TRAN_AMT", "7"}}));
 }
 
+// The other program (args: the file) half way through an import, which it commits once released.
+VESK_CHILD_ROUTINE(importsUntilReleased) {
+    Connection db;
+    db.open(args.at(0));
+    Transaction tx = db.begin();
+    importRows(db);
+    self.reached();
+    self.awaitRelease();
+    tx.commit();
+    return 0;
+}
+
+// The other program (args: the file) starts its import once released, and says when its
+// commit is held up; its status says whether it was.
+VESK_CHILD_ROUTINE(importsOnceReleasedSayingWhenHeldUp) {
+    self.awaitRelease();
+    Connection db;
+    db.open(args.at(0));
+    bool told = false;
+    db.setDelayWatcher([&](const DelayNotice& n) {
+        if (!n.over && !std::exchange(told, true)) self.reached();
+    });
+    Transaction tx = db.begin();
+    importRows(db);
+    tx.commit();
+    return told ? 0 : 2;
+}
+
+// The other program (args: the file) in a write transaction it never commits.
+VESK_CHILD_ROUTINE(beginsAWriteAndGoesNoFurther) {
+    Connection db;
+    db.open(args.at(0));
+    Transaction tx = db.begin();
+    self.reached();
+    self.awaitRelease();
+    return 0;
+}
+
 TEST_F(BackupTest, ACopyTakenWhileAnotherProgramWritesHoldsItsChangeAndOpensWhole) {
     // The other program is half way through an import when the copy starts, and commits once
     // the copy is waiting for it.
-    test::ChildProcess other([path = m_path](test::ChildProcess& self) {
-        Connection db;
-        db.open(path);
-        Transaction tx = db.begin();
-        importRows(db);
-        self.reached();
-        self.awaitRelease();
-        tx.commit();
-        return 0;
-    });
+    test::ChildProcess other("importsUntilReleased", {m_path});
     ASSERT_TRUE(other.awaitReached());
     std::vector<DelayNotice> notices;
     m_db.setDelayWatcher([&](const DelayNotice& n) {
@@ -76,19 +105,7 @@ TEST_F(BackupTest, ACopyTakenWhileAnotherProgramWritesHoldsItsChangeAndOpensWhol
 TEST_F(BackupTest, AChangeCommittedWhileTheCopyIsMadeWaitsForItAndIsNotInIt) {
     // The other program starts its import once the copy has begun, and tells when its commit
     // is held up.
-    test::ChildProcess other([path = m_path](test::ChildProcess& self) {
-        self.awaitRelease();
-        Connection db;
-        db.open(path);
-        bool told = false;
-        db.setDelayWatcher([&](const DelayNotice& n) {
-            if (!n.over && !std::exchange(told, true)) self.reached();
-        });
-        Transaction tx = db.begin();
-        importRows(db);
-        tx.commit();
-        return told ? 0 : 2;
-    });
+    test::ChildProcess other("importsOnceReleasedSayingWhenHeldUp", {m_path});
     const std::string before = test::contents(m_db);
     const std::string copy = m_dir.file("copy.db");
     bool first = true;
@@ -134,31 +151,27 @@ TEST_F(BackupTest, ACopyThatCannotBeMadeLeavesNoFileBehind) {
     const Case cases[] = {
         {"the database itself", m_path, errc::kUsage, {}},
         {"a folder that does not exist", m_dir.file("no/such/copy.db"), errc::kPathAccess, {}},
+        // The whole copy is made; only its rename fails.
+        {"a folder at the name", m_dir.file("a folder.db"), errc::kPathAccess,
+         [&] { std::filesystem::create_directory(m_dir.path() / "a folder.db"); }},
         {"another program keeps writing", existing, kInUseError, [&] { m_db.setBusyLimit(700ms); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::optional<test::ChildProcess> other;
-        if (c.before) {
-            other.emplace([path = m_path](test::ChildProcess& self) {
-                Connection db;
-                db.open(path);
-                Transaction tx = db.begin();
-                self.reached();
-                self.awaitRelease();
-                return 0;
-            });
+        if (c.number == kInUseError) {
+            other.emplace("beginsAWriteAndGoesNoFurther", std::vector<std::string>{m_path});
             ASSERT_TRUE(other->awaitReached());
-            c.before();
         }
+        if (c.before) c.before();
         const std::string before = test::fileBytes(m_path);
         EXPECT_EQ(test::errorOf([&] { copyDatabase(m_db, c.destination); }).number(), c.number);
         EXPECT_EQ(test::fileBytes(m_path), before);
     }
     // The earlier file at the name is as it was, and no partial copy lies beside it.
     EXPECT_EQ(test::fileBytes(existing), "an older backup");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 2)
-        << "only the database and the older backup";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 3)
+        << "only the database, the older backup and the folder";
 }
 
 TEST_F(BackupTest, ADamagedDatabaseIsNotCopiedAndTheFailureSaysWhichFileAndPage) {

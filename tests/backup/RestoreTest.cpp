@@ -9,6 +9,7 @@
 #include "backup/Rekey.h"
 #include "backup/Restore.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "store/OnlineBackup.h"
@@ -335,7 +336,7 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     withDatabase([&](store::Connection& db) { daily = keepDailyBackup(db, kProtectedDay).value_or(""); });
     ASSERT_FALSE(daily.empty());
     EXPECT_EQ(protectedOpening(daily, {}), store::kProtectedText);
-    EXPECT_EQ(fs::status(daily).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(platform::isOwnerOnly(daily));
     {
         const ProtectedKeyboard keyboard({m_passphrase});
         EXPECT_EQ(test::contents(daily), m_contents);

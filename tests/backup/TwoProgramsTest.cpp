@@ -8,6 +8,7 @@
 #include "cli/Cli.h"
 #include "cli/TerminalPrompter.h"
 #include "compare/MonthComparison.h"
+#include "core/Platform.h"
 #include "ctr/BankReport.h"
 #include "history/ImportHistory.h"
 #include "office/Offices.h"
@@ -77,7 +78,7 @@ class TwoProgramsTest : public ::testing::Test {
 
     // What the month's comparison totals with only this workbook imported.
     compare::Amounts totalsWith(const std::string& master, const std::string& workbook) {
-        const std::string path = m_dir.file("alone-" + std::filesystem::path(workbook).stem().string() + ".db");
+        const std::string path = m_dir.file("alone-" + platform::utf8(platform::fsPath(workbook).stem()) + ".db");
         store::Connection db;
         db.open(path);
         office::importMaster(db, master, kYesMaster);
@@ -129,25 +130,38 @@ TEST_F(TwoProgramsTest, TwoImportsStartedTogetherEndInExactlyOneOfTheirOutcomes)
     // newest is the import whose rows the month holds.
     const std::vector<history::Record> records = history::records(db, history::Form::Ctr);
     ASSERT_EQ(records.size(), std::size_t(1 + finished));
-    EXPECT_EQ(records.front().file->name, std::filesystem::path(workbooks[std::size_t(seen)]).filename().string());
+    EXPECT_EQ(records.front().file->name, platform::fileName(workbooks[std::size_t(seen)]));
     EXPECT_TRUE(store::checkDatabaseFile(m_path).sound());
 }
 
+constexpr int kRounds = 4;
+int sentIn(int round) { return round % 2 ? 0 : 1; }  // the version each round imports
+
+// The other program (args: the file, the two versions' workbooks) sends the month again and
+// again, each version in turn, and says when each import is committed.
+VESK_CHILD_ROUTINE(sendsTheMonthAgainAndAgain) {
+    store::Connection db;
+    db.open(args.at(0));
+    for (int round = 0; round < kRounds; ++round) {
+        report::importMonth(db, ctr::bankReport(), args.at(sentIn(round) ? 2 : 1), kYes);
+        self.reached();
+        self.awaitRelease();
+    }
+    return 0;
+}
+
+// The other program (args: the file) in a write transaction it ends without committing.
+VESK_CHILD_ROUTINE(holdsTheFileInAWrite) {
+    store::Connection db;
+    db.open(args.at(0));
+    store::Transaction tx = db.begin();
+    self.reached();
+    self.awaitRelease();
+    return 0;  // its change never was
+}
+
 TEST_F(TwoProgramsTest, AReaderSeesTheMonthAsItWasOrAsItIsNeverPartOfEach) {
-    // The other program sends the month again and again, each version in turn, and says when
-    // each import is committed.
-    constexpr int kRounds = 4;
-    const auto sentIn = [](int round) { return round % 2 ? 0 : 1; };  // the version each round imports
-    test::ChildProcess writer([&](test::ChildProcess& self) {
-        store::Connection db;
-        db.open(m_path);
-        for (int round = 0; round < kRounds; ++round) {
-            report::importMonth(db, ctr::bankReport(), sentIn(round) ? m_second : m_first, kYes);
-            self.reached();
-            self.awaitRelease();
-        }
-        return 0;
-    });
+    test::ChildProcess writer("sendsTheMonthAgainAndAgain", {m_path, m_first, m_second});
     store::Connection reader;
     reader.open(m_path);
     int reads = 0;
@@ -167,14 +181,7 @@ TEST_F(TwoProgramsTest, AReaderSeesTheMonthAsItWasOrAsItIsNeverPartOfEach) {
 }
 
 TEST_F(TwoProgramsTest, AnImportThatFindsTheFileBusySaysSoOnALineAndGoesOnOnceItIsFree) {
-    test::ChildProcess other([path = m_path](test::ChildProcess& self) {
-        store::Connection db;
-        db.open(path);
-        store::Transaction tx = db.begin();
-        self.reached();
-        self.awaitRelease();
-        return 0;  // ends without committing: its change never was
-    });
+    test::ChildProcess other("holdsTheFileInAWrite", {m_path});
     ASSERT_TRUE(other.awaitReached());
     const std::string line =
         "vesk-orv-cli import-ctr: Waiting up to 30 s for another program to finish with the "

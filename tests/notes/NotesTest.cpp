@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "app/cli/CliRunner.h"
+#include "core/Platform.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
 #include "notes/NoteScreen.h"
@@ -17,6 +17,7 @@
 #include "review/ReviewDatabase.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
+#include "support/ChildProcess.h"
 #include "support/ScriptedPrompter.h"
 
 namespace vesk::notes {
@@ -158,6 +159,17 @@ TEST_F(NotesTest, NotesOutliveTheDeletionAndReimportOfTheirMonth) {
               (std::vector<std::string>{held[1], "Bank|T2|30/04/2025|Hill SO|750.25|Resolved|bank reversed it"}));
 }
 
+// A program (args: the file) run by a user the system lets only read it, setting a note; its
+// status says whether it was refused as it should be.
+VESK_CHILD_ROUTINE(setsANoteItCannotWrite) {
+    platform::dropAdministratorRights();
+    store::Connection readOnly;
+    readOnly.open(args.at(0));
+    return setNote(readOnly, Side::Bank, "T1", {Status::Explained, "x"}, "ravi", kMonday).outcome == Outcome::ReadOnly
+               ? 0
+               : 1;
+}
+
 TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     db.connection().execute("PRAGMA query_only = ON");
     const SetResult r = set(Side::Bank, "T1", {Status::Explained, "x"});
@@ -169,14 +181,13 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     EXPECT_TRUE(noteRecords().empty());
 
     // A file the system lets no one write is refused the same way.
-    if (geteuid() == 0) GTEST_SKIP() << "root writes to a read-only file";
     const std::string path = db.connection().path();
     db.connection().close();
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    store::Connection readOnly;
-    readOnly.open(path);
-    EXPECT_EQ(setNote(readOnly, Side::Bank, "T1", {Status::Explained, "x"}, "ravi", kMonday).outcome,
-              Outcome::ReadOnly);
+    platform::shareWithOthers(platform::utf8(platform::fsPath(path).parent_path()));
+    platform::shareWithOthers(path);
+    platform::setReadOnly(path, true);
+    EXPECT_EQ(test::ChildProcess("setsANoteItCannotWrite", {path}).wait(), 0);
+    platform::setReadOnly(path, false);
 }
 
 // The verbs reach the domain: a note set and listed, one refusal on the error stream; the

@@ -1,10 +1,7 @@
 // A report file read row by row while its rows are stored hands over what reading it whole
 // gives, and an import fails with the message and in the order reading it whole gave.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +12,7 @@
 #include "report/ReportMonths.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace vesk::report {
@@ -312,32 +310,32 @@ TEST_F(ImportTest, TheRowMarksFollowEveryImportAndDeletionAndTheTriggersStay) {
     EXPECT_EQ(marks(), "200/882");
 }
 
+// A program (args: the database, the workbook) that imports the month and, at row 12000, stops
+// for the test to kill it.
+VESK_CHILD_ROUTINE(importsUntilKilled) {
+    store::Connection db;
+    db.open(args.at(0));
+    importMonth(
+        db, ctr::bankReport(), args.at(1), [](const MonthImport&, const std::optional<DateTime>&) { return true; },
+        [&](int row, int) {
+            if (row != 12000) return;
+            self.reached();
+            self.awaitRelease();
+        });
+    return 1;
+}
+
 // The program killed halfway through storing the rows of a replacement: the file keeps the
 // month it had, whole.
 TEST_F(ImportTest, AnImportKilledHalfwayLeavesTheOldMonthWhole) {
     auto old = monthEntries(500, 2025, 4, true, "OLD");
     ASSERT_EQ(import(old).result, "imported April 2025");
     test::writeReport(file, test::bankShape(), monthEntries(20000, 2025, 4, true, "NEW"));
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        // Killed outright, the sheet's thread still running: nothing is closed or written after.
-        try {
-            store::Connection db;
-            db.open(database);
-            importMonth(
-                db, ctr::bankReport(), file, [](const MonthImport&, const std::optional<DateTime>&) { return true; },
-                [](int row, int) {
-                    if (row == 12000) raise(SIGKILL);
-                });
-        } catch (...) {
-            _exit(2);
-        }
-        _exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    test::ChildProcess child("importsUntilKilled", {database, file});
+    ASSERT_TRUE(child.awaitReached());
+    // Killed outright, the sheet's thread still running: nothing is closed or written after.
+    child.kill();
+    ASSERT_EQ(child.ending().how, platform::Ending::How::Killed);
     store::Connection db;
     db.open(database);
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM veskfinacle").toInt(), 500);

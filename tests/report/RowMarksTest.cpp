@@ -1,14 +1,14 @@
 // What the reports keep per month (the summary's month lines, the totals per office and
 // month) against rows changed by another program, and on a file that cannot be written.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include "backup/Restore.h"
+#include "core/Platform.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
@@ -37,60 +37,64 @@ const std::vector<const ReportDescription*>& bothReports() {
     return reports;
 }
 
-// A connection that cannot write the file, kept open in a process of its own run by a user
-// who may only read it (the test's own user writes any file when it is root); it lists what
-// it is asked for, one listing at a time, as the test asks.
+// The summaries and the totals, as the forms and the trend read them.
+void keepEverything(store::Connection& on) {
+    for (const ReportDescription* r : bothReports()) monthlySummary(on, *r);
+    keepOfficeTotals(on, bothReports());
+}
+
+// Every report's summary as the form shows it, then its totals as the trend reads them.
+std::vector<std::string> kept(store::Connection& on) {
+    std::vector<std::string> out;
+    for (const ReportDescription* r : bothReports())
+        for (std::string& line : summaryRows(monthlySummary(on, *r))) out.push_back(std::move(line));
+    keepOfficeTotals(on, bothReports());
+    for (std::string& line : rowsOf(on.query(kTotals))) out.push_back(std::move(line));
+    return out;
+}
+
+// A connection (args: the file) that cannot write the file, run by a user who may only read
+// it (not root, who writes any file): it says what kept() lists each time it is released.
+VESK_CHILD_ROUTINE(listsWhatItCannotWrite) {
+    platform::dropAdministratorRights();
+    store::Connection reader;
+    reader.open(args.at(0));
+    if (!reader.readOnly()) return 3;
+    self.reached();
+    while (self.awaitRelease()) {
+        for (const std::string& line : kept(reader)) self.say(line);
+        self.reached();
+    }
+    return 0;
+}
+
+// That connection, kept open in a process of its own; it lists what it is asked for, one
+// listing at a time, as the test asks.
 class ReadOnlyReader {
   public:
-    using Listing = std::function<std::vector<std::string>(store::Connection&)>;
-
-    ReadOnlyReader(const std::string& path, const std::filesystem::path& folder, Listing listing)
-        : m_request((folder / "request").string()), m_out((folder / "listed.txt").string()) {
-        namespace fs = std::filesystem;
-        fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
-        std::ofstream(m_out).close();
-        fs::permissions(m_out,
-                        fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
-        const fs::perms writable = fs::status(path).permissions();
-        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-        m_child = std::make_unique<test::ChildProcess>([&](test::ChildProcess& self) {
-            constexpr uid_t kNobody = 65534;
-            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return 2;
-            store::Connection reader;
-            reader.open(path);
-            if (!reader.readOnly()) return 3;
-            self.reached();
-            while (true) {
-                self.awaitRelease();
-                if (!fs::exists(m_request)) return 0;
-                std::ofstream out(m_out, std::ios::trunc);
-                for (const std::string& line : listing(reader)) out << line << '\n';
-                out.close();
-                self.reached();
-            }
-        });
+    ReadOnlyReader(const std::string& path, const std::string& folder) {
+        // Open to the reader's user for the time it opens the file, which no one may write.
+        platform::shareWithOthers(folder);
+        platform::shareWithOthers(path);
+        platform::setReadOnly(path, true);
+        m_child = std::make_unique<test::ChildProcess>("listsWhatItCannotWrite", std::vector<std::string>{path});
         const bool opened = m_child->awaitReached();
-        fs::permissions(path, writable);  // the writers go on writing
+        // The writers go on writing.
+        platform::setReadOnly(path, false);
+        platform::makeOwnerOnly(path);
         if (!opened) throw std::runtime_error("the reader could not open the file read-only");
     }
-    ~ReadOnlyReader() { std::filesystem::remove(m_request); }
 
     std::vector<std::string> list() {
-        std::ofstream(m_request).close();
         m_child->release();
-        std::vector<std::string> lines;
         if (!m_child->awaitReached()) {
             ADD_FAILURE() << "the reader ended with " << m_child->wait();
-            return lines;
+            return {};
         }
-        std::ifstream in(m_out);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        return m_child->heard();
     }
 
   private:
-    std::string m_request, m_out;
     std::unique_ptr<test::ChildProcess> m_child;
 };
 
@@ -109,29 +113,17 @@ class RowMarksTest : public ::testing::Test {
     }
     store::Connection& c() { return db.connection(); }
 
-    // The summaries and the totals, as the forms and the trend read them.
-    static void keepEverything(store::Connection& on) {
-        for (const ReportDescription* r : bothReports()) monthlySummary(on, *r);
-        keepOfficeTotals(on, bothReports());
-    }
-    // Every report's summary as the form shows it, then its totals as the trend reads them.
-    static std::vector<std::string> kept(store::Connection& on) {
-        std::vector<std::string> out;
-        for (const ReportDescription* r : bothReports())
-            for (std::string& line : summaryRows(monthlySummary(on, *r))) out.push_back(std::move(line));
-        keepOfficeTotals(on, bothReports());
-        for (std::string& line : rowsOf(on.query(kTotals))) out.push_back(std::move(line));
-        return out;
-    }
     // The same from the rows alone: the summaries' full statement, the totals built anew.
     std::vector<std::string> fromRows() { return fromRows(c(), path); }
     std::vector<std::string> fromRows(store::Connection& on, const std::string& file) {
         std::vector<std::string> out;
         for (const ReportDescription* r : bothReports())
             for (std::string& line : summaryFromRows(on, *r)) out.push_back(std::move(line));
-        // On a copy, so that the file itself is left as it is.
+        // On a copy, so that the file itself is left as it is. The copy goes first: the Windows
+        // library's copy_file refuses to overwrite whatever it is told.
         const std::string copy = dir.file("copy.db");
-        std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(platform::fsPath(copy));
+        std::filesystem::copy_file(platform::fsPath(file), platform::fsPath(copy));
         store::Connection fresh;
         fresh.open(copy);
         fresh.execute("DELETE FROM office_month_marks");
@@ -224,7 +216,7 @@ TEST_F(RowMarksTest, AFileThatCannotBeWrittenListsTheRowsAsTheyAreAndStoresNothi
          }},
         {"rows written again", [&] { db.deposit("F11", "09/04/2025", "3"); }},
     };
-    ReadOnlyReader reader(path, dir.path(), kept);
+    ReadOnlyReader reader(path, dir.folder());
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         step.change();

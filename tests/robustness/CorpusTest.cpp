@@ -2,24 +2,23 @@
 // workbook readers and the three imports. The files run in a child process, so that a
 // crash or a hang shows as a failure naming the file, and the peak memory is measured.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "ctr/BankWording.h"
 #include "office/OfficeScreen.h"
 #include "orv/OrvWording.h"
 #include "report/ReportScreen.h"
 #include "sheet/Workbook.h"
 #include "store/Connection.h"
+#include "support/ChildProcess.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -45,13 +44,13 @@ constexpr unsigned kSecondsForAll = 120;
 constexpr std::size_t kLongestMessage = 400;
 
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::fsPath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<fs::path> corpus() {
     std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(test::fixture("damaged"))) files.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(platform::fsPath(test::fixture("damaged")))) files.push_back(e.path());
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -91,8 +90,8 @@ struct ImportForm {
 
 // What one file must do; "" when it did.
 std::string check(const fs::path& file, std::vector<ImportForm>& forms) {
-    const std::string name = file.filename().string();
-    const std::string read = readWorkbook(file.string());
+    const std::string name = platform::utf8(file.filename());
+    const std::string read = readWorkbook(platform::utf8(file));
     if (startsWith(name, "ok-") && !read.empty()) return "the reader refused a good file: " + read;
     if (startsWith(name, "bad-") && read.empty()) return "the reader took a damaged file";
     if (read.size() > kLongestMessage) return "the reader's message is " + std::to_string(read.size()) + " bytes long";
@@ -136,7 +135,7 @@ std::string check(const fs::path& file, std::vector<ImportForm>& forms) {
         const std::size_t shown = form.person.messages().size();
         bool stored = false;
         form.person.answerEveryQuestion(Answer::Yes);
-        form.person.queueFile(file.string());
+        form.person.queueFile(platform::utf8(file));
         try {
             stored = form.run();
         } catch (const std::exception& e) {
@@ -156,63 +155,63 @@ std::string check(const fs::path& file, std::vector<ImportForm>& forms) {
     return {};
 }
 
-// Runs every file in one child process; it writes "> name" before each file and "! reason"
-// after one that failed, so that a crash still names its file.
+// Reads every file (args: the folder of the forms' databases, the file it writes to, the
+// files), in a process of its own so that a crash or a hang names its file: it writes
+// "> name" before each file and "! reason" after one that failed, each line on the disk at
+// once, and last "= bytes", the most memory it held at once.
+VESK_CHILD_ROUTINE(readsTheCorpus) {
+#ifndef VESK_UNDER_SANITIZER
+    // A reader that sizes memory by the sheet's extent fails here instead of exhausting the machine.
+    platform::limitMemory(std::uint64_t(2) << 30);
+#endif
+    std::ofstream said(platform::fsPath(args.at(1)), std::ios::binary);
+    const auto say = [&](const std::string& line) { said << line << '\n' << std::flush; };
+    const auto database = [&](const char* name) { return platform::joinPath(args.at(0), name); };
+    test::ScriptedPrompter masterPerson, bankPerson, orvPerson;
+    office::OfficeScreen master(database("master.db"), masterPerson);
+    report::ReportScreen bank(ctr::bankCtr(), database("ctr.db"), bankPerson);
+    report::ReportScreen orvForm(orv::orvReports(), database("orv.db"), orvPerson);
+    bank.load();
+    orvForm.load();
+    std::vector<ImportForm> forms = {
+        {"office master", database("master.db"), masterPerson, [&] { return master.importMaster(); }},
+        {"bank CTR", database("ctr.db"), bankPerson, [&] { return bank.importWorkbook(); }},
+        {"ORV", database("orv.db"), orvPerson, [&] { return orvForm.importWorkbook(); }},
+    };
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const fs::path file = platform::fsPath(args[i]);
+        say("> " + platform::utf8(file.filename()));
+        std::string failure;
+        try {
+            failure = check(file, forms);
+        } catch (const std::exception& e) {
+            failure = std::string("an exception escaped: ") + e.what();
+        }
+        if (!failure.empty()) say("! " + failure);
+    }
+    say("= " + std::to_string(platform::peakMemory()));
+    return 0;
+}
+
 struct CorpusRun {
     std::vector<std::string> failures;
     long peakMb = 0;
 };
 
 CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return {{"no pipe"}, 0};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(pipeFds[0]);
-        alarm(kSecondsForAll);
-#ifndef VESK_UNDER_SANITIZER
-        // A reader that sizes memory by the sheet's extent fails here instead of exhausting the machine.
-        rlimit cap{rlim_t(2) << 30, rlim_t(2) << 30};
-        setrlimit(RLIMIT_AS, &cap);
-#endif
-        auto say = [&](const std::string& line) {
-            const std::string text = line + "\n";
-            if (write(pipeFds[1], text.data(), text.size()) < 0) _exit(3);
-        };
-        test::ScriptedPrompter masterPerson, bankPerson, orvPerson;
-        office::OfficeScreen master(dir.file("master.db"), masterPerson);
-        report::ReportScreen bank(ctr::bankCtr(), dir.file("ctr.db"), bankPerson);
-        report::ReportScreen orvForm(orv::orvReports(), dir.file("orv.db"), orvPerson);
-        bank.load();
-        orvForm.load();
-        std::vector<ImportForm> forms = {
-            {"office master", dir.file("master.db"), masterPerson, [&] { return master.importMaster(); }},
-            {"bank CTR", dir.file("ctr.db"), bankPerson, [&] { return bank.importWorkbook(); }},
-            {"ORV", dir.file("orv.db"), orvPerson, [&] { return orvForm.importWorkbook(); }},
-        };
-        for (const fs::path& file : files) {
-            say("> " + file.filename().string());
-            std::string failure;
-            try {
-                failure = check(file, forms);
-            } catch (const std::exception& e) {
-                failure = std::string("an exception escaped: ") + e.what();
-            }
-            if (!failure.empty()) say("! " + failure);
-        }
-        _exit(0);
+    const std::string said = dir.file("said.txt");
+    std::vector<std::string> args = {dir.folder(), said};
+    for (const fs::path& file : files) args.push_back(platform::utf8(file));
+    test::ChildProcess child("readsTheCorpus", args);
+    std::optional<platform::Ending> ending = child.waitFor(std::chrono::seconds(kSecondsForAll));
+    const bool hung = !ending;
+    if (hung) {
+        child.kill();
+        ending = child.ending();
     }
-    close(pipeFds[1]);
-    std::string output;
-    char buffer[512];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, std::size_t(n));
-    close(pipeFds[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
 
     CorpusRun run;
-    run.peakMb = usage.ru_maxrss / 1024;
+    const std::string output = readBytes(said);
     std::string current;
     for (std::size_t at = 0; at < output.size();) {
         const std::size_t end = output.find('\n', at);
@@ -220,13 +219,14 @@ CorpusRun runCorpus(const std::vector<fs::path>& files, const test::TempDir& dir
         at = end == std::string::npos ? output.size() : end + 1;
         if (line.rfind("> ", 0) == 0) current = line.substr(2);
         if (line.rfind("! ", 0) == 0) run.failures.push_back(current + ": " + line.substr(2));
+        if (line.rfind("= ", 0) == 0) run.peakMb = long(std::stoull(line.substr(2)) / (1024 * 1024));
     }
-    if (WIFSIGNALED(status))
-        run.failures.push_back(
-            current + ": " +
-            (WTERMSIG(status) == SIGALRM ? "hung" : "crashed with signal " + std::to_string(WTERMSIG(status))));
-    else if (WEXITSTATUS(status) != 0)
-        run.failures.push_back(current + ": the child ended with status " + std::to_string(WEXITSTATUS(status)));
+    if (hung)
+        run.failures.push_back(current + ": hung");
+    else if (ending->how != platform::Ending::How::Exited)
+        run.failures.push_back(current + ": crashed with code " + std::to_string(ending->code));
+    else if (ending->code != 0)
+        run.failures.push_back(current + ": the child ended with status " + std::to_string(ending->code));
     return run;
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <latch>
 #include <optional>
@@ -187,20 +187,23 @@ TEST_F(ConnectionTest, TransactionsCommitOrLeaveNothing) {
     EXPECT_EQ(fileBytes(m_dir.file(kDatabaseFileName)).find("Kept Office"), std::string::npos);
 }
 
+// A program (args: the file) that commits a row, then dies half way through a second change.
+VESK_CHILD_ROUTINE(commitsThenDiesWithoutClosing) {
+    Connection db;
+    db.open(args.at(0));
+    Transaction tx = db.begin();
+    db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
+    tx.commit();
+    db.execute("BEGIN");
+    db.execute("INSERT INTO Youroffice VALUES ('in flight', '', '')");
+    db.execute("DELETE FROM Youroffice WHERE ooffice_name = 'committed'");
+    std::_Exit(0);  // no destructors run: the file is left as a crash leaves it
+}
+
 TEST_F(ConnectionTest, ACommitSurvivesAProgramThatDiesWithoutClosing) {
     m_db.close();
     const std::string path = m_dir.file(kDatabaseFileName);
-    test::ChildProcess child([path](test::ChildProcess&) -> int {
-        Connection db;
-        db.open(path);
-        Transaction tx = db.begin();
-        db.execute("INSERT INTO Youroffice VALUES ('committed', '', '')");
-        tx.commit();
-        db.execute("BEGIN");
-        db.execute("INSERT INTO Youroffice VALUES ('in flight', '', '')");
-        db.execute("DELETE FROM Youroffice WHERE ooffice_name = 'committed'");
-        _exit(0);  // no destructors run: the file is left as a crash leaves it
-    });
+    test::ChildProcess child("commitsThenDiesWithoutClosing", {path});
     ASSERT_EQ(child.wait(), 0);
     m_db.open(path);
     ResultSet rs = m_db.query("SELECT ooffice_name FROM Youroffice");

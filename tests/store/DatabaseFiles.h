@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/StoreTestSupport.h"
 
@@ -19,17 +20,17 @@ namespace vesk::test {
 inline constexpr std::int64_t kPageSize = 4096;
 
 inline std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::fsPath(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(platform::fsPath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 /// Turns bytes of a page (counted from 1) over, as a failing disk sector would.
 inline void damagePage(const std::string& path, std::int64_t page, std::int64_t offset = 100, int count = 8) {
-    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+    std::fstream f(platform::fsPath(path), std::ios::binary | std::ios::in | std::ios::out);
     ASSERT_TRUE(f.is_open()) << path;
     const std::int64_t at = (page - 1) * kPageSize + offset;
     std::string bytes(std::size_t(count), '\0');

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace vesk::store {
@@ -21,17 +22,15 @@ TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDat
         const char* what;
         std::optional<std::string> option, variable;
         bool fileBeside, folderWritable;
-        std::string dataHome;
+        std::string dataFolder;
         std::string path;
         DatabaseSource source;
     };
-    const std::string beside = "/opt/vesk/ZETTools.db", homeShare = "/h/.local/share/vesk-orv/ZETTools.db";
+    const std::string beside = "/opt/vesk/ZETTools.db";
     const std::vector<Case> cases = {
         {"writable folder", {}, {}, false, true, "/d", beside, BesideProgram},
         {"existing file in a read-only folder", {}, {}, true, false, "/d", beside, BesideProgram},
         {"read-only folder", {}, {}, false, false, "/d", "/d/vesk-orv/ZETTools.db", DataFolder},
-        {"no XDG_DATA_HOME", {}, {}, false, false, "", homeShare, DataFolder},
-        {"relative XDG_DATA_HOME", {}, {}, false, false, "rel", homeShare, DataFolder},
         {"--db over an existing file", "/x/a.db", {}, true, true, "/d", "/x/a.db", Option},
         {"--db over the variable", "a.db", "/y/b.db", false, false, "/d", "a.db", Option},
         {"variable over an existing file", {}, "/y/b.db", true, true, "/d", "/y/b.db", Variable},
@@ -44,19 +43,19 @@ TEST(DatabaseLocation, FollowsTheOverridesThenThePlaceBesideTheProgramThenTheDat
         s.option = c.option;
         s.variable = c.variable;
         s.programFolder = "/opt/vesk";
-        s.dataHome = c.dataHome;
-        s.home = "/h";
+        s.dataFolder = c.dataFolder;
         // Only the file beside the program and the program's folder are asked about.
-        s.exists = [&](const std::string& p) { return c.fileBeside && p == beside; };
+        s.exists = [&](const std::string& p) { return c.fileBeside && fs::path(p) == fs::path(beside); };
         s.writable = [&](const std::string& p) { return c.folderWritable && p == "/opt/vesk"; };
         const DatabaseLocation l = locateDatabase(s);
-        EXPECT_EQ(l.path, c.path);
+        // Compared as paths: each system joins them with its own separator.
+        EXPECT_EQ(fs::path(l.path), fs::path(c.path));
         EXPECT_EQ(int(l.source), int(c.source));
-        EXPECT_EQ(l.folderToMake, c.source == DataFolder ? fs::path(c.path).parent_path().string() : "");
+        EXPECT_EQ(fs::path(l.folderToMake), c.source == DataFolder ? fs::path(c.path).parent_path() : fs::path());
     }
 }
 
-TEST(DatabaseLocation, RefusesWhenNeitherTheProgramsFolderNorAHomeCanHoldTheFile) {
+TEST(DatabaseLocation, RefusesWhenNeitherTheProgramsFolderNorADataFolderCanHoldTheFile) {
     DatabaseSearch s;
     s.programFolder = "/opt/vesk";
     s.exists = [](const std::string&) { return false; };
@@ -66,24 +65,26 @@ TEST(DatabaseLocation, RefusesWhenNeitherTheProgramsFolderNorAHomeCanHoldTheFile
 }
 
 // The rule with this machine's checks, in folders of the test's own.
+DatabaseSearch searchFrom(const std::string& programFolder, const std::string& dataFolder) {
+    DatabaseSearch s = systemDatabaseSearch();
+    s.variable.reset();
+    s.programFolder = programFolder;
+    s.dataFolder = dataFolder;
+    return s;
+}
+
 class DatabaseFolders : public ::testing::Test {
   protected:
-    DatabaseSearch search(const fs::path& programFolder) {
-        DatabaseSearch s = systemDatabaseSearch();
-        s.variable.reset();
-        s.programFolder = programFolder.string();
-        s.dataHome = (m_dir.path() / "data").string();
-        return s;
-    }
+    DatabaseSearch search(const std::string& programFolder) { return searchFrom(programFolder, m_dir.file("data")); }
     test::TempDir m_dir;
 };
 
 TEST_F(DatabaseFolders, TheDataFolderIsMadeAndTheDatabaseCreatedThere) {
-    DatabaseSearch s = search(m_dir.path() / "bin");
+    DatabaseSearch s = search(m_dir.file("bin"));
     s.writable = [](const std::string&) { return false; };
     const DatabaseLocation l = locateDatabase(s);
-    ASSERT_EQ(l.path, (m_dir.path() / "data/vesk-orv/ZETTools.db").string());
-    ASSERT_FALSE(fs::exists(l.folderToMake));
+    ASSERT_EQ(fs::path(l.path), m_dir.path() / "data" / "vesk-orv" / "ZETTools.db");
+    ASSERT_FALSE(fs::exists(platform::fsPath(l.folderToMake)));
 
     Connection db;
     db.open(prepareDatabaseFolder(l));
@@ -91,37 +92,55 @@ TEST_F(DatabaseFolders, TheDataFolderIsMadeAndTheDatabaseCreatedThere) {
     db.close();
     // Made once; a second start finds the same file.
     EXPECT_EQ(prepareDatabaseFolder(locateDatabase(s)), l.path);
-    EXPECT_TRUE(fs::is_regular_file(l.path));
+    EXPECT_TRUE(fs::is_regular_file(platform::fsPath(l.path)));
+}
+
+// Where a program whose folder this user cannot write (args: the program's folder, the data
+// folder) puts the database: its status is the source's number.
+VESK_CHILD_ROUTINE(locatesTheDatabaseAsAnOrdinaryUser) {
+    platform::dropAdministratorRights();
+    return int(locateDatabase(searchFrom(args.at(0), args.at(1))).source);
 }
 
 TEST_F(DatabaseFolders, AReadOnlyProgramFolderSendsANewDatabaseToTheDataFolderButKeepsAnExistingOne) {
-    const fs::path bin = m_dir.path() / "bin";
-    fs::create_directory(bin);
-    EXPECT_TRUE(folderWritable(bin.string()));
+    const std::string bin = m_dir.file("bin"), data = m_dir.file("data");
+    fs::create_directory(platform::fsPath(bin));
+    EXPECT_TRUE(platform::folderWritable(bin));
     EXPECT_EQ(locateDatabase(search(bin)).source, DatabaseSource::BesideProgram);
-    EXPECT_FALSE(folderWritable((m_dir.path() / "missing").string()));
+    EXPECT_FALSE(platform::folderWritable(m_dir.file("missing")));
 
-    std::ofstream(bin / "ZETTools.db") << "";
-    fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(locateDatabase(search(bin)).source, DatabaseSource::BesideProgram);
-    fs::permissions(bin, fs::perms::owner_all);
-    fs::remove(bin / "ZETTools.db");
-    fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool root = geteuid() == 0;
-    const DatabaseSource source = locateDatabase(search(bin)).source;
-    fs::permissions(bin, fs::perms::owner_all);
-    if (root) GTEST_SKIP() << "root writes into a read-only folder";
-    EXPECT_EQ(source, DatabaseSource::DataFolder);
+    // As a person's program runs, under Program Files say: the folder open to it for reading only.
+    platform::shareWithOthers(m_dir.folder());
+    platform::shareWithOthers(bin);
+    const std::string beside = platform::joinPath(bin, "ZETTools.db");
+    std::ofstream(platform::fsPath(beside)) << "";
+    struct Case {
+        const char* what;
+        bool fileThere;
+        DatabaseSource source;
+    };
+    const Case cases[] = {
+        {"a file there", true, DatabaseSource::BesideProgram},
+        {"no file there", false, DatabaseSource::DataFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.fileThere) fs::remove(platform::fsPath(beside));
+        platform::setReadOnly(bin, true);
+        const int source = test::ChildProcess("locatesTheDatabaseAsAnOrdinaryUser", {bin, data}).wait();
+        platform::setReadOnly(bin, false);
+        EXPECT_EQ(source, int(c.source));
+    }
 }
 
 // Which name wins is the rule's table above; here, that the machine's variable reaches it.
 TEST_F(DatabaseFolders, TheVariableNamesTheFileForBothProgramsAndWithoutItItIsBesideTheProgram) {
     const std::string named = m_dir.file("named.db");
-    ASSERT_EQ(setenv(kDatabaseVariable, named.c_str(), 1), 0);
+    platform::setEnvironment(kDatabaseVariable, named);
     const std::string byVariable = databasePath();
-    unsetenv(kDatabaseVariable);
+    platform::setEnvironment(kDatabaseVariable, std::nullopt);
     // With neither, beside the running program.
-    EXPECT_EQ(fs::path(databasePath()), fs::read_symlink("/proc/self/exe").parent_path() / kDatabaseFileName);
+    EXPECT_EQ(fs::path(databasePath()), platform::fsPath(platform::programFolder()) / kDatabaseFileName);
     EXPECT_EQ(byVariable, named);
 }
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
-#include <sys/stat.h>
 
 #include <deque>
 #include <filesystem>
 #include <optional>
 
+#include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
@@ -60,12 +60,6 @@ std::string passphraseOpening(const std::string& path, const std::optional<std::
         return e.description();
     }
     return db.scalar("SELECT ooffice_name FROM Youroffice").toText() == "Kept HO" ? "opened" : "opened, rows lost";
-}
-
-unsigned fileMode(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return 0;
-    return st.st_mode & 0777u;
 }
 
 class PassphraseTest : public ::testing::Test {
@@ -200,17 +194,22 @@ TEST_F(PassphraseTest, TheCheckSaysProtectedOrWrongAndStillFindsDamage) {
 }
 
 TEST_F(PassphraseTest, TheFileAndItsJournalAreForTheOwnerAlone) {
-    const mode_t before = ::umask(0);  // whatever the person's umask allows
-    const std::string fresh = m_dir.file("fresh.db");
+    // In a folder open to others, whatever the making of files would let them have.
+    const std::string folder = m_dir.file("shared");
+    ASSERT_TRUE(std::filesystem::create_directory(platform::fsPath(folder)));
+    platform::shareWithOthers(folder);
+    const std::string fresh = platform::joinPath(folder, "fresh.db");
     Connection db;
-    db.open(fresh);
-    ::umask(before);
-    EXPECT_EQ(fileMode(fresh), 0600u);
+    {
+        const platform::PermissiveCreation permissive;
+        db.open(fresh);
+    }
+    EXPECT_TRUE(platform::isOwnerOnly(fresh));
     {
         Transaction tx = db.begin();
         db.execute("INSERT INTO Youroffice VALUES ('x', '', '')");
-        ASSERT_TRUE(std::filesystem::exists(fresh + "-journal"));
-        EXPECT_EQ(fileMode(fresh + "-journal"), 0600u);
+        ASSERT_TRUE(std::filesystem::exists(platform::fsPath(fresh + "-journal")));
+        EXPECT_TRUE(platform::isOwnerOnly(fresh + "-journal"));
         tx.commit();
     }
 }
@@ -226,7 +225,7 @@ struct HaltingMethods {
 
 sqlite3_vfs* g_haltBase = nullptr;
 long g_haltWritesLeft = 0;
-test::ChildProcess* g_haltChild = nullptr;
+test::Child* g_haltChild = nullptr;
 
 HaltingMethods& haltingOf(sqlite3_file* f) {
     return *reinterpret_cast<HaltingMethods*>(reinterpret_cast<char*>(f) + g_haltBase->szOsFile);
@@ -251,7 +250,7 @@ int haltOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
 }
 
 // In the child: every file the engine opens from now on goes through the halting file system.
-void installHaltingVfs(test::ChildProcess& child) {
+void installHaltingVfs(test::Child& child) {
     static sqlite3_vfs vfs;
     g_haltBase = sqlite3_vfs_find(nullptr);
     vfs = *g_haltBase;
@@ -260,6 +259,21 @@ void installHaltingVfs(test::ChildProcess& child) {
     vfs.xOpen = haltOpen;
     g_haltChild = &child;
     sqlite3_vfs_register(&vfs, 1);
+}
+
+// A program re-keying the file (args: the file, the new passphrase, the write to halt at, and
+// the passphrase it has, if not the program's key), halted there for the test to kill it.
+VESK_CHILD_ROUTINE(reKeysUntilHalted) {
+    const Secret to(args.at(1));
+    const Secret from = args.size() > 3 ? Secret(args[3]) : programKey();
+    installHaltingVfs(self);
+    Connection db;
+    db.openWith(args.at(0), from);
+    g_haltWritesLeft = std::stol(args.at(2));
+    db.rekey(to);
+    self.reached();
+    self.awaitRelease();
+    return 0;
 }
 
 TEST_F(PassphraseTest, AProgramKilledWhileItReKeysLeavesAFileThatOpensWithExactlyOneKey) {
@@ -290,16 +304,9 @@ TEST_F(PassphraseTest, AProgramKilledWhileItReKeysLeavesAFileThatOpensWithExactl
         }
         const Secret from = c.from ? Secret(*c.from) : programKey();
         const Secret to(c.to);
-        test::ChildProcess child([&](test::ChildProcess& self) {
-            installHaltingVfs(self);
-            Connection db;
-            db.openWith(path, from);
-            g_haltWritesLeft = c.haltAt;
-            db.rekey(to);
-            self.reached();
-            self.awaitRelease();
-            return 0;
-        });
+        std::vector<std::string> args = {path, c.to, std::to_string(c.haltAt)};
+        if (c.from) args.push_back(*c.from);
+        test::ChildProcess child("reKeysUntilHalted", args);
         ASSERT_TRUE(child.awaitReached());
         child.kill();
         child.wait();

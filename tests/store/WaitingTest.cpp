@@ -17,18 +17,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Another program holding a write transaction on the file until it is released.
-test::ChildProcess holdWriteLock(const std::string& path) {
-    return test::ChildProcess([path](test::ChildProcess& self) {
-        Connection db;
-        db.open(path);
-        Transaction tx = db.begin();
-        db.execute("INSERT INTO Youroffice VALUES ('other program', '', '')");
-        self.reached();
-        self.awaitRelease();
-        tx.commit();
-        return 0;
-    });
+// Another program holding a write transaction on the file (args: its path) until it is released.
+VESK_CHILD_ROUTINE(holdsAWriteUntilReleased) {
+    Connection db;
+    db.open(args.at(0));
+    Transaction tx = db.begin();
+    db.execute("INSERT INTO Youroffice VALUES ('other program', '', '')");
+    self.reached();
+    self.awaitRelease();
+    tx.commit();
+    return 0;
 }
 
 class WaitingTest : public ::testing::Test {
@@ -58,7 +56,7 @@ TEST_F(WaitingTest, AWriterGivesUpAfterTheLimitSayingSoAndWritesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_notices.clear();
-        test::ChildProcess other = holdWriteLock(m_path);
+        test::ChildProcess other("holdsAWriteUntilReleased", {m_path});
         ASSERT_TRUE(other.awaitReached());
         const Error e = test::errorOf(c.write);
         EXPECT_EQ(e.number(), kInUseError);
@@ -77,7 +75,7 @@ TEST_F(WaitingTest, AWriterGivesUpAfterTheLimitSayingSoAndWritesNothing) {
 }
 
 TEST_F(WaitingTest, AWriterGoesOnOnceTheOtherProgramCommitsAndSeesItsChange) {
-    test::ChildProcess other = holdWriteLock(m_path);
+    test::ChildProcess other("holdsAWriteUntilReleased", {m_path});
     ASSERT_TRUE(other.awaitReached());
     // The other program commits once this one has said it waits.
     bool released = false;

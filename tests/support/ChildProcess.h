@@ -1,129 +1,96 @@
 #pragma once
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <functional>
-#include <stdexcept>
+#include <deque>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-extern char** environ;
+#include "core/Platform.h"
 
 namespace vesk::test {
 
-/// A second process: a child of this one running `work`, or another program. The child
-/// can tell the test it has reached a point (reached()), and be told to go on (release()).
+/// A child's side of its talk with the test that started it: it can tell the test it has
+/// reached a point, hand it a line, and wait to be let go on.
+class Child {
+  public:
+    explicit Child(platform::ParentChannel& channel) : m_channel(channel) {}
+
+    void reached();
+    /// A line for the test, which it takes with heard() once the child has reached its point.
+    void say(const std::string& line);
+    /// Waits for the test to let it go on; false when the test has closed its end instead
+    /// (it is done with the child, or has gone).
+    bool awaitRelease();
+
+  private:
+    platform::ParentChannel& m_channel;
+};
+
+/// What a child process runs: a routine of the test program, by its name, with string
+/// arguments (it shares nothing else with the test); its return is the child's status.
+using ChildRoutine = int (*)(Child& self, const std::vector<std::string>& args);
+
+/// Registers a routine under its name when the test program starts.
+class ChildRoutineEntry {
+  public:
+    ChildRoutineEntry(const char* name, ChildRoutine routine);
+};
+
+/// Defines a child routine: VESK_CHILD_ROUTINE(name) { ... self.reached(); ... return 0; }
+/// with `self` (Child&) and `args` in scope. Names are unique in a test program.
+#define VESK_CHILD_ROUTINE(name)                                                                  \
+    int veskChildRoutine_##name(::vesk::test::Child& self, const std::vector<std::string>& args); \
+    const ::vesk::test::ChildRoutineEntry veskChildEntry_##name(#name, &veskChildRoutine_##name); \
+    int veskChildRoutine_##name([[maybe_unused]] ::vesk::test::Child& self,                       \
+                                [[maybe_unused]] const std::vector<std::string>& args)
+
+/// For a test program's main, before anything else: started as a child (--vesk-child=NAME
+/// ARG...), runs the routine and gives its status; nullopt when the tests are to run.
+std::optional<int> runChildRoutine(int argc, char** argv);
+
+/// A second process: this test program again, running one of its child routines, or another
+/// program. The same on every system: a new program, never a copy of this one, that talks
+/// through its standard input and output.
 class ChildProcess {
   public:
-    /// Forks; the child runs work and ends with the status it returns (1 on an exception).
-    /// It must open its own files: nothing opened before the fork is safe to share.
-    explicit ChildProcess(const std::function<int(ChildProcess& self)>& work) {
-        pipes();
-        m_pid = fork();
-        if (m_pid < 0) throw std::runtime_error("fork failed");
-        if (m_pid == 0) {
-            m_child = true;
-            int status = 1;
-            try {
-                status = work(*this);
-            } catch (...) {
-            }
-            _exit(status);  // no destructors: they belong to the parent's objects
-        }
-        ::close(m_toParent[1]);
-        ::close(m_toChild[0]);
-    }
+    using Environment = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
-    /// Starts a program with its arguments; its input comes from the file named, its output goes
-    /// to the files named (none: nothing, nowhere).
+    /// The routine `name` of this test program, with its arguments.
+    explicit ChildProcess(const std::string& routine, const std::vector<std::string>& args = {});
+    /// Another program with its arguments (its path first): its input from the file named,
+    /// its output to the files named (none: nothing, nowhere), the environment changed for it.
     ChildProcess(const std::vector<std::string>& argv, const std::string& out, const std::string& err,
-                 const std::string& in = "") {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? "/dev/null" : err.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 0, in.empty() ? "/dev/null" : in.c_str(), O_RDONLY, 0);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        const int rc = posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) throw std::runtime_error("cannot start " + argv.front());
-    }
-
-    ~ChildProcess() {
-        if (m_child) return;
-        if (m_pid > 0 && m_status < 0) {
-            release();
-            wait();
-        }
-        for (int fd : {m_toParent[0], m_toChild[1]})
-            if (fd >= 0) ::close(fd);
-    }
+                 const std::string& in = "", const Environment& environment = {});
+    /// A routine's child is let go (its input ends) and waited for.
+    ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // In the child.
-    void reached() {
-        const char c = 1;
-        if (::write(m_toParent[1], &c, 1) != 1) _exit(3);
-    }
-    void awaitRelease() {
-        char c = 0;
-        if (::read(m_toChild[0], &c, 1) < 0) _exit(3);
-    }
-
-    // In the test.
     /// Waits for the child to reach its point; false when it ended first.
-    bool awaitReached() {
-        char c = 0;
-        return ::read(m_toParent[0], &c, 1) == 1;
-    }
+    bool awaitReached();
     /// Without waiting: true once the child has reached its point (each reach counted once),
     /// or has ended (see wait()).
-    bool reachedYet() {
-        pollfd p{m_toParent[0], POLLIN, 0};
-        if (::poll(&p, 1, 0) != 1) return false;
-        char c = 0;
-        if (::read(m_toParent[0], &c, 1) < 0) return false;
-        return true;
-    }
+    bool reachedYet();
+    /// The lines it said before it last reached its point.
+    std::vector<std::string> heard();
+    void release();
     /// Kills the child where it is, as a power cut or the task manager would end the program.
-    void kill() {
-        if (m_pid > 0 && m_status < 0) ::kill(m_pid, SIGKILL);
-    }
-    void release() {
-        const char c = 1;
-        if (m_toChild[1] >= 0 && ::write(m_toChild[1], &c, 1) != 1) {
-        }
-    }
-    /// The child's exit status; -1 when it did not exit on its own.
-    int wait() {
-        if (m_status >= 0) return m_status;
-        int status = 0;
-        if (waitpid(m_pid, &status, 0) != m_pid) return -1;
-        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-        return m_status;
-    }
+    void kill();
+    /// The child's exit status; -1 when it did not exit on its own (killed, crashed).
+    int wait();
+    /// How it ended, once wait() has returned; or, waited for up to `limit`, nullopt when it
+    /// still runs.
+    platform::Ending ending();
+    std::optional<platform::Ending> waitFor(std::chrono::milliseconds limit);
 
   private:
-    void pipes() {
-        if (::pipe(m_toParent) != 0 || ::pipe(m_toChild) != 0) throw std::runtime_error("pipe failed");
-    }
+    /// Reads one message: a reach (true), a line (kept; false), the end (nullopt).
+    std::optional<bool> readMessage();
 
-    pid_t m_pid = -1;
-    bool m_child = false;
-    int m_status = -1;
-    int m_toParent[2] = {-1, -1};
-    int m_toChild[2] = {-1, -1};
+    platform::Process m_process;
+    bool m_routine;
+    std::deque<std::string> m_said;
 };
 
 }  // namespace vesk::test

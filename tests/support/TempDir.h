@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/Platform.h"
+
 namespace vesk::test {
 
 /// A fresh folder under the system's temporary folder, removed with everything in it.
@@ -14,7 +16,9 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    /// The folder, UTF-8.
+    std::string folder() const { return platform::utf8(m_path); }
+    std::string file(const std::string& name) const { return platform::utf8(m_path / platform::fsPath(name)); }
 
   private:
     std::filesystem::path m_path;

@@ -62,7 +62,11 @@ TEST_F(BackupVerbsTest, CheckPrintsOkOrNamesTheDamageAndExitsAccordingly) {
          "'" + m_path + "' is damaged:",
          "mastertable_office_name"},
         {"not a database",
-         [&] { fs::copy_file(m_text, m_path, fs::copy_options::overwrite_existing); },
+         // Removed first: the Windows library's copy_file refuses to overwrite whatever it is told.
+         [&] {
+             fs::remove(m_path);
+             fs::copy_file(m_text, m_path);
+         },
          {"check"},
          kExitFailed,
          "'" + m_path + "': it cannot be read with the program's key",

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 #include "CliRunner.h"
@@ -109,15 +108,10 @@ TEST_F(PassphraseVerbsTest, TheProgramReadsItFromItsInputOrItsEnvironment) {
     const auto cli = [&](std::vector<std::string> args, const std::string& lines,
                          const std::optional<std::string>& environment = std::nullopt) {
         test::writeBytes(in, lines);
-        if (environment) {
-            setenv("VESK_ORV_PASSPHRASE", environment->c_str(), 1);
-        } else {
-            unsetenv("VESK_ORV_PASSPHRASE");
-        }
         args.insert(args.begin(), {VESK_CLI, "--db", m_path});
-        test::ChildProcess program(args, out, err, in);
+        // Its own environment: the variable as given, or none whatever the test's holds.
+        test::ChildProcess program(args, out, err, in, {{"VESK_ORV_PASSPHRASE", environment}});
         const int status = program.wait();
-        unsetenv("VESK_ORV_PASSPHRASE");
         return PassphraseRun{status, test::fileBytes(out), test::fileBytes(err), std::nullopt};
     };
     ASSERT_EQ(cli({"passphrase", "set"}, "piped secret\npiped secret\n").status, kExitOk);
