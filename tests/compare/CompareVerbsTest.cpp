@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/cli/CliRunner.h"
+#include "core/Platform.h"
 #include "support/MonthDatabase.h"
 #include "support/TempDir.h"
 
@@ -65,7 +66,7 @@ TEST(CompareVerbs, PrintTheGridsAndWriteTheirWorkbooks) {
         std::vector<std::string> args{"--db", path, "export", how[0], "2025", "4", how[1], how[2], "--out", out};
         const Outcome e = runCli(args);
         EXPECT_EQ(e.status, kExitOk) << e.err;
-        EXPECT_EQ(e.out, out + "/" + file + "\n");
+        EXPECT_EQ(e.out, platform::joinPath(out, file) + "\n");
         EXPECT_TRUE(std::filesystem::exists(out + "/" + file));
         EXPECT_NE(e.err.find("Folder : " + out), std::string::npos) << e.err;
     }

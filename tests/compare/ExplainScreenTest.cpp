@@ -3,6 +3,7 @@
 #include "compare/CompareScreen.h"
 #include "compare/ExplainScreen.h"
 #include "core/DateTime.h"
+#include "core/Platform.h"
 #include "notes/NoteWording.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
@@ -150,7 +151,7 @@ TEST_F(ExplainScreenTest, ExportWritesTheRowsAsShown) {
     explain({{2025, 4}, std::nullopt, std::nullopt});
     const std::optional<std::string> saved = screen.exportRows();
     ASSERT_TRUE(saved);
-    EXPECT_EQ(*saved, dir.file("out/April_2025_Explained.xlsx"));
+    EXPECT_EQ(*saved, platform::joinPath(dir.file("out"), "April_2025_Explained.xlsx"));
     EXPECT_EQ(prompter.lastMessage().title, "Saved");
     const auto rows = test::sheetRows(*saved);
     ASSERT_GE(rows.size(), 7u);

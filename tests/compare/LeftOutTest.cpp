@@ -6,6 +6,7 @@
 #include "compare/ExportScreen.h"
 #include "compare/LeftOut.h"
 #include "core/Amount.h"
+#include "core/Platform.h"
 #include "support/MonthDatabase.h"
 #include "support/PackagePart.h"
 #include "support/ScriptedPrompter.h"
@@ -148,7 +149,7 @@ TEST_F(LeftOutTest, TheWorkbookHoldsEachListUnderItsCaptionWithItsTotal) {
 
     const std::optional<std::string> path = exporter.exportLeftOut();
     ASSERT_TRUE(path) << prompter.lastMessage().text;
-    EXPECT_EQ(*path, folder + "/April_2025_Left_Out.xlsx");
+    EXPECT_EQ(*path, platform::joinPath(folder, "April_2025_Left_Out.xlsx"));
     // Each list under its caption and header, numbered, with its total; the lists apart.
     const std::vector<std::string> rows = sheetRows(*path);
     ASSERT_EQ(rows.size(), 22u);
@@ -183,7 +184,7 @@ TEST_F(LeftOutTest, TheCommandLinePrintsOneLinePerGroup) {
     const std::string out = dir.file("out");
     const cli::Outcome o = cli::runCli({"--db", path, "export", "unmatched", "2025", "4", "--out", out});
     ASSERT_EQ(o.status, cli::kExitOk) << o.err;
-    EXPECT_EQ(o.out, out + "/April_2025_Left_Out.xlsx\n");
+    EXPECT_EQ(o.out, platform::joinPath(out, "April_2025_Left_Out.xlsx") + "\n");
     EXPECT_EQ(sheetRows(out + "/April_2025_Left_Out.xlsx").at(2), "Offices Under Hill HO");
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/cli/CliRunner.h"
+#include "core/Platform.h"
 #include "review/OpenItems.h"
 #include "review/OpenItemsWorkbook.h"
 #include "review/ReviewDatabase.h"
@@ -317,7 +318,7 @@ TEST_F(OpenItemsTest, CommandLineAndWorkbook) {
     const std::string out = dir.file("out");
     r = cli::runCli({"--db", path, "export", "open-items", "--as-of", "05/04/2025", "--out", out});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string file = out + "/Open_Items_05-04-2025.xlsx";
+    const std::string file = platform::joinPath(out, "Open_Items_05-04-2025.xlsx");
     EXPECT_EQ(r.out, file + "\n");
     const std::vector<std::string> rows = test::sheetRows(file);
     ASSERT_EQ(rows.size(), 14u);

@@ -5,6 +5,7 @@
 
 #include "app/cli/CliRunner.h"
 #include "core/Amount.h"
+#include "core/Platform.h"
 #include "core/Text.h"
 #include "notes/Notes.h"
 #include "pairs/HandPairs.h"
@@ -295,7 +296,7 @@ TEST_F(StatementTest, CommandLineWorkbookAndMonthsWithoutRows) {
     const std::string out = dir.file("out");
     r = cli::runCli({"--db", path, "export", "statement", "2025", "5", "--out", out});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string file = out + "/May_2025_Statement.xlsx";
+    const std::string file = platform::joinPath(out, "May_2025_Statement.xlsx");
     EXPECT_EQ(r.out, file + "\n");
     const std::vector<std::string> rows = test::sheetRows(file);
     ASSERT_EQ(rows.size(), 29u);

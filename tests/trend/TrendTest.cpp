@@ -12,6 +12,7 @@
 #include "app/cli/CliRunner.h"
 #include "compare/CompareStatements.h"
 #include "core/Amount.h"
+#include "core/Platform.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
 #include "report/ReportFiles.h"
@@ -222,7 +223,7 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
     test::fillTrendDatabase(db);
     const Trend t = trendOf(db.connection(), compare::comparisonScope(db.connection()));
     const std::string path = writeTrendWorkbook(t, {{{2025, 2}, {2025, 7}}, "Hill Division"}, dir.file("out"));
-    EXPECT_EQ(path, dir.file("out") + "/Trend_2025-02_2025-07.xlsx");
+    EXPECT_EQ(path, platform::joinPath(dir.file("out"), "Trend_2025-02_2025-07.xlsx"));
 
     EXPECT_EQ(test::sheetRows(path, 0),
               (std::vector<std::string>{
