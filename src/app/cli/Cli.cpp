@@ -9,6 +9,7 @@
 #include "cli/Invocation.h"
 #include "cli/Verb.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
 #include "store/Passphrase.h"
@@ -122,7 +123,8 @@ std::string usage() {
       << "Options:\n"
       << "  --db FILE   the database file (default: $VESK_ORV_DB, else " << store::kDatabaseFileName
       << " beside the program,\n"
-      << "              else in ~/.local/share/vesk-orv when the program's folder is not writable)\n"
+      << "              else in the data folder, " << platform::joinPath(platform::dataFolder(), "vesk-orv")
+      << ",\n              when the program's folder is not writable)\n"
       << "  --help      this text; VERB --help describes one verb\n"
       << "  --version   the program's version\n\n"
       << "Verbs:\n";
