@@ -78,12 +78,13 @@ std::vector<std::int64_t> failingPages(const platform::File& file, PageCodes& co
     for (std::int64_t first = 1; first <= pages; first += std::int64_t(kPagesPerRead)) {
         const std::int64_t count = std::min<std::int64_t>(std::int64_t(kPagesPerRead), pages - first + 1);
         if (heartbeat && (first - 1) % kPagesPerBeat == 0) heartbeat();
-        const std::size_t got =
-            readAt(file, buffer.data(), std::size_t(count) * kPageSize, (first - 1) * std::int64_t(kPageSize));
+        const std::int64_t whole = detail::readPagesAroundLockPage(
+            buffer.data(), first, count, [&](unsigned char* into, std::size_t size, std::uint64_t offset) {
+                return readAt(file, into, size, std::int64_t(offset));
+            });
         for (std::int64_t i = 0; i < count; ++i) {
             if (first + i == kLockPage) continue;
-            const bool whole = std::size_t(i + 1) * kPageSize <= got;
-            if (!whole || !codes.authentic(buffer.data() + std::size_t(i) * kPageSize, first + i))
+            if (i >= whole || !codes.authentic(buffer.data() + std::size_t(i) * kPageSize, first + i))
                 failing.push_back(first + i);
         }
     }

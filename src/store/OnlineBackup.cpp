@@ -216,10 +216,13 @@ CopiedDatabase pageCopy(Connection& source, const std::string& destination, cons
         if (heartbeat) heartbeat();
         const std::int64_t count = std::min<std::int64_t>(kPagesPerStep, pages - first + 1);
         const auto size = std::size_t(count) * detail::kPageBytes;
-        const int rc = file->pMethods->xRead(file, buffer.get(), int(size),
-                                             sqlite3_int64(first - 1) * sqlite3_int64(detail::kPageBytes));
-        // Past a cut-off end the engine reads zeros, whose code fails below.
-        if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) throw engineError(source.handle(), rc);
+        detail::readPagesAroundLockPage(
+            buffer.get(), first, count, [&](unsigned char* into, std::size_t bytes, std::uint64_t offset) {
+                const int rc = file->pMethods->xRead(file, into, int(bytes), sqlite3_int64(offset));
+                // Past a cut-off end the engine reads zeros, whose code fails below.
+                if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) throw engineError(source.handle(), rc);
+                return bytes;
+            });
         if (!codes) codes.emplace(source.key(), buffer.get());
         for (std::int64_t i = 0; i < count; ++i)
             if (first + i != detail::kLockPage &&

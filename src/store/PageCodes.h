@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -41,5 +42,31 @@ class PageCodes {
 
 /// True when the file starts as a database without encryption does.
 bool plainDatabaseHeader(const unsigned char* salt);
+
+/// Reads the pages from `first` on, `count` of them, into `into`, with `read(into, bytes,
+/// offset)`, which returns the bytes it read (fewer only at the end of the file). The lock page
+/// is never read but left zeros: on Windows the engine's locks on its bytes are the system's,
+/// and a read of them fails while another program writes. Returns how many pages from `first`
+/// were read whole, the lock page counted.
+template <typename Read>
+std::int64_t readPagesAroundLockPage(unsigned char* into, std::int64_t first, std::int64_t count, Read&& read) {
+    std::int64_t done = 0;
+    while (done < count) {
+        const std::int64_t page = first + done;
+        unsigned char* at = into + std::size_t(done) * kPageBytes;
+        if (page == kLockPage) {
+            std::memset(at, 0, kPageBytes);
+            ++done;
+            continue;
+        }
+        std::int64_t run = count - done;
+        if (page < kLockPage && kLockPage < page + run) run = kLockPage - page;
+        const std::size_t bytes = std::size_t(run) * kPageBytes;
+        const std::size_t got = read(at, bytes, std::uint64_t(page - 1) * kPageBytes);
+        done += std::int64_t(got / kPageBytes);
+        if (got < bytes) break;
+    }
+    return done;
+}
 
 }  // namespace vesk::store::detail

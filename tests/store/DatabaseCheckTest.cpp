@@ -7,6 +7,7 @@
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "store/EngineError.h"
+#include "store/PageCodes.h"
 #include "support/TempDir.h"
 
 namespace vesk::store {
@@ -203,6 +204,57 @@ TEST_F(DatabaseCheckTest, AnyStatementThatMeetsADamagedPageNamesTheFileAndWhatTo
         for (const std::string& word : {std::string(c.reason), absolute, std::string("vesk-orv-cli check"),
                                         std::string("Check Database"), std::string("restore")})
             EXPECT_NE(e.description().find(word), std::string::npos) << word << " in: " << e.description();
+    }
+}
+
+// On Windows the engine's locks on the bytes at 1 GiB are the system's: a read that touches
+// them fails while another program writes. The check and the backup read every page but that.
+TEST(LockPage, PagesAreReadAroundItAndAFileEndingEarlyCountsOnlyItsWholePages) {
+    using detail::kLockPage;
+    using detail::kPageBytes;
+    const std::uint64_t lockStart = std::uint64_t(kLockPage - 1) * kPageBytes;
+    const std::uint64_t lockEnd = lockStart + kPageBytes;
+    struct Case {
+        const char* what;
+        std::int64_t first, count;
+        std::int64_t filePages;   ///< the file's length in whole pages
+        std::uint64_t tailBytes;  ///< and a cut-off page's bytes after them
+        std::int64_t whole;       ///< pages read whole, the lock page counted when reached
+    };
+    const std::int64_t big = kLockPage + 100;
+    const Case cases[] = {
+        {"before it", 1, 8, big, 0, 8},
+        {"across it", kLockPage - 3, 8, big, 0, 8},
+        {"starting at it", kLockPage, 8, big, 0, 8},
+        {"ending at it", kLockPage - 7, 8, big, 0, 8},
+        {"after it", kLockPage + 1, 8, big, 0, 8},
+        {"it alone", kLockPage, 1, big, 0, 1},
+        {"a file ending before it", kLockPage - 6, 8, kLockPage - 3, 0, 4},
+        {"a file cut short after it", kLockPage - 2, 8, kLockPage + 2, 100, 5},
+        {"a file ending just before it", kLockPage - 2, 8, kLockPage - 1, 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::uint64_t fileSize = std::uint64_t(c.filePages) * kPageBytes + c.tailBytes;
+        std::vector<unsigned char> pages(std::size_t(c.count) * kPageBytes, 0xee);
+        std::uint64_t readFrom = ~std::uint64_t(0), readTo = 0;
+        const std::int64_t whole = detail::readPagesAroundLockPage(
+            pages.data(), c.first, c.count, [&](unsigned char* into, std::size_t size, std::uint64_t offset) {
+                EXPECT_TRUE(offset + size <= lockStart || offset >= lockEnd) << "read " << offset << "+" << size;
+                const std::uint64_t end = std::min<std::uint64_t>(offset + size, std::max(fileSize, offset));
+                // Each byte holds the low bits of its page's number, so a page put in the wrong place shows.
+                for (std::uint64_t at = offset; at < end; ++at)
+                    into[at - offset] = (unsigned char)(at / kPageBytes + 1);
+                readFrom = std::min(readFrom, offset);
+                readTo = std::max(readTo, end);
+                return std::size_t(end - offset);
+            });
+        EXPECT_EQ(whole, c.whole);
+        for (std::int64_t i = 0; i < whole; ++i) {
+            const unsigned char expected = c.first + i == kLockPage ? 0 : (unsigned char)(c.first + i);
+            EXPECT_EQ(pages[std::size_t(i) * kPageBytes], expected) << "page " << c.first + i;
+            EXPECT_EQ(pages[std::size_t(i + 1) * kPageBytes - 1], expected) << "page " << c.first + i;
+        }
     }
 }
 
