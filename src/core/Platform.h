@@ -317,6 +317,11 @@ void setReadOnly(const std::string& path, bool readOnly);
 /// already). Files it opens afterwards must be open to others.
 void dropAdministratorRights();
 
+/// Whether the access rights set on files and folders hold, for the tests of them to look at:
+/// always on POSIX and on Windows itself; not under wine, which takes a DACL with success and
+/// keeps none of it, and lets a Unix root's programs past every read-only state.
+bool accessRightsHold();
+
 /// While it lives, files are made with whatever permissions their maker asks (POSIX: umask 0);
 /// on Windows, where a file takes its folder's inherited access, nothing.
 class PermissiveCreation {

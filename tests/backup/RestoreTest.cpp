@@ -336,7 +336,7 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     withDatabase([&](store::Connection& db) { daily = keepDailyBackup(db, kProtectedDay).value_or(""); });
     ASSERT_FALSE(daily.empty());
     EXPECT_EQ(protectedOpening(daily, {}), store::kProtectedText);
-    EXPECT_TRUE(platform::isOwnerOnly(daily));
+    EXPECT_TRUE(platform::isOwnerOnly(daily) || !platform::accessRightsHold());  // wine keeps no access rights
     {
         const ProtectedKeyboard keyboard({m_passphrase});
         EXPECT_EQ(test::contents(daily), m_contents);

@@ -14,6 +14,7 @@
 
 #include "compare/CompareForm.h"
 #include "compare/ExplainWindow.h"
+#include "core/Platform.h"
 #include "sheet/Workbook.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
@@ -105,7 +106,8 @@ TEST_F(CompareFormTest, TypingFiltersTheGridAndTheExportWritesWhatIsShown) {
     form.exporter().setOutputFolder(dir.file("VESK - ORV Output"));
     text1->setText("B");
     child<QPushButton>("Command1")->click();
-    const std::string saved = dir.file("VESK - ORV Output/April_2025_Consolidated_Difference.xlsx");
+    const std::string saved =
+        vesk::platform::joinPath(dir.file("VESK - ORV Output"), "April_2025_Consolidated_Difference.xlsx");
     EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{saved});
     EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
     EXPECT_EQ(vesk::sheet::Workbook::open(saved)->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O, total

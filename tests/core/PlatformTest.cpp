@@ -136,6 +136,9 @@ TEST(PlatformFiles, AFileThatCannotBeOpenedAsAskedIsTheProgramsErrorAndIsLeftAlo
 // Files made in a folder open to others, whatever the creation of files would grant them.
 TEST(PlatformAccess, OwnerOnlyIsSetAndReadBackAndAFileOthersMayReadIsNot) {
     test::TempDir dir;
+    EXPECT_EQ(errorOf([&] { isOwnerOnly(dir.file("none.db")); }).number(), errc::kFileNotFound);
+    EXPECT_EQ(errorOf([&] { makeOwnerOnly(dir.file("none.db")); }).number(), errc::kFileNotFound);
+    if (!accessRightsHold()) GTEST_SKIP() << "wine keeps no access rights on files";
     shareWithOthers(dir.folder());
     const PermissiveCreation permissive;
     const std::string plain = dir.file("plain.db"), own = dir.file("own.db"), folder = dir.file("folder");
@@ -165,9 +168,6 @@ TEST(PlatformAccess, OwnerOnlyIsSetAndReadBackAndAFileOthersMayReadIsNot) {
     EXPECT_FALSE(isOwnerOnly(copy));
     sameAccessAs(copy, plain);
     EXPECT_TRUE(isOwnerOnly(copy));
-
-    EXPECT_EQ(errorOf([&] { isOwnerOnly(dir.file("none.db")); }).number(), errc::kFileNotFound);
-    EXPECT_EQ(errorOf([&] { makeOwnerOnly(dir.file("none.db")); }).number(), errc::kFileNotFound);
 }
 
 TEST(PlatformFolders, TheXdgRulesReadTheVariablesAndTheUserDirsFile) {

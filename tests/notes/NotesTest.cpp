@@ -181,6 +181,8 @@ TEST_F(NotesTest, AFileThatCannotBeWrittenIsRefusedClearly) {
     EXPECT_TRUE(noteRecords().empty());
 
     // A file the system lets no one write is refused the same way.
+    if (!platform::accessRightsHold())
+        GTEST_SKIP() << "wine keeps no access rights on files and lets root past a read-only file";
     const std::string path = db.connection().path();
     db.connection().close();
     platform::shareWithOthers(platform::utf8(platform::fsPath(path).parent_path()));

@@ -31,10 +31,11 @@ listings=("compare 2025 4" "detail 2025 4 All" "explain 2025 4 All --matched" "u
 cross() {  # importing system, the other
   local from=$1 to=$2
   db=$place/$from.db
-  for step in "import-master $month/office_master.xlsx" "import-ctr $month/vesk_ctr_Apr_2025.xlsx" \
-    "import-orv $month/orv_receipts_Apr_2025.xlsx" "import-orv $month/orv_payments_Apr_2025.xlsx"; do
-    # shellcheck disable=SC2086
-    "on_$from" $step --yes >/dev/null 2>"$work/err" || fail "$from: $step: $(cat "$work/err")"
+  local verbs=(import-master import-ctr import-orv import-orv)
+  local books=(office_master.xlsx vesk_ctr_Apr_2025.xlsx orv_receipts_Apr_2025.xlsx orv_payments_Apr_2025.xlsx)
+  for i in 0 1 2 3; do
+    "on_$from" "${verbs[$i]}" "$month/${books[$i]}" --yes >/dev/null 2>"$work/err" ||
+      fail "$from: ${verbs[$i]} ${books[$i]}: $(cat "$work/err")"
   done
   for listing in "${listings[@]}"; do
     # shellcheck disable=SC2086
@@ -79,6 +80,8 @@ before=$("$build/wine-run" reg query "$shell_folders" /v Desktop 2>/dev/null | t
 
 for book in "$fixtures"/foreign/* "$fixtures"/damaged/* "$fixtures"/*.xls "$fixtures"/*.xlsx; do
   [ -f "$book" ] || continue
+  # A cell at the sheet's far corner lists billions of empty cells: the corpus test reads those.
+  [[ $book == */ok-far-* ]] && continue
   "$linux" inspect "$book" >"$work/linux.out" 2>"$work/linux.err"
   on_linux=$?
   "$build/wine-run" "$windows_cli" inspect "$book" >"$work/windows.out" 2>"$work/windows.err"

@@ -39,10 +39,9 @@ vesk-orv.exe"
 expect_eq "installed files" "$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)" "$expected"
 
 # Every DLL that a program or a DLL of the folder imports is in the folder or is the system's.
-system_dlls=" advapi32.dll bcrypt.dll comdlg32.dll crypt32.dll d3d11.dll d3d9.dll d2d1.dll dwmapi.dll dwrite.dll
-  dxgi.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll netapi32.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll
-  user32.dll userenv.dll uxtheme.dll version.dll winmm.dll winspool.drv ws2_32.dll wtsapi32.dll setupapi.dll
-  authz.dll mpr.dll dnsapi.dll iphlpapi.dll comctl32.dll "
+system_dlls=" $(echo advapi32 bcrypt comctl32 comdlg32 crypt32 d2d1 d3d11 d3d9 dwmapi dwrite dxgi gdi32 imm32 \
+  kernel32 msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi user32 userenv uxtheme version winmm \
+  ws2_32 wtsapi32 authz mpr dnsapi iphlpapi psapi | sed 's/\([a-z0-9_]*\)/\1.dll/g') winspool.drv "
 for binary in $(cd "$folder" && find . -name '*.exe' -o -name '*.dll' | sed 's|^\./||'); do
   while read -r dll; do
     lower=$(tr 'A-Z' 'a-z' <<<"$dll")
@@ -95,7 +94,7 @@ windows reg query "$key" /v DisplayVersion | grep -q "$version" || fail "no unin
 
 # The installed tool runs and keeps its database in its folder, which is the user's own.
 expect_eq "installed --version" "$(windows "$installed/vesk-orv-cli.exe" --version)" "vesk-orv-cli $version"
-windows "$installed/vesk-orv-cli.exe" sample "$(windows winepath -w "$work/sample")" --offices 5 --rows 50 >/dev/null ||
+windows "$installed/vesk-orv-cli.exe" sample "$(windows winepath -w "$work/sample")" --offices 6 --rows 60 >/dev/null ||
   fail "the installed tool cannot write a sample month"
 windows "$installed/vesk-orv-cli.exe" import-master "$(windows winepath -w "$work/sample/office_master.xlsx")" --yes \
   >/dev/null || fail "the installed tool cannot import the office master"

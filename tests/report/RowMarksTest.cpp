@@ -190,6 +190,8 @@ TEST_F(RowMarksTest, RowsAnotherProgramChangesAreSummedAndTotalledAfresh) {
 }
 
 TEST_F(RowMarksTest, AFileThatCannotBeWrittenListsTheRowsAsTheyAreAndStoresNothing) {
+    if (!platform::accessRightsHold())
+        GTEST_SKIP() << "wine keeps no access rights on files and lets root past a read-only file";
     const auto fileState = [&] {
         return rowsOf(
             c().query("SELECT report, row_count, last_rowid, changes FROM month_summary_marks UNION ALL "

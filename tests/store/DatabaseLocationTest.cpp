@@ -110,6 +110,8 @@ TEST_F(DatabaseFolders, AReadOnlyProgramFolderSendsANewDatabaseToTheDataFolderBu
     EXPECT_FALSE(platform::folderWritable(m_dir.file("missing")));
 
     // As a person's program runs, under Program Files say: the folder open to it for reading only.
+    if (!platform::accessRightsHold())
+        GTEST_SKIP() << "wine keeps no access rights on files and lets root past a read-only file";
     platform::shareWithOthers(m_dir.folder());
     platform::shareWithOthers(bin);
     const std::string beside = platform::joinPath(bin, "ZETTools.db");

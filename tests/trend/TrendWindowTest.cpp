@@ -9,6 +9,7 @@
 
 #include "TrendDatabase.h"
 #include "compare/CompareForm.h"
+#include "core/Platform.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
 #include "trend/TrendChart.h"
@@ -111,7 +112,7 @@ TEST_F(TrendWindowTest, ExportWritesTheWorkbookOfTheMonthsShownAndOpensIt) {
     openFromMenu();
     window().logic().setOutputFolder(dir.file("out"));
     child<QPushButton>(window(), "cmdExport")->click();
-    const std::string file = dir.file("out") + "/Trend_2025-02_2025-07.xlsx";
+    const std::string file = vesk::platform::joinPath(dir.file("out"), "Trend_2025-02_2025-07.xlsx");
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{file});
 }

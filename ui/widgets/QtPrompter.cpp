@@ -53,7 +53,8 @@ std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
     const QString folder = request.folder.empty() ? QDir::homePath() : QString::fromStdString(request.folder);
     QString path = QFileDialog::getOpenFileName(m_parent, title, folder, qtFileFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
-    return path.toStdString();
+    // The system's own separators, as every other path the program shows and keeps.
+    return QDir::toNativeSeparators(path).toStdString();
 }
 
 std::optional<std::string> QtDialogs::saveFile(const SaveFileRequest& request) {
@@ -63,7 +64,7 @@ std::optional<std::string> QtDialogs::saveFile(const SaveFileRequest& request) {
     // The dialog asks before an existing file is chosen.
     QString path = QFileDialog::getSaveFileName(m_parent, title, offered, qtFileFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
-    return path.toStdString();
+    return QDir::toNativeSeparators(path).toStdString();
 }
 
 void QtDialogs::openDocument(const std::string& path) {
@@ -98,7 +99,8 @@ std::optional<std::string> FormPrompter::inLastFolder(const Request& request, As
     const QString last = m_settings->value(key);
     if (!last.isEmpty() && QFileInfo(last).isDir()) asked.folder = last.toStdString();
     auto file = ask(asked);
-    if (file && !file->empty()) m_settings->setValue(key, QFileInfo(QString::fromStdString(*file)).absolutePath());
+    if (file && !file->empty())
+        m_settings->setValue(key, QDir::toNativeSeparators(QFileInfo(QString::fromStdString(*file)).absolutePath()));
     return file;
 }
 

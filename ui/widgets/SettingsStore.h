@@ -26,13 +26,13 @@ class UserSettings : public SettingsStore {
     QString value(const QString& key) const override { return m_settings.value(key).toString(); }
     void setValue(const QString& key, const QString& value) override { m_settings.setValue(key, value); }
 
-  private:
-    // Native on Linux is the .conf file; on Windows it would be the registry.
+    /// Native on Linux is the .conf file; on Windows it would be the registry, so an .ini file.
     static QSettings::Format fileFormat() {
         return QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows ? QSettings::IniFormat
                                                                                           : QSettings::NativeFormat;
     }
 
+  private:
     QSettings m_settings;
 };
 

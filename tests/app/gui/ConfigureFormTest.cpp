@@ -189,8 +189,9 @@ namespace {
 
 TEST(UserSettings, KeepAFolderForTheNextRunInTheUsersOwnSettingsFile) {
     vesk::test::TempDir home;
-    // The test's stand-in for ~/.config: nothing here touches the real settings.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home.path().string()));
+    // The test's stand-in for ~/.config (%APPDATA%): nothing here touches the real settings.
+    const QSettings::Format format = vesk::gui::UserSettings::fileFormat();
+    QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(home.path().string()));
     {
         vesk::gui::UserSettings run;
         EXPECT_EQ(run.value("LastFolder/Orv").toStdString(), "");
@@ -198,7 +199,9 @@ TEST(UserSettings, KeepAFolderForTheNextRunInTheUsersOwnSettingsFile) {
     }
     vesk::gui::UserSettings nextRun;
     EXPECT_EQ(nextRun.value("LastFolder/Orv").toStdString(), "/data/orv");
-    EXPECT_TRUE(std::filesystem::exists(home.path() / "vesk-orv" / "vesk-orv.conf"));
+    // A file in the person's folder, never the registry.
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vesk-orv" /
+                                        (format == QSettings::IniFormat ? "vesk-orv.ini" : "vesk-orv.conf")));
 }
 
 }  // namespace
