@@ -1,7 +1,9 @@
-// What the seam does alike on every system: paths as UTF-8, and the XDG rules, which are text.
+// What the seam does alike on every system: paths as UTF-8, the XDG rules, which are text, and
+// a file's ownership of its handle.
 #include "core/Platform.h"
 
 #include <sstream>
+#include <utility>
 
 #include "core/Text.h"
 
@@ -43,6 +45,26 @@ std::string desktopFromUserDirs(const std::string& text, const std::string& home
         return value;
     }
     return {};
+}
+
+File::~File() {
+    if (isOpen()) closeNative(m_handle);
+}
+
+File::File(File&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, kNone)),
+      m_path(std::move(other.m_path)),
+      m_written(other.m_written),
+      m_uncached(other.m_uncached) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this == &other) return *this;
+    if (isOpen()) closeNative(m_handle);
+    m_handle = std::exchange(other.m_handle, kNone);
+    m_path = std::move(other.m_path);
+    m_written = other.m_written;
+    m_uncached = other.m_uncached;
+    return *this;
 }
 
 }  // namespace vesk::platform

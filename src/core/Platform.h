@@ -97,6 +97,8 @@ class File {
 
   private:
     static constexpr std::intptr_t kNone = -1;
+    /// Each system's own closing of a handle.
+    static void closeNative(std::intptr_t handle) noexcept;
     /// Goes on through the cache after the file system refused an uncached write; false when
     /// the file was not written uncached.
     bool dropUncached();

@@ -150,25 +150,7 @@ File::File(const std::string& path, Open how, FileOptions options) : m_path(path
     m_handle = owned.release();
 }
 
-File::~File() {
-    if (isOpen()) ::close(fdOf(m_handle));
-}
-
-File::File(File&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, kNone)),
-      m_path(std::move(other.m_path)),
-      m_written(other.m_written),
-      m_uncached(other.m_uncached) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this == &other) return *this;
-    if (isOpen()) ::close(fdOf(m_handle));
-    m_handle = std::exchange(other.m_handle, kNone);
-    m_path = std::move(other.m_path);
-    m_written = other.m_written;
-    m_uncached = other.m_uncached;
-    return *this;
-}
+void File::closeNative(std::intptr_t handle) noexcept { ::close(fdOf(handle)); }
 
 std::size_t File::readAt(void* into, std::size_t size, std::uint64_t offset) const {
     auto* bytes = static_cast<unsigned char*>(into);

@@ -279,25 +279,7 @@ File::File(const std::string& path, Open how, FileOptions options) : m_path(path
     m_handle = valueOf(owned.release());
 }
 
-File::~File() {
-    if (isOpen()) CloseHandle(handleOf(m_handle));
-}
-
-File::File(File&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, kNone)),
-      m_path(std::move(other.m_path)),
-      m_written(other.m_written),
-      m_uncached(other.m_uncached) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this == &other) return *this;
-    if (isOpen()) CloseHandle(handleOf(m_handle));
-    m_handle = std::exchange(other.m_handle, kNone);
-    m_path = std::move(other.m_path);
-    m_written = other.m_written;
-    m_uncached = other.m_uncached;
-    return *this;
-}
+void File::closeNative(std::intptr_t handle) noexcept { CloseHandle(handleOf(handle)); }
 
 namespace {
 

@@ -10,11 +10,14 @@
 
 #include "core/Error.h"
 #include "core/Platform.h"
+#include "store/StoreTestSupport.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace vesk::platform {
 namespace {
+
+using test::errorOf;
 
 // The name of a postal division's folder, in Devanagari, with a blank.
 const std::string kDivision = "डाक मंडल";
@@ -39,17 +42,6 @@ std::vector<std::string> namesIn(const std::string& folder) {
         names.push_back(utf8(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
-}
-
-template <class F>
-Error errorOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no Error was thrown";
-    return Error(0, "");
 }
 
 TEST(PlatformPaths, AFolderNamedInDevanagariTakesFilesThatAreWrittenReadRenamedAndListed) {

@@ -10,11 +10,7 @@ linux=$1 build=$2 fixtures=$3
 windows_cli="$build/bin/vesk-orv-cli.exe"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
 on_linux() { "$linux" --db "$db" "$@"; }
 on_windows() { "$build/wine-run" "$windows_cli" --db "$db" "$@"; }
 
@@ -92,5 +88,4 @@ for book in "$fixtures"/foreign/* "$fixtures"/damaged/* "$fixtures"/*.xls "$fixt
     fail "inspect $name reads otherwise on Windows: $(diff "$work/linux.out" "$work/windows.out" | head -n 4)"
 done
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "the database crosses both ways"
+verdict "the database crosses both ways"

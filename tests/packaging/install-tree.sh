@@ -9,14 +9,7 @@ build=$1 source=$2 version=$3
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 prefix=$work/usr
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-expect_eq() {  # what, actual, expected
-  [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"
-}
+source "$(dirname "$0")/checks.sh"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install" >&2; exit 1; }
 
@@ -128,5 +121,4 @@ if [ "$(id -u)" -ne 0 ]; then  # root writes into read-only folders
   chmod u+w "$prefix/bin"
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "install tree under $prefix: all checks passed"
+verdict "install tree under $prefix: all checks passed"

@@ -10,14 +10,7 @@ build=$1 source=$2 version=$3
 run="$build/wine-run"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-expect_eq() {  # what, actual, expected
-  [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"
-}
+source "$(dirname "$0")/checks.sh"
 windows() { "$run" "$@" 2>/dev/null | tr -d '\r'; }
 unix_path() { windows winepath -u "$1"; }
 
@@ -112,5 +105,4 @@ done
 windows reg query "$key" >/dev/null 2>&1 && fail "the uninstaller left its registry key"
 rm -rf "$installed"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "Windows folder and setup: all checks passed"
+verdict "Windows folder and setup: all checks passed"
