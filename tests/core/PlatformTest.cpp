@@ -10,8 +10,8 @@
 
 #include "core/Error.h"
 #include "core/Platform.h"
-#include "store/StoreTestSupport.h"
 #include "support/ChildProcess.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
 namespace vesk::platform {

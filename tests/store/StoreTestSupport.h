@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "support/ErrorOf.h"
 
 namespace vesk::store {
 
@@ -133,18 +134,6 @@ inline void makeLayoutBeforeNotes(store::Connection& c) {
         "file_size, file_sha256, office, row_count, deposits, withdrawals FROM old_history");
     c.execute("DROP TABLE old_history");
     c.execute("PRAGMA user_version = " + std::to_string(store::kNotesLayout - 1));
-}
-
-// The Error a call throws; a test failure when it throws none.
-template <class F>
-Error errorOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no Error was thrown";
-    return Error(0, "");
 }
 
 // "INSERT INTO table VALUES (?, ?, ...)" with one placeholder per column.
