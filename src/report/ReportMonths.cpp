@@ -207,12 +207,14 @@ std::int64_t storeRows(store::Connection& db, const ReportDescription& report, R
 // One transaction: the month's (and kind's) old rows go, the file's rows come in, and the
 // history records it.
 void replaceMonth(store::Connection& db, const ReportDescription& report, ReportFile& file, const MonthImport& month,
-                  const ImportProgress& progress, history::Change record, const Clock& now) {
+                  const ImportProgress& progress, history::Change record, const Clock& now,
+                  const WithinChange& within) {
     const std::int64_t key = month.period.key();
     std::vector<store::Value> deleteValues{month.period.month, month.period.year, key};
     if (!month.kind.empty()) deleteValues.emplace_back(month.kind);
 
     store::Transaction tx = db.begin();
+    if (within) within();
     changeRows(db, report, [&] {
         store::changeRowsAtOnce(db, report.table, [&] {
             store::BulkChange done;
@@ -244,7 +246,7 @@ struct Question {
 // The import of a file, read row by row or whole; a question answered Yes already is not put again.
 MonthImport importFile(store::Connection& db, const ReportDescription& report, ReportFile& file,
                        const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now,
-                       std::optional<Question>& answered) {
+                       const WithinChange& within, std::optional<Question>& answered) {
     MonthImport result;
     // Every way out but storing waits for the whole sheet to be read: its errors come first.
     const auto refused = [&](MonthImport::Status status) {
@@ -280,7 +282,7 @@ MonthImport importFile(store::Connection& db, const ReportDescription& report, R
             }
             answered = question;
         }
-        replaceMonth(db, report, file, result, progress, std::move(record), now);
+        replaceMonth(db, report, file, result, progress, std::move(record), now, within);
         return result;
     } catch (const ReportFile::Restart&) {
         throw;
@@ -299,12 +301,13 @@ history::Form historyForm(const ReportDescription& report) {
 bool officeMasterMissing(store::Connection& db) { return office::officeCount(db) == 0; }
 
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now) {
+                        const ConfirmReplace& confirm, const ImportProgress& progress, const Clock& now,
+                        const WithinChange& within) {
     ReportFile file(path, report);
     std::optional<Question> answered;
     while (true) {
         try {
-            return importFile(db, report, file, confirm, progress, now, answered);
+            return importFile(db, report, file, confirm, progress, now, within, answered);
         } catch (const ReportFile::Restart&) {
             file.readWhole();  // the rows stored so far were rolled back with their transaction
         }
@@ -364,12 +367,14 @@ std::vector<std::string> offeredYears(store::Connection& db, const DateTime& tod
     return out;
 }
 
-std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month, const Clock& now) {
+std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month, const Clock& now,
+                         const WithinChange& within) {
     std::int64_t count = 0;
     history::Change record;
     record.action = historyForm(report) == history::Form::Ctr ? history::Action::CtrMonthDeletion
                                                               : history::Action::OrvMonthDeletion;
     store::Transaction tx = db.begin();
+    if (within) within();
     changeRows(db, report, [&] {
         // The month as the summary shows it, found through its key.
         char year[8];

@@ -33,6 +33,9 @@ struct MonthImport {
 using ConfirmReplace = std::function<bool(const MonthImport& month, const std::optional<DateTime>& importedBefore)>;
 /// (row, rows) as the file's rows go in.
 using ImportProgress = std::function<void(int row, int rows)>;
+/// Done first inside a change's own transaction (a closed month's reopening), so that a change
+/// refused or failed at any row leaves it undone too.
+using WithinChange = std::function<void()>;
 
 /// The form whose history holds the report's changes.
 history::Form historyForm(const ReportDescription& report);
@@ -43,12 +46,12 @@ bool officeMasterMissing(store::Connection& db);
 /// Imports a month of the report from a workbook: in one transaction the month's (and the
 /// kind's) rows go, the file's rows come in, the columns placed by their headings, and the
 /// import is recorded in the history (at the clock's time), and the hand pairs whose rows it
-/// removed or changed are broken (see pairs::breakChangedPairs). Every value of the date column
-/// must read as a date, or nothing is stored. Throws Error when the file cannot be read or
-/// stored.
+/// removed or changed are broken (see pairs::breakChangedPairs), `within` done first. Every value
+/// of the date column must read as a date, or nothing is stored. Throws Error when the file
+/// cannot be read or stored.
 MonthImport importMonth(store::Connection& db, const ReportDescription& report, const std::string& path,
-                        const ConfirmReplace& confirm, const ImportProgress& progress = {},
-                        const Clock& now = localNow);
+                        const ConfirmReplace& confirm, const ImportProgress& progress = {}, const Clock& now = localNow,
+                        const WithinChange& within = {});
 
 /// One month of a report's monthly summary. Rows whose date is no date make a line of their
 /// own, without a year or month.
@@ -80,9 +83,10 @@ void keepOfficeTotals(store::Connection& db, const std::vector<const ReportDescr
 std::optional<Period> shownMonth(const std::string& year, const std::string& month);
 
 /// Deletes the month's rows and records the deletion when rows went, breaking the hand pairs
-/// that held any of them, in one transaction; returns the number of rows deleted.
+/// that held any of them, in one transaction (`within` done first); returns the number of rows
+/// deleted.
 std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report, Period month,
-                         const Clock& now = localNow);
+                         const Clock& now = localNow, const WithinChange& within = {});
 
 /// The years the period lists offer, ascending: 2025 to 2030, every year the data holds
 /// (the bank's value dates, the ORV posting dates), today's year and the next. A closed

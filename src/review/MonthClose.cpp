@@ -261,13 +261,19 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
 }
 
 bool reopenMonth(store::Connection& db, Period period, const std::string& who, const Clock& now) {
-    const std::optional<MonthClose> close = standingClose(db, period);
-    if (!close) return false;
     const DateTime when = now();
     store::Transaction tx = db.begin();
-    if (db.execute(sql::kReopenClose, {isoDateTime(when), who, std::int64_t(close->number)}) != 1) return false;
-    recordClose(db, history::Action::MonthReopened, period, who, 0, std::nullopt, when);
+    if (!reopenMonthWithin(db, period, who, when)) return false;
     tx.commit();
+    return true;
+}
+
+bool reopenMonthWithin(store::Connection& db, Period period, const std::string& who, const DateTime& when) {
+    std::optional<long long> number;
+    for (const MonthClose& c : closeHeads(db))
+        if (c.stands() && c.period.key() == period.key()) number = c.number;
+    if (!number || db.execute(sql::kReopenClose, {isoDateTime(when), who, std::int64_t(*number)}) != 1) return false;
+    recordClose(db, history::Action::MonthReopened, period, who, 0, std::nullopt, when);
     return true;
 }
 

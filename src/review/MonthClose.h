@@ -83,6 +83,10 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
 /// nothing written, when none stands.
 bool reopenMonth(store::Connection& db, Period period, const std::string& who, const Clock& now = localNow);
 
+/// The same within the caller's write transaction, so that it stands or falls with the change
+/// that needed it.
+bool reopenMonthWithin(store::Connection& db, Period period, const std::string& who, const DateTime& when);
+
 /// What the chain of closes holds wrong: each close whose stored content no longer matches its
 /// digest, and each whose previous digest is not the close before it. Empty when it is whole.
 std::vector<std::string> closeChainFaults(store::Connection& db);

@@ -7,11 +7,13 @@
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
 #include "notes/Notes.h"
+#include "report/ReportFiles.h"
 #include "report/ReportFlows.h"
 #include "review/CloseFlows.h"
 #include "review/MonthClose.h"
 #include "review/ReviewWording.h"
 #include "store/StoreTestSupport.h"
+#include "support/ErrorOf.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -312,6 +314,31 @@ TEST_F(CloseTest, ReopenedByADeletionAndTheChainGoesOn) {
     ASSERT_TRUE(again.close);
     EXPECT_EQ(again.close->previousDigest, closes[0].digest);
     EXPECT_EQ(closeChainFaults(db.connection()), std::vector<std::string>{});
+}
+
+// Yes to both questions, then the import fails: at a damaged last row, or on a full disk. The
+// reopening went with it, so the close still stands and the history has no reopening.
+TEST_F(CloseTest, AnImportThatFailsLeavesTheCloseStanding) {
+    ASSERT_TRUE(close({2025, 4}).close);
+    const store::Opener opener = [this]() -> store::Connection& { return db.connection(); };
+    const std::string before = written();
+    const test::ReportShape shape = test::bankShape();
+    std::vector<test::Entry> damaged = test::monthEntries(5, 2025, 4);
+    damaged.back().date = test::RawCell("31/04/2025x");
+    test::writeReport(dir.file("damaged.xlsx"), shape, damaged);
+    test::writeReport(dir.file("large.xlsx"), shape, test::monthEntries(3000, 2025, 4));
+    store::Connection& c = db.connection();
+    for (const char* file : {"damaged.xlsx", "large.xlsx"}) {
+        SCOPED_TRACE(file);
+        // The file may grow by a few pages only: the large month's rows do not fit.
+        c.execute("PRAGMA max_page_count = " + std::to_string(c.scalar("PRAGMA page_count").toInt() + 4));
+        test::ScriptedPrompter prompter;
+        prompter.queueAnswer(Answer::Yes);
+        prompter.queueAnswer(Answer::Yes);
+        test::errorOf([&] { report::importReport(opener, prompter, shape.report, dir.file(file), 1000); });
+        EXPECT_TRUE(standingClose(c, {2025, 4}).has_value());
+        EXPECT_EQ(written(), before);
+    }
 }
 
 // A file of the layout before the closes is brought up to it and takes a close.

@@ -43,13 +43,16 @@ bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period,
     return true;
 }
 
-bool confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
-                        const std::function<bool()>& ownQuestion, const Clock& now) {
+MonthChange confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
+                               const std::function<bool()>& ownQuestion) {
     const std::optional<bool> reopen = month ? askToReopen(db, prompter, *month) : std::nullopt;
-    if (reopen && !*reopen) return false;
-    if (!ownQuestion()) return false;
-    if (reopen) reopenMonth(db, *month, notes::loginName(), now);
-    return true;
+    if (reopen && !*reopen) return {};
+    if (!ownQuestion()) return {};
+    return {true, reopen ? month : std::nullopt};
+}
+
+void reopenWithChange(store::Connection& db, const MonthChange& change, const Clock& now) {
+    if (change.reopen) reopenMonthWithin(db, *change.reopen, notes::loginName(), now());
 }
 
 }  // namespace vesk::review

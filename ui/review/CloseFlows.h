@@ -20,10 +20,19 @@ bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, 
 /// True when it was reopened.
 bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now = localNow);
 
+/// What the person chose before a change of a month's rows.
+struct MonthChange {
+    bool goesAhead = false;
+    std::optional<Period> reopen;  ///< the closed month to reopen with the change
+};
+
 /// Asked before a change of the month's rows (none: rows of no month): when its close stands,
-/// whether to reopen it, then the change's own question. True when the change goes ahead, the
-/// month then reopened; No to either changes nothing.
-bool confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
-                        const std::function<bool()>& ownQuestion, const Clock& now = localNow);
+/// whether to reopen it, then the change's own question. No to either changes nothing.
+MonthChange confirmMonthChange(store::Connection& db, Prompter& prompter, const std::optional<Period>& month,
+                               const std::function<bool()>& ownQuestion);
+
+/// Reopens the month the person chose to reopen, inside the change's own transaction: a change
+/// refused or failed half way then leaves the close standing.
+void reopenWithChange(store::Connection& db, const MonthChange& change, const Clock& now = localNow);
 
 }  // namespace vesk::review
