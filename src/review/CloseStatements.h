@@ -19,6 +19,8 @@ inline constexpr const char* kCloseLinesOf =
 inline constexpr const char* kCloseItemsOf =
     "SELECT close, carried, side, tran_id, day, office, kind, amount, since_key, cells FROM month_close_items "
     "WHERE close = ?1 ORDER BY position";
+/// Changes when another connection commits to the file (read twice on one connection).
+inline constexpr const char* kFileVersion = "PRAGMA data_version";
 inline constexpr const char* kLastCloseDigest = "SELECT digest FROM month_closes ORDER BY number DESC LIMIT 1";
 inline constexpr const char* kAddClose =
     "INSERT INTO month_closes (month_key, closed_at, closed_by, month_digest, previous_digest, digest) "

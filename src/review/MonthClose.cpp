@@ -141,6 +141,26 @@ MonthStatement statementAfter(store::Connection& db, Period period, const std::v
     return monthStatement(db, period, withContents(db, *earlier).carried, digest);
 }
 
+// Why the statement cannot be closed, of the reasons it shows itself.
+std::optional<CloseRefusal> refusalOf(const MonthStatement& s) {
+    const StatementFigures& unexplained = s.line(StatementLine::Unexplained);
+    if (s.line(StatementLine::Vesk).rows.value_or(0) == 0) return CloseRefusal::NoBankRows;
+    if (s.line(StatementLine::Orv).rows.value_or(0) == 0) return CloseRefusal::NoOrvEntries;
+    if (formatAmount(unexplained.deposits) != "0.00" || formatAmount(unexplained.withdrawals) != "0.00")
+        return CloseRefusal::Unexplained;
+    return std::nullopt;
+}
+
+// Whether two statements of a month show the same: their lines, items and month's digest.
+bool sameStatement(const MonthStatement& a, const MonthStatement& b) {
+    if (a.monthDigest != b.monthDigest || a.items.size() != b.items.size()) return false;
+    for (StatementLine l : kStatementLines)
+        if (statementCells(l, a.line(l)) != statementCells(l, b.line(l))) return false;
+    for (std::size_t n = 0; n < a.items.size(); ++n)
+        if (statementItemCells(a.items[n]) != statementItemCells(b.items[n])) return false;
+    return true;
+}
+
 void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
                  std::int64_t rows, const std::optional<StatementFigures>& difference, const DateTime& when) {
     history::Change change;
@@ -173,10 +193,14 @@ CloseState closeState(store::Connection& db, const MonthClose& close) {
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
+    keepPairingCurrent(db);
+    const store::ReadSnapshot read(db);
     return statementAfter(db, period, closeHeads(db));
 }
 
 ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now) {
+    keepPairingCurrent(db);
+    const store::ReadSnapshot read(db);
     const std::vector<MonthClose> heads = closeHeads(db);
     const MonthClose* last = nullptr;  // the month's last close, standing or reopened
     if (!computedNow)
@@ -206,24 +230,38 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
         out.close = withContents(db, inTheWay.second);
         return out;
     };
-    const std::vector<MonthClose> heads = closeHeads(db);
-    if (const auto inTheWay = standingInTheWay(heads, period)) return refuse(*inTheWay);
-    out.statement = statementAfter(db, period, heads);
-    const MonthStatement& s = out.statement;
-    const StatementFigures& unexplained = s.line(StatementLine::Unexplained);
-    if (s.line(StatementLine::Vesk).rows.value_or(0) == 0) {
-        out.refused = CloseRefusal::NoBankRows;
-    } else if (s.line(StatementLine::Orv).rows.value_or(0) == 0) {
-        out.refused = CloseRefusal::NoOrvEntries;
-    } else if (formatAmount(unexplained.deposits) != "0.00" || formatAmount(unexplained.withdrawals) != "0.00") {
-        out.refused = CloseRefusal::Unexplained;
+    keepPairingCurrent(db);
+    std::int64_t seen = 0;  // the file's version the statement was read from
+    {
+        const store::ReadSnapshot read(db);
+        seen = db.scalar(sql::kFileVersion).toInt();
+        const std::vector<MonthClose> heads = closeHeads(db);
+        if (const auto inTheWay = standingInTheWay(heads, period)) return refuse(*inTheWay);
+        out.statement = statementAfter(db, period, heads);
     }
-    if (out.refused) return out;
-    if (confirm && !confirm(s)) {
+    if (const std::optional<CloseRefusal> why = refusalOf(out.statement)) {
+        out.refused = why;
+        return out;
+    }
+    if (confirm && !confirm(out.statement)) {
         out.declined = true;
         return out;
     }
 
+    store::Transaction tx = db.begin();
+    // Another program may have closed this month or a later one, or changed the month, while
+    // the person was asked: only the statement they saw is closed.
+    const std::vector<MonthClose> heads = closeHeads(db);
+    if (const auto inTheWay = standingInTheWay(heads, period)) return refuse(*inTheWay);
+    if (db.scalar(sql::kFileVersion).toInt() != seen) {
+        MonthStatement current = statementAfter(db, period, heads);
+        if (!sameStatement(current, out.statement)) {
+            out.refused = CloseRefusal::ChangedMeanwhile;
+            out.statement = std::move(current);
+            return out;
+        }
+    }
+    const MonthStatement& s = out.statement;
     MonthClose c;
     c.period = period;
     c.closedAt = now();
@@ -232,9 +270,6 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     c.carried = s.carried();
     for (const StatementItem& item : s.items) c.itemCells.push_back(statementItemCells(item));
     c.monthDigest = s.monthDigest;
-    store::Transaction tx = db.begin();
-    // Another program may have closed this month or a later one since the statement was made.
-    if (const auto inTheWay = standingInTheWay(closeHeads(db), period)) return refuse(*inTheWay);
     c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
     c.digest = closeDigestOf(c);
     db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest});

@@ -60,7 +60,8 @@ struct ShownStatement {
 ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now);
 
 /// Why a month cannot be closed, in the order they are checked.
-enum class CloseRefusal { AlreadyClosed, LaterClosed, NoBankRows, NoOrvEntries, Unexplained };
+/// ChangedMeanwhile: another program changed what the statement shows while the person was asked.
+enum class CloseRefusal { AlreadyClosed, LaterClosed, NoBankRows, NoOrvEntries, Unexplained, ChangedMeanwhile };
 
 /// What closing a month came to.
 struct CloseOutcome {
@@ -75,7 +76,9 @@ using ConfirmClose = std::function<bool(const MonthStatement&)>;
 
 /// Closes the month: its statement (brought forward as currentStatement brings it) and items,
 /// the login name, the time and the digests, with a record in the history, in one transaction.
-/// Refused, with nothing written, for the reasons of CloseRefusal in their order.
+/// The statement asked about is read in one state of the file; when another program changed
+/// what it shows before the answer, nothing is closed (ChangedMeanwhile, with the statement as
+/// it is now). Refused, with nothing written, for the reasons of CloseRefusal in their order.
 CloseOutcome closeMonth(store::Connection& db, Period period, const std::string& who, const ConfirmClose& confirm,
                         const Clock& now = localNow);
 

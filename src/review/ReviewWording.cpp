@@ -262,6 +262,11 @@ Message closeRefusedMessage(CloseRefusal why, const MonthStatement& statement, c
             return exclamation("No bank rows are held for " + month + ": it cannot be closed.", "Close Month");
         case CloseRefusal::NoOrvEntries:
             return exclamation("No ORV entries are held for " + month + ": it cannot be closed.", "Close Month");
+        case CloseRefusal::ChangedMeanwhile:
+            return exclamation("The statement of " + month +
+                                   " changed while you were asked (another program changed the file): nothing was "
+                                   "closed. Look at the statement as it is now and close the month again.",
+                               "Close Month");
         case CloseRefusal::Unexplained:
             break;
     }

@@ -301,6 +301,19 @@ void Connection::tellDelay(const DelayNotice& notice) const { m_wait->tell(notic
 
 void Connection::setBusyLimit(std::chrono::milliseconds limit) { m_wait->limit = limit; }
 
+ReadSnapshot::ReadSnapshot(Connection& db) : m_db(db) {
+    if (db.inTransaction()) return;
+    m_read.emplace(db.beginRead());
+    // A rollback journal's shared lock, taken at the first read, lets no other program commit
+    // until it goes; a write-ahead log would give each connection its own snapshot.
+    db.scalar("SELECT COUNT(*) FROM sqlite_master");
+    if (lower(db.scalar("PRAGMA journal_mode").toText()) != "wal") ++db.m_snapshots;
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    if (m_read && m_db.m_snapshots > 0) --m_db.m_snapshots;
+}
+
 bool hasTable(Connection& db, const std::string& name) {
     return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", {name})
                .toInt() > 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ class Connection {
     /// Whether a connection opened beside this one sees what this one does: it sees only what
     /// is committed, and only the tables of the current layout.
     bool seenBeside();
+    /// True while a ReadSnapshot holds this connection's read lock: no other program can commit
+    /// meanwhile, so a connection beside that takes its lock now reads the same state.
+    bool holdsSnapshot() const { return m_snapshots > 0; }
     /// Encrypts the whole file with another key (a passphrase, or the program's key to remove
     /// one), through the engine's own re-keying: one transaction, so a program killed in the
     /// middle leaves the file whole under the old key or the new one, never neither. The
@@ -139,6 +143,23 @@ class Connection {
     std::string m_path;
     Secret m_key;
     bool m_inBeforeWrite = false;
+    int m_snapshots = 0;
+    friend class ReadSnapshot;
+};
+
+/// A read transaction whose lock is taken at once: everything read on the connection while it
+/// lasts, and on a connection beside that takes its lock meanwhile (WorkBeside), comes from one
+/// state of the file. Within a transaction the connection holds already, it is that one's.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(Connection& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    Connection& m_db;
+    std::optional<Transaction> m_read;
 };
 
 /// A connection opened when first needed: how a form's logic lends its connection to a flow

@@ -1,17 +1,29 @@
 #include "store/WorkBeside.h"
 
+#include "store/EngineError.h"
+
 namespace vesk::store {
 
-WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) {
-    if (std::thread::hardware_concurrency() < 2 || !db.seenBeside()) {
-        work(db);
+WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) : m_db(db), m_work(std::move(work)) {
+    const bool snapshot = db.holdsSnapshot();
+    if (std::thread::hardware_concurrency() < 2 || !(snapshot || db.seenBeside())) {
+        m_work(db);
         return;
     }
-    m_thread = std::thread([this, &db, work = std::move(work)] {
+    m_thread = std::thread([this, snapshot] {
         try {
             Connection beside;
-            beside.openBeside(db);
-            work(beside);
+            // Waiting would keep the other program's commit waiting on the caller's lock in turn.
+            if (snapshot) beside.setBusyLimit(std::chrono::milliseconds(0));
+            beside.openBeside(m_db);
+            // Its lock taken once, before the work reads anything: refused, the work has not begun.
+            const ReadSnapshot read(beside);
+            m_work(beside);
+        } catch (const Error& e) {
+            if (snapshot && (e.number() == kBusyError || e.number() == kLockedError))
+                m_lockRefused = true;
+            else
+                m_failed = std::current_exception();
         } catch (...) {
             m_failed = std::current_exception();
         }
@@ -25,6 +37,7 @@ WorkBeside::~WorkBeside() {
 void WorkBeside::wait() {
     if (m_thread.joinable()) m_thread.join();
     if (m_failed) std::rethrow_exception(std::exchange(m_failed, nullptr));
+    if (std::exchange(m_lockRefused, false)) m_work(m_db);
 }
 
 }  // namespace vesk::store

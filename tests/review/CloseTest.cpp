@@ -77,11 +77,10 @@ class CloseTest : public ::testing::Test {
     }
 
     CloseOutcome close(Period p, int day = 3, bool yes = true) {
-        return closeMonth(
-            db.connection(), p, "ravi", [yes](const MonthStatement&) { return yes; },
-            [day] {
-                return DateTime{2025, 6, day, 10, 30};
-            });
+        return close(p, day, [yes](const MonthStatement&) { return yes; });
+    }
+    CloseOutcome close(Period p, int day, const ConfirmClose& confirm) {
+        return closeMonth(db.connection(), p, "ravi", confirm, [day] { return DateTime{2025, 6, day, 10, 30}; });
     }
 
     // What a refused or declined step must leave as it was.
@@ -238,6 +237,34 @@ TEST_F(CloseTest, AMonthClosedMeanwhileByAnotherProgramIsNotClosedTwice) {
     ASSERT_EQ(closes.size(), 1u);
     EXPECT_EQ(closes[0].closedBy, "asha");
     EXPECT_EQ(written(), "1/1/" + std::to_string(records + 1));  // only the first close recorded
+}
+
+// Another program imports the month's bank rows again, with one row more, while the person is
+// asked: the answer comes too late for the statement they saw, and nothing is closed.
+TEST_F(CloseTest, AMonthChangedWhileThePersonIsAskedIsNotClosed) {
+    std::vector<test::Entry> rows = {{"B1", test::RawCell("15/04/2025"), true, "90", ""},
+                                     {"B3", test::RawCell("22/04/2025"), true, "60", ""},
+                                     {"B4", test::RawCell("30/04/2025"), true, "80", ""},
+                                     {"B9", test::RawCell("30/04/2025"), true, "5", ""}};
+    test::writeReport(dir.file("april.xlsx"), test::bankShape(), rows);
+    store::Connection other;
+    other.open(dir.file("ZETTools.db"));
+    const std::size_t records = history::records(db.connection()).size();
+    MonthStatement asked;
+    const CloseOutcome out = close({2025, 4}, 3, [&](const MonthStatement& s) {
+        asked = s;
+        report::importMonth(other, ctr::bankCtr().description, dir.file("april.xlsx"),
+                            [](const report::MonthImport&, const std::optional<DateTime>&) { return true; });
+        return true;
+    });
+    ASSERT_EQ(out.refused, CloseRefusal::ChangedMeanwhile);
+    EXPECT_EQ(written(), "0/0/" + std::to_string(records + 1));  // the import alone
+    EXPECT_NE(out.statement.monthDigest, asked.monthDigest);
+    EXPECT_EQ(closeRefusedMessage(*out.refused, out.statement, out.close).text,
+              "The statement of April 2025 changed while you were asked (another program changed the file): nothing "
+              "was closed. Look at the statement as it is now and close the month again.");
+    // Asked again, the month closes as it is now.
+    EXPECT_TRUE(close({2025, 4}).close);
 }
 
 // Two offices of the master under one facility each take the bank's rows of it, so the month's

@@ -11,6 +11,7 @@
 #include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
 #include "store/TableRows.h"
+#include "store/WorkBeside.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
@@ -258,6 +259,42 @@ TEST_F(ConnectionTest, OpeningWaitsForAnotherProgramsCommitInsteadOfFailing) {
     if (late.isOpen()) {
         EXPECT_EQ(late.scalar("SELECT ooffice_name FROM Youroffice"), Value("committed"));
     }
+}
+
+// Work beside a snapshot reads the snapshot's state. Another program waiting to commit keeps a
+// connection beside from taking its lock; the work then runs on the snapshot's own connection,
+// at once, and the other program commits once the snapshot ends.
+TEST_F(ConnectionTest, WorkBesideASnapshotReadsItsStateWhileAnotherProgramWaitsToCommit) {
+    m_db.execute("INSERT INTO Youroffice VALUES ('before', '', '')");
+    Connection other;
+    other.open(m_dir.file(kDatabaseFileName));
+    std::latch waiting(1);
+    bool told = false;
+    other.setDelayWatcher([&](const DelayNotice& n) {
+        if (n.over || std::exchange(told, true)) return;
+        waiting.count_down();
+    });
+    const auto offices = [](Connection& db) { return db.scalar("SELECT COUNT(*) FROM Youroffice").toInt(); };
+    std::thread committer;
+    {
+        const ReadSnapshot snapshot(m_db);
+        committer = std::thread([&] {
+            Transaction tx = other.begin();
+            other.execute("INSERT INTO Youroffice VALUES ('after', '', '')");
+            tx.commit();
+            if (!told) waiting.count_down();
+        });
+        waiting.wait();
+        for (int pass = 0; pass < 2; ++pass) {
+            std::int64_t seen = -1;
+            WorkBeside beside(m_db, [&](Connection& db) { seen = offices(db); });
+            beside.wait();
+            EXPECT_EQ(seen, 1);
+        }
+        EXPECT_TRUE(told);
+    }
+    committer.join();
+    EXPECT_EQ(offices(m_db), 2);
 }
 
 TEST_F(ConnectionTest, StatementsAndTransactionsMayOutliveTheirConnection) {
