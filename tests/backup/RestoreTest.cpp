@@ -144,6 +144,18 @@ TEST_F(RestoreTest, ADatabaseDamagedBeyondReadingIsReplacedAndKeptAsItWas) {
     }
 }
 
+TEST_F(RestoreTest, AJournalBesideADamagedDatabaseThatCannotBeRemovedStopsTheRestore) {
+    test::damagePage(m_path, 1, 0, 16);
+    const std::string journal = m_path + "-journal";
+    fs::create_directories(fs::path(journal) / "not a journal");
+    const std::string before = test::fileBytes(m_path);
+    const Error e = test::errorOf([&] { restoreDatabase(m_path, m_backup, kNow); });
+    EXPECT_EQ(e.number(), errc::kPathAccess);
+    EXPECT_NE(e.description().find("'" + journal + "'"), std::string::npos) << e.description();
+    EXPECT_EQ(test::fileBytes(m_path), before);
+    for (const std::string& name : others()) EXPECT_EQ(name.find("restoring"), std::string::npos) << name;
+}
+
 TEST_F(RestoreTest, AProgramThatHasTheDatabaseOpenReadsTheRestoredContents) {
     store::Connection window;
     window.open(m_path);
@@ -249,15 +261,32 @@ TEST_F(DailyBackupsTest, ReadingOrTurnedOffNoCopyIsKeptUntilTurnedOnAgain) {
 }
 
 TEST_F(DailyBackupsTest, WhenTodaysCopyCannotBeWrittenTheChangeDoesNotHappen) {
-    test::writeBytes(m_folder, "a file where the folder should be");
+    const std::string copy = dailyBackupPath(m_path, m_today);
     const std::string before = test::contents(m_db);
-    const Error e = test::errorOf([&] { change("not kept"); });
-    EXPECT_EQ(e.number(), errc::kPathAccess);
-    EXPECT_NE(e.description().find("Nothing was changed"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find("daily-backups off"), std::string::npos) << e.description();
-    EXPECT_EQ(test::contents(m_db), before);
+    struct Case {
+        const char* name;
+        std::string inTheWay;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a file where the folder should be", m_folder, "does not exist"},
+        // No copy of today's: the copy is made, and only its rename fails.
+        {"a folder, not empty, at the copy's name", copy + "/notes.txt", "Cannot rename"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_directories(fs::path(c.inTheWay).parent_path());
+        test::writeBytes(c.inTheWay, "in the way");
+        const Error e = test::errorOf([&] { change("not kept"); });
+        EXPECT_EQ(e.number(), errc::kPathAccess);
+        for (const std::string& words :
+             {"Today's backup of the database could not be written to '" + copy + "': ", std::string(c.reason),
+              std::string("Nothing was changed"), std::string("daily-backups off")})
+            EXPECT_NE(e.description().find(words), std::string::npos) << words << " in: " << e.description();
+        EXPECT_EQ(test::contents(m_db), before);
+        fs::remove_all(m_folder);
+    }
     // Turned off, the change goes ahead.
-    fs::remove(m_folder);
     setDailyBackups(m_path, false);
     change("kept");
     EXPECT_NE(test::contents(m_db), before);
