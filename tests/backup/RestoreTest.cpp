@@ -5,6 +5,7 @@
 #include <optional>
 #include <regex>
 
+#include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
 #include "backup/Rekey.h"
 #include "backup/Restore.h"
@@ -392,6 +393,60 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     }
     EXPECT_EQ(done.copies, 1u);
     for (const std::string& file : {m_path, daily}) EXPECT_EQ(protectedOpening(file, {}), "opened") << file;
+}
+
+// A daily copy that cannot be re-keyed once the database has its new key: the change stands,
+// is reported as made, and names the copy, which keeps the old key.
+TEST_F(ProtectedBackupTest, ACopyThatCannotBeReKeyedKeepsTheOldKeyAndTheChangeStands) {
+    std::string daily;
+    withDatabase([&](store::Connection& db) { daily = keepDailyBackup(db, kProtectedDay).value_or(""); });
+    ASSERT_FALSE(daily.empty());
+    // Another program reading it: the re-key cannot write it.
+    std::optional<store::Connection> reader(std::in_place);
+    reader->openWith(daily, Secret(m_passphrase));
+    std::optional<store::Transaction> reading(reader->beginRead());
+    reader->scalar("SELECT COUNT(*) FROM veskfinacle");
+    const std::string next = "the next passphrase";
+    Rekeyed done;
+    withDatabase([&](store::Connection& db) { EXPECT_NO_THROW(done = rekeyDatabase(db, Secret(next))); });
+    reading.reset();
+    reader.reset();
+    EXPECT_EQ(done.copies, 0u);
+    ASSERT_EQ(done.keptOldKey.size(), 1u);
+    EXPECT_EQ(done.keptOldKey[0].first, daily);
+    EXPECT_EQ(done.keptOldKey[0].second, store::kNotRekeyedText);
+    const std::string said = passphraseChanged(PassphraseChange::Changed, m_path, done).text;
+    EXPECT_NE(said.find("was changed."), std::string::npos) << said;
+    EXPECT_NE(said.find("The daily copy '" + daily + "' could not be re-keyed ("), std::string::npos) << said;
+
+    EXPECT_EQ(protectedOpening(m_path, {next}), "opened");
+    EXPECT_EQ(protectedOpening(daily, {next}), store::kWrongPassphraseText);
+    EXPECT_EQ(protectedOpening(daily, {m_passphrase}), "opened");
+}
+
+// The engine's re-keying says it succeeded when another program's lock kept it from writing.
+TEST_F(ProtectedBackupTest, ADatabaseThatDidNotTakeTheNewKeyIsAFailureAndKeepsTheOldOne) {
+    const std::string next = "the next passphrase";
+    for (const bool writing : {true, false}) {
+        SCOPED_TRACE(writing ? "another program writing" : "another program reading");
+        withDatabase([&](store::Connection& db) {
+            db.setBusyLimit(std::chrono::milliseconds(0));
+            store::Connection other;
+            other.openWith(m_path, Secret(m_passphrase));
+            std::optional<store::Transaction> tx(writing ? other.begin() : other.beginRead());
+            other.scalar("SELECT COUNT(*) FROM veskfinacle");
+            const Error e = test::errorOf([&] { rekeyDatabase(db, Secret(next)); });
+            EXPECT_EQ(e.number(), store::kNotRekeyedError);
+            EXPECT_EQ(e.description(), notRekeyedText(m_path));
+            tx.reset();
+            // Open with the old key again, and what it writes is written with that.
+            EXPECT_TRUE(db.key() == Secret(m_passphrase));
+            db.execute("DELETE FROM Youroffice");
+        });
+        EXPECT_EQ(protectedOpening(m_path, {next}), store::kWrongPassphraseText);
+        const ProtectedKeyboard keyboard({m_passphrase});
+        EXPECT_TRUE(store::checkDatabaseFile(m_path, store::CheckDepth::Full).sound());
+    }
 }
 
 TEST_F(ProtectedBackupTest, ARestoredBackupBringsItsPassphraseBack) {
