@@ -281,8 +281,7 @@ TEST_F(DailyBackupsTest, WhenTodaysCopyCannotBeWrittenTheChangeDoesNotHappen) {
         const Error e = test::errorOf([&] { change("not kept"); });
         EXPECT_EQ(e.number(), errc::kPathAccess);
         for (const std::string& words :
-             {"Today's backup of the database could not be written to '" + copy + "': ", std::string(c.reason),
-              std::string("Nothing was changed"), std::string("daily-backups off")})
+             {"Today's backup of the database could not be written to '" + copy + "': ", std::string(c.reason)})
             EXPECT_NE(e.description().find(words), std::string::npos) << words << " in: " << e.description();
         EXPECT_EQ(test::contents(m_db), before);
         fs::remove_all(m_folder);
@@ -402,15 +401,13 @@ TEST_F(ProtectedBackupTest, ACopyThatCannotBeReKeyedKeepsTheOldKeyAndTheChangeSt
     withDatabase([&](store::Connection& db) { daily = keepDailyBackup(db, kProtectedDay).value_or(""); });
     ASSERT_FALSE(daily.empty());
     // Another program reading it: the re-key cannot write it.
-    std::optional<store::Connection> reader(std::in_place);
-    reader->openWith(daily, Secret(m_passphrase));
-    std::optional<store::Transaction> reading(reader->beginRead());
-    reader->scalar("SELECT COUNT(*) FROM veskfinacle");
+    store::Connection reader;
+    reader.openWith(daily, Secret(m_passphrase));
+    const store::Transaction reading = reader.beginRead();
+    reader.scalar("SELECT COUNT(*) FROM veskfinacle");
     const std::string next = "the next passphrase";
     Rekeyed done;
     withDatabase([&](store::Connection& db) { EXPECT_NO_THROW(done = rekeyDatabase(db, Secret(next))); });
-    reading.reset();
-    reader.reset();
     EXPECT_EQ(done.copies, 0u);
     ASSERT_EQ(done.keptOldKey.size(), 1u);
     EXPECT_EQ(done.keptOldKey[0].first, daily);
