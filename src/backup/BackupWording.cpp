@@ -207,8 +207,7 @@ Message removePassphraseQuestion(const std::string& path) {
                     "Confirm Remove", Icon::Exclamation, Answer::No);
 }
 
-Message passphraseChanged(PassphraseChange change, const std::string& path, std::size_t copies,
-                          const std::vector<std::string>& leftAlone) {
+Message passphraseChanged(PassphraseChange change, const std::string& path, const Rekeyed& done) {
     std::string text;
     switch (change) {
         case PassphraseChange::Set:
@@ -221,17 +220,25 @@ Message passphraseChanged(PassphraseChange change, const std::string& path, std:
             text = "The passphrase of the database '" + path + "' was removed: it opens with the program's key.";
             break;
     }
-    if (copies)
-        text += std::string(kCrLf) + std::to_string(copies) + " daily " + (copies == 1 ? "copy" : "copies") +
+    if (done.copies)
+        text += std::string(kCrLf) + std::to_string(done.copies) + " daily " + (done.copies == 1 ? "copy" : "copies") +
                 " beside it went with it.";
-    for (const std::string& copy : leftAlone)
+    for (const std::string& copy : done.leftAlone)
         text += std::string(kCrLf) + "The daily copy '" + copy +
                 "' opens with neither the old key nor the new one and was left as it is.";
+    for (const auto& [copy, reason] : done.keptOldKey)
+        text += std::string(kCrLf) + "The daily copy '" + copy + "' could not be re-keyed (" + reason +
+                ") and still opens with the old key: delete it if the old key is no longer safe.";
     if (change != PassphraseChange::Removed)
         text += std::string(kCrLf) +
                 "Nothing can recover the data without the passphrase: write it down and keep it where the office "
                 "keeps its other keys.";
     return info(text, kPassphraseTitle);
+}
+
+std::string notRekeyedText(const std::string& path) {
+    return "The database '" + path + "' could not be encrypted with the new key: " + store::kNotRekeyedText +
+           ". It still opens with the old key. Nothing was changed.";
 }
 
 Message passphraseNotGiven(const std::string& path) {

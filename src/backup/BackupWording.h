@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/Rekey.h"
 #include "backup/Restore.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
@@ -78,11 +79,11 @@ Message hasPassphraseAlready(const std::string& path);
 Message hasNoPassphrase(const std::string& path);
 /// Asked before the passphrase goes.
 Message removePassphraseQuestion(const std::string& path);
-/// What set, change and remove did; `copies`: the daily copies re-keyed with the file,
-/// `leftAlone`: those that opened with neither key and were left as they were.
+/// What set, change and remove did, with what became of the daily copies beside the file.
 enum class PassphraseChange { Set, Changed, Removed };
-Message passphraseChanged(PassphraseChange change, const std::string& path, std::size_t copies,
-                          const std::vector<std::string>& leftAlone);
+Message passphraseChanged(PassphraseChange change, const std::string& path, const Rekeyed& done);
+/// The database did not take the new key (see store::kNotRekeyedText).
+std::string notRekeyedText(const std::string& path);
 /// The window's start gave up: the passphrase was not given, or was wrong each time.
 Message passphraseNotGiven(const std::string& path);
 Message passphraseWrongEachTime(const std::string& path, int tries);

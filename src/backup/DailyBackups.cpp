@@ -66,9 +66,11 @@ std::string dailyBackupPath(const std::string& databasePath, const DateTime& day
 std::vector<std::string> dailyBackups(const std::string& databasePath) {
     std::vector<std::string> found;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(platform::fsPath(store::dailyBackupFolder(databasePath)), ec))
-        if (entry.is_regular_file(ec) && isDailyBackupOf(platform::utf8(entry.path().filename()), databasePath))
-            found.push_back(platform::utf8(entry.path()));
+    // Stepped with the error code: a range-for's step throws std::filesystem's own error.
+    for (fs::directory_iterator it(platform::fsPath(store::dailyBackupFolder(databasePath)), ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->is_regular_file(ec) && isDailyBackupOf(platform::utf8(it->path().filename()), databasePath))
+            found.push_back(platform::utf8(it->path()));
     // The date in the name orders them.
     std::sort(found.begin(), found.end());
     return found;
@@ -79,10 +81,14 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
     if (path.empty() || !dailyBackupsOn(path)) return std::nullopt;
     const std::string copy = dailyBackupPath(path, today);
     std::error_code ec;
-    if (fs::exists(platform::fsPath(copy), ec)) return std::nullopt;
+    // Anything else at the name (a folder) is no copy: the copy's rename then fails, and says so.
+    if (fs::is_regular_file(platform::fsPath(copy), ec)) return std::nullopt;
     db.tellDelay({store::Delay::OwnWork, {}, false});
     try {
         fs::create_directories(platform::fsPath(copy).parent_path(), ec);
+        // Room for today's first; one that cannot go stops the change as a copy not made does.
+        const std::vector<std::string> all = dailyBackups(path);
+        for (std::size_t i = 0; i + kDailyBackupsKept <= all.size(); ++i) platform::removeFile(all[i]);
         // Told again between slices: the window repaints while it waits.
         store::copyDatabase(db, copy, [&db] { db.tellDelay({store::Delay::OwnWork, {}, false}); });
     } catch (const Error& e) {
@@ -92,9 +98,6 @@ std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime
         throw Error(errc::kPathAccess, dailyBackupFailedText(copy, e.description()));
     }
     db.tellDelay({store::Delay::OwnWork, {}, true});
-    const std::vector<std::string> all = dailyBackups(path);
-    for (std::size_t i = 0; i + kDailyBackupsKept < all.size(); ++i)
-        if (all[i] != copy) fs::remove(platform::fsPath(all[i]), ec);
     return copy;
 }
 

@@ -27,8 +27,9 @@ std::vector<std::string> dailyBackups(const std::string& databasePath);
 
 /// Before a change: when the daily copies are on and today has none yet, copies the
 /// database the connection has open into the backups folder (telling the connection's
-/// delay watcher) and removes all but the newest kDailyBackupsKept. Returns the copy made.
-/// Throws Error when the copy cannot be made: the change must then not go ahead.
+/// delay watcher), the oldest removed first so that the newest kDailyBackupsKept are left.
+/// Returns the copy made. Throws Error when the copy cannot be made, or an old one removed:
+/// the change must then not go ahead.
 std::optional<std::string> keepDailyBackup(store::Connection& db, const DateTime& today);
 
 /// keepDailyBackup on the clock's day, before every write transaction of this process;

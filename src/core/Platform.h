@@ -116,6 +116,9 @@ enum class Rename { Lasting, Plain };
 /// Gives `from` the name `to` in one step, replacing a file there. Windows: a file an
 /// antivirus or an indexer holds for a moment is tried again for a few seconds.
 void replaceFile(const std::string& from, const std::string& to, Rename how = Rename::Lasting);
+/// Removes the file; nothing when there is none. Throws SystemError: a folder at the name is
+/// no file, and stays.
+void removeFile(const std::string& path);
 
 /// Access for this user alone: mode 0600 (0700 for a folder) on POSIX; on Windows a DACL of its
 /// own, not inherited, whose one entry gives this user (the process token's) full access.

@@ -214,6 +214,10 @@ void replaceFile(const std::string& from, const std::string& to, Rename how) {
     if (::fsync(fd.get()) != 0 && errno != EINVAL) fail("write the folder " + named(folder), errno);
 }
 
+void removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail("remove " + named(path), errno);
+}
+
 void makeOwnerOnly(const std::string& path) {
     changeMode(path, S_ISDIR(modeOf(path)) ? 0700 : 0600, "restrict " + named(path) + " to its owner");
 }

@@ -370,6 +370,12 @@ void replaceFile(const std::string& from, const std::string& to, Rename how) {
     }
 }
 
+void removeFile(const std::string& path) {
+    if (DeleteFileW(wide(path).c_str())) return;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) fail("remove " + named(path), error);
+}
+
 void makeOwnerOnly(const std::string& path) {
     const TokenUser user;
     Acl acl{{user.sid(), FILE_ALL_ACCESS, inheritanceFor(path)}};

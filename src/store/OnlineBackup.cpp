@@ -338,8 +338,12 @@ void replaceDatabase(const std::string& live, const std::string& source, const s
     const std::string partial = live + ".restoring-" + std::to_string(platform::processId());
     copyFile(source, partial);
     // A journal left by the damaged file would be played back into the new one.
-    std::error_code ec;
-    fs::remove(platform::fsPath(live + "-journal"), ec);
+    try {
+        platform::removeFile(live + "-journal");
+    } catch (const Error&) {
+        removeQuietly(partial);
+        throw;
+    }
     putInPlace(partial, live);
     rememberPassphrase(live, password);
 }

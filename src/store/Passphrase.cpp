@@ -121,6 +121,10 @@ bool protectedByPassphrase(const std::string& path) {
            !anyPageAuthentic(pages, programKey());
 }
 
+bool rekeyTook(const std::string& path, const Secret& from, const Secret& to) {
+    return keyFits(path, to) && (from == to || !keyFits(path, from));
+}
+
 bool rekeyFile(const std::string& path, const Secret& from, const Secret& to) {
     if (!keyFits(path, from)) return false;
     // Under the new key it holds what the database holds: for its owner alone.
@@ -131,6 +135,7 @@ bool rekeyFile(const std::string& path, const Secret& from, const Secret& to) {
     detail::run(db.get(), "SELECT COUNT(*) FROM sqlite_master");
     const int rc = sqlite3_rekey(db.get(), to.data(), static_cast<int>(to.size()));
     if (rc != SQLITE_OK) throwEngineError(db.get(), rc);
+    if (!rekeyTook(path, from, to)) throw Error(kNotRekeyedError, kNotRekeyedText);
     return true;
 }
 

@@ -17,6 +17,10 @@ inline constexpr const char* kWrongPassphraseText = "The passphrase is wrong.";
 /// Their numbers: the engine's "not a database" code would call the file damaged.
 inline constexpr long kProtectedError = errc::kDatabaseBase + 1026;
 inline constexpr long kWrongPassphraseError = errc::kDatabaseBase + 1027;
+/// A re-key the file did not take, in words for a caller to put after the file's name: the
+/// engine keeps its own reason to itself.
+inline constexpr long kNotRekeyedError = errc::kDatabaseBase + 1028;
+inline constexpr const char* kNotRekeyedText = "it is in use by another program, or a page of it cannot be read";
 /// The fewest characters a passphrase has.
 inline constexpr std::size_t kShortestPassphrase = 8;
 
@@ -52,9 +56,15 @@ bool protectedByPassphrase(const std::string& path);
 /// what reads it then tells what it is.
 Secret fileKey(const std::string& path);
 
+/// Whether a re-key from `from` to `to` is in the file, as its bytes show: the engine's re-keying
+/// answers success even when it could not lock the file or read a page of it and rolled its
+/// work back, leaving the old key.
+bool rekeyTook(const std::string& path, const Secret& from, const Secret& to);
+
 /// Re-keys a file that is not open, as Connection::rekey does, without touching its layout: for
 /// the copies of a database. False when `from` does not open it (it is left as it is). The
-/// file is made readable by its owner alone. Throws Error when the re-keying fails.
+/// file is made readable by its owner alone. Throws Error when the re-keying fails
+/// (kNotRekeyedError when the engine gave up without a word); the file then keeps `from`.
 bool rekeyFile(const std::string& path, const Secret& from, const Secret& to);
 
 namespace detail {

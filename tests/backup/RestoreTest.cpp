@@ -5,6 +5,7 @@
 #include <optional>
 #include <regex>
 
+#include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
 #include "backup/Rekey.h"
 #include "backup/Restore.h"
@@ -144,6 +145,18 @@ TEST_F(RestoreTest, ADatabaseDamagedBeyondReadingIsReplacedAndKeptAsItWas) {
     }
 }
 
+TEST_F(RestoreTest, AJournalBesideADamagedDatabaseThatCannotBeRemovedStopsTheRestore) {
+    test::damagePage(m_path, 1, 0, 16);
+    const std::string journal = m_path + "-journal";
+    fs::create_directories(fs::path(journal) / "not a journal");
+    const std::string before = test::fileBytes(m_path);
+    const Error e = test::errorOf([&] { restoreDatabase(m_path, m_backup, kNow); });
+    EXPECT_EQ(e.number(), errc::kPathAccess);
+    EXPECT_NE(e.description().find("'" + journal + "'"), std::string::npos) << e.description();
+    EXPECT_EQ(test::fileBytes(m_path), before);
+    for (const std::string& name : others()) EXPECT_EQ(name.find("restoring"), std::string::npos) << name;
+}
+
 TEST_F(RestoreTest, AProgramThatHasTheDatabaseOpenReadsTheRestoredContents) {
     store::Connection window;
     window.open(m_path);
@@ -249,15 +262,31 @@ TEST_F(DailyBackupsTest, ReadingOrTurnedOffNoCopyIsKeptUntilTurnedOnAgain) {
 }
 
 TEST_F(DailyBackupsTest, WhenTodaysCopyCannotBeWrittenTheChangeDoesNotHappen) {
-    test::writeBytes(m_folder, "a file where the folder should be");
+    const std::string copy = dailyBackupPath(m_path, m_today);
     const std::string before = test::contents(m_db);
-    const Error e = test::errorOf([&] { change("not kept"); });
-    EXPECT_EQ(e.number(), errc::kPathAccess);
-    EXPECT_NE(e.description().find("Nothing was changed"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find("daily-backups off"), std::string::npos) << e.description();
-    EXPECT_EQ(test::contents(m_db), before);
+    struct Case {
+        const char* name;
+        std::string inTheWay;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a file where the folder should be", m_folder, "does not exist"},
+        // No copy of today's: the copy is made, and only its rename fails.
+        {"a folder, not empty, at the copy's name", copy + "/notes.txt", "Cannot rename"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_directories(fs::path(c.inTheWay).parent_path());
+        test::writeBytes(c.inTheWay, "in the way");
+        const Error e = test::errorOf([&] { change("not kept"); });
+        EXPECT_EQ(e.number(), errc::kPathAccess);
+        for (const std::string& words :
+             {"Today's backup of the database could not be written to '" + copy + "': ", std::string(c.reason)})
+            EXPECT_NE(e.description().find(words), std::string::npos) << words << " in: " << e.description();
+        EXPECT_EQ(test::contents(m_db), before);
+        fs::remove_all(m_folder);
+    }
     // Turned off, the change goes ahead.
-    fs::remove(m_folder);
     setDailyBackups(m_path, false);
     change("kept");
     EXPECT_NE(test::contents(m_db), before);
@@ -363,6 +392,58 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     }
     EXPECT_EQ(done.copies, 1u);
     for (const std::string& file : {m_path, daily}) EXPECT_EQ(protectedOpening(file, {}), "opened") << file;
+}
+
+// A daily copy that cannot be re-keyed once the database has its new key: the change stands,
+// is reported as made, and names the copy, which keeps the old key.
+TEST_F(ProtectedBackupTest, ACopyThatCannotBeReKeyedKeepsTheOldKeyAndTheChangeStands) {
+    std::string daily;
+    withDatabase([&](store::Connection& db) { daily = keepDailyBackup(db, kProtectedDay).value_or(""); });
+    ASSERT_FALSE(daily.empty());
+    // Another program reading it: the re-key cannot write it.
+    store::Connection reader;
+    reader.openWith(daily, Secret(m_passphrase));
+    const store::Transaction reading = reader.beginRead();
+    reader.scalar("SELECT COUNT(*) FROM veskfinacle");
+    const std::string next = "the next passphrase";
+    Rekeyed done;
+    withDatabase([&](store::Connection& db) { EXPECT_NO_THROW(done = rekeyDatabase(db, Secret(next))); });
+    EXPECT_EQ(done.copies, 0u);
+    ASSERT_EQ(done.keptOldKey.size(), 1u);
+    EXPECT_EQ(done.keptOldKey[0].first, daily);
+    EXPECT_EQ(done.keptOldKey[0].second, store::kNotRekeyedText);
+    const std::string said = passphraseChanged(PassphraseChange::Changed, m_path, done).text;
+    EXPECT_NE(said.find("was changed."), std::string::npos) << said;
+    EXPECT_NE(said.find("The daily copy '" + daily + "' could not be re-keyed ("), std::string::npos) << said;
+
+    EXPECT_EQ(protectedOpening(m_path, {next}), "opened");
+    EXPECT_EQ(protectedOpening(daily, {next}), store::kWrongPassphraseText);
+    EXPECT_EQ(protectedOpening(daily, {m_passphrase}), "opened");
+}
+
+// The engine's re-keying says it succeeded when another program's lock kept it from writing.
+TEST_F(ProtectedBackupTest, ADatabaseThatDidNotTakeTheNewKeyIsAFailureAndKeepsTheOldOne) {
+    const std::string next = "the next passphrase";
+    for (const bool writing : {true, false}) {
+        SCOPED_TRACE(writing ? "another program writing" : "another program reading");
+        withDatabase([&](store::Connection& db) {
+            db.setBusyLimit(std::chrono::milliseconds(0));
+            store::Connection other;
+            other.openWith(m_path, Secret(m_passphrase));
+            std::optional<store::Transaction> tx(writing ? other.begin() : other.beginRead());
+            other.scalar("SELECT COUNT(*) FROM veskfinacle");
+            const Error e = test::errorOf([&] { rekeyDatabase(db, Secret(next)); });
+            EXPECT_EQ(e.number(), store::kNotRekeyedError);
+            EXPECT_EQ(e.description(), notRekeyedText(m_path));
+            tx.reset();
+            // Open with the old key again, and what it writes is written with that.
+            EXPECT_TRUE(db.key() == Secret(m_passphrase));
+            db.execute("DELETE FROM Youroffice");
+        });
+        EXPECT_EQ(protectedOpening(m_path, {next}), store::kWrongPassphraseText);
+        const ProtectedKeyboard keyboard({m_passphrase});
+        EXPECT_TRUE(store::checkDatabaseFile(m_path, store::CheckDepth::Full).sound());
+    }
 }
 
 TEST_F(ProtectedBackupTest, ARestoredBackupBringsItsPassphraseBack) {

@@ -80,7 +80,7 @@ bool changePassphrase(Prompter& prompter, const std::string& databasePath, Passp
     const PassphraseChange change = removing                          ? PassphraseChange::Removed
                                     : action == PassphraseAction::Set ? PassphraseChange::Set
                                                                       : PassphraseChange::Changed;
-    prompter.message(passphraseChanged(change, databasePath, done.copies, done.leftAlone));
+    prompter.message(passphraseChanged(change, databasePath, done));
     return true;
 }
 
