@@ -48,6 +48,7 @@ std::string nameText(const Change& change) {
     if (change.note)
         return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
                change.note->after;
+    if (formOf(change.action) == Form::Closes) return change.by;
     return change.file ? change.file->name : change.office;
 }
 
@@ -82,10 +83,6 @@ std::vector<std::string> historyHeadings(Form form) {
 }
 
 Message historyFailed(const Error& error) { return critical("History Error: " + error.description(), "Error"); }
-
-std::string noTimeText(const std::string& value) { return "The history holds a time that is no time: '" + value + "'"; }
-
-std::string unknownActionText(const std::string& key) { return "The history holds an unknown action '" + key + "'"; }
 
 std::string cannotOpenText(const std::string& path, const std::string& why) {
     return "Cannot open '" + path + "': " + why;

@@ -19,7 +19,7 @@ std::string actionText(Action action);
 std::string periodText(const Change& change);
 /// The file's name, the office chosen for a configured office change, for a note's change its
 /// row's ID and status ("T123: new → Open", "T123: Open → Explained"), for a hand pair's its
-/// number and what was done ("M7: VESK T1 with ORV R5, R6").
+/// number and what was done ("M7: VESK T1 with ORV R5, R6"), for a close or reopening who made it.
 std::string nameText(const Change& change);
 
 /// The question asked before an import, with a line before its last one that says when the
@@ -30,8 +30,6 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
 std::string unknownFormText(const std::string& given);
 
 // Why the history or a file cannot be read.
-std::string noTimeText(const std::string& value);
-std::string unknownActionText(const std::string& key);
 inline constexpr const char* kNamelessActionText = "An action without a name";
 std::string cannotOpenText(const std::string& path, const std::string& why);
 std::string cannotReadText(const std::string& path);

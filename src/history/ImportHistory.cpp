@@ -1,6 +1,8 @@
 #include "history/ImportHistory.h"
 
 #include <array>
+#include <map>
+#include <utility>
 
 #include "core/Error.h"
 #include "history/HistoryStatements.h"
@@ -55,16 +57,20 @@ const char* formKey(Form form) {
     return "";
 }
 
-DateTime readTime(const store::Value& v) {
-    const std::optional<DateTime> t = parseDateText(v.toText());
-    if (!t) throw Error(errc::kTypeMismatch, noTimeText(v.toText()));
-    return *t;
+// A close's number as the history's subject keeps it.
+std::optional<std::int64_t> closeNumbered(const std::string& text) {
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(text);
 }
 
-bool hasHistory(store::Connection& db) { return store::hasTable(db, sql::kHistoryTable); }
+std::optional<Action> actionNamed(const std::string& key) {
+    for (const auto& [action, stored] : kActionKeys)
+        if (key == stored) return action;
+    return std::nullopt;
+}
 
-bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNoteColumns).toInt() > 0; }
-bool keepsDetails(store::Connection& db) { return db.scalar(sql::kHasDetailColumn).toInt() > 0; }
+bool hasHistory(store::Connection& db) { return db.layoutVersion() >= sql::kHistoryLayout; }
 
 store::Value optionalNumber(const std::optional<double>& v) { return v ? store::Value(*v) : store::Value(); }
 
@@ -97,66 +103,88 @@ Form formOf(Action action) {
 }
 
 void recordChange(store::Connection& db, const Change& change, const DateTime& when) {
-    if (!hasHistory(db)) return;
+    const int layout = db.layoutVersion();
+    if (layout < sql::kHistoryLayout) return;  // a file of an older layout opened as it is
     const bool period = change.year > 0;
-    std::vector<store::Value> values{isoDateTime(when),
-                                     formKey(formOf(change.action)),
-                                     actionKey(change.action),
-                                     period ? store::Value(change.year) : store::Value(),
-                                     period ? store::Value(change.month) : store::Value(),
-                                     change.file ? store::Value(change.file->name) : store::Value(),
-                                     change.file ? store::Value(std::int64_t(change.file->size)) : store::Value(),
-                                     change.file ? store::Value(change.file->sha256) : store::Value(),
-                                     change.office.empty() ? store::Value() : store::Value(change.office),
-                                     change.rows,
-                                     optionalNumber(change.deposits),
-                                     optionalNumber(change.withdrawals)};
+    const bool closes = formOf(change.action) == Form::Closes;
     const auto text = [](const std::string& s) { return s.empty() ? store::Value() : store::Value(s); };
-    if (change.pair) {
-        values.insert(values.end(), {change.pair->number, text(change.pair->detail)});
-        db.execute(sql::kRecordPair, values);
-        return;
+    std::map<std::string, store::Value> values{
+        {"recorded_at", isoDateTime(when)},
+        {"form", formKey(formOf(change.action))},
+        {"action", actionKey(change.action)},
+        {"period_year", period ? store::Value(change.year) : store::Value()},
+        {"period_month", period ? store::Value(change.month) : store::Value()},
+        {"file_name", change.file ? store::Value(change.file->name) : store::Value()},
+        {"file_size", change.file ? store::Value(std::int64_t(change.file->size)) : store::Value()},
+        {"file_sha256", change.file ? store::Value(change.file->sha256) : store::Value()},
+        {"office", text(change.office)},
+        {"row_count", change.rows},
+        {"deposits", optionalNumber(change.deposits)},
+        {"withdrawals", optionalNumber(change.withdrawals)},
+        {"\"by\"", text(change.by)}};
+    if (change.note)
+        values.insert({{"tran_id", change.note->id},
+                       {"old_status", text(change.note->before)},
+                       {"new_status", change.note->after}});
+    if (change.pair) values.insert({{"subject", change.pair->number}, {"detail", text(change.pair->detail)}});
+    if (closes && change.close > 0) values["subject"] = std::to_string(change.close);
+    // Before the history had columns of its own for them, a close's login stood in office and
+    // a pair's name in tran_id.
+    if (layout < store::kHistoryByLayout) {
+        if (closes) values["office"] = values["\"by\""];
+        if (change.pair) values["tran_id"] = values["subject"];
     }
-    if (!change.note) {
-        db.execute(sql::kRecord, values);
-        return;
-    }
-    values.insert(values.end(), {change.note->id, text(change.note->before), change.note->after});
-    db.execute(sql::kRecordNote, values);
+    std::vector<std::string> columns;
+    std::vector<store::Value> bound;
+    for (const sql::HistoryColumn& c : sql::kColumns)
+        if (c.layout <= layout)
+            if (const auto it = values.find(c.name); it != values.end()) {
+                columns.emplace_back(c.name);
+                bound.push_back(it->second);
+            }
+    db.execute(sql::recordStatement(columns), bound);
 }
 
 std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
     std::vector<Record> out;
-    if (!hasHistory(db)) return out;
-    const std::string statement = sql::recordsStatement(keepsNotes(db), keepsDetails(db), form.has_value());
-    const store::ResultSet rs = form ? db.query(statement, {formKey(*form)}) : db.query(statement);
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+    const int layout = db.layoutVersion();
+    if (layout < sql::kHistoryLayout) return out;
+    const std::string statement = sql::recordsStatement(layout, form.has_value());
+    const store::StoredRows rs(db, sql::kHistoryTable,
+                               form ? db.query(statement, {formKey(*form)}) : db.query(statement));
+    const std::size_t id = rs.column("id"), recordedAt = rs.column("recorded_at"), action = rs.column("action"),
+                      year = rs.column("period_year"), month = rs.column("period_month"),
+                      fileName = rs.column("file_name"), fileSize = rs.column("file_size"),
+                      fileSha = rs.column("file_sha256"), office = rs.column("office"), rows = rs.column("row_count"),
+                      deposits = rs.column("deposits"), withdrawals = rs.column("withdrawals"),
+                      tranId = rs.column("tran_id"), oldStatus = rs.column("old_status"),
+                      newStatus = rs.column("new_status"), detail = rs.column("detail"), by = rs.column("by"),
+                      subject = rs.column("subject");
+    const bool ownColumns = layout >= store::kHistoryByLayout;
+    for (std::size_t r = 0; r < rs.size(); ++r) {
         Record rec;
-        rec.id = rs.field(r, 0).toInt();
-        rec.when = readTime(rs.field(r, 1));
-        const std::string key = rs.field(r, 2).toText();
-        bool known = false;
-        for (const auto& [action, stored] : kActionKeys)
-            if (key == stored) {
-                rec.action = action;
-                known = true;
-            }
-        if (!known) throw Error(errc::kTypeMismatch, unknownActionText(key));
-        if (!rs.field(r, 3).isNull()) {
-            rec.year = int(rs.field(r, 3).toInt());
-            rec.month = int(rs.field(r, 4).toInt());
+        rec.id = rs.integer(r, id);
+        rec.when = rs.time(r, recordedAt);
+        rec.action = rs.named<Action>(r, action, actionNamed);
+        if (!rs.isNull(r, year)) {
+            rec.year = int(rs.integer(r, year));
+            rec.month = int(rs.integer(r, month));
         }
-        if (!rs.field(r, 5).isNull())
-            rec.file =
-                FileDigest{rs.field(r, 5).toText(), std::uint64_t(rs.field(r, 6).toInt()), rs.field(r, 7).toText()};
-        rec.office = rs.field(r, 8).toText();
-        rec.rows = rs.field(r, 9).toInt();
-        if (!rs.field(r, 10).isNull()) rec.deposits = rs.field(r, 10).toNumber();
-        if (!rs.field(r, 11).isNull()) rec.withdrawals = rs.field(r, 11).toNumber();
-        if (!rs.field(r, 14).isNull())
-            rec.note = StatusChange{rs.field(r, 12).toText(), rs.field(r, 13).toText(), rs.field(r, 14).toText()};
-        else if (formOf(rec.action) == Form::Pairs)
-            rec.pair = PairChange{rs.field(r, 12).toText(), rs.field(r, 15).toText()};
+        if (!rs.isNull(r, fileName))
+            rec.file = FileDigest{rs.text(r, fileName), std::uint64_t(rs.integer(r, fileSize)), rs.text(r, fileSha)};
+        rec.office = rs.text(r, office);
+        rec.by = rs.text(r, by);
+        rec.rows = rs.integer(r, rows);
+        if (!rs.isNull(r, deposits)) rec.deposits = rs.number(r, deposits);
+        if (!rs.isNull(r, withdrawals)) rec.withdrawals = rs.number(r, withdrawals);
+        const Form recForm = formOf(rec.action);
+        if (!rs.isNull(r, newStatus))
+            rec.note = StatusChange{rs.text(r, tranId), rs.text(r, oldStatus), rs.text(r, newStatus)};
+        else if (recForm == Form::Pairs)
+            rec.pair = PairChange{rs.text(r, ownColumns ? subject : tranId), rs.text(r, detail)};
+        if (recForm == Form::Closes && !ownColumns) rec.by = std::exchange(rec.office, {});
+        if (recForm == Form::Closes && !rs.isNull(r, subject))
+            rec.close = rs.named<std::int64_t>(r, subject, closeNumbered);
         out.push_back(std::move(rec));
     }
     return out;
@@ -164,9 +192,9 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
 
 std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::string& sha256) {
     if (!hasHistory(db)) return std::nullopt;
-    const store::Value when = db.scalar(sql::kLastImport, {formKey(form), sha256});
-    if (when.isNull()) return std::nullopt;
-    return readTime(when);
+    const store::StoredRows rs(db, sql::kHistoryTable, db.query(sql::kLastImport, {formKey(form), sha256}));
+    if (rs.size() == 0) return std::nullopt;
+    return rs.time(0, rs.column("recorded_at"));
 }
 
 std::optional<Form> formNamed(const std::string& name) {

@@ -31,8 +31,8 @@ enum class Action {
     HandPairMade,     ///< rows were paired by hand
     HandPairUndone,   ///< a hand pair was undone
     HandPairBroken,   ///< an import or a deletion removed or changed a row of a hand pair
-    MonthClosed,      ///< a month was closed (office: who closed it; rows: the items carried)
-    MonthReopened,    ///< a month's close was reopened (office: who reopened it)
+    MonthClosed,      ///< a month was closed (rows: the items carried)
+    MonthReopened,    ///< a month's close was reopened
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -58,7 +58,10 @@ struct Change {
     int year = 0;   ///< the period; 0 when the change has none
     int month = 0;  ///< 1..12
     std::optional<FileDigest> file;
-    std::string office;     ///< the office made the configured one
+    std::string office;  ///< the office made the configured one
+    /// Who made it (login name): for a close, its reopening, a note's or a hand pair's change;
+    /// empty for the others, and for a note's or pair's change recorded before the history kept it.
+    std::string by;
     std::int64_t rows = 0;  ///< written or deleted
     /// Deposits and withdrawals written or deleted (receipts and payments for ORV), summed as
     /// the monthly summaries sum them; none for the offices.
@@ -66,6 +69,8 @@ struct Change {
     std::optional<double> withdrawals;
     std::optional<StatusChange> note;  ///< for a note's change only
     std::optional<PairChange> pair;    ///< for a hand pair's change only
+    /// For a close or its reopening: the close's number; 0 where that was not recorded.
+    std::int64_t close = 0;
 };
 
 struct Record : Change {

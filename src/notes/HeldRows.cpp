@@ -39,9 +39,11 @@ std::vector<HeldRow> readRows(store::Connection& db, Side side, const std::strin
                               const std::vector<store::Value>& params) {
     std::vector<HeldRow> out;
     const store::ResultSet rs = db.query(statement, params);
+    const std::size_t id = rs.columnIndex("Id"), date = rs.columnIndex("TDate"), office = rs.columnIndex("OffName"),
+                      amount = rs.columnIndex("Amount"), kind = rs.columnIndex("Kind");
     for (std::size_t r = 0; r < rs.rowCount(); ++r)
-        out.push_back({side, rs.field(r, 0).toText(), dayOf(rs.field(r, 1)), rs.field(r, 4).toText(),
-                       rs.field(r, 2).toNumber(), kindOf(rs.field(r, 3))});
+        out.push_back({side, rs.field(r, id).toText(), dayOf(rs.field(r, date)), rs.field(r, office).toText(),
+                       rs.field(r, amount).toNumber(), kindOf(rs.field(r, kind))});
     std::sort(out.begin(), out.end(), byIdAndDay);
     return out;
 }

@@ -1,5 +1,7 @@
 #include "notes/NoteStatements.h"
 
+#include "store/StoredRows.h"
+
 namespace vesk::notes::sql {
 
 namespace {
@@ -31,6 +33,19 @@ std::string heldRowsStatement(Side side, const std::string& ids) {
            "FROM orvtable AS a WHERE MonthKey(a.try_posting_date) IN (SELECT k FROM keys WHERE k IS NOT NULL) AND "
            "a.treasury_tran_id IN " +
            ids;
+}
+
+std::string allNotesStatement(bool byRow) {
+    return "SELECT " + store::rowIdColumn() + kNoteColumns + (byRow ? ", day" : ", NULL AS day") + " FROM notes";
+}
+
+std::string notesWithIdStatement() {
+    return "SELECT " + store::rowIdColumn() + kNoteColumns + ", day FROM notes WHERE side = ?1 AND tran_id = ?2 " +
+           "ORDER BY day";
+}
+
+std::string saveNoteStatement() {
+    return std::string("INSERT INTO notes (") + kNoteColumns + ", day) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 }
 
 std::string noteIds(Side side) {

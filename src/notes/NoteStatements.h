@@ -6,28 +6,20 @@
 
 namespace vesk::notes::sql {
 
-/// Whether the file keeps notes (files of older layouts opened as they are do not).
-inline constexpr const char* kHasNotes = "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'notes'";
-/// Whether its notes belong to rows (side, ID and date) rather than to IDs alone.
-inline constexpr const char* kNotesHaveDays =
-    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'notes' AND sql LIKE '%day INTEGER%'";
+inline constexpr const char* kNotesTable = "notes";
+/// A note's columns as read and written, its day aside: the notes of files of the layouts before
+/// store::kHandPairsLayout belong to IDs alone.
+inline constexpr const char* kNoteColumns = "side, tran_id, status, note, office, changed_by, changed_at";
 
-/// Every note: side, tran_id, day (Null for a note whose rows were gone when notes came to
-/// belong to rows), status, note, office, changed_by, changed_at.
-inline constexpr const char* kAllNotes =
-    "SELECT side, tran_id, day, status, note, office, changed_by, changed_at FROM notes";
-/// The same of a file whose notes belong to IDs alone, each without a day.
-inline constexpr const char* kAllNotesById =
-    "SELECT side, tran_id, NULL, status, note, office, changed_by, changed_at FROM notes";
+/// Every note, with its day (Null for a note whose rows were gone when notes came to belong to
+/// rows, and for every note of a file whose notes belong to IDs alone).
+std::string allNotesStatement(bool byRow);
 /// ?1 side, ?2 ID: the notes on rows with the ID.
-inline constexpr const char* kNotesWithId =
-    "SELECT side, tran_id, day, status, note, office, changed_by, changed_at FROM notes "
-    "WHERE side = ?1 AND tran_id = ?2 ORDER BY day";
+std::string notesWithIdStatement();
 /// ?1 side, ?2 ID, ?3 day (Null for none).
 inline constexpr const char* kForgetNote = "DELETE FROM notes WHERE side = ?1 AND tran_id = ?2 AND day IS ?3";
-inline constexpr const char* kSaveNote =
-    "INSERT INTO notes (side, tran_id, day, status, note, office, changed_by, changed_at) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+/// The columns above, then the day.
+std::string saveNoteStatement();
 
 /// The held rows of the side whose IDs the list names: "(?1)" for the one ID bound, or a
 /// sub-select of IDs. Id as the row spells it, TDate as CDate gives it, Amount as the

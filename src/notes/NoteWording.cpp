@@ -99,8 +99,6 @@ Message noRowForNote() { return exclamation("Please select a row to write a note
 
 Message noteFailed(const Error& error) { return critical("Error: " + error.description(), "Note"); }
 
-std::string noTimeText(const std::string& value) { return "A note holds a time that is no time: '" + value + "'"; }
-
 std::string changedText(const Note& note) { return isoDateTime(note.when) + " by " + note.who; }
 
 const std::vector<std::string>& notesHeaders() {

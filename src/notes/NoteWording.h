@@ -56,9 +56,6 @@ Message noteFailed(const Error& error);
 /// A note asked for with no row selected.
 Message noRowForNote();
 
-/// Why the notes cannot be read: one holds a time that is no time.
-std::string noTimeText(const std::string& value);
-
 /// "2025-05-02 10:15:00 by ravi": when a note was set and by whom.
 std::string changedText(const Note& note);
 

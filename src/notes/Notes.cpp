@@ -9,29 +9,49 @@
 #include "history/ImportHistory.h"
 #include "notes/NoteStatements.h"
 #include "notes/NoteWording.h"
+#include "store/Schema.h"
+#include "store/StoredRows.h"
 
 namespace vesk::notes {
 
 namespace {
 
-bool keepsNotes(store::Connection& db) { return db.scalar(sql::kHasNotes).toInt() > 0; }
+bool keepsNotes(store::Connection& db) { return db.layoutVersion() >= store::kNotesLayout; }
 // Notes that belong to rows; a file of an older layout opened as it is keeps them by ID.
-bool notesHaveDays(store::Connection& db) { return db.scalar(sql::kNotesHaveDays).toInt() > 0; }
+bool notesHaveDays(store::Connection& db) { return db.layoutVersion() >= store::kHandPairsLayout; }
 
-Note noteOf(const store::ResultSet& rs, std::size_t r) {
-    Note n;
-    n.side = sideNamed(rs.field(r, 0).toText()).value_or(Side::Bank);
-    n.id = rs.field(r, 1).toText();
-    if (!rs.field(r, 2).isNull()) n.day = rs.field(r, 2).toInt();
-    n.status = statusNamed(rs.field(r, 3).toText()).value_or(Status::Open);
-    n.text = rs.field(r, 4).toText();
-    n.office = rs.field(r, 5).toText();
-    n.who = rs.field(r, 6).toText();
-    const std::optional<DateTime> when = parseDateText(rs.field(r, 7).toText());
-    if (!when) throw Error(errc::kTypeMismatch, noTimeText(rs.field(r, 7).toText()));
-    n.when = *when;
-    return n;
-}
+// The notes a statement read, each column found once.
+class NoteRows {
+  public:
+    NoteRows(store::Connection& db, store::ResultSet rs)
+        : m_rows(db, sql::kNotesTable, std::move(rs)),
+          m_side(m_rows.column("side")),
+          m_id(m_rows.column("tran_id")),
+          m_day(m_rows.column("day")),
+          m_status(m_rows.column("status")),
+          m_text(m_rows.column("note")),
+          m_office(m_rows.column("office")),
+          m_who(m_rows.column("changed_by")),
+          m_when(m_rows.column("changed_at")) {}
+
+    std::size_t size() const { return m_rows.size(); }
+    Note note(std::size_t r) const {
+        Note n;
+        n.side = m_rows.named<Side>(r, m_side, sideNamed);
+        n.id = m_rows.text(r, m_id);
+        if (!m_rows.isNull(r, m_day)) n.day = m_rows.integer(r, m_day);
+        n.status = m_rows.named<Status>(r, m_status, statusNamed);
+        n.text = m_rows.text(r, m_text);
+        n.office = m_rows.text(r, m_office);
+        n.who = m_rows.text(r, m_who);
+        n.when = m_rows.time(r, m_when);
+        return n;
+    }
+
+  private:
+    store::StoredRows m_rows;
+    std::size_t m_side, m_id, m_day, m_status, m_text, m_office, m_who, m_when;
+};
 
 store::Value dayValue(const std::optional<long long>& day) {
     return day ? store::Value(std::int64_t(*day)) : store::Value();
@@ -40,8 +60,8 @@ store::Value dayValue(const std::optional<long long>& day) {
 std::vector<Note> notesWithId(store::Connection& db, Side side, const std::string& id) {
     std::vector<Note> out;
     if (!keepsNotes(db) || !notesHaveDays(db)) return out;
-    const store::ResultSet rs = db.query(sql::kNotesWithId, {sideKey(side), trim(id)});
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) out.push_back(noteOf(rs, r));
+    const NoteRows rs(db, db.query(sql::notesWithIdStatement(), {sideKey(side), trim(id)}));
+    for (std::size_t r = 0; r < rs.size(); ++r) out.push_back(rs.note(r));
     return out;
 }
 
@@ -53,9 +73,9 @@ std::optional<Note> noteOfDay(const std::vector<Note>& notes, std::optional<long
 
 void save(store::Connection& db, const Note& n) {
     db.execute(sql::kForgetNote, {sideKey(n.side), n.id, dayValue(n.day)});
-    db.execute(sql::kSaveNote,
-               {sideKey(n.side), n.id, dayValue(n.day), statusKey(n.status), n.text,
-                n.office.empty() ? store::Value() : store::Value(n.office), n.who, isoDateTime(n.when)});
+    db.execute(sql::saveNoteStatement(), {sideKey(n.side), n.id, statusKey(n.status), n.text,
+                                          n.office.empty() ? store::Value() : store::Value(n.office), n.who,
+                                          isoDateTime(n.when), dayValue(n.day)});
 }
 
 // The checks that come before any reading: the text's length, and a file that cannot be written.
@@ -95,6 +115,7 @@ void apply(store::Connection& db, Side side, const NoteLookup& found, const Note
 
     history::Change change;
     change.action = side == Side::Bank ? history::Action::BankNoteChange : history::Action::OrvNoteChange;
+    change.by = who;
     if (after.day) {
         const Period month = monthOfDay(*after.day);
         change.year = month.year;
@@ -231,9 +252,9 @@ NoteBook NoteBook::read(store::Connection& db) {
     NoteBook book;
     if (!keepsNotes(db)) return book;
     const bool byRow = notesHaveDays(db);
-    const store::ResultSet rs = db.query(byRow ? sql::kAllNotes : sql::kAllNotesById);
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        Note n = noteOf(rs, r);
+    const NoteRows rs(db, db.query(sql::allNotesStatement(byRow)));
+    for (std::size_t r = 0; r < rs.size(); ++r) {
+        Note n = rs.note(r);
         if (!byRow)
             book.m_byId.emplace(std::make_pair(n.side, upper(n.id)), std::move(n));
         else if (n.day)
@@ -256,7 +277,7 @@ std::vector<ListedNote> listNotes(store::Connection& db) {
     std::vector<ListedNote> out;
     if (!keepsNotes(db)) return out;
     const bool byRow = notesHaveDays(db);
-    const store::ResultSet rs = db.query(byRow ? sql::kAllNotes : sql::kAllNotesById);
+    const NoteRows rs(db, db.query(sql::allNotesStatement(byRow)));
     // The held rows with the notes' IDs: each by its row, and the earliest of each ID for
     // notes kept by ID alone.
     std::map<RowKey, HeldRow> rows;
@@ -266,8 +287,8 @@ std::vector<ListedNote> listNotes(store::Connection& db) {
             earliest.try_emplace({side, upper(row.id)}, row);
             rows.try_emplace(rowKey(row.ref()), std::move(row));
         }
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        ListedNote listed{noteOf(rs, r), std::nullopt};
+    for (std::size_t r = 0; r < rs.size(); ++r) {
+        ListedNote listed{rs.note(r), std::nullopt};
         const Note& n = listed.note;
         if (n.day) {
             if (const auto it = rows.find(rowKey(n.side, n.id, *n.day)); it != rows.end()) listed.row = it->second;

@@ -12,10 +12,15 @@
 #include "pairs/PairStatements.h"
 #include "pairs/PairWording.h"
 #include "store/ExactSum.h"
+#include "store/Schema.h"
+#include "store/StoredRows.h"
 
 namespace vesk::pairs {
 
 namespace {
+
+// What a broken pair keeps as the kind of its row that is now neither a deposit nor a withdrawal.
+constexpr const char* kNeitherKind = "neither";
 
 const char* stateKey(PairState state) {
     switch (state) {
@@ -29,57 +34,60 @@ const char* stateKey(PairState state) {
     return "";
 }
 
-PairState stateNamed(const std::string& key) {
+std::optional<PairState> stateNamed(const std::string& key) {
     for (PairState s : {PairState::Held, PairState::Broken, PairState::Undone})
         if (key == stateKey(s)) return s;
-    throw Error(errc::kTypeMismatch, unknownPairFieldText("state", key));
+    return std::nullopt;
 }
 
-Kind kindOf(const store::Value& v) {
-    const std::optional<Kind> kind = notes::kindNamed(v.toText());
-    if (!kind) throw Error(errc::kTypeMismatch, unknownPairFieldText("kind", v.toText()));
-    return *kind;
-}
-
-Side sideOf(const store::Value& v) {
-    const std::optional<Side> side = notes::sideNamed(v.toText());
-    if (!side) throw Error(errc::kTypeMismatch, unknownPairFieldText("side", v.toText()));
-    return *side;
-}
-
-DateTime timeOf(const store::Value& v) {
-    const std::optional<DateTime> t = parseDateText(v.toText());
-    if (!t) throw Error(errc::kTypeMismatch, pairNoTimeText(v.toText()));
-    return *t;
-}
-
-bool keepsPairs(store::Connection& db) { return db.scalar(sql::kHasHandPairs).toInt() > 0; }
+bool keepsPairs(store::Connection& db) { return db.layoutVersion() >= store::kHandPairsLayout; }
 
 bool rowOrder(const PairRow& a, const PairRow& b) {
     const std::string ua = upper(a.id), ub = upper(b.id);
     return std::tie(a.side, a.day, ua, a.id) < std::tie(b.side, b.day, ub, b.id);
 }
 
-HandPair pairOf(const store::ResultSet& rs, std::size_t r) {
+// The columns of a result of pairs, found once.
+struct PairColumns {
+    explicit PairColumns(const store::StoredRows& rs)
+        : number(rs.column("number")),
+          kind(rs.column("kind")),
+          difference(rs.column("difference")),
+          text(rs.column("pair_text")),
+          by(rs.column("made_by")),
+          when(rs.column("made_at")),
+          state(rs.column("state")),
+          changedBy(rs.column("changed_by")),
+          changed(rs.column("changed_at")),
+          brokenSide(rs.column("broken_side")),
+          brokenId(rs.column("broken_tran_id")),
+          brokenDay(rs.column("broken_day")),
+          brokenAmount(rs.column("broken_amount")),
+          brokenKind(rs.column("broken_kind")) {}
+    std::size_t number, kind, difference, text, by, when, state, changedBy, changed, brokenSide, brokenId, brokenDay,
+        brokenAmount, brokenKind;
+};
+
+HandPair pairOf(const store::StoredRows& rs, const PairColumns& c, std::size_t r) {
     HandPair p;
-    p.number = int(rs.field(r, 0).toInt());
-    p.kind = kindOf(rs.field(r, 1));
-    p.difference = rs.field(r, 2).toNumber();
-    p.text = rs.field(r, 3).toText();
-    p.by = rs.field(r, 4).toText();
-    p.when = timeOf(rs.field(r, 5));
-    p.state = stateNamed(rs.field(r, 6).toText());
-    p.changedBy = rs.field(r, 7).toText();
-    if (!rs.field(r, 8).isNull()) p.changed = timeOf(rs.field(r, 8));
-    if (p.state == PairState::Broken && !rs.field(r, 9).isNull()) {
+    p.number = int(rs.integer(r, c.number));
+    p.kind = rs.named<Kind>(r, c.kind, notes::kindNamed);
+    p.difference = rs.number(r, c.difference);
+    p.text = rs.text(r, c.text);
+    p.by = rs.text(r, c.by);
+    p.when = rs.time(r, c.when);
+    p.state = rs.named<PairState>(r, c.state, stateNamed);
+    p.changedBy = rs.text(r, c.changedBy);
+    p.changed = rs.optionalTime(r, c.changed);
+    if (p.state == PairState::Broken && !rs.isNull(r, c.brokenSide)) {
         Break b;
-        b.row.side = sideOf(rs.field(r, 9));
-        b.row.id = rs.field(r, 10).toText();
-        b.row.day = rs.field(r, 11).toInt();
-        if (!rs.field(r, 12).isNull()) b.amount = rs.field(r, 12).toNumber();
-        if (!rs.field(r, 13).isNull()) {
+        b.row.side = rs.named<Side>(r, c.brokenSide, notes::sideNamed);
+        b.row.id = rs.text(r, c.brokenId);
+        b.row.day = rs.integer(r, c.brokenDay);
+        if (!rs.isNull(r, c.brokenAmount)) b.amount = rs.number(r, c.brokenAmount);
+        if (!rs.isNull(r, c.brokenKind)) {
             b.kindChanged = true;
-            b.kind = notes::kindNamed(rs.field(r, 13).toText());
+            if (rs.text(r, c.brokenKind) != kNeitherKind) b.kind = rs.named<Kind>(r, c.brokenKind, notes::kindNamed);
         }
         p.broken = b;
     }
@@ -94,36 +102,50 @@ void sortRows(HandPair& p) {
         if (notes::rowKey(row.ref()) == notes::rowKey(p.broken->row.ref())) p.broken->row = row;
 }
 
-PairRow rowOf(const store::ResultSet& rs, std::size_t r) {
-    return {sideOf(rs.field(r, 1)), rs.field(r, 2).toText(), rs.field(r, 3).toInt(), rs.field(r, 4).toText(),
-            rs.field(r, 5).toNumber()};
+struct RowColumns {
+    explicit RowColumns(const store::StoredRows& rs)
+        : pair(rs.column("pair")),
+          side(rs.column("side")),
+          id(rs.column("tran_id")),
+          day(rs.column("day")),
+          office(rs.column("office")),
+          amount(rs.column("amount")) {}
+    std::size_t pair, side, id, day, office, amount;
+};
+
+PairRow rowOf(const store::StoredRows& rs, const RowColumns& c, std::size_t r) {
+    return {rs.named<Side>(r, c.side, notes::sideNamed), rs.text(r, c.id), rs.integer(r, c.day), rs.text(r, c.office),
+            rs.number(r, c.amount)};
 }
 
 // The pairs of the states and their rows, by number.
 std::vector<HandPair> readPairs(store::Connection& db, const std::string& states) {
     std::vector<HandPair> out;
     if (!keepsPairs(db)) return out;
-    const store::ResultSet pairs = db.query(sql::pairsStatement(states));
+    const store::StoredRows pairs(db, sql::kPairsTable, db.query(sql::pairsStatement(states)));
+    const PairColumns pairColumns(pairs);
     std::map<int, std::size_t> at;
-    for (std::size_t r = 0; r < pairs.rowCount(); ++r) {
-        out.push_back(pairOf(pairs, r));
+    for (std::size_t r = 0; r < pairs.size(); ++r) {
+        out.push_back(pairOf(pairs, pairColumns, r));
         at[out.back().number] = out.size() - 1;
     }
-    const store::ResultSet rows = db.query(sql::pairRowsStatement(states));
-    for (std::size_t r = 0; r < rows.rowCount(); ++r)
-        if (const auto it = at.find(int(rows.field(r, 0).toInt())); it != at.end())
-            out[it->second].rows.push_back(rowOf(rows, r));
+    const store::StoredRows rows(db, sql::kPairRowsTable, db.query(sql::pairRowsStatement(states)));
+    const RowColumns rowColumns(rows);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (const auto it = at.find(int(rows.integer(r, rowColumns.pair))); it != at.end())
+            out[it->second].rows.push_back(rowOf(rows, rowColumns, r));
     for (HandPair& p : out) sortRows(p);
     return out;
 }
 
 std::optional<HandPair> pairNumbered(store::Connection& db, int number) {
     if (!keepsPairs(db)) return std::nullopt;
-    const store::ResultSet rs = db.query(sql::kPairNumbered, {number});
-    if (rs.empty()) return std::nullopt;
-    HandPair p = pairOf(rs, 0);
-    const store::ResultSet rows = db.query(sql::kPairRowsNumbered, {number});
-    for (std::size_t r = 0; r < rows.rowCount(); ++r) p.rows.push_back(rowOf(rows, r));
+    const store::StoredRows rs(db, sql::kPairsTable, db.query(sql::pairNumberedStatement(), {number}));
+    if (rs.size() == 0) return std::nullopt;
+    HandPair p = pairOf(rs, PairColumns(rs), 0);
+    const store::StoredRows rows(db, sql::kPairRowsTable, db.query(sql::pairRowsNumberedStatement(), {number}));
+    const RowColumns rowColumns(rows);
+    for (std::size_t r = 0; r < rows.size(); ++r) p.rows.push_back(rowOf(rows, rowColumns, r));
     sortRows(p);
     return p;
 }
@@ -134,9 +156,10 @@ const std::string kListedStates = "'held', 'broken'";
 // The change's period is the month of the pair's earliest row: the stored pairing of the
 // months up to two from it is then paired again, and a pair spans at most 31 days.
 void record(store::Connection& db, history::Action action, const HandPair& pair, std::string detail,
-            const DateTime& when) {
+            const std::string& who, const DateTime& when) {
     history::Change change;
     change.action = action;
+    change.by = who;
     const Period month = monthOfDay(pair.firstDay());
     change.year = month.year;
     change.month = month.month;
@@ -310,11 +333,11 @@ MadePair makePair(store::Connection& db, const PairRequest& request, const std::
         pair.when = when;
         db.execute(sql::kSavePair,
                    {pair.number, notes::kindKey(pair.kind), pair.difference, pair.text, who, isoDateTime(when)});
-        store::Statement insert = db.prepare(sql::kSavePairRow);
+        store::Statement insert = db.prepare(sql::savePairRowStatement());
         for (const PairRow& row : pair.rows)
             insert.execute(
                 {pair.number, notes::sideKey(row.side), row.id, std::int64_t(row.day), row.office, row.amount});
-        record(db, history::Action::HandPairMade, pair, madeDetail(pair), when);
+        record(db, history::Action::HandPairMade, pair, madeDetail(pair), who, when);
         tx.commit();
         out.pair = std::move(pair);
         return out;
@@ -349,7 +372,7 @@ Undo unpair(store::Connection& db, const std::string& name, const std::string& w
             return out;
         }
         db.execute(sql::kUndo, {*number, who, isoDateTime(when)});
-        record(db, history::Action::HandPairUndone, *out.pair, undoneDetail(*out.pair), when);
+        record(db, history::Action::HandPairUndone, *out.pair, undoneDetail(*out.pair), who, when);
         tx.commit();
         out.pair->state = PairState::Undone;
         out.pair->changedBy = who;
@@ -419,11 +442,11 @@ std::vector<int> breakChangedPairs(store::Connection& db, Side side, const DateT
             db.execute(sql::kBreak, {pair.number, who, isoDateTime(when), notes::sideKey(row.side), row.id,
                                      std::int64_t(row.day), b.amount ? store::Value(*b.amount) : store::Value(),
                                      b.kindChanged && b.kind ? store::Value(notes::kindKey(*b.kind))
-                                     : b.kindChanged         ? store::Value("neither")
+                                     : b.kindChanged         ? store::Value(kNeitherKind)
                                                              : store::Value()});
             pair.state = PairState::Broken;
             pair.broken = b;
-            record(db, history::Action::HandPairBroken, pair, brokenDetail(pair), when);
+            record(db, history::Action::HandPairBroken, pair, brokenDetail(pair), who, when);
             broken.push_back(pair.number);
             break;
         }

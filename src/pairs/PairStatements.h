@@ -6,27 +6,27 @@
 
 namespace vesk::pairs::sql {
 
-/// Whether the file keeps hand pairs (files of older layouts opened as they are do not).
-inline constexpr const char* kHasHandPairs =
-    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'hand_pairs'";
-
 /// The number after every pair ever made, undone ones included.
 inline constexpr const char* kNextNumber = "SELECT IfNull(Max(number), 0) + 1 FROM hand_pairs";
 inline constexpr const char* kSavePair =
     "INSERT INTO hand_pairs (number, kind, difference, pair_text, made_by, made_at, state) "
     "VALUES (?, ?, ?, ?, ?, ?, 'held')";
-inline constexpr const char* kSavePairRow =
-    "INSERT INTO hand_pair_rows (pair, side, tran_id, day, office, amount) VALUES (?, ?, ?, ?, ?, ?)";
 
+inline constexpr const char* kPairsTable = "hand_pairs";
+inline constexpr const char* kPairRowsTable = "hand_pair_rows";
+/// The columns of a pair and of a pair's row, as they are read (and a row as it is written).
+inline constexpr const char* kPairColumns =
+    "number, kind, difference, pair_text, made_by, made_at, state, changed_by, changed_at, broken_side, "
+    "broken_tran_id, broken_day, broken_amount, broken_kind";
+inline constexpr const char* kPairRowColumns = "pair, side, tran_id, day, office, amount";
+
+std::string savePairRowStatement();
 /// The pairs and their rows, of the states named (a list of quoted states), by number.
 std::string pairsStatement(const std::string& states);
 std::string pairRowsStatement(const std::string& states);
 /// The pair with the number ?1, whatever its state, and its rows.
-inline constexpr const char* kPairNumbered =
-    "SELECT number, kind, difference, pair_text, made_by, made_at, state, changed_by, changed_at, broken_side, "
-    "broken_tran_id, broken_day, broken_amount, broken_kind FROM hand_pairs WHERE number = ?1";
-inline constexpr const char* kPairRowsNumbered =
-    "SELECT pair, side, tran_id, day, office, amount FROM hand_pair_rows WHERE pair = ?1";
+std::string pairNumberedStatement();
+std::string pairRowsNumberedStatement();
 
 /// ?1 number, ?2 who, ?3 when.
 inline constexpr const char* kUndo =

@@ -185,12 +185,4 @@ std::vector<std::vector<std::string>> pairLines(const HandPair& pair) {
     return out;
 }
 
-std::string unknownPairFieldText(const char* field, const std::string& value) {
-    return std::string("A hand pair holds an unknown ") + field + " '" + value + "'";
-}
-
-std::string pairNoTimeText(const std::string& value) {
-    return "A hand pair holds a time that is no time: '" + value + "'";
-}
-
 }  // namespace vesk::pairs

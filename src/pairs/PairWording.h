@@ -55,10 +55,4 @@ const std::vector<std::string>& pairHeaders();
 /// date dd/mm/yyyy, When yyyy-mm-dd hh:mm:ss.
 std::vector<std::vector<std::string>> pairLines(const HandPair& pair);
 
-// Why a stored pair cannot be read.
-/// "A hand pair holds an unknown state 'x'" for field "state", and so on.
-std::string unknownPairFieldText(const char* field, const std::string& value);
-/// "A hand pair holds a time that is no time: 'x'".
-std::string pairNoTimeText(const std::string& value);
-
 }  // namespace vesk::pairs

@@ -11,16 +11,11 @@
 #include "notes/NoteWording.h"
 #include "review/CloseStatements.h"
 #include "review/ReviewWording.h"
+#include "store/StoredRows.h"
 
 namespace vesk::review {
 
 namespace {
-
-DateTime closeTimeOf(const store::Value& v) {
-    const std::optional<DateTime> t = parseDateText(v.toText());
-    if (!t) throw Error(errc::kTypeMismatch, closeTimeFaultText(v.toText()));
-    return *t;
-}
 
 // A listed item's cells as one field, and back.
 std::string closeJoinedCells(const std::vector<std::string>& cells) {
@@ -54,69 +49,91 @@ std::string closeDigestOf(const MonthClose& c) {
     return history::sha256Hex(text.data(), text.size());
 }
 
-bool keepsCloses(store::Connection& db) { return store::hasTable(db, sql::kClosesTable); }
-
 // Every close as listed, without its lines and items: what choosing among them needs.
 std::vector<MonthClose> closeHeads(store::Connection& db) {
     std::vector<MonthClose> out;
-    if (!keepsCloses(db)) return out;
-    const store::ResultSet rs = db.query(sql::kCloses);
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+    const int layout = db.layoutVersion();
+    if (layout < store::kClosesLayout) return out;
+    const store::StoredRows rs(db, sql::kClosesTable, db.query(sql::closesStatement(layout)));
+    const std::size_t number = rs.column("number"), key = rs.column("month_key"), closedAt = rs.column("closed_at"),
+                      closedBy = rs.column("closed_by"), monthDigest = rs.column("month_digest"),
+                      previousDigest = rs.column("previous_digest"), digest = rs.column("digest"),
+                      reopenedAt = rs.column("reopened_at"), reopenedBy = rs.column("reopened_by"),
+                      digestVersion = rs.column("digest_version");
+    for (std::size_t r = 0; r < rs.size(); ++r) {
         MonthClose c;
-        c.number = rs.field(r, 0).toInt();
-        c.period = periodOfKey(rs.field(r, 1).toInt());
-        c.closedAt = closeTimeOf(rs.field(r, 2));
-        c.closedBy = rs.field(r, 3).toText();
-        c.monthDigest = rs.field(r, 4).toText();
-        c.previousDigest = rs.field(r, 5).toText();
-        c.digest = rs.field(r, 6).toText();
-        if (!rs.field(r, 7).isNull()) c.reopenedAt = closeTimeOf(rs.field(r, 7));
-        c.reopenedBy = rs.field(r, 8).toText();
+        c.number = rs.integer(r, number);
+        c.period = periodOfKey(rs.integer(r, key));
+        c.closedAt = rs.time(r, closedAt);
+        c.closedBy = rs.text(r, closedBy);
+        c.monthDigest = rs.text(r, monthDigest);
+        c.previousDigest = rs.text(r, previousDigest);
+        c.digest = rs.text(r, digest);
+        c.reopenedAt = rs.optionalTime(r, reopenedAt);
+        c.reopenedBy = rs.text(r, reopenedBy);
+        c.digestVersion = int(rs.integer(r, digestVersion));
         out.push_back(std::move(c));
     }
     return out;
 }
 
-// Lines and items, each row given to the close of `closes` (in number order) its first column
+// Lines and items, each row given to the close of `closes` (in number order) its close column
 // numbers; rows of any other close are left out.
-void readContents(const store::ResultSet& lines, const store::ResultSet& items, std::vector<MonthClose>& closes) {
-    const auto closeOf = [&](const store::Value& number) -> MonthClose* {
-        const long long n = number.toInt();
+void readContents(const store::StoredRows& lines, const store::StoredRows& items, std::vector<MonthClose>& closes) {
+    const auto closeOf = [&](long long n) -> MonthClose* {
         const auto it = std::lower_bound(closes.begin(), closes.end(), n,
                                          [](const MonthClose& c, long long key) { return c.number < key; });
         return it != closes.end() && it->number == n ? &*it : nullptr;
     };
-    for (std::size_t r = 0; r < lines.rowCount(); ++r) {
-        MonthClose* c = closeOf(lines.field(r, 0));
-        const long long line = lines.field(r, 1).toInt();
-        if (!c || line < 0 || line >= static_cast<long long>(kStatementLineCount)) continue;
-        StatementFigures& f = c->lines[std::size_t(line)];
-        f.deposits = lines.field(r, 2).toNumber();
-        f.withdrawals = lines.field(r, 3).toNumber();
-        if (!lines.field(r, 4).isNull()) f.rows = lines.field(r, 4).toInt();
-    }
-    for (std::size_t r = 0; r < items.rowCount(); ++r) {
-        MonthClose* c = closeOf(items.field(r, 0));
+    const std::size_t lineClose = lines.column("close"), line = lines.column("line"),
+                      deposits = lines.column("deposits"), withdrawals = lines.column("withdrawals"),
+                      rows = lines.column("row_count");
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        MonthClose* c = closeOf(lines.integer(r, lineClose));
         if (!c) continue;
-        c->itemCells.push_back(closeSplitCells(items.field(r, 9).toText()));
-        if (items.field(r, 1).toInt() == 0) continue;
+        const std::int64_t l = lines.integer(r, line);
+        if (l < 0 || l >= static_cast<std::int64_t>(kStatementLineCount)) lines.fault(r, line);
+        StatementFigures& f = c->lines[std::size_t(l)];
+        f.deposits = lines.number(r, deposits);
+        f.withdrawals = lines.number(r, withdrawals);
+        if (!lines.isNull(r, rows)) f.rows = lines.integer(r, rows);
+    }
+    const std::size_t itemClose = items.column("close"), carried = items.column("carried"), side = items.column("side"),
+                      id = items.column("tran_id"), day = items.column("day"), office = items.column("office"),
+                      kind = items.column("kind"), amount = items.column("amount"), since = items.column("since_key"),
+                      cells = items.column("cells");
+    for (std::size_t r = 0; r < items.size(); ++r) {
+        MonthClose* c = closeOf(items.integer(r, itemClose));
+        if (!c) continue;
+        c->itemCells.push_back(closeSplitCells(items.text(r, cells)));
+        if (items.integer(r, carried) == 0) continue;
         CarriedItem i;
-        i.side = notes::sideNamed(items.field(r, 2).toText()).value_or(notes::Side::Orv);
-        i.id = items.field(r, 3).toText();
-        i.day = items.field(r, 4).toInt();
-        i.office = items.field(r, 5).toText();
-        i.kind = notes::kindNamed(items.field(r, 6).toText()).value_or(notes::Kind::Withdrawal);
-        i.amount = items.field(r, 7).toNumber();
-        i.since = periodOfKey(items.field(r, 8).toInt());
+        i.side = items.named<notes::Side>(r, side, notes::sideNamed);
+        i.id = items.text(r, id);
+        i.day = items.integer(r, day);
+        i.office = items.text(r, office);
+        i.kind = items.named<notes::Kind>(r, kind, notes::kindNamed);
+        i.amount = items.number(r, amount);
+        i.since = periodOfKey(items.integer(r, since));
         c->carried.push_back(std::move(i));
     }
 }
 
+// Every close's lines and items, or (`ofOne`) those of the close numbered.
+void readContents(store::Connection& db, std::vector<MonthClose>& closes, std::optional<long long> ofOne) {
+    std::vector<store::Value> number;
+    if (ofOne) number.emplace_back(std::int64_t(*ofOne));
+    readContents(
+        store::StoredRows(db, sql::kCloseLinesTable, db.query(sql::closeLinesStatement(ofOne.has_value()), number)),
+        store::StoredRows(db, sql::kCloseItemsTable, db.query(sql::closeItemsStatement(ofOne.has_value()), number)),
+        closes);
+}
+
 // One close whole: its head with its lines and items read.
 MonthClose withContents(store::Connection& db, MonthClose c) {
-    const std::vector<store::Value> number{std::int64_t(c.number)};
+    const long long number = c.number;
     std::vector<MonthClose> one{std::move(c)};
-    readContents(db.query(sql::kCloseLinesOf, number), db.query(sql::kCloseItemsOf, number), one);
+    readContents(db, one, number);
     return std::move(one.front());
 }
 
@@ -161,13 +178,14 @@ bool sameStatement(const MonthStatement& a, const MonthStatement& b) {
     return true;
 }
 
-void recordClose(store::Connection& db, history::Action action, Period period, const std::string& who,
+void recordClose(store::Connection& db, history::Action action, long long number, Period period, const std::string& who,
                  std::int64_t rows, const std::optional<StatementFigures>& difference, const DateTime& when) {
     history::Change change;
     change.action = action;
+    change.close = number;
     change.year = period.year;
     change.month = period.month;
-    change.office = who;
+    change.by = who;
     change.rows = rows;
     if (difference) change.deposits = difference->deposits, change.withdrawals = difference->withdrawals;
     history::recordChange(db, change, when);
@@ -177,7 +195,7 @@ void recordClose(store::Connection& db, history::Action action, Period period, c
 
 std::vector<MonthClose> monthCloses(store::Connection& db) {
     std::vector<MonthClose> out = closeHeads(db);
-    if (!out.empty()) readContents(db.query(sql::kCloseLines), db.query(sql::kCloseItems), out);
+    if (!out.empty()) readContents(db, out, std::nullopt);
     return out;
 }
 
@@ -272,7 +290,8 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     c.monthDigest = s.monthDigest;
     c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
     c.digest = closeDigestOf(c);
-    db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest});
+    db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest,
+                                c.digestVersion});
     c.number = db.scalar(sql::kAddedCloseNumber).toInt();
     for (std::size_t l = 0; l < kStatementLineCount; ++l) {
         const StatementFigures& f = c.lines[l];
@@ -288,7 +307,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
                     i.since.key(), closeJoinedCells(c.itemCells[std::size_t(position)])});
         ++position;
     }
-    recordClose(db, history::Action::MonthClosed, period, who, std::int64_t(c.carried.size()),
+    recordClose(db, history::Action::MonthClosed, c.number, period, who, std::int64_t(c.carried.size()),
                 c.line(StatementLine::Difference), c.closedAt);
     tx.commit();
     out.close = std::move(c);
@@ -308,7 +327,7 @@ bool reopenMonthWithin(store::Connection& db, Period period, const std::string& 
     for (const MonthClose& c : closeHeads(db))
         if (c.stands() && c.period.key() == period.key()) number = c.number;
     if (!number || db.execute(sql::kReopenClose, {isoDateTime(when), who, std::int64_t(*number)}) != 1) return false;
-    recordClose(db, history::Action::MonthReopened, period, who, 0, std::nullopt, when);
+    recordClose(db, history::Action::MonthReopened, *number, period, who, 0, std::nullopt, when);
     return true;
 }
 

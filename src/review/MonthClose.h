@@ -26,6 +26,7 @@ struct MonthClose {
     std::string digest;                               ///< its own, over all of the above
     std::optional<DateTime> reopenedAt;
     std::string reopenedBy;
+    int digestVersion = 1;  ///< the formula its month digest was taken with
 
     bool stands() const { return !reopenedAt; }
     const StatementFigures& line(StatementLine l) const { return lines[std::size_t(l)]; }

@@ -4,37 +4,39 @@
 #include <vector>
 
 #include "compare/CompareStatements.h"
+#include "store/StoredRows.h"
 
 namespace vesk::review::sql {
 
-/// Whether the file keeps what the pairing found, with each exception's twin (files of older
-/// layouts opened as they are do not).
-inline constexpr const char* kHasStoredPairing =
-    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'paired_exceptions' AND sql LIKE '%twin_id%'";
+/// The tables of what the pairing found; files of older layouts opened as they are lack them,
+/// or (before store::kHandPairsLayout) keep no twins.
+inline constexpr const char* kMarksTable = "paired_marks";
+inline constexpr const char* kMonthsTable = "paired_months";
+inline constexpr const char* kExceptionsTable = "paired_exceptions";
+/// A stored exception's columns, as read and written.
+inline constexpr const char* kExceptionColumns =
+    "month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount";
 
 /// The highest row id of the bank rows, the ORV entries and the office master.
 inline constexpr const char* kLastRows =
-    "SELECT (SELECT IfNull(Max(rowid), 0) FROM veskfinacle), (SELECT IfNull(Max(rowid), 0) FROM orvtable), "
-    "(SELECT IfNull(Max(rowid), 0) FROM mastertable)";
-inline constexpr const char* kMarks =
-    "SELECT last_change, bank_rowid, orv_rowid, master_rowid FROM paired_marks WHERE id = 1";
+    "SELECT (SELECT IfNull(Max(rowid), 0) FROM veskfinacle) AS bank_rowid, (SELECT IfNull(Max(rowid), 0) FROM "
+    "orvtable) AS orv_rowid, (SELECT IfNull(Max(rowid), 0) FROM mastertable) AS master_rowid";
+inline const std::string kMarks = "SELECT " + store::rowIdColumn() +
+                                  "last_change, bank_rowid, orv_rowid, master_rowid FROM paired_marks WHERE id = 1";
 inline constexpr const char* kSaveMarks =
     "INSERT OR REPLACE INTO paired_marks (id, last_change, bank_rowid, orv_rowid, master_rowid) "
     "VALUES (1, ?, ?, ?, ?)";
 
-inline constexpr const char* kStoredMonths = "SELECT month_key, last_change FROM paired_months";
-inline constexpr const char* kStoredExceptions =
-    "SELECT month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount FROM paired_exceptions";
+inline const std::string kStoredMonths = "SELECT " + store::rowIdColumn() + "month_key, last_change FROM paired_months";
+inline const std::string kStoredExceptions =
+    "SELECT " + store::rowIdColumn() + kExceptionColumns + " FROM paired_exceptions";
 /// Those of one month (?1).
-inline constexpr const char* kStoredMonthExceptions =
-    "SELECT month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount FROM paired_exceptions "
-    "WHERE month_key = ?1";
+inline const std::string kStoredMonthExceptions = kStoredExceptions + " WHERE month_key = ?1";
 inline constexpr const char* kForgetMonth = "DELETE FROM paired_months WHERE month_key = ?";
 inline constexpr const char* kForgetExceptions = "DELETE FROM paired_exceptions WHERE month_key = ?";
 inline constexpr const char* kSaveMonth = "INSERT OR REPLACE INTO paired_months (month_key, last_change) VALUES (?, ?)";
-inline constexpr const char* kSaveException =
-    "INSERT INTO paired_exceptions (month_key, office, kind, side, day, tran_id, amount, class, twin_id, twin_amount) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+inline const std::string kSaveException =
+    std::string("INSERT INTO paired_exceptions (") + kExceptionColumns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 /// The newest record of each month key (year * 100 + month; Null for a change without a
 /// period) among the records of the actions named, as Key and LastChange.

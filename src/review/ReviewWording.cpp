@@ -89,10 +89,6 @@ std::string openItemsFileName(long long asOf) {
     return "Open_Items_" + day + ".xlsx";
 }
 
-std::string unknownClassText(const std::string& tag) {
-    return "The stored pairing holds an unknown class '" + tag + "'";
-}
-
 const char* statementLineText(StatementLine line) {
     switch (line) {
         case StatementLine::Vesk:
@@ -187,18 +183,21 @@ std::vector<std::string> statementItemCells(const StatementItem& item) {
     const CarriedItem& i = item.item;
     const std::optional<compare::ExplainedLine>& now = item.now;
     const bool noted = now && now->note;
-    return {item.state == ItemState::Cleared ? "cleared" : "carried forward",
-            isoMonth(i.since),
-            notes::sideText(i.side),
-            i.id,
-            dayText(i.day),
-            i.office,
-            notes::kindText(i.kind),
-            formatAmount(signedAmount(i.side, i.amount)),
-            now ? compare::pairClassTag(now->cls) : "",
-            noted ? notes::statusText(now->note->status) : "",
-            noted ? now->note->text : "",
-            item.how ? clearedByText(*item.how) : ""};
+    std::vector<std::string> cells(kItemCellCount);
+    const auto cell = [&](ItemCell c) -> std::string& { return cells[std::size_t(c)]; };
+    cell(ItemCell::State) = item.state == ItemState::Cleared ? "cleared" : "carried forward";
+    cell(ItemCell::Since) = isoMonth(i.since);
+    cell(ItemCell::Side) = notes::sideText(i.side);
+    cell(ItemCell::Id) = i.id;
+    cell(ItemCell::Date) = dayText(i.day);
+    cell(ItemCell::Office) = i.office;
+    cell(ItemCell::Kind) = notes::kindText(i.kind);
+    cell(ItemCell::Amount) = formatAmount(signedAmount(i.side, i.amount));
+    cell(ItemCell::Class) = now ? compare::pairClassTag(now->cls) : "";
+    cell(ItemCell::Status) = noted ? notes::statusText(now->note->status) : "";
+    cell(ItemCell::Note) = noted ? now->note->text : "";
+    cell(ItemCell::How) = item.how ? clearedByText(*item.how) : "";
+    return cells;
 }
 
 std::string noRowsForStatementText(Period period) {
@@ -327,10 +326,6 @@ std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt) {
 std::string closeOutOfChainText(Period period, const DateTime& closedAt) {
     return "The close of " + monthAndYear(period) + " made on " + closeWhenText(closedAt) +
            " does not follow the close before it";
-}
-
-std::string closeTimeFaultText(const std::string& value) {
-    return "The closes hold a time that is no time: '" + value + "'";
 }
 
 }  // namespace vesk::review

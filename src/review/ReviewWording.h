@@ -32,9 +32,6 @@ std::string notAnAsOfDate(const std::string& given);
 /// "No open items as of 05/06/2025."
 std::string noOpenItemsText(long long asOf);
 
-/// The stored pairing cannot be read: it names a class there is none of.
-std::string unknownClassText(const std::string& tag);
-
 // The workbook.
 inline constexpr const char* kOpenItemsSheetName = "Open Items";
 inline constexpr const char* kOpenItemsTitle = "VESK - ORV Comparison - Open Items";
@@ -57,6 +54,9 @@ std::vector<std::string> statementCells(StatementLine line, const StatementFigur
 /// The cells of the statement's lines from..to: one of its blocks as every view shows it.
 std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
                                                     StatementLine to);
+/// An item's cells, in the order the statement lists them.
+enum class ItemCell { State, Since, Side, Id, Date, Office, Kind, Amount, Class, Status, Note, How };
+inline constexpr std::size_t kItemCellCount = std::size_t(ItemCell::How) + 1;
 /// State, Since, Side, ID, Date, Office Name, Kind, Amount, Class, Status, Note, How.
 const std::vector<std::string>& statementItemHeaders();
 /// "matched", "group", "timing", "manual", "explained", "resolved", "changed", "no longer held".
@@ -117,6 +117,5 @@ std::string closedOnLine(const MonthClose& close);
 /// The faults check names in the chain of closes.
 std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt);
 std::string closeOutOfChainText(Period period, const DateTime& closedAt);
-std::string closeTimeFaultText(const std::string& value);
 
 }  // namespace vesk::review

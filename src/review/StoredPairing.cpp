@@ -11,6 +11,8 @@
 #include "history/ImportHistory.h"
 #include "review/ReviewStatements.h"
 #include "review/ReviewWording.h"
+#include "store/Schema.h"
+#include "store/StoredRows.h"
 
 namespace vesk::review {
 
@@ -47,16 +49,18 @@ class Changes {
   public:
     explicit Changes(store::Connection& db) {
         const store::ResultSet rows = db.query(sql::changesByMonthStatement(actionKeys(kRowChanges)));
+        const std::size_t key = rows.columnIndex("Key"), last = rows.columnIndex("LastChange");
         for (std::size_t r = 0; r < rows.rowCount(); ++r) {
-            const std::int64_t id = rows.field(r, 1).toInt();
-            if (rows.field(r, 0).isNull())
+            const std::int64_t id = rows.field(r, last).toInt();
+            if (rows.field(r, key).isNull())
                 m_everyMonth = std::max(m_everyMonth, id);  // a deletion of no month it could name
             else
-                m_byMonth[monthIndex(rows.field(r, 0).toInt())] = id;
+                m_byMonth[monthIndex(rows.field(r, key).toInt())] = id;
         }
         const store::ResultSet master = db.query(sql::changesByMonthStatement(actionKeys(kMasterChanges)));
+        const std::size_t masterLast = master.columnIndex("LastChange");
         for (std::size_t r = 0; r < master.rowCount(); ++r)
-            m_everyMonth = std::max(m_everyMonth, master.field(r, 1).toInt());
+            m_everyMonth = std::max(m_everyMonth, master.field(r, masterLast).toInt());
     }
 
     std::int64_t lastFor(int key) const {
@@ -89,43 +93,51 @@ struct Marks {
 
 Marks currentMarks(store::Connection& db, const Changes& changes) {
     const store::ResultSet rs = db.query(sql::kLastRows);
-    return {changes.last(), rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt()};
+    return {changes.last(), rs.field(0, "bank_rowid").toInt(), rs.field(0, "orv_rowid").toInt(),
+            rs.field(0, "master_rowid").toInt()};
 }
 
 std::optional<Marks> storedMarks(store::Connection& db) {
-    const store::ResultSet rs = db.query(sql::kMarks);
-    if (rs.empty()) return std::nullopt;
-    return Marks{rs.field(0, 0).toInt(), rs.field(0, 1).toInt(), rs.field(0, 2).toInt(), rs.field(0, 3).toInt()};
+    const store::StoredRows rs(db, sql::kMarksTable, db.query(sql::kMarks));
+    if (rs.size() == 0) return std::nullopt;
+    return Marks{rs.integer(0, rs.column("last_change")), rs.integer(0, rs.column("bank_rowid")),
+                 rs.integer(0, rs.column("orv_rowid")), rs.integer(0, rs.column("master_rowid"))};
 }
 
-compare::PairClass classNamed(const std::string& tag) {
+std::optional<compare::PairClass> classNamed(const std::string& tag) {
     for (compare::PairClass c :
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
           compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
         if (tag == compare::pairClassTag(c)) return c;
-    throw Error(errc::kTypeMismatch, unknownClassText(tag));
+    return std::nullopt;
 }
 
 // The stored lines the result holds, by month key.
-std::map<std::int64_t, std::vector<ExplainedLine>> linesOf(const store::ResultSet& rs) {
+std::map<std::int64_t, std::vector<ExplainedLine>> linesOf(const store::StoredRows& rs) {
     std::map<std::int64_t, std::vector<ExplainedLine>> out;
-    for (std::size_t r = 0; r < rs.rowCount(); ++r) {
+    const std::size_t key = rs.column("month_key"), office = rs.column("office"), kind = rs.column("kind"),
+                      side = rs.column("side"), day = rs.column("day"), id = rs.column("tran_id"),
+                      amount = rs.column("amount"), cls = rs.column("class"), twinId = rs.column("twin_id"),
+                      twinAmount = rs.column("twin_amount");
+    for (std::size_t r = 0; r < rs.size(); ++r) {
         ExplainedLine line;
-        line.office = rs.field(r, 1).toText();
-        line.kind = notes::kindNamed(rs.field(r, 2).toText()).value_or(compare::ExplainKind::Withdrawal);
-        line.side = notes::sideNamed(rs.field(r, 3).toText()).value_or(notes::Side::Bank);
-        line.day = rs.field(r, 4).toInt();
-        line.id = rs.field(r, 5).toText();
-        line.amount = rs.field(r, 6).toNumber();
-        line.cls = classNamed(rs.field(r, 7).toText());
-        if (!rs.field(r, 8).isNull()) line.twin = compare::Twin{rs.field(r, 8).toText(), rs.field(r, 9).toNumber()};
-        out[rs.field(r, 0).toInt()].push_back(std::move(line));
+        line.office = rs.text(r, office);
+        line.kind = rs.named<compare::ExplainKind>(r, kind, notes::kindNamed);
+        line.side = rs.named<notes::Side>(r, side, notes::sideNamed);
+        line.day = rs.integer(r, day);
+        line.id = rs.text(r, id);
+        line.amount = rs.number(r, amount);
+        line.cls = rs.named<compare::PairClass>(r, cls, classNamed);
+        if (!rs.isNull(r, twinId)) line.twin = compare::Twin{rs.text(r, twinId), rs.number(r, twinAmount)};
+        out[rs.integer(r, key)].push_back(std::move(line));
     }
     return out;
 }
 
-std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection& db) {
-    return linesOf(db.query(sql::kStoredExceptions));
+std::map<std::int64_t, std::vector<ExplainedLine>> storedLines(store::Connection& db, std::optional<int> month = {}) {
+    return linesOf(
+        store::StoredRows(db, sql::kExceptionsTable,
+                          month ? db.query(sql::kStoredMonthExceptions, {*month}) : db.query(sql::kStoredExceptions)));
 }
 
 void save(store::Connection& db, const Explanation& month, std::int64_t lastChange) {
@@ -160,8 +172,9 @@ bool keepIfPossible(store::Connection& db, Work&& work) {
 // Every stored month by its key: the change it was paired after.
 std::map<std::int64_t, std::int64_t> storedChanges(store::Connection& db) {
     std::map<std::int64_t, std::int64_t> out;
-    const store::ResultSet months = db.query(sql::kStoredMonths);
-    for (std::size_t r = 0; r < months.rowCount(); ++r) out[months.field(r, 0).toInt()] = months.field(r, 1).toInt();
+    const store::StoredRows months(db, sql::kMonthsTable, db.query(sql::kStoredMonths));
+    const std::size_t key = months.column("month_key"), last = months.column("last_change");
+    for (std::size_t r = 0; r < months.size(); ++r) out[months.integer(r, key)] = months.integer(r, last);
     return out;
 }
 
@@ -182,7 +195,8 @@ void mergeMonths(const std::vector<Period>& months, std::vector<Explanation>& fr
     }
 }
 
-bool keepsPairing(store::Connection& db) { return db.scalar(sql::kHasStoredPairing).toInt() > 0; }
+// What the pairing found, with each exception's twin.
+bool keepsPairing(store::Connection& db) { return db.layoutVersion() >= store::kHandPairsLayout; }
 
 }  // namespace
 
@@ -191,8 +205,9 @@ bool isException(compare::PairClass cls) { return compare::isUnpaired(cls); }
 std::vector<Period> heldMonths(store::Connection& db) {
     std::vector<Period> out;
     const store::ResultSet rs = db.query(sql::heldMonthsStatement(compare::bankIndexOf(db)));
+    const std::size_t k = rs.columnIndex("k");
     for (std::size_t r = 0; r < rs.rowCount(); ++r) {
-        const std::int64_t key = rs.field(r, 0).toInt();
+        const std::int64_t key = rs.field(r, k).toInt();
         if (key > 0) out.push_back(periodOfKey(key));  // rows without a date fail the pairing itself
     }
     return out;
@@ -290,8 +305,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     mergeMonths(
         months, fresh,
         [&db](const Period& p) {
-            std::map<std::int64_t, std::vector<ExplainedLine>> stored =
-                linesOf(db.query(sql::kStoredMonthExceptions, {p.key()}));
+            std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db, p.key());
             return std::move(stored[p.key()]);
         },
         out);

@@ -331,6 +331,21 @@ std::vector<std::string> migrationStatements(int from) {
             "CREATE INDEX veskfinacle_month_rows ON veskfinacle "
             "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date, tran_id)");
     }
+    if (from < kHistoryByLayout) {
+        // Each column of the history means one thing, whatever the action: who made the change,
+        // and the pair or close it is about. The records made before move there from the
+        // columns that held them.
+        out.push_back("ALTER TABLE import_history ADD COLUMN \"by\" TEXT");
+        out.push_back("ALTER TABLE import_history ADD COLUMN subject TEXT");
+        out.push_back(
+            "UPDATE import_history SET \"by\" = office, office = NULL WHERE action IN ('month-closed', "
+            "'month-reopened')");
+        out.push_back(
+            "UPDATE import_history SET subject = tran_id, tran_id = NULL WHERE action IN ('hand-pair-made', "
+            "'hand-pair-undone', 'hand-pair-broken')");
+        // The formula a close's month digest was taken with; every close before it used the first.
+        out.push_back("ALTER TABLE month_closes ADD COLUMN digest_version INTEGER NOT NULL DEFAULT 1");
+    }
     return out;
 }
 

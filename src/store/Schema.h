@@ -53,8 +53,14 @@ inline constexpr int kClosesLayout = 8;
 /// then reads a month's bank rows from the index alone, never from the table's pages.
 inline constexpr int kBankRowIdsLayout = 9;
 
+/// The layout version whose history keeps who made each change in a column of its own (by) and
+/// the hand pair or close a change is about in another (subject), where earlier layouts kept
+/// a close's login in office and a pair's name in tran_id; and whose closes keep the version of
+/// their month digest's formula (digest_version).
+inline constexpr int kHistoryByLayout = 10;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kBankRowIdsLayout;
+inline constexpr int kSchemaVersion = kHistoryByLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
@@ -62,7 +68,8 @@ inline constexpr int kSchemaVersion = kBankRowIdsLayout;
 /// the notes and the stored pairing, kMonthFirstBankLayout the bank's comparison index month
 /// first, kHandPairsLayout the notes per row and the hand pairs, kRowMarksLayout the rows'
 /// marks and their triggers, kClosesLayout the closes of months, kBankRowIdsLayout the bank's
-/// comparison index with the rows' IDs), never a change to the four tables' columns. Empty when it is current.
+/// comparison index with the rows' IDs, kHistoryByLayout the history's own columns for who and
+/// what and the closes' digest version), never a change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 
 /// The table of the reports' sums per office and month and its index (see

@@ -95,6 +95,8 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 9, a close's login in office, a pair's name in tran_id", test::makeLayoutBeforeHistoryBy,
+         BankIndex::MonthFirst},
         {"version 8, its bank index without the rows' IDs", test::makeLayoutBeforeBankRowIds, BankIndex::MonthFirst},
         {"version 7, without the closes of months", test::makeLayoutBeforeCloses, BankIndex::MonthFirst},
         {"version 6, without the rows' marks", test::makeLayoutBeforeRowMarks, BankIndex::MonthFirst},
@@ -154,6 +156,8 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         const std::vector<history::Record> recorded = history::records(upgraded);
         ASSERT_EQ(recorded.size(), 1u);
         EXPECT_EQ(recorded[0].action, history::Action::CtrMonthDeletion);
+        EXPECT_EQ(rowsOf(upgraded.query("SELECT \"by\", subject FROM import_history")),
+                  std::vector<std::string>{"Null | Null"});
         EXPECT_EQ(recorded[0].rows, 2);
         upgraded.close();
 

@@ -2,17 +2,21 @@
 
 #include <functional>
 
+#include "app/cli/CliRunner.h"
 #include "core/Amount.h"
 #include "ctr/BankWording.h"
 #include "history/HistoryWording.h"
 #include "history/ImportHistory.h"
 #include "notes/Notes.h"
+#include "pairs/HandPairs.h"
 #include "report/ReportFiles.h"
 #include "report/ReportFlows.h"
 #include "review/CloseFlows.h"
 #include "review/MonthClose.h"
 #include "review/ReviewWording.h"
+#include "review/StoredPairing.h"
 #include "store/StoreTestSupport.h"
+#include "store/StoredRows.h"
 #include "support/ErrorOf.h"
 #include "support/MonthDatabase.h"
 #include "support/ScriptedPrompter.h"
@@ -81,6 +85,13 @@ class CloseTest : public ::testing::Test {
     }
     CloseOutcome close(Period p, int day, const ConfirmClose& confirm) {
         return closeMonth(db.connection(), p, "ravi", confirm, [day] { return DateTime{2025, 6, day, 10, 30}; });
+    }
+
+    // B4 paired by hand with R2 (their sums differ) by `who`.
+    void pairByHand(const std::string& who) {
+        pairs::PairRequest request = pairs::PairRequest::named({"B4"}, {"R2"});
+        request.acceptDifference = true;
+        ASSERT_TRUE(pairs::makePair(db.connection(), request, who, {2025, 6, 6}).pair);
     }
 
     // What a refused or declined step must leave as it was.
@@ -384,6 +395,108 @@ TEST_F(CloseTest, AFileOfTheLayoutBeforeTakesAClose) {
     EXPECT_EQ(db.connection().layoutVersion(), store::kSchemaVersion);
     ASSERT_TRUE(close({2025, 4}).close);
     EXPECT_EQ(monthCloses(db.connection()).size(), 1u);
+}
+
+// A value a reader cannot take (a key that names nothing, a time that is none, a Null where one is
+// needed) is the file's damage, naming its table, row and column, whichever reader meets it.
+TEST_F(CloseTest, AValueNoReaderCanTakeIsTheFilesDamageNamingItsPlace) {
+    store::Connection& c = db.connection();
+    ASSERT_TRUE(close({2025, 4}).close);
+    pairByHand("ravi");
+    ASSERT_EQ(
+        notes::setNote(c, notes::Side::Bank, "B1", {notes::Status::Explained, "late"}, "ravi", {2025, 6, 5}).outcome,
+        notes::Outcome::Saved);
+    ASSERT_EQ(pairedMonths(c).paired, 2u);  // and stored
+    const auto closes = [&] { (void)monthCloses(c); };
+    const auto pairs = [&] { (void)pairs::listPairs(c); };
+    const auto pairing = [&] { (void)pairedMonths(c); };
+    struct Case {
+        const char* table;
+        const char* column;
+        store::Value value;
+        std::function<void()> read;
+    };
+    const Case cases[] = {
+        {"month_closes", "closed_at", "the third of June", closes},
+        {"month_close_items", "side", "sideways", closes},
+        {"month_close_items", "kind", "gift", closes},
+        {"hand_pairs", "kind", "gift", pairs},
+        {"hand_pairs", "made_at", "soon", pairs},
+        {"hand_pair_rows", "side", "sideways", pairs},
+        {"paired_exceptions", "side", "sideways", pairing},
+        {"paired_exceptions", "kind", "gift", pairing},
+        {"paired_exceptions", "day", "Monday", pairing},
+        {"notes", "status", "Pending", [&] { (void)notes::NoteBook::read(c); }},
+        {"import_history", "period_month", nullptr, [&] { (void)history::records(c); }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.table) + "." + k.column);
+        const store::Transaction tx = c.begin();  // rolls back
+        // A carried item: those cleared keep only their cells.
+        const std::int64_t row = c.scalar(std::string("SELECT Max(rowid) FROM ") + k.table +
+                                          (std::string(k.table) == "month_close_items" ? " WHERE carried = 1" : ""))
+                                     .toInt();
+        c.execute(std::string("UPDATE ") + k.table + " SET " + k.column + " = ?1 WHERE rowid = ?2", {k.value, row});
+        const Error e = test::errorOf(k.read);
+        EXPECT_EQ(e.number(), store::kStoredValueError);
+        const std::string place = " in row " + std::to_string(row) + ", column " + k.column;
+        EXPECT_NE(e.description().find("' is damaged (its table " + std::string(k.table) +
+                                       (k.value.isNull() ? " holds no value" + place + ", where one is required"
+                                                         : " holds '" + k.value.toText() + "'" + place +
+                                                               ", which the program cannot read") +
+                                       "). \"vesk-orv-cli check\""),
+                  std::string::npos)
+            << e.description();
+    }
+}
+
+// Who made a change, and the pair or close it is about, each have a column of their own; a file of
+// the layout before, read as it is or brought up to date, shows the same history.
+TEST_F(CloseTest, TheHistoryShowsTheSameOnAFileOfTheLayoutBeforeAsItIsAndUpgraded) {
+    store::Connection& c = db.connection();
+    ASSERT_TRUE(close({2025, 4}).close);
+    ASSERT_TRUE(reopenMonth(c, {2025, 4}, "asha", [] { return DateTime{2025, 6, 4, 9, 0}; }));
+    ASSERT_EQ(
+        notes::setNote(c, notes::Side::Bank, "B1", {notes::Status::Explained, "late"}, "mohan", {2025, 6, 5}).outcome,
+        notes::Outcome::Saved);
+    pairByHand("gita");
+    const std::string columns = "SELECT action, \"by\", subject, office, tran_id FROM import_history ORDER BY id";
+    EXPECT_EQ(test::rowsOf(c.query(columns)),
+              (std::vector<std::string>{
+                  "month-closed | ravi | 1 | Null | Null", "month-reopened | asha | 1 | Null | Null",
+                  "bank-note-change | mohan | Null | Null | B1", "hand-pair-made | gita | M1 | Null | Null"}));
+    const auto shown = [](store::Connection& on) {
+        std::vector<std::string> out;
+        for (const history::Record& r : history::records(on))
+            out.push_back(history::actionText(r.action) + "|" + history::nameText(r) + "|" + r.office);
+        return out;
+    };
+    const std::vector<std::string> before = shown(c);
+    EXPECT_EQ(before[3], "Month closed|ravi|");
+    EXPECT_EQ(before[2], "Month reopened|asha|");
+    const std::string path = c.path();
+    c.close();
+    const cli::Outcome listed = cli::runCli({"--db", path, "history"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+
+    c.open(path);
+    test::makeLayoutBeforeHistoryBy(c);
+    c.close();
+    {
+        store::Connection old;
+        old.openWithoutUpgrade(path);
+        EXPECT_EQ(shown(old), before);
+    }
+    const cli::Outcome upgraded = cli::runCli({"--db", path, "history"});
+    EXPECT_EQ(upgraded.out, listed.out);
+    c.open(path);
+    EXPECT_EQ(shown(c), before);
+    // What the records of the layout before did not keep stays unknown.
+    EXPECT_EQ(test::rowsOf(c.query(columns)),
+              (std::vector<std::string>{
+                  "month-closed | ravi | Null | Null | Null", "month-reopened | asha | Null | Null | Null",
+                  "bank-note-change | Null | Null | Null | B1", "hand-pair-made | Null | M1 | Null | Null"}));
+    EXPECT_EQ(monthCloses(c).at(0).digestVersion, 1);
 }
 
 }  // namespace

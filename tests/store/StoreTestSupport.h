@@ -28,9 +28,50 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 
 namespace vesk::test {
 
+/// The statements of the one step that brings layout `from` to the next.
+inline std::vector<std::string> stepStatements(int from) {
+    const std::vector<std::string> later = store::migrationStatements(from + 1);
+    std::vector<std::string> out;
+    for (const std::string& sql : store::migrationStatements(from))
+        if (std::find(later.begin(), later.end(), sql) == later.end()) out.push_back(sql);
+    return out;
+}
+
+/// The statements of a step that name the text, as that step made them.
+inline void runStep(store::Connection& c, int from, const std::string& naming) {
+    for (const std::string& sql : stepStatements(from))
+        if (sql.find(naming) != std::string::npos) c.execute(sql);
+}
+
+/// Takes a file of this layout back to the one before the history's columns of its own for who
+/// and what: a close's login in office, a pair's name in tran_id, and no digest version.
+inline void makeLayoutBeforeHistoryBy(store::Connection& c) {
+    c.execute("UPDATE import_history SET office = \"by\" WHERE form = 'closes'");
+    c.execute("UPDATE import_history SET tran_id = subject WHERE form = 'pairs'");
+    c.execute("DROP INDEX import_history_file");
+    c.execute("ALTER TABLE import_history RENAME TO newer_history");
+    runStep(c, 1, "import_history");
+    runStep(c, store::kNotesLayout - 1, "ALTER TABLE import_history");
+    runStep(c, store::kHandPairsLayout - 1, "ALTER TABLE import_history");
+    c.execute(
+        "INSERT INTO import_history SELECT id, recorded_at, form, action, period_year, period_month, file_name, "
+        "file_size, file_sha256, office, row_count, deposits, withdrawals, tran_id, old_status, new_status, detail "
+        "FROM newer_history");
+    c.execute("DROP TABLE newer_history");
+    c.execute("DROP INDEX month_closes_month");
+    c.execute("ALTER TABLE month_closes RENAME TO newer_closes");
+    runStep(c, store::kClosesLayout - 1, "month_closes");
+    c.execute(
+        "INSERT INTO month_closes SELECT number, month_key, closed_at, closed_by, month_digest, previous_digest, "
+        "digest, reopened_at, reopened_by FROM newer_closes");
+    c.execute("DROP TABLE newer_closes");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kHistoryByLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the bank's comparison index held the
 /// rows' IDs.
 inline void makeLayoutBeforeBankRowIds(store::Connection& c) {
+    makeLayoutBeforeHistoryBy(c);
     c.execute("DROP INDEX veskfinacle_month_rows");
     c.execute(
         "CREATE INDEX veskfinacle_month_facility ON veskfinacle "
@@ -61,21 +102,6 @@ inline void makeLayoutBeforeRowMarks(store::Connection& c) {
         c.execute("DROP TABLE old_marks");
     }
     c.execute("PRAGMA user_version = " + std::to_string(store::kRowMarksLayout - 1));
-}
-
-/// The statements of the one step that brings layout `from` to the next.
-inline std::vector<std::string> stepStatements(int from) {
-    const std::vector<std::string> later = store::migrationStatements(from + 1);
-    std::vector<std::string> out;
-    for (const std::string& sql : store::migrationStatements(from))
-        if (std::find(later.begin(), later.end(), sql) == later.end()) out.push_back(sql);
-    return out;
-}
-
-/// The statements of a step that name the text, as that step made them.
-inline void runStep(store::Connection& c, int from, const std::string& naming) {
-    for (const std::string& sql : stepStatements(from))
-        if (sql.find(naming) != std::string::npos) c.execute(sql);
 }
 
 /// Takes a file of this layout back to the one before hand pairs: notes by side and ID (the

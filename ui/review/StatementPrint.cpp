@@ -46,7 +46,11 @@ class StatementPages {
                          review::statementRows(s, StatementLine::BroughtForward, StatementLine::CarriedForward),
                          {1, 2, 3},
                          {}};
-        m_items = {review::kStatementItemsCaption, review::statementItemHeaders(), shown.items, {7}, {}};
+        m_items = {review::kStatementItemsCaption,
+                   review::statementItemHeaders(),
+                   shown.items,
+                   {int(review::ItemCell::Amount)},
+                   {}};
 
         m_text = QFont("Sans Serif", 9);
         m_bold = m_text;

@@ -25,7 +25,7 @@ namespace vesk::gui {
 namespace {
 
 // The items' columns that sort by value rather than by text.
-constexpr int kItemDateColumn = 4, kItemAmountColumn = 7;
+constexpr int kItemDateColumn = int(review::ItemCell::Date), kItemAmountColumn = int(review::ItemCell::Amount);
 constexpr int kSortKeyRole = Qt::UserRole;
 
 QStandardItemModel* textModel(QObject* parent, const std::vector<std::string>& headers) {
