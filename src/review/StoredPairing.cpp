@@ -146,7 +146,7 @@ template <class Work>
 bool keepIfPossible(store::Connection& db, Work&& work) {
     if (db.readOnly() || db.inTransaction()) return false;
     try {
-        store::Transaction tx = db.begin();
+        store::Transaction tx = db.beginDerived();  // no change of the user's data: no daily copy
         work();
         tx.commit();
         return true;
