@@ -6,7 +6,8 @@
 // years, and the ORV receipts of the month as .xls into a fresh database; the file's care on
 // the two years (check, check --full, backup) and the open items: the first listing of a
 // file that has stored nothing, and the listing after the newest month is imported again; the
-// month's statement and its close.
+// month explained on a file that has stored nothing and again; the month's statement and its
+// close.
 // Each figure is a whole process: its start, the opening of the file and the job.
 //
 //   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]...
@@ -239,6 +240,26 @@ int main(int argc, char** argv) {
                         return b.run({"--db", b.unpaired, "open-items", "--as-of", asOf});
                     },
                     [&](const Build& b) { fs::remove(b.unpaired); }});
+    // The month explained with its matched rows on a file that has stored nothing, and again
+    // once that explanation stored what it paired.
+    const auto unpairedCopy = [&](const Build& b) {
+        fs::copy_file(history, b.unpaired, fs::copy_options::overwrite_existing);
+        b.quiet(b.unpaired);
+        b.run({"--db", b.unpaired, "summary", "ctr"});
+    };
+    const std::vector<std::string> explain{"explain", "2026", "6", "All", "--matched"};
+    const auto explainOn = [explain](const Build& b) {
+        std::vector<std::string> args{"--db", b.unpaired};
+        args.insert(args.end(), explain.begin(), explain.end());
+        return b.run(args);
+    };
+    jobs.push_back({"explain first 2y", unpairedCopy, explainOn, [&](const Build& b) { fs::remove(b.unpaired); }});
+    jobs.push_back({"explain stored 2y",
+                    [&](const Build& b) {
+                        unpairedCopy(b);
+                        explainOn(b);
+                    },
+                    explainOn, [&](const Build& b) { fs::remove(b.unpaired); }});
     jobs.push_back({"open-items newest again 2y",
                     [&](const Build& b) {
                         b.run({"--db", b.history, "import-ctr", newest, "--yes"});

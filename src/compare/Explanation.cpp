@@ -1,8 +1,8 @@
 #include "compare/Explanation.h"
 
 #include <algorithm>
-#include <exception>
 #include <map>
+#include <memory>
 #include <set>
 #include <thread>
 #include <tuple>
@@ -360,15 +360,17 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 
 namespace {
 
-// The months first..end, cut into runs of neighbouring months that are read together, a few
-// at a time so that their rows fit in memory: the index of each run's first month, and end.
-std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_t first, std::size_t end) {
-    constexpr std::size_t kMonthsRead = 6;
+// The months cut into runs of neighbouring months that are read together, a few at a time so
+// that their rows fit in memory: the index of each run's first month, and the end. Each of the
+// shares of the offices holds its own offices' rows only, so that together they hold no more
+// than six months of every office.
+std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_t shares) {
+    const std::size_t monthsRead = 6 * shares, end = months.size();
     std::vector<std::size_t> starts;
-    for (std::size_t begin = first; begin < end;) {
+    for (std::size_t begin = 0; begin < end;) {
         starts.push_back(begin);
         std::size_t next = begin + 1;
-        while (next < end && next - begin < kMonthsRead) {
+        while (next < end && next - begin < monthsRead) {
             const Period after = shiftedMonth(months[next - 1], 1);
             if (months[next].year != after.year || months[next].month != after.month) break;
             ++next;
@@ -379,28 +381,33 @@ std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_
     return starts;
 }
 
-// The months first..end, run by run, each month into out at its own place. Each month is
-// paired from the rows of its own window alone, so how the months are cut into runs does not
-// change what it gives.
-void explainMonths(store::Connection& db, const std::vector<Period>& months, std::size_t first, std::size_t end,
-                   bool (*keep)(PairClass), const Manual& manual, std::vector<Explanation>& out) {
-    const std::vector<std::size_t> starts = monthRuns(months, first, end);
+// The months first..end, run by run, of the offices the condition names: each month's lines
+// into out at its own place, and the pairs its pairing made into pairs. Each month is paired
+// from the rows of its own window alone, so how the months are cut into runs does not change
+// what it gives.
+void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
+                   const std::vector<std::size_t>& starts, bool (*keep)(PairClass), const Manual& manual,
+                   std::vector<Explanation>& out, std::vector<int>& pairs) {
     for (std::size_t run = 0; run + 1 < starts.size(); ++run) {
         const std::size_t begin = starts[run], last = starts[run + 1];
-        const Buckets buckets = readBuckets(db, everyOfficeCondition(), months[begin], months[last - 1]);
-        for (std::size_t i = begin; i < last; ++i) {
-            out[i].period = months[i];
-            int groupBase = 0;
-            pairMonth(buckets, months[i], keep, manual, {}, out[i].lines, groupBase);
-        }
+        const Buckets buckets = readBuckets(db, condition, months[begin], months[last - 1]);
+        for (std::size_t i = begin; i < last; ++i)
+            pairMonth(buckets, months[i], keep, manual, {}, out[i].lines, pairs[i]);
     }
 }
 
-// As many workers as cores, each with a share of the months, but never more than there are
-// months, nor so many that their rows crowd the memory.
-std::size_t workersFor(std::size_t months) {
-    constexpr std::size_t kMostWorkers = 4;
-    return std::max<std::size_t>(1, std::min({std::size_t(std::thread::hardware_concurrency()), months, kMostWorkers}));
+// As many shares as cores, but never so many that their rows crowd the memory.
+std::size_t sharesFor(std::size_t offices) {
+    constexpr std::size_t kMostShares = 4;
+    return std::max<std::size_t>(1, std::min({std::size_t(std::thread::hardware_concurrency()), offices, kMostShares}));
+}
+
+// The master's office names in the order the buckets take them.
+std::vector<std::string> everyOfficeName(store::Connection& db) {
+    std::set<std::string> names;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(everyOfficeCondition()));
+    for (std::size_t r = 0; r < offices.rowCount(); ++r) names.insert(offices.field(r, 1).toText());
+    return {names.begin(), names.end()};
 }
 
 }  // namespace
@@ -408,36 +415,47 @@ std::size_t workersFor(std::size_t months) {
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass)) {
     const Manual manual = pairs::heldPairMarks(db);
+    // The offices shared out in runs of their names, each share on a connection of its own: each
+    // reads the pages of its own offices only, every month of them once. The shares' lines follow
+    // one another as one pass over every office would give them, and so do their group numbers.
+    const std::vector<std::string> names = everyOfficeName(db);
+    const std::size_t count = sharesFor(names.size());
+    struct Share {
+        std::string condition;
+        std::vector<Explanation> months;
+        std::vector<int> pairs;
+    };
+    std::vector<Share> shares(count);
+    for (std::size_t s = 0; s < count; ++s) {
+        const auto from = names.begin() + std::ptrdiff_t(s * names.size() / count);
+        const auto to = names.begin() + std::ptrdiff_t((s + 1) * names.size() / count);
+        shares[s].condition = count == 1 ? everyOfficeCondition() : officeListCondition({from, to});
+        shares[s].months.resize(months.size());
+        shares[s].pairs.assign(months.size(), 0);
+    }
+    const std::vector<std::size_t> starts = monthRuns(months, count);
+    const auto work = [&months, &starts, &manual, keep](Share& share) {
+        return [&share, &months, &starts, &manual, keep](store::Connection& on) {
+            explainMonths(on, share.condition, months, starts, keep, manual, share.months, share.pairs);
+        };
+    };
+    std::vector<std::unique_ptr<store::WorkBeside>> others;
+    for (std::size_t s = 1; s < count; ++s) others.push_back(std::make_unique<store::WorkBeside>(db, work(shares[s])));
+    work(shares[0])(db);
+    for (const auto& other : others) other->wait();
+
     std::vector<Explanation> out(months.size());
-    const std::size_t workers = workersFor(months.size());
-    if (workers < 2 || !db.seenBeside()) {
-        explainMonths(db, months, 0, months.size(), keep, manual, out);
-        return out;
-    }
-    // The months shared out in consecutive, equal parts; this thread takes the first, each of
-    // the others one more on a connection of its own.
-    const auto shareStart = [&](std::size_t w) { return w * months.size() / workers; };
-    std::vector<std::exception_ptr> failed(workers);
-    std::vector<std::thread> others;
-    others.reserve(workers - 1);
-    for (std::size_t w = 1; w < workers; ++w)
-        others.emplace_back([&, w] {
-            try {
-                store::Connection other;
-                other.openBeside(db);
-                explainMonths(other, months, shareStart(w), shareStart(w + 1), keep, manual, out);
-            } catch (...) {
-                failed[w] = std::current_exception();
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        out[i].period = months[i];
+        int groupBase = 0;
+        for (Share& share : shares) {
+            for (ExplainedLine& line : share.months[i].lines) {
+                if (line.group > 0) line.group += groupBase;
+                out[i].lines.push_back(std::move(line));
             }
-        });
-    try {
-        explainMonths(db, months, 0, shareStart(1), keep, manual, out);
-    } catch (...) {
-        failed[0] = std::current_exception();
+            groupBase += share.pairs[i];
+        }
     }
-    for (std::thread& t : others) t.join();
-    for (const std::exception_ptr& e : failed)
-        if (e) std::rethrow_exception(e);
     return out;
 }
 

@@ -96,7 +96,7 @@ bool current(store::Connection& db, const ReportDescription& report, Kept kept) 
 bool rebuild(store::Connection& db, const ReportDescription& report, Kept kept) {
     if (db.readOnly()) return false;
     try {
-        store::Transaction tx = db.begin();
+        store::Transaction tx = db.beginDerived();  // worked out from the rows: no daily copy
         db.execute(clearKeptStatement(kept, false), {name(report)});
         db.execute(storeStatement(report, kept, true), {name(report)});
         if (const std::optional<Marks> marks = rowMarks(db, report)) setMarks(db, report, kept, *marks);

@@ -18,8 +18,8 @@ compare::HintCandidates hintCandidates(store::Connection& db, compare::Period pe
 /// Pairs and stores the months a month's hints read where the stored pairing does not hold
 /// them as they are now. Called outside any transaction (a read transaction stores nothing),
 /// so that hints found within one after it take the months as stored. When what it paired
-/// could not be stored (nothing stored can be trusted yet, or the file is read-only), the
-/// candidates it found, so that the caller need not pair the months again.
+/// could not be stored (the file is read-only, or another program holds it), the candidates it
+/// found, so that the caller need not pair the months again.
 std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period);
 
 /// The month explained as compare::explainMonth explains it, every unpaired line with its hint:

@@ -35,6 +35,10 @@ constexpr std::array<history::Action, 8> kRowChanges = {
 constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
                                                            history::Action::OfficesDeletion};
 
+// The marks' change of a file that stores only the months some listings asked for: no recorded
+// change has it, so a listing of every month never takes the stored months for all there are.
+constexpr std::int64_t kSomeMonths = -1;
+
 // Months counted from year 0, so that neighbours differ by one.
 long long monthIndex(std::int64_t key) { return key / 100 * 12 + key % 100 - 1; }
 
@@ -158,7 +162,7 @@ template <class Work>
 bool keepIfPossible(store::Connection& db, Work&& work) {
     if (db.readOnly() || db.inTransaction()) return false;
     try {
-        store::Transaction tx = db.begin();
+        store::Transaction tx = db.beginDerived();  // no change of the user's data: no daily copy
         work();
         tx.commit();
         return true;
@@ -290,13 +294,21 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
-    // The held months kept as pairedMonths keeps them; the marks stay, so that a listing of
-    // every month still checks every month.
+    // The held months kept as pairedMonths keeps them; trusted marks stay, so that a listing of
+    // every month still checks every month. What was stored untrusted goes, and the marks then
+    // say that only some months are stored: a listing of every month pairs the others.
     out.kept = fresh.empty();
-    if (trusted && !fresh.empty()) {
+    if (!fresh.empty()) {
         std::set<std::int64_t> held;
         for (const Period& p : heldMonths(db)) held.insert(p.key());
         out.kept = keepIfPossible(db, [&] {
+            if (!trusted) {
+                for (const auto& [key, last] : storedChanges(db)) {
+                    db.execute(sql::kForgetExceptions, {key});
+                    db.execute(sql::kForgetMonth, {key});
+                }
+                db.execute(sql::kSaveMarks, {kSomeMonths, now.bankRow, now.orvRow, now.masterRow});
+            }
             for (const Explanation& e : fresh)
                 if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));
         });

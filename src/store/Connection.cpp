@@ -295,6 +295,8 @@ Transaction Connection::begin() {
 
 Transaction Connection::beginRead() { return Transaction(m_db, Transaction::Kind::Read); }
 
+Transaction Connection::beginDerived() { return Transaction(m_db, Transaction::Kind::Derived); }
+
 void Connection::setDelayWatcher(DelayWatcher watcher) { m_wait->watcher = std::move(watcher); }
 
 void Connection::tellDelay(const DelayNotice& notice) const { m_wait->tell(notice); }

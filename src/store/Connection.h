@@ -25,7 +25,8 @@ struct WaitState;
 }
 
 class Connection;
-/// Runs before each write transaction a connection begins (the daily backup's turn).
+/// Runs before each write transaction a connection begins (the daily backup's turn), but not
+/// before one of derived data (see Connection::beginDerived).
 using BeforeWrite = std::function<void(Connection&)>;
 /// The hook of every connection of this process; returns the one it replaces. None by default.
 BeforeWrite setBeforeWrite(BeforeWrite hook);
@@ -118,6 +119,9 @@ class Connection {
     /// Begins a read transaction: every statement until it ends sees the file as it was at
     /// the first, whatever other programs commit meanwhile.
     Transaction beginRead();
+    /// Begins a write of derived data only (see Transaction::Kind::Derived): what is stored to
+    /// save work later, never a change of the user's data, so the BeforeWrite hook does not run.
+    Transaction beginDerived();
 
     /// Who is told when a statement is held up; none: the process's default (see Waiting.h).
     void setDelayWatcher(DelayWatcher watcher);

@@ -2,10 +2,13 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <optional>
+
 #include "core/Error.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
+#include "store/SqlDialect.h"
 #include "store/WaitState.h"
 
 namespace vesk::store {
@@ -33,40 +36,52 @@ Value columnValue(sqlite3_stmt* stmt, int i) {
     }
 }
 
+// A field read through its value rather than the column calls, each of which takes the
+// connection's lock: the row is read on the thread that steps its statement, and its fields are
+// read by the million.
+sqlite3_value* fieldOf(sqlite3_stmt* stmt, std::size_t column) {
+    return sqlite3_column_value(stmt, static_cast<int>(column));
+}
+
 }  // namespace
 
 Value RowView::value(std::size_t column) const { return columnValue(m_stmt, static_cast<int>(column)); }
 
-bool RowView::isNull(std::size_t column) const {
-    return sqlite3_column_type(m_stmt, static_cast<int>(column)) == SQLITE_NULL;
-}
+bool RowView::isNull(std::size_t column) const { return sqlite3_value_type(fieldOf(m_stmt, column)) == SQLITE_NULL; }
 
 std::string_view RowView::text(std::size_t column) const {
-    const int i = static_cast<int>(column);
-    const int type = sqlite3_column_type(m_stmt, i);
+    sqlite3_value* v = fieldOf(m_stmt, column);
+    const int type = sqlite3_value_type(v);
     if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-        return {p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))};
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return {p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v))};
     }
     m_scratch = value(column).toText();
     return m_scratch;
 }
 
 double RowView::number(std::size_t column) const {
-    const int i = static_cast<int>(column);
-    switch (sqlite3_column_type(m_stmt, i)) {
+    sqlite3_value* v = fieldOf(m_stmt, column);
+    switch (sqlite3_value_type(v)) {
         case SQLITE_INTEGER:
-            return static_cast<double>(sqlite3_column_int64(m_stmt, i));
+            return static_cast<double>(sqlite3_value_int64(v));
         case SQLITE_FLOAT:
-            return sqlite3_column_double(m_stmt, i);
-        default:
-            return value(column).toNumber();
+            return sqlite3_value_double(v);
+        case SQLITE_NULL:
+            return 0.0;
+        default: {
+            // As Value::toNumber, without copying the text first.
+            const std::string_view t = text(column);
+            const std::optional<double> n = parseLeadingNumber(t);
+            if (!n) throw Error(errc::kTypeMismatch, "Overflow: '" + std::string(t) + "' is too large a number");
+            return *n;
+        }
     }
 }
 
 std::int64_t RowView::integer(std::size_t column) const {
-    const int i = static_cast<int>(column);
-    if (sqlite3_column_type(m_stmt, i) == SQLITE_INTEGER) return sqlite3_column_int64(m_stmt, i);
+    sqlite3_value* v = fieldOf(m_stmt, column);
+    if (sqlite3_value_type(v) == SQLITE_INTEGER) return sqlite3_value_int64(v);
     return value(column).toInt();
 }
 

@@ -11,7 +11,7 @@ namespace vesk::store {
 Transaction::Transaction(std::shared_ptr<sqlite3> db, Kind kind) : m_db(std::move(db)) {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
     const detail::WaitEnd waitEnd;
-    int rc = sqlite3_exec(m_db.get(), kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(m_db.get(), kind == Kind::Read ? "BEGIN" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throwEngineError(m_db.get(), rc);
 }
 

@@ -12,7 +12,9 @@ class Transaction {
   public:
     /// Write: the file's write lock is taken at once (BEGIN IMMEDIATE), so the transaction
     /// never fails half way for want of it. Read: every statement in it sees one state of the file.
-    enum class Kind { Write, Read };
+    /// Derived: a write of what is worked out from the rows and kept to save working it out again
+    /// (no change of the user's data), begun as Write is.
+    enum class Kind { Write, Read, Derived };
 
     explicit Transaction(std::shared_ptr<sqlite3> db, Kind kind = Kind::Write);
     ~Transaction();

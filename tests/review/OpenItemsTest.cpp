@@ -4,6 +4,7 @@
 
 #include "app/cli/CliRunner.h"
 #include "core/Platform.h"
+#include "review/MonthHints.h"
 #include "review/OpenItems.h"
 #include "review/OpenItemsWorkbook.h"
 #include "review/ReviewDatabase.h"
@@ -153,6 +154,20 @@ TEST_F(OpenItemsTest, TheStoredPairingFollowsEveryChangeThatCanAlterAMonth) {
         EXPECT_EQ(stored().paired, c.paired);
         EXPECT_EQ(stored().paired, 0u);
     }
+}
+
+// An explanation stores the months its hints read before any listing of every month: they are
+// taken as stored, and the listing pairs only the others.
+TEST_F(OpenItemsTest, MonthsAnExplanationStoredStandAndAListingOfEveryMonthPairsTheOthers) {
+    db.importBank({ReviewDatabase::entry("T1", "15/01/2025", "10")});
+    db.importBank({ReviewDatabase::entry("T2", "15/04/2025", "20")});
+    db.importBank({ReviewDatabase::entry("T3", "15/06/2025", "30")});
+    EXPECT_FALSE(keepHintMonths(db.connection(), {2025, 4}).has_value());  // March and May hold nothing
+    EXPECT_EQ(pairedMonths(db.connection(), {{2025, 4}}).reused, 1u);
+    const PairedMonths all = stored();
+    EXPECT_EQ(all.paired, 2u);  // January and June
+    EXPECT_EQ(all.reused, 1u);
+    EXPECT_EQ(stored().reused, 3u);
 }
 
 // Every field a line carries, group numbers and twins too, to compare two pairings exactly.

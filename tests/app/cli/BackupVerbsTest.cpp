@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "CliRunner.h"
+#include "backup/DailyBackups.h"
+#include "sample/SampleSet.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "support/TempDir.h"
@@ -127,6 +129,33 @@ TEST_F(BackupVerbsTest, DailyBackupsAreOnUntilTurnedOffAndSaySo) {
         EXPECT_NE(o.out.find(folder), std::string::npos) << o.out;
         EXPECT_EQ(fs::exists(folder + "/daily-backups-off"), !on);
     }
+}
+
+// What the listings store to be quick next time is worked out from the rows, no change of the
+// person's data: it takes no daily copy, while the day's first change of the rows still does.
+TEST_F(BackupVerbsTest, StoringWhatTheListingsWorkOutTakesNoDailyCopyWhileAnImportDoes) {
+    sample::SampleOptions options;
+    options.offices = 6;
+    options.rows = 40;
+    const sample::SampleSet set = sample::writeSampleSet(m_dir.file("month"), options);
+    struct Hook {
+        store::BeforeWrite before = store::setBeforeWrite(backup::dailyBackupHook([] { return DateTime{2026, 1, 6}; }));
+        ~Hook() { store::setBeforeWrite(std::move(before)); }
+    } hook;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"open-items"}, {"explain", "2025", "4", "All"}, {"summary", "ctr"}, {"trend"}}) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.status, kExitOk) << args[0] << ": " << o.err;
+        EXPECT_TRUE(backup::dailyBackups(m_path).empty()) << args[0];
+    }
+    {
+        store::Connection db;
+        db.open(m_path);
+        EXPECT_GT(db.scalar("SELECT COUNT(*) FROM paired_months").toInt(), 0);  // stored, not skipped
+    }
+    const Outcome o = run({"import-ctr", set.ctrPath, "--yes"});
+    EXPECT_EQ(o.status, kExitOk) << o.err;
+    EXPECT_EQ(backup::dailyBackups(m_path).size(), 1u);
 }
 
 // What the damage is called is the check's own tests' to say; here, that the command line
