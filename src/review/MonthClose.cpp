@@ -11,6 +11,7 @@
 #include "notes/NoteWording.h"
 #include "review/CloseStatements.h"
 #include "review/ReviewWording.h"
+#include "review/StoredPairing.h"
 #include "store/StoredRows.h"
 
 namespace vesk::review {
@@ -211,13 +212,13 @@ CloseState closeState(store::Connection& db, const MonthClose& close) {
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
-    keepPairingCurrent(db);
+    storePairing(db);
     const store::ReadSnapshot read(db);
     return statementAfter(db, period, closeHeads(db));
 }
 
 ShownStatement shownStatement(store::Connection& db, Period period, bool computedNow, const DateTime& now) {
-    keepPairingCurrent(db);
+    storePairing(db);
     const store::ReadSnapshot read(db);
     const std::vector<MonthClose> heads = closeHeads(db);
     const MonthClose* last = nullptr;  // the month's last close, standing or reopened
@@ -248,7 +249,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
         out.close = withContents(db, inTheWay.second);
         return out;
     };
-    keepPairingCurrent(db);
+    storePairing(db);
     std::int64_t seen = 0;  // the file's version the statement was read from
     {
         const store::ReadSnapshot read(db);

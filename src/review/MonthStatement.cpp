@@ -340,20 +340,16 @@ std::vector<CarriedItem> MonthStatement::carried() const {
 }
 
 MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest digest) {
-    keepPairingCurrent(db);
+    storePairing(db);
     const store::ReadSnapshot read(db);
     return buildStatement(db, period, nullptr, digest);
 }
 
 MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
                               MonthDigest digest) {
-    keepPairingCurrent(db);
+    storePairing(db);
     const store::ReadSnapshot read(db);
     return buildStatement(db, period, &brought, digest);
-}
-
-void keepPairingCurrent(store::Connection& db) {
-    if (!db.inTransaction()) pairedMonths(db);
 }
 
 std::string monthDigestOf(store::Connection& db, Period period) {

@@ -115,11 +115,6 @@ MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest 
 MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
                               MonthDigest digest = MonthDigest::Taken);
 
-/// Everything a statement shows is read in one state of the file (a store::ReadSnapshot), in
-/// which nothing can be stored: the pairing of every month is stored first, when it can be, so
-/// that the statement does not pair every month again. Nothing is done within a transaction.
-void keepPairingCurrent(store::Connection& db);
-
 /// The month's digest alone, as monthStatement takes it (the roll-forward is not part of it).
 std::string monthDigestOf(store::Connection& db, Period period);
 

@@ -224,17 +224,22 @@ PairedMonths freshlyPairedMonths(store::Connection& db) {
     return out;
 }
 
-PairedMonths pairedMonths(store::Connection& db) {
-    if (!keepsPairing(db)) return freshlyPairedMonths(db);
+namespace {
+
+// The stored pairing brought up to date; with `read`, every held month as pairedMonths gives it,
+// else none (nothing stored is read back).
+PairedMonths refreshPairing(store::Connection& db, bool read) {
     const Changes changes(db);
     const Marks now = currentMarks(db, changes);
     const std::optional<Marks> then = storedMarks(db);
     const std::map<std::int64_t, std::int64_t> storedChange = storedChanges(db);
-    std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db);
+    std::map<std::int64_t, std::vector<ExplainedLine>> stored;
+    if (read) stored = storedLines(db);
     PairedMonths out;
 
     // Nothing recorded and no row moved since: every stored month stands.
     if (then && then->lastChange == now.lastChange && then->sameRows(now)) {
+        if (!read) return out;
         for (const auto& [key, last] : storedChange) out.months.push_back({periodOfKey(key), std::move(stored[key])});
         out.reused = out.months.size();
         return out;
@@ -266,9 +271,21 @@ PairedMonths pairedMonths(store::Connection& db) {
         db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
     });
 
-    mergeMonths(
-        held, fresh, [&](const Period& p) { return std::move(stored[p.key()]); }, out);
+    if (read)
+        mergeMonths(
+            held, fresh, [&](const Period& p) { return std::move(stored[p.key()]); }, out);
     return out;
+}
+
+}  // namespace
+
+PairedMonths pairedMonths(store::Connection& db) {
+    if (!keepsPairing(db)) return freshlyPairedMonths(db);
+    return refreshPairing(db, true);
+}
+
+void storePairing(store::Connection& db) {
+    if (keepsPairing(db) && !db.inTransaction()) refreshPairing(db, false);
 }
 
 PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& months) {

@@ -34,6 +34,11 @@ struct PairedMonths {
 /// the file can be written. Throws Error as the explanation does.
 PairedMonths pairedMonths(store::Connection& db);
 
+/// Brings the stored pairing of every month up to date as pairedMonths does, reading nothing
+/// stored back; nothing within a transaction or on a file that keeps none. A statement calls it
+/// before its read snapshot, inside which nothing can be stored.
+void storePairing(store::Connection& db);
+
 /// The exceptions of the months given, in that order (consecutive or not, held or not), as
 /// pairedMonths finds them: stored months that stand are taken, the others paired afresh and
 /// stored (the held ones) when the connection can write and holds no transaction open.

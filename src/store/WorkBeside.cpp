@@ -11,6 +11,7 @@ WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) : 
         return;
     }
     m_thread = std::thread([this, snapshot] {
+        bool begun = false;
         try {
             Connection beside;
             // Waiting would keep the other program's commit waiting on the caller's lock in turn.
@@ -18,9 +19,10 @@ WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) : 
             beside.openBeside(m_db);
             // Its lock taken once, before the work reads anything: refused, the work has not begun.
             const ReadSnapshot read(beside);
+            begun = true;
             m_work(beside);
         } catch (const Error& e) {
-            if (snapshot && (e.number() == kBusyError || e.number() == kLockedError))
+            if (snapshot && !begun && (e.number() == kBusyError || e.number() == kLockedError))
                 m_lockRefused = true;
             else
                 m_failed = std::current_exception();
