@@ -199,7 +199,7 @@ bool isUnpaired(PairClass c) {
     return c == PairClass::BankOnly || c == PairClass::OrvOnly || c == PairClass::AmountDiffers;
 }
 
-const char* pairClassTag(PairClass c) {
+const char* pairClassKey(PairClass c) {
     switch (c) {
         case PairClass::Matched:
             return "matched";
@@ -218,6 +218,8 @@ const char* pairClassTag(PairClass c) {
     }
     return "";
 }
+
+const char* pairClassTag(PairClass c) { return pairClassKey(c); }
 
 PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
                           long long lastDay) {

@@ -15,7 +15,11 @@ enum class PairClass { Matched, Group, Timing, AmountDiffers, BankOnly, OrvOnly,
 /// bank-only, orv-only and amount-differs.
 bool isUnpaired(PairClass c);
 
+/// The key a class is stored by, never reworded (stored pairings and closes' digests hold it):
 /// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only", "manual".
+const char* pairClassKey(PairClass c);
+
+/// The word the listings show for a class: its key.
 const char* pairClassTag(PairClass c);
 
 using vesk::amountsEqual;

@@ -35,7 +35,9 @@ std::vector<std::string> closeSplitCells(const std::string& text) {
     return out;
 }
 
-// The close's own digest: everything it keeps but its reopening, and the digest before it.
+}  // namespace
+
+// Everything it keeps but its reopening, and the digest before it.
 std::string closeDigestOf(const MonthClose& c) {
     std::string text = std::to_string(c.period.key()) + "\n" + isoDateTime(c.closedAt) + "\n" + c.closedBy + "\n";
     for (const StatementFigures& f : c.lines)
@@ -47,8 +49,12 @@ std::string closeDigestOf(const MonthClose& c) {
                 "\n";
     for (const std::vector<std::string>& cells : c.itemCells) text += closeJoinedCells(cells) + "\n";
     text += c.monthDigest + "\n" + c.previousDigest + "\n";
+    // The first version's closes were digested without it.
+    if (c.digestVersion != 1) text += std::to_string(c.digestVersion) + "\n";
     return history::sha256Hex(text.data(), text.size());
 }
+
+namespace {
 
 // Every close as listed, without its lines and items: what choosing among them needs.
 std::vector<MonthClose> closeHeads(store::Connection& db) {
@@ -72,7 +78,10 @@ std::vector<MonthClose> closeHeads(store::Connection& db) {
         c.digest = rs.text(r, digest);
         c.reopenedAt = rs.optionalTime(r, reopenedAt);
         c.reopenedBy = rs.text(r, reopenedBy);
-        c.digestVersion = int(rs.integer(r, digestVersion));
+        // A formula this program does not know cannot be verified: as damaged as any other value.
+        const std::int64_t version = rs.integer(r, digestVersion);
+        if (version < 1 || version > kMonthDigestVersion) rs.fault(r, digestVersion);
+        c.digestVersion = int(version);
         out.push_back(std::move(c));
     }
     return out;
@@ -208,7 +217,8 @@ std::optional<MonthClose> standingClose(store::Connection& db, Period period) {
 
 CloseState closeState(store::Connection& db, const MonthClose& close) {
     if (!close.stands()) return CloseState::Reopened;
-    return monthDigestOf(db, close.period) == close.monthDigest ? CloseState::Closed : CloseState::Changed;
+    return monthDigestOf(db, close.period, close.digestVersion) == close.monthDigest ? CloseState::Closed
+                                                                                     : CloseState::Changed;
 }
 
 MonthStatement currentStatement(store::Connection& db, Period period) {
@@ -289,6 +299,7 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     c.carried = s.carried();
     for (const StatementItem& item : s.items) c.itemCells.push_back(statementItemCells(item));
     c.monthDigest = s.monthDigest;
+    c.digestVersion = kMonthDigestVersion;
     c.previousDigest = db.scalar(sql::kLastCloseDigest).toText();
     c.digest = closeDigestOf(c);
     db.execute(sql::kAddClose, {period.key(), isoDateTime(c.closedAt), who, c.monthDigest, c.previousDigest, c.digest,

@@ -34,6 +34,10 @@ struct MonthClose {
 
 enum class CloseState { Closed, Changed, Reopened };
 
+/// The digest a close is chained by: everything it keeps, and its month digest's formula
+/// when that is not the first.
+std::string closeDigestOf(const MonthClose& c);
+
 /// Every close, in the order made; none on a file that keeps none.
 std::vector<MonthClose> monthCloses(store::Connection& db);
 

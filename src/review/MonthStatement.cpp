@@ -9,7 +9,9 @@
 #include "core/Amount.h"
 #include "core/Text.h"
 #include "history/FileDigest.h"
+#include "notes/HeldRows.h"
 #include "notes/NoteWording.h"
+#include "notes/Notes.h"
 #include "review/OpenItems.h"
 #include "review/ReviewStatements.h"
 #include "review/StoredPairing.h"
@@ -157,8 +159,13 @@ ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::o
 // What the month's digest is taken over: its lines up to Resolved, then its explained rows in a
 // fixed order, each with its class and note. The rows are ordered through their indexes, which
 // leaves them in the very order sorting the lines themselves would (ties included), without
-// moving a few hundred thousand lines about.
-std::string statementDigestOf(const MonthStatement& s, const std::vector<compare::ExplainedLine>& lines) {
+// moving a few hundred thousand lines about. The first version took a row's side as the listings
+// wrote it then; later ones take every word as it is stored, so no rewording changes a digest.
+std::string statementDigestOf(const MonthStatement& s, const std::vector<compare::ExplainedLine>& lines, int version) {
+    const auto sideWord = [version](notes::Side side) {
+        if (version == 1) return side == notes::Side::Bank ? "Bank" : "ORV";
+        return notes::sideKey(side);
+    };
     std::string text = std::to_string(s.period.key()) + "\n";
     for (std::size_t l = 0; l <= std::size_t(StatementLine::Resolved); ++l) {
         const StatementFigures& f = s.lines[l];
@@ -176,7 +183,7 @@ std::string statementDigestOf(const MonthStatement& s, const std::vector<compare
     text.reserve(text.size() + lines.size() * 64);
     for (std::size_t n : order) {
         const compare::ExplainedLine& l = lines[n];
-        text += notes::sideText(l.side);
+        text += sideWord(l.side);
         text += '\t';
         text += l.id;
         text += '\t';
@@ -186,12 +193,12 @@ std::string statementDigestOf(const MonthStatement& s, const std::vector<compare
         text += l.kind == notes::Kind::Deposit ? "\tD\t" : "\tW\t";
         text += std::to_string(units[n]);
         text += '\t';
-        text += compare::pairClassTag(l.cls);
+        text += compare::pairClassKey(l.cls);
         text += '\t';
         text += std::to_string(l.handPair);
         if (l.note) {
             text += '\t';
-            text += notes::statusText(l.note->status);
+            text += notes::statusKey(l.note->status);
             text += '\t';
             text += l.note->text;
         }
@@ -320,7 +327,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     listInOrder(out.items);
 
     settleLines(out, t);
-    if (digest == MonthDigest::Taken) out.monthDigest = statementDigestOf(out, explained.lines);
+    if (digest == MonthDigest::Taken) out.monthDigest = statementDigestOf(out, explained.lines, kMonthDigestVersion);
     return out;
 }
 
@@ -352,7 +359,7 @@ MonthStatement monthStatement(store::Connection& db, Period period, const std::v
     return buildStatement(db, period, &brought, digest);
 }
 
-std::string monthDigestOf(store::Connection& db, Period period) {
+std::string monthDigestOf(store::Connection& db, Period period, int version) {
     const store::ReadSnapshot read(db);
     MonthStatement s;
     s.period = period;
@@ -360,7 +367,7 @@ std::string monthDigestOf(store::Connection& db, Period period) {
     std::vector<std::string> offices;
     const compare::Explanation explained = tallyMonth(db, s, t, offices, compare::everyClass);
     settleLines(s, t);
-    return statementDigestOf(s, explained.lines);
+    return statementDigestOf(s, explained.lines, version);
 }
 
 }  // namespace vesk::review

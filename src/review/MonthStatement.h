@@ -115,8 +115,13 @@ MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest 
 MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
                               MonthDigest digest = MonthDigest::Taken);
 
-/// The month's digest alone, as monthStatement takes it (the roll-forward is not part of it).
-std::string monthDigestOf(store::Connection& db, Period period);
+/// The version of the month's digest a close made now keeps: 1 took a row's side as the
+/// listings wrote it; 2 takes the side, class and note status as stored. Both stay verifiable.
+inline constexpr int kMonthDigestVersion = 2;
+
+/// The month's digest alone, as monthStatement takes it (the roll-forward is not part of it),
+/// in the version given.
+std::string monthDigestOf(store::Connection& db, Period period, int version = kMonthDigestVersion);
 
 /// An amount as the statement signs it: bank +, ORV −.
 double signedAmount(notes::Side side, double amount);

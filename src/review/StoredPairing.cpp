@@ -112,7 +112,7 @@ std::optional<compare::PairClass> classNamed(const std::string& tag) {
     for (compare::PairClass c :
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
           compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
-        if (tag == compare::pairClassTag(c)) return c;
+        if (tag == compare::pairClassKey(c)) return c;
     return std::nullopt;
 }
 
@@ -150,7 +150,7 @@ void save(store::Connection& db, const Explanation& month, std::int64_t lastChan
     store::Statement insert = db.prepare(sql::kSaveException);
     for (const ExplainedLine& l : month.lines)
         insert.execute({key, l.office, notes::kindKey(l.kind), notes::sideKey(l.side), std::int64_t(l.day), l.id,
-                        l.amount, compare::pairClassTag(l.cls), l.twin ? store::Value(l.twin->id) : store::Value(),
+                        l.amount, compare::pairClassKey(l.cls), l.twin ? store::Value(l.twin->id) : store::Value(),
                         l.twin ? store::Value(l.twin->amount) : store::Value()});
     db.execute(sql::kSaveMonth, {key, lastChange});
 }

@@ -117,8 +117,13 @@ TEST_F(CloseTest, TheNextMonthsImportPairingATimingRowChangesTheClosedMonth) {
     ASSERT_TRUE(kept);
     EXPECT_EQ(closeTestLines(kept->lines), closeTestLines(april.lines));
     EXPECT_EQ(kept->monthDigest, april.monthDigest);
-    // As the closes of earlier builds hold it: another value would show each of them changed.
-    EXPECT_EQ(april.monthDigest, "669642687a2706978eb2b0f782850fc2e46f333ee1d9437c2a5901bc52695600");
+    // Taken from the stored keys alone: a label reworded in a listing leaves it as it is.
+    EXPECT_EQ(april.monthDigest, "851d51505812032a120db3d39d5230195dfabef4277c73266f730e88508eff6d");
+    EXPECT_EQ(kept->digestVersion, kMonthDigestVersion);
+    // The first formula, as the closes of earlier builds hold it: another value would show each
+    // of them changed.
+    EXPECT_EQ(monthDigestOf(db.connection(), {2025, 4}, 1),
+              "669642687a2706978eb2b0f782850fc2e46f333ee1d9437c2a5901bc52695600");
     EXPECT_EQ(kept->previousDigest, "");
     std::vector<std::string> carried;
     for (const CarriedItem& i : kept->carried) carried.push_back(i.id + "@" + dayText(i.day));
@@ -397,6 +402,24 @@ TEST_F(CloseTest, AFileOfTheLayoutBeforeTakesAClose) {
     EXPECT_EQ(monthCloses(db.connection()).size(), 1u);
 }
 
+// A close made by an earlier build keeps its month digest's first formula and verifies as it did;
+// its version is part of the chained digest, so it cannot be changed unseen.
+TEST_F(CloseTest, ACloseOfTheFirstDigestFormulaStillVerifies) {
+    store::Connection& c = db.connection();
+    ASSERT_TRUE(close({2025, 4}).close);
+    MonthClose earlier = monthCloses(c).at(0);
+    earlier.digestVersion = 1;
+    earlier.monthDigest = monthDigestOf(c, {2025, 4}, 1);
+    earlier.digest = closeDigestOf(earlier);
+    c.execute("UPDATE month_closes SET digest_version = 1, month_digest = ?1, digest = ?2",
+              {earlier.monthDigest, earlier.digest});
+    EXPECT_EQ(closeState(c, monthCloses(c).at(0)), CloseState::Closed);
+    EXPECT_EQ(closeChainFaults(c), std::vector<std::string>{});
+
+    c.execute("UPDATE month_closes SET digest_version = 2");
+    EXPECT_EQ(closeChainFaults(c).size(), 1u);
+}
+
 // A value a reader cannot take (a key that names nothing, a time that is none, a Null where one is
 // needed) is the file's damage, naming its table, row and column, whichever reader meets it.
 TEST_F(CloseTest, AValueNoReaderCanTakeIsTheFilesDamageNamingItsPlace) {
@@ -418,13 +441,9 @@ TEST_F(CloseTest, AValueNoReaderCanTakeIsTheFilesDamageNamingItsPlace) {
     };
     const Case cases[] = {
         {"month_closes", "closed_at", "the third of June", closes},
+        {"month_closes", "digest_version", 3, closes},  // a formula no build knows
         {"month_close_items", "side", "sideways", closes},
-        {"month_close_items", "kind", "gift", closes},
-        {"hand_pairs", "kind", "gift", pairs},
         {"hand_pairs", "made_at", "soon", pairs},
-        {"hand_pair_rows", "side", "sideways", pairs},
-        {"paired_exceptions", "side", "sideways", pairing},
-        {"paired_exceptions", "kind", "gift", pairing},
         {"paired_exceptions", "day", "Monday", pairing},
         {"notes", "status", "Pending", [&] { (void)notes::NoteBook::read(c); }},
         {"import_history", "period_month", nullptr, [&] { (void)history::records(c); }},
