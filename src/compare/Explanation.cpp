@@ -14,7 +14,7 @@
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
 #include "store/ExactSum.h"
-#include "store/WorkBeside.h"
+#include "store/ConcurrentRead.h"
 
 namespace vesk::compare {
 
@@ -133,7 +133,7 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
         return buckets;
     }
     Buckets orv;
-    store::WorkBeside orvRead(db, [&](store::Connection& on) {
+    store::ConcurrentRead orvRead(db, [&](store::Connection& on) {
         on.execute(kPlanJoins);
         readRows(on, orvSql, ExplainSide::Orv, from, to, facilities, orv);
     });
@@ -439,8 +439,8 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
             explainMonths(on, share.condition, months, starts, keep, manual, share.months, share.pairs);
         };
     };
-    std::vector<std::unique_ptr<store::WorkBeside>> others;
-    for (std::size_t s = 1; s < count; ++s) others.push_back(std::make_unique<store::WorkBeside>(db, work(shares[s])));
+    std::vector<std::unique_ptr<store::ConcurrentRead>> others;
+    for (std::size_t s = 1; s < count; ++s) others.push_back(std::make_unique<store::ConcurrentRead>(db, work(shares[s])));
     work(shares[0])(db);
     for (const auto& other : others) other->wait();
 

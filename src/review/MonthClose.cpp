@@ -151,18 +151,18 @@ MonthClose withContents(store::Connection& db, MonthClose c) {
 std::optional<std::pair<CloseRefusal, MonthClose>> standingInTheWay(const std::vector<MonthClose>& heads,
                                                                     Period period) {
     for (const MonthClose& c : heads)
-        if (c.stands() && c.period.key() == period.key()) return std::pair{CloseRefusal::AlreadyClosed, c};
+        if (c.inForce() && c.period.key() == period.key()) return std::pair{CloseRefusal::AlreadyClosed, c};
     for (const MonthClose& c : heads)
-        if (c.stands() && c.period.key() > period.key()) return std::pair{CloseRefusal::LaterClosed, c};
+        if (c.inForce() && c.period.key() > period.key()) return std::pair{CloseRefusal::LaterClosed, c};
     return std::nullopt;
 }
 
 // The month's statement as it is now, brought forward from the latest earlier close that stands.
 MonthStatement statementAfter(store::Connection& db, Period period, const std::vector<MonthClose>& heads,
-                              MonthDigest digest = MonthDigest::Taken) {
+                              WithDigest digest = WithDigest::Yes) {
     const MonthClose* earlier = nullptr;
     for (const MonthClose& c : heads)
-        if (c.stands() && c.period.key() < period.key() && (!earlier || c.period.key() > earlier->period.key()))
+        if (c.inForce() && c.period.key() < period.key() && (!earlier || c.period.key() > earlier->period.key()))
             earlier = &c;
     if (!earlier) return monthStatement(db, period, digest);
     return monthStatement(db, period, withContents(db, *earlier).carried, digest);
@@ -211,12 +211,12 @@ std::vector<MonthClose> monthCloses(store::Connection& db) {
 
 std::optional<MonthClose> standingClose(store::Connection& db, Period period) {
     for (MonthClose& c : closeHeads(db))
-        if (c.stands() && c.period.key() == period.key()) return withContents(db, std::move(c));
+        if (c.inForce() && c.period.key() == period.key()) return withContents(db, std::move(c));
     return std::nullopt;
 }
 
 CloseState closeState(store::Connection& db, const MonthClose& close) {
-    if (!close.stands()) return CloseState::Reopened;
+    if (!close.inForce()) return CloseState::Reopened;
     return monthDigestOf(db, close.period, close.digestVersion) == close.monthDigest ? CloseState::Closed
                                                                                      : CloseState::Changed;
 }
@@ -236,14 +236,14 @@ ShownStatement shownStatement(store::Connection& db, Period period, bool compute
         for (const MonthClose& c : heads)
             if (c.period.key() == period.key()) last = &c;
     ShownStatement shown;
-    if (last && last->stands()) {
+    if (last && last->inForce()) {
         const MonthClose close = withContents(db, *last);
         shown.statement.period = period;
         shown.statement.scope = compare::comparisonScope(db);
         shown.statement.lines = close.lines;
         shown.items = close.itemCells;
     } else {
-        shown.statement = statementAfter(db, period, heads, MonthDigest::Left);
+        shown.statement = statementAfter(db, period, heads, WithDigest::No);
         for (const StatementItem& item : shown.statement.items) shown.items.push_back(statementItemCells(item));
     }
     shown.stateLine = last ? closedOnLine(*last) : computedOnLine(now);
@@ -337,7 +337,7 @@ bool reopenMonth(store::Connection& db, Period period, const std::string& who, c
 bool reopenMonthWithin(store::Connection& db, Period period, const std::string& who, const DateTime& when) {
     std::optional<long long> number;
     for (const MonthClose& c : closeHeads(db))
-        if (c.stands() && c.period.key() == period.key()) number = c.number;
+        if (c.inForce() && c.period.key() == period.key()) number = c.number;
     if (!number || db.execute(sql::kReopenClose, {isoDateTime(when), who, std::int64_t(*number)}) != 1) return false;
     recordClose(db, history::Action::MonthReopened, *number, period, who, 0, std::nullopt, when);
     return true;

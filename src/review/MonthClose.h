@@ -28,7 +28,7 @@ struct MonthClose {
     std::string reopenedBy;
     int digestVersion = 1;  ///< the formula its month digest was taken with
 
-    bool stands() const { return !reopenedAt; }
+    bool inForce() const { return !reopenedAt; }
     const StatementFigures& line(StatementLine l) const { return lines[std::size_t(l)]; }
 };
 

@@ -16,7 +16,7 @@
 #include "review/ReviewStatements.h"
 #include "review/StoredPairing.h"
 #include "store/ExactSum.h"
-#include "store/WorkBeside.h"
+#include "store/ConcurrentRead.h"
 
 namespace vesk::review {
 
@@ -240,7 +240,7 @@ compare::Explanation tallyMonth(store::Connection& db, MonthStatement& out, Tall
     const std::string clause = statementScopeClause(out.scope);
     offices = statementScopeOffices(db, out.scope);
     Tallies sides;
-    store::WorkBeside added(db, [&](store::Connection& on) { tallySides(on, period, clause, sides); });
+    store::ConcurrentRead added(db, [&](store::Connection& on) { tallySides(on, period, clause, sides); });
     const auto count = [&t](const compare::CountedRow& row) {
         if (const std::optional<StatementLine> l = makeUpLineOf(row.cls))
             tallyOf(t, *l).add(row.kind, signedAmount(row.side, row.amount));
@@ -269,13 +269,13 @@ void settleLines(MonthStatement& out, const Tallies& t) {
 }
 
 MonthStatement buildStatement(store::Connection& db, Period period, const std::vector<CarriedItem>* brought,
-                              MonthDigest digest) {
+                              WithDigest digest) {
     MonthStatement out;
     out.period = period;
     Tallies t;
     std::vector<std::string> offices;
     // Only a digest needs every line of the month; the statement's own lines need its exceptions.
-    const bool whole = digest == MonthDigest::Taken;
+    const bool whole = digest == WithDigest::Yes;
     const compare::Explanation explained = tallyMonth(db, out, t, offices, whole ? compare::everyClass : isException);
 
     // The roll-forward: the open items up to the month's last day, those before it against
@@ -327,7 +327,7 @@ MonthStatement buildStatement(store::Connection& db, Period period, const std::v
     listInOrder(out.items);
 
     settleLines(out, t);
-    if (digest == MonthDigest::Taken) out.monthDigest = statementDigestOf(out, explained.lines, kMonthDigestVersion);
+    if (digest == WithDigest::Yes) out.monthDigest = statementDigestOf(out, explained.lines, kMonthDigestVersion);
     return out;
 }
 
@@ -346,14 +346,14 @@ std::vector<CarriedItem> MonthStatement::carried() const {
     return out;
 }
 
-MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest digest) {
+MonthStatement monthStatement(store::Connection& db, Period period, WithDigest digest) {
     storePairing(db);
     const store::ReadSnapshot read(db);
     return buildStatement(db, period, nullptr, digest);
 }
 
 MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
-                              MonthDigest digest) {
+                              WithDigest digest) {
     storePairing(db);
     const store::ReadSnapshot read(db);
     return buildStatement(db, period, &brought, digest);

@@ -102,18 +102,18 @@ struct MonthStatement {
 };
 
 /// Whether a statement takes the month's digest: a close keeps it, a listing never shows it.
-enum class MonthDigest { Taken, Left };
+enum class WithDigest { Yes, No };
 
 /// The month's statement, the items brought forward being the open items dated before the
 /// month as they are now (so none is cleared and no other earlier item is found). Throws
 /// Error as the explanation does.
-MonthStatement monthStatement(store::Connection& db, Period period, MonthDigest digest = MonthDigest::Taken);
+MonthStatement monthStatement(store::Connection& db, Period period, WithDigest digest = WithDigest::Yes);
 
 /// The same with the items a close brought forward: those no longer open as they were are
 /// cleared, and the open items dated before the month that are not among them are the other
 /// earlier items.
 MonthStatement monthStatement(store::Connection& db, Period period, const std::vector<CarriedItem>& brought,
-                              MonthDigest digest = MonthDigest::Taken);
+                              WithDigest digest = WithDigest::Yes);
 
 /// The version of the month's digest a close made now keeps: 1 took a row's side as the
 /// listings wrote it; 2 takes the side, class and note status as stored. Both stay verifiable.

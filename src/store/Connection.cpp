@@ -193,7 +193,7 @@ void Connection::openBeside(const Connection& other) {
     open(path, key, false);
 }
 
-bool Connection::seenBeside() { return isOpen() && !inTransaction() && layoutVersion() == kSchemaVersion; }
+bool Connection::secondConnectionSeesAll() { return isOpen() && !inTransaction() && layoutVersion() == kSchemaVersion; }
 
 void Connection::open(const std::string& path, const Secret& key, bool upgrade) {
     close();

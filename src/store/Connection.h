@@ -78,7 +78,7 @@ class Connection {
     void openBeside(const Connection& other);
     /// Whether a connection opened beside this one sees what this one does: it sees only what
     /// is committed, and only the tables of the current layout.
-    bool seenBeside();
+    bool secondConnectionSeesAll();
     /// True while a ReadSnapshot holds this connection's read lock: no other program can commit
     /// meanwhile, so a connection beside that takes its lock now reads the same state.
     bool holdsSnapshot() const { return m_snapshots > 0; }
@@ -152,7 +152,7 @@ class Connection {
 };
 
 /// A read transaction whose lock is taken at once: everything read on the connection while it
-/// lasts, and on a connection beside that takes its lock meanwhile (WorkBeside), comes from one
+/// lasts, and on a connection beside that takes its lock meanwhile (ConcurrentRead), comes from one
 /// state of the file. Within a transaction the connection holds already, it is that one's.
 class ReadSnapshot {
   public:

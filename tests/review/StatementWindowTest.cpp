@@ -184,7 +184,7 @@ TEST_F(StatementCloseTest, CloseMonthAndReopenMonthChangeTheStatementsState) {
               "Reopened on 03/06/2025 10:30 after it was closed on 03/06/2025 10:30 by " + vesk::notes::loginName());
     expectButtons(*w, true, false);
     ASSERT_EQ(closes().size(), 1u);
-    EXPECT_FALSE(closes().front().stands());
+    EXPECT_FALSE(closes().front().inForce());
 }
 
 // PDF pages counted in the file: page objects, not the page tree.

@@ -11,7 +11,7 @@
 #include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
 #include "store/TableRows.h"
-#include "store/WorkBeside.h"
+#include "store/ConcurrentRead.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
@@ -264,7 +264,7 @@ TEST_F(ConnectionTest, OpeningWaitsForAnotherProgramsCommitInsteadOfFailing) {
 // Work beside a snapshot reads the snapshot's state. Another program waiting to commit keeps a
 // connection beside from taking its lock; the work then runs on the snapshot's own connection,
 // at once, and the other program commits once the snapshot ends.
-TEST_F(ConnectionTest, WorkBesideASnapshotReadsItsStateWhileAnotherProgramWaitsToCommit) {
+TEST_F(ConnectionTest, AConcurrentReadBesideASnapshotReadsItsStateWhileAnotherProgramWaitsToCommit) {
     m_db.execute("INSERT INTO Youroffice VALUES ('before', '', '')");
     Connection other;
     other.open(m_dir.file(kDatabaseFileName));
@@ -287,7 +287,7 @@ TEST_F(ConnectionTest, WorkBesideASnapshotReadsItsStateWhileAnotherProgramWaitsT
         waiting.wait();
         for (int pass = 0; pass < 2; ++pass) {
             std::int64_t seen = -1;
-            WorkBeside beside(m_db, [&](Connection& db) { seen = offices(db); });
+            ConcurrentRead beside(m_db, [&](Connection& db) { seen = offices(db); });
             beside.wait();
             EXPECT_EQ(seen, 1);
         }

@@ -1,12 +1,12 @@
-#include "store/WorkBeside.h"
+#include "store/ConcurrentRead.h"
 
 #include "store/EngineError.h"
 
 namespace vesk::store {
 
-WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) : m_db(db), m_work(std::move(work)) {
+ConcurrentRead::ConcurrentRead(Connection& db, std::function<void(Connection&)> work) : m_db(db), m_work(std::move(work)) {
     const bool snapshot = db.holdsSnapshot();
-    if (std::thread::hardware_concurrency() < 2 || !(snapshot || db.seenBeside())) {
+    if (std::thread::hardware_concurrency() < 2 || !(snapshot || db.secondConnectionSeesAll())) {
         m_work(db);
         return;
     }
@@ -32,11 +32,11 @@ WorkBeside::WorkBeside(Connection& db, std::function<void(Connection&)> work) : 
     });
 }
 
-WorkBeside::~WorkBeside() {
+ConcurrentRead::~ConcurrentRead() {
     if (m_thread.joinable()) m_thread.join();
 }
 
-void WorkBeside::wait() {
+void ConcurrentRead::wait() {
     if (m_thread.joinable()) m_thread.join();
     if (m_failed) std::rethrow_exception(std::exchange(m_failed, nullptr));
     if (std::exchange(m_lockRefused, false)) m_work(m_db);
