@@ -13,8 +13,8 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
-#include "store/ExactSum.h"
 #include "store/ConcurrentRead.h"
+#include "store/ExactSum.h"
 
 namespace vesk::compare {
 
@@ -440,7 +440,8 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
         };
     };
     std::vector<std::unique_ptr<store::ConcurrentRead>> others;
-    for (std::size_t s = 1; s < count; ++s) others.push_back(std::make_unique<store::ConcurrentRead>(db, work(shares[s])));
+    for (std::size_t s = 1; s < count; ++s)
+        others.push_back(std::make_unique<store::ConcurrentRead>(db, work(shares[s])));
     work(shares[0])(db);
     for (const auto& other : others) other->wait();
 

@@ -15,8 +15,8 @@
 #include "review/OpenItems.h"
 #include "review/ReviewStatements.h"
 #include "review/StoredPairing.h"
-#include "store/ExactSum.h"
 #include "store/ConcurrentRead.h"
+#include "store/ExactSum.h"
 
 namespace vesk::review {
 

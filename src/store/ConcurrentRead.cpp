@@ -4,7 +4,8 @@
 
 namespace vesk::store {
 
-ConcurrentRead::ConcurrentRead(Connection& db, std::function<void(Connection&)> work) : m_db(db), m_work(std::move(work)) {
+ConcurrentRead::ConcurrentRead(Connection& db, std::function<void(Connection&)> work)
+    : m_db(db), m_work(std::move(work)) {
     const bool snapshot = db.holdsSnapshot();
     if (std::thread::hardware_concurrency() < 2 || !(snapshot || db.secondConnectionSeesAll())) {
         m_work(db);

@@ -6,12 +6,12 @@
 #include <optional>
 #include <thread>
 
+#include "store/ConcurrentRead.h"
 #include "store/Connection.h"
 #include "store/DatabaseFiles.h"
 #include "store/DatabaseLocation.h"
 #include "store/StoreTestSupport.h"
 #include "store/TableRows.h"
-#include "store/ConcurrentRead.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
