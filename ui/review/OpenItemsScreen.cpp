@@ -15,10 +15,9 @@ OpenItemsScreen::OpenItemsScreen(std::string databasePath, Prompter& prompter)
 
 OpenItemsScreen::Job OpenItemsScreen::open(long long asOf) {
     m_asOf = asOf;
-    m_busy = true;
     m_items = OpenItems{};
     m_items.asOf = asOf;
-    return {++m_ticket, [path = m_path, asOf] {
+    return {m_latest.start(), [path = m_path, asOf] {
                 store::Connection db;
                 db.open(path);
                 return openItems(db, asOf);
@@ -26,27 +25,25 @@ OpenItemsScreen::Job OpenItemsScreen::open(long long asOf) {
 }
 
 void OpenItemsScreen::finished(std::uint64_t ticket, OpenItems items) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_items = std::move(items);
 }
 
 void OpenItemsScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_prompter.message(compare::comparisonFailed(asError(error)));
 }
 
 std::string OpenItemsScreen::heading() const {
     std::string text = "Open Items as of " + dayText(m_asOf);
-    if (!m_busy && !m_items.scope.configuredOffice.empty()) text += " " + compare::scopeText(m_items.scope);
+    if (!busy() && !m_items.scope.configuredOffice.empty()) text += " " + compare::scopeText(m_items.scope);
     return text;
 }
 
-std::string OpenItemsScreen::headline() const { return m_busy ? "" : openItemsHeadline(m_items.items); }
+std::string OpenItemsScreen::headline() const { return busy() ? "" : openItemsHeadline(m_items.items); }
 
 std::optional<std::string> OpenItemsScreen::exportItems() {
-    if (m_busy || m_items.items.empty()) {
+    if (busy() || m_items.items.empty()) {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
@@ -60,7 +57,7 @@ std::optional<std::string> OpenItemsScreen::exportItems() {
 }
 
 std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t row) const {
-    if (m_busy || row >= m_items.items.size()) return std::nullopt;
+    if (busy() || row >= m_items.items.size()) return std::nullopt;
     const compare::ExplainedLine& line = m_items.items[row].line;
     int y = 0, m = 0, d = 0;
     civilFromDays(line.day, y, m, d);

@@ -35,7 +35,7 @@ TrendScreen::Job TrendScreen::startLoad() {
     std::optional<MonthRange> range;
     if (m_view.from >= 0 && m_view.to >= 0)
         range = MonthRange{m_held[std::size_t(m_view.from)], m_held[std::size_t(m_view.to)]};
-    return {++m_ticket, [path = m_path, range] {
+    return {m_latest.start(), [path = m_path, range] {
                 store::Connection db;
                 db.open(path);
                 Loaded loaded;
@@ -69,7 +69,7 @@ std::optional<TrendScreen::Job> TrendScreen::chooseTo(int index) {
 }
 
 void TrendScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
+    if (!m_latest.finish(ticket)) return;
     m_view.loading = false;
     const Message failure = compare::comparisonFailed(asError(error));
     m_view.statusText = failure.text;
@@ -77,7 +77,7 @@ void TrendScreen::failed(std::uint64_t ticket, const std::exception& error) {
 }
 
 void TrendScreen::finished(std::uint64_t ticket, const Loaded& outcome) {
-    if (ticket != m_ticket) return;
+    if (!m_latest.finish(ticket)) return;
     m_view.loading = false;
     m_held = outcome.held;
     m_scope = outcome.scope;
