@@ -232,15 +232,12 @@ std::optional<std::string> ExplainScreen::exportRows() {
         m_prompter.message(noDataToExport());
         return std::nullopt;
     }
-    try {
+    return tryExport(m_prompter, [&] {
         ExportContext c = exportContext(m_request.period, m_configuredOffice);
         c.office = m_request.office;
         return saveExport(m_prompter, {m_folder, true, m_open}, explainedFileName(c),
                           [&](const std::string& folder) { return writeExplainedWorkbook(m_shown, c, folder); });
-    } catch (const std::exception& caught) {
-        m_prompter.message(exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 }  // namespace vesk::compare

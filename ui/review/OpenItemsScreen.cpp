@@ -47,13 +47,10 @@ std::optional<std::string> OpenItemsScreen::exportItems() {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, openItemsFileName(m_asOf),
                                    [&](const std::string& folder) { return writeOpenItemsWorkbook(m_items, folder); });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t row) const {

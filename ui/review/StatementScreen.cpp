@@ -110,16 +110,13 @@ std::optional<std::string> StatementScreen::exportStatement() {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, statementFileName(shown->statement.period),
                                    [&](const std::string& folder) {
                                        return writeStatementWorkbook(shown->statement, shown->items, shown->stateLine,
                                                                      folder);
                                    });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 }  // namespace vesk::review

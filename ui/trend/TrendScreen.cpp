@@ -125,16 +125,13 @@ std::optional<std::string> TrendScreen::exportTrend() {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         const MonthRange range{m_trend.months.front().month, m_trend.months.back().month};
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, workbookFileName(range.from, range.to),
                                    [&](const std::string& folder) {
                                        return writeTrendWorkbook(m_trend, {range, m_scope.configuredOffice}, folder);
                                    });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<TrendScreen::MapTarget> TrendScreen::comparisonAt(int row, int column) const {
