@@ -31,7 +31,7 @@ void OpenItemsScreen::finished(std::uint64_t ticket, OpenItems items) {
 
 void OpenItemsScreen::failed(std::uint64_t ticket, const std::exception& error) {
     if (!m_latest.finish(ticket)) return;
-    m_prompter.message(compare::comparisonFailed(asError(error)));
+    m_prompter.message(openItemsFailed(asError(error)));
 }
 
 std::string OpenItemsScreen::heading() const {

@@ -60,7 +60,7 @@ void StatementScreen::finished(std::uint64_t ticket, Shown shown) {
 
 void StatementScreen::failed(std::uint64_t ticket, const std::exception& error) {
     if (!m_latest.finish(ticket)) return;
-    m_prompter.message(compare::comparisonFailed(asError(error)));
+    m_prompter.message(statementFailed(asError(error)));
 }
 
 std::string StatementScreen::heading() const {

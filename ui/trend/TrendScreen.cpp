@@ -71,7 +71,7 @@ std::optional<TrendScreen::Job> TrendScreen::chooseTo(int index) {
 void TrendScreen::failed(std::uint64_t ticket, const std::exception& error) {
     if (!m_latest.finish(ticket)) return;
     m_view.loading = false;
-    const Message failure = compare::comparisonFailed(asError(error));
+    const Message failure = loadFailed(asError(error));
     m_view.statusText = failure.text;
     m_prompter.message(failure);
 }
