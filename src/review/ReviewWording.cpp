@@ -80,6 +80,8 @@ std::string notAnAsOfDate(const std::string& given) { return "--as-of takes a da
 
 std::string noOpenItemsText(long long asOf) { return "No open items as of " + dayText(asOf) + "."; }
 
+Message openItemsFailed(const Error& error) { return critical("Open Items Error: " + error.description()); }
+
 std::string asOfLine(long long asOf) { return "As of " + dayText(asOf); }
 
 std::string openItemsFileName(long long asOf) {
@@ -222,6 +224,8 @@ std::string statementHeading(Period period, const compare::Scope& scope) {
     if (!scope.configuredOffice.empty()) text += " " + compare::scopeText(scope);
     return text;
 }
+
+Message statementFailed(const Error& error) { return critical("Statement Error: " + error.description()); }
 
 std::string statementPageText(int page, int pages) {
     return "Page " + std::to_string(page) + " of " + std::to_string(pages);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
 #include "review/MonthStatement.h"
@@ -31,6 +32,8 @@ std::string notAnAsOfDate(const std::string& given);
 
 /// "No open items as of 05/06/2025."
 std::string noOpenItemsText(long long asOf);
+/// "Open Items Error: " and the failure's description: the listing failed.
+Message openItemsFailed(const Error& error);
 
 // The workbook.
 inline constexpr const char* kOpenItemsSheetName = "Open Items";
@@ -88,6 +91,9 @@ std::string statementHeading(Period period, const compare::Scope& scope);
 inline constexpr const char* kStatementComputing = "Computing the statement....";
 inline constexpr const char* kStatementClosing = "Closing the month....";
 inline constexpr const char* kStatementReopening = "Reopening the month....";
+/// "Statement Error: " and the failure's description: the statement, or the close or
+/// reopening before it, failed.
+Message statementFailed(const Error& error);
 /// "Page 2 of 3": the foot of each printed page.
 std::string statementPageText(int page, int pages);
 /// The printer, or the file printed to, cannot be written.

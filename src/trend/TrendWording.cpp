@@ -38,6 +38,8 @@ std::string workbookFileName(const compare::Period& from, const compare::Period&
     return "Trend_" + monthText(from) + "_" + monthText(to) + ".xlsx";
 }
 
+Message loadFailed(const Error& error) { return critical("Trend Error: " + error.description()); }
+
 std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices) {
     return compare::scopeText(scope) + "  :  " + std::to_string(months) + (months == 1 ? " month, " : " months, ") +
            std::to_string(offices) + (offices == 1 ? " office differs" : " offices differ") +

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "compare/MonthComparison.h"
+#include "core/Error.h"
+#include "core/Prompter.h"
 
 namespace vesk::trend {
 
@@ -51,6 +53,8 @@ inline constexpr const char* kToLabel = "&To";
 inline constexpr const char* kMapCaption =
     "To explain, by office and month (double-click a shaded cell to open that month's comparison)";
 inline constexpr const char* kLoadingText = "Loading the months...";
+/// "Trend Error: " and the failure's description: a load failed.
+Message loadFailed(const Error& error);
 inline constexpr const char* kExportCaption = "Export to Excel";
 inline constexpr const char* kCloseCaption = "Close";
 inline constexpr const char* kPrintCaption = "Print…";

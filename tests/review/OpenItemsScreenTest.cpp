@@ -66,7 +66,7 @@ TEST_F(OpenItemsScreenTest, AFailedListingIsSaidAndLeavesTheWindowReady) {
     OpenItemsScreen::Job job = screen.open(dayOf(2025, 4, 30));
     screen.failed(job.ticket, Error(errc::kFileNotFound, "gone"));
     EXPECT_FALSE(screen.busy());
-    EXPECT_EQ(prompter.lastMessage().text, "Error: gone");
+    EXPECT_EQ(prompter.lastMessage().text, "Open Items Error: gone");
 }
 
 }  // namespace

@@ -147,6 +147,17 @@ class StatementCloseTest : public ::testing::Test {
     vesk::test::ScriptedPrompter prompter;
 };
 
+// A statement that cannot be read is said as the statement's failure, not a comparison's.
+TEST_F(StatementCloseTest, AStatementThatCannotBeReadIsSaidAsTheStatements) {
+    StatementWindow w(dir.file("no such folder/ZETTools.db"), nullptr, [] {
+        return vesk::DateTime{2025, 6, 3, 10, 30};
+    });
+    w.prompter().setDialogs(&prompter);
+    ASSERT_TRUE(statementShown(&w, [&] { w.openMonth(vesk::Period{2025, 5}); }));
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().text.rfind("Statement Error: ", 0), 0u) << prompter.lastMessage().text;
+}
+
 // A refused close is said and writes nothing; a close asked and answered Yes stands in this
 // window and the next; Reopen Month reopens it, the close kept on record.
 TEST_F(StatementCloseTest, CloseMonthAndReopenMonthChangeTheStatementsState) {

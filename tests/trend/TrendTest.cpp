@@ -442,7 +442,7 @@ TEST_F(TrendScreenTest, AFailedLoadIsSaidAndStaysInTheStatusLine) {
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.lastMessage().icon, Icon::Critical);
     EXPECT_EQ(screen.view().statusText, prompter.lastMessage().text);
-    EXPECT_NE(screen.view().statusText.find("file is not a database"), std::string::npos);
+    EXPECT_EQ(screen.view().statusText, "Trend Error: file is not a database");
     EXPECT_FALSE(screen.view().exportEnabled);
 }
 

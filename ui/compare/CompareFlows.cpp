@@ -1,6 +1,7 @@
 #include "compare/CompareFlows.h"
 
 #include "compare/CompareWording.h"
+#include "core/Error.h"
 
 namespace vesk::compare {
 
@@ -26,6 +27,15 @@ std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::
     if (place.open) prompter.openDocument(path);
     prompter.message(place.onDesktop ? savedOnDesktop(fileName) : savedInFolder(place.folder, fileName));
     return path;
+}
+
+std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::string()>& save) {
+    try {
+        return save();
+    } catch (const std::exception& caught) {
+        prompter.message(exportFailed(asError(caught)));
+        return std::nullopt;
+    }
 }
 
 }  // namespace vesk::compare

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "compare/ComparisonWorkbook.h"
@@ -36,5 +37,9 @@ struct ExportPlace {
 /// told where it went. Returns the path. Throws what write throws.
 std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
                        const std::function<std::string(const std::string& folder)>& write);
+
+/// An export button's save (saveExport and what it needs first): a failure is told as the
+/// export's error rather than thrown. The saved file, or none.
+std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::string()>& save);
 
 }  // namespace vesk::compare

@@ -74,19 +74,17 @@ ExplainScreen::ExplainScreen(std::string databasePath, Prompter& prompter)
 
 ExplainScreen::Job ExplainScreen::open(const ExplainRequest& request) {
     m_request = request;
-    m_busy = true;
     m_lines.clear();
     m_shown.clear();
     m_headline.clear();
     m_configuredOffice.clear();
-    return {++m_ticket, [path = m_path, target = targetOf(request), period = request.period] {
+    return {m_latest.start(), [path = m_path, target = targetOf(request), period = request.period] {
                 return explained(path, period, target);
             }};
 }
 
 void ExplainScreen::finished(std::uint64_t ticket, Explained explained) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_configuredOffice = std::move(explained.configuredOffice);
     m_lines = listedLines(explained.explanation.lines, true, m_request.day);
     m_headline = explanationHeadline(m_lines);
@@ -94,8 +92,7 @@ void ExplainScreen::finished(std::uint64_t ticket, Explained explained) {
 }
 
 void ExplainScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_prompter.message(comparisonFailed(asError(error)));
 }
 
@@ -114,7 +111,7 @@ void ExplainScreen::showMatchedRows(bool checked) {
 void ExplainScreen::refill() { m_shown = groupedTogether(listedLines(m_lines, m_showMatched)); }
 
 std::optional<ExplainedLine> ExplainScreen::rowForNote(std::optional<std::size_t> shownRow) {
-    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+    if (busy() || !shownRow || *shownRow >= m_shown.size()) {
         m_prompter.message(notes::noRowForNote());
         return std::nullopt;
     }
@@ -132,7 +129,7 @@ std::optional<PairDraft> ExplainScreen::draftOfSelection(const std::vector<std::
     store::ExactSum bank, orv;
     std::set<notes::RowKey> taken;
     for (std::size_t r : shownRows) {
-        if (m_busy || r >= m_shown.size()) continue;
+        if (busy() || r >= m_shown.size()) continue;
         const ExplainedLine& line = m_shown[r];
         if (!taken.insert(notes::rowKey(line.ref())).second) continue;
         draft.rows.push_back(line.ref());
@@ -149,7 +146,7 @@ std::optional<PairDraft> ExplainScreen::draftOfSelection(const std::vector<std::
 }
 
 std::optional<PairDraft> ExplainScreen::draftOfHint(std::optional<std::size_t> shownRow) {
-    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+    if (busy() || !shownRow || *shownRow >= m_shown.size()) {
         m_prompter.message(pairs::noRowChosen("pair as hinted"));
         return std::nullopt;
     }
@@ -197,7 +194,7 @@ bool ExplainScreen::pair(const PairDraft& draft, const std::string& text, bool a
 }
 
 bool ExplainScreen::unpair(std::optional<std::size_t> shownRow) {
-    if (m_busy || !shownRow || *shownRow >= m_shown.size()) {
+    if (busy() || !shownRow || *shownRow >= m_shown.size()) {
         m_prompter.message(pairs::noRowChosen("unpair"));
         return false;
     }
@@ -225,24 +222,22 @@ std::optional<std::size_t> ExplainScreen::placeAfter(const notes::RowRef& row, s
 }
 
 void ExplainScreen::explainAgain() {
-    ++m_ticket;  // an explanation still on its way is of the rows before the change
-    finished(m_ticket, explained(m_path, m_request.period, targetOf(m_request)));
+    Explained again = explained(m_path, m_request.period, targetOf(m_request));
+    // A new request: an explanation still on its way is of the rows before the change.
+    finished(m_latest.start(), std::move(again));
 }
 
 std::optional<std::string> ExplainScreen::exportRows() {
-    if (m_busy || m_shown.empty()) {
+    if (busy() || m_shown.empty()) {
         m_prompter.message(noDataToExport());
         return std::nullopt;
     }
-    try {
+    return tryExport(m_prompter, [&] {
         ExportContext c = exportContext(m_request.period, m_configuredOffice);
         c.office = m_request.office;
         return saveExport(m_prompter, {m_folder, true, m_open}, explainedFileName(c),
                           [&](const std::string& folder) { return writeExplainedWorkbook(m_shown, c, folder); });
-    } catch (const std::exception& caught) {
-        m_prompter.message(exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 }  // namespace vesk::compare

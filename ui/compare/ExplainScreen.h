@@ -10,6 +10,7 @@
 #include "core/Prompter.h"
 #include "notes/HeldRows.h"
 #include "widgets/LatestJob.h"
+#include "widgets/LatestRequest.h"
 
 namespace vesk::compare {
 
@@ -60,7 +61,7 @@ class ExplainScreen {
     void finished(std::uint64_t ticket, Explained explained);
     void failed(std::uint64_t ticket, const std::exception& error);
 
-    bool busy() const { return m_busy; }
+    bool busy() const { return m_latest.busy(); }
     /// "Explained : April 2025 : Hill H.O : 05/04/2025" and the like.
     std::string heading() const;
     /// What the rows add up to, the matched ones counted also when hidden; empty while busy.
@@ -106,8 +107,7 @@ class ExplainScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
-    std::uint64_t m_ticket = 0;
-    bool m_busy = false;
+    LatestRequest m_latest;
     ExplainRequest m_request;
     std::string m_configuredOffice;
     std::vector<ExplainedLine> m_lines;  ///< of the request's day, when it has one

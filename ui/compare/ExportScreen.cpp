@@ -3,7 +3,6 @@
 #include "compare/CompareFlows.h"
 #include "compare/CompareScreen.h"
 #include "compare/CompareWording.h"
-#include "core/Error.h"
 #include "office/Offices.h"
 
 namespace vesk::compare {
@@ -54,21 +53,23 @@ std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {
 
 std::optional<std::string> ExportScreen::save(const Writer& write,
                                               const std::function<std::string(const ExportContext&)>& fileName) {
-    try {
-        wait(true, kExportWait);
-        const ExportContext c = context();
-        return saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
-            const std::string path = write(c, folder);
+    return tryExport(m_prompter, [&] {
+        try {
+            wait(true, kExportWait);
+            const ExportContext c = context();
+            return saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
+                const std::string path = write(c, folder);
+                bar(-1, 0);
+                wait(false, "");
+                return path;
+            });
+        } catch (...) {
+            // Hidden before the failure is told, as after a save.
             bar(-1, 0);
             wait(false, "");
-            return path;
-        });
-    } catch (const std::exception& caught) {
-        bar(-1, 0);
-        wait(false, "");
-        m_prompter.message(exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+            throw;
+        }
+    });
 }
 
 }  // namespace vesk::compare

@@ -15,10 +15,9 @@ OpenItemsScreen::OpenItemsScreen(std::string databasePath, Prompter& prompter)
 
 OpenItemsScreen::Job OpenItemsScreen::open(long long asOf) {
     m_asOf = asOf;
-    m_busy = true;
     m_items = OpenItems{};
     m_items.asOf = asOf;
-    return {++m_ticket, [path = m_path, asOf] {
+    return {m_latest.start(), [path = m_path, asOf] {
                 store::Connection db;
                 db.open(path);
                 return openItems(db, asOf);
@@ -26,41 +25,36 @@ OpenItemsScreen::Job OpenItemsScreen::open(long long asOf) {
 }
 
 void OpenItemsScreen::finished(std::uint64_t ticket, OpenItems items) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_items = std::move(items);
 }
 
 void OpenItemsScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
-    m_prompter.message(compare::comparisonFailed(asError(error)));
+    if (!m_latest.finish(ticket)) return;
+    m_prompter.message(openItemsFailed(asError(error)));
 }
 
 std::string OpenItemsScreen::heading() const {
     std::string text = "Open Items as of " + dayText(m_asOf);
-    if (!m_busy && !m_items.scope.configuredOffice.empty()) text += " " + compare::scopeText(m_items.scope);
+    if (!busy() && !m_items.scope.configuredOffice.empty()) text += " " + compare::scopeText(m_items.scope);
     return text;
 }
 
-std::string OpenItemsScreen::headline() const { return m_busy ? "" : openItemsHeadline(m_items.items); }
+std::string OpenItemsScreen::headline() const { return busy() ? "" : openItemsHeadline(m_items.items); }
 
 std::optional<std::string> OpenItemsScreen::exportItems() {
-    if (m_busy || m_items.items.empty()) {
+    if (busy() || m_items.items.empty()) {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, openItemsFileName(m_asOf),
                                    [&](const std::string& folder) { return writeOpenItemsWorkbook(m_items, folder); });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t row) const {
-    if (m_busy || row >= m_items.items.size()) return std::nullopt;
+    if (busy() || row >= m_items.items.size()) return std::nullopt;
     const compare::ExplainedLine& line = m_items.items[row].line;
     int y = 0, m = 0, d = 0;
     civilFromDays(line.day, y, m, d);

@@ -10,6 +10,7 @@
 #include "core/Prompter.h"
 #include "review/OpenItems.h"
 #include "widgets/LatestJob.h"
+#include "widgets/LatestRequest.h"
 
 namespace vesk::review {
 
@@ -31,7 +32,7 @@ class OpenItemsScreen {
     void finished(std::uint64_t ticket, OpenItems items);
     void failed(std::uint64_t ticket, const std::exception& error);
 
-    bool busy() const { return m_busy; }
+    bool busy() const { return m_latest.busy(); }
     long long asOf() const { return m_asOf; }
     /// "Open Items as of 05/06/2025 (Offices Under Hill HO)", "... (Karwar Division)".
     std::string heading() const;
@@ -49,8 +50,7 @@ class OpenItemsScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
-    std::uint64_t m_ticket = 0;
-    bool m_busy = false;
+    LatestRequest m_latest;
     long long m_asOf = 0;
     OpenItems m_items;
 };

@@ -30,8 +30,7 @@ StatementScreen::Job StatementScreen::start(Work work, std::optional<Period> mon
     if (!month || !m_period || month->key() != m_period->key()) m_loaded = false;
     m_period = month;
     m_work = work;
-    m_busy = true;
-    return {++m_ticket, [path = m_path, &prompter = m_prompter, clock = m_clock, work, month] {
+    return {m_latest.start(), [path = m_path, &prompter = m_prompter, clock = m_clock, work, month] {
                 store::Connection db;
                 db.open(path);
                 const std::vector<Period> held = heldMonths(db);
@@ -53,17 +52,15 @@ StatementScreen::Job StatementScreen::start(Work work, std::optional<Period> mon
 }
 
 void StatementScreen::finished(std::uint64_t ticket, Shown shown) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
+    if (!m_latest.finish(ticket)) return;
     m_loaded = true;
     m_period = shown.period;
     m_shown = std::move(shown);
 }
 
 void StatementScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
-    m_busy = false;
-    m_prompter.message(compare::comparisonFailed(asError(error)));
+    if (!m_latest.finish(ticket)) return;
+    m_prompter.message(statementFailed(asError(error)));
 }
 
 std::string StatementScreen::heading() const {
@@ -72,7 +69,7 @@ std::string StatementScreen::heading() const {
 }
 
 std::string StatementScreen::stateLine() const {
-    if (m_busy) {
+    if (busy()) {
         switch (m_work) {
             case Work::Computing:
                 return kStatementComputing;
@@ -103,7 +100,7 @@ const std::vector<std::vector<std::string>>& StatementScreen::items() const {
 }
 
 const ShownStatement* StatementScreen::printable() const {
-    if (m_busy || !m_loaded || !m_shown.shown.statement.anyRows()) return nullptr;
+    if (busy() || !m_loaded || !m_shown.shown.statement.anyRows()) return nullptr;
     return &m_shown.shown;
 }
 
@@ -113,16 +110,13 @@ std::optional<std::string> StatementScreen::exportStatement() {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, statementFileName(shown->statement.period),
                                    [&](const std::string& folder) {
                                        return writeStatementWorkbook(shown->statement, shown->items, shown->stateLine,
                                                                      folder);
                                    });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 }  // namespace vesk::review

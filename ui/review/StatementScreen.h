@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
 #include "widgets/LatestJob.h"
+#include "widgets/LatestRequest.h"
 
 namespace vesk::review {
 
@@ -45,9 +46,9 @@ class StatementScreen {
     void finished(std::uint64_t ticket, Shown shown);
     void failed(std::uint64_t ticket, const std::exception& error);
 
-    bool busy() const { return m_busy; }
+    bool busy() const { return m_latest.busy(); }
     /// A close or reopening runs: the month is not to change meanwhile.
-    bool acting() const { return m_busy && m_work != Work::Computing; }
+    bool acting() const { return busy() && m_work != Work::Computing; }
     /// The month shown or asked for; none before the first outcome of open(none).
     std::optional<Period> period() const { return m_period; }
     const std::vector<int>& years() const { return m_shown.years; }
@@ -65,8 +66,8 @@ class StatementScreen {
     /// The statement to print or export: none while busy or when the month holds no rows.
     const ShownStatement* printable() const;
 
-    bool closeEnabled() const { return !m_busy && m_loaded && !m_shown.closeStands; }
-    bool reopenEnabled() const { return !m_busy && m_loaded && m_shown.closeStands; }
+    bool closeEnabled() const { return !busy() && m_loaded && !m_shown.closeStands; }
+    bool reopenEnabled() const { return !busy() && m_loaded && m_shown.closeStands; }
 
     /// Export to Excel: the workbook export statement writes; the saved file, or none.
     std::optional<std::string> exportStatement();
@@ -80,8 +81,7 @@ class StatementScreen {
     Clock m_clock;
     std::string m_folder;
     bool m_open = true;
-    std::uint64_t m_ticket = 0;
-    bool m_busy = false;
+    LatestRequest m_latest;
     bool m_loaded = false;  ///< an outcome of the month asked for is in
     Work m_work = Work::Computing;
     std::optional<Period> m_period;

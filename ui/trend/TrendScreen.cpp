@@ -35,7 +35,7 @@ TrendScreen::Job TrendScreen::startLoad() {
     std::optional<MonthRange> range;
     if (m_view.from >= 0 && m_view.to >= 0)
         range = MonthRange{m_held[std::size_t(m_view.from)], m_held[std::size_t(m_view.to)]};
-    return {++m_ticket, [path = m_path, range] {
+    return {m_latest.start(), [path = m_path, range] {
                 store::Connection db;
                 db.open(path);
                 Loaded loaded;
@@ -69,15 +69,15 @@ std::optional<TrendScreen::Job> TrendScreen::chooseTo(int index) {
 }
 
 void TrendScreen::failed(std::uint64_t ticket, const std::exception& error) {
-    if (ticket != m_ticket) return;
+    if (!m_latest.finish(ticket)) return;
     m_view.loading = false;
-    const Message failure = compare::comparisonFailed(asError(error));
+    const Message failure = loadFailed(asError(error));
     m_view.statusText = failure.text;
     m_prompter.message(failure);
 }
 
 void TrendScreen::finished(std::uint64_t ticket, const Loaded& outcome) {
-    if (ticket != m_ticket) return;
+    if (!m_latest.finish(ticket)) return;
     m_view.loading = false;
     m_held = outcome.held;
     m_scope = outcome.scope;
@@ -125,16 +125,13 @@ std::optional<std::string> TrendScreen::exportTrend() {
         m_prompter.message(compare::noDataToExport());
         return std::nullopt;
     }
-    try {
+    return compare::tryExport(m_prompter, [&] {
         const MonthRange range{m_trend.months.front().month, m_trend.months.back().month};
         return compare::saveExport(m_prompter, {m_folder, true, m_open}, workbookFileName(range.from, range.to),
                                    [&](const std::string& folder) {
                                        return writeTrendWorkbook(m_trend, {range, m_scope.configuredOffice}, folder);
                                    });
-    } catch (const std::exception& caught) {
-        m_prompter.message(compare::exportFailed(asError(caught)));
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<TrendScreen::MapTarget> TrendScreen::comparisonAt(int row, int column) const {

@@ -10,6 +10,7 @@
 #include "trend/Trend.h"
 #include "trend/TrendView.h"
 #include "widgets/LatestJob.h"
+#include "widgets/LatestRequest.h"
 
 namespace vesk::trend {
 
@@ -70,7 +71,7 @@ class TrendScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
-    std::uint64_t m_ticket = 0;
+    LatestRequest m_latest;
     TrendView m_view;
     std::vector<Period> m_held;  ///< the months of m_view.months
     compare::Scope m_scope;

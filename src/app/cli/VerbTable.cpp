@@ -1,5 +1,8 @@
 #include "cli/Verb.h"
 #include "cli/Verbs.h"
+#include "notes/NoteWording.h"
+#include "notes/Notes.h"
+#include "pairs/HandPairs.h"
 
 namespace vesk::cli {
 
@@ -221,7 +224,8 @@ std::vector<Verb> table() {
          .help = "Sets or changes the note on the bank row or ORV entry with the ID (a new note is Open) and "
                  "prints it as notes does; without --status and --text only prints it. An ID that rows of "
                  "several dates share needs its date (ID@dd/mm/yyyy). An ID no row has is refused, as is a "
-                 "text of more than 2,000 characters.",
+                 "text of more than " +
+                 notes::counted(notes::kLongestNote) + " characters.",
          .run = runNote,
          .database = Database::Open,
          .wrongCount = "give bank or orv and the row's ID"},
@@ -287,8 +291,10 @@ std::vector<Verb> table() {
                      {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},
                      {"text", "TEXT", "why they belong together"},
                      {"accept-difference", "", "pair them although their sums differ; the difference is kept"}},
-         .help = "Pairs bank rows with ORV entries by hand, 1 to 10 of each, deposits with receipts or withdrawals "
-                 "with payments, of any offices, dated at most 31 days apart, none already in a hand pair; the "
+         .help = "Pairs bank rows with ORV entries by hand, 1 to " + std::to_string(pairs::kMostRowsOfASide) +
+                 " of each, deposits with receipts or withdrawals with payments, of any offices, dated at most " +
+                 std::to_string(pairs::kWidestSpanDays) +
+                 " days apart, none already in a hand pair; the "
                  "sums must be equal unless --accept-difference is given. An ID that rows of several dates share "
                  "needs its date (ID@dd/mm/yyyy). Prints the pair as pairs lists it; anything else is refused and "
                  "nothing is written. The explanation then shows the rows as manual, the pair's number as their "
