@@ -293,6 +293,12 @@ Message reopenedMessage(Period period) {
     return info(monthAndYear(period) + " reopened; its close stays on record.", "Reopen Month");
 }
 
+Error closedMeanwhileError(Period period) {
+    return Error(kClosedMeanwhileError, monthAndYear(period) +
+                                            " was closed by another program while you were asked: nothing was "
+                                            "changed. Reopen the month, then try again.");
+}
+
 const std::vector<std::string>& closeHeaders() {
     static const std::vector<std::string> kHeaders = {
         "Month", "Closed", "By", "State", "Difference Dep", "Difference Wdl", "Carried Forward", "Digest"};

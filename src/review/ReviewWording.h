@@ -113,6 +113,10 @@ Message closedMessage(const MonthClose& close);
 Message notClosedMessage(Period period);
 /// "April 2025 reopened; its close stays on record."
 Message reopenedMessage(Period period);
+/// The change a closed month refuses when it was closed after the person was asked.
+inline constexpr long kClosedMeanwhileError = errc::kDatabaseBase + 1101;
+/// "April 2025 was closed by another program while you were asked: nothing was changed. ..."
+Error closedMeanwhileError(Period period);
 /// The columns of closes: Month, Closed, By, State, Difference Dep, Difference Wdl, Carried
 /// Forward, Digest.
 const std::vector<std::string>& closeHeaders();

@@ -420,6 +420,33 @@ TEST_F(CloseTest, ACloseOfTheFirstDigestFormulaStillVerifies) {
     EXPECT_EQ(closeChainFaults(c).size(), 1u);
 }
 
+// A month another program closes while the person is asked about the import is not changed.
+TEST_F(CloseTest, AMonthClosedWhileTheImportIsAskedIsNotChanged) {
+    const store::Opener opener = [this]() -> store::Connection& { return db.connection(); };
+    const test::ReportShape shape = test::bankShape();
+    test::writeReport(dir.file("april.xlsx"), shape, test::monthEntries(5, 2025, 4));
+    test::ScriptedPrompter prompter;
+    bool closed = false;
+    prompter.onMessage = [&](const Message&) {
+        if (std::exchange(closed, true)) return;
+        store::Connection other;
+        other.open(db.connection().path());
+        ASSERT_TRUE(closeMonth(
+                        other, {2025, 4}, "asha", [](const MonthStatement&) { return true; },
+                        [] {
+                            return DateTime{2025, 6, 3, 10, 30};
+                        })
+                        .close);
+    };
+    prompter.queueAnswer(Answer::Yes);
+    const Error refused =
+        test::errorOf([&] { report::importReport(opener, prompter, shape.report, dir.file("april.xlsx"), 1000); });
+    EXPECT_EQ(refused.number(), kClosedMeanwhileError);
+    const std::optional<MonthClose> standing = standingClose(db.connection(), {2025, 4});
+    ASSERT_TRUE(standing);
+    EXPECT_EQ(closeState(db.connection(), *standing), CloseState::Closed);
+}
+
 // A value a reader cannot take (a key that names nothing, a time that is none, a Null where one is
 // needed) is the file's damage, naming its table, row and column, whichever reader meets it.
 TEST_F(CloseTest, AValueNoReaderCanTakeIsTheFilesDamageNamingItsPlace) {

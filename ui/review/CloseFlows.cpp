@@ -48,11 +48,16 @@ MonthChange confirmMonthChange(store::Connection& db, Prompter& prompter, const 
     const std::optional<bool> reopen = month ? askToReopen(db, prompter, *month) : std::nullopt;
     if (reopen && !*reopen) return {};
     if (!ownQuestion()) return {};
-    return {true, reopen ? month : std::nullopt};
+    return {true, month, reopen ? month : std::nullopt};
 }
 
 void reopenWithChange(store::Connection& db, const MonthChange& change, const Clock& now) {
-    if (change.reopen) reopenMonthWithin(db, *change.reopen, notes::loginName(), now());
+    if (change.reopen) {
+        reopenMonthWithin(db, *change.reopen, notes::loginName(), now());
+        return;
+    }
+    // Not closed when the person was asked: a close made since was never agreed to be undone.
+    if (change.month && standingClose(db, *change.month)) throw closedMeanwhileError(*change.month);
 }
 
 }  // namespace vesk::review

@@ -23,6 +23,7 @@ bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period,
 /// What the person chose before a change of a month's rows.
 struct MonthChange {
     bool goesAhead = false;
+    std::optional<Period> month;   ///< the month the change is to
     std::optional<Period> reopen;  ///< the closed month to reopen with the change
 };
 
@@ -32,7 +33,8 @@ MonthChange confirmMonthChange(store::Connection& db, Prompter& prompter, const 
                                const std::function<bool()>& ownQuestion);
 
 /// Reopens the month the person chose to reopen, inside the change's own transaction: a change
-/// refused or failed half way then leaves the close standing.
+/// refused or failed half way then leaves the close standing. A month closed since the person
+/// was asked refuses the change (closedMeanwhileError).
 void reopenWithChange(store::Connection& db, const MonthChange& change, const Clock& now = localNow);
 
 }  // namespace vesk::review
