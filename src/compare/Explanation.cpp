@@ -65,6 +65,7 @@ using Facilities = std::multimap<std::string, std::string>;
 // in the order of their row ids, as the table holds them.
 void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
               const Facilities& facilities, Buckets& buckets) {
+    const store::ScanCache scan(db);
     store::Statement read = db.prepare(sql);
     const bool bank = side == ExplainSide::Bank;
     const std::size_t office = read.columnIndex(bank ? "Facility" : "OffName"), id = read.columnIndex("Id"),
@@ -101,7 +102,10 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
             const auto [first, end] = facilities.equal_range(upper(facility));
             for (auto it = first; it != end; ++it) targets.push_back(&buckets[{it->second, k}]);
         }
-        for (Bucket* b : targets) b->bank.push_back(row);
+        // Nearly always one office a facility: the row goes to the last one without a copy.
+        if (targets.empty()) return;
+        for (std::size_t t = 0; t + 1 < targets.size(); ++t) targets[t]->bank.push_back(row);
+        targets.back()->bank.push_back(std::move(row));
     });
     if (bank)
         for (auto& entry : buckets)
