@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <tuple>
 
@@ -43,11 +44,15 @@ long long dayOf(std::string_view text) {
     return daysFromCivil(d->year, d->month, d->day);
 }
 
+// A row as read, its ID kept in the read's text of IDs: plain numbers only, so that growing and
+// sorting a bucket of them moves bytes and no strings.
 struct Row {
     ExplainSide side;
-    PairEntry entry;
+    long long day;
+    std::int64_t units;
     double amount;
     std::int64_t row = 0;  // a bank row's row id: the order of its bucket
+    std::uint32_t idAt = 0, idSize = 0;
 };
 
 // One office's rows of one kind.
@@ -55,7 +60,17 @@ struct Bucket {
     std::vector<Row> bank;
     std::vector<Row> orv;
 };
-using Buckets = std::map<std::pair<std::string, ExplainKind>, Bucket>;
+struct Buckets {
+    std::map<std::pair<std::string, ExplainKind>, Bucket> byOffice;
+    std::string ids;  // every row's ID, one after another
+
+    std::string_view id(const Row& r) const { return std::string_view(ids).substr(r.idAt, r.idSize); }
+    void keepId(Row& r, std::string_view id) {
+        r.idAt = static_cast<std::uint32_t>(ids.size());
+        r.idSize = static_cast<std::uint32_t>(id.size());
+        ids.append(id);
+    }
+};
 
 // The offices of each facility (upper case), as the comparison's join finds them.
 using Facilities = std::multimap<std::string, std::string>;
@@ -83,14 +98,15 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
         if (day < from || day > to) return;
         const double value = r.number(amount);
         const ExplainKind k = r.integer(deposit) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        Row row{side, {std::string(r.text(id)), day, amountUnits(value)}, value};
+        Row row{side, day, amountUnits(value), value};
+        buckets.keepId(row, r.text(id));
         if (!bank) {
             const std::string_view name = r.text(office);
             if (!last || lastKey.second != k || lastKey.first != name) {
                 lastKey = {std::string(name), k};
-                last = &buckets[lastKey];
+                last = &buckets.byOffice[lastKey];
             }
-            last->orv.push_back(std::move(row));
+            last->orv.push_back(row);
             return;
         }
         row.row = r.integer(rowId);
@@ -100,15 +116,12 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
             lastKey = {std::string(facility), k};
             targets.clear();
             const auto [first, end] = facilities.equal_range(upper(facility));
-            for (auto it = first; it != end; ++it) targets.push_back(&buckets[{it->second, k}]);
+            for (auto it = first; it != end; ++it) targets.push_back(&buckets.byOffice[{it->second, k}]);
         }
-        // Nearly always one office a facility: the row goes to the last one without a copy.
-        if (targets.empty()) return;
-        for (std::size_t t = 0; t + 1 < targets.size(); ++t) targets[t]->bank.push_back(row);
-        targets.back()->bank.push_back(std::move(row));
+        for (Bucket* b : targets) b->bank.push_back(row);
     });
     if (bank)
-        for (auto& entry : buckets)
+        for (auto& entry : buckets.byOffice)
             std::sort(entry.second.bank.begin(), entry.second.bank.end(),
                       [](const Row& a, const Row& b) { return a.row < b.row; });
 }
@@ -143,39 +156,45 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
     });
     readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
     orvRead.wait();
-    for (auto& [key, bucket] : orv) buckets[key].orv = std::move(bucket.orv);
+    const auto moved = static_cast<std::uint32_t>(buckets.ids.size());
+    buckets.ids += orv.ids;
+    for (auto& [key, bucket] : orv.byOffice) {
+        for (Row& r : bucket.orv) r.idAt += moved;
+        buckets.byOffice[key].orv = std::move(bucket.orv);
+    }
     return buckets;
 }
 
 using Manual = std::map<notes::RowKey, pairs::ManualMark>;
 
 // The held hand pairs' rows of the row, if it is one.
-const pairs::ManualMark* manualMark(const Manual& manual, const Row& row) {
+const pairs::ManualMark* manualMark(const Manual& manual, const Row& row, std::string_view id) {
     if (manual.empty()) return nullptr;
-    const auto it = manual.find(notes::rowKey(row.side, row.entry.id, row.entry.day));
+    const auto it = manual.find(notes::rowKey(row.side, std::string(id), row.day));
     return it == manual.end() ? nullptr : &it->second;
 }
 
 // The row of the side booked twice as rows[i]: the same date and an equal amount, of any
 // class; the lowest ID of them.
-std::optional<Twin> twinOf(const std::vector<const Row*>& rows, std::size_t i) {
+std::optional<Twin> twinOf(const Buckets& buckets, const std::vector<const Row*>& rows, std::size_t i) {
     const Row* best = nullptr;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const Row& r = *rows[k];
-        if (k == i || r.entry.day != rows[i]->entry.day || !amountsEqual(r.entry.units, rows[i]->entry.units)) continue;
-        if (!best || r.entry.id < best->entry.id) best = &r;
+        if (k == i || r.day != rows[i]->day || !amountsEqual(r.units, rows[i]->units)) continue;
+        if (!best || buckets.id(r) < buckets.id(*best)) best = &r;
     }
     if (!best) return std::nullopt;
-    return Twin{best->entry.id, best->amount};
+    return Twin{std::string(buckets.id(*best)), best->amount};
 }
 
-ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Row& row, PairClass cls, int group) {
+ExplainedLine lineOf(const Buckets& buckets, const std::pair<std::string, ExplainKind>& bucket, const Row& row,
+                     PairClass cls, int group) {
     ExplainedLine line;
     line.office = bucket.first;
     line.kind = bucket.second;
     line.side = row.side;
-    line.day = row.entry.day;
-    line.id = row.entry.id;
+    line.day = row.day;
+    line.id = buckets.id(row);
     line.amount = row.amount;
     line.cls = cls;
     line.group = group;
@@ -188,15 +207,13 @@ ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Ro
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
                const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase) {
     const long long first = firstDayOf(period), last = lastDayOf(period);
-    const auto inWindow = [&](const Row& r) {
-        return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
-    };
-    const auto inMonth = [&](const Row& r) { return r.entry.day >= first && r.entry.day <= last; };
+    const auto inWindow = [&](const Row& r) { return r.day >= first - kWindowDays && r.day <= last + kWindowDays; };
+    const auto inMonth = [&](const Row& r) { return r.day >= first && r.day <= last; };
     // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
     // costs more in fresh pages than the pairing itself.
     if (keep == everyClass) {
         std::size_t most = lines.size();
-        for (const auto& entry : buckets) {
+        for (const auto& entry : buckets.byOffice) {
             for (const Row& r : entry.second.bank) most += inMonth(r);
             for (const Row& r : entry.second.orv) most += inMonth(r);
         }
@@ -205,7 +222,7 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
     const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
         if (count) count({cls, r.side, key.second, r.amount});
     };
-    for (const auto& entry : buckets) {
+    for (const auto& entry : buckets.byOffice) {
         // Not a structured binding: lambdas cannot capture one under every compiler we build with.
         const auto& key = entry.first;
         const Bucket& bucket = entry.second;
@@ -216,15 +233,15 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
             for (const Row& r : rows) {
                 if (!inWindow(r)) continue;
                 all.push_back(&r);
-                const pairs::ManualMark* mark = manualMark(manual, r);
+                const pairs::ManualMark* mark = manualMark(manual, r, buckets.id(r));
                 if (!mark) {
-                    free.push_back(&r), entries.push_back(r.entry);
+                    free.push_back(&r), entries.push_back({std::string(buckets.id(r)), r.day, r.units});
                     continue;
                 }
                 if (!inMonth(r)) continue;
                 counted(key, r, PairClass::Manual);
                 if (!keep(PairClass::Manual)) continue;
-                ExplainedLine line = lineOf(key, r, PairClass::Manual, 0);
+                ExplainedLine line = lineOf(buckets, key, r, PairClass::Manual, 0);
                 line.otherDay = mark->otherDay;
                 line.handPair = mark->pair;
                 lines.push_back(std::move(line));
@@ -242,11 +259,11 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                 if (!inMonth(row)) continue;
                 counted(key, row, o.cls);
                 if (!keep(o.cls)) continue;
-                ExplainedLine line = lineOf(key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
+                ExplainedLine line = lineOf(buckets, key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 if (isUnpaired(o.cls)) {
                     while (all[a] != &row) ++a;  // both in the bucket's order
-                    line.twin = twinOf(all, a);
+                    line.twin = twinOf(buckets, all, a);
                 }
                 lines.push_back(std::move(line));
             }
