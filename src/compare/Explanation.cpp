@@ -70,6 +70,20 @@ struct Buckets {
         r.idSize = static_cast<std::uint32_t>(id.size());
         ids.append(id);
     }
+    // Lets go of the rows dated before the day, the others kept in their order.
+    void dropBefore(long long day) {
+        std::string kept;
+        for (auto& entry : byOffice)
+            for (std::vector<Row>* rows : {&entry.second.bank, &entry.second.orv}) {
+                std::erase_if(*rows, [day](const Row& r) { return r.day < day; });
+                for (Row& r : *rows) {
+                    const std::string_view text = id(r);
+                    r.idAt = static_cast<std::uint32_t>(kept.size());
+                    kept.append(text);
+                }
+            }
+        ids = std::move(kept);
+    }
 };
 
 // The offices of each facility (upper case), as the comparison's join finds them.
@@ -126,6 +140,15 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
                       [](const Row& a, const Row& b) { return a.row < b.row; });
 }
 
+Facilities facilitiesOf(store::Connection& db, const std::string& condition) {
+    Facilities facilities;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    for (std::size_t r = 0; r < offices.rowCount(); ++r)
+        if (!offices.field(r, 0).isNull())
+            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+    return facilities;
+}
+
 // Whether the two sides' rows are read at once, the ORV entries on a connection of their own:
 // for one month, whose reading is most of its explanation; months shared out among workers
 // already keep every core busy.
@@ -135,11 +158,7 @@ enum class SideReads { Together, OneAfterTheOther };
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last,
                     SideReads reads = SideReads::OneAfterTheOther) {
     db.execute(kPlanJoins);
-    Facilities facilities;
-    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
-    for (std::size_t r = 0; r < offices.rowCount(); ++r)
-        if (!offices.field(r, 0).isNull())
-            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+    const Facilities facilities = facilitiesOf(db, condition);
     Buckets buckets;
     const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
     const DaySpan span = windowSpan(first, last, from, to);
@@ -381,40 +400,67 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 
 namespace {
 
-// The months cut into runs of neighbouring months that are read together, a few at a time so
-// that their rows fit in memory: the index of each run's first month, and the end. Each of the
-// shares of the offices holds its own offices' rows only, so that together they hold no more
-// than six months of every office.
-std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_t shares) {
-    const std::size_t monthsRead = 6 * shares, end = months.size();
-    std::vector<std::size_t> starts;
-    for (std::size_t begin = 0; begin < end;) {
-        starts.push_back(begin);
-        std::size_t next = begin + 1;
-        while (next < end && next - begin < monthsRead) {
-            const Period after = shiftedMonth(months[next - 1], 1);
-            if (months[next].year != after.year || months[next].month != after.month) break;
-            ++next;
-        }
-        begin = next;
+// The rows of the offices the condition names, read a month at a time and each month once
+// while the months are paired in turn: the buckets hold a month's rows with those of the months
+// either side, as a read of all of them at once would hold them (the bank's by row id, the ORV
+// entries month by month, earliest first).
+class MonthRows {
+  public:
+    MonthRows(store::Connection& db, const std::string& condition, const std::vector<Period>& paired)
+        : m_db(db), m_condition(condition), m_facilities(facilitiesOf(db, condition)) {
+        for (const Period& p : paired) m_paired.insert(index(p));
     }
-    starts.push_back(end);
-    return starts;
-}
 
-// The months first..end, run by run, of the offices the condition names: each month's lines
-// into out at its own place, and the pairs its pairing made into pairs. Each month is paired
-// from the rows of its own window alone, so how the months are cut into runs does not change
-// what it gives.
-void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
-                   const std::vector<std::size_t>& starts, bool (*keep)(PairClass), const Manual& manual,
-                   std::vector<Explanation>& out, std::vector<int>& pairs) {
-    for (std::size_t run = 0; run + 1 < starts.size(); ++run) {
-        const std::size_t begin = starts[run], last = starts[run + 1];
-        const Buckets buckets = readBuckets(db, condition, months[begin], months[last - 1]);
-        for (std::size_t i = begin; i < last; ++i)
-            pairMonth(buckets, months[i], keep, manual, {}, out[i].lines, pairs[i]);
+    const Buckets& around(Period month) {
+        const int need = index(month) - 1;
+        if (m_next <= m_first || need < m_first || need > m_next) {
+            m_buckets = Buckets{};
+            m_first = m_next = need;
+        } else if (need > m_first) {
+            m_buckets.dropBefore(firstDayOf(periodOf(need)));
+            m_first = need;
+        }
+        for (; m_next <= need + 2; ++m_next) read(periodOf(m_next));
+        return m_buckets;
     }
+
+  private:
+    static int index(Period p) { return p.year * 12 + p.month - 1; }
+    static Period periodOf(int index) { return {index / 12, index % 12 + 1}; }
+
+    // A month that is not paired itself lends only the days of its neighbours' windows.
+    void read(Period month) {
+        long long from = firstDayOf(month), to = lastDayOf(month);
+        const int at = index(month);
+        const bool before = m_paired.count(at - 1) > 0, after = m_paired.count(at + 1) > 0;
+        if (!m_paired.count(at)) {
+            if (!before && !after) return;
+            if (!before) from = to - kWindowDays + 1;
+            if (!after) to = from + kWindowDays - 1;
+        }
+        m_db.execute(kPlanJoins);
+        const DaySpan span{{monthKey(month.year, month.month)}, {}, {}};
+        readRows(m_db, explainBankStatement(m_condition, span), ExplainSide::Bank, from, to, m_facilities, m_buckets);
+        readRows(m_db, explainOrvStatement(m_condition, span), ExplainSide::Orv, from, to, m_facilities, m_buckets);
+    }
+
+    store::Connection& m_db;
+    const std::string& m_condition;
+    const Facilities m_facilities;
+    std::set<int> m_paired;
+    Buckets m_buckets;
+    int m_first = 0, m_next = 0;  // the months held: m_first up to before m_next
+};
+
+// The months, in turn, of the offices the condition names: each month's lines into out at its
+// own place, and the pairs its pairing made into pairs. Each month is paired from the rows of
+// its own window alone, so which other months are held beside it does not change what it gives.
+void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
+                   bool (*keep)(PairClass), const Manual& manual, std::vector<Explanation>& out,
+                   std::vector<int>& pairs) {
+    MonthRows rows(db, condition, months);
+    for (std::size_t i = 0; i < months.size(); ++i)
+        pairMonth(rows.around(months[i]), months[i], keep, manual, {}, out[i].lines, pairs[i]);
 }
 
 // As many shares as cores, but never so many that their rows crowd the memory.
@@ -454,10 +500,9 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
         shares[s].months.resize(months.size());
         shares[s].pairs.assign(months.size(), 0);
     }
-    const std::vector<std::size_t> starts = monthRuns(months, count);
-    const auto work = [&months, &starts, &manual, keep](Share& share) {
-        return [&share, &months, &starts, &manual, keep](store::Connection& on) {
-            explainMonths(on, share.condition, months, starts, keep, manual, share.months, share.pairs);
+    const auto work = [&months, &manual, keep](Share& share) {
+        return [&share, &months, &manual, keep](store::Connection& on) {
+            explainMonths(on, share.condition, months, keep, manual, share.months, share.pairs);
         };
     };
     std::vector<std::unique_ptr<store::WorkBeside>> others;
