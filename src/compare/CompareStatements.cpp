@@ -40,13 +40,15 @@ std::string keyList(std::vector<int>::const_iterator first, std::vector<int>::co
 // rows of those two months have their dates read: the months between lie wholly within.
 std::string inSpan(const std::string& table, const std::string& alias, const std::string& column, const DaySpan& span) {
     const std::string key = "MonthKey(" + alias + "." + column + ")";
+    const std::string months = key + " IN (" + keyList(span.monthKeys.begin(), span.monthKeys.end()) + ") AND " +
+                               failsOnUndatedRows(table, column);
+    if (span.first.empty()) return months;
     const std::string date = "CDate(" + alias + "." + column + ")";
     std::string within = date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);
     if (span.monthKeys.size() > 2)
         within =
             key + " IN (" + keyList(span.monthKeys.begin() + 1, span.monthKeys.end() - 1) + ") OR (" + within + ")";
-    return key + " IN (" + keyList(span.monthKeys.begin(), span.monthKeys.end()) + ") AND " +
-           failsOnUndatedRows(table, column) + " AND (" + within + ")";
+    return months + " AND (" + within + ")";
 }
 
 using store::Table;

@@ -50,7 +50,7 @@ std::string orvLeftOutStatement(int year, int month, const std::string& scope);
 std::string officeSpellingsStatement();
 
 /// Days from `first` to the day before `after` ("yyyy-mm-dd" both), found through the keys
-/// (year * 100 + month) of the months they lie in.
+/// (year * 100 + month) of the months they lie in; with neither, every day of those months.
 struct DaySpan {
     std::vector<int> monthKeys;
     std::string first, after;

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <tuple>
 
@@ -43,11 +44,15 @@ long long dayOf(std::string_view text) {
     return daysFromCivil(d->year, d->month, d->day);
 }
 
+// A row as read, its ID kept in the read's text of IDs: plain numbers only, so that growing and
+// sorting a bucket of them moves bytes and no strings.
 struct Row {
     ExplainSide side;
-    PairEntry entry;
+    long long day;
+    std::int64_t units;
     double amount;
     std::int64_t row = 0;  // a bank row's row id: the order of its bucket
+    std::uint32_t idAt = 0, idSize = 0;
 };
 
 // One office's rows of one kind.
@@ -55,7 +60,31 @@ struct Bucket {
     std::vector<Row> bank;
     std::vector<Row> orv;
 };
-using Buckets = std::map<std::pair<std::string, ExplainKind>, Bucket>;
+struct Buckets {
+    std::map<std::pair<std::string, ExplainKind>, Bucket> byOffice;
+    std::string ids;  // every row's ID, one after another
+
+    std::string_view id(const Row& r) const { return std::string_view(ids).substr(r.idAt, r.idSize); }
+    void keepId(Row& r, std::string_view id) {
+        r.idAt = static_cast<std::uint32_t>(ids.size());
+        r.idSize = static_cast<std::uint32_t>(id.size());
+        ids.append(id);
+    }
+    // Lets go of the rows dated before the day, the others kept in their order.
+    void dropBefore(long long day) {
+        std::string kept;
+        for (auto& entry : byOffice)
+            for (std::vector<Row>* rows : {&entry.second.bank, &entry.second.orv}) {
+                std::erase_if(*rows, [day](const Row& r) { return r.day < day; });
+                for (Row& r : *rows) {
+                    const std::string_view text = id(r);
+                    r.idAt = static_cast<std::uint32_t>(kept.size());
+                    kept.append(text);
+                }
+            }
+        ids = std::move(kept);
+    }
+};
 
 // The offices of each facility (upper case), as the comparison's join finds them.
 using Facilities = std::multimap<std::string, std::string>;
@@ -65,6 +94,7 @@ using Facilities = std::multimap<std::string, std::string>;
 // in the order of their row ids, as the table holds them.
 void readRows(store::Connection& db, const std::string& sql, ExplainSide side, long long from, long long to,
               const Facilities& facilities, Buckets& buckets) {
+    const store::ScanCache scan(db);
     store::Statement read = db.prepare(sql);
     const bool bank = side == ExplainSide::Bank;
     const std::size_t office = read.columnIndex(bank ? "Facility" : "OffName"), id = read.columnIndex("Id"),
@@ -82,14 +112,15 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
         if (day < from || day > to) return;
         const double value = r.number(amount);
         const ExplainKind k = r.integer(deposit) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
-        Row row{side, {std::string(r.text(id)), day, amountUnits(value)}, value};
+        Row row{side, day, amountUnits(value), value};
+        buckets.keepId(row, r.text(id));
         if (!bank) {
             const std::string_view name = r.text(office);
             if (!last || lastKey.second != k || lastKey.first != name) {
                 lastKey = {std::string(name), k};
-                last = &buckets[lastKey];
+                last = &buckets.byOffice[lastKey];
             }
-            last->orv.push_back(std::move(row));
+            last->orv.push_back(row);
             return;
         }
         row.row = r.integer(rowId);
@@ -99,14 +130,23 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
             lastKey = {std::string(facility), k};
             targets.clear();
             const auto [first, end] = facilities.equal_range(upper(facility));
-            for (auto it = first; it != end; ++it) targets.push_back(&buckets[{it->second, k}]);
+            for (auto it = first; it != end; ++it) targets.push_back(&buckets.byOffice[{it->second, k}]);
         }
         for (Bucket* b : targets) b->bank.push_back(row);
     });
     if (bank)
-        for (auto& entry : buckets)
+        for (auto& entry : buckets.byOffice)
             std::sort(entry.second.bank.begin(), entry.second.bank.end(),
                       [](const Row& a, const Row& b) { return a.row < b.row; });
+}
+
+Facilities facilitiesOf(store::Connection& db, const std::string& condition) {
+    Facilities facilities;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    for (std::size_t r = 0; r < offices.rowCount(); ++r)
+        if (!offices.field(r, 0).isNull())
+            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+    return facilities;
 }
 
 // Whether the two sides' rows are read at once, the ORV entries on a connection of their own:
@@ -118,11 +158,7 @@ enum class SideReads { Together, OneAfterTheOther };
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last,
                     SideReads reads = SideReads::OneAfterTheOther) {
     db.execute(kPlanJoins);
-    Facilities facilities;
-    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
-    for (std::size_t r = 0; r < offices.rowCount(); ++r)
-        if (!offices.field(r, 0).isNull())
-            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+    const Facilities facilities = facilitiesOf(db, condition);
     Buckets buckets;
     const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
     const DaySpan span = windowSpan(first, last, from, to);
@@ -139,39 +175,45 @@ Buckets readBuckets(store::Connection& db, const std::string& condition, Period 
     });
     readRows(db, explainBankStatement(condition, span), ExplainSide::Bank, from, to, facilities, buckets);
     orvRead.wait();
-    for (auto& [key, bucket] : orv) buckets[key].orv = std::move(bucket.orv);
+    const auto moved = static_cast<std::uint32_t>(buckets.ids.size());
+    buckets.ids += orv.ids;
+    for (auto& [key, bucket] : orv.byOffice) {
+        for (Row& r : bucket.orv) r.idAt += moved;
+        buckets.byOffice[key].orv = std::move(bucket.orv);
+    }
     return buckets;
 }
 
 using Manual = std::map<notes::RowKey, pairs::ManualMark>;
 
 // The held hand pairs' rows of the row, if it is one.
-const pairs::ManualMark* manualMark(const Manual& manual, const Row& row) {
+const pairs::ManualMark* manualMark(const Manual& manual, const Row& row, std::string_view id) {
     if (manual.empty()) return nullptr;
-    const auto it = manual.find(notes::rowKey(row.side, row.entry.id, row.entry.day));
+    const auto it = manual.find(notes::rowKey(row.side, std::string(id), row.day));
     return it == manual.end() ? nullptr : &it->second;
 }
 
 // The row of the side booked twice as rows[i]: the same date and an equal amount, of any
 // class; the lowest ID of them.
-std::optional<Twin> twinOf(const std::vector<const Row*>& rows, std::size_t i) {
+std::optional<Twin> twinOf(const Buckets& buckets, const std::vector<const Row*>& rows, std::size_t i) {
     const Row* best = nullptr;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const Row& r = *rows[k];
-        if (k == i || r.entry.day != rows[i]->entry.day || !amountsEqual(r.entry.units, rows[i]->entry.units)) continue;
-        if (!best || r.entry.id < best->entry.id) best = &r;
+        if (k == i || r.day != rows[i]->day || !amountsEqual(r.units, rows[i]->units)) continue;
+        if (!best || buckets.id(r) < buckets.id(*best)) best = &r;
     }
     if (!best) return std::nullopt;
-    return Twin{best->entry.id, best->amount};
+    return Twin{std::string(buckets.id(*best)), best->amount};
 }
 
-ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Row& row, PairClass cls, int group) {
+ExplainedLine lineOf(const Buckets& buckets, const std::pair<std::string, ExplainKind>& bucket, const Row& row,
+                     PairClass cls, int group) {
     ExplainedLine line;
     line.office = bucket.first;
     line.kind = bucket.second;
     line.side = row.side;
-    line.day = row.entry.day;
-    line.id = row.entry.id;
+    line.day = row.day;
+    line.id = buckets.id(row);
     line.amount = row.amount;
     line.cls = cls;
     line.group = group;
@@ -184,15 +226,13 @@ ExplainedLine lineOf(const std::pair<std::string, ExplainKind>& bucket, const Ro
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
                const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase) {
     const long long first = firstDayOf(period), last = lastDayOf(period);
-    const auto inWindow = [&](const Row& r) {
-        return r.entry.day >= first - kWindowDays && r.entry.day <= last + kWindowDays;
-    };
-    const auto inMonth = [&](const Row& r) { return r.entry.day >= first && r.entry.day <= last; };
+    const auto inWindow = [&](const Row& r) { return r.day >= first - kWindowDays && r.day <= last + kWindowDays; };
+    const auto inMonth = [&](const Row& r) { return r.day >= first && r.day <= last; };
     // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
     // costs more in fresh pages than the pairing itself.
     if (keep == everyClass) {
         std::size_t most = lines.size();
-        for (const auto& entry : buckets) {
+        for (const auto& entry : buckets.byOffice) {
             for (const Row& r : entry.second.bank) most += inMonth(r);
             for (const Row& r : entry.second.orv) most += inMonth(r);
         }
@@ -201,7 +241,7 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
     const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
         if (count) count({cls, r.side, key.second, r.amount});
     };
-    for (const auto& entry : buckets) {
+    for (const auto& entry : buckets.byOffice) {
         // Not a structured binding: lambdas cannot capture one under every compiler we build with.
         const auto& key = entry.first;
         const Bucket& bucket = entry.second;
@@ -212,15 +252,15 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
             for (const Row& r : rows) {
                 if (!inWindow(r)) continue;
                 all.push_back(&r);
-                const pairs::ManualMark* mark = manualMark(manual, r);
+                const pairs::ManualMark* mark = manualMark(manual, r, buckets.id(r));
                 if (!mark) {
-                    free.push_back(&r), entries.push_back(r.entry);
+                    free.push_back(&r), entries.push_back({std::string(buckets.id(r)), r.day, r.units});
                     continue;
                 }
                 if (!inMonth(r)) continue;
                 counted(key, r, PairClass::Manual);
                 if (!keep(PairClass::Manual)) continue;
-                ExplainedLine line = lineOf(key, r, PairClass::Manual, 0);
+                ExplainedLine line = lineOf(buckets, key, r, PairClass::Manual, 0);
                 line.otherDay = mark->otherDay;
                 line.handPair = mark->pair;
                 lines.push_back(std::move(line));
@@ -238,11 +278,11 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                 if (!inMonth(row)) continue;
                 counted(key, row, o.cls);
                 if (!keep(o.cls)) continue;
-                ExplainedLine line = lineOf(key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
+                ExplainedLine line = lineOf(buckets, key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 if (isUnpaired(o.cls)) {
                     while (all[a] != &row) ++a;  // both in the bucket's order
-                    line.twin = twinOf(all, a);
+                    line.twin = twinOf(buckets, all, a);
                 }
                 lines.push_back(std::move(line));
             }
@@ -360,40 +400,67 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 
 namespace {
 
-// The months cut into runs of neighbouring months that are read together, a few at a time so
-// that their rows fit in memory: the index of each run's first month, and the end. Each of the
-// shares of the offices holds its own offices' rows only, so that together they hold no more
-// than six months of every office.
-std::vector<std::size_t> monthRuns(const std::vector<Period>& months, std::size_t shares) {
-    const std::size_t monthsRead = 6 * shares, end = months.size();
-    std::vector<std::size_t> starts;
-    for (std::size_t begin = 0; begin < end;) {
-        starts.push_back(begin);
-        std::size_t next = begin + 1;
-        while (next < end && next - begin < monthsRead) {
-            const Period after = shiftedMonth(months[next - 1], 1);
-            if (months[next].year != after.year || months[next].month != after.month) break;
-            ++next;
-        }
-        begin = next;
+// The rows of the offices the condition names, read a month at a time and each month once
+// while the months are paired in turn: the buckets hold a month's rows with those of the months
+// either side, as a read of all of them at once would hold them (the bank's by row id, the ORV
+// entries month by month, earliest first).
+class MonthRows {
+  public:
+    MonthRows(store::Connection& db, const std::string& condition, const std::vector<Period>& paired)
+        : m_db(db), m_condition(condition), m_facilities(facilitiesOf(db, condition)) {
+        for (const Period& p : paired) m_paired.insert(index(p));
     }
-    starts.push_back(end);
-    return starts;
-}
 
-// The months first..end, run by run, of the offices the condition names: each month's lines
-// into out at its own place, and the pairs its pairing made into pairs. Each month is paired
-// from the rows of its own window alone, so how the months are cut into runs does not change
-// what it gives.
-void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
-                   const std::vector<std::size_t>& starts, bool (*keep)(PairClass), const Manual& manual,
-                   std::vector<Explanation>& out, std::vector<int>& pairs) {
-    for (std::size_t run = 0; run + 1 < starts.size(); ++run) {
-        const std::size_t begin = starts[run], last = starts[run + 1];
-        const Buckets buckets = readBuckets(db, condition, months[begin], months[last - 1]);
-        for (std::size_t i = begin; i < last; ++i)
-            pairMonth(buckets, months[i], keep, manual, {}, out[i].lines, pairs[i]);
+    const Buckets& around(Period month) {
+        const int need = index(month) - 1;
+        if (m_next <= m_first || need < m_first || need > m_next) {
+            m_buckets = Buckets{};
+            m_first = m_next = need;
+        } else if (need > m_first) {
+            m_buckets.dropBefore(firstDayOf(periodOf(need)));
+            m_first = need;
+        }
+        for (; m_next <= need + 2; ++m_next) read(periodOf(m_next));
+        return m_buckets;
     }
+
+  private:
+    static int index(Period p) { return p.year * 12 + p.month - 1; }
+    static Period periodOf(int index) { return {index / 12, index % 12 + 1}; }
+
+    // A month that is not paired itself lends only the days of its neighbours' windows.
+    void read(Period month) {
+        long long from = firstDayOf(month), to = lastDayOf(month);
+        const int at = index(month);
+        const bool before = m_paired.count(at - 1) > 0, after = m_paired.count(at + 1) > 0;
+        if (!m_paired.count(at)) {
+            if (!before && !after) return;
+            if (!before) from = to - kWindowDays + 1;
+            if (!after) to = from + kWindowDays - 1;
+        }
+        m_db.execute(kPlanJoins);
+        const DaySpan span{{monthKey(month.year, month.month)}, {}, {}};
+        readRows(m_db, explainBankStatement(m_condition, span), ExplainSide::Bank, from, to, m_facilities, m_buckets);
+        readRows(m_db, explainOrvStatement(m_condition, span), ExplainSide::Orv, from, to, m_facilities, m_buckets);
+    }
+
+    store::Connection& m_db;
+    const std::string& m_condition;
+    const Facilities m_facilities;
+    std::set<int> m_paired;
+    Buckets m_buckets;
+    int m_first = 0, m_next = 0;  // the months held: m_first up to before m_next
+};
+
+// The months, in turn, of the offices the condition names: each month's lines into out at its
+// own place, and the pairs its pairing made into pairs. Each month is paired from the rows of
+// its own window alone, so which other months are held beside it does not change what it gives.
+void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
+                   bool (*keep)(PairClass), const Manual& manual, std::vector<Explanation>& out,
+                   std::vector<int>& pairs) {
+    MonthRows rows(db, condition, months);
+    for (std::size_t i = 0; i < months.size(); ++i)
+        pairMonth(rows.around(months[i]), months[i], keep, manual, {}, out[i].lines, pairs[i]);
 }
 
 // As many shares as cores, but never so many that their rows crowd the memory.
@@ -433,10 +500,9 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
         shares[s].months.resize(months.size());
         shares[s].pairs.assign(months.size(), 0);
     }
-    const std::vector<std::size_t> starts = monthRuns(months, count);
-    const auto work = [&months, &starts, &manual, keep](Share& share) {
-        return [&share, &months, &starts, &manual, keep](store::Connection& on) {
-            explainMonths(on, share.condition, months, starts, keep, manual, share.months, share.pairs);
+    const auto work = [&months, &manual, keep](Share& share) {
+        return [&share, &months, &manual, keep](store::Connection& on) {
+            explainMonths(on, share.condition, months, keep, manual, share.months, share.pairs);
         };
     };
     std::vector<std::unique_ptr<store::ConcurrentRead>> others;

@@ -35,8 +35,9 @@ constexpr std::array<history::Action, 8> kRowChanges = {
 constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
                                                            history::Action::OfficesDeletion};
 
-// The marks' change of a file that stores only the months some listings asked for: no recorded
-// change has it, so a listing of every month never takes the stored months for all there are.
+// The marks of a file that stores only the months some listings asked for hold kSomeMonths less
+// the change they were taken at: no recorded change has that, so a listing of every month never
+// takes the stored months for all there are, while rows moved since that change still show.
 constexpr std::int64_t kSomeMonths = -1;
 
 // Months counted from year 0, so that neighbours differ by one.
@@ -93,6 +94,10 @@ struct Marks {
     bool sameRows(const Marks& o) const {
         return bankRow == o.bankRow && orvRow == o.orvRow && masterRow == o.masterRow;
     }
+    // The newest recorded change when the marks were taken, whichever months were stored.
+    std::int64_t change() const { return lastChange < 0 ? kSomeMonths - lastChange : lastChange; }
+    // Rows moved since these marks while the history did not: a change nobody recorded.
+    bool unrecordedBefore(const Marks& now) const { return change() == now.lastChange && !sameRows(now); }
 };
 
 Marks currentMarks(store::Connection& db, const Changes& changes) {
@@ -247,7 +252,7 @@ PairedMonths refreshPairing(store::Connection& db, bool read) {
 
     // The held months whose pairing is stale: every one when rows moved while the history did
     // not (a change nobody recorded may be anywhere), else those changed since they were paired.
-    const bool unrecorded = then && then->lastChange == now.lastChange;
+    const bool unrecorded = then && then->unrecordedBefore(now);
     const std::vector<Period> held = heldMonths(db);
     std::vector<Period> stale;
     std::set<std::int64_t> kept;
@@ -301,7 +306,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     const std::optional<Marks> then = storedMarks(db);
     // Without marks, or with rows moved while the history did not, nothing stored can be
     // trusted: only a listing of every month settles that, by storing them all anew.
-    const bool trusted = then && !(then->lastChange == now.lastChange && !then->sameRows(now));
+    const bool trusted = then && !then->unrecordedBefore(now);
     const std::map<std::int64_t, std::int64_t> storedChange =
         trusted ? storedChanges(db) : std::map<std::int64_t, std::int64_t>{};
     std::vector<Period> stale;
@@ -324,7 +329,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
                     db.execute(sql::kForgetExceptions, {key});
                     db.execute(sql::kForgetMonth, {key});
                 }
-                db.execute(sql::kSaveMarks, {kSomeMonths, now.bankRow, now.orvRow, now.masterRow});
+                db.execute(sql::kSaveMarks, {kSomeMonths - now.lastChange, now.bankRow, now.orvRow, now.masterRow});
             }
             for (const Explanation& e : fresh)
                 if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));

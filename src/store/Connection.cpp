@@ -316,6 +316,21 @@ ReadSnapshot::~ReadSnapshot() {
     if (m_read && m_db.m_snapshots > 0) --m_db.m_snapshots;
 }
 
+namespace {
+// Enough for the inner pages of the indexes a scan walks.
+constexpr const char* kScanCacheSize = "PRAGMA cache_size = -2048";
+}  // namespace
+
+ScanCache::ScanCache(Connection& db) : m_db(db), m_size(db.scalar("PRAGMA cache_size").toInt()) {
+    db.execute(kScanCacheSize);
+}
+
+ScanCache::~ScanCache() {
+    if (m_db.isOpen())
+        sqlite3_exec(m_db.handle(), ("PRAGMA cache_size = " + std::to_string(m_size)).c_str(), nullptr, nullptr,
+                     nullptr);
+}
+
 bool hasTable(Connection& db, const std::string& name) {
     return db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", {name})
                .toInt() > 0;

@@ -166,6 +166,21 @@ class ReadSnapshot {
     std::optional<Transaction> m_read;
 };
 
+/// While it lasts, the connection caches only a few pages: for a read that passes over a great
+/// many pages once. A cache that keeps them all costs a fresh page of memory for each, more than
+/// reading again the few it meets twice. Its own size comes back when it ends.
+class ScanCache {
+  public:
+    explicit ScanCache(Connection& db);
+    ~ScanCache();
+    ScanCache(const ScanCache&) = delete;
+    ScanCache& operator=(const ScanCache&) = delete;
+
+  private:
+    Connection& m_db;
+    std::int64_t m_size;
+};
+
 /// A connection opened when first needed: how a form's logic lends its connection to a flow
 /// or a window, and how the command line lends the one it opened.
 using Opener = std::function<Connection&()>;

@@ -170,6 +170,19 @@ TEST_F(OpenItemsTest, MonthsAnExplanationStoredStandAndAListingOfEveryMonthPairs
     EXPECT_EQ(stored().reused, 3u);
 }
 
+// Months an explanation stored before any listing of every month are as open to a row written
+// without a record since as those a listing stored.
+TEST_F(OpenItemsTest, ARowWrittenWithoutARecordAfterAnExplanationStoredItsMonthsIsSeen) {
+    db.importBank({ReviewDatabase::entry("T1", "15/04/2025", "20")});
+    db.importOrv({ReviewDatabase::entry("A1", "16/04/2025", "20")});
+    EXPECT_EQ(pairedMonths(db.connection(), {{2025, 4}}).paired, 1u);
+    db.deposit("F1", "20/04/2025", "7");
+    const PairedMonths april = pairedMonths(db.connection(), {{2025, 4}});
+    EXPECT_EQ(april.paired, 1u);
+    EXPECT_EQ(describe(april), describe(freshlyPairedMonths(db.connection())));
+    EXPECT_EQ(stored().reused, 1u);
+}
+
 // Every field a line carries, group numbers and twins too, to compare two pairings exactly.
 std::vector<std::string> everyField(const std::vector<compare::Explanation>& months) {
     std::vector<std::string> out;
