@@ -50,9 +50,9 @@ std::vector<std::string> actionKeys(const auto& actions) {
 }
 
 // The newest recorded change that could alter each month's pairing.
-class Changes {
+class RecordedChanges {
   public:
-    explicit Changes(store::Connection& db) {
+    explicit RecordedChanges(store::Connection& db) {
         const store::ResultSet rows = db.query(sql::changesByMonthStatement(actionKeys(kRowChanges)));
         const std::size_t key = rows.columnIndex("Key"), last = rows.columnIndex("LastChange");
         for (std::size_t r = 0; r < rows.rowCount(); ++r) {
@@ -68,7 +68,7 @@ class Changes {
             m_everyMonth = std::max(m_everyMonth, master.field(r, masterLast).toInt());
     }
 
-    std::int64_t lastFor(int key) const {
+    std::int64_t newestAffecting(int key) const {
         std::int64_t last = m_everyMonth;
         const long long index = monthIndex(key);
         for (auto it = m_byMonth.lower_bound(index - kMonthsTouched);
@@ -77,7 +77,7 @@ class Changes {
         return last;
     }
 
-    std::int64_t last() const {
+    std::int64_t newest() const {
         std::int64_t last = m_everyMonth;
         for (const auto& [index, id] : m_byMonth) last = std::max(last, id);
         return last;
@@ -88,29 +88,31 @@ class Changes {
     std::map<long long, std::int64_t> m_byMonth;
 };
 
-struct Marks {
+// What the file held when the pairing was stored: its newest recorded change and the highest
+// row ids of the bank rows, the ORV entries and the office master (kept in paired_marks).
+struct FileState {
     std::int64_t lastChange = 0;
     std::int64_t bankRow = 0, orvRow = 0, masterRow = 0;
-    bool sameRows(const Marks& o) const {
+    bool sameRows(const FileState& o) const {
         return bankRow == o.bankRow && orvRow == o.orvRow && masterRow == o.masterRow;
     }
     // The newest recorded change when the marks were taken, whichever months were stored.
     std::int64_t change() const { return lastChange < 0 ? kSomeMonths - lastChange : lastChange; }
     // Rows moved since these marks while the history did not: a change nobody recorded.
-    bool unrecordedBefore(const Marks& now) const { return change() == now.lastChange && !sameRows(now); }
+    bool unrecordedBefore(const FileState& now) const { return change() == now.lastChange && !sameRows(now); }
 };
 
-Marks currentMarks(store::Connection& db, const Changes& changes) {
+FileState currentState(store::Connection& db, const RecordedChanges& changes) {
     const store::ResultSet rs = db.query(sql::kLastRows);
-    return {changes.last(), rs.field(0, "bank_rowid").toInt(), rs.field(0, "orv_rowid").toInt(),
+    return {changes.newest(), rs.field(0, "bank_rowid").toInt(), rs.field(0, "orv_rowid").toInt(),
             rs.field(0, "master_rowid").toInt()};
 }
 
-std::optional<Marks> storedMarks(store::Connection& db) {
+std::optional<FileState> storedState(store::Connection& db) {
     const store::StoredRows rs(db, sql::kMarksTable, db.query(sql::kMarks));
     if (rs.size() == 0) return std::nullopt;
-    return Marks{rs.integer(0, rs.column("last_change")), rs.integer(0, rs.column("bank_rowid")),
-                 rs.integer(0, rs.column("orv_rowid")), rs.integer(0, rs.column("master_rowid"))};
+    return FileState{rs.integer(0, rs.column("last_change")), rs.integer(0, rs.column("bank_rowid")),
+                     rs.integer(0, rs.column("orv_rowid")), rs.integer(0, rs.column("master_rowid"))};
 }
 
 std::optional<compare::PairClass> classNamed(const std::string& tag) {
@@ -234,9 +236,9 @@ namespace {
 // The stored pairing brought up to date; with `read`, every held month as pairedMonths gives it,
 // else none (nothing stored is read back).
 PairedMonths refreshPairing(store::Connection& db, bool read) {
-    const Changes changes(db);
-    const Marks now = currentMarks(db, changes);
-    const std::optional<Marks> then = storedMarks(db);
+    const RecordedChanges changes(db);
+    const FileState now = currentState(db, changes);
+    const std::optional<FileState> then = storedState(db);
     const std::map<std::int64_t, std::int64_t> storedChange = storedChanges(db);
     std::map<std::int64_t, std::vector<ExplainedLine>> stored;
     if (read) stored = storedLines(db);
@@ -258,7 +260,7 @@ PairedMonths refreshPairing(store::Connection& db, bool read) {
     std::set<std::int64_t> kept;
     for (const Period& p : held) {
         const auto it = storedChange.find(p.key());
-        if (unrecorded || it == storedChange.end() || it->second != changes.lastFor(p.key()))
+        if (unrecorded || it == storedChange.end() || it->second != changes.newestAffecting(p.key()))
             stale.push_back(p);
         else
             kept.insert(p.key());
@@ -272,7 +274,7 @@ PairedMonths refreshPairing(store::Connection& db, bool read) {
             db.execute(sql::kForgetExceptions, {key});
             db.execute(sql::kForgetMonth, {key});
         }
-        for (const Explanation& e : fresh) save(db, e, changes.lastFor(e.period.key()));
+        for (const Explanation& e : fresh) save(db, e, changes.newestAffecting(e.period.key()));
         db.execute(sql::kSaveMarks, {now.lastChange, now.bankRow, now.orvRow, now.masterRow});
     });
 
@@ -301,9 +303,9 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
         out.kept = out.months.empty();
         return out;
     }
-    const Changes changes(db);
-    const Marks now = currentMarks(db, changes);
-    const std::optional<Marks> then = storedMarks(db);
+    const RecordedChanges changes(db);
+    const FileState now = currentState(db, changes);
+    const std::optional<FileState> then = storedState(db);
     // Without marks, or with rows moved while the history did not, nothing stored can be
     // trusted: only a listing of every month settles that, by storing them all anew.
     const bool trusted = then && !then->unrecordedBefore(now);
@@ -312,7 +314,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     std::vector<Period> stale;
     for (const Period& p : months) {
         const auto it = storedChange.find(p.key());
-        if (it == storedChange.end() || it->second != changes.lastFor(p.key())) stale.push_back(p);
+        if (it == storedChange.end() || it->second != changes.newestAffecting(p.key())) stale.push_back(p);
     }
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
@@ -332,7 +334,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
                 db.execute(sql::kSaveMarks, {kSomeMonths - now.lastChange, now.bankRow, now.orvRow, now.masterRow});
             }
             for (const Explanation& e : fresh)
-                if (held.count(e.period.key())) save(db, e, changes.lastFor(e.period.key()));
+                if (held.count(e.period.key())) save(db, e, changes.newestAffecting(e.period.key()));
         });
     }
 
