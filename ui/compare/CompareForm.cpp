@@ -154,7 +154,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7515, 9720, 1170, 735), buttonFont);
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
-    m_explainWindow = new ExplainWindow(databasePath, prompter(), this);
+    m_explainWindow = new ExplainWindow(databasePath, &prompter(), this);
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
@@ -310,6 +310,7 @@ void CompareForm::explainDetailedRow(const QModelIndex& index) {
 
 void CompareForm::exportLeftOut() {
     const Busy busy(*this, {}, true);
+    const FormPrompter::Over over(prompter(), m_leftOutWindow);
     guarded([this] { m_exporter.exportLeftOut(); });
 }
 

@@ -45,12 +45,13 @@ std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedL
 
 }  // namespace
 
-ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
+ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* raisedFrom, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      m_logic(databasePath, prompter),
+      m_prompter(this),
+      m_logic(databasePath, m_prompter),
       m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn, kHintColumn),
-      m_databasePath(databasePath),
-      m_prompter(prompter) {
+      m_databasePath(databasePath) {
+    m_prompter.setRaisedFrom(raisedFrom);
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
     resize(twips(15600), twips(9600));

@@ -119,7 +119,7 @@ void OpenItemsWindow::explainItem(const QModelIndex& index) {
     const auto request = m_logic.explainItem(std::size_t(m_sorted->mapToSource(index).row()));
     if (!request) return;
     if (!m_explain) {
-        m_explain = new ExplainWindow(m_databasePath, m_prompter, this);
+        m_explain = new ExplainWindow(m_databasePath, &m_prompter, this);
         // A note that settles an item takes it off the list.
         connect(m_explain, &ExplainWindow::noteSaved, this, [this] { list(m_logic.asOf()); });
     }

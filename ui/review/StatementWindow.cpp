@@ -214,6 +214,7 @@ void StatementWindow::print() {
     QPrinter printer(QPrinter::HighResolution);
     setStatementPage(printer);
     QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowModality(Qt::WindowModal);
     preview.setWindowTitle(QString::fromStdString(m_logic.heading()));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
         try {
