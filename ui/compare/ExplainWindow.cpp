@@ -19,6 +19,7 @@
 #include "core/Error.h"
 #include "notes/NoteDialog.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
@@ -86,6 +87,11 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* rais
     connect(pairHinted, &QPushButton::clicked, this, &ExplainWindow::pairAsHinted);
     connect(unpairButton, &QPushButton::clicked, this, &ExplainWindow::unpair);
     connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::exportRows);
+    GridHabits* habits = GridHabits::of(m_grid);
+    habits->addRowAction("&Note\u2026", [this] { writeNote(); });
+    habits->addRowAction("Pair &Selected\u2026", [this] { this->pairSelected(); });
+    habits->addRowAction("Pair as &Hinted", [this] { pairAsHinted(); });
+    habits->addRowAction("&Unpair", [this] { unpair(); });
 }
 
 ExplainWindow::~ExplainWindow() = default;

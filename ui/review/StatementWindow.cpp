@@ -18,6 +18,7 @@
 #include "review/ReviewWording.h"
 #include "review/StatementPrint.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
@@ -82,6 +83,8 @@ QTableView* blockGrid(QWidget* parent, const QString& name, QStandardItemModel* 
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    // The statement's lines keep their order; they are copied whole.
+    GridHabits::install(grid);
     return grid;
 }
 
