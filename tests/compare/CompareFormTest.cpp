@@ -222,6 +222,27 @@ TEST_F(CompareFormTest, TheLeftOutAndTheExplanationOpenFromTheResultsUntilReset)
     EXPECT_EQ(child<QComboBox>("Combo2")->currentText(), "April");
 }
 
+// A heading sorts the rows, a second click reverses them, the total row last either way; Reset
+// brings the comparison's order back, the one its exports keep.
+TEST_F(CompareFormTest, AHeadingSortsTheRowsWithTheTotalLastUntilReset) {
+    compare();
+    QHeaderView* header = child<QTableView>("grdCompare")->horizontalHeader();
+    const auto clickName = [&] {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    };
+    const std::vector<QString> compared{"ABC Road", "abd", "Bay S.O", "Totalpur", "TOTAL (4)"};
+    clickName();
+    clickName();
+    EXPECT_EQ(shownRows(), (std::vector<QString>{"Totalpur", "Bay S.O", "abd", "ABC Road", "TOTAL (4)"}));
+    child<QLineEdit>("Text1")->setText("A");  // the filter hides the rows where they now stand
+    EXPECT_EQ(shownRows(), (std::vector<QString>{"abd", "ABC Road", "TOTAL (4)"}));
+    child<QLineEdit>("Text1")->clear();
+
+    child<QPushButton>("Command5")->click();
+    compare();
+    EXPECT_EQ(shownRows(), compared);
+}
+
 // Every shown column of the grid shows its heading and its cells in full, and together they
 // fill the grid's width, so that it never scrolls sideways.
 void expectColumnsFit(QTableView* grid) {

@@ -18,6 +18,7 @@ using vesk::test::handshake;
 class ExplainWindowPairTest : public vesk::test::WindowTest {
   protected:
     void SetUp() override {
+        window.prompter().setDialogs(&prompter);
         vesk::test::MonthDatabase db = rows();
         db.office("1", "Hill HO", "HPO", "Hill HO", "F1");
         db.deposit("F1", "03/04/2025", "500");        // T1
@@ -32,7 +33,7 @@ class ExplainWindowPairTest : public vesk::test::WindowTest {
 
     QString cell(int row, int column) const { return grid->model()->index(row, column).data().toString(); }
 
-    vesk::gui::ExplainWindow window{path(), prompter, nullptr};
+    vesk::gui::ExplainWindow window{path(), nullptr, nullptr};
     QTableView* grid = nullptr;
 };
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -77,6 +80,33 @@ class OpenItemsWindowTest : public ::testing::Test {
     vesk::test::ScriptedPrompter prompter;
     vesk::gui::FormSet forms{dir.file("ZETTools.db")};
 };
+
+// Three rows chosen as a person chooses them, Ctrl+C: the rows with their headings, as cells
+// for a sheet and as a table for a mail.
+TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
+    vesk::gui::OpenItemsWindow* window = openFromMenu();
+    ASSERT_TRUE(listed(window, [&] { window->findChild<QDateEdit*>("dtpAsOf")->setDate(QDate(2025, 5, 10)); }));
+    auto* grid = window->findChild<QTableView*>("grdOpenItems");
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    const auto at = [&](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(
+        copied->text().toStdString(),
+        "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\tHint\n"
+        "2025-04\tHill SO\tDeposit\tBank\t03/04/2025\tT1\t300.00\tOnly in bank\t37\t31-60\t\t\t\n"
+        "2025-04\tHill SO\tDeposit\tBank\t09/04/2025\tT2\t80.00\tAmount differs\t31\t31-60\t\t\tORV A1 is 0.50 less\n"
+        "2025-04\tHill SO\tDeposit\tORV\t09/04/2025\tA1\t79.50\tAmount differs\t31\t31-60\t\t\tVESK T2 is 0.50 "
+        "more\n");
+    const QString html = copied->html();
+    EXPECT_TRUE(html.contains("<tr><th>Month</th><th>Office Name</th>")) << html.toStdString();
+    EXPECT_EQ(html.count("<tr><td>2025-04</td><td>Hill SO</td>"), 3) << html.toStdString();
+    EXPECT_TRUE(html.contains("<td>A1</td><td>79.50</td>")) << html.toStdString();
+}
 
 // The menu opens the list; a date changes the ages; an item opens its month, where a note
 // explains it and takes it off the list.

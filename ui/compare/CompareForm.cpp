@@ -16,6 +16,7 @@
 #include "compare/ExplainWindow.h"
 #include "compare/LeftOutWindow.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -37,7 +38,10 @@ QTableView* makeGrid(QWidget* parent, const QString& name, const QRect& geometry
     g->setFont(gridFont());
     g->setModel(model);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g->setSortingEnabled(true);
+    g->sortByColumn(-1, Qt::AscendingOrder);  // the comparison's order until a heading is clicked
+    GridHabits::install(g);
     g->verticalHeader()->hide();
     g->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight));
     g->horizontalHeader()->setHighlightSections(false);
@@ -83,6 +87,12 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
       m_exporter(m_logic, prompter()),
       m_compareModel(m_logic.consolidated()),
       m_detailModel(m_logic.detailed()) {
+    for (auto [sorted, model, grid] : {std::tuple{&m_compareSorted, &m_compareModel, &m_logic.consolidated()},
+                                       std::tuple{&m_detailSorted, &m_detailModel, &m_logic.detailed()}}) {
+        sorted->setSourceModel(model);
+        sorted->setKeptLast(
+            [grid](int row) { return std::size_t(row) < grid->rows.size() && grid->rows[std::size_t(row)].total; });
+    }
     const QFont buttonFont = formFont("Cooper Black", 12);
     const QFont labelFont = formFont("MS Sans Serif", 10, true);
     const QFont heading = formFont("Lucida Bright", 12, true);
@@ -127,8 +137,8 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_combo3 = makeCombo(this, "Combo3", twipsRect(14040, 3120, 3495, 345));
     m_label7 = makeStatusLabel(this, "Label7", twipsRect(17880, 3480, 2055, 375), styleColour(palette::kLoadingBack));
 
-    m_grdCompare = makeGrid(this, "grdCompare", twipsRect(600, 4080, 8775, 5535), &m_compareModel);
-    m_flexGrid1 = makeGrid(this, "MSFlexGrid1", twipsRect(10560, 4080, 9495, 5535), &m_detailModel);
+    m_grdCompare = makeGrid(this, "grdCompare", twipsRect(600, 4080, 8775, 5535), &m_compareSorted);
+    m_flexGrid1 = makeGrid(this, "MSFlexGrid1", twipsRect(10560, 4080, 9495, 5535), &m_detailSorted);
 
     m_label11 = makeLabel(this, "Label11", "", twipsRect(600, 9720, 2655, 495), labelFont);
     m_export = makeButton(this, "Command1", "Export to Excel", twipsRect(3360, 9720, 2775, 735), buttonFont);
@@ -154,7 +164,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7515, 9720, 1170, 735), buttonFont);
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
-    m_explainWindow = new ExplainWindow(databasePath, prompter(), this);
+    m_explainWindow = new ExplainWindow(databasePath, &prompter(), this);
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
@@ -205,6 +215,16 @@ void CompareForm::connectControls() {
     connect(m_combo3, &QComboBox::activated, this, &CompareForm::chooseOffice);
     connect(m_grdCompare, &QTableView::activated, this, &CompareForm::explainConsolidatedRow);
     connect(m_flexGrid1, &QTableView::activated, this, &CompareForm::explainDetailedRow);
+    const QString explainRow = "Open the office's &explanation";
+    GridHabits::of(m_grdCompare)->addRowAction(explainRow, [this] {
+        explainConsolidatedRow(m_grdCompare->currentIndex());
+    });
+    GridHabits::of(m_flexGrid1)->addRowAction(explainRow, [this] { explainDetailedRow(m_flexGrid1->currentIndex()); });
+    // A filter hides rows by where they stand, and a sort moves them.
+    connect(&m_compareSorted, &QAbstractItemModel::layoutChanged, this,
+            [this] { m_compareModel.showRows(*m_grdCompare); });
+    connect(&m_detailSorted, &QAbstractItemModel::layoutChanged, this,
+            [this] { m_detailModel.showRows(*m_flexGrid1); });
     connect(m_export, &QPushButton::clicked, this, &CompareForm::exportConsolidated);
     connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::exportDetailed);
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::showLeftOut);
@@ -301,15 +321,20 @@ void CompareForm::openStatement() {
 }
 
 void CompareForm::explainConsolidatedRow(const QModelIndex& index) {
-    if (const auto request = m_logic.explainConsolidatedRow(index.row())) m_explainWindow->explain(*request);
+    if (!index.isValid()) return;
+    const int row = m_compareSorted.mapToSource(index).row();
+    if (const auto request = m_logic.explainConsolidatedRow(row)) m_explainWindow->explain(*request);
 }
 
 void CompareForm::explainDetailedRow(const QModelIndex& index) {
-    if (const auto request = m_logic.explainDetailedRow(index.row())) m_explainWindow->explain(*request);
+    if (!index.isValid()) return;
+    const int row = m_detailSorted.mapToSource(index).row();
+    if (const auto request = m_logic.explainDetailedRow(row)) m_explainWindow->explain(*request);
 }
 
 void CompareForm::exportLeftOut() {
     const Busy busy(*this, {}, true);
+    const FormPrompter::Over over(prompter(), m_leftOutWindow);
     guarded([this] { m_exporter.exportLeftOut(); });
 }
 
@@ -327,6 +352,8 @@ void CompareForm::filterOffices() {
 
 void CompareForm::reset() {
     m_logic.reset();
+    // The comparison's own order again, as its exports keep it.
+    for (QTableView* grid : {m_grdCompare, m_flexGrid1}) grid->sortByColumn(-1, Qt::AscendingOrder);
     m_leftOutWindow->hide();
     m_explainWindow->hide();
     render();

@@ -5,6 +5,7 @@
 #include "compare/CompareScreen.h"
 #include "compare/ExportScreen.h"
 #include "compare/GridModel.h"
+#include "widgets/GridSortModel.h"
 #include "widgets/TaskForm.h"
 
 class QComboBox;
@@ -76,6 +77,9 @@ class CompareForm : public TaskForm {
     compare::ExportScreen m_exporter;
     GridModel m_compareModel;
     GridModel m_detailModel;
+    /// What the grids show: the rows as a heading's click sorts them, the total row last.
+    GridSortModel m_compareSorted;
+    GridSortModel m_detailSorted;
     QComboBox* m_combo1;
     QComboBox* m_combo2;
     QComboBox* m_combo3;

@@ -19,6 +19,7 @@
 #include "core/Error.h"
 #include "notes/NoteDialog.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
@@ -45,12 +46,13 @@ std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedL
 
 }  // namespace
 
-ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent)
+ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* raisedFrom, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      m_logic(databasePath, prompter),
+      m_prompter(this),
+      m_logic(databasePath, m_prompter),
       m_model(compare::explainHeaders(), {kAmountColumn, kGroupColumn}, kNoteColumn, kHintColumn),
-      m_databasePath(databasePath),
-      m_prompter(prompter) {
+      m_databasePath(databasePath) {
+    m_prompter.setRaisedFrom(raisedFrom);
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
     resize(twips(15600), twips(9600));
@@ -85,6 +87,11 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, Prompter& prompter
     connect(pairHinted, &QPushButton::clicked, this, &ExplainWindow::pairAsHinted);
     connect(unpairButton, &QPushButton::clicked, this, &ExplainWindow::unpair);
     connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::exportRows);
+    GridHabits* habits = GridHabits::of(m_grid);
+    habits->addRowAction("&Note\u2026", [this] { writeNote(); });
+    habits->addRowAction("Pair &Selected\u2026", [this] { this->pairSelected(); });
+    habits->addRowAction("Pair as &Hinted", [this] { pairAsHinted(); });
+    habits->addRowAction("&Unpair", [this] { unpair(); });
 }
 
 ExplainWindow::~ExplainWindow() = default;

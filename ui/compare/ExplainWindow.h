@@ -7,6 +7,7 @@
 
 #include "compare/ExplainScreen.h"
 #include "compare/LinesModel.h"
+#include "widgets/QtPrompter.h"
 #include "widgets/WorkThreads.h"
 
 class QCheckBox;
@@ -23,10 +24,13 @@ namespace vesk::gui {
 class ExplainWindow : public QWidget {
     Q_OBJECT
   public:
-    ExplainWindow(const std::string& databasePath, Prompter& prompter, QWidget* parent);
+    /// raisedFrom: the prompter of the window that opens this one, whose replaced dialogs
+    /// (a test's) this one's follow; none: a window of its own.
+    ExplainWindow(const std::string& databasePath, FormPrompter* raisedFrom, QWidget* parent);
     ~ExplainWindow() override;
 
     compare::ExplainScreen& logic() { return m_logic; }
+    FormPrompter& prompter() { return m_prompter; }
 
     /// Shows the window and starts explaining what is asked.
     void explain(const compare::ExplainRequest& request);
@@ -59,6 +63,7 @@ class ExplainWindow : public QWidget {
     void renderKeepingPlace(std::optional<notes::RowRef> row, std::size_t former);
     void openPairDialog(compare::PairDraft draft);
 
+    FormPrompter m_prompter;  // before the logic that asks through it
     compare::ExplainScreen m_logic;
     LinesModel m_model;
     QSortFilterProxyModel* m_sorted;
@@ -67,7 +72,6 @@ class ExplainWindow : public QWidget {
     QTableView* m_grid;
     QCheckBox* m_matched;
     std::string m_databasePath;
-    Prompter& m_prompter;
     WorkThreads m_work{this};  // last: waited for before the rest goes
 };
 

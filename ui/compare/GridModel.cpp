@@ -1,5 +1,6 @@
 #include "compare/GridModel.h"
 
+#include <QAbstractProxyModel>
 #include <QColor>
 #include <QEvent>
 #include <QFont>
@@ -97,7 +98,12 @@ bool GridModel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void GridModel::showRows(QTableView& view) const {
-    for (std::size_t r = 0; r < m_grid.rows.size(); ++r) view.setRowHidden(int(r), !m_grid.rows[r].visible);
+    // The view may show the rows sorted: each is hidden where it stands there.
+    const auto* sorted = qobject_cast<const QAbstractProxyModel*>(view.model());
+    for (std::size_t r = 0; r < m_grid.rows.size(); ++r) {
+        const int shown = sorted ? sorted->mapFromSource(index(int(r), 0)).row() : int(r);
+        if (shown >= 0) view.setRowHidden(shown, !m_grid.rows[r].visible);
+    }
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_grid.rows.size()); }

@@ -11,6 +11,7 @@
 #include "compare/CompareWording.h"
 #include "core/Amount.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -70,6 +71,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, QWidget* paren
         list.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         list.grid->verticalHeader()->hide();
         list.grid->verticalHeader()->setDefaultSectionSize(twips(compare::kShownRowHeight) + 2);
+        GridHabits::install(list.grid);
         layout->addWidget(list.grid, 1);
         list.total = makeLabel(this, QString("lblTotal%1").arg(k + 1), "", {}, formFont("MS Sans Serif", 9, true));
         list.total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -26,9 +27,13 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     m_grid = new QTableView(this);
     m_grid->setObjectName("grdHistory");
     m_grid->setFont(formFont("Lucida Bright", 9));
-    m_grid->setModel(&m_model);
+    m_sorted.setSourceModel(&m_model);
+    m_grid->setModel(&m_sorted);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSortingEnabled(true);
+    m_grid->sortByColumn(-1, Qt::AscendingOrder);  // newest first until a heading is clicked
+    GridHabits::install(m_grid);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
     m_grid->horizontalHeader()->setStretchLastSection(true);
 

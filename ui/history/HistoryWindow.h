@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "history/HistoryScreen.h"
+#include "widgets/GridSortModel.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
 
@@ -26,6 +27,7 @@ class HistoryWindow : public QWidget {
 
   private:
     ResultSetModel m_model;
+    GridSortModel m_sorted;
     QTableView* m_grid;
     bool m_aligned = false;
 };

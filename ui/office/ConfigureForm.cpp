@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -68,6 +69,11 @@ ConfigureForm::ConfigureForm(const std::string& databasePath)
     m_grid->setModel(&m_filtered);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_filtered.setSortRole(ResultSetModel::kSortRole);
+    m_filtered.setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_grid->setSortingEnabled(true);
+    m_grid->sortByColumn(-1, Qt::AscendingOrder);  // the master's order until a heading is clicked
+    GridHabits::install(m_grid);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
 
     anchor(steps, Left | Top | Right);

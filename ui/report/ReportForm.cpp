@@ -10,6 +10,7 @@
 
 #include "report/ReportWording.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -49,10 +50,13 @@ ReportForm::ReportForm(const QString& objectName, const QString& title, report::
     m_grid->setObjectName("DataGrid1");
     m_grid->setGeometry(twipsRect(240, top, 10320, 9240 - top));
     m_grid->setFont(formFont("Lucida Bright", 9));
-    m_grid->setModel(&m_model);
+    m_sorted.setSourceModel(&m_model);
+    m_grid->setModel(&m_sorted);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setSortingEnabled(true);
+    m_grid->sortByColumn(-1, Qt::AscendingOrder);  // the months' order until a heading is clicked
+    GridHabits::install(m_grid);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
     m_grid->horizontalHeader()->setFont(formFont("Lucida Bright", 8));  // headings fit their fixed widths
     for (int c = 0; c < kColumns; ++c) m_model.setAlignment(c, Qt::AlignCenter);
@@ -157,7 +161,7 @@ void ReportForm::deleteMonth() {
 
 void ReportForm::pickRow(const QModelIndex& index) {
     if (!index.isValid() || index.row() < 0) return;
-    auto period = m_logic.periodOfRow(std::size_t(index.row()));
+    auto period = m_logic.periodOfRow(std::size_t(m_sorted.mapToSource(index).row()));
     if (!period) return;
     m_combo1->setEditText(QString::fromStdString(period->first));
     m_combo2->setEditText(QString::fromStdString(period->second));

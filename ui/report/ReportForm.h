@@ -4,6 +4,7 @@
 
 #include "history/HistoryWindow.h"
 #include "report/ReportScreen.h"
+#include "widgets/GridSortModel.h"
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
 
@@ -56,6 +57,7 @@ class ReportForm : public TaskForm {
     report::ReportScreen m_logic;
     TaskForm& m_masterForm;
     ResultSetModel m_model;
+    GridSortModel m_sorted;
     QTableView* m_grid;
     QComboBox* m_combo1;
     QComboBox* m_combo2;

@@ -18,6 +18,7 @@
 #include "core/DateTime.h"
 #include "review/ReviewWording.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
@@ -76,6 +77,8 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
     connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::listChosenDay);
     connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::exportItems);
     connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::explainItem);
+    GridHabits::of(m_grid)->addRowAction("Open the office's &explanation",
+                                         [this] { explainItem(m_grid->currentIndex()); });
 }
 
 OpenItemsWindow::~OpenItemsWindow() = default;
@@ -119,7 +122,7 @@ void OpenItemsWindow::explainItem(const QModelIndex& index) {
     const auto request = m_logic.explainItem(std::size_t(m_sorted->mapToSource(index).row()));
     if (!request) return;
     if (!m_explain) {
-        m_explain = new ExplainWindow(m_databasePath, m_prompter, this);
+        m_explain = new ExplainWindow(m_databasePath, &m_prompter, this);
         // A note that settles an item takes it off the list.
         connect(m_explain, &ExplainWindow::noteSaved, this, [this] { list(m_logic.asOf()); });
     }

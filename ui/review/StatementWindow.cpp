@@ -18,6 +18,7 @@
 #include "review/ReviewWording.h"
 #include "review/StatementPrint.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
@@ -82,6 +83,8 @@ QTableView* blockGrid(QWidget* parent, const QString& name, QStandardItemModel* 
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    // The statement's lines keep their order; they are copied whole.
+    GridHabits::install(grid);
     return grid;
 }
 
@@ -214,6 +217,7 @@ void StatementWindow::print() {
     QPrinter printer(QPrinter::HighResolution);
     setStatementPage(printer);
     QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowModality(Qt::WindowModal);
     preview.setWindowTitle(QString::fromStdString(m_logic.heading()));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
         try {

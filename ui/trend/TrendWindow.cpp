@@ -18,6 +18,7 @@
 #include "trend/TrendChart.h"
 #include "trend/TrendWording.h"
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -82,10 +83,14 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     layout->addWidget(makeLabel(this, "lblMap", trend::kMapCaption, {}, formFont("MS Sans Serif", 9, true)));
     m_map = new QTableView(this);
     m_map->setObjectName("grdMap");
-    m_map->setModel(&m_mapModel);
+    m_mapSorted.setSourceModel(&m_mapModel);
+    m_map->setModel(&m_mapSorted);
     m_map->setFont(gridFont());
     m_map->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_map->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_map->setSortingEnabled(true);
+    m_map->sortByColumn(-1, Qt::AscendingOrder);  // the offices' order until a heading is clicked
+    GridHabits::install(m_map)->addRowAction("Open the &comparison",
+                                             [this] { openCellComparison(m_map->currentIndex()); });
     m_map->verticalHeader()->setDefaultSectionSize(20);
     m_map->verticalHeader()->setFont(gridFont());
     m_map->horizontalHeader()->setFont(gridFont(true));
@@ -187,7 +192,8 @@ void TrendWindow::printChart() {
 }
 
 void TrendWindow::openCellComparison(const QModelIndex& index) {
-    if (const auto target = m_logic.comparisonAt(index.row(), index.column()))
+    if (!index.isValid()) return;
+    if (const auto target = m_logic.comparisonAt(m_mapSorted.mapToSource(index).row(), index.column()))
         emit comparisonRequested(target->month.year, target->month.month, QString::fromStdString(target->office));
 }
 

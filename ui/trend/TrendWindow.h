@@ -4,6 +4,7 @@
 
 #include "trend/TrendMapModel.h"
 #include "trend/TrendScreen.h"
+#include "widgets/GridSortModel.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/WindowPlace.h"
 #include "widgets/WorkThreads.h"
@@ -60,6 +61,7 @@ class TrendWindow : public QWidget {
     FormPrompter m_prompter;
     trend::TrendScreen m_logic;
     TrendMapModel m_mapModel;
+    GridSortModel m_mapSorted;
     QLabel* m_status;
     QComboBox* m_from;
     QComboBox* m_to;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "widgets/FormStyle.h"
+#include "widgets/GridHabits.h"
 
 namespace vesk::gui {
 
@@ -36,6 +37,7 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
     parts.grid->verticalHeader()->hide();
     parts.grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     parts.grid->horizontalHeader()->setStretchLastSection(true);
+    GridHabits::install(parts.grid);
     layout->addWidget(parts.grid, 1);
 
     const QFont buttonFont = formFont("Cooper Black", 12);

@@ -15,8 +15,39 @@
 
 namespace vesk::gui {
 
+namespace {
+
+// A dialog belongs to the window that raised it; while that window has a dialog of its own
+// open (the pair dialog whose OK was pressed), it belongs over that dialog: under it, the
+// dialog and its window would be blocked behind a message they cannot reach.
+QWidget* ownerOf(QWidget* raiser) {
+    if (!raiser) return nullptr;
+    QWidget* window = raiser->window();
+    QWidget* modal = QApplication::activeModalWidget();
+    for (QWidget* w = modal; w; w = w->parentWidget())
+        if (w == window) return modal;
+    return window;
+}
+
+// Modal to its own window only, so the program's other windows stay usable; once it closes,
+// the keyboard goes back to the window it stood over.
+template <typename Dialog>
+int runOver(Dialog& dialog, QWidget* owner) {
+    dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+    const QPointer<QWidget> back(owner);
+    const int result = dialog.exec();
+    if (back && back->isVisible()) {
+        back->raise();
+        back->activateWindow();
+    }
+    return result;
+}
+
+}  // namespace
+
 Answer QtDialogs::message(const Message& m) {
-    QMessageBox box(m_parent);
+    QWidget* owner = ownerOf(m_parent);
+    QMessageBox box(owner);
     box.setWindowTitle(QString::fromStdString(m.shownTitle()));
     box.setText(QString::fromStdString(m.text).replace("\r\n", "\n"));
     switch (m.icon) {
@@ -38,20 +69,25 @@ Answer QtDialogs::message(const Message& m) {
     }
     if (m.buttons == Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
+        runOver(box, owner);
         return Answer::Ok;
     }
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(m.defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return runOver(box, owner) == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
     QString title = request.title.empty() ? QStringLiteral("Open") : QString::fromStdString(request.title);
     // An empty folder would be the working directory, which for a desktop start is the program's.
     const QString folder = request.folder.empty() ? QDir::homePath() : QString::fromStdString(request.folder);
-    QString path = QFileDialog::getOpenFileName(m_parent, title, folder, qtFileFilter(request.filter));
+    QWidget* owner = ownerOf(m_parent);
+    QFileDialog dialog(owner, title, folder, qtFileFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (runOver(dialog, owner) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     // The system's own separators, as every other path the program shows and keeps.
     return QDir::toNativeSeparators(path).toStdString();
@@ -61,8 +97,13 @@ std::optional<std::string> QtDialogs::saveFile(const SaveFileRequest& request) {
     QString title = request.title.empty() ? QStringLiteral("Save") : QString::fromStdString(request.title);
     const QString folder = request.folder.empty() ? QDir::homePath() : QString::fromStdString(request.folder);
     const QString offered = QDir(folder).filePath(QString::fromStdString(request.name));
+    QWidget* owner = ownerOf(m_parent);
     // The dialog asks before an existing file is chosen.
-    QString path = QFileDialog::getSaveFileName(m_parent, title, offered, qtFileFilter(request.filter));
+    QFileDialog dialog(owner, title, folder, qtFileFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(offered);
+    if (runOver(dialog, owner) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(path).toStdString();
 }
@@ -72,13 +113,14 @@ void QtDialogs::openDocument(const std::string& path) {
 }
 
 std::optional<Secret> QtDialogs::passphrase(const PassphraseRequest& request) {
-    QInputDialog dialog(m_parent);
+    QWidget* owner = ownerOf(m_parent);
+    QInputDialog dialog(owner);
     dialog.setObjectName("dlgPassphrase");
     dialog.setWindowTitle("Passphrase");
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setLabelText(QString::fromStdString(request.prompt) + ":");
-    const bool ok = dialog.exec() == QDialog::Accepted;
+    const bool ok = runOver(dialog, owner) == QDialog::Accepted;
     QByteArray typed = dialog.textValue().toUtf8();
     // What Qt kept of it goes with the dialog; the bytes copied out here are wiped.
     dialog.setTextValue(QString());
@@ -105,16 +147,16 @@ std::optional<std::string> FormPrompter::inLastFolder(const Request& request, As
 }
 
 std::optional<std::string> FormPrompter::openFile(const OpenFileRequest& request) {
-    return inLastFolder(request, [this](const OpenFileRequest& r) { return m_dialogs->openFile(r); });
+    return inLastFolder(request, [this](const OpenFileRequest& r) { return dialogs().openFile(r); });
 }
 
 std::optional<std::string> FormPrompter::saveFile(const SaveFileRequest& request) {
-    return inLastFolder(request, [this](const SaveFileRequest& r) { return m_dialogs->saveFile(r); });
+    return inLastFolder(request, [this](const SaveFileRequest& r) { return dialogs().saveFile(r); });
 }
 
 void FormPrompter::progress(const std::string& text) {
     if (m_label) m_label->setText(QString::fromStdString(text));
-    if (m_dialogs != &m_qt) m_dialogs->progress(text);
+    if (Prompter* other = replaced()) other->progress(text);
     QApplication::processEvents();
 }
 

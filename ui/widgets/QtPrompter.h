@@ -13,10 +13,14 @@ namespace vesk::gui {
 
 class SettingsStore;
 
-/// Message boxes, the open-file dialog and the desktop's file opener.
+/// Message boxes, the open-file dialog and the desktop's file opener. Each dialog stands over
+/// the window it belongs to, modal to that window alone, and gives the keyboard back to it.
 class QtDialogs : public Prompter {
   public:
     explicit QtDialogs(QWidget* parent) : m_parent(parent) {}
+
+    void setParent(QWidget* parent) { m_parent = parent; }
+    QWidget* parent() const { return m_parent; }
 
     Answer message(const Message& message) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
@@ -38,6 +42,25 @@ class FormPrompter : public Prompter {
     explicit FormPrompter(QWidget* parent);
 
     void setDialogs(Prompter* dialogs) { m_dialogs = dialogs ? dialogs : &m_qt; }
+    /// A window raised from another (an explanation from the comparison): its dialogs stand
+    /// over it, while dialogs put in the other's place (a test's) serve it as well.
+    void setRaisedFrom(FormPrompter* raiser) { m_raiser = raiser; }
+
+    /// While it lives, the dialogs stand over another window: one that works through the
+    /// form's logic (the left-out window's export).
+    class Over {
+      public:
+        Over(FormPrompter& prompter, QWidget* window) : m_prompter(prompter), m_former(prompter.m_qt.parent()) {
+            m_prompter.m_qt.setParent(window);
+        }
+        ~Over() { m_prompter.m_qt.setParent(m_former); }
+        Over(const Over&) = delete;
+        Over& operator=(const Over&) = delete;
+
+      private:
+        FormPrompter& m_prompter;
+        QWidget* m_former;
+    };
     /// Where the last folder is kept; none: the dialogs do not remember.
     void setSettings(SettingsStore* settings) { m_settings = settings; }
     /// The kind of file the form opens ("OfficeMaster"): each kind has its own last folder.
@@ -49,23 +72,34 @@ class FormPrompter : public Prompter {
 
     Answer message(const Message& message) override {
         if (m_beforeMessage) m_beforeMessage();
-        return m_dialogs->message(message);
+        return dialogs().message(message);
     }
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
     std::optional<std::string> saveFile(const SaveFileRequest& request) override;
     void progress(const std::string& text) override;
-    void openDocument(const std::string& path) override { m_dialogs->openDocument(path); }
+    void openDocument(const std::string& path) override { dialogs().openDocument(path); }
     std::optional<Secret> passphrase(const PassphraseRequest& request) override {
-        return m_dialogs->passphrase(request);
+        return dialogs().passphrase(request);
     }
 
   private:
+    /// What the dialogs were replaced by, here or in the window this one was raised from.
+    Prompter* replaced() const {
+        if (m_dialogs != &m_qt) return m_dialogs;
+        return m_raiser ? m_raiser->replaced() : nullptr;
+    }
+    Prompter& dialogs() {
+        Prompter* other = replaced();
+        return other ? *other : m_qt;
+    }
+
     /// Opens the dialog in the last folder of the form's kind of file and remembers the new one.
     template <typename Request, typename Ask>
     std::optional<std::string> inLastFolder(const Request& request, Ask ask);
 
     QtDialogs m_qt;
     Prompter* m_dialogs;
+    FormPrompter* m_raiser = nullptr;
     QPointer<QLabel> m_label;
     std::function<void()> m_beforeMessage;
     SettingsStore* m_settings = nullptr;

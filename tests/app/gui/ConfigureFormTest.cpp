@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "ctr/FinacleForm.h"
@@ -53,6 +56,27 @@ class ConfigureFormTest : public vesk::test::WindowTest {
 
     vesk::gui::ConfigureForm form{path()};
 };
+
+// A right-click on the grid opens its menu; the Escape that follows closes the menu, never the form.
+TEST_F(ConfigureFormTest, EscapeAfterARightClickClosesTheMenuNotTheForm) {
+    imported(3);
+    auto* grid = child<QTableView>("DataGrid1");
+    grid->setFocus();
+    const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
+    bool overMenu = false;
+    // The person's Escape, to whatever is on top once the click has been answered.
+    QTimer::singleShot(0, grid, [&] {
+        QWidget* top = QApplication::activePopupWidget();
+        overMenu = top != nullptr;
+        QTest::keyClick(top ? top : grid, Qt::Key_Escape);
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &click);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(overMenu);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(form.isVisible());
+}
 
 // What the screen leaves after each handler reaches the form's controls (the screen's own
 // tests check what it leaves): the count behind the import's notice, the grid, the list, the
