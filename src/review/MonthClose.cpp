@@ -326,6 +326,13 @@ CloseOutcome closeMonth(store::Connection& db, Period period, const std::string&
     return out;
 }
 
+std::optional<CloseBlock> closeBlock(store::Connection& db, const MonthStatement& statement) {
+    if (const auto inTheWay = standingInTheWay(closeHeads(db), statement.period))
+        return CloseBlock{inTheWay->first, inTheWay->second};
+    if (const std::optional<CloseRefusal> why = refusalOf(statement)) return CloseBlock{*why, std::nullopt};
+    return std::nullopt;
+}
+
 bool reopenMonth(store::Connection& db, Period period, const std::string& who, const Clock& now) {
     const DateTime when = now();
     store::Transaction tx = db.begin();

@@ -87,6 +87,17 @@ using ConfirmClose = std::function<bool(const MonthStatement&)>;
 CloseOutcome closeMonth(store::Connection& db, Period period, const std::string& who, const ConfirmClose& confirm,
                         const Clock& now = localNow);
 
+/// What stops a close of a month: why, and the close in the way for the first two reasons.
+struct CloseBlock {
+    CloseRefusal why = CloseRefusal::AlreadyClosed;
+    std::optional<MonthClose> close;
+};
+
+/// Why closing the statement's month would be refused now, as closeMonth judges it before it
+/// asks (the statement being the month's as computed now, or its close's); none when nothing
+/// refuses it.
+std::optional<CloseBlock> closeBlock(store::Connection& db, const MonthStatement& statement);
+
 /// Reopens the month's standing close (kept on record) with a record in the history; false,
 /// nothing written, when none stands.
 bool reopenMonth(store::Connection& db, Period period, const std::string& who, const Clock& now = localNow);

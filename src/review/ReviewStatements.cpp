@@ -44,6 +44,39 @@ std::string heldMonthsStatement(compare::BankIndex index) {
            "SELECT k FROM bank WHERE k IS NOT NULL UNION SELECT k FROM orv WHERE k IS NOT NULL ORDER BY 1";
 }
 
+namespace {
+
+// The month keys a report's date column holds, walked one seek at a time; rows without a date
+// (key 0) are no month's.
+std::string monthKeys(const std::string& name, const std::string& table, const std::string& column) {
+    const std::string key = "MonthKey(" + column + ")";
+    const std::string next = "SELECT " + key + " FROM " + table + " WHERE " + key + " > ";
+    return name + "(k) AS (SELECT (" + next + "0 ORDER BY " + key + " LIMIT 1) UNION ALL SELECT (" + next + name +
+           ".k ORDER BY " + key + " LIMIT 1) FROM " + name + " WHERE " + name + ".k IS NOT NULL)";
+}
+
+// Whether the month `key` holds ORV entries of the side, sought in the month's range of its index.
+std::string holdsOrv(report::Side side, const std::string& key) {
+    return "EXISTS (SELECT 1 FROM orvtable AS a WHERE MonthKey(a.try_posting_date) = " + key + " AND " +
+           report::isSide(store::Table::Orv, side, "a.") + ")";
+}
+
+std::string partsOf(const std::string& key) {
+    return "SELECT " + key + " AS Key, EXISTS (SELECT 1 FROM veskfinacle WHERE MonthKey(value_date) = " + key +
+           ") AS Bank, " + holdsOrv(report::Side::Deposit, key) + " AS Receipts, " +
+           holdsOrv(report::Side::Withdrawal, key) + " AS Payments";
+}
+
+}  // namespace
+
+std::string monthPartsStatement(bool allMonths) {
+    if (!allMonths) return partsOf("?1");
+    return "WITH RECURSIVE " + monthKeys("bank", "veskfinacle", "value_date") + ", " +
+           monthKeys("orv", "orvtable", "try_posting_date") +
+           ", held(k) AS (SELECT k FROM bank WHERE k IS NOT NULL UNION SELECT k FROM orv WHERE k IS NOT NULL) " +
+           partsOf("held.k") + " FROM held ORDER BY held.k";
+}
+
 std::string scopeOfficesStatement(const std::string& scope) {
     return "SELECT DISTINCT m.office_name FROM mastertable AS m WHERE m.office_name IS NOT NULL " + scope;
 }

@@ -47,6 +47,12 @@ std::string changesByMonthStatement(const std::vector<std::string>& actions);
 /// of the month indexes as the file keeps them.
 std::string heldMonthsStatement(compare::BankIndex index);
 
+/// What each month holds of its three imports, by the month the imports take their rows in
+/// (the bank's value date, the ORV posting date): Key, Bank (1 when it holds bank rows),
+/// Receipts and Payments (ORV entries of each kind). Of the month key ?1 alone, or (allMonths)
+/// of every month holding any, in order, each found by seeks of the month indexes.
+std::string monthPartsStatement(bool allMonths);
+
 /// The names of the master's offices within the scope (see compare::headOfficeScope).
 std::string scopeOfficesStatement(const std::string& scope);
 

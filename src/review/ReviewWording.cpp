@@ -1,5 +1,7 @@
 #include "review/ReviewWording.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "compare/CompareWording.h"
@@ -17,6 +19,10 @@ constexpr std::size_t kPairingCells = 7;
 constexpr std::size_t kOtherCells = 2;
 constexpr std::size_t kNoteCells = 2;
 constexpr std::size_t kHintCells = 1;
+
+const char* closeStateText(CloseState state) {
+    return state == CloseState::Closed ? "closed" : state == CloseState::Changed ? "changed" : "reopened";
+}
 
 }  // namespace
 
@@ -307,13 +313,10 @@ const std::vector<std::string>& closeHeaders() {
 
 std::vector<std::string> closeCells(const MonthClose& close, CloseState state) {
     const StatementFigures& diff = close.line(StatementLine::Difference);
-    const char* stateText = state == CloseState::Closed    ? "closed"
-                            : state == CloseState::Changed ? "changed"
-                                                           : "reopened";
     return {isoMonth(close.period),
             closeWhenText(close.closedAt),
             close.closedBy,
-            stateText,
+            closeStateText(state),
             formatAmount(diff.deposits),
             formatAmount(diff.withdrawals),
             std::to_string(close.carried.size()),
@@ -336,6 +339,112 @@ std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt) {
 std::string closeOutOfChainText(Period period, const DateTime& closedAt) {
     return "The close of " + monthAndYear(period) + " made on " + closeWhenText(closedAt) +
            " does not follow the close before it";
+}
+
+namespace {
+
+// "bank CTR", "ORV payments", "bank CTR and ORV receipts and payments": the parts named, each
+// after `before`, the two ORV parts as one.
+std::string partsJoined(const std::vector<MonthPart>& parts, const std::string& before = "") {
+    const auto has = [&](MonthPart p) { return std::find(parts.begin(), parts.end(), p) != parts.end(); };
+    std::vector<std::string> names;
+    if (has(MonthPart::Bank)) names.push_back(before + "bank CTR");
+    if (has(MonthPart::Receipts) && has(MonthPart::Payments))
+        names.push_back(before + "ORV receipts and payments");
+    else if (has(MonthPart::Receipts))
+        names.push_back(before + "ORV receipts");
+    else if (has(MonthPart::Payments))
+        names.push_back(before + "ORV payments");
+    std::string out;
+    for (const std::string& n : names) out += (out.empty() ? "" : " and ") + n;
+    return out;
+}
+
+bool lacks(const std::vector<MonthPart>& missing, MonthPart part) {
+    return std::find(missing.begin(), missing.end(), part) != missing.end();
+}
+
+}  // namespace
+
+const char* monthPartHeader(MonthPart part) {
+    switch (part) {
+        case MonthPart::Bank:
+            return "Bank CTR";
+        case MonthPart::Receipts:
+            return "ORV Receipts";
+        case MonthPart::Payments:
+            return "ORV Payments";
+    }
+    return "";
+}
+
+std::string missingPartsLine(const MonthParts& month, const std::optional<Period>& newestHeld) {
+    const std::string name = monthAndYear(month.period);
+    if (!month.holdsAny()) {
+        if (!newestHeld) return "Nothing is imported for " + name + ", nor for any other month";
+        return "Nothing is imported for " + name + ": the newest month held is " + monthAndYear(*newestHeld);
+    }
+    const std::vector<MonthPart> missing = month.missing();
+    if (missing.empty()) return "";
+    std::string parts = partsJoined(missing);
+    parts[0] = char(std::toupper(static_cast<unsigned char>(parts[0])));
+    const bool one = missing.size() == 1 && missing.front() == MonthPart::Bank;
+    const char* what = lacks(missing, MonthPart::Bank)        ? "no office is compared"
+                       : !lacks(missing, MonthPart::Payments) ? "every deposit differs"
+                       : !lacks(missing, MonthPart::Receipts) ? "every withdrawal differs"
+                                                              : "every office differs";
+    return parts + " of " + name + (one ? " is" : " are") + " not imported: " + what;
+}
+
+Message stillLacksMessage(const MonthParts& month) {
+    return info(monthAndYear(month.period) + " still lacks " + partsJoined(month.missing(), "the ") + ".", "Import");
+}
+
+Message closeLackingQuestion(const MonthParts& month) {
+    return question(missingPartsLine(month) + ". Close " + monthAndYear(month.period) + " all the same?", "Close Month",
+                    Icon::Exclamation, Answer::No);
+}
+
+Message closeBeforeEarlierQuestion(Period period, const std::vector<Period>& earlier) {
+    constexpr std::size_t kNamed = 3;  // a longer list is cut to a count and the latest
+    const std::string month = monthAndYear(period);
+    const std::string ask = ". Close " + month + (earlier.size() == 1 ? " before it?" : " before them?");
+    std::string text;
+    if (earlier.size() > kNamed) {
+        text = std::to_string(earlier.size()) + " months held before " + month + " are not closed, the latest " +
+               monthAndYear(earlier.back());
+    } else {
+        for (std::size_t i = 0; i < earlier.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == earlier.size() ? " and " : ", ") + monthAndYear(earlier[i]);
+        text += ", held before " + month + (earlier.size() == 1 ? ", is" : ", are") + " not closed";
+    }
+    return question(text + ask, "Close Month", Icon::Exclamation, Answer::No);
+}
+
+const std::vector<std::string>& monthsHeaders() {
+    static const std::vector<std::string> kHeaders = {"Month",
+                                                      monthPartHeader(MonthPart::Bank),
+                                                      monthPartHeader(MonthPart::Receipts),
+                                                      monthPartHeader(MonthPart::Payments),
+                                                      "Close",
+                                                      "Open"};
+    return kHeaders;
+}
+
+std::vector<std::string> monthsCells(const HeldMonth& month) {
+    std::vector<std::string> cells{isoMonth(month.parts.period)};
+    for (MonthPart p : kMonthParts) {
+        const HeldPart& part = month.parts.part(p);
+        if (!part.held)
+            cells.emplace_back("missing");
+        else if (part.importedAt)
+            cells.push_back(part.file + " (" + dayFirst(*part.importedAt, TimeShown::Minutes) + ")");
+        else
+            cells.emplace_back("held");
+    }
+    cells.emplace_back(month.close ? closeStateText(*month.close) : "not closed");
+    cells.push_back(formatAmount(month.open));
+    return cells;
 }
 
 }  // namespace vesk::review

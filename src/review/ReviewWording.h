@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
+#include "review/MonthParts.h"
 #include "review/MonthStatement.h"
 #include "review/OpenItems.h"
 
@@ -127,5 +128,25 @@ std::string closedOnLine(const MonthClose& close);
 /// The faults check names in the chain of closes.
 std::string closeNoLongerMatchesText(Period period, const DateTime& closedAt);
 std::string closeOutOfChainText(Period period, const DateTime& closedAt);
+
+// What a month holds of its imports.
+/// "Bank CTR", "ORV Receipts", "ORV Payments": the months listing's columns.
+const char* monthPartHeader(MonthPart part);
+/// What the month lacks and what that does to its comparison ("ORV payments of October 2026
+/// are not imported: every withdrawal differs"); for a month holding nothing, that nothing is
+/// imported for it and which month held is the newest. Empty when it lacks nothing.
+std::string missingPartsLine(const MonthParts& month, const std::optional<Period>& newestHeld = std::nullopt);
+/// "October 2026 still lacks the ORV payments.": told after an import when it does.
+Message stillLacksMessage(const MonthParts& month);
+/// Asked before a month that lacks a part is closed; No by default.
+Message closeLackingQuestion(const MonthParts& month);
+/// Asked before a month is closed while months held before it are not; No by default.
+Message closeBeforeEarlierQuestion(Period period, const std::vector<Period>& earlier);
+/// Month, Bank CTR, ORV Receipts, ORV Payments, Close, Open.
+const std::vector<std::string>& monthsHeaders();
+/// A part's cell is "missing", the file and time of its latest import, or "held" when no
+/// import is recorded; Close is the state of its last close ("not closed" when none); Open
+/// as compare prints amounts.
+std::vector<std::string> monthsCells(const HeldMonth& month);
 
 }  // namespace vesk::review

@@ -270,6 +270,46 @@ void expectColumnsFit(QTableView* grid) {
     EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << grid->objectName().toStdString();
 }
 
+// The line under the grids says what the chosen month lacks of its imports, or that it holds
+// nothing and which month held is the newest; the lists mark the months holding data. The
+// comparison and what it tells are as before, and the explanation says the same first.
+TEST_F(CompareFormTest, TheMonthsLineSaysWhatItLacksAndTheListsMarkTheMonthsHeld) {
+    auto* line = child<QLabel>("lblMonthParts");
+    auto* year = child<QComboBox>("Combo1");
+    auto* month = child<QComboBox>("Combo2");
+    const auto bold = [](QComboBox* list, const char* entry) {
+        return list->itemData(list->findText(entry), Qt::FontRole).value<QFont>().bold();
+    };
+    EXPECT_EQ(month->currentText(), "April");  // the month before today, as ever
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), "ORV receipts and payments of April 2025 are not imported: every office differs");
+    EXPECT_TRUE(bold(year, "2025"));
+    EXPECT_FALSE(bold(year, "2026"));
+    EXPECT_TRUE(bold(month, "April"));
+    EXPECT_FALSE(bold(month, "May"));
+    EXPECT_EQ(month->count(), 12);
+
+    month->setCurrentIndex(4);
+    EXPECT_EQ(line->text(), "Nothing is imported for May 2025: the newest month held is April 2025");
+    year->setCurrentIndex(year->findText("2026"));
+    EXPECT_FALSE(bold(month, "April"));
+
+    db.orv("1", "01/04/2025", "Receipt", "10");
+    year->setCurrentIndex(year->findText("2025"));
+    month->setCurrentIndex(3);
+    compare();
+    EXPECT_EQ(prompter.lastMessage().text, "Comparison Completed (Division). Differences found in 3 Offices.");
+    const QString lacking = "ORV payments of April 2025 are not imported: every withdrawal differs";
+    EXPECT_EQ(line->text(), lacking);
+    EXPECT_TRUE(line->isVisible());
+
+    child<QPushButton>("cmdExplain")->click();
+    ASSERT_TRUE(explained());
+    const QString headline = vesk::test::child<QLabel>(*form.explainWindow(), "lblHeadline")->text();
+    EXPECT_TRUE(headline.startsWith(lacking + "\n")) << headline.toStdString();
+    form.explainWindow()->hide();
+}
+
 TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
     // One office at the largest amounts: 99,999,999.99 each way, and a difference as far below zero.
     db.office("5", "Zenith Extension Counter", "SO", "", "F5");

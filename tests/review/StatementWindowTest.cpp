@@ -158,44 +158,86 @@ TEST_F(StatementCloseTest, AStatementThatCannotBeReadIsSaidAsTheStatements) {
     EXPECT_EQ(prompter.lastMessage().text.rfind("Statement Error: ", 0), 0u) << prompter.lastMessage().text;
 }
 
-// A refused close is said and writes nothing; a close asked and answered Yes stands in this
-// window and the next; Reopen Month reopens it, the close kept on record.
+// A month whose close would be refused offers no Close Month and says why; one that lacks a
+// part says so and asks first, No keeping it open; a close answered Yes stands in this window
+// and the next; Reopen Month reopens it, the close kept on record.
 TEST_F(StatementCloseTest, CloseMonthAndReopenMonthChangeTheStatementsState) {
     const std::string computed = "Computed on 03/06/2025 10:30, not closed";
+    const std::string lacking = "ORV payments of April 2025 are not imported: every withdrawal differs";
     std::unique_ptr<StatementWindow> w = window({2025, 5});
-    EXPECT_EQ(stateLine(*w), computed);
+    EXPECT_EQ(stateLine(*w),
+              computed + "\nORV receipts and payments of May 2025 are not imported: every office differs");
+    expectButtons(*w, false, false);
+    EXPECT_EQ(child<QPushButton>(*w, "cmdCloseMonth")->toolTip(),
+              "No ORV entries are held for May 2025: it cannot be closed.");
+
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QComboBox>(*w, "cboMonth")->setCurrentIndex(3); }));
+    EXPECT_EQ(stateLine(*w), computed + "\n" + lacking);
     expectButtons(*w, true, false);
+    EXPECT_EQ(child<QPushButton>(*w, "cmdCloseMonth")->toolTip(), "");
+    prompter.queueAnswer(vesk::Answer::No);
     ASSERT_TRUE(statementShown(w.get(), [&] {
         child<QPushButton>(*w, "cmdCloseMonth")->click();
         // The flow runs off the window's thread: nothing is asked before its events run.
         EXPECT_TRUE(prompter.messages().empty());
     }));
     ASSERT_EQ(prompter.messages().size(), 1u);
-    EXPECT_EQ(prompter.lastMessage().text, "No ORV entries are held for May 2025: it cannot be closed.");
+    EXPECT_EQ(prompter.lastMessage().text, lacking + ". Close April 2025 all the same?");
+    EXPECT_EQ(prompter.lastMessage().defaultAnswer, vesk::Answer::No);
     EXPECT_TRUE(closes().empty());
-    EXPECT_EQ(stateLine(*w), computed);
-    expectButtons(*w, true, false);
 
-    ASSERT_TRUE(statementShown(w.get(), [&] { child<QComboBox>(*w, "cboMonth")->setCurrentIndex(3); }));
+    prompter.queueAnswer(vesk::Answer::Yes);
     prompter.queueAnswer(vesk::Answer::Yes);
     ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdCloseMonth")->click(); }));
-    ASSERT_EQ(prompter.messages().size(), 3u);
-    EXPECT_EQ(prompter.messages()[1].title, "Close Month");
-    EXPECT_EQ(prompter.messages()[1].buttons, vesk::Buttons::YesNo);
+    ASSERT_EQ(prompter.messages().size(), 4u);
+    EXPECT_EQ(prompter.messages()[2].text.rfind("Close April 2025? ", 0), 0u);
+    EXPECT_EQ(prompter.messages()[2].buttons, vesk::Buttons::YesNo);
     ASSERT_EQ(closes().size(), 1u);
     const std::string closed = "Closed on 03/06/2025 10:30 by " + vesk::notes::loginName() + ", digest " +
                                closes().front().digest.substr(0, 16);
-    EXPECT_EQ(stateLine(*w), closed);
+    EXPECT_EQ(stateLine(*w), closed + "\n" + lacking);
     expectButtons(*w, false, true);
-    EXPECT_EQ(stateLine(*window({2025, 4})), closed);
+    EXPECT_EQ(stateLine(*window({2025, 4})), closed + "\n" + lacking);
 
     prompter.queueAnswer(vesk::Answer::Yes);
     ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdReopenMonth")->click(); }));
-    EXPECT_EQ(stateLine(*w),
-              "Reopened on 03/06/2025 10:30 after it was closed on 03/06/2025 10:30 by " + vesk::notes::loginName());
+    EXPECT_EQ(stateLine(*w), "Reopened on 03/06/2025 10:30 after it was closed on 03/06/2025 10:30 by " +
+                                 vesk::notes::loginName() + "\n" + lacking);
     expectButtons(*w, true, false);
     ASSERT_EQ(closes().size(), 1u);
     EXPECT_FALSE(closes().front().inForce());
+}
+
+// Closing a month while months held before it are open asks first, No keeping it open; once a
+// later month is closed, an earlier one offers no Close Month and says why.
+TEST_F(StatementCloseTest, ClosingPastOpenEarlierMonthsAsksAndALaterCloseDisablesCloseMonth) {
+    db.connection().open(dir.file("ZETTools.db"));
+    db.importBank(
+        {ReviewDatabase::entry("T9", "10/06/2025", "50"), ReviewDatabase::entry("T8", "11/06/2025", "20", false)});
+    db.importOrv({ReviewDatabase::entry("A9", "10/06/2025", "50")});
+    db.importOrv({ReviewDatabase::entry("A8", "11/06/2025", "20", false)});
+    db.connection().close();
+
+    std::unique_ptr<StatementWindow> w = window({2025, 6});
+    EXPECT_EQ(stateLine(*w), "Computed on 03/06/2025 10:30, not closed");
+    expectButtons(*w, true, false);
+    prompter.queueAnswer(vesk::Answer::No);
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdCloseMonth")->click(); }));
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().text,
+              "April 2025 and May 2025, held before June 2025, are not closed. Close June 2025 before them?");
+    EXPECT_EQ(prompter.lastMessage().defaultAnswer, vesk::Answer::No);
+    EXPECT_TRUE(closes().empty());
+
+    prompter.queueAnswer(vesk::Answer::Yes);
+    prompter.queueAnswer(vesk::Answer::Yes);
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QPushButton>(*w, "cmdCloseMonth")->click(); }));
+    ASSERT_EQ(closes().size(), 1u);
+
+    ASSERT_TRUE(statementShown(w.get(), [&] { child<QComboBox>(*w, "cboMonth")->setCurrentIndex(3); }));
+    expectButtons(*w, false, false);
+    EXPECT_EQ(child<QPushButton>(*w, "cmdCloseMonth")->toolTip(),
+              "June 2025, a later month, is closed: reopen it first.");
 }
 
 // PDF pages counted in the file: page objects, not the page tree.

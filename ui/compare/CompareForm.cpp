@@ -67,6 +67,16 @@ void showLabel(QLabel* label, const compare::LabelView& v) {
     label->setVisible(v.visible);
 }
 
+// The entries holding data in bold, the others in the list's own font.
+void markEntries(QComboBox* combo, const std::vector<bool>& held) {
+    QFont bold = combo->font();
+    bold.setBold(true);
+    for (int i = 0; i < combo->count(); ++i) {
+        const bool marked = std::size_t(i) < held.size() && held[std::size_t(i)];
+        combo->setItemData(i, marked ? QVariant(bold) : QVariant(), Qt::FontRole);
+    }
+}
+
 // Refills a list only when its entries changed, so that a selection is not lost to a redraw.
 void fillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected) {
     const QSignalBlocker block(combo);
@@ -157,6 +167,12 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_lblLeftOut = makeLabel(this, "lblLeftOut", "", twipsRect(600, 10470, 8775, 330), formFont("MS Sans Serif", 9));
     m_lblLeftOut->setWordWrap(false);
     m_lblLeftOut->hide();
+    // What the chosen month lacks of its imports, under the other half along the same line; over
+    // the blink's label, which reaches a little into it.
+    m_lblMonthParts =
+        makeLabel(this, "lblMonthParts", "", twipsRect(10560, 10500, 7800, 330), formFont("MS Sans Serif", 9));
+    m_lblMonthParts->setWordWrap(false);
+    m_lblMonthParts->hide();
     m_cmdLeftOut = makeButton(this, "cmdLeftOut", "&Left Out", twipsRect(6225, 9720, 1200, 735), buttonFont);
     m_cmdLeftOut->setToolTip("What the comparison leaves out: bank rows and ORV entries of no listed office");
     m_cmdLeftOut->hide();
@@ -169,6 +185,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
     m_back = makeButton(this, "Command4", "Back", twipsRect(18480, 10080, 1815, 615), buttonFont);
+    m_lblMonthParts->raise();
 
     // A larger window widens both halves alike: the left grid's right edge and the right
     // grid's left edge take half the growth each; what sits over or under a half follows it.
@@ -189,6 +206,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     anchor(m_cmdLeftOut, Left | Bottom);
     anchor(m_cmdExplain, Left | Bottom);
     anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
+    anchor(m_lblMonthParts, Anchor{0.5, 1, 1, 1});
     for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
         anchor(w, underMiddle);
     anchor(m_back, Right | Bottom);
@@ -207,8 +225,14 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
 }
 
 void CompareForm::connectControls() {
-    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.chooseYear(i); });
-    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) { m_logic.chooseMonth(i); });
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int i) {
+        m_logic.chooseYear(i);
+        renderPeriod();
+    });
+    connect(m_combo2, &QComboBox::currentIndexChanged, this, [this](int i) {
+        m_logic.chooseMonth(i);
+        renderPeriod();
+    });
     connect(m_run, &QPushButton::clicked, this, &CompareForm::compare);
     connect(m_reset, &QPushButton::clicked, this, &CompareForm::reset);
     connect(m_text1, &QLineEdit::textChanged, this, &CompareForm::filterOffices);
@@ -404,10 +428,21 @@ void CompareForm::renderLabels() {
     showLabel(m_label10, v.status);
 }
 
+void CompareForm::renderPeriod() {
+    const compare::CompareView& v = m_logic.view();
+    markEntries(m_combo1, v.yearsHeld);
+    markEntries(m_combo2, v.monthsHeld);
+    const QString parts = QString::fromStdString(v.partsText);
+    m_lblMonthParts->setText(parts);
+    m_lblMonthParts->setToolTip(parts);  // the whole of it, should the window be too narrow
+    m_lblMonthParts->setVisible(!parts.isEmpty());
+}
+
 void CompareForm::render() {
     const compare::CompareView& v = m_logic.view();
     fillCombo(m_combo1, v.years, v.year);
     fillCombo(m_combo2, v.months, v.month);
+    renderPeriod();
     m_combo1->setEnabled(v.periodEnabled);
     m_combo2->setEnabled(v.periodEnabled);
     fillCombo(m_combo3, v.offices, v.office);

@@ -72,6 +72,8 @@ class CompareForm : public TaskForm {
     void render();
     void renderLabels();
     void renderFilter();
+    /// The year and month lists' marks and the line of what the month lacks.
+    void renderPeriod();
 
     compare::CompareScreen m_logic;
     compare::ExportScreen m_exporter;
@@ -93,6 +95,7 @@ class CompareForm : public TaskForm {
     QLabel* m_label10;
     QLabel* m_label11;
     QLabel* m_lblLeftOut;
+    QLabel* m_lblMonthParts;
     QPushButton* m_cmdLeftOut;
     LeftOutWindow* m_leftOutWindow;
     QPushButton* m_cmdExplain;

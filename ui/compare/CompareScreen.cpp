@@ -9,6 +9,7 @@
 #include "compare/GridFilter.h"
 #include "core/Error.h"
 #include "report/ReportMonths.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::compare {
 
@@ -36,9 +37,11 @@ void CompareScreen::load() {
     const DateTime today = m_clock();
     // The years of the data need the connection; without it the list still offers the rest.
     std::optional<Error> failure;
+    m_held.clear();
     try {
         ensureOpen();
         m_view.years = report::offeredYears(m_db, today);
+        m_held = review::heldMonthParts(m_db);
     } catch (const std::exception& caught) {
         failure = asError(caught);
         store::Connection none;
@@ -53,8 +56,49 @@ void CompareScreen::load() {
     for (std::size_t i = 0; i < m_view.years.size() && m_view.year < 0; ++i)
         if (m_view.years[i] == yearText) m_view.year = int(i);
     m_view.month = int(unsigned(before.month())) - 1;
+    markHeldMonths();
+    if (!failure) showHeldParts();
 
     if (failure) m_prompter.message(connectionFailed(*failure));
+}
+
+void CompareScreen::chooseYear(int index) {
+    m_view.year = index;
+    markHeldMonths();
+    if (m_view.runVisible) showHeldParts();
+}
+
+void CompareScreen::chooseMonth(int index) {
+    m_view.month = index;
+    if (m_view.runVisible) showHeldParts();
+}
+
+void CompareScreen::readHeldMonths() {
+    m_held = review::heldMonthParts(m_db);
+    markHeldMonths();
+}
+
+void CompareScreen::markHeldMonths() {
+    m_view.yearsHeld.assign(m_view.years.size(), false);
+    m_view.monthsHeld.assign(m_view.months.size(), false);
+    const std::optional<Period> chosen = period();
+    for (const review::MonthParts& held : m_held) {
+        const auto year = std::find(m_view.years.begin(), m_view.years.end(), std::to_string(held.period.year));
+        if (year != m_view.years.end()) m_view.yearsHeld[std::size_t(year - m_view.years.begin())] = true;
+        if (chosen && chosen->year == held.period.year && std::size_t(held.period.month) <= m_view.monthsHeld.size())
+            m_view.monthsHeld[std::size_t(held.period.month - 1)] = true;
+    }
+}
+
+void CompareScreen::showHeldParts() {
+    m_view.partsText.clear();
+    const std::optional<Period> month = period();
+    if (!month) return;
+    review::MonthParts parts{*month, {}};
+    for (const review::MonthParts& held : m_held)
+        if (held.period.key() == month->key()) parts = held;
+    const std::optional<Period> newest = m_held.empty() ? std::nullopt : std::optional(m_held.back().period);
+    m_view.partsText = review::missingPartsLine(parts, newest);
 }
 
 void CompareScreen::hideWait() {
@@ -75,6 +119,9 @@ bool CompareScreen::compare() {
     try {
         ensureOpen();
         MonthRead read = readMonth(*month);
+        // Beside the comparison, what the month lacks, as the file holds it now.
+        readHeldMonths();
+        showHeldParts();
         clearLists();
         if (!read.compared.result.anyRows) {
             hideWait();
@@ -197,6 +244,7 @@ std::string CompareScreen::filterOffices(const std::string& text) {
 void CompareScreen::reset() {
     filterOffices("");
     clearComparison();
+    showHeldParts();
 }
 
 void CompareScreen::clearComparison() {

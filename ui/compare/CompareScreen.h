@@ -12,6 +12,7 @@
 #include "compare/MonthComparison.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
+#include "review/MonthParts.h"
 #include "store/Connection.h"
 
 namespace vesk::compare {
@@ -42,8 +43,8 @@ class CompareScreen {
     /// The form loads: the Ready state, the years held and the month before today.
     void load();
     /// The year and month lists' selections (-1: none).
-    void chooseYear(int index) { m_view.year = index; }
-    void chooseMonth(int index) { m_view.month = index; }
+    void chooseYear(int index);
+    void chooseMonth(int index);
 
     // Each returns true when it did what was asked (false: refused or failed).
 
@@ -112,6 +113,12 @@ class CompareScreen {
         if (m_paint) m_paint();
     }
     void hideWait();
+    /// The months held read again and marked in the lists (none when they cannot be read).
+    void readHeldMonths();
+    /// The year list's marks, and the month list's for the selected year.
+    void markHeldMonths();
+    /// The parts line of the selected month, as the months held last read say.
+    void showHeldParts();
 
     std::string m_path;
     Prompter& m_prompter;
@@ -121,7 +128,8 @@ class CompareScreen {
     Grid m_compare;
     Grid m_detail;
     std::optional<LeftOut> m_leftOut;
-    std::vector<std::string> m_listed;  ///< the consolidated grid's offices, in its order
+    std::vector<review::MonthParts> m_held;  ///< the months holding data, in order
+    std::vector<std::string> m_listed;       ///< the consolidated grid's offices, in its order
     struct DetailRow {
         std::string office;
         long long day = 0;

@@ -25,7 +25,9 @@ struct CompareView {
     int year = -1;                    ///< its selection
     std::vector<std::string> months;  ///< Combo2
     int month = -1;
-    bool periodEnabled = true;  ///< Combo1 and Combo2
+    std::vector<bool> yearsHeld;   ///< beside years: the years holding data, marked in the list
+    std::vector<bool> monthsHeld;  ///< beside months: those of the selected year holding data
+    bool periodEnabled = true;     ///< Combo1 and Combo2
 
     bool frameVisible = true;          ///< Frame1, the blank panel before results
     bool runVisible = true;            ///< cmdRun, Compare
@@ -39,7 +41,10 @@ struct CompareView {
     bool leftOutVisible = false;       ///< the left-out line and its button, after a comparison
     bool explainEnabled = false;       ///< cmdExplain, after a comparison
     std::string leftOutText;           ///< the left-out line
-    std::string filterText;            ///< Text1
+    /// What the chosen month lacks of its imports, or that it holds nothing and which month
+    /// is the newest held; empty when it lacks nothing.
+    std::string partsText;
+    std::string filterText;  ///< Text1
 
     LabelView wait;     ///< Label9, "Please Wait...."
     LabelView loading;  ///< Label7, "Loading Details..."

@@ -16,6 +16,8 @@
 #include "pairs/HandPairs.h"
 #include "pairs/PairWording.h"
 #include "review/MonthHints.h"
+#include "review/MonthParts.h"
+#include "review/ReviewWording.h"
 #include "store/Connection.h"
 #include "store/ExactSum.h"
 
@@ -40,6 +42,7 @@ ExplainScreen::Explained explained(const std::string& path, Period period, const
     ExplainScreen::Explained e;
     e.configuredOffice = comparisonScope(db).configuredOffice;
     e.explanation = review::explainWithHints(db, period, target);
+    e.missingParts = review::missingPartsLine(review::monthParts(db, period));
     return e;
 }
 
@@ -77,6 +80,7 @@ ExplainScreen::Job ExplainScreen::open(const ExplainRequest& request) {
     m_lines.clear();
     m_shown.clear();
     m_headline.clear();
+    m_missingParts.clear();
     m_configuredOffice.clear();
     return {m_latest.start(), [path = m_path, target = targetOf(request), period = request.period] {
                 return explained(path, period, target);
@@ -88,7 +92,13 @@ void ExplainScreen::finished(std::uint64_t ticket, Explained explained) {
     m_configuredOffice = std::move(explained.configuredOffice);
     m_lines = listedLines(explained.explanation.lines, true, m_request.day);
     m_headline = explanationHeadline(m_lines);
+    m_missingParts = std::move(explained.missingParts);
     refill();
+}
+
+std::string ExplainScreen::headline() const {
+    if (m_missingParts.empty() || m_headline.empty()) return m_headline;
+    return m_missingParts + "\n" + m_headline;
 }
 
 void ExplainScreen::failed(std::uint64_t ticket, const std::exception& error) {

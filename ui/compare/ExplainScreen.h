@@ -52,6 +52,7 @@ class ExplainScreen {
     struct Explained {
         Explanation explanation;
         std::string configuredOffice;
+        std::string missingParts;  ///< what the month lacks of its imports; empty when nothing
     };
     /// The work of one request: it opens its own connection.
     using Job = LatestJob<Explained>;
@@ -64,8 +65,9 @@ class ExplainScreen {
     bool busy() const { return m_latest.busy(); }
     /// "Explained : April 2025 : Hill H.O : 05/04/2025" and the like.
     std::string heading() const;
-    /// What the rows add up to, the matched ones counted also when hidden; empty while busy.
-    std::string headline() const { return m_headline; }
+    /// What the month lacks of its imports, if anything, on a line of its own; then what the
+    /// rows add up to, the matched ones counted also when hidden. Empty while busy.
+    std::string headline() const;
     /// The grid's rows: the rows of a pair or a group together, in the order they begin.
     const std::vector<ExplainedLine>& shown() const { return m_shown; }
     bool showMatched() const { return m_showMatched; }
@@ -113,6 +115,7 @@ class ExplainScreen {
     std::vector<ExplainedLine> m_lines;  ///< of the request's day, when it has one
     std::vector<ExplainedLine> m_shown;
     std::string m_headline;
+    std::string m_missingParts;
     bool m_showMatched = false;
 };
 

@@ -1,6 +1,8 @@
 #include "report/ReportFlows.h"
 
 #include "review/CloseFlows.h"
+#include "review/MonthParts.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::report {
 
@@ -20,6 +22,10 @@ MonthImport importReport(const store::Opener& db, Prompter& prompter, const Repo
     const MonthImport imported = importMonth(db(), report.description, path, confirm, progress, now,
                                              [&] { review::reopenWithChange(db(), change, now); });
     if (auto message = importMessage(report.wording, imported)) prompter.message(*message);
+    if (imported.status == MonthImport::Status::Imported) {
+        const review::MonthParts parts = review::monthParts(db(), imported.period);
+        if (!parts.missing().empty()) prompter.message(review::stillLacksMessage(parts));
+    }
     return imported;
 }
 

@@ -2,15 +2,23 @@
 
 #include "notes/Notes.h"
 #include "review/MonthClose.h"
+#include "review/MonthParts.h"
 #include "review/ReviewWording.h"
 
 namespace vesk::review {
 
 bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now) {
-    const CloseOutcome outcome = closeMonth(
-        db(), period, notes::loginName(),
-        [&](const MonthStatement& statement) { return prompter.message(closeQuestion(statement)) == Answer::Yes; },
-        now);
+    // Asked once nothing refuses the close: what the month lacks, the months before it left
+    // open, then the close itself; No to any keeps it open.
+    const auto confirm = [&](const MonthStatement& statement) {
+        const MonthParts parts = monthParts(db(), period);
+        if (!parts.missing().empty() && prompter.message(closeLackingQuestion(parts)) != Answer::Yes) return false;
+        const std::vector<Period> earlier = earlierMonthsNotClosed(db(), period);
+        if (!earlier.empty() && prompter.message(closeBeforeEarlierQuestion(period, earlier)) != Answer::Yes)
+            return false;
+        return prompter.message(closeQuestion(statement)) == Answer::Yes;
+    };
+    const CloseOutcome outcome = closeMonth(db(), period, notes::loginName(), confirm, now);
     if (outcome.refused) {
         prompter.message(closeRefusedMessage(*outcome.refused, outcome.statement, outcome.close));
         return false;

@@ -7,6 +7,7 @@
 #include "compare/ComparisonWorkbook.h"
 #include "core/Error.h"
 #include "review/CloseFlows.h"
+#include "review/MonthParts.h"
 #include "review/ReviewWording.h"
 #include "review/StatementWorkbook.h"
 #include "review/StoredPairing.h"
@@ -44,6 +45,9 @@ StatementScreen::Job StatementScreen::start(Work work, std::optional<Period> mon
                 shown.period = period;
                 shown.shown = shownStatement(db, period, false, clock());
                 shown.closeStands = standingClose(db, period).has_value();
+                const MonthParts parts = monthParts(db, period);
+                if (parts.holdsAny()) shown.missingParts = missingPartsLine(parts);
+                shown.block = closeBlock(db, shown.shown.statement);
                 std::set<int> years{period.year};
                 for (const Period& p : held) years.insert(p.year);
                 shown.years.assign(years.begin(), years.end());
@@ -81,7 +85,13 @@ std::string StatementScreen::stateLine() const {
     }
     if (!m_loaded) return "";
     if (!m_shown.shown.statement.anyRows()) return noRowsForStatementText(m_shown.period);
-    return m_shown.shown.stateLine;
+    if (m_shown.missingParts.empty()) return m_shown.shown.stateLine;
+    return m_shown.shown.stateLine + "\n" + m_shown.missingParts;
+}
+
+std::string StatementScreen::closeRefusedText() const {
+    if (busy() || !m_loaded || !m_shown.block) return "";
+    return closeRefusedMessage(m_shown.block->why, m_shown.shown.statement, m_shown.block->close).text;
 }
 
 std::vector<std::vector<std::string>> StatementScreen::statementRows() const {

@@ -32,6 +32,8 @@ class StatementScreen {
         ShownStatement shown;
         bool closeStands = false;
         std::vector<int> years;
+        std::string missingParts;         ///< what the month lacks of its imports; empty when nothing
+        std::optional<CloseBlock> block;  ///< what would refuse its close now
     };
     using Job = LatestJob<Shown>;
 
@@ -54,8 +56,8 @@ class StatementScreen {
     const std::vector<int>& years() const { return m_shown.years; }
 
     std::string heading() const;
-    /// Closed on ... by ..., Reopened on ..., Computed on ..., not closed; what runs while busy;
-    /// that the month holds no rows.
+    /// Closed on ... by ..., Reopened on ..., Computed on ..., not closed, with what the month
+    /// lacks of its imports on a line of its own; what runs while busy; that the month holds no rows.
     std::string stateLine() const;
     /// Line, Deposits, Withdrawals, Rows of VESK to Resolved, and of the roll-forward; empty
     /// while busy or when the month holds no rows.
@@ -66,7 +68,10 @@ class StatementScreen {
     /// The statement to print or export: none while busy or when the month holds no rows.
     const ShownStatement* printable() const;
 
-    bool closeEnabled() const { return !busy() && m_loaded && !m_shown.closeStands; }
+    /// Close Month: only when nothing would refuse the close.
+    bool closeEnabled() const { return !busy() && m_loaded && !m_shown.closeStands && !m_shown.block; }
+    /// Why Close Month is not offered: the refusal a close would meet; empty when none.
+    std::string closeRefusedText() const;
     bool reopenEnabled() const { return !busy() && m_loaded && m_shown.closeStands; }
 
     /// Export to Excel: the workbook export statement writes; the saved file, or none.

@@ -275,6 +275,7 @@ void StatementWindow::render() {
     keySortedItems(m_items);
     m_itemsGrid->resizeColumnsToContents();
     m_closeMonth->setEnabled(m_logic.closeEnabled());
+    m_closeMonth->setToolTip(QString::fromStdString(m_logic.closeRefusedText()));
     m_reopenMonth->setEnabled(m_logic.reopenEnabled());
     m_export->setEnabled(m_logic.printable() != nullptr);
     m_print->setEnabled(m_logic.printable() != nullptr);

@@ -15,12 +15,27 @@
 #include "core/DateTime.h"
 #include "core/Text.h"
 #include "review/MonthHints.h"
+#include "review/MonthParts.h"
+#include "review/ReviewWording.h"
 
 namespace vesk::cli {
 
 void writeLine(std::ostream& out, const std::vector<std::string>& cells) {
     for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
     out << "\n";
+}
+
+void warnOfMissingParts(Call& call, Period period, bool emptyToo) {
+    store::Connection& db = call.database();
+    const review::MonthParts parts = review::monthParts(db, period);
+    if (!emptyToo && !parts.holdsAny()) return;
+    std::optional<Period> newest;
+    if (!parts.holdsAny()) {
+        const std::vector<review::MonthParts> held = review::heldMonthParts(db);
+        if (!held.empty()) newest = held.back().period;
+    }
+    const std::string line = review::missingPartsLine(parts, newest);
+    if (!line.empty()) call.err() << line << "\n";
 }
 
 int saveExport(Call& call, const std::string& fileName,
@@ -78,6 +93,7 @@ void writeGrid(std::ostream& out, const compare::Grid& grid) {
 std::optional<compare::ComparedMonth> comparedMonth(Call& call) {
     const compare::Period period = periodOf(call);
     compare::ComparedMonth c = compare::compareInScope(call.database(), period);
+    warnOfMissingParts(call, period);
     if (!compare::tellComparison(call.prompter(), c)) return std::nullopt;
     return c;
 }
@@ -140,6 +156,7 @@ std::optional<Explained> explainedOf(Call& call) {
     Explained e{periodOf(call), std::nullopt, {}, {}};
     const std::string& officeText = call.argument(2);
     store::Connection& db = call.database();
+    warnOfMissingParts(call, e.period, false);  // a month without rows is said to have none to explain
     compare::ExplainTarget target;
     if (!equalsNoCase(officeText, compare::kAllOffices)) {
         e.office = compare::masterOfficeName(db, officeText);

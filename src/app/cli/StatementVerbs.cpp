@@ -4,6 +4,7 @@
 #include "core/DateTime.h"
 #include "review/CloseFlows.h"
 #include "review/MonthClose.h"
+#include "review/MonthParts.h"
 #include "review/MonthStatement.h"
 #include "review/ReviewWording.h"
 #include "review/StatementWorkbook.h"
@@ -15,6 +16,7 @@ namespace {
 // The month's statement as shown; none (with the reason said) when the month holds no rows.
 std::optional<review::ShownStatement> shownStatementOf(Call& call) {
     const Period period = periodArguments(call, 0);
+    warnOfMissingParts(call, period, false);  // a month without rows is refused, saying so
     review::ShownStatement shown = review::shownStatement(call.database(), period, call.flag("now"), localNow());
     if (!shown.statement.anyRows()) {
         call.err() << review::noRowsForStatementText(period) << "\n";
@@ -65,6 +67,15 @@ int runCloses(Call& call) {
     if (closes.empty()) return kExitOk;
     writeLine(call.out(), review::closeHeaders());
     for (const review::MonthClose& c : closes) writeLine(call.out(), review::closeCells(c, review::closeState(db, c)));
+    return kExitOk;
+}
+
+// Every month held: its three imports, its close and what stays open.
+int runMonths(Call& call) {
+    const std::vector<review::HeldMonth> months = review::monthsOverview(call.database());
+    if (months.empty()) return kExitOk;
+    writeLine(call.out(), review::monthsHeaders());
+    for (const review::HeldMonth& m : months) writeLine(call.out(), review::monthsCells(m));
     return kExitOk;
 }
 

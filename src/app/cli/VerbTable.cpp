@@ -286,6 +286,15 @@ std::vector<Verb> table() {
          .run = runCloses,
          .database = Database::Open,
          .wrongCount = "closes takes no arguments"},
+        {.name = "months",
+         .help = "Lists every month that holds any import, tab-separated: Month, Bank CTR, ORV Receipts, ORV "
+                 "Payments (each the file and time of its latest import, held when none is recorded, or missing), "
+                 "Close (closed, changed, reopened or not closed: its last close's state, as closes gives it) and "
+                 "Open (the month's open items, as open-items lists them today, their amounts added up unsigned). "
+                 "A month is the one an import takes its rows in: the bank's value date, the ORV posting date.",
+         .run = runMonths,
+         .database = Database::Open,
+         .wrongCount = "months takes no arguments"},
         {.name = "pair",
          .options = {{"bank", "ID[,ID...]", "the bank rows, each ID or ID@dd/mm/yyyy"},
                      {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},

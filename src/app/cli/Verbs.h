@@ -46,6 +46,7 @@ int runExportStatement(Call& call);
 int runClose(Call& call);
 int runReopen(Call& call);
 int runCloses(Call& call);
+int runMonths(Call& call);
 
 int runPair(Call& call);
 int runUnpair(Call& call);
@@ -66,6 +67,10 @@ int runWhere(Call& call);
 /// The month that the arguments from the first name: YEAR (1900 to 9999), then MONTH (1 to 12
 /// or its name); throws UsageError for anything else.
 Period periodArguments(const Call& call, std::size_t first);
+
+/// Says on standard error what the month lacks of its imports, as the comparison form's line
+/// says it; nothing when it lacks nothing, nor (unless emptyToo) when it holds nothing.
+void warnOfMissingParts(Call& call, Period period, bool emptyToo = true);
 
 /// Writes the cells as one tab-separated line.
 void writeLine(std::ostream& out, const std::vector<std::string>& cells);
