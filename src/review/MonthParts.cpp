@@ -86,7 +86,7 @@ std::vector<MonthParts> heldMonthParts(store::Connection& db) {
 std::vector<Period> earlierMonthsNotClosed(store::Connection& db, Period period) {
     std::set<int> closed;
     for (const MonthClose& c : monthCloses(db))
-        if (c.stands()) closed.insert(c.period.key());
+        if (c.inForce()) closed.insert(c.period.key());
     std::vector<Period> out;
     for (const MonthParts& m : heldMonthParts(db))
         if (m.period.key() < period.key() && !closed.count(m.period.key())) out.push_back(m.period);
