@@ -15,9 +15,11 @@
 #include "core/Platform.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
+#include "pairs/HandPairs.h"
 #include "report/ReportFiles.h"
 #include "report/ReportMonths.h"
 #include "report/SummaryRows.h"
+#include "review/ReviewDatabase.h"
 #include "sample/SampleData.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -112,6 +114,23 @@ TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
         EXPECT_EQ(months, c.months);
         EXPECT_EQ(officeLines(t), c.offices);
     }
+}
+
+// Open follows the month's work, where To Explain, the offices' net differences, cannot.
+TEST(TrendOpen, AHandPairTakesItsRowsOutOfTheMonthsOpenAmount) {
+    test::TempDir dir;
+    test::ReviewDatabase db(dir);
+    db.importBank({test::ReviewDatabase::entry("T1", "09/04/2025", "100"),
+                   test::ReviewDatabase::entry("T2", "09/04/2025", "50")});
+    db.importOrv({test::ReviewDatabase::entry("A1", "20/04/2025", "100")});
+    const auto april = [&] {
+        const Trend t = trendOf(db.connection(), compare::comparisonScope(db.connection()));
+        return std::make_pair(formatAmount(t.months.at(0).toExplain), formatAmount(t.months.at(0).open));
+    };
+    EXPECT_EQ(april(), std::make_pair(std::string("50.00"), std::string("250.00")));
+    ASSERT_TRUE(
+        pairs::makePair(db.connection(), pairs::PairRequest::named({"T1"}, {"A1"}), "ravi", DateTime{2025, 5, 1}).pair);
+    EXPECT_EQ(april(), std::make_pair(std::string("50.00"), std::string("50.00")));
 }
 
 TEST_F(TrendTest, ARangeThatEndsBeforeItBeginsIsRefused) {
@@ -282,7 +301,7 @@ TEST(TrendWorkbook, ATrendWithoutMonthsIsNotWritten) {
 }
 
 const std::string kTrendHeader =
-    "Month\tOffices\tDiffering\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\tTo Explain\n";
+    "Month\tOffices\tDiffering\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\tTo Explain\tOpen\n";
 
 // What the trend holds is the trend's tests'; here, that the verbs reach it and print it. The
 // usage lines are the command line's tests.
