@@ -197,6 +197,12 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
             hintText(line.hint)};
 }
 
+std::string noteRowDetails(const ExplainedLine& line) {
+    const std::string dot = " \u00b7 ";
+    return line.office + dot + notes::kindText(line.kind) + dot + notes::sideText(line.side) + dot + dayText(line.day) +
+           dot + formatAmount(line.amount, Grouping::Thousands) + dot + pairClassWords(line.cls);
+}
+
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
     const ExplanationTotals t = explanationTotals(lines);
     const std::string dot = " \u00b7 ";

@@ -92,6 +92,9 @@ const std::vector<std::string>& explainHeaders();
 /// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
 /// a hand pair's number as its group (M7).
 std::vector<std::string> explainCells(const ExplainedLine& line);
+/// What a note is on, as its dialog names it: "Hill SO · Deposit · Bank · 09/04/2025 ·
+/// 1,280.00 · Amount differs".
+std::string noteRowDetails(const ExplainedLine& line);
 /// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
 /// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines);

@@ -398,6 +398,23 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     return result;
 }
 
+std::vector<ExplainedLine> pairedWith(store::Connection& db, const notes::RowRef& row) {
+    std::vector<ExplainedLine> out;
+    std::vector<std::string> offices;
+    for (const notes::HeldRow& held : notes::heldRowsWithId(db, row.side, row.id))
+        if (held.day == row.day && !held.office.empty()) offices.push_back(held.office);
+    if (offices.empty()) return out;
+    const Explanation month = explainOffices(db, monthOfDay(row.day), {offices.front()});
+    const notes::RowKey key = notes::rowKey(row);
+    int group = 0;
+    for (const ExplainedLine& line : month.lines)
+        if (line.cls != PairClass::Manual && line.group > 0 && notes::rowKey(line.ref()) == key) group = line.group;
+    if (group == 0) return out;
+    for (const ExplainedLine& line : month.lines)
+        if (line.group == group && notes::rowKey(line.ref()) != key) out.push_back(line);
+    return out;
+}
+
 namespace {
 
 // The rows of the offices the condition names, read a month at a time and each month once

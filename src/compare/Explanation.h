@@ -96,6 +96,11 @@ void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book)
 /// the master.
 Explanation explainMonth(store::Connection& db, Period period, const ExplainTarget& target);
 
+/// The other lines the rules paired the row with (an amount-differs partner, the rest of a
+/// group or of a timing pair), as the row's month explains its office; none for a row paired by
+/// hand or left on its own, or no longer held.
+std::vector<ExplainedLine> pairedWith(store::Connection& db, const notes::RowRef& row);
+
 /// The lines a listing shows: all, or without the matched, grouped and hand-paired ones;
 /// with one date only when given. Group numbers run again from 1 in the order shown.
 std::vector<ExplainedLine> listedLines(const std::vector<ExplainedLine>& lines, bool withMatched,

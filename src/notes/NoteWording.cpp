@@ -95,6 +95,16 @@ std::string unknownStatusText(const std::string& given) {
 
 Message noteRefused(const std::string& refusal) { return exclamation(refusal, "Note"); }
 
+Message notePairedRows(Side side, const std::string& id, const std::vector<RowRef>& others) {
+    std::string with;
+    for (std::size_t i = 0; i < others.size(); ++i)
+        with += (i == 0 ? "" : i + 1 == others.size() ? " and " : ", ") + rowWords(others[i].side, others[i].id);
+    const std::string ask =
+        others.size() == 1 ? "Note both rows?" : "Note all " + std::to_string(others.size() + 1) + " rows?";
+    return question("The rules paired " + rowWords(side, id) + " with " + with + "." + kCrLf + ask, "Note",
+                    Icon::Question, Answer::Yes);
+}
+
 Message noRowForNote() { return exclamation("Please select a row to write a note on.", "Note"); }
 
 Message noteFailed(const Error& error) { return critical("Error: " + error.description(), "Note"); }

@@ -53,6 +53,9 @@ std::string unknownStatusText(const std::string& given);
 /// The note dialog's notices: a refusal (refusalText), and a failure.
 Message noteRefused(const std::string& refusal);
 Message noteFailed(const Error& error);
+/// Whether a note goes on the rows the rules paired its row with as well: "The rules paired bank
+/// row T1 with ORV entry A1." and "Note both rows?" (a group: "Note all 3 rows?"); Yes by default.
+Message notePairedRows(Side side, const std::string& id, const std::vector<RowRef>& others);
 /// A note asked for with no row selected.
 Message noRowForNote();
 

@@ -29,6 +29,20 @@ bool settled(const compare::ExplainedLine& line) {
     return line.note && (line.note->status == notes::Status::Explained || line.note->status == notes::Status::Resolved);
 }
 
+// An amount-differs pair is the only bank row and the only ORV entry of its office, kind and
+// date: that is its key, since the stored pairing keeps no group numbers.
+using PairKey = std::tuple<std::string, notes::Kind, long long>;
+PairKey pairKey(const compare::ExplainedLine& line) { return {line.office, line.kind, line.day}; }
+
+// The amount-differs pairs of the month that a note on either row settles: the two rows are one
+// difference, and stand or fall together.
+std::set<PairKey> settledPairs(const std::vector<compare::ExplainedLine>& lines) {
+    std::set<PairKey> out;
+    for (const compare::ExplainedLine& line : lines)
+        if (line.cls == compare::PairClass::AmountDiffers && settled(line)) out.insert(pairKey(line));
+    return out;
+}
+
 }  // namespace
 
 AgeBucket bucketOf(long long age) {
@@ -56,8 +70,10 @@ OpenItems openItems(store::Connection& db, long long asOf, ItemHints hints) {
     const compare::HintCandidates candidates(std::move(exceptions));
     for (compare::Explanation& month : paired.months) {
         compare::attachNotes(month.lines, book);
+        const std::set<PairKey> pairsSettled = settledPairs(month.lines);
         for (compare::ExplainedLine& line : month.lines) {
             if (!isException(line.cls) || line.day > asOf || settled(line) || !offices.count(line.office)) continue;
+            if (line.cls == compare::PairClass::AmountDiffers && pairsSettled.count(pairKey(line))) continue;
             const long long age = asOf - line.day;
             if (hints == ItemHints::With) line.hint = candidates.hintFor(line);
             out.items.push_back({std::move(line), age, bucketOf(age)});

@@ -33,7 +33,8 @@ struct OpenItems {
 
 /// The open items as of a day: of every month the data holds and every office of the master
 /// within the configured office's scope, the lines the pairing leaves bank-only, orv-only or
-/// amount-differs, unless their note says Explained or Resolved, each with its hint (the
+/// amount-differs, unless their note (or, for amount-differs, their partner's) says Explained or
+/// Resolved, each with its hint (the
 /// candidates: every month's exceptions). Rows dated after the as-of day were not open yet
 /// and are left out. Throws Error as the explanation does.
 OpenItems openItems(store::Connection& db, long long asOf);

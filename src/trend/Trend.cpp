@@ -8,10 +8,12 @@
 
 #include "compare/Amounts.h"
 #include "compare/CompareStatements.h"
+#include "core/DateTime.h"
 #include "core/Error.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
 #include "report/ReportMonths.h"
+#include "review/OpenItems.h"
 #include "store/ExactSum.h"
 #include "trend/TrendStatements.h"
 #include "trend/TrendWording.h"
@@ -46,6 +48,7 @@ bool lessNoCase(const std::string& a, const std::string& b) {
 struct MonthSums {
     std::array<store::ExactSum, 6> sums{};
     store::ExactSum toExplain;
+    store::ExactSum open;
 };
 
 }  // namespace
@@ -106,9 +109,15 @@ Trend trendOf(store::Connection& db, const compare::Scope& scope, const std::opt
         auto [at, added] = cells.try_emplace(key, trend.months.size());
         at->second[m] = office.total();
     }
+    // Every item open today, whenever it arose: each counts in its own month.
+    const long long lastDay = daysFromCivil(kLastYear, 12, 31);
+    for (const review::OpenItem& item : review::openItems(db, lastDay, review::ItemHints::Without).items)
+        if (const auto at = monthAt.find(monthOfDay(item.line.day).key()); at != monthAt.end())
+            sums[at->second].open.add(std::fabs(item.line.amount));
     for (std::size_t m = 0; m < trend.months.size(); ++m) {
         for (std::size_t k = 0; k < sums[m].sums.size(); ++k) trend.months[m].sums[k] = sums[m].sums[k].total();
         trend.months[m].toExplain = sums[m].toExplain.total();
+        trend.months[m].open = sums[m].open.total();
     }
     for (auto& [key, toExplain] : cells)
         trend.offices.push_back({std::get<1>(key), std::get<2>(key), std::get<0>(key), std::move(toExplain)});

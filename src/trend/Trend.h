@@ -30,6 +30,10 @@ struct TrendMonth {
     /// Over the listed offices, the absolute deposit difference plus the absolute withdrawal
     /// difference: what is to be accounted for, since two offices' differences do not cancel.
     double toExplain = 0;
+    /// The month's open items in the scope as the statement counts them (after hand pairs and
+    /// the notes that explain or resolve), their amounts taken without sign and added up: what
+    /// of the month is still to be worked.
+    double open = 0;
 };
 
 /// An office the comparison lists in one month of the trend or more.

@@ -11,8 +11,9 @@
 namespace vesk::trend {
 
 const std::vector<std::string>& monthHeaders() {
-    static const std::vector<std::string> kHeaders = {"Month",    "Offices",  "Differing", "VESK Dep", "ORV Dep",
-                                                      "Diff Dep", "VESK Wdl", "ORV Wdl",   "Diff Wdl", "To Explain"};
+    static const std::vector<std::string> kHeaders = {"Month",    "Offices",        "Differing", "VESK Dep",
+                                                      "ORV Dep",  "Diff Dep",       "VESK Wdl",  "ORV Wdl",
+                                                      "Diff Wdl", kToExplainHeader, "Open"};
     return kHeaders;
 }
 
@@ -46,9 +47,10 @@ std::string statusText(const compare::Scope& scope, std::size_t months, std::siz
            (months == 1 ? "" : " in one or more of them");
 }
 
-std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain) {
+std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain, double open) {
     return label + "\nTo Explain: " + formatAmount(toExplain, Grouping::Thousands) +
-           "\nDiffering: " + std::to_string(differing) + " of " + std::to_string(offices) + " offices";
+           "\nOpen: " + formatAmount(open, Grouping::Thousands) + "\nDiffering: " + std::to_string(differing) + " of " +
+           std::to_string(offices) + " offices";
 }
 
 std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount) {

@@ -12,8 +12,10 @@ namespace vesk::trend {
 // Every text the trend shows or writes, for its window, its workbook and the command line.
 
 /// The month table's headers: Month, Offices, Differing, VESK Dep, ORV Dep, Diff Dep,
-/// VESK Wdl, ORV Wdl, Diff Wdl, To Explain.
+/// VESK Wdl, ORV Wdl, Diff Wdl, To Explain, Open.
 const std::vector<std::string>& monthHeaders();
+/// The month table's column the chart draws.
+inline constexpr const char* kToExplainHeader = "To Explain";
 /// The office map's first header; a column per month follows.
 inline constexpr const char* kOfficeHeader = "Office Name";
 
@@ -61,7 +63,7 @@ inline constexpr const char* kPrintCaption = "Print…";
 /// The line over the chart: the scope, the months shown and the offices that differ.
 std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices);
 /// What hovering over a month of the chart shows.
-std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain);
+std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain, double open);
 /// What hovering over a cell of the map shows.
 std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount);
 

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kHeaderRow = 5;
 constexpr int kFirstRow = kHeaderRow + 1;
-constexpr int kMonthColumn = 1, kDifferingColumn = 3, kToExplainColumn = 10;
+constexpr int kMonthColumn = 1, kDifferingColumn = 3, kToExplainColumn = 10, kOpenColumn = 11;
 constexpr const char* kAmountFormat = "#,##0.00";
 constexpr Rgb kAgrees{255, 255, 255};
 
@@ -55,6 +55,7 @@ void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport
         for (std::size_t k = 0; k < m.sums.size(); ++k)
             w.writeNumber(row, int(k) + 4, m.sums[k], bordered(kAmountFormat));
         w.writeNumber(row, kToExplainColumn, m.toExplain, bordered(kAmountFormat));
+        w.writeNumber(row, kOpenColumn, m.open, bordered(kAmountFormat));
         ++row;
     }
     sheet::ColumnLineChart chart;

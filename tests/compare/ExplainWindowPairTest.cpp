@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -68,8 +69,16 @@ TEST_F(ExplainWindowPairTest, TheChosenRowsArePairedThroughTheDialogAndTheSelect
     vesk::test::child<QPushButton>(window, "cmdUnpair")->click();
     EXPECT_EQ(cell(1, 6), "Only in ORV");
 
-    // Pair as Hinted: equal amounts pair at once, with the hint's words.
+    // Pair as Hinted: the dialog shows what it would pair, with the hint's words, and pairs on OK.
     vesk::test::child<QPushButton>(window, "cmdPairHinted")->click();
+    dialog = nullptr;
+    for (auto* shown : window.findChildren<vesk::gui::PairDialog*>("frmPair"))
+        if (shown->isVisible()) dialog = shown;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(cell(1, 6), "Only in ORV");
+    EXPECT_TRUE(vesk::test::child<QLabel>(*dialog, "lblDifference")->text().contains("0.00"));
+    EXPECT_FALSE(vesk::test::child<QLineEdit>(*dialog, "txtPair")->text().isEmpty());
+    vesk::test::child<QPushButton>(*dialog, "cmdOK")->click();
     EXPECT_EQ(cell(1, 6), "Paired by hand");
     EXPECT_EQ(grid->currentIndex().row(), 1);
 }

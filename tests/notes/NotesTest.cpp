@@ -432,5 +432,58 @@ TEST_F(NoteScreenTest, AFileThatCannotBeOpenedIsShownAsTheNotesFailure) {
     EXPECT_EQ(prompter.lastMessage().text.rfind("Error: ", 0), 0u) << prompter.lastMessage().text;
 }
 
+// An amount-differs pair is one difference: a note on either row goes on both once the person
+// agrees, and open items let a note that explains one row close the other.
+TEST_F(NoteScreenTest, ANoteOnAPairedRowGoesOnBothRowsOnceAskedAndOpenItemsFollow) {
+    db.importBank({ReviewDatabase::entry("T4", "09/04/2025", "80")});
+    db.importOrv({ReviewDatabase::entry("A4", "09/04/2025", "79.50")});
+    const long long april9 = daysFromCivil(2025, 4, 9);
+    const RowRef bank{Side::Bank, "T4", april9}, orv{Side::Orv, "A4", april9};
+    const auto open = [&] {
+        store::Connection fresh;
+        fresh.open(dir.file("ZETTools.db"));
+        std::vector<std::string> ids;
+        for (const review::OpenItem& i : review::openItems(fresh, april9 + 30).items)
+            if (i.line.day == april9) ids.push_back(i.line.id);
+        return ids;
+    };
+    ASSERT_EQ(open(), (std::vector<std::string>{"T4", "A4"}));
+
+    NoteScreen screen = screenOn(bank);
+    prompter.queueAnswer(Answer::No);
+    ASSERT_TRUE(screen.save(Status::Explained, "keyed 80 for 79.50"));
+    EXPECT_EQ(prompter.lastMessage().text, "The rules paired bank row T4 with ORV entry A4.\r\nNote both rows?");
+    EXPECT_EQ(prompter.lastMessage().defaultAnswer, Answer::Yes);
+    EXPECT_FALSE(noteOn(db.connection(), orv));
+    EXPECT_TRUE(screen.pairedSaved().empty());
+    EXPECT_TRUE(open().empty());
+
+    prompter.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(screen.save(Status::Explained, "keyed 80 for 79.50"));
+    ASSERT_EQ(screen.pairedSaved().size(), 1u);
+    const std::optional<Note> partner = noteOn(db.connection(), orv);
+    ASSERT_TRUE(partner);
+    EXPECT_EQ(partner->status, Status::Explained);
+    EXPECT_EQ(partner->text, "keyed 80 for 79.50");
+    // Both rows alike: nothing more to ask.
+    const std::size_t said = prompter.messages().size();
+    ASSERT_TRUE(screen.save(Status::Explained, "keyed 80 for 79.50"));
+    EXPECT_EQ(prompter.messages().size(), said);
+
+    // The command line asks the same; a script's No leaves the partner, --yes notes both.
+    const std::string path = dir.file("ZETTools.db");
+    db.connection().close();
+    auto r = cli::runCli({"--db", path, "note", "orv", "A4", "--status", "open"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Note both rows?"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+    EXPECT_TRUE(open().empty());
+    r = cli::runCli({"--db", path, "note", "orv", "A4", "--status", "open", "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nBank\tT4\t09/04/2025\tHill SO\t80.00\tOpen\tkeyed 80 for 79.50\t"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(open(), (std::vector<std::string>{"T4", "A4"}));
+}
+
 }  // namespace
 }  // namespace vesk::notes

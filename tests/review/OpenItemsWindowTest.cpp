@@ -139,6 +139,9 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     noteButton->click();
     auto* dialog = explain->findChild<vesk::gui::NoteDialog*>("frmNote");
     ASSERT_NE(dialog, nullptr);
+    // What the note is on, beyond its ID.
+    EXPECT_EQ(dialog->findChild<QLabel*>("lblRow")->text().toStdString(),
+              "Hill SO \u00b7 Deposit \u00b7 Bank \u00b7 03/04/2025 \u00b7 300.00 \u00b7 Only in bank");
     dialog->logic().setWho("ravi");
     dialog->findChild<QComboBox*>("cboStatus")->setCurrentText("Explained");
     auto* text = dialog->findChild<QLineEdit*>("txtNote");

@@ -15,9 +15,11 @@
 #include "core/Platform.h"
 #include "ctr/BankReport.h"
 #include "orv/OrvReport.h"
+#include "pairs/HandPairs.h"
 #include "report/ReportFiles.h"
 #include "report/ReportMonths.h"
 #include "report/SummaryRows.h"
+#include "review/ReviewDatabase.h"
 #include "sample/SampleData.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -112,6 +114,23 @@ TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
         EXPECT_EQ(months, c.months);
         EXPECT_EQ(officeLines(t), c.offices);
     }
+}
+
+// Open follows the month's work, where To Explain, the offices' net differences, cannot.
+TEST(TrendOpen, AHandPairTakesItsRowsOutOfTheMonthsOpenAmount) {
+    test::TempDir dir;
+    test::ReviewDatabase db(dir);
+    db.importBank({test::ReviewDatabase::entry("T1", "09/04/2025", "100"),
+                   test::ReviewDatabase::entry("T2", "09/04/2025", "50")});
+    db.importOrv({test::ReviewDatabase::entry("A1", "20/04/2025", "100")});
+    const auto april = [&] {
+        const Trend t = trendOf(db.connection(), compare::comparisonScope(db.connection()));
+        return std::make_pair(formatAmount(t.months.at(0).toExplain), formatAmount(t.months.at(0).open));
+    };
+    EXPECT_EQ(april(), std::make_pair(std::string("50.00"), std::string("250.00")));
+    ASSERT_TRUE(
+        pairs::makePair(db.connection(), pairs::PairRequest::named({"T1"}, {"A1"}), "ravi", DateTime{2025, 5, 1}).pair);
+    EXPECT_EQ(april(), std::make_pair(std::string("50.00"), std::string("50.00")));
 }
 
 TEST_F(TrendTest, ARangeThatEndsBeforeItBeginsIsRefused) {
@@ -231,12 +250,12 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                   "Period : February 2025 to July 2025",
                   "Offices Under Hill Division",
                   "",
-                  "Month|Offices|Differing|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl|To Explain",
-                  "2025-02|3|2|5|0|5|50|40|10|15",
-                  "2025-03|0|0|0|0|0|0|0|0|0",
-                  "2025-04|4|3|235.5|225|10.5|73|75|-2|18.5",
-                  "2025-05|0|0|0|0|0|0|0|0|0",
-                  "2025-07|2|0|0|0|0|0|0|0|0",
+                  "Month|Offices|Differing|VESK Dep|ORV Dep|Diff Dep|VESK Wdl|ORV Wdl|Diff Wdl|To Explain|Open",
+                  "2025-02|3|2|5|0|5|50|40|10|15|95",
+                  "2025-03|0|0|0|0|0|0|0|0|0|30",
+                  "2025-04|4|3|235.5|225|10.5|73|75|-2|18.5|558.5",
+                  "2025-05|0|0|0|0|0|0|0|0|0|0",
+                  "2025-07|2|0|0|0|0|0|0|0|0|0.01",
               }));
     EXPECT_EQ(test::sheetRows(path, 1), (std::vector<std::string>{
                                             "VESK - ORV Comparison - To Explain by Office and Month",
@@ -282,7 +301,7 @@ TEST(TrendWorkbook, ATrendWithoutMonthsIsNotWritten) {
 }
 
 const std::string kTrendHeader =
-    "Month\tOffices\tDiffering\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\tTo Explain\n";
+    "Month\tOffices\tDiffering\tVESK Dep\tORV Dep\tDiff Dep\tVESK Wdl\tORV Wdl\tDiff Wdl\tTo Explain\tOpen\n";
 
 // What the trend holds is the trend's tests'; here, that the verbs reach it and print it. The
 // usage lines are the command line's tests.
@@ -304,8 +323,8 @@ TEST(TrendVerbs, PrintTheMonthsAndTheMapOfOfficesAndExportThem) {
     const Step steps[] = {
         {{"trend", "2025-03", "2025-4"},
          cli::kExitOk,
-         kTrendHeader + "2025-03\t0\t0\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\n" +
-             "2025-04\t4\t3\t235.50\t225.00\t10.50\t73.00\t75.00\t-2.00\t18.50\n"},
+         kTrendHeader + "2025-03\t0\t0\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t30.00\n" +
+             "2025-04\t4\t3\t235.50\t225.00\t10.50\t73.00\t75.00\t-2.00\t18.50\t558.50\n"},
         {{"trend", "--offices"},
          cli::kExitOk,
          "Office Name\t2025-02\t2025-03\t2025-04\t2025-05\t2025-07\n"
@@ -470,7 +489,7 @@ TEST_F(TrendScreenTest, ACellLeadsToItsMonthsComparisonOnlyWhereItHasSomethingTo
         EXPECT_EQ(target->month.month, c.target->first);
         EXPECT_EQ(target->office, c.target->second);
     }
-    EXPECT_EQ(screen.hoverText(2), "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
+    EXPECT_EQ(screen.hoverText(2), "Apr 2025\nTo Explain: 18.50\nOpen: 558.50\nDiffering: 3 of 4 offices");
     EXPECT_EQ(screen.hoverText(5), "");
     EXPECT_EQ(screen.hoverText(-1), "");
 }

@@ -73,7 +73,7 @@ TEST_F(TrendWindowTest, TheMenuOpensTheChartAndMapWhoseCellsOpenTheirMonthCompar
     const vesk::gui::TrendChart::Layout l = chart()->chartLayout();
     const QPoint april(int(l.plot.left() + 2.5 * l.band), int(l.plot.center().y()));
     QTest::mouseMove(window().windowHandle(), chart()->mapTo(&window(), april));
-    EXPECT_EQ(chart()->toolTip().toStdString(), "Apr 2025\nTo Explain: 18.50\nDiffering: 3 of 4 offices");
+    EXPECT_EQ(chart()->toolTip().toStdString(), "Apr 2025\nTo Explain: 18.50\nOpen: 558.50\nDiffering: 3 of 4 offices");
 
     QAbstractItemModel* model = map()->model();
     ASSERT_EQ(model->rowCount(), 4);

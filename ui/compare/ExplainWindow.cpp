@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "compare/CompareWording.h"
 #include "compare/ExplanationWorkbook.h"
 #include "compare/PairDialog.h"
 #include "core/Error.h"
@@ -141,12 +142,9 @@ void ExplainWindow::pairSelected() {
 }
 
 void ExplainWindow::pairAsHinted() {
+    // Shown before it is made: a hint is a guess, and the person sees what it would pair.
     std::optional<compare::PairDraft> draft = m_logic.draftOfHint(chosenRow());
-    if (!draft) return;
-    if (draft->sumsDiffer()) return openPairDialog(std::move(*draft));
-    const std::optional<std::size_t> former = chosenRow();
-    const notes::RowRef row = m_logic.shown()[*former].ref();
-    if (m_logic.pair(*draft, draft->text, false)) renderKeepingPlace(row, *former);
+    if (draft) openPairDialog(std::move(*draft));
 }
 
 void ExplainWindow::unpair() {
@@ -182,10 +180,12 @@ void ExplainWindow::writeNote() {
     if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
     const std::optional<compare::ExplainedLine> line = m_logic.rowForNote(row);
     if (!line) return;
-    auto* dialog = new NoteDialog(m_databasePath, m_prompter, {line->side, line->id, line->day}, line->note, this);
+    auto* dialog =
+        new NoteDialog(m_databasePath, m_prompter, line->ref(), line->note, compare::noteRowDetails(*line), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (!dialog->saved()) return;
+        for (const notes::Note& paired : dialog->logic().pairedSaved()) m_logic.noteSaved(paired);
         m_logic.noteSaved(*dialog->saved());
         render();
         emit noteSaved();
@@ -195,6 +195,7 @@ void ExplainWindow::writeNote() {
 
 void ExplainWindow::showOutcome() {
     render();
+    m_grid->resizeColumnsToContents();
     if (!m_logic.busy()) emit explained();
 }
 
@@ -205,8 +206,9 @@ void ExplainWindow::render() {
         const QSignalBlocker quiet(m_matched);
         m_matched->setChecked(m_logic.showMatched());
     }
+    // Widths are set when the rows arrive and stay through notes and pairs, so that a long
+    // note does not push Hint out of sight.
     m_model.setRows(explainedRows(m_logic.shown()));
-    m_grid->resizeColumnsToContents();
     showBusy(this, m_logic.busy());
 }
 

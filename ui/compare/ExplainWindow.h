@@ -41,8 +41,7 @@ class ExplainWindow : public QWidget {
     void writeNote();
     /// "Pair Selected…": the pair dialog on the rows chosen.
     void pairSelected();
-    /// "Pair as Hinted": pairs the chosen row with its hint's counterpart at once, or through
-    /// the pair dialog when their amounts differ.
+    /// "Pair as Hinted": the pair dialog on the chosen row and its hint's counterpart.
     void pairAsHinted();
     /// "Unpair": undoes the chosen row's hand pair.
     void unpair();

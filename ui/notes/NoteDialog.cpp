@@ -12,8 +12,8 @@
 namespace vesk::gui {
 
 NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, const notes::RowRef& row,
-                       const std::optional<notes::Note>& current, QWidget* parent)
-    : QDialog(parent), m_logic(databasePath, prompter, row, current) {
+                       const std::optional<notes::Note>& current, const std::string& details, QWidget* parent)
+    : QDialog(parent), m_logic(databasePath, prompter, row, current, details) {
     setObjectName("frmNote");
     setWindowTitle(QString::fromStdString(m_logic.heading()));
     const QFont font = formFont("MS Sans Serif", 10);
@@ -22,6 +22,8 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, cons
     auto* heading = makeLabel(this, "lblHeading", QString::fromStdString(m_logic.heading()), {},
                               formFont("Lucida Bright", 11, true));
     layout->addWidget(heading);
+    if (!m_logic.details().empty())
+        layout->addWidget(makeLabel(this, "lblRow", QString::fromStdString(m_logic.details()), {}, font));
 
     auto* fields = new QFormLayout;
     m_status = new QComboBox(this);

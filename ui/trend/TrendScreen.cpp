@@ -146,7 +146,7 @@ std::optional<TrendScreen::MapTarget> TrendScreen::comparisonAt(int row, int col
 std::string TrendScreen::hoverText(int index) const {
     if (index < 0 || std::size_t(index) >= m_trend.months.size()) return {};
     const TrendMonth& m = m_trend.months[std::size_t(index)];
-    return monthHoverText(monthLabel(m.month), m.offices, m.differing, m.toExplain);
+    return monthHoverText(monthLabel(m.month), m.offices, m.differing, m.toExplain, m.open);
 }
 
 }  // namespace vesk::trend

@@ -221,8 +221,7 @@ void TrendWindow::renderChart() {
         return;
     }
     chart.title = trend::kChartTitle;
-    chart.columns = {QString::fromStdString(trend::monthHeaders().back()), trend::kAmountAxis,
-                     qColor(palette::kTrendColumns), v.toExplain};
+    chart.columns = {QString(trend::kToExplainHeader), trend::kAmountAxis, qColor(palette::kTrendColumns), v.toExplain};
     chart.line = {QString::fromStdString(trend::monthHeaders()[2]), trend::kCountAxis, qColor(palette::kTrendLine),
                   std::vector<double>(v.differing.begin(), v.differing.end())};
     for (std::size_t i = 0; i < v.categories.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "cli/Verbs.h"
 #include "core/DateTime.h"
+#include "notes/NoteFlows.h"
 #include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "review/OpenItemsWorkbook.h"
@@ -48,13 +49,17 @@ int runNote(Call& call) {
     }
     edit.text = call.option("text");
     store::Connection& db = call.database();
+    std::vector<notes::Note> paired;
     if (edit.status || edit.text) {
-        const notes::SetResult result = notes::setNote(db, side, id, edit, notes::loginName(), localNow());
+        const DateTime now = localNow();
+        const notes::SetResult result = notes::setNote(db, side, id, edit, notes::loginName(), now);
         const std::string refusal = notes::refusalText(result, side, id, db.path());
         if (!refusal.empty()) {
             call.err() << refusal << "\n";
             return kExitFailed;
         }
+        if (result.note)
+            paired = notes::noteRowsPairedWith(db, call.prompter(), *result.note, edit, notes::loginName(), now);
     }
     const notes::NoteLookup found = notes::findNote(db, side, id);
     if (found.found != notes::Found::Row) {
@@ -67,6 +72,10 @@ int runNote(Call& call) {
     }
     writeLine(call.out(), notes::notesHeaders());
     writeLine(call.out(), notes::noteCells({*found.note, found.row}));
+    for (const notes::Note& n : paired) {
+        const notes::RowLookup row = notes::findRow(db, n.side, notes::rowText({n.side, n.id, n.day.value_or(0)}));
+        writeLine(call.out(), notes::noteCells({n, row.rows.empty() ? std::nullopt : std::optional(row.rows.front())}));
+    }
     return kExitOk;
 }
 

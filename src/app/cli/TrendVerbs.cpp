@@ -45,6 +45,7 @@ void writeMonths(std::ostream& out, const trend::Trend& t) {
                                        std::to_string(m.differing)};
         for (double amount : m.sums) cells.push_back(formatAmount(amount));
         cells.push_back(formatAmount(m.toExplain));
+        cells.push_back(formatAmount(m.open));
         writeLine(out, cells);
     }
 }

@@ -211,7 +211,8 @@ std::vector<Verb> table() {
          .help = "Compares every month from FROM to TO (YYYY-MM; default: every month the data holds) as compare "
                  "does and prints one tab-separated line per month that holds data: Month, Offices (with bank "
                  "rows), Differing (listed), the listed offices' VESK Dep, ORV Dep, Diff Dep, VESK Wdl, ORV Wdl, "
-                 "Diff Wdl and To Explain (their absolute differences added up). --offices prints the map "
+                 "Diff Wdl, To Explain (their absolute differences added up) and Open (the month's open items "
+                 "after hand pairs and settling notes, their amounts added up without sign). --offices prints the map "
                  "instead: a line per office listed in any of the months, a column per month holding its To "
                  "Explain, empty where it agrees or has no bank rows.",
          .run = runTrend,
@@ -220,9 +221,11 @@ std::vector<Verb> table() {
          .optionsFirst = true},
         {.name = "note",
          .arguments = {{"bank|orv"}, {"ID"}},
-         .options = {{"status", "open|explained|resolved"}, {"text", "TEXT"}},
+         .options = {{"status", "open|explained|resolved"}, {"text", "TEXT"}, kYes},
          .help = "Sets or changes the note on the bank row or ORV entry with the ID (a new note is Open) and "
-                 "prints it as notes does; without --status and --text only prints it. An ID that rows of "
+                 "prints it as notes does; without --status and --text only prints it. When the rules paired "
+                 "the row with others (amount-differs, a group), asks whether the note goes on every row of "
+                 "the pairing (--yes: it does, unasked) and prints theirs too. An ID that rows of "
                  "several dates share needs its date (ID@dd/mm/yyyy). An ID no row has is refused, as is a "
                  "text of more than " +
                  notes::counted(notes::kLongestNote) + " characters.",
