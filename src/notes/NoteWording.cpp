@@ -7,9 +7,13 @@
 namespace vesk::notes {
 
 std::string counted(std::size_t n) {
-    std::string digits = std::to_string(n);
-    for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(std::size_t(at), ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 std::string rowName(Side side, const std::string& id) { return (side == Side::Bank ? "VESK " : "ORV ") + id; }
