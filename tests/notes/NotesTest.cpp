@@ -201,7 +201,7 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
 
     auto r = cli::runCli({"--db", path, "note", "bank", "t2", "--text", "keyed twice?"});
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
+    ASSERT_TRUE(r.out.starts_with(header + "VESK\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
     EXPECT_TRUE(r.out.ends_with(" by " + loginName() + "\n")) << r.out;
 
     r = cli::runCli({"--db", path, "note", "bank", "T99", "--status", "open"});
@@ -214,7 +214,7 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
 
     r = cli::runCli({"--db", path, "notes"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t"));
+    EXPECT_TRUE(r.out.starts_with(header + "VESK\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t"));
 }
 
 TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {

@@ -79,9 +79,9 @@ class HandPairsTest : public ::testing::Test {
         store::Connection& c = db.connection();
         std::vector<std::string> fresh, stored;
         for (const compare::Explanation& m : review::freshlyPairedMonths(c).months)
-            for (const compare::ExplainedLine& l : m.lines) fresh.push_back(l.id + " " + compare::pairClassTag(l.cls));
+            for (const compare::ExplainedLine& l : m.lines) fresh.push_back(l.id + " " + compare::pairClassKey(l.cls));
         for (const compare::Explanation& m : review::pairedMonths(c).months)
-            for (const compare::ExplainedLine& l : m.lines) stored.push_back(l.id + " " + compare::pairClassTag(l.cls));
+            for (const compare::ExplainedLine& l : m.lines) stored.push_back(l.id + " " + compare::pairClassKey(l.cls));
         std::sort(fresh.begin(), fresh.end());
         std::sort(stored.begin(), stored.end());
         EXPECT_EQ(stored, fresh);
