@@ -108,40 +108,40 @@ TEST_F(HistoryWindowTest, AFormsWindowShowsItsOwnKindsOfChangeAndShowAllEveryKin
     {
         using vesk::history::Action;
         vesk::test::MonthDatabase db = rows();
-        const auto record = [&db](Action action, int day, int minute, auto&& fill) {
+        const auto record = [&db](Action action, int month, int day, int minute, auto&& fill) {
             vesk::history::Change c;
             c.action = action;
             c.year = 2025;
             c.month = 4;
             fill(c);
-            vesk::history::recordChange(db.connection(), c, {2026, 12, day, 9, minute, 0});
+            vesk::history::recordChange(db.connection(), c, {2026, month, day, 9, minute, 0});
         };
         // The oldest on the 30th of the month before, which a sort by the text would put last.
-        record(Action::CtrImport, 30, 0, [](vesk::history::Change& c) {
+        record(Action::CtrImport, 11, 30, 0, [](vesk::history::Change& c) {
             c.file = vesk::history::FileDigest{"apr.xlsx", 5123, std::string(64, 'a')};
             c.rows = 3;
             c.deposits = 1234.5;
             c.withdrawals = 0;
         });
-        record(Action::OrvReceiptsImport, 6, 1, [](vesk::history::Change& c) {
+        record(Action::OrvReceiptsImport, 12, 6, 1, [](vesk::history::Change& c) {
             c.rows = 1;
             c.deposits = 1000;
         });
-        record(Action::BankNoteChange, 6, 2, [](vesk::history::Change& c) {
+        record(Action::BankNoteChange, 12, 6, 2, [](vesk::history::Change& c) {
             c.by = "clerk";
             c.note = vesk::history::StatusChange{"T1", "", "Open"};
         });
-        record(Action::HandPairMade, 6, 3, [](vesk::history::Change& c) {
+        record(Action::HandPairMade, 12, 6, 3, [](vesk::history::Change& c) {
             c.by = "clerk";
             c.pair = vesk::history::PairChange{"M1", "VESK T1 with ORV A2"};
             c.rows = 2;
         });
-        record(Action::MonthClosed, 6, 4, [](vesk::history::Change& c) {
+        record(Action::MonthClosed, 12, 6, 4, [](vesk::history::Change& c) {
             c.by = "head";
             c.close = 1;
             c.rows = 1;
         });
-        record(Action::OfficeChange, 6, 5, [](vesk::history::Change& c) {
+        record(Action::OfficeChange, 12, 6, 5, [](vesk::history::Change& c) {
             c.year = 0;
             c.office = "Hill";
         });
