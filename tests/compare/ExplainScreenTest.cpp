@@ -156,7 +156,7 @@ TEST_F(ExplainScreenTest, ExportWritesTheRowsAsShown) {
     const auto rows = test::sheetRows(*saved);
     ASSERT_GE(rows.size(), 7u);
     EXPECT_EQ(rows[2], "Differing offices under Hill HO");
-    EXPECT_EQ(rows[6], "3|Hill HO|Withdrawal|VESK|11/04/2025|T8|75.00|bank-only");
+    EXPECT_EQ(rows[6], "3|Hill HO|Withdrawal|VESK|11/04/2025|T8|75.00|Only in VESK");
 }
 
 TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow) {
