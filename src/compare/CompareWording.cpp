@@ -134,7 +134,7 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list) {
            formatAmount(list.total.second);
 }
 
-const char* pairClassWords(PairClass c) {
+const char* pairClassTag(PairClass c) {
     switch (c) {
         case PairClass::Matched:
             return "Matched";
@@ -143,9 +143,9 @@ const char* pairClassWords(PairClass c) {
         case PairClass::Timing:
             return "Timing";
         case PairClass::AmountDiffers:
-            return "Amount differs";
+            return "Amounts differ";
         case PairClass::BankOnly:
-            return "Only in bank";
+            return "Only in VESK";
         case PairClass::OrvOnly:
             return "Only in ORV";
         case PairClass::Manual:
@@ -157,19 +157,19 @@ const char* pairClassWords(PairClass c) {
 const char* pairClassMeaning(PairClass c) {
     switch (c) {
         case PairClass::Matched:
-            return "matched: the same amount on the same date on both sides";
+            return "Matched: the same amount on the same date on both sides";
         case PairClass::Group:
-            return "group: one entry on one side for several rows of the same date on the other";
+            return "Group: one entry on one side for several rows of the same date on the other";
         case PairClass::Timing:
-            return "timing: the same amount booked 1 to 3 days apart";
+            return "Timing: the same amount booked 1 to 3 days apart";
         case PairClass::AmountDiffers:
-            return "amount-differs: the only bank row and the only ORV entry of a date, with different amounts";
+            return "Amounts differ: the only VESK row and the only ORV entry of a date, with different amounts";
         case PairClass::BankOnly:
-            return "bank-only: a bank row that ORV has no entry for";
+            return "Only in VESK: a VESK row that ORV has no entry for";
         case PairClass::OrvOnly:
-            return "orv-only: an ORV entry that the bank has no row for";
+            return "Only in ORV: an ORV entry that VESK has no row for";
         case PairClass::Manual:
-            return "manual: paired by hand with the rows of its hand pair";
+            return "Paired by hand: paired by hand with the rows of its hand pair";
     }
     return "";
 }
@@ -206,11 +206,11 @@ std::string noteRowDetails(const ExplainedLine& line) {
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
     const ExplanationTotals t = explanationTotals(lines);
     const std::string dot = " \u00b7 ";
-    return "Only in bank: " + counted(std::int64_t(t.bankOnly), "row", "rows") + ", " +
-           formatAmount(t.bankOnlySum, Grouping::Thousands) + dot +
-           "Only in ORV: " + counted(std::int64_t(t.orvOnly), "row", "rows") + ", " +
-           formatAmount(t.orvOnlySum, Grouping::Thousands) + dot +
-           "Amounts differ: " + counted(std::int64_t(t.differingPairs), "pair", "pairs") + ", " +
+    return std::string(pairClassTag(PairClass::BankOnly)) + ": " + counted(std::int64_t(t.bankOnly), "row", "rows") +
+           ", " + formatAmount(t.bankOnlySum, Grouping::Thousands) + dot + pairClassTag(PairClass::OrvOnly) + ": " +
+           counted(std::int64_t(t.orvOnly), "row", "rows") + ", " + formatAmount(t.orvOnlySum, Grouping::Thousands) +
+           dot + pairClassTag(PairClass::AmountDiffers) + ": " +
+           counted(std::int64_t(t.differingPairs), "pair", "pairs") + ", " +
            formatAmount(t.differingSum, Grouping::Thousands) + dot +
            "Timing: " + counted(std::int64_t(t.timingPairs), "pair", "pairs") + dot +
            "Matched: " + counted(std::int64_t(t.matched), "row", "rows");

@@ -81,9 +81,9 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
 
 // The explanation.
 
-/// As a window shows it: "Matched", "Group", "Timing", "Amount differs", "Only in bank", "Only in ORV",
-/// "Paired by hand".
-const char* pairClassWords(PairClass c);
+/// A class as every window, listing, workbook and the statement call it: "Matched", "Group",
+/// "Timing", "Amounts differ", "Only in VESK", "Only in ORV", "Paired by hand".
+const char* pairClassTag(PairClass c);
 /// What a class means, as the workbook's legend and the window's tips say it.
 const char* pairClassMeaning(PairClass c);
 /// The columns of a listing, the command line's and the workbook's: the pairing's, then the
@@ -92,10 +92,10 @@ const std::vector<std::string>& explainHeaders();
 /// A line's cells, in the order of the headers: amounts with two decimals, dates dd/mm/yyyy,
 /// a hand pair's number as its group (M7).
 std::vector<std::string> explainCells(const ExplainedLine& line);
-/// What a note is on, as its dialog names it: "Hill SO · Deposit · Bank · 09/04/2025 ·
-/// 1,280.00 · Amount differs".
+/// What a note is on, as its dialog names it: "Hill SO · Deposit · VESK · 09/04/2025 ·
+/// 1,280.00 · Amounts differ".
 std::string noteRowDetails(const ExplainedLine& line);
-/// What a listing adds up to: "Only in bank: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
+/// What a listing adds up to: "Only in VESK: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
 /// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines);
 /// Why one office cannot be explained: the master has no office of the name.

@@ -219,8 +219,6 @@ const char* pairClassKey(PairClass c) {
     return "";
 }
 
-const char* pairClassTag(PairClass c) { return pairClassKey(c); }
-
 PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
                           long long lastDay) {
     PairingResult result;

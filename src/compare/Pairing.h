@@ -19,9 +19,6 @@ bool isUnpaired(PairClass c);
 /// "matched", "group", "timing", "amount-differs", "bank-only", "orv-only", "manual".
 const char* pairClassKey(PairClass c);
 
-/// The word the listings show for a class: its key.
-const char* pairClassTag(PairClass c);
-
 using vesk::amountsEqual;
 using vesk::amountUnits;
 

@@ -1,5 +1,7 @@
 #include "history/HistoryWording.h"
 
+#include "core/Amount.h"
+
 namespace vesk::history {
 
 std::string actionText(Action action) {
@@ -66,20 +68,28 @@ std::string unknownFormText(const std::string& given) {
     return "the form is ctr, orv, master, pairs or closes, not '" + given + "'";
 }
 
-std::vector<std::string> historyHeadings(Form form) {
-    switch (form) {
-        case Form::Master:
-            return {"Time", "Action", "File", "Size", "Office", "Rows", "SHA-256"};
-        case Form::Ctr:
-            return {"Time", "Action", "Period", "File", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
-        case Form::Orv:
-            return {"Time", "Action", "Period", "File", "Size", "Rows", "Receipts", "Payments", "SHA-256"};
-        case Form::Pairs:
-            return {"Time", "Action", "Period", "Pair", "Size", "Rows", "Deposits", "Withdrawals", "SHA-256"};
-        case Form::Closes:
-            return {"Time", "Action", "Period", "By", "Size", "Items", "Deposits", "Withdrawals", "SHA-256"};
-    }
-    return {};
+std::vector<std::string> historyHeadings() { return {"Time", "Who", "What", "Period", "Detail", "File"}; }
+
+std::string detailText(const Change& change) {
+    if (change.pair || change.note) return nameText(change);
+    if (change.action == Action::OfficeChange) return change.office;
+    const Form form = formOf(change.action);
+    const bool closes = form == Form::Closes;
+    std::string text = std::to_string(change.rows) +
+                       (closes ? (change.rows == 1 ? " item" : " items") : (change.rows == 1 ? " row" : " rows"));
+    const bool orv = form == Form::Orv;
+    if (change.deposits)
+        text += std::string(orv ? ", receipts " : ", deposits ") + formatAmount(*change.deposits, Grouping::Thousands);
+    if (change.withdrawals)
+        text += std::string(orv ? ", payments " : ", withdrawals ") +
+                formatAmount(*change.withdrawals, Grouping::Thousands);
+    if (closes && change.close > 0) return "Close " + std::to_string(change.close) + ": " + text;
+    return text;
+}
+
+std::string fileText(const Change& change) {
+    if (!change.file) return "";
+    return change.file->name + ", " + std::to_string(change.file->size) + " bytes, SHA-256 " + change.file->sha256;
 }
 
 Message historyFailed(const Error& error) { return critical("History Error: " + error.description(), "Error"); }

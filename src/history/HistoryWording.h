@@ -36,8 +36,14 @@ std::string cannotReadText(const std::string& path);
 inline constexpr const char* kNoDigestText = "SHA-256 is not available";
 inline constexpr const char* kDigestFailedText = "SHA-256 failed";
 
-/// A History window's headings: its form's columns.
-std::vector<std::string> historyHeadings(Form form);
+/// A History window's headings: "Time", "Who", "What", "Period", "Detail", "File".
+std::vector<std::string> historyHeadings();
+/// What the change did: for an import, a deletion or a close its rows and sums ("3 rows, deposits
+/// 1,234.87, withdrawals 250.25"; receipts and payments for ORV, items for a close), the office
+/// made the configured one, and for a note's or a hand pair's change what nameText says.
+std::string detailText(const Change& change);
+/// "r1.xlsx, 5123 bytes, SHA-256 ba78…" (the whole digest); "" when the change read no file.
+std::string fileText(const Change& change);
 /// The records could not be read.
 Message historyFailed(const Error& error);
 

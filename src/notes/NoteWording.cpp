@@ -18,7 +18,8 @@ std::string counted(std::size_t n) {
 
 std::string rowName(Side side, const std::string& id) { return (side == Side::Bank ? "VESK " : "ORV ") + id; }
 
-const char* sideText(Side side) { return side == Side::Bank ? "Bank" : "ORV"; }
+// The bank's side by the bank's name, as the comparison's headings and the statement call it.
+const char* sideText(Side side) { return side == Side::Bank ? "VESK" : "ORV"; }
 
 const char* kindText(Kind kind) { return kind == Kind::Deposit ? "Deposit" : "Withdrawal"; }
 

@@ -9,7 +9,7 @@
 
 namespace vesk::notes {
 
-/// "Bank", "ORV": a side as the listings name it.
+/// "VESK", "ORV": a side as the listings name it.
 const char* sideText(Side side);
 /// "Deposit", "Withdrawal": a kind as the listings name it.
 const char* kindText(Kind kind);

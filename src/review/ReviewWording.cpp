@@ -100,9 +100,9 @@ std::string openItemsFileName(long long asOf) {
 const char* statementLineText(StatementLine line) {
     switch (line) {
         case StatementLine::Vesk:
-            return "VESK";
+            return notes::sideText(notes::Side::Bank);
         case StatementLine::Orv:
-            return "ORV";
+            return notes::sideText(notes::Side::Orv);
         case StatementLine::Difference:
             return "Difference";
         case StatementLine::NotCompared:
@@ -110,15 +110,15 @@ const char* statementLineText(StatementLine line) {
         case StatementLine::Within:
             return "Within 0.01";
         case StatementLine::Timing:
-            return "Timing";
+            return compare::pairClassTag(compare::PairClass::Timing);
         case StatementLine::PairedByHand:
-            return "Paired by hand";
+            return compare::pairClassTag(compare::PairClass::Manual);
         case StatementLine::AmountsDiffer:
-            return "Amounts differ";
+            return compare::pairClassTag(compare::PairClass::AmountDiffers);
         case StatementLine::OnlyVesk:
-            return "Only in VESK";
+            return compare::pairClassTag(compare::PairClass::BankOnly);
         case StatementLine::OnlyOrv:
-            return "Only in ORV";
+            return compare::pairClassTag(compare::PairClass::OrvOnly);
         case StatementLine::Unexplained:
             return "Unexplained";
         case StatementLine::Open:

@@ -62,7 +62,7 @@ class ExplainScreenTest : public ::testing::Test {
     std::vector<std::string> shown() const {
         std::vector<std::string> out;
         for (const ExplainedLine& l : screen.shown())
-            out.push_back(l.id + " " + pairClassTag(l.cls) + (l.group ? " " + std::to_string(l.group) : ""));
+            out.push_back(l.id + " " + pairClassKey(l.cls) + (l.group ? " " + std::to_string(l.group) : ""));
         return out;
     }
 
@@ -70,7 +70,7 @@ class ExplainScreenTest : public ::testing::Test {
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
         for (const ExplainedLine& l : screen.shown())
-            out.push_back(l.id + " " + pairClassTag(l.cls) + (l.handPair ? " M" + std::to_string(l.handPair) : ""));
+            out.push_back(l.id + " " + pairClassKey(l.cls) + (l.handPair ? " M" + std::to_string(l.handPair) : ""));
         return out;
     }
 
@@ -156,7 +156,7 @@ TEST_F(ExplainScreenTest, ExportWritesTheRowsAsShown) {
     const auto rows = test::sheetRows(*saved);
     ASSERT_GE(rows.size(), 7u);
     EXPECT_EQ(rows[2], "Differing offices under Hill HO");
-    EXPECT_EQ(rows[6], "3|Hill HO|Withdrawal|Bank|11/04/2025|T8|75.00|bank-only");
+    EXPECT_EQ(rows[6], "3|Hill HO|Withdrawal|VESK|11/04/2025|T8|75.00|Only in VESK");
 }
 
 TEST_F(ExplainScreenTest, TheComparisonFormAsksForTheOfficeAndDateOfThePickedRow) {

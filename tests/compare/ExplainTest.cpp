@@ -34,7 +34,7 @@ std::vector<std::string> outcomes(const std::vector<PairEntry>& bank, const std:
     std::vector<std::string> out;
     auto describe = [&](const std::vector<PairEntry>& entries, const std::vector<PairOutcome>& results) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            std::string s = entries[i].id + ":" + pairClassTag(results[i].cls);
+            std::string s = entries[i].id + ":" + pairClassKey(results[i].cls);
             if (results[i].pair >= 0)
                 s += "@" + std::to_string(numbers.try_emplace(results[i].pair, int(numbers.size()) + 1).first->second);
             out.push_back(s);
@@ -171,29 +171,29 @@ class ExplainMonthTest : public ::testing::Test {
 
 TEST_F(ExplainMonthTest, ListsTheMonthsRowsInOrderWithTheirClasses) {
     const std::vector<std::string> expected = {
-        "alpha SO|Deposit|Bank|07/04/2025|T8|0.00|matched|1||||",
-        "alpha SO|Deposit|ORV|07/04/2025|A9|0.00|matched|1||||",
-        "alpha SO|Deposit|Bank|09/04/2025|T10|60.00|matched|2||||",
-        "alpha SO|Deposit|ORV|09/04/2025|A11|60.00|matched|2||||",
-        "alpha SO|Deposit|ORV|09/04/2025|A12|60.00|orv-only|||||",
-        "Bay SO|Deposit|Bank|05/04/2025|T1|1250.00|matched|3||||",
-        "Bay SO|Deposit|ORV|05/04/2025|A2|1250.00|matched|3||||",
-        "Bay SO|Deposit|Bank|30/04/2025|T3|400.00|timing|4|01/05/2025|||",
-        "Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only|||||",
+        "alpha SO|Deposit|VESK|07/04/2025|T8|0.00|Matched|1||||",
+        "alpha SO|Deposit|ORV|07/04/2025|A9|0.00|Matched|1||||",
+        "alpha SO|Deposit|VESK|09/04/2025|T10|60.00|Matched|2||||",
+        "alpha SO|Deposit|ORV|09/04/2025|A11|60.00|Matched|2||||",
+        "alpha SO|Deposit|ORV|09/04/2025|A12|60.00|Only in ORV|||||",
+        "Bay SO|Deposit|VESK|05/04/2025|T1|1250.00|Matched|3||||",
+        "Bay SO|Deposit|ORV|05/04/2025|A2|1250.00|Matched|3||||",
+        "Bay SO|Deposit|VESK|30/04/2025|T3|400.00|Timing|4|01/05/2025|||",
+        "Bay SO|Withdrawal|VESK|12/04/2025|T5|75.00|Only in VESK|||||",
     };
     EXPECT_EQ(lines(ExplainTarget::differing(), true), expected);
     // Without the matched rows the exceptions remain, numbered again.
     EXPECT_EQ(lines(ExplainTarget::differing(), false),
-              (std::vector<std::string>{"alpha SO|Deposit|ORV|09/04/2025|A12|60.00|orv-only|||||",
-                                        "Bay SO|Deposit|Bank|30/04/2025|T3|400.00|timing|1|01/05/2025|||",
-                                        "Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only|||||"}));
+              (std::vector<std::string>{"alpha SO|Deposit|ORV|09/04/2025|A12|60.00|Only in ORV|||||",
+                                        "Bay SO|Deposit|VESK|30/04/2025|T3|400.00|Timing|1|01/05/2025|||",
+                                        "Bay SO|Withdrawal|VESK|12/04/2025|T5|75.00|Only in VESK|||||"}));
 }
 
 TEST_F(ExplainMonthTest, OneOfficeInAnyLetterCaseEvenWhenItAgrees) {
     db.deposit("F2", "03/04/2025", "5");
     db.orv("2", "03/04/2025", "Receipt", "5");
-    const std::vector<std::string> expected = {"Hill HO|Deposit|Bank|03/04/2025|T13|5.00|matched|1||||",
-                                               "Hill HO|Deposit|ORV|03/04/2025|A14|5.00|matched|1||||"};
+    const std::vector<std::string> expected = {"Hill HO|Deposit|VESK|03/04/2025|T13|5.00|Matched|1||||",
+                                               "Hill HO|Deposit|ORV|03/04/2025|A14|5.00|Matched|1||||"};
     EXPECT_EQ(lines(ExplainTarget::one("HILL ho"), true), expected);
     EXPECT_TRUE(lines(ExplainTarget::one("Division"), true).empty());
     EXPECT_THROW(lines(ExplainTarget::one("Nowhere SO"), true), Error);
@@ -203,7 +203,7 @@ TEST_F(ExplainMonthTest, ANeighbouringMonthsRowsPairButAreNotListed) {
     // May's own explanation lists the receipt of 1 May as the other end of April's deposit.
     const Explanation may = explainMonth(db.connection(), {2025, 5}, ExplainTarget::one("Bay SO"));
     std::vector<std::string> out;
-    for (const ExplainedLine& l : may.lines) out.push_back(l.id + " " + pairClassTag(l.cls));
+    for (const ExplainedLine& l : may.lines) out.push_back(l.id + " " + pairClassKey(l.cls));
     EXPECT_EQ(out, (std::vector<std::string>{"A4 timing", "A6 orv-only", "T7 bank-only"}));
 }
 
@@ -219,7 +219,7 @@ TEST_F(ExplainMonthTest, TheWindowEndsThreeDaysEitherSideToTheLastSecond) {
     std::vector<std::string> out;
     for (const ExplainedLine& l : explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO")).lines)
         if (l.kind == ExplainKind::Deposit && l.amount != 1250 && l.amount != 400)
-            out.push_back(l.id + " " + pairClassTag(l.cls));
+            out.push_back(l.id + " " + pairClassKey(l.cls));
     EXPECT_EQ(out, (std::vector<std::string>{"T13 timing", "T15 bank-only", "T17 timing", "T19 bank-only"}));
 }
 
@@ -228,7 +228,7 @@ TEST_F(ExplainMonthTest, HeadlineAddsUpEachClass) {
     db.orv("3", "15/04/2025", "Receipt", "992.50");
     const Explanation e = explainMonth(db.connection(), {2025, 4}, ExplainTarget::differing());
     EXPECT_EQ(explanationHeadline(e.lines),
-              "Only in bank: 1 row, 75.00 \u00b7 Only in ORV: 1 row, 60.00 \u00b7 Amounts differ: 1 pair, 7.50 "
+              "Only in VESK: 1 row, 75.00 \u00b7 Only in ORV: 1 row, 60.00 \u00b7 Amounts differ: 1 pair, 7.50 "
               "\u00b7 Timing: 1 pair \u00b7 Matched: 6 rows");
 }
 
@@ -243,10 +243,10 @@ TEST_F(ExplainMonthTest, CommandLineAndWorkbook) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "Office Name\tKind\tSide\tDate\tID\tAmount\tClass\tGroup\tOther Date\tStatus\tNote\tHint\n"
-              "alpha SO\tDeposit\tORV\t09/04/2025\tA12\t60.00\torv-only\t\t\t\t\t"
+              "alpha SO\tDeposit\tORV\t09/04/2025\tA12\t60.00\tOnly in ORV\t\t\t\t\t"
               "booked twice? ORV A11 has the same date and amount\n"
-              "Bay SO\tDeposit\tBank\t30/04/2025\tT3\t400.00\ttiming\t1\t01/05/2025\t\t\t\n"
-              "Bay SO\tWithdrawal\tBank\t12/04/2025\tT5\t75.00\tbank-only\t\t\tExplained\tpaid out twice\t\n");
+              "Bay SO\tDeposit\tVESK\t30/04/2025\tT3\t400.00\tTiming\t1\t01/05/2025\t\t\t\n"
+              "Bay SO\tWithdrawal\tVESK\t12/04/2025\tT5\t75.00\tOnly in VESK\t\t\tExplained\tpaid out twice\t\n");
 
     EXPECT_NE(cli::runCli({"--db", path, "explain", "2025", "4", "Nowhere SO"}).status, 0);
     r = cli::runCli({"--db", path, "explain", "2025", "6", "Bay SO"});
@@ -259,7 +259,7 @@ TEST_F(ExplainMonthTest, CommandLineAndWorkbook) {
     const std::string file = out + "/April_2025_Explained_Bay SO.xlsx";
     const auto rows = test::sheetRows(file);
     ASSERT_GE(rows.size(), 5u);
-    EXPECT_EQ(rows[4], "2|Bay SO|Withdrawal|Bank|12/04/2025|T5|75.00|bank-only|||Explained|paid out twice");
+    EXPECT_EQ(rows[4], "2|Bay SO|Withdrawal|VESK|12/04/2025|T5|75.00|Only in VESK|||Explained|paid out twice");
 }
 
 TEST(ExplainedWorkbook, FileNamesHoldNoCharacterAFileSystemRefuses) {

@@ -199,7 +199,7 @@ TEST(HintTest, TheFirstSearchThatFindsOneGivesTheHint) {
     });
     // A row the rules pair gets no hint, whatever the candidates.
     for (PairClass cls : {PairClass::Matched, PairClass::Group, PairClass::Timing, PairClass::Manual}) {
-        SCOPED_TRACE(pairClassTag(cls));
+        SCOPED_TRACE(pairClassKey(cls));
         ExplainedLine paired = bank("T1", 15, 4518, "Hill SO", cls);
         paired.twin = Twin{"T0", 4518};
         EXPECT_EQ(HintCandidates({orv("R1", 20, 4518)}).hintFor(paired).kind, HintKind::None);

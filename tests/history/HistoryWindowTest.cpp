@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTableView>
 #include <filesystem>
 
 #include "ctr/FinacleForm.h"
+#include "history/ImportHistory.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
 #include "report/ReportFiles.h"
@@ -31,21 +33,26 @@ class HistoryWindowTest : public vesk::test::WindowTest {
             ->click();
     }
 
-    // The history window's grid, one line per row, after pressing the form's History button.
+    // The history window's grid, one line per row, as it stands.
+    static std::vector<std::string> gridLines(const QWidget& window) {
+        auto* model = window.findChild<QTableView*>("grdHistory")->model();
+        std::vector<std::string> lines;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount(); ++c) cells << model->index(r, c).data().toString();
+            lines.push_back(cells.join(" | ").toStdString());
+        }
+        return lines;
+    }
+
+    // The same, after pressing the form's History button.
     static std::vector<std::string> historyShown(QWidget& form) {
         form.findChild<QPushButton*>("cmdHistory")->click();
         auto* window = form.findChild<QWidget*>("frmHistory");
         EXPECT_NE(window, nullptr);
         if (!window) return {};
         EXPECT_TRUE(window->isVisible());
-        auto* model = window->findChild<QTableView*>("grdHistory")->model();
-        std::vector<std::string> lines;
-        for (int r = 0; r < model->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < model->columnCount() - 1; ++c) cells << model->index(r, c).data().toString();
-            lines.push_back(cells.join(" | ").toStdString());
-        }
-        return lines;
+        return gridLines(*window);
     }
 
     vesk::gui::TaskForm master{"configureform", "Office - Master Data", 6000, 4000};
@@ -71,14 +78,14 @@ TEST_F(HistoryWindowTest, EachReportFormShowsItsOwnRecordsNewestFirst) {
     const std::size_t messages = prompter.messages().size();
     const std::vector<std::string> bankShown = historyShown(bank);
     ASSERT_EQ(bankShown.size(), 2u);
-    EXPECT_EQ(bankShown[0].substr(0, 55), "06/12/2026 10:02:00 | Bank CTR import | May 2025 | r3.x");
+    EXPECT_EQ(bankShown[0].substr(0, 60), "06/12/2026 10:02:00 |  | Bank CTR import | May 2025 | 2 rows");
     EXPECT_EQ(historyShown(orv).size(), 1u);
     EXPECT_EQ(prompter.messages().size(), messages);  // the window says nothing of its own
 
     // An open window follows an import made while it is open.
     auto* model = bank.findChild<QWidget*>("frmHistory")->findChild<QTableView*>("grdHistory")->model();
     import(bank, vesk::test::bankShape(), monthEntries(1, 2025, 6));
-    EXPECT_EQ(model->index(0, 2).data().toString(), "June 2025");
+    EXPECT_EQ(model->index(0, 3).data().toString(), "June 2025");
     // Going back closes it with the form.
     bank.findChild<QPushButton*>("Command2")->click();
     EXPECT_FALSE(bank.findChild<QWidget*>("frmHistory")->isVisible());
@@ -95,6 +102,83 @@ TEST_F(HistoryWindowTest, TheOfficeFormsButtonOpensTheOfficesRecords) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find(" | Configured office change | "), std::string::npos) << shown[0];
     form.hide();
+}
+
+TEST_F(HistoryWindowTest, AFormsWindowShowsItsOwnKindsOfChangeAndShowAllEveryKind) {
+    {
+        using vesk::history::Action;
+        vesk::test::MonthDatabase db = rows();
+        const auto record = [&db](Action action, int month, int day, int minute, auto&& fill) {
+            vesk::history::Change c;
+            c.action = action;
+            c.year = 2025;
+            c.month = 4;
+            fill(c);
+            vesk::history::recordChange(db.connection(), c, {2026, month, day, 9, minute, 0});
+        };
+        // The oldest on the 30th of the month before, which a sort by the text would put last.
+        record(Action::CtrImport, 11, 30, 0, [](vesk::history::Change& c) {
+            c.file = vesk::history::FileDigest{"apr.xlsx", 5123, std::string(64, 'a')};
+            c.rows = 3;
+            c.deposits = 1234.5;
+            c.withdrawals = 0;
+        });
+        record(Action::OrvReceiptsImport, 12, 6, 1, [](vesk::history::Change& c) {
+            c.rows = 1;
+            c.deposits = 1000;
+        });
+        record(Action::BankNoteChange, 12, 6, 2, [](vesk::history::Change& c) {
+            c.by = "clerk";
+            c.note = vesk::history::StatusChange{"T1", "", "Open"};
+        });
+        record(Action::HandPairMade, 12, 6, 3, [](vesk::history::Change& c) {
+            c.by = "clerk";
+            c.pair = vesk::history::PairChange{"M1", "VESK T1 with ORV A2"};
+            c.rows = 2;
+        });
+        record(Action::MonthClosed, 12, 6, 4, [](vesk::history::Change& c) {
+            c.by = "head";
+            c.close = 1;
+            c.rows = 1;
+        });
+        record(Action::OfficeChange, 12, 6, 5, [](vesk::history::Change& c) {
+            c.year = 0;
+            c.office = "Hill";
+        });
+    }
+    vesk::gui::FinacleForm bank(path(), master);
+    bank.setDialogs(&prompter);
+    bank.showForm();
+
+    const std::vector<std::string> own = {
+        "06/12/2026 09:02:00 | clerk | Bank row note | April 2025 | T1: new \u2192 Open | ",
+        "30/11/2026 09:00:00 |  | Bank CTR import | April 2025 | 3 rows, deposits 1,234.50, withdrawals 0.00 | "
+        "apr.xlsx, 5123 bytes, SHA-256 " +
+            std::string(64, 'a')};
+    EXPECT_EQ(historyShown(bank), own);
+
+    auto* window = bank.findChild<QWidget*>("frmHistory");
+    ASSERT_NE(window, nullptr);
+    auto* all = vesk::test::child<QCheckBox>(*window, "chkShowAll");
+    all->setChecked(true);
+    const std::vector<std::string> every = {
+        "06/12/2026 09:05:00 |  | Configured office change |  | Hill | ",
+        "06/12/2026 09:04:00 | head | Month closed | April 2025 | Close 1: 1 item | ",
+        "06/12/2026 09:03:00 | clerk | Hand pair made | April 2025 | M1: VESK T1 with ORV A2 | ",
+        own[0],
+        "06/12/2026 09:01:00 |  | ORV receipts import | April 2025 | 1 row, receipts 1,000.00 | ",
+        own[1]};
+    EXPECT_EQ(gridLines(*window), every);
+
+    // Oldest first by the time itself, not by its day-first text.
+    window->findChild<QTableView*>("grdHistory")->sortByColumn(0, Qt::AscendingOrder);
+    const std::vector<std::string> sorted = gridLines(*window);
+    EXPECT_EQ(sorted.front(), every.back());
+    EXPECT_EQ(sorted.back(), every.front());
+
+    all->setChecked(false);
+    EXPECT_EQ(gridLines(*window).size(), own.size());
+    bank.hide();
 }
 
 }  // namespace

@@ -144,19 +144,19 @@ TEST_F(NotesTest, TheHistoryRecordsEveryChangeWithItsRowsMonth) {
 TEST_F(NotesTest, NotesOutliveTheDeletionAndReimportOfTheirMonth) {
     ASSERT_EQ(set(Side::Bank, "T2", {Status::Explained, "bank reversed it"}).outcome, Outcome::Saved);
     ASSERT_EQ(set(Side::Orv, "A1", {Status::Open, std::nullopt}).outcome, Outcome::Saved);
-    const std::vector<std::string> held = {"Bank|T2|30/04/2025|Hill SO|750.25|Explained|bank reversed it",
+    const std::vector<std::string> held = {"VESK|T2|30/04/2025|Hill SO|750.25|Explained|bank reversed it",
                                            "ORV|A1|02/04/2025|Hill SO|500.00|Open|"};
     // Sorted by date: A1 of the 2nd first.
     EXPECT_EQ(listing(), (std::vector<std::string>{held[1], held[0]}));
 
     ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 4}), 0);
-    EXPECT_EQ(listing(), (std::vector<std::string>{held[1], "Bank|T2||Hill SO||Explained|bank reversed it"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{held[1], "VESK|T2||Hill SO||Explained|bank reversed it"}));
     // A note whose row is gone can still be settled.
     EXPECT_EQ(set(Side::Bank, "T2", {Status::Resolved, std::nullopt}).outcome, Outcome::Saved);
 
     db.importBank({ReviewDatabase::entry("T2", "30/04/2025", "750.25", false)});
     EXPECT_EQ(listing(),
-              (std::vector<std::string>{held[1], "Bank|T2|30/04/2025|Hill SO|750.25|Resolved|bank reversed it"}));
+              (std::vector<std::string>{held[1], "VESK|T2|30/04/2025|Hill SO|750.25|Resolved|bank reversed it"}));
 }
 
 // A program (args: the file) run by a user the system lets only read it, setting a note; its
@@ -201,7 +201,7 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
 
     auto r = cli::runCli({"--db", path, "note", "bank", "t2", "--text", "keyed twice?"});
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
+    ASSERT_TRUE(r.out.starts_with(header + "VESK\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t")) << r.out;
     EXPECT_TRUE(r.out.ends_with(" by " + loginName() + "\n")) << r.out;
 
     r = cli::runCli({"--db", path, "note", "bank", "T99", "--status", "open"});
@@ -214,7 +214,7 @@ TEST_F(NotesTest, TheCommandLineSetsListsAndRefuses) {
 
     r = cli::runCli({"--db", path, "notes"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.starts_with(header + "Bank\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t"));
+    EXPECT_TRUE(r.out.starts_with(header + "VESK\tT2\t30/04/2025\tHill SO\t750.25\tOpen\tkeyed twice?\t"));
 }
 
 TEST_F(NotesTest, AFileOfTheEarlierLayoutGainsNotesOnceAndKeepsItsHistory) {
@@ -284,7 +284,7 @@ TEST_F(SharedIdTest, WithoutItsDateTheIdIsRefusedListingItsDatesAndWithItOneRowI
     }
     // The May row alone is settled; the April row with its ID stays open.
     EXPECT_EQ(open(), (std::vector<std::string>{"T5 02/04/2025", "T1 03/04/2025"}));
-    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|03/05/2025|Hill SO|200.00|Explained|credited in June"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"VESK|T5|03/05/2025|Hill SO|200.00|Explained|credited in June"}));
     EXPECT_EQ(history::periodText(history::records(db.connection()).front()), "May 2025");
     // The explanation's rows know their note by their date.
     ASSERT_EQ(setNote(db.connection(), RowRef{Side::Bank, "T5", daysFromCivil(2025, 4, 2)}, {Status::Open, "asked"},
@@ -302,11 +302,11 @@ TEST_F(SharedIdTest, WithoutItsDateTheIdIsRefusedListingItsDatesAndWithItOneRowI
 
     // A note whose row went stays, found by its date; the ID alone names the row still held.
     ASSERT_GT(report::deleteMonth(db.connection(), ctr::bankReport(), {2025, 5}), 0);
-    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|02/04/2025|Hill SO|100.00|Open|asked",
-                                                   "Bank|T5||Hill SO||Explained|credited in June"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"VESK|T5|02/04/2025|Hill SO|100.00|Open|asked",
+                                                   "VESK|T5||Hill SO||Explained|credited in June"}));
     EXPECT_EQ(findNote(db.connection(), Side::Bank, "T5").note->text, "asked");
     EXPECT_EQ(set("T5@03/05/2025", Status::Resolved).outcome, Outcome::Saved);
-    EXPECT_EQ(listing().back(), "Bank|T5||Hill SO||Resolved|credited in June");
+    EXPECT_EQ(listing().back(), "VESK|T5||Hill SO||Resolved|credited in June");
 }
 
 TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsStays) {
@@ -332,16 +332,16 @@ TEST_F(SharedIdTest, ANoteKeptByIdGoesOntoEveryHeldRowWithItAndOneWithoutRowsSta
     }
     db.connection().open(path);
     EXPECT_EQ(db.connection().scalar("PRAGMA user_version"), store::Value(store::kSchemaVersion));
-    EXPECT_EQ(listing(), (std::vector<std::string>{"Bank|T5|02/04/2025|Hill SO|100.00|Explained|one note for both",
-                                                   "Bank|T5|03/05/2025|Hill SO|200.00|Explained|one note for both",
-                                                   "Bank|T9||Hill SO||Open|gone soon"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"VESK|T5|02/04/2025|Hill SO|100.00|Explained|one note for both",
+                                                   "VESK|T5|03/05/2025|Hill SO|200.00|Explained|one note for both",
+                                                   "VESK|T9||Hill SO||Open|gone soon"}));
     EXPECT_EQ(open(), (std::vector<std::string>{"T1 03/04/2025"}));
     // Each row's note is its own from now on.
     EXPECT_EQ(set("T5@03/05/2025", Status::Open).outcome, Outcome::Saved);
     EXPECT_EQ(open(), (std::vector<std::string>{"T1 03/04/2025", "T5 03/05/2025"}));
     // A note with no row is the one the ID names, while no row has the ID.
     EXPECT_EQ(set("T9", Status::Resolved).outcome, Outcome::Saved);
-    EXPECT_EQ(listing().back(), "Bank|T9||Hill SO||Resolved|gone soon");
+    EXPECT_EQ(listing().back(), "VESK|T9||Hill SO||Resolved|gone soon");
 }
 
 const DateTime kNoteTime{2025, 5, 5, 9, 30, 0};

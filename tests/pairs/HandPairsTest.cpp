@@ -79,9 +79,9 @@ class HandPairsTest : public ::testing::Test {
         store::Connection& c = db.connection();
         std::vector<std::string> fresh, stored;
         for (const compare::Explanation& m : review::freshlyPairedMonths(c).months)
-            for (const compare::ExplainedLine& l : m.lines) fresh.push_back(l.id + " " + compare::pairClassTag(l.cls));
+            for (const compare::ExplainedLine& l : m.lines) fresh.push_back(l.id + " " + compare::pairClassKey(l.cls));
         for (const compare::Explanation& m : review::pairedMonths(c).months)
-            for (const compare::ExplainedLine& l : m.lines) stored.push_back(l.id + " " + compare::pairClassTag(l.cls));
+            for (const compare::ExplainedLine& l : m.lines) stored.push_back(l.id + " " + compare::pairClassKey(l.cls));
         std::sort(fresh.begin(), fresh.end());
         std::sort(stored.begin(), stored.end());
         EXPECT_EQ(stored, fresh);
@@ -97,15 +97,15 @@ class HandPairsTest : public ::testing::Test {
 TEST_F(HandPairsTest, RowsPairedByHandAcrossOfficesAndAMonthsEndAreManualInEachMonth) {
     db.orv("102", "2025-05-01", "Receipt", 40);  // A1: Bay SO's
     db.deposit("F1", "29/04/2025", 40);          // T2
-    EXPECT_EQ(explained({2025, 4}, "Hill SO", "T2"), "bank-only  ");
+    EXPECT_EQ(explained({2025, 4}, "Hill SO", "T2"), "Only in VESK  ");
     const MadePair made = pair({"T2"}, {"A1"}, false, "booked under Bay SO");
     ASSERT_TRUE(made.pair) << refusalText(*made.refusal, "");
     EXPECT_EQ(made.pair->number, 1);
     EXPECT_EQ(listed().back(),
               "M1|ORV|A1|01/05/2025|Bay SO|Deposit|40.00|0.00|booked under Bay SO|ravi|2025-06-02 10:15:00|held");
     // Each row manual in its own month, naming its counterpart's date; the rules pair the rest.
-    EXPECT_EQ(explained({2025, 4}, "Hill SO", "T2"), "manual M1 01/05/2025");
-    EXPECT_EQ(explained({2025, 5}, "Bay SO", "A1"), "manual M1 29/04/2025");
+    EXPECT_EQ(explained({2025, 4}, "Hill SO", "T2"), "Paired by hand M1 01/05/2025");
+    EXPECT_EQ(explained({2025, 5}, "Bay SO", "A1"), "Paired by hand M1 29/04/2025");
     // Listed with the matched rows only, as matched and grouped rows are.
     const compare::Explanation april = compare::explainOffices(db.connection(), {2025, 4}, {"Hill SO"});
     const auto ids = [](const std::vector<compare::ExplainedLine>& lines) {
@@ -123,8 +123,8 @@ TEST_F(HandPairsTest, RowsPairedByHandAcrossOfficesAndAMonthsEndAreManualInEachM
             out.push_back(meaning.substr(0, meaning.find(':')));
         return out;
     };
-    EXPECT_EQ(legend(compare::listedLines(april.lines, false)).back(), "matched");
-    EXPECT_EQ(legend(april.lines).back(), "manual");
+    EXPECT_EQ(legend(compare::listedLines(april.lines, false)).back(), "Matched");
+    EXPECT_EQ(legend(april.lines).back(), "Paired by hand");
     // Either month lists the pair; a month it does not touch does not.
     EXPECT_EQ(listed(Period{2025, 5}).size(), 2u);
     EXPECT_TRUE(listed(Period{2025, 6}).empty());
@@ -213,8 +213,8 @@ TEST_F(HandPairsTest, EachRuleRefusesNamingItsRowAndNothingIsWritten) {
     // With its date the row is one; the other row of its ID stays with the rules.
     const MadePair dated = pair({"B7@07/04/2025"}, {"R9"}, true);
     ASSERT_TRUE(dated.pair);
-    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B7"), "manual M2 03/05/2025");
-    EXPECT_EQ(explained({2025, 6}, "Hill SO", "B7"), "bank-only  ");
+    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B7"), "Paired by hand M2 03/05/2025");
+    EXPECT_EQ(explained({2025, 6}, "Hill SO", "B7"), "Only in VESK  ");
 }
 
 TEST_F(HandPairsTest, SumsEqualWithinAHundredthOrTheDifferenceAcceptedAndKept) {
@@ -243,7 +243,7 @@ TEST_F(HandPairsTest, NumbersAreNeverGivenTwiceAndAnUndonePairLeavesTheListing) 
     ASSERT_EQ(pair({"B1"}, {"R9"}).pair->number, 1);
     ASSERT_EQ(pair({"B3"}, {"R8"}).pair->number, 2);
     EXPECT_EQ(unpair(db.connection(), "m2", "sita", kMonday).outcome, UndoOutcome::Undone);
-    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B3"), "bank-only  ");
+    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B3"), "Only in VESK  ");
     ASSERT_EQ(pair({"B3"}, {"R8"}).pair->number, 3);
     std::vector<int> numbers;
     for (const HandPair& p : listPairs(db.connection())) numbers.push_back(p.number);
@@ -278,8 +278,8 @@ TEST_F(HandPairsTest, AnImportOrADeletionThatRemovesOrChangesARowBreaksThePairFo
     ASSERT_EQ(listPairs(db.connection()).size(), 1u);
     EXPECT_EQ(stateText(listPairs(db.connection()).front()),
               "broken: VESK B1 of 28/04/2025 is now 1,300.00, not 1,250.00");
-    EXPECT_EQ(explained({2025, 5}, "Hill SO", "R9"), "orv-only  ");
-    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B1"), "bank-only  ");
+    EXPECT_EQ(explained({2025, 5}, "Hill SO", "R9"), "Only in ORV  ");
+    EXPECT_EQ(explained({2025, 4}, "Hill SO", "B1"), "Only in VESK  ");
     // Paired again, the difference accepted; then the ORV month goes.
     ASSERT_TRUE(pair({"B1"}, {"R9"}, true).pair);
     ASSERT_GT(report::deleteMonth(db.connection(), orv::orvReport(), {2025, 5}, [] { return kMonday; }), 0);

@@ -28,7 +28,7 @@ std::vector<std::string> describe(const PairedMonths& paired) {
         for (const compare::ExplainedLine& l : month.lines)
             lines.push_back(std::to_string(month.period.year * 100 + month.period.month) + " " + l.office + " " +
                             notes::sideKey(l.side) + " " + l.id + " " + dayText(l.day) + " " +
-                            compare::pairClassTag(l.cls));
+                            compare::pairClassKey(l.cls));
         std::sort(lines.begin(), lines.end());
         out.insert(out.end(), lines.begin(), lines.end());
     }
@@ -73,7 +73,7 @@ TEST_F(OpenItemsTest, AgeAndBucketAtTheBucketsEdges) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.age);
         EXPECT_EQ(listed(day(2025, 4, 1) + c.age),
-                  (std::vector<std::string>{"2025-04|Hill SO|Deposit|Bank|01/04/2025|T1|100.00|bank-only|" +
+                  (std::vector<std::string>{"2025-04|Hill SO|Deposit|VESK|01/04/2025|T1|100.00|Only in VESK|" +
                                             std::to_string(c.age) + "|" + c.bucket + "|||"}));
     }
     // Not yet open the day before it was booked.
@@ -90,9 +90,9 @@ TEST_F(OpenItemsTest, ANoteThatExplainsOrResolvesAnItemTakesItOffTheList) {
     note(notes::Side::Orv, "A1", notes::Status::Open, "keyed wrong");
     EXPECT_EQ(listed(day(2025, 5, 3)),
               (std::vector<std::string>{
-                  "2025-04|Hill SO|Deposit|Bank|03/04/2025|T3|300.00|bank-only|30|0-30|Open|asked the SO|",
-                  "2025-04|Hill SO|Deposit|Bank|09/04/2025|T4|80.00|amount-differs|24|0-30|||ORV A1 is 0.50 less",
-                  "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|amount-differs|24|0-30|Open|keyed wrong|VESK T4 is "
+                  "2025-04|Hill SO|Deposit|VESK|03/04/2025|T3|300.00|Only in VESK|30|0-30|Open|asked the SO|",
+                  "2025-04|Hill SO|Deposit|VESK|09/04/2025|T4|80.00|Amounts differ|24|0-30|||ORV A1 is 0.50 less",
+                  "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amounts differ|24|0-30|Open|keyed wrong|VESK T4 is "
                   "0.50 more"}));
     EXPECT_EQ(openItemsHeadline(openItems(db.connection(), day(2025, 5, 3)).items),
               "0\u201330 days: 3 items, 459.50 \u00b7 31\u201360 days: 0 items, 0.00 \u00b7 61\u201390 days: 0 items, "
@@ -103,7 +103,7 @@ TEST_F(OpenItemsTest, ATimingPairAcrossTheMonthsEndIsOpenUntilTheNextMonthIsIn) 
     db.importBank({ReviewDatabase::entry("T1", "30/04/2025", "400"), ReviewDatabase::entry("T2", "10/04/2025", "5")});
     db.importOrv({ReviewDatabase::entry("A1", "10/04/2025", "5")});
     EXPECT_EQ(listed(day(2025, 5, 2)),
-              (std::vector<std::string>{"2025-04|Hill SO|Deposit|Bank|30/04/2025|T1|400.00|bank-only|2|0-30|||"}));
+              (std::vector<std::string>{"2025-04|Hill SO|Deposit|VESK|30/04/2025|T1|400.00|Only in VESK|2|0-30|||"}));
     EXPECT_EQ(stored().paired, 0u);  // the listing stored April
 
     db.importOrv({ReviewDatabase::entry("A2", "01/05/2025", "400")});
@@ -190,7 +190,7 @@ std::vector<std::string> everyField(const std::vector<compare::Explanation>& mon
         out.push_back("month " + std::to_string(month.period.key()));
         for (const compare::ExplainedLine& l : month.lines)
             out.push_back(l.office + " " + notes::kindKey(l.kind) + " " + notes::sideKey(l.side) + " " + l.id + " " +
-                          dayText(l.day) + " " + std::to_string(l.amount) + " " + compare::pairClassTag(l.cls) + " " +
+                          dayText(l.day) + " " + std::to_string(l.amount) + " " + compare::pairClassKey(l.cls) + " " +
                           std::to_string(l.group) + (l.twin ? " twin " + l.twin->id : ""));
     }
     return out;
@@ -336,8 +336,8 @@ TEST_F(OpenItemsTest, CommandLineAndWorkbook) {
     auto r = cli::runCli({"--db", path, "open-items", "--as-of", "05/04/2025"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, header +
-                         "2025-02\tHill SO\tDeposit\tBank\t01/02/2025\tT1\t1000.00\tbank-only\t63\t61-90\t\t\t\n"
-                         "2025-03\tHill SO\tDeposit\tBank\t20/03/2025\tT2\t5.00\tbank-only\t16\t0-30\t\t\t\n");
+                         "2025-02\tHill SO\tDeposit\tVESK\t01/02/2025\tT1\t1000.00\tOnly in VESK\t63\t61-90\t\t\t\n"
+                         "2025-03\tHill SO\tDeposit\tVESK\t20/03/2025\tT2\t5.00\tOnly in VESK\t16\t0-30\t\t\t\n");
     r = cli::runCli({"--db", path, "open-items", "--as-of", "31/01/2025"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, header);
@@ -353,7 +353,7 @@ TEST_F(OpenItemsTest, CommandLineAndWorkbook) {
     EXPECT_EQ(rows[1], "As of 05/04/2025");
     EXPECT_EQ(rows[5], "1|0\u201330 days|1|5.00");
     EXPECT_EQ(rows[7], "3|61\u201390 days|1|1,000.00");
-    EXPECT_EQ(rows[12], "1|2025-02|Hill SO|Deposit|Bank|01/02/2025|T1|1000.00|bank-only|63|61-90");
+    EXPECT_EQ(rows[12], "1|2025-02|Hill SO|Deposit|VESK|01/02/2025|T1|1000.00|Only in VESK|63|61-90");
 }
 
 }  // namespace

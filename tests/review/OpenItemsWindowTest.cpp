@@ -35,12 +35,13 @@ QString rowText(QTableView* grid, int r) {
     return cells.join('|');
 }
 
-// April 2025 of Hill SO: a deposit ORV lacks, and a pair whose amounts differ.
+// April 2025 of Hill SO: a deposit ORV lacks (large enough to show its thousands), and a pair whose
+// amounts differ.
 class OpenItemsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         db.importBank(
-            {ReviewDatabase::entry("T1", "03/04/2025", "300"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
+            {ReviewDatabase::entry("T1", "03/04/2025", "3000"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
         db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
         db.connection().close();
     }
@@ -117,7 +118,7 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     auto* grid = window->findChild<QTableView*>("grdOpenItems");
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(rowText(grid, 2).toStdString(),
-              "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amount differs|31|31-60|||VESK T2 is 0.50 more");
+              "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amounts differ|31|31-60|||VESK T2 is 0.50 more");
     // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);
@@ -149,7 +150,7 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     QTest::keyClick(text, Qt::Key_Return);
     ASSERT_TRUE(gone(dialog));
     EXPECT_EQ(rowText(lines, 0).toStdString(),
-              "Hill SO|Deposit|Bank|03/04/2025|T1|300.00|Only in bank|||Explained|credited by the "
+              "Hill SO|Deposit|VESK|03/04/2025|T1|3,000.00|Only in VESK|||Explained|credited by the "
               "bank twice|");
 
     // The list follows: the explained deposit is gone.

@@ -208,13 +208,13 @@ TEST_F(StatementTest, EveryLineOfAMonthOfEveryClass) {
                               "Arisen|0.00|33.50|3",           "Carried forward|210.00|33.50|5",
                           }));
     EXPECT_EQ(stmtItemTexts(s), (std::vector<std::string>{
-                                    "carried forward|2025-04|Bank|B1|15/04/2025|Hill SO|Deposit|90.00|bank-only|||",
-                                    "carried forward|2025-04|Bank|B2|18/04/2025|Hill SO|Deposit|120.00|bank-only|||",
-                                    "carried forward|2025-05|Bank|B8|10/05/2025|Hill SO|Withdrawal|250.00|amount-"
-                                    "differs|||",
-                                    "carried forward|2025-05|ORV|R8|10/05/2025|Hill SO|Withdrawal|-249.50|amount-"
-                                    "differs|||",
-                                    "carried forward|2025-05|Bank|B10|15/05/2025|Hill SO|Withdrawal|33.00|bank-only|"
+                                    "carried forward|2025-04|VESK|B1|15/04/2025|Hill SO|Deposit|90.00|Only in VESK|||",
+                                    "carried forward|2025-04|VESK|B2|18/04/2025|Hill SO|Deposit|120.00|Only in VESK|||",
+                                    "carried forward|2025-05|VESK|B8|10/05/2025|Hill SO|Withdrawal|250.00|Amounts "
+                                    "differ|||",
+                                    "carried forward|2025-05|ORV|R8|10/05/2025|Hill SO|Withdrawal|-249.50|Amounts "
+                                    "differ|||",
+                                    "carried forward|2025-05|VESK|B10|15/05/2025|Hill SO|Withdrawal|33.00|Only in VESK|"
                                     "Open|asked the SO|",
                                 }));
     stmtExpectIdentities(s);
@@ -246,16 +246,17 @@ TEST_F(StatementTest, BroughtForwardItemsAreClearedByWhatBecameOfThem) {
               std::vector<std::string>(fresh.begin(), fresh.begin() + 14));
     const std::vector<std::string> items = stmtItemTexts(s);
     ASSERT_EQ(items.size(), 11u);
-    EXPECT_EQ(std::vector<std::string>(items.begin(), items.begin() + 7),
-              (std::vector<std::string>{
-                  "cleared|2025-04|Bank|GONE|10/04/2025|Hill SO|Deposit|45.00||||no longer held",
-                  "cleared|2025-04|Bank|B2|18/04/2025|Hill SO|Deposit|100.00|bank-only|||changed",
-                  "cleared|2025-04|ORV|R1|20/04/2025|Hill SO|Deposit|-30.00|orv-only|Explained|keyed twice|explained",
-                  "cleared|2025-04|Bank|B3|22/04/2025|Hill SO|Deposit|60.00|matched|||matched",
-                  "cleared|2025-04|Bank|B11|25/04/2025|Hill SO|Deposit|800.00|manual|||changed",
-                  "cleared|2025-04|Bank|B4|30/04/2025|Hill SO|Deposit|80.00|timing|||timing",
-                  "carried forward|2025-03|Bank|B1|15/04/2025|Hill SO|Deposit|90.00|bank-only|||",
-              }));
+    EXPECT_EQ(
+        std::vector<std::string>(items.begin(), items.begin() + 7),
+        (std::vector<std::string>{
+            "cleared|2025-04|VESK|GONE|10/04/2025|Hill SO|Deposit|45.00||||no longer held",
+            "cleared|2025-04|VESK|B2|18/04/2025|Hill SO|Deposit|100.00|Only in VESK|||changed",
+            "cleared|2025-04|ORV|R1|20/04/2025|Hill SO|Deposit|-30.00|Only in ORV|Explained|keyed twice|explained",
+            "cleared|2025-04|VESK|B3|22/04/2025|Hill SO|Deposit|60.00|Matched|||matched",
+            "cleared|2025-04|VESK|B11|25/04/2025|Hill SO|Deposit|800.00|Paired by hand|||changed",
+            "cleared|2025-04|VESK|B4|30/04/2025|Hill SO|Deposit|80.00|Timing|||timing",
+            "carried forward|2025-03|VESK|B1|15/04/2025|Hill SO|Deposit|90.00|Only in VESK|||",
+        }));
     stmtExpectIdentities(s);
     // What a close of May would carry to June: the carried items, each since when it was first carried.
     std::vector<std::string> carried;

@@ -27,14 +27,14 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kDateColumn = 3, kAmountColumn = 5, kClassColumn = 6, kGroupColumn = 7, kOtherDateColumn = 8,
-              kNoteColumn = 10, kHintColumn = 11;
+constexpr int kDateColumn = 3, kAmountColumn = 5, kGroupColumn = 7, kOtherDateColumn = 8, kNoteColumn = 10,
+              kHintColumn = 11;
 
 // The explanation's lines as the grid shows them: dates, amounts and groups sort as numbers.
 std::vector<LinesModel::Row> explainedRows(const std::vector<compare::ExplainedLine>& lines) {
     std::vector<LinesModel::Row> rows;
     for (const compare::ExplainedLine& line : lines) {
-        LinesModel::Row row{line, shownCells(compare::explainCells(line), line, kClassColumn), {}};
+        LinesModel::Row row{line, shownCells(compare::explainCells(line), line, kAmountColumn), {}};
         row.sortKeys.resize(row.cells.size());
         row.sortKeys[kDateColumn] = QVariant::fromValue(line.day);
         row.sortKeys[kOtherDateColumn] = QVariant::fromValue(line.otherDay.value_or(0));

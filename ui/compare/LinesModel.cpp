@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compare/ExplanationWorkbook.h"
+#include "core/Amount.h"
 #include "widgets/FormStyle.h"
 
 namespace vesk::gui {
@@ -58,10 +59,10 @@ QVariant LinesModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 std::vector<QString> shownCells(const std::vector<std::string>& cells, const compare::ExplainedLine& line,
-                                int classColumn) {
+                                int amountColumn) {
     std::vector<QString> out;
     for (const std::string& cell : cells) out.push_back(QString::fromStdString(cell));
-    out[std::size_t(classColumn)] = compare::pairClassWords(line.cls);
+    out[std::size_t(amountColumn)] = QString::fromStdString(formatAmount(line.amount, Grouping::Thousands));
     return out;
 }
 

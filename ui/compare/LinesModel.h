@@ -44,8 +44,9 @@ class LinesModel : public QAbstractTableModel {
     std::vector<Row> m_rows;
 };
 
-/// A row's cells as text, the class in words in its column.
+/// A row's cells as text, its amount with thousands separated as the window's summaries write
+/// it (the listings keep the plain number).
 std::vector<QString> shownCells(const std::vector<std::string>& cells, const compare::ExplainedLine& line,
-                                int classColumn);
+                                int amountColumn);
 
 }  // namespace vesk::gui

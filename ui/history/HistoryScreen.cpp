@@ -1,41 +1,16 @@
 #include "history/HistoryScreen.h"
 
-#include "core/Amount.h"
 #include "core/Error.h"
 #include "history/HistoryWording.h"
 
 namespace vesk::history {
 
-namespace {
-
-std::string amountText(const std::optional<double>& v) { return v ? formatAmount(*v, Grouping::Thousands) : ""; }
-
-std::vector<store::Value> line(Form form, const Record& r) {
-    const std::string size = r.file ? std::to_string(r.file->size) : "";
-    const std::string sha = r.file ? r.file->sha256 : "";
-    const std::string file = r.file ? r.file->name : "";
-    const std::string rows = std::to_string(r.rows);
-    if (form == Form::Master)
-        return {dayFirst(r.when, TimeShown::Seconds), actionText(r.action), file, size, r.office, rows, sha};
-    // A note's change has no file: its row's ID and statuses stand there.
-    return {dayFirst(r.when, TimeShown::Seconds),
-            actionText(r.action),
-            periodText(r),
-            nameText(r),
-            size,
-            rows,
-            amountText(r.deposits),
-            amountText(r.withdrawals),
-            sha};
-}
-
-}  // namespace
-
 bool HistoryScreen::read(const std::function<store::Connection&()>& open) {
     try {
-        std::vector<std::vector<store::Value>> rows;
-        for (const Record& r : records(open(), m_form)) rows.push_back(line(m_form, r));
-        m_grid = store::ResultSet(historyHeadings(m_form), std::move(rows));
+        m_records = records(open());
+        m_own.clear();
+        for (std::size_t i = 0; i < m_records.size(); ++i)
+            if (formOf(m_records[i].action) == m_form) m_own.push_back(i);
         return true;
     } catch (const std::exception& caught) {
         m_prompter.message(historyFailed(asError(caught)));
@@ -43,9 +18,26 @@ bool HistoryScreen::read(const std::function<store::Connection&()>& open) {
     }
 }
 
-std::vector<int> HistoryScreen::numberColumns() const {
-    if (m_form == Form::Master) return {3, 5};
-    return {4, 5, 6, 7};
+const Record* HistoryScreen::shown(bool all, std::size_t row) const {
+    if (all) return row < m_records.size() ? &m_records[row] : nullptr;
+    return row < m_own.size() ? &m_records[m_own[row]] : nullptr;
+}
+
+store::ResultSet HistoryScreen::grid(bool all) const {
+    std::vector<std::vector<store::Value>> rows;
+    for (std::size_t i = 0; const Record* r = shown(all, i); ++i)
+        rows.push_back({dayFirst(r->when, TimeShown::Seconds), r->by, actionText(r->action), periodText(*r),
+                        detailText(*r), fileText(*r)});
+    return store::ResultSet(historyHeadings(), std::move(rows));
+}
+
+std::string HistoryScreen::sortKey(bool all, std::size_t row, int column) const {
+    const Record* shownRecord = shown(all, row);
+    if (!shownRecord) return "";
+    const Record& r = *shownRecord;
+    if (column == 0) return isoDateTime(r.when);
+    if (column == 3 && r.year > 0) return std::to_string(monthKey(r.year, r.month));
+    return "";
 }
 
 }  // namespace vesk::history

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <functional>
-#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/Prompter.h"
@@ -10,8 +10,8 @@
 
 namespace vesk::history {
 
-/// What a form's History window shows: that form's records, newest first, as the texts of
-/// a read-only grid.
+/// What a form's History window shows: every change the file records, newest first, as the
+/// texts of a read-only grid; the form's own kinds of change unless all are asked for.
 class HistoryScreen {
   public:
     HistoryScreen(Form form, Prompter& prompter) : m_form(form), m_prompter(prompter) {}
@@ -21,15 +21,19 @@ class HistoryScreen {
     /// window then stays shut.
     bool read(const std::function<store::Connection&()>& open);
 
-    /// The grid's headings and texts; nullopt before the first load.
-    const std::optional<store::ResultSet>& grid() const { return m_grid; }
-    /// The columns that hold numbers, which read best aligned to the right.
-    std::vector<int> numberColumns() const;
+    /// The grid's headings and texts: the form's own records, or with `all` every one.
+    store::ResultSet grid(bool all) const;
+    /// What a cell of that grid sorts by when its text would sort wrong: the time and the period
+    /// as the database writes them; "" for the cells whose text will do.
+    std::string sortKey(bool all, std::size_t row, int column) const;
 
   private:
+    const Record* shown(bool all, std::size_t row) const;
+
     Form m_form;
     Prompter& m_prompter;
-    std::optional<store::ResultSet> m_grid;
+    std::vector<Record> m_records;
+    std::vector<std::size_t> m_own;  ///< where the form's own records stand among them
 };
 
 }  // namespace vesk::history

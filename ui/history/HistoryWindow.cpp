@@ -1,5 +1,6 @@
 #include "history/HistoryWindow.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,7 +16,8 @@
 
 namespace vesk::gui {
 
-HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(form, Qt::Window) {
+HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle, const history::HistoryScreen& records)
+    : QWidget(form, Qt::Window), m_records(records) {
     setObjectName("frmHistory");
     setWindowTitle(formTitle + " - History");
     resize(twips(18600), twips(6600));
@@ -24,6 +26,14 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     heading->setObjectName("lblHistory");
     heading->setFont(formFont("Lucida Bright", 12, true));
 
+    m_all = new QCheckBox("Show &all", this);
+    m_all->setObjectName("chkShowAll");
+    m_all->setToolTip("Every change to the file, not only this form's");
+
+    m_model.setSortKey([this](int row, int column) {
+        return QString::fromStdString(m_records.sortKey(m_all->isChecked(), std::size_t(row), column));
+    });
+    m_sorted.setSortRole(ResultSetModel::kSortRole);
     m_grid = new QTableView(this);
     m_grid->setObjectName("grdHistory");
     m_grid->setFont(formFont("Lucida Bright", 9));
@@ -42,6 +52,7 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_all);
     buttons->addStretch();
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -50,20 +61,18 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle) : QWidget(
     layout->addLayout(buttons);
     close->setFocus();
     useKeyboard(this, nullptr, close);  // Escape closes it as Close does
+    connect(m_all, &QCheckBox::toggled, this, &HistoryWindow::refresh);
 }
 
-void HistoryWindow::showRecords(const history::HistoryScreen& records) {
-    refresh(records);
+void HistoryWindow::showRecords() {
+    refresh();
     show();
     raise();
     activateWindow();
 }
 
-void HistoryWindow::refresh(const history::HistoryScreen& records) {
-    if (!m_aligned)
-        for (int column : records.numberColumns()) m_model.setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    m_aligned = true;
-    m_model.setResult(records.grid());
+void HistoryWindow::refresh() {
+    m_model.setResult(m_records.grid(m_all->isChecked()));
     m_grid->resizeColumnsToContents();
     m_grid->setCurrentIndex({});  // no cell picked until the person picks one
     // Wide enough for every column, the whole hash included, as far as the screen allows.
@@ -84,13 +93,13 @@ bool FormHistory::read() {
 
 void FormHistory::open() {
     if (!read()) return;
-    if (!m_window) m_window = new HistoryWindow(&m_form, m_form.windowTitle());
-    m_window->showRecords(m_records);
+    if (!m_window) m_window = new HistoryWindow(&m_form, m_form.windowTitle(), m_records);
+    m_window->showRecords();
 }
 
 void FormHistory::refresh() {
     if (!m_window || !m_window->isVisible()) return;
-    if (read()) m_window->refresh(m_records);
+    if (read()) m_window->refresh();
 }
 
 void FormHistory::close() {

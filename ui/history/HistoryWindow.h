@@ -9,27 +9,31 @@
 #include "widgets/ResultSetModel.h"
 #include "widgets/TaskForm.h"
 
+class QCheckBox;
+class QSortFilterProxyModel;
 class QTableView;
 
 namespace vesk::gui {
 
-/// A form's History window: its records in a read-only grid, newest first. One per form,
-/// shown again with fresh records each time the button is pressed.
+/// A form's History window: its records, or every record with "Show all", in a read-only grid,
+/// newest first until a heading is clicked. One per form, shown again with fresh records each
+/// time the button is pressed.
 class HistoryWindow : public QWidget {
     Q_OBJECT
   public:
-    HistoryWindow(QWidget* form, const QString& formTitle);
+    HistoryWindow(QWidget* form, const QString& formTitle, const history::HistoryScreen& records);
 
     /// Shows what the screen has read and brings the window to the front.
-    void showRecords(const history::HistoryScreen& records);
+    void showRecords();
     /// Shows what the screen has read again, where the window stands.
-    void refresh(const history::HistoryScreen& records);
+    void refresh();
 
   private:
+    const history::HistoryScreen& m_records;
     ResultSetModel m_model;
     GridSortModel m_sorted;
     QTableView* m_grid;
-    bool m_aligned = false;
+    QCheckBox* m_all;
 };
 
 /// A form's History button and its window: made when first asked for, following the form's

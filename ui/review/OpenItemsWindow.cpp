@@ -25,7 +25,7 @@ namespace vesk::gui {
 
 namespace {
 
-constexpr int kDateColumn = 4, kAmountColumn = 6, kClassColumn = 7, kAgeColumn = 8, kNoteColumn = 11, kHintColumn = 12;
+constexpr int kDateColumn = 4, kAmountColumn = 6, kAgeColumn = 8, kNoteColumn = 11, kHintColumn = 12;
 
 long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.day()); }
 
@@ -33,7 +33,7 @@ long long dayOf(const QDate& d) { return daysFromCivil(d.year(), d.month(), d.da
 std::vector<LinesModel::Row> itemRows(const std::vector<review::OpenItem>& items) {
     std::vector<LinesModel::Row> rows;
     for (const review::OpenItem& item : items) {
-        LinesModel::Row row{item.line, shownCells(review::openItemCells(item), item.line, kClassColumn), {}};
+        LinesModel::Row row{item.line, shownCells(review::openItemCells(item), item.line, kAmountColumn), {}};
         row.sortKeys.resize(row.cells.size());
         row.sortKeys[kDateColumn] = QVariant::fromValue(item.line.day);
         row.sortKeys[kAmountColumn] = item.line.amount;

@@ -25,6 +25,8 @@ QVariant ResultSetModel::data(const QModelIndex& index, int role) const {
         return m_format ? m_format(v, index.column()) : QString::fromStdString(v.toText());
     }
     if (role == kSortRole) {
+        if (m_sortKey)
+            if (QString key = m_sortKey(index.row(), index.column()); !key.isEmpty()) return key;
         const store::Value& v = m_result->field(std::size_t(index.row()), std::size_t(index.column()));
         if (v.isInteger() || v.isReal()) return v.toNumber();
         return QString::fromStdString(v.toText());

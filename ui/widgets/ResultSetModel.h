@@ -14,6 +14,8 @@ class ResultSetModel : public QAbstractTableModel {
   public:
     /// Turns a field into the text a cell shows; plain text by default.
     using Formatter = std::function<QString(const store::Value&, int column)>;
+    /// What a cell sorts by where its text would sort wrong; an empty text for the field itself.
+    using SortKey = std::function<QString(int row, int column)>;
     /// The role a sorting proxy reads: numbers as numbers, text as text.
     static constexpr int kSortRole = Qt::UserRole;
 
@@ -21,6 +23,7 @@ class ResultSetModel : public QAbstractTableModel {
 
     void setResult(std::optional<store::ResultSet> result);
     void setFormatter(Formatter f) { m_format = std::move(f); }
+    void setSortKey(SortKey k) { m_sortKey = std::move(k); }
     void setAlignment(int column, Qt::Alignment a);
     bool hasData() const { return m_result.has_value(); }
 
@@ -32,6 +35,7 @@ class ResultSetModel : public QAbstractTableModel {
   private:
     std::optional<store::ResultSet> m_result;
     Formatter m_format;
+    SortKey m_sortKey;
     std::vector<std::pair<int, Qt::Alignment>> m_alignments;
 };
 

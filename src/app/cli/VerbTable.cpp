@@ -181,13 +181,15 @@ std::vector<Verb> table() {
         {.name = "explain",
          .arguments = {{"YEAR"}, {"MONTH"}, {"OFFICE|All"}},
          .options = {{"matched"}},
-         .help = "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
-                 "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
-                 "ID, Amount, Class (matched, group, timing, amount-differs, bank-only, orv-only, manual), Group, "
-                 "Other "
-                 "Date, Status, Note (the row's note), Hint (for a row left unpaired, its likely counterpart and why "
-                 "it did "
-                 "not pair). Without --matched the matched, group and manual lines are left out.",
+         .help =
+             "Pairs the month's bank rows of the office (or of every office the comparison lists, for All) "
+             "with its ORV entries and prints one tab-separated line per row: Office Name, Kind, Side, Date, "
+             "ID, Amount, Class (Matched, Group, Timing, Amounts differ, Only in VESK, Only in ORV, Paired by hand), "
+             "Group, "
+             "Other "
+             "Date, Status, Note (the row's note), Hint (for a row left unpaired, its likely counterpart and why "
+             "it did "
+             "not pair). Without --matched the matched, group and manual lines are left out.",
          .run = runExplain,
          .database = Database::Open,  // as export explained
          .wrongCount = kOfficeOrAll},
@@ -241,7 +243,7 @@ std::vector<Verb> table() {
         {.name = "open-items",
          .options = {{"as-of", "dd/mm/yyyy"}},
          .help = "Lists what is still open in every month the data holds, for every office in the configured "
-                 "office's scope: the rows the explanation names bank-only, orv-only or amount-differs unless "
+                 "office's scope: the rows the explanation names Only in VESK, Only in ORV or Amounts differ unless "
                  "their note says Explained or Resolved. Tab-separated: Month, Office Name, Kind, Side, Date, ID, "
                  "Amount, Class, Age (days to the as-of date, today when not given), Bucket (0-30, 31-60, 61-90, "
                  "over 90), Status, Note, Hint (the likely counterpart, as explain gives it).",

@@ -37,7 +37,7 @@ TEST(PairVerbs, PairUnpairAndListThroughTheCommandLine) {
         path = db.connection().path();
     }
     const std::string m1Bank =
-        "M1\tBank\tB1\t28/04/2025\tHill SO\tDeposit\t1250.00\t0.00\tlate receipt\tBY\tWHEN\theld\n";
+        "M1\tVESK\tB1\t28/04/2025\tHill SO\tDeposit\t1250.00\t0.00\tlate receipt\tBY\tWHEN\theld\n";
     const std::string m1Orv =
         "M1\tORV\tR9\t03/05/2025\tHill SO\tDeposit\t1250.00\t0.00\tlate receipt\tBY\tWHEN\theld\n";
 
