@@ -200,7 +200,7 @@ std::vector<std::string> explainCells(const ExplainedLine& line) {
 std::string noteRowDetails(const ExplainedLine& line) {
     const std::string dot = " \u00b7 ";
     return line.office + dot + notes::kindText(line.kind) + dot + notes::sideText(line.side) + dot + dayText(line.day) +
-           dot + formatAmount(line.amount, Grouping::Thousands) + dot + pairClassWords(line.cls);
+           dot + formatAmount(line.amount, Grouping::Thousands) + dot + pairClassTag(line.cls);
 }
 
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
