@@ -72,7 +72,7 @@ _vesk_orv_cli() {
         compare) options="--filter" ;;
         explain) options="--matched" ;;
         trend) options="--offices" ;;
-        note) options="--status --text" ;;
+        note) options="--status --text --yes" ;;
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
         statement) options="--items --now" ;;

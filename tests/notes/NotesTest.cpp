@@ -480,7 +480,7 @@ TEST_F(NoteScreenTest, ANoteOnAPairedRowGoesOnBothRowsOnceAskedAndOpenItemsFollo
     EXPECT_TRUE(open().empty());
     r = cli::runCli({"--db", path, "note", "orv", "A4", "--status", "open", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\nBank\tT4\t09/04/2025\tHill SO\t80.00\tOpen\tkeyed 80 for 79.50\t"), std::string::npos)
+    EXPECT_NE(r.out.find("\nVESK\tT4\t09/04/2025\tHill SO\t80.00\tOpen\tkeyed 80 for 79.50\t"), std::string::npos)
         << r.out;
     EXPECT_EQ(open(), (std::vector<std::string>{"T4", "A4"}));
 }

@@ -99,9 +99,9 @@ TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
     EXPECT_EQ(
         copied->text().toStdString(),
         "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\tHint\n"
-        "2025-04\tHill SO\tDeposit\tBank\t03/04/2025\tT1\t300.00\tOnly in bank\t37\t31-60\t\t\t\n"
-        "2025-04\tHill SO\tDeposit\tBank\t09/04/2025\tT2\t80.00\tAmount differs\t31\t31-60\t\t\tORV A1 is 0.50 less\n"
-        "2025-04\tHill SO\tDeposit\tORV\t09/04/2025\tA1\t79.50\tAmount differs\t31\t31-60\t\t\tVESK T2 is 0.50 "
+        "2025-04\tHill SO\tDeposit\tVESK\t03/04/2025\tT1\t3,000.00\tOnly in VESK\t37\t31-60\t\t\t\n"
+        "2025-04\tHill SO\tDeposit\tVESK\t09/04/2025\tT2\t80.00\tAmounts differ\t31\t31-60\t\t\tORV A1 is 0.50 less\n"
+        "2025-04\tHill SO\tDeposit\tORV\t09/04/2025\tA1\t79.50\tAmounts differ\t31\t31-60\t\t\tVESK T2 is 0.50 "
         "more\n");
     const QString html = copied->html();
     EXPECT_TRUE(html.contains("<tr><th>Month</th><th>Office Name</th>")) << html.toStdString();
@@ -142,7 +142,7 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     ASSERT_NE(dialog, nullptr);
     // What the note is on, beyond its ID.
     EXPECT_EQ(dialog->findChild<QLabel*>("lblRow")->text().toStdString(),
-              "Hill SO \u00b7 Deposit \u00b7 Bank \u00b7 03/04/2025 \u00b7 300.00 \u00b7 Only in bank");
+              "Hill SO \u00b7 Deposit \u00b7 VESK \u00b7 03/04/2025 \u00b7 3,000.00 \u00b7 Only in VESK");
     dialog->logic().setWho("ravi");
     dialog->findChild<QComboBox*>("cboStatus")->setCurrentText("Explained");
     auto* text = dialog->findChild<QLineEdit*>("txtNote");
