@@ -7,6 +7,7 @@
 #include "history/ImportHistory.h"
 #include "review/OpenItems.h"
 #include "review/ReviewStatements.h"
+#include "review/StoredPairing.h"
 #include "store/ExactSum.h"
 
 namespace vesk::review {
@@ -88,8 +89,8 @@ std::vector<Period> earlierMonthsNotClosed(store::Connection& db, Period period)
     for (const MonthClose& c : monthCloses(db))
         if (c.inForce()) closed.insert(c.period.key());
     std::vector<Period> out;
-    for (const MonthParts& m : heldMonthParts(db))
-        if (m.period.key() < period.key() && !closed.count(m.period.key())) out.push_back(m.period);
+    for (const Period& p : heldMonths(db))
+        if (p.key() < period.key() && !closed.count(p.key())) out.push_back(p);
     return out;
 }
 

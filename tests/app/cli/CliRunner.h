@@ -36,4 +36,12 @@ inline Outcome runCli(const std::string& database, std::vector<std::string> args
     return runCli(args);
 }
 
+/// A text's lines, or a line's tab-separated cells.
+inline std::vector<std::string> textParts(const std::string& text, char separator = '\n') {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);) out.push_back(part);
+    return out;
+}
+
 }  // namespace vesk::cli

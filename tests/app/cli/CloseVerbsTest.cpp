@@ -13,14 +13,6 @@
 namespace vesk::cli {
 namespace {
 
-// A text's lines, or a line's tab-separated cells.
-std::vector<std::string> closeVerbParts(const std::string& text, char separator = '\n') {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) out.push_back(part);
-    return out;
-}
-
 // Month, By and State of every close listed, and the digests.
 struct ListedCloses {
     std::vector<std::string> states;
@@ -50,10 +42,10 @@ class CloseVerbsTest : public ::testing::Test {
         const Outcome r = cli({"closes"});
         EXPECT_EQ(r.status, kExitOk) << r.err;
         ListedCloses out;
-        const std::vector<std::string> lines = closeVerbParts(r.out);
+        const std::vector<std::string> lines = textParts(r.out);
         if (lines.empty()) return out;
         for (std::size_t l = 1; l < lines.size(); ++l) {
-            const std::vector<std::string> cells = closeVerbParts(lines[l], '\t');
+            const std::vector<std::string> cells = textParts(lines[l], '\t');
             EXPECT_EQ(cells.size(), 8u) << lines[l];
             if (cells.size() != 8) continue;
             EXPECT_EQ(cells[2], notes::loginName());
@@ -99,8 +91,7 @@ TEST_F(CloseVerbsTest, ClosingReopeningAndTheQuestionsBeforeAClosedMonthChanges)
         EXPECT_EQ(closes().states, step.states);
     }
     std::vector<std::string> kept;
-    for (const std::string& line : closeVerbParts(cli({"history", "closes"}).out))
-        kept.push_back(closeVerbParts(line, '\t')[1]);
+    for (const std::string& line : textParts(cli({"history", "closes"}).out)) kept.push_back(textParts(line, '\t')[1]);
     EXPECT_EQ(kept, (std::vector<std::string>{"Month reopened", "Month closed", "Month reopened", "Month closed"}));
 }
 

@@ -10,13 +10,6 @@
 namespace vesk::cli {
 namespace {
 
-std::vector<std::string> partsVerbLines(const std::string& text, char separator = '\n') {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) out.push_back(part);
-    return out;
-}
-
 // April 2025 of a sample with the bank's report and the ORV receipts imported, not the payments.
 class MonthPartsVerbsTest : public ::testing::Test {
   protected:
@@ -83,10 +76,10 @@ TEST_F(MonthPartsVerbsTest, TheVerbsSayWhatTheMonthLacksOnStandardError) {
 TEST_F(MonthPartsVerbsTest, MonthsListsEachMonthsImportsCloseAndOpenAmount) {
     const Outcome r = cli({"months"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::vector<std::string> lines = partsVerbLines(r.out);
+    const std::vector<std::string> lines = textParts(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_EQ(lines[0], "Month\tBank CTR\tORV Receipts\tORV Payments\tClose\tOpen");
-    const std::vector<std::string> cells = partsVerbLines(lines[1], '\t');
+    const std::vector<std::string> cells = textParts(lines[1], '\t');
     ASSERT_EQ(cells.size(), 6u) << lines[1];
     EXPECT_EQ(cells[0], "2025-04");
     EXPECT_EQ(cells[1].rfind("vesk_ctr_Apr_2025.xlsx (", 0), 0u) << cells[1];
@@ -95,16 +88,16 @@ TEST_F(MonthPartsVerbsTest, MonthsListsEachMonthsImportsCloseAndOpenAmount) {
     EXPECT_EQ(cells[4], "not closed");
 
     double open = 0;
-    const std::vector<std::string> items = partsVerbLines(cli({"open-items"}).out);
+    const std::vector<std::string> items = textParts(cli({"open-items"}).out);
     for (std::size_t l = 1; l < items.size(); ++l) {
-        const std::vector<std::string> item = partsVerbLines(items[l], '\t');
+        const std::vector<std::string> item = textParts(items[l], '\t');
         if (item[0] == "2025-04") open += std::fabs(std::stod(item[6]));
     }
     EXPECT_GT(open, 0);
     EXPECT_NEAR(std::stod(cells[5]), open, 0.005);
 
     ASSERT_EQ(cli({"close", "2025", "4", "--yes"}).status, kExitOk);
-    EXPECT_EQ(partsVerbLines(partsVerbLines(cli({"months"}).out)[1], '\t')[4], "closed");
+    EXPECT_EQ(textParts(textParts(cli({"months"}).out)[1], '\t')[4], "closed");
 }
 
 }  // namespace
