@@ -425,30 +425,27 @@ class MonthRows {
   public:
     MonthRows(store::Connection& db, const std::string& condition, const std::vector<Period>& paired)
         : m_db(db), m_condition(condition), m_facilities(facilitiesOf(db, condition)) {
-        for (const Period& p : paired) m_paired.insert(index(p));
+        for (const Period& p : paired) m_paired.insert(p.index());
     }
 
     const Buckets& around(Period month) {
-        const int need = index(month) - 1;
+        const int need = month.index() - 1;
         if (m_next <= m_first || need < m_first || need > m_next) {
             m_buckets = Buckets{};
             m_first = m_next = need;
         } else if (need > m_first) {
-            m_buckets.dropBefore(firstDayOf(periodOf(need)));
+            m_buckets.dropBefore(firstDayOf(periodOfIndex(need)));
             m_first = need;
         }
-        for (; m_next <= need + 2; ++m_next) read(periodOf(m_next));
+        for (; m_next <= need + 2; ++m_next) read(periodOfIndex(m_next));
         return m_buckets;
     }
 
   private:
-    static int index(Period p) { return p.year * 12 + p.month - 1; }
-    static Period periodOf(int index) { return {index / 12, index % 12 + 1}; }
-
     // A month that is not paired itself lends only the days of its neighbours' windows.
     void read(Period month) {
         long long from = firstDayOf(month), to = lastDayOf(month);
-        const int at = index(month);
+        const int at = month.index();
         const bool before = m_paired.count(at - 1) > 0, after = m_paired.count(at + 1) > 0;
         if (!m_paired.count(at)) {
             if (!before && !after) return;

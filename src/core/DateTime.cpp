@@ -201,10 +201,7 @@ Period monthOfDay(long long days) {
     return {y, m};
 }
 
-Period shiftedMonth(const Period& month, int months) {
-    const int index = month.year * 12 + month.month - 1 + months;
-    return {index / 12, index % 12 + 1};
-}
+Period shiftedMonth(const Period& month, int months) { return periodOfIndex(month.index() + months); }
 
 std::string DateTime::toText() const { return hasTime() ? isoDateTime(*this) : isoDate(*this); }
 

@@ -50,8 +50,13 @@ struct Period {
     int month = 0;  ///< 1..12
 
     int key() const { return monthKey(year, month); }
+    /// Months counted from year 0, so that neighbours differ by one.
+    constexpr int index() const { return year * 12 + month - 1; }
     bool operator==(const Period&) const = default;
 };
+
+/// The month an index (Period::index) counts.
+constexpr Period periodOfIndex(int index) { return {index / 12, index % 12 + 1}; }
 
 /// The month a key (Period::key) names.
 constexpr Period periodOfKey(long long key) { return {int(key / 100), int(key % 100)}; }

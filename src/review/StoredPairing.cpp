@@ -40,8 +40,7 @@ constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::Mast
 // takes the stored months for all there are, while rows moved since that change still show.
 constexpr std::int64_t kSomeMonths = -1;
 
-// Months counted from year 0, so that neighbours differ by one.
-long long monthIndex(std::int64_t key) { return key / 100 * 12 + key % 100 - 1; }
+long long monthIndex(std::int64_t key) { return periodOfKey(key).index(); }
 
 std::vector<std::string> actionKeys(const auto& actions) {
     std::vector<std::string> keys;
