@@ -180,6 +180,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_cmdExplain = makeButton(this, "cmdExplain", "Ex&plain", twipsRect(7515, 9720, 1170, 735), buttonFont);
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
+    m_cmdExplain->hide();
     m_explainWindow = new ExplainWindow(databasePath, &prompter(), this);
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
@@ -455,6 +456,8 @@ void CompareForm::render() {
     m_lblLeftOut->setText(QString::fromStdString(v.leftOutText));
     m_lblLeftOut->setVisible(v.leftOutVisible);
     m_cmdLeftOut->setVisible(v.leftOutVisible);
+    // Shown with the results, as the rest of its row: before them it would hang from the blank panel.
+    m_cmdExplain->setVisible(v.explainEnabled);
     m_cmdExplain->setEnabled(v.explainEnabled);
     m_cmdStatement->setEnabled(m_logic.period().has_value());
     renderFilter();

@@ -15,6 +15,9 @@ namespace {
 // Before a window has been shown its frame is unknown: room for a title bar.
 constexpr int kTitleBarGuess = 32;
 
+// What is kept clear between the last controls and a window cut to them.
+constexpr int kEdgeClearance = 4;
+
 // A share of the growth, in whole pixels.
 int share(double part, int growth) { return int(std::lround(part * growth)); }
 
@@ -66,16 +69,18 @@ void FormLayout::fitInto(const QRect& available) {
     QSize frame = m_window.frameGeometry().size() - m_window.size();
     if (frame.isEmpty()) frame = QSize(0, kTitleBarGuess);
     const QSize room = available.size() - frame;
-    m_window.setMinimumSize(m_design.boundedTo(room));
+    noticeControls();
+    const QSize need = needed();
+    m_window.setMinimumSize(need.boundedTo(room));
     if (m_window.width() > room.width() || m_window.height() > room.height()) {
         QSize fitted = m_window.size().boundedTo(room);
         // Scrolling one way only, the window widens (or heightens) by the scroll bar where
         // there is room, so as not to need the other bar for its few pixels.
         const int bar = m_window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_window);
-        if (fitted.height() < m_design.height() && fitted.width() >= m_design.width())
-            fitted.setWidth(std::min(room.width(), m_design.width() + bar));
-        else if (fitted.width() < m_design.width() && fitted.height() >= m_design.height())
-            fitted.setHeight(std::min(room.height(), m_design.height() + bar));
+        if (fitted.height() < need.height() && fitted.width() >= need.width())
+            fitted.setWidth(std::min(room.width(), need.width() + bar));
+        else if (fitted.width() < need.width() && fitted.height() >= need.height())
+            fitted.setHeight(std::min(room.height(), need.height() + bar));
         m_window.setMaximumSize(m_window.maximumSize().expandedTo(fitted));
         m_window.resize(fitted);
     }
@@ -102,18 +107,20 @@ void FormLayout::layOut() {
     m_layingOut = true;
     const int bar = m_window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_window);
     const QSize size = m_window.size();
-    bool wide = size.width() < m_design.width();
-    bool tall = size.height() < m_design.height();
-    tall = tall || (wide && size.height() - bar < m_design.height());
-    wide = wide || (tall && size.width() - bar < m_design.width());
+    noticeControls();
+    const QSize need = needed();
+    bool wide = size.width() < need.width();
+    bool tall = size.height() < need.height();
+    tall = tall || (wide && size.height() - bar < need.height());
+    wide = wide || (tall && size.width() - bar < need.width());
     m_view = QSize(size.width() - (tall ? bar : 0), size.height() - (wide ? bar : 0));
     const QSize growth = (m_view - m_design).expandedTo(QSize(0, 0));
 
-    m_horizontal->setRange(0, std::max(0, m_design.width() - m_view.width()));
+    m_horizontal->setRange(0, std::max(0, need.width() - m_view.width()));
     m_horizontal->setPageStep(m_view.width());
     m_horizontal->setGeometry(0, m_view.height(), m_view.width(), bar);
     m_horizontal->setVisible(wide);
-    m_vertical->setRange(0, std::max(0, m_design.height() - m_view.height()));
+    m_vertical->setRange(0, std::max(0, need.height() - m_view.height()));
     m_vertical->setPageStep(m_view.height());
     m_vertical->setGeometry(m_view.width(), 0, bar, m_view.height());
     m_vertical->setVisible(tall);
@@ -121,11 +128,8 @@ void FormLayout::layOut() {
     m_corner->setVisible(wide && tall);
     const QPoint scroll(wide ? m_horizontal->value() : 0, tall ? m_vertical->value() : 0);
 
-    for (QObject* child : m_window.children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (!w || w->isWindow() || w == m_horizontal || w == m_vertical || w == m_corner) continue;
-        // A control seen for the first time is where it was designed.
-        const Placement& p = m_placements.try_emplace(w, Placement{w->geometry(), {}}).first->second;
+    for (QWidget* w : controls()) {
+        const Placement& p = m_placements.at(w);
         const QRect& d = p.design;
         const QPoint topLeft(d.left() + share(p.anchor.left, growth.width()),
                              d.top() + share(p.anchor.top, growth.height()));
@@ -137,6 +141,27 @@ void FormLayout::layOut() {
     m_vertical->raise();
     m_corner->raise();
     m_layingOut = false;
+}
+
+std::vector<QWidget*> FormLayout::controls() const {
+    std::vector<QWidget*> found;
+    for (QObject* child : m_window.children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && !w->isWindow() && w != m_horizontal && w != m_vertical && w != m_corner) found.push_back(w);
+    }
+    return found;
+}
+
+void FormLayout::noticeControls() {
+    // A control seen for the first time is where it was designed.
+    for (QWidget* w : controls()) m_placements.try_emplace(w, Placement{w->geometry(), {}});
+}
+
+QSize FormLayout::needed() const {
+    QSize extent;
+    for (const auto& [control, placement] : m_placements)
+        extent = extent.expandedTo(QSize(placement.design.right() + 1, placement.design.bottom() + 1));
+    return (extent + QSize(kEdgeClearance, kEdgeClearance)).boundedTo(m_design);
 }
 
 bool FormLayout::eventFilter(QObject* watched, QEvent* event) {

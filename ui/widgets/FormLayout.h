@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <map>
+#include <vector>
 
 class QScrollBar;
 class QWidget;
@@ -45,6 +46,12 @@ class FormLayout : public QObject {
   private:
     /// Places every control for the window's size and the scroll position.
     void layOut();
+    /// The design less the empty margin beyond its last controls: a window cut only there
+    /// hides nothing and needs no scroll bar.
+    QSize needed() const;
+    /// The window's own controls: not its scroll bars, nor the windows it owns.
+    std::vector<QWidget*> controls() const;
+    void noticeControls();
 
     struct Placement {
         QRect design;
