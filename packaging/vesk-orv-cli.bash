@@ -80,11 +80,11 @@ _vesk_orv_cli() {
         passphrase) options="--yes" ;;
         export)
             case $first in
-                consolidated | detailed) options="--office --filter --out" ;;
-                unmatched | trend) options="--out" ;;
-                explained) options="--out --matched" ;;
-                open-items) options="--as-of --out" ;;
-                statement) options="--now --out" ;;
+                consolidated | detailed) options="--office --filter --out --yes" ;;
+                unmatched | trend) options="--out --yes" ;;
+                explained) options="--out --matched --yes" ;;
+                open-items) options="--as-of --out --yes" ;;
+                statement) options="--now --out --yes" ;;
             esac
             ;;
     esac

@@ -287,6 +287,13 @@ Message savedInFolder(const std::string& folder, const std::string& fileName) {
 
 Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
 
+Message replaceExport(const std::string& folder, const std::string& fileName) {
+    return question(std::string("A file of this name is already there:") + kCrLf + "Folder : " + folder + kCrLf +
+                        "File : " + fileName + kCrLf + kCrLf +
+                        "Replace it? Whatever was added to it since it was exported is then lost.",
+                    "Replace it?", Icon::Question, Answer::Yes);
+}
+
 std::string hintText(const Hint& hint) {
     const auto amount = [](double a) { return formatAmount(a, Grouping::Thousands); };
     const auto name = [](const HintRow& row) { return notes::rowName(row.side, row.id); };

@@ -150,5 +150,7 @@ Message savedOnDesktop(const std::string& fileName);
 /// Saved in a folder the command line names (or the desktop's, when it names none).
 Message savedInFolder(const std::string& folder, const std::string& fileName);
 Message exportFailed(const Error& error);
+/// A file of the export's name is in the folder already: Yes (the default) replaces it.
+Message replaceExport(const std::string& folder, const std::string& fileName);
 
 }  // namespace vesk::compare

@@ -72,6 +72,20 @@ TEST(CompareVerbs, PrintTheGridsAndWriteTheirWorkbooks) {
     }
     EXPECT_EQ(runCli({"--db", path, "export", "detailed", "2025", "4", "--office", "Nowhere", "--out", out}).status,
               kExitFailed);
+
+    // A taken name is kept, byte for byte, unless --yes replaces it.
+    const std::string taken = platform::joinPath(out, "April_2025_Consolidated_Difference.xlsx");
+    test::writeBytes(taken, "the clerk's notes");
+    const std::vector<std::string> again{"--db", path, "export", "consolidated", "2025", "4", "--out", out};
+    const Outcome kept = runCli(again);
+    EXPECT_EQ(kept.status, kExitFailed);
+    EXPECT_EQ(kept.out, "");
+    EXPECT_NE(kept.err.find("Replace it?"), std::string::npos) << kept.err;
+    EXPECT_EQ(test::fileBytes(taken), "the clerk's notes");
+    std::vector<std::string> replacing = again;
+    replacing.push_back("--yes");
+    EXPECT_EQ(runCli(replacing).status, kExitOk);
+    EXPECT_NE(test::fileBytes(taken), "the clerk's notes");
 }
 
 }  // namespace

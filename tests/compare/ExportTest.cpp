@@ -92,13 +92,22 @@ TEST_F(ExportTest, ConsolidatedExportOfSevenOffices) {
     EXPECT_NE(test::packagePart(path, "xl/workbook.xml").find("Consolidated_Difference!$1:$4"), std::string::npos);
 }
 
-// A second export replaces the first, here filtered otherwise.
+// A second export replaces the first when the person says so, here filtered otherwise.
 TEST_F(ExportTest, AFilterExportsTheShownRowsNumberedWithoutGaps) {
     logic.filterOffices(" d");  // no office begins with a blank: only the total row stays
     const std::string first = exportConsolidated();
     EXPECT_EQ(sheetRows(first).size(), 5u);
 
     logic.filterOffices("b");
+    // The name is taken: No keeps the first file as it was and writes nothing.
+    const std::string bytes = test::fileBytes(first);
+    prompter.queueAnswer(Answer::No);
+    EXPECT_FALSE(exporter.exportConsolidated().has_value());
+    EXPECT_EQ(prompter.lastMessage().title, "Replace it?");
+    EXPECT_EQ(prompter.lastMessage().defaultAnswer, Answer::Yes);
+    EXPECT_EQ(test::fileBytes(first), bytes);
+    // Yes, Enter's answer, replaces it.
+    prompter.queueAnswer(Answer::Yes);
     const std::string second = exportConsolidated();
     EXPECT_EQ(second, first);
     const auto rows = sheetRows(second);
@@ -123,6 +132,7 @@ TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
 
     // All: every listed office, the ones the filter hides included; a scope line without the filter.
     ASSERT_TRUE(logic.chooseOffice(pick("All")));
+    prompter.queueAnswer(Answer::Yes);
     path = exporter.exportDetailed();
     ASSERT_TRUE(path.has_value());
     rows = sheetRows(*path);

@@ -31,11 +31,6 @@ struct TestClock {
     }
 };
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(FileDigest, HashesEveryByteOfTheFile) {
     EXPECT_EQ(vesk::history::sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(vesk::history::sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
@@ -167,7 +162,7 @@ TEST_P(ReportHistoryTest, ImportsAndDeletionsRecordTheirFileRowsAndTotals) {
     EXPECT_EQ(r[2].deposits, deposits);
     EXPECT_EQ(r[2].withdrawals, 250.25);
     ASSERT_TRUE(r[2].file.has_value());
-    const std::string bytes = fileBytes(first);
+    const std::string bytes = vesk::test::fileBytes(first);
     EXPECT_EQ(r[2].file->name, "r1.xlsx");
     EXPECT_EQ(r[2].file->size, bytes.size());
     EXPECT_EQ(r[2].file->sha256, vesk::history::sha256Hex(bytes.data(), bytes.size()));

@@ -25,6 +25,7 @@
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
 #include "support/SampleStore.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -242,8 +243,7 @@ TEST_F(StatementCloseTest, ClosingPastOpenEarlierMonthsAsksAndALaterCloseDisable
 
 // PDF pages counted in the file: page objects, not the page tree.
 int pdfPages(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = vesk::test::fileBytes(path);
     static const std::regex page("/Type\\s*/Page(?![a-zA-Z])");
     return int(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()));
 }

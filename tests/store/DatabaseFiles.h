@@ -14,19 +14,11 @@
 #include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/StoreTestSupport.h"
+#include "support/TempDir.h"
 
 namespace vesk::test {
 
 inline constexpr std::int64_t kPageSize = 4096;
-
-inline std::string fileBytes(const std::string& path) {
-    std::ifstream in(platform::fsPath(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(platform::fsPath(path), std::ios::binary | std::ios::trunc) << bytes;
-}
 
 /// Turns bytes of a page (counted from 1) over, as a failing disk sector would.
 inline void damagePage(const std::string& path, std::int64_t page, std::int64_t offset = 100, int count = 8) {

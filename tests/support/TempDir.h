@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "core/Platform.h"
@@ -23,6 +25,16 @@ class TempDir {
   private:
     std::filesystem::path m_path;
 };
+
+/// A file's bytes; empty when it cannot be read.
+inline std::string fileBytes(const std::string& path) {
+    std::ifstream in(platform::fsPath(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(platform::fsPath(path), std::ios::binary | std::ios::trunc) << bytes;
+}
 
 /// The path of a committed fixture file.
 inline std::string fixture(const std::string& name) { return std::string(VESK_FIXTURES) + "/" + name; }

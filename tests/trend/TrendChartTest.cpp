@@ -280,11 +280,6 @@ TEST_F(TrendChartHoverTest, AnEmptyChartSaysWhyAndPointsAtNothing) {
     EXPECT_FALSE(anyInk(blank));
 }
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The print is the chart painted again at the printer's resolution, its text as text (a grab of
 // the screen would be one picture); a file that cannot be written says so.
 TEST(TrendChartPrintTest, PrintsTheChartAsDrawingAndTextToAPdf) {
@@ -301,7 +296,7 @@ TEST(TrendChartPrintTest, PrintsTheChartAsDrawingAndTextToAPdf) {
 
     chart.setData(chartData(ramp(24, 1000, 98765.4), ramp(24, 1, 2)));
     ASSERT_TRUE(print(dir.file("trend.pdf")));
-    const std::string pdf = fileText(dir.file("trend.pdf"));
+    const std::string pdf = vesk::test::fileBytes(dir.file("trend.pdf"));
     EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
     EXPECT_NE(pdf.find("/Font"), std::string::npos);
     EXPECT_EQ(pdf.find("/Subtype /Image"), std::string::npos);
@@ -310,7 +305,7 @@ TEST(TrendChartPrintTest, PrintsTheChartAsDrawingAndTextToAPdf) {
     empty.emptyText = "No bank or ORV data in these months.";
     chart.setData(empty);
     ASSERT_TRUE(print(dir.file("empty.pdf")));
-    EXPECT_NE(fileText(dir.file("empty.pdf")).find("/Font"), std::string::npos);
+    EXPECT_NE(vesk::test::fileBytes(dir.file("empty.pdf")).find("/Font"), std::string::npos);
 
     EXPECT_FALSE(print(dir.file("no such folder/trend.pdf")));
 }

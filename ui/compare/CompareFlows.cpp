@@ -1,7 +1,11 @@
 #include "compare/CompareFlows.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "compare/CompareWording.h"
 #include "core/Error.h"
+#include "core/Platform.h"
 
 namespace vesk::compare {
 
@@ -21,15 +25,19 @@ bool gridToExport(Prompter& prompter, ExportKind kind, const Grid& grid) {
     return false;
 }
 
-std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
-                       const std::function<std::string(const std::string& folder)>& write) {
+std::optional<std::string> saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
+                                      const std::function<std::string(const std::string& folder)>& write) {
+    std::error_code ec;
+    if (std::filesystem::exists(platform::fsPath(platform::joinPath(place.folder, fileName)), ec) &&
+        prompter.message(replaceExport(place.onDesktop ? kOutputFolderName : place.folder, fileName)) != Answer::Yes)
+        return std::nullopt;
     const std::string path = write(place.folder);
     if (place.open) prompter.openDocument(path);
     prompter.message(place.onDesktop ? savedOnDesktop(fileName) : savedInFolder(place.folder, fileName));
     return path;
 }
 
-std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::string()>& save) {
+std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::optional<std::string>()>& save) {
     try {
         return save();
     } catch (const std::exception& caught) {

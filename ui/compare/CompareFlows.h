@@ -34,12 +34,14 @@ struct ExportPlace {
 
 /// Saving an export, as the export buttons and the export verbs do it: write puts the file
 /// into the folder and returns its path; the file is then opened when asked and the person
-/// told where it went. Returns the path. Throws what write throws.
-std::string saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
-                       const std::function<std::string(const std::string& folder)>& write);
+/// told where it went. A file of the name already there is replaced only when the person says
+/// so, since it may hold what they added to it since. Returns the path; none when the file
+/// was kept. Throws what write throws.
+std::optional<std::string> saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
+                                      const std::function<std::string(const std::string& folder)>& write);
 
 /// An export button's save (saveExport and what it needs first): a failure is told as the
 /// export's error rather than thrown. The saved file, or none.
-std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::string()>& save);
+std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::optional<std::string>()>& save);
 
 }  // namespace vesk::compare

@@ -57,12 +57,15 @@ std::optional<std::string> ExportScreen::save(const Writer& write,
         try {
             wait(true, kExportWait);
             const ExportContext c = context();
-            return saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
-                const std::string path = write(c, folder);
-                bar(-1, 0);
-                wait(false, "");
-                return path;
-            });
+            const std::optional<std::string> saved =
+                saveExport(m_prompter, {m_folder, true, m_open}, fileName(c), [&](const std::string& folder) {
+                    const std::string path = write(c, folder);
+                    bar(-1, 0);
+                    wait(false, "");
+                    return path;
+                });
+            if (!saved) wait(false, "");  // the file was kept: nothing written
+            return saved;
         } catch (...) {
             // Hidden before the failure is told, as after a save.
             bar(-1, 0);

@@ -41,7 +41,13 @@ void warnOfMissingParts(Call& call, Period period, bool emptyToo) {
 int saveExport(Call& call, const std::string& fileName,
                const std::function<std::string(const std::string& folder)>& write) {
     const compare::ExportPlace place{call.option("out").value_or(compare::defaultOutputFolder()), false, false};
-    call.out() << compare::saveExport(call.prompter(), place, fileName, write) << "\n";
+    const std::optional<std::string> saved = compare::saveExport(call.prompter(), place, fileName, write);
+    if (!saved) {
+        call.err() << "kept " << platform::joinPath(place.folder, fileName)
+                   << ": nothing written (--yes replaces it)\n";
+        return kExitFailed;
+    }
+    call.out() << *saved << "\n";
     return kExitOk;
 }
 

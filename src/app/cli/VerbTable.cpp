@@ -11,6 +11,8 @@ namespace {
 // Options and counts that several verbs share.
 const Option kYes{"yes"};
 const Option kOut{"out", "DIR", "the folder the workbook goes into (default: VESK - ORV Output on the desktop)"};
+const Option kReplace{
+    "yes", "", "replaces a workbook of the same name in the folder (without it one is kept, and nothing written)"};
 const char* const kOneReport = "give exactly one report workbook";
 const char* const kOfficeOrAll = "give YEAR, MONTH and an office name or All";
 const char* const kFromAndTo = "give FROM and TO (YYYY-MM), or neither for every month held";
@@ -28,7 +30,7 @@ std::vector<Verb> exportKinds() {
     return {
         {.name = "consolidated",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {office, filter, kOut},
+         .options = {office, filter, kOut, kReplace},
          .help = "Compares the month and writes the consolidated grid, as compare prints it, to a formatted workbook; "
                  "prints the file's path.",
          .run = runExportConsolidated,
@@ -36,7 +38,7 @@ std::vector<Verb> exportKinds() {
          .wrongCount = kGridKinds},
         {.name = "detailed",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {office, filter, kOut},
+         .options = {office, filter, kOut, kReplace},
          .help = "Compares the month and writes the dates on which the office given with --office differs, as detail "
                  "prints them, to a formatted workbook (without --office there is nothing to export); prints the "
                  "file's path.",
@@ -45,7 +47,7 @@ std::vector<Verb> exportKinds() {
          .wrongCount = kGridKinds},
         {.name = "unmatched",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {kOut},
+         .options = {kOut, kReplace},
          .help = "Writes what the month's comparison leaves out, as unmatched prints it, to a formatted workbook; "
                  "prints the file's path.",
          .run = runExportUnmatched,
@@ -53,7 +55,7 @@ std::vector<Verb> exportKinds() {
          .wrongCount = kGridKinds},
         {.name = "explained",
          .arguments = {{"YEAR"}, {"MONTH"}, {"OFFICE|All"}},
-         .options = {kOut, {"matched", "", "the matched and group lines too"}},
+         .options = {kOut, kReplace, {"matched", "", "the matched and group lines too"}},
          .help = "Writes the month's explained rows of the office, or of every differing office, as explain prints "
                  "them, to a formatted workbook; prints the file's path.",
          .run = runExportExplained,
@@ -61,14 +63,14 @@ std::vector<Verb> exportKinds() {
          .wrongCount = "give explained, YEAR, MONTH and an office name or All"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
-         .options = {kOut},
+         .options = {kOut, kReplace},
          .help = "Writes the months from FROM to TO (YYYY-MM; default: every month held) as trend prints them, with "
                  "a chart, and the office map to Trend_FROM_TO.xlsx; prints the file's path.",
          .run = runExportTrend,
          .database = Database::Open,
          .wrongCount = kFromAndTo},
         {.name = "open-items",
-         .options = {{"as-of", "dd/mm/yyyy", "the day the ages count to (default: today)"}, kOut},
+         .options = {{"as-of", "dd/mm/yyyy", "the day the ages count to (default: today)"}, kOut, kReplace},
          .help = "Writes Open_Items_<dd-mm-yyyy>.xlsx: the open items as open-items lists them, after a line per age "
                  "bucket; prints the file's path.",
          .run = runExportOpenItems,
@@ -76,7 +78,7 @@ std::vector<Verb> exportKinds() {
          .wrongCount = "open-items takes no arguments but --as-of and --out"},
         {.name = "statement",
          .arguments = {{"YEAR"}, {"MONTH"}},
-         .options = {kNow, kOut},
+         .options = {kNow, kOut, kReplace},
          .help = "Writes <Month>_<Year>_Statement.xlsx: the month's statement and the roll-forward of its open items "
                  "as statement prints them, with the title, period and scope lines, the line saying when it was "
                  "closed and by whom with the first 16 digits of its digest (or reopened, or computed and not "

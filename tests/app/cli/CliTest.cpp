@@ -149,7 +149,7 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
         {{"export"},
          "export: give consolidated, detailed or unmatched, YEAR and MONTH (or explained, YEAR, MONTH, "
          "OFFICE)"},
-        {{"export", "trend", "--matched"}, "export: trend takes only --out"},
+        {{"export", "trend", "--matched"}, "export: trend takes only --out and --yes"},
     };
     const std::string path = m_dir.file("untouched.db");
     for (const Case& c : cases) {
