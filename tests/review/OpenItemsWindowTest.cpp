@@ -19,6 +19,7 @@
 #include "app/gui/MainForm.h"
 #include "compare/ExplainWindow.h"
 #include "notes/NoteDialog.h"
+#include "notes/Notes.h"
 #include "review/OpenItemsWindow.h"
 #include "review/ReviewDatabase.h"
 #include "support/Handshake.h"
@@ -43,6 +44,10 @@ class OpenItemsWindowTest : public ::testing::Test {
         db.importBank(
             {ReviewDatabase::entry("T1", "03/04/2025", "3000"), ReviewDatabase::entry("T2", "09/04/2025", "80")});
         db.importOrv({ReviewDatabase::entry("A1", "09/04/2025", "79.50")});
+        // An open note as long as a note may be: its column must not push Hint out of sight.
+        vesk::notes::setNote(db.connection(), vesk::notes::Side::Orv, "A1",
+                             {vesk::notes::Status::Open, std::string(vesk::notes::kLongestNote, 'w')}, "ravi",
+                             {2025, 5, 1});
         db.connection().close();
     }
 
@@ -93,6 +98,8 @@ TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(0));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    const int hint = grid->model()->columnCount() - 1;
+    EXPECT_LT(grid->columnViewportPosition(hint) + 40, grid->viewport()->width());
 
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     ASSERT_NE(copied, nullptr);
@@ -101,8 +108,8 @@ TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
         "Month\tOffice Name\tKind\tSide\tDate\tID\tAmount\tClass\tAge\tBucket\tStatus\tNote\tHint\n"
         "2025-04\tHill SO\tDeposit\tVESK\t03/04/2025\tT1\t3,000.00\tOnly in VESK\t37\t31-60\t\t\t\n"
         "2025-04\tHill SO\tDeposit\tVESK\t09/04/2025\tT2\t80.00\tAmounts differ\t31\t31-60\t\t\tORV A1 is 0.50 less\n"
-        "2025-04\tHill SO\tDeposit\tORV\t09/04/2025\tA1\t79.50\tAmounts differ\t31\t31-60\t\t\tVESK T2 is 0.50 "
-        "more\n");
+        "2025-04\tHill SO\tDeposit\tORV\t09/04/2025\tA1\t79.50\tAmounts differ\t31\t31-60\tOpen\t" +
+            std::string(vesk::notes::kLongestNote, 'w') + "\tVESK T2 is 0.50 more\n");
     const QString html = copied->html();
     EXPECT_TRUE(html.contains("<tr><th>Month</th><th>Office Name</th>")) << html.toStdString();
     EXPECT_EQ(html.count("<tr><td>2025-04</td><td>Hill SO</td>"), 3) << html.toStdString();
@@ -118,7 +125,8 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     auto* grid = window->findChild<QTableView*>("grdOpenItems");
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(rowText(grid, 2).toStdString(),
-              "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amounts differ|31|31-60|||VESK T2 is 0.50 more");
+              "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amounts differ|31|31-60|Open|" +
+                  std::string(vesk::notes::kLongestNote, 'w') + "|VESK T2 is 0.50 more");
     // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);

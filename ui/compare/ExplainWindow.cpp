@@ -195,7 +195,7 @@ void ExplainWindow::writeNote() {
 
 void ExplainWindow::showOutcome() {
     render();
-    m_grid->resizeColumnsToContents();
+    fitListColumns(m_grid);
     if (!m_logic.busy()) emit explained();
 }
 

@@ -73,7 +73,7 @@ void HistoryWindow::showRecords() {
 
 void HistoryWindow::refresh() {
     m_model.setResult(m_records.grid(m_all->isChecked()));
-    m_grid->resizeColumnsToContents();
+    fitListColumns(m_grid);
     m_grid->setCurrentIndex({});  // no cell picked until the person picks one
     // Wide enough for every column, the whole hash included, as far as the screen allows.
     const QMargins margins = layout()->contentsMargins();

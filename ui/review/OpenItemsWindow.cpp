@@ -138,7 +138,7 @@ void OpenItemsWindow::render() {
     m_heading->setText(QString::fromStdString(m_logic.heading()));
     m_headline->setText(m_logic.busy() ? QString("Listing....") : QString::fromStdString(m_logic.headline()));
     m_model.setRows(itemRows(m_logic.items()));
-    m_grid->resizeColumnsToContents();
+    fitListColumns(m_grid);
     showBusy(this, m_logic.busy());
 }
 

@@ -273,7 +273,7 @@ void StatementWindow::render() {
              int(review::StatementLine::CarriedForward) - int(review::StatementLine::BroughtForward) + 1);
     fillModel(m_items, m_logic.items(), {kItemAmountColumn});
     keySortedItems(m_items);
-    m_itemsGrid->resizeColumnsToContents();
+    fitListColumns(m_itemsGrid);
     m_closeMonth->setEnabled(m_logic.closeEnabled());
     m_closeMonth->setToolTip(QString::fromStdString(m_logic.closeRefusedText()));
     m_reopenMonth->setEnabled(m_logic.reopenEnabled());

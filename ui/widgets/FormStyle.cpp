@@ -5,10 +5,13 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -65,6 +68,14 @@ QFont gridFont(bool bold) {
     f.setPointSize(8);
     f.setBold(bold);
     return f;
+}
+
+void fitListColumns(QTableView* grid) {
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->resizeColumnsToContents();
+    const int widest = std::max(twips(3000), grid->viewport()->width() / 4);
+    for (int c = 0; c + 1 < grid->horizontalHeader()->count(); ++c)
+        if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,

@@ -18,6 +18,8 @@ class QBoxLayout;
 class QDialog;
 class QLineEdit;
 
+class QTableView;
+
 namespace vesk::gui {
 
 /// A colour of the palette for Qt, and as a style sheet writes it: "rgb(255, 0, 0)".
@@ -34,6 +36,11 @@ QFont formFont(const QString& family, int pointSize, bool bold = false, bool ita
 /// The comparison grids' face: narrow figures, so that amounts of eight figures and their
 /// decimals fit the designed column widths.
 QFont gridFont(bool bold = false);
+
+/// Sizes a list's columns to their contents, none wider than a share of the grid, so that a
+/// long note or hint cannot push the columns after it out of sight (the whole text is in the
+/// cell's tip); the last column takes whatever room is left.
+void fitListColumns(QTableView* grid);
 
 /// A command button in the graphical style with the shared back colour.
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
