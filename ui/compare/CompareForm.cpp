@@ -332,9 +332,7 @@ void CompareForm::openMonth(int year, int month, const std::string& office) {
 void CompareForm::showLeftOut() {
     if (!m_logic.leftOut()) return;
     m_leftOutWindow->refresh();
-    m_leftOutWindow->show();
-    m_leftOutWindow->raise();
-    m_leftOutWindow->activateWindow();
+    showOverOpener(m_leftOutWindow);
 }
 
 void CompareForm::explainChosenOffice() {

@@ -100,9 +100,7 @@ ExplainWindow::~ExplainWindow() = default;
 void ExplainWindow::explain(const compare::ExplainRequest& request) {
     compare::ExplainScreen::Job job = m_logic.open(request);
     render();
-    show();
-    raise();
-    activateWindow();
+    showOverOpener(this);
 
     m_work.start<compare::ExplainScreen::Explained>(
         std::move(job.run),

@@ -66,9 +66,7 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle, const hist
 
 void HistoryWindow::showRecords() {
     refresh();
-    show();
-    raise();
-    activateWindow();
+    showOverOpener(this);
 }
 
 void HistoryWindow::refresh() {

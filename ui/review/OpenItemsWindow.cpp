@@ -90,9 +90,7 @@ void OpenItemsWindow::showItems() {
         m_asOf->setDate(QDate(today.year, today.month, today.day));
     }
     list(dayOf(m_asOf->date()));
-    show();
-    raise();
-    activateWindow();
+    showOverOpener(this);
 }
 
 void OpenItemsWindow::listChosenDay() { list(dayOf(m_asOf->date())); }

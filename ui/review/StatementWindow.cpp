@@ -186,9 +186,7 @@ StatementWindow::~StatementWindow() {
 
 void StatementWindow::openMonth(std::optional<Period> month) {
     run(m_logic.open(month));
-    show();
-    raise();
-    activateWindow();
+    showOverOpener(this);
 }
 
 void StatementWindow::chooseMonth() {

@@ -138,9 +138,7 @@ void TrendWindow::open() {
         const QRect room = screen()->availableGeometry();
         resize(std::min(width(), room.width() - 40), std::min(height(), room.height() - 60));
     }
-    show();
-    raise();
-    activateWindow();
+    showOverOpener(this);
     run(m_logic.load());
 }
 

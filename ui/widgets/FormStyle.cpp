@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <algorithm>
 #include <cmath>
@@ -76,6 +77,25 @@ void fitListColumns(QTableView* grid) {
     const int widest = std::max(twips(3000), grid->viewport()->width() / 4);
     for (int c = 0; c + 1 < grid->horizontalHeader()->count(); ++c)
         if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
+}
+
+void showOverOpener(QWidget* window) {
+    const char* const placed = "shownOverOpener";
+    QWidget* opener = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!window->property(placed).toBool() && opener && opener->isVisible()) {
+        QRect r(QPoint(), window->frameGeometry().size());
+        r.moveCenter(opener->frameGeometry().center());
+        if (const QScreen* screen = opener->screen()) {
+            const QRect room = screen->availableGeometry();
+            r.moveLeft(std::max(room.left(), std::min(r.left(), room.right() + 1 - r.width())));
+            r.moveTop(std::max(room.top(), std::min(r.top(), room.bottom() + 1 - r.height())));
+        }
+        window->move(r.topLeft());
+        window->setProperty(placed, true);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,

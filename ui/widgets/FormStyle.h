@@ -42,6 +42,10 @@ QFont gridFont(bool bold = false);
 /// cell's tip); the last column takes whatever room is left.
 void fitListColumns(QTableView* grid);
 
+/// Shows a window in front and active: the first time over the window that opened it (within
+/// the screen), where a window manager would put it anywhere; after that where it was left.
+void showOverOpener(QWidget* window);
+
 /// A command button in the graphical style with the shared back colour.
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                         const QFont& font);

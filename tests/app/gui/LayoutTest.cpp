@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
@@ -104,6 +105,27 @@ TEST_F(LayoutTest, BackFindsTheMenuWhereItWasLeftAndAFormComesBackWhereItWas) {
         ASSERT_TRUE(menu.isVisible());
         EXPECT_EQ(menu.pos(), menuAt);
     }
+}
+
+// A window a form opens shows over it the first time, within the screen, and then where it was left.
+TEST_F(LayoutTest, AWindowOpensOverTheWindowThatOpenedIt) {
+    QWidget opener;
+    opener.setGeometry(200, 150, 400, 300);
+    opener.show();
+    auto* opened = new QWidget(&opener, Qt::Window);
+    opened->resize(200, 100);
+    vesk::gui::showOverOpener(opened);
+    EXPECT_LE((opened->frameGeometry().center() - opener.frameGeometry().center()).manhattanLength(), 4);
+    opened->hide();
+    opened->move(10, 20);
+    vesk::gui::showOverOpener(opened);
+    EXPECT_EQ(opened->pos(), QPoint(10, 20));
+
+    auto* wide = new QWidget(&opener, Qt::Window);
+    const QRect room = opener.screen()->availableGeometry();
+    wide->resize(room.width() - 10, 100);
+    vesk::gui::showOverOpener(wide);
+    EXPECT_TRUE(room.contains(wide->frameGeometry())) << wide->frameGeometry().x();
 }
 
 TEST_F(LayoutTest, OnASmallScaledScreenAFormScrollsToEveryControl) {
