@@ -98,6 +98,8 @@ TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(0));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    // The headline wraps between its parts only.
+    EXPECT_FALSE(window->findChild<QLabel*>("lblHeadline")->text().contains("items, "));
     const int hint = grid->model()->columnCount() - 1;
     EXPECT_LT(grid->columnViewportPosition(hint) + 40, grid->viewport()->width());
 

@@ -199,7 +199,7 @@ void ExplainWindow::showOutcome() {
 
 void ExplainWindow::render() {
     m_heading->setText(QString::fromStdString(m_logic.heading()));
-    m_headline->setText(m_logic.busy() ? QString("Explaining....") : QString::fromStdString(m_logic.headline()));
+    m_headline->setText(m_logic.busy() ? QString("Explaining....") : partsLine(m_logic.headline()));
     {
         const QSignalBlocker quiet(m_matched);
         m_matched->setChecked(m_logic.showMatched());

@@ -134,7 +134,7 @@ void OpenItemsWindow::showOutcome() {
 
 void OpenItemsWindow::render() {
     m_heading->setText(QString::fromStdString(m_logic.heading()));
-    m_headline->setText(m_logic.busy() ? QString("Listing....") : QString::fromStdString(m_logic.headline()));
+    m_headline->setText(m_logic.busy() ? QString("Listing....") : partsLine(m_logic.headline()));
     m_model.setRows(itemRows(m_logic.items()));
     fitListColumns(m_grid);
     showBusy(this, m_logic.busy());

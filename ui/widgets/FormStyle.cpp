@@ -79,6 +79,13 @@ void fitListColumns(QTableView* grid) {
         if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
 }
 
+QString partsLine(const std::string& headline) {
+    const QString separator = QString::fromUtf8(" \u00b7 ");
+    QStringList parts = QString::fromStdString(headline).split(separator);
+    for (QString& part : parts) part.replace(' ', QChar(0x00a0));
+    return parts.join(separator);
+}
+
 void showOverOpener(QWidget* window) {
     const char* const placed = "shownOverOpener";
     QWidget* opener = window->parentWidget() ? window->parentWidget()->window() : nullptr;

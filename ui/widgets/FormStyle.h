@@ -42,6 +42,10 @@ QFont gridFont(bool bold = false);
 /// cell's tip); the last column takes whatever room is left.
 void fitListColumns(QTableView* grid);
 
+/// A headline of parts joined by " · ", for a label that wraps: lines break only between the
+/// parts, never inside one ("27 items, 740,213.46" stays together).
+QString partsLine(const std::string& headline);
+
 /// Shows a window in front and active: the first time over the window that opened it (within
 /// the screen), where a window manager would put it anywhere; after that where it was left.
 void showOverOpener(QWidget* window);
