@@ -203,6 +203,13 @@ std::string noteRowDetails(const ExplainedLine& line) {
            dot + formatAmount(line.amount, Grouping::Thousands) + dot + pairClassTag(line.cls);
 }
 
+std::string rowDetailText(const ExplainedLine& line) {
+    const std::string hint = hintText(line.hint);
+    std::string text = noteRowDetails(line) + "\nHint: " + (hint.empty() ? "none" : hint);
+    if (line.note) text += "\nNote (" + std::string(notes::statusText(line.note->status)) + "): " + line.note->text;
+    return text;
+}
+
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines) {
     const ExplanationTotals t = explanationTotals(lines);
     const std::string dot = " \u00b7 ";

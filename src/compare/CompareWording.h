@@ -95,6 +95,9 @@ std::vector<std::string> explainCells(const ExplainedLine& line);
 /// What a note is on, as its dialog names it: "Hill SO · Deposit · VESK · 09/04/2025 ·
 /// 1,280.00 · Amounts differ".
 std::string noteRowDetails(const ExplainedLine& line);
+/// The pane under a grid of lines: the row as noteRowDetails names it, then "Hint: " and the
+/// whole hint ("none" without one), then "Note (open): " and its text when it has one.
+std::string rowDetailText(const ExplainedLine& line);
 /// What a listing adds up to: "Only in VESK: 2 rows, 12,500.00 · Only in ORV: 1 row, 500.00
 /// · Amounts differ: 1 pair, 7.50 · Timing: 2 pairs · Matched: 176 rows".
 std::string explanationHeadline(const std::vector<ExplainedLine>& lines);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "compare/CompareWording.h"
 #include "core/Amount.h"
@@ -146,16 +147,16 @@ const std::vector<std::string>& statementHeaders() {
     return kHeaders;
 }
 
-std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures) {
-    return {statementLineText(line), formatAmount(figures.deposits), formatAmount(figures.withdrawals),
-            figures.rows ? std::to_string(*figures.rows) : ""};
+std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures, Grouping grouping) {
+    return {statementLineText(line), formatAmount(figures.deposits, grouping),
+            formatAmount(figures.withdrawals, grouping), figures.rows ? std::to_string(*figures.rows) : ""};
 }
 
 std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
-                                                    StatementLine to) {
+                                                    StatementLine to, Grouping grouping) {
     std::vector<std::vector<std::string>> rows;
     for (std::size_t l = std::size_t(from); l <= std::size_t(to); ++l)
-        rows.push_back(statementCells(kStatementLines[l], statement.line(kStatementLines[l])));
+        rows.push_back(statementCells(kStatementLines[l], statement.line(kStatementLines[l]), grouping));
     return rows;
 }
 
@@ -206,6 +207,17 @@ std::vector<std::string> statementItemCells(const StatementItem& item) {
     cell(ItemCell::Note) = noted ? now->note->text : "";
     cell(ItemCell::How) = item.how ? clearedByText(*item.how) : "";
     return cells;
+}
+
+std::vector<std::vector<std::string>> groupedItems(std::vector<std::vector<std::string>> items) {
+    for (std::vector<std::string>& cells : items) {
+        if (cells.size() <= std::size_t(ItemCell::Amount)) continue;
+        std::string& amount = cells[std::size_t(ItemCell::Amount)];
+        char* end = nullptr;
+        const double value = std::strtod(amount.c_str(), &end);
+        if (!amount.empty() && *end == '\0') amount = formatAmount(value, Grouping::Thousands);
+    }
+    return items;
 }
 
 std::string noRowsForStatementText(Period period) {

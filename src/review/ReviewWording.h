@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Amount.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
@@ -53,11 +54,13 @@ std::string openItemsFileName(long long asOf);
 const char* statementLineText(StatementLine line);
 /// Line, Deposits, Withdrawals, Rows.
 const std::vector<std::string>& statementHeaders();
-/// A line's cells: its name, the amounts as compare prints them, the rows (empty where none).
-std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures);
+/// A line's cells: its name, the amounts as compare prints them (the window groups their
+/// thousands), the rows (empty where none).
+std::vector<std::string> statementCells(StatementLine line, const StatementFigures& figures,
+                                        Grouping grouping = Grouping::None);
 /// The cells of the statement's lines from..to: one of its blocks as every view shows it.
 std::vector<std::vector<std::string>> statementRows(const MonthStatement& statement, StatementLine from,
-                                                    StatementLine to);
+                                                    StatementLine to, Grouping grouping = Grouping::None);
 /// An item's cells, in the order the statement lists them.
 enum class ItemCell { State, Since, Side, Id, Date, Office, Kind, Amount, Class, Status, Note, How };
 inline constexpr std::size_t kItemCellCount = std::size_t(ItemCell::How) + 1;
@@ -68,6 +71,9 @@ const char* clearedByText(ClearedBy how);
 /// An item's cells: State "cleared" or "carried forward", Since YYYY-MM, the amount signed as
 /// the statement signs it, Class and Status as they are now, How for a cleared item.
 std::vector<std::string> statementItemCells(const StatementItem& item);
+/// The items' cells with their amounts' thousands separated, as the window and the printout
+/// show them; a closed month's items are kept as text, so the amount is read back from it.
+std::vector<std::vector<std::string>> groupedItems(std::vector<std::vector<std::string>> items);
 /// "No bank rows or ORV entries are held for April 2025."
 std::string noRowsForStatementText(Period period);
 

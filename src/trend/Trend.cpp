@@ -109,20 +109,39 @@ Trend trendOf(store::Connection& db, const compare::Scope& scope, const std::opt
         auto [at, added] = cells.try_emplace(key, trend.months.size());
         at->second[m] = office.total();
     }
+    for (auto& [key, toExplain] : cells)
+        trend.offices.push_back({std::get<1>(key), std::get<2>(key), std::get<0>(key), std::move(toExplain), {}, 0});
+    std::stable_sort(trend.offices.begin(), trend.offices.end(),
+                     [](const OfficeTrend& a, const OfficeTrend& b) { return lessNoCase(a.name, b.name); });
+    // An item counts for the first office of its name the map lists; offices the comparison
+    // never lists have no row to count it in.
+    std::map<std::string, std::size_t> officeAt;
+    for (std::size_t o = trend.offices.size(); o-- > 0;) officeAt[trend.offices[o].name] = o;
+    std::vector<std::vector<store::ExactSum>> officeOpen(trend.offices.size(),
+                                                         std::vector<store::ExactSum>(trend.months.size()));
     // Every item open today, whenever it arose: each counts in its own month.
     const long long lastDay = daysFromCivil(kLastYear, 12, 31);
-    for (const review::OpenItem& item : review::openItems(db, lastDay, review::ItemHints::Without).items)
-        if (const auto at = monthAt.find(monthOfDay(item.line.day).key()); at != monthAt.end())
-            sums[at->second].open.add(std::fabs(item.line.amount));
+    for (const review::OpenItem& item : review::openItems(db, lastDay, review::ItemHints::Without).items) {
+        const auto at = monthAt.find(monthOfDay(item.line.day).key());
+        if (at == monthAt.end()) continue;
+        const double amount = std::fabs(item.line.amount);
+        sums[at->second].open.add(amount);
+        if (const auto office = officeAt.find(item.line.office); office != officeAt.end())
+            officeOpen[office->second][at->second].add(amount);
+    }
+    for (std::size_t o = 0; o < trend.offices.size(); ++o) {
+        store::ExactSum total;
+        for (const store::ExactSum& month : officeOpen[o]) {
+            trend.offices[o].open.push_back(month.total());
+            total.add(month.total());
+        }
+        trend.offices[o].openTotal = total.total();
+    }
     for (std::size_t m = 0; m < trend.months.size(); ++m) {
         for (std::size_t k = 0; k < sums[m].sums.size(); ++k) trend.months[m].sums[k] = sums[m].sums[k].total();
         trend.months[m].toExplain = sums[m].toExplain.total();
         trend.months[m].open = sums[m].open.total();
     }
-    for (auto& [key, toExplain] : cells)
-        trend.offices.push_back({std::get<1>(key), std::get<2>(key), std::get<0>(key), std::move(toExplain)});
-    std::stable_sort(trend.offices.begin(), trend.offices.end(),
-                     [](const OfficeTrend& a, const OfficeTrend& b) { return lessNoCase(a.name, b.name); });
     return trend;
 }
 

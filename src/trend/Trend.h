@@ -43,6 +43,9 @@ struct OfficeTrend {
     std::string name;
     /// Its To Explain in each month of the trend; none where it agrees or has no bank rows.
     std::vector<std::optional<double>> toExplain;
+    /// Its open items in each month, counted as the month's open is; 0 where none.
+    std::vector<double> open;
+    double openTotal = 0;  ///< over the months of the trend
 };
 
 struct Trend {

@@ -13,7 +13,7 @@ namespace vesk::trend {
 const std::vector<std::string>& monthHeaders() {
     static const std::vector<std::string> kHeaders = {"Month",    "Offices",        "Differing", "VESK Dep",
                                                       "ORV Dep",  "Diff Dep",       "VESK Wdl",  "ORV Wdl",
-                                                      "Diff Wdl", kToExplainHeader, "Open"};
+                                                      "Diff Wdl", kToExplainHeader, kOpenHeader};
     return kHeaders;
 }
 
@@ -53,8 +53,9 @@ std::string monthHoverText(const std::string& label, int offices, int differing,
            std::to_string(offices) + " offices";
 }
 
-std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount) {
-    return office + ", " + label + (amount.empty() ? ": agrees, or has no bank rows" : ": " + amount + " to explain");
+std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount, double open) {
+    return office + ", " + label + (amount.empty() ? ": agrees, or has no bank rows" : ": " + amount + " to explain") +
+           "\nOpen: " + formatAmount(open, Grouping::Thousands);
 }
 
 }  // namespace vesk::trend

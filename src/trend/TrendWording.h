@@ -16,8 +16,10 @@ namespace vesk::trend {
 const std::vector<std::string>& monthHeaders();
 /// The month table's column the chart draws.
 inline constexpr const char* kToExplainHeader = "To Explain";
-/// The office map's first header; a column per month follows.
+/// The office map's first header; a column per month follows, then Open.
 inline constexpr const char* kOfficeHeader = "Office Name";
+/// The month table's last column, and the office map's: the open items' amounts.
+inline constexpr const char* kOpenHeader = "Open";
 
 /// "2025-04": how the command line and the workbook name a month.
 std::string monthText(const compare::Period& month);
@@ -64,8 +66,9 @@ inline constexpr const char* kPrintCaption = "Print…";
 std::string statusText(const compare::Scope& scope, std::size_t months, std::size_t offices);
 /// What hovering over a month of the chart shows.
 std::string monthHoverText(const std::string& label, int offices, int differing, double toExplain, double open);
-/// What hovering over a cell of the map shows.
-std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount);
+/// What hovering over a cell of the map shows: its To Explain (`amount`, "" when none) and
+/// the office's open items of the month.
+std::string cellHoverText(const std::string& office, const std::string& label, const std::string& amount, double open);
 
 // Its messages are the comparison's (CompareWording): "No data to export.", where an export
 // was saved, "Error: ..." and "Export Error: ...".

@@ -79,11 +79,13 @@ void writeMonths(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport
 }
 
 void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExport& c) {
-    const int columns = int(trend.months.size()) + 1;
-    writeTitles(w, kOfficeSheetTitle, c, columns);
+    const int columns = int(trend.months.size()) + 1;  // the name and the months, shaded
+    const int openColumn = columns + 1;
+    writeTitles(w, kOfficeSheetTitle, c, openColumn);
     w.writeText(kHeaderRow, 1, kOfficeHeader, header());
     for (std::size_t m = 0; m < trend.months.size(); ++m)
         w.writeText(kHeaderRow, int(m) + 2, monthText(trend.months[m].month), header());
+    w.writeText(kHeaderRow, openColumn, kOpenHeader, header());
     int row = kFirstRow;
     for (const OfficeTrend& office : trend.offices) {
         w.writeText(row, 1, office.name, bordered());
@@ -93,6 +95,7 @@ void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExpor
             else
                 w.writeBlank(row, int(m) + 2, bordered());
         }
+        w.writeNumber(row, openColumn, office.openTotal, bordered(kAmountFormat));
         ++row;
     }
     if (row > kFirstRow) w.colourScale(kFirstRow, 2, row - 1, columns, kAgrees, palette::kDifference);

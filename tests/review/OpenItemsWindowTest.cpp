@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -129,6 +130,18 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     EXPECT_EQ(rowText(grid, 2).toStdString(),
               "2025-04|Hill SO|Deposit|ORV|09/04/2025|A1|79.50|Amounts differ|31|31-60|Open|" +
                   std::string(vesk::notes::kLongestNote, 'w') + "|VESK T2 is 0.50 more");
+    // The pane under the grid holds the current row in full; no row, nothing.
+    const auto detail = [](QWidget* w) {
+        const auto* pane = w->findChild<QPlainTextEdit*>("txtHintDetail");
+        return pane ? pane->toPlainText() : QString("no pane");
+    };
+    grid->setCurrentIndex(grid->model()->index(2, 0));
+    EXPECT_EQ(detail(window).toStdString(),
+              "Hill SO \u00b7 Deposit \u00b7 ORV \u00b7 09/04/2025 \u00b7 79.50 \u00b7 "
+              "Amounts differ\nHint: VESK T2 is 0.50 more\nNote (Open): " +
+                  std::string(vesk::notes::kLongestNote, 'w'));
+    grid->setCurrentIndex({});
+    EXPECT_EQ(detail(window), "");
     // The button reaches the export (what it writes is the screen's test).
     window->logic().setOutputFolder(dir.file("out"));
     window->logic().setOpenWhenSaved(false);
@@ -162,6 +175,12 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     EXPECT_EQ(rowText(lines, 0).toStdString(),
               "Hill SO|Deposit|VESK|03/04/2025|T1|3,000.00|Only in VESK|||Explained|credited by the "
               "bank twice|");
+    lines->setCurrentIndex(lines->model()->index(0, 0));
+    EXPECT_EQ(detail(explain).toStdString(),
+              "Hill SO \u00b7 Deposit \u00b7 VESK \u00b7 03/04/2025 \u00b7 3,000.00 \u00b7 Only in VESK\nHint: "
+              "none\nNote (Explained): credited by the bank twice");
+    lines->setCurrentIndex({});
+    EXPECT_EQ(detail(explain), "");
 
     // The list follows: the explained deposit is gone.
     ASSERT_TRUE(listed(window));

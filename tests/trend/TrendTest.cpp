@@ -88,6 +88,18 @@ TEST_F(TrendTest, EachHeldMonthSumsItsListedOfficesAsTheComparisonDoes) {
     EXPECT_EQ(officeLines(t),
               (std::vector<std::string>{"Alpha SO | - | - | 5.50 | - | -", "Beta SO | 10.00 | - | 10.00 | - | -",
                                         "delta SO | - | - | 3.00 | - | -", "Gamma SO | 5.00 | - | - | - | -"}));
+    // Each office's open items as the month counts them (Alpha's March receipt too, where it
+    // has no bank rows), then over the months.
+    std::vector<std::string> open;
+    for (const OfficeTrend& o : t.offices) {
+        std::string line = o.name;
+        for (double amount : o.open) line += " | " + formatAmount(amount);
+        open.push_back(line + " | " + formatAmount(o.openTotal));
+    }
+    EXPECT_EQ(open, (std::vector<std::string>{"Alpha SO | 0.00 | 30.00 | 545.50 | 0.00 | 0.00 | 575.50",
+                                              "Beta SO | 90.00 | 0.00 | 10.00 | 0.00 | 0.00 | 100.00",
+                                              "delta SO | 0.00 | 0.00 | 3.00 | 0.00 | 0.00 | 3.00",
+                                              "Gamma SO | 5.00 | 0.00 | 0.00 | 0.00 | 0.01 | 5.01"}));
 }
 
 TEST_F(TrendTest, ARangeTakesTheHeldMonthsFromItsFirstToItsLastMonth) {
@@ -262,11 +274,11 @@ TEST(TrendWorkbook, HoldsTheMonthsWithTheirChartAndTheMapShaded) {
                                             "Period : February 2025 to July 2025",
                                             "Offices Under Hill Division",
                                             "",
-                                            "Office Name|2025-02|2025-03|2025-04|2025-05|2025-07",
-                                            "Alpha SO|||5.5",
-                                            "Beta SO|10||10",
-                                            "delta SO|||3",
-                                            "Gamma SO|5",
+                                            "Office Name|2025-02|2025-03|2025-04|2025-05|2025-07|Open",
+                                            "Alpha SO|||5.5|||575.5",
+                                            "Beta SO|10||10|||100",
+                                            "delta SO|||3|||3",
+                                            "Gamma SO|5|||||5.01",
                                         }));
 
     // The chart is one of the sheet's, reading the table's cells: To Explain as columns,
@@ -327,11 +339,11 @@ TEST(TrendVerbs, PrintTheMonthsAndTheMapOfOfficesAndExportThem) {
              "2025-04\t4\t3\t235.50\t225.00\t10.50\t73.00\t75.00\t-2.00\t18.50\t558.50\n"},
         {{"trend", "--offices"},
          cli::kExitOk,
-         "Office Name\t2025-02\t2025-03\t2025-04\t2025-05\t2025-07\n"
-         "Alpha SO\t\t\t5.50\t\t\n"
-         "Beta SO\t10.00\t\t10.00\t\t\n"
-         "delta SO\t\t\t3.00\t\t\n"
-         "Gamma SO\t5.00\t\t\t\t\n"},
+         "Office Name\t2025-02\t2025-03\t2025-04\t2025-05\t2025-07\tOpen\n"
+         "Alpha SO\t\t\t5.50\t\t\t575.50\n"
+         "Beta SO\t10.00\t\t10.00\t\t\t100.00\n"
+         "delta SO\t\t\t3.00\t\t\t3.00\n"
+         "Gamma SO\t5.00\t\t\t\t\t5.01\n"},
         // The range's refusal passes through both verbs.
         {{"trend", "2025-05", "2025-04"}, cli::kExitUsage, "", "FROM 2025-05 is after TO 2025-04."},
         {{"export", "trend", "2025-05", "2025-04"}, cli::kExitUsage, "", "FROM 2025-05 is after TO 2025-04."},
@@ -490,6 +502,8 @@ TEST_F(TrendScreenTest, ACellLeadsToItsMonthsComparisonOnlyWhereItHasSomethingTo
         EXPECT_EQ(target->office, c.target->second);
     }
     EXPECT_EQ(screen.hoverText(2), "Apr 2025\nTo Explain: 18.50\nOpen: 558.50\nDiffering: 3 of 4 offices");
+    EXPECT_EQ(screen.view().map[0].cells[2].hover, "Alpha SO, Apr 2025: 5.50 to explain\nOpen: 545.50");
+    EXPECT_EQ(screen.view().map[0].cells[1].hover, "Alpha SO, Mar 2025: agrees, or has no bank rows\nOpen: 30.00");
     EXPECT_EQ(screen.hoverText(5), "");
     EXPECT_EQ(screen.hoverText(-1), "");
 }

@@ -82,6 +82,8 @@ TEST_F(TrendWindowTest, TheMenuOpensTheChartAndMapWhoseCellsOpenTheirMonthCompar
     // reds, nothing where an office agrees (Alpha in February).
     const auto shade = [&](int row, int column) { return model->data(cell(row, column), Qt::BackgroundRole); };
     EXPECT_EQ(model->data(cell(1, 0)).toString(), "10.00");
+    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), "Open");  // over the months shown
+    EXPECT_EQ(model->data(cell(1, 5)).toString(), "100.00");
     EXPECT_EQ(shade(1, 0).value<QBrush>().color(), QColor(255, 0, 0));
     EXPECT_LT(shade(1, 0).value<QBrush>().color().green(), shade(0, 2).value<QBrush>().color().green());
     EXPECT_FALSE(shade(0, 0).isValid());

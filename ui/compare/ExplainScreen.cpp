@@ -250,4 +250,9 @@ std::optional<std::string> ExplainScreen::exportRows() {
     });
 }
 
+std::string ExplainScreen::detailText(std::optional<std::size_t> shownRow) const {
+    if (!shownRow || *shownRow >= m_shown.size()) return "";
+    return rowDetailText(m_shown[*shownRow]);
+}
+
 }  // namespace vesk::compare

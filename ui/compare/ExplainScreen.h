@@ -71,6 +71,8 @@ class ExplainScreen {
     /// The grid's rows: the rows of a pair or a group together, in the order they begin.
     const std::vector<ExplainedLine>& shown() const { return m_shown; }
     bool showMatched() const { return m_showMatched; }
+    /// The pane under the grid: the shown row in full, its whole hint and note; "" for none.
+    std::string detailText(std::optional<std::size_t> shownRow) const;
 
     /// "Show matched rows".
     void showMatchedRows(bool checked);

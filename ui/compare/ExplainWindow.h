@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPlainTextEdit;
 class QSortFilterProxyModel;
 class QTableView;
 class QThread;
@@ -56,6 +57,8 @@ class ExplainWindow : public QWidget {
     /// Draws a job's outcome, and says so once the latest one is in.
     void showOutcome();
     void render();
+    /// The pane shows the current row in full.
+    void showDetail();
     /// The chosen row (the current one) as a row of the screen's.
     std::optional<std::size_t> chosenRow() const;
     /// Draws the rows explained again after a pair or unpair, the selection where it stood.
@@ -69,6 +72,7 @@ class ExplainWindow : public QWidget {
     QLabel* m_heading;
     QLabel* m_headline;
     QTableView* m_grid;
+    QPlainTextEdit* m_detail;
     QCheckBox* m_matched;
     std::string m_databasePath;
     WorkThreads m_work{this};  // last: waited for before the rest goes

@@ -61,4 +61,9 @@ std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t 
     return compare::ExplainRequest{{y, m}, line.office, std::nullopt};
 }
 
+std::string OpenItemsScreen::detailText(std::optional<std::size_t> row) const {
+    if (!row || *row >= m_items.items.size()) return "";
+    return compare::rowDetailText(m_items.items[*row].line);
+}
+
 }  // namespace vesk::review

@@ -39,6 +39,8 @@ class OpenItemsScreen {
     /// What each bucket adds up to; empty while busy.
     std::string headline() const;
     const std::vector<OpenItem>& items() const { return m_items.items; }
+    /// The pane under the grid: the item in full, its whole hint and note; "" for none.
+    std::string detailText(std::optional<std::size_t> row) const;
 
     /// Export to Excel: the saved file, or none.
     std::optional<std::string> exportItems();

@@ -11,6 +11,7 @@
 
 class QDateEdit;
 class QLabel;
+class QPlainTextEdit;
 class QSortFilterProxyModel;
 class QTableView;
 
@@ -47,6 +48,8 @@ class OpenItemsWindow : public QWidget {
     /// Draws a job's outcome, and says so once the latest one is in.
     void showOutcome();
     void render();
+    /// The pane shows the current row in full.
+    void showDetail();
 
     FormPrompter m_prompter;
     std::string m_databasePath;
@@ -57,6 +60,7 @@ class OpenItemsWindow : public QWidget {
     QLabel* m_headline;
     QDateEdit* m_asOf;
     QTableView* m_grid;
+    QPlainTextEdit* m_detail;
     ExplainWindow* m_explain = nullptr;
     WorkThreads m_work{this};  // last: waited for before the rest goes
 };

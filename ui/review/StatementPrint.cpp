@@ -38,17 +38,18 @@ class StatementPages {
         m_state = shown.stateLine;
         m_statement = {review::kStatementCaption,
                        review::statementHeaders(),
-                       review::statementRows(s, StatementLine::Vesk, StatementLine::Resolved),
+                       review::statementRows(s, StatementLine::Vesk, StatementLine::Resolved, Grouping::Thousands),
                        {1, 2, 3},
                        {}};
-        m_rollForward = {review::kRollForwardCaption,
-                         review::statementHeaders(),
-                         review::statementRows(s, StatementLine::BroughtForward, StatementLine::CarriedForward),
-                         {1, 2, 3},
-                         {}};
+        m_rollForward = {
+            review::kRollForwardCaption,
+            review::statementHeaders(),
+            review::statementRows(s, StatementLine::BroughtForward, StatementLine::CarriedForward, Grouping::Thousands),
+            {1, 2, 3},
+            {}};
         m_items = {review::kStatementItemsCaption,
                    review::statementItemHeaders(),
-                   shown.items,
+                   review::groupedItems(shown.items),
                    {int(review::ItemCell::Amount)},
                    {}};
 

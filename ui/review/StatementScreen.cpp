@@ -96,17 +96,19 @@ std::string StatementScreen::closeRefusedText() const {
 
 std::vector<std::vector<std::string>> StatementScreen::statementRows() const {
     if (!printable()) return {};
-    return review::statementRows(m_shown.shown.statement, StatementLine::Vesk, StatementLine::Resolved);
+    return review::statementRows(m_shown.shown.statement, StatementLine::Vesk, StatementLine::Resolved,
+                                 Grouping::Thousands);
 }
 
 std::vector<std::vector<std::string>> StatementScreen::rollForwardRows() const {
     if (!printable()) return {};
-    return review::statementRows(m_shown.shown.statement, StatementLine::BroughtForward, StatementLine::CarriedForward);
+    return review::statementRows(m_shown.shown.statement, StatementLine::BroughtForward, StatementLine::CarriedForward,
+                                 Grouping::Thousands);
 }
 
-const std::vector<std::vector<std::string>>& StatementScreen::items() const {
-    static const std::vector<std::vector<std::string>> none;
-    return printable() ? m_shown.shown.items : none;
+std::vector<std::vector<std::string>> StatementScreen::items() const {
+    if (!printable()) return {};
+    return groupedItems(m_shown.shown.items);
 }
 
 const ShownStatement* StatementScreen::printable() const {

@@ -59,12 +59,12 @@ class StatementScreen {
     /// Closed on ... by ..., Reopened on ..., Computed on ..., not closed, with what the month
     /// lacks of its imports on a line of its own; what runs while busy; that the month holds no rows.
     std::string stateLine() const;
-    /// Line, Deposits, Withdrawals, Rows of VESK to Resolved, and of the roll-forward; empty
-    /// while busy or when the month holds no rows.
+    /// Line, Deposits, Withdrawals, Rows of VESK to Resolved, and of the roll-forward, the
+    /// amounts' thousands separated; empty while busy or when the month holds no rows.
     std::vector<std::vector<std::string>> statementRows() const;
     std::vector<std::vector<std::string>> rollForwardRows() const;
-    /// The items behind the roll-forward, as the statement lists them.
-    const std::vector<std::vector<std::string>>& items() const;
+    /// The items behind the roll-forward, as the statement lists them, the amounts grouped.
+    std::vector<std::vector<std::string>> items() const;
     /// The statement to print or export: none while busy or when the month holds no rows.
     const ShownStatement* printable() const;
 

@@ -8,7 +8,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -19,15 +18,14 @@
 #include "review/StatementPrint.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
+#include "widgets/GridSortModel.h"
 #include "widgets/ListWindow.h"
 
 namespace vesk::gui {
 
 namespace {
 
-// The items' columns that sort by value rather than by text.
-constexpr int kItemDateColumn = int(review::ItemCell::Date), kItemAmountColumn = int(review::ItemCell::Amount);
-constexpr int kSortKeyRole = Qt::UserRole;
+constexpr int kItemAmountColumn = int(review::ItemCell::Amount);
 
 QStandardItemModel* textModel(QObject* parent, const std::vector<std::string>& headers) {
     auto* model = new QStandardItemModel(0, int(headers.size()), parent);
@@ -49,22 +47,6 @@ void fillModel(QStandardItemModel* model, const std::vector<std::vector<std::str
             items.append(item);
         }
         model->appendRow(items);
-    }
-}
-
-// Dates as yyyymmdd and amounts as numbers, so the items sort as the person reads them.
-void keySortedItems(QStandardItemModel* model) {
-    for (int r = 0; r < model->rowCount(); ++r) {
-        for (int c = 0; c < model->columnCount(); ++c) {
-            QStandardItem* item = model->item(r, c);
-            const QString text = item->text();
-            if (c == kItemDateColumn && text.size() == 10)
-                item->setData(text.mid(6, 4) + text.mid(3, 2) + text.left(2), kSortKeyRole);
-            else if (c == kItemAmountColumn)
-                item->setData(text.toDouble(), kSortKeyRole);
-            else
-                item->setData(text, kSortKeyRole);
-        }
     }
 }
 
@@ -115,9 +97,9 @@ StatementWindow::StatementWindow(const std::string& databasePath, QWidget* paren
     m_lines = textModel(this, review::statementHeaders());
     m_rollForward = textModel(this, review::statementHeaders());
     m_items = textModel(this, review::statementItemHeaders());
-    m_sortedItems = new QSortFilterProxyModel(this);
+    // Dates and grouped amounts sort by their value.
+    m_sortedItems = new GridSortModel(this);
     m_sortedItems->setSourceModel(m_items);
-    m_sortedItems->setSortRole(kSortKeyRole);
 
     const QFont font = formFont("MS Sans Serif", 10);
     m_year = new QComboBox(this);
@@ -270,7 +252,6 @@ void StatementWindow::render() {
     fitBlock(m_rollForwardGrid,
              int(review::StatementLine::CarriedForward) - int(review::StatementLine::BroughtForward) + 1);
     fillModel(m_items, m_logic.items(), {kItemAmountColumn});
-    keySortedItems(m_items);
     fitListColumns(m_itemsGrid);
     m_closeMonth->setEnabled(m_logic.closeEnabled());
     m_closeMonth->setToolTip(QString::fromStdString(m_logic.closeRefusedText()));

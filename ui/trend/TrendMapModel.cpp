@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include "core/Palette.h"
+#include "trend/TrendWording.h"
 
 namespace vesk::gui {
 
@@ -24,13 +25,19 @@ constexpr double kDarkShade = 0.55;
 int TrendMapModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_view.map.size()); }
 
 int TrendMapModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_view.categories.size());
+    if (parent.isValid() || m_view.categories.empty()) return 0;
+    return int(m_view.categories.size()) + 1;  // the months, then Open
 }
 
 QVariant TrendMapModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || std::size_t(index.row()) >= m_view.map.size()) return {};
     const trend::MapRow& row = m_view.map[std::size_t(index.row())];
-    if (std::size_t(index.column()) >= row.cells.size()) return {};
+    if (std::size_t(index.column()) == row.cells.size()) {
+        if (role == Qt::DisplayRole) return QString::fromStdString(row.open);
+        if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    if (std::size_t(index.column()) > row.cells.size()) return {};
     const trend::MapCell& cell = row.cells[std::size_t(index.column())];
     switch (role) {
         case Qt::DisplayRole:
@@ -52,10 +59,11 @@ QVariant TrendMapModel::data(const QModelIndex& index, int role) const {
 
 QVariant TrendMapModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || section < 0) return {};
-    if (orientation == Qt::Horizontal)
-        return std::size_t(section) < m_view.categories.size()
-                   ? QVariant(QString::fromStdString(m_view.categories[std::size_t(section)]))
-                   : QVariant();
+    if (orientation == Qt::Horizontal) {
+        if (std::size_t(section) < m_view.categories.size())
+            return QString::fromStdString(m_view.categories[std::size_t(section)]);
+        return std::size_t(section) == m_view.categories.size() ? QVariant(trend::kOpenHeader) : QVariant();
+    }
     return std::size_t(section) < m_view.map.size()
                ? QVariant(QString::fromStdString(m_view.map[std::size_t(section)].office))
                : QVariant();

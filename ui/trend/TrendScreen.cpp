@@ -105,7 +105,7 @@ void TrendScreen::finished(std::uint64_t ticket, const Loaded& outcome) {
         for (const std::optional<double>& amount : office.toExplain) largest = std::max(largest, amount.value_or(0));
     m_view.map.clear();
     for (const OfficeTrend& office : t.offices) {
-        MapRow row{office.name, {}};
+        MapRow row{office.name, {}, formatAmount(office.openTotal, Grouping::Thousands)};
         for (std::size_t m = 0; m < office.toExplain.size(); ++m) {
             MapCell cell;
             if (office.toExplain[m]) {
@@ -113,7 +113,7 @@ void TrendScreen::finished(std::uint64_t ticket, const Loaded& outcome) {
                 // By the square root, so the middle amounts stay apart from the faint ones.
                 cell.shade = kLeastShade + (1 - kLeastShade) * std::sqrt(*office.toExplain[m] / largest);
             }
-            cell.hover = cellHoverText(office.name, m_view.categories[m], cell.text);
+            cell.hover = cellHoverText(office.name, m_view.categories[m], cell.text, office.open[m]);
             row.cells.push_back(std::move(cell));
         }
         m_view.map.push_back(std::move(row));

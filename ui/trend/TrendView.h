@@ -15,6 +15,7 @@ struct MapCell {
 struct MapRow {
     std::string office;
     std::vector<MapCell> cells;  ///< one per month shown
+    std::string open;            ///< the last column: its open items over the months shown
 };
 
 /// What the trend window shows.
@@ -30,7 +31,7 @@ struct TrendView {
     std::vector<int> differing;           ///< its line
     std::string emptyText;                ///< the line on an empty chart; "" when it shows months
 
-    std::vector<MapRow> map;  ///< grdMap: an office a row, the months shown its columns
+    std::vector<MapRow> map;  ///< grdMap: an office a row, the months shown its columns, then Open
     bool exportEnabled = false;
 };
 

@@ -3,9 +3,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "widgets/FormStyle.h"
@@ -62,6 +64,22 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
     QObject::connect(parts.close, &QPushButton::clicked, window, &QWidget::close);
     useKeyboard(window, nullptr, parts.close);
     return parts;
+}
+
+QPlainTextEdit* addDetailPane(QWidget* window, QTableView* grid) {
+    constexpr int kLines = 3;
+    auto* pane = new QPlainTextEdit(window);
+    pane->setObjectName("txtHintDetail");
+    pane->setReadOnly(true);
+    pane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    pane->setFont(grid->font());
+    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const QMargins margins = pane->contentsMargins();
+    pane->setFixedHeight(kLines * pane->fontMetrics().lineSpacing() + 2 * int(pane->document()->documentMargin()) +
+                         2 * pane->frameWidth() + margins.top() + margins.bottom());
+    auto* layout = static_cast<QVBoxLayout*>(window->layout());
+    layout->insertWidget(layout->indexOf(grid) + 1, pane);
+    return pane;
 }
 
 void showBusy(QWidget* window, bool busy) {

@@ -6,6 +6,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
@@ -31,6 +32,10 @@ struct ListWindowParts {
 ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortFilterProxyModel* sorted, int rowHeight,
                                 const std::vector<QWidget*>& left, const std::vector<QPushButton*>& buttons,
                                 const QString& exportName);
+
+/// A read-only pane of three lines under the window's grid (named txtHintDetail), its text
+/// selectable: the current row in full, which the grid's columns cut short.
+QPlainTextEdit* addDetailPane(QWidget* window, QTableView* grid);
 
 /// The busy cursor over the window while its work runs on another thread, the arrow after.
 void showBusy(QWidget* window, bool busy);

@@ -53,11 +53,13 @@ void writeMonths(std::ostream& out, const trend::Trend& t) {
 void writeOffices(std::ostream& out, const trend::Trend& t) {
     std::vector<std::string> header{trend::kOfficeHeader};
     for (const trend::TrendMonth& m : t.months) header.push_back(trend::monthText(m.month));
+    header.push_back(trend::kOpenHeader);
     writeLine(out, header);
     for (const trend::OfficeTrend& office : t.offices) {
         std::vector<std::string> cells{office.name};
         for (const std::optional<double>& amount : office.toExplain)
             cells.push_back(amount ? formatAmount(*amount) : "");
+        cells.push_back(formatAmount(office.openTotal));
         writeLine(out, cells);
     }
 }
