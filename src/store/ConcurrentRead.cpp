@@ -1,5 +1,7 @@
 #include "store/ConcurrentRead.h"
 
+#include <utility>
+
 #include "store/EngineError.h"
 
 namespace vesk::store {
