@@ -112,8 +112,10 @@ TEST_F(BackupVerbsTest, RestoreTakesOnlyASoundBackupOfTheProgramAndKeepsTheDatab
     EXPECT_EQ(kept(), "");
     const Outcome o = run({"restore", m_backup, "--yes"});
     ASSERT_EQ(o.status, kExitOk) << o.err;
-    EXPECT_EQ(test::contents(m_path), test::contents(m_backup));
+    EXPECT_EQ(test::restoredContents(m_path), test::contents(m_backup));
     ASSERT_NE(kept(), "");
+    const std::string name = fs::path(m_backup).filename().string();
+    EXPECT_EQ(textParts(textParts(run({"history", "database"}).out)[0], '\t')[3], name);
     EXPECT_EQ(test::fileBytes(kept()), before);
     EXPECT_NE(o.err.find(kept()), std::string::npos) << o.err;
 }
