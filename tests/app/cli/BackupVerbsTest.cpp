@@ -114,8 +114,9 @@ TEST_F(BackupVerbsTest, RestoreTakesOnlyASoundBackupOfTheProgramAndKeepsTheDatab
     ASSERT_EQ(o.status, kExitOk) << o.err;
     EXPECT_EQ(test::restoredContents(m_path), test::contents(m_backup));
     ASSERT_NE(kept(), "");
-    const std::string name = fs::path(m_backup).filename().string();
-    EXPECT_EQ(textParts(textParts(run({"history", "database"}).out)[0], '\t')[3], name);
+    const std::vector<std::string> listed = textParts(run({"history", "database"}).out);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(textParts(listed[0], '\t')[3], fs::path(m_backup).filename().string());
     EXPECT_EQ(test::fileBytes(kept()), before);
     EXPECT_NE(o.err.find(kept()), std::string::npos) << o.err;
 }
