@@ -94,7 +94,7 @@ void BM_SetPassphraseOnHistory(benchmark::State& state) {
         state.ResumeTiming();
         store::Connection db;
         db.open(path);
-        backup::rekeyDatabase(db, benchPassphrase());
+        backup::rekeyDatabase(db, benchPassphrase(), "bench", localNow());
     }
     state.counters["MB"] = double(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
 }

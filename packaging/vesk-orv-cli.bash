@@ -100,7 +100,7 @@ _vesk_orv_cli() {
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items statement trend" -- "$cur")) ;;
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
-        history:0) COMPREPLY=($(compgen -W "ctr orv master pairs closes" -- "$cur")) ;;
+        history:0) COMPREPLY=($(compgen -W "ctr orv master pairs closes database" -- "$cur")) ;;
         detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
         backup:0 | restore:0)
             compopt -o filenames 2>/dev/null

@@ -3,11 +3,33 @@
 #include "backup/BackupWording.h"
 #include "backup/DailyBackups.h"
 #include "core/Platform.h"
+#include "history/ImportHistory.h"
 #include "store/Passphrase.h"
 
 namespace vesk::backup {
 
-Rekeyed rekeyDatabase(store::Connection& db, const Secret& key) {
+namespace {
+
+// The engine re-keys in a transaction of its own, so the record follows at once. The change
+// is made by then: one that cannot be recorded still stands.
+void recordRekey(store::Connection& db, const Secret& old, const Secret& key, const std::string& who,
+                 const DateTime& when) {
+    history::Change change;
+    change.action = old == store::programKey()   ? history::Action::PassphraseSet
+                    : key == store::programKey() ? history::Action::PassphraseRemoved
+                                                 : history::Action::PassphraseChanged;
+    change.by = who;
+    try {
+        store::Transaction tx = db.begin();
+        history::recordChange(db, change, when);
+        tx.commit();
+    } catch (const Error&) {
+    }
+}
+
+}  // namespace
+
+Rekeyed rekeyDatabase(store::Connection& db, const Secret& key, const std::string& who, const DateTime& when) {
     const Secret old = db.key();
     const std::string path = db.path();
     // Whoever else could read it could try the new passphrase on it: for its owner alone, and
@@ -24,6 +46,7 @@ Rekeyed rekeyDatabase(store::Connection& db, const Secret& key) {
         }
         throw Error(store::kNotRekeyedError, notRekeyedText(path));
     }
+    recordRekey(db, old, key, who, when);
     Rekeyed done;
     for (const std::string& copy : dailyBackups(path)) {
         if (store::keyFits(copy, key)) continue;  // one a change killed half way left re-keyed already

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/DateTime.h"
 #include "core/Secret.h"
 #include "store/Connection.h"
 
@@ -25,6 +26,8 @@ struct Rekeyed {
 /// made readable by their owner alone. Throws Error when the database cannot be re-keyed (it
 /// then keeps its old key, and the connection is open with that again); a copy that cannot be
 /// re-keyed once the database was is no failure of the change: it is named in `keptOldKey`.
-Rekeyed rekeyDatabase(store::Connection& db, const Secret& key);
+/// Once re-keyed, the file's history records the change (set, changed or removed; never the
+/// key) as `who` made it `when`.
+Rekeyed rekeyDatabase(store::Connection& db, const Secret& key, const std::string& who, const DateTime& when);
 
 }  // namespace vesk::backup

@@ -6,6 +6,7 @@
 #include "backup/BackupWording.h"
 #include "core/Error.h"
 #include "core/Platform.h"
+#include "history/ImportHistory.h"
 #include "store/Connection.h"
 #include "store/OnlineBackup.h"
 
@@ -20,8 +21,32 @@ std::string keptPath(const std::string& databasePath, const DateTime& when) {
     return databasePath + ".before-restore-" + stamp;
 }
 
+namespace {
+
+// Written once the backup's contents are in, as the file is (no newer layout made for it): the
+// restore is done by then, and stands when it cannot be recorded.
+void recordRestore(const std::string& databasePath, const std::string& backupPath, const Restore& restore,
+                   const DateTime& now, const std::string& who, const store::DelayWatcher& watcher) {
+    history::Change change;
+    change.action = history::Action::BackupRestored;
+    change.by = who;
+    change.kept = restore.kept;
+    try {
+        change.file = history::digestFile(backupPath);
+        store::Connection db;
+        db.setDelayWatcher(watcher);
+        db.openWithoutUpgrade(databasePath);
+        store::Transaction tx = db.begin();
+        history::recordChange(db, change, now);
+        tx.commit();
+    } catch (const Error&) {
+    }
+}
+
+}  // namespace
+
 Restore restoreDatabase(const std::string& databasePath, const std::string& backupPath, const DateTime& now,
-                        const store::DelayWatcher& watcher, const store::Heartbeat& heartbeat,
+                        const std::string& who, const store::DelayWatcher& watcher, const store::Heartbeat& heartbeat,
                         const std::optional<store::FileCheck>& checked) {
     Restore result;
     std::error_code ec;
@@ -37,6 +62,7 @@ Restore restoreDatabase(const std::string& databasePath, const std::string& back
     store::replaceDatabase(databasePath, backupPath, kept, watcher, heartbeat);
     result.status = Restore::Status::Restored;
     if (existed) result.kept = kept;
+    recordRestore(databasePath, backupPath, result, now, who, watcher);
     return result;
 }
 

@@ -36,6 +36,12 @@ std::string actionText(Action action) {
             return "Month closed";
         case Action::MonthReopened:
             return "Month reopened";
+        case Action::PassphraseSet:
+        case Action::PassphraseChanged:
+        case Action::PassphraseRemoved:
+            return "Passphrase change";
+        case Action::BackupRestored:
+            return "Backup restored";
     }
     return {};
 }
@@ -51,6 +57,9 @@ std::string nameText(const Change& change) {
         return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
                change.note->after;
     if (formOf(change.action) == Form::Closes) return change.by;
+    if (change.action == Action::PassphraseSet) return "Passphrase set";
+    if (change.action == Action::PassphraseChanged) return "Passphrase changed";
+    if (change.action == Action::PassphraseRemoved) return "Passphrase removed";
     return change.file ? change.file->name : change.office;
 }
 
@@ -65,7 +74,7 @@ Message withEarlierImport(Message question, const std::optional<DateTime>& earli
 }
 
 std::string unknownFormText(const std::string& given) {
-    return "the form is ctr, orv, master, pairs or closes, not '" + given + "'";
+    return "the form is ctr, orv, master, pairs, closes or database, not '" + given + "'";
 }
 
 std::vector<std::string> historyHeadings() { return {"Time", "Who", "What", "Period", "Detail", "File"}; }
@@ -74,6 +83,9 @@ std::string detailText(const Change& change) {
     if (change.pair || change.note) return nameText(change);
     if (change.action == Action::OfficeChange) return change.office;
     const Form form = formOf(change.action);
+    if (change.action == Action::BackupRestored)
+        return change.kept.empty() ? "" : "The database as it was is kept as '" + change.kept + "'";
+    if (form == Form::Database) return nameText(change);
     const bool closes = form == Form::Closes;
     std::string text = std::to_string(change.rows) +
                        (closes ? (change.rows == 1 ? " item" : " items") : (change.rows == 1 ? " row" : " rows"));

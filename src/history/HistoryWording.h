@@ -19,14 +19,15 @@ std::string actionText(Action action);
 std::string periodText(const Change& change);
 /// The file's name, the office chosen for a configured office change, for a note's change its
 /// row's ID and status ("T123: new → Open", "T123: Open → Explained"), for a hand pair's its
-/// number and what was done ("M7: VESK T1 with ORV R5, R6"), for a close or reopening who made it.
+/// number and what was done ("M7: VESK T1 with ORV R5, R6"), for a close or reopening who made it,
+/// for a passphrase's change what was done ("Passphrase set"), for a restore the backup's name.
 std::string nameText(const Change& change);
 
 /// The question asked before an import, with a line before its last one that says when the
 /// same file was imported before; unchanged when it never was.
 Message withEarlierImport(Message question, const std::optional<DateTime>& earlier);
 
-/// "the form is ctr, orv, master, pairs or closes, not 'x'": a form the history does not keep.
+/// "the form is ctr, orv, master, pairs, closes or database, not 'x'": a form the history does not keep.
 std::string unknownFormText(const std::string& given);
 
 // Why the history or a file cannot be read.
@@ -40,7 +41,8 @@ inline constexpr const char* kDigestFailedText = "SHA-256 failed";
 std::vector<std::string> historyHeadings();
 /// What the change did: for an import, a deletion or a close its rows and sums ("3 rows, deposits
 /// 1,234.87, withdrawals 250.25"; receipts and payments for ORV, items for a close), the office
-/// made the configured one, and for a note's or a hand pair's change what nameText says.
+/// made the configured one, for a note's, a hand pair's or a passphrase's change what nameText says,
+/// and for a restore where the database as it was is kept.
 std::string detailText(const Change& change);
 /// "r1.xlsx, 5123 bytes, SHA-256 ba78…" (the whole digest); "" when the change read no file.
 std::string fileText(const Change& change);

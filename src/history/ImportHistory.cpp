@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/Error.h"
+#include "core/Platform.h"
 #include "history/HistoryStatements.h"
 #include "history/HistoryWording.h"
 
@@ -13,7 +14,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 15> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 19> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -29,6 +30,10 @@ constexpr std::array<std::pair<Action, const char*>, 15> kActionKeys = {{
     {Action::HandPairBroken, "hand-pair-broken"},
     {Action::MonthClosed, "month-closed"},
     {Action::MonthReopened, "month-reopened"},
+    {Action::PassphraseSet, "passphrase-set"},
+    {Action::PassphraseChanged, "passphrase-changed"},
+    {Action::PassphraseRemoved, "passphrase-removed"},
+    {Action::BackupRestored, "backup-restored"},
 }};
 
 }  // namespace
@@ -53,6 +58,8 @@ const char* formKey(Form form) {
             return "pairs";
         case Form::Closes:
             return "closes";
+        case Form::Database:
+            return "database";
     }
     return "";
 }
@@ -68,6 +75,12 @@ std::optional<Action> actionNamed(const std::string& key) {
     for (const auto& [action, stored] : kActionKeys)
         if (key == stored) return action;
     return std::nullopt;
+}
+
+// A key as a build names its actions: one this build does not know is a newer build's kind of
+// change, not damage.
+bool newerAction(const std::string& key) {
+    return !key.empty() && key.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string::npos;
 }
 
 bool hasHistory(store::Connection& db) { return db.layoutVersion() >= sql::kHistoryLayout; }
@@ -94,6 +107,11 @@ Form formOf(Action action) {
         case Action::MonthClosed:
         case Action::MonthReopened:
             return Form::Closes;
+        case Action::PassphraseSet:
+        case Action::PassphraseChanged:
+        case Action::PassphraseRemoved:
+        case Action::BackupRestored:
+            return Form::Database;
         case Action::MasterImport:
         case Action::OfficeChange:
         case Action::OfficesDeletion:
@@ -128,6 +146,7 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
                        {"new_status", change.note->after}});
     if (change.pair) values.insert({{"subject", change.pair->number}, {"detail", text(change.pair->detail)}});
     if (closes && change.close > 0) values["subject"] = std::to_string(change.close);
+    if (!change.kept.empty()) values["detail"] = change.kept;
     // Before the history had columns of its own for them, a close's login stood in office and
     // a pair's name in tran_id.
     if (layout < store::kHistoryByLayout) {
@@ -162,6 +181,7 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
                       subject = rs.column("subject");
     const bool ownColumns = layout >= store::kHistoryByLayout;
     for (std::size_t r = 0; r < rs.size(); ++r) {
+        if (const std::string key = rs.text(r, action); !actionNamed(key) && newerAction(key)) continue;
         Record rec;
         rec.id = rs.integer(r, id);
         rec.when = rs.time(r, recordedAt);
@@ -185,6 +205,7 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         if (recForm == Form::Closes && !ownColumns) rec.by = std::exchange(rec.office, {});
         if (recForm == Form::Closes && !rs.isNull(r, subject))
             rec.close = rs.named<std::int64_t>(r, subject, closeNumbered);
+        if (rec.action == Action::BackupRestored) rec.kept = rs.text(r, detail);
         out.push_back(std::move(rec));
     }
     return out;
@@ -198,9 +219,14 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 }
 
 std::optional<Form> formNamed(const std::string& name) {
-    for (Form f : {Form::Master, Form::Ctr, Form::Orv, Form::Pairs, Form::Closes})
+    for (Form f : {Form::Master, Form::Ctr, Form::Orv, Form::Pairs, Form::Closes, Form::Database})
         if (name == formKey(f)) return f;
     return std::nullopt;
+}
+
+std::string loginName() {
+    const std::string name = platform::userName();
+    return name.empty() ? "unknown" : name;
 }
 
 }  // namespace vesk::history

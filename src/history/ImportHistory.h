@@ -13,8 +13,9 @@
 namespace vesk::history {
 
 /// The form whose data a change touched; the hand pairs touch both sides and have their own, as
-/// the closes of months do.
-enum class Form { Master, Ctr, Orv, Pairs, Closes };
+/// the closes of months do. A passphrase's change or a restore touches the file as a whole: no
+/// form's, so only "Show all" lists it.
+enum class Form { Master, Ctr, Orv, Pairs, Closes, Database };
 
 /// What changed the data.
 enum class Action {
@@ -33,6 +34,10 @@ enum class Action {
     HandPairBroken,   ///< an import or a deletion removed or changed a row of a hand pair
     MonthClosed,      ///< a month was closed (rows: the items carried)
     MonthReopened,    ///< a month's close was reopened
+    PassphraseSet,
+    PassphraseChanged,
+    PassphraseRemoved,  ///< the file opens with the program's key again
+    BackupRestored,     ///< the file is a backup's contents since (file: the backup)
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -59,8 +64,9 @@ struct Change {
     int month = 0;  ///< 1..12
     std::optional<FileDigest> file;
     std::string office;  ///< the office made the configured one
-    /// Who made it (login name): for a close, its reopening, a note's or a hand pair's change;
-    /// empty for the others, and for a note's or pair's change recorded before the history kept it.
+    /// Who made it (login name): for a close, its reopening, a note's or a hand pair's change, a
+    /// passphrase's change or a restore; empty for the others, and for a note's or pair's change recorded before the
+    /// history kept it.
     std::string by;
     std::int64_t rows = 0;  ///< written or deleted
     /// Deposits and withdrawals written or deleted (receipts and payments for ORV), summed as
@@ -71,6 +77,7 @@ struct Change {
     std::optional<PairChange> pair;    ///< for a hand pair's change only
     /// For a close or its reopening: the close's number; 0 where that was not recorded.
     std::int64_t close = 0;
+    std::string kept;  ///< for a restore: where the database as it was is kept ("" when there was none)
 };
 
 struct Record : Change {
@@ -91,7 +98,10 @@ std::optional<DateTime> lastImport(store::Connection& db, Form form, const std::
 /// The name the records keep the action under: "ctr-import", "bank-note-change", ...
 const char* actionKey(Action action);
 
-/// The form a command line names: "master", "ctr", "orv", "pairs" or "closes".
+/// The form a command line names: "master", "ctr", "orv", "pairs", "closes" or "database".
 std::optional<Form> formNamed(const std::string& name);
+
+/// The login name of whoever runs the program, as the records keep who made a change.
+std::string loginName();
 
 }  // namespace vesk::history

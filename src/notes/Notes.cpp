@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "core/Error.h"
-#include "core/Platform.h"
 #include "core/Text.h"
 #include "history/ImportHistory.h"
 #include "notes/NoteStatements.h"
@@ -304,11 +303,6 @@ std::vector<ListedNote> listNotes(store::Connection& db) {
     };
     std::sort(out.begin(), out.end(), [&](const ListedNote& a, const ListedNote& b) { return key(a) < key(b); });
     return out;
-}
-
-std::string loginName() {
-    const std::string name = platform::userName();
-    return name.empty() ? "unknown" : name;
 }
 
 }  // namespace vesk::notes

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "history/ImportHistory.h"
 #include "notes/HeldRows.h"
 #include "store/Connection.h"
 
@@ -119,6 +120,6 @@ NoteLookup findNote(store::Connection& db, Side side, const std::string& rowText
 std::vector<ListedNote> listNotes(store::Connection& db);
 
 /// The login name of whoever runs the program.
-std::string loginName();
+using history::loginName;
 
 }  // namespace vesk::notes

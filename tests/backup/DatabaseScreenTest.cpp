@@ -99,7 +99,7 @@ TEST_F(DatabaseScreenTest, EachHandlerSaysWhatItDidAndReportsWhetherItDidIt) {
     prompter.queueFile(backup);
     prompter.queueAnswer(Answer::Yes);
     EXPECT_TRUE(screen.restoreFromBackup());
-    EXPECT_EQ(test::contents(path), test::contents(backup));
+    EXPECT_EQ(test::restoredContents(path), test::contents(backup));
 
     // Damaged, the file fails its check and the check says so.
     std::int64_t bankPage = 0;

@@ -11,6 +11,8 @@
 #include "backup/Restore.h"
 #include "core/Error.h"
 #include "core/Platform.h"
+#include "history/HistoryWording.h"
+#include "history/ImportHistory.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "store/OnlineBackup.h"
@@ -54,23 +56,49 @@ class RestoreTest : public ::testing::Test {
 };
 
 TEST_F(RestoreTest, AGoodBackupTakesTheDatabasesPlaceAndTheOldFileIsKeptWhole) {
+    {
+        store::Connection db;
+        db.open(m_backup);
+        history::Change office;
+        office.action = history::Action::OfficeChange;
+        office.office = "Backup Office 1";
+        history::recordChange(db, office, {2026, 3, 2, 9, 0, 0});
+    }
     const std::string before = test::fileBytes(m_path);
     const std::string backupContents = test::contents(m_backup);
-    const Restore restore = restoreDatabase(m_path, m_backup, kNow);
+    const history::FileDigest backupFile = history::digestFile(m_backup);
+    const Restore restore = restoreDatabase(m_path, m_backup, kNow, "clerk");
     ASSERT_EQ(restore.status, Restore::Status::Restored);
     EXPECT_EQ(restore.kept, m_path + ".before-restore-20260309-140507");
     EXPECT_EQ(test::fileBytes(restore.kept), before);
-    EXPECT_EQ(test::contents(m_path), backupContents);
+    EXPECT_EQ(test::restoredContents(m_path), backupContents);
     EXPECT_TRUE(store::checkDatabaseFile(m_path, store::CheckDepth::Full).sound());
     // The backup itself is untouched, and nothing else is left beside them.
     EXPECT_EQ(test::contents(m_backup), backupContents);
     EXPECT_EQ(others(), std::vector<std::string>{fs::path(restore.kept).filename().string()});
+    // The backup's own history, then the restore: who made it, from which file, and where the old one is.
+    {
+        store::Connection db;
+        db.open(m_path);
+        const std::vector<history::Record> recorded = history::records(db);
+        ASSERT_EQ(recorded.size(), 2u);
+        EXPECT_EQ(recorded[1].action, history::Action::OfficeChange);
+        EXPECT_EQ(recorded[0].action, history::Action::BackupRestored);
+        EXPECT_EQ(recorded[0].when, kNow);
+        EXPECT_EQ(recorded[0].by, "clerk");
+        EXPECT_EQ(recorded[0].kept, restore.kept);
+        ASSERT_TRUE(recorded[0].file.has_value());
+        EXPECT_EQ(recorded[0].file->name, "ZETTools-2026-03-02.db");
+        EXPECT_EQ(recorded[0].file->size, backupFile.size);
+        EXPECT_EQ(recorded[0].file->sha256, backupFile.sha256);
+        EXPECT_EQ(history::detailText(recorded[0]), "The database as it was is kept as '" + restore.kept + "'");
+    }
 
     // Restoring again within the same second keeps the newer state under a name of its own.
-    const Restore again = restoreDatabase(m_path, restore.kept, kNow);
+    const Restore again = restoreDatabase(m_path, restore.kept, kNow, "clerk");
     ASSERT_EQ(again.status, Restore::Status::Restored);
     EXPECT_EQ(again.kept, restore.kept + "-2");
-    EXPECT_EQ(test::contents(again.kept), backupContents);
+    EXPECT_EQ(test::restoredContents(again.kept), backupContents);
 }
 
 TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingChanges) {
@@ -99,14 +127,14 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
     const std::string before = test::fileBytes(m_path);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Restore restore = restoreDatabase(m_path, c.path, kNow);
+        const Restore restore = restoreDatabase(m_path, c.path, kNow, "clerk");
         EXPECT_EQ(restore.status, Restore::Status::Refused);
         EXPECT_EQ(restore.check.status, c.status);
         EXPECT_TRUE(restore.kept.empty());
         EXPECT_EQ(test::fileBytes(m_path), before);
     }
     for (const std::string& name : others()) EXPECT_EQ(name.find("before-restore"), std::string::npos) << name;
-    EXPECT_EQ(test::errorOf([&] { restoreDatabase(m_path, m_path, kNow); }).number(), errc::kUsage);
+    EXPECT_EQ(test::errorOf([&] { restoreDatabase(m_path, m_path, kNow, "clerk"); }).number(), errc::kUsage);
 }
 
 TEST_F(RestoreTest, ADatabaseDamagedBeyondReadingIsReplacedAndKeptAsItWas) {
@@ -137,9 +165,9 @@ TEST_F(RestoreTest, ADatabaseDamagedBeyondReadingIsReplacedAndKeptAsItWas) {
         else
             fs::remove(m_path);
         const std::string damaged = c.page ? test::fileBytes(m_path) : "";
-        const Restore restore = restoreDatabase(m_path, m_backup, kNow);
+        const Restore restore = restoreDatabase(m_path, m_backup, kNow, "clerk");
         ASSERT_EQ(restore.status, Restore::Status::Restored);
-        EXPECT_EQ(test::contents(m_path), backupContents);
+        EXPECT_EQ(test::restoredContents(m_path), backupContents);
         EXPECT_EQ(c.page ? test::fileBytes(restore.kept) : restore.kept, damaged);
         EXPECT_EQ(others().size(), c.page ? 1u : 0u);
     }
@@ -150,7 +178,7 @@ TEST_F(RestoreTest, AJournalBesideADamagedDatabaseThatCannotBeRemovedStopsTheRes
     const std::string journal = m_path + "-journal";
     fs::create_directories(fs::path(journal) / "not a journal");
     const std::string before = test::fileBytes(m_path);
-    const Error e = test::errorOf([&] { restoreDatabase(m_path, m_backup, kNow); });
+    const Error e = test::errorOf([&] { restoreDatabase(m_path, m_backup, kNow, "clerk"); });
     EXPECT_EQ(e.number(), errc::kPathAccess);
     EXPECT_NE(e.description().find("'" + journal + "'"), std::string::npos) << e.description();
     EXPECT_EQ(test::fileBytes(m_path), before);
@@ -161,7 +189,7 @@ TEST_F(RestoreTest, AProgramThatHasTheDatabaseOpenReadsTheRestoredContents) {
     store::Connection window;
     window.open(m_path);
     EXPECT_EQ(window.scalar("SELECT ooffice_name FROM Youroffice").toText(), "Today Office 1");
-    ASSERT_EQ(restoreDatabase(m_path, m_backup, kNow).status, Restore::Status::Restored);
+    ASSERT_EQ(restoreDatabase(m_path, m_backup, kNow, "clerk").status, Restore::Status::Restored);
     EXPECT_EQ(window.scalar("SELECT ooffice_name FROM Youroffice").toText(), "Backup Office 1");
     // And it writes into the restored file.
     window.execute("DELETE FROM Youroffice");
@@ -375,7 +403,7 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     store::Connection().openKeyed(stranger, "another program's key");
     const std::string next = "the next passphrase";
     Rekeyed done;
-    withDatabase([&](store::Connection& db) { done = rekeyDatabase(db, Secret(next)); });
+    withDatabase([&](store::Connection& db) { done = rekeyDatabase(db, Secret(next), "clerk", kProtectedDay); });
     EXPECT_EQ(done.copies, 1u);
     EXPECT_EQ(done.leftAlone, std::vector<std::string>{stranger});
     for (const std::string& file : {m_path, daily}) {
@@ -388,10 +416,20 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
         const ProtectedKeyboard keyboard({next});
         store::Connection db;
         db.open(m_path);
-        done = rekeyDatabase(db, store::programKey());
+        done = rekeyDatabase(db, store::programKey(), "clerk", kProtectedDay);
     }
     EXPECT_EQ(done.copies, 1u);
     for (const std::string& file : {m_path, daily}) EXPECT_EQ(protectedOpening(file, {}), "opened") << file;
+    // Each change recorded, as who made it, and neither passphrase anywhere in the file.
+    store::Connection db;
+    db.open(m_path);
+    const std::vector<history::Record> recorded = history::records(db);
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[0].action, history::Action::PassphraseRemoved);
+    EXPECT_EQ(recorded[1].action, history::Action::PassphraseChanged);
+    for (const history::Record& r : recorded) EXPECT_EQ(r.by + " " + isoDateTime(r.when), "clerk 2026-02-03 10:00:00");
+    const std::string held = test::contents(db);
+    for (const std::string& secret : {m_passphrase, next}) EXPECT_EQ(held.find(secret), std::string::npos);
 }
 
 // A daily copy that cannot be re-keyed once the database has its new key: the change stands,
@@ -407,7 +445,9 @@ TEST_F(ProtectedBackupTest, ACopyThatCannotBeReKeyedKeepsTheOldKeyAndTheChangeSt
     reader.scalar("SELECT COUNT(*) FROM veskfinacle");
     const std::string next = "the next passphrase";
     Rekeyed done;
-    withDatabase([&](store::Connection& db) { EXPECT_NO_THROW(done = rekeyDatabase(db, Secret(next))); });
+    withDatabase([&](store::Connection& db) {
+        EXPECT_NO_THROW(done = rekeyDatabase(db, Secret(next), "clerk", kProtectedDay));
+    });
     EXPECT_EQ(done.copies, 0u);
     ASSERT_EQ(done.keptOldKey.size(), 1u);
     EXPECT_EQ(done.keptOldKey[0].first, daily);
@@ -432,12 +472,13 @@ TEST_F(ProtectedBackupTest, ADatabaseThatDidNotTakeTheNewKeyIsAFailureAndKeepsTh
             other.openWith(m_path, Secret(m_passphrase));
             std::optional<store::Transaction> tx(writing ? other.begin() : other.beginRead());
             other.scalar("SELECT COUNT(*) FROM veskfinacle");
-            const Error e = test::errorOf([&] { rekeyDatabase(db, Secret(next)); });
+            const Error e = test::errorOf([&] { rekeyDatabase(db, Secret(next), "clerk", kProtectedDay); });
             EXPECT_EQ(e.number(), store::kNotRekeyedError);
             EXPECT_EQ(e.description(), notRekeyedText(m_path));
             tx.reset();
             // Open with the old key again, and what it writes is written with that.
             EXPECT_TRUE(db.key() == Secret(m_passphrase));
+            EXPECT_TRUE(history::records(db).empty());
             db.execute("DELETE FROM Youroffice");
         });
         EXPECT_EQ(protectedOpening(m_path, {next}), store::kWrongPassphraseText);
@@ -470,20 +511,20 @@ TEST_F(ProtectedBackupTest, ARestoredBackupBringsItsPassphraseBack) {
         {
             // The backup's passphrase, asked once: by the check, then kept for the restore.
             const ProtectedKeyboard keyboard({m_passphrase});
-            const Restore restore = restoreDatabase(live, backupFile, kProtectedDay);
+            const Restore restore = restoreDatabase(live, backupFile, kProtectedDay, "clerk");
             ASSERT_EQ(restore.status, Restore::Status::Restored);
             EXPECT_EQ(test::fileBytes(restore.kept), liveBefore);
         }
         EXPECT_EQ(protectedOpening(live, {m_passphrase}), "opened");
         EXPECT_EQ(protectedOpening(live, {}), store::kProtectedText);
         const ProtectedKeyboard keyboard({m_passphrase});
-        EXPECT_EQ(test::contents(live), m_contents);
+        EXPECT_EQ(test::restoredContents(live), m_contents);
     }
     // Without its passphrase the backup is refused as protected, not damaged, and nothing changes.
     const std::string live = m_dir.file("live-0.db");
     const std::string before = test::fileBytes(live);
     const ProtectedKeyboard keyboard;
-    const Restore refused = restoreDatabase(live, backupFile, kProtectedDay);
+    const Restore refused = restoreDatabase(live, backupFile, kProtectedDay, "clerk");
     EXPECT_EQ(refused.status, Restore::Status::Refused);
     EXPECT_EQ(refused.check.status, store::FileCheck::Status::Protected);
     EXPECT_EQ(test::fileBytes(live), before);

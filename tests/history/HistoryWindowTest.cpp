@@ -145,6 +145,20 @@ TEST_F(HistoryWindowTest, AFormsWindowShowsItsOwnKindsOfChangeAndShowAllEveryKin
             c.year = 0;
             c.office = "Hill";
         });
+        record(Action::PassphraseChanged, 12, 6, 6, [](vesk::history::Change& c) {
+            c.year = 0;
+            c.by = "head";
+        });
+        record(Action::BackupRestored, 12, 6, 7, [](vesk::history::Change& c) {
+            c.year = 0;
+            c.by = "head";
+            c.file = vesk::history::FileDigest{"old.db", 8192, std::string(64, 'b')};
+            c.kept = "ZETTools.db.before-restore-20261206-090700";
+        });
+        // A newer build's kind of change is passed over, not taken for damage.
+        db.connection().execute(
+            "INSERT INTO import_history (recorded_at, form, action, row_count) VALUES "
+            "('2026-12-06 09:08:00', 'vault', 'vault-sealed', 0)");
     }
     vesk::gui::FinacleForm bank(path(), master);
     bank.setDialogs(&prompter);
@@ -162,6 +176,10 @@ TEST_F(HistoryWindowTest, AFormsWindowShowsItsOwnKindsOfChangeAndShowAllEveryKin
     auto* all = vesk::test::child<QCheckBox>(*window, "chkShowAll");
     all->setChecked(true);
     const std::vector<std::string> every = {
+        "06/12/2026 09:07:00 | head | Backup restored |  | The database as it was is kept as "
+        "'ZETTools.db.before-restore-20261206-090700' | old.db, 8192 bytes, SHA-256 " +
+            std::string(64, 'b'),
+        "06/12/2026 09:06:00 | head | Passphrase change |  | Passphrase changed | ",
         "06/12/2026 09:05:00 |  | Configured office change |  | Hill | ",
         "06/12/2026 09:04:00 | head | Month closed | April 2025 | Close 1: 1 item | ",
         "06/12/2026 09:03:00 | clerk | Hand pair made | April 2025 | M1: VESK T1 with ORV A2 | ",

@@ -244,7 +244,7 @@ TEST_F(RowMarksTest, ARestoredBackupOfTheLayoutBeforeTheMarksIsListedFromTheRows
         b.deposit("F12", "03/06/2025", "5");
         b.orv("12", "04/07/2025", "Receipt", "5");
     }
-    ASSERT_EQ(backup::restoreDatabase(path, backup, DateTime{2026, 3, 9, 14, 5, 1}).status,
+    ASSERT_EQ(backup::restoreDatabase(path, backup, DateTime{2026, 3, 9, 14, 5, 1}, "clerk").status,
               backup::Restore::Status::Restored);
     store::Connection restored;
     restored.open(path);

@@ -121,4 +121,13 @@ inline std::string contents(const std::string& path) {
     return contents(db);
 }
 
+/// contents() of a restored file, its newest record (the restore's, which the backup lacks) aside.
+inline std::string restoredContents(const std::string& path) {
+    store::Connection db;
+    db.openWithoutUpgrade(path);
+    const store::Transaction rolledBack = db.begin();
+    db.execute("DELETE FROM import_history WHERE rowid = (SELECT Max(rowid) FROM import_history)");
+    return contents(db);
+}
+
 }  // namespace vesk::test

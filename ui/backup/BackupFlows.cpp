@@ -4,6 +4,7 @@
 
 #include "backup/BackupWording.h"
 #include "core/Platform.h"
+#include "history/ImportHistory.h"
 #include "store/Connection.h"
 
 namespace vesk::backup {
@@ -23,8 +24,8 @@ bool restoreBackup(Prompter& prompter, const std::string& databasePath, const st
     }
     if (prompter.message(restoreQuestion(databasePath, backupPath)) != Answer::Yes) return false;
     prompter.progress(kRestoringText);
-    const Restore restore =
-        restoreDatabase(databasePath, backupPath, now, watcher, says("Restoring the backup..."), refused.check);
+    const Restore restore = restoreDatabase(databasePath, backupPath, now, history::loginName(), watcher,
+                                            says("Restoring the backup..."), refused.check);
     prompter.progress("");
     prompter.message(restoreMessage(backupPath, restore));
     return restore.status == Restore::Status::Restored;

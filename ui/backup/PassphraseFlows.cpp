@@ -6,6 +6,7 @@
 #include "backup/BackupWording.h"
 #include "backup/Rekey.h"
 #include "core/Platform.h"
+#include "history/ImportHistory.h"
 #include "store/Connection.h"
 #include "store/Passphrase.h"
 
@@ -75,7 +76,7 @@ bool changePassphrase(Prompter& prompter, const std::string& databasePath, Passp
     }
     const bool removing = *key == store::programKey();
     prompter.progress(kRekeyingText);
-    const Rekeyed done = rekeyDatabase(db, *key);
+    const Rekeyed done = rekeyDatabase(db, *key, history::loginName(), localNow());
     prompter.progress("");
     const PassphraseChange change = removing                          ? PassphraseChange::Removed
                                     : action == PassphraseAction::Set ? PassphraseChange::Set

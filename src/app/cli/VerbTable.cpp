@@ -333,14 +333,14 @@ std::vector<Verb> table() {
          .database = Database::Open,
          .wrongCount = "give YEAR and MONTH, or neither for every pair"},
         {.name = "history",
-         .arguments = {{"ctr|orv|master|pairs|closes", true}},
+         .arguments = {{"ctr|orv|master|pairs|closes|database", true}},
          .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "
-                 "a configured office change; the pair and its rows for a hand pair; who closed or reopened a month), "
-                 "rows, "
-                 "deposits or receipts, withdrawals or payments.",
+                 "a configured office change; the pair and its rows for a hand pair; who closed or reopened a month; "
+                 "what was done for a passphrase's change; the backup for a restore), rows, "
+                 "deposits or receipts, withdrawals or payments. database: the passphrase's changes and restores.",
          .run = runHistory,
          .database = Database::Open,
-         .wrongCount = "give at most one form: ctr, orv, master, pairs or closes"},
+         .wrongCount = "give at most one form: ctr, orv, master, pairs, closes or database"},
         {.name = "check",
          .options = {{"full", "", "and every index against its table"}},
          .help = "Reads every page of the database file, verifying its authentication code, then runs the "

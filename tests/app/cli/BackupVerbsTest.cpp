@@ -112,8 +112,11 @@ TEST_F(BackupVerbsTest, RestoreTakesOnlyASoundBackupOfTheProgramAndKeepsTheDatab
     EXPECT_EQ(kept(), "");
     const Outcome o = run({"restore", m_backup, "--yes"});
     ASSERT_EQ(o.status, kExitOk) << o.err;
-    EXPECT_EQ(test::contents(m_path), test::contents(m_backup));
+    EXPECT_EQ(test::restoredContents(m_path), test::contents(m_backup));
     ASSERT_NE(kept(), "");
+    const std::vector<std::string> listed = textParts(run({"history", "database"}).out);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(textParts(listed[0], '\t')[3], fs::path(m_backup).filename().string());
     EXPECT_EQ(test::fileBytes(kept()), before);
     EXPECT_NE(o.err.find(kept()), std::string::npos) << o.err;
 }

@@ -139,7 +139,7 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
         {{"explain", "2025", "4"}, "explain: give YEAR, MONTH and an office name or All"},
         {{"note", "foo", "1"}, "note: the side is bank or orv, not 'foo'"},
         {{"note", "bank", "1", "--status", "maybe"}, "note: the status is open, explained or resolved, not 'maybe'"},
-        {{"history", "foo"}, "history: the form is ctr, orv, master, pairs or closes, not 'foo'"},
+        {{"history", "foo"}, "history: the form is ctr, orv, master, pairs, closes or database, not 'foo'"},
         {{"summary", "foo"}, "summary: the report is ctr or orv, not 'foo'"},
         {{"set-office", "  "}, "set-office: give an office name"},
         {{"open-items", "--as-of", "31/13/2025"}, "open-items: --as-of takes a date dd/mm/yyyy, not '31/13/2025'"},

@@ -63,6 +63,11 @@ TEST_F(PassphraseVerbsTest, SetChangeAndRemoveThenEveryVerbNeedsTheRightOne) {
         EXPECT_EQ(officeRead(""), s.isProtected ? kProtectedLine : "read");
         EXPECT_EQ(store::protectedByPassphrase(m_path), s.isProtected);
     }
+    // The file's own kinds of change, newest first.
+    std::vector<std::string> kinds;
+    for (const std::string& line : textParts(verb({"history", "database"}).out))
+        kinds.push_back(textParts(line, '\t')[3]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Passphrase removed", "Passphrase changed", "Passphrase set"}));
 }
 
 TEST_F(PassphraseVerbsTest, WhatWillNotDoIsRefusedAndTheFileKeepsItsKey) {
