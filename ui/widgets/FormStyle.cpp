@@ -81,9 +81,14 @@ void fitListColumns(QTableView* grid) {
 
 QString partsLine(const std::string& headline) {
     const QString separator = QString::fromUtf8(" \u00b7 ");
-    QStringList parts = QString::fromStdString(headline).split(separator);
-    for (QString& part : parts) part.replace(' ', QChar(0x00a0));
-    return parts.join(separator);
+    QStringList lines = QString::fromStdString(headline).split('\n');
+    for (QString& line : lines) {
+        QStringList parts = line.split(separator);
+        if (parts.size() < 2) continue;  // a sentence wraps as it will
+        for (QString& part : parts) part.replace(' ', QChar(0x00a0));
+        line = parts.join(separator);
+    }
+    return lines.join('\n');
 }
 
 void showOverOpener(QWidget* window) {
