@@ -64,9 +64,7 @@ struct Change {
     int month = 0;  ///< 1..12
     std::optional<FileDigest> file;
     std::string office;  ///< the office made the configured one
-    /// Who made it (login name): for a close, its reopening, a note's or a hand pair's change, a
-    /// passphrase's change or a restore; empty for the others, and for a note's or pair's change recorded before the
-    /// history kept it.
+    /// Who made it (login name); empty for a change recorded before the history kept it.
     std::string by;
     std::int64_t rows = 0;  ///< written or deleted
     /// Deposits and withdrawals written or deleted (receipts and payments for ORV), summed as

@@ -19,6 +19,7 @@ void recordOffice(store::Connection& db, std::int64_t rows, const Clock& now) {
     change.action = history::Action::OfficeChange;
     change.office = configuredOffice(db);
     change.rows = rows;
+    change.by = history::loginName();
     history::recordChange(db, change, now());
 }
 
@@ -73,6 +74,7 @@ void deleteAllOffices(store::Connection& db, const Clock& now) {
     store::Transaction tx = db.begin();
     history::Change change;
     change.action = history::Action::OfficesDeletion;
+    change.by = history::loginName();
     change.rows = db.execute(sql::kClearMaster);
     const std::int64_t configured = db.execute(sql::kClearConfigured);
     if (change.rows > 0 || configured > 0) history::recordChange(db, change, now());
@@ -117,6 +119,7 @@ MasterImport importMaster(store::Connection& db, const std::string& path, const 
     db.execute(sql::kClearMaster);
     db.execute(sql::kClearConfigured);
     record.rows = store::insertRows(db, store::Table::Master, target, source, progress);
+    record.by = history::loginName();
     history::recordChange(db, record, now());
     // The configured office is never left empty by a committed import.
     result.divisionOffice = configureDivisionOffice(db, now);

@@ -230,6 +230,7 @@ void replaceMonth(store::Connection& db, const ReportDescription& report, Report
         return keys;
     });
     const DateTime when = now();
+    record.by = history::loginName();
     history::recordChange(db, record, when);
     pairs::breakChangedPairs(db, pairedSide(report), when);
     tx.commit();
@@ -392,6 +393,7 @@ std::int64_t deleteMonth(store::Connection& db, const ReportDescription& report,
         record.year = month.year;
         record.month = month.month;
         const DateTime when = now();
+        record.by = history::loginName();
         history::recordChange(db, record, when);
         pairs::breakChangedPairs(db, pairedSide(report), when);
     }

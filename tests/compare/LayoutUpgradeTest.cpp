@@ -157,7 +157,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         ASSERT_EQ(recorded.size(), 1u);
         EXPECT_EQ(recorded[0].action, history::Action::CtrMonthDeletion);
         EXPECT_EQ(rowsOf(upgraded.query("SELECT \"by\", subject FROM import_history")),
-                  std::vector<std::string>{"Null | Null"});
+                  std::vector<std::string>{history::loginName() + " | Null"});
         EXPECT_EQ(recorded[0].rows, 2);
         upgraded.close();
 
