@@ -92,6 +92,7 @@ class OpenItemsWindowTest : public ::testing::Test {
 // for a sheet and as a table for a mail.
 TEST_F(OpenItemsWindowTest, CtrlCCopiesTheChosenRowsWithTheirHeadings) {
     vesk::gui::OpenItemsWindow* window = openFromMenu();
+    window->resize(1280, 640);  // as wide as it opens on a 1366 x 768 screen
     ASSERT_TRUE(listed(window, [&] { window->findChild<QDateEdit*>("dtpAsOf")->setDate(QDate(2025, 5, 10)); }));
     auto* grid = window->findChild<QTableView*>("grdOpenItems");
     ASSERT_EQ(grid->model()->rowCount(), 3);

@@ -57,7 +57,7 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* rais
     m_prompter.setRaisedFrom(raisedFrom);
     setObjectName("frmExplain");
     setWindowTitle("Explain the Differences");
-    resize(twips(15600), twips(9600));
+    resize(onScreen(QSize(twips(19200), twips(9600))));
 
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);

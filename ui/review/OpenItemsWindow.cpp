@@ -55,7 +55,7 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
       m_model(review::openItemHeaders(), {kAmountColumn, kAgeColumn}, kNoteColumn, kHintColumn) {
     setObjectName("frmOpenItems");
     setWindowTitle("Open Items");
-    resize(twips(15600), twips(9600));
+    resize(onScreen(QSize(twips(19200), twips(9600))));
 
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(&m_model);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <vector>
 
 namespace vesk::gui {
 
@@ -72,11 +74,26 @@ QFont gridFont(bool bold) {
 }
 
 void fitListColumns(QTableView* grid) {
-    grid->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = grid->horizontalHeader();
+    header->setStretchLastSection(true);
     grid->resizeColumnsToContents();
-    const int widest = std::max(twips(3000), grid->viewport()->width() / 4);
-    for (int c = 0; c + 1 < grid->horizontalHeader()->count(); ++c)
-        if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
+    const int count = header->count();
+    if (count < 2) return;
+    // The last column keeps what it needs, up to a quarter of the grid; the others share the
+    // rest, the widest giving way first, down to a width that still shows a word or two.
+    const int room = grid->viewport()->width() - std::min(grid->columnWidth(count - 1), grid->viewport()->width() / 4);
+    std::vector<int> widths;
+    for (int c = 0; c + 1 < count; ++c) widths.push_back(grid->columnWidth(c));
+    const auto total = [&](int cap) {
+        int sum = 0;
+        for (int w : widths) sum += std::min(w, cap);
+        return sum;
+    };
+    int cap = *std::max_element(widths.begin(), widths.end());
+    const int narrowest = twips(1200);
+    while (cap > narrowest && total(cap) > room) cap = std::max(narrowest, cap - 8);
+    for (int c = 0; c + 1 < count; ++c)
+        if (widths[std::size_t(c)] > cap) grid->setColumnWidth(c, cap);
 }
 
 QString partsLine(const std::string& headline) {
@@ -91,13 +108,20 @@ QString partsLine(const std::string& headline) {
     return lines.join('\n');
 }
 
+QSize onScreen(const QSize& wanted) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // A frame is not known before its window is first shown: room for a title bar and borders.
+    return screen ? wanted.boundedTo(screen->availableGeometry().size() - QSize(16, 48)) : wanted;
+}
+
 void showOverOpener(QWidget* window) {
     const char* const placed = "shownOverOpener";
     QWidget* opener = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     if (!window->property(placed).toBool() && opener && opener->isVisible()) {
+        const QScreen* screen = opener->screen();
         QRect r(QPoint(), window->frameGeometry().size());
         r.moveCenter(opener->frameGeometry().center());
-        if (const QScreen* screen = opener->screen()) {
+        if (screen) {
             const QRect room = screen->availableGeometry();
             r.moveLeft(std::max(room.left(), std::min(r.left(), room.right() + 1 - r.width())));
             r.moveTop(std::max(room.top(), std::min(r.top(), room.bottom() + 1 - r.height())));

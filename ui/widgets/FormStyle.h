@@ -37,14 +37,18 @@ QFont formFont(const QString& family, int pointSize, bool bold = false, bool ita
 /// decimals fit the designed column widths.
 QFont gridFont(bool bold = false);
 
-/// Sizes a list's columns to their contents, none wider than a share of the grid, so that a
-/// long note or hint cannot push the columns after it out of sight (the whole text is in the
-/// cell's tip); the last column takes whatever room is left.
+/// Sizes a list's columns to their contents, the widest giving way where they would push the
+/// last column (a hint) out of sight: it keeps what it needs up to a quarter of the grid, and
+/// takes what is left.
+/// The whole text of a cut cell is in its tip.
 void fitListColumns(QTableView* grid);
 
 /// A headline of parts joined by " · ", for a label that wraps: lines break only between the
 /// parts, never inside one ("27 items, 740,213.46" stays together).
 QString partsLine(const std::string& headline);
+
+/// A window's first size: as wanted, or what the screen has room for.
+QSize onScreen(const QSize& wanted);
 
 /// Shows a window in front and active: the first time over the window that opened it (within
 /// the screen), where a window manager would put it anywhere; after that where it was left.
