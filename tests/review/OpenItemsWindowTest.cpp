@@ -165,7 +165,7 @@ TEST_F(OpenItemsWindowTest, TheMenuOpensTheListWhereAnItemsNoteTakesItOff) {
     auto* dialog = explain->findChild<vesk::gui::NoteDialog*>("frmNote");
     ASSERT_NE(dialog, nullptr);
     // What the note is on, beyond its ID.
-    EXPECT_EQ(dialog->findChild<QLabel*>("lblRow")->text().toStdString(),
+    EXPECT_EQ(dialog->findChild<QLabel*>("lblRow")->text().replace(QChar(0x00a0), ' ').toStdString(),
               "Hill SO \u00b7 Deposit \u00b7 VESK \u00b7 03/04/2025 \u00b7 3,000.00 \u00b7 Only in VESK");
     dialog->logic().setWho("ravi");
     dialog->findChild<QComboBox*>("cboStatus")->setCurrentText("Explained");

@@ -23,7 +23,7 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, cons
                               formFont("Lucida Bright", 11, true));
     layout->addWidget(heading);
     if (!m_logic.details().empty())
-        layout->addWidget(makeLabel(this, "lblRow", QString::fromStdString(m_logic.details()), {}, font));
+        layout->addWidget(makeLabel(this, "lblRow", partsLine(m_logic.details()), {}, font));
 
     auto* fields = new QFormLayout;
     m_status = new QComboBox(this);
@@ -34,7 +34,7 @@ NoteDialog::NoteDialog(const std::string& databasePath, Prompter& prompter, cons
     m_text = new QLineEdit(QString::fromStdString(m_logic.text()), this);
     m_text->setObjectName("txtNote");
     m_text->setFont(font);
-    m_text->setMinimumWidth(twips(6000));
+    m_text->setMinimumWidth(twips(7500));
     auto* statusLabel = makeLabel(this, "lblStatus", "&Status:", {}, font);
     statusLabel->setBuddy(m_status);
     auto* textLabel = makeLabel(this, "lblNote", "&Text:", {}, font);

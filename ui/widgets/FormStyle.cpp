@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -79,6 +80,13 @@ void fitListColumns(QTableView* grid) {
     grid->resizeColumnsToContents();
     const int count = header->count();
     if (count < 2) return;
+    // A grid not yet shown has no width of its own: fitted again once its window is shown.
+    if (!grid->isVisible()) {
+        QTimer::singleShot(0, grid, [grid] {
+            if (grid->isVisible()) fitListColumns(grid);
+        });
+        return;
+    }
     // The last column keeps what it needs, up to a quarter of the grid; the others share the
     // rest, the widest giving way first, down to a width that still shows a word or two.
     const int room = grid->viewport()->width() - std::min(grid->columnWidth(count - 1), grid->viewport()->width() / 4);
