@@ -84,6 +84,14 @@ std::vector<MonthParts> heldMonthParts(store::Connection& db) {
     return partsOf(db.query(sql::monthPartsStatement(true)), latestImports(db));
 }
 
+std::optional<Period> newestWholeMonth(store::Connection& db) {
+    const std::vector<MonthParts> held = heldMonthParts(db);
+    for (auto m = held.rbegin(); m != held.rend(); ++m)
+        if (m->missing().empty()) return m->period;
+    if (held.empty()) return std::nullopt;
+    return held.back().period;
+}
+
 std::vector<Period> earlierMonthsNotClosed(store::Connection& db, Period period) {
     std::set<int> closed;
     for (const MonthClose& c : monthCloses(db))

@@ -42,6 +42,10 @@ MonthParts monthParts(store::Connection& db, Period period);
 /// Every month that holds any part, in order. Throws Error.
 std::vector<MonthParts> heldMonthParts(store::Connection& db);
 
+/// The newest month that holds all three parts; else the newest held; none when nothing is.
+/// Throws Error.
+std::optional<Period> newestWholeMonth(store::Connection& db);
+
 /// The months held before the month that no close stands for, in order. Throws Error.
 std::vector<Period> earlierMonthsNotClosed(store::Connection& db, Period period);
 

@@ -83,6 +83,8 @@ TEST_F(StatementWindowTest, TheMenuAndTheComparisonFormOpenAMonthAsTheVerbPrints
         vesk::test::MonthDatabase db = rows();
         vesk::test::storeSampleMonth(db.connection(), vesk::sample::generateSample({40, 2000, 2025, 4, 1}), true);
         latest = vesk::review::heldMonths(db.connection()).back();
+        // A later month of the bank's report alone: unasked, the window opens the whole one.
+        db.deposit("F1", "04/08/2025", "10");
     }
 
     child<QPushButton>(forms.mainForm(), "cmdStatement")->click();

@@ -36,7 +36,9 @@ StatementScreen::Job StatementScreen::start(Work work, std::optional<Period> mon
                 db.open(path);
                 const std::vector<Period> held = heldMonths(db);
                 const DateTime now = clock();
-                const Period period = month ? *month : held.empty() ? Period{now.year, now.month} : held.back();
+                // Unasked, the month to work on: the newest that holds all its imports.
+                const std::optional<Period> whole = month ? month : newestWholeMonth(db);
+                const Period period = whole ? *whole : Period{now.year, now.month};
                 // The flows ask and tell through the window's prompter, on its thread.
                 const store::Opener opened = [&db]() -> store::Connection& { return db; };
                 if (work == Work::Closing) closeMonthFlow(opened, prompter, period, clock);
