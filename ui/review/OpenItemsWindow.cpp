@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -66,6 +67,9 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
     m_asOf->setFont(font);
     m_asOf->setDisplayFormat("dd/MM/yyyy");
     m_asOf->setCalendarPopup(true);
+    // Room for the whole date beside the arrow, whatever width the style gives the arrow.
+    m_asOf->setMinimumWidth(m_asOf->fontMetrics().horizontalAdvance("00/00/00000") +
+                            2 * style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     auto* asOfLabel = makeLabel(this, "lblAsOf", "&As of:", {}, font);
     asOfLabel->setWordWrap(false);
     asOfLabel->setBuddy(m_asOf);
