@@ -19,7 +19,7 @@ _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
         summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export where history check
-        backup restore daily-backups passphrase"
+        backup restore daily-backups passphrase help"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
     COMPREPLY=()
 
@@ -72,6 +72,7 @@ _vesk_orv_cli() {
         compare) options="--filter" ;;
         explain) options="--matched" ;;
         trend) options="--offices" ;;
+        help) options="--markdown" ;;
         note) options="--status --text --yes" ;;
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
@@ -109,6 +110,7 @@ _vesk_orv_cli() {
             ;;
         daily-backups:0) COMPREPLY=($(compgen -W "on off" -- "$cur")) ;;
         passphrase:0) COMPREPLY=($(compgen -W "set change remove" -- "$cur")) ;;
+        help:0) COMPREPLY=($(compgen -W "$verbs" -- "$cur")) ;;
     esac
 }
 

@@ -41,5 +41,7 @@ int run(const std::vector<std::string>& args, Context& context);
 std::string usage();
 /// The usage text of one verb, named by its words ("compare", "export trend").
 std::string usage(const Verb& verb, const std::string& command);
+/// Every verb with its synopsis, help and options, as Markdown (docs/cli.md is this text).
+std::string markdownReference();
 
 }  // namespace vesk::cli

@@ -206,9 +206,9 @@ std::vector<Verb> table() {
                  "bucket; statement writes <Month>_<Year>_Statement.xlsx: the month's statement and its items.",
          .wrongCount = kGridKinds,
          .subVerbs = exportKinds(),
-         .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] [--out DIR] "
-                          "| explained YEAR MONTH OFFICE|All [--matched] [--out DIR] | trend [FROM TO] [--out DIR] | "
-                          "open-items [--as-of D] [--out DIR] | statement YEAR MONTH [--now] [--out DIR]"},
+         .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
+                          "YEAR MONTH OFFICE|All [--matched] | trend [FROM TO] | open-items [--as-of D] | statement "
+                          "YEAR MONTH [--now]; each [--out DIR] [--yes]"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},
@@ -398,6 +398,12 @@ std::vector<Verb> table() {
          .help = "Prints the database file the other verbs open, then why it is that one: --db, VESK_ORV_DB, "
                  "beside the program, or the data folder when the program's folder is not writable.",
          .run = runWhere},
+        {.name = "help",
+         .arguments = {{"VERB", true}},
+         .options = {{"markdown", "", "every verb, as the Markdown of the reference in docs/cli.md"}},
+         .help = "Prints the list of verbs, or what VERB takes and does.",
+         .run = runHelp,
+         .wrongCount = "give one verb, or none"},
     };
 }
 

@@ -63,6 +63,7 @@ int runPassphraseChange(Call& call);
 int runPassphraseRemove(Call& call);
 
 int runWhere(Call& call);
+int runHelp(Call& call);
 
 /// The month that the arguments from the first name: YEAR (1900 to 9999), then MONTH (1 to 12
 /// or its name); throws UsageError for anything else.
