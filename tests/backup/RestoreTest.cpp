@@ -27,6 +27,13 @@ using Status = store::FileCheck::Status;
 
 const DateTime kNow{2026, 3, 9, 14, 5, 7};
 
+// The file's history, newest first.
+std::vector<history::Record> recordsIn(const std::string& path) {
+    store::Connection db;
+    db.open(path);
+    return history::records(db);
+}
+
 // The database holds today's data; a backup of last week holds other offices and rows.
 class RestoreTest : public ::testing::Test {
   protected:
@@ -77,22 +84,18 @@ TEST_F(RestoreTest, AGoodBackupTakesTheDatabasesPlaceAndTheOldFileIsKeptWhole) {
     EXPECT_EQ(test::contents(m_backup), backupContents);
     EXPECT_EQ(others(), std::vector<std::string>{fs::path(restore.kept).filename().string()});
     // The backup's own history, then the restore: who made it, from which file, and where the old one is.
-    {
-        store::Connection db;
-        db.open(m_path);
-        const std::vector<history::Record> recorded = history::records(db);
-        ASSERT_EQ(recorded.size(), 2u);
-        EXPECT_EQ(recorded[1].action, history::Action::OfficeChange);
-        EXPECT_EQ(recorded[0].action, history::Action::BackupRestored);
-        EXPECT_EQ(recorded[0].when, kNow);
-        EXPECT_EQ(recorded[0].by, "clerk");
-        EXPECT_EQ(recorded[0].kept, restore.kept);
-        ASSERT_TRUE(recorded[0].file.has_value());
-        EXPECT_EQ(recorded[0].file->name, "ZETTools-2026-03-02.db");
-        EXPECT_EQ(recorded[0].file->size, backupFile.size);
-        EXPECT_EQ(recorded[0].file->sha256, backupFile.sha256);
-        EXPECT_EQ(history::detailText(recorded[0]), "The database as it was is kept as '" + restore.kept + "'");
-    }
+    const std::vector<history::Record> recorded = recordsIn(m_path);
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[1].action, history::Action::OfficeChange);
+    EXPECT_EQ(recorded[0].action, history::Action::BackupRestored);
+    EXPECT_EQ(recorded[0].when, kNow);
+    EXPECT_EQ(recorded[0].by, "clerk");
+    EXPECT_EQ(recorded[0].kept, restore.kept);
+    ASSERT_TRUE(recorded[0].file.has_value());
+    EXPECT_EQ(recorded[0].file->name, "ZETTools-2026-03-02.db");
+    EXPECT_EQ(recorded[0].file->size, backupFile.size);
+    EXPECT_EQ(recorded[0].file->sha256, backupFile.sha256);
+    EXPECT_EQ(history::detailText(recorded[0]), "The database as it was is kept as '" + restore.kept + "'");
 
     // Restoring again within the same second keeps the newer state under a name of its own.
     const Restore again = restoreDatabase(m_path, restore.kept, kNow, "clerk");
@@ -421,14 +424,12 @@ TEST_F(ProtectedBackupTest, TheDailyCopyKeepsThePassphraseAndAReKeyTakesItAlong)
     EXPECT_EQ(done.copies, 1u);
     for (const std::string& file : {m_path, daily}) EXPECT_EQ(protectedOpening(file, {}), "opened") << file;
     // Each change recorded, as who made it, and neither passphrase anywhere in the file.
-    store::Connection db;
-    db.open(m_path);
-    const std::vector<history::Record> recorded = history::records(db);
+    const std::vector<history::Record> recorded = recordsIn(m_path);
     ASSERT_EQ(recorded.size(), 2u);
     EXPECT_EQ(recorded[0].action, history::Action::PassphraseRemoved);
     EXPECT_EQ(recorded[1].action, history::Action::PassphraseChanged);
     for (const history::Record& r : recorded) EXPECT_EQ(r.by + " " + isoDateTime(r.when), "clerk 2026-02-03 10:00:00");
-    const std::string held = test::contents(db);
+    const std::string held = test::contents(m_path);
     for (const std::string& secret : {m_passphrase, next}) EXPECT_EQ(held.find(secret), std::string::npos);
 }
 
