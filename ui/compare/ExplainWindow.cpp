@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
@@ -82,9 +81,9 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* rais
     m_headline = parts.headline;
     m_grid = parts.grid;
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_detail = addDetailPane(this, m_grid);
+    m_showDetail = addDetailPane(this, m_grid, m_sorted,
+                                 [this](std::optional<std::size_t> row) { return m_logic.detailText(row); });
 
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ExplainWindow::showDetail);
     connect(m_matched, &QCheckBox::toggled, this, &ExplainWindow::showMatchedRows);
     connect(note, &QPushButton::clicked, this, &ExplainWindow::writeNote);
     connect(pairSelected, &QPushButton::clicked, this, &ExplainWindow::pairSelected);
@@ -210,15 +209,8 @@ void ExplainWindow::render() {
     // Widths are set when the rows arrive and stay through notes and pairs, so that a long
     // note does not push Hint out of sight.
     m_model.setRows(explainedRows(m_logic.shown()));
-    showDetail();
+    m_showDetail();
     showBusy(this, m_logic.busy());
-}
-
-void ExplainWindow::showDetail() {
-    const QModelIndex current = m_grid->currentIndex();
-    std::optional<std::size_t> row;
-    if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
-    m_detail->setPlainText(QString::fromStdString(m_logic.detailText(row)));
 }
 
 }  // namespace vesk::gui

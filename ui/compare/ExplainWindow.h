@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,7 +13,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPlainTextEdit;
 class QSortFilterProxyModel;
 class QTableView;
 class QThread;
@@ -58,7 +58,6 @@ class ExplainWindow : public QWidget {
     void showOutcome();
     void render();
     /// The pane shows the current row in full.
-    void showDetail();
     /// The chosen row (the current one) as a row of the screen's.
     std::optional<std::size_t> chosenRow() const;
     /// Draws the rows explained again after a pair or unpair, the selection where it stood.
@@ -72,7 +71,7 @@ class ExplainWindow : public QWidget {
     QLabel* m_heading;
     QLabel* m_headline;
     QTableView* m_grid;
-    QPlainTextEdit* m_detail;
+    std::function<void()> m_showDetail;  ///< the detail pane, showing the current row again
     QCheckBox* m_matched;
     std::string m_databasePath;
     WorkThreads m_work{this};  // last: waited for before the rest goes

@@ -4,10 +4,8 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
@@ -79,11 +77,11 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
     m_heading = parts.heading;
     m_headline = parts.headline;
     m_grid = parts.grid;
-    m_detail = addDetailPane(this, m_grid);
+    m_showDetail = addDetailPane(this, m_grid, m_sorted,
+                                 [this](std::optional<std::size_t> row) { return m_logic.detailText(row); });
 
     connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::listChosenDay);
     connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::exportItems);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &OpenItemsWindow::showDetail);
     connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::explainItem);
     GridHabits::of(m_grid)->addRowAction("Open the office's &explanation",
                                          [this] { explainItem(m_grid->currentIndex()); });
@@ -145,15 +143,8 @@ void OpenItemsWindow::render() {
     m_headline->setText(m_logic.busy() ? QString("Listing....") : partsLine(m_logic.headline()));
     m_model.setRows(itemRows(m_logic.items()));
     fitListColumns(m_grid);
-    showDetail();
+    m_showDetail();
     showBusy(this, m_logic.busy());
-}
-
-void OpenItemsWindow::showDetail() {
-    const QModelIndex current = m_grid->currentIndex();
-    std::optional<std::size_t> row;
-    if (current.isValid()) row = std::size_t(m_sorted->mapToSource(current).row());
-    m_detail->setPlainText(QString::fromStdString(m_logic.detailText(row)));
 }
 
 }  // namespace vesk::gui

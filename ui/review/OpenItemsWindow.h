@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,6 @@
 
 class QDateEdit;
 class QLabel;
-class QPlainTextEdit;
 class QSortFilterProxyModel;
 class QTableView;
 
@@ -49,7 +49,6 @@ class OpenItemsWindow : public QWidget {
     void showOutcome();
     void render();
     /// The pane shows the current row in full.
-    void showDetail();
 
     FormPrompter m_prompter;
     std::string m_databasePath;
@@ -60,7 +59,7 @@ class OpenItemsWindow : public QWidget {
     QLabel* m_headline;
     QDateEdit* m_asOf;
     QTableView* m_grid;
-    QPlainTextEdit* m_detail;
+    std::function<void()> m_showDetail;  ///< the detail pane, showing the current row again
     ExplainWindow* m_explain = nullptr;
     WorkThreads m_work{this};  // last: waited for before the rest goes
 };

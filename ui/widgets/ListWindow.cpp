@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -66,7 +67,8 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
     return parts;
 }
 
-QPlainTextEdit* addDetailPane(QWidget* window, QTableView* grid) {
+std::function<void()> addDetailPane(QWidget* window, QTableView* grid, const QSortFilterProxyModel* sorted,
+                                    RowText text) {
     constexpr int kLines = 3;
     auto* pane = new QPlainTextEdit(window);
     pane->setObjectName("txtHintDetail");
@@ -79,7 +81,14 @@ QPlainTextEdit* addDetailPane(QWidget* window, QTableView* grid) {
                          2 * pane->frameWidth() + margins.top() + margins.bottom());
     auto* layout = static_cast<QVBoxLayout*>(window->layout());
     layout->insertWidget(layout->indexOf(grid) + 1, pane);
-    return pane;
+    std::function<void()> show = [pane, grid, sorted, text = std::move(text)] {
+        const QModelIndex current = grid->currentIndex();
+        std::optional<std::size_t> row;
+        if (current.isValid()) row = std::size_t(sorted->mapToSource(current).row());
+        pane->setPlainText(QString::fromStdString(text(row)));
+    };
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, pane, show);
+    return show;
 }
 
 void showBusy(QWidget* window, bool busy) {

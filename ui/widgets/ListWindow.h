@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QString>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QHBoxLayout;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
@@ -33,9 +36,15 @@ ListWindowParts buildListWindow(QWidget* window, const QString& gridName, QSortF
                                 const std::vector<QWidget*>& left, const std::vector<QPushButton*>& buttons,
                                 const QString& exportName);
 
+/// The text of a row of the window's model; of none, "".
+using RowText = std::function<std::string(std::optional<std::size_t> row)>;
+
 /// A read-only pane of three lines under the window's grid (named txtHintDetail), its text
-/// selectable: the current row in full, which the grid's columns cut short.
-QPlainTextEdit* addDetailPane(QWidget* window, QTableView* grid);
+/// selectable: the current row in full (`text` of it, through `sorted`), which the grid's
+/// columns cut short. It follows the current row; the function returned shows it again once
+/// the rows have changed.
+std::function<void()> addDetailPane(QWidget* window, QTableView* grid, const QSortFilterProxyModel* sorted,
+                                    RowText text);
 
 /// The busy cursor over the window while its work runs on another thread, the arrow after.
 void showBusy(QWidget* window, bool busy);
