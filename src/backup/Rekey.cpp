@@ -10,8 +10,7 @@ namespace vesk::backup {
 
 namespace {
 
-// The engine re-keys in a transaction of its own, so the record follows at once. The change
-// is made by then: one that cannot be recorded still stands.
+// The engine re-keys in a transaction of its own, so the record follows at once.
 void recordRekey(store::Connection& db, const Secret& old, const Secret& key, const std::string& who,
                  const DateTime& when) {
     history::Change change;
@@ -19,12 +18,7 @@ void recordRekey(store::Connection& db, const Secret& old, const Secret& key, co
                     : key == store::programKey() ? history::Action::PassphraseRemoved
                                                  : history::Action::PassphraseChanged;
     change.by = who;
-    try {
-        store::Transaction tx = db.begin();
-        history::recordChange(db, change, when);
-        tx.commit();
-    } catch (const Error&) {
-    }
+    history::recordTakenChange(db, change, when);
 }
 
 }  // namespace

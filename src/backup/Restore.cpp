@@ -36,9 +36,7 @@ void recordRestore(const std::string& databasePath, const std::string& backupPat
         store::Connection db;
         db.setDelayWatcher(watcher);
         db.openWithoutUpgrade(databasePath);
-        store::Transaction tx = db.begin();
-        history::recordChange(db, change, now);
-        tx.commit();
+        history::recordTakenChange(db, change, now);
     } catch (const Error&) {
     }
 }

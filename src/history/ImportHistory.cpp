@@ -164,6 +164,15 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
     db.execute(sql::recordStatement(columns), bound);
 }
 
+void recordTakenChange(store::Connection& db, const Change& change, const DateTime& when) {
+    try {
+        store::Transaction tx = db.begin();
+        recordChange(db, change, when);
+        tx.commit();
+    } catch (const Error&) {
+    }
+}
+
 std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
     std::vector<Record> out;
     const int layout = db.layoutVersion();

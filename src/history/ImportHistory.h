@@ -87,6 +87,10 @@ struct Record : Change {
 /// of an older layout opened as it is keeps no history: nothing is recorded there.
 void recordChange(store::Connection& db, const Change& change, const DateTime& when);
 
+/// Records, in a transaction of its own, a change the file has already taken (a re-key, a
+/// restore): one that cannot be recorded still stands, so the file's failure here is passed over.
+void recordTakenChange(store::Connection& db, const Change& change, const DateTime& when);
+
 /// The records, newest first: of one form, or all of them. None on a file without history.
 std::vector<Record> records(store::Connection& db, std::optional<Form> form = std::nullopt);
 
