@@ -66,7 +66,7 @@ tsan: deps
 # FUZZ_RUNS=N, N inputs from a fixed seed (CI's short run).
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_xlsx fuzz_xls fuzz_date_text fuzz_number_text
+FUZZ_TARGETS = fuzz_xlsx fuzz_xls fuzz_date_text fuzz_number_text fuzz_printout
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON \
 	  -DVESK_BUILD_GUI=OFF -DVESK_BUILD_TESTS=OFF -DVESK_BUILD_BENCH=OFF \

@@ -339,4 +339,14 @@ std::string hintText(const Hint& hint) {
     return "";
 }
 
+std::string printedOn(const DateTime& now) { return "Printed on " + dayFirst(now, TimeShown::Minutes); }
+
+std::string printerMissing(const std::string& program) {
+    return "Pages are printed by " + program + ", which is not installed beside this program; nothing was printed.";
+}
+
+std::string printerEnded(const std::string& how) {
+    return "The windowed program, which prints the pages, " + how + " before it had written them; nothing was printed.";
+}
+
 }  // namespace vesk::compare

@@ -156,4 +156,13 @@ Message exportFailed(const Error& error);
 /// A file of the export's name is in the folder already: Yes (the default) replaces it.
 Message replaceExport(const std::string& folder, const std::string& fileName);
 
+/// "Printed on 09/12/2026 14:05", at the foot of every printed page.
+std::string printedOn(const DateTime& now);
+/// The windowed program was handed a printout it cannot read.
+inline constexpr const char* kPrintoutDamaged = "The pages to print arrived damaged; nothing was printed.";
+/// The command line prints through the windowed program, which is not where it should be.
+std::string printerMissing(const std::string& program);
+/// The windowed program ended without saying it had printed.
+std::string printerEnded(const std::string& how);
+
 }  // namespace vesk::compare

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compare/ExportSheet.h"
+#include "core/DateTime.h"
 
 namespace vesk::compare {
 
@@ -31,6 +32,10 @@ struct Printout {
     /// At the foot of every page with its number: "Printed on dd/mm/yyyy hh:mm".
     std::string printedAt;
 };
+
+/// The sheets as printed at `now`, named after the file they are exported to
+/// ("April_2025_Left_Out.xlsx" prints as "April_2025_Left_Out").
+Printout printoutOf(const std::string& fileName, std::vector<ExportSheet> sheets, const DateTime& now);
 
 /// The printout as bytes for another process, and back. decodePrintout takes any bytes and
 /// answers nullopt for what encodePrintout did not write.

@@ -163,6 +163,8 @@ void setEnvironment(const std::string& name, const std::optional<std::string>& v
 /// The running program's own file and its folder. Throws SystemError.
 std::string programFile();
 std::string programFolder();
+/// The program of that name installed beside this one ("name", "name.exe" on Windows).
+std::string programBeside(const std::string& name);
 /// The command line's arguments as UTF-8, the program's name first (Windows: from the UTF-16
 /// command line, which the narrow argv has lost in the ANSI code page).
 std::vector<std::string> arguments(int argc, char** argv);

@@ -289,6 +289,8 @@ std::string programFile() {
 
 std::string programFolder() { return utf8(fsPath(programFile()).parent_path()); }
 
+std::string programBeside(const std::string& name) { return joinPath(programFolder(), name); }
+
 std::vector<std::string> arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 
 long processId() { return long(::getpid()); }

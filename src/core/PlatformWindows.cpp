@@ -483,6 +483,8 @@ std::string programFile() {
 
 std::string programFolder() { return utf8(fsPath(programFile()).parent_path()); }
 
+std::string programBeside(const std::string& name) { return joinPath(programFolder(), name + ".exe"); }
+
 std::vector<std::string> arguments(int argc, char** argv) {
     int count = 0;
     const std::unique_ptr<wchar_t*, LocalFreer> wideArgs(CommandLineToArgvW(GetCommandLineW(), &count));

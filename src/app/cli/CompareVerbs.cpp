@@ -39,12 +39,26 @@ void warnOfMissingParts(Call& call, Period period, bool emptyToo) {
 }
 
 int saveExport(Call& call, const std::string& fileName,
-               const std::function<std::string(const std::string& folder)>& write) {
-    const compare::ExportPlace place{call.option("out").value_or(compare::defaultOutputFolder()), false, false};
-    const std::optional<std::string> saved = compare::saveExport(call.prompter(), place, fileName, write);
+               const std::function<std::string(const std::string& folder)>& write,
+               const std::function<compare::Printout()>& printout) {
+    std::optional<std::string> saved;
+    std::string path;
+    if (const std::optional<std::string> pdf = call.option("pdf")) {
+        // The print of an export: the pages into the PDF named, which is asked about as a workbook is.
+        const std::string folder = platform::utf8(platform::fsPath(*pdf).parent_path());
+        const compare::ExportPlace place{folder.empty() ? "." : folder, false, false};
+        path = platform::joinPath(place.folder, platform::fileName(*pdf));
+        saved = compare::saveExport(call.prompter(), place, platform::fileName(*pdf), [&](const std::string&) {
+            printToPdf(printout(), path);
+            return path;
+        });
+    } else {
+        const compare::ExportPlace place{call.option("out").value_or(compare::defaultOutputFolder()), false, false};
+        path = platform::joinPath(place.folder, fileName);
+        saved = compare::saveExport(call.prompter(), place, fileName, write);
+    }
     if (!saved) {
-        call.err() << "kept " << platform::joinPath(place.folder, fileName)
-                   << ": nothing written (--yes replaces it)\n";
+        call.err() << "kept " << path << ": nothing written (--yes replaces it)\n";
         return kExitFailed;
     }
     call.out() << *saved << "\n";
@@ -202,9 +216,11 @@ int exportGrid(Call& call, compare::ExportKind kind) {
     else if (office)
         grid = detailed(call, *c, *office);
     if (!compare::gridToExport(call.prompter(), kind, grid)) return kExitFailed;
-    return saveExport(call, compare::workbookFileName(kind, export_), [&](const std::string& folder) {
-        return compare::writeComparisonWorkbook(kind, grid, export_, folder);
-    });
+    const std::string fileName = compare::workbookFileName(kind, export_);
+    return saveExport(
+        call, fileName,
+        [&](const std::string& folder) { return compare::writeComparisonWorkbook(kind, grid, export_, folder); },
+        [&] { return compare::printoutOf(fileName, {compare::exportSheet(kind, grid, export_)}, localNow()); });
 }
 
 }  // namespace
@@ -252,9 +268,11 @@ int runExportDetailed(Call& call) { return exportGrid(call, compare::ExportKind:
 int runExportUnmatched(Call& call) {
     const Unmatched u = unmatchedOf(call);
     const compare::ExportContext export_ = compare::exportContext(u.period, u.scope.configuredOffice);
-    return saveExport(call, compare::leftOutFileName(export_), [&](const std::string& folder) {
-        return compare::writeLeftOutWorkbook(u.leftOut, export_, folder);
-    });
+    const std::string fileName = compare::leftOutFileName(export_);
+    return saveExport(
+        call, fileName,
+        [&](const std::string& folder) { return compare::writeLeftOutWorkbook(u.leftOut, export_, folder); },
+        [&] { return compare::printoutOf(fileName, {compare::leftOutSheet(u.leftOut, export_)}, localNow()); });
 }
 
 int runExportExplained(Call& call) {
@@ -262,10 +280,12 @@ int runExportExplained(Call& call) {
     if (!e) return kExitFailed;
     compare::ExportContext export_ = compare::exportContext(e->period, e->configuredOffice);
     export_.office = e->office;
-    return saveExport(call, compare::explainedFileName(export_), [&](const std::string& folder) {
-        return compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, call.flag("matched")),
-                                               export_, folder);
-    });
+    const std::vector<compare::ExplainedLine> lines = compare::listedLines(e->explanation.lines, call.flag("matched"));
+    const std::string fileName = compare::explainedFileName(export_);
+    return saveExport(
+        call, fileName,
+        [&](const std::string& folder) { return compare::writeExplainedWorkbook(lines, export_, folder); },
+        [&] { return compare::printoutOf(fileName, {compare::explainedSheet(lines, export_)}, localNow()); });
 }
 
 }  // namespace vesk::cli

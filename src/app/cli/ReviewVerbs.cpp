@@ -94,8 +94,10 @@ int runOpenItems(Call& call) {
 
 int runExportOpenItems(Call& call) {
     const review::OpenItems open = openItemsOf(call);
-    return saveExport(call, review::openItemsFileName(open.asOf),
-                      [&](const std::string& folder) { return review::writeOpenItemsWorkbook(open, folder); });
+    const std::string fileName = review::openItemsFileName(open.asOf);
+    return saveExport(
+        call, fileName, [&](const std::string& folder) { return review::writeOpenItemsWorkbook(open, folder); },
+        [&] { return compare::printoutOf(fileName, {review::openItemsSheet(open)}, localNow()); });
 }
 
 }  // namespace vesk::cli

@@ -45,9 +45,12 @@ int runStatement(Call& call) {
 int runExportStatement(Call& call) {
     const std::optional<review::ShownStatement> shown = shownStatementOf(call);
     if (!shown) return kExitFailed;
-    return saveExport(call, review::statementFileName(shown->statement.period), [&](const std::string& folder) {
-        return review::writeStatementWorkbook(shown->statement, shown->items, shown->stateLine, folder);
-    });
+    return saveExport(call, review::statementFileName(shown->statement.period),
+                      [&](const std::string& folder) {
+                          return review::writeStatementWorkbook(shown->statement, shown->items, shown->stateLine,
+                                                                folder);
+                      },
+                      {});
 }
 
 int runClose(Call& call) {

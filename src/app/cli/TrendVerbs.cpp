@@ -83,9 +83,11 @@ int runExportTrend(Call& call) {
     }
     const trend::MonthRange range =
         t.range.value_or(trend::MonthRange{t.trend.months.front().month, t.trend.months.back().month});
-    return saveExport(call, trend::workbookFileName(range.from, range.to), [&](const std::string& folder) {
-        return trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
-    });
+    return saveExport(call, trend::workbookFileName(range.from, range.to),
+                      [&](const std::string& folder) {
+                          return trend::writeTrendWorkbook(t.trend, {range, t.scope.configuredOffice}, folder);
+                      },
+                      {});
 }
 
 }  // namespace vesk::cli

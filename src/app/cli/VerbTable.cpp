@@ -1,3 +1,5 @@
+#include "cli/Call.h"
+#include "cli/Cli.h"
 #include "cli/Verb.h"
 #include "cli/Verbs.h"
 #include "notes/NoteWording.h"
@@ -87,6 +89,30 @@ std::vector<Verb> exportKinds() {
          .database = Database::Open,  // as open-items
          .wrongCount = kStatementMonth},
     };
+}
+
+// The kinds of print: each export's list, as pages in a PDF rather than a workbook.
+std::vector<Verb> printKinds() {
+    const Option pdf{"pdf", "FILE", "the PDF the pages are written to (needed)"};
+    const Option replace{"yes", "", "replaces a file of that name (without it the file is kept, and nothing written)"};
+    std::vector<Verb> kinds;
+    for (Verb kind : exportKinds()) {
+        if (kind.name == "trend" || kind.name == "statement") continue;
+        std::erase_if(kind.options, [](const Option& o) { return o.name == "out" || o.name == "yes"; });
+        kind.options.push_back(pdf);
+        kind.options.push_back(replace);
+        kind.help = "Writes to the PDF given with --pdf the pages the window's Print… gives for what export " +
+                    kind.name + " writes: A4, the title lines and the headers on every page, page x of y; prints " +
+                    "the file's path.";
+        // Without --pdf the export's own function would write its workbook.
+        kind.run = [run = kind.run](Call& call) {
+            if (!call.option("pdf")) throw UsageError("give --pdf FILE: the PDF the pages are written to");
+            return run(call);
+        };
+        kind.wrongCount = "give " + kind.name + " and its arguments as export " + kind.name + " takes them";
+        kinds.push_back(std::move(kind));
+    }
+    return kinds;
 }
 
 std::vector<Verb> table() {
@@ -209,6 +235,14 @@ std::vector<Verb> table() {
          .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
                           "YEAR MONTH OFFICE|All [--matched] | trend [FROM TO] | open-items [--as-of D] | statement "
                           "YEAR MONTH [--now]; each [--out DIR] [--yes]"},
+        {.name = "print",
+         .help = "Prints what an export writes, as the windows' Print… prints it, to a PDF: each kind takes the "
+                 "arguments and options of its export but --out, and --pdf FILE. The pages are painted by the "
+                 "windowed program (vesk-orv), started unseen; no display is needed.",
+         .wrongCount = "give the kind (consolidated, detailed, unmatched, explained or open-items) and its arguments",
+         .subVerbs = printKinds(),
+         .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
+                          "YEAR MONTH OFFICE|All [--matched] | open-items [--as-of D]; each --pdf FILE [--yes]"},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},

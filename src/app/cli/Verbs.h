@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Call.h"
+#include "compare/Printout.h"
 #include "core/DateTime.h"
 
 namespace vesk::cli {
@@ -77,8 +78,14 @@ void warnOfMissingParts(Call& call, Period period, bool emptyToo = true);
 void writeLine(std::ostream& out, const std::vector<std::string>& cells);
 
 /// Saves an export where --out says (the desktop's output folder by default), as the forms'
-/// export flow saves it, and prints its path. write puts the file into the folder given.
+/// export flow saves it, and prints its path. write puts the file into the folder given. The
+/// print of an export (--pdf FILE) writes the printout's pages to FILE instead.
 int saveExport(Call& call, const std::string& fileName,
-               const std::function<std::string(const std::string& folder)>& write);
+               const std::function<std::string(const std::string& folder)>& write,
+               const std::function<compare::Printout()>& printout);
+
+/// Writes the printout's pages to a PDF at path through the windowed program, which the
+/// command line, having no windows of its own, starts unseen for it. Throws Error.
+void printToPdf(const compare::Printout& printout, const std::string& path);
 
 }  // namespace vesk::cli

@@ -5,9 +5,11 @@
 #include "app/gui/MainForm.h"
 #include "backup/DailyBackups.h"
 #include "backup/PassphraseFlows.h"
+#include "core/Platform.h"
 #include "core/Version.h"
 #include "store/DatabaseLocation.h"
 #include "store/Passphrase.h"
+#include "widgets/PdfForParent.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/SettingsStore.h"
 
@@ -21,6 +23,11 @@ int main(int argc, char** argv) {
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("vesk-orv");
     QApplication::setWindowIcon(QIcon::fromTheme("vesk-orv"));
+
+    // The command line prints through this program: no window then, and no database.
+    if (const std::vector<std::string> args = vesk::platform::arguments(argc, argv);
+        args.size() == 3 && args[1] == "--print-pdf")
+        return vesk::gui::writePdfForParent(args[2]);
 
     vesk::store::setBeforeWrite(vesk::backup::dailyBackupHook());
     const std::string databasePath = vesk::store::databasePath();
