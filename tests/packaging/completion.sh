@@ -11,44 +11,63 @@ reference=$("$bin/vesk-orv-cli" help --markdown) || { echo "FAIL: help --markdow
 # shellcheck source=/dev/null
 . "$source/packaging/vesk-orv-cli.bash"
 
-# What the completion offers for the words given, the last one being completed; sorted, one line.
+# The words given (or read from standard input), sorted and unique, on one line.
+set_of() {
+  local -a words
+  if [ $# -gt 0 ]; then words=("$@"); else read -ra words; fi
+  [ ${#words[@]} -gt 0 ] || return 0
+  mapfile -t words < <(printf '%s\n' "${words[@]}" | sort -u)
+  echo "${words[*]}"
+}
+
+# What the completion offers for the words given, the last one being completed.
 offered() {
   COMP_WORDS=(vesk-orv-cli "$@")
   COMP_CWORD=$#
   COMPREPLY=()
   _vesk_orv_cli 2>/dev/null
-  printf '%s\n' "${COMPREPLY[@]}" | sort -u | tr '\n' ' ' | sed 's/ $//'
-}
-sorted() { tr ' ' '\n' | sed '/^$/d' | sort -u | tr '\n' ' ' | sed 's/ $//'; }
-
-# "### `verb`" and "#### `verb sub`", each followed by its synopsis line.
-headings=$(grep -E '^#{3,4} `' <<<"$reference" | sed -E 's/^#+ `(.*)`$/\1/')
-verbs=$(grep -v ' ' <<<"$headings" | sorted)
-expect_eq "the verbs offered" "$(offered '')" "$verbs"
-expect_eq "the verbs offered after --db FILE" "$(offered --db some.db '')" "$verbs"
-
-# A verb's synopsis, as its heading's code block shows it after "vesk-orv-cli [--db FILE] ".
-synopsis_of() {
-  awk -v want="$1" '
-    /^###/ { sub(/^#+ `/, ""); sub(/`$/, ""); name = $0; next }
-    name == want && /^vesk-orv-cli / { sub(/^vesk-orv-cli \[--db FILE\] /, ""); print; exit }' <<<"$reference"
+  set_of "${COMPREPLY[@]}"
 }
 
-valued=''
-while read -r command; do
-  [ -n "$command" ] || continue
+# Each verb and sub-verb ("export trend") with its synopsis after "vesk-orv-cli [--db FILE] ",
+# from its heading ("### `verb`", "#### `verb sub`") and the code block under it.
+declare -A synopsis=()
+commands=()
+while IFS=$'\t' read -r command shown; do
+  synopsis[$command]=$shown
+  commands+=("$command")
+done < <(awk '/^###/ { sub(/^#+ `/, ""); sub(/`$/, ""); name = $0; next }
+  name != "" && /^vesk-orv-cli / { sub(/^vesk-orv-cli \[--db FILE\] ?/, ""); print name "\t" $0; name = "" }' <<<"$reference")
+[ ${#commands[@]} -ge 30 ] || fail "too few verbs read from help --markdown: ${commands[*]}"
+
+verbs=()
+for command in "${commands[@]}"; do [[ $command == *" "* ]] || verbs+=("$command"); done
+expected_verbs=$(set_of "${verbs[@]}")
+expect_eq "the verbs offered" "$(offered '')" "$expected_verbs"
+expect_eq "the verbs offered after --db FILE" "$(offered --db some.db '')" "$expected_verbs"
+
+# A group's options are its sub-verbs'; each sub-verb is checked on its own.
+declare -A group=()
+for command in "${commands[@]}"; do [[ $command == *" "* ]] && group[${command%% *}]=1; done
+
+valued=(--db)
+for command in "${commands[@]}"; do
+  [ -z "${group[$command]:-}" ] || continue
   read -ra words <<<"$command"
-  # A group's options are its sub-verbs'; each sub-verb is checked on its own.
-  if grep -q "^$command " <<<"$headings"; then continue; fi
-  synopsis=$(synopsis_of "$command")
-  expected=$(printf '%s --help' "$(grep -oE -- '--[a-z][a-z-]*' <<<"$synopsis" | tr '\n' ' ')" | sorted)
-  expect_eq "the options of '$command'" "$(offered "${words[@]}" --)" "$expected"
-  valued+=" $(grep -oE -- '--[a-z][a-z-]* [^][ -]' <<<"$synopsis" | cut -d' ' -f1 | tr '\n' ' ')"
-done <<<"$headings"
+  shown=${synopsis[$command]}
+  options=(--help)
+  rest=$shown
+  # Each option of the synopsis, and whether a value follows it ("--rows N" against "--yes]").
+  while [[ $rest =~ --([a-z][a-z-]*)(.?)(.?)(.*) ]]; do
+    options+=("--${BASH_REMATCH[1]}")
+    [[ ${BASH_REMATCH[2]} == " " && ${BASH_REMATCH[3]} != [\[\|-] ]] && valued+=("--${BASH_REMATCH[1]}")
+    rest=${BASH_REMATCH[2]}${BASH_REMATCH[3]}${BASH_REMATCH[4]}
+  done
+  expect_eq "the options of '$command'" "$(offered "${words[@]}" --)" "$(set_of "${options[@]}")"
+done
 
 # The options that take a value are skipped with their value when the verb's words are counted.
-expected=$(printf '%s --db' "$valued" | sorted)
-listed=$(sed -n 's/^ *local valued="\(.*\)"$/\1/p' "$source/packaging/vesk-orv-cli.bash" | sorted)
-expect_eq "the options that take a value" "$listed" "$expected"
+listed=$(sed -n 's/^ *local valued="\(.*\)"$/\1/p' "$source/packaging/vesk-orv-cli.bash")
+expect_eq "the options that take a value" "$(set_of $listed)" "$(set_of "${valued[@]}")"
 
 verdict "the completion offers the table's verbs and options"
