@@ -78,7 +78,7 @@ _vesk_orv_cli() {
         open-items) options="--as-of" ;;
         statement) options="--items --now" ;;
         check) options="--full" ;;
-        passphrase) [[ $first == remove ]] && options="--yes" ;;
+        passphrase) [[ -z $first || $first == remove ]] && options="--yes" ;;
         export)
             case $first in
                 consolidated | detailed) options="--office --filter --out --yes" ;;
