@@ -68,6 +68,6 @@ done
 
 # The options that take a value are skipped with their value when the verb's words are counted.
 listed=$(sed -n 's/^ *local valued="\(.*\)"$/\1/p' "$source/packaging/vesk-orv-cli.bash")
-expect_eq "the options that take a value" "$(set_of $listed)" "$(set_of "${valued[@]}")"
+expect_eq "the options that take a value" "$(set_of <<<"$listed")" "$(set_of "${valued[@]}")"
 
 verdict "the completion offers the table's verbs and options"
