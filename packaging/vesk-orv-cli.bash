@@ -72,13 +72,13 @@ _vesk_orv_cli() {
         compare) options="--filter" ;;
         explain) options="--matched" ;;
         trend) options="--offices" ;;
-        help) options="--markdown" ;;
+        help) options="--markdown --man" ;;
         note) options="--status --text --yes" ;;
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
         statement) options="--items --now" ;;
         check) options="--full" ;;
-        passphrase) options="--yes" ;;
+        passphrase) [[ -z $first || $first == remove ]] && options="--yes" ;;
         export)
             case $first in
                 consolidated | detailed) options="--office --filter --out --yes" ;;

@@ -43,5 +43,7 @@ std::string usage();
 std::string usage(const Verb& verb, const std::string& command);
 /// Every verb with its synopsis, help and options, as Markdown (docs/cli.md is this text).
 std::string markdownReference();
+/// The manual page in roff, its verbs from the same table (packaging/vesk-orv-cli.1 is this text).
+std::string manualPage();
 
 }  // namespace vesk::cli

@@ -165,8 +165,9 @@ TEST_F(CliFiles, WrongUseIsRefusedBeforeTheDatabaseIsTouched) {
 }
 
 // Where the file is looked for is the location's own test's to check.
-// The reference in docs/ is the table's own text: a verb or option added without it fails here
-// (make it again with `vesk-orv-cli help --markdown > docs/cli.md`).
+// The reference in docs/ and the manual page are the table's own text: a verb or option added
+// without them fails here (make them again with `vesk-orv-cli help --markdown > docs/cli.md`
+// and `vesk-orv-cli help --man > packaging/vesk-orv-cli.1`).
 TEST(HelpVerb, TellsWhatHelpTellsAndTheCommittedReferenceIsTheTables) {
     EXPECT_EQ(runCli({"help"}).out, runCli({"--help"}).out);
     EXPECT_EQ(runCli({"help", "compare"}).out, runCli({"compare", "--help"}).out);
@@ -176,6 +177,14 @@ TEST(HelpVerb, TellsWhatHelpTellsAndTheCommittedReferenceIsTheTables) {
     EXPECT_EQ(reference.out, test::fileBytes(std::string(VESK_DOCS) + "/cli.md"));
     for (const char* shown : {"### `export`", "#### `export trend`", "- `--yes`: replaces a workbook"})
         EXPECT_NE(reference.out.find(shown), std::string::npos) << shown;
+    const Outcome page = runCli({"help", "--man"});
+    ASSERT_EQ(page.status, kExitOk);
+    EXPECT_EQ(page.out, test::fileBytes(std::string(VESK_PACKAGING) + "/vesk-orv-cli.1"));
+    // Each verb a tagged paragraph, its options bold and its arguments in italics; the prose
+    // around them kept.
+    for (const char* shown : {".SH NAME\n", ".SH VERBS\n.TP\n\\fBinspect\\fP \\fIFILE\\fP [\\fB\\-\\-rows\\fP",
+                              ".TP\n\\fBexport trend\\fP", ".SH EXIT STATUS\n", ".SH FILES\n"})
+        EXPECT_NE(page.out.find(shown), std::string::npos) << shown;
 }
 
 TEST(WhereVerb, NamesTheFileAndWhyWithoutCreatingIt) {
