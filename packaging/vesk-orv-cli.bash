@@ -18,9 +18,9 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export print where history check
         backup restore daily-backups passphrase help"
-    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf"
     COMPREPLY=()
 
     # The verb, its first argument (an export's kind), and how many of its arguments come
@@ -40,7 +40,7 @@ _vesk_orv_cli() {
     done
 
     case $prev in
-        --db)
+        --db | --pdf)
             compopt -o filenames 2>/dev/null
             local IFS=$'\n'
             COMPREPLY=($(compgen -f -- "$cur"))
@@ -88,6 +88,14 @@ _vesk_orv_cli() {
                 statement) options="--now --out --yes" ;;
             esac
             ;;
+        print)
+            case $first in
+                consolidated | detailed) options="--office --filter --pdf --yes" ;;
+                unmatched) options="--pdf --yes" ;;
+                explained) options="--matched --pdf --yes" ;;
+                open-items) options="--as-of --pdf --yes" ;;
+            esac
+            ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
@@ -100,9 +108,10 @@ _vesk_orv_cli() {
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items statement trend" -- "$cur")) ;;
+        print:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items" -- "$cur")) ;;
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master pairs closes database" -- "$cur")) ;;
-        detail:2 | explain:2 | export:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
+        detail:2 | explain:2 | export:3 | print:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;
         backup:0 | restore:0)
             compopt -o filenames 2>/dev/null
             local IFS=$'\n'

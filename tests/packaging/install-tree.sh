@@ -83,7 +83,7 @@ complete_words() {  # the words typed so far, the last one being completed
 for verb in $verbs; do
   grep -q -- "^\.[A-Z]* *$verb\b\|^$verb\b" <<<"$page" || fail "manual page lacks the verb $verb"
   [[ " $(complete_words vesk-orv-cli "${verb:0:3}") " == *" $verb "* ]] || fail "completion lacks the verb $verb"
-  [ "$verb" != export ] || continue  # its kinds are checked one by one below
+  [ "$verb" != export ] && [ "$verb" != print ] || continue  # their kinds are checked one by one below
   options=$(sed -n "s/^  $verb\( .*\)\{0,1\}$/\1/p" <<<"$usage" | grep -o -- '--[a-z-]*' | sort -u)
   offered=" $(complete_words vesk-orv-cli "$verb" --) "
   for opt in $options; do
@@ -91,15 +91,18 @@ for verb in $verbs; do
     grep -q -- "$opt" <<<"$page" || fail "manual page lacks $opt of $verb"
   done
 done
-# Each kind of export takes its own options, as its own usage lists them, and completes them.
-for kind in consolidated detailed unmatched explained trend open-items statement; do
-  options=$("$cli" export "$kind" --help | sed -n '1s/^usage: [^ ]* \[--db FILE\] export [a-z-]*//p' |
+# Each kind of export, and of print, takes its own options, as its own usage lists them, and
+# completes them.
+for group_kind in export:{consolidated,detailed,unmatched,explained,trend,open-items,statement} \
+  print:{consolidated,detailed,unmatched,explained,open-items}; do
+  group=${group_kind%%:*} kind=${group_kind#*:}
+  options=$("$cli" "$group" "$kind" --help | sed -n "1s/^usage: [^ ]* \\[--db FILE\\] $group [a-z-]*//p" |
     grep -o -- '--[a-z-]*' | sort -u)
-  [ -n "$options" ] || fail "export $kind --help lists no options"
-  offered=$(complete_words vesk-orv-cli export "$kind" -- | tr ' ' '\n' | grep -v -- '^--help$' | sort -u)
-  expect_eq "completion of 'export $kind --'" "$(echo $offered)" "$(echo $options)"
+  [ -n "$options" ] || fail "$group $kind --help lists no options"
+  offered=$(complete_words vesk-orv-cli "$group" "$kind" -- | tr ' ' '\n' | grep -v -- '^--help$' | sort -u)
+  expect_eq "completion of '$group $kind --'" "$(echo $offered)" "$(echo $options)"
   for opt in $options; do
-    grep -q -- "$opt" <<<"$page" || fail "manual page lacks $opt of export $kind"
+    grep -q -- "$opt" <<<"$page" || fail "manual page lacks $opt of $group $kind"
   done
 done
 expect_eq "completion of a global option" "$(complete_words vesk-orv-cli --ver)" "--version"
