@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <ostream>
 #include <sstream>
 
@@ -51,7 +52,16 @@ std::string roff(const std::string& text) {
         const char c = text[i];
         if (lineStart && (c == '.' || c == '\'')) out += "\\&";
         lineStart = c == '\n';
-        if (c == '\\')
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0xC0 && byte < 0xF8) {
+            // A character beyond ASCII ("…") as roff's named glyph, which groff takes on any input encoding.
+            const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            unsigned code = byte & (0x7F >> length);
+            for (std::size_t k = 1; k < length && i + 1 < text.size(); ++k) code = code << 6 | (text[++i] & 0x3F);
+            char glyph[16];
+            std::snprintf(glyph, sizeof glyph, "\\[u%04X]", code);
+            out += glyph;
+        } else if (c == '\\')
             out += "\\e";
         else if (c == '-' && ((i + 1 < text.size() && text[i + 1] == '-') || (i > 0 && text[i - 1] == '-')))
             out += "\\-";
