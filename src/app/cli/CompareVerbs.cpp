@@ -11,6 +11,7 @@
 #include "compare/GridFilter.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
+#include "compare/OfficeLists.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
@@ -266,6 +267,35 @@ int runExportExplained(Call& call) {
         return compare::writeExplainedWorkbook(compare::listedLines(e->explanation.lines, call.flag("matched")),
                                                export_, folder);
     });
+}
+
+}  // namespace vesk::cli
+
+namespace vesk::cli {
+
+// Every list whose name is free is written even when another's is kept, so that one taken
+// file does not hold back the rest; the kept ones fail the verb.
+int runOfficeLists(Call& call) {
+    const compare::Period period = periodOf(call);
+    warnOfMissingParts(call, period, false);
+    const std::string choice = call.option("office").value_or(compare::kAllOffices);
+    const std::optional<compare::OfficeListsMonth> month = review::officeListsMonth(call.database(), period, choice);
+    if (!month) {
+        call.err() << compare::notInOfficeList(choice) << "\n";
+        return kExitFailed;
+    }
+    if (month->offices.empty()) {
+        call.prompter().message(compare::noMismatchData());
+        return kExitFailed;
+    }
+    const std::vector<compare::OfficeList> lists = compare::officeLists(*month);
+    // A printed copy of each list (--pdf, to come) is made from the same sheets: lists[i].sheet.
+    const compare::ExportPlace place{call.option("out").value_or(compare::defaultOutputFolder()), false, false};
+    const compare::SavedOfficeLists saved = compare::saveOfficeLists(call.prompter(), place, lists, month->context);
+    for (const std::string& path : saved.paths) call.out() << path << "\n";
+    for (const std::string& path : saved.kept)
+        call.err() << "kept " << path << ": nothing written (--yes replaces it)\n";
+    return saved.kept.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace vesk::cli

@@ -209,6 +209,25 @@ std::vector<Verb> table() {
          .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
                           "YEAR MONTH OFFICE|All [--matched] | trend [FROM TO] | open-items [--as-of D] | statement "
                           "YEAR MONTH [--now]; each [--out DIR] [--yes]"},
+        {.name = "office-lists",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {{"office", "NAME|All",
+                      "the office picked in the office list, or All (the default) for every "
+                      "differing office"},
+                     kOut,
+                     kReplace},
+         .help = "Compares the month and writes, for each differing office (or the one given with --office), a "
+                 "workbook to send to it, <Office Name>_<Month>_<Year>_To_Explain.xlsx: under the division's and the "
+                 "configured office's names, its differing dates as detail prints them, then its rows as explain "
+                 "prints them without --matched, with a column for its reply. Characters a file name cannot hold "
+                 "become _, and an office whose name then agrees with another's gets (2), (3) and so on. Then "
+                 "Office_Lists_<Month>_<Year>.xlsx, a line per list written: Office Name, Differing Dates, Rows to "
+                 "Explain, File. Prints each path. A workbook whose name is taken is kept, and nothing of that office "
+                 "written, unless --yes replaces it; the others are written all the same and the verb then fails "
+                 "(status 1), naming each file kept.",
+         .run = runOfficeLists,
+         .database = Database::Open,  // it reads one state of the file itself, once the hints' months are stored
+         .wrongCount = kStatementMonth},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},
