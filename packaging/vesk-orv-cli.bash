@@ -18,7 +18,7 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export print where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export print office-lists where history check
         backup restore daily-backups passphrase help"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf"
     COMPREPLY=()
@@ -71,6 +71,7 @@ _vesk_orv_cli() {
             options="--yes" ;;
         compare) options="--filter" ;;
         explain) options="--matched" ;;
+        office-lists) options="--office --out --yes --pdf" ;;
         trend) options="--offices" ;;
         help) options="--markdown --man" ;;
         note) options="--status --text --yes" ;;

@@ -1,5 +1,7 @@
 #include "compare/CompareWording.h"
 
+#include <set>
+
 #include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
@@ -13,18 +15,6 @@ namespace {
 
 std::string counted(std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// A name the file systems of both platforms accept.
-std::string fileNamePart(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool bad = u < 32 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
-                         c == '>' || c == '|';
-        out += bad ? '_' : c;
-    }
-    return out;
 }
 
 double both(const LeftOutList& list) {
@@ -266,10 +256,57 @@ std::string leftOutFileName(const ExportContext& c) {
     return c.month + "_" + c.year + "_" + kLeftOutSheetName + ".xlsx";
 }
 
+std::string fileNamePart(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool bad = u < 32 || u == 127 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
+                         c == '<' || c == '>' || c == '|';
+        out += bad ? '_' : c;
+    }
+    // Windows drops a trailing dot or blank, and refuses a name whose stem is a device's.
+    out = trim(out);
+    while (!out.empty() && (out.back() == '.' || out.back() == ' ')) out.pop_back();
+    if (out.empty()) return "_";
+    static const std::set<std::string> kDevices = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                                   "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                                   "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    if (kDevices.count(upper(trim(out.substr(0, out.find('.')))))) out.insert(0, "_");
+    return out;
+}
+
 std::string explainedFileName(const ExportContext& c) {
     std::string name = c.month + "_" + c.year + "_" + kExplainedSheetName;
     if (namesOneOffice(c)) name += "_" + fileNamePart(*c.office);
     return name + ".xlsx";
+}
+
+std::string officeListFileName(const std::string& office, const ExportContext& c, int copy) {
+    const std::string part = fileNamePart(office) + (copy > 1 ? " (" + std::to_string(copy) + ")" : "");
+    return part + "_" + c.month + "_" + c.year + "_To_Explain.xlsx";
+}
+
+std::string officeListsFileName(const ExportContext& c) { return "Office_Lists_" + c.month + "_" + c.year + ".xlsx"; }
+
+std::string officeListTitle(const std::string& office, const ExportContext& c) {
+    return office + " \u2014 to explain, " + c.month + " " + c.year;
+}
+
+const std::vector<std::string>& officeListsHeaders() {
+    static const std::vector<std::string> kHeaders = {"Office Name", "Differing Dates", "Rows to Explain", "File"};
+    return kHeaders;
+}
+
+Message officeListsSaved(const std::string& folder, std::size_t written, const std::optional<std::string>& summary,
+                         const std::vector<std::string>& kept) {
+    std::string text = std::to_string(written) + (written == 1 ? " office list" : " office lists") + " saved." + kCrLf +
+                       "Folder : " + folder;
+    if (summary) text += std::string(kCrLf) + "Summary : " + *summary;
+    if (!kept.empty()) {
+        text += std::string(kCrLf) + "Kept, nothing written for:";
+        for (const std::string& name : kept) text += std::string(kCrLf) + name;
+    }
+    return info(text, "Saved");
 }
 
 std::string folderNotCreatedText(const std::string& folder, const std::string& why) {

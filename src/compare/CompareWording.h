@@ -142,6 +142,33 @@ std::string leftOutFileName(const ExportContext& context);
 /// "April_2025_Explained_<office>.xlsx" for one, characters a file name cannot hold as "_".
 std::string explainedFileName(const ExportContext& context);
 
+/// The office name as part of a file name that Windows and Linux both take: / \\ : * ? " < > |
+/// and control characters as "_", blanks and dots trimmed from its end (an apostrophe kept),
+/// "_" before a device's name (CON, NUL, COM1 and the like); "_" for nothing.
+std::string fileNamePart(const std::string& name);
+
+// The office lists: one workbook per differing office, to send to it.
+
+/// "Bay S.O_April_2025_To_Explain.xlsx"; copy 2 and on ("Bay S.O (2)_April...") for an office
+/// whose name, made safe, another office's already took.
+std::string officeListFileName(const std::string& office, const ExportContext& context, int copy = 1);
+/// "Office_Lists_April_2025.xlsx": the summary of the lists written.
+std::string officeListsFileName(const ExportContext& context);
+/// "Bay S.O \u2014 to explain, April 2025".
+std::string officeListTitle(const std::string& office, const ExportContext& context);
+inline constexpr const char* kOfficeListSheetName = "To_Explain";
+inline constexpr const char* kOfficeListsSheetName = "Office_Lists";
+inline constexpr const char* kOfficeListsTitle = "VESK - ORV Comparison - Office Lists";
+inline constexpr const char* kOfficeDatesCaption = "Differences by date";
+inline constexpr const char* kOfficeRowsCaption = "Rows to explain";
+inline constexpr const char* kOfficeReplyHeading = "Office's reply";
+/// The summary's columns: Office Name, Differing Dates, Rows to Explain, File.
+const std::vector<std::string>& officeListsHeaders();
+/// How many lists went into the folder, the summary's name, and the offices whose taken files
+/// were kept.
+Message officeListsSaved(const std::string& folder, std::size_t written, const std::optional<std::string>& summary,
+                         const std::vector<std::string>& kept);
+
 /// Why an export's folder or file could not be made.
 std::string folderNotCreatedText(const std::string& folder, const std::string& why);
 std::string notSavedText(const std::string& path, const std::string& why);

@@ -186,8 +186,10 @@ void writeExportSheet(const ExportSheet& s, const std::string& path, const std::
                 w.mergeText(r, 1, r, lastColumn, section.caption, caption);
                 r = lists.write(r + 1, section.headers, section.rows) + 1;
             }
+            writeLegend(w, r, lastColumn, s.legend);
         }
         w.fitColumnsToContents();
+        for (const auto& [column, width] : s.widths) w.setColumnWidth(column, width);
         // Only the title lines repeat on a sheet of several lists; a grid's header row too.
         setExportPageSetup(w, Orientation::Portrait, sectioned ? h - 1 : h);
         w.save();

@@ -42,10 +42,12 @@ struct ExportSheet {
     std::vector<std::string> headers;
     std::vector<Row> rows;
     /// When there are any, written instead of headers and rows: one under another, a blank
-    /// row between them. Only the title lines repeat on each printed page.
+    /// row between them, the legend under the last. Only the title lines repeat on each printed page.
     std::vector<Section> sections;
     /// Lines under the list, each a text in its colour: what the fills mean.
     std::vector<std::pair<std::string, Rgb>> legend;
+    /// Columns (1: Sl.No) given a width in characters rather than fitted: one left empty to write in.
+    std::vector<std::pair<int, double>> widths;
 
     /// The sheet row of the headers: 4 under a scope line, else 3.
     int headerRow() const { return scopeLine ? 4 : 3; }

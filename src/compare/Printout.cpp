@@ -1,6 +1,7 @@
 #include "compare/Printout.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 #include "compare/CompareWording.h"
@@ -13,7 +14,7 @@ namespace {
 // text the same way, so no byte of a cell can be taken for a separator.
 constexpr std::string_view kPrintoutMagic = "vesk-orv printout 1\n";
 // The fewest bytes each is written in ("0:" for an empty text, "1:0" for a number).
-constexpr std::size_t kLeastRow = 6, kLeastCell = 8, kLeastSheet = 21;
+constexpr std::size_t kLeastRow = 6, kLeastCell = 8, kLeastSheet = 24;
 
 class PrintoutWriter {
   public:
@@ -174,6 +175,11 @@ std::string encodePrintout(const Printout& printout) {
             w.text(line);
             w.rgb(colour);
         }
+        w.number(static_cast<long long>(sheet.widths.size()));
+        for (const auto& [column, width] : sheet.widths) {
+            w.number(column);
+            w.number(std::llround(width * 10));  // in tenths of a character: one way of writing each
+        }
     }
     return w.take();
 }
@@ -208,6 +214,11 @@ std::optional<Printout> decodePrintout(std::string_view bytes) {
         for (auto& [line, colour] : sheet.legend) {
             line = r.text();
             colour = r.rgb();
+        }
+        sheet.widths.resize(r.count(6));
+        for (auto& [column, width] : sheet.widths) {
+            column = static_cast<int>(r.number(1, 16384));
+            width = static_cast<double>(r.number(0, 2550)) / 10;
         }
         if (!r.ok()) return std::nullopt;
     }

@@ -6,6 +6,9 @@ namespace vesk::office::sql {
 inline constexpr const char* kConfiguredOffice = "SELECT ooffice_name FROM Youroffice LIMIT 1";
 /// An office's type by its name (one bound value).
 inline constexpr const char* kOfficeType = "SELECT office_type_code FROM mastertable WHERE office_name = ?";
+/// The division office's name: the master's office of type PDN (the first by name, should there be several).
+inline constexpr const char* kDivisionOffice =
+    "SELECT office_name FROM mastertable WHERE upper(trim(office_type_code)) = 'PDN' ORDER BY office_name LIMIT 1";
 inline constexpr const char* kOfficeCount = "SELECT COUNT(*) FROM mastertable";
 inline constexpr const char* kOfficesNamed = "SELECT COUNT(*) FROM mastertable WHERE office_name = ?";
 /// The offices a comparison can be configured for: head and division offices.

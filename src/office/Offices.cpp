@@ -37,6 +37,8 @@ std::string configureDivisionOffice(store::Connection& db, const Clock& now) {
 
 std::string configuredOffice(store::Connection& db) { return trim(db.scalar(sql::kConfiguredOffice).toText()); }
 
+std::string divisionOffice(store::Connection& db) { return trim(db.scalar(sql::kDivisionOffice).toText()); }
+
 std::string officeType(store::Connection& db, const std::string& name) {
     return upper(trim(db.scalar(sql::kOfficeType, {name}).toText()));
 }

@@ -14,6 +14,9 @@ namespace vesk::office {
 /// The configured office: the first row of Youroffice, trimmed; "" when there is none.
 std::string configuredOffice(store::Connection& db);
 
+/// The division office of the master, trimmed; "" when the master holds none.
+std::string divisionOffice(store::Connection& db);
+
 /// The type code of the office of that name, trimmed and in upper case ("HPO"); "" when
 /// no office has the name.
 std::string officeType(store::Connection& db, const std::string& name);

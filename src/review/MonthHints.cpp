@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "office/Offices.h"
 #include "review/StoredPairing.h"
 
 namespace vesk::review {
@@ -36,14 +37,43 @@ compare::HintCandidates hintCandidates(store::Connection& db, compare::Period pe
     return candidatesWithin(period, pairedMonths(db, monthsWithin(period)));
 }
 
+namespace {
+
+void attachMonthHints(store::Connection& db, compare::Period period, std::vector<compare::ExplainedLine>& lines,
+                      const std::optional<compare::HintCandidates>& candidates) {
+    if (std::any_of(lines.begin(), lines.end(),
+                    [](const compare::ExplainedLine& l) { return compare::isUnpaired(l.cls); }))
+        compare::attachHints(lines, candidates ? *candidates : hintCandidates(db, period));
+}
+
+}  // namespace
+
 compare::Explanation explainWithHints(store::Connection& db, compare::Period period,
                                       const compare::ExplainTarget& target,
                                       std::optional<compare::HintCandidates> candidates) {
     compare::Explanation e = compare::explainMonth(db, period, target);
-    if (std::any_of(e.lines.begin(), e.lines.end(),
-                    [](const compare::ExplainedLine& l) { return compare::isUnpaired(l.cls); }))
-        compare::attachHints(e.lines, candidates ? *candidates : hintCandidates(db, period));
+    attachMonthHints(db, period, e.lines, candidates);
     return e;
+}
+
+std::optional<compare::OfficeListsMonth> officeListsMonth(store::Connection& db, compare::Period period,
+                                                          const std::string& choice) {
+    const std::optional<compare::HintCandidates> paired = keepHintMonths(db, period);
+    const store::Transaction snapshot = db.beginRead();
+    const compare::ComparedMonth compared = compare::compareInScope(db, period);
+    const std::vector<std::string> list = compare::officeList(compared.result);
+    const std::optional<std::size_t> entry = compare::findInOfficeList(list, choice);
+    if (!entry) return std::nullopt;
+    compare::OfficeListsMonth m;
+    m.context = compare::exportContext(period, compared.scope.configuredOffice);
+    m.division = office::divisionOffice(db);
+    m.offices = compare::officesOf(list, *entry);
+    m.dates = compare::differingDates(db, period, m.offices);
+    // Every office explained at once, as explain All explains them.
+    compare::Explanation e = compare::explainOffices(db, period, m.offices);
+    attachMonthHints(db, period, e.lines, paired);
+    m.lines = compare::listedLines(e.lines, false);
+    return m;
 }
 
 }  // namespace vesk::review

@@ -4,6 +4,7 @@
 
 #include "compare/Explanation.h"
 #include "compare/HintSearch.h"
+#include "compare/OfficeLists.h"
 #include "store/Connection.h"
 
 namespace vesk::review {
@@ -27,5 +28,13 @@ std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, com
 compare::Explanation explainWithHints(store::Connection& db, compare::Period period,
                                       const compare::ExplainTarget& target,
                                       std::optional<compare::HintCandidates> candidates = std::nullopt);
+
+/// What the month's office lists are made of, read in one state of the file once the hints'
+/// months are kept: the month compared in the configured office's scope, the offices `choice`
+/// names in its office list (All: every differing office), their differing dates, and their
+/// rows as explain lists them without the matched ones, with their hints and notes. None when
+/// `choice` names no entry of the office list.
+std::optional<compare::OfficeListsMonth> officeListsMonth(store::Connection& db, compare::Period period,
+                                                          const std::string& choice);
 
 }  // namespace vesk::review

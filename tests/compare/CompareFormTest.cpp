@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "compare/CompareForm.h"
 #include "compare/ExplainWindow.h"
@@ -18,6 +19,7 @@
 #include "sheet/Workbook.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
+#include "support/TempDir.h"
 #include "widgets/FormStyle.h"
 
 namespace {
@@ -111,6 +113,29 @@ TEST_F(CompareFormTest, TypingFiltersTheGridAndTheExportWritesWhatIsShown) {
     EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{saved});
     EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
     EXPECT_EQ(vesk::sheet::Workbook::open(saved)->firstSheet()->usedRows(), 6);  // titles, header, Bay S.O, total
+}
+
+TEST_F(CompareFormTest, OfficeListsAreWrittenForEveryDifferingOfficeAskingBeforeATakenName) {
+    compare();
+    const std::string out = dir.file("VESK - ORV Output");
+    form.exporter().setOutputFolder(out);
+    const std::string taken = vesk::platform::joinPath(out, "abd_April_2025_To_Explain.xlsx");
+    std::filesystem::create_directories(vesk::platform::fsPath(out));
+    vesk::test::writeBytes(taken, "abd's reply");
+    prompter.queueAnswer(vesk::Answer::No);
+    child<QPushButton>("cmdOfficeLists")->click();
+    EXPECT_EQ(prompter.messages().at(prompter.messages().size() - 2).title, "Replace it?");
+    EXPECT_EQ(vesk::test::fileBytes(taken), "abd's reply");
+    for (const char* name : {"ABC Road", "Bay S.O", "Totalpur"})
+        EXPECT_TRUE(
+            std::filesystem::exists(vesk::platform::joinPath(out, std::string(name) + "_April_2025_To_Explain.xlsx")))
+            << name;
+    const std::string summary = vesk::platform::joinPath(out, "Office_Lists_April_2025.xlsx");
+    EXPECT_EQ(prompter.openedDocuments(), std::vector<std::string>{summary});
+    EXPECT_EQ(prompter.lastMessage().text,
+              "3 office lists saved.\r\nFolder : VESK - ORV Output\r\nSummary : Office_Lists_April_2025.xlsx\r\n"
+              "Kept, nothing written for:\r\nabd");
+    EXPECT_FALSE(form.findChild<QWidget*>("ProgressBar1")->isVisible());
 }
 
 TEST_F(CompareFormTest, BackDuringABlinkClosesAfterIt) {

@@ -21,6 +21,7 @@ Printout richPrintout() {
                   {std::nullopt, {cell("Total"), cell(std::string("a\0b", 3))}}};
     sheet.sections = {{"Only in VESK", {"ID"}, {{7, {cell("T1", ExportSheet::Highlight::Yellow)}}}}};
     sheet.legend = {{"Red: differs", Rgb{255, 0, 0}}};
+    sheet.widths = {{9, 40.5}};
     Printout p;
     p.documentName = "April_2025_Left_Out";
     p.filterLine = "Filter : Ba";
@@ -52,6 +53,7 @@ TEST(Printout, ArrivesWholeOrNotAtAll) {
     EXPECT_EQ(s.rows[1].cells[1].text, std::string("a\0b", 3));
     EXPECT_EQ(s.sections.at(0).rows.at(0).serial, 7);
     EXPECT_EQ(s.legend.at(0).second, (Rgb{255, 0, 0}));
+    EXPECT_EQ(s.widths, sent.sheets[0].widths);
 
     for (std::size_t cut = 0; cut < bytes.size(); ++cut)
         ASSERT_FALSE(decodePrintout(std::string_view(bytes).substr(0, cut))) << cut;

@@ -7,6 +7,7 @@
 #include "compare/ComparisonWorkbook.h"
 #include "compare/Grid.h"
 #include "compare/MonthComparison.h"
+#include "compare/OfficeLists.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
@@ -39,6 +40,20 @@ struct ExportPlace {
 /// was kept. Throws what write throws.
 std::optional<std::string> saveExport(Prompter& prompter, const ExportPlace& place, const std::string& fileName,
                                       const std::function<std::string(const std::string& folder)>& write);
+
+/// What saving the office lists did.
+struct SavedOfficeLists {
+    std::vector<std::string> paths;  ///< the lists written, then the summary
+    std::vector<std::string> kept;   ///< the taken files kept, nothing written in their place
+};
+
+/// Saving the month's office lists as saveExport saves an export, each list asked about on its
+/// own when its name is taken (kept: nothing of that office is written); then the summary of
+/// the lists written, asked about alike and handed to the person when place.open says so, and
+/// one message of where they went and what was kept. done(i) follows each list. Throws what
+/// writing throws.
+SavedOfficeLists saveOfficeLists(Prompter& prompter, const ExportPlace& place, const std::vector<OfficeList>& lists,
+                                 const ExportContext& context, const std::function<void(std::size_t)>& done = {});
 
 /// An export button's save (saveExport and what it needs first): a failure is told as the
 /// export's error rather than thrown. The saved file, or none.

@@ -181,7 +181,14 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_cmdExplain->setToolTip("Pairs the bank's rows with the ORV entries and says why the rest differ");
     m_cmdExplain->setEnabled(false);
     m_cmdExplain->hide();
+    // Beside Explain, shown with it: the month's lists for the offices, one each to send.
+    m_cmdOfficeLists =
+        makeButton(this, "cmdOfficeLists", "&Office Lists\u2026", twipsRect(8775, 9720, 1695, 735), buttonFont);
+    m_cmdOfficeLists->setToolTip(
+        "A workbook for each office chosen (or every differing office) of its rows to explain");
+    m_cmdOfficeLists->hide();
     m_explainWindow = new ExplainWindow(databasePath, &prompter(), this);
+    m_label6->raise();  // the export's wait over the button it shares its place with
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
     m_label10 = makeStatusLabel(this, "Label10", twipsRect(11760, 9960, 2415, 615), styleColour(palette::kTotal));
@@ -206,6 +213,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     anchor(m_export, Left | Bottom);
     anchor(m_cmdLeftOut, Left | Bottom);
     anchor(m_cmdExplain, Left | Bottom);
+    anchor(m_cmdOfficeLists, Left | Bottom);
     anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
     anchor(m_lblMonthParts, Anchor{0.5, 1, 1, 1});
     for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
@@ -255,6 +263,7 @@ void CompareForm::connectControls() {
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::showLeftOut);
     connect(m_leftOutWindow, &LeftOutWindow::exportRequested, this, &CompareForm::exportLeftOut);
     connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::explainChosenOffice);
+    connect(m_cmdOfficeLists, &QPushButton::clicked, this, &CompareForm::writeOfficeLists);
     connect(m_cmdStatement, &QPushButton::clicked, this, &CompareForm::openStatement);
     connect(m_back, &QPushButton::clicked, this, &CompareForm::goBack);
     connect(&m_timer1, &QTimer::timeout, this, &CompareForm::hideStatus);
@@ -337,6 +346,11 @@ void CompareForm::showLeftOut() {
 
 void CompareForm::explainChosenOffice() {
     if (const auto request = m_logic.explainChosenOffice()) m_explainWindow->explain(*request);
+}
+
+void CompareForm::writeOfficeLists() {
+    const Busy busy(*this, {}, true);
+    guarded([this] { m_exporter.writeOfficeLists(); });
 }
 
 void CompareForm::openStatement() {
@@ -457,6 +471,7 @@ void CompareForm::render() {
     // Shown with the results, as the rest of its row: before them it would hang from the blank panel.
     m_cmdExplain->setVisible(v.explainEnabled);
     m_cmdExplain->setEnabled(v.explainEnabled);
+    m_cmdOfficeLists->setVisible(v.explainEnabled);
     m_cmdStatement->setEnabled(m_logic.period().has_value());
     renderFilter();
     renderLabels();

@@ -50,6 +50,7 @@ class CompareForm : public TaskForm {
     void showLeftOut();            ///< cmdLeftOut: opens the left-out window
     void exportLeftOut();          ///< Export to Excel in the left-out window
     void explainChosenOffice();    ///< cmdExplain: the explanation of the chosen office's month
+    void writeOfficeLists();       ///< cmdOfficeLists: a list for each office chosen, to send to it
     /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
     void explainConsolidatedRow(const QModelIndex& index);
     void explainDetailedRow(const QModelIndex& index);
@@ -99,6 +100,7 @@ class CompareForm : public TaskForm {
     QPushButton* m_cmdLeftOut;
     LeftOutWindow* m_leftOutWindow;
     QPushButton* m_cmdExplain;
+    QPushButton* m_cmdOfficeLists;
     QPushButton* m_cmdStatement;
     ExplainWindow* m_explainWindow;
     QLineEdit* m_text1;

@@ -4,6 +4,7 @@
 #include "compare/CompareScreen.h"
 #include "compare/CompareWording.h"
 #include "office/Offices.h"
+#include "review/MonthHints.h"
 
 namespace vesk::compare {
 
@@ -36,6 +37,42 @@ std::optional<std::string> ExportScreen::exportLeftOut() {
     return save(
         [&](const ExportContext& c, const std::string& folder) { return writeLeftOutWorkbook(*leftOut, c, folder); },
         leftOutFileName);
+}
+
+std::vector<std::string> ExportScreen::writeOfficeLists() {
+    std::vector<std::string> paths;
+    tryExport(m_prompter, [&]() -> std::optional<std::string> {
+        // Hidden before any message, as after a save; and on a failure before it is told.
+        const auto idle = [this] {
+            bar(-1, 0);
+            wait(false, "");
+        };
+        try {
+            wait(true, kExportWait);
+            const std::optional<Period> period = m_comparison.period();
+            std::optional<OfficeListsMonth> month;
+            if (period && m_comparison.consolidated().hasData())
+                month = review::officeListsMonth(m_comparison.connection(), *period,
+                                                 context().office.value_or(kAllOffices));
+            if (!month || month->offices.empty()) {
+                idle();
+                m_prompter.message(noMismatchData());
+                return std::nullopt;
+            }
+            const std::vector<OfficeList> lists = officeLists(*month);
+            bar(0, int(lists.size()));
+            const auto done = [&](std::size_t i) {
+                bar(int(i) + 1, int(lists.size()));
+                if (i + 1 == lists.size()) idle();
+            };
+            paths = saveOfficeLists(m_prompter, {m_folder, true, m_open}, lists, month->context, done).paths;
+        } catch (...) {
+            idle();
+            throw;
+        }
+        return std::nullopt;
+    });
+    return paths;
 }
 
 std::optional<std::string> ExportScreen::exportGrid(ExportKind kind) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "compare/ComparisonWorkbook.h"
 #include "core/Prompter.h"
@@ -32,6 +33,10 @@ class ExportScreen {
 
     /// Export to Excel in the left-out window: what the comparison left out.
     std::optional<std::string> exportLeftOut();
+
+    /// Office Lists: a workbook for each office the office list's choice stands for (All when
+    /// nothing is chosen), and their summary; the paths written. Each taken name is asked about.
+    std::vector<std::string> writeOfficeLists();
 
   private:
     std::optional<std::string> exportGrid(ExportKind kind);

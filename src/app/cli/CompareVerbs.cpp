@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 
@@ -11,6 +12,7 @@
 #include "compare/GridFilter.h"
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
+#include "compare/OfficeLists.h"
 #include "core/Amount.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
@@ -286,6 +288,49 @@ int runExportExplained(Call& call) {
         call, fileName,
         [&](const std::string& folder) { return compare::writeExplainedWorkbook(lines, export_, folder); },
         [&] { return compare::printoutOf(fileName, {compare::explainedSheet(lines, export_)}, localNow()); });
+}
+
+}  // namespace vesk::cli
+
+namespace vesk::cli {
+
+// Every list whose name is free is written even when another's is kept, so that one taken
+// file does not hold back the rest; the kept ones fail the verb.
+int runOfficeLists(Call& call) {
+    const compare::Period period = periodOf(call);
+    warnOfMissingParts(call, period, false);
+    const std::string choice = call.option("office").value_or(compare::kAllOffices);
+    const std::optional<compare::OfficeListsMonth> month = review::officeListsMonth(call.database(), period, choice);
+    if (!month) {
+        call.err() << compare::notInOfficeList(choice) << "\n";
+        return kExitFailed;
+    }
+    if (month->offices.empty()) {
+        call.prompter().message(compare::noMismatchData());
+        return kExitFailed;
+    }
+    const std::vector<compare::OfficeList> lists = compare::officeLists(*month);
+    const compare::ExportPlace place{call.option("out").value_or(compare::defaultOutputFolder()), false, false};
+    compare::SavedOfficeLists saved = compare::saveOfficeLists(call.prompter(), place, lists, month->context);
+    if (call.flag("pdf")) {
+        // Each list written gets its printed copy beside it, from the same sheet, asked about alike.
+        const DateTime now = localNow();
+        for (const compare::OfficeList& list : lists) {
+            const std::string workbook = platform::joinPath(place.folder, list.fileName);
+            if (std::find(saved.paths.begin(), saved.paths.end(), workbook) == saved.paths.end()) continue;
+            const std::string pdfName = list.fileName.substr(0, list.fileName.rfind('.')) + ".pdf";
+            const std::string pdf = platform::joinPath(place.folder, pdfName);
+            const auto printed = compare::saveExport(call.prompter(), place, pdfName, [&](const std::string&) {
+                printToPdf(compare::printoutOf(pdfName, {list.sheet}, now), pdf);
+                return pdf;
+            });
+            (printed ? saved.paths : saved.kept).push_back(pdf);
+        }
+    }
+    for (const std::string& path : saved.paths) call.out() << path << "\n";
+    for (const std::string& path : saved.kept)
+        call.err() << "kept " << path << ": nothing written (--yes replaces it)\n";
+    return saved.kept.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace vesk::cli

@@ -243,6 +243,27 @@ std::vector<Verb> table() {
          .subVerbs = printKinds(),
          .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
                           "YEAR MONTH OFFICE|All [--matched] | open-items [--as-of D]; each --pdf FILE [--yes]"},
+        {.name = "office-lists",
+         .arguments = {{"YEAR"}, {"MONTH"}},
+         .options = {{"office", "NAME|All",
+                      "the office picked in the office list, or All (the default) for every "
+                      "differing office"},
+                     kOut,
+                     kReplace,
+                     {"pdf", "", "a PDF of each list beside its workbook, as the window prints it"}},
+         .help = "Compares the month and writes, for each differing office (or the one given with --office), a "
+                 "workbook to send to it, <Office Name>_<Month>_<Year>_To_Explain.xlsx: under the division's and the "
+                 "configured office's names, its differing dates as detail prints them, then its rows as explain "
+                 "prints them without --matched, with a column for its reply. Characters a file name cannot hold "
+                 "become _, and an office whose name then agrees with another's gets (2), (3) and so on. Then "
+                 "Office_Lists_<Month>_<Year>.xlsx, a line per list written: Office Name, Differing Dates, Rows to "
+                 "Explain, File. Prints each path. A workbook whose name is taken is kept, and nothing of that office "
+                 "written, unless --yes replaces it; the others are written all the same and the verb then fails "
+                 "(status 1), naming each file kept. With --pdf each list written is also printed to a PDF of its name, "
+                 "asked about alike.",
+         .run = runOfficeLists,
+         .database = Database::Open,  // it reads one state of the file itself, once the hints' months are stored
+         .wrongCount = kStatementMonth},
         {.name = "trend",
          .arguments = {{"FROM", true}, {"TO", true}},
          .options = {{"offices"}},

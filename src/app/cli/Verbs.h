@@ -34,6 +34,7 @@ int runExportConsolidated(Call& call);
 int runExportDetailed(Call& call);
 int runExportUnmatched(Call& call);
 int runExportExplained(Call& call);
+int runOfficeLists(Call& call);
 
 int runTrend(Call& call);
 int runExportTrend(Call& call);
