@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/cli/CliRunner.h"
 #include "history/ImportHistory.h"
 #include "review/ReviewWording.h"
 #include "review/SignOffs.h"
@@ -92,6 +93,27 @@ TEST_F(SignOffsTest, AFileOfAnOlderLayoutOpenedAsItIsShowsNoneAndTakesNone) {
     db.openWithoutUpgrade(path);
     EXPECT_EQ(signOffs(db)[2], (compare::SignOff{"Approved by", "", ""}));
     EXPECT_EQ(test::errorOf([&] { set(signedBy("Ravi", "", "")); }).number(), store::kReadOnlyError);
+}
+
+TEST_F(SignOffsTest, TheVerbSetsTheRolesGivenKeepsTheOthersAndHistoryListsTheChange) {
+    db.close();
+    cli::Outcome r = cli::runCli(path, {"sign-off", "--prepared", "Ravi", "--approved-as", "Postmaster"});
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    r = cli::runCli(path, {"sign-off", "--checked", " Mohan ", "--checked-as", "Inspector"});
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    const std::vector<std::string> lines = {"Prepared by\tRavi\t", "Checked by\tMohan\tInspector",
+                                            "Approved by\t\tPostmaster"};
+    EXPECT_EQ(cli::textParts(r.out), lines);
+    EXPECT_EQ(cli::textParts(cli::runCli(path, {"sign-off"}).out), lines);
+
+    r = cli::runCli(path, {"sign-off", "--approved", std::string(61, 'x')});
+    EXPECT_EQ(r.status, cli::kExitUsage);
+    EXPECT_NE(r.err.find(signOffTooLongText(SignOffRole::Approved, false, 61)), std::string::npos) << r.err;
+
+    const std::vector<std::string> listed = cli::textParts(cli::runCli(path, {"history", "closes"}).out);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_NE(listed[0].find("\tSign-offs changed\t\tChecked by: none \u2192 Mohan, Inspector\t"), std::string::npos)
+        << listed[0];
 }
 
 }  // namespace
