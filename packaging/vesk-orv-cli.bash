@@ -18,9 +18,10 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months pair unpair pairs trend export print office-lists where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months sign-off pair unpair pairs trend export print office-lists where history check
         backup restore daily-backups passphrase help"
     local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf"
+    valued+=" --prepared --prepared-as --checked --checked-as --approved --approved-as"
     COMPREPLY=()
 
     # The verb, its first argument (an export's kind), and how many of its arguments come
@@ -52,6 +53,7 @@ _vesk_orv_cli() {
         --office) COMPREPLY=($(compgen -W "All" -- "$cur")); return ;;
         --status) COMPREPLY=($(compgen -W "open explained resolved" -- "$cur")); return ;;
         --rows | --offices | --year | --seed | --filter | --text | --as-of | --bank | --orv) return ;;
+        --prepared | --prepared-as | --checked | --checked-as | --approved | --approved-as) return ;;
     esac
 
     if [[ -z $verb ]]; then
@@ -78,6 +80,7 @@ _vesk_orv_cli() {
         pair) options="--bank --orv --text --accept-difference" ;;
         open-items) options="--as-of" ;;
         statement) options="--items --now" ;;
+        sign-off) options="--prepared --prepared-as --checked --checked-as --approved --approved-as" ;;
         check) options="--full" ;;
         passphrase) [[ -z $first || $first == remove ]] && options="--yes" ;;
         export)

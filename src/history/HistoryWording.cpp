@@ -42,6 +42,8 @@ std::string actionText(Action action) {
             return "Passphrase change";
         case Action::BackupRestored:
             return "Backup restored";
+        case Action::SignOffsChanged:
+            return "Sign-offs changed";
     }
     return {};
 }
@@ -56,6 +58,7 @@ std::string nameText(const Change& change) {
     if (change.note)
         return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
                change.note->after;
+    if (change.action == Action::SignOffsChanged) return change.signOffs;
     if (formOf(change.action) == Form::Closes) return change.by;
     if (change.action == Action::PassphraseSet) return "Passphrase set";
     if (change.action == Action::PassphraseChanged) return "Passphrase changed";
@@ -80,7 +83,7 @@ std::string unknownFormText(const std::string& given) {
 std::vector<std::string> historyHeadings() { return {"Time", "Who", "What", "Period", "Detail", "File"}; }
 
 std::string detailText(const Change& change) {
-    if (change.pair || change.note) return nameText(change);
+    if (change.pair || change.note || change.action == Action::SignOffsChanged) return nameText(change);
     if (change.action == Action::OfficeChange) return change.office;
     const Form form = formOf(change.action);
     if (change.action == Action::BackupRestored)

@@ -20,7 +20,8 @@ std::string periodText(const Change& change);
 /// The file's name, the office chosen for a configured office change, for a note's change its
 /// row's ID and status ("T123: new → Open", "T123: Open → Explained"), for a hand pair's its
 /// number and what was done ("M7: VESK T1 with ORV R5, R6"), for a close or reopening who made it,
-/// for a passphrase's change what was done ("Passphrase set"), for a restore the backup's name.
+/// for a passphrase's change what was done ("Passphrase set"), for a restore the backup's name, for
+/// the sign-offs' change the names before and after ("Checked by: none → Mohan, Inspector").
 std::string nameText(const Change& change);
 
 /// The question asked before an import, with a line before its last one that says when the
@@ -41,7 +42,7 @@ inline constexpr const char* kDigestFailedText = "SHA-256 failed";
 std::vector<std::string> historyHeadings();
 /// What the change did: for an import, a deletion or a close its rows and sums ("3 rows, deposits
 /// 1,234.87, withdrawals 250.25"; receipts and payments for ORV, items for a close), the office
-/// made the configured one, for a note's, a hand pair's or a passphrase's change what nameText says,
+/// made the configured one, for a note's, a hand pair's, a passphrase's or the sign-offs' change what nameText says,
 /// and for a restore where the database as it was is kept.
 std::string detailText(const Change& change);
 /// "r1.xlsx, 5123 bytes, SHA-256 ba78…" (the whole digest); "" when the change read no file.

@@ -14,7 +14,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 19> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 20> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -34,6 +34,7 @@ constexpr std::array<std::pair<Action, const char*>, 19> kActionKeys = {{
     {Action::PassphraseChanged, "passphrase-changed"},
     {Action::PassphraseRemoved, "passphrase-removed"},
     {Action::BackupRestored, "backup-restored"},
+    {Action::SignOffsChanged, "sign-offs-changed"},
 }};
 
 }  // namespace
@@ -106,6 +107,7 @@ Form formOf(Action action) {
             return Form::Pairs;
         case Action::MonthClosed:
         case Action::MonthReopened:
+        case Action::SignOffsChanged:
             return Form::Closes;
         case Action::PassphraseSet:
         case Action::PassphraseChanged:
@@ -147,6 +149,7 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
     if (change.pair) values.insert({{"subject", change.pair->number}, {"detail", text(change.pair->detail)}});
     if (closes && change.close > 0) values["subject"] = std::to_string(change.close);
     if (!change.kept.empty()) values["detail"] = change.kept;
+    if (!change.signOffs.empty()) values["detail"] = change.signOffs;
     // Before the history had columns of its own for them, a close's login stood in office and
     // a pair's name in tran_id.
     if (layout < store::kHistoryByLayout) {
@@ -215,6 +218,7 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         if (recForm == Form::Closes && !rs.isNull(r, subject))
             rec.close = rs.named<std::int64_t>(r, subject, closeNumbered);
         if (rec.action == Action::BackupRestored) rec.kept = rs.text(r, detail);
+        if (rec.action == Action::SignOffsChanged) rec.signOffs = rs.text(r, detail);
         out.push_back(std::move(rec));
     }
     return out;

@@ -38,6 +38,7 @@ enum class Action {
     PassphraseChanged,
     PassphraseRemoved,  ///< the file opens with the program's key again
     BackupRestored,     ///< the file is a backup's contents since (file: the backup)
+    SignOffsChanged,    ///< the names that sign a printed statement were set
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -75,7 +76,8 @@ struct Change {
     std::optional<PairChange> pair;    ///< for a hand pair's change only
     /// For a close or its reopening: the close's number; 0 where that was not recorded.
     std::int64_t close = 0;
-    std::string kept;  ///< for a restore: where the database as it was is kept ("" when there was none)
+    std::string kept;      ///< for a restore: where the database as it was is kept ("" when there was none)
+    std::string signOffs;  ///< for a sign-offs' change: the names before and after, as the record says them
 };
 
 struct Record : Change {

@@ -459,4 +459,57 @@ std::vector<std::string> monthsCells(const HeldMonth& month) {
     return cells;
 }
 
+const char* signOffRoleText(SignOffRole role) {
+    switch (role) {
+        case SignOffRole::Prepared:
+            return "Prepared by";
+        case SignOffRole::Checked:
+            return "Checked by";
+        case SignOffRole::Approved:
+            return "Approved by";
+    }
+    return "";
+}
+
+namespace {
+
+std::string signOffField(SignOffRole role, bool designation) {
+    return std::string("The ") + (designation ? "designation" : "name") + " of " + signOffRoleText(role);
+}
+
+std::string signedAs(const compare::SignOff& s) {
+    if (s.name.empty() && s.designation.empty()) return "none";
+    if (s.designation.empty()) return s.name;
+    return s.name + ", " + s.designation;
+}
+
+}  // namespace
+
+std::string signOffTooLongText(SignOffRole role, bool designation, std::size_t length) {
+    return signOffField(role, designation) + " has " + std::to_string(length) + " characters; at most " +
+           std::to_string(kLongestSignOffText) + " fit its place on the statement.";
+}
+
+std::string signOffControlText(SignOffRole role, bool designation) {
+    return signOffField(role, designation) +
+           " holds a control character (a tab or line break, say), which the statement cannot print.";
+}
+
+std::string signOffsChangeText(const std::vector<compare::SignOff>& before,
+                               const std::vector<compare::SignOff>& after) {
+    std::string text;
+    for (std::size_t r = 0; r < before.size() && r < after.size(); ++r) {
+        if (before[r].name == after[r].name && before[r].designation == after[r].designation) continue;
+        text += (text.empty() ? "" : "; ") + std::string(signOffRoleText(kSignOffRoles[r])) + ": " +
+                signedAs(before[r]) + " \u2192 " + signedAs(after[r]);
+    }
+    return text;
+}
+
+Message signOffsFailed(const Error& error) {
+    if (error.number() == errc::kUsage || error.number() == store::kReadOnlyError)
+        return exclamation(error.description(), kSignOffTitle);
+    return critical("Sign-off Error: " + error.description(), kSignOffTitle);
+}
+
 }  // namespace vesk::review

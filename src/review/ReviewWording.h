@@ -11,6 +11,7 @@
 #include "review/MonthParts.h"
 #include "review/MonthStatement.h"
 #include "review/OpenItems.h"
+#include "review/SignOffs.h"
 
 namespace vesk::review {
 
@@ -154,5 +155,23 @@ const std::vector<std::string>& monthsHeaders();
 /// import is recorded; Close is the state of its last close ("not closed" when none); Open
 /// as compare prints amounts.
 std::vector<std::string> monthsCells(const HeldMonth& month);
+
+// The names that sign a printed statement.
+/// "Prepared by", "Checked by", "Approved by".
+const char* signOffRoleText(SignOffRole role);
+/// A name or designation refused: "The name of Checked by has 61 characters; at most 60 fit its
+/// place on the statement." and the like for a control character.
+std::string signOffTooLongText(SignOffRole role, bool designation, std::size_t length);
+std::string signOffControlText(SignOffRole role, bool designation);
+/// A file of an older layout opened as it is keeps none.
+inline constexpr const char* kSignOffsNotKept =
+    "The database file is of an older layout opened as it is: it keeps no sign-offs, so none were saved.";
+/// What the history keeps of a change: each role that changed, "Prepared by: Ravi, Clerk → Asha,
+/// Clerk" (none where it was or became empty), joined by "; ".
+std::string signOffsChangeText(const std::vector<compare::SignOff>& before, const std::vector<compare::SignOff>& after);
+/// The Sign-off dialog's title, and what it says when the names could not be read or saved: why,
+/// for a refusal; "Sign-off Error: " and the failure's description for anything else.
+inline constexpr const char* kSignOffTitle = "Sign-off";
+Message signOffsFailed(const Error& error);
 
 }  // namespace vesk::review

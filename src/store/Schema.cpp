@@ -346,6 +346,13 @@ std::vector<std::string> migrationStatements(int from) {
         // The formula a close's month digest was taken with; every close before it used the first.
         out.push_back("ALTER TABLE month_closes ADD COLUMN digest_version INTEGER NOT NULL DEFAULT 1");
     }
+    if (from < kSignOffsLayout) {
+        // Who signs a printed statement, one row per role (as the program names it); a role
+        // without a row signs with empty lines.
+        out.push_back(
+            "CREATE TABLE sign_offs (role TEXT COLLATE NOCASE PRIMARY KEY, name TEXT COLLATE NOCASE NOT NULL, "
+            "designation TEXT COLLATE NOCASE NOT NULL)");
+    }
     return out;
 }
 

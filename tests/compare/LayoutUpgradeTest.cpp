@@ -95,6 +95,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 10, without the sign-offs", test::makeLayoutBeforeSignOffs, BankIndex::MonthFirst},
         {"version 9, a close's login in office, a pair's name in tran_id", test::makeLayoutBeforeHistoryBy,
          BankIndex::MonthFirst},
         {"version 8, its bank index without the rows' IDs", test::makeLayoutBeforeBankRowIds, BankIndex::MonthFirst},

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableView>
@@ -20,6 +22,8 @@
 #include "review/MonthClose.h"
 #include "review/ReviewDatabase.h"
 #include "review/ReviewWording.h"
+#include "review/SignOffDialog.h"
+#include "review/SignOffs.h"
 #include "review/StatementPrint.h"
 #include "review/StatementWindow.h"
 #include "review/StoredPairing.h"
@@ -305,6 +309,32 @@ TEST_F(StatementCloseTest, PrintingPaintsTheStatementOnA4PagesAndItsItemsRunOn) 
     EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);  // A4 portrait, in points
 
     EXPECT_THROW(print(dir.file("no such folder/x.pdf")), vesk::Error);
+}
+
+// Sign-off… saves what is typed into its dialog; a refusal is said and the dialog stays for a correction.
+TEST_F(StatementCloseTest, TheSignOffDialogSavesWhatIsTyped) {
+    std::unique_ptr<StatementWindow> w = window({2025, 4});
+    child<QPushButton>(*w, "cmdSignOff")->click();
+    QPointer<vesk::gui::SignOffDialog> dialog = w->findChild<vesk::gui::SignOffDialog*>("frmSignOff");
+    ASSERT_FALSE(dialog.isNull());
+    child<QLineEdit>(*dialog, "txtPreparedName")->setText("Ravi");
+    child<QLineEdit>(*dialog, "txtCheckedDesignation")->setText("Inspector");
+    child<QLineEdit>(*dialog, "txtApprovedDesignation")->setText(QString(61, 'x'));
+    child<QPushButton>(*dialog, "cmdOK")->click();
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.lastMessage().text,
+              vesk::review::signOffTooLongText(vesk::review::SignOffRole::Approved, true, 61));
+    ASSERT_TRUE(dialog && dialog->isVisible());
+
+    child<QLineEdit>(*dialog, "txtApprovedName")->setText("Asha");
+    child<QLineEdit>(*dialog, "txtApprovedDesignation")->setText("Postmaster");
+    child<QPushButton>(*dialog, "cmdOK")->click();
+    EXPECT_TRUE(!dialog || !dialog->isVisible());
+    vesk::store::Connection c;
+    c.open(dir.file("ZETTools.db"));
+    EXPECT_EQ(vesk::review::signOffs(c), (std::vector<vesk::compare::SignOff>{{"Prepared by", "Ravi", ""},
+                                                                              {"Checked by", "", "Inspector"},
+                                                                              {"Approved by", "Asha", "Postmaster"}}));
 }
 
 }  // namespace

@@ -43,9 +43,16 @@ inline void runStep(store::Connection& c, int from, const std::string& naming) {
         if (sql.find(naming) != std::string::npos) c.execute(sql);
 }
 
+/// Takes a file of this layout back to the one before the statement's sign-offs.
+inline void makeLayoutBeforeSignOffs(store::Connection& c) {
+    c.execute("DROP TABLE sign_offs");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kSignOffsLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the history's columns of its own for who
 /// and what: a close's login in office, a pair's name in tran_id, and no digest version.
 inline void makeLayoutBeforeHistoryBy(store::Connection& c) {
+    makeLayoutBeforeSignOffs(c);
     c.execute("UPDATE import_history SET office = \"by\" WHERE form = 'closes'");
     c.execute("UPDATE import_history SET tran_id = subject WHERE form = 'pairs'");
     c.execute("DROP INDEX import_history_file");

@@ -6,9 +6,11 @@
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "core/Error.h"
+#include "history/ImportHistory.h"
 #include "review/CloseFlows.h"
 #include "review/MonthParts.h"
 #include "review/ReviewWording.h"
+#include "review/SignOffs.h"
 #include "review/StatementWorkbook.h"
 #include "review/StoredPairing.h"
 #include "store/Connection.h"
@@ -131,6 +133,29 @@ std::optional<std::string> StatementScreen::exportStatement() {
                                                                      folder);
                                    });
     });
+}
+
+std::optional<std::vector<compare::SignOff>> StatementScreen::signOffs() {
+    try {
+        store::Connection db;
+        db.open(m_path);
+        return review::signOffs(db);
+    } catch (const std::exception& caught) {
+        m_prompter.message(signOffsFailed(asError(caught)));
+        return std::nullopt;
+    }
+}
+
+bool StatementScreen::saveSignOffs(const std::vector<compare::SignOff>& signOffs) {
+    try {
+        store::Connection db;
+        db.open(m_path);
+        setSignOffs(db, signOffs, history::loginName(), m_clock);
+        return true;
+    } catch (const std::exception& caught) {
+        m_prompter.message(signOffsFailed(asError(caught)));
+        return false;
+    }
 }
 
 }  // namespace vesk::review

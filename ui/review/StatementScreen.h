@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/Printout.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
@@ -76,6 +77,12 @@ class StatementScreen {
 
     /// Export to Excel: the workbook export statement writes; the saved file, or none.
     std::optional<std::string> exportStatement();
+
+    /// Sign-off…: the three names that sign the printout as stored; none, with the failure
+    /// said, when the file cannot be read.
+    std::optional<std::vector<compare::SignOff>> signOffs();
+    /// Its OK: sets them as typed; false, with why said, when they are refused or not saved.
+    bool saveSignOffs(const std::vector<compare::SignOff>& signOffs);
 
   private:
     enum class Work { Computing, Closing, Reopening };

@@ -15,6 +15,7 @@
 #include "compare/Grid.h"
 #include "core/DateTime.h"
 #include "review/ReviewWording.h"
+#include "review/SignOffDialog.h"
 #include "review/StatementPrint.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
@@ -126,9 +127,10 @@ StatementWindow::StatementWindow(const std::string& databasePath, QWidget* paren
     m_closeMonth = button("cmdCloseMonth", "Close &Month");
     m_reopenMonth = button("cmdReopenMonth", "&Reopen Month");
     m_print = button("cmdPrint", "&Print…");
+    m_signOff = button("cmdSignOff", "&Sign-off…");
     const ListWindowParts parts =
         buildListWindow(this, "grdItems", m_sortedItems, rowHeight, {yearLabel, m_year, monthLabel, m_month},
-                        {m_closeMonth, m_reopenMonth, m_print}, "cmdExportStatement");
+                        {m_closeMonth, m_reopenMonth, m_print, m_signOff}, "cmdExportStatement");
     m_heading = parts.heading;
     m_state = parts.headline;
     m_itemsGrid = parts.grid;
@@ -158,6 +160,7 @@ StatementWindow::StatementWindow(const std::string& databasePath, QWidget* paren
     connect(m_reopenMonth, &QPushButton::clicked, this, &StatementWindow::reopenMonth);
     connect(m_print, &QPushButton::clicked, this, &StatementWindow::print);
     connect(m_export, &QPushButton::clicked, this, &StatementWindow::exportStatement);
+    connect(m_signOff, &QPushButton::clicked, this, &StatementWindow::signOff);
     render();
 }
 
@@ -207,6 +210,14 @@ void StatementWindow::print() {
         }
     });
     preview.exec();
+}
+
+void StatementWindow::signOff() {
+    const std::optional<std::vector<compare::SignOff>> current = m_logic.signOffs();  // says a failure itself
+    if (!current) return;
+    auto* dialog = new SignOffDialog(m_logic, *current, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void StatementWindow::run(review::StatementScreen::Job job) {

@@ -41,6 +41,8 @@ class StatementWindow : public QWidget {
     void exportStatement();  ///< cmdExportStatement
     /// cmdPrint: the system's print dialog with a preview of the statement on A4.
     void print();
+    /// cmdSignOff: the dialog of the names that sign the printout.
+    void signOff();
 
   signals:
     /// The latest job's outcome is shown (or its failure said).
@@ -69,6 +71,7 @@ class StatementWindow : public QWidget {
     QPushButton* m_reopenMonth;
     QPushButton* m_print;
     QPushButton* m_export;
+    QPushButton* m_signOff;
     WorkThreads m_work{this};  // last: waited for before the rest goes
 };
 

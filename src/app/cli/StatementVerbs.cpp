@@ -2,11 +2,13 @@
 
 #include "cli/Verbs.h"
 #include "core/DateTime.h"
+#include "history/ImportHistory.h"
 #include "review/CloseFlows.h"
 #include "review/MonthClose.h"
 #include "review/MonthParts.h"
 #include "review/MonthStatement.h"
 #include "review/ReviewWording.h"
+#include "review/SignOffs.h"
 #include "review/StatementWorkbook.h"
 
 namespace vesk::cli {
@@ -23,6 +25,19 @@ std::optional<review::ShownStatement> shownStatementOf(Call& call) {
         return std::nullopt;
     }
     return shown;
+}
+
+// The option that names the role's signer: "prepared", "checked", "approved".
+std::string signOffOptionName(review::SignOffRole role) {
+    switch (role) {
+        case review::SignOffRole::Prepared:
+            return "prepared";
+        case review::SignOffRole::Checked:
+            return "checked";
+        case review::SignOffRole::Approved:
+            return "approved";
+    }
+    return "";
 }
 
 }  // namespace
@@ -79,6 +94,25 @@ int runMonths(Call& call) {
     if (months.empty()) return kExitOk;
     writeLine(call.out(), review::monthsHeaders());
     for (const review::HeldMonth& m : months) writeLine(call.out(), review::monthsCells(m));
+    return kExitOk;
+}
+
+// The three sign-offs; with any of their options those set first, the others kept.
+int runSignOff(Call& call) {
+    store::Connection& db = call.database();
+    std::vector<compare::SignOff> signOffs = review::signOffs(db);
+    bool asked = false;
+    for (std::size_t at = 0; at < review::kSignOffRoles.size(); ++at) {
+        const std::string role = signOffOptionName(review::kSignOffRoles[at]);
+        if (const std::optional<std::string> name = call.option(role)) signOffs[at].name = *name, asked = true;
+        if (const std::optional<std::string> as = call.option(role + "-as"))
+            signOffs[at].designation = *as, asked = true;
+    }
+    if (asked) {
+        review::setSignOffs(db, signOffs, history::loginName());
+        signOffs = review::signOffs(db);
+    }
+    for (const compare::SignOff& s : signOffs) writeLine(call.out(), {s.role, s.name, s.designation});
     return kExitOk;
 }
 

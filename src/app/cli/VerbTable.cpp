@@ -5,6 +5,7 @@
 #include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "pairs/HandPairs.h"
+#include "review/SignOffs.h"
 
 namespace vesk::cli {
 
@@ -357,6 +358,21 @@ std::vector<Verb> table() {
          .run = runMonths,
          .database = Database::Open,
          .wrongCount = "months takes no arguments"},
+        {.name = "sign-off",
+         .options = {{"prepared", "NAME", "who prepares the statement"},
+                     {"prepared-as", "DESIGNATION", "their designation"},
+                     {"checked", "NAME", "who checks it"},
+                     {"checked-as", "DESIGNATION", "their designation"},
+                     {"approved", "NAME", "who approves it"},
+                     {"approved-as", "DESIGNATION", "their designation"}},
+         .help = "Prints the names that sign a printed statement, one tab-separated line per role: Role (Prepared "
+                 "by, Checked by, Approved by), Name, Designation (empty when none is set). With any option sets "
+                 "those, keeping the others, and prints the result; each is trimmed and holds at most " +
+                 std::to_string(review::kLongestSignOffText) +
+                 " characters and no control character. The history keeps the names before and after.",
+         .run = runSignOff,
+         .database = Database::Open,
+         .wrongCount = "sign-off takes no arguments but its options"},
         {.name = "pair",
          .options = {{"bank", "ID[,ID...]", "the bank rows, each ID or ID@dd/mm/yyyy"},
                      {"orv", "ID[,ID...]", "the ORV entries, each ID or ID@dd/mm/yyyy"},
@@ -391,7 +407,8 @@ std::vector<Verb> table() {
          .arguments = {{"ctr|orv|master|pairs|closes|database", true}},
          .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "
                  "a configured office change; the pair and its rows for a hand pair; who closed or reopened a month; "
-                 "what was done for a passphrase's change; the backup for a restore), rows, "
+                 "the names before and after for the sign-offs; what was done for a passphrase's change; the backup "
+                 "for a restore), rows, "
                  "deposits or receipts, withdrawals or payments. database: the passphrase's changes and restores.",
          .run = runHistory,
          .database = Database::Open,

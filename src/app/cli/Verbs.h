@@ -49,6 +49,7 @@ int runClose(Call& call);
 int runReopen(Call& call);
 int runCloses(Call& call);
 int runMonths(Call& call);
+int runSignOff(Call& call);
 
 int runPair(Call& call);
 int runUnpair(Call& call);
