@@ -294,6 +294,8 @@ Message savedInFolder(const std::string& folder, const std::string& fileName) {
 
 Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
 
+Message printFailed(const Error& error) { return critical("Print Error: " + error.description()); }
+
 Message replaceExport(const std::string& folder, const std::string& fileName) {
     return question(std::string("A file of this name is already there:") + kCrLf + "Folder : " + folder + kCrLf +
                         "File : " + fileName + kCrLf + kCrLf +
@@ -337,6 +339,21 @@ std::string hintText(const Hint& hint) {
                    (hint.gap < 0 ? "less" : "more");
     }
     return "";
+}
+
+std::string printPageText(int page, int pages) {
+    return "Page " + std::to_string(page) + " of " + std::to_string(pages);
+}
+
+std::string printedOnText(const DateTime& when) { return "Printed on " + dayFirst(when, TimeShown::Minutes); }
+
+std::string printFilterLine(const std::string& filterText) { return "Filter Text : " + filterText; }
+
+std::string printColumnsText(int first, int last, int count, int continuedFrom) {
+    std::string text =
+        "Columns " + std::to_string(first) + " to " + std::to_string(last) + " of " + std::to_string(count);
+    if (continuedFrom > 0) text += ", continued from page " + std::to_string(continuedFrom);
+    return text;
 }
 
 }  // namespace vesk::compare
