@@ -101,10 +101,8 @@ inline constexpr const char* kStatementReopening = "Reopening the month....";
 /// "Statement Error: " and the failure's description: the statement, or the close or
 /// reopening before it, failed.
 Message statementFailed(const Error& error);
-/// "Page 2 of 3": the foot of each printed page.
-std::string statementPageText(int page, int pages);
-/// The printer, or the file printed to, cannot be written.
-inline constexpr const char* kStatementNotPrinted = "The statement cannot be printed: the printer or file refused it.";
+/// Who signs the printed statement, in the order the block shows them.
+inline constexpr std::array<const char*, 3> kStatementSignOffRoles = {"Prepared by", "Checked by", "Approved by"};
 
 // The closes of months.
 /// "The month April 2025 was closed on 05/05/2025 by ravi. Reopen it?": asked before a closed

@@ -133,4 +133,10 @@ std::optional<std::string> StatementScreen::exportStatement() {
     });
 }
 
+void StatementScreen::print() const {
+    const ShownStatement* shown = printable();
+    if (!shown || !m_printTo) return;
+    m_printTo(statementPrintout(*shown, statementSignOffs(), compare::printedOnText(m_clock())));
+}
+
 }  // namespace vesk::review
