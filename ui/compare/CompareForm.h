@@ -49,7 +49,12 @@ class CompareForm : public TaskForm {
     void exportDetailed();         ///< Command6, Export to Excel under the detailed grid
     void showLeftOut();            ///< cmdLeftOut: opens the left-out window
     void exportLeftOut();          ///< Export to Excel in the left-out window
-    void explainChosenOffice();    ///< cmdExplain: the explanation of the chosen office's month
+    void printConsolidated();      ///< cmdPrint, over the consolidated grid
+    void printDetailed();          ///< cmdPrintDetail, beside the detailed grid's export
+    /// Ctrl+P: the grid in focus, else the consolidated one.
+    void printShown();
+    void printLeftOut();         ///< Print… in the left-out window
+    void explainChosenOffice();  ///< cmdExplain: the explanation of the chosen office's month
     /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
     void explainConsolidatedRow(const QModelIndex& index);
     void explainDetailedRow(const QModelIndex& index);
@@ -89,6 +94,8 @@ class CompareForm : public TaskForm {
     QPushButton* m_reset;
     QPushButton* m_export;
     QPushButton* m_detailExport;
+    QPushButton* m_print;
+    QPushButton* m_detailPrint;
     QFrame* m_frame1;
     QLabel* m_label9;
     QLabel* m_label7;
