@@ -264,8 +264,8 @@ class PrintoutPages {
         t.widths.assign(t.headers.size(), 0);
         const auto widen = [&](const std::vector<PrintedCell>& cells) {
             for (std::size_t c = 0; c < cells.size() && c < t.widths.size(); ++c)
-                for (const QString& part : cells[c].text.split('\n'))
-                    t.widths[c] = std::max(t.widths[c], std::min(cap, advance(fontOf(cells[c]), part)));
+                for (const QString& piece : cells[c].text.split('\n'))
+                    t.widths[c] = std::max(t.widths[c], std::min(cap, advance(fontOf(cells[c]), piece)));
         };
         widen(t.headers);
         for (const std::vector<PrintedCell>& cells : t.rows) widen(cells);
