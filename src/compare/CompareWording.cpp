@@ -331,6 +331,8 @@ Message savedInFolder(const std::string& folder, const std::string& fileName) {
 
 Message exportFailed(const Error& error) { return critical("Export Error: " + error.description()); }
 
+Message printFailed(const Error& error) { return critical("Print Error: " + error.description()); }
+
 Message replaceExport(const std::string& folder, const std::string& fileName) {
     return question(std::string("A file of this name is already there:") + kCrLf + "Folder : " + folder + kCrLf +
                         "File : " + fileName + kCrLf + kCrLf +
@@ -376,14 +378,27 @@ std::string hintText(const Hint& hint) {
     return "";
 }
 
-std::string printedOn(const DateTime& now) { return "Printed on " + dayFirst(now, TimeShown::Minutes); }
-
 std::string printerMissing(const std::string& program) {
     return "Pages are printed by " + program + ", which is not installed beside this program; nothing was printed.";
 }
 
 std::string printerEnded(const std::string& how) {
     return "The windowed program, which prints the pages, " + how + " before it had written them; nothing was printed.";
+}
+
+std::string printPageText(int page, int pages) {
+    return "Page " + std::to_string(page) + " of " + std::to_string(pages);
+}
+
+std::string printedOnText(const DateTime& when) { return "Printed on " + dayFirst(when, TimeShown::Minutes); }
+
+std::string printFilterLine(const std::string& filterText) { return "Filter Text : " + filterText; }
+
+std::string printColumnsText(int first, int last, int count, int continuedFrom) {
+    std::string text =
+        "Columns " + std::to_string(first) + " to " + std::to_string(last) + " of " + std::to_string(count);
+    if (continuedFrom > 0) text += ", continued from page " + std::to_string(continuedFrom);
+    return text;
 }
 
 }  // namespace vesk::compare

@@ -12,6 +12,7 @@
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "compare/Pairing.h"
+#include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
 
@@ -138,6 +139,25 @@ std::string periodLine(const ExportContext& context, const std::optional<std::st
 std::string workbookFileName(ExportKind kind, const ExportContext& context);
 /// "April_2025_Left_Out.xlsx".
 std::string leftOutFileName(const ExportContext& context);
+
+// The printed lists.
+/// "Page 2 of 3": the foot of each printed page.
+std::string printPageText(int page, int pages);
+/// "Printed on 05/05/2025 10:30": beside it.
+std::string printedOnText(const DateTime& when);
+/// "Filter Text : Ba": under the title lines of a list printed as filtered.
+std::string printFilterLine(const std::string& filterText);
+/// "Columns 1 to 6 of 9", and "Columns 7 to 9 of 9, continued from page 3" on the pages of a
+/// list's further columns.
+std::string printColumnsText(int first, int last, int count, int continuedFrom = 0);
+/// The lines of a signature's place; the blank is written on by hand.
+inline constexpr const char* kSignOffName = "Name: ";
+inline constexpr const char* kSignOffDesignation = "Designation: ";
+inline constexpr const char* kSignOffDate = "Date: ";
+inline constexpr const char* kSignOffSignature = "Signature: ";
+inline constexpr const char* kSignOffBlank = "____________________";
+/// The printer, or the file printed to, cannot be written.
+inline constexpr const char* kPrintoutNotPrinted = "The list cannot be printed: the printer or file refused it.";
 /// "April_2025_Explained.xlsx" for the differing offices (context.office none or "All"),
 /// "April_2025_Explained_<office>.xlsx" for one, characters a file name cannot hold as "_".
 std::string explainedFileName(const ExportContext& context);
@@ -180,11 +200,11 @@ Message savedOnDesktop(const std::string& fileName);
 /// Saved in a folder the command line names (or the desktop's, when it names none).
 Message savedInFolder(const std::string& folder, const std::string& fileName);
 Message exportFailed(const Error& error);
+/// "Print Error: " and the failure's description.
+Message printFailed(const Error& error);
 /// A file of the export's name is in the folder already: Yes (the default) replaces it.
 Message replaceExport(const std::string& folder, const std::string& fileName);
 
-/// "Printed on 09/12/2026 14:05", at the foot of every printed page.
-std::string printedOn(const DateTime& now);
 /// The windowed program was handed a printout it cannot read.
 inline constexpr const char* kPrintoutDamaged = "The pages to print arrived damaged; nothing was printed.";
 /// The command line prints through the windowed program, which is not where it should be.

@@ -140,7 +140,7 @@ Printout printoutOf(const std::string& fileName, std::vector<ExportSheet> sheets
     const std::size_t dot = fileName.rfind('.');
     printout.documentName = dot == std::string::npos ? fileName : fileName.substr(0, dot);
     printout.sheets = std::move(sheets);
-    printout.printedAt = printedOn(now);
+    printout.printedAt = printedOnText(now);
     return printout;
 }
 

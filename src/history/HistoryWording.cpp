@@ -80,6 +80,10 @@ std::string unknownFormText(const std::string& given) {
     return "the form is ctr, orv, master, pairs, closes or database, not '" + given + "'";
 }
 
+std::string historyTitle(const std::string& formTitle) { return formTitle + " - History"; }
+
+std::string historyListLine(bool all) { return all ? "Every change to the file" : "This form's changes"; }
+
 std::vector<std::string> historyHeadings() { return {"Time", "Who", "What", "Period", "Detail", "File"}; }
 
 std::string detailText(const Change& change) {

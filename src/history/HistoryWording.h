@@ -47,6 +47,12 @@ std::vector<std::string> historyHeadings();
 std::string detailText(const Change& change);
 /// "r1.xlsx, 5123 bytes, SHA-256 ba78…" (the whole digest); "" when the change read no file.
 std::string fileText(const Change& change);
+/// "Import ORV Data - History": a History window's title, and its printout's.
+std::string historyTitle(const std::string& formTitle);
+/// "This form's changes", or with `all` "Every change to the file": the printout's second line.
+std::string historyListLine(bool all);
+/// "History": the printout's sheet.
+inline constexpr const char* kHistorySheetName = "History";
 /// The records could not be read.
 Message historyFailed(const Error& error);
 

@@ -245,10 +245,6 @@ std::string statementHeading(Period period, const compare::Scope& scope) {
 
 Message statementFailed(const Error& error) { return critical("Statement Error: " + error.description()); }
 
-std::string statementPageText(int page, int pages) {
-    return "Page " + std::to_string(page) + " of " + std::to_string(pages);
-}
-
 namespace {
 
 std::string closeWhenText(const DateTime& when) { return dayFirst(when, TimeShown::Minutes); }

@@ -102,10 +102,6 @@ inline constexpr const char* kStatementReopening = "Reopening the month....";
 /// "Statement Error: " and the failure's description: the statement, or the close or
 /// reopening before it, failed.
 Message statementFailed(const Error& error);
-/// "Page 2 of 3": the foot of each printed page.
-std::string statementPageText(int page, int pages);
-/// The printer, or the file printed to, cannot be written.
-inline constexpr const char* kStatementNotPrinted = "The statement cannot be printed: the printer or file refused it.";
 
 // The closes of months.
 /// "The month April 2025 was closed on 05/05/2025 by ravi. Reopen it?": asked before a closed

@@ -73,4 +73,44 @@ std::string writeStatementWorkbook(const MonthStatement& statement, const std::v
     return path;
 }
 
+namespace {
+
+std::vector<compare::ExportSheet::Row> statementPrintRows(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<compare::ExportSheet::Row> out;
+    for (const std::vector<std::string>& cells : rows) {
+        compare::ExportSheet::Row row;
+        for (const std::string& text : cells)
+            row.cells.push_back({text, compare::ExportSheet::Highlight::None, std::nullopt});
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+}  // namespace
+
+compare::Printout statementPrintout(const ShownStatement& shown, std::vector<compare::SignOff> signOffs,
+                                    std::string printedAt) {
+    const MonthStatement& s = shown.statement;
+    compare::ExportSheet lines;
+    lines.sheetName = kStatementSheetName;
+    lines.title = kStatementTitle;
+    lines.periodLine = statementPeriodLine(s.period);
+    lines.scopeLine = compare::scopeLine(compare::ScopeWording::HeadOffice, s.scope);
+    compare::ExportSheet items = lines;
+    lines.sections = {
+        {kStatementCaption, statementHeaders(),
+         statementPrintRows(statementRows(s, StatementLine::Vesk, StatementLine::Resolved))},
+        {kRollForwardCaption, statementHeaders(),
+         statementPrintRows(statementRows(s, StatementLine::BroughtForward, StatementLine::CarriedForward))}};
+    // White: a line of its own, with no colour to explain.
+    lines.legend = {{shown.stateLine, Rgb{255, 255, 255}}};
+    items.sheetName = kStatementItemsSheetName;
+    items.sections = {{kStatementItemsCaption, statementItemHeaders(), statementPrintRows(shown.items)}};
+    return {statementFileName(s.period).substr(0, statementFileName(s.period).rfind('.')),
+            {std::move(lines), std::move(items)},
+            {},
+            std::move(signOffs),
+            std::move(printedAt)};
+}
+
 }  // namespace vesk::review

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "compare/Printout.h"
 #include "core/DateTime.h"
+#include "review/MonthClose.h"
 #include "review/MonthStatement.h"
 
 namespace vesk::review {
@@ -15,5 +17,11 @@ namespace vesk::review {
 /// portrait, one page wide. Returns its path. Throws Error.
 std::string writeStatementWorkbook(const MonthStatement& statement, const std::vector<std::vector<std::string>>& items,
                                    const std::string& stateLine, const std::string& folder);
+
+/// What the statement puts on paper: what its workbook holds (the statement and the
+/// roll-forward as the first sheet's two lists, the state line under them; the items on the
+/// second), closed by the sign-off block.
+compare::Printout statementPrintout(const ShownStatement& shown, std::vector<compare::SignOff> signOffs,
+                                    std::string printedAt);
 
 }  // namespace vesk::review

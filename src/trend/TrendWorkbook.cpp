@@ -3,6 +3,7 @@
 #include "compare/CompareWording.h"
 #include "compare/ComparisonWorkbook.h"
 #include "compare/ExportSheet.h"
+#include "core/Amount.h"
 #include "core/Error.h"
 #include "core/Platform.h"
 #include "sheet/WorkbookWriter.h"
@@ -104,6 +105,29 @@ void writeOffices(sheet::WorkbookWriter& w, const Trend& trend, const TrendExpor
 }
 
 }  // namespace
+
+compare::ExportSheet officeMapSheet(const Trend& trend, const TrendExport& context) {
+    compare::ExportSheet sheet;
+    sheet.sheetName = kOfficeSheet;
+    sheet.title = kOfficeSheetTitle;
+    sheet.periodLine = periodLine(context.range.from, context.range.to);
+    sheet.scopeLine = compare::scopeLine(compare::ScopeWording::Configured, compare::Scope{context.configuredOffice});
+    sheet.headers.push_back(kOfficeHeader);
+    for (const TrendMonth& m : trend.months) sheet.headers.push_back(monthText(m.month));
+    sheet.headers.push_back(kOpenHeader);
+    const auto cell = [](std::string text) {
+        return compare::ExportSheet::Cell{std::move(text), compare::ExportSheet::Highlight::None, std::nullopt};
+    };
+    for (const OfficeTrend& office : trend.offices) {
+        compare::ExportSheet::Row row;
+        row.cells.push_back(cell(office.name));
+        for (const std::optional<double>& amount : office.toExplain)
+            row.cells.push_back(cell(amount ? formatAmount(*amount) : ""));
+        row.cells.push_back(cell(formatAmount(office.openTotal)));
+        sheet.rows.push_back(std::move(row));
+    }
+    return sheet;
+}
 
 std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder) {
     if (trend.months.empty()) throw Error(errc::kUsage, compare::noDataToExport().text);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "compare/ExportSheet.h"
 #include "trend/Trend.h"
 
 namespace vesk::trend {
@@ -19,5 +20,9 @@ struct TrendExport {
 /// colour scale; both print on A4 landscape. Returns its path. Throws Error, errc::kUsage
 /// when the trend holds no month.
 std::string writeTrendWorkbook(const Trend& trend, const TrendExport& context, const std::string& folder);
+
+/// The office map as the sheet "Offices" holds it, to print: an office a row, its To Explain
+/// in each month, then its open items.
+compare::ExportSheet officeMapSheet(const Trend& trend, const TrendExport& context);
 
 }  // namespace vesk::trend

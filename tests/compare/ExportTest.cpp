@@ -117,6 +117,24 @@ TEST_F(ExportTest, AFilterExportsTheShownRowsNumberedWithoutGaps) {
     EXPECT_EQ(rows[5], "|||TOTAL (7)|8641.50|7000.00|1641.50|0.00|0.00|0.00");
 }
 
+// Print… hands on the rows the export would write of the filtered grid, the filter named
+// under the title lines.
+TEST_F(ExportTest, PrintHandsOnTheShownRowsAndTheirFilter) {
+    std::vector<Printout> printed;
+    exporter.setPrintTarget([&](const Printout& p) { printed.push_back(p); },
+                            [] {
+                                return DateTime{2025, 5, 10, 9, 5};
+                            });
+    logic.filterOffices("b");
+    ASSERT_TRUE(exporter.printConsolidated());
+    ASSERT_EQ(printed.size(), 1u);
+    const ExportSheet& sheet = printed[0].sheets.at(0);
+    ASSERT_EQ(sheet.rows.size(), 2u);
+    EXPECT_EQ(sheet.rows[0].cells.at(2).text, "Beta TOTAL Bazar");
+    EXPECT_EQ(printed[0].filterLine, "Filter Text : B");
+    EXPECT_EQ(printed[0].printedAt, "Printed on 10/05/2025 09:05");
+}
+
 TEST_F(ExportTest, DetailedExportsForOneOfficeAndForAll) {
     logic.filterOffices("ALPHA");
     ASSERT_TRUE(logic.chooseOffice(pick("Gamma SO")));

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ctr/FinacleForm.h"
+#include "history/HistoryWindow.h"
 #include "history/ImportHistory.h"
 #include "office/ConfigureForm.h"
 #include "orv/OrvForm.h"
@@ -195,6 +196,17 @@ TEST_F(HistoryWindowTest, AFormsWindowShowsItsOwnKindsOfChangeAndShowAllEveryKin
     const std::vector<std::string> sorted = gridLines(*window);
     EXPECT_EQ(sorted.front(), every.back());
     EXPECT_EQ(sorted.back(), every.front());
+    // Print… puts the rows on paper in the order the grid shows them.
+    std::vector<vesk::compare::Printout> printed;
+    static_cast<vesk::gui::HistoryWindow*>(window)->setPrintTarget(
+        [&](const vesk::compare::Printout& p) { printed.push_back(p); });
+    vesk::test::child<QPushButton>(*window, "cmdPrint")->click();
+    ASSERT_EQ(printed.size(), 1u);
+    const vesk::compare::ExportSheet& sheet = printed[0].sheets.at(0);
+    EXPECT_EQ(sheet.periodLine, "Every change to the file");
+    ASSERT_EQ(sheet.rows.size(), every.size());
+    EXPECT_EQ(sheet.rows.front().cells.at(2).text, "Bank CTR import");
+    EXPECT_EQ(sheet.rows.back().cells.at(2).text, "Backup restored");
 
     all->setChecked(false);
     EXPECT_EQ(gridLines(*window).size(), own.size());

@@ -11,6 +11,8 @@
 #include "pairs/HandPairs.h"
 #include "review/MonthStatement.h"
 #include "review/ReviewWording.h"
+#include "review/SignOffs.h"
+#include "review/StatementWorkbook.h"
 #include "sample/SampleData.h"
 #include "support/MonthDatabase.h"
 #include "support/PackagePart.h"
@@ -322,6 +324,31 @@ TEST_F(StatementTest, CommandLineWorkbookAndMonthsWithoutRows) {
         for (const char* wanted : {merge, "orientation=\"portrait\""})
             EXPECT_NE(xml.find(wanted), std::string::npos) << part << ": " << wanted;
     }
+}
+
+// On paper as in the workbook: both lists of the statement line by line, the state line under
+// them, and every item on the second sheet.
+TEST_F(StatementTest, PrintoutHoldsEveryLineAndItem) {
+    const MonthStatement s = monthStatement(db.connection(), {2025, 5});
+    ShownStatement shown{s, {}, "Computed on 05/06/2025 10:00, not closed"};
+    for (const StatementItem& item : s.items) shown.items.push_back(statementItemCells(item));
+    const compare::Printout p = statementPrintout(shown, signOffs(db.connection()), "Printed");
+    ASSERT_EQ(p.sheets.size(), 2u);
+    std::vector<std::string> lines, items;
+    const auto add = [](std::vector<std::string>& out, const compare::ExportSheet::Section& section) {
+        for (const compare::ExportSheet::Row& row : section.rows) {
+            std::string text;
+            for (const compare::ExportSheet::Cell& cell : row.cells) text += (text.empty() ? "" : "|") + cell.text;
+            out.push_back(text);
+        }
+    };
+    for (const compare::ExportSheet::Section& section : p.sheets[0].sections) add(lines, section);
+    for (const compare::ExportSheet::Section& section : p.sheets[1].sections) add(items, section);
+    EXPECT_EQ(lines, printed(s));
+    EXPECT_EQ(items, stmtItemTexts(s));
+    ASSERT_EQ(p.sheets[0].legend.size(), 1u);
+    EXPECT_EQ(p.sheets[0].legend[0].first, shown.stateLine);
+    EXPECT_EQ(p.signOffs.size(), 3u);
 }
 
 // The sample month plants every class; generated months of other sizes and seeds, in the whole

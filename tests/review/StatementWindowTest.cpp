@@ -4,9 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -24,14 +25,15 @@
 #include "review/ReviewWording.h"
 #include "review/SignOffDialog.h"
 #include "review/SignOffs.h"
-#include "review/StatementPrint.h"
 #include "review/StatementWindow.h"
+#include "review/StatementWorkbook.h"
 #include "review/StoredPairing.h"
 #include "sample/SampleData.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
 #include "support/SampleStore.h"
 #include "support/TempDir.h"
+#include "widgets/Printing.h"
 
 namespace {
 
@@ -277,22 +279,20 @@ int pdfPages(const std::string& path) {
     return int(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()));
 }
 
-// The statement prints on one A4 page; with many items they run on over pages; a file that
-// cannot be written is a typed error, not a silent blank.
+// The statement prints on an A4 page, its items on the next; with many items they run on over
+// pages; a file that cannot be written is a typed error, not a silent blank.
 TEST_F(StatementCloseTest, PrintingPaintsTheStatementOnA4PagesAndItsItemsRunOn) {
     const auto print = [&](const std::string& file) {
         vesk::store::Connection c;
         c.open(dir.file("ZETTools.db"));
         const vesk::review::ShownStatement shown =
             vesk::review::shownStatement(c, {2025, 4}, false, vesk::DateTime{2025, 6, 3, 10, 30});
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(file));
-        vesk::gui::setStatementPage(printer);
-        return vesk::gui::printStatement(printer, shown);
+        QPdfWriter pdf(QString::fromStdString(file));
+        return vesk::gui::paintPrintout(
+            pdf, vesk::review::statementPrintout(shown, vesk::review::signOffs(c), "Printed"));
     };
-    EXPECT_EQ(print(dir.file("few.pdf")), 1);
-    EXPECT_EQ(pdfPages(dir.file("few.pdf")), 1);
+    EXPECT_EQ(print(dir.file("few.pdf")), 2);
+    EXPECT_EQ(pdfPages(dir.file("few.pdf")), 2);
 
     std::vector<vesk::test::Entry> many;
     for (int i = 0; i < 150; ++i)
@@ -306,7 +306,8 @@ TEST_F(StatementCloseTest, PrintingPaintsTheStatementOnA4PagesAndItsItemsRunOn) 
     EXPECT_EQ(pdfPages(dir.file("many.pdf")), pages);
     std::ifstream pdf(dir.file("many.pdf"), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(pdf), std::istreambuf_iterator<char>()};
-    EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);  // A4 portrait, in points
+    // A4, in points: portrait, or landscape when the items' columns need it.
+    EXPECT_TRUE(std::regex_search(bytes, std::regex("/MediaBox \\[0 0 (595[.0-9]* 84[12]|84[12][.0-9]* 595)")));
 
     EXPECT_THROW(print(dir.file("no such folder/x.pdf")), vesk::Error);
 }
@@ -335,6 +336,27 @@ TEST_F(StatementCloseTest, TheSignOffDialogSavesWhatIsTyped) {
     EXPECT_EQ(vesk::review::signOffs(c), (std::vector<vesk::compare::SignOff>{{"Prepared by", "Ravi", ""},
                                                                               {"Checked by", "", "Inspector"},
                                                                               {"Approved by", "Asha", "Postmaster"}}));
+// Ctrl+P and Print… hand the statement shown to the print target, closed by its three
+// signatures; a month without rows has nothing to print.
+TEST_F(StatementCloseTest, CtrlPPrintsTheStatementShown) {
+    auto w = window({2025, 4});
+    std::vector<vesk::compare::Printout> printed;
+    w->logic().setPrintTarget([&](const vesk::compare::Printout& p) { printed.push_back(p); });
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].sheets.at(0).periodLine, "Period: April 2025 (01/04/2025 to 30/04/2025)");
+    EXPECT_EQ(printed[0].printedAt, "Printed on 03/06/2025 10:30");
+    std::vector<std::string> roles;
+    for (const vesk::compare::SignOff& s : printed[0].signOffs) roles.push_back(s.role);
+    EXPECT_EQ(roles, (std::vector<std::string>{"Prepared by", "Checked by", "Approved by"}));
+
+    ASSERT_TRUE(statementShown(w.get(), [&] { w->openMonth(vesk::Period{2025, 7}); }));
+    QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
+    child<QPushButton>(*w, "cmdPrint")->click();
+    EXPECT_EQ(printed.size(), 1u);
 }
 
 }  // namespace

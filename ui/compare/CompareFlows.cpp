@@ -87,4 +87,26 @@ std::optional<std::string> tryExport(Prompter& prompter, const std::function<std
     }
 }
 
+Printout sheetPrintout(ExportSheet sheet, std::string filterLine) {
+    Printout printout;
+    printout.documentName = sheet.title;
+    printout.sheets.push_back(std::move(sheet));
+    printout.filterLine = std::move(filterLine);
+    return printout;
+}
+
+bool handPrintout(Prompter& prompter, const PrintTarget& target, const Clock& clock,
+                  const std::function<Printout()>& build) {
+    if (!target) return false;
+    try {
+        Printout printout = build();
+        printout.printedAt = printedOnText(clock());
+        target(printout);
+        return true;
+    } catch (const std::exception& caught) {
+        prompter.message(printFailed(asError(caught)));
+        return false;
+    }
+}
+
 }  // namespace vesk::compare

@@ -8,6 +8,8 @@
 #include "compare/Grid.h"
 #include "compare/MonthComparison.h"
 #include "compare/OfficeLists.h"
+#include "compare/PrintTarget.h"
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
@@ -58,5 +60,13 @@ SavedOfficeLists saveOfficeLists(Prompter& prompter, const ExportPlace& place, c
 /// An export button's save (saveExport and what it needs first): a failure is told as the
 /// export's error rather than thrown. The saved file, or none.
 std::optional<std::string> tryExport(Prompter& prompter, const std::function<std::optional<std::string>()>& save);
+
+/// A list of one sheet as it goes on paper, named for its title.
+Printout sheetPrintout(ExportSheet sheet, std::string filterLine = {});
+
+/// Print…: `build` makes the printout, which goes to the target stamped with the clock's time;
+/// a failure is said as the print's error. True when handed on.
+bool handPrintout(Prompter& prompter, const PrintTarget& target, const Clock& clock,
+                  const std::function<Printout()>& build);
 
 }  // namespace vesk::compare

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "compare/LeftOutWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
@@ -155,6 +157,12 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_export->hide();
     m_detailExport = makeButton(this, "Command6", "Export to Excel", twipsRect(14280, 9720, 2775, 735), buttonFont);
     m_detailExport->hide();
+    // Print… over the consolidated grid, left of the search box; the detailed grid's beside
+    // its export, short of Back.
+    m_print = makeButton(this, "cmdPrint", "P&rint…", twipsRect(600, 3030, 1575, 495), buttonFont);
+    m_print->hide();
+    m_detailPrint = makeButton(this, "cmdPrintDetail", "Print…", twipsRect(17145, 9720, 1245, 735), buttonFont);
+    m_detailPrint->hide();
     m_label6 = makeLabel(this, "Label6", "", twipsRect(8760, 9720, 2655, 495), formFont("Monotype Corsiva", 14, true));
     m_label6->setStyleSheet("color: " + styleColour(palette::kWaitText) + ";");
     m_progressBar1 = new QProgressBar(this);
@@ -211,12 +219,14 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     anchor(m_flexGrid1, rightHalf);
     anchor(m_label11, Left | Bottom);
     anchor(m_export, Left | Bottom);
+    anchor(m_print, Left | Top);
     anchor(m_cmdLeftOut, Left | Bottom);
     anchor(m_cmdExplain, Left | Bottom);
     anchor(m_cmdOfficeLists, Left | Bottom);
     anchor(m_lblLeftOut, Anchor{0, 1, 0.5, 1});  // under the left half, as wide as its grid
     anchor(m_lblMonthParts, Anchor{0.5, 1, 1, 1});
-    for (QWidget* w : std::initializer_list<QWidget*>{m_detailExport, m_label6, m_progressBar1, m_label10})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_detailExport, m_detailPrint, m_label6, m_progressBar1, m_label10})
         anchor(w, underMiddle);
     anchor(m_back, Right | Bottom);
 
@@ -262,6 +272,10 @@ void CompareForm::connectControls() {
     connect(m_detailExport, &QPushButton::clicked, this, &CompareForm::exportDetailed);
     connect(m_cmdLeftOut, &QPushButton::clicked, this, &CompareForm::showLeftOut);
     connect(m_leftOutWindow, &LeftOutWindow::exportRequested, this, &CompareForm::exportLeftOut);
+    connect(m_print, &QPushButton::clicked, this, &CompareForm::printConsolidated);
+    connect(m_detailPrint, &QPushButton::clicked, this, &CompareForm::printDetailed);
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, &CompareForm::printShown);
+    connect(m_leftOutWindow, &LeftOutWindow::printRequested, this, &CompareForm::printLeftOut);
     connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::explainChosenOffice);
     connect(m_cmdOfficeLists, &QPushButton::clicked, this, &CompareForm::writeOfficeLists);
     connect(m_cmdStatement, &QPushButton::clicked, this, &CompareForm::openStatement);
@@ -285,6 +299,9 @@ void CompareForm::connectScreen() {
         QEventLoop loop;
         QTimer::singleShot(std::min(most, std::chrono::milliseconds(15)), &loop, &QEventLoop::quit);
         loop.exec();
+    });
+    m_exporter.setPrintTarget([this](const compare::Printout& printout) {
+        previewPrintout(QApplication::activeWindow() ? QApplication::activeWindow() : this, printout);
     });
     m_exporter.setWaitLabel([this](bool shown, const std::string& text) {
         m_label6->setText(QString::fromStdString(text));
@@ -373,6 +390,26 @@ void CompareForm::exportLeftOut() {
     const Busy busy(*this, {}, true);
     const FormPrompter::Over over(prompter(), m_leftOutWindow);
     guarded([this] { m_exporter.exportLeftOut(); });
+}
+
+void CompareForm::printConsolidated() {
+    guarded([this] { m_exporter.printConsolidated(); });
+}
+
+void CompareForm::printDetailed() {
+    guarded([this] { m_exporter.printDetailed(); });
+}
+
+void CompareForm::printShown() {
+    if (m_detailPrint->isVisible() && (m_flexGrid1->hasFocus() || !m_print->isVisible()))
+        printDetailed();
+    else if (m_print->isVisible())
+        printConsolidated();
+}
+
+void CompareForm::printLeftOut() {
+    const FormPrompter::Over over(prompter(), m_leftOutWindow);
+    guarded([this] { m_exporter.printLeftOut(); });
 }
 
 void CompareForm::chooseOffice(int index) {
@@ -464,6 +501,8 @@ void CompareForm::render() {
     m_reset->setVisible(v.resetVisible);
     m_export->setVisible(v.exportVisible);
     m_detailExport->setVisible(v.detailExportVisible);
+    m_print->setVisible(v.exportVisible);
+    m_detailPrint->setVisible(v.detailExportVisible);
     m_label11->setText(QString::fromStdString(v.countText));
     m_lblLeftOut->setText(QString::fromStdString(v.leftOutText));
     m_lblLeftOut->setVisible(v.leftOutVisible);

@@ -49,6 +49,11 @@ class CompareForm : public TaskForm {
     void exportDetailed();         ///< Command6, Export to Excel under the detailed grid
     void showLeftOut();            ///< cmdLeftOut: opens the left-out window
     void exportLeftOut();          ///< Export to Excel in the left-out window
+    void printConsolidated();      ///< cmdPrint, over the consolidated grid
+    void printDetailed();          ///< cmdPrintDetail, beside the detailed grid's export
+    /// Ctrl+P: the grid in focus, else the consolidated one.
+    void printShown();
+    void printLeftOut();         ///< Print… in the left-out window
     void explainChosenOffice();    ///< cmdExplain: the explanation of the chosen office's month
     void writeOfficeLists();       ///< cmdOfficeLists: a list for each office chosen, to send to it
     /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
@@ -90,6 +95,8 @@ class CompareForm : public TaskForm {
     QPushButton* m_reset;
     QPushButton* m_export;
     QPushButton* m_detailExport;
+    QPushButton* m_print;
+    QPushButton* m_detailPrint;
     QFrame* m_frame1;
     QLabel* m_label9;
     QLabel* m_label7;

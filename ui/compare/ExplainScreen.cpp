@@ -250,6 +250,18 @@ std::optional<std::string> ExplainScreen::exportRows() {
     });
 }
 
+bool ExplainScreen::printRows() {
+    if (busy() || m_shown.empty()) {
+        m_prompter.message(noDataToExport());
+        return false;
+    }
+    return handPrintout(m_prompter, m_printTo, m_clock, [&] {
+        ExportContext c = exportContext(m_request.period, m_configuredOffice);
+        c.office = m_request.office;
+        return sheetPrintout(explainedSheet(m_shown, c));
+    });
+}
+
 std::string ExplainScreen::detailText(std::optional<std::size_t> shownRow) const {
     if (!shownRow || *shownRow >= m_shown.size()) return "";
     return rowDetailText(m_shown[*shownRow]);

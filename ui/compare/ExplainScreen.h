@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "compare/Explanation.h"
+#include "compare/PrintTarget.h"
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "notes/HeldRows.h"
 #include "widgets/LatestJob.h"
@@ -47,6 +49,11 @@ class ExplainScreen {
     void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
     /// Opens the saved workbook for the person.
     void setOpenWhenSaved(bool open) { m_open = open; }
+    /// Where Print… hands the printout (the window's preview), and the clock of its "Printed on".
+    void setPrintTarget(PrintTarget target, Clock clock = localNow) {
+        m_printTo = std::move(target);
+        m_clock = std::move(clock);
+    }
 
     /// What a job finds: the rows paired, and the configured office the export names.
     struct Explained {
@@ -78,6 +85,8 @@ class ExplainScreen {
     void showMatchedRows(bool checked);
     /// Export to Excel: the rows as shown; the saved file, or none.
     std::optional<std::string> exportRows();
+    /// Print…: the sheet Export to Excel writes; refused as it is when no row is shown.
+    bool printRows();
     /// "Note…": the shown row to write a note on; none (said why) while no row is chosen.
     std::optional<ExplainedLine> rowForNote(std::optional<std::size_t> shownRow);
     /// A note saved for a row: its lines show it from now on.
@@ -111,6 +120,8 @@ class ExplainScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
+    PrintTarget m_printTo;
+    Clock m_clock = localNow;
     LatestRequest m_latest;
     ExplainRequest m_request;
     std::string m_configuredOffice;

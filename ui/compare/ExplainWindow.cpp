@@ -22,6 +22,7 @@
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
@@ -73,10 +74,12 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* rais
     pairHinted->setFixedSize(pairHinted->size());
     auto* unpairButton = makeButton(this, "cmdUnpair", "&Unpair", twipsRect(0, 0, 1815, 615), QFont());
     unpairButton->setFixedSize(unpairButton->size());
+    auto* print = makeButton(this, "cmdPrint", "&Print\u2026", twipsRect(0, 0, 1815, 615), QFont());
+    print->setFixedSize(print->size());
     // The rows of a pair stand together until a heading is clicked.
     const ListWindowParts parts =
         buildListWindow(this, "grdExplain", m_sorted, twips(compare::kShownRowHeight) + 2, {m_matched},
-                        {pairSelected, pairHinted, unpairButton, note}, "cmdExportExplained");
+                        {pairSelected, pairHinted, unpairButton, note, print}, "cmdExportExplained");
     m_heading = parts.heading;
     m_headline = parts.headline;
     m_grid = parts.grid;
@@ -90,6 +93,8 @@ ExplainWindow::ExplainWindow(const std::string& databasePath, FormPrompter* rais
     connect(pairHinted, &QPushButton::clicked, this, &ExplainWindow::pairAsHinted);
     connect(unpairButton, &QPushButton::clicked, this, &ExplainWindow::unpair);
     connect(parts.exportButton, &QPushButton::clicked, this, &ExplainWindow::exportRows);
+    connectPrint(this, print, [this] { m_logic.printRows(); });
+    m_logic.setPrintTarget([this](const compare::Printout& printout) { previewPrintout(this, printout); });
     GridHabits* habits = GridHabits::of(m_grid);
     habits->addRowAction("&Note\u2026", [this] { writeNote(); });
     habits->addRowAction("Pair &Selected\u2026", [this] { this->pairSelected(); });

@@ -3,6 +3,7 @@
 #include "compare/CompareFlows.h"
 #include "compare/CompareScreen.h"
 #include "compare/CompareWording.h"
+#include "core/Text.h"
 #include "office/Offices.h"
 #include "review/MonthHints.h"
 
@@ -109,6 +110,32 @@ std::optional<std::string> ExportScreen::save(const Writer& write,
             wait(false, "");
             throw;
         }
+    });
+}
+
+bool ExportScreen::printConsolidated() { return printGrid(ExportKind::Consolidated); }
+
+bool ExportScreen::printDetailed() { return printGrid(ExportKind::Detailed); }
+
+bool ExportScreen::printGrid(ExportKind kind) {
+    const Grid& grid = kind == ExportKind::Consolidated ? m_comparison.consolidated() : m_comparison.detailed();
+    if (!gridToExport(m_prompter, kind, grid)) return false;
+    return print([&](const ExportContext& c) { return exportSheet(kind, grid, c); }, kind == ExportKind::Consolidated);
+}
+
+bool ExportScreen::printLeftOut() {
+    const std::optional<LeftOut>& leftOut = m_comparison.leftOut();
+    if (!leftOut) {
+        m_prompter.message(noDataToExport());
+        return false;
+    }
+    return print([&](const ExportContext& c) { return leftOutSheet(*leftOut, c); }, false);
+}
+
+bool ExportScreen::print(const std::function<ExportSheet(const ExportContext&)>& sheet, bool filtered) {
+    return handPrintout(m_prompter, m_printTo, m_clock, [&] {
+        const ExportContext c = context();
+        return sheetPrintout(sheet(c), filtered && !trim(c.filterText).empty() ? printFilterLine(c.filterText) : "");
     });
 }
 

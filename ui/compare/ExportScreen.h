@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "compare/ComparisonWorkbook.h"
+#include "compare/PrintTarget.h"
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 
 namespace vesk::compare {
@@ -37,9 +39,23 @@ class ExportScreen {
     /// Office Lists: a workbook for each office the office list's choice stands for (All when
     /// nothing is chosen), and their summary; the paths written. Each taken name is asked about.
     std::vector<std::string> writeOfficeLists();
+    /// Where Print… hands the printout (the form's preview), and the clock of its "Printed on".
+    void setPrintTarget(PrintTarget target, Clock clock = localNow) {
+        m_printTo = std::move(target);
+        m_clock = std::move(clock);
+    }
+    /// Print… under a grid: the sheet Export to Excel would write of the rows shown, the search
+    /// box's filter named; refused as the export is when there are none. True when handed on.
+    bool printConsolidated();
+    bool printDetailed();
+    /// Print… in the left-out window.
+    bool printLeftOut();
 
   private:
     std::optional<std::string> exportGrid(ExportKind kind);
+    bool printGrid(ExportKind kind);
+    /// Hands the sheet built for the export's context to the print target; a failure is said.
+    bool print(const std::function<ExportSheet(const ExportContext&)>& sheet, bool filtered);
     /// Writes an export into the folder and returns its path.
     using Writer = std::function<std::string(const ExportContext&, const std::string& folder)>;
     /// Writes a workbook, opens it and says where it went.
@@ -59,6 +75,8 @@ class ExportScreen {
     bool m_open = true;
     std::function<void(bool, const std::string&)> m_wait;
     std::function<void(int, int)> m_bar;
+    PrintTarget m_printTo;
+    Clock m_clock = localNow;
 };
 
 }  // namespace vesk::compare

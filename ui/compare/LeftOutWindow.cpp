@@ -12,6 +12,7 @@
 #include "core/Amount.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
+#include "widgets/ListWindow.h"
 
 namespace vesk::gui {
 
@@ -84,8 +85,11 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, QWidget* paren
     auto* exportButton =
         makeButton(this, "cmdExportLeftOut", "E&xport to Excel", twipsRect(0, 0, 2775, 615), buttonFont);
     exportButton->setFixedSize(exportButton->size());
+    auto* print = makeButton(this, "cmdPrint", "P&rint…", twipsRect(0, 0, 1575, 615), buttonFont);
+    print->setFixedSize(print->size());
     auto* close = makeButton(this, "cmdClose", "Cl&ose", twipsRect(0, 0, 1815, 615), buttonFont);
     close->setFixedSize(close->size());
+    buttons->addWidget(print);
     buttons->addWidget(exportButton);
     buttons->addStretch(1);
     buttons->addWidget(close);
@@ -93,6 +97,7 @@ LeftOutWindow::LeftOutWindow(const compare::CompareScreen& logic, QWidget* paren
     layout->addLayout(buttons);
 
     connect(exportButton, &QPushButton::clicked, this, &LeftOutWindow::exportRequested);
+    connectPrint(this, print, [this] { emit printRequested(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // Escape closes; Enter exports nothing unasked. The letters differ from the comparison
     // form's, so that a letter never names two of the comparison's buttons.

@@ -25,6 +25,8 @@ class LeftOutWindow : public QWidget {
   signals:
     /// Export to Excel was pressed: the form exports the lists.
     void exportRequested();
+    /// Print… or Ctrl+P: the form prints the lists.
+    void printRequested();
 
   private:
     struct ListView {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/Printout.h"
+#include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "history/ImportHistory.h"
 #include "store/Connection.h"
@@ -27,8 +29,14 @@ class HistoryScreen {
     /// as the database writes them; "" for the cells whose text will do.
     std::string sortKey(bool all, std::size_t row, int column) const;
 
+    /// Print…: the grid's rows in the order the window shows them (`rows`, by their place in
+    /// grid(all)), under the window's title.
+    compare::Printout printout(bool all, const std::vector<std::size_t>& rows, const std::string& formTitle,
+                               const DateTime& now) const;
+
   private:
     const Record* shown(bool all, std::size_t row) const;
+    static std::vector<std::string> cellsOf(const Record& r);
 
     Form m_form;
     Prompter& m_prompter;

@@ -13,11 +13,14 @@
 
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
+#include "widgets/ListWindow.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
 HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle, const history::HistoryScreen& records)
-    : QWidget(form, Qt::Window), m_records(records) {
+    : QWidget(form, Qt::Window), m_records(records), m_formTitle(formTitle.toStdString()) {
+    m_printTo = [this](const compare::Printout& printout) { previewPrintout(this, printout); };
     setObjectName("frmHistory");
     setWindowTitle(formTitle + " - History");
     resize(twips(18600), twips(6600));
@@ -50,10 +53,14 @@ HistoryWindow::HistoryWindow(QWidget* form, const QString& formTitle, const hist
     auto* close = makeButton(this, "cmdClose", "&Close", twipsRect(0, 0, 2040, 600), formFont("Cooper Black", 11));
     close->setMinimumSize(close->size());
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* print = makeButton(this, "cmdPrint", "&Print…", twipsRect(0, 0, 2040, 600), formFont("Cooper Black", 11));
+    print->setMinimumSize(print->size());
+    connectPrint(this, print, [this] { this->print(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_all);
     buttons->addStretch();
+    buttons->addWidget(print);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
@@ -81,6 +88,13 @@ void HistoryWindow::refresh() {
     int widest = wanted;
     if (const QScreen* s = QWidget::screen()) widest = std::min(wanted, s->availableGeometry().width() - 40);
     if (widest > width()) resize(widest, height());
+}
+
+void HistoryWindow::print() {
+    std::vector<std::size_t> rows;
+    for (int r = 0; r < m_sorted.rowCount(); ++r)
+        rows.push_back(std::size_t(m_sorted.mapToSource(m_sorted.index(r, 0)).row()));
+    m_printTo(m_records.printout(m_all->isChecked(), rows, m_formTitle, localNow()));
 }
 
 bool FormHistory::read() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "compare/PrintTarget.h"
 #include "history/HistoryScreen.h"
 #include "widgets/GridSortModel.h"
 #include "widgets/ResultSetModel.h"
@@ -27,9 +28,15 @@ class HistoryWindow : public QWidget {
     void showRecords();
     /// Shows what the screen has read again, where the window stands.
     void refresh();
+    /// cmdPrint, Ctrl+P: the rows as the grid shows them, to the print preview.
+    void print();
+    /// Where print() hands the printout; the print preview unless a test puts itself there.
+    void setPrintTarget(compare::PrintTarget target) { m_printTo = std::move(target); }
 
   private:
     const history::HistoryScreen& m_records;
+    std::string m_formTitle;
+    compare::PrintTarget m_printTo;
     ResultSetModel m_model;
     GridSortModel m_sorted;
     QTableView* m_grid;

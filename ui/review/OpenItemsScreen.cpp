@@ -53,6 +53,15 @@ std::optional<std::string> OpenItemsScreen::exportItems() {
     });
 }
 
+bool OpenItemsScreen::printItems() {
+    if (busy() || m_items.items.empty()) {
+        m_prompter.message(compare::noDataToExport());
+        return false;
+    }
+    return compare::handPrintout(m_prompter, m_printTo, m_clock,
+                                 [&] { return compare::sheetPrintout(openItemsSheet(m_items)); });
+}
+
 std::optional<compare::ExplainRequest> OpenItemsScreen::explainItem(std::size_t row) const {
     if (busy() || row >= m_items.items.size()) return std::nullopt;
     const compare::ExplainedLine& line = m_items.items[row].line;

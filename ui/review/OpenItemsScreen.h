@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compare/ExplainScreen.h"
+#include "compare/PrintTarget.h"
 #include "core/Prompter.h"
 #include "review/OpenItems.h"
 #include "widgets/LatestJob.h"
@@ -23,6 +24,11 @@ class OpenItemsScreen {
     void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
     /// Opens the saved workbook for the person.
     void setOpenWhenSaved(bool open) { m_open = open; }
+    /// Where Print… hands the printout (the window's preview), and the clock of its "Printed on".
+    void setPrintTarget(compare::PrintTarget target, Clock clock = localNow) {
+        m_printTo = std::move(target);
+        m_clock = std::move(clock);
+    }
 
     /// The work of one listing: it opens its own connection.
     using Job = LatestJob<OpenItems>;
@@ -44,6 +50,8 @@ class OpenItemsScreen {
 
     /// Export to Excel: the saved file, or none.
     std::optional<std::string> exportItems();
+    /// Print…: the sheet Export to Excel writes; refused as it is when there are no items.
+    bool printItems();
     /// A double-clicked item: the explanation of its office's month.
     std::optional<compare::ExplainRequest> explainItem(std::size_t row) const;
 
@@ -52,6 +60,8 @@ class OpenItemsScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
+    compare::PrintTarget m_printTo;
+    Clock m_clock = localNow;
     LatestRequest m_latest;
     long long m_asOf = 0;
     OpenItems m_items;

@@ -21,6 +21,7 @@
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
@@ -71,9 +72,11 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
     auto* asOfLabel = makeLabel(this, "lblAsOf", "&As of:", {}, font);
     asOfLabel->setWordWrap(false);
     asOfLabel->setBuddy(m_asOf);
+    auto* print = makeButton(this, "cmdPrint", "&Print\u2026", twipsRect(0, 0, 1815, 615), QFont());
+    print->setFixedSize(print->size());
     // The listing's order (by date) until a heading is clicked.
     const ListWindowParts parts = buildListWindow(this, "grdOpenItems", m_sorted, twips(compare::kShownRowHeight) + 2,
-                                                  {asOfLabel, m_asOf}, {}, "cmdExportOpenItems");
+                                                  {asOfLabel, m_asOf}, {print}, "cmdExportOpenItems");
     m_heading = parts.heading;
     m_headline = parts.headline;
     m_grid = parts.grid;
@@ -82,6 +85,8 @@ OpenItemsWindow::OpenItemsWindow(const std::string& databasePath, QWidget* paren
 
     connect(m_asOf, &QDateEdit::dateChanged, this, &OpenItemsWindow::listChosenDay);
     connect(parts.exportButton, &QPushButton::clicked, this, &OpenItemsWindow::exportItems);
+    connectPrint(this, print, [this] { m_logic.printItems(); });
+    m_logic.setPrintTarget([this](const compare::Printout& printout) { previewPrintout(this, printout); });
     connect(m_grid, &QTableView::activated, this, &OpenItemsWindow::explainItem);
     GridHabits::of(m_grid)->addRowAction("Open the office's &explanation",
                                          [this] { explainItem(m_grid->currentIndex()); });

@@ -158,4 +158,12 @@ bool StatementScreen::saveSignOffs(const std::vector<compare::SignOff>& signOffs
     }
 }
 
+void StatementScreen::print() {
+    const ShownStatement* shown = printable();
+    if (!shown || !m_printTo) return;
+    // The names entered once in the file sign every print.
+    const std::optional<std::vector<compare::SignOff>> names = signOffs();
+    if (names) m_printTo(statementPrintout(*shown, *names, compare::printedOnText(m_clock())));
+}
+
 }  // namespace vesk::review

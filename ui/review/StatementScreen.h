@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compare/Printout.h"
+#include "compare/PrintTarget.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"
@@ -25,6 +26,8 @@ class StatementScreen {
     void setOutputFolder(std::string folder) { m_folder = std::move(folder); }
     /// Opens the saved workbook for the person.
     void setOpenWhenSaved(bool open) { m_open = open; }
+    /// Where Print… hands the statement: the window's preview.
+    void setPrintTarget(compare::PrintTarget target) { m_printTo = std::move(target); }
 
     /// What a job finds: the month's statement as shown, whether a close of it stands, and
     /// the years the data holds.
@@ -77,6 +80,9 @@ class StatementScreen {
 
     /// Export to Excel: the workbook export statement writes; the saved file, or none.
     std::optional<std::string> exportStatement();
+    /// Print…: the statement as its workbook holds it, closed by the sign-off block, handed
+    /// to the print target; nothing while there is none to print.
+    void print();
 
     /// Sign-off…: the three names that sign the printout as stored; none, with the failure
     /// said, when the file cannot be read.
@@ -93,6 +99,7 @@ class StatementScreen {
     Clock m_clock;
     std::string m_folder;
     bool m_open = true;
+    compare::PrintTarget m_printTo;
     LatestRequest m_latest;
     bool m_loaded = false;  ///< an outcome of the month asked for is in
     Work m_work = Work::Computing;

@@ -4,8 +4,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -16,11 +14,11 @@
 #include "core/DateTime.h"
 #include "review/ReviewWording.h"
 #include "review/SignOffDialog.h"
-#include "review/StatementPrint.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
 #include "widgets/GridSortModel.h"
 #include "widgets/ListWindow.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
@@ -158,7 +156,8 @@ StatementWindow::StatementWindow(const std::string& databasePath, QWidget* paren
     connect(m_month, &QComboBox::currentIndexChanged, this, &StatementWindow::chooseMonth);
     connect(m_closeMonth, &QPushButton::clicked, this, &StatementWindow::closeMonth);
     connect(m_reopenMonth, &QPushButton::clicked, this, &StatementWindow::reopenMonth);
-    connect(m_print, &QPushButton::clicked, this, &StatementWindow::print);
+    connectPrint(this, m_print, [this] { print(); });
+    m_logic.setPrintTarget([this](const compare::Printout& printout) { previewPrintout(this, printout); });
     connect(m_export, &QPushButton::clicked, this, &StatementWindow::exportStatement);
     connect(m_signOff, &QPushButton::clicked, this, &StatementWindow::signOff);
     render();
@@ -192,25 +191,7 @@ void StatementWindow::exportStatement() {
     m_logic.exportStatement();  // says what went wrong itself
 }
 
-void StatementWindow::print() {
-    const review::ShownStatement* printable = m_logic.printable();
-    if (!printable) return;
-    // The preview runs events: a later outcome must not change what it paints.
-    const review::ShownStatement shown = *printable;
-    QPrinter printer(QPrinter::HighResolution);
-    setStatementPage(printer);
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowModality(Qt::WindowModal);
-    preview.setWindowTitle(QString::fromStdString(m_logic.heading()));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
-        try {
-            printStatement(*target, shown);
-        } catch (const std::exception& caught) {
-            m_prompter.message(critical(asError(caught).description()));
-        }
-    });
-    preview.exec();
-}
+void StatementWindow::print() { m_logic.print(); }
 
 void StatementWindow::signOff() {
     const std::optional<std::vector<compare::SignOff>> current = m_logic.signOffs();  // says a failure itself

@@ -134,6 +134,18 @@ std::optional<std::string> TrendScreen::exportTrend() {
     });
 }
 
+bool TrendScreen::print() {
+    return compare::handPrintout(m_prompter, m_printTo, m_clock, [&] {
+        compare::Printout printout;
+        printout.documentName = kWindowTitle;
+        if (!m_trend.months.empty()) {
+            const MonthRange range{m_trend.months.front().month, m_trend.months.back().month};
+            printout.sheets.push_back(officeMapSheet(m_trend, {range, m_scope.configuredOffice}));
+        }
+        return printout;
+    });
+}
+
 std::optional<TrendScreen::MapTarget> TrendScreen::comparisonAt(int row, int column) const {
     if (row < 0 || std::size_t(row) >= m_trend.offices.size() || column < 0 ||
         std::size_t(column) >= m_trend.months.size())

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/PrintTarget.h"
+#include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
 #include "trend/Trend.h"
@@ -52,6 +54,14 @@ class TrendScreen {
 
     /// Export to Excel: the trend shown, to Trend_<FROM>_<TO>.xlsx; the saved file, or none.
     std::optional<std::string> exportTrend();
+    /// Where Print… hands the printout (the window's preview, after the chart), and the clock of
+    /// its "Printed on".
+    void setPrintTarget(compare::PrintTarget target, Clock clock = localNow) {
+        m_printTo = std::move(target);
+        m_clock = std::move(clock);
+    }
+    /// Print…: the office map as the workbook's sheet holds it; no list while no month is shown.
+    bool print();
 
     /// The comparison a cell of the map leads to: its month and office.
     struct MapTarget {
@@ -71,6 +81,8 @@ class TrendScreen {
     Prompter& m_prompter;
     std::string m_folder;
     bool m_open = true;
+    compare::PrintTarget m_printTo;
+    Clock m_clock = localNow;
     LatestRequest m_latest;
     TrendView m_view;
     std::vector<Period> m_held;  ///< the months of m_view.months

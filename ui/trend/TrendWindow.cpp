@@ -4,9 +4,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPageSize>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -19,6 +16,8 @@
 #include "trend/TrendWording.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
+#include "widgets/ListWindow.h"
+#include "widgets/Printing.h"
 
 namespace vesk::gui {
 
@@ -114,7 +113,11 @@ TrendWindow::TrendWindow(const std::string& databasePath, QWidget* parent)
     connect(m_from, &QComboBox::activated, this, &TrendWindow::chooseFrom);
     connect(m_to, &QComboBox::activated, this, &TrendWindow::chooseTo);
     connect(m_export, &QPushButton::clicked, this, &TrendWindow::exportTrend);
-    connect(print, &QPushButton::clicked, this, &TrendWindow::printChart);
+    connectPrint(this, print, [this] { printChart(); });
+    m_logic.setPrintTarget([this](const compare::Printout& printout) {
+        previewPrintout(this, printout,
+                        [this](QPainter& painter, const QRectF& area) { m_chart->paint(painter, area); });
+    });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // A double click, or Enter on the cell.
     connect(m_map, &QTableView::activated, this, &TrendWindow::openCellComparison);
@@ -177,17 +180,7 @@ void TrendWindow::exportTrend() {
     m_export->setEnabled(m_logic.view().exportEnabled);
 }
 
-void TrendWindow::printChart() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setDocName(windowTitle());
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(windowTitle());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* target) { m_chart->print(*target); });
-    preview.exec();
-}
+void TrendWindow::printChart() { m_logic.print(); }
 
 void TrendWindow::openCellComparison(const QModelIndex& index) {
     if (!index.isValid()) return;

@@ -38,7 +38,8 @@ class TrendWindow : public QWidget {
     void chooseFrom(int index);
     void chooseTo(int index);
     void exportTrend();
-    /// The chart on a page of its own, through the print preview.
+    /// cmdPrint, Ctrl+P: the chart on a page of its own, then the office map, through the print
+    /// preview.
     void printChart();
     void openCellComparison(const QModelIndex& index);
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTextDocument>
@@ -89,6 +90,14 @@ std::function<void()> addDetailPane(QWidget* window, QTableView* grid, const QSo
     };
     QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, pane, show);
     return show;
+}
+
+void connectPrint(QWidget* window, QPushButton* button, const std::function<void()>& print) {
+    QObject::connect(button, &QPushButton::clicked, window, print);
+    auto* key = new QShortcut(QKeySequence::Print, window);
+    QObject::connect(key, &QShortcut::activated, window, [button, print] {
+        if (button->isEnabled()) print();
+    });
 }
 
 void showBusy(QWidget* window, bool busy) {

@@ -46,6 +46,9 @@ using RowText = std::function<std::string(std::optional<std::size_t> row)>;
 std::function<void()> addDetailPane(QWidget* window, QTableView* grid, const QSortFilterProxyModel* sorted,
                                     RowText text);
 
+/// Print… and Ctrl+P anywhere in the window call `print`, the key only while the button is enabled.
+void connectPrint(QWidget* window, QPushButton* button, const std::function<void()>& print);
+
 /// The busy cursor over the window while its work runs on another thread, the arrow after.
 void showBusy(QWidget* window, bool busy);
 
