@@ -20,8 +20,7 @@ _vesk_orv_cli() {
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
         summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months sign-off pair unpair pairs trend export print office-lists where history check
         backup restore daily-backups passphrase help"
-    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf"
-    valued+=" --prepared --prepared-as --checked --checked-as --approved --approved-as"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf --prepared --prepared-as --checked --checked-as --approved --approved-as"
     COMPREPLY=()
 
     # The verb, its first argument (an export's kind), and how many of its arguments come
@@ -98,6 +97,7 @@ _vesk_orv_cli() {
                 unmatched) options="--pdf --yes" ;;
                 explained) options="--matched --pdf --yes" ;;
                 open-items) options="--as-of --pdf --yes" ;;
+                statement) options="--now --pdf --yes" ;;
             esac
             ;;
     esac
@@ -112,7 +112,7 @@ _vesk_orv_cli() {
         summary:0 | delete-month:0) COMPREPLY=($(compgen -W "ctr orv" -- "$cur")) ;;
         delete-month:2) COMPREPLY=($(compgen -W "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec" -- "$cur")) ;;
         export:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items statement trend" -- "$cur")) ;;
-        print:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items" -- "$cur")) ;;
+        print:0) COMPREPLY=($(compgen -W "consolidated detailed unmatched explained open-items statement" -- "$cur")) ;;
         note:0) COMPREPLY=($(compgen -W "bank orv" -- "$cur")) ;;
         history:0) COMPREPLY=($(compgen -W "ctr orv master pairs closes database" -- "$cur")) ;;
         detail:2 | explain:2 | export:3 | print:3) COMPREPLY=($(compgen -W "All" -- "$cur")) ;;

@@ -24,8 +24,11 @@ std::optional<std::string> pdfText(const std::string& pdf) {
     char buffer[4096];
     while (const std::size_t got = child.read(buffer, sizeof buffer)) text.append(buffer, got);
     child.wait();
-    // Printed amounts carry thousands separators, the listings none.
+    // Printed amounts carry thousands separators, the listings none; the font joins "ffi".
     std::erase(text, ',');
+    for (const auto& [joined, letters] :
+         {std::pair<std::string, std::string>{"\uFB03", "ffi"}, {"\uFB00", "ff"}, {"\uFB01", "fi"}, {"\uFB02", "fl"}})
+        for (std::size_t at; (at = text.find(joined)) != std::string::npos;) text.replace(at, joined.size(), letters);
     return text;
 }
 

@@ -94,7 +94,7 @@ done
 # Each kind of export, and of print, takes its own options, as its own usage lists them, and
 # completes them.
 for group_kind in export:{consolidated,detailed,unmatched,explained,trend,open-items,statement} \
-  print:{consolidated,detailed,unmatched,explained,open-items}; do
+  print:{consolidated,detailed,unmatched,explained,open-items,statement}; do
   group=${group_kind%%:*} kind=${group_kind#*:}
   options=$("$cli" "$group" "$kind" --help | sed -n "1s/^usage: [^ ]* \\[--db FILE\\] $group [a-z-]*//p" |
     grep -o -- '--[a-z-]*' | sort -u)

@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -288,8 +288,8 @@ TEST_F(StatementCloseTest, PrintingPaintsTheStatementOnA4PagesAndItsItemsRunOn) 
         const vesk::review::ShownStatement shown =
             vesk::review::shownStatement(c, {2025, 4}, false, vesk::DateTime{2025, 6, 3, 10, 30});
         QPdfWriter pdf(QString::fromStdString(file));
-        return vesk::gui::paintPrintout(
-            pdf, vesk::review::statementPrintout(shown, vesk::review::signOffs(c), "Printed"));
+        return vesk::gui::paintPrintout(pdf,
+                                        vesk::review::statementPrintout(shown, vesk::review::signOffs(c), "Printed"));
     };
     EXPECT_EQ(print(dir.file("few.pdf")), 2);
     EXPECT_EQ(pdfPages(dir.file("few.pdf")), 2);
@@ -336,6 +336,14 @@ TEST_F(StatementCloseTest, TheSignOffDialogSavesWhatIsTyped) {
     EXPECT_EQ(vesk::review::signOffs(c), (std::vector<vesk::compare::SignOff>{{"Prepared by", "Ravi", ""},
                                                                               {"Checked by", "", "Inspector"},
                                                                               {"Approved by", "Asha", "Postmaster"}}));
+    // The names saved sign the statement printed from then on.
+    std::vector<vesk::compare::Printout> printed;
+    w->logic().setPrintTarget([&](const vesk::compare::Printout& p) { printed.push_back(p); });
+    w->logic().print();
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].signOffs, vesk::review::signOffs(c));
+}
+
 // Ctrl+P and Print… hand the statement shown to the print target, closed by its three
 // signatures; a month without rows has nothing to print.
 TEST_F(StatementCloseTest, CtrlPPrintsTheStatementShown) {

@@ -54,8 +54,8 @@ class CompareForm : public TaskForm {
     /// Ctrl+P: the grid in focus, else the consolidated one.
     void printShown();
     void printLeftOut();         ///< Print… in the left-out window
-    void explainChosenOffice();    ///< cmdExplain: the explanation of the chosen office's month
-    void writeOfficeLists();       ///< cmdOfficeLists: a list for each office chosen, to send to it
+    void explainChosenOffice();  ///< cmdExplain: the explanation of the chosen office's month
+    void writeOfficeLists();     ///< cmdOfficeLists: a list for each office chosen, to send to it
     /// A row of a grid double-clicked, or Enter on it: the explanation of its office (and date).
     void explainConsolidatedRow(const QModelIndex& index);
     void explainDetailedRow(const QModelIndex& index);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "compare/Printout.h"
 #include "compare/PrintTarget.h"
+#include "compare/Printout.h"
 #include "core/DateTime.h"
 #include "core/Prompter.h"
 #include "review/MonthClose.h"

@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "cli/Verbs.h"
+#include "compare/CompareWording.h"
 #include "core/DateTime.h"
 #include "history/ImportHistory.h"
 #include "review/CloseFlows.h"
@@ -60,12 +61,15 @@ int runStatement(Call& call) {
 int runExportStatement(Call& call) {
     const std::optional<review::ShownStatement> shown = shownStatementOf(call);
     if (!shown) return kExitFailed;
-    return saveExport(call, review::statementFileName(shown->statement.period),
-                      [&](const std::string& folder) {
-                          return review::writeStatementWorkbook(shown->statement, shown->items, shown->stateLine,
-                                                                folder);
-                      },
-                      {});
+    return saveExport(
+        call, review::statementFileName(shown->statement.period),
+        [&](const std::string& folder) {
+            return review::writeStatementWorkbook(shown->statement, shown->items, shown->stateLine, folder);
+        },
+        [&] {
+            return review::statementPrintout(*shown, review::signOffs(call.database()),
+                                             compare::printedOnText(localNow()));
+        });
 }
 
 int runClose(Call& call) {

@@ -98,7 +98,7 @@ std::vector<Verb> printKinds() {
     const Option replace{"yes", "", "replaces a file of that name (without it the file is kept, and nothing written)"};
     std::vector<Verb> kinds;
     for (Verb kind : exportKinds()) {
-        if (kind.name == "trend" || kind.name == "statement") continue;
+        if (kind.name == "trend") continue;  // its chart is painted by the window alone
         std::erase_if(kind.options, [](const Option& o) { return o.name == "out" || o.name == "yes"; });
         kind.options.push_back(pdf);
         kind.options.push_back(replace);
@@ -240,10 +240,13 @@ std::vector<Verb> table() {
          .help = "Prints what an export writes, as the windows' Print… prints it, to a PDF: each kind takes the "
                  "arguments and options of its export but --out, and --pdf FILE. The pages are painted by the "
                  "windowed program (vesk-orv), started unseen; no display is needed.",
-         .wrongCount = "give the kind (consolidated, detailed, unmatched, explained or open-items) and its arguments",
+         .wrongCount =
+             "give the kind (consolidated, detailed, unmatched, explained, open-items or statement) and its arguments",
          .subVerbs = printKinds(),
-         .groupSynopsis = "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
-                          "YEAR MONTH OFFICE|All [--matched] | open-items [--as-of D]; each --pdf FILE [--yes]"},
+         .groupSynopsis =
+             "consolidated|detailed|unmatched YEAR MONTH [--office NAME|All] [--filter TEXT] | explained "
+             "YEAR MONTH OFFICE|All [--matched] | open-items [--as-of D] | statement YEAR MONTH [--now]; each --pdf "
+             "FILE [--yes]"},
         {.name = "office-lists",
          .arguments = {{"YEAR"}, {"MONTH"}},
          .options = {{"office", "NAME|All",
@@ -252,16 +255,17 @@ std::vector<Verb> table() {
                      kOut,
                      kReplace,
                      {"pdf", "", "a PDF of each list beside its workbook, as the window prints it"}},
-         .help = "Compares the month and writes, for each differing office (or the one given with --office), a "
-                 "workbook to send to it, <Office Name>_<Month>_<Year>_To_Explain.xlsx: under the division's and the "
-                 "configured office's names, its differing dates as detail prints them, then its rows as explain "
-                 "prints them without --matched, with a column for its reply. Characters a file name cannot hold "
-                 "become _, and an office whose name then agrees with another's gets (2), (3) and so on. Then "
-                 "Office_Lists_<Month>_<Year>.xlsx, a line per list written: Office Name, Differing Dates, Rows to "
-                 "Explain, File. Prints each path. A workbook whose name is taken is kept, and nothing of that office "
-                 "written, unless --yes replaces it; the others are written all the same and the verb then fails "
-                 "(status 1), naming each file kept. With --pdf each list written is also printed to a PDF of its name, "
-                 "asked about alike.",
+         .help =
+             "Compares the month and writes, for each differing office (or the one given with --office), a "
+             "workbook to send to it, <Office Name>_<Month>_<Year>_To_Explain.xlsx: under the division's and the "
+             "configured office's names, its differing dates as detail prints them, then its rows as explain "
+             "prints them without --matched, with a column for its reply. Characters a file name cannot hold "
+             "become _, and an office whose name then agrees with another's gets (2), (3) and so on. Then "
+             "Office_Lists_<Month>_<Year>.xlsx, a line per list written: Office Name, Differing Dates, Rows to "
+             "Explain, File. Prints each path. A workbook whose name is taken is kept, and nothing of that office "
+             "written, unless --yes replaces it; the others are written all the same and the verb then fails "
+             "(status 1), naming each file kept. With --pdf each list written is also printed to a PDF of its name, "
+             "asked about alike.",
          .run = runOfficeLists,
          .database = Database::Open,  // it reads one state of the file itself, once the hints' months are stored
          .wrongCount = kStatementMonth},
