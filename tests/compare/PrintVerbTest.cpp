@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "app/cli/CliRunner.h"
@@ -85,6 +86,24 @@ TEST(PrintVerb, WritesEveryRowOfTheListingToThePdf) {
             EXPECT_NE(text->find(cells[c.column]), std::string::npos) << row;
         }
         EXPECT_NE(text->find("Page 2 of"), std::string::npos);
+    }
+
+    // The statement prints every figure in full, and closes with the names the file keeps.
+    ASSERT_EQ(runCli({"--db", path, "sign-off", "--prepared", "Ravi Kumar", "--prepared-as", "Postal Assistant"}).status,
+              kExitOk);
+    const std::string statement = dir.file("statement.pdf");
+    const Outcome printed = runCli({"--db", path, "print", "statement", "2025", "4", "--pdf", statement});
+    ASSERT_EQ(printed.status, kExitOk) << printed.err;
+    if (const std::optional<std::string> text = pdfText(statement)) {
+        for (const std::string& row : listing({"statement", "2025", "4"}))
+            for (const std::string& cell : textParts(row, '\t'))
+                if (!cell.empty() && std::isdigit(static_cast<unsigned char>(cell.back()))) {
+                    EXPECT_NE(text->find(cell), std::string::npos) << row;
+                }
+        const std::size_t lastPage = text->rfind('\f', text->size() - 2);
+        for (const char* signature : {"Prepared by", "Ravi Kumar", "Postal Assistant", "Approved by"})
+            EXPECT_NE(text->find(signature, lastPage == std::string::npos ? 0 : lastPage), std::string::npos)
+                << signature;
     }
 
     // A taken name is kept unless --yes replaces it; without --pdf nothing is printed.
