@@ -107,6 +107,18 @@ ExportSheet printSheet(int columns, int rows, const std::string& cell) {
     return s;
 }
 
+// A column the sheet gives room to write in (an office's reply) keeps it on paper, though empty.
+TEST(PrintingTest, AColumnGivenRoomKeepsIt) {
+    compare::Printout p{"List", {printSheet(3, 2, "Hill SO")}, "", {}, "Printed"};
+    TextPrinter narrow;
+    paintPrintout(narrow, p);
+    EXPECT_EQ(narrow.pageLayout().orientation(), QPageLayout::Portrait);
+    p.sheets[0].widths = {{4, 110}};
+    TextPrinter roomy;
+    paintPrintout(roomy, p);
+    EXPECT_EQ(roomy.pageLayout().orientation(), QPageLayout::Landscape);
+}
+
 // A long list runs on over portrait pages, each with its titles, headers and foot; no row is
 // lost or printed twice, amounts are grouped, and the sign-off block closes the last page only.
 TEST(PrintingTest, LongListRunsOnOverPages) {

@@ -44,9 +44,10 @@ struct PrintedTable {
     std::vector<std::vector<PrintedCell>> rows;
     std::vector<CellAlign> align;
     std::vector<qreal> widths;
-    std::vector<qreal> heights;           // by row, the header's first
-    std::vector<std::vector<int>> panes;  // the columns of each page across
-    std::size_t keyCount = 0;             // the columns repeated on the further pages
+    std::vector<qreal> heights;                        // by row, the header's first
+    std::vector<std::vector<int>> panes;               // the columns of each page across
+    std::size_t keyCount = 0;                          // the columns repeated on the further pages
+    std::vector<std::pair<std::size_t, qreal>> roomy;  // columns given a width, in characters
 };
 
 struct PrintedSheet {
@@ -103,7 +104,8 @@ PrintedCell printedCell(const ExportSheet::Cell& c) {
 // serials, as the statement's), then the sheet's columns; a column whose every filled cell is
 // an amount is right-aligned and grouped.
 PrintedTable printedTable(const std::string& caption, const std::vector<std::string>& headers,
-                          const std::vector<ExportSheet::Row>& rows) {
+                          const std::vector<ExportSheet::Row>& rows,
+                          const std::vector<std::pair<int, double>>& widths) {
     std::size_t columns = headers.size();
     for (const ExportSheet::Row& row : rows) columns = std::max(columns, row.cells.size());
     const bool serials =
@@ -116,6 +118,11 @@ PrintedTable printedTable(const std::string& caption, const std::vector<std::str
         t.headers.push_back(headingCell(c < headers.size() ? QString::fromStdString(headers[c]) : QString()));
     t.align.assign(columns + first, CellAlign::Left);
     if (serials) t.align[0] = CellAlign::Centre;
+    // A width the sheet gives a column (1 being its Sl.No) is room to write in: paper keeps it.
+    for (const auto& [column, chars] : widths) {
+        const long at = long(column) - 2 + long(first);
+        if (at >= 0 && std::size_t(at) < columns + first) t.roomy.emplace_back(std::size_t(at), chars);
+    }
     for (std::size_t c = 0; c < columns; ++c) {
         bool amounts = false, others = false;
         for (const ExportSheet::Row& row : rows) {
@@ -144,10 +151,10 @@ PrintedSheet printedSheet(const ExportSheet& s, const std::string& filterLine) {
     if (s.scopeLine) p.titleLines.push_back(QString::fromStdString(*s.scopeLine));
     if (!filterLine.empty()) p.titleLines.push_back(QString::fromStdString(filterLine));
     if (s.sections.empty())
-        p.tables.push_back(printedTable({}, s.headers, s.rows));
+        p.tables.push_back(printedTable({}, s.headers, s.rows, s.widths));
     else
         for (const ExportSheet::Section& section : s.sections)
-            p.tables.push_back(printedTable(section.caption, section.headers, section.rows));
+            p.tables.push_back(printedTable(section.caption, section.headers, section.rows, s.widths));
     for (const auto& [text, colour] : s.legend)
         p.legend.emplace_back(QString::fromStdString(text), printColour(colour));
     return p;
@@ -270,6 +277,8 @@ class PrintoutPages {
         widen(t.headers);
         for (const std::vector<PrintedCell>& cells : t.rows) widen(cells);
         for (qreal& w : t.widths) w += 2 * m_pad;
+        const qreal character = QFontMetricsF(m_text, &m_device).averageCharWidth();
+        for (const auto& [column, chars] : t.roomy) t.widths[column] = std::max(t.widths[column], chars * character);
     }
 
     const std::vector<PrintedCell>& rowOf(const PrintedTable& t, std::size_t r) const {
