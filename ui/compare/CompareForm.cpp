@@ -159,7 +159,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_detailExport->hide();
     // Print… over the consolidated grid, left of the search box; the detailed grid's beside
     // its export, short of Back.
-    m_print = makeButton(this, "cmdPrint", "P&rint…", twipsRect(600, 3030, 1575, 495), buttonFont);
+    m_print = makeButton(this, "cmdPrint", "Pr&int…", twipsRect(600, 3030, 1575, 495), buttonFont);
     m_print->hide();
     m_detailPrint = makeButton(this, "cmdPrintDetail", "Print…", twipsRect(17145, 9720, 1245, 735), buttonFont);
     m_detailPrint->hide();
