@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 
 #include "app/cli/CliRunner.h"
 #include "core/Platform.h"
@@ -12,11 +11,10 @@
 namespace vesk::cli {
 namespace {
 
-// The PDF's text as a reader of it gets it; none where the reader is not installed.
+// The PDF's text as a reader of it gets it; none where the build found no reader.
 std::optional<std::string> pdfText(const std::string& pdf) {
-    const std::string reader = "/usr/bin/pdftotext";
-    std::error_code ec;
-    if (!std::filesystem::exists(platform::fsPath(reader), ec)) return std::nullopt;
+    const std::string reader = VESK_PDF_READER;
+    if (reader.empty()) return std::nullopt;
     platform::SpawnOptions options;
     options.arguments = {reader, "-q", pdf, "-"};
     options.output = platform::Redirect::pipe();
@@ -89,8 +87,9 @@ TEST(PrintVerb, WritesEveryRowOfTheListingToThePdf) {
     }
 
     // The statement prints every figure in full, and closes with the names the file keeps.
-    ASSERT_EQ(runCli({"--db", path, "sign-off", "--prepared", "Ravi Kumar", "--prepared-as", "Postal Assistant"}).status,
-              kExitOk);
+    ASSERT_EQ(
+        runCli({"--db", path, "sign-off", "--prepared", "Ravi Kumar", "--prepared-as", "Postal Assistant"}).status,
+        kExitOk);
     const std::string statement = dir.file("statement.pdf");
     const Outcome printed = runCli({"--db", path, "print", "statement", "2025", "4", "--pdf", statement});
     ASSERT_EQ(printed.status, kExitOk) << printed.err;

@@ -113,7 +113,7 @@ TEST(PrintingTest, AColumnGivenRoomKeepsIt) {
     TextPrinter narrow;
     paintPrintout(narrow, p);
     EXPECT_EQ(narrow.pageLayout().orientation(), QPageLayout::Portrait);
-    p.sheets[0].widths = {{4, 110}};
+    p.sheets[0].widths = {{4, 200}};
     TextPrinter roomy;
     paintPrintout(roomy, p);
     EXPECT_EQ(roomy.pageLayout().orientation(), QPageLayout::Landscape);
