@@ -100,16 +100,17 @@ ExportSheet leftOutSheet(const LeftOut& leftOut, const ExportContext& c) {
 }
 
 std::string writeLeftOutWorkbook(const LeftOut& leftOut, const ExportContext& context, const std::string& folder) {
-    const ExportSheet sheet = leftOutSheet(leftOut, context);
-    const std::string path = platform::joinPath(createdFolder(folder), leftOutFileName(context));
-    writeExportSheet(sheet, path);
-    return path;
+    return writeExportSheetIn(leftOutSheet(leftOut, context), folder, leftOutFileName(context));
 }
 
 std::string writeComparisonWorkbook(ExportKind kind, const Grid& grid, const ExportContext& context,
                                     const std::string& folder, const std::function<void(std::size_t)>& rowDone) {
-    const ExportSheet sheet = exportSheet(kind, grid, context);
-    const std::string path = platform::joinPath(createdFolder(folder), workbookFileName(kind, context));
+    return writeExportSheetIn(exportSheet(kind, grid, context), folder, workbookFileName(kind, context), rowDone);
+}
+
+std::string writeExportSheetIn(const ExportSheet& sheet, const std::string& folder, const std::string& fileName,
+                               const std::function<void(std::size_t)>& rowDone) {
+    const std::string path = platform::joinPath(createdFolder(folder), fileName);
     writeExportSheet(sheet, path, rowDone);
     return path;
 }

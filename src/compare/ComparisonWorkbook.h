@@ -35,6 +35,10 @@ inline constexpr const char* kOutputFolderName = "VESK - ORV Output";
 std::string defaultOutputFolder();
 /// The folder, created when missing. Throws Error when it cannot be.
 std::string createdFolder(const std::string& folder);
+/// Writes the sheet as a workbook named fileName in the folder (created when missing), as
+/// writeExportSheet writes it; returns its path. Throws Error.
+std::string writeExportSheetIn(const ExportSheet& sheet, const std::string& folder, const std::string& fileName,
+                               const std::function<void(std::size_t)>& rowDone = {});
 
 /// The sheet for a grid as it is shown: its visible rows numbered without gaps, the
 /// total row unnumbered and yellow, differing cells red.

@@ -67,9 +67,7 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
 
 std::string writeExplainedWorkbook(const std::vector<ExplainedLine>& lines, const ExportContext& context,
                                    const std::string& folder) {
-    const std::string path = platform::joinPath(createdFolder(folder), explainedFileName(context));
-    writeExportSheet(explainedSheet(lines, context), path);
-    return path;
+    return writeExportSheetIn(explainedSheet(lines, context), folder, explainedFileName(context));
 }
 
 }  // namespace vesk::compare

@@ -68,9 +68,7 @@ std::vector<OfficeList> officeLists(const OfficeListsMonth& m) {
 }
 
 std::string writeOfficeList(const OfficeList& list, const std::string& folder) {
-    const std::string path = platform::joinPath(createdFolder(folder), list.fileName);
-    writeExportSheet(list.sheet, path);
-    return path;
+    return writeExportSheetIn(list.sheet, folder, list.fileName);
 }
 
 ExportSheet officeListsSheet(const std::vector<OfficeList>& written, const ExportContext& context) {
@@ -95,9 +93,7 @@ ExportSheet officeListsSheet(const std::vector<OfficeList>& written, const Expor
 
 std::string writeOfficeListsSummary(const std::vector<OfficeList>& written, const ExportContext& context,
                                     const std::string& folder) {
-    const std::string path = platform::joinPath(createdFolder(folder), officeListsFileName(context));
-    writeExportSheet(officeListsSheet(written, context), path);
-    return path;
+    return writeExportSheetIn(officeListsSheet(written, context), folder, officeListsFileName(context));
 }
 
 }  // namespace vesk::compare

@@ -14,19 +14,6 @@ namespace vesk::review {
 
 namespace {
 
-// Each role as stored: a key never changes once files hold it.
-const char* signOffRoleKey(SignOffRole role) {
-    switch (role) {
-        case SignOffRole::Prepared:
-            return "prepared";
-        case SignOffRole::Checked:
-            return "checked";
-        case SignOffRole::Approved:
-            return "approved";
-    }
-    return "";
-}
-
 bool keepsSignOffs(store::Connection& db) { return db.layoutVersion() >= store::kSignOffsLayout; }
 
 // C0 and C1 controls, DEL among them: the printout would draw them as boxes or break its lines.
@@ -51,6 +38,18 @@ std::string checkedSignOffText(const std::string& given, SignOffRole role, bool 
 }
 
 }  // namespace
+
+const char* signOffRoleKey(SignOffRole role) {
+    switch (role) {
+        case SignOffRole::Prepared:
+            return "prepared";
+        case SignOffRole::Checked:
+            return "checked";
+        case SignOffRole::Approved:
+            return "approved";
+    }
+    return "";
+}
 
 std::vector<compare::SignOff> signOffs(store::Connection& db) {
     std::vector<compare::SignOff> out;

@@ -16,6 +16,11 @@ enum class SignOffRole { Prepared, Checked, Approved };
 inline constexpr std::array<SignOffRole, 3> kSignOffRoles = {SignOffRole::Prepared, SignOffRole::Checked,
                                                              SignOffRole::Approved};
 
+/// The role as the file stores it ("prepared", "checked", "approved"): a key that never changes
+/// once files hold it, and the word the command line's options and the dialog's controls are
+/// named after.
+const char* signOffRoleKey(SignOffRole role);
+
 /// The most characters a name or a designation holds: what fits a signature's column on A4.
 inline constexpr std::size_t kLongestSignOffText = 60;
 

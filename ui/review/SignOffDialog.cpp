@@ -14,15 +14,9 @@ namespace {
 
 // The role's part of the controls' names: txtPreparedName, txtCheckedDesignation, ...
 QString signOffControlPart(review::SignOffRole role) {
-    switch (role) {
-        case review::SignOffRole::Prepared:
-            return "Prepared";
-        case review::SignOffRole::Checked:
-            return "Checked";
-        case review::SignOffRole::Approved:
-            return "Approved";
-    }
-    return {};
+    QString key = review::signOffRoleKey(role);
+    key[0] = key[0].toUpper();
+    return key;
 }
 
 }  // namespace

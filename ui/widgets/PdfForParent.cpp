@@ -1,7 +1,6 @@
 #include "widgets/PdfForParent.h"
 
 #include "compare/CompareWording.h"
-#include "compare/ExportSheet.h"
 #include "compare/Printout.h"
 #include "core/Error.h"
 #include "core/Platform.h"
@@ -18,8 +17,7 @@ int writePdfForParent(const std::string& path) {
     try {
         const std::optional<compare::Printout> printout = compare::decodePrintout(bytes);
         if (!printout) throw Error(errc::kInternal, compare::kPrintoutDamaged);
-        compare::replaceWhenWritten(path,
-                                    [&](const std::string& temporary) { writePrintoutPdf(*printout, temporary); });
+        writePrintoutPdf(*printout, path);
     } catch (const Error& e) {
         answer = std::to_string(e.number()) + "\n" + e.description();
     }

@@ -28,19 +28,6 @@ std::optional<review::ShownStatement> shownStatementOf(Call& call) {
     return shown;
 }
 
-// The option that names the role's signer: "prepared", "checked", "approved".
-std::string signOffOptionName(review::SignOffRole role) {
-    switch (role) {
-        case review::SignOffRole::Prepared:
-            return "prepared";
-        case review::SignOffRole::Checked:
-            return "checked";
-        case review::SignOffRole::Approved:
-            return "approved";
-    }
-    return "";
-}
-
 }  // namespace
 
 // The statement's lines; with --items the items behind its roll-forward instead.
@@ -107,7 +94,7 @@ int runSignOff(Call& call) {
     std::vector<compare::SignOff> signOffs = review::signOffs(db);
     bool asked = false;
     for (std::size_t at = 0; at < review::kSignOffRoles.size(); ++at) {
-        const std::string role = signOffOptionName(review::kSignOffRoles[at]);
+        const std::string role = review::signOffRoleKey(review::kSignOffRoles[at]);
         if (const std::optional<std::string> name = call.option(role)) signOffs[at].name = *name, asked = true;
         if (const std::optional<std::string> as = call.option(role + "-as"))
             signOffs[at].designation = *as, asked = true;
