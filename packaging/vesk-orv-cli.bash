@@ -18,9 +18,9 @@ _vesk_orv_cli_folders() {
 _vesk_orv_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local verbs="inspect sample import-master offices set-office delete-offices import-ctr import-orv
-        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months sign-off pair unpair pairs trend export print office-lists where history check
+        summary delete-month compare detail unmatched explain note notes open-items statement close reopen closes months sign-off pair unpair pairs rules trend export print office-lists where history check
         backup restore daily-backups passphrase help"
-    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf --prepared --prepared-as --checked --checked-as --approved --approved-as"
+    local valued="--db --rows --sheet --offices --year --month --seed --filter --office --out --status --text --as-of --bank --orv --pdf --prepared --prepared-as --checked --checked-as --approved --approved-as --timing --cross-month --group --candidates --other-office --from --to"
     COMPREPLY=()
 
     # The verb, its first argument (an export's kind), and how many of its arguments come
@@ -53,6 +53,8 @@ _vesk_orv_cli() {
         --status) COMPREPLY=($(compgen -W "open explained resolved" -- "$cur")); return ;;
         --rows | --offices | --year | --seed | --filter | --text | --as-of | --bank | --orv) return ;;
         --prepared | --prepared-as | --checked | --checked-as | --approved | --approved-as) return ;;
+        --cross-month | --other-office) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
+        --timing | --group | --candidates | --from | --to) return ;;
     esac
 
     if [[ -z $verb ]]; then
@@ -82,6 +84,12 @@ _vesk_orv_cli() {
         sign-off) options="--prepared --prepared-as --checked --checked-as --approved --approved-as" ;;
         check) options="--full" ;;
         passphrase) [[ -z $first || $first == remove ]] && options="--yes" ;;
+        rules)
+            case $first in
+                set) options="--timing --cross-month --group --candidates --other-office --yes" ;;
+                try) options="--timing --cross-month --group --candidates --other-office --from --to --lines" ;;
+            esac
+            ;;
         export)
             case $first in
                 consolidated | detailed) options="--office --filter --out --yes" ;;
@@ -123,6 +131,7 @@ _vesk_orv_cli() {
             ;;
         daily-backups:0) COMPREPLY=($(compgen -W "on off" -- "$cur")) ;;
         passphrase:0) COMPREPLY=($(compgen -W "set change remove" -- "$cur")) ;;
+        rules:0) COMPREPLY=($(compgen -W "set try" -- "$cur")) ;;
         help:0) COMPREPLY=($(compgen -W "$verbs" -- "$cur")) ;;
     esac
 }

@@ -4,6 +4,7 @@
 #include "core/DateTime.h"
 #include "report/ReportStatements.h"
 #include "store/Connection.h"
+#include "store/StoredRows.h"
 
 namespace vesk::compare {
 
@@ -205,8 +206,12 @@ std::string explainBankStatement(const std::string& condition, const DaySpan& sp
 }
 
 std::string officeFacilitiesStatement(const std::string& condition) {
-    return "SELECT m.qal_facility_id AS Facility, m.office_name AS OffName FROM MasterTable AS m" + condition;
+    return "SELECT m.qal_facility_id AS Facility, m.office_name AS OffName, m.ho_name AS HeadOffice FROM MasterTable "
+           "AS m" +
+           condition;
 }
+
+std::string pairingRulesStatement() { return "SELECT " + store::rowIdColumn() + "rule, value FROM pairing_rules"; }
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
     return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, a.try_posting_date AS TDate, (" +

@@ -62,8 +62,15 @@ struct DaySpan {
 /// names, dated within the span.
 std::string explainBankStatement(const std::string& condition, const DaySpan& span);
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span);
-/// The facilities (Facility) of the offices (OffName) the condition names: a bank row is the
-/// office's whose facility it has, letter case aside, once for each such line of the master.
+/// The facilities (Facility) of the offices (OffName) the condition names, with their head
+/// office (HeadOffice): a bank row is the office's whose facility it has, letter case aside,
+/// once for each such line of the master.
 std::string officeFacilitiesStatement(const std::string& condition);
+
+/// The pairing rules the division set, a row per rule; files of older layouts opened as they are
+/// lack the table.
+inline constexpr const char* kPairingRulesTable = "pairing_rules";
+std::string pairingRulesStatement();
+inline constexpr const char* kSaveRule = "INSERT OR REPLACE INTO pairing_rules (rule, value) VALUES (?, ?)";
 
 }  // namespace vesk::compare

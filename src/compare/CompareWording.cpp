@@ -140,18 +140,22 @@ const char* pairClassTag(PairClass c) {
             return "Only in ORV";
         case PairClass::Manual:
             return "Paired by hand";
+        case PairClass::OtherOffice:
+            return "Another office";
     }
     return "";
 }
 
-const char* pairClassMeaning(PairClass c) {
+std::string pairClassMeaning(PairClass c, const PairingRules& rules) {
     switch (c) {
         case PairClass::Matched:
             return "Matched: the same amount on the same date on both sides";
         case PairClass::Group:
             return "Group: one entry on one side for several rows of the same date on the other";
         case PairClass::Timing:
-            return "Timing: the same amount booked 1 to 3 days apart";
+            return rules.timingDays == 1
+                       ? std::string("Timing: the same amount booked a day apart")
+                       : "Timing: the same amount booked 1 to " + std::to_string(rules.timingDays) + " days apart";
         case PairClass::AmountDiffers:
             return "Amounts differ: the only VESK row and the only ORV entry of a date, with different amounts";
         case PairClass::BankOnly:
@@ -160,6 +164,9 @@ const char* pairClassMeaning(PairClass c) {
             return "Only in ORV: an ORV entry that VESK has no row for";
         case PairClass::Manual:
             return "Paired by hand: paired by hand with the rows of its hand pair";
+        case PairClass::OtherOffice:
+            return "Another office: the same amount on the same date, booked under another office of the same head "
+                   "office";
     }
     return "";
 }
@@ -398,6 +405,66 @@ std::string printColumnsText(int first, int last, int count, int continuedFrom) 
     std::string text =
         "Columns " + std::to_string(first) + " to " + std::to_string(last) + " of " + std::to_string(count);
     if (continuedFrom > 0) text += ", continued from page " + std::to_string(continuedFrom);
+    return text;
+}
+
+const char* ruleText(Rule rule) {
+    switch (rule) {
+        case Rule::TimingDays:
+            return "Timing window (days)";
+        case Rule::CrossMonthEnd:
+            return "Timing pairs across a month's end";
+        case Rule::LargestGroup:
+            return "Largest group";
+        case Rule::GroupCandidates:
+            return "Group candidates per date";
+        case Rule::OtherOffice:
+            return "Pair another office's entry";
+    }
+    return "";
+}
+
+const char* ruleMeaning(Rule rule) {
+    switch (rule) {
+        case Rule::TimingDays:
+            return "How many days apart a VESK row and an ORV entry of the same amount may be booked and still pair "
+                   "as timing; 0 pairs none that way.";
+        case Rule::CrossMonthEnd:
+            return "Whether such a pair may have one of its dates in the month before or after, as when the last "
+                   "days' cash is booked on the first of the next month.";
+        case Rule::LargestGroup:
+            return "The most rows of one side that may add up to one entry of the other on the same date; 1 pairs "
+                   "no groups.";
+        case Rule::GroupCandidates:
+            return "How many unpaired rows of a date the group search looks through; a date with more gets no "
+                   "groups. Each step up multiplies the sets tried: 40 rows in groups of 6 are millions of sets for "
+                   "each entry, and a listing of such months takes much longer.";
+        case Rule::OtherOffice:
+            return "Whether a row left on one side pairs with an entry of the other side booked under another "
+                   "office of the same head office, on the same date and for the same amount; otherwise that is "
+                   "only a hint.";
+    }
+    return "";
+}
+
+std::string ruleValueText(Rule rule, long long value) {
+    if (isYesNo(rule)) return value != 0 ? "yes" : "no";
+    return std::to_string(value);
+}
+
+std::string ruleOutOfBoundsText(Rule rule, long long value) {
+    return std::string(ruleText(rule)) + " is " + ruleValueText(rule, leastValue(rule)) + " to " +
+           ruleValueText(rule, mostValue(rule)) + "; " + std::to_string(value) + " was given";
+}
+
+std::string rulesChangeText(const PairingRules& before, const PairingRules& after) {
+    std::string text;
+    for (Rule rule : kRules) {
+        const long long was = ruleValue(before, rule), is = ruleValue(after, rule);
+        if (was == is) continue;
+        text += (text.empty() ? "" : "; ") + std::string(ruleText(rule)) + ": " + ruleValueText(rule, was) +
+                " \u2192 " + ruleValueText(rule, is);
+    }
     return text;
 }
 

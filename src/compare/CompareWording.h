@@ -12,6 +12,7 @@
 #include "compare/LeftOut.h"
 #include "compare/MonthComparison.h"
 #include "compare/Pairing.h"
+#include "compare/PairingRules.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
@@ -86,7 +87,23 @@ std::string leftOutTotal(LeftOutKind kind, const LeftOutList& list);
 /// "Timing", "Amounts differ", "Only in VESK", "Only in ORV", "Paired by hand".
 const char* pairClassTag(PairClass c);
 /// What a class means, as the workbook's legend and the window's tips say it.
-const char* pairClassMeaning(PairClass c);
+std::string pairClassMeaning(PairClass c, const PairingRules& rules = {});
+
+// What the pairing rules are called and what is said of them.
+
+/// The rule in a clerk's words: "Timing window (days)", "Timing pairs across a month's end",
+/// "Largest group", "Group candidates per date", "Pair another office's entry".
+const char* ruleText(Rule rule);
+/// What the rule does, for the window's help and the command line's.
+const char* ruleMeaning(Rule rule);
+/// The value as the listings show it: "yes" or "no", or the number.
+std::string ruleValueText(Rule rule, long long value);
+/// "Timing window (days) is 0 to 10; 11 was given".
+std::string ruleOutOfBoundsText(Rule rule, long long value);
+/// Each rule that differs, as the history keeps it: "Timing window (days): 3 → 7; Largest group: 4 → 2".
+std::string rulesChangeText(const PairingRules& before, const PairingRules& after);
+inline constexpr const char* kRulesNotKept =
+    "This database keeps no pairing rules (it was opened as it is); open it with the program to upgrade it";
 /// The columns of a listing, the command line's and the workbook's: the pairing's, then the
 /// note's Status and Note.
 const std::vector<std::string>& explainHeaders();

@@ -8,6 +8,7 @@
 #include "compare/ExportSheet.h"
 #include "compare/Grid.h"
 #include "compare/LeftOut.h"
+#include "compare/Pairing.h"
 #include "core/DateTime.h"
 
 namespace vesk::compare {
@@ -20,6 +21,7 @@ struct ExportContext {
     std::optional<std::string> office;  ///< the office list's choice; none when nothing is chosen
     std::string filterText;             ///< the search box, as typed
     std::string configuredOffice;
+    PairingRules rules;  ///< what the legend says the classes are
 };
 
 /// True when the office list's choice is one office, not every office ("All").

@@ -1,8 +1,10 @@
 #include "compare/Explanation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -10,6 +12,7 @@
 
 #include "compare/CompareStatements.h"
 #include "compare/CompareWording.h"
+#include "compare/PairingRules.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -20,10 +23,6 @@
 namespace vesk::compare {
 
 namespace {
-
-// Rows this many days either side of the month take part, so that a shift across the
-// month's end is found.
-constexpr long long kWindowDays = kTimingDays;
 
 // The days from..to, through the keys of the months first..last and of the month either side.
 DaySpan windowSpan(Period first, Period last, long long from, long long to) {
@@ -89,6 +88,10 @@ struct Buckets {
 // The offices of each facility (upper case), as the comparison's join finds them.
 using Facilities = std::multimap<std::string, std::string>;
 
+// The head office of each office (upper case; none for an office the master gives none): the
+// offices whose entries pair with one another when the rules pair another office's entries.
+using HeadOffices = std::map<std::string, std::string>;
+
 // The rows the statement finds within from..to into their buckets: ORV entries name their
 // office, bank rows their facility. The bank's come in no set order; each bucket takes them
 // in the order of their row ids, as the table holds them.
@@ -143,10 +146,21 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
 Facilities facilitiesOf(store::Connection& db, const std::string& condition) {
     Facilities facilities;
     const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    const std::size_t facility = offices.columnIndex("Facility"), name = offices.columnIndex("OffName");
     for (std::size_t r = 0; r < offices.rowCount(); ++r)
-        if (!offices.field(r, 0).isNull())
-            facilities.emplace(upper(offices.field(r, 0).toText()), offices.field(r, 1).toText());
+        if (!offices.field(r, facility).isNull())
+            facilities.emplace(upper(offices.field(r, facility).toText()), offices.field(r, name).toText());
     return facilities;
+}
+
+HeadOffices headOfficesOf(store::Connection& db, const std::string& condition) {
+    HeadOffices heads;
+    const store::ResultSet offices = db.query(officeFacilitiesStatement(condition));
+    const std::size_t name = offices.columnIndex("OffName"), head = offices.columnIndex("HeadOffice");
+    for (std::size_t r = 0; r < offices.rowCount(); ++r)
+        if (!offices.field(r, head).isNull() && !trim(offices.field(r, head).toText()).empty())
+            heads.emplace(offices.field(r, name).toText(), upper(trim(offices.field(r, head).toText())));
+    return heads;
 }
 
 // Whether the two sides' rows are read at once, the ORV entries on a connection of their own:
@@ -156,11 +170,11 @@ enum class SideReads { Together, OneAfterTheOther };
 
 // The rows of the offices the condition names dated from `first`'s window to `last`'s.
 Buckets readBuckets(store::Connection& db, const std::string& condition, Period first, Period last,
-                    SideReads reads = SideReads::OneAfterTheOther) {
+                    long long windowDays, SideReads reads = SideReads::OneAfterTheOther) {
     db.execute(kPlanJoins);
     const Facilities facilities = facilitiesOf(db, condition);
     Buckets buckets;
-    const long long from = firstDayOf(first) - kWindowDays, to = lastDayOf(last) + kWindowDays;
+    const long long from = firstDayOf(first) - windowDays, to = lastDayOf(last) + windowDays;
     const DaySpan span = windowSpan(first, last, from, to);
     const std::string orvSql = explainOrvStatement(condition, span);
     if (reads == SideReads::OneAfterTheOther) {
@@ -220,19 +234,82 @@ ExplainedLine lineOf(const Buckets& buckets, const std::pair<std::string, Explai
     return line;
 }
 
+// How a month is paired: by which rules, the offices' head offices when the rules pair another
+// office's entries, and the offices whose lines are given (none: every office read).
+struct MonthPairing {
+    const PairingRules& rules;
+    const HeadOffices* headOffices = nullptr;
+    const std::set<std::string>* shown = nullptr;
+
+    bool shows(const std::string& office) const { return !shown || shown->count(office) > 0; }
+};
+
+// One office's rows of one kind in the month's window, as the rules paired them.
+struct PairedBucket {
+    const std::pair<std::string, ExplainKind>* key = nullptr;
+    std::vector<const Row*> bankAll, orvAll, bank, orv;  // every row of the window; those the rules pair
+    std::vector<ExplainedLine> manual;                   // the lines of its held hand pairs' rows
+    PairingResult paired;
+    int groupBase = 0;
+};
+
+// The rows each office left on one side only, paired with a row of the other side of another
+// office under the same head office: the same kind, date and amount. Bank rows in the buckets'
+// order take the first such entry left, in the buckets' order.
+void pairOtherOffices(std::vector<PairedBucket>& buckets, const HeadOffices& heads, long long first, long long last,
+                      int& groupBase) {
+    using Place = std::pair<std::size_t, std::size_t>;  // bucket, entry
+    std::map<std::tuple<std::string, ExplainKind, long long>, std::vector<Place>> left;
+    const auto headOf = [&](const PairedBucket& b) -> const std::string* {
+        const auto it = heads.find(b.key->first);
+        return it == heads.end() ? nullptr : &it->second;
+    };
+    for (std::size_t at = 0; at < buckets.size(); ++at) {
+        const PairedBucket& b = buckets[at];
+        if (const std::string* head = headOf(b))
+            for (std::size_t i = 0; i < b.orv.size(); ++i)
+                if (b.paired.orv[i].cls == PairClass::OrvOnly && b.orv[i]->day >= first && b.orv[i]->day <= last)
+                    left[{*head, b.key->second, b.orv[i]->day}].push_back({at, i});
+    }
+    for (std::size_t at = 0; at < buckets.size(); ++at) {
+        PairedBucket& b = buckets[at];
+        const std::string* head = headOf(b);
+        if (!head) continue;
+        for (std::size_t i = 0; i < b.bank.size(); ++i) {
+            PairOutcome& bankOutcome = b.paired.bank[i];
+            const Row& row = *b.bank[i];
+            if (bankOutcome.cls != PairClass::BankOnly || row.day < first || row.day > last) continue;
+            const auto it = left.find({*head, b.key->second, row.day});
+            if (it == left.end()) continue;
+            for (const auto& [other, entry] : it->second) {
+                PairedBucket& o = buckets[other];
+                PairOutcome& orvOutcome = o.paired.orv[entry];
+                if (o.key->first == b.key->first || orvOutcome.cls != PairClass::OrvOnly ||
+                    !amountsEqual(o.orv[entry]->units, row.units))
+                    continue;
+                const int group = groupBase++;
+                bankOutcome = {PairClass::OtherOffice, group - b.groupBase, 0};
+                orvOutcome = {PairClass::OtherOffice, group - o.groupBase, 0};
+                break;
+            }
+        }
+    }
+}
+
 // Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
 // first, counts each row of the month when asked to, and adds the lines of the month that
 // `keep` accepts; group numbers continue from those already in `lines`.
 void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
-               const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase) {
-    const long long first = firstDayOf(period), last = lastDayOf(period);
-    const auto inWindow = [&](const Row& r) { return r.day >= first - kWindowDays && r.day <= last + kWindowDays; };
+               const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase, const MonthPairing& how) {
+    const long long first = firstDayOf(period), last = lastDayOf(period), window = how.rules.windowDays();
+    const auto inWindow = [&](const Row& r) { return r.day >= first - window && r.day <= last + window; };
     const auto inMonth = [&](const Row& r) { return r.day >= first && r.day <= last; };
     // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
     // costs more in fresh pages than the pairing itself.
     if (keep == everyClass) {
         std::size_t most = lines.size();
         for (const auto& entry : buckets.byOffice) {
+            if (!how.shows(entry.first.first)) continue;
             for (const Row& r : entry.second.bank) most += inMonth(r);
             for (const Row& r : entry.second.orv) most += inMonth(r);
         }
@@ -241,11 +318,11 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
     const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
         if (count) count({cls, r.side, key.second, r.amount});
     };
+    std::vector<PairedBucket> paired;
     for (const auto& entry : buckets.byOffice) {
-        // Not a structured binding: lambdas cannot capture one under every compiler we build with.
-        const auto& key = entry.first;
-        const Bucket& bucket = entry.second;
-        std::vector<const Row*> bankAll, orvAll, bank, orv;
+        PairedBucket p;
+        p.key = &entry.first;
+        const bool shown = how.shows(entry.first.first);
         std::vector<PairEntry> bankEntries, orvEntries;
         const auto take = [&](const std::vector<Row>& rows, std::vector<const Row*>& all, std::vector<const Row*>& free,
                               std::vector<PairEntry>& entries) {
@@ -257,28 +334,37 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                     free.push_back(&r), entries.push_back({std::string(buckets.id(r)), r.day, r.units});
                     continue;
                 }
-                if (!inMonth(r)) continue;
-                counted(key, r, PairClass::Manual);
+                if (!inMonth(r) || !shown) continue;
+                counted(*p.key, r, PairClass::Manual);
                 if (!keep(PairClass::Manual)) continue;
-                ExplainedLine line = lineOf(buckets, key, r, PairClass::Manual, 0);
+                ExplainedLine line = lineOf(buckets, *p.key, r, PairClass::Manual, 0);
                 line.otherDay = mark->otherDay;
                 line.handPair = mark->pair;
-                lines.push_back(std::move(line));
+                p.manual.push_back(std::move(line));
             }
         };
-        take(bucket.bank, bankAll, bank, bankEntries);
-        take(bucket.orv, orvAll, orv, orvEntries);
-        if (bank.empty() && orv.empty()) continue;
-        const PairingResult paired = pairEntries(bankEntries, orvEntries, first, last);
+        take(entry.second.bank, p.bankAll, p.bank, bankEntries);
+        take(entry.second.orv, p.orvAll, p.orv, orvEntries);
+        if (!p.bank.empty() || !p.orv.empty()) {
+            p.paired = pairEntries(bankEntries, orvEntries, first, last, how.rules);
+            p.groupBase = groupBase;
+            groupBase += p.paired.pairs;
+        }
+        if (!p.manual.empty() || !p.bank.empty() || !p.orv.empty()) paired.push_back(std::move(p));
+    }
+    if (how.headOffices) pairOtherOffices(paired, *how.headOffices, first, last, groupBase);
+    for (PairedBucket& p : paired) {
+        if (!how.shows(p.key->first)) continue;
+        for (ExplainedLine& line : p.manual) lines.push_back(std::move(line));
         auto add = [&](const std::vector<const Row*>& rows, const std::vector<const Row*>& all,
                        const std::vector<PairOutcome>& outcomes) {
             for (std::size_t i = 0, a = 0; i < rows.size(); ++i) {
                 const Row& row = *rows[i];
                 const PairOutcome& o = outcomes[i];
                 if (!inMonth(row)) continue;
-                counted(key, row, o.cls);
+                counted(*p.key, row, o.cls);
                 if (!keep(o.cls)) continue;
-                ExplainedLine line = lineOf(buckets, key, row, o.cls, o.pair < 0 ? 0 : groupBase + o.pair + 1);
+                ExplainedLine line = lineOf(buckets, *p.key, row, o.cls, o.pair < 0 ? 0 : p.groupBase + o.pair + 1);
                 if (o.cls == PairClass::Timing) line.otherDay = o.otherDay;
                 if (isUnpaired(o.cls)) {
                     while (all[a] != &row) ++a;  // both in the bucket's order
@@ -287,9 +373,8 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                 lines.push_back(std::move(line));
             }
         };
-        add(bank, bankAll, paired.bank);
-        add(orv, orvAll, paired.orv);
-        groupBase += paired.pairs;
+        add(p.bank, p.bankAll, p.paired.bank);
+        add(p.orv, p.orvAll, p.paired.orv);
     }
 }
 
@@ -389,9 +474,31 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
     Explanation result;
     result.period = period;
     if (offices.empty()) return result;
-    const Buckets buckets = readBuckets(db, officeListCondition(offices), period, period, SideReads::Together);
+    const PairingRules rules = pairingRules(db);
+    result.rules = rules;
+    MonthPairing how{rules};
+    std::string condition = officeListCondition(offices);
+    // Another office's entry pairs only when its own rows are read too: every office under the
+    // same head offices is paired, and the lines of those asked for are given.
+    HeadOffices heads;
+    std::set<std::string> shown;
+    if (rules.otherOffice) {
+        heads = headOfficesOf(db, everyOfficeCondition());
+        std::set<std::string> wanted;
+        for (const std::string& office : offices)
+            if (const auto it = heads.find(office); it != heads.end()) wanted.insert(it->second);
+        std::vector<std::string> read = offices;
+        for (const auto& [office, head] : heads)
+            if (wanted.count(head) && std::find(offices.begin(), offices.end(), office) == offices.end())
+                read.push_back(office);
+        shown = {offices.begin(), offices.end()};
+        condition = officeListCondition(read);
+        how.headOffices = &heads;
+        how.shown = &shown;
+    }
+    const Buckets buckets = readBuckets(db, condition, period, period, rules.windowDays(), SideReads::Together);
     int groupBase = 0;
-    pairMonth(buckets, period, keep, pairs::heldPairMarks(db), count, result.lines, groupBase);
+    pairMonth(buckets, period, keep, pairs::heldPairMarks(db), count, result.lines, groupBase, how);
     sortListed(result.lines);
     numberGroups(result.lines);
     attachNotes(result.lines, notes::NoteBook::read(db));
@@ -423,8 +530,9 @@ namespace {
 // entries month by month, earliest first).
 class MonthRows {
   public:
-    MonthRows(store::Connection& db, const std::string& condition, const std::vector<Period>& paired)
-        : m_db(db), m_condition(condition), m_facilities(facilitiesOf(db, condition)) {
+    MonthRows(store::Connection& db, const std::string& condition, const std::vector<Period>& paired,
+              long long windowDays)
+        : m_db(db), m_condition(condition), m_facilities(facilitiesOf(db, condition)), m_window(windowDays) {
         for (const Period& p : paired) m_paired.insert(p.index());
     }
 
@@ -448,9 +556,9 @@ class MonthRows {
         const int at = month.index();
         const bool before = m_paired.count(at - 1) > 0, after = m_paired.count(at + 1) > 0;
         if (!m_paired.count(at)) {
-            if (!before && !after) return;
-            if (!before) from = to - kWindowDays + 1;
-            if (!after) to = from + kWindowDays - 1;
+            if ((!before && !after) || m_window == 0) return;
+            if (!before) from = to - m_window + 1;
+            if (!after) to = from + m_window - 1;
         }
         m_db.execute(kPlanJoins);
         const DaySpan span{{monthKey(month.year, month.month)}, {}, {}};
@@ -461,21 +569,11 @@ class MonthRows {
     store::Connection& m_db;
     const std::string& m_condition;
     const Facilities m_facilities;
+    const long long m_window;
     std::set<int> m_paired;
     Buckets m_buckets;
     int m_first = 0, m_next = 0;  // the months held: m_first up to before m_next
 };
-
-// The months, in turn, of the offices the condition names: each month's lines into out at its
-// own place, and the pairs its pairing made into pairs. Each month is paired from the rows of
-// its own window alone, so which other months are held beside it does not change what it gives.
-void explainMonths(store::Connection& db, const std::string& condition, const std::vector<Period>& months,
-                   bool (*keep)(PairClass), const Manual& manual, std::vector<Explanation>& out,
-                   std::vector<int>& pairs) {
-    MonthRows rows(db, condition, months);
-    for (std::size_t i = 0; i < months.size(); ++i)
-        pairMonth(rows.around(months[i]), months[i], keep, manual, {}, out[i].lines, pairs[i]);
-}
 
 // As many shares as cores, but never so many that their rows crowd the memory.
 std::size_t sharesFor(std::size_t offices) {
@@ -483,61 +581,125 @@ std::size_t sharesFor(std::size_t offices) {
     return std::max<std::size_t>(1, std::min({std::size_t(std::thread::hardware_concurrency()), offices, kMostShares}));
 }
 
-// The master's office names in the order the buckets take them.
-std::vector<std::string> everyOfficeName(store::Connection& db) {
-    std::set<std::string> names;
+// The master's offices shared out for pairing on several connections: runs of their names, each
+// share's lines following the one before as one pass over every office would give them; or,
+// when another office's entries pair, runs of whole head offices, so that each share holds every
+// office that one of its offices may pair with.
+std::vector<std::vector<std::string>> officeShares(store::Connection& db, const PairingRules& rules,
+                                                   const HeadOffices& heads) {
+    std::vector<std::string> names;
     const store::ResultSet offices = db.query(officeFacilitiesStatement(everyOfficeCondition()));
-    for (std::size_t r = 0; r < offices.rowCount(); ++r) names.insert(offices.field(r, 1).toText());
-    return {names.begin(), names.end()};
+    const std::size_t name = offices.columnIndex("OffName");
+    for (std::size_t r = 0; r < offices.rowCount(); ++r) names.push_back(offices.field(r, name).toText());
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    if (rules.otherOffice)
+        std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+            const auto head = [&](const std::string& n) {
+                const auto it = heads.find(n);
+                return it == heads.end() ? std::string() : it->second;
+            };
+            return head(a) < head(b);
+        });
+    const auto headOf = [&](const std::string& office) {
+        const auto it = heads.find(office);
+        return it == heads.end() ? std::string() : it->second;
+    };
+    const std::size_t count = sharesFor(names.size());
+    std::vector<std::vector<std::string>> shares;
+    for (std::size_t s = 0, at = 0; s < count && at < names.size(); ++s) {
+        std::size_t end = s + 1 == count ? names.size() : std::max(at + 1, (s + 1) * names.size() / count);
+        while (rules.otherOffice && end < names.size() && !headOf(names[end]).empty() &&
+               headOf(names[end]) == headOf(names[end - 1]))
+            ++end;
+        shares.emplace_back(names.begin() + std::ptrdiff_t(at), names.begin() + std::ptrdiff_t(end));
+        at = end;
+    }
+    return shares;
+}
+
+// Each share's months paired in turn on a connection of its own (the first share's on the
+// caller's), every month of them read once with the days of the window either side.
+void eachShareMonth(store::Connection& db, const std::vector<std::vector<std::string>>& shares,
+                    const std::vector<Period>& months, long long windowDays,
+                    const std::function<void(std::size_t share, std::size_t month, const Buckets&)>& work) {
+    const auto run = [&](std::size_t s) {
+        return [&, s](store::Connection& on) {
+            const std::string condition = shares.size() == 1 ? everyOfficeCondition() : officeListCondition(shares[s]);
+            MonthRows rows(on, condition, months, windowDays);
+            for (std::size_t i = 0; i < months.size(); ++i) work(s, i, rows.around(months[i]));
+        };
+    };
+    std::vector<std::unique_ptr<store::ConcurrentRead>> others;
+    for (std::size_t s = 1; s < shares.size(); ++s)
+        others.push_back(std::make_unique<store::ConcurrentRead>(db, run(s)));
+    if (!shares.empty()) run(0)(db);
+    for (const auto& other : others) other->wait();
 }
 
 }  // namespace
 
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass)) {
+    const PairingRules rules = pairingRules(db);
     const Manual manual = pairs::heldPairMarks(db);
-    // The offices shared out in runs of their names, each share on a connection of its own: each
-    // reads the pages of its own offices only, every month of them once. The shares' lines follow
-    // one another as one pass over every office would give them, and so do their group numbers.
-    const std::vector<std::string> names = everyOfficeName(db);
-    const std::size_t count = sharesFor(names.size());
+    const HeadOffices heads = rules.otherOffice ? headOfficesOf(db, everyOfficeCondition()) : HeadOffices{};
+    const std::vector<std::vector<std::string>> offices = officeShares(db, rules, heads);
     struct Share {
-        std::string condition;
         std::vector<Explanation> months;
         std::vector<int> pairs;
     };
+    const std::size_t count = offices.size();
     std::vector<Share> shares(count);
-    for (std::size_t s = 0; s < count; ++s) {
-        const auto from = names.begin() + std::ptrdiff_t(s * names.size() / count);
-        const auto to = names.begin() + std::ptrdiff_t((s + 1) * names.size() / count);
-        shares[s].condition = count == 1 ? everyOfficeCondition() : officeListCondition({from, to});
-        shares[s].months.resize(months.size());
-        shares[s].pairs.assign(months.size(), 0);
-    }
-    const auto work = [&months, &manual, keep](Share& share) {
-        return [&share, &months, &manual, keep](store::Connection& on) {
-            explainMonths(on, share.condition, months, keep, manual, share.months, share.pairs);
-        };
-    };
-    std::vector<std::unique_ptr<store::ConcurrentRead>> others;
-    for (std::size_t s = 1; s < count; ++s)
-        others.push_back(std::make_unique<store::ConcurrentRead>(db, work(shares[s])));
-    work(shares[0])(db);
-    for (const auto& other : others) other->wait();
+    for (Share& share : shares) share.months.resize(months.size()), share.pairs.assign(months.size(), 0);
+    const MonthPairing how{rules, rules.otherOffice ? &heads : nullptr, nullptr};
+    eachShareMonth(db, offices, months, rules.windowDays(), [&](std::size_t s, std::size_t i, const Buckets& buckets) {
+        pairMonth(buckets, months[i], keep, manual, {}, shares[s].months[i].lines, shares[s].pairs[i], how);
+    });
 
     std::vector<Explanation> out(months.size());
     for (std::size_t i = 0; i < months.size(); ++i) {
         out[i].period = months[i];
+        out[i].rules = rules;
         int groupBase = 0;
-        for (Share& share : shares) {
-            for (ExplainedLine& line : share.months[i].lines) {
+        for (std::size_t s = 0; s < count; ++s) {
+            for (ExplainedLine& line : shares[s].months[i].lines) {
                 if (line.group > 0) line.group += groupBase;
                 out[i].lines.push_back(std::move(line));
             }
-            groupBase += share.pairs[i];
+            groupBase += shares[s].pairs[i];
         }
+        if (rules.otherOffice) sortListed(out[i].lines);
     }
     return out;
+}
+
+void pairEveryOfficeUnder(store::Connection& db, const std::vector<Period>& months,
+                          const std::vector<PairingRules>& sets, const PairedUnderEach& each) {
+    PairingRules widest;
+    widest.timingDays = 0;
+    widest.crossMonthEnd = false;
+    for (const PairingRules& rules : sets) {
+        widest.timingDays = std::max(widest.timingDays, rules.timingDays);
+        widest.crossMonthEnd = widest.crossMonthEnd || rules.crossMonthEnd;
+        widest.otherOffice = widest.otherOffice || rules.otherOffice;
+    }
+    const Manual manual = pairs::heldPairMarks(db);
+    const HeadOffices heads = widest.otherOffice ? headOfficesOf(db, everyOfficeCondition()) : HeadOffices{};
+    std::mutex calls;
+    std::atomic<bool> stopped = false;
+    const std::vector<std::vector<std::string>> shares = officeShares(db, widest, heads);
+    eachShareMonth(db, shares, months, widest.windowDays(), [&](std::size_t, std::size_t i, const Buckets& buckets) {
+        if (stopped) return;
+        LinesUnderEach lines(sets.size());
+        for (std::size_t s = 0; s < sets.size(); ++s) {
+            const MonthPairing how{sets[s], sets[s].otherOffice ? &heads : nullptr, nullptr};
+            int groupBase = 0;
+            pairMonth(buckets, months[i], everyClass, manual, {}, lines[s], groupBase, how);
+        }
+        const std::lock_guard<std::mutex> one(calls);
+        if (!stopped && !each(i, shares.size(), lines)) stopped = true;
+    });
 }
 
 void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book) {
@@ -596,6 +758,7 @@ ExplanationTotals explanationTotals(const std::vector<ExplainedLine>& lines) {
                 ++totals.matched;
                 break;
             case PairClass::Manual:
+            case PairClass::OtherOffice:
                 break;
         }
     }

@@ -49,6 +49,7 @@ struct ExplainTarget {
 struct Explanation {
     Period period;
     std::vector<ExplainedLine> lines;  ///< every row dated in the month, in listing order
+    PairingRules rules;                ///< the rules they were paired by
 };
 
 /// The master's spelling of an office name given in any letter case; none when no office
@@ -87,6 +88,21 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 /// One explanation per month given, in that order; group numbers unique within a month.
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass));
+
+/// A month's lines under each set of rules given, in that order.
+using LinesUnderEach = std::vector<std::vector<ExplainedLine>>;
+/// Given a month (its index among the months) of one of `shares` shares of the offices and its
+/// lines under each set; false stops the pairing, no further month being paired.
+using PairedUnderEach = std::function<bool(std::size_t month, std::size_t shares, LinesUnderEach& lines)>;
+
+/// Every office of the master paired month by month under each set of rules, each month's rows
+/// read once (with the widest window of the sets), for weighing one set against another. The
+/// offices are paired in shares, each on a connection and thread of its own: `each` is called
+/// once per share and month, from the share's thread, one call at a time; the lines of one call
+/// (every class, no notes) are the same rows in the same order under each set, their group
+/// numbers unique within the call.
+void pairEveryOfficeUnder(store::Connection& db, const std::vector<Period>& months,
+                          const std::vector<PairingRules>& sets, const PairedUnderEach& each);
 
 /// Puts the notes of the book on the lines whose rows they are on.
 void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book);

@@ -8,9 +8,9 @@ namespace vesk::compare {
 
 namespace {
 
-constexpr std::array<PairClass, 7> kClasses = {PairClass::BankOnly, PairClass::OrvOnly, PairClass::AmountDiffers,
-                                               PairClass::Timing,   PairClass::Group,   PairClass::Matched,
-                                               PairClass::Manual};
+constexpr std::array<PairClass, 8> kClasses = {PairClass::BankOnly, PairClass::OrvOnly,    PairClass::AmountDiffers,
+                                               PairClass::Timing,   PairClass::Group,      PairClass::Matched,
+                                               PairClass::Manual,   PairClass::OtherOffice};
 
 }  // namespace
 
@@ -30,6 +30,8 @@ Rgb pairClassColour(PairClass c) {
             return palette::kOrvOnly;
         case PairClass::Manual:
             return palette::kManual;
+        case PairClass::OtherOffice:
+            return palette::kOtherOffice;
     }
     return palette::kMatched;
 }
@@ -57,11 +59,14 @@ ExportSheet explainedSheet(const std::vector<ExplainedLine>& lines, const Export
         }
         s.rows.push_back(std::move(row));
     }
-    // Rows paired by hand are a class of their own, in the legend when the sheet shows one.
-    const bool manual =
-        std::any_of(lines.begin(), lines.end(), [](const ExplainedLine& l) { return l.cls == PairClass::Manual; });
+    // Rows paired by hand, or with another office's, are classes of their own, in the legend when
+    // the sheet shows one.
+    const auto shows = [&](PairClass cls) {
+        return std::any_of(lines.begin(), lines.end(), [cls](const ExplainedLine& l) { return l.cls == cls; });
+    };
     for (PairClass cls : kClasses)
-        if (cls != PairClass::Manual || manual) s.legend.emplace_back(pairClassMeaning(cls), pairClassColour(cls));
+        if ((cls != PairClass::Manual && cls != PairClass::OtherOffice) || shows(cls))
+            s.legend.emplace_back(pairClassMeaning(cls, c.rules), pairClassColour(cls));
     return s;
 }
 

@@ -25,8 +25,13 @@ struct Side {
 class Pairer {
   public:
     Pairer(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay, long long lastDay,
-           PairingResult& result)
-        : m_bank(bank, result.bank), m_orv(orv, result.orv), m_first(firstDay), m_last(lastDay), m_result(result) {
+           const PairingRules& rules, PairingResult& result)
+        : m_bank(bank, result.bank),
+          m_orv(orv, result.orv),
+          m_first(firstDay),
+          m_last(lastDay),
+          m_rules(rules),
+          m_result(result) {
         for (std::size_t i = 0; i < bank.size(); ++i) m_days[bank[i].day].first.push_back(i);
         for (std::size_t i = 0; i < orv.size(); ++i) m_days[orv[i].day].second.push_back(i);
         for (auto& [day, lists] : m_days) {
@@ -37,11 +42,12 @@ class Pairer {
 
     void run() {
         for (auto& [day, lists] : m_days) sameDateOneToOne(lists.first, lists.second);
-        for (auto& [day, lists] : m_days) {
-            groups(m_orv, lists.second, m_bank, lists.first, PairClass::Group);
-            groups(m_bank, lists.first, m_orv, lists.second, PairClass::Group);
-        }
-        timing();
+        if (m_rules.largestGroup >= 2)
+            for (auto& [day, lists] : m_days) {
+                groups(m_orv, lists.second, m_bank, lists.first, PairClass::Group);
+                groups(m_bank, lists.first, m_orv, lists.second, PairClass::Group);
+            }
+        if (m_rules.timingDays > 0) timing();
         for (auto& [day, lists] : m_days)
             if (inMonth(day)) lonePair(lists.first, lists.second);
         for (std::size_t i = 0; i < m_bank.entries.size(); ++i)
@@ -97,18 +103,22 @@ class Pairer {
         }
     }
 
-    // Counts the sets of 2 to kLargestGroup candidates whose amounts sum to the target, up
-    // to two; the first one found is kept in `found`.
-    static int countSets(const Side& side, const Indices& candidates, std::int64_t target, Indices& found) {
+    // Counts the sets of 2 to the largest group of candidates whose amounts sum to the target,
+    // up to two; the first one found is kept in `found`. The candidates come smallest first, so
+    // when none is below zero a sum past the target only grows: the rest of that branch is left.
+    int countSets(const Side& side, const Indices& candidates, std::int64_t target, Indices& found) const {
         int count = 0;
         Indices chosen;
+        const bool growing = candidates.empty() || side.entries[candidates.front()].units >= 0;
+        const std::size_t largest = std::size_t(m_rules.largestGroup);
         auto search = [&](auto& self, std::size_t from, std::int64_t sum) -> void {
             if (count > 1) return;
             if (chosen.size() >= 2 && amountsEqual(sum, target)) {
                 if (count++ == 0) found = chosen;
             }
-            if (chosen.size() == std::size_t(kLargestGroup)) return;
+            if (chosen.size() == largest) return;
             for (std::size_t k = from; k < candidates.size() && count <= 1; ++k) {
+                if (growing && sum + side.entries[candidates[k]].units > target + kToleranceUnits) break;
                 chosen.push_back(candidates[k]);
                 self(self, k + 1, sum + side.entries[candidates[k]].units);
                 chosen.pop_back();
@@ -121,7 +131,7 @@ class Pairer {
     // Each free entry of `single` whose amount is the sum of exactly one set of free
     // entries of `many` on the same date pairs with that set.
     void groups(Side& single, const Indices& singles, Side& many, const Indices& manies, PairClass cls) {
-        if (unpaired(many, manies).size() > kGroupCandidates) return;
+        if (unpaired(many, manies).size() > m_rules.groupCandidates) return;
         for (std::size_t s : singles) {
             if (single.paired[s]) continue;
             const Indices candidates = unpaired(many, manies);
@@ -134,8 +144,9 @@ class Pairer {
         }
     }
 
-    // Free entries of equal amount 1 to 3 days apart, one of them in the month: nearest
-    // first, then the earlier bank date, the lower bank id, the lower ORV id.
+    // Free entries of equal amount 1 to the rules' days apart, one of them in the month (both,
+    // unless a pair may cross the month's end): nearest first, then the earlier bank date, the
+    // lower bank id, the lower ORV id.
     void timing() {
         Indices orv;
         for (std::size_t o = 0; o < m_orv.entries.size(); ++o)
@@ -155,7 +166,10 @@ class Pairer {
             for (auto it = low; it != orv.end() && m_orv.entries[*it].units <= row.units + kToleranceUnits; ++it) {
                 const PairEntry& entry = m_orv.entries[*it];
                 const long long gap = std::llabs(entry.day - row.day);
-                if (gap < 1 || gap > kTimingDays || !(inMonth(row.day) || inMonth(entry.day))) continue;
+                if (gap < 1 || gap > m_rules.timingDays) continue;
+                if (m_rules.crossMonthEnd ? !(inMonth(row.day) || inMonth(entry.day))
+                                          : !(inMonth(row.day) && inMonth(entry.day)))
+                    continue;
                 candidates.push_back({gap, b, *it});
             }
         }
@@ -189,6 +203,7 @@ class Pairer {
     Side m_orv;
     long long m_first;
     long long m_last;
+    const PairingRules& m_rules;
     PairingResult& m_result;
     std::map<long long, std::pair<Indices, Indices>> m_days;  // bank and ORV entries of each date
 };
@@ -215,14 +230,16 @@ const char* pairClassKey(PairClass c) {
             return "orv-only";
         case PairClass::Manual:
             return "manual";
+        case PairClass::OtherOffice:
+            return "other-office";
     }
     return "";
 }
 
 PairingResult pairEntries(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv, long long firstDay,
-                          long long lastDay) {
+                          long long lastDay, const PairingRules& rules) {
     PairingResult result;
-    Pairer(bank, orv, firstDay, lastDay, result).run();
+    Pairer(bank, orv, firstDay, lastDay, rules, result).run();
     return result;
 }
 

@@ -31,6 +31,7 @@ inline constexpr Rgb kAmountDiffers{252, 228, 214};
 inline constexpr Rgb kBankOnly{255, 199, 206};
 inline constexpr Rgb kOrvOnly{230, 214, 242};
 inline constexpr Rgb kManual{208, 224, 227};
+inline constexpr Rgb kOtherOffice{237, 226, 208};
 // The trend's chart, in the window and in its workbook: amounts as columns, counts as a line.
 inline constexpr Rgb kTrendColumns{192, 80, 77};
 inline constexpr Rgb kTrendLine{31, 73, 125};

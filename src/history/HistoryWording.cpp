@@ -44,6 +44,8 @@ std::string actionText(Action action) {
             return "Backup restored";
         case Action::SignOffsChanged:
             return "Sign-offs changed";
+        case Action::PairingRulesChanged:
+            return "Pairing rules changed";
     }
     return {};
 }
@@ -59,6 +61,7 @@ std::string nameText(const Change& change) {
         return change.note->id + ": " + (change.note->before.empty() ? "new" : change.note->before) + " \u2192 " +
                change.note->after;
     if (change.action == Action::SignOffsChanged) return change.signOffs;
+    if (change.action == Action::PairingRulesChanged) return change.rules;
     if (formOf(change.action) == Form::Closes) return change.by;
     if (change.action == Action::PassphraseSet) return "Passphrase set";
     if (change.action == Action::PassphraseChanged) return "Passphrase changed";
@@ -87,7 +90,9 @@ std::string historyListLine(bool all) { return all ? "Every change to the file" 
 std::vector<std::string> historyHeadings() { return {"Time", "Who", "What", "Period", "Detail", "File"}; }
 
 std::string detailText(const Change& change) {
-    if (change.pair || change.note || change.action == Action::SignOffsChanged) return nameText(change);
+    if (change.pair || change.note || change.action == Action::SignOffsChanged ||
+        change.action == Action::PairingRulesChanged)
+        return nameText(change);
     if (change.action == Action::OfficeChange) return change.office;
     const Form form = formOf(change.action);
     if (change.action == Action::BackupRestored)

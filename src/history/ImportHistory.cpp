@@ -14,7 +14,7 @@ namespace vesk::history {
 namespace {
 
 // Each action as stored: a key never changes once files hold it.
-constexpr std::array<std::pair<Action, const char*>, 20> kActionKeys = {{
+constexpr std::array<std::pair<Action, const char*>, 21> kActionKeys = {{
     {Action::MasterImport, "master-import"},
     {Action::CtrImport, "ctr-import"},
     {Action::OrvReceiptsImport, "orv-receipts-import"},
@@ -35,6 +35,7 @@ constexpr std::array<std::pair<Action, const char*>, 20> kActionKeys = {{
     {Action::PassphraseRemoved, "passphrase-removed"},
     {Action::BackupRestored, "backup-restored"},
     {Action::SignOffsChanged, "sign-offs-changed"},
+    {Action::PairingRulesChanged, "pairing-rules-changed"},
 }};
 
 }  // namespace
@@ -104,6 +105,7 @@ Form formOf(Action action) {
         case Action::HandPairMade:
         case Action::HandPairUndone:
         case Action::HandPairBroken:
+        case Action::PairingRulesChanged:
             return Form::Pairs;
         case Action::MonthClosed:
         case Action::MonthReopened:
@@ -150,6 +152,7 @@ void recordChange(store::Connection& db, const Change& change, const DateTime& w
     if (closes && change.close > 0) values["subject"] = std::to_string(change.close);
     if (!change.kept.empty()) values["detail"] = change.kept;
     if (!change.signOffs.empty()) values["detail"] = change.signOffs;
+    if (!change.rules.empty()) values["detail"] = change.rules;
     // Before the history had columns of its own for them, a close's login stood in office and
     // a pair's name in tran_id.
     if (layout < store::kHistoryByLayout) {
@@ -212,13 +215,14 @@ std::vector<Record> records(store::Connection& db, std::optional<Form> form) {
         const Form recForm = formOf(rec.action);
         if (!rs.isNull(r, newStatus))
             rec.note = StatusChange{rs.text(r, tranId), rs.text(r, oldStatus), rs.text(r, newStatus)};
-        else if (recForm == Form::Pairs)
+        else if (recForm == Form::Pairs && rec.action != Action::PairingRulesChanged)
             rec.pair = PairChange{rs.text(r, ownColumns ? subject : tranId), rs.text(r, detail)};
         if (recForm == Form::Closes && !ownColumns) rec.by = std::exchange(rec.office, {});
         if (recForm == Form::Closes && !rs.isNull(r, subject))
             rec.close = rs.named<std::int64_t>(r, subject, closeNumbered);
         if (rec.action == Action::BackupRestored) rec.kept = rs.text(r, detail);
         if (rec.action == Action::SignOffsChanged) rec.signOffs = rs.text(r, detail);
+        if (rec.action == Action::PairingRulesChanged) rec.rules = rs.text(r, detail);
         out.push_back(std::move(rec));
     }
     return out;

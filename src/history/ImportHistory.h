@@ -36,9 +36,10 @@ enum class Action {
     MonthReopened,    ///< a month's close was reopened
     PassphraseSet,
     PassphraseChanged,
-    PassphraseRemoved,  ///< the file opens with the program's key again
-    BackupRestored,     ///< the file is a backup's contents since (file: the backup)
-    SignOffsChanged,    ///< the names that sign a printed statement were set
+    PassphraseRemoved,    ///< the file opens with the program's key again
+    BackupRestored,       ///< the file is a backup's contents since (file: the backup)
+    SignOffsChanged,      ///< the names that sign a printed statement were set
+    PairingRulesChanged,  ///< the division's pairing rules were set
 };
 
 /// A note's change: the row's ID and its status before (empty for a new note) and after.
@@ -78,6 +79,7 @@ struct Change {
     std::int64_t close = 0;
     std::string kept;      ///< for a restore: where the database as it was is kept ("" when there was none)
     std::string signOffs;  ///< for a sign-offs' change: the names before and after, as the record says them
+    std::string rules;     ///< for a change of the pairing rules: each rule changed, before and after
 };
 
 struct Record : Change {

@@ -71,6 +71,7 @@ std::optional<compare::OfficeListsMonth> officeListsMonth(store::Connection& db,
     m.dates = compare::differingDates(db, period, m.offices);
     // Every office explained at once, as explain All explains them.
     compare::Explanation e = compare::explainOffices(db, period, m.offices);
+    m.context.rules = e.rules;
     attachMonthHints(db, period, e.lines, paired);
     m.lines = compare::listedLines(e.lines, false);
     return m;

@@ -68,7 +68,10 @@ std::optional<StatementLine> makeUpLineOf(compare::PairClass cls) {
         case compare::PairClass::Matched:
         case compare::PairClass::Group:
             return StatementLine::Within;
+        // Booked under another office of the same head office: paired, as a timing pair is, by
+        // where it was booked rather than by a date.
         case compare::PairClass::Timing:
+        case compare::PairClass::OtherOffice:
             return StatementLine::Timing;
         case compare::PairClass::Manual:
             return StatementLine::PairedByHand;
@@ -144,6 +147,7 @@ ClearedBy clearedHow(const CarriedItem& item, const ClearedLookup& found, std::o
         case compare::PairClass::Group:
             return ClearedBy::Group;
         case compare::PairClass::Timing:
+        case compare::PairClass::OtherOffice:
             return ClearedBy::Timing;
         case compare::PairClass::Manual:
             return ClearedBy::Manual;

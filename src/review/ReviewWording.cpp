@@ -508,4 +508,24 @@ Message signOffsFailed(const Error& error) {
     return critical("Sign-off Error: " + error.description(), kSignOffTitle);
 }
 
+Message setRulesQuestion(const compare::PairingRules& before, const compare::PairingRules& after) {
+    return question("Set the pairing rules? " + compare::rulesChangeText(before, after) +
+                        ". Every month is paired by them from now on, in both programs.",
+                    "Pairing Rules", Icon::Question, Answer::No);
+}
+
+Message rulesSetMessage(const std::vector<Period>& reopened) {
+    std::string text = "Pairing rules set.";
+    if (!reopened.empty()) {
+        text += " Reopened with them:";
+        for (std::size_t i = 0; i < reopened.size(); ++i) text += (i ? ", " : " ") + monthAndYear(reopened[i]);
+        text += "; their closes stay on record.";
+    }
+    return info(text, "Pairing Rules");
+}
+
+Message rulesUnchangedMessage() {
+    return info("The pairing rules are already these: nothing was set.", "Pairing Rules");
+}
+
 }  // namespace vesk::review

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/PairingRules.h"
 #include "core/Amount.h"
 #include "core/Error.h"
 #include "core/Prompter.h"
@@ -121,6 +122,14 @@ Message reopenedMessage(Period period);
 inline constexpr long kClosedMeanwhileError = errc::kDatabaseBase + 1101;
 /// "April 2025 was closed by another program while you were asked: nothing was changed. ..."
 Error closedMeanwhileError(Period period);
+
+// Setting the pairing rules.
+
+/// "Set the pairing rules? Timing window (days): 3 → 7. The months' pairing changes with them."
+Message setRulesQuestion(const compare::PairingRules& before, const compare::PairingRules& after);
+/// "Pairing rules set." and the months reopened with them, when any.
+Message rulesSetMessage(const std::vector<Period>& reopened);
+Message rulesUnchangedMessage();
 /// The columns of closes: Month, Closed, By, State, Difference Dep, Difference Wdl, Carried
 /// Forward, Digest.
 const std::vector<std::string>& closeHeaders();

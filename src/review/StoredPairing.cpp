@@ -7,6 +7,7 @@
 #include <set>
 
 #include "compare/MonthComparison.h"
+#include "compare/PairingRules.h"
 #include "core/Error.h"
 #include "history/ImportHistory.h"
 #include "review/ReviewStatements.h"
@@ -32,8 +33,9 @@ constexpr std::array<history::Action, 8> kRowChanges = {
     history::Action::CtrImport,        history::Action::OrvReceiptsImport, history::Action::OrvPaymentsImport,
     history::Action::CtrMonthDeletion, history::Action::OrvMonthDeletion,  history::Action::HandPairMade,
     history::Action::HandPairUndone,   history::Action::HandPairBroken};
-constexpr std::array<history::Action, 2> kMasterChanges = {history::Action::MasterImport,
-                                                           history::Action::OfficesDeletion};
+// A change of the office master, or of the pairing rules, may change the pairing of every month.
+constexpr std::array<history::Action, 3> kMasterChanges = {
+    history::Action::MasterImport, history::Action::OfficesDeletion, history::Action::PairingRulesChanged};
 
 // The marks of a file that stores only the months some listings asked for hold kSomeMonths less
 // the change they were taken at: no recorded change has that, so a listing of every month never
@@ -117,7 +119,8 @@ std::optional<FileState> storedState(store::Connection& db) {
 std::optional<compare::PairClass> classNamed(const std::string& tag) {
     for (compare::PairClass c :
          {compare::PairClass::BankOnly, compare::PairClass::OrvOnly, compare::PairClass::AmountDiffers,
-          compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched})
+          compare::PairClass::Timing, compare::PairClass::Group, compare::PairClass::Matched,
+          compare::PairClass::OtherOffice})
         if (tag == compare::pairClassKey(c)) return c;
     return std::nullopt;
 }
@@ -192,14 +195,14 @@ std::map<std::int64_t, std::int64_t> storedChanges(store::Connection& db) {
 // else its stored lines.
 template <class Stored>
 void mergeMonths(const std::vector<Period>& months, std::vector<Explanation>& fresh, Stored&& stored,
-                 PairedMonths& out) {
+                 const compare::PairingRules& rules, PairedMonths& out) {
     std::size_t f = 0;
     for (const Period& p : months) {
         if (f < fresh.size() && fresh[f].period == p) {
             out.months.push_back(std::move(fresh[f++]));
             ++out.paired;
         } else {
-            out.months.push_back({p, stored(p)});
+            out.months.push_back({p, stored(p), rules});
             ++out.reused;
         }
     }
@@ -246,7 +249,9 @@ PairedMonths refreshPairing(store::Connection& db, bool read) {
     // Nothing recorded and no row moved since: every stored month stands.
     if (then && then->lastChange == now.lastChange && then->sameRows(now)) {
         if (!read) return out;
-        for (const auto& [key, last] : storedChange) out.months.push_back({periodOfKey(key), std::move(stored[key])});
+        const compare::PairingRules rules = compare::pairingRules(db);
+        for (const auto& [key, last] : storedChange)
+            out.months.push_back({periodOfKey(key), std::move(stored[key]), rules});
         out.reused = out.months.size();
         return out;
     }
@@ -279,7 +284,7 @@ PairedMonths refreshPairing(store::Connection& db, bool read) {
 
     if (read)
         mergeMonths(
-            held, fresh, [&](const Period& p) { return std::move(stored[p.key()]); }, out);
+            held, fresh, [&](const Period& p) { return std::move(stored[p.key()]); }, compare::pairingRules(db), out);
     return out;
 }
 
@@ -343,7 +348,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
             std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db, p.key());
             return std::move(stored[p.key()]);
         },
-        out);
+        compare::pairingRules(db), out);
     return out;
 }
 

@@ -353,6 +353,11 @@ std::vector<std::string> migrationStatements(int from) {
             "CREATE TABLE sign_offs (role TEXT COLLATE NOCASE PRIMARY KEY, name TEXT COLLATE NOCASE NOT NULL, "
             "designation TEXT COLLATE NOCASE NOT NULL)");
     }
+    if (from < kPairingRulesLayout) {
+        // The pairing rules the division set, one row per rule (as the program names it); a rule
+        // without a row pairs by its default.
+        out.push_back("CREATE TABLE pairing_rules (rule TEXT COLLATE NOCASE PRIMARY KEY, value INTEGER NOT NULL)");
+    }
     return out;
 }
 

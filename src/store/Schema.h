@@ -62,8 +62,11 @@ inline constexpr int kHistoryByLayout = 10;
 /// The layout version that keeps the names that sign a printed statement (the table sign_offs).
 inline constexpr int kSignOffsLayout = 11;
 
+/// The layout version that keeps the pairing rules the division sets (the table pairing_rules).
+inline constexpr int kPairingRulesLayout = 12;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kSignOffsLayout;
+inline constexpr int kSchemaVersion = kPairingRulesLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
@@ -72,7 +75,8 @@ inline constexpr int kSchemaVersion = kSignOffsLayout;
 /// first, kHandPairsLayout the notes per row and the hand pairs, kRowMarksLayout the rows'
 /// marks and their triggers, kClosesLayout the closes of months, kBankRowIdsLayout the bank's
 /// comparison index with the rows' IDs, kHistoryByLayout the history's own columns for who and
-/// what and the closes' digest version, kSignOffsLayout the statement's sign-offs), never a
+/// what and the closes' digest version, kSignOffsLayout the statement's sign-offs,
+/// kPairingRulesLayout the pairing rules), never a
 /// change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 

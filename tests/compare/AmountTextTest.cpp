@@ -37,7 +37,7 @@ TEST(AmountText, HalfwayAmountsRoundAlikeEverywhere) {
     EXPECT_EQ(grid.rows[1].cells[6].text, "0.13");  // Beta's bank withdrawals
     EXPECT_EQ(grid.rows[2].cells[5].text, "2.68");  // the total's deposit difference
 
-    const ExportContext context{"April", "2025", std::nullopt, "", scope.configuredOffice};
+    const ExportContext context{"April", "2025", std::nullopt, "", scope.configuredOffice, {}};
     const ExportSheet sheet = exportSheet(ExportKind::Consolidated, grid, context);
     ASSERT_EQ(sheet.rows.size(), 3u);
     EXPECT_EQ(sheet.rows[1].cells[6].text, "0.13");

@@ -68,9 +68,9 @@ std::vector<PairEntry> explainEntries(std::string text) {
 // the bytes of its pointers are not where the system places the program anew each start.
 void PrintTo(const PairingCase& c, std::ostream* out) { *out << c.name; }
 
-class PairingRules : public ::testing::TestWithParam<PairingCase> {};
+class DefaultPairing : public ::testing::TestWithParam<PairingCase> {};
 
-TEST_P(PairingRules, ClassifyEveryEntry) {
+TEST_P(DefaultPairing, ClassifyEveryEntry) {
     const PairingCase& c = GetParam();
     std::istringstream in(c.expected);
     const std::vector<std::string> expected{std::istream_iterator<std::string>(in), {}};
@@ -85,7 +85,7 @@ std::vector<PairEntry> powersOfTwo(int n) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Explain, PairingRules,
+    Explain, DefaultPairing,
     ::testing::Values(
         PairingCase{"equal within a paisa", "B1 2 100.00", "O1 2 100.01", "B1:matched@1 O1:matched@1"},
         PairingCase{"0.011 apart is a different amount", "B1 2 100.00, B2 3 5", "O1 2 100.011, O2 3 5",

@@ -83,7 +83,7 @@ complete_words() {  # the words typed so far, the last one being completed
 for verb in $verbs; do
   grep -q -- "^\.[A-Z]* *$verb\b\|^$verb\b" <<<"$page" || fail "manual page lacks the verb $verb"
   [[ " $(complete_words vesk-orv-cli "${verb:0:3}") " == *" $verb "* ]] || fail "completion lacks the verb $verb"
-  [ "$verb" != export ] && [ "$verb" != print ] || continue  # their kinds are checked one by one below
+  [ "$verb" != export ] && [ "$verb" != print ] && [ "$verb" != rules ] || continue  # their kinds are checked below
   options=$(sed -n "s/^  $verb\( .*\)\{0,1\}$/\1/p" <<<"$usage" | grep -o -- '--[a-z-]*' | sort -u)
   offered=" $(complete_words vesk-orv-cli "$verb" --) "
   for opt in $options; do
@@ -91,10 +91,10 @@ for verb in $verbs; do
     grep -q -- "$opt" <<<"$page" || fail "manual page lacks $opt of $verb"
   done
 done
-# Each kind of export, and of print, takes its own options, as its own usage lists them, and
-# completes them.
+# Each kind of export, and of print, and each way of the rules takes its own options, as its own
+# usage lists them, and completes them.
 for group_kind in export:{consolidated,detailed,unmatched,explained,trend,open-items,statement} \
-  print:{consolidated,detailed,unmatched,explained,open-items,statement}; do
+  print:{consolidated,detailed,unmatched,explained,open-items,statement} rules:{set,try}; do
   group=${group_kind%%:*} kind=${group_kind#*:}
   options=$("$cli" "$group" "$kind" --help | sed -n "1s/^usage: [^ ]* \\[--db FILE\\] $group [a-z-]*//p" |
     grep -o -- '--[a-z-]*' | sort -u)

@@ -43,8 +43,15 @@ inline void runStep(store::Connection& c, int from, const std::string& naming) {
         if (sql.find(naming) != std::string::npos) c.execute(sql);
 }
 
+/// Takes a file of this layout back to the one before the pairing rules.
+inline void makeLayoutBeforePairingRules(store::Connection& c) {
+    c.execute("DROP TABLE pairing_rules");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kPairingRulesLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the statement's sign-offs.
 inline void makeLayoutBeforeSignOffs(store::Connection& c) {
+    makeLayoutBeforePairingRules(c);
     c.execute("DROP TABLE sign_offs");
     c.execute("PRAGMA user_version = " + std::to_string(store::kSignOffsLayout - 1));
 }

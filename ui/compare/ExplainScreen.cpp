@@ -91,6 +91,7 @@ void ExplainScreen::finished(std::uint64_t ticket, Explained explained) {
     if (!m_latest.finish(ticket)) return;
     m_configuredOffice = std::move(explained.configuredOffice);
     m_lines = listedLines(explained.explanation.lines, true, m_request.day);
+    m_rules = explained.explanation.rules;
     m_headline = explanationHeadline(m_lines);
     m_missingParts = std::move(explained.missingParts);
     refill();
@@ -245,6 +246,7 @@ std::optional<std::string> ExplainScreen::exportRows() {
     return tryExport(m_prompter, [&] {
         ExportContext c = exportContext(m_request.period, m_configuredOffice);
         c.office = m_request.office;
+        c.rules = m_rules;
         return saveExport(m_prompter, {m_folder, true, m_open}, explainedFileName(c),
                           [&](const std::string& folder) { return writeExplainedWorkbook(m_shown, c, folder); });
     });
@@ -258,6 +260,7 @@ bool ExplainScreen::printRows() {
     return handPrintout(m_prompter, m_printTo, m_clock, [&] {
         ExportContext c = exportContext(m_request.period, m_configuredOffice);
         c.office = m_request.office;
+        c.rules = m_rules;
         return sheetPrintout(explainedSheet(m_shown, c));
     });
 }

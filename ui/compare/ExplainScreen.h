@@ -77,6 +77,8 @@ class ExplainScreen {
     std::string headline() const;
     /// The grid's rows: the rows of a pair or a group together, in the order they begin.
     const std::vector<ExplainedLine>& shown() const { return m_shown; }
+    /// The rules the rows were paired by.
+    const PairingRules& pairingRules() const { return m_rules; }
     bool showMatched() const { return m_showMatched; }
     /// The pane under the grid: the shown row in full, its whole hint and note; "" for none.
     std::string detailText(std::optional<std::size_t> shownRow) const;
@@ -126,6 +128,7 @@ class ExplainScreen {
     ExplainRequest m_request;
     std::string m_configuredOffice;
     std::vector<ExplainedLine> m_lines;  ///< of the request's day, when it has one
+    PairingRules m_rules;                ///< the rules they were paired by
     std::vector<ExplainedLine> m_shown;
     std::string m_headline;
     std::string m_missingParts;

@@ -213,7 +213,7 @@ void ExplainWindow::render() {
     }
     // Widths are set when the rows arrive and stay through notes and pairs, so that a long
     // note does not push Hint out of sight.
-    m_model.setRows(explainedRows(m_logic.shown()));
+    m_model.setRows(explainedRows(m_logic.shown()), m_logic.pairingRules());
     m_showDetail();
     showBusy(this, m_logic.busy());
 }

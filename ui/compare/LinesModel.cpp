@@ -16,9 +16,10 @@ LinesModel::LinesModel(std::vector<std::string> headers, std::vector<int> number
       m_noteColumn(noteColumn),
       m_hintColumn(hintColumn) {}
 
-void LinesModel::setRows(std::vector<Row> rows) {
+void LinesModel::setRows(std::vector<Row> rows, const compare::PairingRules& rules) {
     beginResetModel();
     m_rows = std::move(rows);
+    m_rules = rules;
     endResetModel();
 }
 
@@ -42,7 +43,7 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (index.column() == m_noteColumn && row.line.note) return QString::fromStdString(row.line.note->text);
             if (index.column() == m_hintColumn && !row.cells[column].isEmpty()) return row.cells[column];
-            return QString(compare::pairClassMeaning(row.line.cls));
+            return QString::fromStdString(compare::pairClassMeaning(row.line.cls, m_rules));
         case Qt::TextAlignmentRole:
             if (std::count(m_numberColumns.begin(), m_numberColumns.end(), index.column()))
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

@@ -29,7 +29,8 @@ class LinesModel : public QAbstractTableModel {
     /// the hint.
     LinesModel(std::vector<std::string> headers, std::vector<int> numberColumns, int noteColumn, int hintColumn,
                QObject* parent = nullptr);
-    void setRows(std::vector<Row> rows);
+    /// The rows, and the rules they were paired by: the tooltips say what each class means.
+    void setRows(std::vector<Row> rows, const compare::PairingRules& rules = {});
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -42,6 +43,7 @@ class LinesModel : public QAbstractTableModel {
     int m_noteColumn;
     int m_hintColumn;
     std::vector<Row> m_rows;
+    compare::PairingRules m_rules;
 };
 
 /// A row's cells as text, its amount with thousands separated as the window's summaries write

@@ -28,16 +28,11 @@ bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, 
     return true;
 }
 
-namespace {
-
-// None when no close of the month stands, else whether the person chose to reopen it.
 std::optional<bool> askToReopen(store::Connection& db, Prompter& prompter, Period period) {
     const std::optional<MonthClose> close = standingClose(db, period);
     if (!close) return std::nullopt;
     return prompter.message(reopenQuestion(*close)) == Answer::Yes;
 }
-
-}  // namespace
 
 bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now) {
     store::Connection& connection = db();

@@ -20,6 +20,9 @@ bool closeMonthFlow(const store::Opener& db, Prompter& prompter, Period period, 
 /// True when it was reopened.
 bool reopenMonthFlow(const store::Opener& db, Prompter& prompter, Period period, const Clock& now = localNow);
 
+/// None when no close of the month stands, else whether the person chose to reopen it.
+std::optional<bool> askToReopen(store::Connection& db, Prompter& prompter, Period period);
+
 /// What the person chose before a change of a month's rows.
 struct MonthChange {
     bool goesAhead = false;

@@ -282,6 +282,7 @@ int runExportExplained(Call& call) {
     if (!e) return kExitFailed;
     compare::ExportContext export_ = compare::exportContext(e->period, e->configuredOffice);
     export_.office = e->office;
+    export_.rules = e->explanation.rules;
     const std::vector<compare::ExplainedLine> lines = compare::listedLines(e->explanation.lines, call.flag("matched"));
     const std::string fileName = compare::explainedFileName(export_);
     return saveExport(

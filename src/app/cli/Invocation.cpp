@@ -92,6 +92,8 @@ Invocation parse(const Verb& verb, const std::string& command, const std::vector
         if (!args.empty() && s.name == args.front()) sub = &s;
     if (!sub) {
         if (helpAsked(args.begin(), args.end())) return {&verb, command, true, {}};
+        // A group that runs itself alone (rules prints the rules its sub-verbs set).
+        if (args.empty() && verb.run) return {&verb, command, false, parseArguments(verb, args, siblings)};
         if (args.empty()) throw UsageError(wrongCountText(verb));
         std::vector<std::string> names;
         for (const Verb& s : verb.subVerbs) names.push_back(s.name);

@@ -2,6 +2,8 @@
 #include "cli/Cli.h"
 #include "cli/Verb.h"
 #include "cli/Verbs.h"
+#include "compare/CompareWording.h"
+#include "compare/PairingRules.h"
 #include "notes/NoteWording.h"
 #include "notes/Notes.h"
 #include "pairs/HandPairs.h"
@@ -114,6 +116,28 @@ std::vector<Verb> printKinds() {
         kinds.push_back(std::move(kind));
     }
     return kinds;
+}
+
+// The rules' options, each named by its stored key, then the verb's own.
+std::vector<Option> ruleOptions(std::vector<Option> own) {
+    std::vector<Option> options;
+    for (compare::Rule rule : compare::kRules) {
+        const std::string bounds = compare::isYesNo(rule) ? "yes|no"
+                                                          : std::to_string(compare::leastValue(rule)) + " to " +
+                                                                std::to_string(compare::mostValue(rule));
+        options.push_back({compare::ruleKey(rule), compare::isYesNo(rule) ? "yes|no" : "N",
+                           std::string(compare::ruleText(rule)) + " (" + bounds + ")"});
+    }
+    options.insert(options.end(), own.begin(), own.end());
+    return options;
+}
+
+// Each rule's option and what it does, for the verb's help.
+std::string ruleMeanings() {
+    std::string text;
+    for (compare::Rule rule : compare::kRules)
+        text += std::string(" --") + compare::ruleKey(rule) + ": " + compare::ruleMeaning(rule);
+    return text;
 }
 
 std::vector<Verb> table() {
@@ -407,6 +431,41 @@ std::vector<Verb> table() {
          .run = runPairs,
          .database = Database::Open,
          .wrongCount = "give YEAR and MONTH, or neither for every pair"},
+        {.name = "rules",
+         .help = "Prints the pairing rules in force, one tab-separated line per rule: Rule, Option, Value, "
+                 "Default; then who set them last and when. What each rule does:" +
+                 ruleMeanings() +
+                 " The same-date pairing of one row with one entry is no rule: it is the comparison itself.",
+         .run = runRules,
+         .database = Database::Open,
+         .wrongCount = "give set or try, or nothing to print the rules",
+         .subVerbs = {{.name = "set",
+                       .options = ruleOptions({kYes}),
+                       .help = "Sets the rules given, keeping the others, once confirmed (--yes: unasked): a "
+                               "change of the data, recorded in the history with each rule before and after and "
+                               "who set it, and taken by both programs. A closed month whose pairing the rules "
+                               "change is asked about as an import's month is, and reopened with the change only "
+                               "on Yes; No to any sets nothing.",
+                       .run = runRulesSet,
+                       .database = Database::Open,
+                       .wrongCount = "set takes no arguments but its options"},
+                      {.name = "try",
+                       .options =
+                           ruleOptions({{"from", "YYYY-MM", "the first month to weigh (default: the first held)"},
+                                        {"to", "YYYY-MM", "the last month to weigh (default: the last held)"},
+                                        {"lines", "", "and every row that changes"}}),
+                       .help = "Weighs the rules given (the others as in force) against the rules in force over "
+                               "the months held, every office, and writes nothing: one tab-separated line per month: "
+                               "Month, Pairs gained and Pairs lost by class, Rows changed (class or partners), the "
+                               "amounts left on one side only before and after, deposits and withdrawals, and Close "
+                               "(closed, or closed, would change: a close is never reopened here). --lines then "
+                               "lists each changed row: Month, Office Name, Kind, Side, Date, ID, Amount, Before, "
+                               "After.",
+                       .run = runRulesTry,
+                       .database = Database::Snapshot,
+                       .wrongCount = "try takes no arguments but its options"}},
+         .groupSynopsis = "[set [--timing N] [--cross-month yes|no] [--group N] [--candidates N] [--other-office "
+                          "yes|no] [--yes] | try [the same rules] [--from YYYY-MM] [--to YYYY-MM] [--lines]]"},
         {.name = "history",
          .arguments = {{"ctr|orv|master|pairs|closes|database", true}},
          .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "

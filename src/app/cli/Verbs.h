@@ -50,6 +50,9 @@ int runReopen(Call& call);
 int runCloses(Call& call);
 int runMonths(Call& call);
 int runSignOff(Call& call);
+int runRules(Call& call);
+int runRulesSet(Call& call);
+int runRulesTry(Call& call);
 
 int runPair(Call& call);
 int runUnpair(Call& call);
