@@ -103,6 +103,11 @@ const std::vector<ReadingVerb> kReadingVerbs = {
     {"BM_TrendVerb", {"trend"}},
     // The month's statement: both sides' rows, the month explained, the open items rolled forward.
     {"BM_StatementVerb", {"statement", kYearText, kMonthText}},
+    // Proposed pairing rules weighed against those in force over every month held, writing
+    // nothing: a week's timing window, another office's entries, and the widest group search.
+    {"BM_RulesTryWeekWindow", {"rules", "try", "--timing", "7"}},
+    {"BM_RulesTryAnotherOffice", {"rules", "try", "--other-office", "yes"}},
+    {"BM_RulesTryWidestGroups", {"rules", "try", "--group", "6", "--candidates", "40"}},
 };
 
 #ifndef VESK_HISTORY_IN_PLACE

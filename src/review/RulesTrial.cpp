@@ -160,17 +160,17 @@ std::vector<Period> closedMonthsChanged(const RulesTrial& trial) {
     return out;
 }
 
-bool setPairingRules(store::Connection& db, const compare::PairingRules& rules, const std::vector<Period>& changing,
-                     const std::vector<Period>& reopen, const std::string& who, const Clock& now) {
+bool setPairingRules(store::Connection& db, const compare::PairingRules& rules, const std::vector<Period>& reopen,
+                     const std::string& who, const Clock& now) {
     compare::checkRules(rules);
     store::Transaction tx = db.begin();
     const compare::PairingRules before = compare::pairingRules(db);
     if (before == rules) return false;
     const DateTime when = now();
-    for (const Period& month : changing) {
-        const bool agreed = std::find(reopen.begin(), reopen.end(), month) != reopen.end();
-        if (!agreed && standingClose(db, month)) throw closedMeanwhileError(month);
-    }
+    TrialRequest closedOnly;
+    closedOnly.onlyClosed = true;
+    for (const Period& month : closedMonthsChanged(tryRules(db, rules, closedOnly)))
+        if (std::find(reopen.begin(), reopen.end(), month) == reopen.end()) throw closedMeanwhileError(month);
     for (const Period& month : reopen) reopenMonthWithin(db, month, who, when);
     compare::saveRules(db, rules);
     history::Change change;

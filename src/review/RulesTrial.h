@@ -67,13 +67,13 @@ RulesTrial tryRules(store::Connection& db, const compare::PairingRules& proposed
 std::vector<compare::Period> closedMonthsChanged(const RulesTrial& trial);
 
 /// Sets the rules, with a record in the history of each rule before and after and who set it, in
-/// one write transaction that also reopens the months in `reopen`. `changing` are the closed
-/// months the person was told the rules change: one closed since and not in `reopen` refuses the
-/// change (closedMeanwhileError). False, nothing written, when the rules are those in force.
-/// Throws Error (usage) for rules out of bounds, store::kReadOnlyError for a file that keeps none.
+/// one write transaction that also reopens the months in `reopen`. A month whose close stands and
+/// whose pairing the rules change, found again within the transaction, refuses the change unless
+/// it is in `reopen` (closedMeanwhileError: closed since the person was asked). False, nothing
+/// written, when the rules are those in force. Throws Error (usage) for rules out of bounds,
+/// store::kReadOnlyError for a file that keeps none.
 bool setPairingRules(store::Connection& db, const compare::PairingRules& rules,
-                     const std::vector<compare::Period>& changing, const std::vector<compare::Period>& reopen,
-                     const std::string& who, const Clock& now = localNow);
+                     const std::vector<compare::Period>& reopen, const std::string& who, const Clock& now = localNow);
 
 /// Who set the rules in force last, and when; none while they are the defaults never set.
 struct RulesSetting {

@@ -28,8 +28,9 @@ PairEntry entry(const std::string& id, int day, double amount) { return {id, kFi
 
 // Each entry's outcome as "id:class" or "id:class@pair", the pairs renumbered by first
 // appearance (bank entries first, then ORV), so a case states which entries pair together.
-std::vector<std::string> outcomes(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv) {
-    const PairingResult r = pairEntries(bank, orv, kFirst, kLast);
+std::vector<std::string> outcomes(const std::vector<PairEntry>& bank, const std::vector<PairEntry>& orv,
+                                  const PairingRules& rules = {}) {
+    const PairingResult r = pairEntries(bank, orv, kFirst, kLast, rules);
     std::map<int, int> numbers;
     std::vector<std::string> out;
     auto describe = [&](const std::vector<PairEntry>& entries, const std::vector<PairOutcome>& results) {
@@ -128,6 +129,64 @@ TEST(PairingLimits, SkipsTheGroupSearchOverTwentyCandidates) {
         const bool grouped = r.orv[0].cls == PairClass::Group;
         EXPECT_EQ(grouped, n == 20) << n << " candidates";
     }
+}
+
+PairingRules rulesWith(long long timing, bool cross, int group, std::size_t candidates) {
+    return {timing, cross, group, candidates, false};
+}
+
+struct RulesCase {
+    const char* name;
+    PairingRules rules;
+    const char* bank;
+    const char* orv;
+    const char* expected;
+};
+void PrintTo(const RulesCase& c, std::ostream* out) { *out << c.name; }
+
+class DivisionRules : public ::testing::TestWithParam<RulesCase> {};
+
+TEST_P(DivisionRules, HoldAtTheirBounds) {
+    const RulesCase& c = GetParam();
+    std::istringstream expected(c.expected);
+    const std::vector<std::string> want{std::istream_iterator<std::string>(expected), {}};
+    EXPECT_EQ(outcomes(explainEntries(c.bank), explainEntries(c.orv), c.rules), want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Explain, DivisionRules,
+    ::testing::Values(
+        RulesCase{"a week's window pairs 7 days apart, not 8", rulesWith(7, true, 4, 20), "B1 10 500, B2 20 800",
+                  "O1 17 500, O2 28 800", "B1:timing@1 B2:bank-only O1:timing@1 O2:orv-only"},
+        RulesCase{"the widest window pairs 10 days apart, not 11", rulesWith(10, true, 4, 20), "B1 1 500, B2 12 800",
+                  "O1 11 500, O2 23 800", "B1:timing@1 B2:bank-only O1:timing@1 O2:orv-only"},
+        RulesCase{"no window pairs nothing a day apart", rulesWith(0, true, 4, 20), "B1 10 500", "O1 11 500",
+                  "B1:bank-only O1:orv-only"},
+        RulesCase{"kept within the month, the 30th and the 1st stay apart", rulesWith(3, false, 4, 20),
+                  "B1 30 900, B2 10 5", "O1 31 900, O2 12 5", "B1:bank-only B2:timing@1 O1:orv-only O2:timing@1"},
+        RulesCase{"groups of two: two rows pair, three do not", rulesWith(3, true, 2, 20),
+                  "B1 4 40, B2 4 60, B3 5 10, B4 5 20, B5 5 70", "O1 4 100, O2 5 100",
+                  "B1:group@1 B2:group@1 B3:bank-only B4:bank-only B5:bank-only O1:group@1 O2:orv-only"},
+        RulesCase{"groups of six: six rows pair, seven do not", rulesWith(3, true, 6, 20),
+                  "B1 4 1, B2 4 2, B3 4 3, B4 4 4, B5 4 5, B6 4 6, C1 5 1, C2 5 2, C3 5 3, C4 5 4, C5 5 5, C6 5 6, "
+                  "C7 5 7",
+                  "O1 4 21, O2 5 28",
+                  "B1:group@1 B2:group@1 B3:group@1 B4:group@1 B5:group@1 B6:group@1 C1:bank-only C2:bank-only "
+                  "C3:bank-only C4:bank-only C5:bank-only C6:bank-only C7:bank-only O1:group@1 O2:orv-only"},
+        RulesCase{"no groups at all", rulesWith(3, true, 1, 20), "B1 4 40, B2 4 60", "O1 4 100",
+                  "B1:bank-only B2:bank-only O1:orv-only"}));
+
+TEST(PairingLimits, TheCandidatesSetHowManyRowsOfADateAreSearched) {
+    // Only 1 + 2 makes 3; the other rows are far larger. Each limit searches its own count of
+    // rows and not one more.
+    const std::vector<PairEntry> orv = {entry("O1", 5, 3)};
+    for (std::size_t limit : {kFewestGroupCandidates, kGroupCandidates, kMostGroupCandidates})
+        for (std::size_t n : {limit, limit + 1}) {
+            std::vector<PairEntry> bank = {entry("B1", 5, 1), entry("B2", 5, 2)};
+            while (bank.size() < n) bank.push_back(entry("C" + std::to_string(bank.size()), 5, 1000.0 * double(n)));
+            const PairingResult r = pairEntries(bank, orv, kFirst, kLast, rulesWith(3, true, 4, limit));
+            EXPECT_EQ(r.orv[0].cls == PairClass::Group, n == limit) << n << " rows, at most " << limit;
+        }
 }
 
 // April 2025 of two offices under one head office, stored row by row.

@@ -18,14 +18,13 @@ bool setRulesFlow(const store::Opener& db, Prompter& prompter, const compare::Pa
     // Only the closed months are weighed: no other month's pairing needs asking about.
     TrialRequest closedOnly;
     closedOnly.onlyClosed = true;
-    const std::vector<Period> changing = closedMonthsChanged(tryRules(db(), rules, closedOnly));
     std::vector<Period> reopen;
-    for (const Period& month : changing) {
+    for (const Period& month : closedMonthsChanged(tryRules(db(), rules, closedOnly))) {
         const std::optional<bool> chosen = askToReopen(db(), prompter, month);
         if (chosen && !*chosen) return false;
         if (chosen) reopen.push_back(month);
     }
-    if (!setPairingRules(db(), rules, changing, reopen, notes::loginName(), now)) {
+    if (!setPairingRules(db(), rules, reopen, notes::loginName(), now)) {
         prompter.message(rulesUnchangedMessage());
         return false;
     }

@@ -76,8 +76,9 @@ int runRules(Call& call) {
 
 int runRulesSet(Call& call) {
     store::Connection& db = call.database();
-    const PairingRules rules = rulesOf(call, compare::pairingRules(db));
-    review::setRulesFlow(call.openedDatabase(), call.prompter(), rules);
+    const PairingRules inForce = compare::pairingRules(db), rules = rulesOf(call, inForce);
+    // Declined (or a closed month kept closed): nothing set, as a script must be able to tell.
+    if (!review::setRulesFlow(call.openedDatabase(), call.prompter(), rules) && rules != inForce) return kExitFailed;
     return kExitOk;
 }
 
