@@ -296,28 +296,15 @@ void pairOtherOffices(std::vector<PairedBucket>& buckets, const HeadOffices& hea
     }
 }
 
-// Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
-// first, counts each row of the month when asked to, and adds the lines of the month that
-// `keep` accepts; group numbers continue from those already in `lines`.
-void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
-               const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase, const MonthPairing& how) {
+// Told of each row of a held hand pair dated in the month, of the offices whose lines are given.
+using ManualRow = std::function<void(PairedBucket&, const Row&, const pairs::ManualMark&)>;
+
+// Every bucket's rows of the month's window paired by the rules, the rows of held hand pairs set
+// apart first; group numbers continue from groupBase.
+std::vector<PairedBucket> pairBuckets(const Buckets& buckets, Period period, const Manual& manual,
+                                      const MonthPairing& how, int& groupBase, const ManualRow& onManual) {
     const long long first = firstDayOf(period), last = lastDayOf(period), window = how.rules.windowDays();
     const auto inWindow = [&](const Row& r) { return r.day >= first - window && r.day <= last + window; };
-    const auto inMonth = [&](const Row& r) { return r.day >= first && r.day <= last; };
-    // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
-    // costs more in fresh pages than the pairing itself.
-    if (keep == everyClass) {
-        std::size_t most = lines.size();
-        for (const auto& entry : buckets.byOffice) {
-            if (!how.shows(entry.first.first)) continue;
-            for (const Row& r : entry.second.bank) most += inMonth(r);
-            for (const Row& r : entry.second.orv) most += inMonth(r);
-        }
-        lines.reserve(most);
-    }
-    const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
-        if (count) count({cls, r.side, key.second, r.amount});
-    };
     std::vector<PairedBucket> paired;
     for (const auto& entry : buckets.byOffice) {
         PairedBucket p;
@@ -334,13 +321,7 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
                     free.push_back(&r), entries.push_back({std::string(buckets.id(r)), r.day, r.units});
                     continue;
                 }
-                if (!inMonth(r) || !shown) continue;
-                counted(*p.key, r, PairClass::Manual);
-                if (!keep(PairClass::Manual)) continue;
-                ExplainedLine line = lineOf(buckets, *p.key, r, PairClass::Manual, 0);
-                line.otherDay = mark->otherDay;
-                line.handPair = mark->pair;
-                p.manual.push_back(std::move(line));
+                if (r.day >= first && r.day <= last && shown && onManual) onManual(p, r, *mark);
             }
         };
         take(entry.second.bank, p.bankAll, p.bank, bankEntries);
@@ -353,6 +334,39 @@ void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), c
         if (!p.manual.empty() || !p.bank.empty() || !p.orv.empty()) paired.push_back(std::move(p));
     }
     if (how.headOffices) pairOtherOffices(paired, *how.headOffices, first, last, groupBase);
+    return paired;
+}
+
+// Pairs every bucket's rows of the month's window, the rows of held hand pairs set apart
+// first, counts each row of the month when asked to, and adds the lines of the month that
+// `keep` accepts; group numbers continue from those already in `lines`.
+void pairMonth(const Buckets& buckets, Period period, bool (*keep)(PairClass), const Manual& manual,
+               const RowCounter& count, std::vector<ExplainedLine>& lines, int& groupBase, const MonthPairing& how) {
+    const long long first = firstDayOf(period), last = lastDayOf(period);
+    const auto inMonth = [&](const Row& r) { return r.day >= first && r.day <= last; };
+    // A line is half a kilobyte: growing a month's few hundred thousand of them step by step
+    // costs more in fresh pages than the pairing itself.
+    if (keep == everyClass) {
+        std::size_t most = lines.size();
+        for (const auto& entry : buckets.byOffice) {
+            if (!how.shows(entry.first.first)) continue;
+            for (const Row& r : entry.second.bank) most += inMonth(r);
+            for (const Row& r : entry.second.orv) most += inMonth(r);
+        }
+        lines.reserve(most);
+    }
+    const auto counted = [&](const std::pair<std::string, ExplainKind>& key, const Row& r, PairClass cls) {
+        if (count) count({cls, r.side, key.second, r.amount});
+    };
+    std::vector<PairedBucket> paired = pairBuckets(
+        buckets, period, manual, how, groupBase, [&](PairedBucket& p, const Row& r, const pairs::ManualMark& mark) {
+            counted(*p.key, r, PairClass::Manual);
+            if (!keep(PairClass::Manual)) return;
+            ExplainedLine line = lineOf(buckets, *p.key, r, PairClass::Manual, 0);
+            line.otherDay = mark.otherDay;
+            line.handPair = mark.pair;
+            p.manual.push_back(std::move(line));
+        });
     for (PairedBucket& p : paired) {
         if (!how.shows(p.key->first)) continue;
         for (ExplainedLine& line : p.manual) lines.push_back(std::move(line));
@@ -674,31 +688,112 @@ std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::ve
     return out;
 }
 
-void pairEveryOfficeUnder(store::Connection& db, const std::vector<Period>& months,
-                          const std::vector<PairingRules>& sets, const PairedUnderEach& each) {
-    PairingRules widest;
-    widest.timingDays = 0;
-    widest.crossMonthEnd = false;
-    for (const PairingRules& rules : sets) {
-        widest.timingDays = std::max(widest.timingDays, rules.timingDays);
-        widest.crossMonthEnd = widest.crossMonthEnd || rules.crossMonthEnd;
-        widest.otherOffice = widest.otherOffice || rules.otherOffice;
+namespace {
+
+// The month's rows of the paired buckets in their order, each with the pair it is in (its group
+// within the month, -1 for none) and its class.
+struct RowPaired {
+    const PairedBucket* bucket;
+    const Row* row;
+    PairClass cls;
+    int group;
+};
+
+std::vector<RowPaired> monthRowsOf(const std::vector<PairedBucket>& paired, long long first, long long last) {
+    std::vector<RowPaired> out;
+    for (const PairedBucket& p : paired)
+        for (const auto& [rows, outcomes] : {std::pair{&p.bank, &p.paired.bank}, std::pair{&p.orv, &p.paired.orv}})
+            for (std::size_t i = 0; i < rows->size(); ++i) {
+                const Row* r = (*rows)[i];
+                if (r->day < first || r->day > last) continue;
+                const PairOutcome& o = (*outcomes)[i];
+                out.push_back({&p, r, o.cls, o.pair < 0 ? -1 : p.groupBase + o.pair});
+            }
+    return out;
+}
+
+// Who each row is paired with, as two pairings of the same rows can be weighed by: its class,
+// and the first row and the number of rows of its pair in the month.
+struct Partners {
+    PairClass cls;
+    std::size_t first, count;
+    bool operator==(const Partners&) const = default;
+};
+
+std::vector<Partners> partnersOf(const std::vector<RowPaired>& rows, int groups) {
+    std::vector<std::pair<std::size_t, std::size_t>> group(std::size_t(std::max(groups, 0)), {0, 0});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].group >= 0 && group[std::size_t(rows[i].group)].second++ == 0)
+            group[std::size_t(rows[i].group)].first = i;
+    std::vector<Partners> out;
+    out.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].group < 0)
+            out.push_back({rows[i].cls, i, 1});
+        else
+            out.push_back(
+                {rows[i].cls, group[std::size_t(rows[i].group)].first, group[std::size_t(rows[i].group)].second});
     }
+    return out;
+}
+
+void addUnpaired(const RowPaired& r, std::array<store::ExactSum, 2>& sums) {
+    if (r.cls == PairClass::BankOnly || r.cls == PairClass::OrvOnly)
+        sums[r.bucket->key->second == ExplainKind::Deposit ? 0 : 1].add(r.row->amount);
+}
+
+// Each pair with a row that changed, once, by class.
+void countPairs(const std::vector<RowPaired>& rows, const std::vector<bool>& changed, int groups,
+                std::map<PairClass, std::size_t>& pairs) {
+    std::vector<bool> counted(std::size_t(std::max(groups, 0)));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (changed[i] && rows[i].group >= 0 && !counted[std::size_t(rows[i].group)]) {
+            counted[std::size_t(rows[i].group)] = true;
+            ++pairs[rows[i].cls];
+        }
+}
+
+}  // namespace
+
+void weighRules(store::Connection& db, const std::vector<Period>& months, const PairingRules& first,
+                const PairingRules& second, bool withRows, const WeighedEach& each) {
+    // Both read from the wider window, and in shares of whole head offices if either pairs them.
+    PairingRules either = first;
+    either.otherOffice = first.otherOffice || second.otherOffice;
+    const long long window = std::max(first.windowDays(), second.windowDays());
     const Manual manual = pairs::heldPairMarks(db);
-    const HeadOffices heads = widest.otherOffice ? headOfficesOf(db, everyOfficeCondition()) : HeadOffices{};
+    const HeadOffices heads = either.otherOffice ? headOfficesOf(db, everyOfficeCondition()) : HeadOffices{};
     std::mutex calls;
     std::atomic<bool> stopped = false;
-    const std::vector<std::vector<std::string>> shares = officeShares(db, widest, heads);
-    eachShareMonth(db, shares, months, widest.windowDays(), [&](std::size_t, std::size_t i, const Buckets& buckets) {
+    const std::vector<std::vector<std::string>> shares = officeShares(db, either, heads);
+    eachShareMonth(db, shares, months, window, [&](std::size_t, std::size_t i, const Buckets& buckets) {
         if (stopped) return;
-        LinesUnderEach lines(sets.size());
-        for (std::size_t s = 0; s < sets.size(); ++s) {
-            const MonthPairing how{sets[s], sets[s].otherOffice ? &heads : nullptr, nullptr};
-            int groupBase = 0;
-            pairMonth(buckets, months[i], everyClass, manual, {}, lines[s], groupBase, how);
+        const long long from = firstDayOf(months[i]), to = lastDayOf(months[i]);
+        int beforeGroups = 0, afterGroups = 0;
+        const std::vector<PairedBucket> before = pairBuckets(
+            buckets, months[i], manual, {first, first.otherOffice ? &heads : nullptr, nullptr}, beforeGroups, {});
+        const std::vector<PairedBucket> after = pairBuckets(
+            buckets, months[i], manual, {second, second.otherOffice ? &heads : nullptr, nullptr}, afterGroups, {});
+        const std::vector<RowPaired> was = monthRowsOf(before, from, to), is = monthRowsOf(after, from, to);
+        if (was.size() != is.size()) throw Error(errc::kInternal, "Two pairings of one month hold different rows");
+        const std::vector<Partners> wasWith = partnersOf(was, beforeGroups), isWith = partnersOf(is, afterGroups);
+        PairingDifference difference;
+        std::vector<bool> changed(was.size());
+        for (std::size_t r = 0; r < was.size(); ++r) {
+            if (was[r].row != is[r].row) throw Error(errc::kInternal, "Two pairings of one month hold different rows");
+            addUnpaired(was[r], difference.unpairedBefore);
+            addUnpaired(is[r], difference.unpairedAfter);
+            if (wasWith[r] == isWith[r]) continue;
+            changed[r] = true;
+            ++difference.rowsChanged;
+            if (withRows)
+                difference.rows.push_back(
+                    {lineOf(buckets, *was[r].bucket->key, *was[r].row, was[r].cls, 0), is[r].cls});
         }
+        countPairs(was, changed, beforeGroups, difference.lost);
+        countPairs(is, changed, afterGroups, difference.gained);
         const std::lock_guard<std::mutex> one(calls);
-        if (!stopped && !each(i, shares.size(), lines)) stopped = true;
+        if (!stopped && !each(i, shares.size(), difference)) stopped = true;
     });
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "compare/Pairing.h"
 #include "notes/Notes.h"
 #include "store/Connection.h"
+#include "store/ExactSum.h"
 
 namespace vesk::compare {
 
@@ -89,20 +92,35 @@ Explanation explainOffices(store::Connection& db, Period period, const std::vect
 std::vector<Explanation> explainEveryOffice(store::Connection& db, const std::vector<Period>& months,
                                             bool (*keep)(PairClass));
 
-/// A month's lines under each set of rules given, in that order.
-using LinesUnderEach = std::vector<std::vector<ExplainedLine>>;
-/// Given a month (its index among the months) of one of `shares` shares of the offices and its
-/// lines under each set; false stops the pairing, no further month being paired.
-using PairedUnderEach = std::function<bool(std::size_t month, std::size_t shares, LinesUnderEach& lines)>;
+/// A row of the month whose pairing one set of rules changes against another: its line under the
+/// first (no notes, no twin) and its class under the second.
+struct ChangedLine {
+    ExplainedLine before;
+    PairClass after = PairClass::BankOnly;
+};
 
-/// Every office of the master paired month by month under each set of rules, each month's rows
-/// read once (with the widest window of the sets), for weighing one set against another. The
-/// offices are paired in shares, each on a connection and thread of its own: `each` is called
-/// once per share and month, from the share's thread, one call at a time; the lines of one call
-/// (every class, no notes) are the same rows in the same order under each set, their group
-/// numbers unique within the call.
-void pairEveryOfficeUnder(store::Connection& db, const std::vector<Period>& months,
-                          const std::vector<PairingRules>& sets, const PairedUnderEach& each);
+/// What pairing by one set of rules changes against another in a month of some offices.
+struct PairingDifference {
+    std::map<PairClass, std::size_t> gained;  ///< pairs the second set makes that the first does not, by class
+    std::map<PairClass, std::size_t> lost;    ///< pairs of the first set the second does not make
+    std::size_t rowsChanged = 0;              ///< rows whose class or partners differ
+    std::vector<ChangedLine> rows;            ///< when asked for: each such row, in no set order
+    /// The amounts left on one side only under each set: deposits and receipts, then
+    /// withdrawals and payments.
+    std::array<store::ExactSum, 2> unpairedBefore, unpairedAfter;
+};
+
+/// Given a month (its index among the months) of one of `shares` shares of the offices and what
+/// the second rules change in it; false stops the weighing, no further month being paired.
+using WeighedEach = std::function<bool(std::size_t month, std::size_t shares, const PairingDifference& difference)>;
+
+/// Every office of the master paired month by month under both sets of rules, each month's rows
+/// read once (with the wider window of the two), and weighed: a row changes when its class, or
+/// the rows it pairs with, differ. The offices are weighed in shares, each on a connection and
+/// thread of its own: `each` is called once per share and month, from the share's thread, one
+/// call at a time. Writes nothing.
+void weighRules(store::Connection& db, const std::vector<Period>& months, const PairingRules& first,
+                const PairingRules& second, bool withRows, const WeighedEach& each);
 
 /// Puts the notes of the book on the lines whose rows they are on.
 void attachNotes(std::vector<ExplainedLine>& lines, const notes::NoteBook& book);

@@ -19,76 +19,7 @@ namespace vesk::review {
 namespace {
 
 using compare::ExplainedLine;
-using compare::PairClass;
 using compare::Period;
-
-// Who a line is paired with, as both pairings can be weighed by: its class, and the first line
-// and the number of lines of its pair (the lines being the same rows in the same order).
-struct Partners {
-    PairClass cls;
-    std::size_t first, count;
-    bool operator==(const Partners&) const = default;
-};
-
-std::vector<Partners> partnersOf(const std::vector<ExplainedLine>& lines) {
-    std::vector<std::pair<std::size_t, std::size_t>> groups;  // by group number: first line, count
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int g = lines[i].group;
-        if (g <= 0) continue;
-        if (std::size_t(g) >= groups.size()) groups.resize(std::size_t(g) + 1, {0, 0});
-        if (groups[std::size_t(g)].second++ == 0) groups[std::size_t(g)].first = i;
-    }
-    std::vector<Partners> out;
-    out.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int g = lines[i].group;
-        // A manual line's group is its hand pair's, and lines without a pair stand alone.
-        if (g <= 0 || lines[i].cls == PairClass::Manual)
-            out.push_back({lines[i].cls, i, 1});
-        else
-            out.push_back({lines[i].cls, groups[std::size_t(g)].first, groups[std::size_t(g)].second});
-    }
-    return out;
-}
-
-// A month's weighing, added up over the shares of the offices.
-struct MonthSums {
-    store::ExactSum beforeDeposits, beforeWithdrawals, afterDeposits, afterWithdrawals;
-};
-
-void addUnpaired(const ExplainedLine& line, store::ExactSum& deposits, store::ExactSum& withdrawals) {
-    if (line.cls != PairClass::BankOnly && line.cls != PairClass::OrvOnly) return;
-    (line.kind == compare::ExplainKind::Deposit ? deposits : withdrawals).add(line.amount);
-}
-
-// Each pair with a line that changed, once, by class.
-void countPairs(const std::vector<ExplainedLine>& lines, const std::vector<bool>& changed,
-                std::map<PairClass, std::size_t>& pairs) {
-    std::set<int> counted;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (changed[i] && lines[i].group > 0 && lines[i].cls != PairClass::Manual &&
-            counted.insert(lines[i].group).second)
-            ++pairs[lines[i].cls];
-}
-
-void weigh(const std::vector<ExplainedLine>& before, const std::vector<ExplainedLine>& after, bool withRows,
-           MonthTrial& month, MonthSums& sums) {
-    if (before.size() != after.size()) throw Error(errc::kInternal, "The rules were weighed on different rows");
-    const std::vector<Partners> was = partnersOf(before), is = partnersOf(after);
-    std::vector<bool> changed(before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        if (before[i].id != after[i].id || before[i].side != after[i].side)
-            throw Error(errc::kInternal, "The rules were weighed on different rows");
-        addUnpaired(before[i], sums.beforeDeposits, sums.beforeWithdrawals);
-        addUnpaired(after[i], sums.afterDeposits, sums.afterWithdrawals);
-        if (was[i] == is[i]) continue;
-        changed[i] = true;
-        ++month.rowsChanged;
-        if (withRows) month.rows.push_back({before[i], after[i].cls});
-    }
-    countPairs(before, changed, month.lost);
-    countPairs(after, changed, month.gained);
-}
 
 std::vector<Period> monthsToWeigh(store::Connection& db, const TrialRequest& request) {
     std::set<int> closed;
@@ -117,23 +48,31 @@ RulesTrial tryRules(store::Connection& db, const compare::PairingRules& proposed
     for (const MonthClose& c : monthCloses(db))
         if (c.inForce()) closed.insert(c.period.index());
     trial.months.resize(months.size());
-    std::vector<MonthSums> sums(months.size());
     for (std::size_t i = 0; i < months.size(); ++i) {
         trial.months[i].month = months[i];
         trial.months[i].closed = closed.count(months[i].index()) > 0;
     }
     std::vector<std::size_t> sharesDone(months.size(), 0);
+    std::vector<std::array<store::ExactSum, 2>> before(months.size()), after(months.size());
     std::size_t calls = 0, shareCount = 0;
     bool stopped = false;
-    compare::pairEveryOfficeUnder(db, months, {trial.inForce, proposed},
-                                  [&](std::size_t i, std::size_t shares, compare::LinesUnderEach& lines) {
-                                      shareCount = shares;
-                                      weigh(lines[0], lines[1], request.withRows, trial.months[i], sums[i]);
-                                      ++sharesDone[i];
-                                      if (request.progress) request.progress(++calls / shares, months.size());
-                                      stopped = request.stop && request.stop();
-                                      return !stopped;
-                                  });
+    compare::weighRules(db, months, trial.inForce, proposed, request.withRows,
+                        [&](std::size_t i, std::size_t shares, const compare::PairingDifference& d) {
+                            shareCount = shares;
+                            MonthTrial& m = trial.months[i];
+                            for (const auto& [cls, n] : d.gained) m.gained[cls] += n;
+                            for (const auto& [cls, n] : d.lost) m.lost[cls] += n;
+                            m.rowsChanged += d.rowsChanged;
+                            m.rows.insert(m.rows.end(), d.rows.begin(), d.rows.end());
+                            for (std::size_t k = 0; k < 2; ++k) {
+                                before[i][k].add(d.unpairedBefore[k].total());
+                                after[i][k].add(d.unpairedAfter[k].total());
+                            }
+                            ++sharesDone[i];
+                            if (request.progress) request.progress(++calls / shares, months.size());
+                            stopped = request.stop && request.stop();
+                            return !stopped;
+                        });
     // Stopped, the trial keeps the months every share had weighed: those before the first that
     // some share had not reached.
     std::size_t whole = 0;
@@ -142,8 +81,8 @@ RulesTrial tryRules(store::Connection& db, const compare::PairingRules& proposed
     trial.months.resize(whole);
     for (std::size_t i = 0; i < whole; ++i) {
         MonthTrial& m = trial.months[i];
-        m.before = {sums[i].beforeDeposits.total(), sums[i].beforeWithdrawals.total()};
-        m.after = {sums[i].afterDeposits.total(), sums[i].afterWithdrawals.total()};
+        m.before = {before[i][0].total(), before[i][1].total()};
+        m.after = {after[i][0].total(), after[i][1].total()};
         std::sort(m.rows.begin(), m.rows.end(), [](const ChangedRow& a, const ChangedRow& b) {
             const ExplainedLine &x = a.before, &y = b.before;
             return std::make_tuple(upper(x.office), x.office, x.kind, x.day, x.side, x.id) <

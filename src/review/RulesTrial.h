@@ -16,10 +16,7 @@ namespace vesk::review {
 
 /// A row whose pairing the proposed rules change: its line under the rules in force, and its
 /// class under the proposed ones.
-struct ChangedRow {
-    compare::ExplainedLine before;
-    compare::PairClass after = compare::PairClass::BankOnly;
-};
+using ChangedRow = compare::ChangedLine;
 
 /// The amounts left on one side only (VESK rows and ORV entries together), by kind.
 struct UnpairedSums {
