@@ -45,7 +45,7 @@ RulesScreen::Job RulesScreen::startTrial(Progress progress) {
             [path = m_path, rules = m_proposed, stop = m_stop, progress = std::move(progress), ticket = m_ticket] {
                 store::Connection db;
                 db.open(path);
-                std::size_t total = 0;  // written and read on this thread: tryRules calls one at a time
+                std::size_t total = 0;  // progress is told one call at a time, all before tryRules returns
                 TrialRequest request;
                 request.withRows = true;
                 request.progress = [&](std::size_t done, std::size_t months) {
