@@ -528,4 +528,96 @@ Message rulesUnchangedMessage() {
     return info("The pairing rules are already these: nothing was set.", "Pairing Rules");
 }
 
+std::string rulesSetByText(const std::optional<RulesSetting>& setting) {
+    if (!setting) return "Never set: the defaults";
+    return "Set by " + setting->by + " on " + dayFirst(setting->when, TimeShown::Minutes);
+}
+
+namespace {
+
+Message rulesFailure(const char* doing, const Error& error) {
+    const std::string text = std::string(doing) + error.description();
+    if (error.number() == errc::kUsage || error.number() == store::kReadOnlyError)
+        return exclamation(text, kRulesTitle);
+    return critical(text, kRulesTitle);
+}
+
+// "timing 3, group 1"; "" for none.
+std::string trialPairsText(const std::map<compare::PairClass, std::size_t>& pairs) {
+    std::string text;
+    for (const auto& [cls, count] : pairs)
+        text += (text.empty() ? "" : ", ") + std::string(compare::pairClassKey(cls)) + " " + std::to_string(count);
+    return text;
+}
+
+std::string trialMonthText(const Period& p) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d", p.year, p.month);
+    return text;
+}
+
+std::string countOf(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+Message rulesReadFailed(const Error& error) { return rulesFailure("The pairing rules could not be read: ", error); }
+Message rulesTrialFailed(const Error& error) { return rulesFailure("The trial of the rules failed: ", error); }
+Message rulesSetFailed(const Error& error) { return rulesFailure("The pairing rules were not set: ", error); }
+
+const std::vector<std::string>& trialHeaders() {
+    static const std::vector<std::string> headers{"Month",
+                                                  "Pairs gained",
+                                                  "Pairs lost",
+                                                  "Rows changed",
+                                                  "Unpaired deposits before",
+                                                  "Unpaired deposits after",
+                                                  "Unpaired withdrawals before",
+                                                  "Unpaired withdrawals after",
+                                                  "Close"};
+    return headers;
+}
+
+std::vector<std::string> trialCells(const MonthTrial& m) {
+    return {trialMonthText(m.month),
+            trialPairsText(m.gained),
+            trialPairsText(m.lost),
+            std::to_string(m.rowsChanged),
+            formatAmount(m.before.deposits),
+            formatAmount(m.after.deposits),
+            formatAmount(m.before.withdrawals),
+            formatAmount(m.after.withdrawals),
+            m.closed ? (m.changes() ? "closed, would change" : "closed") : ""};
+}
+
+const std::vector<std::string>& changedRowHeaders() {
+    static const std::vector<std::string> headers{"Office Name", "Kind",   "Side",   "Date",
+                                                  "ID",          "Amount", "Before", "After"};
+    return headers;
+}
+
+std::vector<std::string> changedRowCells(const ChangedRow& r) {
+    return {r.before.office,
+            notes::kindText(r.before.kind),
+            notes::sideText(r.before.side),
+            dayText(r.before.day),
+            r.before.id,
+            formatAmount(r.before.amount),
+            compare::pairClassTag(r.before.cls),
+            compare::pairClassTag(r.after)};
+}
+
+std::string trialSummaryText(const RulesTrial& trial) {
+    std::size_t changed = 0;
+    for (const MonthTrial& m : trial.months) changed += m.rowsChanged;
+    return countOf(changed, "row", "rows") + " of " + countOf(trial.months.size(), "month", "months") +
+           " would change; nothing was written.";
+}
+
+std::string trialStoppedText(std::size_t done, std::size_t total) {
+    return "Stopped after " + std::to_string(done) + " of " + countOf(total, "month", "months") +
+           "; nothing was written.";
+}
+
 }  // namespace vesk::review

@@ -12,6 +12,7 @@
 #include "review/MonthParts.h"
 #include "review/MonthStatement.h"
 #include "review/OpenItems.h"
+#include "review/RulesTrial.h"
 #include "review/SignOffs.h"
 
 namespace vesk::review {
@@ -130,6 +131,29 @@ Message setRulesQuestion(const compare::PairingRules& before, const compare::Pai
 /// "Pairing rules set." and the months reopened with them, when any.
 Message rulesSetMessage(const std::vector<Period>& reopened);
 Message rulesUnchangedMessage();
+/// "Set by NAME on dd/mm/yyyy hh:mm", or "Never set: the defaults".
+std::string rulesSetByText(const std::optional<RulesSetting>& setting);
+/// "Pairing Rules": the window's title and that of its messages.
+inline constexpr const char* kRulesTitle = "Pairing Rules";
+/// Why the rules could not be read, tried or set, after what was being done; a refusal (a file
+/// opened as it is) with the exclamation, anything else as an error.
+Message rulesReadFailed(const Error& error);
+Message rulesTrialFailed(const Error& error);
+Message rulesSetFailed(const Error& error);
+
+// What a trial of the rules would change.
+/// Month, Pairs gained, Pairs lost, Rows changed, Unpaired deposits before and after, Unpaired
+/// withdrawals before and after, Close.
+const std::vector<std::string>& trialHeaders();
+/// "2025-04", "timing 3, group 1", ...; Close is "closed", "closed, would change" or "".
+std::vector<std::string> trialCells(const MonthTrial& month);
+/// Office Name, Kind, Side, Date, ID, Amount, Before, After.
+const std::vector<std::string>& changedRowHeaders();
+std::vector<std::string> changedRowCells(const ChangedRow& row);
+/// "12 rows of 3 months would change; nothing was written."
+std::string trialSummaryText(const RulesTrial& trial);
+/// "Stopped after 2 of 24 months; nothing was written."
+std::string trialStoppedText(std::size_t done, std::size_t total);
 /// The columns of closes: Month, Closed, By, State, Difference Dep, Difference Wdl, Carried
 /// Forward, Digest.
 const std::vector<std::string>& closeHeaders();

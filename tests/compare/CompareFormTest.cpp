@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTableView>
 #include <QTest>
@@ -15,7 +18,9 @@
 
 #include "compare/CompareForm.h"
 #include "compare/ExplainWindow.h"
+#include "compare/RulesWindow.h"
 #include "core/Platform.h"
+#include "review/RulesTrial.h"
 #include "sheet/Workbook.h"
 #include "support/GuiTest.h"
 #include "support/Handshake.h"
@@ -358,6 +363,42 @@ TEST_F(CompareFormTest, EveryColumnReadsInFullWithEightFigureAmountsAtAnySize) {
     // The grids are where they were designed: the fit widened no grid.
     EXPECT_EQ(consolidated->geometry(), consolidatedDesign);
     EXPECT_EQ(detailed->geometry(), detailedDesign);
+}
+
+TEST_F(CompareFormTest, PairingRulesOpenOnTheRulesInForceAndTryTheChangedOnesOverTheMonths) {
+    db.orv("1", "06/04/2025", "Receipt", "10");  // ABC Road's deposit, five days late
+    vesk::compare::PairingRules rules;
+    rules.timingDays = 7;
+    rules.crossMonthEnd = false;
+    vesk::review::setPairingRules(db.connection(), rules, {}, {}, "Asha", [] {
+        return vesk::DateTime{2025, 5, 1, 9, 30};
+    });
+
+    child<QPushButton>("cmdPairingRules")->click();
+    vesk::gui::RulesWindow* window = form.rulesWindow();
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->objectName(), "frmPairingRules");
+    auto* timing = vesk::test::child<QSpinBox>(*window, "spnTiming");
+    EXPECT_EQ(timing->value(), 7);
+    EXPECT_FALSE(vesk::test::child<QCheckBox>(*window, "chkCrossMonth")->isChecked());
+    EXPECT_EQ(vesk::test::child<QSpinBox>(*window, "spnGroup")->value(), 4);
+    EXPECT_EQ(vesk::test::child<QLabel>(*window, "lblSetBy")->text(), "Set by Asha on 01/05/2025 09:30");
+
+    timing->setValue(3);
+    EXPECT_TRUE(handshake(
+        window, &vesk::gui::RulesWindow::tried, [&] { return !window->logic().busy(); },
+        [&] { vesk::test::child<QPushButton>(*window, "cmdTry")->click(); }));
+    auto* grid = vesk::test::child<QTableView>(*window, "grdTrial");
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->index(0, 2).data().toString(), "timing 1");  // lost
+    EXPECT_EQ(vesk::test::child<QLabel>(*window, "lblTrialSummary")->text(),
+              "2 rows of 1 month would change; nothing was written.");
+    window->showMonthRows(grid->model()->index(0, 0));
+    ASSERT_NE(window->rowsWindow(), nullptr);
+    EXPECT_EQ(window->rowsWindow()->objectName(), "frmTrialRows");
+    EXPECT_EQ(vesk::test::child<QTableView>(*window->rowsWindow(), "grdTrialRows")->model()->rowCount(), 2);
+    window->rowsWindow()->hide();
+    window->hide();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "compare/ExplainWindow.h"
 #include "compare/LeftOutWindow.h"
+#include "compare/RulesWindow.h"
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
 #include "widgets/Printing.h"
@@ -132,6 +133,11 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     m_cmdStatement->setToolTip(
         "The month's statement: how the difference is made up, the open items rolled "
         "forward; closing the month");
+    // Beside Statement: the rules every month is paired by, tried over the months before they are set.
+    m_cmdPairingRules =
+        makeButton(this, "cmdPairingRules", "Pairing R&ules\u2026", twipsRect(17280, 1200, 2775, 495), buttonFont);
+    m_cmdPairingRules->setToolTip(
+        "The division's pairing rules: what each does, a trial over the months, setting them");
 
     m_label9 = makeStatusLabel(this, "Label9", twipsRect(9000, 1920, 2295, 615), styleColour(palette::kTotal));
     QLabel* label2 =
@@ -196,6 +202,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
         "A workbook for each office chosen (or every differing office) of its rows to explain");
     m_cmdOfficeLists->hide();
     m_explainWindow = new ExplainWindow(databasePath, &prompter(), this);
+    m_rulesWindow = new RulesWindow(databasePath, &prompter(), this);
     m_label6->raise();  // the export's wait over the button it shares its place with
     m_progressBar1->raise();
     m_leftOutWindow = new LeftOutWindow(m_logic, this);
@@ -211,7 +218,7 @@ CompareForm::CompareForm(const std::string& databasePath, Clock clock)
     anchor(m_frame1, Left | Top | Right | Bottom);
     for (QWidget* w :
          std::initializer_list<QWidget*>{title, label3, m_combo1, label12, m_combo2, m_run, m_reset, m_cmdStatement,
-                                         m_label9, label4, m_text1, label8, m_combo3, m_label7})
+                                         m_cmdPairingRules, m_label9, label4, m_text1, label8, m_combo3, m_label7})
         anchor(w, atMiddle);
     anchor(label2, overLeftHalf);
     anchor(label1, overRightHalf);
@@ -279,6 +286,7 @@ void CompareForm::connectControls() {
     connect(m_cmdExplain, &QPushButton::clicked, this, &CompareForm::explainChosenOffice);
     connect(m_cmdOfficeLists, &QPushButton::clicked, this, &CompareForm::writeOfficeLists);
     connect(m_cmdStatement, &QPushButton::clicked, this, &CompareForm::openStatement);
+    connect(m_cmdPairingRules, &QPushButton::clicked, this, &CompareForm::openPairingRules);
     connect(m_back, &QPushButton::clicked, this, &CompareForm::goBack);
     connect(&m_timer1, &QTimer::timeout, this, &CompareForm::hideStatus);
     connect(&m_timer3, &QTimer::timeout, this, &CompareForm::closeAfterBlink);
@@ -373,6 +381,8 @@ void CompareForm::writeOfficeLists() {
 void CompareForm::openStatement() {
     if (const std::optional<Period> period = m_logic.period()) emit statementRequested(period->year, period->month);
 }
+
+void CompareForm::openPairingRules() { m_rulesWindow->open(); }
 
 void CompareForm::explainConsolidatedRow(const QModelIndex& index) {
     if (!index.isValid()) return;

@@ -20,6 +20,7 @@ namespace vesk::gui {
 
 class ExplainWindow;
 class LeftOutWindow;
+class RulesWindow;
 
 /// "Compare VESK Finacle Data with ORV Data": the month's comparison, its office filter and the detailed view.
 class CompareForm : public TaskForm {
@@ -60,7 +61,9 @@ class CompareForm : public TaskForm {
     void explainConsolidatedRow(const QModelIndex& index);
     void explainDetailedRow(const QModelIndex& index);
     ExplainWindow* explainWindow() { return m_explainWindow; }
-    void openStatement();  ///< cmdStatement: the statement of the month chosen
+    void openStatement();     ///< cmdStatement: the statement of the month chosen
+    void openPairingRules();  ///< cmdPairingRules: the division's pairing rules, tried and set
+    RulesWindow* rulesWindow() { return m_rulesWindow; }
 
   signals:
     /// The Statement window is asked for, on the month chosen.
@@ -109,6 +112,8 @@ class CompareForm : public TaskForm {
     QPushButton* m_cmdExplain;
     QPushButton* m_cmdOfficeLists;
     QPushButton* m_cmdStatement;
+    QPushButton* m_cmdPairingRules;
+    RulesWindow* m_rulesWindow;
     ExplainWindow* m_explainWindow;
     QLineEdit* m_text1;
     QTableView* m_grdCompare;

@@ -42,20 +42,6 @@ std::optional<compare::Period> monthOption(const Call& call, const char* name) {
     return *month;
 }
 
-std::string monthText(const compare::Period& p) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04d-%02d", p.year, p.month);
-    return text;
-}
-
-// "timing 3, group 1"; "" for none.
-std::string pairsText(const std::map<compare::PairClass, std::size_t>& pairs) {
-    std::string text;
-    for (const auto& [cls, count] : pairs)
-        text += (text.empty() ? "" : ", ") + std::string(compare::pairClassKey(cls)) + " " + std::to_string(count);
-    return text;
-}
-
 }  // namespace
 
 int runRules(Call& call) {
@@ -67,10 +53,7 @@ int runRules(Call& call) {
         writeLine(call.out(), {compare::ruleText(rule), std::string("--") + compare::ruleKey(rule),
                                compare::ruleValueText(rule, compare::ruleValue(rules, rule)),
                                compare::ruleValueText(rule, compare::ruleValue(defaults, rule))});
-    if (const std::optional<review::RulesSetting> set = review::lastRulesSetting(db))
-        call.out() << "Set by " << set->by << " on " << dayFirst(set->when, TimeShown::Minutes) << "\n";
-    else
-        call.out() << "Never set: the defaults\n";
+    call.out() << review::rulesSetByText(review::lastRulesSetting(db)) << "\n";
     return kExitOk;
 }
 
@@ -89,30 +72,21 @@ int runRulesTry(Call& call) {
     request.withRows = call.flag("lines");
     store::Connection& db = call.database();
     const review::RulesTrial trial = review::tryRules(db, rulesOf(call, compare::pairingRules(db)), request);
-    writeLine(call.out(),
-              {"Month", "Pairs gained", "Pairs lost", "Rows changed", "Unpaired deposits before",
-               "Unpaired deposits after", "Unpaired withdrawals before", "Unpaired withdrawals after", "Close"});
-    std::size_t changed = 0;
-    for (const review::MonthTrial& m : trial.months) {
-        changed += m.rowsChanged;
-        writeLine(
-            call.out(),
-            {monthText(m.month), pairsText(m.gained), pairsText(m.lost), std::to_string(m.rowsChanged),
-             formatAmount(m.before.deposits), formatAmount(m.after.deposits), formatAmount(m.before.withdrawals),
-             formatAmount(m.after.withdrawals), m.closed ? (m.changes() ? "closed, would change" : "closed") : ""});
-    }
+    writeLine(call.out(), review::trialHeaders());
+    for (const review::MonthTrial& m : trial.months) writeLine(call.out(), review::trialCells(m));
     if (request.withRows) {
         call.out() << "\n";
-        writeLine(call.out(), {"Month", "Office Name", "Kind", "Side", "Date", "ID", "Amount", "Before", "After"});
+        std::vector<std::string> headers{"Month"};
+        for (const std::string& h : review::changedRowHeaders()) headers.push_back(h);
+        writeLine(call.out(), headers);
         for (const review::MonthTrial& m : trial.months)
-            for (const review::ChangedRow& r : m.rows)
-                writeLine(call.out(), {monthText(m.month), r.before.office, notes::kindText(r.before.kind),
-                                       notes::sideText(r.before.side), compare::dayText(r.before.day), r.before.id,
-                                       formatAmount(r.before.amount), compare::pairClassTag(r.before.cls),
-                                       compare::pairClassTag(r.after)});
+            for (const review::ChangedRow& r : m.rows) {
+                std::vector<std::string> cells = review::changedRowCells(r);
+                cells.insert(cells.begin(), review::trialCells(m).front());
+                writeLine(call.out(), cells);
+            }
     }
-    call.err() << std::to_string(changed) << (changed == 1 ? " row" : " rows") << " of " << trial.months.size()
-               << (trial.months.size() == 1 ? " month" : " months") << " would change; nothing was written.\n";
+    call.err() << review::trialSummaryText(trial) << "\n";
     return kExitOk;
 }
 
