@@ -370,9 +370,7 @@ TEST_F(CompareFormTest, PairingRulesOpenOnTheRulesInForceAndTryTheChangedOnesOve
     vesk::compare::PairingRules rules;
     rules.timingDays = 7;
     rules.crossMonthEnd = false;
-    vesk::review::setPairingRules(db.connection(), rules, {}, {}, "Asha", [] {
-        return vesk::DateTime{2025, 5, 1, 9, 30};
-    });
+    vesk::review::setPairingRules(db.connection(), rules, {}, "Asha", [] { return vesk::DateTime{2025, 5, 1, 9, 30}; });
 
     child<QPushButton>("cmdPairingRules")->click();
     vesk::gui::RulesWindow* window = form.rulesWindow();
