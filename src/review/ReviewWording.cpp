@@ -579,15 +579,15 @@ const std::vector<std::string>& trialHeaders() {
     return headers;
 }
 
-std::vector<std::string> trialCells(const MonthTrial& m) {
+std::vector<std::string> trialCells(const MonthTrial& m, Grouping grouping) {
     return {trialMonthText(m.month),
             trialPairsText(m.gained),
             trialPairsText(m.lost),
             std::to_string(m.rowsChanged),
-            formatAmount(m.before.deposits),
-            formatAmount(m.after.deposits),
-            formatAmount(m.before.withdrawals),
-            formatAmount(m.after.withdrawals),
+            formatAmount(m.before.deposits, grouping),
+            formatAmount(m.after.deposits, grouping),
+            formatAmount(m.before.withdrawals, grouping),
+            formatAmount(m.after.withdrawals, grouping),
             m.closed ? (m.changes() ? "closed, would change" : "closed") : ""};
 }
 
@@ -597,13 +597,13 @@ const std::vector<std::string>& changedRowHeaders() {
     return headers;
 }
 
-std::vector<std::string> changedRowCells(const ChangedRow& r) {
+std::vector<std::string> changedRowCells(const ChangedRow& r, Grouping grouping) {
     return {r.before.office,
             notes::kindText(r.before.kind),
             notes::sideText(r.before.side),
             dayText(r.before.day),
             r.before.id,
-            formatAmount(r.before.amount),
+            formatAmount(r.before.amount, grouping),
             compare::pairClassTag(r.before.cls),
             compare::pairClassTag(r.after)};
 }

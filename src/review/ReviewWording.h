@@ -145,11 +145,12 @@ Message rulesSetFailed(const Error& error);
 /// Month, Pairs gained, Pairs lost, Rows changed, Unpaired deposits before and after, Unpaired
 /// withdrawals before and after, Close.
 const std::vector<std::string>& trialHeaders();
-/// "2025-04", "timing 3, group 1", ...; Close is "closed", "closed, would change" or "".
-std::vector<std::string> trialCells(const MonthTrial& month);
+/// "2025-04", "timing 3, group 1", ...; Close is "closed", "closed, would change" or "". The
+/// window groups the amounts' thousands; the command line's stay plain for scripts.
+std::vector<std::string> trialCells(const MonthTrial& month, Grouping grouping = Grouping::None);
 /// Office Name, Kind, Side, Date, ID, Amount, Before, After.
 const std::vector<std::string>& changedRowHeaders();
-std::vector<std::string> changedRowCells(const ChangedRow& row);
+std::vector<std::string> changedRowCells(const ChangedRow& row, Grouping grouping = Grouping::None);
 /// "12 rows of 3 months would change; nothing was written."
 std::string trialSummaryText(const RulesTrial& trial);
 /// "Stopped after 2 of 24 months; nothing was written."

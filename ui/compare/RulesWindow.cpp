@@ -97,7 +97,7 @@ RulesWindow::RulesWindow(const std::string& databasePath, FormPrompter* raisedFr
     m_prompter.setRaisedFrom(raisedFrom);
     setObjectName("frmPairingRules");
     setWindowTitle(review::kRulesTitle);
-    resize(onScreen(QSize(twips(16800), twips(9600))));
+    resize(onScreen(QSize(twips(20000), twips(9600))));
     const QFont font = formFont("MS Sans Serif", 10);
 
     auto* rules = new QGridLayout;

@@ -67,7 +67,7 @@ void RulesScreen::trialFinished(std::uint64_t ticket, Tried tried) {
     if (!m_latest.finish(ticket)) return;
     m_trial = std::move(tried.trial);
     m_rows.clear();
-    for (const MonthTrial& month : m_trial.months) m_rows.push_back(trialCells(month));
+    for (const MonthTrial& month : m_trial.months) m_rows.push_back(trialCells(month, Grouping::Thousands));
     m_summary =
         m_trial.stopped ? trialStoppedText(m_trial.months.size(), tried.monthsToWeigh) : trialSummaryText(m_trial);
 }
@@ -87,7 +87,7 @@ void RulesScreen::trialFailed(std::uint64_t ticket, const std::exception& error)
 std::vector<std::vector<std::string>> RulesScreen::changedRows(std::size_t month) const {
     std::vector<std::vector<std::string>> rows;
     if (month >= m_trial.months.size()) return rows;
-    for (const ChangedRow& row : m_trial.months[month].rows) rows.push_back(changedRowCells(row));
+    for (const ChangedRow& row : m_trial.months[month].rows) rows.push_back(changedRowCells(row, Grouping::Thousands));
     return rows;
 }
 
