@@ -21,11 +21,15 @@ namespace {
 using compare::ExplainedLine;
 using compare::Period;
 
-std::vector<Period> monthsToWeigh(store::Connection& db, const TrialRequest& request) {
+// The months whose close stands, by index.
+std::set<int> closedMonths(store::Connection& db) {
     std::set<int> closed;
-    if (request.onlyClosed)
-        for (const MonthClose& c : monthCloses(db))
-            if (c.inForce()) closed.insert(c.period.index());
+    for (const MonthClose& c : monthCloses(db))
+        if (c.inForce()) closed.insert(c.period.index());
+    return closed;
+}
+
+std::vector<Period> monthsToWeigh(store::Connection& db, const TrialRequest& request, const std::set<int>& closed) {
     std::vector<Period> out;
     for (const Period& p : heldMonths(db)) {
         if (request.from && p.index() < request.from->index()) continue;
@@ -43,10 +47,8 @@ RulesTrial tryRules(store::Connection& db, const compare::PairingRules& proposed
     RulesTrial trial;
     trial.inForce = compare::pairingRules(db);
     trial.proposed = proposed;
-    const std::vector<Period> months = monthsToWeigh(db, request);
-    std::set<int> closed;
-    for (const MonthClose& c : monthCloses(db))
-        if (c.inForce()) closed.insert(c.period.index());
+    const std::set<int> closed = closedMonths(db);
+    const std::vector<Period> months = monthsToWeigh(db, request, closed);
     trial.months.resize(months.size());
     for (std::size_t i = 0; i < months.size(); ++i) {
         trial.months[i].month = months[i];
