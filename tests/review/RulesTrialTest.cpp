@@ -164,8 +164,9 @@ TEST_F(RulesTrialTest, ATrialWritesNothingAndCountsWhatTwoRealPairingsDiffer) {
     // The same as pairing with each set in turn and comparing.
     const auto unpairedOf = [&] {
         double sum = 0;
-        for (const compare::ExplainedLine& l :
-             compare::explainEveryOffice(db.connection(), {{2025, 4}}, compare::everyClass).front().lines)
+        const std::vector<compare::Explanation> paired =
+            compare::explainEveryOffice(db.connection(), {{2025, 4}}, compare::everyClass);
+        for (const compare::ExplainedLine& l : paired.front().lines)
             if (l.cls == PairClass::BankOnly || l.cls == PairClass::OrvOnly) sum += l.amount;
         return sum;
     };
