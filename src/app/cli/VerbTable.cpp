@@ -462,7 +462,7 @@ std::vector<Verb> table() {
                                "lists each changed row: Month, Office Name, Kind, Side, Date, ID, Amount, Before, "
                                "After.",
                        .run = runRulesTry,
-                       .database = Database::Snapshot,
+                       .database = Database::Open,
                        .wrongCount = "try takes no arguments but its options"}},
          .groupSynopsis = "[set [--timing N] [--cross-month yes|no] [--group N] [--candidates N] [--other-office "
                           "yes|no] [--yes] | try [the same rules] [--from YYYY-MM] [--to YYYY-MM] [--lines]]"},
