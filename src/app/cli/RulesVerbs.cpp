@@ -2,8 +2,6 @@
 #include "cli/Call.h"
 #include "cli/Verbs.h"
 #include "compare/CompareWording.h"
-#include "core/Amount.h"
-#include "notes/NoteWording.h"
 #include "review/ReviewWording.h"
 #include "review/RulesFlows.h"
 #include "review/RulesTrial.h"

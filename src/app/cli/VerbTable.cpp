@@ -470,7 +470,8 @@ std::vector<Verb> table() {
          .arguments = {{"ctr|orv|master|pairs|closes|database", true}},
          .help = "Lists every change to the data, newest first: time, action, period, file name (the office for "
                  "a configured office change; the pair and its rows for a hand pair; who closed or reopened a month; "
-                 "the names before and after for the sign-offs; what was done for a passphrase's change; the backup "
+                 "the names before and after for the sign-offs; each rule before and after for the pairing rules; "
+                 "what was done for a passphrase's change; the backup "
                  "for a restore), rows, "
                  "deposits or receipts, withdrawals or payments. database: the passphrase's changes and restores.",
          .run = runHistory,
