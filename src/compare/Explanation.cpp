@@ -607,18 +607,13 @@ std::vector<std::vector<std::string>> officeShares(store::Connection& db, const 
     for (std::size_t r = 0; r < offices.rowCount(); ++r) names.push_back(offices.field(r, name).toText());
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    if (rules.otherOffice)
-        std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-            const auto head = [&](const std::string& n) {
-                const auto it = heads.find(n);
-                return it == heads.end() ? std::string() : it->second;
-            };
-            return head(a) < head(b);
-        });
     const auto headOf = [&](const std::string& office) {
         const auto it = heads.find(office);
         return it == heads.end() ? std::string() : it->second;
     };
+    if (rules.otherOffice)
+        std::stable_sort(names.begin(), names.end(),
+                         [&](const std::string& a, const std::string& b) { return headOf(a) < headOf(b); });
     const std::size_t count = sharesFor(names.size());
     std::vector<std::vector<std::string>> shares;
     for (std::size_t s = 0, at = 0; s < count && at < names.size(); ++s) {

@@ -550,12 +550,6 @@ std::string trialPairsText(const std::map<compare::PairClass, std::size_t>& pair
     return text;
 }
 
-std::string trialMonthText(const Period& p) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d", p.year, p.month);
-    return text;
-}
-
 std::string countOf(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -580,7 +574,7 @@ const std::vector<std::string>& trialHeaders() {
 }
 
 std::vector<std::string> trialCells(const MonthTrial& m, Grouping grouping) {
-    return {trialMonthText(m.month),
+    return {isoMonth(m.month),
             trialPairsText(m.gained),
             trialPairsText(m.lost),
             std::to_string(m.rowsChanged),

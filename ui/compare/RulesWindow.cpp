@@ -21,6 +21,7 @@
 #include "widgets/FormStyle.h"
 #include "widgets/GridHabits.h"
 #include "widgets/ListWindow.h"
+#include "widgets/TextTable.h"
 
 namespace vesk::gui {
 
@@ -46,30 +47,6 @@ QString ruleCaption(Rule rule, char letter) {
     const qsizetype at = text.indexOf(QChar(letter), 0, Qt::CaseInsensitive);
     if (at >= 0) text.insert(at, QChar('&'));
     return text;
-}
-
-QStandardItemModel* rulesTextModel(QObject* parent, const std::vector<std::string>& headers) {
-    auto* model = new QStandardItemModel(0, int(headers.size()), parent);
-    for (std::size_t c = 0; c < headers.size(); ++c)
-        model->setHeaderData(int(c), Qt::Horizontal, QString::fromStdString(headers[c]));
-    return model;
-}
-
-// Counts and amounts stand right, as figures do.
-void fillRulesModel(QStandardItemModel* model, const std::vector<std::vector<std::string>>& rows,
-                    std::initializer_list<int> figures) {
-    model->setRowCount(0);
-    for (const std::vector<std::string>& cells : rows) {
-        QList<QStandardItem*> items;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            auto* item = new QStandardItem(QString::fromStdString(cells[c]));
-            item->setEditable(false);
-            if (std::find(figures.begin(), figures.end(), int(c)) != figures.end())
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            items.append(item);
-        }
-        model->appendRow(items);
-    }
 }
 
 QTableView* rulesGrid(QWidget* parent, const QString& name, QStandardItemModel* model) {
@@ -156,7 +133,7 @@ RulesWindow::RulesWindow(const std::string& databasePath, FormPrompter* raisedFr
     trialRow->addWidget(m_cancel);
 
     m_summary = makeLabel(this, "lblTrialSummary", "", {}, font);
-    m_months = rulesTextModel(this, review::trialHeaders());
+    m_months = textTableModel(this, review::trialHeaders());
     m_grid = rulesGrid(this, "grdTrial", m_months);
 
     m_apply = rulesButton(this, "cmdApply", "&Apply");
@@ -243,7 +220,7 @@ void RulesWindow::showMonthRows(const QModelIndex& index) {
         m_rowsWindow->setObjectName("frmTrialRows");
         m_rowsWindow->resize(onScreen(QSize(twips(14400), twips(7200))));
         m_rowsHeading = makeLabel(m_rowsWindow, "lblTrialRows", "", {}, formFont("MS Sans Serif", 10, true));
-        m_rows = rulesTextModel(m_rowsWindow, review::changedRowHeaders());
+        m_rows = textTableModel(m_rowsWindow, review::changedRowHeaders());
         auto* close = rulesButton(m_rowsWindow, "cmdClose", "&Close");
         connect(close, &QPushButton::clicked, m_rowsWindow, &QDialog::close);
         auto* layout = new QVBoxLayout(m_rowsWindow);
@@ -254,7 +231,7 @@ void RulesWindow::showMonthRows(const QModelIndex& index) {
     const QString heading = QString::fromStdString(m_logic.changedRowsHeading(month));
     m_rowsWindow->setWindowTitle(heading);
     m_rowsHeading->setText(heading);
-    fillRulesModel(m_rows, m_logic.changedRows(month), {5});
+    fillTextTable(m_rows, m_logic.changedRows(month), {5});
     m_rowsWindow->findChild<QTableView*>("grdTrialRows")->resizeColumnsToContents();
     showOverOpener(m_rowsWindow);
 }
@@ -269,7 +246,7 @@ void RulesWindow::render() {
         box->setChecked(compare::ruleValue(m_logic.proposed(), rule) != 0);
     }
     m_setBy->setText(QString::fromStdString(m_logic.setByText()));
-    fillRulesModel(m_months, m_logic.trialRows(), {3, 4, 5, 6, 7});
+    fillTextTable(m_months, m_logic.trialRows(), {3, 4, 5, 6, 7});
     m_grid->resizeColumnsToContents();
     renderTrial();
 }

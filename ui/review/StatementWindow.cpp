@@ -19,35 +19,13 @@
 #include "widgets/GridSortModel.h"
 #include "widgets/ListWindow.h"
 #include "widgets/Printing.h"
+#include "widgets/TextTable.h"
 
 namespace vesk::gui {
 
 namespace {
 
 constexpr int kItemAmountColumn = int(review::ItemCell::Amount);
-
-QStandardItemModel* textModel(QObject* parent, const std::vector<std::string>& headers) {
-    auto* model = new QStandardItemModel(0, int(headers.size()), parent);
-    for (std::size_t c = 0; c < headers.size(); ++c)
-        model->setHeaderData(int(c), Qt::Horizontal, QString::fromStdString(headers[c]));
-    return model;
-}
-
-// Fills the model with the rows; the columns named are right-aligned numbers.
-void fillModel(QStandardItemModel* model, const std::vector<std::vector<std::string>>& rows,
-               std::initializer_list<int> numbers) {
-    model->setRowCount(0);
-    for (const std::vector<std::string>& cells : rows) {
-        QList<QStandardItem*> items;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            auto* item = new QStandardItem(QString::fromStdString(cells[c]));
-            if (std::find(numbers.begin(), numbers.end(), int(c)) != numbers.end())
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            items.append(item);
-        }
-        model->appendRow(items);
-    }
-}
 
 // A block of the statement: every line in sight, no scrolling, as wide as its columns.
 QTableView* blockGrid(QWidget* parent, const QString& name, QStandardItemModel* model, int rowHeight) {
@@ -93,9 +71,9 @@ StatementWindow::StatementWindow(const std::string& databasePath, QWidget* paren
     resize(twips(15600), twips(10200));
 
     const int rowHeight = twips(compare::kShownRowHeight) + 2;
-    m_lines = textModel(this, review::statementHeaders());
-    m_rollForward = textModel(this, review::statementHeaders());
-    m_items = textModel(this, review::statementItemHeaders());
+    m_lines = textTableModel(this, review::statementHeaders());
+    m_rollForward = textTableModel(this, review::statementHeaders());
+    m_items = textTableModel(this, review::statementItemHeaders());
     // Dates and grouped amounts sort by their value.
     m_sortedItems = new GridSortModel(this);
     m_sortedItems->setSourceModel(m_items);
@@ -238,12 +216,12 @@ void StatementWindow::render() {
         m_year->setEnabled(!m_logic.acting());
         m_month->setEnabled(!m_logic.acting());
     }
-    fillModel(m_lines, m_logic.statementRows(), {1, 2, 3});
-    fillModel(m_rollForward, m_logic.rollForwardRows(), {1, 2, 3});
+    fillTextTable(m_lines, m_logic.statementRows(), {1, 2, 3});
+    fillTextTable(m_rollForward, m_logic.rollForwardRows(), {1, 2, 3});
     fitBlock(m_linesGrid, int(review::StatementLine::Resolved) + 1);
     fitBlock(m_rollForwardGrid,
              int(review::StatementLine::CarriedForward) - int(review::StatementLine::BroughtForward) + 1);
-    fillModel(m_items, m_logic.items(), {kItemAmountColumn});
+    fillTextTable(m_items, m_logic.items(), {kItemAmountColumn});
     fitListColumns(m_itemsGrid);
     m_closeMonth->setEnabled(m_logic.closeEnabled());
     m_closeMonth->setToolTip(QString::fromStdString(m_logic.closeRefusedText()));
