@@ -6,8 +6,8 @@
 // years, and the ORV receipts of the month as .xls into a fresh database; the file's care on
 // the two years (check, check --full, backup) and the open items: the first listing of a
 // file that has stored nothing, and the listing after the newest month is imported again; the
-// month explained on a file that has stored nothing and again; the month's statement and its
-// close.
+// month explained on a file that has stored nothing, again, and after its import; the month's
+// statement and its close.
 // Each figure is a whole process: its start, the opening of the file and the job.
 //
 //   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]...
@@ -260,6 +260,18 @@ int main(int argc, char** argv) {
                         explainOn(b);
                     },
                     explainOn, [&](const Build& b) { fs::remove(b.unpaired); }});
+    // The month explained right after its bank rows are imported again: the three months its
+    // listing and hints read are paired afresh (and stored), the others taken as stored.
+    jobs.push_back({"explain after import 2y",
+                    [&](const Build& b) {
+                        b.run({"--db", b.history, "import-ctr", ctr, "--yes"});
+                    },
+                    [&](const Build& b) {
+                        std::vector<std::string> args{"--db", b.history};
+                        args.insert(args.end(), explain.begin(), explain.end());
+                        return b.run(args);
+                    },
+                    {}});
     jobs.push_back({"open-items newest again 2y",
                     [&](const Build& b) {
                         b.run({"--db", b.history, "import-ctr", newest, "--yes"});

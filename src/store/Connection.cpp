@@ -2,14 +2,17 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "core/Error.h"
 #include "core/Platform.h"
 #include "core/Text.h"
 #include "store/EngineError.h"
 #include "store/Handle.h"
+#include "store/PageCodes.h"
 #include "store/Passphrase.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
@@ -105,6 +108,32 @@ void createEmptyFile(const std::string& path) {
 // What the engine says of a file the key does not open.
 bool notADatabase(const Error& e) {
     return e.number() == errc::kDatabaseBase + SQLITE_NOTADB || e.number() == kProtectedError;
+}
+
+using Salt = std::array<unsigned char, detail::kSaltSize>;
+
+// The salt an encrypted file starts with; none for a file too short to hold one, a plain one
+// or one that cannot be read (which shows as what it is where the engine opens it).
+std::optional<Salt> fileSalt(const std::string& path) {
+    Salt salt{};
+    try {
+        const platform::File file(path, platform::Open::Read);
+        if (file.readAt(salt.data(), salt.size(), 0) < salt.size()) return std::nullopt;
+    } catch (const platform::SystemError&) {
+        return std::nullopt;
+    }
+    if (detail::plainDatabaseHeader(salt.data())) return std::nullopt;
+    return salt;
+}
+
+// Opens an existing file with the key: as the page key made once per run for the key and the
+// file's salt, so that only the first connection to the file pays for deriving it.
+DbHandle openEncrypted(const std::string& path, const Secret& key, detail::WaitState* wait) {
+    const std::optional<Salt> salt = fileSalt(path);
+    DbHandle db = openHandle(path, SQLITE_OPEN_READWRITE, wait);
+    applyKey(db.get(), salt ? detail::rawKeyText(detail::pageKey(key, salt->data())) : key);
+    checkTables(db.get(), path);
+    return db;
 }
 
 }  // namespace
@@ -204,9 +233,7 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
     if (fs::exists(status)) {
         if (fs::is_directory(status)) throw Error(errc::kPathAccess, "'" + path + "' is a folder, not a database file");
         // Never SQLITE_OPEN_CREATE here: an existing file is only ever opened.
-        db = openHandle(path, SQLITE_OPEN_READWRITE, m_wait.get());
-        applyKey(db.get(), key);
-        checkTables(db.get(), path);
+        db = openEncrypted(path, key, m_wait.get());
         registerDialectFunctions(db.get());
         configure(db.get());
         // A file opened read-only is read as it is: the statements work without the indexes.

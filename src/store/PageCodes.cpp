@@ -4,7 +4,10 @@
 #include <openssl/evp.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 #include "core/Error.h"
 #include "core/Platform.h"
@@ -27,7 +30,63 @@ struct MacFree {
     void operator()(EVP_MAC_CTX* c) const { EVP_MAC_CTX_free(c); }
 };
 
+// The page keys of the run: each of a password and a salt. A few suffice (the file and its
+// copies); the oldest goes first.
+struct DerivedKeys {
+    static constexpr std::size_t kKept = 8;
+    struct Derived {
+        Secret password, salt, key;
+    };
+    std::mutex mutex;
+    std::deque<Derived> keys;
+    std::atomic<std::size_t> count{0};
+};
+
+DerivedKeys& derivedKeys() {
+    static DerivedKeys keys;
+    return keys;
+}
+
 }  // namespace
+
+Secret pageKey(const Secret& password, const unsigned char* salt) {
+    const Secret fileSalt(reinterpret_cast<const char*>(salt), kSaltSize);
+    DerivedKeys& keys = derivedKeys();
+    // Held while deriving: a second connection opening at once takes the first one's key.
+    const std::lock_guard lock(keys.mutex);
+    for (const DerivedKeys::Derived& d : keys.keys)
+        if (d.salt == fileSalt && d.password == password) return d.key;
+    std::array<unsigned char, kKeySize> key{};
+    if (PKCS5_PBKDF2_HMAC_SHA1(password.data(), int(password.size()), salt, int(kSaltSize), kKeyIterations,
+                               int(key.size()), key.data()) != 1)
+        throw Error(errc::kInternal, "The page keys cannot be derived");
+    const Secret made(reinterpret_cast<const char*>(key.data()), key.size());
+    platform::wipe(key.data(), key.size());
+    ++keys.count;
+    if (keys.keys.size() == DerivedKeys::kKept) keys.keys.pop_front();
+    keys.keys.push_back({password, fileSalt, made});
+    return made;
+}
+
+Secret rawKeyText(const Secret& pageKey) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    Secret text(std::string_view("x'"));
+    for (std::size_t i = 0; i < pageKey.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(pageKey.data()[i]);
+        text.push(kDigits[byte >> 4]);
+        text.push(kDigits[byte & 0xf]);
+    }
+    text.push('\'');
+    return text;
+}
+
+std::size_t pageKeysDerived() { return derivedKeys().count; }
+
+void forgetPageKeys() {
+    DerivedKeys& keys = derivedKeys();
+    const std::lock_guard lock(keys.mutex);
+    keys.keys.clear();
+}
 
 struct PageCodes::Mac {
     std::unique_ptr<EVP_MAC, MacFree> mac;
@@ -35,24 +94,18 @@ struct PageCodes::Mac {
 };
 
 PageCodes::PageCodes(const Secret& password, const unsigned char* salt) : m_mac(std::make_unique<Mac>()) {
-    std::array<unsigned char, kKeySize> key{};
+    const Secret key = pageKey(password, salt);
     std::array<unsigned char, kKeySize> macKey{};
     std::array<unsigned char, kSaltSize> macSalt{};
     for (std::size_t i = 0; i < kSaltSize; ++i) macSalt[i] = salt[i] ^ kMacSaltMask;
-    if (PKCS5_PBKDF2_HMAC_SHA1(password.data(), int(password.size()), salt, int(kSaltSize), kKeyIterations,
-                               int(key.size()), key.data()) != 1 ||
-        PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), int(key.size()), macSalt.data(),
-                               int(macSalt.size()), kMacKeyIterations, int(macKey.size()), macKey.data()) != 1)
+    if (PKCS5_PBKDF2_HMAC_SHA1(key.data(), int(key.size()), macSalt.data(), int(macSalt.size()), kMacKeyIterations,
+                               int(macKey.size()), macKey.data()) != 1)
         throw Error(errc::kInternal, "The page keys cannot be derived");
-    // The page keys open the file as the passphrase does: gone once the code is keyed.
+    // The code's key opens the file as the passphrase does: gone once the code is keyed.
     struct Wipe {
         std::array<unsigned char, kKeySize>& a;
-        std::array<unsigned char, kKeySize>& b;
-        ~Wipe() {
-            platform::wipe(a.data(), a.size());
-            platform::wipe(b.data(), b.size());
-        }
-    } wipe{key, macKey};
+        ~Wipe() { platform::wipe(a.data(), a.size()); }
+    } wipe{macKey};
     m_mac->mac.reset(EVP_MAC_fetch(nullptr, "HMAC", nullptr));
     if (m_mac->mac) m_mac->ctx.reset(EVP_MAC_CTX_new(m_mac->mac.get()));
     char digest[] = "SHA1";

@@ -40,6 +40,20 @@ class PageCodes {
     std::unique_ptr<Mac> m_mac;
 };
 
+/// The engine's page key for the password and a file's salt, derived as the engine derives it:
+/// the costly part of opening a file (tens of milliseconds), so done once per run for each
+/// password and salt, and every later connection, check or copy of the file takes it as made.
+Secret pageKey(const Secret& password, const unsigned char* salt);
+
+/// The page key as the engine takes a raw key ("x'" and its hex digits): it derives nothing.
+Secret rawKeyText(const Secret& pageKey);
+
+/// How many page keys this run has derived.
+std::size_t pageKeysDerived();
+
+/// Wipes the page keys made so far: they open their files as the passwords do.
+void forgetPageKeys();
+
 /// True when the file starts as a database without encryption does.
 bool plainDatabaseHeader(const unsigned char* salt);
 

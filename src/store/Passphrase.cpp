@@ -111,6 +111,7 @@ void forgetPassphrases() {
     Keyring& ring = keyring();
     const std::lock_guard lock(ring.mutex);
     ring.known.clear();
+    detail::forgetPageKeys();
 }
 
 bool keyFits(const std::string& path, const Secret& key) { return anyPageAuthentic(firstPages(path), key); }

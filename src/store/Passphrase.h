@@ -39,7 +39,7 @@ PassphraseSource setPassphraseSource(PassphraseSource source);
 /// opened later (a form's, a second thread's) is not asked again. A new key replaces it; the
 /// program's key forgets it.
 void rememberPassphrase(const std::string& path, const Secret& key);
-/// Forgets every passphrase of the run (wiping it).
+/// Forgets every passphrase of the run, and the keys made from them (wiping them).
 void forgetPassphrases();
 
 /// True when the file's first pages authenticate with the key: it is encrypted with it. Reads

@@ -3,12 +3,14 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "core/Platform.h"
 #include "store/Connection.h"
 #include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
+#include "store/PageCodes.h"
 #include "store/Passphrase.h"
 #include "store/StoreTestSupport.h"
 #include "support/ChildProcess.h"
@@ -137,6 +139,37 @@ TEST_F(PassphraseTest, AFileWithoutOneOpensWithoutAskingAndTheNumbersTellTheRefu
     EXPECT_EQ(keyboard.asked(), 3);
     EXPECT_TRUE(beside.hasPassphrase());
     EXPECT_EQ(beside.scalar("SELECT ooffice_name FROM Youroffice"), Value("Kept HO"));
+}
+
+TEST_F(PassphraseTest, OnlyTheFirstConnectionToAFileDerivesItsKeyUntilTheRunForgetsThem) {
+    const auto opened = [&](const std::function<void(Connection&)>& open) {
+        Connection db;
+        open(db);
+        return db.scalar("SELECT ooffice_name FROM Youroffice").toText();
+    };
+    const auto derivedBy = [](const std::function<void()>& work) {
+        const std::size_t before = detail::pageKeysDerived();
+        work();
+        return detail::pageKeysDerived() - before;
+    };
+    Connection first;
+    EXPECT_EQ(derivedBy([&] { first.open(m_path); }), 1u);
+    EXPECT_EQ(derivedBy([&] {
+                  EXPECT_EQ(opened([&](Connection& db) { db.open(m_path); }), "Kept HO");
+                  EXPECT_EQ(opened([&](Connection& db) { db.openBeside(first); }), "Kept HO");
+                  EXPECT_TRUE(keyFits(m_path, programKey()));
+              }),
+              0u);
+    // A passphrase's key is made once too: the program's, tried first, fails from the one kept.
+    first.rekey(Secret(std::string_view("a passphrase")));
+    first.close();
+    PassphraseTyped keyboard;
+    keyboard.type("a passphrase");
+    EXPECT_EQ(derivedBy([&] { EXPECT_EQ(opened([&](Connection& db) { db.open(m_path); }), "Kept HO"); }), 1u);
+    EXPECT_EQ(derivedBy([&] { EXPECT_EQ(opened([&](Connection& db) { db.open(m_path); }), "Kept HO"); }), 0u);
+    forgetPassphrases();
+    keyboard.type("a passphrase");
+    EXPECT_EQ(derivedBy([&] { EXPECT_EQ(opened([&](Connection& db) { db.open(m_path); }), "Kept HO"); }), 2u);
 }
 
 TEST_F(PassphraseTest, AConnectionHeldOpenWhileAnotherSetsThePassphraseIsToldSoNotThatTheFileIsDamaged) {
