@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
                     explainOn, [&](const Build& b) { fs::remove(b.unpaired); }});
     // The month explained right after its bank rows are imported again: the three months its
     // listing and hints read are paired afresh (and stored), the others taken as stored.
-    jobs.push_back({"explain after import 2y",
+    jobs.push_back({"explain imported 2y",
                     [&](const Build& b) {
                         b.run({"--db", b.history, "import-ctr", ctr, "--yes"});
                     },
