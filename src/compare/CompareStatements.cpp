@@ -214,12 +214,10 @@ std::string officeFacilitiesStatement(const std::string& condition) {
 std::string pairingRulesStatement() { return "SELECT " + store::rowIdColumn() + "rule, value FROM pairing_rules"; }
 
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span) {
-    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, a.try_posting_date AS TDate, (" +
-           report::isSide(Table::Orv, report::Side::Deposit, "a.") + ") AS Deposit, " +
-           report::amountOf(Table::Orv, "a.") +
-           " AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON a.office_id = m.office_id" + condition +
-           " AND " + report::orvKindLetter("a.") + " IN ('R', 'P') AND " +
-           inSpan("ORVTable", "a", "try_posting_date", span);
+    return "SELECT m.office_name AS OffName, a.treasury_tran_id AS Id, a.try_posting_date AS TDate, "
+           "a.receipt_or_payment AS Kind, a.tot_amount AS Amount FROM MasterTable AS m CROSS JOIN ORVTable AS a ON "
+           "a.office_id = m.office_id" +
+           condition + " AND " + inSpan("ORVTable", "a", "try_posting_date", span);
 }
 
 }  // namespace vesk::compare

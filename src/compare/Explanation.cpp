@@ -17,6 +17,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "pairs/HandPairs.h"
+#include "report/ReportStatements.h"
 #include "store/ConcurrentRead.h"
 #include "store/ExactSum.h"
 
@@ -101,7 +102,7 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
     store::Statement read = db.prepare(sql);
     const bool bank = side == ExplainSide::Bank;
     const std::size_t office = read.columnIndex(bank ? "Facility" : "OffName"), id = read.columnIndex("Id"),
-                      date = read.columnIndex("TDate"), deposit = read.columnIndex("Deposit"),
+                      date = read.columnIndex("TDate"), kind = read.columnIndex(bank ? "Deposit" : "Kind"),
                       amount = read.columnIndex("Amount");
     const std::size_t rowId = bank ? read.columnIndex("Row") : 0;
     // The buckets of the last row: the rows come office by office (or facility by facility),
@@ -111,10 +112,20 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
     std::vector<Bucket*> targets;
     bool anyBank = false;
     read.each({}, [&](const store::RowView& r) {
+        ExplainKind k = ExplainKind::Deposit;
+        double value = 0;
+        if (bank) {
+            k = r.integer(kind) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
+        } else {
+            // Neither a receipt nor a payment: no entry the comparison counts.
+            const std::optional<report::Side> s = report::orvEntrySide(r.text(kind));
+            if (!s) return;
+            k = *s == report::Side::Deposit ? ExplainKind::Deposit : ExplainKind::Withdrawal;
+            value = r.val(amount);
+        }
         const long long day = dayOf(r.text(date));
         if (day < from || day > to) return;
-        const double value = r.number(amount);
-        const ExplainKind k = r.integer(deposit) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
+        if (bank) value = r.number(amount);
         Row row{side, day, amountUnits(value), value};
         buckets.keepId(row, r.text(id));
         if (!bank) {

@@ -48,6 +48,14 @@ std::string sideSum(store::Table table, Side side, const std::string& rows) {
 
 std::string orvKindLetter(const std::string& rows) { return "upper(substr(" + rows + "receipt_or_payment, 1, 1))"; }
 
+std::optional<Side> orvEntrySide(std::string_view kind) {
+    // A first character outside ASCII is no letter the engine's upper() turns into R or P.
+    if (kind.empty()) return std::nullopt;
+    if (kind[0] == 'R' || kind[0] == 'r') return Side::Deposit;
+    if (kind[0] == 'P' || kind[0] == 'p') return Side::Withdrawal;
+    return std::nullopt;
+}
+
 std::string summaryStatement(const ReportDescription& report) {
     const std::string& d = report.dateColumn;
     return "SELECT " + summaryColumns(report) + " FROM " + table(report) + summaryGrouping(report) +

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "report/ReportDescription.h"
 
@@ -13,7 +15,8 @@ namespace vesk::report {
 // (payments), and their amounts. The bank's amount is TRAN_AMT as stored: Sum reads a text
 // as Val does, and a missing amount stays Null, which the comparison refuses. The ORV's is
 // Val(tot_amount), a missing amount 0. One spelling each for the summaries, the comparison,
-// what it leaves out and the explanation.
+// what it leaves out and the explanation (which reads the ORV's kind and amount as stored and
+// takes them as these read them: orvEntrySide, store::RowView::val).
 enum class Side { Deposit, Withdrawal };
 std::string isSide(store::Table table, Side side, const std::string& rows);
 std::string amountOf(store::Table table, const std::string& rows);
@@ -21,6 +24,9 @@ std::string amountOf(store::Table table, const std::string& rows);
 std::string sideSum(store::Table table, Side side, const std::string& rows);
 /// The ORV kind's letter, "R" or "P" for receipts and payments (upper case).
 std::string orvKindLetter(const std::string& rows);
+/// The side of an ORV entry whose kind is stored as given, as isSide reads it through
+/// orvKindLetter: the first letter R a receipt, P a payment, in either case; none for any other.
+std::optional<Side> orvEntrySide(std::string_view kind);
 
 /// The monthly summary over every row: one line per month, newest first. Columns YEAR, MONTH,
 /// TOTAL ENTRIES, DEP COUNT, DEP AMOUNT, WDL COUNT, WDL AMOUNT, and SortMonth, which orders.

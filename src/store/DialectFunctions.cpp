@@ -30,7 +30,7 @@ struct Fault {
 constexpr Fault kTypeMismatch{kTypeMismatchText, errc::kTypeMismatch, SQLITE_MISMATCH};
 constexpr Fault kInvalidNull{kInvalidUseOfNullText, errc::kInvalidUseOfNull, SQLITE_MISMATCH};
 constexpr Fault kInvalidCall{"Invalid procedure call or argument", errc::kUsage, SQLITE_ERROR};
-constexpr Fault kOverflow{"Overflow", errc::kDatabaseBase + SQLITE_ERROR, SQLITE_ERROR};
+constexpr Fault kOverflow{kValOverflowText, errc::kDatabaseBase + SQLITE_ERROR, SQLITE_ERROR};
 
 void fail(sqlite3_context* ctx, const Fault& fault) {
     sqlite3_result_error(ctx, fault.message, -1);

@@ -39,4 +39,7 @@ void registerDialectFunctions(sqlite3* db);
 /// for a double.
 std::optional<double> parseLeadingNumber(std::string_view text);
 
+/// What Val() fails with in a statement, a text whose number is too large for a double.
+inline constexpr const char* kValOverflowText = "Overflow";
+
 }  // namespace vesk::store

@@ -79,6 +79,15 @@ double RowView::number(std::size_t column) const {
     }
 }
 
+double RowView::val(std::size_t column) const {
+    sqlite3_value* v = fieldOf(m_stmt, column);
+    const int type = sqlite3_value_type(v);
+    if (type != SQLITE_TEXT && type != SQLITE_BLOB) return number(column);
+    const std::optional<double> n = parseLeadingNumber(text(column));
+    if (!n) throw Error(errc::kDatabaseBase + SQLITE_ERROR, kValOverflowText);
+    return *n;
+}
+
 std::int64_t RowView::integer(std::size_t column) const {
     sqlite3_value* v = fieldOf(m_stmt, column);
     if (sqlite3_value_type(v) == SQLITE_INTEGER) return sqlite3_value_int64(v);

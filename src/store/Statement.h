@@ -26,6 +26,9 @@ class RowView {
     std::string_view text(std::size_t column) const;  ///< as Value::toText
     double number(std::size_t column) const;          ///< as Value::toNumber
     std::int64_t integer(std::size_t column) const;   ///< as Value::toInt
+    /// As Val() in a statement reads it, failing as it fails there: read here, the amount
+    /// costs the engine no call of a function for each row.
+    double val(std::size_t column) const;
 
   private:
     sqlite3_stmt* m_stmt;

@@ -8,8 +8,10 @@
 #include "app/cli/CliRunner.h"
 #include "compare/Explanation.h"
 #include "compare/ExplanationWorkbook.h"
+#include "compare/MonthComparison.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
+#include "support/ErrorOf.h"
 #include "support/MonthDatabase.h"
 #include "support/SheetRows.h"
 #include "support/TempDir.h"
@@ -280,6 +282,49 @@ TEST_F(ExplainMonthTest, TheWindowEndsThreeDaysEitherSideToTheLastSecond) {
         if (l.kind == ExplainKind::Deposit && l.amount != 1250 && l.amount != 400)
             out.push_back(l.id + " " + pairClassKey(l.cls));
     EXPECT_EQ(out, (std::vector<std::string>{"T13 timing", "T15 bank-only", "T17 timing", "T19 bank-only"}));
+}
+
+TEST_F(ExplainMonthTest, OrvEntriesCountAsTheComparisonCountsThem) {
+    // Kinds in either case or as words, entries of neither kind, amounts as Val reads them.
+    db.orv("3", "10/04/2025", "receipt", " 2,000.25 ");
+    db.orv("3", "11/04/2025", "p", "30");
+    db.orv("3", "11/04/2025", "Transfer", "999");
+    db.orv("3", "12/04/2025", " R", "999");
+    db.orv("3", "13/04/2025", "", "999");
+    db.orv("3", "13/04/2025", "Receipt", "999");
+    db.connection().execute("UPDATE ORVTable SET receipt_or_payment = NULL WHERE treasury_tran_id = 'A18'");
+    db.orv("3", "14/04/2025", "R", 17.5);
+    db.orv("3", "15/04/2025", "Payment", std::int64_t(8));
+    db.orv("3", "16/04/2025", "payment", store::Value());
+    const auto bay = [&] {
+        const MonthComparison compared = compareMonth(db.connection(), {2025, 4}, comparisonScope(db.connection()));
+        for (const OfficeDifference& o : compared.offices)
+            if (o.name == "Bay SO") return o.amounts;
+        return Amounts{};
+    };
+    double receipts = 0, payments = 0;
+    std::vector<std::string> ids;
+    for (const ExplainedLine& l : explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO")).lines) {
+        if (l.side != ExplainSide::Orv) continue;
+        (l.kind == ExplainKind::Deposit ? receipts : payments) += l.amount;
+        ids.push_back(l.id);
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<std::string>{"A13", "A14", "A19", "A2", "A20", "A21"}));
+    EXPECT_EQ(receipts, 3267.75);
+    EXPECT_EQ(payments, 38);
+    EXPECT_EQ(bay()[1], receipts);
+    EXPECT_EQ(bay()[4], payments);
+
+    // An amount too large for a number fails the explanation as it fails the comparison.
+    db.orv("3", "17/04/2025", "R", "1e999");
+    const Error compared = test::errorOf([&] { bay(); });
+    const Error explained = test::errorOf([&] {
+        explainMonth(db.connection(), {2025, 4}, ExplainTarget::one("Bay SO"));
+    });
+    EXPECT_EQ(explained.number(), compared.number());
+    EXPECT_EQ(explained.description(), compared.description());
+    EXPECT_NE(compared.number(), 0);
 }
 
 TEST_F(ExplainMonthTest, HeadlineAddsUpEachClass) {
