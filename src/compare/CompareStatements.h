@@ -58,8 +58,8 @@ struct DaySpan {
 
 /// The bank rows (Row, their row id, Facility, Id, TDate as stored: a date CDate reads, Deposit 1 for a
 /// deposit and 0 for a withdrawal, Amount), in no set order, and the ORV entries (OffName, then
-/// Id, TDate, Kind and Amount as stored: see orvEntryKind, and Amount as Val reads it) of the
-/// offices the condition names, dated within the span.
+/// Id, TDate, and Kind and Amount as stored: report::orvEntrySide reads the kind, RowView::val
+/// the amount) of the offices the condition names, dated within the span.
 std::string explainBankStatement(const std::string& condition, const DaySpan& span);
 std::string explainOrvStatement(const std::string& condition, const DaySpan& span);
 /// The facilities (Facility) of the offices (OffName) the condition names, with their head

@@ -117,7 +117,8 @@ void readRows(store::Connection& db, const std::string& sql, ExplainSide side, l
         if (bank) {
             k = r.integer(kind) == 1 ? ExplainKind::Deposit : ExplainKind::Withdrawal;
         } else {
-            // Neither a receipt nor a payment: no entry the comparison counts.
+            // Read before the day is, as the comparison's expressions read them: an entry of
+            // neither kind is none it counts, and a damaged amount fails on the same row.
             const std::optional<report::Side> s = report::orvEntrySide(r.text(kind));
             if (!s) return;
             k = *s == report::Side::Deposit ? ExplainKind::Deposit : ExplainKind::Withdrawal;
