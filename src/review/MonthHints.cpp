@@ -4,6 +4,7 @@
 
 #include "office/Offices.h"
 #include "review/StoredPairing.h"
+#include "store/ConcurrentRead.h"
 
 namespace vesk::review {
 
@@ -53,6 +54,39 @@ compare::Explanation explainWithHints(store::Connection& db, compare::Period per
                                       std::optional<compare::HintCandidates> candidates) {
     compare::Explanation e = compare::explainMonth(db, period, target);
     attachMonthHints(db, period, e.lines, candidates);
+    return e;
+}
+
+PreparedExplanation prepareExplanation(store::Connection& db, compare::Period period,
+                                       const compare::ExplainTarget& target) {
+    PreparedExplanation out;
+    std::optional<store::ConcurrentRead> comparing;
+    // The comparison reads one month on one core while the hints pair three on every core: on
+    // a connection of its own it takes the time they leave idle.
+    if (!target.office)
+        comparing.emplace(db, [&out, period](store::Connection& on) {
+            const RowsMark before = rowsMark(on);
+            out.scope = compare::comparisonScope(on);
+            std::vector<std::string> offices = compare::compareMonth(on, period, out.scope).officeNames();
+            out.rows = rowsMark(on);
+            // Rows moved under a comparison read outside a transaction: it counts for nothing.
+            if (out.rows == before) out.differing = std::move(offices);
+        });
+    out.candidates = keepHintMonths(db, period);
+    if (comparing) comparing->wait();
+    return out;
+}
+
+compare::Explanation explainPrepared(store::Connection& db, compare::Period period,
+                                     const compare::ExplainTarget& target, PreparedExplanation prepared) {
+    if (!prepared.differing || target.office)
+        return explainWithHints(db, period, target, std::move(prepared.candidates));
+    const compare::Scope scope = compare::comparisonScope(db);
+    if (rowsMark(db) != prepared.rows || scope.configuredOffice != prepared.scope.configuredOffice ||
+        scope.headOffice != prepared.scope.headOffice)
+        return explainWithHints(db, period, target, std::move(prepared.candidates));
+    compare::Explanation e = compare::explainOffices(db, period, *prepared.differing);
+    attachMonthHints(db, period, e.lines, prepared.candidates);
     return e;
 }
 

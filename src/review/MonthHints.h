@@ -1,10 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "compare/Explanation.h"
 #include "compare/HintSearch.h"
 #include "compare/OfficeLists.h"
+#include "review/StoredPairing.h"
 #include "store/Connection.h"
 
 namespace vesk::review {
@@ -28,6 +31,26 @@ std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, com
 compare::Explanation explainWithHints(store::Connection& db, compare::Period period,
                                       const compare::ExplainTarget& target,
                                       std::optional<compare::HintCandidates> candidates = std::nullopt);
+
+/// What explaining a month reads before it takes its state of the file: the hints' months kept,
+/// and the offices the month's comparison lists when those are the ones explained.
+struct PreparedExplanation {
+    std::optional<compare::HintCandidates> candidates;  ///< as keepHintMonths gives them
+    std::optional<std::vector<std::string>> differing;  ///< none: compared again when explained
+    compare::Scope scope;                               ///< the scope they were compared in
+    RowsMark rows;                                      ///< and where the rows stood then
+};
+
+/// Keeps the hints' months as keepHintMonths does and, for the differing offices, compares the
+/// month meanwhile on a connection beside. Called outside any transaction, as keepHintMonths is.
+PreparedExplanation prepareExplanation(store::Connection& db, compare::Period period,
+                                       const compare::ExplainTarget& target);
+
+/// The month explained as explainWithHints explains it, from what was prepared: the offices
+/// compared then stand while the rows and the scope are as they were, else the month is compared
+/// again. Called within the read transaction that is the explanation's state of the file.
+compare::Explanation explainPrepared(store::Connection& db, compare::Period period,
+                                     const compare::ExplainTarget& target, PreparedExplanation prepared);
 
 /// What the month's office lists are made of, read in one state of the file once the hints'
 /// months are kept: the month compared in the configured office's scope, the offices `choice`

@@ -89,11 +89,8 @@ class RecordedChanges {
     std::map<long long, std::int64_t> m_byMonth;
 };
 
-// What the file held when the pairing was stored: its newest recorded change and the highest
-// row ids of the bank rows, the ORV entries and the office master (kept in paired_marks).
-struct FileState {
-    std::int64_t lastChange = 0;
-    std::int64_t bankRow = 0, orvRow = 0, masterRow = 0;
+// What the file held when the pairing was stored (kept in paired_marks).
+struct FileState : RowsMark {
     bool sameRows(const FileState& o) const {
         return bankRow == o.bankRow && orvRow == o.orvRow && masterRow == o.masterRow;
     }
@@ -105,15 +102,15 @@ struct FileState {
 
 FileState currentState(store::Connection& db, const RecordedChanges& changes) {
     const store::ResultSet rs = db.query(sql::kLastRows);
-    return {changes.newest(), rs.field(0, "bank_rowid").toInt(), rs.field(0, "orv_rowid").toInt(),
-            rs.field(0, "master_rowid").toInt()};
+    return {{changes.newest(), rs.field(0, "bank_rowid").toInt(), rs.field(0, "orv_rowid").toInt(),
+             rs.field(0, "master_rowid").toInt()}};
 }
 
 std::optional<FileState> storedState(store::Connection& db) {
     const store::StoredRows rs(db, sql::kMarksTable, db.query(sql::kMarks));
     if (rs.size() == 0) return std::nullopt;
-    return FileState{rs.integer(0, rs.column("last_change")), rs.integer(0, rs.column("bank_rowid")),
-                     rs.integer(0, rs.column("orv_rowid")), rs.integer(0, rs.column("master_rowid"))};
+    return FileState{{rs.integer(0, rs.column("last_change")), rs.integer(0, rs.column("bank_rowid")),
+                      rs.integer(0, rs.column("orv_rowid")), rs.integer(0, rs.column("master_rowid"))}};
 }
 
 std::optional<compare::PairClass> classNamed(const std::string& tag) {
@@ -214,6 +211,8 @@ bool keepsPairing(store::Connection& db) { return db.layoutVersion() >= store::k
 }  // namespace
 
 bool isException(compare::PairClass cls) { return compare::isUnpaired(cls); }
+
+RowsMark rowsMark(store::Connection& db) { return currentState(db, RecordedChanges(db)); }
 
 std::vector<Period> heldMonths(store::Connection& db) {
     std::vector<Period> out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "compare/Explanation.h"
@@ -24,6 +25,17 @@ struct PairedMonths {
     /// Every month is stored as paired here: asked again, they are read, not paired again.
     bool kept = false;
 };
+
+/// Where the file's rows stand: the newest change the history records that can alter a pairing,
+/// and the highest row ids of the bank rows, the ORV entries and the office master. Two reads
+/// that find the same mark read the same rows, as far as the stored pairing trusts it (a change
+/// nobody recorded shows in the row ids).
+struct RowsMark {
+    std::int64_t lastChange = 0;
+    std::int64_t bankRow = 0, orvRow = 0, masterRow = 0;
+    bool operator==(const RowsMark&) const = default;
+};
+RowsMark rowsMark(store::Connection& db);
 
 /// The exceptions of every month. A month's are stored in the file and taken again while
 /// the history records no change that could alter them since: no import or deletion of a

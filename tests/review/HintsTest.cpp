@@ -125,6 +125,52 @@ TEST(HintsTest, StoredOrPairedAfreshTheNeighboursGiveTheSameHintsAndTheOpenItems
                   "T2: same amount at Bay SO: ORV A1 on 30/04/2025", "R3: VESK B1 on 28/04/2025, 8 days earlier"}));
 }
 
+// "office id class" of each line an explanation gives.
+std::vector<std::string> linesOf(const compare::Explanation& e) {
+    std::vector<std::string> out;
+    for (const compare::ExplainedLine& l : e.lines)
+        out.push_back(l.office + " " + l.id + " " + compare::pairClassKey(l.cls));
+    return out;
+}
+
+// The differing offices are compared before the explanation's state of the file is taken: rows
+// moved, or the configured office changed, since then have them compared again.
+TEST(HintsTest, AnExplanationPreparedBeforeAChangeExplainsTheFileAsItIsNow) {
+    test::TempDir dir;
+    ReviewDatabase db{dir};
+    db.office("102", "Bay SO", "SO", "Bay HO", "F2");
+    db.office("103", "Hill HO", "HPO");
+    db.importBank({ReviewDatabase::entry("B1", "10/04/2025", "500")});
+    db.importOrv({ReviewDatabase::entry("R1", "10/04/2025", "500")});
+    db.deposit("F2", "12/04/2025", 80);
+    store::Connection& c = db.connection();
+    const compare::Period april{2025, 4};
+    const auto explainedNow = [&](PreparedExplanation prepared) {
+        const store::Transaction read = c.beginRead();
+        const std::vector<std::string> lines =
+            linesOf(explainPrepared(c, april, compare::ExplainTarget::differing(), std::move(prepared)));
+        EXPECT_EQ(lines, linesOf(explainWithHints(c, april, compare::ExplainTarget::differing())));
+        return lines;
+    };
+
+    PreparedExplanation prepared = prepareExplanation(c, april, compare::ExplainTarget::differing());
+    ASSERT_EQ(prepared.differing, std::vector<std::string>{"Bay SO"});
+    EXPECT_EQ(explainedNow(std::move(prepared)), std::vector<std::string>{"Bay SO T1 bank-only"});
+
+    // A row no history records: Hill SO differs now.
+    prepared = prepareExplanation(c, april, compare::ExplainTarget::differing());
+    db.deposit("F1", "14/04/2025", 65);
+    EXPECT_EQ(explainedNow(std::move(prepared)),
+              (std::vector<std::string>{"Bay SO T1 bank-only", "Hill SO B1 matched", "Hill SO R1 matched",
+                                        "Hill SO T2 bank-only"}));
+
+    // The configured office narrows the comparison to its own offices.
+    prepared = prepareExplanation(c, april, compare::ExplainTarget::differing());
+    db.configure("Hill HO");
+    EXPECT_EQ(explainedNow(std::move(prepared)),
+              (std::vector<std::string>{"Hill SO B1 matched", "Hill SO R1 matched", "Hill SO T2 bank-only"}));
+}
+
 // The sample month plants a row for each kind of hint, each in an office of its own; the
 // counterpart is where the generator put it (none: two sets).
 TEST(HintsTest, TheSampleMonthShowsEveryKindOfHint) {

@@ -39,9 +39,12 @@ ExplainTarget targetOf(const ExplainRequest& request) {
 ExplainScreen::Explained explained(const std::string& path, Period period, const ExplainTarget& target) {
     store::Connection db;
     db.open(path);
+    // The hints' months stored first, then the month explained as one state of the file.
+    review::PreparedExplanation prepared = review::prepareExplanation(db, period, target);
+    const store::Transaction snapshot = db.beginRead();
     ExplainScreen::Explained e;
     e.configuredOffice = comparisonScope(db).configuredOffice;
-    e.explanation = review::explainWithHints(db, period, target);
+    e.explanation = review::explainPrepared(db, period, target, std::move(prepared));
     e.missingParts = review::missingPartsLine(review::monthParts(db, period));
     return e;
 }

@@ -190,10 +190,10 @@ std::optional<Explained> explainedOf(Call& call) {
     }
     // The hints' months stored first, then the month explained as one state of the file;
     // months that could not be stored are not paired a second time.
-    std::optional<compare::HintCandidates> paired = review::keepHintMonths(db, e.period);
+    review::PreparedExplanation prepared = review::prepareExplanation(db, e.period, target);
     const store::Transaction snapshot = db.beginRead();
     e.configuredOffice = compare::comparisonScope(db).configuredOffice;
-    e.explanation = review::explainWithHints(db, e.period, target, std::move(paired));
+    e.explanation = review::explainPrepared(db, e.period, target, std::move(prepared));
     if (e.explanation.lines.empty()) call.err() << compare::noRowsToExplain(e.office, e.period) << "\n";
     return e;
 }
