@@ -409,9 +409,39 @@ struct Scalar {
     ScalarFn fn;
 };
 
+// A plain decimal of at most 15 digits, as amounts are stored ("1250.75", "-3"): its digits as
+// an integer and the power of ten it is divided by are both exact in a double, so the one
+// rounding of the division gives the nearest double, as from_chars does. None for any other text.
+std::optional<double> plainDecimal(std::string_view text) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int kMostDigits = 15;
+    const bool negative = !text.empty() && text.front() == '-';
+    std::int64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            if (++count > kMostDigits) return std::nullopt;
+            digits = digits * 10 + (c - '0');
+            decimals += point;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0) return std::nullopt;
+    if (digits == 0) return 0.0;  // no negative zero
+    const double value = static_cast<double>(digits) / kPowers[decimals];
+    return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<double> parseLeadingNumber(std::string_view text) {
+    if (const std::optional<double> plain = plainDecimal(text)) return plain;
     SmallBuffer b;
     std::size_t i = 0;
     auto skipBlanks = [&] {

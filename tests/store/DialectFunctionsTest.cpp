@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
 #include <memory>
+#include <random>
+#include <string>
 
 #include "store/Connection.h"
 #include "store/ExactSum.h"
@@ -196,6 +201,28 @@ TEST_F(DialectFunctions, FailureNumbersComeFromTheFailureNotItsText) {
     EXPECT_EQ(raised.number(), errc::kDatabaseBase + 19) << raised.description();
     EXPECT_EQ(raised.description(), "Type mismatch here");
     s_db->execute("DROP TABLE guarded");
+}
+
+// Plain decimals, as amounts are stored, read to the same double as the nearest one to the text,
+// whatever their digits and the place of their point.
+TEST(LeadingNumber, APlainDecimalIsTheNearestDouble) {
+    std::mt19937_64 random(7);
+    for (int n = 0; n < 20000; ++n) {
+        std::string text = n % 3 == 0 ? "-" : "";
+        const int digits = 1 + int(random() % 17);
+        const int point = int(random() % std::uint64_t(digits + 2));  // past the end: none
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += char('0' + random() % 10);
+        }
+        if (point == digits) text += '.';
+        double nearest = 0;
+        std::from_chars(text.data(), text.data() + text.size(), nearest);
+        if (nearest == 0.0) nearest = 0.0;
+        const std::optional<double> read = parseLeadingNumber(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(*read), std::bit_cast<std::uint64_t>(nearest)) << text;
+    }
 }
 
 TEST(ExactSum, GivesTheDecimalTotalNotTheTotalOfTheBinaryApproximations) {
