@@ -28,8 +28,9 @@ compare::HintCandidates candidatesWithin(compare::Period period, PairedMonths mo
 
 }  // namespace
 
-std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period) {
-    PairedMonths months = pairedMonths(db, monthsWithin(period));
+std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period,
+                                                      const std::function<void()>& beforePairing) {
+    PairedMonths months = pairedMonths(db, monthsWithin(period), beforePairing);
     if (months.kept) return std::nullopt;
     return candidatesWithin(period, std::move(months));
 }
@@ -63,7 +64,7 @@ PreparedExplanation prepareExplanation(store::Connection& db, compare::Period pe
     std::optional<store::ConcurrentRead> comparing;
     // The comparison reads one month on one core while the hints pair three on every core: on
     // a connection of its own it takes the time they leave idle.
-    if (!target.office)
+    const auto compareBeside = [&] {
         comparing.emplace(db, [&out, period](store::Connection& on) {
             const RowsMark before = rowsMark(on);
             out.scope = compare::comparisonScope(on);
@@ -72,7 +73,8 @@ PreparedExplanation prepareExplanation(store::Connection& db, compare::Period pe
             // Rows moved under a comparison read outside a transaction: it counts for nothing.
             if (out.rows == before) out.differing = std::move(offices);
         });
-    out.candidates = keepHintMonths(db, period);
+    };
+    out.candidates = keepHintMonths(db, period, target.office ? std::function<void()>() : compareBeside);
     if (comparing) comparing->wait();
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +25,9 @@ compare::HintCandidates hintCandidates(store::Connection& db, compare::Period pe
 /// so that hints found within one after it take the months as stored. When what it paired
 /// could not be stored (the file is read-only, or another program holds it), the candidates it
 /// found, so that the caller need not pair the months again.
-std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period);
+/// `beforePairing` as pairedMonths takes it.
+std::optional<compare::HintCandidates> keepHintMonths(store::Connection& db, compare::Period period,
+                                                      const std::function<void()>& beforePairing = {});
 
 /// The month explained as compare::explainMonth explains it, every unpaired line with its hint:
 /// from `candidates` when given, else from hintCandidates.
@@ -42,7 +45,8 @@ struct PreparedExplanation {
 };
 
 /// Keeps the hints' months as keepHintMonths does and, for the differing offices, compares the
-/// month meanwhile on a connection beside. Called outside any transaction, as keepHintMonths is.
+/// month on a connection beside while they are paired, if they are. Called outside any
+/// transaction, as keepHintMonths is.
 PreparedExplanation prepareExplanation(store::Connection& db, compare::Period period,
                                        const compare::ExplainTarget& target);
 

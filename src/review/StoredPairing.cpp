@@ -298,9 +298,11 @@ void storePairing(store::Connection& db) {
     if (keepsPairing(db) && !db.inTransaction()) refreshPairing(db, false);
 }
 
-PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& months) {
+PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& months,
+                          const std::function<void()>& beforePairing) {
     PairedMonths out;
     if (!keepsPairing(db)) {
+        if (beforePairing && !months.empty()) beforePairing();
         out.months = compare::explainEveryOffice(db, months, isException);
         out.paired = out.months.size();
         out.kept = out.months.empty();
@@ -319,6 +321,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
         const auto it = storedChange.find(p.key());
         if (it == storedChange.end() || it->second != changes.newestAffecting(p.key())) stale.push_back(p);
     }
+    if (beforePairing && !stale.empty()) beforePairing();
     std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
 
     // The held months kept as pairedMonths keeps them; trusted marks stay, so that a listing of

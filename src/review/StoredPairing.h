@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "compare/Explanation.h"
@@ -54,7 +55,10 @@ void storePairing(store::Connection& db);
 /// The exceptions of the months given, in that order (consecutive or not, held or not), as
 /// pairedMonths finds them: stored months that stand are taken, the others paired afresh and
 /// stored (the held ones) when the connection can write and holds no transaction open.
-PairedMonths pairedMonths(store::Connection& db, const std::vector<compare::Period>& months);
+/// `beforePairing`, when given, is called once before any month is paired afresh: work to
+/// start beside the pairing, which keeps every core busy a while.
+PairedMonths pairedMonths(store::Connection& db, const std::vector<compare::Period>& months,
+                          const std::function<void()>& beforePairing = {});
 
 /// The same, every month paired afresh and nothing stored: what pairedMonths must equal.
 PairedMonths freshlyPairedMonths(store::Connection& db);
