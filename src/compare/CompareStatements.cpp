@@ -43,6 +43,9 @@ std::string inSpan(const std::string& table, const std::string& alias, const std
     const std::string key = "MonthKey(" + alias + "." + column + ")";
     const std::string months = key + " IN (" + keyList(span.monthKeys.begin(), span.monthKeys.end()) + ") AND " +
                                failsOnUndatedRows(table, column);
+    if (span.firstDay > 0)
+        return months + " AND DayOfMonth(" + alias + "." + column + ") BETWEEN " + std::to_string(span.firstDay) +
+               " AND " + std::to_string(span.lastDay);
     if (span.first.empty()) return months;
     const std::string date = "CDate(" + alias + "." + column + ")";
     std::string within = date + " >= " + store::quote(span.first) + " AND " + date + " < " + store::quote(span.after);

@@ -54,6 +54,8 @@ std::string officeSpellingsStatement();
 struct DaySpan {
     std::vector<int> monthKeys;
     std::string first, after;
+    /// Of a single month, only the days firstDay to lastDay (of the month): 0 for every day.
+    int firstDay = 0, lastDay = 0;
 };
 
 /// The bank rows (Row, their row id, Facility, Id, TDate as stored: a date CDate reads, Deposit 1 for a

@@ -587,7 +587,11 @@ class MonthRows {
             if (!after) to = from + m_window - 1;
         }
         m_db.execute(kPlanJoins);
-        const DaySpan span{{monthKey(month.year, month.month)}, {}, {}};
+        DaySpan span{{monthKey(month.year, month.month)}, {}, {}};
+        if (!m_paired.count(at)) {
+            span.firstDay = int(from - firstDayOf(month)) + 1;
+            span.lastDay = int(to - firstDayOf(month)) + 1;
+        }
         readRows(m_db, explainBankStatement(m_condition, span), ExplainSide::Bank, from, to, m_facilities, m_buckets);
         readRows(m_db, explainOrvStatement(m_condition, span), ExplainSide::Orv, from, to, m_facilities, m_buckets);
     }

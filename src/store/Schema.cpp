@@ -358,6 +358,20 @@ std::vector<std::string> migrationStatements(int from) {
         // without a row pairs by its default.
         out.push_back("CREATE TABLE pairing_rules (rule TEXT COLLATE NOCASE PRIMARY KEY, value INTEGER NOT NULL)");
     }
+    if (from < kDayIndexLayout) {
+        // Each office's rows of a month in the order of their day: the few days a pairing reads
+        // of the months either side are found, not sought among the whole month's. The day
+        // follows the office, so the comparison still reads a month office by office.
+        out.push_back("DROP INDEX IF EXISTS veskfinacle_month_rows");
+        out.push_back(
+            "CREATE INDEX veskfinacle_month_rows ON veskfinacle "
+            "(MonthKey(Tran_Date), FACILITY_ID, DayOfMonth(Tran_Date), CASH_TRAN_TYPE, TRAN_AMT, Tran_Date, tran_id)");
+        out.push_back("DROP INDEX IF EXISTS orvtable_month");
+        out.push_back(
+            "CREATE INDEX orvtable_month ON orvtable "
+            "(MonthKey(try_posting_date), office_id, DayOfMonth(try_posting_date), receipt_or_payment, tot_amount, "
+            "try_posting_date, treasury_tran_id)");
+    }
     return out;
 }
 

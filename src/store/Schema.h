@@ -65,8 +65,13 @@ inline constexpr int kSignOffsLayout = 11;
 /// The layout version that keeps the pairing rules the division sets (the table pairing_rules).
 inline constexpr int kPairingRulesLayout = 12;
 
+/// The layout version whose month indexes of the bank rows and the ORV entries hold each row's
+/// day of the month after its office: the pairing reads the few days of a month beside the
+/// ones it pairs without reading the rest of that month.
+inline constexpr int kDayIndexLayout = 13;
+
 /// The layout version this program writes into PRAGMA user_version: the newest above.
-inline constexpr int kSchemaVersion = kPairingRulesLayout;
+inline constexpr int kSchemaVersion = kDayIndexLayout;
 
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
@@ -76,7 +81,7 @@ inline constexpr int kSchemaVersion = kPairingRulesLayout;
 /// marks and their triggers, kClosesLayout the closes of months, kBankRowIdsLayout the bank's
 /// comparison index with the rows' IDs, kHistoryByLayout the history's own columns for who and
 /// what and the closes' digest version, kSignOffsLayout the statement's sign-offs,
-/// kPairingRulesLayout the pairing rules), never a
+/// kPairingRulesLayout the pairing rules, kDayIndexLayout the day in the month indexes), never a
 /// change to the four tables' columns. Empty when it is current.
 std::vector<std::string> migrationStatements(int from);
 

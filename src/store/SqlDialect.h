@@ -9,9 +9,9 @@ struct sqlite3;
 namespace vesk::store {
 
 /// Registers the dialect's functions on a connection: IIf, IsNull$, UCase, Left$, Abs,
-/// Val, CDate, Month, Year, Day, Format, MonthKey and an exact Sum in place of the engine's.
-/// The program's own statements are written in the engine's dialect and call only IIf, Abs,
-/// Val, CDate, Month, Year, Format, MonthKey and Sum; the others (Left and IsNull carry a '$',
+/// Val, CDate, Month, Year, Day, Format, MonthKey, DayOfMonth and an exact Sum in place of the
+/// engine's. The program's own statements are written in the engine's dialect and call only IIf,
+/// Abs, Val, CDate, Month, Year, Format, MonthKey, DayOfMonth and Sum; the others (Left and IsNull carry a '$',
 /// both being keywords of the engine) serve statements stored in files and written by hand.
 /// Throws Error.
 ///
@@ -30,6 +30,8 @@ namespace vesk::store {
 ///   1250); Null ignored; all Null (or no rows) gives Null; an integer when every value was one.
 /// - MonthKey(d): year * 100 + month of anything CDate reads; 0 for Null and for anything
 ///   else. It never fails, so indexes are built on it.
+/// - DayOfMonth(d): the day of the month of anything CDate reads; 0 for Null and for anything
+///   else. It never fails either: the month indexes hold it after the office.
 void registerDialectFunctions(sqlite3* db);
 
 /// The leading number of a text as Val() reads it: blanks anywhere are skipped, a sign,

@@ -12,7 +12,8 @@
 namespace vesk::test {
 
 /// Another program writing the database file: the engine's own functions only, and a month
-/// key of its own, which the tables' indexes need to take a row (rows dated as text only).
+/// key and day of the month of its own, which the tables' indexes need to take a row (rows
+/// dated as text only).
 /// None of this program's statements, functions or checks.
 class OtherProgram {
   public:
@@ -22,6 +23,8 @@ class OtherProgram {
         store::detail::applyKey(m_db, store::detail::programKey());
         sqlite3_create_function_v2(m_db, "MonthKey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, monthKeyOfItsOwn,
                                    nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(m_db, "DayOfMonth", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   dayOfMonthOfItsOwn, nullptr, nullptr, nullptr);
     }
     ~OtherProgram() { sqlite3_close_v2(m_db); }
     OtherProgram(const OtherProgram&) = delete;
@@ -38,11 +41,17 @@ class OtherProgram {
     }
 
   private:
+    static std::optional<DateTime> dateOf(sqlite3_value* value) {
+        const unsigned char* text = sqlite3_value_text(value);
+        return text ? parseDateText(reinterpret_cast<const char*>(text)) : std::optional<DateTime>();
+    }
     static void monthKeyOfItsOwn(sqlite3_context* ctx, int, sqlite3_value** argv) {
-        const unsigned char* text = sqlite3_value_text(argv[0]);
-        const std::optional<DateTime> date =
-            text ? parseDateText(reinterpret_cast<const char*>(text)) : std::optional<DateTime>();
+        const std::optional<DateTime> date = dateOf(argv[0]);
         sqlite3_result_int(ctx, date ? monthKey(date->year, date->month) : 0);
+    }
+    static void dayOfMonthOfItsOwn(sqlite3_context* ctx, int, sqlite3_value** argv) {
+        const std::optional<DateTime> date = dateOf(argv[0]);
+        sqlite3_result_int(ctx, date ? date->day : 0);
     }
 
     sqlite3* m_db = nullptr;
