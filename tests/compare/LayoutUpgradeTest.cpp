@@ -95,6 +95,7 @@ TEST_F(LayoutUpgradeTest, FilesOfEveryOlderLayoutGainTheNewTablesOnceAndKeepThei
         BankIndex index = BankIndex::Older;
     };
     const Case cases[] = {
+        {"version 12, its month indexes without the day", test::makeLayoutBeforeDayIndex, BankIndex::MonthFirst},
         {"version 11, without the pairing rules", test::makeLayoutBeforePairingRules, BankIndex::MonthFirst},
         {"version 10, without the sign-offs", test::makeLayoutBeforeSignOffs, BankIndex::MonthFirst},
         {"version 9, a close's login in office, a pair's name in tran_id", test::makeLayoutBeforeHistoryBy,

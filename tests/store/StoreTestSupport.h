@@ -43,8 +43,22 @@ inline void runStep(store::Connection& c, int from, const std::string& naming) {
         if (sql.find(naming) != std::string::npos) c.execute(sql);
 }
 
+/// Takes a file of this layout back to the one before the month indexes held the day.
+inline void makeLayoutBeforeDayIndex(store::Connection& c) {
+    c.execute("DROP INDEX veskfinacle_month_rows");
+    c.execute(
+        "CREATE INDEX veskfinacle_month_rows ON veskfinacle "
+        "(MonthKey(Tran_Date), FACILITY_ID, CASH_TRAN_TYPE, TRAN_AMT, Tran_Date, tran_id)");
+    c.execute("DROP INDEX orvtable_month");
+    c.execute(
+        "CREATE INDEX orvtable_month ON orvtable "
+        "(MonthKey(try_posting_date), office_id, receipt_or_payment, tot_amount, try_posting_date, treasury_tran_id)");
+    c.execute("PRAGMA user_version = " + std::to_string(store::kDayIndexLayout - 1));
+}
+
 /// Takes a file of this layout back to the one before the pairing rules.
 inline void makeLayoutBeforePairingRules(store::Connection& c) {
+    makeLayoutBeforeDayIndex(c);
     c.execute("DROP TABLE pairing_rules");
     c.execute("PRAGMA user_version = " + std::to_string(store::kPairingRulesLayout - 1));
 }
