@@ -156,6 +156,9 @@ std::string offSwitchText() {
 
 std::string delayText(const store::DelayNotice& notice) {
     if (notice.delay == store::Delay::OwnWork) return "Keeping today's backup of the database...";
+    if (notice.delay == store::Delay::Upgrade)
+        return "Bringing the database file up to date for this version of the program, once (with years of rows, "
+               "a minute or two)...";
     return "Waiting up to " +
            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(store::kBusyLimit).count()) +
            " s for another program to finish with the database...";

@@ -62,8 +62,17 @@ int layoutVersion(sqlite3* db) {
 // Brings the layout up to kSchemaVersion in one transaction, so a file is either migrated
 // whole or left as it was; a second program opening it meanwhile finds the work done.
 // A new file is first given the oldest layout, so both take the same path.
-void upgradeLayout(sqlite3* db, bool create) {
+void upgradeLayout(sqlite3* db, bool create, const detail::WaitState& wait) {
     if (!create && layoutVersion(db) >= kSchemaVersion) return;
+    // Rebuilding an index over years of rows takes a while, once: said, so that nobody takes
+    // the program for hung and stops it (which would only leave the work to do again).
+    struct Told {
+        const detail::WaitState* wait;
+        ~Told() {
+            if (wait) wait->tell({Delay::Upgrade, {}, true});
+        }
+    } told{create ? nullptr : &wait};
+    if (!create) wait.tell({Delay::Upgrade, {}, false});
     run(db, "BEGIN IMMEDIATE");
     try {
         if (create)
@@ -237,7 +246,7 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
         registerDialectFunctions(db.get());
         configure(db.get());
         // A file opened read-only is read as it is: the statements work without the indexes.
-        if (upgrade && sqlite3_db_readonly(db.get(), "main") == 0) upgradeLayout(db.get(), false);
+        if (upgrade && sqlite3_db_readonly(db.get(), "main") == 0) upgradeLayout(db.get(), false, *m_wait);
     } else {
         fs::path folder = platform::fsPath(path).parent_path();
         if (folder.empty()) folder = ".";
@@ -253,7 +262,7 @@ void Connection::open(const std::string& path, const Secret& key, bool upgrade) 
             applyKey(db.get(), key);
             registerDialectFunctions(db.get());
             configure(db.get());
-            upgradeLayout(db.get(), true);
+            upgradeLayout(db.get(), true, *m_wait);
         } catch (...) {
             db.reset();
             fs::remove(platform::fsPath(path), ec);

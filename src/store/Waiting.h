@@ -13,6 +13,7 @@ inline constexpr std::chrono::milliseconds kBusyLimit{30000};
 enum class Delay {
     OtherProgram,  ///< another program (or connection) has a transaction on the file
     OwnWork,       ///< work of this program on the file comes first (see Connection::tellDelay)
+    Upgrade,       ///< the file is brought up to this version's layout, once (see Connection::open)
 };
 
 /// A hold-up as it goes on: told once it has lasted a moment and then about every second,

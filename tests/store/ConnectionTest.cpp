@@ -423,5 +423,42 @@ TEST(Values, ReadAsTheEngineAndValDo) {
     EXPECT_THROW(Value("1e999").toNumber(), Error);
 }
 
+// Bringing a file up to this version's layout can rebuild indexes over years of rows: it is
+// told, once, and told over even when it fails; a new file and a current one tell nothing.
+TEST(LayoutUpgradeNotice, AnOlderFileIsSaidToBeBroughtUpToDateOnce) {
+    test::TempDir dir;
+    const std::string path = dir.file("ZETTools.db");
+    std::vector<std::pair<Delay, bool>> told;
+    const auto watch = [&told](Connection& c) {
+        c.setDelayWatcher([&told](const DelayNotice& n) { told.emplace_back(n.delay, n.over); });
+    };
+    {
+        Connection created;
+        watch(created);
+        created.open(path);
+        EXPECT_TRUE(told.empty());
+        test::makeLayoutBeforeDayIndex(created);
+    }
+    const std::vector<std::pair<Delay, bool>> upgrade = {{Delay::Upgrade, false}, {Delay::Upgrade, true}};
+    {
+        Connection older;
+        watch(older);
+        older.open(path);
+        EXPECT_EQ(told, upgrade);
+        told.clear();
+        older.close();
+        older.open(path);
+        EXPECT_TRUE(told.empty());
+        test::makeLayoutBeforeDayIndex(older);
+        // A step that fails leaves the file as it was, and the notice over.
+        older.execute("DROP INDEX orvtable_month");
+        older.execute("CREATE TABLE orvtable_month (x)");
+    }
+    Connection failing;
+    watch(failing);
+    EXPECT_THROW(failing.open(path), Error);
+    EXPECT_EQ(told, upgrade);
+}
+
 }  // namespace
 }  // namespace vesk::store

@@ -90,7 +90,8 @@ TEST(DelayShown, AWaitShowsInTheStatusLabelWithTheWaitCursorAndGoesWithoutTrace)
     auto* status = new QLabel("Importing Row 50 of 80...", &window);
     status->hide();
     const vesk::store::DelayWatcher watcher = vesk::gui::showDelays(status);
-    for (vesk::store::Delay delay : {vesk::store::Delay::OtherProgram, vesk::store::Delay::OwnWork}) {
+    for (vesk::store::Delay delay :
+         {vesk::store::Delay::OtherProgram, vesk::store::Delay::OwnWork, vesk::store::Delay::Upgrade}) {
         const vesk::store::DelayNotice notice{delay, std::chrono::milliseconds(600), false};
         watcher(notice);
         watcher(notice);  // told again a second later
