@@ -18,6 +18,7 @@ using vesk::Period;
 struct Scope {
     std::string configuredOffice;  ///< trimmed; "" when none is configured
     bool headOffice = false;
+    bool operator==(const Scope&) const = default;
 };
 
 /// The scope the configured office sets.

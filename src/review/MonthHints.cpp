@@ -81,12 +81,9 @@ PreparedExplanation prepareExplanation(store::Connection& db, compare::Period pe
 
 compare::Explanation explainPrepared(store::Connection& db, compare::Period period,
                                      const compare::ExplainTarget& target, PreparedExplanation prepared) {
-    if (!prepared.differing || target.office)
-        return explainWithHints(db, period, target, std::move(prepared.candidates));
-    const compare::Scope scope = compare::comparisonScope(db);
-    if (rowsMark(db) != prepared.rows || scope.configuredOffice != prepared.scope.configuredOffice ||
-        scope.headOffice != prepared.scope.headOffice)
-        return explainWithHints(db, period, target, std::move(prepared.candidates));
+    const bool comparedStands = prepared.differing && !target.office && rowsMark(db) == prepared.rows &&
+                                compare::comparisonScope(db) == prepared.scope;
+    if (!comparedStands) return explainWithHints(db, period, target, std::move(prepared.candidates));
     compare::Explanation e = compare::explainOffices(db, period, *prepared.differing);
     attachMonthHints(db, period, e.lines, prepared.candidates);
     return e;
