@@ -48,22 +48,22 @@ void checkTables(sqlite3* db, const std::string& path) {
                     "The database file '" + path + "' lacks the table(s) " + missing + " the program needs");
 }
 
-int layoutVersion(sqlite3* db) {
-    const detail::WaitEnd waitEnd;
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr);
-    StmtHandle stmt(raw);
-    if (rc != SQLITE_OK) throwEngineError(db, rc);
-    rc = sqlite3_step(stmt.get());
-    if (rc != SQLITE_ROW) throwEngineError(db, rc);
-    return sqlite3_column_int(stmt.get(), 0);
+// A later version's file may hang on what this one lacks (an index on a function it does not
+// have, stored work its changes would not clear): refused before it is read or written.
+void refuseNewerLayout(sqlite3* db, const std::string& path) {
+    const int layout = detail::layoutVersion(db);
+    if (layout > kSchemaVersion)
+        throw Error(kNewerLayoutError,
+                    "The database file '" + path + "' was saved by a newer version of the program (its layout " +
+                        std::to_string(layout) + ", this version's " + std::to_string(kSchemaVersion) +
+                        "). Open it with that version or a later one.");
 }
 
 // Brings the layout up to kSchemaVersion in one transaction, so a file is either migrated
 // whole or left as it was; a second program opening it meanwhile finds the work done.
 // A new file is first given the oldest layout, so both take the same path.
 void upgradeLayout(sqlite3* db, bool create, const detail::WaitState& wait) {
-    if (!create && layoutVersion(db) >= kSchemaVersion) return;
+    if (!create && detail::layoutVersion(db) >= kSchemaVersion) return;
     // Rebuilding an index over years of rows takes a while, once: said, so that nobody takes
     // the program for hung and stops it (which would only leave the work to do again).
     struct Told {
@@ -77,7 +77,7 @@ void upgradeLayout(sqlite3* db, bool create, const detail::WaitState& wait) {
     try {
         if (create)
             for (const std::string& sql : schemaStatements()) run(db, sql.c_str());
-        const int from = layoutVersion(db);
+        const int from = detail::layoutVersion(db);
         if (from < kSchemaVersion) {
             for (const std::string& sql : migrationStatements(from)) run(db, sql.c_str());
             run(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
@@ -142,6 +142,7 @@ DbHandle openEncrypted(const std::string& path, const Secret& key, detail::WaitS
     DbHandle db = openHandle(path, SQLITE_OPEN_READWRITE, wait);
     applyKey(db.get(), salt ? detail::rawKeyText(detail::pageKey(key, salt->data())) : key);
     checkTables(db.get(), path);
+    refuseNewerLayout(db.get(), path);
     return db;
 }
 
@@ -374,7 +375,7 @@ bool hasTable(Connection& db, const std::string& name) {
 
 int Connection::layoutVersion() {
     if (!m_db) throw Error(errc::kUsage, "The database connection is not open");
-    return store::layoutVersion(m_db.get());
+    return detail::layoutVersion(m_db.get());
 }
 
 }  // namespace vesk::store

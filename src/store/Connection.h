@@ -40,6 +40,9 @@ inline constexpr long kReadOnlyError = errc::kDatabaseBase + 8;
 /// (SQLITE_BUSY, SQLITE_LOCKED).
 inline constexpr long kBusyError = errc::kDatabaseBase + 5;
 inline constexpr long kLockedError = errc::kDatabaseBase + 6;
+/// The number of the error an open fails with when the file's layout is newer than this
+/// program's (see Schema.h): a later version of the program wrote it.
+inline constexpr long kNewerLayoutError = errc::kDatabaseBase + 1029;
 
 /// A connection to the encrypted database file. Opening a missing file creates it with
 /// the four tables; an existing file is never re-created or overwritten. Every
@@ -58,7 +61,8 @@ class Connection {
     /// Opens (or creates) the file keyed with the program's key; an open connection is
     /// closed first. An existing file must be readable with the key and hold the four
     /// tables; it is not changed when it is not. A missing file is created with the
-    /// tables, or not at all, readable by its owner alone. A file the program's key does not
+    /// tables, or not at all, readable by its owner alone. A file of a newer layout than this
+    /// program knows fails with kNewerLayoutError, neither read nor written. A file the program's key does not
     /// open but that is encrypted is opened with its passphrase, remembered for the run or
     /// asked of the process's source (see Passphrase.h): none fails with kProtectedText, one
     /// that does not open it with kWrongPassphraseText, and the file is then neither read nor

@@ -14,6 +14,7 @@
 #include "store/Handle.h"
 #include "store/PageCodes.h"
 #include "store/Passphrase.h"
+#include "store/Schema.h"
 #include "store/SqlDialect.h"
 #include "store/WaitState.h"
 
@@ -129,6 +130,13 @@ void engineCheck(const std::string& path, const Secret& password, CheckDepth dep
     }
     if (!check.missingTables.empty()) {
         check.status = FileCheck::Status::Foreign;
+        return;
+    }
+    // Its indexes may call functions this version lacks: the engine's check would take them
+    // for damage.
+    if (const int layout = detail::layoutVersion(db.get()); layout > kSchemaVersion) {
+        check.status = FileCheck::Status::Newer;
+        check.layout = layout;
         return;
     }
     if (heartbeat) sqlite3_progress_handler(db.get(), kEngineStepsPerBeat, beat, const_cast<Heartbeat*>(&heartbeat));

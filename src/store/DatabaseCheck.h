@@ -15,6 +15,7 @@ struct FileCheck {
         Missing,          ///< there is no such file
         Unreadable,       ///< no page authenticates with the key: another program's file, or damaged at its start
         Foreign,          ///< readable with the key but without the program's tables
+        Newer,            ///< the program's, of a newer layout than this version knows: a later version wrote it
         Damaged,          ///< pages fail their authentication code, or the engine finds faults
         Protected,        ///< encrypted with a passphrase, and none was given
         WrongPassphrase,  ///< encrypted with a passphrase other than the one given
@@ -25,6 +26,7 @@ struct FileCheck {
     std::vector<std::int64_t> badPages;     ///< pages (from 1) whose authentication code fails
     std::vector<std::string> engineFaults;  ///< what the engine's check found
     std::string missingTables;              ///< Foreign: the tables it lacks
+    int layout = 0;                         ///< Newer: the file's layout version
     bool pagesVerified = true;              ///< false: no page authenticated, the engine alone judged
 
     bool sound() const { return status == Status::Sound; }

@@ -127,4 +127,15 @@ std::string missingTables(sqlite3* db, const std::string& path) {
     return missing;
 }
 
+int layoutVersion(sqlite3* db) {
+    const WaitEnd waitEnd;
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr);
+    StmtHandle stmt(raw);
+    if (rc != SQLITE_OK) throwEngineError(db, rc);
+    rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) throwEngineError(db, rc);
+    return sqlite3_column_int(stmt.get(), 0);
+}
+
 }  // namespace vesk::store::detail

@@ -51,4 +51,7 @@ void run(sqlite3* db, const char* sql);
 /// the schema is the first read, so a wrong key or a file that is no database fails here.
 std::string missingTables(sqlite3* db, const std::string& path);
 
+/// The file's layout version (PRAGMA user_version; see Schema.h). Throws Error.
+int layoutVersion(sqlite3* db);
+
 }  // namespace vesk::store::detail

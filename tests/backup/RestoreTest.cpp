@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 
 #include <deque>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "store/DatabaseFiles.h"
 #include "store/OnlineBackup.h"
 #include "store/Passphrase.h"
+#include "store/Schema.h"
 #include "support/TempDir.h"
 
 namespace vesk::backup {
@@ -116,6 +118,18 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
         db.openWithoutUpgrade(m_backup);
         test::damagePage(damaged, test::rootPage(db, "orvtable"));
     }
+    // A later version's backup, whose index calls a function this version lacks.
+    const std::string newer = m_dir.file("newer.db");
+    test::writeBytes(newer, test::fileBytes(m_backup));
+    {
+        store::Connection db;
+        db.openWithoutUpgrade(newer);
+        sqlite3_create_function(
+            db.handle(), "LaterKey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+            [](sqlite3_context* c, int, sqlite3_value**) { sqlite3_result_int(c, 1); }, nullptr, nullptr);
+        db.execute("CREATE INDEX later_rows ON orvtable (LaterKey(office_id))");
+        db.execute("PRAGMA user_version = " + std::to_string(store::kSchemaVersion + 1));
+    }
     struct Case {
         const char* name;
         std::string path;
@@ -126,6 +140,7 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
         {"another program's database", otherKey, Status::Protected},
         {"a damaged backup", damaged, Status::Damaged},
         {"no such file", m_dir.file("gone.db"), Status::Missing},
+        {"a newer version's backup", newer, Status::Newer},
     };
     const std::string before = test::fileBytes(m_path);
     for (const Case& c : cases) {
@@ -133,6 +148,7 @@ TEST_F(RestoreTest, FilesThatAreNoSoundDatabaseOfTheProgramAreRefusedAndNothingC
         const Restore restore = restoreDatabase(m_path, c.path, kNow, "clerk");
         EXPECT_EQ(restore.status, Restore::Status::Refused);
         EXPECT_EQ(restore.check.status, c.status);
+        EXPECT_TRUE(restore.check.engineFaults.empty());
         EXPECT_TRUE(restore.kept.empty());
         EXPECT_EQ(test::fileBytes(m_path), before);
     }

@@ -87,6 +87,13 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
         other.open(partial);
         other.execute("DROP TABLE orvtable; DROP TABLE Youroffice");
     }
+    // A later version's file: this one cannot know what its layout needs kept up.
+    const std::string newer = m_dir.file("newer.db");
+    {
+        Connection later;
+        later.open(newer);
+        later.execute("PRAGMA user_version = " + std::to_string(kSchemaVersion + 1));
+    }
     struct Case {
         const char* name;
         std::string path;
@@ -98,6 +105,7 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
         {"another key", good, "other", errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
         {"not a database", text, std::nullopt, errc::kDatabaseBase + 26, "file is encrypted or is not a database"},
         {"tables missing", partial, std::nullopt, errc::kDatabaseBase + 1, "Youroffice, orvtable"},
+        {"newer layout", newer, std::nullopt, kNewerLayoutError, "newer version of the program"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,6 +117,9 @@ TEST_F(ConnectionTest, UnreadableFilesGiveAnErrorAndStayUntouched) {
         EXPECT_FALSE(db.isOpen());
         EXPECT_EQ(fileBytes(c.path), before);
         EXPECT_FALSE(std::filesystem::exists(c.path + "-wal"));
+        if (c.key) continue;
+        EXPECT_EQ(errorOf([&] { db.openWithoutUpgrade(c.path); }).number(), c.number);
+        EXPECT_FALSE(db.isOpen());
     }
 }
 
