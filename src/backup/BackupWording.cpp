@@ -40,9 +40,8 @@ std::string shortReason(const store::FileCheck& check) {
         case Status::Foreign:
             return "it is a database, but not this program's: it lacks the table(s) " + check.missingTables;
         case Status::Newer:
-            return "it was saved by a newer version of the program (its layout " + std::to_string(check.layout) +
-                   ", this version's " + std::to_string(store::kSchemaVersion) +
-                   "): open it with that version or a later one (it is not damaged)";
+            return "it was " + store::newerLayoutText(check.layout) +
+                   ": open it with that version or a later one (it is not damaged)";
         case Status::Damaged:
             if (check.badPages.size() == 1)
                 return "it is damaged: page " + std::to_string(check.badPages.front()) + " of its " +

@@ -53,10 +53,8 @@ void checkTables(sqlite3* db, const std::string& path) {
 void refuseNewerLayout(sqlite3* db, const std::string& path) {
     const int layout = detail::layoutVersion(db);
     if (layout > kSchemaVersion)
-        throw Error(kNewerLayoutError,
-                    "The database file '" + path + "' was saved by a newer version of the program (its layout " +
-                        std::to_string(layout) + ", this version's " + std::to_string(kSchemaVersion) +
-                        "). Open it with that version or a later one.");
+        throw Error(kNewerLayoutError, "The database file '" + path + "' was " + newerLayoutText(layout) +
+                                           ". Open it with that version or a later one.");
 }
 
 // Brings the layout up to kSchemaVersion in one transaction, so a file is either migrated

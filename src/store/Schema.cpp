@@ -135,6 +135,11 @@ std::vector<std::string> officeTotalsStatements(bool temporary) {
         "CREATE INDEX " + index + " ON office_month_totals (report, compared_key, office_ref, deposits, withdrawals)"};
 }
 
+std::string newerLayoutText(int layout) {
+    return "saved by a newer version of the program (its layout " + std::to_string(layout) + ", this version's " +
+           std::to_string(kSchemaVersion) + ")";
+}
+
 std::vector<std::string> migrationStatements(int from) {
     std::vector<std::string> out;
     if (from < 1) {

@@ -73,6 +73,10 @@ inline constexpr int kDayIndexLayout = 13;
 /// The layout version this program writes into PRAGMA user_version: the newest above.
 inline constexpr int kSchemaVersion = kDayIndexLayout;
 
+/// What a file of a newer layout than kSchemaVersion is, in a few words: "saved by a newer
+/// version of the program (...)", with both layouts.
+std::string newerLayoutText(int layout);
+
 /// What brings a file of layout version `from` up to kSchemaVersion: additions only
 /// (indexes and tables of their own: version 1 the month indexes and summaries, version 2
 /// the history of changes, kOfficeTotalsLayout the totals per office and month, kNotesLayout
