@@ -6,8 +6,8 @@
 // years, and the ORV receipts of the month as .xls into a fresh database; the file's care on
 // the two years (check, check --full, backup) and the open items: the first listing of a
 // file that has stored nothing, and the listing after the newest month is imported again; the
-// month explained on a file that has stored nothing, again, and after its import; the month's
-// statement and its close.
+// month explained on a file that has stored nothing, again, and after its import, and the
+// newest month after its import; the month's statement and its close.
 // Each figure is a whole process: its start, the opening of the file and the job.
 //
 //   before_after BEFORE_CLI AFTER_CLI [--runs N] [--ten-years FILE] [--only JOB]...
@@ -270,6 +270,17 @@ int main(int argc, char** argv) {
                         std::vector<std::string> args{"--db", b.history};
                         args.insert(args.end(), explain.begin(), explain.end());
                         return b.run(args);
+                    },
+                    {}});
+    // The routine month: the newest imported again and explained. Its next month holds nothing,
+    // so two months with rows are paired afresh, with the last days of the one before.
+    jobs.push_back({"explain newest imported 2y",
+                    [&](const Build& b) {
+                        b.run({"--db", b.history, "import-ctr", newest, "--yes"});
+                    },
+                    [&](const Build& b) {
+                        return b.run({"--db", b.history, "explain", std::to_string(newestYear),
+                                      std::to_string(newestMonth), "All", "--matched"});
                     },
                     {}});
     jobs.push_back({"open-items newest again 2y",

@@ -316,21 +316,35 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     const bool trusted = then && !then->unrecordedBefore(now);
     const std::map<std::int64_t, std::int64_t> storedChange =
         trusted ? storedChanges(db) : std::map<std::int64_t, std::int64_t>{};
-    std::vector<Period> stale;
+    // A month that holds no rows of its own has no lines, however its neighbours' rows pair:
+    // nothing is read for it, and nothing stored (what was, from before its rows went, is not
+    // taken either).
+    std::set<std::int64_t> held;
+    for (const Period& p : heldMonths(db)) held.insert(p.key());
+    std::vector<Period> stale, toPair;
     for (const Period& p : months) {
         const auto it = storedChange.find(p.key());
-        if (it == storedChange.end() || it->second != changes.newestAffecting(p.key())) stale.push_back(p);
+        if (held.count(p.key()) && it != storedChange.end() && it->second == changes.newestAffecting(p.key())) continue;
+        stale.push_back(p);
+        if (held.count(p.key())) toPair.push_back(p);
     }
-    if (beforePairing && !stale.empty()) beforePairing();
-    std::vector<Explanation> fresh = compare::explainEveryOffice(db, stale, isException);
+    if (beforePairing && !toPair.empty()) beforePairing();
+    std::vector<Explanation> paired = compare::explainEveryOffice(db, toPair, isException);
+    const compare::PairingRules rules = compare::pairingRules(db);
+    std::vector<Explanation> fresh;
+    for (std::size_t s = 0, t = 0; s < stale.size(); ++s) {
+        if (t < paired.size() && paired[t].period == stale[s])
+            fresh.push_back(std::move(paired[t++]));
+        else
+            fresh.push_back({stale[s], {}, rules});
+    }
 
     // The held months kept as pairedMonths keeps them; trusted marks stay, so that a listing of
     // every month still checks every month. What was stored untrusted goes, and the marks then
-    // say that only some months are stored: a listing of every month pairs the others.
-    out.kept = fresh.empty();
-    if (!fresh.empty()) {
-        std::set<std::int64_t> held;
-        for (const Period& p : heldMonths(db)) held.insert(p.key());
+    // say that only some months are stored: a listing of every month pairs the others. Months
+    // without rows alone leave nothing to store.
+    out.kept = toPair.empty() && (trusted || fresh.empty());
+    if (!out.kept) {
         out.kept = keepIfPossible(db, [&] {
             if (!trusted) {
                 for (const auto& [key, last] : storedChanges(db)) {
@@ -350,7 +364,7 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
             std::map<std::int64_t, std::vector<ExplainedLine>> stored = storedLines(db, p.key());
             return std::move(stored[p.key()]);
         },
-        compare::pairingRules(db), out);
+        rules, out);
     return out;
 }
 

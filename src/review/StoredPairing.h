@@ -54,9 +54,10 @@ void storePairing(store::Connection& db);
 
 /// The exceptions of the months given, in that order (consecutive or not, held or not), as
 /// pairedMonths finds them: stored months that stand are taken, the others paired afresh and
-/// stored (the held ones) when the connection can write and holds no transaction open.
-/// `beforePairing`, when given, is called once before any month is paired afresh: work to
-/// start beside the pairing, which keeps every core busy a while.
+/// stored (the held ones) when the connection can write and holds no transaction open. A month
+/// that holds no rows has no lines: nothing is read for it. `beforePairing`, when given, is
+/// called once before any held month is paired afresh: work to start beside the pairing, which
+/// keeps every core busy a while.
 PairedMonths pairedMonths(store::Connection& db, const std::vector<compare::Period>& months,
                           const std::function<void()>& beforePairing = {});
 

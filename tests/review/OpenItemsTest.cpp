@@ -170,6 +170,27 @@ TEST_F(OpenItemsTest, MonthsAnExplanationStoredStandAndAListingOfEveryMonthPairs
     EXPECT_EQ(stored().reused, 3u);
 }
 
+// A month that holds no rows has no lines, whatever its neighbours hold: once they stand as
+// stored, asking for it again pairs nothing, and starts nothing beside a pairing. (Every
+// explanation of the newest month asks for the month after it.)
+TEST_F(OpenItemsTest, AMonthThatHoldsNoRowsIsNotPairedAgainAndAgain) {
+    db.importBank({ReviewDatabase::entry("T1", "30/04/2025", "20")});  // within May's window
+    db.importOrv({ReviewDatabase::entry("A2", "02/06/2025", "30")});
+    int started = 0;
+    const auto startBeside = [&started] { ++started; };
+    const std::vector<compare::Period> months = {{2025, 4}, {2025, 5}, {2025, 6}};
+    const PairedMonths first = pairedMonths(db.connection(), months, startBeside);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(first.paired, 3u);
+    const PairedMonths again = pairedMonths(db.connection(), months, startBeside);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(again.reused, 2u);
+    EXPECT_EQ(describe(again), describe(first));
+    ASSERT_EQ(again.months.size(), 3u);
+    EXPECT_TRUE(again.months[1].lines.empty());
+    EXPECT_EQ(again.months[2].lines.size(), 1u);
+}
+
 // Months an explanation stored before any listing of every month are as open to a row written
 // without a record since as those a listing stored.
 TEST_F(OpenItemsTest, ARowWrittenWithoutARecordAfterAnExplanationStoredItsMonthsIsSeen) {
