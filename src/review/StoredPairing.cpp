@@ -323,10 +323,11 @@ PairedMonths pairedMonths(store::Connection& db, const std::vector<Period>& mont
     for (const Period& p : heldMonths(db)) held.insert(p.key());
     std::vector<Period> stale, toPair;
     for (const Period& p : months) {
+        const bool holdsRows = held.count(p.key()) > 0;
         const auto it = storedChange.find(p.key());
-        if (held.count(p.key()) && it != storedChange.end() && it->second == changes.newestAffecting(p.key())) continue;
+        if (holdsRows && it != storedChange.end() && it->second == changes.newestAffecting(p.key())) continue;
         stale.push_back(p);
-        if (held.count(p.key())) toPair.push_back(p);
+        if (holdsRows) toPair.push_back(p);
     }
     if (beforePairing && !toPair.empty()) beforePairing();
     std::vector<Explanation> paired = compare::explainEveryOffice(db, toPair, isException);

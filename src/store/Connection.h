@@ -61,12 +61,12 @@ class Connection {
     /// Opens (or creates) the file keyed with the program's key; an open connection is
     /// closed first. An existing file must be readable with the key and hold the four
     /// tables; it is not changed when it is not. A missing file is created with the
-    /// tables, or not at all, readable by its owner alone. A file of a newer layout than this
-    /// program knows fails with kNewerLayoutError, neither read nor written. A file the program's key does not
-    /// open but that is encrypted is opened with its passphrase, remembered for the run or
-    /// asked of the process's source (see Passphrase.h): none fails with kProtectedText, one
-    /// that does not open it with kWrongPassphraseText, and the file is then neither read nor
-    /// written. Throws Error.
+    /// tables, or not at all, readable by its owner alone. A file of a newer layout than
+    /// this program knows fails with kNewerLayoutError, neither read nor written. A file
+    /// the program's key does not open but that is encrypted is opened with its passphrase,
+    /// remembered for the run or asked of the process's source (see Passphrase.h): none
+    /// fails with kProtectedText, one that does not open it with kWrongPassphraseText, and
+    /// the file is then neither read nor written. Throws Error.
     void open(const std::string& path);
     /// Opens as open() does, with that key and no other: one that does not open an encrypted
     /// file fails with kWrongPassphraseText.
